@@ -1,0 +1,56 @@
+#pragma once
+// The picture object the document owns: a file name, a type code and one
+// format implementation that holds the pixels.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "image/image_impl.h"
+#include "image/image_palette.h"
+#include "image/image_types.h"
+
+class CImage {
+public:
+    CImage() = default;
+    // Loads the file; the answer of Load is dropped (callers test the size).
+    CImage(const std::string& name, int code);
+    CImage(const CImage&) = delete;
+    CImage& operator=(const CImage&) = delete;
+    virtual ~CImage() = default;
+
+    int Load(const std::string& name, int code);
+    int Save(const std::string& name, int code);
+
+    virtual int GetRowBytes() const;
+    virtual int GetWidth() const;
+    virtual int GetHeight() const;
+    virtual int GetDepth() const;
+    virtual int GetColorType() const;
+    virtual int IsInside(int x, int y) const;
+    virtual int Create(int width, int height, int depth, int colorType);
+    // Replaces the implementation with a new one for `code` (0..4 but 3).
+    virtual int CreateImpl(const std::string& name, int code);
+    virtual int GetPixelIndex(int x, int y) const;
+    virtual int GetPixelRGB(int x, int y, uint8_t* red, uint8_t* green, uint8_t* blue) const;
+    virtual int SetPixelIndex(int x, int y, uint8_t index);
+    virtual int SetPixelRGB(int x, int y, uint8_t red, uint8_t green, uint8_t blue);
+    virtual int SetPalette(int count, const uint8_t* red, const uint8_t* green,
+                           const uint8_t* blue);
+    virtual int SetPalette(int count, const uint8_t* rgb);
+    virtual int SetPalette(std::unique_ptr<CImagePalette> palette);
+    virtual CImagePalette* GetPalette() const;
+    virtual int IsValid() const;
+    virtual CImageImpl* GetImpl() const { return impl.get(); }
+    virtual uint8_t* GetBits() const;
+
+    int GetType() const { return imageType; }
+    const std::string& GetName() const { return imageName; }
+
+    int imageType = kImageUnknown;
+    std::string imageName;
+    std::unique_ptr<CImageImpl> impl;
+};
+
+// A new, empty implementation for a type code; null for 3 and unknown codes.
+std::unique_ptr<CImageImpl> MakeImageImpl(int code, const std::string& name);

@@ -1,0 +1,77 @@
+#pragma once
+// The format implementation: owns the pixel block and the palette. Each file
+// format derives from CImageFileImpl and provides Read and Write.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "image/dib.h"
+#include "image/image_palette.h"
+
+class CImageImpl {
+public:
+    CImageImpl() = default;
+    CImageImpl(const CImageImpl&) = delete;
+    CImageImpl& operator=(const CImageImpl&) = delete;
+    virtual ~CImageImpl() = default;
+
+    virtual int IsInside(int x, int y) const;
+    // Replaces the pixels with a zero-filled block of the given size and drops
+    // the palette. colorType < 0 means 0 for depths up to 8, else 2. Leaves
+    // the picture without pixels (IsValid 0) when the block cannot be made.
+    virtual void Create(int width, int height, int depth, int colorType);
+    // Pixel operations take x from the left and y from the bottom row. Depths
+    // 1 and 4 read and write the pixel's own bits.
+    virtual int GetPixelIndex(int x, int y) const;
+    virtual int GetPixelRGB(int x, int y, uint8_t* red, uint8_t* green, uint8_t* blue) const;
+    virtual int SetPixelIndex(int x, int y, uint8_t index);
+    virtual int SetPixelRGB(int x, int y, uint8_t red, uint8_t green, uint8_t blue);
+    virtual int Read(const std::string& name);
+    virtual int Write(const std::string& name);
+
+    // A missing green array is the red one, a missing blue array the green one.
+    int SetPalette(int count, const uint8_t* red, const uint8_t* green, const uint8_t* blue);
+    // count entries of three bytes (red, green, blue); count <= 256. Warns
+    // when a palette is already attached, and replaces it.
+    int SetPalette(int count, const uint8_t* rgb);
+    // Takes ownership; null answers 0.
+    int SetPalette(std::unique_ptr<CImagePalette> palette);
+    CImagePalette* GetPalette() const { return imagePalette.get(); }
+
+    // Moves the pixels, palette and sizes of `other` into this implementation;
+    // `other` is left without pixels. The file name stays this one's.
+    void TakeOver(CImageImpl& other);
+
+    int GetWidth() const { return imageWidth; }
+    int GetHeight() const { return imageHeight; }
+    int GetDepth() const { return imageDepth; }
+    int GetColorType() const { return colorType; }
+    int GetRowBytes() const { return rowBytes; }
+    uint8_t* GetBits() const { return imageBits; }
+    int IsValid() const { return imageDib ? 1 : 0; }
+    uint8_t* GetDib() const { return imageDib.data(); }
+
+    // Address of the byte that holds pixel (x, y); the caller checks IsInside.
+    uint8_t* PixelAddress(int x, int y) const {
+        return imageBits + static_cast<size_t>(rowBytes) * static_cast<size_t>(y) +
+               (static_cast<size_t>(x) * static_cast<size_t>(imageDepth)) / 8;
+    }
+
+    uint8_t* imageBits = nullptr;
+    int imageWidth = 0;
+    int imageHeight = 0;
+    int imageDepth = 0;
+    int colorType = 0;
+    int rowBytes = 0;
+    dib::Block imageDib;
+    int transparentIndex = -1;
+    std::unique_ptr<CImagePalette> imagePalette;
+};
+
+class CImageFileImpl : public CImageImpl {
+public:
+    explicit CImageFileImpl(std::string name = {}) : fileName(std::move(name)) {}
+    std::string fileName;
+};

@@ -1,0 +1,16 @@
+#pragma once
+// Turns a picture into 32-bit ARGB pixels for display.
+
+#include <cstdint>
+#include <vector>
+
+class CImage;
+
+// Renders the whole picture, rows top to bottom, each pixel 0xAARRGGBB.
+// Pixels whose index is the transparent index get alpha 0, all others 255.
+// Empty when the picture has no pixels.
+std::vector<uint32_t> RenderArgb32(const CImage& image);
+
+// Renders into caller-owned memory of `stride` pixels a row (at least the
+// picture width) and the picture's height in rows. Answers false without pixels.
+bool RenderArgb32(const CImage& image, uint32_t* out, int stride);

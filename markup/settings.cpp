@@ -1,0 +1,28 @@
+#include "markup/settings.h"
+
+namespace {
+ProfileStore* g_store = nullptr;
+constexpr const char* kGeneral = "General";
+}  // namespace
+
+ProfileStore* SetProfileStore(ProfileStore* store) {
+    ProfileStore* old = g_store;
+    g_store = store;
+    return old;
+}
+
+ProfileStore* GetProfileStore() { return g_store; }
+
+std::string GetBaseDirSetting() {
+    return g_store ? g_store->GetProfileString(kGeneral, "BaseDir", "") : std::string();
+}
+
+void SetBaseDirSetting(const std::string& text) {
+    if (g_store) g_store->WriteProfileString(kGeneral, "BaseDir", text);
+}
+
+int GetTagSetting() { return g_store ? g_store->GetProfileInt(kGeneral, "tag", 0) : 0; }
+
+void SetTagSetting(int value) {
+    if (g_store) g_store->WriteProfileInt(kGeneral, "tag", value);
+}

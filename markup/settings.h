@@ -1,0 +1,33 @@
+#pragma once
+// The two persistent settings and the store they live in. Nothing is cached:
+// every accessor reads or writes the store at each use, so a value changed
+// from outside takes effect at the next use.
+
+#include <string>
+
+// A per-user, sectioned store of named integers and strings.
+class ProfileStore {
+public:
+    virtual ~ProfileStore() = default;
+    // The value, or `def` when it is missing or unreadable.
+    virtual int GetProfileInt(const std::string& section, const std::string& entry, int def) = 0;
+    virtual std::string GetProfileString(const std::string& section, const std::string& entry,
+                                         const std::string& def) = 0;
+    // Failures are ignored by the callers; the answer is for tests.
+    virtual bool WriteProfileInt(const std::string& section, const std::string& entry,
+                                 int value) = 0;
+    virtual bool WriteProfileString(const std::string& section, const std::string& entry,
+                                    const std::string& value) = 0;
+};
+
+// Installs the store the accessors use (not owned; null: defaults, writes
+// dropped). Answers the previous one.
+ProfileStore* SetProfileStore(ProfileStore* store);
+ProfileStore* GetProfileStore();
+
+// "General"/"BaseDir", default empty.
+std::string GetBaseDirSetting();
+void SetBaseDirSetting(const std::string& text);
+// "General"/"tag", default 0; any non-zero value means upper-case tags.
+int GetTagSetting();
+void SetTagSetting(int value);

@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Configures and builds one tree: scripts/build.sh DIR [cmake options...]
+# Uses Ninja and every core the machine has.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+dir=$1; shift
+cmake -S "$top" -B "$dir" -G Ninja "$@" >/dev/null
+cmake --build "$dir" -j "$(nproc)"

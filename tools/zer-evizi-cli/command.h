@@ -1,0 +1,40 @@
+#pragma once
+// zer-evizi-cli commands. Each command lives in its own file and registers
+// itself with one static Registration; main.cpp dispatches by name.
+//
+// Contract for every command: exit 0 on success; 1 on failure with one line
+// on stderr; 2 on a usage error with the usage on stderr. Every output ends
+// with a line break, except markup text, printed exactly as the pane holds it.
+
+#include <string>
+#include <vector>
+
+namespace cli {
+
+constexpr int kOk = 0;
+constexpr int kFailure = 1;
+constexpr int kUsageError = 2;
+
+using Args = std::vector<std::string>;
+
+struct Command {
+    const char* name;
+    const char* usage;  // the arguments after the name, e.g. "[--windows] BASE PATH"
+    int (*run)(const Args& args);  // args: everything after the command's name
+};
+
+struct Registration {
+    explicit Registration(const Command& command);
+};
+
+// Prints "zer-evizi-cli: MESSAGE" on stderr; answers kFailure.
+int Fail(const std::string& message);
+// Prints the named command's usage on stderr; answers kUsageError.
+int UsageOf(const char* name);
+
+// Writes bytes to stdout unchanged (binary mode on Windows).
+void WriteOut(const std::string& bytes);
+// Reads all of stdin as bytes.
+std::string ReadAllStdin();
+
+}  // namespace cli

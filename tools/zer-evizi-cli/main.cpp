@@ -1,0 +1,83 @@
+// zer-evizi-cli: the editor's headless companion. Dispatches to one command.
+
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <iterator>
+#include <map>
+#include <string>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+#include "command.h"
+#include "image/messages.h"
+
+namespace cli {
+namespace {
+std::map<std::string, Command>& Registry() {
+    static std::map<std::string, Command> commands;
+    return commands;
+}
+
+int PrintUsage() {
+    std::cerr << "usage: zer-evizi-cli COMMAND [ARGS...]\ncommands:\n";
+    for (const auto& [name, command] : Registry())
+        std::cerr << "  zer-evizi-cli " << name << ' ' << command.usage << '\n';
+    return kUsageError;
+}
+}  // namespace
+
+Registration::Registration(const Command& command) { Registry()[command.name] = command; }
+
+int Fail(const std::string& message) {
+    std::cerr << "zer-evizi-cli: " << message << '\n';
+    return kFailure;
+}
+
+int UsageOf(const char* name) {
+    auto it = Registry().find(name);
+    if (it == Registry().end()) return PrintUsage();
+    std::cerr << "usage: zer-evizi-cli " << name << ' ' << it->second.usage << '\n';
+    return kUsageError;
+}
+
+void WriteOut(const std::string& bytes) {
+    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+    std::fflush(stdout);
+}
+
+std::string ReadAllStdin() {
+#ifdef _WIN32
+    _setmode(_fileno(stdin), _O_BINARY);
+#endif
+    std::string text;
+    char buf[65536];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, stdin)) > 0) text.append(buf, n);
+    return text;
+}
+
+}  // namespace cli
+
+int main(int argc, char** argv) {
+#ifdef _WIN32
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
+    // The image library's messages go to stderr as they are.
+    ze::SetMessageHandler([](const std::string& text) { std::cerr << text << '\n'; });
+    if (argc < 2) return cli::PrintUsage();
+    const std::string name = argv[1];
+    if (name == "--help" || name == "-h" || name == "help") {
+        cli::PrintUsage();
+        return cli::kOk;
+    }
+    auto it = cli::Registry().find(name);
+    if (it == cli::Registry().end()) {
+        std::cerr << "zer-evizi-cli: unknown command '" << name << "'\n";
+        return cli::PrintUsage();
+    }
+    return it->second.run(cli::Args(argv + 2, argv + argc));
+}
