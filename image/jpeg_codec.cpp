@@ -175,9 +175,7 @@ int CJpegImpl::ReadStream(std::FILE* file) {
 
     ReadLayout layout{};
     if (!StartJpegRead(&cinfo, &err, file, dib::PixelLimit(), &layout)) return 0;
-    const int expected = layout.output == Output::kGrey   ? 1
-                         : layout.output == Output::kCmyk ? 4
-                                                          : 1;
+    const int expected = layout.output == Output::kCmyk ? 4 : 1;
     if (layout.components != expected || layout.width == 0 || layout.height == 0) return 0;
 
     const int width = static_cast<int>(layout.width);
