@@ -72,6 +72,11 @@ struct ReadLayout {
 int ReadPngHeader(png_structp png, png_infop info, std::FILE* file, ReadLayout* out) {
     if (setjmp(png_jmpbuf(png))) return 0;
     png_init_io(png, file);
+    // Only the header, palette, transparency and image data matter here.
+    // Every other chunk is skipped unread, so that a text or profile chunk
+    // claiming a huge length costs no allocation, and no gamma chunk
+    // changes how pixels are laid over the background.
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
     png_read_info(png, info);
 
     const int type = png_get_color_type(png, info);
