@@ -132,8 +132,9 @@ TEST(CliPngJpeg, DeepBmpConvertsThroughItsColours) {
     }
 }
 
-// A damaged or cut-short file is refused with exit 1 and one line on stderr.
-TEST(CliPngJpeg, DamagedFilesAreRefused) {
+// A damaged or cut-short file is refused with exit 1 and one line on stderr;
+// damage the libraries only warn about reads quietly.
+TEST(CliPngJpeg, DamagedFilesAreRefusedAndWarningsStayQuiet) {
     testutil::TempDir dir;
     CImage source;
     source.Create(8, 8, 24, -1);
@@ -147,5 +148,22 @@ TEST(CliPngJpeg, DamagedFilesAreRefused) {
         EXPECT_EQ(r.exitCode, 1) << name;
         EXPECT_NE(r.err.find("cannot read"), std::string::npos) << r.err;
         EXPECT_EQ(Cli({"info", cut}).exitCode, 1) << name;
+    }
+
+    // A text chunk with a broken CRC (libpng warns and drops it) and a JPEG
+    // cut in its data (libjpeg warns and pads it) still load, in silence.
+    std::string png = testutil::ReadFile(dir.File("ok.png"));
+    const std::string text("\0\0\0\x05tEXtab\0cd\x01\x02\x03\x04", 17);
+    png.insert(33, text);
+    testutil::WriteFile(dir.File("text.png"), png);
+    const std::string jpeg = testutil::ReadFile(dir.File("ok.jpg"));
+    testutil::WriteFile(dir.File("short.jpg"), jpeg.substr(0, jpeg.size() - 10));
+    for (const char* name : {"text.png", "short.jpg"}) {
+        const auto r = Cli({"info", dir.File(name)});
+        EXPECT_EQ(r.exitCode, 0) << name;
+        const std::string want =
+            name[0] == 't' ? "8x8 depth=24 colortype=2" : "8x8 depth=8 colortype=3";
+        EXPECT_EQ(r.out.rfind(want, 0), 0u) << name << r.out;
+        EXPECT_EQ(r.err, "") << name;
     }
 }
