@@ -226,7 +226,7 @@ int CPngImpl::WriteStream(std::FILE* file) const {
         layout.colorType = PNG_COLOR_TYPE_RGB;
     }
 
-    if (imageDepth == 8 && layout.colorType != PNG_COLOR_TYPE_RGB) {
+    if (imageDepth == 8) {
         for (int r = 0; r < height; ++r) rows[r] = PixelAddress(0, height - 1 - r);
     } else if (imageDepth == 24) {
         for (int r = 0; r < height; ++r) rows[r] = PixelAddress(0, height - 1 - r);
