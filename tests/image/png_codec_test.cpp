@@ -9,7 +9,6 @@
 #include <zlib.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -163,29 +162,6 @@ TEST(PngRead, EveryKindReadsToItsPixels) {
                     EXPECT_EQ(indices, s.indices);
                 }
             }
-}
-
-// Partly transparent pixels are blended with the background.
-TEST(PngRead, PartialAlphaBlendsWithTheBackground) {
-    fixture::PngSpec rgba{.width = 2,
-                          .height = 1,
-                          .colorType = PNG_COLOR_TYPE_RGB_ALPHA,
-                          .samples = {255, 0, 0, 128, 0, 200, 0, 64}};
-    fixture::PngSpec greyAlpha{
-        .width = 1, .height = 1, .colorType = PNG_COLOR_TYPE_GRAY_ALPHA, .samples = {200, 128}};
-    CPngImpl a, b;
-    ASSERT_EQ(ReadBytes(a, fixture::MakePng(rgba)), 1);
-    ASSERT_EQ(ReadBytes(b, fixture::MakePng(greyAlpha)), 1);
-    auto near = [](int got, double want) { return std::abs(got - want) <= 2; };
-    uint8_t r, g, bl;
-    a.GetPixelRGB(0, 0, &r, &g, &bl);
-    EXPECT_TRUE(near(r, (255 * 128 + 31 * 127) / 255.0)) << int(r);
-    EXPECT_TRUE(near(g, 127 * 127 / 255.0)) << int(g);
-    EXPECT_TRUE(near(bl, 255 * 127 / 255.0)) << int(bl);
-    a.GetPixelRGB(1, 0, &r, &g, &bl);
-    EXPECT_TRUE(near(r, 31 * 191 / 255.0)) << int(r);
-    EXPECT_TRUE(near(g, (200 * 64 + 127 * 191) / 255.0)) << int(g);
-    EXPECT_EQ(b.GetPixelIndex(0, 0), 200 * 128 / 255);
 }
 
 // What the reader gives, the writer puts back: palette pictures as 8-bit

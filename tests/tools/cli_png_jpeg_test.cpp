@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "../image/bmp_files.h"
 #include "common/test_util.h"
 #include "image/image.h"
 
@@ -94,42 +93,6 @@ TEST(CliPngJpeg, ConvertAmongFormatsAndInfo) {
     EXPECT_EQ(Peer(dir.File("f.png")), jpeg);
     ASSERT_EQ(Cli({"convert", dir.File("e.jpg"), dir.File("g.jpeg")}).exitCode, 0);
     EXPECT_GT(Psnr(Ours(dir.File("g.jpeg")), want), 22.0);
-}
-
-// BMP depths 16 and 32, which the PNG and JPEG writers get only from BMP
-// files, convert through their colours.
-TEST(CliPngJpeg, DeepBmpConvertsThroughItsColours) {
-    testutil::TempDir dir;
-    for (const uint16_t depth : {16, 32}) {
-        bmpfile::Spec s;
-        s.depth = depth;
-        s.width = 3;
-        s.height = 2;
-        const uint32_t values[6] = {0x7C00, 0x03E0, 0x001F, 0x7FFF, 0x1234, 0};
-        for (int y = 0; y < 2; ++y) {
-            std::string row;
-            for (int x = 0; x < 3; ++x) {
-                const uint32_t v = values[y * 3 + x];
-                if (depth == 16) {
-                    bmpfile::Put16(row, v);
-                } else {
-                    bmpfile::Put32(
-                        row, (v & 0x1F) << 3 | ((v >> 5) & 0x1F) << 11 | ((v >> 10) & 0x1F) << 19);
-                }
-            }
-            row.resize((row.size() + 3) / 4 * 4, '\0');
-            s.pixels += row;
-        }
-        const std::string in = dir.File("deep" + std::to_string(depth) + ".bmp");
-        testutil::WriteFile(in, bmpfile::Make(s));
-        const std::string colours = Ours(in);
-        ASSERT_EQ(colours.size(), 18u) << depth;
-        ASSERT_EQ(Cli({"convert", in, dir.File("deep.png")}).exitCode, 0) << depth;
-        EXPECT_EQ(Ours(dir.File("deep.png")), colours) << depth;
-        EXPECT_EQ(Peer(dir.File("deep.png")), colours) << depth;
-        ASSERT_EQ(Cli({"convert", in, dir.File("deep.jpg")}).exitCode, 0) << depth;
-        EXPECT_EQ(Cli({"info", dir.File("deep.jpg")}).out.rfind("3x2 depth=8", 0), 0u);
-    }
 }
 
 // A damaged or cut-short file is refused with exit 1 and one line on stderr;
