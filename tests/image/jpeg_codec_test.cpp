@@ -8,6 +8,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -241,4 +243,10 @@ TEST(JpegFailures, AnswerZero) {
     std::FILE* readOnly = std::fopen(dir.File("keep.jpg").c_str(), "rb");
     EXPECT_EQ(small.WriteStream(readOnly), 0);
     std::fclose(readOnly);
+    // libjpeg refuses rows over 65500 pixels part way into the write.
+    CJpegImpl wide;
+    wide.Create(70000, 1, 24, -1);
+    EXPECT_EQ(wide.Write(dir.File("keep.jpg")), 0);
+    EXPECT_EQ(testutil::ReadFile(dir.File("keep.jpg")), "old");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }

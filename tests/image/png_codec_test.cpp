@@ -261,6 +261,11 @@ TEST(PngFailures, AnswerZeroAndLeaveTheTarget) {
     EXPECT_EQ(small.WriteStream(readOnly), 0);
     std::fclose(readOnly);
     EXPECT_EQ(small.Write(dir.File("no/such/folder/x.png")), 0);
+    // libpng refuses rows over a million pixels part way into the write.
+    CPngImpl wide;
+    wide.Create(1000001, 1, 8, -1);
+    EXPECT_EQ(wide.Write(dir.File("keep.png")), 0);
+    EXPECT_EQ(testutil::ReadFile(dir.File("keep.png")), "old");
 
     const std::string files[] = {
         fixture::MakePng(MakeSample({PNG_COLOR_TYPE_PALETTE, 4}, true, true).spec),
