@@ -44,6 +44,13 @@ struct Files {
         jpegWriter.TakeOver(picture);
         jpegWriter.Write(jpeg);
     }
+    ~Files() {
+        std::error_code ec;
+        std::filesystem::remove(png, ec);
+        std::filesystem::remove(jpeg, ec);
+    }
+    Files(const Files&) = delete;
+    Files& operator=(const Files&) = delete;
 };
 
 const Files& TestFiles() {
@@ -141,7 +148,7 @@ void BareJpeg(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BarePng)->Unit(benchmark::kMillisecond)->Iterations(3)->Repetitions(3);
-BENCHMARK(OurPng)->Unit(benchmark::kMillisecond)->Iterations(3)->Repetitions(3);
-BENCHMARK(BareJpeg)->Unit(benchmark::kMillisecond)->Iterations(3)->Repetitions(3);
-BENCHMARK(OurJpeg)->Unit(benchmark::kMillisecond)->Iterations(3)->Repetitions(3);
+BENCHMARK(BarePng)->Unit(benchmark::kMillisecond)->Iterations(3)->Repetitions(5);
+BENCHMARK(OurPng)->Unit(benchmark::kMillisecond)->Iterations(3)->Repetitions(5);
+BENCHMARK(BareJpeg)->Unit(benchmark::kMillisecond)->Iterations(3)->Repetitions(5);
+BENCHMARK(OurJpeg)->Unit(benchmark::kMillisecond)->Iterations(3)->Repetitions(5);
