@@ -68,6 +68,8 @@ TEST(ImageCreate, BlockLayoutAndPixelBound) {
     EXPECT_EQ(image.Create(16385, 16384, 1, -1), 0);
     EXPECT_EQ(image.IsValid(), 0);
     EXPECT_EQ(image.GetBits(), nullptr);
+    EXPECT_EQ(image.GetWidth(), 0);
+    EXPECT_EQ(image.GetHeight(), 0);
     EXPECT_EQ(image.GetPixelRGB(0, 0, nullptr, nullptr, nullptr), 0);
     PixelLimitGuard guard;
     dib::SetPixelLimit(100);
