@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "bmp_fixture.h"
 #include "common/test_util.h"
+#include "common/tiny_bmp.h"
 #include "markup/link_path.h"
 #include "markup/memory_store.h"
 #include "markup/settings.h"
