@@ -4,26 +4,8 @@
 
 #include "markup/area_markup.h"
 #include "markup/link_path.h"
+#include "markup/picture_type.h"
 #include "markup/settings.h"
-
-namespace {
-
-// The document's extension table: the text after the last "." anywhere in
-// the path, lower-cased; -1 when there is none or it is not listed.
-int PictureTypeFromPath(const std::string& path) {
-    const size_t dot = path.rfind('.');
-    if (dot == std::string::npos) return -1;
-    std::string ext = path.substr(dot + 1);
-    for (char& c : ext)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (ext == "jpg" || ext == "jpeg") return kImageJpeg;
-    if (ext == "gif") return kImageGif;
-    if (ext == "png") return kImagePng;
-    if (ext == "bmp") return kImageBmp;
-    return -1;
-}
-
-}  // namespace
 
 std::string FormatImageLine(const std::string& source, int width, int height,
                             const std::string& mapName) {

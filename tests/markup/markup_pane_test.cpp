@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "markup/markup_pane.h"
+
+#include <gtest/gtest.h>
 
 TEST(MemoryMarkupPane, ReplaceSelWorksOnTheSelectionAndMovesTheCaret) {
     MemoryMarkupPane pane;
