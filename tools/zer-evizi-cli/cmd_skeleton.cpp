@@ -35,11 +35,14 @@ int RunSkeleton(const cli::Args& args) {
     }
     if (!picture) return cli::UsageOf(kName);
 
-    // The editor opens full paths, with "." and ".." resolved.
+    // The editor opens full paths, with "." and ".." resolved. The names are
+    // UTF-8 on every platform.
     std::error_code ec;
-    const std::filesystem::path full = std::filesystem::absolute(*picture, ec);
+    const std::filesystem::path full =
+        std::filesystem::absolute(std::u8string(picture->begin(), picture->end()), ec);
     if (ec) return cli::Fail("cannot make a full path of " + *picture);
-    const std::string path = full.lexically_normal().string();
+    const std::u8string normal = full.lexically_normal().u8string();
+    const std::string path(normal.begin(), normal.end());
 
     cli::InstallSettingsStore();
     cli::OverrideStore store(GetProfileStore());
