@@ -17,8 +17,8 @@ QStringList ToQtNameFilters(const QList<FileFilter>& filters) {
     return result;
 }
 
-FileAnswer PromptSeam::AskFile(QWidget* parent, const FileRequest& request) {
-    QFileDialog dialog(parent, request.title);
+void ConfigureFileDialog(QFileDialog& dialog, const FileRequest& request) {
+    dialog.setWindowTitle(request.title);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setAcceptMode(request.open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
@@ -31,13 +31,30 @@ FileAnswer PromptSeam::AskFile(QWidget* parent, const FileRequest& request) {
     }
     dialog.setDefaultSuffix(request.defaultSuffix);
     if (!request.fileName.isEmpty()) dialog.selectFile(request.fileName);
+}
 
+FileAnswer ReadFileAnswer(QFileDialog& dialog, const FileRequest& request) {
     FileAnswer answer;
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return answer;
+    if (dialog.result() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return answer;
     answer.accepted = true;
     answer.path = dialog.selectedFiles().constFirst();
-    answer.filterIndex = std::max<qsizetype>(0, filters.indexOf(dialog.selectedNameFilter()));
+    const QStringList filters = ToQtNameFilters(request.filters);
+    // With the details hidden, Qt answers either the whole filter or just
+    // what the user saw: the description.
+    const QString selected = dialog.selectedNameFilter();
+    qsizetype index = filters.indexOf(selected);
+    for (qsizetype i = 0; index < 0 && i < request.filters.size(); ++i) {
+        if (request.filters[i].description == selected) index = i;
+    }
+    answer.filterIndex = int(std::max<qsizetype>(0, index));
     return answer;
+}
+
+FileAnswer PromptSeam::AskFile(QWidget* parent, const FileRequest& request) {
+    QFileDialog dialog(parent);
+    ConfigureFileDialog(dialog, request);
+    dialog.exec();
+    return ReadFileAnswer(dialog, request);
 }
 
 QString PromptSeam::AskFolder(QWidget* parent, const QString& title, const QString& start) {

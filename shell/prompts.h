@@ -8,6 +8,7 @@
 #include <QStringList>
 
 class QDialog;
+class QFileDialog;
 class QWidget;
 
 // One filter of a file dialog: what the user sees and the patterns behind it
@@ -36,6 +37,11 @@ struct FileAnswer {
     QString path;         // the chosen full path
     int filterIndex = 0;  // 0-based filter selected at the end
 };
+
+// Sets up Qt's own file dialog (never the desktop's) for `request`.
+void ConfigureFileDialog(QFileDialog& dialog, const FileRequest& request);
+// What the user chose in a dialog that has finished.
+FileAnswer ReadFileAnswer(QFileDialog& dialog, const FileRequest& request);
 
 class PromptSeam {
 public:

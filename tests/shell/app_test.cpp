@@ -7,6 +7,7 @@
 #include <QtTest>
 #include <filesystem>
 
+#include "common/test_util.h"
 #include "markup/settings.h"
 #include "scripted_prompts.h"
 #include "shell/commands.h"
@@ -14,7 +15,6 @@
 #include "shell/map_app.h"
 #include "shell/picture_types.h"
 #include "shell/store/qt_profile_store.h"
-#include "common/test_util.h"
 
 namespace {
 QString Q(const std::string& s) {
@@ -78,6 +78,18 @@ private slots:
         QVERIFY(placeholder);
     }
 
+    void libraryMessagesGoThroughThePromptSeam() {
+        ScriptedPrompts prompts;
+        {
+            CMapApp app(*m_store);
+            QVERIFY(app.InitInstance({}));
+            ze::ReportMessage("bad picture");
+            QCOMPARE(prompts.messages, QStringList{QStringLiteral("bad picture")});
+        }
+        ze::ReportMessage("after the application");  // the handler is gone
+        QCOMPARE(int(prompts.messages.size()), 1);
+    }
+
     void opensThePictureOnTheCommandLine() {
         const QString a = Picture("a.bmp");
         {
@@ -120,8 +132,9 @@ private slots:
         testutil::ProcessResult result = testutil::RunProcess({binary, missing});
         QCOMPARE(result.exitCode, 1);
         // Qt may add warnings of its own; ours is one line naming the file.
-        const QStringList ours = Q(result.err).split(QLatin1Char('\n')).filter(
-            QRegularExpression(QStringLiteral("^zer-evizi: ")));
+        const QStringList ours = Q(result.err)
+                                     .split(QLatin1Char('\n'))
+                                     .filter(QRegularExpression(QStringLiteral("^zer-evizi: ")));
         QCOMPARE(int(ours.size()), 1);
         QVERIFY(ours[0].contains(Q(missing)));
         QVERIFY(ours[0].contains(QStringLiteral("no such file")));
