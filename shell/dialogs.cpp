@@ -13,6 +13,14 @@ const char kOk[] = "OK";
 const char kCancel[] = "ｷｬﾝｾﾙ";
 const char kBrowse[] = "参照";
 
+// A fixed-size modal frame with a title and a close box only.
+void SetUpFrame(QDialog& dialog) {
+    dialog.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    dialog.setModal(true);
+    dialog.layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
+
 void SetUpButtons(QDialog& dialog, QPushButton& ok, QPushButton& cancel) {
     ok.setText(QString::fromUtf8(kOk));
     ok.setDefault(true);
@@ -60,6 +68,7 @@ CLinkDlg::CLinkDlg(QWidget* parent) : QDialog(parent) {
     grid->addLayout(buttons, 4, 0, 1, 2);
     m_editUrl.setMinimumWidth(fontMetrics().averageCharWidth() * 40);
 
+    SetUpFrame(*this);
     setTabOrder(&m_ok, &m_cancel);
     setTabOrder(&m_cancel, &m_editUrl);
     setTabOrder(&m_editUrl, &m_editAlt);
@@ -109,6 +118,7 @@ CBaseDirDlg::CBaseDirDlg(QWidget* parent)
     m_editDir.setMinimumWidth(fontMetrics().averageCharWidth() * 36);
     m_label.setMinimumWidth(fontMetrics().averageCharWidth() * 40);
 
+    SetUpFrame(*this);
     setTabOrder(&m_ok, &m_cancel);
     setTabOrder(&m_cancel, &m_editDir);
     setTabOrder(&m_editDir, &m_browse);

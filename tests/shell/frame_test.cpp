@@ -183,6 +183,24 @@ private slots:
             QTest::keyClick(focused, Qt::Key_Return);
             QCOMPARE(dialog->result(), int(QDialog::Accepted));
         }
+        // The tab order of the link dialog follows its fields.
+        CLinkDlg link;
+        link.show();
+        QVERIFY(QTest::qWaitForWindowActive(&link));
+        QStringList order;
+        for (int i = 0; i < 5; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QWidget* focused = QApplication::focusWidget();
+            if (focused == &link.UrlEdit())
+                order << QStringLiteral("url");
+            else if (focused == &link.AltEdit())
+                order << QStringLiteral("alt");
+            else if (auto* button = qobject_cast<QPushButton*>(focused))
+                order << button->text();
+        }
+        QCOMPARE(order, (QStringList{U("ｷｬﾝｾﾙ"), "url", "alt", U("参照"), "OK"}));
+        link.reject();
+
         SetBaseDirSetting("/keep");
         CBaseDirDlg dlg;
         QCOMPARE(dlg.windowTitle(), U("基本フォルダの設定"));
