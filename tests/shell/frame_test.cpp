@@ -85,8 +85,6 @@ private slots:
                 const QPixmap two = action->icon().pixmap(QSize(16, 15), 2.0);
                 QCOMPARE(one.size(), QSize(16, 15));
                 QCOMPARE(two.size(), QSize(32, 30));
-                QCOMPARE(action->toolTip(), CommandTooltip(id));
-                QCOMPARE(action->statusTip(), CommandPrompt(id));
             }
         }
         QCOMPARE(order, (QList<int>{cmd::kFileOpen, 0, cmd::kToolCircle, cmd::kToolRect,
@@ -104,6 +102,20 @@ private slots:
         QTest::keyClick(&frame, Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(open.count(), 1);
         QCOMPARE(save.count(), 1);
+    }
+
+    void hoveringAButtonShowsItsPrompt() {
+        CMainFrame frame;
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        QCOMPARE(frame.StatusBar().currentMessage(), QString());
+        QWidget* button = frame.ToolBar().widgetForAction(frame.Action(cmd::kFileOpen));
+        QVERIFY(button);
+        QTest::mouseMove(button);
+        QTRY_COMPARE(frame.StatusBar().currentMessage(), U("既存のﾌｧｲﾙを開く"));
+        QCOMPARE(button->toolTip(), U("開く"));
+        QTest::mouseMove(&frame.View(), QPoint(50, 50));
+        QTRY_COMPARE(frame.StatusBar().currentMessage(), QString());
     }
 
     void tagToggleFollowsTheStore() {
