@@ -145,6 +145,7 @@ void CImageImpl::TakeOver(CImageImpl& other) {
     imageDib = std::move(other.imageDib);
     imagePalette = std::move(other.imagePalette);
     transparentIndex = other.transparentIndex;
+    lossyLoad = other.lossyLoad;
     imageBits = other.imageBits;
     imageWidth = other.imageWidth;
     imageHeight = other.imageHeight;

@@ -69,6 +69,10 @@ public:
     dib::Block imageDib;
     int transparentIndex = -1;
     std::unique_ptr<CImagePalette> imagePalette;
+    // Set by a reader whose file held more than the pixels keep (alpha,
+    // transparency, 16-bit samples, colours quantized on load): writing the
+    // picture back over that file would lose it.
+    bool lossyLoad = false;
 };
 
 class CImageFileImpl : public CImageImpl {

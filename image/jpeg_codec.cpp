@@ -163,6 +163,9 @@ int CJpegImpl::Read(const std::string& name) {
 }
 
 int CJpegImpl::ReadStream(std::FILE* file) {
+    // The samples are quantized or converted on the way in, and a JPEG
+    // written back is encoded afresh: what the file held is never kept.
+    lossyLoad = true;
     ErrorManager err;
     InstallErrorManager(err);
     jpeg_decompress_struct cinfo{};

@@ -63,6 +63,7 @@ struct ReadLayout {
     int channels;
     int bitDepth;
     size_t rowBytes;
+    bool transparency;  // a tRNS chunk came before the image data
 };
 
 // Reads the chunks before the image data and sets up the transforms: alpha
@@ -78,6 +79,7 @@ int ReadPngHeader(png_structp png, png_infop info, std::FILE* file, ReadLayout* 
     // changes how pixels are laid over the background.
     png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
     png_read_info(png, info);
+    out->transparency = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
 
     const int type = png_get_color_type(png, info);
     const int depth = png_get_bit_depth(png, info);
@@ -147,6 +149,7 @@ int CPngImpl::Read(const std::string& name) {
 }
 
 int CPngImpl::ReadStream(std::FILE* file) {
+    lossyLoad = false;
     ReadStructs s;
     if (!s.info) return 0;
     ReadLayout layout{};
@@ -182,6 +185,9 @@ int CPngImpl::ReadStream(std::FILE* file) {
     std::vector<png_bytep> rows(layout.height);
     for (int r = 0; r < height; ++r) rows[r] = PixelAddress(0, height - 1 - r);
     if (!ReadPngRows(s.png, rows.data())) return 0;
+    // Alpha, transparency and 16-bit samples did not survive the read.
+    lossyLoad = (layout.fileColorType & PNG_COLOR_MASK_ALPHA) != 0 || layout.transparency ||
+                layout.fileBitDepth == 16;
 
     if (layout.fileColorType == PNG_COLOR_TYPE_GRAY && layout.fileBitDepth < 8) {
         // Unpacked grey levels run 0..2^depth-1; stretch them to 0..255.

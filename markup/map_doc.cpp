@@ -51,3 +51,17 @@ bool CMapDoc::OnOpenDocument(const std::string& path) {
     WriteSkeleton(*m_pPane, source, m_pImage->GetWidth(), m_pImage->GetHeight(), GetTitle());
     return true;
 }
+
+SaveStatus CMapDoc::SavePicture(const std::string& path) {
+    if (path.empty()) return SaveStatus::kNoName;
+    const int type = PictureTypeFromPath(path);
+    if (type < 0) return SaveStatus::kBadType;
+    if (!m_pImage) return SaveStatus::kNoPicture;
+    return m_pImage->Save(path, type) != 0 ? SaveStatus::kSaved : SaveStatus::kWriteFailed;
+}
+
+void CMapDoc::PictureWrittenTo(const std::string& path) {
+    SetPathName(path);
+    // Nothing that the picture does not hold is left in its new file.
+    if (m_pImage && m_pImage->GetImpl()) m_pImage->GetImpl()->lossyLoad = false;
+}

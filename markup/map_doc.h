@@ -9,6 +9,15 @@
 #include "image/image.h"
 #include "markup/markup_pane.h"
 
+// How a write of the picture ended.
+enum class SaveStatus {
+    kSaved,
+    kNoName,      // empty name (a cancelled dialog): nothing to say
+    kBadType,     // the extension is not one the picture can be written as
+    kNoPicture,   // nothing loaded
+    kWriteFailed  // the writer failed; the file that was there is untouched
+};
+
 class CMapDoc {
 public:
     CMapDoc() = default;
@@ -20,6 +29,15 @@ public:
     // False when the extension is refused (nothing changed) or the picture
     // does not load (the old picture is gone; path, title, pane unchanged).
     bool OnOpenDocument(const std::string& path);
+
+    // Writes the picture to `path` in the format of its extension (lowered:
+    // "out.PNG" is PNG, "out.jpeg" JPEG). The path and title stay as they are.
+    SaveStatus SavePicture(const std::string& path);
+    // True exactly when SavePicture answers kSaved.
+    bool OnSaveDocument(const std::string& path) { return SavePicture(path) == SaveStatus::kSaved; }
+    // After a successful write over `path` that becomes the document's file:
+    // the file now holds exactly the picture.
+    void PictureWrittenTo(const std::string& path);
 
     // The pane the skeleton is written to (not owned; may be null).
     void SetPane(MarkupPane* pane) { m_pPane = pane; }

@@ -2,8 +2,13 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QMenu>
 
+#include "markup/picture_save.h"
+#include "markup/picture_type.h"
 #include "markup/settings.h"
+#include "shell/commands.h"
 #include "shell/main_frame.h"
 #include "shell/picture_types.h"
 #include "shell/prompts.h"
@@ -65,7 +70,11 @@ bool CMapApp::InitInstance(const QStringList& args, QString* error) {
     });
     connect(m_frame.get(), &CMainFrame::fileOpenRequested, this, &CMapApp::OnFileOpen);
     connect(m_frame.get(), &CMainFrame::recentFileRequested, this, &CMapApp::OnOpenRecentFile);
+    connect(m_frame.get(), &CMainFrame::fileSaveRequested, this, &CMapApp::OnFileSave);
+    connect(m_frame.get(), &CMainFrame::fileSaveAsRequested, this, &CMapApp::OnFileSaveAs);
+    connect(m_frame->FileMenu(), &QMenu::aboutToShow, this, &CMapApp::OnUpdateFileSaveAs);
     RecentChanged();
+    OnUpdateFileSaveAs();
 
     if (!args.isEmpty() && !OpenDocumentFile(args.constFirst())) {
         if (error)
@@ -125,6 +134,7 @@ bool CMapApp::OpenDocumentFile(const QString& path) {
         if (opened) m_frame->UpdateTitle(QString::fromStdString(m_doc.GetTitle()));
         // After a failed load the old picture is gone: the view repaints empty.
         m_frame->View().OnInitialUpdate();
+        OnUpdateFileSaveAs();
     }
     return opened;
 }
@@ -147,4 +157,111 @@ void CMapApp::OnOpenRecentFile(int index) {
 
 void CMapApp::RecentChanged() {
     if (m_frame) m_frame->SetRecentFiles(m_recent.Paths());
+}
+
+QList<FileFilter> SaveAsFilters() {
+    return {
+        {QStringLiteral("(*.gif,*.jpg,*.jpeg,*.png,*.bmp)"),
+         {QStringLiteral("*.gif"), QStringLiteral("*.jpeg"), QStringLiteral("*.jpg"),
+          QStringLiteral("*.png"), QStringLiteral("*.bmp")}},
+        {QString::fromUtf8("全てのﾌｧｨﾙ(*.*)"), {QStringLiteral("*.*")}},
+    };
+}
+
+namespace {
+// The wait cursor for as long as a write takes.
+struct WaitCursor {
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+}  // namespace
+
+void CMapApp::OnUpdateFileSaveAs() {
+    if (!m_frame) return;
+    if (QAction* saveAs = m_frame->Action(cmd::kFileSaveAs))
+        saveAs->setEnabled(m_doc.m_pImage != nullptr);
+}
+
+void CMapApp::ReportSaveFailure(const QString& path, SaveStatus status) {
+    const QString file = QDir::toNativeSeparators(path);
+    QString text;
+    if (status == SaveStatus::kBadType) {
+        text = QString::fromUtf8(
+                   "%1 には保存できません。拡張子は gif, jpg, jpeg, png, bmp "
+                   "のどれかにしてください。")
+                   .arg(file);
+    } else if (status == SaveStatus::kWriteFailed) {
+        text = QString::fromUtf8("画像を %1 に保存できませんでした。").arg(file);
+    } else {
+        return;  // a cancelled dialog, or no picture: nothing to say
+    }
+    Prompts().ShowMessage(m_frame.get(), QStringLiteral("Zer Evizi SEKKA"), text);
+}
+
+void CMapApp::OnFileSave() {
+    const QString path = QString::fromStdString(m_doc.GetPathName());
+    const QFileInfo info(path);
+    // A file that is read-only or has gone is not written back unasked.
+    if (path.isEmpty() || !info.exists() || !info.isFile() || !info.isWritable()) {
+        DoSave(nullptr, true);
+    } else {
+        DoSave(&path, true);
+    }
+}
+
+bool CMapApp::DoSave(const QString* path, bool replace) {
+    SaveSituation situation;
+    situation.hasPicture = m_doc.m_pImage != nullptr;
+    situation.target = path ? path->toStdString() : std::string();
+    situation.fileType = PictureTypeFromPath(m_doc.GetPathName());
+    situation.typeSavable = PictureTypeCanSave(situation.fileType);
+    const CImageImpl* impl = m_doc.m_pImage ? m_doc.m_pImage->GetImpl() : nullptr;
+    situation.lossyLoad = impl && impl->lossyLoad;
+
+    const SaveRoute route = DecideSave(situation);
+    if (route == SaveRoute::kNothing) return false;
+    QString target = path ? *path : QString();
+    if (route == SaveRoute::kAskName) {
+        target = QString::fromStdString(m_doc.GetPathName());
+        int type = situation.fileType;  // picks the starting filter; PNG for GIF
+        if (!PromptForPicture(target, replace ? 61441 : 61444, kOfnHideReadOnly | kOfnPathMustExist,
+                              false, &type))
+            return false;
+    }
+
+    SaveStatus status;
+    {
+        WaitCursor wait;
+        status = m_doc.SavePicture(target.toStdString());
+    }
+    if (status != SaveStatus::kSaved) {
+        ReportSaveFailure(target, status);
+        return false;
+    }
+    if (replace) {
+        m_doc.PictureWrittenTo(target.toStdString());
+        if (m_frame) m_frame->UpdateTitle(QString::fromStdString(m_doc.GetTitle()));
+    }
+    return true;
+}
+
+void CMapApp::OnFileSaveAs() {
+    if (!m_doc.m_pImage) return;
+    FileRequest request;
+    request.title = QString::fromUtf8("名前を付けて保存");
+    request.open = false;
+    request.filters = SaveAsFilters();
+    const FileAnswer answer = Prompts().AskFile(m_frame.get(), request);
+    if (!answer.accepted) return;
+    // The extension of the final name decides the format, whatever filter
+    // was chosen; path, title and recent list stay as they are.
+    const QString name = QDir::toNativeSeparators(answer.path);
+    SaveStatus status;
+    {
+        WaitCursor wait;
+        status = m_doc.SavePicture(name.toStdString());
+    }
+    ReportSaveFailure(name, status);
 }

@@ -10,6 +10,7 @@
 
 #include "image/messages.h"
 #include "markup/map_doc.h"
+#include "shell/prompts.h"
 #include "shell/recent_files.h"
 
 class CMainFrame;
@@ -19,6 +20,7 @@ class ProfileStore;
 // they stand for.
 constexpr int kOfnOverwritePrompt = 0x2;
 constexpr int kOfnHideReadOnly = 0x4;
+constexpr int kOfnPathMustExist = 0x800;
 constexpr int kOfnFileMustExist = 0x1000;
 
 class CMapApp : public QObject {
@@ -48,6 +50,13 @@ public:
     // changes). True when the picture is (now) open.
     bool OpenDocumentFile(const QString& path);
 
+    // Ctrl+S: writes the picture back to `path`, or first asks for a name
+    // with the picture dialog when `path` is null or writing back directly
+    // is not possible or would lose what the file holds. With `replace` the
+    // document then takes the name. A failure says so in one message box
+    // naming the file; a cancelled dialog says nothing. True when written.
+    bool DoSave(const QString* path, bool replace);
+
     CMainFrame* Frame() const { return m_frame.get(); }
     CMapDoc& Document() { return m_doc; }
     const CRecentFileList& RecentFiles() const { return m_recent; }
@@ -57,9 +66,17 @@ public slots:
     void OnFileOpen();
     // Opens entry `index` of the recent-file list; a failure removes it.
     void OnOpenRecentFile(int index);
+    // Ctrl+S: the document's own file, or no name when it is read-only or gone.
+    void OnFileSave();
+    // File > Save As: a name from the fixed filter list; the document keeps
+    // its path and title.
+    void OnFileSaveAs();
+    // Save As is enabled exactly while a picture is loaded.
+    void OnUpdateFileSaveAs();
 
 private:
     void RecentChanged();
+    void ReportSaveFailure(const QString& path, SaveStatus status);
 
     ProfileStore& m_store;
     ProfileStore* m_oldStore;
@@ -69,6 +86,9 @@ private:
     CMapDoc m_doc;
     std::unique_ptr<CMainFrame> m_frame;
 };
+
+// The filters of the Save As dialog: every picture extension, and all files.
+QList<FileFilter> SaveAsFilters();
 
 // Why `path` does not open as a picture, in a few words.
 QString OpenFailureReason(const QString& path);

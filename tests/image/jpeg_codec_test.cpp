@@ -66,6 +66,7 @@ TEST(JpegRead, GreyKeepsItsLevels) {
         ASSERT_EQ(ReadBytes(impl, bytes), 1);
         EXPECT_EQ(impl.imageDepth, 8);
         EXPECT_EQ(impl.colorType, 3);
+        EXPECT_TRUE(impl.lossyLoad);  // written back, it would be encoded afresh
         ASSERT_NE(impl.GetPalette(), nullptr);
         ASSERT_EQ(impl.GetPalette()->GetEntryCount(), 256);
         for (int i = 0; i < 256; i += 51) {

@@ -148,6 +148,9 @@ TEST(PngRead, EveryKindReadsToItsPixels) {
                 EXPECT_EQ(impl.imageDepth, colour ? 24 : 8);
                 EXPECT_EQ(impl.colorType, kind.colorType & ~PNG_COLOR_MASK_ALPHA);
                 EXPECT_EQ(fixture::Pixels(impl), s.expected);
+                // Whatever was flattened is recorded, so that it is not
+                // written back over the file unasked.
+                EXPECT_EQ(impl.lossyLoad, alpha || transparent || kind.bitDepth == 16);
                 if (kind.colorType == PNG_COLOR_TYPE_PALETTE) {
                     ASSERT_NE(impl.GetPalette(), nullptr);
                     EXPECT_EQ(impl.GetPalette()->GetEntryCount(), 1 << kind.bitDepth);
