@@ -204,12 +204,17 @@ void Decode(ByteSource& src, RowSink& sink, int width) {
     const int end = clear + 1;
     const int firstFree = clear + 2;
 
-    // Code table: each string is its prefix code plus one last byte; length
-    // is the string's length, so a string is written back to front.
-    std::vector<uint16_t> prefix(kMaxCodes, 0);
-    std::vector<uint8_t> suffix(kMaxCodes, 0);
-    std::vector<uint16_t> length(kMaxCodes, 1);
-    for (int i = 0; i < clear; ++i) suffix[i] = static_cast<uint8_t>(i);
+    // Code table: each string is its prefix code plus one last byte, with
+    // its length and first byte, so a string is written back to front.
+    struct Entry {
+        uint16_t prefix;
+        uint16_t length;
+        uint8_t suffix;
+        uint8_t first;
+    };
+    std::vector<Entry> entries(kMaxCodes, Entry{0, 1, 0, 0});
+    Entry* const table = entries.data();
+    for (int i = 0; i < clear; ++i) table[i].suffix = table[i].first = static_cast<uint8_t>(i);
 
     // A row being assembled plus room for the longest string.
     std::vector<uint8_t> line(static_cast<size_t>(width) + kMaxCodes + 8);
@@ -238,31 +243,31 @@ void Decode(ByteSource& src, RowSink& sink, int width) {
             // The first code after a clear is a single byte; a code that is
             // not yet defined counts as 0.
             if (c >= next) c = 0;
-            buf[pos] = suffix[c];
+            buf[pos] = table[c].suffix;
             n = 1;
         } else {
+            uint8_t* const out = buf + pos;
             int k = c;
             if (c >= next) {
                 // The string being defined: the previous string plus its own
                 // first byte. A code further ahead is taken as this one.
                 k = old;
                 c = next;
+                n = table[k].length + 1u;
+                out[n - 1] = table[k].first;
+            } else {
+                n = table[k].length;
             }
-            n = length[k];
-            uint8_t* out = buf + pos;
-            for (size_t i = n - 1; i > 0; --i) {
-                out[i] = suffix[k];
-                k = prefix[k];
+            const uint8_t first = table[k].first;
+            for (size_t i = table[k].length - 1u; i > 0; --i) {
+                out[i] = table[k].suffix;
+                k = table[k].prefix;
             }
-            out[0] = suffix[k];
-            if (c == next) {
-                out[n] = out[0];
-                ++n;
-            }
+            out[0] = first;
             if (next < kMaxCodes) {
-                prefix[next] = static_cast<uint16_t>(old);
-                suffix[next] = out[0];
-                length[next] = static_cast<uint16_t>(length[old] + 1);
+                table[next] =
+                    Entry{static_cast<uint16_t>(old), static_cast<uint16_t>(table[old].length + 1),
+                          first, table[old].first};
                 ++next;
                 if (next >= top && size < 12) {
                     ++size;

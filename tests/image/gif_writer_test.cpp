@@ -18,16 +18,11 @@ namespace {
 using gifpeer::Rgb;
 
 // Records the messages of the image library while it lives.
-class Messages {
-public:
-    Messages() {
-        m_old = ze::SetMessageHandler([this](const std::string& t) { texts.push_back(t); });
-    }
-    ~Messages() { ze::SetMessageHandler(m_old); }
+struct Messages {
     std::vector<std::string> texts;
-
-private:
-    ze::MessageHandler m_old;
+    ze::MessageHandler old =
+        ze::SetMessageHandler([this](const std::string& t) { texts.push_back(t); });
+    ~Messages() { ze::SetMessageHandler(old); }
 };
 
 // A depth-8 picture with the given indices (top row first) and palette.
