@@ -6,6 +6,7 @@
 #include <benchmark/benchmark.h>
 #include <gif_lib.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>

@@ -5,6 +5,7 @@
 // A picture with a transparent index is written as GIF89a with a graphic
 // control extension that carries it; any other as GIF87a.
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <memory>
