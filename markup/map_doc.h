@@ -1,0 +1,47 @@
+#pragma once
+// The map document: the one picture being mapped. Its file is the picture;
+// the markup lives only in the pane.
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "image/image.h"
+#include "markup/markup_pane.h"
+
+class CMapDoc {
+public:
+    CMapDoc() = default;
+    CMapDoc(const CMapDoc&) = delete;
+    CMapDoc& operator=(const CMapDoc&) = delete;
+
+    // Opens a picture: type by extension, old picture released, new one
+    // loaded and checked, path and title set, skeleton written to the pane.
+    // False when the extension is refused (nothing changed) or the picture
+    // does not load (the old picture is gone; path, title, pane unchanged).
+    bool OnOpenDocument(const std::string& path);
+
+    // The pane the skeleton is written to (not owned; may be null).
+    void SetPane(MarkupPane* pane) { m_pPane = pane; }
+    MarkupPane* GetPane() const { return m_pPane; }
+
+    // Called with the path after each successful open, before the skeleton
+    // is written (the application adds it to the recent-file list).
+    void SetOnPathSet(std::function<void(const std::string&)> callback) {
+        m_onPathSet = std::move(callback);
+    }
+
+    const std::string& GetPathName() const { return m_strPathName; }
+    // The last path component with its extension; empty before the first open.
+    const std::string& GetTitle() const { return m_strTitle; }
+    // Sets path and title as a successful open does (Save with a new name).
+    void SetPathName(const std::string& path);
+
+    std::unique_ptr<CImage> m_pImage;  // null while no picture is loaded
+
+private:
+    MarkupPane* m_pPane = nullptr;
+    std::function<void(const std::string&)> m_onPathSet;
+    std::string m_strPathName;
+    std::string m_strTitle;
+};
