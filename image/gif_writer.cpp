@@ -64,33 +64,33 @@ public:
             if (ent < 0) ent = p[x++];
             for (; x < width; ++x) {
                 const int c = p[x];
-                const int32_t fcode = (c << kMaxBits) + ent;
+                // The string ent + c as a key: (c << 12) + ent, kept in the
+                // upper 20 bits of a slot whose lower 12 bits hold its code.
+                const uint32_t key = static_cast<uint32_t>((c << kMaxBits) + ent) << kMaxBits;
                 int i = (c << shift) ^ ent;
-                if (m_hash[i] == fcode) {
-                    ent = m_codes[i];
+                uint32_t slot = m_slots[i];
+                if (Holds(slot, key)) {
+                    ent = static_cast<int>(slot - key);
                     continue;
                 }
-                if (m_hash[i] >= 0) {
+                if (slot != kEmpty) {
+                    // Secondary probe; it ends at an empty slot or at one whose
+                    // key is 0.
                     const int disp = i == 0 ? 1 : kHashSize - i;
-                    bool found = false;
                     do {
                         i -= disp;
                         if (i < 0) i += kHashSize;
-                        if (m_hash[i] == fcode) {
-                            found = true;
-                            break;
-                        }
-                    } while (m_hash[i] > 0);
-                    if (found) {
-                        ent = m_codes[i];
+                        slot = m_slots[i];
+                    } while (!Holds(slot, key) && slot >= (1u << kMaxBits));
+                    if (Holds(slot, key)) {
+                        ent = static_cast<int>(slot - key);
                         continue;
                     }
                 }
                 Output(ent);
                 ent = c;
                 if (m_freeEnt < kCodeLimit) {
-                    m_codes[i] = static_cast<uint16_t>(m_freeEnt++);
-                    m_hash[i] = fcode;
+                    m_slots[i] = key | static_cast<uint32_t>(m_freeEnt++);
                 } else {
                     ClearBlock();
                 }
@@ -108,6 +108,8 @@ public:
 
 private:
     static constexpr size_t kOutChunk = 1 << 16;
+    static constexpr uint32_t kEmpty = 0;
+    static constexpr uint32_t kFirstCode = 258;
 
     void Drain() {
         if (!m_out.empty() && std::fwrite(m_out.data(), 1, m_out.size(), m_file) != m_out.size())
@@ -115,7 +117,13 @@ private:
         m_out.clear();
     }
 
-    void ClearHash() { std::fill(std::begin(m_hash), std::end(m_hash), -1); }
+    // Whether a slot holds the string `key`: its code (258..4095) is then the
+    // difference. An empty slot never matches.
+    static bool Holds(uint32_t slot, uint32_t key) {
+        return slot - key - kFirstCode < static_cast<uint32_t>(kCodeLimit - kFirstCode);
+    }
+
+    void ClearHash() { std::fill(std::begin(m_slots), std::end(m_slots), kEmpty); }
 
     void ClearBlock() {
         ClearHash();
@@ -124,15 +132,32 @@ private:
         Output(m_clearCode);
     }
 
+    // Appends a code of the current size to the bit stream, least
+    // significant bit first.
     void Output(int code) {
         m_accum &= (1u << m_curBits) - 1;
         m_accum |= static_cast<uint32_t>(code) << m_curBits;
         m_curBits += m_nBits;
-        while (m_curBits >= 8) {
-            PutByte(static_cast<uint8_t>(m_accum));
-            m_accum >>= 8;
-            m_curBits -= 8;
+        if (m_blockLen + 2 < kBlockMax) {
+            // At most two whole bytes (7 + 12 bits), and they fit the block.
+            while (m_curBits >= 8) {
+                m_block[m_blockLen++] = static_cast<uint8_t>(m_accum);
+                m_accum >>= 8;
+                m_curBits -= 8;
+            }
+        } else {
+            while (m_curBits >= 8) {
+                PutByte(static_cast<uint8_t>(m_accum));
+                m_accum >>= 8;
+                m_curBits -= 8;
+            }
         }
+        if (m_freeEnt > m_maxCode || m_clearFlag || code == m_endCode) AfterOutput(code);
+    }
+
+    // The code size grows once the codes of the current size are used, and
+    // returns to 9 bits after a clear code; the end code flushes every bit.
+    void AfterOutput(int code) {
         if (m_freeEnt > m_maxCode || m_clearFlag) {
             if (m_clearFlag) {
                 m_nBits = kInitBits;
@@ -178,8 +203,7 @@ private:
     bool m_clearFlag = false;
     uint32_t m_accum = 0;
     int m_curBits = 0;
-    int32_t m_hash[kHashSize];
-    uint16_t m_codes[kHashSize] = {};
+    uint32_t m_slots[kHashSize];
     uint8_t m_block[256];
     int m_blockLen = 0;
 };
