@@ -12,9 +12,11 @@ class CGifImpl : public CImageFileImpl {
 public:
     using CImageFileImpl::CImageFileImpl;
 
-    // 0 when the file cannot be opened, is not a GIF or its image is too
-    // large to make; 1 otherwise, also when the pixel data are damaged (the
-    // rows decoded before the damage stand, the others are index 0).
+    // 0 when the file cannot be opened or is not a GIF (the picture held
+    // before stays), or when its image cannot be made (empty or over the size
+    // bound); 1 otherwise, also when the file holds no image (no picture then)
+    // or its pixel data are damaged (the rows decoded before the damage
+    // stand, the others are index 0).
     int Read(const std::string& name) override;
     // 1 written; 0 refused (depth above 8), not opened or not fully written,
     // with one message, and the target file left as it was.

@@ -17,6 +17,10 @@
 //   holds no image; one that ends inside a local colour table gives the image
 //   with the missing entries black and no pixel data.
 // - After all rows of an image are filled, further data are ignored.
+// - Data that do not begin with a clear code decode as if they did: the first
+//   code adds no string to the table.
+// - An image that cannot be made (empty, over the size bound, no memory):
+//   Read answers 0 and the picture has no pixels.
 
 #include <algorithm>
 #include <bit>
