@@ -184,7 +184,20 @@ void CMapApp::OnUpdateFileSaveAs() {
         saveAs->setEnabled(m_doc.m_pImage != nullptr);
 }
 
-void CMapApp::ReportSaveFailure(const QString& path, SaveStatus status) {
+bool CMapApp::WritePicture(const QString& path) {
+    // What the image library has to say about the write goes into the one
+    // message about it, not into boxes of its own.
+    QStringList said;
+    const ze::MessageHandler outer = ze::SetMessageHandler(
+        [&said](const std::string& text) { said << QString::fromStdString(text); });
+    SaveStatus status;
+    {
+        WaitCursor wait;
+        status = m_doc.SavePicture(path.toStdString());
+    }
+    ze::SetMessageHandler(outer);
+    if (status == SaveStatus::kSaved) return true;
+
     const QString file = QDir::toNativeSeparators(path);
     QString text;
     if (status == SaveStatus::kBadType) {
@@ -195,9 +208,11 @@ void CMapApp::ReportSaveFailure(const QString& path, SaveStatus status) {
     } else if (status == SaveStatus::kWriteFailed) {
         text = QString::fromUtf8("画像を %1 に保存できませんでした。").arg(file);
     } else {
-        return;  // a cancelled dialog, or no picture: nothing to say
+        return false;  // a cancelled dialog, or no picture: nothing to say
     }
+    if (!said.isEmpty()) text += QLatin1Char('\n') + said.join(QLatin1Char('\n'));
     Prompts().ShowMessage(m_frame.get(), QStringLiteral("Zer Evizi SEKKA"), text);
+    return false;
 }
 
 void CMapApp::OnFileSave() {
@@ -231,15 +246,7 @@ bool CMapApp::DoSave(const QString* path, bool replace) {
             return false;
     }
 
-    SaveStatus status;
-    {
-        WaitCursor wait;
-        status = m_doc.SavePicture(target.toStdString());
-    }
-    if (status != SaveStatus::kSaved) {
-        ReportSaveFailure(target, status);
-        return false;
-    }
+    if (!WritePicture(target)) return false;
     if (replace) {
         m_doc.PictureWrittenTo(target.toStdString());
         if (m_frame) m_frame->UpdateTitle(QString::fromStdString(m_doc.GetTitle()));
@@ -258,10 +265,5 @@ void CMapApp::OnFileSaveAs() {
     // The extension of the final name decides the format, whatever filter
     // was chosen; path, title and recent list stay as they are.
     const QString name = QDir::toNativeSeparators(answer.path);
-    SaveStatus status;
-    {
-        WaitCursor wait;
-        status = m_doc.SavePicture(name.toStdString());
-    }
-    ReportSaveFailure(name, status);
+    WritePicture(name);
 }

@@ -76,7 +76,10 @@ public slots:
 
 private:
     void RecentChanged();
-    void ReportSaveFailure(const QString& path, SaveStatus status);
+    // Writes the picture to `path` under the wait cursor. A failure says so
+    // in one message box naming the file (with what the image library said);
+    // an empty name says nothing. True when written.
+    bool WritePicture(const QString& path);
 
     ProfileStore& m_store;
     ProfileStore* m_oldStore;
