@@ -1,0 +1,168 @@
+#!/usr/bin/env bash
+# Draws a rectangle, a circle and a polygon with the mouse in the real editor
+# under Xvfb, confirms each link dialog by typing, copies the pane out through
+# the clipboard and compares it with what the command-line tool's area
+# command makes of the same client points.
+#
+# The picture carries a marker colour in its top-left pixel. The view's
+# picture origin on the screen is found by that colour on a screenshot, so a
+# client point is a screen point minus that origin.
+set -euo pipefail
+bin=$ZE_BINARY_DIR/shell/zer-evizi
+cli=$ZE_BINARY_DIR/tools/zer-evizi-cli
+for program in "$bin" "$cli"; do
+  if [ ! -x "$program" ]; then
+    echo "not built: $program"
+    exit 1
+  fi
+done
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export XDG_CONFIG_HOME=$work/config HOME=$work
+mkdir -p "$XDG_CONFIG_HOME"
+
+# A 160 x 120 24-bit BMP: one colour, and the marker (254, 1, 253) top left.
+width=160 height=120
+le32() { printf "\\x$(printf %02x $(($1 & 255)))\\x$(printf %02x $((($1 >> 8) & 255)))\\x$(printf %02x $((($1 >> 16) & 255)))\\x$(printf %02x $((($1 >> 24) & 255)))"; }
+le16() { printf "\\x$(printf %02x $(($1 & 255)))\\x$(printf %02x $((($1 >> 8) & 255)))"; }
+row_bytes=$((width * 3))  # 480, already a multiple of 4
+picture=$work/pic.bmp
+{
+  printf 'BM'
+  le32 $((54 + row_bytes * height)); le32 0; le32 54
+  le32 40; le32 $width; le32 $height; le16 1; le16 24
+  le32 0; le32 $((row_bytes * height)); le32 2835; le32 2835; le32 0; le32 0
+  pixel='\x20\x80\x40'  # blue, green, red
+  row=$(for ((x = 0; x < width; ++x)); do printf '%s' "$pixel"; done)
+  # Rows bottom up: the top row comes last and starts with the marker.
+  for ((y = 0; y < height - 1; ++y)); do printf "$row"; done
+  printf '\xfd\x01\xfe'
+  for ((x = 1; x < width; ++x)); do printf "$pixel"; done
+} > "$picture"
+
+# Client points of the three areas (inside the picture, no scrolling).
+rect_a=12,9 rect_b=70,50
+circle_a=110,40 circle_b=121,47
+poly=(20,70 60,105 100,72)
+export rect_a rect_b circle_a circle_b poly_1=${poly[0]} poly_2=${poly[1]} poly_3=${poly[2]}
+
+cat > "$work/run.sh" <<'INNER'
+set -euo pipefail
+bin=$1 picture=$2 work=$3
+openbox >/dev/null 2>&1 &
+wm=$!
+"$bin" "$picture" >"$work/editor.log" 2>&1 &
+editor=$!
+cleanup() { kill "$editor" "$wm" 2>/dev/null || true; }
+trap cleanup EXIT
+
+fail() { echo "$*" >&2; exit 1; }
+# Polls `$@` every 0.1 s for up to $1 seconds until it succeeds.
+until_true() {
+  local limit=$(( $1 * 10 )); shift
+  for ((i = 0; i < limit; ++i)); do
+    if "$@"; then return 0; fi
+    sleep 0.1
+  done
+  return 1
+}
+
+win=$(timeout 20 xdotool search --sync --onlyvisible --name 'pic\.bmp - Zer Evizi SEKKA' | head -1)
+[ -n "$win" ] || fail "the editor's window did not appear"
+xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
+xdotool mousemove --sync 1020 760  # keep the pointer off the picture
+
+# The marker's screen position: everything else painted black, then trimmed.
+find_marker() {
+  import -window root "$work/shot.png" 2>/dev/null || return 1
+  local found
+  found=$(convert "$work/shot.png" -fill black +opaque '#FE01FD' -trim \
+          -format '%w %h %X %Y' info: 2>/dev/null) || return 1
+  read -r mw mh mx my <<<"$found"
+  [ "$mw" = 1 ] && [ "$mh" = 1 ] || return 1
+  origin_x=$((mx)) origin_y=$((my))
+  # An all-black screen trims to one black pixel: check it is the marker.
+  [ "$(convert "$work/shot.png" -format "%[hex:u.p{$origin_x,$origin_y}]" info:)" = FE01FD ]
+}
+until_true 15 find_marker || fail "the marker colour is not on the screen"
+echo "picture origin on the screen: $origin_x,$origin_y"
+
+at() {  # screen coordinates of client point "x,y"
+  echo "$((origin_x + ${1%,*})) $((origin_y + ${1#*,}))"
+}
+dialog_visible() { xdotool search --onlyvisible --name "$(printf 'ﾘﾝｸの設定')" >/dev/null 2>&1; }
+# Waits for the link dialog, types the link and the alternative text (OK has
+# the focus; Tab goes to Cancel, then the link, then the text) and confirms.
+answer_link() {
+  local dlg
+  dlg=$(timeout 10 xdotool search --sync --onlyvisible --name "$(printf 'ﾘﾝｸの設定')" | head -1)
+  [ -n "$dlg" ] || fail "no link dialog for $1"
+  xdotool windowactivate --sync "$dlg" >/dev/null 2>&1 || true
+  xdotool key --delay 30 Tab Tab
+  xdotool type --delay 20 "$1"
+  xdotool key Tab
+  xdotool type --delay 20 "$2"
+  xdotool key Return
+  until_true 10 bash -c '! xdotool search --onlyvisible --name "$0" >/dev/null 2>&1' \
+    "$(printf 'ﾘﾝｸの設定')" || fail "the link dialog stayed open"
+  xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
+}
+drag() {
+  read -r fx fy <<<"$(at "$1")"
+  read -r tx ty <<<"$(at "$2")"
+  xdotool mousemove --sync "$fx" "$fy" mousedown 1
+  xdotool mousemove --sync $(((fx + tx) / 2)) $(((fy + ty) / 2))
+  xdotool mousemove --sync "$tx" "$ty"
+  sleep 0.1
+  xdotool mouseup 1
+}
+tool() {  # the Areas menu (領域, Alt+R), then the item's key
+  xdotool key --delay 100 alt+r "$1"
+}
+
+# The rectangle tool is the one at start; choose it anyway.
+tool r
+drag "$rect_a" "$rect_b"
+answer_link rect.html "Rect area"
+
+tool c
+drag "$circle_a" "$circle_b"
+answer_link circle.html "Circle area"
+
+tool p
+read -r x y <<<"$(at "$poly_1")"
+xdotool mousemove --sync "$x" "$y" click 1
+sleep 0.6  # longer than a double-click: two separate clicks
+read -r x y <<<"$(at "$poly_2")"
+xdotool mousemove --sync "$x" "$y" click 1
+sleep 0.6
+read -r x y <<<"$(at "$poly_3")"
+xdotool mousemove --sync "$x" "$y" click --repeat 2 --delay 80 1
+answer_link poly.html "Poly area"
+
+# Copy the pane out: it is docked along the bottom, above the status bar.
+eval "$(xdotool getwindowgeometry --shell "$win")"
+xdotool mousemove --sync $((X + 60)) $((Y + HEIGHT - 100)) click 1
+xdotool key --window "$win" ctrl+a ctrl+c
+until_true 5 bash -c 'xclip -o -selection clipboard > "$0" 2>/dev/null && grep -q "</map>" "$0"' \
+  "$work/pane.txt" || fail "nothing came through the clipboard"
+INNER
+
+xvfb-run -a -s "-screen 0 1024x768x24" \
+  bash "$work/run.sh" "$bin" "$picture" "$work" || {
+  echo "--- editor log"; cat "$work/editor.log" 2>/dev/null || true; exit 1; }
+
+# The same areas through the command-line tool, one after the other.
+expected=$("$cli" skeleton "$picture" |
+  "$cli" area rect "$rect_a" "$rect_b" --href rect.html --alt "Rect area" |
+  "$cli" area circle "$circle_a" "$circle_b" --href circle.html --alt "Circle area" |
+  "$cli" area poly "${poly[@]}" --href poly.html --alt "Poly area" | tr -d '\r')
+actual=$(tr -d '\r' < "$work/pane.txt")
+if [ "$actual" != "$expected" ]; then
+  echo "pane text differs; expected:"
+  printf '%s\n' "$expected"
+  echo "--- got:"
+  printf '%s\n' "$actual"
+  exit 1
+fi
+echo "ok: three areas drawn with the mouse match the command-line tool"
