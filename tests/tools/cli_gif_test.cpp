@@ -1,6 +1,6 @@
-#include <algorithm>
 // zer-evizi-cli info, ppm and convert over GIF files.
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <filesystem>
