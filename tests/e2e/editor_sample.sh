@@ -20,11 +20,23 @@ cat > "$work/run.sh" <<'INNER'
 set -euo pipefail
 openbox >/dev/null 2>&1 &
 wm=$!
+sleep 1  # let the window manager settle before the editor maps its window
 "$1" "$2" >"$3/editor.log" 2>&1 &
 editor=$!
 cleanup() { kill "$editor" "$wm" 2>/dev/null || true; }
 trap cleanup EXIT
-win=$(timeout 20 xdotool search --sync --onlyvisible --name 'sample\.bmp - Zer Evizi SEKKA' | head -1)
+win=
+for attempt in $(seq 1 100); do
+  win=$(xdotool search --name '^sample\.bmp - Zer Evizi SEKKA$' 2>/dev/null | head -1 || true)
+  [ -n "$win" ] && break
+  sleep 0.2
+done
+if [ -z "$win" ]; then
+  echo "no editor window; its output:"
+  cat "$3/editor.log"
+  xdotool search --name 'Zer Evizi' getwindowname %@ || true
+  exit 1
+fi
 xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
 sleep 1
 eval "$(xdotool getwindowgeometry --shell "$win")"
