@@ -79,6 +79,7 @@ bool CMapApp::InitInstance(const QStringList& args, QString* error) {
         if (error)
             *error = QStringLiteral("cannot open %1: %2")
                          .arg(args.constFirst(), OpenFailureReason(args.constFirst()));
+        m_doc.SetPane(nullptr);
         m_frame.reset();
         return false;
     }
