@@ -57,6 +57,9 @@ public:
     // naming the file; a cancelled dialog says nothing. True when written.
     bool DoSave(const QString* path, bool replace);
 
+    // The application object while one exists (the last one made), else null.
+    static CMapApp* Instance();
+
     CMainFrame* Frame() const { return m_frame.get(); }
     CMapDoc& Document() { return m_doc; }
     const CRecentFileList& RecentFiles() const { return m_recent; }
