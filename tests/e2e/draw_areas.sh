@@ -49,13 +49,6 @@ export rect_a rect_b circle_a circle_b poly_1=${poly[0]} poly_2=${poly[1]} poly_
 cat > "$work/run.sh" <<'INNER'
 set -euo pipefail
 bin=$1 picture=$2 work=$3
-openbox >/dev/null 2>&1 &
-wm=$!
-"$bin" "$picture" >"$work/editor.log" 2>&1 &
-editor=$!
-cleanup() { kill "$editor" "$wm" 2>/dev/null || true; }
-trap cleanup EXIT
-
 fail() { echo "$*" >&2; exit 1; }
 # Polls `$@` every 0.1 s for up to $1 seconds until it succeeds.
 until_true() {
@@ -67,7 +60,19 @@ until_true() {
   return 1
 }
 
-win=$(timeout 20 xdotool search --sync --onlyvisible --name 'pic\.bmp - Zer Evizi SEKKA' | head -1)
+openbox >/dev/null 2>&1 &
+wm=$!
+editor=
+cleanup() { kill $editor "$wm" 2>/dev/null || true; }
+trap cleanup EXIT
+# A window mapped while the window manager is still starting may stay
+# unmapped: start the editor once the manager has announced itself.
+wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+until_true 15 wm_running || fail "the window manager did not start"
+"$bin" "$picture" >"$work/editor.log" 2>&1 &
+editor=$!
+
+win=$(timeout 30 xdotool search --sync --onlyvisible --name 'pic\.bmp - Zer Evizi SEKKA' | head -1 || true)
 [ -n "$win" ] || fail "the editor's window did not appear"
 xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
 xdotool mousemove --sync 1020 760  # keep the pointer off the picture
@@ -95,7 +100,7 @@ dialog_visible() { xdotool search --onlyvisible --name "$(printf 'ﾘﾝｸの�
 # the focus; Tab goes to Cancel, then the link, then the text) and confirms.
 answer_link() {
   local dlg
-  dlg=$(timeout 10 xdotool search --sync --onlyvisible --name "$(printf 'ﾘﾝｸの設定')" | head -1)
+  dlg=$(timeout 10 xdotool search --sync --onlyvisible --name "$(printf 'ﾘﾝｸの設定')" | head -1 || true)
   [ -n "$dlg" ] || fail "no link dialog for $1"
   xdotool windowactivate --sync "$dlg" >/dev/null 2>&1 || true
   xdotool key --delay 30 Tab Tab
@@ -149,7 +154,7 @@ until_true 5 bash -c 'xclip -o -selection clipboard > "$0" 2>/dev/null && grep -
 INNER
 
 xvfb-run -a -s "-screen 0 1024x768x24" \
-  bash "$work/run.sh" "$bin" "$picture" "$work" || {
+  bash ${E2E_TRACE:+-x} "$work/run.sh" "$bin" "$picture" "$work" || {
   echo "--- editor log"; cat "$work/editor.log" 2>/dev/null || true; exit 1; }
 
 # The same areas through the command-line tool, one after the other.
