@@ -3,6 +3,7 @@
 // loses nothing, and otherwise asks for a name first.
 
 #include <QAction>
+#include <QFileDialog>
 #include <QImage>
 #include <QtTest>
 #include <filesystem>
@@ -163,6 +164,11 @@ private slots:
         QCOMPARE(request.filters.size(), 3);
         QCOMPARE(request.filterIndex, 0);  // JPEG
         QCOMPARE(request.defaultSuffix, QStringLiteral("jpg"));
+        // The real dialog asks before it replaces a file, naming it.
+        QFileDialog dialog;
+        ConfigureFileDialog(dialog, request);
+        QCOMPARE(dialog.acceptMode(), QFileDialog::AcceptSave);
+        QVERIFY(!dialog.testOption(QFileDialog::DontConfirmOverwrite));
         QCOMPARE(testutil::ReadFile(m_dir->File("a.jpg")), before);
         QVERIFY(prompts.messages.isEmpty());
 
