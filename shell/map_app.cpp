@@ -194,8 +194,9 @@ void CMapApp::OnUpdateFileSaveAs() {
 }
 
 bool CMapApp::WritePicture(const QString& path) {
-    // What the image library has to say about the write goes into the one
-    // message about it, not into boxes of its own.
+    // What the image library says about a failed write goes into the one
+    // message about it, not into boxes of its own; after a successful write
+    // it is passed on as usual.
     QStringList said;
     const ze::MessageHandler outer = ze::SetMessageHandler(
         [&said](const std::string& text) { said << QString::fromStdString(text); });
@@ -205,7 +206,10 @@ bool CMapApp::WritePicture(const QString& path) {
         status = m_doc.SavePicture(path.toStdString());
     }
     ze::SetMessageHandler(outer);
-    if (status == SaveStatus::kSaved) return true;
+    if (status == SaveStatus::kSaved) {
+        for (const QString& text : said) ze::ReportMessage(text.toStdString());
+        return true;
+    }
 
     const QString file = QDir::toNativeSeparators(path);
     QString text;
