@@ -29,6 +29,7 @@ public:
     // Copies n bytes from pos into dst; bytes past the end read as zero.
     // Answers how many bytes the source really held.
     size_t ReadAt(uint64_t pos, uint8_t* dst, size_t n) {
+        if (n == 0) return 0;
         size_t got = 0;
         if (pos < m_size)
             got = Fetch(pos, dst, static_cast<size_t>(std::min<uint64_t>(n, m_size - pos)));

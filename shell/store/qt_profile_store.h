@@ -8,6 +8,11 @@
 // and the INI file "SEKKA/Zer Evizi SEKKA.conf" in the user's config folder
 // elsewhere. Each section is a group of its own; the section "General" is
 // kept as the INI file's own [General] section.
+//
+// QSettings notices a change made from outside by the file's size and
+// modification time, so a rewrite of the same size within one tick of the
+// file-system clock after the store's last access goes unseen until the next
+// change.
 
 #include <string>
 
