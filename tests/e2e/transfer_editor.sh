@@ -8,7 +8,10 @@ EDITOR_BIN=$ZE_BINARY_DIR/shell/zer-evizi
 [ -x "$EDITOR_BIN" ] || fail "the editor is not built"
 start_openbox
 
-"$EDITOR_BIN" "$ZE_SOURCE_DIR/resources/sample.bmp" >"$WORK/editor.log" 2>&1 &
+# In the sanitizer tree: libxkbcommon-x11 (Qt's X11 start-up) calls strndup
+# on a buffer without a NUL, which strict string checks take for an overflow.
+ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}strict_string_checks=0 \
+  "$EDITOR_BIN" "$ZE_SOURCE_DIR/resources/sample.bmp" >"$WORK/editor.log" 2>&1 &
 EDITOR_PID=$!
 PIDS+=("$EDITOR_PID")
 wait_for 20 bash -c "xdotool search --onlyvisible --name 'sample\\.bmp - Zer Evizi SEKKA' | grep -q ." ||
