@@ -12,7 +12,9 @@ RECEIVER=$ZE_BINARY_DIR/tools/sibling-receiver
 # connecting at that moment is refused.
 if [ -z "${ZE_IN_XVFB:-}" ]; then
   export ZE_IN_XVFB=1
-  exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp -noreset" bash "$0" "$@"
+  # -a looks upward from -n for a free display; a random start keeps tests
+  # that CTest runs side by side from racing for the same number.
+  exec xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1024x768x24 -nolisten tcp -noreset" bash "$0" "$@"
 fi
 
 WORK=$(mktemp -d)
