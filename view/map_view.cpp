@@ -17,4 +17,3 @@ void CMapView::OnToolRect() {}
 void CMapView::OnToolPolygon() {}
 void CMapView::OnZoomNormal() {}
 void CMapView::OnZoomDouble() {}
-void CMapView::OnTransfer() {}

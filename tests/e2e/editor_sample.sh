@@ -18,9 +18,14 @@ export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}strict_string_checks=0"
 
 cat > "$work/run.sh" <<'INNER'
 set -euo pipefail
-openbox >/dev/null 2>&1 &
+openbox --sm-disable >/dev/null 2>&1 &
 wm=$!
-sleep 1  # let the window manager settle before the editor maps its window
+# The editor's window must be mapped after the window manager runs, or it
+# may never be managed: wait for openbox to announce itself on the root.
+for attempt in $(seq 1 100); do
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+  sleep 0.1
+done
 "$1" "$2" >"$3/editor.log" 2>&1 &
 editor=$!
 cleanup() { kill "$editor" "$wm" 2>/dev/null || true; }
