@@ -41,9 +41,9 @@ picture=$work/pic.bmp
 } > "$picture"
 
 # Client points of the three areas (inside the picture, no scrolling).
-rect_a=12,9 rect_b=70,50
-circle_a=110,40 circle_b=121,47
-poly=(20,70 60,105 100,72)
+rect_a=50,40 rect_b=10,5  # dragged up and to the left
+circle_a=100,60 circle_b=103,64
+poly=(20,100 80,100 60,115)
 export rect_a rect_b circle_a circle_b poly_1=${poly[0]} poly_2=${poly[1]} poly_3=${poly[2]}
 
 cat > "$work/run.sh" <<'INNER'
