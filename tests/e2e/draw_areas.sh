@@ -52,7 +52,7 @@ bin=$1 picture=$2 work=$3
 fail() { echo "$*" >&2; exit 1; }
 # Polls `$@` every 0.1 s for up to $1 seconds until it succeeds.
 until_true() {
-  local limit=$(( $1 * 10 )); shift
+  local limit=$(( $1 * 10 )) i; shift
   for ((i = 0; i < limit; ++i)); do
     if "$@"; then return 0; fi
     sleep 0.1
@@ -95,12 +95,12 @@ echo "picture origin on the screen: $origin_x,$origin_y"
 at() {  # screen coordinates of client point "x,y"
   echo "$((origin_x + ${1%,*})) $((origin_y + ${1#*,}))"
 }
-dialog_visible() { xdotool search --onlyvisible --name "$(printf 'ﾘﾝｸの設定')" >/dev/null 2>&1; }
+dialog='ﾘﾝｸの設定'  # the link dialog's title
 # Waits for the link dialog, types the link and the alternative text (OK has
 # the focus; Tab goes to Cancel, then the link, then the text) and confirms.
 answer_link() {
   local dlg
-  dlg=$(timeout 10 xdotool search --sync --onlyvisible --name "$(printf 'ﾘﾝｸの設定')" | head -1 || true)
+  dlg=$(timeout 10 xdotool search --sync --onlyvisible --name "$dialog" | head -1 || true)
   [ -n "$dlg" ] || fail "no link dialog for $1"
   xdotool windowactivate --sync "$dlg" >/dev/null 2>&1 || true
   xdotool key --delay 30 Tab Tab
@@ -109,7 +109,7 @@ answer_link() {
   xdotool type --delay 20 "$2"
   xdotool key Return
   until_true 10 bash -c '! xdotool search --onlyvisible --name "$0" >/dev/null 2>&1' \
-    "$(printf 'ﾘﾝｸの設定')" || fail "the link dialog stayed open"
+    "$dialog" || fail "the link dialog stayed open"
   xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
 }
 drag() {
