@@ -1,7 +1,7 @@
 #include "image/dib.h"
 
-#include <cstdlib>
 #include <algorithm>
+#include <cstdlib>
 #include <limits>
 #include <new>
 
@@ -10,17 +10,21 @@
 namespace dib {
 
 const uint8_t kStandardColors[16][3] = {
-    {0, 0, 0},     {128, 0, 0},   {0, 128, 0},   {128, 128, 0}, {0, 0, 128},   {128, 0, 128},
-    {0, 128, 128}, {192, 192, 192}, {128, 128, 128}, {255, 0, 0}, {0, 255, 0}, {255, 255, 0},
-    {0, 0, 255},   {255, 0, 255}, {0, 255, 255}, {255, 255, 255},
+    {0, 0, 0},     {128, 0, 0},     {0, 128, 0},     {128, 128, 0},   {0, 0, 128}, {128, 0, 128},
+    {0, 128, 128}, {192, 192, 192}, {128, 128, 128}, {255, 0, 0},     {0, 255, 0}, {255, 255, 0},
+    {0, 0, 255},   {255, 0, 255},   {0, 255, 255},   {255, 255, 255},
 };
 
 namespace {
 int64_t g_pixelLimit = int64_t{16384} * 16384;
 }
 
-int64_t PixelLimit() { return g_pixelLimit; }
-void SetPixelLimit(int64_t pixels) { g_pixelLimit = pixels; }
+int64_t PixelLimit() {
+    return g_pixelLimit;
+}
+void SetPixelLimit(int64_t pixels) {
+    g_pixelLimit = pixels;
+}
 
 size_t RowBytes(int64_t width, int depth) {
     if (width < 0 || depth <= 0 || depth > 32) return 0;
@@ -28,7 +32,9 @@ size_t RowBytes(int64_t width, int depth) {
     return static_cast<size_t>((bits + 31) / 32 * 4);
 }
 
-void Block::Free::operator()(uint8_t* p) const { std::free(p); }
+void Block::Free::operator()(uint8_t* p) const {
+    std::free(p);
+}
 
 Block Block::Allocate(size_t bytes) {
     Block b;
@@ -71,12 +77,6 @@ Block AllocateDib(int depth, int width, int height) {
     return block;
 }
 
-size_t BitsOffset(const uint8_t* block) {
-    const uint32_t size = Get32(block + kBiSize);
-    if (Get32(block + kBiCompression) == kBitFields) return size + 12;
-    return size + static_cast<size_t>(Get32(block + kBiClrUsed)) * 4;
-}
-
 namespace {
 // Entries of the colour table: biClrUsed, or 2^depth up to depth 8 when that
 // is 0; three with bit fields count as none.
@@ -88,6 +88,14 @@ uint32_t TableEntries(const uint8_t* block) {
     return n;
 }
 }  // namespace
+
+size_t BitsOffset(const uint8_t* block) {
+    const uint32_t size = Get32(block + kBiSize);
+    if (Get32(block + kBiCompression) == kBitFields) return size + 12;
+    // A table of 2^depth entries when biClrUsed is 0 (depth 1 from Create),
+    // so that the pixels never overlap the table.
+    return size + static_cast<size_t>(TableEntries(block)) * 4;
+}
 
 int SetDibUsage(uint8_t* block, const CImagePalette* palette, Usage mode) {
     if (!block) return 0;

@@ -30,7 +30,9 @@ enum : size_t {
     kBiClrImportant = 36,
 };
 
-inline uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+inline uint16_t Get16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 inline uint32_t Get32(const uint8_t* p) {
     return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
            (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
@@ -72,8 +74,9 @@ private:
 // picture is over the pixel bound or the memory cannot be had.
 Block AllocateDib(int depth, int width, int height);
 
-// Offset of the pixel array in a block: biSize + biClrUsed * 4, or biSize + 12
-// with bit fields.
+// Offset of the pixel array in a block: biSize + the colour table (biClrUsed
+// entries, or 2^depth up to depth 8 when that is 0) * 4, or biSize + 12 with
+// bit fields.
 size_t BitsOffset(const uint8_t* block);
 
 // Colour-table modes.

@@ -21,13 +21,19 @@ void CImageImpl::Create(int width, int height, int depth, int type) {
     if (imageDib) {
         imageBits = imageDib.data() + dib::BitsOffset(imageDib.data());
         rowBytes = static_cast<int>(dib::RowBytes(width, depth));
+    } else {
+        // No pixels: report no size either, so that callers deciding by the
+        // size (the document does) never take the picture for a loaded one.
+        imageWidth = imageHeight = 0;
     }
 }
 
 namespace {
 // Bit position of pixel x inside its byte for depths 1, 2 and 4 (leftmost
 // pixel in the high bits).
-int Shift(int x, int depth) { return 8 - depth - (x * depth) % 8; }
+int Shift(int x, int depth) {
+    return 8 - depth - (x * depth) % 8;
+}
 }  // namespace
 
 int CImageImpl::GetPixelIndex(int x, int y) const {
@@ -83,8 +89,8 @@ int CImageImpl::SetPixelRGB(int x, int y, uint8_t red, uint8_t green, uint8_t bl
     if (!IsInside(x, y) || !imageBits) return 0;
     if (colorType & 1) {
         if (!imagePalette) return 0;
-        return SetPixelIndex(x, y,
-                             static_cast<uint8_t>(imagePalette->GetNearestPaletteIndex(red, green, blue)));
+        return SetPixelIndex(
+            x, y, static_cast<uint8_t>(imagePalette->GetNearestPaletteIndex(red, green, blue)));
     }
     uint8_t* p = PixelAddress(x, y);
     if (imageDepth <= 8) {
@@ -102,8 +108,12 @@ int CImageImpl::SetPixelRGB(int x, int y, uint8_t red, uint8_t green, uint8_t bl
     return 1;
 }
 
-int CImageImpl::Read(const std::string&) { return 0; }
-int CImageImpl::Write(const std::string&) { return 0; }
+int CImageImpl::Read(const std::string&) {
+    return 0;
+}
+int CImageImpl::Write(const std::string&) {
+    return 0;
+}
 
 int CImageImpl::SetPalette(std::unique_ptr<CImagePalette> palette) {
     if (!palette) return 0;

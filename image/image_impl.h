@@ -20,7 +20,8 @@ public:
     virtual int IsInside(int x, int y) const;
     // Replaces the pixels with a zero-filled block of the given size and drops
     // the palette. colorType < 0 means 0 for depths up to 8, else 2. Leaves
-    // the picture without pixels (IsValid 0) when the block cannot be made.
+    // the picture without pixels (IsValid 0) and with width and height 0
+    // when the block cannot be made (over the pixel bound, out of memory).
     virtual void Create(int width, int height, int depth, int colorType);
     // Pixel operations take x from the left and y from the bottom row. Depths
     // 1 and 4 read and write the pixel's own bits.

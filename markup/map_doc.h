@@ -45,3 +45,15 @@ private:
     std::string m_strPathName;
     std::string m_strTitle;
 };
+
+// The skeleton's image line: <img src="SOURCE" width=W height=H
+// usemap="#map_NAME"> and CR LF. Nothing is escaped or cut.
+std::string FormatImageLine(const std::string& source, int width, int height,
+                            const std::string& mapName);
+// The skeleton's map element: <map name="map_NAME">, CR LF, </map>.
+std::string FormatMapLines(const std::string& mapName);
+// Empties the pane and writes the two skeleton pieces at its caret, each
+// upper-cased outside quotes when the tag setting, read afresh for each
+// piece, is on. The inside-quotes flag runs on from the first piece.
+void WriteSkeleton(MarkupPane& pane, const std::string& source, int width, int height,
+                   const std::string& mapName);

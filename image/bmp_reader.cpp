@@ -1,0 +1,417 @@
+// BMP reading. The file is treated as hostile: every size taken from it is
+// checked against the file and the pixel bound before it sizes anything, and
+// bytes that the file does not hold read as zero.
+
+#include <algorithm>
+#include <bit>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+#include "image/bmp_codec.h"
+#include "image/dib.h"
+#include "image/file_io.h"
+
+namespace {
+
+using dib::Get16;
+using dib::Get32;
+using dib::Put16;
+using dib::Put32;
+
+// Random access to the bytes of a file or a memory buffer.
+class Source {
+public:
+    virtual ~Source() = default;
+    uint64_t Size() const { return m_size; }
+
+    // Copies n bytes from pos into dst; bytes past the end read as zero.
+    // Answers how many bytes the source really held.
+    size_t ReadAt(uint64_t pos, uint8_t* dst, size_t n) {
+        if (n == 0) return 0;
+        size_t got = 0;
+        if (pos < m_size)
+            got = Fetch(pos, dst, static_cast<size_t>(std::min<uint64_t>(n, m_size - pos)));
+        if (got < n) std::memset(dst + got, 0, n - got);
+        return got;
+    }
+
+protected:
+    virtual size_t Fetch(uint64_t pos, uint8_t* dst, size_t n) = 0;
+    uint64_t m_size = 0;
+};
+
+class MemorySource : public Source {
+public:
+    MemorySource(const uint8_t* data, size_t size) : m_data(data) { m_size = data ? size : 0; }
+
+private:
+    size_t Fetch(uint64_t pos, uint8_t* dst, size_t n) override {
+        std::memcpy(dst, m_data + pos, n);
+        return n;
+    }
+    const uint8_t* m_data;
+};
+
+#ifdef _WIN32
+int SeekTo(std::FILE* f, uint64_t pos, int whence) {
+    return _fseeki64(f, static_cast<__int64>(pos), whence);
+}
+uint64_t Tell(std::FILE* f) {
+    return static_cast<uint64_t>(_ftelli64(f));
+}
+#else
+int SeekTo(std::FILE* f, uint64_t pos, int whence) {
+    return fseeko(f, static_cast<off_t>(pos), whence);
+}
+uint64_t Tell(std::FILE* f) {
+    return static_cast<uint64_t>(ftello(f));
+}
+#endif
+
+class FileSource : public Source {
+public:
+    explicit FileSource(std::FILE* f) : m_file(f) {
+        if (SeekTo(f, 0, SEEK_END) == 0) {
+            const auto end = static_cast<int64_t>(Tell(f));
+            if (end > 0) m_size = static_cast<uint64_t>(end);
+        }
+        m_pos = m_size + 1;  // forces a seek before the first read
+    }
+
+private:
+    size_t Fetch(uint64_t pos, uint8_t* dst, size_t n) override {
+        if (pos != m_pos && SeekTo(m_file, pos, SEEK_SET) != 0) {
+            m_pos = m_size + 1;
+            return 0;
+        }
+        const size_t got = std::fread(dst, 1, n, m_file);
+        m_pos = pos + got;
+        return got;
+    }
+    std::FILE* m_file;
+    uint64_t m_pos = 0;
+};
+
+constexpr uint32_t kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3, kAlphaBitFields = 6;
+
+// One colour channel of a bit-field pixel, scaled to 0..255.
+struct Channel {
+    uint32_t mask = 0;
+    int shift = 0;
+    uint64_t max = 0;
+
+    explicit Channel(uint32_t m) : mask(m) {
+        if (m == 0) return;
+        shift = std::countr_zero(m);
+        max = m >> shift;
+    }
+    uint8_t operator()(uint32_t v) const {
+        if (max == 0) return 0;
+        const uint64_t x = (v & mask) >> shift;
+        return static_cast<uint8_t>((x * 255 + max / 2) / max);
+    }
+};
+
+// What the headers say, after the checks.
+struct Layout {
+    int width = 0;
+    int height = 0;  // rows, always positive
+    bool topDown = false;
+    int depth = 0;     // the file's bits per pixel
+    int outDepth = 0;  // the block's
+    uint32_t compression = kRgb;
+    uint32_t masks[3] = {0, 0, 0};  // red, green, blue
+    uint32_t tableEntries = 0;      // entries kept in the block
+    uint32_t entrySize = 4;         // 3 with a core header
+    uint64_t tablePos = 0;
+    uint64_t pixelPos = 0;
+    uint32_t sizeImage = 0;  // the file's, only used to bound compressed data
+    int32_t xPels = 0, yPels = 0;
+    uint32_t clrImportant = 0;
+};
+
+bool IsKnownHeaderSize(uint32_t size) {
+    // 12 core, 40 plain, 52 and 56 with bit fields, 108 version 4, 124
+    // version 5. Other sizes (16 to 64) are OS/2 2.x headers.
+    return size == 12 || size == 40 || size == 52 || size == 56 || size == 108 || size == 124;
+}
+
+bool ParseHeaders(Source& src, Layout& out) {
+    uint8_t fh[14];
+    if (src.ReadAt(0, fh, sizeof fh) < sizeof fh) return false;
+    // Data that does not start with "BM" is taken as an information header
+    // without a file header; its pixels follow the colour table.
+    const bool fileHeader = Get16(fh) == 0x4D42;
+    const uint64_t start = fileHeader ? 14 : 0;
+    const uint32_t pixelOffset = fileHeader ? Get32(fh + 10) : 0;
+
+    uint8_t ih[124] = {};
+    if (src.ReadAt(start, ih, 4) < 4) return false;
+    const uint32_t size = Get32(ih);
+    if (!IsKnownHeaderSize(size)) return false;
+    if (src.ReadAt(start, ih, size) < size) return false;
+
+    int64_t width, height;
+    uint32_t used = 0;
+    if (size == 12) {
+        width = Get16(ih + 4);
+        height = Get16(ih + 6);
+        out.depth = Get16(ih + 10);
+        out.entrySize = 3;
+        if (out.depth != 1 && out.depth != 4 && out.depth != 8 && out.depth != 24) return false;
+    } else {
+        width = static_cast<int32_t>(Get32(ih + 4));
+        height = static_cast<int32_t>(Get32(ih + 8));
+        out.depth = Get16(ih + 14);
+        out.compression = Get32(ih + 16);
+        out.sizeImage = Get32(ih + 20);
+        out.xPels = static_cast<int32_t>(Get32(ih + 24));
+        out.yPels = static_cast<int32_t>(Get32(ih + 28));
+        used = Get32(ih + 32);
+        out.clrImportant = Get32(ih + 36);
+        if (size >= 52)
+            for (int i = 0; i < 3; ++i) out.masks[i] = Get32(ih + 40 + 4 * i);
+    }
+    uint64_t pos = start + size;
+    if (size == 40 && (out.compression == kBitFields || out.compression == kAlphaBitFields)) {
+        // The masks follow the plain header (a fourth, alpha, with type 6).
+        uint8_t m[16];
+        const size_t n = out.compression == kBitFields ? 12 : 16;
+        src.ReadAt(pos, m, n);
+        for (int i = 0; i < 3; ++i) out.masks[i] = Get32(m + 4 * i);
+        pos += n;
+    }
+
+    if (width <= 0 || height == 0 || height < -int64_t{std::numeric_limits<int32_t>::max()})
+        return false;
+    out.topDown = height < 0;
+    if (out.topDown) height = -height;
+    if (width * height > dib::PixelLimit()) return false;
+    out.width = static_cast<int>(width);
+    out.height = static_cast<int>(height);
+
+    const int d = out.depth;
+    if (d != 1 && d != 4 && d != 8 && d != 16 && d != 24 && d != 32) return false;
+    switch (out.compression) {
+        case kRgb:
+            if (d == 16) out.masks[0] = 0x7C00, out.masks[1] = 0x03E0, out.masks[2] = 0x001F;
+            if (d == 32) out.masks[0] = 0xFF0000, out.masks[1] = 0xFF00, out.masks[2] = 0xFF;
+            break;
+        case kRle8:
+        case kRle4:
+            // Run-length data is bottom-up only.
+            if (d != (out.compression == kRle8 ? 8 : 4) || out.topDown) return false;
+            break;
+        case kBitFields:
+        case kAlphaBitFields:
+            if (d != 16 && d != 32) return false;
+            break;
+        default:  // embedded JPEG (4) or PNG (5), or unknown
+            return false;
+    }
+    out.outDepth = d;
+    if (d == 16) out.outDepth = 24;
+    if (d == 32 && !(out.masks[0] == 0xFF0000 && out.masks[1] == 0xFF00 && out.masks[2] == 0xFF))
+        out.outDepth = 24;
+
+    // The colour table follows the header (and its masks).
+    out.tablePos = pos;
+    uint64_t fileEntries = used;
+    if (d <= 8 && used == 0) fileEntries = 1u << d;
+    uint64_t kept = d <= 8 ? std::min<uint64_t>(fileEntries, 1u << d) : 0;
+    const uint64_t tableEnd = pos + fileEntries * out.entrySize;
+    if (pixelOffset != 0 && pixelOffset >= pos) {
+        out.pixelPos = pixelOffset;
+        // A table cut short by the pixels keeps the entries that fit.
+        const uint64_t fit = (pixelOffset - pos) / out.entrySize;
+        if (fit >= 1 && fit < kept) kept = fit;
+    } else {
+        out.pixelPos = tableEnd;
+    }
+    out.tableEntries = static_cast<uint32_t>(kept);
+    return true;
+}
+
+void FlipRows(uint8_t* bits, size_t rowBytes, int height) {
+    std::vector<uint8_t> tmp(rowBytes);
+    for (int top = 0, bottom = height - 1; top < bottom; ++top, --bottom) {
+        uint8_t* a = bits + rowBytes * static_cast<size_t>(top);
+        uint8_t* b = bits + rowBytes * static_cast<size_t>(bottom);
+        std::memcpy(tmp.data(), a, rowBytes);
+        std::memcpy(a, b, rowBytes);
+        std::memcpy(b, tmp.data(), rowBytes);
+    }
+}
+
+// 16-bit and bit-field 32-bit rows into blue, green, red.
+void ConvertRows(Source& src, const Layout& l, uint8_t* bits, size_t outRow) {
+    const size_t inRow = dib::RowBytes(l.width, l.depth);
+    std::vector<uint8_t> row(inRow);
+    const Channel red(l.masks[0]), green(l.masks[1]), blue(l.masks[2]);
+    const int bytes = l.depth / 8;
+    for (int r = 0; r < l.height; ++r) {
+        const uint64_t pos = l.pixelPos + inRow * static_cast<uint64_t>(r);
+        if (pos >= src.Size()) break;  // the rest stays zero
+        src.ReadAt(pos, row.data(), inRow);
+        const int y = l.topDown ? l.height - 1 - r : r;
+        uint8_t* out = bits + outRow * static_cast<size_t>(y);
+        const uint8_t* in = row.data();
+        for (int x = 0; x < l.width; ++x, in += bytes, out += 3) {
+            const uint32_t v = bytes == 2 ? Get16(in) : Get32(in);
+            out[0] = blue(v);
+            out[1] = green(v);
+            out[2] = red(v);
+        }
+    }
+}
+
+// Decodes run-length data into 8- or 4-bit rows. Pixels that the data never
+// reaches stay 0; anything that would land outside the picture is dropped.
+void DecodeRle(const std::vector<uint8_t>& data, const Layout& l, uint8_t* bits, size_t rowBytes) {
+    const bool four = l.compression == kRle4;
+    int64_t x = 0, y = 0;
+    auto put = [&](int64_t px, int v) {
+        if (px < 0 || px >= l.width || y >= l.height) return;
+        uint8_t* row = bits + rowBytes * static_cast<size_t>(y);
+        if (four) {
+            uint8_t& b = row[px / 2];
+            b = (px & 1) ? static_cast<uint8_t>((b & 0xF0) | (v & 15))
+                         : static_cast<uint8_t>((b & 0x0F) | (v << 4));
+        } else {
+            row[px] = static_cast<uint8_t>(v);
+        }
+    };
+    size_t p = 0;
+    const size_t n = data.size();
+    while (p + 1 < n && y < l.height) {
+        const int count = data[p], value = data[p + 1];
+        p += 2;
+        if (count > 0) {
+            const int64_t end = std::min<int64_t>(x + count, l.width);
+            for (int64_t i = x; i < end; ++i)
+                put(i, four ? ((i - x) & 1 ? value & 15 : value >> 4) : value);
+            x += count;
+        } else if (value == 0) {  // end of line
+            x = 0;
+            ++y;
+        } else if (value == 1) {  // end of picture
+            break;
+        } else if (value == 2) {  // move right and up
+            if (p + 1 >= n) break;
+            x += data[p];
+            y += data[p + 1];
+            p += 2;
+        } else {  // `value` pixels as they are, padded to a 16-bit boundary
+            const size_t bytes = four ? (static_cast<size_t>(value) + 1) / 2 : value;
+            for (int i = 0; i < value; ++i) {
+                const size_t at = p + (four ? static_cast<size_t>(i) / 2 : static_cast<size_t>(i));
+                if (at >= n) break;
+                put(x + i, four ? (i & 1 ? data[at] & 15 : data[at] >> 4) : data[at]);
+            }
+            x += value;
+            p += bytes + (bytes & 1);
+        }
+    }
+}
+
+dib::Block ReadBlock(Source& src) {
+    Layout l;
+    if (!ParseHeaders(src, l)) return {};
+
+    const size_t rowBytes = dib::RowBytes(l.width, l.outDepth);
+    const uint64_t pixelBytes = uint64_t{rowBytes} * static_cast<uint64_t>(l.height);
+    const uint64_t tableBytes = uint64_t{l.tableEntries} * 4;
+    if (rowBytes == 0 || pixelBytes > std::numeric_limits<uint32_t>::max()) return {};
+    dib::Block block =
+        dib::Block::Allocate(static_cast<size_t>(dib::kHeaderSize + tableBytes + pixelBytes));
+    if (!block) return block;
+
+    uint8_t* h = block.data();
+    Put32(h + dib::kBiSize, dib::kHeaderSize);
+    Put32(h + dib::kBiWidth, static_cast<uint32_t>(l.width));
+    Put32(h + dib::kBiHeight, static_cast<uint32_t>(l.height));
+    Put16(h + dib::kBiPlanes, 1);
+    Put16(h + dib::kBiBitCount, static_cast<uint16_t>(l.outDepth));
+    Put32(h + dib::kBiCompression, 0);
+    Put32(h + dib::kBiSizeImage, static_cast<uint32_t>(pixelBytes));
+    Put32(h + dib::kBiXPelsPerMeter, static_cast<uint32_t>(l.xPels));
+    Put32(h + dib::kBiYPelsPerMeter, static_cast<uint32_t>(l.yPels));
+    Put32(h + dib::kBiClrUsed, l.tableEntries);
+    Put32(h + dib::kBiClrImportant, l.clrImportant <= l.tableEntries ? l.clrImportant : 0);
+
+    // Colour table: blue, green, red and a zero byte per entry.
+    uint8_t* table = h + dib::kHeaderSize;
+    if (l.tableEntries > 0) {
+        std::vector<uint8_t> raw(size_t{l.tableEntries} * l.entrySize);
+        src.ReadAt(l.tablePos, raw.data(), raw.size());
+        for (uint32_t i = 0; i < l.tableEntries; ++i) {
+            const uint8_t* e = raw.data() + size_t{i} * l.entrySize;
+            table[4 * i] = e[0];
+            table[4 * i + 1] = e[1];
+            table[4 * i + 2] = e[2];
+        }
+    }
+
+    uint8_t* bits = table + tableBytes;
+    if (l.compression == kRle8 || l.compression == kRle4) {
+        uint64_t avail = src.Size() > l.pixelPos ? src.Size() - l.pixelPos : 0;
+        if (l.sizeImage != 0) avail = std::min<uint64_t>(avail, l.sizeImage);
+        std::vector<uint8_t> data(static_cast<size_t>(avail));
+        src.ReadAt(l.pixelPos, data.data(), data.size());
+        DecodeRle(data, l, bits, rowBytes);
+    } else if (l.outDepth != l.depth) {
+        ConvertRows(src, l, bits, rowBytes);
+    } else {
+        src.ReadAt(l.pixelPos, bits, static_cast<size_t>(pixelBytes));
+        if (l.topDown) FlipRows(bits, rowBytes, l.height);
+    }
+    return block;
+}
+
+}  // namespace
+
+namespace {
+int Adopt(CBmpImpl& impl, dib::Block block) {
+    if (!block) return 0;
+    const uint8_t* h = block.data();
+    impl.imageWidth = static_cast<int>(Get32(h + dib::kBiWidth));
+    impl.imageHeight = static_cast<int>(Get32(h + dib::kBiHeight));
+    impl.imageDepth = Get16(h + dib::kBiBitCount);
+    impl.rowBytes = static_cast<int>(dib::RowBytes(impl.imageWidth, impl.imageDepth));
+    impl.colorType = impl.imageDepth <= 8 ? 0 : 2;
+    impl.imageBits = block.data() + dib::BitsOffset(block.data());
+    impl.imageDib = std::move(block);
+    if (auto palette = dib::CreateDibPalette(impl.imageDib.data(), 0)) {
+        impl.imagePalette = std::move(palette);
+        dib::SetDibUsage(impl.imageDib.data(), impl.imagePalette.get(), dib::Usage::kIndices);
+        impl.colorType = 3;
+    }
+    return 1;
+}
+
+// Drops the pixels, the palette and the sizes, so that a failed read leaves
+// a picture that reports no size.
+void Release(CBmpImpl& impl) {
+    impl.imageDib = {};
+    impl.imageBits = nullptr;
+    impl.imagePalette.reset();
+    impl.imageWidth = impl.imageHeight = impl.imageDepth = impl.rowBytes = 0;
+}
+}  // namespace
+
+int CBmpImpl::Read(const std::string& name) {
+    if (!name.empty()) fileName = name;
+    Release(*this);
+    ze::FilePtr f = ze::OpenFile(fileName, "rb");
+    if (!f) return 0;
+    FileSource src(f.get());
+    return Adopt(*this, ReadBlock(src));
+}
+
+int CBmpImpl::ReadMemory(const uint8_t* data, size_t size) {
+    Release(*this);
+    MemorySource src(data, size);
+    return Adopt(*this, ReadBlock(src));
+}

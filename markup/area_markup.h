@@ -1,0 +1,50 @@
+#pragma once
+// Area lines: one finished circle, rectangle or polygon becomes one line of
+// markup, which goes into the pane text just before the map's closing tag.
+// Pure text logic over UTF-8 strings; nothing here draws.
+
+#include <string>
+#include <vector>
+
+// A point in client pixels of the map view, as the mouse delivered it; also
+// used for the view's scroll position.
+struct ClientPoint {
+    int x = 0;
+    int y = 0;
+};
+
+// Turns the letters a to z into capitals wherever they stand outside double
+// quotes. Every double quote flips the inside-quotes flag, which runs across
+// the whole text (lines and tags alike). Bytes of multi-byte UTF-8 characters
+// are never ASCII letters, so they pass unchanged.
+std::string UpperCaseOutsideQuotes(const std::string& text);
+// The same pass, starting from and leaving behind `insideQuotes`, so that two
+// pieces passed one after the other come out as one pass over both would.
+std::string UpperCaseOutsideQuotes(const std::string& text, bool& insideQuotes);
+
+// client / zoom + scroll / zoom, each quotient truncated toward zero on its
+// own. The zoom is 1 or 2; anything below 1 counts as 1.
+int ToPictureCoord(int client, int scroll, int zoom);
+
+// <area shape="circle" coords="CX,CY,R" alt="ALT" href="HREF">: the centre is
+// the anchor converted, the radius the client distance from anchor to end,
+// truncated, then divided by the zoom. Texts are written unescaped.
+std::string FormatCircleArea(ClientPoint anchor, ClientPoint end, ClientPoint scroll, int zoom,
+                             const std::string& alt, const std::string& href);
+// <area shape="rect" coords="AX,AY,EX,EY" alt="ALT" href="HREF">, the corners
+// in drag order, neither sorted nor clamped.
+std::string FormatRectArea(ClientPoint anchor, ClientPoint end, ClientPoint scroll, int zoom,
+                           const std::string& alt, const std::string& href);
+// <area shape="poly" coords="X1,Y1,X2,Y2,..." alt="ALT" href="HREF">, the
+// vertices in the order clicked (the view gives 2 to 256), the first one not
+// repeated. No length limit.
+std::string FormatPolyArea(const std::vector<ClientPoint>& vertices, ClientPoint scroll, int zoom,
+                           const std::string& alt, const std::string& href);
+
+// The pane text with `line` inserted. The search is for the first "</MAP>"
+// (tag setting on) or "</map>" (off), case-sensitive. When found, the line
+// and CR LF go in front of it, the tag is written as "</map>" and everything
+// after it is kept; when missing, the line, CR LF and "</map>" go at the very
+// end. With the setting on the whole result is then upper-cased outside
+// quotes. Reads the tag setting at each call.
+std::string InsertAreaLine(const std::string& text, const std::string& line);

@@ -1,0 +1,53 @@
+#include "markup/map_doc.h"
+
+#include <utility>
+
+#include "markup/area_markup.h"
+#include "markup/link_path.h"
+#include "markup/picture_type.h"
+#include "markup/settings.h"
+
+std::string FormatImageLine(const std::string& source, int width, int height,
+                            const std::string& mapName) {
+    return "<img src=\"" + source + "\" width=" + std::to_string(width) +
+           " height=" + std::to_string(height) + " usemap=\"#map_" + mapName + "\">\r\n";
+}
+
+std::string FormatMapLines(const std::string& mapName) {
+    return "<map name=\"map_" + mapName + "\">\r\n</map>";
+}
+
+void WriteSkeleton(MarkupPane& pane, const std::string& source, int width, int height,
+                   const std::string& mapName) {
+    pane.SetWindowText("");
+    bool insideQuotes = false;
+    std::string line = FormatImageLine(source, width, height, mapName);
+    if (GetTagSetting() != 0) line = UpperCaseOutsideQuotes(line, insideQuotes);
+    pane.ReplaceSel(line, false);
+    line = FormatMapLines(mapName);
+    if (GetTagSetting() != 0) line = UpperCaseOutsideQuotes(line, insideQuotes);
+    pane.ReplaceSel(line, false);
+}
+
+void CMapDoc::SetPathName(const std::string& path) {
+    m_strPathName = path;
+    m_strTitle = FileNameOfPath(path);
+    if (m_onPathSet) m_onPathSet(path);
+}
+
+bool CMapDoc::OnOpenDocument(const std::string& path) {
+    const int type = PictureTypeFromPath(path);
+    if (type < 0) return false;  // refused: nothing has changed
+
+    // From here the previous picture is gone, whatever happens next.
+    m_pImage.reset();
+    auto image = std::make_unique<CImage>(path, type);
+    if (image->GetWidth() <= 0 || image->GetHeight() <= 0) return false;
+    m_pImage = std::move(image);
+
+    SetPathName(path);
+    if (m_pPane == nullptr) return true;
+    const std::string source = LinkTextForPath(GetBaseDirSetting(), path);
+    WriteSkeleton(*m_pPane, source, m_pImage->GetWidth(), m_pImage->GetHeight(), GetTitle());
+    return true;
+}

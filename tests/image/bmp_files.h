@@ -1,0 +1,102 @@
+#pragma once
+// Builds BMP files byte by byte for the tests, independent of the codec.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace bmpfile {
+
+struct Rgb {
+    uint8_t r, g, b;
+};
+
+struct Spec {
+    uint32_t headerSize = 40;  // 12, 40, 52, 56, 108, 124 (or anything, to test refusal)
+    int32_t width = 1;
+    int32_t height = 1;  // negative: top-down
+    uint16_t depth = 24;
+    uint32_t compression = 0;
+    uint32_t clrUsed = 0;
+    uint32_t sizeImage = 0;  // 0: the pixel bytes' length
+    std::vector<Rgb> table;  // written as is (3 bytes each with a core header)
+    // Bit-field masks: red, green, blue, alpha. With a 40-byte header and
+    // compression 3 they follow the header (three of them).
+    uint32_t masks[4] = {0, 0, 0, 0};
+    bool masksAfterHeader = false;
+    bool fileHeader = true;
+    int64_t pixelOffset = -1;  // -1: just after the table; else the value written
+    std::string gap;           // bytes between the table and the pixels
+    std::string pixels;        // the rows exactly as stored
+};
+
+inline void Put16(std::string& s, uint32_t v) {
+    s += static_cast<char>(v & 0xFF);
+    s += static_cast<char>((v >> 8) & 0xFF);
+}
+inline void Put32(std::string& s, uint32_t v) {
+    Put16(s, v & 0xFFFF);
+    Put16(s, v >> 16);
+}
+
+inline std::string Make(const Spec& spec) {
+    std::string info;
+    if (spec.headerSize == 12) {
+        Put32(info, 12);
+        Put16(info, static_cast<uint32_t>(spec.width));
+        Put16(info, static_cast<uint32_t>(spec.height));
+        Put16(info, 1);
+        Put16(info, spec.depth);
+    } else {
+        Put32(info, spec.headerSize);
+        Put32(info, static_cast<uint32_t>(spec.width));
+        Put32(info, static_cast<uint32_t>(spec.height));
+        Put16(info, 1);
+        Put16(info, spec.depth);
+        Put32(info, spec.compression);
+        Put32(info, spec.sizeImage ? spec.sizeImage : static_cast<uint32_t>(spec.pixels.size()));
+        Put32(info, 2835);
+        Put32(info, 2835);
+        Put32(info, spec.clrUsed);
+        Put32(info, 0);
+        for (int i = 0; info.size() < spec.headerSize; ++i) Put32(info, i < 4 ? spec.masks[i] : 0);
+        info.resize(spec.headerSize);
+        if (spec.masksAfterHeader)
+            for (int i = 0; i < 3; ++i) Put32(info, spec.masks[i]);
+    }
+    std::string table;
+    for (const Rgb& c : spec.table) {
+        table += static_cast<char>(c.b);
+        table += static_cast<char>(c.g);
+        table += static_cast<char>(c.r);
+        if (spec.headerSize != 12) table += '\0';
+    }
+    std::string out;
+    const size_t offset = 14 + info.size() + table.size() + spec.gap.size();
+    if (spec.fileHeader) {
+        out += "BM";
+        Put32(out, static_cast<uint32_t>(offset + spec.pixels.size()));
+        Put32(out, 0);
+        Put32(out, spec.pixelOffset < 0 ? static_cast<uint32_t>(offset)
+                                        : static_cast<uint32_t>(spec.pixelOffset));
+    }
+    return out + info + table + spec.gap + spec.pixels;
+}
+
+// A grey-ish table of n distinct colours: entry i = (i, 255 - i, i / 2).
+inline std::vector<Rgb> Table(int n) {
+    std::vector<Rgb> t;
+    for (int i = 0; i < n; ++i)
+        t.push_back(
+            {static_cast<uint8_t>(i), static_cast<uint8_t>(255 - i), static_cast<uint8_t>(i / 2)});
+    return t;
+}
+
+// Rows (given top first, each already padded) stored bottom-up.
+inline std::string BottomUp(const std::vector<std::string>& topFirst) {
+    std::string s;
+    for (auto it = topFirst.rbegin(); it != topFirst.rend(); ++it) s += *it;
+    return s;
+}
+
+}  // namespace bmpfile

@@ -1,0 +1,446 @@
+// The BMP reader and writer over files built by hand.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+#include "bmp_files.h"
+#include "common/test_util.h"
+#include "image/bmp_codec.h"
+#include "image/dib.h"
+#include "image/image.h"
+
+using bmpfile::Make;
+using bmpfile::Spec;
+using Px = std::array<int, 3>;
+
+namespace {
+
+struct Loaded {
+    testutil::TempDir dir;
+    std::unique_ptr<CImage> image;
+    std::string path;
+};
+
+std::unique_ptr<Loaded> Load(const std::string& bytes, const std::string& name = "in.bmp") {
+    auto l = std::make_unique<Loaded>();
+    l->path = l->dir.File(name);
+    testutil::WriteFile(l->path, bytes);
+    l->image = std::make_unique<CImage>(l->path, kImageBmp);
+    return l;
+}
+
+std::array<int, 3> Rgb(const CImage& image, int x, int y) {
+    uint8_t r = 1, g = 1, b = 1;
+    if (!image.GetPixelRGB(x, y, &r, &g, &b)) return {-1, -1, -1};
+    return {r, g, b};
+}
+
+uint32_t U32(const std::string& s, size_t at) {
+    return static_cast<uint8_t>(s[at]) | static_cast<uint8_t>(s[at + 1]) << 8 |
+           static_cast<uint8_t>(s[at + 2]) << 16 |
+           static_cast<uint32_t>(static_cast<uint8_t>(s[at + 3])) << 24;
+}
+
+// A 3 x 2 8-bit picture with a full 256-entry table (biClrUsed 0).
+Spec EightBit() {
+    Spec s;
+    s.width = 3;
+    s.height = 2;
+    s.depth = 8;
+    s.table = bmpfile::Table(256);
+    s.pixels =
+        bmpfile::BottomUp({std::string("\x01\x02\x03\x00", 4), std::string("\xFF\x10\x00\x00", 4)});
+    return s;
+}
+
+// A hand-built 16- or 32-bit picture, one row of the given pixel values.
+Spec BitFieldRow(uint16_t depth, const std::vector<uint32_t>& values) {
+    Spec s;
+    s.width = static_cast<int32_t>(values.size());
+    s.depth = depth;
+    for (uint32_t v : values) {
+        bmpfile::Put16(s.pixels, v & 0xFFFF);
+        if (depth == 32) bmpfile::Put16(s.pixels, v >> 16);
+    }
+    while (s.pixels.size() % 4) s.pixels += '\0';
+    return s;
+}
+
+void SetMasks(Spec& s, uint32_t r, uint32_t g, uint32_t b, uint32_t a = 0) {
+    s.masks[0] = r, s.masks[1] = g, s.masks[2] = b, s.masks[3] = a;
+}
+
+}  // namespace
+
+TEST(BmpRead, EightBitWithImplicitTableCount) {
+    auto l = Load(Make(EightBit()));
+    const CImage& img = *l->image;
+    ASSERT_EQ(img.GetWidth(), 3);
+    ASSERT_EQ(img.GetHeight(), 2);
+    EXPECT_EQ(img.GetDepth(), 8);
+    EXPECT_EQ(img.GetColorType(), 3);
+    ASSERT_NE(img.GetPalette(), nullptr);
+    EXPECT_EQ(img.GetPalette()->GetEntryCount(), 256);
+    EXPECT_EQ(img.GetRowBytes(), 4);
+    // y = 0 is the bottom row; the first row in the file.
+    EXPECT_EQ(img.GetPixelIndex(0, 0), 0xFF);
+    EXPECT_EQ(img.GetPixelIndex(1, 0), 0x10);
+    EXPECT_EQ(img.GetPixelIndex(2, 1), 3);
+    EXPECT_EQ(Rgb(img, 1, 1), (std::array<int, 3>{2, 253, 1}));
+    // The block's colour table now holds the indices 0..255.
+    const uint8_t* table = img.GetImpl()->GetDib() + 40;
+    for (int i = 0; i < 256; ++i) ASSERT_EQ(dib::Get16(table + 2 * i), i);
+    EXPECT_EQ(dib::Get32(img.GetImpl()->GetDib() + dib::kBiClrUsed), 256u);
+
+    // The same data without a file header: the pixels follow the table.
+    Spec headerless = EightBit();
+    headerless.fileHeader = false;
+    auto h = Load(Make(headerless));
+    ASSERT_EQ(h->image->GetWidth(), 3);
+    EXPECT_EQ(h->image->GetPixelIndex(0, 0), 0xFF);
+    EXPECT_EQ(h->image->GetPixelIndex(2, 1), 3);
+}
+
+TEST(BmpRead, CoreHeaderReadsLikeThePlainHeaderAndWritesAsIt) {
+    Spec core;
+    core.headerSize = 12;
+    core.width = 4;
+    core.height = 2;
+    core.depth = 4;
+    core.table = bmpfile::Table(16);
+    core.pixels =
+        bmpfile::BottomUp({std::string("\x01\x23\x00\x00", 4), std::string("\x45\x6F\x00\x00", 4)});
+    Spec plain = core;
+    plain.headerSize = 40;
+    auto a = Load(Make(core));
+    auto b = Load(Make(plain));
+    ASSERT_EQ(a->image->GetWidth(), 4);
+    ASSERT_EQ(a->image->GetDepth(), 4);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 4; ++x) {
+            EXPECT_EQ(Rgb(*a->image, x, y), Rgb(*b->image, x, y));
+            EXPECT_EQ(a->image->GetPixelIndex(x, y), b->image->GetPixelIndex(x, y));
+        }
+    EXPECT_EQ(a->image->GetPixelIndex(3, 1), 3);
+    EXPECT_EQ(a->image->GetPixelIndex(3, 0), 15);
+
+    const std::string out = a->dir.File("out.bmp");
+    ASSERT_EQ(a->image->Save(out, kImageBmp), 1);
+    const std::string bytes = testutil::ReadFile(out);
+    EXPECT_EQ(U32(bytes, 14), 40u);
+    EXPECT_EQ(U32(bytes, 10), 118u);
+    EXPECT_EQ(bytes.size(), 118u + 8u);
+    // The written table is the core table widened to 4-byte entries.
+    EXPECT_EQ(bytes.substr(54, 64), Make(plain).substr(54, 64));
+}
+
+TEST(BmpWrite, EightBitRoundTripKeepsTableAndPixels) {
+    const std::string original = Make(EightBit());
+    auto l = Load(original);
+    const std::string out = l->dir.File("copy.bmp");
+    ASSERT_EQ(l->image->Save(out, kImageBmp), 1);
+    const std::string written = testutil::ReadFile(out);
+    ASSERT_EQ(written.size(), original.size());
+    EXPECT_EQ(U32(written, 10), 14u + 40u + 1024u);
+    EXPECT_EQ(written.substr(54), original.substr(54));  // table and pixels
+    // The image's table holds indices again.
+    const uint8_t* table = l->image->GetImpl()->GetDib() + 40;
+    for (int i = 0; i < 256; ++i) ASSERT_EQ(dib::Get16(table + 2 * i), i);
+}
+
+TEST(BmpRead, BitFieldPictures) {
+    // 16-bit pictures and 32-bit ones with unusual fields become depth 24;
+    // masks come from after a plain header or from the longer headers.
+    struct Case {
+        const char* what;
+        uint16_t depth;
+        uint32_t headerSize, compression;
+        std::array<uint32_t, 4> masks;
+        uint32_t value;
+        int depthAfter;
+        Px rgb;
+    } cases[] = {
+        {"5-5-5", 16, 40, 0, {}, 0x0421, 24, {8, 8, 8}},
+        {"5-6-5 after header", 16, 40, 3, {0xF800, 0x07E0, 0x1F}, 0x0821, 24, {8, 4, 8}},
+        {"5-6-5 in 56-byte header", 16, 56, 3, {0xF800, 0x07E0, 0x1F}, 0xF800, 24, {255, 0, 0}},
+        {"5-6-5 in version 5 header", 16, 124, 3, {0xF800, 0x07E0, 0x1F}, 0x07E0, 24, {0, 255, 0}},
+        {"plain 32", 32, 40, 0, {}, 0x04030201, 32, {3, 2, 1}},
+        {"usual 32 fields",
+         32,
+         108,
+         3,
+         {0xFF0000, 0xFF00, 0xFF, 0xFF000000},
+         0x102030,
+         32,
+         {0x10, 0x20, 0x30}},
+        {"RGBA order",
+         32,
+         40,
+         3,
+         {0xFF000000, 0xFF0000, 0xFF00},
+         0x11223344,
+         24,
+         {0x11, 0x22, 0x33}},
+        {"10 bits a channel, alpha fields",
+         32,
+         124,
+         6,
+         {0x3FF00000, 0xFFC00, 0x3FF, 0xC0000000},
+         (1023u << 20) | (512u << 10),
+         24,
+         {255, 128, 0}},
+    };
+    for (const Case& c : cases) {
+        Spec s = BitFieldRow(c.depth, {c.value, 0});
+        s.headerSize = c.headerSize;
+        s.compression = c.compression;
+        s.masksAfterHeader = c.headerSize == 40 && c.compression == 3;
+        SetMasks(s, c.masks[0], c.masks[1], c.masks[2], c.masks[3]);
+        auto l = Load(Make(s));
+        ASSERT_EQ(l->image->GetWidth(), 2) << c.what;
+        EXPECT_EQ(l->image->GetDepth(), c.depthAfter) << c.what;
+        EXPECT_EQ(l->image->GetColorType(), 2) << c.what;
+        EXPECT_EQ(Rgb(*l->image, 0, 0), c.rgb) << c.what;
+        EXPECT_EQ(Rgb(*l->image, 1, 0), (Px{0, 0, 0})) << c.what;
+    }
+}
+TEST(BmpRead, LaterHeadersTableSizeAndPixelOffset) {
+    // Version 4 header, four colours, a gap before the pixels that the file
+    // header's offset skips.
+    Spec s;
+    s.headerSize = 108;
+    s.width = 2;
+    s.height = 1;
+    s.depth = 8;
+    s.clrUsed = 4;
+    s.table = bmpfile::Table(4);
+    s.gap = "garbage!";
+    s.pixels = std::string("\x03\x01\x00\x00", 4);
+    auto l = Load(Make(s));
+    ASSERT_EQ(l->image->GetWidth(), 2);
+    EXPECT_EQ(l->image->GetPalette()->GetEntryCount(), 4);
+    EXPECT_EQ(Rgb(*l->image, 0, 0), (Px{3, 252, 1}));
+    EXPECT_EQ(Rgb(*l->image, 1, 0), (Px{1, 254, 0}));
+    // An index past a short table reads black.
+    l->image->SetPixelIndex(1, 0, 200);
+    EXPECT_EQ(Rgb(*l->image, 1, 0), (Px{0, 0, 0}));
+
+    // biClrUsed 0 claims 256 entries, but the pixels start after four: the
+    // table keeps the four that fit.
+    Spec cut = s;
+    cut.headerSize = 40;
+    cut.clrUsed = 0;
+    cut.gap.clear();
+    auto c = Load(Make(cut));
+    ASSERT_EQ(c->image->GetWidth(), 2);
+    EXPECT_EQ(c->image->GetPalette()->GetEntryCount(), 4);
+    EXPECT_EQ(c->image->GetPixelIndex(0, 0), 3);
+    const std::string out = c->dir.File("out.bmp");
+    ASSERT_EQ(c->image->Save(out, kImageBmp), 1);
+    const std::string written = testutil::ReadFile(out);
+    EXPECT_EQ(U32(written, 10), 14u + 40u + 16u);
+    EXPECT_EQ(U32(written, 14 + dib::kBiClrUsed), 4u);
+}
+
+TEST(BmpRead, RunLengthEncodedPictures) {
+    Spec rle8;
+    rle8.width = 4;
+    rle8.height = 3;
+    rle8.depth = 8;
+    rle8.compression = 1;
+    rle8.table = bmpfile::Table(256);
+    rle8.pixels = std::string(
+        "\x03\x05\x01\x07\x00\x00"           // row 0: 5 5 5 7
+        "\x00\x03\x01\x02\x03\x00\x00\x00"   // row 1: 1 2 3 (absolute, padded)
+        "\x00\x02\x02\x00\x02\x09\x00\x01",  // row 2: move right 2, 9 9, end
+        22);
+    auto l = Load(Make(rle8));
+    ASSERT_EQ(l->image->GetWidth(), 4);
+    EXPECT_EQ(l->image->GetDepth(), 8);
+    const int want8[3][4] = {{5, 5, 5, 7}, {1, 2, 3, 0}, {0, 0, 9, 9}};
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 4; ++x)
+            EXPECT_EQ(l->image->GetPixelIndex(x, y), want8[y][x]) << x << "," << y;
+    EXPECT_EQ(dib::Get32(l->image->GetImpl()->GetDib() + dib::kBiCompression), 0u);
+
+    Spec rle4;
+    rle4.width = 5;
+    rle4.height = 2;
+    rle4.depth = 4;
+    rle4.compression = 2;
+    rle4.table = bmpfile::Table(16);
+    rle4.pixels = std::string(
+        "\x05\x12\x00\x00"                   // row 0: 1 2 1 2 1
+        "\x00\x03\x34\x50\x02\x78\x00\x01",  // row 1: 3 4 5 (absolute), 7 8
+        12);
+    auto f = Load(Make(rle4));
+    ASSERT_EQ(f->image->GetWidth(), 5);
+    EXPECT_EQ(f->image->GetDepth(), 4);
+    const int want4[2][5] = {{1, 2, 1, 2, 1}, {3, 4, 5, 7, 8}};
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 5; ++x)
+            EXPECT_EQ(f->image->GetPixelIndex(x, y), want4[y][x]) << x << "," << y;
+
+    // Runs past the row, moves off the picture and data cut short are dropped.
+    Spec wild = rle8;
+    wild.pixels = std::string("\xFF\x01\x00\x02\xFF\xFF\x05\x02\x00\x09\x01", 11);
+    auto w = Load(Make(wild));
+    ASSERT_EQ(w->image->GetWidth(), 4);
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(w->image->GetPixelIndex(x, 0), 1);
+    EXPECT_EQ(w->image->GetPixelIndex(0, 1), 0);
+}
+
+TEST(BmpRead, TopDownRowsAreStoredBottomUp) {
+    Spec s = BitFieldRow(16, {0x7C00});
+    s.height = -2;
+    s.pixels += std::string("\x1F\x00\x00\x00", 4);  // rows top first
+    auto l = Load(Make(s));
+    ASSERT_EQ(l->image->GetHeight(), 2);
+    EXPECT_EQ(dib::Get32(l->image->GetImpl()->GetDib() + dib::kBiHeight), 2u);
+    EXPECT_EQ(Rgb(*l->image, 0, 1), (Px{255, 0, 0}));
+    EXPECT_EQ(Rgb(*l->image, 0, 0), (Px{0, 0, 255}));
+}
+TEST(BmpRead, RefusedFiles) {
+    std::vector<std::pair<std::string, Spec>> cases;
+    Spec base = EightBit();
+    auto add = [&](const std::string& what, auto change) {
+        Spec s = base;
+        change(s);
+        cases.emplace_back(what, s);
+    };
+    add("OS/2 2.x header", [](Spec& s) { s.headerSize = 64; });
+    add("16-byte OS/2 header", [](Spec& s) { s.headerSize = 16; });
+    add("unknown header size", [](Spec& s) { s.headerSize = 1000; });
+    add("embedded JPEG", [](Spec& s) { s.depth = 24, s.compression = 4, s.table.clear(); });
+    add("embedded PNG", [](Spec& s) { s.depth = 24, s.compression = 5, s.table.clear(); });
+    add("top-down RLE", [](Spec& s) { s.compression = 1, s.height = -2; });
+    add("RLE4 at depth 8", [](Spec& s) { s.compression = 2; });
+    add("bit fields at depth 8", [](Spec& s) { s.compression = 3; });
+    add("depth 2", [](Spec& s) { s.depth = 2; });
+    add("width 0", [](Spec& s) { s.width = 0; });
+    add("negative width", [](Spec& s) { s.width = -3; });
+    add("height 0", [](Spec& s) { s.height = 0; });
+    add("over the pixel bound", [](Spec& s) { s.width = 40000, s.height = 40000; });
+    add("core header at depth 16",
+        [](Spec& s) { s.headerSize = 12, s.depth = 16, s.table.clear(); });
+    for (const auto& [what, spec] : cases) {
+        auto l = Load(Make(spec));
+        EXPECT_EQ(l->image->GetWidth(), 0) << what;
+        EXPECT_EQ(l->image->IsValid(), 0) << what;
+    }
+}
+
+TEST(BmpRead, ShortFilesReadMissingBytesAsZero) {
+    // Pixels cut after the bottom row: the top row is zero.
+    Spec s;
+    s.width = 1;
+    s.height = 2;
+    s.pixels = std::string("\x07\x08\x09\x00", 4);
+    auto l = Load(Make(s));
+    ASSERT_EQ(l->image->GetHeight(), 2);
+    EXPECT_EQ(Rgb(*l->image, 0, 0), (Px{9, 8, 7}));
+    EXPECT_EQ(Rgb(*l->image, 0, 1), (Px{0, 0, 0}));
+
+    // The file ends inside the colour table.
+    const std::string full = Make(EightBit());
+    auto t = Load(full.substr(0, 54 + 8));
+    ASSERT_EQ(t->image->GetWidth(), 3);
+    EXPECT_EQ(Rgb(*t->image, 0, 0), (Px{0, 255, 0}));
+    EXPECT_EQ(Rgb(*t->image, 0, 1), (Px{0, 255, 0}));
+    uint8_t r, g, b;
+    ASSERT_EQ(t->image->GetPalette()->GetEntryRGB(1, &r, &g, &b), 1);
+    EXPECT_EQ(g, 254);
+    ASSERT_EQ(t->image->GetPalette()->GetEntryRGB(2, &r, &g, &b), 1);
+    EXPECT_EQ(g, 0);
+
+    // A file too short for its information header fails; so does an empty one.
+    EXPECT_EQ(Load(full.substr(0, 40))->image->GetWidth(), 0);
+    EXPECT_EQ(Load(std::string())->image->GetWidth(), 0);
+    EXPECT_EQ(Load(std::string("BM"))->image->GetWidth(), 0);
+}
+
+TEST(BmpRead, FailedReadLeavesNoPictureAndMemoryReadMatches) {
+    const std::string bytes = Make(EightBit());
+    auto l = Load(bytes);
+    ASSERT_EQ(l->image->GetWidth(), 3);
+    EXPECT_EQ(l->image->Load(l->dir.File("missing.bmp"), kImageBmp), 0);
+    EXPECT_EQ(l->image->GetWidth(), 0);
+    EXPECT_EQ(l->image->GetHeight(), 0);
+    EXPECT_EQ(l->image->GetPalette(), nullptr);
+
+    CBmpImpl memory;
+    ASSERT_EQ(memory.ReadMemory(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()), 1);
+    EXPECT_EQ(memory.GetWidth(), 3);
+    EXPECT_EQ(memory.GetPixelIndex(2, 1), 3);
+    EXPECT_EQ(memory.ReadMemory(nullptr, 0), 0);
+    EXPECT_EQ(memory.GetWidth(), 0);
+}
+
+TEST(BmpWrite, PicturesMadeByCreate) {
+    testutil::TempDir dir;
+    // Depth 1: a two-entry table in front of the pixels, never over them.
+    CImage one;
+    ASSERT_EQ(one.Create(9, 2, 1, -1), 1);
+    for (int x = 0; x < 9; x += 2) one.SetPixelIndex(x, 1, 1);
+    ASSERT_EQ(one.Save(dir.File("one.bmp"), kImageBmp), 1);
+    const std::string bytes = testutil::ReadFile(dir.File("one.bmp"));
+    EXPECT_EQ(U32(bytes, 10), 14u + 40u + 8u);
+    EXPECT_EQ(bytes.size(), 14u + 40u + 8u + 8u);
+    CImage back(dir.File("one.bmp"), kImageBmp);
+    for (int x = 0; x < 9; ++x) EXPECT_EQ(back.GetPixelIndex(x, 1), x % 2 ? 0 : 1) << x;
+
+    // Depth 8 without palette reads grey, and is written as grey.
+    CImage grey;
+    ASSERT_EQ(grey.Create(2, 1, 8, -1), 1);
+    grey.SetPixelIndex(0, 0, 77);
+    grey.SetPixelIndex(1, 0, 200);
+    ASSERT_EQ(grey.Save(dir.File("grey.bmp"), kImageBmp), 1);
+    CImage greyBack(dir.File("grey.bmp"), kImageBmp);
+    EXPECT_EQ(Rgb(greyBack, 0, 0), (Px{77, 77, 77}));
+    EXPECT_EQ(Rgb(greyBack, 1, 0), (Px{200, 200, 200}));
+    // The picture's own table was not touched by the write.
+    EXPECT_EQ(grey.GetImpl()->GetDib()[40 + 4 * 9 + 2], 255);
+
+    // A palette shorter than the table: the rest of the table is zero.
+    CImage pal;
+    ASSERT_EQ(pal.Create(2, 1, 8, -1), 1);
+    const uint8_t rgb[6] = {10, 20, 30, 40, 50, 60};
+    pal.SetPalette(2, rgb);
+    ASSERT_EQ(pal.Save(dir.File("pal.bmp"), kImageBmp), 1);
+    const std::string p = testutil::ReadFile(dir.File("pal.bmp"));
+    ASSERT_EQ(p.size(), 14u + 40u + 1024u + 4u);
+    EXPECT_EQ(p.substr(54, 8), std::string("\x1E\x14\x0A\x00\x3C\x32\x28\x00", 8));
+    EXPECT_EQ(p.substr(62, 1016), std::string(1016, '\0'));
+    const uint8_t* table = pal.GetImpl()->GetDib() + 40;
+    for (int i = 0; i < 256; ++i) ASSERT_EQ(dib::Get16(table + 2 * i), i);
+}
+
+TEST(BmpWrite, LargeBlocksAndFailures) {
+    testutil::TempDir dir;
+    CImage image;
+    ASSERT_EQ(image.Create(300, 100, 24, -1), 1);  // 90,000 pixel bytes
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 300; ++x)
+            image.SetPixelRGB(x, y, static_cast<uint8_t>(x), static_cast<uint8_t>(y), 7);
+    const std::string path = dir.File("big.bmp");
+    ASSERT_EQ(image.Save(path, kImageBmp), 1);
+    const std::string bytes = testutil::ReadFile(path);
+    ASSERT_EQ(bytes.size(), 54u + 90000u);
+    EXPECT_EQ(U32(bytes, 2), 54u + 90000u);
+    EXPECT_EQ(bytes.substr(54), std::string(reinterpret_cast<const char*>(image.GetBits()), 90000));
+
+    // No pixels: nothing is written, the file there stays.
+    CBmpImpl empty;
+    EXPECT_EQ(empty.Write(path), 0);
+    EXPECT_EQ(testutil::ReadFile(path), bytes);
+    // A folder that does not exist.
+    EXPECT_EQ(image.Save(dir.File("no/such.bmp"), kImageBmp), 0);
+    // The target is a folder: the rename fails, the folder is untouched.
+    std::filesystem::create_directory(dir.File("d.bmp"));
+    EXPECT_EQ(image.Save(dir.File("d.bmp"), kImageBmp), 0);
+    EXPECT_TRUE(std::filesystem::is_directory(dir.File("d.bmp")));
+}

@@ -1,0 +1,205 @@
+// The picture object, its pixel model, the block and the safe file write.
+
+#include "image/image.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <array>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "common/test_util.h"
+#include "image/dib.h"
+#include "image/file_io.h"
+#include "image/messages.h"
+
+namespace {
+
+std::array<int, 3> Rgb(const CImage& image, int x, int y) {
+    uint8_t r = 1, g = 1, b = 1;
+    if (!image.GetPixelRGB(x, y, &r, &g, &b)) return {-1, -1, -1};
+    return {r, g, b};
+}
+
+struct PixelLimitGuard {
+    int64_t saved = dib::PixelLimit();
+    ~PixelLimitGuard() { dib::SetPixelLimit(saved); }
+};
+
+}  // namespace
+
+TEST(ImageTypes, NameLookup) {
+    EXPECT_EQ(ImageTypeFromName("c:/x/logo.Gif"), kImageGif);
+    EXPECT_EQ(ImageTypeFromName("a.bmp.JPG"), kImageJpeg);
+    EXPECT_EQ(ImageTypeFromName("a.xpm"), kImageXpm);
+    EXPECT_EQ(ImageTypeFromName("a.BMP"), kImageBmp);
+    EXPECT_EQ(ImageTypeFromName("a.png"), kImagePng);
+    for (const char* name : {"photo.jpeg", "photo", "photo.", "a.bm", "a.bmpx"})
+        EXPECT_EQ(ImageTypeFromName(name), kImageUnknown) << name;
+}
+
+TEST(ImageCreate, BlockLayoutAndPixelBound) {
+    CImage image;
+    ASSERT_EQ(image.Create(10, 2, 8, -1), 1);
+    EXPECT_EQ(image.GetType(), kImageBmp);
+    EXPECT_EQ(image.GetRowBytes(), 12);
+    EXPECT_EQ(image.GetColorType(), 0);
+    EXPECT_EQ(image.GetPalette(), nullptr);
+    const uint8_t* h = image.GetImpl()->GetDib();
+    ASSERT_EQ(image.GetImpl()->imageDib.size(), 40u + 1024u + 24u);
+    EXPECT_EQ(dib::Get32(h + dib::kBiClrUsed), 256u);
+    EXPECT_EQ(dib::Get32(h + dib::kBiSizeImage), 24u);
+    EXPECT_EQ(image.GetBits(), h + 40 + 1024);
+    for (int i = 0; i < 256; ++i) {
+        const uint8_t* c = dib::kStandardColors[i % 16];
+        ASSERT_EQ(std::vector<uint8_t>(h + 40 + 4 * i, h + 44 + 4 * i),
+                  (std::vector<uint8_t>{c[2], c[1], c[0], 0}));
+    }
+    EXPECT_EQ(std::vector<uint8_t>(image.GetBits(), image.GetBits() + 24),
+              std::vector<uint8_t>(24));
+    // Depth 1 keeps its two-entry table in front of the pixels.
+    ASSERT_EQ(image.Create(3, 1, 1, -1), 1);
+    EXPECT_EQ(image.GetBits(), image.GetImpl()->GetDib() + 48);
+
+    EXPECT_GE(dib::PixelLimit(), int64_t{16384} * 16384);
+    EXPECT_EQ(image.Create(16384, 16384, 1, -1), 1);  // 32 MiB of untouched zero pages
+    EXPECT_EQ(image.Create(16385, 16384, 1, -1), 0);
+    EXPECT_EQ(image.IsValid(), 0);
+    EXPECT_EQ(image.GetBits(), nullptr);
+    EXPECT_EQ(image.GetWidth(), 0);
+    EXPECT_EQ(image.GetHeight(), 0);
+    EXPECT_EQ(image.GetPixelRGB(0, 0, nullptr, nullptr, nullptr), 0);
+    PixelLimitGuard guard;
+    dib::SetPixelLimit(100);
+    EXPECT_EQ(image.Create(10, 10, 24, -1), 1);
+    EXPECT_EQ(image.Create(10, 11, 24, -1), 0);
+    EXPECT_EQ(image.Create(0, 5, 8, -1), 0);
+}
+
+TEST(ImagePixels, AccessRulesByDepth) {
+    CImage rgb;
+    ASSERT_EQ(rgb.Create(4, 3, 24, -1), 1);
+    EXPECT_EQ(rgb.IsInside(4, 0), 0);
+    EXPECT_EQ(rgb.IsInside(0, -1), 0);
+    EXPECT_EQ(rgb.GetPixelIndex(0, 0), -1);
+    EXPECT_EQ(rgb.SetPixelIndex(0, 0, 1), 0);
+    ASSERT_EQ(rgb.SetPixelRGB(1, 0, 10, 20, 30), 1);
+    // y = 0 is the bottom row, the first in the pixel array.
+    EXPECT_EQ(std::vector<uint8_t>(rgb.GetBits() + 3, rgb.GetBits() + 6),
+              (std::vector<uint8_t>{30, 20, 10}));
+    EXPECT_EQ(Rgb(rgb, 1, 0), (std::array<int, 3>{10, 20, 30}));
+
+    // Depths 1 and 4 address the pixel's own bits; without a palette they
+    // read as the depth's grey ramp.
+    for (int depth : {1, 4}) {
+        CImage img;
+        ASSERT_EQ(img.Create(9, 2, depth, -1), 1);
+        const int top = (1 << depth) - 1;
+        for (int x = 0; x < 9; ++x) img.SetPixelIndex(x, 1, static_cast<uint8_t>(x % 2 ? top : 0));
+        for (int x = 0; x < 9; ++x) EXPECT_EQ(img.GetPixelIndex(x, 1), x % 2 ? top : 0) << depth;
+        EXPECT_EQ(img.GetPixelIndex(0, 0), 0);
+        EXPECT_EQ(Rgb(img, 1, 1), (std::array<int, 3>{255, 255, 255}));
+        EXPECT_EQ(Rgb(img, 2, 1), (std::array<int, 3>{0, 0, 0}));
+    }
+
+    // Depth 8: grey without a palette; an index without an entry is black.
+    CImage pal;
+    ASSERT_EQ(pal.Create(2, 1, 8, -1), 1);
+    pal.SetPixelIndex(1, 0, 200);
+    EXPECT_EQ(Rgb(pal, 1, 0), (std::array<int, 3>{200, 200, 200}));
+    const uint8_t grey[2] = {100, 200};
+    ASSERT_EQ(pal.SetPalette(2, grey, nullptr, nullptr), 1);
+    EXPECT_EQ(pal.GetColorType(), 3);
+    EXPECT_EQ(Rgb(pal, 1, 0), (std::array<int, 3>{0, 0, 0}));
+    EXPECT_EQ(pal.SetPixelRGB(1, 0, 190, 210, 195), 1);  // the nearest entry
+    EXPECT_EQ(pal.GetPixelIndex(1, 0), 1);
+
+    // A second palette replaces the first, with the library's one warning.
+    std::vector<std::string> messages;
+    auto old = ze::SetMessageHandler([&](const std::string& m) { messages.push_back(m); });
+    const uint8_t entries[6] = {1, 2, 3, 4, 5, 6};
+    EXPECT_EQ(pal.SetPalette(2, entries), 1);
+    ze::SetMessageHandler(old);
+    EXPECT_EQ(messages, std::vector<std::string>{"CImageImpl::imagePalette already exists!"});
+    EXPECT_EQ(Rgb(pal, 1, 0), (std::array<int, 3>{4, 5, 6}));
+}
+
+TEST(ImageSave, AcrossTypeCodesAndCodeThree) {
+    testutil::TempDir dir;
+    CImage image;
+    ASSERT_EQ(image.Create(3, 2, 8, -1), 1);
+    const uint8_t ramp[2] = {0, 255};
+    image.SetPalette(2, ramp, nullptr, nullptr);
+    image.SetPixelIndex(2, 1, 1);
+    CImageImpl* first = image.GetImpl();
+
+    // Same code: the same implementation writes.
+    ASSERT_EQ(image.Save(dir.File("a.bmp"), kImageBmp), 1);
+    EXPECT_EQ(image.GetImpl(), first);
+    EXPECT_EQ(image.GetName(), dir.File("a.bmp"));
+
+    // Code 3 has no implementation: 0, and nothing changes.
+    EXPECT_EQ(image.Save(dir.File("a.xpm"), kImageXpm), 0);
+    EXPECT_EQ(image.GetImpl(), first);
+    EXPECT_EQ(image.GetType(), kImageBmp);
+    EXPECT_EQ(image.GetPixelIndex(2, 1), 1);
+    EXPECT_EQ(image.Save(dir.File("b.bmp"), kImageBmp), 1);
+    EXPECT_EQ(image.GetImpl(), first);
+    EXPECT_EQ(testutil::ReadFile(dir.File("b.bmp")).substr(0, 2), "BM");
+
+    // An unknown extension with code -1 is refused the same way.
+    EXPECT_EQ(image.Save(dir.File("c.tif"), kImageUnknown), 0);
+    EXPECT_EQ(image.GetType(), kImageBmp);
+
+    // Another code: the pixels and palette move into a new implementation,
+    // whatever its write answers.
+    image.Save(dir.File("c.gif"), kImageGif);
+    EXPECT_EQ(image.GetType(), kImageGif);
+    ASSERT_NE(image.GetImpl(), nullptr);
+    EXPECT_EQ(image.GetWidth(), 3);
+    EXPECT_EQ(image.GetPixelIndex(2, 1), 1);
+    ASSERT_NE(image.GetPalette(), nullptr);
+    EXPECT_EQ(image.GetPalette()->GetEntryCount(), 2);
+    // Back to BMP by the name's extension.
+    ASSERT_EQ(image.Save(dir.File("d.BMP"), kImageUnknown), 1);
+    EXPECT_EQ(image.GetType(), kImageBmp);
+    CImage back(dir.File("d.BMP"), kImageUnknown);
+    EXPECT_EQ(back.GetPixelIndex(2, 1), 1);
+    EXPECT_EQ(Rgb(back, 2, 1), (std::array<int, 3>{255, 255, 255}));
+}
+
+TEST(FileIo, SafeWriteKeepsTheOldFileModeAndLinks) {
+    namespace fs = std::filesystem;
+    testutil::TempDir dir;
+    const std::string target = dir.File("t.bin");
+    testutil::WriteFile(target, "old");
+    ::chmod(target.c_str(), 0640);
+
+    // A failed write leaves the target as it was and no temporary file.
+    EXPECT_FALSE(ze::WriteFileSafely(target, [](std::FILE* f) {
+        std::fputs("partial", f);
+        return false;
+    }));
+    EXPECT_EQ(testutil::ReadFile(target), "old");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+
+    ASSERT_TRUE(
+        ze::WriteFileSafely(target, [](std::FILE* f) { return std::fputs("new", f) >= 0; }));
+    EXPECT_EQ(testutil::ReadFile(target), "new");
+    struct stat st;
+    ASSERT_EQ(::stat(target.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+
+    // Through a symbolic link: the file it names changes, the link stays.
+    const std::string link = dir.File("link.bin");
+    fs::create_symlink("t.bin", link);
+    ASSERT_TRUE(
+        ze::WriteFileSafely(link, [](std::FILE* f) { return std::fputs("via link", f) >= 0; }));
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(testutil::ReadFile(target), "via link");
+
+    // A folder that does not exist: nothing to write to.
+    EXPECT_FALSE(ze::WriteFileSafely(dir.File("none/x.bin"), [](std::FILE*) { return true; }));
+}

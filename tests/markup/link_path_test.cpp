@@ -1,0 +1,115 @@
+#include "markup/link_path.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+struct Case {
+    const char* base;
+    const char* path;
+    const char* link;
+};
+
+TEST(MakeLinkPath, RelativeLinksOnTheSameDrive) {
+    const Case cases[] = {
+        {"C:\\web\\", "C:\\web\\a.gif", "a.gif"},
+        {"C:\\web\\", "C:\\web\\img\\a.gif", "img/a.gif"},
+        {"C:\\web\\site\\", "C:\\web\\img\\a.gif", "../img/a.gif"},
+        {"C:\\a\\b\\c\\", "C:\\a\\x.html", "../../x.html"},
+        // The common prefix ends at the last common backslash, not at the
+        // last common byte.
+        {"C:\\web\\", "C:\\website\\a.gif", "../website/a.gif"},
+        // Case-sensitive: only C:\ is common.
+        {"C:\\Web\\", "C:\\web\\a.gif", "../web/a.gif"},
+        {"\\\\srv\\share\\", "\\\\srv\\share\\a.gif", "a.gif"},
+        // Nothing is escaped, and UTF-8 passes through byte for byte.
+        {"C:\\web\\", "C:\\web\\my pic.gif", "my pic.gif"},
+        {"C:\\web\\", "C:\\web\\#100%.gif", "#100%.gif"},
+        {"C:\\ウェブ\\", "C:\\ウェブ\\画像\\地図.gif", "画像/地図.gif"},
+        // The path ends inside the base folder: the walk stops at its end.
+        {"C:\\web\\img\\", "C:\\web", "../../web"},
+        // A doubled separator counts as one more level, as the plain steps
+        // give for a base that reaches MakeLinkPath with two backslashes.
+        {"C:\\\\", "C:\\a.gif", "../a.gif"},
+        // A colon after the drive also becomes "|".
+        {"C:\\web\\", "C:\\web\\a:b.gif", "a|b.gif"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(MakeLinkPath(c.base, c.path), c.link) << c.base << " " << c.path;
+}
+
+TEST(MakeLinkPath, FileUrlWhenTheDrivesDiffer) {
+    const Case cases[] = {
+        {"C:\\web\\", "D:\\pics\\a.gif", "file:///D|/pics/a.gif"},
+        {"C:\\web\\", "D:\\x.gif", "file:///D|/x.gif"},
+        // Drive letters differ in case.
+        {"c:\\web\\", "C:\\web\\a.gif", "file:///C|/web/a.gif"},
+        // An asterisk in the path is a colon in the URL, like the scheme's.
+        {"C:\\web\\", "D:\\a*b.gif", "file:///D|/a:b.gif"},
+        // Empty base, empty path, strings shorter than the drive.
+        {"", "C:\\a.gif", "file:///C|/a.gif"},
+        {"C:\\web\\", "", "file:///"},
+        {"C", "C:\\a.gif", "file:///C|/a.gif"},
+        {"", "", "file:///"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(MakeLinkPath(c.base, c.path), c.link) << c.base << " " << c.path;
+}
+
+TEST(LinkTextForPath, WindowsCallersRule) {
+    const auto link = [](const char* base, const char* path) {
+        return LinkTextForPath(base, path, PathStyle::kWindows);
+    };
+    // No base folder: the file name alone, with nothing replaced in it.
+    EXPECT_EQ(link("", "C:\\web\\img\\a b.gif"), "a b.gif");
+    EXPECT_EQ(link("", "a.gif"), "a.gif");
+    EXPECT_EQ(link("", "C:\\web\\"), "");
+    // One separator is appended to the stored folder...
+    EXPECT_EQ(link("C:\\web", "C:\\web\\img\\a.gif"), "img/a.gif");
+    EXPECT_EQ(link("C:\\web\\site", "C:\\web\\img\\a.gif"), "../img/a.gif");
+    EXPECT_EQ(link("C:\\web", "D:\\a.gif"), "file:///D|/a.gif");
+    // ...but none to a folder that already ends with one (a drive root).
+    EXPECT_EQ(link("C:\\", "C:\\a.gif"), "a.gif");
+    EXPECT_EQ(link("C:\\", "C:\\img\\a.gif"), "img/a.gif");
+    EXPECT_EQ(link("C:\\web\\", "C:\\web\\a.gif"), "a.gif");
+    EXPECT_EQ(link("C:\\web\\", "C:\\a.gif"), "../a.gif");
+}
+
+TEST(LinkTextForPath, PosixPaths) {
+    const auto link = [](const char* base, const char* path) {
+        return LinkTextForPath(base, path, PathStyle::kPosix);
+    };
+    EXPECT_EQ(link("", "/home/u/web/a b.gif"), "a b.gif");
+    EXPECT_EQ(link("/home/u/web", "/home/u/web/a.gif"), "a.gif");
+    EXPECT_EQ(link("/home/u/web", "/home/u/web/img/a.gif"), "img/a.gif");
+    EXPECT_EQ(link("/home/u/web/site", "/home/u/web/img/a.gif"), "../img/a.gif");
+    EXPECT_EQ(link("/home/u/web", "/home/u/website/a.gif"), "../website/a.gif");
+    EXPECT_EQ(link("/a/b/c", "/a/x.html"), "../../x.html");
+    EXPECT_EQ(link("/home/u/web/", "/home/u/web/a.gif"), "a.gif");
+    EXPECT_EQ(link("/", "/a.gif"), "a.gif");
+    EXPECT_EQ(link("/", "/srv/a.gif"), "srv/a.gif");
+    EXPECT_EQ(link("/srv", "/a.gif"), "../a.gif");
+    // No drives, no URL form, and "\", ":" and "*" are ordinary characters.
+    EXPECT_EQ(link("/web", "/web/a\\b:c*.gif"), "a\\b:c*.gif");
+    EXPECT_EQ(link("/web", "/web/c:\\x"), "c:\\x");
+    EXPECT_EQ(link("", "/web/a\\b.gif"), "a\\b.gif");
+    EXPECT_EQ(FileNameOfPath("C:\\web\\a.gif", PathStyle::kPosix), "C:\\web\\a.gif");
+    EXPECT_EQ(FileNameOfPath("/web/a.gif", PathStyle::kWindows), "/web/a.gif");
+}
+
+TEST(LinkTextForPath, NativeStyleIsThePlatforms) {
+#ifdef _WIN32
+    const PathStyle native = PathStyle::kWindows;
+    const std::string base = "C:\\web", path = "C:\\web\\img\\a.gif";
+#else
+    const PathStyle native = PathStyle::kPosix;
+    const std::string base = "/web", path = "/web/img/a.gif";
+#endif
+    EXPECT_EQ(LinkTextForPath(base, path), LinkTextForPath(base, path, native));
+    EXPECT_EQ(LinkTextForPath(base, path), "img/a.gif");
+    EXPECT_EQ(FileNameOfPath(path), "a.gif");
+}
+
+}  // namespace

@@ -1,0 +1,205 @@
+// Opening a picture into the map document and writing the skeleton.
+#include "markup/map_doc.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "common/test_util.h"
+#include "common/tiny_bmp.h"
+#include "markup/link_path.h"
+#include "markup/memory_store.h"
+#include "markup/settings.h"
+
+namespace {
+
+// Answers the tag setting from a list, one entry per read, and counts reads.
+class SequencedTagStore : public MemoryProfileStore {
+public:
+    std::vector<int> tags;
+    size_t reads = 0;
+    int GetProfileInt(const std::string& section, const std::string& entry, int def) override {
+        if (section == "General" && entry == "tag" && reads < tags.size()) return tags[reads++];
+        return MemoryProfileStore::GetProfileInt(section, entry, def);
+    }
+};
+
+class Skeleton : public ::testing::Test {
+protected:
+    std::string WindowsSkeleton(const std::string& path) {
+        MemoryMarkupPane pane;
+        pane.SetWindowText("old text");
+        WriteSkeleton(pane, LinkTextForPath(GetBaseDirSetting(), path, PathStyle::kWindows), 120,
+                      60, "logo");
+        EXPECT_EQ(pane.GetCaret(), pane.GetWindowText().size());
+        return pane.GetWindowText();
+    }
+    SequencedTagStore store;
+    ScopedProfileStore scoped{&store};
+};
+
+class OpenPicture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        doc.SetPane(&pane);
+        doc.SetOnPathSet([this](const std::string& p) { pathsSet.push_back(p); });
+    }
+    std::string Picture(const std::string& name, int width, int height) {
+        const std::string path = dir.File(name);
+        testutil::WriteFile(path, testutil::TinyBmp(width, height));
+        return path;
+    }
+    MemoryProfileStore store;
+    ScopedProfileStore scoped{&store};
+    testutil::TempDir dir;
+    MemoryMarkupPane pane;
+    CMapDoc doc;
+    std::vector<std::string> pathsSet;
+};
+
+}  // namespace
+
+TEST_F(Skeleton, ThreeLinesWithAndWithoutTheUpperCaseSetting) {
+    EXPECT_EQ(WindowsSkeleton("C:\\web\\img\\logo.gif"),
+              "<img src=\"logo.gif\" width=120 height=60 usemap=\"#map_logo\">\r\n"
+              "<map name=\"map_logo\">\r\n</map>");
+    store.tags = {1, 1};
+    EXPECT_EQ(WindowsSkeleton("C:\\web\\img\\logo.gif"),
+              "<IMG SRC=\"logo.gif\" WIDTH=120 HEIGHT=60 USEMAP=\"#map_logo\">\r\n"
+              "<MAP NAME=\"map_logo\">\r\n</MAP>");
+}
+
+TEST_F(Skeleton, SourceRelativeToTheBaseFolderOrAFileUrl) {
+    SetBaseDirSetting("C:\\web");
+    EXPECT_EQ(WindowsSkeleton("C:\\web\\img\\logo.gif"),
+              "<img src=\"img/logo.gif\" width=120 height=60 usemap=\"#map_logo\">\r\n"
+              "<map name=\"map_logo\">\r\n</map>");
+    EXPECT_EQ(WindowsSkeleton("D:\\pics\\logo.gif"),
+              "<img src=\"file:///D|/pics/logo.gif\" width=120 height=60 usemap=\"#map_logo\">\r\n"
+              "<map name=\"map_logo\">\r\n</map>");
+}
+
+TEST_F(Skeleton, TagSettingReadForEachLineAndQuoteFlagCarriedOver) {
+    MemoryMarkupPane pane;
+    store.tags = {0, 1};
+    WriteSkeleton(pane, "a.gif", 1, 2, "m");
+    EXPECT_EQ(store.reads, 2u);
+    EXPECT_EQ(
+        pane.GetWindowText(),
+        "<img src=\"a.gif\" width=1 height=2 usemap=\"#map_m\">\r\n<MAP NAME=\"map_m\">\r\n</MAP>");
+
+    // An odd quote in the first line leaves the flag set for the second.
+    store.tags = {1, 1};
+    store.reads = 0;
+    WriteSkeleton(pane, "a\"b.gif", 1, 2, "m");
+    EXPECT_EQ(pane.GetWindowText(),
+              "<IMG SRC=\"a\"B.GIF\" width=1 height=2 usemap=\"#MAP_M\">\r\n"
+              "<map name=\"MAP_M\">\r\n</map>");
+}
+
+TEST_F(OpenPicture, SkeletonNamesTheFileWithItsExtension) {
+    const std::string path = Picture("logo.bmp", 120, 60);
+    ASSERT_TRUE(doc.OnOpenDocument(path));
+    ASSERT_TRUE(doc.m_pImage);
+    EXPECT_EQ(doc.GetPathName(), path);
+    EXPECT_EQ(doc.GetTitle(), "logo.bmp");
+    EXPECT_EQ(pathsSet, std::vector<std::string>{path});
+    EXPECT_EQ(pane.GetWindowText(),
+              "<img src=\"logo.bmp\" width=120 height=60 usemap=\"#map_logo.bmp\">\r\n"
+              "<map name=\"map_logo.bmp\">\r\n</map>");
+    EXPECT_EQ(pane.GetCaret(), pane.GetWindowText().size());
+
+    // The settings are read at each open; hand edits are discarded.
+    pane.SetWindowText("hand edits");
+    SetTagSetting(1);
+    SetBaseDirSetting((dir.path() / "site").string());
+    ASSERT_TRUE(doc.OnOpenDocument(path));
+    EXPECT_EQ(pane.GetWindowText(),
+              "<IMG SRC=\"../logo.bmp\" WIDTH=120 HEIGHT=60 USEMAP=\"#map_logo.bmp\">\r\n"
+              "<MAP NAME=\"map_logo.bmp\">\r\n</MAP>");
+    SetBaseDirSetting(dir.path().string() + "/");
+    ASSERT_TRUE(doc.OnOpenDocument(path));
+    EXPECT_EQ(pane.GetWindowText().substr(0, 17), "<IMG SRC=\"logo.bm");
+}
+
+TEST_F(OpenPicture, ExtensionIsComparedInLowerCase) {
+    EXPECT_TRUE(doc.OnOpenDocument(Picture("PHOTO.BMP", 3, 2)));
+    EXPECT_EQ(doc.GetTitle(), "PHOTO.BMP");
+    // jpeg and jpg are both accepted: the broken file releases the picture.
+    for (const char* name : {"broken.jpeg", "broken.JPG"}) {
+        ASSERT_TRUE(doc.OnOpenDocument(Picture("PHOTO.BMP", 3, 2)));
+        testutil::WriteFile(dir.File(name), "not a picture");
+        EXPECT_FALSE(doc.OnOpenDocument(dir.File(name)));
+        EXPECT_FALSE(doc.m_pImage) << name;
+    }
+}
+
+TEST_F(OpenPicture, RefusedExtensionChangesNothing) {
+    const std::string path = Picture("logo.bmp", 4, 4);
+    ASSERT_TRUE(doc.OnOpenDocument(path));
+    pane.SetWindowText("kept");
+    const CImage* image = doc.m_pImage.get();
+    testutil::WriteFile(dir.File("photo.tif"), testutil::TinyBmp(4, 4));
+    std::filesystem::create_directory(dir.path() / "data.v2");
+    testutil::WriteFile(dir.File("data.v2/photo"), testutil::TinyBmp(4, 4));
+    for (const std::string& refused :
+         {dir.File("photo.tif"), dir.File("data.v2/photo"), std::string("noextension")}) {
+        EXPECT_FALSE(doc.OnOpenDocument(refused)) << refused;
+        EXPECT_EQ(doc.m_pImage.get(), image);
+        EXPECT_EQ(doc.GetPathName(), path);
+        EXPECT_EQ(pane.GetWindowText(), "kept");
+    }
+    EXPECT_EQ(pathsSet.size(), 1u);
+}
+
+TEST_F(OpenPicture, PictureThatDoesNotLoadKeepsPathTitleAndText) {
+    const std::string path = Picture("logo.bmp", 4, 4);
+    ASSERT_TRUE(doc.OnOpenDocument(path));
+    const std::string text = pane.GetWindowText();
+    testutil::WriteFile(dir.File("bad.bmp"), "BM and nothing more");
+    for (const std::string& bad : {dir.File("bad.bmp"), dir.File("missing.png")}) {
+        EXPECT_FALSE(doc.OnOpenDocument(bad));
+        EXPECT_FALSE(doc.m_pImage);
+        EXPECT_EQ(doc.GetPathName(), path);
+        EXPECT_EQ(doc.GetTitle(), "logo.bmp");
+        EXPECT_EQ(pane.GetWindowText(), text);
+    }
+    EXPECT_EQ(pathsSet.size(), 1u);
+}
+
+TEST_F(OpenPicture, JapaneseNamesAndLongSourcesComeOutWhole) {
+    const std::string path = Picture("地図 画像.v1.bmp", 2, 3);
+    ASSERT_TRUE(doc.OnOpenDocument(path));
+    EXPECT_EQ(doc.GetTitle(), "地図 画像.v1.bmp");
+    EXPECT_EQ(pane.GetWindowText(),
+              "<img src=\"地図 画像.v1.bmp\" width=2 height=3 usemap=\"#map_地図 画像.v1.bmp\">\r\n"
+              "<map name=\"map_地図 画像.v1.bmp\">\r\n</map>");
+
+    // A base folder 500 levels deep makes a source far beyond 1,023 bytes.
+    std::string base = dir.path().string();
+    for (int i = 0; i < 500; ++i) base += "/d";
+    SetBaseDirSetting(base);
+    SetTagSetting(1);
+    ASSERT_TRUE(doc.OnOpenDocument(path));
+    std::string up;
+    for (int i = 0; i < 500; ++i) up += "../";
+    EXPECT_EQ(pane.GetWindowText(),
+              "<IMG SRC=\"" + up +
+                  "地図 画像.v1.bmp\" WIDTH=2 HEIGHT=3 USEMAP=\"#map_地図 画像.v1.bmp\">\r\n"
+                  "<MAP NAME=\"map_地図 画像.v1.bmp\">\r\n</MAP>");
+}
+
+TEST(MapDoc, SetPathNameSetsTitleAndReportsThePath) {
+    CMapDoc doc;
+    std::string reported;
+    doc.SetOnPathSet([&](const std::string& p) { reported = p; });
+    EXPECT_EQ(doc.GetTitle(), "");
+    doc.SetPathName("/pictures/2024/summer.png");
+    EXPECT_EQ(doc.GetPathName(), "/pictures/2024/summer.png");
+    EXPECT_EQ(doc.GetTitle(), "summer.png");
+    EXPECT_EQ(reported, "/pictures/2024/summer.png");
+    // Without a pane an open still loads the picture and sets the path.
+    EXPECT_FALSE(doc.OnOpenDocument("/nonexistent/x.gif"));
+}

@@ -1,0 +1,151 @@
+// The skeleton and area commands, driven as separate processes: the whole
+// output is compared byte for byte.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "common/test_util.h"
+#include "common/tiny_bmp.h"
+
+namespace {
+
+class MarkupCommands : public ::testing::Test {
+protected:
+    // Runs the tool with its settings in this test's own folder, in the
+    // working folder `cwd` when one is given.
+    testutil::ProcessResult Cli(const std::vector<std::string>& args, const std::string& input = {},
+                                const std::string& cwd = {}) {
+        std::vector<std::string> argv = {"/usr/bin/env"};
+        if (!cwd.empty()) argv.insert(argv.end(), {"-C", cwd});
+        argv.insert(argv.end(), {"XDG_CONFIG_HOME=" + home.File("config"),
+                                 "HOME=" + home.path().string(), ZE_CLI});
+        argv.insert(argv.end(), args.begin(), args.end());
+        return testutil::RunProcess(argv, input);
+    }
+    testutil::TempDir home;
+    testutil::TempDir pictures;
+};
+
+}  // namespace
+
+TEST_F(MarkupCommands, SkeletonThenThreeAreas) {
+    const std::string picture = pictures.File("logo.bmp");
+    testutil::WriteFile(picture, testutil::TinyBmp(120, 60));
+
+    auto r = Cli({"skeleton", picture});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    std::string text = r.out;
+    ASSERT_EQ(text,
+              "<img src=\"logo.bmp\" width=120 height=60 usemap=\"#map_logo.bmp\">\r\n"
+              "<map name=\"map_logo.bmp\">\r\n</map>");
+
+    r = Cli({"area", "rect", "50,40", "10,5", "--alt", "A", "--href", "a.html"}, text);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    text = r.out;
+    r = Cli({"area", "circle", "5,7", "8,13", "--zoom", "2", "--scroll", "3,0", "--href",
+             "../円.html", "--alt", "-丸-"},
+            text);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    text = r.out;
+    r = Cli({"area", "poly", "1,2", "3,4", "-6,-1", "--upper"}, text);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    // The switch to upper case finds no "</MAP>": the line follows the old tag.
+    EXPECT_EQ(r.out,
+              "<IMG SRC=\"logo.bmp\" WIDTH=120 HEIGHT=60 USEMAP=\"#map_logo.bmp\">\r\n"
+              "<MAP NAME=\"map_logo.bmp\">\r\n"
+              "<AREA SHAPE=\"rect\" COORDS=\"50,40,10,5\" ALT=\"A\" HREF=\"a.html\">\r\n"
+              "<AREA SHAPE=\"circle\" COORDS=\"3,3,3\" ALT=\"-丸-\" HREF=\"../円.html\">\r\n"
+              "</MAP><AREA SHAPE=\"poly\" COORDS=\"1,2,3,4,-6,-1\" ALT=\"\" HREF=\"\">\r\n"
+              "</MAP>");
+}
+
+TEST_F(MarkupCommands, StoredSettingsAreUsedAndFlagsNeverStored) {
+    const std::string picture = pictures.File("site/img/地図.bmp");
+    std::filesystem::create_directories(pictures.path() / "site/img");
+    testutil::WriteFile(picture, testutil::TinyBmp(3, 2));
+    ASSERT_EQ(Cli({"settings", "--base", pictures.File("site"), "--tag", "1"}).exitCode, 0);
+
+    auto r = Cli({"skeleton", picture});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "<IMG SRC=\"img/地図.bmp\" WIDTH=3 HEIGHT=2 USEMAP=\"#map_地図.bmp\">\r\n"
+              "<MAP NAME=\"map_地図.bmp\">\r\n</MAP>");
+    // "" means no base folder; a relative name is made absolute first.
+    r = Cli({"skeleton", "--lower", "--base", "", picture});
+    EXPECT_EQ(r.out,
+              "<img src=\"地図.bmp\" width=3 height=2 usemap=\"#map_地図.bmp\">\r\n"
+              "<map name=\"map_地図.bmp\">\r\n</map>");
+    r = Cli({"skeleton", "./img/../img/地図.bmp", "--base", pictures.File("site/other")}, "",
+            pictures.File("site"));
+    EXPECT_EQ(r.out,
+              "<IMG SRC=\"../img/地図.bmp\" WIDTH=3 HEIGHT=2 USEMAP=\"#map_地図.bmp\">\r\n"
+              "<MAP NAME=\"map_地図.bmp\">\r\n</MAP>");
+
+    // The stored switch applies to areas; stdin comes through as bytes.
+    const std::string input = "\xff\x01 lone\nline q\r</MAP> after";
+    r = Cli({"area", "rect", "1,2", "3,4"}, input);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "\xff\x01 LONE\nLINE Q\r<AREA SHAPE=\"rect\" COORDS=\"1,2,3,4\" "
+              "ALT=\"\" HREF=\"\">\r\n</MAP> AFTER");
+
+    r = Cli({"settings"});
+    EXPECT_NE(r.out.find("BaseDir=" + pictures.File("site") + "\ntag=1\n"), std::string::npos)
+        << r.out;
+}
+
+TEST_F(MarkupCommands, EachShapeFromThePaneTextOnStdin) {
+    const std::string start = "<map name=\"map_logo\">\r\n";
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"circle", "10,20", "13,24"},
+         "<area shape=\"circle\" coords=\"10,20,5\" alt=\"\" href=\"\">"},
+        {{"circle", "10,20", "13,24", "--zoom", "2", "--alt", "a b", "--href", "x.html"},
+         "<area shape=\"circle\" coords=\"5,10,2\" alt=\"a b\" href=\"x.html\">"},
+        {{"poly", "1,2", "3,4", "--lower"},
+         "<area shape=\"poly\" coords=\"1,2,3,4\" alt=\"\" href=\"\">"},
+    };
+    for (const auto& [args, line] : cases) {
+        std::vector<std::string> argv = {"area"};
+        argv.insert(argv.end(), args.begin(), args.end());
+        const auto r = Cli(argv, start + "</map>");
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(r.out, start + line + "\r\n</map>");
+    }
+}
+
+TEST_F(MarkupCommands, UsageErrors) {
+    std::vector<std::string> poly = {"area", "poly"};
+    for (int i = 0; i < 257; ++i) poly.push_back(std::to_string(i) + ",-" + std::to_string(i));
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"area", "poly", "1,2"},
+             poly,
+             {"area", "rect", "1,2", "3,4", "5,6"},
+             {"area", "circle", "1,2"},
+             {"area", "square", "1,2", "3,4"},
+             {"area", "rect", "1,2", "3,4", "--zoom", "3"},
+             {"area", "rect", "1,2", "3,4", "--scroll", "1"},
+             {"area", "rect", "1,2", "3,x"},
+             {"area", "rect", "1,2", "3,4", "--upper", "--lower"},
+             {"area", "rect", "1,2", "3,99999999999"},
+             {"skeleton"},
+             {"skeleton", "a.bmp", "b.bmp"},
+             {"skeleton", "a.bmp", "--base"},
+         }) {
+        const auto r = Cli(args, "<map>\r\n</map>");
+        EXPECT_EQ(r.exitCode, 2) << args.back();
+        EXPECT_EQ(r.out, "");
+        EXPECT_NE(r.err.find("usage: zer-evizi-cli"), std::string::npos);
+    }
+    // 256 vertices is the most a polygon takes, and its line is not cut.
+    poly.pop_back();
+    const auto r = Cli(poly, "</map>");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_GT(r.out.size(), 2000u);
+    EXPECT_TRUE(r.out.ends_with(",255,-255\" alt=\"\" href=\"\">\r\n</map>")) << r.out;
+
+    const auto refused = Cli({"skeleton", pictures.File("photo.tif")});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.out, "");
+}

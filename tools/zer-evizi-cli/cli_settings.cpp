@@ -1,0 +1,22 @@
+#include "cli_settings.h"
+
+#include "markup/settings.h"
+#include "shell/store/qt_profile_store.h"
+
+namespace cli {
+namespace {
+QtProfileStore& Store() {
+    static QtProfileStore store;
+    return store;
+}
+}  // namespace
+
+void InstallSettingsStore() {
+    SetProfileStore(&Store());
+}
+
+std::string SettingsLocation() {
+    return Store().Location();
+}
+
+}  // namespace cli

@@ -1,0 +1,84 @@
+// zer-evizi-cli area SHAPE POINT... [--zoom 1|2] [--scroll X,Y] [--alt TEXT]
+// [--href URL] [--upper|--lower]: reads the markup pane's text on stdin and
+// prints it with the area's line inserted, as the map view would.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli_settings.h"
+#include "command.h"
+#include "markup/area_markup.h"
+#include "markup/settings.h"
+#include "markup_options.h"
+
+namespace {
+
+constexpr const char* kName = "area";
+constexpr size_t kMaxPolyVertices = 256;
+
+int RunArea(const cli::Args& args) {
+    if (args.empty()) return cli::UsageOf(kName);
+    const std::string shape = args[0];
+    if (shape != "circle" && shape != "rect" && shape != "poly") return cli::UsageOf(kName);
+
+    std::vector<ClientPoint> points;
+    std::optional<int> zoom, tag;
+    std::optional<ClientPoint> scroll;
+    std::optional<std::string> alt, href;
+    for (size_t i = 1; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        const bool hasValue = i + 1 < args.size();
+        // A point may start with a minus sign, so points are tried first.
+        if (const auto point = cli::ParsePoint(arg)) {
+            points.push_back(*point);
+        } else if (arg == "--zoom" && !zoom && hasValue) {
+            const std::string& value = args[++i];
+            if (value != "1" && value != "2") return cli::UsageOf(kName);
+            zoom = value == "1" ? 1 : 2;
+        } else if (arg == "--scroll" && !scroll && hasValue) {
+            scroll = cli::ParsePoint(args[++i]);
+            if (!scroll) return cli::UsageOf(kName);
+        } else if (arg == "--alt" && !alt && hasValue) {
+            alt = args[++i];
+        } else if (arg == "--href" && !href && hasValue) {
+            href = args[++i];
+        } else if ((arg == "--upper" || arg == "--lower") && !tag) {
+            tag = arg == "--upper" ? 1 : 0;
+        } else {
+            return cli::UsageOf(kName);
+        }
+    }
+    const bool poly = shape == "poly";
+    if (poly ? points.size() < 2 || points.size() > kMaxPolyVertices : points.size() != 2)
+        return cli::UsageOf(kName);
+
+    const int z = zoom.value_or(1);
+    const ClientPoint s = scroll.value_or(ClientPoint{});
+    const std::string a = alt.value_or(""), h = href.value_or("");
+    std::string line;
+    if (shape == "circle")
+        line = FormatCircleArea(points[0], points[1], s, z, a, h);
+    else if (shape == "rect")
+        line = FormatRectArea(points[0], points[1], s, z, a, h);
+    else
+        line = FormatPolyArea(points, s, z, a, h);
+
+    const std::string text = cli::ReadAllStdin();
+    cli::InstallSettingsStore();
+    cli::OverrideStore store(GetProfileStore());
+    store.tag = tag;
+    ProfileStore* const stored = SetProfileStore(&store);
+    const std::string result = InsertAreaLine(text, line);
+    SetProfileStore(stored);
+    cli::WriteOut(result);
+    return cli::kOk;
+}
+
+const cli::Registration kArea(
+    {kName,
+     "circle|rect|poly X,Y X,Y... [--zoom 1|2] [--scroll X,Y] [--alt TEXT] [--href URL] "
+     "[--upper|--lower]",
+     RunArea});
+
+}  // namespace

@@ -1,0 +1,31 @@
+// zer-evizi-cli convert IN OUT: loads IN and saves it as OUT in the format
+// of OUT's extension, as the editor's Save As does.
+
+#include <string>
+
+#include "command.h"
+#include "image/image.h"
+#include "markup/picture_type.h"
+
+namespace {
+
+int Run(const cli::Args& args) {
+    if (args.size() != 2) return cli::UsageOf("convert");
+    const std::string& in = args[0];
+    const std::string& out = args[1];
+    const int inType = PictureTypeFromPath(in);
+    if (inType < 0) return cli::Fail("unsupported format: " + in);
+    const int outType = PictureTypeFromPath(out);
+    if (outType < 0) return cli::Fail("unsupported format: " + out);
+    CImage image(in, inType);
+    if (image.GetWidth() <= 0 || image.GetHeight() <= 0) return cli::Fail("cannot read " + in);
+    // A codec that cannot write this format and a failed write look alike
+    // here: both answer 0.
+    if (!image.Save(out, outType))
+        return cli::Fail("cannot write " + out + " (unsupported format or write error)");
+    return cli::kOk;
+}
+
+const cli::Registration registration({"convert", "IN OUT", Run});
+
+}  // namespace

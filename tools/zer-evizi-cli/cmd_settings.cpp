@@ -1,0 +1,58 @@
+// zer-evizi-cli settings [--base TEXT] [--tag N]: writes the given values,
+// then prints the base folder, the tag switch and where they are stored.
+
+#include <charconv>
+#include <optional>
+#include <string>
+
+#include "cli_settings.h"
+#include "command.h"
+#include "markup/settings.h"
+
+namespace {
+
+std::optional<int> ParseInt(const std::string& text) {
+    int value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (text.empty() || ec != std::errc() || ptr != end) return std::nullopt;
+    return value;
+}
+
+int RunSettings(const cli::Args& args) {
+    std::optional<std::string> base;
+    std::optional<int> tag;
+    for (size_t i = 0; i < args.size(); i += 2) {
+        if (i + 1 >= args.size()) return cli::UsageOf("settings");
+        if (args[i] == "--base" && !base) {
+            base = args[i + 1];
+        } else if (args[i] == "--tag" && !tag) {
+            tag = ParseInt(args[i + 1]);
+            if (!tag) return cli::UsageOf("settings");
+        } else {
+            return cli::UsageOf("settings");
+        }
+    }
+
+    cli::InstallSettingsStore();
+    // The accessors ignore failed writes, as the editor does; the tool reads
+    // the values back so that a write that did not take is not reported as
+    // done.
+    if (base) {
+        SetBaseDirSetting(*base);
+        if (GetBaseDirSetting() != *base)
+            return cli::Fail("cannot store BaseDir in " + cli::SettingsLocation());
+    }
+    if (tag) {
+        SetTagSetting(*tag);
+        if (GetTagSetting() != *tag)
+            return cli::Fail("cannot store tag in " + cli::SettingsLocation());
+    }
+    cli::WriteOut("BaseDir=" + GetBaseDirSetting() + "\ntag=" + std::to_string(GetTagSetting()) +
+                  "\nfile=" + cli::SettingsLocation() + "\n");
+    return cli::kOk;
+}
+
+const cli::Registration kSettings({"settings", "[--base TEXT] [--tag N]", RunSettings});
+
+}  // namespace

@@ -1,0 +1,65 @@
+// zer-evizi-cli skeleton PICTURE [--base DIR] [--upper|--lower]: opens the
+// picture as the editor does and prints the markup pane's text.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <system_error>
+
+#include "cli_settings.h"
+#include "command.h"
+#include "markup/map_doc.h"
+#include "markup/markup_pane.h"
+#include "markup/settings.h"
+#include "markup_options.h"
+
+namespace {
+
+constexpr const char* kName = "skeleton";
+
+int RunSkeleton(const cli::Args& args) {
+    std::optional<std::string> picture;
+    std::optional<std::string> base;
+    std::optional<int> tag;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--base" && !base && i + 1 < args.size()) {
+            base = args[++i];
+        } else if ((arg == "--upper" || arg == "--lower") && !tag) {
+            tag = arg == "--upper" ? 1 : 0;
+        } else if (!arg.empty() && arg[0] != '-' && !picture) {
+            picture = arg;
+        } else {
+            return cli::UsageOf(kName);
+        }
+    }
+    if (!picture) return cli::UsageOf(kName);
+
+    // The editor opens full paths, with "." and ".." resolved. The names are
+    // UTF-8 on every platform.
+    std::error_code ec;
+    const std::filesystem::path full =
+        std::filesystem::absolute(std::u8string(picture->begin(), picture->end()), ec);
+    if (ec) return cli::Fail("cannot make a full path of " + *picture);
+    const std::u8string normal = full.lexically_normal().u8string();
+    const std::string path(normal.begin(), normal.end());
+
+    cli::InstallSettingsStore();
+    cli::OverrideStore store(GetProfileStore());
+    store.baseDir = base;
+    store.tag = tag;
+    ProfileStore* const stored = SetProfileStore(&store);
+
+    MemoryMarkupPane pane;
+    CMapDoc doc;
+    doc.SetPane(&pane);
+    const bool opened = doc.OnOpenDocument(path);
+    SetProfileStore(stored);
+    if (!opened) return cli::Fail("cannot open " + path + " as a picture");
+    cli::WriteOut(pane.GetWindowText());
+    return cli::kOk;
+}
+
+const cli::Registration kSkeleton({kName, "PICTURE [--base DIR] [--upper|--lower]", RunSkeleton});
+
+}  // namespace
