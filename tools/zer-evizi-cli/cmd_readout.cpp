@@ -7,6 +7,7 @@
 
 #include "command.h"
 #include "image/image.h"
+#include "markup/picture_type.h"
 #include "markup/readout.h"
 
 namespace {
@@ -16,20 +17,6 @@ bool ParseInt(std::string_view text, int* value) {
     const char* end = text.data() + text.size();
     auto [ptr, ec] = std::from_chars(text.data(), end, *value);
     return ec == std::errc() && ptr == end;
-}
-
-// The document's extension rule: the text after the last ".", any case.
-int TypeOfPath(const std::string& path) {
-    const size_t dot = path.rfind('.');
-    if (dot == std::string::npos) return kImageUnknown;
-    std::string ext = path.substr(dot + 1);
-    for (char& c : ext)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (ext == "jpg" || ext == "jpeg") return kImageJpeg;
-    if (ext == "gif") return kImageGif;
-    if (ext == "png") return kImagePng;
-    if (ext == "bmp") return kImageBmp;
-    return kImageUnknown;
 }
 
 int Run(const cli::Args& args) {
@@ -61,8 +48,8 @@ int Run(const cli::Args& args) {
     }
     if (path.empty() || given != 2) return cli::UsageOf("readout");
 
-    const int type = TypeOfPath(path);
-    if (type == kImageUnknown) return cli::Fail("unsupported format: " + path);
+    const int type = PictureTypeFromPath(path);
+    if (type < 0) return cli::Fail("unsupported format: " + path);
     CImage image(path, type);
     if (image.GetWidth() <= 0 || image.GetHeight() <= 0) return cli::Fail("cannot read " + path);
     cli::WriteOut(FormatReadout(&image, coords[0], coords[1], scrollX, scrollY, zoom) + "\n");
