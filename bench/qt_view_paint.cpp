@@ -8,9 +8,11 @@
 #include <QApplication>
 #include <QImage>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 
@@ -126,5 +128,69 @@ void BM_MouseMoveReadout(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_MouseMoveReadout)->Unit(benchmark::kMicrosecond);
+
+// Counts the paints of a widget.
+struct PaintCounter : QObject {
+    int paints = 0;
+    double area = 0, rects = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            ++paints;
+            const QRegion& r = static_cast<QPaintEvent*>(event)->region();
+            area += r.boundingRect().width() * double(r.boundingRect().height());
+            rects += r.rectCount();
+        }
+        return false;
+    }
+};
+
+// One mouse move while a shape is being drawn: readout, state, and the
+// repaint of the outline's old and new place, done before the next move.
+void RubberBandMoves(benchmark::State& state, ViewFixture& f) {
+    PaintCounter counter;
+    f.view.viewport()->installEventFilter(&counter);
+    int i = 0;
+    for (auto _ : state) {
+        f.Move(QPoint(1500 + (i & 15), 900 + (i & 7)), Qt::LeftButton);
+        f.Flush();
+        ++i;
+    }
+    f.view.viewport()->removeEventFilter(&counter);
+    state.counters["bbox_area"] = counter.area / std::max(counter.paints, 1);
+    state.counters["rects"] = counter.rects / std::max(counter.paints, 1);
+    state.counters["paints_per_move"] = benchmark::Counter(static_cast<double>(counter.paints) /
+                                                           static_cast<double>(std::max(i, 1)));
+}
+
+void BM_RubberBandMoveRect(benchmark::State& state) {
+    ViewFixture f;
+    f.view.OnToolRect();
+    f.Button(QEvent::MouseButtonPress, QPoint(200, 150));
+    RubberBandMoves(state, f);
+    f.Button(QEvent::MouseButtonRelease, QPoint(200, 150));
+}
+BENCHMARK(BM_RubberBandMoveRect)->Unit(benchmark::kMicrosecond);
+
+void BM_RubberBandMoveCircle(benchmark::State& state) {
+    ViewFixture f;
+    f.view.OnToolCircle();
+    f.Button(QEvent::MouseButtonPress, QPoint(1100, 600));
+    RubberBandMoves(state, f);
+    f.Button(QEvent::MouseButtonRelease, QPoint(1100, 600));
+}
+BENCHMARK(BM_RubberBandMoveCircle)->Unit(benchmark::kMicrosecond);
+
+// An open polygon of 200 vertices: only its two moving edges repaint.
+void BM_RubberBandMovePolygon(benchmark::State& state) {
+    ViewFixture f;
+    f.view.OnToolPolygon();
+    for (int v = 0; v < 200; ++v) {
+        const QPoint p(100 + 6 * v, 100 + (v % 2) * 300);
+        f.Button(QEvent::MouseButtonPress, p);
+        f.Button(QEvent::MouseButtonRelease, p);
+    }
+    RubberBandMoves(state, f);
+}
+BENCHMARK(BM_RubberBandMovePolygon)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

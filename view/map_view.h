@@ -10,11 +10,13 @@
 #include <QAbstractScrollArea>
 #include <QImage>
 #include <QPoint>
+#include <QPolygon>
 #include <QRegion>
 #include <QString>
 #include <array>
 #include <functional>
 #include <string>
+#include <vector>
 
 class CMapDoc;
 class CImage;
@@ -93,6 +95,20 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
+    struct Outline {
+        enum Kind { kNone, kCircle, kLines } kind = kNone;
+        QPoint centre;  // circle
+        int radius = 0;
+        QPolygon points;      // lines: a polyline through these points,
+        bool closed = false;  // back to the first one when closed
+    };
+    // The rubber-band outline that the drawing state holds: the circle or
+    // rectangle being dragged, the open polygon (with the tool on polygons),
+    // or the finished shape while its link dialog is up.
+    Outline CurrentOutline() const;
+    // Asks for a repaint of what differs between two outlines.
+    void UpdateOutline(const Outline& before);
+
     const CImage* Picture() const;
     void RebuildCache();
     void UpdateScrollSizes();
@@ -106,13 +122,16 @@ private:
     void FinishPolygon();
     // Puts an area line into the pane's text.
     void InsertLine(const std::string& line);
-    void DrawOutline(class QPainter& painter) const;
+    // Puts the client rectangle r together in m_scratch: the window colour,
+    // the picture and the edge line.
+    void ComposeRect(const QRect& r, QRgb background);
 
     CMapDoc* m_pDoc = nullptr;
 
     // Display copy of the picture: 32-bit pixels made once per picture.
     QImage m_cache;
     const CImage* m_cachedFor = nullptr;
+    QImage m_scratch;  // one exposed rectangle at a time
 
     std::array<QPoint, kMaxVertices> m_ptVertex{};
     int m_nVertexCount = -1;  // -1: no polygon open
@@ -122,6 +141,12 @@ private:
     int m_nTool = kToolRect;
     bool m_bDragging = false;
     int m_nZoom = 1;
+    // The finished shape's outline stays on screen while its dialog is up.
+    Outline m_held;
+    // The last button press stored a polygon vertex (cleared on release).
+    // Qt delivers a double-click as press, release, press, double-click: the
+    // second press must not leave a vertex.
+    bool m_bPressAddedVertex = false;
 
     std::function<void(const QString&)> m_statusSink;
     LinkPrompt m_linkPrompt;
