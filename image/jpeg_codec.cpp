@@ -1,5 +1,227 @@
 #include "image/jpeg_codec.h"
 
-// Not written yet: reading and writing fail.
-int CJpegImpl::Read(const std::string&) { return 0; }
-int CJpegImpl::Write(const std::string&) { return 0; }
+// jpeglib.h needs size_t and FILE declared before it.
+#include <jpeglib.h>
+
+#include <csetjmp>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+#include "image/file_io.h"
+#include "image/rgb_rows.h"
+
+// libjpeg reports errors through the error manager, whose exit routine here
+// returns to the caller's return point by longjmp. Each function that calls
+// into libjpeg sets its own return point, keeps only trivially destructible
+// locals and changes none of them after setjmp; the codec structure, the
+// buffers and the file belong to the callers, which release them on every
+// path.
+
+namespace {
+
+constexpr int kQuantizedColours = 128;
+
+struct ErrorManager {
+    jpeg_error_mgr pub;
+    std::jmp_buf jump;
+};
+
+[[noreturn]] void OnJpegError(j_common_ptr cinfo) {
+    // The text is formatted as the library expects, then dropped: nothing is shown.
+    char text[JMSG_LENGTH_MAX];
+    (*cinfo->err->format_message)(cinfo, text);
+    std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
+}
+
+// Warnings and trace messages are not printed.
+void OnJpegMessage(j_common_ptr) {}
+
+void InstallErrorManager(ErrorManager& err) {
+    jpeg_std_error(&err.pub);
+    err.pub.error_exit = OnJpegError;
+    err.pub.output_message = OnJpegMessage;
+}
+
+enum class Output { kGrey, kQuantized, kCmyk };
+
+struct ReadLayout {
+    JDIMENSION width;
+    JDIMENSION height;
+    int components;
+    Output output;
+    int adobe;  // CMYK samples stored inverted, as Adobe writes them
+};
+
+// Reads the header and starts decompression: grey files as grey levels,
+// CMYK and YCCK files as CMYK samples, every other file quantized to a
+// palette. Files larger than `limit` pixels are refused before the library
+// allocates for them. 0 on a library error or a refused size.
+int StartJpegRead(j_decompress_ptr cinfo, ErrorManager* err, std::FILE* file, int64_t limit,
+                  ReadLayout* out) {
+    if (setjmp(err->jump)) return 0;
+    jpeg_create_decompress(cinfo);
+    jpeg_stdio_src(cinfo, file);
+    jpeg_read_header(cinfo, TRUE);
+    if (static_cast<int64_t>(cinfo->image_width) * cinfo->image_height > limit) return 0;
+
+    switch (cinfo->jpeg_color_space) {
+        case JCS_GRAYSCALE:
+            out->output = Output::kGrey;
+            cinfo->out_color_space = JCS_GRAYSCALE;
+            break;
+        case JCS_CMYK:
+        case JCS_YCCK:
+            // The quantizer would work on the four CMYK samples and give a
+            // colour map that is not red, green and blue; these files are
+            // decoded to CMYK and converted here instead.
+            out->output = Output::kCmyk;
+            cinfo->out_color_space = JCS_CMYK;
+            break;
+        default:
+            out->output = Output::kQuantized;
+            cinfo->out_color_space = JCS_RGB;
+            cinfo->quantize_colors = TRUE;
+            cinfo->desired_number_of_colors = kQuantizedColours;
+            break;
+    }
+    out->adobe = cinfo->saw_Adobe_marker ? 1 : 0;
+    jpeg_start_decompress(cinfo);
+    out->width = cinfo->output_width;
+    out->height = cinfo->output_height;
+    out->components = cinfo->output_components;
+    return 1;
+}
+
+// CMYK samples to blue, green, red. Adobe files store every sample inverted
+// (255 means no ink), others store the ink itself.
+void CmykToBgr(const uint8_t* cmyk, uint8_t* bgr, JDIMENSION width, int adobe) {
+    for (JDIMENSION x = 0; x < width; ++x, cmyk += 4, bgr += 3) {
+        int c = cmyk[0], m = cmyk[1], y = cmyk[2], k = cmyk[3];
+        if (!adobe) c = 255 - c, m = 255 - m, y = 255 - y, k = 255 - k;
+        bgr[0] = static_cast<uint8_t>((y * k + 127) / 255);
+        bgr[1] = static_cast<uint8_t>((m * k + 127) / 255);
+        bgr[2] = static_cast<uint8_t>((c * k + 127) / 255);
+    }
+}
+
+// Decodes every row into `rows` (top row first). With a CMYK row buffer the
+// samples land there and are converted into the rows. 0 on a library error.
+int ReadJpegRows(j_decompress_ptr cinfo, ErrorManager* err, JSAMPROW* rows, uint8_t* cmykRow,
+                 int adobe) {
+    if (setjmp(err->jump)) return 0;
+    while (cinfo->output_scanline < cinfo->output_height) {
+        const JDIMENSION y = cinfo->output_scanline;
+        if (cmykRow) {
+            JSAMPROW sample = cmykRow;
+            if (jpeg_read_scanlines(cinfo, &sample, 1) != 1) return 0;
+            CmykToBgr(cmykRow, rows[y], cinfo->output_width, adobe);
+        } else if (jpeg_read_scanlines(cinfo, rows + y, cinfo->output_height - y) == 0) {
+            return 0;
+        }
+    }
+    jpeg_finish_decompress(cinfo);
+    return 1;
+}
+
+struct WriteJob {
+    JDIMENSION width;
+    JDIMENSION height;
+    int quality;
+    const CRgbRows* colours;
+    uint8_t* row;  // width * 3 samples
+};
+
+int WriteJpegData(j_compress_ptr cinfo, ErrorManager* err, std::FILE* file, const WriteJob* job) {
+    if (setjmp(err->jump)) return 0;
+    jpeg_create_compress(cinfo);
+    jpeg_stdio_dest(cinfo, file);
+    cinfo->image_width = job->width;
+    cinfo->image_height = job->height;
+    cinfo->input_components = 3;
+    cinfo->in_color_space = JCS_RGB;
+    jpeg_set_defaults(cinfo);
+    jpeg_set_quality(cinfo, job->quality, TRUE);
+    jpeg_start_compress(cinfo, TRUE);
+    while (cinfo->next_scanline < cinfo->image_height) {
+        job->colours->Get(static_cast<int>(job->height - 1 - cinfo->next_scanline), job->row);
+        JSAMPROW sample = job->row;
+        jpeg_write_scanlines(cinfo, &sample, 1);
+    }
+    jpeg_finish_compress(cinfo);
+    return 1;
+}
+
+}  // namespace
+
+int CJpegImpl::Read(const std::string& name) {
+    if (!name.empty()) fileName = name;
+    ze::FilePtr file = ze::OpenFile(fileName, "rb");
+    if (!file) return 0;
+    return ReadStream(file.get());
+}
+
+int CJpegImpl::ReadStream(std::FILE* file) {
+    ErrorManager err;
+    InstallErrorManager(err);
+    jpeg_decompress_struct cinfo{};
+    cinfo.err = &err.pub;
+    // Destroying is safe whether or not creation got as far as the memory manager.
+    struct Destroy {
+        jpeg_decompress_struct& c;
+        ~Destroy() { jpeg_destroy_decompress(&c); }
+    } destroy{cinfo};
+
+    ReadLayout layout{};
+    if (!StartJpegRead(&cinfo, &err, file, dib::PixelLimit(), &layout)) return 0;
+    const int expected = layout.output == Output::kCmyk ? 4 : 1;
+    if (layout.components != expected || layout.width == 0 || layout.height == 0) return 0;
+
+    const int width = static_cast<int>(layout.width);
+    const int height = static_cast<int>(layout.height);
+    Create(width, height, layout.output == Output::kCmyk ? 24 : 8, -1);
+    if (!imageBits) return 0;
+
+    if (layout.output == Output::kGrey) {
+        uint8_t levels[256];
+        for (int i = 0; i < 256; ++i) levels[i] = static_cast<uint8_t>(i);
+        if (!SetPalette(256, levels, nullptr, nullptr)) return 0;
+    } else if (layout.output == Output::kQuantized) {
+        const int count = cinfo.actual_number_of_colors;
+        if (count < 1 || count > 256 || !cinfo.colormap) return 0;
+        if (!SetPalette(count, cinfo.colormap[0], cinfo.colormap[1], cinfo.colormap[2])) return 0;
+    }
+
+    std::vector<JSAMPROW> rows(static_cast<size_t>(height));
+    for (int r = 0; r < height; ++r) rows[r] = PixelAddress(0, height - 1 - r);
+    std::vector<uint8_t> cmyk;
+    if (layout.output == Output::kCmyk) cmyk.resize(static_cast<size_t>(width) * 4);
+    return ReadJpegRows(&cinfo, &err, rows.data(), cmyk.empty() ? nullptr : cmyk.data(),
+                        layout.adobe);
+}
+
+int CJpegImpl::Write(const std::string& name) {
+    if (!name.empty()) fileName = name;
+    if (!imageBits || imageWidth <= 0 || imageHeight <= 0) return 0;
+    return ze::WriteFileSafely(fileName, [this](std::FILE* f) { return WriteStream(f) != 0; }) ? 1
+                                                                                               : 0;
+}
+
+int CJpegImpl::WriteStream(std::FILE* file) const {
+    if (!imageBits || imageWidth <= 0 || imageHeight <= 0) return 0;
+    const CRgbRows colours(*this);
+    std::vector<uint8_t> row(static_cast<size_t>(imageWidth) * 3);
+    WriteJob job{static_cast<JDIMENSION>(imageWidth), static_cast<JDIMENSION>(imageHeight),
+                 jpegQuality, &colours, row.data()};
+
+    ErrorManager err;
+    InstallErrorManager(err);
+    jpeg_compress_struct cinfo{};
+    cinfo.err = &err.pub;
+    struct Destroy {
+        jpeg_compress_struct& c;
+        ~Destroy() { jpeg_destroy_compress(&c); }
+    } destroy{cinfo};
+    return WriteJpegData(&cinfo, &err, file, &job);
+}

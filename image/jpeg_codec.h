@@ -1,6 +1,7 @@
 #pragma once
-// JPEG files.
+// JPEG files through libjpeg.
 
+#include <cstdio>
 #include <string>
 
 #include "image/image_impl.h"
@@ -10,6 +11,12 @@ public:
     using CImageFileImpl::CImageFileImpl;
     int Read(const std::string& name) override;
     int Write(const std::string& name) override;
+
+    // Reads a JPEG from an open stream. 1 on success; 0 on failure, when the
+    // picture may hold the rows decoded so far.
+    int ReadStream(std::FILE* file);
+    // Writes the picture as a colour JPEG at jpegQuality. 1 on success.
+    int WriteStream(std::FILE* file) const;
 
     int jpegQuality = 30;
 };

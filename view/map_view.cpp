@@ -19,15 +19,16 @@
 #include "markup/area_markup.h"
 #include "markup/map_doc.h"
 #include "markup/readout.h"
+#include "shell/commands.h"
+#include "shell/dialogs.h"
+#include "shell/main_frame.h"
+#include "shell/prompts.h"
 
 namespace {
 
-// Command ids of the view.
-constexpr int kCmdToolCircle = 32772;
-constexpr int kCmdToolRect = 32774;
-constexpr int kCmdToolPolygon = 32775;
-constexpr int kCmdZoomNormal = 32780;
-constexpr int kCmdZoomDouble = 32781;
+// The view's commands with check marks.
+constexpr int kCheckedCommands[] = {cmd::kToolCircle, cmd::kToolRect, cmd::kToolPolygon,
+                                    cmd::kZoomNormal, cmd::kZoomDouble};
 
 // A client point: the floor of the position in logical pixels.
 QPoint ClientPointOf(const QMouseEvent* event) {
@@ -96,6 +97,10 @@ void CMapView::SetDocument(CMapDoc* doc) {
     OnInitialUpdate();
 }
 
+CMainFrame* CMapView::GetParentFrame() const {
+    return qobject_cast<CMainFrame*>(window());
+}
+
 const CImage* CMapView::Picture() const {
     if (!m_pDoc || !m_pDoc->m_pImage) return nullptr;
     const CImage* image = m_pDoc->m_pImage.get();
@@ -106,6 +111,12 @@ void CMapView::OnInitialUpdate() {
     RebuildCache();
     UpdateScrollSizes();
     viewport()->update();
+    UpdateCommandUI();
+}
+
+void CMapView::showEvent(QShowEvent* event) {
+    QAbstractScrollArea::showEvent(event);
+    UpdateCommandUI();
 }
 
 void CMapView::OnUpdate() {
@@ -482,24 +493,37 @@ void CMapView::UpdateOutline(const Outline& before) {
 
 bool CMapView::IsCommandChecked(int id) const {
     switch (id) {
-        case kCmdToolCircle:
+        case cmd::kToolCircle:
             return m_nTool == kToolCircle;
-        case kCmdToolRect:
+        case cmd::kToolRect:
             return m_nTool == kToolRect;
-        case kCmdToolPolygon:
+        case cmd::kToolPolygon:
             return m_nTool == kToolPolygon;
-        case kCmdZoomNormal:
+        case cmd::kZoomNormal:
             return m_nZoom == 1;
-        case kCmdZoomDouble:
+        case cmd::kZoomDouble:
             return m_nZoom == 2;
         default:
             return false;
     }
 }
 
+void CMapView::UpdateCommandUI() {
+    CMainFrame* frame = GetParentFrame();
+    if (!frame) return;
+    for (int id : kCheckedCommands) {
+        if (QAction* action = frame->Action(id)) {
+            action->setCheckable(true);
+            action->setChecked(IsCommandChecked(id));
+            action->setEnabled(true);
+        }
+    }
+}
+
 void CMapView::SetTool(int tool) {
     m_nTool = tool;
     viewport()->update();
+    UpdateCommandUI();
     emit commandStateChanged();
 }
 
@@ -509,6 +533,7 @@ void CMapView::SetZoom(int zoom) {
     m_nZoom = zoom;
     UpdateScrollSizes();
     viewport()->update();
+    UpdateCommandUI();
     emit commandStateChanged();
 }
 
@@ -544,7 +569,10 @@ void CMapView::ShowStatus(const QString& text) {
         m_statusSink(text);
         return;
     }
-    if (auto* frame = qobject_cast<QMainWindow*>(window())) frame->statusBar()->showMessage(text);
+    if (CMainFrame* frame = GetParentFrame())
+        frame->StatusBar().showMessage(text);
+    else if (auto* window = qobject_cast<QMainWindow*>(this->window()))
+        window->statusBar()->showMessage(text);
 }
 
 void CMapView::mouseMoveEvent(QMouseEvent* event) {
@@ -635,7 +663,12 @@ bool CMapView::IsInsidePicture(QPoint client) const {
 
 bool CMapView::AskLink(std::string* url, std::string* alt) {
     if (m_linkPrompt) return m_linkPrompt(url, alt);
-    return false;
+    // Owned by the main window, as a dialog without a parent would be.
+    CLinkDlg dialog(GetParentFrame());
+    if (Prompts().RunDialog(dialog) != QDialog::Accepted) return false;
+    *url = dialog.m_strURL.toStdString();
+    *alt = dialog.m_strAlt.toStdString();
+    return true;
 }
 
 void CMapView::FinishDrag(QPoint end) {

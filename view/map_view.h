@@ -20,6 +20,7 @@
 
 class CMapDoc;
 class CImage;
+class CMainFrame;
 
 class CMapView : public QAbstractScrollArea {
     Q_OBJECT
@@ -34,6 +35,9 @@ public:
 
     void SetDocument(CMapDoc* doc);
     CMapDoc* GetDocument() const { return m_pDoc; }
+    // The frame that holds this view (its status bar, markup pane and
+    // command actions), or null while the view is not inside one.
+    CMainFrame* GetParentFrame() const;
 
     // After a picture has been opened: the display copy is made anew and the
     // scroll sizes follow the picture. Tool, zoom, a drag and an open polygon
@@ -42,18 +46,21 @@ public:
     // After the picture's pixels changed in place: the display copy is made anew.
     void OnUpdate();
 
-    // Where the readout goes. Unset: the parent frame's status bar.
+    // Where the readout goes. Unset: the status bar of the window that holds
+    // the view.
     void SetStatusSink(std::function<void(const QString&)> sink) { m_statusSink = std::move(sink); }
 
     // Asks for the link target and the alternative text of a finished area;
-    // false when the user cancels. Unset: the link dialog through the
-    // frame's prompt seam.
+    // false when the user cancels. Unset: the link dialog, run through the
+    // prompt seam.
     using LinkPrompt = std::function<bool(std::string* url, std::string* alt)>;
     void SetLinkPrompt(LinkPrompt prompt) { m_linkPrompt = std::move(prompt); }
 
     // Check marks of the view's commands (tools and zoom levels); every one
     // of them is always enabled.
     bool IsCommandChecked(int id) const;
+    // Shows those check marks on the frame's actions.
+    void UpdateCommandUI();
 
     int GetZoom() const { return m_nZoom; }
     int GetTool() const { return m_nTool; }
@@ -87,6 +94,7 @@ public slots:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
     void mouseMoveEvent(QMouseEvent* event) override;

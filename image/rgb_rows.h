@@ -1,0 +1,21 @@
+#pragma once
+// Reads a picture's rows as red, green, blue triples whatever its depth, for
+// the writers of formats that take plain colours.
+
+#include <cstdint>
+
+class CImageImpl;
+
+class CRgbRows {
+public:
+    explicit CRgbRows(const CImageImpl& impl);
+
+    // Fills out with imageWidth triples of pixel-array row y (0 = bottom).
+    // Indexed pictures go through their palette (an index past its entries
+    // reads black); indexed pictures without one read as a grey ramp.
+    void Get(int y, uint8_t* out) const;
+
+private:
+    const CImageImpl& m_impl;
+    uint8_t m_table[256 * 3] = {};
+};

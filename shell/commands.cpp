@@ -1,0 +1,37 @@
+#include "shell/commands.h"
+
+#include <array>
+
+namespace {
+constexpr std::array<CommandInfo, 12> kCommands{{
+    {cmd::kFileOpen, "既存のﾌｧｲﾙを開く", "開く"},
+    {cmd::kFileSave, "名前をつけて保存", "名前をつけて保存"},
+    {cmd::kFileSaveAs, "開いている画像を保存します。", "保存"},
+    {cmd::kFileMru1, "指定のﾌｧｲﾙを開く", ""},
+    {cmd::kToolCircle, "円", "円"},
+    {cmd::kToolRect, "矩形", "矩形"},
+    {cmd::kToolPolygon, "多角形", "多角形"},
+    {cmd::kTransfer, "ZURI Zezez SEKKAにデータ転送", "ZURI Zezez SEKKAにデータ転送"},
+    {cmd::kZoomNormal, "実際のサイズ", "実際のサイズ"},
+    {cmd::kZoomDouble, "2倍表示", "2倍表示"},
+    {cmd::kTagUpper, "タグを大文字にする", "タグを大文字にする"},
+    {cmd::kBaseFolder, "基本フォルダの設定", "基本フォルダの設定"},
+}};
+}  // namespace
+
+const CommandInfo* FindCommand(int id) {
+    for (const CommandInfo& info : kCommands) {
+        if (info.id == id) return &info;
+    }
+    return nullptr;
+}
+
+QString CommandPrompt(int id) {
+    const CommandInfo* info = FindCommand(id);
+    return info ? QString::fromUtf8(info->prompt) : QString();
+}
+
+QString CommandTooltip(int id) {
+    const CommandInfo* info = FindCommand(id);
+    return info ? QString::fromUtf8(info->tooltip) : QString();
+}

@@ -1,0 +1,31 @@
+#pragma once
+// Command identifiers: one id serves a menu item, its toolbar button and its
+// handler. Each command has a status-bar prompt and a tooltip.
+
+#include <QString>
+
+namespace cmd {
+constexpr int kFileOpen = 57601;
+constexpr int kFileSave = 57603;
+constexpr int kFileSaveAs = 57604;
+constexpr int kFileMru1 = 57616;
+constexpr int kToolCircle = 32772;
+constexpr int kToolRect = 32774;
+constexpr int kToolPolygon = 32775;
+constexpr int kTransfer = 32779;
+constexpr int kZoomNormal = 32780;
+constexpr int kZoomDouble = 32781;
+constexpr int kTagUpper = 32782;
+constexpr int kBaseFolder = 32785;
+}  // namespace cmd
+
+struct CommandInfo {
+    int id;
+    const char* prompt;   // shown in the status bar while the item is hovered
+    const char* tooltip;  // empty: none
+};
+
+// The prompt and tooltip of a command; null when the id is unknown.
+const CommandInfo* FindCommand(int id);
+QString CommandPrompt(int id);
+QString CommandTooltip(int id);

@@ -1,0 +1,183 @@
+#include "shell/main_frame.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+#include "markup/settings.h"
+#include "shell/commands.h"
+#include "shell/dialogs.h"
+#include "shell/icons.h"
+#include "shell/prompts.h"
+#include "shell/recent_files.h"
+
+namespace {
+QString U(const char* text) {
+    return QString::fromUtf8(text);
+}
+}  // namespace
+
+CMainFrame::CMainFrame() {
+    setObjectName(QStringLiteral("MainFrame"));
+    setWindowIcon(AppIcon());
+    resize(760, 600);
+
+    // Commands: text, prompt and tooltip. The menu text of Open carries its
+    // key after a tab, as the menu shows it.
+    QAction* open = AddCommand(cmd::kFileOpen, U("開く(&O)...\tCtrl+O"));
+    open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    QAction* saveAs = AddCommand(cmd::kFileSaveAs, U("名前をつけて保存 (&S)"));
+    QAction* circle = AddCommand(cmd::kToolCircle, U("円 (&C)"));
+    QAction* rect = AddCommand(cmd::kToolRect, U("矩形 (&R)"));
+    QAction* polygon = AddCommand(cmd::kToolPolygon, U("多角形 （&P)"));
+    QAction* baseFolder = AddCommand(cmd::kBaseFolder, U("基本フォルダ 設定(&B)"));
+    QAction* zoomNormal = AddCommand(cmd::kZoomNormal, U("実際のサイズ (&N)"));
+    QAction* zoomDouble = AddCommand(cmd::kZoomDouble, U("2倍表示 (&L)"));
+    QAction* tag = AddCommand(cmd::kTagUpper, U("タグを大文字にする (&T)"));
+    tag->setCheckable(true);
+    QAction* transfer = AddCommand(cmd::kTransfer, U("ZURI Zezez SEKKAにデータ転送 (&H)"));
+
+    // Ctrl+S saves; no menu item carries it.
+    m_saveKey = std::make_unique<QAction>(this);
+    m_saveKey->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    m_saveKey->setStatusTip(CommandPrompt(cmd::kFileSave));
+    addAction(m_saveKey.get());
+
+    // Menu 128.
+    m_fileMenu = menuBar()->addMenu(U("ファイル(&F)"));
+    m_fileMenu->addAction(open);
+    m_fileMenu->addAction(saveAs);
+    m_fileMenu->addSeparator();
+    m_mruPlaceholder = std::make_unique<QAction>(U("最新のﾌｧｲﾙ"), this);
+    m_mruPlaceholder->setEnabled(false);
+    m_fileMenu->addAction(m_mruPlaceholder.get());
+    for (size_t i = 0; i < m_mruActions.size(); ++i) {
+        m_mruActions[i] = std::make_unique<QAction>(this);
+        m_mruActions[i]->setStatusTip(CommandPrompt(cmd::kFileMru1));
+        m_mruActions[i]->setVisible(false);
+        m_fileMenu->addAction(m_mruActions[i].get());
+        const int index = int(i);
+        connect(m_mruActions[i].get(), &QAction::triggered, this,
+                [this, index] { emit recentFileRequested(index); });
+    }
+
+    QMenu* areas = menuBar()->addMenu(U("領域(&R)"));
+    areas->addAction(circle);
+    areas->addAction(rect);
+    areas->addAction(polygon);
+
+    QMenu* other = menuBar()->addMenu(U("その他(&O)"));
+    other->addAction(baseFolder);
+    QMenu* size = other->addMenu(U("画像サイズ (&S)"));
+    size->addAction(zoomNormal);
+    size->addAction(zoomDouble);
+    other->addAction(tag);
+    other->addAction(transfer);
+    connect(other, &QMenu::aboutToShow, this, &CMainFrame::OnUpdateTagUpper);
+
+    // Toolbar 128: fixed at the top.
+    m_wndToolBar.setObjectName(QStringLiteral("ToolBar"));
+    m_wndToolBar.setWindowTitle(QStringLiteral("Toolbar"));
+    m_wndToolBar.setMovable(false);
+    m_wndToolBar.setFloatable(false);
+    m_wndToolBar.setIconSize(QSize(kToolIconWidth, kToolIconHeight));
+    m_wndToolBar.setContextMenuPolicy(Qt::PreventContextMenu);
+    m_wndToolBar.addAction(open);
+    m_wndToolBar.addSeparator();
+    m_wndToolBar.addAction(circle);
+    m_wndToolBar.addAction(rect);
+    m_wndToolBar.addAction(polygon);
+    m_wndToolBar.addSeparator();
+    m_wndToolBar.addAction(zoomNormal);
+    m_wndToolBar.addAction(zoomDouble);
+    m_wndToolBar.addSeparator();
+    m_wndToolBar.addAction(baseFolder);
+    m_wndToolBar.addAction(transfer);
+    addToolBar(Qt::TopToolBarArea, &m_wndToolBar);
+
+    // One stretching pane; its idle text is empty.
+    setStatusBar(&m_wndStatusBar);
+
+    // The docking bar with the pane, docked along the bottom.
+    m_wndBar.SetPane(&m_wndEdit);
+    setCentralWidget(&m_view);
+    m_wndBar.DockAt(Qt::BottomDockWidgetArea, CResizableBar::kDefaultSize);
+    setContextMenuPolicy(Qt::NoContextMenu);
+
+    connect(open, &QAction::triggered, this, &CMainFrame::fileOpenRequested);
+    connect(saveAs, &QAction::triggered, this, &CMainFrame::fileSaveAsRequested);
+    connect(m_saveKey.get(), &QAction::triggered, this, &CMainFrame::fileSaveRequested);
+    connect(tag, &QAction::triggered, this, &CMainFrame::OnTagUpper);
+    connect(baseFolder, &QAction::triggered, this, &CMainFrame::OnBaseFolder);
+    connect(circle, &QAction::triggered, &m_view, &CMapView::OnToolCircle);
+    connect(rect, &QAction::triggered, &m_view, &CMapView::OnToolRect);
+    connect(polygon, &QAction::triggered, &m_view, &CMapView::OnToolPolygon);
+    connect(zoomNormal, &QAction::triggered, &m_view, &CMapView::OnZoomNormal);
+    connect(zoomDouble, &QAction::triggered, &m_view, &CMapView::OnZoomDouble);
+    connect(transfer, &QAction::triggered, &m_view, &CMapView::OnTransfer);
+
+    UpdateTitle(QString());
+    SetRecentFiles({});
+    OnUpdateTagUpper();
+}
+
+CMainFrame::~CMainFrame() = default;
+
+QAction* CMainFrame::AddCommand(int id, const QString& text) {
+    auto action = std::make_unique<QAction>(text, this);
+    action->setStatusTip(CommandPrompt(id));
+    const QString tip = CommandTooltip(id);
+    if (!tip.isEmpty()) action->setToolTip(tip);
+    const QIcon icon = CommandIcon(id);
+    if (!icon.isNull()) action->setIcon(icon);
+    action->setIconVisibleInMenu(false);
+    QAction* raw = action.get();
+    m_actions[id] = std::move(action);
+    return raw;
+}
+
+QAction* CMainFrame::Action(int id) const {
+    auto it = m_actions.find(id);
+    return it == m_actions.end() ? nullptr : it->second.get();
+}
+
+QString CMainFrame::FrameTitle(const QString& docTitle) {
+    return (docTitle.isEmpty() ? U("無題") : docTitle) + QStringLiteral(" - Zer Evizi SEKKA");
+}
+
+void CMainFrame::UpdateTitle(const QString& docTitle) {
+    setWindowTitle(FrameTitle(docTitle));
+}
+
+void CMainFrame::SetRecentFiles(const QStringList& paths) {
+    m_mruPlaceholder->setVisible(paths.isEmpty());
+    for (size_t i = 0; i < m_mruActions.size(); ++i) {
+        QAction& action = *m_mruActions[i];
+        const bool used = qsizetype(i) < paths.size();
+        action.setVisible(used);
+        action.setText(used ? RecentMenuText(int(i), paths[qsizetype(i)]) : QString());
+        action.setData(used ? paths[qsizetype(i)] : QString());
+    }
+}
+
+QList<QAction*> CMainFrame::RecentActions() const {
+    QList<QAction*> result;
+    for (const auto& action : m_mruActions) {
+        if (action->isVisible()) result.append(action.get());
+    }
+    return result;
+}
+
+void CMainFrame::OnTagUpper() {
+    SetTagSetting(GetTagSetting() == 0 ? 1 : 0);
+    OnUpdateTagUpper();
+}
+
+void CMainFrame::OnUpdateTagUpper() {
+    if (QAction* tag = Action(cmd::kTagUpper)) tag->setChecked(GetTagSetting() != 0);
+}
+
+void CMainFrame::OnBaseFolder() {
+    CBaseDirDlg dialog;
+    Prompts().RunDialog(dialog);
+}

@@ -1,0 +1,78 @@
+#pragma once
+// The main window: menu, toolbar, one-pane status bar, the map view in the
+// middle and the docking bar with the markup pane. It handles the tag-case
+// switch and the base-folder dialog itself; the application handles opening
+// and the view its tools, zoom and transfer.
+
+#include <QMainWindow>
+#include <QStatusBar>
+#include <QToolBar>
+#include <array>
+#include <map>
+#include <memory>
+
+#include "shell/markup_edit.h"
+#include "shell/resizable_bar.h"
+#include "view/map_view.h"
+
+class QAction;
+class QMenu;
+
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    CMainFrame();
+    ~CMainFrame() override;
+
+    // The window title for a document title: "<title> - Zer Evizi SEKKA",
+    // "無題" standing in for an empty title.
+    static QString FrameTitle(const QString& docTitle);
+    void UpdateTitle(const QString& docTitle);
+
+    // The pane through its CR LF interface, and the editor behind it.
+    MarkupPane& Pane() { return m_pane; }
+    CMarkupEdit& Edit() { return m_wndEdit; }
+    CResizableBar& Bar() { return m_wndBar; }
+    QStatusBar& StatusBar() { return m_wndStatusBar; }
+    QToolBar& ToolBar() { return m_wndToolBar; }
+    CMapView& View() { return m_view; }
+    QMenu* FileMenu() const { return m_fileMenu; }
+
+    // The action of a command id; null for unknown ids.
+    QAction* Action(int id) const;
+    // The recent-file entries of the File menu, "&1 name" and so on; the
+    // greyed placeholder when `paths` is empty.
+    void SetRecentFiles(const QStringList& paths);
+    // The visible recent-file actions, in menu order.
+    QList<QAction*> RecentActions() const;
+
+    // Shows the check mark of the tag-case command from the stored setting.
+    void OnUpdateTagUpper();
+
+signals:
+    void fileOpenRequested();
+    void recentFileRequested(int index);
+    void fileSaveRequested();
+    void fileSaveAsRequested();
+
+public slots:
+    void OnTagUpper();
+    void OnBaseFolder();
+
+private:
+    QAction* AddCommand(int id, const QString& text);
+
+    // Children die before their parents: the bar is declared before the
+    // pane it holds, so the pane goes first.
+    CResizableBar m_wndBar{this};
+    CMarkupEdit m_wndEdit;
+    PlainTextMarkupPane m_pane{m_wndEdit};
+    QStatusBar m_wndStatusBar;
+    QToolBar m_wndToolBar;
+    CMapView m_view;
+    std::map<int, std::unique_ptr<QAction>> m_actions;
+    std::unique_ptr<QAction> m_saveKey;
+    std::unique_ptr<QAction> m_mruPlaceholder;
+    std::array<std::unique_ptr<QAction>, 4> m_mruActions;
+    QMenu* m_fileMenu = nullptr;
+};

@@ -1,0 +1,91 @@
+#include "shell/prompts.h"
+
+#include <QDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+
+QStringList ToQtNameFilters(const QList<FileFilter>& filters) {
+    QStringList result;
+    for (const FileFilter& filter : filters) {
+        QStringList patterns;
+        for (const QString& pattern : filter.patterns) {
+            patterns << (pattern == QLatin1String("*.*") ? QStringLiteral("*") : pattern);
+        }
+        result << filter.description + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
+                      QLatin1Char(')');
+    }
+    return result;
+}
+
+void ConfigureFileDialog(QFileDialog& dialog, const FileRequest& request) {
+    dialog.setWindowTitle(request.title);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setAcceptMode(request.open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+    dialog.setFileMode(request.open && request.mustExist ? QFileDialog::ExistingFile
+                                                         : QFileDialog::AnyFile);
+    const QStringList filters = ToQtNameFilters(request.filters);
+    dialog.setNameFilters(filters);
+    if (request.filterIndex >= 0 && request.filterIndex < filters.size()) {
+        dialog.selectNameFilter(filters[request.filterIndex]);
+    }
+    dialog.setDefaultSuffix(request.defaultSuffix);
+    if (!request.fileName.isEmpty()) dialog.selectFile(request.fileName);
+}
+
+FileAnswer ReadFileAnswer(QFileDialog& dialog, const FileRequest& request) {
+    FileAnswer answer;
+    if (dialog.result() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return answer;
+    answer.accepted = true;
+    answer.path = dialog.selectedFiles().constFirst();
+    const QStringList filters = ToQtNameFilters(request.filters);
+    // With the details hidden, Qt answers either the whole filter or just
+    // what the user saw: the description.
+    const QString selected = dialog.selectedNameFilter();
+    qsizetype index = filters.indexOf(selected);
+    for (qsizetype i = 0; index < 0 && i < request.filters.size(); ++i) {
+        if (request.filters[i].description == selected) index = i;
+    }
+    answer.filterIndex = int(std::max<qsizetype>(0, index));
+    return answer;
+}
+
+FileAnswer PromptSeam::AskFile(QWidget* parent, const FileRequest& request) {
+    QFileDialog dialog(parent);
+    ConfigureFileDialog(dialog, request);
+    dialog.exec();
+    return ReadFileAnswer(dialog, request);
+}
+
+QString PromptSeam::AskFolder(QWidget* parent, const QString& title, const QString& start) {
+    QFileDialog dialog(parent, title, start);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    dialog.setFileMode(QFileDialog::Directory);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
+int PromptSeam::RunDialog(QDialog& dialog) {
+    return dialog.exec();
+}
+
+void PromptSeam::ShowMessage(QWidget* parent, const QString& title, const QString& text) {
+    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+namespace {
+PromptSeam g_defaultSeam;
+PromptSeam* g_seam = nullptr;
+}  // namespace
+
+PromptSeam& Prompts() {
+    return g_seam ? *g_seam : g_defaultSeam;
+}
+
+PromptSeam* SetPromptSeam(PromptSeam* seam) {
+    PromptSeam* old = g_seam;
+    g_seam = seam;
+    return old;
+}

@@ -1,0 +1,68 @@
+#pragma once
+// The docking bar that holds the markup pane: no caption, docked at the
+// bottom 200 pixels thick at the start, dockable on every side and
+// floating, never thinner than 32 pixels. Its content keeps a 5-pixel margin
+// around the pane; pressing and dragging in that margin moves the bar, and a
+// double-click there toggles docked and floating.
+
+#include <QDockWidget>
+#include <QPoint>
+#include <QSize>
+#include <QWidget>
+
+class QMainWindow;
+
+class CResizableBar : public QDockWidget {
+    Q_OBJECT
+public:
+    static constexpr int kMargin = 5;
+    static constexpr int kMinimum = 32;
+    static constexpr int kDefaultSize = 200;
+
+    explicit CResizableBar(QMainWindow* frame);
+
+    // Puts `pane` inside the margin (not owned: the caller keeps it alive
+    // longer than the bar's children list needs it, or lets Qt delete it).
+    void SetPane(QWidget* pane);
+    // Docks the bar on `area` of the frame, `thickness` pixels thick.
+    void DockAt(Qt::DockWidgetArea area, int thickness);
+    Qt::DockWidgetArea DockSide() const;
+    // The area a floating bar dropped at `globalPos` docks to, or
+    // NoDockWidgetArea when it stays floating.
+    Qt::DockWidgetArea DropArea(const QPoint& globalPos) const;
+
+    // The margin widget: the bar's client area.
+    QWidget& Client() { return m_client; }
+
+    // Mouse handling of the margin (also reached from tests).
+    void MarginPressed(const QPoint& globalPos);
+    void MarginMoved(const QPoint& globalPos);
+    void MarginReleased(const QPoint& globalPos);
+    void MarginDoubleClicked();
+
+private:
+    class Margin : public QWidget {
+    public:
+        explicit Margin(CResizableBar& bar) : m_bar(bar) {}
+
+    protected:
+        void mousePressEvent(QMouseEvent* event) override;
+        void mouseMoveEvent(QMouseEvent* event) override;
+        void mouseReleaseEvent(QMouseEvent* event) override;
+        void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+    private:
+        CResizableBar& m_bar;
+    };
+
+    void OnTopLevelChanged(bool floating);
+
+    QMainWindow* m_frame;
+    QWidget m_noTitle;  // an empty title bar: the bar has no caption
+    Margin m_client{*this};
+    QSize m_sizeFloating{kDefaultSize, kDefaultSize};
+    bool m_pressed = false;
+    bool m_moving = false;
+    QPoint m_pressPos;    // global position of the press
+    QPoint m_grabOffset;  // press position relative to the bar's top-left
+};

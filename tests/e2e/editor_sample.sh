@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Starts the editor on the bundled sample picture under Xvfb, as the run
+# command does, and checks the window title and the skeleton in the pane
+# (copied out through the clipboard).
+set -euo pipefail
+bin=$ZE_BINARY_DIR/shell/zer-evizi
+sample=$ZE_SOURCE_DIR/resources/sample.bmp
+if [ ! -x "$bin" ]; then
+  echo "the editor is not built"
+  exit 1
+fi
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export XDG_CONFIG_HOME=$work/config HOME=$work
+
+cat > "$work/run.sh" <<'INNER'
+set -euo pipefail
+openbox >/dev/null 2>&1 &
+wm=$!
+"$1" "$2" >"$3/editor.log" 2>&1 &
+editor=$!
+cleanup() { kill "$editor" "$wm" 2>/dev/null || true; }
+trap cleanup EXIT
+win=$(timeout 20 xdotool search --sync --onlyvisible --name 'sample\.bmp - Zer Evizi SEKKA' | head -1)
+xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
+sleep 1
+eval "$(xdotool getwindowgeometry --shell "$win")"
+# The pane is docked along the bottom, above the status bar.
+xdotool mousemove --window "$win" 60 $((HEIGHT - 100)) click 1
+sleep 0.3
+xdotool key --window "$win" ctrl+a ctrl+c
+sleep 0.5
+xclip -o -selection clipboard > "$3/pane.txt"
+INNER
+
+xvfb-run -a -s "-screen 0 1024x768x24" bash "$work/run.sh" "$bin" "$sample" "$work"
+expected='<img src="sample.bmp" width=240 height=160 usemap="#map_sample.bmp">
+<map name="map_sample.bmp">
+</map>'
+actual=$(tr -d '\r' < "$work/pane.txt")
+if [ "$actual" != "$expected" ]; then
+  echo "pane text differs:"
+  printf '%s\n' "$actual"
+  cat "$work/editor.log"
+  exit 1
+fi
+echo "ok: the sample's skeleton is in the pane"

@@ -1,0 +1,252 @@
+#include "image/jpeg_codec.h"
+
+// Fixture specs are written with designated initializers that leave the
+// other fields at their defaults.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "common/test_util.h"
+#include "image/image.h"
+#include "png_jpeg_fixtures.h"
+
+using fixture::Rgb;
+
+namespace {
+
+constexpr int kW = 61, kH = 37;
+
+// A smooth colour picture with a few hard edges, as red, green, blue.
+std::vector<uint8_t> ColourSamples() {
+    std::vector<uint8_t> s;
+    for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x) {
+            const bool box = x > 20 && x < 40 && y > 10 && y < 25;
+            s.push_back(static_cast<uint8_t>(box ? 230 : x * 4));
+            s.push_back(static_cast<uint8_t>(box ? 20 : y * 6));
+            s.push_back(static_cast<uint8_t>(box ? 40 : 255 - x * 2 - y));
+        }
+    return s;
+}
+
+std::vector<Rgb> AsRgb(const std::vector<uint8_t>& s) {
+    std::vector<Rgb> out;
+    for (size_t i = 0; i + 2 < s.size(); i += 3) out.push_back({s[i], s[i + 1], s[i + 2]});
+    return out;
+}
+
+int ReadBytes(CJpegImpl& impl, const std::string& bytes) {
+    std::FILE* f = fmemopen(const_cast<char*>(bytes.data()), bytes.size(), "rb");
+    const int answer = impl.ReadStream(f);
+    std::fclose(f);
+    return answer;
+}
+
+}  // namespace
+
+// Grey files keep their decoded levels under a 256-level grey palette.
+TEST(JpegRead, GreyKeepsItsLevels) {
+    fixture::JpegSpec spec{.width = kW, .height = kH, .components = 1};
+    for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x) spec.samples.push_back(static_cast<uint8_t>(x * 3 + y * 2));
+    for (const bool progressive : {false, true}) {
+        spec.progressive = progressive;
+        const std::string bytes = fixture::MakeJpeg(spec);
+        int components = 0;
+        const std::vector<uint8_t> levels = fixture::DecodeJpeg(bytes, &components);
+        ASSERT_EQ(components, 1);
+        CJpegImpl impl;
+        ASSERT_EQ(ReadBytes(impl, bytes), 1);
+        EXPECT_EQ(impl.imageDepth, 8);
+        EXPECT_EQ(impl.colorType, 3);
+        ASSERT_NE(impl.GetPalette(), nullptr);
+        ASSERT_EQ(impl.GetPalette()->GetEntryCount(), 256);
+        for (int i = 0; i < 256; i += 51) {
+            uint8_t r, g, b;
+            impl.GetPalette()->GetEntryRGB(i, &r, &g, &b);
+            EXPECT_TRUE(r == i && g == i && b == i);
+        }
+        std::vector<uint8_t> got;
+        for (int y = kH - 1; y >= 0; --y)
+            for (int x = 0; x < kW; ++x)
+                got.push_back(static_cast<uint8_t>(impl.GetPixelIndex(x, y)));
+        EXPECT_EQ(got, levels);
+    }
+}
+
+// Colour files, baseline and progressive, become 8-bit pictures of at most
+// 128 colours that stay close to the original and to ImageMagick's decode.
+TEST(JpegRead, ColourIsQuantizedTo128Colours) {
+    testutil::TempDir dir;
+    const std::vector<uint8_t> source = ColourSamples();
+    for (const bool progressive : {false, true}) {
+        SCOPED_TRACE(progressive ? "progressive" : "baseline");
+        fixture::JpegSpec spec{
+            .width = kW, .height = kH, .progressive = progressive, .samples = source};
+        const std::string path = dir.File("c.jpg");
+        testutil::WriteFile(path, fixture::MakeJpeg(spec));
+        CImage image(path, kImageJpeg);
+        ASSERT_EQ(image.GetWidth(), kW);
+        ASSERT_EQ(image.GetHeight(), kH);
+        EXPECT_EQ(image.GetDepth(), 8);
+        EXPECT_EQ(image.GetColorType(), 3);
+        ASSERT_NE(image.GetPalette(), nullptr);
+        EXPECT_LE(image.GetPalette()->GetEntryCount(), 128);
+        EXPECT_GE(image.GetPalette()->GetEntryCount(), 64);
+        const std::vector<Rgb> got = fixture::Pixels(*image.GetImpl());
+        EXPECT_GT(fixture::Psnr(got, AsRgb(source)), 26.0);
+        EXPECT_GT(fixture::Psnr(got, fixture::MagickPixels(path)), 28.0);
+    }
+}
+
+// CMYK and YCCK files (plain and Adobe-inverted) open as 24-bit colour with
+// the colours of their inks, as ImageMagick sees them too.
+TEST(JpegRead, CmykAndYcckBecomeTrueColour) {
+    testutil::TempDir dir;
+    const std::vector<uint8_t> rgb = ColourSamples();
+    struct Case {
+        const char* name;
+        bool ycck, adobe;
+    };
+    for (const Case c : {Case{"plain CMYK", false, false}, Case{"Adobe CMYK", false, true},
+                         Case{"Adobe YCCK", true, true}}) {
+        SCOPED_TRACE(c.name);
+        // Inks with some black; Adobe files store every sample inverted.
+        std::vector<uint8_t> cmyk;
+        std::vector<Rgb> want;
+        for (size_t i = 0; i < rgb.size(); i += 3) {
+            const int k = 40;
+            const int ink[4] = {255 - rgb[i], 255 - rgb[i + 1], 255 - rgb[i + 2], k};
+            for (int v : ink) cmyk.push_back(static_cast<uint8_t>(c.adobe ? 255 - v : v));
+            want.push_back({static_cast<uint8_t>(rgb[i] * (255 - k) / 255),
+                            static_cast<uint8_t>(rgb[i + 1] * (255 - k) / 255),
+                            static_cast<uint8_t>(rgb[i + 2] * (255 - k) / 255)});
+        }
+        fixture::JpegSpec spec{.width = kW,
+                               .height = kH,
+                               .components = 4,
+                               .ycck = c.ycck,
+                               .adobeMarker = c.adobe,
+                               .samples = cmyk};
+        const std::string path = dir.File("k.jpg");
+        testutil::WriteFile(path, fixture::MakeJpeg(spec));
+        CImage image(path, kImageJpeg);
+        ASSERT_EQ(image.GetWidth(), kW);
+        EXPECT_EQ(image.GetDepth(), 24);
+        EXPECT_EQ(image.GetColorType(), 2);
+        EXPECT_EQ(image.GetPalette(), nullptr);
+        const std::vector<Rgb> got = fixture::Pixels(*image.GetImpl());
+        // YCCK keeps its chroma at half resolution, so edges blur a little more.
+        EXPECT_GT(fixture::Psnr(got, want), c.ycck ? 28.0 : 33.0);
+        // ImageMagick takes every CMYK JPEG as inverted, so it is a peer
+        // only for the Adobe files.
+        if (c.adobe) {
+            EXPECT_GT(fixture::Psnr(got, fixture::MagickPixels(path)), 33.0);
+        }
+    }
+}
+
+// The writer makes a baseline colour JPEG at quality 30 from palette colours
+// or from the pixels (red and blue in their places), of the picture's size.
+TEST(JpegWrite, WritesColoursAtQuality30) {
+    testutil::TempDir dir;
+    const std::vector<uint8_t> source = ColourSamples();
+    CImage trueColour;
+    trueColour.Create(kW, kH, 24, -1);
+    for (int r = 0; r < kH; ++r)
+        for (int x = 0; x < kW; ++x) {
+            const uint8_t* s = &source[3 * (static_cast<size_t>(r) * kW + x)];
+            trueColour.SetPixelRGB(x, kH - 1 - r, s[0], s[1], s[2]);
+        }
+    CImage indexed;
+    indexed.Create(kW, kH, 8, -1);
+    const uint8_t palette[] = {250, 0, 0, 0, 0, 250, 0, 200, 0, 255, 255, 255};
+    indexed.SetPalette(4, palette);
+    for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x) indexed.SetPixelIndex(x, y, static_cast<uint8_t>(x / 16));
+
+    for (CImage* image : {&trueColour, &indexed}) {
+        const std::vector<Rgb> want = fixture::Pixels(*image->GetImpl());
+        const std::string path = dir.File("w.jpg");
+        ASSERT_EQ(image->Save(path, kImageJpeg), 1);
+        EXPECT_EQ(static_cast<CJpegImpl*>(image->GetImpl())->jpegQuality, 30);
+        const std::string bytes = testutil::ReadFile(path);
+        int components = 0;
+        const std::vector<uint8_t> decoded = fixture::DecodeJpeg(bytes, &components);
+        ASSERT_EQ(components, 3);
+        ASSERT_EQ(decoded.size(), want.size() * 3);
+        EXPECT_GT(fixture::Psnr(AsRgb(decoded), want), 24.0);
+        // Quality 30 scales the first luminance quantizer (16) to 27.
+        const size_t dqt = bytes.find("\xFF\xDB");
+        ASSERT_NE(dqt, std::string::npos);
+        EXPECT_EQ(static_cast<uint8_t>(bytes[dqt + 5]), 27);
+        // Baseline: a SOF0 marker.
+        EXPECT_NE(bytes.find("\xFF\xC0"), std::string::npos);
+
+        CImage back(path, kImageJpeg);
+        EXPECT_EQ(back.GetWidth(), kW);
+        EXPECT_EQ(back.GetHeight(), kH);
+    }
+}
+
+// Failures answer 0 without a crash or a leak: a missing file, garbage,
+// every cut-short file, a picture over the pixel bound, a picture without
+// pixels (the target is left alone) and a stream that cannot be written.
+TEST(JpegFailures, AnswerZero) {
+    testutil::TempDir dir;
+    CJpegImpl impl;
+    EXPECT_EQ(impl.Read(dir.File("missing.jpg")), 0);
+    EXPECT_EQ(ReadBytes(impl, std::string(300, 'x')), 0);
+
+    const std::vector<uint8_t> rgb = ColourSamples();
+    std::vector<uint8_t> grey, cmyk;
+    for (size_t i = 0; i < rgb.size(); i += 3) {
+        grey.push_back(rgb[i]);
+        for (int c = 0; c < 4; ++c) cmyk.push_back(rgb[i + c % 3]);
+    }
+    const std::string files[] = {
+        fixture::MakeJpeg({.width = kW, .height = kH, .components = 1, .samples = grey}),
+        fixture::MakeJpeg({.width = kW, .height = kH, .progressive = true, .samples = rgb}),
+        fixture::MakeJpeg({.width = kW, .height = kH, .components = 4, .samples = cmyk}),
+    };
+    for (const std::string& bytes : files) {
+        ASSERT_EQ(ReadBytes(impl, bytes), 1);
+        // A cut inside the header fails; a cut in the data may read as a
+        // padded picture (the library fills the rest), of the right size.
+        for (size_t n = 0; n < bytes.size(); ++n) {
+            CJpegImpl cut;
+            if (ReadBytes(cut, bytes.substr(0, n)) == 1) {
+                EXPECT_EQ(cut.imageWidth, kW);
+                EXPECT_EQ(cut.imageHeight, kH);
+            }
+        }
+    }
+
+    const int64_t limit = dib::PixelLimit();
+    dib::SetPixelLimit(kW * kH - 1);
+    EXPECT_EQ(ReadBytes(impl, files[1]), 0);
+    dib::SetPixelLimit(limit);
+
+    testutil::WriteFile(dir.File("keep.jpg"), "old");
+    CJpegImpl empty;
+    EXPECT_EQ(empty.Write(dir.File("keep.jpg")), 0);
+    EXPECT_EQ(testutil::ReadFile(dir.File("keep.jpg")), "old");
+    CJpegImpl small;
+    small.Create(4, 4, 24, -1);
+    std::FILE* readOnly = std::fopen(dir.File("keep.jpg").c_str(), "rb");
+    EXPECT_EQ(small.WriteStream(readOnly), 0);
+    std::fclose(readOnly);
+    // libjpeg refuses rows over 65500 pixels part way into the write.
+    CJpegImpl wide;
+    wide.Create(70000, 1, 24, -1);
+    EXPECT_EQ(wide.Write(dir.File("keep.jpg")), 0);
+    EXPECT_EQ(testutil::ReadFile(dir.File("keep.jpg")), "old");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}

@@ -1,0 +1,293 @@
+#include "image/png_codec.h"
+
+// Fixture specs are written with designated initializers that leave the
+// other fields at their defaults.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
+#include <gtest/gtest.h>
+#include <png.h>
+#include <zlib.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "common/test_util.h"
+#include "image/image.h"
+#include "png_jpeg_fixtures.h"
+
+using fixture::Rgb;
+
+namespace {
+
+constexpr Rgb kBackground{31, 127, 255};
+
+struct Kind {
+    int colorType;
+    int bitDepth;
+};
+
+const Kind kKinds[] = {
+    {PNG_COLOR_TYPE_GRAY, 1},        {PNG_COLOR_TYPE_GRAY, 2},      {PNG_COLOR_TYPE_GRAY, 4},
+    {PNG_COLOR_TYPE_GRAY, 8},        {PNG_COLOR_TYPE_GRAY, 16},     {PNG_COLOR_TYPE_RGB, 8},
+    {PNG_COLOR_TYPE_RGB, 16},        {PNG_COLOR_TYPE_PALETTE, 1},   {PNG_COLOR_TYPE_PALETTE, 2},
+    {PNG_COLOR_TYPE_PALETTE, 4},     {PNG_COLOR_TYPE_PALETTE, 8},   {PNG_COLOR_TYPE_GRAY_ALPHA, 8},
+    {PNG_COLOR_TYPE_GRAY_ALPHA, 16}, {PNG_COLOR_TYPE_RGB_ALPHA, 8}, {PNG_COLOR_TYPE_RGB_ALPHA, 16},
+};
+
+int ColourChannels(int type) {
+    return type & PNG_COLOR_MASK_COLOR && type != 3 ? 3 : 1;
+}
+
+// A file of the given kind with a pattern that reaches every sample value
+// often enough, plus the colours it must read as.
+struct Sample {
+    fixture::PngSpec spec;
+    std::vector<Rgb> expected;
+    std::vector<int> indices;  // palette index or grey level per pixel
+};
+
+Sample MakeSample(Kind kind, bool interlaced, bool transparent) {
+    Sample s;
+    fixture::PngSpec& p = s.spec;
+    p.width = 13, p.height = 9, p.colorType = kind.colorType, p.bitDepth = kind.bitDepth;
+    p.interlaced = interlaced;
+    const int max = (1 << kind.bitDepth) - 1;
+    const bool alpha = kind.colorType & PNG_COLOR_MASK_ALPHA;
+    const int channels = ColourChannels(kind.colorType);
+    auto value = [&](int x, int y, int c) {
+        return static_cast<uint16_t>(
+            (static_cast<unsigned>(x * 7 + y * 13 + c * 29) * 2654435761u >> 7) & max);
+    };
+    auto to8 = [&](int v) {
+        return static_cast<uint8_t>(kind.bitDepth == 16  ? v >> 8
+                                    : kind.bitDepth == 8 ? v
+                                                         : v * 255 / max);
+    };
+    if (kind.colorType == PNG_COLOR_TYPE_PALETTE) {
+        for (int i = 0; i <= max; ++i)
+            p.palette.push_back({static_cast<uint8_t>(i * 5), static_cast<uint8_t>(255 - i),
+                                 static_cast<uint8_t>(i * 77)});
+        if (transparent) {
+            // Entry 1 fully transparent, entry 0 opaque; later entries take
+            // the default (opaque).
+            p.trnsAlpha = {255, 0};
+        }
+    }
+    if (transparent && !alpha && kind.colorType != PNG_COLOR_TYPE_PALETTE) {
+        p.trnsColor = true;
+        p.trnsGrey = p.trnsRed = value(1, 0, 0);
+        p.trnsGreen = value(1, 0, 1), p.trnsBlue = value(1, 0, 2);
+    }
+    for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < p.width; ++x) {
+            uint16_t v[3];
+            for (int c = 0; c < channels; ++c) v[c] = value(x, y, c);
+            const bool clear = alpha && (x + y) % 3 == 0;
+            for (int c = 0; c < channels; ++c) p.samples.push_back(v[c]);
+            if (alpha) p.samples.push_back(static_cast<uint16_t>(clear ? 0 : max));
+
+            Rgb colour;
+            int index;
+            if (kind.colorType == PNG_COLOR_TYPE_PALETTE) {
+                index = v[0];
+                colour = p.palette[v[0]];
+                if (transparent && v[0] == 1) colour = kBackground;
+            } else if (channels == 1) {
+                const bool hidden = clear || (p.trnsColor && v[0] == p.trnsGrey);
+                const uint8_t g = hidden ? 0 : to8(v[0]);
+                colour = {g, g, g};
+                index = g;
+            } else {
+                const bool hidden = clear || (p.trnsColor && v[0] == p.trnsRed &&
+                                              v[1] == p.trnsGreen && v[2] == p.trnsBlue);
+                colour = hidden ? kBackground : Rgb{to8(v[0]), to8(v[1]), to8(v[2])};
+                index = -1;
+            }
+            s.expected.push_back(colour);
+            s.indices.push_back(index);
+        }
+    return s;
+}
+
+int ReadBytes(CPngImpl& impl, const std::string& bytes) {
+    std::FILE* f = fmemopen(const_cast<char*>(bytes.data()), bytes.size(), "rb");
+    const int answer = impl.ReadStream(f);
+    std::fclose(f);
+    return answer;
+}
+
+std::string Describe(Kind k, bool interlaced, bool transparent) {
+    return "type " + std::to_string(k.colorType) + " depth " + std::to_string(k.bitDepth) +
+           (interlaced ? " interlaced" : "") + (transparent ? " transparent" : "");
+}
+
+}  // namespace
+
+// Every colour type and bit depth, interlaced or not, with and without
+// transparency, reads to the right pixels: grey stays grey (levels stretched
+// to 8 bits), colour becomes 24-bit, palettes keep their entries, and the
+// transparent parts show the background.
+TEST(PngRead, EveryKindReadsToItsPixels) {
+    testutil::TempDir dir;
+    for (const Kind kind : kKinds)
+        for (bool interlaced : {false, true})
+            for (bool transparent : {false, true}) {
+                if (transparent && (kind.colorType & PNG_COLOR_MASK_ALPHA)) continue;
+                const bool alpha = kind.colorType & PNG_COLOR_MASK_ALPHA;
+                const Sample s = MakeSample(kind, interlaced, transparent || alpha);
+                SCOPED_TRACE(Describe(kind, interlaced, transparent || alpha));
+                const std::string path = dir.File("k.png");
+                testutil::WriteFile(path, fixture::MakePng(s.spec));
+
+                CImage image(path, kImagePng);
+                ASSERT_EQ(image.GetWidth(), 13);
+                ASSERT_EQ(image.GetHeight(), 9);
+                CImageImpl& impl = *image.GetImpl();
+                const bool colour = ColourChannels(kind.colorType) == 3;
+                EXPECT_EQ(impl.imageDepth, colour ? 24 : 8);
+                EXPECT_EQ(impl.colorType, kind.colorType & ~PNG_COLOR_MASK_ALPHA);
+                EXPECT_EQ(fixture::Pixels(impl), s.expected);
+                if (kind.colorType == PNG_COLOR_TYPE_PALETTE) {
+                    ASSERT_NE(impl.GetPalette(), nullptr);
+                    EXPECT_EQ(impl.GetPalette()->GetEntryCount(), 1 << kind.bitDepth);
+                }
+                if (!colour) {
+                    if (kind.colorType != PNG_COLOR_TYPE_PALETTE) {
+                        EXPECT_EQ(impl.GetPalette(), nullptr);
+                    }
+                    std::vector<int> indices;
+                    for (int y = 8; y >= 0; --y)
+                        for (int x = 0; x < 13; ++x) indices.push_back(impl.GetPixelIndex(x, y));
+                    EXPECT_EQ(indices, s.indices);
+                }
+            }
+}
+
+// What the reader gives, the writer puts back: palette pictures as 8-bit
+// palette files with 256 entries (the picture's first, then black), grey as
+// grey, colour as RGB; ImageMagick decodes the files to the same colours.
+TEST(PngWrite, ReadPicturesWriteBackLosslessly) {
+    testutil::TempDir dir;
+    const Kind kinds[] = {{PNG_COLOR_TYPE_PALETTE, 4}, {PNG_COLOR_TYPE_PALETTE, 8},
+                          {PNG_COLOR_TYPE_GRAY, 2},    {PNG_COLOR_TYPE_GRAY, 16},
+                          {PNG_COLOR_TYPE_RGB, 8},     {PNG_COLOR_TYPE_RGB_ALPHA, 16}};
+    for (const Kind kind : kinds) {
+        SCOPED_TRACE(Describe(kind, false, false));
+        const Sample s = MakeSample(kind, kind.bitDepth == 4, true);
+        testutil::WriteFile(dir.File("in.png"), fixture::MakePng(s.spec));
+        CImage image(dir.File("in.png"), kImagePng);
+        ASSERT_EQ(image.GetWidth(), 13);
+        ASSERT_EQ(image.Save(dir.File("out.png"), kImagePng), 1);
+
+        // The written file as libpng sees it.
+        std::FILE* f = std::fopen(dir.File("out.png").c_str(), "rb");
+        ASSERT_NE(f, nullptr);
+        png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+        png_infop info = png_create_info_struct(png);
+        png_init_io(png, f);
+        png_read_info(png, info);
+        const int type = png_get_color_type(png, info);
+        EXPECT_EQ(png_get_bit_depth(png, info), 8);
+        EXPECT_EQ(type, kind.colorType & ~PNG_COLOR_MASK_ALPHA);
+        if (type == PNG_COLOR_TYPE_PALETTE) {
+            png_colorp entries;
+            int count = 0;
+            png_get_PLTE(png, info, &entries, &count);
+            ASSERT_EQ(count, 256);
+            const int own = 1 << kind.bitDepth;
+            for (int i = 0; i < 256; ++i) {
+                const Rgb want = i < own ? (i == 1 ? kBackground : s.spec.palette[i]) : Rgb{};
+                EXPECT_EQ((Rgb{entries[i].red, entries[i].green, entries[i].blue}), want) << i;
+            }
+        }
+        png_destroy_read_struct(&png, &info, nullptr);
+        std::fclose(f);
+
+        CImage back(dir.File("out.png"), kImagePng);
+        EXPECT_EQ(fixture::Pixels(*back.GetImpl()), s.expected);
+        EXPECT_EQ(fixture::MagickPixels(dir.File("out.png")), s.expected);
+    }
+}
+
+// Pictures of depths the reader never makes (1, 4, 16 and 32, with or
+// without a palette) write through their indices or colours.
+TEST(PngWrite, AnyDepthWritesItsColours) {
+    testutil::TempDir dir;
+    const uint8_t palette[] = {10, 20, 30, 200, 100, 0, 0, 0, 255, 1, 2, 3};
+    for (const int depth : {1, 4, 8, 16, 32}) {
+        for (const bool withPalette : {false, true}) {
+            if (withPalette && depth > 8) continue;
+            SCOPED_TRACE("depth " + std::to_string(depth) + (withPalette ? " palette" : ""));
+            CImage image;
+            image.Create(11, 5, depth, -1);
+            if (withPalette) image.SetPalette(depth == 1 ? 2 : 4, palette);
+            for (int y = 0; y < 5; ++y)
+                for (int x = 0; x < 11; ++x) {
+                    if (depth <= 8)
+                        image.SetPixelIndex(x, y,
+                                            static_cast<uint8_t>((x + y) % (depth == 1 ? 2 : 4)));
+                    else
+                        image.SetPixelRGB(x, y, static_cast<uint8_t>(x * 20),
+                                          static_cast<uint8_t>(y * 50),
+                                          static_cast<uint8_t>(x * y));
+                }
+            const std::vector<Rgb> want = fixture::Pixels(*image.GetImpl());
+            ASSERT_EQ(image.Save(dir.File("d.png"), kImagePng), 1);
+            CImage back(dir.File("d.png"), kImagePng);
+            ASSERT_EQ(back.GetWidth(), 11);
+            EXPECT_EQ(back.GetDepth(), withPalette || depth <= 8 ? 8 : 24);
+            EXPECT_EQ(fixture::Pixels(*back.GetImpl()), want);
+        }
+    }
+}
+
+// Failures answer 0: a missing file, a picture without pixels (the target
+// is left as it was), a stream that cannot be written, every cut-short file,
+// a damaged chunk, and a header larger than the pixel bound.
+TEST(PngFailures, AnswerZeroAndLeaveTheTarget) {
+    testutil::TempDir dir;
+    CPngImpl impl;
+    EXPECT_EQ(impl.Read(dir.File("missing.png")), 0);
+
+    testutil::WriteFile(dir.File("keep.png"), "old");
+    CPngImpl empty;
+    EXPECT_EQ(empty.Write(dir.File("keep.png")), 0);
+    EXPECT_EQ(testutil::ReadFile(dir.File("keep.png")), "old");
+
+    CPngImpl small;
+    small.Create(4, 4, 24, -1);
+    std::FILE* readOnly = std::fopen(dir.File("keep.png").c_str(), "rb");
+    EXPECT_EQ(small.WriteStream(readOnly), 0);
+    std::fclose(readOnly);
+    EXPECT_EQ(small.Write(dir.File("no/such/folder/x.png")), 0);
+    // libpng refuses rows over a million pixels part way into the write.
+    CPngImpl wide;
+    wide.Create(1000001, 1, 8, -1);
+    EXPECT_EQ(wide.Write(dir.File("keep.png")), 0);
+    EXPECT_EQ(testutil::ReadFile(dir.File("keep.png")), "old");
+
+    const std::string files[] = {
+        fixture::MakePng(MakeSample({PNG_COLOR_TYPE_PALETTE, 4}, true, true).spec),
+        fixture::MakePng(MakeSample({PNG_COLOR_TYPE_RGB_ALPHA, 16}, false, true).spec),
+        fixture::MakePng(MakeSample({PNG_COLOR_TYPE_GRAY, 2}, true, true).spec),
+    };
+    for (const std::string& bytes : files) {
+        ASSERT_EQ(ReadBytes(impl, bytes), 1);
+        for (size_t n = 0; n < bytes.size(); ++n)
+            ASSERT_EQ(ReadBytes(impl, bytes.substr(0, n)), 0) << n;
+        // A changed byte in the image data breaks the chunk's CRC.
+        std::string damaged = bytes;
+        damaged[damaged.find("IDAT") + 6] ^= 0x55;
+        EXPECT_EQ(ReadBytes(impl, damaged), 0);
+    }
+
+    // IHDR of 100000 x 100000 with a valid CRC.
+    fixture::PngSpec tiny{.width = 1, .height = 1, .colorType = 0, .samples = {0}};
+    std::string huge = fixture::MakePng(tiny);
+    const unsigned char dims[8] = {0, 1, 0x86, 0xA0, 0, 1, 0x86, 0xA0};
+    huge.replace(16, 8, reinterpret_cast<const char*>(dims), 8);
+    const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(huge.data() + 12), 17);
+    for (int i = 0; i < 4; ++i) huge[29 + i] = static_cast<char>(crc >> (24 - 8 * i));
+    EXPECT_EQ(ReadBytes(impl, huge), 0);
+}

@@ -1,0 +1,171 @@
+#include "png_jpeg_fixtures.h"
+
+#include <jpeglib.h>
+#include <png.h>
+
+#include <cmath>
+#include <cstdio>
+#include <stdexcept>
+
+#include "common/test_util.h"
+#include "image/image_impl.h"
+
+namespace fixture {
+
+namespace {
+void Append(png_structp png, png_bytep data, png_size_t n) {
+    static_cast<std::string*>(png_get_io_ptr(png))->append(reinterpret_cast<char*>(data), n);
+}
+void NoFlush(png_structp) {}
+
+int Channels(int colorType) {
+    switch (colorType) {
+        case PNG_COLOR_TYPE_GRAY_ALPHA:
+            return 2;
+        case PNG_COLOR_TYPE_RGB:
+            return 3;
+        case PNG_COLOR_TYPE_RGB_ALPHA:
+            return 4;
+        default:
+            return 1;
+    }
+}
+}  // namespace
+
+std::string MakePng(const PngSpec& spec) {
+    std::string out;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (setjmp(png_jmpbuf(png))) throw std::runtime_error("libpng failed on a fixture");
+    png_set_write_fn(png, &out, Append, NoFlush);
+    png_set_IHDR(png, info, spec.width, spec.height, spec.bitDepth, spec.colorType,
+                 spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    std::vector<png_color> palette;
+    for (const Rgb& c : spec.palette) palette.push_back({c.r, c.g, c.b});
+    if (!palette.empty()) png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
+    png_color_16 trans{};
+    trans.gray = spec.trnsGrey, trans.red = spec.trnsRed, trans.green = spec.trnsGreen,
+    trans.blue = spec.trnsBlue;
+    if (!spec.trnsAlpha.empty())
+        png_set_tRNS(png, info, spec.trnsAlpha.data(), static_cast<int>(spec.trnsAlpha.size()),
+                     nullptr);
+    else if (spec.trnsColor)
+        png_set_tRNS(png, info, nullptr, 0, &trans);
+    png_write_info(png, info);
+
+    // Pack the samples into rows of the file's depth.
+    const int channels = Channels(spec.colorType);
+    const size_t perRow = static_cast<size_t>(spec.width) * channels;
+    const size_t rowBytes = (perRow * spec.bitDepth + 7) / 8;
+    std::vector<std::vector<png_byte>> rows(spec.height, std::vector<png_byte>(rowBytes));
+    std::vector<png_bytep> pointers;
+    for (int y = 0; y < spec.height; ++y) {
+        png_byte* row = rows[y].data();
+        for (size_t i = 0; i < perRow; ++i) {
+            const uint16_t v = spec.samples.at(y * perRow + i);
+            if (spec.bitDepth == 16) {
+                row[2 * i] = static_cast<png_byte>(v >> 8);
+                row[2 * i + 1] = static_cast<png_byte>(v);
+            } else if (spec.bitDepth == 8) {
+                row[i] = static_cast<png_byte>(v);
+            } else {
+                const size_t bit = i * spec.bitDepth;
+                row[bit / 8] |= static_cast<png_byte>(v << (8 - spec.bitDepth - bit % 8));
+            }
+        }
+        pointers.push_back(row);
+    }
+    png_write_image(png, pointers.data());
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return out;
+}
+
+std::string MakeJpeg(const JpegSpec& spec) {
+    jpeg_compress_struct cinfo{};
+    jpeg_error_mgr err;
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_compress(&cinfo);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &buffer, &size);
+    cinfo.image_width = spec.width;
+    cinfo.image_height = spec.height;
+    cinfo.input_components = spec.components;
+    cinfo.in_color_space = spec.components == 1   ? JCS_GRAYSCALE
+                           : spec.components == 3 ? JCS_RGB
+                                                  : JCS_CMYK;
+    jpeg_set_defaults(&cinfo);
+    if (spec.ycck) jpeg_set_colorspace(&cinfo, JCS_YCCK);
+    cinfo.write_Adobe_marker = spec.adobeMarker ? TRUE : FALSE;
+    jpeg_set_quality(&cinfo, spec.quality, TRUE);
+    if (spec.progressive) jpeg_simple_progression(&cinfo);
+    jpeg_start_compress(&cinfo, TRUE);
+    const size_t stride = static_cast<size_t>(spec.width) * spec.components;
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW row = const_cast<uint8_t*>(spec.samples.data()) + stride * cinfo.next_scanline;
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    std::string out(reinterpret_cast<char*>(buffer), size);
+    free(buffer);
+    return out;
+}
+
+std::vector<uint8_t> DecodeJpeg(const std::string& bytes, int* components) {
+    jpeg_decompress_struct cinfo{};
+    jpeg_error_mgr err;
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+    jpeg_read_header(&cinfo, TRUE);
+    jpeg_start_decompress(&cinfo);
+    *components = cinfo.output_components;
+    const size_t stride = static_cast<size_t>(cinfo.output_width) * cinfo.output_components;
+    std::vector<uint8_t> out(stride * cinfo.output_height);
+    while (cinfo.output_scanline < cinfo.output_height) {
+        JSAMPROW row = out.data() + stride * cinfo.output_scanline;
+        jpeg_read_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    return out;
+}
+
+std::vector<Rgb> Pixels(const CImageImpl& impl) {
+    std::vector<Rgb> out;
+    for (int r = 0; r < impl.imageHeight; ++r)
+        for (int x = 0; x < impl.imageWidth; ++x) {
+            Rgb c;
+            impl.GetPixelRGB(x, impl.imageHeight - 1 - r, &c.r, &c.g, &c.b);
+            out.push_back(c);
+        }
+    return out;
+}
+
+double Psnr(const std::vector<Rgb>& a, const std::vector<Rgb>& b) {
+    if (a.size() != b.size() || a.empty()) return 0;
+    double sum = 0;
+    for (size_t i = 0; i < a.size(); ++i) {
+        const double dr = a[i].r - b[i].r, dg = a[i].g - b[i].g, db = a[i].b - b[i].b;
+        sum += dr * dr + dg * dg + db * db;
+    }
+    const double mse = sum / (3.0 * a.size());
+    return mse == 0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 / mse);
+}
+
+std::vector<Rgb> MagickPixels(const std::string& path) {
+    // Through the shell so that convert is found on the PATH.
+    const testutil::ProcessResult r = testutil::RunProcess(
+        {"/bin/sh", "-c", "exec convert \"$0\" -colorspace sRGB -depth 8 rgb:-", path});
+    std::vector<Rgb> out;
+    if (r.exitCode != 0) return out;
+    for (size_t i = 0; i + 2 < r.out.size(); i += 3)
+        out.push_back({static_cast<uint8_t>(r.out[i]), static_cast<uint8_t>(r.out[i + 1]),
+                       static_cast<uint8_t>(r.out[i + 2])});
+    return out;
+}
+
+}  // namespace fixture

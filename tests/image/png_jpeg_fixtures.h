@@ -1,0 +1,62 @@
+#pragma once
+// PNG and JPEG files made with libpng and libjpeg for the codec tests, and a
+// few pixel comparisons.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class CImageImpl;
+
+namespace fixture {
+
+struct Rgb {
+    uint8_t r = 0, g = 0, b = 0;
+    bool operator==(const Rgb&) const = default;
+};
+
+struct PngSpec {
+    int width = 0;
+    int height = 0;
+    int colorType = 0;  // PNG colour type
+    int bitDepth = 8;
+    bool interlaced = false;
+    std::vector<Rgb> palette;        // palette files
+    std::vector<uint8_t> trnsAlpha;  // palette files: tRNS alpha per entry
+    bool trnsColor = false;          // grey and RGB files: one transparent value
+    uint16_t trnsGrey = 0, trnsRed = 0, trnsGreen = 0, trnsBlue = 0;
+    // Samples at the file's bit depth, channel after channel, top row first.
+    std::vector<uint16_t> samples;
+};
+
+// The PNG file's bytes.
+std::string MakePng(const PngSpec& spec);
+
+struct JpegSpec {
+    int width = 0;
+    int height = 0;
+    int components = 3;  // 1 grey, 3 RGB, 4 CMYK
+    bool progressive = false;
+    bool ycck = false;        // store four-component input as YCCK
+    bool adobeMarker = true;  // libjpeg's default for CMYK and YCCK
+    int quality = 95;
+    std::vector<uint8_t> samples;  // top row first
+};
+
+std::string MakeJpeg(const JpegSpec& spec);
+
+// Decodes a JPEG with libjpeg as it comes (no quantizing): samples, top row
+// first, and the component count.
+std::vector<uint8_t> DecodeJpeg(const std::string& bytes, int* components);
+
+// The picture's colours, top row first.
+std::vector<Rgb> Pixels(const CImageImpl& impl);
+
+// Peak signal-to-noise ratio in dB of two equally long colour lists.
+double Psnr(const std::vector<Rgb>& a, const std::vector<Rgb>& b);
+
+// Decodes a file with ImageMagick into colours, top row first; empty when
+// ImageMagick fails.
+std::vector<Rgb> MagickPixels(const std::string& path);
+
+}  // namespace fixture

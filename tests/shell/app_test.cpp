@@ -1,0 +1,273 @@
+// The application: start-up, opening pictures from the command line, the
+// open dialog and the recent-file list.
+
+#include <QAction>
+#include <QFile>
+#include <QMenu>
+#include <QtTest>
+#include <filesystem>
+
+#include "common/test_util.h"
+#include "markup/settings.h"
+#include "scripted_prompts.h"
+#include "shell/commands.h"
+#include "shell/main_frame.h"
+#include "shell/map_app.h"
+#include "shell/picture_types.h"
+#include "shell/store/qt_profile_store.h"
+
+namespace {
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+std::string Skeleton(const std::string& file, const std::string& name) {
+    return "<img src=\"" + file + "\" width=240 height=160 usemap=\"#map_" + name +
+           "\">\r\n<map name=\"map_" + name + "\">\r\n</map>";
+}
+}  // namespace
+
+class AppTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<testutil::TempDir> m_dir;
+    std::unique_ptr<QtProfileStore> m_store;
+    std::string m_sample;
+
+    // A copy of the sample picture under `name` in the test's folder.
+    QString Picture(const std::string& name) {
+        const std::string path = m_dir->File(name);
+        std::filesystem::copy_file(m_sample, path,
+                                   std::filesystem::copy_options::overwrite_existing);
+        return Q(path);
+    }
+
+private slots:
+    void init() {
+        m_dir = std::make_unique<testutil::TempDir>();
+        m_store = std::make_unique<QtProfileStore>(m_dir->File("settings.ini"));
+        m_sample = testutil::SourcePath("resources/sample.bmp");
+    }
+    void cleanup() {
+        m_store.reset();
+        m_dir.reset();
+    }
+
+    void startsEmptyDockedAtTheBottom() {
+        m_store->WriteProfileInt("General", "tag", 5);
+        CMapApp app(*m_store);
+        QVERIFY(app.InitInstance({}));
+        CMainFrame& frame = *app.Frame();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        QCOMPARE(frame.windowTitle(), QString::fromUtf8("無題 - Zer Evizi SEKKA"));
+        QCOMPARE(frame.Bar().DockSide(), Qt::BottomDockWidgetArea);
+        QCOMPARE(frame.Bar().height(), 200);
+        QVERIFY(frame.Bar().geometry().top() >= frame.View().geometry().bottom());
+        QCOMPARE(frame.StatusBar().currentMessage(), QString());
+        QVERIFY(frame.Action(cmd::kTagUpper)->isChecked());
+        QCOMPARE(app.Frame()->Pane().GetWindowText(), std::string());
+        QVERIFY(app.Document().m_pImage == nullptr);
+        // No recent files: the greyed placeholder stands in the File menu.
+        QVERIFY(frame.RecentActions().isEmpty());
+        bool placeholder = false;
+        for (QAction* action : frame.FileMenu()->actions()) {
+            if (action->text() == QString::fromUtf8("最新のﾌｧｲﾙ")) {
+                placeholder = action->isVisible() && !action->isEnabled();
+            }
+        }
+        QVERIFY(placeholder);
+    }
+
+    void libraryMessagesGoThroughThePromptSeam() {
+        ScriptedPrompts prompts;
+        {
+            CMapApp app(*m_store);
+            QVERIFY(app.InitInstance({}));
+            ze::ReportMessage("bad picture");
+            QCOMPARE(prompts.messages, QStringList{QStringLiteral("bad picture")});
+        }
+        ze::ReportMessage("after the application");  // the handler is gone
+        QCOMPARE(int(prompts.messages.size()), 1);
+    }
+
+    void opensThePictureOnTheCommandLine() {
+        const QString a = Picture("a.bmp");
+        {
+            CMapApp app(*m_store);
+            QVERIFY(app.InitInstance({a}));
+            QCOMPARE(app.Frame()->Pane().GetWindowText(), Skeleton("a.bmp", "a.bmp"));
+            QCOMPARE(app.Frame()->windowTitle(), QStringLiteral("a.bmp - Zer Evizi SEKKA"));
+            QCOMPARE(app.RecentFiles().Paths(), QStringList{a});
+            QCOMPARE(int(app.Frame()->RecentActions().size()), 1);
+            QVERIFY(app.Frame()->RecentActions()[0]->text().startsWith(QStringLiteral("&1 ")));
+            app.ExitInstance();
+        }
+        // The list comes back at the next start.
+        CMapApp again(*m_store);
+        QVERIFY(again.InitInstance({}));
+        QCOMPARE(again.RecentFiles().Paths(), QStringList{a});
+        QCOMPARE(Q(m_store->GetProfileString("Recent File List", "File1", "")), a);
+    }
+
+    void aCommandLinePictureThatDoesNotOpenEndsTheProgram() {
+        const QString missing = Q(m_dir->File("missing.bmp"));
+        const QString tif = Picture("photo.tif");
+        const QString broken = Q(m_dir->File("broken.bmp"));
+        testutil::WriteFile(broken.toStdString(), "BM not really a bitmap");
+        for (const QString& path : {missing, tif, broken}) {
+            ScriptedPrompts prompts;  // the library's message boxes go here
+            CMapApp app(*m_store);
+            QString error;
+            QVERIFY(!app.InitInstance({path}, &error));
+            QVERIFY(app.Frame() == nullptr);
+            QVERIFY2(error.contains(path), qPrintable(error));
+            QVERIFY(!error.contains(QLatin1Char('\n')));
+        }
+    }
+
+    void theEditorExitsWithOneLineOnStderr() {
+        const std::string binary = std::string(ZE_BINARY_DIR) + "/shell/zer-evizi";
+        if (!std::filesystem::exists(binary)) QSKIP("the editor is not built");
+        const std::string missing = m_dir->File("missing.gif");
+        testutil::ProcessResult result = testutil::RunProcess({binary, missing});
+        QCOMPARE(result.exitCode, 1);
+        // Qt may add warnings of its own; ours is one line naming the file.
+        const QStringList ours = Q(result.err)
+                                     .split(QLatin1Char('\n'))
+                                     .filter(QRegularExpression(QStringLiteral("^zer-evizi: ")));
+        QCOMPARE(int(ours.size()), 1);
+        QVERIFY(ours[0].contains(Q(missing)));
+        QVERIFY(ours[0].contains(QStringLiteral("no such file")));
+    }
+
+    void opensThroughThePromptAndRemembersTheFilter() {
+        ScriptedPrompts prompts;
+        CMapApp app(*m_store);
+        QVERIFY(app.InitInstance({}));
+        const QString a = Picture("a.bmp");
+
+        // The first dialog: four filters in table order, the first selected.
+        prompts.AnswerFile(a, 3);
+        app.Frame()->Action(cmd::kFileOpen)->trigger();
+        QCOMPARE(prompts.fileRequests.size(), size_t(1));
+        const FileRequest& first = prompts.fileRequests[0];
+        QCOMPARE(first.title, QString::fromUtf8("画像ファイルを開く"));
+        QVERIFY(first.open && first.mustExist);
+        QCOMPARE(ToQtNameFilters(first.filters),
+                 (QStringList{QString::fromUtf8("GIFﾌｧｲﾙ(*.gif) (*gif)"),
+                              QString::fromUtf8("JPEGﾌｧｲﾙ(*.jpg) (*jpg)"),
+                              QString::fromUtf8("PNGﾌｧｲﾙ(*.png) (*png)"),
+                              QString::fromUtf8("BMPﾌｧｲﾙ(*.bmp) (*bmp)")}));
+        QCOMPARE(first.filterIndex, 0);
+        QCOMPARE(first.defaultSuffix, QString());
+        QCOMPARE(app.Frame()->Pane().GetWindowText(), Skeleton("a.bmp", "a.bmp"));
+        QCOMPARE(app.FilterIndex(), 4);
+
+        // The next dialog starts on the filter chosen last; a cancel keeps it.
+        app.OnFileOpen();
+        QCOMPARE(prompts.fileRequests[1].filterIndex, 3);
+        QCOMPARE(prompts.fileRequests[1].defaultSuffix, QStringLiteral("bmp"));
+        QCOMPARE(app.FilterIndex(), 4);
+        app.OnFileOpen();
+        QCOMPARE(prompts.fileRequests[2].filterIndex, 3);
+    }
+
+    void refusedAndBrokenPicturesKeepTheMarkup() {
+        ScriptedPrompts prompts;
+        CMapApp app(*m_store);
+        QVERIFY(app.InitInstance({Picture("a.bmp")}));
+        MarkupPane& pane = app.Frame()->Pane();
+        const std::string skeleton = Skeleton("a.bmp", "a.bmp");
+
+        // An extension outside the table ("xgif" has no dot): nothing changes.
+        prompts.AnswerFile(Picture("xgif"), 0);
+        app.OnFileOpen();
+        QCOMPARE(pane.GetWindowText(), skeleton);
+        QVERIFY(app.Document().m_pImage != nullptr);
+        QCOMPARE(int(app.RecentFiles().Paths().size()), 1);
+
+        // A picture that does not load: the picture is gone, the markup and
+        // the title stay.
+        const QString broken = Q(m_dir->File("broken.bmp"));
+        testutil::WriteFile(broken.toStdString(), std::string(64, 'x'));
+        prompts.AnswerFile(broken, 3);
+        app.OnFileOpen();
+        QCOMPARE(pane.GetWindowText(), skeleton);
+        QVERIFY(app.Document().m_pImage == nullptr);
+        QCOMPARE(app.Frame()->windowTitle(), QStringLiteral("a.bmp - Zer Evizi SEKKA"));
+        QCOMPARE(int(app.RecentFiles().Paths().size()), 1);
+    }
+
+    void theOpenPictureIsNotOpenedAgain() {
+        ScriptedPrompts prompts;
+        CMapApp app(*m_store);
+        const QString a = Picture("a.bmp");
+        QVERIFY(app.InitInstance({a}));
+        MarkupPane& pane = app.Frame()->Pane();
+        pane.SetWindowText("hand edit");
+        // The same file by another spelling of its path, and through a link.
+        const QString dotted = Q(m_dir->path().string() + "/./a.bmp");
+        const QString link = Q(m_dir->File("link.bmp"));
+        std::filesystem::create_symlink(a.toStdString(), link.toStdString());
+        for (const QString& path : {a, dotted, link}) {
+            prompts.AnswerFile(path, 3);
+            app.OnFileOpen();
+            QCOMPARE(pane.GetWindowText(), std::string("hand edit"));
+        }
+        // Another picture does replace it.
+        QVERIFY(app.OpenDocumentFile(Picture("b.bmp")));
+        QCOMPARE(pane.GetWindowText(), Skeleton("b.bmp", "b.bmp"));
+    }
+
+    void theRecentListOpensAndDropsFailedEntries() {
+        const QString a = Picture("a.bmp");
+        const QString b = Picture("b.bmp");
+        const QString c = Picture("c.bmp");
+        CMapApp app(*m_store);
+        QVERIFY(app.InitInstance({}));
+        QVERIFY(app.OpenDocumentFile(a));
+        QVERIFY(app.OpenDocumentFile(b));
+        QVERIFY(app.OpenDocumentFile(c));
+        QCOMPARE(app.RecentFiles().Paths(), (QStringList{c, b, a}));
+
+        // Opening an entry moves it to the head.
+        app.Frame()->RecentActions()[2]->trigger();
+        QCOMPARE(app.Frame()->Pane().GetWindowText(), Skeleton("a.bmp", "a.bmp"));
+        QCOMPARE(app.RecentFiles().Paths(), (QStringList{a, c, b}));
+
+        // An entry whose file has gone is removed when it fails to open.
+        QVERIFY(QFile::remove(c));
+        app.Frame()->RecentActions()[1]->trigger();
+        QCOMPARE(app.RecentFiles().Paths(), (QStringList{a, b}));
+        QCOMPARE(int(app.Frame()->RecentActions().size()), 2);
+        QCOMPARE(app.Frame()->Pane().GetWindowText(), Skeleton("a.bmp", "a.bmp"));
+
+        // Never more than four entries.
+        for (const char* name : {"d.bmp", "e.bmp", "f.bmp"}) {
+            QVERIFY(app.OpenDocumentFile(Picture(name)));
+        }
+        QCOMPARE(int(app.RecentFiles().Paths().size()), 4);
+        QCOMPARE(app.RecentFiles().Paths().last(), a);
+        app.ExitInstance();
+        QCOMPARE(m_store->GetProfileString("Recent File List", "File4", ""), a.toStdString());
+    }
+
+    void recentNamesAreShortened() {
+        const QChar sep('/');
+        QCOMPARE(AbbreviatePath(QStringLiteral("/short/name.gif"), 30, sep),
+                 QStringLiteral("/short/name.gif"));
+        QCOMPARE(AbbreviatePath(QStringLiteral("/home/user/pictures/2024/web/logo.gif"), 30, sep),
+                 QStringLiteral("/.../2024/web/logo.gif"));
+        QCOMPARE(
+            AbbreviatePath(QStringLiteral("/a/a-very-long-file-name-for-the-menu.png"), 30, sep),
+            QStringLiteral("a-very-long-file-name-for-the-menu.png"));
+        QCOMPARE(AbbreviatePath(QStringLiteral("C:\\Documents\\Pictures\\holiday\\beach.jpg"), 30,
+                                QChar('\\')),
+                 QStringLiteral("C:\\...\\holiday\\beach.jpg"));
+        QCOMPARE(RecentMenuText(1, QStringLiteral("/tmp/R&D.gif")),
+                 QStringLiteral("&2 /tmp/R&&D.gif"));
+    }
+};
+
+QTEST_MAIN(AppTest)
+#include "app_test.moc"

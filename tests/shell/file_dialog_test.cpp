@@ -1,0 +1,114 @@
+// Qt's own file dialog as the editor sets it up: the user sees each
+// filter's description, and the patterns keep their meaning.
+
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QListView>
+#include <QtTest>
+
+#include "common/test_util.h"
+#include "shell/dialogs.h"
+#include "shell/picture_types.h"
+#include "shell/prompts.h"
+
+namespace {
+// Picks a filter as the user does.
+void ChooseFilter(QFileDialog& dialog, int index) {
+    auto* combo = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    QVERIFY(combo);
+    combo->setCurrentIndex(index);
+    emit combo->activated(index);
+}
+
+QStringList Listed(QFileDialog& dialog) {
+    auto* list = dialog.findChild<QListView*>(QStringLiteral("listView"));
+    if (!list || !list->model()) return {};
+    QStringList names;
+    const QModelIndex root = list->rootIndex();
+    for (int row = 0; row < list->model()->rowCount(root); ++row) {
+        names << list->model()->index(row, 0, root).data().toString();
+    }
+    names.sort();
+    return names;
+}
+
+QStringList ComboTexts(QFileDialog& dialog) {
+    auto* combo = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    QStringList texts;
+    for (int i = 0; combo && i < combo->count(); ++i) texts << combo->itemText(i);
+    return texts;
+}
+}  // namespace
+
+class FileDialogTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void pictureFiltersShowDescriptionsAndMatchWithoutADot() {
+        testutil::TempDir dir;
+        for (const char* name : {"a.gif", "xgif", "c.jpeg", "d.jpg", "e.png", "f.bmp", "g.txt"}) {
+            testutil::WriteFile(dir.File(name), "x");
+        }
+        FileRequest request;
+        request.title = QString::fromUtf8("画像ファイルを開く");
+        request.mustExist = true;
+        request.filters = PictureFilters(true);
+        request.filterIndex = 2;
+        QFileDialog dialog;
+        ConfigureFileDialog(dialog, request);
+        dialog.setDirectory(QString::fromStdString(dir.path().string()));
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+
+        QCOMPARE(dialog.windowTitle(), request.title);
+        QVERIFY(dialog.testOption(QFileDialog::DontUseNativeDialog));
+        QCOMPARE(ComboTexts(dialog),
+                 (QStringList{
+                     QString::fromUtf8("GIFﾌｧｲﾙ(*.gif)"), QString::fromUtf8("JPEGﾌｧｲﾙ(*.jpg)"),
+                     QString::fromUtf8("PNGﾌｧｲﾙ(*.png)"), QString::fromUtf8("BMPﾌｧｲﾙ(*.bmp)")}));
+        QTRY_COMPARE(Listed(dialog), QStringList{QStringLiteral("e.png")});
+
+        ChooseFilter(dialog, 0);
+        QTRY_COMPARE(Listed(dialog),
+                     (QStringList{QStringLiteral("a.gif"), QStringLiteral("xgif")}));
+        ChooseFilter(dialog, 1);  // *jpg: .jpeg is not listed
+        QTRY_COMPARE(Listed(dialog), QStringList{QStringLiteral("d.jpg")});
+
+        // The answer carries the path and the filter chosen last.
+        auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        QVERIFY(name);
+        name->setText(QStringLiteral("d.jpg"));
+        QTest::keyClick(name, Qt::Key_Return);
+        QTRY_VERIFY(!dialog.isVisible());
+        const FileAnswer answer = ReadFileAnswer(dialog, request);
+        QVERIFY(answer.accepted);
+        QCOMPARE(answer.path, QString::fromStdString(dir.File("d.jpg")));
+        QCOMPARE(answer.filterIndex, 1);
+    }
+
+    void linkFiltersListHtmlAndEveryFile() {
+        testutil::TempDir dir;
+        for (const char* name : {"a.html", "b.htm", "c.txt", "noext"}) {
+            testutil::WriteFile(dir.File(name), "x");
+        }
+        FileRequest request;
+        request.filters = LinkFileFilters();
+        QFileDialog dialog;
+        ConfigureFileDialog(dialog, request);
+        dialog.setDirectory(QString::fromStdString(dir.path().string()));
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QCOMPARE(ComboTexts(dialog), (QStringList{QStringLiteral("HTML(*.html,*.htm)"),
+                                                  QString::fromUtf8("全てのﾌｧｨﾙ(*.*)")}));
+        QTRY_COMPARE(Listed(dialog),
+                     (QStringList{QStringLiteral("a.html"), QStringLiteral("b.htm")}));
+        ChooseFilter(dialog, 1);
+        QTRY_COMPARE(Listed(dialog),
+                     (QStringList{QStringLiteral("a.html"), QStringLiteral("b.htm"),
+                                  QStringLiteral("c.txt"), QStringLiteral("noext")}));
+    }
+};
+
+QTEST_MAIN(FileDialogTest)
+#include "file_dialog_test.moc"

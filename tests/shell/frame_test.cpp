@@ -1,0 +1,370 @@
+// The main frame: menu and toolbar, the tag-case switch, the docking bar
+// with the pane, the pane's text round trip and the two dialogs.
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSignalSpy>
+#include <QToolBar>
+#include <QtTest>
+
+#include "common/test_util.h"
+#include "markup/settings.h"
+#include "scripted_prompts.h"
+#include "shell/commands.h"
+#include "shell/dialogs.h"
+#include "shell/main_frame.h"
+#include "shell/store/qt_profile_store.h"
+
+namespace {
+QString U(const char* s) {
+    return QString::fromUtf8(s);
+}
+
+QStringList Captions(const QMenu& menu) {
+    QStringList result;
+    for (QAction* action : menu.actions()) {
+        if (action->isSeparator()) {
+            result << QStringLiteral("-");
+        } else if (action->isVisible()) {
+            result << action->text();
+            if (action->menu()) result << Captions(*action->menu());
+        }
+    }
+    return result;
+}
+}  // namespace
+
+class FrameTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<testutil::TempDir> m_dir;
+    std::unique_ptr<QtProfileStore> m_store;
+
+private slots:
+    void init() {
+        m_dir = std::make_unique<testutil::TempDir>();
+        m_store = std::make_unique<QtProfileStore>(m_dir->File("settings.ini"));
+        SetProfileStore(m_store.get());
+    }
+    void cleanup() {
+        SetProfileStore(nullptr);
+        m_store.reset();
+        m_dir.reset();
+    }
+
+    void menuAndToolbarCarryEveryCommand() {
+        CMainFrame frame;
+        const QList<QAction*> menus = frame.menuBar()->actions();
+        QCOMPARE(int(menus.size()), 3);
+        QCOMPARE(menus[0]->text(), U("ファイル(&F)"));
+        QCOMPARE(Captions(*menus[0]->menu()),
+                 (QStringList{U("開く(&O)...\tCtrl+O"), U("名前をつけて保存 (&S)"), "-",
+                              U("最新のﾌｧｲﾙ")}));
+        QCOMPARE(menus[1]->text(), U("領域(&R)"));
+        QCOMPARE(Captions(*menus[1]->menu()),
+                 (QStringList{U("円 (&C)"), U("矩形 (&R)"), U("多角形 （&P)")}));
+        QCOMPARE(menus[2]->text(), U("その他(&O)"));
+        QCOMPARE(
+            Captions(*menus[2]->menu()),
+            (QStringList{U("基本フォルダ 設定(&B)"), U("画像サイズ (&S)"), U("実際のサイズ (&N)"),
+                         U("2倍表示 (&L)"), U("タグを大文字にする (&T)"),
+                         U("ZURI Zezez SEKKAにデータ転送 (&H)")}));
+
+        QList<int> order;
+        for (QAction* action : frame.ToolBar().actions()) {
+            int id = 0;
+            for (int candidate :
+                 {cmd::kFileOpen, cmd::kToolCircle, cmd::kToolRect, cmd::kToolPolygon,
+                  cmd::kZoomNormal, cmd::kZoomDouble, cmd::kBaseFolder, cmd::kTransfer}) {
+                if (frame.Action(candidate) == action) id = candidate;
+            }
+            order << id;
+            if (id != 0) {
+                const QPixmap one = action->icon().pixmap(QSize(16, 15), 1.0);
+                const QPixmap two = action->icon().pixmap(QSize(16, 15), 2.0);
+                QCOMPARE(one.size(), QSize(16, 15));
+                QCOMPARE(two.size(), QSize(32, 30));
+            }
+        }
+        QCOMPARE(order, (QList<int>{cmd::kFileOpen, 0, cmd::kToolCircle, cmd::kToolRect,
+                                    cmd::kToolPolygon, 0, cmd::kZoomNormal, cmd::kZoomDouble, 0,
+                                    cmd::kBaseFolder, cmd::kTransfer}));
+    }
+
+    void keysReachTheirCommands() {
+        CMainFrame frame;
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowActive(&frame));
+        QSignalSpy open(&frame, &CMainFrame::fileOpenRequested);
+        QSignalSpy save(&frame, &CMainFrame::fileSaveRequested);
+        QTest::keyClick(&frame, Qt::Key_O, Qt::ControlModifier);
+        QTest::keyClick(&frame, Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(open.count(), 1);
+        QCOMPARE(save.count(), 1);
+    }
+
+    void hoveringAButtonShowsItsPrompt() {
+        CMainFrame frame;
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        QCOMPARE(frame.StatusBar().currentMessage(), QString());
+        QWidget* button = frame.ToolBar().widgetForAction(frame.Action(cmd::kFileOpen));
+        QVERIFY(button);
+        QTest::mouseMove(button);
+        QTRY_COMPARE(frame.StatusBar().currentMessage(), U("既存のﾌｧｲﾙを開く"));
+        QCOMPARE(button->toolTip(), U("開く"));
+        QTest::mouseMove(&frame.View(), QPoint(50, 50));
+        QTRY_COMPARE(frame.StatusBar().currentMessage(), QString());
+    }
+
+    void tagToggleFollowsTheStore() {
+        CMainFrame frame;
+        QAction* tag = frame.Action(cmd::kTagUpper);
+        QVERIFY(!tag->isChecked());
+        SetTagSetting(5);  // stored from outside: counts as on
+        frame.OnUpdateTagUpper();
+        QVERIFY(tag->isChecked());
+        frame.Pane().SetWindowText("<img>");
+        tag->trigger();
+        QCOMPARE(GetTagSetting(), 0);
+        QVERIFY(!tag->isChecked());
+        tag->trigger();
+        QCOMPARE(GetTagSetting(), 1);
+        QVERIFY(tag->isChecked());
+        QCOMPARE(frame.Pane().GetWindowText(), std::string("<img>"));
+    }
+
+    void baseFolderIsStoredOnlyOnOk() {
+        ScriptedPrompts prompts;
+        CMainFrame frame;
+        SetBaseDirSetting("/old");
+
+        // Browse, then Cancel: nothing stored.
+        prompts.folderAnswers.push_back(QStringLiteral("/srv/www"));
+        prompts.onDialog = [](QDialog& dialog) {
+            auto& dlg = dynamic_cast<CBaseDirDlg&>(dialog);
+            dlg.OnBrowse();
+            dlg.reject();
+            return dlg.result();
+        };
+        frame.Action(cmd::kBaseFolder)->trigger();
+        QCOMPARE(GetBaseDirSetting(), std::string("/old"));
+        QCOMPARE(prompts.folderTitles, QStringList{U("フォルダの選択")});
+        QCOMPARE(prompts.folderStarts, QStringList{QStringLiteral("/")});
+
+        // The field starts with the stored folder; browse then OK stores it.
+        prompts.folderAnswers.push_back(QStringLiteral("/srv/www"));
+        QString shown;
+        prompts.onDialog = [&shown](QDialog& dialog) {
+            auto& dlg = dynamic_cast<CBaseDirDlg&>(dialog);
+            shown = dlg.FolderEdit().text();
+            dlg.OnBrowse();
+            dlg.accept();
+            return dlg.result();
+        };
+        frame.Action(cmd::kBaseFolder)->trigger();
+        QCOMPARE(shown, QStringLiteral("/old"));
+        QCOMPARE(GetBaseDirSetting(), std::string("/srv/www"));
+
+        // A typed folder, also an empty one, is stored as typed.
+        for (const QString& typed : {QStringLiteral("/typed/ here"), QString()}) {
+            prompts.onDialog = [&typed](QDialog& dialog) {
+                auto& dlg = dynamic_cast<CBaseDirDlg&>(dialog);
+                dlg.FolderEdit().setText(typed);
+                dlg.accept();
+                return dlg.result();
+            };
+            frame.Action(cmd::kBaseFolder)->trigger();
+            QCOMPARE(GetBaseDirSetting(), typed.toStdString());
+        }
+    }
+
+    void dialogsOpenWithOkFocused() {
+        for (int which = 0; which < 2; ++which) {
+            std::unique_ptr<QDialog> dialog;
+            if (which == 0)
+                dialog = std::make_unique<CLinkDlg>();
+            else
+                dialog = std::make_unique<CBaseDirDlg>();
+            dialog->show();
+            QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
+            QPushButton* focused = qobject_cast<QPushButton*>(dialog->focusWidget());
+            QVERIFY(focused);
+            QCOMPARE(focused->text(), QStringLiteral("OK"));
+            QTest::keyClick(focused, Qt::Key_Return);
+            QCOMPARE(dialog->result(), int(QDialog::Accepted));
+        }
+        // The tab order of the link dialog follows its fields.
+        CLinkDlg link;
+        link.show();
+        QVERIFY(QTest::qWaitForWindowActive(&link));
+        QStringList order;
+        for (int i = 0; i < 5; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QWidget* focused = QApplication::focusWidget();
+            if (focused == &link.UrlEdit())
+                order << QStringLiteral("url");
+            else if (focused == &link.AltEdit())
+                order << QStringLiteral("alt");
+            else if (auto* button = qobject_cast<QPushButton*>(focused))
+                order << button->text();
+        }
+        QCOMPARE(order, (QStringList{U("ｷｬﾝｾﾙ"), "url", "alt", U("参照"), "OK"}));
+        link.reject();
+
+        SetBaseDirSetting("/keep");
+        CBaseDirDlg dlg;
+        QCOMPARE(dlg.windowTitle(), U("基本フォルダの設定"));
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dlg));
+        QTest::keyClick(&dlg, Qt::Key_Escape);
+        QCOMPARE(dlg.result(), int(QDialog::Rejected));
+        QCOMPARE(GetBaseDirSetting(), std::string("/keep"));
+    }
+
+    void linkBrowseKeepsTheAlternativeText() {
+        ScriptedPrompts prompts;
+        CLinkDlg dlg;
+        QCOMPARE(dlg.windowTitle(), U("ﾘﾝｸの設定"));
+        dlg.AltEdit().setText(U("代替え"));
+        dlg.UrlEdit().setText(QStringLiteral("typed"));
+
+        // No base folder: the file name alone.
+        prompts.AnswerFile(QStringLiteral("/site/img/a.html"), 0);
+        dlg.OnBrowse();
+        QCOMPARE(dlg.UrlEdit().text(), QStringLiteral("a.html"));
+        QCOMPARE(dlg.AltEdit().text(), U("代替え"));
+        const FileRequest& request = prompts.fileRequests.at(0);
+        QCOMPARE(ToQtNameFilters(request.filters),
+                 (QStringList{QStringLiteral("HTML(*.html,*.htm) (*.html *.htm)"),
+                              U("全てのﾌｧｨﾙ(*.*) (*)")}));
+
+        // A base folder set meanwhile applies at once.
+        SetBaseDirSetting("/site");
+        prompts.AnswerFile(QStringLiteral("/site/img/b.htm"), 0);
+        dlg.OnBrowse();
+        QCOMPARE(dlg.UrlEdit().text(), QStringLiteral("img/b.htm"));
+
+        // A cancelled browse changes nothing.
+        dlg.OnBrowse();
+        QCOMPARE(dlg.UrlEdit().text(), QStringLiteral("img/b.htm"));
+
+        dlg.accept();
+        QCOMPARE(dlg.m_strURL, QStringLiteral("img/b.htm"));
+        QCOMPARE(dlg.m_strAlt, U("代替え"));
+    }
+
+    void paneTextSurvivesTheRoundTrip() {
+        CMainFrame frame;
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowActive(&frame));
+        MarkupPane& pane = frame.Pane();
+        const std::string nbsp = "\xC2\xA0";
+        pane.SetWindowText("<map>\r\n" + nbsp + "x</map>");
+        QCOMPARE(pane.GetWindowText(), "<map>\r\n" + nbsp + "x</map>");
+
+        // Typed text, Return included, comes back with CR LF; an insertion
+        // at the caret keeps it and leaves the caret after the new text.
+        CMarkupEdit& edit = frame.Edit();
+        edit.setFocus();
+        edit.moveCursor(QTextCursor::End);
+        QTest::keyClicks(&edit, QStringLiteral("ab"));
+        QTest::keyClick(&edit, Qt::Key_Return);
+        QKeyEvent japanese(QEvent::KeyPress, 0, Qt::NoModifier, U("日本"));
+        QApplication::sendEvent(&edit, &japanese);
+        QTest::keyClick(&edit, Qt::Key_Return, Qt::ShiftModifier);
+        const std::string typed = "<map>\r\n" + nbsp + "x</map>ab\r\n日本\r\n";
+        QCOMPARE(pane.GetWindowText(), typed);
+        pane.ReplaceSel("<area>\r\n</map>", false);
+        QCOMPARE(pane.GetWindowText(), typed + "<area>\r\n</map>");
+        QVERIFY(edit.textCursor().atEnd());
+        QVERIFY(!edit.document()->isUndoAvailable());
+
+        // A lone CR or LF becomes a line break too.
+        pane.SetWindowText("a\rb\nc");
+        QCOMPARE(pane.GetWindowText(), std::string("a\r\nb\r\nc"));
+
+        // No limit: a long text stays whole.
+        const std::string big(200000, 'z');
+        pane.SetWindowText(big);
+        QCOMPARE(pane.GetWindowText().size(), big.size());
+    }
+
+    void barStartsAtTheBottomAndKeepsItsMargin() {
+        CMainFrame frame;
+        frame.resize(700, 600);
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        CResizableBar& bar = frame.Bar();
+        QCOMPARE(bar.DockSide(), Qt::BottomDockWidgetArea);
+        QCOMPARE(bar.height(), 200);
+        QVERIFY(bar.titleBarWidget() != nullptr);  // no caption
+        auto fits = [&] {
+            QApplication::processEvents();
+            const QRect client = bar.Client().rect();
+            const QRect pane(frame.Edit().mapTo(&bar.Client(), QPoint(0, 0)), frame.Edit().size());
+            return pane == client.adjusted(5, 5, -5, -5) &&
+                   bar.Client().mapTo(&bar, QPoint(0, 0)) == QPoint(0, 0) &&
+                   bar.Client().size() == bar.size();
+        };
+        QVERIFY(fits());
+
+        frame.resizeDocks({&bar}, {300}, Qt::Vertical);
+        QTRY_COMPARE(bar.height(), 300);
+        QVERIFY(fits());
+        frame.resizeDocks({&bar}, {5}, Qt::Vertical);
+        QTRY_COMPARE(bar.height(), 32);
+        QVERIFY(fits());
+        frame.resize(900, 700);
+        QTRY_COMPARE(bar.width(), frame.width());
+        QVERIFY(fits());
+
+        // Docked on the left, then floating: still the margin.
+        bar.DockAt(Qt::LeftDockWidgetArea, 150);
+        QTRY_COMPARE(bar.width(), 150);
+        QVERIFY(fits());
+    }
+
+    void theMarginMovesAndFloatsTheBar() {
+        CMainFrame frame;
+        frame.resize(700, 600);
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        CResizableBar& bar = frame.Bar();
+        QWidget& margin = bar.Client();
+
+        // A double-click in the margin floats the bar, another docks it again.
+        QTest::mouseDClick(&margin, Qt::LeftButton, {}, QPoint(2, 2));
+        QTRY_VERIFY(bar.isFloating());
+        QVERIFY(bar.width() >= 32 && bar.height() >= 32);
+        QTest::mouseDClick(&bar.Client(), Qt::LeftButton, {}, QPoint(2, 2));
+        QTRY_VERIFY(!bar.isFloating());
+        QCOMPARE(bar.DockSide(), Qt::BottomDockWidgetArea);
+
+        // Press in the margin and drag to the frame's left edge: docked there.
+        const QPoint start = margin.mapToGlobal(QPoint(2, 2));
+        const QPoint target = frame.mapToGlobal(QPoint(10, frame.height() / 2));
+        bar.MarginPressed(start);
+        bar.MarginMoved(start + QPoint(30, -30));
+        QVERIFY(bar.isFloating());
+        bar.MarginMoved(target);
+        bar.MarginReleased(target);
+        QTRY_COMPARE(bar.DockSide(), Qt::LeftDockWidgetArea);
+
+        // Dropped in the middle of the frame: the bar floats there.
+        const QPoint middle = frame.mapToGlobal(QPoint(frame.width() / 2, frame.height() / 2));
+        const QPoint from = bar.Client().mapToGlobal(QPoint(2, 2));
+        bar.MarginPressed(from);
+        bar.MarginMoved(middle);
+        bar.MarginReleased(middle);
+        QVERIFY(bar.isFloating());
+        // A press and release without a move changes nothing.
+        bar.MarginPressed(middle);
+        bar.MarginReleased(middle);
+        QVERIFY(bar.isFloating());
+    }
+};
+
+QTEST_MAIN(FrameTest)
+#include "frame_test.moc"

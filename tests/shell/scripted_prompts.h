@@ -1,0 +1,53 @@
+#pragma once
+// Answers the editor's prompts from a script, so that no dialog appears.
+
+#include <QDialog>
+#include <deque>
+#include <functional>
+
+#include "shell/prompts.h"
+
+class ScriptedPrompts : public PromptSeam {
+public:
+    ScriptedPrompts() : m_old(SetPromptSeam(this)) {}
+    ~ScriptedPrompts() override { SetPromptSeam(m_old); }
+
+    FileAnswer AskFile(QWidget*, const FileRequest& request) override {
+        fileRequests.push_back(request);
+        if (fileAnswers.empty()) return {};
+        FileAnswer answer = fileAnswers.front();
+        fileAnswers.pop_front();
+        return answer;
+    }
+    QString AskFolder(QWidget*, const QString& title, const QString& start) override {
+        folderTitles.push_back(title);
+        folderStarts.push_back(start);
+        if (folderAnswers.empty()) return QString();
+        QString answer = folderAnswers.front();
+        folderAnswers.pop_front();
+        return answer;
+    }
+    int RunDialog(QDialog& dialog) override {
+        ++dialogsRun;
+        return onDialog ? onDialog(dialog) : int(QDialog::Rejected);
+    }
+    void ShowMessage(QWidget*, const QString&, const QString& text) override {
+        messages.push_back(text);
+    }
+
+    void AnswerFile(const QString& path, int filterIndex) {
+        fileAnswers.push_back({true, path, filterIndex});
+    }
+
+    std::deque<FileAnswer> fileAnswers;  // an empty queue cancels
+    std::vector<FileRequest> fileRequests;
+    std::deque<QString> folderAnswers;  // an empty queue cancels
+    QStringList folderTitles;
+    QStringList folderStarts;
+    std::function<int(QDialog&)> onDialog;
+    int dialogsRun = 0;
+    QStringList messages;
+
+private:
+    PromptSeam* m_old;
+};
