@@ -119,12 +119,6 @@ void CMapView::showEvent(QShowEvent* event) {
     UpdateCommandUI();
 }
 
-void CMapView::OnUpdate() {
-    RebuildCache();
-    UpdateScrollSizes();
-    viewport()->update();
-}
-
 void CMapView::RebuildCache() {
     m_cache = QImage();
     const CImage* image = Picture();

@@ -43,8 +43,6 @@ public:
     // scroll sizes follow the picture. Tool, zoom, a drag and an open polygon
     // all stay as they are.
     virtual void OnInitialUpdate();
-    // After the picture's pixels changed in place: the display copy is made anew.
-    void OnUpdate();
 
     // Where the readout goes. Unset: the status bar of the window that holds
     // the view.
