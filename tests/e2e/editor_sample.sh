@@ -17,6 +17,12 @@ cat > "$work/run.sh" <<'INNER'
 set -euo pipefail
 openbox >/dev/null 2>&1 &
 wm=$!
+# A window mapped while the window manager is still starting can stay
+# unmapped: start the editor once openbox has announced itself.
+for i in $(seq 100); do
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+  sleep 0.1
+done
 "$1" "$2" >"$3/editor.log" 2>&1 &
 editor=$!
 cleanup() { kill "$editor" "$wm" 2>/dev/null || true; }
