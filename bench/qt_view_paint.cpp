@@ -156,6 +156,8 @@ void RubberBandMoves(benchmark::State& state, ViewFixture& f) {
         ++i;
     }
     f.view.viewport()->removeEventFilter(&counter);
+    // The repainted region: its bounding box in pixels (what one box around
+    // both outlines would cost) and the rectangles it was painted in.
     state.counters["bbox_area"] = counter.area / std::max(counter.paints, 1);
     state.counters["rects"] = counter.rects / std::max(counter.paints, 1);
     state.counters["paints_per_move"] = benchmark::Counter(static_cast<double>(counter.paints) /

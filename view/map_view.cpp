@@ -226,7 +226,7 @@ void RasterLine(QPoint a, QPoint b, const QRect& clip, Plot&& plot) {
 QRegion LineArea(QPoint a, QPoint b) {
     const int64_t adx = std::abs(int64_t{b.x()} - a.x()), ady = std::abs(int64_t{b.y()} - a.y());
     if (std::min(adx, ady) <= 8) return SegmentBox(a, b);
-    constexpr int kChunk = 40;
+    constexpr int kChunk = 64;
     const int64_t steps = std::max(adx, ady);
     QRegion region;
     QPoint from = a;
@@ -303,18 +303,15 @@ void CMapView::paintEvent(QPaintEvent* event) {
     // Each exposed rectangle is put together in a scratch block (window
     // colour, picture, edge line, outline) and copied to the window at 1:1.
     for (const QRect& r : exposed) {
-        if (m_scratch.width() < r.width() || m_scratch.height() < r.height()) {
-            m_scratch = QImage(std::max(r.width(), m_scratch.width()),
-                               std::max(r.height(), m_scratch.height()), QImage::Format_RGB32);
-            if (m_scratch.isNull()) return;
-        }
+        const size_t pixels = static_cast<size_t>(r.width()) * static_cast<size_t>(r.height());
+        if (m_scratch.size() < pixels) m_scratch.resize(pixels);
         ComposeRect(r, background.rgb());
 
         // The outline: exclusive-or with white, so it shows on any picture
         // and a pixel drawn twice comes back as it was.
         auto invert = [&](int x, int y) {
-            reinterpret_cast<uint32_t*>(m_scratch.scanLine(y - r.top()))[x - r.left()] ^=
-                0x00ffffffu;
+            m_scratch[static_cast<size_t>(y - r.top()) * static_cast<size_t>(r.width()) +
+                      static_cast<size_t>(x - r.left())] ^= 0x00ffffffu;
         };
         if (!circle.empty()) {
             // Sorted by row: only the rows of r are looked at.
@@ -328,7 +325,10 @@ void CMapView::paintEvent(QPaintEvent* event) {
 
         // A clip of this one rectangle keeps the copy on the painter's fast path.
         if (exposed.rectCount() > 1) painter.setClipRect(r);
-        painter.drawImage(r.topLeft(), m_scratch, QRect(0, 0, r.width(), r.height()));
+        // A read-only image over the block: drawing it copies nothing first.
+        const QImage block(reinterpret_cast<const uchar*>(m_scratch.data()), r.width(), r.height(),
+                           static_cast<qsizetype>(r.width()) * 4, QImage::Format_RGB32);
+        painter.drawImage(r.topLeft(), block);
     }
 }
 
@@ -342,7 +342,7 @@ void CMapView::ComposeRect(const QRect& r, QRgb background) {
     const QRect covered = m_cache.isNull() ? QRect() : (r & pictureRect);
 
     auto row = [&](int y) {  // y in client pixels
-        return reinterpret_cast<uint32_t*>(m_scratch.scanLine(y - r.top())) - r.left();
+        return m_scratch.data() + static_cast<ptrdiff_t>(y - r.top()) * r.width() - r.left();
     };
     const int width = r.width();
     for (int y = r.top(); y <= r.bottom(); ++y) {
@@ -437,8 +437,8 @@ QRegion SegmentsNotIn(std::vector<Segment> a, std::vector<Segment> b) {
 QRegion CircleArea(QPoint centre, int r) {
     const QRect box(centre.x() - r - 2, centre.y() - r - 2, 2 * r + 5, 2 * r + 5);
     if (r < 16) return box;
-    // Arcs about 32 pixels long, a whole number of them in each quadrant.
-    const int perQuadrant = std::clamp(static_cast<int>(r * std::numbers::pi / 2 / 32), 2, 128);
+    // Arcs about 64 pixels long, a whole number of them in each quadrant.
+    const int perQuadrant = std::clamp(static_cast<int>(r * std::numbers::pi / 2 / 64), 2, 128);
     const int kArcs = 4 * perQuadrant;
     QRegion region;
     const double step = 2.0 * std::numbers::pi / kArcs;

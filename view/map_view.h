@@ -14,6 +14,7 @@
 #include <QRegion>
 #include <QString>
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -137,7 +138,7 @@ private:
     // Display copy of the picture: 32-bit pixels made once per picture.
     QImage m_cache;
     const CImage* m_cachedFor = nullptr;
-    QImage m_scratch;  // one exposed rectangle at a time
+    std::vector<uint32_t> m_scratch;  // one exposed rectangle at a time, rows packed
 
     std::array<QPoint, kMaxVertices> m_ptVertex{};
     int m_nVertexCount = -1;  // -1: no polygon open
