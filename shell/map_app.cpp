@@ -18,6 +18,8 @@ bool SameFile(const QString& a, const QString& b) {
 #endif
 }
 
+CMapApp* g_app = nullptr;
+
 bool KnownExtension(const QString& path) {
     // The text after the last dot anywhere in the path.
     const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
@@ -41,13 +43,19 @@ QString OpenFailureReason(const QString& path) {
 }
 
 CMapApp::CMapApp(ProfileStore& store) : m_store(store), m_oldStore(SetProfileStore(&store)) {
+    g_app = this;
     m_oldHandler = ze::SetMessageHandler([this](const std::string& text) {
         Prompts().ShowMessage(m_frame.get(), QStringLiteral("Zer Evizi SEKKA"),
                               QString::fromStdString(text));
     });
 }
 
+CMapApp* CMapApp::Instance() {
+    return g_app;
+}
+
 CMapApp::~CMapApp() {
+    if (g_app == this) g_app = nullptr;
     m_doc.SetPane(nullptr);
     m_frame.reset();
     ze::SetMessageHandler(m_oldHandler);
@@ -71,6 +79,7 @@ bool CMapApp::InitInstance(const QStringList& args, QString* error) {
         if (error)
             *error = QStringLiteral("cannot open %1: %2")
                          .arg(args.constFirst(), OpenFailureReason(args.constFirst()));
+        m_doc.SetPane(nullptr);
         m_frame.reset();
         return false;
     }

@@ -48,6 +48,9 @@ public:
     // changes). True when the picture is (now) open.
     bool OpenDocumentFile(const QString& path);
 
+    // The application object while one exists (the last one made), else null.
+    static CMapApp* Instance();
+
     CMainFrame* Frame() const { return m_frame.get(); }
     CMapDoc& Document() { return m_doc; }
     const CRecentFileList& RecentFiles() const { return m_recent; }

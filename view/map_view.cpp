@@ -546,7 +546,6 @@ void CMapView::OnZoomNormal() {
 void CMapView::OnZoomDouble() {
     SetZoom(2);
 }
-void CMapView::OnTransfer() {}
 
 // ---------------------------------------------------------------------------
 // Mouse

@@ -57,6 +57,7 @@ private slots:
         m_store->WriteProfileInt("General", "tag", 5);
         CMapApp app(*m_store);
         QVERIFY(app.InitInstance({}));
+        QCOMPARE(CMapApp::Instance(), &app);
         CMainFrame& frame = *app.Frame();
         QVERIFY(QTest::qWaitForWindowExposed(&frame));
         QCOMPARE(frame.windowTitle(), QString::fromUtf8("無題 - Zer Evizi SEKKA"));

@@ -6,6 +6,7 @@
 #include <iterator>
 #include <map>
 #include <string>
+#include <vector>
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -22,6 +23,18 @@ std::map<std::string, Command>& Registry() {
     return commands;
 }
 
+// Messages of the image library wait here: a failure folds them into its one
+// line; after a success they are printed as they are.
+std::vector<std::string>& PendingMessages() {
+    static std::vector<std::string> messages;
+    return messages;
+}
+
+void FlushMessages() {
+    for (const std::string& text : PendingMessages()) std::cerr << text << '\n';
+    PendingMessages().clear();
+}
+
 int PrintUsage() {
     std::cerr << "usage: zer-evizi-cli COMMAND [ARGS...]\ncommands:\n";
     for (const auto& [name, command] : Registry())
@@ -30,10 +43,15 @@ int PrintUsage() {
 }
 }  // namespace
 
-Registration::Registration(const Command& command) { Registry()[command.name] = command; }
+Registration::Registration(const Command& command) {
+    Registry()[command.name] = command;
+}
 
 int Fail(const std::string& message) {
-    std::cerr << "zer-evizi-cli: " << message << '\n';
+    std::string line = message;
+    for (const std::string& text : PendingMessages()) line += ": " + text;
+    PendingMessages().clear();
+    std::cerr << "zer-evizi-cli: " << line << '\n';
     return kFailure;
 }
 
@@ -66,8 +84,7 @@ int main(int argc, char** argv) {
 #ifdef _WIN32
     _setmode(_fileno(stdout), _O_BINARY);
 #endif
-    // The image library's messages go to stderr as they are.
-    ze::SetMessageHandler([](const std::string& text) { std::cerr << text << '\n'; });
+    ze::SetMessageHandler([](const std::string& text) { cli::PendingMessages().push_back(text); });
     if (argc < 2) return cli::PrintUsage();
     const std::string name = argv[1];
     if (name == "--help" || name == "-h" || name == "help") {
@@ -79,5 +96,7 @@ int main(int argc, char** argv) {
         std::cerr << "zer-evizi-cli: unknown command '" << name << "'\n";
         return cli::PrintUsage();
     }
-    return it->second.run(cli::Args(argv + 2, argv + argc));
+    const int status = it->second.run(cli::Args(argv + 2, argv + argc));
+    cli::FlushMessages();
+    return status;
 }

@@ -1,0 +1,63 @@
+#include <gtest/gtest.h>
+
+#include "view/transfer/sibling_message.h"
+
+using ze::transfer::CopyDataMessage;
+using ze::transfer::MakeCopyDataMessage;
+using ze::transfer::ToCodePage932;
+using ze::transfer::ToCrLf;
+
+namespace {
+CopyDataMessage Make(const std::string& text) {
+    CopyDataMessage message;
+    message.dwData = 77;  // must be overwritten
+    EXPECT_TRUE(MakeCopyDataMessage(text, &message));
+    return message;
+}
+}  // namespace
+
+TEST(SiblingMessage, CarriesTheTextAndOneNul) {
+    const CopyDataMessage ten = Make("<MAP></MAP");
+    EXPECT_EQ(ten.dwData, 0u);
+    EXPECT_EQ(ten.cbData, 11u);
+    ASSERT_EQ(ten.bytes.size(), 11u);
+    EXPECT_EQ(ten.bytes, std::string("<MAP></MAP\0", 11));
+
+    const CopyDataMessage empty = Make("");
+    EXPECT_EQ(empty.cbData, 1u);
+    EXPECT_EQ(empty.bytes, std::string(1, '\0'));
+}
+
+TEST(SiblingMessage, LineBreaksGoOutAsCrLf) {
+    EXPECT_EQ(ToCrLf("a\r\nb\nc\rd\n\n"), "a\r\nb\r\nc\rd\r\n\r\n");
+    EXPECT_EQ(ToCrLf("\n"), "\r\n");
+    const CopyDataMessage message = Make("<MAP>\r\n</MAP>\n");
+    EXPECT_EQ(message.bytes, std::string("<MAP>\r\n</MAP>\r\n\0", 16));
+    EXPECT_EQ(message.cbData, 16u);
+}
+
+TEST(SiblingMessage, JapaneseTextBecomesCodePage932) {
+    EXPECT_EQ(ToCodePage932("日本語"), "\x93\xfa\x96\x7b\x8c\xea");
+    EXPECT_EQ(ToCodePage932("ｱ"), "\xb1");                // half-width katakana: one byte
+    EXPECT_EQ(ToCodePage932("①～"), "\x87\x40\x81\x60");  // NEC row 13, full-width tilde
+    EXPECT_EQ(ToCodePage932("\\~"), "\\~");
+    const CopyDataMessage message = Make("<AREA ALT=\"地図\">");
+    EXPECT_EQ(message.bytes, std::string("<AREA ALT=\"\x92\x6e\x90\x7d\">\0", 18));
+    EXPECT_EQ(message.cbData, 18u);
+}
+
+TEST(SiblingMessage, CharactersOutsideCodePage932BecomeReferences) {
+    // Look-alikes that a best-fit table would turn into other characters.
+    EXPECT_EQ(ToCodePage932("a〜b"), "a&#12316;b");
+    EXPECT_EQ(ToCodePage932("¥"), "&#165;");
+    EXPECT_EQ(ToCodePage932("—"), "&#8212;");
+    EXPECT_EQ(ToCodePage932("é😀"), "&#233;&#128512;");
+    // Bytes that are not UTF-8 are replaced one by one, never dropped silently.
+    EXPECT_EQ(ToCodePage932("x\xff"), "x&#65533;");
+    EXPECT_EQ(ToCodePage932("\xc0\xaf"), "&#65533;&#65533;");              // overlong
+    EXPECT_EQ(ToCodePage932("\xed\xa0\x80"), "&#65533;&#65533;&#65533;");  // surrogate
+    EXPECT_EQ(ToCodePage932("\xe6\x97"), "&#65533;&#65533;");              // cut short
+    const CopyDataMessage message = Make("〜");
+    EXPECT_EQ(message.cbData, 9u);
+    EXPECT_EQ(message.bytes, std::string("&#12316;\0", 9));
+}

@@ -1,0 +1,21 @@
+// zer-evizi-cli send: hands the text on stdin to the sibling HTML editor, as
+// the editor's transfer command does with the pane's text.
+
+#include "command.h"
+#include "view/transfer/sibling_message.h"
+#include "view/transfer/sibling_transfer.h"
+
+namespace {
+
+int Run(const cli::Args& args) {
+    if (!args.empty()) return cli::UsageOf("send");
+    // The pane holds CR LF line breaks; a lone LF from a file becomes one.
+    const std::string text = ze::transfer::ToCrLf(cli::ReadAllStdin());
+    const ze::transfer::SendOutcome outcome = ze::transfer::SendMarkupToSibling(text);
+    if (outcome.status == ze::transfer::SendStatus::Taken) return cli::kOk;
+    return cli::Fail(outcome.why);
+}
+
+const cli::Registration registration({"send", "< TEXT", Run});
+
+}  // namespace

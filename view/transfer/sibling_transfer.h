@@ -1,0 +1,37 @@
+#pragma once
+// Sending the markup to the sibling HTML editor "ZURI Zezez SEKKA": find its
+// window (sibling_choice.h), bring it forward, and hand it the whole text in
+// one synchronous message (sibling_message.h). On Windows that is
+// WM_COPYDATA; on X11 the same three values travel as a window property and a
+// client message (the protocol is described in the README).
+
+#include <string>
+
+namespace ze::transfer {
+
+// The X11 property, its type and the client message type all carry this name.
+inline constexpr const char* kX11CopyDataAtom = "_ZER_EVIZI_COPYDATA";
+// How long the X11 sender waits for the receiver to take the data.
+inline constexpr int kReplyTimeoutMs = 5000;
+
+enum class SendStatus {
+    Taken,     // the receiver took the message
+    NoTarget,  // no window title names the sibling editor: nothing was done
+    TimedOut,  // the receiver did not take the data in time
+    Failed,    // no display, the window vanished, or the text is too large
+};
+
+struct SendOutcome {
+    SendStatus status = SendStatus::Failed;
+    std::string why;  // one line for anything but Taken
+};
+
+// Looks for the sibling editor and sends it `utf8PaneText`. The text is read
+// only; nothing happens at all when no window matches.
+SendOutcome SendMarkupToSibling(const std::string& utf8PaneText);
+
+}  // namespace ze::transfer
+
+// The editor's entry point (command 32779): true when the sibling editor took
+// the text; otherwise false with the reason in *whyNot (when given).
+bool SendToSibling(const std::string& utf8PaneText, std::string* whyNot);
