@@ -1,25 +1,87 @@
 #pragma once
-// The map view: the picture, the drawing tools, the zoom and the transfer.
-// For now it only holds its place in the frame.
+// The map view: the document's picture at actual or double size inside
+// scroll bars, the coordinate and colour readout in the status bar, and the
+// three tools that draw circles, rectangles and polygons.
+//
+// Every point the view records is a client point: the floor of the mouse
+// position in the viewport's logical pixels, neither scrolled nor zoomed.
+// Points become picture coordinates only when an area is finished.
 
 #include <QAbstractScrollArea>
+#include <QImage>
+#include <QPoint>
+#include <QPolygon>
+#include <QRegion>
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
 
 class CMapDoc;
+class CImage;
 class CMainFrame;
 
 class CMapView : public QAbstractScrollArea {
     Q_OBJECT
 public:
-    explicit CMapView(QWidget* parent = nullptr);
+    static constexpr int kToolCircle = 0;
+    static constexpr int kToolRect = 1;
+    static constexpr int kToolPolygon = 2;
+    static constexpr int kMaxVertices = 256;
 
-    void SetDocument(CMapDoc* doc) { m_pDoc = doc; }
+    explicit CMapView(QWidget* parent = nullptr);
+    ~CMapView() override;
+
+    void SetDocument(CMapDoc* doc);
     CMapDoc* GetDocument() const { return m_pDoc; }
-    // The frame that holds this view (its status bar and markup pane), or
-    // null while the view is not inside one.
+    // The frame that holds this view (its status bar, markup pane and
+    // command actions), or null while the view is not inside one.
     CMainFrame* GetParentFrame() const;
 
-    // After a picture has been opened.
+    // After a picture has been opened: the display copy is made anew and the
+    // scroll sizes follow the picture. Tool, zoom, a drag and an open polygon
+    // all stay as they are.
     virtual void OnInitialUpdate();
+
+    // Where the readout goes. Unset: the status bar of the window that holds
+    // the view.
+    void SetStatusSink(std::function<void(const QString&)> sink) { m_statusSink = std::move(sink); }
+
+    // Asks for the link target and the alternative text of a finished area;
+    // false when the user cancels. Unset: the link dialog, run through the
+    // prompt seam.
+    using LinkPrompt = std::function<bool(std::string* url, std::string* alt)>;
+    void SetLinkPrompt(LinkPrompt prompt) { m_linkPrompt = std::move(prompt); }
+
+    // Check marks of the view's commands (tools and zoom levels); every one
+    // of them is always enabled.
+    bool IsCommandChecked(int id) const;
+    // Shows those check marks on the frame's actions.
+    void UpdateCommandUI();
+
+    int GetZoom() const { return m_nZoom; }
+    int GetTool() const { return m_nTool; }
+    QPoint GetScrollPosition() const;
+    // The status text the readout would show for a client point.
+    QString ReadoutText(QPoint client) const;
+    // The picture's size on screen (zoom times its size), 0 x 0 without one.
+    QSize ScrollTotalSize() const;
+
+    // Drawing state, for tests and the outline painter.
+    bool IsDragging() const { return m_bDragging; }
+    int VertexCount() const { return m_nVertexCount; }
+    QPoint Vertex(int i) const { return m_ptVertex[static_cast<size_t>(i)]; }
+    QPoint AnchorPoint() const { return m_ptAnchor; }
+    QPoint LastPoint() const { return m_ptLast; }
+    // The region that the outline of the current state covers (empty when
+    // nothing is drawn). Exposed for tests and measurements.
+    QRegion OutlineRegion() const;
+
+signals:
+    // The tool or the zoom changed: check marks need updating.
+    void commandStateChanged();
 
 public slots:
     void OnToolCircle();
@@ -29,6 +91,70 @@ public slots:
     void OnZoomDouble();
     void OnTransfer();
 
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
 private:
+    struct Outline {
+        enum Kind { kNone, kCircle, kLines } kind = kNone;
+        QPoint centre;  // circle
+        int radius = 0;
+        QPolygon points;      // lines: a polyline through these points,
+        bool closed = false;  // back to the first one when closed
+    };
+    // The rubber-band outline that the drawing state holds: the circle or
+    // rectangle being dragged, the open polygon (with the tool on polygons),
+    // or the finished shape while its link dialog is up.
+    Outline CurrentOutline() const;
+    // Asks for a repaint of what differs between two outlines.
+    void UpdateOutline(const Outline& before);
+
+    const CImage* Picture() const;
+    void RebuildCache();
+    void UpdateScrollSizes();
+    void SetTool(int tool);
+    void SetZoom(int zoom);
+    void ShowStatus(const QString& text);
+    // Picture bounds on the client point: x = W and y = H still count.
+    bool IsInsidePicture(QPoint client) const;
+    bool AskLink(std::string* url, std::string* alt);
+    void FinishDrag(QPoint end);
+    void FinishPolygon();
+    // Puts an area line into the pane's text.
+    void InsertLine(const std::string& line);
+    // Puts the client rectangle r together in m_scratch: the window colour,
+    // the picture and the edge line.
+    void ComposeRect(const QRect& r, QRgb background);
+
     CMapDoc* m_pDoc = nullptr;
+
+    // Display copy of the picture: 32-bit pixels made once per picture.
+    QImage m_cache;
+    const CImage* m_cachedFor = nullptr;
+    std::vector<uint32_t> m_scratch;  // one exposed rectangle at a time, rows packed
+
+    std::array<QPoint, kMaxVertices> m_ptVertex{};
+    int m_nVertexCount = -1;  // -1: no polygon open
+    QPoint m_ptLast;
+    QPoint m_ptAnchor;
+    QPoint m_ptEnd;
+    int m_nTool = kToolRect;
+    bool m_bDragging = false;
+    int m_nZoom = 1;
+    // The finished shape's outline stays on screen while its dialog is up.
+    Outline m_held;
+    // The last button press stored a polygon vertex (cleared on release).
+    // Qt delivers a double-click as press, release, press, double-click: the
+    // second press must not leave a vertex.
+    bool m_bPressAddedVertex = false;
+
+    std::function<void(const QString&)> m_statusSink;
+    LinkPrompt m_linkPrompt;
 };

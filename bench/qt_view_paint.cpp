@@ -1,0 +1,198 @@
+// Painting the map view: one full repaint of a 1920 x 1080 window over an
+// 8000 x 8000 picture at double size from the cached display copy, against
+// converting and drawing the whole picture on every paint. Also the cost of
+// one mouse move (readout) and of one rubber-band move while dragging.
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+
+#include "image/image.h"
+#include "image/render.h"
+#include "markup/map_doc.h"
+#include "view/map_view.h"
+
+namespace {
+
+constexpr int kPictureSize = 8000;
+constexpr int kViewWidth = 1920;
+constexpr int kViewHeight = 1080;
+
+QApplication& App() {
+    static int argc = 1;
+    static char name[] = "bench_qt_view_paint";
+    static char* argv[] = {name, nullptr};
+    static std::unique_ptr<QApplication> app = [] {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        return std::make_unique<QApplication>(argc, argv);
+    }();
+    return *app;
+}
+
+// One document with an 8000 x 8000 depth-24 picture, shared by all cases.
+CMapDoc& Document() {
+    static CMapDoc doc;
+    if (!doc.m_pImage) {
+        auto image = std::make_unique<CImage>();
+        image->Create(kPictureSize, kPictureSize, 24, -1);
+        for (int y = 0; y < kPictureSize; ++y) {
+            uint8_t* row = image->GetBits() + static_cast<size_t>(image->GetRowBytes()) * y;
+            for (int x = 0; x < kPictureSize; ++x) {
+                row[3 * x] = static_cast<uint8_t>(x);
+                row[3 * x + 1] = static_cast<uint8_t>(y);
+                row[3 * x + 2] = static_cast<uint8_t>(x ^ y);
+            }
+        }
+        doc.m_pImage = std::move(image);
+    }
+    return doc;
+}
+
+// A view whose viewport is exactly 1920 x 1080, at double size, scrolled
+// into the middle of the picture.
+struct ViewFixture {
+    QApplication& app = App();
+    QStatusBar statusBar;
+    CMapView view;
+    ViewFixture() {
+        view.setFrameShape(QFrame::NoFrame);
+        view.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        view.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        view.resize(kViewWidth, kViewHeight);
+        view.SetStatusSink([this](const QString& text) { statusBar.showMessage(text); });
+        view.SetDocument(&Document());
+        view.OnZoomDouble();
+        view.show();
+        QApplication::processEvents();
+        view.horizontalScrollBar()->setValue(kPictureSize - kViewWidth / 2);
+        view.verticalScrollBar()->setValue(kPictureSize - kViewHeight / 2);
+        view.viewport()->repaint();
+    }
+    void Move(QPoint p, Qt::MouseButtons held = Qt::NoButton) {
+        QMouseEvent move(QEvent::MouseMove, QPointF(p), view.viewport()->mapToGlobal(QPointF(p)),
+                         Qt::NoButton, held, Qt::NoModifier);
+        QApplication::sendEvent(view.viewport(), &move);
+    }
+    void Button(QEvent::Type type, QPoint p) {
+        const Qt::MouseButtons held =
+            type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+        QMouseEvent e(type, QPointF(p), view.viewport()->mapToGlobal(QPointF(p)), Qt::LeftButton,
+                      held, Qt::NoModifier);
+        QApplication::sendEvent(view.viewport(), &e);
+    }
+    // Paints whatever the last events asked to repaint, now.
+    void Flush() { QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest); }
+};
+
+// The cached display copy, painted only where the window is exposed.
+void BM_ViewFullRepaintZoom2(benchmark::State& state) {
+    ViewFixture f;
+    for (auto _ : state) f.view.viewport()->repaint();
+}
+BENCHMARK(BM_ViewFullRepaintZoom2)->Unit(benchmark::kMillisecond);
+
+// Every paint converts the whole picture and draws all of it, scaled, into
+// the window, which shows only the part that fits.
+void BM_WholePictureRepaintZoom2(benchmark::State& state) {
+    App();
+    const CImage& image = *Document().m_pImage;
+    QImage window(kViewWidth, kViewHeight, QImage::Format_RGB32);
+    const int sx = kPictureSize - kViewWidth / 2, sy = kPictureSize - kViewHeight / 2;
+    for (auto _ : state) {
+        QImage pixels(image.GetWidth(), image.GetHeight(), QImage::Format_ARGB32);
+        RenderArgb32(image, reinterpret_cast<uint32_t*>(pixels.bits()),
+                     static_cast<int>(pixels.bytesPerLine() / 4));
+        QPainter painter(&window);
+        painter.drawImage(QRect(-sx, -sy, 2 * image.GetWidth(), 2 * image.GetHeight()), pixels);
+        benchmark::DoNotOptimize(window.constBits());
+    }
+}
+BENCHMARK(BM_WholePictureRepaintZoom2)->Unit(benchmark::kMillisecond);
+
+// One mouse move over the picture: readout formatted and shown.
+void BM_MouseMoveReadout(benchmark::State& state) {
+    ViewFixture f;
+    int i = 0;
+    for (auto _ : state) {
+        f.Move(QPoint(100 + (i & 63), 200 + (i & 31)));
+        ++i;
+    }
+}
+BENCHMARK(BM_MouseMoveReadout)->Unit(benchmark::kMicrosecond);
+
+// Counts the paints of a widget.
+struct PaintCounter : QObject {
+    int paints = 0;
+    double area = 0, rects = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            ++paints;
+            const QRegion& r = static_cast<QPaintEvent*>(event)->region();
+            area += r.boundingRect().width() * double(r.boundingRect().height());
+            rects += r.rectCount();
+        }
+        return false;
+    }
+};
+
+// One mouse move while a shape is being drawn: readout, state, and the
+// repaint of the outline's old and new place, done before the next move.
+void RubberBandMoves(benchmark::State& state, ViewFixture& f) {
+    PaintCounter counter;
+    f.view.viewport()->installEventFilter(&counter);
+    int i = 0;
+    for (auto _ : state) {
+        f.Move(QPoint(1500 + (i & 15), 900 + (i & 7)), Qt::LeftButton);
+        f.Flush();
+        ++i;
+    }
+    f.view.viewport()->removeEventFilter(&counter);
+    // The repainted region: its bounding box in pixels (what one box around
+    // both outlines would cost) and the rectangles it was painted in.
+    state.counters["bbox_area"] = counter.area / std::max(counter.paints, 1);
+    state.counters["rects"] = counter.rects / std::max(counter.paints, 1);
+    state.counters["paints_per_move"] = benchmark::Counter(static_cast<double>(counter.paints) /
+                                                           static_cast<double>(std::max(i, 1)));
+}
+
+void BM_RubberBandMoveRect(benchmark::State& state) {
+    ViewFixture f;
+    f.view.OnToolRect();
+    f.Button(QEvent::MouseButtonPress, QPoint(200, 150));
+    RubberBandMoves(state, f);
+    f.Button(QEvent::MouseButtonRelease, QPoint(200, 150));
+}
+BENCHMARK(BM_RubberBandMoveRect)->Unit(benchmark::kMicrosecond);
+
+void BM_RubberBandMoveCircle(benchmark::State& state) {
+    ViewFixture f;
+    f.view.OnToolCircle();
+    f.Button(QEvent::MouseButtonPress, QPoint(1100, 600));
+    RubberBandMoves(state, f);
+    f.Button(QEvent::MouseButtonRelease, QPoint(1100, 600));
+}
+BENCHMARK(BM_RubberBandMoveCircle)->Unit(benchmark::kMicrosecond);
+
+// An open polygon of 200 vertices: only its two moving edges repaint.
+void BM_RubberBandMovePolygon(benchmark::State& state) {
+    ViewFixture f;
+    f.view.OnToolPolygon();
+    for (int v = 0; v < 200; ++v) {
+        const QPoint p(100 + 6 * v, 100 + (v % 2) * 300);
+        f.Button(QEvent::MouseButtonPress, p);
+        f.Button(QEvent::MouseButtonRelease, p);
+    }
+    RubberBandMoves(state, f);
+}
+BENCHMARK(BM_RubberBandMovePolygon)->Unit(benchmark::kMicrosecond);
+
+}  // namespace

@@ -1,0 +1,48 @@
+#include "markup/readout.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+
+#include "image/image.h"
+
+std::string FormatRoundedHalfAway(double value) {
+    if (!std::isfinite(value)) return "0";
+    // std::round takes halves away from zero; printf's "%.0f" would take
+    // them to the even neighbour (2.5 -> "2").
+    double rounded = std::round(value);
+    if (rounded == 0.0) rounded = 0.0;  // no "-0"
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.0f", rounded);
+    return buffer;
+}
+
+std::string FormatReadout(const CImage* image, int clientX, int clientY, int scrollX, int scrollY,
+                          int zoom, bool inWindow) {
+    if (!image || image->GetWidth() <= 0 || image->GetHeight() <= 0) return {};
+    if (zoom < 1) zoom = 1;
+
+    // Position relative to the picture's top-left corner, in zoomed pixels.
+    // Whole numbers in 64 bits: no sum of client and scroll overflows, and
+    // every position stays exact (a single-precision real would not be past
+    // 2^24 pixels).
+    const int64_t fx = int64_t{clientX} + scrollX;
+    const int64_t fy = int64_t{clientY} + scrollY;
+    if (!inWindow || fx < 0 || fy < 0) return " ";
+
+    const int64_t px = fx / zoom;
+    const int64_t py = fy / zoom;
+    if (px >= image->GetWidth() || py >= image->GetHeight()) return " ";
+
+    std::string text = "X座標 = " + FormatRoundedHalfAway(static_cast<double>(fx) / zoom) +
+                       " Y座標 = " + FormatRoundedHalfAway(static_cast<double>(fy) / zoom) + " ";
+    uint8_t r = 0, g = 0, b = 0;
+    const int x = static_cast<int>(px);
+    const int y = image->GetHeight() - 1 - static_cast<int>(py);
+    if (image->GetPixelRGB(x, y, &r, &g, &b) == 1) {
+        char buffer[48];
+        std::snprintf(buffer, sizeof buffer, "  RGB(%d, %d, %d)", r, g, b);
+        text += buffer;
+    }
+    return text;
+}

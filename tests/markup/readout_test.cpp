@@ -1,0 +1,63 @@
+#include "markup/readout.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "image/image.h"
+
+namespace {
+
+// A 100 x 50 picture, depth 24, where the pixel in column c and row r from
+// the top has the colour (c, r, 7).
+std::unique_ptr<CImage> Gradient() {
+    auto image = std::make_unique<CImage>();
+    EXPECT_EQ(image->Create(100, 50, 24, -1), 1);
+    for (int r = 0; r < 50; ++r)
+        for (int c = 0; c < 100; ++c) image->SetPixelRGB(c, 49 - r, c, r, 7);
+    return image;
+}
+
+// The view's cases (tests/view) and the command-line tool's (tests/tools)
+// cover the formats at both zooms; here the edges of the function itself.
+TEST(Readout, EdgesOfThePictureAndScrolling) {
+    auto image = Gradient();
+    EXPECT_EQ(FormatReadout(image.get(), 99, 49, 0, 0, 1),
+              "X座標 = 99 Y座標 = 49   RGB(99, 49, 7)");
+    EXPECT_EQ(FormatReadout(image.get(), 20, 50, 0, 0, 1), " ");
+    EXPECT_EQ(FormatReadout(image.get(), 199, 99, 0, 0, 2),
+              "X座標 = 100 Y座標 = 50   RGB(99, 49, 7)");
+    EXPECT_EQ(FormatReadout(image.get(), 200, 0, 0, 0, 2), " ");
+    EXPECT_EQ(FormatReadout(image.get(), 10, 5, 90, 0, 1), " ");
+    // Client and scroll near the integer limit: no overflow.
+    EXPECT_EQ(FormatReadout(image.get(), 2147483647, 0, 2147483647, 0, 2), " ");
+}
+
+TEST(Readout, NothingWithoutAPictureAndASpaceOutsideTheWindow) {
+    auto image = Gradient();
+    EXPECT_EQ(FormatReadout(nullptr, 10, 5, 0, 0, 1), "");
+    CImage empty;
+    EXPECT_EQ(FormatReadout(&empty, 10, 5, 0, 0, 1), "");
+    EXPECT_EQ(FormatReadout(image.get(), 10, 5, 0, 0, 1, false), " ");
+    // Left of or above the window, where a held button still reports the mouse.
+    EXPECT_EQ(FormatReadout(image.get(), -1, 5, 0, 0, 2), " ");
+    EXPECT_EQ(FormatReadout(image.get(), 5, -1, 0, 0, 1), " ");
+}
+
+TEST(Readout, IndexedPicturesWithoutPaletteReadAsGrey) {
+    CImage image;
+    ASSERT_EQ(image.Create(4, 4, 8, -1), 1);
+    image.SetPixelIndex(1, 3, 200);  // top row, second column
+    EXPECT_EQ(FormatReadout(&image, 1, 0, 0, 0, 1), "X座標 = 1 Y座標 = 0   RGB(200, 200, 200)");
+}
+
+TEST(Readout, RoundingHalvesAwayFromZero) {
+    EXPECT_EQ(FormatRoundedHalfAway(0.5), "1");
+    EXPECT_EQ(FormatRoundedHalfAway(2.5), "3");
+    EXPECT_EQ(FormatRoundedHalfAway(2.4999), "2");
+    EXPECT_EQ(FormatRoundedHalfAway(-2.5), "-3");
+    EXPECT_EQ(FormatRoundedHalfAway(-0.4), "0");
+    EXPECT_EQ(FormatRoundedHalfAway(1073741823.5), "1073741824");
+}
+
+}  // namespace

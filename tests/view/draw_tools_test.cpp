@@ -1,0 +1,393 @@
+// Drawing areas in the map view with real mouse events: the events go
+// through the platform layer, so a double-click arrives as Qt delivers it
+// (press, release, press, double-click, release).
+
+#define QTEST_QPA_MOUSE_HANDLING
+#include <QScrollBar>
+#include <QtTest>
+#include <memory>
+#include <string>
+
+#include "image/image.h"
+#include "markup/map_doc.h"
+#include "markup/markup_pane.h"
+#include "markup/memory_store.h"
+#include "view/map_view.h"
+
+namespace {
+
+const std::string kSkeleton =
+    "<img src=\"p.bmp\" width=200 height=100 usemap=\"#map_p\">\r\n<map "
+    "name=\"map_p\">\r\n</map>";
+
+class TextPane : public MarkupPane {
+public:
+    void SetWindowText(const std::string& text) override { m_text = text; }
+    void ReplaceSel(const std::string& text, bool) override { m_text += text; }
+    std::string GetWindowText() const override { return m_text; }
+    std::string m_text;
+};
+
+std::unique_ptr<CImage> Picture(int width, int height) {
+    auto image = std::make_unique<CImage>();
+    image->Create(width, height, 24, -1);  // black
+    return image;
+}
+
+struct Harness {
+    MemoryProfileStore store;
+    ScopedProfileStore scopedStore{&store};
+    TextPane pane;
+    CMapDoc doc;
+    CMapView view;
+    // The link dialog's answers.
+    bool answerOk = true;
+    std::string url = "a.html", alt = "A";
+    int asked = 0;
+    QImage shotDuringDialog;
+
+    explicit Harness(QSize picture = QSize(200, 100), QSize viewport = QSize(300, 200)) {
+        pane.m_text = kSkeleton;
+        doc.SetPane(&pane);
+        doc.m_pImage = Picture(picture.width(), picture.height());
+        view.setFrameShape(QFrame::NoFrame);
+        view.resize(viewport);
+        view.SetStatusSink([](const QString&) {});
+        view.SetLinkPrompt([this](std::string* u, std::string* a) {
+            ++asked;
+            shotDuringDialog = Grab();
+            if (!answerOk) return false;
+            *u = url;
+            *a = alt;
+            return true;
+        });
+        view.SetDocument(&doc);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+    }
+
+    QWidget* vp() { return view.viewport(); }
+    void Drag(QPoint from, QPoint to) {
+        QTest::mousePress(vp(), Qt::LeftButton, {}, from);
+        QTest::mouseMove(vp(), (from + to) / 2);
+        QTest::mouseMove(vp(), to);
+        QTest::mouseRelease(vp(), Qt::LeftButton, {}, to);
+    }
+    void Click(QPoint p) { QTest::mouseClick(vp(), Qt::LeftButton, {}, p); }
+    void DoubleClick(QPoint p) { QTest::mouseDClick(vp(), Qt::LeftButton, {}, p); }
+    QImage Grab() { return vp()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+    // What the window shows after the repaints asked for so far, which cover
+    // only the parts that changed.
+    QImage Screen() {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+        QCoreApplication::processEvents();
+        const QPoint at = vp()->mapTo(&view, QPoint(0, 0));
+        return view.screen()
+            ->grabWindow(view.winId(), at.x(), at.y(), vp()->width(), vp()->height())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    }
+    // The pane text with one area line before the closing tag.
+    static std::string With(const std::string& lines) {
+        return "<img src=\"p.bmp\" width=200 height=100 usemap=\"#map_p\">\r\n<map "
+               "name=\"map_p\">\r\n" +
+               lines + "</map>";
+    }
+};
+
+}  // namespace
+
+class DrawToolsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void rectangleDragAndPlainClick();
+    void circleAtBothZooms();
+    void polygonByClicksAndDoubleClick();
+    void polygonOfTwoVerticesAndLoneDoubleClick();
+    void cancelledDialogAddsNothing();
+    void boundsOnTheClientPoint();
+    void verticesUseTheScrollAtTheDoubleClick();
+    void polygonSurvivesRectangleTool();
+    void tagSettingSwitchedBetweenAreas();
+    void rubberBandFollowsStateThroughRepaints();
+    void dragEndsWhereTheButtonComesUp();
+    void vertexLimit();
+};
+
+void DrawToolsTest::rectangleDragAndPlainClick() {
+    Harness h;
+    // The rectangle is the tool at start.
+    QVERIFY(h.view.IsCommandChecked(32774));
+    QVERIFY(!h.view.IsCommandChecked(32772));
+    QVERIFY(!h.view.IsCommandChecked(32775));
+    h.Drag({50, 40}, {10, 5});
+    QCOMPARE(h.asked, 1);
+    QCOMPARE(
+        h.pane.m_text,
+        Harness::With("<area shape=\"rect\" coords=\"50,40,10,5\" alt=\"A\" href=\"a.html\">\r\n"));
+    QVERIFY(!h.view.IsDragging());
+
+    // Down and up on the same point: no dialog, no text.
+    const std::string before = h.pane.m_text;
+    h.Click({10, 10});
+    QCOMPARE(h.asked, 1);
+    QCOMPARE(h.pane.m_text, before);
+}
+
+void DrawToolsTest::circleAtBothZooms() {
+    Harness h;
+    h.view.OnToolCircle();
+    QVERIFY(h.view.IsCommandChecked(32772));
+    QVERIFY(!h.view.IsCommandChecked(32774));
+    h.Drag({10, 20}, {13, 24});
+    h.view.OnZoomDouble();
+    h.alt = "B";
+    h.Drag({10, 20}, {13, 24});
+    QCOMPARE(h.asked, 2);
+    QCOMPARE(
+        h.pane.m_text,
+        Harness::With("<area shape=\"circle\" coords=\"10,20,5\" alt=\"A\" href=\"a.html\">\r\n"
+                      "<area shape=\"circle\" coords=\"5,10,2\" alt=\"B\" href=\"a.html\">\r\n"));
+}
+
+void DrawToolsTest::polygonByClicksAndDoubleClick() {
+    Harness h;
+    h.view.OnToolPolygon();
+    QVERIFY(h.view.IsCommandChecked(32775));
+    h.Click({1, 1});
+    h.Click({20, 1});
+    QCOMPARE(h.view.VertexCount(), 2);
+    h.DoubleClick({20, 20});
+    QCOMPARE(h.asked, 1);
+    QCOMPARE(h.view.VertexCount(), -1);
+    QCOMPARE(h.pane.m_text,
+             Harness::With("<area shape=\"poly\" coords=\"1,1,20,1,20,20\" alt=\"A\" "
+                           "href=\"a.html\">\r\n"));
+    // The next click starts a new polygon.
+    h.Click({7, 8});
+    QCOMPARE(h.view.VertexCount(), 1);
+    QCOMPARE(h.view.Vertex(0), QPoint(7, 8));
+}
+
+void DrawToolsTest::polygonOfTwoVerticesAndLoneDoubleClick() {
+    Harness h;
+    h.view.OnToolPolygon();
+    h.Click({5, 5});
+    h.DoubleClick({30, 40});
+    QCOMPARE(
+        h.pane.m_text,
+        Harness::With("<area shape=\"poly\" coords=\"5,5,30,40\" alt=\"A\" href=\"a.html\">\r\n"));
+
+    // A double-click as the first action records one vertex and leaves the
+    // polygon open.
+    h.DoubleClick({60, 70});
+    QCOMPARE(h.asked, 1);
+    QCOMPARE(h.view.VertexCount(), 1);
+    QCOMPARE(h.view.Vertex(0), QPoint(60, 70));
+}
+
+void DrawToolsTest::cancelledDialogAddsNothing() {
+    Harness h;
+    h.answerOk = false;
+    h.Drag({50, 40}, {10, 5});
+    h.view.OnToolPolygon();
+    h.Click({1, 1});
+    h.Click({20, 1});
+    h.DoubleClick({20, 20});
+    QCOMPARE(h.asked, 2);
+    QCOMPARE(h.pane.m_text, kSkeleton);
+    QCOMPARE(h.view.VertexCount(), -1);
+    h.Click({3, 3});
+    QCOMPARE(h.view.VertexCount(), 1);
+}
+
+void DrawToolsTest::boundsOnTheClientPoint() {
+    Harness h;  // W = 200, H = 100 at zoom 1
+    QTest::mousePress(h.vp(), Qt::LeftButton, {}, {201, 50});
+    QVERIFY(!h.view.IsDragging());
+    QTest::mouseRelease(h.vp(), Qt::LeftButton, {}, {201, 50});
+    QTest::mousePress(h.vp(), Qt::LeftButton, {}, {50, 101});
+    QVERIFY(!h.view.IsDragging());
+    QTest::mouseRelease(h.vp(), Qt::LeftButton, {}, {50, 101});
+    h.Drag({200, 100}, {150, 60});
+    QCOMPARE(h.asked, 1);
+    QVERIFY(h.pane.m_text.find("coords=\"200,100,150,60\"") != std::string::npos);
+
+    h.view.OnToolPolygon();
+    h.Click({201, 10});
+    QCOMPARE(h.view.VertexCount(), -1);
+    h.Click({200, 10});
+    h.Click({10, 100});
+    // The double-click's position must be inside too.
+    h.DoubleClick({250, 10});
+    QCOMPARE(h.asked, 1);
+    QCOMPARE(h.view.VertexCount(), 2);
+
+    // At zoom 2 the bound doubles.
+    h.view.OnZoomDouble();
+    h.Click({250, 150});
+    QCOMPARE(h.view.VertexCount(), 3);
+}
+
+void DrawToolsTest::verticesUseTheScrollAtTheDoubleClick() {
+    Harness h(QSize(400, 300), QSize(200, 150));
+    h.view.OnToolPolygon();
+    h.Click({10, 10});
+    h.view.horizontalScrollBar()->setValue(30);
+    h.view.verticalScrollBar()->setValue(20);
+    h.Click({50, 10});
+    h.DoubleClick({50, 60});
+    QCOMPARE(h.pane.m_text, Harness::With("<area shape=\"poly\" coords=\"40,30,80,30,80,80\" "
+                                          "alt=\"A\" href=\"a.html\">\r\n"));
+    // A rectangle takes the scroll position at the moment it is confirmed.
+    h.view.OnToolRect();
+    h.view.OnZoomDouble();
+    h.view.horizontalScrollBar()->setValue(3);
+    h.view.verticalScrollBar()->setValue(0);
+    h.Drag({5, 7}, {9, 9});
+    QVERIFY(h.pane.m_text.find("coords=\"3,3,5,4\"") != std::string::npos);
+}
+
+void DrawToolsTest::polygonSurvivesRectangleTool() {
+    Harness h;
+    h.view.OnToolPolygon();
+    h.Click({10, 10});
+    h.Click({50, 10});
+    h.view.OnToolRect();
+    h.Drag({60, 60}, {80, 80});
+    QCOMPARE(h.view.VertexCount(), 2);
+    h.view.OnZoomDouble();
+    h.view.OnZoomNormal();
+    h.view.OnToolPolygon();
+    QCOMPARE(h.view.VertexCount(), 2);
+    h.DoubleClick({50, 50});
+    QCOMPARE(
+        h.pane.m_text,
+        Harness::With(
+            "<area shape=\"rect\" coords=\"60,60,80,80\" alt=\"A\" href=\"a.html\">\r\n"
+            "<area shape=\"poly\" coords=\"10,10,50,10,50,50\" alt=\"A\" href=\"a.html\">\r\n"));
+}
+
+void DrawToolsTest::tagSettingSwitchedBetweenAreas() {
+    Harness h;
+    h.url = "Page.html";
+    h.Drag({1, 2}, {3, 4});
+    SetTagSetting(1);
+    h.alt = "b";
+    h.Drag({5, 6}, {7, 8});
+    // The old closing tag was lower case: the new line goes after it, and
+    // everything outside quotes turns upper case.
+    QCOMPARE(h.pane.m_text,
+             std::string("<IMG SRC=\"p.bmp\" WIDTH=200 HEIGHT=100 USEMAP=\"#map_p\">\r\n<MAP "
+                         "NAME=\"map_p\">\r\n"
+                         "<AREA SHAPE=\"rect\" COORDS=\"1,2,3,4\" ALT=\"A\" HREF=\"Page.html\">\r\n"
+                         "</MAP>"
+                         "<AREA SHAPE=\"rect\" COORDS=\"5,6,7,8\" ALT=\"b\" HREF=\"Page.html\">\r\n"
+                         "</MAP>"));
+    SetTagSetting(0);
+    h.Drag({9, 9}, {10, 10});
+    QVERIFY(h.pane.m_text.ends_with(
+        "</MAP><AREA SHAPE=\"rect\" COORDS=\"5,6,7,8\" ALT=\"b\" HREF=\"Page.html\">\r\n</MAP>"
+        "<area shape=\"rect\" coords=\"9,9,10,10\" alt=\"b\" href=\"Page.html\">\r\n</map>"));
+}
+
+void DrawToolsTest::rubberBandFollowsStateThroughRepaints() {
+    Harness h;  // a black picture: the outline shows white
+    const QRgb white = qRgb(255, 255, 255), black = qRgb(0, 0, 0);
+    QTest::mousePress(h.vp(), Qt::LeftButton, {}, {20, 10});
+    QTest::mouseMove(h.vp(), {60, 40});
+    QCOMPARE(h.Screen(), h.Grab());
+    QTest::mouseMove(h.vp(), {80, 50});
+    QImage shot = h.Grab();
+    // The partial repaints leave the window as a full repaint would.
+    QCOMPARE(h.Screen(), shot);
+    // Every corner and edge of the rectangle 20,10 - 80,50; the outline of
+    // the earlier position is gone.
+    for (QPoint p : {QPoint(20, 10), QPoint(80, 10), QPoint(80, 50), QPoint(20, 50), QPoint(50, 10),
+                     QPoint(20, 30), QPoint(80, 30), QPoint(50, 50)})
+        QCOMPARE(shot.pixel(p), white);
+    QCOMPARE(shot.pixel(60, 40), black);
+    QCOMPARE(shot.pixel(60, 25), black);
+    QCOMPARE(shot.pixel(50, 30), black);
+
+    // A zoom change repaints everything: the outline is still drawn once.
+    h.view.OnZoomDouble();
+    shot = h.Grab();
+    QCOMPARE(shot.pixel(20, 10), white);
+    QCOMPARE(shot.pixel(80, 30), white);
+    h.view.OnZoomNormal();
+
+    // While the dialog is up the finished outline stays; afterwards it is gone.
+    h.answerOk = false;
+    QTest::mouseRelease(h.vp(), Qt::LeftButton, {}, {80, 50});
+    QCOMPARE(h.asked, 1);
+    QCOMPARE(h.shotDuringDialog.pixel(20, 10), white);
+    QCOMPARE(h.shotDuringDialog.pixel(80, 30), white);
+    shot = h.Grab();
+    QCOMPARE(shot.pixel(20, 10), black);
+    QCOMPARE(shot.pixel(80, 30), black);
+
+    // A polygon with two vertices shows the closed outline through the mouse;
+    // after a switch to another tool it is not drawn, and it comes back.
+    h.view.OnToolPolygon();
+    h.Click({10, 10});
+    h.Click({100, 10});
+    QTest::mouseMove(h.vp(), {90, 90});
+    QTest::mouseMove(h.vp(), {100, 60});
+    shot = h.Grab();
+    QCOMPARE(h.Screen(), shot);
+    QCOMPARE(shot.pixel(50, 10), white);
+    QCOMPARE(shot.pixel(100, 30), white);
+    QCOMPARE(shot.pixel(55, 35), white);  // the edge back to the first vertex
+    h.view.OnToolCircle();
+    QCOMPARE(h.Grab().pixel(50, 10), black);
+    h.view.OnToolPolygon();
+    QCOMPARE(h.Grab().pixel(50, 10), white);
+
+    QVERIFY(h.view.OutlineRegion().contains(QPoint(50, 10)));
+    QVERIFY(!h.view.OutlineRegion().contains(QPoint(150, 80)));
+
+    // A circle of radius 20 around 150,50.
+    h.view.OnToolCircle();
+    QTest::mousePress(h.vp(), Qt::LeftButton, {}, {150, 50});
+    QTest::mouseMove(h.vp(), {190, 95});
+    QTest::mouseMove(h.vp(), {150, 70});
+    shot = h.Grab();
+    QCOMPARE(h.Screen(), shot);
+    QCOMPARE(shot.pixel(150, 70), white);
+    QCOMPARE(shot.pixel(130, 50), white);
+    QCOMPARE(shot.pixel(150, 50), black);
+    QTest::mouseRelease(h.vp(), Qt::LeftButton, {}, {150, 70});
+}
+
+void DrawToolsTest::dragEndsWhereTheButtonComesUp() {
+    Harness h;
+    QTest::mousePress(h.vp(), Qt::LeftButton, {}, {50, 40});
+    QTest::mouseMove(h.vp(), {250, 150});
+    // Outside the view: Qt still delivers the release to it.
+    QTest::mouseMove(h.vp(), {-20, 300});
+    QTest::mouseRelease(h.vp(), Qt::LeftButton, {}, {-20, 300});
+    QVERIFY(!h.view.IsDragging());
+    QCOMPARE(h.asked, 1);
+    QVERIFY(h.pane.m_text.find("coords=\"50,40,-20,300\"") != std::string::npos);
+    // The next press starts afresh.
+    h.Drag({5, 5}, {6, 6});
+    QCOMPARE(h.asked, 2);
+}
+
+void DrawToolsTest::vertexLimit() {
+    Harness h;
+    h.view.OnToolPolygon();
+    // (A null point would mean the centre to QTest: start at 1,1.)
+    for (int i = 0; i < 260; ++i) h.Click({1 + i % 150, 1 + i / 150});
+    QCOMPARE(h.view.VertexCount(), 256);
+    QCOMPARE(h.view.Vertex(255), QPoint(106, 2));
+    h.DoubleClick({199, 99});
+    QCOMPARE(h.asked, 1);
+    QVERIFY(h.pane.m_text.find("coords=\"1,1,2,1,") != std::string::npos);
+    QVERIFY(h.pane.m_text.find(",150,1,1,2,") != std::string::npos);
+    QVERIFY(h.pane.m_text.find(",105,2,106,2\" alt") != std::string::npos);
+}
+
+QTEST_MAIN(DrawToolsTest)
+#include "draw_tools_test.moc"

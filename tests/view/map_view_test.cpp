@@ -1,0 +1,227 @@
+// The map view on its own: painting, zoom, scrolling and the readout, driven
+// by real mouse events on the offscreen platform.
+
+#include "view/map_view.h"
+
+#include <QPalette>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QtTest>
+#include <memory>
+
+#include "image/image.h"
+#include "markup/map_doc.h"
+
+namespace {
+
+// A picture of width x height, depth 24, where the pixel in column c and row
+// r from the top has the colour (c % 256, r % 256, 7).
+std::unique_ptr<CImage> Gradient(int width, int height) {
+    auto image = std::make_unique<CImage>();
+    if (!image->Create(width, height, 24, -1)) return nullptr;
+    for (int r = 0; r < height; ++r)
+        for (int c = 0; c < width; ++c) image->SetPixelRGB(c, height - 1 - r, c % 256, r % 256, 7);
+    return image;
+}
+
+// A view of the given viewport size over a document, with the status text
+// collected.
+struct Harness {
+    CMapDoc doc;
+    CMapView view;
+    QString status = QStringLiteral("(unchanged)");
+
+    explicit Harness(std::unique_ptr<CImage> image, QSize viewport = QSize(300, 200)) {
+        doc.m_pImage = std::move(image);
+        view.setFrameShape(QFrame::NoFrame);
+        view.resize(viewport);
+        view.SetStatusSink([this](const QString& text) { status = text; });
+        view.SetDocument(&doc);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+    }
+
+    QString MoveTo(QPoint p, Qt::MouseButtons held = Qt::NoButton) {
+        QMouseEvent move(QEvent::MouseMove, QPointF(p), view.viewport()->mapToGlobal(QPointF(p)),
+                         Qt::NoButton, held, Qt::NoModifier);
+        QApplication::sendEvent(view.viewport(), &move);
+        return status;
+    }
+    QImage Grab() {
+        return view.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    }
+};
+
+}  // namespace
+
+class MapViewTest : public QObject {
+    Q_OBJECT
+private slots:
+    void readoutAtActualAndDoubleSize();
+    void readoutFollowsScrolling();
+    void noPictureLeavesStatusAndZoomStillWorks();
+    void zoomChecksAndScrollRange();
+    void paintsPictureScaledWithEdgeLine();
+    void transparentAndPalettelessPictures();
+};
+
+void MapViewTest::readoutAtActualAndDoubleSize() {
+    Harness h(Gradient(100, 50));
+    QCOMPARE(h.MoveTo({10, 5}), QStringLiteral("X座標 = 10 Y座標 = 5   RGB(10, 5, 7)"));
+    QCOMPARE(h.MoveTo({0, 0}), QStringLiteral("X座標 = 0 Y座標 = 0   RGB(0, 0, 7)"));
+    QCOMPARE(h.MoveTo({99, 49}), QStringLiteral("X座標 = 99 Y座標 = 49   RGB(99, 49, 7)"));
+    QCOMPARE(h.MoveTo({100, 20}), QStringLiteral(" "));
+    QCOMPARE(h.MoveTo({20, 50}), QStringLiteral(" "));
+
+    // Fractions of a logical pixel fall to the client point below them.
+    QMouseEvent fine(QEvent::MouseMove, QPointF(10.9, 5.6), QPointF(10.9, 5.6), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(h.view.viewport(), &fine);
+    QCOMPARE(h.status, QStringLiteral("X座標 = 10 Y座標 = 5   RGB(10, 5, 7)"));
+
+    h.view.OnZoomDouble();
+    QCOMPARE(h.MoveTo({5, 4}), QStringLiteral("X座標 = 3 Y座標 = 2   RGB(2, 2, 7)"));
+    // Halves go away from zero whether the whole part is odd or even.
+    QCOMPARE(h.MoveTo({1, 3}), QStringLiteral("X座標 = 1 Y座標 = 2   RGB(0, 1, 7)"));
+    QCOMPARE(h.MoveTo({199, 99}), QStringLiteral("X座標 = 100 Y座標 = 50   RGB(99, 49, 7)"));
+    QCOMPARE(h.MoveTo({200, 20}), QStringLiteral(" "));
+
+    // With a button held Qt keeps reporting the mouse outside the window:
+    // that is not over the picture.
+    QCOMPARE(h.MoveTo({-1, 4}, Qt::LeftButton), QStringLiteral(" "));
+    QCOMPARE(h.MoveTo({5, 4}, Qt::LeftButton),
+             QStringLiteral("X座標 = 3 Y座標 = 2   RGB(2, 2, 7)"));
+}
+
+void MapViewTest::readoutFollowsScrolling() {
+    Harness h(Gradient(400, 300), QSize(200, 150));
+    h.view.horizontalScrollBar()->setValue(30);
+    h.view.verticalScrollBar()->setValue(20);
+    QCOMPARE(h.MoveTo({10, 5}), QStringLiteral("X座標 = 40 Y座標 = 25   RGB(40, 25, 7)"));
+
+    h.view.OnZoomDouble();
+    h.view.horizontalScrollBar()->setValue(3);
+    h.view.verticalScrollBar()->setValue(0);
+    // (4 + 3) / 2 = 3.5 shows 4; the pixel is column 3.
+    QCOMPARE(h.MoveTo({4, 0}), QStringLiteral("X座標 = 4 Y座標 = 0   RGB(3, 0, 7)"));
+
+    // The scrolled picture paints from its new corner.
+    h.view.horizontalScrollBar()->setValue(100);
+    h.view.verticalScrollBar()->setValue(60);
+    const QImage shot = h.Grab();
+    QCOMPARE(shot.pixel(0, 0), qRgb(50, 30, 7));
+    QCOMPARE(shot.pixel(3, 1), qRgb(51, 30, 7));
+}
+
+void MapViewTest::noPictureLeavesStatusAndZoomStillWorks() {
+    Harness h(nullptr);
+    QCOMPARE(h.MoveTo({10, 5}), QStringLiteral("(unchanged)"));
+    QSignalSpy changed(&h.view, &CMapView::commandStateChanged);
+    h.view.OnZoomDouble();
+    QVERIFY(h.view.IsCommandChecked(32781));
+    QVERIFY(!h.view.IsCommandChecked(32780));
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(h.view.horizontalScrollBar()->maximum(), 0);
+    // Nothing but the window colour.
+    const QImage shot = h.Grab();
+    const QRgb base = h.view.viewport()->palette().color(QPalette::Base).rgb();
+    QCOMPARE(shot.pixel(0, 0), base);
+    QCOMPARE(shot.pixel(150, 100), base);
+}
+
+void MapViewTest::zoomChecksAndScrollRange() {
+    Harness h(Gradient(500, 400), QSize(300, 200));
+    // Both bars show, so the viewport is smaller than the view.
+    const int vw = h.view.viewport()->width(), vh = h.view.viewport()->height();
+    QVERIFY(vw < 300 && vh < 200);
+    QVERIFY(h.view.IsCommandChecked(32780));
+    QVERIFY(!h.view.IsCommandChecked(32781));
+    QCOMPARE(h.view.horizontalScrollBar()->maximum(), 500 - vw);
+    QCOMPARE(h.view.verticalScrollBar()->maximum(), 400 - vh);
+
+    h.view.horizontalScrollBar()->setValue(50);
+    h.view.OnZoomDouble();
+    QVERIFY(h.view.IsCommandChecked(32781));
+    QVERIFY(!h.view.IsCommandChecked(32780));
+    QCOMPARE(h.view.horizontalScrollBar()->maximum(), 1000 - vw);
+    QCOMPARE(h.view.verticalScrollBar()->maximum(), 800 - vh);
+    // The position stays the same number of pixels.
+    QCOMPARE(h.view.horizontalScrollBar()->value(), 50);
+    // The edge line moves to the doubled edge (here outside the window).
+    QImage shot = h.Grab();
+    QCOMPARE(shot.pixel(0, vh - 1), qRgb(25, (vh - 1) / 2, 7));
+
+    h.view.OnZoomNormal();
+    QVERIFY(h.view.IsCommandChecked(32780));
+    QCOMPARE(h.view.horizontalScrollBar()->maximum(), 500 - vw);
+
+    // A picture that fits: no scrolling, and the line just past its edge.
+    h.view.OnZoomDouble();
+    h.doc.m_pImage = Gradient(100, 60);
+    h.view.OnInitialUpdate();
+    QCOMPARE(h.view.horizontalScrollBar()->maximum(), 0);
+    QCOMPARE(h.view.verticalScrollBar()->maximum(), 0);
+    QVERIFY(h.view.IsCommandChecked(32781));
+    shot = h.Grab();
+    QCOMPARE(shot.pixel(200, 0), qRgb(0, 0, 0));
+    QCOMPARE(shot.pixel(0, 120), qRgb(0, 0, 0));
+    QCOMPARE(shot.pixel(199, 119), qRgb(99, 59, 7));
+}
+
+void MapViewTest::paintsPictureScaledWithEdgeLine() {
+    Harness h(Gradient(100, 50));
+    const QRgb base = h.view.viewport()->palette().color(QPalette::Base).rgb();
+    QImage shot = h.Grab();
+    QCOMPARE(shot.pixel(0, 0), qRgb(0, 0, 7));
+    QCOMPARE(shot.pixel(10, 5), qRgb(10, 5, 7));
+    QCOMPARE(shot.pixel(99, 49), qRgb(99, 49, 7));
+    // The row just below and the column just right of the picture, corner
+    // included, then the window colour beyond.
+    QCOMPARE(shot.pixel(0, 50), qRgb(0, 0, 0));
+    QCOMPARE(shot.pixel(99, 50), qRgb(0, 0, 0));
+    QCOMPARE(shot.pixel(100, 0), qRgb(0, 0, 0));
+    QCOMPARE(shot.pixel(100, 50), qRgb(0, 0, 0));
+    QCOMPARE(shot.pixel(101, 20), base);
+    QCOMPARE(shot.pixel(20, 51), base);
+    QCOMPARE(shot.pixel(100, 51), base);
+
+    h.view.OnZoomDouble();
+    shot = h.Grab();
+    // Each picture pixel covers two by two screen pixels, nothing smoothed.
+    for (int y : {0, 1, 10, 11, 98, 99})
+        for (int x : {0, 1, 20, 21, 198, 199}) QCOMPARE(shot.pixel(x, y), qRgb(x / 2, y / 2, 7));
+    QCOMPARE(shot.pixel(0, 100), qRgb(0, 0, 0));
+    QCOMPARE(shot.pixel(200, 100), qRgb(0, 0, 0));
+    QCOMPARE(shot.pixel(200, 0), qRgb(0, 0, 0));
+    QCOMPARE(shot.pixel(201, 0), base);
+}
+
+void MapViewTest::transparentAndPalettelessPictures() {
+    // Index 1 is transparent: the window colour shows through it.
+    auto indexed = std::make_unique<CImage>();
+    QVERIFY(indexed->Create(4, 4, 8, -1));
+    const uint8_t rgb[] = {200, 10, 10, 10, 200, 10};
+    indexed->SetPalette(2, rgb);
+    indexed->GetImpl()->transparentIndex = 1;
+    indexed->SetPixelIndex(1, 3, 1);  // top row, second column
+    Harness h(std::move(indexed));
+    const QRgb base = h.view.viewport()->palette().color(QPalette::Base).rgb();
+    QImage shot = h.Grab();
+    QCOMPARE(shot.pixel(0, 0), qRgb(200, 10, 10));
+    QCOMPARE(shot.pixel(1, 0), base);
+    QCOMPARE(shot.pixel(4, 0), qRgb(0, 0, 0));
+
+    // Depth 8 without a palette: grey levels.
+    auto grey = std::make_unique<CImage>();
+    QVERIFY(grey->Create(4, 4, 8, -1));
+    grey->SetPixelIndex(2, 3, 128);
+    h.doc.m_pImage = std::move(grey);
+    h.view.OnInitialUpdate();
+    shot = h.Grab();
+    QCOMPARE(shot.pixel(2, 0), qRgb(128, 128, 128));
+    QCOMPARE(shot.pixel(0, 0), qRgb(0, 0, 0));
+    QCOMPARE(h.MoveTo({2, 0}), QStringLiteral("X座標 = 2 Y座標 = 0   RGB(128, 128, 128)"));
+}
+
+QTEST_MAIN(MapViewTest)
+#include "map_view_test.moc"

@@ -1,0 +1,61 @@
+// zer-evizi-cli readout PICTURE X Y [--zoom 1|2] [--scroll X,Y]: the status
+// text the map view shows with the mouse at client point X,Y.
+
+#include <charconv>
+#include <string>
+#include <string_view>
+
+#include "command.h"
+#include "image/image.h"
+#include "markup/picture_type.h"
+#include "markup/readout.h"
+
+namespace {
+
+bool ParseInt(std::string_view text, int* value) {
+    if (text.empty()) return false;
+    const char* end = text.data() + text.size();
+    auto [ptr, ec] = std::from_chars(text.data(), end, *value);
+    return ec == std::errc() && ptr == end;
+}
+
+int Run(const cli::Args& args) {
+    std::string path;
+    int coords[2] = {0, 0};
+    int given = 0;
+    int zoom = 1;
+    int scrollX = 0, scrollY = 0;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--zoom" && i + 1 < args.size()) {
+            if (!ParseInt(args[++i], &zoom) || (zoom != 1 && zoom != 2))
+                return cli::UsageOf("readout");
+        } else if (a == "--scroll" && i + 1 < args.size()) {
+            const std::string& v = args[++i];
+            const size_t comma = v.find(',');
+            if (comma == std::string::npos ||
+                !ParseInt(std::string_view(v).substr(0, comma), &scrollX) ||
+                !ParseInt(std::string_view(v).substr(comma + 1), &scrollY) || scrollX < 0 ||
+                scrollY < 0)
+                return cli::UsageOf("readout");
+        } else if (path.empty() && given == 0 && !a.starts_with("--")) {
+            path = a;
+        } else if (!path.empty() && given < 2 && ParseInt(a, &coords[given])) {
+            ++given;
+        } else {
+            return cli::UsageOf("readout");
+        }
+    }
+    if (path.empty() || given != 2) return cli::UsageOf("readout");
+
+    const int type = PictureTypeFromPath(path);
+    if (type < 0) return cli::Fail("unsupported format: " + path);
+    CImage image(path, type);
+    if (image.GetWidth() <= 0 || image.GetHeight() <= 0) return cli::Fail("cannot read " + path);
+    cli::WriteOut(FormatReadout(&image, coords[0], coords[1], scrollX, scrollY, zoom) + "\n");
+    return cli::kOk;
+}
+
+const cli::Registration registration({"readout", "PICTURE X Y [--zoom 1|2] [--scroll X,Y]", Run});
+
+}  // namespace
