@@ -96,17 +96,4 @@ TEST(LinkTextForPath, PosixPaths) {
     EXPECT_EQ(FileNameOfPath("/web/a.gif", PathStyle::kWindows), "/web/a.gif");
 }
 
-TEST(LinkTextForPath, NativeStyleIsThePlatforms) {
-#ifdef _WIN32
-    const PathStyle native = PathStyle::kWindows;
-    const std::string base = "C:\\web", path = "C:\\web\\img\\a.gif";
-#else
-    const PathStyle native = PathStyle::kPosix;
-    const std::string base = "/web", path = "/web/img/a.gif";
-#endif
-    EXPECT_EQ(LinkTextForPath(base, path), LinkTextForPath(base, path, native));
-    EXPECT_EQ(LinkTextForPath(base, path), "img/a.gif");
-    EXPECT_EQ(FileNameOfPath(path), "a.gif");
-}
-
 }  // namespace

@@ -44,13 +44,6 @@ TEST(Readout, NothingWithoutAPictureAndASpaceOutsideTheWindow) {
     EXPECT_EQ(FormatReadout(image.get(), 5, -1, 0, 0, 1), " ");
 }
 
-TEST(Readout, IndexedPicturesWithoutPaletteReadAsGrey) {
-    CImage image;
-    ASSERT_EQ(image.Create(4, 4, 8, -1), 1);
-    image.SetPixelIndex(1, 3, 200);  // top row, second column
-    EXPECT_EQ(FormatReadout(&image, 1, 0, 0, 0, 1), "X座標 = 1 Y座標 = 0   RGB(200, 200, 200)");
-}
-
 TEST(Readout, RoundingHalvesAwayFromZero) {
     EXPECT_EQ(FormatRoundedHalfAway(0.5), "1");
     EXPECT_EQ(FormatRoundedHalfAway(2.5), "3");
