@@ -82,11 +82,8 @@ TEST(LinkTextForPath, PosixPaths) {
         return LinkTextForPath(base, path, PathStyle::kPosix);
     };
     EXPECT_EQ(link("", "/home/u/web/a b.gif"), "a b.gif");
-    EXPECT_EQ(link("/home/u/web", "/home/u/web/a.gif"), "a.gif");
-    EXPECT_EQ(link("/home/u/web", "/home/u/web/img/a.gif"), "img/a.gif");
     EXPECT_EQ(link("/home/u/web/site", "/home/u/web/img/a.gif"), "../img/a.gif");
     EXPECT_EQ(link("/home/u/web", "/home/u/website/a.gif"), "../website/a.gif");
-    EXPECT_EQ(link("/a/b/c", "/a/x.html"), "../../x.html");
     EXPECT_EQ(link("/home/u/web/", "/home/u/web/a.gif"), "a.gif");
     EXPECT_EQ(link("/", "/a.gif"), "a.gif");
     EXPECT_EQ(link("/", "/srv/a.gif"), "srv/a.gif");
@@ -97,19 +94,6 @@ TEST(LinkTextForPath, PosixPaths) {
     EXPECT_EQ(link("", "/web/a\\b.gif"), "a\\b.gif");
     EXPECT_EQ(FileNameOfPath("C:\\web\\a.gif", PathStyle::kPosix), "C:\\web\\a.gif");
     EXPECT_EQ(FileNameOfPath("/web/a.gif", PathStyle::kWindows), "/web/a.gif");
-}
-
-TEST(LinkTextForPath, NativeStyleIsThePlatforms) {
-#ifdef _WIN32
-    const PathStyle native = PathStyle::kWindows;
-    const std::string base = "C:\\web", path = "C:\\web\\img\\a.gif";
-#else
-    const PathStyle native = PathStyle::kPosix;
-    const std::string base = "/web", path = "/web/img/a.gif";
-#endif
-    EXPECT_EQ(LinkTextForPath(base, path), LinkTextForPath(base, path, native));
-    EXPECT_EQ(LinkTextForPath(base, path), "img/a.gif");
-    EXPECT_EQ(FileNameOfPath(path), "a.gif");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QMenu>
 #include <QtTest>
+#include <algorithm>
 #include <filesystem>
 
 #include "common/test_util.h"
@@ -70,13 +71,11 @@ private slots:
         QVERIFY(app.Document().m_pImage == nullptr);
         // No recent files: the greyed placeholder stands in the File menu.
         QVERIFY(frame.RecentActions().isEmpty());
-        bool placeholder = false;
-        for (QAction* action : frame.FileMenu()->actions()) {
-            if (action->text() == QString::fromUtf8("最新のﾌｧｲﾙ")) {
-                placeholder = action->isVisible() && !action->isEnabled();
-            }
-        }
-        QVERIFY(placeholder);
+        const QList<QAction*> file = frame.FileMenu()->actions();
+        QVERIFY(std::any_of(file.begin(), file.end(), [](QAction* action) {
+            return action->text() == QString::fromUtf8("最新のﾌｧｲﾙ") && action->isVisible() &&
+                   !action->isEnabled();
+        }));
     }
 
     void libraryMessagesGoThroughThePromptSeam() {
@@ -85,10 +84,9 @@ private slots:
             CMapApp app(*m_store);
             QVERIFY(app.InitInstance({}));
             ze::ReportMessage("bad picture");
-            QCOMPARE(prompts.messages, QStringList{QStringLiteral("bad picture")});
         }
         ze::ReportMessage("after the application");  // the handler is gone
-        QCOMPARE(int(prompts.messages.size()), 1);
+        QCOMPARE(prompts.messages, QStringList{QStringLiteral("bad picture")});
     }
 
     void opensThePictureOnTheCommandLine() {
@@ -111,11 +109,9 @@ private slots:
     }
 
     void aCommandLinePictureThatDoesNotOpenEndsTheProgram() {
-        const QString missing = Q(m_dir->File("missing.bmp"));
-        const QString tif = Picture("photo.tif");
         const QString broken = Q(m_dir->File("broken.bmp"));
         testutil::WriteFile(broken.toStdString(), "BM not really a bitmap");
-        for (const QString& path : {missing, tif, broken}) {
+        for (const QString& path : {Q(m_dir->File("missing.bmp")), Picture("photo.tif"), broken}) {
             ScriptedPrompts prompts;  // the library's message boxes go here
             CMapApp app(*m_store);
             QString error;
@@ -160,7 +156,6 @@ private slots:
                               QString::fromUtf8("PNGﾌｧｲﾙ(*.png) (*png)"),
                               QString::fromUtf8("BMPﾌｧｲﾙ(*.bmp) (*bmp)")}));
         QCOMPARE(first.filterIndex, 0);
-        QCOMPARE(first.defaultSuffix, QString());
         QCOMPARE(app.Frame()->Pane().GetWindowText(), Skeleton("a.bmp", "a.bmp"));
         QCOMPARE(app.FilterIndex(), 4);
 
@@ -226,9 +221,7 @@ private slots:
         const QString c = Picture("c.bmp");
         CMapApp app(*m_store);
         QVERIFY(app.InitInstance({}));
-        QVERIFY(app.OpenDocumentFile(a));
-        QVERIFY(app.OpenDocumentFile(b));
-        QVERIFY(app.OpenDocumentFile(c));
+        for (const QString& path : {a, b, c}) QVERIFY(app.OpenDocumentFile(path));
         QCOMPARE(app.RecentFiles().Paths(), (QStringList{c, b, a}));
 
         // Opening an entry moves it to the head.
@@ -255,8 +248,6 @@ private slots:
 
     void recentNamesAreShortened() {
         const QChar sep('/');
-        QCOMPARE(AbbreviatePath(QStringLiteral("/short/name.gif"), 30, sep),
-                 QStringLiteral("/short/name.gif"));
         QCOMPARE(AbbreviatePath(QStringLiteral("/home/user/pictures/2024/web/logo.gif"), 30, sep),
                  QStringLiteral("/.../2024/web/logo.gif"));
         QCOMPARE(

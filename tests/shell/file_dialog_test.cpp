@@ -86,28 +86,6 @@ private slots:
         QCOMPARE(answer.path, QString::fromStdString(dir.File("d.jpg")));
         QCOMPARE(answer.filterIndex, 1);
     }
-
-    void linkFiltersListHtmlAndEveryFile() {
-        testutil::TempDir dir;
-        for (const char* name : {"a.html", "b.htm", "c.txt", "noext"}) {
-            testutil::WriteFile(dir.File(name), "x");
-        }
-        FileRequest request;
-        request.filters = LinkFileFilters();
-        QFileDialog dialog;
-        ConfigureFileDialog(dialog, request);
-        dialog.setDirectory(QString::fromStdString(dir.path().string()));
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        QCOMPARE(ComboTexts(dialog), (QStringList{QStringLiteral("HTML(*.html,*.htm)"),
-                                                  QString::fromUtf8("全てのﾌｧｨﾙ(*.*)")}));
-        QTRY_COMPARE(Listed(dialog),
-                     (QStringList{QStringLiteral("a.html"), QStringLiteral("b.htm")}));
-        ChooseFilter(dialog, 1);
-        QTRY_COMPARE(Listed(dialog),
-                     (QStringList{QStringLiteral("a.html"), QStringLiteral("b.htm"),
-                                  QStringLiteral("c.txt"), QStringLiteral("noext")}));
-    }
 };
 
 QTEST_MAIN(FileDialogTest)

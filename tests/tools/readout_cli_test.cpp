@@ -1,4 +1,5 @@
 // zer-evizi-cli readout: the status text of the map view for a client point.
+// The view's tests hold the readout cases; here the options and exit codes.
 
 #include <gtest/gtest.h>
 
@@ -10,67 +11,45 @@
 
 namespace {
 
-testutil::ProcessResult Cli(const std::vector<std::string>& args) {
-    std::vector<std::string> argv{ZE_CLI};
-    argv.insert(argv.end(), args.begin(), args.end());
-    return testutil::RunProcess(argv);
-}
+using Args = std::vector<std::string>;
 
-// A 100 x 50 BMP where the pixel in column c and row r from the top has the
-// colour (c, r, 7).
-std::string Gradient(const testutil::TempDir& dir) {
-    const std::string path = dir.File("g.bmp");
+TEST(ReadoutCli, PrintsTheViewsStatusTextAndRefusesBadInput) {
+    testutil::TempDir dir;
+    // 100 x 50: the pixel in column c and row r from the top is (c, r, 7).
+    const std::string pic = dir.File("g.bmp");
     CImage image;
-    EXPECT_EQ(image.Create(100, 50, 24, -1), 1);
+    ASSERT_EQ(image.Create(100, 50, 24, -1), 1);
     for (int r = 0; r < 50; ++r)
         for (int c = 0; c < 100; ++c) image.SetPixelRGB(c, 49 - r, c, r, 7);
-    EXPECT_EQ(image.Save(path, kImageBmp), 1);
-    return path;
-}
-
-TEST(ReadoutCli, PrintsTheViewsStatusText) {
-    testutil::TempDir dir;
-    const std::string pic = Gradient(dir);
-    struct Case {
-        std::vector<std::string> args;
-        std::string out;
-    } cases[] = {
-        {{"10", "5"}, "X座標 = 10 Y座標 = 5   RGB(10, 5, 7)\n"},
-        {{"0", "0"}, "X座標 = 0 Y座標 = 0   RGB(0, 0, 7)\n"},
-        {{"100", "20"}, " \n"},
-        {{"5", "4", "--zoom", "2"}, "X座標 = 3 Y座標 = 2   RGB(2, 2, 7)\n"},
-        {{"1", "9", "--zoom", "2"}, "X座標 = 1 Y座標 = 5   RGB(0, 4, 7)\n"},
-        {{"10", "5", "--scroll", "30,20"}, "X座標 = 40 Y座標 = 25   RGB(40, 25, 7)\n"},
-        {{"4", "0", "--zoom", "2", "--scroll", "3,0"}, "X座標 = 4 Y座標 = 0   RGB(3, 0, 7)\n"},
-        {{"-1", "3"}, " \n"},
+    ASSERT_EQ(image.Save(pic, kImageBmp), 1);
+    const auto cli = [&](Args args) {
+        args.insert(args.begin(), {ZE_CLI, "readout"});
+        return testutil::RunProcess(args);
     };
-    for (const Case& c : cases) {
-        std::vector<std::string> args{"readout", pic};
-        args.insert(args.end(), c.args.begin(), c.args.end());
-        const auto r = Cli(args);
-        EXPECT_EQ(r.exitCode, 0) << args[2];
-        EXPECT_EQ(r.out, c.out) << args[2] << "," << args[3];
-    }
-}
 
-TEST(ReadoutCli, RefusesBadArgumentsAndUnreadablePictures) {
-    testutil::TempDir dir;
-    const std::string pic = Gradient(dir);
-    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {"readout", pic, "1"},
-             {"readout", pic, "1", "2", "--zoom", "3"},
-             {"readout", pic, "1", "2", "--scroll", "5"},
-         }) {
-        const auto r = Cli(args);
+    const std::pair<Args, std::string> cases[] = {
+        {{pic, "10", "5"}, "X座標 = 10 Y座標 = 5   RGB(10, 5, 7)\n"},
+        {{pic, "100", "20"}, " \n"},
+        {{pic, "5", "4", "--zoom", "2"}, "X座標 = 3 Y座標 = 2   RGB(2, 2, 7)\n"},
+        {{pic, "4", "0", "--zoom", "2", "--scroll", "3,0"}, "X座標 = 4 Y座標 = 0   RGB(3, 0, 7)\n"},
+    };
+    for (const auto& [args, out] : cases) {
+        const auto r = cli(args);
+        EXPECT_EQ(r.exitCode, 0) << args[1];
+        EXPECT_EQ(r.out, out) << args[1] << "," << args[2];
+    }
+    for (const Args& args : {Args{pic, "1"}, Args{pic, "1", "2", "--zoom", "3"},
+                             Args{pic, "1", "2", "--scroll", "5"}}) {
+        const auto r = cli(args);
         EXPECT_EQ(r.exitCode, 2);
         EXPECT_NE(r.err.find("usage"), std::string::npos);
     }
     testutil::WriteFile(dir.File("bad.bmp"), "not a picture");
-    auto r = Cli({"readout", dir.File("bad.bmp"), "1", "2"});
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.out, "");
-    r = Cli({"readout", dir.File("x.tif"), "1", "2"});
-    EXPECT_EQ(r.exitCode, 1);
+    for (const std::string& bad : {dir.File("bad.bmp"), dir.File("x.tif")}) {
+        const auto r = cli({bad, "1", "2"});
+        EXPECT_EQ(r.exitCode, 1) << bad;
+        EXPECT_EQ(r.out, "");
+    }
 }
 
 }  // namespace
