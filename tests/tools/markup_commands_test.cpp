@@ -28,15 +28,17 @@ protected:
 }  // namespace
 
 TEST_F(MarkupCommands, SkeletonThenThreeAreas) {
-    const std::string picture = pictures.File("logo.bmp");
-    testutil::WriteFile(picture, testutil::TinyBmp(120, 60));
+    const std::string bmp = pictures.File("logo.bmp"), picture = pictures.File("logo.gif");
+    testutil::WriteFile(bmp, testutil::TinyBmp(120, 60, 8));
+    auto r = Cli({"convert", bmp, picture});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
 
-    auto r = Cli({"skeleton", picture});
+    r = Cli({"skeleton", picture});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     std::string text = r.out;
     ASSERT_EQ(text,
-              "<img src=\"logo.bmp\" width=120 height=60 usemap=\"#map_logo.bmp\">\r\n"
-              "<map name=\"map_logo.bmp\">\r\n</map>");
+              "<img src=\"logo.gif\" width=120 height=60 usemap=\"#map_logo.gif\">\r\n"
+              "<map name=\"map_logo.gif\">\r\n</map>");
 
     r = Cli({"area", "rect", "50,40", "10,5", "--alt", "A", "--href", "a.html"}, text);
     ASSERT_EQ(r.exitCode, 0) << r.err;
@@ -50,8 +52,8 @@ TEST_F(MarkupCommands, SkeletonThenThreeAreas) {
     ASSERT_EQ(r.exitCode, 0) << r.err;
     // The switch to upper case finds no "</MAP>": the line follows the old tag.
     EXPECT_EQ(r.out,
-              "<IMG SRC=\"logo.bmp\" WIDTH=120 HEIGHT=60 USEMAP=\"#map_logo.bmp\">\r\n"
-              "<MAP NAME=\"map_logo.bmp\">\r\n"
+              "<IMG SRC=\"logo.gif\" WIDTH=120 HEIGHT=60 USEMAP=\"#map_logo.gif\">\r\n"
+              "<MAP NAME=\"map_logo.gif\">\r\n"
               "<AREA SHAPE=\"rect\" COORDS=\"50,40,10,5\" ALT=\"A\" HREF=\"a.html\">\r\n"
               "<AREA SHAPE=\"circle\" COORDS=\"3,3,3\" ALT=\"-丸-\" HREF=\"../円.html\">\r\n"
               "</MAP><AREA SHAPE=\"poly\" COORDS=\"1,2,3,4,-6,-1\" ALT=\"\" HREF=\"\">\r\n"
