@@ -223,15 +223,9 @@ TEST(PngWrite, AnyDepthWritesItsColours) {
             image.Create(11, 5, depth, -1);
             if (withPalette) image.SetPalette(depth == 1 ? 2 : 4, palette);
             for (int y = 0; y < 5; ++y)
-                for (int x = 0; x < 11; ++x) {
-                    if (depth <= 8)
-                        image.SetPixelIndex(x, y,
-                                            static_cast<uint8_t>((x + y) % (depth == 1 ? 2 : 4)));
-                    else
-                        image.SetPixelRGB(x, y, static_cast<uint8_t>(x * 20),
-                                          static_cast<uint8_t>(y * 50),
-                                          static_cast<uint8_t>(x * y));
-                }
+                for (int x = 0; x < 11; ++x)
+                    depth <= 8 ? image.SetPixelIndex(x, y, (x + y) % (depth == 1 ? 2 : 4))
+                               : image.SetPixelRGB(x, y, x * 20, y * 50, x * y);
             const std::vector<Rgb> want = fixture::Pixels(*image.GetImpl());
             ASSERT_EQ(image.Save(dir.File("d.png"), kImagePng), 1);
             CImage back(dir.File("d.png"), kImagePng);
