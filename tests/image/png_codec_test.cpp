@@ -180,30 +180,22 @@ TEST(PngWrite, ReadPicturesWriteBackLosslessly) {
         ASSERT_EQ(image.GetWidth(), 13);
         ASSERT_EQ(image.Save(dir.File("out.png"), kImagePng), 1);
 
-        // The written file as libpng sees it.
-        std::FILE* f = std::fopen(dir.File("out.png").c_str(), "rb");
-        ASSERT_NE(f, nullptr);
-        png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-        png_infop info = png_create_info_struct(png);
-        png_init_io(png, f);
-        png_read_info(png, info);
-        const int type = png_get_color_type(png, info);
-        EXPECT_EQ(png_get_bit_depth(png, info), 8);
+        // The header's depth and type, and the whole palette.
+        const std::string file = testutil::ReadFile(dir.File("out.png"));
+        const int type = file[25];
+        EXPECT_EQ(file[24], 8);
         EXPECT_EQ(type, kind.colorType & ~PNG_COLOR_MASK_ALPHA);
+        const size_t plte = file.find("PLTE");
+        ASSERT_EQ(plte != std::string::npos, type == PNG_COLOR_TYPE_PALETTE);
         if (type == PNG_COLOR_TYPE_PALETTE) {
-            png_colorp entries;
-            int count = 0;
-            png_get_PLTE(png, info, &entries, &count);
-            ASSERT_EQ(count, 256);
-            const int own = 1 << kind.bitDepth;
+            ASSERT_EQ(file.substr(plte - 4, 4), std::string("\0\0\x03\0", 4));  // 256 entries
             for (int i = 0; i < 256; ++i) {
+                const int own = 1 << kind.bitDepth;
                 const Rgb want = i < own ? (i == 1 ? kBackground : s.spec.palette[i]) : Rgb{};
-                EXPECT_EQ((Rgb{entries[i].red, entries[i].green, entries[i].blue}), want) << i;
+                const char* e = &file[plte + 4 + 3 * i];
+                EXPECT_EQ((Rgb{uint8_t(e[0]), uint8_t(e[1]), uint8_t(e[2])}), want) << i;
             }
         }
-        png_destroy_read_struct(&png, &info, nullptr);
-        std::fclose(f);
-
         CImage back(dir.File("out.png"), kImagePng);
         EXPECT_EQ(fixture::Pixels(*back.GetImpl()), s.expected);
         EXPECT_EQ(fixture::MagickPixels(dir.File("out.png")), s.expected);

@@ -19,16 +19,8 @@ void Append(png_structp png, png_bytep data, png_size_t n) {
 void NoFlush(png_structp) {}
 
 int Channels(int colorType) {
-    switch (colorType) {
-        case PNG_COLOR_TYPE_GRAY_ALPHA:
-            return 2;
-        case PNG_COLOR_TYPE_RGB:
-            return 3;
-        case PNG_COLOR_TYPE_RGB_ALPHA:
-            return 4;
-        default:
-            return 1;
-    }
+    return (colorType & PNG_COLOR_MASK_COLOR && colorType != PNG_COLOR_TYPE_PALETTE ? 3 : 1) +
+           (colorType & PNG_COLOR_MASK_ALPHA ? 1 : 0);
 }
 }  // namespace
 
