@@ -92,11 +92,4 @@ inline std::vector<Rgb> Table(int n) {
     return t;
 }
 
-// Rows (given top first, each already padded) stored bottom-up.
-inline std::string BottomUp(const std::vector<std::string>& topFirst) {
-    std::string s;
-    for (auto it = topFirst.rbegin(); it != topFirst.rend(); ++it) s += *it;
-    return s;
-}
-
 }  // namespace bmpfile
