@@ -106,26 +106,6 @@ std::string MakeJpeg(const JpegSpec& spec) {
     return out;
 }
 
-std::vector<uint8_t> DecodeJpeg(const std::string& bytes, int* components) {
-    jpeg_decompress_struct cinfo{};
-    jpeg_error_mgr err;
-    cinfo.err = jpeg_std_error(&err);
-    jpeg_create_decompress(&cinfo);
-    jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
-    jpeg_read_header(&cinfo, TRUE);
-    jpeg_start_decompress(&cinfo);
-    *components = cinfo.output_components;
-    const size_t stride = static_cast<size_t>(cinfo.output_width) * cinfo.output_components;
-    std::vector<uint8_t> out(stride * cinfo.output_height);
-    while (cinfo.output_scanline < cinfo.output_height) {
-        JSAMPROW row = out.data() + stride * cinfo.output_scanline;
-        jpeg_read_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_decompress(&cinfo);
-    jpeg_destroy_decompress(&cinfo);
-    return out;
-}
-
 std::vector<Rgb> Pixels(const CImageImpl& impl) {
     std::vector<Rgb> out;
     for (int r = 0; r < impl.imageHeight; ++r)

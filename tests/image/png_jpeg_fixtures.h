@@ -45,10 +45,6 @@ struct JpegSpec {
 
 std::string MakeJpeg(const JpegSpec& spec);
 
-// Decodes a JPEG with libjpeg as it comes (no quantizing): samples, top row
-// first, and the component count.
-std::vector<uint8_t> DecodeJpeg(const std::string& bytes, int* components);
-
 // The picture's colours, top row first.
 std::vector<Rgb> Pixels(const CImageImpl& impl);
 
