@@ -367,8 +367,9 @@ TEST(BmpWrite, LargeBlocksAndFailures) {
     EXPECT_TRUE(std::filesystem::is_directory(dir.File("d.bmp")));
 }
 
-// ImageMagick decodes every depth, header and compression the reader takes
-// to the same colours (channels widened from 5 or 6 bits may round apart).
+// ImageMagick decodes the table depths, the core header, run lengths, top-down
+// rows and bit fields to the same colours (fields widened from 5 or 6 bits
+// may round apart; the other field layouts are checked exactly above).
 TEST(BmpRead, EveryKindMatchesImageMagick) {
     std::vector<Spec> specs;
     Spec one;
@@ -390,16 +391,10 @@ TEST(BmpRead, EveryKindMatchesImageMagick) {
     rgb.width = 3, rgb.height = -2;
     rgb.pixels = std::string("\1\2\3\4\5\6\7\x08\x09\0\0\0ZPF<2(\x1e\x14\x0a\0\0\0", 24);
     specs.push_back(rgb);
-    specs.push_back(BitFieldRow(16, {0x7C00, 0x03E0, 0x001F, 0x7FFF, 0x4210}));
-    Spec f565 = BitFieldRow(16, {0xF800, 0x07E0, 0x001F, 0xFFFF});
+    Spec f565 = BitFieldRow(16, {0xF800, 0x07E0, 0x001F, 0xFFFF, 0x7BEF});
     f565.compression = 3, f565.masksAfterHeader = true;
     SetMasks(f565, 0xF800, 0x07E0, 0x001F);
     specs.push_back(f565);
-    specs.push_back(BitFieldRow(32, {0xFF102030, 0xFF405060}));
-    Spec f32 = BitFieldRow(32, {0x102030FF, 0x405060FF});
-    f32.headerSize = 56, f32.compression = 3;
-    SetMasks(f32, 0xFF000000, 0x00FF0000, 0x0000FF00);
-    specs.push_back(f32);
     for (size_t i = 0; i < specs.size(); ++i) {
         SCOPED_TRACE(i);
         auto l = Load(Make(specs[i]));

@@ -71,8 +71,6 @@ TEST(GifReader, ReadsWhatGiflibWrites) {
         SCOPED_TRACE(i);
         const gifpeer::File& f = files[i];
         ASSERT_TRUE(gifpeer::Write(dir.File("t.gif"), f));
-        EXPECT_EQ(testutil::ReadFile(dir.File("t.gif")).substr(0, 6),
-                  f.gif89 ? "GIF89a" : "GIF87a");
         CGifImpl gif;
         ASSERT_EQ(gif.Read(dir.File("t.gif")), 1);
         EXPECT_EQ(gif.GetWidth(), f.frames[0].width);

@@ -145,14 +145,10 @@ TEST(GifWriter, ClearCodesSubBlocksAndRoundTrip) {
     EXPECT_GT(clears, 5);
 
     EXPECT_EQ(gifpeer::Read(dir.File("n.gif")).pixels, pixels);
-    CGifImpl back;
-    ASSERT_EQ(back.Read(dir.File("n.gif")), 1);
-    for (int r = 0; r < h; ++r)
-        for (int x = 0; x < w; ++x)
-            ASSERT_EQ(back.GetPixelIndex(x, h - 1 - r), pixels[size_t(r) * w + x]);
     // A flat picture reads back the same.
-    Fill(back, 100, 100, std::vector<uint8_t>(10000, 0), {{1, 2, 3}});
-    ASSERT_EQ(back.Write(dir.File("f.gif")), 1);
+    CGifImpl flat;
+    Fill(flat, 100, 100, std::vector<uint8_t>(10000, 0), {{1, 2, 3}});
+    ASSERT_EQ(flat.Write(dir.File("f.gif")), 1);
     EXPECT_EQ(gifpeer::Read(dir.File("f.gif")).pixels, std::vector<uint8_t>(10000, 0));
 }
 
