@@ -48,11 +48,7 @@ TEST(CliImage, FailuresAndUsage) {
     testutil::WriteFile(dir.File("pic.tif"), bmpfile::Make(deep));
     CImage small;
     small.Create(8, 8, 24, -1);
-    for (const char* name : {"ok.png", "ok.jpg"}) {
-        ASSERT_EQ(small.Save(dir.File(name), kImageUnknown), 1);
-        testutil::WriteFile(dir.File(std::string("cut-") + name),
-                            testutil::ReadFile(dir.File(name)).substr(0, 20));
-    }
+    for (const char* name : {"ok.png", "ok.jpg"}) ASSERT_EQ(small.Save(dir.File(name), -1), 1);
     const std::string deepBmp = dir.File("deep.bmp");
     const struct {
         std::vector<std::string> args;
@@ -63,8 +59,7 @@ TEST(CliImage, FailuresAndUsage) {
         {{"info", dir.File("junk.bmp")}, "cannot read", nullptr},
         {{"info", dir.File("pic.tif")}, "unsupported format", nullptr},
         {{"ppm", dir.File("junk.bmp")}, "cannot read", nullptr},
-        {{"info", dir.File("cut-ok.png")}, "cannot read", nullptr},
-        {{"convert", dir.File("cut-ok.jpg"), dir.File("o.bmp")}, "cannot read", "o.bmp"},
+        {{"convert", dir.File("junk.bmp"), dir.File("o.png")}, "cannot read", "o.png"},
         {{"convert", deepBmp, dir.File("x.tif")}, "unsupported format", "x.tif"},
         {{"convert", deepBmp, dir.File("x")}, "unsupported format", "x"},
         // The library's message is folded into the command's one line.
