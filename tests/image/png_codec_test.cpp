@@ -225,22 +225,8 @@ TEST(PngFailures, AnswerZeroAndLeaveTheTarget) {
     CPngImpl impl;
     EXPECT_EQ(impl.Read(dir.File("missing.png")), 0);
 
-    testutil::WriteFile(dir.File("keep.png"), "old");
-    CPngImpl empty;
-    EXPECT_EQ(empty.Write(dir.File("keep.png")), 0);
-    EXPECT_EQ(testutil::ReadFile(dir.File("keep.png")), "old");
-
-    CPngImpl small;
-    small.Create(4, 4, 24, -1);
-    std::FILE* readOnly = std::fopen(dir.File("keep.png").c_str(), "rb");
-    EXPECT_EQ(small.WriteStream(readOnly), 0);
-    std::fclose(readOnly);
-    EXPECT_EQ(small.Write(dir.File("no/such/folder/x.png")), 0);
-    // libpng refuses rows over a million pixels part way into the write.
-    CPngImpl wide;
-    wide.Create(1000001, 1, 8, -1);
-    EXPECT_EQ(wide.Write(dir.File("keep.png")), 0);
-    EXPECT_EQ(testutil::ReadFile(dir.File("keep.png")), "old");
+    // libpng refuses rows over a million pixels.
+    fixture::ExpectWriteFailuresKeepTarget<CPngImpl>(dir, dir.File("keep.png"), 1000001, 8);
 
     const std::string files[] = {
         fixture::MakePng(MakeSample({PNG_COLOR_TYPE_PALETTE, 4}, true, true).spec),
