@@ -121,74 +121,57 @@ std::string Describe(Kind k, bool interlaced, bool transparent) {
 // Every colour type and bit depth, interlaced or not, with and without
 // transparency, reads to the right pixels: grey stays grey (levels stretched
 // to 8 bits), colour becomes 24-bit, palettes keep their entries, and the
-// transparent parts show the background.
-TEST(PngRead, EveryKindReadsToItsPixels) {
+// transparent parts show the background. What the reader gives, the writer
+// puts back: palette pictures as 8-bit palette files with 256 entries (the
+// picture's first, then black), grey as grey, colour as RGB; ImageMagick
+// decodes the written files to the same colours.
+TEST(PngReadWrite, EveryKindReadsToItsPixelsAndWritesBack) {
     testutil::TempDir dir;
     for (const Kind kind : kKinds)
         for (bool interlaced : {false, true})
             for (bool transparent : {false, true}) {
-                if (transparent && (kind.colorType & PNG_COLOR_MASK_ALPHA)) continue;
                 const bool alpha = kind.colorType & PNG_COLOR_MASK_ALPHA;
+                if (transparent && alpha) continue;
                 const Sample s = MakeSample(kind, interlaced, transparent || alpha);
                 SCOPED_TRACE(Describe(kind, interlaced, transparent || alpha));
-                const std::string path = dir.File("k.png");
-                testutil::WriteFile(path, fixture::MakePng(s.spec));
-
-                CImage image(path, kImagePng);
+                testutil::WriteFile(dir.File("k.png"), fixture::MakePng(s.spec));
+                CImage image(dir.File("k.png"), kImagePng);
                 ASSERT_EQ(image.GetWidth(), 13);
                 ASSERT_EQ(image.GetHeight(), 9);
                 CImageImpl& impl = *image.GetImpl();
                 const bool colour = ColourChannels(kind.colorType) == 3;
+                const int type = kind.colorType & ~PNG_COLOR_MASK_ALPHA;
                 EXPECT_EQ(impl.imageDepth, colour ? 24 : 8);
-                EXPECT_EQ(impl.colorType, kind.colorType & ~PNG_COLOR_MASK_ALPHA);
+                EXPECT_EQ(impl.colorType, type);
                 EXPECT_EQ(fixture::Pixels(impl), s.expected);
-                if (kind.colorType == PNG_COLOR_TYPE_PALETTE) {
-                    ASSERT_NE(impl.GetPalette(), nullptr);
+                // Grey has no palette: its colours are its indices.
+                ASSERT_EQ(impl.GetPalette() != nullptr, type == PNG_COLOR_TYPE_PALETTE);
+                if (type == PNG_COLOR_TYPE_PALETTE) {
                     EXPECT_EQ(impl.GetPalette()->GetEntryCount(), 1 << kind.bitDepth);
                 }
-                // Grey has no palette: its colours are its indices.
-                if (!colour && kind.colorType != PNG_COLOR_TYPE_PALETTE) {
-                    EXPECT_EQ(impl.GetPalette(), nullptr);
+                if (interlaced != (transparent || alpha)) continue;
+
+                // Written back: the header's depth and type, and the whole palette.
+                ASSERT_EQ(image.Save(dir.File("out.png"), kImagePng), 1);
+                const std::string file = testutil::ReadFile(dir.File("out.png"));
+                EXPECT_EQ(file[24], 8);
+                EXPECT_EQ(file[25], type);
+                const size_t plte = file.find("PLTE");
+                ASSERT_EQ(plte != std::string::npos, type == PNG_COLOR_TYPE_PALETTE);
+                if (type == PNG_COLOR_TYPE_PALETTE) {
+                    ASSERT_EQ(file.substr(plte - 4, 4), std::string("\0\0\x03\0", 4));  // 256
+                    for (int i = 0; i < 256; ++i) {
+                        const Rgb want = i >= (1 << kind.bitDepth) ? Rgb{}
+                                         : i == 1 && transparent   ? kBackground
+                                                                   : s.spec.palette[i];
+                        const char* e = &file[plte + 4 + 3 * i];
+                        EXPECT_EQ((Rgb{uint8_t(e[0]), uint8_t(e[1]), uint8_t(e[2])}), want) << i;
+                    }
                 }
+                CImage back(dir.File("out.png"), kImagePng);
+                EXPECT_EQ(fixture::Pixels(*back.GetImpl()), s.expected);
+                EXPECT_EQ(fixture::MagickPixels(dir.File("out.png")), s.expected);
             }
-}
-
-// What the reader gives, the writer puts back: palette pictures as 8-bit
-// palette files with 256 entries (the picture's first, then black), grey as
-// grey, colour as RGB; ImageMagick decodes the files to the same colours.
-TEST(PngWrite, ReadPicturesWriteBackLosslessly) {
-    testutil::TempDir dir;
-    const Kind kinds[] = {{PNG_COLOR_TYPE_PALETTE, 4}, {PNG_COLOR_TYPE_PALETTE, 8},
-                          {PNG_COLOR_TYPE_GRAY, 2},    {PNG_COLOR_TYPE_GRAY, 16},
-                          {PNG_COLOR_TYPE_RGB, 8},     {PNG_COLOR_TYPE_RGB_ALPHA, 16}};
-    for (const Kind kind : kinds) {
-        SCOPED_TRACE(Describe(kind, false, false));
-        const Sample s = MakeSample(kind, kind.bitDepth == 4, true);
-        testutil::WriteFile(dir.File("in.png"), fixture::MakePng(s.spec));
-        CImage image(dir.File("in.png"), kImagePng);
-        ASSERT_EQ(image.GetWidth(), 13);
-        ASSERT_EQ(image.Save(dir.File("out.png"), kImagePng), 1);
-
-        // The header's depth and type, and the whole palette.
-        const std::string file = testutil::ReadFile(dir.File("out.png"));
-        const int type = file[25];
-        EXPECT_EQ(file[24], 8);
-        EXPECT_EQ(type, kind.colorType & ~PNG_COLOR_MASK_ALPHA);
-        const size_t plte = file.find("PLTE");
-        ASSERT_EQ(plte != std::string::npos, type == PNG_COLOR_TYPE_PALETTE);
-        if (type == PNG_COLOR_TYPE_PALETTE) {
-            ASSERT_EQ(file.substr(plte - 4, 4), std::string("\0\0\x03\0", 4));  // 256 entries
-            for (int i = 0; i < 256; ++i) {
-                const int own = 1 << kind.bitDepth;
-                const Rgb want = i < own ? (i == 1 ? kBackground : s.spec.palette[i]) : Rgb{};
-                const char* e = &file[plte + 4 + 3 * i];
-                EXPECT_EQ((Rgb{uint8_t(e[0]), uint8_t(e[1]), uint8_t(e[2])}), want) << i;
-            }
-        }
-        CImage back(dir.File("out.png"), kImagePng);
-        EXPECT_EQ(fixture::Pixels(*back.GetImpl()), s.expected);
-        EXPECT_EQ(fixture::MagickPixels(dir.File("out.png")), s.expected);
-    }
 }
 
 // Pictures of depths the reader never makes (1, 4, 16 and 32, with or
