@@ -11,7 +11,7 @@ struct Rgb {
     uint8_t r, g, b;
 };
 
-struct Spec {
+struct Layout {
     uint32_t headerSize = 40;  // 12, 40, 52, 56, 108, 124 (or anything, to test refusal)
     int32_t width = 1;
     int32_t height = 1;  // negative: top-down
@@ -39,48 +39,50 @@ inline void Put32(std::string& s, uint32_t v) {
     Put16(s, v >> 16);
 }
 
-inline std::string Make(const Spec& spec) {
+inline std::string Make(const Layout& layout) {
     std::string info;
-    if (spec.headerSize == 12) {
+    if (layout.headerSize == 12) {
         Put32(info, 12);
-        Put16(info, static_cast<uint32_t>(spec.width));
-        Put16(info, static_cast<uint32_t>(spec.height));
+        Put16(info, static_cast<uint32_t>(layout.width));
+        Put16(info, static_cast<uint32_t>(layout.height));
         Put16(info, 1);
-        Put16(info, spec.depth);
+        Put16(info, layout.depth);
     } else {
-        Put32(info, spec.headerSize);
-        Put32(info, static_cast<uint32_t>(spec.width));
-        Put32(info, static_cast<uint32_t>(spec.height));
+        Put32(info, layout.headerSize);
+        Put32(info, static_cast<uint32_t>(layout.width));
+        Put32(info, static_cast<uint32_t>(layout.height));
         Put16(info, 1);
-        Put16(info, spec.depth);
-        Put32(info, spec.compression);
-        Put32(info, spec.sizeImage ? spec.sizeImage : static_cast<uint32_t>(spec.pixels.size()));
+        Put16(info, layout.depth);
+        Put32(info, layout.compression);
+        Put32(info,
+              layout.sizeImage ? layout.sizeImage : static_cast<uint32_t>(layout.pixels.size()));
         Put32(info, 2835);
         Put32(info, 2835);
-        Put32(info, spec.clrUsed);
+        Put32(info, layout.clrUsed);
         Put32(info, 0);
-        for (int i = 0; info.size() < spec.headerSize; ++i) Put32(info, i < 4 ? spec.masks[i] : 0);
-        info.resize(spec.headerSize);
-        if (spec.masksAfterHeader)
-            for (int i = 0; i < 3; ++i) Put32(info, spec.masks[i]);
+        for (int i = 0; info.size() < layout.headerSize; ++i)
+            Put32(info, i < 4 ? layout.masks[i] : 0);
+        info.resize(layout.headerSize);
+        if (layout.masksAfterHeader)
+            for (int i = 0; i < 3; ++i) Put32(info, layout.masks[i]);
     }
     std::string table;
-    for (const Rgb& c : spec.table) {
+    for (const Rgb& c : layout.table) {
         table += static_cast<char>(c.b);
         table += static_cast<char>(c.g);
         table += static_cast<char>(c.r);
-        if (spec.headerSize != 12) table += '\0';
+        if (layout.headerSize != 12) table += '\0';
     }
     std::string out;
-    const size_t offset = 14 + info.size() + table.size() + spec.gap.size();
-    if (spec.fileHeader) {
+    const size_t offset = 14 + info.size() + table.size() + layout.gap.size();
+    if (layout.fileHeader) {
         out += "BM";
-        Put32(out, static_cast<uint32_t>(offset + spec.pixels.size()));
+        Put32(out, static_cast<uint32_t>(offset + layout.pixels.size()));
         Put32(out, 0);
-        Put32(out, spec.pixelOffset < 0 ? static_cast<uint32_t>(offset)
-                                        : static_cast<uint32_t>(spec.pixelOffset));
+        Put32(out, layout.pixelOffset < 0 ? static_cast<uint32_t>(offset)
+                                          : static_cast<uint32_t>(layout.pixelOffset));
     }
-    return out + info + table + spec.gap + spec.pixels;
+    return out + info + table + layout.gap + layout.pixels;
 }
 
 // A grey-ish table of n distinct colours: entry i = (i, 255 - i, i / 2).
@@ -90,13 +92,6 @@ inline std::vector<Rgb> Table(int n) {
         t.push_back(
             {static_cast<uint8_t>(i), static_cast<uint8_t>(255 - i), static_cast<uint8_t>(i / 2)});
     return t;
-}
-
-// Rows (given top first, each already padded) stored bottom-up.
-inline std::string BottomUp(const std::vector<std::string>& topFirst) {
-    std::string s;
-    for (auto it = topFirst.rbegin(); it != topFirst.rend(); ++it) s += *it;
-    return s;
 }
 
 }  // namespace bmpfile

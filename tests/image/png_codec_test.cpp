@@ -1,6 +1,6 @@
 #include "image/png_codec.h"
 
-// Fixture specs are written with designated initializers that leave the
+// Fixture layouts are written with designated initializers that leave the
 // other fields at their defaults.
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
@@ -42,14 +42,13 @@ int ColourChannels(int type) {
 // A file of the given kind with a pattern that reaches every sample value
 // often enough, plus the colours it must read as.
 struct Sample {
-    fixture::PngSpec spec;
+    fixture::PngLayout layout;
     std::vector<Rgb> expected;
-    std::vector<int> indices;  // palette index or grey level per pixel
 };
 
 Sample MakeSample(Kind kind, bool interlaced, bool transparent) {
     Sample s;
-    fixture::PngSpec& p = s.spec;
+    fixture::PngLayout& p = s.layout;
     p.width = 13, p.height = 9, p.colorType = kind.colorType, p.bitDepth = kind.bitDepth;
     p.interlaced = interlaced;
     const int max = (1 << kind.bitDepth) - 1;
@@ -88,24 +87,19 @@ Sample MakeSample(Kind kind, bool interlaced, bool transparent) {
             if (alpha) p.samples.push_back(static_cast<uint16_t>(clear ? 0 : max));
 
             Rgb colour;
-            int index;
             if (kind.colorType == PNG_COLOR_TYPE_PALETTE) {
-                index = v[0];
                 colour = p.palette[v[0]];
                 if (transparent && v[0] == 1) colour = kBackground;
             } else if (channels == 1) {
                 const bool hidden = clear || (p.trnsColor && v[0] == p.trnsGrey);
                 const uint8_t g = hidden ? 0 : to8(v[0]);
                 colour = {g, g, g};
-                index = g;
             } else {
                 const bool hidden = clear || (p.trnsColor && v[0] == p.trnsRed &&
                                               v[1] == p.trnsGreen && v[2] == p.trnsBlue);
                 colour = hidden ? kBackground : Rgb{to8(v[0]), to8(v[1]), to8(v[2])};
-                index = -1;
             }
             s.expected.push_back(colour);
-            s.indices.push_back(index);
         }
     return s;
 }
@@ -127,90 +121,60 @@ std::string Describe(Kind k, bool interlaced, bool transparent) {
 // Every colour type and bit depth, interlaced or not, with and without
 // transparency, reads to the right pixels: grey stays grey (levels stretched
 // to 8 bits), colour becomes 24-bit, palettes keep their entries, and the
-// transparent parts show the background.
-TEST(PngRead, EveryKindReadsToItsPixels) {
+// transparent parts show the background. What the reader gives, the writer
+// puts back: palette pictures as 8-bit palette files with 256 entries (the
+// picture's first, then black), grey as grey, colour as RGB; ImageMagick
+// decodes the written files to the same colours.
+TEST(PngReadWrite, EveryKindReadsToItsPixelsAndWritesBack) {
     testutil::TempDir dir;
     for (const Kind kind : kKinds)
         for (bool interlaced : {false, true})
             for (bool transparent : {false, true}) {
-                if (transparent && (kind.colorType & PNG_COLOR_MASK_ALPHA)) continue;
                 const bool alpha = kind.colorType & PNG_COLOR_MASK_ALPHA;
+                if (transparent && alpha) continue;
                 const Sample s = MakeSample(kind, interlaced, transparent || alpha);
                 SCOPED_TRACE(Describe(kind, interlaced, transparent || alpha));
-                const std::string path = dir.File("k.png");
-                testutil::WriteFile(path, fixture::MakePng(s.spec));
-
-                CImage image(path, kImagePng);
+                testutil::WriteFile(dir.File("k.png"), fixture::MakePng(s.layout));
+                CImage image(dir.File("k.png"), kImagePng);
                 ASSERT_EQ(image.GetWidth(), 13);
                 ASSERT_EQ(image.GetHeight(), 9);
                 CImageImpl& impl = *image.GetImpl();
                 const bool colour = ColourChannels(kind.colorType) == 3;
+                const int type = kind.colorType & ~PNG_COLOR_MASK_ALPHA;
                 EXPECT_EQ(impl.imageDepth, colour ? 24 : 8);
-                EXPECT_EQ(impl.colorType, kind.colorType & ~PNG_COLOR_MASK_ALPHA);
+                EXPECT_EQ(impl.colorType, type);
                 EXPECT_EQ(fixture::Pixels(impl), s.expected);
                 // Whatever was flattened is recorded, so that it is not
                 // written back over the file unasked.
                 EXPECT_EQ(impl.lossyLoad, alpha || transparent || kind.bitDepth == 16);
-                if (kind.colorType == PNG_COLOR_TYPE_PALETTE) {
-                    ASSERT_NE(impl.GetPalette(), nullptr);
+                // Grey has no palette: its colours are its indices.
+                ASSERT_EQ(impl.GetPalette() != nullptr, type == PNG_COLOR_TYPE_PALETTE);
+                if (type == PNG_COLOR_TYPE_PALETTE) {
                     EXPECT_EQ(impl.GetPalette()->GetEntryCount(), 1 << kind.bitDepth);
                 }
-                if (!colour) {
-                    if (kind.colorType != PNG_COLOR_TYPE_PALETTE) {
-                        EXPECT_EQ(impl.GetPalette(), nullptr);
+                if (interlaced != (transparent || alpha)) continue;
+
+                // Written back: the header's depth and type, and the whole palette.
+                ASSERT_EQ(image.Save(dir.File("out.png"), kImagePng), 1);
+                const std::string file = testutil::ReadFile(dir.File("out.png"));
+                EXPECT_EQ(file[24], 8);
+                EXPECT_EQ(file[25], type);
+                const size_t plte = file.find("PLTE");
+                ASSERT_EQ(plte != std::string::npos, type == PNG_COLOR_TYPE_PALETTE);
+                if (type == PNG_COLOR_TYPE_PALETTE) {
+                    ASSERT_EQ(file.substr(plte - 4, 4), std::string("\0\0\x03\0", 4));  // 256
+                    for (int i = 0; i < 256; ++i) {
+                        const Rgb want = i >= (1 << kind.bitDepth) ? Rgb{}
+                                         : i == 1 && transparent   ? kBackground
+                                                                   : s.layout.palette[i];
+                        const char* e = &file[plte + 4 + 3 * i];
+                        EXPECT_EQ((Rgb{uint8_t(e[0]), uint8_t(e[1]), uint8_t(e[2])}), want) << i;
                     }
-                    std::vector<int> indices;
-                    for (int y = 8; y >= 0; --y)
-                        for (int x = 0; x < 13; ++x) indices.push_back(impl.GetPixelIndex(x, y));
-                    EXPECT_EQ(indices, s.indices);
                 }
+                CImage back(dir.File("out.png"), kImagePng);
+                EXPECT_EQ(fixture::Pixels(*back.GetImpl()), s.expected);
+                EXPECT_EQ(fixture::MagickPixels(dir.File("out.png")), s.expected);
             }
-}
-
-// What the reader gives, the writer puts back: palette pictures as 8-bit
-// palette files with 256 entries (the picture's first, then black), grey as
-// grey, colour as RGB; ImageMagick decodes the files to the same colours.
-TEST(PngWrite, ReadPicturesWriteBackLosslessly) {
-    testutil::TempDir dir;
-    const Kind kinds[] = {{PNG_COLOR_TYPE_PALETTE, 4}, {PNG_COLOR_TYPE_PALETTE, 8},
-                          {PNG_COLOR_TYPE_GRAY, 2},    {PNG_COLOR_TYPE_GRAY, 16},
-                          {PNG_COLOR_TYPE_RGB, 8},     {PNG_COLOR_TYPE_RGB_ALPHA, 16}};
-    for (const Kind kind : kinds) {
-        SCOPED_TRACE(Describe(kind, false, false));
-        const Sample s = MakeSample(kind, kind.bitDepth == 4, true);
-        testutil::WriteFile(dir.File("in.png"), fixture::MakePng(s.spec));
-        CImage image(dir.File("in.png"), kImagePng);
-        ASSERT_EQ(image.GetWidth(), 13);
-        ASSERT_EQ(image.Save(dir.File("out.png"), kImagePng), 1);
-
-        // The written file as libpng sees it.
-        std::FILE* f = std::fopen(dir.File("out.png").c_str(), "rb");
-        ASSERT_NE(f, nullptr);
-        png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-        png_infop info = png_create_info_struct(png);
-        png_init_io(png, f);
-        png_read_info(png, info);
-        const int type = png_get_color_type(png, info);
-        EXPECT_EQ(png_get_bit_depth(png, info), 8);
-        EXPECT_EQ(type, kind.colorType & ~PNG_COLOR_MASK_ALPHA);
-        if (type == PNG_COLOR_TYPE_PALETTE) {
-            png_colorp entries;
-            int count = 0;
-            png_get_PLTE(png, info, &entries, &count);
-            ASSERT_EQ(count, 256);
-            const int own = 1 << kind.bitDepth;
-            for (int i = 0; i < 256; ++i) {
-                const Rgb want = i < own ? (i == 1 ? kBackground : s.spec.palette[i]) : Rgb{};
-                EXPECT_EQ((Rgb{entries[i].red, entries[i].green, entries[i].blue}), want) << i;
-            }
-        }
-        png_destroy_read_struct(&png, &info, nullptr);
-        std::fclose(f);
-
-        CImage back(dir.File("out.png"), kImagePng);
-        EXPECT_EQ(fixture::Pixels(*back.GetImpl()), s.expected);
-        EXPECT_EQ(fixture::MagickPixels(dir.File("out.png")), s.expected);
-    }
 }
 
 // Pictures of depths the reader never makes (1, 4, 16 and 32, with or
@@ -226,15 +190,9 @@ TEST(PngWrite, AnyDepthWritesItsColours) {
             image.Create(11, 5, depth, -1);
             if (withPalette) image.SetPalette(depth == 1 ? 2 : 4, palette);
             for (int y = 0; y < 5; ++y)
-                for (int x = 0; x < 11; ++x) {
-                    if (depth <= 8)
-                        image.SetPixelIndex(x, y,
-                                            static_cast<uint8_t>((x + y) % (depth == 1 ? 2 : 4)));
-                    else
-                        image.SetPixelRGB(x, y, static_cast<uint8_t>(x * 20),
-                                          static_cast<uint8_t>(y * 50),
-                                          static_cast<uint8_t>(x * y));
-                }
+                for (int x = 0; x < 11; ++x)
+                    depth <= 8 ? image.SetPixelIndex(x, y, (x + y) % (depth == 1 ? 2 : 4))
+                               : image.SetPixelRGB(x, y, x * 20, y * 50, x * y);
             const std::vector<Rgb> want = fixture::Pixels(*image.GetImpl());
             ASSERT_EQ(image.Save(dir.File("d.png"), kImagePng), 1);
             CImage back(dir.File("d.png"), kImagePng);
@@ -253,27 +211,13 @@ TEST(PngFailures, AnswerZeroAndLeaveTheTarget) {
     CPngImpl impl;
     EXPECT_EQ(impl.Read(dir.File("missing.png")), 0);
 
-    testutil::WriteFile(dir.File("keep.png"), "old");
-    CPngImpl empty;
-    EXPECT_EQ(empty.Write(dir.File("keep.png")), 0);
-    EXPECT_EQ(testutil::ReadFile(dir.File("keep.png")), "old");
-
-    CPngImpl small;
-    small.Create(4, 4, 24, -1);
-    std::FILE* readOnly = std::fopen(dir.File("keep.png").c_str(), "rb");
-    EXPECT_EQ(small.WriteStream(readOnly), 0);
-    std::fclose(readOnly);
-    EXPECT_EQ(small.Write(dir.File("no/such/folder/x.png")), 0);
-    // libpng refuses rows over a million pixels part way into the write.
-    CPngImpl wide;
-    wide.Create(1000001, 1, 8, -1);
-    EXPECT_EQ(wide.Write(dir.File("keep.png")), 0);
-    EXPECT_EQ(testutil::ReadFile(dir.File("keep.png")), "old");
+    // libpng refuses rows over a million pixels.
+    fixture::ExpectWriteFailuresKeepTarget<CPngImpl>(dir, dir.File("keep.png"), 1000001, 8);
 
     const std::string files[] = {
-        fixture::MakePng(MakeSample({PNG_COLOR_TYPE_PALETTE, 4}, true, true).spec),
-        fixture::MakePng(MakeSample({PNG_COLOR_TYPE_RGB_ALPHA, 16}, false, true).spec),
-        fixture::MakePng(MakeSample({PNG_COLOR_TYPE_GRAY, 2}, true, true).spec),
+        fixture::MakePng(MakeSample({PNG_COLOR_TYPE_PALETTE, 4}, true, true).layout),
+        fixture::MakePng(MakeSample({PNG_COLOR_TYPE_RGB_ALPHA, 16}, false, true).layout),
+        fixture::MakePng(MakeSample({PNG_COLOR_TYPE_GRAY, 2}, true, true).layout),
     };
     for (const std::string& bytes : files) {
         ASSERT_EQ(ReadBytes(impl, bytes), 1);
@@ -286,7 +230,7 @@ TEST(PngFailures, AnswerZeroAndLeaveTheTarget) {
     }
 
     // IHDR of 100000 x 100000 with a valid CRC.
-    fixture::PngSpec tiny{.width = 1, .height = 1, .colorType = 0, .samples = {0}};
+    fixture::PngLayout tiny{.width = 1, .height = 1, .colorType = 0, .samples = {0}};
     std::string huge = fixture::MakePng(tiny);
     const unsigned char dims[8] = {0, 1, 0x86, 0xA0, 0, 1, 0x86, 0xA0};
     huge.replace(16, 8, reinterpret_cast<const char*>(dims), 8);

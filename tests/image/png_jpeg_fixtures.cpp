@@ -19,59 +19,51 @@ void Append(png_structp png, png_bytep data, png_size_t n) {
 void NoFlush(png_structp) {}
 
 int Channels(int colorType) {
-    switch (colorType) {
-        case PNG_COLOR_TYPE_GRAY_ALPHA:
-            return 2;
-        case PNG_COLOR_TYPE_RGB:
-            return 3;
-        case PNG_COLOR_TYPE_RGB_ALPHA:
-            return 4;
-        default:
-            return 1;
-    }
+    return (colorType & PNG_COLOR_MASK_COLOR && colorType != PNG_COLOR_TYPE_PALETTE ? 3 : 1) +
+           (colorType & PNG_COLOR_MASK_ALPHA ? 1 : 0);
 }
 }  // namespace
 
-std::string MakePng(const PngSpec& spec) {
+std::string MakePng(const PngLayout& layout) {
     std::string out;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     if (setjmp(png_jmpbuf(png))) throw std::runtime_error("libpng failed on a fixture");
     png_set_write_fn(png, &out, Append, NoFlush);
-    png_set_IHDR(png, info, spec.width, spec.height, spec.bitDepth, spec.colorType,
-                 spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+    png_set_IHDR(png, info, layout.width, layout.height, layout.bitDepth, layout.colorType,
+                 layout.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     std::vector<png_color> palette;
-    for (const Rgb& c : spec.palette) palette.push_back({c.r, c.g, c.b});
+    for (const Rgb& c : layout.palette) palette.push_back({c.r, c.g, c.b});
     if (!palette.empty()) png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
     png_color_16 trans{};
-    trans.gray = spec.trnsGrey, trans.red = spec.trnsRed, trans.green = spec.trnsGreen,
-    trans.blue = spec.trnsBlue;
-    if (!spec.trnsAlpha.empty())
-        png_set_tRNS(png, info, spec.trnsAlpha.data(), static_cast<int>(spec.trnsAlpha.size()),
+    trans.gray = layout.trnsGrey, trans.red = layout.trnsRed, trans.green = layout.trnsGreen,
+    trans.blue = layout.trnsBlue;
+    if (!layout.trnsAlpha.empty())
+        png_set_tRNS(png, info, layout.trnsAlpha.data(), static_cast<int>(layout.trnsAlpha.size()),
                      nullptr);
-    else if (spec.trnsColor)
+    else if (layout.trnsColor)
         png_set_tRNS(png, info, nullptr, 0, &trans);
     png_write_info(png, info);
 
     // Pack the samples into rows of the file's depth.
-    const int channels = Channels(spec.colorType);
-    const size_t perRow = static_cast<size_t>(spec.width) * channels;
-    const size_t rowBytes = (perRow * spec.bitDepth + 7) / 8;
-    std::vector<std::vector<png_byte>> rows(spec.height, std::vector<png_byte>(rowBytes));
+    const int channels = Channels(layout.colorType);
+    const size_t perRow = static_cast<size_t>(layout.width) * channels;
+    const size_t rowBytes = (perRow * layout.bitDepth + 7) / 8;
+    std::vector<std::vector<png_byte>> rows(layout.height, std::vector<png_byte>(rowBytes));
     std::vector<png_bytep> pointers;
-    for (int y = 0; y < spec.height; ++y) {
+    for (int y = 0; y < layout.height; ++y) {
         png_byte* row = rows[y].data();
         for (size_t i = 0; i < perRow; ++i) {
-            const uint16_t v = spec.samples.at(y * perRow + i);
-            if (spec.bitDepth == 16) {
+            const uint16_t v = layout.samples.at(y * perRow + i);
+            if (layout.bitDepth == 16) {
                 row[2 * i] = static_cast<png_byte>(v >> 8);
                 row[2 * i + 1] = static_cast<png_byte>(v);
-            } else if (spec.bitDepth == 8) {
+            } else if (layout.bitDepth == 8) {
                 row[i] = static_cast<png_byte>(v);
             } else {
-                const size_t bit = i * spec.bitDepth;
-                row[bit / 8] |= static_cast<png_byte>(v << (8 - spec.bitDepth - bit % 8));
+                const size_t bit = i * layout.bitDepth;
+                row[bit / 8] |= static_cast<png_byte>(v << (8 - layout.bitDepth - bit % 8));
             }
         }
         pointers.push_back(row);
@@ -82,7 +74,7 @@ std::string MakePng(const PngSpec& spec) {
     return out;
 }
 
-std::string MakeJpeg(const JpegSpec& spec) {
+std::string MakeJpeg(const JpegLayout& layout) {
     jpeg_compress_struct cinfo{};
     jpeg_error_mgr err;
     cinfo.err = jpeg_std_error(&err);
@@ -90,47 +82,27 @@ std::string MakeJpeg(const JpegSpec& spec) {
     unsigned char* buffer = nullptr;
     unsigned long size = 0;
     jpeg_mem_dest(&cinfo, &buffer, &size);
-    cinfo.image_width = spec.width;
-    cinfo.image_height = spec.height;
-    cinfo.input_components = spec.components;
-    cinfo.in_color_space = spec.components == 1   ? JCS_GRAYSCALE
-                           : spec.components == 3 ? JCS_RGB
-                                                  : JCS_CMYK;
+    cinfo.image_width = layout.width;
+    cinfo.image_height = layout.height;
+    cinfo.input_components = layout.components;
+    cinfo.in_color_space = layout.components == 1   ? JCS_GRAYSCALE
+                           : layout.components == 3 ? JCS_RGB
+                                                    : JCS_CMYK;
     jpeg_set_defaults(&cinfo);
-    if (spec.ycck) jpeg_set_colorspace(&cinfo, JCS_YCCK);
-    cinfo.write_Adobe_marker = spec.adobeMarker ? TRUE : FALSE;
-    jpeg_set_quality(&cinfo, spec.quality, TRUE);
-    if (spec.progressive) jpeg_simple_progression(&cinfo);
+    if (layout.ycck) jpeg_set_colorspace(&cinfo, JCS_YCCK);
+    cinfo.write_Adobe_marker = layout.adobeMarker ? TRUE : FALSE;
+    jpeg_set_quality(&cinfo, layout.quality, TRUE);
+    if (layout.progressive) jpeg_simple_progression(&cinfo);
     jpeg_start_compress(&cinfo, TRUE);
-    const size_t stride = static_cast<size_t>(spec.width) * spec.components;
+    const size_t stride = static_cast<size_t>(layout.width) * layout.components;
     while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW row = const_cast<uint8_t*>(spec.samples.data()) + stride * cinfo.next_scanline;
+        JSAMPROW row = const_cast<uint8_t*>(layout.samples.data()) + stride * cinfo.next_scanline;
         jpeg_write_scanlines(&cinfo, &row, 1);
     }
     jpeg_finish_compress(&cinfo);
     jpeg_destroy_compress(&cinfo);
     std::string out(reinterpret_cast<char*>(buffer), size);
     free(buffer);
-    return out;
-}
-
-std::vector<uint8_t> DecodeJpeg(const std::string& bytes, int* components) {
-    jpeg_decompress_struct cinfo{};
-    jpeg_error_mgr err;
-    cinfo.err = jpeg_std_error(&err);
-    jpeg_create_decompress(&cinfo);
-    jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
-    jpeg_read_header(&cinfo, TRUE);
-    jpeg_start_decompress(&cinfo);
-    *components = cinfo.output_components;
-    const size_t stride = static_cast<size_t>(cinfo.output_width) * cinfo.output_components;
-    std::vector<uint8_t> out(stride * cinfo.output_height);
-    while (cinfo.output_scanline < cinfo.output_height) {
-        JSAMPROW row = out.data() + stride * cinfo.output_scanline;
-        jpeg_read_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_decompress(&cinfo);
-    jpeg_destroy_decompress(&cinfo);
     return out;
 }
 

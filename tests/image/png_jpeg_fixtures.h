@@ -2,9 +2,15 @@
 // PNG and JPEG files made with libpng and libjpeg for the codec tests, and a
 // few pixel comparisons.
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
+#include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
+
+#include "common/test_util.h"
 
 class CImageImpl;
 
@@ -15,7 +21,7 @@ struct Rgb {
     bool operator==(const Rgb&) const = default;
 };
 
-struct PngSpec {
+struct PngLayout {
     int width = 0;
     int height = 0;
     int colorType = 0;  // PNG colour type
@@ -30,9 +36,9 @@ struct PngSpec {
 };
 
 // The PNG file's bytes.
-std::string MakePng(const PngSpec& spec);
+std::string MakePng(const PngLayout& layout);
 
-struct JpegSpec {
+struct JpegLayout {
     int width = 0;
     int height = 0;
     int components = 3;  // 1 grey, 3 RGB, 4 CMYK
@@ -43,11 +49,7 @@ struct JpegSpec {
     std::vector<uint8_t> samples;  // top row first
 };
 
-std::string MakeJpeg(const JpegSpec& spec);
-
-// Decodes a JPEG with libjpeg as it comes (no quantizing): samples, top row
-// first, and the component count.
-std::vector<uint8_t> DecodeJpeg(const std::string& bytes, int* components);
+std::string MakeJpeg(const JpegLayout& layout);
 
 // The picture's colours, top row first.
 std::vector<Rgb> Pixels(const CImageImpl& impl);
@@ -58,5 +60,26 @@ double Psnr(const std::vector<Rgb>& a, const std::vector<Rgb>& b);
 // Decodes a file with ImageMagick into colours, top row first; empty when
 // ImageMagick fails.
 std::vector<Rgb> MagickPixels(const std::string& path);
+
+// Failed writes answer 0 and leave the target (which holds "old") and its
+// folder as they were: a picture without pixels, a stream open for reading,
+// a row wider than the library takes (refused part way into the write).
+template <class Impl>
+void ExpectWriteFailuresKeepTarget(const testutil::TempDir& dir, const std::string& target,
+                                   int tooWide, int wideDepth) {
+    testutil::WriteFile(target, "old");
+    EXPECT_EQ(Impl().Write(target), 0);
+    Impl small;
+    small.Create(4, 4, 24, -1);
+    std::FILE* readOnly = std::fopen(target.c_str(), "rb");
+    EXPECT_EQ(small.WriteStream(readOnly), 0);
+    std::fclose(readOnly);
+    EXPECT_EQ(small.Write(dir.File("no/such/folder/x")), 0);
+    Impl wide;
+    wide.Create(tooWide, 1, wideDepth, -1);
+    EXPECT_EQ(wide.Write(target), 0);
+    EXPECT_EQ(testutil::ReadFile(target), "old");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
 
 }  // namespace fixture
