@@ -63,17 +63,8 @@ TEST(JpegRead, GreyKeepsItsLevels) {
         EXPECT_EQ(impl.colorType, 3);
         EXPECT_TRUE(impl.lossyLoad);  // written back, it would be encoded afresh
         ASSERT_NE(impl.GetPalette(), nullptr);
-        ASSERT_EQ(impl.GetPalette()->GetEntryCount(), 256);
-        uint8_t r, g, b;
-        impl.GetPalette()->GetEntryRGB(200, &r, &g, &b);
-        EXPECT_TRUE(r == 200 && g == 200 && b == 200);
-        std::vector<Rgb> got;
-        for (int y = kH - 1; y >= 0; --y)
-            for (int x = 0; x < kW; ++x) {
-                const uint8_t level = static_cast<uint8_t>(impl.GetPixelIndex(x, y));
-                got.push_back({level, level, level});
-            }
-        EXPECT_EQ(got, fixture::MagickPixels(dir.File("g.jpg")));
+        EXPECT_EQ(impl.GetPalette()->GetEntryCount(), 256);
+        EXPECT_EQ(fixture::Pixels(impl), fixture::MagickPixels(dir.File("g.jpg")));
     }
 }
 
@@ -122,7 +113,6 @@ TEST(JpegRead, ColourIsQuantizedAndInksBecomeTrueColour) {
         CImage image(path, kImageJpeg);
         ASSERT_EQ(image.GetWidth(), kW);
         if (c.components == 3) {
-            EXPECT_EQ(image.GetColorType(), 3);
             ASSERT_NE(image.GetPalette(), nullptr);
             EXPECT_LE(image.GetPalette()->GetEntryCount(), 128);
             EXPECT_GE(image.GetPalette()->GetEntryCount(), 64);
