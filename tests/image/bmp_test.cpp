@@ -42,9 +42,7 @@ std::array<int, 3> Rgb(const CImage& image, int x, int y) {
 }
 
 uint32_t U32(const std::string& s, size_t at) {
-    return static_cast<uint8_t>(s[at]) | static_cast<uint8_t>(s[at + 1]) << 8 |
-           static_cast<uint8_t>(s[at + 2]) << 16 |
-           static_cast<uint32_t>(static_cast<uint8_t>(s[at + 3])) << 24;
+    return dib::Get32(reinterpret_cast<const uint8_t*>(s.data()) + at);
 }
 
 // A picture with a colour table of the given size and the given stored rows.

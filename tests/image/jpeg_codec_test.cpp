@@ -68,7 +68,7 @@ TEST(JpegRead, GreyKeepsItsLevels) {
     }
 }
 
-// Colour files, baseline and progressive, become 8-bit pictures of at most
+// Colour files become 8-bit pictures of at most
 // 128 colours; CMYK and YCCK files (plain and Adobe-inverted) open as 24-bit
 // colour with the colours of their inks. Both stay close to the original and
 // to ImageMagick's decode (which takes every CMYK JPEG as inverted, so it is
@@ -79,14 +79,12 @@ TEST(JpegRead, ColourIsQuantizedAndInksBecomeTrueColour) {
     struct Case {
         const char* name;
         int components;
-        bool progressive, ycck, adobe;
+        bool ycck, adobe;
         double minPsnr, minPeerPsnr;  // YCCK keeps half-resolution chroma: edges blur more
     };
-    for (const Case c : {Case{"baseline", 3, false, false, false, 26, 28},
-                         Case{"progressive", 3, true, false, false, 26, 28},
-                         Case{"plain CMYK", 4, false, false, false, 33, 0},
-                         Case{"Adobe CMYK", 4, false, false, true, 33, 33},
-                         Case{"Adobe YCCK", 4, false, true, true, 28, 33}}) {
+    for (const Case c :
+         {Case{"baseline", 3, false, false, 26, 28}, Case{"plain CMYK", 4, false, false, 33, 0},
+          Case{"Adobe CMYK", 4, false, true, 33, 33}, Case{"Adobe YCCK", 4, true, true, 28, 33}}) {
         SCOPED_TRACE(c.name);
         // Inks with some black; Adobe files store every sample inverted.
         std::vector<uint8_t> samples = rgb;
@@ -106,7 +104,6 @@ TEST(JpegRead, ColourIsQuantizedAndInksBecomeTrueColour) {
         testutil::WriteFile(path, fixture::MakeJpeg({.width = kW,
                                                      .height = kH,
                                                      .components = c.components,
-                                                     .progressive = c.progressive,
                                                      .ycck = c.ycck,
                                                      .adobeMarker = c.adobe,
                                                      .samples = samples}));
