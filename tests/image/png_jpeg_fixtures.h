@@ -43,9 +43,8 @@ struct JpegLayout {
     int height = 0;
     int components = 3;  // 1 grey, 3 RGB, 4 CMYK
     bool progressive = false;
-    bool ycck = false;        // store four-component input as YCCK
-    bool adobeMarker = true;  // libjpeg's default for CMYK and YCCK
-    int quality = 95;
+    bool ycck = false;             // store four-component input as YCCK
+    bool adobeMarker = true;       // libjpeg's default for CMYK and YCCK
     std::vector<uint8_t> samples;  // top row first
 };
 

@@ -61,7 +61,6 @@ TEST(CliImage, FailuresAndUsage) {
         {{"ppm", dir.File("junk.bmp")}, "cannot read", nullptr},
         {{"convert", dir.File("junk.bmp"), dir.File("o.png")}, "cannot read", "o.png"},
         {{"convert", deepBmp, dir.File("x.tif")}, "unsupported format", "x.tif"},
-        {{"convert", deepBmp, dir.File("x")}, "unsupported format", "x"},
         // The library's message is folded into the command's one line.
         {{"convert", deepBmp, dir.File("d.gif")}, "GIF Images must be 8 bit or less", "d.gif"},
     };
@@ -137,8 +136,6 @@ TEST(CliImage, RoundTripThroughEachFormat) {
     };
     EXPECT_EQ(convert("a.bmp", "b.png"), Ppm(45, 23, want));
     EXPECT_EQ(convert("b.png", "c.BMP"), Ppm(45, 23, want));
-    EXPECT_EQ(Cli({"info", dir.File("b.png")}).out,
-              "45x23 depth=24 colortype=2 palette=0 transparent=-1\n");
     const std::string jpeg = convert("b.png", "e.jpg");
     EXPECT_GT(Psnr(jpeg, Ppm(45, 23, want)), 24.0);
     const std::string info = Cli({"info", dir.File("e.jpg")}).out;
@@ -159,7 +156,6 @@ TEST(CliImage, RoundTripThroughEachFormat) {
     for (uint8_t p : fr.pixels) gifWant.append(f.colors[p].begin(), f.colors[p].end());
     EXPECT_EQ(Cli({"info", dir.File("t.gif")}).out,
               "21x9 depth=8 colortype=3 palette=256 transparent=2\n");
-    EXPECT_EQ(Cli({"ppm", dir.File("t.gif")}).out, Ppm(21, 9, gifWant));
     EXPECT_EQ(convert("t.gif", "u.GIF"), Ppm(21, 9, gifWant));
     EXPECT_EQ(gifpeer::Read(dir.File("u.GIF")).transparent, 2);
     EXPECT_EQ(convert("t.gif", "t.bmp"), Ppm(21, 9, gifWant));
