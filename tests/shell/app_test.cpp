@@ -215,15 +215,6 @@ private slots:
         QCOMPARE(app.RecentFiles().Paths(), (QStringList{a, b}));
         QCOMPARE(int(app.Frame()->RecentActions().size()), 2);
         QCOMPARE(app.Frame()->Pane().GetWindowText(), Skeleton("a.bmp", "a.bmp"));
-
-        // Never more than four entries.
-        for (const char* name : {"d.bmp", "e.bmp", "f.bmp"}) {
-            QVERIFY(app.OpenDocumentFile(Picture(name)));
-        }
-        QCOMPARE(int(app.RecentFiles().Paths().size()), 4);
-        QCOMPARE(app.RecentFiles().Paths().last(), a);
-        app.ExitInstance();
-        QCOMPARE(m_store->GetProfileString("Recent File List", "File4", ""), a.toStdString());
     }
 
     void recentNamesAreShortened() {

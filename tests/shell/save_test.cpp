@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QImage>
 #include <QtTest>
+#include <cstring>
 #include <filesystem>
 
 #include "common/test_util.h"
@@ -167,50 +168,35 @@ private slots:
         QCOMPARE(prompts.fileRequests.size(), size_t(2));
     }
 
-    void ctrlSOnAFlattenedPngAsks() {
+    void ctrlSAsksWhenWritingBackWouldLoseOrCannotBe() {
+        // A PNG flattened on load, a GIF, and a file that has gone: each is
+        // asked for with the filter its type preselects, then written.
         QImage alpha(5, 3, QImage::Format_ARGB32);
         alpha.fill(qRgba(200, 10, 10, 90));
         QVERIFY(alpha.save(Path("a.png"), "PNG"));
+        QVERIFY(Picture("a.gif") && Picture("a.bmp"));
+        const struct {
+            const char* name;
+            int filter;
+            const char* head;
+        } cases[] = {{"a.png", 1, "\x89PNG"}, {"a.gif", 1, "GIF87a"}, {"a.bmp", 2, "BM"}};
         ScriptedPrompts prompts;
         CMapApp app(*m_store);
         QVERIFY(app.InitInstance({}));
-        QVERIFY(app.OpenDocumentFile(Path("a.png")));
-        const std::string before = testutil::ReadFile(m_dir->File("a.png"));
-        PressSave(*app.Frame());
-        QCOMPARE(prompts.fileRequests.size(), size_t(1));
-        QCOMPARE(prompts.fileRequests[0].filterIndex, 1);  // PNG
-        QCOMPARE(testutil::ReadFile(m_dir->File("a.png")), before);
-    }
-
-    void ctrlSOnAGifAsksWithPngPreselected() {
-        QVERIFY(Picture("a.gif"));
-        ScriptedPrompts prompts;
-        CMapApp app(*m_store);
-        QVERIFY(app.InitInstance({}));
-        QVERIFY(app.OpenDocumentFile(Path("a.gif")));
-        testutil::WriteFile(m_dir->File("a.gif"), "stale");
-        // Confirmed unchanged, the name writes GIF again.
-        prompts.AnswerFile(Path("a.gif"), 1);
-        PressSave(*app.Frame());
-        QCOMPARE(prompts.fileRequests.size(), size_t(1));
-        QCOMPARE(prompts.fileRequests[0].fileName, Path("a.gif"));
-        QCOMPARE(prompts.fileRequests[0].filterIndex, 1);
-        QCOMPARE(Head(Path("a.gif"), 6), std::string("GIF87a"));
-        QCOMPARE(app.Frame()->windowTitle(), QStringLiteral("a.gif - Zer Evizi SEKKA"));
-    }
-
-    void ctrlSOnAFileThatHasGoneAsks() {
-        QVERIFY(Picture("a.bmp"));
-        ScriptedPrompts prompts;
-        CMapApp app(*m_store);
-        QVERIFY(app.InitInstance({}));
-        QVERIFY(app.OpenDocumentFile(Path("a.bmp")));
-        std::filesystem::remove(m_dir->File("a.bmp"));
-        prompts.AnswerFile(Path("a.bmp"), 2);
-        PressSave(*app.Frame());
-        QCOMPARE(prompts.fileRequests.size(), size_t(1));
-        QCOMPARE(prompts.fileRequests[0].filterIndex, 2);  // BMP
-        QCOMPARE(Head(Path("a.bmp"), 2), std::string("BM"));
+        for (const auto& c : cases) {
+            QVERIFY(app.OpenDocumentFile(Path(c.name)));
+            if (c.filter == 2)
+                std::filesystem::remove(m_dir->File(c.name));
+            else
+                testutil::WriteFile(m_dir->File(c.name), "stale");
+            prompts.fileRequests.clear();
+            prompts.AnswerFile(Path(c.name), c.filter);
+            PressSave(*app.Frame());
+            QCOMPARE(prompts.fileRequests.size(), size_t(1));
+            QCOMPARE(prompts.fileRequests[0].fileName, Path(c.name));
+            QCOMPARE(prompts.fileRequests[0].filterIndex, c.filter);
+            QCOMPARE(Head(Path(c.name), std::strlen(c.head)), std::string(c.head));
+        }
     }
 
     void aFailedSaveSaysSoAndChangesNothing() {
