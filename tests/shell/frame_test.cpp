@@ -1,11 +1,10 @@
-// The main frame: menu and toolbar, the tag-case switch, the docking bar
+// The main frame: menus, keys, the tag-case switch, the docking bar
 // with the pane, the pane's text round trip and the two dialogs.
 
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSignalSpy>
-#include <QToolBar>
 #include <QtTest>
 
 #include "common/test_util.h"
@@ -84,19 +83,6 @@ private slots:
         QCOMPARE(save.count(), 1);
     }
 
-    void hoveringAButtonShowsItsPrompt() {
-        CMainFrame frame;
-        frame.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frame));
-        QCOMPARE(frame.StatusBar().currentMessage(), QString());
-        QWidget* button = frame.ToolBar().widgetForAction(frame.Action(cmd::kFileOpen));
-        QVERIFY(button);
-        QTest::mouseMove(button);
-        QTRY_COMPARE(frame.StatusBar().currentMessage(), U("既存のﾌｧｲﾙを開く"));
-        QTest::mouseMove(&frame.View(), QPoint(50, 50));
-        QTRY_COMPARE(frame.StatusBar().currentMessage(), QString());
-    }
-
     void tagToggleFollowsTheStore() {
         CMainFrame frame;
         QAction* tag = frame.Action(cmd::kTagUpper);
@@ -140,21 +126,6 @@ private slots:
         for (const QString& typed : {QStringLiteral("/typed/ here"), QString()}) {
             run(false, typed, true);
             QCOMPARE(GetBaseDirSetting(), typed.toStdString());
-        }
-    }
-
-    void dialogsOpenWithOkFocused() {
-        for (int which = 0; which < 2; ++which) {
-            std::unique_ptr<QDialog> dialog;
-            if (which == 0) dialog = std::make_unique<CLinkDlg>();
-            if (which == 1) dialog = std::make_unique<CBaseDirDlg>();
-            dialog->show();
-            QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
-            QPushButton* focused = qobject_cast<QPushButton*>(dialog->focusWidget());
-            QVERIFY(focused);
-            QCOMPARE(focused->text(), QStringLiteral("OK"));
-            QTest::keyClick(focused, Qt::Key_Return);
-            QCOMPARE(dialog->result(), int(QDialog::Accepted));
         }
     }
 
