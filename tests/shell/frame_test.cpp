@@ -52,7 +52,7 @@ private slots:
         m_dir.reset();
     }
 
-    void menuAndToolbarCarryEveryCommand() {
+    void menusCarryEveryCommand() {
         CMainFrame frame;
         const QList<QAction*> menus = frame.menuBar()->actions();
         QCOMPARE(int(menus.size()), 3);
