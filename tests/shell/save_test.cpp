@@ -101,16 +101,9 @@ private slots:
         QCOMPARE(Head(Path("out.gif"), 6), std::string("GIF87a"));
         QVERIFY(prompts.messages.isEmpty());
 
-        // An extension no writer takes: one message naming the file.
-        prompts.AnswerFile(Path("out.tif"), 1);
+        // Cancel: silence. (Failures are the failed-save test's.)
         saveAs->trigger();
-        QVERIFY(!std::filesystem::exists(m_dir->File("out.tif")));
-        QCOMPARE(prompts.messages.size(), 1);
-        QVERIFY(prompts.messages[0].contains(Path("out.tif")));
-
-        // Cancel: silence.
-        saveAs->trigger();
-        QCOMPARE(prompts.messages.size(), 1);
+        QVERIFY(prompts.messages.isEmpty());
     }
 
     void ctrlSWritesALosslessFileBackInPlace() {
