@@ -100,7 +100,6 @@ private slots:
         CMapApp again(*m_store);
         QVERIFY(again.InitInstance({}));
         QCOMPARE(again.RecentFiles().Paths(), QStringList{a});
-        QCOMPARE(Q(m_store->GetProfileString("Recent File List", "File1", "")), a);
     }
 
     void aCommandLinePictureThatDoesNotOpenEndsTheProgram() {
