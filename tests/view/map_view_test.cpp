@@ -9,20 +9,13 @@
 #include <QtTest>
 #include <memory>
 
+#include "common/gradient.h"
 #include "image/image.h"
 #include "markup/map_doc.h"
 
 namespace {
 
-// A picture of width x height, depth 24, where the pixel in column c and row
-// r from the top has the colour (c % 256, r % 256, 7).
-std::unique_ptr<CImage> Gradient(int width, int height) {
-    auto image = std::make_unique<CImage>();
-    if (!image->Create(width, height, 24, -1)) return nullptr;
-    for (int r = 0; r < height; ++r)
-        for (int c = 0; c < width; ++c) image->SetPixelRGB(c, height - 1 - r, c % 256, r % 256, 7);
-    return image;
-}
+using testutil::Gradient;
 
 // A view of the given viewport size over a document, with the status text
 // collected.
