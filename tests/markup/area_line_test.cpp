@@ -60,11 +60,6 @@ TEST(AreaLines, LongLinesComeOutWhole) {
     const std::string poly = FormatPolyArea(vertices, {0, 0}, 1, "", "");
     EXPECT_GT(poly.size(), 3000u);
     EXPECT_EQ(poly, "<area shape=\"poly\" coords=\"" + coords + "\" alt=\"\" href=\"\">");
-
-    const std::string alt(2000, 'a');
-    const std::string href = "http://example.com/" + std::string(3000, 'h');
-    EXPECT_EQ(FormatRectArea({1, 2}, {3, 4}, {0, 0}, 1, alt, href),
-              "<area shape=\"rect\" coords=\"1,2,3,4\" alt=\"" + alt + "\" href=\"" + href + "\">");
 }
 
 TEST(AreaLines, TextsAreWrittenUnescaped) {

@@ -4,24 +4,15 @@
 
 #include <memory>
 
+#include "common/gradient.h"
 #include "image/image.h"
 
 namespace {
 
-// A 100 x 50 picture, depth 24, where the pixel in column c and row r from
-// the top has the colour (c, r, 7).
-std::unique_ptr<CImage> Gradient() {
-    auto image = std::make_unique<CImage>();
-    EXPECT_EQ(image->Create(100, 50, 24, -1), 1);
-    for (int r = 0; r < 50; ++r)
-        for (int c = 0; c < 100; ++c) image->SetPixelRGB(c, 49 - r, c, r, 7);
-    return image;
-}
-
 // The view's cases (tests/view) and the command-line tool's (tests/tools)
 // cover the formats at both zooms; here the edges of the function itself.
 TEST(Readout, NothingWithoutAPictureAndASpaceOutsideIt) {
-    auto image = Gradient();
+    auto image = testutil::Gradient(100, 50);
     EXPECT_EQ(FormatReadout(image.get(), 10, 5, 90, 0, 1), " ");  // scrolled past the right edge
     // Client and scroll near the integer limit: no overflow.
     EXPECT_EQ(FormatReadout(image.get(), 2147483647, 0, 2147483647, 0, 2), " ");

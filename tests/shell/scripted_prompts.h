@@ -19,9 +19,7 @@ public:
         fileAnswers.pop_front();
         return answer;
     }
-    QString AskFolder(QWidget*, const QString& title, const QString& start) override {
-        folderTitles.push_back(title);
-        folderStarts.push_back(start);
+    QString AskFolder(QWidget*, const QString&, const QString&) override {
         if (folderAnswers.empty()) return QString();
         QString answer = folderAnswers.front();
         folderAnswers.pop_front();
@@ -42,8 +40,6 @@ public:
     std::deque<FileAnswer> fileAnswers;  // an empty queue cancels
     std::vector<FileRequest> fileRequests;
     std::deque<QString> folderAnswers;  // an empty queue cancels
-    QStringList folderTitles;
-    QStringList folderStarts;
     std::function<int(QDialog&)> onDialog;
     int dialogsRun = 0;
     QStringList messages;

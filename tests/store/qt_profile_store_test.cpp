@@ -39,11 +39,6 @@ TEST(QtProfileStore, DefaultLocationHoldsGeneralAsIniSection) {
     EXPECT_NE(text.find("tag=1\n"), std::string::npos) << text;
     EXPECT_NE(text.find("BaseDir=/home/user/web\n"), std::string::npos) << text;
     EXPECT_EQ(text.find("%General"), std::string::npos) << text;
-
-    // Another store over the same file sees every value.
-    QtProfileStore again;
-    EXPECT_EQ(again.GetProfileString("Recent File List", "File1", ""), "/home/user/a.gif");
-    EXPECT_EQ(again.GetProfileInt("General", "tag", 0), 1);
 }
 
 TEST(QtProfileStore, ValuesRoundTripExactly) {

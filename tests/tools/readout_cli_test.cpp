@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "common/gradient.h"
 #include "common/test_util.h"
 #include "image/image.h"
 
@@ -15,13 +16,8 @@ using Args = std::vector<std::string>;
 
 TEST(ReadoutCli, PrintsTheViewsStatusTextAndRefusesBadInput) {
     testutil::TempDir dir;
-    // 100 x 50: the pixel in column c and row r from the top is (c, r, 7).
     const std::string pic = dir.File("g.bmp");
-    CImage image;
-    ASSERT_EQ(image.Create(100, 50, 24, -1), 1);
-    for (int r = 0; r < 50; ++r)
-        for (int c = 0; c < 100; ++c) image.SetPixelRGB(c, 49 - r, c, r, 7);
-    ASSERT_EQ(image.Save(pic, kImageBmp), 1);
+    ASSERT_EQ(testutil::Gradient(100, 50)->Save(pic, kImageBmp), 1);
     const auto cli = [&](Args args) {
         args.insert(args.begin(), {ZE_CLI, "readout"});
         return testutil::RunProcess(args);
