@@ -1,6 +1,5 @@
-// zer-evizi-cli info, ppm and convert: arguments, exit codes, the output
-// formats and one round trip through each format. The codecs' own cases are
-// tested in tests/image.
+// zer-evizi-cli info, ppm and convert: exit codes, output formats, one round
+// trip through each format. The codecs' own cases are tested in tests/image.
 
 #include <gtest/gtest.h>
 
@@ -49,32 +48,21 @@ TEST(CliImage, FailuresAndUsage) {
     CImage small;
     small.Create(8, 8, 24, -1);
     for (const char* name : {"ok.png", "ok.jpg"}) ASSERT_EQ(small.Save(dir.File(name), -1), 1);
-    const std::string deepBmp = dir.File("deep.bmp");
-    const struct {
-        std::vector<std::string> args;
-        const char* message;
-        const char* unwritten;
-    } cases[] = {
-        {{"info", dir.File("missing.bmp")}, "cannot read", nullptr},
-        {{"info", dir.File("junk.bmp")}, "cannot read", nullptr},
-        {{"info", dir.File("pic.tif")}, "unsupported format", nullptr},
-        {{"ppm", dir.File("junk.bmp")}, "cannot read", nullptr},
-        {{"convert", dir.File("junk.bmp"), dir.File("o.png")}, "cannot read", "o.png"},
-        {{"convert", deepBmp, dir.File("x.tif")}, "unsupported format", "x.tif"},
+    const std::pair<std::vector<std::string>, const char*> cases[] = {
+        {{"info", dir.File("pic.tif")}, "unsupported format"},
+        {{"convert", dir.File("junk.bmp"), dir.File("o.png")}, "cannot read"},
         // The library's message is folded into the command's one line.
-        {{"convert", deepBmp, dir.File("d.gif")}, "GIF Images must be 8 bit or less", "d.gif"},
+        {{"convert", dir.File("deep.bmp"), dir.File("d.gif")}, "GIF Images must be 8 bit or less"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.args[0] + " " + c.args[1]);
-        const auto r = Cli(c.args);
-        EXPECT_EQ(r.exitCode, 1);
-        EXPECT_TRUE(r.out.empty());
+    for (const auto& [args, message] : cases) {
+        const auto r = Cli(args);
+        EXPECT_EQ(r.exitCode, 1) << message;
+        EXPECT_EQ(r.out, "");
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
-        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
-        if (c.unwritten) {
-            EXPECT_FALSE(std::filesystem::exists(dir.File(c.unwritten)));
-        }
+        EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
     }
+    EXPECT_FALSE(std::filesystem::exists(dir.File("o.png")) ||
+                 std::filesystem::exists(dir.File("d.gif")));
     for (const auto& args : std::vector<std::vector<std::string>>{
              {"info"}, {"ppm", "a.bmp", "b.bmp"}, {"convert", "a.bmp"}})
         EXPECT_EQ(Cli(args).exitCode, 2) << args[0];
@@ -100,21 +88,17 @@ TEST(CliImage, PpmRowsTopDownAndInfoLine) {
     rgb.width = 3, rgb.height = 2;
     rgb.pixels = std::string("\1\2\3\4\5\6\7\x08\x09\0\0\0ZPF<2(\x1e\x14\x0a\0\0\0", 24);
     testutil::WriteFile(dir.File("up.BMP"), bmpfile::Make(rgb));
-    rgb.height = -2;
-    testutil::WriteFile(dir.File("down.bmp"), bmpfile::Make(rgb));
     const std::string bottom("\3\2\1\6\5\4\x09\x08\7", 9), top("FPZ(2<\x0a\x14\x1e", 9);
     const auto r = Cli({"ppm", dir.File("up.BMP")});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     // File rows are bottom-up: the second stored row is the top of the picture.
     EXPECT_EQ(r.out, Ppm(3, 2, top + bottom));
-    EXPECT_EQ(Cli({"ppm", dir.File("down.bmp")}).out, Ppm(3, 2, bottom + top));
     EXPECT_EQ(Cli({"info", dir.File("up.BMP")}).out,
               "3x2 depth=24 colortype=2 palette=0 transparent=-1\n");
 }
 
-// BMP -> PNG -> BMP keeps every pixel; PNG -> JPEG stays close and the JPEG
-// converts to PNG exactly as it loads; GIF -> GIF keeps the transparent
-// index and GIF -> BMP -> GIF every colour.
+// BMP -> PNG -> BMP keeps every pixel, PNG -> JPEG stays close, GIF -> GIF
+// keeps the colours and the transparent index.
 TEST(CliImage, RoundTripThroughEachFormat) {
     testutil::TempDir dir;
     CImage source;
@@ -136,11 +120,7 @@ TEST(CliImage, RoundTripThroughEachFormat) {
     };
     EXPECT_EQ(convert("a.bmp", "b.png"), Ppm(45, 23, want));
     EXPECT_EQ(convert("b.png", "c.BMP"), Ppm(45, 23, want));
-    const std::string jpeg = convert("b.png", "e.jpg");
-    EXPECT_GT(Psnr(jpeg, Ppm(45, 23, want)), 24.0);
-    const std::string info = Cli({"info", dir.File("e.jpg")}).out;
-    EXPECT_EQ(info.rfind("45x23 depth=8 colortype=3 palette=", 0), 0u) << info;
-    EXPECT_EQ(convert("e.jpg", "f.png"), jpeg);
+    EXPECT_GT(Psnr(convert("b.png", "e.jpg"), Ppm(45, 23, want)), 24.0);
 
     gifpeer::File f;
     f.gif89 = true;
@@ -154,10 +134,6 @@ TEST(CliImage, RoundTripThroughEachFormat) {
     std::string gifWant;
     f.colors[2] = {0, 0, 0};
     for (uint8_t p : fr.pixels) gifWant.append(f.colors[p].begin(), f.colors[p].end());
-    EXPECT_EQ(Cli({"info", dir.File("t.gif")}).out,
-              "21x9 depth=8 colortype=3 palette=256 transparent=2\n");
     EXPECT_EQ(convert("t.gif", "u.GIF"), Ppm(21, 9, gifWant));
     EXPECT_EQ(gifpeer::Read(dir.File("u.GIF")).transparent, 2);
-    EXPECT_EQ(convert("t.gif", "t.bmp"), Ppm(21, 9, gifWant));
-    EXPECT_EQ(convert("t.bmp", "v.gif"), Ppm(21, 9, gifWant));
 }
