@@ -252,10 +252,10 @@ TEST(GifWriter, GiflibReadsWhatWeWrite) {
         int w, h, colors, depth, transparent;
         bool palette;
     };
-    // Palette sizes, a packed depth (odd widths end rows inside a byte), a
+    // Palette sizes, packed depths (odd widths end rows inside a byte), a
     // picture without palette (a grey ramp), transparency, noise (far more
     // than 4,096 distinct strings) and a flat picture.
-    for (const Case& c : std::vector<Case>{{45, 31, 2, 8, -1, true},
+    for (const Case& c : std::vector<Case>{{45, 31, 2, 1, -1, true},
                                            {29, 7, 16, 4, -1, true},
                                            {17, 5, 256, 8, -1, false},
                                            {20, 9, 4, 8, 2, true},
