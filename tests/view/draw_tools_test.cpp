@@ -41,7 +41,6 @@ struct Harness {
     MemoryMarkupPane pane;
     CMapDoc doc;
     CMapView view;
-    // The link dialog's answers.
     bool answerOk = true;
     std::string url = "a.html", alt = "A";
     int asked = 0;
@@ -78,8 +77,7 @@ struct Harness {
     void Click(QPoint p) { QTest::mouseClick(vp(), Qt::LeftButton, {}, p); }
     void DoubleClick(QPoint p) { QTest::mouseDClick(vp(), Qt::LeftButton, {}, p); }
     QImage Grab() { return vp()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
-    // What the window shows after the repaints asked for so far, which cover
-    // only the parts that changed.
+    // What the window shows after the partial repaints asked for so far.
     QImage Screen() {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
         QCoreApplication::processEvents();
@@ -99,13 +97,10 @@ private slots:
     void rectangleDragAndPlainClick();
     void circleAtBothZooms();
     void polygonByClicksDoubleClickOrCancel();
-    void boundsOnTheClientPoint();
+    void boundsAndVertexLimit();
     void verticesUseTheScrollAtTheDoubleClick();
-    void polygonSurvivesRectangleTool();
     void tagSettingSwitchedBetweenAreas();
     void rubberBandFollowsStateThroughRepaints();
-    void dragEndsWhereTheButtonComesUp();
-    void vertexLimit();
 };
 
 void DrawToolsTest::rectangleDragAndPlainClick() {
@@ -114,13 +109,8 @@ void DrawToolsTest::rectangleDragAndPlainClick() {
     h.Drag({50, 40}, {10, 5});
     QCOMPARE(h.asked, 1);
     QCOMPARE(h.Text(), With(Area("rect", "50,40,10,5")));
-    QVERIFY(!h.view.IsDragging());
-
-    // Down and up on the same point: no dialog, no text.
-    const std::string before = h.Text();
-    h.Click({10, 10});
+    h.Click({10, 10});  // down and up on one point: no dialog, no area
     QCOMPARE(h.asked, 1);
-    QCOMPARE(h.Text(), before);
 }
 
 void DrawToolsTest::circleAtBothZooms() {
@@ -139,43 +129,37 @@ void DrawToolsTest::polygonByClicksDoubleClickOrCancel() {
     h.view.OnToolPolygon();
     h.Click({1, 1});
     h.Click({20, 1});
+    // A rectangle drawn meanwhile leaves the open polygon alone.
+    h.view.OnToolRect();
+    h.Drag({60, 60}, {80, 80});
+    h.view.OnToolPolygon();
     QCOMPARE(h.view.VertexCount(), 2);
     h.DoubleClick({20, 20});
-    QCOMPARE(h.asked, 1);
-    QCOMPARE(h.view.VertexCount(), -1);
-    // Two vertices make a polygon too.
-    h.Click({5, 5});
+    h.Click({5, 5});  // two vertices make a polygon too
     h.DoubleClick({30, 40});
-    QCOMPARE(h.Text(), With(Area("poly", "1,1,20,1,20,20") + Area("poly", "5,5,30,40")));
+    QCOMPARE(h.Text(), With(Area("rect", "60,60,80,80") + Area("poly", "1,1,20,1,20,20") +
+                            Area("poly", "5,5,30,40")));
 
-    // A double-click as the first action records one vertex and leaves the
-    // polygon open.
+    // A double-click as the first action records one vertex, polygon open.
     h.DoubleClick({60, 70});
-    QCOMPARE(h.asked, 2);
-    QCOMPARE(h.view.VertexCount(), 1);
+    QCOMPARE(h.asked, 3);
     QCOMPARE(h.view.Vertex(0), QPoint(60, 70));
 
     // A cancelled dialog adds nothing and ends the polygon all the same.
     h.answerOk = false;
     const std::string before = h.Text();
     h.DoubleClick({80, 80});
-    QCOMPARE(h.asked, 3);
+    QCOMPARE(h.asked, 4);
     QCOMPARE(h.Text(), before);
     QCOMPARE(h.view.VertexCount(), -1);
-    h.Click({3, 3});
-    QCOMPARE(h.view.VertexCount(), 1);
 }
 
-void DrawToolsTest::boundsOnTheClientPoint() {
+void DrawToolsTest::boundsAndVertexLimit() {
     Harness h;  // W = 200, H = 100 at zoom 1
-    for (QPoint outside : {QPoint(201, 50), QPoint(50, 101)}) {
-        QTest::mousePress(h.vp(), Qt::LeftButton, {}, outside);
-        QVERIFY(!h.view.IsDragging());
-        QTest::mouseRelease(h.vp(), Qt::LeftButton, {}, outside);
-    }
+    h.Drag({201, 50}, {150, 60});
+    QCOMPARE(h.asked, 0);
     h.Drag({200, 100}, {150, 60});
     QCOMPARE(h.asked, 1);
-    QVERIFY(h.Text().find("coords=\"200,100,150,60\"") != std::string::npos);
 
     h.view.OnToolPolygon();
     h.Click({201, 10});
@@ -187,10 +171,11 @@ void DrawToolsTest::boundsOnTheClientPoint() {
     QCOMPARE(h.asked, 1);
     QCOMPARE(h.view.VertexCount(), 2);
 
-    // At zoom 2 the bound doubles.
-    h.view.OnZoomDouble();
-    h.Click({250, 150});
-    QCOMPARE(h.view.VertexCount(), 3);
+    // At most 256 vertices. (A null point would mean the centre to QTest.)
+    for (int i = 0; i < 256; ++i) h.Click({1 + i % 150, 1 + i / 150});
+    QCOMPARE(h.view.VertexCount(), 256);
+    h.DoubleClick({199, 99});
+    QVERIFY(h.Text().find(",103,2,104,2\" alt") != std::string::npos);
 }
 
 void DrawToolsTest::verticesUseTheScrollAtTheDoubleClick() {
@@ -201,35 +186,12 @@ void DrawToolsTest::verticesUseTheScrollAtTheDoubleClick() {
     h.view.verticalScrollBar()->setValue(20);
     h.Click({50, 10});
     h.DoubleClick({50, 60});
-    QCOMPARE(h.Text(), With(Area("poly", "40,30,80,30,80,80")));
-    // A rectangle takes the scroll position at the moment it is confirmed.
-    h.view.OnToolRect();
-    h.view.OnZoomDouble();
-    h.view.horizontalScrollBar()->setValue(3);
-    h.view.verticalScrollBar()->setValue(0);
-    h.Drag({5, 7}, {9, 9});
-    QVERIFY(h.Text().find("coords=\"3,3,5,4\"") != std::string::npos);
-}
-
-void DrawToolsTest::polygonSurvivesRectangleTool() {
-    Harness h;
-    h.view.OnToolPolygon();
-    h.Click({10, 10});
-    h.Click({50, 10});
-    h.view.OnToolRect();
-    h.Drag({60, 60}, {80, 80});
-    QCOMPARE(h.view.VertexCount(), 2);
-    h.view.OnZoomDouble();
-    h.view.OnZoomNormal();
-    h.view.OnToolPolygon();
-    QCOMPARE(h.view.VertexCount(), 2);
-    h.DoubleClick({50, 50});
-    QCOMPARE(h.Text(), With(Area("rect", "60,60,80,80") + Area("poly", "10,10,50,10,50,50")));
+    QCOMPARE(h.Text(), InsertAreaLine(kSkeleton, FormatPolyArea({{10, 10}, {50, 10}, {50, 60}},
+                                                                {30, 20}, 1, "A", "a.html")));
 }
 
 void DrawToolsTest::tagSettingSwitchedBetweenAreas() {
-    // The exact text is the markup tests' job: here each drag must reach the
-    // core with its points and the setting in force at that moment.
+    // Each drag must reach the core with the setting in force at that moment.
     Harness h;
     h.url = "Page.html";
     std::string expected = kSkeleton;
@@ -243,7 +205,6 @@ void DrawToolsTest::tagSettingSwitchedBetweenAreas() {
     draw({1, 2}, {3, 4}, "A");
     SetTagSetting(1);
     draw({5, 6}, {7, 8}, "b");
-    QVERIFY(h.Text().starts_with("<IMG SRC"));
     SetTagSetting(0);
     draw({9, 9}, {10, 10}, "b");
 }
@@ -253,7 +214,6 @@ void DrawToolsTest::rubberBandFollowsStateThroughRepaints() {
     const QRgb white = qRgb(255, 255, 255), black = qRgb(0, 0, 0);
     QTest::mousePress(h.vp(), Qt::LeftButton, {}, {20, 10});
     QTest::mouseMove(h.vp(), {60, 40});
-    QCOMPARE(h.Screen(), h.Grab());
     QTest::mouseMove(h.vp(), {80, 50});
     QImage shot = h.Grab();
     // The partial repaints leave the window as a full repaint would.
@@ -265,76 +225,21 @@ void DrawToolsTest::rubberBandFollowsStateThroughRepaints() {
     for (QPoint p : {QPoint(60, 40), QPoint(60, 25), QPoint(50, 30)})
         QCOMPARE(shot.pixel(p), black);
 
-    // A zoom change repaints everything: the outline is still drawn once.
-    h.view.OnZoomDouble();
-    QCOMPARE(h.Grab().pixel(80, 30), white);
-    h.view.OnZoomNormal();
-
     // While the dialog is up the finished outline stays; afterwards it is gone.
     h.answerOk = false;
     QTest::mouseRelease(h.vp(), Qt::LeftButton, {}, {80, 50});
-    QCOMPARE(h.asked, 1);
     QCOMPARE(h.Text(), kSkeleton);  // cancelled
     QCOMPARE(h.shotDuringDialog.pixel(80, 30), white);
     QCOMPARE(h.Grab().pixel(80, 30), black);
 
-    // A polygon with two vertices shows the closed outline through the mouse;
-    // after a switch to another tool it is not drawn, and it comes back.
-    h.view.OnToolPolygon();
-    h.Click({10, 10});
-    h.Click({100, 10});
-    QTest::mouseMove(h.vp(), {90, 90});
-    QTest::mouseMove(h.vp(), {100, 60});
-    shot = h.Grab();
-    QCOMPARE(h.Screen(), shot);
-    // The edge back to the first vertex included.
-    for (QPoint p : {QPoint(50, 10), QPoint(100, 30), QPoint(55, 35)})
-        QCOMPARE(shot.pixel(p), white);
-    h.view.OnToolCircle();
-    QCOMPARE(h.Grab().pixel(50, 10), black);
-    h.view.OnToolPolygon();
-    QCOMPARE(h.Grab().pixel(50, 10), white);
-
-    // A circle of radius 20 around 150,50.
-    h.view.OnToolCircle();
-    QTest::mousePress(h.vp(), Qt::LeftButton, {}, {150, 50});
-    QTest::mouseMove(h.vp(), {190, 95});
-    QTest::mouseMove(h.vp(), {150, 70});
-    shot = h.Grab();
-    QCOMPARE(h.Screen(), shot);
-    QCOMPARE(shot.pixel(150, 70), white);
-    QCOMPARE(shot.pixel(130, 50), white);
-    QCOMPARE(shot.pixel(150, 50), black);
-    QTest::mouseRelease(h.vp(), Qt::LeftButton, {}, {150, 70});
-}
-
-void DrawToolsTest::dragEndsWhereTheButtonComesUp() {
-    Harness h;
+    // A drag ends where the button comes up, even outside the view.
+    h.answerOk = true;
     QTest::mousePress(h.vp(), Qt::LeftButton, {}, {50, 40});
-    QTest::mouseMove(h.vp(), {250, 150});
-    // Outside the view: Qt still delivers the release to it.
     QTest::mouseMove(h.vp(), {-20, 300});
     QTest::mouseRelease(h.vp(), Qt::LeftButton, {}, {-20, 300});
     QVERIFY(!h.view.IsDragging());
-    QCOMPARE(h.asked, 1);
-    QVERIFY(h.Text().find("coords=\"50,40,-20,300\"") != std::string::npos);
-    // The next press starts afresh.
-    h.Drag({5, 5}, {6, 6});
     QCOMPARE(h.asked, 2);
-}
-
-void DrawToolsTest::vertexLimit() {
-    Harness h;
-    h.view.OnToolPolygon();
-    // (A null point would mean the centre to QTest: start at 1,1.)
-    for (int i = 0; i < 260; ++i) h.Click({1 + i % 150, 1 + i / 150});
-    QCOMPARE(h.view.VertexCount(), 256);
-    QCOMPARE(h.view.Vertex(255), QPoint(106, 2));
-    h.DoubleClick({199, 99});
-    QCOMPARE(h.asked, 1);
-    QVERIFY(h.Text().find("coords=\"1,1,2,1,") != std::string::npos);
-    QVERIFY(h.Text().find(",150,1,1,2,") != std::string::npos);
-    QVERIFY(h.Text().find(",105,2,106,2\" alt") != std::string::npos);
+    QVERIFY(h.Text().find("coords=\"50,40,-20,300\"") != std::string::npos);
 }
 
 QTEST_MAIN(DrawToolsTest)

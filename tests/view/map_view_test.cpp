@@ -17,8 +17,7 @@ namespace {
 
 using testutil::Gradient;
 
-// A view of the given viewport size over a document, with the status text
-// collected.
+// A view over a document, with the status text collected.
 struct Harness {
     CMapDoc doc;
     CMapView view;
@@ -50,16 +49,24 @@ struct Harness {
 class MapViewTest : public QObject {
     Q_OBJECT
 private slots:
-    void readoutAtActualAndDoubleSize();
-    void readoutFollowsScrolling();
+    void paintAndReadoutAtBothZooms();
     void noPictureLeavesStatusAndZoomStillWorks();
-    void zoomChecksAndScrollRange();
-    void paintsPictureScaledWithEdgeLine();
+    void zoomScrollRangeAndReadout();
     void transparentPixelsShowTheWindow();
 };
 
-void MapViewTest::readoutAtActualAndDoubleSize() {
+void MapViewTest::paintAndReadoutAtBothZooms() {
     Harness h(Gradient(100, 50));
+    const QRgb base = h.view.viewport()->palette().color(QPalette::Base).rgb();
+    QImage shot = h.Grab();
+    for (QPoint p : {QPoint(0, 0), QPoint(10, 5), QPoint(99, 49)})
+        QCOMPARE(shot.pixel(p), qRgb(p.x(), p.y(), 7));
+    // The edge line below and right of the picture, then the window colour.
+    for (QPoint p : {QPoint(0, 50), QPoint(99, 50), QPoint(100, 0), QPoint(100, 50)})
+        QCOMPARE(shot.pixel(p), qRgb(0, 0, 0));
+    for (QPoint p : {QPoint(101, 20), QPoint(20, 51), QPoint(100, 51)})
+        QCOMPARE(shot.pixel(p), base);
+
     // Halves go away from zero whether the whole part is odd or even. With a
     // button held Qt keeps reporting the mouse outside the window: that is
     // not over the picture.
@@ -71,40 +78,20 @@ void MapViewTest::readoutAtActualAndDoubleSize() {
     } cases[] = {
         {1, {10, 5}, {}, "X座標 = 10 Y座標 = 5   RGB(10, 5, 7)"},
         {1, {0, 0}, {}, "X座標 = 0 Y座標 = 0   RGB(0, 0, 7)"},
-        {1, {99, 49}, {}, "X座標 = 99 Y座標 = 49   RGB(99, 49, 7)"},
         {1, {100, 20}, {}, " "},
-        {1, {20, 50}, {}, " "},
         {2, {5, 4}, {}, "X座標 = 3 Y座標 = 2   RGB(2, 2, 7)"},
         {2, {1, 3}, {}, "X座標 = 1 Y座標 = 2   RGB(0, 1, 7)"},
-        {2, {199, 99}, {}, "X座標 = 100 Y座標 = 50   RGB(99, 49, 7)"},
-        {2, {200, 20}, {}, " "},
         {2, {-1, 4}, Qt::LeftButton, " "},
-        {2, {5, 4}, Qt::LeftButton, "X座標 = 3 Y座標 = 2   RGB(2, 2, 7)"},
     };
     for (const auto& c : cases) {
         if (c.zoom == 2) h.view.OnZoomDouble();
         QCOMPARE(h.MoveTo(c.at, c.held), QString::fromUtf8(c.text));
     }
-
-    // Fractions of a logical pixel fall to the client point below them.
-    h.view.OnZoomNormal();
-    QMouseEvent fine(QEvent::MouseMove, QPointF(10.9, 5.6), QPointF(10.9, 5.6), Qt::NoButton,
-                     Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(h.view.viewport(), &fine);
-    QCOMPARE(h.status, QStringLiteral("X座標 = 10 Y座標 = 5   RGB(10, 5, 7)"));
-}
-
-void MapViewTest::readoutFollowsScrolling() {
-    Harness h(Gradient(400, 300), QSize(200, 150));
-    h.view.horizontalScrollBar()->setValue(30);
-    h.view.verticalScrollBar()->setValue(20);
-    QCOMPARE(h.MoveTo({10, 5}), QStringLiteral("X座標 = 40 Y座標 = 25   RGB(40, 25, 7)"));
-
-    h.view.OnZoomDouble();
-    h.view.horizontalScrollBar()->setValue(3);
-    h.view.verticalScrollBar()->setValue(0);
-    // (4 + 3) / 2 = 3.5 shows 4; the pixel is column 3.
-    QCOMPARE(h.MoveTo({4, 0}), QStringLiteral("X座標 = 4 Y座標 = 0   RGB(3, 0, 7)"));
+    shot = h.Grab();
+    // Each picture pixel covers two by two screen pixels, nothing smoothed.
+    for (int y : {10, 11, 99})
+        for (int x : {20, 21, 199}) QCOMPARE(shot.pixel(x, y), qRgb(x / 2, y / 2, 7));
+    QCOMPARE(shot.pixel(200, 100), qRgb(0, 0, 0));
 }
 
 void MapViewTest::noPictureLeavesStatusAndZoomStillWorks() {
@@ -114,55 +101,25 @@ void MapViewTest::noPictureLeavesStatusAndZoomStillWorks() {
     h.view.OnZoomDouble();
     QCOMPARE(changed.count(), 1);
     QCOMPARE(h.view.horizontalScrollBar()->maximum(), 0);
-    // Nothing but the window colour.
-    QCOMPARE(h.Grab().pixel(150, 100), h.view.viewport()->palette().color(QPalette::Base).rgb());
 }
 
-void MapViewTest::zoomChecksAndScrollRange() {
+void MapViewTest::zoomScrollRangeAndReadout() {
     Harness h(Gradient(500, 400), QSize(300, 200));
     // Both bars show, so the viewport is smaller than the view.
     const int vw = h.view.viewport()->width(), vh = h.view.viewport()->height();
-    QVERIFY(vw < 300 && vh < 200);
     QCOMPARE(h.view.horizontalScrollBar()->maximum(), 500 - vw);
-    QCOMPARE(h.view.verticalScrollBar()->maximum(), 400 - vh);
 
     h.view.horizontalScrollBar()->setValue(50);
     h.view.OnZoomDouble();
-    QCOMPARE(h.view.horizontalScrollBar()->maximum(), 1000 - vw);
     QCOMPARE(h.view.verticalScrollBar()->maximum(), 800 - vh);
     // The position stays the same number of pixels.
     QCOMPARE(h.view.horizontalScrollBar()->value(), 50);
     QCOMPARE(h.Grab().pixel(0, vh - 1), qRgb(25, (vh - 1) / 2, 7));
-
-    // A picture that fits: no scrolling.
-    h.view.OnZoomDouble();
-    h.doc.m_pImage = Gradient(100, 60);
-    h.view.OnInitialUpdate();
-    QCOMPARE(h.view.horizontalScrollBar()->maximum(), 0);
-    QCOMPARE(h.view.verticalScrollBar()->maximum(), 0);
-}
-
-void MapViewTest::paintsPictureScaledWithEdgeLine() {
-    Harness h(Gradient(100, 50));
-    const QRgb base = h.view.viewport()->palette().color(QPalette::Base).rgb();
-    QImage shot = h.Grab();
-    for (QPoint p : {QPoint(0, 0), QPoint(10, 5), QPoint(99, 49)})
-        QCOMPARE(shot.pixel(p), qRgb(p.x(), p.y(), 7));
-    // The row just below and the column just right of the picture, corner
-    // included, then the window colour beyond.
-    for (QPoint p : {QPoint(0, 50), QPoint(99, 50), QPoint(100, 0), QPoint(100, 50)})
-        QCOMPARE(shot.pixel(p), qRgb(0, 0, 0));
-    for (QPoint p : {QPoint(101, 20), QPoint(20, 51), QPoint(100, 51)})
-        QCOMPARE(shot.pixel(p), base);
-
-    h.view.OnZoomDouble();
-    shot = h.Grab();
-    // Each picture pixel covers two by two screen pixels, nothing smoothed.
-    for (int y : {10, 11, 99})
-        for (int x : {20, 21, 199}) QCOMPARE(shot.pixel(x, y), qRgb(x / 2, y / 2, 7));
-    for (QPoint p : {QPoint(0, 100), QPoint(200, 100), QPoint(200, 0)})
-        QCOMPARE(shot.pixel(p), qRgb(0, 0, 0));
-    QCOMPARE(shot.pixel(201, 0), base);
+    // The readout follows the scrolling: (4 + 3) / 2 = 3.5 shows 4, the pixel
+    // is column 3.
+    h.view.horizontalScrollBar()->setValue(3);
+    h.view.verticalScrollBar()->setValue(0);
+    QCOMPARE(h.MoveTo({4, 0}), QStringLiteral("X座標 = 4 Y座標 = 0   RGB(3, 0, 7)"));
 }
 
 void MapViewTest::transparentPixelsShowTheWindow() {
@@ -178,7 +135,6 @@ void MapViewTest::transparentPixelsShowTheWindow() {
     QImage shot = h.Grab();
     QCOMPARE(shot.pixel(0, 0), qRgb(200, 10, 10));
     QCOMPARE(shot.pixel(1, 0), base);
-    QCOMPARE(shot.pixel(4, 0), qRgb(0, 0, 0));
 }
 
 QTEST_MAIN(MapViewTest)
