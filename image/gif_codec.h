@@ -23,5 +23,5 @@ public:
     int Write(const std::string& name) override;
 
     // Reads a GIF from an open stream, as Read does after opening the file.
-    int ReadStream(std::FILE* file);
+    int ReadStream(std::FILE* file) override;
 };

@@ -298,10 +298,7 @@ void Decode(ByteSource& src, RowSink& sink, int width) {
 }  // namespace
 
 int CGifImpl::Read(const std::string& name) {
-    if (!name.empty()) fileName = name;
-    ze::FilePtr file = ze::OpenFile(fileName, "rb");
-    if (!file) return 0;
-    return ReadStream(file.get());
+    return ReadNamedFile(name);
 }
 
 int CGifImpl::ReadStream(std::FILE* file) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "image/file_io.h"
 #include "image/messages.h"
 
 int CImageImpl::IsInside(int x, int y) const {
@@ -113,6 +114,17 @@ int CImageImpl::Read(const std::string&) {
 }
 int CImageImpl::Write(const std::string&) {
     return 0;
+}
+
+int CImageFileImpl::ReadStream(std::FILE*) {
+    return 0;
+}
+
+int CImageFileImpl::ReadNamedFile(const std::string& name) {
+    if (!name.empty()) fileName = name;
+    ze::FilePtr file = ze::OpenFile(fileName, "rb");
+    if (!file) return 0;
+    return ReadStream(file.get());
 }
 
 int CImageImpl::SetPalette(std::unique_ptr<CImagePalette> palette) {

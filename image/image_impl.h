@@ -3,6 +3,7 @@
 // format derives from CImageFileImpl and provides Read and Write.
 
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -79,4 +80,13 @@ class CImageFileImpl : public CImageImpl {
 public:
     explicit CImageFileImpl(std::string name = {}) : fileName(std::move(name)) {}
     std::string fileName;
+
+    // Reads the picture from an open stream; formats that read streams
+    // override it. Here: 0.
+    virtual int ReadStream(std::FILE* file);
+
+protected:
+    // Read for stream formats: takes `name` (when not empty) as the file
+    // name, opens it and hands it to ReadStream. 0 when it cannot be opened.
+    int ReadNamedFile(const std::string& name);
 };

@@ -156,10 +156,7 @@ int WriteJpegData(j_compress_ptr cinfo, ErrorManager* err, std::FILE* file, cons
 }  // namespace
 
 int CJpegImpl::Read(const std::string& name) {
-    if (!name.empty()) fileName = name;
-    ze::FilePtr file = ze::OpenFile(fileName, "rb");
-    if (!file) return 0;
-    return ReadStream(file.get());
+    return ReadNamedFile(name);
 }
 
 int CJpegImpl::ReadStream(std::FILE* file) {

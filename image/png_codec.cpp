@@ -142,10 +142,7 @@ int WritePngData(png_structp png, png_infop info, std::FILE* file, const WriteLa
 }  // namespace
 
 int CPngImpl::Read(const std::string& name) {
-    if (!name.empty()) fileName = name;
-    ze::FilePtr file = ze::OpenFile(fileName, "rb");
-    if (!file) return 0;
-    return ReadStream(file.get());
+    return ReadNamedFile(name);
 }
 
 int CPngImpl::ReadStream(std::FILE* file) {

@@ -14,7 +14,7 @@ public:
 
     // Reads a PNG from an open stream positioned at its signature. 1 on
     // success; 0 on failure, when the picture may hold the rows read so far.
-    int ReadStream(std::FILE* file);
+    int ReadStream(std::FILE* file) override;
     // Writes the picture as PNG to an open stream. 1 on success.
     int WriteStream(std::FILE* file) const;
 };
