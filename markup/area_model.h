@@ -1,0 +1,75 @@
+#pragma once
+// The areas of the pane text as a browser sees them: every <area> tag in
+// document order, hit testing, and edits of one tag that give back the
+// changed byte range so the pane can apply them as ordinary, undoable edits.
+// The text is the only record: nothing here is kept between calls except what
+// the caller keeps. Pure text logic over UTF-8 bytes; any bytes are accepted.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+enum class AreaShape { kRect, kCircle, kPoly, kDefault };
+
+// A byte range [begin, end) in the text; begin == end == npos when absent.
+struct TextRange {
+    static constexpr size_t npos = static_cast<size_t>(-1);
+    size_t begin = npos;
+    size_t end = npos;
+    bool present() const { return begin != npos; }
+};
+
+struct AreaTag {
+    TextRange tag;       // "<area" up to and including the closing '>'
+    int line = 1;        // 1-based line of the tag's '<' (LF ends a line)
+    AreaShape shape = AreaShape::kRect;
+    std::vector<double> coords;  // as the browser parses them
+    // False when a browser would ignore the area for hit testing (too few
+    // coordinates, an odd count for a polygon, an unknown shape keyword).
+    bool valid = false;
+    std::string href;    // attribute values, character references decoded
+    std::string alt;
+    bool hasHref = false;
+    bool hasAlt = false;
+    // Where the values stand in the text (inside their quotes, if any).
+    TextRange coordsValue;
+    TextRange hrefValue;
+    TextRange altValue;
+};
+
+// Every <area> tag of the text, in document order. Tags inside <!-- -->
+// comments are skipped; tag and attribute names in any case; values in
+// double quotes, single quotes or none.
+std::vector<AreaTag> ParseAreas(std::string_view text);
+
+// Index of the area a browser picks at picture point (x, y): the first valid
+// area in document order that contains it. -1 when none does.
+int HitTestAreas(const std::vector<AreaTag>& areas, double x, double y);
+
+// One replacement: the bytes [begin, begin + removed) become `inserted`.
+struct TextEdit {
+    size_t begin = 0;
+    size_t removed = 0;
+    std::string inserted;
+};
+// The text with the edit applied.
+std::string ApplyEdit(std::string_view text, const TextEdit& edit);
+
+// Edits of one parsed tag of `text`. Each touches only what it is about;
+// every other byte of the tag and of the text stays as it was.
+// Moves every coordinate pair (a circle's centre) by (dx, dy).
+TextEdit MoveAreaEdit(std::string_view text, const AreaTag& area, int dx, int dy);
+// Writes `coords` as the coords value, comma separated, in whole numbers.
+TextEdit SetCoordsEdit(std::string_view text, const AreaTag& area, const std::vector<int>& coords);
+// Replaces the value of `name` ("href" or "alt"), adding the attribute at the
+// end of the tag when it is missing.
+TextEdit SetAttributeEdit(std::string_view text, const AreaTag& area, std::string_view name,
+                          const std::string& value);
+// Removes the tag, and its line break when it stands alone on its line.
+TextEdit DeleteAreaEdit(std::string_view text, const AreaTag& area);
+
+// The insertion of an area line as one edit: ApplyEdit(text, result) equals
+// InsertAreaLine(text, line) byte for byte, and the edit covers only the
+// bytes that differ.
+TextEdit InsertAreaLineEdit(const std::string& text, const std::string& line);
