@@ -9,7 +9,7 @@
 
 #include "image/bmp_codec.h"
 #include "image/dib.h"
-#include "image/file_io.h"
+#include "image/safe_write.h"
 
 namespace {
 
@@ -74,9 +74,9 @@ int CBmpImpl::Write(const std::string& name) {
     dib::Put32(fileHeader + 10, static_cast<uint32_t>(14 + bitsOffset));
 
     const uint8_t* bits = imageBits;
-    const bool ok = ze::WriteFileSafely(fileName, [&](std::FILE* f) {
+    writeError = ze::WriteFileSafely(fileName, [&](std::FILE* f) {
         return WriteAll(f, fileHeader, sizeof fileHeader) &&
                WriteAll(f, prefix.data(), prefix.size()) && WriteAll(f, bits, pixelBytes);
     });
-    return ok ? 1 : 0;
+    return writeError == ze::WriteError::kNone ? 1 : 0;
 }

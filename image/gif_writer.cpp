@@ -12,9 +12,9 @@
 #include <new>
 #include <vector>
 
-#include "image/file_io.h"
 #include "image/gif_codec.h"
 #include "image/messages.h"
+#include "image/safe_write.h"
 
 namespace {
 
@@ -246,9 +246,7 @@ int CGifImpl::Write(const std::string& name) {
     }
     const bool transparent = transparentIndex >= 0 && transparentIndex < 256;
 
-    bool opened = false;
-    const bool ok = ze::WriteFileSafely(fileName, [&](std::FILE* file) {
-        opened = true;
+    writeError = ze::WriteFileSafely(fileName, [&](std::FILE* file) {
         try {
             auto enc = std::make_unique<GifEncoder>(file);
             uint8_t head[13];
@@ -299,9 +297,18 @@ int CGifImpl::Write(const std::string& name) {
             return false;
         }
     });
-    if (!ok) {
-        ze::ReportMessage(opened ? "Write Error in GIF file" : "Can't open GIF for writing");
-        return 0;
+    switch (writeError) {
+        case ze::WriteError::kNone:
+            break;
+        case ze::WriteError::kPermission:
+        case ze::WriteError::kReadOnlyFs:
+        case ze::WriteError::kNoFolder:
+        case ze::WriteError::kNotRegular:
+        case ze::WriteError::kLinkLoop:
+            ze::ReportMessage("Can't open GIF for writing");
+            break;
+        default:
+            ze::ReportMessage("Write Error in GIF file");
     }
-    return 1;
+    return writeError == ze::WriteError::kNone ? 1 : 0;
 }

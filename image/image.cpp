@@ -20,7 +20,9 @@ std::unique_ptr<CImageImpl> MakeImageImpl(int code, const std::string& name) {
     }
 }
 
-CImage::CImage(const std::string& name, int code) { Load(name, code); }
+CImage::CImage(const std::string& name, int code) {
+    Load(name, code);
+}
 
 int CImage::Load(const std::string& name, int code) {
     const int oldType = imageType;
@@ -34,6 +36,8 @@ int CImage::Load(const std::string& name, int code) {
 }
 
 int CImage::Save(const std::string& name, int code) {
+    // A format that cannot be written, or a picture that its writer refuses.
+    lastWriteError = ze::WriteError::kEncode;
     if (!impl) return 0;
     const int oldType = imageType;
     imageName = name;
@@ -48,7 +52,13 @@ int CImage::Save(const std::string& name, int code) {
         }
         impl->TakeOver(*old);
     }
-    return impl->Write(imageName);
+    impl->writeError = ze::WriteError::kNone;
+    const int written = impl->Write(imageName);
+    if (written != 0)
+        lastWriteError = ze::WriteError::kNone;
+    else if (impl->writeError != ze::WriteError::kNone)
+        lastWriteError = impl->writeError;
+    return written;
 }
 
 int CImage::CreateImpl(const std::string& name, int code) {
@@ -66,13 +76,27 @@ int CImage::Create(int width, int height, int depth, int type) {
     return impl->IsValid();
 }
 
-int CImage::GetRowBytes() const { return impl ? impl->GetRowBytes() : 0; }
-int CImage::GetWidth() const { return impl ? impl->GetWidth() : 0; }
-int CImage::GetHeight() const { return impl ? impl->GetHeight() : 0; }
-int CImage::GetDepth() const { return impl ? impl->GetDepth() : 0; }
-int CImage::GetColorType() const { return impl ? impl->GetColorType() : 0; }
-int CImage::IsInside(int x, int y) const { return impl ? impl->IsInside(x, y) : 0; }
-int CImage::GetPixelIndex(int x, int y) const { return impl ? impl->GetPixelIndex(x, y) : -1; }
+int CImage::GetRowBytes() const {
+    return impl ? impl->GetRowBytes() : 0;
+}
+int CImage::GetWidth() const {
+    return impl ? impl->GetWidth() : 0;
+}
+int CImage::GetHeight() const {
+    return impl ? impl->GetHeight() : 0;
+}
+int CImage::GetDepth() const {
+    return impl ? impl->GetDepth() : 0;
+}
+int CImage::GetColorType() const {
+    return impl ? impl->GetColorType() : 0;
+}
+int CImage::IsInside(int x, int y) const {
+    return impl ? impl->IsInside(x, y) : 0;
+}
+int CImage::GetPixelIndex(int x, int y) const {
+    return impl ? impl->GetPixelIndex(x, y) : -1;
+}
 int CImage::GetPixelRGB(int x, int y, uint8_t* r, uint8_t* g, uint8_t* b) const {
     return impl ? impl->GetPixelRGB(x, y, r, g, b) : 0;
 }
@@ -91,6 +115,12 @@ int CImage::SetPalette(int count, const uint8_t* rgb) {
 int CImage::SetPalette(std::unique_ptr<CImagePalette> palette) {
     return impl ? impl->SetPalette(std::move(palette)) : 0;
 }
-CImagePalette* CImage::GetPalette() const { return impl ? impl->GetPalette() : nullptr; }
-int CImage::IsValid() const { return impl && impl->IsValid() ? 1 : 0; }
-uint8_t* CImage::GetBits() const { return impl ? impl->GetBits() : nullptr; }
+CImagePalette* CImage::GetPalette() const {
+    return impl ? impl->GetPalette() : nullptr;
+}
+int CImage::IsValid() const {
+    return impl && impl->IsValid() ? 1 : 0;
+}
+uint8_t* CImage::GetBits() const {
+    return impl ? impl->GetBits() : nullptr;
+}

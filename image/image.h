@@ -21,6 +21,8 @@ public:
 
     int Load(const std::string& name, int code);
     int Save(const std::string& name, int code);
+    // Why the last Save failed; kNone after a successful one.
+    ze::WriteError GetWriteError() const { return lastWriteError; }
 
     virtual int GetRowBytes() const;
     virtual int GetWidth() const;
@@ -50,6 +52,7 @@ public:
     int imageType = kImageUnknown;
     std::string imageName;
     std::unique_ptr<CImageImpl> impl;
+    ze::WriteError lastWriteError = ze::WriteError::kNone;
 };
 
 // A new, empty implementation for a type code; null for 3 and unknown codes.

@@ -10,6 +10,7 @@
 
 #include "image/dib.h"
 #include "image/image_palette.h"
+#include "image/safe_write.h"
 
 class CImageImpl {
 public:
@@ -74,6 +75,8 @@ public:
     // transparency, 16-bit samples, colours quantized on load): writing the
     // picture back over that file would lose it.
     bool lossyLoad = false;
+    // Why the last Write failed (kNone after a success).
+    ze::WriteError writeError = ze::WriteError::kNone;
 };
 
 class CImageFileImpl : public CImageImpl {

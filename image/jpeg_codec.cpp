@@ -11,6 +11,7 @@
 
 #include "image/file_io.h"
 #include "image/rgb_rows.h"
+#include "image/safe_write.h"
 
 // libjpeg reports errors through the error manager, whose exit routine here
 // returns to the caller's return point by longjmp. Each function that calls
@@ -204,8 +205,9 @@ int CJpegImpl::ReadStream(std::FILE* file) {
 int CJpegImpl::Write(const std::string& name) {
     if (!name.empty()) fileName = name;
     if (!imageBits || imageWidth <= 0 || imageHeight <= 0) return 0;
-    return ze::WriteFileSafely(fileName, [this](std::FILE* f) { return WriteStream(f) != 0; }) ? 1
-                                                                                               : 0;
+    writeError =
+        ze::WriteFileSafely(fileName, [this](std::FILE* f) { return WriteStream(f) != 0; });
+    return writeError == ze::WriteError::kNone ? 1 : 0;
 }
 
 int CJpegImpl::WriteStream(std::FILE* file) const {

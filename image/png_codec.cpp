@@ -8,6 +8,7 @@
 
 #include "image/file_io.h"
 #include "image/rgb_rows.h"
+#include "image/safe_write.h"
 
 // libpng returns its errors by longjmp. Every function below that calls into
 // libpng sets its own return point, keeps only trivially destructible locals
@@ -200,8 +201,9 @@ int CPngImpl::ReadStream(std::FILE* file) {
 int CPngImpl::Write(const std::string& name) {
     if (!name.empty()) fileName = name;
     if (!imageBits || imageWidth <= 0 || imageHeight <= 0) return 0;
-    return ze::WriteFileSafely(fileName, [this](std::FILE* f) { return WriteStream(f) != 0; }) ? 1
-                                                                                               : 0;
+    writeError =
+        ze::WriteFileSafely(fileName, [this](std::FILE* f) { return WriteStream(f) != 0; });
+    return writeError == ze::WriteError::kNone ? 1 : 0;
 }
 
 int CPngImpl::WriteStream(std::FILE* file) const {

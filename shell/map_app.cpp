@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QMenu>
 
+#include "image/safe_write.h"
 #include "markup/picture_save.h"
 #include "markup/picture_type.h"
 #include "markup/settings.h"
@@ -185,6 +186,35 @@ struct WaitCursor {
     WaitCursor(const WaitCursor&) = delete;
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
+
+// The reason for a failed write, on a line of its own below the message;
+// empty where the image library's own words say it.
+QString WriteFailureReason(ze::WriteError error) {
+    switch (error) {
+        case ze::WriteError::kPermission:
+            return QString::fromUtf8("書き込みが許可されていません。");
+        case ze::WriteError::kReadOnlyFs:
+            return QString::fromUtf8("読み取り専用のファイルシステムです。");
+        case ze::WriteError::kNoSpace:
+            return QString::fromUtf8("ディスクの空きが足りません。");
+        case ze::WriteError::kTooLarge:
+            return QString::fromUtf8("ファイルが大きすぎます。");
+        case ze::WriteError::kNoFolder:
+            return QString::fromUtf8("フォルダがありません。");
+        case ze::WriteError::kNotRegular:
+            return QString::fromUtf8("通常のファイルではありません。");
+        case ze::WriteError::kLinkLoop:
+            return QString::fromUtf8("シンボリックリンクが循環しています。");
+        case ze::WriteError::kCannotReserve:
+            return QString::fromUtf8("この場所では安全に上書きできません。");
+        case ze::WriteError::kIo:
+            return QString::fromUtf8("書き込みエラーです。");
+        case ze::WriteError::kNone:
+        case ze::WriteError::kEncode:
+            break;
+    }
+    return {};
+}
 }  // namespace
 
 void CMapApp::OnUpdateFileSaveAs() {
@@ -220,6 +250,8 @@ bool CMapApp::WritePicture(const QString& path) {
                    .arg(file);
     } else if (status == SaveStatus::kWriteFailed) {
         text = QString::fromUtf8("画像を %1 に保存できませんでした。").arg(file);
+        const QString reason = WriteFailureReason(m_doc.m_pImage->GetWriteError());
+        if (!reason.isEmpty()) text += QLatin1Char('\n') + reason;
     } else {
         return false;  // a cancelled dialog, or no picture: nothing to say
     }

@@ -3,12 +3,14 @@
 #include <QApplication>
 #include <cstdio>
 
+#include "image/safe_write.h"
 #include "shell/icons.h"
 #include "shell/map_app.h"
 #include "shell/store/qt_profile_store.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    ze::InstallSaveSignalHandlers();
     QApplication::setOrganizationName(QString::fromUtf8(QtProfileStore::kOrganization));
     QApplication::setApplicationName(QString::fromUtf8(QtProfileStore::kApplication));
     QApplication::setDesktopFileName(QStringLiteral("zer-evizi"));

@@ -289,7 +289,7 @@ TEST(GifWriter, RefusalsAndWriteErrorsLeaveTargetAlone) {
     std::filesystem::create_directory(dir.File("folder.gif"));  // cannot be replaced
     for (auto [img, name, message] :
          {std::tuple{&deep, "deep.gif", "GIF Images must be 8 bit or less"},
-          std::tuple{&gif, "folder.gif", "Write Error in GIF file"},
+          std::tuple{&gif, "folder.gif", "Can't open GIF for writing"},
           std::tuple{&gif, "no/such/folder/x.gif", "Can't open GIF for writing"}}) {
         Messages m;
         EXPECT_EQ(img->Write(dir.File(name)), 0);

@@ -1,18 +1,15 @@
-// The picture object, its pixel model, the block and the safe file write.
+// The picture object, its pixel model and the block.
 
 #include "image/image.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <array>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "common/test_util.h"
 #include "image/dib.h"
-#include "image/file_io.h"
 #include "image/messages.h"
 
 namespace {
@@ -122,38 +119,4 @@ TEST(ImageSave, AcrossTypeCodesAndCodeThree) {
     ASSERT_EQ(image.Save(dir.File("d.BMP"), kImageUnknown), 1);
     EXPECT_EQ(Rgb(CImage(dir.File("d.BMP"), kImageUnknown), 2, 1),
               (std::array<int, 3>{255, 255, 255}));
-}
-
-TEST(FileIo, SafeWriteKeepsTheOldFileModeAndLinks) {
-    namespace fs = std::filesystem;
-    testutil::TempDir dir;
-    const std::string target = dir.File("t.bin");
-    testutil::WriteFile(target, "old");
-    ::chmod(target.c_str(), 0640);
-
-    // A failed write leaves the target as it was and no temporary file.
-    EXPECT_FALSE(ze::WriteFileSafely(target, [](std::FILE* f) {
-        std::fputs("partial", f);
-        return false;
-    }));
-    EXPECT_EQ(testutil::ReadFile(target), "old");
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
-
-    ASSERT_TRUE(
-        ze::WriteFileSafely(target, [](std::FILE* f) { return std::fputs("new", f) >= 0; }));
-    EXPECT_EQ(testutil::ReadFile(target), "new");
-    struct stat st;
-    ASSERT_EQ(::stat(target.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0640u);
-
-    // Through a symbolic link: the file it names changes, the link stays.
-    const std::string link = dir.File("link.bin");
-    fs::create_symlink("t.bin", link);
-    ASSERT_TRUE(
-        ze::WriteFileSafely(link, [](std::FILE* f) { return std::fputs("via link", f) >= 0; }));
-    EXPECT_TRUE(fs::is_symlink(link));
-    EXPECT_EQ(testutil::ReadFile(target), "via link");
-
-    // A folder that does not exist: nothing to write to.
-    EXPECT_FALSE(ze::WriteFileSafely(dir.File("none/x.bin"), [](std::FILE*) { return true; }));
 }

@@ -112,15 +112,26 @@ private slots:
         QCOMPARE(prompts.fileRequests[0].filterIndex, 0);  // JPEG
         QVERIFY(prompts.messages.isEmpty());
 
-        // Failing for root too: a path through a device, a name no writer takes.
-        for (const QString& target : {QStringLiteral("/dev/full/x.bmp"), Path("a.tif")}) {
+        // Failing for root too: a path through a device, a file without write
+        // permission, a name no writer takes. The reason follows the message
+        // on a line of its own.
+        testutil::WriteFile(m_dir->File("ro.png"), "old");
+        std::filesystem::permissions(m_dir->File("ro.png"), std::filesystem::perms::owner_read);
+        const std::pair<QString, const char*> failures[] = {
+            {QStringLiteral("/dev/full/x.bmp"), "\nフォルダがありません。"},
+            {Path("ro.png"), "\n書き込みが許可されていません。"},
+            {Path("a.tif"), ""}};
+        for (const auto& [target, reason] : failures) {
             prompts.messages.clear();
             prompts.AnswerFile(target, 0);
             PressSave(*app.Frame());
             QCOMPARE(prompts.messages.size(), 1);
             QVERIFY2(prompts.messages[0].contains(target), qPrintable(prompts.messages[0]));
+            QVERIFY2(prompts.messages[0].endsWith(QString::fromUtf8(reason)),
+                     qPrintable(prompts.messages[0]));
             QCOMPARE(app.Document().GetPathName(), m_dir->File("a.jpg"));
         }
+        QCOMPARE(testutil::ReadFile(m_dir->File("ro.png")), std::string("old"));
         QCOMPARE(testutil::ReadFile(m_dir->File("a.jpg")), before);
         QVERIFY(!std::filesystem::exists(m_dir->File("a.tif")));
 
@@ -132,7 +143,7 @@ private slots:
         QCOMPARE(testutil::ReadFile(m_dir->File("a.jpg")), before);
         QCOMPARE(app.RecentFiles().Paths(), (QStringList{Path("b.png"), Path("a.jpg")}));
         PressSave(*app.Frame());
-        QCOMPARE(prompts.fileRequests.size(), size_t(4));
+        QCOMPARE(prompts.fileRequests.size(), size_t(5));
 
         // What the image library says (a true-colour picture cannot become a
         // GIF) joins the one message.

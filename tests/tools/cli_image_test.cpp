@@ -2,8 +2,13 @@
 // trip through each format. The codecs' own cases are tested in tests/image.
 
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -131,4 +136,80 @@ TEST(CliImage, RoundTripThroughEachFormat) {
     for (uint8_t p : fr.pixels) gifWant.append(f.colors[p].begin(), f.colors[p].end());
     EXPECT_EQ(convert("t.gif", "u.GIF"), Ppm(21, 9, gifWant));
     EXPECT_EQ(gifpeer::Read(dir.File("u.GIF")).transparent, 2);
+}
+
+// A save that cannot be done says why, in the one line, and leaves the file
+// that was there.
+TEST(CliImage, FailedSaveSaysWhyAndKeepsTheFile) {
+    testutil::TempDir dir;
+    CImage small;
+    small.Create(8, 8, 24, -1);
+    ASSERT_EQ(small.Save(dir.File("in.bmp"), -1), 1);
+    testutil::WriteFile(dir.File("ro.png"), "old");
+    ::chmod(dir.File("ro.png").c_str(), 0444);
+    ASSERT_EQ(::mkfifo(dir.File("fifo.png").c_str(), 0644), 0);
+    std::filesystem::create_directory(dir.File("folder.bmp"));
+    const std::pair<std::string, const char*> cases[] = {
+        {dir.File("ro.png"), "permission denied"},
+        {dir.File("none/x.jpg"), "folder missing"},
+        {dir.File("fifo.png"), "not a regular file"},
+        {dir.File("folder.bmp"), "not a regular file"},
+    };
+    for (const auto& [target, reason] : cases) {
+        const auto r = Cli({"convert", dir.File("in.bmp"), target});
+        EXPECT_EQ(r.exitCode, 1) << target;
+        EXPECT_EQ(r.err, "zer-evizi-cli: cannot write " + target + " (" + reason + ")\n");
+    }
+    EXPECT_EQ(testutil::ReadFile(dir.File("ro.png")), "old");
+    EXPECT_TRUE(std::filesystem::is_fifo(dir.File("fifo.png")));
+}
+
+// SIGTERM while the temporary file is written: it goes with the process, and
+// the target stays as it was.
+TEST(CliImage, SignalDuringSaveRemovesTheTemporaryFile) {
+    testutil::TempDir dir;
+    CImage big;
+    big.Create(3000, 3000, 24, -1);
+    ASSERT_EQ(big.Save(dir.File("big.bmp"), kImageBmp), 1);
+    testutil::WriteFile(dir.File("out.bmp"), "old");
+    int stopped = 0;
+    for (int attempt = 0; attempt < 5 && stopped == 0; ++attempt) {
+        const int watch = ::inotify_init1(IN_CLOEXEC);
+        ASSERT_GE(watch, 0);
+        ASSERT_GE(::inotify_add_watch(watch, dir.path().c_str(), IN_CREATE), 0);
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            ::execl(ZE_CLI, ZE_CLI, "convert", dir.File("big.bmp").c_str(),
+                    dir.File("out.bmp").c_str(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        alignas(inotify_event) char buf[4096];
+        for (bool seen = false; !seen;) {
+            const ssize_t n = ::read(watch, buf, sizeof buf);
+            ASSERT_GT(n, 0);
+            for (ssize_t at = 0; at < n;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(buf + at);
+                if (event->len > 0 &&
+                    std::string(event->name).find(".zesave-") != std::string::npos)
+                    seen = true;
+                at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            }
+        }
+        ::kill(pid, SIGTERM);
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        ::close(watch);
+        if (WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) {
+            ++stopped;
+            EXPECT_EQ(testutil::ReadFile(dir.File("out.bmp")), "old");
+        } else {
+            testutil::WriteFile(dir.File("out.bmp"), "old");  // finished first: try again
+        }
+        std::string names;
+        for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+            names += e.path().filename().string() + " ";
+        EXPECT_EQ(names.size(), std::string("big.bmp out.bmp ").size()) << names;
+    }
+    EXPECT_EQ(stopped, 1);
 }

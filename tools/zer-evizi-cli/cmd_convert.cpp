@@ -5,6 +5,7 @@
 
 #include "command.h"
 #include "image/image.h"
+#include "image/safe_write.h"
 #include "markup/picture_type.h"
 
 namespace {
@@ -19,10 +20,9 @@ int Run(const cli::Args& args) {
     if (outType < 0) return cli::Fail("unsupported format: " + out);
     CImage image(in, inType);
     if (image.GetWidth() <= 0 || image.GetHeight() <= 0) return cli::Fail("cannot read " + in);
-    // A codec that cannot write this format and a failed write look alike
-    // here: both answer 0.
     if (!image.Save(out, outType))
-        return cli::Fail("cannot write " + out + " (unsupported format or write error)");
+        return cli::Fail("cannot write " + out + " (" + ze::WriteErrorText(image.GetWriteError()) +
+                         ")");
     return cli::kOk;
 }
 

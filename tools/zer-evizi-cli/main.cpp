@@ -15,6 +15,7 @@
 
 #include "command.h"
 #include "image/messages.h"
+#include "image/safe_write.h"
 
 namespace cli {
 namespace {
@@ -85,6 +86,7 @@ int main(int argc, char** argv) {
     _setmode(_fileno(stdout), _O_BINARY);
 #endif
     ze::SetMessageHandler([](const std::string& text) { cli::PendingMessages().push_back(text); });
+    ze::InstallSaveSignalHandlers();
     if (argc < 2) return cli::PrintUsage();
     const std::string name = argv[1];
     if (name == "--help" || name == "-h" || name == "help") {

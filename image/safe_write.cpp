@@ -1,0 +1,373 @@
+#include "image/safe_write.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "image/file_io.h"
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include <filesystem>
+#else
+#include <dirent.h>
+#include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/statfs.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <ctime>
+#endif
+
+namespace ze {
+
+const char* WriteErrorText(WriteError error) {
+    switch (error) {
+        case WriteError::kNone:
+            return "no error";
+        case WriteError::kEncode:
+            return "the picture cannot be written in this format";
+        case WriteError::kPermission:
+            return "permission denied";
+        case WriteError::kReadOnlyFs:
+            return "read-only file system";
+        case WriteError::kNoSpace:
+            return "disk full";
+        case WriteError::kTooLarge:
+            return "file too large";
+        case WriteError::kNoFolder:
+            return "folder missing";
+        case WriteError::kNotRegular:
+            return "not a regular file";
+        case WriteError::kLinkLoop:
+            return "too many levels of symbolic links";
+        case WriteError::kCannotReserve:
+            return "no safe way to write in place here";
+        case WriteError::kIo:
+            break;
+    }
+    return "write error";
+}
+
+WriteError WriteErrorFromErrno(int error) {
+    switch (error) {
+        case 0:
+            return WriteError::kNone;
+        case EACCES:
+        case EPERM:
+            return WriteError::kPermission;
+        case EROFS:
+            return WriteError::kReadOnlyFs;
+        case ENOSPC:
+#ifdef EDQUOT
+        case EDQUOT:
+#endif
+            return WriteError::kNoSpace;
+        case EFBIG:
+            return WriteError::kTooLarge;
+        case ENOENT:
+        case ENOTDIR:
+            return WriteError::kNoFolder;
+        case EISDIR:
+            return WriteError::kNotRegular;
+#ifdef ELOOP
+        case ELOOP:
+            return WriteError::kLinkLoop;
+#endif
+        default:
+            return WriteError::kIo;
+    }
+}
+
+#ifdef _WIN32
+
+WriteError WriteFileSafely(const std::string& target,
+                           const std::function<bool(std::FILE*)>& write) {
+    const std::filesystem::path real(std::u8string(target.begin(), target.end()));
+    std::error_code ec;
+    if (std::filesystem::exists(real, ec) && !std::filesystem::is_regular_file(real, ec))
+        return WriteError::kNotRegular;
+    const std::string temp = target + ".zetmp";
+    FilePtr f = OpenFile(temp, "wb");
+    if (!f) return WriteErrorFromErrno(errno);
+    bool ok = write(f.get());
+    ok = std::fflush(f.get()) == 0 && !std::ferror(f.get()) && ok;
+    ok = std::fclose(f.release()) == 0 && ok;
+    const std::filesystem::path tempPath(std::u8string(temp.begin(), temp.end()));
+    if (ok && MoveFileExW(tempPath.c_str(), real.c_str(), MOVEFILE_REPLACE_EXISTING))
+        return WriteError::kNone;
+    DeleteFileW(tempPath.c_str());
+    return ok ? WriteError::kIo : WriteError::kEncode;
+}
+
+int RemoveStaleTemporaries(const std::string&) {
+    return 0;
+}
+void InstallSaveSignalHandlers() {}
+
+#else
+
+namespace {
+
+constexpr const char* kTempMark = ".zesave-";
+// A temporary file older than this whose process has ended is left over.
+constexpr time_t kStaleSeconds = 10 * 60;
+
+// The temporary file of the write in progress, for the signal handler.
+char g_tempPath[4096];
+volatile sig_atomic_t g_tempActive = 0;
+
+// The bytes of an encoded file, held by the stream that collected them.
+struct Encoded {
+    char* data = nullptr;
+    size_t size = 0;
+    Encoded() = default;
+    Encoded(const Encoded&) = delete;
+    Encoded& operator=(const Encoded&) = delete;
+    ~Encoded() { std::free(data); }
+};
+
+bool Encode(const std::function<bool(std::FILE*)>& write, Encoded& out) {
+    std::FILE* stream = open_memstream(&out.data, &out.size);
+    if (!stream) return false;
+    const bool ok = write(stream) && std::fflush(stream) == 0 && !std::ferror(stream);
+    return std::fclose(stream) == 0 && ok;
+}
+
+std::string FolderOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The file that a write to `target` really changes, symbolic links followed.
+// A name that does not exist yet is its own answer.
+WriteError ResolveTarget(const std::string& target, std::string& real) {
+    real = target;
+    for (int hops = 0;; ++hops) {
+        struct stat st;
+        if (::lstat(real.c_str(), &st) != 0) {
+            return errno == ENOENT ? WriteError::kNone : WriteErrorFromErrno(errno);
+        }
+        if (!S_ISLNK(st.st_mode)) return WriteError::kNone;
+        if (hops == 40) return WriteError::kLinkLoop;
+        std::vector<char> buf(static_cast<size_t>(st.st_size > 0 ? st.st_size : 255) + 1);
+        const ssize_t n = ::readlink(real.c_str(), buf.data(), buf.size());
+        if (n < 0 || static_cast<size_t>(n) >= buf.size()) return WriteError::kIo;
+        const std::string next(buf.data(), static_cast<size_t>(n));
+        real = next.front() == '/' ? next : FolderOf(real) + "/" + next;
+    }
+}
+
+WriteError WriteAll(int fd, const char* data, size_t size, bool positioned) {
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t n = positioned
+                              ? ::pwrite(fd, data + done, size - done, static_cast<off_t>(done))
+                              : ::write(fd, data + done, size - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return WriteErrorFromErrno(n < 0 ? errno : ENOSPC);
+        done += static_cast<size_t>(n);
+    }
+    return WriteError::kNone;
+}
+
+// File systems that copy on write need fresh space to overwrite a file that
+// has space reserved, so a reservation proves nothing there.
+bool CopiesOnWrite(int fd) {
+    struct statfs fs;
+    if (::fstatfs(fd, &fs) != 0) return true;
+    const auto type = static_cast<unsigned long>(fs.f_type);
+    return type == 0x9123683EUL /* btrfs */ || type == 0x2FC12FC1UL /* zfs */ ||
+           type == 0xCA451A4EUL /* bcachefs */;
+}
+
+// Overwrites the file in place, after reserving its whole new size, and cuts
+// it to that size at the end. Until the reservation holds, nothing changes.
+WriteError WriteInPlace(const std::string& real, const struct stat& before, const Encoded& bytes) {
+    const int fd = ::open(real.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) return WriteErrorFromErrno(errno);
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat st;
+    if (::fstat(fd, &st) != 0) return WriteErrorFromErrno(errno);
+    if (st.st_dev != before.st_dev || st.st_ino != before.st_ino || !S_ISREG(st.st_mode))
+        return WriteError::kIo;  // replaced under our feet
+    if (CopiesOnWrite(fd)) return WriteError::kCannotReserve;
+    const auto size = static_cast<off_t>(bytes.size);
+    if (size > 0) {
+#ifdef __linux__
+        // fallocate proper, never the library's emulation, which would write
+        // into the file to reserve it.
+        const int reserved = ::fallocate(fd, 0, 0, size) == 0 ? 0 : errno;
+#else
+        const int reserved = ::posix_fallocate(fd, 0, size);
+#endif
+        if (reserved != 0) {
+            struct stat now;
+            if (::fstat(fd, &now) == 0 && now.st_size != st.st_size) {
+                if (::ftruncate(fd, st.st_size) != 0) return WriteErrorFromErrno(errno);
+            }
+            if (reserved == EOPNOTSUPP || reserved == ENOSYS || reserved == EINVAL)
+                return WriteError::kCannotReserve;
+            return WriteErrorFromErrno(reserved);
+        }
+    }
+    if (const WriteError e = WriteAll(fd, bytes.data, bytes.size, true); e != WriteError::kNone)
+        return e;
+    if (::ftruncate(fd, size) != 0 || ::fsync(fd) != 0) return WriteErrorFromErrno(errno);
+    return WriteError::kNone;
+}
+
+// Makes the temporary file beside `real`; answers its descriptor or -1.
+int MakeTemporary(const std::string& real, std::string& path) {
+    const size_t slash = real.rfind('/');
+    std::string name = slash == std::string::npos ? real : real.substr(slash + 1);
+    if (name.size() > 200) name.resize(200);  // room for the suffix within NAME_MAX
+    path = FolderOf(real) + "/." + name + kTempMark + std::to_string(::getpid()) + "-XXXXXX";
+    if (path.size() >= sizeof g_tempPath) {
+        errno = ENAMETOOLONG;
+        return -1;
+    }
+    // The file and the handler's record of it come into being together.
+    sigset_t block, old;
+    sigemptyset(&block);
+    for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaddset(&block, sig);
+    pthread_sigmask(SIG_BLOCK, &block, &old);
+    const int fd = ::mkostemp(path.data(), O_CLOEXEC);
+    const int error = errno;
+    if (fd >= 0) {
+        std::memcpy(g_tempPath, path.c_str(), path.size() + 1);
+        g_tempActive = 1;
+    }
+    pthread_sigmask(SIG_SETMASK, &old, nullptr);
+    errno = error;
+    return fd;
+}
+
+WriteError ReplaceThroughTemporary(int fd, const std::string& temp, const std::string& real,
+                                   const struct stat* before, const Encoded& bytes) {
+    if (before) {
+        // Keep the owner and group where the system allows, at least the
+        // group; then the permissions (a change of owner clears set-id bits).
+        if ((before->st_uid != ::geteuid() || before->st_gid != ::getegid()) &&
+            ::fchown(fd, before->st_uid, before->st_gid) != 0) {
+            [[maybe_unused]] const int ignored =
+                ::fchown(fd, static_cast<uid_t>(-1), before->st_gid);
+        }
+        ::fchmod(fd, before->st_mode & 07777);
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::fchmod(fd, 0666 & ~mask);
+    }
+    WriteError e = WriteAll(fd, bytes.data, bytes.size, false);
+    if (e == WriteError::kNone && ::fsync(fd) != 0) e = WriteErrorFromErrno(errno);
+    if (::close(fd) != 0 && e == WriteError::kNone) e = WriteErrorFromErrno(errno);
+    if (e == WriteError::kNone && ::rename(temp.c_str(), real.c_str()) != 0)
+        e = WriteErrorFromErrno(errno);
+    if (e != WriteError::kNone) ::unlink(temp.c_str());
+    // After the rename the name is gone; the handler's unlink would find nothing.
+    g_tempActive = 0;
+    return e;
+}
+
+void RemoveTemporaryAndReraise(int sig) {
+    if (g_tempActive) ::unlink(g_tempPath);
+    ::signal(sig, SIG_DFL);
+    ::raise(sig);
+}
+
+}  // namespace
+
+WriteError WriteFileSafely(const std::string& target,
+                           const std::function<bool(std::FILE*)>& write) {
+    Encoded bytes;
+    if (!Encode(write, bytes)) return WriteError::kEncode;
+
+    std::string real;
+    if (const WriteError e = ResolveTarget(target, real); e != WriteError::kNone) return e;
+    struct stat st;
+    const bool exists = ::stat(real.c_str(), &st) == 0;
+    if (!exists && errno != ENOENT) return WriteErrorFromErrno(errno);
+    if (exists) {
+        if (!S_ISREG(st.st_mode)) return WriteError::kNotRegular;
+        // The mode bits count for root too: a file without write permission
+        // is not written over.
+        if (::faccessat(AT_FDCWD, real.c_str(), W_OK, AT_EACCESS) != 0)
+            return WriteErrorFromErrno(errno);
+        if ((st.st_mode & 0222) == 0) return WriteError::kPermission;
+    }
+    RemoveStaleTemporaries(FolderOf(real));
+    // Every name of a file with several links must see the new picture.
+    if (exists && st.st_nlink > 1) return WriteInPlace(real, st, bytes);
+
+    std::string temp;
+    const int fd = MakeTemporary(real, temp);
+    if (fd < 0) {
+        const int error = errno;
+        const bool noTemporary = error == EACCES || error == EPERM || error == ENOSPC
+#ifdef EDQUOT
+                                 || error == EDQUOT
+#endif
+            ;
+        if (exists && noTemporary) return WriteInPlace(real, st, bytes);
+        return WriteErrorFromErrno(error);
+    }
+    return ReplaceThroughTemporary(fd, temp, real, exists ? &st : nullptr, bytes);
+}
+
+int RemoveStaleTemporaries(const std::string& folder) {
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), ::closedir);
+    if (!dir) return 0;
+    const time_t now = std::time(nullptr);
+    int removed = 0;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        // ".NAME.zesave-PID-XXXXXX"
+        const std::string name = entry->d_name;
+        const size_t mark = name.rfind(kTempMark);
+        if (name.front() != '.' || mark == std::string::npos || mark == 0) continue;
+        const std::string tail = name.substr(mark + std::strlen(kTempMark));
+        const size_t dash = tail.find('-');
+        if (dash == 0 || dash == std::string::npos || tail.size() - dash - 1 != 6 ||
+            tail.find_first_not_of("0123456789") != dash ||
+            tail.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789",
+                                   dash + 1) != std::string::npos)
+            continue;
+        const long pid = std::strtol(tail.substr(0, dash).c_str(), nullptr, 10);
+        const std::string path = folder + "/" + name;
+        struct stat st;
+        if (pid <= 0 || pid == ::getpid() || ::lstat(path.c_str(), &st) != 0 ||
+            !S_ISREG(st.st_mode) || st.st_uid != ::geteuid() || now - st.st_mtime < kStaleSeconds)
+            continue;
+        if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;  // still running
+        if (::unlink(path.c_str()) == 0) ++removed;
+    }
+    return removed;
+}
+
+void InstallSaveSignalHandlers() {
+    struct sigaction action {};
+    action.sa_handler = RemoveTemporaryAndReraise;
+    sigemptyset(&action.sa_mask);
+    for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+        struct sigaction old {};
+        // A signal the process was told to ignore stays ignored.
+        if (::sigaction(sig, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) continue;
+        ::sigaction(sig, &action, nullptr);
+    }
+    ::signal(SIGXFSZ, SIG_IGN);
+}
+
+#endif
+
+}  // namespace ze

@@ -1,0 +1,59 @@
+#pragma once
+// Writing a file so that a failed write never costs the file that is there.
+//
+// The bytes are encoded into memory first. The usual way then writes them
+// into a temporary file beside the target, named ".NAME.zesave-PID-XXXXXX",
+// and renames it over the target (keeping the target's permissions, and its
+// owner and group where the system allows). Where no temporary file can be
+// made (a read-only folder holding a writable file, no free inodes) and for a
+// file with several hard links, the target is written in place, but only
+// after its full new size has been reserved; where that cannot be reserved
+// (no space, a file-size limit, a file system without reservations or one
+// that copies on write) the target is left alone and the write fails.
+//
+// A symbolic link is written through to the file it names. Targets that the
+// user may not write (a file without write permission, even for root), that
+// are not regular files, or whose links loop are refused.
+
+#include <cstdio>
+#include <functional>
+#include <string>
+
+namespace ze {
+
+enum class WriteError {
+    kNone,
+    kEncode,         // the encoder failed: nothing was written
+    kPermission,     // permission denied
+    kReadOnlyFs,     // read-only file system
+    kNoSpace,        // disk full or quota exceeded
+    kTooLarge,       // file too large for the file-size limit or the file system
+    kNoFolder,       // the folder does not exist
+    kNotRegular,     // a folder, FIFO, device or socket
+    kLinkLoop,       // symbolic links that loop
+    kCannotReserve,  // writing in place is the only way and cannot be made safe here
+    kIo,             // any other error of the system
+};
+
+// A short English reason, e.g. "disk full".
+const char* WriteErrorText(WriteError error);
+WriteError WriteErrorFromErrno(int error);
+
+// `write` encodes the whole file into the stream it is given (in memory) and
+// answers false on failure. Answers kNone when the target holds the new
+// bytes; on any other answer the target is byte for byte as it was and no
+// temporary file is left.
+WriteError WriteFileSafely(const std::string& target, const std::function<bool(std::FILE*)>& write);
+
+// Removes temporary files of this writer in `folder` whose process has ended
+// and that are older than a few minutes. Answers how many went. Every write
+// runs it on the target's folder first.
+int RemoveStaleTemporaries(const std::string& folder);
+
+// For SIGTERM, SIGINT and SIGHUP: removes the temporary file of a write in
+// progress, then ends the process as the signal would have. SIGXFSZ is
+// ignored, so that a file-size limit fails the write instead of ending the
+// process. No effect on Windows.
+void InstallSaveSignalHandlers();
+
+}  // namespace ze

@@ -1,0 +1,230 @@
+// Writing over a file: a failed write leaves it byte for byte as it was,
+// whichever way the write had to take.
+
+#include "image/safe_write.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "common/test_util.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testutil::ReadFile;
+using testutil::WriteFile;
+using ze::WriteError;
+
+WriteError Write(const std::string& target, const std::string& bytes) {
+    return ze::WriteFileSafely(target, [&](std::FILE* f) {
+        return std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    });
+}
+
+size_t EntriesIn(const fs::path& dir) {
+    return static_cast<size_t>(
+        std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
+}
+
+// A tmpfs of its own, gone with the object; empty path() when it cannot be
+// mounted (not root, no permission).
+class SmallDisk {
+public:
+    explicit SmallDisk(const char* options) {
+        if (::geteuid() != 0 || ::mount("tmpfs", m_dir.path().c_str(), "tmpfs", 0, options) != 0)
+            return;
+        m_mounted = true;
+    }
+    ~SmallDisk() {
+        if (m_mounted) ::umount2(m_dir.path().c_str(), MNT_DETACH);
+    }
+    bool Mounted() const { return m_mounted; }
+    std::string File(const std::string& name) const { return m_dir.File(name); }
+    // Fills the remaining space with a file of its own.
+    void Fill(const std::string& name) const {
+        const int fd = ::open(File(name).c_str(), O_WRONLY | O_CREAT, 0644);
+        const std::string block(4096, 'f');
+        while (::write(fd, block.data(), block.size()) > 0) {
+        }
+        ::close(fd);
+    }
+
+private:
+    testutil::TempDir m_dir;
+    bool m_mounted = false;
+};
+
+TEST(SafeWrite, ReplacesKeepingModeOwnerAndLinks) {
+    testutil::TempDir dir;
+    const std::string target = dir.File("t.bin");
+    WriteFile(target, "old");
+    ::chmod(target.c_str(), 0640);
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::chown(target.c_str(), 1234, 1235), 0);
+    }
+
+    // An encoder that fails: nothing changes, nothing is left behind.
+    EXPECT_EQ(ze::WriteFileSafely(target,
+                                  [](std::FILE* f) {
+                                      std::fputs("partial", f);
+                                      return false;
+                                  }),
+              WriteError::kEncode);
+    EXPECT_EQ(ReadFile(target), "old");
+    EXPECT_EQ(EntriesIn(dir.path()), 1u);
+
+    ASSERT_EQ(Write(target, "new"), WriteError::kNone);
+    EXPECT_EQ(ReadFile(target), "new");
+    struct stat st;
+    ASSERT_EQ(::stat(target.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    if (root) {
+        EXPECT_EQ(st.st_uid, 1234u);
+        EXPECT_EQ(st.st_gid, 1235u);
+    }
+
+    // Through a symbolic link the file it names changes; through a hard link
+    // every name sees the new bytes.
+    fs::create_symlink("t.bin", dir.File("sym.bin"));
+    ASSERT_EQ(Write(dir.File("sym.bin"), "via link"), WriteError::kNone);
+    EXPECT_TRUE(fs::is_symlink(dir.File("sym.bin")));
+    EXPECT_EQ(ReadFile(target), "via link");
+    fs::create_hard_link(target, dir.File("hard.bin"));
+    ASSERT_EQ(Write(dir.File("hard.bin"), "shared"), WriteError::kNone);
+    EXPECT_EQ(ReadFile(target), "shared");
+    ASSERT_EQ(Write(target, "longer than before, and shared"), WriteError::kNone);
+    EXPECT_EQ(ReadFile(dir.File("hard.bin")), "longer than before, and shared");
+    ASSERT_EQ(Write(target, "cut"), WriteError::kNone);
+    EXPECT_EQ(ReadFile(dir.File("hard.bin")), "cut");
+    EXPECT_EQ(EntriesIn(dir.path()), 3u);
+}
+
+TEST(SafeWrite, RefusesTargetsItMayNotWrite) {
+    testutil::TempDir dir;
+    WriteFile(dir.File("ro.png"), "read-only");
+    ::chmod(dir.File("ro.png").c_str(), 0444);
+    ASSERT_EQ(::mkfifo(dir.File("fifo.png").c_str(), 0644), 0);
+    fs::create_directory(dir.File("folder.png"));
+    fs::create_symlink("loop2.png", dir.File("loop1.png"));
+    fs::create_symlink("loop1.png", dir.File("loop2.png"));
+    const size_t entries = EntriesIn(dir.path());
+    const struct {
+        std::string target;
+        WriteError want;
+    } cases[] = {
+        {dir.File("ro.png"), WriteError::kPermission},  // root too
+        {dir.File("fifo.png"), WriteError::kNotRegular},
+        {dir.File("folder.png"), WriteError::kNotRegular},
+        {"/dev/null", WriteError::kNotRegular},
+        {dir.File("loop1.png"), WriteError::kLinkLoop},
+        {dir.File("none/x.png"), WriteError::kNoFolder},
+        {dir.File("ro.png/x.png"), WriteError::kNoFolder},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Write(c.target, "new"), c.want) << c.target;
+    EXPECT_EQ(ReadFile(dir.File("ro.png")), "read-only");
+    EXPECT_TRUE(fs::is_fifo(dir.File("fifo.png")));
+    EXPECT_EQ(EntriesIn(dir.path()), entries);
+}
+
+// No free inode (so no temporary file) or no free space: the old bytes stay
+// unless the whole new file fits.
+TEST(SafeWrite, FullDiskLeavesTheFileAsItWas) {
+    SmallDisk disk("size=64k,nr_inodes=4,mode=0755");
+    if (!disk.Mounted()) GTEST_SKIP() << "needs root to mount a tmpfs";
+    const std::string target = disk.File("a.png"), old(1456, 'o');
+    WriteFile(target, old);
+
+    // One inode left: the temporary file can be made, but space runs out.
+    disk.Fill("filler");
+    EXPECT_EQ(Write(target, std::string(8192, 'n')), WriteError::kNoSpace);
+    EXPECT_EQ(ReadFile(target), old);
+    EXPECT_EQ(EntriesIn(fs::path(target).parent_path()), 2u);
+
+    // No inode left: written in place only when the whole size can be had.
+    WriteFile(disk.File("third"), "");
+    EXPECT_EQ(Write(target, std::string(8192, 'n')), WriteError::kNoSpace);
+    EXPECT_EQ(ReadFile(target), old);
+    const std::string smaller(1000, 's');
+    EXPECT_EQ(Write(target, smaller), WriteError::kNone);
+    EXPECT_EQ(ReadFile(target), smaller);
+    EXPECT_EQ(EntriesIn(fs::path(target).parent_path()), 3u);
+
+    ASSERT_EQ(::mount(nullptr, fs::path(target).parent_path().c_str(), nullptr,
+                      MS_REMOUNT | MS_RDONLY, nullptr),
+              0);
+    EXPECT_EQ(Write(target, old), WriteError::kReadOnlyFs);
+    EXPECT_EQ(Write(disk.File("new.png"), old), WriteError::kReadOnlyFs);
+    EXPECT_EQ(ReadFile(target), smaller);
+}
+
+// Under a file-size limit (a child process, SIGXFSZ ignored as the programs
+// do), by the temporary file and in place.
+TEST(SafeWrite, FileSizeLimitLeavesTheFileAsItWas) {
+    testutil::TempDir dir;
+    const std::string single = dir.File("single.png"), linked = dir.File("linked.png");
+    const std::string old(3000, 'o');
+    WriteFile(single, old);
+    WriteFile(linked, old);
+    fs::create_hard_link(linked, dir.File("other.png"));
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ze::InstallSaveSignalHandlers();
+        const rlimit limit{4096, 4096};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        const std::string big(10000, 'n');
+        const bool ok = Write(single, big) == WriteError::kTooLarge &&
+                        Write(linked, big) == WriteError::kTooLarge;
+        ::_exit(ok ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(ReadFile(single), old);
+    EXPECT_EQ(ReadFile(linked), old);
+    EXPECT_EQ(EntriesIn(dir.path()), 3u);
+}
+
+TEST(SafeWrite, RemovesOnlyItsOwnOldTemporaries) {
+    testutil::TempDir dir;
+    const pid_t gone = ::fork();
+    if (gone == 0) ::_exit(0);
+    ASSERT_GT(gone, 0);
+    ::waitpid(gone, nullptr, 0);
+    const std::string dead = std::to_string(gone);
+    const struct {
+        std::string name;
+        bool old;
+        bool removed;
+    } cases[] = {
+        {".a.png.zesave-" + dead + "-Ab12Cd", true, true},
+        {".a.png.zesave-" + dead + "-Ab12Cd2", true, false},  // not our pattern
+        {".a.png.zesave-" + dead + "-Ab12C", true, false},
+        {"a.png.zesave-" + dead + "-Ab12Cd", true, false},
+        {".a.png.zesave-" + dead + "-Ab12Cd", false, false},  // recent (another name below)
+        {".a.png.zesave-1-Ab12Cd", true, false},              // its process runs
+        {".a.png.XyZ123", true, false},
+    };
+    for (const auto& c : cases) {
+        const std::string path = dir.File(c.old ? c.name : ".b" + c.name);
+        WriteFile(path, "x");
+        if (c.old) fs::last_write_time(path, fs::last_write_time(path) - std::chrono::hours(1));
+    }
+    ASSERT_EQ(Write(dir.File("a.png"), "new"), WriteError::kNone);
+    for (const auto& c : cases)
+        EXPECT_EQ(fs::exists(dir.File(c.old ? c.name : ".b" + c.name)), !c.removed) << c.name;
+    EXPECT_EQ(ze::RemoveStaleTemporaries(dir.path().string()), 0);
+}
+
+}  // namespace
