@@ -13,7 +13,7 @@ public:
     virtual int GetProfileInt(const std::string& section, const std::string& entry, int def) = 0;
     virtual std::string GetProfileString(const std::string& section, const std::string& entry,
                                          const std::string& def) = 0;
-    // Failures are ignored by the callers; the answer is for tests.
+    // Answer whether the value was stored (the editor ignores the answer).
     virtual bool WriteProfileInt(const std::string& section, const std::string& entry,
                                  int value) = 0;
     virtual bool WriteProfileString(const std::string& section, const std::string& entry,
@@ -27,7 +27,8 @@ ProfileStore* GetProfileStore();
 
 // "General"/"BaseDir", default empty.
 std::string GetBaseDirSetting();
-void SetBaseDirSetting(const std::string& text);
+// The setters answer whether the store took the value.
+bool SetBaseDirSetting(const std::string& text);
 // "General"/"tag", default 0; any non-zero value means upper-case tags.
 int GetTagSetting();
-void SetTagSetting(int value);
+bool SetTagSetting(int value);

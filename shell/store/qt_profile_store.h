@@ -9,6 +9,11 @@
 // elsewhere. Each section is a group of its own; the section "General" is
 // kept as the INI file's own [General] section.
 //
+// An INI file with any line that is not understood in full (see
+// ini::IsClean) is taken as holding nothing: every value reads as its
+// default and every write is refused, so the file stays as the user left it.
+// A text value with commas reads back exactly as the file has it.
+//
 // QSettings notices a change made from outside by the file's size and
 // modification time, so a rewrite of the same size within one tick of the
 // file-system clock after the store's last access goes unseen until the next

@@ -95,22 +95,44 @@ TEST(QtProfileStore, NonIntegerValuesGiveTheDefault) {
     EXPECT_EQ(tagIn("\"12\""), 12);
 }
 
-TEST(QtProfileStore, BrokenFilesGiveDefaults) {
+// A file with anything the store does not understand in full reads as
+// empty and is never written; a file QSettings could have written is both
+// read and written.
+TEST(QtProfileStore, FilesNotUnderstoodInFullAreNeverWritten) {
     TempDir dir;
-    const std::string file = dir.File("z.conf");
-    QtProfileStore store(file);
-    ScopedProfileStore installed(&store);
     std::string noise;
     for (int i = 0; i < 4096; ++i) noise += static_cast<char>((i * 7919 + 13) & 0xff);
-    for (const std::string& text : {noise, std::string("\0\0\0[General]\0tag=\0", 17),
-                                    std::string(70000, '['), std::string("=\n=\n[]\n[/]\ntag\n")}) {
-        WriteFile(file, text);
-        (void)GetBaseDirSetting();
-        ToggleTag();  // must not crash; the outcome depends on what could be read
+    const struct {
+        std::string text;
+        bool clean;
+    } cases[] = {
+        {noise, false},
+        {std::string("\0\0\0[General]\0tag=\0", 17), false},
+        {std::string(70000, '['), false},
+        {"=\n=\n[]\n[/]\ntag\n", false},
+        {"[General]\ntag=5\n[Broken\nb=2\n", false},
+        {"[General]\ntag=5\nnot a setting\n", false},
+        {"[General]\ntag=5\nBaseDir=\"/srv\n", false},  // quote left open
+        {"[General]\ntag=5\\\nBaseDir=/srv\n", false},  // runs on into the next line
+        {"[General]\ntag=5\xff\n", false},
+        {"\xEF\xBB\xBF; mine\r\n[General]\r\ntag = 5 ; five\r\n\r\n[Recent%20File%20List]\r\n"
+         "File1=\"/a;b\"\r\n",
+         true},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        const std::string file = dir.File("z" + std::to_string(n++) + ".conf");
+        WriteFile(file, c.text);
+        QtProfileStore store(file);
+        EXPECT_EQ(store.GetProfileInt("General", "tag", 0), c.clean ? 5 : 0) << n;
+        EXPECT_EQ(store.WriteProfileInt("General", "tag", 7), c.clean) << n;
+        if (c.clean) {
+            EXPECT_EQ(store.GetProfileInt("General", "tag", 0), 7);
+            EXPECT_EQ(store.GetProfileString("Recent File List", "File1", ""), "/a;b");
+        } else {
+            EXPECT_EQ(ReadFile(file), c.text) << n;
+        }
     }
-    WriteFile(file, noise);
-    EXPECT_EQ(GetTagSetting(), 0);
-    EXPECT_EQ(GetBaseDirSetting(), "");
 
     // A folder where the file should be cannot be read nor written.
     const std::string folder = dir.File("folder.conf");
@@ -119,6 +141,30 @@ TEST(QtProfileStore, BrokenFilesGiveDefaults) {
     EXPECT_EQ(blocked.GetProfileInt("General", "tag", 0), 0);
     EXPECT_EQ(blocked.GetProfileString("General", "BaseDir", "d"), "d");
     EXPECT_FALSE(blocked.WriteProfileInt("General", "tag", 1));
+}
+
+// Commas typed into the file by hand, unquoted: the text reads back as it
+// stands, and a later write stores it as that text.
+TEST(QtProfileStore, TextWithCommasReadsBackExactly) {
+    TempDir dir;
+    const std::pair<const char*, const char*> cases[] = {
+        {"/home/me/a,b", "/home/me/a,b"},
+        {" C:\\\\web\\\\a , b,,  c ", "C:\\web\\a , b,,  c"},
+        {"a,b ; note", "a,b"},
+        {"x\\x41, \\t", "xA, \t"},
+        {",", ","},
+    };
+    int n = 0;
+    for (const auto& [raw, want] : cases) {
+        const std::string file = dir.File("c" + std::to_string(n++) + ".conf");
+        WriteFile(file, std::string("[General]\nBaseDir=") + raw + "\ntag=1\n");
+        QtProfileStore store(file);
+        ScopedProfileStore installed(&store);
+        EXPECT_EQ(GetBaseDirSetting(), want) << raw;
+        ToggleTag();
+        EXPECT_EQ(GetTagSetting(), 0);
+        EXPECT_EQ(GetBaseDirSetting(), want) << raw << "\n" << ReadFile(file);
+    }
 }
 
 }  // namespace

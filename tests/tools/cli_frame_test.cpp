@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <future>
 #include <string>
 #include <vector>
 
@@ -87,6 +89,23 @@ TEST_F(CliSettings, UsageErrorsWriteNothingAndAnUnwritableStoreFails) {
     EXPECT_EQ(r.out, "");
     EXPECT_NE(r.err.find("zer-evizi-cli: cannot store tag in "), std::string::npos) << r.err;
     EXPECT_EQ(Settings({}).out, Shown("BaseDir=\ntag=0\n"));  // reading still works
+}
+
+// Many writers at once: a write reports failure only when it failed.
+TEST_F(CliSettings, ConcurrentWritersEachSucceed) {
+    ASSERT_EQ(Settings({"--tag", "1"}).exitCode, 0);
+    std::vector<std::future<ProcessResult>> runs;
+    for (int i = 0; i < 50; ++i)
+        runs.push_back(std::async(std::launch::async, [this, i] {
+            return Settings({"--base", std::to_string(i)});
+        }));
+    for (auto& run : runs) {
+        const ProcessResult r = run.get();
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+    }
+    const std::string shown = Settings({}).out;
+    const int last = std::atoi(shown.c_str() + std::string("BaseDir=").size());
+    EXPECT_EQ(shown, Shown("BaseDir=" + std::to_string(last) + "\ntag=1\n"));
 }
 
 }  // namespace

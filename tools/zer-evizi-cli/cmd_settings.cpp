@@ -35,19 +35,12 @@ int RunSettings(const cli::Args& args) {
     }
 
     cli::InstallSettingsStore();
-    // The accessors ignore failed writes, as the editor does; the tool reads
-    // the values back so that a write that did not take is not reported as
-    // done.
-    if (base) {
-        SetBaseDirSetting(*base);
-        if (GetBaseDirSetting() != *base)
-            return cli::Fail("cannot store BaseDir in " + cli::SettingsLocation());
-    }
-    if (tag) {
-        SetTagSetting(*tag);
-        if (GetTagSetting() != *tag)
-            return cli::Fail("cannot store tag in " + cli::SettingsLocation());
-    }
+    // A write that did not take is not reported as done. The store's own
+    // answer says so; reading the value back would race with other writers.
+    if (base && !SetBaseDirSetting(*base))
+        return cli::Fail("cannot store BaseDir in " + cli::SettingsLocation());
+    if (tag && !SetTagSetting(*tag))
+        return cli::Fail("cannot store tag in " + cli::SettingsLocation());
     cli::WriteOut("BaseDir=" + GetBaseDirSetting() + "\ntag=" + std::to_string(GetTagSetting()) +
                   "\nfile=" + cli::SettingsLocation() + "\n");
     return cli::kOk;
