@@ -4,7 +4,7 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 bash "$top/scripts/install-deps.sh"
-bash "$top/scripts/build.sh" "$top/build"
+bash "$top/scripts/build.sh" "$top/build" -DCMAKE_BUILD_TYPE=Release
 cd "$top/build"
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT

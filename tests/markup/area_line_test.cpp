@@ -55,7 +55,10 @@ TEST(AreaLines, LongLinesComeOutWhole) {
     std::string coords;
     for (int i = 0; i < 256; ++i) {
         vertices.push_back({100000 + i, 200000 + i});
-        coords += (i ? "," : "") + std::to_string(100000 + i) + "," + std::to_string(200000 + i);
+        if (i) coords += ',';
+        coords += std::to_string(100000 + i);
+        coords += ',';
+        coords += std::to_string(200000 + i);
     }
     const std::string poly = FormatPolyArea(vertices, {0, 0}, 1, "", "");
     EXPECT_GT(poly.size(), 3000u);

@@ -85,7 +85,9 @@ TEST(QtProfileStore, NonIntegerValuesGiveTheDefault) {
     // of the file-system clock look alike.
     int n = 0;
     const auto tagIn = [&](const std::string& value) {
-        const std::string file = dir.File("z" + std::to_string(n++) + ".conf");
+        std::string name = "z";
+        name += std::to_string(n++);
+        const std::string file = dir.File(name + ".conf");
         WriteFile(file, "[General]\ntag=" + value + "\n");
         return QtProfileStore(file).GetProfileInt("General", "tag", 7);
     };
