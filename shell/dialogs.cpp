@@ -26,7 +26,8 @@ void SetUpButtons(QDialog& dialog, QPushButton& ok, QPushButton& cancel) {
     ok.setDefault(true);
     ok.setAutoDefault(true);
     cancel.setText(QString::fromUtf8(kCancel));
-    cancel.setAutoDefault(false);
+    // Enter presses the focused button, OK when the focus is elsewhere.
+    cancel.setAutoDefault(true);
     QObject::connect(&ok, &QPushButton::clicked, &dialog, &QDialog::accept);
     QObject::connect(&cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
 }
@@ -52,7 +53,7 @@ CLinkDlg::CLinkDlg(QWidget* parent) : QDialog(parent) {
     m_labelUrl.setText(QString::fromUtf8("URL："));
     m_labelAlt.setText(QString::fromUtf8("代替えﾃｷｽﾄ："));
     m_browse.setText(QString::fromUtf8(kBrowse));
-    m_browse.setAutoDefault(false);
+    m_browse.setAutoDefault(true);
     connect(&m_browse, &QPushButton::clicked, this, &CLinkDlg::OnBrowse);
 
     auto* grid = new QGridLayout(this);  // owned by the dialog
@@ -86,6 +87,7 @@ void CLinkDlg::OnBrowse() {
     FileRequest request;
     request.open = true;
     request.filters = LinkFileFilters();
+    request.directory = m_strBrowseFolder.isEmpty() ? QDir::homePath() : m_strBrowseFolder;
     const FileAnswer answer = Prompts().AskFile(nullptr, request);
     if (!answer.accepted) return;
     const std::string path = QDir::toNativeSeparators(answer.path).toStdString();
@@ -98,7 +100,7 @@ CBaseDirDlg::CBaseDirDlg(QWidget* parent)
     SetUpButtons(*this, m_ok, m_cancel);
     m_editDir.setText(m_strBaseDir);
     m_browse.setText(QString::fromUtf8(kBrowse));
-    m_browse.setAutoDefault(false);
+    m_browse.setAutoDefault(true);
     connect(&m_browse, &QPushButton::clicked, this, &CBaseDirDlg::OnBrowse);
     m_label.setText(
         QString::fromUtf8("基本フォルダを設定しておけば、リンク領域を設定した時にURLが自動的に相対"

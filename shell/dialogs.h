@@ -1,7 +1,7 @@
 #pragma once
 // The link dialog (link target and alternative text of a new area) and the
 // base-folder dialog. Both open with the OK button focused, so Enter
-// confirms at once.
+// confirms at once; Enter on another focused button presses that one.
 
 #include <QDialog>
 #include <QLabel>
@@ -23,6 +23,11 @@ public:
     QLineEdit& UrlEdit() { return m_editUrl; }
     QLineEdit& AltEdit() { return m_editAlt; }
     QPushButton& OkButton() { return m_ok; }
+    QPushButton& CancelButton() { return m_cancel; }
+    QPushButton& BrowseButton() { return m_browse; }
+    // The folder the file dialog of 参照 starts in (by default the home
+    // folder; the view gives the picture's folder).
+    void SetBrowseFolder(const QString& folder) { m_strBrowseFolder = folder; }
 
 public slots:
     void accept() override;
@@ -38,6 +43,7 @@ private:
     QLabel m_labelAlt;
     QLineEdit m_editAlt;
     QPushButton m_browse;
+    QString m_strBrowseFolder;
 };
 
 class CBaseDirDlg : public QDialog {
@@ -49,6 +55,8 @@ public:
 
     QLineEdit& FolderEdit() { return m_editDir; }
     QPushButton& OkButton() { return m_ok; }
+    QPushButton& CancelButton() { return m_cancel; }
+    QPushButton& BrowseButton() { return m_browse; }
 
 public slots:
     // Stores the field's text as the base folder, then closes.

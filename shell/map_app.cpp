@@ -120,6 +120,7 @@ bool CMapApp::PromptForPicture(QString& name, int /*titleId*/, int flags, bool o
     request.defaultSuffix =
         QString::fromStdString(PictureTypeExtension(PictureTypeAt(k - 1, open)));
     request.fileName = name;
+    if (!open) request.directory = StartFolderFor(QString::fromStdString(m_doc.GetPathName()));
 
     const FileAnswer answer = Prompts().AskFile(m_frame.get(), request);
     if (!answer.accepted) return false;
@@ -305,6 +306,7 @@ void CMapApp::OnFileSaveAs() {
     request.title = QString::fromUtf8("名前を付けて保存");
     request.open = false;
     request.filters = SaveAsFilters();
+    request.directory = StartFolderFor(QString::fromStdString(m_doc.GetPathName()));
     const FileAnswer answer = Prompts().AskFile(m_frame.get(), request);
     if (!answer.accepted) return;
     // The extension of the final name decides the format, whatever filter

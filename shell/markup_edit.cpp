@@ -1,5 +1,7 @@
 #include "shell/markup_edit.h"
 
+#include <QDropEvent>
+#include <QMimeData>
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -11,6 +13,40 @@ CMarkupEdit::CMarkupEdit(QWidget* parent) : QPlainTextEdit(parent) {
     setFrameShape(QFrame::NoFrame);
     // The bar decides the size; the pane may become as small as the bar.
     setMinimumSize(1, 1);
+}
+
+namespace {
+bool CarriesFiles(const QDropEvent* event) {
+    const QMimeData* data = event->mimeData();
+    if (!data || !data->hasUrls()) return false;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile()) return true;
+    return false;
+}
+}  // namespace
+
+void CMarkupEdit::dragEnterEvent(QDragEnterEvent* event) {
+    if (CarriesFiles(event)) {
+        event->ignore();
+        return;
+    }
+    QPlainTextEdit::dragEnterEvent(event);
+}
+
+void CMarkupEdit::dragMoveEvent(QDragMoveEvent* event) {
+    if (CarriesFiles(event)) {
+        event->ignore();
+        return;
+    }
+    QPlainTextEdit::dragMoveEvent(event);
+}
+
+void CMarkupEdit::dropEvent(QDropEvent* event) {
+    if (CarriesFiles(event)) {
+        event->ignore();
+        return;
+    }
+    QPlainTextEdit::dropEvent(event);
 }
 
 QString PaneToEditorText(const std::string& text) {

@@ -1,6 +1,6 @@
 #pragma once
 // The markup pane on screen: a plain-text editor with both scroll bars, no
-// wrapping and no length limit, and its adapter to the pane interface, which
+// wrapping, no length limit and no dropped files, and its adapter to the pane interface, which
 // speaks CR LF text.
 
 #include <QPlainTextEdit>
@@ -13,6 +13,13 @@ class CMarkupEdit : public QPlainTextEdit {
     Q_OBJECT
 public:
     explicit CMarkupEdit(QWidget* parent = nullptr);
+
+protected:
+    // Files dragged onto the pane are refused (their URLs are no markup);
+    // text dragged within it moves as usual.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 };
 
 // Pane text (CR LF, UTF-8) to editor text (one "\n" per line break; a lone

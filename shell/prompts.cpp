@@ -1,7 +1,9 @@
 #include "shell/prompts.h"
 
 #include <QDialog>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 
 QStringList ToQtNameFilters(const QList<FileFilter>& filters) {
@@ -17,6 +19,14 @@ QStringList ToQtNameFilters(const QList<FileFilter>& filters) {
     return result;
 }
 
+QString StartFolderFor(const QString& picturePath) {
+    if (!picturePath.isEmpty()) {
+        const QFileInfo folder(QFileInfo(picturePath).absolutePath());
+        if (folder.isDir()) return folder.absoluteFilePath();
+    }
+    return QDir::homePath();
+}
+
 void ConfigureFileDialog(QFileDialog& dialog, const FileRequest& request) {
     dialog.setWindowTitle(request.title);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -30,6 +40,7 @@ void ConfigureFileDialog(QFileDialog& dialog, const FileRequest& request) {
         dialog.selectNameFilter(filters[request.filterIndex]);
     }
     dialog.setDefaultSuffix(request.defaultSuffix);
+    if (!request.directory.isEmpty()) dialog.setDirectory(request.directory);
     if (!request.fileName.isEmpty()) dialog.selectFile(request.fileName);
 }
 

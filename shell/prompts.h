@@ -30,6 +30,7 @@ struct FileRequest {
     int filterIndex = 0;    // 0-based filter selected at the start
     QString defaultSuffix;  // added to a typed name without one (save)
     QString fileName;       // initial name
+    QString directory;      // the folder shown at the start; empty: Qt's choice
 };
 
 struct FileAnswer {
@@ -37,6 +38,10 @@ struct FileAnswer {
     QString path;         // the chosen full path
     int filterIndex = 0;  // 0-based filter selected at the end
 };
+
+// The folder a dialog about `picturePath` starts in: the picture's own
+// folder, or the home folder when there is no picture or its folder is gone.
+QString StartFolderFor(const QString& picturePath);
 
 // Sets up Qt's own file dialog (never the desktop's) for `request`.
 void ConfigureFileDialog(QFileDialog& dialog, const FileRequest& request);

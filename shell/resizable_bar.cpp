@@ -5,8 +5,15 @@
 #include <QMouseEvent>
 #include <QVBoxLayout>
 
+namespace {
+bool IsHorizontal(Qt::DockWidgetArea area) {
+    return area == Qt::TopDockWidgetArea || area == Qt::BottomDockWidgetArea;
+}
+}  // namespace
+
 CResizableBar::CResizableBar(QMainWindow* frame) : QDockWidget(frame), m_frame(frame) {
     setObjectName(QStringLiteral("ResizableBar"));
+    setWindowTitle(QStringLiteral("HTML"));  // the caption of the floating bar
     setTitleBarWidget(&m_noTitle);
     setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
     setAllowedAreas(Qt::AllDockWidgetAreas);
@@ -17,6 +24,7 @@ CResizableBar::CResizableBar(QMainWindow* frame) : QDockWidget(frame), m_frame(f
     m_client.setMinimumSize(1, 1);
     setWidget(&m_client);
     connect(this, &QDockWidget::topLevelChanged, this, &CResizableBar::OnTopLevelChanged);
+    connect(this, &QDockWidget::dockLocationChanged, this, &CResizableBar::OnDockLocationChanged);
 }
 
 void CResizableBar::SetPane(QWidget* pane) {
@@ -24,11 +32,44 @@ void CResizableBar::SetPane(QWidget* pane) {
 }
 
 void CResizableBar::DockAt(Qt::DockWidgetArea area, int thickness) {
+    (IsHorizontal(area) ? m_nHeightDocked : m_nWidthDocked) = std::max(thickness, int(kMinimum));
+    DockAt(area);
+}
+
+void CResizableBar::DockAt(Qt::DockWidgetArea area) {
     setFloating(false);
     m_frame->addDockWidget(area, this);
-    const bool horizontal = area == Qt::TopDockWidgetArea || area == Qt::BottomDockWidgetArea;
-    m_frame->resizeDocks({this}, {std::max(thickness, int(kMinimum))},
-                         horizontal ? Qt::Vertical : Qt::Horizontal);
+    m_frame->resizeDocks({this}, {Thickness(area)},
+                         IsHorizontal(area) ? Qt::Vertical : Qt::Horizontal);
+}
+
+int CResizableBar::Thickness(Qt::DockWidgetArea area) const {
+    return IsHorizontal(area) ? m_nHeightDocked : m_nWidthDocked;
+}
+
+void CResizableBar::RememberThickness() {
+    const Qt::DockWidgetArea side = DockSide();
+    if (side == Qt::NoDockWidgetArea) return;
+    if (IsHorizontal(side))
+        m_nHeightDocked = std::max(height(), int(kMinimum));
+    else
+        m_nWidthDocked = std::max(width(), int(kMinimum));
+    m_ptDocked = mapToGlobal(QPoint(0, 0));
+}
+
+void CResizableBar::OnDockLocationChanged(Qt::DockWidgetArea) {
+    // However the bar came to a side (our margin, the window system's
+    // caption, a toggle), it takes that orientation's thickness once the
+    // main window has placed it.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            const Qt::DockWidgetArea side = DockSide();
+            if (side == Qt::NoDockWidgetArea) return;
+            m_frame->resizeDocks({this}, {Thickness(side)},
+                                 IsHorizontal(side) ? Qt::Vertical : Qt::Horizontal);
+        },
+        Qt::QueuedConnection);
 }
 
 Qt::DockWidgetArea CResizableBar::DockSide() const {
@@ -66,6 +107,7 @@ void CResizableBar::MarginMoved(const QPoint& globalPos) {
         if ((globalPos - m_pressPos).manhattanLength() < QApplication::startDragDistance()) return;
         m_moving = true;
         if (!isFloating()) {
+            RememberThickness();
             // Keep the grab point under the pointer when the bar lifts off.
             const QSize docked = size();
             setFloating(true);
@@ -83,21 +125,45 @@ void CResizableBar::MarginReleased(const QPoint& globalPos) {
     m_moving = false;
     if (!moved) return;
     const Qt::DockWidgetArea area = DropArea(globalPos);
-    if (area == Qt::NoDockWidgetArea) return;
-    const bool horizontal = area == Qt::TopDockWidgetArea || area == Qt::BottomDockWidgetArea;
-    DockAt(area, horizontal ? height() : width());
+    if (area == Qt::NoDockWidgetArea) {
+        ShowCaption();
+        return;
+    }
+    DockAt(area);
 }
 
 void CResizableBar::MarginDoubleClicked() {
     m_pressed = false;
     m_moving = false;
+    if (!isFloating()) RememberThickness();
     setFloating(!isFloating());
 }
 
+void CResizableBar::ShowCaption() {
+    // Docked: the empty title bar (no caption). Floating: Qt's default one,
+    // which gives the window system's caption and resizing frame.
+    QWidget* title = isFloating() ? nullptr : &m_noTitle;
+    if (titleBarWidget() != title) setTitleBarWidget(title);
+}
+
 void CResizableBar::OnTopLevelChanged(bool floating) {
-    if (floating) {
-        if (!m_moving) resize(m_sizeFloating.expandedTo(QSize(kMinimum, kMinimum)));
+    if (!floating) {
+        ShowCaption();
+        return;
     }
+    if (m_moving) return;  // the caption comes when the drag ends
+    // Changing the title bar re-creates the window: not inside Qt's own
+    // change of state, which is still running.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (!isFloating() || m_moving) return;
+            ShowCaption();
+            resize(m_sizeFloating.expandedTo(QSize(kMinimum, kMinimum)));
+            // Where it was docked: beside the main window, on its screen.
+            move(m_ptDocked.isNull() ? m_frame->geometry().topLeft() + QPoint(40, 40) : m_ptDocked);
+        },
+        Qt::QueuedConnection);
 }
 
 void CResizableBar::Margin::mousePressEvent(QMouseEvent* event) {

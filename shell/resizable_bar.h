@@ -1,9 +1,13 @@
 #pragma once
-// The docking bar that holds the markup pane: no caption, docked at the
-// bottom 200 pixels thick at the start, dockable on every side and
-// floating, never thinner than 32 pixels. Its content keeps a 5-pixel margin
-// around the pane; pressing and dragging in that margin moves the bar, and a
-// double-click there toggles docked and floating.
+// The docking bar that holds the markup pane: no caption while docked,
+// docked at the bottom 200 pixels thick at the start, dockable on every side
+// and floating, never thinner than 32 pixels. It keeps one thickness for the
+// top and bottom (a height) and one for the left and right (a width), each
+// 200 at the start and remembered as the bar leaves a side. Its content keeps
+// a 5-pixel margin around the pane; pressing and dragging in that margin
+// moves the bar, and a double-click there toggles docked and floating. A
+// floating bar is a tool window with the window system's caption and frame,
+// near the main window.
 
 #include <QDockWidget>
 #include <QPoint>
@@ -24,8 +28,14 @@ public:
     // Puts `pane` inside the margin (not owned: the caller keeps it alive
     // longer than the bar's children list needs it, or lets Qt delete it).
     void SetPane(QWidget* pane);
-    // Docks the bar on `area` of the frame, `thickness` pixels thick.
+    // Docks the bar on `area` of the frame, `thickness` pixels thick (from
+    // now on the thickness of that orientation).
     void DockAt(Qt::DockWidgetArea area, int thickness);
+    // Docks the bar on `area` with the thickness remembered for it.
+    void DockAt(Qt::DockWidgetArea area);
+    // The thickness the bar takes on `area`: the remembered height for the
+    // top and bottom, the remembered width for the left and right.
+    int Thickness(Qt::DockWidgetArea area) const;
     Qt::DockWidgetArea DockSide() const;
     // The area a floating bar dropped at `globalPos` docks to, or
     // NoDockWidgetArea when it stays floating.
@@ -56,11 +66,18 @@ private:
     };
 
     void OnTopLevelChanged(bool floating);
+    void ShowCaption();
+    void OnDockLocationChanged(Qt::DockWidgetArea area);
+    // Stores the docked thickness before the bar leaves its side.
+    void RememberThickness();
 
     QMainWindow* m_frame;
     QWidget m_noTitle;  // an empty title bar: the bar has no caption
     Margin m_client{*this};
     QSize m_sizeFloating{kDefaultSize, kDefaultSize};
+    int m_nHeightDocked = kDefaultSize;  // top and bottom
+    int m_nWidthDocked = kDefaultSize;   // left and right
+    QPoint m_ptDocked;                   // global top-left where it was last docked
     bool m_pressed = false;
     bool m_moving = false;
     QPoint m_pressPos;    // global position of the press

@@ -612,15 +612,15 @@ void CMapView::mouseReleaseEvent(QMouseEvent* event) {
         QAbstractScrollArea::mouseReleaseEvent(event);
         return;
     }
-    m_bPressAddedVertex = false;
     // Qt delivers the release wherever the button comes up, outside the
     // window too, so a drag always ends here.
     if (!m_bDragging) return;
     const QPoint point = ClientPointOf(event);
     const Outline before = CurrentOutline();
     m_bDragging = false;
-    if (m_nTool == kToolPolygon || point == m_ptAnchor) {
-        // No area: a click without a drag, or the tool changed to polygons.
+    if (m_nTool == kToolPolygon || point == m_ptAnchor || !viewport()->rect().contains(point)) {
+        // No area: a click without a drag, the tool changed to polygons, or
+        // the button came up outside the view.
         UpdateOutline(before);
         return;
     }
@@ -630,15 +630,6 @@ void CMapView::mouseReleaseEvent(QMouseEvent* event) {
 
 void CMapView::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
-    // The polygon ends on the vertex of the double-click's first click: the
-    // vertex that Qt's extra press just stored goes again.
-    if (m_bPressAddedVertex) {
-        m_bPressAddedVertex = false;
-        const Outline before = CurrentOutline();
-        m_ptVertex[static_cast<size_t>(--m_nVertexCount)] = QPoint(0, 0);
-        if (m_nVertexCount == 0) m_nVertexCount = -1;
-        UpdateOutline(before);
-    }
     const QPoint point = ClientPointOf(event);
     if (m_nTool != kToolPolygon || m_nVertexCount < 2 || !Picture() || !IsInsidePicture(point))
         return;
@@ -658,6 +649,8 @@ bool CMapView::AskLink(std::string* url, std::string* alt) {
     if (m_linkPrompt) return m_linkPrompt(url, alt);
     // Owned by the main window, as a dialog without a parent would be.
     CLinkDlg dialog(GetParentFrame());
+    if (m_pDoc)
+        dialog.SetBrowseFolder(StartFolderFor(QString::fromStdString(m_pDoc->GetPathName())));
     if (Prompts().RunDialog(dialog) != QDialog::Accepted) return false;
     *url = dialog.m_strURL.toStdString();
     *alt = dialog.m_strAlt.toStdString();

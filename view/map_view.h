@@ -150,10 +150,6 @@ private:
     int m_nZoom = 1;
     // The finished shape's outline stays on screen while its dialog is up.
     Outline m_held;
-    // The last button press stored a polygon vertex (cleared on release).
-    // Qt delivers a double-click as press, release, press, double-click: the
-    // second press must not leave a vertex.
-    bool m_bPressAddedVertex = false;
 
     std::function<void(const QString&)> m_statusSink;
     LinkPrompt m_linkPrompt;

@@ -2,8 +2,10 @@
 // with the pane, the pane's text round trip and the two dialogs.
 
 #include <QAction>
+#include <QDir>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QtTest>
 
 #include "common/test_util.h"
@@ -110,18 +112,89 @@ private slots:
         CLinkDlg dlg;
         dlg.AltEdit().setText(U("代替え"));
 
-        // No base folder: the file name alone.
+        // No base folder: the file name alone. The file dialog starts in
+        // the home folder unless told the picture's.
         prompts.AnswerFile(QStringLiteral("/site/img/a.html"), 0);
         dlg.OnBrowse();
         QCOMPARE(dlg.UrlEdit().text(), QStringLiteral("a.html"));
+        QCOMPARE(prompts.fileRequests.back().directory, QDir::homePath());
 
         // A base folder set meanwhile applies at once.
         SetBaseDirSetting("/site");
         prompts.AnswerFile(QStringLiteral("/site/img/b.htm"), 0);
+        dlg.SetBrowseFolder(QStringLiteral("/site/img"));
         dlg.OnBrowse();
+        QCOMPARE(prompts.fileRequests.back().directory, QStringLiteral("/site/img"));
         dlg.accept();
         QCOMPARE(dlg.m_strURL, QStringLiteral("img/b.htm"));
         QCOMPARE(dlg.m_strAlt, U("代替え"));
+    }
+
+    void enterPressesTheFocusedButton() {
+        ScriptedPrompts prompts;  // 参照 is answered with a cancel
+        enum Focus { kOk, kCancel, kBrowse, kField };
+        const struct {
+            Focus focus;
+            bool open;   // still open afterwards
+            int result;  // when closed
+        } rows[] = {{kOk, false, QDialog::Accepted},
+                    {kCancel, false, QDialog::Rejected},
+                    {kBrowse, true, 0},
+                    {kField, false, QDialog::Accepted}};
+        for (const bool link : {true, false}) {
+            for (const auto& row : rows) {
+                CLinkDlg linkDlg;
+                CBaseDirDlg baseDlg;
+                QDialog& dialog = link ? static_cast<QDialog&>(linkDlg) : baseDlg;
+                QWidget* const widgets[] = {
+                    link ? &linkDlg.OkButton() : &baseDlg.OkButton(),
+                    link ? &linkDlg.CancelButton() : &baseDlg.CancelButton(),
+                    link ? &linkDlg.BrowseButton() : &baseDlg.BrowseButton(),
+                    link ? &linkDlg.UrlEdit() : &baseDlg.FolderEdit()};
+                dialog.show();
+                QVERIFY(QTest::qWaitForWindowActive(&dialog));
+                QWidget* target = widgets[row.focus];
+                target->setFocus();
+                QTRY_VERIFY(target->hasFocus());
+                const size_t asked = prompts.fileRequests.size();
+                QTest::keyClick(target, Qt::Key_Return);
+                const QString what = QStringLiteral("%1, focus %2").arg(link).arg(row.focus);
+                QVERIFY2(dialog.isVisible() == row.open, qPrintable(what));
+                if (!row.open) QVERIFY2(dialog.result() == row.result, qPrintable(what));
+                if (link)
+                    QCOMPARE(prompts.fileRequests.size(), asked + (row.focus == kBrowse ? 1 : 0));
+            }
+        }
+    }
+
+    void filesDroppedOnTheWindowAreRefused() {
+        CMainFrame frame;
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        frame.Pane().SetWindowText("<map>");
+        QWidget* pane = frame.Edit().viewport();
+        // Only the pane takes drops at all ...
+        for (QWidget* widget : frame.findChildren<QWidget*>())
+            QVERIFY2(!widget->acceptDrops() || widget == pane || widget == &frame.Edit(),
+                     widget->metaObject()->className());
+        QVERIFY(!frame.acceptDrops());
+        // ... and no files, with or without text beside them; plain text it takes.
+        QMimeData file, fileAndText, text;
+        file.setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/a.png"))});
+        fileAndText.setUrls(file.urls());
+        fileAndText.setText(QStringLiteral("file:///tmp/a.png"));
+        text.setText(QStringLiteral("x"));
+        for (QMimeData* data : {&file, &fileAndText, &text}) {
+            const bool taken = data == &text;
+            QDragEnterEvent enter(QPoint(3, 3), Qt::CopyAction, data, Qt::LeftButton, {});
+            QApplication::sendEvent(pane, &enter);
+            QCOMPARE(enter.isAccepted(), taken);
+            QDropEvent drop(QPointF(3, 3), Qt::CopyAction, data, Qt::LeftButton, {});
+            QApplication::sendEvent(pane, &drop);
+            QCOMPARE(drop.isAccepted(), taken);
+        }
+        QVERIFY(frame.Pane().GetWindowText().find("file:") == std::string::npos);
+        QVERIFY(frame.Pane().GetWindowText().find('x') != std::string::npos);
     }
 
     void paneTextSurvivesTheRoundTrip() {
@@ -183,6 +256,37 @@ private slots:
         bar.MarginReleased(target);
         QTRY_COMPARE(bar.DockSide(), Qt::LeftDockWidgetArea);
         QVERIFY(fits());  // the margin on the left too
+        // 200 wide, not the width it had along the bottom; the picture keeps its room.
+        QTRY_COMPARE(bar.width(), 200);
+        QVERIFY(frame.View().width() > 400);
+
+        // Floating: the window system's caption and frame, near the main window.
+        frame.resizeDocks({&bar}, {260}, Qt::Horizontal);
+        QTRY_COMPARE(bar.width(), 260);
+        frame.move(300, 200);
+        QTest::mouseDClick(&bar.Client(), Qt::LeftButton, {}, QPoint(2, 2));
+        QTRY_VERIFY(bar.isFloating() && !bar.titleBarWidget());
+        QVERIFY(!(bar.windowFlags() & Qt::FramelessWindowHint));
+        QVERIFY(frame.frameGeometry().contains(bar.geometry().topLeft()));
+        QTest::mouseDClick(&bar.Client(), Qt::LeftButton, {}, QPoint(2, 2));
+        QTRY_VERIFY(!bar.isFloating() && bar.titleBarWidget());
+        QTRY_COMPARE(bar.width(), 260);
+
+        // Each orientation keeps its own thickness.
+        const auto dragTo = [&](QPoint framePoint) {
+            const QPoint from = bar.Client().mapToGlobal(QPoint(2, 2));
+            const QPoint to = frame.mapToGlobal(framePoint);
+            bar.MarginPressed(from);
+            bar.MarginMoved(from + QPoint(30, 30));
+            bar.MarginMoved(to);
+            bar.MarginReleased(to);
+        };
+        dragTo(QPoint(frame.width() / 2, frame.height() - 10));
+        QTRY_COMPARE(bar.DockSide(), Qt::BottomDockWidgetArea);
+        QTRY_COMPARE(bar.height(), 200);
+        dragTo(QPoint(frame.width() - 10, frame.height() / 2));
+        QTRY_COMPARE(bar.DockSide(), Qt::RightDockWidgetArea);
+        QTRY_COMPARE(bar.width(), 260);
     }
 };
 

@@ -93,6 +93,9 @@ private slots:
         }
         saveAs->trigger();  // cancelled: silence
         QVERIFY(prompts.messages.isEmpty());
+        // Every dialog started in the picture's folder.
+        for (const FileRequest& request : prompts.fileRequests)
+            QCOMPARE(request.directory, Q(m_dir->path().string()));
         // A copy: the document still names the opened file.
         QCOMPARE(app.Document().GetPathName(), m_dir->File("a.bmp"));
         QCOMPARE(app.Frame()->windowTitle(), QStringLiteral("a.bmp - Zer Evizi SEKKA"));
@@ -110,6 +113,7 @@ private slots:
         QCOMPARE(prompts.fileRequests.size(), size_t(1));
         QCOMPARE(prompts.fileRequests[0].fileName, Path("a.jpg"));
         QCOMPARE(prompts.fileRequests[0].filterIndex, 0);  // JPEG
+        QCOMPARE(prompts.fileRequests[0].directory, Q(m_dir->path().string()));
         QVERIFY(prompts.messages.isEmpty());
 
         // Failing for root too: a path through a device, a file without write

@@ -95,6 +95,7 @@ class DrawToolsTest : public QObject {
     Q_OBJECT
 private slots:
     void rectangleDragAndPlainClick();
+    void dragReleasedOutsideTheViewMakesNoArea();
     void circleAtBothZooms();
     void polygonByClicksDoubleClickOrCancel();
     void boundsAndVertexLimit();
@@ -113,12 +114,29 @@ void DrawToolsTest::rectangleDragAndPlainClick() {
     QCOMPARE(h.asked, 1);
 }
 
+void DrawToolsTest::dragReleasedOutsideTheViewMakesNoArea() {
+    Harness h;  // the viewport is 300 x 200
+    for (const bool circle : {false, true}) {
+        circle ? h.view.OnToolCircle() : h.view.OnToolRect();
+        for (const QPoint end :
+             {QPoint(70, -30), QPoint(-1, 50), QPoint(300, 50), QPoint(50, 200)}) {
+            h.Drag({50, 20}, end);
+            QVERIFY2(!h.view.IsDragging() && h.asked == 0,
+                     qPrintable(QStringLiteral("released at %1,%2").arg(end.x()).arg(end.y())));
+        }
+    }
+    QCOMPARE(h.Text(), kSkeleton);
+    QCOMPARE(h.Screen(), h.Grab());  // no outline left behind
+    h.Drag({50, 20}, {299, 199});  // the last pixel inside still counts
+    QCOMPARE(h.asked, 1);
+}
+
 void DrawToolsTest::circleAtBothZooms() {
     Harness h;
     h.view.OnToolCircle();
     h.Drag({10, 20}, {13, 24});
     h.view.OnZoomDouble();
-    h.alt = "B";
+    h.alt = std::string(1, 'B');  // a literal here trips GCC 12's -Wrestrict at -O3
     h.Drag({10, 20}, {13, 24});
     QCOMPARE(h.asked, 2);
     QCOMPARE(h.Text(), With(Area("circle", "10,20,5") + Area("circle", "5,10,2", "B")));
@@ -231,15 +249,6 @@ void DrawToolsTest::rubberBandFollowsStateThroughRepaints() {
     QCOMPARE(h.Text(), kSkeleton);  // cancelled
     QCOMPARE(h.shotDuringDialog.pixel(80, 30), white);
     QCOMPARE(h.Grab().pixel(80, 30), black);
-
-    // A drag ends where the button comes up, even outside the view.
-    h.answerOk = true;
-    QTest::mousePress(h.vp(), Qt::LeftButton, {}, {50, 40});
-    QTest::mouseMove(h.vp(), {-20, 300});
-    QTest::mouseRelease(h.vp(), Qt::LeftButton, {}, {-20, 300});
-    QVERIFY(!h.view.IsDragging());
-    QCOMPARE(h.asked, 2);
-    QVERIFY(h.Text().find("coords=\"50,40,-20,300\"") != std::string::npos);
 }
 
 QTEST_MAIN(DrawToolsTest)

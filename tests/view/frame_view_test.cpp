@@ -4,6 +4,7 @@
 
 #define QTEST_QPA_MOUSE_HANDLING
 #include <QAction>
+#include <QDir>
 #include <QtTest>
 #include <memory>
 #include <string>
@@ -84,9 +85,13 @@ private slots:
 
     void linkDialogThroughTheSeam() {
         Harness h;
-        h.prompts.onDialog = [](QDialog& dialog) {
+        // 参照 starts in the picture's folder.
+        h.doc.SetPathName((QDir::tempPath() + QStringLiteral("/p.bmp")).toStdString());
+        h.prompts.onDialog = [&h](QDialog& dialog) {
             auto* link = qobject_cast<CLinkDlg*>(&dialog);
             if (!link) return int(QDialog::Rejected);
+            link->OnBrowse();
+            if (h.prompts.fileRequests.back().directory != QDir::tempPath()) return -1;
             link->UrlEdit().setText(QStringLiteral("地図.html"));
             link->AltEdit().setText(QStringLiteral("駅"));
             link->accept();
