@@ -2,19 +2,52 @@
 
 #include <QApplication>
 #include <cstdio>
+#include <cstdlib>
 
 #include "image/safe_write.h"
 #include "shell/icons.h"
 #include "shell/map_app.h"
+#include "shell/qt_japanese.h"
 #include "shell/store/qt_profile_store.h"
 
+namespace {
+QtMessageHandler g_qtMessages = nullptr;
+
+// While the application starts, a fatal message from Qt (above all: no
+// window system to reach) ends the program with one plain line and status 1
+// instead of an abort.
+void StartupMessages(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type != QtFatalMsg) {
+        if (g_qtMessages)
+            g_qtMessages(type, context, text);
+        else
+            std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
+        return;
+    }
+    if (text.contains(QLatin1String("platform plugin"))) {
+        std::fputs(
+            "zer-evizi: there is no display to show the editor on (Qt's window-system plugin "
+            "could not start; the lines above say why). Start it in a desktop session, over "
+            "\"ssh -X\", or under a virtual display: xvfb-run zer-evizi PICTURE\n",
+            stderr);
+    } else {
+        std::fprintf(stderr, "zer-evizi: %s\n", text.toLocal8Bit().constData());
+    }
+    std::fflush(stderr);
+    std::_Exit(1);
+}
+}  // namespace
+
 int main(int argc, char** argv) {
+    g_qtMessages = qInstallMessageHandler(StartupMessages);
     QApplication app(argc, argv);
+    qInstallMessageHandler(g_qtMessages);
     ze::InstallSaveSignalHandlers();
     QApplication::setOrganizationName(QString::fromUtf8(QtProfileStore::kOrganization));
     QApplication::setApplicationName(QString::fromUtf8(QtProfileStore::kApplication));
     QApplication::setDesktopFileName(QStringLiteral("zer-evizi"));
     QApplication::setWindowIcon(AppIcon());
+    InstallQtJapanese();
 
     QtProfileStore store;
     CMapApp mapApp(store);
