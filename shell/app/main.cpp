@@ -45,7 +45,7 @@ int main(int argc, char** argv) {
     ze::InstallSaveSignalHandlers();
     QApplication::setOrganizationName(QString::fromUtf8(QtProfileStore::kOrganization));
     QApplication::setApplicationName(QString::fromUtf8(QtProfileStore::kApplication));
-    QApplication::setDesktopFileName(QStringLiteral("zer-evizi"));
+    QApplication::setDesktopFileName(QStringLiteral("jp.sekka.zerevizi"));
     QApplication::setWindowIcon(AppIcon());
     InstallQtJapanese();
 

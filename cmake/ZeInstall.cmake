@@ -1,0 +1,53 @@
+# What `cmake --install` puts in place, and the Debian package that CPack
+# makes of it (`cpack -G DEB` in the build folder).
+include(GNUInstallDirs)
+
+set(ZE_APP_ID jp.sekka.zerevizi)
+set(_res ${PROJECT_SOURCE_DIR}/resources)
+
+foreach(_exe zer-evizi zer-evizi-cli)
+  if(TARGET ${_exe})
+    install(TARGETS ${_exe} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  endif()
+endforeach()
+
+install(FILES ${_res}/${ZE_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${_res}/${ZE_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(DIRECTORY ${_res}/icons/hicolor DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
+install(FILES ${_res}/sample.bmp DESTINATION ${CMAKE_INSTALL_DATADIR}/zer-evizi)
+
+# Manual pages go in compressed, as Debian keeps them.
+find_program(GZIP_EXECUTABLE gzip)
+foreach(_page zer-evizi.1 zer-evizi-cli.1)
+  set(_src ${PROJECT_SOURCE_DIR}/docs/${_page})
+  if(GZIP_EXECUTABLE)
+    set(_gz ${PROJECT_BINARY_DIR}/man/${_page}.gz)
+    add_custom_command(OUTPUT ${_gz}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man
+      COMMAND ${GZIP_EXECUTABLE} -9 -n -c ${_src} > ${_gz}
+      DEPENDS ${_src} VERBATIM)
+    list(APPEND _man_pages ${_gz})
+  else()
+    list(APPEND _man_pages ${_src})
+  endif()
+endforeach()
+add_custom_target(ze_man_pages ALL DEPENDS ${_man_pages})
+install(FILES ${_man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+set(CPACK_PACKAGE_NAME zer-evizi)
+set(CPACK_PACKAGE_VENDOR SEKKA)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT "Zer Evizi SEKKA developers <sekka@localhost>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "editor for HTML client-side image maps")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Open a picture (GIF, JPEG, PNG or BMP), draw circles, rectangles and polygons on it, and the area markup of an HTML client-side image map appears beside it. The Japanese user interface comes with zer-evizi-cli, which does the same work without a display.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
+# The libraries come from the binaries themselves (dpkg-shlibdeps); Qt's
+# Japanese dialogs come from a package no binary links against.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipafont-gothic | fonts-noto-cjk")
+include(CPack)
