@@ -45,7 +45,7 @@ appstreamcli validate --no-net /usr/share/metainfo/jp.sekka.zerevizi.metainfo.xm
 man -l /usr/share/man/man1/zer-evizi-cli.1.gz 2>/dev/null | grep -q skeleton || fail "man page"
 
 info=$(cd / && zer-evizi-cli info /usr/share/zer-evizi/sample.bmp)
-[ "$info" = "240x160 depth=8 colortype=3 palette=256 transparent=-1" ] ||
+[ "$info" = "$("$build/tools/zer-evizi-cli" info "$top/resources/sample.bmp")" ] ||
   fail "zer-evizi-cli info says: $info"
 echo "zer-evizi-cli info: $info"
 
