@@ -55,8 +55,6 @@ public:
 
     QLineEdit& FolderEdit() { return m_editDir; }
     QPushButton& OkButton() { return m_ok; }
-    QPushButton& CancelButton() { return m_cancel; }
-    QPushButton& BrowseButton() { return m_browse; }
 
 public slots:
     // Stores the field's text as the base folder, then closes.
