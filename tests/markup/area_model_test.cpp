@@ -203,6 +203,13 @@ TEST(AreaModel, InsertingALineAsAnEditGivesTheSameText) {
             }
         }
     }
+    // A small letter or a quote at every place in an eight-byte word.
+    for (size_t k = 0; k < 20; ++k) {
+        const std::string text = "<MAP>" + std::string(k, 'A') + "\"q\"" + (k % 3 ? "B" : "b") +
+                                 std::string(20 - k, 'C') + "</MAP>";
+        EXPECT_EQ(ApplyEdit(text, InsertAreaLineEdit(text, line)), InsertAreaLine(text, line))
+            << text;
+    }
     // An upper-case pane gets the line as a plain insertion before its tag.
     const std::string upper = "<MAP NAME=\"m\">\r\n</MAP>\r\n";
     const TextEdit edit = InsertAreaLineEdit(upper, line);
