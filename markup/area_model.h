@@ -21,14 +21,16 @@ struct TextRange {
 };
 
 struct AreaTag {
-    TextRange tag;       // "<area" up to and including the closing '>'
-    int line = 1;        // 1-based line of the tag's '<' (LF ends a line)
+    TextRange tag;  // "<area" up to and including the closing '>'
+    int line = 1;   // 1-based line of the tag's '<' (LF ends a line)
     AreaShape shape = AreaShape::kRect;
     std::vector<double> coords;  // as the browser parses them
-    // False when a browser would ignore the area for hit testing (too few
-    // coordinates, an odd count for a polygon, an unknown shape keyword).
+    // False when a browser ignores the area for hit testing: too few
+    // coordinates (4 for a rectangle, 3 for a circle, 6 for a polygon, whose
+    // odd last number is left out) or a circle's radius not above 0. A
+    // missing or unknown shape keyword means a rectangle.
     bool valid = false;
-    std::string href;    // attribute values, character references decoded
+    std::string href;  // attribute values, character references decoded
     std::string alt;
     bool hasHref = false;
     bool hasAlt = false;
@@ -42,9 +44,19 @@ struct AreaTag {
 // comments are skipped; tag and attribute names in any case; values in
 // double quotes, single quotes or none.
 std::vector<AreaTag> ParseAreas(std::string_view text);
+// The areas from `from` on, where `from` is a point at which the text reads
+// as plain text (0, or the end of an area tag found before) and `line` its
+// line. An edit leaves the areas that end before it as they were, so the
+// text after the last of them is all that needs reading again.
+std::vector<AreaTag> ParseAreasFrom(std::string_view text, size_t from, int line);
+
+// Whether a browser counts picture point (x, y) as inside the area; never
+// for an invalid one.
+bool AreaContains(const AreaTag& area, double x, double y);
 
 // Index of the area a browser picks at picture point (x, y): the first valid
-// area in document order that contains it. -1 when none does.
+// area in document order that contains it, where a default area counts only
+// after all others. -1 when none does.
 int HitTestAreas(const std::vector<AreaTag>& areas, double x, double y);
 
 // One replacement: the bytes [begin, begin + removed) become `inserted`.
