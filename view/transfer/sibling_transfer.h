@@ -13,11 +13,13 @@ namespace ze::transfer {
 inline constexpr const char* kX11CopyDataAtom = "_ZER_EVIZI_COPYDATA";
 // How long the X11 sender waits for the receiver to take the data.
 inline constexpr int kReplyTimeoutMs = 5000;
+// How long the whole X11 transfer may take, opening the display included.
+inline constexpr int kTransferDeadlineMs = 6000;
 
 enum class SendStatus {
     Taken,     // the receiver took the message
     NoTarget,  // no window title names the sibling editor: nothing was done
-    TimedOut,  // the receiver did not take the data in time
+    TimedOut,  // the receiver (or the X server) did not answer in time
     Failed,    // no display, the window vanished, or the text is too large
 };
 
