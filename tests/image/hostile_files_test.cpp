@@ -87,34 +87,6 @@ std::string EmptyScans(int side, int count) {
     return bytes.insert(bytes.size() - 2, repeats);
 }
 
-// A colour baseline picture made row by row (a gradient, every row alike).
-std::string GenuineJpeg(int width, int height) {
-    jpeg_compress_struct cinfo{};
-    jpeg_error_mgr err;
-    cinfo.err = jpeg_std_error(&err);
-    jpeg_create_compress(&cinfo);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &buffer, &size);
-    cinfo.image_width = static_cast<JDIMENSION>(width);
-    cinfo.image_height = static_cast<JDIMENSION>(height);
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, 10, TRUE);
-    cinfo.dct_method = JDCT_IFAST;
-    jpeg_start_compress(&cinfo, TRUE);
-    std::vector<uint8_t> row(static_cast<size_t>(width) * 3);
-    for (size_t i = 0; i < row.size(); ++i) row[i] = static_cast<uint8_t>(i / 3 / 64 * 40 + i % 3);
-    JSAMPROW rows[1] = {row.data()};
-    while (cinfo.next_scanline < cinfo.image_height) jpeg_write_scanlines(&cinfo, rows, 1);
-    jpeg_finish_compress(&cinfo);
-    std::string out(reinterpret_cast<char*>(buffer), size);
-    jpeg_destroy_compress(&cinfo);
-    std::free(buffer);
-    return out;
-}
-
 }  // namespace
 
 // Files of a few hundred bytes that declare 16384 x 16384 pictures, and a file
@@ -194,7 +166,10 @@ TEST(HostileJpeg, RealLargePicturesOpen) {
     for (const Case& c : cases)
         EXPECT_EQ(Admitted(DeclareHuge(c.layout, c.side, c.side), kRealSize), c.admitted) << c.side;
 
-    const std::string bytes = GenuineJpeg(16384, 1024);
+    std::vector<uint8_t> samples(size_t{16384} * 1024 * 3);
+    for (size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<uint8_t>(i / 3 / 64 * 40);
+    const std::string bytes =
+        fixture::MakeJpeg({.width = 16384, .height = 1024, .samples = std::move(samples)});
     for (const std::string& file : {bytes, bytes.substr(0, bytes.size() / 2)}) {
         const Read r = ReadJpeg(file);
         EXPECT_EQ(r.answer, 1);

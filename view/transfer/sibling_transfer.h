@@ -29,11 +29,8 @@ struct SendOutcome {
 };
 
 // Looks for the sibling editor and sends it `utf8PaneText`. The text is read
-// only; nothing happens at all when no window matches.
+// only; nothing happens at all when no window matches. The editor's command
+// 32779 runs it through CTransferRunner (view/transfer_runner.h).
 SendOutcome SendMarkupToSibling(const std::string& utf8PaneText);
 
 }  // namespace ze::transfer
-
-// The editor's entry point (command 32779): true when the sibling editor took
-// the text; otherwise false with the reason in *whyNot (when given).
-bool SendToSibling(const std::string& utf8PaneText, std::string* whyNot);
