@@ -234,14 +234,22 @@ bool ParseHeaders(Source& src, Layout& out) {
     return true;
 }
 
-void FlipRows(uint8_t* bits, size_t rowBytes, int height) {
-    std::vector<uint8_t> tmp(rowBytes);
-    for (int top = 0, bottom = height - 1; top < bottom; ++top, --bottom) {
-        uint8_t* a = bits + rowBytes * static_cast<size_t>(top);
-        uint8_t* b = bits + rowBytes * static_cast<size_t>(bottom);
-        std::memcpy(tmp.data(), a, rowBytes);
-        std::memcpy(a, b, rowBytes);
-        std::memcpy(b, tmp.data(), rowBytes);
+// Rows stored as the block keeps them. Only the bytes that the file holds
+// are copied: the block is zero already, and a short file that declares a
+// huge picture leaves the pages for its missing rows untouched.
+void ReadRows(Source& src, const Layout& l, uint8_t* bits, size_t rowBytes) {
+    const uint64_t held = src.Size() > l.pixelPos ? src.Size() - l.pixelPos : 0;
+    const uint64_t total = uint64_t{rowBytes} * static_cast<uint64_t>(l.height);
+    if (!l.topDown) {
+        src.ReadAt(l.pixelPos, bits, static_cast<size_t>(std::min(held, total)));
+        return;
+    }
+    // Top-down: the file's first row is the block's last.
+    for (int r = 0; r < l.height && uint64_t{rowBytes} * static_cast<uint64_t>(r) < held; ++r) {
+        const uint64_t offset = uint64_t{rowBytes} * static_cast<uint64_t>(r);
+        uint8_t* row = bits + rowBytes * static_cast<size_t>(l.height - 1 - r);
+        src.ReadAt(l.pixelPos + offset, row,
+                   static_cast<size_t>(std::min<uint64_t>(rowBytes, held - offset)));
     }
 }
 
@@ -364,8 +372,7 @@ dib::Block ReadBlock(Source& src) {
     } else if (l.outDepth != l.depth) {
         ConvertRows(src, l, bits, rowBytes);
     } else {
-        src.ReadAt(l.pixelPos, bits, static_cast<size_t>(pixelBytes));
-        if (l.topDown) FlipRows(bits, rowBytes, l.height);
+        ReadRows(src, l, bits, rowBytes);
     }
     return block;
 }

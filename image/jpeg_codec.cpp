@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "image/file_io.h"
+#include "image/jpeg_limits.h"
+#include "image/messages.h"
 #include "image/rgb_rows.h"
 #include "image/safe_write.h"
 
@@ -57,12 +59,14 @@ struct ReadLayout {
 
 // Reads the header and starts decompression: grey files as grey levels,
 // CMYK and YCCK files as CMYK samples, every other file quantized to a
-// palette. Files larger than `limit` pixels are refused before the library
-// allocates for them. 0 on a library error or a refused size.
+// palette. Files larger than `limit` pixels, or that the guard does not
+// admit, are refused before the library allocates for them. 0 on a library
+// error or a refused file.
 int StartJpegRead(j_decompress_ptr cinfo, ErrorManager* err, std::FILE* file, int64_t limit,
-                  ReadLayout* out) {
+                  ze::jpeg::ReadGuard* guard, ReadLayout* out) {
     if (setjmp(err->jump)) return 0;
     jpeg_create_decompress(cinfo);
+    ze::jpeg::InstallGuard(cinfo, guard);
     jpeg_stdio_src(cinfo, file);
     jpeg_read_header(cinfo, TRUE);
     if (static_cast<int64_t>(cinfo->image_width) * cinfo->image_height > limit) return 0;
@@ -88,6 +92,7 @@ int StartJpegRead(j_decompress_ptr cinfo, ErrorManager* err, std::FILE* file, in
             break;
     }
     out->adobe = cinfo->saw_Adobe_marker ? 1 : 0;
+    if (!ze::jpeg::Admit(cinfo, guard)) return 0;
     jpeg_start_decompress(cinfo);
     out->width = cinfo->output_width;
     out->height = cinfo->output_height;
@@ -160,6 +165,14 @@ int CJpegImpl::Read(const std::string& name) {
     return ReadNamedFile(name);
 }
 
+namespace {
+// Passes on why the guard refused the file, if it did; answers 0.
+int Refused(const ze::jpeg::ReadGuard& guard) {
+    if (guard.refusal[0]) ze::ReportMessage(guard.refusal);
+    return 0;
+}
+}  // namespace
+
 int CJpegImpl::ReadStream(std::FILE* file) {
     // The samples are quantized or converted on the way in, and a JPEG
     // written back is encoded afresh: what the file held is never kept.
@@ -174,8 +187,11 @@ int CJpegImpl::ReadStream(std::FILE* file) {
         ~Destroy() { jpeg_destroy_decompress(&c); }
     } destroy{cinfo};
 
+    ze::jpeg::ReadGuard guard;
+    guard.fileBytes = ze::jpeg::BytesLeft(file);
     ReadLayout layout{};
-    if (!StartJpegRead(&cinfo, &err, file, dib::PixelLimit(), &layout)) return 0;
+    if (!StartJpegRead(&cinfo, &err, file, dib::PixelLimit(), &guard, &layout))
+        return Refused(guard);
     const int expected = layout.output == Output::kCmyk ? 4 : 1;
     if (layout.components != expected || layout.width == 0 || layout.height == 0) return 0;
 
@@ -198,8 +214,10 @@ int CJpegImpl::ReadStream(std::FILE* file) {
     for (int r = 0; r < height; ++r) rows[r] = PixelAddress(0, height - 1 - r);
     std::vector<uint8_t> cmyk;
     if (layout.output == Output::kCmyk) cmyk.resize(static_cast<size_t>(width) * 4);
-    return ReadJpegRows(&cinfo, &err, rows.data(), cmyk.empty() ? nullptr : cmyk.data(),
-                        layout.adobe);
+    if (!ReadJpegRows(&cinfo, &err, rows.data(), cmyk.empty() ? nullptr : cmyk.data(),
+                      layout.adobe))
+        return Refused(guard);
+    return 1;
 }
 
 int CJpegImpl::Write(const std::string& name) {

@@ -6,9 +6,20 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 secs=${1:-10}
 bash "$top/scripts/install-deps.sh"
 flags="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
+# libpng and libjpeg-turbo built instrumented from their Debian sources when
+# those can be had; otherwise the targets link the system's libraries.
+libs=$top/build-fuzz/libs
+lib_args=()
+if bash "$top/scripts/fuzz-libs.sh" "$libs"; then
+  lib_args=(-DPNG_LIBRARY="$libs/lib/libpng.a" -DPNG_PNG_INCLUDE_DIR="$libs/include"
+    -DJPEG_LIBRARY="$libs/lib/libjpeg.a" -DJPEG_INCLUDE_DIR="$libs/include")
+else
+  echo "fuzz: the Debian sources of libpng and libjpeg-turbo could not be had;" \
+    "the targets use the system's uninstrumented libraries"
+fi
 CC=clang CXX=clang++ bash "$top/scripts/build.sh" "$top/build-fuzz" \
   -DZE_FUZZ=ON -DZE_GUI=OFF -DZE_TESTS=OFF -DZE_BENCH=OFF \
-  -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags"
+  -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" "${lib_args[@]}"
 shopt -s nullglob
 ran=0
 for bin in "$top"/build-fuzz/fuzz/fuzz_*; do
@@ -17,7 +28,11 @@ for bin in "$top"/build-fuzz/fuzz/fuzz_*; do
   work=$(mktemp -d)
   [ -d "$seeds" ] && cp -r "$seeds"/. "$work"/
   echo "== fuzz $name: ${secs}s over $(ls "$work" | wc -l) seeds"
-  "$bin" -max_total_time="$secs" -rss_limit_mb=2048 -timeout=10 -print_final_stats=1 "$work" 2>&1 | tail -n 12
+  # The readers run with the production limits (pictures up to 16384 x 16384),
+  # whose largest single block is 768 MiB; beyond these bounds a small input
+  # has cost too much, and that is a finding.
+  "$bin" -max_total_time="$secs" -rss_limit_mb=1024 -malloc_limit_mb=1024 -timeout=10 \
+    -print_final_stats=1 "$work" 2>&1 | tail -n 12
   rm -rf "$work"
   ran=$((ran + 1))
 done

@@ -1,14 +1,22 @@
 // Command 32779: the pane's whole text, hand edits included, goes to the
-// sibling HTML editor. The pane is only read. A failed transfer (no such
-// window, no answer) shows nothing, like any failed window call here.
+// sibling HTML editor. The pane is only read, at the moment of the command;
+// the transfer runs off the GUI thread (one at a time), under the wait
+// cursor, and a receiver that did not answer is reported in the status bar.
+// No matching window shows nothing, as before.
 
 #include "shell/main_frame.h"
 #include "view/map_view.h"
-#include "view/transfer/sibling_transfer.h"
+#include "view/transfer_runner.h"
 
 void CMapView::OnTransfer() {
     CMainFrame* frame = GetParentFrame();
     if (!frame) return;
-    std::string whyNot;
-    SendToSibling(frame->Pane().GetWindowText(), &whyNot);
+    auto* runner = findChild<CTransferRunner*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!runner) {
+        runner = new CTransferRunner(this);
+        connect(runner, &CTransferRunner::finished, this, [this](const QString& line) {
+            if (!line.isEmpty()) ShowStatus(line);
+        });
+    }
+    runner->Start(frame->Pane().GetWindowText());
 }

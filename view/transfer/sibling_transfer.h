@@ -13,11 +13,13 @@ namespace ze::transfer {
 inline constexpr const char* kX11CopyDataAtom = "_ZER_EVIZI_COPYDATA";
 // How long the X11 sender waits for the receiver to take the data.
 inline constexpr int kReplyTimeoutMs = 5000;
+// How long the whole X11 transfer may take, opening the display included.
+inline constexpr int kTransferDeadlineMs = 6000;
 
 enum class SendStatus {
     Taken,     // the receiver took the message
     NoTarget,  // no window title names the sibling editor: nothing was done
-    TimedOut,  // the receiver did not take the data in time
+    TimedOut,  // the receiver (or the X server) did not answer in time
     Failed,    // no display, the window vanished, or the text is too large
 };
 
@@ -27,11 +29,8 @@ struct SendOutcome {
 };
 
 // Looks for the sibling editor and sends it `utf8PaneText`. The text is read
-// only; nothing happens at all when no window matches.
+// only; nothing happens at all when no window matches. The editor's command
+// 32779 runs it through CTransferRunner (view/transfer_runner.h).
 SendOutcome SendMarkupToSibling(const std::string& utf8PaneText);
 
 }  // namespace ze::transfer
-
-// The editor's entry point (command 32779): true when the sibling editor took
-// the text; otherwise false with the reason in *whyNot (when given).
-bool SendToSibling(const std::string& utf8PaneText, std::string* whyNot);

@@ -13,16 +13,26 @@
 //     (format 32: l[0] 0, l[1] dwData, l[2] cbData) goes to the target; the
 //     receiver reads and deletes the property, and the sender waits for the
 //     deletion for at most kReplyTimeoutMs.
+// Every Xlib call that needs an answer blocks for as long as the server does
+// not give one (a frozen or stopped server, another client's server grab, a
+// socket that accepts and never answers). The whole transfer therefore runs
+// in a child process that is ended when it takes longer than
+// kTransferDeadlineMs.
 #ifndef _WIN32
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <fcntl.h>
+#include <poll.h>
 #include <sys/select.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <memory>
 #include <vector>
 
@@ -212,11 +222,12 @@ void BringForward(Display* display, Window root, Window target, bool windowManag
 
 enum class WaitResult { Deleted, Destroyed, TimedOut, Broken };
 
+using Clock = std::chrono::steady_clock;
+
 // Waits for the receiver to delete the property, reading the connection only
-// when select() says there is something to read.
-WaitResult WaitForDeletion(Display* display, Window target, Atom property) {
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(kReplyTimeoutMs);
+// when select() says there is something to read, until `deadline`.
+WaitResult WaitForDeletion(Display* display, Window target, Atom property,
+                           Clock::time_point deadline) {
     const int fd = ConnectionNumber(display);
     for (;;) {
         while (XPending(display) > 0) {
@@ -228,8 +239,8 @@ WaitResult WaitForDeletion(Display* display, Window target, Atom property) {
             if (event.type == DestroyNotify && event.xdestroywindow.window == target)
                 return WaitResult::Destroyed;
         }
-        const auto left = std::chrono::duration_cast<std::chrono::microseconds>(
-            deadline - std::chrono::steady_clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now());
         if (left.count() <= 0) return WaitResult::TimedOut;
         fd_set readable;
         FD_ZERO(&readable);
@@ -245,7 +256,8 @@ SendOutcome Outcome(SendStatus status, std::string why) {
     return {status, std::move(why)};
 }
 
-SendOutcome Send(Display* display, ErrorTrap& trap, const std::string& utf8PaneText) {
+SendOutcome Send(Display* display, ErrorTrap& trap, const std::string& utf8PaneText,
+                 Clock::time_point deadline) {
     Atoms atoms;
     if (!InternAtoms(display, &atoms)) return Outcome(SendStatus::Failed, "cannot intern X atoms");
     const Window root = DefaultRootWindow(display);
@@ -297,7 +309,10 @@ SendOutcome Send(Display* display, ErrorTrap& trap, const std::string& utf8PaneT
         return Outcome(SendStatus::Failed,
                        "the receiving window vanished before the data reached it");
 
-    switch (WaitForDeletion(display, target, atoms[kCopyData])) {
+    // The receiver's time, cut short where the whole transfer's ends.
+    const auto replyBy = std::min(Clock::now() + std::chrono::milliseconds(kReplyTimeoutMs),
+                                  deadline - std::chrono::milliseconds(200));
+    switch (WaitForDeletion(display, target, atoms[kCopyData], replyBy)) {
         case WaitResult::Deleted:
             return Outcome(SendStatus::Taken, {});
         case WaitResult::Destroyed:
@@ -313,16 +328,89 @@ SendOutcome Send(Display* display, ErrorTrap& trap, const std::string& utf8PaneT
     return Outcome(SendStatus::Failed, "the X connection failed while waiting for the receiver");
 }
 
+// Xlib ends the process when the connection breaks; here that ends only the
+// child, which the parent then reports.
+int ExitOnBrokenConnection(Display*) {
+    _exit(2);
+}
+
+// The child's side: the whole transfer on a connection of its own, the
+// outcome written to `fd` as one status byte and the reason.
+[[noreturn]] void SendFromChild(int fd, const std::string& utf8PaneText,
+                                Clock::time_point deadline) {
+    XSetIOErrorHandler(ExitOnBrokenConnection);
+    SendOutcome outcome;
+    DisplayPtr display(XOpenDisplay(nullptr));
+    if (!display) {
+        outcome = Outcome(SendStatus::Failed, "cannot open the X display");
+    } else {
+        ErrorTrap trap;
+        outcome = Send(display.get(), trap, utf8PaneText, deadline);
+    }
+    std::string report(1, static_cast<char>(outcome.status));
+    report += outcome.why;
+    for (size_t done = 0; done < report.size();) {
+        const ssize_t n = write(fd, report.data() + done, report.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<size_t>(n);
+    }
+    // No clean-up: the connection closes with the process, and exit handlers
+    // belong to the parent.
+    _exit(0);
+}
+
+// Reads the child's report until it closes the pipe or the deadline passes;
+// false on the deadline.
+bool ReadReport(int fd, Clock::time_point deadline, std::string* report) {
+    for (;;) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (left <= 0) return false;
+        pollfd p{fd, POLLIN, 0};
+        const int ready = poll(&p, 1, static_cast<int>(left));
+        if (ready < 0 && errno != EINTR) return true;
+        if (ready <= 0) continue;
+        char buffer[512];
+        const ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return true;
+        report->append(buffer, static_cast<size_t>(n));
+    }
+}
+
 }  // namespace
 
 SendOutcome SendMarkupToSibling(const std::string& utf8PaneText) {
-    DisplayPtr display(XOpenDisplay(nullptr));
-    if (!display) return Outcome(SendStatus::Failed, "cannot open the X display");
-    ErrorTrap trap;
-    SendOutcome outcome = Send(display.get(), trap, utf8PaneText);
-    trap.Failed(display.get());
-    display.reset();  // closed while errors are still counted, not fatal
-    return outcome;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(kTransferDeadlineMs);
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0) return Outcome(SendStatus::Failed, "cannot start the transfer");
+    const pid_t child = fork();
+    if (child < 0) {
+        close(fds[0]);
+        close(fds[1]);
+        return Outcome(SendStatus::Failed, "cannot start the transfer");
+    }
+    if (child == 0) {
+        close(fds[0]);
+        SendFromChild(fds[1], utf8PaneText, deadline);
+    }
+    close(fds[1]);
+    std::string report;
+    const bool inTime = ReadReport(fds[0], deadline, &report);
+    close(fds[0]);
+    kill(child, SIGKILL);  // whatever it still does (its report is complete)
+    while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+    }
+    if (!inTime)
+        return Outcome(SendStatus::TimedOut, "the X server did not answer within " +
+                                                 std::to_string(kTransferDeadlineMs / 1000) +
+                                                 " seconds");
+    const int status = report.empty() ? -1 : report[0];
+    if (status < static_cast<int>(SendStatus::Taken) ||
+        status > static_cast<int>(SendStatus::Failed))
+        return Outcome(SendStatus::Failed, "the X connection failed during the transfer");
+    return Outcome(static_cast<SendStatus>(status), report.substr(1));
 }
 
 }  // namespace ze::transfer
