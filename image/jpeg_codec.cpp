@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "image/file_io.h"
+#include "image/jpeg_exif.h"
 #include "image/rgb_rows.h"
 #include "image/safe_write.h"
 
@@ -62,8 +63,9 @@ struct ReadLayout {
 int StartJpegRead(j_decompress_ptr cinfo, ErrorManager* err, std::FILE* file, int64_t limit,
                   ReadLayout* out) {
     if (setjmp(err->jump)) return 0;
-    jpeg_create_decompress(cinfo);
+    jpeg_create_decompress(cinfo);  // keeps client_data: the caller's EXIF capture
     jpeg_stdio_src(cinfo, file);
+    WatchForExif(cinfo, static_cast<ExifCapture*>(cinfo->client_data));
     jpeg_read_header(cinfo, TRUE);
     if (static_cast<int64_t>(cinfo->image_width) * cinfo->image_height > limit) return 0;
 
@@ -174,6 +176,8 @@ int CJpegImpl::ReadStream(std::FILE* file) {
         ~Destroy() { jpeg_destroy_decompress(&c); }
     } destroy{cinfo};
 
+    ExifCapture exif;  // the orientation, applied once the rows are in
+    cinfo.client_data = &exif;
     ReadLayout layout{};
     if (!StartJpegRead(&cinfo, &err, file, dib::PixelLimit(), &layout)) return 0;
     const int expected = layout.output == Output::kCmyk ? 4 : 1;
@@ -198,8 +202,10 @@ int CJpegImpl::ReadStream(std::FILE* file) {
     for (int r = 0; r < height; ++r) rows[r] = PixelAddress(0, height - 1 - r);
     std::vector<uint8_t> cmyk;
     if (layout.output == Output::kCmyk) cmyk.resize(static_cast<size_t>(width) * 4);
-    return ReadJpegRows(&cinfo, &err, rows.data(), cmyk.empty() ? nullptr : cmyk.data(),
-                        layout.adobe);
+    if (!ReadJpegRows(&cinfo, &err, rows.data(), cmyk.empty() ? nullptr : cmyk.data(),
+                      layout.adobe))
+        return 0;
+    return ApplyExifOrientation(*this, ExifOrientation(exif.app1)) ? 1 : 0;
 }
 
 int CJpegImpl::Write(const std::string& name) {
