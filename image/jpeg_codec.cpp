@@ -132,9 +132,21 @@ struct WriteJob {
     JDIMENSION width;
     JDIMENSION height;
     int quality;
-    const CRgbRows* colours;
-    uint8_t* row;  // width * 3 samples
+    const CImageImpl* picture;
+    const CRgbRows* colours;  // null: the picture's own rows go in as they are
+    uint8_t* row;             // width * 3 samples
+    JSAMPROW* rows;           // without colours: every row, top row first
 };
+
+// Depths 24 and 32 hold blue, green, red (and one unused byte): the library
+// takes such rows as they stand, with the same colour conversion as red,
+// green, blue triples, so the file comes out the same. Others go through
+// CRgbRows. JCS_UNKNOWN when the rows must be converted.
+J_COLOR_SPACE DirectColourSpace(int depth) {
+    if (depth == 24) return JCS_EXT_BGR;
+    if (depth == 32) return JCS_EXT_BGRX;
+    return JCS_UNKNOWN;
+}
 
 int WriteJpegData(j_compress_ptr cinfo, ErrorManager* err, std::FILE* file, const WriteJob* job) {
     if (setjmp(err->jump)) return 0;
@@ -142,12 +154,20 @@ int WriteJpegData(j_compress_ptr cinfo, ErrorManager* err, std::FILE* file, cons
     jpeg_stdio_dest(cinfo, file);
     cinfo->image_width = job->width;
     cinfo->image_height = job->height;
-    cinfo->input_components = 3;
-    cinfo->in_color_space = JCS_RGB;
+    const J_COLOR_SPACE direct =
+        job->colours ? JCS_UNKNOWN : DirectColourSpace(job->picture->imageDepth);
+    cinfo->input_components = direct == JCS_EXT_BGRX ? 4 : 3;
+    cinfo->in_color_space = direct == JCS_UNKNOWN ? JCS_RGB : direct;
     jpeg_set_defaults(cinfo);
     jpeg_set_quality(cinfo, job->quality, TRUE);
     jpeg_start_compress(cinfo, TRUE);
     while (cinfo->next_scanline < cinfo->image_height) {
+        if (!job->colours) {
+            jpeg_write_scanlines(cinfo, job->rows + cinfo->next_scanline,
+                                 cinfo->image_height - cinfo->next_scanline);
+            continue;
+        }
+        // Rows are stored bottom row first.
         job->colours->Get(static_cast<int>(job->height - 1 - cinfo->next_scanline), job->row);
         JSAMPROW sample = job->row;
         jpeg_write_scanlines(cinfo, &sample, 1);
@@ -218,10 +238,19 @@ int CJpegImpl::Write(const std::string& name) {
 
 int CJpegImpl::WriteStream(std::FILE* file) const {
     if (!imageBits || imageWidth <= 0 || imageHeight <= 0) return 0;
+    const bool direct = DirectColourSpace(imageDepth) != JCS_UNKNOWN;
     const CRgbRows colours(*this);
-    std::vector<uint8_t> row(static_cast<size_t>(imageWidth) * 3);
-    WriteJob job{static_cast<JDIMENSION>(imageWidth), static_cast<JDIMENSION>(imageHeight),
-                 jpegQuality, &colours, row.data()};
+    std::vector<uint8_t> row(direct ? 0 : static_cast<size_t>(imageWidth) * 3);
+    std::vector<JSAMPROW> rows(direct ? static_cast<size_t>(imageHeight) : 0);
+    for (size_t r = 0; r < rows.size(); ++r)
+        rows[r] = PixelAddress(0, imageHeight - 1 - static_cast<int>(r));
+    WriteJob job{static_cast<JDIMENSION>(imageWidth),
+                 static_cast<JDIMENSION>(imageHeight),
+                 jpegQuality,
+                 this,
+                 direct ? nullptr : &colours,
+                 row.data(),
+                 rows.data()};
 
     ErrorManager err;
     InstallErrorManager(err);
