@@ -13,8 +13,8 @@
 
 namespace {
 
-// stdio hands a piece this large straight to the system, in one write for
-// all but the largest pictures.
+// Few, large pieces: the stream takes each in one go (all the pixels of any
+// but the largest pictures).
 constexpr size_t kPiece = size_t{64} << 20;
 
 bool WriteAll(std::FILE* f, const uint8_t* data, size_t n) {
