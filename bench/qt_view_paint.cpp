@@ -1,10 +1,12 @@
 // Painting the map view: one full repaint of a 1920 x 1080 window over an
 // 8000 x 8000 picture at double size from the cached display copy, against
 // converting and drawing the whole picture on every paint. Also the cost of
-// one mouse move (readout) and of one rubber-band move while dragging.
+// one mouse move (readout), of one rubber-band move while dragging, and of
+// one scroll step against a plain Qt view that shifts what is on screen.
 
 #include <benchmark/benchmark.h>
 
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QImage>
 #include <QMouseEvent>
@@ -14,6 +16,7 @@
 #include <QStatusBar>
 #include <algorithm>
 #include <cstdint>
+#include <ctime>
 #include <memory>
 
 #include "image/image.h"
@@ -27,15 +30,9 @@ constexpr int kPictureSize = 8000;
 constexpr int kViewWidth = 1920;
 constexpr int kViewHeight = 1080;
 
+// The application lives in main(), so that it goes before Qt's own globals.
 QApplication& App() {
-    static int argc = 1;
-    static char name[] = "bench_qt_view_paint";
-    static char* argv[] = {name, nullptr};
-    static std::unique_ptr<QApplication> app = [] {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        return std::make_unique<QApplication>(argc, argv);
-    }();
-    return *app;
+    return *qobject_cast<QApplication*>(QCoreApplication::instance());
 }
 
 // One document with an 8000 x 8000 depth-24 picture, shared by all cases.
@@ -195,4 +192,113 @@ void BM_RubberBandMovePolygon(benchmark::State& state) {
 }
 BENCHMARK(BM_RubberBandMovePolygon)->Unit(benchmark::kMicrosecond);
 
+// A plain Qt view of the same picture at double size: it shifts what is on
+// screen and draws the uncovered part scaled from a display copy.
+class ShiftingView : public QAbstractScrollArea {
+public:
+    explicit ShiftingView(const CImage& image)
+        : m_pixels(image.GetWidth(), image.GetHeight(), QImage::Format_RGB32) {
+        RenderArgb32(image, reinterpret_cast<uint32_t*>(m_pixels.bits()),
+                     static_cast<int>(m_pixels.bytesPerLine() / 4));
+        viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+        setFrameShape(QFrame::NoFrame);
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        resize(kViewWidth, kViewHeight);
+        horizontalScrollBar()->setRange(0, 2 * image.GetWidth() - kViewWidth);
+        verticalScrollBar()->setRange(0, 2 * image.GetHeight() - kViewHeight);
+    }
+
+protected:
+    void scrollContentsBy(int dx, int dy) override { viewport()->scroll(dx, dy); }
+    void paintEvent(QPaintEvent* event) override {
+        QPainter painter(viewport());
+        const QPointF at(horizontalScrollBar()->value(), verticalScrollBar()->value());
+        for (const QRect& r : event->region()) {
+            const QRectF source((r.left() + at.x()) / 2, (r.top() + at.y()) / 2, r.width() / 2.0,
+                                r.height() / 2.0);
+            painter.drawImage(QRectF(r), m_pixels, source);
+        }
+    }
+
+private:
+    QImage m_pixels;
+};
+
+// One scroll step down or up (as three wheel notches would go), painted
+// before the next one.
+template <class View>
+void ScrollSteps(benchmark::State& state, View& view) {
+    QScrollBar* bar = view.verticalScrollBar();
+    int i = 0;
+    for (auto _ : state) {
+        bar->setValue(bar->value() + ((i++ & 1) ? -48 : 48));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+    }
+}
+
+void BM_ScrollStepZoom2(benchmark::State& state) {
+    ViewFixture f;
+    ScrollSteps(state, f.view);
+}
+BENCHMARK(BM_ScrollStepZoom2)->Unit(benchmark::kMicrosecond);
+
+void BM_ScrollStepShiftingQtView(benchmark::State& state) {
+    App();
+    ShiftingView view(*Document().m_pImage);
+    view.show();
+    QApplication::processEvents();
+    view.horizontalScrollBar()->setValue(kPictureSize - kViewWidth / 2);
+    view.verticalScrollBar()->setValue(kPictureSize - kViewHeight / 2);
+    view.viewport()->repaint();
+    ScrollSteps(state, view);
+}
+BENCHMARK(BM_ScrollStepShiftingQtView)->Unit(benchmark::kMicrosecond);
+
+// Both in turn, each step timed in processor time of this thread (where the
+// offscreen painting happens), so that other work on the machine counts
+// for neither; reports the ratio of ours to the plain view.
+void BM_ScrollStepAgainstShiftingQtView(benchmark::State& state) {
+    ViewFixture f;
+    ShiftingView plain(*Document().m_pImage);
+    plain.show();
+    QApplication::processEvents();
+    plain.horizontalScrollBar()->setValue(kPictureSize - kViewWidth / 2);
+    plain.verticalScrollBar()->setValue(kPictureSize - kViewHeight / 2);
+    plain.viewport()->repaint();
+    auto now = [] {
+        timespec t{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+    };
+    double ours = 0, peer = 0;
+    int i = 0;
+    for (auto _ : state) {
+        const int step = (i++ & 1) ? -48 : 48;
+        const double t0 = now();
+        f.view.verticalScrollBar()->setValue(f.view.verticalScrollBar()->value() + step);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+        const double t1 = now();
+        plain.verticalScrollBar()->setValue(plain.verticalScrollBar()->value() + step);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+        const double t2 = now();
+        ours += t1 - t0, peer += t2 - t1;
+    }
+    const auto n = static_cast<double>(std::max<int64_t>(state.iterations(), 1));
+    state.counters["ours_cpu_us"] = ours * 1e6 / n;
+    state.counters["peer_cpu_us"] = peer * 1e6 / n;
+    state.counters["ratio"] = peer > 0 ? ours / peer : 0;
+}
+BENCHMARK(BM_ScrollStepAgainstShiftingQtView)->Unit(benchmark::kMicrosecond)->MinTime(3.0);
+
 }  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

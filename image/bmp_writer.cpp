@@ -13,7 +13,9 @@
 
 namespace {
 
-constexpr size_t kPiece = 32768;
+// Few, large pieces: the stream takes each in one go (all the pixels of any
+// but the largest pictures).
+constexpr size_t kPiece = size_t{64} << 20;
 
 bool WriteAll(std::FILE* f, const uint8_t* data, size_t n) {
     while (n > 0) {

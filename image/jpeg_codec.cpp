@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "image/file_io.h"
+#include "image/jpeg_exif.h"
 #include "image/jpeg_limits.h"
 #include "image/messages.h"
 #include "image/rgb_rows.h"
@@ -65,9 +66,10 @@ struct ReadLayout {
 int StartJpegRead(j_decompress_ptr cinfo, ErrorManager* err, std::FILE* file, int64_t limit,
                   ze::jpeg::ReadGuard* guard, ReadLayout* out) {
     if (setjmp(err->jump)) return 0;
-    jpeg_create_decompress(cinfo);
+    jpeg_create_decompress(cinfo);  // keeps client_data: the caller's EXIF capture
     ze::jpeg::InstallGuard(cinfo, guard);
     jpeg_stdio_src(cinfo, file);
+    WatchForExif(cinfo, static_cast<ExifCapture*>(cinfo->client_data));
     jpeg_read_header(cinfo, TRUE);
     if (static_cast<int64_t>(cinfo->image_width) * cinfo->image_height > limit) return 0;
 
@@ -135,9 +137,21 @@ struct WriteJob {
     JDIMENSION width;
     JDIMENSION height;
     int quality;
-    const CRgbRows* colours;
-    uint8_t* row;  // width * 3 samples
+    const CImageImpl* picture;
+    const CRgbRows* colours;  // null: the picture's own rows go in as they are
+    uint8_t* row;             // width * 3 samples
+    JSAMPROW* rows;           // without colours: every row, top row first
 };
+
+// Depths 24 and 32 hold blue, green, red (and one unused byte): the library
+// takes such rows as they stand, with the same colour conversion as red,
+// green, blue triples, so the file comes out the same. Others go through
+// CRgbRows. JCS_UNKNOWN when the rows must be converted.
+J_COLOR_SPACE DirectColourSpace(int depth) {
+    if (depth == 24) return JCS_EXT_BGR;
+    if (depth == 32) return JCS_EXT_BGRX;
+    return JCS_UNKNOWN;
+}
 
 int WriteJpegData(j_compress_ptr cinfo, ErrorManager* err, std::FILE* file, const WriteJob* job) {
     if (setjmp(err->jump)) return 0;
@@ -145,12 +159,20 @@ int WriteJpegData(j_compress_ptr cinfo, ErrorManager* err, std::FILE* file, cons
     jpeg_stdio_dest(cinfo, file);
     cinfo->image_width = job->width;
     cinfo->image_height = job->height;
-    cinfo->input_components = 3;
-    cinfo->in_color_space = JCS_RGB;
+    const J_COLOR_SPACE direct =
+        job->colours ? JCS_UNKNOWN : DirectColourSpace(job->picture->imageDepth);
+    cinfo->input_components = direct == JCS_EXT_BGRX ? 4 : 3;
+    cinfo->in_color_space = direct == JCS_UNKNOWN ? JCS_RGB : direct;
     jpeg_set_defaults(cinfo);
     jpeg_set_quality(cinfo, job->quality, TRUE);
     jpeg_start_compress(cinfo, TRUE);
     while (cinfo->next_scanline < cinfo->image_height) {
+        if (!job->colours) {
+            jpeg_write_scanlines(cinfo, job->rows + cinfo->next_scanline,
+                                 cinfo->image_height - cinfo->next_scanline);
+            continue;
+        }
+        // Rows are stored bottom row first.
         job->colours->Get(static_cast<int>(job->height - 1 - cinfo->next_scanline), job->row);
         JSAMPROW sample = job->row;
         jpeg_write_scanlines(cinfo, &sample, 1);
@@ -189,6 +211,8 @@ int CJpegImpl::ReadStream(std::FILE* file) {
 
     ze::jpeg::ReadGuard guard;
     guard.fileBytes = ze::jpeg::BytesLeft(file);
+    ExifCapture exif;  // the orientation, applied once the rows are in
+    cinfo.client_data = &exif;
     ReadLayout layout{};
     if (!StartJpegRead(&cinfo, &err, file, dib::PixelLimit(), &guard, &layout))
         return Refused(guard);
@@ -217,7 +241,7 @@ int CJpegImpl::ReadStream(std::FILE* file) {
     if (!ReadJpegRows(&cinfo, &err, rows.data(), cmyk.empty() ? nullptr : cmyk.data(),
                       layout.adobe))
         return Refused(guard);
-    return 1;
+    return ApplyExifOrientation(*this, ExifOrientation(exif.app1)) ? 1 : 0;
 }
 
 int CJpegImpl::Write(const std::string& name) {
@@ -230,10 +254,19 @@ int CJpegImpl::Write(const std::string& name) {
 
 int CJpegImpl::WriteStream(std::FILE* file) const {
     if (!imageBits || imageWidth <= 0 || imageHeight <= 0) return 0;
+    const bool direct = DirectColourSpace(imageDepth) != JCS_UNKNOWN;
     const CRgbRows colours(*this);
-    std::vector<uint8_t> row(static_cast<size_t>(imageWidth) * 3);
-    WriteJob job{static_cast<JDIMENSION>(imageWidth), static_cast<JDIMENSION>(imageHeight),
-                 jpegQuality, &colours, row.data()};
+    std::vector<uint8_t> row(direct ? 0 : static_cast<size_t>(imageWidth) * 3);
+    std::vector<JSAMPROW> rows(direct ? static_cast<size_t>(imageHeight) : 0);
+    for (size_t r = 0; r < rows.size(); ++r)
+        rows[r] = PixelAddress(0, imageHeight - 1 - static_cast<int>(r));
+    WriteJob job{static_cast<JDIMENSION>(imageWidth),
+                 static_cast<JDIMENSION>(imageHeight),
+                 jpegQuality,
+                 this,
+                 direct ? nullptr : &colours,
+                 row.data(),
+                 rows.data()};
 
     ErrorManager err;
     InstallErrorManager(err);

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace ze {
 
@@ -14,7 +15,26 @@ using MessageHandler = std::function<void(const std::string& text)>;
 // messages are dropped.
 MessageHandler SetMessageHandler(MessageHandler handler);
 
-// Passes one message to the installed handler.
+// Passes one message to the installed handler, or to the calling thread's
+// collector while one exists.
 void ReportMessage(const std::string& text);
+
+// While it lives, the messages reported on the thread that made it are kept
+// here instead of reaching the handler: a picture read on a worker thread
+// must not show a message box there. The owner passes them on afterwards.
+class ScopedMessageCollector {
+public:
+    ScopedMessageCollector();
+    ~ScopedMessageCollector();
+    ScopedMessageCollector(const ScopedMessageCollector&) = delete;
+    ScopedMessageCollector& operator=(const ScopedMessageCollector&) = delete;
+
+    const std::vector<std::string>& Messages() const { return m_messages; }
+
+private:
+    friend void ReportMessage(const std::string& text);
+    std::vector<std::string> m_messages;
+    ScopedMessageCollector* m_outer;
+};
 
 }  // namespace ze

@@ -35,21 +35,28 @@ void CMapDoc::SetPathName(const std::string& path) {
     if (m_onPathSet) m_onPathSet(path);
 }
 
+std::unique_ptr<CImage> LoadPicture(const std::string& path, int type) {
+    auto image = std::make_unique<CImage>(path, type);
+    if (image->GetWidth() <= 0 || image->GetHeight() <= 0) return nullptr;
+    return image;
+}
+
 bool CMapDoc::OnOpenDocument(const std::string& path) {
     const int type = PictureTypeFromPath(path);
-    if (type < 0) return false;  // refused: nothing has changed
+    if (type < 0) return false;
+    // The current picture stays until the new one has loaded.
+    std::unique_ptr<CImage> image = LoadPicture(path, type);
+    if (!image) return false;
+    AdoptPicture(path, std::move(image));
+    return true;
+}
 
-    // From here the previous picture is gone, whatever happens next.
-    m_pImage.reset();
-    auto image = std::make_unique<CImage>(path, type);
-    if (image->GetWidth() <= 0 || image->GetHeight() <= 0) return false;
+void CMapDoc::AdoptPicture(const std::string& path, std::unique_ptr<CImage> image) {
     m_pImage = std::move(image);
-
     SetPathName(path);
-    if (m_pPane == nullptr) return true;
+    if (m_pPane == nullptr || !m_pImage) return;
     const std::string source = LinkTextForPath(GetBaseDirSetting(), path);
     WriteSkeleton(*m_pPane, source, m_pImage->GetWidth(), m_pImage->GetHeight(), GetTitle());
-    return true;
 }
 
 SaveStatus CMapDoc::SavePicture(const std::string& path) {

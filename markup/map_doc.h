@@ -24,11 +24,15 @@ public:
     CMapDoc(const CMapDoc&) = delete;
     CMapDoc& operator=(const CMapDoc&) = delete;
 
-    // Opens a picture: type by extension, old picture released, new one
-    // loaded and checked, path and title set, skeleton written to the pane.
-    // False when the extension is refused (nothing changed) or the picture
-    // does not load (the old picture is gone; path, title, pane unchanged).
+    // Opens a picture: type by extension, the new one loaded and checked,
+    // then picture, path and title replaced and the skeleton written to the
+    // pane. False when the extension is refused or the picture does not
+    // load; then nothing has changed.
     bool OnOpenDocument(const std::string& path);
+    // The second half of an open, for a picture loaded elsewhere (by
+    // LoadPicture, possibly on another thread): takes `image` as the
+    // picture of `path`, sets path and title and writes the skeleton.
+    void AdoptPicture(const std::string& path, std::unique_ptr<CImage> image);
 
     // Writes the picture to `path` in the format of its extension (lowered:
     // "out.PNG" is PNG, "out.jpeg" JPEG). The path and title stay as they are.
@@ -63,6 +67,10 @@ private:
     std::string m_strPathName;
     std::string m_strTitle;
 };
+
+// Loads the picture at `path` as type `type`; null when it does not load
+// (no pixels). Touches no document or setting, so it may run on any thread.
+std::unique_ptr<CImage> LoadPicture(const std::string& path, int type);
 
 // The skeleton's image line: <img src="SOURCE" width=W height=H
 // usemap="#map_NAME"> and CR LF. Nothing is escaped or cut.

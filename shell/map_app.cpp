@@ -1,9 +1,11 @@
 #include "shell/map_app.h"
 
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QTimer>
 
 #include "image/safe_write.h"
 #include "markup/picture_save.h"
@@ -11,6 +13,7 @@
 #include "markup/settings.h"
 #include "shell/commands.h"
 #include "shell/main_frame.h"
+#include "shell/picture_loader.h"
 #include "shell/picture_types.h"
 #include "shell/prompts.h"
 
@@ -48,7 +51,10 @@ QString OpenFailureReason(const QString& path) {
     return QStringLiteral("the picture could not be read");
 }
 
-CMapApp::CMapApp(ProfileStore& store) : m_store(store), m_oldStore(SetProfileStore(&store)) {
+CMapApp::CMapApp(ProfileStore& store)
+    : m_store(store),
+      m_oldStore(SetProfileStore(&store)),
+      m_loader(std::make_unique<CPictureLoader>()) {
     g_app = this;
     m_oldHandler = ze::SetMessageHandler([this](const std::string& text) {
         Prompts().ShowMessage(m_frame.get(), QStringLiteral("Zer Evizi SEKKA"),
@@ -62,6 +68,7 @@ CMapApp* CMapApp::Instance() {
 
 CMapApp::~CMapApp() {
     if (g_app == this) g_app = nullptr;
+    m_loader.reset();
     m_doc.SetPane(nullptr);
     m_frame.reset();
     ze::SetMessageHandler(m_oldHandler);
@@ -82,6 +89,7 @@ bool CMapApp::InitInstance(const QStringList& args, QString* error) {
     connect(m_frame.get(), &CMainFrame::fileSaveRequested, this, &CMapApp::OnFileSave);
     connect(m_frame.get(), &CMainFrame::fileSaveAsRequested, this, &CMapApp::OnFileSaveAs);
     connect(m_frame->FileMenu(), &QMenu::aboutToShow, this, &CMapApp::OnUpdateFileSaveAs);
+    m_loader->SetIndicatorHost(&m_frame->StatusBar(), m_frame.get());
     RecentChanged();
     OnUpdateFileSaveAs();
 
@@ -131,39 +139,88 @@ bool CMapApp::PromptForPicture(QString& name, int /*titleId*/, int flags, bool o
     return true;
 }
 
-bool CMapApp::OpenDocumentFile(const QString& path) {
-    if (path.isEmpty()) return false;
+QString CMapApp::PathToOpen(const QString& path) {
     const QString absolute = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
     const QString current = QString::fromStdString(m_doc.GetPathName());
     if (!current.isEmpty() &&
         SameFile(QFileInfo(absolute).canonicalFilePath(), QFileInfo(current).canonicalFilePath())) {
         if (m_frame) m_frame->activateWindow();
-        return true;
+        return QString();
     }
+    return absolute;
+}
+
+void CMapApp::PictureOpened() {
+    if (!m_frame) return;
+    m_frame->UpdateTitle(QString::fromStdString(m_doc.GetTitle()));
+    m_frame->View().OnInitialUpdate();
+    OnUpdateFileSaveAs();
+}
+
+bool CMapApp::OpenDocumentFile(const QString& path) {
+    if (path.isEmpty()) return false;
+    m_loader->Cancel();
+    const QString absolute = PathToOpen(path);
+    if (absolute.isEmpty()) return true;
     const bool opened = m_doc.OnOpenDocument(absolute.toStdString());
-    if (m_frame) {
-        if (opened) m_frame->UpdateTitle(QString::fromStdString(m_doc.GetTitle()));
-        // After a failed load the old picture is gone: the view repaints empty.
-        m_frame->View().OnInitialUpdate();
-        OnUpdateFileSaveAs();
-    }
+    if (opened) PictureOpened();
     return opened;
+}
+
+void CMapApp::BeginOpen(const QString& path, std::function<void(bool)> done) {
+    m_loader->Cancel();
+    const QString absolute = path.isEmpty() ? QString() : PathToOpen(path);
+    const int type = PictureTypeFromPath(absolute.toStdString());
+    if (path.isEmpty() || absolute.isEmpty() || type < 0) {
+        if (done) done(!path.isEmpty() && absolute.isEmpty());
+        return;
+    }
+    m_loader->Start(absolute, type, [this, done](CPictureLoader::Result& result) {
+        // What the library said while reading, shown now on this thread.
+        for (const QString& text : result.messages) ze::ReportMessage(text.toStdString());
+        const bool opened = result.image != nullptr;
+        if (opened) {
+            m_doc.AdoptPicture(result.path.toStdString(), std::move(result.image));
+            PictureOpened();
+        }
+        if (done) done(opened);
+    });
+}
+
+bool CMapApp::IsOpening() const {
+    return m_loader->IsBusy();
+}
+
+void CMapApp::CancelOpen() {
+    m_loader->Cancel();
+}
+
+bool CMapApp::WaitForOpen(int timeoutMs) {
+    if (!m_loader->IsBusy()) return true;
+    QEventLoop loop;
+    connect(m_loader.get(), &CPictureLoader::idle, &loop, &QEventLoop::quit);
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    loop.exec();
+    return !m_loader->IsBusy();
 }
 
 void CMapApp::OnFileOpen() {
     QString name;
     int type = 2;
     if (PromptForPicture(name, 61440, kOfnHideReadOnly | kOfnFileMustExist, true, &type)) {
-        OpenDocumentFile(name);
+        BeginOpen(name);
     }
 }
 
 void CMapApp::OnOpenRecentFile(int index) {
     if (index < 0 || index >= m_recent.Paths().size()) return;
-    if (!OpenDocumentFile(m_recent.Paths()[index])) {
-        m_recent.Remove(index);
+    const QString path = m_recent.Paths()[index];
+    BeginOpen(path, [this, path](bool opened) {
+        const qsizetype at = m_recent.Paths().indexOf(path);
+        if (opened || at < 0) return;
+        m_recent.Remove(int(at));
         RecentChanged();
-    }
+    });
 }
 
 void CMapApp::RecentChanged() {

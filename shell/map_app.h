@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 #include "image/messages.h"
@@ -14,6 +15,7 @@
 #include "shell/recent_files.h"
 
 class CMainFrame;
+class CPictureLoader;
 class ProfileStore;
 
 // Extra flags of PromptForPicture, by the values of the file dialog flags
@@ -47,8 +49,20 @@ public:
     bool PromptForPicture(QString& name, int titleId, int flags, bool open, int* pType);
 
     // Opens `path` unless it is the picture already open (then nothing
-    // changes). True when the picture is (now) open.
+    // changes), reading it before this returns. True when the picture is
+    // (now) open; a picture that fails to open changes nothing.
     bool OpenDocumentFile(const QString& path);
+    // The same, with the picture read on a worker thread while the window
+    // goes on (the menu's way). `done` (may be empty) gets the answer of
+    // OpenDocumentFile once it is known, at once for the picture already
+    // open or a refused name; never when the open is cancelled (Esc, or
+    // another open started meanwhile).
+    void BeginOpen(const QString& path, std::function<void(bool opened)> done = {});
+    bool IsOpening() const;
+    void CancelOpen();
+    // Answers events until no open is in progress; false when one still is
+    // after `timeoutMs`.
+    bool WaitForOpen(int timeoutMs = 30000);
 
     // Ctrl+S: writes the picture back to `path`, or first asks for a name
     // with the picture dialog when `path` is null or writing back directly
@@ -79,6 +93,11 @@ public slots:
 
 private:
     void RecentChanged();
+    // The absolute native path to open, or empty when `path` names the
+    // picture already open (the window is then brought forward).
+    QString PathToOpen(const QString& path);
+    // The frame follows a newly opened picture: title, view, Save As.
+    void PictureOpened();
     // Writes the picture to `path` under the wait cursor. A failure says so
     // in one message box naming the file (with what the image library said);
     // an empty name says nothing. True when written.
@@ -91,6 +110,7 @@ private:
     int m_nFilterIndex = 0;  // 1-based; 0 before the first confirmed Open
     CMapDoc m_doc;
     std::unique_ptr<CMainFrame> m_frame;
+    std::unique_ptr<CPictureLoader> m_loader;
 };
 
 // The filters of the Save As dialog: every picture extension, and all files.

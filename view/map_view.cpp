@@ -180,10 +180,19 @@ void CMapView::resizeEvent(QResizeEvent* event) {
     UpdateScrollSizes();
 }
 
-void CMapView::scrollContentsBy(int, int) {
-    // The black edge line stays at its client position while the picture
-    // moves, so the whole window is painted again rather than shifted.
-    viewport()->update();
+void CMapView::scrollContentsBy(int dx, int dy) {
+    // An outline on screen keeps its client position while the picture
+    // moves: everything is painted again.
+    if (CurrentOutline().kind != Outline::kNone) {
+        viewport()->update();
+        return;
+    }
+    // What is on screen moves with the picture; only the uncovered strip is
+    // painted. The edge line keeps its client position, yet it is on screen
+    // only along a side that cannot scroll (the picture fits that way), and
+    // it spans the whole window along the side that does: shifting along its
+    // own length leaves it where it was.
+    viewport()->scroll(dx, dy);
 }
 
 // ---------------------------------------------------------------------------

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/test_util.h"
@@ -88,8 +89,24 @@ TEST(ImagePixels, AccessRulesByDepth) {
     auto old = ze::SetMessageHandler([&](const std::string& m) { messages.push_back(m); });
     const uint8_t entries[6] = {1, 2, 3, 4, 5, 6};
     EXPECT_EQ(pal.SetPalette(2, entries), 1);
-    ze::SetMessageHandler(old);
     EXPECT_EQ(messages, std::vector<std::string>{"CImageImpl::imagePalette already exists!"});
+    // On a worker thread with a collector the warning is kept for later and
+    // never reaches the handler (which may show a window); nested collectors
+    // give it to the innermost one, and each restores the one before.
+    std::vector<std::string> collected;
+    std::thread([&] {
+        ze::ScopedMessageCollector outer;
+        {
+            ze::ScopedMessageCollector inner;
+            pal.SetPalette(2, entries);
+            EXPECT_EQ(inner.Messages().size(), 1u);
+        }
+        ze::ReportMessage("outer");
+        collected = outer.Messages();
+    }).join();
+    ze::SetMessageHandler(old);
+    EXPECT_EQ(collected, std::vector<std::string>{"outer"});
+    EXPECT_EQ(messages.size(), 1u);
     EXPECT_EQ(Rgb(pal, 1, 0), (std::array<int, 3>{4, 5, 6}));
 }
 

@@ -143,6 +143,22 @@ TEST(JpegWrite, WritesColoursAtQuality30) {
         ASSERT_NE(dqt, std::string::npos);
         EXPECT_EQ(static_cast<uint8_t>(bytes[dqt + 5]), 27);
     }
+
+    // Rows of 24 and 32 bits go in as they are stored: the same colours
+    // give the same file as through the palette.
+    const std::string indexedBytes = testutil::ReadFile(dir.File("w.jpg"));
+    for (const int depth : {24, 32}) {
+        CImage copy;
+        copy.Create(kW, kH, depth, -1);
+        for (int y = 0; y < kH; ++y)
+            for (int x = 0; x < kW; ++x) {
+                uint8_t r, g, b;
+                indexed.GetPixelRGB(x, y, &r, &g, &b);
+                copy.SetPixelRGB(x, y, r, g, b);
+            }
+        ASSERT_EQ(copy.Save(dir.File("d.jpg"), kImageJpeg), 1);
+        EXPECT_EQ(testutil::ReadFile(dir.File("d.jpg")), indexedBytes) << depth;
+    }
 }
 
 // Failures answer 0 without a crash or a leak: a missing file, garbage,

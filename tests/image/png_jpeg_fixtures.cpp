@@ -124,10 +124,10 @@ double Psnr(const std::vector<Rgb>& a, const std::vector<Rgb>& b) {
     return mse == 0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 / mse);
 }
 
-std::vector<Rgb> MagickPixels(const std::string& path) {
+std::vector<Rgb> MagickPixels(const std::string& path, const std::string& option) {
     // Through the shell so that convert is found on the PATH.
     const testutil::ProcessResult r = testutil::RunProcess(
-        {"/bin/sh", "-c", "exec convert \"$0\" -colorspace sRGB -depth 8 rgb:-", path});
+        {"/bin/sh", "-c", "exec convert \"$0\" $1 -colorspace sRGB -depth 8 rgb:-", path, option});
     std::vector<Rgb> out;
     if (r.exitCode != 0) return out;
     for (size_t i = 0; i + 2 < r.out.size(); i += 3)

@@ -57,8 +57,9 @@ std::vector<Rgb> Pixels(const CImageImpl& impl);
 double Psnr(const std::vector<Rgb>& a, const std::vector<Rgb>& b);
 
 // Decodes a file with ImageMagick into colours, top row first; empty when
-// ImageMagick fails.
-std::vector<Rgb> MagickPixels(const std::string& path);
+// ImageMagick fails. `option` (one argument, may be empty) goes before the
+// output settings, e.g. "-auto-orient".
+std::vector<Rgb> MagickPixels(const std::string& path, const std::string& option = {});
 
 // Failed writes answer 0 and leave the target (which holds "old") and its
 // folder as they were: a picture without pixels, a stream open for reading,

@@ -112,7 +112,7 @@ TEST_F(OpenPicture, SkeletonNamesTheFileWithItsExtension) {
     EXPECT_TRUE(pane.GetWindowText().starts_with("<IMG SRC=\"../logo.bmp\" WIDTH=120"));
 }
 
-TEST_F(OpenPicture, RefusedOrBrokenPictureKeepsPathTitleAndText) {
+TEST_F(OpenPicture, RefusedOrBrokenPictureChangesNothing) {
     const std::string path = Picture("logo.bmp", 4, 4);
     ASSERT_TRUE(doc.OnOpenDocument(path));
     pane.SetWindowText("kept");
@@ -120,17 +120,19 @@ TEST_F(OpenPicture, RefusedOrBrokenPictureKeepsPathTitleAndText) {
     // Refused by the extension (a dot in a folder name is none): nothing changes.
     std::filesystem::create_directory(dir.path() / "data.v2");
     testutil::WriteFile(dir.File("data.v2/photo"), testutil::TinyBmp(4, 4));
-    for (const std::string& refused : {Picture("photo.tif", 4, 4), dir.File("data.v2/photo")}) {
-        EXPECT_FALSE(doc.OnOpenDocument(refused)) << refused;
-        EXPECT_EQ(doc.m_pImage.get(), image);
-    }
-    // A picture that does not load: the old one is gone, the rest stays.
+    // Nor does a picture that does not load (broken, empty, missing).
     testutil::WriteFile(dir.File("bad.JPG"), "not a picture");
-    EXPECT_FALSE(doc.OnOpenDocument(dir.File("bad.JPG")));
-    EXPECT_FALSE(doc.m_pImage);
-    EXPECT_EQ(doc.GetPathName(), path);
-    EXPECT_EQ(doc.GetTitle(), "logo.bmp");
-    EXPECT_EQ(pane.GetWindowText(), "kept");
+    testutil::WriteFile(dir.File("empty.png"), "");
+    for (const std::string& failed :
+         {Picture("photo.tif", 4, 4), dir.File("data.v2/photo"), dir.File("bad.JPG"),
+          dir.File("empty.png"), dir.File("missing.gif")}) {
+        EXPECT_FALSE(doc.OnOpenDocument(failed)) << failed;
+        EXPECT_EQ(doc.m_pImage.get(), image);
+        EXPECT_EQ(image->GetWidth(), 4);
+        EXPECT_EQ(doc.GetPathName(), path);
+        EXPECT_EQ(doc.GetTitle(), "logo.bmp");
+        EXPECT_EQ(pane.GetWindowText(), "kept");
+    }
     EXPECT_EQ(pathsSet.size(), 1u);
     // The extension is compared in lower case.
     EXPECT_TRUE(doc.OnOpenDocument(Picture("PHOTO.BMP", 3, 2)));

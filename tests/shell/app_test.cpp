@@ -1,14 +1,21 @@
 // The application: start-up, opening pictures from the command line, the
 // open dialog and the recent-file list.
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QAction>
 #include <QFile>
+#include <QLabel>
 #include <QMenu>
+#include <QStatusBar>
 #include <QtTest>
 #include <algorithm>
 #include <filesystem>
 
 #include "common/test_util.h"
+#include "image/image.h"
 #include "markup/settings.h"
 #include "scripted_prompts.h"
 #include "shell/commands.h"
@@ -20,6 +27,14 @@
 namespace {
 QString Q(const std::string& s) {
     return QString::fromStdString(s);
+}
+
+// Writes `bytes` into the named pipe `fifo` (blocks until a reader opens it).
+void FeedPipe(const std::string& fifo, const std::string& bytes) {
+    const int fd = ::open(fifo.c_str(), O_WRONLY);
+    QVERIFY(fd >= 0);
+    QCOMPARE(::write(fd, bytes.data(), bytes.size()), ssize_t(bytes.size()));
+    ::close(fd);
 }
 
 std::string Skeleton(const std::string& file, const std::string& name) {
@@ -119,6 +134,7 @@ private slots:
         // one chosen.
         prompts.AnswerFile(a, 3);
         app.Frame()->Action(cmd::kFileOpen)->trigger();
+        QVERIFY(app.WaitForOpen());
         QCOMPARE(prompts.fileRequests.at(0).filterIndex, 0);
         MarkupPane& pane = app.Frame()->Pane();
         QCOMPARE(pane.GetWindowText(), Skeleton("a.bmp", "a.bmp"));
@@ -129,6 +145,7 @@ private slots:
         for (const QString& path : {a, link}) {
             prompts.AnswerFile(path, 3);
             app.OnFileOpen();
+            QVERIFY(!app.IsOpening());
             QCOMPARE(pane.GetWindowText(), std::string("hand edit"));
         }
         QCOMPARE(prompts.fileRequests.at(1).filterIndex, 3);
@@ -137,13 +154,16 @@ private slots:
         const std::string skeleton = Skeleton("b.bmp", "b.bmp");
         QCOMPARE(pane.GetWindowText(), skeleton);
 
-        // A picture that does not load: it is gone, the markup and title stay.
+        // A picture that does not load changes nothing: picture, markup, title.
+        const CImage* image = app.Document().m_pImage.get();
         const QString broken = Q(m_dir->File("broken.bmp"));
         testutil::WriteFile(broken.toStdString(), std::string(64, 'x'));
         prompts.AnswerFile(broken, 3);
         app.OnFileOpen();
+        QVERIFY(app.WaitForOpen());
+        QVERIFY(!app.OpenDocumentFile(broken));
         QCOMPARE(pane.GetWindowText(), skeleton);
-        QVERIFY(app.Document().m_pImage == nullptr);
+        QCOMPARE(app.Document().m_pImage.get(), image);
         QCOMPARE(app.Frame()->windowTitle(), QStringLiteral("b.bmp - Zer Evizi SEKKA"));
     }
 
@@ -158,12 +178,74 @@ private slots:
 
         // Opening an entry moves it to the head.
         app.Frame()->RecentActions()[2]->trigger();
+        QVERIFY(app.WaitForOpen());
         QCOMPARE(app.RecentFiles().Paths(), (QStringList{a, c, b}));
 
-        // An entry whose file has gone is removed when it fails to open.
+        // An entry whose file has gone is removed when it fails to open; the
+        // picture that was open stays.
+        const std::string markup = app.Frame()->Pane().GetWindowText();
         QVERIFY(QFile::remove(c));
         app.Frame()->RecentActions()[1]->trigger();
+        QVERIFY(app.WaitForOpen());
         QCOMPARE(app.RecentFiles().Paths(), (QStringList{a, b}));
+        QCOMPARE(app.Document().GetPathName(), a.toStdString());
+        QVERIFY(app.Document().m_pImage != nullptr);
+        QCOMPARE(app.Frame()->Pane().GetWindowText(), markup);
+    }
+
+    void anOpenReadsAsideShowsProgressAndEscCancelsIt() {
+        // A named pipe: its read waits until the test writes the picture.
+        const std::string fifo = m_dir->File("slow.jpg");
+        QCOMPARE(::mkfifo(fifo.c_str(), 0600), 0);
+        CImage jpeg;
+        jpeg.Load(m_sample, kImageBmp);
+        QCOMPARE(jpeg.Save(m_dir->File("made.jpg"), kImageJpeg), 1);
+        const std::string bytes = testutil::ReadFile(m_dir->File("made.jpg"));
+
+        ScriptedPrompts prompts;
+        CMapApp app(*m_store);
+        const QString a = Picture("a.bmp");
+        QVERIFY(app.InitInstance({a}));
+        CMainFrame& frame = *app.Frame();
+        QVERIFY(QTest::qWaitForWindowActive(&frame));
+        frame.Pane().SetWindowText("hand edit");
+        const CImage* image = app.Document().m_pImage.get();
+        auto progress = [&] {
+            for (QLabel* label : frame.StatusBar().findChildren<QLabel*>())
+                if (label->isVisible() && label->text().startsWith(QString::fromUtf8("読み込み中")))
+                    return label->text();
+            return QString();
+        };
+
+        // Esc drops the load: nothing changes, and no answer comes.
+        int answers = 0;
+        app.BeginOpen(Q(fifo), [&](bool) { ++answers; });
+        QVERIFY(app.IsOpening());
+        QTRY_COMPARE(progress(), QString::fromUtf8("読み込み中… slow.jpg"));
+        frame.View().viewport()->repaint();  // the window goes on painting meanwhile
+        QTest::keyClick(&frame, Qt::Key_Escape);
+        QVERIFY(!app.IsOpening());
+        QCOMPARE(progress(), QString());
+        FeedPipe(fifo, bytes);
+        QTest::qWait(200);
+        QCOMPARE(answers, 0);
+        QCOMPARE(app.Document().m_pImage.get(), image);
+        QCOMPARE(frame.Pane().GetWindowText(), std::string("hand edit"));
+        QCOMPARE(frame.windowTitle(), QStringLiteral("a.bmp - Zer Evizi SEKKA"));
+        QCOMPARE(app.RecentFiles().Paths(), QStringList{a});
+
+        // An open that completes gives what a direct one does.
+        bool opened = false;
+        app.BeginOpen(Q(fifo), [&](bool ok) { opened = ok, ++answers; });
+        FeedPipe(fifo, bytes);
+        QVERIFY(app.WaitForOpen());
+        QVERIFY(opened);
+        QCOMPARE(answers, 1);
+        QCOMPARE(frame.Pane().GetWindowText(), Skeleton("slow.jpg", "slow.jpg"));
+        QCOMPARE(frame.windowTitle(), QStringLiteral("slow.jpg - Zer Evizi SEKKA"));
+        QCOMPARE(app.RecentFiles().Paths(), (QStringList{Q(fifo), a}));
+        QCOMPARE(app.Document().m_pImage->GetWidth(), 240);
+        QVERIFY(prompts.messages.isEmpty());
     }
 
     void recentNamesAreShortened() {

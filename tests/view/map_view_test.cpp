@@ -3,7 +3,9 @@
 
 #include "view/map_view.h"
 
+#include <QPaintEvent>
 #include <QPalette>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QtTest>
@@ -53,6 +55,7 @@ private slots:
     void noPictureLeavesStatusAndZoomStillWorks();
     void zoomScrollRangeAndReadout();
     void transparentPixelsShowTheWindow();
+    void scrollingShiftsAndPaintsOnlyTheStrip();
 };
 
 void MapViewTest::paintAndReadoutAtBothZooms() {
@@ -135,6 +138,61 @@ void MapViewTest::transparentPixelsShowTheWindow() {
     QImage shot = h.Grab();
     QCOMPARE(shot.pixel(0, 0), qRgb(200, 10, 10));
     QCOMPARE(shot.pixel(1, 0), base);
+}
+
+namespace {
+// Sums the area of the viewport's paints.
+struct PaintedArea : QObject {
+    qint64 area = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            for (const QRect& r : static_cast<QPaintEvent*>(event)->region())
+                area += qint64(r.width()) * r.height();
+        return false;
+    }
+};
+}  // namespace
+
+void MapViewTest::scrollingShiftsAndPaintsOnlyTheStrip() {
+    // Scrolled either way, by less and by more than a window, the window
+    // shows what painting it afresh gives, the edge line included (the
+    // narrow picture has one on the right).
+    const struct {
+        int width, height, zoom;
+        Qt::Orientation bar;
+        int steps[5];
+    } cases[] = {
+        {500, 400, 2, Qt::Horizontal, {7, 1, -3, 400, -2}},
+        {500, 400, 2, Qt::Vertical, {5, 11, -6, 300, -1}},
+        {100, 400, 1, Qt::Vertical, {9, 2, -4, 250, -7}},
+    };
+    for (const auto& c : cases) {
+        Harness h(Gradient(c.width, c.height), QSize(300, 200));
+        if (c.zoom == 2) h.view.OnZoomDouble();
+        QScrollBar* bar =
+            c.bar == Qt::Horizontal ? h.view.horizontalScrollBar() : h.view.verticalScrollBar();
+        QWidget* vp = h.view.viewport();
+        const QRect onWindow(vp->mapTo(&h.view, QPoint(0, 0)), vp->size());
+        PaintedArea painted;
+        vp->installEventFilter(&painted);
+        QApplication::processEvents();
+        for (int step : c.steps) {
+            painted.area = 0;
+            const int before = bar->value();
+            bar->setValue(before + step);
+            step = bar->value() - before;  // the end of the range stops it
+            QApplication::processEvents();
+            const int across = c.bar == Qt::Horizontal ? vp->height() : vp->width();
+            const int along = c.bar == Qt::Horizontal ? vp->width() : vp->height();
+            QCOMPARE(painted.area, qint64(std::min(std::abs(step), along)) * across);
+            const QImage shown = h.view.screen()
+                                     ->grabWindow(h.view.winId(), onWindow.x(), onWindow.y(),
+                                                  onWindow.width(), onWindow.height())
+                                     .toImage()
+                                     .convertToFormat(QImage::Format_RGB32);
+            QCOMPARE(shown, h.Grab());  // painted afresh
+        }
+    }
 }
 
 QTEST_MAIN(MapViewTest)

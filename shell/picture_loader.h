@@ -1,0 +1,78 @@
+#pragma once
+// Reads a picture on a worker thread so that the window keeps painting and
+// answering while a large file loads. One load at a time: a new one, or
+// Cancel, drops the result of the one before. While a load takes longer
+// than a moment the status bar says so with a busy bar, and Esc cancels it.
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+#include <functional>
+#include <map>
+#include <memory>
+#include <thread>
+
+#include "image/image.h"
+
+class QAction;
+class QLabel;
+class QProgressBar;
+class QStatusBar;
+class QWidget;
+
+class CPictureLoader : public QObject {
+    Q_OBJECT
+public:
+    // How long a load runs before the status bar shows it.
+    static constexpr int kShowAfterMs = 300;
+
+    // What a finished load hands over: the picture (null when it did not
+    // load) and what the image library said while reading it, in order.
+    struct Result {
+        QString path;
+        std::unique_ptr<CImage> image;
+        QStringList messages;
+    };
+    using Done = std::function<void(Result&)>;
+
+    CPictureLoader();
+    // Drops any load in progress and waits for its thread to end.
+    ~CPictureLoader() override;
+    CPictureLoader(const CPictureLoader&) = delete;
+    CPictureLoader& operator=(const CPictureLoader&) = delete;
+
+    // Shows progress in `bar` and takes Esc in `window` from now on.
+    void SetIndicatorHost(QStatusBar* bar, QWidget* window);
+
+    // Starts reading `path` as picture type `type`; `done` runs later on
+    // this object's thread unless the load is cancelled first.
+    void Start(const QString& path, int type, Done done);
+    // Drops the load in progress: its `done` never runs.
+    void Cancel();
+    bool IsBusy() const { return m_current != 0; }
+    const QString& CurrentPath() const { return m_path; }
+
+signals:
+    // After `done` has run, or after a cancel: no load is in progress.
+    void idle();
+
+private:
+    struct Job;
+    void Finish(const std::shared_ptr<Job>& job);
+    void JoinThread(quint64 id);
+    void ShowProgress(bool on);
+
+    quint64 m_next = 1;
+    quint64 m_current = 0;  // 0 while idle
+    QString m_path;
+    Done m_done;
+    std::shared_ptr<Job> m_job;
+    std::map<quint64, std::thread> m_threads;
+    QTimer m_slow;
+    QPointer<QStatusBar> m_bar;
+    QPointer<QLabel> m_label;
+    QPointer<QProgressBar> m_busy;
+    QPointer<QAction> m_escape;
+};
