@@ -21,14 +21,14 @@ struct TextRange {
 };
 
 struct AreaTag {
-    TextRange tag;       // "<area" up to and including the closing '>'
-    int line = 1;        // 1-based line of the tag's '<' (LF ends a line)
+    TextRange tag;  // "<area" up to and including the closing '>'
+    int line = 1;   // 1-based line of the tag's '<' (LF ends a line)
     AreaShape shape = AreaShape::kRect;
     std::vector<double> coords;  // as the browser parses them
     // False when a browser would ignore the area for hit testing (too few
     // coordinates, an odd count for a polygon, an unknown shape keyword).
     bool valid = false;
-    std::string href;    // attribute values, character references decoded
+    std::string href;  // attribute values, character references decoded
     std::string alt;
     bool hasHref = false;
     bool hasAlt = false;
@@ -42,6 +42,10 @@ struct AreaTag {
 // comments are skipped; tag and attribute names in any case; values in
 // double quotes, single quotes or none.
 std::vector<AreaTag> ParseAreas(std::string_view text);
+
+// Whether a browser counts picture point (x, y) as inside the area; never
+// for an invalid one.
+bool AreaContains(const AreaTag& area, double x, double y);
 
 // Index of the area a browser picks at picture point (x, y): the first valid
 // area in document order that contains it. -1 when none does.

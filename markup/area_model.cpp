@@ -1,0 +1,129 @@
+#include "markup/area_model.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+#include "markup/area_coords.h"
+#include "markup/html_tags.h"
+
+namespace {
+
+bool EqualsNoCase(std::string_view value, std::string_view lowerWord) {
+    if (value.size() != lowerWord.size()) return false;
+    for (size_t k = 0; k < value.size(); ++k) {
+        char c = value[k];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c != lowerWord[k]) return false;
+    }
+    return true;
+}
+
+// A missing or unknown keyword means a rectangle.
+AreaShape ShapeOf(std::string_view keyword) {
+    if (EqualsNoCase(keyword, "circle") || EqualsNoCase(keyword, "circ")) return AreaShape::kCircle;
+    if (EqualsNoCase(keyword, "poly") || EqualsNoCase(keyword, "polygon")) return AreaShape::kPoly;
+    if (EqualsNoCase(keyword, "default")) return AreaShape::kDefault;
+    return AreaShape::kRect;
+}
+
+bool IsValid(AreaShape shape, const std::vector<double>& c) {
+    switch (shape) {
+        case AreaShape::kDefault:
+            return true;
+        case AreaShape::kRect:
+            return c.size() >= 4;
+        case AreaShape::kCircle:
+            return c.size() >= 3;
+        case AreaShape::kPoly:
+            return c.size() >= 6 && c.size() % 2 == 0;
+    }
+    return false;
+}
+
+std::string_view ValueOf(std::string_view text, const TagAttribute& attr) {
+    if (!attr.value.present()) return {};
+    return text.substr(attr.value.begin, attr.value.end - attr.value.begin);
+}
+
+bool InRect(const std::vector<double>& c, double x, double y) {
+    const double left = std::min(c[0], c[2]), right = std::max(c[0], c[2]);
+    const double top = std::min(c[1], c[3]), bottom = std::max(c[1], c[3]);
+    return x >= left && x < right && y >= top && y < bottom;
+}
+
+bool InCircle(const std::vector<double>& c, double x, double y) {
+    const double dx = x - c[0], dy = y - c[1];
+    return c[2] > 0 && dx * dx + dy * dy <= c[2] * c[2];
+}
+
+// Even-odd: a ray to the right crosses the outline an odd number of times.
+bool InPolygon(const std::vector<double>& c, double x, double y) {
+    const size_t count = c.size() / 2;
+    bool inside = false;
+    for (size_t i = 0, j = count - 1; i < count; j = i++) {
+        const double xi = c[2 * i], yi = c[2 * i + 1];
+        const double xj = c[2 * j], yj = c[2 * j + 1];
+        if ((yi > y) != (yj > y) && x < (xj - xi) * (y - yi) / (yj - yi) + xi) inside = !inside;
+    }
+    return inside;
+}
+
+}  // namespace
+
+std::vector<AreaTag> ParseAreas(std::string_view text) {
+    std::vector<AreaTag> areas;
+    CHtmlTagScanner scanner(text);
+    StartTag tag;
+    size_t counted = 0;  // line breaks are counted up to here
+    int line = 1;
+    while (scanner.Next(tag)) {
+        if (tag.name != "area") continue;
+        AreaTag area;
+        area.tag = tag.range;
+        line += static_cast<int>(
+            std::count(text.begin() + counted, text.begin() + tag.range.begin, '\n'));
+        counted = tag.range.begin;
+        area.line = line;
+        if (const TagAttribute* shape = tag.Find("shape"))
+            area.shape = ShapeOf(DecodeAttributeValue(ValueOf(text, *shape)));
+        if (const TagAttribute* coords = tag.Find("coords")) {
+            area.coordsValue = coords->value;
+            area.coords = ParseCoordList(DecodeAttributeValue(ValueOf(text, *coords)));
+        }
+        if (const TagAttribute* href = tag.Find("href")) {
+            area.hasHref = true;
+            area.hrefValue = href->value;
+            area.href = DecodeAttributeValue(ValueOf(text, *href));
+        }
+        if (const TagAttribute* alt = tag.Find("alt")) {
+            area.hasAlt = true;
+            area.altValue = alt->value;
+            area.alt = DecodeAttributeValue(ValueOf(text, *alt));
+        }
+        area.valid = IsValid(area.shape, area.coords);
+        areas.push_back(std::move(area));
+    }
+    return areas;
+}
+
+bool AreaContains(const AreaTag& area, double x, double y) {
+    if (!area.valid) return false;
+    switch (area.shape) {
+        case AreaShape::kDefault:
+            return true;
+        case AreaShape::kRect:
+            return InRect(area.coords, x, y);
+        case AreaShape::kCircle:
+            return InCircle(area.coords, x, y);
+        case AreaShape::kPoly:
+            return InPolygon(area.coords, x, y);
+    }
+    return false;
+}
+
+int HitTestAreas(const std::vector<AreaTag>& areas, double x, double y) {
+    for (size_t i = 0; i < areas.size(); ++i)
+        if (AreaContains(areas[i], x, y)) return static_cast<int>(i);
+    return -1;
+}

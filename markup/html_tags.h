@@ -1,0 +1,56 @@
+#pragma once
+// The start tags of an HTML text as a browser's tokenizer finds them: names
+// in any case, attributes with or without quotes, comments, declarations and
+// the contents of raw-text elements (script, style, textarea...) skipped.
+// Only the tokenizer's rules: no tree is built. Any bytes are accepted.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "markup/area_model.h"
+
+struct TagAttribute {
+    std::string name;  // lower-cased
+    TextRange nameRange;
+    TextRange value;  // inside the quotes; absent for a name without '='
+    char quote = 0;   // '"', '\'' or 0 for an unquoted or absent value
+};
+
+struct StartTag {
+    TextRange range;   // '<' up to and including '>'
+    std::string name;  // lower-cased
+    // In text order; a repeated name is dropped, the first one counts.
+    std::vector<TagAttribute> attributes;
+    // Where a new attribute goes: just after the last attribute (or the
+    // name) and before any "/>" or ">".
+    size_t attributesEnd = 0;
+
+    const TagAttribute* Find(std::string_view lowerName) const;
+};
+
+// Walks the start tags of a text in document order.
+class CHtmlTagScanner {
+public:
+    explicit CHtmlTagScanner(std::string_view text) : m_text(text) {}
+    // The next start tag, or false at the end of the text. A tag cut off by
+    // the end of the text is not a tag.
+    bool Next(StartTag& tag);
+
+private:
+    bool ReadTag(size_t lt, StartTag& tag);
+    size_t SkipEndTag(size_t lt) const;
+    void SkipRawText(std::string_view name);
+
+    std::string_view m_text;
+    size_t m_pos = 0;
+};
+
+// Reads the one start tag that begins at `lt` (a '<'); false when there is
+// none there.
+bool ReadStartTagAt(std::string_view text, size_t lt, StartTag& tag);
+
+// An attribute value with its character references decoded as a browser
+// decodes them inside attributes.
+std::string DecodeAttributeValue(std::string_view raw);

@@ -1,0 +1,165 @@
+// Reading area tags as a browser does, hit testing, and the edits of one tag.
+#include "markup/area_model.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "markup/area_markup.h"
+#include "markup/memory_store.h"
+#include "markup/settings.h"
+
+namespace {
+
+std::string Describe(const AreaTag& a) {
+    static const char* const kShapes[] = {"rect", "circle", "poly", "default"};
+    std::string s = kShapes[static_cast<int>(a.shape)];
+    for (double c : a.coords) s += " " + std::to_string(static_cast<int>(c));
+    if (a.hasHref) s += " href=" + a.href;
+    if (a.hasAlt) s += " alt=" + a.alt;
+    if (!a.valid) s += " invalid";
+    return s;
+}
+
+std::string One(const std::string& text) {
+    const std::vector<AreaTag> areas = ParseAreas(text);
+    std::string s;
+    for (const AreaTag& a : areas) s += (s.empty() ? "" : " | ") + Describe(a);
+    return s;
+}
+
+}  // namespace
+
+TEST(AreaModel, ReadsTagsAsABrowserDoes) {
+    struct Case {
+        const char* text;
+        const char* expected;
+    } cases[] = {
+        {"<area shape=\"rect\" coords=\"1,2,3,4\" href=\"a.html\" alt=\"A\">",
+         "rect 1 2 3 4 href=a.html alt=A"},
+        {"<AREA SHAPE=CIRCLE COORDS='5 6 7' HREF=b>", "circle 5 6 7 href=b"},
+        {"<Area shape=circ coords=\"5, 6,,7\">", "circle 5 6 7"},
+        {"<area shape=polygon coords=\"0,0;10,0 10 10\">", "poly 0 0 10 0 10 10"},
+        {"<area coords=\"1,2,3,4\">", "rect 1 2 3 4"},
+        {"<area shape=bogus coords=\"1,2,3,4\">", "rect 1 2 3 4"},
+        {"<area shape=default>", "default"},
+        {"<area shape=rect coords=\"1,2,3\">", "rect 1 2 3 invalid"},
+        {"<area shape=poly coords=\"1,2,3,4,5,6,7\">", "poly 1 2 3 4 5 6 7 invalid"},
+        {"<area shape=circle coords=\"1,2\">", "circle 1 2 invalid"},
+        // Items read as far as they look like numbers; none at all is 0.
+        {"<area coords=\"1px,x2,abc,-3.9e1\">", "rect 1 2 0 -39"},
+        // The first of two equal names counts; references decoded.
+        {"<area href=\"a&amp;b&#x41;&#66;&lt;\" href=second alt='it&quot;s'>",
+         "rect href=a&bAB< alt=it\"s invalid"},
+        // Comments, declarations and raw text hold no tags; an unfinished
+        // tag at the end is none either.
+        {"<!-- <area shape=default> --><!--><area href=1><!---->", "rect href=1 invalid"},
+        {"<!DOCTYPE html><script>'<area>'</script><title><area></title>", ""},
+        {"<area href=\"a>b\" coords=1,2,3,4><areas href=x><area href=\"", "rect 1 2 3 4 href=a>b"},
+        {"</area href='<area>'><area/>", "rect invalid"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(One(c.text), c.expected) << c.text;
+
+    const std::string text = "<map>\r\n<area href=a>\n\n  <area\nhref=b>";
+    const std::vector<AreaTag> areas = ParseAreas(text);
+    ASSERT_EQ(areas.size(), 2u);
+    EXPECT_EQ(areas[0].line, 2);
+    EXPECT_EQ(areas[1].line, 4);
+    EXPECT_EQ(text.substr(areas[1].tag.begin, areas[1].tag.end - areas[1].tag.begin),
+              "<area\nhref=b>");
+    EXPECT_EQ(text.substr(areas[1].hrefValue.begin, 1), "b");
+}
+
+TEST(AreaModel, HitTestPicksTheFirstValidAreaThatContainsThePoint) {
+    const std::vector<AreaTag> areas = ParseAreas(
+        "<area coords=\"0,0,10\">"                  // invalid, skipped
+        "<area shape=rect coords=\"20,20,10,10\">"  // corners in any order
+        "<area shape=circle coords=\"50,50,10\">"
+        "<area shape=poly "
+        "coords=\"100,0,140,0,140,40,100,40,100,0,110,10,130,10,130,30,110,30,110,10\">"
+        "<area shape=default>");
+    struct Probe {
+        double x, y;
+        int expected;
+    } probes[] = {
+        {5, 5, 4},   {10, 10, 1}, {19.5, 15, 1}, {20, 15, 4},  {50, 50, 2},  {59, 50, 2},
+        {58, 58, 4}, {105, 5, 3}, {120, 20, 4},  {135, 35, 3}, {141, 20, 4},
+    };
+    for (const Probe& p : probes)
+        EXPECT_EQ(HitTestAreas(areas, p.x, p.y), p.expected) << p.x << "," << p.y;
+    EXPECT_EQ(HitTestAreas({}, 1, 1), -1);
+}
+
+TEST(AreaModel, EditsTouchOnlyWhatTheyAreAbout) {
+    const std::string text =
+        "<map>\r\n"
+        "<AREA title=x SHAPE=Rect coords=' 1, 2 ;3px,4 ' TARGET=_top href=\"a.html\">\r\n"
+        "  <area shape=circle coords=10,10,5>\r\n"
+        "<p><area shape=poly coords=\"1,1,5,1,5,5,9\" alt=old></p>\r\n"
+        "</map>";
+    const std::vector<AreaTag> a = ParseAreas(text);
+    ASSERT_EQ(a.size(), 3u);
+    struct Case {
+        TextEdit edit;
+        const char* expected;
+    } cases[] = {
+        {MoveAreaEdit(text, a[0], 10, -1), "coords=' 11, 1 ;13px,3 '"},
+        {MoveAreaEdit(text, a[1], -3, 2), "coords=7,12,5>"},
+        {MoveAreaEdit(text, a[2], 1, 1), "coords=\"2,2,6,2,6,6,9\""},
+        {SetCoordsEdit(text, a[1], {1, 2, 30}), "coords=1,2,30>"},
+        {SetAttributeEdit(text, a[0], "href", "b\"&c.html"), "href=\"b&quot;&c.html\">"},
+        {SetAttributeEdit(text, a[0], "alt", "&amp;"), "href=\"a.html\" ALT=\"&amp;amp;\">"},
+        {SetAttributeEdit(text, a[2], "ALT", "new one"), "alt=\"new one\"></p>"},
+        {SetAttributeEdit(text, a[1], "href", "c"), "coords=10,10,5 href=\"c\">"},
+    };
+    for (const Case& c : cases) {
+        const std::string edited = ApplyEdit(text, c.edit);
+        EXPECT_NE(edited.find(c.expected), std::string::npos) << edited;
+        EXPECT_EQ(edited.size(), text.size() - c.edit.removed + c.edit.inserted.size());
+    }
+    // A value that is already what is asked for stays byte for byte.
+    EXPECT_EQ(SetAttributeEdit(text, a[0], "href", "a.html").removed, 0u);
+    EXPECT_TRUE(SetAttributeEdit(text, a[0], "href", "a.html").inserted.empty());
+
+    // Deleting takes the whole line when the tag stands alone on it.
+    EXPECT_EQ(ApplyEdit(text, DeleteAreaEdit(text, a[1])),
+              "<map>\r\n"
+              "<AREA title=x SHAPE=Rect coords=' 1, 2 ;3px,4 ' TARGET=_top href=\"a.html\">\r\n"
+              "<p><area shape=poly coords=\"1,1,5,1,5,5,9\" alt=old></p>\r\n</map>");
+    EXPECT_EQ(ApplyEdit(text, DeleteAreaEdit(text, a[2])),
+              "<map>\r\n"
+              "<AREA title=x SHAPE=Rect coords=' 1, 2 ;3px,4 ' TARGET=_top href=\"a.html\">\r\n"
+              "  <area shape=circle coords=10,10,5>\r\n<p></p>\r\n</map>");
+    const std::string last = "<map>\n<area href=x>";
+    EXPECT_EQ(ApplyEdit(last, DeleteAreaEdit(last, ParseAreas(last)[0])), "<map>");
+}
+
+TEST(AreaModel, InsertingALineAsAnEditGivesTheSameText) {
+    MemoryProfileStore store;
+    ScopedProfileStore scoped{&store};
+    const std::string line =
+        "<area shape=\"rect\" coords=\"1,2,3,4\" alt=\"a \"q\" b\" href=\"x\">";
+    const std::vector<std::string> texts = {"",
+                                            "<map name=\"m\">\r\n</map>",
+                                            "<MAP NAME=\"m\">\r\n</MAP>\r\n<p>tail</p>",
+                                            "<img alt=\"open>\r\n<map>\r\n</MAP></map>",
+                                            "lower text \"quoted\" </MAP> after",
+                                            "no closing tag at all",
+                                            "<map>\r\n</map>\r\n</map>"};
+    for (int tag : {0, 1}) {
+        SetTagSetting(tag);
+        for (const std::string& text : texts) {
+            for (const std::string& l : {line, std::string("<area href=\"x\">")}) {
+                const TextEdit edit = InsertAreaLineEdit(text, l);
+                const std::string expected = InsertAreaLine(text, l);
+                EXPECT_EQ(ApplyEdit(text, edit), expected) << tag << " " << text;
+                // The edit starts and ends at a byte that really differs.
+                if (!edit.inserted.empty() && edit.removed > 0) {
+                    EXPECT_NE(edit.inserted.front(), text[edit.begin]);
+                    EXPECT_NE(edit.inserted.back(), text[edit.begin + edit.removed - 1]);
+                }
+            }
+        }
+    }
+}
