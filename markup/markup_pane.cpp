@@ -22,3 +22,33 @@ void MemoryMarkupPane::SetSel(size_t start, size_t end) {
     m_selStart = start;
     m_selEnd = end;
 }
+
+void MarkupPane::ApplyEdit(const TextEdit& edit) {
+    std::string text = GetWindowText();
+    const size_t begin = std::min(edit.begin, text.size());
+    text.replace(begin, std::min(edit.removed, text.size() - begin), edit.inserted);
+    SetWindowText(text);
+}
+
+void MemoryMarkupPane::ApplyEdit(const TextEdit& edit) {
+    const size_t begin = std::min(edit.begin, m_text.size());
+    const size_t removed = std::min(edit.removed, m_text.size() - begin);
+    m_text.replace(begin, removed, edit.inserted);
+    const auto follow = [&](size_t& at) {
+        if (at >= begin + removed)
+            at = at - removed + edit.inserted.size();
+        else if (at > begin)
+            at = begin;
+    };
+    follow(m_selStart);
+    follow(m_selEnd);
+}
+
+void MemoryMarkupPane::ShowRange(size_t begin, size_t end, bool moveCaret) {
+    if (begin == TextRange::npos) {
+        m_shown = TextRange();
+        return;
+    }
+    m_shown = TextRange{begin, end};
+    if (moveCaret) SetSel(begin, begin);
+}
