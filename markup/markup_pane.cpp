@@ -3,14 +3,21 @@
 #include <algorithm>
 #include <utility>
 
+const std::string& MarkupPane::Text() const {
+    m_copy = GetWindowText();
+    return m_copy;
+}
+
 void MemoryMarkupPane::SetWindowText(const std::string& text) {
     m_text = text;
+    ++m_revision;
     // A new text starts with the caret at its beginning and nothing selected.
     m_selStart = m_selEnd = 0;
 }
 
 void MemoryMarkupPane::ReplaceSel(const std::string& text, bool /*canUndo*/) {
     // The pane keeps no undo history, so every change is final.
+    ++m_revision;
     m_text.replace(m_selStart, m_selEnd - m_selStart, text);
     m_selStart = m_selEnd = m_selStart + text.size();
 }
@@ -33,6 +40,7 @@ void MarkupPane::ApplyEdit(const TextEdit& edit) {
 void MemoryMarkupPane::ApplyEdit(const TextEdit& edit) {
     const size_t begin = std::min(edit.begin, m_text.size());
     const size_t removed = std::min(edit.removed, m_text.size() - begin);
+    ++m_revision;
     m_text.replace(begin, removed, edit.inserted);
     const auto follow = [&](size_t& at) {
         if (at >= begin + removed)

@@ -4,6 +4,7 @@
 // between lines.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "markup/area_model.h"
@@ -18,6 +19,11 @@ public:
     virtual void ReplaceSel(const std::string& text, bool canUndo) = 0;
     // The whole text.
     virtual std::string GetWindowText() const = 0;
+    // The whole text without a copy, valid until the next change or call.
+    virtual const std::string& Text() const;
+    // A number that differs after every change of the text. The default
+    // knows no changes and answers a new number at every call.
+    virtual uint64_t Revision() const { return ++m_calls; }
     // Replaces the bytes [edit.begin, edit.begin + edit.removed) with
     // edit.inserted as one step of the pane's undo history. Offsets beyond
     // the text are clamped to its end. The default replaces the whole text.
@@ -28,6 +34,10 @@ public:
     // `moveCaret`, puts the caret at `begin` and brings it into sight;
     // begin == npos takes the mark away.
     virtual void ShowRange(size_t /*begin*/, size_t /*end*/, bool /*moveCaret*/) {}
+
+private:
+    mutable std::string m_copy;
+    mutable uint64_t m_calls = 0;
 };
 
 // A pane held in memory, for tests and the command-line tool.
@@ -36,6 +46,8 @@ public:
     void SetWindowText(const std::string& text) override;
     void ReplaceSel(const std::string& text, bool canUndo) override;
     std::string GetWindowText() const override { return m_text; }
+    const std::string& Text() const override { return m_text; }
+    uint64_t Revision() const override { return m_revision; }
     // A caret or selection end behind the edited bytes moves with them.
     void ApplyEdit(const TextEdit& edit) override;
 
@@ -51,4 +63,5 @@ private:
     size_t m_selStart = 0;
     size_t m_selEnd = 0;
     TextRange m_shown;
+    uint64_t m_revision = 0;
 };

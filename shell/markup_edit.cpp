@@ -102,6 +102,7 @@ int64_t PositionsIn(const std::string& text, size_t begin, size_t end) {
 PlainTextMarkupPane::PlainTextMarkupPane(QPlainTextEdit& edit) : m_edit(edit) {
     m_watch = QObject::connect(m_edit.document(), &QTextDocument::contentsChange, &m_edit,
                                [this](int, int, int) {
+                                   ++m_revision;
                                    if (!m_applying) m_stale = true;
                                });
 }

@@ -43,6 +43,8 @@ public:
     void SetWindowText(const std::string& text) override;
     void ReplaceSel(const std::string& text, bool canUndo) override;
     std::string GetWindowText() const override;
+    const std::string& Text() const override;
+    uint64_t Revision() const override { return m_revision; }
     // One cursor edit inside one edit block: one undo step.
     void ApplyEdit(const TextEdit& edit) override;
     size_t GetCaret() const override;
@@ -54,11 +56,10 @@ public:
     size_t ByteOfPosition(int position) const;
 
 private:
-    const std::string& Text() const;
-
     QPlainTextEdit& m_edit;
     QMetaObject::Connection m_watch;
     mutable std::string m_text;
     mutable bool m_stale = true;
     bool m_applying = false;
+    uint64_t m_revision = 0;
 };

@@ -747,8 +747,7 @@ void CMapView::FinishPolygon() {
 void CMapView::InsertLine(const std::string& line) {
     MarkupPane* pane = Pane();
     if (!pane) return;
-    // One edit at the closing tag: an undo step, no rewrite of the whole text.
+    m_inserter.Insert(*pane, line);
     // The outlines follow once the burst of changes is over.
-    pane->ApplyEdit(InsertAreaLineEdit(pane->GetWindowText(), line));
     OnPaneChanged();
 }

@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "markup/area_line_insert.h"
 #include "view/area_overlay.h"
 
 class CMapDoc;
@@ -205,6 +206,7 @@ private:
     std::string m_parsedText;  // the pane text the overlay was read from
     QSize m_parsedSize;        // and the picture size it was laid out for
     QTimer m_refreshTimer;
+    CAreaLineInserter m_inserter;
     bool m_bCaretMoved = false;
     bool m_bShowAreas = true;
     int m_nSelected = -1;

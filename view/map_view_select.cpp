@@ -76,6 +76,7 @@ void CMapView::RefreshAreas() {
         m_parsedText = std::move(text);
         m_parsedSize = size;
         m_overlay.SetAreas(ParseAreas(m_parsedText), size);
+        if (pane) m_inserter.Learn(*pane, m_parsedText);
         m_selectDrag = SelectDrag::kNone;
         m_preview.clear();
         if (m_nSelected >= m_overlay.Count()) m_nSelected = -1;
