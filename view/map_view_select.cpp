@@ -111,7 +111,7 @@ void CMapView::RefreshAreas() {
 bool CMapView::AreasCurrent() {
     MarkupPane* pane = Pane();
     if (!pane) return false;
-    if (pane->GetWindowText() == m_parsedText && PictureSize() == m_parsedSize) return true;
+    if (pane->Text() == m_parsedText && PictureSize() == m_parsedSize) return true;
     RefreshAreas();
     return false;
 }
@@ -176,6 +176,8 @@ std::string CMapView::HrefAt(QPoint client) const {
 void CMapView::SelectPress(QPoint client) {
     m_ptPress = client;
     m_selectDrag = SelectDrag::kNone;
+    // A change not yet read (a line just drawn, a key just typed) counts.
+    AreasCurrent();
     const AreaMapping mapping = Mapping();
     if (m_nSelected >= 0) {
         const AreaTag& area = m_overlay.Areas()[size_t(m_nSelected)];
