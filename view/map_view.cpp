@@ -85,6 +85,8 @@ std::vector<Segment> Segments(const QPolygon& points, bool closed) {
 
 CMapView::CMapView(QWidget* parent) : QAbstractScrollArea(parent) {
     viewport()->setMouseTracking(true);
+    // A click gives the view the keys (arrows and Delete for a selection).
+    setFocusPolicy(Qt::StrongFocus);
     // The view paints every pixel it is asked for: the picture, and the
     // window colour wherever the picture does not cover.
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
