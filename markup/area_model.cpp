@@ -34,9 +34,9 @@ bool IsValid(AreaShape shape, const std::vector<double>& c) {
         case AreaShape::kRect:
             return c.size() >= 4;
         case AreaShape::kCircle:
-            return c.size() >= 3;
+            return c.size() >= 3 && c[2] > 0;
         case AreaShape::kPoly:
-            return c.size() >= 6 && c.size() % 2 == 0;
+            return c.size() >= 6;  // an odd last number is left out
     }
     return false;
 }
@@ -46,24 +46,43 @@ std::string_view ValueOf(std::string_view text, const TagAttribute& attr) {
     return text.substr(attr.value.begin, attr.value.end - attr.value.begin);
 }
 
+// Edges count as inside; a rectangle without width or height holds nothing.
 bool InRect(const std::vector<double>& c, double x, double y) {
     const double left = std::min(c[0], c[2]), right = std::max(c[0], c[2]);
     const double top = std::min(c[1], c[3]), bottom = std::max(c[1], c[3]);
-    return x >= left && x < right && y >= top && y < bottom;
+    return left < right && top < bottom && x >= left && x <= right && y >= top && y <= bottom;
 }
 
 bool InCircle(const std::vector<double>& c, double x, double y) {
     const double dx = x - c[0], dy = y - c[1];
-    return c[2] > 0 && dx * dx + dy * dy <= c[2] * c[2];
+    return dx * dx + dy * dy <= c[2] * c[2];
+}
+
+bool OnSegment(double x, double y, double x1, double y1, double x2, double y2) {
+    if (x < std::min(x1, x2) || x > std::max(x1, x2) || y < std::min(y1, y2) ||
+        y > std::max(y1, y2))
+        return false;
+    return (x2 - x1) * (y - y1) == (y2 - y1) * (x - x1);
 }
 
 // Even-odd: a ray to the right crosses the outline an odd number of times.
+// Points on the outline count as inside; a polygon as flat as a line holds
+// nothing.
 bool InPolygon(const std::vector<double>& c, double x, double y) {
     const size_t count = c.size() / 2;
+    double minX = c[0], maxX = c[0], minY = c[1], maxY = c[1];
+    for (size_t i = 1; i < count; ++i) {
+        minX = std::min(minX, c[2 * i]);
+        maxX = std::max(maxX, c[2 * i]);
+        minY = std::min(minY, c[2 * i + 1]);
+        maxY = std::max(maxY, c[2 * i + 1]);
+    }
+    if (!(minX < maxX && minY < maxY) || x < minX || x > maxX || y < minY || y > maxY) return false;
     bool inside = false;
     for (size_t i = 0, j = count - 1; i < count; j = i++) {
         const double xi = c[2 * i], yi = c[2 * i + 1];
         const double xj = c[2 * j], yj = c[2 * j + 1];
+        if (OnSegment(x, y, xi, yi, xj, yj)) return true;
         if ((yi > y) != (yj > y) && x < (xj - xi) * (y - yi) / (yj - yi) + xi) inside = !inside;
     }
     return inside;

@@ -25,8 +25,10 @@ struct AreaTag {
     int line = 1;   // 1-based line of the tag's '<' (LF ends a line)
     AreaShape shape = AreaShape::kRect;
     std::vector<double> coords;  // as the browser parses them
-    // False when a browser would ignore the area for hit testing (too few
-    // coordinates, an odd count for a polygon, an unknown shape keyword).
+    // False when a browser ignores the area for hit testing: too few
+    // coordinates (4 for a rectangle, 3 for a circle, 6 for a polygon, whose
+    // odd last number is left out) or a circle's radius not above 0. A
+    // missing or unknown shape keyword means a rectangle.
     bool valid = false;
     std::string href;  // attribute values, character references decoded
     std::string alt;

@@ -45,8 +45,9 @@ TEST(AreaModel, ReadsTagsAsABrowserDoes) {
         {"<area shape=bogus coords=\"1,2,3,4\">", "rect 1 2 3 4"},
         {"<area shape=default>", "default"},
         {"<area shape=rect coords=\"1,2,3\">", "rect 1 2 3 invalid"},
-        {"<area shape=poly coords=\"1,2,3,4,5,6,7\">", "poly 1 2 3 4 5 6 7 invalid"},
+        {"<area shape=poly coords=\"1,2,3,4,5,6,7\">", "poly 1 2 3 4 5 6 7"},
         {"<area shape=circle coords=\"1,2\">", "circle 1 2 invalid"},
+        {"<area shape=circle coords=\"1,2,0\">", "circle 1 2 0 invalid"},
         // Items read as far as they look like numbers; none at all is 0.
         {"<area coords=\"1px,x2,abc,-3.9e1\">", "rect 1 2 0 -39"},
         // The first of two equal names counts; references decoded.
@@ -83,8 +84,9 @@ TEST(AreaModel, HitTestPicksTheFirstValidAreaThatContainsThePoint) {
         double x, y;
         int expected;
     } probes[] = {
-        {5, 5, 4},   {10, 10, 1}, {19.5, 15, 1}, {20, 15, 4},  {50, 50, 2},  {59, 50, 2},
-        {58, 58, 4}, {105, 5, 3}, {120, 20, 4},  {135, 35, 3}, {141, 20, 4},
+        {5, 5, 4},    {10, 10, 1},   {19.5, 15, 1}, {20, 15, 1},  {20.5, 15, 4},
+        {110, 20, 3}, {60.5, 50, 4}, {50, 50, 2},   {59, 50, 2},  {58, 58, 4},
+        {105, 5, 3},  {120, 20, 4},  {135, 35, 3},  {141, 20, 4},
     };
     for (const Probe& p : probes)
         EXPECT_EQ(HitTestAreas(areas, p.x, p.y), p.expected) << p.x << "," << p.y;

@@ -101,6 +101,9 @@ TEST_F(MarkupCommands, UsageErrors) {
              {"area", "rect", "1,2", "3,4", "--upper", "--lower"},
              {"area", "rect", "1,2", "3,99999999999"},
              {"skeleton", "a.bmp", "--base"},
+             {"areas", "x"},
+             {"hit", "1"},
+             {"hit", "1", "2x"},
          }) {
         const auto r = Cli(args, "<map>\r\n</map>");
         EXPECT_EQ(r.exitCode, 2) << args.back();
@@ -117,4 +120,29 @@ TEST_F(MarkupCommands, UsageErrors) {
     const auto refused = Cli({"skeleton", pictures.File("photo.tif")});
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_EQ(refused.out, "");
+}
+
+TEST_F(MarkupCommands, AreasAndHit) {
+    const std::string text =
+        "<map>\r\n<!-- <area shape=default href=no> -->\r\n"
+        "<area shape=circle coords=\"10,10,5\" href=\"a&amp;b\">\r\n"
+        "<AREA coords=\"1 2.5;30,40\" alt=\"x\ny\">\r\n"
+        "<area shape=poly coords=1,2,3 href=p></map>";
+    auto r = Cli({"areas"}, text);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "3 circle 10,10,5 href=a&b alt=\n"
+              "4 rect 1,2.5,30,40 href= alt=x\\ny\n"
+              "6 poly 1,2,3 href=p alt= invalid\n");
+    struct Probe {
+        const char* x;
+        const char* y;
+        int exitCode;
+        const char* out;
+    } probes[] = {{"10", "15", 0, "a&b\n"}, {"15.5", "10", 0, "\n"}, {"0.5", "2", 1, ""}};
+    for (const Probe& p : probes) {
+        r = Cli({"hit", p.x, p.y}, text);
+        EXPECT_EQ(r.exitCode, p.exitCode) << p.x << " " << r.err;
+        EXPECT_EQ(r.out, p.out);
+    }
 }
