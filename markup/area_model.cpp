@@ -142,7 +142,13 @@ bool AreaContains(const AreaTag& area, double x, double y) {
 }
 
 int HitTestAreas(const std::vector<AreaTag>& areas, double x, double y) {
-    for (size_t i = 0; i < areas.size(); ++i)
-        if (AreaContains(areas[i], x, y)) return static_cast<int>(i);
-    return -1;
+    // A default area is picked only where no other valid area holds the
+    // point, wherever it stands in the document: browsers do so.
+    int fallback = -1;
+    for (size_t i = 0; i < areas.size(); ++i) {
+        if (!AreaContains(areas[i], x, y)) continue;
+        if (areas[i].shape != AreaShape::kDefault) return static_cast<int>(i);
+        if (fallback < 0) fallback = static_cast<int>(i);
+    }
+    return fallback;
 }

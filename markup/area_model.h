@@ -50,7 +50,8 @@ std::vector<AreaTag> ParseAreas(std::string_view text);
 bool AreaContains(const AreaTag& area, double x, double y);
 
 // Index of the area a browser picks at picture point (x, y): the first valid
-// area in document order that contains it. -1 when none does.
+// area in document order that contains it, where a default area counts only
+// after all others. -1 when none does.
 int HitTestAreas(const std::vector<AreaTag>& areas, double x, double y);
 
 // One replacement: the bytes [begin, begin + removed) become `inserted`.

@@ -74,19 +74,20 @@ TEST(AreaModel, ReadsTagsAsABrowserDoes) {
 
 TEST(AreaModel, HitTestPicksTheFirstValidAreaThatContainsThePoint) {
     const std::vector<AreaTag> areas = ParseAreas(
+        "<area shape=default>"                      // only where no other area is
         "<area coords=\"0,0,10\">"                  // invalid, skipped
         "<area shape=rect coords=\"20,20,10,10\">"  // corners in any order
         "<area shape=circle coords=\"50,50,10\">"
-        "<area shape=poly "
-        "coords=\"100,0,140,0,140,40,100,40,100,0,110,10,130,10,130,30,110,30,110,10\">"
-        "<area shape=default>");
+        // A frame: the hole is outside by the even-odd rule.
+        "<area shape=poly coords=\"100,0,140,0,140,40,100,40,100,0,110,10,130,10,130,30,110,30,"
+        "110,10\">");
     struct Probe {
         double x, y;
         int expected;
     } probes[] = {
-        {5, 5, 4},    {10, 10, 1},   {19.5, 15, 1}, {20, 15, 1},  {20.5, 15, 4},
-        {110, 20, 3}, {60.5, 50, 4}, {50, 50, 2},   {59, 50, 2},  {58, 58, 4},
-        {105, 5, 3},  {120, 20, 4},  {135, 35, 3},  {141, 20, 4},
+        {5, 5, 0},    {10, 10, 2},  {19.5, 15, 2}, {20, 15, 2},  {20.5, 15, 0},
+        {50, 50, 3},  {60, 50, 3},  {60.5, 50, 0}, {58, 58, 0},  {105, 20, 4},
+        {110, 20, 4}, {120, 20, 0}, {135, 35, 4},  {141, 20, 0},
     };
     for (const Probe& p : probes)
         EXPECT_EQ(HitTestAreas(areas, p.x, p.y), p.expected) << p.x << "," << p.y;
