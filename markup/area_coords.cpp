@@ -17,60 +17,57 @@ bool StartsNumber(char c) {
     return IsDigit(c) || c == '.' || c == '-';
 }
 
-// Reads the number at the start of `item`: [-|+] digits [. digits] [e [-|+]
-// digits], or [-|+] . digits [...]. Answers the bytes used, 0 when none.
+// Reads the number at the start of `item`: [-|+] digits [. [digits]]
+// [e [-|+] digits], or [-|+] . digits [e...]. Answers the bytes used, 0 when
+// there is no number; one out of a double's range reads as 0.
 size_t ReadNumber(std::string_view item, double& value) {
+    const size_t n = item.size();
     size_t i = 0;
-    std::string normal;
-    if (i < item.size() && (item[i] == '-' || item[i] == '+')) {
-        if (item[i] == '-') normal += '-';
-        ++i;
-    }
+    const bool negative = i < n && item[i] == '-';
+    if (i < n && (item[i] == '-' || item[i] == '+')) ++i;
     const size_t intStart = i;
-    while (i < item.size() && IsDigit(item[i])) ++i;
-    bool digits = i > intStart;
-    normal.append(item, intStart, i - intStart);
-    if (i < item.size() && item[i] == '.') {
+    unsigned long long whole = 0;
+    while (i < n && IsDigit(item[i])) whole = whole * 10 + static_cast<unsigned>(item[i++] - '0');
+    const size_t intDigits = i - intStart;
+    bool plain = intDigits > 0 && intDigits <= 15;
+    if (i < n && item[i] == '.') {
         size_t f = i + 1;
-        while (f < item.size() && IsDigit(item[f])) ++f;
-        if (f > i + 1) {
-            if (!digits) normal += '0';
-            normal.append(item, i, f - i);
-            digits = true;
-            i = f;
-        } else if (digits) {
+        while (f < n && IsDigit(item[f])) ++f;
+        if (f > i + 1 || intDigits > 0) {
+            plain = plain && f == i + 1;
             i = f;  // "5." is 5
         }
     }
-    if (!digits) return 0;
-    if (i < item.size() && (item[i] == 'e' || item[i] == 'E')) {
+    if (i == intStart) return 0;
+    if (i < n && (item[i] == 'e' || item[i] == 'E')) {
         size_t e = i + 1;
-        std::string exp = "e";
-        if (e < item.size() && (item[e] == '-' || item[e] == '+')) {
-            if (item[e] == '-') exp += '-';
-            ++e;
-        }
+        if (e < n && (item[e] == '-' || item[e] == '+')) ++e;
         const size_t expStart = e;
-        while (e < item.size() && IsDigit(item[e])) ++e;
+        while (e < n && IsDigit(item[e])) ++e;
         if (e > expStart) {
-            exp.append(item, expStart, e - expStart);
-            normal += exp;
+            plain = false;
             i = e;
         }
     }
-    double parsed = 0;
-    // Out of a double's range either way counts as 0, as no number does.
-    if (std::from_chars(normal.data(), normal.data() + normal.size(), parsed).ec != std::errc() ||
-        !std::isfinite(parsed))
-        parsed = 0;
-    value = parsed == 0 ? 0 : parsed;  // no negative zero
+    if (plain) {
+        value = negative ? -static_cast<double>(whole) : static_cast<double>(whole);
+    } else {
+        // from_chars takes no '+'; the text from intStart is otherwise the
+        // same number.
+        double parsed = 0;
+        const char* first = item.data() + intStart;
+        if (std::from_chars(first, item.data() + i, parsed).ec != std::errc() ||
+            !std::isfinite(parsed))
+            parsed = 0;
+        value = negative ? -parsed : parsed;
+    }
+    if (value == 0) value = 0;  // no negative zero
     return i;
 }
 
-}  // namespace
-
-std::vector<CoordToken> ParseCoordTokens(std::string_view value) {
-    std::vector<CoordToken> tokens;
+// Calls add(token) for each item of the list.
+template <typename Add>
+void ForEachItem(std::string_view value, Add add) {
     size_t i = 0;
     const size_t n = value.size();
     while (i < n && IsDelimiter(value[i])) ++i;
@@ -82,16 +79,23 @@ std::vector<CoordToken> ParseCoordTokens(std::string_view value) {
         const size_t used = ReadNumber(value.substr(i, end - i), token.value);
         token.begin = i;
         token.end = i + used;
-        tokens.push_back(token);
+        add(token);
         i = end;
         while (i < n && IsDelimiter(value[i])) ++i;
     }
+}
+
+}  // namespace
+
+std::vector<CoordToken> ParseCoordTokens(std::string_view value) {
+    std::vector<CoordToken> tokens;
+    ForEachItem(value, [&](const CoordToken& t) { tokens.push_back(t); });
     return tokens;
 }
 
 std::vector<double> ParseCoordList(std::string_view value) {
     std::vector<double> numbers;
-    for (const CoordToken& t : ParseCoordTokens(value)) numbers.push_back(t.value);
+    ForEachItem(value, [&](const CoordToken& t) { numbers.push_back(t.value); });
     return numbers;
 }
 

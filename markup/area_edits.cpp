@@ -1,14 +1,11 @@
-// Edits of one area tag, and the area line's insertion as one edit. Each
-// edit rewrites only the bytes it is about.
+// Edits of one area tag. Each rewrites only the bytes it is about.
 
 #include <algorithm>
 #include <cstring>
 
 #include "markup/area_coords.h"
-#include "markup/area_markup.h"
 #include "markup/area_model.h"
 #include "markup/html_tags.h"
-#include "markup/settings.h"
 
 namespace {
 
@@ -113,29 +110,37 @@ std::string ApplyEdit(std::string_view text, const TextEdit& edit) {
 TextEdit MoveAreaEdit(std::string_view text, const AreaTag& area, int dx, int dy) {
     StartTag tag;
     if (!Reread(text, area, tag) || !area.coordsValue.present()) return NoEdit(area);
-    const std::string_view raw = Slice(text, area.coordsValue);
-    if (raw.find('&') != std::string_view::npos) {
-        // Written with references: the numbers cannot be rewritten in place.
-        std::vector<double> moved = area.coords;
-        const size_t count = MovedCount(area, moved.size());
-        for (size_t k = 0; k < count; ++k) moved[k] += k % 2 ? dy : dx;
-        std::string value;
-        for (size_t k = 0; k < moved.size(); ++k) value += (k ? "," : "") + FormatCoord(moved[k]);
-        const TagAttribute* attr = tag.Find("coords");
-        return SetRawAttribute(text, tag, "coords", value, attr ? attr->quote : '"');
-    }
-    const std::vector<CoordToken> tokens = ParseCoordTokens(raw);
-    const size_t count = MovedCount(area, tokens.size());
+    std::vector<double> moved = area.coords;
+    const size_t count = MovedCount(area, moved.size());
     if (count == 0 || (dx == 0 && dy == 0)) return NoEdit(area);
-    const size_t first = tokens[0].begin, last = tokens[count - 1].end;
-    std::string inserted;
-    size_t at = first;
-    for (size_t k = 0; k < count; ++k) {
-        inserted.append(raw, at, tokens[k].begin - at);
-        inserted += FormatCoord(tokens[k].value + (k % 2 ? dy : dx));
-        at = tokens[k].end;
+    for (size_t k = 0; k < count; ++k) moved[k] += k % 2 ? dy : dx;
+
+    // Each number rewritten in place, separators and trailing letters kept,
+    // as long as the value then reads back as the moved numbers.
+    const std::string_view raw = Slice(text, area.coordsValue);
+    const std::vector<CoordToken> tokens = ParseCoordTokens(raw);
+    if (raw.find('&') == std::string_view::npos && tokens.size() == moved.size()) {
+        const size_t first = tokens[0].begin, last = tokens[count - 1].end;
+        std::string inserted;
+        size_t at = first;
+        for (size_t k = 0; k < count; ++k) {
+            inserted.append(raw, at, tokens[k].begin - at);
+            inserted += FormatCoord(moved[k]);
+            at = tokens[k].end;
+        }
+        std::string value(raw);
+        value.replace(first, last - first, inserted);
+        if (ParseCoordList(value) == moved)
+            return {area.coordsValue.begin + first, last - first, inserted};
     }
-    return {area.coordsValue.begin + first, last - first, inserted};
+    // Otherwise (references, or a number that would run on into what follows
+    // it) the whole value is written anew.
+    std::string value;
+    for (size_t k = 0; k < moved.size(); ++k) value += (k ? "," : "") + FormatCoord(moved[k]);
+    const TagAttribute* attr = tag.Find("coords");
+    char quote = attr ? attr->quote : '"';
+    value = EncodeValue(value, quote);
+    return SetRawAttribute(text, tag, "coords", value, quote);
 }
 
 TextEdit SetCoordsEdit(std::string_view text, const AreaTag& area, const std::vector<int>& coords) {
@@ -184,112 +189,4 @@ TextEdit DeleteAreaEdit(std::string_view text, const AreaTag& area) {
         if (begin > 0 && text[begin - 1] == '\r') --begin;
     }
     return {begin, text.size() - begin, {}};
-}
-
-namespace {
-
-// The text after InsertAreaLine with the tag setting on, walked without
-// building it: the pieces in order and the quote state that upper-cases them.
-class CUpperResult {
-public:
-    CUpperResult(std::string_view a, std::string b, std::string_view c)
-        : m_pieces{a, {}, c}, m_middle(std::move(b)) {
-        m_pieces[1] = m_middle;
-    }
-    size_t Size() const { return m_pieces[0].size() + m_pieces[1].size() + m_pieces[2].size(); }
-    size_t Quotes() const {
-        size_t q = 0;
-        for (std::string_view p : m_pieces)
-            q += static_cast<size_t>(std::count(p.begin(), p.end(), '"'));
-        return q;
-    }
-    std::string_view Piece(int k) const { return m_pieces[k]; }
-
-private:
-    std::string_view m_pieces[3];
-    std::string m_middle;
-};
-
-char Upper(char c, bool inside) {
-    return !inside && c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-}  // namespace
-
-TextEdit InsertAreaLineEdit(const std::string& text, const std::string& line) {
-    constexpr std::string_view kLowerTag = "</map>";
-    const bool upper = GetTagSetting() != 0;
-    const size_t p = text.find(upper ? "</MAP>" : "</map>");
-    if (!upper) {
-        // The closing tag found is written back as it was.
-        if (p != std::string::npos) return {p, 0, line + "\r\n"};
-        return {text.size(), 0, line + "\r\n" + std::string(kLowerTag)};
-    }
-    const std::string_view t = text;
-    const CUpperResult result =
-        p != std::string::npos
-            ? CUpperResult(t.substr(0, p), line + "\r\n" + "</map>", t.substr(p + kLowerTag.size()))
-            : CUpperResult(t, line + "\r\n</map>", {});
-    const size_t newSize = result.Size();
-
-    // Forward: the first byte where the upper-cased result differs.
-    size_t b = 0;
-    bool inside = false;
-    int piece = 0;
-    size_t offset = 0;
-    bool insideAtB = false;
-    int pieceAtB = 0;
-    size_t offsetAtB = 0;
-    for (;;) {
-        while (piece < 3 && offset == result.Piece(piece).size()) {
-            ++piece;
-            offset = 0;
-        }
-        if (piece == 3 || b == t.size()) break;
-        const char c = result.Piece(piece)[offset];
-        const bool after = c == '"' ? !inside : inside;
-        if (Upper(c, after) != t[b]) break;
-        inside = after;
-        ++offset;
-        ++b;
-    }
-    insideAtB = inside;
-    pieceAtB = piece;
-    offsetAtB = offset;
-
-    // Backward: the common tail, never reaching back over b.
-    size_t tail = 0;
-    bool insideBack = result.Quotes() % 2 != 0;
-    piece = 2;
-    offset = result.Piece(2).size();
-    const size_t maxTail = std::min(t.size(), newSize) - b;
-    while (tail < maxTail) {
-        while (piece > 0 && offset == 0) {
-            --piece;
-            offset = result.Piece(piece).size();
-        }
-        const char c = result.Piece(piece)[offset - 1];
-        if (Upper(c, insideBack) != t[t.size() - 1 - tail]) break;
-        if (c == '"') insideBack = !insideBack;
-        --offset;
-        ++tail;
-    }
-
-    // The differing middle of the result.
-    std::string inserted;
-    const size_t insertedSize = newSize - tail - b;
-    inserted.reserve(insertedSize);
-    inside = insideAtB;
-    piece = pieceAtB;
-    offset = offsetAtB;
-    while (inserted.size() < insertedSize) {
-        while (offset == result.Piece(piece).size()) {
-            ++piece;
-            offset = 0;
-        }
-        const char c = result.Piece(piece)[offset++];
-        if (c == '"') inside = !inside;
-        inserted += Upper(c, inside);
-    }
-    return {b, t.size() - tail - b, inserted};
 }

@@ -23,6 +23,11 @@ char Lower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+void AssignLower(std::string& out, std::string_view name) {
+    out.assign(name);
+    for (char& c : out) c = Lower(c);
+}
+
 bool StartsWithNoCase(std::string_view text, size_t at, std::string_view lowerWord) {
     if (text.size() - at < lowerWord.size()) return false;
     for (size_t k = 0; k < lowerWord.size(); ++k)
@@ -132,6 +137,7 @@ bool ReadAttributes(std::string_view text, size_t i, StartTag& tag) {
     const size_t n = text.size();
     const size_t lt = tag.range.begin;
     tag.attributes.clear();
+    const size_t nameEnd = i;
     tag.attributesEnd = i;
     for (;;) {
         // Between attributes: whitespace, a '/' that may close the tag, '>'.
@@ -145,11 +151,11 @@ bool ReadAttributes(std::string_view text, size_t i, StartTag& tag) {
         }
         // The name: its first character may be '='.
         TagAttribute attr;
-        attr.nameRange.begin = i;
-        attr.name += Lower(text[i++]);
+        attr.nameRange.begin = i++;
         while (i < n && !IsSpace(text[i]) && text[i] != '/' && text[i] != '>' && text[i] != '=')
-            attr.name += Lower(text[i++]);
+            ++i;
         attr.nameRange.end = i;
+        AssignLower(attr.name, text.substr(attr.nameRange.begin, i - attr.nameRange.begin));
         size_t j = i;
         while (j < n && IsSpace(text[j])) ++j;
         if (j >= n) return false;
@@ -174,7 +180,11 @@ bool ReadAttributes(std::string_view text, size_t i, StartTag& tag) {
         } else {
             i = j;
         }
-        tag.attributesEnd = attrEnd;
+        // After "name=" with nothing before the '>', whatever followed would
+        // become its value: new attributes go right after the tag's name.
+        const bool emptyUnquoted =
+            attr.value.present() && attr.quote == 0 && attr.value.begin == attr.value.end;
+        tag.attributesEnd = emptyUnquoted ? nameEnd : attrEnd;
         if (!tag.Find(attr.name)) tag.attributes.push_back(std::move(attr));
     }
     tag.range = {lt, i + 1};
@@ -192,11 +202,10 @@ const TagAttribute* StartTag::Find(std::string_view lowerName) const {
 bool ReadStartTagAt(std::string_view text, size_t lt, StartTag& tag) {
     const size_t n = text.size();
     if (lt + 1 >= n || text[lt] != '<' || !IsAlpha(text[lt + 1])) return false;
-    tag.name.clear();
     tag.range.begin = lt;
     size_t i = lt + 1;
-    while (i < n && !IsSpace(text[i]) && text[i] != '/' && text[i] != '>')
-        tag.name += Lower(text[i++]);
+    while (i < n && !IsSpace(text[i]) && text[i] != '/' && text[i] != '>') ++i;
+    AssignLower(tag.name, text.substr(lt + 1, i - lt - 1));
     return ReadAttributes(text, i, tag);
 }
 
@@ -280,6 +289,7 @@ void CHtmlTagScanner::SkipRawText(std::string_view name) {
 }
 
 std::string DecodeAttributeValue(std::string_view raw) {
+    if (raw.find('&') == std::string_view::npos) return std::string(raw);
     std::string out;
     out.reserve(raw.size());
     size_t i = 0;

@@ -24,7 +24,8 @@ struct StartTag {
     // In text order; a repeated name is dropped, the first one counts.
     std::vector<TagAttribute> attributes;
     // Where a new attribute goes: just after the last attribute (or the
-    // name) and before any "/>" or ">".
+    // name) and before any "/>" or ">"; after the name when the last
+    // attribute is a "name=" without a value.
     size_t attributesEnd = 0;
 
     const TagAttribute* Find(std::string_view lowerName) const;

@@ -138,6 +138,37 @@ TEST(AreaModel, EditsTouchOnlyWhatTheyAreAbout) {
     EXPECT_EQ(ApplyEdit(last, DeleteAreaEdit(last, ParseAreas(last)[0])), "<map>");
 }
 
+TEST(AreaModel, EditsKeepTheTagReadable) {
+    // Each edit of the one tag in `text` must read back as asked, where the
+    // obvious in-place rewrite would not.
+    struct Case {
+        const char* text;
+        int edit;  // 0 move by (5, 5), 1 href "x y", 2 coords 1,2,3
+        const char* expected;
+    } cases[] = {
+        // "5.0" moved to "10" would run on into ".5": written anew.
+        {"<area shape=circle coords=\"5.0.5,1,2\">", 0, "coords=\"10,6,2\""},
+        {"<area coords=\"1&#44;2,3,4\">", 0, "coords=\"6,7,8,9\""},
+        // After "alt=" with no value, a new attribute would become its value.
+        {"<area alt=>", 1, "<area href=\"x y\" alt=>"},
+        {"<area href=a/>", 1, "<area href=\"x y\">"},  // the '/' is the value's
+        {"<area href>", 1, "<area href=\"x y\">"},
+        {"<area shape=rect />", 2, "<area shape=rect coords=\"1,2,3\" />"},
+    };
+    for (const Case& c : cases) {
+        const std::string text = c.text;
+        const AreaTag area = ParseAreas(text).at(0);
+        const TextEdit edit = c.edit == 0   ? MoveAreaEdit(text, area, 5, 5)
+                              : c.edit == 1 ? SetAttributeEdit(text, area, "href", "x y")
+                                            : SetCoordsEdit(text, area, {1, 2, 3});
+        const std::string edited = ApplyEdit(text, edit);
+        EXPECT_NE(edited.find(c.expected), std::string::npos) << edited;
+        const std::vector<AreaTag> again = ParseAreas(edited);
+        ASSERT_EQ(again.size(), 1u) << edited;
+        EXPECT_EQ(again[0].href, c.edit == 1 ? "x y" : area.href);
+    }
+}
+
 TEST(AreaModel, InsertingALineAsAnEditGivesTheSameText) {
     MemoryProfileStore store;
     ScopedProfileStore scoped{&store};
@@ -153,7 +184,8 @@ TEST(AreaModel, InsertingALineAsAnEditGivesTheSameText) {
     for (int tag : {0, 1}) {
         SetTagSetting(tag);
         for (const std::string& text : texts) {
-            for (const std::string& l : {line, std::string("<area href=\"x\">")}) {
+            for (const std::string& l :
+                 {line, std::string("<area href=\"x\">"), std::string("<area alt=\"5\" tall\">")}) {
                 const TextEdit edit = InsertAreaLineEdit(text, l);
                 const std::string expected = InsertAreaLine(text, l);
                 EXPECT_EQ(ApplyEdit(text, edit), expected) << tag << " " << text;
@@ -165,4 +197,9 @@ TEST(AreaModel, InsertingALineAsAnEditGivesTheSameText) {
             }
         }
     }
+    // An upper-case pane gets the line as a plain insertion before its tag.
+    const std::string upper = "<MAP NAME=\"m\">\r\n</MAP>\r\n";
+    const TextEdit edit = InsertAreaLineEdit(upper, line);
+    EXPECT_EQ(edit.begin, upper.find("</MAP>"));
+    EXPECT_EQ(edit.removed, 0u);
 }

@@ -1,0 +1,73 @@
+// The area model over arbitrary text: the tags found must lie inside the
+// text, and the edits must do what they say when the text is read again.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "markup/area_markup.h"
+#include "markup/area_model.h"
+#include "markup/memory_store.h"
+#include "markup/settings.h"
+
+namespace {
+
+void Check(bool ok) {
+    if (!ok) __builtin_trap();
+}
+
+bool Inside(const TextRange& inner, const TextRange& outer) {
+    return !inner.present() || (inner.begin >= outer.begin && inner.begin <= inner.end &&
+                                inner.end <= outer.end);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    const std::vector<AreaTag> areas = ParseAreas(text);
+    size_t previousEnd = 0;
+    for (const AreaTag& a : areas) {
+        Check(a.tag.begin >= previousEnd && a.tag.begin < a.tag.end && a.tag.end <= text.size());
+        Check(text[a.tag.begin] == '<' && text[a.tag.end - 1] == '>');
+        Check(Inside(a.coordsValue, a.tag) && Inside(a.hrefValue, a.tag) &&
+              Inside(a.altValue, a.tag));
+        previousEnd = a.tag.end;
+    }
+    for (double p : {0.0, 5.0, 10.5, 100.0}) {
+        const int hit = HitTestAreas(areas, p, p);
+        Check(hit >= -1 && hit < static_cast<int>(areas.size()));
+    }
+
+    // A few areas are edited and the text read again.
+    for (size_t i = 0; i < areas.size() && i < 3; ++i) {
+        const std::string moved = ApplyEdit(text, MoveAreaEdit(text, areas[i], 7, -3));
+        const std::vector<AreaTag> after = ParseAreas(moved);
+        Check(after.size() == areas.size());
+        if (areas[i].shape == AreaShape::kCircle && areas[i].coords.size() >= 2)
+            Check(after[i].coords[0] == areas[i].coords[0] + 7 &&
+                  after[i].coords[1] == areas[i].coords[1] - 3);
+
+        const std::string href = "a\"b'c&amp; <d>";
+        const std::string linked = ApplyEdit(text, SetAttributeEdit(text, areas[i], "href", href));
+        const std::vector<AreaTag> relinked = ParseAreas(linked);
+        Check(relinked.size() == areas.size() && relinked[i].href == href);
+
+        const std::string coords = ApplyEdit(text, SetCoordsEdit(text, areas[i], {1, -2, 3}));
+        const std::vector<AreaTag> recoord = ParseAreas(coords);
+        Check(recoord.size() == areas.size() &&
+              recoord[i].coords == std::vector<double>({1, -2, 3}));
+        (void)ApplyEdit(text, DeleteAreaEdit(text, areas[i]));
+    }
+
+    // The line's insertion as an edit gives the text the whole pass gives.
+    MemoryProfileStore store;
+    ScopedProfileStore scoped(&store);
+    for (int tag : {0, 1}) {
+        SetTagSetting(tag);
+        const std::string line = "<area shape=\"rect\" coords=\"1,2,3,4\" alt=\"x\" href=\"y\">";
+        Check(ApplyEdit(text, InsertAreaLineEdit(text, line)) == InsertAreaLine(text, line));
+    }
+    return 0;
+}
