@@ -59,6 +59,10 @@ cat >"$work/second.txt" <<MARKUP
 <!--> <area shape=rect coords="0,0,50,50" href=after-abrupt-comment>
 <script>var s = '<area shape=default href=in-script>';</script>
 <title><area shape=default href=in-title></title>
+<style>/* <area shape=default href=in-style> */</style>
+<textarea><area shape=default href=in-textarea></TEXTAREA >
+<?pi <area shape=default href=in-processing-instruction>
+<!x <area shape=default href=in-declaration>
 <area shape=circle coords="100,50,20" href=c-second>
 <area shape=default href=default-last>
 <area shape=rect coords="150,0,200,50" href=after-default>
