@@ -91,11 +91,15 @@ bool InPolygon(const std::vector<double>& c, double x, double y) {
 }  // namespace
 
 std::vector<AreaTag> ParseAreas(std::string_view text) {
+    return ParseAreasFrom(text, 0, 1);
+}
+
+std::vector<AreaTag> ParseAreasFrom(std::string_view text, size_t from, int line) {
     std::vector<AreaTag> areas;
-    CHtmlTagScanner scanner(text);
+    from = std::min(from, text.size());
+    CHtmlTagScanner scanner(text, from);
     StartTag tag;
-    size_t counted = 0;  // line breaks are counted up to here
-    int line = 1;
+    size_t counted = from;  // line breaks are counted up to here
     while (scanner.Next(tag)) {
         if (tag.name != "area") continue;
         AreaTag area;

@@ -44,6 +44,11 @@ struct AreaTag {
 // comments are skipped; tag and attribute names in any case; values in
 // double quotes, single quotes or none.
 std::vector<AreaTag> ParseAreas(std::string_view text);
+// The areas from `from` on, where `from` is a point at which the text reads
+// as plain text (0, or the end of an area tag found before) and `line` its
+// line. An edit leaves the areas that end before it as they were, so the
+// text after the last of them is all that needs reading again.
+std::vector<AreaTag> ParseAreasFrom(std::string_view text, size_t from, int line);
 
 // Whether a browser counts picture point (x, y) as inside the area; never
 // for an invalid one.

@@ -34,7 +34,9 @@ struct StartTag {
 // Walks the start tags of a text in document order.
 class CHtmlTagScanner {
 public:
-    explicit CHtmlTagScanner(std::string_view text) : m_text(text) {}
+    // `from`: where the tokenizer reads plain text, such as the end of a
+    // start tag found before.
+    explicit CHtmlTagScanner(std::string_view text, size_t from = 0) : m_text(text), m_pos(from) {}
     // The next start tag, or false at the end of the text. A tag cut off by
     // the end of the text is not a tag.
     bool Next(StartTag& tag);
