@@ -18,6 +18,9 @@ public:
         : m_pieces{a, {}, c}, m_middle(std::move(b)) {
         m_pieces[1] = m_middle;
     }
+    // The middle piece points into this object: it stays where it is made.
+    CUpperResult(const CUpperResult&) = delete;
+    CUpperResult& operator=(const CUpperResult&) = delete;
     size_t Size() const { return m_pieces[0].size() + m_pieces[1].size() + m_pieces[2].size(); }
     size_t Quotes() const {
         size_t q = 0;
