@@ -128,9 +128,9 @@ void SelectToolTest::clickSelectsWhatTheBrowserPicks() {
         int selected;
     } cases[] = {
         {{50, 40}, 0},    // in both the rectangle and the circle: the first in the text
-        {{99, 79}, 0},    // the rectangle's last pixel
+        {{100, 80}, 0},   // the rectangle's far corner
         {{150, 30}, 2},   // the polygon
-        {{100, 40}, -1},  // the rectangle's right edge is outside it
+        {{101, 40}, -1},  // just right of it
         {{190, 90}, -1},  // nothing
     };
     for (const auto& c : cases) {
