@@ -11,7 +11,9 @@ ProfileStore* SetProfileStore(ProfileStore* store) {
     return old;
 }
 
-ProfileStore* GetProfileStore() { return g_store; }
+ProfileStore* GetProfileStore() {
+    return g_store;
+}
 
 std::string GetBaseDirSetting() {
     return g_store ? g_store->GetProfileString(kGeneral, "BaseDir", "") : std::string();
@@ -21,7 +23,9 @@ bool SetBaseDirSetting(const std::string& text) {
     return g_store && g_store->WriteProfileString(kGeneral, "BaseDir", text);
 }
 
-int GetTagSetting() { return g_store ? g_store->GetProfileInt(kGeneral, "tag", 0) : 0; }
+int GetTagSetting() {
+    return g_store ? g_store->GetProfileInt(kGeneral, "tag", 0) : 0;
+}
 
 bool SetTagSetting(int value) {
     return g_store && g_store->WriteProfileInt(kGeneral, "tag", value);
