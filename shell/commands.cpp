@@ -3,7 +3,7 @@
 #include <array>
 
 namespace {
-constexpr std::array<CommandInfo, 12> kCommands{{
+constexpr std::array<CommandInfo, 16> kCommands{{
     {cmd::kFileOpen, "既存のﾌｧｲﾙを開く", "開く"},
     {cmd::kFileSave, "名前をつけて保存", "名前をつけて保存"},
     {cmd::kFileSaveAs, "開いている画像を保存します。", "保存"},
@@ -16,6 +16,10 @@ constexpr std::array<CommandInfo, 12> kCommands{{
     {cmd::kZoomDouble, "2倍表示", "2倍表示"},
     {cmd::kTagUpper, "タグを大文字にする", "タグを大文字にする"},
     {cmd::kBaseFolder, "基本フォルダの設定", "基本フォルダの設定"},
+    {cmd::kEditUndo, "直前の操作を元に戻す", "元に戻す"},
+    {cmd::kEditRedo, "元に戻した操作をやり直す", "やり直し"},
+    {cmd::kToolSelect, "領域を選択して移動・変形する", "選択"},
+    {cmd::kViewAreas, "領域の輪郭を表示する", "領域の輪郭"},
 }};
 }  // namespace
 

@@ -17,6 +17,10 @@ constexpr int kZoomNormal = 32780;
 constexpr int kZoomDouble = 32781;
 constexpr int kTagUpper = 32782;
 constexpr int kBaseFolder = 32785;
+constexpr int kEditUndo = 57643;
+constexpr int kEditRedo = 57644;
+constexpr int kToolSelect = 32810;
+constexpr int kViewAreas = 32811;
 }  // namespace cmd
 
 struct CommandInfo {

@@ -79,6 +79,27 @@ void DrawPolygon(QPainter& p) {
     p.drawPolygon(shape);
 }
 
+void DrawSelect(QPainter& p) {
+    // A mouse pointer.
+    p.setPen(Pen(kInk));
+    p.setBrush(Qt::white);
+    QPolygonF arrow{{4.5, 1.5}, {4.5, 12.5}, {7, 10}, {9, 14.5}, {11, 13.5}, {9, 9.5}, {12.5, 9.5}};
+    p.drawPolygon(arrow);
+}
+
+void DrawAreas(QPainter& p) {
+    // Two dashed outlines over a picture.
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0x90, 0xC0, 0xE8));
+    p.drawRect(QRectF(0, 0, 16, 15));
+    QPen dash = Pen(kInk);
+    dash.setDashPattern({2, 2});
+    p.setPen(dash);
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(QRectF(1.5, 1.5, 7, 6));
+    p.drawEllipse(QRectF(7.5, 6.5, 7, 7));
+}
+
 void DrawZoom(QPainter& p, const QString& label) {
     p.setPen(Pen(kInk));
     p.setBrush(Qt::white);
@@ -122,6 +143,10 @@ QIcon CommandIcon(int id) {
             return Make(DrawRect);
         case cmd::kToolPolygon:
             return Make(DrawPolygon);
+        case cmd::kToolSelect:
+            return Make(DrawSelect);
+        case cmd::kViewAreas:
+            return Make(DrawAreas);
         case cmd::kZoomNormal:
             return Make([](QPainter& p) { DrawZoom(p, QStringLiteral("1")); });
         case cmd::kZoomDouble:

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTextDocument>
 
 #include "markup/settings.h"
 #include "shell/commands.h"
@@ -30,6 +31,12 @@ CMainFrame::CMainFrame() {
     QAction* circle = AddCommand(cmd::kToolCircle, U("円 (&C)"));
     QAction* rect = AddCommand(cmd::kToolRect, U("矩形 (&R)"));
     QAction* polygon = AddCommand(cmd::kToolPolygon, U("多角形 （&P)"));
+    QAction* select = AddCommand(cmd::kToolSelect, U("選択 (&S)"));
+    QAction* showAreas = AddCommand(cmd::kViewAreas, U("領域の輪郭を表示 (&V)"));
+    QAction* undo = AddCommand(cmd::kEditUndo, U("元に戻す(&U)\tCtrl+Z"));
+    undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    QAction* redo = AddCommand(cmd::kEditRedo, U("やり直し(&R)\tCtrl+Y"));
+    redo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
     QAction* baseFolder = AddCommand(cmd::kBaseFolder, U("基本フォルダ 設定(&B)"));
     QAction* zoomNormal = AddCommand(cmd::kZoomNormal, U("実際のサイズ (&N)"));
     QAction* zoomDouble = AddCommand(cmd::kZoomDouble, U("2倍表示 (&L)"));
@@ -61,10 +68,19 @@ CMainFrame::CMainFrame() {
                 [this, index] { emit recentFileRequested(index); });
     }
 
+    // The pane's own undo history: typing and every change made on the
+    // picture alike.
+    QMenu* edit = menuBar()->addMenu(U("編集(&E)"));
+    edit->addAction(undo);
+    edit->addAction(redo);
+
     QMenu* areas = menuBar()->addMenu(U("領域(&R)"));
     areas->addAction(circle);
     areas->addAction(rect);
     areas->addAction(polygon);
+    areas->addAction(select);
+    areas->addSeparator();
+    areas->addAction(showAreas);
 
     QMenu* other = menuBar()->addMenu(U("その他(&O)"));
     other->addAction(baseFolder);
@@ -87,6 +103,8 @@ CMainFrame::CMainFrame() {
     m_wndToolBar.addAction(circle);
     m_wndToolBar.addAction(rect);
     m_wndToolBar.addAction(polygon);
+    m_wndToolBar.addAction(select);
+    m_wndToolBar.addAction(showAreas);
     m_wndToolBar.addSeparator();
     m_wndToolBar.addAction(zoomNormal);
     m_wndToolBar.addAction(zoomDouble);
@@ -112,6 +130,22 @@ CMainFrame::CMainFrame() {
     connect(circle, &QAction::triggered, &m_view, &CMapView::OnToolCircle);
     connect(rect, &QAction::triggered, &m_view, &CMapView::OnToolRect);
     connect(polygon, &QAction::triggered, &m_view, &CMapView::OnToolPolygon);
+    connect(select, &QAction::triggered, &m_view, &CMapView::OnToolSelect);
+    connect(showAreas, &QAction::triggered, &m_view, &CMapView::OnToggleAreas);
+
+    // Undo and redo work on the pane wherever the focus is; the pane's own
+    // keys do the same while it has the focus.
+    QTextDocument* text = m_wndEdit.document();
+    connect(undo, &QAction::triggered, &m_wndEdit, &QPlainTextEdit::undo);
+    connect(redo, &QAction::triggered, &m_wndEdit, &QPlainTextEdit::redo);
+    connect(text, &QTextDocument::undoAvailable, undo, &QAction::setEnabled);
+    connect(text, &QTextDocument::redoAvailable, redo, &QAction::setEnabled);
+    undo->setEnabled(false);
+    redo->setEnabled(false);
+    // The outlines follow the text; the caret in a tag selects its area.
+    connect(text, &QTextDocument::contentsChange, &m_view, [this] { m_view.OnPaneChanged(); });
+    connect(&m_wndEdit, &QPlainTextEdit::cursorPositionChanged, &m_view,
+            &CMapView::OnPaneCaretMoved);
     connect(zoomNormal, &QAction::triggered, &m_view, &CMapView::OnZoomNormal);
     connect(zoomDouble, &QAction::triggered, &m_view, &CMapView::OnZoomDouble);
     connect(transfer, &QAction::triggered, &m_view, &CMapView::OnTransfer);

@@ -1,5 +1,6 @@
 #include "view/map_view.h"
 
+#include <QKeyEvent>
 #include <QMainWindow>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -27,8 +28,9 @@
 namespace {
 
 // The view's commands with check marks.
-constexpr int kCheckedCommands[] = {cmd::kToolCircle, cmd::kToolRect, cmd::kToolPolygon,
-                                    cmd::kZoomNormal, cmd::kZoomDouble};
+constexpr int kCheckedCommands[] = {cmd::kToolCircle, cmd::kToolRect,   cmd::kToolPolygon,
+                                    cmd::kToolSelect, cmd::kZoomNormal, cmd::kZoomDouble,
+                                    cmd::kViewAreas};
 
 // A client point: the floor of the position in logical pixels.
 QPoint ClientPointOf(const QMouseEvent* event) {
@@ -83,11 +85,18 @@ std::vector<Segment> Segments(const QPolygon& points, bool closed) {
 
 CMapView::CMapView(QWidget* parent) : QAbstractScrollArea(parent) {
     viewport()->setMouseTracking(true);
+    // A click gives the view the keys (arrows and Delete for a selection).
+    setFocusPolicy(Qt::StrongFocus);
     // The view paints every pixel it is asked for: the picture, and the
     // window colour wherever the picture does not cover.
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setAutoFillBackground(false);
     UpdateScrollSizes();
+    // Edits of the pane come in bursts (typing, pasting): the areas are read
+    // once the burst pauses.
+    m_refreshTimer.setSingleShot(true);
+    m_refreshTimer.setInterval(20);
+    connect(&m_refreshTimer, &QTimer::timeout, this, &CMapView::RefreshAreas);
 }
 
 CMapView::~CMapView() = default;
@@ -109,6 +118,8 @@ const CImage* CMapView::Picture() const {
 
 void CMapView::OnInitialUpdate() {
     RebuildCache();
+    SelectArea(-1);
+    RefreshAreas();
     UpdateScrollSizes();
     viewport()->update();
     UpdateCommandUI();
@@ -315,6 +326,14 @@ void CMapView::paintEvent(QPaintEvent* event) {
         const size_t pixels = static_cast<size_t>(r.width()) * static_cast<size_t>(r.height());
         if (m_scratch.size() < pixels) m_scratch.resize(pixels);
         ComposeRect(r, background.rgb());
+        // The areas of the pane, under the rubber band.
+        if (m_bShowAreas || m_nSelected >= 0) {
+            QImage target(reinterpret_cast<uchar*>(m_scratch.data()), r.width(), r.height(),
+                          static_cast<qsizetype>(r.width()) * 4, QImage::Format_RGB32);
+            QPainter areas(&target);
+            areas.translate(-r.topLeft());
+            PaintAreas(areas, r);
+        }
 
         // The outline: exclusive-or with white, so it shows on any picture
         // and a pixel drawn twice comes back as it was.
@@ -502,6 +521,10 @@ bool CMapView::IsCommandChecked(int id) const {
             return m_nTool == kToolRect;
         case cmd::kToolPolygon:
             return m_nTool == kToolPolygon;
+        case cmd::kToolSelect:
+            return m_nTool == kToolSelect;
+        case cmd::kViewAreas:
+            return m_bShowAreas;
         case cmd::kZoomNormal:
             return m_nZoom == 1;
         case cmd::kZoomDouble:
@@ -525,6 +548,7 @@ void CMapView::UpdateCommandUI() {
 
 void CMapView::SetTool(int tool) {
     m_nTool = tool;
+    if (tool != kToolSelect) SelectArea(-1);
     viewport()->update();
     UpdateCommandUI();
     emit commandStateChanged();
@@ -548,6 +572,9 @@ void CMapView::OnToolRect() {
 }
 void CMapView::OnToolPolygon() {
     SetTool(kToolPolygon);
+}
+void CMapView::OnToolSelect() {
+    SetTool(kToolSelect);
 }
 void CMapView::OnZoomNormal() {
     SetZoom(1);
@@ -580,7 +607,15 @@ void CMapView::ShowStatus(const QString& text) {
 void CMapView::mouseMoveEvent(QMouseEvent* event) {
     const QPoint point = ClientPointOf(event);
     if (!Picture()) return;
-    ShowStatus(ReadoutText(point));
+    QString readout = ReadoutText(point);
+    // Over an area the readout ends with its link.
+    if (const std::string href = HrefAt(point); !href.empty() && readout.trimmed().size() > 0)
+        readout += QStringLiteral("  ") + QString::fromStdString(href);
+    ShowStatus(readout);
+    if (m_nTool == kToolSelect) {
+        SelectMove(point);
+        return;
+    }
 
     const Outline before = CurrentOutline();
     if (m_bDragging && m_nTool != kToolPolygon)
@@ -598,6 +633,10 @@ void CMapView::mousePressEvent(QMouseEvent* event) {
         return;
     }
     const QPoint point = ClientPointOf(event);
+    if (m_nTool == kToolSelect) {
+        if (Picture()) SelectPress(point);
+        return;
+    }
     if (!Picture() || !IsInsidePicture(point)) return;
     const Outline before = CurrentOutline();
     if (m_nTool == kToolPolygon) {
@@ -621,15 +660,17 @@ void CMapView::mouseReleaseEvent(QMouseEvent* event) {
         QAbstractScrollArea::mouseReleaseEvent(event);
         return;
     }
+    const QPoint point = ClientPointOf(event);
+    if (m_nTool == kToolSelect) SelectRelease(point);
     // Qt delivers the release wherever the button comes up, outside the
     // window too, so a drag always ends here.
     if (!m_bDragging) return;
-    const QPoint point = ClientPointOf(event);
     const Outline before = CurrentOutline();
     m_bDragging = false;
-    if (m_nTool == kToolPolygon || point == m_ptAnchor || !viewport()->rect().contains(point)) {
-        // No area: a click without a drag, the tool changed to polygons, or
-        // the button came up outside the view.
+    if (m_nTool == kToolPolygon || m_nTool == kToolSelect || point == m_ptAnchor ||
+        !viewport()->rect().contains(point)) {
+        // No area: a click without a drag, the tool changed to polygons or
+        // selection, or the button came up outside the view.
         UpdateOutline(before);
         return;
     }
@@ -640,9 +681,17 @@ void CMapView::mouseReleaseEvent(QMouseEvent* event) {
 void CMapView::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
     const QPoint point = ClientPointOf(event);
+    if (m_nTool == kToolSelect && Picture()) SelectDoubleClick(point);
     if (m_nTool != kToolPolygon || m_nVertexCount < 2 || !Picture() || !IsInsidePicture(point))
         return;
     FinishPolygon();
+}
+
+void CMapView::keyPressEvent(QKeyEvent* event) {
+    if (m_nTool == kToolSelect && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier &&
+        SelectKey(event->key()))
+        return;
+    QAbstractScrollArea::keyPressEvent(event);
 }
 
 bool CMapView::IsInsidePicture(QPoint client) const {
@@ -660,6 +709,8 @@ bool CMapView::AskLink(std::string* url, std::string* alt) {
     CLinkDlg dialog(GetParentFrame());
     if (m_pDoc)
         dialog.SetBrowseFolder(StartFolderFor(QString::fromStdString(m_pDoc->GetPathName())));
+    dialog.UrlEdit().setText(QString::fromStdString(*url));
+    dialog.AltEdit().setText(QString::fromStdString(*alt));
     if (Prompts().RunDialog(dialog) != QDialog::Accepted) return false;
     *url = dialog.m_strURL.toStdString();
     *alt = dialog.m_strAlt.toStdString();
@@ -705,7 +756,9 @@ void CMapView::FinishPolygon() {
 }
 
 void CMapView::InsertLine(const std::string& line) {
-    MarkupPane* pane = m_pDoc ? m_pDoc->GetPane() : nullptr;
+    MarkupPane* pane = Pane();
     if (!pane) return;
-    pane->SetWindowText(InsertAreaLine(pane->GetWindowText(), line));
+    m_inserter.Insert(*pane, line);
+    // The outlines follow once the burst of changes is over.
+    OnPaneChanged();
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The map view: the document's picture at actual or double size inside
-// scroll bars, the coordinate and colour readout in the status bar, and the
-// three tools that draw circles, rectangles and polygons.
+// scroll bars, the coordinate and colour readout in the status bar, the
+// three tools that draw circles, rectangles and polygons, the outlines of
+// the pane's areas and the tool that selects, moves and reshapes them.
 //
 // Every point the view records is a client point: the floor of the mouse
 // position in the viewport's logical pixels, neither scrolled nor zoomed.
@@ -13,13 +14,18 @@
 #include <QPolygon>
 #include <QRegion>
 #include <QString>
+#include <QTimer>
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "markup/area_line_insert.h"
+#include "view/area_overlay.h"
+
 class CMapDoc;
+class MarkupPane;
 class CImage;
 class CMainFrame;
 
@@ -29,6 +35,7 @@ public:
     static constexpr int kToolCircle = 0;
     static constexpr int kToolRect = 1;
     static constexpr int kToolPolygon = 2;
+    static constexpr int kToolSelect = 3;
     static constexpr int kMaxVertices = 256;
 
     explicit CMapView(QWidget* parent = nullptr);
@@ -49,9 +56,9 @@ public:
     // the view.
     void SetStatusSink(std::function<void(const QString&)> sink) { m_statusSink = std::move(sink); }
 
-    // Asks for the link target and the alternative text of a finished area;
-    // false when the user cancels. Unset: the link dialog, run through the
-    // prompt seam.
+    // Asks for the link target and the alternative text of an area, the
+    // fields filled with what `url` and `alt` hold; false when the user
+    // cancels. Unset: the link dialog, run through the prompt seam.
     using LinkPrompt = std::function<bool(std::string* url, std::string* alt)>;
     void SetLinkPrompt(LinkPrompt prompt) { m_linkPrompt = std::move(prompt); }
 
@@ -79,6 +86,16 @@ public:
     // nothing is drawn). Exposed for tests and measurements.
     QRegion OutlineRegion() const;
 
+    // The areas of the pane text as last read, the one selected (-1: none)
+    // and whether their outlines show.
+    const CAreaOverlay& Overlay() const { return m_overlay; }
+    int SelectedArea() const { return m_nSelected; }
+    bool AreasShown() const { return m_bShowAreas; }
+    // Selects area `index` (-1: none) and marks its tag in the pane.
+    void SelectArea(int index);
+    // Reads the pane text now if it changed since the last read.
+    void RefreshAreas();
+
 signals:
     // The tool or the zoom changed: check marks need updating.
     void commandStateChanged();
@@ -87,6 +104,12 @@ public slots:
     void OnToolCircle();
     void OnToolRect();
     void OnToolPolygon();
+    void OnToolSelect();
+    void OnToggleAreas();
+    // The pane text or its caret changed: the areas are read again shortly,
+    // once for a burst of changes.
+    void OnPaneChanged();
+    void OnPaneCaretMoved();
     void OnZoomNormal();
     void OnZoomDouble();
     void OnTransfer();
@@ -100,6 +123,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     struct Outline {
@@ -133,6 +157,30 @@ private:
     // the picture and the edge line.
     void ComposeRect(const QRect& r, QRgb background);
 
+    // The selection tool and the area outlines (map_view_select.cpp).
+    MarkupPane* Pane() const;
+    AreaMapping Mapping() const;
+    QSize PictureSize() const;
+    // Outlines and the selection's handles over the client rectangle r.
+    void PaintAreas(QPainter& painter, const QRect& r) const;
+    // The client rectangle the selection covers, handles included.
+    QRect SelectionBounds() const;
+    // The selected area's coordinates as drawn: the drag's, or the text's.
+    const std::vector<double>& SelectionCoords() const;
+    void SelectPress(QPoint client);
+    void SelectMove(QPoint client);
+    void SelectRelease(QPoint client);
+    void SelectDoubleClick(QPoint client);
+    bool SelectKey(int key);
+    // Applies an edit of the pane as one undo step and reads the areas again.
+    void ApplyPaneEdit(const TextEdit& edit);
+    // True when the areas were read from the pane's present text; otherwise
+    // they are read again (and a drag given up) and the answer is false, so
+    // that no edit is made from stale offsets.
+    bool AreasCurrent();
+    // The href of the area under a client point, for the readout.
+    std::string HrefAt(QPoint client) const;
+
     CMapDoc* m_pDoc = nullptr;
 
     // Display copy of the picture: 32-bit pixels made once per picture.
@@ -153,4 +201,20 @@ private:
 
     std::function<void(const QString&)> m_statusSink;
     LinkPrompt m_linkPrompt;
+
+    CAreaOverlay m_overlay;
+    std::string m_parsedText;  // the pane text the overlay was read from
+    QSize m_parsedSize;        // and the picture size it was laid out for
+    QTimer m_refreshTimer;
+    CAreaLineInserter m_inserter;
+    bool m_bCaretMoved = false;
+    bool m_bShowAreas = true;
+    int m_nSelected = -1;
+    // A drag of the selection: pending until the mouse has moved a little;
+    // of handle m_nHandle, or of the whole area when that is -1.
+    enum class SelectDrag { kNone, kPending, kDragging };
+    SelectDrag m_selectDrag = SelectDrag::kNone;
+    int m_nHandle = -1;
+    QPoint m_ptPress;               // client point of the press
+    std::vector<double> m_preview;  // the coordinates while dragging
 };

@@ -56,17 +56,21 @@ private slots:
     void menusCarryEveryCommand() {
         CMainFrame frame;
         const QList<QAction*> menus = frame.menuBar()->actions();
-        QCOMPARE(int(menus.size()), 3);
+        QCOMPARE(int(menus.size()), 4);
         QCOMPARE(menus[0]->text(), U("ファイル(&F)"));
         QCOMPARE(Captions(*menus[0]->menu()),
                  (QStringList{U("開く(&O)...\tCtrl+O"), U("名前をつけて保存 (&S)"), "-",
                               U("最新のﾌｧｲﾙ")}));
-        QCOMPARE(menus[1]->text(), U("領域(&R)"));
+        QCOMPARE(menus[1]->text(), U("編集(&E)"));
         QCOMPARE(Captions(*menus[1]->menu()),
-                 (QStringList{U("円 (&C)"), U("矩形 (&R)"), U("多角形 （&P)")}));
-        QCOMPARE(menus[2]->text(), U("その他(&O)"));
+                 (QStringList{U("元に戻す(&U)\tCtrl+Z"), U("やり直し(&R)\tCtrl+Y")}));
+        QCOMPARE(menus[2]->text(), U("領域(&R)"));
+        QCOMPARE(Captions(*menus[2]->menu()),
+                 (QStringList{U("円 (&C)"), U("矩形 (&R)"), U("多角形 （&P)"), U("選択 (&S)"), "-",
+                              U("領域の輪郭を表示 (&V)")}));
+        QCOMPARE(menus[3]->text(), U("その他(&O)"));
         QCOMPARE(
-            Captions(*menus[2]->menu()),
+            Captions(*menus[3]->menu()),
             (QStringList{U("基本フォルダ 設定(&B)"), U("画像サイズ (&S)"), U("実際のサイズ (&N)"),
                          U("2倍表示 (&L)"), U("タグを大文字にする (&T)"),
                          U("ZURI Zezez SEKKAにデータ転送 (&H)")}));

@@ -1,0 +1,156 @@
+// Editing areas in the editor's widgets. A new area line at 10,000 areas:
+// the pane's edit of the text (the line placed before the closing tag as one
+// undo step) against inserting the same characters at a text cursor already
+// at that place, and against the old whole-text replacement. The outlines of
+// 1,000 areas at double size: repainting one exposed rectangle and the whole
+// window, with the outlines shown and hidden.
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <memory>
+#include <string>
+
+#include "image/image.h"
+#include "markup/area_line_insert.h"
+#include "markup/area_markup.h"
+#include "markup/map_doc.h"
+#include "shell/markup_edit.h"
+#include "view/map_view.h"
+
+namespace {
+
+QApplication& App() {
+    static int argc = 1;
+    static char name[] = "bench_qt_area_edit";
+    static char* argv[] = {name, nullptr};
+    static std::unique_ptr<QApplication> app = [] {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        return std::make_unique<QApplication>(argc, argv);
+    }();
+    return *app;
+}
+
+const std::string kLine =
+    "<area shape=\"rect\" coords=\"10,20,110,120\" alt=\"Area\" href=\"page.html\">";
+
+// The skeleton with `areas` area lines, scattered over a 2000 x 2000 picture.
+std::string MapText(int areas) {
+    std::string text =
+        "<img src=\"p.bmp\" width=2000 height=2000 usemap=\"#map_p\">\r\n<map "
+        "name=\"map_p\">\r\n";
+    for (int i = 0; i < areas; ++i) {
+        const int x = (i * 37) % 1900, y = (i * 53) % 1900;
+        text += i % 3 == 0 ? FormatRectArea({x, y}, {x + 60, y + 40}, {}, 1, "A", "a.html")
+                : i % 3 == 1
+                    ? FormatCircleArea({x + 30, y + 30}, {x + 50, y + 30}, {}, 1, "B", "b.html")
+                    : FormatPolyArea({{x, y}, {x + 50, y + 10}, {x + 20, y + 45}}, {}, 1, "C",
+                                     "c.html");
+        text += "\r\n";
+    }
+    return text + "</map>";
+}
+
+// A shown pane holding the text of 10,000 areas.
+struct PaneFixture {
+    QApplication& app = App();
+    CMarkupEdit edit;
+    PlainTextMarkupPane pane{edit};
+    PaneFixture() {
+        edit.resize(800, 200);
+        edit.show();
+        pane.SetWindowText(MapText(10000));
+        QApplication::processEvents();
+    }
+};
+
+constexpr int kInsertions = 5000;
+
+// What the drawing tools do: one edit of the text at the closing tag.
+void BM_InsertAreaLineAsEdit(benchmark::State& state) {
+    PaneFixture f;
+    CAreaLineInserter inserter;
+    for (auto _ : state) inserter.Insert(f.pane, kLine);
+}
+BENCHMARK(BM_InsertAreaLineAsEdit)->Iterations(kInsertions)->Unit(benchmark::kMicrosecond);
+
+// The peer: the same characters typed in at a cursor that is already there.
+void BM_InsertAtTextCursor(benchmark::State& state) {
+    PaneFixture f;
+    QTextCursor cursor(f.edit.document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.movePosition(QTextCursor::StartOfBlock);
+    const QString text = PaneToEditorText(kLine + "\r\n");
+    for (auto _ : state) {
+        cursor.beginEditBlock();
+        cursor.insertText(text);
+        cursor.endEditBlock();
+    }
+}
+BENCHMARK(BM_InsertAtTextCursor)->Iterations(kInsertions)->Unit(benchmark::kMicrosecond);
+
+// Before: the whole text replaced by the text with the line in it.
+void BM_InsertAreaLineWholeText(benchmark::State& state) {
+    PaneFixture f;
+    for (auto _ : state) f.pane.SetWindowText(InsertAreaLine(f.pane.GetWindowText(), kLine));
+}
+BENCHMARK(BM_InsertAreaLineWholeText)->Iterations(5)->Unit(benchmark::kMillisecond);
+
+// A 1920 x 1080 view at double size over a 2000 x 2000 picture with 1,000
+// areas, scrolled to the middle.
+struct OverlayFixture {
+    QApplication& app = App();
+    MemoryMarkupPane pane;
+    CMapDoc doc;
+    CMapView view;
+    explicit OverlayFixture(bool shown) {
+        auto image = std::make_unique<CImage>();
+        image->Create(2000, 2000, 24, -1);
+        doc.m_pImage = std::move(image);
+        pane.SetWindowText(MapText(1000));
+        doc.SetPane(&pane);
+        view.setFrameShape(QFrame::NoFrame);
+        view.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        view.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        view.resize(1920, 1080);
+        view.SetStatusSink([](const QString&) {});
+        view.SetDocument(&doc);
+        view.OnZoomDouble();
+        if (!shown) view.OnToggleAreas();
+        view.show();
+        QApplication::processEvents();
+        view.horizontalScrollBar()->setValue(1000);
+        view.verticalScrollBar()->setValue(1000);
+        view.viewport()->repaint();
+    }
+};
+
+void OverlayRepaint(benchmark::State& state, bool shown, QRect exposed) {
+    OverlayFixture f(shown);
+    for (auto _ : state) f.view.viewport()->repaint(exposed);
+}
+
+const QRect kExposed(700, 400, 256, 256);
+const QRect kWindow(0, 0, 1920, 1080);
+void BM_OverlayRepaintExposed(benchmark::State& state) {
+    OverlayRepaint(state, true, kExposed);
+}
+void BM_PictureRepaintExposed(benchmark::State& state) {
+    OverlayRepaint(state, false, kExposed);
+}
+void BM_OverlayRepaintWindow(benchmark::State& state) {
+    OverlayRepaint(state, true, kWindow);
+}
+void BM_PictureRepaintWindow(benchmark::State& state) {
+    OverlayRepaint(state, false, kWindow);
+}
+BENCHMARK(BM_OverlayRepaintExposed)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PictureRepaintExposed)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_OverlayRepaintWindow)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PictureRepaintWindow)->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -1,0 +1,58 @@
+// Area lines put into the pane as edits: the text after each insertion is
+// what the whole-text insertion gives, whatever changed the text between.
+#include "markup/area_line_insert.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "markup/area_markup.h"
+#include "markup/memory_store.h"
+#include "markup/settings.h"
+
+TEST(AreaLineInserter, EveryStepMatchesTheWholeTextInsertion) {
+    MemoryProfileStore store;
+    ScopedProfileStore scoped{&store};
+    const std::string a = "<area shape=\"rect\" coords=\"1,2,3,4\" alt=\"a\" href=\"a.html\">";
+    // A step changes the pane (or the setting) and inserts a line, or does
+    // only the first.
+    using Change = std::function<void(MemoryMarkupPane&)>;
+    const struct {
+        const char* what;
+        Change change;
+        std::string line;
+    } steps[] = {
+        {"first line", [](MemoryMarkupPane&) {}, a},
+        {"second, from the remembered place", [](MemoryMarkupPane&) {}, a},
+        {"a line holding the closing tag itself", [](MemoryMarkupPane&) {},
+         "<area alt=\"</map>\">"},
+        {"a closing tag typed before the others",
+         [](MemoryMarkupPane& p) {
+             p.SetSel(0, 0);
+             p.ReplaceSel("</map>", true);
+         },
+         a},
+        {"the text replaced, no closing tag", [](MemoryMarkupPane& p) { p.SetWindowText("x"); }, a},
+        {"setting on", [](MemoryMarkupPane&) { SetTagSetting(1); }, a},
+        {"setting on, a lower-case tag in quotes",
+         [](MemoryMarkupPane& p) { p.SetWindowText("<b title=\"</map>\">\r\n</MAP>"); }, a},
+        {"setting off again", [](MemoryMarkupPane&) { SetTagSetting(0); }, a},
+        {"and once more", [](MemoryMarkupPane&) {}, a},
+    };
+    MemoryMarkupPane pane;
+    pane.SetWindowText("<map name=\"m\">\r\n</map>\r\n<p>after</p>");
+    CAreaLineInserter inserter;
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.what);
+        step.change(pane);
+        const std::string expected = InsertAreaLine(pane.GetWindowText(), step.line);
+        inserter.Insert(pane, step.line);
+        EXPECT_EQ(pane.GetWindowText(), expected);
+    }
+    // A text read for the outlines tells where to look next.
+    pane.SetWindowText("<map>\r\n</map>");
+    inserter.Learn(pane, pane.GetWindowText());
+    inserter.Insert(pane, a);
+    EXPECT_EQ(pane.GetWindowText(), "<map>\r\n" + a + "\r\n</map>");
+}

@@ -1,0 +1,70 @@
+#pragma once
+// The areas of the pane text drawn over the picture. Each valid area gets a
+// dashed outline in black over white, which shows on any picture; an invalid
+// one (the browser would ignore it) gets red dashes wherever its numbers
+// still make a shape. Painting touches only the areas that meet the
+// rectangle being painted.
+
+#include <QPoint>
+#include <QPointF>
+#include <QRect>
+#include <QSize>
+#include <vector>
+
+#include "markup/area_model.h"
+
+class QPainter;
+
+// Picture coordinates to client points and back for one zoom and scroll.
+struct AreaMapping {
+    int zoom = 1;
+    QPoint scroll;
+
+    QPointF ToClient(QPointF picture) const {
+        return QPointF(picture.x() * zoom - scroll.x(), picture.y() * zoom - scroll.y());
+    }
+    // The picture pixel under a client point.
+    QPoint ToPicture(QPoint client) const;
+};
+
+// An area's shape in picture coordinates, as far as its numbers give one.
+struct AreaShapeGeometry {
+    enum Kind { kNone, kPolygon, kCircle } kind = kNone;
+    std::vector<QPointF> points;  // polygon (a rectangle as four corners)
+    QPointF centre;               // circle
+    double radius = 0;
+};
+
+// The geometry of `shape` with `coords`; a default area is the whole picture.
+// Numbers beyond what the shape uses are ignored, and so is a polygon's odd
+// last one, so that an invalid area can still be shown.
+AreaShapeGeometry GeometryOf(AreaShape shape, const std::vector<double>& coords, QSize picture);
+
+// The client rectangle that holds a geometry's outline, `margin` pixels to
+// spare on each side.
+QRect ClientBounds(const AreaShapeGeometry& geometry, const AreaMapping& mapping, int margin);
+
+// Draws one outline in client coordinates: black dashes over white, or red
+// dashes over white when `valid` is false.
+void PaintOutline(QPainter& painter, const AreaShapeGeometry& geometry, const AreaMapping& mapping,
+                  bool valid);
+
+// The parsed areas of the pane and their shapes, kept from one parse to the
+// next.
+class CAreaOverlay {
+public:
+    void SetAreas(std::vector<AreaTag> areas, QSize picture);
+    const std::vector<AreaTag>& Areas() const { return m_areas; }
+    const AreaShapeGeometry& Geometry(int index) const {
+        return m_geometry[static_cast<size_t>(index)];
+    }
+    int Count() const { return static_cast<int>(m_areas.size()); }
+
+    // Outlines every area but `skip` that meets `clip` (client coordinates).
+    void Paint(QPainter& painter, const AreaMapping& mapping, const QRect& clip, int skip) const;
+
+private:
+    std::vector<AreaTag> m_areas;
+    std::vector<AreaShapeGeometry> m_geometry;
+    std::vector<QRectF> m_bounds;  // picture coordinates, for a quick reject
+};

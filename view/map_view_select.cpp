@@ -1,0 +1,305 @@
+// The areas of the pane on the picture: read again after each change of the
+// pane text, outlined, and edited with the selection tool. Every change goes
+// back as one edit of the pane text, one step of its undo history; a drag
+// shows its result from a copy of the coordinates and edits once, on release.
+
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+
+#include "markup/map_doc.h"
+#include "markup/markup_pane.h"
+#include "view/map_view.h"
+#include "view/selection_handles.h"
+
+namespace {
+
+// The mouse must travel this far (client pixels) before a press becomes a drag.
+constexpr int kDragStart = 3;
+
+// One edit that turns `before` into `after`: what lies between their common
+// start and common end.
+TextEdit DiffEdit(const std::string& before, const std::string& after) {
+    size_t head = 0;
+    const size_t shorter = std::min(before.size(), after.size());
+    while (head < shorter && before[head] == after[head]) ++head;
+    size_t tail = 0;
+    while (tail < shorter - head &&
+           before[before.size() - 1 - tail] == after[after.size() - 1 - tail])
+        ++tail;
+    return {head, before.size() - head - tail, after.substr(head, after.size() - head - tail)};
+}
+
+// Whether `value` should be written over an attribute that holds `old`
+// (present or not): a new value, or an empty one where none was.
+bool Changes(const std::string& value, const std::string& old, bool present) {
+    return present ? value != old : !value.empty();
+}
+
+}  // namespace
+
+MarkupPane* CMapView::Pane() const {
+    return m_pDoc ? m_pDoc->GetPane() : nullptr;
+}
+
+AreaMapping CMapView::Mapping() const {
+    return AreaMapping{m_nZoom, GetScrollPosition()};
+}
+
+QSize CMapView::PictureSize() const {
+    const CImage* image = Picture();
+    return image ? QSize(image->GetWidth(), image->GetHeight()) : QSize();
+}
+
+void CMapView::OnPaneChanged() {
+    m_refreshTimer.start();
+}
+
+void CMapView::OnPaneCaretMoved() {
+    m_bCaretMoved = true;
+    m_refreshTimer.start();
+}
+
+void CMapView::OnToggleAreas() {
+    m_bShowAreas = !m_bShowAreas;
+    viewport()->update();
+    UpdateCommandUI();
+    emit commandStateChanged();
+}
+
+void CMapView::RefreshAreas() {
+    m_refreshTimer.stop();
+    MarkupPane* pane = Pane();
+    std::string text = pane && Picture() ? pane->GetWindowText() : std::string();
+    const QSize size = PictureSize();
+    if (text != m_parsedText || size != m_parsedSize) {
+        m_parsedText = std::move(text);
+        m_parsedSize = size;
+        m_overlay.SetAreas(ParseAreas(m_parsedText), size);
+        if (pane) m_inserter.Learn(*pane, m_parsedText);
+        m_selectDrag = SelectDrag::kNone;
+        m_preview.clear();
+        if (m_nSelected >= m_overlay.Count()) m_nSelected = -1;
+        if (pane) {
+            // The tag's bytes may have moved: its mark follows.
+            const TextRange tag =
+                m_nSelected >= 0 ? m_overlay.Areas()[size_t(m_nSelected)].tag : TextRange();
+            pane->ShowRange(tag.begin, tag.end, false);
+        }
+        viewport()->update();
+    }
+    if (!m_bCaretMoved) return;
+    m_bCaretMoved = false;
+    // The caret inside a tag selects its area; elsewhere, none.
+    const size_t caret = pane ? pane->GetCaret() : TextRange::npos;
+    if (m_nTool != kToolSelect || m_selectDrag != SelectDrag::kNone || caret == TextRange::npos)
+        return;
+    int found = -1;
+    for (int i = 0; i < m_overlay.Count(); ++i) {
+        const TextRange& tag = m_overlay.Areas()[size_t(i)].tag;
+        if (tag.begin <= caret && caret < tag.end) found = i;
+    }
+    if (found == m_nSelected) return;
+    const QRect before = SelectionBounds();
+    m_nSelected = found;
+    const TextRange tag = found >= 0 ? m_overlay.Areas()[size_t(found)].tag : TextRange();
+    pane->ShowRange(tag.begin, tag.end, false);
+    viewport()->update(before);
+    viewport()->update(SelectionBounds());
+}
+
+bool CMapView::AreasCurrent() {
+    MarkupPane* pane = Pane();
+    if (!pane) return false;
+    if (pane->Text() == m_parsedText && PictureSize() == m_parsedSize) return true;
+    RefreshAreas();
+    return false;
+}
+
+void CMapView::SelectArea(int index) {
+    if (index < -1 || index >= m_overlay.Count()) index = -1;
+    const QRect before = SelectionBounds();
+    m_nSelected = index;
+    m_selectDrag = SelectDrag::kNone;
+    m_preview.clear();
+    if (MarkupPane* pane = Pane()) {
+        const TextRange tag = index >= 0 ? m_overlay.Areas()[size_t(index)].tag : TextRange();
+        pane->ShowRange(tag.begin, tag.end, true);
+    }
+    // The caret moved by the mark above selects nothing new.
+    m_bCaretMoved = false;
+    viewport()->update(before);
+    viewport()->update(SelectionBounds());
+}
+
+void CMapView::ApplyPaneEdit(const TextEdit& edit) {
+    MarkupPane* pane = Pane();
+    if (!pane) return;
+    pane->ApplyEdit(edit);
+    // Where the edit left the pane's caret selects nothing.
+    m_bCaretMoved = false;
+    const int selected = m_nSelected;
+    RefreshAreas();
+    if (selected >= 0 && selected == m_nSelected) SelectArea(selected);
+}
+
+const std::vector<double>& CMapView::SelectionCoords() const {
+    if (m_selectDrag == SelectDrag::kDragging && !m_preview.empty()) return m_preview;
+    return m_overlay.Areas()[size_t(m_nSelected)].coords;
+}
+
+QRect CMapView::SelectionBounds() const {
+    if (m_nSelected < 0) return QRect();
+    const AreaTag& area = m_overlay.Areas()[size_t(m_nSelected)];
+    return ClientBounds(GeometryOf(area.shape, SelectionCoords(), PictureSize()), Mapping(),
+                        kHandleSize + 2);
+}
+
+void CMapView::PaintAreas(QPainter& painter, const QRect& r) const {
+    const AreaMapping mapping = Mapping();
+    if (m_bShowAreas) m_overlay.Paint(painter, mapping, r, m_nSelected);
+    if (m_nSelected < 0) return;
+    const AreaTag& area = m_overlay.Areas()[size_t(m_nSelected)];
+    const std::vector<double>& coords = SelectionCoords();
+    PaintOutline(painter, GeometryOf(area.shape, coords, PictureSize()), mapping, area.valid);
+    PaintHandles(painter, HandlesOf(area.shape, coords), mapping);
+}
+
+std::string CMapView::HrefAt(QPoint client) const {
+    if (!Picture() || !IsInsidePicture(client) || !viewport()->rect().contains(client)) return {};
+    const QPoint scroll = GetScrollPosition();
+    const int hit = HitTestAreas(m_overlay.Areas(), (client.x() + scroll.x()) / double(m_nZoom),
+                                 (client.y() + scroll.y()) / double(m_nZoom));
+    return hit >= 0 ? m_overlay.Areas()[size_t(hit)].href : std::string();
+}
+
+void CMapView::SelectPress(QPoint client) {
+    m_ptPress = client;
+    m_selectDrag = SelectDrag::kNone;
+    // A change not yet read (a line just drawn, a key just typed) counts.
+    AreasCurrent();
+    const AreaMapping mapping = Mapping();
+    if (m_nSelected >= 0) {
+        const AreaTag& area = m_overlay.Areas()[size_t(m_nSelected)];
+        m_nHandle = HandleAt(HandlesOf(area.shape, area.coords), client, mapping);
+        if (m_nHandle >= 0) {
+            m_selectDrag = SelectDrag::kPending;
+            return;
+        }
+    }
+    const QPoint scroll = GetScrollPosition();
+    const int hit =
+        IsInsidePicture(client)
+            ? HitTestAreas(m_overlay.Areas(), (client.x() + scroll.x()) / double(m_nZoom),
+                           (client.y() + scroll.y()) / double(m_nZoom))
+            : -1;
+    if (hit != m_nSelected) SelectArea(hit);
+    m_nHandle = -1;
+    if (hit >= 0) m_selectDrag = SelectDrag::kPending;
+}
+
+void CMapView::SelectMove(QPoint client) {
+    if (m_selectDrag == SelectDrag::kNone || m_nSelected < 0) return;
+    if (m_selectDrag == SelectDrag::kPending) {
+        if ((client - m_ptPress).manhattanLength() < kDragStart) return;
+        m_selectDrag = SelectDrag::kDragging;
+    }
+    const QRect before = SelectionBounds();
+    const AreaTag& area = m_overlay.Areas()[size_t(m_nSelected)];
+    const AreaMapping mapping = Mapping();
+    if (m_nHandle >= 0) {
+        const std::vector<AreaHandle> handles = HandlesOf(area.shape, area.coords);
+        const std::vector<int> coords = ReshapedCoords(area.coords, handles[size_t(m_nHandle)],
+                                                       mapping.ToPicture(client), PictureSize());
+        m_preview.assign(coords.begin(), coords.end());
+    } else {
+        const QPoint delta = mapping.ToPicture(client) - mapping.ToPicture(m_ptPress);
+        m_preview = MovedCoords(area.shape, area.coords,
+                                ClampMove(area.shape, area.coords, delta, PictureSize()));
+    }
+    viewport()->update(before);
+    viewport()->update(SelectionBounds());
+}
+
+void CMapView::SelectRelease(QPoint client) {
+    if (m_selectDrag != SelectDrag::kDragging || m_nSelected < 0) {
+        m_selectDrag = SelectDrag::kNone;
+        return;
+    }
+    SelectMove(client);
+    const std::vector<double> preview = std::move(m_preview);
+    m_preview.clear();
+    m_selectDrag = SelectDrag::kNone;
+    viewport()->update(SelectionBounds().united(ClientBounds(
+        GeometryOf(m_overlay.Areas()[size_t(m_nSelected)].shape, preview, PictureSize()), Mapping(),
+        kHandleSize + 2)));
+    if (!AreasCurrent()) return;
+    const AreaTag& area = m_overlay.Areas()[size_t(m_nSelected)];
+    if (preview.empty() || preview == area.coords) return;
+    if (m_nHandle >= 0) {
+        std::vector<int> coords;
+        for (double v : preview) coords.push_back(static_cast<int>(v));
+        ApplyPaneEdit(SetCoordsEdit(m_parsedText, area, coords));
+    } else {
+        const int dx = static_cast<int>(std::lround(preview[0] - area.coords[0]));
+        const int dy = static_cast<int>(std::lround(preview[1] - area.coords[1]));
+        ApplyPaneEdit(MoveAreaEdit(m_parsedText, area, dx, dy));
+    }
+}
+
+void CMapView::SelectDoubleClick(QPoint client) {
+    m_selectDrag = SelectDrag::kNone;
+    if (m_nSelected < 0 || !AreasCurrent()) return;
+    const QPoint scroll = GetScrollPosition();
+    if (HitTestAreas(m_overlay.Areas(), (client.x() + scroll.x()) / double(m_nZoom),
+                     (client.y() + scroll.y()) / double(m_nZoom)) != m_nSelected)
+        return;
+    const int index = m_nSelected;
+    const AreaTag area = m_overlay.Areas()[size_t(index)];
+    std::string url = area.href, alt = area.alt;
+    if (!AskLink(&url, &alt) || !AreasCurrent()) return;
+    // Both values in one edit: one undo step.
+    std::string after = m_parsedText;
+    if (Changes(url, area.href, area.hasHref))
+        after = ApplyEdit(after, SetAttributeEdit(after, area, "href", url));
+    if (Changes(alt, area.alt, area.hasAlt)) {
+        const std::vector<AreaTag> areas = ParseAreas(after);
+        if (size_t(index) < areas.size())
+            after = ApplyEdit(after, SetAttributeEdit(after, areas[size_t(index)], "alt", alt));
+    }
+    if (after != m_parsedText) ApplyPaneEdit(DiffEdit(m_parsedText, after));
+}
+
+bool CMapView::SelectKey(int key) {
+    if (m_nSelected < 0 || m_selectDrag == SelectDrag::kDragging) return false;
+    QPoint delta;
+    switch (key) {
+        case Qt::Key_Left:
+            delta = QPoint(-1, 0);
+            break;
+        case Qt::Key_Right:
+            delta = QPoint(1, 0);
+            break;
+        case Qt::Key_Up:
+            delta = QPoint(0, -1);
+            break;
+        case Qt::Key_Down:
+            delta = QPoint(0, 1);
+            break;
+        case Qt::Key_Delete:
+            break;
+        default:
+            return false;
+    }
+    if (!AreasCurrent()) return true;
+    const AreaTag& area = m_overlay.Areas()[size_t(m_nSelected)];
+    if (key == Qt::Key_Delete) {
+        const TextEdit edit = DeleteAreaEdit(m_parsedText, area);
+        SelectArea(-1);
+        ApplyPaneEdit(edit);
+        return true;
+    }
+    delta = ClampMove(area.shape, area.coords, delta, PictureSize());
+    if (!delta.isNull()) ApplyPaneEdit(MoveAreaEdit(m_parsedText, area, delta.x(), delta.y()));
+    return true;
+}
