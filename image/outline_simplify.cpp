@@ -5,20 +5,36 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 #include "image/region_trace.h"
 
 namespace {
 
-// Distance of p from the segment a-b.
-double SegmentDistance(TracePoint p, TracePoint a, TracePoint b) {
+// Squared distance of p from the segment a-b.
+double SegmentDistance2(TracePoint p, TracePoint a, TracePoint b) {
     const double vx = double(b.x) - a.x, vy = double(b.y) - a.y;
     const double wx = double(p.x) - a.x, wy = double(p.y) - a.y;
     const double length2 = vx * vx + vy * vy;
     double t = length2 > 0 ? (wx * vx + wy * vy) / length2 : 0.0;
     t = std::clamp(t, 0.0, 1.0);
     const double ex = wx - t * vx, ey = wy - t * vy;
-    return std::sqrt(ex * ex + ey * ey);
+    return ex * ex + ey * ey;
+}
+
+// The corner of boundary[from + 1 .. to - 1] farthest from the segment
+// at(from)-at(to), and its distance.
+template <class At>
+std::pair<size_t, double> Farthest(const std::vector<TracePoint>& boundary, size_t from, size_t to,
+                                   const At& at) {
+    const TracePoint a = at(from), b = at(to);
+    size_t split = from + 1;
+    double d2 = -1;
+    for (size_t i = from + 1; i < to; ++i) {
+        const double di = SegmentDistance2(boundary[i], a, b);
+        if (di > d2) d2 = di, split = i;
+    }
+    return {split, std::sqrt(d2)};
 }
 
 }  // namespace
@@ -60,13 +76,7 @@ SimplifiedOutline SimplifyOutline(const std::vector<TracePoint>& boundary, int m
         const Piece p = pieces.back();
         pieces.pop_back();
         if (p.to - p.from < 2) continue;
-        const TracePoint a = at(p.from), b = at(p.to);
-        size_t split = p.from + 1;
-        double d = -1;
-        for (size_t i = p.from + 1; i < p.to; ++i) {
-            const double di = SegmentDistance(boundary[i], a, b);
-            if (di > d) d = di, split = i;
-        }
+        const auto [split, d] = Farthest(boundary, p.from, p.to, at);
         if (d <= deviation) continue;
         weight[split] = std::min(d, p.cap);
         pieces.push_back({p.from, split, weight[split]});
@@ -97,13 +107,7 @@ SimplifiedOutline SimplifyOutline(const std::vector<TracePoint>& boundary, int m
     if (kept < 3) {
         for (const auto& [from, to] : {std::pair{size_t{0}, far}, std::pair{far, n}}) {
             if (kept >= static_cast<size_t>(maxCorners)) break;
-            size_t split = from + 1;
-            double d = -1;
-            for (size_t i = from + 1; i < to; ++i) {
-                const double di = SegmentDistance(boundary[i], at(from), at(to));
-                if (di > d) d = di, split = i;
-            }
-            keep[split] = true;
+            keep[Farthest(boundary, from, to, at).first] = true;
             ++kept;
         }
     }

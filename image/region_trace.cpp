@@ -1,6 +1,7 @@
 #include "image/region_trace.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 
 #include "image/image.h"
@@ -122,21 +123,11 @@ void CRegionMask::FillWith(const CImageImpl& impl, int sx, int sy, const Match& 
     // answers its right end.
     auto grow = [&](int x, int y, uint8_t* c, const uint8_t* pixels) {
         int l = x, r = x;
-        c[x] = kIn;
-        while (c[l - 1] == kUnknown) {
-            if (!match(pixels, l - 1)) {
-                c[l - 1] = kOut;
-                break;
-            }
-            c[--l] = kIn;
-        }
-        while (c[r + 1] == kUnknown) {
-            if (!match(pixels, r + 1)) {
-                c[r + 1] = kOut;
-                break;
-            }
-            c[++r] = kIn;
-        }
+        while (c[l - 1] == kUnknown && match(pixels, l - 1)) --l;
+        if (c[l - 1] == kUnknown) c[l - 1] = kOut;
+        while (c[r + 1] == kUnknown && match(pixels, r + 1)) ++r;
+        if (c[r + 1] == kUnknown) c[r + 1] = kOut;
+        std::memset(c + l, kIn, static_cast<size_t>(r - l + 1));
         m_count += r - l + 1;
         left = std::min(left, l);
         right = std::max(right, r);
@@ -155,12 +146,18 @@ void CRegionMask::FillWith(const CImageImpl& impl, int sx, int sy, const Match& 
             if (y < 0 || y >= h) continue;
             uint8_t* c = cellsOf(y);
             const uint8_t* pixels = pixelsOf(y);
-            for (int x = run.left; x <= run.right; ++x) {
-                if (c[x] != kUnknown) continue;
-                if (match(pixels, x))
-                    x = grow(x, y, c, pixels) + 1;
-                else
-                    c[x] = kOut;
+            // Only cells not yet decided matter; most are, so they are
+            // skipped a word at a time.
+            for (int x = run.left; x <= run.right;) {
+                const void* next =
+                    std::memchr(c + x, kUnknown, static_cast<size_t>(run.right - x + 1));
+                if (!next) break;
+                x = static_cast<int>(static_cast<const uint8_t*>(next) - c);
+                if (match(pixels, x)) {
+                    x = grow(x, y, c, pixels) + 2;
+                } else {
+                    c[x++] = kOut;
+                }
             }
         }
     }
@@ -172,9 +169,8 @@ void CRegionMask::FillWith(const CImageImpl& impl, int sx, int sy, const Match& 
 
 bool FillRegion(const CImage& image, int x, int y, int tolerance, CRegionMask* mask) {
     const CImageImpl* impl = image.GetImpl();
-    const bool usable = impl && impl->imageBits && impl->imageWidth > 0 &&
-                        impl->imageHeight > 0 && x >= 0 && y >= 0 && x < impl->imageWidth &&
-                        y < impl->imageHeight;
+    const bool usable = impl && impl->imageBits && impl->imageWidth > 0 && impl->imageHeight > 0 &&
+                        x >= 0 && y >= 0 && x < impl->imageWidth && y < impl->imageHeight;
     if (!mask->Reset(usable ? impl->imageWidth : 0, usable ? impl->imageHeight : 0) || !usable)
         return false;
     tolerance = std::clamp(tolerance, 0, kMaxTraceTolerance);
@@ -200,7 +196,8 @@ bool FillRegion(const CImage& image, int x, int y, int tolerance, CRegionMask* m
         const uint8_t* s = colours[seed];
         const ColourTest test(s[0], s[1], s[2], tolerance);
         bool matches[256];
-        for (int i = 0; i < 256; ++i) matches[i] = test(colours[i][0], colours[i][1], colours[i][2]);
+        for (int i = 0; i < 256; ++i)
+            matches[i] = test(colours[i][0], colours[i][1], colours[i][2]);
         if (depth == 8)
             mask->FillWith(*impl, x, y, Match8{matches});
         else

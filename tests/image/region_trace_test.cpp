@@ -2,6 +2,8 @@
 // breadth-first fill, an 8-connected search of the background for the holes,
 // and an even-odd rasteriser that samples the polygon at pixel centres.
 
+#include "image/region_trace.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,7 +17,6 @@
 #include <vector>
 
 #include "image/image.h"
-#include "image/region_trace.h"
 
 namespace {
 
@@ -122,8 +123,7 @@ bool Coast(int x, int y) {
     const double dx = x + 0.5 - 200, dy = y + 0.5 - 200;
     const double a = std::atan2(dy, dx);
     double r = 120;
-    for (int k = 0; k < 9; ++k)
-        r += 40.0 / (1 << k) * std::sin((3 << k) * a + 1.7 * k * k);
+    for (int k = 0; k < 9; ++k) r += 40.0 / (1 << k) * std::sin((3 << k) * a + 1.7 * k * k);
     return dx * dx + dy * dy <= r * r;
 }
 
@@ -155,14 +155,38 @@ bool PinchedFrame(int x, int y) {
 }
 
 const Shape kShapes[] = {
-    {"rectangle", 80, 50, [](int x, int y) { return x >= 20 && x < 60 && y >= 10 && y < 40; },
-     30, 20, kMaxTraceCorners, {{20, 10}, {60, 10}, {60, 40}, {20, 40}}},
-    {"whole picture", 33, 17, [](int, int) { return true; }, 5, 5, kMaxTraceCorners,
+    {"rectangle",
+     80,
+     50,
+     [](int x, int y) { return x >= 20 && x < 60 && y >= 10 && y < 40; },
+     30,
+     20,
+     kMaxTraceCorners,
+     {{20, 10}, {60, 10}, {60, 40}, {20, 40}}},
+    {"whole picture",
+     33,
+     17,
+     [](int, int) { return true; },
+     5,
+     5,
+     kMaxTraceCorners,
      {{0, 0}, {33, 0}, {33, 17}, {0, 17}}},
-    {"one pixel", 5, 5, [](int x, int y) { return x == 2 && y == 3; }, 2, 3, kMaxTraceCorners,
+    {"one pixel",
+     5,
+     5,
+     [](int x, int y) { return x == 2 && y == 3; },
+     2,
+     3,
+     kMaxTraceCorners,
      {{2, 3}, {3, 3}, {3, 4}, {2, 4}}},
-    {"one-pixel line", 40, 5, [](int x, int y) { return y == 2 && x >= 3 && x < 37; }, 10, 2,
-     kMaxTraceCorners, {{3, 2}, {37, 2}, {37, 3}, {3, 3}}},
+    {"one-pixel line",
+     40,
+     5,
+     [](int x, int y) { return y == 2 && x >= 3 && x < 37; },
+     10,
+     2,
+     kMaxTraceCorners,
+     {{3, 2}, {37, 2}, {37, 3}, {3, 3}}},
     {"circle", 120, 100, [](int x, int y) { return Disc(x, y, 60, 50, 41.3); }, 60, 50},
     {"half disc at the edge", 60, 80, [](int x, int y) { return Disc(x, y, 0, 40, 30); }, 3, 40},
     {"concave star", 120, 120,
@@ -175,9 +199,14 @@ const Shape kShapes[] = {
     {"square spiral", 80, 80, Spiral, 40, 40},
     {"one-pixel neck", 70, 30,
      [](int x, int y) { return (x < 20 || x >= 50 || y == 14) && y >= 5 && y < 25; }, 5, 10},
-    {"diagonal touch", 40, 40,
+    {"diagonal touch",
+     40,
+     40,
      [](int x, int y) { return (x >= 5 && x < 20 && y >= 5 && y < 20) || (x >= 20 && y >= 20); },
-     10, 10, kMaxTraceCorners, {{5, 5}, {20, 5}, {20, 20}, {5, 20}}},
+     10,
+     10,
+     kMaxTraceCorners,
+     {{5, 5}, {20, 5}, {20, 20}, {5, 20}}},
     {"frame closed at a corner", 40, 40, PinchedFrame, 20, 5},
     {"disc with holes", 100, 100,
      [](int x, int y) {
@@ -238,9 +267,9 @@ TEST(RegionTrace, ShapesAgreeWithTheRegionAtPixelCentres) {
                 EXPECT_TRUE(nearEdge) << "pixel " << x << "," << y;
             }
         if (reach == 1) regionPixels += count, differing += diff;
-        std::printf("%-26s %4zu corners, deviation %.2f, %lld of %lld pixels differ\n",
-                    shape.name, trace.corners.size(), trace.deviation,
-                    static_cast<long long>(diff), static_cast<long long>(count));
+        std::printf("%-26s %4zu corners, deviation %.2f, %lld of %lld pixels differ\n", shape.name,
+                    trace.corners.size(), trace.deviation, static_cast<long long>(diff),
+                    static_cast<long long>(count));
     }
     std::printf("within one pixel: %lld of %lld pixels differ (%.2f%%)\n",
                 static_cast<long long>(differing), static_cast<long long>(regionPixels),
