@@ -17,6 +17,7 @@ constexpr int kZoomNormal = 32780;
 constexpr int kZoomDouble = 32781;
 constexpr int kTagUpper = 32782;
 constexpr int kBaseFolder = 32785;
+constexpr int kToolTrace = 32790;
 }  // namespace cmd
 
 struct CommandInfo {

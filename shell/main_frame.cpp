@@ -3,7 +3,9 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSignalBlocker>
 
+#include "image/region_trace.h"
 #include "markup/settings.h"
 #include "shell/commands.h"
 #include "shell/dialogs.h"
@@ -30,6 +32,7 @@ CMainFrame::CMainFrame() {
     QAction* circle = AddCommand(cmd::kToolCircle, U("円 (&C)"));
     QAction* rect = AddCommand(cmd::kToolRect, U("矩形 (&R)"));
     QAction* polygon = AddCommand(cmd::kToolPolygon, U("多角形 （&P)"));
+    QAction* trace = AddCommand(cmd::kToolTrace, U("輪郭 (&O)"));
     QAction* baseFolder = AddCommand(cmd::kBaseFolder, U("基本フォルダ 設定(&B)"));
     QAction* zoomNormal = AddCommand(cmd::kZoomNormal, U("実際のサイズ (&N)"));
     QAction* zoomDouble = AddCommand(cmd::kZoomDouble, U("2倍表示 (&L)"));
@@ -65,6 +68,7 @@ CMainFrame::CMainFrame() {
     areas->addAction(circle);
     areas->addAction(rect);
     areas->addAction(polygon);
+    areas->addAction(trace);
 
     QMenu* other = menuBar()->addMenu(U("その他(&O)"));
     other->addAction(baseFolder);
@@ -87,6 +91,8 @@ CMainFrame::CMainFrame() {
     m_wndToolBar.addAction(circle);
     m_wndToolBar.addAction(rect);
     m_wndToolBar.addAction(polygon);
+    m_wndToolBar.addAction(trace);
+    m_wndToolBar.addWidget(&m_traceTolerance);
     m_wndToolBar.addSeparator();
     m_wndToolBar.addAction(zoomNormal);
     m_wndToolBar.addAction(zoomDouble);
@@ -112,13 +118,35 @@ CMainFrame::CMainFrame() {
     connect(circle, &QAction::triggered, &m_view, &CMapView::OnToolCircle);
     connect(rect, &QAction::triggered, &m_view, &CMapView::OnToolRect);
     connect(polygon, &QAction::triggered, &m_view, &CMapView::OnToolPolygon);
+    connect(trace, &QAction::triggered, this, [this] {
+        OnUpdateTraceTolerance();
+        m_view.OnToolTrace();
+    });
     connect(zoomNormal, &QAction::triggered, &m_view, &CMapView::OnZoomNormal);
     connect(zoomDouble, &QAction::triggered, &m_view, &CMapView::OnZoomDouble);
     connect(transfer, &QAction::triggered, &m_view, &CMapView::OnTransfer);
 
+    // The outline tool's colour tolerance, stored as soon as it changes.
+    m_traceTolerance.setObjectName(QStringLiteral("TraceTolerance"));
+    m_traceTolerance.setRange(0, kMaxTraceTolerance);
+    m_traceTolerance.setToolTip(U("輪郭の色の許容差 (RGBの距離)"));
+    m_traceTolerance.setStatusTip(m_traceTolerance.toolTip());
+    m_traceTolerance.setFocusPolicy(Qt::ClickFocus);
+    OnUpdateTraceTolerance();
+    connect(&m_traceTolerance, &QSpinBox::valueChanged, this, [this](int value) {
+        if (value == GetTraceToleranceSetting()) return;
+        SetTraceToleranceSetting(value);
+        m_view.OnTraceToleranceChanged();
+    });
+
     UpdateTitle(QString());
     SetRecentFiles({});
     OnUpdateTagUpper();
+}
+
+void CMainFrame::OnUpdateTraceTolerance() {
+    const QSignalBlocker quiet(&m_traceTolerance);
+    m_traceTolerance.setValue(GetTraceToleranceSetting());
 }
 
 CMainFrame::~CMainFrame() = default;

@@ -27,8 +27,8 @@
 namespace {
 
 // The view's commands with check marks.
-constexpr int kCheckedCommands[] = {cmd::kToolCircle, cmd::kToolRect, cmd::kToolPolygon,
-                                    cmd::kZoomNormal, cmd::kZoomDouble};
+constexpr int kCheckedCommands[] = {cmd::kToolCircle, cmd::kToolRect,   cmd::kToolPolygon,
+                                    cmd::kToolTrace,  cmd::kZoomNormal, cmd::kZoomDouble};
 
 // A client point: the floor of the position in logical pixels.
 QPoint ClientPointOf(const QMouseEvent* event) {
@@ -88,6 +88,7 @@ CMapView::CMapView(QWidget* parent) : QAbstractScrollArea(parent) {
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setAutoFillBackground(false);
     UpdateScrollSizes();
+    connect(&m_trace, &CTraceTool::previewDue, this, &CMapView::RefreshTracePreview);
 }
 
 CMapView::~CMapView() = default;
@@ -108,6 +109,7 @@ const CImage* CMapView::Picture() const {
 }
 
 void CMapView::OnInitialUpdate() {
+    m_trace.Forget();
     RebuildCache();
     UpdateScrollSizes();
     viewport()->update();
@@ -415,6 +417,10 @@ CMapView::Outline CMapView::CurrentOutline() const {
         outline.closed = n >= 2;
         for (int i = 0; i < n; ++i) outline.points << m_ptVertex[static_cast<size_t>(i)];
         outline.points << m_ptLast;
+    } else if (m_nTool == kToolTrace && !m_trace.Preview().empty()) {
+        outline.kind = Outline::kLines;
+        outline.closed = true;
+        outline.points = CTraceTool::ToClient(m_trace.Preview(), GetScrollPosition(), m_nZoom);
     }
     return outline;
 }
@@ -493,6 +499,8 @@ bool CMapView::IsCommandChecked(int id) const {
             return m_nTool == kToolRect;
         case cmd::kToolPolygon:
             return m_nTool == kToolPolygon;
+        case cmd::kToolTrace:
+            return m_nTool == kToolTrace;
         case cmd::kZoomNormal:
             return m_nZoom == 1;
         case cmd::kZoomDouble:
@@ -572,6 +580,10 @@ void CMapView::mouseMoveEvent(QMouseEvent* event) {
     const QPoint point = ClientPointOf(event);
     if (!Picture()) return;
     ShowStatus(ReadoutText(point));
+    if (m_nTool == kToolTrace && !m_bDragging) {
+        HoverTrace(point);
+        return;
+    }
 
     const Outline before = CurrentOutline();
     if (m_bDragging && m_nTool != kToolPolygon)
@@ -590,6 +602,10 @@ void CMapView::mousePressEvent(QMouseEvent* event) {
     }
     const QPoint point = ClientPointOf(event);
     if (!Picture() || !IsInsidePicture(point)) return;
+    if (m_nTool == kToolTrace) {
+        FinishTrace(point);
+        return;
+    }
     const Outline before = CurrentOutline();
     if (m_nTool == kToolPolygon) {
         if (m_nVertexCount < 0) {

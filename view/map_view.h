@@ -1,7 +1,8 @@
 #pragma once
 // The map view: the document's picture at actual or double size inside
-// scroll bars, the coordinate and colour readout in the status bar, and the
-// three tools that draw circles, rectangles and polygons.
+// scroll bars, the coordinate and colour readout in the status bar, the
+// three tools that draw circles, rectangles and polygons, and the outline
+// tool that traces a region of the picture into a polygon.
 //
 // Every point the view records is a client point: the floor of the mouse
 // position in the viewport's logical pixels, neither scrolled nor zoomed.
@@ -19,6 +20,8 @@
 #include <string>
 #include <vector>
 
+#include "view/trace_tool.h"
+
 class CMapDoc;
 class CImage;
 class CMainFrame;
@@ -29,6 +32,7 @@ public:
     static constexpr int kToolCircle = 0;
     static constexpr int kToolRect = 1;
     static constexpr int kToolPolygon = 2;
+    static constexpr int kToolTrace = 4;
     static constexpr int kMaxVertices = 256;
 
     explicit CMapView(QWidget* parent = nullptr);
@@ -78,6 +82,8 @@ public:
     // The region that the outline of the current state covers (empty when
     // nothing is drawn). Exposed for tests and measurements.
     QRegion OutlineRegion() const;
+    // The outline tool's preview, for tests.
+    const CTraceTool& TraceTool() const { return m_trace; }
 
 signals:
     // The tool or the zoom changed: check marks need updating.
@@ -87,6 +93,9 @@ public slots:
     void OnToolCircle();
     void OnToolRect();
     void OnToolPolygon();
+    void OnToolTrace();
+    // The outline tool's tolerance setting changed: the preview follows.
+    void OnTraceToleranceChanged();
     void OnZoomNormal();
     void OnZoomDouble();
     void OnTransfer();
@@ -127,6 +136,11 @@ private:
     bool AskLink(std::string* url, std::string* alt);
     void FinishDrag(QPoint end);
     void FinishPolygon();
+    // The outline tool (map_view_trace.cpp).
+    QPoint PicturePixel(QPoint client) const;
+    void HoverTrace(QPoint client);
+    void RefreshTracePreview();
+    void FinishTrace(QPoint client);
     // Puts an area line into the pane's text.
     void InsertLine(const std::string& line);
     // Puts the client rectangle r together in m_scratch: the window colour,
@@ -153,4 +167,5 @@ private:
 
     std::function<void(const QString&)> m_statusSink;
     LinkPrompt m_linkPrompt;
+    CTraceTool m_trace;
 };
