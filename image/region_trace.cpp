@@ -168,54 +168,67 @@ void CRegionMask::FillWith(const CImageImpl& impl, int sx, int sy, const Match& 
 }
 
 bool FillRegion(const CImage& image, int x, int y, int tolerance, CRegionMask* mask) {
-    const CImageImpl* impl = image.GetImpl();
-    const bool usable = impl && impl->imageBits && impl->imageWidth > 0 && impl->imageHeight > 0 &&
-                        x >= 0 && y >= 0 && x < impl->imageWidth && y < impl->imageHeight;
-    if (!mask->Reset(usable ? impl->imageWidth : 0, usable ? impl->imageHeight : 0) || !usable)
-        return false;
-    tolerance = std::clamp(tolerance, 0, kMaxTraceTolerance);
-    const int depth = impl->imageDepth;
-    const uint8_t* seedRow = impl->PixelAddress(0, impl->imageHeight - 1 - y);
+    // The runs waiting to be searched may need more memory than there is on
+    // a huge picture: that is a failed fill, and an empty mask.
+    try {
+        return [&] {
+            const CImageImpl* impl = image.GetImpl();
+            const bool usable = impl && impl->imageBits && impl->imageWidth > 0 &&
+                                impl->imageHeight > 0 && x >= 0 && y >= 0 && x < impl->imageWidth &&
+                                y < impl->imageHeight;
+            if (!mask->Reset(usable ? impl->imageWidth : 0, usable ? impl->imageHeight : 0) ||
+                !usable)
+                return false;
+            tolerance = std::clamp(tolerance, 0, kMaxTraceTolerance);
+            const int depth = impl->imageDepth;
+            const uint8_t* seedRow = impl->PixelAddress(0, impl->imageHeight - 1 - y);
 
-    if (depth <= 8) {
-        // Every index's colour, as the view shows it: through the palette
-        // (an index past its entries is black), or a grey ramp without one.
-        uint8_t colours[256][3] = {};
-        const int levels = (1 << depth) - 1;
-        for (int i = 0; i < 256; ++i) {
-            uint8_t* c = colours[i];
-            if (impl->imagePalette)
-                impl->imagePalette->GetEntryRGB(i, c, c + 1, c + 2);
+            if (depth <= 8) {
+                // Every index's colour, as the view shows it: through the palette
+                // (an index past its entries is black), or a grey ramp without one.
+                uint8_t colours[256][3] = {};
+                const int levels = (1 << depth) - 1;
+                for (int i = 0; i < 256; ++i) {
+                    uint8_t* c = colours[i];
+                    if (impl->imagePalette)
+                        impl->imagePalette->GetEntryRGB(i, c, c + 1, c + 2);
+                    else
+                        c[0] = c[1] = c[2] =
+                            static_cast<uint8_t>(std::min(i, levels) * 255 / levels);
+                }
+                const int seed = depth == 8 ? seedRow[x] : [&] {
+                    const int bit = x * depth;
+                    return (seedRow[bit / 8] >> (8 - depth - bit % 8)) & levels;
+                }();
+                const uint8_t* s = colours[seed];
+                const ColourTest test(s[0], s[1], s[2], tolerance);
+                bool matches[256];
+                for (int i = 0; i < 256; ++i)
+                    matches[i] = test(colours[i][0], colours[i][1], colours[i][2]);
+                if (depth == 8)
+                    mask->FillWith(*impl, x, y, Match8{matches});
+                else
+                    mask->FillWith(*impl, x, y, MatchPacked{matches, depth});
+                return true;
+            }
+            uint8_t r = 0, g = 0, b = 0;
+            impl->CImageImpl::GetPixelRGB(x, impl->imageHeight - 1 - y, &r, &g, &b);
+            const ColourTest test(r, g, b, tolerance);
+            if (depth == 24)
+                mask->FillWith(*impl, x, y, Match24{test});
+            else if (depth == 32)
+                mask->FillWith(*impl, x, y, Match32{test});
+            else if (depth == 16)
+                mask->FillWith(*impl, x, y, Match16{test});
             else
-                c[0] = c[1] = c[2] = static_cast<uint8_t>(std::min(i, levels) * 255 / levels);
-        }
-        const int seed = depth == 8 ? seedRow[x] : [&] {
-            const int bit = x * depth;
-            return (seedRow[bit / 8] >> (8 - depth - bit % 8)) & levels;
+                return false;
+            return true;
         }();
-        const uint8_t* s = colours[seed];
-        const ColourTest test(s[0], s[1], s[2], tolerance);
-        bool matches[256];
-        for (int i = 0; i < 256; ++i)
-            matches[i] = test(colours[i][0], colours[i][1], colours[i][2]);
-        if (depth == 8)
-            mask->FillWith(*impl, x, y, Match8{matches});
-        else
-            mask->FillWith(*impl, x, y, MatchPacked{matches, depth});
-        return true;
-    }
-    uint8_t r = 0, g = 0, b = 0;
-    impl->CImageImpl::GetPixelRGB(x, impl->imageHeight - 1 - y, &r, &g, &b);
-    const ColourTest test(r, g, b, tolerance);
-    if (depth == 24)
-        mask->FillWith(*impl, x, y, Match24{test});
-    else if (depth == 32)
-        mask->FillWith(*impl, x, y, Match32{test});
-    else if (depth == 16)
-        mask->FillWith(*impl, x, y, Match16{test});
-    else
+    } catch (const std::bad_alloc&) {
+        // Half-filled cells: the next fill starts from new ones.
+        *mask = CRegionMask();
         return false;
-    return true;
+    }
 }
 
 std::vector<TracePoint> TraceOuterBoundary(const CRegionMask& mask) {
@@ -266,10 +279,16 @@ bool TraceRegion(const CImage& image, int x, int y, const TraceOptions& options,
     CRegionMask own;
     if (!mask) mask = &own;
     *result = RegionTrace();
-    if (!FillRegion(image, x, y, options.tolerance, mask)) return false;
-    SimplifiedOutline outline = SimplifyOutline(TraceOuterBoundary(*mask), options.maxCorners);
-    result->corners = std::move(outline.corners);
-    result->deviation = outline.deviation;
-    result->pixels = mask->PixelCount();
+    // Likewise the corners of a huge region's boundary.
+    try {
+        if (!FillRegion(image, x, y, options.tolerance, mask)) return false;
+        SimplifiedOutline outline = SimplifyOutline(TraceOuterBoundary(*mask), options.maxCorners);
+        result->corners = std::move(outline.corners);
+        result->deviation = outline.deviation;
+        result->pixels = mask->PixelCount();
+    } catch (const std::bad_alloc&) {
+        *result = RegionTrace();
+        return false;
+    }
     return true;
 }
