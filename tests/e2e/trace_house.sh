@@ -37,39 +37,8 @@ export roof_x roof_y
 cat > "$work/run.sh" <<'INNER'
 set -euo pipefail
 bin=$1 picture=$2 work=$3
-fail() { echo "$*" >&2; exit 1; }
-until_true() {
-  local limit=$(( $1 * 10 )) i; shift
-  for ((i = 0; i < limit; ++i)); do
-    if "$@"; then return 0; fi
-    sleep 0.1
-  done
-  return 1
-}
-openbox >/dev/null 2>&1 &
-wm=$!
-editor=
-cleanup() { kill $editor "$wm" 2>/dev/null || true; }
-trap cleanup EXIT
-wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
-until_true 15 wm_running || fail "the window manager did not start"
-"$bin" "$picture" >"$work/editor.log" 2>&1 &
-editor=$!
-win=$(timeout 30 xdotool search --sync --onlyvisible --name 'house\.bmp - Zer Evizi SEKKA' | head -1 || true)
-[ -n "$win" ] || fail "the editor's window did not appear"
-xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
-xdotool mousemove --sync 1020 760
-
-find_marker() {
-  import -window root "$work/shot.png" 2>/dev/null || return 1
-  local found
-  found=$(convert "$work/shot.png" -fill black +opaque '#FE01FD' -trim \
-          -format '%w %h %X %Y' info: 2>/dev/null) || return 1
-  read -r mw mh mx my <<<"$found"
-  [ "$mw" = 1 ] && [ "$mh" = 1 ] || return 1
-  origin_x=$((mx)) origin_y=$((my))
-  [ "$(convert "$work/shot.png" -format "%[hex:u.p{$origin_x,$origin_y}]" info:)" = FE01FD ]
-}
+source "$ZE_SOURCE_DIR/tests/e2e/editor_common.bash"
+start_editor 'house\.bmp - Zer Evizi SEKKA'
 until_true 15 find_marker || fail "the marker colour is not on the screen"
 
 # The Areas menu (領域, Alt+R), then 輪郭 (O).
@@ -78,30 +47,12 @@ x=$((origin_x + roof_x)) y=$((origin_y + roof_y))
 xdotool mousemove --sync "$x" "$y"
 # The preview: the outline crosses the wall's left edge (x 40) in white
 # exclusive-or, so the wall's colour is gone there.
-wall_edge_changed() {
-  import -window root "$work/shot.png" 2>/dev/null || return 1
-  [ "$(convert "$work/shot.png" -format "%[hex:u.p{$((origin_x + 40)),$((origin_y + 100))}]" info:)" != C8503C ]
-}
+wall_edge_changed() { [ "$(screen_colour $((origin_x + 40)) $((origin_y + 100)))" != C8503C ]; }
 until_true 10 wall_edge_changed || fail "no outline previewed"
 xdotool click 1
 
-dlg=$(timeout 10 xdotool search --sync --onlyvisible --name 'ﾘﾝｸの設定' | head -1 || true)
-[ -n "$dlg" ] || fail "no link dialog"
-xdotool windowactivate --sync "$dlg" >/dev/null 2>&1 || true
-xdotool key --delay 30 Tab Tab
-xdotool type --delay 20 house.html
-xdotool key Tab
-xdotool type --delay 20 House
-xdotool key Return
-until_true 10 bash -c '! xdotool search --onlyvisible --name "ﾘﾝｸの設定" >/dev/null 2>&1' ||
-  fail "the link dialog stayed open"
-xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
-
-eval "$(xdotool getwindowgeometry --shell "$win")"
-xdotool mousemove --sync $((X + 60)) $((Y + HEIGHT - 100)) click 1
-xdotool key --window "$win" ctrl+a ctrl+c
-until_true 5 bash -c 'xclip -o -selection clipboard > "$0" 2>/dev/null && grep -q "</map>" "$0"' \
-  "$work/pane.txt" || fail "nothing came through the clipboard"
+answer_link house.html House
+copy_pane "$work/pane.txt"
 INNER
 
 xvfb-run -a -s "-screen 0 1024x768x24" \

