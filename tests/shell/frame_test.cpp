@@ -63,7 +63,7 @@ private slots:
                               U("最新のﾌｧｲﾙ")}));
         QCOMPARE(menus[1]->text(), U("領域(&R)"));
         QCOMPARE(Captions(*menus[1]->menu()),
-                 (QStringList{U("円 (&C)"), U("矩形 (&R)"), U("多角形 （&P)")}));
+                 (QStringList{U("円 (&C)"), U("矩形 (&R)"), U("多角形 （&P)"), U("輪郭 (&O)")}));
         QCOMPARE(menus[2]->text(), U("その他(&O)"));
         QCOMPARE(
             Captions(*menus[2]->menu()),
