@@ -1,5 +1,9 @@
 #include "markup/settings.h"
 
+#include <algorithm>
+
+#include "image/region_trace.h"
+
 namespace {
 ProfileStore* g_store = nullptr;
 constexpr const char* kGeneral = "General";
@@ -29,4 +33,15 @@ int GetTagSetting() {
 
 bool SetTagSetting(int value) {
     return g_store && g_store->WriteProfileInt(kGeneral, "tag", value);
+}
+
+int GetTraceToleranceSetting() {
+    const int value =
+        g_store ? g_store->GetProfileInt(kGeneral, "TraceTolerance", kDefaultTraceTolerance)
+                : kDefaultTraceTolerance;
+    return std::clamp(value, 0, kMaxTraceTolerance);
+}
+
+bool SetTraceToleranceSetting(int value) {
+    return g_store && g_store->WriteProfileInt(kGeneral, "TraceTolerance", value);
 }

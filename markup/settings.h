@@ -1,5 +1,5 @@
 #pragma once
-// The two persistent settings and the store they live in. Nothing is cached:
+// The persistent settings and the store they live in. Nothing is cached:
 // every accessor reads or writes the store at each use, so a value changed
 // from outside takes effect at the next use.
 
@@ -32,3 +32,7 @@ bool SetBaseDirSetting(const std::string& text);
 // "General"/"tag", default 0; any non-zero value means upper-case tags.
 int GetTagSetting();
 bool SetTagSetting(int value);
+// "General"/"TraceTolerance": the outline tool's colour distance, default 32;
+// a stored value outside 0..442 reads as the nearest end of that range.
+int GetTraceToleranceSetting();
+bool SetTraceToleranceSetting(int value);

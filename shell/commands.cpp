@@ -3,7 +3,7 @@
 #include <array>
 
 namespace {
-constexpr std::array<CommandInfo, 16> kCommands{{
+constexpr std::array<CommandInfo, 17> kCommands{{
     {cmd::kFileOpen, "既存のﾌｧｲﾙを開く", "開く"},
     {cmd::kFileSave, "名前をつけて保存", "名前をつけて保存"},
     {cmd::kFileSaveAs, "開いている画像を保存します。", "保存"},
@@ -11,6 +11,7 @@ constexpr std::array<CommandInfo, 16> kCommands{{
     {cmd::kToolCircle, "円", "円"},
     {cmd::kToolRect, "矩形", "矩形"},
     {cmd::kToolPolygon, "多角形", "多角形"},
+    {cmd::kToolTrace, "クリックした領域の輪郭を多角形にします", "輪郭"},
     {cmd::kTransfer, "ZURI Zezez SEKKAにデータ転送", "ZURI Zezez SEKKAにデータ転送"},
     {cmd::kZoomNormal, "実際のサイズ", "実際のサイズ"},
     {cmd::kZoomDouble, "2倍表示", "2倍表示"},

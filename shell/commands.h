@@ -21,6 +21,7 @@ constexpr int kEditUndo = 57643;
 constexpr int kEditRedo = 57644;
 constexpr int kToolSelect = 32810;
 constexpr int kViewAreas = 32811;
+constexpr int kToolTrace = 32790;
 }  // namespace cmd
 
 struct CommandInfo {

@@ -100,6 +100,22 @@ void DrawAreas(QPainter& p) {
     p.drawEllipse(QRectF(7.5, 6.5, 7, 7));
 }
 
+// A patch of colour with a traced outline around it and a pointer on it.
+void DrawTrace(QPainter& p) {
+    p.setPen(Qt::NoPen);
+    p.setBrush(kShape.lighter(160));
+    QPolygonF patch{{2.5, 9.5}, {3.5, 3.5}, {7.5, 1.5}, {12.5, 3.5}, {13.5, 8.5}, {9.5, 12.5}};
+    p.drawPolygon(patch);
+    p.setPen(Pen(kShape));
+    p.setBrush(Qt::NoBrush);
+    p.drawPolygon(patch);
+    p.setPen(Pen(kInk));
+    p.setBrush(Qt::white);
+    QPolygonF pointer{{7.5, 6.5}, {7.5, 13.5}, {9.5, 11.5}, {11, 14.5},
+                      {12, 14},   {10.5, 11},  {13, 11}};
+    p.drawPolygon(pointer);
+}
+
 void DrawZoom(QPainter& p, const QString& label) {
     p.setPen(Pen(kInk));
     p.setBrush(Qt::white);
@@ -143,6 +159,8 @@ QIcon CommandIcon(int id) {
             return Make(DrawRect);
         case cmd::kToolPolygon:
             return Make(DrawPolygon);
+        case cmd::kToolTrace:
+            return Make(DrawTrace);
         case cmd::kToolSelect:
             return Make(DrawSelect);
         case cmd::kViewAreas:

@@ -3,8 +3,10 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSignalBlocker>
 #include <QTextDocument>
 
+#include "image/region_trace.h"
 #include "markup/settings.h"
 #include "shell/commands.h"
 #include "shell/dialogs.h"
@@ -37,6 +39,7 @@ CMainFrame::CMainFrame() {
     undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
     QAction* redo = AddCommand(cmd::kEditRedo, U("やり直し(&R)\tCtrl+Y"));
     redo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
+    QAction* trace = AddCommand(cmd::kToolTrace, U("輪郭 (&O)"));
     QAction* baseFolder = AddCommand(cmd::kBaseFolder, U("基本フォルダ 設定(&B)"));
     QAction* zoomNormal = AddCommand(cmd::kZoomNormal, U("実際のサイズ (&N)"));
     QAction* zoomDouble = AddCommand(cmd::kZoomDouble, U("2倍表示 (&L)"));
@@ -78,6 +81,7 @@ CMainFrame::CMainFrame() {
     areas->addAction(circle);
     areas->addAction(rect);
     areas->addAction(polygon);
+    areas->addAction(trace);
     areas->addAction(select);
     areas->addSeparator();
     areas->addAction(showAreas);
@@ -103,6 +107,8 @@ CMainFrame::CMainFrame() {
     m_wndToolBar.addAction(circle);
     m_wndToolBar.addAction(rect);
     m_wndToolBar.addAction(polygon);
+    m_wndToolBar.addAction(trace);
+    m_wndToolBar.addWidget(&m_traceTolerance);
     m_wndToolBar.addAction(select);
     m_wndToolBar.addAction(showAreas);
     m_wndToolBar.addSeparator();
@@ -146,13 +152,35 @@ CMainFrame::CMainFrame() {
     connect(text, &QTextDocument::contentsChange, &m_view, [this] { m_view.OnPaneChanged(); });
     connect(&m_wndEdit, &QPlainTextEdit::cursorPositionChanged, &m_view,
             &CMapView::OnPaneCaretMoved);
+    connect(trace, &QAction::triggered, this, [this] {
+        OnUpdateTraceTolerance();
+        m_view.OnToolTrace();
+    });
     connect(zoomNormal, &QAction::triggered, &m_view, &CMapView::OnZoomNormal);
     connect(zoomDouble, &QAction::triggered, &m_view, &CMapView::OnZoomDouble);
     connect(transfer, &QAction::triggered, &m_view, &CMapView::OnTransfer);
 
+    // The outline tool's colour tolerance, stored as soon as it changes.
+    m_traceTolerance.setObjectName(QStringLiteral("TraceTolerance"));
+    m_traceTolerance.setRange(0, kMaxTraceTolerance);
+    m_traceTolerance.setToolTip(U("輪郭の色の許容差 (RGBの距離)"));
+    m_traceTolerance.setStatusTip(m_traceTolerance.toolTip());
+    m_traceTolerance.setFocusPolicy(Qt::ClickFocus);
+    OnUpdateTraceTolerance();
+    connect(&m_traceTolerance, &QSpinBox::valueChanged, this, [this](int value) {
+        if (value == GetTraceToleranceSetting()) return;
+        SetTraceToleranceSetting(value);
+        m_view.OnTraceToleranceChanged();
+    });
+
     UpdateTitle(QString());
     SetRecentFiles({});
     OnUpdateTagUpper();
+}
+
+void CMainFrame::OnUpdateTraceTolerance() {
+    const QSignalBlocker quiet(&m_traceTolerance);
+    m_traceTolerance.setValue(GetTraceToleranceSetting());
 }
 
 CMainFrame::~CMainFrame() = default;

@@ -5,6 +5,7 @@
 // and the view its tools, zoom and transfer.
 
 #include <QMainWindow>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QToolBar>
 #include <array>
@@ -48,6 +49,9 @@ public:
 
     // Shows the check mark of the tag-case command from the stored setting.
     void OnUpdateTagUpper();
+    // Shows the stored tolerance of the outline tool in its spin box.
+    void OnUpdateTraceTolerance();
+    QSpinBox& TraceTolerance() { return m_traceTolerance; }
 
 signals:
     void fileOpenRequested();
@@ -70,6 +74,7 @@ private:
     QStatusBar m_wndStatusBar;
     QToolBar m_wndToolBar;
     CMapView m_view;
+    QSpinBox m_traceTolerance;
     std::map<int, std::unique_ptr<QAction>> m_actions;
     std::unique_ptr<QAction> m_saveKey;
     std::unique_ptr<QAction> m_mruPlaceholder;

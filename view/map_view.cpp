@@ -29,8 +29,8 @@ namespace {
 
 // The view's commands with check marks.
 constexpr int kCheckedCommands[] = {cmd::kToolCircle, cmd::kToolRect,   cmd::kToolPolygon,
-                                    cmd::kToolSelect, cmd::kZoomNormal, cmd::kZoomDouble,
-                                    cmd::kViewAreas};
+                                    cmd::kToolTrace,  cmd::kToolSelect, cmd::kZoomNormal,
+                                    cmd::kZoomDouble, cmd::kViewAreas};
 
 // A client point: the floor of the position in logical pixels.
 QPoint ClientPointOf(const QMouseEvent* event) {
@@ -97,6 +97,7 @@ CMapView::CMapView(QWidget* parent) : QAbstractScrollArea(parent) {
     m_refreshTimer.setSingleShot(true);
     m_refreshTimer.setInterval(20);
     connect(&m_refreshTimer, &QTimer::timeout, this, &CMapView::RefreshAreas);
+    connect(&m_trace, &CTraceTool::previewDue, this, &CMapView::RefreshTracePreview);
 }
 
 CMapView::~CMapView() = default;
@@ -117,6 +118,7 @@ const CImage* CMapView::Picture() const {
 }
 
 void CMapView::OnInitialUpdate() {
+    m_trace.Forget();
     RebuildCache();
     SelectArea(-1);
     RefreshAreas();
@@ -443,6 +445,10 @@ CMapView::Outline CMapView::CurrentOutline() const {
         outline.closed = n >= 2;
         for (int i = 0; i < n; ++i) outline.points << m_ptVertex[static_cast<size_t>(i)];
         outline.points << m_ptLast;
+    } else if (m_nTool == kToolTrace && !m_trace.Preview().empty()) {
+        outline.kind = Outline::kLines;
+        outline.closed = true;
+        outline.points = CTraceTool::ToClient(m_trace.Preview(), GetScrollPosition(), m_nZoom);
     }
     return outline;
 }
@@ -525,6 +531,8 @@ bool CMapView::IsCommandChecked(int id) const {
             return m_nTool == kToolSelect;
         case cmd::kViewAreas:
             return m_bShowAreas;
+        case cmd::kToolTrace:
+            return m_nTool == kToolTrace;
         case cmd::kZoomNormal:
             return m_nZoom == 1;
         case cmd::kZoomDouble:
@@ -616,6 +624,10 @@ void CMapView::mouseMoveEvent(QMouseEvent* event) {
         SelectMove(point);
         return;
     }
+    if (m_nTool == kToolTrace && !m_bDragging) {
+        HoverTrace(point);
+        return;
+    }
 
     const Outline before = CurrentOutline();
     if (m_bDragging && m_nTool != kToolPolygon)
@@ -638,6 +650,10 @@ void CMapView::mousePressEvent(QMouseEvent* event) {
         return;
     }
     if (!Picture() || !IsInsidePicture(point)) return;
+    if (m_nTool == kToolTrace) {
+        FinishTrace(point);
+        return;
+    }
     const Outline before = CurrentOutline();
     if (m_nTool == kToolPolygon) {
         if (m_nVertexCount < 0) {

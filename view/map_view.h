@@ -1,8 +1,9 @@
 #pragma once
 // The map view: the document's picture at actual or double size inside
 // scroll bars, the coordinate and colour readout in the status bar, the
-// three tools that draw circles, rectangles and polygons, the outlines of
-// the pane's areas and the tool that selects, moves and reshapes them.
+// three tools that draw circles, rectangles and polygons, the outline tool
+// that traces a region of the picture into a polygon, the outlines of the
+// pane's areas and the tool that selects, moves and reshapes them.
 //
 // Every point the view records is a client point: the floor of the mouse
 // position in the viewport's logical pixels, neither scrolled nor zoomed.
@@ -23,6 +24,7 @@
 
 #include "markup/area_line_insert.h"
 #include "view/area_overlay.h"
+#include "view/trace_tool.h"
 
 class CMapDoc;
 class MarkupPane;
@@ -36,6 +38,7 @@ public:
     static constexpr int kToolRect = 1;
     static constexpr int kToolPolygon = 2;
     static constexpr int kToolSelect = 3;
+    static constexpr int kToolTrace = 4;
     static constexpr int kMaxVertices = 256;
 
     explicit CMapView(QWidget* parent = nullptr);
@@ -85,6 +88,8 @@ public:
     // The region that the outline of the current state covers (empty when
     // nothing is drawn). Exposed for tests and measurements.
     QRegion OutlineRegion() const;
+    // The outline tool's preview, for tests.
+    const CTraceTool& TraceTool() const { return m_trace; }
 
     // The areas of the pane text as last read, the one selected (-1: none)
     // and whether their outlines show.
@@ -110,6 +115,9 @@ public slots:
     // once for a burst of changes.
     void OnPaneChanged();
     void OnPaneCaretMoved();
+    void OnToolTrace();
+    // The outline tool's tolerance setting changed: the preview follows.
+    void OnTraceToleranceChanged();
     void OnZoomNormal();
     void OnZoomDouble();
     void OnTransfer();
@@ -151,6 +159,11 @@ private:
     bool AskLink(std::string* url, std::string* alt);
     void FinishDrag(QPoint end);
     void FinishPolygon();
+    // The outline tool (map_view_trace.cpp).
+    QPoint PicturePixel(QPoint client) const;
+    void HoverTrace(QPoint client);
+    void RefreshTracePreview();
+    void FinishTrace(QPoint client);
     // Puts an area line into the pane's text.
     void InsertLine(const std::string& line);
     // Puts the client rectangle r together in m_scratch: the window colour,
@@ -217,4 +230,5 @@ private:
     int m_nHandle = -1;
     QPoint m_ptPress;               // client point of the press
     std::vector<double> m_preview;  // the coordinates while dragging
+    CTraceTool m_trace;
 };

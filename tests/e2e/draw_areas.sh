@@ -49,68 +49,13 @@ export rect_a rect_b circle_a circle_b poly_1=${poly[0]} poly_2=${poly[1]} poly_
 cat > "$work/run.sh" <<'INNER'
 set -euo pipefail
 bin=$1 picture=$2 work=$3
-fail() { echo "$*" >&2; exit 1; }
-# Polls `$@` every 0.1 s for up to $1 seconds until it succeeds.
-until_true() {
-  local limit=$(( $1 * 10 )) i; shift
-  for ((i = 0; i < limit; ++i)); do
-    if "$@"; then return 0; fi
-    sleep 0.1
-  done
-  return 1
-}
-
-openbox >/dev/null 2>&1 &
-wm=$!
-editor=
-cleanup() { kill $editor "$wm" 2>/dev/null || true; }
-trap cleanup EXIT
-# A window mapped while the window manager is still starting may stay
-# unmapped: start the editor once the manager has announced itself.
-wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
-until_true 15 wm_running || fail "the window manager did not start"
-"$bin" "$picture" >"$work/editor.log" 2>&1 &
-editor=$!
-
-win=$(timeout 30 xdotool search --sync --onlyvisible --name 'pic\.bmp - Zer Evizi SEKKA' | head -1 || true)
-[ -n "$win" ] || fail "the editor's window did not appear"
-xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
-xdotool mousemove --sync 1020 760  # keep the pointer off the picture
-
-# The marker's screen position: everything else painted black, then trimmed.
-find_marker() {
-  import -window root "$work/shot.png" 2>/dev/null || return 1
-  local found
-  found=$(convert "$work/shot.png" -fill black +opaque '#FE01FD' -trim \
-          -format '%w %h %X %Y' info: 2>/dev/null) || return 1
-  read -r mw mh mx my <<<"$found"
-  [ "$mw" = 1 ] && [ "$mh" = 1 ] || return 1
-  origin_x=$((mx)) origin_y=$((my))
-  # An all-black screen trims to one black pixel: check it is the marker.
-  [ "$(convert "$work/shot.png" -format "%[hex:u.p{$origin_x,$origin_y}]" info:)" = FE01FD ]
-}
+source "$ZE_SOURCE_DIR/tests/e2e/editor_common.bash"
+start_editor 'pic\.bmp - Zer Evizi SEKKA'
 until_true 15 find_marker || fail "the marker colour is not on the screen"
 echo "picture origin on the screen: $origin_x,$origin_y"
 
 at() {  # screen coordinates of client point "x,y"
   echo "$((origin_x + ${1%,*})) $((origin_y + ${1#*,}))"
-}
-dialog='ﾘﾝｸの設定'  # the link dialog's title
-# Waits for the link dialog, types the link and the alternative text (OK has
-# the focus; Tab goes to Cancel, then the link, then the text) and confirms.
-answer_link() {
-  local dlg
-  dlg=$(timeout 10 xdotool search --sync --onlyvisible --name "$dialog" | head -1 || true)
-  [ -n "$dlg" ] || fail "no link dialog for $1"
-  xdotool windowactivate --sync "$dlg" >/dev/null 2>&1 || true
-  xdotool key --delay 30 Tab Tab
-  xdotool type --delay 20 "$1"
-  xdotool key Tab
-  xdotool type --delay 20 "$2"
-  xdotool key Return
-  until_true 10 bash -c '! xdotool search --onlyvisible --name "$0" >/dev/null 2>&1' \
-    "$dialog" || fail "the link dialog stayed open"
-  xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
 }
 drag() {
   read -r fx fy <<<"$(at "$1")"
@@ -145,12 +90,7 @@ read -r x y <<<"$(at "$poly_3")"
 xdotool mousemove --sync "$x" "$y" click --repeat 2 --delay 80 1
 answer_link poly.html "Poly area"
 
-# Copy the pane out: it is docked along the bottom, above the status bar.
-eval "$(xdotool getwindowgeometry --shell "$win")"
-xdotool mousemove --sync $((X + 60)) $((Y + HEIGHT - 100)) click 1
-xdotool key --window "$win" ctrl+a ctrl+c
-until_true 5 bash -c 'xclip -o -selection clipboard > "$0" 2>/dev/null && grep -q "</map>" "$0"' \
-  "$work/pane.txt" || fail "nothing came through the clipboard"
+copy_pane "$work/pane.txt"
 INNER
 
 xvfb-run -a -s "-screen 0 1024x768x24" \

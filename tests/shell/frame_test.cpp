@@ -66,8 +66,8 @@ private slots:
                  (QStringList{U("元に戻す(&U)\tCtrl+Z"), U("やり直し(&R)\tCtrl+Y")}));
         QCOMPARE(menus[2]->text(), U("領域(&R)"));
         QCOMPARE(Captions(*menus[2]->menu()),
-                 (QStringList{U("円 (&C)"), U("矩形 (&R)"), U("多角形 （&P)"), U("選択 (&S)"), "-",
-                              U("領域の輪郭を表示 (&V)")}));
+                 (QStringList{U("円 (&C)"), U("矩形 (&R)"), U("多角形 （&P)"), U("輪郭 (&O)"),
+                              U("選択 (&S)"), "-", U("領域の輪郭を表示 (&V)")}));
         QCOMPARE(menus[3]->text(), U("その他(&O)"));
         QCOMPARE(
             Captions(*menus[3]->menu()),

@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# The outline tool in the real editor under Xvfb: one click on the sample
+# picture's roof, with the tolerance set to 90 in the settings file, traces
+# the whole house (roof, wall and door); the pane gets its polygon, the same
+# one that `zer-evizi-cli trace` prints for that pixel.
+#
+# The picture's origin on the screen is found by a marker colour put into its
+# top-left pixel (sky, far from the house).
+set -euo pipefail
+bin=$ZE_BINARY_DIR/shell/zer-evizi
+cli=$ZE_BINARY_DIR/tools/zer-evizi-cli
+for program in "$bin" "$cli"; do
+  if [ ! -x "$program" ]; then
+    echo "not built: $program"
+    exit 1
+  fi
+done
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export XDG_CONFIG_HOME=$work/config HOME=$work
+mkdir -p "$XDG_CONFIG_HOME/SEKKA"
+printf '[General]\nTraceTolerance=90\n' > "$XDG_CONFIG_HOME/SEKKA/Zer Evizi SEKKA.conf"
+
+picture=$work/house.bmp
+convert "$ZE_SOURCE_DIR/resources/sample.bmp" -fill '#FE01FD' -draw 'point 0,0' \
+  -type TrueColor "BMP3:$picture"
+roof_x=75 roof_y=50  # a roof pixel, RGB(120, 60, 40)
+expected_line=$("$cli" trace "$picture" $roof_x $roof_y | tr -d '\r')
+coords=$(sed -E 's/.*coords="([^"]*)".*/\1/' <<<"$expected_line")
+# The house: roof and wall, door included, reaching the ground at y = 126.
+case ",$coords," in
+  *,111,126,40,126,*) ;;
+  *) echo "the traced region is not the house: $coords"; exit 1 ;;
+esac
+export roof_x roof_y
+
+cat > "$work/run.sh" <<'INNER'
+set -euo pipefail
+bin=$1 picture=$2 work=$3
+source "$ZE_SOURCE_DIR/tests/e2e/editor_common.bash"
+start_editor 'house\.bmp - Zer Evizi SEKKA'
+until_true 15 find_marker || fail "the marker colour is not on the screen"
+
+# The Areas menu (領域, Alt+R), then 輪郭 (O).
+xdotool key --delay 100 alt+r o
+x=$((origin_x + roof_x)) y=$((origin_y + roof_y))
+xdotool mousemove --sync "$x" "$y"
+# The preview: the outline crosses the wall's left edge (x 40) in white
+# exclusive-or, so the wall's colour is gone there.
+wall_edge_changed() { [ "$(screen_colour $((origin_x + 40)) $((origin_y + 100)))" != C8503C ]; }
+until_true 10 wall_edge_changed || fail "no outline previewed"
+xdotool click 1
+
+answer_link house.html House
+copy_pane "$work/pane.txt"
+INNER
+
+xvfb-run -a -s "-screen 0 1024x768x24" \
+  bash ${E2E_TRACE:+-x} "$work/run.sh" "$bin" "$picture" "$work" || {
+  echo "--- editor log"; cat "$work/editor.log" 2>/dev/null || true; exit 1; }
+
+# The trace's corners through the area command: the same line, with the link.
+read -r -a points <<<"$(sed -E 's/([0-9]+),([0-9]+),?/\1,\2 /g' <<<"$coords")"
+expected=$("$cli" skeleton "$picture" |
+  "$cli" area poly "${points[@]}" --href house.html --alt House | tr -d '\r')
+actual=$(tr -d '\r' < "$work/pane.txt")
+if [ "$actual" != "$expected" ]; then
+  echo "pane text differs; expected:"
+  printf '%s\n' "$expected"
+  echo "--- got:"
+  printf '%s\n' "$actual"
+  exit 1
+fi
+echo "ok: one click traced the house into ${#points[@]} corners"

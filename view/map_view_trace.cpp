@@ -1,0 +1,60 @@
+// The outline tool (輪郭): a click inside a region of the picture asks for the
+// link and adds the region's outline as one polygon area; while the mouse
+// rests over the picture, that outline is shown.
+
+#include "image/image.h"
+#include "markup/area_markup.h"
+#include "view/map_view.h"
+
+QPoint CMapView::PicturePixel(QPoint client) const {
+    // The pixel shown at the client point, as the readout names it.
+    const QPoint scroll = GetScrollPosition();
+    const int64_t x = int64_t{client.x()} + scroll.x(), y = int64_t{client.y()} + scroll.y();
+    if (x < 0 || y < 0) return QPoint(-1, -1);
+    return QPoint(static_cast<int>(x / m_nZoom), static_cast<int>(y / m_nZoom));
+}
+
+void CMapView::OnToolTrace() {
+    m_trace.Forget();  // the tolerance may have changed since
+    SetTool(kToolTrace);
+}
+
+void CMapView::OnTraceToleranceChanged() {
+    m_trace.Forget();
+    if (const auto pixel = m_trace.HoverPixel()) m_trace.Hover(*pixel);
+}
+
+void CMapView::HoverTrace(QPoint client) {
+    m_trace.Hover(PicturePixel(client));
+}
+
+void CMapView::RefreshTracePreview() {
+    const Outline before = CurrentOutline();
+    m_trace.Refresh(m_nTool == kToolTrace ? Picture() : nullptr);
+    UpdateOutline(before);
+}
+
+void CMapView::FinishTrace(QPoint client) {
+    const CImage* image = Picture();
+    if (!image) return;
+    const std::vector<TracePoint> corners = m_trace.Trace(*image, PicturePixel(client));
+    if (corners.empty()) return;
+
+    // The outline stays on screen while the dialog asks for the link.
+    const Outline before = CurrentOutline();
+    m_held = Outline();
+    m_held.kind = Outline::kLines;
+    m_held.closed = true;
+    m_held.points = CTraceTool::ToClient(corners, GetScrollPosition(), m_nZoom);
+    UpdateOutline(before);
+
+    std::string url, alt;
+    if (AskLink(&url, &alt)) {
+        // Picture coordinates as they are: no scroll, no zoom.
+        std::vector<ClientPoint> vertices;
+        for (const TracePoint& p : corners) vertices.push_back({p.x, p.y});
+        InsertLine(FormatPolyArea(vertices, {}, 1, alt, url));
+    }
+    m_held = Outline();
+    viewport()->update();
+}
