@@ -2,6 +2,7 @@
 // Answers the editor's prompts from a script, so that no dialog appears.
 
 #include <QDialog>
+#include <QUrl>
 #include <deque>
 #include <functional>
 
@@ -33,6 +34,22 @@ public:
         messages.push_back(text);
     }
 
+    int Ask(QWidget*, const QString&, const QString& text, int, int defaultButton) override {
+        questions.push_back(text);
+        if (askAnswers.empty()) return defaultButton;
+        const int answer = askAnswers.front();
+        askAnswers.pop_front();
+        return answer;
+    }
+    int Choose(QWidget*, const QString&, const QString&, const QStringList& items) override {
+        choices.push_back(items);
+        return chooseAnswer;
+    }
+    bool OpenUrl(const QUrl& url) override {
+        openedUrls.push_back(url);
+        return true;
+    }
+
     void AnswerFile(const QString& path, int filterIndex) {
         fileAnswers.push_back({true, path, filterIndex});
     }
@@ -43,6 +60,11 @@ public:
     std::function<int(QDialog&)> onDialog;
     int dialogsRun = 0;
     QStringList messages;
+    std::deque<int> askAnswers;  // QMessageBox buttons; empty: the default button
+    QStringList questions;
+    int chooseAnswer = 0;
+    std::vector<QStringList> choices;
+    QList<QUrl> openedUrls;
 
 private:
     PromptSeam* m_old;
