@@ -3,7 +3,7 @@
 #include <array>
 
 namespace {
-constexpr std::array<CommandInfo, 12> kCommands{{
+constexpr std::array<CommandInfo, 16> kCommands{{
     {cmd::kFileOpen, "既存のﾌｧｲﾙを開く", "開く"},
     {cmd::kFileSave, "名前をつけて保存", "名前をつけて保存"},
     {cmd::kFileSaveAs, "開いている画像を保存します。", "保存"},
@@ -16,6 +16,10 @@ constexpr std::array<CommandInfo, 12> kCommands{{
     {cmd::kZoomDouble, "2倍表示", "2倍表示"},
     {cmd::kTagUpper, "タグを大文字にする", "タグを大文字にする"},
     {cmd::kBaseFolder, "基本フォルダの設定", "基本フォルダの設定"},
+    {cmd::kMapOpen, "HTMLページからマップと画像を開きます。", ""},
+    {cmd::kMapSave, "マップをHTMLファイルに保存します。", ""},
+    {cmd::kMapSaveAs, "マップを名前を付けてHTMLファイルに保存します。", ""},
+    {cmd::kBrowserCheck, "画像とマップをブラウザで表示します。", ""},
 }};
 }  // namespace
 

@@ -17,6 +17,10 @@ constexpr int kZoomNormal = 32780;
 constexpr int kZoomDouble = 32781;
 constexpr int kTagUpper = 32782;
 constexpr int kBaseFolder = 32785;
+constexpr int kMapOpen = 32790;
+constexpr int kMapSave = 32791;
+constexpr int kMapSaveAs = 32792;
+constexpr int kBrowserCheck = 32793;
 }  // namespace cmd
 
 struct CommandInfo {

@@ -11,6 +11,7 @@
 #include "markup/settings.h"
 #include "shell/commands.h"
 #include "shell/main_frame.h"
+#include "shell/markup_file.h"
 #include "shell/picture_types.h"
 #include "shell/prompts.h"
 
@@ -62,6 +63,7 @@ CMapApp* CMapApp::Instance() {
 
 CMapApp::~CMapApp() {
     if (g_app == this) g_app = nullptr;
+    m_markup.reset();
     m_doc.SetPane(nullptr);
     m_frame.reset();
     ze::SetMessageHandler(m_oldHandler);
@@ -82,6 +84,14 @@ bool CMapApp::InitInstance(const QStringList& args, QString* error) {
     connect(m_frame.get(), &CMainFrame::fileSaveRequested, this, &CMapApp::OnFileSave);
     connect(m_frame.get(), &CMainFrame::fileSaveAsRequested, this, &CMapApp::OnFileSaveAs);
     connect(m_frame->FileMenu(), &QMenu::aboutToShow, this, &CMapApp::OnUpdateFileSaveAs);
+    m_markup = std::make_unique<CMarkupFile>(*this);
+    CMarkupFile* markup = m_markup.get();
+    connect(m_frame.get(), &CMainFrame::mapOpenRequested, markup, &CMarkupFile::OnOpenMap);
+    connect(m_frame.get(), &CMainFrame::mapSaveRequested, markup, &CMarkupFile::OnSaveMap);
+    connect(m_frame.get(), &CMainFrame::mapSaveAsRequested, markup, &CMarkupFile::OnSaveMapAs);
+    connect(m_frame.get(), &CMainFrame::browserCheckRequested, markup,
+            &CMarkupFile::OnBrowserCheck);
+    m_frame->SetCloseGuard([markup] { return markup->MaybeSave(); });
     RecentChanged();
     OnUpdateFileSaveAs();
 
@@ -89,15 +99,20 @@ bool CMapApp::InitInstance(const QStringList& args, QString* error) {
         if (error)
             *error = QStringLiteral("cannot open %1: %2")
                          .arg(args.constFirst(), OpenFailureReason(args.constFirst()));
+        m_markup.reset();
         m_doc.SetPane(nullptr);
         m_frame.reset();
         return false;
     }
     m_frame->show();
+    // Markup left by an editor that did not end normally is offered when no
+    // picture was asked for; otherwise it waits for such a start.
+    if (args.isEmpty()) m_markup->OfferRecovery();
     return true;
 }
 
 void CMapApp::ExitInstance() {
+    if (m_markup) m_markup->OnNormalExit();
     m_recent.Save(m_store);
 }
 
@@ -131,16 +146,21 @@ bool CMapApp::PromptForPicture(QString& name, int /*titleId*/, int flags, bool o
     return true;
 }
 
+bool CMapApp::IsOpen(const QString& path) const {
+    const QString current = QString::fromStdString(m_doc.GetPathName());
+    return !current.isEmpty() && !path.isEmpty() &&
+           SameFile(QFileInfo(path).canonicalFilePath(), QFileInfo(current).canonicalFilePath());
+}
+
 bool CMapApp::OpenDocumentFile(const QString& path) {
     if (path.isEmpty()) return false;
     const QString absolute = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
-    const QString current = QString::fromStdString(m_doc.GetPathName());
-    if (!current.isEmpty() &&
-        SameFile(QFileInfo(absolute).canonicalFilePath(), QFileInfo(current).canonicalFilePath())) {
+    if (IsOpen(absolute)) {
         if (m_frame) m_frame->activateWindow();
         return true;
     }
     const bool opened = m_doc.OnOpenDocument(absolute.toStdString());
+    if (opened && m_markup) m_markup->MarkupReplaced();
     if (m_frame) {
         if (opened) m_frame->UpdateTitle(QString::fromStdString(m_doc.GetTitle()));
         // After a failed load the old picture is gone: the view repaints empty.
@@ -153,13 +173,15 @@ bool CMapApp::OpenDocumentFile(const QString& path) {
 void CMapApp::OnFileOpen() {
     QString name;
     int type = 2;
-    if (PromptForPicture(name, 61440, kOfnHideReadOnly | kOfnFileMustExist, true, &type)) {
-        OpenDocumentFile(name);
-    }
+    if (!PromptForPicture(name, 61440, kOfnHideReadOnly | kOfnFileMustExist, true, &type)) return;
+    if (m_markup && !IsOpen(name) && !m_markup->MaybeSave()) return;
+    OpenDocumentFile(name);
 }
 
 void CMapApp::OnOpenRecentFile(int index) {
     if (index < 0 || index >= m_recent.Paths().size()) return;
+    const QString path = m_recent.Paths()[index];
+    if (m_markup && !IsOpen(path) && !m_markup->MaybeSave()) return;
     if (!OpenDocumentFile(m_recent.Paths()[index])) {
         m_recent.Remove(index);
         RecentChanged();

@@ -14,6 +14,7 @@
 #include "shell/recent_files.h"
 
 class CMainFrame;
+class CMarkupFile;
 class ProfileStore;
 
 // Extra flags of PromptForPicture, by the values of the file dialog flags
@@ -61,6 +62,8 @@ public:
     static CMapApp* Instance();
 
     CMainFrame* Frame() const { return m_frame.get(); }
+    // The markup as a document: changed flag, saving, pages, recovery.
+    CMarkupFile* Markup() const { return m_markup.get(); }
     CMapDoc& Document() { return m_doc; }
     const CRecentFileList& RecentFiles() const { return m_recent; }
     int FilterIndex() const { return m_nFilterIndex; }
@@ -79,6 +82,8 @@ public slots:
 
 private:
     void RecentChanged();
+    // True when `path` names the picture that is open.
+    bool IsOpen(const QString& path) const;
     // Writes the picture to `path` under the wait cursor. A failure says so
     // in one message box naming the file (with what the image library said);
     // an empty name says nothing. True when written.
@@ -91,6 +96,7 @@ private:
     int m_nFilterIndex = 0;  // 1-based; 0 before the first confirmed Open
     CMapDoc m_doc;
     std::unique_ptr<CMainFrame> m_frame;
+    std::unique_ptr<CMarkupFile> m_markup;
 };
 
 // The filters of the Save As dialog: every picture extension, and all files.

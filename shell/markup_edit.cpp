@@ -80,6 +80,9 @@ std::string EditorRawToPaneText(const QString& raw) {
 
 void PlainTextMarkupPane::SetWindowText(const std::string& text) {
     m_edit.setPlainText(PaneToEditorText(text));
+    // Setting the whole text is a change like any other; whoever fills the
+    // pane with a file's text marks it unchanged afterwards.
+    m_edit.document()->setModified(true);
 }
 
 void PlainTextMarkupPane::ReplaceSel(const std::string& text, bool canUndo) {

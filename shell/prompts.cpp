@@ -1,9 +1,9 @@
 #include "shell/prompts.h"
 
+#include <QDesktopServices>
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
-#include <QDesktopServices>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -91,8 +91,8 @@ void PromptSeam::ShowMessage(QWidget* parent, const QString& title, const QStrin
 
 int PromptSeam::Ask(QWidget* parent, const QString& title, const QString& text, int buttons,
                     int defaultButton) {
-    QMessageBox box(QMessageBox::Question, title, text,
-                    QMessageBox::StandardButtons(buttons), parent);
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::StandardButtons(buttons),
+                    parent);
     box.setDefaultButton(QMessageBox::StandardButton(defaultButton));
     return box.exec();
 }

@@ -2,6 +2,7 @@
 // Answers the editor's prompts from a script, so that no dialog appears.
 
 #include <QDialog>
+#include <QMessageBox>
 #include <QUrl>
 #include <deque>
 #include <functional>
@@ -34,9 +35,11 @@ public:
         messages.push_back(text);
     }
 
-    int Ask(QWidget*, const QString&, const QString& text, int, int defaultButton) override {
+    int Ask(QWidget*, const QString&, const QString& text, int buttons,
+            int defaultButton) override {
         questions.push_back(text);
-        if (askAnswers.empty()) return defaultButton;
+        if (askAnswers.empty())
+            return (buttons & QMessageBox::Discard) ? int(QMessageBox::Discard) : defaultButton;
         const int answer = askAnswers.front();
         askAnswers.pop_front();
         return answer;
@@ -60,7 +63,9 @@ public:
     std::function<int(QDialog&)> onDialog;
     int dialogsRun = 0;
     QStringList messages;
-    std::deque<int> askAnswers;  // QMessageBox buttons; empty: the default button
+    // QMessageBox buttons; an empty queue discards, or takes the default
+    // button of a question that cannot discard.
+    std::deque<int> askAnswers;
     QStringList questions;
     int chooseAnswer = 0;
     std::vector<QStringList> choices;
