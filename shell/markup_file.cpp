@@ -8,7 +8,7 @@
 #include <QUrl>
 #include <cstdio>
 
-#include "image/file_io.h"
+#include "image/safe_write.h"
 #include "markup/page_file.h"
 #include "markup/picture_type.h"
 #include "markup/preview_page.h"
@@ -24,10 +24,13 @@ QString Native(const QString& path) {
     return QDir::toNativeSeparators(path);
 }
 
-bool WriteBytes(const QString& path, const std::string& bytes) {
-    return ze::WriteFileSafely(path.toStdString(), [&bytes](std::FILE* f) {
+// Empty when written, else why not.
+QString WriteBytes(const QString& path, const std::string& bytes) {
+    const ze::WriteError error = ze::WriteFileSafely(path.toStdString(), [&bytes](std::FILE* f) {
         return std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     });
+    return error == ze::WriteError::kNone ? QString()
+                                          : QString::fromUtf8(ze::WriteErrorText(error));
 }
 
 // The picture a page's src names: resolved against the page's folder, as a
@@ -190,12 +193,9 @@ bool CMarkupFile::SaveTo(const QString& path) {
         }
     }
     const QFileInfo info(path);
-    if (info.exists() && (!info.isFile() || !info.isWritable())) {
-        Show(U("マップを %1 に保存できません: 書き込めないファイルです。").arg(target));
-        return false;
-    }
-    if (!WriteBytes(path, bytes)) {
-        Show(U("マップを %1 に保存できませんでした。").arg(target));
+    const QString error = WriteBytes(path, bytes);
+    if (!error.isEmpty()) {
+        Show(U("マップを %1 に保存できませんでした: %2").arg(target, error));
         return false;
     }
     m_path = info.absoluteFilePath();
@@ -237,8 +237,9 @@ void CMarkupFile::OnBrowserCheck() {
     }
     const QString file = QDir::temp().filePath(
         QStringLiteral("zer-evizi-check-%1.html").arg(QCoreApplication::applicationPid()));
-    if (!WriteBytes(file, page)) {
-        Show(U("確認用のページ %1 を書けませんでした。").arg(Native(file)));
+    const QString error = WriteBytes(file, page);
+    if (!error.isEmpty()) {
+        Show(U("確認用のページ %1 を書けませんでした: %2").arg(Native(file), error));
         return;
     }
     if (!Prompts().OpenUrl(QUrl::fromLocalFile(file)))

@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "image/file_io.h"
+#include "image/safe_write.h"
 
 namespace {
 QString LockOf(const QString& file) {
@@ -49,8 +50,8 @@ bool CRecovery::Write(const RecoveryRecord& record) {
     }
     const std::string bytes = FormatRecoveryRecord(record);
     m_written = ze::WriteFileSafely(OwnFile().toStdString(), [&bytes](std::FILE* f) {
-        return std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    });
+                    return std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+                }) == ze::WriteError::kNone;
     return m_written;
 }
 

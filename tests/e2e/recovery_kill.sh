@@ -32,6 +32,18 @@ has_window() { [ -n "$(window "$1")" ]; }
 wait_window() {  # SECONDS NAME: prints the window's id once it is there
   until_true "$1" has_window "$2" && window "$2"
 }
+answer_return() {  # NAME: Return in that window until it has gone
+  local id attempt
+  for attempt in 1 2 3 4 5 6 7 8; do
+    id=$(window "$1")
+    [ -n "$id" ] || return 0
+    xdotool windowactivate --sync "$id" >/dev/null 2>&1 || true
+    xdotool windowfocus --sync "$id" >/dev/null 2>&1 || true
+    xdotool key Return
+    until_true 3 bash -c "! xdotool search --onlyvisible --name '$1' >/dev/null 2>&1" && return 0
+  done
+  return 1
+}
 pane_text() {  # copies the pane (docked at the bottom) out through the clipboard
   local win=$1
   eval "$(xdotool getwindowgeometry --shell "$win")"
@@ -59,10 +71,8 @@ wait "$editor" 2>/dev/null || true
 
 "$bin" >"$work/editor2.log" 2>&1 &
 editor=$!
-ask=$(wait_window 30 '^Zer Evizi SEKKA$') ||
-  fail "no offer to restore"
-xdotool windowactivate --sync "$ask" >/dev/null 2>&1 || true
-xdotool key Return
+wait_window 30 '^Zer Evizi SEKKA$' >/dev/null || fail "no offer to restore"
+answer_return '^Zer Evizi SEKKA$' || fail "the offer stayed open"
 win=$(wait_window 20 '^\*pic\.bmp - Zer Evizi SEKKA$') ||
   fail "the restored markup is not shown"
 xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
@@ -73,11 +83,11 @@ grep -q 'kept after kill' "$work/pane.txt" || fail "the pane lost the text: $(ca
 
 # Closing asks; Save asks for a name and the editor ends.
 xdotool key --window "$win" alt+F4
-ask=$(wait_window 10 '^Zer Evizi SEKKA$') || fail "no question on close"
-xdotool windowactivate --sync "$ask" >/dev/null 2>&1 || true
-xdotool key Return
+wait_window 10 '^Zer Evizi SEKKA$' >/dev/null || fail "no question on close"
+answer_return '^Zer Evizi SEKKA$' || fail "the question stayed open"
 dialog=$(wait_window 10 'マップを保存') || fail "no save dialog"
 xdotool windowactivate --sync "$dialog" >/dev/null 2>&1 || true
+sleep 0.5
 xdotool type --delay 20 "$work/saved.html"
 xdotool key Return
 until_true 10 bash -c "! kill -0 $editor 2>/dev/null" || fail "the editor did not end"

@@ -160,6 +160,14 @@ private slots:
             QCOMPARE(app.Markup()->Path(), path);
         }
 
+        // A save that fails says so and leaves the markup changed.
+        frame.Pane().SetWindowText(current);
+        prompts.messages.clear();
+        QVERIFY(!app.Markup()->SaveTo(Q(m_dir->File("no/folder/x.html"))));
+        QCOMPARE(prompts.messages.size(), 1);
+        QVERIFY(app.Markup()->IsModified());
+        QCOMPARE(app.Markup()->Path(), path);
+
         // Several images with maps: the user chooses.
         const QString several = Q(m_dir->File("several.html"));
         testutil::WriteFile(several.toStdString(),
