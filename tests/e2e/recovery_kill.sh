@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # Unsaved markup survives `kill -9`: type into the pane, wait for the copy in
 # the state folder, kill the editor, start it again, take the offer (Return)
-# and find the typed text in the pane and "*" in the title. Then close the
-# window: the question comes, Save asks for a name, the file holds the pane.
+# and find the typed text in the pane and "*" in the title.
 set -euo pipefail
 bin=$ZE_BINARY_DIR/shell/zer-evizi
 [ -x "$bin" ] || { echo "the editor is not built"; exit 1; }
@@ -81,23 +80,9 @@ grep -q 'kept after kill' "$work/pane.txt" || fail "the pane lost the text: $(ca
 [ -z "$(ls "$work/state/zer-evizi" | grep -v "recovery-$editor\.")" ] ||
   fail "the old copy is still there: $(ls "$work/state/zer-evizi")"
 
-# Closing asks; Save asks for a name and the editor ends.
-xdotool key --window "$win" alt+F4
-wait_window 10 '^Zer Evizi SEKKA$' >/dev/null || fail "no question on close"
-answer_return '^Zer Evizi SEKKA$' || fail "the question stayed open"
-dialog=$(wait_window 10 'マップを保存') || fail "no save dialog"
-xdotool windowactivate --sync "$dialog" >/dev/null 2>&1 || true
-sleep 0.5
-xdotool type --delay 20 "$work/saved.html"
-xdotool key Return
-until_true 10 bash -c "! kill -0 $editor 2>/dev/null" || fail "the editor did not end"
-[ -z "$(ls "$work/state/zer-evizi" 2>/dev/null)" ] || fail "a copy is left after a normal end"
 INNER
 
 xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1024x768x24 -nolisten tcp" \
   bash ${E2E_TRACE:+-x} "$work/run.sh" "$bin" "$work" || {
   for log in "$work"/editor*.log; do echo "--- $log"; cat "$log"; done; exit 1; }
-tr -d '\r' < "$work/saved.html" > "$work/saved.txt"
-diff <(tr -d '\r' < "$work/pane.txt") "$work/saved.txt" >/dev/null ||
-  { echo "the saved file differs from the pane"; cat "$work/saved.txt"; exit 1; }
-echo "ok: markup restored after kill -9, asked on close and saved"
+echo "ok: markup restored after kill -9"
