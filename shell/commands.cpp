@@ -3,7 +3,7 @@
 #include <array>
 
 namespace {
-constexpr std::array<CommandInfo, 17> kCommands{{
+constexpr std::array<CommandInfo, 21> kCommands{{
     {cmd::kFileOpen, "既存のﾌｧｲﾙを開く", "開く"},
     {cmd::kFileSave, "名前をつけて保存", "名前をつけて保存"},
     {cmd::kFileSaveAs, "開いている画像を保存します。", "保存"},
@@ -21,6 +21,10 @@ constexpr std::array<CommandInfo, 17> kCommands{{
     {cmd::kEditRedo, "元に戻した操作をやり直す", "やり直し"},
     {cmd::kToolSelect, "領域を選択して移動・変形する", "選択"},
     {cmd::kViewAreas, "領域の輪郭を表示する", "領域の輪郭"},
+    {cmd::kMapOpen, "HTMLページからマップと画像を開きます。", ""},
+    {cmd::kMapSave, "マップをHTMLファイルに保存します。", ""},
+    {cmd::kMapSaveAs, "マップを名前を付けてHTMLファイルに保存します。", ""},
+    {cmd::kBrowserCheck, "画像とマップをブラウザで表示します。", ""},
 }};
 }  // namespace
 

@@ -22,6 +22,10 @@ constexpr int kEditRedo = 57644;
 constexpr int kToolSelect = 32810;
 constexpr int kViewAreas = 32811;
 constexpr int kToolTrace = 32790;
+constexpr int kMapOpen = 32812;
+constexpr int kMapSave = 32813;
+constexpr int kMapSaveAs = 32814;
+constexpr int kBrowserCheck = 32815;
 }  // namespace cmd
 
 struct CommandInfo {

@@ -1,6 +1,7 @@
 #include "shell/main_frame.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSignalBlocker>
@@ -46,6 +47,13 @@ CMainFrame::CMainFrame() {
     QAction* tag = AddCommand(cmd::kTagUpper, U("タグを大文字にする (&T)"));
     tag->setCheckable(true);
     QAction* transfer = AddCommand(cmd::kTransfer, U("ZURI Zezez SEKKAにデータ転送 (&H)"));
+    QAction* mapOpen = AddCommand(cmd::kMapOpen, U("マップを開く(&M)..."));
+    mapOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
+    QAction* mapSave = AddCommand(cmd::kMapSave, U("マップを保存(&A)"));
+    mapSave->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    QAction* mapSaveAs = AddCommand(cmd::kMapSaveAs, U("名前を付けてマップを保存(&K)..."));
+    mapSaveAs->setShortcut(QKeySequence(Qt::Key_F12));
+    QAction* browserCheck = AddCommand(cmd::kBrowserCheck, U("ブラウザで確認 (&W)"));
 
     // Ctrl+S saves; no menu item carries it.
     m_saveKey = std::make_unique<QAction>(this);
@@ -57,6 +65,10 @@ CMainFrame::CMainFrame() {
     m_fileMenu = menuBar()->addMenu(U("ファイル(&F)"));
     m_fileMenu->addAction(open);
     m_fileMenu->addAction(saveAs);
+    m_fileMenu->addSeparator();
+    m_fileMenu->addAction(mapOpen);
+    m_fileMenu->addAction(mapSave);
+    m_fileMenu->addAction(mapSaveAs);
     m_fileMenu->addSeparator();
     m_mruPlaceholder = std::make_unique<QAction>(U("最新のﾌｧｲﾙ"), this);
     m_mruPlaceholder->setEnabled(false);
@@ -93,6 +105,7 @@ CMainFrame::CMainFrame() {
     size->addAction(zoomDouble);
     other->addAction(tag);
     other->addAction(transfer);
+    other->addAction(browserCheck);
     connect(other, &QMenu::aboutToShow, this, &CMainFrame::OnUpdateTagUpper);
 
     // Toolbar 128: fixed at the top.
@@ -131,6 +144,10 @@ CMainFrame::CMainFrame() {
     connect(open, &QAction::triggered, this, &CMainFrame::fileOpenRequested);
     connect(saveAs, &QAction::triggered, this, &CMainFrame::fileSaveAsRequested);
     connect(m_saveKey.get(), &QAction::triggered, this, &CMainFrame::fileSaveRequested);
+    connect(mapOpen, &QAction::triggered, this, &CMainFrame::mapOpenRequested);
+    connect(mapSave, &QAction::triggered, this, &CMainFrame::mapSaveRequested);
+    connect(mapSaveAs, &QAction::triggered, this, &CMainFrame::mapSaveAsRequested);
+    connect(browserCheck, &QAction::triggered, this, &CMainFrame::browserCheckRequested);
     connect(tag, &QAction::triggered, this, &CMainFrame::OnTagUpper);
     connect(baseFolder, &QAction::triggered, this, &CMainFrame::OnBaseFolder);
     connect(circle, &QAction::triggered, &m_view, &CMapView::OnToolCircle);
@@ -208,7 +225,21 @@ QString CMainFrame::FrameTitle(const QString& docTitle) {
 }
 
 void CMainFrame::UpdateTitle(const QString& docTitle) {
-    setWindowTitle(FrameTitle(docTitle));
+    m_docTitle = docTitle;
+    setWindowTitle((m_markupModified ? QStringLiteral("*") : QString()) + FrameTitle(docTitle));
+}
+
+void CMainFrame::SetMarkupModified(bool modified) {
+    m_markupModified = modified;
+    UpdateTitle(m_docTitle);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (m_closeGuard && !m_closeGuard()) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
 }
 
 void CMainFrame::SetRecentFiles(const QStringList& paths) {

@@ -9,6 +9,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <array>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -28,7 +29,10 @@ public:
     // The window title for a document title: "<title> - Zer Evizi SEKKA",
     // "無題" standing in for an empty title.
     static QString FrameTitle(const QString& docTitle);
+    // The title for the document title, with a leading "*" while the markup
+    // has unsaved changes.
     void UpdateTitle(const QString& docTitle);
+    void SetMarkupModified(bool modified);
 
     // The pane through its CR LF interface, and the editor behind it.
     MarkupPane& Pane() { return m_pane; }
@@ -53,15 +57,25 @@ public:
     void OnUpdateTraceTolerance();
     QSpinBox& TraceTolerance() { return m_traceTolerance; }
 
+    // Asked before the window closes; false keeps it open.
+    void SetCloseGuard(std::function<bool()> guard) { m_closeGuard = std::move(guard); }
+
 signals:
     void fileOpenRequested();
     void recentFileRequested(int index);
     void fileSaveRequested();
     void fileSaveAsRequested();
+    void mapOpenRequested();
+    void mapSaveRequested();
+    void mapSaveAsRequested();
+    void browserCheckRequested();
 
 public slots:
     void OnTagUpper();
     void OnBaseFolder();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     QAction* AddCommand(int id, const QString& text);
@@ -80,4 +94,7 @@ private:
     std::unique_ptr<QAction> m_mruPlaceholder;
     std::array<std::unique_ptr<QAction>, 4> m_mruActions;
     QMenu* m_fileMenu = nullptr;
+    QString m_docTitle;
+    bool m_markupModified = false;
+    std::function<bool()> m_closeGuard;
 };

@@ -13,6 +13,7 @@
 #include "markup/settings.h"
 #include "shell/commands.h"
 #include "shell/main_frame.h"
+#include "shell/markup_file.h"
 #include "shell/picture_loader.h"
 #include "shell/picture_types.h"
 #include "shell/prompts.h"
@@ -68,6 +69,7 @@ CMapApp* CMapApp::Instance() {
 
 CMapApp::~CMapApp() {
     if (g_app == this) g_app = nullptr;
+    m_markup.reset();
     m_loader.reset();
     m_doc.SetPane(nullptr);
     m_frame.reset();
@@ -90,6 +92,14 @@ bool CMapApp::InitInstance(const QStringList& args, QString* error) {
     connect(m_frame.get(), &CMainFrame::fileSaveAsRequested, this, &CMapApp::OnFileSaveAs);
     connect(m_frame->FileMenu(), &QMenu::aboutToShow, this, &CMapApp::OnUpdateFileSaveAs);
     m_loader->SetIndicatorHost(&m_frame->StatusBar(), m_frame.get());
+    m_markup = std::make_unique<CMarkupFile>(*this);
+    CMarkupFile* markup = m_markup.get();
+    connect(m_frame.get(), &CMainFrame::mapOpenRequested, markup, &CMarkupFile::OnOpenMap);
+    connect(m_frame.get(), &CMainFrame::mapSaveRequested, markup, &CMarkupFile::OnSaveMap);
+    connect(m_frame.get(), &CMainFrame::mapSaveAsRequested, markup, &CMarkupFile::OnSaveMapAs);
+    connect(m_frame.get(), &CMainFrame::browserCheckRequested, markup,
+            &CMarkupFile::OnBrowserCheck);
+    m_frame->SetCloseGuard([markup] { return markup->MaybeSave(); });
     RecentChanged();
     OnUpdateFileSaveAs();
 
@@ -97,15 +107,20 @@ bool CMapApp::InitInstance(const QStringList& args, QString* error) {
         if (error)
             *error = QStringLiteral("cannot open %1: %2")
                          .arg(args.constFirst(), OpenFailureReason(args.constFirst()));
+        m_markup.reset();
         m_doc.SetPane(nullptr);
         m_frame.reset();
         return false;
     }
     m_frame->show();
+    // Markup left by an editor that did not end normally is offered when no
+    // picture was asked for; otherwise it waits for such a start.
+    if (args.isEmpty()) m_markup->OfferRecovery();
     return true;
 }
 
 void CMapApp::ExitInstance() {
+    if (m_markup) m_markup->OnNormalExit();
     m_recent.Save(m_store);
 }
 
@@ -141,9 +156,7 @@ bool CMapApp::PromptForPicture(QString& name, int /*titleId*/, int flags, bool o
 
 QString CMapApp::PathToOpen(const QString& path) {
     const QString absolute = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
-    const QString current = QString::fromStdString(m_doc.GetPathName());
-    if (!current.isEmpty() &&
-        SameFile(QFileInfo(absolute).canonicalFilePath(), QFileInfo(current).canonicalFilePath())) {
+    if (IsOpen(absolute)) {
         if (m_frame) m_frame->activateWindow();
         return QString();
     }
@@ -151,10 +164,17 @@ QString CMapApp::PathToOpen(const QString& path) {
 }
 
 void CMapApp::PictureOpened() {
+    if (m_markup) m_markup->MarkupReplaced();
     if (!m_frame) return;
     m_frame->UpdateTitle(QString::fromStdString(m_doc.GetTitle()));
     m_frame->View().OnInitialUpdate();
     OnUpdateFileSaveAs();
+}
+
+bool CMapApp::IsOpen(const QString& path) const {
+    const QString current = QString::fromStdString(m_doc.GetPathName());
+    return !current.isEmpty() && !path.isEmpty() &&
+           SameFile(QFileInfo(path).canonicalFilePath(), QFileInfo(current).canonicalFilePath());
 }
 
 bool CMapApp::OpenDocumentFile(const QString& path) {
@@ -207,14 +227,15 @@ bool CMapApp::WaitForOpen(int timeoutMs) {
 void CMapApp::OnFileOpen() {
     QString name;
     int type = 2;
-    if (PromptForPicture(name, 61440, kOfnHideReadOnly | kOfnFileMustExist, true, &type)) {
-        BeginOpen(name);
-    }
+    if (!PromptForPicture(name, 61440, kOfnHideReadOnly | kOfnFileMustExist, true, &type)) return;
+    if (m_markup && !IsOpen(name) && !m_markup->MaybeSave()) return;
+    BeginOpen(name);
 }
 
 void CMapApp::OnOpenRecentFile(int index) {
     if (index < 0 || index >= m_recent.Paths().size()) return;
     const QString path = m_recent.Paths()[index];
+    if (m_markup && !IsOpen(path) && !m_markup->MaybeSave()) return;
     BeginOpen(path, [this, path](bool opened) {
         const qsizetype at = m_recent.Paths().indexOf(path);
         if (opened || at < 0) return;

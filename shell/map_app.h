@@ -16,6 +16,7 @@
 
 class CMainFrame;
 class CPictureLoader;
+class CMarkupFile;
 class ProfileStore;
 
 // Extra flags of PromptForPicture, by the values of the file dialog flags
@@ -75,6 +76,8 @@ public:
     static CMapApp* Instance();
 
     CMainFrame* Frame() const { return m_frame.get(); }
+    // The markup as a document: changed flag, saving, pages, recovery.
+    CMarkupFile* Markup() const { return m_markup.get(); }
     CMapDoc& Document() { return m_doc; }
     const CRecentFileList& RecentFiles() const { return m_recent; }
     int FilterIndex() const { return m_nFilterIndex; }
@@ -98,6 +101,8 @@ private:
     QString PathToOpen(const QString& path);
     // The frame follows a newly opened picture: title, view, Save As.
     void PictureOpened();
+    // True when `path` names the picture that is open.
+    bool IsOpen(const QString& path) const;
     // Writes the picture to `path` under the wait cursor. A failure says so
     // in one message box naming the file (with what the image library said);
     // an empty name says nothing. True when written.
@@ -111,6 +116,7 @@ private:
     CMapDoc m_doc;
     std::unique_ptr<CMainFrame> m_frame;
     std::unique_ptr<CPictureLoader> m_loader;
+    std::unique_ptr<CMarkupFile> m_markup;
 };
 
 // The filters of the Save As dialog: every picture extension, and all files.

@@ -114,6 +114,9 @@ PlainTextMarkupPane::~PlainTextMarkupPane() {
 void PlainTextMarkupPane::SetWindowText(const std::string& text) {
     // setPlainText also empties the undo history: a new text starts afresh.
     m_edit.setPlainText(PaneToEditorText(text));
+    // Setting the whole text is a change like any other; whoever fills the
+    // pane with a file's text marks it unchanged afterwards.
+    m_edit.document()->setModified(true);
 }
 
 void PlainTextMarkupPane::ReplaceSel(const std::string& text, bool canUndo) {

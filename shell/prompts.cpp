@@ -1,10 +1,13 @@
 #include "shell/prompts.h"
 
+#include <QDesktopServices>
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QMessageBox>
+#include <QUrl>
 
 QStringList ToQtNameFilters(const QList<FileFilter>& filters) {
     QStringList result;
@@ -84,6 +87,25 @@ int PromptSeam::RunDialog(QDialog& dialog) {
 void PromptSeam::ShowMessage(QWidget* parent, const QString& title, const QString& text) {
     QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok, parent);
     box.exec();
+}
+
+int PromptSeam::Ask(QWidget* parent, const QString& title, const QString& text, int buttons,
+                    int defaultButton) {
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::StandardButtons(buttons),
+                    parent);
+    box.setDefaultButton(QMessageBox::StandardButton(defaultButton));
+    return box.exec();
+}
+
+int PromptSeam::Choose(QWidget* parent, const QString& title, const QString& label,
+                       const QStringList& items) {
+    bool ok = false;
+    const QString chosen = QInputDialog::getItem(parent, title, label, items, 0, false, &ok);
+    return ok ? int(items.indexOf(chosen)) : -1;
+}
+
+bool PromptSeam::OpenUrl(const QUrl& url) {
+    return QDesktopServices::openUrl(url);
 }
 
 namespace {

@@ -9,6 +9,7 @@
 
 class QDialog;
 class QFileDialog;
+class QUrl;
 class QWidget;
 
 // One filter of a file dialog: what the user sees and the patterns behind it
@@ -58,6 +59,15 @@ public:
     virtual int RunDialog(QDialog& dialog);
     // A message box with an OK button.
     virtual void ShowMessage(QWidget* parent, const QString& title, const QString& text);
+    // A question: `buttons` and `defaultButton` are QMessageBox::StandardButton
+    // values; the answer is the button chosen (the Escape button on close).
+    virtual int Ask(QWidget* parent, const QString& title, const QString& text, int buttons,
+                    int defaultButton);
+    // One of `items`: its index, or -1 when the user cancels.
+    virtual int Choose(QWidget* parent, const QString& title, const QString& label,
+                       const QStringList& items);
+    // Hands a URL to the desktop (the user's browser); false when nothing took it.
+    virtual bool OpenUrl(const QUrl& url);
 };
 
 // The seam in use (never null; the default one unless a test set another).

@@ -60,7 +60,8 @@ private slots:
         QCOMPARE(menus[0]->text(), U("ファイル(&F)"));
         QCOMPARE(Captions(*menus[0]->menu()),
                  (QStringList{U("開く(&O)...\tCtrl+O"), U("名前をつけて保存 (&S)"), "-",
-                              U("最新のﾌｧｲﾙ")}));
+                              U("マップを開く(&M)..."), U("マップを保存(&A)"),
+                              U("名前を付けてマップを保存(&K)..."), "-", U("最新のﾌｧｲﾙ")}));
         QCOMPARE(menus[1]->text(), U("編集(&E)"));
         QCOMPARE(Captions(*menus[1]->menu()),
                  (QStringList{U("元に戻す(&U)\tCtrl+Z"), U("やり直し(&R)\tCtrl+Y")}));
@@ -73,7 +74,12 @@ private slots:
             Captions(*menus[3]->menu()),
             (QStringList{U("基本フォルダ 設定(&B)"), U("画像サイズ (&S)"), U("実際のサイズ (&N)"),
                          U("2倍表示 (&L)"), U("タグを大文字にする (&T)"),
-                         U("ZURI Zezez SEKKAにデータ転送 (&H)")}));
+                         U("ZURI Zezez SEKKAにデータ転送 (&H)"), U("ブラウザで確認 (&W)")}));
+        // No two commands share a key.
+        QStringList keys;
+        for (const QAction* action : frame.findChildren<QAction*>())
+            if (!action->shortcut().isEmpty()) keys << action->shortcut().toString();
+        QVERIFY2(keys.size() >= 5 && keys.removeDuplicates() == 0, qPrintable(keys.join(' ')));
     }
 
     void tagToggleFollowsTheStore() {

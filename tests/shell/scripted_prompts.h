@@ -2,6 +2,8 @@
 // Answers the editor's prompts from a script, so that no dialog appears.
 
 #include <QDialog>
+#include <QMessageBox>
+#include <QUrl>
 #include <deque>
 #include <functional>
 
@@ -33,6 +35,24 @@ public:
         messages.push_back(text);
     }
 
+    int Ask(QWidget*, const QString&, const QString& text, int buttons,
+            int defaultButton) override {
+        questions.push_back(text);
+        if (askAnswers.empty())
+            return (buttons & QMessageBox::Discard) ? int(QMessageBox::Discard) : defaultButton;
+        const int answer = askAnswers.front();
+        askAnswers.pop_front();
+        return answer;
+    }
+    int Choose(QWidget*, const QString&, const QString&, const QStringList& items) override {
+        choices.push_back(items);
+        return chooseAnswer;
+    }
+    bool OpenUrl(const QUrl& url) override {
+        openedUrls.push_back(url);
+        return true;
+    }
+
     void AnswerFile(const QString& path, int filterIndex) {
         fileAnswers.push_back({true, path, filterIndex});
     }
@@ -43,6 +63,13 @@ public:
     std::function<int(QDialog&)> onDialog;
     int dialogsRun = 0;
     QStringList messages;
+    // QMessageBox buttons; an empty queue discards, or takes the default
+    // button of a question that cannot discard.
+    std::deque<int> askAnswers;
+    QStringList questions;
+    int chooseAnswer = 0;
+    std::vector<QStringList> choices;
+    QList<QUrl> openedUrls;
 
 private:
     PromptSeam* m_old;

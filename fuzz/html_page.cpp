@@ -1,0 +1,24 @@
+// Hostile pages: reading, taking the markup out and putting it back. Putting
+// back what was taken out, unchanged, must give the page byte for byte.
+
+#include "markup/html_page.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "markup/area_markup.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    const HtmlPage page = ReadHtmlPage(bytes);
+    for (size_t i = 0; i < page.maps.size() && i < 4; ++i) {
+        const std::string pane = ExtractMarkup(bytes, page, i);
+        std::string merged;
+        if (MergeMarkup(bytes, page, i, pane, &merged) != MergeStatus::kMerged) __builtin_trap();
+        if (merged != bytes) __builtin_trap();
+        const std::string drawn = InsertAreaLine(pane, "<area shape=\"rect\" coords=\"1,2,3,4\">");
+        (void)MergeMarkup(bytes, page, i, drawn, &merged);
+    }
+    return 0;
+}

@@ -1,0 +1,440 @@
+#include "markup/html_page.h"
+
+#include <algorithm>
+#include <cstring>
+#include <unordered_map>
+
+#include "markup/html_scan.h"
+#include "markup/text_encoding.h"
+
+namespace {
+
+bool IsSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+}
+
+char Lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+std::string Lowered(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) c = Lower(c);
+    return out;
+}
+
+bool IsAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// The charset label of a Content-Type value such as "text/html;
+// charset=Shift_JIS"; empty when there is none.
+std::string CharsetOfContentType(std::string_view content) {
+    const std::string lowered = Lowered(content);
+    size_t pos = lowered.find("charset");
+    if (pos == std::string::npos) return {};
+    pos += 7;
+    while (pos < content.size() && IsSpace(content[pos])) ++pos;
+    if (pos >= content.size() || content[pos] != '=') return {};
+    ++pos;
+    while (pos < content.size() && IsSpace(content[pos])) ++pos;
+    char quote = 0;
+    if (pos < content.size() && (content[pos] == '"' || content[pos] == '\''))
+        quote = content[pos++];
+    size_t end = pos;
+    while (end < content.size() && content[end] != quote && content[end] != ';' &&
+           !IsSpace(content[end]))
+        ++end;
+    return std::string(content.substr(pos, end - pos));
+}
+
+enum class Label { kNone, kUtf8, kShiftJis, kEucJp, kOther };
+
+Label ClassifyLabel(std::string_view label) {
+    std::string l = Lowered(label);
+    while (!l.empty() && IsSpace(l.back())) l.pop_back();
+    while (!l.empty() && IsSpace(l.front())) l.erase(l.begin());
+    if (l.empty()) return Label::kNone;
+    for (const char* name :
+         {"utf-8", "utf8", "unicode-1-1-utf-8", "unicode11utf8", "x-unicode20utf8"})
+        if (l == name) return Label::kUtf8;
+    for (const char* name : {"shift_jis", "shift-jis", "sjis", "x-sjis", "windows-31j", "cp932",
+                             "ms932", "ms_kanji", "csshiftjis"})
+        if (l == name) return Label::kShiftJis;
+    for (const char* name : {"euc-jp", "x-euc-jp", "eucjp", "cseucpkdfmtjapanese"})
+        if (l == name) return Label::kEucJp;
+    return Label::kOther;
+}
+
+// Bytes of the page to UTF-8; a byte that is not part of a character
+// becomes U+FFFD.
+std::string ToUtf8(std::string_view bytes, PageEncoding encoding) {
+    if (encoding == PageEncoding::kShiftJis) return ze::DecodeCodePage(bytes, ze::CodePage::kCp932);
+    if (encoding == PageEncoding::kEucJp) return ze::DecodeCodePage(bytes, ze::CodePage::kEucJp);
+    if (ze::IsValidUtf8(bytes)) return std::string(bytes);
+    std::string out;
+    size_t pos = 0;
+    while (pos < bytes.size()) {
+        size_t length;
+        const char32_t cp = ze::DecodeUtf8At(bytes, pos, &length);
+        if (cp == ze::kReplacementChar && length == 1)
+            out += "\xEF\xBF\xBD";
+        else
+            out.append(bytes.substr(pos, length));
+        pos += length;
+    }
+    return out;
+}
+
+std::string FromUtf8(std::string_view utf8, PageEncoding encoding) {
+    if (encoding == PageEncoding::kShiftJis)
+        return ze::EncodeWithReferences(utf8, ze::CodePage::kCp932);
+    if (encoding == PageEncoding::kEucJp)
+        return ze::EncodeWithReferences(utf8, ze::CodePage::kEucJp);
+    return std::string(utf8);
+}
+
+// A line of a text: its content and the line break after it (CR LF, LF,
+// CR, or nothing for the last line).
+struct Line {
+    std::string_view content;
+    std::string_view ending;
+};
+
+std::vector<Line> SplitLines(std::string_view text) {
+    std::vector<Line> lines;
+    size_t start = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\n' && text[i] != '\r') continue;
+        const size_t breakLength =
+            text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n' ? 2 : 1;
+        lines.push_back({text.substr(start, i - start), text.substr(i, breakLength)});
+        i += breakLength - 1;
+        start = i + 1;
+    }
+    lines.push_back({text.substr(start), {}});
+    return lines;
+}
+
+// The line break the page uses: that of its first line; CR LF when it has
+// none.
+std::string_view PageLineBreak(std::string_view bytes) {
+    const size_t pos = bytes.find_first_of("\r\n");
+    if (pos == std::string_view::npos) return "\r\n";
+    if (bytes[pos] == '\n') return "\n";
+    return pos + 1 < bytes.size() && bytes[pos + 1] == '\n' ? "\r\n" : "\r";
+}
+
+// `pane` (UTF-8, any line breaks) written over the page bytes `old`: lines
+// at the start and the end that read the same keep their bytes and breaks;
+// the lines between are converted, with the page's line break.
+std::string EncodeLikeOriginal(std::string_view old, std::string_view pane, PageEncoding encoding,
+                               std::string_view lineBreak) {
+    // Line breaks are never part of a multi-byte character in these
+    // encodings, so the decoded text has the same lines as the bytes.
+    const std::vector<Line> before = SplitLines(old);
+    const std::string decodedText = ToUtf8(old, encoding);
+    const std::vector<Line> decoded = SplitLines(decodedText);
+    const std::vector<Line> after = SplitLines(pane);
+
+    const size_t n = after.size();
+    const size_t limit = std::min(before.size(), n);
+    size_t prefix = 0;
+    while (prefix < limit && decoded[prefix].content == after[prefix].content) ++prefix;
+    size_t suffix = 0;
+    while (suffix < limit - prefix &&
+           decoded[before.size() - 1 - suffix].content == after[n - 1 - suffix].content)
+        ++suffix;
+
+    std::string out;
+    out.reserve(pane.size() + old.size() / 4);
+    for (size_t j = 0; j < prefix; ++j) {
+        out += before[j].content;
+        if (j + 1 < n) out += before[j].ending.empty() ? lineBreak : before[j].ending;
+    }
+    // The changed lines are converted in one go.
+    std::string changed;
+    for (size_t j = prefix; j < n - suffix; ++j) {
+        changed += after[j].content;
+        if (j + 1 < n) changed += lineBreak;
+    }
+    out += FromUtf8(changed, encoding);
+    for (size_t j = n - suffix; j < n; ++j) {
+        const Line& line = before[before.size() - (n - j)];
+        out += line.content;
+        if (j + 1 < n) out += line.ending;
+    }
+    return out;
+}
+
+std::string_view TrimEnd(std::string_view text) {
+    while (!text.empty() && IsSpace(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+}  // namespace
+
+namespace {
+// More images with maps than a person would choose from are not offered.
+constexpr size_t kMaxImageMaps = 256;
+
+// The declared charset of a <meta> tag; empty when it declares none.
+std::string DeclaredCharset(const HtmlTag& meta) {
+    if (const HtmlAttribute* charset = meta.Find("charset")) return std::string(charset->value);
+    if (Lowered(meta.Value("http-equiv")) == "content-type")
+        return CharsetOfContentType(meta.Value("content"));
+    return {};
+}
+
+struct FoundMap {
+    size_t begin = 0;
+    size_t end = 0;  // 0 while its end tag has not come
+};
+
+// The first map of each wanted name, with where it ends. Maps nest as
+// elements do: an end tag closes the innermost open map.
+std::unordered_map<std::string, FoundMap> FindMaps(
+    std::string_view bytes, PageEncoding encoding,
+    const std::unordered_map<std::string, FoundMap>& wanted) {
+    std::unordered_map<std::string, FoundMap> found;
+    struct Open {
+        std::string name;
+        size_t depth;
+    };
+    std::vector<Open> open;  // wanted maps only, innermost last
+    size_t depth = 0;
+    WalkHtmlTags(bytes, [&](const HtmlTag& tag) {
+        if (tag.name != "map") return true;
+        if (!tag.closing) {
+            ++depth;
+            const HtmlAttribute* name = tag.Find("name");
+            std::string key =
+                DecodeReferences(ToUtf8(name ? name->value : tag.Value("id"), encoding));
+            if (wanted.count(key) != 0 && found.count(key) == 0) {
+                found[key] = {tag.begin, 0};
+                open.push_back({std::move(key), depth});
+            }
+        } else if (depth > 0) {
+            if (!open.empty() && open.back().depth == depth) {
+                found[open.back().name].end = tag.end;
+                open.pop_back();
+            }
+            --depth;
+        }
+        return true;
+    });
+    return found;
+}
+}  // namespace
+
+HtmlPage ReadHtmlPage(std::string_view bytes, const PageLimits& limits) {
+    HtmlPage page;
+    if (bytes.size() > limits.maxBytes) {
+        page.status = PageStatus::kTooLarge;
+        return page;
+    }
+    if (bytes.size() >= 2 && ((bytes[0] == '\xFE' && bytes[1] == '\xFF') ||
+                              (bytes[0] == '\xFF' && bytes[1] == '\xFE'))) {
+        page.status = PageStatus::kUtf16;
+        return page;
+    }
+    page.bom = bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF";
+
+    // First pass: the first charset declaration and the images with maps.
+    struct Image {
+        ByteSpan tag;
+        std::string_view usemap;
+        std::string_view source;
+        std::string mapName;  // set once the encoding is known
+        bool named = false;   // the usemap has a '#'
+    };
+    std::vector<Image> images;
+    bool declared = false;
+    WalkHtmlTags(bytes, [&](const HtmlTag& tag) {
+        if (tag.closing) return true;
+        if (tag.name == "meta" && !declared) {
+            page.declaredCharset = DeclaredCharset(tag);
+            declared = !page.declaredCharset.empty();
+        } else if (tag.name == "img" && images.size() < kMaxImageMaps) {
+            if (const HtmlAttribute* usemap = tag.Find("usemap"))
+                images.push_back(
+                    {{tag.begin, tag.end}, usemap->value, tag.Value("src"), {}, false});
+        }
+        return true;
+    });
+
+    // The encoding: the byte order mark, then the first declaration, then
+    // what the bytes look like.
+    Label label = page.bom ? Label::kUtf8 : ClassifyLabel(page.declaredCharset);
+    if (label == Label::kOther && IsAscii(bytes)) label = Label::kUtf8;
+    if (label == Label::kNone) {
+        if (ze::IsValidUtf8(bytes))
+            label = Label::kUtf8;
+        else if (ze::LooksLikeCodePage(bytes, ze::CodePage::kEucJp))
+            label = Label::kEucJp;
+        else if (ze::LooksLikeCodePage(bytes, ze::CodePage::kCp932))
+            label = Label::kShiftJis;
+    }
+    switch (label) {
+        case Label::kUtf8:
+            page.encoding = PageEncoding::kUtf8;
+            break;
+        case Label::kShiftJis:
+            page.encoding = PageEncoding::kShiftJis;
+            break;
+        case Label::kEucJp:
+            page.encoding = PageEncoding::kEucJp;
+            break;
+        default:
+            page.status = PageStatus::kUnknownEncoding;
+            return page;
+    }
+
+    // Second pass: the maps those images name.
+    std::unordered_map<std::string, FoundMap> wanted;
+    for (Image& image : images) {
+        const std::string reference = DecodeReferences(ToUtf8(image.usemap, page.encoding));
+        const size_t hash = reference.find('#');
+        if (hash == std::string::npos) continue;
+        image.mapName = reference.substr(hash + 1);
+        image.named = true;
+        wanted.emplace(image.mapName, FoundMap{});
+    }
+    const std::unordered_map<std::string, FoundMap> maps =
+        wanted.empty() ? wanted : FindMaps(bytes, page.encoding, wanted);
+
+    size_t counted = 0;
+    int line = 1;
+    for (const Image& image : images) {
+        if (!image.named) continue;
+        const auto it = maps.find(image.mapName);
+        if (it == maps.end() || it->second.end == 0) continue;
+        const FoundMap& map = it->second;
+        // An image inside its own map cannot be put back on its own.
+        if (image.tag.begin >= map.begin && image.tag.end <= map.end) continue;
+        PageImageMap entry;
+        entry.image = image.tag;
+        entry.map = {map.begin, map.end};
+        entry.source = DecodeReferences(ToUtf8(image.source, page.encoding));
+        entry.mapName = image.mapName;
+        line += static_cast<int>(
+            std::count(bytes.begin() + static_cast<std::ptrdiff_t>(counted),
+                       bytes.begin() + static_cast<std::ptrdiff_t>(image.tag.begin), '\n'));
+        counted = image.tag.begin;
+        entry.line = line;
+        page.maps.push_back(std::move(entry));
+    }
+    page.status = page.maps.empty() ? PageStatus::kNoImageMap : PageStatus::kOk;
+    return page;
+}
+
+namespace {
+// Page bytes to pane text: UTF-8 with CR LF between lines.
+std::string PanePiece(std::string_view bytes, PageEncoding encoding) {
+    const std::string text = ToUtf8(bytes, encoding);
+    std::string out;
+    out.reserve(text.size() + text.size() / 16);
+    const std::vector<Line> lines = SplitLines(text);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0) out += "\r\n";
+        out += lines[i].content;
+    }
+    return out;
+}
+
+std::string_view Slice(std::string_view bytes, ByteSpan span) {
+    return bytes.substr(span.begin, span.end - span.begin);
+}
+}  // namespace
+
+std::string ExtractMarkup(std::string_view bytes, const HtmlPage& page, size_t index) {
+    if (index >= page.maps.size()) return {};
+    const PageImageMap& entry = page.maps[index];
+    return PanePiece(Slice(bytes, entry.image), page.encoding) + "\r\n" +
+           PanePiece(Slice(bytes, entry.map), page.encoding);
+}
+
+MergeStatus MergeMarkup(std::string_view bytes, const HtmlPage& page, size_t index,
+                        std::string_view paneText, std::string* out) {
+    if (index >= page.maps.size()) return MergeStatus::kNoMap;
+    // The pane's first image, its first map and where that map ends.
+    size_t firstImage = std::string_view::npos;
+    size_t split = std::string_view::npos;
+    size_t mapEnd = 0;
+    size_t depth = 0;
+    WalkHtmlTags(paneText, [&](const HtmlTag& tag) {
+        if (tag.name == "img" && !tag.closing && firstImage == std::string_view::npos)
+            firstImage = tag.begin;
+        if (tag.name != "map") return true;
+        if (!tag.closing) {
+            if (split == std::string_view::npos) split = tag.begin;
+            ++depth;
+        } else if (depth > 0 && --depth == 0) {
+            mapEnd = tag.end;
+            return false;
+        }
+        return true;
+    });
+    if (split == std::string_view::npos || mapEnd == 0) return MergeStatus::kNoMap;
+    if (firstImage == std::string_view::npos || firstImage > split) return MergeStatus::kNoImage;
+
+    const PageImageMap& entry = page.maps[index];
+    const std::string_view lineBreak = PageLineBreak(bytes);
+    const std::string image = EncodeLikeOriginal(
+        Slice(bytes, entry.image), TrimEnd(paneText.substr(0, split)), page.encoding, lineBreak);
+    const std::string map = EncodeLikeOriginal(
+        Slice(bytes, entry.map), TrimEnd(paneText.substr(split)), page.encoding, lineBreak);
+    const bool imageFirst = entry.image.begin < entry.map.begin;
+    const ByteSpan first = imageFirst ? entry.image : entry.map;
+    const ByteSpan second = imageFirst ? entry.map : entry.image;
+    std::string result;
+    result.reserve(bytes.size() + paneText.size());
+    result.append(bytes.substr(0, first.begin));
+    result += imageFirst ? image : map;
+    result.append(bytes.substr(first.end, second.begin - first.end));
+    result += imageFirst ? map : image;
+    result.append(bytes.substr(second.end));
+    *out = std::move(result);
+    return MergeStatus::kMerged;
+}
+
+const char* PageStatusText(PageStatus status) {
+    switch (status) {
+        case PageStatus::kOk:
+            return "ok";
+        case PageStatus::kTooLarge:
+            return "the page is larger than 64 MB";
+        case PageStatus::kUtf16:
+            return "the page is in UTF-16, which the editor does not read";
+        case PageStatus::kUnknownEncoding:
+            return "the page's encoding is not UTF-8, Shift_JIS or EUC-JP";
+        case PageStatus::kNoImageMap:
+            return "the page has no image with a map (<img usemap> and <map>)";
+    }
+    return "";
+}
+
+const char* MergeStatusText(MergeStatus status) {
+    switch (status) {
+        case MergeStatus::kMerged:
+            return "ok";
+        case MergeStatus::kNoImage:
+            return "the markup has no <img> tag before its <map>";
+        case MergeStatus::kNoMap:
+            return "the markup has no complete <map> ... </map>";
+    }
+    return "";
+}
+
+const char* PageEncodingName(PageEncoding encoding) {
+    switch (encoding) {
+        case PageEncoding::kUtf8:
+            return "UTF-8";
+        case PageEncoding::kShiftJis:
+            return "Shift_JIS";
+        case PageEncoding::kEucJp:
+            return "EUC-JP";
+    }
+    return "";
+}

@@ -1,0 +1,83 @@
+#pragma once
+// HTML pages that hold an image map: find each <img> with a usemap and the
+// <map> it names, take the markup out for the pane, and put the pane's
+// markup back in. The page is read as bytes and treated as hostile: any
+// input gives an answer in one linear pass, nothing is allocated beyond a
+// few copies of the page.
+//
+// The pane text of a page is the image's tag, CR LF, and the map element
+// from "<map" through "</map>", both converted to UTF-8 with CR LF line
+// breaks. Putting it back replaces exactly those two byte ranges; a line of
+// the pane that is unchanged keeps its bytes, a changed one is written in
+// the page's encoding and line breaks.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+enum class PageEncoding { kUtf8, kShiftJis, kEucJp };
+
+// The reading's limit: larger pages are refused before they are scanned.
+struct PageLimits {
+    size_t maxBytes = size_t{64} << 20;
+};
+
+enum class PageStatus {
+    kOk,
+    kTooLarge,         // above PageLimits::maxBytes
+    kUtf16,            // a UTF-16 byte order mark
+    kUnknownEncoding,  // neither declared nor recognisable as one we read
+    kNoImageMap        // no <img usemap> whose <map> is in the page
+};
+
+// One byte range [begin, end) of the page.
+struct ByteSpan {
+    size_t begin = 0;
+    size_t end = 0;
+};
+
+// An image with a usemap and the map it names.
+struct PageImageMap {
+    ByteSpan image;      // "<img" through its '>'
+    ByteSpan map;        // "<map" through the '>' of its "</map>"
+    std::string source;  // the src value in UTF-8, character references decoded
+    std::string mapName;
+    int line = 1;  // 1-based line of the image's tag
+};
+
+struct HtmlPage {
+    PageStatus status = PageStatus::kNoImageMap;
+    PageEncoding encoding = PageEncoding::kUtf8;
+    bool bom = false;                // starts with the UTF-8 byte order mark
+    std::string declaredCharset;     // the <meta> charset label as written; empty when none
+    std::vector<PageImageMap> maps;  // document order of the images
+};
+
+// Reads the page: its encoding (byte order mark, then a <meta> charset
+// declaration, then what the bytes look like) and every image with a map.
+// A usemap names the map after its first '#' (no '#': no map); a map's name
+// is its name attribute, else its id, compared exactly; the first such map
+// in the page wins. Images inside comments, scripts and other raw text, and
+// maps that are never closed, do not count.
+HtmlPage ReadHtmlPage(std::string_view bytes, const PageLimits& limits = {});
+
+// The pane text for maps[index] of a page that ReadHtmlPage accepted.
+std::string ExtractMarkup(std::string_view bytes, const HtmlPage& page, size_t index);
+
+enum class MergeStatus {
+    kMerged,
+    kNoImage,  // the pane has no <img> tag before its map
+    kNoMap     // the pane has no complete <map> ... </map>
+};
+// The page with maps[index]'s image tag and map element replaced by the
+// pane's: everything before the pane's first "<map" (trailing white space
+// dropped) replaces the image tag, the rest (trailing white space dropped)
+// the map element. Every other byte of the page stays as it was.
+MergeStatus MergeMarkup(std::string_view bytes, const HtmlPage& page, size_t index,
+                        std::string_view paneText, std::string* out);
+
+// A few words on the status, for messages.
+const char* PageStatusText(PageStatus status);
+const char* MergeStatusText(MergeStatus status);
+const char* PageEncodingName(PageEncoding encoding);

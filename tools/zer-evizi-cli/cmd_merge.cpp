@@ -1,0 +1,31 @@
+// zer-evizi-cli merge PAGE [--image N] < TEXT: prints the page with its
+// image tag and map replaced by those of TEXT, as the editor saves markup
+// back into the page it came from. The page file is not changed.
+
+#include <string>
+
+#include "command.h"
+#include "markup/page_file.h"
+#include "page_args.h"
+
+namespace {
+
+int Run(const cli::Args& args) {
+    cli::PageArgs page;
+    if (!cli::ParsePageArgs(args, &page)) return cli::UsageOf("merge");
+    const PageFile file = LoadPageFile(page.path);
+    if (!file.ok) return cli::Fail("cannot open " + page.path + ": " + file.error);
+    if (page.image > file.page.maps.size())
+        return cli::Fail(page.path + " has " + std::to_string(file.page.maps.size()) +
+                         " images with maps");
+    std::string merged;
+    const MergeStatus status =
+        MergeMarkup(file.bytes, file.page, page.image - 1, cli::ReadAllStdin(), &merged);
+    if (status != MergeStatus::kMerged) return cli::Fail(MergeStatusText(status));
+    cli::WriteOut(merged);
+    return cli::kOk;
+}
+
+const cli::Registration registration({"merge", "PAGE [--image N] < TEXT", Run});
+
+}  // namespace

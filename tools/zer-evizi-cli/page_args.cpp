@@ -1,0 +1,28 @@
+#include "page_args.h"
+
+namespace cli {
+
+bool ParsePageArgs(const Args& args, PageArgs* out) {
+    bool havePath = false;
+    bool haveImage = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--image" && !haveImage && i + 1 < args.size()) {
+            const std::string& value = args[++i];
+            if (value.empty() || value.size() > 6 ||
+                value.find_first_not_of("0123456789") != std::string::npos)
+                return false;
+            out->image = std::stoul(value);
+            if (out->image == 0) return false;
+            haveImage = true;
+        } else if (!arg.empty() && arg[0] != '-' && !havePath) {
+            out->path = arg;
+            havePath = true;
+        } else {
+            return false;
+        }
+    }
+    return havePath;
+}
+
+}  // namespace cli
