@@ -83,6 +83,7 @@ private slots:
                     prompts.AnswerFile(b, 0);
                     prompts.AnswerFile(saved, 0);  // the name, should saving ask for one
                     app.OnFileOpen();
+                    QVERIFY(app.WaitForOpen(5000));
                 } else {
                     prompts.fileAnswers = {{true, saved, 0}};
                     frame.show();
