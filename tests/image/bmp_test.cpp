@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <filesystem>
@@ -73,8 +74,10 @@ Layout BitFieldRow(uint16_t depth, const std::vector<uint32_t>& values) {
     return s;
 }
 
-void SetMasks(Layout& s, uint32_t r, uint32_t g, uint32_t b, uint32_t a = 0) {
-    s.masks[0] = r, s.masks[1] = g, s.masks[2] = b, s.masks[3] = a;
+// Writes the picture as BMP into `dir` and answers the file's bytes.
+std::string Saved(CImage& image, const testutil::TempDir& dir, const std::string& name) {
+    EXPECT_EQ(image.Save(dir.File(name), kImageBmp), 1) << name;
+    return testutil::ReadFile(dir.File(name));
 }
 
 }  // namespace
@@ -86,8 +89,7 @@ TEST(BmpRead, EightBitWithImplicitTableCountWritesBackTheSame) {
     // y = 0 is the bottom row; the first row in the file.
     EXPECT_EQ(Rgb(img, 1, 1), (std::array<int, 3>{2, 253, 1}));
     // Written back: the same table and pixels.
-    ASSERT_EQ(l->image->Save(l->dir.File("copy.bmp"), kImageBmp), 1);
-    const std::string written = testutil::ReadFile(l->dir.File("copy.bmp"));
+    const std::string written = Saved(*l->image, l->dir, "copy.bmp");
     EXPECT_EQ(written.substr(0, 14), original.substr(0, 14));
     EXPECT_EQ(written.substr(54), original.substr(54));
 
@@ -103,9 +105,7 @@ TEST(BmpRead, CoreHeaderWritesAsThePlainHeader) {
     core.headerSize = 12;
     // Its pixels read as ImageMagick reads them (below); here, the write.
     auto a = Load(Make(core));
-    const std::string out = a->dir.File("out.bmp");
-    ASSERT_EQ(a->image->Save(out, kImageBmp), 1);
-    const std::string bytes = testutil::ReadFile(out);
+    const std::string bytes = Saved(*a->image, a->dir, "out.bmp");
     EXPECT_EQ(U32(bytes, 10), 118u);  // a 40-byte header
     // The written table is the core table widened to 4-byte entries.
     core.headerSize = 40;
@@ -138,7 +138,7 @@ TEST(BmpRead, BitFieldPictures) {
         s.headerSize = c.headerSize;
         s.compression = c.compression;
         s.masksAfterHeader = c.headerSize == 40 && c.compression == 3;
-        SetMasks(s, c.masks[0], c.masks[1], c.masks[2], c.masks[3]);
+        std::copy(c.masks.begin(), c.masks.end(), s.masks);
         auto l = Load(Make(s));
         EXPECT_EQ(l->image->GetDepth(), c.depthAfter) << c.what;
         EXPECT_EQ(Rgb(*l->image, 0, 0), c.rgb) << c.what;
@@ -158,9 +158,7 @@ TEST(BmpRead, LaterHeadersTableSizeAndPixelOffset) {
     cut.headerSize = 40, cut.clrUsed = 0, cut.gap.clear();
     auto c = Load(Make(cut));
     ASSERT_EQ(c->image->GetPalette()->GetEntryCount(), 4);
-    const std::string out = c->dir.File("out.bmp");
-    ASSERT_EQ(c->image->Save(out, kImageBmp), 1);
-    const std::string written = testutil::ReadFile(out);
+    const std::string written = Saved(*c->image, c->dir, "out.bmp");
     EXPECT_EQ(U32(written, 10), 14u + 40u + 16u);
     EXPECT_EQ(U32(written, 14 + dib::kBiClrUsed), 4u);
 }
@@ -226,16 +224,14 @@ TEST(BmpWrite, PicturesMadeByCreate) {
     CImage one;
     ASSERT_EQ(one.Create(9, 2, 1, -1), 1);
     for (int x = 0; x < 9; x += 2) one.SetPixelIndex(x, 1, 1);
-    ASSERT_EQ(one.Save(dir.File("one.bmp"), kImageBmp), 1);
-    const std::string bytes = testutil::ReadFile(dir.File("one.bmp"));
-    EXPECT_EQ(U32(bytes, 10), 14u + 40u + 8u);
+    EXPECT_EQ(U32(Saved(one, dir, "one.bmp"), 10), 14u + 40u + 8u);
     EXPECT_EQ(CImage(dir.File("one.bmp"), kImageBmp).GetPixelIndex(8, 1), 1);
 
     // Depth 8 without palette reads grey, and is written as grey.
     CImage grey;
     ASSERT_EQ(grey.Create(2, 1, 8, -1), 1);
     grey.SetPixelIndex(1, 0, 200);
-    ASSERT_EQ(grey.Save(dir.File("grey.bmp"), kImageBmp), 1);
+    Saved(grey, dir, "grey.bmp");
     EXPECT_EQ(Rgb(CImage(dir.File("grey.bmp"), kImageBmp), 1, 0), (Px{200, 200, 200}));
     // The picture's own table was not touched by the write.
     EXPECT_EQ(grey.GetImpl()->GetDib()[40 + 4 * 9 + 2], 255);
@@ -245,8 +241,7 @@ TEST(BmpWrite, PicturesMadeByCreate) {
     ASSERT_EQ(pal.Create(2, 1, 8, -1), 1);
     const uint8_t rgb[6] = {10, 20, 30, 40, 50, 60};
     pal.SetPalette(2, rgb);
-    ASSERT_EQ(pal.Save(dir.File("pal.bmp"), kImageBmp), 1);
-    const std::string p = testutil::ReadFile(dir.File("pal.bmp"));
+    const std::string p = Saved(pal, dir, "pal.bmp");
     EXPECT_EQ(p.substr(54, 8), std::string("\x1E\x14\x0A\x00\x3C\x32\x28\x00", 8));
     EXPECT_EQ(p.substr(62, 1016), std::string(1016, '\0'));
     const uint8_t* table = pal.GetImpl()->GetDib() + 40;
@@ -260,9 +255,7 @@ TEST(BmpWrite, LargeBlocksAndFailures) {
     for (int y = 0; y < 100; ++y)
         for (int x = 0; x < 300; ++x)
             image.SetPixelRGB(x, y, static_cast<uint8_t>(x), static_cast<uint8_t>(y), 7);
-    const std::string path = dir.File("big.bmp");
-    ASSERT_EQ(image.Save(path, kImageBmp), 1);
-    const std::string bytes = testutil::ReadFile(path);
+    const std::string path = dir.File("big.bmp"), bytes = Saved(image, dir, "big.bmp");
     EXPECT_EQ(U32(bytes, 2), 54u + 90000u);
     EXPECT_EQ(bytes.substr(54), std::string(reinterpret_cast<const char*>(image.GetBits()), 90000));
 
@@ -309,9 +302,9 @@ TEST(BmpRead, EveryKindMatchesImageMagick) {
                                         peer = fixture::MagickPixels(l->path);
         ASSERT_EQ(ours.size(), peer.size());
         for (size_t k = 0; k < ours.size(); ++k)
-            ASSERT_TRUE(std::abs(ours[k].r - peer[k].r) <= 4 &&
-                        std::abs(ours[k].g - peer[k].g) <= 4 &&
-                        std::abs(ours[k].b - peer[k].b) <= 4)
+            ASSERT_LE(std::max({std::abs(ours[k].r - peer[k].r), std::abs(ours[k].g - peer[k].g),
+                                std::abs(ours[k].b - peer[k].b)}),
+                      4)
                 << k;
     }
 }

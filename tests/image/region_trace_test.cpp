@@ -34,19 +34,24 @@ std::unique_ptr<CImage> Paint(int w, int h, const std::function<bool(int, int)>&
     return image;
 }
 
-// The 4-connected component of (sx, sy) among pixels that `same` accepts.
-Grid Bfs(int w, int h, int sx, int sy, const std::function<bool(int, int)>& same) {
+// The component of (sx, sy) among pixels that `same` accepts, 4-connected
+// unless `eight`.
+Grid Bfs(int w, int h, int sx, int sy, const std::function<bool(int, int)>& same,
+         bool eight = false) {
     Grid g(h, std::vector<char>(w, 0));
     std::deque<std::pair<int, int>> queue{{sx, sy}};
     g[sy][sx] = 1;
     while (!queue.empty()) {
         auto [x, y] = queue.front();
         queue.pop_front();
-        const int nx[4] = {x + 1, x - 1, x, x}, ny[4] = {y, y, y + 1, y - 1};
-        for (int k = 0; k < 4; ++k)
-            if (nx[k] >= 0 && ny[k] >= 0 && nx[k] < w && ny[k] < h && !g[ny[k]][nx[k]] &&
-                same(nx[k], ny[k]))
-                g[ny[k]][nx[k]] = 1, queue.push_back({nx[k], ny[k]});
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx) {
+                const int nx = x + dx, ny = y + dy;
+                if ((dx && dy && !eight) || nx < 0 || ny < 0 || nx >= w || ny >= h || g[ny][nx] ||
+                    !same(nx, ny))
+                    continue;
+                g[ny][nx] = 1, queue.push_back({nx, ny});
+            }
     }
     return g;
 }
@@ -55,21 +60,10 @@ Grid Bfs(int w, int h, int sx, int sy, const std::function<bool(int, int)>& same
 // beyond the picture, moving 8-connected (the region being 4-connected).
 Grid Filled(const Grid& region) {
     const int h = int(region.size()), w = int(region[0].size());
-    Grid outside(h + 2, std::vector<char>(w + 2, 0));
-    std::deque<std::pair<int, int>> queue{{0, 0}};
-    outside[0][0] = 1;
-    while (!queue.empty()) {
-        auto [x, y] = queue.front();
-        queue.pop_front();
-        for (int dy = -1; dy <= 1; ++dy)
-            for (int dx = -1; dx <= 1; ++dx) {
-                const int nx = x + dx, ny = y + dy;
-                if (nx < 0 || ny < 0 || nx > w + 1 || ny > h + 1 || outside[ny][nx]) continue;
-                if (nx >= 1 && ny >= 1 && nx <= w && ny <= h && region[ny - 1][nx - 1]) continue;
-                outside[ny][nx] = 1;
-                queue.push_back({nx, ny});
-            }
-    }
+    const Grid outside = Bfs(
+        w + 2, h + 2, 0, 0,
+        [&](int x, int y) { return x < 1 || y < 1 || x > w || y > h || !region[y - 1][x - 1]; },
+        true);
     Grid filled(h, std::vector<char>(w, 0));
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) filled[y][x] = !outside[y + 1][x + 1];
@@ -113,6 +107,10 @@ struct Shape {
     bool raised = false;                   // the corner limit raises the deviation
 };
 
+bool Box(int x, int y, int x0, int y0, int x1, int y1) {
+    return x >= x0 && x < x1 && y >= y0 && y < y1;
+}
+
 bool Disc(int x, int y, double cx, double cy, double r) {
     return (x + 0.5 - cx) * (x + 0.5 - cx) + (y + 0.5 - cy) * (y + 0.5 - cy) <= r * r;
 }
@@ -150,63 +148,36 @@ bool Spiral(int x, int y) {
 bool PinchedFrame(int x, int y) {
     if (x == 5 && y == 20) return false;
     if (x == 6 && (y == 20 || y == 21)) return true;
-    const bool box = x >= 5 && x < 35 && y >= 5 && y < 35;
-    return box && (x == 5 || x == 34 || y == 5 || y == 34);
+    return Box(x, y, 5, 5, 35, 35) && (x == 5 || x == 34 || y == 5 || y == 34);
 }
 
+// clang-format off
 const Shape kShapes[] = {
-    {"rectangle",
-     80,
-     50,
-     [](int x, int y) { return x >= 20 && x < 60 && y >= 10 && y < 40; },
-     30,
-     20,
-     kMaxTraceCorners,
-     {{20, 10}, {60, 10}, {60, 40}, {20, 40}}},
-    {"whole picture",
-     33,
-     17,
-     [](int, int) { return true; },
-     5,
-     5,
-     kMaxTraceCorners,
-     {{0, 0}, {33, 0}, {33, 17}, {0, 17}}},
-    {"one-pixel line",
-     40,
-     5,
-     [](int x, int y) { return y == 2 && x >= 3 && x < 37; },
-     10,
-     2,
-     kMaxTraceCorners,
-     {{3, 2}, {37, 2}, {37, 3}, {3, 3}}},
+    {"rectangle", 80, 50, [](int x, int y) { return Box(x, y, 20, 10, 60, 40); }, 30, 20,
+     kMaxTraceCorners, {{20, 10}, {60, 10}, {60, 40}, {20, 40}}},
+    {"whole picture", 33, 17, [](int, int) { return true; }, 5, 5,
+     kMaxTraceCorners, {{0, 0}, {33, 0}, {33, 17}, {0, 17}}},
+    {"one-pixel line", 40, 5, [](int x, int y) { return Box(x, y, 3, 2, 37, 3); }, 10, 2,
+     kMaxTraceCorners, {{3, 2}, {37, 2}, {37, 3}, {3, 3}}},
     {"circle", 120, 100, [](int x, int y) { return Disc(x, y, 60, 50, 41.3); }, 60, 50},
     {"half disc at the edge", 60, 80, [](int x, int y) { return Disc(x, y, 0, 40, 30); }, 3, 40},
-    {"concave star", 120, 120,
-     [](int x, int y) {
-         const double a = std::atan2(y + 0.5 - 60, x + 0.5 - 60);
-         return Disc(x, y, 60, 60, 30 + 25 * std::cos(5 * a));
-     },
-     60, 60},
+    {"concave star", 120, 120, [](int x, int y) {
+         return Disc(x, y, 60, 60, 30 + 25 * std::cos(5 * std::atan2(y + 0.5 - 60, x + 0.5 - 60)));
+     }, 60, 60},
     {"square spiral", 80, 80, Spiral, 40, 40},
     {"one-pixel neck", 70, 30,
      [](int x, int y) { return (x < 20 || x >= 50 || y == 14) && y >= 5 && y < 25; }, 5, 10},
-    {"diagonal touch",
-     40,
-     40,
-     [](int x, int y) { return (x >= 5 && x < 20 && y >= 5 && y < 20) || (x >= 20 && y >= 20); },
-     10,
-     10,
-     kMaxTraceCorners,
-     {{5, 5}, {20, 5}, {20, 20}, {5, 20}}},
+    {"diagonal touch", 40, 40,
+     [](int x, int y) { return Box(x, y, 5, 5, 20, 20) || (x >= 20 && y >= 20); }, 10, 10,
+     kMaxTraceCorners, {{5, 5}, {20, 5}, {20, 20}, {5, 20}}},
     {"frame closed at a corner", 40, 40, PinchedFrame, 20, 5},
-    {"disc with holes", 100, 100,
-     [](int x, int y) {
+    {"disc with holes", 100, 100, [](int x, int y) {
          return Disc(x, y, 50, 50, 45) && !Disc(x, y, 35, 50, 10) && !Disc(x, y, 65, 40, 8);
-     },
-     50, 10},
+     }, 50, 10},
     {"fractal coastline", 400, 400, Coast, 200, 200, kMaxTraceCorners, {}, true},
     {"coastline in 40 corners", 400, 400, Coast, 200, 200, 40, {}, true},
 };
+// clang-format on
 
 TEST(RegionTrace, ShapesAgreeWithTheRegionAtPixelCentres) {
     int64_t regionPixels = 0, differing = 0;
@@ -243,14 +214,11 @@ TEST(RegionTrace, ShapesAgreeWithTheRegionAtPixelCentres) {
                 if (got[y][x] == filled[y][x]) continue;
                 ++diff;
                 bool nearEdge = false;
-                for (int dy = -reach; dy <= reach && !nearEdge; ++dy)
-                    for (int dx = -reach; dx <= reach && !nearEdge; ++dx) {
-                        const int nx = x + dx, ny = y + dy;
-                        const bool other = nx < 0 || ny < 0 || nx >= shape.w || ny >= shape.h
-                                               ? filled[y][x]
-                                               : filled[ny][nx] != filled[y][x];
-                        nearEdge = other;
-                    }
+                for (int ny = y - reach; ny <= y + reach; ++ny)
+                    for (int nx = x - reach; nx <= x + reach; ++nx)
+                        nearEdge |= nx < 0 || ny < 0 || nx >= shape.w || ny >= shape.h
+                                        ? bool(filled[y][x])
+                                        : filled[ny][nx] != filled[y][x];
                 EXPECT_TRUE(nearEdge) << "pixel " << x << "," << y;
             }
         if (reach == 1) regionPixels += count, differing += diff;
