@@ -9,6 +9,7 @@
 
 #include <array>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/test_util.h"
@@ -103,30 +104,24 @@ TEST(JpegExif, PicturesStandAsImageMagickAutoOrientShowsThem) {
 // Only the first EXIF segment counts; other APP1 segments (XMP, many, large)
 // are skipped; broken or odd EXIF data means no turn.
 TEST(JpegExif, OddAndHostileSegments) {
-    const std::vector<uint8_t> none;
     auto orientation = [](const std::string& payload) {
         return ExifOrientation(std::vector<uint8_t>(payload.begin(), payload.end()));
     };
-    EXPECT_EQ(ExifOrientation(none), 1);
-    EXPECT_EQ(orientation(Orientation(6, false)), 6);
     const std::string sixLe = Orientation(6, false);
-    struct Case {
-        const char* what;
-        std::string payload;
+    EXPECT_EQ(orientation(sixLe), 6);
+    const std::pair<const char*, std::string> cases[] = {
+        {"empty", ""},
+        {"zero", Orientation(0)},
+        {"nine", Orientation(9)},
+        {"0x0106", Orientation(0x0106)},
+        {"a LONG", ExifPayload(true, {{0x0112, kLong, 1, 6}})},
+        {"no values", ExifPayload(true, {{0x0112, kShort, 0, 6}})},
+        {"header only", std::string("Exif\0\0", 6)},
+        {"cut in the entry", sixLe.substr(0, sixLe.size() - 10)},
+        {"IFD far away", std::string("Exif\0\0MM\0*\x7f\xff\xff\xff", 14)},
+        {"garbage", std::string(300, '\xff')},
     };
-    for (const Case& c : {
-             Case{"zero", Orientation(0)},
-             Case{"nine", Orientation(9)},
-             Case{"0x0106", Orientation(0x0106)},
-             Case{"a LONG", ExifPayload(true, {{0x0112, kLong, 1, 6}})},
-             Case{"no values", ExifPayload(true, {{0x0112, kShort, 0, 6}})},
-             Case{"header only", std::string("Exif\0\0", 6)},
-             Case{"cut in the entry", sixLe.substr(0, sixLe.size() - 10)},
-             Case{"IFD far away", std::string("Exif\0\0MM\0*\x7f\xff\xff\xff", 14)},
-             Case{"garbage", std::string(300, '\xff')},
-         }) {
-        EXPECT_EQ(orientation(c.payload), 1) << c.what;
-    }
+    for (const auto& [what, payload] : cases) EXPECT_EQ(orientation(payload), 1) << what;
 
     // In a file: XMP first, then EXIF (turned), then many large segments.
     const std::string grey = Picture(1);

@@ -36,20 +36,16 @@ size_t EntriesIn(const fs::path& dir) {
         std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
 }
 
-// A tmpfs of its own, gone with the object; empty path() when it cannot be
-// mounted (not root, no permission).
-class SmallDisk {
-public:
-    explicit SmallDisk(const char* options) {
-        if (::geteuid() != 0 || ::mount("tmpfs", m_dir.path().c_str(), "tmpfs", 0, options) != 0)
-            return;
-        m_mounted = true;
-    }
+// A tmpfs of its own, gone with the object; not mounted when it cannot be
+// (not root, no permission).
+struct SmallDisk {
+    explicit SmallDisk(const char* options)
+        : mounted(::geteuid() == 0 &&
+                  ::mount("tmpfs", dir.path().c_str(), "tmpfs", 0, options) == 0) {}
     ~SmallDisk() {
-        if (m_mounted) ::umount2(m_dir.path().c_str(), MNT_DETACH);
+        if (mounted) ::umount2(dir.path().c_str(), MNT_DETACH);
     }
-    bool Mounted() const { return m_mounted; }
-    std::string File(const std::string& name) const { return m_dir.File(name); }
+    std::string File(const std::string& name) const { return dir.File(name); }
     // Fills the remaining space with a file of its own.
     void Fill(const std::string& name) const {
         const int fd = ::open(File(name).c_str(), O_WRONLY | O_CREAT, 0644);
@@ -58,10 +54,8 @@ public:
         }
         ::close(fd);
     }
-
-private:
-    testutil::TempDir m_dir;
-    bool m_mounted = false;
+    testutil::TempDir dir;
+    const bool mounted;
 };
 
 TEST(SafeWrite, ReplacesKeepingModeOwnerAndLinks) {
@@ -141,7 +135,7 @@ TEST(SafeWrite, RefusesTargetsItMayNotWrite) {
 // unless the whole new file fits.
 TEST(SafeWrite, FullDiskLeavesTheFileAsItWas) {
     SmallDisk disk("size=64k,nr_inodes=4,mode=0755");
-    if (!disk.Mounted()) GTEST_SKIP() << "needs root to mount a tmpfs";
+    if (!disk.mounted) GTEST_SKIP() << "needs root to mount a tmpfs";
     const std::string target = disk.File("a.png"), old(1456, 'o');
     WriteFile(target, old);
 
