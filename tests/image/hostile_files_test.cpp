@@ -92,26 +92,25 @@ std::string EmptyScans(int side, int count) {
 // Files of a few hundred bytes that declare 16384 x 16384 pictures, and a file
 // of 20,000 empty scans, are refused at once with a reason, having cost
 // almost no memory.
+constexpr int kSide = 16384;
+
 TEST(HostileJpeg, BombsAreRefusedWithAReason) {
-    constexpr int kSide = 16384;
+    auto huge = [](int components, bool progressive, int height = kSide) {
+        return DeclareHuge(
+            {.width = 16, .height = 16, .components = components, .progressive = progressive},
+            kSide, height);
+    };
     struct Case {
         const char* name;
         std::string bytes;
         const char* reason;
     };
     const Case cases[] = {
-        {"progressive colour",
-         DeclareHuge({.width = 16, .height = 16, .progressive = true}, kSide, kSide),
-         "of working memory to decode; the limit is 1024 MB"},
-        {"progressive colour under the memory limit",
-         DeclareHuge({.width = 16, .height = 16, .progressive = true}, kSide, 7000), "holds only"},
-        {"baseline colour", DeclareHuge({.width = 16, .height = 16}, kSide, kSide), "holds only"},
-        {"progressive grey",
-         DeclareHuge({.width = 16, .height = 16, .components = 1, .progressive = true}, kSide,
-                     kSide),
-         "holds only"},
-        {"CMYK", DeclareHuge({.width = 16, .height = 16, .components = 4}, kSide, kSide),
-         "holds only"},
+        {"progressive colour", huge(3, true), "of working memory to decode; the limit is 1024 MB"},
+        {"progressive colour under the memory limit", huge(3, true, 7000), "holds only"},
+        {"baseline colour", huge(3, false), "holds only"},
+        {"progressive grey", huge(1, true), "holds only"},
+        {"CMYK", huge(4, false), "holds only"},
         {"20,000 empty scans", EmptyScans(1024, 20000), "has more than 500 scans"},
     };
     for (const Case& c : cases) {

@@ -14,6 +14,7 @@
 #include "image/image.h"
 #include "png_jpeg_fixtures.h"
 
+using fixture::ReadBytes;
 using fixture::Rgb;
 
 namespace {
@@ -37,13 +38,6 @@ std::vector<Rgb> AsRgb(const std::vector<uint8_t>& s) {
     std::vector<Rgb> out;
     for (size_t i = 0; i + 2 < s.size(); i += 3) out.push_back({s[i], s[i + 1], s[i + 2]});
     return out;
-}
-
-int ReadBytes(CJpegImpl& impl, const std::string& bytes) {
-    std::FILE* f = fmemopen(const_cast<char*>(bytes.data()), bytes.size(), "rb");
-    const int answer = impl.ReadStream(f);
-    std::fclose(f);
-    return answer;
 }
 
 }  // namespace

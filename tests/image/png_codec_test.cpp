@@ -16,6 +16,7 @@
 #include "image/image.h"
 #include "png_jpeg_fixtures.h"
 
+using fixture::ReadBytes;
 using fixture::Rgb;
 
 namespace {
@@ -67,11 +68,7 @@ Sample MakeSample(Kind kind, bool interlaced, bool transparent) {
         for (int i = 0; i <= max; ++i)
             p.palette.push_back({static_cast<uint8_t>(i * 5), static_cast<uint8_t>(255 - i),
                                  static_cast<uint8_t>(i * 77)});
-        if (transparent) {
-            // Entry 1 fully transparent, entry 0 opaque; later entries take
-            // the default (opaque).
-            p.trnsAlpha = {255, 0};
-        }
+        if (transparent) p.trnsAlpha = {255, 0};  // entry 1 clear, the rest opaque
     }
     if (transparent && !alpha && kind.colorType != PNG_COLOR_TYPE_PALETTE) {
         p.trnsColor = true;
@@ -81,9 +78,8 @@ Sample MakeSample(Kind kind, bool interlaced, bool transparent) {
     for (int y = 0; y < p.height; ++y)
         for (int x = 0; x < p.width; ++x) {
             uint16_t v[3];
-            for (int c = 0; c < channels; ++c) v[c] = value(x, y, c);
+            for (int c = 0; c < channels; ++c) p.samples.push_back(v[c] = value(x, y, c));
             const bool clear = alpha && (x + y) % 3 == 0;
-            for (int c = 0; c < channels; ++c) p.samples.push_back(v[c]);
             if (alpha) p.samples.push_back(static_cast<uint16_t>(clear ? 0 : max));
 
             Rgb colour;
@@ -102,13 +98,6 @@ Sample MakeSample(Kind kind, bool interlaced, bool transparent) {
             s.expected.push_back(colour);
         }
     return s;
-}
-
-int ReadBytes(CPngImpl& impl, const std::string& bytes) {
-    std::FILE* f = fmemopen(const_cast<char*>(bytes.data()), bytes.size(), "rb");
-    const int answer = impl.ReadStream(f);
-    std::fclose(f);
-    return answer;
 }
 
 }  // namespace

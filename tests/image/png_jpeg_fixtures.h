@@ -61,6 +61,15 @@ double Psnr(const std::vector<Rgb>& a, const std::vector<Rgb>& b);
 // output settings, e.g. "-auto-orient".
 std::vector<Rgb> MagickPixels(const std::string& path, const std::string& option = {});
 
+// The codec's answer to reading `bytes` from a stream.
+template <class Impl>
+int ReadBytes(Impl& impl, const std::string& bytes) {
+    std::FILE* f = fmemopen(const_cast<char*>(bytes.data()), bytes.size(), "rb");
+    const int answer = impl.ReadStream(f);
+    std::fclose(f);
+    return answer;
+}
+
 // Failed writes answer 0 and leave the target (which holds "old") and its
 // folder as they were: a picture without pixels, a stream open for reading,
 // a row wider than the library takes (refused part way into the write).
