@@ -39,24 +39,15 @@ inline void Put32(std::string& s, uint32_t v) {
 
 inline std::string Make(const Layout& layout) {
     std::string info;
+    const auto w = static_cast<uint32_t>(layout.width), h = static_cast<uint32_t>(layout.height);
+    Put32(info, layout.headerSize);
     if (layout.headerSize == 12) {
-        Put32(info, 12);
-        Put16(info, static_cast<uint32_t>(layout.width));
-        Put16(info, static_cast<uint32_t>(layout.height));
-        Put16(info, 1);
-        Put16(info, layout.depth);
+        for (uint32_t v : {w, h, 1u, uint32_t{layout.depth}}) Put16(info, v);
     } else {
-        Put32(info, layout.headerSize);
-        Put32(info, static_cast<uint32_t>(layout.width));
-        Put32(info, static_cast<uint32_t>(layout.height));
-        Put16(info, 1);
-        Put16(info, layout.depth);
-        Put32(info, layout.compression);
-        Put32(info, static_cast<uint32_t>(layout.pixels.size()));
-        Put32(info, 2835);
-        Put32(info, 2835);
-        Put32(info, layout.clrUsed);
-        Put32(info, 0);
+        Put32(info, w), Put32(info, h), Put16(info, 1), Put16(info, layout.depth);
+        for (uint32_t v : {layout.compression, static_cast<uint32_t>(layout.pixels.size()), 2835u,
+                           2835u, layout.clrUsed, 0u})
+            Put32(info, v);
         for (int i = 0; info.size() < layout.headerSize; ++i)
             Put32(info, i < 4 ? layout.masks[i] : 0);
         info.resize(layout.headerSize);

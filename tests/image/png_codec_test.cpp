@@ -59,11 +59,7 @@ Sample MakeSample(Kind kind, bool interlaced, bool transparent) {
         return static_cast<uint16_t>(
             (static_cast<unsigned>(x * 7 + y * 13 + c * 29) * 2654435761u >> 7) & max);
     };
-    auto to8 = [&](int v) {
-        return static_cast<uint8_t>(kind.bitDepth == 16  ? v >> 8
-                                    : kind.bitDepth == 8 ? v
-                                                         : v * 255 / max);
-    };
+    auto to8 = [&](int v) { return uint8_t(kind.bitDepth == 16 ? v >> 8 : v * 255 / max); };
     if (kind.colorType == PNG_COLOR_TYPE_PALETTE) {
         for (int i = 0; i <= max; ++i)
             p.palette.push_back({static_cast<uint8_t>(i * 5), static_cast<uint8_t>(255 - i),

@@ -69,12 +69,8 @@ TEST(SafeWrite, ReplacesKeepingModeOwnerAndLinks) {
     }
 
     // An encoder that fails: nothing changes, nothing is left behind.
-    EXPECT_EQ(ze::WriteFileSafely(target,
-                                  [](std::FILE* f) {
-                                      std::fputs("partial", f);
-                                      return false;
-                                  }),
-              WriteError::kEncode);
+    const auto failing = [](std::FILE* f) { return std::fputs("partial", f), false; };
+    EXPECT_EQ(ze::WriteFileSafely(target, failing), WriteError::kEncode);
     EXPECT_EQ(ReadFile(target), "old");
     EXPECT_EQ(EntriesIn(dir.path()), 1u);
 
