@@ -14,12 +14,7 @@ cp "$ZE_SOURCE_DIR/resources/sample.bmp" "$work/pic.bmp"
 cat > "$work/run.sh" <<'INNER'
 set -euo pipefail
 bin=$1 work=$2
-fail() { echo "FAIL: $*" >&2; exit 1; }
-until_true() {  # SECONDS COMMAND...
-  local limit=$(( $1 * 10 )) i; shift
-  for ((i = 0; i < limit; ++i)); do "$@" && return 0; sleep 0.1; done
-  return 1
-}
+source "$ZE_SOURCE_DIR/tests/e2e/editor_common.bash"
 openbox --sm-disable >/dev/null 2>&1 &
 wm=$!
 editor=
