@@ -56,16 +56,21 @@ until_true() {
   return 1
 }
 
-# Starts openbox, then the editor on $picture once the manager has announced
-# itself (a window mapped while it is still starting may stay unmapped), and
-# sets $win to the editor's window, whose title matches $1.
-start_editor() {
-  openbox >/dev/null 2>&1 &
+# Starts openbox and waits until it has announced itself: a window mapped
+# while it is still starting may stay unmapped. $editor is ended on exit too.
+start_wm() {
+  openbox --sm-disable >/dev/null 2>&1 &
   wm=$!
   editor=
   trap 'kill $editor "$wm" 2>/dev/null || true' EXIT
   wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
   until_true 15 wm_running || fail "the window manager did not start"
+}
+
+# Starts the window manager, then the editor on $picture, and sets $win to
+# the editor's window, whose title matches $1.
+start_editor() {
+  start_wm
   "$bin" "$picture" >"$work/editor.log" 2>&1 &
   editor=$!
   win=$(timeout 30 xdotool search --sync --onlyvisible --name "$1" | head -1 || true)
