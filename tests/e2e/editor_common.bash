@@ -1,5 +1,49 @@
-# Helpers for end-to-end scripts that drive the editor under Xvfb: sourced
-# inside the X session, with $bin (the editor), $picture and $work set.
+# Helpers for end-to-end scripts that drive the editor under Xvfb. The first
+# group is for the script itself; the rest for its inner script, run inside
+# the X session with $bin (the editor), $picture and $work set.
+
+# Sets $bin and $cli, fails unless both are built, and makes $work, the home
+# and configuration folders inside it (removed on exit).
+e2e_setup() {
+  bin=$ZE_BINARY_DIR/shell/zer-evizi
+  cli=$ZE_BINARY_DIR/tools/zer-evizi-cli
+  local program
+  for program in "$bin" "$cli"; do
+    [ -x "$program" ] || { echo "not built: $program"; exit 1; }
+  done
+  work=$(mktemp -d)
+  trap 'rm -rf "$work"' EXIT
+  export XDG_CONFIG_HOME=$work/config HOME=$work
+  mkdir -p "$XDG_CONFIG_HOME"
+}
+
+# Writes a 24-bit BMP $1: picture $2, or 160 x 120 of one colour, with the
+# marker colour #FE01FD in its top-left pixel.
+marker_picture() {
+  local from=(-size 160x120 'xc:#408020')
+  [ $# -lt 2 ] || from=("$2")
+  convert "${from[@]}" -fill '#FE01FD' -draw 'point 0,0' -type TrueColor "BMP3:$1"
+}
+
+# Runs $work/run.sh under Xvfb with $bin, $picture and $work; shows the
+# editor's log if it fails.
+run_in_xvfb() {
+  xvfb-run -a -s "-screen 0 1024x768x24" \
+    bash ${E2E_TRACE:+-x} "$work/run.sh" "$bin" "$picture" "$work" || {
+    echo "--- editor log"; cat "$work/editor.log" 2>/dev/null || true; exit 1; }
+}
+
+# Fails unless file $2, carriage returns dropped, reads as text $1.
+expect_text() {
+  local actual
+  actual=$(tr -d '\r' < "$2")
+  [ "$actual" = "$1" ] && return 0
+  echo "pane text differs; expected:"
+  printf '%s\n' "$1"
+  echo "--- got:"
+  printf '%s\n' "$actual"
+  exit 1
+}
 
 fail() { echo "$*" >&2; exit 1; }
 # Polls `$@` every 0.1 s for up to $1 seconds until it succeeds.
@@ -12,16 +56,21 @@ until_true() {
   return 1
 }
 
-# Starts openbox, then the editor on $picture once the manager has announced
-# itself (a window mapped while it is still starting may stay unmapped), and
-# sets $win to the editor's window, whose title matches $1.
-start_editor() {
-  openbox >/dev/null 2>&1 &
+# Starts openbox and waits until it has announced itself: a window mapped
+# while it is still starting may stay unmapped. $editor is ended on exit too.
+start_wm() {
+  openbox --sm-disable >/dev/null 2>&1 &
   wm=$!
   editor=
   trap 'kill $editor "$wm" 2>/dev/null || true' EXIT
   wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
   until_true 15 wm_running || fail "the window manager did not start"
+}
+
+# Starts the window manager, then the editor on $picture, and sets $win to
+# the editor's window, whose title matches $1.
+start_editor() {
+  start_wm
   "$bin" "$picture" >"$work/editor.log" 2>&1 &
   editor=$!
   win=$(timeout 30 xdotool search --sync --onlyvisible --name "$1" | head -1 || true)
@@ -77,3 +126,17 @@ copy_pane() {
   until_true 5 bash -c 'xclip -o -selection clipboard > "$0" 2>/dev/null && grep -q "</map>" "$0"' \
     "$1" || fail "nothing came through the clipboard"
 }
+
+# Screen coordinates of client point "x,y" (after find_marker).
+at() { echo "$((origin_x + ${1%,*})) $((origin_y + ${1#*,}))"; }
+# Drags the mouse from client point $1 to $2.
+drag() {
+  read -r fx fy <<<"$(at "$1")"
+  read -r tx ty <<<"$(at "$2")"
+  xdotool mousemove --sync "$fx" "$fy" mousedown 1
+  xdotool mousemove --sync $(((fx + tx) / 2)) $(((fy + ty) / 2))
+  xdotool mousemove --sync "$tx" "$ty"
+  sleep 0.1
+  xdotool mouseup 1
+}
+tool() { xdotool key --delay 100 alt+r "$1"; }  # the Areas menu (領域, Alt+R), then the item's key

@@ -14,18 +14,8 @@ cp "$ZE_SOURCE_DIR/resources/sample.bmp" "$work/pic.bmp"
 cat > "$work/run.sh" <<'INNER'
 set -euo pipefail
 bin=$1 work=$2
-fail() { echo "FAIL: $*" >&2; exit 1; }
-until_true() {  # SECONDS COMMAND...
-  local limit=$(( $1 * 10 )) i; shift
-  for ((i = 0; i < limit; ++i)); do "$@" && return 0; sleep 0.1; done
-  return 1
-}
-openbox --sm-disable >/dev/null 2>&1 &
-wm=$!
-editor=
-trap 'kill $editor $wm 2>/dev/null || true' EXIT
-until_true 15 bash -c 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"' ||
-  fail "openbox did not start"
+source "$ZE_SOURCE_DIR/tests/e2e/editor_common.bash"
+start_wm
 window() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1; }
 has_window() { [ -n "$(window "$1")" ]; }
 wait_window() {  # SECONDS NAME: prints the window's id once it is there
@@ -42,14 +32,6 @@ answer_return() {  # NAME: Return in that window until it has gone
     until_true 3 bash -c "! xdotool search --onlyvisible --name '$1' >/dev/null 2>&1" && return 0
   done
   return 1
-}
-pane_text() {  # copies the pane (docked at the bottom) out through the clipboard
-  local win=$1
-  eval "$(xdotool getwindowgeometry --shell "$win")"
-  xdotool mousemove --sync $((X + 60)) $((Y + HEIGHT - 100)) click 1
-  xdotool key --window "$win" ctrl+a ctrl+c
-  sleep 0.5
-  xclip -o -selection clipboard 2>/dev/null | tr -d '\r'
 }
 
 "$bin" "$work/pic.bmp" >"$work/editor1.log" 2>&1 &
@@ -75,7 +57,7 @@ answer_return '^Zer Evizi SEKKA$' || fail "the offer stayed open"
 win=$(wait_window 20 '^\*pic\.bmp - Zer Evizi SEKKA$') ||
   fail "the restored markup is not shown"
 xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
-pane_text "$win" > "$work/pane.txt"
+copy_pane "$work/pane.txt"
 grep -q 'kept after kill' "$work/pane.txt" || fail "the pane lost the text: $(cat "$work/pane.txt")"
 [ -z "$(ls "$work/state/zer-evizi" | grep -v "recovery-$editor\.")" ] ||
   fail "the old copy is still there: $(ls "$work/state/zer-evizi")"

@@ -7,13 +7,9 @@
 # fill within the tolerance, holes filled), and the two must agree everywhere
 # but on boundary pixels: those with a neighbour (8 around) on the other side.
 set -euo pipefail
-cli=$ZE_BINARY_DIR/tools/zer-evizi-cli
-[ -x "$cli" ] || { echo "not built: $cli"; exit 1; }
-browser=$(command -v chromium || command -v chromium-browser || true)
-[ -n "$browser" ] || { echo "chromium is not installed"; exit 1; }
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export XDG_CONFIG_HOME=$work/config HOME=$work
+source "$ZE_SOURCE_DIR/tests/e2e/editor_common.bash"
+source "$ZE_SOURCE_DIR/tests/e2e/browser_common.bash"
+e2e_setup
 
 picture=$work/sample.bmp
 cp "$ZE_SOURCE_DIR/resources/sample.bmp" "$picture"
@@ -32,7 +28,6 @@ for click in "${clicks[@]}"; do
 <html><head><style>body { margin: 0 } img { display: block }</style></head><body>
 <img src="sample.bmp" width="240" height="160" usemap="#m" alt="">
 <map name="m">$line</map>
-<pre id="result">not run</pre>
 <script>
 const seed = [$x, $y], tolerance = $tolerance;
 const bytes = Uint8Array.from(atob("$ppm"), c => c.charCodeAt(0));
@@ -87,17 +82,18 @@ for (let y = 0; y < h; y++) for (let x = 0; x < w; x++) {
     if (filled(x + dx, y + dy) !== want) boundary = true;
   if (boundary) edge++; else { wrong++; if (!first) first = x + "," + y; }
 }
-document.getElementById("result").textContent =
-  "checked=" + checked + " inside=" + inside + " boundary=" + edge + " wrong=" + wrong + " first=" + first;
+const pre = document.createElement("pre");
+pre.id = "ze-results";
+pre.textContent = "\ncheck checked=" + checked + " inside=" + inside + " boundary=" + edge +
+  " wrong=" + wrong + " first=" + first + "\n";
+document.body.appendChild(pre);
 </script>
 </body></html>
 PAGE
-  out=$(timeout 60 "$browser" --headless --no-sandbox --disable-gpu --allow-file-access-from-files \
-        --user-data-dir="$work/profile" --dump-dom "file://$work/page.html" 2>/dev/null |
-        sed -n 's/.*<pre id="result">\([^<]*\)<.*/\1/p')
+  out=$(browser_run "$work/page.html" "$work/answer.txt" && cat "$work/answer.txt" || true)
   echo "click $x,$y tolerance $tolerance: ${out:-no result}"
   case "$out" in
-    *" wrong=0 "*) ;;
+    "check "*" wrong=0 "*) ;;
     *) status=1 ;;
   esac
 done

@@ -7,23 +7,13 @@
 # The picture's origin on the screen is found by a marker colour put into its
 # top-left pixel (sky, far from the house).
 set -euo pipefail
-bin=$ZE_BINARY_DIR/shell/zer-evizi
-cli=$ZE_BINARY_DIR/tools/zer-evizi-cli
-for program in "$bin" "$cli"; do
-  if [ ! -x "$program" ]; then
-    echo "not built: $program"
-    exit 1
-  fi
-done
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export XDG_CONFIG_HOME=$work/config HOME=$work
+source "$ZE_SOURCE_DIR/tests/e2e/editor_common.bash"
+e2e_setup
 mkdir -p "$XDG_CONFIG_HOME/SEKKA"
 printf '[General]\nTraceTolerance=90\n' > "$XDG_CONFIG_HOME/SEKKA/Zer Evizi SEKKA.conf"
 
 picture=$work/house.bmp
-convert "$ZE_SOURCE_DIR/resources/sample.bmp" -fill '#FE01FD' -draw 'point 0,0' \
-  -type TrueColor "BMP3:$picture"
+marker_picture "$picture" "$ZE_SOURCE_DIR/resources/sample.bmp"
 roof_x=75 roof_y=50  # a roof pixel, RGB(120, 60, 40)
 expected_line=$("$cli" trace "$picture" $roof_x $roof_y | tr -d '\r')
 coords=$(sed -E 's/.*coords="([^"]*)".*/\1/' <<<"$expected_line")
@@ -55,20 +45,11 @@ answer_link house.html House
 copy_pane "$work/pane.txt"
 INNER
 
-xvfb-run -a -s "-screen 0 1024x768x24" \
-  bash ${E2E_TRACE:+-x} "$work/run.sh" "$bin" "$picture" "$work" || {
-  echo "--- editor log"; cat "$work/editor.log" 2>/dev/null || true; exit 1; }
+run_in_xvfb
 
 # The trace's corners through the area command: the same line, with the link.
 read -r -a points <<<"$(sed -E 's/([0-9]+),([0-9]+),?/\1,\2 /g' <<<"$coords")"
 expected=$("$cli" skeleton "$picture" |
   "$cli" area poly "${points[@]}" --href house.html --alt House | tr -d '\r')
-actual=$(tr -d '\r' < "$work/pane.txt")
-if [ "$actual" != "$expected" ]; then
-  echo "pane text differs; expected:"
-  printf '%s\n' "$expected"
-  echo "--- got:"
-  printf '%s\n' "$actual"
-  exit 1
-fi
+expect_text "$expected" "$work/pane.txt"
 echo "ok: one click traced the house into ${#points[@]} corners"

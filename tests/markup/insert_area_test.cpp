@@ -43,60 +43,56 @@ TEST(UpperCase, OnlyLettersOutsideQuotesAndTheFlagRunsAcrossTheText) {
     EXPECT_TRUE(inside);
 }
 
-TEST_F(InsertArea, LinesGoBeforeTheClosingTagInOrder) {
+TEST_F(InsertArea, LineGoesBeforeTheFirstClosingTagInTheSettingsCase) {
     const std::string rect = FormatRectArea({50, 40}, {10, 5}, {0, 0}, 1, "A", "a.html");
-    std::string text = InsertAreaLine(kSkeleton, rect);
-    EXPECT_EQ(text,
-              "<img src=\"logo.gif\" width=120 height=60 usemap=\"#map_logo\">\r\n"
-              "<map name=\"map_logo\">\r\n"
-              "<area shape=\"rect\" coords=\"50,40,10,5\" alt=\"A\" href=\"a.html\">\r\n"
-              "</map>");
-    EXPECT_EQ(InsertAreaLine(text, "<second>"),
-              text.substr(0, text.size() - 6) + "<second>\r\n</map>");
-    // Only the first closing tag counts; the rest of the text is kept.
-    EXPECT_EQ(InsertAreaLine("<map name=\"m\">\r\n</map>\r\n<p>note</p>\r\n</map>tail", "<l>"),
-              "<map name=\"m\">\r\n<l>\r\n</map>\r\n<p>note</p>\r\n</map>tail");
-}
-
-TEST_F(InsertArea, UpperCaseSettingConvertsTheWholeText) {
-    SetTagSetting(1);
-    const std::string circle = FormatCircleArea({10, 20}, {13, 24}, {0, 0}, 1, "Alt", "Page.html");
-    const std::string typed = "<p>hand typed \"Quoted\"</p>\r\n";
-    EXPECT_EQ(InsertAreaLine(typed + kUpperSkeleton, circle),
-              "<P>HAND TYPED \"Quoted\"</P>\r\n"
-              "<IMG SRC=\"logo.gif\" WIDTH=120 HEIGHT=60 USEMAP=\"#map_logo\">\r\n"
-              "<MAP NAME=\"map_logo\">\r\n"
-              "<AREA SHAPE=\"circle\" COORDS=\"10,20,5\" ALT=\"Alt\" HREF=\"Page.html\">\r\n"
-              "</MAP>");
-    // Any non-zero value counts as on.
-    SetTagSetting(5);
-    EXPECT_EQ(InsertAreaLine(kUpperSkeleton, "<x>"),
-              "<IMG SRC=\"logo.gif\" WIDTH=120 HEIGHT=60 USEMAP=\"#map_logo\">\r\n"
-              "<MAP NAME=\"map_logo\">\r\n<X>\r\n</MAP>");
-}
-
-TEST_F(InsertArea, SettingSwitchedAfterTheTextWasWritten) {
-    const std::string rect = FormatRectArea({1, 2}, {3, 4}, {0, 0}, 1, "a", "b");
-    // Off to on: no "</MAP>" in the text, so the line goes after the old tag.
-    SetTagSetting(1);
-    EXPECT_EQ(InsertAreaLine(kSkeleton, rect),
-              "<IMG SRC=\"logo.gif\" WIDTH=120 HEIGHT=60 USEMAP=\"#map_logo\">\r\n"
-              "<MAP NAME=\"map_logo\">\r\n"
-              "</MAP><AREA SHAPE=\"rect\" COORDS=\"1,2,3,4\" ALT=\"a\" HREF=\"b\">\r\n</MAP>");
-    // On to off: the lower-case line and tag follow "</MAP>", nothing converted.
-    SetTagSetting(0);
-    EXPECT_EQ(
-        InsertAreaLine(kUpperSkeleton, rect),
-        kUpperSkeleton + "<area shape=\"rect\" coords=\"1,2,3,4\" alt=\"a\" href=\"b\">\r\n</map>");
-    // No closing tag at all: appended right after the last character.
-    EXPECT_EQ(InsertAreaLine("", "<l>"), "<l>\r\n</map>");
-    EXPECT_EQ(InsertAreaLine("<map>\r\n</MAP", "<l>"), "<map>\r\n</MAP<l>\r\n</map>");
-}
-
-TEST_F(InsertArea, StrayDoubleQuoteInvertsTheRestOfTheText) {
-    SetTagSetting(1);
-    const std::string rect = FormatRectArea({1, 2}, {3, 4}, {0, 0}, 1, "a\"b", "x");
-    EXPECT_EQ(InsertAreaLine("<MAP NAME=\"map_logo\">\r\n</MAP>", rect),
-              "<MAP NAME=\"map_logo\">\r\n"
-              "<AREA SHAPE=\"rect\" COORDS=\"1,2,3,4\" ALT=\"a\"B\" href=\"X\">\r\n</map>");
+    const std::string small = FormatRectArea({1, 2}, {3, 4}, {0, 0}, 1, "a", "b");
+    const std::string rectLine =
+        "<area shape=\"rect\" coords=\"50,40,10,5\" alt=\"A\" href=\"a.html\">\r\n";
+    const struct {
+        const char* what;
+        int tagSetting;  // any non-zero value is upper case
+        std::string text, line, expected;
+    } cases[] = {
+        {"first line", 0, kSkeleton, rect,
+         "<img src=\"logo.gif\" width=120 height=60 usemap=\"#map_logo\">\r\n"
+         "<map name=\"map_logo\">\r\n" +
+             rectLine + "</map>"},
+        {"second line after the first", 0, "<map name=\"map_logo\">\r\n" + rectLine + "</map>",
+         "<second>", "<map name=\"map_logo\">\r\n" + rectLine + "<second>\r\n</map>"},
+        {"only the first closing tag counts", 0,
+         "<map name=\"m\">\r\n</map>\r\n<p>note</p>\r\n</map>tail", "<l>",
+         "<map name=\"m\">\r\n<l>\r\n</map>\r\n<p>note</p>\r\n</map>tail"},
+        {"upper case converts the whole text", 1,
+         "<p>hand typed \"Quoted\"</p>\r\n" + kUpperSkeleton,
+         FormatCircleArea({10, 20}, {13, 24}, {0, 0}, 1, "Alt", "Page.html"),
+         "<P>HAND TYPED \"Quoted\"</P>\r\n"
+         "<IMG SRC=\"logo.gif\" WIDTH=120 HEIGHT=60 USEMAP=\"#map_logo\">\r\n"
+         "<MAP NAME=\"map_logo\">\r\n"
+         "<AREA SHAPE=\"circle\" COORDS=\"10,20,5\" ALT=\"Alt\" HREF=\"Page.html\">\r\n"
+         "</MAP>"},
+        {"setting 5", 5, kUpperSkeleton, "<x>",
+         "<IMG SRC=\"logo.gif\" WIDTH=120 HEIGHT=60 USEMAP=\"#map_logo\">\r\n"
+         "<MAP NAME=\"map_logo\">\r\n<X>\r\n</MAP>"},
+        // Off to on: no "</MAP>" in the text, so the line goes after the old tag.
+        {"switched on after writing", 1, kSkeleton, small,
+         "<IMG SRC=\"logo.gif\" WIDTH=120 HEIGHT=60 USEMAP=\"#map_logo\">\r\n"
+         "<MAP NAME=\"map_logo\">\r\n"
+         "</MAP><AREA SHAPE=\"rect\" COORDS=\"1,2,3,4\" ALT=\"a\" HREF=\"b\">\r\n</MAP>"},
+        // On to off: the lower-case line and tag follow "</MAP>", nothing converted.
+        {"switched off after writing", 0, kUpperSkeleton, small,
+         kUpperSkeleton +
+             "<area shape=\"rect\" coords=\"1,2,3,4\" alt=\"a\" href=\"b\">\r\n</map>"},
+        {"no closing tag: appended", 0, "", "<l>", "<l>\r\n</map>"},
+        {"a cut closing tag is none", 0, "<map>\r\n</MAP", "<l>", "<map>\r\n</MAP<l>\r\n</map>"},
+        // A stray double quote inverts the rest of the text.
+        {"stray quote", 1, "<MAP NAME=\"map_logo\">\r\n</MAP>",
+         FormatRectArea({1, 2}, {3, 4}, {0, 0}, 1, "a\"b", "x"),
+         "<MAP NAME=\"map_logo\">\r\n"
+         "<AREA SHAPE=\"rect\" COORDS=\"1,2,3,4\" ALT=\"a\"B\" href=\"X\">\r\n</map>"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetTagSetting(c.tagSetting);
+        EXPECT_EQ(InsertAreaLine(c.text, c.line), c.expected);
+    }
 }
