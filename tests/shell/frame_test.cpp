@@ -237,23 +237,25 @@ private slots:
                    bar.Client().size() == bar.size();
         };
         QVERIFY(fits());
-        QWidget& margin = bar.Client();
 
         // A double-click in the margin floats the bar, another docks it again.
-        QTest::mouseDClick(&margin, Qt::LeftButton, {}, QPoint(2, 2));
+        QTest::mouseDClick(&bar.Client(), Qt::LeftButton, {}, QPoint(2, 2));
         QTRY_VERIFY(bar.isFloating());
         QTest::mouseDClick(&bar.Client(), Qt::LeftButton, {}, QPoint(2, 2));
         QTRY_VERIFY(!bar.isFloating());
         QCOMPARE(bar.DockSide(), Qt::BottomDockWidgetArea);
 
         // Press in the margin and drag to the frame's left edge: docked there.
-        const QPoint start = margin.mapToGlobal(QPoint(2, 2));
-        const QPoint target = frame.mapToGlobal(QPoint(10, frame.height() / 2));
-        bar.MarginPressed(start);
-        bar.MarginMoved(start + QPoint(30, -30));
-        QVERIFY(bar.isFloating());
-        bar.MarginMoved(target);
-        bar.MarginReleased(target);
+        const auto dragTo = [&](QPoint framePoint) {
+            const QPoint from = bar.Client().mapToGlobal(QPoint(2, 2));
+            const QPoint to = frame.mapToGlobal(framePoint);
+            bar.MarginPressed(from);
+            bar.MarginMoved(from + QPoint(30, -30));
+            QVERIFY(bar.isFloating());
+            bar.MarginMoved(to);
+            bar.MarginReleased(to);
+        };
+        dragTo(QPoint(10, frame.height() / 2));
         QTRY_COMPARE(bar.DockSide(), Qt::LeftDockWidgetArea);
         QVERIFY(fits());  // the margin on the left too
         // 200 wide, not the width it had along the bottom; the picture keeps its room.
@@ -273,14 +275,6 @@ private slots:
         QTRY_COMPARE(bar.width(), 260);
 
         // Each orientation keeps its own thickness.
-        const auto dragTo = [&](QPoint framePoint) {
-            const QPoint from = bar.Client().mapToGlobal(QPoint(2, 2));
-            const QPoint to = frame.mapToGlobal(framePoint);
-            bar.MarginPressed(from);
-            bar.MarginMoved(from + QPoint(30, 30));
-            bar.MarginMoved(to);
-            bar.MarginReleased(to);
-        };
         dragTo(QPoint(frame.width() / 2, frame.height() - 10));
         QTRY_COMPARE(bar.DockSide(), Qt::BottomDockWidgetArea);
         QTRY_COMPARE(bar.height(), 200);
