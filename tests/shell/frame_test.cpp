@@ -8,13 +8,13 @@
 #include <QMimeData>
 #include <QtTest>
 
+#include "app_folder.h"
 #include "common/test_util.h"
 #include "markup/settings.h"
 #include "scripted_prompts.h"
 #include "shell/commands.h"
 #include "shell/dialogs.h"
 #include "shell/main_frame.h"
-#include "shell/store/qt_profile_store.h"
 
 namespace {
 QString U(const char* s) {
@@ -38,19 +38,16 @@ QStringList Captions(const QMenu& menu) {
 class FrameTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<testutil::TempDir> m_dir;
-    std::unique_ptr<QtProfileStore> m_store;
+    AppFolder m_f;
 
 private slots:
     void init() {
-        m_dir = std::make_unique<testutil::TempDir>();
-        m_store = std::make_unique<QtProfileStore>(m_dir->File("settings.ini"));
-        SetProfileStore(m_store.get());
+        m_f.Make();
+        SetProfileStore(m_f.store.get());
     }
     void cleanup() {
         SetProfileStore(nullptr);
-        m_store.reset();
-        m_dir.reset();
+        m_f.Drop();
     }
 
     void menusCarryEveryCommand() {
