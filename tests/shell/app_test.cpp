@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "app_folder.h"
 #include "common/test_util.h"
 #include "image/image.h"
 #include "markup/settings.h"
@@ -22,12 +23,8 @@
 #include "shell/main_frame.h"
 #include "shell/map_app.h"
 #include "shell/picture_types.h"
-#include "shell/store/qt_profile_store.h"
 
 namespace {
-QString Q(const std::string& s) {
-    return QString::fromStdString(s);
-}
 
 // Writes `bytes` into the named pipe `fifo` (blocks until a reader opens it).
 void FeedPipe(const std::string& fifo, const std::string& bytes) {
@@ -46,34 +43,17 @@ std::string Skeleton(const std::string& file, const std::string& name) {
 class AppTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<testutil::TempDir> m_dir;
-    std::unique_ptr<QtProfileStore> m_store;
-    std::string m_sample;
-
-    // A copy of the sample picture under `name` in the test's folder.
-    QString Picture(const std::string& name) {
-        const std::string path = m_dir->File(name);
-        std::filesystem::copy_file(m_sample, path,
-                                   std::filesystem::copy_options::overwrite_existing);
-        return Q(path);
-    }
+    AppFolder m_f;
 
 private slots:
-    void init() {
-        m_dir = std::make_unique<testutil::TempDir>();
-        m_store = std::make_unique<QtProfileStore>(m_dir->File("settings.ini"));
-        m_sample = testutil::SourcePath("resources/sample.bmp");
-    }
-    void cleanup() {
-        m_store.reset();
-        m_dir.reset();
-    }
+    void init() { m_f.Make(); }
+    void cleanup() { m_f.Drop(); }
 
     void startUp() {
         ScriptedPrompts prompts;
-        m_store->WriteProfileInt("General", "tag", 5);
+        m_f.store->WriteProfileInt("General", "tag", 5);
         {
-            CMapApp app(*m_store);
+            CMapApp app(*m_f.store);
             QVERIFY(app.InitInstance({}));
             CMainFrame& frame = *app.Frame();
             QCOMPARE(frame.windowTitle(), QString::fromUtf8("無題 - Zer Evizi SEKKA"));
@@ -90,24 +70,24 @@ private slots:
         QCOMPARE(prompts.messages, QStringList{QStringLiteral("bad picture")});
 
         // A picture on the command line; the recent list comes back next time.
-        const QString a = Picture("a.bmp");
-        m_store->WriteProfileInt("General", "tag", 0);
+        const QString a = m_f.Picture("a.bmp");
+        m_f.store->WriteProfileInt("General", "tag", 0);
         {
-            CMapApp app(*m_store);
+            CMapApp app(*m_f.store);
             QVERIFY(app.InitInstance({a}));
             QCOMPARE(app.Frame()->Pane().GetWindowText(), Skeleton("a.bmp", "a.bmp"));
             QCOMPARE(app.Frame()->windowTitle(), QStringLiteral("a.bmp - Zer Evizi SEKKA"));
             app.ExitInstance();
         }
-        CMapApp again(*m_store);
+        CMapApp again(*m_f.store);
         QVERIFY(again.InitInstance({}));
         QCOMPARE(again.RecentFiles().Paths(), QStringList{a});
     }
 
     void aCommandLinePictureThatDoesNotOpenEndsTheProgram() {
-        for (const QString& path : {Q(m_dir->File("missing.bmp")), Picture("photo.tif")}) {
+        for (const QString& path : {Q(m_f.dir->File("missing.bmp")), m_f.Picture("photo.tif")}) {
             ScriptedPrompts prompts;  // the library's message boxes go here
-            CMapApp app(*m_store);
+            CMapApp app(*m_f.store);
             QString error;
             QVERIFY(!app.InitInstance({path}, &error));
             QVERIFY(app.Frame() == nullptr);
@@ -116,7 +96,7 @@ private slots:
         // The editor itself exits with one line on stderr.
         const std::string binary = std::string(ZE_BINARY_DIR) + "/shell/zer-evizi";
         if (!std::filesystem::exists(binary)) QSKIP("the editor is not built");
-        const std::string missing = m_dir->File("missing.gif");
+        const std::string missing = m_f.dir->File("missing.gif");
         testutil::ProcessResult result = testutil::RunProcess({binary, missing});
         QCOMPARE(result.exitCode, 1);
         // Qt may add warnings of its own; ours is one line.
@@ -127,8 +107,8 @@ private slots:
 
     void opensThroughThePromptOnceABrokenOneKeepsTheMarkup() {
         ScriptedPrompts prompts;
-        CMapApp app(*m_store);
-        const QString a = Picture("a.bmp");
+        CMapApp app(*m_f.store);
+        const QString a = m_f.Picture("a.bmp");
         QVERIFY(app.InitInstance({}));
         // The first dialog starts on the first filter, later ones on the last
         // one chosen.
@@ -140,7 +120,7 @@ private slots:
         QCOMPARE(pane.GetWindowText(), Skeleton("a.bmp", "a.bmp"));
         pane.SetWindowText("hand edit");
         // The same file again, also through a link.
-        const QString link = Q(m_dir->File("link.bmp"));
+        const QString link = Q(m_f.dir->File("link.bmp"));
         std::filesystem::create_symlink(a.toStdString(), link.toStdString());
         for (const QString& path : {a, link}) {
             prompts.AnswerFile(path, 3);
@@ -150,13 +130,13 @@ private slots:
         }
         QCOMPARE(prompts.fileRequests.at(1).filterIndex, 3);
         // Another picture does replace it.
-        QVERIFY(app.OpenDocumentFile(Picture("b.bmp")));
+        QVERIFY(app.OpenDocumentFile(m_f.Picture("b.bmp")));
         const std::string skeleton = Skeleton("b.bmp", "b.bmp");
         QCOMPARE(pane.GetWindowText(), skeleton);
 
         // A picture that does not load changes nothing: picture, markup, title.
         const CImage* image = app.Document().m_pImage.get();
-        const QString broken = Q(m_dir->File("broken.bmp"));
+        const QString broken = Q(m_f.dir->File("broken.bmp"));
         testutil::WriteFile(broken.toStdString(), std::string(64, 'x'));
         prompts.AnswerFile(broken, 3);
         app.OnFileOpen();
@@ -168,10 +148,10 @@ private slots:
     }
 
     void theRecentListOpensAndDropsFailedEntries() {
-        const QString a = Picture("a.bmp");
-        const QString b = Picture("b.bmp");
-        const QString c = Picture("c.bmp");
-        CMapApp app(*m_store);
+        const QString a = m_f.Picture("a.bmp");
+        const QString b = m_f.Picture("b.bmp");
+        const QString c = m_f.Picture("c.bmp");
+        CMapApp app(*m_f.store);
         QVERIFY(app.InitInstance({}));
         for (const QString& path : {a, b, c}) QVERIFY(app.OpenDocumentFile(path));
         QCOMPARE(app.RecentFiles().Paths(), (QStringList{c, b, a}));
@@ -195,16 +175,16 @@ private slots:
 
     void anOpenReadsAsideShowsProgressAndEscCancelsIt() {
         // A named pipe: its read waits until the test writes the picture.
-        const std::string fifo = m_dir->File("slow.jpg");
+        const std::string fifo = m_f.dir->File("slow.jpg");
         QCOMPARE(::mkfifo(fifo.c_str(), 0600), 0);
         CImage jpeg;
-        jpeg.Load(m_sample, kImageBmp);
-        QCOMPARE(jpeg.Save(m_dir->File("made.jpg"), kImageJpeg), 1);
-        const std::string bytes = testutil::ReadFile(m_dir->File("made.jpg"));
+        jpeg.Load(testutil::SourcePath("resources/sample.bmp"), kImageBmp);
+        QCOMPARE(jpeg.Save(m_f.dir->File("made.jpg"), kImageJpeg), 1);
+        const std::string bytes = testutil::ReadFile(m_f.dir->File("made.jpg"));
 
         ScriptedPrompts prompts;
-        CMapApp app(*m_store);
-        const QString a = Picture("a.bmp");
+        CMapApp app(*m_f.store);
+        const QString a = m_f.Picture("a.bmp");
         QVERIFY(app.InitInstance({a}));
         CMainFrame& frame = *app.Frame();
         QVERIFY(QTest::qWaitForWindowActive(&frame));

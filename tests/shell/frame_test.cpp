@@ -8,13 +8,13 @@
 #include <QMimeData>
 #include <QtTest>
 
+#include "app_folder.h"
 #include "common/test_util.h"
 #include "markup/settings.h"
 #include "scripted_prompts.h"
 #include "shell/commands.h"
 #include "shell/dialogs.h"
 #include "shell/main_frame.h"
-#include "shell/store/qt_profile_store.h"
 
 namespace {
 QString U(const char* s) {
@@ -38,19 +38,16 @@ QStringList Captions(const QMenu& menu) {
 class FrameTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<testutil::TempDir> m_dir;
-    std::unique_ptr<QtProfileStore> m_store;
+    AppFolder m_f;
 
 private slots:
     void init() {
-        m_dir = std::make_unique<testutil::TempDir>();
-        m_store = std::make_unique<QtProfileStore>(m_dir->File("settings.ini"));
-        SetProfileStore(m_store.get());
+        m_f.Make();
+        SetProfileStore(m_f.store.get());
     }
     void cleanup() {
         SetProfileStore(nullptr);
-        m_store.reset();
-        m_dir.reset();
+        m_f.Drop();
     }
 
     void menusCarryEveryCommand() {
@@ -237,23 +234,25 @@ private slots:
                    bar.Client().size() == bar.size();
         };
         QVERIFY(fits());
-        QWidget& margin = bar.Client();
 
         // A double-click in the margin floats the bar, another docks it again.
-        QTest::mouseDClick(&margin, Qt::LeftButton, {}, QPoint(2, 2));
+        QTest::mouseDClick(&bar.Client(), Qt::LeftButton, {}, QPoint(2, 2));
         QTRY_VERIFY(bar.isFloating());
         QTest::mouseDClick(&bar.Client(), Qt::LeftButton, {}, QPoint(2, 2));
         QTRY_VERIFY(!bar.isFloating());
         QCOMPARE(bar.DockSide(), Qt::BottomDockWidgetArea);
 
         // Press in the margin and drag to the frame's left edge: docked there.
-        const QPoint start = margin.mapToGlobal(QPoint(2, 2));
-        const QPoint target = frame.mapToGlobal(QPoint(10, frame.height() / 2));
-        bar.MarginPressed(start);
-        bar.MarginMoved(start + QPoint(30, -30));
-        QVERIFY(bar.isFloating());
-        bar.MarginMoved(target);
-        bar.MarginReleased(target);
+        const auto dragTo = [&](QPoint framePoint) {
+            const QPoint from = bar.Client().mapToGlobal(QPoint(2, 2));
+            const QPoint to = frame.mapToGlobal(framePoint);
+            bar.MarginPressed(from);
+            bar.MarginMoved(from + QPoint(30, -30));
+            QVERIFY(bar.isFloating());
+            bar.MarginMoved(to);
+            bar.MarginReleased(to);
+        };
+        dragTo(QPoint(10, frame.height() / 2));
         QTRY_COMPARE(bar.DockSide(), Qt::LeftDockWidgetArea);
         QVERIFY(fits());  // the margin on the left too
         // 200 wide, not the width it had along the bottom; the picture keeps its room.
@@ -273,14 +272,6 @@ private slots:
         QTRY_COMPARE(bar.width(), 260);
 
         // Each orientation keeps its own thickness.
-        const auto dragTo = [&](QPoint framePoint) {
-            const QPoint from = bar.Client().mapToGlobal(QPoint(2, 2));
-            const QPoint to = frame.mapToGlobal(framePoint);
-            bar.MarginPressed(from);
-            bar.MarginMoved(from + QPoint(30, 30));
-            bar.MarginMoved(to);
-            bar.MarginReleased(to);
-        };
         dragTo(QPoint(frame.width() / 2, frame.height() - 10));
         QTRY_COMPARE(bar.DockSide(), Qt::BottomDockWidgetArea);
         QTRY_COMPARE(bar.height(), 200);

@@ -10,6 +10,7 @@
 #include <QtTest>
 #include <filesystem>
 
+#include "app_folder.h"
 #include "common/test_util.h"
 #include "markup/area_markup.h"
 #include "markup/recovery_record.h"
@@ -17,44 +18,28 @@
 #include "shell/commands.h"
 #include "shell/main_frame.h"
 #include "shell/map_app.h"
-#include "shell/store/qt_profile_store.h"
 
 namespace {
-QString Q(const std::string& s) {
-    return QString::fromStdString(s);
-}
 const std::string kArea = "<area shape=\"rect\" coords=\"1,1,9,9\" href=\"x.html\">";
 }  // namespace
 
 class MarkupFileTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<testutil::TempDir> m_dir;
-    std::unique_ptr<QtProfileStore> m_store;
+    AppFolder m_f;
 
-    QString Picture(const std::string& name) {
-        const std::string path = m_dir->File(name);
-        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-        std::filesystem::copy_file(testutil::SourcePath("resources/sample.bmp"), path,
-                                   std::filesystem::copy_options::overwrite_existing);
-        return Q(path);
-    }
-    QString Recovery() const { return Q(m_dir->File("state/zer-evizi")); }
+    QString Recovery() const { return Q(m_f.dir->File("state/zer-evizi")); }
 
 private slots:
     void init() {
-        m_dir = std::make_unique<testutil::TempDir>();
-        m_store = std::make_unique<QtProfileStore>(m_dir->File("settings.ini"));
-        qputenv("XDG_STATE_HOME", m_dir->File("state").c_str());
+        m_f.Make();
+        qputenv("XDG_STATE_HOME", m_f.dir->File("state").c_str());
     }
-    void cleanup() {
-        m_store.reset();
-        m_dir.reset();
-    }
+    void cleanup() { m_f.Drop(); }
 
     void changedMarkupAsksBeforeItIsThrownAway() {
-        const QString a = Picture("a.bmp"), b = Picture("b.bmp");
-        const QString saved = Q(m_dir->File("saved.html"));
+        const QString a = m_f.Picture("a.bmp"), b = m_f.Picture("b.bmp");
+        const QString saved = Q(m_f.dir->File("saved.html"));
         const struct {
             const char* what;
             bool edit;
@@ -68,7 +53,7 @@ private slots:
         };
         for (const auto& c : cases) {
             ScriptedPrompts prompts;
-            CMapApp app(*m_store);
+            CMapApp app(*m_f.store);
             QVERIFY(app.InitInstance({a}));
             CMainFrame& frame = *app.Frame();
             QCOMPARE(frame.windowTitle(), QStringLiteral("a.bmp - Zer Evizi SEKKA"));
@@ -111,13 +96,13 @@ private slots:
 
     void pageOpensWithItsPictureAndSavesBackOnlyTheChange() {
         ScriptedPrompts prompts;
-        const QString picture = Picture("img/地図 1.bmp");
+        const QString picture = m_f.Picture("img/地図 1.bmp");
         const std::string page =
             "<html><body>\n<p>前</p>\n<img src=\"img/%E5%9C%B0%E5%9B%B3%201.bmp?v=2\" "
             "usemap=\"#m\">\n<map name=\"m\">\n</map>\n<p>後</p>\n</body></html>\n";
-        const QString path = Q(m_dir->File("index.html"));
+        const QString path = Q(m_f.dir->File("index.html"));
         testutil::WriteFile(path.toStdString(), page);
-        CMapApp app(*m_store);
+        CMapApp app(*m_f.store);
         QVERIFY(app.InitInstance({}));
         CMainFrame& frame = *app.Frame();
         prompts.AnswerFile(path, 0);
@@ -150,7 +135,7 @@ private slots:
         const std::string current = frame.Pane().GetWindowText();
         for (const auto& f : failures) {
             prompts.messages.clear();
-            const QString other = Q(m_dir->File("other.html"));
+            const QString other = Q(m_f.dir->File("other.html"));
             testutil::WriteFile(other.toStdString(), f.page);
             QVERIFY(!app.Markup()->OpenPage(other));
             QCOMPARE(prompts.messages.size(), 1);
@@ -164,13 +149,13 @@ private slots:
         // A save that fails says so and leaves the markup changed.
         frame.Pane().SetWindowText(current);
         prompts.messages.clear();
-        QVERIFY(!app.Markup()->SaveTo(Q(m_dir->File("no/folder/x.html"))));
+        QVERIFY(!app.Markup()->SaveTo(Q(m_f.dir->File("no/folder/x.html"))));
         QCOMPARE(prompts.messages.size(), 1);
         QVERIFY(app.Markup()->IsModified());
         QCOMPARE(app.Markup()->Path(), path);
 
         // Several images with maps: the user chooses.
-        const QString several = Q(m_dir->File("several.html"));
+        const QString several = Q(m_f.dir->File("several.html"));
         testutil::WriteFile(several.toStdString(),
                             "<img src='img/地図 1.bmp' usemap=#a><map name=a></map>\n"
                             "<img src='img/地図 1.bmp' usemap=#b><map name=b></map>");
@@ -182,10 +167,10 @@ private slots:
     }
 
     void aCopyIsKeptWhileChangedAndOfferedAfterACrash() {
-        const QString a = Picture("a.bmp");
+        const QString a = m_f.Picture("a.bmp");
         {
             ScriptedPrompts prompts;
-            CMapApp app(*m_store);
+            CMapApp app(*m_f.store);
             QVERIFY(app.InitInstance({a}));
             CMainFrame& frame = *app.Frame();
             app.Markup()->WriteRecoveryCopy();
@@ -203,7 +188,7 @@ private slots:
         }
         ScriptedPrompts prompts;
         prompts.askAnswers = {QMessageBox::Yes};
-        CMapApp app(*m_store);
+        CMapApp app(*m_f.store);
         QVERIFY(app.InitInstance({}));
         QCOMPARE(prompts.questions.size(), 1);
         QCOMPARE(Q(app.Document().GetPathName()), a);
@@ -219,11 +204,11 @@ private slots:
 
     void browserCheckWritesThePageAndHandsItOn() {
         ScriptedPrompts prompts;
-        CMapApp app(*m_store);
+        CMapApp app(*m_f.store);
         QVERIFY(app.InitInstance({}));
         app.Frame()->Action(cmd::kBrowserCheck)->trigger();
         QCOMPARE(prompts.messages.size(), 1);  // no picture yet
-        QVERIFY(app.OpenDocumentFile(Picture("a.bmp")));
+        QVERIFY(app.OpenDocumentFile(m_f.Picture("a.bmp")));
         app.Frame()->Pane().SetWindowText(
             InsertAreaLine(app.Frame()->Pane().GetWindowText(), kArea));
         app.Frame()->Action(cmd::kBrowserCheck)->trigger();

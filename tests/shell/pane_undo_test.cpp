@@ -68,108 +68,104 @@ struct Harness {
 class PaneUndoTest : public QObject {
     Q_OBJECT
 private slots:
-    void editsLandOnTheRightCharacters();
-    void everyChangeIsOneUndoStep();
-    void outlinesAndSelectionFollowThePane();
-};
-
-void PaneUndoTest::editsLandOnTheRightCharacters() {
-    // Byte offsets of CR LF UTF-8 text against editor positions: two- to
-    // four-byte characters, line breaks, and both ends of the text.
-    const std::string text = "é地\r\n😀x\r\n\r\nend";
-    const struct {
-        size_t begin, removed;
-        const char* inserted;
-    } cases[] = {
-        {0, 0, "<"},       {2, 3, "y"},           {5, 2, ""},     {7, 4, "\xc3\xa9"},
-        {12, 2, "a\r\nb"}, {text.size(), 0, "!"}, {11, 100, "z"}, {1000, 5, "at end"},
-    };
-    Harness h;
-    for (const auto& c : cases) {
-        h.frame.Pane().SetWindowText(text);
-        const TextEdit edit{c.begin, c.removed, c.inserted};
-        h.frame.Pane().ApplyEdit(edit);
-        const std::string got = h.Text();
-        std::string expected = text;
-        const size_t begin = std::min(c.begin, text.size());
-        expected.replace(begin, std::min(c.removed, text.size() - begin), c.inserted);
-        QCOMPARE(got, expected);
-        // The text kept between edits is what the editor holds.
-        QCOMPARE(EditorRawToPaneText(h.frame.Edit().document()->toRawText()), expected);
+    void editsLandOnTheRightCharacters() {
+        // Byte offsets of CR LF UTF-8 text against editor positions: two- to
+        // four-byte characters, line breaks, and both ends of the text.
+        const std::string text = "é地\r\n😀x\r\n\r\nend";
+        const struct {
+            size_t begin, removed;
+            const char* inserted;
+        } cases[] = {
+            {0, 0, "<"},       {2, 3, "y"},           {5, 2, ""},     {7, 4, "\xc3\xa9"},
+            {12, 2, "a\r\nb"}, {text.size(), 0, "!"}, {11, 100, "z"}, {1000, 5, "at end"},
+        };
+        Harness h;
+        for (const auto& c : cases) {
+            h.frame.Pane().SetWindowText(text);
+            const TextEdit edit{c.begin, c.removed, c.inserted};
+            h.frame.Pane().ApplyEdit(edit);
+            const std::string got = h.Text();
+            std::string expected = text;
+            const size_t begin = std::min(c.begin, text.size());
+            expected.replace(begin, std::min(c.removed, text.size() - begin), c.inserted);
+            QCOMPARE(got, expected);
+            // The text kept between edits is what the editor holds.
+            QCOMPARE(EditorRawToPaneText(h.frame.Edit().document()->toRawText()), expected);
+        }
     }
-}
 
-void PaneUndoTest::everyChangeIsOneUndoStep() {
-    Harness h;
-    // A new picture's text starts without history.
-    QVERIFY(!h.frame.Action(cmd::kEditUndo)->isEnabled());
-    std::vector<std::string> states{h.Text()};
-    h.Drag({10, 10}, {50, 40});
-    states.push_back(h.Text());
-    h.Drag({100, 60}, {140, 90});
-    states.push_back(h.Text());
-    QCOMPARE(states.back(), With(Rect("10,10,50,40") + Rect("100,60,140,90")));
-    // Moved with the mouse in one drag of several moves, then deleted.
-    h.frame.View().OnToolSelect();
-    h.Drag({20, 20}, {30, 25});
-    states.push_back(h.Text());
-    QCOMPARE(states.back(), With(Rect("20,15,60,45") + Rect("100,60,140,90")));
-    QTest::keyClick(&h.frame.View(), Qt::Key_Delete);
-    states.push_back(h.Text());
-    QCOMPARE(states.back(), With(Rect("100,60,140,90")));
+    void everyChangeIsOneUndoStep() {
+        Harness h;
+        // A new picture's text starts without history.
+        QVERIFY(!h.frame.Action(cmd::kEditUndo)->isEnabled());
+        std::vector<std::string> states{h.Text()};
+        h.Drag({10, 10}, {50, 40});
+        states.push_back(h.Text());
+        h.Drag({100, 60}, {140, 90});
+        states.push_back(h.Text());
+        QCOMPARE(states.back(), With(Rect("10,10,50,40") + Rect("100,60,140,90")));
+        // Moved with the mouse in one drag of several moves, then deleted.
+        h.frame.View().OnToolSelect();
+        h.Drag({20, 20}, {30, 25});
+        states.push_back(h.Text());
+        QCOMPARE(states.back(), With(Rect("20,15,60,45") + Rect("100,60,140,90")));
+        QTest::keyClick(&h.frame.View(), Qt::Key_Delete);
+        states.push_back(h.Text());
+        QCOMPARE(states.back(), With(Rect("100,60,140,90")));
 
-    for (size_t i = states.size() - 1; i > 0; --i) {
+        for (size_t i = states.size() - 1; i > 0; --i) {
+            h.Command(cmd::kEditUndo);
+            QCOMPARE(h.Text(), states[i - 1]);
+        }
+        QVERIFY(!h.frame.Action(cmd::kEditUndo)->isEnabled());
+        for (size_t i = 1; i < states.size(); ++i) {
+            h.Command(cmd::kEditRedo);
+            QCOMPARE(h.Text(), states[i]);
+        }
+        // The outlines follow undo too.
         h.Command(cmd::kEditUndo);
-        QCOMPARE(h.Text(), states[i - 1]);
+        QTRY_COMPARE(h.frame.View().Overlay().Count(), 2);
+
+        // Writing a new picture's skeleton starts afresh.
+        WriteSkeleton(h.frame.Pane(), "q.bmp", 10, 10, "q");
+        QVERIFY(!h.frame.Action(cmd::kEditUndo)->isEnabled());
+        QVERIFY(!h.frame.Action(cmd::kEditRedo)->isEnabled());
     }
-    QVERIFY(!h.frame.Action(cmd::kEditUndo)->isEnabled());
-    for (size_t i = 1; i < states.size(); ++i) {
-        h.Command(cmd::kEditRedo);
-        QCOMPARE(h.Text(), states[i]);
+
+    void outlinesAndSelectionFollowThePane() {
+        Harness h;
+        CMapView& view = h.frame.View();
+        view.OnToolSelect();
+        // Typed into the pane: the outline appears without any other step.
+        QTextCursor cursor = h.frame.Edit().textCursor();
+        cursor.setPosition(h.frame.Edit().document()->characterCount() - 1 - 6);  // before </map>
+        h.frame.Edit().setTextCursor(cursor);
+        h.frame.Edit().setFocus();
+        QTest::keyClicks(&h.frame.Edit(), "<area coords=\"10,10,60,60\" href=x>");
+        QTest::keyClick(&h.frame.Edit(), Qt::Key_Return);
+        QTest::keyClicks(&h.frame.Edit(), "<area shape=circle coords=\"120,80,20\" href=y>");
+        QTRY_COMPARE(view.Overlay().Count(), 2);
+        QCOMPARE(view.Overlay().Areas()[1].coords, (std::vector<double>{120, 80, 20}));
+        // The caret just inside the tag typed last: that area is selected.
+        QTest::keyClick(&h.frame.Edit(), Qt::Key_Left);
+        QTRY_COMPARE(view.SelectedArea(), 1);
+
+        // A click on the picture selects, marks the tag and brings the caret to it.
+        QTest::mouseClick(h.vp(), Qt::LeftButton, {}, {30, 30});
+        QCOMPARE(view.SelectedArea(), 0);
+        const TextRange tag = view.Overlay().Areas()[0].tag;
+        const auto& pane = static_cast<PlainTextMarkupPane&>(h.frame.Pane());
+        QCOMPARE(h.frame.Edit().textCursor().position(), pane.PositionOfByte(tag.begin));
+        QCOMPARE(h.frame.Edit().extraSelections().size(), 1);
+        QCOMPARE(h.frame.Edit().extraSelections()[0].cursor.selectedText(),
+                 QString::fromStdString(h.Text().substr(tag.begin, tag.end - tag.begin)));
+        // The caret moved out of every tag: nothing selected, no mark.
+        cursor.setPosition(0);
+        h.frame.Edit().setTextCursor(cursor);
+        QTRY_COMPARE(view.SelectedArea(), -1);
+        QCOMPARE(h.frame.Edit().extraSelections().size(), 0);
     }
-    // The outlines follow undo too.
-    h.Command(cmd::kEditUndo);
-    QTRY_COMPARE(h.frame.View().Overlay().Count(), 2);
-
-    // Writing a new picture's skeleton starts afresh.
-    WriteSkeleton(h.frame.Pane(), "q.bmp", 10, 10, "q");
-    QVERIFY(!h.frame.Action(cmd::kEditUndo)->isEnabled());
-    QVERIFY(!h.frame.Action(cmd::kEditRedo)->isEnabled());
-}
-
-void PaneUndoTest::outlinesAndSelectionFollowThePane() {
-    Harness h;
-    CMapView& view = h.frame.View();
-    view.OnToolSelect();
-    // Typed into the pane: the outline appears without any other step.
-    QTextCursor cursor = h.frame.Edit().textCursor();
-    cursor.setPosition(h.frame.Edit().document()->characterCount() - 1 - 6);  // before </map>
-    h.frame.Edit().setTextCursor(cursor);
-    h.frame.Edit().setFocus();
-    QTest::keyClicks(&h.frame.Edit(), "<area coords=\"10,10,60,60\" href=x>");
-    QTest::keyClick(&h.frame.Edit(), Qt::Key_Return);
-    QTest::keyClicks(&h.frame.Edit(), "<area shape=circle coords=\"120,80,20\" href=y>");
-    QTRY_COMPARE(view.Overlay().Count(), 2);
-    QCOMPARE(view.Overlay().Areas()[1].coords, (std::vector<double>{120, 80, 20}));
-    // The caret just inside the tag typed last: that area is selected.
-    QTest::keyClick(&h.frame.Edit(), Qt::Key_Left);
-    QTRY_COMPARE(view.SelectedArea(), 1);
-
-    // A click on the picture selects, marks the tag and brings the caret to it.
-    QTest::mouseClick(h.vp(), Qt::LeftButton, {}, {30, 30});
-    QCOMPARE(view.SelectedArea(), 0);
-    const TextRange tag = view.Overlay().Areas()[0].tag;
-    const auto& pane = static_cast<PlainTextMarkupPane&>(h.frame.Pane());
-    QCOMPARE(h.frame.Edit().textCursor().position(), pane.PositionOfByte(tag.begin));
-    QCOMPARE(h.frame.Edit().extraSelections().size(), 1);
-    QCOMPARE(h.frame.Edit().extraSelections()[0].cursor.selectedText(),
-             QString::fromStdString(h.Text().substr(tag.begin, tag.end - tag.begin)));
-    // The caret moved out of every tag: nothing selected, no mark.
-    cursor.setPosition(0);
-    h.frame.Edit().setTextCursor(cursor);
-    QTRY_COMPARE(view.SelectedArea(), -1);
-    QCOMPARE(h.frame.Edit().extraSelections().size(), 0);
-}
+};
 
 QTEST_MAIN(PaneUndoTest)
 #include "pane_undo_test.moc"

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "app_folder.h"
 #include "common/test_util.h"
 #include "common/tiny_bmp.h"
 #include "image/image.h"
@@ -15,12 +16,8 @@
 #include "shell/commands.h"
 #include "shell/main_frame.h"
 #include "shell/map_app.h"
-#include "shell/store/qt_profile_store.h"
 
 namespace {
-QString Q(const std::string& s) {
-    return QString::fromStdString(s);
-}
 
 std::string Head(const QString& path, size_t n) {
     return testutil::ReadFile(path.toStdString()).substr(0, n);
@@ -41,10 +38,9 @@ void PressSave(CMainFrame& frame) {
 class SaveTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<testutil::TempDir> m_dir;
-    std::unique_ptr<QtProfileStore> m_store;
+    AppFolder m_f;
 
-    QString Path(const std::string& name) { return Q(m_dir->File(name)); }
+    QString Path(const std::string& name) { return Q(m_f.dir->File(name)); }
 
     // A small palette picture, written as `name` in the format of its
     // extension. False when this build cannot write that format.
@@ -55,22 +51,16 @@ class SaveTest : public QObject {
         image.SetPalette(3, rgb);
         for (int y = 0; y < 4; ++y)
             for (int x = 0; x < 6; ++x) image.SetPixelIndex(x, y, uint8_t((x + y) % 3));
-        return image.Save(m_dir->File(name), -1) != 0;
+        return image.Save(m_f.dir->File(name), -1) != 0;
     }
 
 private slots:
-    void init() {
-        m_dir = std::make_unique<testutil::TempDir>();
-        m_store = std::make_unique<QtProfileStore>(m_dir->File("settings.ini"));
-    }
-    void cleanup() {
-        m_store.reset();
-        m_dir.reset();
-    }
+    void init() { m_f.Make(); }
+    void cleanup() { m_f.Drop(); }
 
     void saveAsWritesByTheExtensionAndKeepsTheDocument() {
         ScriptedPrompts prompts;
-        CMapApp app(*m_store);
+        CMapApp app(*m_f.store);
         QVERIFY(app.InitInstance({}));
         QAction* saveAs = app.Frame()->Action(cmd::kFileSaveAs);
         QVERIFY(!saveAs->isEnabled());  // no picture yet
@@ -95,32 +85,32 @@ private slots:
         QVERIFY(prompts.messages.isEmpty());
         // Every dialog started in the picture's folder.
         for (const FileRequest& request : prompts.fileRequests)
-            QCOMPARE(request.directory, Q(m_dir->path().string()));
+            QCOMPARE(request.directory, Q(m_f.dir->path().string()));
         // A copy: the document still names the opened file.
-        QCOMPARE(app.Document().GetPathName(), m_dir->File("a.bmp"));
+        QCOMPARE(app.Document().GetPathName(), m_f.dir->File("a.bmp"));
         QCOMPARE(app.Frame()->windowTitle(), QStringLiteral("a.bmp - Zer Evizi SEKKA"));
     }
 
     void ctrlSOnAJpegAsksFailsOrTakesTheNewName() {
         ScriptedPrompts prompts;
-        CMapApp app(*m_store);
+        CMapApp app(*m_f.store);
         QVERIFY(app.InitInstance({}));
         QVERIFY(Picture("a.jpg"));
         QVERIFY(app.OpenDocumentFile(Path("a.jpg")));
-        const std::string before = testutil::ReadFile(m_dir->File("a.jpg"));
+        const std::string before = testutil::ReadFile(m_f.dir->File("a.jpg"));
 
         PressSave(*app.Frame());  // cancelled: nothing written, nothing said
         QCOMPARE(prompts.fileRequests.size(), size_t(1));
         QCOMPARE(prompts.fileRequests[0].fileName, Path("a.jpg"));
         QCOMPARE(prompts.fileRequests[0].filterIndex, 0);  // JPEG
-        QCOMPARE(prompts.fileRequests[0].directory, Q(m_dir->path().string()));
+        QCOMPARE(prompts.fileRequests[0].directory, Q(m_f.dir->path().string()));
         QVERIFY(prompts.messages.isEmpty());
 
         // Failing for root too: a path through a device, a file without write
         // permission, a name no writer takes. The reason follows the message
         // on a line of its own.
-        testutil::WriteFile(m_dir->File("ro.png"), "old");
-        std::filesystem::permissions(m_dir->File("ro.png"), std::filesystem::perms::owner_read);
+        testutil::WriteFile(m_f.dir->File("ro.png"), "old");
+        std::filesystem::permissions(m_f.dir->File("ro.png"), std::filesystem::perms::owner_read);
         const std::pair<QString, const char*> failures[] = {
             {QStringLiteral("/dev/full/x.bmp"), "\nフォルダがありません。"},
             {Path("ro.png"), "\n書き込みが許可されていません。"},
@@ -133,18 +123,18 @@ private slots:
             QVERIFY2(prompts.messages[0].contains(target), qPrintable(prompts.messages[0]));
             QVERIFY2(prompts.messages[0].endsWith(QString::fromUtf8(reason)),
                      qPrintable(prompts.messages[0]));
-            QCOMPARE(app.Document().GetPathName(), m_dir->File("a.jpg"));
+            QCOMPARE(app.Document().GetPathName(), m_f.dir->File("a.jpg"));
         }
-        QCOMPARE(testutil::ReadFile(m_dir->File("ro.png")), std::string("old"));
-        QCOMPARE(testutil::ReadFile(m_dir->File("a.jpg")), before);
-        QVERIFY(!std::filesystem::exists(m_dir->File("a.tif")));
+        QCOMPARE(testutil::ReadFile(m_f.dir->File("ro.png")), std::string("old"));
+        QCOMPARE(testutil::ReadFile(m_f.dir->File("a.jpg")), before);
+        QVERIFY(!std::filesystem::exists(m_f.dir->File("a.tif")));
 
         // A new name: written as PNG, and the document takes it, so the next
         // Ctrl+S writes back without asking.
         prompts.AnswerFile(Path("b.png"), 0);
         PressSave(*app.Frame());
         QCOMPARE(Head(Path("b.png"), 4), std::string("\x89PNG"));
-        QCOMPARE(testutil::ReadFile(m_dir->File("a.jpg")), before);
+        QCOMPARE(testutil::ReadFile(m_f.dir->File("a.jpg")), before);
         QCOMPARE(app.RecentFiles().Paths(), (QStringList{Path("b.png"), Path("a.jpg")}));
         PressSave(*app.Frame());
         QCOMPARE(prompts.fileRequests.size(), size_t(5));
@@ -152,7 +142,7 @@ private slots:
         // What the image library says (a true-colour picture cannot become a
         // GIF) joins the one message.
         prompts.messages.clear();
-        testutil::WriteFile(m_dir->File("true.bmp"), testutil::TinyBmp(6, 4));
+        testutil::WriteFile(m_f.dir->File("true.bmp"), testutil::TinyBmp(6, 4));
         QVERIFY(app.OpenDocumentFile(Path("true.bmp")));
         prompts.AnswerFile(Path("true.gif"), 0);
         app.Frame()->Action(cmd::kFileSaveAs)->trigger();
@@ -163,16 +153,16 @@ private slots:
 
     void ctrlSWritesBackInPlaceOrAsks() {
         ScriptedPrompts prompts;
-        CMapApp app(*m_store);
+        CMapApp app(*m_f.store);
         QVERIFY(app.InitInstance({}));
         PressSave(*app.Frame());  // no picture: nothing at all
         // A lossless file is written back without a word.
         QVERIFY(Picture("a.png"));
         QVERIFY(app.OpenDocumentFile(Path("a.png")));
-        testutil::WriteFile(m_dir->File("a.png"), "stale");
+        testutil::WriteFile(m_f.dir->File("a.png"), "stale");
         PressSave(*app.Frame());
         QVERIFY(prompts.fileRequests.empty() && prompts.messages.isEmpty());
-        QCOMPARE(CImage(m_dir->File("a.png"), -1).GetWidth(), 6);
+        QCOMPARE(CImage(m_f.dir->File("a.png"), -1).GetWidth(), 6);
 
         // A PNG flattened on load, a GIF, and a file that has gone: each is
         // asked for with the filter its type preselects.
@@ -182,7 +172,7 @@ private slots:
         QVERIFY(Picture("a.gif") && Picture("a.bmp"));
         for (const auto& [name, filter] : {std::pair{"alpha.png", 1}, {"a.gif", 1}, {"a.bmp", 2}}) {
             QVERIFY(app.OpenDocumentFile(Path(name)));
-            if (filter == 2) std::filesystem::remove(m_dir->File(name));
+            if (filter == 2) std::filesystem::remove(m_f.dir->File(name));
             prompts.fileRequests.clear();
             PressSave(*app.Frame());
             QCOMPARE(prompts.fileRequests.size(), size_t(1));

@@ -4,16 +4,9 @@
 
 #define QTEST_QPA_MOUSE_HANDLING
 #include <QScrollBar>
-#include <QtTest>
-#include <memory>
-#include <string>
 
-#include "image/image.h"
 #include "markup/area_markup.h"
-#include "markup/map_doc.h"
-#include "markup/markup_pane.h"
-#include "markup/memory_store.h"
-#include "view/map_view.h"
+#include "shell/view_harness.h"
 
 namespace {
 
@@ -29,63 +22,10 @@ std::string Area(const char* shape, const char* coords, const char* alt = "A") {
 }
 const std::string kSkeleton = With("");
 
-std::unique_ptr<CImage> Picture(int width, int height) {
-    auto image = std::make_unique<CImage>();
-    image->Create(width, height, 24, -1);  // black
-    return image;
-}
-
-struct Harness {
-    MemoryProfileStore store;
-    ScopedProfileStore scopedStore{&store};
-    MemoryMarkupPane pane;
-    CMapDoc doc;
-    CMapView view;
-    bool answerOk = true;
-    std::string url = "a.html", alt = "A";
-    int asked = 0;
-    QImage shotDuringDialog;
-
-    explicit Harness(QSize picture = QSize(200, 100), QSize viewport = QSize(300, 200)) {
-        pane.SetWindowText(kSkeleton);
-        doc.SetPane(&pane);
-        doc.m_pImage = Picture(picture.width(), picture.height());
-        view.setFrameShape(QFrame::NoFrame);
-        view.resize(viewport);
-        view.SetStatusSink([](const QString&) {});
-        view.SetLinkPrompt([this](std::string* u, std::string* a) {
-            ++asked;
-            shotDuringDialog = Grab();
-            if (!answerOk) return false;
-            *u = url;
-            *a = alt;
-            return true;
-        });
-        view.SetDocument(&doc);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
-    }
-
-    QWidget* vp() { return view.viewport(); }
-    std::string Text() const { return pane.GetWindowText(); }
-    void Drag(QPoint from, QPoint to) {
-        QTest::mousePress(vp(), Qt::LeftButton, {}, from);
-        QTest::mouseMove(vp(), (from + to) / 2);
-        QTest::mouseMove(vp(), to);
-        QTest::mouseRelease(vp(), Qt::LeftButton, {}, to);
-    }
-    void Click(QPoint p) { QTest::mouseClick(vp(), Qt::LeftButton, {}, p); }
-    void DoubleClick(QPoint p) { QTest::mouseDClick(vp(), Qt::LeftButton, {}, p); }
-    QImage Grab() { return vp()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
-    // What the window shows after the partial repaints asked for so far.
-    QImage Screen() {
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
-        QCoreApplication::processEvents();
-        const QPoint at = vp()->mapTo(&view, QPoint(0, 0));
-        return view.screen()
-            ->grabWindow(view.winId(), at.x(), at.y(), vp()->width(), vp()->height())
-            .toImage()
-            .convertToFormat(QImage::Format_RGB32);
+struct Harness : ViewHarness {
+    explicit Harness(QSize picture = QSize(200, 100), QSize viewport = QSize(300, 200))
+        : ViewHarness(kSkeleton, BlackPicture(picture.width(), picture.height()), viewport) {
+        Show();
     }
 };
 
@@ -94,162 +34,144 @@ struct Harness {
 class DrawToolsTest : public QObject {
     Q_OBJECT
 private slots:
-    void rectangleDragAndPlainClick();
-    void dragReleasedOutsideTheViewMakesNoArea();
-    void circleAtBothZooms();
-    void polygonByClicksDoubleClickOrCancel();
-    void boundsAndVertexLimit();
-    void verticesUseTheScrollAtTheDoubleClick();
-    void tagSettingSwitchedBetweenAreas();
-    void rubberBandFollowsStateThroughRepaints();
-};
-
-void DrawToolsTest::rectangleDragAndPlainClick() {
-    Harness h;
-    // The rectangle is the tool at start.
-    h.Drag({50, 40}, {10, 5});
-    QCOMPARE(h.asked, 1);
-    QCOMPARE(h.Text(), With(Area("rect", "50,40,10,5")));
-    h.Click({10, 10});  // down and up on one point: no dialog, no area
-    QCOMPARE(h.asked, 1);
-}
-
-void DrawToolsTest::dragReleasedOutsideTheViewMakesNoArea() {
-    Harness h;  // the viewport is 300 x 200
-    for (const bool circle : {false, true}) {
-        circle ? h.view.OnToolCircle() : h.view.OnToolRect();
-        for (const QPoint end :
-             {QPoint(70, -30), QPoint(-1, 50), QPoint(300, 50), QPoint(50, 200)}) {
-            h.Drag({50, 20}, end);
-            QVERIFY2(!h.view.IsDragging() && h.asked == 0,
-                     qPrintable(QStringLiteral("released at %1,%2").arg(end.x()).arg(end.y())));
+    void dragReleasedOutsideTheViewOrAPlainClickMakesNoArea() {
+        Harness h;          // the viewport is 300 x 200
+        h.Click({10, 10});  // down and up on one point
+        for (const bool circle : {false, true}) {
+            circle ? h.view.OnToolCircle() : h.view.OnToolRect();
+            for (const QPoint end :
+                 {QPoint(70, -30), QPoint(-1, 50), QPoint(300, 50), QPoint(50, 200)}) {
+                h.Drag({50, 20}, end);
+                QVERIFY2(!h.view.IsDragging() && h.asked == 0,
+                         qPrintable(QStringLiteral("released at %1,%2").arg(end.x()).arg(end.y())));
+            }
         }
+        QCOMPARE(h.Text(), kSkeleton);
+        QCOMPARE(h.Screen(), h.Grab());  // no outline left behind
+        h.Drag({50, 20}, {299, 199});    // the last pixel inside still counts
+        QCOMPARE(h.asked, 1);
     }
-    QCOMPARE(h.Text(), kSkeleton);
-    QCOMPARE(h.Screen(), h.Grab());  // no outline left behind
-    h.Drag({50, 20}, {299, 199});  // the last pixel inside still counts
-    QCOMPARE(h.asked, 1);
-}
 
-void DrawToolsTest::circleAtBothZooms() {
-    Harness h;
-    h.view.OnToolCircle();
-    h.Drag({10, 20}, {13, 24});
-    h.view.OnZoomDouble();
-    h.alt = std::string(1, 'B');  // a literal here trips GCC 12's -Wrestrict at -O3
-    h.Drag({10, 20}, {13, 24});
-    QCOMPARE(h.asked, 2);
-    QCOMPARE(h.Text(), With(Area("circle", "10,20,5") + Area("circle", "5,10,2", "B")));
-}
+    void circleAtBothZooms() {
+        Harness h;
+        h.view.OnToolCircle();
+        h.Drag({10, 20}, {13, 24});
+        h.view.OnZoomDouble();
+        h.alt = std::string(1, 'B');  // a literal here trips GCC 12's -Wrestrict at -O3
+        h.Drag({10, 20}, {13, 24});
+        QCOMPARE(h.asked, 2);
+        QCOMPARE(h.Text(), With(Area("circle", "10,20,5") + Area("circle", "5,10,2", "B")));
+    }
 
-void DrawToolsTest::polygonByClicksDoubleClickOrCancel() {
-    Harness h;
-    h.view.OnToolPolygon();
-    h.Click({1, 1});
-    h.Click({20, 1});
-    // A rectangle drawn meanwhile leaves the open polygon alone.
-    h.view.OnToolRect();
-    h.Drag({60, 60}, {80, 80});
-    h.view.OnToolPolygon();
-    QCOMPARE(h.view.VertexCount(), 2);
-    h.DoubleClick({20, 20});
-    h.Click({5, 5});  // two vertices make a polygon too
-    h.DoubleClick({30, 40});
-    QCOMPARE(h.Text(), With(Area("rect", "60,60,80,80") + Area("poly", "1,1,20,1,20,20") +
-                            Area("poly", "5,5,30,40")));
+    void polygonByClicksDoubleClickOrCancel() {
+        Harness h;
+        h.view.OnToolPolygon();
+        h.Click({1, 1});
+        h.Click({20, 1});
+        // A rectangle drawn meanwhile leaves the open polygon alone.
+        h.view.OnToolRect();
+        h.Drag({60, 60}, {80, 80});
+        h.view.OnToolPolygon();
+        QCOMPARE(h.view.VertexCount(), 2);
+        h.DoubleClick({20, 20});
+        h.Click({5, 5});  // two vertices make a polygon too
+        h.DoubleClick({30, 40});
+        QCOMPARE(h.Text(), With(Area("rect", "60,60,80,80") + Area("poly", "1,1,20,1,20,20") +
+                                Area("poly", "5,5,30,40")));
 
-    // A double-click as the first action records one vertex, polygon open.
-    h.DoubleClick({60, 70});
-    QCOMPARE(h.asked, 3);
-    QCOMPARE(h.view.Vertex(0), QPoint(60, 70));
+        // A double-click as the first action records one vertex, polygon open.
+        h.DoubleClick({60, 70});
+        QCOMPARE(h.asked, 3);
+        QCOMPARE(h.view.Vertex(0), QPoint(60, 70));
 
-    // A cancelled dialog adds nothing and ends the polygon all the same.
-    h.answerOk = false;
-    const std::string before = h.Text();
-    h.DoubleClick({80, 80});
-    QCOMPARE(h.asked, 4);
-    QCOMPARE(h.Text(), before);
-    QCOMPARE(h.view.VertexCount(), -1);
-}
+        // A cancelled dialog adds nothing and ends the polygon all the same.
+        h.answerOk = false;
+        const std::string before = h.Text();
+        h.DoubleClick({80, 80});
+        QCOMPARE(h.asked, 4);
+        QCOMPARE(h.Text(), before);
+        QCOMPARE(h.view.VertexCount(), -1);
+    }
 
-void DrawToolsTest::boundsAndVertexLimit() {
-    Harness h;  // W = 200, H = 100 at zoom 1
-    h.Drag({201, 50}, {150, 60});
-    QCOMPARE(h.asked, 0);
-    h.Drag({200, 100}, {150, 60});
-    QCOMPARE(h.asked, 1);
+    void boundsAndVertexLimit() {
+        Harness h;  // W = 200, H = 100 at zoom 1
+        h.Drag({201, 50}, {150, 60});
+        QCOMPARE(h.asked, 0);
+        h.Drag({200, 100}, {150, 60});
+        QCOMPARE(h.asked, 1);
 
-    h.view.OnToolPolygon();
-    h.Click({201, 10});
-    QCOMPARE(h.view.VertexCount(), -1);
-    h.Click({200, 10});
-    h.Click({10, 100});
-    // The double-click's position must be inside too.
-    h.DoubleClick({250, 10});
-    QCOMPARE(h.asked, 1);
-    QCOMPARE(h.view.VertexCount(), 2);
+        h.view.OnToolPolygon();
+        h.Click({201, 10});
+        QCOMPARE(h.view.VertexCount(), -1);
+        h.Click({200, 10});
+        h.Click({10, 100});
+        // The double-click's position must be inside too.
+        h.DoubleClick({250, 10});
+        QCOMPARE(h.asked, 1);
+        QCOMPARE(h.view.VertexCount(), 2);
 
-    // At most 256 vertices. (A null point would mean the centre to QTest.)
-    for (int i = 0; i < 256; ++i) h.Click({1 + i % 150, 1 + i / 150});
-    QCOMPARE(h.view.VertexCount(), 256);
-    h.DoubleClick({199, 99});
-    QVERIFY(h.Text().find(",103,2,104,2\" alt") != std::string::npos);
-}
+        // At most 256 vertices. (A null point would mean the centre to QTest.)
+        for (int i = 0; i < 256; ++i) h.Click({1 + i % 150, 1 + i / 150});
+        QCOMPARE(h.view.VertexCount(), 256);
+        h.DoubleClick({199, 99});
+        QVERIFY(h.Text().find(",103,2,104,2\" alt") != std::string::npos);
+    }
 
-void DrawToolsTest::verticesUseTheScrollAtTheDoubleClick() {
-    Harness h(QSize(400, 300), QSize(200, 150));
-    h.view.OnToolPolygon();
-    h.Click({10, 10});
-    h.view.horizontalScrollBar()->setValue(30);
-    h.view.verticalScrollBar()->setValue(20);
-    h.Click({50, 10});
-    h.DoubleClick({50, 60});
-    QCOMPARE(h.Text(), InsertAreaLine(kSkeleton, FormatPolyArea({{10, 10}, {50, 10}, {50, 60}},
-                                                                {30, 20}, 1, "A", "a.html")));
-}
+    void verticesUseTheScrollAtTheDoubleClick() {
+        Harness h(QSize(400, 300), QSize(200, 150));
+        h.view.OnToolPolygon();
+        h.Click({10, 10});
+        h.view.horizontalScrollBar()->setValue(30);
+        h.view.verticalScrollBar()->setValue(20);
+        h.Click({50, 10});
+        h.DoubleClick({50, 60});
+        QCOMPARE(h.Text(), InsertAreaLine(kSkeleton, FormatPolyArea({{10, 10}, {50, 10}, {50, 60}},
+                                                                    {30, 20}, 1, "A", "a.html")));
+    }
 
-void DrawToolsTest::tagSettingSwitchedBetweenAreas() {
-    // Each drag must reach the core with the setting in force at that moment.
-    Harness h;
-    h.url = "Page.html";
-    std::string expected = kSkeleton;
-    const auto draw = [&](QPoint a, QPoint b, const char* alt) {
-        h.alt = alt;
-        h.Drag(a, b);
-        expected = InsertAreaLine(
-            expected, FormatRectArea({a.x(), a.y()}, {b.x(), b.y()}, {}, 1, alt, "Page.html"));
-        QCOMPARE(h.Text(), expected);
-    };
-    draw({1, 2}, {3, 4}, "A");
-    SetTagSetting(1);
-    draw({5, 6}, {7, 8}, "b");
-    SetTagSetting(0);
-    draw({9, 9}, {10, 10}, "b");
-}
+    void tagSettingSwitchedBetweenAreas() {
+        // Each drag must reach the core with the setting in force at that moment.
+        Harness h;
+        h.url = "Page.html";
+        std::string expected = kSkeleton;
+        const auto draw = [&](QPoint a, QPoint b, const char* alt) {
+            h.alt = alt;
+            h.Drag(a, b);
+            expected = InsertAreaLine(
+                expected, FormatRectArea({a.x(), a.y()}, {b.x(), b.y()}, {}, 1, alt, "Page.html"));
+            QCOMPARE(h.Text(), expected);
+        };
+        draw({1, 2}, {3, 4}, "A");
+        SetTagSetting(1);
+        draw({5, 6}, {7, 8}, "b");
+        SetTagSetting(0);
+        draw({9, 9}, {10, 10}, "b");
+    }
 
-void DrawToolsTest::rubberBandFollowsStateThroughRepaints() {
-    Harness h;  // a black picture: the outline shows white
-    const QRgb white = qRgb(255, 255, 255), black = qRgb(0, 0, 0);
-    QTest::mousePress(h.vp(), Qt::LeftButton, {}, {20, 10});
-    QTest::mouseMove(h.vp(), {60, 40});
-    QTest::mouseMove(h.vp(), {80, 50});
-    QImage shot = h.Grab();
-    // The partial repaints leave the window as a full repaint would.
-    QCOMPARE(h.Screen(), shot);
-    // Every corner and edge of the rectangle 20,10 - 80,50; the outline of
-    // the earlier position is gone.
-    for (QPoint p : {QPoint(20, 10), QPoint(80, 50), QPoint(50, 10), QPoint(20, 30)})
-        QCOMPARE(shot.pixel(p), white);
-    for (QPoint p : {QPoint(60, 40), QPoint(60, 25), QPoint(50, 30)})
-        QCOMPARE(shot.pixel(p), black);
+    void rubberBandFollowsStateThroughRepaints() {
+        Harness h;  // a black picture: the outline shows white
+        const QRgb white = qRgb(255, 255, 255), black = qRgb(0, 0, 0);
+        QTest::mousePress(h.vp(), Qt::LeftButton, {}, {20, 10});
+        QTest::mouseMove(h.vp(), {60, 40});
+        QTest::mouseMove(h.vp(), {80, 50});
+        QImage shot = h.Grab();
+        // The partial repaints leave the window as a full repaint would.
+        QCOMPARE(h.Screen(), shot);
+        // Every corner and edge of the rectangle 20,10 - 80,50; the outline of
+        // the earlier position is gone.
+        for (QPoint p : {QPoint(20, 10), QPoint(80, 50), QPoint(50, 10), QPoint(20, 30)})
+            QCOMPARE(shot.pixel(p), white);
+        for (QPoint p : {QPoint(60, 40), QPoint(60, 25), QPoint(50, 30)})
+            QCOMPARE(shot.pixel(p), black);
 
-    // While the dialog is up the finished outline stays; afterwards it is gone.
-    h.answerOk = false;
-    QTest::mouseRelease(h.vp(), Qt::LeftButton, {}, {80, 50});
-    QCOMPARE(h.Text(), kSkeleton);  // cancelled
-    QCOMPARE(h.shotDuringDialog.pixel(80, 30), white);
-    QCOMPARE(h.Grab().pixel(80, 30), black);
-}
+        // While the dialog is up the finished outline stays; afterwards it is gone.
+        h.answerOk = false;
+        QTest::mouseRelease(h.vp(), Qt::LeftButton, {}, {80, 50});
+        QCOMPARE(h.Text(), kSkeleton);  // cancelled
+        QCOMPARE(h.shotDuringDialog.pixel(80, 30), white);
+        QCOMPARE(h.Grab().pixel(80, 30), black);
+    }
+};
 
 QTEST_MAIN(DrawToolsTest)
 #include "draw_tools_test.moc"

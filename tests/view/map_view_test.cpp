@@ -5,142 +5,24 @@
 
 #include <QPaintEvent>
 #include <QPalette>
-#include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
-#include <QtTest>
-#include <memory>
 
 #include "common/gradient.h"
-#include "image/image.h"
-#include "markup/map_doc.h"
+#include "shell/view_harness.h"
 
 namespace {
 
 using testutil::Gradient;
 
-// A view over a document, with the status text collected.
-struct Harness {
-    CMapDoc doc;
-    CMapView view;
-    QString status = QStringLiteral("(unchanged)");
-
-    explicit Harness(std::unique_ptr<CImage> image, QSize viewport = QSize(300, 200)) {
-        doc.m_pImage = std::move(image);
-        view.setFrameShape(QFrame::NoFrame);
-        view.resize(viewport);
-        view.SetStatusSink([this](const QString& text) { status = text; });
-        view.SetDocument(&doc);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
-    }
-
-    QString MoveTo(QPoint p, Qt::MouseButtons held = Qt::NoButton) {
-        QMouseEvent move(QEvent::MouseMove, QPointF(p), view.viewport()->mapToGlobal(QPointF(p)),
-                         Qt::NoButton, held, Qt::NoModifier);
-        QApplication::sendEvent(view.viewport(), &move);
-        return status;
-    }
-    QImage Grab() {
-        return view.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+// A view over a picture and an empty pane, with the status text collected.
+struct Harness : ViewHarness {
+    explicit Harness(std::unique_ptr<CImage> image, QSize viewport = QSize(300, 200))
+        : ViewHarness("", std::move(image), viewport) {
+        Show();
     }
 };
 
-}  // namespace
-
-class MapViewTest : public QObject {
-    Q_OBJECT
-private slots:
-    void paintAndReadoutAtBothZooms();
-    void noPictureLeavesStatusAndZoomStillWorks();
-    void zoomScrollRangeAndReadout();
-    void transparentPixelsShowTheWindow();
-    void scrollingShiftsAndPaintsOnlyTheStrip();
-};
-
-void MapViewTest::paintAndReadoutAtBothZooms() {
-    Harness h(Gradient(100, 50));
-    const QRgb base = h.view.viewport()->palette().color(QPalette::Base).rgb();
-    QImage shot = h.Grab();
-    for (QPoint p : {QPoint(0, 0), QPoint(10, 5), QPoint(99, 49)})
-        QCOMPARE(shot.pixel(p), qRgb(p.x(), p.y(), 7));
-    // The edge line below and right of the picture, then the window colour.
-    for (QPoint p : {QPoint(0, 50), QPoint(99, 50), QPoint(100, 0), QPoint(100, 50)})
-        QCOMPARE(shot.pixel(p), qRgb(0, 0, 0));
-    for (QPoint p : {QPoint(101, 20), QPoint(20, 51), QPoint(100, 51)})
-        QCOMPARE(shot.pixel(p), base);
-
-    // Halves go away from zero whether the whole part is odd or even. With a
-    // button held Qt keeps reporting the mouse outside the window: that is
-    // not over the picture.
-    const struct {
-        int zoom;
-        QPoint at;
-        Qt::MouseButtons held;
-        const char* text;
-    } cases[] = {
-        {1, {10, 5}, {}, "X座標 = 10 Y座標 = 5   RGB(10, 5, 7)"},
-        {1, {0, 0}, {}, "X座標 = 0 Y座標 = 0   RGB(0, 0, 7)"},
-        {1, {100, 20}, {}, " "},
-        {2, {5, 4}, {}, "X座標 = 3 Y座標 = 2   RGB(2, 2, 7)"},
-        {2, {1, 3}, {}, "X座標 = 1 Y座標 = 2   RGB(0, 1, 7)"},
-        {2, {-1, 4}, Qt::LeftButton, " "},
-    };
-    for (const auto& c : cases) {
-        if (c.zoom == 2) h.view.OnZoomDouble();
-        QCOMPARE(h.MoveTo(c.at, c.held), QString::fromUtf8(c.text));
-    }
-    shot = h.Grab();
-    // Each picture pixel covers two by two screen pixels, nothing smoothed.
-    for (int y : {10, 11, 99})
-        for (int x : {20, 21, 199}) QCOMPARE(shot.pixel(x, y), qRgb(x / 2, y / 2, 7));
-    QCOMPARE(shot.pixel(200, 100), qRgb(0, 0, 0));
-}
-
-void MapViewTest::noPictureLeavesStatusAndZoomStillWorks() {
-    Harness h(nullptr);
-    QCOMPARE(h.MoveTo({10, 5}), QStringLiteral("(unchanged)"));
-    QSignalSpy changed(&h.view, &CMapView::commandStateChanged);
-    h.view.OnZoomDouble();
-    QCOMPARE(changed.count(), 1);
-    QCOMPARE(h.view.horizontalScrollBar()->maximum(), 0);
-}
-
-void MapViewTest::zoomScrollRangeAndReadout() {
-    Harness h(Gradient(500, 400), QSize(300, 200));
-    // Both bars show, so the viewport is smaller than the view.
-    const int vw = h.view.viewport()->width(), vh = h.view.viewport()->height();
-    QCOMPARE(h.view.horizontalScrollBar()->maximum(), 500 - vw);
-
-    h.view.horizontalScrollBar()->setValue(50);
-    h.view.OnZoomDouble();
-    QCOMPARE(h.view.verticalScrollBar()->maximum(), 800 - vh);
-    // The position stays the same number of pixels.
-    QCOMPARE(h.view.horizontalScrollBar()->value(), 50);
-    QCOMPARE(h.Grab().pixel(0, vh - 1), qRgb(25, (vh - 1) / 2, 7));
-    // The readout follows the scrolling: (4 + 3) / 2 = 3.5 shows 4, the pixel
-    // is column 3.
-    h.view.horizontalScrollBar()->setValue(3);
-    h.view.verticalScrollBar()->setValue(0);
-    QCOMPARE(h.MoveTo({4, 0}), QStringLiteral("X座標 = 4 Y座標 = 0   RGB(3, 0, 7)"));
-}
-
-void MapViewTest::transparentPixelsShowTheWindow() {
-    // Index 1 is transparent: the window colour shows through it.
-    auto indexed = std::make_unique<CImage>();
-    QVERIFY(indexed->Create(4, 4, 8, -1));
-    const uint8_t rgb[] = {200, 10, 10, 10, 200, 10};
-    indexed->SetPalette(2, rgb);
-    indexed->GetImpl()->transparentIndex = 1;
-    indexed->SetPixelIndex(1, 3, 1);  // top row, second column
-    Harness h(std::move(indexed));
-    const QRgb base = h.view.viewport()->palette().color(QPalette::Base).rgb();
-    QImage shot = h.Grab();
-    QCOMPARE(shot.pixel(0, 0), qRgb(200, 10, 10));
-    QCOMPARE(shot.pixel(1, 0), base);
-}
-
-namespace {
 // Sums the area of the viewport's paints.
 struct PaintedArea : QObject {
     qint64 area = 0;
@@ -153,47 +35,127 @@ struct PaintedArea : QObject {
 };
 }  // namespace
 
-void MapViewTest::scrollingShiftsAndPaintsOnlyTheStrip() {
-    // Scrolled either way, by less and by more than a window, the window
-    // shows what painting it afresh gives, the edge line included (the
-    // narrow picture has one on the right).
-    const struct {
-        int width, height, zoom;
-        Qt::Orientation bar;
-        int steps[5];
-    } cases[] = {
-        {500, 400, 2, Qt::Horizontal, {7, 1, -3, 400, -2}},
-        {500, 400, 2, Qt::Vertical, {5, 11, -6, 300, -1}},
-        {100, 400, 1, Qt::Vertical, {9, 2, -4, 250, -7}},
-    };
-    for (const auto& c : cases) {
-        Harness h(Gradient(c.width, c.height), QSize(300, 200));
-        if (c.zoom == 2) h.view.OnZoomDouble();
-        QScrollBar* bar =
-            c.bar == Qt::Horizontal ? h.view.horizontalScrollBar() : h.view.verticalScrollBar();
-        QWidget* vp = h.view.viewport();
-        const QRect onWindow(vp->mapTo(&h.view, QPoint(0, 0)), vp->size());
-        PaintedArea painted;
-        vp->installEventFilter(&painted);
-        QApplication::processEvents();
-        for (int step : c.steps) {
-            painted.area = 0;
-            const int before = bar->value();
-            bar->setValue(before + step);
-            step = bar->value() - before;  // the end of the range stops it
+class MapViewTest : public QObject {
+    Q_OBJECT
+private slots:
+    void paintAndReadoutAtBothZooms() {
+        Harness h(Gradient(100, 50));
+        const QRgb base = h.vp()->palette().color(QPalette::Base).rgb();
+        QImage shot = h.Grab();
+        for (QPoint p : {QPoint(0, 0), QPoint(10, 5), QPoint(99, 49)})
+            QCOMPARE(shot.pixel(p), qRgb(p.x(), p.y(), 7));
+        // The edge line below and right of the picture, then the window colour.
+        for (QPoint p : {QPoint(0, 50), QPoint(99, 50), QPoint(100, 0), QPoint(100, 50)})
+            QCOMPARE(shot.pixel(p), qRgb(0, 0, 0));
+        for (QPoint p : {QPoint(101, 20), QPoint(20, 51), QPoint(100, 51)})
+            QCOMPARE(shot.pixel(p), base);
+
+        // Halves go away from zero whether the whole part is odd or even. With a
+        // button held Qt keeps reporting the mouse outside the window: that is
+        // not over the picture.
+        const struct {
+            int zoom;
+            QPoint at;
+            Qt::MouseButtons held;
+            const char* text;
+        } cases[] = {
+            {1, {10, 5}, {}, "X座標 = 10 Y座標 = 5   RGB(10, 5, 7)"},
+            {1, {0, 0}, {}, "X座標 = 0 Y座標 = 0   RGB(0, 0, 7)"},
+            {1, {100, 20}, {}, " "},
+            {2, {5, 4}, {}, "X座標 = 3 Y座標 = 2   RGB(2, 2, 7)"},
+            {2, {1, 3}, {}, "X座標 = 1 Y座標 = 2   RGB(0, 1, 7)"},
+            {2, {-1, 4}, Qt::LeftButton, " "},
+        };
+        for (const auto& c : cases) {
+            if (c.zoom == 2) h.view.OnZoomDouble();
+            QCOMPARE(h.MoveTo(c.at, c.held), QString::fromUtf8(c.text));
+        }
+        shot = h.Grab();
+        // Each picture pixel covers two by two screen pixels, nothing smoothed.
+        for (int y : {10, 11, 99})
+            for (int x : {20, 21, 199}) QCOMPARE(shot.pixel(x, y), qRgb(x / 2, y / 2, 7));
+        QCOMPARE(shot.pixel(200, 100), qRgb(0, 0, 0));
+    }
+
+    void noPictureLeavesStatusAndZoomStillWorks() {
+        Harness h(nullptr);
+        QCOMPARE(h.MoveTo({10, 5}), QStringLiteral("(unchanged)"));
+        QSignalSpy changed(&h.view, &CMapView::commandStateChanged);
+        h.view.OnZoomDouble();
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(h.view.horizontalScrollBar()->maximum(), 0);
+    }
+
+    void zoomScrollRangeAndReadout() {
+        Harness h(Gradient(500, 400), QSize(300, 200));
+        // Both bars show, so the viewport is smaller than the view.
+        const int vw = h.vp()->width(), vh = h.vp()->height();
+        QCOMPARE(h.view.horizontalScrollBar()->maximum(), 500 - vw);
+
+        h.view.horizontalScrollBar()->setValue(50);
+        h.view.OnZoomDouble();
+        QCOMPARE(h.view.verticalScrollBar()->maximum(), 800 - vh);
+        // The position stays the same number of pixels.
+        QCOMPARE(h.view.horizontalScrollBar()->value(), 50);
+        QCOMPARE(h.Grab().pixel(0, vh - 1), qRgb(25, (vh - 1) / 2, 7));
+        // The readout follows the scrolling: (4 + 3) / 2 = 3.5 shows 4, the pixel
+        // is column 3.
+        h.view.horizontalScrollBar()->setValue(3);
+        h.view.verticalScrollBar()->setValue(0);
+        QCOMPARE(h.MoveTo({4, 0}), QStringLiteral("X座標 = 4 Y座標 = 0   RGB(3, 0, 7)"));
+    }
+
+    void transparentPixelsShowTheWindow() {
+        // Index 1 is transparent: the window colour shows through it.
+        auto indexed = std::make_unique<CImage>();
+        QVERIFY(indexed->Create(4, 4, 8, -1));
+        const uint8_t rgb[] = {200, 10, 10, 10, 200, 10};
+        indexed->SetPalette(2, rgb);
+        indexed->GetImpl()->transparentIndex = 1;
+        indexed->SetPixelIndex(1, 3, 1);  // top row, second column
+        Harness h(std::move(indexed));
+        const QRgb base = h.vp()->palette().color(QPalette::Base).rgb();
+        QImage shot = h.Grab();
+        QCOMPARE(shot.pixel(0, 0), qRgb(200, 10, 10));
+        QCOMPARE(shot.pixel(1, 0), base);
+    }
+
+    void scrollingShiftsAndPaintsOnlyTheStrip() {
+        // Scrolled either way, by less and by more than a window, the window
+        // shows what painting it afresh gives, the edge line included (the
+        // narrow picture has one on the right).
+        const struct {
+            int width, height, zoom;
+            Qt::Orientation bar;
+            int steps[5];
+        } cases[] = {
+            {500, 400, 2, Qt::Horizontal, {7, 1, -3, 400, -2}},
+            {500, 400, 2, Qt::Vertical, {5, 11, -6, 300, -1}},
+            {100, 400, 1, Qt::Vertical, {9, 2, -4, 250, -7}},
+        };
+        for (const auto& c : cases) {
+            Harness h(Gradient(c.width, c.height), QSize(300, 200));
+            if (c.zoom == 2) h.view.OnZoomDouble();
+            QScrollBar* bar =
+                c.bar == Qt::Horizontal ? h.view.horizontalScrollBar() : h.view.verticalScrollBar();
+            QWidget* vp = h.vp();
+            PaintedArea painted;
+            vp->installEventFilter(&painted);
             QApplication::processEvents();
-            const int across = c.bar == Qt::Horizontal ? vp->height() : vp->width();
-            const int along = c.bar == Qt::Horizontal ? vp->width() : vp->height();
-            QCOMPARE(painted.area, qint64(std::min(std::abs(step), along)) * across);
-            const QImage shown = h.view.screen()
-                                     ->grabWindow(h.view.winId(), onWindow.x(), onWindow.y(),
-                                                  onWindow.width(), onWindow.height())
-                                     .toImage()
-                                     .convertToFormat(QImage::Format_RGB32);
-            QCOMPARE(shown, h.Grab());  // painted afresh
+            for (int step : c.steps) {
+                painted.area = 0;
+                const int before = bar->value();
+                bar->setValue(before + step);
+                step = bar->value() - before;  // the end of the range stops it
+                QApplication::processEvents();
+                const int across = c.bar == Qt::Horizontal ? vp->height() : vp->width();
+                const int along = c.bar == Qt::Horizontal ? vp->width() : vp->height();
+                QCOMPARE(painted.area, qint64(std::min(std::abs(step), along)) * across);
+                QCOMPARE(h.Screen(), h.Grab());  // painted afresh
+            }
         }
     }
-}
+};
 
 QTEST_MAIN(MapViewTest)
 #include "map_view_test.moc"

@@ -5,18 +5,11 @@
 
 #define QTEST_QPA_MOUSE_HANDLING
 #include <QScrollBar>
-#include <QtTest>
-#include <memory>
-#include <string>
 
-#include "image/image.h"
-#include "markup/map_doc.h"
-#include "markup/markup_pane.h"
-#include "markup/memory_store.h"
 #include "markup/settings.h"
 #include "shell/commands.h"
 #include "shell/main_frame.h"
-#include "view/map_view.h"
+#include "shell/view_harness.h"
 
 namespace {
 
@@ -47,36 +40,11 @@ std::string Line(const char* coords) {
 }
 const char* kRed = "110,50,150,50,150,90,100,90,100,60,110,60";
 
-struct Harness {
-    MemoryProfileStore store;
-    ScopedProfileStore scopedStore{&store};
-    MemoryMarkupPane pane;
-    CMapDoc doc;
-    CMapView view;
-    bool answerOk = true;
-    int asked = 0;
-
-    Harness() {
-        pane.SetWindowText(kSkeleton);
-        doc.SetPane(&pane);
-        doc.m_pImage = Picture();
-        view.setFrameShape(QFrame::NoFrame);
-        view.resize(170, 140);  // narrower than the picture: it scrolls
-        view.SetStatusSink([](const QString&) {});
-        view.SetLinkPrompt([this](std::string* u, std::string* a) {
-            ++asked;
-            if (!answerOk) return false;
-            *u = "a.html";
-            *a = "A";
-            return true;
-        });
-        view.SetDocument(&doc);
+struct Harness : ViewHarness {
+    Harness() : ViewHarness(kSkeleton, Picture(), QSize(170, 140)) {  // narrower: it scrolls
         view.OnToolTrace();
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        Show();
     }
-    QWidget* vp() { return view.viewport(); }
-    void Click(QPoint p) { QTest::mouseClick(vp(), Qt::LeftButton, {}, p); }
     std::string Added() const {
         const std::string text = pane.GetWindowText();
         return text.substr(16, text.size() - 16 - 6);  // between the two tags
@@ -88,69 +56,65 @@ struct Harness {
 class TraceToolTest : public QObject {
     Q_OBJECT
 private slots:
-    void clickAddsTheRegionsPolygon();
-    void hoverPreviewsTheOutline();
-    void toleranceComesFromTheSpinBoxSetting();
+    void clickAddsTheRegionsPolygon() {
+        Harness h;
+        QVERIFY(h.view.IsCommandChecked(cmd::kToolTrace));
+        QVERIFY(!h.view.IsCommandChecked(cmd::kToolPolygon));
+        h.Click({120, 70});
+        QCOMPARE(h.asked, 1);
+        QCOMPARE(h.Added(), Line(kRed));
+
+        // Cancelled: nothing. Double size, scrolled: the same picture pixels.
+        h.answerOk = false;
+        h.Click({120, 70});
+        QCOMPARE(h.asked, 2);
+        h.answerOk = true;
+        h.view.OnZoomDouble();
+        h.view.horizontalScrollBar()->setValue(150);
+        h.view.verticalScrollBar()->setValue(60);
+        h.Click({2 * 120 - 150, 2 * 70 - 60});
+        QCOMPARE(h.Added(), Line(kRed) + Line(kRed));
+    }
+
+    void hoverPreviewsTheOutline() {
+        Harness h;
+        QTest::mouseMove(h.vp(), {30, 20});
+        QTRY_VERIFY(!h.view.TraceTool().Preview().empty());
+        // The lighter block is within 32 of the grey around it: the whole
+        // picture, the red block being a hole.
+        QCOMPARE(h.view.TraceTool().Preview().size(), size_t(4));
+        QVERIFY(!h.view.OutlineRegion().isEmpty());
+        // The preview is drawn: a pixel on its edge differs from the picture.
+        QTest::mouseMove(h.vp(), {120, 70});
+        QTRY_COMPARE(h.view.TraceTool().Preview().size(), size_t(6));
+        const QImage shot = h.vp()->grab().toImage();
+        QVERIFY(shot.pixel(120, 50) != qRgb(200, 30, 30));
+
+        // Another tool: no preview.
+        h.view.OnToolRect();
+        QTest::mouseMove(h.vp(), {121, 70});
+        QTRY_VERIFY(h.view.OutlineRegion().isEmpty());
+    }
+
+    void toleranceComesFromTheSpinBoxSetting() {
+        MemoryProfileStore store;
+        ScopedProfileStore scoped(&store);
+        SetTraceToleranceSetting(10);
+        CMainFrame frame;
+        QCOMPARE(frame.TraceTolerance().value(), 10);
+        frame.TraceTolerance().setValue(25);
+        QCOMPARE(GetTraceToleranceSetting(), 25);
+
+        Harness h;  // its own store, set as the tool is used
+        SetTraceToleranceSetting(19);
+        h.Click({30, 20});
+        QCOMPARE(h.Added(), Line("20,10,60,10,60,40,20,40"));
+        SetTraceToleranceSetting(20);
+        h.view.OnTraceToleranceChanged();
+        h.Click({30, 20});  // the grey counts now: the whole picture, the red a hole
+        QCOMPARE(h.Added(), Line("20,10,60,10,60,40,20,40") + Line("0,0,200,0,200,100,0,100"));
+    }
 };
-
-void TraceToolTest::clickAddsTheRegionsPolygon() {
-    Harness h;
-    QVERIFY(h.view.IsCommandChecked(cmd::kToolTrace));
-    QVERIFY(!h.view.IsCommandChecked(cmd::kToolPolygon));
-    h.Click({120, 70});
-    QCOMPARE(h.asked, 1);
-    QCOMPARE(h.Added(), Line(kRed));
-
-    // Cancelled: nothing. Double size, scrolled: the same picture pixels.
-    h.answerOk = false;
-    h.Click({120, 70});
-    QCOMPARE(h.asked, 2);
-    h.answerOk = true;
-    h.view.OnZoomDouble();
-    h.view.horizontalScrollBar()->setValue(150);
-    h.view.verticalScrollBar()->setValue(60);
-    h.Click({2 * 120 - 150, 2 * 70 - 60});
-    QCOMPARE(h.Added(), Line(kRed) + Line(kRed));
-}
-
-void TraceToolTest::hoverPreviewsTheOutline() {
-    Harness h;
-    QTest::mouseMove(h.vp(), {30, 20});
-    QTRY_VERIFY(!h.view.TraceTool().Preview().empty());
-    // The lighter block is within 32 of the grey around it: the whole
-    // picture, the red block being a hole.
-    QCOMPARE(h.view.TraceTool().Preview().size(), size_t(4));
-    QVERIFY(!h.view.OutlineRegion().isEmpty());
-    // The preview is drawn: a pixel on its edge differs from the picture.
-    QTest::mouseMove(h.vp(), {120, 70});
-    QTRY_COMPARE(h.view.TraceTool().Preview().size(), size_t(6));
-    const QImage shot = h.vp()->grab().toImage();
-    QVERIFY(shot.pixel(120, 50) != qRgb(200, 30, 30));
-
-    // Another tool: no preview.
-    h.view.OnToolRect();
-    QTest::mouseMove(h.vp(), {121, 70});
-    QTRY_VERIFY(h.view.OutlineRegion().isEmpty());
-}
-
-void TraceToolTest::toleranceComesFromTheSpinBoxSetting() {
-    MemoryProfileStore store;
-    ScopedProfileStore scoped(&store);
-    SetTraceToleranceSetting(10);
-    CMainFrame frame;
-    QCOMPARE(frame.TraceTolerance().value(), 10);
-    frame.TraceTolerance().setValue(25);
-    QCOMPARE(GetTraceToleranceSetting(), 25);
-
-    Harness h;  // its own store, set as the tool is used
-    SetTraceToleranceSetting(19);
-    h.Click({30, 20});
-    QCOMPARE(h.Added(), Line("20,10,60,10,60,40,20,40"));
-    SetTraceToleranceSetting(20);
-    h.view.OnTraceToleranceChanged();
-    h.Click({30, 20});  // the grey counts now: the whole picture, the red a hole
-    QCOMPARE(h.Added(), Line("20,10,60,10,60,40,20,40") + Line("0,0,200,0,200,100,0,100"));
-}
 
 QTEST_MAIN(TraceToolTest)
 #include "trace_tool_test.moc"

@@ -36,55 +36,52 @@ struct BlockingSender {
 class TransferRunnerTest : public QObject {
     Q_OBJECT
 private slots:
-    void runsOffTheGuiThreadAndReportsTheOutcome();
-    void waitsForARunningTransferWhenDestroyed();
-};
+    void runsOffTheGuiThreadAndReportsTheOutcome() {
+        const struct {
+            SendStatus status;
+            QString line;
+        } cases[] = {
+            {SendStatus::Taken, {}},
+            {SendStatus::NoTarget, {}},
+            {SendStatus::TimedOut,
+             QString::fromUtf8("ZURI Zezez SEKKA への転送に応答がありませんでした。")},
+            {SendStatus::Failed, QString::fromUtf8("ZURI Zezez SEKKA へ転送できませんでした。")},
+        };
+        for (const auto& c : cases) {
+            BlockingSender sender;
+            sender.outcome = {c.status, "why"};
+            CTransferRunner runner(nullptr, sender.Sender());
+            QSignalSpy finished(&runner, &CTransferRunner::finished);
+            const std::string text("<MAP NAME=\"m\">\r\n\xE5\x9C\xB0\r\n</MAP>");
+            QVERIFY(runner.Start(text));
+            // The sender is blocked, yet events are still handled here.
+            QTest::qWait(50);
+            QVERIFY(runner.IsRunning());
+            QVERIFY(QGuiApplication::overrideCursor());
+            QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+            QVERIFY(!runner.Start("second"));  // one at a time
+            sender.release.set_value();
+            QVERIFY(finished.wait(5000));
+            QCOMPARE(finished.first().first().toString(), c.line);
+            QCOMPARE(sender.got, text);
+            QVERIFY(!runner.IsRunning());
+            QVERIFY(!QGuiApplication::overrideCursor());
+        }
+    }
 
-void TransferRunnerTest::runsOffTheGuiThreadAndReportsTheOutcome() {
-    const struct {
-        SendStatus status;
-        QString line;
-    } cases[] = {
-        {SendStatus::Taken, {}},
-        {SendStatus::NoTarget, {}},
-        {SendStatus::TimedOut,
-         QString::fromUtf8("ZURI Zezez SEKKA への転送に応答がありませんでした。")},
-        {SendStatus::Failed, QString::fromUtf8("ZURI Zezez SEKKA へ転送できませんでした。")},
-    };
-    for (const auto& c : cases) {
+    void waitsForARunningTransferWhenDestroyed() {
         BlockingSender sender;
-        sender.outcome = {c.status, "why"};
-        CTransferRunner runner(nullptr, sender.Sender());
-        QSignalSpy finished(&runner, &CTransferRunner::finished);
-        const std::string text("<MAP NAME=\"m\">\r\n\xE5\x9C\xB0\r\n</MAP>");
-        QVERIFY(runner.Start(text));
-        // The sender is blocked, yet events are still handled here.
-        QTest::qWait(50);
-        QVERIFY(runner.IsRunning());
-        QVERIFY(QGuiApplication::overrideCursor());
-        QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
-        QVERIFY(!runner.Start("second"));  // one at a time
-        sender.release.set_value();
-        QVERIFY(finished.wait(5000));
-        QCOMPARE(finished.first().first().toString(), c.line);
-        QCOMPARE(sender.got, text);
-        QVERIFY(!runner.IsRunning());
+        auto runner = std::make_unique<CTransferRunner>(nullptr, sender.Sender());
+        QVERIFY(runner->Start("x"));
+        auto later = std::async(std::launch::async, [&sender] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            sender.release.set_value();
+        });
+        runner.reset();  // waits for the sender, then restores the cursor
+        QCOMPARE(sender.got, std::string("x"));
         QVERIFY(!QGuiApplication::overrideCursor());
     }
-}
-
-void TransferRunnerTest::waitsForARunningTransferWhenDestroyed() {
-    BlockingSender sender;
-    auto runner = std::make_unique<CTransferRunner>(nullptr, sender.Sender());
-    QVERIFY(runner->Start("x"));
-    auto later = std::async(std::launch::async, [&sender] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        sender.release.set_value();
-    });
-    runner.reset();  // waits for the sender, then restores the cursor
-    QCOMPARE(sender.got, std::string("x"));
-    QVERIFY(!QGuiApplication::overrideCursor());
-}
+};
 
 QTEST_MAIN(TransferRunnerTest)
 #include "transfer_runner_test.moc"

@@ -1,0 +1,35 @@
+#pragma once
+// A temporary folder holding the settings file, made afresh for each test.
+
+#include <QString>
+#include <filesystem>
+#include <memory>
+
+#include "common/test_util.h"
+#include "shell/store/qt_profile_store.h"
+
+inline QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+struct AppFolder {
+    std::unique_ptr<testutil::TempDir> dir;
+    std::unique_ptr<QtProfileStore> store;
+
+    void Make() {
+        dir = std::make_unique<testutil::TempDir>();
+        store = std::make_unique<QtProfileStore>(dir->File("settings.ini"));
+    }
+    void Drop() {
+        store.reset();
+        dir.reset();
+    }
+    // A copy of the sample picture as `name`, its folders made as needed.
+    QString Picture(const std::string& name) const {
+        const std::string path = dir->File(name);
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+        std::filesystem::copy_file(testutil::SourcePath("resources/sample.bmp"), path,
+                                   std::filesystem::copy_options::overwrite_existing);
+        return Q(path);
+    }
+};
