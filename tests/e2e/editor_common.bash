@@ -28,7 +28,9 @@ marker_picture() {
 # Runs $work/run.sh under Xvfb with $bin, $picture and $work; shows the
 # editor's log if it fails.
 run_in_xvfb() {
-  xvfb-run -a -s "-screen 0 1024x768x24" \
+  # A server of its own (random first number: parallel tests race for -a's
+  # first free one) that does not reset when a client goes.
+  xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1024x768x24 -nolisten tcp -noreset" \
     bash ${E2E_TRACE:+-x} "$work/run.sh" "$bin" "$picture" "$work" || {
     echo "--- editor log"; cat "$work/editor.log" 2>/dev/null || true; exit 1; }
 }
@@ -64,7 +66,7 @@ start_wm() {
   editor=
   trap 'kill $editor "$wm" 2>/dev/null || true' EXIT
   wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
-  until_true 15 wm_running || fail "the window manager did not start"
+  until_true 30 wm_running || fail "the window manager did not start"
 }
 
 # Starts the window manager, then the editor on $picture, and sets $win to

@@ -64,7 +64,7 @@ grep -q 'kept after kill' "$work/pane.txt" || fail "the pane lost the text: $(ca
 
 INNER
 
-xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1024x768x24 -nolisten tcp" \
+xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1024x768x24 -nolisten tcp -noreset" \
   bash ${E2E_TRACE:+-x} "$work/run.sh" "$bin" "$work" || {
   for log in "$work"/editor*.log; do echo "--- $log"; cat "$log"; done; exit 1; }
 echo "ok: markup restored after kill -9"
