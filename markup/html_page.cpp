@@ -4,7 +4,7 @@
 #include <cstring>
 #include <unordered_map>
 
-#include "markup/html_scan.h"
+#include "markup/html_tags.h"
 #include "markup/text_encoding.h"
 
 namespace {
@@ -180,11 +180,16 @@ namespace {
 constexpr size_t kMaxImageMaps = 256;
 
 // The declared charset of a <meta> tag; empty when it declares none.
-std::string DeclaredCharset(const HtmlTag& meta) {
-    if (const HtmlAttribute* charset = meta.Find("charset")) return std::string(charset->value);
-    if (Lowered(meta.Value("http-equiv")) == "content-type")
-        return CharsetOfContentType(meta.Value("content"));
+std::string DeclaredCharset(std::string_view bytes, const StartTag& meta) {
+    if (meta.Find("charset")) return std::string(meta.Value(bytes, "charset"));
+    if (Lowered(meta.Value(bytes, "http-equiv")) == "content-type")
+        return CharsetOfContentType(meta.Value(bytes, "content"));
     return {};
+}
+
+// The name a <map> goes by: its name attribute, else its id.
+std::string_view MapName(std::string_view text, const StartTag& map) {
+    return map.Value(text, map.Find("name") ? "name" : "id");
 }
 
 struct FoundMap {
@@ -204,26 +209,26 @@ std::unordered_map<std::string, FoundMap> FindMaps(
     };
     std::vector<Open> open;  // wanted maps only, innermost last
     size_t depth = 0;
-    WalkHtmlTags(bytes, [&](const HtmlTag& tag) {
-        if (tag.name != "map") return true;
+    CHtmlTagScanner scanner(bytes);
+    scanner.ReportEndTags();
+    StartTag tag;
+    while (scanner.Next(tag)) {
+        if (tag.name != "map") continue;
         if (!tag.closing) {
             ++depth;
-            const HtmlAttribute* name = tag.Find("name");
-            std::string key =
-                DecodeReferences(ToUtf8(name ? name->value : tag.Value("id"), encoding));
+            std::string key = DecodeAttributeValue(ToUtf8(MapName(bytes, tag), encoding));
             if (wanted.count(key) != 0 && found.count(key) == 0) {
-                found[key] = {tag.begin, 0};
+                found[key] = {tag.range.begin, 0};
                 open.push_back({std::move(key), depth});
             }
         } else if (depth > 0) {
             if (!open.empty() && open.back().depth == depth) {
-                found[open.back().name].end = tag.end;
+                found[open.back().name].end = tag.range.end;
                 open.pop_back();
             }
             --depth;
         }
-        return true;
-    });
+    }
     return found;
 }
 }  // namespace
@@ -251,18 +256,20 @@ HtmlPage ReadHtmlPage(std::string_view bytes, const PageLimits& limits) {
     };
     std::vector<Image> images;
     bool declared = false;
-    WalkHtmlTags(bytes, [&](const HtmlTag& tag) {
-        if (tag.closing) return true;
+    CHtmlTagScanner scanner(bytes);
+    StartTag tag;
+    while (scanner.Next(tag)) {
         if (tag.name == "meta" && !declared) {
-            page.declaredCharset = DeclaredCharset(tag);
+            page.declaredCharset = DeclaredCharset(bytes, tag);
             declared = !page.declaredCharset.empty();
-        } else if (tag.name == "img" && images.size() < kMaxImageMaps) {
-            if (const HtmlAttribute* usemap = tag.Find("usemap"))
-                images.push_back(
-                    {{tag.begin, tag.end}, usemap->value, tag.Value("src"), {}, false});
+        } else if (tag.name == "img" && images.size() < kMaxImageMaps && tag.Find("usemap")) {
+            images.push_back({{tag.range.begin, tag.range.end},
+                              tag.Value(bytes, "usemap"),
+                              tag.Value(bytes, "src"),
+                              {},
+                              false});
         }
-        return true;
-    });
+    }
 
     // The encoding: the byte order mark, then the first declaration, then
     // what the bytes look like.
@@ -294,7 +301,7 @@ HtmlPage ReadHtmlPage(std::string_view bytes, const PageLimits& limits) {
     // Second pass: the maps those images name.
     std::unordered_map<std::string, FoundMap> wanted;
     for (Image& image : images) {
-        const std::string reference = DecodeReferences(ToUtf8(image.usemap, page.encoding));
+        const std::string reference = DecodeAttributeValue(ToUtf8(image.usemap, page.encoding));
         const size_t hash = reference.find('#');
         if (hash == std::string::npos) continue;
         image.mapName = reference.substr(hash + 1);
@@ -316,7 +323,7 @@ HtmlPage ReadHtmlPage(std::string_view bytes, const PageLimits& limits) {
         PageImageMap entry;
         entry.image = image.tag;
         entry.map = {map.begin, map.end};
-        entry.source = DecodeReferences(ToUtf8(image.source, page.encoding));
+        entry.source = DecodeAttributeValue(ToUtf8(image.source, page.encoding));
         entry.mapName = image.mapName;
         line += static_cast<int>(
             std::count(bytes.begin() + static_cast<std::ptrdiff_t>(counted),
@@ -363,19 +370,21 @@ MergeStatus MergeMarkup(std::string_view bytes, const HtmlPage& page, size_t ind
     size_t split = std::string_view::npos;
     size_t mapEnd = 0;
     size_t depth = 0;
-    WalkHtmlTags(paneText, [&](const HtmlTag& tag) {
+    CHtmlTagScanner scanner(paneText);
+    scanner.ReportEndTags();
+    StartTag tag;
+    while (scanner.Next(tag)) {
         if (tag.name == "img" && !tag.closing && firstImage == std::string_view::npos)
-            firstImage = tag.begin;
-        if (tag.name != "map") return true;
+            firstImage = tag.range.begin;
+        if (tag.name != "map") continue;
         if (!tag.closing) {
-            if (split == std::string_view::npos) split = tag.begin;
+            if (split == std::string_view::npos) split = tag.range.begin;
             ++depth;
         } else if (depth > 0 && --depth == 0) {
-            mapEnd = tag.end;
-            return false;
+            mapEnd = tag.range.end;
+            break;
         }
-        return true;
-    });
+    }
     if (split == std::string_view::npos || mapEnd == 0) return MergeStatus::kNoMap;
     if (firstImage == std::string_view::npos || firstImage > split) return MergeStatus::kNoImage;
 

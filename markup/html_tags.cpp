@@ -199,6 +199,12 @@ const TagAttribute* StartTag::Find(std::string_view lowerName) const {
     return nullptr;
 }
 
+std::string_view StartTag::Value(std::string_view text, std::string_view lowerName) const {
+    const TagAttribute* a = Find(lowerName);
+    if (!a || !a->value.present()) return {};
+    return text.substr(a->value.begin, a->value.end - a->value.begin);
+}
+
 bool ReadStartTagAt(std::string_view text, size_t lt, StartTag& tag) {
     const size_t n = text.size();
     if (lt + 1 >= n || text[lt] != '<' || !IsAlpha(text[lt + 1])) return false;
@@ -235,7 +241,8 @@ bool CHtmlTagScanner::Next(StartTag& tag) {
             const size_t gt = FindChar(m_text, lt + 2, '>');
             m_pos = gt == std::string_view::npos ? n : gt + 1;
         } else if (c == '/') {
-            m_pos = SkipEndTag(lt);
+            m_pos = ReadEndTag(lt, tag);
+            if (m_endTags && tag.closing) return true;
         } else {
             m_pos = lt + 1;
         }
@@ -243,6 +250,7 @@ bool CHtmlTagScanner::Next(StartTag& tag) {
 }
 
 bool CHtmlTagScanner::ReadTag(size_t lt, StartTag& tag) {
+    tag.closing = false;
     if (!ReadStartTagAt(m_text, lt, tag)) return false;
     m_pos = tag.range.end;
     if (tag.name == "plaintext")
@@ -252,7 +260,8 @@ bool CHtmlTagScanner::ReadTag(size_t lt, StartTag& tag) {
     return true;
 }
 
-size_t CHtmlTagScanner::SkipEndTag(size_t lt) const {
+size_t CHtmlTagScanner::ReadEndTag(size_t lt, StartTag& tag) const {
+    tag.closing = false;
     const size_t n = m_text.size();
     if (lt + 2 >= n) return n;
     const char c = m_text[lt + 2];
@@ -264,8 +273,11 @@ size_t CHtmlTagScanner::SkipEndTag(size_t lt) const {
     // An end tag reads its (ignored) attributes like a start tag.
     size_t i = lt + 2;
     while (i < n && !IsSpace(m_text[i]) && m_text[i] != '/' && m_text[i] != '>') ++i;
-    StartTag ignored;
-    return ReadAttributes(m_text, i, ignored) ? ignored.range.end : n;
+    tag.range.begin = lt;
+    if (!ReadAttributes(m_text, i, tag)) return n;
+    AssignLower(tag.name, m_text.substr(lt + 2, i - lt - 2));
+    tag.closing = true;
+    return tag.range.end;
 }
 
 void CHtmlTagScanner::SkipRawText(std::string_view name) {

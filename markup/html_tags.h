@@ -19,8 +19,9 @@ struct TagAttribute {
 };
 
 struct StartTag {
-    TextRange range;   // '<' up to and including '>'
-    std::string name;  // lower-cased
+    TextRange range;       // '<' up to and including '>'
+    std::string name;      // lower-cased
+    bool closing = false;  // an end tag, which only a scanner told to report them gives
     // In text order; a repeated name is dropped, the first one counts.
     std::vector<TagAttribute> attributes;
     // Where a new attribute goes: just after the last attribute (or the
@@ -29,9 +30,12 @@ struct StartTag {
     size_t attributesEnd = 0;
 
     const TagAttribute* Find(std::string_view lowerName) const;
+    // The raw value of that attribute in `text`; empty when it is missing.
+    std::string_view Value(std::string_view text, std::string_view lowerName) const;
 };
 
-// Walks the start tags of a text in document order.
+// Walks the start tags of a text in document order, and its end tags too
+// once told to report them.
 class CHtmlTagScanner {
 public:
     // `from`: where the tokenizer reads plain text, such as the end of a
@@ -40,14 +44,17 @@ public:
     // The next start tag, or false at the end of the text. A tag cut off by
     // the end of the text is not a tag.
     bool Next(StartTag& tag);
+    void ReportEndTags() { m_endTags = true; }
 
 private:
     bool ReadTag(size_t lt, StartTag& tag);
-    size_t SkipEndTag(size_t lt) const;
+    // Reads the end tag at `lt` into `tag`; answers where the text goes on.
+    size_t ReadEndTag(size_t lt, StartTag& tag) const;
     void SkipRawText(std::string_view name);
 
     std::string_view m_text;
     size_t m_pos = 0;
+    bool m_endTags = false;
 };
 
 // Reads the one start tag that begins at `lt` (a '<'); false when there is

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "markup/html_scan.h"
+#include "markup/html_tags.h"
 
 namespace {
 
@@ -99,18 +99,17 @@ bool MakePreviewPage(const std::string& pictureUrl, int width, int height,
     size_t imageEnd = 0;
     std::string mapName;
     bool haveMap = false;
-    WalkHtmlTags(paneText, [&](const HtmlTag& tag) {
-        if (tag.closing) return true;
+    CHtmlTagScanner scanner(paneText);
+    StartTag tag;
+    while ((imageBegin == std::string::npos || !haveMap) && scanner.Next(tag)) {
         if (tag.name == "img" && imageBegin == std::string::npos) {
-            imageBegin = tag.begin;
-            imageEnd = tag.end;
+            imageBegin = tag.range.begin;
+            imageEnd = tag.range.end;
         } else if (tag.name == "map" && !haveMap) {
-            const HtmlAttribute* name = tag.Find("name");
-            mapName = DecodeReferences(name ? name->value : tag.Value("id"));
+            mapName = DecodeAttributeValue(tag.Value(paneText, tag.Find("name") ? "name" : "id"));
             haveMap = true;
         }
-        return imageBegin == std::string::npos || !haveMap;
-    });
+    }
     if (!haveMap) return false;
     std::string rest = paneText;
     if (imageBegin != std::string::npos) rest.erase(imageBegin, imageEnd - imageBegin);
