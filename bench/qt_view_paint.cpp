@@ -292,13 +292,3 @@ void BM_ScrollStepAgainstShiftingQtView(benchmark::State& state) {
 BENCHMARK(BM_ScrollStepAgainstShiftingQtView)->Unit(benchmark::kMicrosecond)->MinTime(3.0);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
