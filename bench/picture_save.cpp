@@ -9,6 +9,7 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
+#include <cstddef>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -57,7 +58,7 @@ void Fill(Impl& picture, std::vector<uint8_t>* rgb) {
 }
 
 // libjpeg-turbo as an application would call it: all rows in one call.
-bool PeerJpeg(std::FILE* f, const std::vector<uint8_t>& rgb, int quality) {
+bool PeerJpeg(std::FILE* f, const std::vector<JSAMPROW>& rows, J_COLOR_SPACE space, int quality) {
     jpeg_compress_struct cinfo{};
     jpeg_error_mgr err;
     cinfo.err = jpeg_std_error(&err);
@@ -66,19 +67,24 @@ bool PeerJpeg(std::FILE* f, const std::vector<uint8_t>& rgb, int quality) {
     cinfo.image_width = kWidth;
     cinfo.image_height = kHeight;
     cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_RGB;
+    cinfo.in_color_space = space;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, quality, TRUE);
     jpeg_start_compress(&cinfo, TRUE);
-    std::vector<JSAMPROW> rows(kHeight);
-    for (int y = 0; y < kHeight; ++y)
-        rows[y] = const_cast<uint8_t*>(rgb.data()) + size_t{3} * kWidth * y;
     while (cinfo.next_scanline < cinfo.image_height)
-        jpeg_write_scanlines(&cinfo, rows.data() + cinfo.next_scanline,
+        jpeg_write_scanlines(&cinfo, const_cast<JSAMPROW*>(rows.data()) + cinfo.next_scanline,
                              cinfo.image_height - cinfo.next_scanline);
     jpeg_finish_compress(&cinfo);
     jpeg_destroy_compress(&cinfo);
     return std::fflush(f) == 0;
+}
+
+// Row pointers, top row first, into rows of `stride` bytes that run from
+// `top` upwards (stride > 0) or downwards (stride < 0) in memory.
+std::vector<JSAMPROW> RowPointers(uint8_t* top, std::ptrdiff_t stride) {
+    std::vector<JSAMPROW> rows(kHeight);
+    for (int y = 0; y < kHeight; ++y) rows[y] = top + stride * y;
+    return rows;
 }
 
 std::string Slurp(const std::string& path) {
@@ -117,25 +123,38 @@ void InTurn(benchmark::State& state, Ours&& ours, Peer&& peer) {
 
 // The encoding alone, both into the same null stream (so that the disk's
 // moods do not count); then once into files that must be the same bytes.
-void BM_JpegSaveAgainstLibjpegTurbo(benchmark::State& state) {
+// The peer reads top-down RGB rows; the second case gives it the picture's
+// own rows (bottom row first in memory, BGR), which shows what that order
+// costs libjpeg-turbo itself.
+void JpegSaveAgainstLibjpegTurbo(benchmark::State& state, bool sameRows) {
     CJpegImpl picture;
     std::vector<uint8_t> rgb;
     Fill(picture, &rgb);
+    const std::vector<JSAMPROW> rows = sameRows
+                                           ? RowPointers(picture.PixelAddress(0, kHeight - 1),
+                                                         -std::ptrdiff_t{picture.GetRowBytes()})
+                                           : RowPointers(rgb.data(), std::ptrdiff_t{3} * kWidth);
+    const J_COLOR_SPACE space = sameRows ? JCS_EXT_BGR : JCS_RGB;
     ze::FilePtr null = ze::OpenFile("/dev/null", "wb");
     if (!null) return state.SkipWithError("no /dev/null");
     InTurn(
         state, [&] { return picture.WriteStream(null.get()) == 1; },
-        [&] { return PeerJpeg(null.get(), rgb, picture.jpegQuality); });
+        [&] { return PeerJpeg(null.get(), rows, space, picture.jpegQuality); });
     const std::string ours = TempPath("-ours.jpg"), peer = TempPath("-peer.jpg");
     ze::FilePtr peerFile = ze::OpenFile(peer, "wb");
-    const bool written =
-        picture.Write(ours) == 1 && peerFile && PeerJpeg(peerFile.get(), rgb, picture.jpegQuality);
+    const bool written = picture.Write(ours) == 1 && peerFile &&
+                         PeerJpeg(peerFile.get(), rows, space, picture.jpegQuality);
     peerFile.reset();
     if (!written || Slurp(ours) != Slurp(peer)) state.SkipWithError("the files differ");
     std::filesystem::remove(ours);
     std::filesystem::remove(peer);
 }
-BENCHMARK(BM_JpegSaveAgainstLibjpegTurbo)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+BENCHMARK_CAPTURE(JpegSaveAgainstLibjpegTurbo, top_down_rgb, false)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(3.0);
+BENCHMARK_CAPTURE(JpegSaveAgainstLibjpegTurbo, same_rows, true)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(3.0);
 
 void BM_BmpSaveAgainstOneWrite(benchmark::State& state) {
     CBmpImpl picture;
