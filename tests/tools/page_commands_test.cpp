@@ -1,10 +1,7 @@
 // extract and merge as separate processes: what a build script sees.
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
-#include "common/test_util.h"
+#include "tools/cli.h"
 
 TEST(PageCommands, ExtractEditMergeAndTheirFailures) {
     testutil::TempDir dir;
@@ -13,9 +10,8 @@ TEST(PageCommands, ExtractEditMergeAndTheirFailures) {
         "<p>\n<img src=\"a.gif\" usemap=\"#a\">\n<map name=\"a\">\n</map>\n"
         "<img src=\"b.gif\" usemap=\"#b\"><map name=\"b\"></map>\n";
     testutil::WriteFile(page, bytes);
-    const auto cli = [](std::vector<std::string> args, const std::string& input = {}) {
-        args.insert(args.begin(), ZE_CLI);
-        return testutil::RunProcess(args, input);
+    const auto cli = [](const clitest::Args& args, const std::string& input = {}) {
+        return clitest::Cli(args, input);
     };
 
     auto r = cli({"extract", page, "--image", "2"});
