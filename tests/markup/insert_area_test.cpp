@@ -16,12 +16,6 @@ const std::string kUpperSkeleton =
     "<IMG SRC=\"logo.gif\" WIDTH=120 HEIGHT=60 USEMAP=\"#map_logo\">\r\n"
     "<MAP NAME=\"map_logo\">\r\n</MAP>";
 
-class InsertArea : public ::testing::Test {
-protected:
-    MemoryProfileStore store;
-    ScopedProfileStore scoped{&store};
-};
-
 }  // namespace
 
 TEST(UpperCase, OnlyLettersOutsideQuotesAndTheFlagRunsAcrossTheText) {
@@ -43,7 +37,9 @@ TEST(UpperCase, OnlyLettersOutsideQuotesAndTheFlagRunsAcrossTheText) {
     EXPECT_TRUE(inside);
 }
 
-TEST_F(InsertArea, LineGoesBeforeTheFirstClosingTagInTheSettingsCase) {
+TEST(InsertArea, LineGoesBeforeTheFirstClosingTagInTheSettingsCase) {
+    MemoryProfileStore store;
+    ScopedProfileStore scoped{&store};
     const std::string rect = FormatRectArea({50, 40}, {10, 5}, {0, 0}, 1, "A", "a.html");
     const std::string small = FormatRectArea({1, 2}, {3, 4}, {0, 0}, 1, "a", "b");
     const std::string rectLine =
