@@ -13,14 +13,12 @@ constexpr auto kHid = WindowState::Hidden;
 const std::string kTitle = "index.html - ZURI Zezez SEKKA";
 }  // namespace
 
-TEST(SiblingChoice, FirstMinimisedOrVisibleMatchWins) {
+TEST(SiblingChoice, FirstMinimisedOrVisibleMatchWinsAHiddenOneOnlyIfNoneFollows) {
     EXPECT_EQ(ChooseSibling({{"Terminal", kVis}, {kTitle, kMin}, {kTitle, kVis}}), 1u);
     EXPECT_EQ(ChooseSibling({{"Terminal", kVis}, {kTitle, kVis}, {kTitle, kMin}}), 1u);
     // Two visible ones: only the first in the order.
     EXPECT_EQ(ChooseSibling({{kTitle, kVis}, {"ZURI Zezez SEKKA 2", kVis}}), 0u);
-}
-
-TEST(SiblingChoice, HiddenMatchIsKeptOnlyUntilALaterMatch) {
+    // A hidden match is kept only until a later one.
     EXPECT_EQ(ChooseSibling({{kTitle, kHid}, {"Other", kVis}, {kTitle, kVis}}), 2u);
     EXPECT_EQ(ChooseSibling({{kTitle, kHid}, {kTitle, kMin}}), 1u);
     EXPECT_EQ(ChooseSibling({{kTitle, kHid}, {"Other", kVis}}), 0u);

@@ -16,22 +16,18 @@ CopyDataMessage Make(const std::string& text) {
 }
 }  // namespace
 
-TEST(SiblingMessage, CarriesTheTextAndOneNul) {
+TEST(SiblingMessage, CarriesTheTextWithCrLfAndOneNul) {
     const CopyDataMessage ten = Make("<MAP></MAP");
     EXPECT_EQ(ten.dwData, 0u);
     EXPECT_EQ(ten.cbData, 11u);
     EXPECT_EQ(ten.bytes, std::string("<MAP></MAP\0", 11));
-
     const CopyDataMessage empty = Make("");
     EXPECT_EQ(empty.cbData, 1u);
     EXPECT_EQ(empty.bytes, std::string(1, '\0'));
-}
 
-TEST(SiblingMessage, LineBreaksGoOutAsCrLf) {
     EXPECT_EQ(ToCrLf("a\r\nb\nc\rd\n\n"), "a\r\nb\r\nc\rd\r\n\r\n");
     EXPECT_EQ(ToCrLf("\n"), "\r\n");
-    const CopyDataMessage message = Make("<MAP>\r\n</MAP>\n");
-    EXPECT_EQ(message.bytes, std::string("<MAP>\r\n</MAP>\r\n\0", 16));
+    EXPECT_EQ(Make("<MAP>\r\n</MAP>\n").bytes, std::string("<MAP>\r\n</MAP>\r\n\0", 16));
 }
 
 TEST(SiblingMessage, JapaneseTextBecomesCodePage932) {
