@@ -1,5 +1,5 @@
-// The skeleton and area commands, driven as separate processes: the whole
-// output is compared byte for byte.
+// The skeleton, area, areas, hit, extract and merge commands, driven as
+// separate processes: the whole output is compared byte for byte.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -115,5 +115,44 @@ TEST_F(MarkupCommands, AreasAndHit) {
         const auto r = Cli({"hit", p.x, p.y}, text);
         EXPECT_EQ(r.exitCode, p.exitCode) << p.x << " " << r.err;
         EXPECT_EQ(r.out, p.out);
+    }
+}
+
+// extract and merge: what a build script sees.
+TEST_F(MarkupCommands, ExtractEditMergeAndTheirFailures) {
+    const std::string page = pictures.File("index.html");
+    const std::string bytes =
+        "<p>\n<img src=\"a.gif\" usemap=\"#a\">\n<map name=\"a\">\n</map>\n"
+        "<img src=\"b.gif\" usemap=\"#b\"><map name=\"b\"></map>\n";
+    testutil::WriteFile(page, bytes);
+
+    EXPECT_EQ(Out({"extract", page, "--image", "2"}),
+              "<img src=\"b.gif\" usemap=\"#b\">\r\n<map name=\"b\"></map>");
+    EXPECT_EQ(Out({"merge", page},
+                  "<img src=\"c.gif\" usemap=\"#a\">\n<map name=\"a\">\n<area>\n</map>\n"),
+              "<p>\n<img src=\"c.gif\" usemap=\"#a\">\n<map name=\"a\">\n<area>\n</map>\n"
+              "<img src=\"b.gif\" usemap=\"#b\"><map name=\"b\"></map>\n");
+    EXPECT_EQ(testutil::ReadFile(page), bytes);  // the file itself is not touched
+
+    const std::string plain = pictures.File("plain.html");
+    testutil::WriteFile(plain, "<p>no map</p>");
+    const struct {
+        Args args;
+        int exitCode;
+        const char* err;  // part of the one line on stderr
+    } cases[] = {
+        {{"extract"}, 2, "usage: zer-evizi-cli extract PAGE"},
+        {{"extract", page, "--image", "0"}, 2, "usage"},
+        {{"merge", page, page}, 2, "usage"},
+        {{"extract", page, "--image", "3"}, 1, "has 2 images with maps"},
+        {{"extract", plain}, 1, "has no image with a map"},
+        {{"extract", pictures.File("gone.html")}, 1, "no such file"},
+        {{"merge", page}, 1, "no complete <map>"},
+    };
+    for (const auto& c : cases) {
+        const auto r = Cli(c.args);
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.args[0];
+        EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+        EXPECT_EQ(r.out, "");
     }
 }
