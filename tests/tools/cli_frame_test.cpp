@@ -1,6 +1,6 @@
 // The command-line tool's link and settings commands, run as a process: the
 // arguments, exit codes and exact output; the link rules themselves and the
-// settings file's format are tested on the libraries.
+// settings file (outside writes included) are tested on the libraries.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -50,9 +50,6 @@ TEST_F(CliSettings, RoundTripThroughTheUsersFile) {
     // Alone, each option leaves the other value as it was.
     EXPECT_EQ(Settings({"--tag", "0"}).out, Shown("BaseDir=/home/u/ウェブ, 1\ntag=0\n"));
     EXPECT_EQ(Settings({"--base", ""}).out, Shown("BaseDir=\ntag=0\n"));
-    // A value written into the file from outside is what the next run reads.
-    testutil::WriteFile(File(), "[General]\nBaseDir=/srv/www\ntag=5\n");
-    EXPECT_EQ(Settings({}).out, Shown("BaseDir=/srv/www\ntag=5\n"));
 }
 
 TEST_F(CliSettings, UsageErrorsWriteNothingAndAnUnwritableStoreFails) {
