@@ -1,30 +1,20 @@
 #include "common/test_util.h"
 
-#include <fcntl.h>
-#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <atomic>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <random>
 #include <sstream>
 #include <stdexcept>
 
 namespace testutil {
 
 TempDir::TempDir() {
-    static std::atomic<int> counter{0};
-    std::random_device rd;
-    for (;;) {
-        m_path = std::filesystem::temp_directory_path() /
-                 ("ze-test-" + std::to_string(getpid()) + "-" + std::to_string(counter++) + "-" +
-                  std::to_string(rd() % 100000));
-        if (std::filesystem::create_directories(m_path)) break;
-    }
+    std::string path = (std::filesystem::temp_directory_path() / "ze-test-XXXXXX").string();
+    if (!::mkdtemp(path.data())) throw std::runtime_error("cannot make a folder for " + path);
+    m_path = path;
 }
 
 TempDir::~TempDir() {
@@ -34,7 +24,9 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(m_path, ec);
 }
 
-std::string TempDir::File(const std::string& name) const { return (m_path / name).string(); }
+std::string TempDir::File(const std::string& name) const {
+    return (m_path / name).string();
+}
 
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -49,71 +41,42 @@ void WriteFile(const std::string& path, const std::string& bytes) {
     if (!out) throw std::runtime_error("cannot write " + path);
 }
 
-ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string& input) {
-    ProcessResult result;
-    std::signal(SIGPIPE, SIG_IGN);  // a child that stops reading early must not end the test
-    int in[2], out[2], err[2];
-    if (pipe(in) || pipe(out) || pipe(err)) return result;
-    const pid_t pid = fork();
-    if (pid < 0) return result;
-    if (pid == 0) {
-        dup2(in[0], 0);
-        dup2(out[1], 1);
-        dup2(err[1], 2);
-        for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) close(fd);
-        std::vector<char*> args;
-        for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        execv(args[0], args.data());
-        _exit(127);
-    }
-    close(in[0]);
-    close(out[1]);
-    close(err[1]);
-    // Feed stdin and drain both outputs together so that no pipe fills up.
-    size_t written = 0;
-    if (input.empty()) {
-        close(in[1]);
-        in[1] = -1;
-    } else {
-        fcntl(in[1], F_SETFL, O_NONBLOCK);
-    }
-    bool outOpen = true, errOpen = true;
+namespace {
+std::string ReadAll(int fd) {
+    std::string s;
     char buf[65536];
-    while (outOpen || errOpen || in[1] >= 0) {
-        pollfd fds[3];
-        int n = 0;
-        if (outOpen) fds[n++] = {out[0], POLLIN, 0};
-        if (errOpen) fds[n++] = {err[0], POLLIN, 0};
-        if (in[1] >= 0) fds[n++] = {in[1], POLLOUT, 0};
-        if (poll(fds, static_cast<nfds_t>(n), -1) < 0) break;
-        for (int i = 0; i < n; ++i) {
-            if (!fds[i].revents) continue;
-            if (fds[i].fd == in[1]) {
-                const ssize_t w = write(in[1], input.data() + written, input.size() - written);
-                if (w > 0) written += static_cast<size_t>(w);
-                if (w < 0 || written == input.size()) {
-                    close(in[1]);
-                    in[1] = -1;
-                }
-                continue;
-            }
-            const ssize_t r = read(fds[i].fd, buf, sizeof buf);
-            std::string& target = fds[i].fd == out[0] ? result.out : result.err;
-            if (r > 0) {
-                target.append(buf, static_cast<size_t>(r));
-            } else if (fds[i].fd == out[0]) {
-                outOpen = false;
-            } else {
-                errOpen = false;
-            }
+    ::lseek(fd, 0, SEEK_SET);
+    for (ssize_t n; (n = ::read(fd, buf, sizeof buf)) > 0;) s.append(buf, static_cast<size_t>(n));
+    return s;
+}
+}  // namespace
+
+ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string& input) {
+    // The child's three streams are unnamed temporary files: no pipe can fill
+    // up, and no other child can hold one open.
+    ProcessResult result;
+    std::FILE* files[3] = {std::tmpfile(), std::tmpfile(), std::tmpfile()};
+    if (files[0] && files[1] && files[2] &&
+        std::fwrite(input.data(), 1, input.size(), files[0]) == input.size() &&
+        std::fflush(files[0]) == 0 && ::lseek(fileno(files[0]), 0, SEEK_SET) == 0) {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            for (int i = 0; i < 3; ++i) dup2(fileno(files[i]), i);
+            std::vector<char*> args;
+            for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+            args.push_back(nullptr);
+            execv(args[0], args.data());
+            _exit(127);
+        }
+        int status = 0;
+        if (pid > 0 && waitpid(pid, &status, 0) == pid) {
+            result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+            result.out = ReadAll(fileno(files[1]));
+            result.err = ReadAll(fileno(files[2]));
         }
     }
-    close(out[0]);
-    close(err[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    for (std::FILE* f : files)
+        if (f) std::fclose(f);
     return result;
 }
 

@@ -1,5 +1,6 @@
-// Area lines put into the pane as edits: the text after each insertion is
-// what the whole-text insertion gives, whatever changed the text between.
+// The memory pane's selection, and area lines put into the pane as edits:
+// the text after each insertion is what the whole-text insertion gives,
+// whatever changed the text between.
 #include "markup/area_line_insert.h"
 
 #include <gtest/gtest.h>
@@ -28,11 +29,7 @@ TEST(AreaLineInserter, EveryStepMatchesTheWholeTextInsertion) {
         {"a line holding the closing tag itself", [](MemoryMarkupPane&) {},
          "<area alt=\"</map>\">"},
         {"a closing tag typed before the others",
-         [](MemoryMarkupPane& p) {
-             p.SetSel(0, 0);
-             p.ReplaceSel("</map>", true);
-         },
-         a},
+         [](MemoryMarkupPane& p) { p.SetSel(0, 0), p.ReplaceSel("</map>", true); }, a},
         {"the text replaced, no closing tag", [](MemoryMarkupPane& p) { p.SetWindowText("x"); }, a},
         {"setting on", [](MemoryMarkupPane&) { SetTagSetting(1); }, a},
         {"setting on, a lower-case tag in quotes",
@@ -55,4 +52,23 @@ TEST(AreaLineInserter, EveryStepMatchesTheWholeTextInsertion) {
     inserter.Learn(pane, pane.GetWindowText());
     inserter.Insert(pane, a);
     EXPECT_EQ(pane.GetWindowText(), "<map>\r\n" + a + "\r\n</map>");
+}
+
+TEST(MemoryMarkupPane, ReplaceSelWorksOnTheSelectionAndMovesTheCaret) {
+    MemoryMarkupPane pane;
+    pane.SetWindowText("typed");
+    pane.SetWindowText("");
+    pane.ReplaceSel("<img>\r\n", false);
+    pane.ReplaceSel("<map>\r\n</map>", false);
+    EXPECT_EQ(pane.GetWindowText(), "<img>\r\n<map>\r\n</map>");
+    EXPECT_EQ(pane.GetCaret(), pane.GetWindowText().size());
+
+    pane.SetSel(7, 12);  // "<map>"
+    pane.ReplaceSel("X", false);
+    EXPECT_EQ(pane.GetWindowText(), "<img>\r\nX\r\n</map>");
+    EXPECT_EQ(pane.GetCaret(), 8u);
+    // A reversed or out-of-range selection is put in order and clamped.
+    pane.SetSel(1000, 7);
+    pane.ReplaceSel("", false);
+    EXPECT_EQ(pane.GetWindowText(), "<img>\r\n");
 }

@@ -1,4 +1,5 @@
-// Converting client points and formatting the three kinds of area line.
+// Converting client points, formatting the three kinds of area line,
+// upper-casing outside quotes and putting the lines into the pane text.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -6,68 +7,142 @@
 #include <vector>
 
 #include "markup/area_markup.h"
+#include "markup/memory_store.h"
+#include "markup/settings.h"
 
 TEST(PictureCoord, EachQuotientTruncatedOnItsOwn) {
-    EXPECT_EQ(ToPictureCoord(3, 5, 2), 3);  // 1 + 2, not (3 + 5) / 2
-    EXPECT_EQ(ToPictureCoord(5, 3, 2), 3);
-    EXPECT_EQ(ToPictureCoord(7, 0, 2), 3);
-    EXPECT_EQ(ToPictureCoord(17, 40, 1), 57);
-    // Truncation toward zero for points left of or above the client area.
-    EXPECT_EQ(ToPictureCoord(-3, 0, 2), -1);
-    EXPECT_EQ(ToPictureCoord(-3, -3, 2), -2);
-    EXPECT_EQ(ToPictureCoord(-5, 2, 1), -3);
-    // A zoom that cannot occur must not divide by zero.
-    EXPECT_EQ(ToPictureCoord(4, 2, 0), 6);
-    // Extreme values wrap like 32-bit arithmetic instead of overflowing.
-    EXPECT_EQ(ToPictureCoord(INT_MAX, 1, 1), INT_MIN);
+    // 3,5 at zoom 2 is 1 + 2, not (3 + 5) / 2; truncation goes toward zero
+    // left of or above the client area; zoom 0 cannot occur and must not
+    // divide by zero; extremes wrap like 32-bit arithmetic.
+    const int cases[][4] = {{3, 5, 2, 3},    {5, 3, 2, 3},   {7, 0, 2, 3},
+                            {17, 40, 1, 57}, {-3, 0, 2, -1}, {-3, -3, 2, -2},
+                            {-5, 2, 1, -3},  {4, 2, 0, 6},   {INT_MAX, 1, 1, INT_MIN}};
+    for (const auto& c : cases) EXPECT_EQ(ToPictureCoord(c[0], c[1], c[2]), c[3]) << c[0];
 }
 
-TEST(AreaLines, CircleRadiusFromClientDistanceThenZoom) {
-    EXPECT_EQ(FormatCircleArea({10, 20}, {13, 24}, {0, 0}, 1, "alt", "a.html"),
-              "<area shape=\"circle\" coords=\"10,20,5\" alt=\"alt\" href=\"a.html\">");
-    EXPECT_EQ(FormatCircleArea({10, 20}, {13, 24}, {0, 0}, 2, "", ""),
-              "<area shape=\"circle\" coords=\"5,10,2\" alt=\"\" href=\"\">");
-    // Centre through the coordinate rule at zoom 2 with scroll; the scroll
-    // plays no part in the radius (distance 6.7 truncates to 6, then / 2).
-    EXPECT_EQ(FormatCircleArea({5, 7}, {8, 13}, {3, 0}, 2, "", ""),
-              "<area shape=\"circle\" coords=\"3,3,3\" alt=\"\" href=\"\">");
-    // Far-apart points: the distance is taken in double precision.
-    EXPECT_EQ(FormatCircleArea({-2000000000, 0}, {2000000000, 0}, {0, 0}, 2, "", ""),
-              "<area shape=\"circle\" coords=\"-1000000000,0,2000000000\" alt=\"\" href=\"\">");
-}
-
-TEST(AreaLines, RectKeepsDragOrderAndIsNotClamped) {
-    EXPECT_EQ(FormatRectArea({50, 40}, {10, 5}, {0, 0}, 1, "A", "a.html"),
-              "<area shape=\"rect\" coords=\"50,40,10,5\" alt=\"A\" href=\"a.html\">");
-    EXPECT_EQ(FormatRectArea({-4, 9}, {5001, 7}, {3, 10}, 2, "x", "y"),
-              "<area shape=\"rect\" coords=\"-1,9,2501,8\" alt=\"x\" href=\"y\">");
-}
-
-TEST(AreaLines, PolyListsVerticesInClickOrder) {
-    EXPECT_EQ(FormatPolyArea({{1, 2}, {3, 4}}, {0, 0}, 1, "", ""),
-              "<area shape=\"poly\" coords=\"1,2,3,4\" alt=\"\" href=\"\">");
-    EXPECT_EQ(FormatPolyArea({{9, 9}, {0, 1}, {-3, 20}}, {4, 6}, 2, "p", "q.html"),
-              "<area shape=\"poly\" coords=\"6,7,2,3,1,13\" alt=\"p\" href=\"q.html\">");
-}
-
-TEST(AreaLines, LongLinesComeOutWhole) {
-    std::vector<ClientPoint> vertices;
+TEST(AreaLines, EachShapeWrittenWhole) {
+    std::vector<ClientPoint> vertices;  // a line far longer than 1,023 bytes
     std::string coords;
     for (int i = 0; i < 256; ++i) {
         vertices.push_back({100000 + i, 200000 + i});
-        if (i) coords += ',';
-        coords += std::to_string(100000 + i);
-        coords += ',';
-        coords += std::to_string(200000 + i);
+        coords += std::to_string(100000 + i) + "," + std::to_string(200000 + i) + ",";
     }
-    const std::string poly = FormatPolyArea(vertices, {0, 0}, 1, "", "");
-    EXPECT_GT(poly.size(), 3000u);
-    EXPECT_EQ(poly, "<area shape=\"poly\" coords=\"" + coords + "\" alt=\"\" href=\"\">");
+    const std::pair<std::string, std::string> cases[] = {
+        {FormatCircleArea({10, 20}, {13, 24}, {0, 0}, 1, "alt", "a.html"),
+         "<area shape=\"circle\" coords=\"10,20,5\" alt=\"alt\" href=\"a.html\">"},
+        {FormatCircleArea({10, 20}, {13, 24}, {0, 0}, 2, "", ""),
+         "<area shape=\"circle\" coords=\"5,10,2\" alt=\"\" href=\"\">"},
+        // The centre through the coordinate rule at zoom 2 with scroll; the
+        // radius is the client distance (6.7 truncates to 6), then / 2.
+        {FormatCircleArea({5, 7}, {8, 13}, {3, 0}, 2, "", ""),
+         "<area shape=\"circle\" coords=\"3,3,3\" alt=\"\" href=\"\">"},
+        // Far-apart points: the distance is taken in double precision.
+        {FormatCircleArea({-2000000000, 0}, {2000000000, 0}, {0, 0}, 2, "", ""),
+         "<area shape=\"circle\" coords=\"-1000000000,0,2000000000\" alt=\"\" href=\"\">"},
+        // A rectangle keeps the drag order and is not clamped.
+        {FormatRectArea({50, 40}, {10, 5}, {0, 0}, 1, "A", "a.html"),
+         "<area shape=\"rect\" coords=\"50,40,10,5\" alt=\"A\" href=\"a.html\">"},
+        {FormatRectArea({-4, 9}, {5001, 7}, {3, 10}, 2, "x", "y"),
+         "<area shape=\"rect\" coords=\"-1,9,2501,8\" alt=\"x\" href=\"y\">"},
+        // A polygon lists its vertices in click order.
+        {FormatPolyArea({{1, 2}, {3, 4}}, {0, 0}, 1, "", ""),
+         "<area shape=\"poly\" coords=\"1,2,3,4\" alt=\"\" href=\"\">"},
+        {FormatPolyArea({{9, 9}, {0, 1}, {-3, 20}}, {4, 6}, 2, "p", "q.html"),
+         "<area shape=\"poly\" coords=\"6,7,2,3,1,13\" alt=\"p\" href=\"q.html\">"},
+        {FormatPolyArea(vertices, {0, 0}, 1, "", ""), "<area shape=\"poly\" coords=\"" +
+                                                          coords.substr(0, coords.size() - 1) +
+                                                          "\" alt=\"\" href=\"\">"},
+        // The texts are written unescaped.
+        {FormatCircleArea({0, 0}, {0, 0}, {0, 0}, 1, "a\"<b>&", "x y#%.html"),
+         "<area shape=\"circle\" coords=\"0,0,0\" alt=\"a\"<b>&\" href=\"x y#%.html\">"},
+        {FormatRectArea({0, 0}, {1, 1}, {0, 0}, 1, "日本語の説明", "地図.html"),
+         "<area shape=\"rect\" coords=\"0,0,1,1\" alt=\"日本語の説明\" href=\"地図.html\">"},
+    };
+    for (const auto& [line, expected] : cases) EXPECT_EQ(line, expected);
 }
 
-TEST(AreaLines, TextsAreWrittenUnescaped) {
-    EXPECT_EQ(FormatCircleArea({0, 0}, {0, 0}, {0, 0}, 1, "a\"<b>&", "x y#%.html"),
-              "<area shape=\"circle\" coords=\"0,0,0\" alt=\"a\"<b>&\" href=\"x y#%.html\">");
-    EXPECT_EQ(FormatRectArea({0, 0}, {1, 1}, {0, 0}, 1, "日本語の説明", "地図.html"),
-              "<area shape=\"rect\" coords=\"0,0,1,1\" alt=\"日本語の説明\" href=\"地図.html\">");
+namespace {
+
+const std::string kSkeleton =
+    "<img src=\"logo.gif\" width=120 height=60 usemap=\"#map_logo\">\r\n"
+    "<map name=\"map_logo\">\r\n</map>";
+const std::string kUpperSkeleton =
+    "<IMG SRC=\"logo.gif\" WIDTH=120 HEIGHT=60 USEMAP=\"#map_logo\">\r\n"
+    "<MAP NAME=\"map_logo\">\r\n</MAP>";
+
+}  // namespace
+
+TEST(UpperCase, OnlyLettersOutsideQuotesAndTheFlagRunsAcrossTheText) {
+    EXPECT_EQ(UpperCaseOutsideQuotes("<a href=\"x.html\">z</a>"), "<A HREF=\"x.html\">Z</A>");
+    // The flag is not reset at line breaks or tags.
+    EXPECT_EQ(UpperCaseOutsideQuotes("<p title=\"open\r\nstill\">q"),
+              "<P TITLE=\"open\r\nstill\">Q");
+    // Only a to z change; digits, punctuation, accented and Japanese text stay.
+    EXPECT_EQ(UpperCaseOutsideQuotes("abc xyz 0-9 [`{ é 地図 ｱ"), "ABC XYZ 0-9 [`{ é 地図 ｱ");
+    EXPECT_EQ(UpperCaseOutsideQuotes(""), "");
+
+    // Two pieces passed one after the other with the flag carried over give
+    // what one pass over both gives, even with an odd quote in the first.
+    bool inside = false;
+    const std::string a = "<img src=\"a\"b.gif\">\r\n", b = "<map name=\"m\">\r\n</map>";
+    std::string two = UpperCaseOutsideQuotes(a, inside);
+    two += UpperCaseOutsideQuotes(b, inside);
+    EXPECT_EQ(two, UpperCaseOutsideQuotes(a + b));
+    EXPECT_TRUE(inside);
+}
+
+TEST(InsertArea, LineGoesBeforeTheFirstClosingTagInTheSettingsCase) {
+    MemoryProfileStore store;
+    ScopedProfileStore scoped{&store};
+    const std::string rect = FormatRectArea({50, 40}, {10, 5}, {0, 0}, 1, "A", "a.html");
+    const std::string small = FormatRectArea({1, 2}, {3, 4}, {0, 0}, 1, "a", "b");
+    const std::string rectLine =
+        "<area shape=\"rect\" coords=\"50,40,10,5\" alt=\"A\" href=\"a.html\">\r\n";
+    const struct {
+        const char* what;
+        int tagSetting;  // any non-zero value is upper case
+        std::string text, line, expected;
+    } cases[] = {
+        {"first line", 0, kSkeleton, rect,
+         "<img src=\"logo.gif\" width=120 height=60 usemap=\"#map_logo\">\r\n"
+         "<map name=\"map_logo\">\r\n" +
+             rectLine + "</map>"},
+        {"second line after the first", 0, "<map name=\"map_logo\">\r\n" + rectLine + "</map>",
+         "<second>", "<map name=\"map_logo\">\r\n" + rectLine + "<second>\r\n</map>"},
+        {"only the first closing tag counts", 0,
+         "<map name=\"m\">\r\n</map>\r\n<p>note</p>\r\n</map>tail", "<l>",
+         "<map name=\"m\">\r\n<l>\r\n</map>\r\n<p>note</p>\r\n</map>tail"},
+        {"upper case converts the whole text", 1,
+         "<p>hand typed \"Quoted\"</p>\r\n" + kUpperSkeleton,
+         FormatCircleArea({10, 20}, {13, 24}, {0, 0}, 1, "Alt", "Page.html"),
+         "<P>HAND TYPED \"Quoted\"</P>\r\n"
+         "<IMG SRC=\"logo.gif\" WIDTH=120 HEIGHT=60 USEMAP=\"#map_logo\">\r\n"
+         "<MAP NAME=\"map_logo\">\r\n"
+         "<AREA SHAPE=\"circle\" COORDS=\"10,20,5\" ALT=\"Alt\" HREF=\"Page.html\">\r\n"
+         "</MAP>"},
+        {"setting 5", 5, kUpperSkeleton, "<x>",
+         "<IMG SRC=\"logo.gif\" WIDTH=120 HEIGHT=60 USEMAP=\"#map_logo\">\r\n"
+         "<MAP NAME=\"map_logo\">\r\n<X>\r\n</MAP>"},
+        // Off to on: no "</MAP>" in the text, so the line goes after the old tag.
+        {"switched on after writing", 1, kSkeleton, small,
+         "<IMG SRC=\"logo.gif\" WIDTH=120 HEIGHT=60 USEMAP=\"#map_logo\">\r\n"
+         "<MAP NAME=\"map_logo\">\r\n"
+         "</MAP><AREA SHAPE=\"rect\" COORDS=\"1,2,3,4\" ALT=\"a\" HREF=\"b\">\r\n</MAP>"},
+        // On to off: the lower-case line and tag follow "</MAP>", nothing converted.
+        {"switched off after writing", 0, kUpperSkeleton, small,
+         kUpperSkeleton +
+             "<area shape=\"rect\" coords=\"1,2,3,4\" alt=\"a\" href=\"b\">\r\n</map>"},
+        {"no closing tag: appended", 0, "", "<l>", "<l>\r\n</map>"},
+        {"a cut closing tag is none", 0, "<map>\r\n</MAP", "<l>", "<map>\r\n</MAP<l>\r\n</map>"},
+        // A stray double quote inverts the rest of the text.
+        {"stray quote", 1, "<MAP NAME=\"map_logo\">\r\n</MAP>",
+         FormatRectArea({1, 2}, {3, 4}, {0, 0}, 1, "a\"b", "x"),
+         "<MAP NAME=\"map_logo\">\r\n"
+         "<AREA SHAPE=\"rect\" COORDS=\"1,2,3,4\" ALT=\"a\"B\" href=\"X\">\r\n</map>"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetTagSetting(c.tagSetting);
+        EXPECT_EQ(InsertAreaLine(c.text, c.line), c.expected);
+    }
 }

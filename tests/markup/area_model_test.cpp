@@ -12,20 +12,17 @@
 
 namespace {
 
-std::string Describe(const AreaTag& a) {
-    static const char* const kShapes[] = {"rect", "circle", "poly", "default"};
-    std::string s = kShapes[static_cast<int>(a.shape)];
-    for (double c : a.coords) s += " " + std::to_string(static_cast<int>(c));
-    if (a.hasHref) s += " href=" + a.href;
-    if (a.hasAlt) s += " alt=" + a.alt;
-    if (!a.valid) s += " invalid";
-    return s;
-}
-
+// The areas read from `text`, each as "shape coords href=H alt=A invalid".
 std::string One(const std::string& text) {
-    const std::vector<AreaTag> areas = ParseAreas(text);
+    static const char* const kShapes[] = {"rect", "circle", "poly", "default"};
     std::string s;
-    for (const AreaTag& a : areas) s += (s.empty() ? "" : " | ") + Describe(a);
+    for (const AreaTag& a : ParseAreas(text)) {
+        s += std::string(s.empty() ? "" : " | ") + kShapes[static_cast<int>(a.shape)];
+        for (double c : a.coords) (s += ' ') += std::to_string(static_cast<int>(c));
+        if (a.hasHref) s += " href=" + a.href;
+        if (a.hasAlt) s += " alt=" + a.alt;
+        if (!a.valid) s += " invalid";
+    }
     return s;
 }
 

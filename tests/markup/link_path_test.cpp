@@ -12,7 +12,7 @@ struct Case {
     const char* link;
 };
 
-TEST(MakeLinkPath, RelativeLinksOnTheSameDrive) {
+TEST(MakeLinkPath, RelativeOnTheSameDriveElseAFileUrl) {
     const Case cases[] = {
         {"C:\\web\\", "C:\\web\\a.gif", "a.gif"},
         {"C:\\web\\", "C:\\web\\img\\a.gif", "img/a.gif"},
@@ -35,16 +35,9 @@ TEST(MakeLinkPath, RelativeLinksOnTheSameDrive) {
         {"C:\\\\", "C:\\a.gif", "../a.gif"},
         // A colon after the drive also becomes "|".
         {"C:\\web\\", "C:\\web\\a:b.gif", "a|b.gif"},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(MakeLinkPath(c.base, c.path), c.link) << c.base << " " << c.path;
-}
-
-TEST(MakeLinkPath, FileUrlWhenTheDrivesDiffer) {
-    const Case cases[] = {
+        // Other drives, and drive letters that differ in case: a file URL.
         {"C:\\web\\", "D:\\pics\\a.gif", "file:///D|/pics/a.gif"},
         {"C:\\web\\", "D:\\x.gif", "file:///D|/x.gif"},
-        // Drive letters differ in case.
         {"c:\\web\\", "C:\\web\\a.gif", "file:///C|/web/a.gif"},
         // An asterisk in the path is a colon in the URL, like the scheme's.
         {"C:\\web\\", "D:\\a*b.gif", "file:///D|/a:b.gif"},
@@ -58,40 +51,39 @@ TEST(MakeLinkPath, FileUrlWhenTheDrivesDiffer) {
         EXPECT_EQ(MakeLinkPath(c.base, c.path), c.link) << c.base << " " << c.path;
 }
 
-TEST(LinkTextForPath, WindowsCallersRule) {
-    const auto link = [](const char* base, const char* path) {
-        return LinkTextForPath(base, path, PathStyle::kWindows);
+TEST(LinkTextForPath, WindowsAndPosixPaths) {
+    const Case windows[] = {
+        // No base folder: the file name alone, with nothing replaced in it.
+        {"", "C:\\web\\img\\a b.gif", "a b.gif"},
+        {"", "a.gif", "a.gif"},
+        {"", "C:\\web\\", ""},
+        // One separator is appended to the stored folder...
+        {"C:\\web", "C:\\web\\img\\a.gif", "img/a.gif"},
+        {"C:\\web\\site", "C:\\web\\img\\a.gif", "../img/a.gif"},
+        {"C:\\web", "D:\\a.gif", "file:///D|/a.gif"},
+        // ...but none to a folder that already ends with one (a drive root).
+        {"C:\\", "C:\\a.gif", "a.gif"},
+        {"C:\\", "C:\\img\\a.gif", "img/a.gif"},
+        {"C:\\web\\", "C:\\web\\a.gif", "a.gif"},
+        {"C:\\web\\", "C:\\a.gif", "../a.gif"},
     };
-    // No base folder: the file name alone, with nothing replaced in it.
-    EXPECT_EQ(link("", "C:\\web\\img\\a b.gif"), "a b.gif");
-    EXPECT_EQ(link("", "a.gif"), "a.gif");
-    EXPECT_EQ(link("", "C:\\web\\"), "");
-    // One separator is appended to the stored folder...
-    EXPECT_EQ(link("C:\\web", "C:\\web\\img\\a.gif"), "img/a.gif");
-    EXPECT_EQ(link("C:\\web\\site", "C:\\web\\img\\a.gif"), "../img/a.gif");
-    EXPECT_EQ(link("C:\\web", "D:\\a.gif"), "file:///D|/a.gif");
-    // ...but none to a folder that already ends with one (a drive root).
-    EXPECT_EQ(link("C:\\", "C:\\a.gif"), "a.gif");
-    EXPECT_EQ(link("C:\\", "C:\\img\\a.gif"), "img/a.gif");
-    EXPECT_EQ(link("C:\\web\\", "C:\\web\\a.gif"), "a.gif");
-    EXPECT_EQ(link("C:\\web\\", "C:\\a.gif"), "../a.gif");
-}
-
-TEST(LinkTextForPath, PosixPaths) {
-    const auto link = [](const char* base, const char* path) {
-        return LinkTextForPath(base, path, PathStyle::kPosix);
+    for (const Case& c : windows)
+        EXPECT_EQ(LinkTextForPath(c.base, c.path, PathStyle::kWindows), c.link) << c.path;
+    const Case posix[] = {
+        {"", "/home/u/web/a b.gif", "a b.gif"},
+        {"/home/u/web/site", "/home/u/web/img/a.gif", "../img/a.gif"},
+        {"/home/u/web", "/home/u/website/a.gif", "../website/a.gif"},
+        {"/home/u/web/", "/home/u/web/a.gif", "a.gif"},
+        {"/", "/a.gif", "a.gif"},
+        {"/", "/srv/a.gif", "srv/a.gif"},
+        {"/srv", "/a.gif", "../a.gif"},
+        // No drives, no URL form, and "\", ":" and "*" are ordinary characters.
+        {"/web", "/web/a\\b:c*.gif", "a\\b:c*.gif"},
+        {"/web", "/web/c:\\x", "c:\\x"},
+        {"", "/web/a\\b.gif", "a\\b.gif"},
     };
-    EXPECT_EQ(link("", "/home/u/web/a b.gif"), "a b.gif");
-    EXPECT_EQ(link("/home/u/web/site", "/home/u/web/img/a.gif"), "../img/a.gif");
-    EXPECT_EQ(link("/home/u/web", "/home/u/website/a.gif"), "../website/a.gif");
-    EXPECT_EQ(link("/home/u/web/", "/home/u/web/a.gif"), "a.gif");
-    EXPECT_EQ(link("/", "/a.gif"), "a.gif");
-    EXPECT_EQ(link("/", "/srv/a.gif"), "srv/a.gif");
-    EXPECT_EQ(link("/srv", "/a.gif"), "../a.gif");
-    // No drives, no URL form, and "\", ":" and "*" are ordinary characters.
-    EXPECT_EQ(link("/web", "/web/a\\b:c*.gif"), "a\\b:c*.gif");
-    EXPECT_EQ(link("/web", "/web/c:\\x"), "c:\\x");
-    EXPECT_EQ(link("", "/web/a\\b.gif"), "a\\b.gif");
+    for (const Case& c : posix)
+        EXPECT_EQ(LinkTextForPath(c.base, c.path, PathStyle::kPosix), c.link) << c.path;
     EXPECT_EQ(FileNameOfPath("C:\\web\\a.gif", PathStyle::kPosix), "C:\\web\\a.gif");
     EXPECT_EQ(FileNameOfPath("/web/a.gif", PathStyle::kWindows), "/web/a.gif");
 }

@@ -1,5 +1,6 @@
-// Writing the document's picture: the format by the name's extension, and
-// when Ctrl+S may write straight back over the document's file.
+// The document's picture types by extension, writing its picture in the
+// format of the name's extension, and when Ctrl+S may write straight back
+// over the document's file.
 #include "markup/picture_save.h"
 
 #include <gtest/gtest.h>
@@ -12,52 +13,63 @@
 #include "image/image_types.h"
 #include "markup/map_doc.h"
 #include "markup/memory_store.h"
+#include "markup/picture_type.h"
 #include "markup/settings.h"
 
 namespace {
 
-SaveSituation Situation(const std::string& target, int type, bool savable, bool lossy) {
-    SaveSituation s;
-    s.hasPicture = true;
-    s.target = target;
-    s.fileType = type;
-    s.typeSavable = savable;
-    s.lossyLoad = lossy;
-    return s;
+TEST(PictureType, ExtensionsInAnyCaseAndTheLastDotOfThePath) {
+    for (const char* path : {"/p/photo.JPG", "/p/photo.jpeg", "/p/photo.JpEg"})
+        EXPECT_EQ(PictureTypeFromPath(path), 1) << path;
+    EXPECT_EQ(PictureTypeFromPath("a.Gif"), 2);
+    EXPECT_EQ(PictureTypeFromPath("a.PNG"), 4);
+    EXPECT_EQ(PictureTypeFromPath("a.bmp"), 0);
+    // Refused: other extensions, none at all, a trailing dot, XPM (no
+    // implementation), and a dot only in a folder name.
+    for (const char* path :
+         {"a.tif", "photo", "photo.", "a.xpm", "C:\\data.v2\\photo", "/data.gif/photo"})
+        EXPECT_EQ(PictureTypeFromPath(path), -1) << path;
+    EXPECT_EQ(PictureExtensionOfPath("C:\\data.v2\\photo"), "v2\\photo");
+    // Bytes of UTF-8 text are never lowered.
+    EXPECT_EQ(PictureExtensionOfPath("/p/写真.ÄBMP"), "Äbmp");
 }
 
 TEST(DecideSave, WritesBackOnlyWhatLosesNothing) {
-    EXPECT_EQ(DecideSave(Situation("/p/a.bmp", kImageBmp, true, false)), SaveRoute::kWriteBack);
-    EXPECT_EQ(DecideSave(Situation("/p/a.png", kImagePng, true, false)), SaveRoute::kWriteBack);
-    // Alpha, transparency or 16-bit samples were flattened on load.
-    EXPECT_EQ(DecideSave(Situation("/p/a.png", kImagePng, true, true)), SaveRoute::kAskName);
-    // A JPEG is encoded afresh, whatever the reader recorded.
-    EXPECT_EQ(DecideSave(Situation("/p/a.jpg", kImageJpeg, true, false)), SaveRoute::kAskName);
-    // GIF is not savable from the picture dialog's list: always asked.
-    EXPECT_EQ(DecideSave(Situation("/p/a.gif", kImageGif, false, false)), SaveRoute::kAskName);
-    // No target: the file is read-only or has gone.
-    EXPECT_EQ(DecideSave(Situation("", kImageBmp, true, false)), SaveRoute::kAskName);
-    SaveSituation none = Situation("/p/a.bmp", kImageBmp, true, false);
-    none.hasPicture = false;
-    EXPECT_EQ(DecideSave(none), SaveRoute::kNothing);
+    const struct {
+        const char* target;
+        int type;
+        bool savable, lossy;
+        SaveRoute route;
+    } cases[] = {
+        {"/p/a.bmp", kImageBmp, true, false, SaveRoute::kWriteBack},
+        {"/p/a.png", kImagePng, true, false, SaveRoute::kWriteBack},
+        // Alpha, transparency or 16-bit samples were flattened on load.
+        {"/p/a.png", kImagePng, true, true, SaveRoute::kAskName},
+        // A JPEG is encoded afresh, whatever the reader recorded.
+        {"/p/a.jpg", kImageJpeg, true, false, SaveRoute::kAskName},
+        // GIF is not savable from the picture dialog's list: always asked.
+        {"/p/a.gif", kImageGif, false, false, SaveRoute::kAskName},
+        // No target: the file is read-only or has gone.
+        {"", kImageBmp, true, false, SaveRoute::kAskName},
+    };
+    for (const auto& c : cases) {
+        SaveSituation s{true, c.target, c.type, c.savable, c.lossy};
+        EXPECT_EQ(DecideSave(s), c.route) << c.target << c.lossy;
+        s.hasPicture = false;
+        EXPECT_EQ(DecideSave(s), SaveRoute::kNothing);
+    }
 }
 
-class SavePicture : public ::testing::Test {
-protected:
-    void SetUp() override {
-        testutil::WriteFile(dir.File("a.bmp"), testutil::TinyBmp(5, 3));
-        doc.SetOnPathSet([this](const std::string&) { ++pathsSet; });
-        ASSERT_TRUE(doc.OnOpenDocument(dir.File("a.bmp")));
-        pathsSet = 0;
-    }
+TEST(SavePicture, WritingTheDocumentsFileTakesItsName) {
     MemoryProfileStore store;
     ScopedProfileStore scoped{&store};
     testutil::TempDir dir;
+    testutil::WriteFile(dir.File("a.bmp"), testutil::TinyBmp(5, 3));
     CMapDoc doc;
+    ASSERT_TRUE(doc.OnOpenDocument(dir.File("a.bmp")));
     int pathsSet = 0;
-};
+    doc.SetOnPathSet([&](const std::string&) { ++pathsSet; });
 
-TEST_F(SavePicture, WritingTheDocumentsFileTakesItsName) {
     doc.m_pImage->GetImpl()->lossyLoad = true;
     EXPECT_EQ(doc.SavePicture(dir.File("b.png")), SaveStatus::kSaved);
     // A copy does not change what the document's own file holds.

@@ -1,25 +1,26 @@
-// The skeleton and area commands, driven as separate processes: the whole
-// output is compared byte for byte.
+// The skeleton, area, areas, hit, extract and merge commands, driven as
+// separate processes: the whole output is compared byte for byte.
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <string>
-#include <vector>
 
-#include "common/test_util.h"
 #include "common/tiny_bmp.h"
+#include "tools/cli.h"
 
 namespace {
+
+using clitest::Args;
 
 class MarkupCommands : public ::testing::Test {
 protected:
     // Runs the tool with its settings in this test's own folder.
-    testutil::ProcessResult Cli(const std::vector<std::string>& args,
-                                const std::string& input = {}) {
-        std::vector<std::string> argv = {"/usr/bin/env", "XDG_CONFIG_HOME=" + home.File("config"),
-                                         "HOME=" + home.path().string(), ZE_CLI};
-        argv.insert(argv.end(), args.begin(), args.end());
-        return testutil::RunProcess(argv, input);
+    testutil::ProcessResult Cli(const Args& args, const std::string& input = {}) {
+        return clitest::Cli(args, input, &home);
+    }
+    std::string Out(const Args& args, const std::string& input = {}) {
+        const auto r = Cli(args, input);
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        return r.out;
     }
     testutil::TempDir home;
     testutil::TempDir pictures;
@@ -30,28 +31,17 @@ protected:
 TEST_F(MarkupCommands, SkeletonThenThreeAreas) {
     const std::string bmp = pictures.File("logo.bmp"), picture = pictures.File("logo.gif");
     testutil::WriteFile(bmp, testutil::TinyBmp(120, 60, 8));
-    auto r = Cli({"convert", bmp, picture});
-    ASSERT_EQ(r.exitCode, 0) << r.err;
-
-    r = Cli({"skeleton", picture});
-    ASSERT_EQ(r.exitCode, 0) << r.err;
-    std::string text = r.out;
+    Out({"convert", bmp, picture});
+    std::string text = Out({"skeleton", picture});
     ASSERT_EQ(text,
               "<img src=\"logo.gif\" width=120 height=60 usemap=\"#map_logo.gif\">\r\n"
               "<map name=\"map_logo.gif\">\r\n</map>");
-
-    r = Cli({"area", "rect", "50,40", "10,5", "--alt", "A", "--href", "a.html"}, text);
-    ASSERT_EQ(r.exitCode, 0) << r.err;
-    text = r.out;
-    r = Cli({"area", "circle", "5,7", "8,13", "--zoom", "2", "--scroll", "3,0", "--href",
-             "../円.html", "--alt", "-丸-"},
-            text);
-    ASSERT_EQ(r.exitCode, 0) << r.err;
-    text = r.out;
-    r = Cli({"area", "poly", "1,2", "3,4", "-6,-1", "--upper"}, text);
-    ASSERT_EQ(r.exitCode, 0) << r.err;
+    text = Out({"area", "rect", "50,40", "10,5", "--alt", "A", "--href", "a.html"}, text);
+    text = Out({"area", "circle", "5,7", "8,13", "--zoom", "2", "--scroll", "3,0", "--href",
+                "../円.html", "--alt", "-丸-"},
+               text);
     // The switch to upper case finds no "</MAP>": the line follows the old tag.
-    EXPECT_EQ(r.out,
+    EXPECT_EQ(Out({"area", "poly", "1,2", "3,4", "-6,-1", "--upper"}, text),
               "<IMG SRC=\"logo.gif\" WIDTH=120 HEIGHT=60 USEMAP=\"#map_logo.gif\">\r\n"
               "<MAP NAME=\"map_logo.gif\">\r\n"
               "<AREA SHAPE=\"rect\" COORDS=\"50,40,10,5\" ALT=\"A\" HREF=\"a.html\">\r\n"
@@ -64,47 +54,31 @@ TEST_F(MarkupCommands, StoredSettingsAreUsedAndFlagsNeverStored) {
     const std::string picture = pictures.File("site/img/地図.bmp");
     std::filesystem::create_directories(pictures.path() / "site/img");
     testutil::WriteFile(picture, testutil::TinyBmp(3, 2));
-    ASSERT_EQ(Cli({"settings", "--base", pictures.File("site"), "--tag", "1"}).exitCode, 0);
-
-    auto r = Cli({"skeleton", picture});
-    ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(r.out,
+    Out({"settings", "--base", pictures.File("site"), "--tag", "1"});
+    EXPECT_EQ(Out({"skeleton", picture}),
               "<IMG SRC=\"img/地図.bmp\" WIDTH=3 HEIGHT=2 USEMAP=\"#map_地図.bmp\">\r\n"
               "<MAP NAME=\"map_地図.bmp\">\r\n</MAP>");
     // "" means no base folder.
-    r = Cli({"skeleton", "--lower", "--base", "", picture});
-    EXPECT_EQ(r.out,
+    EXPECT_EQ(Out({"skeleton", "--lower", "--base", "", picture}),
               "<img src=\"地図.bmp\" width=3 height=2 usemap=\"#map_地図.bmp\">\r\n"
               "<map name=\"map_地図.bmp\">\r\n</map>");
     // The stored switch applies to areas; stdin comes through as bytes.
-    const std::string input = "\xff\x01 lone\nline q\r</MAP> after";
-    r = Cli({"area", "rect", "1,2", "3,4"}, input);
-    ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(r.out,
+    EXPECT_EQ(Out({"area", "rect", "1,2", "3,4"}, "\xff\x01 lone\nline q\r</MAP> after"),
               "\xff\x01 LONE\nLINE Q\r<AREA SHAPE=\"rect\" COORDS=\"1,2,3,4\" "
               "ALT=\"\" HREF=\"\">\r\n</MAP> AFTER");
-
-    r = Cli({"settings"});
-    EXPECT_NE(r.out.find("BaseDir=" + pictures.File("site") + "\ntag=1\n"), std::string::npos)
-        << r.out;
+    const std::string shown = Out({"settings"});
+    EXPECT_NE(shown.find("BaseDir=" + pictures.File("site") + "\ntag=1\n"), shown.npos) << shown;
 }
 
 TEST_F(MarkupCommands, UsageErrors) {
-    std::vector<std::string> poly = {"area", "poly"};
+    Args poly = {"area", "poly"};
     for (int i = 0; i < 257; ++i) poly.push_back(std::to_string(i) + ",-" + std::to_string(i));
-    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {"area", "poly", "1,2"},
-             poly,
-             {"area", "square", "1,2", "3,4"},
-             {"area", "rect", "1,2", "3,4", "--zoom", "3"},
-             {"area", "rect", "1,2", "3,x"},
-             {"area", "rect", "1,2", "3,4", "--upper", "--lower"},
-             {"area", "rect", "1,2", "3,99999999999"},
-             {"skeleton", "a.bmp", "--base"},
-             {"areas", "x"},
-             {"hit", "1"},
-             {"hit", "1", "2x"},
-         }) {
+    for (const Args& args :
+         {Args{"area", "poly", "1,2"}, poly, Args{"area", "square", "1,2", "3,4"},
+          Args{"area", "rect", "1,2", "3,4", "--zoom", "3"}, Args{"area", "rect", "1,2", "3,x"},
+          Args{"area", "rect", "1,2", "3,4", "--upper", "--lower"},
+          Args{"area", "rect", "1,2", "3,99999999999"}, Args{"skeleton", "a.bmp", "--base"},
+          Args{"areas", "x"}, Args{"hit", "1"}, Args{"hit", "1", "2x"}}) {
         const auto r = Cli(args, "<map>\r\n</map>");
         EXPECT_EQ(r.exitCode, 2) << args.back();
         EXPECT_EQ(r.out, "");
@@ -112,10 +86,9 @@ TEST_F(MarkupCommands, UsageErrors) {
     }
     // 256 vertices is the most a polygon takes, and its line is not cut.
     poly.pop_back();
-    const auto r = Cli(poly, "</map>");
-    ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_GT(r.out.size(), 2000u);
-    EXPECT_TRUE(r.out.ends_with(",255,-255\" alt=\"\" href=\"\">\r\n</map>")) << r.out;
+    const std::string line = Out(poly, "</map>");
+    EXPECT_GT(line.size(), 2000u);
+    EXPECT_TRUE(line.ends_with(",255,-255\" alt=\"\" href=\"\">\r\n</map>")) << line;
 
     const auto refused = Cli({"skeleton", pictures.File("photo.tif")});
     EXPECT_EQ(refused.exitCode, 1);
@@ -128,9 +101,7 @@ TEST_F(MarkupCommands, AreasAndHit) {
         "<area shape=circle coords=\"10,10,5\" href=\"a&amp;b\">\r\n"
         "<AREA coords=\"1 2.5;30,40\" alt=\"x\ny\">\r\n"
         "<area shape=poly coords=1,2,3 href=p></map>";
-    auto r = Cli({"areas"}, text);
-    ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(r.out,
+    EXPECT_EQ(Out({"areas"}, text),
               "3 circle 10,10,5 href=a&b alt=\n"
               "4 rect 1,2.5,30,40 href= alt=x\\ny\n"
               "6 poly 1,2,3 href=p alt= invalid\n");
@@ -141,8 +112,47 @@ TEST_F(MarkupCommands, AreasAndHit) {
         const char* out;
     } probes[] = {{"10", "15", 0, "a&b\n"}, {"15.5", "10", 0, "\n"}, {"0.5", "2", 1, ""}};
     for (const Probe& p : probes) {
-        r = Cli({"hit", p.x, p.y}, text);
+        const auto r = Cli({"hit", p.x, p.y}, text);
         EXPECT_EQ(r.exitCode, p.exitCode) << p.x << " " << r.err;
         EXPECT_EQ(r.out, p.out);
+    }
+}
+
+// extract and merge: what a build script sees.
+TEST_F(MarkupCommands, ExtractEditMergeAndTheirFailures) {
+    const std::string page = pictures.File("index.html");
+    const std::string bytes =
+        "<p>\n<img src=\"a.gif\" usemap=\"#a\">\n<map name=\"a\">\n</map>\n"
+        "<img src=\"b.gif\" usemap=\"#b\"><map name=\"b\"></map>\n";
+    testutil::WriteFile(page, bytes);
+
+    EXPECT_EQ(Out({"extract", page, "--image", "2"}),
+              "<img src=\"b.gif\" usemap=\"#b\">\r\n<map name=\"b\"></map>");
+    EXPECT_EQ(Out({"merge", page},
+                  "<img src=\"c.gif\" usemap=\"#a\">\n<map name=\"a\">\n<area>\n</map>\n"),
+              "<p>\n<img src=\"c.gif\" usemap=\"#a\">\n<map name=\"a\">\n<area>\n</map>\n"
+              "<img src=\"b.gif\" usemap=\"#b\"><map name=\"b\"></map>\n");
+    EXPECT_EQ(testutil::ReadFile(page), bytes);  // the file itself is not touched
+
+    const std::string plain = pictures.File("plain.html");
+    testutil::WriteFile(plain, "<p>no map</p>");
+    const struct {
+        Args args;
+        int exitCode;
+        const char* err;  // part of the one line on stderr
+    } cases[] = {
+        {{"extract"}, 2, "usage: zer-evizi-cli extract PAGE"},
+        {{"extract", page, "--image", "0"}, 2, "usage"},
+        {{"merge", page, page}, 2, "usage"},
+        {{"extract", page, "--image", "3"}, 1, "has 2 images with maps"},
+        {{"extract", plain}, 1, "has no image with a map"},
+        {{"extract", pictures.File("gone.html")}, 1, "no such file"},
+        {{"merge", page}, 1, "no complete <map>"},
+    };
+    for (const auto& c : cases) {
+        const auto r = Cli(c.args);
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.args[0];
+        EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+        EXPECT_EQ(r.out, "");
     }
 }

@@ -3,24 +3,21 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 #include "common/gradient.h"
-#include "common/test_util.h"
 #include "image/image.h"
+#include "tools/cli.h"
 
 namespace {
 
-using Args = std::vector<std::string>;
+using clitest::Args;
 
 TEST(ReadoutCli, PrintsTheViewsStatusTextAndRefusesBadInput) {
     testutil::TempDir dir;
     const std::string pic = dir.File("g.bmp");
     ASSERT_EQ(testutil::Gradient(100, 50)->Save(pic, kImageBmp), 1);
-    const auto cli = [&](Args args) {
-        args.insert(args.begin(), {ZE_CLI, "readout"});
-        return testutil::RunProcess(args);
+    const auto cli = [](Args args) {
+        args.insert(args.begin(), "readout");
+        return clitest::Cli(args);
     };
 
     const std::pair<Args, std::string> cases[] = {
