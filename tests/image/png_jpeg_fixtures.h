@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "common/test_util.h"
+#include "image/dib.h"
+#include "image/messages.h"
 
 class CImageImpl;
 
@@ -60,6 +62,21 @@ double Psnr(const std::vector<Rgb>& a, const std::vector<Rgb>& b);
 // ImageMagick fails. `option` (one argument, may be empty) goes before the
 // output settings, e.g. "-auto-orient".
 std::vector<Rgb> MagickPixels(const std::string& path, const std::string& option = {});
+
+// Collects the library's messages while it lives.
+struct Messages {
+    std::vector<std::string> texts;
+    ze::MessageHandler old =
+        ze::SetMessageHandler([this](const std::string& t) { texts.push_back(t); });
+    ~Messages() { ze::SetMessageHandler(old); }
+};
+
+// Holds the picture size bound at `pixels` while it lives.
+struct PixelLimit {
+    int64_t saved = dib::PixelLimit();
+    explicit PixelLimit(int64_t pixels) { dib::SetPixelLimit(pixels); }
+    ~PixelLimit() { dib::SetPixelLimit(saved); }
+};
 
 // The codec's answer to reading `bytes` from a stream.
 template <class Impl>
