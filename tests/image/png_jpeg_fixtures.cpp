@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "common/test_util.h"
+#include "image/image.h"
 #include "image/image_impl.h"
 
 namespace fixture {
@@ -100,6 +101,12 @@ std::string MakeJpeg(const JpegLayout& layout) {
     std::string out(reinterpret_cast<char*>(buffer), size);
     free(buffer);
     return out;
+}
+
+std::array<int, 3> RgbAt(const CImage& image, int x, int y) {
+    uint8_t r = 1, g = 1, b = 1;
+    if (!image.GetPixelRGB(x, y, &r, &g, &b)) return {-1, -1, -1};
+    return {r, g, b};
 }
 
 std::vector<Rgb> Pixels(const CImageImpl& impl) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -14,6 +15,7 @@
 #include "image/dib.h"
 #include "image/messages.h"
 
+class CImage;
 class CImageImpl;
 
 namespace fixture {
@@ -51,6 +53,9 @@ struct JpegLayout {
 };
 
 std::string MakeJpeg(const JpegLayout& layout);
+
+// The colour of pixel (x, y), y from the bottom; -1s when there is none.
+std::array<int, 3> RgbAt(const CImage& image, int x, int y);
 
 // The picture's colours, top row first.
 std::vector<Rgb> Pixels(const CImageImpl& impl);
