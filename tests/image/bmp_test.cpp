@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "bmp_files.h"
+#include "fixtures.h"
 #include "image/bmp_codec.h"
 #include "image/image.h"
-#include "png_jpeg_fixtures.h"
 
 using bmpfile::Layout;
 using bmpfile::Make;

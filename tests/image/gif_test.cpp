@@ -8,10 +8,10 @@
 #include <tuple>
 #include <vector>
 
+#include "fixtures.h"
 #include "gif_peer.h"
 #include "image/gif_codec.h"
 #include "image/image.h"
-#include "png_jpeg_fixtures.h"
 
 namespace {
 

@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "bmp_files.h"
+#include "fixtures.h"
 #include "image/bmp_codec.h"
 #include "image/jpeg_codec.h"
 #include "image/jpeg_limits.h"
-#include "png_jpeg_fixtures.h"
 
 // Fixture layouts are written with designated initializers that leave the
 // other fields at their defaults.

@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "png_jpeg_fixtures.h"
+#include "fixtures.h"
 
 using Px = std::array<int, 3>;
 using fixture::RgbAt;

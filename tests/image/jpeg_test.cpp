@@ -10,10 +10,10 @@
 #include <utility>
 #include <vector>
 
+#include "fixtures.h"
 #include "image/image.h"
 #include "image/jpeg_codec.h"
 #include "image/jpeg_exif.h"
-#include "png_jpeg_fixtures.h"
 
 // Fixture layouts are written with designated initializers that leave the
 // other fields at their defaults.

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "fixtures.h"
 #include "image/image.h"
-#include "png_jpeg_fixtures.h"
 
 using fixture::ReadBytes;
 using fixture::Rgb;

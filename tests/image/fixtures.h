@@ -1,6 +1,7 @@
 #pragma once
-// PNG and JPEG files made with libpng and libjpeg for the codec tests, and a
-// few pixel comparisons.
+// Shared by the image tests: PNG and JPEG files made with libpng and libjpeg,
+// pixel comparisons, ImageMagick as a peer, reads from memory, and guards for
+// the library's messages and the picture size bound.
 
 #include <gtest/gtest.h>
 
@@ -26,8 +27,7 @@ struct Rgb {
 };
 
 struct PngLayout {
-    int width = 0;
-    int height = 0;
+    int width = 0, height = 0;
     int colorType = 0;  // PNG colour type
     int bitDepth = 8;
     bool interlaced = false;
@@ -43,8 +43,7 @@ struct PngLayout {
 std::string MakePng(const PngLayout& layout);
 
 struct JpegLayout {
-    int width = 0;
-    int height = 0;
+    int width = 0, height = 0;
     int components = 3;  // 1 grey, 3 RGB, 4 CMYK
     bool progressive = false;
     bool ycck = false;             // store four-component input as YCCK
