@@ -10,36 +10,29 @@
 #include <vector>
 
 #include "bmp_files.h"
-#include "common/test_util.h"
+#include "fixtures.h"
 #include "image/bmp_codec.h"
-#include "image/dib.h"
 #include "image/image.h"
-#include "png_jpeg_fixtures.h"
 
 using bmpfile::Layout;
 using bmpfile::Make;
+using fixture::RgbAt;
 using Px = std::array<int, 3>;
 
 namespace {
 
 struct Loaded {
     testutil::TempDir dir;
+    std::string path = dir.File("in.bmp");
     std::unique_ptr<CImage> image;
-    std::string path;
 };
 
-std::unique_ptr<Loaded> Load(const std::string& bytes, const std::string& name = "in.bmp") {
+// The picture a file of these bytes opens as.
+std::unique_ptr<Loaded> Load(const std::string& bytes) {
     auto l = std::make_unique<Loaded>();
-    l->path = l->dir.File(name);
     testutil::WriteFile(l->path, bytes);
     l->image = std::make_unique<CImage>(l->path, kImageBmp);
     return l;
-}
-
-std::array<int, 3> Rgb(const CImage& image, int x, int y) {
-    uint8_t r = 1, g = 1, b = 1;
-    if (!image.GetPixelRGB(x, y, &r, &g, &b)) return {-1, -1, -1};
-    return {r, g, b};
 }
 
 uint32_t U32(const std::string& s, size_t at) {
@@ -61,19 +54,6 @@ Layout EightBit() {
     return Paletted(3, 2, 8, 256, std::string("\xFF\x10\0\0\x01\x02\x03\0", 8));
 }
 
-// A hand-built 16- or 32-bit picture, one row of the given pixel values.
-Layout BitFieldRow(uint16_t depth, const std::vector<uint32_t>& values) {
-    Layout s;
-    s.width = static_cast<int32_t>(values.size());
-    s.depth = depth;
-    for (uint32_t v : values) {
-        bmpfile::Put16(s.pixels, v & 0xFFFF);
-        if (depth == 32) bmpfile::Put16(s.pixels, v >> 16);
-    }
-    while (s.pixels.size() % 4) s.pixels += '\0';
-    return s;
-}
-
 // Writes the picture as BMP into `dir` and answers the file's bytes.
 std::string Saved(CImage& image, const testutil::TempDir& dir, const std::string& name) {
     EXPECT_EQ(image.Save(dir.File(name), kImageBmp), 1) << name;
@@ -82,32 +62,26 @@ std::string Saved(CImage& image, const testutil::TempDir& dir, const std::string
 
 }  // namespace
 
-TEST(BmpRead, EightBitWithImplicitTableCountWritesBackTheSame) {
+TEST(BmpRead, WritesBackTheTableAndPixelsItRead) {
     const std::string original = Make(EightBit());
     auto l = Load(original);
-    const CImage& img = *l->image;
     // y = 0 is the bottom row; the first row in the file.
-    EXPECT_EQ(Rgb(img, 1, 1), (std::array<int, 3>{2, 253, 1}));
-    // Written back: the same table and pixels.
+    EXPECT_EQ(RgbAt(*l->image, 1, 1), (Px{2, 253, 1}));
     const std::string written = Saved(*l->image, l->dir, "copy.bmp");
     EXPECT_EQ(written.substr(0, 14), original.substr(0, 14));
     EXPECT_EQ(written.substr(54), original.substr(54));
-
     // The same data without a file header: the pixels follow the table.
     Layout headerless = EightBit();
     headerless.fileHeader = false;
-    auto h = Load(Make(headerless));
-    EXPECT_EQ(h->image->GetPixelIndex(2, 1), 3);
-}
+    EXPECT_EQ(Load(Make(headerless))->image->GetPixelIndex(2, 1), 3);
 
-TEST(BmpRead, CoreHeaderWritesAsThePlainHeader) {
+    // A core header is written as a 40-byte one, its table widened to 4-byte
+    // entries (its pixels are compared with ImageMagick below).
     Layout core = Paletted(4, 2, 4, 16, std::string("\x45\x6F\0\0\x01\x23\0\0", 8));
     core.headerSize = 12;
-    // Its pixels read as ImageMagick reads them (below); here, the write.
     auto a = Load(Make(core));
     const std::string bytes = Saved(*a->image, a->dir, "out.bmp");
-    EXPECT_EQ(U32(bytes, 10), 118u);  // a 40-byte header
-    // The written table is the core table widened to 4-byte entries.
+    EXPECT_EQ(U32(bytes, 10), 118u);
     core.headerSize = 40;
     EXPECT_EQ(bytes.substr(54, 64), Make(core).substr(54, 64));
 }
@@ -134,42 +108,63 @@ TEST(BmpRead, BitFieldPictures) {
         // clang-format on
     };
     for (const Case& c : cases) {
-        Layout s = BitFieldRow(c.depth, {c.value, 0});
-        s.headerSize = c.headerSize;
-        s.compression = c.compression;
+        Layout s;  // one row: the value, then 0
+        s.width = 2, s.depth = c.depth, s.headerSize = c.headerSize, s.compression = c.compression;
+        for (uint32_t v : {c.value, 0u}) {
+            bmpfile::Put16(s.pixels, v & 0xFFFF);
+            if (c.depth == 32) bmpfile::Put16(s.pixels, v >> 16);
+        }
         s.masksAfterHeader = c.headerSize == 40 && c.compression == 3;
         std::copy(c.masks.begin(), c.masks.end(), s.masks);
         auto l = Load(Make(s));
         EXPECT_EQ(l->image->GetDepth(), c.depthAfter) << c.what;
-        EXPECT_EQ(Rgb(*l->image, 0, 0), c.rgb) << c.what;
+        EXPECT_EQ(RgbAt(*l->image, 0, 0), c.rgb) << c.what;
     }
 }
-TEST(BmpRead, LaterHeadersTableSizeAndPixelOffset) {
+
+TEST(BmpRead, OddAndShortFiles) {
     // Version 4 header, four colours, a gap before the pixels that the file
     // header's offset skips.
     Layout s = Paletted(2, 1, 8, 4, std::string("\x03\x01\0\0", 4));
     s.headerSize = 108, s.clrUsed = 4, s.gap = "garbage!";
-    auto l = Load(Make(s));
-    EXPECT_EQ(Rgb(*l->image, 1, 0), (Px{1, 254, 0}));
-
+    EXPECT_EQ(RgbAt(*Load(Make(s))->image, 1, 0), (Px{1, 254, 0}));
     // biClrUsed 0 claims 256 entries, but the pixels start after four: the
     // table keeps the four that fit.
-    Layout cut = s;
-    cut.headerSize = 40, cut.clrUsed = 0, cut.gap.clear();
-    auto c = Load(Make(cut));
+    s.headerSize = 40, s.clrUsed = 0, s.gap.clear();
+    auto c = Load(Make(s));
     ASSERT_EQ(c->image->GetPalette()->GetEntryCount(), 4);
     const std::string written = Saved(*c->image, c->dir, "out.bmp");
     EXPECT_EQ(U32(written, 10), 14u + 40u + 16u);
     EXPECT_EQ(U32(written, 14 + dib::kBiClrUsed), 4u);
-}
 
-TEST(BmpRead, RunLengthRunsOffThePictureAreDropped) {
-    // Runs past the row, moves off the picture and data cut short.
-    Layout wild =
-        Paletted(4, 3, 8, 256, std::string("\xFF\x01\x00\x02\xFF\xFF\x05\x02\x00\x09\x01", 11), 1);
-    auto w = Load(Make(wild));
+    // Run lengths past the row, moves off the picture and data cut short.
+    auto w = Load(Make(Paletted(
+        4, 3, 8, 256, std::string("\xFF\x01\x00\x02\xFF\xFF\x05\x02\x00\x09\x01", 11), 1)));
     for (int x = 0; x < 4; ++x) EXPECT_EQ(w->image->GetPixelIndex(x, 0), 1);
     EXPECT_EQ(w->image->GetPixelIndex(0, 1), 0);
+
+    // Pixels cut after the bottom row: the top row is zero.
+    Layout cut;
+    cut.width = 1, cut.height = 2;
+    cut.pixels = std::string("\x07\x08\x09\x00", 4);
+    auto l = Load(Make(cut));
+    EXPECT_EQ(RgbAt(*l->image, 0, 0), (Px{9, 8, 7}));
+    EXPECT_EQ(RgbAt(*l->image, 0, 1), (Px{0, 0, 0}));
+    // The file ends inside the colour table: no pixels, index 0.
+    const std::string full = Make(EightBit());
+    auto t = Load(full.substr(0, 54 + 8));
+    EXPECT_EQ(RgbAt(*t->image, 2, 1), (Px{0, 255, 0}));
+    // A file too short for its information header fails.
+    EXPECT_EQ(Load(full.substr(0, 40))->image->GetWidth(), 0);
+
+    // A failed read leaves no picture; reading from memory answers as a file.
+    EXPECT_EQ(t->image->Load(t->dir.File("missing.bmp"), kImageBmp), 0);
+    EXPECT_EQ(t->image->GetPalette(), nullptr);
+    CBmpImpl memory;
+    ASSERT_EQ(memory.ReadMemory(reinterpret_cast<const uint8_t*>(full.data()), full.size()), 1);
+    EXPECT_EQ(memory.GetPixelIndex(2, 1), 3);
+    EXPECT_EQ(memory.ReadMemory(nullptr, 0), 0);
+    EXPECT_EQ(memory.GetWidth(), 0);
 }
 
 TEST(BmpRead, RefusedFiles) {
@@ -192,32 +187,6 @@ TEST(BmpRead, RefusedFiles) {
     }
 }
 
-TEST(BmpRead, ShortFilesReadMissingBytesAsZeroAndMissingOnesFail) {
-    // Pixels cut after the bottom row: the top row is zero.
-    Layout s;
-    s.width = 1, s.height = 2;
-    s.pixels = std::string("\x07\x08\x09\x00", 4);
-    auto l = Load(Make(s));
-    EXPECT_EQ(Rgb(*l->image, 0, 0), (Px{9, 8, 7}));
-    EXPECT_EQ(Rgb(*l->image, 0, 1), (Px{0, 0, 0}));
-
-    // The file ends inside the colour table.
-    const std::string full = Make(EightBit());
-    auto t = Load(full.substr(0, 54 + 8));
-    EXPECT_EQ(Rgb(*t->image, 2, 1), (Px{0, 255, 0}));  // no pixels: index 0
-    // A file too short for its information header fails.
-    EXPECT_EQ(Load(full.substr(0, 40))->image->GetWidth(), 0);
-
-    // A failed read leaves no picture; reading from memory answers as a file.
-    EXPECT_EQ(t->image->Load(t->dir.File("missing.bmp"), kImageBmp), 0);
-    EXPECT_EQ(t->image->GetPalette(), nullptr);
-    CBmpImpl memory;
-    ASSERT_EQ(memory.ReadMemory(reinterpret_cast<const uint8_t*>(full.data()), full.size()), 1);
-    EXPECT_EQ(memory.GetPixelIndex(2, 1), 3);
-    EXPECT_EQ(memory.ReadMemory(nullptr, 0), 0);
-    EXPECT_EQ(memory.GetWidth(), 0);
-}
-
 TEST(BmpWrite, PicturesMadeByCreate) {
     testutil::TempDir dir;
     // Depth 1: a two-entry table in front of the pixels, never over them.
@@ -232,7 +201,7 @@ TEST(BmpWrite, PicturesMadeByCreate) {
     ASSERT_EQ(grey.Create(2, 1, 8, -1), 1);
     grey.SetPixelIndex(1, 0, 200);
     Saved(grey, dir, "grey.bmp");
-    EXPECT_EQ(Rgb(CImage(dir.File("grey.bmp"), kImageBmp), 1, 0), (Px{200, 200, 200}));
+    EXPECT_EQ(RgbAt(CImage(dir.File("grey.bmp"), kImageBmp), 1, 0), (Px{200, 200, 200}));
     // The picture's own table was not touched by the write.
     EXPECT_EQ(grey.GetImpl()->GetDib()[40 + 4 * 9 + 2], 255);
 
@@ -246,26 +215,19 @@ TEST(BmpWrite, PicturesMadeByCreate) {
     EXPECT_EQ(p.substr(62, 1016), std::string(1016, '\0'));
     const uint8_t* table = pal.GetImpl()->GetDib() + 40;
     for (int i = 0; i < 256; ++i) ASSERT_EQ(dib::Get16(table + 2 * i), i);
-}
 
-TEST(BmpWrite, LargeBlocksAndFailures) {
-    testutil::TempDir dir;
+    // 90,000 pixel bytes go out whole, in several blocks.
     CImage image;
-    ASSERT_EQ(image.Create(300, 100, 24, -1), 1);  // 90,000 pixel bytes
+    ASSERT_EQ(image.Create(300, 100, 24, -1), 1);
     for (int y = 0; y < 100; ++y)
-        for (int x = 0; x < 300; ++x)
-            image.SetPixelRGB(x, y, static_cast<uint8_t>(x), static_cast<uint8_t>(y), 7);
+        for (int x = 0; x < 300; ++x) image.SetPixelRGB(x, y, uint8_t(x), uint8_t(y), 7);
     const std::string path = dir.File("big.bmp"), bytes = Saved(image, dir, "big.bmp");
     EXPECT_EQ(U32(bytes, 2), 54u + 90000u);
     EXPECT_EQ(bytes.substr(54), std::string(reinterpret_cast<const char*>(image.GetBits()), 90000));
-
-    // No pixels: nothing is written, the file there stays.
-    CBmpImpl empty;
-    EXPECT_EQ(empty.Write(path), 0);
+    // No pixels: nothing is written, the file there stays. The target is a
+    // folder: the save fails, the folder is untouched.
+    EXPECT_EQ(CBmpImpl().Write(path), 0);
     EXPECT_EQ(testutil::ReadFile(path), bytes);
-    // A folder that does not exist.
-    EXPECT_EQ(image.Save(dir.File("no/such.bmp"), kImageBmp), 0);
-    // The target is a folder: the rename fails, the folder is untouched.
     std::filesystem::create_directory(dir.File("d.bmp"));
     EXPECT_EQ(image.Save(dir.File("d.bmp"), kImageBmp), 0);
     EXPECT_TRUE(std::filesystem::is_directory(dir.File("d.bmp")));

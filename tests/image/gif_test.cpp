@@ -3,19 +3,15 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
-#include <memory>
 #include <string>
 #include <tuple>
 #include <vector>
 
-#include "common/test_util.h"
+#include "fixtures.h"
 #include "gif_peer.h"
-#include "image/dib.h"
 #include "image/gif_codec.h"
 #include "image/image.h"
-#include "image/messages.h"
 
 namespace {
 
@@ -45,61 +41,61 @@ gifpeer::File OneFrame(int w, int h, int colors, int noise = 2) {
     return f;
 }
 
+// Each file reads to its first frame's indices and table. With a transparent
+// index the palette has 256 entries, the transparent one black and those past
+// the file's table white, unless the only white entry was the transparent one.
 TEST(GifReader, ReadsWhatGiflibWrites) {
-    std::vector<gifpeer::File> files;
+    struct Case {
+        gifpeer::File file;
+        std::vector<Rgb> palette = {};  // the file's table when empty
+        int transparent = -1;
+    };
+    std::vector<Case> cases;
     for (int bits : {1, 4, 8}) {  // 87a, and 89a with a local table
-        files.push_back(OneFrame(37 + bits, 23, 1 << bits));
-        files.push_back(OneFrame(30 + bits, 11, 1 << bits));
-        files.back().gif89 = true;
-        files.back().frames[0].local = gifpeer::MakeColors(1 << bits, 99);
+        cases.push_back({OneFrame(37 + bits, 23, 1 << bits)});
+        cases.push_back({OneFrame(30 + bits, 11, 1 << bits)});
+        cases.back().file.gif89 = true;
+        cases.back().file.frames[0].local = gifpeer::MakeColors(1 << bits, 99);
     }
-    for (int h : {1, 5, 517}) {  // every row filled exactly once
-        files.push_back(OneFrame(13, h, 256, 0));
-        for (int r = 0; r < h; ++r) files.back().frames[0].pixels[size_t(r) * 13] = uint8_t(r + 1);
-        files.back().frames[0].interlaced = true;
+    for (int h : {1, 5, 517}) {  // interlaced: every row filled exactly once
+        cases.push_back({OneFrame(13, h, 256, 0)});
+        gifpeer::Frame& f = cases.back().file.frames[0];
+        for (int r = 0; r < h; ++r) f.pixels[size_t(r) * 13] = uint8_t(r + 1);
+        f.interlaced = true;
     }
-    files.push_back(OneFrame(300, 200, 256, 255));  // noise: clear codes in the data
-    gifpeer::File anim = OneFrame(16, 16, 4);       // the first frame is the picture
+    cases.push_back({OneFrame(300, 200, 256, 255)});  // noise: clear codes in the data
+    cases.push_back({OneFrame(16, 16, 4)});           // the first frame is the picture
+    gifpeer::File& anim = cases.back().file;
     anim.gif89 = true;
     anim.frames.push_back(anim.frames[0]);
     anim.frames[1].pixels.assign(256, 3), anim.frames[1].transparent = 2;
-    files.push_back(anim);
+    const Rgb black{0, 0, 0}, white{255, 255, 255};
+    for (const int colours : {2, 256}) {
+        cases.push_back({OneFrame(8, 8, colours), {}, colours == 2 ? 1 : 7});
+        Case& c = cases.back();
+        c.file.gif89 = true, c.file.frames[0].transparent = c.transparent;
+        if (colours == 2) {
+            c.file.colors = {{10, 20, 30}, {40, 50, 60}};
+            c.palette.assign(256, white), c.palette[0] = {10, 20, 30}, c.palette[1] = black;
+        } else {
+            c.file.colors = gifpeer::MakeColors(256, 1), c.file.colors[7] = white;
+            c.palette = c.file.colors, c.palette[7] = black;
+        }
+    }
 
     testutil::TempDir dir;
-    for (size_t i = 0; i < files.size(); ++i) {
+    for (size_t i = 0; i < cases.size(); ++i) {
         SCOPED_TRACE(i);
-        const gifpeer::File& f = files[i];
+        const gifpeer::File& f = cases[i].file;
         ASSERT_TRUE(gifpeer::Write(dir.File("t.gif"), f));
         CGifImpl gif;
         ASSERT_EQ(gif.Read(dir.File("t.gif")), 1);
         EXPECT_EQ(Indices(gif), f.frames[0].pixels);
-        EXPECT_EQ(Palette(gif), f.frames[0].local.empty() ? f.colors : f.frames[0].local);
-        EXPECT_EQ(gif.transparentIndex, -1);
+        EXPECT_EQ(Palette(gif), !cases[i].palette.empty()   ? cases[i].palette
+                                : f.frames[0].local.empty() ? f.colors
+                                                            : f.frames[0].local);
+        EXPECT_EQ(gif.transparentIndex, cases[i].transparent);
     }
-}
-
-TEST(GifReader, TransparencyKeepsBlackAndWhiteInPalette) {
-    testutil::TempDir dir;
-    auto read = [&](const std::vector<Rgb>& colors, int transparent) {
-        gifpeer::File f = OneFrame(8, 8, int(colors.size()));
-        f.gif89 = true, f.colors = colors, f.frames[0].transparent = transparent;
-        EXPECT_TRUE(gifpeer::Write(dir.File("t.gif"), f));
-        CGifImpl gif;
-        EXPECT_EQ(gif.Read(dir.File("t.gif")), 1);
-        EXPECT_EQ(gif.transparentIndex, transparent);
-        EXPECT_EQ(Indices(gif), f.frames[0].pixels);
-        return Palette(gif);
-    };
-    const Rgb black{0, 0, 0}, white{255, 255, 255};
-    // Two colours, index 1 transparent: 256 entries, 1 black, 2..255 white.
-    std::vector<Rgb> want(256, white);
-    want[0] = {10, 20, 30}, want[1] = black;
-    EXPECT_EQ(read({{10, 20, 30}, {40, 50, 60}}, 1), want);
-    // 256 colours, the only white entry is the transparent one: it turns
-    // black, and no other entry is made white.
-    std::vector<Rgb> full = gifpeer::MakeColors(256, 1);
-    full[7] = white, want = full, want[7] = black;
-    EXPECT_EQ(read(full, 7), want);
 }
 
 // A GIF with a 4-entry global table around hand-made LZW data.
@@ -120,44 +116,36 @@ std::string Pack(const std::vector<std::pair<int, int>>& codes, bool terminate =
     return char(bytes.size()) + bytes + (terminate ? std::string("\0;", 2) : "");
 }
 
-std::vector<uint8_t> ReadBytes(const std::string& bytes, int* answer = nullptr) {
-    testutil::TempDir dir;
-    testutil::WriteFile(dir.File("h.gif"), bytes);
-    CGifImpl gif;
-    const int a = gif.Read(dir.File("h.gif"));
-    if (answer) *answer = a;
-    return Indices(gif);
-}
-
 TEST(GifReader, HandMadeCodeStreams) {
-    using V = std::vector<uint8_t>;
-    int answer = 0;
-    // The third code fills the 3-bit table: the end code has 4 bits.
-    EXPECT_EQ(ReadBytes(HandMade(2, 2, Pack({{4, 3}, {1, 3}, {1, 3}, {2, 3}, {5, 4}}))),
-              (V{1, 1, 2, 0}));
-    // Data without a leading clear code decode as giflib decodes them.
-    EXPECT_EQ(ReadBytes(HandMade(4, 1, Pack({{1, 3}, {6, 3}, {1, 3}, {5, 4}}))), (V{1, 1, 1, 1}));
-    // No end code, data stop inside the second row: the first row stands,
-    // the partial row is dropped, the answer is still 1.
-    EXPECT_EQ(
-        ReadBytes(HandMade(3, 2, Pack({{4, 3}, {1, 3}, {2, 3}, {3, 3}, {3, 4}}, false)), &answer),
-        (V{1, 2, 3, 0, 0, 0}));
-    EXPECT_EQ(answer, 1);
-    // More data than rows: decoding stops at the last row.
-    EXPECT_EQ(ReadBytes(HandMade(1, 2, Pack({{4, 3}, {1, 3}, {2, 3}, {3, 3}, {3, 4}, {5, 4}}))),
-              (V{1, 2}));
-    // A minimum code size below 2: the picture is made, nothing decoded.
-    EXPECT_EQ(ReadBytes(HandMade(2, 1, Pack({{2, 2}, {1, 2}, {3, 2}}), 1), &answer), (V{0, 0}));
-    EXPECT_EQ(answer, 1);
+    const struct {
+        const char* what;
+        std::string bytes;
+        std::vector<uint8_t> indices;
+    } cases[] = {
+        // clang-format off
+        {"the third code fills the 3-bit table: the end code has 4 bits",
+         HandMade(2, 2, Pack({{4, 3}, {1, 3}, {1, 3}, {2, 3}, {5, 4}})), {1, 1, 2, 0}},
+        {"no leading clear code: decoded as giflib decodes it",
+         HandMade(4, 1, Pack({{1, 3}, {6, 3}, {1, 3}, {5, 4}})), {1, 1, 1, 1}},
+        {"no end code, data stop in the second row: the partial row is dropped",
+         HandMade(3, 2, Pack({{4, 3}, {1, 3}, {2, 3}, {3, 3}, {3, 4}}, false)), {1, 2, 3, 0, 0, 0}},
+        {"more data than rows: decoding stops at the last row",
+         HandMade(1, 2, Pack({{4, 3}, {1, 3}, {2, 3}, {3, 3}, {3, 4}, {5, 4}})), {1, 2}},
+        {"a minimum code size below 2: the picture is made, nothing decoded",
+         HandMade(2, 1, Pack({{2, 2}, {1, 2}, {3, 2}}), 1), {0, 0}},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        CGifImpl gif;
+        EXPECT_EQ(fixture::ReadBytes(gif, c.bytes), 1) << c.what;
+        EXPECT_EQ(Indices(gif), c.indices) << c.what;
+    }
 }
 
-TEST(GifReader, DamagedAndOddFiles) {
+TEST(GifReader, DamagedOddAndCutShortFiles) {
     testutil::TempDir dir;
     CGifImpl gif;
-    auto read = [&](const std::string& bytes) {
-        testutil::WriteFile(dir.File("d.gif"), bytes);
-        return gif.Read(dir.File("d.gif"));
-    };
+    auto read = [&](const std::string& bytes) { return fixture::ReadBytes(gif, bytes); };
     const std::string good = HandMade(2, 2, Pack({{4, 3}, {1, 3}, {1, 3}, {2, 3}, {5, 4}}));
     // Not a GIF, or no file: 0, and the picture stays.
     ASSERT_EQ(read(good), 1);
@@ -188,34 +176,22 @@ TEST(GifReader, DamagedAndOddFiles) {
     uint8_t r = 0, g = 0, b = 0;
     EXPECT_TRUE(gif.GetPixelRGB(0, 0, &r, &g, &b) && r + g + b == 6);
     // A picture over the size bound is not made.
-    const int64_t limit = dib::PixelLimit();
-    dib::SetPixelLimit(3);
-    EXPECT_EQ(read(good), 0);
-    dib::SetPixelLimit(limit);
+    {
+        fixture::PixelLimit limit(3);
+        EXPECT_EQ(read(good), 0);
+    }
     EXPECT_EQ(gif.GetWidth(), 0);
-}
 
-TEST(GifReader, EveryPrefixReadsSafely) {
-    testutil::TempDir dir;
+    // Every prefix of a real file reads safely: 1 once the header is whole.
     gifpeer::File f = OneFrame(61, 17, 256);
     f.gif89 = true, f.frames[0].interlaced = true, f.frames[0].transparent = 3;
     ASSERT_TRUE(gifpeer::Write(dir.File("p.gif"), f));
     const std::string whole = testutil::ReadFile(dir.File("p.gif"));
     for (size_t n = 0; n <= whole.size(); ++n) {
-        std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::tmpfile(), &std::fclose);
-        std::fwrite(whole.data(), 1, n, file.get());
-        std::rewind(file.get());
-        CGifImpl gif;
-        ASSERT_EQ(gif.ReadStream(file.get()), n >= 13 ? 1 : 0) << n;
+        CGifImpl cut;
+        ASSERT_EQ(fixture::ReadBytes(cut, whole.substr(0, n)), n >= 13 ? 1 : 0) << n;
     }
 }
-
-struct Messages {
-    std::vector<std::string> texts;
-    ze::MessageHandler old =
-        ze::SetMessageHandler([this](const std::string& t) { texts.push_back(t); });
-    ~Messages() { ze::SetMessageHandler(old); }
-};
 
 // A picture with the given indices (top row first) and palette.
 void Fill(CImageImpl& img, int w, int h, const std::vector<uint8_t>& pixels,
@@ -234,27 +210,25 @@ std::vector<Rgb> Padded(std::vector<Rgb> colors) {
     return colors;
 }
 
-TEST(GifWriter, OnePixelFileExactly) {
+// A one-pixel file byte for byte; then palette sizes, packed depths (odd
+// widths end rows inside a byte), a picture without palette (a grey ramp),
+// transparency, noise (far more than 4,096 distinct strings) and a flat
+// picture through giflib.
+TEST(GifWriter, ExactBytesAndGiflibReadsWhatWeWrite) {
     testutil::TempDir dir;
-    CGifImpl gif;
-    const std::vector<Rgb> colors = gifpeer::MakeColors(8, 4);
-    Fill(gif, 1, 1, {5}, colors);
-    ASSERT_EQ(gif.Write(dir.File("one.gif")), 1);
+    CGifImpl one;
+    const std::vector<Rgb> eight = gifpeer::MakeColors(8, 4);
+    Fill(one, 1, 1, {5}, eight);
+    ASSERT_EQ(one.Write(dir.File("one.gif")), 1);
     std::string want("GIF87a\x01\x00\x01\x00\xf7\x00\x00", 13);
-    for (const Rgb& c : Padded(colors)) want.append(c.begin(), c.end());
+    for (const Rgb& c : Padded(eight)) want.append(c.begin(), c.end());
     want += std::string("\x2c\0\0\0\0\x01\0\x01\0\0\x08\x04\x00\x0b\x04\x04\x00\x3b", 18);
     EXPECT_EQ(testutil::ReadFile(dir.File("one.gif")), want);
-}
 
-TEST(GifWriter, GiflibReadsWhatWeWrite) {
-    testutil::TempDir dir;
     struct Case {
         int w, h, colors, depth, transparent;
         bool palette;
     };
-    // Palette sizes, packed depths (odd widths end rows inside a byte), a
-    // picture without palette (a grey ramp), transparency, noise (far more
-    // than 4,096 distinct strings) and a flat picture.
     for (const Case& c : std::vector<Case>{{45, 31, 2, 1, -1, true},
                                            {29, 7, 16, 4, -1, true},
                                            {17, 5, 256, 8, -1, false},
@@ -291,7 +265,7 @@ TEST(GifWriter, RefusalsAndWriteErrorsLeaveTargetAlone) {
          {std::tuple{&deep, "deep.gif", "GIF Images must be 8 bit or less"},
           std::tuple{&gif, "folder.gif", "Can't open GIF for writing"},
           std::tuple{&gif, "no/such/folder/x.gif", "Can't open GIF for writing"}}) {
-        Messages m;
+        fixture::Messages m;
         EXPECT_EQ(img->Write(dir.File(name)), 0);
         EXPECT_EQ(m.texts, std::vector<std::string>{message});  // one message only
     }

@@ -1,10 +1,6 @@
 // Small files that declare huge pictures: refused, or read without touching
 // memory for pixels they do not hold; real large pictures still open.
 
-// Fixture layouts are written with designated initializers that leave the
-// other fields at their defaults.
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-
 #include <gtest/gtest.h>
 #include <jpeglib.h>
 #include <unistd.h>
@@ -15,11 +11,14 @@
 #include <vector>
 
 #include "bmp_files.h"
+#include "fixtures.h"
 #include "image/bmp_codec.h"
 #include "image/jpeg_codec.h"
 #include "image/jpeg_limits.h"
-#include "image/messages.h"
-#include "png_jpeg_fixtures.h"
+
+// Fixture layouts are written with designated initializers that leave the
+// other fields at their defaults.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
 namespace {
 
@@ -31,6 +30,7 @@ int64_t ResidentBytes() {
     return resident * sysconf(_SC_PAGESIZE);
 }
 constexpr int64_t kFewMegabytes = int64_t{64} << 20;
+constexpr int kSide = 16384;
 
 struct Read {
     int answer = 0;
@@ -39,22 +39,19 @@ struct Read {
 };
 
 Read ReadJpeg(const std::string& bytes) {
-    Read r;
-    const ze::MessageHandler old =
-        ze::SetMessageHandler([&r](const std::string& text) { r.said.push_back(text); });
-    std::FILE* f = fmemopen(const_cast<char*>(bytes.data()), bytes.size(), "rb");
+    fixture::Messages messages;
     const int64_t before = ResidentBytes();
     CJpegImpl impl;
-    r.answer = impl.ReadStream(f);
+    Read r{fixture::ReadBytes(impl, bytes)};
     r.grew = ResidentBytes() - before;
-    std::fclose(f);
-    ze::SetMessageHandler(old);
+    r.said = messages.texts;
     return r;
 }
 
-void PutBig16(std::string& s, size_t at, int v) {
-    s[at] = static_cast<char>(v >> 8);
-    s[at + 1] = static_cast<char>(v & 0xFF);
+// Where the first scan's header ends.
+size_t FirstScanEnd(const std::string& bytes) {
+    const size_t sos = bytes.find("\xFF\xDA");
+    return sos + 2 + ((static_cast<uint8_t>(bytes[sos + 2]) << 8) | uint8_t(bytes[sos + 3]));
 }
 
 // A small file from libjpeg whose frame header is made to declare
@@ -63,11 +60,10 @@ std::string DeclareHuge(fixture::JpegLayout small, int width, int height) {
     small.samples.assign(static_cast<size_t>(small.width * small.height * small.components), 128);
     std::string bytes = fixture::MakeJpeg(small);
     const size_t sof = bytes.find(small.progressive ? "\xFF\xC2" : "\xFF\xC0");
-    PutBig16(bytes, sof + 5, height);
-    PutBig16(bytes, sof + 7, width);
-    const size_t sos = bytes.find("\xFF\xDA");
-    const size_t length = (static_cast<uint8_t>(bytes[sos + 2]) << 8) | uint8_t(bytes[sos + 3]);
-    return bytes.substr(0, sos + 2 + length) + "\xFF\xD9";
+    const char size[4] = {char(height >> 8), char(height & 0xFF), char(width >> 8),
+                          char(width & 0xFF)};
+    bytes.replace(sof + 5, 4, size, 4);
+    return bytes.substr(0, FirstScanEnd(bytes)) + "\xFF\xD9";
 }
 
 // A progressive grey picture whose first scan header is repeated `count`
@@ -80,49 +76,10 @@ std::string EmptyScans(int side, int count) {
                            .progressive = true,
                            .samples = std::vector<uint8_t>(static_cast<size_t>(side) * side, 90)});
     const size_t sos = bytes.find("\xFF\xDA");
-    const size_t length = (static_cast<uint8_t>(bytes[sos + 2]) << 8) | uint8_t(bytes[sos + 3]);
-    const std::string header = bytes.substr(sos, 2 + length);
+    const std::string header = bytes.substr(sos, FirstScanEnd(bytes) - sos);
     std::string repeats;
     for (int i = 0; i < count; ++i) repeats += header;
     return bytes.insert(bytes.size() - 2, repeats);
-}
-
-}  // namespace
-
-// Files of a few hundred bytes that declare 16384 x 16384 pictures, and a file
-// of 20,000 empty scans, are refused at once with a reason, having cost
-// almost no memory.
-constexpr int kSide = 16384;
-
-TEST(HostileJpeg, BombsAreRefusedWithAReason) {
-    auto huge = [](int components, bool progressive, int height = kSide) {
-        return DeclareHuge(
-            {.width = 16, .height = 16, .components = components, .progressive = progressive},
-            kSide, height);
-    };
-    struct Case {
-        const char* name;
-        std::string bytes;
-        const char* reason;
-    };
-    const Case cases[] = {
-        {"progressive colour", huge(3, true), "of working memory to decode; the limit is 1024 MB"},
-        {"progressive colour under the memory limit", huge(3, true, 7000), "holds only"},
-        {"baseline colour", huge(3, false), "holds only"},
-        {"progressive grey", huge(1, true), "holds only"},
-        {"CMYK", huge(4, false), "holds only"},
-        {"20,000 empty scans", EmptyScans(1024, 20000), "has more than 500 scans"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const Read r = ReadJpeg(c.bytes);
-        EXPECT_EQ(r.answer, 0);
-        ASSERT_EQ(r.said.size(), 1u);
-        EXPECT_NE(r.said[0].find(c.reason), std::string::npos) << r.said[0];
-        EXPECT_LT(r.grew, kFewMegabytes);
-    }
-    // Below the limit, empty scans are only a slow file.
-    EXPECT_EQ(ReadJpeg(EmptyScans(64, 400)).answer, 1);
 }
 
 // What the guard decides about a file of `fileBytes` whose header declares
@@ -146,24 +103,58 @@ bool Admitted(const std::string& bytes, int64_t fileBytes) {
     return admitted;
 }
 
+}  // namespace
+
+// Files of a few hundred bytes that declare 16384 x 16384 pictures, and a file
+// of 20,000 empty scans, are refused at once with a reason, having cost
+// almost no memory.
+TEST(HostileJpeg, BombsAreRefusedWithAReason) {
+    auto huge = [](int components, bool progressive, int height = kSide) {
+        return DeclareHuge(
+            {.width = 16, .height = 16, .components = components, .progressive = progressive},
+            kSide, height);
+    };
+    const struct {
+        const char* name;
+        std::string bytes;
+        const char* reason;
+    } cases[] = {
+        {"progressive colour", huge(3, true), "of working memory to decode; the limit is 1024 MB"},
+        {"progressive colour under the memory limit", huge(3, true, 7000), "holds only"},
+        {"baseline colour", huge(3, false), "holds only"},
+        {"progressive grey", huge(1, true), "holds only"},
+        {"CMYK", huge(4, false), "holds only"},
+        {"20,000 empty scans", EmptyScans(1024, 20000), "has more than 500 scans"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Read r = ReadJpeg(c.bytes);
+        EXPECT_EQ(r.answer, 0);
+        ASSERT_EQ(r.said.size(), 1u);
+        EXPECT_NE(r.said[0].find(c.reason), std::string::npos) << r.said[0];
+        EXPECT_LT(r.grew, kFewMegabytes);
+    }
+    // Below the limit, empty scans are only a slow file.
+    EXPECT_EQ(ReadJpeg(EmptyScans(64, 400)).answer, 1);
+}
+
 // Real large pictures open: every baseline picture up to the 16384 x 16384
 // bound (its quantizer needs 768 MiB, under the limit), a grey progressive one
 // of that size and colour progressive ones to 12000 x 12000; a real file
 // 16384 pixels wide reads, whole and cut short by half.
 TEST(HostileJpeg, RealLargePicturesOpen) {
-    constexpr int64_t kRealSize = 3 << 20;
-    struct Case {
+    const struct {
         fixture::JpegLayout layout;
         int side;
         bool admitted;
-    } const cases[] = {
+    } cases[] = {
         {{.width = 16, .height = 16}, 16384, true},
         {{.width = 16, .height = 16, .components = 1, .progressive = true}, 16384, true},
         {{.width = 16, .height = 16, .progressive = true}, 12000, true},
         {{.width = 16, .height = 16, .progressive = true}, 16384, false},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(Admitted(DeclareHuge(c.layout, c.side, c.side), kRealSize), c.admitted) << c.side;
+    for (const auto& c : cases)
+        EXPECT_EQ(Admitted(DeclareHuge(c.layout, c.side, c.side), 3 << 20), c.admitted) << c.side;
 
     std::vector<uint8_t> samples(size_t{16384} * 1024 * 3);
     for (size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<uint8_t>(i / 3 / 64 * 40);
@@ -181,24 +172,23 @@ TEST(HostileJpeg, RealLargePicturesOpen) {
 // top-down, with 32 bits or 16 (converted to 24) per pixel.
 TEST(HostileBmp, MissingRowsCostNothing) {
     for (const int depth : {32, 16})
-        for (const int height : {16384, -16384}) {
+        for (const int height : {kSide, -kSide}) {
             SCOPED_TRACE(depth * height);
             bmpfile::Layout layout;
-            layout.width = 16384, layout.height = height,
+            layout.width = kSide, layout.height = height;
             layout.depth = static_cast<uint16_t>(depth);
-            layout.pixels = std::string(4 * 16384 + 7, '\x7F');  // one row and a bit
+            layout.pixels = std::string(4 * kSide + 7, '\x7F');  // one row and a bit
             const std::string bytes = bmpfile::Make(layout);
             const int64_t before = ResidentBytes();
             CBmpImpl impl;
             ASSERT_EQ(impl.ReadMemory(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()),
                       1);
             EXPECT_LT(ResidentBytes() - before, kFewMegabytes);
-            EXPECT_EQ(impl.GetWidth() * int64_t{impl.GetHeight()}, int64_t{16384} * 16384);
+            EXPECT_EQ(impl.GetWidth() * int64_t{impl.GetHeight()}, int64_t{kSide} * kSide);
             uint8_t r, g, b;
-            const int filled = height > 0 ? 0 : 16383, empty = height > 0 ? 16383 : 0;
-            impl.GetPixelRGB(5, filled, &r, &g, &b);
-            EXPECT_NE(r + g + b, 0);
-            impl.GetPixelRGB(5, empty, &r, &g, &b);
+            impl.GetPixelRGB(5, height > 0 ? 0 : kSide - 1, &r, &g, &b);
+            EXPECT_NE(r + g + b, 0);  // the row the file holds
+            impl.GetPixelRGB(5, height > 0 ? kSide - 1 : 0, &r, &g, &b);
             EXPECT_EQ(r + g + b, 0);
         }
 }

@@ -9,24 +9,10 @@
 #include <thread>
 #include <vector>
 
-#include "common/test_util.h"
-#include "image/dib.h"
-#include "image/messages.h"
+#include "fixtures.h"
 
-namespace {
-
-std::array<int, 3> Rgb(const CImage& image, int x, int y) {
-    uint8_t r = 1, g = 1, b = 1;
-    if (!image.GetPixelRGB(x, y, &r, &g, &b)) return {-1, -1, -1};
-    return {r, g, b};
-}
-
-struct PixelLimitGuard {
-    int64_t saved = dib::PixelLimit();
-    ~PixelLimitGuard() { dib::SetPixelLimit(saved); }
-};
-
-}  // namespace
+using Px = std::array<int, 3>;
+using fixture::RgbAt;
 
 TEST(ImageTypes, NameLookup) {
     EXPECT_EQ(ImageTypeFromName("c:/x/logo.Gif"), kImageGif);
@@ -45,8 +31,7 @@ TEST(ImageCreate, BlockLayoutAndPixelBound) {
     EXPECT_EQ(image.GetBits(), image.GetImpl()->GetDib() + 48);
 
     EXPECT_GE(dib::PixelLimit(), int64_t{16384} * 16384);
-    PixelLimitGuard guard;
-    dib::SetPixelLimit(100);
+    fixture::PixelLimit limit(100);
     EXPECT_EQ(image.Create(10, 10, 24, -1), 1);
     EXPECT_EQ(image.Create(10, 11, 24, -1), 0);
     EXPECT_EQ(image.GetBits(), nullptr);
@@ -59,7 +44,7 @@ TEST(ImagePixels, AccessRulesByDepth) {
     EXPECT_EQ(rgb.GetPixelIndex(4, 0), -1);
     EXPECT_EQ(rgb.SetPixelIndex(0, 0, 1), 0);
     ASSERT_EQ(rgb.SetPixelRGB(1, 0, 10, 20, 30), 1);
-    EXPECT_EQ(Rgb(rgb, 1, 0), (std::array<int, 3>{10, 20, 30}));
+    EXPECT_EQ(RgbAt(rgb, 1, 0), (Px{10, 20, 30}));
 
     // Depths 1 and 4 address the pixel's own bits; without a palette they
     // read as the depth's grey ramp.
@@ -70,26 +55,25 @@ TEST(ImagePixels, AccessRulesByDepth) {
         for (int x = 0; x < 9; ++x) img.SetPixelIndex(x, 1, static_cast<uint8_t>(x % 2 ? top : 0));
         for (int x = 0; x < 9; ++x) EXPECT_EQ(img.GetPixelIndex(x, 1), x % 2 ? top : 0) << depth;
         EXPECT_EQ(img.GetPixelIndex(0, 0), 0);
-        EXPECT_EQ(Rgb(img, 1, 1), (std::array<int, 3>{255, 255, 255}));
+        EXPECT_EQ(RgbAt(img, 1, 1), (Px{255, 255, 255}));
     }
 
     // Depth 8: grey without a palette; an index without an entry is black.
     CImage pal;
     ASSERT_EQ(pal.Create(2, 1, 8, -1), 1);
     pal.SetPixelIndex(1, 0, 200);
-    EXPECT_EQ(Rgb(pal, 1, 0), (std::array<int, 3>{200, 200, 200}));
+    EXPECT_EQ(RgbAt(pal, 1, 0), (Px{200, 200, 200}));
     const uint8_t grey[2] = {100, 200};
     ASSERT_EQ(pal.SetPalette(2, grey, nullptr, nullptr), 1);
-    EXPECT_EQ(Rgb(pal, 1, 0), (std::array<int, 3>{0, 0, 0}));
+    EXPECT_EQ(RgbAt(pal, 1, 0), (Px{0, 0, 0}));
     EXPECT_EQ(pal.SetPixelRGB(1, 0, 190, 210, 195), 1);  // the nearest entry
     EXPECT_EQ(pal.GetPixelIndex(1, 0), 1);
 
     // A second palette replaces the first, with the library's one warning.
-    std::vector<std::string> messages;
-    auto old = ze::SetMessageHandler([&](const std::string& m) { messages.push_back(m); });
+    fixture::Messages messages;
     const uint8_t entries[6] = {1, 2, 3, 4, 5, 6};
     EXPECT_EQ(pal.SetPalette(2, entries), 1);
-    EXPECT_EQ(messages, std::vector<std::string>{"CImageImpl::imagePalette already exists!"});
+    EXPECT_EQ(messages.texts, std::vector<std::string>{"CImageImpl::imagePalette already exists!"});
     // On a worker thread with a collector the warning is kept for later and
     // never reaches the handler (which may show a window); nested collectors
     // give it to the innermost one, and each restores the one before.
@@ -104,10 +88,9 @@ TEST(ImagePixels, AccessRulesByDepth) {
         ze::ReportMessage("outer");
         collected = outer.Messages();
     }).join();
-    ze::SetMessageHandler(old);
     EXPECT_EQ(collected, std::vector<std::string>{"outer"});
-    EXPECT_EQ(messages.size(), 1u);
-    EXPECT_EQ(Rgb(pal, 1, 0), (std::array<int, 3>{4, 5, 6}));
+    EXPECT_EQ(messages.texts.size(), 1u);
+    EXPECT_EQ(RgbAt(pal, 1, 0), (Px{4, 5, 6}));
 }
 
 TEST(ImageSave, AcrossTypeCodesAndCodeThree) {
@@ -134,6 +117,5 @@ TEST(ImageSave, AcrossTypeCodesAndCodeThree) {
     EXPECT_EQ(image.GetPalette()->GetEntryCount(), 2);
     // Back to BMP by the name's extension.
     ASSERT_EQ(image.Save(dir.File("d.BMP"), kImageUnknown), 1);
-    EXPECT_EQ(Rgb(CImage(dir.File("d.BMP"), kImageUnknown), 2, 1),
-              (std::array<int, 3>{255, 255, 255}));
+    EXPECT_EQ(RgbAt(CImage(dir.File("d.BMP"), kImageUnknown), 2, 1), (Px{255, 255, 255}));
 }

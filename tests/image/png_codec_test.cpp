@@ -8,13 +8,11 @@
 #include <png.h>
 #include <zlib.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
-#include "common/test_util.h"
+#include "fixtures.h"
 #include "image/image.h"
-#include "png_jpeg_fixtures.h"
 
 using fixture::ReadBytes;
 using fixture::Rgb;
@@ -24,8 +22,7 @@ namespace {
 constexpr Rgb kBackground{31, 127, 255};
 
 struct Kind {
-    int colorType;
-    int bitDepth;
+    int colorType, bitDepth;
 };
 
 // Packed and 16-bit grey, both colour depths, a packed and a full palette,
@@ -78,19 +75,15 @@ Sample MakeSample(Kind kind, bool interlaced, bool transparent) {
             const bool clear = alpha && (x + y) % 3 == 0;
             if (alpha) p.samples.push_back(static_cast<uint16_t>(clear ? 0 : max));
 
-            Rgb colour;
-            if (kind.colorType == PNG_COLOR_TYPE_PALETTE) {
-                colour = p.palette[v[0]];
-                if (transparent && v[0] == 1) colour = kBackground;
-            } else if (channels == 1) {
-                const bool hidden = clear || (p.trnsColor && v[0] == p.trnsGrey);
-                const uint8_t g = hidden ? 0 : to8(v[0]);
-                colour = {g, g, g};
-            } else {
-                const bool hidden = clear || (p.trnsColor && v[0] == p.trnsRed &&
-                                              v[1] == p.trnsGreen && v[2] == p.trnsBlue);
-                colour = hidden ? kBackground : Rgb{to8(v[0]), to8(v[1]), to8(v[2])};
-            }
+            const bool hidden =
+                clear || (p.trnsColor && v[0] == p.trnsRed &&
+                          (channels == 1 || (v[1] == p.trnsGreen && v[2] == p.trnsBlue)));
+            Rgb colour =
+                hidden ? kBackground : Rgb{to8(v[0]), to8(v[channels / 2]), to8(v[channels - 1])};
+            if (kind.colorType == PNG_COLOR_TYPE_PALETTE)
+                colour = transparent && v[0] == 1 ? kBackground : p.palette[v[0]];
+            else if (channels == 1 && hidden)
+                colour = {0, 0, 0};  // grey shows black where it is clear
             s.expected.push_back(colour);
         }
     return s;

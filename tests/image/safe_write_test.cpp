@@ -14,6 +14,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "common/test_util.h"
@@ -32,31 +33,8 @@ WriteError Write(const std::string& target, const std::string& bytes) {
 }
 
 size_t EntriesIn(const fs::path& dir) {
-    return static_cast<size_t>(
-        std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
+    return size_t(std::distance(fs::directory_iterator(dir), {}));
 }
-
-// A tmpfs of its own, gone with the object; not mounted when it cannot be
-// (not root, no permission).
-struct SmallDisk {
-    explicit SmallDisk(const char* options)
-        : mounted(::geteuid() == 0 &&
-                  ::mount("tmpfs", dir.path().c_str(), "tmpfs", 0, options) == 0) {}
-    ~SmallDisk() {
-        if (mounted) ::umount2(dir.path().c_str(), MNT_DETACH);
-    }
-    std::string File(const std::string& name) const { return dir.File(name); }
-    // Fills the remaining space with a file of its own.
-    void Fill(const std::string& name) const {
-        const int fd = ::open(File(name).c_str(), O_WRONLY | O_CREAT, 0644);
-        const std::string block(4096, 'f');
-        while (::write(fd, block.data(), block.size()) > 0) {
-        }
-        ::close(fd);
-    }
-    testutil::TempDir dir;
-    const bool mounted;
-};
 
 TEST(SafeWrite, ReplacesKeepingModeOwnerAndLinks) {
     testutil::TempDir dir;
@@ -127,34 +105,40 @@ TEST(SafeWrite, RefusesTargetsItMayNotWrite) {
     EXPECT_EQ(EntriesIn(dir.path()), entries);
 }
 
-// No free inode (so no temporary file) or no free space: the old bytes stay
-// unless the whole new file fits.
+// On a tmpfs of its own (root only): with no free inode (so no temporary
+// file) or no free space the old bytes stay unless the whole new file fits;
+// a read-only file system refuses.
 TEST(SafeWrite, FullDiskLeavesTheFileAsItWas) {
-    SmallDisk disk("size=64k,nr_inodes=4,mode=0755");
-    if (!disk.mounted) GTEST_SKIP() << "needs root to mount a tmpfs";
-    const std::string target = disk.File("a.png"), old(1456, 'o');
+    testutil::TempDir dir;
+    const std::string target = dir.File("a.png"), old(1456, 'o');
+    if (::geteuid() != 0 ||
+        ::mount("tmpfs", dir.path().c_str(), "tmpfs", 0, "size=64k,nr_inodes=4,mode=0755") != 0)
+        GTEST_SKIP() << "needs root to mount a tmpfs";
+    const std::shared_ptr<void> unmount(nullptr,
+                                        [&](void*) { ::umount2(dir.path().c_str(), MNT_DETACH); });
     WriteFile(target, old);
 
     // One inode left: the temporary file can be made, but space runs out.
-    disk.Fill("filler");
+    const int fd = ::open(dir.File("filler").c_str(), O_WRONLY | O_CREAT, 0644);
+    for (const std::string block(4096, 'f'); ::write(fd, block.data(), block.size()) > 0;) {
+    }
+    ::close(fd);
     EXPECT_EQ(Write(target, std::string(8192, 'n')), WriteError::kNoSpace);
     EXPECT_EQ(ReadFile(target), old);
-    EXPECT_EQ(EntriesIn(fs::path(target).parent_path()), 2u);
+    EXPECT_EQ(EntriesIn(dir.path()), 2u);
 
     // No inode left: written in place only when the whole size can be had.
-    WriteFile(disk.File("third"), "");
+    WriteFile(dir.File("third"), "");
     EXPECT_EQ(Write(target, std::string(8192, 'n')), WriteError::kNoSpace);
     EXPECT_EQ(ReadFile(target), old);
     const std::string smaller(1000, 's');
     EXPECT_EQ(Write(target, smaller), WriteError::kNone);
     EXPECT_EQ(ReadFile(target), smaller);
-    EXPECT_EQ(EntriesIn(fs::path(target).parent_path()), 3u);
+    EXPECT_EQ(EntriesIn(dir.path()), 3u);
 
-    ASSERT_EQ(::mount(nullptr, fs::path(target).parent_path().c_str(), nullptr,
-                      MS_REMOUNT | MS_RDONLY, nullptr),
-              0);
+    ASSERT_EQ(::mount(nullptr, dir.path().c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0);
     EXPECT_EQ(Write(target, old), WriteError::kReadOnlyFs);
-    EXPECT_EQ(Write(disk.File("new.png"), old), WriteError::kReadOnlyFs);
+    EXPECT_EQ(Write(dir.File("new.png"), old), WriteError::kReadOnlyFs);
     EXPECT_EQ(ReadFile(target), smaller);
 }
 

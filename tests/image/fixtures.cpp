@@ -1,4 +1,4 @@
-#include "png_jpeg_fixtures.h"
+#include "fixtures.h"
 
 #include <jpeglib.h>
 #include <png.h>
@@ -8,28 +8,22 @@
 #include <stdexcept>
 
 #include "common/test_util.h"
+#include "image/image.h"
 #include "image/image_impl.h"
 
 namespace fixture {
-
-namespace {
-void Append(png_structp png, png_bytep data, png_size_t n) {
-    static_cast<std::string*>(png_get_io_ptr(png))->append(reinterpret_cast<char*>(data), n);
-}
-void NoFlush(png_structp) {}
-
-int Channels(int colorType) {
-    return (colorType & PNG_COLOR_MASK_COLOR && colorType != PNG_COLOR_TYPE_PALETTE ? 3 : 1) +
-           (colorType & PNG_COLOR_MASK_ALPHA ? 1 : 0);
-}
-}  // namespace
 
 std::string MakePng(const PngLayout& layout) {
     std::string out;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     if (setjmp(png_jmpbuf(png))) throw std::runtime_error("libpng failed on a fixture");
-    png_set_write_fn(png, &out, Append, NoFlush);
+    png_set_write_fn(
+        png, &out,
+        [](png_structp p, png_bytep data, png_size_t n) {
+            static_cast<std::string*>(png_get_io_ptr(p))->append(reinterpret_cast<char*>(data), n);
+        },
+        [](png_structp) {});
     png_set_IHDR(png, info, layout.width, layout.height, layout.bitDepth, layout.colorType,
                  layout.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
@@ -45,7 +39,7 @@ std::string MakePng(const PngLayout& layout) {
     png_write_info(png, info);
 
     // Pack the samples into rows of the file's depth.
-    const int channels = Channels(layout.colorType);
+    const int channels = png_get_channels(png, info);
     const size_t perRow = static_cast<size_t>(layout.width) * channels;
     const size_t rowBytes = (perRow * layout.bitDepth + 7) / 8;
     std::vector<std::vector<png_byte>> rows(layout.height, std::vector<png_byte>(rowBytes));
@@ -100,6 +94,12 @@ std::string MakeJpeg(const JpegLayout& layout) {
     std::string out(reinterpret_cast<char*>(buffer), size);
     free(buffer);
     return out;
+}
+
+std::array<int, 3> RgbAt(const CImage& image, int x, int y) {
+    uint8_t r = 1, g = 1, b = 1;
+    if (!image.GetPixelRGB(x, y, &r, &g, &b)) return {-1, -1, -1};
+    return {r, g, b};
 }
 
 std::vector<Rgb> Pixels(const CImageImpl& impl) {

@@ -1,9 +1,11 @@
 #pragma once
-// PNG and JPEG files made with libpng and libjpeg for the codec tests, and a
-// few pixel comparisons.
+// Shared by the image tests: PNG and JPEG files made with libpng and libjpeg,
+// pixel comparisons, ImageMagick as a peer, reads from memory, and guards for
+// the library's messages and the picture size bound.
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -11,7 +13,10 @@
 #include <vector>
 
 #include "common/test_util.h"
+#include "image/dib.h"
+#include "image/messages.h"
 
+class CImage;
 class CImageImpl;
 
 namespace fixture {
@@ -22,8 +27,7 @@ struct Rgb {
 };
 
 struct PngLayout {
-    int width = 0;
-    int height = 0;
+    int width = 0, height = 0;
     int colorType = 0;  // PNG colour type
     int bitDepth = 8;
     bool interlaced = false;
@@ -39,8 +43,7 @@ struct PngLayout {
 std::string MakePng(const PngLayout& layout);
 
 struct JpegLayout {
-    int width = 0;
-    int height = 0;
+    int width = 0, height = 0;
     int components = 3;  // 1 grey, 3 RGB, 4 CMYK
     bool progressive = false;
     bool ycck = false;             // store four-component input as YCCK
@@ -49,6 +52,9 @@ struct JpegLayout {
 };
 
 std::string MakeJpeg(const JpegLayout& layout);
+
+// The colour of pixel (x, y), y from the bottom; -1s when there is none.
+std::array<int, 3> RgbAt(const CImage& image, int x, int y);
 
 // The picture's colours, top row first.
 std::vector<Rgb> Pixels(const CImageImpl& impl);
@@ -60,6 +66,21 @@ double Psnr(const std::vector<Rgb>& a, const std::vector<Rgb>& b);
 // ImageMagick fails. `option` (one argument, may be empty) goes before the
 // output settings, e.g. "-auto-orient".
 std::vector<Rgb> MagickPixels(const std::string& path, const std::string& option = {});
+
+// Collects the library's messages while it lives.
+struct Messages {
+    std::vector<std::string> texts;
+    ze::MessageHandler old =
+        ze::SetMessageHandler([this](const std::string& t) { texts.push_back(t); });
+    ~Messages() { ze::SetMessageHandler(old); }
+};
+
+// Holds the picture size bound at `pixels` while it lives.
+struct PixelLimit {
+    int64_t saved = dib::PixelLimit();
+    explicit PixelLimit(int64_t pixels) { dib::SetPixelLimit(pixels); }
+    ~PixelLimit() { dib::SetPixelLimit(saved); }
+};
 
 // The codec's answer to reading `bytes` from a stream.
 template <class Impl>

@@ -1,0 +1,289 @@
+// The JPEG reader and writer against libjpeg-made files and ImageMagick, and
+// the EXIF orientation: pictures stand as -auto-orient (and a browser) shows
+// them; odd or hostile EXIF data reads as no orientation.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "fixtures.h"
+#include "image/image.h"
+#include "image/jpeg_codec.h"
+#include "image/jpeg_exif.h"
+
+// Fixture layouts are written with designated initializers that leave the
+// other fields at their defaults.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
+using fixture::ReadBytes;
+using fixture::Rgb;
+
+namespace {
+
+constexpr int kW = 61, kH = 37;  // neither square nor whole blocks
+
+// Grey levels, or a smooth colour picture with a few hard edges.
+std::vector<uint8_t> Samples(int components) {
+    std::vector<uint8_t> s;
+    for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x) {
+            const bool box = x > 20 && x < 40 && y > 10 && y < 25;
+            if (components == 1) {
+                s.push_back(static_cast<uint8_t>(x * 3 + y * 2));
+                continue;
+            }
+            s.push_back(static_cast<uint8_t>(box ? 230 : x * 4));
+            s.push_back(static_cast<uint8_t>(box ? 20 : y * 6));
+            s.push_back(static_cast<uint8_t>(box ? 40 : 255 - x * 2 - y));
+        }
+    return s;
+}
+
+// One IFD entry: tag, type, count and the value field's content.
+using Entry = std::array<uint32_t, 4>;
+constexpr uint32_t kShort = 3, kLong = 4;
+
+// An APP1 payload: the EXIF header, then a TIFF structure in Motorola or
+// Intel byte order whose first IFD holds `entries`.
+std::string ExifPayload(bool motorola, const std::vector<Entry>& entries) {
+    std::string out("Exif\0\0", 6);
+    auto put = [&](uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            out += static_cast<char>((v >> (motorola ? 8 * (bytes - 1 - i) : 8 * i)) & 0xff);
+    };
+    out += motorola ? std::string("MM\0*", 4) : std::string("II*\0", 4);
+    put(8, 4);
+    put(static_cast<uint32_t>(entries.size()), 2);
+    for (const Entry& e : entries) {
+        put(e[0], 2), put(e[1], 2), put(e[2], 4);
+        if (e[1] == kShort)
+            put(e[3], 2), put(0, 2);  // left-justified in the field
+        else
+            put(e[3], 4);
+    }
+    put(0, 4);
+    return out;
+}
+
+std::string Orientation(int value, bool motorola = true) {
+    return ExifPayload(motorola, {{0x0112, kShort, 1, static_cast<uint32_t>(value)}});
+}
+
+// The JPEG with APP1 segments holding `payloads` right after its start marker.
+std::string WithApp1(const std::string& jpeg, const std::vector<std::string>& payloads) {
+    std::string segments;
+    for (const std::string& p : payloads) {
+        const size_t n = p.size() + 2;
+        segments += "\xFF\xE1";
+        segments += static_cast<char>(n >> 8), segments += static_cast<char>(n & 0xff);
+        segments += p;
+    }
+    return jpeg.substr(0, 2) + segments + jpeg.substr(2);
+}
+
+}  // namespace
+
+// Colour files become 8-bit pictures of at most 128 colours; CMYK and YCCK
+// files (plain and Adobe-inverted) open as 24-bit colour. ImageMagick takes
+// every CMYK JPEG as inverted, so it is a peer only for the Adobe ones.
+TEST(JpegRead, ColourIsQuantizedAndInksBecomeTrueColour) {
+    testutil::TempDir dir;
+    const std::vector<uint8_t> rgb = Samples(3);
+    struct Case {
+        const char* name;
+        int components;
+        bool ycck, adobe;
+        double minPsnr, minPeerPsnr;  // YCCK keeps half-resolution chroma: edges blur more
+    };
+    for (const Case c :
+         {Case{"baseline", 3, false, false, 26, 28}, Case{"plain CMYK", 4, false, false, 33, 0},
+          Case{"Adobe CMYK", 4, false, true, 33, 33}, Case{"Adobe YCCK", 4, true, true, 28, 33}}) {
+        SCOPED_TRACE(c.name);
+        // Inks with some black; Adobe files store every sample inverted.
+        std::vector<uint8_t> samples = rgb;
+        std::vector<Rgb> want;
+        for (size_t i = 0; i < rgb.size(); i += 3) want.push_back({rgb[i], rgb[i + 1], rgb[i + 2]});
+        if (c.components == 4) {
+            samples.clear(), want.clear();
+            for (size_t i = 0; i < rgb.size(); i += 3) {
+                const int k = 40;
+                const int ink[4] = {255 - rgb[i], 255 - rgb[i + 1], 255 - rgb[i + 2], k};
+                for (int v : ink) samples.push_back(static_cast<uint8_t>(c.adobe ? 255 - v : v));
+                want.push_back({static_cast<uint8_t>(rgb[i] * (255 - k) / 255),
+                                static_cast<uint8_t>(rgb[i + 1] * (255 - k) / 255),
+                                static_cast<uint8_t>(rgb[i + 2] * (255 - k) / 255)});
+            }
+        }
+        const std::string path = dir.File("c.jpg");
+        testutil::WriteFile(path, fixture::MakeJpeg({.width = kW,
+                                                     .height = kH,
+                                                     .components = c.components,
+                                                     .ycck = c.ycck,
+                                                     .adobeMarker = c.adobe,
+                                                     .samples = samples}));
+        CImage image(path, kImageJpeg);
+        if (c.components == 3)
+            EXPECT_LE(image.GetPalette()->GetEntryCount(), 128);
+        else
+            EXPECT_EQ(image.GetDepth(), 24);
+        const std::vector<Rgb> got = fixture::Pixels(*image.GetImpl());
+        EXPECT_GT(fixture::Psnr(got, want), c.minPsnr);
+        if (c.minPeerPsnr > 0) {
+            EXPECT_GT(fixture::Psnr(got, fixture::MagickPixels(path)), c.minPeerPsnr);
+        }
+    }
+}
+
+// All eight orientations, in both byte orders, grey and colour (quantized on
+// load), against ImageMagick's -auto-orient. Grey keeps its decoded levels
+// exactly, under a 256-level grey palette.
+TEST(JpegRead, ExifOrientationsStandAsImageMagickAutoOrientShowsThem) {
+    testutil::TempDir dir;
+    const std::string grey =
+        fixture::MakeJpeg({.width = kW, .height = kH, .components = 1, .samples = Samples(1)});
+    const std::string colour =
+        fixture::MakeJpeg({.width = kW, .height = kH, .samples = Samples(3)});
+    for (int orientation = 1; orientation <= 8; ++orientation) {
+        for (const bool isGrey : {true, false}) {
+            SCOPED_TRACE(orientation * 10 + isGrey);
+            const std::string path = dir.File("o.jpg");
+            testutil::WriteFile(
+                path, WithApp1(isGrey ? grey : colour, {Orientation(orientation, isGrey)}));
+            CImage image(path, kImageJpeg);
+            const bool across = orientation >= 5;
+            EXPECT_EQ(image.GetWidth(), across ? kH : kW);
+            EXPECT_EQ(image.GetHeight(), across ? kW : kH);
+            const auto want = fixture::MagickPixels(path, "-auto-orient");
+            const CImageImpl& impl = *image.GetImpl();
+            if (isGrey) {
+                EXPECT_EQ(fixture::Pixels(impl), want);
+                EXPECT_EQ(impl.colorType, 3);
+                EXPECT_TRUE(impl.lossyLoad);  // written back, it would be encoded afresh
+                EXPECT_EQ(impl.GetPalette()->GetEntryCount(), 256);
+            } else {
+                EXPECT_GT(fixture::Psnr(fixture::Pixels(impl), want), 30.0);
+            }
+        }
+    }
+}
+
+// Only the first EXIF segment counts; other APP1 segments (XMP, many, large)
+// are skipped; broken or odd EXIF data means no turn.
+TEST(JpegRead, OddAndHostileExifSegments) {
+    auto orientation = [](const std::string& payload) {
+        return ExifOrientation(std::vector<uint8_t>(payload.begin(), payload.end()));
+    };
+    const std::string sixLe = Orientation(6, false);
+    EXPECT_EQ(orientation(sixLe), 6);
+    const std::pair<const char*, std::string> cases[] = {
+        {"empty", ""},
+        {"zero", Orientation(0)},
+        {"nine", Orientation(9)},
+        {"0x0106", Orientation(0x0106)},
+        {"a LONG", ExifPayload(true, {{0x0112, kLong, 1, 6}})},
+        {"no values", ExifPayload(true, {{0x0112, kShort, 0, 6}})},
+        {"header only", std::string("Exif\0\0", 6)},
+        {"cut in the entry", sixLe.substr(0, sixLe.size() - 10)},
+        {"IFD far away", std::string("Exif\0\0MM\0*\x7f\xff\xff\xff", 14)},
+        {"garbage", std::string(300, '\xff')},
+    };
+    for (const auto& [what, payload] : cases) EXPECT_EQ(orientation(payload), 1) << what;
+
+    // In a file: XMP first, then EXIF (turned), then many large segments.
+    const std::string grey =
+        fixture::MakeJpeg({.width = kW, .height = kH, .components = 1, .samples = Samples(1)});
+    std::vector<std::string> segments = {"http://ns.adobe.com/xap/1.0/\0<x/>", Orientation(6),
+                                         Orientation(3)};
+    for (int i = 0; i < 40; ++i)
+        segments.push_back("Exif" + std::string(60000, char('a' + i % 26)));
+    testutil::TempDir dir;
+    testutil::WriteFile(dir.File("x.jpg"), WithApp1(grey, segments));
+    CImage image(dir.File("x.jpg"), kImageJpeg);
+    EXPECT_EQ(image.GetWidth(), kH);
+    EXPECT_EQ(image.GetHeight(), kW);
+
+    // A segment longer than the file: no picture, no crash.
+    testutil::WriteFile(dir.File("cut.jpg"),
+                        grey.substr(0, 2) + "\xFF\xE1\x10\x00" + Orientation(6));
+    EXPECT_EQ(CImage(dir.File("cut.jpg"), kImageJpeg).GetWidth(), 0);
+}
+
+// The writer makes a JPEG at quality 30 from palette colours or from pixels;
+// rows of 24 and 32 bits go in as they are stored.
+TEST(JpegWrite, WritesColoursAtQuality30) {
+    testutil::TempDir dir;
+    const std::vector<uint8_t> source = Samples(3);
+    CImage trueColour;
+    trueColour.Create(kW, kH, 24, -1);
+    for (int r = 0; r < kH; ++r)
+        for (int x = 0; x < kW; ++x) {
+            const uint8_t* s = &source[3 * (static_cast<size_t>(r) * kW + x)];
+            trueColour.SetPixelRGB(x, kH - 1 - r, s[0], s[1], s[2]);
+        }
+    CImage indexed;
+    indexed.Create(kW, kH, 8, -1);
+    const uint8_t palette[] = {250, 0, 0, 0, 0, 250, 0, 200, 0, 255, 255, 255};
+    indexed.SetPalette(4, palette);
+    for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x) indexed.SetPixelIndex(x, y, static_cast<uint8_t>(x / 16));
+
+    for (CImage* image : {&trueColour, &indexed}) {
+        const std::vector<Rgb> want = fixture::Pixels(*image->GetImpl());
+        const std::string path = dir.File("w.jpg");
+        ASSERT_EQ(image->Save(path, kImageJpeg), 1);
+        const std::string bytes = testutil::ReadFile(path);
+        EXPECT_GT(fixture::Psnr(fixture::MagickPixels(path), want), 24.0);
+        // Quality 30 scales the first luminance quantizer (16) to 27.
+        const size_t dqt = bytes.find("\xFF\xDB");
+        ASSERT_NE(dqt, std::string::npos);
+        EXPECT_EQ(static_cast<uint8_t>(bytes[dqt + 5]), 27);
+    }
+
+    // The same colours at depth 24 and 32 give the same file as through the
+    // palette.
+    const std::string indexedBytes = testutil::ReadFile(dir.File("w.jpg"));
+    for (const int depth : {24, 32}) {
+        CImage copy;
+        copy.Create(kW, kH, depth, -1);
+        for (int y = 0; y < kH; ++y)
+            for (int x = 0; x < kW; ++x) {
+                uint8_t r, g, b;
+                indexed.GetPixelRGB(x, y, &r, &g, &b);
+                copy.SetPixelRGB(x, y, r, g, b);
+            }
+        ASSERT_EQ(copy.Save(dir.File("d.jpg"), kImageJpeg), 1);
+        EXPECT_EQ(testutil::ReadFile(dir.File("d.jpg")), indexedBytes) << depth;
+    }
+}
+
+// Failures answer 0 without a crash or a leak: a missing file, garbage,
+// every cut-short file, a picture over the pixel bound, a picture without
+// pixels (the target is left alone) and a stream that cannot be written.
+TEST(JpegFailures, AnswerZero) {
+    testutil::TempDir dir;
+    CJpegImpl impl;
+    EXPECT_EQ(impl.Read(dir.File("missing.jpg")), 0);
+    EXPECT_EQ(ReadBytes(impl, std::string(300, 'x')), 0);
+
+    const std::string bytes =
+        fixture::MakeJpeg({.width = kW, .height = kH, .progressive = true, .samples = Samples(3)});
+    ASSERT_EQ(ReadBytes(impl, bytes), 1);
+    // A cut inside the header fails; a cut in the data may read as a padded
+    // picture (the library fills the rest), of the right size.
+    for (size_t n = 0; n < bytes.size(); ++n) {
+        CJpegImpl cut;
+        if (ReadBytes(cut, bytes.substr(0, n)) == 1) {
+            EXPECT_EQ(cut.imageWidth * 1000 + cut.imageHeight, kW * 1000 + kH) << n;
+        }
+    }
+    {
+        fixture::PixelLimit limit(kW * kH - 1);
+        EXPECT_EQ(ReadBytes(impl, bytes), 0);
+    }
+    // libjpeg refuses rows over 65500 pixels.
+    fixture::ExpectWriteFailuresKeepTarget<CJpegImpl>(dir, dir.File("keep.jpg"), 70000, 24);
+}
