@@ -5,47 +5,23 @@
 #define QTEST_QPA_MOUSE_HANDLING
 #include <QAction>
 #include <QDir>
-#include <QtTest>
-#include <memory>
-#include <string>
 
-#include "image/image.h"
-#include "markup/map_doc.h"
-#include "markup/memory_store.h"
 #include "shell/commands.h"
 #include "shell/dialogs.h"
-#include "shell/main_frame.h"
-#include "shell/scripted_prompts.h"
+#include "shell/view_harness.h"
 
 namespace {
 
-const std::string kSkeleton = "<img src=\"p.bmp\">\r\n<map name=\"map_p\">\r\n</map>";
+std::unique_ptr<CImage> Picture() {
+    auto image = BlackPicture(100, 50);
+    image->SetPixelRGB(10, 49 - 5, 1, 2, 3);
+    return image;
+}
 
-struct Harness {
-    MemoryProfileStore store;
-    ScopedProfileStore scopedStore{&store};
-    ScriptedPrompts prompts;
-    CMainFrame frame;
-    CMapDoc doc;
-
-    Harness() {
-        auto image = std::make_unique<CImage>();
-        image->Create(100, 50, 24, -1);
-        image->SetPixelRGB(10, 49 - 5, 1, 2, 3);
-        doc.m_pImage = std::move(image);
-        frame.View().SetDocument(&doc);
-        doc.SetPane(&frame.Pane());
-        frame.Pane().SetWindowText(kSkeleton);
-        frame.resize(640, 480);
-        frame.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frame));
-    }
-    QWidget* vp() { return frame.View().viewport(); }
-    void Drag(QPoint from, QPoint to) {
-        QTest::mousePress(vp(), Qt::LeftButton, {}, from);
-        QTest::mouseMove(vp(), to);
-        QTest::mouseRelease(vp(), Qt::LeftButton, {}, to);
-    }
+struct Harness : FrameHarness {
+    Harness()
+        : FrameHarness(Picture(), "<img src=\"p.bmp\">\r\n<map name=\"map_p\">\r\n</map>",
+                       QSize(640, 480)) {}
 };
 
 }  // namespace
@@ -63,14 +39,14 @@ private slots:
             return ids;
         };
         QCOMPARE(checked(), (QList<int>{cmd::kToolRect, cmd::kZoomNormal}));
-        h.frame.Action(cmd::kToolPolygon)->trigger();
-        h.frame.Action(cmd::kZoomDouble)->trigger();
+        h.Command(cmd::kToolPolygon);
+        h.Command(cmd::kZoomDouble);
         QCOMPARE(checked(), (QList<int>{cmd::kToolPolygon, cmd::kZoomDouble}));
         // Enabled without a picture too.
         h.doc.m_pImage.reset();
         h.frame.View().OnInitialUpdate();
         QVERIFY(h.frame.Action(cmd::kZoomNormal)->isEnabled());
-        h.frame.Action(cmd::kZoomNormal)->trigger();
+        h.Command(cmd::kZoomNormal);
         QVERIFY(h.frame.Action(cmd::kZoomNormal)->isChecked());
     }
 
@@ -99,17 +75,16 @@ private slots:
         };
         h.Drag(QPoint(50, 40), QPoint(10, 5));
         QCOMPARE(h.prompts.dialogsRun, 1);
-        QCOMPARE(h.frame.Pane().GetWindowText(),
-                 std::string("<img src=\"p.bmp\">\r\n<map name=\"map_p\">\r\n"
-                             "<area shape=\"rect\" coords=\"50,40,10,5\" alt=\"駅\" "
-                             "href=\"地図.html\">\r\n</map>"));
+        QCOMPARE(h.Text(), std::string("<img src=\"p.bmp\">\r\n<map name=\"map_p\">\r\n"
+                                       "<area shape=\"rect\" coords=\"50,40,10,5\" alt=\"駅\" "
+                                       "href=\"地図.html\">\r\n</map>"));
 
         // Cancelled through the seam: the pane keeps its text.
         h.prompts.onDialog = nullptr;
-        const std::string before = h.frame.Pane().GetWindowText();
+        const std::string before = h.Text();
         h.Drag(QPoint(5, 5), QPoint(20, 20));
         QCOMPARE(h.prompts.dialogsRun, 2);
-        QCOMPARE(h.frame.Pane().GetWindowText(), before);
+        QCOMPARE(h.Text(), before);
     }
 };
 
