@@ -1,6 +1,6 @@
 // The outline tool in the map view: hovering previews the outline of the
-// region under the mouse, a click adds it as one polygon line in picture
-// coordinates at any zoom and scroll, with the tolerance the toolbar stores.
+// region under the mouse; a click adds it as a polygon line in picture
+// coordinates at any zoom and scroll, traced with the tolerance stored.
 
 #define QTEST_QPA_MOUSE_HANDLING
 #include <QScrollBar>
@@ -11,9 +11,8 @@
 
 namespace {
 
-// 200 x 100 grey (100, 100, 100), a block of (120, 100, 100) at x 20..59,
-// y 10..39 (distance 20), and one of (200, 30, 30) at x 100..149, y 50..89
-// notched at its top left.
+// 200 x 100 grey (100, 100, 100), a block of (120, 100, 100) at x 20..59, y 10..39
+// (distance 20), and one of (200, 30, 30) at x 100..149, y 50..89 notched top left.
 std::unique_ptr<CImage> Picture() {
     auto image = BlackPicture(200, 100);
     for (int y = 0; y < 100; ++y)
@@ -26,10 +25,7 @@ std::unique_ptr<CImage> Picture() {
     return image;
 }
 
-std::string With(const std::string& lines) {
-    return "<map name=\"m\">\r\n" + lines + "</map>";
-}
-std::string Line(const char* coords) {
+std::string Poly(const char* coords) {
     return std::string("<area shape=\"poly\" coords=\"") + coords +
            "\" alt=\"A\" href=\"a.html\">\r\n";
 }
@@ -40,49 +36,43 @@ class TraceToolTest : public QObject {
     Q_OBJECT
 private slots:
     void hoverPreviewsAndClickTraces() {
-        ViewHarness h(With(""), Picture(), QSize(170, 140));  // narrower: it scrolls
+        ViewHarness h("</map>", Picture(), QSize(170, 140));  // narrower: it scrolls
+        // The toolbar's spin box shows the stored tolerance and stores a new one.
         SetTraceToleranceSetting(10);
-        {  // the toolbar's spin box shows the stored tolerance and stores a new one
-            CMainFrame frame;
-            QCOMPARE(frame.TraceTolerance().value(), 10);
-            frame.TraceTolerance().setValue(19);
-            QCOMPARE(GetTraceToleranceSetting(), 19);
-        }
+        CMainFrame frame;
+        QCOMPARE(frame.TraceTolerance().value(), 10);
+        frame.TraceTolerance().setValue(19);
+        QCOMPARE(GetTraceToleranceSetting(), 19);
         h.view.OnToolTrace();
         h.Show();
         QVERIFY(h.view.IsCommandChecked(cmd::kToolTrace));
         QVERIFY(!h.view.IsCommandChecked(cmd::kToolPolygon));
 
         // The preview is drawn: a pixel on its edge differs from the picture.
-        QTest::mouseMove(h.vp(), {30, 20});
-        QTRY_COMPARE(h.view.TraceTool().Preview().size(), size_t(4));
-        QVERIFY(!h.view.OutlineRegion().isEmpty());
         QTest::mouseMove(h.vp(), {120, 70});
         QTRY_COMPARE(h.view.TraceTool().Preview().size(), size_t(6));
+        QVERIFY(!h.view.OutlineRegion().isEmpty());
         QVERIFY(h.Grab().pixel(120, 50) != qRgb(200, 30, 30));
-        // Another tool: no preview.
-        h.view.OnToolRect();
+        h.view.OnToolRect();  // another tool: no preview
         QTest::mouseMove(h.vp(), {121, 70});
         QTRY_VERIFY(h.view.OutlineRegion().isEmpty());
 
         h.view.OnToolTrace();
         h.Click({30, 20});
         h.Click({120, 70});
-        SetTraceToleranceSetting(20);
+        SetTraceToleranceSetting(20);  // the grey counts now: the whole picture, the red a hole
         h.view.OnTraceToleranceChanged();
-        h.Click({30, 20});  // the grey counts now: the whole picture, the red a hole
-        h.answerOk = false;
-        h.Click({120, 70});  // cancelled: nothing
-        h.answerOk = true;
-        // Double size, scrolled: the same picture pixels.
-        h.view.OnZoomDouble();
+        h.Click({30, 20});
+        h.view.OnZoomDouble();  // double size, scrolled: the same picture pixels
         h.view.horizontalScrollBar()->setValue(150);
         h.view.verticalScrollBar()->setValue(60);
         h.Click({2 * 120 - 150, 2 * 70 - 60});
+        h.answerOk = false;
+        h.Click({2 * 120 - 150, 2 * 70 - 60});  // cancelled: nothing
         QCOMPARE(h.asked, 5);
-        const std::string red = Line("110,50,150,50,150,90,100,90,100,60,110,60");
-        QCOMPARE(h.Text(), With(Line("20,10,60,10,60,40,20,40") + red +
-                                Line("0,0,200,0,200,100,0,100") + red));
+        const std::string red = Poly("110,50,150,50,150,90,100,90,100,60,110,60");
+        QCOMPARE(h.Text(), Poly("20,10,60,10,60,40,20,40") + red + Poly("0,0,200,0,200,100,0,100") +
+                               red + "</map>");
     }
 };
 
