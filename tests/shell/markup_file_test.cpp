@@ -4,20 +4,11 @@
 
 #include "shell/markup_file.h"
 
-#include <QAction>
 #include <QDir>
 #include <QMessageBox>
-#include <QtTest>
-#include <filesystem>
 
 #include "app_folder.h"
-#include "common/test_util.h"
 #include "markup/area_markup.h"
-#include "markup/recovery_record.h"
-#include "scripted_prompts.h"
-#include "shell/commands.h"
-#include "shell/main_frame.h"
-#include "shell/map_app.h"
 
 namespace {
 const std::string kArea = "<area shape=\"rect\" coords=\"1,1,9,9\" href=\"x.html\">";

@@ -2,20 +2,12 @@
 // name's extension; Ctrl+S writes back over the document's file when that
 // loses nothing, and otherwise asks for a name first.
 
-#include <QAction>
 #include <QImage>
-#include <QtTest>
 #include <cstring>
-#include <filesystem>
 
 #include "app_folder.h"
-#include "common/test_util.h"
 #include "common/tiny_bmp.h"
 #include "image/image.h"
-#include "scripted_prompts.h"
-#include "shell/commands.h"
-#include "shell/main_frame.h"
-#include "shell/map_app.h"
 
 namespace {
 
