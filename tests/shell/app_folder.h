@@ -1,11 +1,19 @@
 #pragma once
-// A temporary folder holding the settings file, made afresh for each test.
+// What the application tests share: a temporary folder holding the settings
+// file, made afresh for each test, and the headers they all use.
 
+#include <QAction>
 #include <QString>
+#include <QtTest>
 #include <filesystem>
 #include <memory>
 
 #include "common/test_util.h"
+#include "markup/settings.h"
+#include "scripted_prompts.h"
+#include "shell/commands.h"
+#include "shell/main_frame.h"
+#include "shell/map_app.h"
 #include "shell/store/qt_profile_store.h"
 
 inline QString Q(const std::string& s) {

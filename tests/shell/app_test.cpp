@@ -5,23 +5,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QAction>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QStatusBar>
-#include <QtTest>
 #include <algorithm>
-#include <filesystem>
 
 #include "app_folder.h"
-#include "common/test_util.h"
 #include "image/image.h"
-#include "markup/settings.h"
-#include "scripted_prompts.h"
-#include "shell/commands.h"
-#include "shell/main_frame.h"
-#include "shell/map_app.h"
 #include "shell/picture_types.h"
 
 namespace {
@@ -34,9 +25,10 @@ void FeedPipe(const std::string& fifo, const std::string& bytes) {
     ::close(fd);
 }
 
-std::string Skeleton(const std::string& file, const std::string& name) {
-    return "<img src=\"" + file + "\" width=240 height=160 usemap=\"#map_" + name +
-           "\">\r\n<map name=\"map_" + name + "\">\r\n</map>";
+// The markup written for the sample picture opened as `file`.
+std::string Skeleton(const std::string& file) {
+    return "<img src=\"" + file + "\" width=240 height=160 usemap=\"#map_" + file +
+           "\">\r\n<map name=\"map_" + file + "\">\r\n</map>";
 }
 }  // namespace
 
@@ -51,14 +43,12 @@ private slots:
 
     void startUp() {
         ScriptedPrompts prompts;
-        m_f.store->WriteProfileInt("General", "tag", 5);
         {
             CMapApp app(*m_f.store);
             QVERIFY(app.InitInstance({}));
             CMainFrame& frame = *app.Frame();
             QCOMPARE(frame.windowTitle(), QString::fromUtf8("無題 - Zer Evizi SEKKA"));
             QCOMPARE(frame.Bar().DockSide(), Qt::BottomDockWidgetArea);
-            QVERIFY(frame.Action(cmd::kTagUpper)->isChecked());
             // No recent files: the greyed placeholder stands in the File menu.
             const QList<QAction*> file = frame.FileMenu()->actions();
             QVERIFY(std::any_of(file.begin(), file.end(), [](QAction* action) {
@@ -68,20 +58,6 @@ private slots:
         }
         ze::ReportMessage("after the application");  // the handler is gone
         QCOMPARE(prompts.messages, QStringList{QStringLiteral("bad picture")});
-
-        // A picture on the command line; the recent list comes back next time.
-        const QString a = m_f.Picture("a.bmp");
-        m_f.store->WriteProfileInt("General", "tag", 0);
-        {
-            CMapApp app(*m_f.store);
-            QVERIFY(app.InitInstance({a}));
-            QCOMPARE(app.Frame()->Pane().GetWindowText(), Skeleton("a.bmp", "a.bmp"));
-            QCOMPARE(app.Frame()->windowTitle(), QStringLiteral("a.bmp - Zer Evizi SEKKA"));
-            app.ExitInstance();
-        }
-        CMapApp again(*m_f.store);
-        QVERIFY(again.InitInstance({}));
-        QCOMPARE(again.RecentFiles().Paths(), QStringList{a});
     }
 
     void aCommandLinePictureThatDoesNotOpenEndsTheProgram() {
@@ -105,10 +81,10 @@ private slots:
         QVERIFY(err.contains(Q(missing) + QStringLiteral(": no such file")));
     }
 
-    void opensThroughThePromptOnceABrokenOneKeepsTheMarkup() {
+    void opensThroughThePromptOrTheRecentList() {
+        const QString a = m_f.Picture("a.bmp"), b = m_f.Picture("b.bmp"), c = m_f.Picture("c.bmp");
         ScriptedPrompts prompts;
         CMapApp app(*m_f.store);
-        const QString a = m_f.Picture("a.bmp");
         QVERIFY(app.InitInstance({}));
         // The first dialog starts on the first filter, later ones on the last
         // one chosen.
@@ -117,9 +93,9 @@ private slots:
         QVERIFY(app.WaitForOpen());
         QCOMPARE(prompts.fileRequests.at(0).filterIndex, 0);
         MarkupPane& pane = app.Frame()->Pane();
-        QCOMPARE(pane.GetWindowText(), Skeleton("a.bmp", "a.bmp"));
+        QCOMPARE(pane.GetWindowText(), Skeleton("a.bmp"));
         pane.SetWindowText("hand edit");
-        // The same file again, also through a link.
+        // The same file again, also through a link, is not opened again.
         const QString link = Q(m_f.dir->File("link.bmp"));
         std::filesystem::create_symlink(a.toStdString(), link.toStdString());
         for (const QString& path : {a, link}) {
@@ -129,12 +105,18 @@ private slots:
             QCOMPARE(pane.GetWindowText(), std::string("hand edit"));
         }
         QCOMPARE(prompts.fileRequests.at(1).filterIndex, 3);
-        // Another picture does replace it.
-        QVERIFY(app.OpenDocumentFile(m_f.Picture("b.bmp")));
-        const std::string skeleton = Skeleton("b.bmp", "b.bmp");
-        QCOMPARE(pane.GetWindowText(), skeleton);
+        // Other pictures do replace it.
+        for (const QString& path : {b, c}) QVERIFY(app.OpenDocumentFile(path));
+        QCOMPARE(pane.GetWindowText(), Skeleton("c.bmp"));
+        QCOMPARE(app.RecentFiles().Paths(), (QStringList{c, b, a}));
+        // Opening an entry moves it to the head.
+        app.Frame()->RecentActions()[2]->trigger();
+        QVERIFY(app.WaitForOpen());
+        QCOMPARE(app.RecentFiles().Paths(), (QStringList{a, c, b}));
+        QCOMPARE(pane.GetWindowText(), Skeleton("a.bmp"));
 
-        // A picture that does not load changes nothing: picture, markup, title.
+        // A picture that does not load changes nothing: picture, markup,
+        // title; an entry whose file has gone is removed.
         const CImage* image = app.Document().m_pImage.get();
         const QString broken = Q(m_f.dir->File("broken.bmp"));
         testutil::WriteFile(broken.toStdString(), std::string(64, 'x'));
@@ -142,39 +124,25 @@ private slots:
         app.OnFileOpen();
         QVERIFY(app.WaitForOpen());
         QVERIFY(!app.OpenDocumentFile(broken));
-        QCOMPARE(pane.GetWindowText(), skeleton);
-        QCOMPARE(app.Document().m_pImage.get(), image);
-        QCOMPARE(app.Frame()->windowTitle(), QStringLiteral("b.bmp - Zer Evizi SEKKA"));
-    }
-
-    void theRecentListOpensAndDropsFailedEntries() {
-        const QString a = m_f.Picture("a.bmp");
-        const QString b = m_f.Picture("b.bmp");
-        const QString c = m_f.Picture("c.bmp");
-        CMapApp app(*m_f.store);
-        QVERIFY(app.InitInstance({}));
-        for (const QString& path : {a, b, c}) QVERIFY(app.OpenDocumentFile(path));
-        QCOMPARE(app.RecentFiles().Paths(), (QStringList{c, b, a}));
-
-        // Opening an entry moves it to the head.
-        app.Frame()->RecentActions()[2]->trigger();
-        QVERIFY(app.WaitForOpen());
-        QCOMPARE(app.RecentFiles().Paths(), (QStringList{a, c, b}));
-
-        // An entry whose file has gone is removed when it fails to open; the
-        // picture that was open stays.
-        const std::string markup = app.Frame()->Pane().GetWindowText();
         QVERIFY(QFile::remove(c));
         app.Frame()->RecentActions()[1]->trigger();
         QVERIFY(app.WaitForOpen());
         QCOMPARE(app.RecentFiles().Paths(), (QStringList{a, b}));
         QCOMPARE(app.Document().GetPathName(), a.toStdString());
-        QVERIFY(app.Document().m_pImage != nullptr);
-        QCOMPARE(app.Frame()->Pane().GetWindowText(), markup);
+        QCOMPARE(app.Document().m_pImage.get(), image);
+        QCOMPARE(pane.GetWindowText(), Skeleton("a.bmp"));
+        QCOMPARE(app.Frame()->windowTitle(), QStringLiteral("a.bmp - Zer Evizi SEKKA"));
+
+        // The list comes back next time.
+        app.ExitInstance();
+        CMapApp again(*m_f.store);
+        QVERIFY(again.InitInstance({}));
+        QCOMPARE(again.RecentFiles().Paths(), (QStringList{a, b}));
     }
 
     void anOpenReadsAsideShowsProgressAndEscCancelsIt() {
-        // A named pipe: its read waits until the test writes the picture.
+        // A named pipe: its read waits until the test writes the picture,
+        // a JPEG small enough for the pipe's buffer.
         const std::string fifo = m_f.dir->File("slow.jpg");
         QCOMPARE(::mkfifo(fifo.c_str(), 0600), 0);
         CImage jpeg;
@@ -200,7 +168,9 @@ private slots:
 
         // Esc drops the load: nothing changes, and no answer comes.
         int answers = 0;
-        app.BeginOpen(Q(fifo), [&](bool) { ++answers; });
+        bool opened = false;
+        const auto done = [&](bool ok) { opened = ok, ++answers; };
+        app.BeginOpen(Q(fifo), done);
         QVERIFY(app.IsOpening());
         QTRY_COMPARE(progress(), QString::fromUtf8("読み込み中… slow.jpg"));
         frame.View().viewport()->repaint();  // the window goes on painting meanwhile
@@ -216,13 +186,12 @@ private slots:
         QCOMPARE(app.RecentFiles().Paths(), QStringList{a});
 
         // An open that completes gives what a direct one does.
-        bool opened = false;
-        app.BeginOpen(Q(fifo), [&](bool ok) { opened = ok, ++answers; });
+        app.BeginOpen(Q(fifo), done);
         FeedPipe(fifo, bytes);
         QVERIFY(app.WaitForOpen());
         QVERIFY(opened);
         QCOMPARE(answers, 1);
-        QCOMPARE(frame.Pane().GetWindowText(), Skeleton("slow.jpg", "slow.jpg"));
+        QCOMPARE(frame.Pane().GetWindowText(), Skeleton("slow.jpg"));
         QCOMPARE(frame.windowTitle(), QStringLiteral("slow.jpg - Zer Evizi SEKKA"));
         QCOMPARE(app.RecentFiles().Paths(), (QStringList{Q(fifo), a}));
         QCOMPARE(app.Document().m_pImage->GetWidth(), 240);

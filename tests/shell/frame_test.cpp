@@ -1,35 +1,26 @@
 // The main frame: menus, the tag-case switch, the docking bar
 // with the pane, the pane's text round trip and the two dialogs.
 
-#include <QAction>
 #include <QDir>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QtTest>
 
 #include "app_folder.h"
-#include "common/test_util.h"
-#include "markup/settings.h"
-#include "scripted_prompts.h"
-#include "shell/commands.h"
 #include "shell/dialogs.h"
-#include "shell/main_frame.h"
 
 namespace {
 QString U(const char* s) {
     return QString::fromUtf8(s);
 }
 
+// The menu's visible items, its separators ("-") and its submenus' items.
 QStringList Captions(const QMenu& menu) {
     QStringList result;
     for (QAction* action : menu.actions()) {
-        if (action->isSeparator()) {
-            result << QStringLiteral("-");
-        } else if (action->isVisible()) {
-            result << action->text();
-            if (action->menu()) result << Captions(*action->menu());
-        }
+        if (action->isSeparator() || action->isVisible())
+            result << (action->isSeparator() ? QString("-") : action->text());
+        if (action->menu()) result << Captions(*action->menu());
     }
     return result;
 }
@@ -52,26 +43,17 @@ private slots:
 
     void menusCarryEveryCommand() {
         CMainFrame frame;
-        const QList<QAction*> menus = frame.menuBar()->actions();
-        QCOMPARE(int(menus.size()), 4);
-        QCOMPARE(menus[0]->text(), U("ファイル(&F)"));
-        QCOMPARE(Captions(*menus[0]->menu()),
-                 (QStringList{U("開く(&O)...\tCtrl+O"), U("名前をつけて保存 (&S)"), "-",
-                              U("マップを開く(&M)..."), U("マップを保存(&A)"),
-                              U("名前を付けてマップを保存(&K)..."), "-", U("最新のﾌｧｲﾙ")}));
-        QCOMPARE(menus[1]->text(), U("編集(&E)"));
-        QCOMPARE(Captions(*menus[1]->menu()),
-                 (QStringList{U("元に戻す(&U)\tCtrl+Z"), U("やり直し(&R)\tCtrl+Y")}));
-        QCOMPARE(menus[2]->text(), U("領域(&R)"));
-        QCOMPARE(Captions(*menus[2]->menu()),
-                 (QStringList{U("円 (&C)"), U("矩形 (&R)"), U("多角形 （&P)"), U("輪郭 (&O)"),
-                              U("選択 (&S)"), "-", U("領域の輪郭を表示 (&V)")}));
-        QCOMPARE(menus[3]->text(), U("その他(&O)"));
+        QStringList menus;
+        for (QAction* menu : frame.menuBar()->actions())
+            menus << menu->text() << Captions(*menu->menu());
         QCOMPARE(
-            Captions(*menus[3]->menu()),
-            (QStringList{U("基本フォルダ 設定(&B)"), U("画像サイズ (&S)"), U("実際のサイズ (&N)"),
-                         U("2倍表示 (&L)"), U("タグを大文字にする (&T)"),
-                         U("ZURI Zezez SEKKAにデータ転送 (&H)"), U("ブラウザで確認 (&W)")}));
+            menus.join(QLatin1Char('|')),
+            U("ファイル(&F)|開く(&O)...\tCtrl+O|名前をつけて保存 (&S)|-|マップを開く(&M)...|"
+              "マップを保存(&A)|名前を付けてマップを保存(&K)...|-|最新のﾌｧｲﾙ|"
+              "編集(&E)|元に戻す(&U)\tCtrl+Z|やり直し(&R)\tCtrl+Y|"
+              "領域(&R)|円 (&C)|矩形 (&R)|多角形 （&P)|輪郭 (&O)|選択 (&S)|-|領域の輪郭を表示 (&V)|"
+              "その他(&O)|基本フォルダ 設定(&B)|画像サイズ (&S)|実際のサイズ (&N)|2倍表示 (&L)|"
+              "タグを大文字にする (&T)|ZURI Zezez SEKKAにデータ転送 (&H)|ブラウザで確認 (&W)"));
         // No two commands share a key.
         QStringList keys;
         for (const QAction* action : frame.findChildren<QAction*>())
@@ -80,10 +62,10 @@ private slots:
     }
 
     void tagToggleFollowsTheStore() {
+        SetTagSetting(5);  // stored from outside: counts as on, and is switched off
         CMainFrame frame;
         QAction* tag = frame.Action(cmd::kTagUpper);
-        SetTagSetting(5);  // stored from outside: counts as on, and is switched off
-        frame.OnUpdateTagUpper();
+        QVERIFY(tag->isChecked());
         frame.Pane().SetWindowText("<img>");
         tag->trigger();
         QCOMPARE(GetTagSetting(), 0);
@@ -91,7 +73,7 @@ private slots:
         QCOMPARE(frame.Pane().GetWindowText(), std::string("<img>"));  // not converted
     }
 
-    void baseFolderIsStoredOnlyOnOk() {
+    void baseFolderIsStoredOnlyOnOkAndLinksFollowIt() {
         ScriptedPrompts prompts;
         CMainFrame frame;
         SetBaseDirSetting("/old");
@@ -112,15 +94,13 @@ private slots:
         run(true);
         QCOMPARE(shown, QStringLiteral("/old"));
         QCOMPARE(GetBaseDirSetting(), std::string("/srv/www"));
-    }
 
-    void linkBrowseKeepsTheAlternativeText() {
-        ScriptedPrompts prompts;
+        // The link dialog's 参照 keeps the alternative text. No base folder:
+        // the file name alone; the file dialog starts in the home folder
+        // unless told the picture's (see the frame-view tests).
+        SetBaseDirSetting("");
         CLinkDlg dlg;
         dlg.AltEdit().setText(U("代替え"));
-
-        // No base folder: the file name alone. The file dialog starts in
-        // the home folder unless told the picture's.
         prompts.AnswerFile(QStringLiteral("/site/img/a.html"), 0);
         dlg.OnBrowse();
         QCOMPARE(dlg.UrlEdit().text(), QStringLiteral("a.html"));
@@ -129,9 +109,7 @@ private slots:
         // A base folder set meanwhile applies at once.
         SetBaseDirSetting("/site");
         prompts.AnswerFile(QStringLiteral("/site/img/b.htm"), 0);
-        dlg.SetBrowseFolder(QStringLiteral("/site/img"));
         dlg.OnBrowse();
-        QCOMPARE(prompts.fileRequests.back().directory, QStringLiteral("/site/img"));
         dlg.accept();
         QCOMPARE(dlg.m_strURL, QStringLiteral("img/b.htm"));
         QCOMPARE(dlg.m_strAlt, U("代替え"));
@@ -139,40 +117,36 @@ private slots:
 
     void enterPressesTheFocusedButton() {
         ScriptedPrompts prompts;  // 参照 is answered with a cancel
-        // Focus on OK, キャンセル, 参照, the URL field: closed with what result.
-        const struct {
-            int focus;
-            bool closes;
-            int result;
-        } rows[] = {{0, true, QDialog::Accepted},
-                    {1, true, QDialog::Rejected},
-                    {2, false, 0},
-                    {3, true, QDialog::Accepted}};
-        for (const auto& row : rows) {
+        // Focus on OK, キャンセル, 参照, the URL field: the result the dialog
+        // closes with, or -1 where it stays open.
+        const int results[] = {QDialog::Accepted, QDialog::Rejected, -1, QDialog::Accepted};
+        for (int focus = 0; focus < 4; ++focus) {
             CLinkDlg dlg;
             QWidget* const widgets[] = {&dlg.OkButton(), &dlg.CancelButton(), &dlg.BrowseButton(),
                                         &dlg.UrlEdit()};
             dlg.show();
             QVERIFY(QTest::qWaitForWindowActive(&dlg));
-            widgets[row.focus]->setFocus();
-            QTRY_VERIFY(widgets[row.focus]->hasFocus());
+            widgets[focus]->setFocus();
+            QTRY_VERIFY(widgets[focus]->hasFocus());
             const size_t asked = prompts.fileRequests.size();
-            QTest::keyClick(widgets[row.focus], Qt::Key_Return);
-            QCOMPARE(dlg.isVisible(), !row.closes);
-            if (row.closes) QCOMPARE(dlg.result(), row.result);
-            QCOMPARE(prompts.fileRequests.size(), asked + (row.closes ? 0 : 1));
+            QTest::keyClick(widgets[focus], Qt::Key_Return);
+            const bool closes = results[focus] >= 0;
+            QCOMPARE(dlg.isVisible(), !closes);
+            if (closes) QCOMPARE(dlg.result(), results[focus]);
+            QCOMPARE(prompts.fileRequests.size(), asked + (closes ? 0 : 1));
         }
     }
 
-    void filesDroppedOnTheWindowAreRefused() {
+    void paneRefusesDroppedFilesAndKeepsItsText() {
         CMainFrame frame;
         frame.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frame));
-        frame.Pane().SetWindowText("<map>");
-        QWidget* pane = frame.Edit().viewport();
+        QVERIFY(QTest::qWaitForWindowActive(&frame));
+        MarkupPane& pane = frame.Pane();
+        CMarkupEdit& edit = frame.Edit();
+        pane.SetWindowText("<map>");
         // Only the pane takes drops at all ...
         for (QWidget* widget : frame.findChildren<QWidget*>())
-            QVERIFY2(!widget->acceptDrops() || widget == pane || widget == &frame.Edit(),
+            QVERIFY2(!widget->acceptDrops() || widget == edit.viewport() || widget == &edit,
                      widget->metaObject()->className());
         QVERIFY(!frame.acceptDrops());
         // ... and no files, with or without text beside them; plain text it takes.
@@ -184,27 +158,20 @@ private slots:
         for (QMimeData* data : {&file, &fileAndText, &text}) {
             const bool taken = data == &text;
             QDragEnterEvent enter(QPoint(3, 3), Qt::CopyAction, data, Qt::LeftButton, {});
-            QApplication::sendEvent(pane, &enter);
+            QApplication::sendEvent(edit.viewport(), &enter);
             QCOMPARE(enter.isAccepted(), taken);
             QDropEvent drop(QPointF(3, 3), Qt::CopyAction, data, Qt::LeftButton, {});
-            QApplication::sendEvent(pane, &drop);
+            QApplication::sendEvent(edit.viewport(), &drop);
             QCOMPARE(drop.isAccepted(), taken);
         }
-        QVERIFY(frame.Pane().GetWindowText().find("file:") == std::string::npos);
-        QVERIFY(frame.Pane().GetWindowText().find('x') != std::string::npos);
-    }
+        QVERIFY(pane.GetWindowText().find("file:") == std::string::npos);
+        QVERIFY(pane.GetWindowText().find('x') != std::string::npos);
 
-    void paneTextSurvivesTheRoundTrip() {
-        CMainFrame frame;
-        frame.show();
-        QVERIFY(QTest::qWaitForWindowActive(&frame));
         // A lone CR or LF becomes a line break; the rest comes back as set.
-        MarkupPane& pane = frame.Pane();
         pane.SetWindowText("\xC2\xA0<map>\rb\nc");
         const std::string set = "\xC2\xA0<map>\r\nb\r\nc";
         QCOMPARE(pane.GetWindowText(), set);
         // Typed text and Return too; an insertion leaves the caret after it.
-        CMarkupEdit& edit = frame.Edit();
         edit.setFocus();
         edit.moveCursor(QTextCursor::End);
         QTest::keyClicks(&edit, QStringLiteral("ab"));
@@ -235,13 +202,6 @@ private slots:
         };
         QVERIFY(fits());
 
-        // A double-click in the margin floats the bar, another docks it again.
-        QTest::mouseDClick(&bar.Client(), Qt::LeftButton, {}, QPoint(2, 2));
-        QTRY_VERIFY(bar.isFloating());
-        QTest::mouseDClick(&bar.Client(), Qt::LeftButton, {}, QPoint(2, 2));
-        QTRY_VERIFY(!bar.isFloating());
-        QCOMPARE(bar.DockSide(), Qt::BottomDockWidgetArea);
-
         // Press in the margin and drag to the frame's left edge: docked there.
         const auto dragTo = [&](QPoint framePoint) {
             const QPoint from = bar.Client().mapToGlobal(QPoint(2, 2));
@@ -259,7 +219,9 @@ private slots:
         QTRY_COMPARE(bar.width(), 200);
         QVERIFY(frame.View().width() > 400);
 
-        // Floating: the window system's caption and frame, near the main window.
+        // A double-click in the margin floats the bar, with the window
+        // system's caption and frame, near the main window; another docks it
+        // where it was.
         frame.resizeDocks({&bar}, {260}, Qt::Horizontal);
         QTRY_COMPARE(bar.width(), 260);
         frame.move(300, 200);

@@ -4,20 +4,11 @@
 
 #include "shell/markup_file.h"
 
-#include <QAction>
 #include <QDir>
 #include <QMessageBox>
-#include <QtTest>
-#include <filesystem>
 
 #include "app_folder.h"
-#include "common/test_util.h"
 #include "markup/area_markup.h"
-#include "markup/recovery_record.h"
-#include "scripted_prompts.h"
-#include "shell/commands.h"
-#include "shell/main_frame.h"
-#include "shell/map_app.h"
 
 namespace {
 const std::string kArea = "<area shape=\"rect\" coords=\"1,1,9,9\" href=\"x.html\">";
@@ -29,6 +20,7 @@ class MarkupFileTest : public QObject {
     AppFolder m_f;
 
     QString Recovery() const { return Q(m_f.dir->File("state/zer-evizi")); }
+    QStringList Copies() const { return QDir(Recovery()).entryList({QStringLiteral("*.txt")}); }
 
 private slots:
     void init() {
@@ -174,17 +166,15 @@ private slots:
             QVERIFY(app.InitInstance({a}));
             CMainFrame& frame = *app.Frame();
             app.Markup()->WriteRecoveryCopy();
-            QVERIFY(QDir(Recovery()).entryList({QStringLiteral("*.txt")}).isEmpty());
+            QVERIFY(Copies().isEmpty());
             frame.Pane().SetWindowText("<img src=a.bmp usemap=#m>\r\n<map name=m>\r\n</map>");
             app.Markup()->WriteRecoveryCopy();
-            const QStringList copies = QDir(Recovery()).entryList({QStringLiteral("*.txt")});
-            QCOMPARE(copies.size(), 1);
+            QCOMPARE(Copies().size(), 1);
             // As a crash leaves it: the copy stays, its lock is gone with the process.
-            QVERIFY(QFile::copy(Recovery() + QLatin1Char('/') + copies[0],
+            QVERIFY(QFile::copy(Recovery() + QLatin1Char('/') + Copies()[0],
                                 Recovery() + QStringLiteral("/recovery-99999999.txt")));
             app.ExitInstance();  // a normal exit removes its own copy
-            QCOMPARE(QDir(Recovery()).entryList({QStringLiteral("*.txt")}),
-                     QStringList{QStringLiteral("recovery-99999999.txt")});
+            QCOMPARE(Copies(), QStringList{QStringLiteral("recovery-99999999.txt")});
         }
         ScriptedPrompts prompts;
         prompts.askAnswers = {QMessageBox::Yes};
@@ -196,9 +186,8 @@ private slots:
                  QStringLiteral("<img src=a.bmp usemap=#m>\r\n<map name=m>\r\n</map>"));
         QVERIFY(app.Frame()->windowTitle().startsWith(QLatin1Char('*')));
         // The copy is this editor's now; the orphan is gone.
-        const QStringList copies = QDir(Recovery()).entryList({QStringLiteral("*.txt")});
-        QCOMPARE(copies.size(), 1);
-        QVERIFY(copies[0] != QStringLiteral("recovery-99999999.txt"));
+        QCOMPARE(Copies().size(), 1);
+        QVERIFY(Copies()[0] != QStringLiteral("recovery-99999999.txt"));
         app.ExitInstance();
     }
 

@@ -2,20 +2,12 @@
 // name's extension; Ctrl+S writes back over the document's file when that
 // loses nothing, and otherwise asks for a name first.
 
-#include <QAction>
 #include <QImage>
-#include <QtTest>
 #include <cstring>
-#include <filesystem>
 
 #include "app_folder.h"
-#include "common/test_util.h"
 #include "common/tiny_bmp.h"
 #include "image/image.h"
-#include "scripted_prompts.h"
-#include "shell/commands.h"
-#include "shell/main_frame.h"
-#include "shell/map_app.h"
 
 namespace {
 
@@ -25,12 +17,8 @@ std::string Head(const QString& path, size_t n) {
 
 // Ctrl+S, as the frame's key action delivers it.
 void PressSave(CMainFrame& frame) {
-    for (QAction* action : frame.actions()) {
-        if (action->shortcut() == QKeySequence(Qt::CTRL | Qt::Key_S)) {
-            action->trigger();
-            return;
-        }
-    }
+    for (QAction* action : frame.actions())
+        if (action->shortcut() == QKeySequence(Qt::CTRL | Qt::Key_S)) return action->trigger();
     QFAIL("no Ctrl+S action");
 }
 }  // namespace
@@ -91,19 +79,38 @@ private slots:
         QCOMPARE(app.Frame()->windowTitle(), QStringLiteral("a.bmp - Zer Evizi SEKKA"));
     }
 
-    void ctrlSOnAJpegAsksFailsOrTakesTheNewName() {
+    void ctrlSWritesBackAsksFailsOrTakesTheNewName() {
         ScriptedPrompts prompts;
         CMapApp app(*m_f.store);
         QVERIFY(app.InitInstance({}));
-        QVERIFY(Picture("a.jpg"));
-        QVERIFY(app.OpenDocumentFile(Path("a.jpg")));
-        const std::string before = testutil::ReadFile(m_f.dir->File("a.jpg"));
+        PressSave(*app.Frame());  // no picture: nothing at all
+        // A lossless file is written back without a word.
+        QVERIFY(Picture("a.png"));
+        QVERIFY(app.OpenDocumentFile(Path("a.png")));
+        testutil::WriteFile(m_f.dir->File("a.png"), "stale");
+        PressSave(*app.Frame());
+        QVERIFY(prompts.fileRequests.empty() && prompts.messages.isEmpty());
+        QCOMPARE(CImage(m_f.dir->File("a.png"), -1).GetWidth(), 6);
 
-        PressSave(*app.Frame());  // cancelled: nothing written, nothing said
-        QCOMPARE(prompts.fileRequests.size(), size_t(1));
-        QCOMPARE(prompts.fileRequests[0].fileName, Path("a.jpg"));
-        QCOMPARE(prompts.fileRequests[0].filterIndex, 0);  // JPEG
-        QCOMPARE(prompts.fileRequests[0].directory, Q(m_f.dir->path().string()));
+        // A PNG flattened on load, a GIF, a file that has gone and a JPEG:
+        // each is asked for in its folder with the filter its type
+        // preselects; cancelled, nothing is written or said.
+        QImage alpha(5, 3, QImage::Format_ARGB32);
+        alpha.fill(qRgba(200, 10, 10, 90));
+        QVERIFY(alpha.save(Path("alpha.png"), "PNG"));
+        QVERIFY(Picture("a.gif") && Picture("a.bmp") && Picture("a.jpg"));
+        const std::string before = testutil::ReadFile(m_f.dir->File("a.jpg"));
+        for (const auto& [name, filter] :
+             {std::pair{"alpha.png", 1}, {"a.gif", 1}, {"a.bmp", 2}, {"a.jpg", 0}}) {
+            QVERIFY(app.OpenDocumentFile(Path(name)));
+            if (filter == 2) std::filesystem::remove(m_f.dir->File(name));
+            prompts.fileRequests.clear();
+            PressSave(*app.Frame());
+            QCOMPARE(prompts.fileRequests.size(), size_t(1));
+            QCOMPARE(prompts.fileRequests[0].filterIndex, filter);
+            QCOMPARE(prompts.fileRequests[0].fileName, Path(name));
+            QCOMPARE(prompts.fileRequests[0].directory, Q(m_f.dir->path().string()));
+        }
         QVERIFY(prompts.messages.isEmpty());
 
         // Failing for root too: a path through a device, a file without write
@@ -135,7 +142,7 @@ private slots:
         PressSave(*app.Frame());
         QCOMPARE(Head(Path("b.png"), 4), std::string("\x89PNG"));
         QCOMPARE(testutil::ReadFile(m_f.dir->File("a.jpg")), before);
-        QCOMPARE(app.RecentFiles().Paths(), (QStringList{Path("b.png"), Path("a.jpg")}));
+        QCOMPARE(app.RecentFiles().Paths().mid(0, 2), (QStringList{Path("b.png"), Path("a.jpg")}));
         PressSave(*app.Frame());
         QCOMPARE(prompts.fileRequests.size(), size_t(5));
 
@@ -149,35 +156,6 @@ private slots:
         QCOMPARE(prompts.messages.size(), 1);
         QVERIFY(prompts.messages[0].contains(Path("true.gif")));
         QVERIFY(prompts.messages[0].contains(QStringLiteral("8 bit")));
-    }
-
-    void ctrlSWritesBackInPlaceOrAsks() {
-        ScriptedPrompts prompts;
-        CMapApp app(*m_f.store);
-        QVERIFY(app.InitInstance({}));
-        PressSave(*app.Frame());  // no picture: nothing at all
-        // A lossless file is written back without a word.
-        QVERIFY(Picture("a.png"));
-        QVERIFY(app.OpenDocumentFile(Path("a.png")));
-        testutil::WriteFile(m_f.dir->File("a.png"), "stale");
-        PressSave(*app.Frame());
-        QVERIFY(prompts.fileRequests.empty() && prompts.messages.isEmpty());
-        QCOMPARE(CImage(m_f.dir->File("a.png"), -1).GetWidth(), 6);
-
-        // A PNG flattened on load, a GIF, and a file that has gone: each is
-        // asked for with the filter its type preselects.
-        QImage alpha(5, 3, QImage::Format_ARGB32);
-        alpha.fill(qRgba(200, 10, 10, 90));
-        QVERIFY(alpha.save(Path("alpha.png"), "PNG"));
-        QVERIFY(Picture("a.gif") && Picture("a.bmp"));
-        for (const auto& [name, filter] : {std::pair{"alpha.png", 1}, {"a.gif", 1}, {"a.bmp", 2}}) {
-            QVERIFY(app.OpenDocumentFile(Path(name)));
-            if (filter == 2) std::filesystem::remove(m_f.dir->File(name));
-            prompts.fileRequests.clear();
-            PressSave(*app.Frame());
-            QCOMPARE(prompts.fileRequests.size(), size_t(1));
-            QCOMPARE(prompts.fileRequests[0].filterIndex, filter);
-        }
     }
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 // A shown map view over a picture and an in-memory pane, its link prompt
-// answered from fields, driven by mouse events.
+// answered from fields, driven by mouse events; or the whole editor window
+// over a picture, its prompts scripted.
 
 #include <QScreen>
 #include <QtTest>
@@ -11,12 +12,22 @@
 #include "markup/map_doc.h"
 #include "markup/markup_pane.h"
 #include "markup/memory_store.h"
+#include "scripted_prompts.h"
+#include "shell/main_frame.h"
 #include "view/map_view.h"
 
 inline std::unique_ptr<CImage> BlackPicture(int width, int height) {
     auto image = std::make_unique<CImage>();
     image->Create(width, height, 24, -1);
     return image;
+}
+
+// A press at `from`, a move through the middle to `to` and the release there.
+inline void DragOn(QWidget* widget, QPoint from, QPoint to) {
+    QTest::mousePress(widget, Qt::LeftButton, {}, from);
+    QTest::mouseMove(widget, (from + to) / 2);
+    QTest::mouseMove(widget, to);
+    QTest::mouseRelease(widget, Qt::LeftButton, {}, to);
 }
 
 struct ViewHarness {
@@ -67,12 +78,7 @@ struct ViewHarness {
     }
     void Click(QPoint p) { QTest::mouseClick(vp(), Qt::LeftButton, {}, p); }
     void DoubleClick(QPoint p) { QTest::mouseDClick(vp(), Qt::LeftButton, {}, p); }
-    void Drag(QPoint from, QPoint to) {
-        QTest::mousePress(vp(), Qt::LeftButton, {}, from);
-        QTest::mouseMove(vp(), (from + to) / 2);
-        QTest::mouseMove(vp(), to);
-        QTest::mouseRelease(vp(), Qt::LeftButton, {}, to);
-    }
+    void Drag(QPoint from, QPoint to) { DragOn(vp(), from, to); }
     QImage Grab() { return vp()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
     // What the window shows after the partial repaints asked for so far.
     QImage Screen() {
@@ -84,4 +90,29 @@ struct ViewHarness {
             .toImage()
             .convertToFormat(QImage::Format_RGB32);
     }
+};
+
+struct FrameHarness {
+    MemoryProfileStore store;
+    ScopedProfileStore scopedStore{&store};
+    ScriptedPrompts prompts;
+    CMainFrame frame;
+    CMapDoc doc;
+
+    FrameHarness(std::unique_ptr<CImage> picture, const std::string& text, QSize size) {
+        doc.m_pImage = std::move(picture);
+        frame.View().SetDocument(&doc);
+        doc.SetPane(&frame.Pane());
+        // A skeleton first, as opening a picture writes (the pane's undo
+        // starts with it), then the text wanted.
+        WriteSkeleton(frame.Pane(), "p.bmp", 1, 1, "m");
+        frame.Pane().SetWindowText(text);
+        frame.resize(size);
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    }
+    QWidget* vp() { return frame.View().viewport(); }
+    std::string Text() { return frame.Pane().GetWindowText(); }
+    void Drag(QPoint from, QPoint to) { DragOn(vp(), from, to); }
+    void Command(int id) { frame.Action(id)->trigger(); }
 };

@@ -17,9 +17,14 @@ using testutil::ReadFile;
 using testutil::TempDir;
 using testutil::WriteFile;
 
-// The tag-case command: any non-zero value counts as on and is switched off.
-void ToggleTag() {
-    SetTagSetting(GetTagSetting() == 0 ? 1 : 0);
+// A settings file of its own for each text: QSettings sees a change made
+// from outside by the file's size and time, and two writes of the same size
+// within one tick of the file-system clock look alike.
+std::string NewFile(TempDir& dir, const std::string& text) {
+    static int n = 0;
+    const std::string file = dir.File(std::to_string(n++) + ".conf");
+    WriteFile(file, text);
+    return file;
 }
 
 TEST(QtProfileStore, DefaultLocationHoldsGeneralAsIniSection) {
@@ -35,19 +40,17 @@ TEST(QtProfileStore, DefaultLocationHoldsGeneralAsIniSection) {
     SetBaseDirSetting("/home/user/web");
     EXPECT_TRUE(store.WriteProfileString("Recent File List", "File1", "/home/user/a.gif"));
     const std::string text = ReadFile(file);
-    EXPECT_NE(text.find("[General]\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("tag=1\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("BaseDir=/home/user/web\n"), std::string::npos) << text;
+    for (const char* line : {"[General]\n", "tag=1\n", "BaseDir=/home/user/web\n"})
+        EXPECT_NE(text.find(line), std::string::npos) << text;
     EXPECT_EQ(text.find("%General"), std::string::npos) << text;
 }
 
-TEST(QtProfileStore, ValuesRoundTripExactly) {
+TEST(QtProfileStore, ValuesRoundTripExactlyAndOutsideWritesCount) {
     TempDir dir;
-    QtProfileStore store(dir.File("sub/folder/z.conf"));  // folders made on the first write
+    const std::string file = dir.File("sub/folder/z.conf");  // folders made on the first write
+    QtProfileStore store(file);
     ScopedProfileStore installed(&store);
-    for (const std::string& text :
-         {std::string("C:\\web\\サイト, 2\\"), std::string("@Variant(0)"), std::string(" a=b; c "),
-          std::string("\"quoted\""), std::string("")}) {
+    for (const char* text : {"C:\\web\\サイト, 2\\", "@Variant(0)", " a=b; c ", "\"quoted\"", ""}) {
         SetBaseDirSetting(text);
         EXPECT_EQ(GetBaseDirSetting(), text);
     }
@@ -57,19 +60,13 @@ TEST(QtProfileStore, ValuesRoundTripExactly) {
         SetTagSetting(value);
         EXPECT_EQ(GetTagSetting(), value);
     }
-}
 
-TEST(QtProfileStore, OutsideWritesCountAtTheNextUse) {
-    TempDir dir;
-    const std::string file = dir.File("z.conf");
-    QtProfileStore store(file);
-    ScopedProfileStore installed(&store);
+    // What is written from outside counts at the next use.
     SetBaseDirSetting("C:\\web");
-
     WriteFile(file, "[General]\ntag=5\n");
     EXPECT_EQ(GetTagSetting(), 5);
     EXPECT_EQ(GetBaseDirSetting(), "");  // the outside writer dropped it
-    ToggleTag();
+    SetTagSetting(0);
     EXPECT_NE(ReadFile(file).find("tag=0"), std::string::npos);
 
     WriteFile(file, "[General]\nBaseDir=/srv/www\ntag=12\n\n[Recent%20File%20List]\nFile2=/x\n");
@@ -78,30 +75,20 @@ TEST(QtProfileStore, OutsideWritesCountAtTheNextUse) {
     EXPECT_EQ(store.GetProfileString("Recent File List", "File2", ""), "/x");
 }
 
-TEST(QtProfileStore, NonIntegerValuesGiveTheDefault) {
+// A file with anything the store does not understand in full reads as
+// empty and is never written; a file QSettings could have written is both
+// read and written. Only a whole number is an integer.
+TEST(QtProfileStore, FilesNotUnderstoodInFullAreNeverWritten) {
     TempDir dir;
-    // One file per value: QSettings sees a change made from outside by the
-    // file's size and time, and two writes of the same size within one tick
-    // of the file-system clock look alike.
-    int n = 0;
-    const auto tagIn = [&](const std::string& value) {
-        std::string name = "z";
-        name += std::to_string(n++);
-        const std::string file = dir.File(name + ".conf");
-        WriteFile(file, "[General]\ntag=" + value + "\n");
-        return QtProfileStore(file).GetProfileInt("General", "tag", 7);
+    const auto tagIn = [&dir](const std::string& value) {
+        return QtProfileStore(NewFile(dir, "[General]\ntag=" + value + "\n"))
+            .GetProfileInt("General", "tag", 7);
     };
     for (const char* value : {"abc", "1.5", "5x", "", "0x10", "4294967296", "99999999999", "1, 2"})
         EXPECT_EQ(tagIn(value), 7) << value;
     EXPECT_EQ(tagIn(" -3 "), -3);
     EXPECT_EQ(tagIn("\"12\""), 12);
-}
 
-// A file with anything the store does not understand in full reads as
-// empty and is never written; a file QSettings could have written is both
-// read and written.
-TEST(QtProfileStore, FilesNotUnderstoodInFullAreNeverWritten) {
-    TempDir dir;
     std::string noise;
     for (int i = 0; i < 4096; ++i) noise += static_cast<char>((i * 7919 + 13) & 0xff);
     const struct {
@@ -121,18 +108,16 @@ TEST(QtProfileStore, FilesNotUnderstoodInFullAreNeverWritten) {
          "File1=\"/a;b\"\r\n",
          true},
     };
-    int n = 0;
     for (const auto& c : cases) {
-        const std::string file = dir.File("z" + std::to_string(n++) + ".conf");
-        WriteFile(file, c.text);
+        const std::string file = NewFile(dir, c.text);
         QtProfileStore store(file);
-        EXPECT_EQ(store.GetProfileInt("General", "tag", 0), c.clean ? 5 : 0) << n;
-        EXPECT_EQ(store.WriteProfileInt("General", "tag", 7), c.clean) << n;
+        EXPECT_EQ(store.GetProfileInt("General", "tag", 0), c.clean ? 5 : 0) << &c - cases;
+        EXPECT_EQ(store.WriteProfileInt("General", "tag", 7), c.clean) << &c - cases;
         if (c.clean) {
             EXPECT_EQ(store.GetProfileInt("General", "tag", 0), 7);
             EXPECT_EQ(store.GetProfileString("Recent File List", "File1", ""), "/a;b");
         } else {
-            EXPECT_EQ(ReadFile(file), c.text) << n;
+            EXPECT_EQ(ReadFile(file), c.text);
         }
     }
 
@@ -156,14 +141,13 @@ TEST(QtProfileStore, TextWithCommasReadsBackExactly) {
         {"x\\x41, \\t", "xA, \t"},
         {",", ","},
     };
-    int n = 0;
     for (const auto& [raw, want] : cases) {
-        const std::string file = dir.File("c" + std::to_string(n++) + ".conf");
-        WriteFile(file, std::string("[General]\nBaseDir=") + raw + "\ntag=1\n");
+        const std::string file =
+            NewFile(dir, std::string("[General]\nBaseDir=") + raw + "\ntag=1\n");
         QtProfileStore store(file);
         ScopedProfileStore installed(&store);
         EXPECT_EQ(GetBaseDirSetting(), want) << raw;
-        ToggleTag();
+        SetTagSetting(0);
         EXPECT_EQ(GetTagSetting(), 0);
         EXPECT_EQ(GetBaseDirSetting(), want) << raw << "\n" << ReadFile(file);
     }

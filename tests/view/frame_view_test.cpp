@@ -1,50 +1,43 @@
 // The map view inside the editor window: check marks on the frame's actions,
-// the readout in its status bar, and the link dialog run through the prompt
-// seam with the area going into the frame's pane.
+// the readout in its status bar, the link dialog run through the prompt seam;
+// and the pane as the one record of the areas: edits made on the picture are
+// edits of its text and steps of its undo history, the outlines follow what
+// is typed, and a selection shows on both sides.
 
 #define QTEST_QPA_MOUSE_HANDLING
 #include <QAction>
 #include <QDir>
-#include <QtTest>
-#include <memory>
-#include <string>
+#include <vector>
 
-#include "image/image.h"
-#include "markup/map_doc.h"
-#include "markup/memory_store.h"
 #include "shell/commands.h"
 #include "shell/dialogs.h"
-#include "shell/main_frame.h"
-#include "shell/scripted_prompts.h"
+#include "shell/view_harness.h"
 
 namespace {
 
-const std::string kSkeleton = "<img src=\"p.bmp\">\r\n<map name=\"map_p\">\r\n</map>";
+std::string Rect(const char* coords) {
+    return std::string("<area shape=\"rect\" coords=\"") + coords +
+           "\" alt=\"A\" href=\"a.html\">\r\n";
+}
+std::string With(const std::string& lines) {
+    return "<img src=\"p.bmp\">\r\n<map name=\"m\">\r\n" + lines + "</map>";
+}
 
-struct Harness {
-    MemoryProfileStore store;
-    ScopedProfileStore scopedStore{&store};
-    ScriptedPrompts prompts;
-    CMainFrame frame;
-    CMapDoc doc;
+// Black, 200 x 150, the pixel at 10, 5 (1, 2, 3).
+std::unique_ptr<CImage> Picture() {
+    auto image = BlackPicture(200, 150);
+    image->SetPixelRGB(10, 149 - 5, 1, 2, 3);
+    return image;
+}
 
-    Harness() {
-        auto image = std::make_unique<CImage>();
-        image->Create(100, 50, 24, -1);
-        image->SetPixelRGB(10, 49 - 5, 1, 2, 3);
-        doc.m_pImage = std::move(image);
-        frame.View().SetDocument(&doc);
-        doc.SetPane(&frame.Pane());
-        frame.Pane().SetWindowText(kSkeleton);
-        frame.resize(640, 480);
-        frame.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frame));
-    }
-    QWidget* vp() { return frame.View().viewport(); }
-    void Drag(QPoint from, QPoint to) {
-        QTest::mousePress(vp(), Qt::LeftButton, {}, from);
-        QTest::mouseMove(vp(), to);
-        QTest::mouseRelease(vp(), Qt::LeftButton, {}, to);
+// The link prompt answers a.html and A.
+struct Harness : FrameHarness {
+    Harness() : FrameHarness(Picture(), With(""), QSize(640, 560)) {
+        frame.View().SetLinkPrompt([](std::string* url, std::string* alt) {
+            *url = "a.html";
+            *alt = std::string(1, 'A');  // a literal trips GCC 12's -Wrestrict at -O3
+            return true;
+        });
     }
 };
 
@@ -63,14 +56,14 @@ private slots:
             return ids;
         };
         QCOMPARE(checked(), (QList<int>{cmd::kToolRect, cmd::kZoomNormal}));
-        h.frame.Action(cmd::kToolPolygon)->trigger();
-        h.frame.Action(cmd::kZoomDouble)->trigger();
+        h.Command(cmd::kToolPolygon);
+        h.Command(cmd::kZoomDouble);
         QCOMPARE(checked(), (QList<int>{cmd::kToolPolygon, cmd::kZoomDouble}));
         // Enabled without a picture too.
         h.doc.m_pImage.reset();
         h.frame.View().OnInitialUpdate();
         QVERIFY(h.frame.Action(cmd::kZoomNormal)->isEnabled());
-        h.frame.Action(cmd::kZoomNormal)->trigger();
+        h.Command(cmd::kZoomNormal);
         QVERIFY(h.frame.Action(cmd::kZoomNormal)->isChecked());
     }
 
@@ -85,6 +78,7 @@ private slots:
 
     void linkDialogThroughTheSeam() {
         Harness h;
+        h.frame.View().SetLinkPrompt({});
         // 参照 starts in the picture's folder.
         h.doc.SetPathName((QDir::tempPath() + QStringLiteral("/p.bmp")).toStdString());
         h.prompts.onDialog = [&h](QDialog& dialog) {
@@ -99,17 +93,113 @@ private slots:
         };
         h.Drag(QPoint(50, 40), QPoint(10, 5));
         QCOMPARE(h.prompts.dialogsRun, 1);
-        QCOMPARE(h.frame.Pane().GetWindowText(),
-                 std::string("<img src=\"p.bmp\">\r\n<map name=\"map_p\">\r\n"
-                             "<area shape=\"rect\" coords=\"50,40,10,5\" alt=\"駅\" "
-                             "href=\"地図.html\">\r\n</map>"));
+        QCOMPARE(h.Text(), With("<area shape=\"rect\" coords=\"50,40,10,5\" alt=\"駅\" "
+                                "href=\"地図.html\">\r\n"));
 
         // Cancelled through the seam: the pane keeps its text.
         h.prompts.onDialog = nullptr;
-        const std::string before = h.frame.Pane().GetWindowText();
+        const std::string before = h.Text();
         h.Drag(QPoint(5, 5), QPoint(20, 20));
         QCOMPARE(h.prompts.dialogsRun, 2);
-        QCOMPARE(h.frame.Pane().GetWindowText(), before);
+        QCOMPARE(h.Text(), before);
+    }
+
+    void editsLandOnTheRightCharacters() {
+        // Byte offsets of CR LF UTF-8 text against editor positions: two- to
+        // four-byte characters, line breaks, and both ends of the text.
+        const std::string text = "é地\r\n😀x\r\n\r\nend";
+        const struct {
+            size_t begin, removed;
+            const char* inserted;
+        } cases[] = {
+            {0, 0, "<"},       {2, 3, "y"},           {5, 2, ""},     {7, 4, "\xc3\xa9"},
+            {12, 2, "a\r\nb"}, {text.size(), 0, "!"}, {11, 100, "z"}, {1000, 5, "at end"},
+        };
+        Harness h;
+        for (const auto& c : cases) {
+            h.frame.Pane().SetWindowText(text);
+            const TextEdit edit{c.begin, c.removed, c.inserted};
+            h.frame.Pane().ApplyEdit(edit);
+            const std::string got = h.Text();
+            std::string expected = text;
+            const size_t begin = std::min(c.begin, text.size());
+            expected.replace(begin, std::min(c.removed, text.size() - begin), c.inserted);
+            QCOMPARE(got, expected);
+            // The text kept between edits is what the editor holds.
+            QCOMPARE(EditorRawToPaneText(h.frame.Edit().document()->toRawText()), expected);
+        }
+    }
+
+    void everyChangeIsOneUndoStep() {
+        Harness h;
+        // A new picture's text starts without history.
+        QVERIFY(!h.frame.Action(cmd::kEditUndo)->isEnabled());
+        std::vector<std::string> states{h.Text()};
+        h.Drag({10, 10}, {50, 40});
+        states.push_back(h.Text());
+        h.Drag({100, 60}, {140, 90});
+        states.push_back(h.Text());
+        QCOMPARE(states.back(), With(Rect("10,10,50,40") + Rect("100,60,140,90")));
+        // Moved with the mouse in one drag of several moves, then deleted.
+        h.frame.View().OnToolSelect();
+        h.Drag({20, 20}, {30, 25});
+        states.push_back(h.Text());
+        QCOMPARE(states.back(), With(Rect("20,15,60,45") + Rect("100,60,140,90")));
+        QTest::keyClick(&h.frame.View(), Qt::Key_Delete);
+        states.push_back(h.Text());
+        QCOMPARE(states.back(), With(Rect("100,60,140,90")));
+
+        for (size_t i = states.size() - 1; i > 0; --i) {
+            h.Command(cmd::kEditUndo);
+            QCOMPARE(h.Text(), states[i - 1]);
+        }
+        QVERIFY(!h.frame.Action(cmd::kEditUndo)->isEnabled());
+        for (size_t i = 1; i < states.size(); ++i) {
+            h.Command(cmd::kEditRedo);
+            QCOMPARE(h.Text(), states[i]);
+        }
+        // The outlines follow undo too.
+        h.Command(cmd::kEditUndo);
+        QTRY_COMPARE(h.frame.View().Overlay().Count(), 2);
+
+        // Writing a new picture's skeleton starts afresh.
+        WriteSkeleton(h.frame.Pane(), "q.bmp", 10, 10, "q");
+        QVERIFY(!h.frame.Action(cmd::kEditUndo)->isEnabled());
+        QVERIFY(!h.frame.Action(cmd::kEditRedo)->isEnabled());
+    }
+
+    void outlinesAndSelectionFollowThePane() {
+        Harness h;
+        CMapView& view = h.frame.View();
+        view.OnToolSelect();
+        // Typed into the pane: the outline appears without any other step.
+        QTextCursor cursor = h.frame.Edit().textCursor();
+        cursor.setPosition(h.frame.Edit().document()->characterCount() - 1 - 6);  // before </map>
+        h.frame.Edit().setTextCursor(cursor);
+        h.frame.Edit().setFocus();
+        QTest::keyClicks(&h.frame.Edit(), "<area coords=\"10,10,60,60\" href=x>");
+        QTest::keyClick(&h.frame.Edit(), Qt::Key_Return);
+        QTest::keyClicks(&h.frame.Edit(), "<area shape=circle coords=\"120,80,20\" href=y>");
+        QTRY_COMPARE(view.Overlay().Count(), 2);
+        QCOMPARE(view.Overlay().Areas()[1].coords, (std::vector<double>{120, 80, 20}));
+        // The caret just inside the tag typed last: that area is selected.
+        QTest::keyClick(&h.frame.Edit(), Qt::Key_Left);
+        QTRY_COMPARE(view.SelectedArea(), 1);
+
+        // A click on the picture selects, marks the tag and brings the caret to it.
+        QTest::mouseClick(h.vp(), Qt::LeftButton, {}, {30, 30});
+        QCOMPARE(view.SelectedArea(), 0);
+        const TextRange tag = view.Overlay().Areas()[0].tag;
+        const auto& pane = static_cast<PlainTextMarkupPane&>(h.frame.Pane());
+        QCOMPARE(h.frame.Edit().textCursor().position(), pane.PositionOfByte(tag.begin));
+        QCOMPARE(h.frame.Edit().extraSelections().size(), 1);
+        QCOMPARE(h.frame.Edit().extraSelections()[0].cursor.selectedText(),
+                 QString::fromStdString(h.Text().substr(tag.begin, tag.end - tag.begin)));
+        // The caret moved out of every tag: nothing selected, no mark.
+        cursor.setPosition(0);
+        h.frame.Edit().setTextCursor(cursor);
+        QTRY_COMPARE(view.SelectedArea(), -1);
+        QCOMPARE(h.frame.Edit().extraSelections().size(), 0);
     }
 };
 
