@@ -11,7 +11,6 @@ CMarkupEdit::CMarkupEdit(QWidget* parent) : QPlainTextEdit(parent) {
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    setMaximumBlockCount(0);
     setFrameShape(QFrame::NoFrame);
     // The bar decides the size; the pane may become as small as the bar.
     setMinimumSize(1, 1);

@@ -103,9 +103,6 @@ struct FrameHarness {
         doc.m_pImage = std::move(picture);
         frame.View().SetDocument(&doc);
         doc.SetPane(&frame.Pane());
-        // A skeleton first, as opening a picture writes (the pane's undo
-        // starts with it), then the text wanted.
-        WriteSkeleton(frame.Pane(), "p.bmp", 1, 1, "m");
         frame.Pane().SetWindowText(text);
         frame.resize(size);
         frame.show();
