@@ -3,6 +3,8 @@
 //   bare memchr walk over its '<' bytes, the floor of any reader that looks
 //   at every tag, and std::regex_iterator with "<area[^>]*>", the quick way
 //   to find the tags. BM_ParseAgainstPeers reports both ratios.
+// - Reading again after one typed character (UpdateAreas) against reading
+//   the whole text.
 // - The area line's insertion as one edit (InsertAreaLineEdit) against
 //   today's whole-text InsertAreaLine and against inserting the same bytes
 //   into the string at the same place, with the tag setting off and on.
@@ -111,6 +113,33 @@ void BM_ParseAgainstPeers(benchmark::State& state) {
     state.counters["vs_regex"] = regex > 0 ? parse / regex : 0;
 }
 BENCHMARK(BM_ParseAgainstPeers)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// One character typed into the pane, then the areas read again: from the
+// first changed byte on (UpdateAreas, what the outlines do) against reading
+// the whole text afresh. Arg: where, 0 in the last area, 1 in the first.
+void BM_UpdateAfterTypingAgainstParse(benchmark::State& state) {
+    const std::string& before = Pane();
+    const std::vector<AreaTag> areas = ParseAreas(before);
+    const size_t at = areas[state.range(0) ? 0 : areas.size() - 1].hrefValue.begin;
+    const std::string after = before.substr(0, at) + "x" + before.substr(at);
+    double update = 0, parse = 0;
+    for (auto _ : state) {
+        std::vector<AreaTag> copy = areas;  // the outlines hand theirs over
+        const auto t0 = Seconds();
+        const size_t updated = UpdateAreas(std::move(copy), before, after).size();
+        const auto t1 = Seconds();
+        const size_t parsed = ParseAreas(after).size();
+        const auto t2 = Seconds();
+        if (updated != kAreas || parsed != kAreas) return state.SkipWithError("wrong count");
+        update += t1 - t0;
+        parse += t2 - t1;
+    }
+    const double n = static_cast<double>(state.iterations());
+    state.counters["update_ms"] = update * 1000 / n;
+    state.counters["parse_ms"] = parse * 1000 / n;
+    state.counters["ratio"] = parse > 0 ? update / parse : 0;
+}
+BENCHMARK(BM_UpdateAfterTypingAgainstParse)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // Arg: the tag setting (0 lower case, 1 upper case).
 void BM_InsertLineAgainstPeers(benchmark::State& state) {

@@ -130,6 +130,32 @@ std::vector<AreaTag> ParseAreasFrom(std::string_view text, size_t from, int line
     return areas;
 }
 
+std::vector<AreaTag> UpdateAreas(std::vector<AreaTag> areas, std::string_view before,
+                                 std::string_view after, size_t* kept) {
+    const size_t common = std::min(before.size(), after.size());
+    const size_t differ = static_cast<size_t>(
+        std::mismatch(before.begin(), before.begin() + common, after.begin()).first -
+        before.begin());
+    // A tag is read from its bytes up to its '>' alone: one that ends at or
+    // before the first change reads the same.
+    const auto firstTouched = std::partition_point(
+        areas.begin(), areas.end(), [&](const AreaTag& a) { return a.tag.end <= differ; });
+    areas.erase(firstTouched, areas.end());
+    if (kept) *kept = areas.size();
+    size_t from = 0;
+    int line = 1;
+    if (!areas.empty()) {
+        const TextRange last = areas.back().tag;
+        from = last.end;
+        line = areas.back().line + static_cast<int>(std::count(before.begin() + last.begin,
+                                                               before.begin() + last.end, '\n'));
+    }
+    std::vector<AreaTag> rest = ParseAreasFrom(after, from, line);
+    areas.insert(areas.end(), std::make_move_iterator(rest.begin()),
+                 std::make_move_iterator(rest.end()));
+    return areas;
+}
+
 bool AreaContains(const AreaTag& area, double x, double y) {
     if (!area.valid) return false;
     switch (area.shape) {

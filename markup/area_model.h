@@ -49,6 +49,11 @@ std::vector<AreaTag> ParseAreas(std::string_view text);
 // line. An edit leaves the areas that end before it as they were, so the
 // text after the last of them is all that needs reading again.
 std::vector<AreaTag> ParseAreasFrom(std::string_view text, size_t from, int line);
+// The areas of `after`, given `areas` read from `before`: those that end
+// before the first byte where the two texts differ are kept, the rest read
+// again. Answers how many were kept through `kept` when it is not null.
+std::vector<AreaTag> UpdateAreas(std::vector<AreaTag> areas, std::string_view before,
+                                 std::string_view after, size_t* kept = nullptr);
 
 // Whether a browser counts picture point (x, y) as inside the area; never
 // for an invalid one.

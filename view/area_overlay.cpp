@@ -100,12 +100,13 @@ void PaintOutline(QPainter& painter, const AreaShapeGeometry& g, const AreaMappi
     painter.drawPath(path);
 }
 
-void CAreaOverlay::SetAreas(std::vector<AreaTag> areas, QSize picture) {
+void CAreaOverlay::SetAreas(std::vector<AreaTag> areas, QSize picture, size_t kept) {
     m_areas = std::move(areas);
-    m_geometry.clear();
-    m_bounds.clear();
-    for (const AreaTag& area : m_areas) {
-        m_geometry.push_back(GeometryOf(area.shape, area.coords, picture));
+    kept = std::min({kept, m_geometry.size(), m_areas.size()});
+    m_geometry.resize(kept);
+    m_bounds.resize(kept);
+    for (size_t i = kept; i < m_areas.size(); ++i) {
+        m_geometry.push_back(GeometryOf(m_areas[i].shape, m_areas[i].coords, picture));
         m_bounds.push_back(PictureBounds(m_geometry.back()));
     }
 }

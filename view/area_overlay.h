@@ -53,8 +53,12 @@ void PaintOutline(QPainter& painter, const AreaShapeGeometry& geometry, const Ar
 // next.
 class CAreaOverlay {
 public:
-    void SetAreas(std::vector<AreaTag> areas, QSize picture);
+    // `kept`: how many leading areas are those of the last call, unchanged,
+    // whose shapes stand as they were.
+    void SetAreas(std::vector<AreaTag> areas, QSize picture, size_t kept = 0);
     const std::vector<AreaTag>& Areas() const { return m_areas; }
+    // Hands the areas over for a new SetAreas, which must follow.
+    std::vector<AreaTag> TakeAreas() { return std::move(m_areas); }
     const AreaShapeGeometry& Geometry(int index) const {
         return m_geometry[static_cast<size_t>(index)];
     }

@@ -73,9 +73,14 @@ void CMapView::RefreshAreas() {
     std::string text = pane && Picture() ? pane->GetWindowText() : std::string();
     const QSize size = PictureSize();
     if (text != m_parsedText || size != m_parsedSize) {
+        // Typing reads again only from the first changed byte on.
+        size_t kept = 0;
+        std::vector<AreaTag> areas =
+            size == m_parsedSize ? UpdateAreas(m_overlay.TakeAreas(), m_parsedText, text, &kept)
+                                 : ParseAreas(text);
         m_parsedText = std::move(text);
         m_parsedSize = size;
-        m_overlay.SetAreas(ParseAreas(m_parsedText), size);
+        m_overlay.SetAreas(std::move(areas), size, kept);
         if (pane) m_inserter.Learn(*pane, m_parsedText);
         m_selectDrag = SelectDrag::kNone;
         m_preview.clear();

@@ -213,3 +213,46 @@ TEST(AreaModel, InsertingALineAsAnEditGivesTheSameText) {
     EXPECT_EQ(edit.begin, upper.find("</MAP>"));
     EXPECT_EQ(edit.removed, 0u);
 }
+
+// Reading on from the first changed byte gives what reading the whole new
+// text gives, lines and byte ranges included, whatever the edit does to the
+// tokenizer's state after it.
+TEST(AreaModel, UpdatingAfterAnEditReadsAsReadingAfresh) {
+    const std::string before =
+        "<map name=\"m\">\r\n<area shape=rect coords=\"1,2,3,4\" href=a>\r\n"
+        "<area\nshape=circle coords=\"5,6,7\" alt=\"x\">\r\n<area href=c>\r\n</map>";
+    auto describe = [](const std::vector<AreaTag>& areas) {
+        std::string s;
+        for (const AreaTag& a : areas)
+            s += std::to_string(a.tag.begin) + "-" + std::to_string(a.tag.end) + "@" +
+                 std::to_string(a.line) + " " + std::to_string(a.coords.size()) + a.href + a.alt +
+                 (a.valid ? "v" : "") + std::to_string(a.hrefValue.begin) + ";";
+        return s;
+    };
+    const struct {
+        size_t at, removed;
+        const char* inserted;
+        size_t kept;
+    } edits[] = {
+        {before.size(), 0, "\r\n<area href=d>", 3},  // typed at the end
+        {before.size() - 6, 0, "<area>", 3},
+        {101, 0, "<area href=e>", 2},                // after the two-line one
+        {57, 0, "\n\n", 1},                         // line breaks before the second
+        {30, 1, "9", 0},                            // a digit inside the first
+        {57, 0, "<!--", 1},                         // comments out what follows
+        {57, 0, "<script>", 1},                     // raw text from here on
+        {56, 1, "", 0},                             // the first tag's '>' removed
+        {0, before.size(), "", 0},                  // all gone
+        {before.size() - 7, 0, "<area alt=\"", 3},  // cut off by the end
+    };
+    const std::vector<AreaTag> old = ParseAreas(before);
+    ASSERT_EQ(old.size(), 3u);
+    for (const auto& e : edits) {
+        std::string after = before;
+        after.replace(e.at, e.removed, e.inserted);
+        size_t kept = 99;
+        EXPECT_EQ(describe(UpdateAreas(old, before, after, &kept)), describe(ParseAreas(after)))
+            << e.at << " " << e.inserted;
+        EXPECT_EQ(kept, e.kept) << e.at << " " << e.inserted;
+    }
+}
