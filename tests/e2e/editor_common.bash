@@ -15,6 +15,9 @@ e2e_setup() {
   trap 'rm -rf "$work"' EXIT
   export XDG_CONFIG_HOME=$work/config HOME=$work
   mkdir -p "$XDG_CONFIG_HOME"
+  # The editor draws on the X server these scripts start, even when the
+  # caller's environment chose another Qt platform (such as offscreen).
+  unset QT_QPA_PLATFORM
 }
 
 # Writes a 24-bit BMP $1: picture $2, or 160 x 120 of one colour, with the

@@ -8,6 +8,7 @@ bin=$ZE_BINARY_DIR/shell/zer-evizi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export XDG_CONFIG_HOME=$work/config XDG_STATE_HOME=$work/state HOME=$work
+unset QT_QPA_PLATFORM  # the editor draws on the X server below
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}strict_string_checks=0"
 cp "$ZE_SOURCE_DIR/resources/sample.bmp" "$work/pic.bmp"
 

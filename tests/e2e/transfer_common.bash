@@ -17,6 +17,8 @@ if [ -z "${ZE_IN_XVFB:-}" ]; then
   exec xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1024x768x24 -nolisten tcp -noreset" bash "$0" "$@"
 fi
 
+# The editor draws on that server whatever Qt platform the caller chose.
+unset QT_QPA_PLATFORM
 WORK=$(mktemp -d)
 export HOME=$WORK/home XDG_CONFIG_HOME=$WORK/home/.config
 mkdir -p "$XDG_CONFIG_HOME"
