@@ -150,14 +150,11 @@ TEST(BmpRead, OddAndShortFiles) {
     // A file too short for its information header fails.
     EXPECT_EQ(Load(full.substr(0, 40))->image->GetWidth(), 0);
 
-    // A failed read leaves no picture; reading from memory answers as a file.
+    // A failed read leaves no picture; no bytes in memory read as no file
+    // (the hostile BMP test reads files from memory).
     EXPECT_EQ(t->image->Load(t->dir.File("missing.bmp"), kImageBmp), 0);
     EXPECT_EQ(t->image->GetPalette(), nullptr);
-    CBmpImpl memory;
-    ASSERT_EQ(memory.ReadMemory(reinterpret_cast<const uint8_t*>(full.data()), full.size()), 1);
-    EXPECT_EQ(memory.GetPixelIndex(2, 1), 3);
-    EXPECT_EQ(memory.ReadMemory(nullptr, 0), 0);
-    EXPECT_EQ(memory.GetWidth(), 0);
+    EXPECT_EQ(CBmpImpl().ReadMemory(nullptr, 0), 0);
 }
 
 TEST(BmpRead, RefusedFiles) {
