@@ -76,14 +76,14 @@ TEST(BmpRead, WritesBackTheTableAndPixelsItRead) {
     EXPECT_EQ(Load(Make(headerless))->image->GetPixelIndex(2, 1), 3);
 
     // A core header is written as a 40-byte one, its table widened to 4-byte
-    // entries (its pixels are compared with ImageMagick below).
+    // entries, its pixels as they were.
     Layout core = Paletted(4, 2, 4, 16, std::string("\x45\x6F\0\0\x01\x23\0\0", 8));
     core.headerSize = 12;
     auto a = Load(Make(core));
     const std::string bytes = Saved(*a->image, a->dir, "out.bmp");
     EXPECT_EQ(U32(bytes, 10), 118u);
     core.headerSize = 40;
-    EXPECT_EQ(bytes.substr(54, 64), Make(core).substr(54, 64));
+    EXPECT_EQ(bytes.substr(54), Make(core).substr(54));
 }
 
 TEST(BmpRead, BitFieldPictures) {
@@ -143,13 +143,6 @@ TEST(BmpRead, OddAndShortFiles) {
     for (int x = 0; x < 4; ++x) EXPECT_EQ(w->image->GetPixelIndex(x, 0), 1);
     EXPECT_EQ(w->image->GetPixelIndex(0, 1), 0);
 
-    // Pixels cut after the bottom row: the top row is zero.
-    Layout cut;
-    cut.width = 1, cut.height = 2;
-    cut.pixels = std::string("\x07\x08\x09\x00", 4);
-    auto l = Load(Make(cut));
-    EXPECT_EQ(RgbAt(*l->image, 0, 0), (Px{9, 8, 7}));
-    EXPECT_EQ(RgbAt(*l->image, 0, 1), (Px{0, 0, 0}));
     // The file ends inside the colour table: no pixels, index 0.
     const std::string full = Make(EightBit());
     auto t = Load(full.substr(0, 54 + 8));
@@ -157,14 +150,11 @@ TEST(BmpRead, OddAndShortFiles) {
     // A file too short for its information header fails.
     EXPECT_EQ(Load(full.substr(0, 40))->image->GetWidth(), 0);
 
-    // A failed read leaves no picture; reading from memory answers as a file.
+    // A failed read leaves no picture; no bytes in memory read as no file
+    // (the hostile BMP test reads files from memory).
     EXPECT_EQ(t->image->Load(t->dir.File("missing.bmp"), kImageBmp), 0);
     EXPECT_EQ(t->image->GetPalette(), nullptr);
-    CBmpImpl memory;
-    ASSERT_EQ(memory.ReadMemory(reinterpret_cast<const uint8_t*>(full.data()), full.size()), 1);
-    EXPECT_EQ(memory.GetPixelIndex(2, 1), 3);
-    EXPECT_EQ(memory.ReadMemory(nullptr, 0), 0);
-    EXPECT_EQ(memory.GetWidth(), 0);
+    EXPECT_EQ(CBmpImpl().ReadMemory(nullptr, 0), 0);
 }
 
 TEST(BmpRead, RefusedFiles) {
@@ -233,8 +223,8 @@ TEST(BmpWrite, PicturesMadeByCreate) {
     EXPECT_TRUE(std::filesystem::is_directory(dir.File("d.bmp")));
 }
 
-// ImageMagick decodes the table depths, the core header, run lengths (with a
-// move) and top-down rows to the same colours.
+// ImageMagick decodes the table depths, run lengths (with a move) and top-down
+// rows to the same colours.
 TEST(BmpRead, EveryKindMatchesImageMagick) {
     std::vector<Layout> layouts;
     Layout one;
@@ -243,9 +233,7 @@ TEST(BmpRead, EveryKindMatchesImageMagick) {
     layouts.push_back(one);
     Layout four = Paletted(5, 2, 4, 16, std::string("\x01\x23\x40\0\xFE\xDC\xB0\0", 8));
     layouts.push_back(four);
-    four.headerSize = 12;
-    layouts.push_back(four);
-    four.headerSize = 40, four.compression = 2;
+    four.compression = 2;
     four.pixels = std::string("\x05\x12\0\0\0\x03\x34\x50\x02\x78\0\x01", 12);
     layouts.push_back(four);
     Layout rle8 = EightBit();

@@ -38,27 +38,21 @@ std::string MakePng(const PngLayout& layout) {
         png_set_tRNS(png, info, nullptr, 0, &trans);
     png_write_info(png, info);
 
-    // Pack the samples into rows of the file's depth.
-    const int channels = png_get_channels(png, info);
-    const size_t perRow = static_cast<size_t>(layout.width) * channels;
-    const size_t rowBytes = (perRow * layout.bitDepth + 7) / 8;
-    std::vector<std::vector<png_byte>> rows(layout.height, std::vector<png_byte>(rowBytes));
-    std::vector<png_bytep> pointers;
-    for (int y = 0; y < layout.height; ++y) {
-        png_byte* row = rows[y].data();
-        for (size_t i = 0; i < perRow; ++i) {
-            const uint16_t v = layout.samples.at(y * perRow + i);
-            if (layout.bitDepth == 16)
-                row[2 * i] = png_byte(v >> 8), row[2 * i + 1] = png_byte(v);
-            else if (layout.bitDepth == 8)
-                row[i] = png_byte(v);
-            else
-                row[i * layout.bitDepth / 8] |=
-                    png_byte(v << (8 - layout.bitDepth - i * layout.bitDepth % 8));
-        }
-        pointers.push_back(row);
+    // One sample a byte, which libpng packs for the small depths, or a
+    // big-endian pair at 16 bits.
+    std::string bytes;
+    for (const uint16_t v : layout.samples) {
+        if (layout.bitDepth == 16) bytes += static_cast<char>(v >> 8);
+        bytes += static_cast<char>(v);
     }
-    png_write_image(png, pointers.data());
+    if (layout.bitDepth < 8) png_set_packing(png);
+    const size_t rowBytes =
+        size_t(layout.width) * png_get_channels(png, info) * (layout.bitDepth == 16 ? 2 : 1);
+    bytes.resize(rowBytes * layout.height);
+    std::vector<png_bytep> rows;
+    for (int y = 0; y < layout.height; ++y)
+        rows.push_back(reinterpret_cast<png_bytep>(bytes.data() + rowBytes * y));
+    png_write_image(png, rows.data());
     png_write_end(png, info);
     png_destroy_write_struct(&png, &info);
     return out;

@@ -5,9 +5,9 @@
 #include <jpeglib.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bmp_files.h"
@@ -140,21 +140,17 @@ TEST(HostileJpeg, BombsAreRefusedWithAReason) {
 
 // Real large pictures open: every baseline picture up to the 16384 x 16384
 // bound (its quantizer needs 768 MiB, under the limit), a grey progressive one
-// of that size and colour progressive ones to 12000 x 12000; a real file
-// 16384 pixels wide reads, whole and cut short by half.
+// of that size and colour progressive ones to 12000 x 12000 (at 16384 they
+// are refused above); a real file 16384 pixels wide reads, whole and cut short
+// by half.
 TEST(HostileJpeg, RealLargePicturesOpen) {
-    const struct {
-        fixture::JpegLayout layout;
-        int side;
-        bool admitted;
-    } cases[] = {
-        {{.width = 16, .height = 16}, 16384, true},
-        {{.width = 16, .height = 16, .components = 1, .progressive = true}, 16384, true},
-        {{.width = 16, .height = 16, .progressive = true}, 12000, true},
-        {{.width = 16, .height = 16, .progressive = true}, 16384, false},
+    const std::pair<fixture::JpegLayout, int> cases[] = {
+        {{.width = 16, .height = 16}, 16384},
+        {{.width = 16, .height = 16, .components = 1, .progressive = true}, 16384},
+        {{.width = 16, .height = 16, .progressive = true}, 12000},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(Admitted(DeclareHuge(c.layout, c.side, c.side), 3 << 20), c.admitted) << c.side;
+    for (const auto& [layout, side] : cases)
+        EXPECT_TRUE(Admitted(DeclareHuge(layout, side, side), 3 << 20)) << side;
 
     std::vector<uint8_t> samples(size_t{16384} * 1024 * 3);
     for (size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<uint8_t>(i / 3 / 64 * 40);

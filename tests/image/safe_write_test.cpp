@@ -5,7 +5,6 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -94,7 +93,6 @@ TEST(SafeWrite, RefusesTargetsItMayNotWrite) {
         {dir.File("ro.png"), WriteError::kPermission},  // root too
         {dir.File("fifo.png"), WriteError::kNotRegular},
         {dir.File("folder.png"), WriteError::kNotRegular},
-        {"/dev/null", WriteError::kNotRegular},
         {dir.File("loop1.png"), WriteError::kLinkLoop},
         {dir.File("none/x.png"), WriteError::kNoFolder},
         {dir.File("ro.png/x.png"), WriteError::kNoFolder},
