@@ -59,12 +59,6 @@ private slots:
         h.Command(cmd::kToolPolygon);
         h.Command(cmd::kZoomDouble);
         QCOMPARE(checked(), (QList<int>{cmd::kToolPolygon, cmd::kZoomDouble}));
-        // Enabled without a picture too.
-        h.doc.m_pImage.reset();
-        h.frame.View().OnInitialUpdate();
-        QVERIFY(h.frame.Action(cmd::kZoomNormal)->isEnabled());
-        h.Command(cmd::kZoomNormal);
-        QVERIFY(h.frame.Action(cmd::kZoomNormal)->isChecked());
     }
 
     void readoutGoesToTheStatusBar() {
