@@ -14,12 +14,13 @@ QString U(const char* s) {
     return QString::fromUtf8(s);
 }
 
-// The menu's visible items and its submenus' items.
-QList<QAction*> Items(const QMenu& menu) {
-    QList<QAction*> result;
+// The menu's visible items, its separators ("-") and its submenus' items.
+QStringList Captions(const QMenu& menu) {
+    QStringList result;
     for (QAction* action : menu.actions()) {
-        if (action->isVisible()) result << action;
-        if (action->menu()) result << Items(*action->menu());
+        if (action->isSeparator() || action->isVisible())
+            result << (action->isSeparator() ? QString("-") : action->text());
+        if (action->menu()) result << Captions(*action->menu());
     }
     return result;
 }
@@ -40,15 +41,19 @@ private slots:
         m_f.Drop();
     }
 
-    void everyCommandIsInAMenuAndNoTwoShareAKey() {
-        using namespace cmd;
+    void menusCarryEveryCommand() {
         CMainFrame frame;
-        QList<QAction*> items;
-        for (QAction* menu : frame.menuBar()->actions()) items << Items(*menu->menu());
-        for (int id : {kFileOpen, kFileSaveAs, kMapOpen, kMapSave, kMapSaveAs, kEditUndo, kEditRedo,
-                       kToolCircle, kToolRect, kToolPolygon, kToolTrace, kToolSelect, kViewAreas,
-                       kBaseFolder, kZoomNormal, kZoomDouble, kTagUpper, kTransfer, kBrowserCheck})
-            QVERIFY2(items.contains(frame.Action(id)), qPrintable(QString::number(id)));
+        QStringList menus;
+        for (QAction* menu : frame.menuBar()->actions())
+            menus << menu->text() << Captions(*menu->menu());
+        QCOMPARE(
+            menus.join(QLatin1Char('|')),
+            U("ファイル(&F)|開く(&O)...\tCtrl+O|名前をつけて保存 (&S)|-|マップを開く(&M)...|"
+              "マップを保存(&A)|名前を付けてマップを保存(&K)...|-|最新のﾌｧｲﾙ|"
+              "編集(&E)|元に戻す(&U)\tCtrl+Z|やり直し(&R)\tCtrl+Y|"
+              "領域(&R)|円 (&C)|矩形 (&R)|多角形 （&P)|輪郭 (&O)|選択 (&S)|-|領域の輪郭を表示 (&V)|"
+              "その他(&O)|基本フォルダ 設定(&B)|画像サイズ (&S)|実際のサイズ (&N)|2倍表示 (&L)|"
+              "タグを大文字にする (&T)|ZURI Zezez SEKKAにデータ転送 (&H)|ブラウザで確認 (&W)"));
         // No two commands share a key.
         QStringList keys;
         for (const QAction* action : frame.findChildren<QAction*>())
