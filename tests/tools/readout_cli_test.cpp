@@ -31,12 +31,6 @@ TEST(ReadoutCli, PrintsTheViewsStatusTextAndRefusesBadInput) {
         EXPECT_EQ(r.exitCode, 0) << args[1];
         EXPECT_EQ(r.out, out) << args[1] << "," << args[2];
     }
-    for (const Args& args : {Args{pic, "1"}, Args{pic, "1", "2", "--zoom", "3"},
-                             Args{pic, "1", "2", "--scroll", "5"}}) {
-        const auto r = cli(args);
-        EXPECT_EQ(r.exitCode, 2);
-        EXPECT_NE(r.err.find("usage"), std::string::npos);
-    }
     testutil::WriteFile(dir.File("bad.bmp"), "not a picture");
     for (const std::string& bad : {dir.File("bad.bmp"), dir.File("x.tif")}) {
         const auto r = cli({bad, "1", "2"});
