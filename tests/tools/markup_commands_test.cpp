@@ -96,6 +96,10 @@ TEST_F(MarkupCommands, AreasAndHit) {
         EXPECT_EQ(r.exitCode, p.exitCode) << p.x << " " << r.err;
         EXPECT_EQ(r.out, p.out);
     }
+    // Several points: one line each, the area's line first, 0 for none.
+    const auto r = Cli({"hit", "10", "15", "0.5", "2", "15.5", "10"}, text);
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "3 a&b\n0\n4 \n");
 }
 
 // extract and merge: what a build script sees.
