@@ -124,6 +124,7 @@ public slots:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;

@@ -2,6 +2,8 @@
 // link and adds the region's outline as one polygon area; while the mouse
 // rests over the picture, that outline is shown.
 
+#include <QEvent>
+
 #include "image/image.h"
 #include "markup/area_markup.h"
 #include "view/map_view.h"
@@ -26,6 +28,16 @@ void CMapView::OnTraceToleranceChanged() {
 
 void CMapView::HoverTrace(QPoint client) {
     m_trace.Hover(PicturePixel(client));
+}
+
+bool CMapView::viewportEvent(QEvent* event) {
+    // The outline under a mouse that has left the picture's window goes.
+    if (event->type() == QEvent::Leave && m_nTool == kToolTrace) {
+        const Outline before = CurrentOutline();
+        m_trace.Clear();
+        UpdateOutline(before);
+    }
+    return QAbstractScrollArea::viewportEvent(event);
 }
 
 void CMapView::RefreshTracePreview() {

@@ -53,6 +53,11 @@ private slots:
         QTRY_COMPARE(h.view.TraceTool().Preview().size(), size_t(6));
         QVERIFY(!h.view.OutlineRegion().isEmpty());
         QVERIFY(h.Grab().pixel(120, 50) != qRgb(200, 30, 30));
+        QEvent leave(QEvent::Leave);  // the mouse leaves the window: no preview
+        QApplication::sendEvent(h.vp(), &leave);
+        QVERIFY(h.view.OutlineRegion().isEmpty());
+        QTest::mouseMove(h.vp(), {121, 71});
+        QTRY_VERIFY(!h.view.OutlineRegion().isEmpty());
         h.view.OnToolRect();  // another tool: no preview
         QTest::mouseMove(h.vp(), {121, 70});
         QTRY_VERIFY(h.view.OutlineRegion().isEmpty());
