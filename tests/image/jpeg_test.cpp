@@ -126,6 +126,13 @@ TEST(JpegRead, InksBecomeTrueColour) {
         EXPECT_GT(fixture::Psnr(got, want), c.minPsnr);
         if (c.minPeerPsnr > 0) {
             EXPECT_GT(fixture::Psnr(got, fixture::MagickPixels(path)), c.minPeerPsnr);
+            // Turned by its EXIF orientation too, as -auto-orient turns it.
+            testutil::WriteFile(path, WithApp1(testutil::ReadFile(path), {Orientation(6)}));
+            CImage turned(path, kImageJpeg);
+            EXPECT_EQ(turned.GetWidth(), kH);
+            EXPECT_GT(fixture::Psnr(fixture::Pixels(*turned.GetImpl()),
+                                    fixture::MagickPixels(path, "-auto-orient")),
+                      c.minPeerPsnr);
         }
     }
 }

@@ -104,8 +104,9 @@ TEST(RegionTrace, ShapesFillTraceAndSimplify) {
     for (const Shape& s : kShapes) {
         SCOPED_TRACE(s.name);
         Grid art(s.h, std::string(s.w, '.'));
-        CImage image;
-        image.Create(s.w, s.h, 24, -1);
+        CImage image;  // the shapes take turns at the three true-colour depths
+        constexpr int kDepths[] = {24, 32, 16};
+        ASSERT_TRUE(image.Create(s.w, s.h, kDepths[(&s - kShapes) % 3], -1));
         for (int y = 0; y < s.h; ++y)
             for (int x = 0; x < s.w; ++x) {
                 const int c = s.at(x, y);
