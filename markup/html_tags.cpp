@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <unordered_set>
 
 namespace {
 
@@ -40,6 +41,18 @@ size_t FindChar(std::string_view text, size_t from, char c) {
     const void* hit = std::memchr(text.data() + from, c, text.size() - from);
     return hit ? static_cast<size_t>(static_cast<const char*>(hit) - text.data())
                : std::string_view::npos;
+}
+
+// Where the comment that opens at `lt` ("<!--") ends: after the first "-->"
+// or "--!>", where "<!-->" and "<!--->" close at once; the end of the text
+// when it never closes. One pass: a text of many comments costs its length.
+size_t CommentEnd(std::string_view text, size_t lt) {
+    const size_t n = text.size();
+    for (size_t at = lt + 2; (at = text.find("--", at)) != std::string_view::npos; ++at) {
+        if (at + 2 < n && text[at + 2] == '>') return at + 3;
+        if (at >= lt + 4 && at + 3 < n && text[at + 2] == '!' && text[at + 3] == '>') return at + 4;
+    }
+    return n;
 }
 
 // Elements whose contents the tokenizer reads as text up to their end tag.
@@ -139,6 +152,10 @@ bool ReadAttributes(std::string_view text, size_t i, StartTag& tag) {
     tag.attributes.clear();
     const size_t nameEnd = i;
     tag.attributesEnd = i;
+    // Past a few attributes their names are looked up in a set, so that a
+    // tag of many thousands costs their number, not its square.
+    constexpr size_t kListed = 16;
+    std::unordered_set<std::string> names;
     for (;;) {
         // Between attributes: whitespace, a '/' that may close the tag, '>'.
         while (i < n && IsSpace(text[i])) ++i;
@@ -185,7 +202,15 @@ bool ReadAttributes(std::string_view text, size_t i, StartTag& tag) {
         const bool emptyUnquoted =
             attr.value.present() && attr.quote == 0 && attr.value.begin == attr.value.end;
         tag.attributesEnd = emptyUnquoted ? nameEnd : attrEnd;
-        if (!tag.Find(attr.name)) tag.attributes.push_back(std::move(attr));
+        bool repeated;
+        if (tag.attributes.size() < kListed) {
+            repeated = tag.Find(attr.name) != nullptr;
+        } else {
+            if (names.empty())
+                for (const TagAttribute& a : tag.attributes) names.insert(a.name);
+            repeated = !names.insert(attr.name).second;
+        }
+        if (!repeated) tag.attributes.push_back(std::move(attr));
     }
     tag.range = {lt, i + 1};
     return true;
@@ -232,11 +257,7 @@ bool CHtmlTagScanner::Next(StartTag& tag) {
             return true;
         }
         if (m_text.compare(lt, 4, "<!--") == 0) {
-            // "<!-->" and "<!--->" close at once; otherwise "-->" or "--!>".
-            const size_t dashes = m_text.find("-->", lt + 2);
-            const size_t bang = m_text.find("--!>", lt + 4);
-            const size_t close = dashes < bang ? dashes + 3 : bang;
-            m_pos = close == std::string_view::npos ? n : (dashes < bang ? close : bang + 4);
+            m_pos = CommentEnd(m_text, lt);
         } else if (c == '!' || c == '?') {
             const size_t gt = FindChar(m_text, lt + 2, '>');
             m_pos = gt == std::string_view::npos ? n : gt + 1;

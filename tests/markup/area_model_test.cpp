@@ -53,6 +53,7 @@ TEST(AreaModel, ReadsTagsAsABrowserDoes) {
         // Comments, declarations and raw text hold no tags; an unfinished
         // tag at the end is none either.
         {"<!-- <area shape=default> --><!--><area href=1><!---->", "rect href=1 invalid"},
+        {"<!-- a --!><area href=2><!--!><area href=3>", "rect href=2 invalid"},
         {"<!DOCTYPE html><script>'<area>'</script><title><area></title>", ""},
         {"<area href=\"a>b\" coords=1,2,3,4><areas href=x><area href=\"", "rect 1 2 3 4 href=a>b"},
         {"</area href='<area>'><area/>", "rect invalid"},
@@ -67,6 +68,16 @@ TEST(AreaModel, ReadsTagsAsABrowserDoes) {
     EXPECT_EQ(text.substr(areas[1].tag.begin, areas[1].tag.end - areas[1].tag.begin),
               "<area\nhref=b>");
     EXPECT_EQ(text.substr(areas[1].hrefValue.begin, 1), "b");
+}
+
+// Many comments, or one tag of many attributes, cost their length: read in
+// their square they took minutes, which the test's time limit catches.
+TEST(AreaModel, LongTextsReadInOnePass) {
+    std::string comments = "<map>", attributes = "<area";
+    for (int i = 0; i < 300000; ++i) comments += "<!--x-->";
+    for (int i = 0; i < 600000; ++i) (attributes += " a") += std::to_string(i);
+    EXPECT_EQ(One(comments + "<area href=a>"), "rect href=a invalid");
+    EXPECT_EQ(One(attributes + " href=z a7=x alt=y>"), "rect href=z alt=y invalid");
 }
 
 TEST(AreaModel, HitTestPicksTheFirstValidAreaThatContainsThePoint) {
