@@ -94,8 +94,11 @@ std::vector<AreaTag> ParseAreas(std::string_view text) {
     return ParseAreasFrom(text, 0, 1);
 }
 
-std::vector<AreaTag> ParseAreasFrom(std::string_view text, size_t from, int line) {
-    std::vector<AreaTag> areas;
+namespace {
+// Appends the areas from `from` on: a caller that keeps its vector keeps its
+// memory, and a pane read again after each pause in typing does not take
+// fresh pages for it every time.
+void AppendAreas(std::string_view text, size_t from, int line, std::vector<AreaTag>& areas) {
     from = std::min(from, text.size());
     CHtmlTagScanner scanner(text, from);
     StartTag tag;
@@ -127,6 +130,12 @@ std::vector<AreaTag> ParseAreasFrom(std::string_view text, size_t from, int line
         area.valid = IsValid(area.shape, area.coords);
         areas.push_back(std::move(area));
     }
+}
+}  // namespace
+
+std::vector<AreaTag> ParseAreasFrom(std::string_view text, size_t from, int line) {
+    std::vector<AreaTag> areas;
+    AppendAreas(text, from, line, areas);
     return areas;
 }
 
@@ -150,9 +159,7 @@ std::vector<AreaTag> UpdateAreas(std::vector<AreaTag> areas, std::string_view be
         line = areas.back().line + static_cast<int>(std::count(before.begin() + last.begin,
                                                                before.begin() + last.end, '\n'));
     }
-    std::vector<AreaTag> rest = ParseAreasFrom(after, from, line);
-    areas.insert(areas.end(), std::make_move_iterator(rest.begin()),
-                 std::make_move_iterator(rest.end()));
+    AppendAreas(after, from, line, areas);
     return areas;
 }
 
