@@ -1,7 +1,6 @@
 // zer-evizi-cli readout PICTURE X Y [--zoom 1|2] [--scroll X,Y]: the status
 // text the map view shows with the mouse at client point X,Y.
 
-#include <charconv>
 #include <string>
 #include <string_view>
 
@@ -12,11 +11,11 @@
 
 namespace {
 
+// Reads a whole decimal integer into *value.
 bool ParseInt(std::string_view text, int* value) {
-    if (text.empty()) return false;
-    const char* end = text.data() + text.size();
-    auto [ptr, ec] = std::from_chars(text.data(), end, *value);
-    return ec == std::errc() && ptr == end;
+    const std::optional<int> parsed = cli::ParseInt(text);
+    if (parsed) *value = *parsed;
+    return parsed.has_value();
 }
 
 int Run(const cli::Args& args) {

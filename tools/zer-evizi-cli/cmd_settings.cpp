@@ -1,7 +1,6 @@
 // zer-evizi-cli settings [--base TEXT] [--tag N]: writes the given values,
 // then prints the base folder, the tag switch and where they are stored.
 
-#include <charconv>
 #include <optional>
 #include <string>
 
@@ -11,14 +10,6 @@
 
 namespace {
 
-std::optional<int> ParseInt(const std::string& text) {
-    int value = 0;
-    const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (text.empty() || ec != std::errc() || ptr != end) return std::nullopt;
-    return value;
-}
-
 int RunSettings(const cli::Args& args) {
     std::optional<std::string> base;
     std::optional<int> tag;
@@ -27,7 +18,7 @@ int RunSettings(const cli::Args& args) {
         if (args[i] == "--base" && !base) {
             base = args[i + 1];
         } else if (args[i] == "--tag" && !tag) {
-            tag = ParseInt(args[i + 1]);
+            tag = cli::ParseInt(args[i + 1]);
             if (!tag) return cli::UsageOf("settings");
         } else {
             return cli::UsageOf("settings");

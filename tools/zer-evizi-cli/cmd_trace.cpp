@@ -2,7 +2,6 @@
 // [--upper|--lower]: the area line that the outline tool inserts for a click
 // at picture pixel X,Y, with an empty link and alternative text.
 
-#include <charconv>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,14 +18,6 @@ namespace {
 
 constexpr const char* kName = "trace";
 
-std::optional<int> ParseInt(const std::string& text) {
-    int value = 0;
-    const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (text.empty() || ec != std::errc() || ptr != end) return std::nullopt;
-    return value;
-}
-
 int RunTrace(const cli::Args& args) {
     std::string path;
     std::vector<int> point;
@@ -35,19 +26,19 @@ int RunTrace(const cli::Args& args) {
         const std::string& arg = args[i];
         const bool hasValue = i + 1 < args.size();
         if (arg == "--tolerance" && !tolerance && hasValue) {
-            tolerance = ParseInt(args[++i]);
+            tolerance = cli::ParseInt(args[++i]);
             if (!tolerance || *tolerance < 0 || *tolerance > kMaxTraceTolerance)
                 return cli::UsageOf(kName);
         } else if (arg == "--max-corners" && !maxCorners && hasValue) {
-            maxCorners = ParseInt(args[++i]);
+            maxCorners = cli::ParseInt(args[++i]);
             if (!maxCorners || *maxCorners < 3 || *maxCorners > kMaxTraceCorners)
                 return cli::UsageOf(kName);
         } else if ((arg == "--upper" || arg == "--lower") && !tag) {
             tag = arg == "--upper" ? 1 : 0;
         } else if (path.empty() && !arg.starts_with("--")) {
             path = arg;
-        } else if (!path.empty() && point.size() < 2 && ParseInt(arg)) {
-            point.push_back(*ParseInt(arg));
+        } else if (!path.empty() && point.size() < 2 && cli::ParseInt(arg)) {
+            point.push_back(*cli::ParseInt(arg));
         } else {
             return cli::UsageOf(kName);
         }

@@ -6,7 +6,9 @@
 // on stderr; 2 on a usage error with the usage on stderr. Every output ends
 // with a line break, except markup text, printed exactly as the pane holds it.
 
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace cli {
@@ -19,7 +21,7 @@ using Args = std::vector<std::string>;
 
 struct Command {
     const char* name;
-    const char* usage;  // the arguments after the name, e.g. "[--windows] BASE PATH"
+    const char* usage;             // the arguments after the name, e.g. "[--windows] BASE PATH"
     int (*run)(const Args& args);  // args: everything after the command's name
 };
 
@@ -31,6 +33,9 @@ struct Registration {
 int Fail(const std::string& message);
 // Prints the named command's usage on stderr; answers kUsageError.
 int UsageOf(const char* name);
+
+// A whole argument as a decimal integer; nothing when it is not one.
+std::optional<int> ParseInt(std::string_view text);
 
 // Writes bytes to stdout unchanged (binary mode on Windows).
 void WriteOut(const std::string& bytes);

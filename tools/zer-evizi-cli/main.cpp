@@ -1,5 +1,6 @@
 // zer-evizi-cli: the editor's headless companion. Dispatches to one command.
 
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -54,6 +55,14 @@ int Fail(const std::string& message) {
     PendingMessages().clear();
     std::cerr << "zer-evizi-cli: " << line << '\n';
     return kFailure;
+}
+
+std::optional<int> ParseInt(std::string_view text) {
+    int value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (text.empty() || ec != std::errc() || ptr != end) return std::nullopt;
+    return value;
 }
 
 int UsageOf(const char* name) {
