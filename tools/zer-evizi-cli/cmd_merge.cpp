@@ -5,19 +5,15 @@
 #include <string>
 
 #include "command.h"
-#include "markup/page_file.h"
 #include "page_args.h"
 
 namespace {
 
 int Run(const cli::Args& args) {
     cli::PageArgs page;
-    if (!cli::ParsePageArgs(args, &page)) return cli::UsageOf("merge");
-    const PageFile file = LoadPageFile(page.path);
-    if (!file.ok) return cli::Fail("cannot open " + page.path + ": " + file.error);
-    if (page.image > file.page.maps.size())
-        return cli::Fail(page.path + " has " + std::to_string(file.page.maps.size()) +
-                         " images with maps");
+    PageFile file;
+    if (const int status = cli::OpenPage(args, "merge", &page, &file); status != cli::kOk)
+        return status;
     std::string merged;
     const MergeStatus status =
         MergeMarkup(file.bytes, file.page, page.image - 1, cli::ReadAllStdin(), &merged);

@@ -1,5 +1,7 @@
 #include "page_args.h"
 
+#include <string>
+
 namespace cli {
 
 bool ParsePageArgs(const Args& args, PageArgs* out) {
@@ -23,6 +25,16 @@ bool ParsePageArgs(const Args& args, PageArgs* out) {
         }
     }
     return havePath;
+}
+
+int OpenPage(const Args& args, const char* name, PageArgs* page, PageFile* file) {
+    if (!ParsePageArgs(args, page)) return UsageOf(name);
+    *file = LoadPageFile(page->path);
+    if (!file->ok) return Fail("cannot open " + page->path + ": " + file->error);
+    if (page->image > file->page.maps.size())
+        return Fail(page->path + " has " + std::to_string(file->page.maps.size()) +
+                    " images with maps");
+    return kOk;
 }
 
 }  // namespace cli

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "command.h"
+#include "markup/page_file.h"
 
 namespace cli {
 
@@ -15,5 +16,9 @@ struct PageArgs {
 
 // False on a usage error.
 bool ParsePageArgs(const Args& args, PageArgs* out);
+// Reads the arguments of command `name` and the page they name, with the
+// image asked for among its images with maps. Answers kOk, or the exit
+// status once the usage or the failure is printed.
+int OpenPage(const Args& args, const char* name, PageArgs* page, PageFile* file);
 
 }  // namespace cli
