@@ -23,9 +23,7 @@ cat > "$work/run.sh" <<'INNER'
 set -euo pipefail
 bin=$1 picture=$2 work=$3
 source "$ZE_SOURCE_DIR/tests/e2e/editor_common.bash"
-start_editor 'pic\.bmp - Zer Evizi SEKKA'
-until_true 15 find_marker || fail "the marker colour is not on the screen"
-echo "picture origin on the screen: $origin_x,$origin_y"
+start_editor_on_marker 'pic\.bmp - Zer Evizi SEKKA'
 
 # The rectangle tool is the one at start; choose it anyway.
 tool r

@@ -84,6 +84,14 @@ start_editor() {
   xdotool mousemove --sync 1020 760  # keep the pointer off the picture
 }
 
+# start_editor, then finds the picture's origin on the screen by its marker
+# colour ($origin_x, $origin_y).
+start_editor_on_marker() {
+  start_editor "$1"
+  until_true 15 find_marker || fail "the marker colour is not on the screen"
+  echo "picture origin on the screen: $origin_x,$origin_y"
+}
+
 # The colour of screen pixel X Y as RRGGBB, from a fresh screenshot.
 screen_colour() {
   import -window root "$work/shot.png" 2>/dev/null || return 1

@@ -25,9 +25,7 @@ cat > "$work/run.sh" <<'INNER'
 set -euo pipefail
 bin=$1 picture=$2 work=$3
 source "$ZE_SOURCE_DIR/tests/e2e/editor_common.bash"
-start_editor 'pic\.bmp - Zer Evizi SEKKA'
-until_true 15 find_marker || fail "the marker colour is not on the screen"
-echo "picture origin on the screen: $origin_x,$origin_y"
+start_editor_on_marker 'pic\.bmp - Zer Evizi SEKKA'
 
 # Copies the pane out until it reads as file $1 (the clipboard may still
 # hold the last copy for a moment).

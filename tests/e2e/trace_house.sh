@@ -28,8 +28,7 @@ cat > "$work/run.sh" <<'INNER'
 set -euo pipefail
 bin=$1 picture=$2 work=$3
 source "$ZE_SOURCE_DIR/tests/e2e/editor_common.bash"
-start_editor 'house\.bmp - Zer Evizi SEKKA'
-until_true 15 find_marker || fail "the marker colour is not on the screen"
+start_editor_on_marker 'house\.bmp - Zer Evizi SEKKA'
 
 # The Areas menu (領域, Alt+R), then 輪郭 (O).
 xdotool key --delay 100 alt+r o
