@@ -165,11 +165,19 @@ private slots:
         QTest::mouseRelease(h.vp(), Qt::LeftButton, {}, corner);
         // The far corner of the picture, 5 pixels in: beyond the first view.
         QCOMPARE(h.Text(), With(Area("rect", "20,20,395,295")));
-        // Away from the edges, or with the button up, nothing scrolls.
-        h.view.OnToolPolygon();
-        QTest::mouseMove(h.vp(), {10, 10});
+        // The selection's corner handle dragged back to the top-left corner.
+        h.view.OnToolSelect();
+        h.Click(corner - QPoint(20, 20));
+        QTest::mousePress(h.vp(), Qt::LeftButton, {}, corner);
+        QTest::mouseMove(h.vp(), corner - QPoint(10, 10));
+        QTest::mouseMove(h.vp(), {2, 2});
+        QTRY_VERIFY(across->value() == 0 && down->value() == 0);
+        QTest::mouseRelease(h.vp(), Qt::LeftButton, {}, {2, 2});
+        QCOMPARE(h.Text(), With(Area("rect", "20,20,2,2")));
+        // With the button up nothing scrolls.
+        QTest::mouseMove(h.vp(), corner);
         QTest::qWait(100);
-        QCOMPARE(across->value(), across->maximum());
+        QCOMPARE(across->value(), 0);
     }
 
     void escapeAndRightClickEndOrGiveUpDrawing() {
