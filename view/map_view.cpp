@@ -1,6 +1,7 @@
 #include "view/map_view.h"
 
 #include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMainWindow>
 #include <QMenu>
@@ -661,6 +662,7 @@ void CMapView::mouseMoveEvent(QMouseEvent* event) {
     ShowStatus(readout);
     if (m_nTool == kToolSelect) {
         SelectMove(point);
+        UpdateAutoScroll();  // the move may have started a drag
         return;
     }
     if (m_nTool == kToolTrace && !m_bDragging) {
@@ -807,7 +809,8 @@ void CMapView::UpdateAutoScroll() {
 }
 
 void CMapView::AutoScrollStep() {
-    if (!ButtonDragging()) {
+    // A release that never came (the grab lost to another window) stops it.
+    if (!ButtonDragging() || QGuiApplication::mouseButtons() == Qt::NoButton) {
         m_autoScroll.stop();
         return;
     }
