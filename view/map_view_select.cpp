@@ -371,8 +371,10 @@ void CMapView::DuplicateArea(int index) {
     if (index < 0 || index >= m_overlay.Count() || !AreasCurrent()) return;
     constexpr int kCopyOffset = 10;
     const QSize size = PictureSize();
-    ApplyPaneEdit(DuplicateAreaEdit(m_parsedText, m_overlay.Areas()[size_t(index)], kCopyOffset,
-                                    kCopyOffset, size.width(), size.height()));
+    const TextEdit edit = DuplicateAreaEdit(m_parsedText, m_overlay.Areas()[size_t(index)],
+                                            kCopyOffset, kCopyOffset, size.width(), size.height());
+    if (edit.inserted.empty()) return;
+    ApplyPaneEdit(edit);
     if (m_nTool == kToolSelect) SelectArea(index + 1);
 }
 
