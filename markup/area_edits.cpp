@@ -1,6 +1,7 @@
 // Edits of one area tag. Each rewrites only the bytes it is about.
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "markup/area_coords.h"
@@ -189,4 +190,92 @@ TextEdit DeleteAreaEdit(std::string_view text, const AreaTag& area) {
         if (begin > 0 && text[begin - 1] == '\r') --begin;
     }
     return {begin, text.size() - begin, {}};
+}
+
+void ClampAreaMove(AreaShape shape, const std::vector<double>& c, int width, int height, int& dx,
+                   int& dy) {
+    AreaTag area;
+    area.shape = shape;
+    const size_t n = MovedCount(area, c.size());
+    if (n < 2) {
+        dx = dy = 0;
+        return;
+    }
+    double minX = c[0], maxX = c[0], minY = c[1], maxY = c[1];
+    for (size_t i = 0; i + 1 < n; i += 2) {
+        minX = std::min(minX, c[i]);
+        maxX = std::max(maxX, c[i]);
+        minY = std::min(minY, c[i + 1]);
+        maxY = std::max(maxY, c[i + 1]);
+    }
+    // The allowed range always holds 0: what is outside stays, never grows.
+    const auto clamp = [](int d, double lo, double hi, int limit) {
+        const double low = std::min(0.0, -lo), high = std::max(0.0, limit - hi);
+        return static_cast<int>(std::clamp<double>(d, std::ceil(low), std::floor(high)));
+    };
+    dx = clamp(dx, minX, maxX, width);
+    dy = clamp(dy, minY, maxY, height);
+}
+
+TextEdit DuplicateAreaEdit(std::string_view text, const AreaTag& area, int dx, int dy, int width,
+                           int height) {
+    StartTag tag;
+    if (!Reread(text, area, tag)) return NoEdit(area);
+    // The tag read on its own is the same tag: its copy is moved there.
+    std::string copy(Slice(text, area.tag));
+    const std::vector<AreaTag> parsed = ParseAreas(copy);
+    if (parsed.size() == 1) {
+        ClampAreaMove(parsed[0].shape, parsed[0].coords, width, height, dx, dy);
+        copy = ApplyEdit(copy, MoveAreaEdit(copy, parsed[0], dx, dy));
+    }
+    size_t lineStart = area.tag.begin;
+    while (lineStart > 0 && IsBlank(text[lineStart - 1])) --lineStart;
+    size_t lineEnd = area.tag.end;
+    while (lineEnd < text.size() && IsBlank(text[lineEnd])) ++lineEnd;
+    // The line break of the tag's line, or of the line before the last one.
+    std::string lineBreak;
+    if (lineEnd < text.size() && text[lineEnd] == '\n')
+        lineBreak = "\n";
+    else if (text.substr(lineEnd, 2) == "\r\n")
+        lineBreak = "\r\n";
+    else if (lineEnd == text.size() && lineStart > 0 && text[lineStart - 1] == '\n')
+        lineBreak = lineStart > 1 && text[lineStart - 2] == '\r' ? "\r\n" : "\n";
+    const bool alone = (lineStart == 0 || text[lineStart - 1] == '\n') && !lineBreak.empty();
+    if (!alone) return {area.tag.end, 0, copy};
+    return {area.tag.end, 0,
+            lineBreak + std::string(text.substr(lineStart, area.tag.begin - lineStart)) + copy};
+}
+
+namespace {
+
+bool HasMapTag(std::string_view text) {
+    for (size_t at = text.find('<'); at != std::string_view::npos; at = text.find('<', at + 1)) {
+        std::string_view rest = text.substr(at + 1);
+        if (!rest.empty() && rest[0] == '/') rest.remove_prefix(1);
+        if (rest.size() >= 3 && (rest[0] | 0x20) == 'm' && (rest[1] | 0x20) == 'a' &&
+            (rest[2] | 0x20) == 'p' &&
+            (rest.size() == 3 || rest[3] == '>' || rest[3] == '/' || IsBlank(rest[3]) ||
+             rest[3] == '\r' || rest[3] == '\n' || rest[3] == '\f'))
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+TextEdit ReorderAreaEdit(std::string_view text, const std::vector<AreaTag>& areas, size_t index,
+                         bool earlier) {
+    if (index >= areas.size()) return {};
+    if (earlier ? index == 0 : index + 1 >= areas.size()) return NoEdit(areas[index]);
+    const AreaTag& first = areas[earlier ? index - 1 : index];
+    const AreaTag& second = areas[earlier ? index : index + 1];
+    StartTag tag;
+    if (!Reread(text, first, tag) || !Reread(text, second, tag) || first.tag.end > second.tag.begin)
+        return NoEdit(areas[index]);
+    const std::string_view between = text.substr(first.tag.end, second.tag.begin - first.tag.end);
+    if (HasMapTag(between)) return NoEdit(areas[index]);
+    std::string swapped(Slice(text, second.tag));
+    swapped += between;
+    swapped += Slice(text, first.tag);
+    return {first.tag.begin, second.tag.end - first.tag.begin, swapped};
 }

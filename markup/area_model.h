@@ -86,6 +86,22 @@ TextEdit SetAttributeEdit(std::string_view text, const AreaTag& area, std::strin
 // Removes the tag, and its line break when it stands alone on its line.
 TextEdit DeleteAreaEdit(std::string_view text, const AreaTag& area);
 
+// The move (dx, dy) cut short so that no coordinate pair of the area leaves
+// a picture of width x height; an area already partly outside may move back
+// in but no further out.
+void ClampAreaMove(AreaShape shape, const std::vector<double>& coords, int width, int height,
+                   int& dx, int& dy);
+// A copy of the tag inserted right after it, on a line of its own with the
+// same indent when the tag stands alone on its line, moved by (dx, dy) as far
+// as ClampAreaMove allows.
+TextEdit DuplicateAreaEdit(std::string_view text, const AreaTag& area, int dx, int dy, int width,
+                           int height);
+// Swaps the tag of areas[index] with the area tag before it (`earlier`) or
+// after it, the bytes between them staying where they are. No edit when that
+// neighbour is missing or lies in another map.
+TextEdit ReorderAreaEdit(std::string_view text, const std::vector<AreaTag>& areas, size_t index,
+                         bool earlier);
+
 // The insertion of an area line as one edit: ApplyEdit(text, result) equals
 // InsertAreaLine(text, line) byte for byte, and the edit covers only the
 // bytes that differ.

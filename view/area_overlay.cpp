@@ -27,12 +27,6 @@ QRectF PictureBounds(const AreaShapeGeometry& g) {
 
 }  // namespace
 
-QPoint AreaMapping::ToPicture(QPoint client) const {
-    const int z = std::max(zoom, 1);
-    const auto down = [z](int v) { return v >= 0 ? v / z : -((-v + z - 1) / z); };
-    return QPoint(down(client.x() + scroll.x()), down(client.y() + scroll.y()));
-}
-
 AreaShapeGeometry GeometryOf(AreaShape shape, const std::vector<double>& c, QSize picture) {
     AreaShapeGeometry g;
     switch (shape) {

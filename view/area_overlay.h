@@ -12,20 +12,9 @@
 #include <vector>
 
 #include "markup/area_model.h"
+#include "view/view_mapping.h"
 
 class QPainter;
-
-// Picture coordinates to client points and back for one zoom and scroll.
-struct AreaMapping {
-    int zoom = 1;
-    QPoint scroll;
-
-    QPointF ToClient(QPointF picture) const {
-        return QPointF(picture.x() * zoom - scroll.x(), picture.y() * zoom - scroll.y());
-    }
-    // The picture pixel under a client point.
-    QPoint ToPicture(QPoint client) const;
-};
 
 // An area's shape in picture coordinates, as far as its numbers give one.
 struct AreaShapeGeometry {

@@ -1,7 +1,10 @@
 #include "view/map_view.h"
 
+#include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMainWindow>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -13,6 +16,7 @@
 #include <iterator>
 #include <numbers>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "image/image.h"
@@ -36,6 +40,24 @@ constexpr int kCheckedCommands[] = {cmd::kToolCircle, cmd::kToolRect,   cmd::kTo
 QPoint ClientPointOf(const QMouseEvent* event) {
     const QPointF pos = event->position();
     return QPoint(static_cast<int>(std::floor(pos.x())), static_cast<int>(std::floor(pos.y())));
+}
+
+// How far from an edge the mouse starts the view scrolling, in client
+// pixels, and how often it scrolls while the button is held.
+constexpr int kAutoScrollEdge = 16;
+constexpr int kAutoScrollMs = 30;
+
+// The scroll of one step along one axis for a mouse at `at` in a view
+// `length` pixels long: none away from the edges, more the farther out.
+int AutoScrollSpeed(int at, int length) {
+    int depth = 0;
+    if (at < kAutoScrollEdge)
+        depth = kAutoScrollEdge - at;
+    else if (at >= length - kAutoScrollEdge)
+        depth = at - (length - kAutoScrollEdge) + 1;
+    if (depth <= 0) return 0;
+    const int speed = std::min(2 + depth / 2, 200);
+    return at < kAutoScrollEdge ? -speed : speed;
 }
 
 // The client distance between two points, truncated to whole pixels.
@@ -98,6 +120,8 @@ CMapView::CMapView(QWidget* parent) : QAbstractScrollArea(parent) {
     m_refreshTimer.setInterval(20);
     connect(&m_refreshTimer, &QTimer::timeout, this, &CMapView::RefreshAreas);
     connect(&m_trace, &CTraceTool::previewDue, this, &CMapView::RefreshTracePreview);
+    m_autoScroll.setInterval(kAutoScrollMs);
+    connect(&m_autoScroll, &QTimer::timeout, this, &CMapView::AutoScrollStep);
 }
 
 CMapView::~CMapView() = default;
@@ -194,8 +218,11 @@ void CMapView::resizeEvent(QResizeEvent* event) {
 }
 
 void CMapView::scrollContentsBy(int dx, int dy) {
-    // An outline on screen keeps its client position while the picture
-    // moves: everything is painted again.
+    // The mouse stays while the picture moves under it: a drag of the
+    // selection follows.
+    if (m_selectDrag == SelectDrag::kDragging) SelectMove(m_ptMouse);
+    // An outline drawn by hand moves with the picture, yet its end at the
+    // mouse does not: everything is painted again.
     if (CurrentOutline().kind != Outline::kNone) {
         viewport()->update();
         return;
@@ -422,28 +449,31 @@ void CMapView::ComposeRect(const QRect& r, QRgb background) {
 CMapView::Outline CMapView::CurrentOutline() const {
     Outline outline;
     if (m_held.kind != Outline::kNone) return m_held;
+    const AreaMapping mapping = Mapping();
     if (m_bDragging && m_nTool != kToolPolygon) {
+        const QPoint anchor = mapping.ToClient(m_ptAnchor);
         if (m_nTool == kToolCircle) {
-            const int r = Distance(m_ptAnchor, m_ptLast);
+            const int r = Distance(anchor, m_ptLast);
             if (r > 0) {
                 outline.kind = Outline::kCircle;
-                outline.centre = m_ptAnchor;
+                outline.centre = anchor;
                 outline.radius = r;
             }
-        } else if (m_ptLast != m_ptAnchor) {
+        } else if (m_ptLast != anchor) {
             outline.kind = Outline::kLines;
             outline.closed = true;
-            outline.points << m_ptAnchor << QPoint(m_ptAnchor.x(), m_ptLast.y()) << m_ptLast
-                           << QPoint(m_ptLast.x(), m_ptAnchor.y());
+            outline.points << anchor << QPoint(anchor.x(), m_ptLast.y()) << m_ptLast
+                           << QPoint(m_ptLast.x(), anchor.y());
         }
     } else if (m_nTool == kToolPolygon && m_nVertexCount >= 1) {
         // One vertex: the edge from it to the mouse. More: the closed
         // outline through every vertex and the mouse.
         const int n = m_nVertexCount;
-        if (n == 1 && m_ptLast == m_ptVertex[0]) return outline;
+        if (n == 1 && m_ptLast == mapping.ToClient(m_ptVertex[0])) return outline;
         outline.kind = Outline::kLines;
         outline.closed = n >= 2;
-        for (int i = 0; i < n; ++i) outline.points << m_ptVertex[static_cast<size_t>(i)];
+        for (int i = 0; i < n; ++i)
+            outline.points << mapping.ToClient(m_ptVertex[static_cast<size_t>(i)]);
         outline.points << m_ptLast;
     } else if (m_nTool == kToolTrace && !m_trace.Preview().empty()) {
         outline.kind = Outline::kLines;
@@ -564,7 +594,7 @@ void CMapView::SetTool(int tool) {
 
 void CMapView::SetZoom(int zoom) {
     // The scroll position keeps its value in pixels; a drag or an open
-    // polygon keeps its client points.
+    // polygon keeps its points on the picture.
     m_nZoom = zoom;
     UpdateScrollSizes();
     viewport()->update();
@@ -612,9 +642,19 @@ void CMapView::ShowStatus(const QString& text) {
         window->statusBar()->showMessage(text);
 }
 
+QPoint CMapView::Vertex(int i) const {
+    return Mapping().ToClient(m_ptVertex[static_cast<size_t>(i)]);
+}
+
+QPoint CMapView::AnchorPoint() const {
+    return Mapping().ToClient(m_ptAnchor);
+}
+
 void CMapView::mouseMoveEvent(QMouseEvent* event) {
     const QPoint point = ClientPointOf(event);
+    m_ptMouse = point;
     if (!Picture()) return;
+    UpdateAutoScroll();
     QString readout = ReadoutText(point);
     // Over an area the readout ends with its link.
     if (const std::string href = HrefAt(point); !href.empty() && readout.trimmed().size() > 0)
@@ -622,6 +662,7 @@ void CMapView::mouseMoveEvent(QMouseEvent* event) {
     ShowStatus(readout);
     if (m_nTool == kToolSelect) {
         SelectMove(point);
+        UpdateAutoScroll();  // the move may have started a drag
         return;
     }
     if (m_nTool == kToolTrace && !m_bDragging) {
@@ -640,11 +681,13 @@ void CMapView::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void CMapView::mousePressEvent(QMouseEvent* event) {
+    const QPoint point = ClientPointOf(event);
+    m_ptMouse = point;
+    m_bMenuTaken = event->button() == Qt::RightButton && RightClick(point);
     if (event->button() != Qt::LeftButton) {
         QAbstractScrollArea::mousePressEvent(event);
         return;
     }
-    const QPoint point = ClientPointOf(event);
     if (m_nTool == kToolSelect) {
         if (Picture()) SelectPress(point);
         return;
@@ -654,20 +697,26 @@ void CMapView::mousePressEvent(QMouseEvent* event) {
         FinishTrace(point);
         return;
     }
-    const Outline before = CurrentOutline();
     if (m_nTool == kToolPolygon) {
-        if (m_nVertexCount < 0) {
-            m_nVertexCount = 0;
-            m_ptLast = point;
-        }
-        // Beyond the last vertex a click adds nothing.
-        if (m_nVertexCount < kMaxVertices)
-            m_ptVertex[static_cast<size_t>(m_nVertexCount++)] = point;
-    } else {
-        m_bDragging = true;
-        m_ptLast = point;
-        m_ptAnchor = point;
+        AddVertex(point);
+        return;
     }
+    const Outline before = CurrentOutline();
+    m_bDragging = true;
+    m_ptLast = point;
+    m_ptAnchor = Mapping().Place(point);
+    UpdateOutline(before);
+}
+
+void CMapView::AddVertex(QPoint client) {
+    const Outline before = CurrentOutline();
+    if (m_nVertexCount < 0) {
+        m_nVertexCount = 0;
+        m_ptLast = client;
+    }
+    // Beyond the last vertex a click adds nothing.
+    if (m_nVertexCount < kMaxVertices)
+        m_ptVertex[static_cast<size_t>(m_nVertexCount++)] = Mapping().Place(client);
     UpdateOutline(before);
 }
 
@@ -677,20 +726,21 @@ void CMapView::mouseReleaseEvent(QMouseEvent* event) {
         return;
     }
     const QPoint point = ClientPointOf(event);
+    m_ptMouse = point;
+    m_autoScroll.stop();
     if (m_nTool == kToolSelect) SelectRelease(point);
     // Qt delivers the release wherever the button comes up, outside the
     // window too, so a drag always ends here.
     if (!m_bDragging) return;
     const Outline before = CurrentOutline();
     m_bDragging = false;
-    if (m_nTool == kToolPolygon || m_nTool == kToolSelect || point == m_ptAnchor ||
+    if (m_nTool == kToolPolygon || m_nTool == kToolSelect || point == AnchorPoint() ||
         !viewport()->rect().contains(point)) {
         // No area: a click without a drag, the tool changed to polygons or
         // selection, or the button came up outside the view.
         UpdateOutline(before);
         return;
     }
-    m_ptEnd = point;
     FinishDrag(point);
 }
 
@@ -704,10 +754,70 @@ void CMapView::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void CMapView::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && CancelDrawing()) return;
     if (m_nTool == kToolSelect && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier &&
         SelectKey(event->key()))
         return;
     QAbstractScrollArea::keyPressEvent(event);
+}
+
+bool CMapView::CancelDrawing() {
+    m_autoScroll.stop();
+    const Outline before = CurrentOutline();
+    bool cancelled = false;
+    if (m_bDragging) {
+        m_bDragging = false;
+        cancelled = true;
+    } else if (m_nTool == kToolPolygon && m_nVertexCount >= 0) {
+        m_nVertexCount = -1;
+        cancelled = true;
+    }
+    UpdateOutline(before);
+    if (m_selectDrag != SelectDrag::kNone) {
+        // The area goes back to where the text has it.
+        const QRect moved = SelectionBounds();
+        m_selectDrag = SelectDrag::kNone;
+        m_preview.clear();
+        viewport()->update(moved);
+        viewport()->update(SelectionBounds());
+        cancelled = true;
+    }
+    return cancelled;
+}
+
+bool CMapView::RightClick(QPoint client) {
+    if (m_bDragging || m_selectDrag != SelectDrag::kNone) return CancelDrawing();
+    if (m_nTool != kToolPolygon || m_nVertexCount < 0) return false;
+    // The last corner, as a double-click places it.
+    if (!Picture() || !IsInsidePicture(client)) return true;
+    AddVertex(client);
+    if (m_nVertexCount >= 2) FinishPolygon();
+    return true;
+}
+
+bool CMapView::ButtonDragging() const {
+    return (m_bDragging && m_nTool != kToolPolygon) || m_selectDrag == SelectDrag::kDragging;
+}
+
+void CMapView::UpdateAutoScroll() {
+    const bool due = ButtonDragging() && (AutoScrollSpeed(m_ptMouse.x(), viewport()->width()) ||
+                                          AutoScrollSpeed(m_ptMouse.y(), viewport()->height()));
+    if (!due)
+        m_autoScroll.stop();
+    else if (!m_autoScroll.isActive())
+        m_autoScroll.start();
+}
+
+void CMapView::AutoScrollStep() {
+    // A release that never came (the grab lost to another window) stops it.
+    if (!ButtonDragging() || QGuiApplication::mouseButtons() == Qt::NoButton) {
+        m_autoScroll.stop();
+        return;
+    }
+    QScrollBar* across = horizontalScrollBar();
+    QScrollBar* down = verticalScrollBar();
+    across->setValue(across->value() + AutoScrollSpeed(m_ptMouse.x(), viewport()->width()));
+    down->setValue(down->value() + AutoScrollSpeed(m_ptMouse.y(), viewport()->height()));
 }
 
 bool CMapView::IsInsidePicture(QPoint client) const {
@@ -739,15 +849,18 @@ void CMapView::FinishDrag(QPoint end) {
     m_ptLast = end;
     m_held = CurrentOutline();
     m_bDragging = false;
+    const PlacedPoint placed = Mapping().Place(end);
 
     std::string url, alt;
     if (AskLink(&url, &alt)) {
-        const ClientPoint scroll = ToClient(GetScrollPosition());
+        // Written as if drawn at the scroll and zoom of the press.
+        const AreaMapping atPress{m_ptAnchor.zoom, m_ptAnchor.scroll};
+        const ClientPoint a = ToClient(m_ptAnchor.client), e = ToClient(atPress.ToClient(placed));
+        const ClientPoint scroll = ToClient(atPress.scroll);
+        const int zoom = atPress.zoom;
         const std::string line = m_nTool == kToolCircle
-                                     ? FormatCircleArea(ToClient(m_ptAnchor), ToClient(m_ptEnd),
-                                                        scroll, m_nZoom, alt, url)
-                                     : FormatRectArea(ToClient(m_ptAnchor), ToClient(m_ptEnd),
-                                                      scroll, m_nZoom, alt, url);
+                                     ? FormatCircleArea(a, e, scroll, zoom, alt, url)
+                                     : FormatRectArea(a, e, scroll, zoom, alt, url);
         InsertLine(line);
     }
     m_held = Outline();
@@ -758,16 +871,16 @@ void CMapView::FinishPolygon() {
     m_held = CurrentOutline();
     std::string url, alt;
     if (AskLink(&url, &alt)) {
-        // Every vertex with the scroll position of this moment.
-        const ClientPoint scroll = ToClient(GetScrollPosition());
+        // Written as if drawn at the scroll and zoom of the first corner.
+        const AreaMapping atFirst{m_ptVertex[0].zoom, m_ptVertex[0].scroll};
         std::vector<ClientPoint> vertices;
         for (int i = 0; i < m_nVertexCount; ++i)
-            vertices.push_back(ToClient(m_ptVertex[static_cast<size_t>(i)]));
-        InsertLine(FormatPolyArea(vertices, scroll, m_nZoom, alt, url));
+            vertices.push_back(ToClient(atFirst.ToClient(m_ptVertex[static_cast<size_t>(i)])));
+        InsertLine(FormatPolyArea(vertices, ToClient(atFirst.scroll), atFirst.zoom, alt, url));
     }
     m_held = Outline();
     m_nVertexCount = -1;
-    m_ptVertex.fill(QPoint(0, 0));
+    m_ptVertex.fill(PlacedPoint());
     viewport()->update();
 }
 

@@ -5,9 +5,10 @@
 // that traces a region of the picture into a polygon, the outlines of the
 // pane's areas and the tool that selects, moves and reshapes them.
 //
-// Every point the view records is a client point: the floor of the mouse
-// position in the viewport's logical pixels, neither scrolled nor zoomed.
-// Points become picture coordinates only when an area is finished.
+// A mouse position is a client point: the floor of the position in the
+// viewport's logical pixels. A point placed by a click (a corner, a drag's
+// start) stays fixed on the picture while the view scrolls or zooms; all
+// conversions go through AreaMapping (view_mapping.h).
 
 #include <QAbstractScrollArea>
 #include <QImage>
@@ -30,6 +31,7 @@ class CMapDoc;
 class MarkupPane;
 class CImage;
 class CMainFrame;
+class QMenu;
 
 class CMapView : public QAbstractScrollArea {
     Q_OBJECT
@@ -65,6 +67,10 @@ public:
     using LinkPrompt = std::function<bool(std::string* url, std::string* alt)>;
     void SetLinkPrompt(LinkPrompt prompt) { m_linkPrompt = std::move(prompt); }
 
+    // Shows the context menu at a global position. Unset: QMenu::exec.
+    using MenuRunner = std::function<void(QMenu& menu, QPoint global)>;
+    void SetMenuRunner(MenuRunner runner) { m_menuRunner = std::move(runner); }
+
     // Check marks of the view's commands (tools and zoom levels); every one
     // of them is always enabled.
     bool IsCommandChecked(int id) const;
@@ -82,8 +88,9 @@ public:
     // Drawing state, for tests and the outline painter.
     bool IsDragging() const { return m_bDragging; }
     int VertexCount() const { return m_nVertexCount; }
-    QPoint Vertex(int i) const { return m_ptVertex[static_cast<size_t>(i)]; }
-    QPoint AnchorPoint() const { return m_ptAnchor; }
+    // Where a placed point shows now, in client pixels.
+    QPoint Vertex(int i) const;
+    QPoint AnchorPoint() const;
     QPoint LastPoint() const { return m_ptLast; }
     // The region that the outline of the current state covers (empty when
     // nothing is drawn). Exposed for tests and measurements.
@@ -133,6 +140,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     struct Outline {
@@ -159,7 +167,26 @@ private:
     bool IsInsidePicture(QPoint client) const;
     bool AskLink(std::string* url, std::string* alt);
     void FinishDrag(QPoint end);
+    // Places a polygon corner at a client point inside the picture.
+    void AddVertex(QPoint client);
     void FinishPolygon();
+    // Gives up what the mouse is drawing or dragging: a rubber band, the
+    // open polygon (with the tool on polygons), a drag of the selection.
+    // False when there was none.
+    bool CancelDrawing();
+    // With the button held near or beyond an edge the view scrolls by
+    // itself, faster the farther out the mouse is.
+    bool ButtonDragging() const;
+    void UpdateAutoScroll();
+    void AutoScrollStep();
+    // A right-click that ends a polygon or gives up a drag; false otherwise.
+    bool RightClick(QPoint client);
+    // The context menu's commands for an area: its link, removal, a copy,
+    // and its place among the map's tags.
+    void EditAreaLink(int index);
+    void DeleteArea(int index);
+    void DuplicateArea(int index);
+    void ReorderArea(int index, bool earlier);
     // The outline tool (map_view_trace.cpp).
     QPoint PicturePixel(QPoint client) const;
     void HoverTrace(QPoint client);
@@ -192,6 +219,8 @@ private:
     // they are read again (and a drag given up) and the answer is false, so
     // that no edit is made from stale offsets.
     bool AreasCurrent();
+    // The area a browser picks at a client point, -1 for none.
+    int AreaAt(QPoint client) const;
     // The href of the area under a client point, for the readout.
     std::string HrefAt(QPoint client) const;
 
@@ -202,11 +231,13 @@ private:
     const CImage* m_cachedFor = nullptr;
     std::vector<uint32_t> m_scratch;  // one exposed rectangle at a time, rows packed
 
-    std::array<QPoint, kMaxVertices> m_ptVertex{};
+    std::array<PlacedPoint, kMaxVertices> m_ptVertex{};
     int m_nVertexCount = -1;  // -1: no polygon open
     QPoint m_ptLast;
-    QPoint m_ptAnchor;
-    QPoint m_ptEnd;
+    PlacedPoint m_ptAnchor;
+    QPoint m_ptMouse;  // the mouse's last client point
+    QTimer m_autoScroll;
+    bool m_bMenuTaken = false;  // the right-click was used: no menu for it
     int m_nTool = kToolRect;
     bool m_bDragging = false;
     int m_nZoom = 1;
@@ -215,6 +246,7 @@ private:
 
     std::function<void(const QString&)> m_statusSink;
     LinkPrompt m_linkPrompt;
+    MenuRunner m_menuRunner;
 
     CAreaOverlay m_overlay;
     std::string m_parsedText;  // the pane text the overlay was read from
@@ -229,7 +261,7 @@ private:
     enum class SelectDrag { kNone, kPending, kDragging };
     SelectDrag m_selectDrag = SelectDrag::kNone;
     int m_nHandle = -1;
-    QPoint m_ptPress;               // client point of the press
+    PlacedPoint m_ptPress;
     std::vector<double> m_preview;  // the coordinates while dragging
     CTraceTool m_trace;
 };

@@ -3,9 +3,12 @@
 // back as one edit of the pane text, one step of its undo history; a drag
 // shows its result from a copy of the coordinates and edits once, on release.
 
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "markup/map_doc.h"
 #include "markup/markup_pane.h"
@@ -170,16 +173,20 @@ void CMapView::PaintAreas(QPainter& painter, const QRect& r) const {
     PaintHandles(painter, HandlesOf(area.shape, coords), mapping);
 }
 
+int CMapView::AreaAt(QPoint client) const {
+    if (!Picture() || !IsInsidePicture(client)) return -1;
+    const QPointF at = Mapping().ToPictureF(client);
+    return HitTestAreas(m_overlay.Areas(), at.x(), at.y());
+}
+
 std::string CMapView::HrefAt(QPoint client) const {
-    if (!Picture() || !IsInsidePicture(client) || !viewport()->rect().contains(client)) return {};
-    const QPoint scroll = GetScrollPosition();
-    const int hit = HitTestAreas(m_overlay.Areas(), (client.x() + scroll.x()) / double(m_nZoom),
-                                 (client.y() + scroll.y()) / double(m_nZoom));
+    if (!viewport()->rect().contains(client)) return {};
+    const int hit = AreaAt(client);
     return hit >= 0 ? m_overlay.Areas()[size_t(hit)].href : std::string();
 }
 
 void CMapView::SelectPress(QPoint client) {
-    m_ptPress = client;
+    m_ptPress = Mapping().Place(client);
     m_selectDrag = SelectDrag::kNone;
     // A change not yet read (a line just drawn, a key just typed) counts.
     AreasCurrent();
@@ -192,12 +199,7 @@ void CMapView::SelectPress(QPoint client) {
             return;
         }
     }
-    const QPoint scroll = GetScrollPosition();
-    const int hit =
-        IsInsidePicture(client)
-            ? HitTestAreas(m_overlay.Areas(), (client.x() + scroll.x()) / double(m_nZoom),
-                           (client.y() + scroll.y()) / double(m_nZoom))
-            : -1;
+    const int hit = AreaAt(client);
     if (hit != m_nSelected) SelectArea(hit);
     m_nHandle = -1;
     if (hit >= 0) m_selectDrag = SelectDrag::kPending;
@@ -206,7 +208,7 @@ void CMapView::SelectPress(QPoint client) {
 void CMapView::SelectMove(QPoint client) {
     if (m_selectDrag == SelectDrag::kNone || m_nSelected < 0) return;
     if (m_selectDrag == SelectDrag::kPending) {
-        if ((client - m_ptPress).manhattanLength() < kDragStart) return;
+        if ((client - Mapping().ToClient(m_ptPress)).manhattanLength() < kDragStart) return;
         m_selectDrag = SelectDrag::kDragging;
     }
     const QRect before = SelectionBounds();
@@ -218,7 +220,7 @@ void CMapView::SelectMove(QPoint client) {
                                                        mapping.ToPicture(client), PictureSize());
         m_preview.assign(coords.begin(), coords.end());
     } else {
-        const QPoint delta = mapping.ToPicture(client) - mapping.ToPicture(m_ptPress);
+        const QPoint delta = mapping.ToPicture(client) - AreaMapping::ToPicture(m_ptPress);
         m_preview = MovedCoords(area.shape, area.coords,
                                 ClampMove(area.shape, area.coords, delta, PictureSize()));
     }
@@ -255,11 +257,11 @@ void CMapView::SelectRelease(QPoint client) {
 void CMapView::SelectDoubleClick(QPoint client) {
     m_selectDrag = SelectDrag::kNone;
     if (m_nSelected < 0 || !AreasCurrent()) return;
-    const QPoint scroll = GetScrollPosition();
-    if (HitTestAreas(m_overlay.Areas(), (client.x() + scroll.x()) / double(m_nZoom),
-                     (client.y() + scroll.y()) / double(m_nZoom)) != m_nSelected)
-        return;
-    const int index = m_nSelected;
+    if (AreaAt(client) == m_nSelected) EditAreaLink(m_nSelected);
+}
+
+void CMapView::EditAreaLink(int index) {
+    if (index < 0 || index >= m_overlay.Count()) return;
     const AreaTag area = m_overlay.Areas()[size_t(index)];
     std::string url = area.href, alt = area.alt;
     if (!AskLink(&url, &alt) || !AreasCurrent()) return;
@@ -307,4 +309,79 @@ bool CMapView::SelectKey(int key) {
     delta = ClampMove(area.shape, area.coords, delta, PictureSize());
     if (!delta.isNull()) ApplyPaneEdit(MoveAreaEdit(m_parsedText, area, delta.x(), delta.y()));
     return true;
+}
+
+// ---------------------------------------------------------------------------
+// Context menu
+
+void CMapView::contextMenuEvent(QContextMenuEvent* event) {
+    // A right-click that ended a polygon or gave up a drag shows nothing.
+    if (std::exchange(m_bMenuTaken, false) && event->reason() == QContextMenuEvent::Mouse) return;
+    if (!Picture()) return;
+    const QPoint client = event->pos();
+    AreasCurrent();
+    const int area = AreaAt(client);
+    QMenu menu(this);
+    const auto add = [&](const char* text, auto&& slot) {
+        QAction* action = menu.addAction(QString::fromUtf8(text));
+        connect(action, &QAction::triggered, this, slot);
+        return action;
+    };
+    if (area >= 0) {
+        if (m_nTool == kToolSelect && area != m_nSelected) SelectArea(area);
+        add("編集 (&E)...", [this, area] { EditAreaLink(area); });
+        add("削除 (&D)", [this, area] { DeleteArea(area); });
+        add("複製 (&C)", [this, area] { DuplicateArea(area); });
+        menu.addSeparator();
+        add("前面へ (&F)", [this, area] { ReorderArea(area, true); });
+        add("背面へ (&B)", [this, area] { ReorderArea(area, false); });
+    } else {
+        const struct {
+            const char* text;
+            int tool;
+            void (CMapView::*slot)();
+        } tools[] = {
+            {"円 (&C)", kToolCircle, &CMapView::OnToolCircle},
+            {"矩形 (&R)", kToolRect, &CMapView::OnToolRect},
+            {"多角形 (&P)", kToolPolygon, &CMapView::OnToolPolygon},
+            {"選択 (&S)", kToolSelect, &CMapView::OnToolSelect},
+            {"輪郭 (&O)", kToolTrace, &CMapView::OnToolTrace},
+        };
+        for (const auto& t : tools) {
+            QAction* action = add(t.text, t.slot);
+            action->setCheckable(true);
+            action->setChecked(m_nTool == t.tool);
+        }
+    }
+    const QPoint global = viewport()->mapToGlobal(client);
+    if (m_menuRunner)
+        m_menuRunner(menu, global);
+    else
+        menu.exec(global);
+}
+
+void CMapView::DeleteArea(int index) {
+    if (index < 0 || index >= m_overlay.Count() || !AreasCurrent()) return;
+    const TextEdit edit = DeleteAreaEdit(m_parsedText, m_overlay.Areas()[size_t(index)]);
+    SelectArea(-1);
+    ApplyPaneEdit(edit);
+}
+
+void CMapView::DuplicateArea(int index) {
+    if (index < 0 || index >= m_overlay.Count() || !AreasCurrent()) return;
+    constexpr int kCopyOffset = 10;
+    const QSize size = PictureSize();
+    const TextEdit edit = DuplicateAreaEdit(m_parsedText, m_overlay.Areas()[size_t(index)],
+                                            kCopyOffset, kCopyOffset, size.width(), size.height());
+    if (edit.inserted.empty()) return;
+    ApplyPaneEdit(edit);
+    if (m_nTool == kToolSelect) SelectArea(index + 1);
+}
+
+void CMapView::ReorderArea(int index, bool earlier) {
+    if (index < 0 || index >= m_overlay.Count() || !AreasCurrent()) return;
+    const TextEdit edit = ReorderAreaEdit(m_parsedText, m_overlay.Areas(), size_t(index), earlier);
+    if (edit.removed == 0 && edit.inserted.empty()) return;
+    ApplyPaneEdit(edit);
+    if (m_nTool == kToolSelect) SelectArea(earlier ? index - 1 : index + 1);
 }

@@ -74,22 +74,9 @@ std::vector<int> ReshapedCoords(const std::vector<double>& coords, const AreaHan
 }
 
 QPoint ClampMove(AreaShape shape, const std::vector<double>& c, QPoint delta, QSize picture) {
-    const size_t n = PairedCount(shape, c.size());
-    if (n < 2) return QPoint();
-    double minX = c[0], maxX = c[0], minY = c[1], maxY = c[1];
-    for (size_t i = 0; i + 1 < n; i += 2) {
-        minX = std::min(minX, c[i]);
-        maxX = std::max(maxX, c[i]);
-        minY = std::min(minY, c[i + 1]);
-        maxY = std::max(maxY, c[i + 1]);
-    }
-    // The allowed range always holds 0: what is outside stays, never grows.
-    const auto clamp = [](int d, double lo, double hi, int limit) {
-        const double low = std::min(0.0, -lo), high = std::max(0.0, limit - hi);
-        return static_cast<int>(std::clamp<double>(d, std::ceil(low), std::floor(high)));
-    };
-    return QPoint(clamp(delta.x(), minX, maxX, picture.width()),
-                  clamp(delta.y(), minY, maxY, picture.height()));
+    int dx = delta.x(), dy = delta.y();
+    ClampAreaMove(shape, c, picture.width(), picture.height(), dx, dy);
+    return QPoint(dx, dy);
 }
 
 std::vector<double> MovedCoords(AreaShape shape, std::vector<double> coords, QPoint delta) {

@@ -261,3 +261,45 @@ TEST(AreaModel, UpdatingAfterAnEditReadsAsReadingAfresh) {
         EXPECT_EQ(kept, e.kept) << e.at << " " << e.inserted;
     }
 }
+
+TEST(AreaModel, DuplicateAndReorderRewriteOnlyTheirTags) {
+    const std::string text =
+        "<map name=a>\r\n"
+        "  <area shape=rect coords='10,20,30,40' href=r>\r\n"
+        "<p><AREA SHAPE=circle COORDS=\"195,5,4\"></p>\r\n"
+        "<area shape=poly coords=\"1,1,5,1,5,5,9\" alt=old>\r\n"
+        "</map><map name=b><area shape=default></map>";
+    const std::vector<AreaTag> a = ParseAreas(text);
+    ASSERT_EQ(a.size(), 4u);
+    // The copy follows the tag, on a line of its own when the tag has one,
+    // moved 10 right and down as far as the 200 x 100 picture allows.
+    const struct {
+        size_t index;
+        const char* after;
+        const char* copy;
+    } copies[] = {
+        {0, "href=r>", "\r\n  <area shape=rect coords='20,30,40,50' href=r>"},
+        {1, "(\"195,5,4\">", "<AREA SHAPE=circle COORDS=\"200,15,4\">"},
+        {2, "alt=old>", "\r\n<area shape=poly coords=\"11,11,15,11,15,15,9\" alt=old>"},
+        {3, "default>", "<area shape=default>"},
+    };
+    for (const auto& c : copies) {
+        std::string expected = text;
+        expected.insert(a[c.index].tag.end, c.copy);
+        EXPECT_EQ(ApplyEdit(text, DuplicateAreaEdit(text, a[c.index], 10, 10, 200, 100)), expected)
+            << c.after;
+    }
+    // Reordering swaps the tag with its neighbour in the same map; at the
+    // map's first or last area nothing changes.
+    const std::string swapped =
+        "<map name=a>\r\n"
+        "  <AREA SHAPE=circle COORDS=\"195,5,4\">\r\n"
+        "<p><area shape=rect coords='10,20,30,40' href=r></p>\r\n"
+        "<area shape=poly coords=\"1,1,5,1,5,5,9\" alt=old>\r\n"
+        "</map><map name=b><area shape=default></map>";
+    EXPECT_EQ(ApplyEdit(text, ReorderAreaEdit(text, a, 1, true)), swapped);
+    EXPECT_EQ(ApplyEdit(text, ReorderAreaEdit(text, a, 0, false)), swapped);
+    for (const auto& [index, earlier] :
+         {std::pair{0, true}, std::pair{2, false}, std::pair{3, true}, std::pair{3, false}})
+        EXPECT_EQ(ApplyEdit(text, ReorderAreaEdit(text, a, size_t(index), earlier)), text);
+}

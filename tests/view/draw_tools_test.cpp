@@ -3,6 +3,7 @@
 // (press, release, press, double-click, release).
 
 #define QTEST_QPA_MOUSE_HANDLING
+#include <QMenu>
 #include <QScrollBar>
 
 #include "markup/area_markup.h"
@@ -117,16 +118,100 @@ private slots:
         QVERIFY(h.Text().find(",103,2,104,2\" alt") != std::string::npos);
     }
 
-    void verticesUseTheScrollAtTheDoubleClick() {
+    void pointsStayOnThePictureWhileScrolling() {
         Harness h(QSize(400, 300), QSize(200, 150));
+        QScrollBar* across = h.view.horizontalScrollBar();
+        QScrollBar* down = h.view.verticalScrollBar();
+        // Each corner keeps the picture spot it was placed on; the one under
+        // the mouse is where the mouse is at the end.
         h.view.OnToolPolygon();
         h.Click({10, 10});
-        h.view.horizontalScrollBar()->setValue(30);
-        h.view.verticalScrollBar()->setValue(20);
+        across->setValue(30);
+        down->setValue(20);
+        QCOMPARE(h.view.Vertex(0), QPoint(-20, -10));  // the outline follows
         h.Click({50, 10});
+        down->setValue(0);
         h.DoubleClick({50, 60});
-        QCOMPARE(h.Text(), InsertAreaLine(kSkeleton, FormatPolyArea({{10, 10}, {50, 10}, {50, 60}},
-                                                                    {30, 20}, 1, "A", "a.html")));
+        // A drag with scrolling in the middle; at double size, half pixels count.
+        h.view.OnToolRect();
+        QTest::mousePress(h.vp(), Qt::LeftButton, {}, {20, 30});
+        down->setValue(45);
+        QCOMPARE(h.view.AnchorPoint(), QPoint(20, -15));
+        QTest::mouseMove(h.vp(), {100, 100});
+        QTest::mouseRelease(h.vp(), Qt::LeftButton, {}, {100, 100});
+        h.view.OnToolCircle();
+        h.view.OnZoomDouble();
+        QTest::mousePress(h.vp(), Qt::LeftButton, {}, {51, 41});
+        across->setValue(0);
+        down->setValue(0);
+        QTest::mouseRelease(h.vp(), Qt::LeftButton, {}, {50, 50});
+        // A vertex placed before a change of zoom stays on its picture pixel.
+        h.view.OnToolPolygon();
+        h.Click({10, 10});
+        h.view.OnZoomNormal();
+        QCOMPARE(h.view.Vertex(0), QPoint(5, 5));
+        QCOMPARE(h.Text(), With(Area("poly", "10,10,80,30,80,60") + Area("rect", "50,30,130,145") +
+                                Area("circle", "40,42,23")));
+    }
+
+    void holdingTheButtonAtAnEdgeScrollsTheView() {
+        Harness h(QSize(400, 300), QSize(200, 150));
+        const QPoint corner(h.vp()->width() - 5, h.vp()->height() - 5);
+        QTest::mousePress(h.vp(), Qt::LeftButton, {}, {20, 20});
+        QTest::mouseMove(h.vp(), corner);
+        QScrollBar* across = h.view.horizontalScrollBar();
+        QScrollBar* down = h.view.verticalScrollBar();
+        QTRY_VERIFY(across->value() == across->maximum() && down->value() == down->maximum());
+        QTest::mouseRelease(h.vp(), Qt::LeftButton, {}, corner);
+        // The far corner of the picture, 5 pixels in: beyond the first view.
+        QCOMPARE(h.Text(), With(Area("rect", "20,20,395,295")));
+        // The selection's corner handle dragged back to the top-left corner.
+        h.view.OnToolSelect();
+        h.Click(corner - QPoint(20, 20));
+        QTest::mousePress(h.vp(), Qt::LeftButton, {}, corner);
+        QTest::mouseMove(h.vp(), corner - QPoint(10, 10));
+        QTest::mouseMove(h.vp(), {2, 2});
+        QTRY_VERIFY(across->value() == 0 && down->value() == 0);
+        QTest::mouseRelease(h.vp(), Qt::LeftButton, {}, {2, 2});
+        QCOMPARE(h.Text(), With(Area("rect", "20,20,2,2")));
+        // With the button up nothing scrolls.
+        QTest::mouseMove(h.vp(), corner);
+        QTest::qWait(100);
+        QCOMPARE(across->value(), 0);
+    }
+
+    void escapeAndRightClickEndOrGiveUpDrawing() {
+        Harness h;
+        int menus = 0;
+        h.view.SetMenuRunner([&](QMenu&, QPoint) { ++menus; });
+        // A rubber band given up by Esc, then by the right button.
+        for (const bool escape : {true, false}) {
+            QTest::mousePress(h.vp(), Qt::LeftButton, {}, {20, 20});
+            QTest::mouseMove(h.vp(), {60, 50});
+            if (escape)
+                QTest::keyClick(&h.view, Qt::Key_Escape);
+            else
+                QTest::mouseClick(h.vp(), Qt::RightButton, {}, {60, 50});
+            QVERIFY(!h.view.IsDragging());
+            QTest::mouseRelease(h.vp(), Qt::LeftButton, {}, {60, 50});
+        }
+        // A polygon given up by Esc; another ended by a right-click as its
+        // last corner.
+        h.view.OnToolPolygon();
+        h.Click({1, 1});
+        h.Click({20, 1});
+        QTest::keyClick(&h.view, Qt::Key_Escape);
+        QCOMPARE(h.view.VertexCount(), -1);
+        h.Click({5, 5});
+        h.Click({30, 5});
+        QTest::mouseClick(h.vp(), Qt::RightButton, {}, {30, 40});
+        QCOMPARE(h.asked, 1);
+        QCOMPARE(menus, 0);
+        QCOMPARE(h.Text(), With(Area("poly", "5,5,30,5,30,40")));
+        QCOMPARE(h.Screen(), h.Grab());  // no outline left behind
+        // With nothing in progress the right button opens the menu.
+        QTest::mouseClick(h.vp(), Qt::RightButton, {}, {30, 40});
+        QCOMPARE(menus, 1);
     }
 
     void tagSettingSwitchedBetweenAreas() {

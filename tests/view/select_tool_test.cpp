@@ -2,6 +2,8 @@
 // click, drags, keys and double-click, each checked on the pane text.
 
 #define QTEST_QPA_MOUSE_HANDLING
+#include <QMenu>
+
 #include "shell/view_harness.h"
 
 namespace {
@@ -182,6 +184,59 @@ private slots:
         h.answerOk = false;
         QTest::mouseDClick(h.vp(), Qt::LeftButton, {}, {50, 40});
         QCOMPARE(h.Text(), text);
+    }
+
+    void escapeAndTheContextMenu() {
+        Harness h;
+        const std::string all = With(kRect + kCircle + kPoly);
+        // Esc during a drag of the selection: the area stays where it was.
+        h.Click({50, 40});
+        QTest::mousePress(h.vp(), Qt::LeftButton, {}, {50, 40});
+        QTest::mouseMove(h.vp(), {70, 60});
+        QTest::keyClick(&h.view, Qt::Key_Escape);
+        QTest::mouseRelease(h.vp(), Qt::LeftButton, {}, {70, 60});
+        QCOMPARE(h.Text(), all);
+
+        QStringList items;
+        const char* pick = "";
+        h.view.SetMenuRunner([&](QMenu& menu, QPoint) {
+            items.clear();
+            for (QAction* action : menu.actions()) {
+                if (action->isSeparator()) continue;
+                items << action->text() + (action->isChecked() ? "*" : "");
+                if (action->text().startsWith(QString::fromUtf8(pick))) action->trigger();
+            }
+        });
+        QTest::mouseClick(h.vp(), Qt::RightButton, {}, {190, 90});
+        QCOMPARE(items.join(' '),
+                 QString::fromUtf8("円 (&C) 矩形 (&R) 多角形 (&P) 選択 (&S)* 輪郭 (&O)"));
+        // Over an area, the one a browser picks; each command one edit.
+        const std::string copy =
+            "<area shape=\"poly\" coords=\"130,20,190,20,160,70\" href=p.html>\r\n";
+        const struct {
+            QPoint at;
+            const char* pick;
+            std::string text;
+        } cases[] = {
+            {{150, 30}, "前面へ", With(kRect + kPoly + kCircle)},
+            {{50, 40}, "背面へ", With(kPoly + kRect + kCircle)},
+            {{150, 30}, "複製", With(kPoly + copy + kRect + kCircle)},
+            {{150, 30}, "削除", With(copy + kRect + kCircle)},
+            {{50, 40},
+             "編集",
+             With(copy +
+                  "<area shape=rect coords=\"10,10,100,80\" href=\"a.html\" "
+                  "alt=A>\r\n" +
+                  kCircle)},
+        };
+        for (const auto& c : cases) {
+            pick = c.pick;
+            const uint64_t revision = h.pane.Revision();
+            QTest::mouseClick(h.vp(), Qt::RightButton, {}, c.at);
+            QCOMPARE(items.size(), 5);
+            QCOMPARE(h.pane.Revision(), revision + 1);
+            QCOMPARE(h.Text(), c.text);
+        }
     }
 
     void readoutNamesTheLinkUnderTheMouse() {
