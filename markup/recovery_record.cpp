@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "image/own_file.h"
+
 namespace {
 constexpr std::string_view kMagic = "ZER-EVIZI-RECOVERY 1\n";
 
@@ -56,5 +58,23 @@ bool ParseRecoveryRecord(std::string_view bytes, RecoveryRecord* record) {
         parsed.fromPage = true;
     }
     *record = std::move(parsed);
+    return true;
+}
+
+bool ReadRecoveryFile(const std::string& path, RecoveryRecord* record, std::string* why) {
+    std::string bytes;
+    const ze::OwnFileStatus status = ze::ReadOwnFile(path, kRecoveryMaxBytes, &bytes);
+    if (status == ze::OwnFileStatus::kTooLarge) {
+        *why = "larger than " + std::to_string(kRecoveryMaxBytes >> 20) + " MB";
+        return false;
+    }
+    if (status != ze::OwnFileStatus::kOk) {
+        *why = ze::OwnFileStatusText(status);
+        return false;
+    }
+    if (!ParseRecoveryRecord(bytes, record)) {
+        *why = "cut off or damaged";
+        return false;
+    }
     return true;
 }
