@@ -30,3 +30,8 @@ inline constexpr size_t kRecoveryMaxBytes = PageLimits{}.maxBytes;
 // False, with a short English reason in *why, for anything else and for a
 // copy that does not read as a whole record; the file is left as it is.
 bool ReadRecoveryFile(const std::string& path, RecoveryRecord* record, std::string* why);
+// Replaces the copy at `path` safely. False, with a short English reason in
+// *why, when it cannot be written, when it would not read back (above the
+// bound), and when something other than a regular file of the user's stands
+// at `path` (a link is never written through).
+bool WriteRecoveryFile(const std::string& path, const RecoveryRecord& record, std::string* why);

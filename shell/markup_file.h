@@ -42,7 +42,9 @@ public:
     bool OpenPage(const QString& path);
     // Writes the markup to `path` (as a page copy when it came from a page).
     bool SaveTo(const QString& path);
-    // Offers the copy left by an editor that did not end normally.
+    // Offers the copies left by editors that did not end normally, newest
+    // first (restore, discard, or keep for later), and names those that
+    // cannot be read; they stay where they are.
     void OfferRecovery();
     // Writes the copy for after a crash now, if the markup has unsaved changes.
     void WriteRecoveryCopy();
@@ -61,12 +63,16 @@ private:
     // it does not load, and then nothing has changed.
     bool AdoptPicture(const QString& path, QString* why);
     void Show(const QString& text) const;
+    // The markup of a copy left after a crash, with its picture when that
+    // still opens, as changed markup.
+    void Restore(const RecoveryRecord& record);
 
     CMapApp& m_app;
     CRecovery m_recovery;
     QTimer m_timer;
     QString m_path;
     bool m_fromPage = false;
-    int m_image = 0;           // which image with a map of the page
-    bool m_copyStale = false;  // the text changed since the last copy
+    int m_image = 0;                  // which image with a map of the page
+    bool m_copyStale = false;         // the text changed since the last copy
+    bool m_copyFailureShown = false;  // the status bar says that copies fail
 };
