@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QStatusBar>
 #include <QTextDocument>
 #include <QUrl>
 #include <cstdio>
@@ -260,16 +261,17 @@ void CMarkupFile::WriteRecoveryCopy() {
     record.image = m_image;
     record.text = m_app.Frame()->Pane().GetWindowText();
     QString why;
+    QStatusBar& bar = m_app.Frame()->StatusBar();
     if (m_recovery.Write(record, &why)) {
         m_copyStale = false;
-        m_copyFailureShown = false;
+        if (!m_copyFailure.isEmpty() && bar.currentMessage() == m_copyFailure) bar.clearMessage();
+        m_copyFailure.clear();
         return;
     }
     // Said once; the copy is tried again at every tick all the same.
-    if (m_copyFailureShown) return;
-    m_copyFailureShown = true;
-    m_app.Frame()->StatusBar().showMessage(
-        U("復元用のコピーを %1 に書けません: %2").arg(Native(m_recovery.Folder()), why));
+    if (!m_copyFailure.isEmpty()) return;
+    m_copyFailure = U("復元用のコピーを %1 に書けません: %2").arg(Native(m_recovery.Folder()), why);
+    bar.showMessage(m_copyFailure);
 }
 
 void CMarkupFile::Restore(const RecoveryRecord& record) {

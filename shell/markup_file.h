@@ -72,7 +72,7 @@ private:
     QTimer m_timer;
     QString m_path;
     bool m_fromPage = false;
-    int m_image = 0;                  // which image with a map of the page
-    bool m_copyStale = false;         // the text changed since the last copy
-    bool m_copyFailureShown = false;  // the status bar says that copies fail
+    int m_image = 0;           // which image with a map of the page
+    bool m_copyStale = false;  // the text changed since the last copy
+    QString m_copyFailure;     // shown in the status bar: copies cannot be written
 };

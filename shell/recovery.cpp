@@ -97,7 +97,7 @@ QStringList CRecovery::Orphans() const {
         ze::MakeOwnFolder(m_folder.toStdString()) != ze::OwnFileStatus::kOk)
         return {};
     const QFileInfoList files = QDir(m_folder).entryInfoList(
-        {QStringLiteral("recovery-*.txt")}, QDir::Files | QDir::System | QDir::Hidden, QDir::Time);
+        {QStringLiteral("recovery-*.txt")}, QDir::Files | QDir::System, QDir::Time);
     const QString own = QFileInfo(OwnFile()).absoluteFilePath();
     QStringList result;
     for (const QFileInfo& info : files)

@@ -199,36 +199,40 @@ private slots:
         const std::string copy =
             "ZER-EVIZI-RECOVERY 1\npicture 0\n\nmarkup 0\n\npage 0\n\ntext 7\n<map m>\n";
         const QString orphan = Recovery() + QStringLiteral("/recovery-99999999.txt");
+        const QString lock = Recovery() + QStringLiteral("/recovery-99999999.lock");
         const struct {
             const char* what;
-            std::string bytes;
             int answer;  // 0 復元, 1 破棄, 2 後で
             bool stays;
+            const char* says;  // the message about a copy that cannot be read
         } cases[] = {
-            {"later", copy, 2, true},
-            {"discard", copy, 1, false},
-            {"restore", copy, 0, false},
-            {"cut off", copy.substr(0, copy.size() - 2), 0, true},
+            {"later", 2, true, nullptr},
+            {"discard", 1, false, nullptr},
+            {"restore", 0, false, nullptr},
+            {"cut off", 0, true, "recovery-99999999.txt: cut off or damaged"},
+            {"lock to /dev/zero", 0, true, "recovery-99999999.lock is a symbolic link"},
         };
         for (const auto& c : cases) {
             QVERIFY(QDir().mkpath(Recovery()));
-            testutil::WriteFile(orphan.toStdString(), c.bytes);
+            const bool cut = std::string(c.what) == "cut off";
+            testutil::WriteFile(orphan.toStdString(), copy.substr(0, copy.size() - (cut ? 2 : 0)));
+            if (std::string(c.what) == "lock to /dev/zero")
+                QVERIFY(QFile::link(QStringLiteral("/dev/zero"), lock));
             ScriptedPrompts prompts;
             prompts.choiceAnswers = {c.answer};
             CMapApp app(*m_f.store);
             QVERIFY(app.InitInstance({}));
-            const bool unreadable = c.bytes != copy;
-            QCOMPARE(prompts.questions.size(), unreadable ? 0 : 1);
-            QCOMPARE(prompts.messages.size(), unreadable ? 1 : 0);
-            if (unreadable)
-                QVERIFY2(prompts.messages[0].contains(orphan + QStringLiteral(": cut off")),
+            QCOMPARE(prompts.questions.size(), c.says ? 0 : 1);
+            QCOMPARE(prompts.messages.size(), c.says ? 1 : 0);
+            if (c.says)
+                QVERIFY2(prompts.messages[0].contains(QString::fromUtf8(c.says)),
                          qPrintable(prompts.messages[0]));
             QCOMPARE(QFile::exists(orphan), c.stays);
-            QCOMPARE(app.Frame()->Pane().GetWindowText() == "<map m>",
-                     c.answer == 0 && !unreadable);
+            QCOMPARE(app.Frame()->Pane().GetWindowText() == "<map m>", c.answer == 0 && !c.says);
             app.ExitInstance();
             QCOMPARE(QFile::exists(orphan), c.stays);
             QFile::remove(orphan);
+            QFile::remove(lock);
         }
     }
 
