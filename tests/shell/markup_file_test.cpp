@@ -257,8 +257,7 @@ private slots:
             QStatusBar& bar = app.Frame()->StatusBar();
             rlimit old{};
             getrlimit(RLIMIT_FSIZE, &old);
-            rlimit tiny = old;
-            tiny.rlim_cur = 16;
+            const rlimit tiny{16, old.rlim_max};
             std::signal(SIGXFSZ, SIG_IGN);
             if (why == "file too large") {  // like a full disk, once the lock is taken
                 app.Frame()->Pane().SetWindowText("<map name=m>");
