@@ -1,6 +1,11 @@
 #include "markup/recovery_record.h"
 
 #include <charconv>
+#include <cstdint>
+#include <cstdio>
+
+#include "image/own_file.h"
+#include "image/safe_write.h"
 
 namespace {
 constexpr std::string_view kMagic = "ZER-EVIZI-RECOVERY 1\n";
@@ -12,6 +17,10 @@ void Field(std::string& out, std::string_view name, std::string_view value) {
     out += '\n';
     out += value;
     out += '\n';
+}
+
+std::string TooLarge() {
+    return "larger than " + std::to_string(kRecoveryMaxBytes >> 20) + " MB";
 }
 
 // Reads "NAME LENGTH\nVALUE\n" at the front of `in`.
@@ -57,4 +66,41 @@ bool ParseRecoveryRecord(std::string_view bytes, RecoveryRecord* record) {
     }
     *record = std::move(parsed);
     return true;
+}
+
+bool ReadRecoveryFile(const std::string& path, RecoveryRecord* record, std::string* why) {
+    std::string bytes;
+    const ze::OwnFileStatus status = ze::ReadOwnFile(path, kRecoveryMaxBytes, &bytes);
+    if (status == ze::OwnFileStatus::kTooLarge) {
+        *why = TooLarge();
+        return false;
+    }
+    if (status != ze::OwnFileStatus::kOk) {
+        *why = ze::OwnFileStatusText(status);
+        return false;
+    }
+    if (!ParseRecoveryRecord(bytes, record)) {
+        *why = "cut off or damaged";
+        return false;
+    }
+    return true;
+}
+
+bool WriteRecoveryFile(const std::string& path, const RecoveryRecord& record, std::string* why) {
+    const ze::OwnFileStatus there = ze::CheckOwnFile(path, SIZE_MAX);
+    if (there != ze::OwnFileStatus::kOk && there != ze::OwnFileStatus::kMissing) {
+        *why = std::string("the file there is ") + ze::OwnFileStatusText(there);
+        return false;
+    }
+    const std::string bytes = FormatRecoveryRecord(record);
+    if (bytes.size() > kRecoveryMaxBytes) {
+        *why = TooLarge();
+        return false;
+    }
+    const ze::WriteError error = ze::WriteFileSafely(path, [&bytes](std::FILE* f) {
+        return std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    });
+    if (error == ze::WriteError::kNone) return true;
+    *why = ze::WriteErrorText(error);
+    return false;
 }

@@ -4,8 +4,11 @@
 // from. One record a file; every field is length-prefixed, so paths and
 // text may hold any bytes.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
+
+#include "markup/html_page.h"
 
 struct RecoveryRecord {
     std::string picture;     // the picture's full path; empty when none was open
@@ -18,3 +21,17 @@ struct RecoveryRecord {
 std::string FormatRecoveryRecord(const RecoveryRecord& record);
 // False (and *record unchanged) for anything that is not a whole record.
 bool ParseRecoveryRecord(std::string_view bytes, RecoveryRecord* record);
+
+// A copy is no larger than the pages its markup comes from.
+inline constexpr size_t kRecoveryMaxBytes = PageLimits{}.maxBytes;
+
+// Reads a copy from its file: only a regular file that is not a link, is the
+// user's own and holds at most kRecoveryMaxBytes, opened without blocking.
+// False, with a short English reason in *why, for anything else and for a
+// copy that does not read as a whole record; the file is left as it is.
+bool ReadRecoveryFile(const std::string& path, RecoveryRecord* record, std::string* why);
+// Replaces the copy at `path` safely. False, with a short English reason in
+// *why, when it cannot be written, when it would not read back (above the
+// bound), and when something other than a regular file of the user's stands
+// at `path` (a link is never written through).
+bool WriteRecoveryFile(const std::string& path, const RecoveryRecord& record, std::string* why);

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QStatusBar>
 #include <QTextDocument>
 #include <QUrl>
 #include <cstdio>
@@ -259,18 +260,21 @@ void CMarkupFile::WriteRecoveryCopy() {
     record.fromPage = m_fromPage;
     record.image = m_image;
     record.text = m_app.Frame()->Pane().GetWindowText();
-    if (m_recovery.Write(record)) m_copyStale = false;
+    QString why;
+    QStatusBar& bar = m_app.Frame()->StatusBar();
+    if (m_recovery.Write(record, &why)) {
+        m_copyStale = false;
+        if (!m_copyFailure.isEmpty() && bar.currentMessage() == m_copyFailure) bar.clearMessage();
+        m_copyFailure.clear();
+        return;
+    }
+    // Said once; the copy is tried again at every tick all the same.
+    if (!m_copyFailure.isEmpty()) return;
+    m_copyFailure = U("復元用のコピーを %1 に書けません: %2").arg(Native(m_recovery.Folder()), why);
+    bar.showMessage(m_copyFailure);
 }
 
-void CMarkupFile::OfferRecovery() {
-    const QStringList orphans = m_recovery.Orphans();
-    if (orphans.isEmpty()) return;
-    const int answer =
-        Prompts().Ask(m_app.Frame(), QStringLiteral("Zer Evizi SEKKA"),
-                      U("前回、保存されないまま終わったマップがあります。復元しますか?"),
-                      QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
-    RecoveryRecord record;
-    if (!m_recovery.Claim(orphans.constFirst(), &record) || answer != QMessageBox::Yes) return;
+void CMarkupFile::Restore(const RecoveryRecord& record) {
     QString why;
     const QString picture = QString::fromStdString(record.picture);
     if (!picture.isEmpty() && !AdoptPicture(picture, &why))
@@ -282,6 +286,51 @@ void CMarkupFile::OfferRecovery() {
     Document().setModified(true);
     m_copyStale = true;
     WriteRecoveryCopy();  // the copy is this editor's now
+}
+
+void CMarkupFile::OfferRecovery() {
+    QStringList files, unreadable;
+    std::vector<RecoveryRecord> records;
+    for (const QString& file : m_recovery.Orphans()) {
+        RecoveryRecord record;
+        QString why;
+        const CRecovery::Claim claim = m_recovery.ClaimOrphan(file, &record, &why);
+        if (claim == CRecovery::Claim::kUnreadable)
+            unreadable << U("%1: %2").arg(Native(file), why);
+        if (claim != CRecovery::Claim::kTaken) continue;
+        files << file;
+        records.push_back(std::move(record));
+    }
+    if (!unreadable.isEmpty())
+        Show(U("保存されないまま終わったマップの復元用コピーを読めません。"
+               "コピーはそのまま残します。\n\n%1")
+                 .arg(unreadable.join(QLatin1Char('\n'))));
+    enum { kRestore, kDiscard, kLater };
+    const auto ask = [this](const QString& file, const RecoveryRecord& record) {
+        const QString picture = QString::fromStdString(record.picture);
+        return Prompts().AskChoice(
+            m_app.Frame(), QStringLiteral("Zer Evizi SEKKA"),
+            U("前回、保存されないまま終わったマップがあります (%1、画像: %2)。\n\n"
+              "復元: マップを開きます。\n破棄: コピーを削除します。\n"
+              "後で: コピーを残し、次に起動したときにまた尋ねます。")
+                .arg(QFileInfo(file).lastModified().toString(QStringLiteral("yyyy-MM-dd HH:mm")),
+                     picture.isEmpty() ? U("なし") : Native(picture)),
+            {U("復元"), U("破棄"), U("後で")});
+    };
+    bool asking = true;  // until one is restored or kept for later
+    for (size_t i = 0; i < records.size(); ++i) {
+        const QString& file = files[qsizetype(i)];
+        const int answer = asking ? ask(file, records[i]) : int(kLater);
+        if (answer == kRestore) {
+            Restore(records[i]);
+            // Removed only once this editor's own copy holds the markup.
+            if (!m_copyStale) m_recovery.Discard(file);
+        } else if (answer == kDiscard) {
+            m_recovery.Discard(file);
+        }
+        m_recovery.Release(file);
+        asking = answer == kDiscard;
+    }
 }
 
 void CMarkupFile::OnNormalExit() {

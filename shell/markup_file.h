@@ -42,7 +42,9 @@ public:
     bool OpenPage(const QString& path);
     // Writes the markup to `path` (as a page copy when it came from a page).
     bool SaveTo(const QString& path);
-    // Offers the copy left by an editor that did not end normally.
+    // Offers the copies left by editors that did not end normally, newest
+    // first (restore, discard, or keep for later), and names those that
+    // cannot be read; they stay where they are.
     void OfferRecovery();
     // Writes the copy for after a crash now, if the markup has unsaved changes.
     void WriteRecoveryCopy();
@@ -61,6 +63,9 @@ private:
     // it does not load, and then nothing has changed.
     bool AdoptPicture(const QString& path, QString* why);
     void Show(const QString& text) const;
+    // The markup of a copy left after a crash, with its picture when that
+    // still opens, as changed markup.
+    void Restore(const RecoveryRecord& record);
 
     CMapApp& m_app;
     CRecovery m_recovery;
@@ -69,4 +74,5 @@ private:
     bool m_fromPage = false;
     int m_image = 0;           // which image with a map of the page
     bool m_copyStale = false;  // the text changed since the last copy
+    QString m_copyFailure;     // shown in the status bar: copies cannot be written
 };

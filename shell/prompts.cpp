@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QUrl>
 
 QStringList ToQtNameFilters(const QList<FileFilter>& filters) {
@@ -86,6 +87,7 @@ int PromptSeam::RunDialog(QDialog& dialog) {
 
 void PromptSeam::ShowMessage(QWidget* parent, const QString& title, const QString& text) {
     QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok, parent);
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     box.exec();
 }
 
@@ -95,6 +97,24 @@ int PromptSeam::Ask(QWidget* parent, const QString& title, const QString& text, 
                     parent);
     box.setDefaultButton(QMessageBox::StandardButton(defaultButton));
     return box.exec();
+}
+
+int PromptSeam::AskChoice(QWidget* parent, const QString& title, const QString& text,
+                          const QStringList& choices) {
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
+    QList<QAbstractButton*> buttons;
+    for (qsizetype i = 0; i < choices.size(); ++i) {
+        const QMessageBox::ButtonRole role = i == 0 ? QMessageBox::AcceptRole
+                                             : i == choices.size() - 1
+                                                 ? QMessageBox::RejectRole
+                                                 : QMessageBox::DestructiveRole;
+        buttons << box.addButton(choices[i], role);
+    }
+    box.setDefaultButton(qobject_cast<QPushButton*>(buttons.constFirst()));
+    box.setEscapeButton(buttons.constLast());
+    box.exec();
+    const qsizetype chosen = buttons.indexOf(box.clickedButton());
+    return int(chosen < 0 ? choices.size() - 1 : chosen);
 }
 
 int PromptSeam::Choose(QWidget* parent, const QString& title, const QString& label,

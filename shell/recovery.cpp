@@ -4,17 +4,45 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <algorithm>
-#include <cstdio>
 
-#include "image/file_io.h"
-#include "image/safe_write.h"
+#include "image/own_file.h"
 
 namespace {
+// What QLockFile writes: a process id, an application and a host name.
+constexpr size_t kLockMaxBytes = 4096;
+
 QString LockOf(const QString& file) {
     QString lock = file;
     lock.chop(4);  // ".txt"
     return lock + QStringLiteral(".lock");
+}
+
+QString Text(ze::OwnFileStatus status) {
+    return QString::fromUtf8(ze::OwnFileStatusText(status));
+}
+
+// The lock of `path`, taken; null when it cannot be taken: *why is then
+// empty when another editor holds it, else the reason. QLockFile reads the
+// lock file it finds (and its ".rmlock") through whatever stands there, so
+// only regular files of the user's of a lock's size are left to it.
+std::unique_ptr<QLockFile> TakeLock(const QString& path, QString* why) {
+    for (const QString& file : {path, path + QStringLiteral(".rmlock")}) {
+        const ze::OwnFileStatus status = ze::CheckOwnFile(file.toStdString(), kLockMaxBytes);
+        if (status != ze::OwnFileStatus::kOk && status != ze::OwnFileStatus::kMissing) {
+            *why = QStringLiteral("its lock file %1 is %2")
+                       .arg(QDir::toNativeSeparators(file), Text(status));
+            return nullptr;
+        }
+    }
+    auto lock = std::make_unique<QLockFile>(path);
+    lock->setStaleLockTime(0);
+    if (lock->tryLock(0)) return lock;
+    why->clear();
+    if (lock->error() == QLockFile::PermissionError)
+        *why = QStringLiteral("its lock cannot be made: permission denied");
+    else if (lock->error() != QLockFile::LockFailedError)
+        *why = QStringLiteral("its lock cannot be taken");
+    return nullptr;
 }
 }  // namespace
 
@@ -38,54 +66,62 @@ QString CRecovery::OwnFile() const {
     return m_folder + QStringLiteral("/recovery-%1.txt").arg(QCoreApplication::applicationPid());
 }
 
-bool CRecovery::Write(const RecoveryRecord& record) {
+bool CRecovery::Write(const RecoveryRecord& record, QString* why) {
     if (!m_lock) {
-        if (!QDir().mkpath(m_folder)) return false;
-        m_lock = std::make_unique<QLockFile>(LockOf(OwnFile()));
-        m_lock->setStaleLockTime(0);
-        if (!m_lock->tryLock(0)) {
-            m_lock.reset();
+        const ze::OwnFileStatus folder = ze::MakeOwnFolder(m_folder.toStdString());
+        if (folder != ze::OwnFileStatus::kOk) {
+            *why = Text(folder);
+            return false;
+        }
+        m_lock = TakeLock(LockOf(OwnFile()), why);
+        if (!m_lock) {
+            if (why->isEmpty()) *why = QStringLiteral("its lock is held");
             return false;
         }
     }
-    const std::string bytes = FormatRecoveryRecord(record);
-    m_written = ze::WriteFileSafely(OwnFile().toStdString(), [&bytes](std::FILE* f) {
-                    return std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-                }) == ze::WriteError::kNone;
-    return m_written;
+    std::string reason;
+    if (WriteRecoveryFile(OwnFile().toStdString(), record, &reason)) return true;
+    *why = QString::fromStdString(reason);
+    return false;
 }
 
 void CRecovery::Remove() {
     if (!m_lock) return;
     QFile::remove(OwnFile());
     m_lock.reset();  // unlocks and removes the lock file
-    m_written = false;
 }
 
 QStringList CRecovery::Orphans() const {
-    const QDir dir(m_folder);
-    QFileInfoList files =
-        dir.entryInfoList({QStringLiteral("recovery-*.txt")}, QDir::Files, QDir::Time);
+    // A folder that is there but not the user's own is not looked into.
+    if (!QFileInfo::exists(m_folder) ||
+        ze::MakeOwnFolder(m_folder.toStdString()) != ze::OwnFileStatus::kOk)
+        return {};
+    const QFileInfoList files = QDir(m_folder).entryInfoList(
+        {QStringLiteral("recovery-*.txt")}, QDir::Files | QDir::System, QDir::Time);
+    const QString own = QFileInfo(OwnFile()).absoluteFilePath();
     QStringList result;
-    for (const QFileInfo& info : files) {
-        const QString file = info.absoluteFilePath();
-        if (m_lock && file == QFileInfo(OwnFile()).absoluteFilePath()) continue;
-        QLockFile lock(LockOf(file));
-        lock.setStaleLockTime(0);
-        if (!lock.tryLock(0)) continue;  // its editor still runs
-        result << file;
-    }
+    for (const QFileInfo& info : files)
+        if (info.absoluteFilePath() != own) result << info.absoluteFilePath();
     return result;
 }
 
-bool CRecovery::Claim(const QString& file, RecoveryRecord* record) {
-    QLockFile lock(LockOf(file));
-    lock.setStaleLockTime(0);
-    if (!lock.tryLock(0)) return false;
-    std::vector<unsigned char> bytes;
-    const bool read = ze::ReadWholeFile(file.toStdString(), bytes);
-    QFile::remove(file);
-    return read &&
-           ParseRecoveryRecord(
-               std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), record);
+CRecovery::Claim CRecovery::ClaimOrphan(const QString& file, RecoveryRecord* record, QString* why) {
+    std::unique_ptr<QLockFile> lock = TakeLock(LockOf(file), why);
+    if (!lock) return why->isEmpty() ? Claim::kInUse : Claim::kUnreadable;
+    std::string reason;
+    if (!ReadRecoveryFile(file.toStdString(), record, &reason)) {
+        *why = QString::fromStdString(reason);
+        return Claim::kUnreadable;
+    }
+    m_claimed[file] = std::move(lock);
+    return Claim::kTaken;
+}
+
+void CRecovery::Release(const QString& file) {
+    m_claimed.erase(file);
+}
+
+void CRecovery::Discard(const QString& file) {
+    if (m_claimed.count(file)) QFile::remove(file);
+    m_claimed.erase(file);
 }

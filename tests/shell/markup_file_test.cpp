@@ -4,8 +4,12 @@
 
 #include "shell/markup_file.h"
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QMessageBox>
+#include <csignal>
 
 #include "app_folder.h"
 #include "markup/area_markup.h"
@@ -176,10 +180,11 @@ private slots:
             QCOMPARE(Copies(), QStringList{QStringLiteral("recovery-99999999.txt")});
         }
         ScriptedPrompts prompts;
-        prompts.askAnswers = {QMessageBox::Yes};
+        prompts.choiceAnswers = {0};
         CMapApp app(*m_f.store);
         QVERIFY(app.InitInstance({}));
         QCOMPARE(prompts.questions.size(), 1);
+        QCOMPARE(prompts.lastChoices, QString::fromUtf8("復元 破棄 後で").split(' '));
         QCOMPARE(Q(app.Document().GetPathName()), a);
         QCOMPARE(Q(app.Frame()->Pane().GetWindowText()),
                  QStringLiteral("<img src=a.bmp usemap=#m>\r\n<map name=m>\r\n</map>"));
@@ -188,6 +193,90 @@ private slots:
         QCOMPARE(Copies().size(), 1);
         QVERIFY(Copies()[0] != QStringLiteral("recovery-99999999.txt"));
         app.ExitInstance();
+    }
+
+    void onlyRestoreAndDiscardRemoveACopyAndWhatCannotBeReadIsNamed() {
+        const std::string copy =
+            "ZER-EVIZI-RECOVERY 1\npicture 0\n\nmarkup 0\n\npage 0\n\ntext 7\n<map m>\n";
+        const QString orphan = Recovery() + QStringLiteral("/recovery-99999999.txt");
+        const QString lock = Recovery() + QStringLiteral("/recovery-99999999.lock");
+        const struct {
+            const char* what;
+            int answer;  // 0 復元, 1 破棄, 2 後で
+            bool stays;
+            const char* says;  // the message about a copy that cannot be read
+        } cases[] = {
+            {"later", 2, true, nullptr},
+            {"discard", 1, false, nullptr},
+            {"restore", 0, false, nullptr},
+            {"cut off", 0, true, "recovery-99999999.txt: cut off or damaged"},
+            {"lock to /dev/zero", 0, true, "recovery-99999999.lock is a symbolic link"},
+        };
+        for (const auto& c : cases) {
+            QVERIFY(QDir().mkpath(Recovery()));
+            const bool cut = std::string(c.what) == "cut off";
+            testutil::WriteFile(orphan.toStdString(), copy.substr(0, copy.size() - (cut ? 2 : 0)));
+            if (std::string(c.what) == "lock to /dev/zero")
+                QVERIFY(QFile::link(QStringLiteral("/dev/zero"), lock));
+            ScriptedPrompts prompts;
+            prompts.choiceAnswers = {c.answer};
+            CMapApp app(*m_f.store);
+            QVERIFY(app.InitInstance({}));
+            QCOMPARE(prompts.questions.size(), c.says ? 0 : 1);
+            QCOMPARE(prompts.messages.size(), c.says ? 1 : 0);
+            if (c.says)
+                QVERIFY2(prompts.messages[0].contains(QString::fromUtf8(c.says)),
+                         qPrintable(prompts.messages[0]));
+            QCOMPARE(QFile::exists(orphan), c.stays);
+            QCOMPARE(app.Frame()->Pane().GetWindowText() == "<map m>", c.answer == 0 && !c.says);
+            app.ExitInstance();
+            QCOMPARE(QFile::exists(orphan), c.stays);
+            QFile::remove(orphan);
+            QFile::remove(lock);
+        }
+    }
+
+    void copiesThatCannotBeWrittenAreSaidOnce() {
+        const QString a = m_f.Picture("a.bmp");
+        const QString elsewhere = Q(m_f.dir->File("elsewhere"));
+        QVERIFY(QDir().mkpath(elsewhere));
+        for (const char* spoil : {"symbolic link", "permission denied", "file too large"}) {
+            const std::string why = spoil;
+            QDir(Recovery()).removeRecursively();
+            QFile::remove(Recovery());
+            QVERIFY(QDir().mkpath(Q(m_f.dir->File("state"))));
+            if (why == "symbolic link") QVERIFY(QFile::link(elsewhere, Recovery()));
+            if (why == "permission denied") {  // a read-only folder
+                if (geteuid() == 0) continue;  // root writes there all the same
+                QVERIFY(QDir().mkpath(Recovery()));
+                QVERIFY(QFile::setPermissions(Recovery(), QFile::ReadOwner | QFile::ExeOwner));
+            }
+            ScriptedPrompts prompts;
+            CMapApp app(*m_f.store);
+            QVERIFY(app.InitInstance({a}));
+            QStatusBar& bar = app.Frame()->StatusBar();
+            rlimit old{};
+            getrlimit(RLIMIT_FSIZE, &old);
+            const rlimit tiny{16, old.rlim_max};
+            std::signal(SIGXFSZ, SIG_IGN);
+            if (why == "file too large") {  // like a full disk, once the lock is taken
+                app.Frame()->Pane().SetWindowText("<map name=m>");
+                app.Markup()->WriteRecoveryCopy();
+                setrlimit(RLIMIT_FSIZE, &tiny);
+            }
+            for (int tick = 0; tick < 3; ++tick) {
+                app.Frame()->Pane().SetWindowText("<map name=m" + std::to_string(tick) + ">");
+                app.Markup()->WriteRecoveryCopy();
+                QVERIFY2(bar.currentMessage().contains(Q(why)) == (tick == 0),
+                         qPrintable(bar.currentMessage()));
+                bar.clearMessage();
+            }
+            setrlimit(RLIMIT_FSIZE, &old);
+            QFile::setPermissions(Recovery(),
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            QVERIFY(QDir(elsewhere).isEmpty());
+            app.ExitInstance();
+        }
     }
 
     void browserCheckWritesThePageAndHandsItOn() {

@@ -44,6 +44,15 @@ public:
         askAnswers.pop_front();
         return answer;
     }
+    int AskChoice(QWidget*, const QString&, const QString& text,
+                  const QStringList& choices) override {
+        questions.push_back(text);
+        lastChoices = choices;
+        if (choiceAnswers.empty()) return int(choices.size()) - 1;
+        const int answer = choiceAnswers.front();
+        choiceAnswers.pop_front();
+        return answer;
+    }
     int Choose(QWidget*, const QString&, const QString&, const QStringList& items) override {
         choices.push_back(items);
         return chooseAnswer;
@@ -67,6 +76,8 @@ public:
     // button of a question that cannot discard.
     std::deque<int> askAnswers;
     QStringList questions;
+    std::deque<int> choiceAnswers;  // indices; an empty queue takes the last choice
+    QStringList lastChoices;
     int chooseAnswer = 0;
     std::vector<QStringList> choices;
     QList<QUrl> openedUrls;

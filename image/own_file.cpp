@@ -1,0 +1,213 @@
+#include "image/own_file.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <filesystem>
+#include <system_error>
+
+#ifdef _WIN32
+#include "image/file_io.h"
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace ze {
+
+const char* OwnFileStatusText(OwnFileStatus status) {
+    switch (status) {
+        case OwnFileStatus::kOk:
+            return "no error";
+        case OwnFileStatus::kMissing:
+            return "no such file";
+        case OwnFileStatus::kLink:
+            return "a symbolic link";
+        case OwnFileStatus::kNotRegular:
+            return "not a regular file";
+        case OwnFileStatus::kNotFolder:
+            return "not a folder";
+        case OwnFileStatus::kNotOurs:
+            return "owned by another user";
+        case OwnFileStatus::kTooLarge:
+            return "too large";
+        case OwnFileStatus::kPermission:
+            return "permission denied";
+        case OwnFileStatus::kReadOnlyFs:
+            return "read-only file system";
+        case OwnFileStatus::kNoSpace:
+            return "disk full";
+        case OwnFileStatus::kIo:
+            break;
+    }
+    return "cannot be read";
+}
+
+namespace {
+// maxBytes + 1 bytes tell a file at the bound from one beyond it.
+size_t ReadLimit(size_t maxBytes) {
+    return maxBytes < SIZE_MAX ? maxBytes + 1 : maxBytes;
+}
+// Where a folder is to be made, its parents first. Failures show when the
+// folder itself is made.
+void MakeParents(const std::string& path) {
+    std::error_code ec;
+    const std::filesystem::path parent =
+        std::filesystem::path(std::u8string(path.begin(), path.end())).parent_path();
+    if (!parent.empty()) std::filesystem::create_directories(parent, ec);
+}
+std::string WithoutTrailingSlashes(std::string path) {
+    while (path.size() > 1 && (path.back() == '/' || path.back() == '\\')) path.pop_back();
+    return path;
+}
+}  // namespace
+
+#ifdef _WIN32
+
+OwnFileStatus CheckOwnFile(const std::string& path, size_t maxBytes) {
+    std::error_code ec;
+    const std::filesystem::path name(std::u8string(path.begin(), path.end()));
+    const std::filesystem::file_status status = std::filesystem::symlink_status(name, ec);
+    if (!std::filesystem::exists(status)) return OwnFileStatus::kMissing;
+    if (std::filesystem::is_symlink(status)) return OwnFileStatus::kLink;
+    if (!std::filesystem::is_regular_file(status)) return OwnFileStatus::kNotRegular;
+    const auto size = std::filesystem::file_size(name, ec);
+    if (ec) return OwnFileStatus::kIo;
+    return size > maxBytes ? OwnFileStatus::kTooLarge : OwnFileStatus::kOk;
+}
+
+OwnFileStatus ReadOwnFile(const std::string& path, size_t maxBytes, std::string* bytes) {
+    const OwnFileStatus seen = CheckOwnFile(path, maxBytes);
+    if (seen != OwnFileStatus::kOk) return seen;
+    FilePtr f = OpenFile(path, "rb");
+    if (!f) return OwnFileStatus::kPermission;
+    std::string data;
+    char buffer[65536];
+    size_t n;
+    while (data.size() < ReadLimit(maxBytes) &&
+           (n = std::fread(buffer, 1, sizeof buffer, f.get())) > 0)
+        data.append(buffer, n);
+    if (std::ferror(f.get())) return OwnFileStatus::kIo;
+    if (data.size() > maxBytes) return OwnFileStatus::kTooLarge;
+    *bytes = std::move(data);
+    return OwnFileStatus::kOk;
+}
+
+OwnFileStatus MakeOwnFolder(const std::string& folder) {
+    const std::string path = WithoutTrailingSlashes(folder);
+    std::error_code ec;
+    const std::filesystem::path name(std::u8string(path.begin(), path.end()));
+    MakeParents(path);
+    std::filesystem::create_directory(name, ec);
+    const std::filesystem::file_status status = std::filesystem::symlink_status(name, ec);
+    if (!std::filesystem::exists(status)) return OwnFileStatus::kPermission;
+    if (std::filesystem::is_symlink(status)) return OwnFileStatus::kLink;
+    if (!std::filesystem::is_directory(status)) return OwnFileStatus::kNotFolder;
+    return OwnFileStatus::kOk;
+}
+
+#else
+
+namespace {
+OwnFileStatus FromErrno(int error) {
+    switch (error) {
+        case ENOENT:
+        case ENOTDIR:
+            return OwnFileStatus::kMissing;
+        case ELOOP:  // O_NOFOLLOW met a link
+            return OwnFileStatus::kLink;
+        case EACCES:
+        case EPERM:
+            return OwnFileStatus::kPermission;
+        case EROFS:
+            return OwnFileStatus::kReadOnlyFs;
+        case ENOSPC:
+#ifdef EDQUOT
+        case EDQUOT:
+#endif
+            return OwnFileStatus::kNoSpace;
+        default:
+            return OwnFileStatus::kIo;
+    }
+}
+
+OwnFileStatus CheckStat(const struct stat& st, size_t maxBytes) {
+    if (S_ISLNK(st.st_mode)) return OwnFileStatus::kLink;
+    if (!S_ISREG(st.st_mode)) return OwnFileStatus::kNotRegular;
+    if (st.st_uid != geteuid()) return OwnFileStatus::kNotOurs;
+    if (st.st_size < 0 || static_cast<uintmax_t>(st.st_size) > maxBytes)
+        return OwnFileStatus::kTooLarge;
+    return OwnFileStatus::kOk;
+}
+
+struct Descriptor {
+    int fd;
+    ~Descriptor() {
+        if (fd >= 0) close(fd);
+    }
+};
+}  // namespace
+
+OwnFileStatus CheckOwnFile(const std::string& path, size_t maxBytes) {
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0) return FromErrno(errno);
+    return CheckStat(st, maxBytes);
+}
+
+OwnFileStatus ReadOwnFile(const std::string& path, size_t maxBytes, std::string* bytes) {
+    // A look before opening: opening a device can have effects of its own.
+    const OwnFileStatus seen = CheckOwnFile(path, maxBytes);
+    if (seen != OwnFileStatus::kOk) return seen;
+    const Descriptor file{
+        open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)};
+    if (file.fd < 0) return FromErrno(errno);
+    // What was opened decides: the name may have been replaced since.
+    struct stat st;
+    if (fstat(file.fd, &st) != 0) return FromErrno(errno);
+    const OwnFileStatus opened = CheckStat(st, maxBytes);
+    if (opened != OwnFileStatus::kOk) return opened;
+    const size_t limit = ReadLimit(maxBytes);
+    std::string data(std::min(static_cast<size_t>(st.st_size) + 1, limit), '\0');
+    size_t have = 0;
+    for (;;) {
+        if (have == data.size()) {
+            if (data.size() >= limit) break;
+            data.resize(std::min(limit, data.size() * 2));
+        }
+        const ssize_t n = read(file.fd, data.data() + have, data.size() - have);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return FromErrno(errno);
+        if (n == 0) break;
+        have += static_cast<size_t>(n);
+    }
+    if (have > maxBytes) return OwnFileStatus::kTooLarge;
+    data.resize(have);
+    *bytes = std::move(data);
+    return OwnFileStatus::kOk;
+}
+
+OwnFileStatus MakeOwnFolder(const std::string& folder) {
+    const std::string path = WithoutTrailingSlashes(folder);
+    MakeParents(path);
+    if (mkdir(path.c_str(), 0700) == 0) return OwnFileStatus::kOk;
+    if (errno != EEXIST) return FromErrno(errno);
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0) return FromErrno(errno);
+    if (S_ISLNK(st.st_mode)) return OwnFileStatus::kLink;
+    if (!S_ISDIR(st.st_mode)) return OwnFileStatus::kNotFolder;
+    if (st.st_uid != geteuid()) return OwnFileStatus::kNotOurs;
+    if ((st.st_mode & 077) == 0) return OwnFileStatus::kOk;
+    // Narrowed through a descriptor of the folder itself, never through a
+    // link put in its place since.
+    const Descriptor dir{open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)};
+    if (dir.fd < 0) return errno == ELOOP ? OwnFileStatus::kLink : FromErrno(errno);
+    if (fstat(dir.fd, &st) != 0) return FromErrno(errno);
+    if (st.st_uid != geteuid()) return OwnFileStatus::kNotOurs;
+    if (fchmod(dir.fd, 0700) != 0) return FromErrno(errno);
+    return OwnFileStatus::kOk;
+}
+
+#endif
+
+}  // namespace ze
