@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QUrl>
 
 QStringList ToQtNameFilters(const QList<FileFilter>& filters) {
@@ -95,6 +96,18 @@ int PromptSeam::Ask(QWidget* parent, const QString& title, const QString& text, 
                     parent);
     box.setDefaultButton(QMessageBox::StandardButton(defaultButton));
     return box.exec();
+}
+
+int PromptSeam::AskButtons(QWidget* parent, const QString& title, const QString& text,
+                           const QStringList& buttons, int defaultIndex) {
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
+    QList<QAbstractButton*> made;
+    for (const QString& label : buttons) made << box.addButton(label, QMessageBox::ActionRole);
+    if (defaultIndex >= 0 && defaultIndex < made.size())
+        box.setDefaultButton(qobject_cast<QPushButton*>(made[defaultIndex]));
+    if (!made.isEmpty()) box.setEscapeButton(made.constLast());
+    box.exec();
+    return int(made.indexOf(box.clickedButton()));
 }
 
 int PromptSeam::Choose(QWidget* parent, const QString& title, const QString& label,

@@ -63,6 +63,11 @@ public:
     // values; the answer is the button chosen (the Escape button on close).
     virtual int Ask(QWidget* parent, const QString& title, const QString& text, int buttons,
                     int defaultButton);
+    // A question with buttons of its own, labelled `buttons` in that order:
+    // the index of the one chosen, or -1 when the box is closed otherwise.
+    // The last button is also the Escape button.
+    virtual int AskButtons(QWidget* parent, const QString& title, const QString& text,
+                           const QStringList& buttons, int defaultIndex);
     // One of `items`: its index, or -1 when the user cancels.
     virtual int Choose(QWidget* parent, const QString& title, const QString& label,
                        const QStringList& items);

@@ -157,6 +157,70 @@ private slots:
         QVERIFY(frame.Pane().GetWindowText().find("name=b") != std::string::npos);
     }
 
+    void aPageChangedOnDiskKeepsTheOtherProgramsWorkOrAsks() {
+        ScriptedPrompts prompts;
+        m_f.Picture("a.bmp");
+        const QString path = Q(m_f.dir->File("p.html"));
+        const std::string ours = "<img src=\"a.bmp\" usemap=\"#m\">\n<map name=\"m\">\n</map>\n";
+        testutil::WriteFile(path.toStdString(), "<body>\n" + ours + "<p>x</p>\n");
+        CMapApp app(*m_f.store);
+        QVERIFY(app.InitInstance({}));
+        CMainFrame& frame = *app.Frame();
+        QVERIFY(app.Markup()->OpenPage(path));
+        const auto edit = [&] {
+            frame.Pane().SetWindowText(InsertAreaLine(frame.Pane().GetWindowText(), kArea));
+        };
+        const auto save = [&](std::deque<int> answers) {
+            prompts.buttonAnswers = std::move(answers);
+            frame.Action(cmd::kMapSave)->trigger();
+        };
+        // Another program puts a banner map before ours and an area into it:
+        // both stay, ours goes where it is now, and nobody is asked.
+        edit();
+        const std::string banner =
+            "<img src=\"b.bmp\" usemap=\"#banner\">\n<map name=\"banner\">\n</map>\n";
+        std::string disk = "<body>\n" + banner + ours + "<p>x</p>\n";
+        disk.insert(disk.find("</map>"), "<area href=\"o.html\">\n");
+        testutil::WriteFile(path.toStdString(), disk);
+        save({});
+        QVERIFY(prompts.questions.isEmpty());
+        const std::string saved =
+            "<body>\n<img src=\"b.bmp\" usemap=\"#banner\">\n<map name=\"banner\">\n"
+            "<area href=\"o.html\">\n</map>\n<img src=\"a.bmp\" usemap=\"#m\">\n"
+            "<map name=\"m\">\n" +
+            kArea + "\n</map>\n<p>x</p>\n";
+        QCOMPARE(Q(testutil::ReadFile(path.toStdString())), Q(saved));
+
+        // Our map changed on disk: asked; cancel writes nothing, overwrite
+        // writes ours, reload takes the page's.
+        std::string theirs = saved, over = saved;
+        theirs.insert(theirs.rfind("</map>"), "<area href=\"t.html\">\n");
+        over.insert(over.rfind("</map>"), kArea + "\n" + kArea + "\n");
+        const struct {
+            int answer;  // 0 上書き, 1 読み直す, 2 キャンセル
+            const std::string& after;
+            bool modified;
+        } cases[] = {{2, theirs, true}, {0, over, false}, {1, theirs, false}};
+        for (const auto& c : cases) {
+            testutil::WriteFile(path.toStdString(), theirs);
+            edit();
+            prompts.questions.clear();
+            save({c.answer});
+            QCOMPARE(prompts.questions.size(), 1);
+            QCOMPARE(app.Markup()->IsModified(), c.modified);
+            QCOMPARE(Q(testutil::ReadFile(path.toStdString())), Q(c.after));
+        }
+        QVERIFY(frame.Pane().GetWindowText().find("t.html") != std::string::npos);
+        // Our map gone: overwrite has nothing to replace and says so.
+        testutil::WriteFile(path.toStdString(), "<body>\n" + banner);
+        edit();
+        prompts.messages.clear();
+        save({0});
+        QCOMPARE(prompts.messages.size(), 1);
+        QCOMPARE(Q(testutil::ReadFile(path.toStdString())), Q("<body>\n" + banner));
+        QVERIFY(app.Markup()->IsModified());
+    }
+
     void aCopyIsKeptWhileChangedAndOfferedAfterACrash() {
         const QString a = m_f.Picture("a.bmp");
         {

@@ -44,6 +44,14 @@ public:
         askAnswers.pop_front();
         return answer;
     }
+    int AskButtons(QWidget*, const QString&, const QString& text, const QStringList&,
+                   int) override {
+        questions.push_back(text);
+        if (buttonAnswers.empty()) return -1;
+        const int answer = buttonAnswers.front();
+        buttonAnswers.pop_front();
+        return answer;
+    }
     int Choose(QWidget*, const QString&, const QString&, const QStringList& items) override {
         choices.push_back(items);
         return chooseAnswer;
@@ -66,6 +74,7 @@ public:
     // QMessageBox buttons; an empty queue discards, or takes the default
     // button of a question that cannot discard.
     std::deque<int> askAnswers;
+    std::deque<int> buttonAnswers;  // for AskButtons; an empty queue closes the box
     QStringList questions;
     int chooseAnswer = 0;
     std::vector<QStringList> choices;
