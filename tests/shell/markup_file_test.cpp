@@ -221,6 +221,39 @@ private slots:
         QVERIFY(app.Markup()->IsModified());
     }
 
+    void savedInAnotherFolderTheImageStillFindsItsPicture() {
+        const QString picture = m_f.Picture("img/p.bmp");
+        const struct {
+            bool base;           // the base folder is the temporary folder
+            const char* target;  // relative to it
+            const char* src;     // in the file and the pane afterwards
+        } cases[] = {{false, "pages/x.html", "../img/p.bmp"},
+                     {false, "img/y.html", "p.bmp"},
+                     {true, "site.html", "img/p.bmp"},
+                     {true, "img/z.html", "p.bmp"}};
+        for (const auto& c : cases) {
+            ScriptedPrompts prompts;
+            CMapApp app(*m_f.store);
+            SetBaseDirSetting(c.base ? m_f.dir->path().string() : "");
+            QVERIFY(app.InitInstance({picture}));
+            CMainFrame& frame = *app.Frame();
+            const std::string before = frame.Pane().GetWindowText();
+            std::filesystem::create_directories(m_f.dir->File("pages"));
+            prompts.AnswerFile(Q(m_f.dir->File(c.target)), 0);
+            frame.Action(cmd::kMapSave)->trigger();
+            const std::string saved = testutil::ReadFile(m_f.dir->File(c.target));
+            QVERIFY2(saved.find("<img src=\"" + std::string(c.src) + "\" ") == 0, saved.c_str());
+            QCOMPARE(frame.Pane().GetWindowText(), saved);
+            QVERIFY(!app.Markup()->IsModified());
+            const bool moved = saved != before;
+            QCOMPARE(frame.StatusBar().currentMessage().contains(Q(c.src)), moved);
+            if (moved) {
+                frame.Edit().undo();
+                QCOMPARE(frame.Pane().GetWindowText(), before);
+            }
+        }
+    }
+
     void aCopyIsKeptWhileChangedAndOfferedAfterACrash() {
         const QString a = m_f.Picture("a.bmp");
         {
