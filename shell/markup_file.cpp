@@ -194,25 +194,21 @@ int CMarkupFile::AskAboutChangedPage(PageSaveStatus status, const PageSnapshot& 
     const QString what =
         U("画像 \"%1\" とマップ \"%2\"")
             .arg(QString::fromStdString(ours.source), QString::fromStdString(ours.mapName));
-    QString text;
+    QString text =
+        U("ページ %1 はこのマップを開いた (または保存した) 後でほかのプログラムに"
+          "変更され、");
     switch (status) {
         case PageSaveStatus::kOursChanged:
-            text =
-                U("ページ %1 はこのマップを開いた後でほかのプログラムに変更され、"
-                  "%2 も書き換えられています。");
+            text += U("%2 も書き換えられています。");
             break;
         case PageSaveStatus::kSeveral:
-            text =
-                U("ページ %1 はこのマップを開いた後でほかのプログラムに変更され、"
-                  "%2 が複数あります。どれに書き戻すか決められません。");
+            text += U("%2 が複数あります。どれに書き戻すか決められません。");
             break;
         case PageSaveStatus::kUnknownOrigin:
-            text = U("ページ %1 が、復元したマップを開いた時のままかどうか分かりません。");
+            text = U("ページ %1 の %2 が、このマップを読んだ時のままかどうか分かりません。");
             break;
         default:
-            text =
-                U("ページ %1 はこのマップを開いた後でほかのプログラムに変更され、"
-                  "%2 が見つかりません。");
+            text += U("%2 が見つかりません。");
             break;
     }
     text = text.arg(Native(m_path), what) +
