@@ -236,7 +236,7 @@ bool CMarkupFile::MergeIntoPage(const std::string& text, std::string* bytes,
                 continue;
             }
             if (plan.status == PageSaveStatus::kNotFound)
-                why = U("the page has no image \"%1\" with the map \"%2\" to replace")
+                why = U("置き換える画像 \"%1\" とマップ \"%2\" がありません")
                           .arg(QString::fromStdString(ours.source),
                                QString::fromStdString(ours.mapName));
         }
@@ -309,6 +309,7 @@ bool CMarkupFile::SaveTo(const QString& path) {
     }
     m_path = info.absoluteFilePath();
     m_page = written;
+    if (written.known) m_image = int(written.index);
     Document().setModified(false);
     m_recovery.Remove();
     return true;
