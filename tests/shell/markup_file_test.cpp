@@ -163,6 +163,7 @@ private slots:
         const QString path = Q(m_f.dir->File("p.html"));
         const std::string ours = "<img src=\"a.bmp\" usemap=\"#m\">\n<map name=\"m\">\n</map>\n";
         testutil::WriteFile(path.toStdString(), "<body>\n" + ours + "<p>x</p>\n");
+        const auto disk = [&] { return Q(testutil::ReadFile(path.toStdString())); };
         CMapApp app(*m_f.store);
         QVERIFY(app.InitInstance({}));
         CMainFrame& frame = *app.Frame();
@@ -179,17 +180,17 @@ private slots:
         edit();
         const std::string banner =
             "<img src=\"b.bmp\" usemap=\"#banner\">\n<map name=\"banner\">\n</map>\n";
-        std::string disk = "<body>\n" + banner + ours + "<p>x</p>\n";
-        disk.insert(disk.find("</map>"), "<area href=\"o.html\">\n");
-        testutil::WriteFile(path.toStdString(), disk);
+        std::string other = "<body>\n" + banner + ours + "<p>x</p>\n";
+        other.insert(other.find("</map>"), "<area href=\"o.html\">\n");
+        testutil::WriteFile(path.toStdString(), other);
         save({});
         QVERIFY(prompts.questions.isEmpty());
         const std::string saved =
             "<body>\n<img src=\"b.bmp\" usemap=\"#banner\">\n<map name=\"banner\">\n"
-            "<area href=\"o.html\">\n</map>\n<img src=\"a.bmp\" usemap=\"#m\">\n"
-            "<map name=\"m\">\n" +
+            "<area href=\"o.html\">\n</map>\n<img src=\"a.bmp\" usemap=\"#m\">\n<map "
+            "name=\"m\">\n" +
             kArea + "\n</map>\n<p>x</p>\n";
-        QCOMPARE(Q(testutil::ReadFile(path.toStdString())), Q(saved));
+        QCOMPARE(disk(), Q(saved));
 
         // Our map changed on disk: asked; cancel writes nothing, overwrite
         // writes ours, reload takes the page's.
@@ -208,7 +209,7 @@ private slots:
             save({c.answer});
             QCOMPARE(prompts.questions.size(), 1);
             QCOMPARE(app.Markup()->IsModified(), c.modified);
-            QCOMPARE(Q(testutil::ReadFile(path.toStdString())), Q(c.after));
+            QCOMPARE(disk(), Q(c.after));
         }
         QVERIFY(frame.Pane().GetWindowText().find("t.html") != std::string::npos);
         // Our map gone: overwrite has nothing to replace and says so.
@@ -217,7 +218,7 @@ private slots:
         prompts.messages.clear();
         save({0});
         QCOMPARE(prompts.messages.size(), 1);
-        QCOMPARE(Q(testutil::ReadFile(path.toStdString())), Q("<body>\n" + banner));
+        QCOMPARE(disk(), Q("<body>\n" + banner));
         QVERIFY(app.Markup()->IsModified());
     }
 
@@ -245,12 +246,7 @@ private slots:
             QVERIFY2(saved.find("<img src=\"" + std::string(c.src) + "\" ") == 0, saved.c_str());
             QCOMPARE(frame.Pane().GetWindowText(), saved);
             QVERIFY(!app.Markup()->IsModified());
-            const bool moved = saved != before;
-            QCOMPARE(frame.StatusBar().currentMessage().contains(Q(c.src)), moved);
-            if (moved) {
-                frame.Edit().undo();
-                QCOMPARE(frame.Pane().GetWindowText(), before);
-            }
+            QCOMPARE(frame.StatusBar().currentMessage().contains(Q(c.src)), saved != before);
         }
     }
 
