@@ -50,16 +50,13 @@ CMainFrame::CMainFrame() {
     QAction* mapOpen = AddCommand(cmd::kMapOpen, U("マップを開く(&M)..."));
     mapOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
     QAction* mapSave = AddCommand(cmd::kMapSave, U("マップを保存(&A)"));
-    mapSave->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    // Ctrl+S saves the markup: the editor never changes the picture, so
+    // writing it back could only lose what its file holds.
+    mapSave->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_S), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)});
     QAction* mapSaveAs = AddCommand(cmd::kMapSaveAs, U("名前を付けてマップを保存(&K)..."));
     mapSaveAs->setShortcut(QKeySequence(Qt::Key_F12));
     QAction* browserCheck = AddCommand(cmd::kBrowserCheck, U("ブラウザで確認 (&W)"));
-
-    // Ctrl+S saves; no menu item carries it.
-    m_saveKey = std::make_unique<QAction>(this);
-    m_saveKey->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    m_saveKey->setStatusTip(CommandPrompt(cmd::kFileSave));
-    addAction(m_saveKey.get());
 
     // Menu 128.
     m_fileMenu = menuBar()->addMenu(U("ファイル(&F)"));
@@ -143,7 +140,6 @@ CMainFrame::CMainFrame() {
 
     connect(open, &QAction::triggered, this, &CMainFrame::fileOpenRequested);
     connect(saveAs, &QAction::triggered, this, &CMainFrame::fileSaveAsRequested);
-    connect(m_saveKey.get(), &QAction::triggered, this, &CMainFrame::fileSaveRequested);
     connect(mapOpen, &QAction::triggered, this, &CMainFrame::mapOpenRequested);
     connect(mapSave, &QAction::triggered, this, &CMainFrame::mapSaveRequested);
     connect(mapSaveAs, &QAction::triggered, this, &CMainFrame::mapSaveAsRequested);

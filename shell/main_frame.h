@@ -63,7 +63,6 @@ public:
 signals:
     void fileOpenRequested();
     void recentFileRequested(int index);
-    void fileSaveRequested();
     void fileSaveAsRequested();
     void mapOpenRequested();
     void mapSaveRequested();
@@ -90,7 +89,6 @@ private:
     CMapView m_view;
     QSpinBox m_traceTolerance;
     std::map<int, std::unique_ptr<QAction>> m_actions;
-    std::unique_ptr<QAction> m_saveKey;
     std::unique_ptr<QAction> m_mruPlaceholder;
     std::array<std::unique_ptr<QAction>, 4> m_mruActions;
     QMenu* m_fileMenu = nullptr;

@@ -8,7 +8,6 @@
 #include <QTimer>
 
 #include "image/safe_write.h"
-#include "markup/picture_save.h"
 #include "markup/picture_type.h"
 #include "markup/settings.h"
 #include "shell/commands.h"
@@ -88,7 +87,6 @@ bool CMapApp::InitInstance(const QStringList& args, QString* error) {
     });
     connect(m_frame.get(), &CMainFrame::fileOpenRequested, this, &CMapApp::OnFileOpen);
     connect(m_frame.get(), &CMainFrame::recentFileRequested, this, &CMapApp::OnOpenRecentFile);
-    connect(m_frame.get(), &CMainFrame::fileSaveRequested, this, &CMapApp::OnFileSave);
     connect(m_frame.get(), &CMainFrame::fileSaveAsRequested, this, &CMapApp::OnFileSaveAs);
     connect(m_frame->FileMenu(), &QMenu::aboutToShow, this, &CMapApp::OnUpdateFileSaveAs);
     m_loader->SetIndicatorHost(&m_frame->StatusBar(), m_frame.get());
@@ -337,45 +335,6 @@ bool CMapApp::WritePicture(const QString& path) {
     if (!said.isEmpty()) text += QLatin1Char('\n') + said.join(QLatin1Char('\n'));
     Prompts().ShowMessage(m_frame.get(), QStringLiteral("Zer Evizi SEKKA"), text);
     return false;
-}
-
-void CMapApp::OnFileSave() {
-    const QString path = QString::fromStdString(m_doc.GetPathName());
-    const QFileInfo info(path);
-    // A file that is read-only or has gone is not written back unasked.
-    if (path.isEmpty() || !info.exists() || !info.isFile() || !info.isWritable()) {
-        DoSave(nullptr, true);
-    } else {
-        DoSave(&path, true);
-    }
-}
-
-bool CMapApp::DoSave(const QString* path, bool replace) {
-    SaveSituation situation;
-    situation.hasPicture = m_doc.m_pImage != nullptr;
-    situation.target = path ? path->toStdString() : std::string();
-    situation.fileType = PictureTypeFromPath(m_doc.GetPathName());
-    situation.typeSavable = PictureTypeCanSave(situation.fileType);
-    const CImageImpl* impl = m_doc.m_pImage ? m_doc.m_pImage->GetImpl() : nullptr;
-    situation.lossyLoad = impl && impl->lossyLoad;
-
-    const SaveRoute route = DecideSave(situation);
-    if (route == SaveRoute::kNothing) return false;
-    QString target = path ? *path : QString();
-    if (route == SaveRoute::kAskName) {
-        target = QString::fromStdString(m_doc.GetPathName());
-        int type = situation.fileType;  // picks the starting filter; PNG for GIF
-        if (!PromptForPicture(target, replace ? 61441 : 61444, kOfnHideReadOnly | kOfnPathMustExist,
-                              false, &type))
-            return false;
-    }
-
-    if (!WritePicture(target)) return false;
-    if (replace) {
-        m_doc.PictureWrittenTo(target.toStdString());
-        if (m_frame) m_frame->UpdateTitle(QString::fromStdString(m_doc.GetTitle()));
-    }
-    return true;
 }
 
 void CMapApp::OnFileSaveAs() {

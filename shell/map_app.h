@@ -65,13 +65,6 @@ public:
     // after `timeoutMs`.
     bool WaitForOpen(int timeoutMs = 30000);
 
-    // Ctrl+S: writes the picture back to `path`, or first asks for a name
-    // with the picture dialog when `path` is null or writing back directly
-    // is not possible or would lose what the file holds. With `replace` the
-    // document then takes the name. A failure says so in one message box
-    // naming the file; a cancelled dialog says nothing. True when written.
-    bool DoSave(const QString* path, bool replace);
-
     // The application object while one exists (the last one made), else null.
     static CMapApp* Instance();
 
@@ -86,8 +79,6 @@ public slots:
     void OnFileOpen();
     // Opens entry `index` of the recent-file list; a failure removes it.
     void OnOpenRecentFile(int index);
-    // Ctrl+S: the document's own file, or no name when it is read-only or gone.
-    void OnFileSave();
     // File > Save As: a name from the fixed filter list; the document keeps
     // its path and title.
     void OnFileSaveAs();

@@ -7,12 +7,15 @@
 #include <QStatusBar>
 #include <QTextDocument>
 #include <QUrl>
+#include <algorithm>
 #include <cstdio>
 
 #include "image/safe_write.h"
+#include "markup/link_path.h"
 #include "markup/page_file.h"
 #include "markup/picture_type.h"
 #include "markup/preview_page.h"
+#include "markup/settings.h"
 #include "shell/main_frame.h"
 #include "shell/map_app.h"
 #include "shell/prompts.h"
@@ -87,6 +90,7 @@ void CMarkupFile::MarkupReplaced() {
     m_path.clear();
     m_fromPage = false;
     m_image = 0;
+    m_page = {};
     Document().setModified(false);
     m_recovery.Remove();
 }
@@ -118,6 +122,10 @@ bool CMarkupFile::AdoptPicture(const QString& path, QString* why) {
 }
 
 bool CMarkupFile::OpenPage(const QString& path) {
+    return OpenPageAt(path, nullptr);
+}
+
+bool CMarkupFile::OpenPageAt(const QString& path, const PageSnapshot* ours) {
     const QString file = Native(path);
     const PageFile page = LoadPageFile(path.toStdString());
     if (!page.ok) {
@@ -129,7 +137,14 @@ bool CMarkupFile::OpenPage(const QString& path) {
         return false;
     }
     int index = 0;
-    if (page.page.maps.size() > 1) {
+    if (ours && page.page.maps.size() > 1) {
+        const PageSavePlan plan = PlanPageSave(page.bytes, page.page, *ours);
+        if (plan.status != PageSaveStatus::kNotFound && plan.status != PageSaveStatus::kSeveral)
+            index = int(plan.index);
+        else
+            ours = nullptr;
+    }
+    if (!ours && page.page.maps.size() > 1) {
         QStringList items;
         for (const PageImageMap& map : page.page.maps)
             items << U("%1 行: %2 (#%3)")
@@ -158,6 +173,7 @@ bool CMarkupFile::OpenPage(const QString& path) {
     m_path = QFileInfo(path).absoluteFilePath();
     m_fromPage = true;
     m_image = index;
+    m_page = TakePageSnapshot(page.bytes, page.page, size_t(index));
     Document().setModified(false);
     m_recovery.Remove();
     return true;
@@ -175,19 +191,58 @@ void CMarkupFile::OnOpenMap() {
     if (answer.accepted) OpenPage(answer.path);
 }
 
-bool CMarkupFile::SaveTo(const QString& path) {
-    const QString target = Native(path);
-    const std::string text = m_app.Frame()->Pane().GetWindowText();
-    std::string bytes = text;
-    if (m_fromPage) {
-        // Merged into the page as it is on disk now.
+int CMarkupFile::AskAboutChangedPage(PageSaveStatus status, const PageSnapshot& ours) const {
+    const QString what =
+        U("画像 \"%1\" とマップ \"%2\"")
+            .arg(QString::fromStdString(ours.source), QString::fromStdString(ours.mapName));
+    QString text =
+        U("ページ %1 はこのマップを開いた (または保存した) 後でほかのプログラムに"
+          "変更され、");
+    switch (status) {
+        case PageSaveStatus::kOursChanged:
+            text += U("%2 も書き換えられています。");
+            break;
+        case PageSaveStatus::kSeveral:
+            text += U("%2 が複数あります。どれに書き戻すか決められません。");
+            break;
+        case PageSaveStatus::kUnknownOrigin:
+            text = U("ページ %1 の %2 が、このマップを読んだ時のままかどうか分かりません。");
+            break;
+        default:
+            text += U("%2 が見つかりません。");
+            break;
+    }
+    text = text.arg(Native(m_path), what) +
+           U("\n\n上書き: このマップで置き換えます (ページ側の変更は失われます)。"
+             "\n読み直す: ページを開き直します (このマップの変更は失われます)。"
+             "\nキャンセル: 保存しません。");
+    return Prompts().AskChoice(m_app.Frame(), U("マップを保存"), text,
+                               {U("上書き"), U("読み直す"), U("キャンセル")}, 2);
+}
+
+bool CMarkupFile::MergeIntoPage(const std::string& text, std::string* bytes,
+                                PageSnapshot* written) {
+    const PageSnapshot ours = m_page.known ? m_page : PaneIdentity(text);
+    // Read again after the question: the page may have changed meanwhile.
+    for (bool overwrite = false;; overwrite = true) {
         const PageFile page = LoadPageFile(m_path.toStdString());
         QString why = QString::fromStdString(page.error);
-        if (page.ok && size_t(m_image) >= page.page.maps.size())
-            why = U("the page no longer has that image");
-        if (page.ok && why.isEmpty()) {
-            const MergeStatus status =
-                MergeMarkup(page.bytes, page.page, size_t(m_image), text, &bytes);
+        PageSavePlan plan;
+        if (page.ok) {
+            plan = PlanPageSave(page.bytes, page.page, ours);
+            if (plan.status != PageSaveStatus::kReady && !overwrite) {
+                const int answer = AskAboutChangedPage(plan.status, ours);
+                if (answer == 1) OpenPageAt(m_path, &ours);
+                if (answer != 0) return false;
+                continue;
+            }
+            if (plan.status == PageSaveStatus::kNotFound)
+                why = U("置き換える画像 \"%1\" とマップ \"%2\" がありません")
+                          .arg(QString::fromStdString(ours.source),
+                               QString::fromStdString(ours.mapName));
+        }
+        if (why.isEmpty()) {
+            const MergeStatus status = MergeMarkup(page.bytes, page.page, plan.index, text, bytes);
             if (status != MergeStatus::kMerged) why = QString::fromUtf8(MergeStatusText(status));
         }
         if (!why.isEmpty()) {
@@ -197,6 +252,49 @@ bool CMarkupFile::SaveTo(const QString& path) {
             if (!page.ok) m_fromPage = false;  // Save As then writes the markup alone
             return false;
         }
+        *written = SnapshotAfterMerge(page.bytes, page.page, plan.index, *bytes);
+        return true;
+    }
+}
+
+bool CMarkupFile::SourceMovedTo(const QString& path, const std::string& text, TextEdit* edit,
+                                QString* source) const {
+    const CMapDoc& doc = m_app.Document();
+    std::string current;
+    if (!doc.m_pImage || !PaneImageSource(text, &current)) return false;
+    const QString picture = QDir::cleanPath(QString::fromStdString(doc.GetPathName()));
+    const QString src = QString::fromStdString(current).trimmed();
+    // Only a relative path that found the picture from where the markup
+    // stood (its file; before the first save the picture's folder, or the
+    // base folder it was made for) and would not from `path` is changed.
+    if (src.isEmpty() || src.startsWith(QLatin1Char('/')) || src.startsWith(QLatin1Char('\\')) ||
+        !QUrl(src).isRelative() || ResolveSource(path, src) == picture)
+        return false;
+    QStringList before{m_path.isEmpty() ? picture : m_path};
+    const QString base = QString::fromStdString(GetBaseDirSetting());
+    if (m_path.isEmpty() && !base.isEmpty()) before << QDir(base).filePath(QStringLiteral("x"));
+    if (std::none_of(before.begin(), before.end(),
+                     [&](const QString& at) { return ResolveSource(at, src) == picture; }))
+        return false;
+    const QString folder = QFileInfo(path).absolutePath();
+    *source = QString::fromStdString(
+        LinkTextForPath(Native(folder).toStdString(), Native(picture).toStdString()));
+    return *source != src && ImageSourceEdit(text, source->toStdString(), edit);
+}
+
+bool CMarkupFile::SaveTo(const QString& path) {
+    const QString target = Native(path);
+    MarkupPane& pane = m_app.Frame()->Pane();
+    const std::string text = pane.GetWindowText();
+    std::string bytes = text;
+    PageSnapshot written;
+    TextEdit moved;
+    QString movedSource;
+    if (m_fromPage) {
+        if (!MergeIntoPage(text, &bytes, &written)) return false;
+    } else if (QFileInfo(path).absoluteFilePath() != m_path &&
+               SourceMovedTo(path, text, &moved, &movedSource)) {
+        bytes = ApplyEdit(text, moved);
     }
     const QFileInfo info(path);
     const QString error = WriteBytes(path, bytes);
@@ -204,7 +302,15 @@ bool CMarkupFile::SaveTo(const QString& path) {
         Show(U("マップを %1 に保存できませんでした: %2").arg(target, error));
         return false;
     }
+    if (!movedSource.isEmpty()) {
+        pane.ApplyEdit(moved);  // the pane says what the file says, one step for undo
+        m_app.Frame()->StatusBar().showMessage(
+            U("画像の src を保存先のフォルダーから見た \"%1\" に書き換えました。")
+                .arg(movedSource));
+    }
     m_path = info.absoluteFilePath();
+    m_page = written;
+    if (written.known) m_image = int(written.index);
     Document().setModified(false);
     m_recovery.Remove();
     return true;
@@ -222,6 +328,15 @@ bool CMarkupFile::OnSaveMapAs() {
     request.filters = {{U("HTML ファイル"), {QStringLiteral("*.html"), QStringLiteral("*.htm")}}};
     request.defaultSuffix = QStringLiteral("html");
     request.fileName = m_path;
+    const QString picture = QString::fromStdString(m_app.Document().GetPathName());
+    if (m_path.isEmpty() && m_app.Document().m_pImage) {
+        // The first save: beside the picture, named after it, where its src
+        // needs no change.
+        request.directory = StartFolderFor(picture);
+        request.fileName =
+            QDir(request.directory)
+                .filePath(QFileInfo(picture).completeBaseName() + QStringLiteral(".html"));
+    }
     const FileAnswer answer = Prompts().AskFile(m_app.Frame(), request);
     if (!answer.accepted) return false;
     return SaveTo(answer.path);
@@ -283,6 +398,7 @@ void CMarkupFile::Restore(const RecoveryRecord& record) {
     m_path = QString::fromStdString(record.markupFile);
     m_fromPage = record.fromPage;
     m_image = record.image;
+    m_page = {};  // the page may have changed since: asked about at the first save
     Document().setModified(true);
     m_copyStale = true;
     WriteRecoveryCopy();  // the copy is this editor's now

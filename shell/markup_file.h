@@ -10,6 +10,7 @@
 #include <QString>
 #include <QTimer>
 
+#include "markup/page_save.h"
 #include "shell/recovery.h"
 
 class CMapApp;
@@ -41,6 +42,11 @@ public:
     // reason said in a message, when it does not open; then nothing changed.
     bool OpenPage(const QString& path);
     // Writes the markup to `path` (as a page copy when it came from a page).
+    // A page that changed on disk keeps what another program did there;
+    // when that touched our image or map, the user is asked first
+    // (overwrite, reload the page, or cancel). Saved under a new name in
+    // another folder than the picture's, markup that is no page gets its
+    // image's src relative to the new folder.
     bool SaveTo(const QString& path);
     // Offers the copies left by editors that did not end normally, newest
     // first (restore, discard, or keep for later), and names those that
@@ -66,6 +72,20 @@ private:
     // The markup of a copy left after a crash, with its picture when that
     // still opens, as changed markup.
     void Restore(const RecoveryRecord& record);
+    // OpenPage, preferring the one image that `ours` names over asking.
+    bool OpenPageAt(const QString& path, const PageSnapshot* ours);
+    // The page at m_path with `text` put into it as `bytes`, and what to
+    // remember of the page once they are written. False when it was not
+    // merged: said in a message, cancelled, or the page read again.
+    bool MergeIntoPage(const std::string& text, std::string* bytes, PageSnapshot* written);
+    // The question about a page whose image or map cannot be written back
+    // as it was read: 0 overwrite, 1 read again, anything else cancel.
+    int AskAboutChangedPage(PageSaveStatus status, const PageSnapshot& ours) const;
+    // The edit that makes the image's src in `text` relative to `path`'s
+    // folder (`source` the new src), when the relative src it has would not
+    // find the picture from there. False when it is fine as it is.
+    bool SourceMovedTo(const QString& path, const std::string& text, TextEdit* edit,
+                       QString* source) const;
 
     CMapApp& m_app;
     CRecovery m_recovery;
@@ -73,6 +93,7 @@ private:
     QString m_path;
     bool m_fromPage = false;
     int m_image = 0;           // which image with a map of the page
+    PageSnapshot m_page;       // what the page held when read or last written
     bool m_copyStale = false;  // the text changed since the last copy
     QString m_copyFailure;     // shown in the status bar: copies cannot be written
 };

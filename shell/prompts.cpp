@@ -100,7 +100,7 @@ int PromptSeam::Ask(QWidget* parent, const QString& title, const QString& text, 
 }
 
 int PromptSeam::AskChoice(QWidget* parent, const QString& title, const QString& text,
-                          const QStringList& choices) {
+                          const QStringList& choices, int defaultIndex) {
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
     QList<QAbstractButton*> buttons;
     for (qsizetype i = 0; i < choices.size(); ++i) {
@@ -110,7 +110,8 @@ int PromptSeam::AskChoice(QWidget* parent, const QString& title, const QString& 
                                                  : QMessageBox::DestructiveRole;
         buttons << box.addButton(choices[i], role);
     }
-    box.setDefaultButton(qobject_cast<QPushButton*>(buttons.constFirst()));
+    if (defaultIndex >= 0 && defaultIndex < buttons.size())
+        box.setDefaultButton(qobject_cast<QPushButton*>(buttons[defaultIndex]));
     box.setEscapeButton(buttons.constLast());
     box.exec();
     const qsizetype chosen = buttons.indexOf(box.clickedButton());

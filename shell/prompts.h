@@ -63,11 +63,12 @@ public:
     // values; the answer is the button chosen (the Escape button on close).
     virtual int Ask(QWidget* parent, const QString& title, const QString& text, int buttons,
                     int defaultButton);
-    // A question whose buttons say what they do: `choices` from the default
-    // button to the one that Escape and closing the box mean (the last), the
-    // ones between destructive. The answer is the index of the choice.
+    // A question whose buttons say what they do: `choices` in order, the
+    // last one also what Escape and closing the box mean; `defaultIndex` the
+    // default button, the ones between the first and the last destructive.
+    // The answer is the index of the choice.
     virtual int AskChoice(QWidget* parent, const QString& title, const QString& text,
-                          const QStringList& choices);
+                          const QStringList& choices, int defaultIndex = 0);
     // One of `items`: its index, or -1 when the user cancels.
     virtual int Choose(QWidget* parent, const QString& title, const QString& label,
                        const QStringList& items);

@@ -161,6 +161,99 @@ private slots:
         QVERIFY(frame.Pane().GetWindowText().find("name=b") != std::string::npos);
     }
 
+    void aPageChangedOnDiskKeepsTheOtherProgramsWorkOrAsks() {
+        ScriptedPrompts prompts;
+        m_f.Picture("a.bmp");
+        const QString path = Q(m_f.dir->File("p.html"));
+        const std::string ours = "<img src=\"a.bmp\" usemap=\"#m\">\n<map name=\"m\">\n</map>\n";
+        testutil::WriteFile(path.toStdString(), "<body>\n" + ours + "<p>x</p>\n");
+        const auto disk = [&] { return Q(testutil::ReadFile(path.toStdString())); };
+        CMapApp app(*m_f.store);
+        QVERIFY(app.InitInstance({}));
+        CMainFrame& frame = *app.Frame();
+        QVERIFY(app.Markup()->OpenPage(path));
+        const auto edit = [&] {
+            frame.Pane().SetWindowText(InsertAreaLine(frame.Pane().GetWindowText(), kArea));
+        };
+        const auto save = [&](std::deque<int> answers) {
+            prompts.choiceAnswers = std::move(answers);
+            frame.Action(cmd::kMapSave)->trigger();
+        };
+        // Another program puts a banner map before ours and an area into it:
+        // both stay, ours goes where it is now, and nobody is asked.
+        edit();
+        const std::string banner =
+            "<img src=\"b.bmp\" usemap=\"#banner\">\n<map name=\"banner\">\n</map>\n";
+        std::string other = "<body>\n" + banner + ours + "<p>x</p>\n";
+        other.insert(other.find("</map>"), "<area href=\"o.html\">\n");
+        testutil::WriteFile(path.toStdString(), other);
+        save({});
+        QVERIFY(prompts.questions.isEmpty());
+        const std::string saved =
+            "<body>\n<img src=\"b.bmp\" usemap=\"#banner\">\n<map name=\"banner\">\n"
+            "<area href=\"o.html\">\n</map>\n<img src=\"a.bmp\" usemap=\"#m\">\n<map "
+            "name=\"m\">\n" +
+            kArea + "\n</map>\n<p>x</p>\n";
+        QCOMPARE(disk(), Q(saved));
+
+        // Our map changed on disk: asked; cancel writes nothing, overwrite
+        // writes ours, reload takes the page's.
+        std::string theirs = saved, over = saved;
+        theirs.insert(theirs.rfind("</map>"), "<area href=\"t.html\">\n");
+        over.insert(over.rfind("</map>"), kArea + "\n" + kArea + "\n");
+        const struct {
+            int answer;  // 0 上書き, 1 読み直す, 2 キャンセル
+            const std::string& after;
+            bool modified;
+        } cases[] = {{2, theirs, true}, {0, over, false}, {1, theirs, false}};
+        for (const auto& c : cases) {
+            testutil::WriteFile(path.toStdString(), theirs);
+            edit();
+            prompts.questions.clear();
+            save({c.answer});
+            QCOMPARE(prompts.questions.size(), 1);
+            QCOMPARE(app.Markup()->IsModified(), c.modified);
+            QCOMPARE(disk(), Q(c.after));
+        }
+        QVERIFY(frame.Pane().GetWindowText().find("t.html") != std::string::npos);
+        // Our map gone: overwrite has nothing to replace and says so.
+        testutil::WriteFile(path.toStdString(), "<body>\n" + banner);
+        edit();
+        prompts.messages.clear();
+        save({0});
+        QCOMPARE(prompts.messages.size(), 1);
+        QCOMPARE(disk(), Q("<body>\n" + banner));
+        QVERIFY(app.Markup()->IsModified());
+    }
+
+    void savedInAnotherFolderTheImageStillFindsItsPicture() {
+        const QString picture = m_f.Picture("img/p.bmp");
+        const struct {
+            bool base;           // the base folder is the temporary folder
+            const char* target;  // relative to it
+            const char* src;     // in the file and the pane afterwards
+        } cases[] = {{false, "pages/x.html", "../img/p.bmp"},
+                     {false, "img/y.html", "p.bmp"},
+                     {true, "site.html", "img/p.bmp"},
+                     {true, "img/z.html", "p.bmp"}};
+        for (const auto& c : cases) {
+            ScriptedPrompts prompts;
+            CMapApp app(*m_f.store);
+            SetBaseDirSetting(c.base ? m_f.dir->path().string() : "");
+            QVERIFY(app.InitInstance({picture}));
+            CMainFrame& frame = *app.Frame();
+            const std::string before = frame.Pane().GetWindowText();
+            std::filesystem::create_directories(m_f.dir->File("pages"));
+            prompts.AnswerFile(Q(m_f.dir->File(c.target)), 0);
+            frame.Action(cmd::kMapSave)->trigger();
+            const std::string saved = testutil::ReadFile(m_f.dir->File(c.target));
+            QVERIFY2(saved.find("<img src=\"" + std::string(c.src) + "\" ") == 0, saved.c_str());
+            QCOMPARE(frame.Pane().GetWindowText(), saved);
+            QVERIFY(!app.Markup()->IsModified());
+            QCOMPARE(frame.StatusBar().currentMessage().contains(Q(c.src)), saved != before);
+        }
+    }
+
     void aCopyIsKeptWhileChangedAndOfferedAfterACrash() {
         const QString a = m_f.Picture("a.bmp");
         {

@@ -44,8 +44,8 @@ public:
         askAnswers.pop_front();
         return answer;
     }
-    int AskChoice(QWidget*, const QString&, const QString& text,
-                  const QStringList& choices) override {
+    int AskChoice(QWidget*, const QString&, const QString& text, const QStringList& choices,
+                  int) override {
         questions.push_back(text);
         lastChoices = choices;
         if (choiceAnswers.empty()) return int(choices.size()) - 1;
