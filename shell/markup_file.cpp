@@ -240,11 +240,14 @@ void CMarkupFile::OnBrowserCheck() {
         Show(U("マップ (<map> ... </map>) がありません。"));
         return;
     }
-    const QString file = QDir::temp().filePath(
-        QStringLiteral("zer-evizi-check-%1.html").arg(QCoreApplication::applicationPid()));
-    const QString error = WriteBytes(file, page);
-    if (!error.isEmpty()) {
-        Show(U("確認用のページ %1 を書けませんでした: %2").arg(Native(file), error));
+    std::string written;
+    const ze::WriteError error = ze::WritePrivateFile(
+        "zer-evizi-check-" + std::to_string(QCoreApplication::applicationPid()) + ".html", page,
+        &written);
+    const QString file = QString::fromStdString(written);
+    if (error != ze::WriteError::kNone) {
+        Show(U("確認用のページ %1 を書けませんでした: %2")
+                 .arg(Native(file), QString::fromUtf8(ze::WriteErrorText(error))));
         return;
     }
     if (!Prompts().OpenUrl(QUrl::fromLocalFile(file)))
