@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPointer>
 #include <QTextDocument>
 #include <QUrl>
 #include <cstdio>
@@ -250,8 +251,12 @@ void CMarkupFile::OnBrowserCheck() {
                  .arg(Native(file), QString::fromUtf8(ze::WriteErrorText(error))));
         return;
     }
-    if (!Prompts().OpenUrl(QUrl::fromLocalFile(file)))
-        Show(U("ブラウザを起動できませんでした。確認用のページ: %1").arg(Native(file)));
+    Prompts().OpenUrl(QUrl::fromLocalFile(file), [self = QPointer<CMarkupFile>(this),
+                                                  file](const QString& why) {
+        if (self)
+            self->Show(
+                U("ブラウザを起動できませんでした: %1\n確認用のページ: %2").arg(why, Native(file)));
+    });
 }
 
 void CMarkupFile::WriteRecoveryCopy() {
