@@ -125,7 +125,7 @@ bool MakePreviewPage(const std::string& pictureUrl, int width, int height,
     // text runs or shows on the page.
     std::string out = R"(<!DOCTYPE html>
 <html lang="ja"><head><meta charset="utf-8">
-<meta http-equiv="Content-Security-Policy" content="default-src 'none'; img-src file: data:; style-src 'sha256-)";
+<meta http-equiv="Content-Security-Policy" content="default-src 'none'; img-src file:; style-src 'sha256-)";
     out += kStyleHash;
     out += "'; script-src 'sha256-";
     out += kScriptHash;
