@@ -114,9 +114,9 @@ bool MakePreviewPage(const std::string& pictureUrl, int width, int height,
                      const std::string& paneText, std::string* page) {
     CHtmlTagScanner scanner(paneText);
     StartTag tag;
-    while (scanner.Next(tag) && tag.name != "map") {
-    }
-    if (tag.name != "map") return false;
+    bool found = false;
+    while (!found && scanner.Next(tag)) found = tag.name == "map";
+    if (!found) return false;
     std::string mapName =
         DecodeAttributeValue(tag.Value(paneText, tag.Find("name") ? "name" : "id"));
     if (mapName.empty()) mapName = "ze-map";
