@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "image/file_io.h"
@@ -107,6 +108,18 @@ WriteError WriteFileSafely(const std::string& target,
     return ok ? WriteError::kIo : WriteError::kEncode;
 }
 
+WriteError WritePrivateFile(const std::string& name, const std::string& bytes, std::string* path) {
+    // The temporary folder of Windows is the user's own.
+    std::error_code ec;
+    const std::filesystem::path folder = std::filesystem::temp_directory_path(ec) / "zer-evizi";
+    std::filesystem::create_directories(folder, ec);
+    const std::u8string full = (folder / std::u8string(name.begin(), name.end())).u8string();
+    path->assign(full.begin(), full.end());
+    return WriteFileSafely(*path, [&bytes](std::FILE* f) {
+        return std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    });
+}
+
 int RemoveStaleTemporaries(const std::string&) {
     return 0;
 }
@@ -147,6 +160,17 @@ std::string FolderOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// Whether the link `link` (`st` its lstat) may be followed: in a
+// world-writable folder only one of the user's or of the folder's owner, as
+// the kernel's protected_symlinks has it; anyone else may have planted it
+// there to turn the write onto another file.
+bool MayFollowLink(const std::string& link, const struct stat& st) {
+    struct stat folder;
+    if (::stat(FolderOf(link).c_str(), &folder) != 0) return false;
+    return (folder.st_mode & S_IWOTH) == 0 || st.st_uid == ::geteuid() ||
+           st.st_uid == folder.st_uid;
+}
+
 // The file that a write to `target` really changes, symbolic links followed.
 // A name that does not exist yet is its own answer.
 WriteError ResolveTarget(const std::string& target, std::string& real) {
@@ -158,6 +182,7 @@ WriteError ResolveTarget(const std::string& target, std::string& real) {
         }
         if (!S_ISLNK(st.st_mode)) return WriteError::kNone;
         if (hops == 40) return WriteError::kLinkLoop;
+        if (!MayFollowLink(real, st)) return WriteError::kPermission;
         std::vector<char> buf(static_cast<size_t>(st.st_size > 0 ? st.st_size : 255) + 1);
         const ssize_t n = ::readlink(real.c_str(), buf.data(), buf.size());
         if (n < 0 || static_cast<size_t>(n) >= buf.size()) return WriteError::kIo;
@@ -281,6 +306,48 @@ WriteError ReplaceThroughTemporary(int fd, const std::string& temp, const std::s
     return e;
 }
 
+// The folder that mkdtemp made for this process's private files.
+std::mutex g_privateMutex;
+std::string g_privateFolder;
+
+// Opens `folder` when it is a folder of the user's with mode 0700, not a
+// link; one the caller has just made gets that mode whatever the umask.
+// Answers -1 otherwise.
+int OpenOwnFolder(const std::string& folder, bool made) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return -1;
+    struct stat st;
+    if (::fstat(fd, &st) == 0 && st.st_uid == ::geteuid()) {
+        if (made && ::fchmod(fd, 0700) == 0) st.st_mode = S_IFDIR | 0700;
+        if ((st.st_mode & 07777) == 0700) return fd;
+    }
+    ::close(fd);
+    errno = EACCES;
+    return -1;
+}
+
+// The folder for WritePrivateFile: its descriptor (or -1), its path in `folder`.
+int OpenPrivateFolder(std::string& folder) {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime && runtime[0] == '/') {
+        folder = std::string(runtime) + "/zer-evizi";
+        const bool made = ::mkdir(folder.c_str(), 0700) == 0;
+        const int fd = OpenOwnFolder(folder, made);
+        if (fd >= 0) return fd;
+    }
+    std::lock_guard<std::mutex> lock(g_privateMutex);
+    if (!g_privateFolder.empty()) {
+        folder = g_privateFolder;
+        const int fd = OpenOwnFolder(folder, false);
+        if (fd >= 0) return fd;
+    }
+    const char* tmp = std::getenv("TMPDIR");
+    folder = std::string(tmp && tmp[0] == '/' ? tmp : "/tmp") + "/zer-evizi-XXXXXX";
+    if (!::mkdtemp(folder.data())) return -1;
+    g_privateFolder = folder;
+    return OpenOwnFolder(folder, true);
+}
+
 void RemoveTemporaryAndReraise(int sig) {
     if (g_tempActive) ::unlink(g_tempPath);
     ::signal(sig, SIG_DFL);
@@ -324,6 +391,30 @@ WriteError WriteFileSafely(const std::string& target,
         return WriteErrorFromErrno(error);
     }
     return ReplaceThroughTemporary(fd, temp, real, exists ? &st : nullptr, bytes);
+}
+
+WriteError WritePrivateFile(const std::string& name, const std::string& bytes, std::string* path) {
+    std::string folder;
+    const int dir = OpenPrivateFolder(folder);
+    *path = folder;
+    if (dir < 0) return WriteErrorFromErrno(errno);
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{dir};
+    if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos)
+        return WriteError::kNotRegular;
+    *path = folder + "/" + name;
+    // Nobody else can enter the folder: the name is free once it is unlinked.
+    if (::unlinkat(dir, name.c_str(), 0) != 0 && errno != ENOENT) return WriteErrorFromErrno(errno);
+    const int fd =
+        ::openat(dir, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) return WriteErrorFromErrno(errno);
+    ::fchmod(fd, 0600);
+    WriteError e = WriteAll(fd, bytes.data(), bytes.size(), false);
+    if (::close(fd) != 0 && e == WriteError::kNone) e = WriteErrorFromErrno(errno);
+    if (e != WriteError::kNone) ::unlinkat(dir, name.c_str(), 0);
+    return e;
 }
 
 int RemoveStaleTemporaries(const std::string& folder) {

@@ -11,9 +11,11 @@
 // (no space, a file-size limit, a file system without reservations or one
 // that copies on write) the target is left alone and the write fails.
 //
-// A symbolic link is written through to the file it names. Targets that the
-// user may not write (a file without write permission, even for root), that
-// are not regular files, or whose links loop are refused.
+// A symbolic link is written through to the file it names, except a link in
+// a world-writable folder that belongs to neither the user nor the folder's
+// owner (another user may have planted it there), which is refused. Targets
+// that the user may not write (a file without write permission, even for
+// root), that are not regular files, or whose links loop are refused.
 
 #include <cstdio>
 #include <functional>
@@ -44,6 +46,15 @@ WriteError WriteErrorFromErrno(int error);
 // bytes; on any other answer the target is byte for byte as it was and no
 // temporary file is left.
 WriteError WriteFileSafely(const std::string& target, const std::function<bool(std::FILE*)>& write);
+
+// Writes `bytes` as the file `name` (no slashes) in a folder that only this
+// user may enter: $XDG_RUNTIME_DIR/zer-evizi/ where that is a folder of the
+// user's with mode 0700 and not a link (made when missing), or else a folder
+// that mkdtemp makes in $TMPDIR or /tmp, which this process keeps using. The
+// file is made anew with mode 0600, never through a link; one of the same
+// name that is there already goes first. `path` gets the file's path, or the
+// folder's when no folder could be had.
+WriteError WritePrivateFile(const std::string& name, const std::string& bytes, std::string* path);
 
 // Removes temporary files of this writer in `folder` whose process has ended
 // and that are older than a few minutes. Answers how many went. Every write

@@ -1,7 +1,9 @@
 #include "markup/preview_page.h"
 
 #include <string_view>
+#include <vector>
 
+#include "markup/area_model.h"
 #include "markup/html_tags.h"
 
 namespace {
@@ -29,29 +31,23 @@ std::string EscapeAttribute(std::string_view value) {
     return out;
 }
 
-constexpr const char* kHead = R"(<!DOCTYPE html>
-<html lang="ja"><head><meta charset="utf-8">
-<title>Zer Evizi SEKKA - ブラウザで確認</title>
-<style>
+// The page's own style and script. The page's policy lets in no style or
+// script but these two, by their SHA-256: a change to either needs a new
+// hash below (tests/e2e/browser_preview.sh fails without one).
+constexpr const char* kStyle = R"(
 body { font-family: sans-serif; margin: 16px; }
 #ze-stage { position: relative; display: inline-block; line-height: 0; }
 #ze-outline { position: absolute; left: 0; top: 0; pointer-events: none; }
 #ze-href { margin-top: 8px; font: 14px monospace; min-height: 1.3em; }
-</style></head>
-<body>
 )";
+constexpr const char* kStyleHash = "xMPUTTdbqEXXT05ZSqhSQN3URh3vnjdKNC8gWsmCxAI=";
 
-constexpr const char* kScript = R"(<script>
+constexpr const char* kScript = R"(
 (function () {
   var img = document.getElementById('ze-picture');
   var canvas = document.getElementById('ze-outline');
   var label = document.getElementById('ze-href');
-  var name = (img.getAttribute('usemap') || '').replace(/^[^#]*#/, '');
-  var map = null;
-  document.querySelectorAll('map').forEach(function (m) {
-    if (!map && (m.getAttribute('name') === null ? m.id : m.getAttribute('name')) === name) map = m;
-  });
-  var areas = map ? Array.prototype.slice.call(map.querySelectorAll('area')) : [];
+  var areas = Array.prototype.slice.call(document.querySelectorAll('#ze-map area'));
   function outline(area) {
     var c = canvas.getContext('2d');
     c.clearRect(0, 0, canvas.width, canvas.height);
@@ -87,41 +83,78 @@ constexpr const char* kScript = R"(<script>
     document.getElementById('ze-check').textContent = lines.join('\n');
   });
 })();
-</script>
-</body></html>
 )";
+constexpr const char* kScriptHash = "AvQVPvpqyy67NBwwLIEYlWNIlfJOx7MijW5RTeRj8F4=";
+
+// The area tags of the map whose start tag ends at `from`: those before its
+// end tag (maps nest as elements do), or before the end of the text.
+std::vector<AreaTag> AreasOfMap(const std::string& text, size_t from) {
+    size_t end = text.size();
+    size_t depth = 1;
+    CHtmlTagScanner scanner(text, from);
+    scanner.ReportEndTags();
+    StartTag tag;
+    while (scanner.Next(tag)) {
+        if (tag.name != "map") continue;
+        if (!tag.closing) {
+            ++depth;
+        } else if (--depth == 0) {
+            end = tag.range.begin;
+            break;
+        }
+    }
+    std::vector<AreaTag> areas = ParseAreasFrom(text, from, 1);
+    while (!areas.empty() && areas.back().tag.end > end) areas.pop_back();
+    return areas;
+}
 
 }  // namespace
 
 bool MakePreviewPage(const std::string& pictureUrl, int width, int height,
                      const std::string& paneText, std::string* page) {
-    size_t imageBegin = std::string::npos;
-    size_t imageEnd = 0;
-    std::string mapName;
-    bool haveMap = false;
     CHtmlTagScanner scanner(paneText);
     StartTag tag;
-    while ((imageBegin == std::string::npos || !haveMap) && scanner.Next(tag)) {
-        if (tag.name == "img" && imageBegin == std::string::npos) {
-            imageBegin = tag.range.begin;
-            imageEnd = tag.range.end;
-        } else if (tag.name == "map" && !haveMap) {
-            mapName = DecodeAttributeValue(tag.Value(paneText, tag.Find("name") ? "name" : "id"));
-            haveMap = true;
-        }
-    }
-    if (!haveMap) return false;
-    std::string rest = paneText;
-    if (imageBegin != std::string::npos) rest.erase(imageBegin, imageEnd - imageBegin);
+    bool found = false;
+    while (!found && scanner.Next(tag)) found = tag.name == "map";
+    if (!found) return false;
+    std::string mapName =
+        DecodeAttributeValue(tag.Value(paneText, tag.Find("name") ? "name" : "id"));
+    if (mapName.empty()) mapName = "ze-map";
 
-    std::string out = kHead;
+    // Only what the areas mean goes in, written anew: nothing of the pane's
+    // text runs or shows on the page.
+    std::string out = R"(<!DOCTYPE html>
+<html lang="ja"><head><meta charset="utf-8">
+<meta http-equiv="Content-Security-Policy" content="default-src 'none'; img-src file:; style-src 'sha256-)";
+    out += kStyleHash;
+    out += "'; script-src 'sha256-";
+    out += kScriptHash;
+    out += R"('; base-uri 'none'; form-action 'none'">
+<title>Zer Evizi SEKKA - ブラウザで確認</title>
+<style>)";
+    out += kStyle;
+    out += "</style></head>\n<body>\n";
     out += "<div id=\"ze-stage\"><img id=\"ze-picture\" src=\"" + EscapeAttribute(pictureUrl) +
            "\" width=\"" + std::to_string(width) + "\" height=\"" + std::to_string(height) +
            "\" usemap=\"#" + EscapeAttribute(mapName) + "\" alt=\"\">";
     out += "<canvas id=\"ze-outline\" width=\"" + std::to_string(width) + "\" height=\"" +
            std::to_string(height) + "\"></canvas></div>\n<div id=\"ze-href\"></div>\n";
-    out += "<div id=\"ze-markup\">\n" + rest + "\n</div>\n<pre id=\"ze-check\" hidden></pre>\n";
+    out += "<map id=\"ze-map\" name=\"" + EscapeAttribute(mapName) + "\">\n";
+    for (const AreaTag& area : AreasOfMap(paneText, tag.range.end)) {
+        StartTag areaTag;
+        if (!ReadStartTagAt(paneText, area.tag.begin, areaTag)) continue;
+        out += "<area";
+        for (const TagAttribute& a : areaTag.attributes) {
+            if (a.name != "shape" && a.name != "coords" && a.name != "href" && a.name != "alt")
+                continue;
+            out += " " + a.name + "=\"" +
+                   EscapeAttribute(DecodeAttributeValue(areaTag.Value(paneText, a.name))) + "\"";
+        }
+        out += ">\n";
+    }
+    out += "</map>\n<pre id=\"ze-check\" hidden></pre>\n<script>";
     out += kScript;
+    out += "</script>\n</body></html>\n";
     *page = std::move(out);
     return true;
 }

@@ -8,9 +8,10 @@
 
 #include <string>
 
-// The page, UTF-8. `pictureUrl` is where the browser finds the picture.
-// The pane's first <img> tag is left out (its src is relative to the
-// user's site, not to where the page is written); the rest of the pane
-// text goes in as it is. False when the pane has no <map>.
+// The page, UTF-8. `pictureUrl` is where the browser finds the picture. The
+// areas of the pane's first <map> are written anew, each with only its shape,
+// coords, href and alt, escaped; nothing else of the pane's text goes in.
+// The page's Content-Security-Policy lets in only its own style and script.
+// False when the pane has no <map>.
 bool MakePreviewPage(const std::string& pictureUrl, int width, int height,
                      const std::string& paneText, std::string* page);

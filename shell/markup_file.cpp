@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPointer>
 #include <QStatusBar>
 #include <QTextDocument>
 #include <QUrl>
@@ -356,15 +357,22 @@ void CMarkupFile::OnBrowserCheck() {
         Show(U("マップ (<map> ... </map>) がありません。"));
         return;
     }
-    const QString file = QDir::temp().filePath(
-        QStringLiteral("zer-evizi-check-%1.html").arg(QCoreApplication::applicationPid()));
-    const QString error = WriteBytes(file, page);
-    if (!error.isEmpty()) {
-        Show(U("確認用のページ %1 を書けませんでした: %2").arg(Native(file), error));
+    std::string written;
+    const ze::WriteError error = ze::WritePrivateFile(
+        "zer-evizi-check-" + std::to_string(QCoreApplication::applicationPid()) + ".html", page,
+        &written);
+    const QString file = QString::fromStdString(written);
+    if (error != ze::WriteError::kNone) {
+        Show(U("確認用のページ %1 を書けませんでした: %2")
+                 .arg(Native(file), QString::fromUtf8(ze::WriteErrorText(error))));
         return;
     }
-    if (!Prompts().OpenUrl(QUrl::fromLocalFile(file)))
-        Show(U("ブラウザを起動できませんでした。確認用のページ: %1").arg(Native(file)));
+    Prompts().OpenUrl(QUrl::fromLocalFile(file), [self = QPointer<CMarkupFile>(this),
+                                                  file](const QString& why) {
+        if (self)
+            self->Show(
+                U("ブラウザを起動できませんでした: %1\n確認用のページ: %2").arg(why, Native(file)));
+    });
 }
 
 void CMarkupFile::WriteRecoveryCopy() {

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QUrl>
 
@@ -125,8 +126,38 @@ int PromptSeam::Choose(QWidget* parent, const QString& title, const QString& lab
     return ok ? int(items.indexOf(chosen)) : -1;
 }
 
-bool PromptSeam::OpenUrl(const QUrl& url) {
-    return QDesktopServices::openUrl(url);
+void PromptSeam::OpenUrl(const QUrl& url, const std::function<void(const QString& why)>& failed) {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    // xdg-open is run here, not through QDesktopServices, which counts it as
+    // done once it has started, so that its failure to find a browser is
+    // heard. Without a parent the process is not ended when the editor is;
+    // the browser that xdg-open may wait for is not tied to our output.
+    auto* opener = new QProcess;
+    opener->setProgram(QStringLiteral("xdg-open"));
+    opener->setArguments({url.toString(QUrl::FullyEncoded)});
+    opener->setStandardInputFile(QProcess::nullDevice());
+    opener->setStandardOutputFile(QProcess::nullDevice());
+    opener->setStandardErrorFile(QProcess::nullDevice());
+    QObject::connect(opener, &QProcess::errorOccurred, opener,
+                     [opener, failed](QProcess::ProcessError error) {
+                         if (error != QProcess::FailedToStart) return;
+                         opener->deleteLater();
+                         failed(QString::fromUtf8("xdg-open を実行できません"));
+                     });
+    QObject::connect(
+        opener, &QProcess::finished, opener,
+        [opener, failed](int code, QProcess::ExitStatus status) {
+            opener->deleteLater();
+            if (status == QProcess::CrashExit)
+                failed(QString::fromUtf8("xdg-open が異常終了しました"));
+            else if (code != 0)
+                failed(QString::fromUtf8("xdg-open が終了コード %1 で終わりました").arg(code));
+        });
+    opener->start();
+#else
+    if (!QDesktopServices::openUrl(url))
+        failed(QString::fromUtf8("デスクトップがこのページを受け付けませんでした"));
+#endif
 }
 
 namespace {

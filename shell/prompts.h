@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class QDialog;
 class QFileDialog;
@@ -72,8 +73,9 @@ public:
     // One of `items`: its index, or -1 when the user cancels.
     virtual int Choose(QWidget* parent, const QString& title, const QString& label,
                        const QStringList& items);
-    // Hands a URL to the desktop (the user's browser); false when nothing took it.
-    virtual bool OpenUrl(const QUrl& url);
+    // Hands a URL to the desktop (the user's browser). `failed` gets the
+    // reason, then or later, when nothing took it.
+    virtual void OpenUrl(const QUrl& url, const std::function<void(const QString& why)>& failed);
 };
 
 // The seam in use (never null; the default one unless a test set another).

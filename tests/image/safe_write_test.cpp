@@ -199,4 +199,67 @@ TEST(SafeWrite, RemovesOnlyItsOwnOldTemporaries) {
     EXPECT_EQ(ze::RemoveStaleTemporaries(dir.path().string()), 0);
 }
 
+mode_t ModeOf(const std::string& path) {
+    struct stat st;
+    return ::lstat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+TEST(SafeWrite, LinksOfOthersInSharedFoldersAreNotFollowed) {
+    if (::geteuid() != 0) GTEST_SKIP() << "planting another user's link takes root";
+    testutil::TempDir dir;
+    const std::string shared = dir.File("shared"), notes = dir.File("notes.txt");
+    fs::create_directory(shared);
+    ::chmod(shared.c_str(), 01777);
+    WriteFile(notes, "notes");
+    fs::create_symlink(notes, shared + "/theirs.html");
+    ASSERT_EQ(::lchown((shared + "/theirs.html").c_str(), 65534, 65534), 0);
+    EXPECT_EQ(Write(shared + "/theirs.html", "page"), WriteError::kPermission);
+    EXPECT_EQ(ReadFile(notes), "notes");
+    fs::create_symlink(notes, shared + "/mine.html");
+    EXPECT_EQ(Write(shared + "/mine.html", "page"), WriteError::kNone);
+    EXPECT_EQ(ReadFile(notes), "page");
+}
+
+TEST(SafeWrite, PrivateFilesGoWhereOnlyTheUserMayLook) {
+    testutil::TempDir dir;
+    const std::string run = dir.File("run"), tmp = dir.File("tmp"), notes = dir.File("notes.txt");
+    const std::string own = run + "/zer-evizi";
+    fs::create_directory(run);
+    fs::create_directory(tmp);
+    ::chmod(tmp.c_str(), 01777);
+    WriteFile(notes, "notes");
+    ::setenv("XDG_RUNTIME_DIR", run.c_str(), 1);
+    ::setenv("TMPDIR", tmp.c_str(), 1);
+    std::string path;
+    // The folder is made; a file of the name there before, a link too, goes.
+    ASSERT_EQ(ze::WritePrivateFile("p.html", "one", &path), WriteError::kNone);
+    ASSERT_EQ(path, own + "/p.html");
+    fs::remove(path);
+    fs::create_symlink(notes, path);
+    ASSERT_EQ(ze::WritePrivateFile("p.html", "two", &path), WriteError::kNone);
+    EXPECT_EQ(ReadFile(path), "two");
+    EXPECT_EQ(ModeOf(path), 0600u);
+    EXPECT_EQ(ModeOf(own), 0700u);
+    EXPECT_EQ(ReadFile(notes), "notes");
+    // Anything else under that name: one folder of mkdtemp, used again.
+    std::string first;
+    for (const bool link : {true, false}) {
+        fs::remove_all(own);
+        if (link) {
+            fs::create_directory_symlink(tmp, own);
+        } else {
+            fs::create_directory(own);
+            ::chmod(own.c_str(), 0755);
+        }
+        ASSERT_EQ(ze::WritePrivateFile("p.html", "three", &path), WriteError::kNone);
+        EXPECT_EQ(fs::path(path).parent_path().parent_path(), fs::path(tmp));
+        EXPECT_EQ(ModeOf(fs::path(path).parent_path()), 0700u);
+        EXPECT_EQ(ModeOf(path), 0600u);
+        if (first.empty()) first = path;
+        EXPECT_EQ(path, first);
+    }
+    ::unsetenv("XDG_RUNTIME_DIR");
+    ::unsetenv("TMPDIR");
+}
+
 }  // namespace

@@ -390,6 +390,46 @@ private slots:
                 std::string::npos);
         QFile::remove(prompts.openedUrls[0].toLocalFile());
     }
+
+    void browserThatDoesNotStartIsSaidAndThePageNamed() {
+        // The desktop's opener in PATH: missing, failing as xdg-open does
+        // when it finds no browser, and one that works.
+        const QString bin = Q(m_f.dir->File("bin"));
+        QDir().mkpath(bin);
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", bin.toUtf8());
+        const struct {
+            const char* opener;
+            bool said;
+        } cases[] = {{nullptr, true}, {"exit 3", true}, {": >\"$0.ran\"", false}};
+        for (const auto& c : cases) {
+            const QString opener = bin + QStringLiteral("/xdg-open");
+            QFile::remove(opener);
+            if (c.opener) {
+                testutil::WriteFile(opener.toStdString(), std::string("#!/bin/sh\n") + c.opener);
+                QFile::setPermissions(opener, QFile::ReadOwner | QFile::ExeOwner);
+            }
+            ScriptedPrompts prompts;
+            prompts.desktopOpens = true;
+            CMapApp app(*m_f.store);
+            QVERIFY(app.InitInstance({m_f.Picture("a.bmp")}));
+            app.Frame()->Action(cmd::kBrowserCheck)->trigger();
+            QCOMPARE(prompts.openedUrls.size(), 1);
+            if (c.said) {
+                QTRY_COMPARE(prompts.messages.size(), 1);
+                const QString page = QDir::toNativeSeparators(prompts.openedUrls[0].toLocalFile());
+                QVERIFY2(prompts.messages[0].startsWith(
+                             QString::fromUtf8("ブラウザを起動できませんでした")) &&
+                             prompts.messages[0].contains(page),
+                         qPrintable(prompts.messages[0]));
+            } else {
+                QTRY_VERIFY(QFile::exists(opener + QStringLiteral(".ran")));
+                QTest::qWait(100);
+                QCOMPARE(prompts.messages, QStringList());
+            }
+        }
+        qputenv("PATH", path);
+    }
 };
 
 QTEST_MAIN(MarkupFileTest)

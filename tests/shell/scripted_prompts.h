@@ -57,9 +57,9 @@ public:
         choices.push_back(items);
         return chooseAnswer;
     }
-    bool OpenUrl(const QUrl& url) override {
+    void OpenUrl(const QUrl& url, const std::function<void(const QString&)>& failed) override {
         openedUrls.push_back(url);
-        return true;
+        if (desktopOpens) PromptSeam::OpenUrl(url, failed);
     }
 
     void AnswerFile(const QString& path, int filterIndex) {
@@ -79,6 +79,7 @@ public:
     std::deque<int> choiceAnswers;  // indices; an empty queue takes the last choice
     QStringList lastChoices;
     int chooseAnswer = 0;
+    bool desktopOpens = false;  // URLs go on to the desktop's opener too
     std::vector<QStringList> choices;
     QList<QUrl> openedUrls;
 
