@@ -92,18 +92,19 @@ void CMarkupFile::MarkupReplaced() {
 
 bool CMarkupFile::AdoptPicture(const QString& path, QString* why) {
     const int type = PictureTypeFromPath(path.toStdString());
-    if (!QFileInfo(path).isFile() || type < 0) {
-        *why = OpenFailureReason(path);
-        return false;
+    const QFileInfo info(path);
+    ze::ReadFailure failure;
+    std::unique_ptr<CImage> image;
+    if (type < 0) {
+        failure.error = ze::ReadError::kUnknownType;
+    } else if (info.exists() && !info.isFile() && !info.isDir()) {
+        failure.error = ze::ReadError::kNotRegular;  // a FIFO would hold the window
+    } else {
+        m_app.CancelOpen();  // a picture still being read must not replace this one
+        image = LoadPicture(path.toStdString(), type, &failure);
     }
-    m_app.CancelOpen();  // a picture still being read must not replace this one
-    auto image = LoadPicture(path.toStdString(), type);
     if (!image) {
-        *why = OpenFailureReason(path);
-        return false;
-    }
-    if (image->GetWidth() <= 0 || image->GetHeight() <= 0) {
-        *why = OpenFailureReason(path);
+        *why = QString::fromStdString(ze::ReadFailureText(failure, ze::TextLanguage::kEnglish));
         return false;
     }
     CMapDoc& doc = m_app.Document();
