@@ -100,13 +100,13 @@ bool CMarkupFile::AdoptPicture(const QString& path, QString* why) {
     } else if (info.exists() && !info.isFile() && !info.isDir()) {
         failure.error = ze::ReadError::kNotRegular;  // a FIFO would hold the window
     } else {
-        m_app.CancelOpen();  // a picture still being read must not replace this one
         image = LoadPicture(path.toStdString(), type, &failure);
     }
     if (!image) {
         *why = QString::fromStdString(ze::ReadFailureText(failure, ze::TextLanguage::kEnglish));
         return false;
     }
+    m_app.CancelOpen();  // a picture still being read must not replace this one
     CMapDoc& doc = m_app.Document();
     doc.m_pImage = std::move(image);
     doc.SetPathName(path.toStdString());
