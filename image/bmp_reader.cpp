@@ -12,6 +12,7 @@
 #include "image/bmp_codec.h"
 #include "image/dib.h"
 #include "image/file_io.h"
+#include "image/image_types.h"
 
 namespace {
 
@@ -134,24 +135,49 @@ struct Layout {
 
 bool IsKnownHeaderSize(uint32_t size) {
     // 12 core, 40 plain, 52 and 56 with bit fields, 108 version 4, 124
-    // version 5. Other sizes (16 to 64) are OS/2 2.x headers.
+    // version 5.
     return size == 12 || size == 40 || size == 52 || size == 56 || size == 108 || size == 124;
 }
 
-bool ParseHeaders(Source& src, Layout& out) {
+using ze::ReadError;
+using ze::ReadFailure;
+using ze::ReadVariant;
+
+ReadFailure Failed(ReadError error, int64_t offset = -1) {
+    ReadFailure f{error};
+    f.offset = offset;
+    return f;
+}
+
+ReadFailure Unsupported(ReadVariant variant, int64_t value) {
+    ReadFailure f{ReadError::kUnsupported, variant};
+    f.value = value;
+    return f;
+}
+
+// kNone when the headers describe a picture this reader takes.
+ReadFailure ParseHeaders(Source& src, Layout& out, int64_t maxPixels) {
+    const auto cut = [&src] { return Failed(ReadError::kTruncated, int64_t(src.Size())); };
     uint8_t fh[14];
-    if (src.ReadAt(0, fh, sizeof fh) < sizeof fh) return false;
+    const size_t got = src.ReadAt(0, fh, sizeof fh);
     // Data that does not start with "BM" is taken as an information header
     // without a file header; its pixels follow the colour table.
-    const bool fileHeader = Get16(fh) == 0x4D42;
+    const bool fileHeader = got >= 2 && Get16(fh) == 0x4D42;
+    if (got < sizeof fh) return (got < 2 || fileHeader) ? cut() : Failed(ReadError::kNotThisType);
     const uint64_t start = fileHeader ? 14 : 0;
     const uint32_t pixelOffset = fileHeader ? Get32(fh + 10) : 0;
 
     uint8_t ih[124] = {};
-    if (src.ReadAt(start, ih, 4) < 4) return false;
+    if (src.ReadAt(start, ih, 4) < 4) return cut();
     const uint32_t size = Get32(ih);
-    if (!IsKnownHeaderSize(size)) return false;
-    if (src.ReadAt(start, ih, size) < size) return false;
+    if (!IsKnownHeaderSize(size)) {
+        // Without "BM" and a header size of its own, the bytes are no BMP.
+        // Other sizes from 16 to 64 are OS/2 2.x headers.
+        if (!fileHeader) return Failed(ReadError::kNotThisType);
+        if (size >= 16 && size <= 64) return Unsupported(ReadVariant::kOs2Bmp, size);
+        return Unsupported(ReadVariant::kBmpHeader, size);
+    }
+    if (src.ReadAt(start, ih, size) < size) return cut();
 
     int64_t width, height;
     uint32_t used = 0;
@@ -160,7 +186,8 @@ bool ParseHeaders(Source& src, Layout& out) {
         height = Get16(ih + 6);
         out.depth = Get16(ih + 10);
         out.entrySize = 3;
-        if (out.depth != 1 && out.depth != 4 && out.depth != 8 && out.depth != 24) return false;
+        if (out.depth != 1 && out.depth != 4 && out.depth != 8 && out.depth != 24)
+            return Unsupported(ReadVariant::kBmpDepth, out.depth);
     } else {
         width = static_cast<int32_t>(Get32(ih + 4));
         height = static_cast<int32_t>(Get32(ih + 8));
@@ -185,15 +212,22 @@ bool ParseHeaders(Source& src, Layout& out) {
     }
 
     if (width <= 0 || height == 0 || height < -int64_t{std::numeric_limits<int32_t>::max()})
-        return false;
+        return Failed(ReadError::kNoImage);
     out.topDown = height < 0;
     if (out.topDown) height = -height;
-    if (width * height > dib::PixelLimit()) return false;
+    if (width * height > maxPixels) {
+        ReadFailure f{ReadError::kTooLarge};
+        f.width = width, f.height = height, f.limit = maxPixels;
+        return f;
+    }
     out.width = static_cast<int>(width);
     out.height = static_cast<int>(height);
 
     const int d = out.depth;
-    if (d != 1 && d != 4 && d != 8 && d != 16 && d != 24 && d != 32) return false;
+    if (d != 1 && d != 4 && d != 8 && d != 16 && d != 24 && d != 32)
+        return Unsupported(ReadVariant::kBmpDepth, d);
+    // Where the compression field stands, for a combination that makes no sense.
+    const int64_t compressionAt = static_cast<int64_t>(start) + 16;
     switch (out.compression) {
         case kRgb:
             if (d == 16) out.masks[0] = 0x7C00, out.masks[1] = 0x03E0, out.masks[2] = 0x001F;
@@ -202,14 +236,19 @@ bool ParseHeaders(Source& src, Layout& out) {
         case kRle8:
         case kRle4:
             // Run-length data is bottom-up only.
-            if (d != (out.compression == kRle8 ? 8 : 4) || out.topDown) return false;
+            if (d != (out.compression == kRle8 ? 8 : 4) || out.topDown)
+                return Failed(ReadError::kCorrupt, compressionAt);
             break;
         case kBitFields:
         case kAlphaBitFields:
-            if (d != 16 && d != 32) return false;
+            if (d != 16 && d != 32) return Failed(ReadError::kCorrupt, compressionAt);
             break;
-        default:  // embedded JPEG (4) or PNG (5), or unknown
-            return false;
+        case 4:
+            return Unsupported(ReadVariant::kBmpJpeg, 4);
+        case 5:
+            return Unsupported(ReadVariant::kBmpPng, 5);
+        default:
+            return Unsupported(ReadVariant::kBmpCompression, out.compression);
     }
     out.outDepth = d;
     if (d == 16) out.outDepth = 24;
@@ -231,7 +270,7 @@ bool ParseHeaders(Source& src, Layout& out) {
         out.pixelPos = tableEnd;
     }
     out.tableEntries = static_cast<uint32_t>(kept);
-    return true;
+    return {};
 }
 
 // Rows stored as the block keeps them. Only the bytes that the file holds
@@ -324,17 +363,28 @@ void DecodeRle(const std::vector<uint8_t>& data, const Layout& l, uint8_t* bits,
     }
 }
 
-dib::Block ReadBlock(Source& src) {
+dib::Block ReadBlock(Source& src, int64_t maxPixels, ReadFailure& failure) {
     Layout l;
-    if (!ParseHeaders(src, l)) return {};
+    if (ReadFailure f = ParseHeaders(src, l, maxPixels)) {
+        f.type = failure.type;
+        failure = f;
+        return {};
+    }
 
     const size_t rowBytes = dib::RowBytes(l.width, l.outDepth);
     const uint64_t pixelBytes = uint64_t{rowBytes} * static_cast<uint64_t>(l.height);
     const uint64_t tableBytes = uint64_t{l.tableEntries} * 4;
-    if (rowBytes == 0 || pixelBytes > std::numeric_limits<uint32_t>::max()) return {};
+    if (rowBytes == 0 || pixelBytes > std::numeric_limits<uint32_t>::max()) {
+        failure.error = ReadError::kTooLarge;
+        failure.width = l.width, failure.height = l.height, failure.limit = maxPixels;
+        return {};
+    }
     dib::Block block =
         dib::Block::Allocate(static_cast<size_t>(dib::kHeaderSize + tableBytes + pixelBytes));
-    if (!block) return block;
+    if (!block) {
+        failure.error = ReadError::kOutOfMemory;
+        return block;
+    }
 
     uint8_t* h = block.data();
     Put32(h + dib::kBiSize, dib::kHeaderSize);
@@ -411,14 +461,17 @@ void Release(CBmpImpl& impl) {
 int CBmpImpl::Read(const std::string& name) {
     if (!name.empty()) fileName = name;
     Release(*this);
-    ze::FilePtr f = ze::OpenFile(fileName, "rb");
+    readFailure = {};
+    ze::FilePtr f = ze::OpenForReading(fileName, &readFailure);
     if (!f) return 0;
+    BeginRead(kImageBmp);
     FileSource src(f.get());
-    return Adopt(*this, ReadBlock(src));
+    return Adopt(*this, ReadBlock(src, readLimits.maxPixels, readFailure));
 }
 
 int CBmpImpl::ReadMemory(const uint8_t* data, size_t size) {
     Release(*this);
+    BeginRead(kImageBmp);
     MemorySource src(data, size);
-    return Adopt(*this, ReadBlock(src));
+    return Adopt(*this, ReadBlock(src, readLimits.maxPixels, readFailure));
 }

@@ -15,17 +15,6 @@ const uint8_t kStandardColors[16][3] = {
     {0, 0, 255},   {255, 0, 255},   {0, 255, 255},   {255, 255, 255},
 };
 
-namespace {
-int64_t g_pixelLimit = int64_t{16384} * 16384;
-}
-
-int64_t PixelLimit() {
-    return g_pixelLimit;
-}
-void SetPixelLimit(int64_t pixels) {
-    g_pixelLimit = pixels;
-}
-
 size_t RowBytes(int64_t width, int depth) {
     if (width < 0 || depth <= 0 || depth > 32) return 0;
     const uint64_t bits = static_cast<uint64_t>(width) * static_cast<uint64_t>(depth);
@@ -46,9 +35,9 @@ Block Block::Allocate(size_t bytes) {
     return b;
 }
 
-Block AllocateDib(int depth, int width, int height) {
+Block AllocateDib(int depth, int width, int height, int64_t maxPixels) {
     if (width <= 0 || height <= 0 || depth <= 0 || depth > 32) return {};
-    if (int64_t{width} * height > g_pixelLimit) return {};
+    if (int64_t{width} * height > maxPixels) return {};
     const size_t row = RowBytes(width, depth);
     if (row == 0 || row > std::numeric_limits<size_t>::max() / static_cast<size_t>(height))
         return {};

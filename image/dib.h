@@ -71,8 +71,8 @@ private:
 // Allocates a block for a picture: header, 1,024 bytes of colour table and
 // the pixel rows; the table holds the 16 standard colours (repeated up to
 // biClrUsed: 16 for depth 4, 256 for depth 8, none otherwise). Empty when the
-// picture is over the pixel bound or the memory cannot be had.
-Block AllocateDib(int depth, int width, int height);
+// picture has more than `maxPixels` pixels or the memory cannot be had.
+Block AllocateDib(int depth, int width, int height, int64_t maxPixels);
 
 // Offset of the pixel array in a block: biSize + the colour table (biClrUsed
 // entries, or 2^depth up to depth 8 when that is 0) * 4, or biSize + 12 with
@@ -94,11 +94,4 @@ std::unique_ptr<CImagePalette> CreateDibPalette(const uint8_t* block, uint8_t fl
 // The 16 standard colours as (red, green, blue).
 extern const uint8_t kStandardColors[16][3];
 
-}  // namespace dib
-
-namespace dib {
-// The largest picture that Create makes, in pixels (16384 x 16384 unless
-// lowered, as the fuzz targets do to keep each run quick).
-int64_t PixelLimit();
-void SetPixelLimit(int64_t pixels);
 }  // namespace dib

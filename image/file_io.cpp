@@ -1,7 +1,14 @@
 #include "image/file_io.h"
 
+#include <cerrno>
+
 #ifdef _WIN32
 #include <windows.h>
+
+#include <filesystem>
+#include <system_error>
+#else
+#include <sys/stat.h>
 #endif
 
 namespace ze {
@@ -25,6 +32,29 @@ FilePtr OpenFile(const std::string& utf8Name, const char* mode) {
     return FilePtr(std::fopen(utf8Name.c_str(), mode));
 }
 #endif
+
+FilePtr OpenForReading(const std::string& utf8Name, ReadFailure* failure) {
+    errno = 0;
+    FilePtr file = OpenFile(utf8Name, "rb");
+    int error = file ? 0 : (errno != 0 ? errno : EIO);
+#ifndef _WIN32
+    // A folder opens here; reading it would only fail later.
+    struct stat info {};
+    if (file && ::fstat(::fileno(file.get()), &info) == 0 && S_ISDIR(info.st_mode)) {
+        file.reset();
+        error = EISDIR;
+    }
+#else
+    // Windows refuses to open a folder as if access were denied.
+    std::error_code ec;
+    if (!file && error == EACCES &&
+        std::filesystem::is_directory(
+            std::filesystem::path(std::u8string(utf8Name.begin(), utf8Name.end())), ec))
+        error = EISDIR;
+#endif
+    if (!file && failure) *failure = ReadFailure{ReadErrorFromErrno(error)};
+    return file;
+}
 
 bool ReadWholeFile(const std::string& utf8Name, std::vector<unsigned char>& out) {
     out.clear();

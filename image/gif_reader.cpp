@@ -31,6 +31,7 @@
 
 #include "image/file_io.h"
 #include "image/gif_codec.h"
+#include "image/image_types.h"
 
 namespace {
 
@@ -58,6 +59,9 @@ public:
         return done;
     }
 
+    // Bytes of the file taken so far.
+    uint64_t Position() const { return m_base + m_pos; }
+
     void Skip(size_t n) {
         while (n > 0) {
             if (m_pos == m_len && !Fill()) return;
@@ -72,6 +76,7 @@ private:
 
     bool Fill() {
         if (m_eof) return false;
+        m_base += m_len;
         m_pos = 0;
         m_len = std::fread(m_buf.data(), 1, kSize, m_file);
         if (m_len == 0) m_eof = true;
@@ -80,6 +85,7 @@ private:
 
     std::FILE* m_file;
     std::vector<uint8_t> m_buf;
+    uint64_t m_base = 0;  // file bytes before the buffer's
     size_t m_pos = 0;
     size_t m_len = 0;
     bool m_eof = false;
@@ -302,10 +308,16 @@ int CGifImpl::Read(const std::string& name) {
 }
 
 int CGifImpl::ReadStream(std::FILE* file) {
+    BeginRead(kImageGif);
     ByteSource src(file);
     uint8_t header[13];
-    if (src.Read(header, sizeof header) < sizeof header || std::memcmp(header, "GIF8", 4) != 0)
-        return 0;
+    const size_t got = src.Read(header, sizeof header);
+    if (got < sizeof header || std::memcmp(header, "GIF8", 4) != 0) {
+        // A file that begins as a GIF and ends inside the header is cut off.
+        if (got < sizeof header && std::memcmp(header, "GIF8", std::min<size_t>(got, 4)) == 0)
+            return FailRead(ze::ReadError::kTruncated, static_cast<int64_t>(got));
+        return FailRead(ze::ReadError::kNotThisType);
+    }
 
     // A GIF: what this implementation held before goes.
     transparentIndex = -1;
@@ -320,24 +332,45 @@ int CGifImpl::ReadStream(std::FILE* file) {
         haveTable = true;
     }
 
+    // Without an image, the reason: the file ended, its trailer came, or a
+    // byte that begins nothing (at the position before the one given).
+    const auto noImage = [this, &src](int byte) {
+        const auto at = static_cast<int64_t>(src.Position());
+        if (byte < 0) return FailRead(ze::ReadError::kTruncated, at);
+        if (byte == 0x3B) return FailRead(ze::ReadError::kNoImage);
+        return FailRead(ze::ReadError::kCorrupt, at - 1);
+    };
     for (;;) {
         const int introducer = src.Get();
         if (introducer == 0x21) {
             const int label = src.Get();
-            if (label < 0) break;
+            if (label < 0) {
+                noImage(label);
+                break;
+            }
             if (label == 0xF9) {
                 const int blockSize = src.Get();
                 uint8_t data[4];
-                if (blockSize != static_cast<int>(src.Read(data, 4))) break;
+                const size_t read = src.Read(data, 4);
+                if (blockSize != static_cast<int>(read)) {
+                    noImage(read < 4 ? -1 : 0);
+                    break;
+                }
                 if (data[0] & 1) transparentIndex = data[3];
             }
             for (int n; (n = src.Get()) > 0;) src.Skip(static_cast<size_t>(n));
             continue;
         }
-        if (introducer != 0x2C) break;
+        if (introducer != 0x2C) {
+            noImage(introducer);
+            break;
+        }
 
         uint8_t desc[9];
-        if (src.Read(desc, sizeof desc) < sizeof desc) break;
+        if (src.Read(desc, sizeof desc) < sizeof desc) {
+            noImage(-1);
+            break;
+        }
         const int width = desc[4] | (desc[5] << 8);
         const int height = desc[6] | (desc[7] << 8);
         if (desc[8] & 0x80) {
@@ -346,8 +379,7 @@ int CGifImpl::ReadStream(std::FILE* file) {
             src.Read(map, static_cast<size_t>(count) * 3);
             haveTable = true;
         }
-        Create(width, height, 8, -1);
-        if (!imageBits) {
+        if (!CreateForRead(width, height, 8, -1)) {
             // Empty, or over the size bound, or no memory: no picture.
             imageWidth = imageHeight = 0;
             return 0;

@@ -29,10 +29,22 @@ int CImage::Load(const std::string& name, int code) {
     imageName = name;
     if (code == kImageUnknown) code = ImageTypeFromName(imageName);
     imageType = code;
+    lastReadFailure = {};
     if (!impl || code != oldType) {
-        if (!CreateImpl(imageName, code)) return 0;
+        if (!CreateImpl(imageName, code)) {
+            lastReadFailure.error = ze::ReadError::kUnknownType;
+            return 0;
+        }
     }
-    return impl->Read(imageName);
+    impl->readLimits = readLimits;
+    const int answer = impl->Read(imageName);
+    lastReadFailure = impl->readFailure;
+    // A reader that gave no picture without a reason of its own.
+    if (!lastReadFailure && (GetWidth() <= 0 || GetHeight() <= 0)) {
+        lastReadFailure.error = ze::ReadError::kNoImage;
+        lastReadFailure.type = code;
+    }
+    return answer;
 }
 
 int CImage::Save(const std::string& name, int code) {
@@ -72,6 +84,7 @@ int CImage::Create(int width, int height, int depth, int type) {
         imageName.clear();
         imageType = kImageBmp;
     }
+    impl->readLimits = readLimits;
     impl->Create(width, height, depth, type);
     return impl->IsValid();
 }

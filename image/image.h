@@ -23,6 +23,9 @@ public:
     int Save(const std::string& name, int code);
     // Why the last Save failed; kNone after a successful one.
     ze::WriteError GetWriteError() const { return lastWriteError; }
+    // Why the last Load gave no picture (never kNone then), or why it stopped
+    // short of the whole picture (the rows not read are index 0).
+    const ze::ReadFailure& GetReadFailure() const { return lastReadFailure; }
 
     virtual int GetRowBytes() const;
     virtual int GetWidth() const;
@@ -53,6 +56,9 @@ public:
     std::string imageName;
     std::unique_ptr<CImageImpl> impl;
     ze::WriteError lastWriteError = ze::WriteError::kNone;
+    // The bounds of Load and Create; the defaults unless changed before.
+    ze::ReadLimits readLimits;
+    ze::ReadFailure lastReadFailure;
 };
 
 // A new, empty implementation for a type code; null for 3 and unknown codes.

@@ -18,7 +18,7 @@ void CImageImpl::Create(int width, int height, int depth, int type) {
     imageBits = nullptr;
     imagePalette.reset();
     rowBytes = 0;
-    imageDib = dib::AllocateDib(depth, width, height);
+    imageDib = dib::AllocateDib(depth, width, height, readLimits.maxPixels);
     if (imageDib) {
         imageBits = imageDib.data() + dib::BitsOffset(imageDib.data());
         rowBytes = static_cast<int>(dib::RowBytes(width, depth));
@@ -27,6 +27,32 @@ void CImageImpl::Create(int width, int height, int depth, int type) {
         // size (the document does) never take the picture for a loaded one.
         imageWidth = imageHeight = 0;
     }
+}
+
+void CImageImpl::BeginRead(int type) {
+    readFailure = {};
+    readFailure.type = type;
+}
+
+int CImageImpl::FailRead(ze::ReadError error, int64_t offset) {
+    readFailure.error = error;
+    readFailure.offset = offset;
+    return 0;
+}
+
+int CImageImpl::FailTooLarge(int64_t width, int64_t height) {
+    readFailure.width = width;
+    readFailure.height = height;
+    readFailure.limit = readLimits.maxPixels;
+    return FailRead(ze::ReadError::kTooLarge);
+}
+
+int CImageImpl::CreateForRead(int width, int height, int depth, int type) {
+    Create(width, height, depth, type);
+    if (imageBits) return 1;
+    if (width <= 0 || height <= 0) return FailRead(ze::ReadError::kNoImage);
+    if (int64_t{width} * height > readLimits.maxPixels) return FailTooLarge(width, height);
+    return FailRead(ze::ReadError::kOutOfMemory);
 }
 
 namespace {
@@ -122,7 +148,8 @@ int CImageFileImpl::ReadStream(std::FILE*) {
 
 int CImageFileImpl::ReadNamedFile(const std::string& name) {
     if (!name.empty()) fileName = name;
-    ze::FilePtr file = ze::OpenFile(fileName, "rb");
+    readFailure = {};
+    ze::FilePtr file = ze::OpenForReading(fileName, &readFailure);
     if (!file) return 0;
     return ReadStream(file.get());
 }

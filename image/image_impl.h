@@ -10,6 +10,7 @@
 
 #include "image/dib.h"
 #include "image/image_palette.h"
+#include "image/read_error.h"
 #include "image/safe_write.h"
 
 class CImageImpl {
@@ -23,8 +24,17 @@ public:
     // Replaces the pixels with a zero-filled block of the given size and drops
     // the palette. colorType < 0 means 0 for depths up to 8, else 2. Leaves
     // the picture without pixels (IsValid 0) and with width and height 0
-    // when the block cannot be made (over the pixel bound, out of memory).
+    // when the block cannot be made (over readLimits.maxPixels, out of memory).
     virtual void Create(int width, int height, int depth, int colorType);
+    // For the readers. BeginRead clears readFailure for a read of a file of
+    // image type `type`; FailRead records why it fails (`offset` where it
+    // matters) and answers 0; CreateForRead is Create, answering 1 with
+    // pixels and 0, with the reason recorded, without (no picture, too
+    // large, out of memory).
+    void BeginRead(int type);
+    int FailRead(ze::ReadError error, int64_t offset = -1);
+    int FailTooLarge(int64_t width, int64_t height);
+    int CreateForRead(int width, int height, int depth, int colorType);
     // Pixel operations take x from the left and y from the bottom row. Depths
     // 1 and 4 read and write the pixel's own bits.
     virtual int GetPixelIndex(int x, int y) const;
@@ -77,6 +87,11 @@ public:
     bool lossyLoad = false;
     // Why the last Write failed (kNone after a success).
     ze::WriteError writeError = ze::WriteError::kNone;
+    // The bounds of Read, and of Create.
+    ze::ReadLimits readLimits;
+    // Why the last Read gave no picture, or stopped short of the whole one
+    // (kNone after a read of the whole picture).
+    ze::ReadFailure readFailure;
 };
 
 class CImageFileImpl : public CImageImpl {
@@ -90,6 +105,7 @@ public:
 
 protected:
     // Read for stream formats: takes `name` (when not empty) as the file
-    // name, opens it and hands it to ReadStream. 0 when it cannot be opened.
+    // name, opens it and hands it to ReadStream. 0 when it cannot be opened
+    // (readFailure says why).
     int ReadNamedFile(const std::string& name);
 };

@@ -2,6 +2,8 @@
 
 // jpeglib.h needs size_t and FILE declared before it.
 #include <jpeglib.h>
+// After jpeglib.h: the error codes.
+#include <jerror.h>
 
 #include <csetjmp>
 #include <cstddef>
@@ -10,9 +12,9 @@
 #include <vector>
 
 #include "image/file_io.h"
+#include "image/image_types.h"
 #include "image/jpeg_exif.h"
 #include "image/jpeg_limits.h"
-#include "image/messages.h"
 #include "image/rgb_rows.h"
 #include "image/safe_write.h"
 
@@ -30,22 +32,78 @@ constexpr int kQuantizedColours = 128;
 struct ErrorManager {
     jpeg_error_mgr pub;
     std::jmp_buf jump;
+    int code = 0;            // the library's error code, once it has given up
+    int number = 0;          // the error's first number (the precision of JERR_BAD_PRECISION)
+    bool fileEnded = false;  // the data ran out and the library made up an end
 };
 
 [[noreturn]] void OnJpegError(j_common_ptr cinfo) {
-    // The text is formatted as the library expects, then dropped: nothing is shown.
-    char text[JMSG_LENGTH_MAX];
-    (*cinfo->err->format_message)(cinfo, text);
-    std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
+    auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+    err->code = err->pub.msg_code;
+    err->number = err->pub.msg_parm.i[0];
+    std::longjmp(err->jump, 1);
 }
 
-// Warnings and trace messages are not printed.
-void OnJpegMessage(j_common_ptr) {}
+// Warnings and trace messages are not printed; the end of the data is noted.
+void OnJpegMessage(j_common_ptr cinfo, int level) {
+    auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+    if (level >= 0) return;
+    ++err->pub.num_warnings;
+    if (err->pub.msg_code == JWRN_JPEG_EOF) err->fileEnded = true;
+}
 
 void InstallErrorManager(ErrorManager& err) {
     jpeg_std_error(&err.pub);
     err.pub.error_exit = OnJpegError;
-    err.pub.output_message = OnJpegMessage;
+    err.pub.emit_message = OnJpegMessage;
+}
+
+// Why a read failed: the guard's refusal when it made one, else the
+// library's error, placed in the file where the library had got to.
+ze::ReadFailure WhyReadFailed(const ErrorManager& err, const ze::jpeg::ReadGuard& guard,
+                              j_decompress_ptr cinfo, std::FILE* file) {
+    if (guard.failure) return guard.failure;
+    ze::ReadFailure f;
+    const long at = std::ftell(file);
+    switch (err.code) {
+        case JERR_NO_SOI:
+            f.error = ze::ReadError::kNotThisType;
+            return f;
+        case JERR_INPUT_EMPTY:
+            f.error = ze::ReadError::kTruncated;
+            f.offset = 0;
+            return f;
+        case JERR_OUT_OF_MEMORY:
+        case JERR_NO_BACKING_STORE:
+            f.error = ze::ReadError::kOutOfMemory;
+            return f;
+        case JERR_BAD_PRECISION:
+            f.error = ze::ReadError::kUnsupported;
+            f.variant = ze::ReadVariant::kJpegPrecision;
+            f.value = err.number;
+            return f;
+        case JERR_ARITH_NOTIMPL:
+        case JERR_NOT_COMPILED:
+        case JERR_NOTIMPL:
+        case JERR_CONVERSION_NOTIMPL:
+        case JERR_CCIR601_NOTIMPL:
+        case JERR_FRACT_SAMPLE_NOTIMPL:
+            f.error = ze::ReadError::kUnsupported;
+            f.variant = ze::ReadVariant::kJpegCoding;
+            return f;
+        default:
+            break;
+    }
+    if (err.fileEnded) {
+        f.error = ze::ReadError::kTruncated;
+        f.offset = at;
+    } else {
+        f.error = ze::ReadError::kCorrupt;
+        // The library reads ahead: its buffer holds bytes after the damage.
+        if (at >= 0 && cinfo->src && static_cast<size_t>(at) >= cinfo->src->bytes_in_buffer)
+            f.offset = at - static_cast<long>(cinfo->src->bytes_in_buffer);
+    }
+    return f;
 }
 
 enum class Output { kGrey, kQuantized, kCmyk };
@@ -60,10 +118,10 @@ struct ReadLayout {
 
 // Reads the header and starts decompression: grey files as grey levels,
 // CMYK and YCCK files as CMYK samples, every other file quantized to a
-// palette. Files larger than `limit` pixels, or that the guard does not
-// admit, are refused before the library allocates for them. 0 on a library
-// error or a refused file.
-int StartJpegRead(j_decompress_ptr cinfo, ErrorManager* err, std::FILE* file, int64_t limit,
+// palette. Files larger than the guard's pixel limit, or that it does not
+// admit, are refused before the library allocates for them, with the
+// guard's failure set. 0 on a library error or a refused file.
+int StartJpegRead(j_decompress_ptr cinfo, ErrorManager* err, std::FILE* file,
                   ze::jpeg::ReadGuard* guard, ReadLayout* out) {
     if (setjmp(err->jump)) return 0;
     jpeg_create_decompress(cinfo);  // keeps client_data: the caller's EXIF capture
@@ -71,7 +129,13 @@ int StartJpegRead(j_decompress_ptr cinfo, ErrorManager* err, std::FILE* file, in
     jpeg_stdio_src(cinfo, file);
     WatchForExif(cinfo, static_cast<ExifCapture*>(cinfo->client_data));
     jpeg_read_header(cinfo, TRUE);
-    if (static_cast<int64_t>(cinfo->image_width) * cinfo->image_height > limit) return 0;
+    if (static_cast<int64_t>(cinfo->image_width) * cinfo->image_height > guard->limits.maxPixels) {
+        guard->failure.error = ze::ReadError::kTooLarge;
+        guard->failure.width = cinfo->image_width;
+        guard->failure.height = cinfo->image_height;
+        guard->failure.limit = guard->limits.maxPixels;
+        return 0;
+    }
 
     switch (cinfo->jpeg_color_space) {
         case JCS_GRAYSCALE:
@@ -187,15 +251,8 @@ int CJpegImpl::Read(const std::string& name) {
     return ReadNamedFile(name);
 }
 
-namespace {
-// Passes on why the guard refused the file, if it did; answers 0.
-int Refused(const ze::jpeg::ReadGuard& guard) {
-    if (guard.refusal[0]) ze::ReportMessage(guard.refusal);
-    return 0;
-}
-}  // namespace
-
 int CJpegImpl::ReadStream(std::FILE* file) {
+    BeginRead(kImageJpeg);
     // The samples are quantized or converted on the way in, and a JPEG
     // written back is encoded afresh: what the file held is never kept.
     lossyLoad = true;
@@ -210,28 +267,34 @@ int CJpegImpl::ReadStream(std::FILE* file) {
     } destroy{cinfo};
 
     ze::jpeg::ReadGuard guard;
+    guard.limits = readLimits;
     guard.fileBytes = ze::jpeg::BytesLeft(file);
     ExifCapture exif;  // the orientation, applied once the rows are in
     cinfo.client_data = &exif;
+    const auto failed = [&] {
+        readFailure = WhyReadFailed(err, guard, &cinfo, file);
+        readFailure.type = kImageJpeg;
+        return 0;
+    };
     ReadLayout layout{};
-    if (!StartJpegRead(&cinfo, &err, file, dib::PixelLimit(), &guard, &layout))
-        return Refused(guard);
+    if (!StartJpegRead(&cinfo, &err, file, &guard, &layout)) return failed();
     const int expected = layout.output == Output::kCmyk ? 4 : 1;
-    if (layout.components != expected || layout.width == 0 || layout.height == 0) return 0;
+    if (layout.components != expected) return FailRead(ze::ReadError::kCorrupt);
 
     const int width = static_cast<int>(layout.width);
     const int height = static_cast<int>(layout.height);
-    Create(width, height, layout.output == Output::kCmyk ? 24 : 8, -1);
-    if (!imageBits) return 0;
+    if (!CreateForRead(width, height, layout.output == Output::kCmyk ? 24 : 8, -1)) return 0;
 
     if (layout.output == Output::kGrey) {
         uint8_t levels[256];
         for (int i = 0; i < 256; ++i) levels[i] = static_cast<uint8_t>(i);
-        if (!SetPalette(256, levels, nullptr, nullptr)) return 0;
+        if (!SetPalette(256, levels, nullptr, nullptr))
+            return FailRead(ze::ReadError::kOutOfMemory);
     } else if (layout.output == Output::kQuantized) {
         const int count = cinfo.actual_number_of_colors;
-        if (count < 1 || count > 256 || !cinfo.colormap) return 0;
-        if (!SetPalette(count, cinfo.colormap[0], cinfo.colormap[1], cinfo.colormap[2])) return 0;
+        if (count < 1 || count > 256 || !cinfo.colormap) return FailRead(ze::ReadError::kCorrupt);
+        if (!SetPalette(count, cinfo.colormap[0], cinfo.colormap[1], cinfo.colormap[2]))
+            return FailRead(ze::ReadError::kOutOfMemory);
     }
 
     std::vector<JSAMPROW> rows(static_cast<size_t>(height));
@@ -240,8 +303,10 @@ int CJpegImpl::ReadStream(std::FILE* file) {
     if (layout.output == Output::kCmyk) cmyk.resize(static_cast<size_t>(width) * 4);
     if (!ReadJpegRows(&cinfo, &err, rows.data(), cmyk.empty() ? nullptr : cmyk.data(),
                       layout.adobe))
-        return Refused(guard);
-    return ApplyExifOrientation(*this, ExifOrientation(exif.app1)) ? 1 : 0;
+        return failed();
+    if (!ApplyExifOrientation(*this, ExifOrientation(exif.app1)))
+        return FailRead(ze::ReadError::kOutOfMemory);
+    return 1;
 }
 
 int CJpegImpl::Write(const std::string& name) {

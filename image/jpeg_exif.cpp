@@ -105,6 +105,7 @@ bool ApplyExifOrientation(CImageImpl& impl, int orientation) {
     const Map& m = kMaps[orientation];
 
     CImageImpl turned;
+    turned.readLimits = impl.readLimits;
     turned.Create(static_cast<int>(across ? h : w), static_cast<int>(across ? w : h), depth, -1);
     if (!turned.imageBits) return false;
 

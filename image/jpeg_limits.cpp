@@ -15,10 +15,10 @@ uint64_t RoundUp(uint64_t n, uint64_t step) {
 void OnProgress(j_common_ptr common) {
     if (!common->is_decompressor) return;
     auto* cinfo = reinterpret_cast<j_decompress_ptr>(common);
-    if (cinfo->input_scan_number <= kScanLimit) return;
     auto* guard = reinterpret_cast<ReadGuard*>(cinfo->progress);
-    std::snprintf(guard->refusal, sizeof guard->refusal, "the JPEG file has more than %d scans",
-                  kScanLimit);
+    if (cinfo->input_scan_number <= guard->limits.jpegScans) return;
+    guard->failure.error = ReadError::kTooManyScans;
+    guard->failure.limit = guard->limits.jpegScans;
     (*common->err->error_exit)(common);
 }
 
@@ -36,7 +36,7 @@ void InstallGuard(j_decompress_ptr cinfo, ReadGuard* guard) {
     // A second bound inside the library, for anything the estimate below
     // misses: buffers that do not fit make it ask for a backing store, which
     // this build does not have, and the read fails.
-    cinfo->mem->max_memory_to_use = static_cast<long>(kWorkingMemoryLimit + 64 * kMiB);
+    cinfo->mem->max_memory_to_use = static_cast<long>(guard->limits.jpegMemory + 64 * kMiB);
     guard->progress.progress_monitor = OnProgress;
     cinfo->progress = &guard->progress;
 }
@@ -64,16 +64,19 @@ uint64_t WorkingMemory(j_decompress_ptr cinfo) {
 }
 
 bool Admit(j_decompress_ptr cinfo, ReadGuard* guard) {
-    const unsigned long width = cinfo->image_width, height = cinfo->image_height;
-    const uint64_t need = WorkingMemory(cinfo);
-    if (need > kWorkingMemoryLimit) {
-        std::snprintf(guard->refusal, sizeof guard->refusal,
-                      "the JPEG picture (%lux%lu%s) needs %llu MB of working memory to decode; "
-                      "the limit is %llu MB",
-                      width, height, cinfo->progressive_mode ? ", progressive" : "",
-                      static_cast<unsigned long long>((need + kMiB - 1) / kMiB),
-                      static_cast<unsigned long long>(kWorkingMemoryLimit / kMiB));
+    ReadFailure& f = guard->failure;
+    const auto refuse = [&f, cinfo](ReadError error) {
+        f.error = error;
+        f.width = cinfo->image_width;
+        f.height = cinfo->image_height;
         return false;
+    };
+    const uint64_t need = WorkingMemory(cinfo);
+    if (need > guard->limits.jpegMemory) {
+        if (cinfo->progressive_mode) f.variant = ReadVariant::kProgressiveJpeg;
+        f.value = static_cast<int64_t>((need + kMiB - 1) / kMiB);
+        f.limit = static_cast<int64_t>(guard->limits.jpegMemory / kMiB);
+        return refuse(ReadError::kTooMuchMemory);
     }
     uint64_t blocks = 0;
     for (int c = 0; c < cinfo->num_components; ++c)
@@ -81,10 +84,8 @@ bool Admit(j_decompress_ptr cinfo, ReadGuard* guard) {
             uint64_t{cinfo->comp_info[c].width_in_blocks} * cinfo->comp_info[c].height_in_blocks;
     if (guard->fileBytes >= 0 &&
         static_cast<uint64_t>(guard->fileBytes) * kBlocksPerByte < blocks) {
-        std::snprintf(guard->refusal, sizeof guard->refusal,
-                      "the JPEG file declares %lux%lu pixels but holds only %lld bytes", width,
-                      height, static_cast<long long>(guard->fileBytes));
-        return false;
+        f.offset = guard->fileBytes;
+        return refuse(ReadError::kTooLittleData);
     }
     return true;
 }

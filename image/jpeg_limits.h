@@ -3,7 +3,8 @@
 // can declare a 16384 x 16384 picture whose progressive coefficients or
 // whole-image colour buffer take gigabytes, or hold thousands of empty scans
 // that each walk the whole picture. These checks refuse such files before
-// the library allocates or works for them, with a reason to show.
+// the library allocates or works for them, with a reason to show. The bounds
+// are those of ReadLimits (jpegMemory, jpegScans).
 
 #include <cstddef>
 #include <cstdint>
@@ -12,15 +13,10 @@
 // jpeglib.h needs size_t and FILE declared before it.
 #include <jpeglib.h>
 
+#include "image/read_error.h"
+
 namespace ze::jpeg {
 
-// The most that the library's own buffers for one picture may take (the
-// coefficients of a progressive or multi-scan file and the two-pass colour
-// quantizer's copy of the picture), the picture's own pixels not counted.
-// A baseline colour picture of 16384 x 16384 needs 768 MiB.
-inline constexpr uint64_t kWorkingMemoryLimit = uint64_t{1} << 30;
-// Real files have a few dozen scans at most.
-inline constexpr int kScanLimit = 500;
 // Huffman-coded data spends at least one bit on every 8 x 8 block it holds.
 // A file with less than one byte for every 128 blocks of its picture (a
 // sixteenth of that least) is cut short so far that almost all of its
@@ -32,8 +28,9 @@ inline constexpr uint64_t kBlocksPerByte = 128;
 // progress callback finds the guard through it.
 struct ReadGuard {
     jpeg_progress_mgr progress{};
+    ReadLimits limits;
     int64_t fileBytes = -1;  // bytes of the file from where reading starts; -1 unknown
-    char refusal[200] = {};  // why the file was refused; empty when it was not
+    ReadFailure failure;     // why the file was refused; kNone when it was not
 };
 
 // The bytes from the stream's position to its end; -1 when the stream cannot
@@ -42,7 +39,7 @@ int64_t BytesLeft(std::FILE* file);
 
 // After jpeg_create_decompress: bounds the library's memory to the limit and
 // ends decoding (through the error manager) once the file has more scans than
-// kScanLimit.
+// the limit allows.
 void InstallGuard(j_decompress_ptr cinfo, ReadGuard* guard);
 
 // The bytes that the library's buffers need to decode the picture with the
@@ -50,8 +47,8 @@ void InstallGuard(j_decompress_ptr cinfo, ReadGuard* guard);
 uint64_t WorkingMemory(j_decompress_ptr cinfo);
 
 // After the header has been read and the output settings chosen, before
-// jpeg_start_decompress: false, with the refusal set, when decoding would
-// need more than kWorkingMemoryLimit or the file is too short for the picture
+// jpeg_start_decompress: false, with the failure set, when decoding would
+// need more than the memory limit or the file is too short for the picture
 // that it declares.
 bool Admit(j_decompress_ptr cinfo, ReadGuard* guard);
 

@@ -4,9 +4,11 @@
 
 #include <csetjmp>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "image/file_io.h"
+#include "image/image_types.h"
 #include "image/rgb_rows.h"
 #include "image/safe_write.h"
 
@@ -22,6 +24,31 @@ namespace {
 }
 void OnPngWarning(png_structp, png_const_charp) {}
 
+// A read's file, how far into it the reader has got and, once it fails, why.
+struct ReadState {
+    std::FILE* file = nullptr;
+    int64_t offset = 0;
+    ze::ReadError error = ze::ReadError::kNone;
+};
+
+void ReadData(png_structp png, png_bytep data, size_t length) {
+    auto* state = static_cast<ReadState*>(png_get_io_ptr(png));
+    const size_t got = std::fread(data, 1, length, state->file);
+    state->offset += static_cast<int64_t>(got);
+    if (got < length) {
+        state->error = std::ferror(state->file) ? ze::ReadError::kIo : ze::ReadError::kTruncated;
+        png_error(png, "the file ends");
+    }
+}
+
+[[noreturn]] void OnPngReadError(png_structp png, png_const_charp message) {
+    auto* state = static_cast<ReadState*>(png_get_error_ptr(png));
+    if (state->error == ze::ReadError::kNone)
+        state->error =
+            std::strstr(message, "memory") ? ze::ReadError::kOutOfMemory : ze::ReadError::kCorrupt;
+    png_longjmp(png, 1);
+}
+
 // Transparent areas of colour and palette files are laid over this colour.
 constexpr int kBackRed = 31, kBackGreen = 127, kBackBlue = 255;
 // Grey files are laid over this grey level and stay grey.
@@ -30,8 +57,8 @@ constexpr int kBackGrey = 0;
 struct ReadStructs {
     png_structp png = nullptr;
     png_infop info = nullptr;
-    ReadStructs() {
-        png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, OnPngError, OnPngWarning);
+    explicit ReadStructs(ReadState* state) {
+        png = png_create_read_struct(PNG_LIBPNG_VER_STRING, state, OnPngReadError, OnPngWarning);
         if (png) info = png_create_info_struct(png);
     }
     ~ReadStructs() {
@@ -70,10 +97,12 @@ struct ReadLayout {
 // Reads the chunks before the image data and sets up the transforms: alpha
 // and transparency composited away, 16-bit samples cut to 8, small depths
 // unpacked to one byte a pixel, colour delivered as blue, green, red, and the
-// passes of an interlaced file combined. 0 on a library error.
-int ReadPngHeader(png_structp png, png_infop info, std::FILE* file, ReadLayout* out) {
+// passes of an interlaced file combined. The signature has been read. 0 on a
+// library error.
+int ReadPngHeader(png_structp png, png_infop info, ReadState* state, ReadLayout* out) {
     if (setjmp(png_jmpbuf(png))) return 0;
-    png_init_io(png, file);
+    png_set_read_fn(png, state, ReadData);
+    png_set_sig_bytes(png, 8);
     // Only the header, palette, transparency and image data matter here.
     // Every other chunk is skipped unread, so that a text or profile chunk
     // claiming a huge length costs no allocation, and no gamma chunk
@@ -147,42 +176,61 @@ int CPngImpl::Read(const std::string& name) {
 }
 
 int CPngImpl::ReadStream(std::FILE* file) {
+    BeginRead(kImagePng);
     lossyLoad = false;
-    ReadStructs s;
-    if (!s.info) return 0;
+    png_byte signature[8];
+    const size_t got = std::fread(signature, 1, sizeof signature, file);
+    if (got < sizeof signature || png_sig_cmp(signature, 0, sizeof signature) != 0) {
+        // A file that begins as a PNG and ends inside the signature is cut off.
+        if (got == 0 || (got < sizeof signature && png_sig_cmp(signature, 0, got) == 0))
+            return FailRead(ze::ReadError::kTruncated, static_cast<int64_t>(got));
+        return FailRead(ze::ReadError::kNotThisType);
+    }
+    ReadState state{file, 8};
+    // Why libpng gave up, and where.
+    const auto failed = [this, &state] {
+        if (state.error == ze::ReadError::kOutOfMemory) return FailRead(state.error);
+        return FailRead(state.error, state.offset);
+    };
+    ReadStructs s(&state);
+    if (!s.info) return FailRead(ze::ReadError::kOutOfMemory);
     ReadLayout layout{};
-    if (!ReadPngHeader(s.png, s.info, file, &layout)) return 0;
+    if (!ReadPngHeader(s.png, s.info, &state, &layout)) return failed();
 
     // After the transforms every file gives 8-bit grey, palette indices or
     // blue-green-red rows; anything else is refused rather than misread.
-    if (layout.bitDepth != 8 || (layout.channels != 1 && layout.channels != 3)) return 0;
-    if (layout.width == 0 || layout.height == 0 ||
-        static_cast<uint64_t>(layout.width) * layout.height >
-            static_cast<uint64_t>(dib::PixelLimit()))
-        return 0;
+    if (layout.bitDepth != 8 || (layout.channels != 1 && layout.channels != 3))
+        return FailRead(ze::ReadError::kCorrupt);
+    if (layout.width == 0 || layout.height == 0) return FailRead(ze::ReadError::kNoImage);
+    if (static_cast<uint64_t>(layout.width) * layout.height >
+        static_cast<uint64_t>(readLimits.maxPixels))
+        return FailTooLarge(layout.width, layout.height);
     const int width = static_cast<int>(layout.width);
     const int height = static_cast<int>(layout.height);
     // Nothing is left of the alpha channel, so the colour type says so.
-    Create(width, height, 8 * layout.channels, layout.fileColorType & ~PNG_COLOR_MASK_ALPHA);
-    if (!imageBits || static_cast<size_t>(rowBytes) < layout.rowBytes) return 0;
+    if (!CreateForRead(width, height, 8 * layout.channels,
+                       layout.fileColorType & ~PNG_COLOR_MASK_ALPHA))
+        return 0;
+    if (static_cast<size_t>(rowBytes) < layout.rowBytes) return FailRead(ze::ReadError::kCorrupt);
 
     if (layout.fileColorType == PNG_COLOR_TYPE_PALETTE) {
         // libpng has already laid the transparent entries over the background.
         png_colorp entries = nullptr;
         int count = 0;
-        if (!png_get_PLTE(s.png, s.info, &entries, &count) || count < 1 || count > 256) return 0;
+        if (!png_get_PLTE(s.png, s.info, &entries, &count) || count < 1 || count > 256)
+            return FailRead(ze::ReadError::kCorrupt);
         uint8_t red[256], green[256], blue[256];
         for (int i = 0; i < count; ++i) {
             red[i] = entries[i].red;
             green[i] = entries[i].green;
             blue[i] = entries[i].blue;
         }
-        if (!SetPalette(count, red, green, blue)) return 0;
+        if (!SetPalette(count, red, green, blue)) return FailRead(ze::ReadError::kOutOfMemory);
     }
 
     std::vector<png_bytep> rows(layout.height);
     for (int r = 0; r < height; ++r) rows[r] = PixelAddress(0, height - 1 - r);
-    if (!ReadPngRows(s.png, rows.data())) return 0;
+    if (!ReadPngRows(s.png, rows.data())) return failed();
     // Alpha, transparency and 16-bit samples did not survive the read.
     lossyLoad = (layout.fileColorType & PNG_COLOR_MASK_ALPHA) != 0 || layout.transparency ||
                 layout.fileBitDepth == 16;

@@ -35,17 +35,21 @@ void CMapDoc::SetPathName(const std::string& path) {
     if (m_onPathSet) m_onPathSet(path);
 }
 
-std::unique_ptr<CImage> LoadPicture(const std::string& path, int type) {
+std::unique_ptr<CImage> LoadPicture(const std::string& path, int type, ze::ReadFailure* failure) {
     auto image = std::make_unique<CImage>(path, type);
-    if (image->GetWidth() <= 0 || image->GetHeight() <= 0) return nullptr;
-    return image;
+    if (image->GetWidth() > 0 && image->GetHeight() > 0) return image;
+    if (failure) *failure = image->GetReadFailure();
+    return nullptr;
 }
 
-bool CMapDoc::OnOpenDocument(const std::string& path) {
+bool CMapDoc::OnOpenDocument(const std::string& path, ze::ReadFailure* failure) {
     const int type = PictureTypeFromPath(path);
-    if (type < 0) return false;
+    if (type < 0) {
+        if (failure) *failure = ze::ReadFailure{ze::ReadError::kUnknownType};
+        return false;
+    }
     // The current picture stays until the new one has loaded.
-    std::unique_ptr<CImage> image = LoadPicture(path, type);
+    std::unique_ptr<CImage> image = LoadPicture(path, type, failure);
     if (!image) return false;
     AdoptPicture(path, std::move(image));
     return true;

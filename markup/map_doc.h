@@ -27,8 +27,8 @@ public:
     // Opens a picture: type by extension, the new one loaded and checked,
     // then picture, path and title replaced and the skeleton written to the
     // pane. False when the extension is refused or the picture does not
-    // load; then nothing has changed.
-    bool OnOpenDocument(const std::string& path);
+    // load; then nothing has changed, and `failure` (may be null) says why.
+    bool OnOpenDocument(const std::string& path, ze::ReadFailure* failure = nullptr);
     // The second half of an open, for a picture loaded elsewhere (by
     // LoadPicture, possibly on another thread): takes `image` as the
     // picture of `path`, sets path and title and writes the skeleton.
@@ -69,8 +69,10 @@ private:
 };
 
 // Loads the picture at `path` as type `type`; null when it does not load
-// (no pixels). Touches no document or setting, so it may run on any thread.
-std::unique_ptr<CImage> LoadPicture(const std::string& path, int type);
+// (no pixels), and then `failure` (may be null) says why. Touches no
+// document or setting, so it may run on any thread.
+std::unique_ptr<CImage> LoadPicture(const std::string& path, int type,
+                                    ze::ReadFailure* failure = nullptr);
 
 // The skeleton's image line: <img src="SOURCE" width=W height=H
 // usemap="#map_NAME"> and CR LF. Nothing is escaped or cut.

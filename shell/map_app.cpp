@@ -28,27 +28,12 @@ bool SameFile(const QString& a, const QString& b) {
 }
 
 CMapApp* g_app = nullptr;
-
-bool KnownExtension(const QString& path) {
-    // The text after the last dot anywhere in the path.
-    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
-    if (dot < 0) return false;
-    const QString ext = path.mid(dot + 1).toLower();
-    return ext == QLatin1String("jpg") || ext == QLatin1String("jpeg") ||
-           ext == QLatin1String("gif") || ext == QLatin1String("png") ||
-           ext == QLatin1String("bmp");
-}
 }  // namespace
 
-QString OpenFailureReason(const QString& path) {
-    const QFileInfo info(path);
-    if (!info.exists()) return QStringLiteral("no such file");
-    if (info.isDir()) return QStringLiteral("is a folder");
-    if (!KnownExtension(path)) {
-        return QStringLiteral("not a picture type the editor opens (gif, jpg, jpeg, png, bmp)");
-    }
-    if (!info.isReadable()) return QStringLiteral("permission denied");
-    return QStringLiteral("the picture could not be read");
+QString OpenFailureMessage(const QString& path, const ze::ReadFailure& failure) {
+    return QString::fromUtf8("画像 %1 を開けません。\n%2")
+        .arg(QDir::toNativeSeparators(path),
+             QString::fromStdString(ze::ReadFailureText(failure, ze::TextLanguage::kJapanese)));
 }
 
 CMapApp::CMapApp(ProfileStore& store)
@@ -101,10 +86,12 @@ bool CMapApp::InitInstance(const QStringList& args, QString* error) {
     RecentChanged();
     OnUpdateFileSaveAs();
 
-    if (!args.isEmpty() && !OpenDocumentFile(args.constFirst())) {
+    ze::ReadFailure failure;
+    if (!args.isEmpty() && !OpenDocumentFile(args.constFirst(), &failure)) {
         if (error)
             *error = QStringLiteral("cannot open %1: %2")
-                         .arg(args.constFirst(), OpenFailureReason(args.constFirst()));
+                         .arg(args.constFirst(), QString::fromStdString(ze::ReadFailureText(
+                                                     failure, ze::TextLanguage::kEnglish)));
         m_markup.reset();
         m_doc.SetPane(nullptr);
         m_frame.reset();
@@ -175,14 +162,22 @@ bool CMapApp::IsOpen(const QString& path) const {
            SameFile(QFileInfo(path).canonicalFilePath(), QFileInfo(current).canonicalFilePath());
 }
 
-bool CMapApp::OpenDocumentFile(const QString& path) {
-    if (path.isEmpty()) return false;
+bool CMapApp::OpenDocumentFile(const QString& path, ze::ReadFailure* failure) {
+    if (path.isEmpty()) {
+        if (failure) *failure = ze::ReadFailure{ze::ReadError::kFileMissing};
+        return false;
+    }
     m_loader->Cancel();
     const QString absolute = PathToOpen(path);
     if (absolute.isEmpty()) return true;
-    const bool opened = m_doc.OnOpenDocument(absolute.toStdString());
+    const bool opened = m_doc.OnOpenDocument(absolute.toStdString(), failure);
     if (opened) PictureOpened();
     return opened;
+}
+
+void CMapApp::ShowOpenFailure(const QString& path, const ze::ReadFailure& failure) {
+    Prompts().ShowMessage(m_frame.get(), QStringLiteral("Zer Evizi SEKKA"),
+                          OpenFailureMessage(path, failure));
 }
 
 void CMapApp::BeginOpen(const QString& path, std::function<void(bool)> done) {
@@ -190,6 +185,7 @@ void CMapApp::BeginOpen(const QString& path, std::function<void(bool)> done) {
     const QString absolute = path.isEmpty() ? QString() : PathToOpen(path);
     const int type = PictureTypeFromPath(absolute.toStdString());
     if (path.isEmpty() || absolute.isEmpty() || type < 0) {
+        if (!absolute.isEmpty()) ShowOpenFailure(absolute, {ze::ReadError::kUnknownType});
         if (done) done(!path.isEmpty() && absolute.isEmpty());
         return;
     }
@@ -200,6 +196,8 @@ void CMapApp::BeginOpen(const QString& path, std::function<void(bool)> done) {
         if (opened) {
             m_doc.AdoptPicture(result.path.toStdString(), std::move(result.image));
             PictureOpened();
+        } else {
+            ShowOpenFailure(result.path, result.failure);
         }
         if (done) done(opened);
     });

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "image/messages.h"
+#include "image/read_error.h"
 #include "markup/map_doc.h"
 #include "shell/prompts.h"
 #include "shell/recent_files.h"
@@ -51,10 +52,12 @@ public:
 
     // Opens `path` unless it is the picture already open (then nothing
     // changes), reading it before this returns. True when the picture is
-    // (now) open; a picture that fails to open changes nothing.
-    bool OpenDocumentFile(const QString& path);
+    // (now) open; a picture that fails to open changes nothing, and
+    // `failure` (may be null) says why.
+    bool OpenDocumentFile(const QString& path, ze::ReadFailure* failure = nullptr);
     // The same, with the picture read on a worker thread while the window
-    // goes on (the menu's way). `done` (may be empty) gets the answer of
+    // goes on (the menu's way); a picture that fails to open says why in a
+    // message box naming the file. `done` (may be empty) gets the answer of
     // OpenDocumentFile once it is known, at once for the picture already
     // open or a refused name; never when the open is cancelled (Esc, or
     // another open started meanwhile).
@@ -92,6 +95,8 @@ private:
     QString PathToOpen(const QString& path);
     // The frame follows a newly opened picture: title, view, Save As.
     void PictureOpened();
+    // The message box for a picture that did not open.
+    void ShowOpenFailure(const QString& path, const ze::ReadFailure& failure);
     // True when `path` names the picture that is open.
     bool IsOpen(const QString& path) const;
     // Writes the picture to `path` under the wait cursor. A failure says so
@@ -113,5 +118,5 @@ private:
 // The filters of the Save As dialog: every picture extension, and all files.
 QList<FileFilter> SaveAsFilters();
 
-// Why `path` does not open as a picture, in a few words.
-QString OpenFailureReason(const QString& path);
+// The message for a picture at `path` that did not open: the file and why.
+QString OpenFailureMessage(const QString& path, const ze::ReadFailure& failure);

@@ -98,20 +98,21 @@ void CMarkupFile::MarkupReplaced() {
 
 bool CMarkupFile::AdoptPicture(const QString& path, QString* why) {
     const int type = PictureTypeFromPath(path.toStdString());
-    if (!QFileInfo(path).isFile() || type < 0) {
-        *why = OpenFailureReason(path);
+    const QFileInfo info(path);
+    ze::ReadFailure failure;
+    std::unique_ptr<CImage> image;
+    if (type < 0) {
+        failure.error = ze::ReadError::kUnknownType;
+    } else if (info.exists() && !info.isFile() && !info.isDir()) {
+        failure.error = ze::ReadError::kNotRegular;  // a FIFO would hold the window
+    } else {
+        image = LoadPicture(path.toStdString(), type, &failure);
+    }
+    if (!image) {
+        *why = QString::fromStdString(ze::ReadFailureText(failure, ze::TextLanguage::kEnglish));
         return false;
     }
     m_app.CancelOpen();  // a picture still being read must not replace this one
-    auto image = LoadPicture(path.toStdString(), type);
-    if (!image) {
-        *why = OpenFailureReason(path);
-        return false;
-    }
-    if (image->GetWidth() <= 0 || image->GetHeight() <= 0) {
-        *why = OpenFailureReason(path);
-        return false;
-    }
     CMapDoc& doc = m_app.Document();
     doc.m_pImage = std::move(image);
     doc.SetPathName(path.toStdString());

@@ -19,6 +19,7 @@ struct CPictureLoader::Job {
     std::atomic<bool> cancelled{false};
     // Written by the worker before it posts the job back, read after.
     std::unique_ptr<CImage> image;
+    ze::ReadFailure failure;
     std::vector<std::string> messages;
 };
 
@@ -70,7 +71,8 @@ void CPictureLoader::Start(const QString& path, int type, Done done) {
     m_threads.emplace(job->id, std::thread([this, job] {
                           {
                               ze::ScopedMessageCollector collect;
-                              if (!job->cancelled) job->image = LoadPicture(job->path, job->type);
+                              if (!job->cancelled)
+                                  job->image = LoadPicture(job->path, job->type, &job->failure);
                               job->messages = collect.Messages();
                           }
                           // Posted to this object: the destructor waits for the
@@ -108,6 +110,7 @@ void CPictureLoader::Finish(const std::shared_ptr<Job>& job) {
     Result result;
     result.path = m_path;
     result.image = std::move(job->image);
+    result.failure = job->failure;
     for (const std::string& text : job->messages) result.messages << QString::fromStdString(text);
     Done done = std::move(m_done);
     m_job.reset();

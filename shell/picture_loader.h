@@ -29,10 +29,12 @@ public:
     static constexpr int kShowAfterMs = 300;
 
     // What a finished load hands over: the picture (null when it did not
-    // load) and what the image library said while reading it, in order.
+    // load, and then why) and what the image library said while reading it,
+    // in order.
     struct Result {
         QString path;
         std::unique_ptr<CImage> image;
+        ze::ReadFailure failure;
         QStringList messages;
     };
     using Done = std::function<void(Result&)>;

@@ -1,7 +1,7 @@
 #pragma once
 // Shared by the image tests: PNG and JPEG files made with libpng and libjpeg,
-// pixel comparisons, ImageMagick as a peer, reads from memory, and guards for
-// the library's messages and the picture size bound.
+// pixel comparisons, ImageMagick as a peer, reads from memory, and a guard for
+// the library's messages.
 
 #include <gtest/gtest.h>
 
@@ -73,13 +73,6 @@ struct Messages {
     ze::MessageHandler old =
         ze::SetMessageHandler([this](const std::string& t) { texts.push_back(t); });
     ~Messages() { ze::SetMessageHandler(old); }
-};
-
-// Holds the picture size bound at `pixels` while it lives.
-struct PixelLimit {
-    int64_t saved = dib::PixelLimit();
-    explicit PixelLimit(int64_t pixels) { dib::SetPixelLimit(pixels); }
-    ~PixelLimit() { dib::SetPixelLimit(saved); }
 };
 
 // The codec's answer to reading `bytes` from a stream.

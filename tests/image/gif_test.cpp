@@ -176,10 +176,9 @@ TEST(GifReader, DamagedOddAndCutShortFiles) {
     uint8_t r = 0, g = 0, b = 0;
     EXPECT_TRUE(gif.GetPixelRGB(0, 0, &r, &g, &b) && r + g + b == 6);
     // A picture over the size bound is not made.
-    {
-        fixture::PixelLimit limit(3);
-        EXPECT_EQ(read(good), 0);
-    }
+    gif.readLimits.maxPixels = 3;
+    EXPECT_EQ(read(good), 0);
+    gif.readLimits = {};
     EXPECT_EQ(gif.GetWidth(), 0);
 
     // Every prefix of a real file reads safely: 1 once the header is whole.

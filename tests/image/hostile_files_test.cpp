@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 #include <jpeglib.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <utility>
@@ -13,6 +15,7 @@
 #include "bmp_files.h"
 #include "fixtures.h"
 #include "image/bmp_codec.h"
+#include "image/image.h"
 #include "image/jpeg_codec.h"
 #include "image/jpeg_limits.h"
 
@@ -34,17 +37,18 @@ constexpr int kSide = 16384;
 
 struct Read {
     int answer = 0;
-    std::vector<std::string> said;
-    int64_t grew = 0;  // resident bytes gained while the picture is held
+    std::string why, japanese;  // the reason; empty when there is none
+    int64_t grew = 0;           // resident bytes gained while the picture is held
 };
 
 Read ReadJpeg(const std::string& bytes) {
-    fixture::Messages messages;
     const int64_t before = ResidentBytes();
     CJpegImpl impl;
     Read r{fixture::ReadBytes(impl, bytes)};
     r.grew = ResidentBytes() - before;
-    r.said = messages.texts;
+    if (!impl.readFailure) return r;
+    r.why = ze::ReadFailureText(impl.readFailure, ze::TextLanguage::kEnglish);
+    r.japanese = ze::ReadFailureText(impl.readFailure, ze::TextLanguage::kJapanese);
     return r;
 }
 
@@ -118,20 +122,34 @@ TEST(HostileJpeg, BombsAreRefusedWithAReason) {
         const char* name;
         std::string bytes;
         const char* reason;
+        const char* japanese;
     } cases[] = {
-        {"progressive colour", huge(3, true), "of working memory to decode; the limit is 1024 MB"},
-        {"progressive colour under the memory limit", huge(3, true, 7000), "holds only"},
-        {"baseline colour", huge(3, false), "holds only"},
-        {"progressive grey", huge(1, true), "holds only"},
-        {"CMYK", huge(4, false), "holds only"},
-        {"20,000 empty scans", EmptyScans(1024, 20000), "has more than 500 scans"},
+        {"progressive colour", huge(3, true),
+         "the JPEG picture (16384x16384, progressive) needs 1540 MB of working memory to decode; "
+         "the limit is 1024 MB",
+         "JPEG 画像 (16384x16384、プログレッシブ) の展開には 1540 MB の作業メモリが要ります "
+         "(上限は 1024 MB)。"},
+        {"progressive colour under the memory limit", huge(3, true, 7000),
+         "the JPEG file declares 16384x7000 pixels but holds only 253 bytes",
+         "JPEG ファイルは 16384x7000 ピクセルの画像と言いながら 253 バイトしかありません。"},
+        {"baseline colour", huge(3, false),
+         "the JPEG file declares 16384x16384 pixels but holds only 641 bytes",
+         "JPEG ファイルは 16384x16384 ピクセルの画像と言いながら 641 バイトしかありません。"},
+        {"progressive grey", huge(1, true),
+         "the JPEG file declares 16384x16384 pixels but holds only 152 bytes",
+         "JPEG ファイルは 16384x16384 ピクセルの画像と言いながら 152 バイトしかありません。"},
+        {"CMYK", huge(4, false),
+         "the JPEG file declares 16384x16384 pixels but holds only 343 bytes",
+         "JPEG ファイルは 16384x16384 ピクセルの画像と言いながら 343 バイトしかありません。"},
+        {"20,000 empty scans", EmptyScans(1024, 20000), "the JPEG file has more than 500 scans",
+         "JPEG ファイルのスキャンが 500 を超えています。"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const Read r = ReadJpeg(c.bytes);
         EXPECT_EQ(r.answer, 0);
-        ASSERT_EQ(r.said.size(), 1u);
-        EXPECT_NE(r.said[0].find(c.reason), std::string::npos) << r.said[0];
+        EXPECT_EQ(r.why, c.reason);
+        EXPECT_EQ(r.japanese, c.japanese);
         EXPECT_LT(r.grew, kFewMegabytes);
     }
     // Below the limit, empty scans are only a slow file.
@@ -159,7 +177,7 @@ TEST(HostileJpeg, RealLargePicturesOpen) {
     for (const std::string& file : {bytes, bytes.substr(0, bytes.size() / 2)}) {
         const Read r = ReadJpeg(file);
         EXPECT_EQ(r.answer, 1);
-        EXPECT_TRUE(r.said.empty());
+        EXPECT_EQ(r.why, "");
     }
 }
 
@@ -187,4 +205,110 @@ TEST(HostileBmp, MissingRowsCostNothing) {
             impl.GetPixelRGB(5, height > 0 ? kSide - 1 : 0, &r, &g, &b);
             EXPECT_EQ(r + g + b, 0);
         }
+}
+
+// Every way a picture fails to load names its reason, in both languages, as
+// the reader met it; a limit given to the picture is the one it reads with.
+TEST(HostileFiles, EveryFailureSaysWhy) {
+    using E = ze::ReadError;
+    testutil::TempDir dir;
+    std::filesystem::create_directory(dir.File("folder.png"));
+    const std::string png = fixture::MakePng({.width = 2, .height = 2, .samples = {0, 1, 2, 3}});
+    std::string badCrc = png;
+    badCrc[29] ^= 1;  // the header chunk's CRC
+    const std::string jpeg = fixture::MakeJpeg(
+        {.width = 8, .height = 8, .components = 1, .samples = std::vector<uint8_t>(64, 9)});
+    std::string deepJpeg = jpeg;
+    deepJpeg[jpeg.find("\xFF\xC0") + 4] = 12;  // the frame's sample precision
+    const auto bmp = [](bmpfile::Layout l) { return bmpfile::Make(l); };
+    const std::string gif("GIF89a\2\0\2\0\0\0\0", 13);
+    const struct {
+        const char* name;
+        std::string bytes;
+        E error;
+        const char* english;
+        const char* japanese;
+        int64_t maxPixels = ze::ReadLimits{}.maxPixels;
+    } cases[] = {
+        {"gone.bmp", "", E::kFileMissing, "no such file", "ファイルがありません。"},
+        {"folder.png", "", E::kFolder, "is a folder", "フォルダです。"},
+        {"photo.xpm", "! XPM2", E::kUnknownType,
+         "not a picture type the editor opens (gif, jpg, jpeg, png, bmp)",
+         "開ける画像の種類ではありません (gif, jpg, jpeg, png, bmp)。"},
+        {"broken.jpg", "not a picture", E::kNotThisType, "not a JPEG file",
+         "JPEG ファイルではありません。"},
+        {"broken.png", "not a picture", E::kNotThisType, "not a PNG file",
+         "PNG ファイルではありません。"},
+        {"broken.gif", "not a picture", E::kNotThisType, "not a GIF file",
+         "GIF ファイルではありません。"},
+        {"broken.bmp", "not a picture", E::kNotThisType, "not a BMP file",
+         "BMP ファイルではありません。"},
+        {"empty.gif", "", E::kTruncated, "the file is empty", "ファイルが空です。"},
+        {"cut.gif", gif.substr(0, 8), E::kTruncated, "the file is cut off at byte 8",
+         "ファイルが 8 バイト目で途切れています。"},
+        {"cut.png", png.substr(0, 20), E::kTruncated, "the file is cut off at byte 20",
+         "ファイルが 20 バイト目で途切れています。"},
+        {"cut.jpg", jpeg.substr(0, 100), E::kTruncated, "the file is cut off at byte 100",
+         "ファイルが 100 バイト目で途切れています。"},
+        {"cut.bmp", bmp({}).substr(0, 14), E::kTruncated, "the file is cut off at byte 14",
+         "ファイルが 14 バイト目で途切れています。"},
+        {"huge.bmp", bmp({.width = 20000, .height = 20000}), E::kTooLarge,
+         "the picture (20000x20000) is larger than the limit of 268435456 pixels",
+         "画像が大きすぎます (20000x20000、上限は 268435456 ピクセル)。"},
+        {"limit.bmp", bmp({.width = 2, .height = 2}), E::kTooLarge,
+         "the picture (2x2) is larger than the limit of 3 pixels",
+         "画像が大きすぎます (2x2、上限は 3 ピクセル)。", 3},
+        {"os2.bmp", bmp({.headerSize = 64}), E::kUnsupported, "unsupported variant: OS/2 2.x BMP",
+         "対応していない種類です: OS/2 2.x BMP。"},
+        {"deep.bmp", bmp({.depth = 64}), E::kUnsupported, "unsupported variant: 64-bit BMP",
+         "対応していない種類です: 64 ビットの BMP。"},
+        {"inner.bmp", bmp({.compression = 4}), E::kUnsupported,
+         "unsupported variant: BMP holding a JPEG", "対応していない種類です: JPEG を収めた BMP。"},
+        {"deep.jpg", deepJpeg, E::kUnsupported, "unsupported variant: 12-bit JPEG",
+         "対応していない種類です: 12 ビットの JPEG。"},
+        {"crc.png", badCrc, E::kCorrupt, "the file is damaged at byte 33",
+         "ファイルが 33 バイト目で壊れています。"},
+        {"stray.gif", gif + "x", E::kCorrupt, "the file is damaged at byte 13",
+         "ファイルが 13 バイト目で壊れています。"},
+        {"none.gif", gif + ";", E::kNoImage, "the file holds no picture",
+         "ファイルに画像がありません。"},
+        {"flat.bmp", bmp({.width = 0}), E::kNoImage, "the file holds no picture",
+         "ファイルに画像がありません。"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir.File(c.name);
+        if (!c.bytes.empty() || std::string(c.name).starts_with("empty"))
+            testutil::WriteFile(path, c.bytes);
+        CImage image;
+        image.readLimits.maxPixels = c.maxPixels;
+        image.Load(path, -1);
+        EXPECT_EQ(image.GetWidth(), 0);
+        const ze::ReadFailure& why = image.GetReadFailure();
+        EXPECT_EQ(why.error, c.error);
+        EXPECT_EQ(ze::ReadFailureText(why, ze::TextLanguage::kEnglish), c.english);
+        EXPECT_EQ(ze::ReadFailureText(why, ze::TextLanguage::kJapanese), c.japanese);
+    }
+
+    // A file the user may not read: as root, read as a user who may not
+    // enter the folder.
+    testutil::WriteFile(dir.File("secret.bmp"), bmp({}));
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(2);
+        ::chmod(dir.File("secret.bmp").c_str(), 0);
+        const CImage image(dir.File("secret.bmp"), -1);
+        const ze::ReadFailure& why = image.GetReadFailure();
+        ::_exit(why.error == E::kPermissionDenied &&
+                        ze::ReadFailureText(why, ze::TextLanguage::kEnglish) ==
+                            "permission denied" &&
+                        ze::ReadFailureText(why, ze::TextLanguage::kJapanese) ==
+                            "読み取りが許可されていません。"
+                    ? 0
+                    : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }

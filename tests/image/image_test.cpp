@@ -30,7 +30,7 @@ TEST(ImageCreate, BlockLayoutAndPixelBound) {
     ASSERT_EQ(image.Create(3, 1, 1, -1), 1);
     EXPECT_EQ(image.GetBits(), image.GetImpl()->GetDib() + 48);
 
-    fixture::PixelLimit limit(100);
+    image.readLimits.maxPixels = 100;
     EXPECT_EQ(image.Create(10, 10, 24, -1), 1);
     EXPECT_EQ(image.Create(10, 11, 24, -1), 0);
     EXPECT_EQ(image.GetBits(), nullptr);

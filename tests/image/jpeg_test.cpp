@@ -269,10 +269,8 @@ TEST(JpegFailures, AnswerZero) {
             EXPECT_EQ(cut.imageWidth * 1000 + cut.imageHeight, kW * 1000 + kH) << n;
         }
     }
-    {
-        fixture::PixelLimit limit(kW * kH - 1);
-        EXPECT_EQ(ReadBytes(impl, bytes), 0);
-    }
+    impl.readLimits.maxPixels = kW * kH - 1;
+    EXPECT_EQ(ReadBytes(impl, bytes), 0);
     // libjpeg refuses rows over 65500 pixels.
     fixture::ExpectWriteFailuresKeepTarget<CJpegImpl>(dir, dir.File("keep.jpg"), 70000, 24);
 }

@@ -139,6 +139,31 @@ private slots:
         QCOMPARE(again.RecentFiles().Paths(), (QStringList{a, b}));
     }
 
+    // A picture that cannot be read says so, naming the file and the reason,
+    // and changes nothing; so does a name that is no picture type.
+    void aPictureThatCannotBeReadSaysWhy() {
+        const QString broken = Q(m_f.dir->File("broken.jpg"));
+        testutil::WriteFile(broken.toStdString(), "not a picture");
+        const QString other = Q(m_f.dir->File("xgif"));
+        ScriptedPrompts prompts;
+        CMapApp app(*m_f.store);
+        QVERIFY(app.InitInstance({m_f.Picture("a.bmp")}));
+        prompts.AnswerFile(broken, 1);
+        prompts.AnswerFile(other, 0);
+        for (int i = 0; i < 2; ++i) {
+            app.Frame()->Action(cmd::kFileOpen)->trigger();
+            QVERIFY(app.WaitForOpen());
+        }
+        QCOMPARE(
+            prompts.messages,
+            (QStringList{QString::fromUtf8("画像 %1 を開けません。\nJPEG ファイルではありません。")
+                             .arg(broken),
+                         QString::fromUtf8("画像 %1 を開けません。\n開ける画像の種類ではありません "
+                                           "(gif, jpg, jpeg, png, bmp)。")
+                             .arg(other)}));
+        QCOMPARE(app.Frame()->Pane().GetWindowText(), Skeleton("a.bmp"));
+    }
+
     void anOpenReadsAsideShowsProgressAndEscCancelsIt() {
         // A named pipe: its read waits until the test writes the picture,
         // a JPEG small enough for the pipe's buffer.

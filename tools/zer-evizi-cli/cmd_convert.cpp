@@ -19,7 +19,8 @@ int Run(const cli::Args& args) {
     const int outType = PictureTypeFromPath(out);
     if (outType < 0) return cli::Fail("unsupported format: " + out);
     CImage image(in, inType);
-    if (image.GetWidth() <= 0 || image.GetHeight() <= 0) return cli::Fail("cannot read " + in);
+    if (image.GetWidth() <= 0 || image.GetHeight() <= 0)
+        return cli::FailRead(in, image.GetReadFailure());
     if (!image.Save(out, outType))
         return cli::Fail("cannot write " + out + " (" + ze::WriteErrorText(image.GetWriteError()) +
                          ")");

@@ -16,7 +16,8 @@ int Run(const cli::Args& args) {
     if (type < 0) return cli::Fail("unsupported format: " + path);
     CImage image(path, type);
     // Loaded means a width and a height above 0, as the document decides.
-    if (image.GetWidth() <= 0 || image.GetHeight() <= 0) return cli::Fail("cannot read " + path);
+    if (image.GetWidth() <= 0 || image.GetHeight() <= 0)
+        return cli::FailRead(path, image.GetReadFailure());
     const CImagePalette* palette = image.GetPalette();
     const CImageImpl* impl = image.GetImpl();
     cli::WriteOut(std::to_string(image.GetWidth()) + "x" + std::to_string(image.GetHeight()) +

@@ -16,7 +16,7 @@ int Run(const cli::Args& args) {
     if (type < 0) return cli::Fail("unsupported format: " + path);
     CImage image(path, type);
     const int width = image.GetWidth(), height = image.GetHeight();
-    if (width <= 0 || height <= 0) return cli::Fail("cannot read " + path);
+    if (width <= 0 || height <= 0) return cli::FailRead(path, image.GetReadFailure());
 
     std::string out = "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n";
     const size_t header = out.size();

@@ -20,7 +20,7 @@ int Run(const cli::Args& args) {
     if (type < 0) return cli::Fail("cannot open " + picture + " as a picture");
     CImage image(picture, type);
     if (image.GetWidth() <= 0 || image.GetHeight() <= 0)
-        return cli::Fail("cannot open " + picture + " as a picture");
+        return cli::FailRead(picture, image.GetReadFailure());
     std::error_code ec;
     const auto full = std::filesystem::absolute(std::u8string(picture.begin(), picture.end()), ec);
     const std::u8string u8 = full.lexically_normal().generic_u8string();

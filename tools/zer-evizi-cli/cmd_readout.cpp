@@ -50,7 +50,8 @@ int Run(const cli::Args& args) {
     const int type = PictureTypeFromPath(path);
     if (type < 0) return cli::Fail("unsupported format: " + path);
     CImage image(path, type);
-    if (image.GetWidth() <= 0 || image.GetHeight() <= 0) return cli::Fail("cannot read " + path);
+    if (image.GetWidth() <= 0 || image.GetHeight() <= 0)
+        return cli::FailRead(path, image.GetReadFailure());
     cli::WriteOut(FormatReadout(&image, coords[0], coords[1], scrollX, scrollY, zoom) + "\n");
     return cli::kOk;
 }

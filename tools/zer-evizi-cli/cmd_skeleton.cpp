@@ -53,9 +53,12 @@ int RunSkeleton(const cli::Args& args) {
     MemoryMarkupPane pane;
     CMapDoc doc;
     doc.SetPane(&pane);
-    const bool opened = doc.OnOpenDocument(path);
+    ze::ReadFailure failure;
+    const bool opened = doc.OnOpenDocument(path, &failure);
     SetProfileStore(stored);
-    if (!opened) return cli::Fail("cannot open " + path + " as a picture");
+    if (!opened && failure.error == ze::ReadError::kUnknownType)
+        return cli::Fail("cannot open " + path + " as a picture");
+    if (!opened) return cli::FailRead(path, failure);
     cli::WriteOut(pane.GetWindowText());
     return cli::kOk;
 }

@@ -48,7 +48,8 @@ int RunTrace(const cli::Args& args) {
     const int type = PictureTypeFromPath(path);
     if (type < 0) return cli::Fail("unsupported format: " + path);
     CImage image(path, type);
-    if (image.GetWidth() <= 0 || image.GetHeight() <= 0) return cli::Fail("cannot read " + path);
+    if (image.GetWidth() <= 0 || image.GetHeight() <= 0)
+        return cli::FailRead(path, image.GetReadFailure());
     const int x = point[0], y = point[1];
     if (x < 0 || y < 0 || x >= image.GetWidth() || y >= image.GetHeight())
         return cli::Fail(std::to_string(x) + "," + std::to_string(y) + " is outside the picture (" +

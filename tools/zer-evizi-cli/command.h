@@ -11,6 +11,10 @@
 #include <string_view>
 #include <vector>
 
+namespace ze {
+struct ReadFailure;
+}
+
 namespace cli {
 
 constexpr int kOk = 0;
@@ -31,6 +35,8 @@ struct Registration {
 
 // Prints "zer-evizi-cli: MESSAGE" on stderr; answers kFailure.
 int Fail(const std::string& message);
+// Fail with "cannot read PATH: REASON" for a picture that did not load.
+int FailRead(const std::string& path, const ze::ReadFailure& failure);
 // Prints the named command's usage on stderr; answers kUsageError.
 int UsageOf(const char* name);
 

@@ -16,6 +16,7 @@
 
 #include "command.h"
 #include "image/messages.h"
+#include "image/read_error.h"
 #include "image/safe_write.h"
 
 namespace cli {
@@ -55,6 +56,11 @@ int Fail(const std::string& message) {
     PendingMessages().clear();
     std::cerr << "zer-evizi-cli: " << line << '\n';
     return kFailure;
+}
+
+int FailRead(const std::string& path, const ze::ReadFailure& failure) {
+    return Fail("cannot read " + path + ": " +
+                ze::ReadFailureText(failure, ze::TextLanguage::kEnglish));
 }
 
 std::optional<int> ParseInt(std::string_view text) {
