@@ -4,6 +4,7 @@
 #include <bit>
 #include <climits>
 #include <new>
+#include <utility>
 
 #include "image/image.h"
 
@@ -158,8 +159,10 @@ struct RegionFill {
     ColourTest test{0, 0, 0, 0};
     bool matches[256] = {};  // by palette index, at depths up to 8
 
-    // The words of each row that grew since it was last searched from.
-    std::vector<int> growLo, growHi;
+    // The words of each row that grew since it was last searched from, a
+    // bit each: a row may grow at many places far apart.
+    std::vector<uint64_t> grown;
+    size_t grownStride = 0;
     // The sweep: rows `row` to `end` in direction `dir`; rows behind it that
     // grew make the next sweep, the other way.
     int dir = 1, row = 0, end = 0, behindLo = 0, behindHi = -1;
@@ -219,8 +222,8 @@ uint64_t RegionFill::Classify(int y, int k) const {
 }
 
 void RegionFill::Grew(int y, int lo, int hi) {
-    growLo[static_cast<size_t>(y)] = std::min(growLo[static_cast<size_t>(y)], lo);
-    growHi[static_cast<size_t>(y)] = std::max(growHi[static_cast<size_t>(y)], hi);
+    uint64_t* bits = grown.data() + static_cast<size_t>(y) * grownStride;
+    for (int k = lo; k <= hi; ++k) bits[(k - 1) >> 6] |= uint64_t{1} << ((k - 1) & 63);
     if ((y - row) * dir > 0) {
         if ((y - end) * dir > 0) end = y;
     } else {
@@ -261,17 +264,18 @@ void RegionFill::Spread(int y, int k, uint64_t seed) {
 // Grows the rows beside row y from the words of row y that grew.
 void RegionFill::SearchFrom(int y) {
     CRegionMask& m = *mask;
-    const int lo = growLo[static_cast<size_t>(y)], hi = growHi[static_cast<size_t>(y)];
-    growLo[static_cast<size_t>(y)] = INT_MAX;
-    growHi[static_cast<size_t>(y)] = -1;
+    uint64_t* bits = grown.data() + static_cast<size_t>(y) * grownStride;
     const uint64_t* from = m.m_in.data() + (static_cast<size_t>(y) + 1) * m.m_stride;
-    for (const int ny : {y + dir, y - dir}) {
-        if (ny < 0 || ny >= m.m_height) continue;
-        const uint64_t* to = m.m_in.data() + (static_cast<size_t>(ny) + 1) * m.m_stride;
-        for (int k = lo; k <= hi; ++k) {
-            const uint64_t open = from[k] & ~to[k];
-            if (!open) continue;
-            if (const uint64_t seed = open & Match(ny, k)) Spread(ny, k, seed);
+    for (size_t w = 0; w < grownStride; ++w) {
+        for (uint64_t pending = std::exchange(bits[w], 0); pending; pending &= pending - 1) {
+            const int k = static_cast<int>(w * 64) + std::countr_zero(pending) + 1;
+            for (const int ny : {y + dir, y - dir}) {
+                if (ny < 0 || ny >= m.m_height) continue;
+                const uint64_t* to = m.m_in.data() + (static_cast<size_t>(ny) + 1) * m.m_stride;
+                const uint64_t open = from[k] & ~to[k];
+                if (!open) continue;
+                if (const uint64_t seed = open & Match(ny, k)) Spread(ny, k, seed);
+            }
         }
     }
 }
@@ -314,8 +318,8 @@ bool RegionFill::Begin(const CImage& image, int x, int y, int tolerance, CRegion
         impl->CImageImpl::GetPixelRGB(x, impl->imageHeight - 1 - y, &r, &g, &b);
         test = ColourTest(r, g, b, tolerance);
     }
-    growLo.assign(static_cast<size_t>(mask->m_height), INT_MAX);
-    growHi.assign(static_cast<size_t>(mask->m_height), -1);
+    grownStride = (mask->m_stride - 2 + 63) / 64;
+    grown.assign(grownStride * static_cast<size_t>(mask->m_height), 0);
     dir = 1;
     row = end = y;
     behindLo = mask->m_height;
