@@ -163,9 +163,11 @@ struct RegionFill {
     // bit each: a row may grow at many places far apart.
     std::vector<uint64_t> grown;
     size_t grownStride = 0;
-    // The sweep: rows `row` to `end` in direction `dir`; rows behind it that
-    // grew make the next sweep, the other way.
-    int dir = 1, row = 0, end = 0, behindLo = 0, behindHi = -1;
+    // The rows that grew, a bit each, and how many they are. The sweep takes
+    // them in the order of `dir` from `row` on, and turns at the last.
+    std::vector<uint64_t> rowsGrown;
+    int64_t rowsPending = 0;
+    int dir = 1, row = 0;
     bool done = false;
 
     bool Begin(const CImage& image, int x, int y, int tolerance, CRegionMask* into);
@@ -189,6 +191,7 @@ struct RegionFill {
         return word;
     }
     void Grew(int y, int lo, int hi);
+    int NextRow(int from) const;
     void Spread(int y, int k, uint64_t seed);
     void SearchFrom(int y);
 };
@@ -224,12 +227,27 @@ uint64_t RegionFill::Classify(int y, int k) const {
 void RegionFill::Grew(int y, int lo, int hi) {
     uint64_t* bits = grown.data() + static_cast<size_t>(y) * grownStride;
     for (int k = lo; k <= hi; ++k) bits[(k - 1) >> 6] |= uint64_t{1} << ((k - 1) & 63);
-    if ((y - row) * dir > 0) {
-        if ((y - end) * dir > 0) end = y;
+    uint64_t& rows = rowsGrown[static_cast<size_t>(y) >> 6];
+    const uint64_t bit = uint64_t{1} << (y & 63);
+    if (!(rows & bit)) rows |= bit, ++rowsPending;
+}
+
+// The first row that grew from row `from` on in direction `dir`; -1 if none.
+int RegionFill::NextRow(int from) const {
+    if (dir > 0) {
+        for (size_t w = static_cast<size_t>(from) >> 6; w < rowsGrown.size(); ++w) {
+            uint64_t bits = rowsGrown[w];
+            if (w == static_cast<size_t>(from) >> 6) bits &= ~uint64_t{0} << (from & 63);
+            if (bits) return static_cast<int>(w * 64) + std::countr_zero(bits);
+        }
     } else {
-        behindLo = std::min(behindLo, y);
-        behindHi = std::max(behindHi, y);
+        for (ptrdiff_t w = from >> 6; w >= 0; --w) {
+            uint64_t bits = rowsGrown[static_cast<size_t>(w)];
+            if (w == from >> 6) bits &= ~uint64_t{0} >> (63 - (from & 63));
+            if (bits) return static_cast<int>(w * 64) + 63 - std::countl_zero(bits);
+        }
     }
+    return -1;
 }
 
 // Adds to row y the runs of matching pixels that hold a bit of `seed` (in
@@ -320,35 +338,31 @@ bool RegionFill::Begin(const CImage& image, int x, int y, int tolerance, CRegion
     }
     grownStride = (mask->m_stride - 2 + 63) / 64;
     grown.assign(grownStride * static_cast<size_t>(mask->m_height), 0);
+    rowsGrown.assign((static_cast<size_t>(mask->m_height) + 63) / 64, 0);
+    rowsPending = 0;
     dir = 1;
-    row = end = y;
-    behindLo = mask->m_height;
-    behindHi = -1;
+    row = y;
     done = false;
     const int k = 1 + x / 64;
     Spread(y, k, (uint64_t{1} << (x % 64)) & Match(y, k));
-    behindLo = mask->m_height;
-    behindHi = -1;
     return true;
 }
 
 bool RegionFill::Run(Clock::time_point until) {
-    while (!done) {
-        SearchFrom(row);
-        if (row != end) {
-            row += dir;
-        } else if (behindLo > behindHi) {
-            done = true;
-            break;
-        } else {
+    while (!done && rowsPending > 0) {
+        const int next = NextRow(row);
+        if (next < 0) {
             dir = -dir;
-            row = dir > 0 ? behindLo : behindHi;
-            end = dir > 0 ? behindHi : behindLo;
-            behindLo = mask->m_height;
-            behindHi = -1;
+            continue;
         }
+        row = next;
+        rowsGrown[static_cast<size_t>(row) >> 6] &= ~(uint64_t{1} << (row & 63));
+        --rowsPending;
+        SearchFrom(row);
         if (until != Clock::time_point::max() && Clock::now() >= until) return false;
     }
+    if (done) return true;
+    done = true;
     // The boundary starts at the first pixel of the top row.
     CRegionMask& m = *mask;
     for (int y = m.m_touchedTop; y <= m.m_touchedBottom; ++y) {
