@@ -124,6 +124,10 @@ std::vector<TracePoint> CTraceTool::Trace(const CImage& image, QPoint pixel, QWi
         progress.setCancelButtonText(QString::fromUtf8("中止"));
         progress.setWindowTitle(QString::fromUtf8("輪郭"));
         progress.setObjectName(QStringLiteral("TraceProgress"));
+        // Esc rejects the dialog, which is not the cancel button's signal.
+        bool cancelled = false;
+        connect(&progress, &QProgressDialog::canceled, this, [&cancelled] { cancelled = true; });
+        connect(&progress, &QDialog::rejected, this, [&cancelled] { cancelled = true; });
         progress.show();
         const CRegionTracer* job = m_job.get();
         for (;;) {
@@ -131,7 +135,7 @@ std::vector<TracePoint> CTraceTool::Trace(const CImage& image, QPoint pixel, QWi
                                       .arg(QLocale().toString(qlonglong{job->PixelsSoFar()})));
             QApplication::processEvents(QEventLoop::AllEvents, kSliceMs);
             // Cancelled, or the picture changed (Forget ended the trace).
-            if (progress.wasCanceled() || m_job.get() != job) {
+            if (cancelled || m_job.get() != job) {
                 if (m_job.get() == job) m_job.reset();
                 return {};
             }
