@@ -201,8 +201,9 @@ struct RegionFill {
         m.m_touchedRight = std::max(m.m_touchedRight, last);
     }
     static constexpr int kBlockWords = 16;
+    static constexpr int kBacktrackRows = 8;
     void Grew(int y, int lo, int hi);
-    int NextRow(int from) const;
+    int NextRow(int from, int dir) const;
     void Spread(int y, int k, uint64_t seed);
     void SearchFrom(int y);
 };
@@ -244,7 +245,8 @@ void RegionFill::Grew(int y, int lo, int hi) {
 }
 
 // The first row that grew from row `from` on in direction `dir`; -1 if none.
-int RegionFill::NextRow(int from) const {
+int RegionFill::NextRow(int from, int dir) const {
+    if (from < 0 || from >= mask->m_height) return -1;
     if (dir > 0) {
         for (size_t w = static_cast<size_t>(from) >> 6; w < rowsGrown.size(); ++w) {
             uint64_t bits = rowsGrown[w];
@@ -361,7 +363,10 @@ bool RegionFill::Begin(const CImage& image, int x, int y, int tolerance, CRegion
 
 bool RegionFill::Run(Clock::time_point until) {
     while (!done && rowsPending > 0) {
-        const int next = NextRow(row);
+        // Rows just behind that grew are taken first, while the rows
+        // around them are still in the cache.
+        int next = NextRow(row - dir, -dir);
+        if (next < 0 || (row - next) * dir > kBacktrackRows) next = NextRow(row, dir);
         if (next < 0) {
             dir = -dir;
             continue;
