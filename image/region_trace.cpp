@@ -180,27 +180,16 @@ struct RegionFill {
         const size_t at = static_cast<size_t>(y) * (m.m_stride - 2) + static_cast<size_t>(k) - 1;
         uint64_t& word =
             m.m_match[(static_cast<size_t>(y) + 1) * m.m_stride + static_cast<size_t>(k)];
-        if (!m.m_known[at]) ClassifyBlock(y, k);
+        if (!m.m_known[at]) {
+            m.m_known[at] = 1;
+            word = Classify(y, k);
+            m.m_touchedTop = std::min(m.m_touchedTop, y);
+            m.m_touchedBottom = std::max(m.m_touchedBottom, y);
+            m.m_touchedLeft = std::min(m.m_touchedLeft, k);
+            m.m_touchedRight = std::max(m.m_touchedRight, k);
+        }
         return word;
     }
-    // Tests the pixels of the words around word k of row y at once: a
-    // stretch of the row is read in one go, the memory ahead of it fetched
-    // while the colours are tested.
-    void ClassifyBlock(int y, int k) {
-        CRegionMask& m = *mask;
-        const int words = static_cast<int>(m.m_stride) - 2;
-        const int first = (k - 1) / kBlockWords * kBlockWords + 1;
-        const int last = std::min(first + kBlockWords - 1, words);
-        uint8_t* known = m.m_known.data() + static_cast<size_t>(y) * static_cast<size_t>(words) - 1;
-        uint64_t* match = m.m_match.data() + (static_cast<size_t>(y) + 1) * m.m_stride;
-        for (int j = first; j <= last; ++j)
-            if (!known[j]) known[j] = 1, match[j] = Classify(y, j);
-        m.m_touchedTop = std::min(m.m_touchedTop, y);
-        m.m_touchedBottom = std::max(m.m_touchedBottom, y);
-        m.m_touchedLeft = std::min(m.m_touchedLeft, first);
-        m.m_touchedRight = std::max(m.m_touchedRight, last);
-    }
-    static constexpr int kBlockWords = 16;
     static constexpr int kBacktrackRows = 8;
     void Grew(int y, int lo, int hi);
     int NextRow(int from, int dir) const;
