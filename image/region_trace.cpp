@@ -108,13 +108,13 @@ using Clock = std::chrono::steady_clock;
 
 bool CRegionMask::Reset(int width, int height) {
     m_count = 0;
-    if (width == m_width && height == m_height && !m_in.empty()) {
+    if (width == m_width && height == m_height && !m_words.empty()) {
         // Only what the last fill wrote; the frame never changes.
         const size_t words = static_cast<size_t>(m_stride) - 2;
         for (int y = m_touchedTop; y <= m_touchedBottom; ++y) {
             const size_t row = (static_cast<size_t>(y) + 1) * m_stride;
-            std::fill(m_in.begin() + static_cast<ptrdiff_t>(row) + m_touchedLeft,
-                      m_in.begin() + static_cast<ptrdiff_t>(row) + m_touchedRight + 1, 0);
+            std::fill(m_words.begin() + 2 * (static_cast<ptrdiff_t>(row) + m_touchedLeft),
+                      m_words.begin() + 2 * (static_cast<ptrdiff_t>(row) + m_touchedRight + 1), 0);
             const size_t known = static_cast<size_t>(y) * words;
             std::fill(m_known.begin() + static_cast<ptrdiff_t>(known) + m_touchedLeft - 1,
                       m_known.begin() + static_cast<ptrdiff_t>(known) + m_touchedRight, 0);
@@ -122,18 +122,15 @@ bool CRegionMask::Reset(int width, int height) {
     } else {
         m_width = m_height = 0;
         m_stride = 0;
-        m_in = {};
-        m_match = {};
+        m_words = {};
         m_known = {};
         const size_t words = (static_cast<size_t>(width) + 63) / 64;
         const size_t all = (words + 2) * (static_cast<size_t>(height) + 2);
         try {
-            m_in.assign(all, 0);
-            m_match.resize(all);
+            m_words.assign(2 * all, 0);
             m_known.assign(words * static_cast<size_t>(height), 0);
         } catch (const std::bad_alloc&) {
-            m_in = {};
-            m_match = {};
+            m_words = {};
             m_known = {};
             return false;
         }
@@ -179,7 +176,7 @@ struct RegionFill {
         CRegionMask& m = *mask;
         const size_t at = static_cast<size_t>(y) * (m.m_stride - 2) + static_cast<size_t>(k) - 1;
         uint64_t& word =
-            m.m_match[(static_cast<size_t>(y) + 1) * m.m_stride + static_cast<size_t>(k)];
+            m.m_words[2 * ((static_cast<size_t>(y) + 1) * m.m_stride + static_cast<size_t>(k)) + 1];
         if (!m.m_known[at]) {
             m.m_known[at] = 1;
             word = Classify(y, k);
@@ -256,26 +253,26 @@ int RegionFill::NextRow(int from, int dir) const {
 // word k, matching and not yet in the region), across word boundaries.
 void RegionFill::Spread(int y, int k, uint64_t seed) {
     CRegionMask& m = *mask;
-    uint64_t* in = m.m_in.data() + (static_cast<size_t>(y) + 1) * m.m_stride;
+    uint64_t* in = m.m_words.data() + 2 * (static_cast<size_t>(y) + 1) * m.m_stride;
     const int words = static_cast<int>(m.m_stride) - 2;
-    const uint64_t free = Match(y, k) & ~in[k];
+    const uint64_t free = Match(y, k) & ~in[2 * k];
     const uint64_t grown = GrowUp(seed, free) | GrowDown(seed, free);
-    in[k] |= grown;
+    in[2 * k] |= grown;
     m.m_count += std::popcount(grown);
     int lo = k, hi = k;
     // A run that reaches the end of the word goes on in the next.
     for (uint64_t g = grown; (g >> 63) && hi < words;) {
-        const uint64_t next = Match(y, hi + 1) & ~in[hi + 1];
+        const uint64_t next = Match(y, hi + 1) & ~in[2 * (hi + 1)];
         if (!(next & 1)) break;
         g = GrowUp(1, next);
-        in[++hi] |= g;
+        in[2 * ++hi] |= g;
         m.m_count += std::popcount(g);
     }
     for (uint64_t g = grown; (g & 1) && lo > 1;) {
-        const uint64_t next = Match(y, lo - 1) & ~in[lo - 1];
+        const uint64_t next = Match(y, lo - 1) & ~in[2 * (lo - 1)];
         if (!(next >> 63)) break;
         g = GrowDown(uint64_t{1} << 63, next);
-        in[--lo] |= g;
+        in[2 * --lo] |= g;
         m.m_count += std::popcount(g);
     }
     Grew(y, lo, hi);
@@ -285,14 +282,15 @@ void RegionFill::Spread(int y, int k, uint64_t seed) {
 void RegionFill::SearchFrom(int y) {
     CRegionMask& m = *mask;
     uint64_t* bits = grown.data() + static_cast<size_t>(y) * grownStride;
-    const uint64_t* from = m.m_in.data() + (static_cast<size_t>(y) + 1) * m.m_stride;
+    const uint64_t* from = m.m_words.data() + 2 * (static_cast<size_t>(y) + 1) * m.m_stride;
     for (size_t w = 0; w < grownStride; ++w) {
         for (uint64_t pending = std::exchange(bits[w], 0); pending; pending &= pending - 1) {
             const int k = static_cast<int>(w * 64) + std::countr_zero(pending) + 1;
             for (const int ny : {y + dir, y - dir}) {
                 if (ny < 0 || ny >= m.m_height) continue;
-                const uint64_t* to = m.m_in.data() + (static_cast<size_t>(ny) + 1) * m.m_stride;
-                const uint64_t open = from[k] & ~to[k];
+                const uint64_t* to =
+                    m.m_words.data() + 2 * (static_cast<size_t>(ny) + 1) * m.m_stride;
+                const uint64_t open = from[2 * k] & ~to[2 * k];
                 if (!open) continue;
                 if (const uint64_t seed = open & Match(ny, k)) Spread(ny, k, seed);
             }
@@ -371,10 +369,10 @@ bool RegionFill::Run(Clock::time_point until) {
     // The boundary starts at the first pixel of the top row.
     CRegionMask& m = *mask;
     for (int y = m.m_touchedTop; y <= m.m_touchedBottom; ++y) {
-        const uint64_t* in = m.m_in.data() + (static_cast<size_t>(y) + 1) * m.m_stride;
+        const uint64_t* in = m.m_words.data() + 2 * (static_cast<size_t>(y) + 1) * m.m_stride;
         for (int k = m.m_touchedLeft; k <= m.m_touchedRight; ++k)
-            if (in[k]) {
-                m.m_first = {(k - 1) * 64 + std::countr_zero(in[k]), y};
+            if (in[2 * k]) {
+                m.m_first = {(k - 1) * 64 + std::countr_zero(in[2 * k]), y};
                 return true;
             }
     }

@@ -52,14 +52,16 @@ private:
         return (static_cast<size_t>(y) + 1) * m_stride + (static_cast<size_t>(x + 64) >> 6);
     }
     // For -1 <= x <= width and -1 <= y <= height.
-    bool Bit(int x, int y) const { return (m_in[Word(x, y)] >> ((x + 64) & 63)) & 1; }
+    bool Bit(int x, int y) const { return (m_words[2 * Word(x, y)] >> ((x + 64) & 63)) & 1; }
     // Sizes the words for a picture and forgets the previous region.
     bool Reset(int width, int height);
 
-    std::vector<uint64_t> m_in;     // the region
-    std::vector<uint64_t> m_match;  // the pixels that match the colour...
-    std::vector<uint8_t> m_known;   // ...where this word's byte says they were tested
-    size_t m_stride = 0;            // words a row, frame included
+    // Two a word, side by side, as the fill reads them together: the region,
+    // and the pixels that match the colour where m_known says they were
+    // tested.
+    std::vector<uint64_t> m_words;
+    std::vector<uint8_t> m_known;
+    size_t m_stride = 0;  // words a row, frame included
     int m_width = 0;
     int m_height = 0;
     int64_t m_count = 0;
