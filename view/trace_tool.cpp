@@ -72,6 +72,7 @@ void CTraceTool::StartJob(const CImage& image, QPoint pixel, int tolerance) {
         m_job.reset();
         return;
     }
+    m_jobDone = false;
     m_jobImage = &image;
     m_jobPixel = pixel;
     m_jobTolerance = tolerance;
@@ -100,7 +101,9 @@ void CTraceTool::OnStep() {
         m_stepTimer.start();
         return;
     }
-    Adopt();
+    // Refresh takes the result as the preview, so that the view sees the
+    // outline change.
+    m_jobDone = true;
     emit previewDue();
 }
 
@@ -154,6 +157,7 @@ void CTraceTool::Refresh(const CImage* image) {
         m_preview.clear();
         return;
     }
+    if (m_job && m_jobDone) Adopt();
     const int tolerance = GetTraceToleranceSetting();
     if (Traced(*image, *m_hover, tolerance)) {
         m_stepTimer.stop();

@@ -52,7 +52,7 @@ public:
     // whose Esc or cancel button ends it. Reads the tolerance setting.
     std::vector<TracePoint> Trace(const CImage& image, QPoint pixel, QWidget* parent = nullptr);
     // Whether a preview is being traced.
-    bool Busy() const { return m_job != nullptr; }
+    bool Busy() const { return m_job && !m_jobDone; }
     void SetProgressDelay(int ms) { m_progressDelayMs = ms; }
 
     const std::vector<TracePoint>& Preview() const { return m_preview; }
@@ -81,6 +81,7 @@ private:
     bool m_clicking = false;
     // The trace under way and what it traces; its region fills m_jobMask.
     std::unique_ptr<CRegionTracer> m_job;
+    bool m_jobDone = false;  // finished, not yet the preview
     CRegionMask m_jobMask;
     const CImage* m_jobImage = nullptr;
     QPoint m_jobPixel;
