@@ -2,6 +2,9 @@
 // simplification of its largest region, against OpenCV's flood fill, contour
 // search and polygon approximation of the same region in the same pixels.
 // BM_TraceAgainstOpenCv reports the ratio (ours / OpenCV).
+// BM_NoiseAgainstWhole: on 16384 x 16384 colour noise, a click at mid grey
+// with the tolerance where tracing costs most (the region just percolates)
+// against the trace of the whole picture, in turn.
 
 #include "image/region_trace.h"
 
@@ -168,5 +171,68 @@ void BM_TraceMegapixel(benchmark::State& state) {
     state.counters["pixels"] = static_cast<double>(trace.pixels);
 }
 BENCHMARK(BM_TraceMegapixel)->Unit(benchmark::kMillisecond);
+
+// 16384 x 16384 colour noise (768 MiB), the pixel at the centre mid grey.
+// Of the tolerances tried (120 to 180), 136 costs most: about as many
+// colours lie within it of mid grey as not, so the region there just
+// percolates, with millions of runs of a pixel or two and a boundary of
+// 800,000 corners.
+constexpr int kNoiseSize = 16384, kWorstNoiseTolerance = 136;
+
+const CImage& TheNoise() {
+    static const std::unique_ptr<CImage> picture = [] {
+        auto image = std::make_unique<CImage>();
+        if (!image->Create(kNoiseSize, kNoiseSize, 24, -1)) return image;
+        uint64_t noise = 0x9E3779B97F4A7C15ull;
+        for (int y = 0; y < kNoiseSize; ++y) {
+            uint8_t* row = image->GetImpl()->PixelAddress(0, y);
+            for (int x = 0; x < 3 * kNoiseSize; ++x) {
+                noise ^= noise << 13, noise ^= noise >> 7, noise ^= noise << 17;
+                row[x] = static_cast<uint8_t>(noise >> 24);
+            }
+        }
+        image->SetPixelRGB(kNoiseSize / 2, kNoiseSize / 2 - 1, 128, 128, 128);
+        return image;
+    }();
+    return *picture;
+}
+
+void BM_NoiseAgainstWhole(benchmark::State& state) {
+    const CImage& image = TheNoise();
+    const int tolerance = static_cast<int>(state.range(0));
+    CRegionMask mask;
+    RegionTrace noise, whole;
+    using Clock = std::chrono::steady_clock;
+    double ours = 0, all = 0, oursCpu = 0, allCpu = 0;
+    for (auto _ : state) {
+        const auto t0 = Clock::now();
+        const double c0 = CpuSeconds();
+        TraceRegion(image, kNoiseSize / 2, kNoiseSize / 2, {tolerance, kMaxTraceCorners}, &noise,
+                    &mask);
+        const auto t1 = Clock::now();
+        const double c1 = CpuSeconds();
+        TraceRegion(image, kNoiseSize / 2, kNoiseSize / 2, {kMaxTraceTolerance, kMaxTraceCorners},
+                    &whole, &mask);
+        const auto t2 = Clock::now();
+        const double c2 = CpuSeconds();
+        ours += std::chrono::duration<double>(t1 - t0).count();
+        all += std::chrono::duration<double>(t2 - t1).count();
+        oursCpu += c1 - c0;
+        allCpu += c2 - c1;
+    }
+    const double n = static_cast<double>(state.iterations());
+    state.counters["pixels"] = static_cast<double>(noise.pixels);
+    state.counters["deviation"] = noise.deviation;
+    state.counters["noise_ms"] = ours * 1000 / n;
+    state.counters["whole_ms"] = all * 1000 / n;
+    state.counters["ratio"] = all > 0 ? ours / all : 0;
+    state.counters["noise_cpu_ms"] = oursCpu * 1000 / n;
+    state.counters["whole_cpu_ms"] = allCpu * 1000 / n;
+    state.counters["cpu_ratio"] = allCpu > 0 ? oursCpu / allCpu : 0;
+}
+BENCHMARK(BM_NoiseAgainstWhole)
+    ->Arg(kWorstNoiseTolerance)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <queue>
 #include <utility>
 
 #include "image/region_trace.h"
@@ -64,43 +65,45 @@ SimplifiedOutline SimplifyOutline(const std::vector<TracePoint>& boundary, int m
     // A corner's weight: the deviation below which it is kept. It is its
     // distance from the segment it split, capped by the weight of that
     // segment's own split, so that the corners with weight over any t are
-    // exactly what the split would keep with deviation t.
-    std::vector<double> weight(n, 0.0);
+    // exactly what the split would keep with deviation t. No piece weighs
+    // more than the piece it came from, so splitting the heaviest piece
+    // first finds the corners in the order of their weights, and the split
+    // stops once the limit is known: a long boundary is not split down to
+    // its last pixel.
     struct Piece {
-        size_t from, to;
-        double cap;
+        size_t from, to, split;
+        double weight;
+        bool operator<(const Piece& other) const { return weight < other.weight; }
+    };
+    std::priority_queue<Piece> pieces;
+    const auto add = [&](size_t from, size_t to, double cap) {
+        if (to - from < 2) return;
+        const auto [split, d] = Farthest(boundary, from, to, at);
+        if (d > deviation) pieces.push({from, to, split, std::min(d, cap)});
     };
     constexpr double kInf = std::numeric_limits<double>::infinity();
-    std::vector<Piece> pieces{{0, far, kInf}, {far, n, kInf}};
-    while (!pieces.empty()) {
-        const Piece p = pieces.back();
-        pieces.pop_back();
-        if (p.to - p.from < 2) continue;
-        const auto [split, d] = Farthest(boundary, p.from, p.to, at);
-        if (d <= deviation) continue;
-        weight[split] = std::min(d, p.cap);
-        pieces.push_back({p.from, split, weight[split]});
-        pieces.push_back({split, p.to, weight[split]});
-    }
-
-    // Over the limit: the deviation rises to the weight of the first corner
-    // that does not fit.
-    std::vector<double> weights;
-    for (size_t i = 1; i < n; ++i)
-        if (i != far && weight[i] > deviation) weights.push_back(weight[i]);
-    const size_t room = static_cast<size_t>(maxCorners) - 2;
-    double threshold = deviation;
-    if (weights.size() > room) {
-        std::nth_element(weights.begin(), weights.begin() + static_cast<ptrdiff_t>(room),
-                         weights.end(), std::greater<double>());
-        threshold = weights[room];
-        out.deviation = threshold;
-    }
+    add(0, far, kInf);
+    add(far, n, kInf);
     std::vector<bool> keep(n, false);
     keep[0] = keep[far] = true;
+    // Over the limit: the deviation rises to the weight of the first corner
+    // that does not fit, and corners of that weight go too.
+    const size_t room = static_cast<size_t>(maxCorners) - 2;
+    std::vector<std::pair<size_t, double>> found;
+    while (!pieces.empty()) {
+        const Piece p = pieces.top();
+        pieces.pop();
+        if (found.size() == room) {
+            out.deviation = p.weight;
+            break;
+        }
+        found.push_back({p.split, p.weight});
+        add(p.from, p.split, p.weight);
+        add(p.split, p.to, p.weight);
+    }
     size_t kept = 2;
-    for (size_t i = 1; i < n; ++i)
-        if (i != far && weight[i] > threshold) keep[i] = true, ++kept;
+    for (const auto& [corner, weight] : found)
+        if (weight > out.deviation) keep[corner] = true, ++kept;
 
     // Two corners make no area: a thin region keeps the corner farthest off
     // each side's chord, so that it still has one to click.

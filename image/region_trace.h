@@ -10,8 +10,10 @@
 // the outer boundary, filled by the even-odd rule, holds exactly the centres
 // of the region's pixels and of its holes.
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class CImage;
@@ -23,8 +25,8 @@ struct TracePoint {
     bool operator==(const TracePoint&) const = default;
 };
 
-// The pixels of one flood fill. Reusable: a second fill clears only what the
-// first one touched.
+// The pixels of one flood fill, one bit a pixel. Reusable: a second fill
+// clears only what the first one touched.
 class CRegionMask {
 public:
     int Width() const { return m_width; }
@@ -32,7 +34,7 @@ public:
     // Whether pixel (x, y) belongs to the region; false outside the picture.
     bool Contains(int x, int y) const {
         if (x < 0 || y < 0 || x >= m_width || y >= m_height) return false;
-        return m_cells[Cell(x, y)] == kIn;
+        return Bit(x, y);
     }
     int64_t PixelCount() const { return m_count; }
     // The leftmost pixel of the region's top row (where its outer boundary
@@ -40,28 +42,32 @@ public:
     TracePoint First() const { return m_first; }
 
 private:
-    friend bool FillRegion(const CImage&, int, int, int, CRegionMask*);
-    friend std::vector<TracePoint> TraceOuterBoundary(const CRegionMask&);
+    friend struct RegionFill;
+    friend struct BoundaryWalk;
 
-    // Cell states. The picture is framed by one ring of kOut cells, so no
-    // neighbour lookup needs a bounds check.
-    enum : uint8_t { kUnknown = 0, kIn = 1, kOut = 2 };
-    size_t Stride() const { return static_cast<size_t>(m_width) + 2; }
-    size_t Cell(int x, int y) const {
-        return (static_cast<size_t>(y) + 1) * Stride() + static_cast<size_t>(x) + 1;
+    // Rows of 64-pixel words, pixel x in bit x % 64 of word 1 + x / 64. A
+    // frame of zero words (one on each side, a row above and below) lets
+    // every neighbour of a pixel be read without a bounds check.
+    size_t Word(int x, int y) const {
+        return (static_cast<size_t>(y) + 1) * m_stride + (static_cast<size_t>(x + 64) >> 6);
     }
-    // Sizes the cells for a picture and forgets the previous region.
+    // For -1 <= x <= width and -1 <= y <= height.
+    bool Bit(int x, int y) const { return (m_words[2 * Word(x, y)] >> ((x + 64) & 63)) & 1; }
+    // Sizes the words for a picture and forgets the previous region.
     bool Reset(int width, int height);
-    template <class Match>
-    void FillWith(const CImageImpl& impl, int x, int y, const Match& match);
 
-    std::vector<uint8_t> m_cells;
+    // Two a word, side by side, as the fill reads them together: the region,
+    // and the pixels that match the colour where m_known says they were
+    // tested.
+    std::vector<uint64_t> m_words;
+    std::vector<uint8_t> m_known;
+    size_t m_stride = 0;  // words a row, frame included
     int m_width = 0;
     int m_height = 0;
     int64_t m_count = 0;
     TracePoint m_first;
-    // Cells the last fill wrote (inclusive, in pixel coordinates).
-    int m_touchedLeft = 0, m_touchedTop = 0, m_touchedRight = -1, m_touchedBottom = -1;
+    // Words the last fill wrote (inclusive: rows, and word columns 1..).
+    int m_touchedTop = 0, m_touchedBottom = -1, m_touchedLeft = 0, m_touchedRight = -1;
 };
 
 // The largest colour distance that matters: black to white is about 441.7.
@@ -113,3 +119,31 @@ struct RegionTrace {
 // between calls to save its allocation. False when (x, y) is not a pixel.
 bool TraceRegion(const CImage& image, int x, int y, const TraceOptions& options,
                  RegionTrace* result, CRegionMask* mask = nullptr);
+
+// The same trace in steps, so that a caller can keep a window answering
+// while a large region is traced: Begin, then Run until it answers true.
+class CRegionTracer {
+public:
+    CRegionTracer();
+    ~CRegionTracer();
+    CRegionTracer(const CRegionTracer&) = delete;
+    CRegionTracer& operator=(const CRegionTracer&) = delete;
+
+    // Starts the trace of a click at picture pixel (x, y) into `mask`, which
+    // must outlive the trace, as must the picture. False when (x, y) is not a
+    // pixel or there is not memory enough.
+    bool Begin(const CImage& image, int x, int y, const TraceOptions& options, CRegionMask* mask);
+    // Traces until the result is ready (true) or the moment `until` has passed
+    // (false; the next call goes on from there). The clock is read between
+    // rows of the fill and every few thousand steps of the boundary.
+    bool Run(std::chrono::steady_clock::time_point until);
+    // Once Run answered true: whether the trace succeeded, and its result.
+    bool Succeeded() const;
+    const RegionTrace& Result() const;
+    // The region's pixels found so far.
+    int64_t PixelsSoFar() const;
+
+private:
+    struct State;
+    std::unique_ptr<State> m_state;
+};

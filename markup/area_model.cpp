@@ -53,21 +53,68 @@ bool InRect(const std::vector<double>& c, double x, double y) {
     return left < right && top < bottom && x >= left && x <= right && y >= top && y <= bottom;
 }
 
-bool InCircle(const std::vector<double>& c, double x, double y) {
-    const double dx = x - c[0], dy = y - c[1];
-    return dx * dx + dy * dy <= c[2] * c[2];
+// Coordinates may be as large as a double holds. Squares and products of
+// differences stay finite when every value is at most 2^500; larger ones are
+// scaled down by a power of two first, which keeps them exact (all but
+// values below about 2^-500 beside them).
+double ScaleFor(const std::vector<double>& c, size_t count, double x, double y) {
+    double largest = std::max(std::fabs(x), std::fabs(y));
+    for (size_t i = 0; i < count; ++i) largest = std::max(largest, std::fabs(c[i]));
+    return largest > 0x1p500 ? std::ldexp(1.0, 500 - std::ilogb(largest)) : 1.0;
 }
 
-bool OnSegment(double x, double y, double x1, double y1, double x2, double y2) {
-    if (x < std::min(x1, x2) || x > std::max(x1, x2) || y < std::min(y1, y2) ||
-        y > std::max(y1, y2))
-        return false;
-    return (x2 - x1) * (y - y1) == (y2 - y1) * (x - x1);
+bool InCircle(const std::vector<double>& c, double x, double y) {
+    const double scale = ScaleFor(c, 3, x, y);
+    const double dx = x * scale - c[0] * scale, dy = y * scale - c[1] * scale;
+    const double r = c[2] * scale;
+    return dx * dx + dy * dy <= r * r;
+}
+
+// a + b exactly, as hi + lo.
+void TwoSum(double a, double b, double& hi, double& lo) {
+    hi = a + b;
+    const double bPart = hi - a, aPart = hi - bPart;
+    lo = (a - aPart) + (b - bPart);
+}
+
+// The sign of (x2 - x1)(y3 - y1) - (y2 - y1)(x3 - x1), computed exactly:
+// each difference as two doubles, each product of two as two more, and the
+// sixteen terms summed into a growing expansion whose largest part has the
+// sign of the whole (values at most 2^500, see ScaleFor).
+int Orientation(double x1, double y1, double x2, double y2, double x3, double y3) {
+    double ux[2], uy[2], vx[2], vy[2];
+    TwoSum(x2, -x1, ux[1], ux[0]);
+    TwoSum(y2, -y1, uy[1], uy[0]);
+    TwoSum(x3, -x1, vx[1], vx[0]);
+    TwoSum(y3, -y1, vy[1], vy[0]);
+    double sum[34];
+    size_t n = 0;
+    const auto add = [&](double b) {
+        size_t kept = 0;
+        for (size_t i = 0; i < n; ++i) {
+            double hi, lo;
+            TwoSum(b, sum[i], hi, lo);
+            b = hi;
+            if (lo != 0) sum[kept++] = lo;
+        }
+        sum[kept++] = b;
+        n = kept;
+    };
+    for (int i = 0; i < 2; ++i)
+        for (int j = 0; j < 2; ++j) {
+            const double p = ux[i] * vy[j], q = uy[i] * vx[j];
+            add(p);
+            add(std::fma(ux[i], vy[j], -p));
+            add(-q);
+            add(-std::fma(uy[i], vx[j], -q));
+        }
+    while (n > 0 && sum[n - 1] == 0) --n;
+    return n == 0 ? 0 : sum[n - 1] > 0 ? 1 : -1;
 }
 
 // Even-odd: a ray to the right crosses the outline an odd number of times.
 // Points on the outline count as inside; a polygon as flat as a line holds
-// nothing.
+// nothing. Exact for any finite coordinates.
 bool InPolygon(const std::vector<double>& c, double x, double y) {
     const size_t count = c.size() / 2;
     double minX = c[0], maxX = c[0], minY = c[1], maxY = c[1];
@@ -78,12 +125,21 @@ bool InPolygon(const std::vector<double>& c, double x, double y) {
         maxY = std::max(maxY, c[2 * i + 1]);
     }
     if (!(minX < maxX && minY < maxY) || x < minX || x > maxX || y < minY || y > maxY) return false;
+    const double scale = ScaleFor(c, 2 * count, x, y);
+    const double px = x * scale, py = y * scale;
     bool inside = false;
     for (size_t i = 0, j = count - 1; i < count; j = i++) {
-        const double xi = c[2 * i], yi = c[2 * i + 1];
-        const double xj = c[2 * j], yj = c[2 * j + 1];
-        if (OnSegment(x, y, xi, yi, xj, yj)) return true;
-        if ((yi > y) != (yj > y) && x < (xj - xi) * (y - yi) / (yj - yi) + xi) inside = !inside;
+        const double xi = c[2 * i] * scale, yi = c[2 * i + 1] * scale;
+        const double xj = c[2 * j] * scale, yj = c[2 * j + 1] * scale;
+        const bool crosses = (yi > py) != (yj > py);
+        const bool within = px >= std::min(xi, xj) && px <= std::max(xi, xj) &&
+                            py >= std::min(yi, yj) && py <= std::max(yi, yj);
+        if (!crosses && !within) continue;
+        const int side = Orientation(xi, yi, xj, yj, px, py);
+        if (within && side == 0) return true;  // on this edge
+        // Left of where the edge crosses the point's row: the sign of the
+        // orientation, turned by the edge's direction.
+        if (crosses && side == (yj > yi ? 1 : -1)) inside = !inside;
     }
     return inside;
 }

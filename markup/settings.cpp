@@ -1,6 +1,7 @@
 #include "markup/settings.h"
 
 #include <algorithm>
+#include <climits>
 
 #include "image/region_trace.h"
 
@@ -36,9 +37,22 @@ bool SetTagSetting(int value) {
 }
 
 int GetTraceToleranceSetting() {
-    const int value =
-        g_store ? g_store->GetProfileInt(kGeneral, "TraceTolerance", kDefaultTraceTolerance)
-                : kDefaultTraceTolerance;
+    if (!g_store) return kDefaultTraceTolerance;
+    int value = g_store->GetProfileInt(kGeneral, "TraceTolerance", INT_MIN);
+    if (value == INT_MIN) {
+        // Not a 32-bit number: a whole number too long for one still lies
+        // beyond an end of the range; anything else is no tolerance at all.
+        std::string text = g_store->GetProfileString(kGeneral, "TraceTolerance", "");
+        const size_t first = text.find_first_not_of(" \t");
+        text.erase(0, first == std::string::npos ? text.size() : first);
+        text.erase(text.find_last_not_of(" \t") + 1);
+        const bool negative = !text.empty() && text[0] == '-';
+        const size_t digits = !text.empty() && (text[0] == '-' || text[0] == '+') ? 1 : 0;
+        const bool whole = text.size() > digits &&
+                           text.find_first_not_of("0123456789", digits) == std::string::npos;
+        if (!whole) return kDefaultTraceTolerance;
+        value = negative ? INT_MIN : INT_MAX;
+    }
     return std::clamp(value, 0, kMaxTraceTolerance);
 }
 

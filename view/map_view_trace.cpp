@@ -49,7 +49,7 @@ void CMapView::RefreshTracePreview() {
 void CMapView::FinishTrace(QPoint client) {
     const CImage* image = Picture();
     if (!image) return;
-    const std::vector<TracePoint> corners = m_trace.Trace(*image, PicturePixel(client));
+    const std::vector<TracePoint> corners = m_trace.Trace(*image, PicturePixel(client), this);
     if (corners.empty()) return;
 
     // The outline stays on screen while the dialog asks for the link.

@@ -1,5 +1,11 @@
 #include "view/trace_tool.h"
 
+#include <QApplication>
+#include <QLocale>
+#include <QProgressDialog>
+#include <QScopeGuard>
+#include <chrono>
+
 #include "image/image.h"
 #include "markup/settings.h"
 
@@ -20,6 +26,9 @@ CTraceTool::CTraceTool(QObject* parent) : QObject(parent) {
     m_timer.setSingleShot(true);
     m_timer.setInterval(kPreviewDelayMs);
     connect(&m_timer, &QTimer::timeout, this, &CTraceTool::previewDue);
+    m_stepTimer.setSingleShot(true);
+    m_stepTimer.setInterval(0);
+    connect(&m_stepTimer, &QTimer::timeout, this, &CTraceTool::OnStep);
 }
 
 void CTraceTool::Hover(QPoint pixel) {
@@ -31,11 +40,16 @@ void CTraceTool::Hover(QPoint pixel) {
 
 void CTraceTool::Clear() {
     m_timer.stop();
+    m_stepTimer.stop();
+    m_job.reset();
     m_hover.reset();
     m_preview.clear();
 }
 
 void CTraceTool::Forget() {
+    // The picture the trace reads may be gone already: it is not read again.
+    m_stepTimer.stop();
+    m_job.reset();
     m_image = nullptr;
     m_tolerance = -1;
     m_preview.clear();
@@ -48,29 +62,117 @@ bool CTraceTool::Traced(const CImage& image, QPoint pixel, int tolerance) const 
            m_mask.Contains(pixel.x(), pixel.y()) && ColourAt(image, pixel) == m_seedColour;
 }
 
-std::vector<TracePoint> CTraceTool::Trace(const CImage& image, QPoint pixel) {
+void CTraceTool::StartJob(const CImage& image, QPoint pixel, int tolerance) {
+    if (m_job && m_jobImage == &image && m_jobPixel == pixel && m_jobTolerance == tolerance) return;
+    m_stepTimer.stop();
+    m_job = std::make_unique<CRegionTracer>();
+    TraceOptions options;
+    options.tolerance = tolerance;
+    if (!m_job->Begin(image, pixel.x(), pixel.y(), options, &m_jobMask)) {
+        m_job.reset();
+        return;
+    }
+    m_jobDone = false;
+    m_jobImage = &image;
+    m_jobPixel = pixel;
+    m_jobTolerance = tolerance;
+}
+
+bool CTraceTool::Step(int ms) {
+    return m_job->Run(std::chrono::steady_clock::now() + std::chrono::milliseconds(ms));
+}
+
+void CTraceTool::Adopt() {
+    std::unique_ptr<CRegionTracer> job = std::move(m_job);
+    m_stepTimer.stop();
+    m_image = nullptr;
+    m_preview.clear();
+    if (!job->Succeeded()) return;
+    std::swap(m_mask, m_jobMask);
+    m_image = m_jobImage;
+    m_tolerance = m_jobTolerance;
+    m_seedColour = ColourAt(*m_image, m_jobPixel);
+    m_preview = job->Result().corners;
+}
+
+void CTraceTool::OnStep() {
+    if (!m_job) return;
+    if (!Step(kSliceMs)) {
+        m_stepTimer.start();
+        return;
+    }
+    // Refresh takes the result as the preview, so that the view sees the
+    // outline change.
+    m_jobDone = true;
+    emit previewDue();
+}
+
+std::vector<TracePoint> CTraceTool::Trace(const CImage& image, QPoint pixel, QWidget* parent) {
     if (!IsPixel(image, pixel)) return {};
     const int tolerance = GetTraceToleranceSetting();
     if (Traced(image, pixel, tolerance)) return m_preview;
-    RegionTrace trace;
-    TraceOptions options;
-    options.tolerance = tolerance;
-    m_image = nullptr;
-    if (!TraceRegion(image, pixel.x(), pixel.y(), options, &trace, &m_mask)) return {};
-    m_image = &image;
-    m_tolerance = tolerance;
-    m_seedColour = ColourAt(image, pixel);
-    m_preview = trace.corners;
-    return trace.corners;
+    StartJob(image, pixel, tolerance);
+    if (!m_job) return {};
+    m_stepTimer.stop();
+    // Hovers wait until the click has its outline.
+    m_clicking = true;
+    const auto resume = qScopeGuard([this] { m_clicking = false; });
+    if (!Step(m_progressDelayMs)) {
+        // A long trace: the window goes on painting behind a progress
+        // dialog, which takes every other input until the trace ends.
+        QProgressDialog progress(parent);
+        progress.setWindowModality(Qt::ApplicationModal);
+        progress.setRange(0, 0);
+        progress.setMinimumDuration(0);
+        progress.setCancelButtonText(QString::fromUtf8("中止"));
+        progress.setWindowTitle(QString::fromUtf8("輪郭"));
+        progress.setObjectName(QStringLiteral("TraceProgress"));
+        // Esc rejects the dialog, which is not the cancel button's signal.
+        bool cancelled = false;
+        connect(&progress, &QProgressDialog::canceled, this, [&cancelled] { cancelled = true; });
+        connect(&progress, &QDialog::rejected, this, [&cancelled] { cancelled = true; });
+        progress.show();
+        const CRegionTracer* job = m_job.get();
+        for (;;) {
+            progress.setLabelText(QString::fromUtf8("輪郭を抽出しています… %1 画素 (Esc で中止)")
+                                      .arg(QLocale().toString(qlonglong{job->PixelsSoFar()})));
+            QApplication::processEvents(QEventLoop::AllEvents, kSliceMs);
+            // Cancelled, or the picture changed (Forget ended the trace).
+            if (cancelled || m_job.get() != job) {
+                if (m_job.get() == job) m_job.reset();
+                return {};
+            }
+            if (Step(2 * kSliceMs)) break;
+        }
+    }
+    Adopt();
+    return m_preview;
 }
 
 void CTraceTool::Refresh(const CImage* image) {
-    if (!image || !m_hover) {
+    if (m_clicking) return;
+    if (!image || !m_hover || !IsPixel(*image, *m_hover)) {
+        m_stepTimer.stop();
+        m_job.reset();
         m_preview.clear();
         return;
     }
-    Trace(*image, *m_hover);
-    if (!IsPixel(*image, *m_hover)) m_preview.clear();
+    if (m_job && m_jobDone) Adopt();
+    const int tolerance = GetTraceToleranceSetting();
+    if (Traced(*image, *m_hover, tolerance)) {
+        m_stepTimer.stop();
+        m_job.reset();
+        return;
+    }
+    // The mouse has left the region shown: its outline goes while the new
+    // one is traced.
+    m_preview.clear();
+    StartJob(*image, *m_hover, tolerance);
+    if (!m_job) return;
+    if (Step(kSliceMs))
+        Adopt();
+    else
+        m_stepTimer.start();
 }
 
 QPolygon CTraceTool::ToClient(const std::vector<TracePoint>& corners, QPoint scroll, int zoom) {

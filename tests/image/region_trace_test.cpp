@@ -16,7 +16,21 @@
 
 #include "image/image.h"
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 namespace {
+
+// The bytes the heap holds now (0 where the C library does not say).
+int64_t HeapInUse() {
+#ifdef __GLIBC__
+    const struct mallinfo2 info = mallinfo2();
+    return static_cast<int64_t>(info.uordblks + info.hblkhd);
+#else
+    return 0;
+#endif
+}
 
 using Grid = std::vector<std::string>;  // rows from the top, '#' for a pixel held
 
@@ -198,6 +212,62 @@ TEST(RegionTrace, ToleranceColoursAndOutside) {
     RegionTrace trace;
     EXPECT_FALSE(TraceRegion(ramp, w, 0, {}, &trace));
     EXPECT_TRUE(trace.corners.empty());
+}
+
+// Colour noise clicked at mid grey with the tolerance at which about as many
+// colours match as not: the region percolates through the picture, in runs
+// of a pixel or two, with a boundary that winds through all of it. The fill
+// agrees with a plain one pixel by pixel, and the mask it leaves takes well
+// under a byte a pixel (a byte a pixel, and a stack of millions of runs
+// while filling, froze the editor on a large picture).
+TEST(RegionTrace, NoiseWhereTheRegionPercolates) {
+    const int w = 1000, h = 700;  // rows that end inside a 64-pixel word
+    CImage image;
+    ASSERT_TRUE(image.Create(w, h, 24, -1));
+    uint32_t noise = 2463534242u;
+    for (int y = 0; y < h; ++y) {
+        uint8_t* row = image.GetImpl()->PixelAddress(0, y);
+        for (int i = 0; i < 3 * w; ++i) {
+            noise ^= noise << 13, noise ^= noise >> 17, noise ^= noise << 5;
+            row[i] = static_cast<uint8_t>(noise >> 7);
+        }
+    }
+    image.SetPixelRGB(500, h - 1 - 350, 128, 128, 128);
+    const int tolerance = 137;
+
+    std::vector<char> plain(size_t(w) * h, 0);
+    std::vector<std::pair<int, int>> todo{{500, 350}};
+    plain[350 * w + 500] = 1;
+    int64_t count = 0;
+    while (!todo.empty()) {
+        const auto [x, y] = todo.back();
+        todo.pop_back();
+        ++count;
+        for (const auto& [nx, ny] : {std::pair{x - 1, y}, {x + 1, y}, {x, y - 1}, {x, y + 1}}) {
+            if (nx < 0 || ny < 0 || nx >= w || ny >= h || plain[ny * w + nx]) continue;
+            uint8_t r, g, b;
+            image.GetPixelRGB(nx, h - 1 - ny, &r, &g, &b);
+            if ((r - 128) * (r - 128) + (g - 128) * (g - 128) + (b - 128) * (b - 128) <=
+                tolerance * tolerance)
+                plain[ny * w + nx] = 1, todo.push_back({nx, ny});
+        }
+    }
+    ASSERT_GT(count, w * h / 4);
+
+    CRegionMask mask;
+    const int64_t before = HeapInUse();
+    ASSERT_TRUE(FillRegion(image, 500, 350, tolerance, &mask));
+    EXPECT_LT(HeapInUse() - before, w * h / 2);
+    EXPECT_EQ(mask.PixelCount(), count);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            ASSERT_EQ(mask.Contains(x, y), plain[y * w + x] != 0) << x << "," << y;
+
+    RegionTrace trace;
+    ASSERT_TRUE(TraceRegion(image, 500, 350, {tolerance, kMaxTraceCorners}, &trace, &mask));
+    EXPECT_LE(trace.corners.size(), size_t(kMaxTraceCorners));
+    EXPECT_GT(trace.deviation, 1.0);
+    EXPECT_EQ(trace.pixels, count);
 }
 
 }  // namespace

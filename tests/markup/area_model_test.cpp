@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -100,6 +101,42 @@ TEST(AreaModel, HitTestPicksTheFirstValidAreaThatContainsThePoint) {
     for (const Probe& p : probes)
         EXPECT_EQ(HitTestAreas(areas, p.x, p.y), p.expected) << p.x << "," << p.y;
     EXPECT_EQ(HitTestAreas({}, 1, 1), -1);
+}
+
+// Coordinates as large as a double holds: no product may overflow, and a
+// point is inside exactly where the geometry says.
+TEST(AreaModel, HugeCoordinatesHoldWhatTheyEnclose) {
+    struct Probe {
+        const char* area;
+        double x, y;
+        bool inside;
+    } probes[] = {
+        // Below the diagonal y = x from -1e300 to 1e300, edges included.
+        {"poly -1e300,-1e300,1e300,1e300,1e300,-1e300", -1e300, 5, false},
+        {"poly -1e300,-1e300,1e300,1e300,1e300,-1e300", 5, 6, false},
+        {"poly -1e300,-1e300,1e300,1e300,1e300,-1e300", 6, 5, true},
+        {"poly -1e300,-1e300,1e300,1e300,1e300,-1e300", 5, 5, true},
+        {"poly -1e300,-1e300,1e300,1e300,1e300,-1e300", 1e300, 5, true},
+        {"poly -1e300,-1e300,1e300,1e300,1e300,-1e300", 5, -1e300, true},
+        // Its apex at 0,-1e300; the edge to -1e300,1e300 passes just left of
+        // -5e299 at y 5, and -1e300 + 5 is no double.
+        {"poly 0,-1e300,1e300,1e300,-1e300,1e300", -1e300, 5, false},
+        {"poly 0,-1e300,1e300,1e300,-1e300,1e300", 5, -1e300, false},
+        {"poly 0,-1e300,1e300,1e300,-1e300,1e300", 0, -1e300, true},
+        {"poly 0,-1e300,1e300,1e300,-1e300,1e300", -4.9e299, 5, true},
+        {"poly -1e300,0,0,1e300,0,-1e300", -1e300, 5, false},
+        {"poly -1.7e308,-1.7e308,1.7e308,-1.7e308,1.7e308,1.7e308", -1.7e308, 1, false},
+        {"poly -1.7e308,-1.7e308,1.7e308,-1.7e308,1.7e308,1.7e308", 1, -1, true},
+        {"circle 1e300,0,1e300", -1e300, 0, false},
+        {"circle 1e300,0,1e300", 1, 0, true},
+    };
+    for (const Probe& p : probes) {
+        const std::string shape(p.area, std::strchr(p.area, ' '));
+        const std::vector<AreaTag> areas = ParseAreas("<area shape=" + shape + " coords=\"" +
+                                                      (std::strchr(p.area, ' ') + 1) + "\">");
+        EXPECT_EQ(AreaContains(areas.at(0), p.x, p.y), p.inside)
+            << p.area << " at " << p.x << "," << p.y;
+    }
 }
 
 TEST(AreaModel, EditsTouchOnlyWhatTheyAreAbout) {

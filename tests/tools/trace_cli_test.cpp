@@ -32,6 +32,16 @@ TEST(TraceCli, PrintsThePolygonLineAndRefusesBadInput) {
     testutil::WriteFile(home.File("config/SEKKA/Zer Evizi SEKKA.conf"),
                         "[General]\nTraceTolerance=0\ntag=1\n");
     EXPECT_EQ(trace({pic, "5", "6", "--lower"}).out, "<area shape" + square);
+    // Out of range, even beyond 32 bits, it reads as the nearest end.
+    const std::string whole =
+        "<area shape=\"poly\" coords=\"0,0,40,0,40,30,0,30\" alt=\"\" href=\"\">\r\n";
+    for (const auto& [stored, line] : {std::pair{"443", whole},
+                                       {" 99999999999", whole},
+                                       {"-99999999999", "<area shape" + square}}) {
+        testutil::WriteFile(home.File("config/SEKKA/Zer Evizi SEKKA.conf"),
+                            std::string("[General]\nTraceTolerance=") + stored + "\n");
+        EXPECT_EQ(trace({pic, "5", "6"}).out, line) << stored;
+    }
     for (const Args& args :
          {Args{pic, "40", "0"}, Args{pic, "0", "-1"}, Args{home.File("x.tif"), "1", "1"}})
         EXPECT_EQ(trace(args, 1).out, "");

@@ -3,6 +3,7 @@
 // coordinates at any zoom and scroll, traced with the tolerance stored.
 
 #define QTEST_QPA_MOUSE_HANDLING
+#include <QProgressDialog>
 #include <QScrollBar>
 
 #include "markup/settings.h"
@@ -28,6 +29,22 @@ std::unique_ptr<CImage> Picture() {
 std::string Poly(const char* coords) {
     return std::string("<area shape=\"poly\" coords=\"") + coords +
            "\" alt=\"A\" href=\"a.html\">\r\n";
+}
+
+// 4096 x 4096 colour noise, mid grey at 2048,2048: at tolerance 137 about as
+// many colours match as not, and the region there winds through the picture.
+std::unique_ptr<CImage> Noise() {
+    auto image = BlackPicture(4096, 4096);
+    uint32_t noise = 2463534242u;
+    for (int y = 0; y < 4096; ++y) {
+        uint8_t* row = image->GetImpl()->PixelAddress(0, y);
+        for (int i = 0; i < 3 * 4096; ++i) {
+            noise ^= noise << 13, noise ^= noise >> 17, noise ^= noise << 5;
+            row[i] = static_cast<uint8_t>(noise >> 7);
+        }
+    }
+    image->SetPixelRGB(2048, 4095 - 2048, 128, 128, 128);
+    return image;
 }
 
 }  // namespace
@@ -78,6 +95,37 @@ private slots:
         const std::string red = Poly("110,50,150,50,150,90,100,90,100,60,110,60");
         QCOMPARE(h.Text(), Poly("20,10,60,10,60,40,20,40") + red + Poly("0,0,200,0,200,100,0,100") +
                                red + "</map>");
+    }
+
+    // A region that takes long to trace: the preview comes in slices between
+    // other events, and a click shows its progress, which Esc cancels.
+    void longTracesLeaveTheWindowFree() {
+        MemoryProfileStore store;
+        ScopedProfileStore scoped(&store);
+        SetTraceToleranceSetting(137);
+        const auto image = Noise();
+        CTraceTool tool;  // wired as the view wires it
+        connect(&tool, &CTraceTool::previewDue, &tool, [&] { tool.Refresh(image.get()); });
+        tool.Hover({2048, 2048});
+        tool.Refresh(image.get());
+        QVERIFY(tool.Busy());
+        QVERIFY(tool.Preview().empty());
+        QTRY_VERIFY_WITH_TIMEOUT(tool.Preview().size() > 100, 60000);
+        QVERIFY(!tool.Busy());
+
+        tool.Forget();
+        tool.SetProgressDelay(0);
+        QString shown;
+        QTimer::singleShot(0, &tool, [&] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            if (!qobject_cast<QProgressDialog*>(dialog)) return;
+            shown = dialog->objectName();
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        });
+        QVERIFY(tool.Trace(*image, {2048, 2048}).empty());
+        QCOMPARE(shown, QStringLiteral("TraceProgress"));
+        QVERIFY(!tool.Busy());
+        QVERIFY(tool.Preview().empty());
     }
 };
 
