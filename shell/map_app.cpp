@@ -140,8 +140,11 @@ bool CMapApp::PromptForPicture(QString& name, int /*titleId*/, int flags, bool o
     request.mustExist = (flags & kOfnFileMustExist) != 0;
     request.filters = PictureFilters(open);
     request.filterIndex = std::max(0, k - 1);
-    request.defaultSuffix =
-        QString::fromStdString(PictureTypeExtension(PictureTypeAt(k - 1, open)));
+    // The open dialog's first filter is every picture: its types follow it.
+    const int firstType = open ? 1 : 0;
+    if (!open)
+        request.defaultSuffix =
+            QString::fromStdString(PictureTypeExtension(PictureTypeAt(k - 1, open)));
     request.fileName = name;
     if (!open) request.directory = StartFolderFor(QString::fromStdString(m_doc.GetPathName()));
 
@@ -150,7 +153,7 @@ bool CMapApp::PromptForPicture(QString& name, int /*titleId*/, int flags, bool o
     name = QDir::toNativeSeparators(answer.path);
     const int chosen = answer.filterIndex + 1;
     if (open) m_nFilterIndex = chosen;
-    if (pType) *pType = PictureTypeAt(chosen - 1, open);
+    if (pType) *pType = PictureTypeAt(chosen - 1 - firstType, open);
     return true;
 }
 
