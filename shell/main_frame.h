@@ -38,6 +38,7 @@ public:
     MarkupPane& Pane() { return m_pane; }
     CMarkupEdit& Edit() { return m_wndEdit; }
     CResizableBar& Bar() { return m_wndBar; }
+    const CResizableBar& Bar() const { return m_wndBar; }
     QStatusBar& StatusBar() { return m_wndStatusBar; }
     QToolBar& ToolBar() { return m_wndToolBar; }
     CMapView& View() { return m_view; }

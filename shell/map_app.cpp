@@ -17,6 +17,7 @@
 #include "shell/picture_loader.h"
 #include "shell/picture_types.h"
 #include "shell/prompts.h"
+#include "shell/window_state.h"
 
 namespace {
 bool SameFile(const QString& a, const QString& b) {
@@ -112,7 +113,7 @@ bool CMapApp::InitInstance(const QStringList& args, QString* error) {
         m_frame.reset();
         return false;
     }
-    m_frame->show();
+    ShowWithStoredPlace(*m_frame, m_store);
     // Markup left by an editor that did not end normally is offered when no
     // picture was asked for; otherwise it waits for such a start.
     if (args.isEmpty()) m_markup->OfferRecovery();
@@ -121,6 +122,7 @@ bool CMapApp::InitInstance(const QStringList& args, QString* error) {
 
 void CMapApp::ExitInstance() {
     if (m_markup) m_markup->OnNormalExit();
+    if (m_frame) StorePlace(*m_frame, m_store);
     m_recent.Save(m_store);
 }
 

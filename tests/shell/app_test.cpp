@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
+#include <QScreen>
 #include <QStatusBar>
 #include <algorithm>
 
@@ -192,6 +193,50 @@ private slots:
         QCOMPARE(answers, 1);
         QCOMPARE(frame.Pane().GetWindowText(), Skeleton("slow.jpg"));
         QVERIFY(prompts.messages.isEmpty());
+    }
+
+    void theWindowAndTheBarKeepTheirPlaceAcrossStarts() {
+        ScriptedPrompts prompts;
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        const QRect place(30, 20, 500, 300), floating(100, 90, 220, 120);
+        // Each start: what it finds, then what it leaves.
+        for (int start = 0; start < 4; ++start) {
+            CMapApp app(*m_f.store);
+            QVERIFY(app.InitInstance({}));
+            CMainFrame& frame = *app.Frame();
+            CResizableBar& bar = frame.Bar();
+            QVERIFY(QTest::qWaitForWindowExposed(&frame));
+            switch (start) {
+                case 0:  // the first start: four fifths of the screen, centred
+                    QCOMPARE(frame.geometry().size(), screen.size() * 4 / 5);
+                    QCOMPARE(frame.geometry().center(), screen.center());
+                    frame.setGeometry(place);
+                    bar.DockAt(Qt::LeftDockWidgetArea, 150);
+                    QTRY_COMPARE(bar.width(), 150);
+                    break;
+                case 1:
+                    QCOMPARE(frame.geometry(), place);
+                    QCOMPARE(bar.DockSide(), Qt::LeftDockWidgetArea);
+                    QTRY_COMPARE(bar.width(), 150);
+                    frame.showMaximized();
+                    bar.FloatAt(floating);
+                    QTRY_COMPARE(QRect(bar.pos(), bar.size()), floating);
+                    break;
+                case 2:
+                    QVERIFY(frame.isMaximized());
+                    QTRY_VERIFY(bar.isFloating());
+                    QTRY_COMPARE(QRect(bar.pos(), bar.size()), floating);
+                    frame.showNormal();
+                    QTRY_COMPARE(frame.geometry(), place);
+                    // A place on a screen that is gone.
+                    frame.setGeometry(screen.right() + 100, 0, 400, 300);
+                    break;
+                case 3:
+                    QCOMPARE(frame.geometry().size(), screen.size() * 4 / 5);
+                    break;
+            }
+            app.ExitInstance();
+        }
     }
 
     void recentNamesAreShortened() {
