@@ -32,6 +32,9 @@ public:
     // The title for the document title, with a leading "*" while the markup
     // has unsaved changes.
     void UpdateTitle(const QString& docTitle);
+    // The file name of the page the markup came from, shown before the
+    // picture's as "PAGE (PICTURE)"; empty when it came from no page.
+    void SetPageName(const QString& page);
     void SetMarkupModified(bool modified);
 
     // The pane through its CR LF interface, and the editor behind it.
@@ -96,6 +99,7 @@ private:
     std::array<std::unique_ptr<QAction>, 4> m_mruActions;
     QMenu* m_fileMenu = nullptr;
     QString m_docTitle;
+    QString m_pageName;
     bool m_markupModified = false;
     std::function<bool()> m_closeGuard;
 };

@@ -65,6 +65,11 @@ bool CMarkupFile::IsModified() const {
     return Document().isModified();
 }
 
+void CMarkupFile::ShowPageInTitle() const {
+    if (CMainFrame* frame = m_app.Frame())
+        frame->SetPageName(m_fromPage ? QFileInfo(m_path).fileName() : QString());
+}
+
 void CMarkupFile::Show(const QString& text) const {
     Prompts().ShowMessage(m_app.Frame(), QStringLiteral("Zer Evizi SEKKA"), text);
 }
@@ -88,6 +93,7 @@ void CMarkupFile::MarkupReplaced() {
     m_image = 0;
     Document().setModified(false);
     m_recovery.Remove();
+    ShowPageInTitle();
 }
 
 bool CMarkupFile::AdoptPicture(const QString& path, QString* why) {
@@ -157,6 +163,7 @@ bool CMarkupFile::OpenPage(const QString& path) {
     m_path = QFileInfo(path).absoluteFilePath();
     m_fromPage = true;
     m_image = index;
+    ShowPageInTitle();
     Document().setModified(false);
     m_recovery.Remove();
     return true;
@@ -194,6 +201,7 @@ bool CMarkupFile::SaveTo(const QString& path) {
                    "「名前を付けてマップを保存」でマップだけを保存できます。")
                      .arg(Native(m_path), why));
             if (!page.ok) m_fromPage = false;  // Save As then writes the markup alone
+            ShowPageInTitle();
             return false;
         }
     }
@@ -204,6 +212,7 @@ bool CMarkupFile::SaveTo(const QString& path) {
         return false;
     }
     m_path = info.absoluteFilePath();
+    ShowPageInTitle();
     Document().setModified(false);
     m_recovery.Remove();
     return true;
@@ -279,6 +288,7 @@ void CMarkupFile::OfferRecovery() {
     m_path = QString::fromStdString(record.markupFile);
     m_fromPage = record.fromPage;
     m_image = record.image;
+    ShowPageInTitle();
     Document().setModified(true);
     m_copyStale = true;
     WriteRecoveryCopy();  // the copy is this editor's now

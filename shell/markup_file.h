@@ -61,6 +61,8 @@ private:
     // it does not load, and then nothing has changed.
     bool AdoptPicture(const QString& path, QString* why);
     void Show(const QString& text) const;
+    // The page's file name in the window title while the markup is a page's.
+    void ShowPageInTitle() const;
 
     CMapApp& m_app;
     CRecovery m_recovery;

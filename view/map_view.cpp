@@ -13,6 +13,7 @@
 #include <iterator>
 #include <numbers>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "image/image.h"
@@ -119,6 +120,8 @@ const CImage* CMapView::Picture() const {
 
 void CMapView::OnInitialUpdate() {
     m_trace.Forget();
+    // The readout and link of the picture that went mean nothing now.
+    if (std::exchange(m_ptReadout, std::nullopt)) ShowStatus(QString());
     RebuildCache();
     SelectArea(-1);
     RefreshAreas();
@@ -612,14 +615,19 @@ void CMapView::ShowStatus(const QString& text) {
         window->statusBar()->showMessage(text);
 }
 
+void CMapView::ShowReadout(QPoint client) {
+    m_ptReadout = client;
+    QString readout = ReadoutText(client);
+    // Over an area the readout ends with its link.
+    if (const std::string href = HrefAt(client); !href.empty() && readout.trimmed().size() > 0)
+        readout += QStringLiteral("  ") + QString::fromStdString(href);
+    ShowStatus(readout);
+}
+
 void CMapView::mouseMoveEvent(QMouseEvent* event) {
     const QPoint point = ClientPointOf(event);
     if (!Picture()) return;
-    QString readout = ReadoutText(point);
-    // Over an area the readout ends with its link.
-    if (const std::string href = HrefAt(point); !href.empty() && readout.trimmed().size() > 0)
-        readout += QStringLiteral("  ") + QString::fromStdString(href);
-    ShowStatus(readout);
+    ShowReadout(point);
     if (m_nTool == kToolSelect) {
         SelectMove(point);
         return;

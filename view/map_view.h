@@ -19,6 +19,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -155,6 +156,8 @@ private:
     void SetTool(int tool);
     void SetZoom(int zoom);
     void ShowStatus(const QString& text);
+    // The readout for a client point, with the link of the area under it.
+    void ShowReadout(QPoint client);
     // Picture bounds on the client point: x = W and y = H still count.
     bool IsInsidePicture(QPoint client) const;
     bool AskLink(std::string* url, std::string* alt);
@@ -214,6 +217,9 @@ private:
     Outline m_held;
 
     std::function<void(const QString&)> m_statusSink;
+    // Where the readout last shown was taken; shown again when the areas
+    // change, cleared when the picture goes.
+    std::optional<QPoint> m_ptReadout;
     LinkPrompt m_linkPrompt;
 
     CAreaOverlay m_overlay;
