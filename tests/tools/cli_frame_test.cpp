@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <future>
 #include <iterator>
+#include <set>
 #include <sstream>
 
 #include "tools/cli.h"
@@ -43,6 +44,31 @@ TEST(CliUsage, EveryCommandRefusesAWrongCall) {
         EXPECT_NE(r.err.find("usage: zer-evizi-cli " + args[0] + " "), r.err.npos) << r.err;
     }
     EXPECT_FALSE(std::filesystem::exists(home.File("config")));
+}
+
+// The man page describes every command the tool lists, and no other.
+TEST(CliUsage, TheManPageNamesEveryCommand) {
+    const auto r = Cli({});
+    std::set<std::string> listed, described;
+    std::istringstream usage(r.err);
+    for (std::string line; std::getline(usage, line);)
+        if (line.starts_with("  zer-evizi-cli "))
+            listed.insert(line.substr(16, line.find(' ', 16) - 16));
+    // Each command's entry is the line after a ".TP" between COMMANDS and
+    // the next section; its first word, without the font escapes.
+    std::istringstream page(testutil::ReadFile(testutil::SourcePath("docs/zer-evizi-cli.1")));
+    bool inCommands = false, afterTp = false;
+    for (std::string line; std::getline(page, line);) {
+        if (line.starts_with(".SH")) inCommands = line == ".SH COMMANDS";
+        if (inCommands && afterTp) {
+            for (const char* font : {".BI ", ".B ", "\\fB"})
+                if (line.starts_with(font)) line.erase(0, std::string_view(font).size());
+            described.insert(line.substr(0, line.find_first_of(" \\")));
+        }
+        afterTp = line == ".TP";
+    }
+    EXPECT_EQ(listed.size(), 15u) << r.err;
+    EXPECT_EQ(described, listed);
 }
 
 TEST(CliLink, PrintsTheLinkText) {
