@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <algorithm>
 
 #include "markup/settings.h"
 #include "shell/main_frame.h"
@@ -9,11 +10,18 @@
 namespace {
 const char kSection[] = "Window";
 
+// A null rectangle unless every number is within what a screen can hold, so
+// that a value planted in the file cannot overflow the rectangle's corners.
 QRect ReadRect(ProfileStore& store, const char* prefix) {
+    constexpr int kLimit = 1 << 20;
     const std::string p = prefix;
-    return {store.GetProfileInt(kSection, p + "X", 0), store.GetProfileInt(kSection, p + "Y", 0),
-            store.GetProfileInt(kSection, p + "Width", 0),
-            store.GetProfileInt(kSection, p + "Height", 0)};
+    int v[4];
+    const char* names[4] = {"X", "Y", "Width", "Height"};
+    for (int i = 0; i < 4; ++i) {
+        v[i] = store.GetProfileInt(kSection, p + names[i], 0);
+        if (v[i] < -kLimit || v[i] > kLimit) return {};
+    }
+    return {v[0], v[1], v[2], v[3]};
 }
 
 void WriteRect(ProfileStore& store, const char* prefix, const QRect& rect) {
@@ -63,9 +71,12 @@ void ShowWithStoredPlace(CMainFrame& frame, ProfileStore& store) {
 
     CResizableBar& bar = frame.Bar();
     const int side = store.GetProfileInt(kSection, "BarSide", 0);
-    if (IsDockSide(side))
+    if (IsDockSide(side)) {
+        // No thicker than the window: the rest is the picture's.
+        const int size = store.GetProfileInt(kSection, "BarSize", CResizableBar::kDefaultSize);
         bar.DockAt(Qt::DockWidgetArea(side),
-                   store.GetProfileInt(kSection, "BarSize", CResizableBar::kDefaultSize));
+                   std::min(size, std::max(frame.width(), frame.height())));
+    }
     if (store.GetProfileInt(kSection, "BarFloating", 0) != 0) {
         const QRect floating = FittingRect(ReadRect(store, "Bar"), ScreenRects());
         bar.FloatAt(floating);

@@ -615,12 +615,14 @@ void CMapView::ShowStatus(const QString& text) {
         window->statusBar()->showMessage(text);
 }
 
-void CMapView::ShowReadout(QPoint client) {
+void CMapView::ShowReadout(QPoint client, bool changedOnly) {
     m_ptReadout = client;
     QString readout = ReadoutText(client);
     // Over an area the readout ends with its link.
     if (const std::string href = HrefAt(client); !href.empty() && readout.trimmed().size() > 0)
         readout += QStringLiteral("  ") + QString::fromStdString(href);
+    if (changedOnly && readout == m_strReadout) return;
+    m_strReadout = readout;
     ShowStatus(readout);
 }
 

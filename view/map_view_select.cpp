@@ -93,7 +93,7 @@ void CMapView::RefreshAreas() {
         }
         viewport()->update();
         // The link in the readout follows the areas.
-        if (m_ptReadout && Picture()) ShowReadout(*m_ptReadout);
+        if (m_ptReadout && Picture()) ShowReadout(*m_ptReadout, true);
     }
     if (!m_bCaretMoved) return;
     m_bCaretMoved = false;

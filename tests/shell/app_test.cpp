@@ -200,7 +200,7 @@ private slots:
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
         const QRect place(30, 20, 500, 300), floating(100, 90, 220, 120);
         // Each start: what it finds, then what it leaves.
-        for (int start = 0; start < 4; ++start) {
+        for (int start = 0; start < 5; ++start) {
             CMapApp app(*m_f.store);
             QVERIFY(app.InitInstance({}));
             CMainFrame& frame = *app.Frame();
@@ -232,10 +232,17 @@ private slots:
                     frame.setGeometry(screen.right() + 100, 0, 400, 300);
                     break;
                 case 3:
+                case 4:  // after numbers planted in the file
                     QCOMPARE(frame.geometry().size(), screen.size() * 4 / 5);
+                    QVERIFY(bar.height() < frame.height());
                     break;
             }
             app.ExitInstance();
+            if (start == 3) {
+                m_f.store->WriteProfileInt("Window", "Width", 2147483647);
+                m_f.store->WriteProfileInt("Window", "BarSide", 8);
+                m_f.store->WriteProfileInt("Window", "BarSize", 2147483647);
+            }
         }
     }
 
