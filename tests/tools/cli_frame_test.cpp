@@ -46,28 +46,25 @@ TEST(CliUsage, EveryCommandRefusesAWrongCall) {
     EXPECT_FALSE(std::filesystem::exists(home.File("config")));
 }
 
-// The man page describes every command the tool lists, and no other.
+// The man page describes every command the tool lists, and no other: the
+// first word of each entry (the line after ".TP") of its COMMANDS section.
 TEST(CliUsage, TheManPageNamesEveryCommand) {
-    const auto r = Cli({});
     std::set<std::string> listed, described;
-    std::istringstream usage(r.err);
+    std::istringstream usage(Cli({}).err),
+        page(testutil::ReadFile(testutil::SourcePath("docs/zer-evizi-cli.1")));
     for (std::string line; std::getline(usage, line);)
         if (line.starts_with("  zer-evizi-cli "))
             listed.insert(line.substr(16, line.find(' ', 16) - 16));
-    // Each command's entry is the line after a ".TP" between COMMANDS and
-    // the next section; its first word, without the font escapes.
-    std::istringstream page(testutil::ReadFile(testutil::SourcePath("docs/zer-evizi-cli.1")));
-    bool inCommands = false, afterTp = false;
-    for (std::string line; std::getline(page, line);) {
+    bool inCommands = false, entry = false;
+    for (std::string line; std::getline(page, line); entry = line == ".TP") {
         if (line.starts_with(".SH")) inCommands = line == ".SH COMMANDS";
-        if (inCommands && afterTp) {
-            for (const char* font : {".BI ", ".B ", "\\fB"})
-                if (line.starts_with(font)) line.erase(0, std::string_view(font).size());
-            described.insert(line.substr(0, line.find_first_of(" \\")));
-        }
-        afterTp = line == ".TP";
+        if (!inCommands || !entry) continue;
+        line.erase(0, line.starts_with(".BI ")                              ? 4
+                      : line.starts_with(".B ") || line.starts_with("\\fB") ? 3
+                                                                            : 0);
+        described.insert(line.substr(0, line.find_first_of(" \\")));
     }
-    EXPECT_EQ(listed.size(), 15u) << r.err;
+    EXPECT_EQ(listed.size(), 15u);
     EXPECT_EQ(described, listed);
 }
 
