@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "markup/area_coords.h"
+#include "markup/area_markup.h"
 #include "markup/area_model.h"
 #include "markup/html_tags.h"
 
@@ -35,30 +36,20 @@ std::string NameInTagCase(std::string_view text, const StartTag& tag, std::strin
     return name;
 }
 
-std::string Escape(const std::string& value, char quote, bool amp) {
-    std::string out;
-    out.reserve(value.size());
-    for (char c : value) {
-        if (amp && c == '&')
-            out += "&amp;";
-        else if (c == quote)
-            out += quote == '"' ? "&quot;" : "&#39;";
-        else
-            out += c;
-    }
-    return out;
-}
-
-// `value` written inside the given quotes (0: none) so that a browser reads
-// it back unchanged: a '&' stays as it is unless it would start a reference.
+// `value` written inside the given quotes (0: none): a double quote always
+// becomes "&quot;", a single quote "&#39;" inside single quotes, and nothing
+// else changes, so what the user typed (references included) stays as typed.
 // An unquoted value that cannot stay unquoted gets double quotes, which
 // `quote` then reports.
 std::string EncodeValue(const std::string& value, char& quote) {
     if (quote == 0 &&
         (value.empty() || value.find_first_of(" \t\r\n\f\"'=<>`&") != std::string::npos))
         quote = '"';
-    std::string out = Escape(value, quote, false);
-    if (DecodeAttributeValue(out) != value) out = Escape(value, quote, true);
+    std::string out = QuoteAttributeValue(value);
+    if (quote == '\'') {
+        for (size_t at = out.find('\''); at != std::string::npos; at = out.find('\'', at + 5))
+            out.replace(at, 1, "&#39;");
+    }
     return out;
 }
 

@@ -27,9 +27,9 @@ std::string AreaLine(const char* shape, const std::string& coords, const std::st
     line += "\" coords=\"";
     line += coords;
     line += "\" alt=\"";
-    line += alt;
+    line += QuoteAttributeValue(alt);
     line += "\" href=\"";
-    line += href;
+    line += QuoteAttributeValue(href);
     line += "\">";
     return line;
 }
@@ -41,6 +41,18 @@ void AppendPoint(std::string& coords, ClientPoint p, ClientPoint scroll, int zoo
 }
 
 }  // namespace
+
+std::string QuoteAttributeValue(std::string_view value) {
+    std::string out;
+    out.reserve(value.size());
+    for (char c : value) {
+        if (c == '"')
+            out += "&quot;";
+        else
+            out += c;
+    }
+    return out;
+}
 
 std::string UpperCaseOutsideQuotes(const std::string& text, bool& insideQuotes) {
     std::string result = text;

@@ -4,6 +4,7 @@
 // Pure text logic over UTF-8 strings; nothing here draws.
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 // A point in client pixels of the map view, as the mouse delivered it; also
@@ -22,13 +23,18 @@ std::string UpperCaseOutsideQuotes(const std::string& text);
 // pieces passed one after the other come out as one pass over both would.
 std::string UpperCaseOutsideQuotes(const std::string& text, bool& insideQuotes);
 
+// `value` as it is written between double quotes: every '"' becomes
+// "&quot;" and nothing else changes, so a reference the user typed, such as
+// "&amp;", stays as typed.
+std::string QuoteAttributeValue(std::string_view value);
+
 // client / zoom + scroll / zoom, each quotient truncated toward zero on its
 // own. The zoom is 1 or 2; anything below 1 counts as 1.
 int ToPictureCoord(int client, int scroll, int zoom);
 
 // <area shape="circle" coords="CX,CY,R" alt="ALT" href="HREF">: the centre is
 // the anchor converted, the radius the client distance from anchor to end,
-// truncated, then divided by the zoom. Texts are written unescaped.
+// truncated, then divided by the zoom. Texts go through QuoteAttributeValue.
 std::string FormatCircleArea(ClientPoint anchor, ClientPoint end, ClientPoint scroll, int zoom,
                              const std::string& alt, const std::string& href);
 // <area shape="rect" coords="AX,AY,EX,EY" alt="ALT" href="HREF">, the corners

@@ -9,12 +9,13 @@
 
 std::string FormatImageLine(const std::string& source, int width, int height,
                             const std::string& mapName) {
-    return "<img src=\"" + source + "\" width=" + std::to_string(width) +
-           " height=" + std::to_string(height) + " usemap=\"#map_" + mapName + "\">\r\n";
+    return "<img src=\"" + QuoteAttributeValue(source) + "\" width=" + std::to_string(width) +
+           " height=" + std::to_string(height) + " usemap=\"#map_" + QuoteAttributeValue(mapName) +
+           "\">\r\n";
 }
 
 std::string FormatMapLines(const std::string& mapName) {
-    return "<map name=\"map_" + mapName + "\">\r\n</map>";
+    return "<map name=\"map_" + QuoteAttributeValue(mapName) + "\">\r\n</map>";
 }
 
 void WriteSkeleton(MarkupPane& pane, const std::string& source, int width, int height,

@@ -74,7 +74,14 @@ CLinkDlg::CLinkDlg(QWidget* parent) : QDialog(parent) {
     setTabOrder(&m_cancel, &m_editUrl);
     setTabOrder(&m_editUrl, &m_editAlt);
     setTabOrder(&m_editAlt, &m_browse);
-    m_ok.setFocus();
+    m_editUrl.setFocus();
+}
+
+void CLinkDlg::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // The caller fills the fields after construction: select what is there now.
+    m_editUrl.setFocus();
+    m_editUrl.selectAll();
 }
 
 void CLinkDlg::accept() {

@@ -1,7 +1,9 @@
 #pragma once
 // The link dialog (link target and alternative text of a new area) and the
-// base-folder dialog. Both open with the OK button focused, so Enter
-// confirms at once; Enter on another focused button presses that one.
+// base-folder dialog. The link dialog opens with the focus in the link field,
+// its text selected, so typing replaces it and Enter confirms; the
+// base-folder dialog opens with the OK button focused. Enter on another
+// focused button presses that one.
 
 #include <QDialog>
 #include <QLabel>
@@ -34,6 +36,9 @@ public slots:
     // Picks a file and puts its link text (relative to the base folder)
     // into the URL field; the alternative text stays.
     void OnBrowse();
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     QPushButton m_ok;

@@ -222,7 +222,15 @@ QString CMainFrame::FrameTitle(const QString& docTitle) {
 
 void CMainFrame::UpdateTitle(const QString& docTitle) {
     m_docTitle = docTitle;
-    setWindowTitle((m_markupModified ? QStringLiteral("*") : QString()) + FrameTitle(docTitle));
+    const QString shown = m_pageName.isEmpty() || docTitle.isEmpty()
+                              ? docTitle
+                              : m_pageName + QStringLiteral(" (") + docTitle + QStringLiteral(")");
+    setWindowTitle((m_markupModified ? QStringLiteral("*") : QString()) + FrameTitle(shown));
+}
+
+void CMainFrame::SetPageName(const QString& page) {
+    m_pageName = page;
+    UpdateTitle(m_docTitle);
 }
 
 void CMainFrame::SetMarkupModified(bool modified) {

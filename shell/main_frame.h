@@ -32,12 +32,16 @@ public:
     // The title for the document title, with a leading "*" while the markup
     // has unsaved changes.
     void UpdateTitle(const QString& docTitle);
+    // The file name of the page the markup came from, shown before the
+    // picture's as "PAGE (PICTURE)"; empty when it came from no page.
+    void SetPageName(const QString& page);
     void SetMarkupModified(bool modified);
 
     // The pane through its CR LF interface, and the editor behind it.
     MarkupPane& Pane() { return m_pane; }
     CMarkupEdit& Edit() { return m_wndEdit; }
     CResizableBar& Bar() { return m_wndBar; }
+    const CResizableBar& Bar() const { return m_wndBar; }
     QStatusBar& StatusBar() { return m_wndStatusBar; }
     QToolBar& ToolBar() { return m_wndToolBar; }
     CMapView& View() { return m_view; }
@@ -93,6 +97,7 @@ private:
     std::array<std::unique_ptr<QAction>, 4> m_mruActions;
     QMenu* m_fileMenu = nullptr;
     QString m_docTitle;
+    QString m_pageName;
     bool m_markupModified = false;
     std::function<bool()> m_closeGuard;
 };

@@ -16,6 +16,7 @@
 #include "shell/picture_loader.h"
 #include "shell/picture_types.h"
 #include "shell/prompts.h"
+#include "shell/window_state.h"
 
 namespace {
 bool SameFile(const QString& a, const QString& b) {
@@ -97,7 +98,7 @@ bool CMapApp::InitInstance(const QStringList& args, QString* error) {
         m_frame.reset();
         return false;
     }
-    m_frame->show();
+    ShowWithStoredPlace(*m_frame, m_store);
     // Markup left by an editor that did not end normally is offered when no
     // picture was asked for; otherwise it waits for such a start.
     if (args.isEmpty()) m_markup->OfferRecovery();
@@ -106,6 +107,7 @@ bool CMapApp::InitInstance(const QStringList& args, QString* error) {
 
 void CMapApp::ExitInstance() {
     if (m_markup) m_markup->OnNormalExit();
+    if (m_frame) StorePlace(*m_frame, m_store);
     m_recent.Save(m_store);
 }
 
@@ -125,8 +127,11 @@ bool CMapApp::PromptForPicture(QString& name, int /*titleId*/, int flags, bool o
     request.mustExist = (flags & kOfnFileMustExist) != 0;
     request.filters = PictureFilters(open);
     request.filterIndex = std::max(0, k - 1);
-    request.defaultSuffix =
-        QString::fromStdString(PictureTypeExtension(PictureTypeAt(k - 1, open)));
+    // The open dialog's first filter is every picture: its types follow it.
+    const int firstType = open ? 1 : 0;
+    if (!open)
+        request.defaultSuffix =
+            QString::fromStdString(PictureTypeExtension(PictureTypeAt(k - 1, open)));
     request.fileName = name;
     if (!open) request.directory = StartFolderFor(QString::fromStdString(m_doc.GetPathName()));
 
@@ -135,7 +140,7 @@ bool CMapApp::PromptForPicture(QString& name, int /*titleId*/, int flags, bool o
     name = QDir::toNativeSeparators(answer.path);
     const int chosen = answer.filterIndex + 1;
     if (open) m_nFilterIndex = chosen;
-    if (pType) *pType = PictureTypeAt(chosen - 1, open);
+    if (pType) *pType = PictureTypeAt(chosen - 1 - firstType, open);
     return true;
 }
 

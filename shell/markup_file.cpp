@@ -70,6 +70,11 @@ bool CMarkupFile::IsModified() const {
     return Document().isModified();
 }
 
+void CMarkupFile::ShowPageInTitle() const {
+    if (CMainFrame* frame = m_app.Frame())
+        frame->SetPageName(m_fromPage ? QFileInfo(m_path).fileName() : QString());
+}
+
 void CMarkupFile::Show(const QString& text) const {
     Prompts().ShowMessage(m_app.Frame(), QStringLiteral("Zer Evizi SEKKA"), text);
 }
@@ -94,6 +99,7 @@ void CMarkupFile::MarkupReplaced() {
     m_page = {};
     Document().setModified(false);
     m_recovery.Remove();
+    ShowPageInTitle();
 }
 
 bool CMarkupFile::AdoptPicture(const QString& path, QString* why) {
@@ -176,6 +182,7 @@ bool CMarkupFile::OpenPageAt(const QString& path, const PageSnapshot* ours) {
     m_fromPage = true;
     m_image = index;
     m_page = TakePageSnapshot(page.bytes, page.page, size_t(index));
+    ShowPageInTitle();
     Document().setModified(false);
     m_recovery.Remove();
     return true;
@@ -252,6 +259,7 @@ bool CMarkupFile::MergeIntoPage(const std::string& text, std::string* bytes,
                    "「名前を付けてマップを保存」でマップだけを保存できます。")
                      .arg(Native(m_path), why));
             if (!page.ok) m_fromPage = false;  // Save As then writes the markup alone
+            ShowPageInTitle();
             return false;
         }
         *written = SnapshotAfterMerge(page.bytes, page.page, plan.index, *bytes);
@@ -313,6 +321,7 @@ bool CMarkupFile::SaveTo(const QString& path) {
     m_path = info.absoluteFilePath();
     m_page = written;
     if (written.known) m_image = int(written.index);
+    ShowPageInTitle();
     Document().setModified(false);
     m_recovery.Remove();
     return true;
@@ -408,6 +417,7 @@ void CMarkupFile::Restore(const RecoveryRecord& record) {
     m_fromPage = record.fromPage;
     m_image = record.image;
     m_page = {};  // the page may have changed since: asked about at the first save
+    ShowPageInTitle();
     Document().setModified(true);
     m_copyStale = true;
     WriteRecoveryCopy();  // the copy is this editor's now

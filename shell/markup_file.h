@@ -86,6 +86,8 @@ private:
     // find the picture from there. False when it is fine as it is.
     bool SourceMovedTo(const QString& path, const std::string& text, TextEdit* edit,
                        QString* source) const;
+    // The page's file name in the window title while the markup is a page's.
+    void ShowPageInTitle() const;
 
     CMapApp& m_app;
     CRecovery m_recovery;

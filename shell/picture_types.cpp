@@ -48,6 +48,17 @@ bool PictureTypeCanSave(int code) {
 
 QList<FileFilter> PictureFilters(bool open) {
     QList<FileFilter> filters;
+    if (open) {
+        // Every extension a picture is opened by, in either case.
+        QStringList patterns;
+        for (const char* ext : {"gif", "jpg", "jpeg", "png", "bmp"})
+            patterns << QStringLiteral("*.") + QString::fromUtf8(ext);
+        QStringList upper;
+        for (const QString& pattern : patterns) upper << pattern.toUpper();
+        filters.append({QString::fromUtf8("すべての画像(") + patterns.join(QLatin1Char(',')) +
+                            QStringLiteral(")"),
+                        patterns + upper});
+    }
     for (const PictureType& type : g_pictureTypes) {
         if (!Enabled(type, open)) continue;
         filters.append({QString::fromUtf8(type.description),

@@ -25,5 +25,6 @@ int PictureTypeAt(int n, bool open);
 std::string PictureTypeExtension(int code);
 // Save flag of a type code over all rows; false when no row has it.
 bool PictureTypeCanSave(int code);
-// One filter per enabled row: the description and "*" + extension.
+// One filter per enabled row: the description and "*" + extension. The open
+// dialog's list starts with one filter of every picture extension.
 QList<FileFilter> PictureFilters(bool open);

@@ -4,6 +4,7 @@
 #include <QMainWindow>
 #include <QMouseEvent>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace {
 bool IsHorizontal(Qt::DockWidgetArea area) {
@@ -41,6 +42,15 @@ void CResizableBar::DockAt(Qt::DockWidgetArea area) {
     m_frame->addDockWidget(area, this);
     m_frame->resizeDocks({this}, {Thickness(area)},
                          IsHorizontal(area) ? Qt::Vertical : Qt::Horizontal);
+}
+
+void CResizableBar::FloatAt(const QRect& rect) {
+    if (!isFloating()) RememberThickness();
+    if (!rect.isNull()) {
+        m_sizeFloating = rect.size();
+        m_ptFloatAt = rect.topLeft();
+    }
+    setFloating(true);
 }
 
 int CResizableBar::Thickness(Qt::DockWidgetArea area) const {
@@ -160,8 +170,13 @@ void CResizableBar::OnTopLevelChanged(bool floating) {
             if (!isFloating() || m_moving) return;
             ShowCaption();
             resize(m_sizeFloating.expandedTo(QSize(kMinimum, kMinimum)));
-            // Where it was docked: beside the main window, on its screen.
-            move(m_ptDocked.isNull() ? m_frame->geometry().topLeft() + QPoint(40, 40) : m_ptDocked);
+            // Where asked, else where it was docked: beside the main window,
+            // on its screen.
+            if (m_ptFloatAt)
+                move(*std::exchange(m_ptFloatAt, std::nullopt));
+            else
+                move(m_ptDocked.isNull() ? m_frame->geometry().topLeft() + QPoint(40, 40)
+                                         : m_ptDocked);
         },
         Qt::QueuedConnection);
 }

@@ -13,6 +13,7 @@
 #include <QPoint>
 #include <QSize>
 #include <QWidget>
+#include <optional>
 
 class QMainWindow;
 
@@ -33,6 +34,9 @@ public:
     void DockAt(Qt::DockWidgetArea area, int thickness);
     // Docks the bar on `area` with the thickness remembered for it.
     void DockAt(Qt::DockWidgetArea area);
+    // Floats the bar with its frame's top-left and its size as `rect`; a null
+    // `rect` floats it where a double-click would.
+    void FloatAt(const QRect& rect);
     // The thickness the bar takes on `area`: the remembered height for the
     // top and bottom, the remembered width for the left and right.
     int Thickness(Qt::DockWidgetArea area) const;
@@ -78,6 +82,7 @@ private:
     int m_nHeightDocked = kDefaultSize;  // top and bottom
     int m_nWidthDocked = kDefaultSize;   // left and right
     QPoint m_ptDocked;                   // global top-left where it was last docked
+    std::optional<QPoint> m_ptFloatAt;   // where the next float goes instead
     bool m_pressed = false;
     bool m_moving = false;
     QPoint m_pressPos;    // global position of the press

@@ -143,6 +143,8 @@ const CImage* CMapView::Picture() const {
 
 void CMapView::OnInitialUpdate() {
     m_trace.Forget();
+    // The readout and link of the picture that went mean nothing now.
+    if (std::exchange(m_ptReadout, std::nullopt)) ShowStatus(QString());
     RebuildCache();
     SelectArea(-1);
     RefreshAreas();
@@ -650,16 +652,23 @@ QPoint CMapView::AnchorPoint() const {
     return Mapping().ToClient(m_ptAnchor);
 }
 
+void CMapView::ShowReadout(QPoint client, bool changedOnly) {
+    m_ptReadout = client;
+    QString readout = ReadoutText(client);
+    // Over an area the readout ends with its link.
+    if (const std::string href = HrefAt(client); !href.empty() && readout.trimmed().size() > 0)
+        readout += QStringLiteral("  ") + QString::fromStdString(href);
+    if (changedOnly && readout == m_strReadout) return;
+    m_strReadout = readout;
+    ShowStatus(readout);
+}
+
 void CMapView::mouseMoveEvent(QMouseEvent* event) {
     const QPoint point = ClientPointOf(event);
     m_ptMouse = point;
     if (!Picture()) return;
     UpdateAutoScroll();
-    QString readout = ReadoutText(point);
-    // Over an area the readout ends with its link.
-    if (const std::string href = HrefAt(point); !href.empty() && readout.trimmed().size() > 0)
-        readout += QStringLiteral("  ") + QString::fromStdString(href);
-    ShowStatus(readout);
+    ShowReadout(point);
     if (m_nTool == kToolSelect) {
         SelectMove(point);
         UpdateAutoScroll();  // the move may have started a drag

@@ -20,6 +20,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -163,6 +164,9 @@ private:
     void SetTool(int tool);
     void SetZoom(int zoom);
     void ShowStatus(const QString& text);
+    // The readout for a client point, with the link of the area under it;
+    // with `changedOnly`, only when that differs from the readout last shown.
+    void ShowReadout(QPoint client, bool changedOnly = false);
     // Picture bounds on the client point: x = W and y = H still count.
     bool IsInsidePicture(QPoint client) const;
     bool AskLink(std::string* url, std::string* alt);
@@ -245,6 +249,10 @@ private:
     Outline m_held;
 
     std::function<void(const QString&)> m_statusSink;
+    // Where the readout last shown was taken; shown again when the areas
+    // change, cleared when the picture goes.
+    std::optional<QPoint> m_ptReadout;
+    QString m_strReadout;
     LinkPrompt m_linkPrompt;
     MenuRunner m_menuRunner;
 

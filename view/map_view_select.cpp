@@ -95,6 +95,8 @@ void CMapView::RefreshAreas() {
             pane->ShowRange(tag.begin, tag.end, false);
         }
         viewport()->update();
+        // The link in the readout follows the areas.
+        if (m_ptReadout && Picture()) ShowReadout(*m_ptReadout, true);
     }
     if (!m_bCaretMoved) return;
     m_bCaretMoved = false;

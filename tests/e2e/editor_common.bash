@@ -113,14 +113,13 @@ find_marker() {
 }
 
 # Waits for the link dialog, types the link ($1) and the alternative text
-# ($2) (OK has the focus; Tab goes to Cancel, then the link, then the text)
-# and confirms.
+# ($2) (the link field has the focus; Tab goes on to the text) and confirms
+# with Enter.
 answer_link() {
   local dialog='ﾘﾝｸの設定' dlg
   dlg=$(timeout 10 xdotool search --sync --onlyvisible --name "$dialog" | head -1 || true)
   [ -n "$dlg" ] || fail "no link dialog for $1"
   xdotool windowactivate --sync "$dlg" >/dev/null 2>&1 || true
-  xdotool key --delay 30 Tab Tab
   xdotool type --delay 20 "$1"
   xdotool key Tab
   xdotool type --delay 20 "$2"

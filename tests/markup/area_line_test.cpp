@@ -52,9 +52,10 @@ TEST(AreaLines, EachShapeWrittenWhole) {
         {FormatPolyArea(vertices, {0, 0}, 1, "", ""), "<area shape=\"poly\" coords=\"" +
                                                           coords.substr(0, coords.size() - 1) +
                                                           "\" alt=\"\" href=\"\">"},
-        // The texts are written unescaped.
-        {FormatCircleArea({0, 0}, {0, 0}, {0, 0}, 1, "a\"<b>&", "x y#%.html"),
-         "<area shape=\"circle\" coords=\"0,0,0\" alt=\"a\"<b>&\" href=\"x y#%.html\">"},
+        // A double quote in the texts becomes &quot;, nothing else changes.
+        {FormatCircleArea({0, 0}, {0, 0}, {0, 0}, 1, "24\" <b>&amp;&", "x y#%\".html?a&amp;b"),
+         "<area shape=\"circle\" coords=\"0,0,0\" alt=\"24&quot; <b>&amp;&\" "
+         "href=\"x y#%&quot;.html?a&amp;b\">"},
         {FormatRectArea({0, 0}, {1, 1}, {0, 0}, 1, "日本語の説明", "地図.html"),
          "<area shape=\"rect\" coords=\"0,0,1,1\" alt=\"日本語の説明\" href=\"地図.html\">"},
     };
@@ -136,7 +137,7 @@ TEST(InsertArea, LineGoesBeforeTheFirstClosingTagInTheSettingsCase) {
         {"a cut closing tag is none", 0, "<map>\r\n</MAP", "<l>", "<map>\r\n</MAP<l>\r\n</map>"},
         // A stray double quote inverts the rest of the text.
         {"stray quote", 1, "<MAP NAME=\"map_logo\">\r\n</MAP>",
-         FormatRectArea({1, 2}, {3, 4}, {0, 0}, 1, "a\"b", "x"),
+         "<area shape=\"rect\" coords=\"1,2,3,4\" alt=\"a\"b\" href=\"x\">",
          "<MAP NAME=\"map_logo\">\r\n"
          "<AREA SHAPE=\"rect\" COORDS=\"1,2,3,4\" ALT=\"a\"B\" href=\"X\">\r\n</map>"},
     };

@@ -157,7 +157,9 @@ TEST(AreaModel, EditsTouchOnlyWhatTheyAreAbout) {
         {MoveAreaEdit(text, a[2], 1, 1), "coords=\"2,2,6,2,6,6,9\""},
         {SetCoordsEdit(text, a[1], {1, 2, 30}), "coords=1,2,30>"},
         {SetAttributeEdit(text, a[0], "href", "b\"&c.html"), "href=\"b&quot;&c.html\">"},
-        {SetAttributeEdit(text, a[0], "alt", "&amp;"), "href=\"a.html\" ALT=\"&amp;amp;\">"},
+        // Only a double quote is escaped: "&amp;" stays as typed.
+        {SetAttributeEdit(text, a[0], "alt", "24\" &amp; &lt"),
+         "href=\"a.html\" ALT=\"24&quot; &amp; &lt\">"},
         {SetAttributeEdit(text, a[2], "ALT", "new one"), "alt=\"new one\"></p>"},
         {SetAttributeEdit(text, a[1], "href", "c"), "coords=10,10,5 href=\"c\">"},
     };

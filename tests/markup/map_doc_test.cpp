@@ -63,10 +63,10 @@ TEST(Skeleton, ThreeLinesWithTheTagSettingReadForEachPiece) {
         {0, 1, "a.gif", 1, 2, "m",
          "<img src=\"a.gif\" width=1 height=2 usemap=\"#map_m\">\r\n"
          "<MAP NAME=\"map_m\">\r\n</MAP>"},
-        // An odd quote in the first piece leaves the flag set for the second.
-        {1, 1, "a\"b.gif", 1, 2, "m",
-         "<IMG SRC=\"a\"B.GIF\" width=1 height=2 usemap=\"#MAP_M\">\r\n"
-         "<map name=\"MAP_M\">\r\n</map>"},
+        // A double quote in the file name is written as &quot;.
+        {1, 1, "a\"b.gif", 1, 2, "m\"",
+         "<IMG SRC=\"a&quot;b.gif\" WIDTH=1 HEIGHT=2 USEMAP=\"#map_m&quot;\">\r\n"
+         "<MAP NAME=\"map_m&quot;\">\r\n</MAP>"},
     };
     for (const auto& c : cases) {
         MemoryMarkupPane pane;

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
+#include <QScreen>
 #include <QStatusBar>
 #include <algorithm>
 
@@ -217,6 +218,44 @@ private slots:
         QCOMPARE(answers, 1);
         QCOMPARE(frame.Pane().GetWindowText(), Skeleton("slow.jpg"));
         QVERIFY(prompts.messages.isEmpty());
+    }
+
+    void theWindowAndTheBarKeepTheirPlaceAcrossStarts() {
+        ScriptedPrompts prompts;
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        const QRect place(30, 20, 500, 300), floating(100, 90, 220, 120);
+        for (int start = 0; start < 4; ++start) {  // what each start finds, then leaves
+            CMapApp app(*m_f.store);
+            QVERIFY(app.InitInstance({}));
+            CMainFrame& frame = *app.Frame();
+            CResizableBar& bar = frame.Bar();
+            if (start == 0 || start == 3) {  // the first start, or a place on no screen
+                QCOMPARE(frame.geometry().size(), screen.size() * 4 / 5);
+                QCOMPARE(frame.geometry().center(), screen.center());
+                QVERIFY(bar.height() < frame.height());
+                frame.setGeometry(place);
+                bar.DockAt(Qt::LeftDockWidgetArea, 150);
+                QTRY_COMPARE(bar.width(), 150);
+            } else if (start == 1) {
+                QCOMPARE(frame.geometry(), place);
+                QCOMPARE(bar.DockSide(), Qt::LeftDockWidgetArea);
+                QTRY_COMPARE(bar.width(), 150);
+                frame.showMaximized();
+                bar.FloatAt(floating);
+                QTRY_COMPARE(QRect(bar.pos(), bar.size()), floating);
+            } else {
+                QVERIFY(frame.isMaximized());
+                QTRY_COMPARE(QRect(bar.pos(), bar.size()), floating);
+            }
+            app.ExitInstance();
+            if (start == 2) {  // numbers planted in the file
+                m_f.store->WriteProfileInt("Window", "Maximized", 0);
+                m_f.store->WriteProfileInt("Window", "X", screen.right() + 100);
+                m_f.store->WriteProfileInt("Window", "BarFloating", 0);
+                m_f.store->WriteProfileInt("Window", "BarSide", 8);
+                m_f.store->WriteProfileInt("Window", "BarSize", 2147483647);
+            }
+        }
     }
 
     void recentNamesAreShortened() {

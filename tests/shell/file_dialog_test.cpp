@@ -63,12 +63,13 @@ private slots:
 
     void pictureFiltersShowDescriptionsAndMatchWithoutADot() {
         testutil::TempDir dir;
-        for (const char* name : {"a.gif", "xgif", "c.jpeg", "d.jpg", "e.png", "f.bmp", "g.txt"})
+        for (const char* name :
+             {"a.gif", "xgif", "c.jpeg", "d.jpg", "e.png", "f.bmp", "g.txt", "H.JPEG", "i.PNG.txt"})
             testutil::WriteFile(dir.File(name), "x");
         FileRequest request;
         request.mustExist = true;
         request.filters = PictureFilters(true);
-        request.filterIndex = 2;
+        request.filterIndex = 3;
         QFileDialog dialog;
         ConfigureFileDialog(dialog, request);
         dialog.setDirectory(QString::fromStdString(dir.path().string()));
@@ -78,16 +79,20 @@ private slots:
         auto* combo = Part<QComboBox>(dialog, "fileTypeCombo");
         QStringList filters;
         for (int i = 0; i < combo->count(); ++i) filters << combo->itemText(i);
-        QCOMPARE(filters, (QStringList{U("GIFﾌｧｲﾙ(*.gif)"), U("JPEGﾌｧｲﾙ(*.jpg)"),
+        QCOMPARE(filters, (QStringList{U("すべての画像(*.gif,*.jpg,*.jpeg,*.png,*.bmp)"),
+                                       U("GIFﾌｧｲﾙ(*.gif)"), U("JPEGﾌｧｲﾙ(*.jpg)"),
                                        U("PNGﾌｧｲﾙ(*.png)"), U("BMPﾌｧｲﾙ(*.bmp)")}));
         QCOMPARE(Captions(dialog, QDialogButtonBox::Open),
                  (QStringList{U("開く(&O)"), U("キャンセル"), U("ファイル名(&N):")}));
         QTRY_COMPARE(Listed(dialog), QStringList{QStringLiteral("e.png")});
 
-        ChooseFilter(dialog, 0);
+        ChooseFilter(dialog, 0);  // every picture, upper-case names too
+        QTRY_COMPARE(Listed(dialog), (QStringList{U("H.JPEG"), U("a.gif"), U("c.jpeg"), U("d.jpg"),
+                                                  U("e.png"), U("f.bmp")}));
+        ChooseFilter(dialog, 1);
         QTRY_COMPARE(Listed(dialog),
                      (QStringList{QStringLiteral("a.gif"), QStringLiteral("xgif")}));
-        ChooseFilter(dialog, 1);  // *jpg: .jpeg is not listed
+        ChooseFilter(dialog, 2);  // *jpg: .jpeg is not listed
         QTRY_COMPARE(Listed(dialog), QStringList{QStringLiteral("d.jpg")});
 
         // The answer carries the path and the filter chosen last.
@@ -98,7 +103,7 @@ private slots:
         const FileAnswer answer = ReadFileAnswer(dialog, request);
         QVERIFY(answer.accepted);
         QCOMPARE(answer.path, QString::fromStdString(dir.File("d.jpg")));
-        QCOMPARE(answer.filterIndex, 1);
+        QCOMPARE(answer.filterIndex, 2);
     }
 
     void qtDialogsSpeakJapanese() {  // the open dialog's are checked above

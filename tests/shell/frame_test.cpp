@@ -115,6 +115,23 @@ private slots:
         QCOMPARE(dlg.m_strAlt, U("代替え"));
     }
 
+    void linkDialogStartsInTheLinkField() {
+        // Typed at once, confirmed with Enter; an existing link comes selected,
+        // so typing replaces it.
+        for (const char* old : {"", "old.html"}) {
+            CLinkDlg dlg;
+            dlg.UrlEdit().setText(QString::fromUtf8(old));
+            dlg.show();
+            QVERIFY(QTest::qWaitForWindowActive(&dlg));
+            QTRY_COMPARE(QApplication::focusWidget(), &dlg.UrlEdit());
+            QCOMPARE(dlg.UrlEdit().selectedText(), QString::fromUtf8(old));
+            QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("a.html"));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            QCOMPARE(dlg.result(), int(QDialog::Accepted));
+            QCOMPARE(dlg.m_strURL, QStringLiteral("a.html"));
+        }
+    }
+
     void enterPressesTheFocusedButton() {
         ScriptedPrompts prompts;  // 参照 is answered with a cancel
         // Focus on OK, キャンセル, 参照, the URL field: the result the dialog

@@ -108,6 +108,8 @@ private slots:
         QCOMPARE(Q(pane), Q("<img src=\"img/%E5%9C%B0%E5%9B%B3%201.bmp?v=2\" usemap=\"#m\">\r\n"
                             "<map name=\"m\">\r\n</map>"));
         QVERIFY(!app.Markup()->IsModified());
+        QCOMPARE(frame.windowTitle(),
+                 QString::fromUtf8("index.html (地図 1.bmp) - Zer Evizi SEKKA"));
 
         frame.Pane().SetWindowText(InsertAreaLine(pane, kArea));
         QVERIFY(frame.windowTitle().startsWith(QLatin1Char('*')));
@@ -159,6 +161,11 @@ private slots:
         QCOMPARE(prompts.choices.size(), size_t(1));
         QCOMPARE(prompts.choices[0].size(), 2);
         QVERIFY(frame.Pane().GetWindowText().find("name=b") != std::string::npos);
+        QCOMPARE(frame.windowTitle(),
+                 QString::fromUtf8("several.html (地図 1.bmp) - Zer Evizi SEKKA"));
+        // A picture opened alone names only itself.
+        QVERIFY(app.OpenDocumentFile(m_f.Picture("b.bmp")));
+        QCOMPARE(frame.windowTitle(), QStringLiteral("b.bmp - Zer Evizi SEKKA"));
     }
 
     void aPageChangedOnDiskKeepsTheOtherProgramsWorkOrAsks() {

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <future>
 #include <iterator>
+#include <set>
 #include <sstream>
 
 #include "tools/cli.h"
@@ -43,6 +44,28 @@ TEST(CliUsage, EveryCommandRefusesAWrongCall) {
         EXPECT_NE(r.err.find("usage: zer-evizi-cli " + args[0] + " "), r.err.npos) << r.err;
     }
     EXPECT_FALSE(std::filesystem::exists(home.File("config")));
+}
+
+// The man page describes every command the tool lists, and no other: the
+// first word of each entry (the line after ".TP") of its COMMANDS section.
+TEST(CliUsage, TheManPageNamesEveryCommand) {
+    std::set<std::string> listed, described;
+    std::istringstream usage(Cli({}).err),
+        page(testutil::ReadFile(testutil::SourcePath("docs/zer-evizi-cli.1")));
+    for (std::string line; std::getline(usage, line);)
+        if (line.starts_with("  zer-evizi-cli "))
+            listed.insert(line.substr(16, line.find(' ', 16) - 16));
+    bool inCommands = false, entry = false;
+    for (std::string line; std::getline(page, line); entry = line == ".TP") {
+        if (line.starts_with(".SH")) inCommands = line == ".SH COMMANDS";
+        if (!inCommands || !entry) continue;
+        line.erase(0, line.starts_with(".BI ")                              ? 4
+                      : line.starts_with(".B ") || line.starts_with("\\fB") ? 3
+                                                                            : 0);
+        described.insert(line.substr(0, line.find_first_of(" \\")));
+    }
+    EXPECT_EQ(listed.size(), 15u);
+    EXPECT_EQ(described, listed);
 }
 
 TEST(CliLink, PrintsTheLinkText) {

@@ -161,6 +161,18 @@ private slots:
         QCOMPARE(h.Text(), With(kCircle));
     }
 
+    void statusForgetsADeletedAreaAndAClosedPicture() {
+        Harness h;
+        h.Click({15, 15});
+        QCOMPARE(h.MoveTo({15, 15}),
+                 QString::fromUtf8("X座標 = 15 Y座標 = 15   RGB(0, 0, 0)  r.html"));
+        QTest::keyClick(&h.view, Qt::Key_Delete);
+        QCOMPARE(h.status, QString::fromUtf8("X座標 = 15 Y座標 = 15   RGB(0, 0, 0)"));
+        h.doc.m_pImage.reset();
+        h.view.OnInitialUpdate();
+        QCOMPARE(h.status, QString());
+    }
+
     void doubleClickEditsTheLink() {
         Harness h;
         h.url = "new.html";
