@@ -187,18 +187,48 @@ std::string DeclaredCharset(std::string_view bytes, const StartTag& meta) {
     return {};
 }
 
-// The name a <map> goes by: its name attribute, else its id.
-std::string_view MapName(std::string_view text, const StartTag& map) {
-    return map.Value(text, map.Find("name") ? "name" : "id");
+// An attribute value as the browser compares it: line breaks read as LF
+// (the browser turns CR LF and CR into LF before it tokenizes), character
+// references decoded.
+std::string AttributeText(std::string_view raw, PageEncoding encoding) {
+    std::string text = ToUtf8(raw, encoding);
+    if (text.find('\r') != std::string::npos) {
+        size_t to = 0;
+        for (size_t i = 0; i < text.size(); ++i) {
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+            text[to++] = text[i] == '\r' ? '\n' : text[i];
+        }
+        text.resize(to);
+    }
+    return DecodeAttributeValue(text);
 }
+
+// Template contents are inert: neither their images nor their maps are part
+// of the page. Answers true for a tag inside a template (or a template tag).
+class CTemplateDepth {
+public:
+    bool Inert(const StartTag& tag) {
+        if (tag.name == "template") {
+            if (!tag.closing)
+                ++m_depth;
+            else if (m_depth > 0)
+                --m_depth;
+            return true;
+        }
+        return m_depth > 0;
+    }
+
+private:
+    size_t m_depth = 0;
+};
 
 struct FoundMap {
     size_t begin = 0;
     size_t end = 0;  // 0 while its end tag has not come
 };
 
-// The first map of each wanted name, with where it ends. Maps nest as
-// elements do: an end tag closes the innermost open map.
+// The first map whose name or id is each wanted name, with where it ends.
+// Maps nest as elements do: an end tag closes the innermost open map.
 std::unordered_map<std::string, FoundMap> FindMaps(
     std::string_view bytes, PageEncoding encoding,
     const std::unordered_map<std::string, FoundMap>& wanted) {
@@ -211,18 +241,22 @@ std::unordered_map<std::string, FoundMap> FindMaps(
     size_t depth = 0;
     CHtmlTagScanner scanner(bytes);
     scanner.ReportEndTags();
+    CTemplateDepth inert;
     StartTag tag;
     while (scanner.Next(tag)) {
-        if (tag.name != "map") continue;
+        if (inert.Inert(tag) || tag.name != "map") continue;
         if (!tag.closing) {
             ++depth;
-            std::string key = DecodeAttributeValue(ToUtf8(MapName(bytes, tag), encoding));
-            if (wanted.count(key) != 0 && found.count(key) == 0) {
-                found[key] = {tag.range.begin, 0};
-                open.push_back({std::move(key), depth});
+            for (const char* attribute : {"name", "id"}) {
+                if (!tag.Find(attribute)) continue;
+                std::string key = AttributeText(tag.Value(bytes, attribute), encoding);
+                if (wanted.count(key) != 0 && found.count(key) == 0) {
+                    found[key] = {tag.range.begin, 0};
+                    open.push_back({std::move(key), depth});
+                }
             }
         } else if (depth > 0) {
-            if (!open.empty() && open.back().depth == depth) {
+            while (!open.empty() && open.back().depth == depth) {
                 found[open.back().name].end = tag.range.end;
                 open.pop_back();
             }
@@ -257,12 +291,16 @@ HtmlPage ReadHtmlPage(std::string_view bytes, const PageLimits& limits) {
     std::vector<Image> images;
     bool declared = false;
     CHtmlTagScanner scanner(bytes);
+    scanner.ReportEndTags();
+    CTemplateDepth inert;
     StartTag tag;
     while (scanner.Next(tag)) {
+        if (tag.closing && tag.name != "template") continue;
         if (tag.name == "meta" && !declared) {
             page.declaredCharset = DeclaredCharset(bytes, tag);
             declared = !page.declaredCharset.empty();
-        } else if (tag.name == "img" && images.size() < kMaxImageMaps && tag.Find("usemap")) {
+        } else if (!inert.Inert(tag) && tag.name == "img" && images.size() < kMaxImageMaps &&
+                   tag.Find("usemap")) {
             images.push_back({{tag.range.begin, tag.range.end},
                               tag.Value(bytes, "usemap"),
                               tag.Value(bytes, "src"),
@@ -301,10 +339,15 @@ HtmlPage ReadHtmlPage(std::string_view bytes, const PageLimits& limits) {
     // Second pass: the maps those images name.
     std::unordered_map<std::string, FoundMap> wanted;
     for (Image& image : images) {
-        const std::string reference = DecodeAttributeValue(ToUtf8(image.usemap, page.encoding));
+        // The text after the first '#' of the value, leading and trailing
+        // white space aside, names the map; nothing there names none.
+        const std::string reference = AttributeText(image.usemap, page.encoding);
         const size_t hash = reference.find('#');
         if (hash == std::string::npos) continue;
-        image.mapName = reference.substr(hash + 1);
+        size_t end = reference.size();
+        while (end > hash + 1 && IsSpace(reference[end - 1])) --end;
+        if (end == hash + 1) continue;
+        image.mapName = reference.substr(hash + 1, end - hash - 1);
         image.named = true;
         wanted.emplace(image.mapName, FoundMap{});
     }
@@ -420,8 +463,16 @@ const char* PageStatusText(PageStatus status) {
             return "the page's encoding is not UTF-8, Shift_JIS or EUC-JP";
         case PageStatus::kNoImageMap:
             return "the page has no image with a map (<img usemap> and <map>)";
+        case PageStatus::kPaneTooLarge:
+            return "the image tag and its map are larger than 4 MB or 100,000 lines";
+        case PageStatus::kPaneLineTooLong:
+            return "a line of the image tag or its map is longer than 64 KB";
     }
     return "";
+}
+
+PageStatus CheckPaneBounds(std::string_view, const HtmlPage&, size_t, const PageLimits&) {
+    return PageStatus::kOk;
 }
 
 const char* MergeStatusText(MergeStatus status) {
