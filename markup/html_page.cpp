@@ -123,6 +123,12 @@ class CByteCursor {
 public:
     CByteCursor(std::string_view bytes, PageEncoding encoding, bool same)
         : m_bytes(bytes), m_encoding(encoding), m_same(same) {}
+    // Back over a U+FFFD that stands for the one byte before.
+    void BackOverByte() {
+        if (m_same) return;
+        m_text -= 3;
+        --m_byte;
+    }
     size_t BytesAt(size_t textOffset) {
         if (m_same) return textOffset;
         if (m_encoding == PageEncoding::kUtf8) {
@@ -150,6 +156,14 @@ private:
     size_t m_byte = 0;
     size_t m_text = 0;
 };
+
+// A byte that may start a two-byte character of the code page.
+bool IsLeadByte(char c, PageEncoding encoding) {
+    const unsigned char b = static_cast<unsigned char>(c);
+    if (encoding == PageEncoding::kShiftJis)
+        return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+    return encoding == PageEncoding::kEucJp && (b == 0x8E || b == 0x8F || b >= 0xA1);
+}
 
 bool IsBreak(char c) {
     return c == '\r' || c == '\n';
@@ -264,8 +278,19 @@ std::vector<Piece> EncodeLikeOriginal(std::string_view old, std::string_view pan
     const std::string_view text = decoded.View();
     CByteCursor cursor(old, encoding, decoded.Same(old));
     std::vector<Piece> pieces;
-    const Common whole = CommonEnds(text, pane);
-    size_t keptFrom = cursor.BytesAt(whole.oldBegin);  // bytes of `old` not yet added
+    // A kept byte that starts no character but could start one would join
+    // the new byte after it: it is written anew (as U+FFFD) instead.
+    const auto keptUpTo = [&](size_t* oldAt, size_t* newAt) {
+        size_t at = cursor.BytesAt(*oldAt);
+        while (*oldAt >= 3 && text.substr(*oldAt - 3, 3) == "\xEF\xBF\xBD" && at > 0 &&
+               IsLeadByte(old[at - 1], encoding)) {
+            *oldAt -= 3, *newAt -= 3, --at;
+            cursor.BackOverByte();
+        }
+        return at;
+    };
+    Common whole = CommonEnds(text, pane);
+    size_t keptFrom = keptUpTo(&whole.oldBegin, &whole.newBegin);  // bytes of `old` not yet added
     AddKept(old.substr(0, keptFrom), &pieces);
     const std::string_view oldMiddle = text.substr(whole.oldBegin, whole.oldEnd - whole.oldBegin);
     const std::string_view newMiddle = pane.substr(whole.newBegin, whole.newEnd - whole.newBegin);
@@ -278,9 +303,10 @@ std::vector<Piece> EncodeLikeOriginal(std::string_view old, std::string_view pan
             const size_t oldStop = std::min(oldMiddle.find_first_of("\r\n", i), oldMiddle.size());
             const size_t newStop = std::min(newMiddle.find_first_of("\r\n", j), newMiddle.size());
             const std::string_view newLine = newMiddle.substr(j, newStop - j);
-            const Common line = CommonEnds(oldMiddle.substr(i, oldStop - i), newLine);
+            Common line = CommonEnds(oldMiddle.substr(i, oldStop - i), newLine);
             const size_t base = whole.oldBegin + i;
-            const size_t from = cursor.BytesAt(base + line.oldBegin);
+            size_t begin = base + line.oldBegin;
+            const size_t from = keptUpTo(&begin, &line.newBegin);
             AddKept(old.substr(keptFrom, from - keptFrom), &pieces);
             AddMade(newLine.substr(line.newBegin, line.newEnd - line.newBegin), encoding, lineBreak,
                     &pieces);
@@ -292,7 +318,21 @@ std::vector<Piece> EncodeLikeOriginal(std::string_view old, std::string_view pan
         }
     }
     AddKept(old.substr(keptFrom), &pieces);
-    return pieces;
+    // A CR that now comes before an LF would make one line break of two:
+    // it becomes a CR LF.
+    std::vector<Piece> joined;
+    joined.reserve(pieces.size());
+    for (Piece& piece : pieces) {
+        const std::string_view now = piece.kept.empty() ? piece.made : piece.kept;
+        if (!joined.empty() && now.front() == '\n') {
+            const Piece& last = joined.back();
+            const std::string_view before = last.kept.empty() ? last.made : last.kept;
+            if (before.back() == '\r' && before.data() + before.size() != now.data())
+                joined.push_back({{}, "\n"});
+        }
+        joined.push_back(std::move(piece));
+    }
+    return joined;
 }
 
 std::string_view TrimEnd(std::string_view text) {
