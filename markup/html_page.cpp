@@ -1,6 +1,7 @@
 #include "markup/html_page.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <unordered_map>
 
@@ -24,8 +25,16 @@ std::string Lowered(std::string_view text) {
 }
 
 bool IsAscii(std::string_view text) {
-    return std::all_of(text.begin(), text.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    // Eight bytes at a time: pages are tens of megabytes.
+    uint64_t high = 0;
+    size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        uint64_t word;
+        std::memcpy(&word, text.data() + i, 8);
+        high |= word;
+    }
+    for (; i < text.size(); ++i) high |= static_cast<unsigned char>(text[i]);
+    return (high & 0x8080808080808080u) == 0;
 }
 
 // The charset label of a Content-Type value such as "text/html;
@@ -551,17 +560,32 @@ std::string_view Slice(std::string_view bytes, ByteSpan span) {
     return bytes.substr(span.begin, span.end - span.begin);
 }
 
-// Page bytes to pane text: UTF-8 with CR LF between lines.
+// Page bytes to pane text: UTF-8 with CR LF between lines. Written into
+// its final size in two plain passes, since a map may be all line breaks.
 void AppendPanePiece(std::string_view bytes, PageEncoding encoding, std::string* out) {
     const CPageText decoded(bytes, encoding);
     const std::string_view text = decoded.View();
-    out->reserve(out->size() + text.size() + CountBreaks(text) + 2);
-    for (size_t at = 0;;) {
-        const size_t next = text.find_first_of("\r\n", at);
-        out->append(text.substr(at, next - at));
-        if (next == std::string_view::npos) return;
-        *out += "\r\n";
-        at = next + BreakAt(text, next);
+    const size_t n = text.size();
+    // Each LF and CR that is not part of a CR LF grows by a byte.
+    size_t breaks = 0, pairs = 0;
+    for (size_t i = 0; i < n; ++i) {
+        const char c = text[i];
+        breaks += (c == '\n') + (c == '\r');
+        pairs += (c == '\r') & (i + 1 < n && text[i + 1] == '\n');
+    }
+    const size_t lone = breaks - 2 * pairs;
+    size_t at = out->size();
+    out->resize(at + n + lone);
+    char* to = out->data();
+    for (size_t i = 0; i < n; ++i) {
+        const char c = text[i];
+        if (c == '\r' || (c == '\n' && (i == 0 || text[i - 1] != '\r'))) {
+            to[at++] = '\r';
+            to[at++] = '\n';
+            if (c == '\r' && i + 1 < n && text[i + 1] == '\n') ++i;
+        } else {
+            to[at++] = c;
+        }
     }
 }
 
@@ -603,6 +627,7 @@ std::string ExtractMarkup(std::string_view bytes, const HtmlPage& page, size_t i
     if (index >= page.maps.size()) return {};
     const PageImageMap& entry = page.maps[index];
     std::string out;
+    out.reserve(entry.image.end - entry.image.begin + 2);
     AppendPanePiece(Slice(bytes, entry.image), page.encoding, &out);
     out += "\r\n";
     AppendPanePiece(Slice(bytes, entry.map), page.encoding, &out);
