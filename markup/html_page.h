@@ -7,9 +7,10 @@
 //
 // The pane text of a page is the image's tag, CR LF, and the map element
 // from "<map" through "</map>", both converted to UTF-8 with CR LF line
-// breaks. Putting it back replaces exactly those two byte ranges; a line of
-// the pane that is unchanged keeps its bytes, a changed one is written in
-// the page's encoding and line breaks.
+// breaks. Putting it back replaces exactly those two byte ranges; what is
+// unchanged keeps its bytes, down to the characters of a changed line, and
+// only changed characters are written in the page's encoding and line
+// breaks.
 
 #include <cstddef>
 #include <string>
@@ -64,10 +65,11 @@ struct HtmlPage {
 
 // Reads the page: its encoding (byte order mark, then a <meta> charset
 // declaration, then what the bytes look like) and every image with a map.
-// A usemap names the map after its first '#' (no '#': no map); a map's name
-// is its name attribute, else its id, compared exactly; the first such map
-// in the page wins. Images inside comments, scripts and other raw text, and
-// maps that are never closed, do not count.
+// A usemap names the map after its first '#' (white space around the value
+// aside; no '#' or nothing after it: no map); the first map in the page whose
+// name or id is that text exactly wins. Images and maps inside comments,
+// scripts and other raw text or template contents, and maps that are never
+// closed, do not count.
 HtmlPage ReadHtmlPage(std::string_view bytes, const PageLimits& limits = {});
 
 // Whether maps[index] fits the editor's pane: kOk, kPaneTooLarge or
