@@ -515,15 +515,12 @@ HtmlPage ReadHtmlPage(std::string_view bytes, const PageLimits& limits) {
     // Second pass: the maps those images name.
     std::unordered_map<std::string, FoundMap> wanted;
     for (Image& image : images) {
-        // The text after the first '#' of the value, leading and trailing
-        // white space aside, names the map; nothing there names none.
+        // The text after the first '#' of the value names the map, white
+        // space included, as a browser reads it; nothing there names none.
         const std::string reference = AttributeText(image.usemap, page.encoding);
         const size_t hash = reference.find('#');
-        if (hash == std::string::npos) continue;
-        size_t end = reference.size();
-        while (end > hash + 1 && IsSpace(reference[end - 1])) --end;
-        if (end == hash + 1) continue;
-        image.mapName = reference.substr(hash + 1, end - hash - 1);
+        if (hash == std::string::npos || hash + 1 == reference.size()) continue;
+        image.mapName = reference.substr(hash + 1);
         image.named = true;
         wanted.emplace(image.mapName, FoundMap{});
     }

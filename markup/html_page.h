@@ -65,9 +65,9 @@ struct HtmlPage {
 
 // Reads the page: its encoding (byte order mark, then a <meta> charset
 // declaration, then what the bytes look like) and every image with a map.
-// A usemap names the map after its first '#' (white space around the value
-// aside; no '#' or nothing after it: no map); the first map in the page whose
-// name or id is that text exactly wins. Images and maps inside comments,
+// A usemap names the map after its first '#' (white space included; no '#'
+// or nothing after it: no map); the first map in the page whose name or id
+// is that text exactly wins. Images and maps inside comments,
 // scripts and other raw text or template contents, and maps that are never
 // closed, do not count.
 HtmlPage ReadHtmlPage(std::string_view bytes, const PageLimits& limits = {});
