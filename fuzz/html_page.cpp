@@ -13,6 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     const HtmlPage page = ReadHtmlPage(bytes);
     for (size_t i = 0; i < page.maps.size() && i < 4; ++i) {
+        (void)CheckPaneBounds(bytes, page, i);
         const std::string pane = ExtractMarkup(bytes, page, i);
         std::string merged;
         if (MergeMarkup(bytes, page, i, pane, &merged) != MergeStatus::kMerged) __builtin_trap();

@@ -4,7 +4,10 @@
 // counts: the same set of characters that Windows maps without best-fit.
 #ifndef _WIN32
 
+#include <errno.h>
 #include <iconv.h>
+
+#include <algorithm>
 
 #include "markup/text_encoding.h"
 
@@ -70,29 +73,38 @@ bool CodePageEncoder::Append(char32_t cp, std::string* out) {
     return true;
 }
 
-std::string DecodeCodePage(std::string_view bytes, CodePage page) {
-    std::string out;
-    out.reserve(bytes.size() + bytes.size() / 2);
+size_t DecodeCodePageUpTo(std::string_view bytes, CodePage page, size_t limit, std::string* out) {
+    const size_t start = out->size();
     Iconv cd("UTF-8", IconvName(page));
     size_t pos = 0;
     char buffer[4096];
-    while (pos < bytes.size()) {
+    while (pos < bytes.size() && out->size() - start < limit) {
         char* inPtr = const_cast<char*>(bytes.data() + pos);
         size_t inLeft = bytes.size() - pos;
         char* outPtr = buffer;
-        size_t outLeft = sizeof buffer;
+        size_t outLeft = std::min(sizeof buffer, limit - (out->size() - start));
         const size_t done = cd.cd == kInvalid ? static_cast<size_t>(-1)
                                               : iconv(cd.cd, &inPtr, &inLeft, &outPtr, &outLeft);
-        out.append(buffer, static_cast<size_t>(outPtr - buffer));
+        const bool full = done == static_cast<size_t>(-1) && errno == E2BIG;
+        out->append(buffer, static_cast<size_t>(outPtr - buffer));
         pos = bytes.size() - inLeft;
-        if (done == static_cast<size_t>(-1) && outPtr == buffer && pos < bytes.size()) {
+        if (full && outPtr == buffer) break;  // the limit falls inside a character
+        if (done == static_cast<size_t>(-1) && !full && outPtr == buffer && pos < bytes.size()) {
             // Nothing converted: a byte that starts no character (or an
             // incomplete one at the end). Replace it and go on after it.
-            out += "\xEF\xBF\xBD";
+            if (limit - (out->size() - start) < 3) break;
+            *out += "\xEF\xBF\xBD";
             ++pos;
             if (cd.cd != kInvalid) iconv(cd.cd, nullptr, nullptr, nullptr, nullptr);
         }
     }
+    return pos;
+}
+
+std::string DecodeCodePage(std::string_view bytes, CodePage page) {
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 2);
+    DecodeCodePageUpTo(bytes, page, static_cast<size_t>(-1), &out);
     return out;
 }
 

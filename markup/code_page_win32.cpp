@@ -58,42 +58,49 @@ bool CodePageEncoder::Append(char32_t cp, std::string* out) {
     return true;
 }
 
-std::string DecodeCodePage(std::string_view bytes, CodePage page) {
+size_t DecodeCodePageUpTo(std::string_view bytes, CodePage page, size_t limit, std::string* out) {
     // Character by character, so that a bad byte costs only itself: a lead
     // byte takes its trail byte when the pair converts, else stands alone.
     const UINT codePage = CodePageNumber(page);
-    std::string out;
-    out.reserve(bytes.size() + bytes.size() / 2);
+    const size_t start = out->size();
     size_t pos = 0;
-    while (pos < bytes.size()) {
+    while (pos < bytes.size() && out->size() - start < limit) {
         const unsigned char c = static_cast<unsigned char>(bytes[pos]);
         if (c < 0x80) {
-            out += static_cast<char>(c);
+            *out += static_cast<char>(c);
             ++pos;
             continue;
         }
-        bool done = false;
-        for (int length = 3; length >= 1 && !done; --length) {
+        std::string character = "\xEF\xBF\xBD";
+        size_t used = 1;
+        for (int length = 3; length >= 1; --length) {
             if (pos + static_cast<size_t>(length) > bytes.size()) continue;
             wchar_t wide[4];
             const int n = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data() + pos,
                                               length, wide, 4);
             if (n < 1) continue;
+            character.clear();
             for (int i = 0; i < n; ++i) {
                 char32_t cp = wide[i];
                 if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < n) {
                     cp = 0x10000 + ((cp - 0xD800) << 10) + (wide[++i] - 0xDC00);
                 }
-                AppendUtf8(cp, &out);
+                AppendUtf8(cp, &character);
             }
-            pos += static_cast<size_t>(length);
-            done = true;
+            used = static_cast<size_t>(length);
+            break;
         }
-        if (!done) {
-            out += "\xEF\xBF\xBD";
-            ++pos;
-        }
+        if (character.size() > limit - (out->size() - start)) break;
+        *out += character;
+        pos += used;
     }
+    return pos;
+}
+
+std::string DecodeCodePage(std::string_view bytes, CodePage page) {
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 2);
+    DecodeCodePageUpTo(bytes, page, static_cast<size_t>(-1), &out);
     return out;
 }
 

@@ -1,6 +1,7 @@
 #include "markup/html_page.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <unordered_map>
 
@@ -24,8 +25,16 @@ std::string Lowered(std::string_view text) {
 }
 
 bool IsAscii(std::string_view text) {
-    return std::all_of(text.begin(), text.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    // Eight bytes at a time: pages are tens of megabytes.
+    uint64_t high = 0;
+    size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        uint64_t word;
+        std::memcpy(&word, text.data() + i, 8);
+        high |= word;
+    }
+    for (; i < text.size(); ++i) high |= static_cast<unsigned char>(text[i]);
+    return (high & 0x8080808080808080u) == 0;
 }
 
 // The charset label of a Content-Type value such as "text/html;
@@ -95,26 +104,134 @@ std::string FromUtf8(std::string_view utf8, PageEncoding encoding) {
     return std::string(utf8);
 }
 
-// A line of a text: its content and the line break after it (CR LF, LF,
-// CR, or nothing for the last line).
-struct Line {
-    std::string_view content;
-    std::string_view ending;
+// The decoded text of page bytes: the bytes themselves where they are
+// already that text (ASCII, or valid UTF-8 in a UTF-8 page), else a copy.
+class CPageText {
+public:
+    CPageText(std::string_view bytes, PageEncoding encoding) {
+        if (IsAscii(bytes) || (encoding == PageEncoding::kUtf8 && ze::IsValidUtf8(bytes))) {
+            m_view = bytes;
+        } else {
+            m_copy = ToUtf8(bytes, encoding);
+            m_view = m_copy;
+        }
+    }
+    CPageText(const CPageText&) = delete;
+    CPageText& operator=(const CPageText&) = delete;
+    std::string_view View() const { return m_view; }
+    bool Same(std::string_view bytes) const { return m_view.data() == bytes.data(); }
+
+private:
+    std::string m_copy;
+    std::string_view m_view;
 };
 
-std::vector<Line> SplitLines(std::string_view text) {
-    std::vector<Line> lines;
-    size_t start = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\n' && text[i] != '\r') continue;
-        const size_t breakLength =
-            text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n' ? 2 : 1;
-        lines.push_back({text.substr(start, i - start), text.substr(i, breakLength)});
-        i += breakLength - 1;
-        start = i + 1;
+// Walks page bytes and their decoded text together, forwards only: the
+// bytes that decode to the text up to an offset.
+class CByteCursor {
+public:
+    CByteCursor(std::string_view bytes, PageEncoding encoding, bool same)
+        : m_bytes(bytes), m_encoding(encoding), m_same(same) {}
+    // Back over a U+FFFD that stands for the one byte before.
+    void BackOverByte() {
+        if (m_same) return;
+        m_text -= 3;
+        --m_byte;
     }
-    lines.push_back({text.substr(start), {}});
-    return lines;
+    size_t BytesAt(size_t textOffset) {
+        if (m_same) return textOffset;
+        if (m_encoding == PageEncoding::kUtf8) {
+            while (m_text < textOffset && m_byte < m_bytes.size()) {
+                size_t length;
+                const char32_t cp = ze::DecodeUtf8At(m_bytes, m_byte, &length);
+                m_byte += length;
+                m_text += cp == ze::kReplacementChar && length == 1 ? 3 : length;
+            }
+        } else if (m_text < textOffset) {
+            std::string skipped;
+            m_byte += ze::DecodeCodePageUpTo(
+                m_bytes.substr(m_byte),
+                m_encoding == PageEncoding::kShiftJis ? ze::CodePage::kCp932 : ze::CodePage::kEucJp,
+                textOffset - m_text, &skipped);
+            m_text += skipped.size();
+        }
+        return m_byte;
+    }
+
+private:
+    std::string_view m_bytes;
+    PageEncoding m_encoding;
+    bool m_same;
+    size_t m_byte = 0;
+    size_t m_text = 0;
+};
+
+// A byte that may start a two-byte character of the code page.
+bool IsLeadByte(char c, PageEncoding encoding) {
+    const unsigned char b = static_cast<unsigned char>(c);
+    if (encoding == PageEncoding::kShiftJis)
+        return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+    return encoding == PageEncoding::kEucJp && (b == 0x8E || b == 0x8F || b >= 0xA1);
+}
+
+bool IsBreak(char c) {
+    return c == '\r' || c == '\n';
+}
+bool IsContinuation(std::string_view text, size_t at) {
+    return at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80;
+}
+// The length of the line break at text[at] (CR LF is one break).
+size_t BreakAt(std::string_view text, size_t at) {
+    return text[at] == '\r' && at + 1 < text.size() && text[at + 1] == '\n' ? 2 : 1;
+}
+// The length of the line break that ends at text[end - 1], not reaching
+// below `floor`.
+size_t BreakBefore(std::string_view text, size_t end, size_t floor) {
+    return text[end - 1] == '\n' && end >= floor + 2 && text[end - 2] == '\r' ? 2 : 1;
+}
+size_t CountBreaks(std::string_view text) {
+    size_t count = 0;
+    for (size_t at = 0; (at = text.find_first_of("\r\n", at)) != std::string_view::npos;) {
+        at += BreakAt(text, at);
+        ++count;
+    }
+    return count;
+}
+
+// How far two texts read the same from their starts and from their ends,
+// at character boundaries, where any line break is the same as any other.
+struct Common {
+    size_t oldBegin = 0, newBegin = 0;  // the first differing character
+    size_t oldEnd = 0, newEnd = 0;      // just after the last differing one
+};
+Common CommonEnds(std::string_view old, std::string_view now) {
+    Common c;
+    size_t i = 0, j = 0;
+    while (i < old.size() && j < now.size()) {
+        if (IsBreak(old[i]) && IsBreak(now[j])) {
+            i += BreakAt(old, i);
+            j += BreakAt(now, j);
+        } else if (old[i] == now[j]) {
+            ++i, ++j;
+        } else {
+            break;
+        }
+        if (!IsContinuation(old, i)) c.oldBegin = i, c.newBegin = j;
+    }
+    size_t e = old.size(), f = now.size();
+    c.oldEnd = e, c.newEnd = f;
+    while (e > c.oldBegin && f > c.newBegin) {
+        if (IsBreak(old[e - 1]) && IsBreak(now[f - 1])) {
+            e -= BreakBefore(old, e, c.oldBegin);
+            f -= BreakBefore(now, f, c.newBegin);
+        } else if (old[e - 1] == now[f - 1]) {
+            --e, --f;
+        } else {
+            break;
+        }
+        if (!IsContinuation(old, e)) c.oldEnd = e, c.newEnd = f;
+    }
+    return c;
 }
 
 // The line break the page uses: that of its first line; CR LF when it has
@@ -126,46 +243,105 @@ std::string_view PageLineBreak(std::string_view bytes) {
     return pos + 1 < bytes.size() && bytes[pos + 1] == '\n' ? "\r\n" : "\r";
 }
 
-// `pane` (UTF-8, any line breaks) written over the page bytes `old`: lines
-// at the start and the end that read the same keep their bytes and breaks;
-// the lines between are converted, with the page's line break.
-std::string EncodeLikeOriginal(std::string_view old, std::string_view pane, PageEncoding encoding,
-                               std::string_view lineBreak) {
+// One piece of merged output: page bytes kept, or text made anew.
+struct Piece {
+    std::string_view kept;
+    std::string made;
+};
+
+// New text (UTF-8) in the page's encoding, its line breaks the page's.
+void AddMade(std::string_view text, PageEncoding encoding, std::string_view lineBreak,
+             std::vector<Piece>* pieces) {
+    if (text.empty()) return;
+    std::string normal;
+    normal.reserve(text.size());
+    for (size_t at = 0;;) {
+        const size_t next = text.find_first_of("\r\n", at);
+        normal.append(text.substr(at, next - at));
+        if (next == std::string_view::npos) break;
+        normal += lineBreak;
+        at = next + BreakAt(text, next);
+    }
+    pieces->push_back({{}, FromUtf8(normal, encoding)});
+}
+
+void AddKept(std::string_view bytes, std::vector<Piece>* pieces) {
+    if (!bytes.empty()) pieces->push_back({bytes, {}});
+}
+
+// Lines edited one by one are matched line by line up to this many; beyond,
+// the changed stretch is written anew as a whole.
+constexpr size_t kMaxPairedLines = 4096;
+
+// `pane` (UTF-8, any line breaks) written over the page bytes `old`: what
+// reads the same keeps its bytes, invalid ones and line breaks included;
+// only the characters that changed are converted, with the page's line
+// break. When the changed stretch has as many lines as it had, each line is
+// matched with its old self, so that edits on several lines keep what lies
+// between them.
+std::vector<Piece> EncodeLikeOriginal(std::string_view old, std::string_view pane,
+                                      PageEncoding encoding, std::string_view lineBreak) {
     // Line breaks are never part of a multi-byte character in these
     // encodings, so the decoded text has the same lines as the bytes.
-    const std::vector<Line> before = SplitLines(old);
-    const std::string decodedText = ToUtf8(old, encoding);
-    const std::vector<Line> decoded = SplitLines(decodedText);
-    const std::vector<Line> after = SplitLines(pane);
-
-    const size_t n = after.size();
-    const size_t limit = std::min(before.size(), n);
-    size_t prefix = 0;
-    while (prefix < limit && decoded[prefix].content == after[prefix].content) ++prefix;
-    size_t suffix = 0;
-    while (suffix < limit - prefix &&
-           decoded[before.size() - 1 - suffix].content == after[n - 1 - suffix].content)
-        ++suffix;
-
-    std::string out;
-    out.reserve(pane.size() + old.size() / 4);
-    for (size_t j = 0; j < prefix; ++j) {
-        out += before[j].content;
-        if (j + 1 < n) out += before[j].ending.empty() ? lineBreak : before[j].ending;
+    const CPageText decoded(old, encoding);
+    const std::string_view text = decoded.View();
+    CByteCursor cursor(old, encoding, decoded.Same(old));
+    std::vector<Piece> pieces;
+    // A kept byte that starts no character but could start one would join
+    // the new byte after it: it is written anew (as U+FFFD) instead.
+    const auto keptUpTo = [&](size_t* oldAt, size_t* newAt) {
+        size_t at = cursor.BytesAt(*oldAt);
+        while (*oldAt >= 3 && text.substr(*oldAt - 3, 3) == "\xEF\xBF\xBD" && at > 0 &&
+               IsLeadByte(old[at - 1], encoding)) {
+            *oldAt -= 3, *newAt -= 3, --at;
+            cursor.BackOverByte();
+        }
+        return at;
+    };
+    Common whole = CommonEnds(text, pane);
+    size_t keptFrom = keptUpTo(&whole.oldBegin, &whole.newBegin);  // bytes of `old` not yet added
+    AddKept(old.substr(0, keptFrom), &pieces);
+    const std::string_view oldMiddle = text.substr(whole.oldBegin, whole.oldEnd - whole.oldBegin);
+    const std::string_view newMiddle = pane.substr(whole.newBegin, whole.newEnd - whole.newBegin);
+    const size_t lines = CountBreaks(oldMiddle);
+    if (lines == 0 || lines > kMaxPairedLines || CountBreaks(newMiddle) != lines) {
+        AddMade(newMiddle, encoding, lineBreak, &pieces);
+        keptFrom = cursor.BytesAt(whole.oldEnd);
+    } else {
+        for (size_t i = 0, j = 0;;) {  // in oldMiddle and newMiddle
+            const size_t oldStop = std::min(oldMiddle.find_first_of("\r\n", i), oldMiddle.size());
+            const size_t newStop = std::min(newMiddle.find_first_of("\r\n", j), newMiddle.size());
+            const std::string_view newLine = newMiddle.substr(j, newStop - j);
+            Common line = CommonEnds(oldMiddle.substr(i, oldStop - i), newLine);
+            const size_t base = whole.oldBegin + i;
+            size_t begin = base + line.oldBegin;
+            const size_t from = keptUpTo(&begin, &line.newBegin);
+            AddKept(old.substr(keptFrom, from - keptFrom), &pieces);
+            AddMade(newLine.substr(line.newBegin, line.newEnd - line.newBegin), encoding, lineBreak,
+                    &pieces);
+            // The rest of the line and its break keep their bytes.
+            keptFrom = cursor.BytesAt(base + line.oldEnd);
+            if (oldStop == oldMiddle.size()) break;
+            i = oldStop + BreakAt(oldMiddle, oldStop);
+            j = newStop + BreakAt(newMiddle, newStop);
+        }
     }
-    // The changed lines are converted in one go.
-    std::string changed;
-    for (size_t j = prefix; j < n - suffix; ++j) {
-        changed += after[j].content;
-        if (j + 1 < n) changed += lineBreak;
+    AddKept(old.substr(keptFrom), &pieces);
+    // A CR that now comes before an LF would make one line break of two:
+    // it becomes a CR LF.
+    std::vector<Piece> joined;
+    joined.reserve(pieces.size());
+    for (Piece& piece : pieces) {
+        const std::string_view now = piece.kept.empty() ? piece.made : piece.kept;
+        if (!joined.empty() && now.front() == '\n') {
+            const Piece& last = joined.back();
+            const std::string_view before = last.kept.empty() ? last.made : last.kept;
+            if (before.back() == '\r' && before.data() + before.size() != now.data())
+                joined.push_back({{}, "\n"});
+        }
+        joined.push_back(std::move(piece));
     }
-    out += FromUtf8(changed, encoding);
-    for (size_t j = n - suffix; j < n; ++j) {
-        const Line& line = before[before.size() - (n - j)];
-        out += line.content;
-        if (j + 1 < n) out += line.ending;
-    }
-    return out;
+    return joined;
 }
 
 std::string_view TrimEnd(std::string_view text) {
@@ -187,18 +363,48 @@ std::string DeclaredCharset(std::string_view bytes, const StartTag& meta) {
     return {};
 }
 
-// The name a <map> goes by: its name attribute, else its id.
-std::string_view MapName(std::string_view text, const StartTag& map) {
-    return map.Value(text, map.Find("name") ? "name" : "id");
+// An attribute value as the browser compares it: line breaks read as LF
+// (the browser turns CR LF and CR into LF before it tokenizes), character
+// references decoded.
+std::string AttributeText(std::string_view raw, PageEncoding encoding) {
+    std::string text = ToUtf8(raw, encoding);
+    if (text.find('\r') != std::string::npos) {
+        size_t to = 0;
+        for (size_t i = 0; i < text.size(); ++i) {
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+            text[to++] = text[i] == '\r' ? '\n' : text[i];
+        }
+        text.resize(to);
+    }
+    return DecodeAttributeValue(text);
 }
+
+// Template contents are inert: neither their images nor their maps are part
+// of the page. Answers true for a tag inside a template (or a template tag).
+class CTemplateDepth {
+public:
+    bool Inert(const StartTag& tag) {
+        if (tag.name == "template") {
+            if (!tag.closing)
+                ++m_depth;
+            else if (m_depth > 0)
+                --m_depth;
+            return true;
+        }
+        return m_depth > 0;
+    }
+
+private:
+    size_t m_depth = 0;
+};
 
 struct FoundMap {
     size_t begin = 0;
     size_t end = 0;  // 0 while its end tag has not come
 };
 
-// The first map of each wanted name, with where it ends. Maps nest as
-// elements do: an end tag closes the innermost open map.
+// The first map whose name or id is each wanted name, with where it ends.
+// Maps nest as elements do: an end tag closes the innermost open map.
 std::unordered_map<std::string, FoundMap> FindMaps(
     std::string_view bytes, PageEncoding encoding,
     const std::unordered_map<std::string, FoundMap>& wanted) {
@@ -211,18 +417,22 @@ std::unordered_map<std::string, FoundMap> FindMaps(
     size_t depth = 0;
     CHtmlTagScanner scanner(bytes);
     scanner.ReportEndTags();
+    CTemplateDepth inert;
     StartTag tag;
     while (scanner.Next(tag)) {
-        if (tag.name != "map") continue;
+        if (inert.Inert(tag) || tag.name != "map") continue;
         if (!tag.closing) {
             ++depth;
-            std::string key = DecodeAttributeValue(ToUtf8(MapName(bytes, tag), encoding));
-            if (wanted.count(key) != 0 && found.count(key) == 0) {
-                found[key] = {tag.range.begin, 0};
-                open.push_back({std::move(key), depth});
+            for (const char* attribute : {"name", "id"}) {
+                if (!tag.Find(attribute)) continue;
+                std::string key = AttributeText(tag.Value(bytes, attribute), encoding);
+                if (wanted.count(key) != 0 && found.count(key) == 0) {
+                    found[key] = {tag.range.begin, 0};
+                    open.push_back({std::move(key), depth});
+                }
             }
         } else if (depth > 0) {
-            if (!open.empty() && open.back().depth == depth) {
+            while (!open.empty() && open.back().depth == depth) {
                 found[open.back().name].end = tag.range.end;
                 open.pop_back();
             }
@@ -257,12 +467,16 @@ HtmlPage ReadHtmlPage(std::string_view bytes, const PageLimits& limits) {
     std::vector<Image> images;
     bool declared = false;
     CHtmlTagScanner scanner(bytes);
+    scanner.ReportEndTags();
+    CTemplateDepth inert;
     StartTag tag;
     while (scanner.Next(tag)) {
+        if (tag.closing && tag.name != "template") continue;
         if (tag.name == "meta" && !declared) {
             page.declaredCharset = DeclaredCharset(bytes, tag);
             declared = !page.declaredCharset.empty();
-        } else if (tag.name == "img" && images.size() < kMaxImageMaps && tag.Find("usemap")) {
+        } else if (!inert.Inert(tag) && tag.name == "img" && images.size() < kMaxImageMaps &&
+                   tag.Find("usemap")) {
             images.push_back({{tag.range.begin, tag.range.end},
                               tag.Value(bytes, "usemap"),
                               tag.Value(bytes, "src"),
@@ -301,9 +515,11 @@ HtmlPage ReadHtmlPage(std::string_view bytes, const PageLimits& limits) {
     // Second pass: the maps those images name.
     std::unordered_map<std::string, FoundMap> wanted;
     for (Image& image : images) {
-        const std::string reference = DecodeAttributeValue(ToUtf8(image.usemap, page.encoding));
+        // The text after the first '#' of the value names the map, white
+        // space included, as a browser reads it; nothing there names none.
+        const std::string reference = AttributeText(image.usemap, page.encoding);
         const size_t hash = reference.find('#');
-        if (hash == std::string::npos) continue;
+        if (hash == std::string::npos || hash + 1 == reference.size()) continue;
         image.mapName = reference.substr(hash + 1);
         image.named = true;
         wanted.emplace(image.mapName, FoundMap{});
@@ -337,29 +553,82 @@ HtmlPage ReadHtmlPage(std::string_view bytes, const PageLimits& limits) {
 }
 
 namespace {
-// Page bytes to pane text: UTF-8 with CR LF between lines.
-std::string PanePiece(std::string_view bytes, PageEncoding encoding) {
-    const std::string text = ToUtf8(bytes, encoding);
-    std::string out;
-    out.reserve(text.size() + text.size() / 16);
-    const std::vector<Line> lines = SplitLines(text);
-    for (size_t i = 0; i < lines.size(); ++i) {
-        if (i > 0) out += "\r\n";
-        out += lines[i].content;
-    }
-    return out;
-}
-
 std::string_view Slice(std::string_view bytes, ByteSpan span) {
     return bytes.substr(span.begin, span.end - span.begin);
 }
+
+// Page bytes to pane text: UTF-8 with CR LF between lines. Written into
+// its final size in two plain passes, since a map may be all line breaks.
+void AppendPanePiece(std::string_view bytes, PageEncoding encoding, std::string* out) {
+    const CPageText decoded(bytes, encoding);
+    const std::string_view text = decoded.View();
+    const size_t n = text.size();
+    // Each LF and CR that is not part of a CR LF grows by a byte.
+    size_t breaks = 0, pairs = 0;
+    for (size_t i = 0; i < n; ++i) {
+        const char c = text[i];
+        breaks += (c == '\n') + (c == '\r');
+        pairs += (c == '\r') & (i + 1 < n && text[i + 1] == '\n');
+    }
+    const size_t lone = breaks - 2 * pairs;
+    size_t at = out->size();
+    out->resize(at + n + lone);
+    char* to = out->data();
+    for (size_t i = 0; i < n; ++i) {
+        const char c = text[i];
+        if (c == '\r' || (c == '\n' && (i == 0 || text[i - 1] != '\r'))) {
+            to[at++] = '\r';
+            to[at++] = '\n';
+            if (c == '\r' && i + 1 < n && text[i + 1] == '\n') ++i;
+        } else {
+            to[at++] = c;
+        }
+    }
+}
+
+// The longest line of a text, and its line breaks.
+struct LineCount {
+    size_t breaks = 0;
+    size_t longest = 0;
+};
+LineCount CountLines(std::string_view text) {
+    LineCount count;
+    size_t start = 0;
+    for (size_t at = 0; (at = text.find_first_of("\r\n", at)) != std::string_view::npos;) {
+        count.longest = std::max(count.longest, at - start);
+        at += BreakAt(text, at);
+        start = at;
+        ++count.breaks;
+    }
+    count.longest = std::max(count.longest, text.size() - start);
+    return count;
+}
 }  // namespace
+
+PageStatus CheckPaneBounds(std::string_view bytes, const HtmlPage& page, size_t index,
+                           const PageLimits& limits) {
+    if (index >= page.maps.size()) return PageStatus::kNoImageMap;
+    const PageImageMap& entry = page.maps[index];
+    const std::string_view image = Slice(bytes, entry.image);
+    const std::string_view map = Slice(bytes, entry.map);
+    if (image.size() + map.size() > limits.maxPaneBytes) return PageStatus::kPaneTooLarge;
+    const LineCount a = CountLines(image);
+    const LineCount b = CountLines(map);
+    if (a.breaks + b.breaks >= limits.maxPaneLines) return PageStatus::kPaneTooLarge;
+    if (std::max(a.longest, b.longest) > limits.maxPaneLineBytes)
+        return PageStatus::kPaneLineTooLong;
+    return PageStatus::kOk;
+}
 
 std::string ExtractMarkup(std::string_view bytes, const HtmlPage& page, size_t index) {
     if (index >= page.maps.size()) return {};
     const PageImageMap& entry = page.maps[index];
-    return PanePiece(Slice(bytes, entry.image), page.encoding) + "\r\n" +
-           PanePiece(Slice(bytes, entry.map), page.encoding);
+    std::string out;
+    out.reserve(entry.image.end - entry.image.begin + 2);
+    AppendPanePiece(Slice(bytes, entry.image), page.encoding, &out);
+    out += "\r\n";
+    AppendPanePiece(Slice(bytes, entry.map), page.encoding, &out);
+    return out;
 }
 
 MergeStatus MergeMarkup(std::string_view bytes, const HtmlPage& page, size_t index,
@@ -390,19 +659,30 @@ MergeStatus MergeMarkup(std::string_view bytes, const HtmlPage& page, size_t ind
 
     const PageImageMap& entry = page.maps[index];
     const std::string_view lineBreak = PageLineBreak(bytes);
-    const std::string image = EncodeLikeOriginal(
+    const std::vector<Piece> image = EncodeLikeOriginal(
         Slice(bytes, entry.image), TrimEnd(paneText.substr(0, split)), page.encoding, lineBreak);
-    const std::string map = EncodeLikeOriginal(
+    const std::vector<Piece> map = EncodeLikeOriginal(
         Slice(bytes, entry.map), TrimEnd(paneText.substr(split)), page.encoding, lineBreak);
     const bool imageFirst = entry.image.begin < entry.map.begin;
     const ByteSpan first = imageFirst ? entry.image : entry.map;
     const ByteSpan second = imageFirst ? entry.map : entry.image;
+    // The pieces are measured first, so that the page is written into one
+    // buffer of its final size.
+    size_t size = bytes.size() - (first.end - first.begin) - (second.end - second.begin);
+    for (const std::vector<Piece>* pieces : {&image, &map})
+        for (const Piece& piece : *pieces) size += piece.kept.size() + piece.made.size();
     std::string result;
-    result.reserve(bytes.size() + paneText.size());
+    result.reserve(size);
+    const auto append = [&result](const std::vector<Piece>& pieces) {
+        for (const Piece& piece : pieces) {
+            result.append(piece.kept);
+            result += piece.made;
+        }
+    };
     result.append(bytes.substr(0, first.begin));
-    result += imageFirst ? image : map;
+    append(imageFirst ? image : map);
     result.append(bytes.substr(first.end, second.begin - first.end));
-    result += imageFirst ? map : image;
+    append(imageFirst ? map : image);
     result.append(bytes.substr(second.end));
     *out = std::move(result);
     return MergeStatus::kMerged;
@@ -420,6 +700,10 @@ const char* PageStatusText(PageStatus status) {
             return "the page's encoding is not UTF-8, Shift_JIS or EUC-JP";
         case PageStatus::kNoImageMap:
             return "the page has no image with a map (<img usemap> and <map>)";
+        case PageStatus::kPaneTooLarge:
+            return "the image tag and its map are larger than 4 MB or 100,000 lines";
+        case PageStatus::kPaneLineTooLong:
+            return "a line of the image tag or its map is longer than 64 KB";
     }
     return "";
 }

@@ -7,9 +7,10 @@
 //
 // The pane text of a page is the image's tag, CR LF, and the map element
 // from "<map" through "</map>", both converted to UTF-8 with CR LF line
-// breaks. Putting it back replaces exactly those two byte ranges; a line of
-// the pane that is unchanged keeps its bytes, a changed one is written in
-// the page's encoding and line breaks.
+// breaks. Putting it back replaces exactly those two byte ranges; what is
+// unchanged keeps its bytes, down to the characters of a changed line, and
+// only changed characters are written in the page's encoding and line
+// breaks.
 
 #include <cstddef>
 #include <string>
@@ -19,8 +20,14 @@
 enum class PageEncoding { kUtf8, kShiftJis, kEucJp };
 
 // The reading's limit: larger pages are refused before they are scanned.
+// The editor's pane takes no more than a person edits: the image tag and its
+// map together (counted in the page's bytes and line breaks) within the pane
+// limits, so that laying out and editing them stays quick.
 struct PageLimits {
     size_t maxBytes = size_t{64} << 20;
+    size_t maxPaneBytes = size_t{4} << 20;
+    size_t maxPaneLines = 100000;
+    size_t maxPaneLineBytes = size_t{64} << 10;
 };
 
 enum class PageStatus {
@@ -28,7 +35,9 @@ enum class PageStatus {
     kTooLarge,         // above PageLimits::maxBytes
     kUtf16,            // a UTF-16 byte order mark
     kUnknownEncoding,  // neither declared nor recognisable as one we read
-    kNoImageMap        // no <img usemap> whose <map> is in the page
+    kNoImageMap,       // no <img usemap> whose <map> is in the page
+    kPaneTooLarge,     // the image tag and map above maxPaneBytes or maxPaneLines
+    kPaneLineTooLong   // a line of them above maxPaneLineBytes
 };
 
 // One byte range [begin, end) of the page.
@@ -56,11 +65,17 @@ struct HtmlPage {
 
 // Reads the page: its encoding (byte order mark, then a <meta> charset
 // declaration, then what the bytes look like) and every image with a map.
-// A usemap names the map after its first '#' (no '#': no map); a map's name
-// is its name attribute, else its id, compared exactly; the first such map
-// in the page wins. Images inside comments, scripts and other raw text, and
-// maps that are never closed, do not count.
+// A usemap names the map after its first '#' (white space included; no '#'
+// or nothing after it: no map); the first map in the page whose name or id
+// is that text exactly wins. Images and maps inside comments,
+// scripts and other raw text or template contents, and maps that are never
+// closed, do not count.
 HtmlPage ReadHtmlPage(std::string_view bytes, const PageLimits& limits = {});
+
+// Whether maps[index] fits the editor's pane: kOk, kPaneTooLarge or
+// kPaneLineTooLong (the text names the default limits).
+PageStatus CheckPaneBounds(std::string_view bytes, const HtmlPage& page, size_t index,
+                           const PageLimits& limits = {});
 
 // The pane text for maps[index] of a page that ReadHtmlPage accepted.
 std::string ExtractMarkup(std::string_view bytes, const HtmlPage& page, size_t index);

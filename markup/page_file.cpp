@@ -28,6 +28,7 @@ PageFile LoadPageFile(const std::string& path, const PageLimits& limits) {
         file.error = "cannot be read";
         return file;
     }
+    if (!ec) file.bytes.reserve(size_t(size) + 1);
     // One byte beyond the limit is enough to know that the file grew past it.
     char buffer[65536];
     size_t n;

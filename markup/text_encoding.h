@@ -35,6 +35,11 @@ private:
 // Bytes of the code page to UTF-8. A byte that starts no valid character
 // becomes U+FFFD and decoding goes on with the next byte.
 std::string DecodeCodePage(std::string_view bytes, CodePage page);
+// Decodes as DecodeCodePage does, appending to `out`, until `limit` bytes of
+// UTF-8 have come (or a character would go beyond them); answers how many
+// bytes of `bytes` were read. Decoding starts afresh after any character, so
+// the rest of the bytes decode to the rest of the text.
+size_t DecodeCodePageUpTo(std::string_view bytes, CodePage page, size_t limit, std::string* out);
 
 constexpr char32_t kReplacementChar = 0xFFFD;
 

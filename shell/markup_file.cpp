@@ -164,6 +164,16 @@ bool CMarkupFile::OpenPageAt(const QString& path, const PageSnapshot* ours) {
                                  items);
         if (index < 0 || index >= items.size()) return false;
     }
+    // The pane takes only what a person edits; a larger map is refused
+    // before the picture is replaced.
+    const PageStatus fits = CheckPaneBounds(page.bytes, page.page, size_t(index));
+    if (fits != PageStatus::kOk) {
+        Show(U("%1 を開けません。\n%2")
+                 .arg(file, fits == PageStatus::kPaneLineTooLong
+                                ? U("画像のタグかマップに 64 KB を超える行があります。")
+                                : U("画像のタグとマップが 4 MB か 100,000 行を超えています。")));
+        return false;
+    }
     const PageImageMap& map = page.page.maps[size_t(index)];
     const QString source = QString::fromStdString(map.source);
     const QString picture = ResolveSource(path, source);

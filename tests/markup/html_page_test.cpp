@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "markup/area_markup.h"
 #include "markup/memory_store.h"
@@ -122,7 +124,7 @@ TEST(HtmlPage, WhichImagesHaveMaps) {
         {"<img src=a usemap=m><map name=m></map>", 0},  // a usemap needs its '#'
         {"<img src=a usemap=page.html#m><map name=m></map>", 1},
         {"<img src=a usemap=#m><map id=m></map>", 1},             // the id when no name
-        {"<img src=a usemap=#m><map name=n id=m></map>", 0},      // the name wins over the id
+        {"<img src=a usemap=#m><map name=n id=m></map>", 1},      // the id as well as the name
         {"<img src=a usemap=#M><map name=m></map>", 0},           // names are exact
         {"<img src=a usemap=#m><map name=m>", 0},                 // never closed
         {"<img src=a usemap=#m><!-- <map name=m></map> -->", 0},  // a comment
@@ -174,6 +176,105 @@ TEST(HtmlPage, RefusesWhatCannotBePutBackAndPagesAboveTheLimit) {
     PageLimits limits;
     limits.maxBytes = page.size() - 1;
     EXPECT_EQ(ReadHtmlPage(page, limits).status, PageStatus::kTooLarge);
+}
+
+// The expectations are what headless Chromium does with these pages.
+TEST(HtmlPage, FindsTheMapABrowserUses) {
+    const struct {
+        const char* page;
+        const char* map;  // the start tag of the map found; empty: none
+    } cases[] = {
+        {"<template><img usemap=#m></template><map name=m></map>", ""},
+        {"<img usemap=#m><template><map name=m></map></template>", ""},
+        {"<img usemap=#m><template><template></template><map name=m></map></template>"
+         "<map name=m id=2></map>",
+         "<map name=m id=2>"},
+        {"<template></template><img usemap=#m><map name=m></map>", "<map name=m>"},
+        {"<img usemap=\"#\"><map name=\"\" id=\"\"></map>", ""},
+        {"<img usemap=\"m\"><map name=m></map>", ""},
+        {"<img usemap=#b><map name=a id=b></map>", "<map name=a id=b>"},
+        {"<img usemap=\" #a b \"><map name=\"a b\"></map><map name=\"a b \"></map>",
+         "<map name=\"a b \">"},
+        {"<img usemap=\"# a\"><map name=a></map><map name=\" a\"></map>", "<map name=\" a\">"},
+        {"<img usemap=\"\r\n#m\r\n\"><map name=m></map><map name=\"m\n\"></map>",
+         "<map name=\"m\n\">"},
+        {"<img usemap=\"#a\r\nb\"><map name=\"a b\"></map><map name=\"a\nb\"></map>",
+         "<map name=\"a\nb\">"},
+        {"<img usemap=#a%20b><map name=\"a b\"></map><map name=a%20b></map>", "<map name=a%20b>"},
+        {"<img usemap=x.html#y#m><map name=m></map><map id=y#m></map>", "<map id=y#m>"},
+        {"<img usemap=#M><map name=m></map><map id=M></map>", "<map id=M>"},
+        {"<img usemap=#m><map id=m></map><map name=m id=2></map>", "<map id=m>"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.page);
+        const std::string page = c.page;
+        const HtmlPage read = ReadHtmlPage(page);
+        std::string found;
+        if (!read.maps.empty())
+            found = page.substr(read.maps[0].map.begin, page.find('>', read.maps[0].map.begin) + 1 -
+                                                            read.maps[0].map.begin);
+        EXPECT_EQ(found, c.map);
+    }
+}
+
+TEST(HtmlPage, MergeKeepsTheBytesOfWhatWasNotChanged) {
+    const std::string sjis =
+        "<meta charset=shift_jis>\n<img usemap=#m>\n<map name=m>\n"
+        "<area alt=\"\x81\x22\xFF\x93\xFA\" href=a.html>\n<area alt=\xFF>\n"
+        "<area href=3 alt=\xFF\xFF>\n</map>\n";
+    const struct {
+        std::string page;
+        std::vector<std::pair<std::string, std::string>> edits;  // in the pane
+        std::string expected;
+    } cases[] = {
+        {sjis,
+         {{"a.html", "b.html"}},
+         "<meta charset=shift_jis>\n<img usemap=#m>\n<map name=m>\n"
+         "<area alt=\"\x81\x22\xFF\x93\xFA\" href=b.html>\n<area alt=\xFF>\n"
+         "<area href=3 alt=\xFF\xFF>\n</map>\n"},
+        {sjis,
+         {{"日", "本"}, {"href=3", "href=三"}},
+         "<meta charset=shift_jis>\n<img usemap=#m>\n<map name=m>\n"
+         "<area alt=\"\x81\x22\xFF\x96\x7B\" href=a.html>\n<area alt=\xFF>\n"
+         "<area href=\x8E\x4F alt=\xFF\xFF>\n</map>\n"},
+        {"<meta charset=utf-8><img usemap=#m><map name=m><area alt=\xFF href=a></map>",
+         {{"href=a", "href=b"}},
+         "<meta charset=utf-8><img usemap=#m><map name=m><area alt=\xFF href=b></map>"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.expected);
+        const HtmlPage read = ReadHtmlPage(c.page);
+        ASSERT_EQ(read.status, PageStatus::kOk);
+        std::string pane = ExtractMarkup(c.page, read, 0);
+        for (const auto& [from, to] : c.edits) pane.replace(pane.find(from), from.size(), to);
+        std::string merged;
+        ASSERT_EQ(MergeMarkup(c.page, read, 0, pane, &merged), MergeStatus::kMerged);
+        EXPECT_EQ(merged, c.expected);
+    }
+}
+
+TEST(HtmlPage, ThePaneTakesWhatAPersonEdits) {
+    const std::string head = "<img usemap=#m><map name=m>";
+    const struct {
+        std::string body;
+        PageStatus status;
+    } cases[] = {
+        {"\n" + std::string(size_t{64} << 10, 'x') + "\n<area>", PageStatus::kOk},
+        {"\r" + std::string((size_t{64} << 10) + 1, 'x') + "\r", PageStatus::kPaneLineTooLong},
+        {std::string(99998, '\r') + "\r\n", PageStatus::kOk},  // 100,000 lines
+        {std::string(100000, '\n'), PageStatus::kPaneTooLarge},
+        {std::string(size_t{4} << 20, ' '), PageStatus::kPaneTooLarge},
+    };
+    for (const auto& c : cases) {
+        const std::string page = head + c.body + "</map>";
+        const HtmlPage read = ReadHtmlPage(page);
+        ASSERT_EQ(read.status, PageStatus::kOk);
+        EXPECT_EQ(CheckPaneBounds(page, read, 0), c.status);
+    }
+    EXPECT_STREQ(PageStatusText(PageStatus::kPaneLineTooLong),
+                 "a line of the image tag or its map is longer than 64 KB");
+    EXPECT_STREQ(PageStatusText(PageStatus::kPaneTooLarge),
+                 "the image tag and its map are larger than 4 MB or 100,000 lines");
 }
 
 TEST(TextEncoding, DecodingKeepsGoingAfterBadBytes) {

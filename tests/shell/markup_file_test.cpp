@@ -121,13 +121,14 @@ private slots:
 
         // Pages that do not open change nothing and say why.
         const struct {
-            const char* page;
+            std::string page;
             const char* says;
         } failures[] = {
             {"<p>no map</p>", "イメージマップ"},
             {"<img src=\"gone.bmp\" usemap=#m><map name=m></map>", "no such file"},
             {"<img src=\"index.html\" usemap=#m><map name=m></map>", "not a picture type"},
             {"<img src=\"http://example.com/a.bmp\" usemap=#m><map name=m></map>", "ファイルでは"},
+            {"<img usemap=#m><map name=m>\n" + std::string(65537, ' ') + "\n</map>", "64 KB"},
         };
         const std::string current = frame.Pane().GetWindowText();
         for (const auto& f : failures) {
