@@ -90,7 +90,7 @@ xdotool key Escape
 gone '^マップを保存$'
 sleep 0.5
 cmp -s "$page" "$work/theirs.html" || fail "キャンセル wrote the page"
-title_is '*house.bmp - Zer Evizi SEKKA' || fail "the markup no longer shows unsaved: $(xdotool getwindowname "$win")"
+title_is '*p.html (house.bmp) - Zer Evizi SEKKA' || fail "the markup no longer shows unsaved: $(xdotool getwindowname "$win")"
 INNER
 
 run_in_xvfb
