@@ -3,13 +3,11 @@
 #include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QMainWindow>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
-#include <QStatusBar>
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -24,17 +22,8 @@
 #include "markup/area_markup.h"
 #include "markup/map_doc.h"
 #include "markup/readout.h"
-#include "shell/commands.h"
-#include "shell/dialogs.h"
-#include "shell/main_frame.h"
-#include "shell/prompts.h"
 
 namespace {
-
-// The view's commands with check marks.
-constexpr int kCheckedCommands[] = {cmd::kToolCircle, cmd::kToolRect,   cmd::kToolPolygon,
-                                    cmd::kToolTrace,  cmd::kToolSelect, cmd::kZoomNormal,
-                                    cmd::kZoomDouble, cmd::kViewAreas};
 
 // A client point: the floor of the position in logical pixels.
 QPoint ClientPointOf(const QMouseEvent* event) {
@@ -131,10 +120,6 @@ void CMapView::SetDocument(CMapDoc* doc) {
     OnInitialUpdate();
 }
 
-CMainFrame* CMapView::GetParentFrame() const {
-    return qobject_cast<CMainFrame*>(window());
-}
-
 const CImage* CMapView::Picture() const {
     if (!m_pDoc || !m_pDoc->m_pImage) return nullptr;
     const CImage* image = m_pDoc->m_pImage.get();
@@ -148,12 +133,6 @@ void CMapView::OnInitialUpdate() {
     RefreshAreas();
     UpdateScrollSizes();
     viewport()->update();
-    UpdateCommandUI();
-}
-
-void CMapView::showEvent(QShowEvent* event) {
-    QAbstractScrollArea::showEvent(event);
-    UpdateCommandUI();
 }
 
 void CMapView::RebuildCache() {
@@ -549,46 +528,11 @@ void CMapView::UpdateOutline(const Outline& before) {
 // ---------------------------------------------------------------------------
 // Commands
 
-bool CMapView::IsCommandChecked(int id) const {
-    switch (id) {
-        case cmd::kToolCircle:
-            return m_nTool == kToolCircle;
-        case cmd::kToolRect:
-            return m_nTool == kToolRect;
-        case cmd::kToolPolygon:
-            return m_nTool == kToolPolygon;
-        case cmd::kToolSelect:
-            return m_nTool == kToolSelect;
-        case cmd::kViewAreas:
-            return m_bShowAreas;
-        case cmd::kToolTrace:
-            return m_nTool == kToolTrace;
-        case cmd::kZoomNormal:
-            return m_nZoom == 1;
-        case cmd::kZoomDouble:
-            return m_nZoom == 2;
-        default:
-            return false;
-    }
-}
-
-void CMapView::UpdateCommandUI() {
-    CMainFrame* frame = GetParentFrame();
-    if (!frame) return;
-    for (int id : kCheckedCommands) {
-        if (QAction* action = frame->Action(id)) {
-            action->setCheckable(true);
-            action->setChecked(IsCommandChecked(id));
-            action->setEnabled(true);
-        }
-    }
-}
-
 void CMapView::SetTool(int tool) {
     m_nTool = tool;
     if (tool != kToolSelect) SelectArea(-1);
     viewport()->update();
-    UpdateCommandUI();
+    emit toolChanged(tool);
     emit commandStateChanged();
 }
 
@@ -598,7 +542,7 @@ void CMapView::SetZoom(int zoom) {
     m_nZoom = zoom;
     UpdateScrollSizes();
     viewport()->update();
-    UpdateCommandUI();
+    emit zoomChanged(zoom);
     emit commandStateChanged();
 }
 
@@ -632,14 +576,7 @@ QString CMapView::ReadoutText(QPoint client) const {
 }
 
 void CMapView::ShowStatus(const QString& text) {
-    if (m_statusSink) {
-        m_statusSink(text);
-        return;
-    }
-    if (CMainFrame* frame = GetParentFrame())
-        frame->StatusBar().showMessage(text);
-    else if (auto* window = qobject_cast<QMainWindow*>(this->window()))
-        window->statusBar()->showMessage(text);
+    emit statusMessage(text);
 }
 
 QPoint CMapView::Vertex(int i) const {
@@ -830,17 +767,7 @@ bool CMapView::IsInsidePicture(QPoint client) const {
 // Finished areas
 
 bool CMapView::AskLink(std::string* url, std::string* alt) {
-    if (m_linkPrompt) return m_linkPrompt(url, alt);
-    // Owned by the main window, as a dialog without a parent would be.
-    CLinkDlg dialog(GetParentFrame());
-    if (m_pDoc)
-        dialog.SetBrowseFolder(StartFolderFor(QString::fromStdString(m_pDoc->GetPathName())));
-    dialog.UrlEdit().setText(QString::fromStdString(*url));
-    dialog.AltEdit().setText(QString::fromStdString(*alt));
-    if (Prompts().RunDialog(dialog) != QDialog::Accepted) return false;
-    *url = dialog.m_strURL.toStdString();
-    *alt = dialog.m_strAlt.toStdString();
-    return true;
+    return m_linkPrompt && m_linkPrompt(url, alt);
 }
 
 void CMapView::FinishDrag(QPoint end) {

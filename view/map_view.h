@@ -30,7 +30,6 @@
 class CMapDoc;
 class MarkupPane;
 class CImage;
-class CMainFrame;
 class QMenu;
 
 class CMapView : public QAbstractScrollArea {
@@ -48,34 +47,21 @@ public:
 
     void SetDocument(CMapDoc* doc);
     CMapDoc* GetDocument() const { return m_pDoc; }
-    // The frame that holds this view (its status bar, markup pane and
-    // command actions), or null while the view is not inside one.
-    CMainFrame* GetParentFrame() const;
 
     // After a picture has been opened: the display copy is made anew and the
     // scroll sizes follow the picture. Tool, zoom, a drag and an open polygon
     // all stay as they are.
     virtual void OnInitialUpdate();
 
-    // Where the readout goes. Unset: the status bar of the window that holds
-    // the view.
-    void SetStatusSink(std::function<void(const QString&)> sink) { m_statusSink = std::move(sink); }
-
     // Asks for the link target and the alternative text of an area, the
     // fields filled with what `url` and `alt` hold; false when the user
-    // cancels. Unset: the link dialog, run through the prompt seam.
+    // cancels. Unset: every area is given up as if cancelled.
     using LinkPrompt = std::function<bool(std::string* url, std::string* alt)>;
     void SetLinkPrompt(LinkPrompt prompt) { m_linkPrompt = std::move(prompt); }
 
     // Shows the context menu at a global position. Unset: QMenu::exec.
     using MenuRunner = std::function<void(QMenu& menu, QPoint global)>;
     void SetMenuRunner(MenuRunner runner) { m_menuRunner = std::move(runner); }
-
-    // Check marks of the view's commands (tools and zoom levels); every one
-    // of them is always enabled.
-    bool IsCommandChecked(int id) const;
-    // Shows those check marks on the frame's actions.
-    void UpdateCommandUI();
 
     int GetZoom() const { return m_nZoom; }
     int GetTool() const { return m_nTool; }
@@ -108,9 +94,21 @@ public:
     // Reads the pane text now if it changed since the last read.
     void RefreshAreas();
 
+    // Sends `text` (the pane's whole text) to the sibling HTML editor, off
+    // the GUI thread; a receiver that did not answer is reported through
+    // statusMessage.
+    void Transfer(const std::string& text);
+
 signals:
-    // The tool or the zoom changed: check marks need updating.
+    // The tool, the zoom or the areas' visibility changed: check marks need
+    // updating. Each change also has its own signal.
     void commandStateChanged();
+    void toolChanged(int tool);
+    void zoomChanged(int zoom);
+    void areasShownChanged(bool shown);
+    // A line for the status bar: the readout under the mouse (with the link
+    // of the area there) or the outcome of a transfer.
+    void statusMessage(const QString& text);
 
 public slots:
     void OnToolCircle();
@@ -127,12 +125,10 @@ public slots:
     void OnTraceToleranceChanged();
     void OnZoomNormal();
     void OnZoomDouble();
-    void OnTransfer();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     bool viewportEvent(QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -244,7 +240,6 @@ private:
     // The finished shape's outline stays on screen while its dialog is up.
     Outline m_held;
 
-    std::function<void(const QString&)> m_statusSink;
     LinkPrompt m_linkPrompt;
     MenuRunner m_menuRunner;
 

@@ -66,7 +66,7 @@ void CMapView::OnPaneCaretMoved() {
 void CMapView::OnToggleAreas() {
     m_bShowAreas = !m_bShowAreas;
     viewport()->update();
-    UpdateCommandUI();
+    emit areasShownChanged(m_bShowAreas);
     emit commandStateChanged();
 }
 
