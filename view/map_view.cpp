@@ -22,6 +22,7 @@
 #include "markup/area_markup.h"
 #include "markup/map_doc.h"
 #include "markup/readout.h"
+#include "view/map_view_adapters.h"
 
 namespace {
 
@@ -49,21 +50,9 @@ int AutoScrollSpeed(int at, int length) {
     return at < kAutoScrollEdge ? -speed : speed;
 }
 
-// The client distance between two points, truncated to whole pixels.
-int Distance(QPoint a, QPoint b) {
-    const double dx = static_cast<double>(a.x()) - b.x();
-    const double dy = static_cast<double>(a.y()) - b.y();
-    const double d = std::sqrt(dx * dx + dy * dy);
-    return d < 2147483647.0 ? static_cast<int>(d) : 2147483647;
-}
-
 // A segment's box, with a pixel to spare on each side.
 QRect SegmentBox(QPoint a, QPoint b) {
     return QRect(a, b).normalized().adjusted(-1, -1, 1, 1);
-}
-
-ClientPoint ToClient(QPoint p) {
-    return ClientPoint{p.x(), p.y()};
 }
 
 // Whether two rectangles share a pixel (inline: called per segment and
@@ -111,9 +100,8 @@ CMapView::CMapView(QWidget* parent) : QAbstractScrollArea(parent) {
     connect(&m_trace, &CTraceTool::previewDue, this, &CMapView::RefreshTracePreview);
     m_autoScroll.setInterval(kAutoScrollMs);
     connect(&m_autoScroll, &QTimer::timeout, this, &CMapView::AutoScrollStep);
+    CreateTools();
 }
-
-CMapView::~CMapView() = default;
 
 void CMapView::SetDocument(CMapDoc* doc) {
     m_pDoc = doc;
@@ -199,7 +187,7 @@ void CMapView::resizeEvent(QResizeEvent* event) {
 void CMapView::scrollContentsBy(int dx, int dy) {
     // The mouse stays while the picture moves under it: a drag of the
     // selection follows.
-    if (m_selectDrag == SelectDrag::kDragging) SelectMove(m_ptMouse);
+    m_tool->Scrolled(m_ptMouse);
     // An outline drawn by hand moves with the picture, yet its end at the
     // mouse does not: everything is painted again.
     if (CurrentOutline().kind != Outline::kNone) {
@@ -426,40 +414,16 @@ void CMapView::ComposeRect(const QRect& r, QRgb background) {
 // Rubber band
 
 CMapView::Outline CMapView::CurrentOutline() const {
-    Outline outline;
     if (m_held.kind != Outline::kNone) return m_held;
-    const AreaMapping mapping = Mapping();
-    if (m_bDragging && m_nTool != kToolPolygon) {
-        const QPoint anchor = mapping.ToClient(m_ptAnchor);
-        if (m_nTool == kToolCircle) {
-            const int r = Distance(anchor, m_ptLast);
-            if (r > 0) {
-                outline.kind = Outline::kCircle;
-                outline.centre = anchor;
-                outline.radius = r;
-            }
-        } else if (m_ptLast != anchor) {
-            outline.kind = Outline::kLines;
-            outline.closed = true;
-            outline.points << anchor << QPoint(anchor.x(), m_ptLast.y()) << m_ptLast
-                           << QPoint(m_ptLast.x(), anchor.y());
-        }
-    } else if (m_nTool == kToolPolygon && m_nVertexCount >= 1) {
-        // One vertex: the edge from it to the mouse. More: the closed
-        // outline through every vertex and the mouse.
-        const int n = m_nVertexCount;
-        if (n == 1 && m_ptLast == mapping.ToClient(m_ptVertex[0])) return outline;
-        outline.kind = Outline::kLines;
-        outline.closed = n >= 2;
-        for (int i = 0; i < n; ++i)
-            outline.points << mapping.ToClient(m_ptVertex[static_cast<size_t>(i)]);
-        outline.points << m_ptLast;
-    } else if (m_nTool == kToolTrace && !m_trace.Preview().empty()) {
-        outline.kind = Outline::kLines;
-        outline.closed = true;
-        outline.points = CTraceTool::ToClient(m_trace.Preview(), GetScrollPosition(), m_nZoom);
-    }
-    return outline;
+    return m_tool->Outline();
+}
+
+bool CMapView::InWindow(QPoint client) const {
+    return viewport()->rect().contains(client);
+}
+
+void CMapView::RepaintAll() {
+    viewport()->update();
 }
 
 namespace {
@@ -529,7 +493,12 @@ void CMapView::UpdateOutline(const Outline& before) {
 // Commands
 
 void CMapView::SetTool(int tool) {
+    // A rubber band under way goes with its tool; circle and rectangle
+    // share it.
+    if (tool != kToolCircle && tool != kToolRect) m_rectTool.Cancel();
+    m_rectTool.SetCircle(tool == kToolCircle);
     m_nTool = tool;
+    m_tool = ToolObject(tool);
     if (tool != kToolSelect) SelectArea(-1);
     viewport()->update();
     emit toolChanged(tool);
@@ -580,11 +549,15 @@ void CMapView::ShowStatus(const QString& text) {
 }
 
 QPoint CMapView::Vertex(int i) const {
-    return Mapping().ToClient(m_ptVertex[static_cast<size_t>(i)]);
+    return Mapping().ToClient(m_polygonTool.Placed(i));
 }
 
 QPoint CMapView::AnchorPoint() const {
-    return Mapping().ToClient(m_ptAnchor);
+    return Mapping().ToClient(m_rectTool.Anchor());
+}
+
+QPoint CMapView::LastPoint() const {
+    return m_nTool == kToolPolygon ? m_polygonTool.LastPoint() : m_rectTool.LastPoint();
 }
 
 void CMapView::mouseMoveEvent(QMouseEvent* event) {
@@ -597,24 +570,8 @@ void CMapView::mouseMoveEvent(QMouseEvent* event) {
     if (const std::string href = HrefAt(point); !href.empty() && readout.trimmed().size() > 0)
         readout += QStringLiteral("  ") + QString::fromStdString(href);
     ShowStatus(readout);
-    if (m_nTool == kToolSelect) {
-        SelectMove(point);
-        UpdateAutoScroll();  // the move may have started a drag
-        return;
-    }
-    if (m_nTool == kToolTrace && !m_bDragging) {
-        HoverTrace(point);
-        return;
-    }
-
-    const Outline before = CurrentOutline();
-    if (m_bDragging && m_nTool != kToolPolygon)
-        m_ptLast = point;
-    else if (m_nTool == kToolPolygon && m_nVertexCount >= 0)
-        m_ptLast = point;
-    else
-        return;
-    UpdateOutline(before);
+    m_tool->Move(point);
+    UpdateAutoScroll();  // the move may have started a drag
 }
 
 void CMapView::mousePressEvent(QMouseEvent* event) {
@@ -625,36 +582,7 @@ void CMapView::mousePressEvent(QMouseEvent* event) {
         QAbstractScrollArea::mousePressEvent(event);
         return;
     }
-    if (m_nTool == kToolSelect) {
-        if (Picture()) SelectPress(point);
-        return;
-    }
-    if (!Picture() || !IsInsidePicture(point)) return;
-    if (m_nTool == kToolTrace) {
-        FinishTrace(point);
-        return;
-    }
-    if (m_nTool == kToolPolygon) {
-        AddVertex(point);
-        return;
-    }
-    const Outline before = CurrentOutline();
-    m_bDragging = true;
-    m_ptLast = point;
-    m_ptAnchor = Mapping().Place(point);
-    UpdateOutline(before);
-}
-
-void CMapView::AddVertex(QPoint client) {
-    const Outline before = CurrentOutline();
-    if (m_nVertexCount < 0) {
-        m_nVertexCount = 0;
-        m_ptLast = client;
-    }
-    // Beyond the last vertex a click adds nothing.
-    if (m_nVertexCount < kMaxVertices)
-        m_ptVertex[static_cast<size_t>(m_nVertexCount++)] = Mapping().Place(client);
-    UpdateOutline(before);
+    m_tool->Press(point);
 }
 
 void CMapView::mouseReleaseEvent(QMouseEvent* event) {
@@ -665,75 +593,32 @@ void CMapView::mouseReleaseEvent(QMouseEvent* event) {
     const QPoint point = ClientPointOf(event);
     m_ptMouse = point;
     m_autoScroll.stop();
-    if (m_nTool == kToolSelect) SelectRelease(point);
-    // Qt delivers the release wherever the button comes up, outside the
-    // window too, so a drag always ends here.
-    if (!m_bDragging) return;
-    const Outline before = CurrentOutline();
-    m_bDragging = false;
-    if (m_nTool == kToolPolygon || m_nTool == kToolSelect || point == AnchorPoint() ||
-        !viewport()->rect().contains(point)) {
-        // No area: a click without a drag, the tool changed to polygons or
-        // selection, or the button came up outside the view.
-        UpdateOutline(before);
-        return;
-    }
-    FinishDrag(point);
+    m_tool->Release(point);
 }
 
 void CMapView::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
-    const QPoint point = ClientPointOf(event);
-    if (m_nTool == kToolSelect && Picture()) SelectDoubleClick(point);
-    if (m_nTool != kToolPolygon || m_nVertexCount < 2 || !Picture() || !IsInsidePicture(point))
-        return;
-    FinishPolygon();
+    m_tool->DoubleClick(ClientPointOf(event));
 }
 
 void CMapView::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape && CancelDrawing()) return;
-    if (m_nTool == kToolSelect && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier &&
-        SelectKey(event->key()))
+    if ((event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && m_tool->Key(event->key()))
         return;
     QAbstractScrollArea::keyPressEvent(event);
 }
 
 bool CMapView::CancelDrawing() {
     m_autoScroll.stop();
-    const Outline before = CurrentOutline();
-    bool cancelled = false;
-    if (m_bDragging) {
-        m_bDragging = false;
-        cancelled = true;
-    } else if (m_nTool == kToolPolygon && m_nVertexCount >= 0) {
-        m_nVertexCount = -1;
-        cancelled = true;
-    }
-    UpdateOutline(before);
-    if (m_selectDrag != SelectDrag::kNone) {
-        // The area goes back to where the text has it.
-        const QRect moved = SelectionBounds();
-        m_selectDrag = SelectDrag::kNone;
-        m_preview.clear();
-        viewport()->update(moved);
-        viewport()->update(SelectionBounds());
-        cancelled = true;
-    }
-    return cancelled;
+    return m_tool->Cancel();
 }
 
 bool CMapView::RightClick(QPoint client) {
-    if (m_bDragging || m_selectDrag != SelectDrag::kNone) return CancelDrawing();
-    if (m_nTool != kToolPolygon || m_nVertexCount < 0) return false;
-    // The last corner, as a double-click places it.
-    if (!Picture() || !IsInsidePicture(client)) return true;
-    AddVertex(client);
-    if (m_nVertexCount >= 2) FinishPolygon();
-    return true;
+    return m_tool->RightClick(client);
 }
 
 bool CMapView::ButtonDragging() const {
-    return (m_bDragging && m_nTool != kToolPolygon) || m_selectDrag == SelectDrag::kDragging;
+    return m_tool->ButtonDragging();
 }
 
 void CMapView::UpdateAutoScroll() {
@@ -768,47 +653,6 @@ bool CMapView::IsInsidePicture(QPoint client) const {
 
 bool CMapView::AskLink(std::string* url, std::string* alt) {
     return m_linkPrompt && m_linkPrompt(url, alt);
-}
-
-void CMapView::FinishDrag(QPoint end) {
-    // The outline stays on screen while the dialog asks for the link.
-    m_bDragging = true;
-    m_ptLast = end;
-    m_held = CurrentOutline();
-    m_bDragging = false;
-    const PlacedPoint placed = Mapping().Place(end);
-
-    std::string url, alt;
-    if (AskLink(&url, &alt)) {
-        // Written as if drawn at the scroll and zoom of the press.
-        const AreaMapping atPress{m_ptAnchor.zoom, m_ptAnchor.scroll};
-        const ClientPoint a = ToClient(m_ptAnchor.client), e = ToClient(atPress.ToClient(placed));
-        const ClientPoint scroll = ToClient(atPress.scroll);
-        const int zoom = atPress.zoom;
-        const std::string line = m_nTool == kToolCircle
-                                     ? FormatCircleArea(a, e, scroll, zoom, alt, url)
-                                     : FormatRectArea(a, e, scroll, zoom, alt, url);
-        InsertLine(line);
-    }
-    m_held = Outline();
-    viewport()->update();
-}
-
-void CMapView::FinishPolygon() {
-    m_held = CurrentOutline();
-    std::string url, alt;
-    if (AskLink(&url, &alt)) {
-        // Written as if drawn at the scroll and zoom of the first corner.
-        const AreaMapping atFirst{m_ptVertex[0].zoom, m_ptVertex[0].scroll};
-        std::vector<ClientPoint> vertices;
-        for (int i = 0; i < m_nVertexCount; ++i)
-            vertices.push_back(ToClient(atFirst.ToClient(m_ptVertex[static_cast<size_t>(i)])));
-        InsertLine(FormatPolyArea(vertices, ToClient(atFirst.scroll), atFirst.zoom, alt, url));
-    }
-    m_held = Outline();
-    m_nVertexCount = -1;
-    m_ptVertex.fill(PlacedPoint());
-    viewport()->update();
 }
 
 void CMapView::InsertLine(const std::string& line) {

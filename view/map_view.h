@@ -20,11 +20,15 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "markup/area_line_insert.h"
 #include "view/area_overlay.h"
+#include "view/tools/map_tool.h"
+#include "view/tools/polygon_tool.h"
+#include "view/tools/rect_tool.h"
 #include "view/trace_tool.h"
 
 class CMapDoc;
@@ -32,7 +36,7 @@ class MarkupPane;
 class CImage;
 class QMenu;
 
-class CMapView : public QAbstractScrollArea {
+class CMapView : public QAbstractScrollArea, private CToolContext {
     Q_OBJECT
 public:
     static constexpr int kToolCircle = 0;
@@ -40,7 +44,7 @@ public:
     static constexpr int kToolPolygon = 2;
     static constexpr int kToolSelect = 3;
     static constexpr int kToolTrace = 4;
-    static constexpr int kMaxVertices = 256;
+    static constexpr int kMaxVertices = CPolygonTool::kMaxVertices;
 
     explicit CMapView(QWidget* parent = nullptr);
     ~CMapView() override;
@@ -72,12 +76,12 @@ public:
     QSize ScrollTotalSize() const;
 
     // Drawing state, for tests and the outline painter.
-    bool IsDragging() const { return m_bDragging; }
-    int VertexCount() const { return m_nVertexCount; }
+    bool IsDragging() const { return m_rectTool.IsDragging(); }
+    int VertexCount() const { return m_polygonTool.VertexCount(); }
     // Where a placed point shows now, in client pixels.
     QPoint Vertex(int i) const;
     QPoint AnchorPoint() const;
-    QPoint LastPoint() const { return m_ptLast; }
+    QPoint LastPoint() const;
     // The region that the outline of the current state covers (empty when
     // nothing is drawn). Exposed for tests and measurements.
     QRegion OutlineRegion() const;
@@ -139,37 +143,38 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
-    struct Outline {
-        enum Kind { kNone, kCircle, kLines } kind = kNone;
-        QPoint centre;  // circle
-        int radius = 0;
-        QPolygon points;      // lines: a polyline through these points,
-        bool closed = false;  // back to the first one when closed
-    };
-    // The rubber-band outline that the drawing state holds: the circle or
-    // rectangle being dragged, the open polygon (with the tool on polygons),
-    // or the finished shape while its link dialog is up.
+    // The selection and outline tools, their code still in the view's files.
+    class CSelectAdapter;
+    class CTraceAdapter;
+
+    using Outline = ToolOutline;
+    // The outline the current tool shows (the circle or rectangle being
+    // dragged, the open polygon, the outline tool's preview), or a finished
+    // shape while its link dialog is up.
     Outline CurrentOutline() const;
     // Asks for a repaint of what differs between two outlines.
-    void UpdateOutline(const Outline& before);
+    void UpdateOutline(const Outline& before) override;
+    bool InWindow(QPoint client) const override;
+    void RepaintAll() override;
 
-    const CImage* Picture() const;
+    const CImage* Picture() const override;
     void RebuildCache();
     void UpdateScrollSizes();
     void SetTool(int tool);
+    // The object of tool `tool` (kToolCircle and so on).
+    CMapTool* ToolObject(int tool);
+    void CreateTools();
     void SetZoom(int zoom);
     void ShowStatus(const QString& text);
     // Picture bounds on the client point: x = W and y = H still count.
-    bool IsInsidePicture(QPoint client) const;
-    bool AskLink(std::string* url, std::string* alt);
-    void FinishDrag(QPoint end);
-    // Places a polygon corner at a client point inside the picture.
-    void AddVertex(QPoint client);
-    void FinishPolygon();
-    // Gives up what the mouse is drawing or dragging: a rubber band, the
-    // open polygon (with the tool on polygons), a drag of the selection.
-    // False when there was none.
+    bool IsInsidePicture(QPoint client) const override;
+    bool AskLink(std::string* url, std::string* alt) override;
+    // Gives up what the mouse is drawing or dragging with the current tool:
+    // a rubber band, the open polygon, a drag of the selection. False when
+    // there was none.
     bool CancelDrawing();
+    // A drag of the selection given up: the area goes back to the text's.
+    bool CancelSelectDrag();
     // With the button held near or beyond an edge the view scrolls by
     // itself, faster the farther out the mouse is.
     bool ButtonDragging() const;
@@ -189,14 +194,14 @@ private:
     void RefreshTracePreview();
     void FinishTrace(QPoint client);
     // Puts an area line into the pane's text.
-    void InsertLine(const std::string& line);
+    void InsertLine(const std::string& line) override;
     // Puts the client rectangle r together in m_scratch: the window colour,
     // the picture and the edge line.
     void ComposeRect(const QRect& r, QRgb background);
 
     // The selection tool and the area outlines (map_view_select.cpp).
     MarkupPane* Pane() const;
-    AreaMapping Mapping() const;
+    AreaMapping Mapping() const override;
     QSize PictureSize() const;
     // Outlines and the selection's handles over the client rectangle r.
     void PaintAreas(QPainter& painter, const QRect& r) const;
@@ -227,17 +232,12 @@ private:
     const CImage* m_cachedFor = nullptr;
     std::vector<uint32_t> m_scratch;  // one exposed rectangle at a time, rows packed
 
-    std::array<PlacedPoint, kMaxVertices> m_ptVertex{};
-    int m_nVertexCount = -1;  // -1: no polygon open
-    QPoint m_ptLast;
-    PlacedPoint m_ptAnchor;
     QPoint m_ptMouse;  // the mouse's last client point
     QTimer m_autoScroll;
     bool m_bMenuTaken = false;  // the right-click was used: no menu for it
     int m_nTool = kToolRect;
-    bool m_bDragging = false;
     int m_nZoom = 1;
-    // The finished shape's outline stays on screen while its dialog is up.
+    // The outline tool's finished shape stays on screen while its dialog is up.
     Outline m_held;
 
     LinkPrompt m_linkPrompt;
@@ -259,4 +259,12 @@ private:
     PlacedPoint m_ptPress;
     std::vector<double> m_preview;  // the coordinates while dragging
     CTraceTool m_trace;
+
+    // One object a tool, kept while another is in use (an open polygon
+    // waits for its tool to come back); m_tool is the one in use.
+    CRectTool m_rectTool{*this};
+    CPolygonTool m_polygonTool{*this};
+    std::unique_ptr<CSelectAdapter> m_selectTool;
+    std::unique_ptr<CTraceAdapter> m_traceTool;
+    CMapTool* m_tool = &m_rectTool;
 };

@@ -311,6 +311,17 @@ bool CMapView::SelectKey(int key) {
     return true;
 }
 
+bool CMapView::CancelSelectDrag() {
+    if (m_selectDrag == SelectDrag::kNone) return false;
+    // The area goes back to where the text has it.
+    const QRect moved = SelectionBounds();
+    m_selectDrag = SelectDrag::kNone;
+    m_preview.clear();
+    viewport()->update(moved);
+    viewport()->update(SelectionBounds());
+    return true;
+}
+
 // ---------------------------------------------------------------------------
 // Context menu
 
