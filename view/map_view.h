@@ -1,9 +1,11 @@
 #pragma once
 // The map view: the document's picture at actual or double size inside
-// scroll bars, the coordinate and colour readout in the status bar, the
-// three tools that draw circles, rectangles and polygons, the outline tool
-// that traces a region of the picture into a polygon, the outlines of the
-// pane's areas and the tool that selects, moves and reshapes them.
+// scroll bars, the coordinate and colour readout (sent as statusMessage),
+// the outlines of the pane's areas, and the mouse and keys handed to the
+// tool in use: circles and rectangles, polygons (view/tools/), the outline
+// tool that traces a region of the picture into a polygon, and the tool that
+// selects, moves and reshapes areas. It knows nothing of the window around
+// it: what changed goes out through signals, dialogs come in through prompts.
 //
 // A mouse position is a client point: the floor of the position in the
 // viewport's logical pixels. A point placed by a click (a corner, a drag's
