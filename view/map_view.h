@@ -31,6 +31,7 @@
 #include "view/tools/map_tool.h"
 #include "view/tools/polygon_tool.h"
 #include "view/tools/rect_tool.h"
+#include "view/tools/select_tool.h"
 #include "view/trace_tool.h"
 
 class CMapDoc;
@@ -38,7 +39,7 @@ class MarkupPane;
 class CImage;
 class QMenu;
 
-class CMapView : public QAbstractScrollArea, private CToolContext {
+class CMapView : public QAbstractScrollArea, private CToolContext, private CAreaContext {
     Q_OBJECT
 public:
     static constexpr int kToolCircle = 0;
@@ -93,10 +94,10 @@ public:
     // The areas of the pane text as last read, the one selected (-1: none)
     // and whether their outlines show.
     const CAreaOverlay& Overlay() const { return m_overlay; }
-    int SelectedArea() const { return m_nSelected; }
+    int SelectedArea() const override { return m_nSelected; }
     bool AreasShown() const { return m_bShowAreas; }
     // Selects area `index` (-1: none) and marks its tag in the pane.
-    void SelectArea(int index);
+    void SelectArea(int index) override;
     // Reads the pane text now if it changed since the last read.
     void RefreshAreas();
 
@@ -145,8 +146,7 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
-    // The selection and outline tools, their code still in the view's files.
-    class CSelectAdapter;
+    // The outline tool, its code still in the view's files.
     class CTraceAdapter;
 
     using Outline = ToolOutline;
@@ -175,8 +175,6 @@ private:
     // a rubber band, the open polygon, a drag of the selection. False when
     // there was none.
     bool CancelDrawing();
-    // A drag of the selection given up: the area goes back to the text's.
-    bool CancelSelectDrag();
     // With the button held near or beyond an edge the view scrolls by
     // itself, faster the farther out the mouse is.
     bool ButtonDragging() const;
@@ -186,7 +184,7 @@ private:
     bool RightClick(QPoint client);
     // The context menu's commands for an area: its link, removal, a copy,
     // and its place among the map's tags.
-    void EditAreaLink(int index);
+    void EditAreaLink(int index) override;
     void DeleteArea(int index);
     void DuplicateArea(int index);
     void ReorderArea(int index, bool earlier);
@@ -204,26 +202,24 @@ private:
     // The selection tool and the area outlines (map_view_select.cpp).
     MarkupPane* Pane() const;
     AreaMapping Mapping() const override;
-    QSize PictureSize() const;
+    QSize PictureSize() const override;
+    const std::vector<AreaTag>& Areas() const override;
+    const std::string& AreaText() const override { return m_parsedText; }
+    void Repaint(const QRect& client) override;
     // Outlines and the selection's handles over the client rectangle r.
     void PaintAreas(QPainter& painter, const QRect& r) const;
     // The client rectangle the selection covers, handles included.
-    QRect SelectionBounds() const;
+    QRect SelectionBounds() const override;
     // The selected area's coordinates as drawn: the drag's, or the text's.
     const std::vector<double>& SelectionCoords() const;
-    void SelectPress(QPoint client);
-    void SelectMove(QPoint client);
-    void SelectRelease(QPoint client);
-    void SelectDoubleClick(QPoint client);
-    bool SelectKey(int key);
     // Applies an edit of the pane as one undo step and reads the areas again.
-    void ApplyPaneEdit(const TextEdit& edit);
+    void ApplyPaneEdit(const TextEdit& edit) override;
     // True when the areas were read from the pane's present text; otherwise
     // they are read again (and a drag given up) and the answer is false, so
     // that no edit is made from stale offsets.
-    bool AreasCurrent();
+    bool AreasCurrent() override;
     // The area a browser picks at a client point, -1 for none.
-    int AreaAt(QPoint client) const;
+    int AreaAt(QPoint client) const override;
     // The href of the area under a client point, for the readout.
     std::string HrefAt(QPoint client) const;
 
@@ -253,20 +249,13 @@ private:
     bool m_bCaretMoved = false;
     bool m_bShowAreas = true;
     int m_nSelected = -1;
-    // A drag of the selection: pending until the mouse has moved a little;
-    // of handle m_nHandle, or of the whole area when that is -1.
-    enum class SelectDrag { kNone, kPending, kDragging };
-    SelectDrag m_selectDrag = SelectDrag::kNone;
-    int m_nHandle = -1;
-    PlacedPoint m_ptPress;
-    std::vector<double> m_preview;  // the coordinates while dragging
     CTraceTool m_trace;
 
     // One object a tool, kept while another is in use (an open polygon
     // waits for its tool to come back); m_tool is the one in use.
     CRectTool m_rectTool{*this};
     CPolygonTool m_polygonTool{*this};
-    std::unique_ptr<CSelectAdapter> m_selectTool;
+    CSelectTool m_selectTool{*this, *this};
     std::unique_ptr<CTraceAdapter> m_traceTool;
     CMapTool* m_tool = &m_rectTool;
 };

@@ -1,7 +1,6 @@
 #include "view/map_view_adapters.h"
 
 void CMapView::CreateTools() {
-    m_selectTool = std::make_unique<CSelectAdapter>(*this);
     m_traceTool = std::make_unique<CTraceAdapter>(*this);
 }
 
@@ -15,7 +14,7 @@ CMapTool* CMapView::ToolObject(int tool) {
         case kToolPolygon:
             return &m_polygonTool;
         case kToolSelect:
-            return m_selectTool.get();
+            return &m_selectTool;
         default:
             return m_traceTool.get();
     }
