@@ -199,7 +199,8 @@ private:
     // the picture and the edge line.
     void ComposeRect(const QRect& r, QRgb background);
 
-    // The selection tool and the area outlines (map_view_select.cpp).
+    // The areas and their outlines, and what the selection tool edits them
+    // through (map_view_select.cpp).
     MarkupPane* Pane() const;
     AreaMapping Mapping() const override;
     QSize PictureSize() const override;
