@@ -111,7 +111,6 @@ struct OverlayFixture {
         view.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         view.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         view.resize(1920, 1080);
-        view.SetStatusSink([](const QString&) {});
         view.SetDocument(&doc);
         view.OnZoomDouble();
         if (!shown) view.OnToggleAreas();

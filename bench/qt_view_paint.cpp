@@ -65,7 +65,8 @@ struct ViewFixture {
         view.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         view.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         view.resize(kViewWidth, kViewHeight);
-        view.SetStatusSink([this](const QString& text) { statusBar.showMessage(text); });
+        QObject::connect(&view, &CMapView::statusMessage, &statusBar,
+                         [this](const QString& text) { statusBar.showMessage(text); });
         view.SetDocument(&Document());
         view.OnZoomDouble();
         view.show();

@@ -8,6 +8,7 @@
 #include <QTextDocument>
 
 #include "image/region_trace.h"
+#include "markup/map_doc.h"
 #include "markup/settings.h"
 #include "shell/commands.h"
 #include "shell/dialogs.h"
@@ -171,7 +172,14 @@ CMainFrame::CMainFrame() {
     });
     connect(zoomNormal, &QAction::triggered, &m_view, &CMapView::OnZoomNormal);
     connect(zoomDouble, &QAction::triggered, &m_view, &CMapView::OnZoomDouble);
-    connect(transfer, &QAction::triggered, &m_view, &CMapView::OnTransfer);
+    connect(transfer, &QAction::triggered, &m_view,
+            [this] { m_view.Transfer(m_pane.GetWindowText()); });
+    // The view tells what changed; the frame shows it.
+    connect(&m_view, &CMapView::commandStateChanged, this, &CMainFrame::UpdateViewChecks);
+    connect(&m_view, &CMapView::statusMessage, &m_wndStatusBar,
+            [this](const QString& text) { m_wndStatusBar.showMessage(text); });
+    m_view.SetLinkPrompt([this](std::string* url, std::string* alt) { return AskLink(url, alt); });
+    UpdateViewChecks();
 
     // The outline tool's colour tolerance, stored as soon as it changes.
     m_traceTolerance.setObjectName(QStringLiteral("TraceTolerance"));
@@ -189,6 +197,42 @@ CMainFrame::CMainFrame() {
     UpdateTitle(QString());
     SetRecentFiles({});
     OnUpdateTagUpper();
+}
+
+void CMainFrame::UpdateViewChecks() {
+    const struct {
+        int id;
+        bool checked;
+    } checks[] = {
+        {cmd::kToolCircle, m_view.GetTool() == CMapView::kToolCircle},
+        {cmd::kToolRect, m_view.GetTool() == CMapView::kToolRect},
+        {cmd::kToolPolygon, m_view.GetTool() == CMapView::kToolPolygon},
+        {cmd::kToolTrace, m_view.GetTool() == CMapView::kToolTrace},
+        {cmd::kToolSelect, m_view.GetTool() == CMapView::kToolSelect},
+        {cmd::kZoomNormal, m_view.GetZoom() == 1},
+        {cmd::kZoomDouble, m_view.GetZoom() == 2},
+        {cmd::kViewAreas, m_view.AreasShown()},
+    };
+    for (const auto& c : checks) {
+        if (QAction* action = Action(c.id)) {
+            action->setCheckable(true);
+            action->setChecked(c.checked);
+            action->setEnabled(true);
+        }
+    }
+}
+
+bool CMainFrame::AskLink(std::string* url, std::string* alt) {
+    // Owned by the main window, as a dialog without a parent would be.
+    CLinkDlg dialog(this);
+    if (const CMapDoc* doc = m_view.GetDocument())
+        dialog.SetBrowseFolder(StartFolderFor(QString::fromStdString(doc->GetPathName())));
+    dialog.UrlEdit().setText(QString::fromStdString(*url));
+    dialog.AltEdit().setText(QString::fromStdString(*alt));
+    if (Prompts().RunDialog(dialog) != QDialog::Accepted) return false;
+    *url = dialog.m_strURL.toStdString();
+    *alt = dialog.m_strAlt.toStdString();
+    return true;
 }
 
 void CMainFrame::OnUpdateTraceTolerance() {

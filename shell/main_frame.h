@@ -60,6 +60,12 @@ public:
     // Shows the stored tolerance of the outline tool in its spin box.
     void OnUpdateTraceTolerance();
     QSpinBox& TraceTolerance() { return m_traceTolerance; }
+    // Shows the view's tool, zoom and the areas' visibility as check marks
+    // on their actions; every one of them is always enabled.
+    void UpdateViewChecks();
+    // The link dialog over this window, run through the prompt seam: the
+    // view's link prompt.
+    bool AskLink(std::string* url, std::string* alt);
 
     // Asked before the window closes; false keeps it open.
     void SetCloseGuard(std::function<bool()> guard) { m_closeGuard = std::move(guard); }

@@ -1,9 +1,11 @@
 #pragma once
 // The map view: the document's picture at actual or double size inside
-// scroll bars, the coordinate and colour readout in the status bar, the
-// three tools that draw circles, rectangles and polygons, the outline tool
-// that traces a region of the picture into a polygon, the outlines of the
-// pane's areas and the tool that selects, moves and reshapes them.
+// scroll bars, the coordinate and colour readout (sent as statusMessage),
+// the outlines of the pane's areas, and the mouse and keys handed to the
+// tool in use: circles and rectangles, polygons (view/tools/), the outline
+// tool that traces a region of the picture into a polygon, and the tool that
+// selects, moves and reshapes areas. It knows nothing of the window around
+// it: what changed goes out through signals, dialogs come in through prompts.
 //
 // A mouse position is a client point: the floor of the position in the
 // viewport's logical pixels. A point placed by a click (a corner, a drag's
@@ -20,21 +22,25 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "markup/area_line_insert.h"
 #include "view/area_overlay.h"
+#include "view/tools/map_tool.h"
+#include "view/tools/polygon_tool.h"
+#include "view/tools/rect_tool.h"
+#include "view/tools/select_tool.h"
 #include "view/trace_tool.h"
 
 class CMapDoc;
 class MarkupPane;
 class CImage;
-class CMainFrame;
 class QMenu;
 
-class CMapView : public QAbstractScrollArea {
+class CMapView : public QAbstractScrollArea, private CToolContext, private CAreaContext {
     Q_OBJECT
 public:
     static constexpr int kToolCircle = 0;
@@ -42,41 +48,28 @@ public:
     static constexpr int kToolPolygon = 2;
     static constexpr int kToolSelect = 3;
     static constexpr int kToolTrace = 4;
-    static constexpr int kMaxVertices = 256;
+    static constexpr int kMaxVertices = CPolygonTool::kMaxVertices;
 
     explicit CMapView(QWidget* parent = nullptr);
     ~CMapView() override;
 
     void SetDocument(CMapDoc* doc);
     CMapDoc* GetDocument() const { return m_pDoc; }
-    // The frame that holds this view (its status bar, markup pane and
-    // command actions), or null while the view is not inside one.
-    CMainFrame* GetParentFrame() const;
 
     // After a picture has been opened: the display copy is made anew and the
     // scroll sizes follow the picture. Tool, zoom, a drag and an open polygon
     // all stay as they are.
     virtual void OnInitialUpdate();
 
-    // Where the readout goes. Unset: the status bar of the window that holds
-    // the view.
-    void SetStatusSink(std::function<void(const QString&)> sink) { m_statusSink = std::move(sink); }
-
     // Asks for the link target and the alternative text of an area, the
     // fields filled with what `url` and `alt` hold; false when the user
-    // cancels. Unset: the link dialog, run through the prompt seam.
+    // cancels. Unset: every area is given up as if cancelled.
     using LinkPrompt = std::function<bool(std::string* url, std::string* alt)>;
     void SetLinkPrompt(LinkPrompt prompt) { m_linkPrompt = std::move(prompt); }
 
     // Shows the context menu at a global position. Unset: QMenu::exec.
     using MenuRunner = std::function<void(QMenu& menu, QPoint global)>;
     void SetMenuRunner(MenuRunner runner) { m_menuRunner = std::move(runner); }
-
-    // Check marks of the view's commands (tools and zoom levels); every one
-    // of them is always enabled.
-    bool IsCommandChecked(int id) const;
-    // Shows those check marks on the frame's actions.
-    void UpdateCommandUI();
 
     int GetZoom() const { return m_nZoom; }
     int GetTool() const { return m_nTool; }
@@ -87,12 +80,12 @@ public:
     QSize ScrollTotalSize() const;
 
     // Drawing state, for tests and the outline painter.
-    bool IsDragging() const { return m_bDragging; }
-    int VertexCount() const { return m_nVertexCount; }
+    bool IsDragging() const { return m_rectTool.IsDragging(); }
+    int VertexCount() const { return m_polygonTool.VertexCount(); }
     // Where a placed point shows now, in client pixels.
     QPoint Vertex(int i) const;
     QPoint AnchorPoint() const;
-    QPoint LastPoint() const { return m_ptLast; }
+    QPoint LastPoint() const;
     // The region that the outline of the current state covers (empty when
     // nothing is drawn). Exposed for tests and measurements.
     QRegion OutlineRegion() const;
@@ -102,16 +95,28 @@ public:
     // The areas of the pane text as last read, the one selected (-1: none)
     // and whether their outlines show.
     const CAreaOverlay& Overlay() const { return m_overlay; }
-    int SelectedArea() const { return m_nSelected; }
+    int SelectedArea() const override { return m_nSelected; }
     bool AreasShown() const { return m_bShowAreas; }
     // Selects area `index` (-1: none) and marks its tag in the pane.
-    void SelectArea(int index);
+    void SelectArea(int index) override;
     // Reads the pane text now if it changed since the last read.
     void RefreshAreas();
 
+    // Sends `text` (the pane's whole text) to the sibling HTML editor, off
+    // the GUI thread; a receiver that did not answer is reported through
+    // statusMessage.
+    void Transfer(const std::string& text);
+
 signals:
-    // The tool or the zoom changed: check marks need updating.
+    // The tool, the zoom or the areas' visibility changed: check marks need
+    // updating. Each change also has its own signal.
     void commandStateChanged();
+    void toolChanged(int tool);
+    void zoomChanged(int zoom);
+    void areasShownChanged(bool shown);
+    // A line for the status bar: the readout under the mouse (with the link
+    // of the area there) or the outcome of a transfer.
+    void statusMessage(const QString& text);
 
 public slots:
     void OnToolCircle();
@@ -128,12 +133,10 @@ public slots:
     void OnTraceToleranceChanged();
     void OnZoomNormal();
     void OnZoomDouble();
-    void OnTransfer();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     bool viewportEvent(QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -144,39 +147,37 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
-    struct Outline {
-        enum Kind { kNone, kCircle, kLines } kind = kNone;
-        QPoint centre;  // circle
-        int radius = 0;
-        QPolygon points;      // lines: a polyline through these points,
-        bool closed = false;  // back to the first one when closed
-    };
-    // The rubber-band outline that the drawing state holds: the circle or
-    // rectangle being dragged, the open polygon (with the tool on polygons),
-    // or the finished shape while its link dialog is up.
+    // The outline tool, its code still in the view's files.
+    class CTraceAdapter;
+
+    using Outline = ToolOutline;
+    // The outline the current tool shows (the circle or rectangle being
+    // dragged, the open polygon, the outline tool's preview), or a finished
+    // shape while its link dialog is up.
     Outline CurrentOutline() const;
     // Asks for a repaint of what differs between two outlines.
-    void UpdateOutline(const Outline& before);
+    void UpdateOutline(const Outline& before) override;
+    bool InWindow(QPoint client) const override;
+    void RepaintAll() override;
 
-    const CImage* Picture() const;
+    const CImage* Picture() const override;
     void RebuildCache();
     void UpdateScrollSizes();
     void SetTool(int tool);
+    // The object of tool `tool` (kToolCircle and so on).
+    CMapTool* ToolObject(int tool);
+    void CreateTools();
     void SetZoom(int zoom);
     void ShowStatus(const QString& text);
     // The readout for a client point, with the link of the area under it;
     // with `changedOnly`, only when that differs from the readout last shown.
     void ShowReadout(QPoint client, bool changedOnly = false);
     // Picture bounds on the client point: x = W and y = H still count.
-    bool IsInsidePicture(QPoint client) const;
-    bool AskLink(std::string* url, std::string* alt);
-    void FinishDrag(QPoint end);
-    // Places a polygon corner at a client point inside the picture.
-    void AddVertex(QPoint client);
-    void FinishPolygon();
-    // Gives up what the mouse is drawing or dragging: a rubber band, the
-    // open polygon (with the tool on polygons), a drag of the selection.
-    // False when there was none.
+    bool IsInsidePicture(QPoint client) const override;
+    bool AskLink(std::string* url, std::string* alt) override;
+    // Gives up what the mouse is drawing or dragging with the current tool:
+    // a rubber band, the open polygon, a drag of the selection. False when
+    // there was none.
     bool CancelDrawing();
     // With the button held near or beyond an edge the view scrolls by
     // itself, faster the farther out the mouse is.
@@ -187,7 +188,7 @@ private:
     bool RightClick(QPoint client);
     // The context menu's commands for an area: its link, removal, a copy,
     // and its place among the map's tags.
-    void EditAreaLink(int index);
+    void EditAreaLink(int index) override;
     void DeleteArea(int index);
     void DuplicateArea(int index);
     void ReorderArea(int index, bool earlier);
@@ -197,34 +198,33 @@ private:
     void RefreshTracePreview();
     void FinishTrace(QPoint client);
     // Puts an area line into the pane's text.
-    void InsertLine(const std::string& line);
+    void InsertLine(const std::string& line) override;
     // Puts the client rectangle r together in m_scratch: the window colour,
     // the picture and the edge line.
     void ComposeRect(const QRect& r, QRgb background);
 
-    // The selection tool and the area outlines (map_view_select.cpp).
+    // The areas and their outlines, and what the selection tool edits them
+    // through (map_view_select.cpp).
     MarkupPane* Pane() const;
-    AreaMapping Mapping() const;
-    QSize PictureSize() const;
+    AreaMapping Mapping() const override;
+    QSize PictureSize() const override;
+    const std::vector<AreaTag>& Areas() const override;
+    const std::string& AreaText() const override { return m_parsedText; }
+    void Repaint(const QRect& client) override;
     // Outlines and the selection's handles over the client rectangle r.
     void PaintAreas(QPainter& painter, const QRect& r) const;
     // The client rectangle the selection covers, handles included.
-    QRect SelectionBounds() const;
+    QRect SelectionBounds() const override;
     // The selected area's coordinates as drawn: the drag's, or the text's.
     const std::vector<double>& SelectionCoords() const;
-    void SelectPress(QPoint client);
-    void SelectMove(QPoint client);
-    void SelectRelease(QPoint client);
-    void SelectDoubleClick(QPoint client);
-    bool SelectKey(int key);
     // Applies an edit of the pane as one undo step and reads the areas again.
-    void ApplyPaneEdit(const TextEdit& edit);
+    void ApplyPaneEdit(const TextEdit& edit) override;
     // True when the areas were read from the pane's present text; otherwise
     // they are read again (and a drag given up) and the answer is false, so
     // that no edit is made from stale offsets.
-    bool AreasCurrent();
+    bool AreasCurrent() override;
     // The area a browser picks at a client point, -1 for none.
-    int AreaAt(QPoint client) const;
+    int AreaAt(QPoint client) const override;
     // The href of the area under a client point, for the readout.
     std::string HrefAt(QPoint client) const;
 
@@ -235,20 +235,14 @@ private:
     const CImage* m_cachedFor = nullptr;
     std::vector<uint32_t> m_scratch;  // one exposed rectangle at a time, rows packed
 
-    std::array<PlacedPoint, kMaxVertices> m_ptVertex{};
-    int m_nVertexCount = -1;  // -1: no polygon open
-    QPoint m_ptLast;
-    PlacedPoint m_ptAnchor;
     QPoint m_ptMouse;  // the mouse's last client point
     QTimer m_autoScroll;
     bool m_bMenuTaken = false;  // the right-click was used: no menu for it
     int m_nTool = kToolRect;
-    bool m_bDragging = false;
     int m_nZoom = 1;
-    // The finished shape's outline stays on screen while its dialog is up.
+    // The outline tool's finished shape stays on screen while its dialog is up.
     Outline m_held;
 
-    std::function<void(const QString&)> m_statusSink;
     // Where the readout last shown was taken; shown again when the areas
     // change, cleared when the picture goes.
     std::optional<QPoint> m_ptReadout;
@@ -264,12 +258,13 @@ private:
     bool m_bCaretMoved = false;
     bool m_bShowAreas = true;
     int m_nSelected = -1;
-    // A drag of the selection: pending until the mouse has moved a little;
-    // of handle m_nHandle, or of the whole area when that is -1.
-    enum class SelectDrag { kNone, kPending, kDragging };
-    SelectDrag m_selectDrag = SelectDrag::kNone;
-    int m_nHandle = -1;
-    PlacedPoint m_ptPress;
-    std::vector<double> m_preview;  // the coordinates while dragging
     CTraceTool m_trace;
+
+    // One object a tool, kept while another is in use (an open polygon
+    // waits for its tool to come back); m_tool is the one in use.
+    CRectTool m_rectTool{*this};
+    CPolygonTool m_polygonTool{*this};
+    CSelectTool m_selectTool{*this, *this};
+    std::unique_ptr<CTraceAdapter> m_traceTool;
+    CMapTool* m_tool = &m_rectTool;
 };

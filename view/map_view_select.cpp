@@ -1,7 +1,7 @@
 // The areas of the pane on the picture: read again after each change of the
-// pane text, outlined, and edited with the selection tool. Every change goes
-// back as one edit of the pane text, one step of its undo history; a drag
-// shows its result from a copy of the coordinates and edits once, on release.
+// pane text, outlined, and edited through the selection tool
+// (tools/select_tool.cpp) and the context menu. Every change goes back as
+// one edit of the pane text, one step of its undo history.
 
 #include <QContextMenuEvent>
 #include <QMenu>
@@ -16,9 +16,6 @@
 #include "view/selection_handles.h"
 
 namespace {
-
-// The mouse must travel this far (client pixels) before a press becomes a drag.
-constexpr int kDragStart = 3;
 
 // One edit that turns `before` into `after`: what lies between their common
 // start and common end.
@@ -40,6 +37,14 @@ bool Changes(const std::string& value, const std::string& old, bool present) {
 }
 
 }  // namespace
+
+const std::vector<AreaTag>& CMapView::Areas() const {
+    return m_overlay.Areas();
+}
+
+void CMapView::Repaint(const QRect& client) {
+    viewport()->update(client);
+}
 
 MarkupPane* CMapView::Pane() const {
     return m_pDoc ? m_pDoc->GetPane() : nullptr;
@@ -66,7 +71,7 @@ void CMapView::OnPaneCaretMoved() {
 void CMapView::OnToggleAreas() {
     m_bShowAreas = !m_bShowAreas;
     viewport()->update();
-    UpdateCommandUI();
+    emit areasShownChanged(m_bShowAreas);
     emit commandStateChanged();
 }
 
@@ -85,8 +90,7 @@ void CMapView::RefreshAreas() {
         m_parsedSize = size;
         m_overlay.SetAreas(std::move(areas), size, kept);
         if (pane) m_inserter.Learn(*pane, m_parsedText);
-        m_selectDrag = SelectDrag::kNone;
-        m_preview.clear();
+        m_selectTool.Forget();
         if (m_nSelected >= m_overlay.Count()) m_nSelected = -1;
         if (pane) {
             // The tag's bytes may have moved: its mark follows.
@@ -102,8 +106,7 @@ void CMapView::RefreshAreas() {
     m_bCaretMoved = false;
     // The caret inside a tag selects its area; elsewhere, none.
     const size_t caret = pane ? pane->GetCaret() : TextRange::npos;
-    if (m_nTool != kToolSelect || m_selectDrag != SelectDrag::kNone || caret == TextRange::npos)
-        return;
+    if (m_nTool != kToolSelect || m_selectTool.Busy() || caret == TextRange::npos) return;
     int found = -1;
     for (int i = 0; i < m_overlay.Count(); ++i) {
         const TextRange& tag = m_overlay.Areas()[size_t(i)].tag;
@@ -130,8 +133,7 @@ void CMapView::SelectArea(int index) {
     if (index < -1 || index >= m_overlay.Count()) index = -1;
     const QRect before = SelectionBounds();
     m_nSelected = index;
-    m_selectDrag = SelectDrag::kNone;
-    m_preview.clear();
+    m_selectTool.Forget();
     if (MarkupPane* pane = Pane()) {
         const TextRange tag = index >= 0 ? m_overlay.Areas()[size_t(index)].tag : TextRange();
         pane->ShowRange(tag.begin, tag.end, true);
@@ -154,7 +156,7 @@ void CMapView::ApplyPaneEdit(const TextEdit& edit) {
 }
 
 const std::vector<double>& CMapView::SelectionCoords() const {
-    if (m_selectDrag == SelectDrag::kDragging && !m_preview.empty()) return m_preview;
+    if (const std::vector<double>* preview = m_selectTool.Preview()) return *preview;
     return m_overlay.Areas()[size_t(m_nSelected)].coords;
 }
 
@@ -187,81 +189,6 @@ std::string CMapView::HrefAt(QPoint client) const {
     return hit >= 0 ? m_overlay.Areas()[size_t(hit)].href : std::string();
 }
 
-void CMapView::SelectPress(QPoint client) {
-    m_ptPress = Mapping().Place(client);
-    m_selectDrag = SelectDrag::kNone;
-    // A change not yet read (a line just drawn, a key just typed) counts.
-    AreasCurrent();
-    const AreaMapping mapping = Mapping();
-    if (m_nSelected >= 0) {
-        const AreaTag& area = m_overlay.Areas()[size_t(m_nSelected)];
-        m_nHandle = HandleAt(HandlesOf(area.shape, area.coords), client, mapping);
-        if (m_nHandle >= 0) {
-            m_selectDrag = SelectDrag::kPending;
-            return;
-        }
-    }
-    const int hit = AreaAt(client);
-    if (hit != m_nSelected) SelectArea(hit);
-    m_nHandle = -1;
-    if (hit >= 0) m_selectDrag = SelectDrag::kPending;
-}
-
-void CMapView::SelectMove(QPoint client) {
-    if (m_selectDrag == SelectDrag::kNone || m_nSelected < 0) return;
-    if (m_selectDrag == SelectDrag::kPending) {
-        if ((client - Mapping().ToClient(m_ptPress)).manhattanLength() < kDragStart) return;
-        m_selectDrag = SelectDrag::kDragging;
-    }
-    const QRect before = SelectionBounds();
-    const AreaTag& area = m_overlay.Areas()[size_t(m_nSelected)];
-    const AreaMapping mapping = Mapping();
-    if (m_nHandle >= 0) {
-        const std::vector<AreaHandle> handles = HandlesOf(area.shape, area.coords);
-        const std::vector<int> coords = ReshapedCoords(area.coords, handles[size_t(m_nHandle)],
-                                                       mapping.ToPicture(client), PictureSize());
-        m_preview.assign(coords.begin(), coords.end());
-    } else {
-        const QPoint delta = mapping.ToPicture(client) - AreaMapping::ToPicture(m_ptPress);
-        m_preview = MovedCoords(area.shape, area.coords,
-                                ClampMove(area.shape, area.coords, delta, PictureSize()));
-    }
-    viewport()->update(before);
-    viewport()->update(SelectionBounds());
-}
-
-void CMapView::SelectRelease(QPoint client) {
-    if (m_selectDrag != SelectDrag::kDragging || m_nSelected < 0) {
-        m_selectDrag = SelectDrag::kNone;
-        return;
-    }
-    SelectMove(client);
-    const std::vector<double> preview = std::move(m_preview);
-    m_preview.clear();
-    m_selectDrag = SelectDrag::kNone;
-    viewport()->update(SelectionBounds().united(ClientBounds(
-        GeometryOf(m_overlay.Areas()[size_t(m_nSelected)].shape, preview, PictureSize()), Mapping(),
-        kHandleSize + 2)));
-    if (!AreasCurrent()) return;
-    const AreaTag& area = m_overlay.Areas()[size_t(m_nSelected)];
-    if (preview.empty() || preview == area.coords) return;
-    if (m_nHandle >= 0) {
-        std::vector<int> coords;
-        for (double v : preview) coords.push_back(static_cast<int>(v));
-        ApplyPaneEdit(SetCoordsEdit(m_parsedText, area, coords));
-    } else {
-        const int dx = static_cast<int>(std::lround(preview[0] - area.coords[0]));
-        const int dy = static_cast<int>(std::lround(preview[1] - area.coords[1]));
-        ApplyPaneEdit(MoveAreaEdit(m_parsedText, area, dx, dy));
-    }
-}
-
-void CMapView::SelectDoubleClick(QPoint client) {
-    m_selectDrag = SelectDrag::kNone;
-    if (m_nSelected < 0 || !AreasCurrent()) return;
-    if (AreaAt(client) == m_nSelected) EditAreaLink(m_nSelected);
-}
-
 void CMapView::EditAreaLink(int index) {
     if (index < 0 || index >= m_overlay.Count()) return;
     const AreaTag area = m_overlay.Areas()[size_t(index)];
@@ -277,40 +204,6 @@ void CMapView::EditAreaLink(int index) {
             after = ApplyEdit(after, SetAttributeEdit(after, areas[size_t(index)], "alt", alt));
     }
     if (after != m_parsedText) ApplyPaneEdit(DiffEdit(m_parsedText, after));
-}
-
-bool CMapView::SelectKey(int key) {
-    if (m_nSelected < 0 || m_selectDrag == SelectDrag::kDragging) return false;
-    QPoint delta;
-    switch (key) {
-        case Qt::Key_Left:
-            delta = QPoint(-1, 0);
-            break;
-        case Qt::Key_Right:
-            delta = QPoint(1, 0);
-            break;
-        case Qt::Key_Up:
-            delta = QPoint(0, -1);
-            break;
-        case Qt::Key_Down:
-            delta = QPoint(0, 1);
-            break;
-        case Qt::Key_Delete:
-            break;
-        default:
-            return false;
-    }
-    if (!AreasCurrent()) return true;
-    const AreaTag& area = m_overlay.Areas()[size_t(m_nSelected)];
-    if (key == Qt::Key_Delete) {
-        const TextEdit edit = DeleteAreaEdit(m_parsedText, area);
-        SelectArea(-1);
-        ApplyPaneEdit(edit);
-        return true;
-    }
-    delta = ClampMove(area.shape, area.coords, delta, PictureSize());
-    if (!delta.isNull()) ApplyPaneEdit(MoveAreaEdit(m_parsedText, area, delta.x(), delta.y()));
-    return true;
 }
 
 // ---------------------------------------------------------------------------

@@ -1,16 +1,13 @@
 // Command 32779: the pane's whole text, hand edits included, goes to the
-// sibling HTML editor. The pane is only read, at the moment of the command;
+// sibling HTML editor. The frame reads the pane at the moment of the command;
 // the transfer runs off the GUI thread (one at a time), under the wait
 // cursor, and a receiver that did not answer is reported in the status bar.
 // No matching window shows nothing, as before.
 
-#include "shell/main_frame.h"
 #include "view/map_view.h"
 #include "view/transfer_runner.h"
 
-void CMapView::OnTransfer() {
-    CMainFrame* frame = GetParentFrame();
-    if (!frame) return;
+void CMapView::Transfer(const std::string& text) {
     auto* runner = findChild<CTransferRunner*>(QString(), Qt::FindDirectChildrenOnly);
     if (!runner) {
         runner = new CTransferRunner(this);
@@ -18,5 +15,5 @@ void CMapView::OnTransfer() {
             if (!line.isEmpty()) ShowStatus(line);
         });
     }
-    runner->Start(frame->Pane().GetWindowText());
+    runner->Start(text);
 }

@@ -49,7 +49,7 @@ struct ViewHarness {
         doc.m_pImage = std::move(picture);
         view.setFrameShape(QFrame::NoFrame);
         view.resize(viewport);
-        view.SetStatusSink([this](const QString& s) { status = s; });
+        QObject::connect(&view, &CMapView::statusMessage, [this](const QString& s) { status = s; });
         view.SetLinkPrompt([this](std::string* u, std::string* a) {
             ++asked;
             askedUrl = *u;

@@ -72,7 +72,8 @@ private slots:
 
     void linkDialogThroughTheSeam() {
         Harness h;
-        h.frame.View().SetLinkPrompt({});
+        h.frame.View().SetLinkPrompt(
+            [&h](std::string* url, std::string* alt) { return h.frame.AskLink(url, alt); });
         // 参照 starts in the picture's folder.
         h.doc.SetPathName((QDir::tempPath() + QStringLiteral("/p.bmp")).toStdString());
         h.prompts.onDialog = [&h](QDialog& dialog) {

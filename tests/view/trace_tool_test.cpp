@@ -7,7 +7,6 @@
 #include <QScrollBar>
 
 #include "markup/settings.h"
-#include "shell/commands.h"
 #include "shell/view_harness.h"
 
 namespace {
@@ -62,8 +61,7 @@ private slots:
         QCOMPARE(GetTraceToleranceSetting(), 19);
         h.view.OnToolTrace();
         h.Show();
-        QVERIFY(h.view.IsCommandChecked(cmd::kToolTrace));
-        QVERIFY(!h.view.IsCommandChecked(cmd::kToolPolygon));
+        QCOMPARE(h.view.GetTool(), CMapView::kToolTrace);
 
         // The preview is drawn: a pixel on its edge differs from the picture.
         QTest::mouseMove(h.vp(), {120, 70});

@@ -1,0 +1,357 @@
+// The map view's painting: the display copy of the picture, each exposed
+// rectangle put together at 1:1 (window colour, picture, edge line, the
+// areas' outlines, the tool's outline) and the repaints an outline needs.
+
+#include <QPaintEvent>
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <iterator>
+#include <numbers>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include "image/image.h"
+#include "image/render.h"
+#include "view/map_view.h"
+
+namespace {
+
+// A segment's box, with a pixel to spare on each side.
+QRect SegmentBox(QPoint a, QPoint b) {
+    return QRect(a, b).normalized().adjusted(-1, -1, 1, 1);
+}
+
+// Whether two rectangles share a pixel (inline: called per segment and
+// rectangle on every paint).
+inline bool Overlap(const QRect& p, const QRect& q) {
+    return p.left() <= q.right() && q.left() <= p.right() && p.top() <= q.bottom() &&
+           q.top() <= p.bottom();
+}
+
+// One line of an outline, from a to b (b itself not drawn), and its box.
+struct Segment {
+    QPoint a, b;
+    QRect box;
+    bool operator<(const Segment& o) const {
+        return std::make_tuple(a.x(), a.y(), b.x(), b.y()) <
+               std::make_tuple(o.a.x(), o.a.y(), o.b.x(), o.b.y());
+    }
+};
+
+// The lines of a polyline, closed back to its first point when asked.
+std::vector<Segment> Segments(const QPolygon& points, bool closed) {
+    std::vector<Segment> segments;
+    auto add = [&](QPoint a, QPoint b) { segments.push_back({a, b, SegmentBox(a, b)}); };
+    for (int i = 1; i < points.size(); ++i) add(points[i - 1], points[i]);
+    if (closed && points.size() > 2) add(points.back(), points.front());
+    return segments;
+}
+
+}  // namespace
+
+void CMapView::RebuildCache() {
+    m_cache = QImage();
+    const CImage* image = Picture();
+    m_cachedFor = image;
+    if (!image) return;
+    const int w = image->GetWidth(), h = image->GetHeight();
+    QImage pixels(w, h, QImage::Format_ARGB32);
+    if (pixels.isNull()) return;  // no memory for the display copy: nothing shows
+    auto* bits = reinterpret_cast<uint32_t*>(pixels.bits());
+    const int stride = static_cast<int>(pixels.bytesPerLine() / 4);
+    if (!RenderArgb32(*image, bits, stride)) return;
+
+    // Transparent pixels come with alpha 0: clear their colour so that the
+    // block is valid premultiplied data and the window colour shows through.
+    // Pictures without any are drawn as plain opaque pixels.
+    bool transparent = false;
+    const CImageImpl* impl = image->GetImpl();
+    if (impl && impl->transparentIndex >= 0 && image->GetDepth() <= 8) {
+        for (int row = 0; row < h; ++row) {
+            uint32_t* p = bits + static_cast<size_t>(row) * static_cast<size_t>(stride);
+            for (int x = 0; x < w; ++x) {
+                if ((p[x] >> 24) == 0) {
+                    p[x] = 0;
+                    transparent = true;
+                }
+            }
+        }
+    }
+    pixels.reinterpretAsFormat(transparent ? QImage::Format_ARGB32_Premultiplied
+                                           : QImage::Format_RGB32);
+    m_cache = std::move(pixels);
+}
+
+// ---------------------------------------------------------------------------
+// Painting
+
+namespace {
+
+// The pixels of the line from a to b, b excluded: along the longer axis one
+// pixel per step, the other coordinate rounded from the exact line. Given in
+// closed form, so that any part of the line can be drawn on its own and comes
+// out the same as the whole. Calls plot(x, y) for those in `clip`.
+template <class Plot>
+void RasterLine(QPoint a, QPoint b, const QRect& clip, Plot&& plot) {
+    const int64_t dx = int64_t{b.x()} - a.x(), dy = int64_t{b.y()} - a.y();
+    const int64_t adx = std::abs(dx), ady = std::abs(dy);
+    if (adx == 0 && ady == 0) return;
+    const bool xMajor = adx >= ady;
+    const int64_t steps = xMajor ? adx : ady, minor = xMajor ? ady : adx;
+    const int major0 = xMajor ? a.x() : a.y(), minor0 = xMajor ? a.y() : a.x();
+    const int majorSign = (xMajor ? dx : dy) < 0 ? -1 : 1;
+    const int minorSign = (xMajor ? dy : dx) < 0 ? -1 : 1;
+    const int64_t lo = xMajor ? clip.left() : clip.top(),
+                  hi = xMajor ? clip.right() : clip.bottom();
+    // Steps whose major coordinate lies in the clip.
+    int64_t first = majorSign > 0 ? lo - major0 : major0 - hi;
+    int64_t last = majorSign > 0 ? hi - major0 : major0 - lo;
+    first = std::max<int64_t>(first, 0);
+    last = std::min<int64_t>(last, steps - 1);
+    for (int64_t i = first; i <= last; ++i) {
+        const int64_t m = major0 + majorSign * i;
+        const int64_t n = minor0 + minorSign * ((2 * i * minor + steps) / (2 * steps));
+        const int64_t x = xMajor ? m : n, y = xMajor ? n : m;
+        if (x >= clip.left() && x <= clip.right() && y >= clip.top() && y <= clip.bottom())
+            plot(static_cast<int>(x), static_cast<int>(y));
+    }
+}
+
+// The boxes that hold a line's pixels: one box for a short or an upright
+// line, a chain of small boxes along a long slanted one.
+QRegion LineArea(QPoint a, QPoint b) {
+    const int64_t adx = std::abs(int64_t{b.x()} - a.x()), ady = std::abs(int64_t{b.y()} - a.y());
+    if (std::min(adx, ady) <= 8) return SegmentBox(a, b);
+    constexpr int kChunk = 64;
+    const int64_t steps = std::max(adx, ady);
+    QRegion region;
+    QPoint from = a;
+    for (int64_t i = kChunk;; i += kChunk) {
+        const int64_t k = std::min(i, steps);
+        const QPoint to(static_cast<int>(a.x() + (int64_t{b.x()} - a.x()) * k / steps),
+                        static_cast<int>(a.y() + (int64_t{b.y()} - a.y()) * k / steps));
+        region += SegmentBox(from, to).adjusted(-1, -1, 1, 1);
+        from = to;
+        if (k == steps) break;
+    }
+    return region;
+}
+
+// Calls plot(x, y) once for each pixel of the circle's outline in `clip`.
+template <class Plot>
+void RasterCircle(QPoint c, int r, const QRect& clip, Plot&& plot) {
+    if (!QRect(c.x() - r - 1, c.y() - r - 1, 2 * r + 3, 2 * r + 3).intersects(clip)) return;
+    int64_t x = 0, y = r, d = 1 - int64_t{r};
+    while (x <= y) {
+        const int64_t pts[8][2] = {{x, y},  {y, x},  {-x, y},  {-y, x},
+                                   {x, -y}, {y, -x}, {-x, -y}, {-y, -x}};
+        for (int i = 0; i < 8; ++i) {
+            bool seen = false;
+            for (int j = 0; j < i && !seen; ++j)
+                seen = pts[j][0] == pts[i][0] && pts[j][1] == pts[i][1];
+            if (seen) continue;
+            const int64_t px = c.x() + pts[i][0], py = c.y() + pts[i][1];
+            if (px >= clip.left() && px <= clip.right() && py >= clip.top() && py <= clip.bottom())
+                plot(static_cast<int>(px), static_cast<int>(py));
+        }
+        ++x;
+        if (d < 0) {
+            d += 2 * x + 1;
+        } else {
+            --y;
+            d += 2 * (x - y) + 1;
+        }
+    }
+}
+
+}  // namespace
+
+void CMapView::paintEvent(QPaintEvent* event) {
+    QPainter painter(viewport());
+    const QRegion& exposed = event->region();
+    const QColor background = viewport()->palette().color(viewport()->backgroundRole());
+
+    const CImage* image = Picture();
+    if (!image) {
+        for (const QRect& r : exposed) painter.fillRect(r, background);
+        return;
+    }
+    if (m_cachedFor != image || m_cache.width() != image->GetWidth() ||
+        m_cache.height() != image->GetHeight())
+        RebuildCache();
+
+    // The outline's pixels, found once for all rectangles.
+    const Outline outline = CurrentOutline();
+    const QRect bounds = exposed.boundingRect();
+    std::vector<QPoint> circle;
+    std::vector<Segment> segments;
+    if (outline.kind == Outline::kCircle) {
+        RasterCircle(outline.centre, outline.radius, bounds,
+                     [&](int x, int y) { circle.emplace_back(x, y); });
+        std::sort(circle.begin(), circle.end(), [](const QPoint& a, const QPoint& b) {
+            return a.y() != b.y() ? a.y() < b.y() : a.x() < b.x();
+        });
+    } else if (outline.kind == Outline::kLines) {
+        for (const Segment& segment : Segments(outline.points, outline.closed))
+            if (Overlap(segment.box, bounds)) segments.push_back(segment);
+    }
+
+    // Each exposed rectangle is put together in a scratch block (window
+    // colour, picture, edge line, outline) and copied to the window at 1:1.
+    for (const QRect& r : exposed) {
+        const size_t pixels = static_cast<size_t>(r.width()) * static_cast<size_t>(r.height());
+        if (m_scratch.size() < pixels) m_scratch.resize(pixels);
+        ComposeRect(r, background.rgb());
+        // The areas of the pane, under the rubber band.
+        if (m_bShowAreas || m_nSelected >= 0) {
+            QImage target(reinterpret_cast<uchar*>(m_scratch.data()), r.width(), r.height(),
+                          static_cast<qsizetype>(r.width()) * 4, QImage::Format_RGB32);
+            QPainter areas(&target);
+            areas.translate(-r.topLeft());
+            PaintAreas(areas, r);
+        }
+
+        // The outline: exclusive-or with white, so it shows on any picture
+        // and a pixel drawn twice comes back as it was.
+        auto invert = [&](int x, int y) {
+            m_scratch[static_cast<size_t>(y - r.top()) * static_cast<size_t>(r.width()) +
+                      static_cast<size_t>(x - r.left())] ^= 0x00ffffffu;
+        };
+        if (!circle.empty()) {
+            // Sorted by row: only the rows of r are looked at.
+            auto it = std::lower_bound(circle.begin(), circle.end(), r.top(),
+                                       [](const QPoint& p, int y) { return p.y() < y; });
+            for (; it != circle.end() && it->y() <= r.bottom(); ++it)
+                if (it->x() >= r.left() && it->x() <= r.right()) invert(it->x(), it->y());
+        }
+        for (const Segment& segment : segments)
+            if (Overlap(segment.box, r)) RasterLine(segment.a, segment.b, r, invert);
+
+        // A clip of this one rectangle keeps the copy on the painter's fast path.
+        if (exposed.rectCount() > 1) painter.setClipRect(r);
+        // A read-only image over the block: drawing it copies nothing first.
+        const QImage block(reinterpret_cast<const uchar*>(m_scratch.data()), r.width(), r.height(),
+                           static_cast<qsizetype>(r.width()) * 4, QImage::Format_RGB32);
+        painter.drawImage(r.topLeft(), block);
+    }
+}
+
+void CMapView::ComposeRect(const QRect& r, QRgb background) {
+    const int zoom = m_nZoom;
+    const QPoint scroll = GetScrollPosition();
+    const QSize total = ScrollTotalSize();
+    const uint32_t bg = background | 0xff000000u;
+    const bool alpha = m_cache.hasAlphaChannel();
+    const QRect pictureRect(-scroll.x(), -scroll.y(), total.width(), total.height());
+    const QRect covered = m_cache.isNull() ? QRect() : (r & pictureRect);
+
+    auto row = [&](int y) {  // y in client pixels
+        return m_scratch.data() + static_cast<ptrdiff_t>(y - r.top()) * r.width() - r.left();
+    };
+    const int width = r.width();
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+        uint32_t* out = row(y);
+        if (covered.isEmpty() || y < covered.top() || y > covered.bottom()) {
+            std::fill(out + r.left(), out + r.right() + 1, bg);
+            continue;
+        }
+        // At double size every other row repeats the one above it.
+        if (zoom == 2 && y > covered.top() && ((y + scroll.y()) & 1)) {
+            std::copy(row(y - 1) + r.left(), row(y - 1) + r.left() + width, out + r.left());
+            continue;
+        }
+        std::fill(out + r.left(), out + covered.left(), bg);
+        std::fill(out + covered.right() + 1, out + r.right() + 1, bg);
+        // Nearest neighbour: client pixel x shows picture pixel (x + scroll) / zoom.
+        const auto* src =
+            reinterpret_cast<const uint32_t*>(m_cache.constScanLine((y + scroll.y()) / zoom));
+        if (zoom == 1 && !alpha) {
+            std::copy(src + covered.left() + scroll.x(), src + covered.right() + 1 + scroll.x(),
+                      out + covered.left());
+        } else if (zoom == 1) {
+            for (int x = covered.left(); x <= covered.right(); ++x) {
+                const uint32_t p = src[x + scroll.x()];
+                out[x] = (p >> 24) ? p : bg;  // transparent: the window colour
+            }
+        } else {
+            for (int x = covered.left(); x <= covered.right(); ++x) {
+                const uint32_t p = src[static_cast<unsigned>(x + scroll.x()) >> 1];
+                out[x] = (p >> 24) ? p : bg;
+            }
+        }
+    }
+
+    // A black line along the row just below and the column just right of the
+    // picture as it lies unscrolled.
+    const uint32_t black = 0xff000000u;
+    const QRect bottomLine = QRect(0, total.height(), total.width(), 1) & r;
+    for (int x = bottomLine.left(); x <= bottomLine.right(); ++x) row(bottomLine.top())[x] = black;
+    const QRect rightLine = QRect(total.width(), 0, 1, total.height() + 1) & r;
+    for (int y = rightLine.top(); y <= rightLine.bottom(); ++y) row(y)[rightLine.left()] = black;
+}
+
+namespace {
+
+// The boxes of the segments in `a` that `b` does not have.
+QRegion SegmentsNotIn(std::vector<Segment> a, std::vector<Segment> b) {
+    std::sort(a.begin(), a.end());
+    std::sort(b.begin(), b.end());
+    std::vector<Segment> only;
+    std::set_difference(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(only));
+    QRegion region;
+    for (const Segment& s : only) region += LineArea(s.a, s.b);
+    return region;
+}
+
+// The pixels a circle's outline may touch: for a large circle, the boxes of
+// 32 arcs, each within one quadrant so that its end points bound it.
+QRegion CircleArea(QPoint centre, int r) {
+    const QRect box(centre.x() - r - 2, centre.y() - r - 2, 2 * r + 5, 2 * r + 5);
+    if (r < 16) return box;
+    // Arcs about 64 pixels long, a whole number of them in each quadrant.
+    const int perQuadrant = std::clamp(static_cast<int>(r * std::numbers::pi / 2 / 64), 2, 128);
+    const int kArcs = 4 * perQuadrant;
+    QRegion region;
+    const double step = 2.0 * std::numbers::pi / kArcs;
+    QPoint previous(centre.x() + r, centre.y());
+    for (int i = 1; i <= kArcs; ++i) {
+        const double angle = step * i;
+        const QPoint next(centre.x() + static_cast<int>(std::lround(r * std::cos(angle))),
+                          centre.y() + static_cast<int>(std::lround(r * std::sin(angle))));
+        region += QRect(previous, next).normalized().adjusted(-2, -2, 2, 2);
+        previous = next;
+    }
+    return region & box;
+}
+
+}  // namespace
+
+QRegion CMapView::OutlineRegion() const {
+    const Outline outline = CurrentOutline();
+    if (outline.kind == Outline::kCircle) return CircleArea(outline.centre, outline.radius);
+    if (outline.kind == Outline::kLines)
+        return SegmentsNotIn(Segments(outline.points, outline.closed), {});
+    return QRegion();
+}
+
+void CMapView::UpdateOutline(const Outline& before) {
+    const Outline after = CurrentOutline();
+    QRegion dirty;
+    if (before.kind == Outline::kLines && after.kind == Outline::kLines) {
+        // Only the segments that moved: an open polygon's fixed edges stay.
+        const auto a = Segments(before.points, before.closed);
+        const auto b = Segments(after.points, after.closed);
+        dirty = SegmentsNotIn(a, b) + SegmentsNotIn(b, a);
+    } else {
+        for (const Outline* o : {&before, &after}) {
+            if (o->kind == Outline::kCircle)
+                dirty += CircleArea(o->centre, o->radius);
+            else if (o->kind == Outline::kLines)
+                dirty += SegmentsNotIn(Segments(o->points, o->closed), {});
+        }
+    }
+    if (!dirty.isEmpty()) viewport()->update(dirty);
+}

@@ -1,0 +1,69 @@
+#pragma once
+// The map view's tools: each turns the mouse and keys over the picture into
+// areas or edits of the pane. A tool reaches the view only through
+// CToolContext (where the picture shows, the link prompt, the pane's text,
+// repaints); it never sees the window. The view hands each event to the
+// current tool.
+
+#include <QPoint>
+#include <QPolygon>
+#include <string>
+
+#include "view/view_mapping.h"
+
+class CImage;
+
+// What a tool draws over the picture, exclusive-or with white, in client
+// pixels.
+struct ToolOutline {
+    enum Kind { kNone, kCircle, kLines } kind = kNone;
+    QPoint centre;  // circle
+    int radius = 0;
+    QPolygon points;      // lines: a polyline through these points,
+    bool closed = false;  // back to the first one when closed
+};
+
+class CToolContext {
+public:
+    virtual ~CToolContext() = default;
+    // Picture coordinates to client points at the present scroll and zoom.
+    virtual AreaMapping Mapping() const = 0;
+    // The picture, null without one.
+    virtual const CImage* Picture() const = 0;
+    // Picture bounds on the client point: x = W and y = H still count.
+    virtual bool IsInsidePicture(QPoint client) const = 0;
+    // Whether a client point lies inside the view's window.
+    virtual bool InWindow(QPoint client) const = 0;
+    // Asks for an area's link and alternative text; false when cancelled.
+    virtual bool AskLink(std::string* url, std::string* alt) = 0;
+    // Puts an area line into the pane's text.
+    virtual void InsertLine(const std::string& line) = 0;
+    // The tool's outline was `before`: what differs from now is painted again.
+    virtual void UpdateOutline(const ToolOutline& before) = 0;
+    // The whole window is painted again.
+    virtual void RepaintAll() = 0;
+};
+
+class CMapTool {
+public:
+    virtual ~CMapTool() = default;
+    // The left button at a client point.
+    virtual void Press(QPoint client) = 0;
+    virtual void Move(QPoint /*client*/) {}
+    virtual void Release(QPoint /*client*/) {}
+    virtual void DoubleClick(QPoint /*client*/) {}
+    // A key pressed without modifiers; true when the tool used it.
+    virtual bool Key(int /*key*/) { return false; }
+    // The mouse left the window.
+    virtual void Leave() {}
+    // The right button: true when it ended or gave up what is drawn.
+    virtual bool RightClick(QPoint /*client*/) { return false; }
+    // Esc: gives up what is drawn or dragged; false when there was none.
+    virtual bool Cancel() { return false; }
+    // What the tool shows over the picture now.
+    virtual ToolOutline Outline() const { return {}; }
+    // A drag with the button held: the view scrolls by itself at its edges.
+    virtual bool ButtonDragging() const { return false; }
+    // The view scrolled while the mouse stayed at `client`.
+    virtual void Scrolled(QPoint /*client*/) {}
+};

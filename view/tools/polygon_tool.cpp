@@ -1,0 +1,94 @@
+#include "view/tools/polygon_tool.h"
+
+#include <vector>
+
+#include "markup/area_markup.h"
+
+namespace {
+
+ClientPoint ToClient(QPoint p) {
+    return ClientPoint{p.x(), p.y()};
+}
+
+}  // namespace
+
+void CPolygonTool::Press(QPoint point) {
+    if (!m_ctx.Picture() || !m_ctx.IsInsidePicture(point)) return;
+    AddVertex(point);
+}
+
+void CPolygonTool::AddVertex(QPoint client) {
+    const ToolOutline before = Outline();
+    if (m_nVertexCount < 0) {
+        m_nVertexCount = 0;
+        m_ptLast = client;
+    }
+    // Beyond the last vertex a click adds nothing.
+    if (m_nVertexCount < kMaxVertices)
+        m_ptVertex[static_cast<size_t>(m_nVertexCount++)] = m_ctx.Mapping().Place(client);
+    m_ctx.UpdateOutline(before);
+}
+
+void CPolygonTool::Move(QPoint point) {
+    if (m_nVertexCount < 0) return;
+    const ToolOutline before = Outline();
+    m_ptLast = point;
+    m_ctx.UpdateOutline(before);
+}
+
+void CPolygonTool::DoubleClick(QPoint point) {
+    if (m_nVertexCount < 2 || !m_ctx.Picture() || !m_ctx.IsInsidePicture(point)) return;
+    FinishPolygon();
+}
+
+bool CPolygonTool::RightClick(QPoint client) {
+    if (m_nVertexCount < 0) return false;
+    // The last corner, as a double-click places it.
+    if (!m_ctx.Picture() || !m_ctx.IsInsidePicture(client)) return true;
+    AddVertex(client);
+    if (m_nVertexCount >= 2) FinishPolygon();
+    return true;
+}
+
+bool CPolygonTool::Cancel() {
+    if (m_nVertexCount < 0) return false;
+    const ToolOutline before = Outline();
+    m_nVertexCount = -1;
+    m_ctx.UpdateOutline(before);
+    return true;
+}
+
+ToolOutline CPolygonTool::Outline() const {
+    ToolOutline outline;
+    if (m_held.kind != ToolOutline::kNone) return m_held;
+    if (m_nVertexCount < 1) return outline;
+    // One vertex: the edge from it to the mouse. More: the closed outline
+    // through every vertex and the mouse.
+    const AreaMapping mapping = m_ctx.Mapping();
+    const int n = m_nVertexCount;
+    if (n == 1 && m_ptLast == mapping.ToClient(m_ptVertex[0])) return outline;
+    outline.kind = ToolOutline::kLines;
+    outline.closed = n >= 2;
+    for (int i = 0; i < n; ++i)
+        outline.points << mapping.ToClient(m_ptVertex[static_cast<size_t>(i)]);
+    outline.points << m_ptLast;
+    return outline;
+}
+
+void CPolygonTool::FinishPolygon() {
+    m_held = Outline();
+    std::string url, alt;
+    if (m_ctx.AskLink(&url, &alt)) {
+        // Written as if drawn at the scroll and zoom of the first corner.
+        const AreaMapping atFirst{m_ptVertex[0].zoom, m_ptVertex[0].scroll};
+        std::vector<ClientPoint> vertices;
+        for (int i = 0; i < m_nVertexCount; ++i)
+            vertices.push_back(ToClient(atFirst.ToClient(m_ptVertex[static_cast<size_t>(i)])));
+        m_ctx.InsertLine(
+            FormatPolyArea(vertices, ToClient(atFirst.scroll), atFirst.zoom, alt, url));
+    }
+    m_held = ToolOutline();
+    m_nVertexCount = -1;
+    m_ptVertex.fill(PlacedPoint());
+    m_ctx.RepaintAll();
+}

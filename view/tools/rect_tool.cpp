@@ -1,0 +1,108 @@
+#include "view/tools/rect_tool.h"
+
+#include <cmath>
+
+#include "markup/area_markup.h"
+
+namespace {
+
+// The client distance between two points, truncated to whole pixels.
+int Distance(QPoint a, QPoint b) {
+    const double dx = static_cast<double>(a.x()) - b.x();
+    const double dy = static_cast<double>(a.y()) - b.y();
+    const double d = std::sqrt(dx * dx + dy * dy);
+    return d < 2147483647.0 ? static_cast<int>(d) : 2147483647;
+}
+
+ClientPoint ToClient(QPoint p) {
+    return ClientPoint{p.x(), p.y()};
+}
+
+}  // namespace
+
+void CRectTool::Press(QPoint point) {
+    if (!m_ctx.Picture() || !m_ctx.IsInsidePicture(point)) return;
+    const ToolOutline before = Outline();
+    m_bDragging = true;
+    m_ptLast = point;
+    m_ptAnchor = m_ctx.Mapping().Place(point);
+    m_ctx.UpdateOutline(before);
+}
+
+void CRectTool::Move(QPoint point) {
+    if (!m_bDragging) return;
+    const ToolOutline before = Outline();
+    m_ptLast = point;
+    m_ctx.UpdateOutline(before);
+}
+
+void CRectTool::Release(QPoint point) {
+    // Qt delivers the release wherever the button comes up, outside the
+    // window too, so a drag always ends here.
+    if (!m_bDragging) return;
+    const ToolOutline before = Outline();
+    m_bDragging = false;
+    if (point == m_ctx.Mapping().ToClient(m_ptAnchor) || !m_ctx.InWindow(point)) {
+        // No area: a click without a drag, or the button came up outside
+        // the view.
+        m_ctx.UpdateOutline(before);
+        return;
+    }
+    FinishDrag(point);
+}
+
+bool CRectTool::RightClick(QPoint) {
+    return m_bDragging && Cancel();
+}
+
+bool CRectTool::Cancel() {
+    if (!m_bDragging) return false;
+    const ToolOutline before = Outline();
+    m_bDragging = false;
+    m_ctx.UpdateOutline(before);
+    return true;
+}
+
+ToolOutline CRectTool::Outline() const {
+    ToolOutline outline;
+    if (m_held.kind != ToolOutline::kNone) return m_held;
+    if (!m_bDragging) return outline;
+    const QPoint anchor = m_ctx.Mapping().ToClient(m_ptAnchor);
+    if (m_bCircle) {
+        const int r = Distance(anchor, m_ptLast);
+        if (r > 0) {
+            outline.kind = ToolOutline::kCircle;
+            outline.centre = anchor;
+            outline.radius = r;
+        }
+    } else if (m_ptLast != anchor) {
+        outline.kind = ToolOutline::kLines;
+        outline.closed = true;
+        outline.points << anchor << QPoint(anchor.x(), m_ptLast.y()) << m_ptLast
+                       << QPoint(m_ptLast.x(), anchor.y());
+    }
+    return outline;
+}
+
+void CRectTool::FinishDrag(QPoint end) {
+    // The outline stays on screen while the dialog asks for the link.
+    m_bDragging = true;
+    m_ptLast = end;
+    m_held = Outline();
+    m_bDragging = false;
+    const PlacedPoint placed = m_ctx.Mapping().Place(end);
+
+    std::string url, alt;
+    if (m_ctx.AskLink(&url, &alt)) {
+        // Written as if drawn at the scroll and zoom of the press.
+        const AreaMapping atPress{m_ptAnchor.zoom, m_ptAnchor.scroll};
+        const ClientPoint a = ToClient(m_ptAnchor.client), e = ToClient(atPress.ToClient(placed));
+        const ClientPoint scroll = ToClient(atPress.scroll);
+        const int zoom = atPress.zoom;
+        const std::string line = m_bCircle ? FormatCircleArea(a, e, scroll, zoom, alt, url)
+                                           : FormatRectArea(a, e, scroll, zoom, alt, url);
+        m_ctx.InsertLine(line);
+    }
+    m_held = ToolOutline();
+    m_ctx.RepaintAll();
+}

@@ -1,0 +1,36 @@
+#pragma once
+// The rubber band: a drag draws a rectangle, or a circle around the press
+// point, and on release asks for the link and adds the area.
+
+#include "view/tools/map_tool.h"
+
+class CRectTool : public CMapTool {
+public:
+    explicit CRectTool(CToolContext& context) : m_ctx(context) {}
+
+    // Circles instead of rectangles; a drag under way changes with it.
+    void SetCircle(bool circle) { m_bCircle = circle; }
+
+    bool IsDragging() const { return m_bDragging; }
+    const PlacedPoint& Anchor() const { return m_ptAnchor; }
+    QPoint LastPoint() const { return m_ptLast; }
+
+    void Press(QPoint client) override;
+    void Move(QPoint client) override;
+    void Release(QPoint client) override;
+    bool RightClick(QPoint client) override;
+    bool Cancel() override;
+    ToolOutline Outline() const override;
+    bool ButtonDragging() const override { return m_bDragging; }
+
+private:
+    void FinishDrag(QPoint end);
+
+    CToolContext& m_ctx;
+    bool m_bCircle = false;
+    bool m_bDragging = false;
+    QPoint m_ptLast;
+    PlacedPoint m_ptAnchor;
+    // The finished shape's outline stays on screen while its dialog is up.
+    ToolOutline m_held;
+};
