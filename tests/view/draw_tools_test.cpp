@@ -215,9 +215,7 @@ private slots:
     }
 
     void tagSettingSwitchedBetweenAreas() {
-        // Each drag must reach the core with the setting in force at that
-        // moment: an end tag in the other case is not found, and the line
-        // and a new end tag follow the text.
+        // Each drag must reach the core with the setting in force at that moment.
         Harness h;
         h.url = "Page.html";
         const auto draw = [&](QPoint a, QPoint b, char alt, const std::string& expected) {
