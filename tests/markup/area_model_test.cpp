@@ -96,7 +96,7 @@ TEST(AreaModel, HitTestPicksTheFirstValidAreaThatContainsThePoint) {
     } probes[] = {
         {5, 5, 0},    {10, 10, 2},  {19.5, 15, 2}, {20, 15, 2},  {20.5, 15, 0},
         {50, 50, 3},  {60, 50, 3},  {60.5, 50, 0}, {58, 58, 0},  {105, 20, 4},
-        {110, 20, 4}, {120, 20, 0}, {135, 35, 4},  {141, 20, 0},
+        {110, 20, 4}, {120, 20, 0}, {135, 35, 4},  {140, 20, 4}, {141, 20, 0},
     };
     for (const Probe& p : probes)
         EXPECT_EQ(HitTestAreas(areas, p.x, p.y), p.expected) << p.x << "," << p.y;

@@ -32,7 +32,8 @@ TEST(CliUsage, EveryCommandRefusesAWrongCall) {
                              ";link --windows C:\\web;link a b c;settings --tag;settings --tag x"
                              ";settings --tag 99999999999;settings --base a --base b"
                              ";settings --color red;readout g.bmp 1;readout g.bmp 1 2 --zoom 3"
-                             ";readout g.bmp 1 2 --scroll 5;trace g.bmp 1"
+                             ";readout g.bmp 1 2 --scroll 5;readout g.bmp 5x 5"
+                             ";readout g.bmp 1 2 --scroll -1,0;trace g.bmp 1"
                              ";trace g.bmp 1 2 --tolerance 443;trace g.bmp 1 2 --max-corners 2"
                              ";trace 1 2;info;ppm a.bmp b.bmp;convert a.bmp");
     for (std::string call; std::getline(calls, call, ';');) {

@@ -55,17 +55,6 @@ TEST_F(MarkupCommands, SkeletonThenAreasAndTheLongestPolygon) {
     EXPECT_TRUE(Out(poly, "</map>").ends_with(",255,-255\" alt=\"\" href=\"\">\r\n</map>"));
 }
 
-// A double quote in a text is written as &quot; and read back as typed.
-TEST_F(MarkupCommands, QuoteInTheTextsKeepsTheLineWhole) {
-    const std::string text = Out({"area", "rect", "1,1", "50,50", "--alt", "24\" monitor", "--href",
-                                  "a.html?x=1&amp;y=\"2\""},
-                                 "</map>");
-    EXPECT_EQ(text,
-              "<area shape=\"rect\" coords=\"1,1,50,50\" alt=\"24&quot; monitor\" "
-              "href=\"a.html?x=1&amp;y=&quot;2&quot;\">\r\n</map>");
-    EXPECT_EQ(Out({"areas"}, text), "1 rect 1,1,50,50 href=a.html?x=1&y=\"2\" alt=24\" monitor\n");
-}
-
 TEST_F(MarkupCommands, StoredSettingsAreUsedAndFlagsNeverStored) {
     const std::string picture = pictures.File("site/img/地図.bmp");
     std::filesystem::create_directories(pictures.path() / "site/img");

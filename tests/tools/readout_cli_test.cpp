@@ -20,16 +20,9 @@ TEST(ReadoutCli, PrintsTheViewsStatusTextAndRefusesBadInput) {
         return clitest::Cli(args);
     };
 
-    const std::pair<Args, std::string> cases[] = {
-        {{pic, "10", "5"}, "X座標 = 10 Y座標 = 5   RGB(10, 5, 7)\n"},
-        {{pic, "100", "20"}, " \n"},
-        {{pic, "4", "0", "--zoom", "2", "--scroll", "3,0"}, "X座標 = 4 Y座標 = 0   RGB(3, 0, 7)\n"},
-    };
-    for (const auto& [args, out] : cases) {
-        const auto r = cli(args);
-        EXPECT_EQ(r.exitCode, 0) << args[1];
-        EXPECT_EQ(r.out, out) << args[1] << "," << args[2];
-    }
+    const auto r = cli({pic, "4", "0", "--zoom", "2", "--scroll", "3,0"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "X座標 = 4 Y座標 = 0   RGB(3, 0, 7)\n");
     testutil::WriteFile(dir.File("bad.bmp"), "not a picture");
     for (const std::string& bad : {dir.File("bad.bmp"), dir.File("x.tif")}) {
         const auto r = cli({bad, "1", "2"});
