@@ -175,7 +175,7 @@ bool CMapApp::OpenDocumentFile(const QString& path, ze::ReadFailure* failure) {
     m_loader->Cancel();
     const QString absolute = PathToOpen(path);
     if (absolute.isEmpty()) return true;
-    const bool opened = m_doc.OnOpenDocument(absolute.toStdString(), failure);
+    const bool opened = m_doc.OnOpenDocument(absolute.toStdString(), ReadMarkupSettings(), failure);
     if (opened) PictureOpened();
     return opened;
 }
@@ -199,7 +199,8 @@ void CMapApp::BeginOpen(const QString& path, std::function<void(bool)> done) {
         for (const QString& text : result.messages) ze::ReportMessage(text.toStdString());
         const bool opened = result.image != nullptr;
         if (opened) {
-            m_doc.AdoptPicture(result.path.toStdString(), std::move(result.image));
+            m_doc.AdoptPicture(result.path.toStdString(), std::move(result.image),
+                               ReadMarkupSettings());
             PictureOpened();
         } else {
             ShowOpenFailure(result.path, result.failure);

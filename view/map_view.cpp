@@ -24,6 +24,7 @@
 #include "markup/area_markup.h"
 #include "markup/map_doc.h"
 #include "markup/readout.h"
+#include "markup/settings.h"
 #include "shell/commands.h"
 #include "shell/dialogs.h"
 #include "shell/main_frame.h"
@@ -896,7 +897,7 @@ void CMapView::FinishPolygon() {
 void CMapView::InsertLine(const std::string& line) {
     MarkupPane* pane = Pane();
     if (!pane) return;
-    m_inserter.Insert(*pane, line);
+    m_inserter.Insert(*pane, line, ReadMarkupSettings());
     // The outlines follow once the burst of changes is over.
     OnPaneChanged();
 }

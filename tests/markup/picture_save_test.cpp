@@ -12,9 +12,7 @@
 #include "common/tiny_bmp.h"
 #include "image/image_types.h"
 #include "markup/map_doc.h"
-#include "markup/memory_store.h"
 #include "markup/picture_type.h"
-#include "markup/settings.h"
 
 namespace {
 
@@ -61,12 +59,10 @@ TEST(DecideSave, WritesBackOnlyWhatLosesNothing) {
 }
 
 TEST(SavePicture, WritingTheDocumentsFileTakesItsName) {
-    MemoryProfileStore store;
-    ScopedProfileStore scoped{&store};
     testutil::TempDir dir;
     testutil::WriteFile(dir.File("a.bmp"), testutil::TinyBmp(5, 3));
     CMapDoc doc;
-    ASSERT_TRUE(doc.OnOpenDocument(dir.File("a.bmp")));
+    ASSERT_TRUE(doc.OnOpenDocument(dir.File("a.bmp"), {}));
     int pathsSet = 0;
     doc.SetOnPathSet([&](const std::string&) { ++pathsSet; });
 

@@ -223,7 +223,8 @@ private slots:
             h.alt = alt;
             h.Drag(a, b);
             expected = InsertAreaLine(
-                expected, FormatRectArea({a.x(), a.y()}, {b.x(), b.y()}, {}, 1, alt, "Page.html"));
+                expected, FormatRectArea({a.x(), a.y()}, {b.x(), b.y()}, {}, 1, alt, "Page.html"),
+                MarkupSettings{GetTagSetting() != 0, ""});
             QCOMPARE(h.Text(), expected);
         };
         draw({1, 2}, {3, 4}, "A");
