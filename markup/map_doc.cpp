@@ -73,9 +73,3 @@ SaveStatus CMapDoc::SavePicture(const std::string& path) {
     if (!m_pImage) return SaveStatus::kNoPicture;
     return m_pImage->Save(path, type) != 0 ? SaveStatus::kSaved : SaveStatus::kWriteFailed;
 }
-
-void CMapDoc::PictureWrittenTo(const std::string& path) {
-    SetPathName(path);
-    // Nothing that the picture does not hold is left in its new file.
-    if (m_pImage && m_pImage->GetImpl()) m_pImage->GetImpl()->lossyLoad = false;
-}

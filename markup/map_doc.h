@@ -41,11 +41,6 @@ public:
     // Writes the picture to `path` in the format of its extension (lowered:
     // "out.PNG" is PNG, "out.jpeg" JPEG). The path and title stay as they are.
     SaveStatus SavePicture(const std::string& path);
-    // True exactly when SavePicture answers kSaved.
-    bool OnSaveDocument(const std::string& path) { return SavePicture(path) == SaveStatus::kSaved; }
-    // After a successful write over `path` that becomes the document's file:
-    // the file now holds exactly the picture.
-    void PictureWrittenTo(const std::string& path);
 
     // The pane the skeleton is written to (not owned; may be null).
     void SetPane(MarkupPane* pane) { m_pPane = pane; }

@@ -27,8 +27,6 @@ bool SameFile(const QString& a, const QString& b) {
     return a == b;
 #endif
 }
-
-CMapApp* g_app = nullptr;
 }  // namespace
 
 QString OpenFailureMessage(const QString& path, const ze::ReadFailure& failure) {
@@ -41,19 +39,13 @@ CMapApp::CMapApp(ProfileStore& store)
     : m_store(store),
       m_oldStore(SetProfileStore(&store)),
       m_loader(std::make_unique<CPictureLoader>()) {
-    g_app = this;
     m_oldHandler = ze::SetMessageHandler([this](const std::string& text) {
         Prompts().ShowMessage(m_frame.get(), QStringLiteral("Zer Evizi SEKKA"),
                               QString::fromStdString(text));
     });
 }
 
-CMapApp* CMapApp::Instance() {
-    return g_app;
-}
-
 CMapApp::~CMapApp() {
-    if (g_app == this) g_app = nullptr;
     m_markup.reset();
     m_loader.reset();
     m_doc.SetPane(nullptr);

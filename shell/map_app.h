@@ -68,9 +68,6 @@ public:
     // after `timeoutMs`.
     bool WaitForOpen(int timeoutMs = 30000);
 
-    // The application object while one exists (the last one made), else null.
-    static CMapApp* Instance();
-
     CMainFrame* Frame() const { return m_frame.get(); }
     // The markup as a document: changed flag, saving, pages, recovery.
     CMarkupFile* Markup() const { return m_markup.get(); }
