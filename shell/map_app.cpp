@@ -242,15 +242,6 @@ void CMapApp::RecentChanged() {
     if (m_frame) m_frame->SetRecentFiles(m_recent.Paths());
 }
 
-QList<FileFilter> SaveAsFilters() {
-    return {
-        {QStringLiteral("(*.gif,*.jpg,*.jpeg,*.png,*.bmp)"),
-         {QStringLiteral("*.gif"), QStringLiteral("*.jpeg"), QStringLiteral("*.jpg"),
-          QStringLiteral("*.png"), QStringLiteral("*.bmp")}},
-        {QString::fromUtf8("全てのﾌｧｨﾙ(*.*)"), {QStringLiteral("*.*")}},
-    };
-}
-
 namespace {
 // The wait cursor for as long as a write takes.
 struct WaitCursor {
@@ -317,10 +308,8 @@ bool CMapApp::WritePicture(const QString& path) {
     const QString file = QDir::toNativeSeparators(path);
     QString text;
     if (status == SaveStatus::kBadType) {
-        text = QString::fromUtf8(
-                   "%1 には保存できません。拡張子は gif, jpg, jpeg, png, bmp "
-                   "のどれかにしてください。")
-                   .arg(file);
+        text = QString::fromUtf8("%1 には保存できません。拡張子は %2 のどれかにしてください。")
+                   .arg(file, PictureExtensionList());
     } else if (status == SaveStatus::kWriteFailed) {
         text = QString::fromUtf8("画像を %1 に保存できませんでした。").arg(file);
         const QString reason = WriteFailureReason(m_doc.m_pImage->GetWriteError());

@@ -112,8 +112,5 @@ private:
     std::unique_ptr<CMarkupFile> m_markup;
 };
 
-// The filters of the Save As dialog: every picture extension, and all files.
-QList<FileFilter> SaveAsFilters();
-
 // The message for a picture at `path` that did not open: the file and why.
 QString OpenFailureMessage(const QString& path, const ze::ReadFailure& failure);
