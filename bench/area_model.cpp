@@ -19,8 +19,6 @@
 #include <string>
 
 #include "markup/area_markup.h"
-#include "markup/memory_store.h"
-#include "markup/settings.h"
 
 namespace {
 
@@ -143,9 +141,7 @@ BENCHMARK(BM_UpdateAfterTypingAgainstParse)->Arg(0)->Arg(1)->Unit(benchmark::kMi
 
 // Arg: the tag setting (0 lower case, 1 upper case).
 void BM_InsertLineAgainstPeers(benchmark::State& state) {
-    MemoryProfileStore store;
-    ScopedProfileStore scoped(&store);
-    SetTagSetting(static_cast<int>(state.range(0)));
+    const MarkupSettings settings{state.range(0) != 0, ""};
     const std::string text = state.range(0) ? UpperCaseOutsideQuotes(Pane()) : Pane();
     const std::string line = FormatRectArea({5, 6}, {70, 80}, {0, 0}, 1, "new", "new.html");
     std::string cursor = text;
@@ -154,10 +150,10 @@ void BM_InsertLineAgainstPeers(benchmark::State& state) {
     double edit = 0, whole = 0, insert = 0;
     for (auto _ : state) {
         const auto t0 = Seconds();
-        const TextEdit e = InsertAreaLineEdit(text, line);
+        const TextEdit e = InsertAreaLineEdit(text, line, settings);
         benchmark::DoNotOptimize(e.inserted.data());
         const auto t1 = Seconds();
-        benchmark::DoNotOptimize(InsertAreaLine(text, line).data());
+        benchmark::DoNotOptimize(InsertAreaLine(text, line, settings).data());
         const auto t2 = Seconds();
         cursor.insert(at, line);
         cursor.insert(at + line.size(), "\r\n");

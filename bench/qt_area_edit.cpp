@@ -68,7 +68,7 @@ constexpr int kInsertions = 5000;
 void BM_InsertAreaLineAsEdit(benchmark::State& state) {
     PaneFixture f;
     CAreaLineInserter inserter;
-    for (auto _ : state) inserter.Insert(f.pane, kLine);
+    for (auto _ : state) inserter.Insert(f.pane, kLine, MarkupSettings{});
 }
 BENCHMARK(BM_InsertAreaLineAsEdit)->Iterations(kInsertions)->Unit(benchmark::kMicrosecond);
 
@@ -90,7 +90,8 @@ BENCHMARK(BM_InsertAtTextCursor)->Iterations(kInsertions)->Unit(benchmark::kMicr
 // Before: the whole text replaced by the text with the line in it.
 void BM_InsertAreaLineWholeText(benchmark::State& state) {
     PaneFixture f;
-    for (auto _ : state) f.pane.SetWindowText(InsertAreaLine(f.pane.GetWindowText(), kLine));
+    for (auto _ : state)
+        f.pane.SetWindowText(InsertAreaLine(f.pane.GetWindowText(), kLine, MarkupSettings{}));
 }
 BENCHMARK(BM_InsertAreaLineWholeText)->Iterations(5)->Unit(benchmark::kMillisecond);
 

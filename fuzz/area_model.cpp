@@ -10,8 +10,6 @@
 #include <vector>
 
 #include "markup/area_markup.h"
-#include "markup/memory_store.h"
-#include "markup/settings.h"
 
 namespace {
 
@@ -83,12 +81,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
 
     // The line's insertion as an edit gives the text the whole pass gives.
-    MemoryProfileStore store;
-    ScopedProfileStore scoped(&store);
-    for (int tag : {0, 1}) {
-        SetTagSetting(tag);
+    for (bool upper : {false, true}) {
+        const MarkupSettings settings{upper, ""};
         const std::string line = "<area shape=\"rect\" coords=\"1,2,3,4\" alt=\"x\" href=\"y\">";
-        Check(ApplyEdit(text, InsertAreaLineEdit(text, line)) == InsertAreaLine(text, line));
+        Check(ApplyEdit(text, InsertAreaLineEdit(text, line, settings)) ==
+              InsertAreaLine(text, line, settings));
     }
     return 0;
 }

@@ -18,7 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::string merged;
         if (MergeMarkup(bytes, page, i, pane, &merged) != MergeStatus::kMerged) __builtin_trap();
         if (merged != bytes) __builtin_trap();
-        const std::string drawn = InsertAreaLine(pane, "<area shape=\"rect\" coords=\"1,2,3,4\">");
+        const std::string drawn =
+            InsertAreaLine(pane, "<area shape=\"rect\" coords=\"1,2,3,4\">", MarkupSettings{});
         (void)MergeMarkup(bytes, page, i, drawn, &merged);
     }
     return 0;

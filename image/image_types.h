@@ -1,6 +1,10 @@
 #pragma once
-// Picture type codes and the image library's type-name table.
+// Picture type codes and the one table of picture types: the extensions of
+// each, whether the editor opens and saves it, and its file-dialog label.
+// The image library, the document, every dialog and message, and the
+// command-line tool take their types from here.
 
+#include <span>
 #include <string>
 
 enum ImageTypeCode : int {
@@ -12,7 +16,20 @@ enum ImageTypeCode : int {
     kImagePng = 4,
 };
 
-// The type code for a file name from the type-name table ("BMP", "GIF", "JPG",
-// "PNG", "XPM"), by the text after the last "." compared without ASCII case.
-// -1 when there is no extension or it is not in the table ("jpeg" is not).
+struct PictureTypeInfo {
+    ImageTypeCode code;
+    const char* extension;       // lower case, without a dot
+    const char* otherExtension;  // a second extension the editor opens, or null
+    bool canOpen;
+    bool canSave;
+    const char* filterLabel;  // UTF-8; null for a type no dialog lists
+};
+
+// In the order the file dialogs list them.
+std::span<const PictureTypeInfo> PictureTypes();
+
+// The type code for a file name from the image library's type names ("BMP",
+// "GIF", "JPG", "PNG", "XPM": each type's first extension), by the text after
+// the last "." compared without ASCII case. -1 when there is no extension or
+// it is not among them ("jpeg" is not).
 int ImageTypeFromName(const std::string& name);

@@ -8,7 +8,6 @@
 
 #include "markup/area_markup.h"
 #include "markup/area_model.h"
-#include "markup/settings.h"
 
 namespace {
 
@@ -151,9 +150,10 @@ size_t FirstLowerOutsideQuotes(std::string_view t, size_t end, bool& inside) {
 
 }  // namespace
 
-TextEdit InsertAreaLineEdit(const std::string& text, const std::string& line) {
+TextEdit InsertAreaLineEdit(const std::string& text, const std::string& line,
+                            const MarkupSettings& settings) {
     constexpr std::string_view kLowerTag = "</map>";
-    const bool upper = GetTagSetting() != 0;
+    const bool upper = settings.upperCase;
     const size_t p = text.find(upper ? "</MAP>" : "</map>");
     if (!upper) {
         // The closing tag found is written back as it was.

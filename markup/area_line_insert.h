@@ -8,12 +8,13 @@
 #include <cstdint>
 #include <string>
 
+#include "markup/area_markup.h"
 #include "markup/markup_pane.h"
 
 class CAreaLineInserter {
 public:
     // Inserts `line` as InsertAreaLine would, through one pane edit.
-    void Insert(MarkupPane& pane, const std::string& line);
+    void Insert(MarkupPane& pane, const std::string& line, const MarkupSettings& settings);
     // `text` is the pane's text at its present revision: the closing tag is
     // found once here, so that the next insertion need not look for it.
     void Learn(const MarkupPane& pane, const std::string& text);

@@ -4,8 +4,6 @@
 #include <cstdint>
 #include <string_view>
 
-#include "markup/settings.h"
-
 namespace {
 
 int ValidZoom(int zoom) {
@@ -106,9 +104,10 @@ std::string FormatPolyArea(const std::vector<ClientPoint>& vertices, ClientPoint
     return AreaLine("poly", coords, alt, href);
 }
 
-std::string InsertAreaLine(const std::string& text, const std::string& line) {
+std::string InsertAreaLine(const std::string& text, const std::string& line,
+                           const MarkupSettings& settings) {
     constexpr std::string_view kLowerTag = "</map>";  // the tag written, always
-    const bool upper = GetTagSetting() != 0;
+    const bool upper = settings.upperCase;
     const std::string_view searched = upper ? "</MAP>" : kLowerTag;
     const size_t p = text.find(searched);
     std::string result;

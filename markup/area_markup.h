@@ -14,6 +14,14 @@ struct ClientPoint {
     int y = 0;
 };
 
+// What the user's settings decide about the markup written: tags in upper
+// case, and the folder that picture links are written relative to (empty:
+// none). The caller reads them; nothing here looks at a settings store.
+struct MarkupSettings {
+    bool upperCase = false;
+    std::string baseDir;
+};
+
 // Turns the letters a to z into capitals wherever they stand outside double
 // quotes. Every double quote flips the inside-quotes flag, which runs across
 // the whole text (lines and tags alike). Bytes of multi-byte UTF-8 characters
@@ -48,9 +56,10 @@ std::string FormatPolyArea(const std::vector<ClientPoint>& vertices, ClientPoint
                            const std::string& alt, const std::string& href);
 
 // The pane text with `line` inserted. The search is for the first "</MAP>"
-// (tag setting on) or "</map>" (off), case-sensitive. When found, the line
+// (upper case on) or "</map>" (off), case-sensitive. When found, the line
 // and CR LF go in front of it, the tag is written as "</map>" and everything
 // after it is kept; when missing, the line, CR LF and "</map>" go at the very
-// end. With the setting on the whole result is then upper-cased outside
-// quotes. Reads the tag setting at each call.
-std::string InsertAreaLine(const std::string& text, const std::string& line);
+// end. With upper case on the whole result is then upper-cased outside
+// quotes.
+std::string InsertAreaLine(const std::string& text, const std::string& line,
+                           const MarkupSettings& settings);

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "markup/area_markup.h"
+
 enum class AreaShape { kRect, kCircle, kPoly, kDefault };
 
 // A byte range [begin, end) in the text; begin == end == npos when absent.
@@ -105,4 +107,5 @@ TextEdit ReorderAreaEdit(std::string_view text, const std::vector<AreaTag>& area
 // The insertion of an area line as one edit: ApplyEdit(text, result) equals
 // InsertAreaLine(text, line) byte for byte, and the edit covers only the
 // bytes that differ.
-TextEdit InsertAreaLineEdit(const std::string& text, const std::string& line);
+TextEdit InsertAreaLineEdit(const std::string& text, const std::string& line,
+                            const MarkupSettings& settings);

@@ -5,7 +5,6 @@
 #include "markup/area_markup.h"
 #include "markup/link_path.h"
 #include "markup/picture_type.h"
-#include "markup/settings.h"
 
 std::string FormatImageLine(const std::string& source, int width, int height,
                             const std::string& mapName) {
@@ -19,14 +18,14 @@ std::string FormatMapLines(const std::string& mapName) {
 }
 
 void WriteSkeleton(MarkupPane& pane, const std::string& source, int width, int height,
-                   const std::string& mapName) {
+                   const std::string& mapName, bool upperCase) {
     pane.SetWindowText("");
     bool insideQuotes = false;
     std::string line = FormatImageLine(source, width, height, mapName);
-    if (GetTagSetting() != 0) line = UpperCaseOutsideQuotes(line, insideQuotes);
+    if (upperCase) line = UpperCaseOutsideQuotes(line, insideQuotes);
     pane.ReplaceSel(line, false);
     line = FormatMapLines(mapName);
-    if (GetTagSetting() != 0) line = UpperCaseOutsideQuotes(line, insideQuotes);
+    if (upperCase) line = UpperCaseOutsideQuotes(line, insideQuotes);
     pane.ReplaceSel(line, false);
 }
 
@@ -43,7 +42,8 @@ std::unique_ptr<CImage> LoadPicture(const std::string& path, int type, ze::ReadF
     return nullptr;
 }
 
-bool CMapDoc::OnOpenDocument(const std::string& path, ze::ReadFailure* failure) {
+bool CMapDoc::OnOpenDocument(const std::string& path, const MarkupSettings& settings,
+                             ze::ReadFailure* failure) {
     const int type = PictureTypeFromPath(path);
     if (type < 0) {
         if (failure) *failure = ze::ReadFailure{ze::ReadError::kUnknownType};
@@ -52,16 +52,18 @@ bool CMapDoc::OnOpenDocument(const std::string& path, ze::ReadFailure* failure) 
     // The current picture stays until the new one has loaded.
     std::unique_ptr<CImage> image = LoadPicture(path, type, failure);
     if (!image) return false;
-    AdoptPicture(path, std::move(image));
+    AdoptPicture(path, std::move(image), settings);
     return true;
 }
 
-void CMapDoc::AdoptPicture(const std::string& path, std::unique_ptr<CImage> image) {
+void CMapDoc::AdoptPicture(const std::string& path, std::unique_ptr<CImage> image,
+                           const MarkupSettings& settings) {
     m_pImage = std::move(image);
     SetPathName(path);
     if (m_pPane == nullptr || !m_pImage) return;
-    const std::string source = LinkTextForPath(GetBaseDirSetting(), path);
-    WriteSkeleton(*m_pPane, source, m_pImage->GetWidth(), m_pImage->GetHeight(), GetTitle());
+    const std::string source = LinkTextForPath(settings.baseDir, path);
+    WriteSkeleton(*m_pPane, source, m_pImage->GetWidth(), m_pImage->GetHeight(), GetTitle(),
+                  settings.upperCase);
 }
 
 SaveStatus CMapDoc::SavePicture(const std::string& path) {
@@ -70,10 +72,4 @@ SaveStatus CMapDoc::SavePicture(const std::string& path) {
     if (type < 0) return SaveStatus::kBadType;
     if (!m_pImage) return SaveStatus::kNoPicture;
     return m_pImage->Save(path, type) != 0 ? SaveStatus::kSaved : SaveStatus::kWriteFailed;
-}
-
-void CMapDoc::PictureWrittenTo(const std::string& path) {
-    SetPathName(path);
-    // Nothing that the picture does not hold is left in its new file.
-    if (m_pImage && m_pImage->GetImpl()) m_pImage->GetImpl()->lossyLoad = false;
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "image/image.h"
+#include "markup/area_markup.h"
 #include "markup/markup_pane.h"
 
 // How a write of the picture ended.
@@ -28,20 +29,18 @@ public:
     // then picture, path and title replaced and the skeleton written to the
     // pane. False when the extension is refused or the picture does not
     // load; then nothing has changed, and `failure` (may be null) says why.
-    bool OnOpenDocument(const std::string& path, ze::ReadFailure* failure = nullptr);
+    // `settings` shape the skeleton.
+    bool OnOpenDocument(const std::string& path, const MarkupSettings& settings,
+                        ze::ReadFailure* failure = nullptr);
     // The second half of an open, for a picture loaded elsewhere (by
     // LoadPicture, possibly on another thread): takes `image` as the
     // picture of `path`, sets path and title and writes the skeleton.
-    void AdoptPicture(const std::string& path, std::unique_ptr<CImage> image);
+    void AdoptPicture(const std::string& path, std::unique_ptr<CImage> image,
+                      const MarkupSettings& settings);
 
     // Writes the picture to `path` in the format of its extension (lowered:
     // "out.PNG" is PNG, "out.jpeg" JPEG). The path and title stay as they are.
     SaveStatus SavePicture(const std::string& path);
-    // True exactly when SavePicture answers kSaved.
-    bool OnSaveDocument(const std::string& path) { return SavePicture(path) == SaveStatus::kSaved; }
-    // After a successful write over `path` that becomes the document's file:
-    // the file now holds exactly the picture.
-    void PictureWrittenTo(const std::string& path);
 
     // The pane the skeleton is written to (not owned; may be null).
     void SetPane(MarkupPane* pane) { m_pPane = pane; }
@@ -81,7 +80,7 @@ std::string FormatImageLine(const std::string& source, int width, int height,
 // The skeleton's map element: <map name="map_NAME">, CR LF, </map>.
 std::string FormatMapLines(const std::string& mapName);
 // Empties the pane and writes the two skeleton pieces at its caret, each
-// upper-cased outside quotes when the tag setting, read afresh for each
-// piece, is on. The inside-quotes flag runs on from the first piece.
+// upper-cased outside quotes when `upperCase` is on. The inside-quotes flag
+// runs on from the first piece.
 void WriteSkeleton(MarkupPane& pane, const std::string& source, int width, int height,
-                   const std::string& mapName);
+                   const std::string& mapName, bool upperCase);

@@ -1,7 +1,5 @@
 #include "markup/picture_type.h"
 
-#include <iterator>
-
 #include "image/image_types.h"
 
 std::string PictureExtensionOfPath(const std::string& path) {
@@ -14,18 +12,12 @@ std::string PictureExtensionOfPath(const std::string& path) {
 }
 
 int PictureTypeFromPath(const std::string& path) {
-    struct Row {
-        const char* extension;
-        int code;
-    };
-    // Tested in this order.
-    static constexpr Row kRows[] = {
-        {"jpg", kImageJpeg}, {"jpeg", kImageJpeg}, {"gif", kImageGif},
-        {"png", kImagePng},  {"bmp", kImageBmp},
-    };
     const std::string ext = PictureExtensionOfPath(path);
     if (ext.empty()) return kImageUnknown;
-    for (const Row& row : kRows)
-        if (ext == row.extension) return row.code;
+    for (const PictureTypeInfo& type : PictureTypes()) {
+        if (!type.canOpen && !type.canSave) continue;
+        if (ext == type.extension || (type.otherExtension && ext == type.otherExtension))
+            return type.code;
+    }
     return kImageUnknown;
 }

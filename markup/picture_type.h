@@ -9,6 +9,7 @@
 // text is never altered). Empty when the path holds no ".".
 std::string PictureExtensionOfPath(const std::string& path);
 
-// "jpg" and "jpeg" give 1 (JPEG), "gif" 2, "png" 4, "bmp" 0, in any case.
-// -1 for any other extension and for a path without one.
+// The type of a path by its extension, in any case, among the types the
+// editor opens or saves (PictureTypes): "jpg" and "jpeg" give 1 (JPEG), "gif"
+// 2, "png" 4, "bmp" 0; -1 for any other extension and for a path without one.
 int PictureTypeFromPath(const std::string& path);

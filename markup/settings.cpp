@@ -36,6 +36,10 @@ bool SetTagSetting(int value) {
     return g_store && g_store->WriteProfileInt(kGeneral, "tag", value);
 }
 
+MarkupSettings ReadMarkupSettings() {
+    return MarkupSettings{GetTagSetting() != 0, GetBaseDirSetting()};
+}
+
 int GetTraceToleranceSetting() {
     if (!g_store) return kDefaultTraceTolerance;
     int value = g_store->GetProfileInt(kGeneral, "TraceTolerance", INT_MIN);

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "markup/area_markup.h"
+
 // A per-user, sectioned store of named integers and strings.
 class ProfileStore {
 public:
@@ -32,6 +34,8 @@ bool SetBaseDirSetting(const std::string& text);
 // "General"/"tag", default 0; any non-zero value means upper-case tags.
 int GetTagSetting();
 bool SetTagSetting(int value);
+// The tag and BaseDir settings as the markup functions take them, read now.
+MarkupSettings ReadMarkupSettings();
 // "General"/"TraceTolerance": the outline tool's colour distance, default 32;
 // a stored value outside 0..442 reads as the nearest end of that range.
 int GetTraceToleranceSetting();

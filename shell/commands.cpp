@@ -3,9 +3,8 @@
 #include <array>
 
 namespace {
-constexpr std::array<CommandInfo, 21> kCommands{{
+constexpr std::array<CommandInfo, 20> kCommands{{
     {cmd::kFileOpen, "既存のﾌｧｲﾙを開く", "開く"},
-    {cmd::kFileSave, "名前をつけて保存", "名前をつけて保存"},
     {cmd::kFileSaveAs, "開いている画像を保存します。", "保存"},
     {cmd::kFileMru1, "指定のﾌｧｲﾙを開く", ""},
     {cmd::kToolCircle, "円", "円"},

@@ -6,7 +6,6 @@
 
 namespace cmd {
 constexpr int kFileOpen = 57601;
-constexpr int kFileSave = 57603;
 constexpr int kFileSaveAs = 57604;
 constexpr int kFileMru1 = 57616;
 constexpr int kToolCircle = 32772;

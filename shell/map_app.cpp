@@ -27,8 +27,6 @@ bool SameFile(const QString& a, const QString& b) {
     return a == b;
 #endif
 }
-
-CMapApp* g_app = nullptr;
 }  // namespace
 
 QString OpenFailureMessage(const QString& path, const ze::ReadFailure& failure) {
@@ -41,19 +39,13 @@ CMapApp::CMapApp(ProfileStore& store)
     : m_store(store),
       m_oldStore(SetProfileStore(&store)),
       m_loader(std::make_unique<CPictureLoader>()) {
-    g_app = this;
     m_oldHandler = ze::SetMessageHandler([this](const std::string& text) {
         Prompts().ShowMessage(m_frame.get(), QStringLiteral("Zer Evizi SEKKA"),
                               QString::fromStdString(text));
     });
 }
 
-CMapApp* CMapApp::Instance() {
-    return g_app;
-}
-
 CMapApp::~CMapApp() {
-    if (g_app == this) g_app = nullptr;
     m_markup.reset();
     m_loader.reset();
     m_doc.SetPane(nullptr);
@@ -175,7 +167,7 @@ bool CMapApp::OpenDocumentFile(const QString& path, ze::ReadFailure* failure) {
     m_loader->Cancel();
     const QString absolute = PathToOpen(path);
     if (absolute.isEmpty()) return true;
-    const bool opened = m_doc.OnOpenDocument(absolute.toStdString(), failure);
+    const bool opened = m_doc.OnOpenDocument(absolute.toStdString(), ReadMarkupSettings(), failure);
     if (opened) PictureOpened();
     return opened;
 }
@@ -199,7 +191,8 @@ void CMapApp::BeginOpen(const QString& path, std::function<void(bool)> done) {
         for (const QString& text : result.messages) ze::ReportMessage(text.toStdString());
         const bool opened = result.image != nullptr;
         if (opened) {
-            m_doc.AdoptPicture(result.path.toStdString(), std::move(result.image));
+            m_doc.AdoptPicture(result.path.toStdString(), std::move(result.image),
+                               ReadMarkupSettings());
             PictureOpened();
         } else {
             ShowOpenFailure(result.path, result.failure);
@@ -247,15 +240,6 @@ void CMapApp::OnOpenRecentFile(int index) {
 
 void CMapApp::RecentChanged() {
     if (m_frame) m_frame->SetRecentFiles(m_recent.Paths());
-}
-
-QList<FileFilter> SaveAsFilters() {
-    return {
-        {QStringLiteral("(*.gif,*.jpg,*.jpeg,*.png,*.bmp)"),
-         {QStringLiteral("*.gif"), QStringLiteral("*.jpeg"), QStringLiteral("*.jpg"),
-          QStringLiteral("*.png"), QStringLiteral("*.bmp")}},
-        {QString::fromUtf8("全てのﾌｧｨﾙ(*.*)"), {QStringLiteral("*.*")}},
-    };
 }
 
 namespace {
@@ -324,10 +308,8 @@ bool CMapApp::WritePicture(const QString& path) {
     const QString file = QDir::toNativeSeparators(path);
     QString text;
     if (status == SaveStatus::kBadType) {
-        text = QString::fromUtf8(
-                   "%1 には保存できません。拡張子は gif, jpg, jpeg, png, bmp "
-                   "のどれかにしてください。")
-                   .arg(file);
+        text = QString::fromUtf8("%1 には保存できません。拡張子は %2 のどれかにしてください。")
+                   .arg(file, PictureExtensionList());
     } else if (status == SaveStatus::kWriteFailed) {
         text = QString::fromUtf8("画像を %1 に保存できませんでした。").arg(file);
         const QString reason = WriteFailureReason(m_doc.m_pImage->GetWriteError());

@@ -68,9 +68,6 @@ public:
     // after `timeoutMs`.
     bool WaitForOpen(int timeoutMs = 30000);
 
-    // The application object while one exists (the last one made), else null.
-    static CMapApp* Instance();
-
     CMainFrame* Frame() const { return m_frame.get(); }
     // The markup as a document: changed flag, saving, pages, recovery.
     CMarkupFile* Markup() const { return m_markup.get(); }
@@ -114,9 +111,6 @@ private:
     std::unique_ptr<CPictureLoader> m_loader;
     std::unique_ptr<CMarkupFile> m_markup;
 };
-
-// The filters of the Save As dialog: every picture extension, and all files.
-QList<FileFilter> SaveAsFilters();
 
 // The message for a picture at `path` that did not open: the file and why.
 QString OpenFailureMessage(const QString& path, const ze::ReadFailure& failure);

@@ -1,21 +1,55 @@
 #include "shell/picture_types.h"
 
-const std::array<PictureType, 4> g_pictureTypes{{
-    {2, true, false, "GIFﾌｧｲﾙ(*.gif)", "gif"},
-    {1, true, true, "JPEGﾌｧｲﾙ(*.jpg)", "jpg"},
-    {4, true, true, "PNGﾌｧｲﾙ(*.png)", "png"},
-    {0, true, true, "BMPﾌｧｲﾙ(*.bmp)", "bmp"},
-}};
+#include <vector>
+
+#include "image/image_types.h"
 
 namespace {
-bool Enabled(const PictureType& type, bool open) {
+
+// The rows the dialogs list.
+std::vector<PictureTypeInfo> Listed() {
+    std::vector<PictureTypeInfo> rows;
+    for (const PictureTypeInfo& type : PictureTypes())
+        if (type.filterLabel) rows.push_back(type);
+    return rows;
+}
+
+bool Enabled(const PictureTypeInfo& type, bool open) {
     return open ? type.canOpen : type.canSave;
 }
+
+const PictureTypeInfo* Find(int code) {
+    for (const PictureTypeInfo& type : PictureTypes())
+        if (type.filterLabel && type.code == code) return &type;
+    return nullptr;
+}
+
+// Every extension of the listed rows; `otherFirst` puts a row's second
+// extension before its first.
+QStringList Extensions(bool otherFirst) {
+    QStringList result;
+    for (const PictureTypeInfo& type : Listed()) {
+        QStringList row{QString::fromUtf8(type.extension)};
+        if (type.otherExtension) {
+            const QString other = QString::fromUtf8(type.otherExtension);
+            otherFirst ? row.prepend(other) : row.append(other);
+        }
+        result += row;
+    }
+    return result;
+}
+
+QStringList Patterns(const QStringList& extensions) {
+    QStringList patterns;
+    for (const QString& ext : extensions) patterns << QStringLiteral("*.") + ext;
+    return patterns;
+}
+
 }  // namespace
 
 int PictureTypePosition(int code, bool open) {
     int n = 0;
-    for (const PictureType& type : g_pictureTypes) {
+    for (const PictureTypeInfo& type : Listed()) {
         if (!Enabled(type, open)) continue;
         if (type.code == code) return n;
         ++n;
@@ -25,7 +59,7 @@ int PictureTypePosition(int code, bool open) {
 
 int PictureTypeAt(int n, bool open) {
     if (n < 0) return -1;
-    for (const PictureType& type : g_pictureTypes) {
+    for (const PictureTypeInfo& type : Listed()) {
         if (!Enabled(type, open)) continue;
         if (n-- == 0) return type.code;
     }
@@ -33,36 +67,44 @@ int PictureTypeAt(int n, bool open) {
 }
 
 std::string PictureTypeExtension(int code) {
-    for (const PictureType& type : g_pictureTypes) {
-        if (type.code == code) return type.extension;
-    }
-    return {};
+    const PictureTypeInfo* type = Find(code);
+    return type ? type->extension : std::string();
 }
 
 bool PictureTypeCanSave(int code) {
-    for (const PictureType& type : g_pictureTypes) {
-        if (type.code == code) return type.canSave;
-    }
-    return false;
+    const PictureTypeInfo* type = Find(code);
+    return type && type->canSave;
 }
 
 QList<FileFilter> PictureFilters(bool open) {
     QList<FileFilter> filters;
     if (open) {
         // Every extension a picture is opened by, in either case.
-        QStringList patterns;
-        for (const char* ext : {"gif", "jpg", "jpeg", "png", "bmp"})
-            patterns << QStringLiteral("*.") + QString::fromUtf8(ext);
+        const QStringList patterns = Patterns(Extensions(false));
         QStringList upper;
         for (const QString& pattern : patterns) upper << pattern.toUpper();
         filters.append({QString::fromUtf8("すべての画像(") + patterns.join(QLatin1Char(',')) +
                             QStringLiteral(")"),
                         patterns + upper});
     }
-    for (const PictureType& type : g_pictureTypes) {
+    for (const PictureTypeInfo& type : Listed()) {
         if (!Enabled(type, open)) continue;
-        filters.append({QString::fromUtf8(type.description),
+        filters.append({QString::fromUtf8(type.filterLabel),
                         {QStringLiteral("*") + QString::fromUtf8(type.extension)}});
     }
     return filters;
+}
+
+QList<FileFilter> SaveAsFilters() {
+    // The patterns have always listed *.jpeg before *.jpg.
+    return {
+        {QStringLiteral("(") + Patterns(Extensions(false)).join(QLatin1Char(',')) +
+             QStringLiteral(")"),
+         Patterns(Extensions(true))},
+        {QString::fromUtf8("全てのﾌｧｨﾙ(*.*)"), {QStringLiteral("*.*")}},
+    };
+}
+
+QString PictureExtensionList() {
+    return Extensions(false).join(QStringLiteral(", "));
 }

@@ -17,6 +17,7 @@
 #include "image/image.h"
 #include "markup/map_doc.h"
 #include "markup/readout.h"
+#include "markup/settings.h"
 #include "view/map_view_adapters.h"
 
 namespace {
@@ -327,7 +328,7 @@ bool CMapView::AskLink(std::string* url, std::string* alt) {
 void CMapView::InsertLine(const std::string& line) {
     MarkupPane* pane = Pane();
     if (!pane) return;
-    m_inserter.Insert(*pane, line);
+    m_inserter.Insert(*pane, line, ReadMarkupSettings());
     // The outlines follow once the burst of changes is over.
     OnPaneChanged();
 }

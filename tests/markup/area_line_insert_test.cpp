@@ -9,12 +9,9 @@
 #include <string>
 
 #include "markup/area_markup.h"
-#include "markup/memory_store.h"
-#include "markup/settings.h"
 
 TEST(AreaLineInserter, EveryStepMatchesTheWholeTextInsertion) {
-    MemoryProfileStore store;
-    ScopedProfileStore scoped{&store};
+    MarkupSettings settings;
     const std::string a = "<area shape=\"rect\" coords=\"1,2,3,4\" alt=\"a\" href=\"a.html\">";
     // A step changes the pane (or the setting) and inserts a line, or does
     // only the first.
@@ -31,10 +28,10 @@ TEST(AreaLineInserter, EveryStepMatchesTheWholeTextInsertion) {
         {"a closing tag typed before the others",
          [](MemoryMarkupPane& p) { p.SetSel(0, 0), p.ReplaceSel("</map>", true); }, a},
         {"the text replaced, no closing tag", [](MemoryMarkupPane& p) { p.SetWindowText("x"); }, a},
-        {"setting on", [](MemoryMarkupPane&) { SetTagSetting(1); }, a},
+        {"setting on", [&](MemoryMarkupPane&) { settings.upperCase = true; }, a},
         {"setting on, a lower-case tag in quotes",
          [](MemoryMarkupPane& p) { p.SetWindowText("<b title=\"</map>\">\r\n</MAP>"); }, a},
-        {"setting off again", [](MemoryMarkupPane&) { SetTagSetting(0); }, a},
+        {"setting off again", [&](MemoryMarkupPane&) { settings.upperCase = false; }, a},
         {"and once more", [](MemoryMarkupPane&) {}, a},
     };
     MemoryMarkupPane pane;
@@ -43,14 +40,14 @@ TEST(AreaLineInserter, EveryStepMatchesTheWholeTextInsertion) {
     for (const auto& step : steps) {
         SCOPED_TRACE(step.what);
         step.change(pane);
-        const std::string expected = InsertAreaLine(pane.GetWindowText(), step.line);
-        inserter.Insert(pane, step.line);
+        const std::string expected = InsertAreaLine(pane.GetWindowText(), step.line, settings);
+        inserter.Insert(pane, step.line, settings);
         EXPECT_EQ(pane.GetWindowText(), expected);
     }
     // A text read for the outlines tells where to look next.
     pane.SetWindowText("<map>\r\n</map>");
     inserter.Learn(pane, pane.GetWindowText());
-    inserter.Insert(pane, a);
+    inserter.Insert(pane, a, settings);
     EXPECT_EQ(pane.GetWindowText(), "<map>\r\n" + a + "\r\n</map>");
 }
 

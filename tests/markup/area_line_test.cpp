@@ -7,8 +7,6 @@
 #include <vector>
 
 #include "markup/area_markup.h"
-#include "markup/memory_store.h"
-#include "markup/settings.h"
 
 TEST(PictureCoord, EachQuotientTruncatedOnItsOwn) {
     // 3,5 at zoom 2 is 1 + 2, not (3 + 5) / 2; truncation goes toward zero
@@ -93,8 +91,6 @@ TEST(UpperCase, OnlyLettersOutsideQuotesAndTheFlagRunsAcrossTheText) {
 }
 
 TEST(InsertArea, LineGoesBeforeTheFirstClosingTagInTheSettingsCase) {
-    MemoryProfileStore store;
-    ScopedProfileStore scoped{&store};
     const std::string rect = FormatRectArea({50, 40}, {10, 5}, {0, 0}, 1, "A", "a.html");
     const std::string small = FormatRectArea({1, 2}, {3, 4}, {0, 0}, 1, "a", "b");
     const std::string rectLine =
@@ -143,7 +139,7 @@ TEST(InsertArea, LineGoesBeforeTheFirstClosingTagInTheSettingsCase) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        SetTagSetting(c.tagSetting);
-        EXPECT_EQ(InsertAreaLine(c.text, c.line), c.expected);
+        EXPECT_EQ(InsertAreaLine(c.text, c.line, MarkupSettings{c.tagSetting != 0, ""}),
+                  c.expected);
     }
 }

@@ -8,8 +8,6 @@
 #include <vector>
 
 #include "markup/area_markup.h"
-#include "markup/memory_store.h"
-#include "markup/settings.h"
 
 namespace {
 
@@ -217,8 +215,6 @@ TEST(AreaModel, EditsKeepTheTagReadable) {
 }
 
 TEST(AreaModel, InsertingALineAsAnEditGivesTheSameText) {
-    MemoryProfileStore store;
-    ScopedProfileStore scoped{&store};
     const std::string line =
         "<area shape=\"rect\" coords=\"1,2,3,4\" alt=\"a \"q\" b\" href=\"x\">";
     const std::vector<std::string> texts = {"",
@@ -228,13 +224,13 @@ TEST(AreaModel, InsertingALineAsAnEditGivesTheSameText) {
                                             "lower text \"quoted\" </MAP> after",
                                             "no closing tag at all",
                                             "<map>\r\n</map>\r\n</map>"};
-    for (int tag : {0, 1}) {
-        SetTagSetting(tag);
+    for (bool tag : {false, true}) {
+        const MarkupSettings settings{tag, ""};
         for (const std::string& text : texts) {
             for (const std::string& l :
                  {line, std::string("<area href=\"x\">"), std::string("<area alt=\"5\" tall\">")}) {
-                const TextEdit edit = InsertAreaLineEdit(text, l);
-                const std::string expected = InsertAreaLine(text, l);
+                const TextEdit edit = InsertAreaLineEdit(text, l, settings);
+                const std::string expected = InsertAreaLine(text, l, settings);
                 EXPECT_EQ(ApplyEdit(text, edit), expected) << tag << " " << text;
                 // The edit starts and ends at a byte that really differs.
                 if (!edit.inserted.empty() && edit.removed > 0) {
@@ -245,15 +241,17 @@ TEST(AreaModel, InsertingALineAsAnEditGivesTheSameText) {
         }
     }
     // A small letter or a quote at every place in an eight-byte word.
+    const MarkupSettings upperCase{true, ""};
     for (size_t k = 0; k < 20; ++k) {
         const std::string text = "<MAP>" + std::string(k, 'A') + "\"q\"" + (k % 3 ? "B" : "b") +
                                  std::string(20 - k, 'C') + "</MAP>";
-        EXPECT_EQ(ApplyEdit(text, InsertAreaLineEdit(text, line)), InsertAreaLine(text, line))
+        EXPECT_EQ(ApplyEdit(text, InsertAreaLineEdit(text, line, upperCase)),
+                  InsertAreaLine(text, line, upperCase))
             << text;
     }
     // An upper-case pane gets the line as a plain insertion before its tag.
     const std::string upper = "<MAP NAME=\"m\">\r\n</MAP>\r\n";
-    const TextEdit edit = InsertAreaLineEdit(upper, line);
+    const TextEdit edit = InsertAreaLineEdit(upper, line, upperCase);
     EXPECT_EQ(edit.begin, upper.find("</MAP>"));
     EXPECT_EQ(edit.removed, 0u);
 }

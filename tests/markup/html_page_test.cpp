@@ -75,9 +75,6 @@ TEST(HtmlPage, OpenDrawSaveChangesOnlyTheNewArea) {
     };
     for (const RoundTrip& c : cases) {
         SCOPED_TRACE(c.what);
-        MemoryProfileStore store;
-        ScopedProfileStore scoped(&store);
-        SetTagSetting(c.tag);
         const HtmlPage page = ReadHtmlPage(c.page);
         ASSERT_EQ(page.status, PageStatus::kOk);
         EXPECT_EQ(page.encoding, c.encoding);
@@ -88,7 +85,7 @@ TEST(HtmlPage, OpenDrawSaveChangesOnlyTheNewArea) {
         ASSERT_EQ(MergeMarkup(c.page, page, c.index, pane, &merged), MergeStatus::kMerged);
         EXPECT_EQ(merged, c.page);  // nothing edited: every byte as it was
 
-        const std::string drawn = InsertAreaLine(pane, kLine);
+        const std::string drawn = InsertAreaLine(pane, kLine, MarkupSettings{c.tag != 0, ""});
         ASSERT_EQ(MergeMarkup(c.page, page, c.index, drawn, &merged), MergeStatus::kMerged);
         std::string expected = c.page;
         expected.insert(c.page.find(c.before), c.line + c.newline);

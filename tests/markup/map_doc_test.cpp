@@ -8,21 +8,8 @@
 
 #include "common/test_util.h"
 #include "common/tiny_bmp.h"
-#include "markup/memory_store.h"
-#include "markup/settings.h"
 
 namespace {
-
-// Answers the tag setting from a list, one entry per read, and counts reads.
-class SequencedTagStore : public MemoryProfileStore {
-public:
-    std::vector<int> tags;
-    size_t reads = 0;
-    int GetProfileInt(const std::string& section, const std::string& entry, int def) override {
-        if (section == "General" && entry == "tag" && reads < tags.size()) return tags[reads++];
-        return MemoryProfileStore::GetProfileInt(section, entry, def);
-    }
-};
 
 class OpenPicture : public ::testing::Test {
 protected:
@@ -35,8 +22,6 @@ protected:
         testutil::WriteFile(path, testutil::TinyBmp(width, height));
         return path;
     }
-    MemoryProfileStore store;
-    ScopedProfileStore scoped{&store};
     testutil::TempDir dir;
     MemoryMarkupPane pane;
     CMapDoc doc;
@@ -47,43 +32,36 @@ protected:
 
 // The source is LinkTextForPath's link text (link_path_test); the lower-case
 // skeleton is OpenPicture's.
-TEST(Skeleton, ThreeLinesWithTheTagSettingReadForEachPiece) {
-    SequencedTagStore store;
-    ScopedProfileStore scoped{&store};
+TEST(Skeleton, ThreeLinesInTheCaseAsked) {
     const struct {
-        int firstTag, secondTag;
+        bool upper;
         const char* source;
         int width, height;
         const char* name;
         const char* expected;
     } cases[] = {
-        {1, 1, "logo.gif", 120, 60, "logo",
+        {true, "logo.gif", 120, 60, "logo",
          "<IMG SRC=\"logo.gif\" WIDTH=120 HEIGHT=60 USEMAP=\"#map_logo\">\r\n"
          "<MAP NAME=\"map_logo\">\r\n</MAP>"},
-        {0, 1, "a.gif", 1, 2, "m",
-         "<img src=\"a.gif\" width=1 height=2 usemap=\"#map_m\">\r\n"
-         "<MAP NAME=\"map_m\">\r\n</MAP>"},
         // A double quote in the file name is written as &quot;.
-        {1, 1, "a\"b.gif", 1, 2, "m\"",
+        {true, "a\"b.gif", 1, 2, "m\"",
          "<IMG SRC=\"a&quot;b.gif\" WIDTH=1 HEIGHT=2 USEMAP=\"#map_m&quot;\">\r\n"
          "<MAP NAME=\"map_m&quot;\">\r\n</MAP>"},
     };
     for (const auto& c : cases) {
         MemoryMarkupPane pane;
         pane.SetWindowText("old text");
-        store.tags = {c.firstTag, c.secondTag}, store.reads = 0;
-        WriteSkeleton(pane, c.source, c.width, c.height, c.name);
-        EXPECT_EQ(store.reads, 2u);
+        WriteSkeleton(pane, c.source, c.width, c.height, c.name, c.upper);
         EXPECT_EQ(pane.GetWindowText(), c.expected);
         EXPECT_EQ(pane.GetCaret(), pane.GetWindowText().size());
     }
 }
 
 // The whole file name, Japanese, spaces, every dot and the extension,
-// names the map; the settings are read at each open.
+// names the map; each open follows the settings it is given.
 TEST_F(OpenPicture, SkeletonNamesTheFileWholeWithTheSettingsOfEachOpen) {
     const std::string path = Picture("地図 画像.v1.bmp", 2, 3);
-    ASSERT_TRUE(doc.OnOpenDocument(path));
+    ASSERT_TRUE(doc.OnOpenDocument(path, {}));
     EXPECT_EQ(doc.GetPathName(), path);
     EXPECT_EQ(doc.GetTitle(), "地図 画像.v1.bmp");
     EXPECT_EQ(pathsSet, std::vector<std::string>{path});
@@ -94,18 +72,16 @@ TEST_F(OpenPicture, SkeletonNamesTheFileWholeWithTheSettingsOfEachOpen) {
     // Hand edits are discarded. A base folder 500 levels deep makes a source
     // far beyond 1,023 bytes.
     pane.SetWindowText("hand edits");
-    SetTagSetting(1);
     std::string base = dir.path().string(), up;
     for (int i = 0; i < 500; ++i) base += "/d", up += "../";
-    SetBaseDirSetting(base);
-    ASSERT_TRUE(doc.OnOpenDocument(path));
+    ASSERT_TRUE(doc.OnOpenDocument(path, MarkupSettings{true, base}));
     EXPECT_TRUE(
         pane.GetWindowText().starts_with("<IMG SRC=\"" + up + "地図 画像.v1.bmp\" WIDTH=2"));
 }
 
 TEST_F(OpenPicture, RefusedOrBrokenPictureChangesNothing) {
     const std::string path = Picture("logo.bmp", 4, 4);
-    ASSERT_TRUE(doc.OnOpenDocument(path));
+    ASSERT_TRUE(doc.OnOpenDocument(path, {}));
     pane.SetWindowText("kept");
     const CImage* image = doc.m_pImage.get();
     // Refused by the extension, or a picture that does not load (broken,
@@ -114,7 +90,7 @@ TEST_F(OpenPicture, RefusedOrBrokenPictureChangesNothing) {
     testutil::WriteFile(dir.File("empty.png"), "");
     for (const std::string& failed : {Picture("photo.tif", 4, 4), dir.File("bad.JPG"),
                                       dir.File("empty.png"), dir.File("missing.gif")}) {
-        EXPECT_FALSE(doc.OnOpenDocument(failed)) << failed;
+        EXPECT_FALSE(doc.OnOpenDocument(failed, {})) << failed;
         EXPECT_EQ(doc.m_pImage.get(), image);
         EXPECT_EQ(image->GetWidth(), 4);
         EXPECT_EQ(doc.GetPathName(), path);

@@ -59,6 +59,17 @@ class FileDialogTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void saveAsFiltersAndTheExtensionList() {
+        const QList<FileFilter> filters = SaveAsFilters();
+        QCOMPARE(filters.size(), 2);
+        QCOMPARE(filters[0].description, U("(*.gif,*.jpg,*.jpeg,*.png,*.bmp)"));
+        QCOMPARE(filters[0].patterns,
+                 (QStringList{U("*.gif"), U("*.jpeg"), U("*.jpg"), U("*.png"), U("*.bmp")}));
+        QCOMPARE(filters[1].description, U("全てのﾌｧｨﾙ(*.*)"));
+        QCOMPARE(filters[1].patterns, QStringList{U("*.*")});
+        QCOMPARE(PictureExtensionList(), U("gif, jpg, jpeg, png, bmp"));
+    }
+
     void initTestCase() { QVERIFY2(InstallQtJapanese(), qPrintable(QtTranslationsFolder())); }
 
     void pictureFiltersShowDescriptionsAndMatchWithoutADot() {

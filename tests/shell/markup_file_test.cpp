@@ -53,7 +53,7 @@ private slots:
             QVERIFY(app.InitInstance({a}));
             CMainFrame& frame = *app.Frame();
             if (c.edit)
-                frame.Pane().SetWindowText(InsertAreaLine(frame.Pane().GetWindowText(), kArea));
+                frame.Pane().SetWindowText(InsertAreaLine(frame.Pane().GetWindowText(), kArea, {}));
             const std::string text = frame.Pane().GetWindowText();
             QCOMPARE(frame.windowTitle().startsWith(QLatin1Char('*')), c.edit);
 
@@ -111,7 +111,7 @@ private slots:
         QCOMPARE(frame.windowTitle(),
                  QString::fromUtf8("index.html (地図 1.bmp) - Zer Evizi SEKKA"));
 
-        frame.Pane().SetWindowText(InsertAreaLine(pane, kArea));
+        frame.Pane().SetWindowText(InsertAreaLine(pane, kArea, {}));
         QVERIFY(frame.windowTitle().startsWith(QLatin1Char('*')));
         frame.Action(cmd::kMapSave)->trigger();
         std::string expected = page;
@@ -181,7 +181,7 @@ private slots:
         CMainFrame& frame = *app.Frame();
         QVERIFY(app.Markup()->OpenPage(path));
         const auto edit = [&] {
-            frame.Pane().SetWindowText(InsertAreaLine(frame.Pane().GetWindowText(), kArea));
+            frame.Pane().SetWindowText(InsertAreaLine(frame.Pane().GetWindowText(), kArea, {}));
         };
         const auto save = [&](std::deque<int> answers) {
             prompts.choiceAnswers = std::move(answers);
@@ -388,7 +388,7 @@ private slots:
         QCOMPARE(prompts.messages.size(), 1);  // no picture yet
         QVERIFY(app.OpenDocumentFile(m_f.Picture("a.bmp")));
         app.Frame()->Pane().SetWindowText(
-            InsertAreaLine(app.Frame()->Pane().GetWindowText(), kArea));
+            InsertAreaLine(app.Frame()->Pane().GetWindowText(), kArea, {}));
         app.Frame()->Action(cmd::kBrowserCheck)->trigger();
         QCOMPARE(prompts.openedUrls.size(), 1);
         const std::string page =

@@ -158,7 +158,7 @@ private slots:
         QTRY_COMPARE(h.frame.View().Overlay().Count(), 2);
 
         // Writing a new picture's skeleton starts afresh.
-        WriteSkeleton(h.frame.Pane(), "q.bmp", 10, 10, "q");
+        WriteSkeleton(h.frame.Pane(), "q.bmp", 10, 10, "q", false);
         QVERIFY(!h.frame.Action(cmd::kEditUndo)->isEnabled());
         QVERIFY(!h.frame.Action(cmd::kEditRedo)->isEnabled());
     }

@@ -6,10 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "cli_settings.h"
 #include "command.h"
 #include "markup/area_markup.h"
-#include "markup/settings.h"
 #include "markup_options.h"
 
 namespace {
@@ -23,7 +21,8 @@ int RunArea(const cli::Args& args) {
     if (shape != "circle" && shape != "rect" && shape != "poly") return cli::UsageOf(kName);
 
     std::vector<ClientPoint> points;
-    std::optional<int> zoom, tag;
+    std::optional<int> zoom;
+    std::optional<bool> upper;
     std::optional<ClientPoint> scroll;
     std::optional<std::string> alt, href;
     for (size_t i = 1; i < args.size(); ++i) {
@@ -43,8 +42,8 @@ int RunArea(const cli::Args& args) {
             alt = args[++i];
         } else if (arg == "--href" && !href && hasValue) {
             href = args[++i];
-        } else if ((arg == "--upper" || arg == "--lower") && !tag) {
-            tag = arg == "--upper" ? 1 : 0;
+        } else if ((arg == "--upper" || arg == "--lower") && !upper) {
+            upper = arg == "--upper";
         } else {
             return cli::UsageOf(kName);
         }
@@ -65,13 +64,7 @@ int RunArea(const cli::Args& args) {
         line = FormatPolyArea(points, s, z, a, h);
 
     const std::string text = cli::ReadAllStdin();
-    cli::InstallSettingsStore();
-    cli::OverrideStore store(GetProfileStore());
-    store.tag = tag;
-    ProfileStore* const stored = SetProfileStore(&store);
-    const std::string result = InsertAreaLine(text, line);
-    SetProfileStore(stored);
-    cli::WriteOut(result);
+    cli::WriteOut(InsertAreaLine(text, line, cli::MarkupSettingsFrom(std::nullopt, upper)));
     return cli::kOk;
 }
 

@@ -6,11 +6,9 @@
 #include <string>
 #include <system_error>
 
-#include "cli_settings.h"
 #include "command.h"
 #include "markup/map_doc.h"
 #include "markup/markup_pane.h"
-#include "markup/settings.h"
 #include "markup_options.h"
 
 namespace {
@@ -20,13 +18,13 @@ constexpr const char* kName = "skeleton";
 int RunSkeleton(const cli::Args& args) {
     std::optional<std::string> picture;
     std::optional<std::string> base;
-    std::optional<int> tag;
+    std::optional<bool> upper;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "--base" && !base && i + 1 < args.size()) {
             base = args[++i];
-        } else if ((arg == "--upper" || arg == "--lower") && !tag) {
-            tag = arg == "--upper" ? 1 : 0;
+        } else if ((arg == "--upper" || arg == "--lower") && !upper) {
+            upper = arg == "--upper";
         } else if (!arg.empty() && arg[0] != '-' && !picture) {
             picture = arg;
         } else {
@@ -44,18 +42,12 @@ int RunSkeleton(const cli::Args& args) {
     const std::u8string normal = full.lexically_normal().u8string();
     const std::string path(normal.begin(), normal.end());
 
-    cli::InstallSettingsStore();
-    cli::OverrideStore store(GetProfileStore());
-    store.baseDir = base;
-    store.tag = tag;
-    ProfileStore* const stored = SetProfileStore(&store);
-
+    const MarkupSettings settings = cli::MarkupSettingsFrom(base, upper);
     MemoryMarkupPane pane;
     CMapDoc doc;
     doc.SetPane(&pane);
     ze::ReadFailure failure;
-    const bool opened = doc.OnOpenDocument(path, &failure);
-    SetProfileStore(stored);
+    const bool opened = doc.OnOpenDocument(path, settings, &failure);
     if (!opened && failure.error == ze::ReadError::kUnknownType)
         return cli::Fail("cannot open " + path + " as a picture");
     if (!opened) return cli::FailRead(path, failure);

@@ -1,37 +1,30 @@
 #include "markup_options.h"
 
-#include <charconv>
+#include <string_view>
+
+#include "cli_settings.h"
+#include "command.h"
+#include "markup/settings.h"
 
 namespace cli {
 
-int OverrideStore::GetProfileInt(const std::string& section, const std::string& entry, int def) {
-    if (tag && section == "General" && entry == "tag") return *tag;
-    return m_stored ? m_stored->GetProfileInt(section, entry, def) : def;
+MarkupSettings MarkupSettingsFrom(const std::optional<std::string>& baseDir,
+                                  std::optional<bool> upperCase) {
+    InstallSettingsStore();
+    MarkupSettings settings = ReadMarkupSettings();
+    if (baseDir) settings.baseDir = *baseDir;
+    if (upperCase) settings.upperCase = *upperCase;
+    return settings;
 }
-
-std::string OverrideStore::GetProfileString(const std::string& section, const std::string& entry,
-                                            const std::string& def) {
-    if (baseDir && section == "General" && entry == "BaseDir") return *baseDir;
-    return m_stored ? m_stored->GetProfileString(section, entry, def) : def;
-}
-
-namespace {
-// A whole decimal integer, optionally negative; nothing before or after.
-bool ParseInt(const char* first, const char* last, int& value) {
-    if (first == last) return false;
-    const auto [ptr, ec] = std::from_chars(first, last, value);
-    return ec == std::errc() && ptr == last;
-}
-}  // namespace
 
 std::optional<ClientPoint> ParsePoint(const std::string& text) {
     const size_t comma = text.find(',');
     if (comma == std::string::npos) return std::nullopt;
-    ClientPoint p;
-    const char* s = text.data();
-    if (!ParseInt(s, s + comma, p.x) || !ParseInt(s + comma + 1, s + text.size(), p.y))
-        return std::nullopt;
-    return p;
+    const std::string_view s = text;
+    const std::optional<int> x = ParseInt(s.substr(0, comma));
+    const std::optional<int> y = ParseInt(s.substr(comma + 1));
+    if (!x || !y) return std::nullopt;
+    return ClientPoint{*x, *y};
 }
 
 }  // namespace cli
