@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "image/image.h"
+#include "image/large_pages.h"
 
 namespace {
 
@@ -73,20 +74,12 @@ struct MatchPacked {
 };
 
 // The runs of `m` that hold a bit of `s` (a subset of `m`), grown towards the
-// high bits and towards the low bits: each doubling step lets a bit pass
+// high bits and towards the low bits. Upwards an addition does it: the carry
+// from a run's lowest bit of `s` runs through the rest of that run, and
+// stops at the zero above it. Downwards each doubling step lets a bit pass
 // through twice as many matching bits.
 uint64_t GrowUp(uint64_t s, uint64_t m) {
-    s |= m & (s << 1);
-    m &= m << 1;
-    s |= m & (s << 2);
-    m &= m << 2;
-    s |= m & (s << 4);
-    m &= m << 4;
-    s |= m & (s << 8);
-    m &= m << 8;
-    s |= m & (s << 16);
-    m &= m << 16;
-    return s | (m & (s << 32));
+    return m & (((m + s) ^ m) | s);
 }
 uint64_t GrowDown(uint64_t s, uint64_t m) {
     s |= m & (s >> 1);
@@ -100,6 +93,15 @@ uint64_t GrowDown(uint64_t s, uint64_t m) {
     s |= m & (s >> 16);
     m &= m >> 16;
     return s | (m & (s >> 32));
+}
+
+// The bits set in a word, in a few inline steps: without a target that
+// has the instruction, std::popcount is a call into the runtime library.
+int CountBits(uint64_t v) {
+    v -= (v >> 1) & 0x5555555555555555u;
+    v = (v & 0x3333333333333333u) + ((v >> 2) & 0x3333333333333333u);
+    v = (v + (v >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
+    return static_cast<int>((v * 0x0101010101010101u) >> 56);
 }
 
 using Clock = std::chrono::steady_clock;
@@ -127,6 +129,10 @@ bool CRegionMask::Reset(int width, int height) {
         const size_t words = (static_cast<size_t>(width) + 63) / 64;
         const size_t all = (words + 2) * (static_cast<size_t>(height) + 2);
         try {
+            // Zeroed in large pages: a large picture's words take tens of
+            // megabytes.
+            m_words.reserve(2 * all);
+            ze::AdviseLargePages(m_words.data(), m_words.capacity() * sizeof(uint64_t));
             m_words.assign(2 * all, 0);
             m_known.assign(words * static_cast<size_t>(height), 0);
         } catch (const std::bad_alloc&) {
@@ -258,7 +264,7 @@ void RegionFill::Spread(int y, int k, uint64_t seed) {
     const uint64_t free = Match(y, k) & ~in[2 * k];
     const uint64_t grown = GrowUp(seed, free) | GrowDown(seed, free);
     in[2 * k] |= grown;
-    m.m_count += std::popcount(grown);
+    m.m_count += CountBits(grown);
     int lo = k, hi = k;
     // A run that reaches the end of the word goes on in the next.
     for (uint64_t g = grown; (g >> 63) && hi < words;) {
@@ -266,14 +272,14 @@ void RegionFill::Spread(int y, int k, uint64_t seed) {
         if (!(next & 1)) break;
         g = GrowUp(1, next);
         in[2 * ++hi] |= g;
-        m.m_count += std::popcount(g);
+        m.m_count += CountBits(g);
     }
     for (uint64_t g = grown; (g & 1) && lo > 1;) {
         const uint64_t next = Match(y, lo - 1) & ~in[2 * (lo - 1)];
         if (!(next >> 63)) break;
         g = GrowDown(uint64_t{1} << 63, next);
         in[2 * --lo] |= g;
-        m.m_count += std::popcount(g);
+        m.m_count += CountBits(g);
     }
     Grew(y, lo, hi);
 }

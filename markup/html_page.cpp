@@ -6,10 +6,7 @@
 #include <unordered_map>
 #include <utility>
 
-#ifdef __linux__
-#include <sys/mman.h>
-#endif
-
+#include "image/large_pages.h"
 #include "markup/html_tags.h"
 #include "markup/text_encoding.h"
 
@@ -562,19 +559,10 @@ std::string_view Slice(std::string_view bytes, ByteSpan span) {
     return bytes.substr(span.begin, span.end - span.begin);
 }
 
-// Room for `size` bytes in `text`. Tens of megabytes are written faster
-// in large pages where the system offers them: the time of writing them
-// the first time goes mostly to taking in 4 KB pages one by one.
+// Room for `size` bytes in `text`, in large pages where it is large.
 void ReserveLarge(std::string* text, size_t size) {
     text->reserve(size);
-#ifdef __linux__
-    constexpr uintptr_t kLarge = uintptr_t{2} << 20;
-    if (text->capacity() < 2 * kLarge) return;
-    const uintptr_t begin =
-        (reinterpret_cast<uintptr_t>(text->data()) + kLarge - 1) & ~(kLarge - 1);
-    const uintptr_t end = reinterpret_cast<uintptr_t>(text->data()) + text->capacity();
-    if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-#endif
+    ze::AdviseLargePages(text->data(), text->capacity());
 }
 
 // Page bytes to pane text: UTF-8 with CR LF between lines. Measured
