@@ -195,7 +195,7 @@ struct RegionFill {
     }
     static constexpr int kBacktrackRows = 8;
     void Grew(int y, int lo, int hi);
-    int NextRow(int from, int dir) const;
+    int NextRow(int from, int dir, int reach = INT_MAX) const;
     void Spread(int y, int k, uint64_t seed);
     void SearchFrom(int y);
 };
@@ -236,20 +236,30 @@ void RegionFill::Grew(int y, int lo, int hi) {
     if (!(rows & bit)) rows |= bit, ++rowsPending;
 }
 
-// The first row that grew from row `from` on in direction `dir`; -1 if none.
-int RegionFill::NextRow(int from, int dir) const {
+// The first row that grew from row `from` on in direction `dir`, no
+// further than `reach` rows from it; -1 if none.
+int RegionFill::NextRow(int from, int dir, int reach) const {
     if (from < 0 || from >= mask->m_height) return -1;
+    const int64_t span = std::min<int64_t>(reach, mask->m_height) - 1;
     if (dir > 0) {
-        for (size_t w = static_cast<size_t>(from) >> 6; w < rowsGrown.size(); ++w) {
+        const int last = static_cast<int>(std::min<int64_t>(from + span, mask->m_height - 1));
+        for (size_t w = static_cast<size_t>(from) >> 6; w <= static_cast<size_t>(last) >> 6; ++w) {
             uint64_t bits = rowsGrown[w];
             if (w == static_cast<size_t>(from) >> 6) bits &= ~uint64_t{0} << (from & 63);
-            if (bits) return static_cast<int>(w * 64) + std::countr_zero(bits);
+            if (bits) {
+                const int next = static_cast<int>(w * 64) + std::countr_zero(bits);
+                return next <= last ? next : -1;
+            }
         }
     } else {
-        for (ptrdiff_t w = from >> 6; w >= 0; --w) {
+        const int last = static_cast<int>(std::max<int64_t>(from - span, 0));
+        for (ptrdiff_t w = from >> 6; w >= last >> 6; --w) {
             uint64_t bits = rowsGrown[static_cast<size_t>(w)];
             if (w == from >> 6) bits &= ~uint64_t{0} >> (63 - (from & 63));
-            if (bits) return static_cast<int>(w * 64) + 63 - std::countl_zero(bits);
+            if (bits) {
+                const int next = static_cast<int>(w * 64) + 63 - std::countl_zero(bits);
+                return next >= last ? next : -1;
+            }
         }
     }
     return -1;
@@ -358,8 +368,8 @@ bool RegionFill::Run(Clock::time_point until) {
     while (!done && rowsPending > 0) {
         // Rows just behind that grew are taken first, while the rows
         // around them are still in the cache.
-        int next = NextRow(row - dir, -dir);
-        if (next < 0 || (row - next) * dir > kBacktrackRows) next = NextRow(row, dir);
+        int next = NextRow(row - dir, -dir, kBacktrackRows);
+        if (next < 0) next = NextRow(row, dir);
         if (next < 0) {
             dir = -dir;
             continue;
