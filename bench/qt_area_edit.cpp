@@ -3,7 +3,9 @@
 // undo step) against inserting the same characters at a text cursor already
 // at that place, and against the old whole-text replacement. The outlines of
 // 1,000 areas at double size: repainting one exposed rectangle and the whole
-// window, with the outlines shown and hidden.
+// window, with the outlines shown and hidden. The largest pane a page may
+// give (4 MB in 100,000 lines, or in lines of 64 KB): its text put into the
+// shown pane, and its areas read for the outlines.
 
 #include <benchmark/benchmark.h>
 
@@ -12,12 +14,14 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <ctime>
 #include <memory>
 #include <string>
 
 #include "image/image.h"
 #include "markup/area_line_insert.h"
 #include "markup/area_markup.h"
+#include "markup/area_model.h"
 #include "markup/map_doc.h"
 #include "shell/markup_edit.h"
 #include "view/map_view.h"
@@ -146,5 +150,50 @@ BENCHMARK(BM_OverlayRepaintExposed)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PictureRepaintExposed)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_OverlayRepaintWindow)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PictureRepaintWindow)->Unit(benchmark::kMillisecond);
+
+// A pane at the page limits: `lineBytes` long area lines up to 4 MB, fewer
+// than 100,000 lines in all.
+std::string LargestPane(size_t lineBytes) {
+    std::string text = "<img src=\"p.bmp\" usemap=\"#m\">\r\n<map name=\"m\">\r\n";
+    const std::string head = "<area coords=\"1,2,3,4\" href=\"";
+    const std::string line = head + std::string(lineBytes - head.size() - 2, 'a') + "\">";
+    while (text.size() + line.size() + 8 < (size_t{4} << 20)) text += line + "\r\n";
+    return text + "</map>";
+}
+
+// Counters: the milliseconds of putting the text into the shown pane until
+// it is laid out, and of reading its areas.
+void LargestPaneCase(benchmark::State& state, size_t lineBytes) {
+    const std::string text = LargestPane(lineBytes);
+    App();
+    double shown = 0, read = 0;
+    size_t areas = 0;
+    for (auto _ : state) {
+        CMarkupEdit edit;
+        PlainTextMarkupPane pane{edit};
+        edit.resize(800, 200);
+        edit.show();
+        QApplication::processEvents();
+        const std::clock_t t0 = std::clock();
+        pane.SetWindowText(text);
+        QApplication::processEvents();
+        const std::clock_t t1 = std::clock();
+        areas = ParseAreas(pane.Text()).size();
+        const std::clock_t t2 = std::clock();
+        shown += double(t1 - t0), read += double(t2 - t1);
+    }
+    const double n = double(state.iterations()) * CLOCKS_PER_SEC / 1000;
+    state.counters["shown_ms"] = shown / n;
+    state.counters["read_ms"] = read / n;
+    state.counters["areas"] = double(areas);
+}
+void BM_LargestPaneOfShortLines(benchmark::State& state) {
+    LargestPaneCase(state, 40);
+}
+void BM_LargestPaneOfLongLines(benchmark::State& state) {
+    LargestPaneCase(state, size_t{64} << 10);
+}
+BENCHMARK(BM_LargestPaneOfShortLines)->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LargestPaneOfLongLines)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 }  // namespace

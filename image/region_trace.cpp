@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "image/image.h"
+#include "image/large_pages.h"
 
 namespace {
 
@@ -73,20 +74,12 @@ struct MatchPacked {
 };
 
 // The runs of `m` that hold a bit of `s` (a subset of `m`), grown towards the
-// high bits and towards the low bits: each doubling step lets a bit pass
+// high bits and towards the low bits. Upwards an addition does it: the carry
+// from a run's lowest bit of `s` runs through the rest of that run, and
+// stops at the zero above it. Downwards each doubling step lets a bit pass
 // through twice as many matching bits.
 uint64_t GrowUp(uint64_t s, uint64_t m) {
-    s |= m & (s << 1);
-    m &= m << 1;
-    s |= m & (s << 2);
-    m &= m << 2;
-    s |= m & (s << 4);
-    m &= m << 4;
-    s |= m & (s << 8);
-    m &= m << 8;
-    s |= m & (s << 16);
-    m &= m << 16;
-    return s | (m & (s << 32));
+    return m & (((m + s) ^ m) | s);
 }
 uint64_t GrowDown(uint64_t s, uint64_t m) {
     s |= m & (s >> 1);
@@ -100,6 +93,15 @@ uint64_t GrowDown(uint64_t s, uint64_t m) {
     s |= m & (s >> 16);
     m &= m >> 16;
     return s | (m & (s >> 32));
+}
+
+// The bits set in a word, in a few inline steps: without a target that
+// has the instruction, std::popcount is a call into the runtime library.
+int CountBits(uint64_t v) {
+    v -= (v >> 1) & 0x5555555555555555u;
+    v = (v & 0x3333333333333333u) + ((v >> 2) & 0x3333333333333333u);
+    v = (v + (v >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
+    return static_cast<int>((v * 0x0101010101010101u) >> 56);
 }
 
 using Clock = std::chrono::steady_clock;
@@ -127,6 +129,10 @@ bool CRegionMask::Reset(int width, int height) {
         const size_t words = (static_cast<size_t>(width) + 63) / 64;
         const size_t all = (words + 2) * (static_cast<size_t>(height) + 2);
         try {
+            // Zeroed in large pages: a large picture's words take tens of
+            // megabytes.
+            m_words.reserve(2 * all);
+            ze::AdviseLargePages(m_words.data(), m_words.capacity() * sizeof(uint64_t));
             m_words.assign(2 * all, 0);
             m_known.assign(words * static_cast<size_t>(height), 0);
         } catch (const std::bad_alloc&) {
@@ -189,7 +195,7 @@ struct RegionFill {
     }
     static constexpr int kBacktrackRows = 8;
     void Grew(int y, int lo, int hi);
-    int NextRow(int from, int dir) const;
+    int NextRow(int from, int dir, int reach = INT_MAX) const;
     void Spread(int y, int k, uint64_t seed);
     void SearchFrom(int y);
 };
@@ -230,20 +236,30 @@ void RegionFill::Grew(int y, int lo, int hi) {
     if (!(rows & bit)) rows |= bit, ++rowsPending;
 }
 
-// The first row that grew from row `from` on in direction `dir`; -1 if none.
-int RegionFill::NextRow(int from, int dir) const {
+// The first row that grew from row `from` on in direction `dir`, no
+// further than `reach` rows from it; -1 if none.
+int RegionFill::NextRow(int from, int dir, int reach) const {
     if (from < 0 || from >= mask->m_height) return -1;
+    const int64_t span = std::min<int64_t>(reach, mask->m_height) - 1;
     if (dir > 0) {
-        for (size_t w = static_cast<size_t>(from) >> 6; w < rowsGrown.size(); ++w) {
+        const int last = static_cast<int>(std::min<int64_t>(from + span, mask->m_height - 1));
+        for (size_t w = static_cast<size_t>(from) >> 6; w <= static_cast<size_t>(last) >> 6; ++w) {
             uint64_t bits = rowsGrown[w];
             if (w == static_cast<size_t>(from) >> 6) bits &= ~uint64_t{0} << (from & 63);
-            if (bits) return static_cast<int>(w * 64) + std::countr_zero(bits);
+            if (bits) {
+                const int next = static_cast<int>(w * 64) + std::countr_zero(bits);
+                return next <= last ? next : -1;
+            }
         }
     } else {
-        for (ptrdiff_t w = from >> 6; w >= 0; --w) {
+        const int last = static_cast<int>(std::max<int64_t>(from - span, 0));
+        for (ptrdiff_t w = from >> 6; w >= last >> 6; --w) {
             uint64_t bits = rowsGrown[static_cast<size_t>(w)];
             if (w == from >> 6) bits &= ~uint64_t{0} >> (63 - (from & 63));
-            if (bits) return static_cast<int>(w * 64) + 63 - std::countl_zero(bits);
+            if (bits) {
+                const int next = static_cast<int>(w * 64) + 63 - std::countl_zero(bits);
+                return next >= last ? next : -1;
+            }
         }
     }
     return -1;
@@ -258,7 +274,7 @@ void RegionFill::Spread(int y, int k, uint64_t seed) {
     const uint64_t free = Match(y, k) & ~in[2 * k];
     const uint64_t grown = GrowUp(seed, free) | GrowDown(seed, free);
     in[2 * k] |= grown;
-    m.m_count += std::popcount(grown);
+    m.m_count += CountBits(grown);
     int lo = k, hi = k;
     // A run that reaches the end of the word goes on in the next.
     for (uint64_t g = grown; (g >> 63) && hi < words;) {
@@ -266,14 +282,14 @@ void RegionFill::Spread(int y, int k, uint64_t seed) {
         if (!(next & 1)) break;
         g = GrowUp(1, next);
         in[2 * ++hi] |= g;
-        m.m_count += std::popcount(g);
+        m.m_count += CountBits(g);
     }
     for (uint64_t g = grown; (g & 1) && lo > 1;) {
         const uint64_t next = Match(y, lo - 1) & ~in[2 * (lo - 1)];
         if (!(next >> 63)) break;
         g = GrowDown(uint64_t{1} << 63, next);
         in[2 * --lo] |= g;
-        m.m_count += std::popcount(g);
+        m.m_count += CountBits(g);
     }
     Grew(y, lo, hi);
 }
@@ -352,8 +368,8 @@ bool RegionFill::Run(Clock::time_point until) {
     while (!done && rowsPending > 0) {
         // Rows just behind that grew are taken first, while the rows
         // around them are still in the cache.
-        int next = NextRow(row - dir, -dir);
-        if (next < 0 || (row - next) * dir > kBacktrackRows) next = NextRow(row, dir);
+        int next = NextRow(row - dir, -dir, kBacktrackRows);
+        if (next < 0) next = NextRow(row, dir);
         if (next < 0) {
             dir = -dir;
             continue;

@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <cstring>
 #include <unordered_map>
+#include <utility>
 
+#include "image/large_pages.h"
 #include "markup/html_tags.h"
 #include "markup/text_encoding.h"
 
@@ -557,8 +559,15 @@ std::string_view Slice(std::string_view bytes, ByteSpan span) {
     return bytes.substr(span.begin, span.end - span.begin);
 }
 
-// Page bytes to pane text: UTF-8 with CR LF between lines. Written into
-// its final size in two plain passes, since a map may be all line breaks.
+// Room for `size` bytes in `text`, in large pages where it is large.
+void ReserveLarge(std::string* text, size_t size) {
+    text->reserve(size);
+    ze::AdviseLargePages(text->data(), text->capacity());
+}
+
+// Page bytes to pane text: UTF-8 with CR LF between lines. Measured
+// first, then written through a small buffer into its final size, so that
+// a map of nothing but line breaks is written once.
 void AppendPanePiece(std::string_view bytes, PageEncoding encoding, std::string* out) {
     const CPageText decoded(bytes, encoding);
     const std::string_view text = decoded.View();
@@ -570,20 +579,21 @@ void AppendPanePiece(std::string_view bytes, PageEncoding encoding, std::string*
         breaks += (c == '\n') + (c == '\r');
         pairs += (c == '\r') & (i + 1 < n && text[i + 1] == '\n');
     }
-    const size_t lone = breaks - 2 * pairs;
-    size_t at = out->size();
-    out->resize(at + n + lone);
-    char* to = out->data();
+    ReserveLarge(out, out->size() + n + breaks - 2 * pairs);
+    char buffer[16384];
+    size_t used = 0;
     for (size_t i = 0; i < n; ++i) {
+        if (used + 2 > sizeof buffer) out->append(buffer, std::exchange(used, 0));
         const char c = text[i];
         if (c == '\r' || (c == '\n' && (i == 0 || text[i - 1] != '\r'))) {
-            to[at++] = '\r';
-            to[at++] = '\n';
+            buffer[used++] = '\r';
+            buffer[used++] = '\n';
             if (c == '\r' && i + 1 < n && text[i + 1] == '\n') ++i;
         } else {
-            to[at++] = c;
+            buffer[used++] = c;
         }
     }
+    out->append(buffer, used);
 }
 
 // The longest line of a text, and its line breaks.
@@ -672,7 +682,7 @@ MergeStatus MergeMarkup(std::string_view bytes, const HtmlPage& page, size_t ind
     for (const std::vector<Piece>* pieces : {&image, &map})
         for (const Piece& piece : *pieces) size += piece.kept.size() + piece.made.size();
     std::string result;
-    result.reserve(size);
+    ReserveLarge(&result, size);
     const auto append = [&result](const std::vector<Piece>& pieces) {
         for (const Piece& piece : pieces) {
             result.append(piece.kept);
