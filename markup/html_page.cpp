@@ -711,9 +711,9 @@ const char* PageStatusText(PageStatus status) {
         case PageStatus::kNoImageMap:
             return "the page has no image with a map (<img usemap> and <map>)";
         case PageStatus::kPaneTooLarge:
-            return "the image tag and its map are larger than 4 MB or 100,000 lines";
+            return "the image tag and its map are larger than 1 MB or 25,000 lines";
         case PageStatus::kPaneLineTooLong:
-            return "a line of the image tag or its map is longer than 64 KB";
+            return "a line of the image tag or its map is longer than 16 KB";
     }
     return "";
 }

@@ -25,9 +25,9 @@ enum class PageEncoding { kUtf8, kShiftJis, kEucJp };
 // limits, so that laying out and editing them stays quick.
 struct PageLimits {
     size_t maxBytes = size_t{64} << 20;
-    size_t maxPaneBytes = size_t{4} << 20;
-    size_t maxPaneLines = 100000;
-    size_t maxPaneLineBytes = size_t{64} << 10;
+    size_t maxPaneBytes = size_t{1} << 20;
+    size_t maxPaneLines = 25000;
+    size_t maxPaneLineBytes = size_t{16} << 10;
 };
 
 enum class PageStatus {

@@ -170,8 +170,8 @@ bool CMarkupFile::OpenPageAt(const QString& path, const PageSnapshot* ours) {
     if (fits != PageStatus::kOk) {
         Show(U("%1 を開けません。\n%2")
                  .arg(file, fits == PageStatus::kPaneLineTooLong
-                                ? U("画像のタグかマップに 64 KB を超える行があります。")
-                                : U("画像のタグとマップが 4 MB か 100,000 行を超えています。")));
+                                ? U("画像のタグかマップに 16 KB を超える行があります。")
+                                : U("画像のタグとマップが 1 MB か 25,000 行を超えています。")));
         return false;
     }
     const PageImageMap& map = page.page.maps[size_t(index)];

@@ -252,11 +252,11 @@ TEST(HtmlPage, ThePaneTakesWhatAPersonEdits) {
         std::string body;
         PageStatus status;
     } cases[] = {
-        {"\n" + std::string(size_t{64} << 10, 'x') + "\n<area>", PageStatus::kOk},
-        {"\r" + std::string((size_t{64} << 10) + 1, 'x') + "\r", PageStatus::kPaneLineTooLong},
-        {std::string(99998, '\r') + "\r\n", PageStatus::kOk},  // 100,000 lines
-        {std::string(100000, '\n'), PageStatus::kPaneTooLarge},
-        {std::string(size_t{4} << 20, ' '), PageStatus::kPaneTooLarge},
+        {"\n" + std::string(size_t{16} << 10, 'x') + "\n<area>", PageStatus::kOk},
+        {"\r" + std::string((size_t{16} << 10) + 1, 'x') + "\r", PageStatus::kPaneLineTooLong},
+        {std::string(24998, '\r') + "\r\n", PageStatus::kOk},  // 25,000 lines
+        {std::string(25000, '\n'), PageStatus::kPaneTooLarge},
+        {std::string(size_t{1} << 20, ' '), PageStatus::kPaneTooLarge},
     };
     for (const auto& c : cases) {
         const std::string page = head + c.body + "</map>";
@@ -265,7 +265,7 @@ TEST(HtmlPage, ThePaneTakesWhatAPersonEdits) {
         EXPECT_EQ(CheckPaneBounds(page, read, 0), c.status);
     }
     EXPECT_STREQ(PageStatusText(PageStatus::kPaneLineTooLong),
-                 "a line of the image tag or its map is longer than 64 KB");
+                 "a line of the image tag or its map is longer than 16 KB");
     EXPECT_STREQ(PageStatusText(PageStatus::kPaneTooLarge),
-                 "the image tag and its map are larger than 4 MB or 100,000 lines");
+                 "the image tag and its map are larger than 1 MB or 25,000 lines");
 }
