@@ -1,8 +1,8 @@
 #include "image/render.h"
 
-#include "image/image.h"
-
 #include <algorithm>
+
+#include "image/image.h"
 
 namespace {
 constexpr uint32_t Argb(uint8_t r, uint8_t g, uint8_t b, uint8_t a = 255) {

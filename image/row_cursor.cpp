@@ -29,7 +29,9 @@ void CRowCursor::SeekRow(int r) {
     m_pRow = m_impl.PixelAddress(0, r);
 }
 
-bool CRowCursor::IsOnImage() const { return m_impl.IsInside(m_nColumn, m_nRow) != 0; }
+bool CRowCursor::IsOnImage() const {
+    return m_impl.IsInside(m_nColumn, m_nRow) != 0;
+}
 
 void CRowCursor::PutRow(const uint8_t* source, int n) {
     if (!IsOnImage() || !source) return;

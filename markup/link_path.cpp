@@ -37,7 +37,9 @@ PathStyle Resolve(PathStyle style) {
 #endif
 }
 
-char Separator(PathStyle style) { return Resolve(style) == PathStyle::kWindows ? '\\' : '/'; }
+char Separator(PathStyle style) {
+    return Resolve(style) == PathStyle::kWindows ? '\\' : '/';
+}
 
 }  // namespace
 
@@ -69,8 +71,7 @@ std::string FileNameOfPath(const std::string& path, PathStyle style) {
     return pos == std::string::npos ? path : path.substr(pos + 1);
 }
 
-std::string LinkTextForPath(const std::string& baseDir, const std::string& path,
-                            PathStyle style) {
+std::string LinkTextForPath(const std::string& baseDir, const std::string& path, PathStyle style) {
     if (baseDir.empty()) return FileNameOfPath(path, style);
     const char sep = Separator(style);
     std::string base = baseDir;

@@ -7,8 +7,7 @@ int MemoryProfileStore::GetProfileInt(const std::string& section, const std::str
 }
 
 std::string MemoryProfileStore::GetProfileString(const std::string& section,
-                                                 const std::string& entry,
-                                                 const std::string& def) {
+                                                 const std::string& entry, const std::string& def) {
     auto it = m_strings.find({section, entry});
     return it == m_strings.end() ? def : it->second;
 }
