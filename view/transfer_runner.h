@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "view/transfer/sibling_transfer.h"
+#include "transfer/sibling_transfer.h"
 
 class QThread;
 

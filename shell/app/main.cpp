@@ -8,7 +8,7 @@
 #include "shell/icons.h"
 #include "shell/map_app.h"
 #include "shell/qt_japanese.h"
-#include "shell/store/qt_profile_store.h"
+#include "store/qt_profile_store.h"
 
 namespace {
 QtMessageHandler g_qtMessages = nullptr;

@@ -14,7 +14,7 @@
 #include "shell/commands.h"
 #include "shell/main_frame.h"
 #include "shell/map_app.h"
-#include "shell/store/qt_profile_store.h"
+#include "store/qt_profile_store.h"
 
 inline QString Q(const std::string& s) {
     return QString::fromStdString(s);

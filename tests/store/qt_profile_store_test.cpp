@@ -1,4 +1,4 @@
-#include "shell/store/qt_profile_store.h"
+#include "store/qt_profile_store.h"
 
 #include <gtest/gtest.h>
 

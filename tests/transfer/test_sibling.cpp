@@ -1,8 +1,8 @@
 // Choosing the sibling window and the message sent to it.
 #include <gtest/gtest.h>
 
-#include "view/transfer/sibling_choice.h"
-#include "view/transfer/sibling_message.h"
+#include "transfer/sibling_choice.h"
+#include "transfer/sibling_message.h"
 
 using ze::transfer::ChooseSibling;
 using ze::transfer::CopyDataMessage;

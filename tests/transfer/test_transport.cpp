@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "view/transfer/sibling_transfer.h"
+#include "transfer/sibling_transfer.h"
 
 // Without a display, or with one that accepts the connection and never
 // answers (as a frozen or stopped X server does), the send fails with a

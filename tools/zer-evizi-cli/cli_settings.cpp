@@ -1,7 +1,7 @@
 #include "cli_settings.h"
 
 #include "markup/settings.h"
-#include "shell/store/qt_profile_store.h"
+#include "store/qt_profile_store.h"
 
 namespace cli {
 namespace {

@@ -2,8 +2,8 @@
 // the editor's transfer command does with the pane's text.
 
 #include "command.h"
-#include "view/transfer/sibling_message.h"
-#include "view/transfer/sibling_transfer.h"
+#include "transfer/sibling_message.h"
+#include "transfer/sibling_transfer.h"
 
 namespace {
 

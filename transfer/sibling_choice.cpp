@@ -1,4 +1,4 @@
-#include "view/transfer/sibling_choice.h"
+#include "transfer/sibling_choice.h"
 
 namespace ze::transfer {
 

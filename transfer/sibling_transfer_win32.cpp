@@ -5,9 +5,9 @@
 
 #include <windows.h>
 
-#include "view/transfer/sibling_choice.h"
-#include "view/transfer/sibling_message.h"
-#include "view/transfer/sibling_transfer.h"
+#include "transfer/sibling_choice.h"
+#include "transfer/sibling_message.h"
+#include "transfer/sibling_transfer.h"
 
 namespace ze::transfer {
 namespace {

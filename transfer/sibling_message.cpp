@@ -1,4 +1,4 @@
-#include "view/transfer/sibling_message.h"
+#include "transfer/sibling_message.h"
 
 #include <limits>
 

@@ -36,9 +36,9 @@
 #include <memory>
 #include <vector>
 
-#include "view/transfer/sibling_choice.h"
-#include "view/transfer/sibling_message.h"
-#include "view/transfer/sibling_transfer.h"
+#include "transfer/sibling_choice.h"
+#include "transfer/sibling_message.h"
+#include "transfer/sibling_transfer.h"
 
 namespace ze::transfer {
 namespace {

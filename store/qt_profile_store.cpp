@@ -1,4 +1,4 @@
-#include "shell/store/qt_profile_store.h"
+#include "store/qt_profile_store.h"
 
 #include <QFile>
 #include <QSettings>
@@ -8,7 +8,7 @@
 #include <memory>
 #include <utility>
 
-#include "shell/store/ini_text.h"
+#include "store/ini_text.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "shell/store/ini_text.h"
+#include "store/ini_text.h"
 
 #include <QList>
 #include <QStringDecoder>
