@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "image/file_io.h"
+#include "io/file_io.h"
 #include "image/image.h"
 
 namespace {

@@ -20,9 +20,9 @@
 #include <jpeglib.h>
 
 #include "image/bmp_codec.h"
-#include "image/file_io.h"
+#include "io/file_io.h"
 #include "image/jpeg_codec.h"
-#include "image/safe_write.h"
+#include "io/safe_write.h"
 
 namespace {
 

@@ -22,7 +22,7 @@
 #include "markup/area_line_insert.h"
 #include "markup/area_markup.h"
 #include "markup/area_model.h"
-#include "markup/map_doc.h"
+#include "doc/map_doc.h"
 #include "shell/markup_edit.h"
 #include "view/map_view.h"
 

@@ -21,7 +21,7 @@
 
 #include "image/image.h"
 #include "image/render.h"
-#include "markup/map_doc.h"
+#include "doc/map_doc.h"
 #include "view/map_view.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include "image/bmp_codec.h"
 #include "image/dib.h"
-#include "image/messages.h"
+#include "io/messages.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const bool once = (ze::SetMessageHandler({}), true);

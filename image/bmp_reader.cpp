@@ -11,7 +11,7 @@
 
 #include "image/bmp_codec.h"
 #include "image/dib.h"
-#include "image/file_io.h"
+#include "io/file_io.h"
 #include "image/image_types.h"
 
 namespace {
@@ -462,8 +462,12 @@ int CBmpImpl::Read(const std::string& name) {
     if (!name.empty()) fileName = name;
     Release(*this);
     readFailure = {};
-    ze::FilePtr f = ze::OpenForReading(fileName, &readFailure);
-    if (!f) return 0;
+    int openError = 0;
+    ze::FilePtr f = ze::OpenForReading(fileName, &openError);
+    if (!f) {
+        readFailure = ze::ReadFailure{ze::ReadErrorFromErrno(openError)};
+        return 0;
+    }
     BeginRead(kImageBmp);
     FileSource src(f.get());
     return Adopt(*this, ReadBlock(src, readLimits.maxPixels, readFailure));

@@ -9,7 +9,7 @@
 
 #include "image/bmp_codec.h"
 #include "image/dib.h"
-#include "image/safe_write.h"
+#include "io/safe_write.h"
 
 namespace {
 

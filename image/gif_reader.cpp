@@ -29,7 +29,7 @@
 #include <new>
 #include <vector>
 
-#include "image/file_io.h"
+#include "io/file_io.h"
 #include "image/gif_codec.h"
 #include "image/image_types.h"
 

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "image/gif_codec.h"
-#include "image/messages.h"
-#include "image/safe_write.h"
+#include "io/messages.h"
+#include "io/safe_write.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "image/file_io.h"
-#include "image/messages.h"
+#include "io/file_io.h"
+#include "io/messages.h"
 
 int CImageImpl::IsInside(int x, int y) const {
     return x >= 0 && x < imageWidth && y >= 0 && y < imageHeight ? 1 : 0;
@@ -149,8 +149,12 @@ int CImageFileImpl::ReadStream(std::FILE*) {
 int CImageFileImpl::ReadNamedFile(const std::string& name) {
     if (!name.empty()) fileName = name;
     readFailure = {};
-    ze::FilePtr file = ze::OpenForReading(fileName, &readFailure);
-    if (!file) return 0;
+    int openError = 0;
+    ze::FilePtr file = ze::OpenForReading(fileName, &openError);
+    if (!file) {
+        readFailure = ze::ReadFailure{ze::ReadErrorFromErrno(openError)};
+        return 0;
+    }
     return ReadStream(file.get());
 }
 

@@ -11,7 +11,7 @@
 #include "image/dib.h"
 #include "image/image_palette.h"
 #include "image/read_error.h"
-#include "image/safe_write.h"
+#include "io/safe_write.h"
 
 class CImageImpl {
 public:

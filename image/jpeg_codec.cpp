@@ -11,12 +11,12 @@
 #include <cstdio>
 #include <vector>
 
-#include "image/file_io.h"
+#include "io/file_io.h"
 #include "image/image_types.h"
 #include "image/jpeg_exif.h"
 #include "image/jpeg_limits.h"
 #include "image/rgb_rows.h"
-#include "image/safe_write.h"
+#include "io/safe_write.h"
 
 // libjpeg reports errors through the error manager, whose exit routine here
 // returns to the caller's return point by longjmp. Each function that calls

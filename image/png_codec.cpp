@@ -7,10 +7,10 @@
 #include <cstring>
 #include <vector>
 
-#include "image/file_io.h"
+#include "io/file_io.h"
 #include "image/image_types.h"
 #include "image/rgb_rows.h"
-#include "image/safe_write.h"
+#include "io/safe_write.h"
 
 // libpng returns its errors by longjmp. Every function below that calls into
 // libpng sets its own return point, keeps only trivially destructible locals

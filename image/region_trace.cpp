@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "image/image.h"
-#include "image/large_pages.h"
+#include "io/large_pages.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <unordered_map>
 #include <utility>
 
-#include "image/large_pages.h"
+#include "io/large_pages.h"
 #include "markup/html_tags.h"
 #include "markup/text_encoding.h"
 

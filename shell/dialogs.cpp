@@ -5,7 +5,7 @@
 #include <QHBoxLayout>
 
 #include "markup/link_path.h"
-#include "markup/settings.h"
+#include "doc/settings.h"
 #include "shell/prompts.h"
 
 namespace {

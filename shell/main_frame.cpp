@@ -8,8 +8,8 @@
 #include <QTextDocument>
 
 #include "image/region_trace.h"
-#include "markup/map_doc.h"
-#include "markup/settings.h"
+#include "doc/map_doc.h"
+#include "doc/settings.h"
 #include "shell/commands.h"
 #include "shell/dialogs.h"
 #include "shell/icons.h"

@@ -9,9 +9,9 @@
 #include <functional>
 #include <memory>
 
-#include "image/messages.h"
+#include "io/messages.h"
 #include "image/read_error.h"
-#include "markup/map_doc.h"
+#include "doc/map_doc.h"
 #include "shell/prompts.h"
 #include "shell/recent_files.h"
 

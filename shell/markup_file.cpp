@@ -11,12 +11,12 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "image/safe_write.h"
+#include "io/safe_write.h"
 #include "markup/link_path.h"
-#include "markup/page_file.h"
-#include "markup/picture_type.h"
+#include "doc/page_file.h"
+#include "doc/picture_type.h"
 #include "markup/preview_page.h"
-#include "markup/settings.h"
+#include "doc/settings.h"
 #include "shell/main_frame.h"
 #include "shell/map_app.h"
 #include "shell/prompts.h"

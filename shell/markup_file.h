@@ -10,7 +10,7 @@
 #include <QString>
 #include <QTimer>
 
-#include "markup/page_save.h"
+#include "doc/page_save.h"
 #include "shell/recovery.h"
 
 class CMapApp;

@@ -2,7 +2,7 @@
 
 #include <QDir>
 
-#include "markup/settings.h"
+#include "doc/settings.h"
 
 namespace {
 const char kSection[] = "Recent File List";

@@ -5,7 +5,7 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-#include "image/own_file.h"
+#include "io/own_file.h"
 
 namespace {
 // What QLockFile writes: a process id, an application and a host name.

@@ -14,7 +14,7 @@
 #include <map>
 #include <memory>
 
-#include "markup/recovery_record.h"
+#include "doc/recovery_record.h"
 
 class CRecovery {
 public:

@@ -4,7 +4,7 @@
 #include <QScreen>
 #include <algorithm>
 
-#include "markup/settings.h"
+#include "doc/settings.h"
 #include "shell/main_frame.h"
 
 namespace {

@@ -21,7 +21,7 @@
 
 #include <string>
 
-#include "markup/settings.h"
+#include "doc/settings.h"
 
 class QtProfileStore : public ProfileStore {
 public:

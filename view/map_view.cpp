@@ -15,9 +15,9 @@
 #include <cmath>
 
 #include "image/image.h"
-#include "markup/map_doc.h"
-#include "markup/readout.h"
-#include "markup/settings.h"
+#include "doc/map_doc.h"
+#include "doc/readout.h"
+#include "doc/settings.h"
 #include "view/map_view_adapters.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <cmath>
 #include <utility>
 
-#include "markup/map_doc.h"
+#include "doc/map_doc.h"
 #include "markup/markup_pane.h"
 #include "view/map_view.h"
 #include "view/selection_handles.h"

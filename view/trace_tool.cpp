@@ -7,7 +7,7 @@
 #include <chrono>
 
 #include "image/image.h"
-#include "markup/settings.h"
+#include "doc/settings.h"
 
 namespace {
 // The pixel's colour as 0xRRGGBB; picture y counts from the top.

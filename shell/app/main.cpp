@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "image/safe_write.h"
+#include "io/safe_write.h"
 #include "shell/icons.h"
 #include "shell/map_app.h"
 #include "shell/qt_japanese.h"

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <stdexcept>
 
-#include "common/test_util.h"
+#include "support/test_util.h"
 #include "image/image.h"
 #include "image/image_impl.h"
 

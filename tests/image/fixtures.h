@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "common/test_util.h"
+#include "support/test_util.h"
 #include "image/dib.h"
-#include "image/messages.h"
+#include "io/messages.h"
 
 class CImage;
 class CImageImpl;

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "markup/area_markup.h"
-#include "markup/memory_store.h"
-#include "markup/settings.h"
+#include "support/memory_store.h"
+#include "doc/settings.h"
 
 namespace {
 

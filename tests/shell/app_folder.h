@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <memory>
 
-#include "common/test_util.h"
-#include "markup/settings.h"
+#include "support/test_util.h"
+#include "doc/settings.h"
 #include "scripted_prompts.h"
 #include "shell/commands.h"
 #include "shell/main_frame.h"

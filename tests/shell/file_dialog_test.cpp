@@ -12,7 +12,7 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include "common/test_util.h"
+#include "support/test_util.h"
 #include "shell/dialogs.h"
 #include "shell/picture_types.h"
 #include "shell/prompts.h"

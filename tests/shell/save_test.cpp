@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "app_folder.h"
-#include "common/tiny_bmp.h"
+#include "support/tiny_bmp.h"
 #include "image/image.h"
 
 namespace {

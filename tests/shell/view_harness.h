@@ -9,9 +9,9 @@
 #include <string>
 
 #include "image/image.h"
-#include "markup/map_doc.h"
+#include "doc/map_doc.h"
 #include "markup/markup_pane.h"
-#include "markup/memory_store.h"
+#include "support/memory_store.h"
 #include "scripted_prompts.h"
 #include "shell/main_frame.h"
 #include "view/map_view.h"

@@ -7,9 +7,9 @@
 #include <filesystem>
 #include <string>
 
-#include "common/test_util.h"
-#include "markup/memory_store.h"
-#include "markup/settings.h"
+#include "support/test_util.h"
+#include "support/memory_store.h"
+#include "doc/settings.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "common/test_util.h"
+#include "support/test_util.h"
 
 namespace clitest {
 

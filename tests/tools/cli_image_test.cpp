@@ -9,8 +9,8 @@
 #include <csignal>
 #include <filesystem>
 
-#include "common/gradient.h"
-#include "common/tiny_bmp.h"
+#include "support/gradient.h"
+#include "support/tiny_bmp.h"
 #include "image/image.h"
 #include "tools/cli.h"
 

@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "common/tiny_bmp.h"
+#include "support/tiny_bmp.h"
 #include "tools/cli.h"
 
 namespace {

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "common/gradient.h"
+#include "support/gradient.h"
 #include "image/image.h"
 #include "tools/cli.h"
 

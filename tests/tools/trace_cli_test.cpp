@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "common/gradient.h"
+#include "support/gradient.h"
 #include "image/image.h"
 #include "tools/cli.h"
 

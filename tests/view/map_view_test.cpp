@@ -8,7 +8,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 
-#include "common/gradient.h"
+#include "support/gradient.h"
 #include "shell/view_harness.h"
 
 namespace {

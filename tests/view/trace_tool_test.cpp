@@ -6,7 +6,7 @@
 #include <QProgressDialog>
 #include <QScrollBar>
 
-#include "markup/settings.h"
+#include "doc/settings.h"
 #include "shell/view_harness.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "cli_settings.h"
 
-#include "markup/settings.h"
+#include "doc/settings.h"
 #include "store/qt_profile_store.h"
 
 namespace cli {

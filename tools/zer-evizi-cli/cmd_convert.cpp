@@ -5,8 +5,8 @@
 
 #include "command.h"
 #include "image/image.h"
-#include "image/safe_write.h"
-#include "markup/picture_type.h"
+#include "io/safe_write.h"
+#include "doc/picture_type.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "command.h"
 #include "image/image.h"
-#include "markup/picture_type.h"
+#include "doc/picture_type.h"
 
 namespace {
 

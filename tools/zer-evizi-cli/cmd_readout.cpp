@@ -6,8 +6,8 @@
 
 #include "command.h"
 #include "image/image.h"
-#include "markup/picture_type.h"
-#include "markup/readout.h"
+#include "doc/picture_type.h"
+#include "doc/readout.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "cli_settings.h"
 #include "command.h"
-#include "markup/settings.h"
+#include "doc/settings.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <system_error>
 
 #include "command.h"
-#include "markup/map_doc.h"
+#include "doc/map_doc.h"
 #include "markup/markup_pane.h"
 #include "markup_options.h"
 

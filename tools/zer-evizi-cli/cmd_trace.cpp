@@ -11,8 +11,8 @@
 #include "image/image.h"
 #include "image/region_trace.h"
 #include "markup/area_markup.h"
-#include "markup/picture_type.h"
-#include "markup/settings.h"
+#include "doc/picture_type.h"
+#include "doc/settings.h"
 
 namespace {
 

@@ -15,9 +15,9 @@
 #endif
 
 #include "command.h"
-#include "image/messages.h"
+#include "io/messages.h"
 #include "image/read_error.h"
-#include "image/safe_write.h"
+#include "io/safe_write.h"
 
 namespace cli {
 namespace {

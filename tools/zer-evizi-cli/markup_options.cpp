@@ -4,7 +4,7 @@
 
 #include "cli_settings.h"
 #include "command.h"
-#include "markup/settings.h"
+#include "doc/settings.h"
 
 namespace cli {
 

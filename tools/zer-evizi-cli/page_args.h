@@ -5,7 +5,7 @@
 #include <string>
 
 #include "command.h"
-#include "markup/page_file.h"
+#include "doc/page_file.h"
 
 namespace cli {
 

@@ -1,4 +1,4 @@
-#include "common/test_util.h"
+#include "support/test_util.h"
 
 #include <sys/wait.h>
 #include <unistd.h>

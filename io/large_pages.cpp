@@ -1,4 +1,4 @@
-#include "image/large_pages.h"
+#include "io/large_pages.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 // The program's own folder: made for the user alone, and never a link or
 // another user's folder.
-#include "image/own_file.h"
+#include "io/own_file.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -8,7 +8,7 @@
 
 #include <filesystem>
 
-#include "common/test_util.h"
+#include "support/test_util.h"
 
 TEST(OwnFile, FolderIsTheUsersAloneAndNeverALink) {
     namespace fs = std::filesystem;

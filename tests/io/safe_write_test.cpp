@@ -1,7 +1,7 @@
 // Writing over a file: a failed write leaves it byte for byte as it was,
 // whichever way the write had to take.
 
-#include "image/safe_write.h"
+#include "io/safe_write.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -16,7 +16,7 @@
 #include <memory>
 #include <string>
 
-#include "common/test_util.h"
+#include "support/test_util.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "markup/page_file.h"
+#include "doc/page_file.h"
 
 #include <filesystem>
 #include <system_error>
 
-#include "image/file_io.h"
+#include "io/file_io.h"
 
 PageFile LoadPageFile(const std::string& path, const PageLimits& limits) {
     PageFile file;

@@ -1,4 +1,4 @@
-#include "image/file_io.h"
+#include "io/file_io.h"
 
 #include <cerrno>
 
@@ -33,7 +33,7 @@ FilePtr OpenFile(const std::string& utf8Name, const char* mode) {
 }
 #endif
 
-FilePtr OpenForReading(const std::string& utf8Name, ReadFailure* failure) {
+FilePtr OpenForReading(const std::string& utf8Name, int* failure) {
     errno = 0;
     FilePtr file = OpenFile(utf8Name, "rb");
     int error = file ? 0 : (errno != 0 ? errno : EIO);
@@ -52,7 +52,7 @@ FilePtr OpenForReading(const std::string& utf8Name, ReadFailure* failure) {
             std::filesystem::path(std::u8string(utf8Name.begin(), utf8Name.end())), ec))
         error = EISDIR;
 #endif
-    if (!file && failure) *failure = ReadFailure{ReadErrorFromErrno(error)};
+    if (!file && failure) *failure = error;
     return file;
 }
 

@@ -1,10 +1,10 @@
-#include "markup/map_doc.h"
+#include "doc/map_doc.h"
 
 #include <utility>
 
 #include "markup/area_markup.h"
 #include "markup/link_path.h"
-#include "markup/picture_type.h"
+#include "doc/picture_type.h"
 
 std::string FormatImageLine(const std::string& source, int width, int height,
                             const std::string& mapName) {

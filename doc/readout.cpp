@@ -1,4 +1,4 @@
-#include "markup/readout.h"
+#include "doc/readout.h"
 
 #include <cmath>
 #include <cstdint>

@@ -5,7 +5,7 @@
 #include <string>
 #include <utility>
 
-#include "markup/settings.h"
+#include "doc/settings.h"
 
 class MemoryProfileStore : public ProfileStore {
 public:

@@ -1,6 +1,6 @@
 // The copy kept for after a crash: any bytes survive, anything cut or
 // altered is refused rather than half restored.
-#include "markup/recovery_record.h"
+#include "doc/recovery_record.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -8,7 +8,7 @@
 
 #include <filesystem>
 
-#include "common/test_util.h"
+#include "support/test_util.h"
 
 TEST(RecoveryRecord, RoundTripsAnyBytesAndRefusesDamage) {
     RecoveryRecord record;

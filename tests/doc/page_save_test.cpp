@@ -1,6 +1,6 @@
 // Saving back into a page that changed on disk: our image and map found by
 // what they are, and the image source of markup saved in another folder.
-#include "markup/page_save.h"
+#include "doc/page_save.h"
 
 #include <gtest/gtest.h>
 

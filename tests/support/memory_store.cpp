@@ -1,4 +1,4 @@
-#include "markup/memory_store.h"
+#include "support/memory_store.h"
 
 int MemoryProfileStore::GetProfileInt(const std::string& section, const std::string& entry,
                                       int def) {

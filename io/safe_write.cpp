@@ -1,4 +1,4 @@
-#include "image/safe_write.h"
+#include "io/safe_write.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -7,7 +7,7 @@
 #include <mutex>
 #include <vector>
 
-#include "image/file_io.h"
+#include "io/file_io.h"
 
 #ifdef _WIN32
 #include <windows.h>

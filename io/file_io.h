@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "image/read_error.h"
 
 namespace ze {
 
@@ -20,9 +19,9 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 // Opens a file by its UTF-8 name (the wide API on Windows). Null on failure.
 FilePtr OpenFile(const std::string& utf8Name, const char* mode);
 
-// Opens a picture file for reading. Null when it cannot be opened or is a
-// folder; `failure` then says why (no such file, a folder, permission denied).
-FilePtr OpenForReading(const std::string& utf8Name, ReadFailure* failure);
+// Opens a file for reading. Null when it cannot be opened or is a folder;
+// `error` then holds the errno value that says why (EISDIR for a folder).
+FilePtr OpenForReading(const std::string& utf8Name, int* error);
 
 // Reads a whole file. False when it cannot be opened or read.
 bool ReadWholeFile(const std::string& utf8Name, std::vector<unsigned char>& out);

@@ -1,4 +1,4 @@
-#include "markup/page_save.h"
+#include "doc/page_save.h"
 
 #include <vector>
 

@@ -1,4 +1,4 @@
-#include "markup/picture_type.h"
+#include "doc/picture_type.h"
 
 #include "image/image_types.h"
 

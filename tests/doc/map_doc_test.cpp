@@ -1,13 +1,13 @@
 // Opening a picture into the map document and writing the skeleton.
-#include "markup/map_doc.h"
+#include "doc/map_doc.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "common/test_util.h"
-#include "common/tiny_bmp.h"
+#include "support/test_util.h"
+#include "support/tiny_bmp.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "markup/settings.h"
+#include "doc/settings.h"
 
 #include <algorithm>
 #include <climits>

@@ -1,4 +1,4 @@
-#include "image/own_file.h"
+#include "io/own_file.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -7,7 +7,7 @@
 #include <system_error>
 
 #ifdef _WIN32
-#include "image/file_io.h"
+#include "io/file_io.h"
 #else
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,15 +1,15 @@
 // The document's picture types by extension, and writing its picture in the
 // format of the name's extension.
-#include "markup/picture_type.h"
+#include "doc/picture_type.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
 
-#include "common/test_util.h"
-#include "common/tiny_bmp.h"
-#include "markup/map_doc.h"
+#include "support/test_util.h"
+#include "support/tiny_bmp.h"
+#include "doc/map_doc.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "markup/readout.h"
+#include "doc/readout.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 
-#include "common/gradient.h"
+#include "support/gradient.h"
 #include "image/image.h"
 
 namespace {

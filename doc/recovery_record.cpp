@@ -1,11 +1,11 @@
-#include "markup/recovery_record.h"
+#include "doc/recovery_record.h"
 
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
 
-#include "image/own_file.h"
-#include "image/safe_write.h"
+#include "io/own_file.h"
+#include "io/safe_write.h"
 
 namespace {
 constexpr std::string_view kMagic = "ZER-EVIZI-RECOVERY 1\n";

@@ -1,4 +1,4 @@
-#include "image/messages.h"
+#include "io/messages.h"
 
 #include <utility>
 
