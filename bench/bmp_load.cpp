@@ -10,8 +10,8 @@
 #include <memory>
 #include <string>
 
-#include "io/file_io.h"
 #include "image/image.h"
+#include "io/file_io.h"
 
 namespace {
 

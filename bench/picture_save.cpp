@@ -20,8 +20,8 @@
 #include <jpeglib.h>
 
 #include "image/bmp_codec.h"
-#include "io/file_io.h"
 #include "image/jpeg_codec.h"
+#include "io/file_io.h"
 #include "io/safe_write.h"
 
 namespace {

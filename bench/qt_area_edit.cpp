@@ -18,11 +18,11 @@
 #include <memory>
 #include <string>
 
+#include "doc/map_doc.h"
 #include "image/image.h"
 #include "markup/area_line_insert.h"
 #include "markup/area_markup.h"
 #include "markup/area_model.h"
-#include "doc/map_doc.h"
 #include "shell/markup_edit.h"
 #include "view/map_view.h"
 

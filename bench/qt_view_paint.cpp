@@ -19,9 +19,9 @@
 #include <ctime>
 #include <memory>
 
+#include "doc/map_doc.h"
 #include "image/image.h"
 #include "image/render.h"
-#include "doc/map_doc.h"
 #include "view/map_view.h"
 
 namespace {

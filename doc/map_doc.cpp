@@ -2,9 +2,9 @@
 
 #include <utility>
 
+#include "doc/picture_type.h"
 #include "markup/area_markup.h"
 #include "markup/link_path.h"
-#include "doc/picture_type.h"
 
 std::string FormatImageLine(const std::string& source, int width, int height,
                             const std::string& mapName) {

@@ -11,8 +11,8 @@
 
 #include "image/bmp_codec.h"
 #include "image/dib.h"
-#include "io/file_io.h"
 #include "image/image_types.h"
+#include "io/file_io.h"
 
 namespace {
 

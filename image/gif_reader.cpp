@@ -29,9 +29,9 @@
 #include <new>
 #include <vector>
 
-#include "io/file_io.h"
 #include "image/gif_codec.h"
 #include "image/image_types.h"
+#include "io/file_io.h"
 
 namespace {
 

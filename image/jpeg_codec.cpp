@@ -11,11 +11,11 @@
 #include <cstdio>
 #include <vector>
 
-#include "io/file_io.h"
 #include "image/image_types.h"
 #include "image/jpeg_exif.h"
 #include "image/jpeg_limits.h"
 #include "image/rgb_rows.h"
+#include "io/file_io.h"
 #include "io/safe_write.h"
 
 // libjpeg reports errors through the error manager, whose exit routine here

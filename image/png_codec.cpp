@@ -7,9 +7,9 @@
 #include <cstring>
 #include <vector>
 
-#include "io/file_io.h"
 #include "image/image_types.h"
 #include "image/rgb_rows.h"
+#include "io/file_io.h"
 #include "io/safe_write.h"
 
 // libpng returns its errors by longjmp. Every function below that calls into

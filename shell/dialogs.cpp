@@ -4,8 +4,8 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 
-#include "markup/link_path.h"
 #include "doc/settings.h"
+#include "markup/link_path.h"
 #include "shell/prompts.h"
 
 namespace {

@@ -7,9 +7,9 @@
 #include <QSignalBlocker>
 #include <QTextDocument>
 
-#include "image/region_trace.h"
 #include "doc/map_doc.h"
 #include "doc/settings.h"
+#include "image/region_trace.h"
 #include "shell/commands.h"
 #include "shell/dialogs.h"
 #include "shell/icons.h"

@@ -7,9 +7,9 @@
 #include <QMenu>
 #include <QTimer>
 
-#include "io/safe_write.h"
 #include "doc/picture_type.h"
 #include "doc/settings.h"
+#include "io/safe_write.h"
 #include "shell/commands.h"
 #include "shell/main_frame.h"
 #include "shell/markup_file.h"

@@ -9,9 +9,9 @@
 #include <functional>
 #include <memory>
 
-#include "io/messages.h"
-#include "image/read_error.h"
 #include "doc/map_doc.h"
+#include "image/read_error.h"
+#include "io/messages.h"
 #include "shell/prompts.h"
 #include "shell/recent_files.h"
 

@@ -11,12 +11,12 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "io/safe_write.h"
-#include "markup/link_path.h"
 #include "doc/page_file.h"
 #include "doc/picture_type.h"
-#include "markup/preview_page.h"
 #include "doc/settings.h"
+#include "io/safe_write.h"
+#include "markup/link_path.h"
+#include "markup/preview_page.h"
 #include "shell/main_frame.h"
 #include "shell/map_app.h"
 #include "shell/prompts.h"

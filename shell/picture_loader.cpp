@@ -9,8 +9,8 @@
 #include <atomic>
 #include <vector>
 
-#include "io/messages.h"
 #include "doc/map_doc.h"
+#include "io/messages.h"
 
 struct CPictureLoader::Job {
     quint64 id = 0;

@@ -14,10 +14,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "image/image.h"
 #include "doc/map_doc.h"
 #include "doc/readout.h"
 #include "doc/settings.h"
+#include "image/image.h"
 #include "view/map_view_adapters.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include <QScopeGuard>
 #include <chrono>
 
-#include "image/image.h"
 #include "doc/settings.h"
+#include "image/image.h"
 
 namespace {
 // The pixel's colour as 0xRRGGBB; picture y counts from the top.

@@ -7,9 +7,9 @@
 #include <filesystem>
 #include <string>
 
+#include "doc/map_doc.h"
 #include "support/test_util.h"
 #include "support/tiny_bmp.h"
-#include "doc/map_doc.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "support/gradient.h"
 #include "image/image.h"
+#include "support/gradient.h"
 
 namespace {
 

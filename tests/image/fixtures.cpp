@@ -7,9 +7,9 @@
 #include <cstdio>
 #include <stdexcept>
 
-#include "support/test_util.h"
 #include "image/image.h"
 #include "image/image_impl.h"
+#include "support/test_util.h"
 
 namespace fixture {
 

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "support/test_util.h"
 #include "image/dib.h"
 #include "io/messages.h"
+#include "support/test_util.h"
 
 class CImage;
 class CImageImpl;

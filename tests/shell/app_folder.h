@@ -8,13 +8,13 @@
 #include <filesystem>
 #include <memory>
 
-#include "support/test_util.h"
 #include "doc/settings.h"
 #include "scripted_prompts.h"
 #include "shell/commands.h"
 #include "shell/main_frame.h"
 #include "shell/map_app.h"
 #include "store/qt_profile_store.h"
+#include "support/test_util.h"
 
 inline QString Q(const std::string& s) {
     return QString::fromStdString(s);

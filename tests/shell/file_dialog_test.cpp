@@ -12,11 +12,11 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include "support/test_util.h"
 #include "shell/dialogs.h"
 #include "shell/picture_types.h"
 #include "shell/prompts.h"
 #include "shell/qt_japanese.h"
+#include "support/test_util.h"
 
 namespace {
 QString U(const char* s) {

@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "app_folder.h"
-#include "support/tiny_bmp.h"
 #include "image/image.h"
+#include "support/tiny_bmp.h"
 
 namespace {
 

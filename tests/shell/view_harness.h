@@ -8,12 +8,12 @@
 #include <memory>
 #include <string>
 
-#include "image/image.h"
 #include "doc/map_doc.h"
+#include "image/image.h"
 #include "markup/markup_pane.h"
-#include "support/memory_store.h"
 #include "scripted_prompts.h"
 #include "shell/main_frame.h"
+#include "support/memory_store.h"
 #include "view/map_view.h"
 
 inline std::unique_ptr<CImage> BlackPicture(int width, int height) {

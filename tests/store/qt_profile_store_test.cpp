@@ -7,9 +7,9 @@
 #include <filesystem>
 #include <string>
 
-#include "support/test_util.h"
-#include "support/memory_store.h"
 #include "doc/settings.h"
+#include "support/memory_store.h"
+#include "support/test_util.h"
 
 namespace {
 

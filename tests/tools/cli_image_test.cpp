@@ -9,9 +9,9 @@
 #include <csignal>
 #include <filesystem>
 
+#include "image/image.h"
 #include "support/gradient.h"
 #include "support/tiny_bmp.h"
-#include "image/image.h"
 #include "tools/cli.h"
 
 namespace {

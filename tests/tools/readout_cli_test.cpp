@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "support/gradient.h"
 #include "image/image.h"
+#include "support/gradient.h"
 #include "tools/cli.h"
 
 namespace {

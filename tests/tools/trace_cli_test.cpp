@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
-#include "support/gradient.h"
 #include "image/image.h"
+#include "support/gradient.h"
 #include "tools/cli.h"
 
 TEST(TraceCli, PrintsThePolygonLineAndRefusesBadInput) {

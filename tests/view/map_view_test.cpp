@@ -8,8 +8,8 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 
-#include "support/gradient.h"
 #include "shell/view_harness.h"
+#include "support/gradient.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <string>
 
 #include "command.h"
+#include "doc/picture_type.h"
 #include "image/image.h"
 #include "io/safe_write.h"
-#include "doc/picture_type.h"
 
 namespace {
 

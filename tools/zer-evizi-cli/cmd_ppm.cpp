@@ -4,8 +4,8 @@
 #include <string>
 
 #include "command.h"
-#include "image/image.h"
 #include "doc/picture_type.h"
+#include "image/image.h"
 
 namespace {
 

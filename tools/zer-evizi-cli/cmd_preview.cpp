@@ -7,8 +7,8 @@
 #include <system_error>
 
 #include "command.h"
-#include "image/image.h"
 #include "doc/picture_type.h"
+#include "image/image.h"
 #include "markup/preview_page.h"
 
 namespace {

@@ -5,9 +5,9 @@
 #include <string_view>
 
 #include "command.h"
-#include "image/image.h"
 #include "doc/picture_type.h"
 #include "doc/readout.h"
+#include "image/image.h"
 
 namespace {
 

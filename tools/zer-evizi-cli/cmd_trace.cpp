@@ -8,11 +8,11 @@
 
 #include "cli_settings.h"
 #include "command.h"
+#include "doc/picture_type.h"
+#include "doc/settings.h"
 #include "image/image.h"
 #include "image/region_trace.h"
 #include "markup/area_markup.h"
-#include "doc/picture_type.h"
-#include "doc/settings.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 #endif
 
 #include "command.h"
-#include "io/messages.h"
 #include "image/read_error.h"
+#include "io/messages.h"
 #include "io/safe_write.h"
 
 namespace cli {
