@@ -11,7 +11,7 @@ namespace {
 
 // The view's cases (tests/view) and the command-line tool's (tests/tools)
 // cover the formats at both zooms; here the edges of the function itself.
-TEST(Readout, NothingWithoutAPictureAndASpaceOutsideIt) {
+TEST(Readout, NothingWithoutAPictureASpaceOutsideItAndHalvesRoundedAway) {
     auto image = testutil::Gradient(100, 50);
     EXPECT_EQ(FormatReadout(image.get(), 10, 5, 90, 0, 1), " ");  // scrolled past the right edge
     // Client and scroll near the integer limit: no overflow.
@@ -23,9 +23,7 @@ TEST(Readout, NothingWithoutAPictureAndASpaceOutsideIt) {
     // Left of or above the window, where a held button still reports the mouse.
     EXPECT_EQ(FormatReadout(image.get(), -1, 5, 0, 0, 2), " ");
     EXPECT_EQ(FormatReadout(image.get(), 5, -1, 0, 0, 1), " ");
-}
-
-TEST(Readout, RoundingHalvesAwayFromZero) {
+    // Rounding halves away from zero.
     EXPECT_EQ(FormatRoundedHalfAway(0.5), "1");
     EXPECT_EQ(FormatRoundedHalfAway(2.5), "3");
     EXPECT_EQ(FormatRoundedHalfAway(2.4999), "2");

@@ -8,9 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "doc/settings.h"
 #include "markup/area_markup.h"
-#include "support/memory_store.h"
 
 namespace {
 

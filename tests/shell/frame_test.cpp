@@ -1,13 +1,25 @@
-// The main frame: menus, the tag-case switch, the docking bar
-// with the pane, the pane's text round trip and the two dialogs.
+// The main frame: menus, the tag-case switch, the docking bar with the
+// pane, the pane's text round trip and the two dialogs; Qt's own dialogs as
+// the editor sets them up: the user sees each filter's description, the
+// patterns keep their meaning, and the translation loaded at start-up speaks
+// Japanese whatever the locale (the test runs in C).
 
+#include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDir>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPushButton>
 
 #include "app_folder.h"
 #include "shell/dialogs.h"
+#include "shell/picture_types.h"
+#include "shell/qt_japanese.h"
 
 namespace {
 QString U(const char* s) {
@@ -24,6 +36,37 @@ QStringList Captions(const QMenu& menu) {
     }
     return result;
 }
+
+// The dialog's part of that type and object name; the test fails without it.
+template <typename T>
+T* Part(QFileDialog& dialog, const char* name) {
+    T* part = dialog.findChild<T*>(QLatin1String(name));
+    if (!part) QTest::qFail(name, __FILE__, __LINE__);
+    return part;
+}
+
+// Picks a filter as the user does.
+void ChooseFilter(QFileDialog& dialog, int index) {
+    Part<QComboBox>(dialog, "fileTypeCombo")->setCurrentIndex(index);
+    emit Part<QComboBox>(dialog, "fileTypeCombo")->activated(index);
+}
+
+QStringList Listed(QFileDialog& dialog) {
+    auto* list = Part<QListView>(dialog, "listView");
+    QStringList names;
+    const QModelIndex root = list->rootIndex();
+    for (int row = 0; list->model() && row < list->model()->rowCount(root); ++row)
+        names << list->model()->index(row, 0, root).data().toString();
+    names.sort();
+    return names;
+}
+
+// The texts of the accept button, the cancel button and the name's label.
+QStringList Captions(QFileDialog& dialog, QDialogButtonBox::StandardButton accept) {
+    auto* box = Part<QDialogButtonBox>(dialog, "buttonBox");
+    return {box->button(accept)->text(), box->button(QDialogButtonBox::Cancel)->text(),
+            Part<QLabel>(dialog, "fileNameLabel")->text()};
+}
 }  // namespace
 
 class FrameTest : public QObject {
@@ -32,6 +75,8 @@ class FrameTest : public QObject {
     AppFolder m_f;
 
 private slots:
+    void initTestCase() { QVERIFY2(InstallQtJapanese(), qPrintable(QtTranslationsFolder())); }
+
     void init() {
         m_f.Make();
         SetProfileStore(m_f.store.get());
@@ -115,42 +160,34 @@ private slots:
         QCOMPARE(dlg.m_strAlt, U("代替え"));
     }
 
-    void linkDialogStartsInTheLinkField() {
-        // Typed at once, confirmed with Enter; an existing link comes selected,
-        // so typing replaces it.
-        for (const char* old : {"", "old.html"}) {
-            CLinkDlg dlg;
-            dlg.UrlEdit().setText(QString::fromUtf8(old));
-            dlg.show();
-            QVERIFY(QTest::qWaitForWindowActive(&dlg));
-            QTRY_COMPARE(QApplication::focusWidget(), &dlg.UrlEdit());
-            QCOMPARE(dlg.UrlEdit().selectedText(), QString::fromUtf8(old));
-            QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("a.html"));
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-            QCOMPARE(dlg.result(), int(QDialog::Accepted));
-            QCOMPARE(dlg.m_strURL, QStringLiteral("a.html"));
-        }
-    }
-
-    void enterPressesTheFocusedButton() {
+    void linkDialogStartsInTheLinkFieldAndEnterPressesTheFocusedButton() {
         ScriptedPrompts prompts;  // 参照 is answered with a cancel
-        // Focus on OK, キャンセル, 参照, the URL field: the result the dialog
-        // closes with, or -1 where it stays open.
-        const int results[] = {QDialog::Accepted, QDialog::Rejected, -1, QDialog::Accepted};
-        for (int focus = 0; focus < 4; ++focus) {
+        // Focus on OK, キャンセル, 参照, or where it starts: the URL field, where
+        // an existing link comes selected, so typing replaces it. The result
+        // the dialog closes with, or -1 where it stays open.
+        const int results[] = {QDialog::Accepted, QDialog::Rejected, -1, QDialog::Accepted,
+                               QDialog::Accepted};
+        for (int focus = 0; focus < 5; ++focus) {
             CLinkDlg dlg;
-            QWidget* const widgets[] = {&dlg.OkButton(), &dlg.CancelButton(), &dlg.BrowseButton(),
-                                        &dlg.UrlEdit()};
+            const QString old = focus == 4 ? QStringLiteral("old.html") : QString();
+            dlg.UrlEdit().setText(old);
+            QWidget* const widgets[] = {&dlg.OkButton(), &dlg.CancelButton(), &dlg.BrowseButton()};
+            QWidget* const widget = focus < 3 ? widgets[focus] : &dlg.UrlEdit();
             dlg.show();
             QVERIFY(QTest::qWaitForWindowActive(&dlg));
-            widgets[focus]->setFocus();
-            QTRY_VERIFY(widgets[focus]->hasFocus());
+            if (focus < 3) widget->setFocus();
+            QTRY_COMPARE(QApplication::focusWidget(), widget);
+            if (focus >= 3) {
+                QCOMPARE(dlg.UrlEdit().selectedText(), old);
+                QTest::keyClicks(widget, QStringLiteral("a.html"));
+            }
             const size_t asked = prompts.fileRequests.size();
-            QTest::keyClick(widgets[focus], Qt::Key_Return);
+            QTest::keyClick(widget, Qt::Key_Return);
             const bool closes = results[focus] >= 0;
             QCOMPARE(dlg.isVisible(), !closes);
             if (closes) QCOMPARE(dlg.result(), results[focus]);
             QCOMPARE(prompts.fileRequests.size(), asked + (closes ? 0 : 1));
+            if (focus >= 3) QCOMPARE(dlg.m_strURL, QStringLiteral("a.html"));
         }
     }
 
@@ -257,6 +294,78 @@ private slots:
         dragTo(QPoint(frame.width() - 10, frame.height() / 2));
         QTRY_COMPARE(bar.DockSide(), Qt::RightDockWidgetArea);
         QTRY_COMPARE(bar.width(), 260);
+    }
+
+    void saveAsFiltersAndTheExtensionList() {
+        const QList<FileFilter> filters = SaveAsFilters();
+        QCOMPARE(filters.size(), 2);
+        QCOMPARE(filters[0].description, U("(*.gif,*.jpg,*.jpeg,*.png,*.bmp)"));
+        QCOMPARE(filters[0].patterns,
+                 (QStringList{U("*.gif"), U("*.jpeg"), U("*.jpg"), U("*.png"), U("*.bmp")}));
+        QCOMPARE(filters[1].description, U("全てのﾌｧｨﾙ(*.*)"));
+        QCOMPARE(filters[1].patterns, QStringList{U("*.*")});
+        QCOMPARE(PictureExtensionList(), U("gif, jpg, jpeg, png, bmp"));
+    }
+
+    void pictureFiltersShowDescriptionsAndMatchWithoutADot() {
+        testutil::TempDir dir;
+        for (const char* name :
+             {"a.gif", "xgif", "c.jpeg", "d.jpg", "e.png", "f.bmp", "g.txt", "H.JPEG", "i.PNG.txt"})
+            testutil::WriteFile(dir.File(name), "x");
+        FileRequest request;
+        request.mustExist = true;
+        request.filters = PictureFilters(true);
+        request.filterIndex = 3;
+        QFileDialog dialog;
+        ConfigureFileDialog(dialog, request);
+        dialog.setDirectory(QString::fromStdString(dir.path().string()));
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+
+        auto* combo = Part<QComboBox>(dialog, "fileTypeCombo");
+        QStringList filters;
+        for (int i = 0; i < combo->count(); ++i) filters << combo->itemText(i);
+        QCOMPARE(filters, (QStringList{U("すべての画像(*.gif,*.jpg,*.jpeg,*.png,*.bmp)"),
+                                       U("GIFﾌｧｲﾙ(*.gif)"), U("JPEGﾌｧｲﾙ(*.jpg)"),
+                                       U("PNGﾌｧｲﾙ(*.png)"), U("BMPﾌｧｲﾙ(*.bmp)")}));
+        QCOMPARE(Captions(dialog, QDialogButtonBox::Open),
+                 (QStringList{U("開く(&O)"), U("キャンセル"), U("ファイル名(&N):")}));
+        QTRY_COMPARE(Listed(dialog), QStringList{QStringLiteral("e.png")});
+
+        ChooseFilter(dialog, 0);  // every picture, upper-case names too
+        QTRY_COMPARE(Listed(dialog), (QStringList{U("H.JPEG"), U("a.gif"), U("c.jpeg"), U("d.jpg"),
+                                                  U("e.png"), U("f.bmp")}));
+        ChooseFilter(dialog, 1);
+        QTRY_COMPARE(Listed(dialog),
+                     (QStringList{QStringLiteral("a.gif"), QStringLiteral("xgif")}));
+        ChooseFilter(dialog, 2);  // *jpg: .jpeg is not listed
+        QTRY_COMPARE(Listed(dialog), QStringList{QStringLiteral("d.jpg")});
+
+        // The answer carries the path and the filter chosen last.
+        auto* name = Part<QLineEdit>(dialog, "fileNameEdit");
+        name->setText(QStringLiteral("d.jpg"));
+        QTest::keyClick(name, Qt::Key_Return);
+        QTRY_VERIFY(!dialog.isVisible());
+        const FileAnswer answer = ReadFileAnswer(dialog, request);
+        QVERIFY(answer.accepted);
+        QCOMPARE(answer.path, QString::fromStdString(dir.File("d.jpg")));
+        QCOMPARE(answer.filterIndex, 2);
+    }
+
+    void qtDialogsSpeakJapanese() {  // the open dialog's are checked above
+        FileRequest request;
+        request.open = false;
+        QFileDialog dialog;
+        ConfigureFileDialog(dialog, request);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QCOMPARE(Captions(dialog, QDialogButtonBox::Save),
+                 (QStringList{U("保存(&S)"), U("キャンセル"), U("ファイル名(&N):")}));
+        QMessageBox box(QMessageBox::Question, QStringLiteral("t"), QStringLiteral("?"),
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        QCOMPARE(box.button(QMessageBox::Yes)->text(), U("はい(&Y)"));
+        QCOMPARE(box.button(QMessageBox::No)->text(), U("いいえ(&N)"));
+        QCOMPARE(box.button(QMessageBox::Cancel)->text(), U("キャンセル"));
     }
 };
 

@@ -9,14 +9,27 @@
 
 class MemoryProfileStore : public ProfileStore {
 public:
-    int GetProfileInt(const std::string& section, const std::string& entry, int def) override;
+    int GetProfileInt(const std::string& section, const std::string& entry, int def) override {
+        return Get(m_ints, section, entry, def);
+    }
     std::string GetProfileString(const std::string& section, const std::string& entry,
-                                 const std::string& def) override;
-    bool WriteProfileInt(const std::string& section, const std::string& entry, int value) override;
+                                 const std::string& def) override {
+        return Get(m_strings, section, entry, def);
+    }
+    bool WriteProfileInt(const std::string& section, const std::string& entry, int value) override {
+        return m_ints[{section, entry}] = value, true;
+    }
     bool WriteProfileString(const std::string& section, const std::string& entry,
-                            const std::string& value) override;
+                            const std::string& value) override {
+        return m_strings[{section, entry}] = value, true;
+    }
 
 private:
+    template <class Map, class T>
+    static T Get(const Map& map, const std::string& section, const std::string& entry, T def) {
+        const auto it = map.find({section, entry});
+        return it == map.end() ? def : it->second;
+    }
     std::map<std::pair<std::string, std::string>, int> m_ints;
     std::map<std::pair<std::string, std::string>, std::string> m_strings;
 };

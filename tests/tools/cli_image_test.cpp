@@ -32,6 +32,8 @@ TEST(CliImage, FailuresSayWhyInOneLine) {
     testutil::WriteFile(dir.File("pic.tif"), testutil::TinyBmp(1, 1));
     const std::pair<clitest::Args, const char*> cases[] = {
         {{"info", dir.File("pic.tif")}, "unsupported format"},
+        {{"readout", dir.File("pic.tif"), "1", "2"}, "unsupported format"},
+        {{"readout", dir.File("junk.bmp"), "1", "2"}, "cannot read"},
         {{"convert", dir.File("junk.bmp"), dir.File("o.png")}, "cannot read"},
         // The library's message is folded into the command's one line.
         {{"convert", dir.File("deep.bmp"), dir.File("d.gif")}, "GIF Images must be 8 bit or less"},
@@ -76,9 +78,9 @@ TEST(CliImage, FailuresSayWhyInOneLine) {
     }
 }
 
-// BMP -> PNG -> BMP keeps every pixel, ppm writes the rows top down and info
-// tells how the picture loaded. The codecs' own cases, JPEG and GIF
-// included, are tested in tests/image.
+// BMP -> PNG -> BMP keeps every pixel, ppm writes the rows top down, info
+// tells how the picture loaded and readout what the view's status line shows. The codecs' own
+// cases, JPEG and GIF included, are tested in tests/image.
 TEST(CliImage, RoundTripPpmAndInfo) {
     testutil::TempDir dir;
     ASSERT_EQ(testutil::Gradient(45, 23)->Save(dir.File("a.bmp"), kImageBmp), 1);
@@ -95,6 +97,8 @@ TEST(CliImage, RoundTripPpmAndInfo) {
     EXPECT_EQ(convert("b.png", "c.BMP"), Ppm(45, 23, want));
     EXPECT_EQ(Cli({"info", dir.File("a.bmp")}).out,
               "45x23 depth=24 colortype=2 palette=0 transparent=-1\n");
+    EXPECT_EQ(Cli({"readout", dir.File("a.bmp"), "4", "0", "--zoom", "2", "--scroll", "3,0"}).out,
+              "X座標 = 4 Y座標 = 0   RGB(3, 0, 7)\n");
 }
 
 // A save that cannot be done says why, in the one line, and leaves the file

@@ -1,10 +1,12 @@
-// The skeleton, area, areas, hit, extract and merge commands, driven as
-// separate processes: the whole output is compared byte for byte. Their
+// The skeleton, area, areas, hit, extract, merge and trace commands, driven
+// as separate processes: the whole output is compared byte for byte. Their
 // usage errors are in cli_frame_test.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
+#include "image/image.h"
+#include "support/gradient.h"
 #include "support/tiny_bmp.h"
 #include "tools/cli.h"
 
@@ -18,9 +20,9 @@ protected:
     testutil::ProcessResult Cli(const Args& args, const std::string& input = {}) {
         return clitest::Cli(args, input, &home);
     }
-    std::string Out(const Args& args, const std::string& input = {}) {
+    std::string Out(const Args& args, const std::string& input = {}, int exitCode = 0) {
         const auto r = Cli(args, input);
-        EXPECT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(r.exitCode, exitCode) << r.err;
         return r.out;
     }
     testutil::TempDir home;
@@ -134,4 +136,36 @@ TEST_F(MarkupCommands, ExtractEditMergeAndTheirFailures) {
         EXPECT_NE(r.err.find(err), std::string::npos) << r.err;
         EXPECT_EQ(r.out, "");
     }
+}
+
+// trace: the outline tool's area line for a picture point, with the
+// tolerance from the flag, else the stored setting, else 32.
+TEST_F(MarkupCommands, TracePrintsThePolygonLineAndRefusesBadInput) {
+    const std::string pic = pictures.File("g.bmp");  // neighbours differ by one level
+    ASSERT_EQ(testutil::Gradient(40, 30)->Save(pic, kImageBmp), 1);
+    const std::string square = "=\"poly\" coords=\"5,6,6,6,6,7,5,7\" alt=\"\" href=\"\">\r\n";
+    EXPECT_EQ(Out({"trace", pic, "5", "6", "--tolerance", "0"}), "<area shape" + square);
+    EXPECT_EQ(Out({"trace", pic, "5", "6", "--tolerance", "0", "--upper"}),
+              "<AREA SHAPE=\"poly\" COORDS=\"5,6,6,6,6,7,5,7\" ALT=\"\" HREF=\"\">\r\n");
+    // Within 32 of the bottom-left pixel: a quarter disc closed by the edges.
+    const std::string disc = Out({"trace", pic, "0", "29"});
+    EXPECT_TRUE(disc.starts_with("<area shape=\"poly\" coords=\"0,0,")) << disc;
+    EXPECT_TRUE(disc.ends_with(",0,30\" alt=\"\" href=\"\">\r\n")) << disc;
+    // The stored tolerance counts when no flag is given, the flag over the tag.
+    std::filesystem::create_directories(home.File("config/SEKKA"));
+    const std::string conf = home.File("config/SEKKA/Zer Evizi SEKKA.conf");
+    testutil::WriteFile(conf, "[General]\nTraceTolerance=0\ntag=1\n");
+    EXPECT_EQ(Out({"trace", pic, "5", "6", "--lower"}), "<area shape" + square);
+    // Out of range, even beyond 32 bits, it reads as the nearest end.
+    const std::string whole =
+        "<area shape=\"poly\" coords=\"0,0,40,0,40,30,0,30\" alt=\"\" href=\"\">\r\n";
+    for (const auto& [stored, line] : {std::pair{"443", whole},
+                                       {" 99999999999", whole},
+                                       {"-99999999999", "<area shape" + square}}) {
+        testutil::WriteFile(conf, std::string("[General]\nTraceTolerance=") + stored + "\n");
+        EXPECT_EQ(Out({"trace", pic, "5", "6"}), line) << stored;
+    }
+    for (const Args& args : {Args{"trace", pic, "40", "0"}, Args{"trace", pic, "0", "-1"},
+                             Args{"trace", pictures.File("x.tif"), "1", "1"}})
+        EXPECT_EQ(Out(args, {}, 1), "");
 }
