@@ -1,11 +1,12 @@
 // The map view: the picture inside scroll bars, zoom, auto-scroll at the
 // edges while a button is held, the readout, and the mouse and keys handed
 // to the current tool. Painting is in map_view_paint.cpp, the areas and the
-// selection in map_view_select.cpp, the outline tool in map_view_trace.cpp.
+// selection in map_view_select.cpp, the tools in tools/.
 
 #include "view/map_view.h"
 
 #include <QContextMenuEvent>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
@@ -18,7 +19,6 @@
 #include "doc/readout.h"
 #include "doc/settings.h"
 #include "image/image.h"
-#include "view/map_view_adapters.h"
 
 namespace {
 
@@ -62,11 +62,11 @@ CMapView::CMapView(QWidget* parent) : QAbstractScrollArea(parent) {
     m_refreshTimer.setSingleShot(true);
     m_refreshTimer.setInterval(20);
     connect(&m_refreshTimer, &QTimer::timeout, this, &CMapView::RefreshAreas);
-    connect(&m_trace, &CTraceTool::previewDue, this, &CMapView::RefreshTracePreview);
     m_autoScroll.setInterval(kAutoScrollMs);
     connect(&m_autoScroll, &QTimer::timeout, this, &CMapView::AutoScrollStep);
-    CreateTools();
 }
+
+CMapView::~CMapView() = default;
 
 void CMapView::SetDocument(CMapDoc* doc) {
     m_pDoc = doc;
@@ -80,7 +80,7 @@ const CImage* CMapView::Picture() const {
 }
 
 void CMapView::OnInitialUpdate() {
-    m_trace.Forget();
+    m_outlineTool.Forget();
     // The readout and link of the picture that went mean nothing now.
     if (std::exchange(m_ptReadout, std::nullopt)) ShowStatus(QString());
     RebuildCache();
@@ -122,6 +122,7 @@ void CMapView::scrollContentsBy(int dx, int dy) {
     // The mouse stays while the picture moves under it: a drag of the
     // selection follows.
     m_tool->Scrolled(m_ptMouse);
+    UpdateHovered(m_ptHovered);
     // An outline drawn by hand moves with the picture, yet its end at the
     // mouse does not: everything is painted again.
     if (CurrentOutline().kind != Outline::kNone) {
@@ -140,8 +141,21 @@ void CMapView::scrollContentsBy(int dx, int dy) {
 // The current tool
 
 CMapView::Outline CMapView::CurrentOutline() const {
-    if (m_held.kind != Outline::kNone) return m_held;
     return m_tool->Outline();
+}
+
+CMapTool* CMapView::ToolObject(int tool) {
+    switch (tool) {
+        case kToolCircle:
+        case kToolRect:
+            return &m_rectTool;
+        case kToolPolygon:
+            return &m_polygonTool;
+        case kToolSelect:
+            return &m_selectTool;
+        default:
+            return &m_outlineTool;
+    }
 }
 
 bool CMapView::InWindow(QPoint client) const {
@@ -160,6 +174,8 @@ void CMapView::SetTool(int tool) {
     // share it.
     if (tool != kToolCircle && tool != kToolRect) m_rectTool.Cancel();
     m_rectTool.SetCircle(tool == kToolCircle);
+    // The outline tool traces nothing while it is put down.
+    if (tool != kToolTrace) m_outlineTool.Clear();
     m_nTool = tool;
     m_tool = ToolObject(tool);
     if (tool != kToolSelect) SelectArea(-1);
@@ -189,6 +205,13 @@ void CMapView::OnToolPolygon() {
 }
 void CMapView::OnToolSelect() {
     SetTool(kToolSelect);
+}
+void CMapView::OnToolTrace() {
+    m_outlineTool.Forget();  // the tolerance may have changed since
+    SetTool(kToolTrace);
+}
+void CMapView::OnTraceToleranceChanged() {
+    m_outlineTool.ToleranceChanged();
 }
 void CMapView::OnZoomNormal() {
     SetZoom(1);
@@ -240,8 +263,25 @@ void CMapView::mouseMoveEvent(QMouseEvent* event) {
     if (!Picture()) return;
     UpdateAutoScroll();
     ShowReadout(point);
+    UpdateHovered(point);
     m_tool->Move(point);
     UpdateAutoScroll();  // the move may have started a drag
+}
+
+void CMapView::UpdateHovered(std::optional<QPoint> client) {
+    m_ptHovered = client;
+    const int area = client && InWindow(*client) ? AreaAt(*client) : -1;
+    if (area == std::exchange(m_nHovered, area)) return;
+    emit hoveredAreaChanged(area);
+}
+
+bool CMapView::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::Leave) {
+        // What the tool shows under the mouse goes with it.
+        m_tool->Leave();
+        UpdateHovered(std::nullopt);
+    }
+    return QAbstractScrollArea::viewportEvent(event);
 }
 
 void CMapView::mousePressEvent(QMouseEvent* event) {

@@ -30,10 +30,10 @@
 #include "markup/area_line_insert.h"
 #include "view/area_overlay.h"
 #include "view/tools/map_tool.h"
+#include "view/tools/outline_tool.h"
 #include "view/tools/polygon_tool.h"
 #include "view/tools/rect_tool.h"
 #include "view/tools/select_tool.h"
-#include "view/trace_tool.h"
 
 class CMapDoc;
 class MarkupPane;
@@ -89,8 +89,6 @@ public:
     // The region that the outline of the current state covers (empty when
     // nothing is drawn). Exposed for tests and measurements.
     QRegion OutlineRegion() const;
-    // The outline tool's preview, for tests.
-    const CTraceTool& TraceTool() const { return m_trace; }
 
     // The areas of the pane text as last read, the one selected (-1: none)
     // and whether their outlines show.
@@ -114,6 +112,9 @@ signals:
     void toolChanged(int tool);
     void zoomChanged(int zoom);
     void areasShownChanged(bool shown);
+    // The mouse came over another area (the one a browser would pick there)
+    // or left it: -1 for none.
+    void hoveredAreaChanged(int area);
     // A line for the status bar: the readout under the mouse (with the link
     // of the area there) or the outcome of a transfer.
     void statusMessage(const QString& text);
@@ -147,13 +148,10 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
-    // The outline tool, its code still in the view's files.
-    class CTraceAdapter;
-
     using Outline = ToolOutline;
     // The outline the current tool shows (the circle or rectangle being
-    // dragged, the open polygon, the outline tool's preview), or a finished
-    // shape while its link dialog is up.
+    // dragged, the open polygon, the outline tool's preview, a finished shape
+    // while its link dialog is up).
     Outline CurrentOutline() const;
     // Asks for a repaint of what differs between two outlines.
     void UpdateOutline(const Outline& before) override;
@@ -166,7 +164,6 @@ private:
     void SetTool(int tool);
     // The object of tool `tool` (kToolCircle and so on).
     CMapTool* ToolObject(int tool);
-    void CreateTools();
     void SetZoom(int zoom);
     void ShowStatus(const QString& text);
     // The readout for a client point, with the link of the area under it;
@@ -175,6 +172,7 @@ private:
     // Picture bounds on the client point: x = W and y = H still count.
     bool IsInsidePicture(QPoint client) const override;
     bool AskLink(std::string* url, std::string* alt) override;
+    QWidget* DialogParent() override { return this; }
     // Gives up what the mouse is drawing or dragging with the current tool:
     // a rubber band, the open polygon, a drag of the selection. False when
     // there was none.
@@ -192,11 +190,9 @@ private:
     void DeleteArea(int index);
     void DuplicateArea(int index);
     void ReorderArea(int index, bool earlier);
-    // The outline tool (map_view_trace.cpp).
-    QPoint PicturePixel(QPoint client) const;
-    void HoverTrace(QPoint client);
-    void RefreshTracePreview();
-    void FinishTrace(QPoint client);
+    // Notes the mouse at a client point (none: it left the window) and says
+    // so when the area under it changed.
+    void UpdateHovered(std::optional<QPoint> client);
     // Puts an area line into the pane's text.
     void InsertLine(const std::string& line) override;
     // Puts the client rectangle r together in m_scratch: the window colour,
@@ -240,8 +236,9 @@ private:
     bool m_bMenuTaken = false;  // the right-click was used: no menu for it
     int m_nTool = kToolRect;
     int m_nZoom = 1;
-    // The outline tool's finished shape stays on screen while its dialog is up.
-    Outline m_held;
+    // The mouse inside the window and the area under it.
+    std::optional<QPoint> m_ptHovered;
+    int m_nHovered = -1;
 
     // Where the readout last shown was taken; shown again when the areas
     // change, cleared when the picture goes.
@@ -258,13 +255,12 @@ private:
     bool m_bCaretMoved = false;
     bool m_bShowAreas = true;
     int m_nSelected = -1;
-    CTraceTool m_trace;
 
     // One object a tool, kept while another is in use (an open polygon
     // waits for its tool to come back); m_tool is the one in use.
     CRectTool m_rectTool{*this};
     CPolygonTool m_polygonTool{*this};
     CSelectTool m_selectTool{*this, *this};
-    std::unique_ptr<CTraceAdapter> m_traceTool;
+    COutlineTool m_outlineTool{*this};
     CMapTool* m_tool = &m_rectTool;
 };

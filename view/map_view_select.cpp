@@ -101,6 +101,7 @@ void CMapView::RefreshAreas() {
         viewport()->update();
         // The link in the readout follows the areas.
         if (m_ptReadout && Picture()) ShowReadout(*m_ptReadout, true);
+        UpdateHovered(m_ptHovered);
     }
     if (!m_bCaretMoved) return;
     m_bCaretMoved = false;

@@ -12,6 +12,7 @@
 #include "view/view_mapping.h"
 
 class CImage;
+class QWidget;
 
 // What a tool draws over the picture, exclusive-or with white, in client
 // pixels.
@@ -36,6 +37,9 @@ public:
     virtual bool InWindow(QPoint client) const = 0;
     // Asks for an area's link and alternative text; false when cancelled.
     virtual bool AskLink(std::string* url, std::string* alt) = 0;
+    // What a tool's own dialog (a long trace's progress) opens over; may be
+    // null.
+    virtual QWidget* DialogParent() = 0;
     // Puts an area line into the pane's text.
     virtual void InsertLine(const std::string& line) = 0;
     // The tool's outline was `before`: what differs from now is painted again.

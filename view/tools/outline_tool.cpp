@@ -1,4 +1,4 @@
-#include "view/trace_tool.h"
+#include "view/tools/outline_tool.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -8,6 +8,7 @@
 
 #include "doc/settings.h"
 #include "image/image.h"
+#include "markup/area_markup.h"
 
 namespace {
 // The pixel's colour as 0xRRGGBB; picture y counts from the top.
@@ -22,23 +23,82 @@ bool IsPixel(const CImage& image, QPoint p) {
 }
 }  // namespace
 
-CTraceTool::CTraceTool(QObject* parent) : QObject(parent) {
+COutlineTool::COutlineTool(CToolContext& context) : m_ctx(context) {
     m_timer.setSingleShot(true);
     m_timer.setInterval(kPreviewDelayMs);
-    connect(&m_timer, &QTimer::timeout, this, &CTraceTool::previewDue);
+    QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] { ShowPreview(); });
     m_stepTimer.setSingleShot(true);
     m_stepTimer.setInterval(0);
-    connect(&m_stepTimer, &QTimer::timeout, this, &CTraceTool::OnStep);
+    QObject::connect(&m_stepTimer, &QTimer::timeout, &m_stepTimer, [this] { OnStep(); });
 }
 
-void CTraceTool::Hover(QPoint pixel) {
+void COutlineTool::Press(QPoint client) {
+    const CImage* image = m_ctx.Picture();
+    if (!image || !m_ctx.IsInsidePicture(client)) return;
+    const std::vector<TracePoint> corners = Trace(*image, m_ctx.Mapping().ToPicture(client));
+    if (corners.empty()) return;
+
+    // The outline stays on screen while the dialog asks for the link.
+    const ToolOutline before = Outline();
+    m_held = ClientOutline(corners);
+    m_ctx.UpdateOutline(before);
+
+    std::string url, alt;
+    if (m_ctx.AskLink(&url, &alt)) {
+        // Picture coordinates as they are: no scroll, no zoom.
+        std::vector<ClientPoint> vertices;
+        for (const TracePoint& p : corners) vertices.push_back({p.x, p.y});
+        m_ctx.InsertLine(FormatPolyArea(vertices, {}, 1, alt, url));
+    }
+    m_held = ToolOutline();
+    m_ctx.RepaintAll();
+}
+
+void COutlineTool::Move(QPoint client) {
+    Hover(m_ctx.Mapping().ToPicture(client));
+}
+
+void COutlineTool::Leave() {
+    const ToolOutline before = Outline();
+    Clear();
+    m_ctx.UpdateOutline(before);
+}
+
+ToolOutline COutlineTool::Outline() const {
+    if (m_held.kind != ToolOutline::kNone) return m_held;
+    return m_preview.empty() ? ToolOutline() : ClientOutline(m_preview);
+}
+
+ToolOutline COutlineTool::ClientOutline(const std::vector<TracePoint>& corners) const {
+    const AreaMapping mapping = m_ctx.Mapping();
+    ToolOutline outline;
+    outline.kind = ToolOutline::kLines;
+    outline.closed = true;
+    outline.points.reserve(static_cast<qsizetype>(corners.size()));
+    for (const TracePoint& p : corners)
+        outline.points << mapping.ToClient(QPointF(p.x, p.y)).toPoint();
+    return outline;
+}
+
+void COutlineTool::ToleranceChanged() {
+    Forget();
+    if (m_hover) Hover(*m_hover);
+}
+
+void COutlineTool::ShowPreview() {
+    const ToolOutline before = Outline();
+    Refresh(m_ctx.Picture());
+    m_ctx.UpdateOutline(before);
+}
+
+void COutlineTool::Hover(QPoint pixel) {
     m_hover = pixel;
     // A throttle, not a debounce: a mouse that keeps moving still sees the
     // preview follow it.
     if (!m_timer.isActive()) m_timer.start();
 }
 
-void CTraceTool::Clear() {
+void COutlineTool::Clear() {
     m_timer.stop();
     m_stepTimer.stop();
     m_job.reset();
@@ -46,7 +106,7 @@ void CTraceTool::Clear() {
     m_preview.clear();
 }
 
-void CTraceTool::Forget() {
+void COutlineTool::Forget() {
     // The picture the trace reads may be gone already: it is not read again.
     m_stepTimer.stop();
     m_job.reset();
@@ -55,14 +115,14 @@ void CTraceTool::Forget() {
     m_preview.clear();
 }
 
-bool CTraceTool::Traced(const CImage& image, QPoint pixel, int tolerance) const {
+bool COutlineTool::Traced(const CImage& image, QPoint pixel, int tolerance) const {
     // The region depends only on the seed's colour and on which region the
     // seed lies in.
     return m_image == &image && m_tolerance == tolerance && !m_preview.empty() &&
            m_mask.Contains(pixel.x(), pixel.y()) && ColourAt(image, pixel) == m_seedColour;
 }
 
-void CTraceTool::StartJob(const CImage& image, QPoint pixel, int tolerance) {
+void COutlineTool::StartJob(const CImage& image, QPoint pixel, int tolerance) {
     if (m_job && m_jobImage == &image && m_jobPixel == pixel && m_jobTolerance == tolerance) return;
     m_stepTimer.stop();
     m_job = std::make_unique<CRegionTracer>();
@@ -78,11 +138,11 @@ void CTraceTool::StartJob(const CImage& image, QPoint pixel, int tolerance) {
     m_jobTolerance = tolerance;
 }
 
-bool CTraceTool::Step(int ms) {
+bool COutlineTool::Step(int ms) {
     return m_job->Run(std::chrono::steady_clock::now() + std::chrono::milliseconds(ms));
 }
 
-void CTraceTool::Adopt() {
+void COutlineTool::Adopt() {
     std::unique_ptr<CRegionTracer> job = std::move(m_job);
     m_stepTimer.stop();
     m_image = nullptr;
@@ -95,7 +155,7 @@ void CTraceTool::Adopt() {
     m_preview = job->Result().corners;
 }
 
-void CTraceTool::OnStep() {
+void COutlineTool::OnStep() {
     if (!m_job) return;
     if (!Step(kSliceMs)) {
         m_stepTimer.start();
@@ -104,10 +164,10 @@ void CTraceTool::OnStep() {
     // Refresh takes the result as the preview, so that the view sees the
     // outline change.
     m_jobDone = true;
-    emit previewDue();
+    ShowPreview();
 }
 
-std::vector<TracePoint> CTraceTool::Trace(const CImage& image, QPoint pixel, QWidget* parent) {
+std::vector<TracePoint> COutlineTool::Trace(const CImage& image, QPoint pixel) {
     if (!IsPixel(image, pixel)) return {};
     const int tolerance = GetTraceToleranceSetting();
     if (Traced(image, pixel, tolerance)) return m_preview;
@@ -120,7 +180,7 @@ std::vector<TracePoint> CTraceTool::Trace(const CImage& image, QPoint pixel, QWi
     if (!Step(m_progressDelayMs)) {
         // A long trace: the window goes on painting behind a progress
         // dialog, which takes every other input until the trace ends.
-        QProgressDialog progress(parent);
+        QProgressDialog progress(m_ctx.DialogParent());
         progress.setWindowModality(Qt::ApplicationModal);
         progress.setRange(0, 0);
         progress.setMinimumDuration(0);
@@ -129,8 +189,10 @@ std::vector<TracePoint> CTraceTool::Trace(const CImage& image, QPoint pixel, QWi
         progress.setObjectName(QStringLiteral("TraceProgress"));
         // Esc rejects the dialog, which is not the cancel button's signal.
         bool cancelled = false;
-        connect(&progress, &QProgressDialog::canceled, this, [&cancelled] { cancelled = true; });
-        connect(&progress, &QDialog::rejected, this, [&cancelled] { cancelled = true; });
+        QObject::connect(&progress, &QProgressDialog::canceled, &progress,
+                         [&cancelled] { cancelled = true; });
+        QObject::connect(&progress, &QDialog::rejected, &progress,
+                         [&cancelled] { cancelled = true; });
         progress.show();
         const CRegionTracer* job = m_job.get();
         for (;;) {
@@ -149,7 +211,7 @@ std::vector<TracePoint> CTraceTool::Trace(const CImage& image, QPoint pixel, QWi
     return m_preview;
 }
 
-void CTraceTool::Refresh(const CImage* image) {
+void COutlineTool::Refresh(const CImage* image) {
     if (m_clicking) return;
     if (!image || !m_hover || !IsPixel(*image, *m_hover)) {
         m_stepTimer.stop();
@@ -173,12 +235,4 @@ void CTraceTool::Refresh(const CImage* image) {
         Adopt();
     else
         m_stepTimer.start();
-}
-
-QPolygon CTraceTool::ToClient(const std::vector<TracePoint>& corners, QPoint scroll, int zoom) {
-    QPolygon polygon;
-    polygon.reserve(static_cast<qsizetype>(corners.size()));
-    for (const TracePoint& p : corners)
-        polygon << QPoint(p.x * zoom - scroll.x(), p.y * zoom - scroll.y());
-    return polygon;
 }

@@ -1,8 +1,7 @@
-// The map view inside the editor window: check marks on the frame's actions,
-// the readout in its status bar, the link dialog run through the prompt seam;
-// and the pane as the one record of the areas: edits made on the picture are
-// edits of its text and steps of its undo history, the outlines follow what
-// is typed, and a selection shows on both sides.
+// The map view inside the editor window (tests/view has it on its own): check marks on the frame's
+// actions, the readout in its status bar, the link dialog run through the prompt seam; and the pane
+// as the one record of the areas: edits made on the picture are edits of its text and steps of its
+// undo history, the outlines follow what is typed, and a selection shows on both sides.
 
 #define QTEST_QPA_MOUSE_HANDLING
 #include <QAction>
@@ -59,6 +58,13 @@ private slots:
         h.Command(cmd::kToolPolygon);
         h.Command(cmd::kZoomDouble);
         QCOMPARE(checked(), (QList<int>{cmd::kToolPolygon, cmd::kZoomDouble}));
+        // The outline tool's spin box shows the stored tolerance and stores a new one.
+        SetTraceToleranceSetting(10);
+        h.Command(cmd::kToolTrace);
+        QCOMPARE(h.frame.TraceTolerance().value(), 10);
+        h.frame.TraceTolerance().setValue(19);
+        QCOMPARE(GetTraceToleranceSetting(), 19);
+        QVERIFY(h.frame.Action(cmd::kToolTrace)->isChecked());
     }
 
     void readoutGoesToTheStatusBar() {
