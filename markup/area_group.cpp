@@ -62,7 +62,8 @@ std::vector<int> RemoveCorner(const std::vector<double>& coords, size_t corner) 
     const size_t corners = coords.size() / 2;
     if (corner >= corners || corners <= kMinCorners) return {};
     std::vector<int> out = Whole(std::vector<double>(coords.begin(), coords.begin() + corners * 2));
-    out.erase(out.begin() + std::ptrdiff_t(corner * 2), out.begin() + std::ptrdiff_t(corner * 2 + 2));
+    out.erase(out.begin() + std::ptrdiff_t(corner * 2),
+              out.begin() + std::ptrdiff_t(corner * 2 + 2));
     return out;
 }
 
@@ -112,10 +113,9 @@ TextEdit MoveAreasEdit(std::string_view text, const std::vector<AreaTag>& areas,
 
 TextEdit DeleteAreasEdit(std::string_view text, const std::vector<AreaTag>& areas,
                          const std::vector<int>& indices) {
-    return EditEach(text, areas, Sorted(areas, indices),
-                    [](std::string_view t, const AreaTag& area, size_t) {
-                        return DeleteAreaEdit(t, area);
-                    });
+    return EditEach(
+        text, areas, Sorted(areas, indices),
+        [](std::string_view t, const AreaTag& area, size_t) { return DeleteAreaEdit(t, area); });
 }
 
 TextEdit DuplicateAreasEdit(std::string_view text, const std::vector<AreaTag>& areas,
@@ -227,8 +227,7 @@ TextEdit SameSizeEdit(std::string_view text, const std::vector<AreaTag>& areas,
     // The first area named gives the size, wherever it stands.
     if (!indices.empty()) order = Boxed(areas, {indices[0]}, boxes);
     if (order.empty()) return DiffTexts(text, text);
-    const double size =
-        width ? boxes[0].right - boxes[0].left : boxes[0].bottom - boxes[0].top;
+    const double size = width ? boxes[0].right - boxes[0].left : boxes[0].bottom - boxes[0].top;
     boxes.clear();
     order = Boxed(areas, indices, boxes);
     const int axis = width ? 0 : 1;

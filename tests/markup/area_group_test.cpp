@@ -57,7 +57,8 @@ TEST(AreaGroup, GroupEditsRewriteOnlyTheirNumbers) {
          "<area shape=\"rect\" coords=\"15,0,55,20\" href=\"a\">\r\n"
          "<area shape=circle coords='100,40,10' href=b>\r\n"
          "  <area shape=\"poly\" coords=\"65,50,95,50,80,80\" href=\"c\">\r\n"},
-        {DeleteAreasEdit(kText, areas, {2, 0}), "<area shape=circle coords='100,40,10' href=b>\r\n"},
+        {DeleteAreasEdit(kText, areas, {2, 0}),
+         "<area shape=circle coords='100,40,10' href=b>\r\n"},
         {DuplicateAreasEdit(kText, areas, {0, 2}, 10, 10, 200, 95),
          "<area shape=\"rect\" coords=\"10,10,50,30\" href=\"a\">\r\n"
          "<area shape=\"rect\" coords=\"20,20,60,40\" href=\"a\">\r\n"
@@ -67,8 +68,7 @@ TEST(AreaGroup, GroupEditsRewriteOnlyTheirNumbers) {
     };
     for (const Case& c : cases) EXPECT_EQ(Edited(c.edit), c.expected);
     // One area alone is neither aligned nor spaced.
-    EXPECT_EQ(Edited(AlignAreasEdit(kText, areas, {1}, AreaAlign::kTop)),
-              kRect + kCircle + kPoly);
+    EXPECT_EQ(Edited(AlignAreasEdit(kText, areas, {1}, AreaAlign::kTop)), kRect + kCircle + kPoly);
     EXPECT_EQ(CopyAreasText(kText, areas, {2, 1}),
               "<area shape=circle coords='100,40,10' href=b>\r\n"
               "<area shape=\"poly\" coords=\"60,60,90,60,75,90\" href=\"c\">");
@@ -76,7 +76,8 @@ TEST(AreaGroup, GroupEditsRewriteOnlyTheirNumbers) {
 
 TEST(AreaGroup, CornersPasteAndOverlaps) {
     const std::vector<double> triangle = {60, 60, 90, 60, 75, 90};
-    EXPECT_EQ(InsertCorner(triangle, 0, 75, 55), (std::vector<int>{60, 60, 75, 55, 90, 60, 75, 90}));
+    EXPECT_EQ(InsertCorner(triangle, 0, 75, 55),
+              (std::vector<int>{60, 60, 75, 55, 90, 60, 75, 90}));
     EXPECT_EQ(InsertCorner(triangle, 2, 1, 2), (std::vector<int>{60, 60, 90, 60, 75, 90, 1, 2}));
     EXPECT_TRUE(InsertCorner(triangle, 3, 1, 2).empty());
     EXPECT_TRUE(RemoveCorner(triangle, 0).empty());  // three corners stay
