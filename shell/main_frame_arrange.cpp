@@ -17,9 +17,9 @@ void CMainFrame::AddArrangeMenus(QMenu* areas) {
         const char* text;
         void (CMapView::*slot)();
     } copies[] = {
-        {"領域をコピー (&C)\tCtrl+C", &CMapView::CopySelection},
-        {"領域を切り取り (&X)\tCtrl+X", &CMapView::CutSelection},
-        {"領域を貼り付け (&P)\tCtrl+V", &CMapView::PasteAreas},
+        {"領域をコピー (&Y)\tCtrl+C", &CMapView::CopySelection},
+        {"領域を切り取り (&T)\tCtrl+X", &CMapView::CutSelection},
+        {"領域を貼り付け (&E)\tCtrl+V", &CMapView::PasteAreas},
         {"領域を複製 (&D)\tCtrl+D", &CMapView::DuplicateSelection},
     };
     for (const auto& c : copies)
@@ -29,6 +29,8 @@ void CMainFrame::AddArrangeMenus(QMenu* areas) {
     // Filled anew each time: what is enabled follows the selection.
     connect(arrange, &QMenu::aboutToShow, this, [this, arrange] {
         arrange->clear();
+        for (QMenu* old : arrange->findChildren<QMenu*>(Qt::FindDirectChildrenOnly))
+            old->deleteLater();
         m_view.FillArrangeMenu(arrange);
     });
     m_view.FillArrangeMenu(arrange);
