@@ -7,6 +7,8 @@
 #include <functional>
 #include <limits>
 
+#include "markup/html_tags.h"
+
 namespace {
 
 // A coordinate as a whole number; values beyond what an int holds are cut
@@ -34,18 +36,66 @@ std::vector<size_t> Sorted(const std::vector<AreaTag>& areas, const std::vector<
     return out;
 }
 
-// Every area's own edit, made on the text from the last area to the first
-// so that the offsets of those before stay true; then one edit of the whole.
+// Every area's own edit, all made against `text` and put together in one
+// pass. Edits that meet (a removed last line takes the line break before it,
+// which the line above may take too) are made one after the other instead,
+// from the last area to the first, so that the offsets before stay true.
 TextEdit EditEach(std::string_view text, const std::vector<AreaTag>& areas,
                   const std::vector<size_t>& order,
                   const std::function<TextEdit(std::string_view, const AreaTag&, size_t)>& edit) {
-    std::string result(text);
-    for (size_t k = order.size(); k-- > 0;) {
+    std::vector<TextEdit> edits;
+    for (size_t k = 0; k < order.size(); ++k) {
         const AreaTag& area = areas[order[k]];
-        if (!area.tag.present() || area.tag.end > result.size()) continue;
-        result = ApplyEdit(result, edit(result, area, k));
+        if (!area.tag.present() || area.tag.end > text.size()) continue;
+        TextEdit e = edit(text, area, k);
+        e.begin = std::min(e.begin, text.size());
+        e.removed = std::min(e.removed, text.size() - e.begin);
+        if (e.removed || !e.inserted.empty()) edits.push_back(std::move(e));
+    }
+    std::stable_sort(edits.begin(), edits.end(),
+                     [](const TextEdit& a, const TextEdit& b) { return a.begin < b.begin; });
+    bool apart = true;
+    for (size_t i = 1; i < edits.size(); ++i)
+        apart = apart && edits[i - 1].begin < edits[i].begin &&
+                edits[i - 1].begin + edits[i - 1].removed <= edits[i].begin;
+    if (edits.empty()) return {0, 0, {}};
+    std::string result;
+    if (apart) {
+        size_t at = 0;
+        for (const TextEdit& e : edits) {
+            result.append(text.substr(at, e.begin - at));
+            result += e.inserted;
+            at = e.begin + e.removed;
+        }
+        result.append(text.substr(at));
+    } else {
+        result.assign(text);
+        for (size_t k = order.size(); k-- > 0;) {
+            const AreaTag& area = areas[order[k]];
+            if (area.tag.present() && area.tag.end <= result.size())
+                result = ApplyEdit(result, edit(result, area, k));
+        }
     }
     return DiffTexts(text, result);
+}
+
+// The tag with every '"' that does not close a double-quoted value written
+// as "&quot;", which a browser reads the same: pasted before the map's end,
+// an odd one would turn the upper-case setting's sense of what stands in
+// quotes for the rest of the text. Empty when one remains (in a name).
+std::string PairedQuotes(std::string tag) {
+    StartTag read;
+    if (ReadStartTagAt(tag, 0, read)) {
+        std::vector<TextRange> values;
+        for (const TagAttribute& a : read.attributes)
+            if (a.quote != '"' && a.value.present()) values.push_back(a.value);
+        std::sort(values.begin(), values.end(),
+                  [](const TextRange& a, const TextRange& b) { return a.begin > b.begin; });
+        for (const TextRange& v : values)
+            for (size_t at = v.end; at-- > v.begin;)
+                if (tag[at] == '"') tag.replace(at, 1, "&quot;");
+    }
+    return std::count(tag.begin(), tag.end(), '"') % 2 ? std::string() : tag;
 }
 
 }  // namespace
@@ -300,7 +350,9 @@ std::string PastedAreaLines(std::string_view clip, int dx, int dy, int width, in
     std::string out;
     size_t n = 0;
     for (const AreaTag& area : ParseAreas(clip)) {
-        std::string tag(clip.substr(area.tag.begin, area.tag.end - area.tag.begin));
+        std::string tag =
+            PairedQuotes(std::string(clip.substr(area.tag.begin, area.tag.end - area.tag.begin)));
+        if (tag.empty()) continue;
         const std::vector<AreaTag> own = ParseAreas(tag);
         if (own.size() == 1 && own[0].shape != AreaShape::kDefault) {
             int x = dx, y = dy;

@@ -67,6 +67,9 @@ TEST(AreaGroup, GroupEditsRewriteOnlyTheirNumbers) {
          "  <area shape=\"poly\" coords=\"70,65,100,65,85,95\" href=\"c\">\r\n"},
     };
     for (const Case& c : cases) EXPECT_EQ(Edited(c.edit), c.expected);
+    // The last two lines, the text ending without a line break.
+    const std::string tail = "<map>\r\n<area coords=1,1,5,5>\r\n<area coords=2,2,6,6>";
+    EXPECT_EQ(ApplyEdit(tail, DeleteAreasEdit(tail, ParseAreas(tail), {0, 1})), "<map>");
     // One area alone is neither aligned nor spaced.
     EXPECT_EQ(Edited(AlignAreasEdit(kText, areas, {1}, AreaAlign::kTop)), kRect + kCircle + kPoly);
     EXPECT_EQ(CopyAreasText(kText, areas, {2, 1}),
@@ -94,6 +97,11 @@ TEST(AreaGroup, CornersPasteAndOverlaps) {
               "<area shape=rect coords=\"187,15,200,30\">\r\n"
               "<AREA SHAPE=circle COORDS=\"30,30,5\">\r\n<area shape=default>");
     EXPECT_EQ(count, 3u);
+    // A quote inside other quotes is written as a reference; one in a name
+    // leaves the tag out.
+    EXPECT_EQ(PastedAreaLines("<area alt='say \"hi\"' coords=1,2,3,4><area a\"b coords=1,2,3,4>",
+                              10, 10, 200, 100, &count),
+              "<area alt='say &quot;hi&quot;' coords=11,12,13,14>");
     EXPECT_EQ(PastedAreaLines("no tags", 10, 10, 200, 100, &count), "");
     EXPECT_EQ(count, 0u);
 
