@@ -244,6 +244,8 @@ private:
     const std::vector<AreaTag>& Areas() const override;
     const std::string& AreaText() const override { return m_parsedText; }
     void Repaint(const QRect& client) override;
+    // The snap grid's points over the client rectangle r, when it is on.
+    void PaintGrid(QPainter& painter, const QRect& r) const;
     // Outlines and the selection's handles over the client rectangle r.
     void PaintAreas(QPainter& painter, const QRect& r) const;
     // The client rectangle the selection covers, handles included.

@@ -200,8 +200,27 @@ QRect CMapView::SelectionBounds() const {
     return bounds;
 }
 
+void CMapView::PaintGrid(QPainter& painter, const QRect& r) const {
+    const int spacing = GridSpacing();
+    const QSize size = PictureSize();
+    if (spacing < 2 || size.isEmpty()) return;
+    const AreaMapping mapping = Mapping();
+    // Too dense to help: no dots closer than 4 pixels on screen.
+    if (mapping.ToClient(QPointF(spacing, 0)).x() - mapping.ToClient(QPointF(0, 0)).x() < 4) return;
+    const QPoint from = mapping.ToPicture(r.topLeft()), to = mapping.ToPicture(r.bottomRight());
+    const int left = std::max(0, from.x() / spacing * spacing);
+    const int top = std::max(0, from.y() / spacing * spacing);
+    QPolygon dots;
+    for (int y = top; y <= std::min(to.y() + 1, size.height()); y += spacing)
+        for (int x = left; x <= std::min(to.x() + 1, size.width()); x += spacing)
+            dots << mapping.ToClient(QPointF(x, y)).toPoint();
+    painter.setPen(QPen(QColor(128, 128, 128), 1));
+    painter.drawPoints(dots);
+}
+
 void CMapView::PaintAreas(QPainter& painter, const QRect& r) const {
     const AreaMapping mapping = Mapping();
+    PaintGrid(painter, r);
     if (m_bShowAreas) m_overlay.Paint(painter, mapping, r, m_nSelected);
     // The area whose handles can be dragged comes last, over the others.
     for (int i : m_selection) {

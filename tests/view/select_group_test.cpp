@@ -130,6 +130,10 @@ private slots:
     void gridAndShiftWhileDrawing() {
         Harness h(With(kRect));
         h.store.WriteProfileInt("General", "Grid", 1);
+        h.view.OnGridChanged();
+        const QImage grid = h.Grab();  // a dot every 8 pixels, nothing between
+        QCOMPARE(grid.pixel(88, 8), qRgb(128, 128, 128));
+        QCOMPARE(grid.pixel(92, 8), qRgb(0, 0, 0));
         // Moving: the first corner snaps to the 8-pixel grid.
         h.Click({20, 20}, {});
         h.Drag({20, 20}, {25, 30});
