@@ -141,6 +141,9 @@ private slots:
         h.store.WriteProfileInt("General", "GridSpacing", 10);
         h.view.OnToolRect();
         h.Drag({122, 13}, {163, 44});
+        // Beyond the picture's bottom (100) the grid line before it counts.
+        h.store.WriteProfileInt("General", "GridSpacing", 8);
+        h.Drag({150, 90}, {199, 100});
         h.store.WriteProfileInt("General", "Grid", 0);
         // Shift on release: a square, and a circle's radius along an axis.
         QTest::mousePress(h.vp(), Qt::LeftButton, {}, {10, 10});
@@ -151,10 +154,11 @@ private slots:
         QTest::mouseMove(h.vp(), {155, 52});
         QTest::mouseRelease(h.vp(), Qt::LeftButton, Qt::ShiftModifier, {160, 53});
         const std::vector<AreaTag> areas = ParseAreas(h.Text());
-        QCOMPARE(areas.size(), size_t(4));
+        QCOMPARE(areas.size(), size_t(5));
         QCOMPARE(areas[1].coords, (std::vector<double>{120, 10, 160, 40}));
-        QCOMPARE(areas[2].coords, (std::vector<double>{10, 10, 50, 50}));
-        QCOMPARE(areas[3].coords, (std::vector<double>{150, 50, 10}));
+        QCOMPARE(areas[2].coords, (std::vector<double>{152, 88, 200, 96}));
+        QCOMPARE(areas[3].coords, (std::vector<double>{10, 10, 50, 50}));
+        QCOMPARE(areas[4].coords, (std::vector<double>{150, 50, 10}));
     }
 };
 

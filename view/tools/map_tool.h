@@ -50,9 +50,10 @@ public:
     virtual int GridSpacing() const { return 0; }
 };
 
-// The client point of the grid point nearest to `client`; `client` itself
-// when `spacing` is below 2.
-QPoint SnapClient(const AreaMapping& mapping, QPoint client, int spacing);
+// The client point of the grid point nearest to `client` that lies on the
+// picture (x = W and y = H still count); `client` itself without a grid or
+// a picture.
+QPoint SnapClient(const CToolContext& context, QPoint client);
 
 class CMapTool {
 public:

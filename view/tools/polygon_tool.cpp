@@ -20,7 +20,7 @@ void CPolygonTool::Press(QPoint point) {
 
 QPoint CPolygonTool::Constrained(QPoint client) const {
     const AreaMapping mapping = m_ctx.Mapping();
-    QPoint p = SnapClient(mapping, client, m_ctx.GridSpacing());
+    QPoint p = SnapClient(m_ctx, client);
     if (m_nVertexCount >= 1 && (m_ctx.Modifiers() & Qt::ShiftModifier)) {
         const QPoint last = mapping.ToClient(m_ptVertex[static_cast<size_t>(m_nVertexCount - 1)]);
         int x = p.x(), y = p.y();

@@ -23,7 +23,7 @@ ClientPoint ToClient(QPoint p) {
 
 QPoint CRectTool::Constrained(QPoint client) const {
     const AreaMapping mapping = m_ctx.Mapping();
-    QPoint p = SnapClient(mapping, client, m_ctx.GridSpacing());
+    QPoint p = SnapClient(m_ctx, client);
     if (m_bDragging && (m_ctx.Modifiers() & Qt::ShiftModifier)) {
         const QPoint a = mapping.ToClient(m_ptAnchor);
         int x = p.x(), y = p.y();
@@ -38,7 +38,7 @@ QPoint CRectTool::Constrained(QPoint client) const {
 
 void CRectTool::Press(QPoint point) {
     if (!m_ctx.Picture() || !m_ctx.IsInsidePicture(point)) return;
-    point = SnapClient(m_ctx.Mapping(), point, m_ctx.GridSpacing());
+    point = SnapClient(m_ctx, point);
     const ToolOutline before = Outline();
     m_bDragging = true;
     m_ptLast = point;

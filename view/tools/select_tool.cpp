@@ -166,7 +166,7 @@ void CSelectTool::Move(QPoint client) {
     const QSize picture = m_areas.PictureSize();
     if (m_nHandle >= 0) {
         const std::vector<AreaHandle> handles = HandlesOf(area.shape, area.coords);
-        const QPoint to = mapping.ToPicture(SnapClient(mapping, client, m_ctx.GridSpacing()));
+        const QPoint to = mapping.ToPicture(SnapClient(m_ctx, client));
         const std::vector<int> coords =
             ReshapedCoords(area.coords, handles[size_t(m_nHandle)], to, picture);
         m_preview.assign(coords.begin(), coords.end());
@@ -265,7 +265,7 @@ void CSelectTool::AddCorner(int edge, QPoint client) {
     if (!m_areas.AreasCurrent()) return;
     const AreaTag& area = m_areas.Areas()[size_t(m_areas.SelectedArea())];
     const AreaMapping mapping = m_ctx.Mapping();
-    const QPoint at = mapping.ToPicture(SnapClient(mapping, client, m_ctx.GridSpacing()));
+    const QPoint at = mapping.ToPicture(SnapClient(m_ctx, client));
     const QSize size = m_areas.PictureSize();
     const std::vector<int> coords =
         InsertCorner(area.coords, size_t(edge), std::clamp(at.x(), 0, size.width()),
