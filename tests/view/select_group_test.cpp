@@ -4,6 +4,7 @@
 
 #define QTEST_QPA_MOUSE_HANDLING
 #include <QClipboard>
+#include <QMenu>
 
 #include "shell/view_harness.h"
 
@@ -59,6 +60,16 @@ private slots:
                                 "<area shape=circle coords=\"54,60,20\" href=c.html>\r\n" +
                                 kPoly));
         QCOMPARE(h.view.SelectedAreas(), (QList<int>{0, 1}));
+        // The context menu on one of them: 揃える > 右 moves the circle.
+        h.view.SetMenuRunner([](QMenu& menu, QPoint) {
+            for (QAction* item : menu.actions())
+                if (item->text() == QString::fromUtf8("揃える (&A)"))
+                    item->menu()->actions()[1]->trigger();
+        });
+        QTest::mouseClick(h.vp(), Qt::RightButton, {}, {20, 40});
+        QCOMPARE(h.Text(), With("<area shape=rect coords=\"14,30,104,100\" href=\"r.html\">\r\n"
+                                "<area shape=circle coords=\"84,60,20\" href=c.html>\r\n" +
+                                kPoly));
         h.Key(Qt::Key_Delete);
         QCOMPARE(h.Text(), With(kPoly));
         QCOMPARE(h.view.SelectedAreas(), QList<int>{});
