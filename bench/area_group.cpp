@@ -4,13 +4,13 @@
 // anyway. A ratio near 1 or below means the group edit costs no more than
 // what follows it.
 
+#include "markup/area_group.h"
+
 #include <benchmark/benchmark.h>
 
 #include <ctime>
 #include <numeric>
 #include <string>
-
-#include "markup/area_group.h"
 
 namespace {
 
@@ -40,10 +40,10 @@ void BM_GroupEditAgainstParse(benchmark::State& state) {
     double edit = 0, parse = 0;
     for (auto _ : state) {
         const auto t0 = Seconds();
-        const TextEdit e =
-            state.range(0) == 0   ? MoveAreasEdit(text, areas, all, 1, 1, 4000, 4000)
-            : state.range(0) == 1 ? AlignAreasEdit(text, areas, all, AreaAlign::kLeft)
-                                  : DeleteAreasEdit(text, areas, all);
+        const TextEdit e = state.range(0) == 0 ? MoveAreasEdit(text, areas, all, 1, 1, 4000, 4000)
+                           : state.range(0) == 1
+                               ? AlignAreasEdit(text, areas, all, AreaAlign::kLeft)
+                               : DeleteAreasEdit(text, areas, all);
         const auto t1 = Seconds();
         benchmark::DoNotOptimize(ParseAreas(text).size());
         const auto t2 = Seconds();
