@@ -63,3 +63,22 @@ int GetTraceToleranceSetting() {
 bool SetTraceToleranceSetting(int value) {
     return g_store && g_store->WriteProfileInt(kGeneral, "TraceTolerance", value);
 }
+
+bool GetGridSetting() {
+    return g_store && g_store->GetProfileInt(kGeneral, "Grid", 0) != 0;
+}
+
+bool SetGridSetting(bool on) {
+    return g_store && g_store->WriteProfileInt(kGeneral, "Grid", on ? 1 : 0);
+}
+
+int GetGridSpacingSetting() {
+    constexpr int kDefaultSpacing = 8;
+    const int value = g_store ? g_store->GetProfileInt(kGeneral, "GridSpacing", kDefaultSpacing)
+                              : kDefaultSpacing;
+    return value >= 2 && value <= 256 ? value : kDefaultSpacing;
+}
+
+bool SetGridSpacingSetting(int spacing) {
+    return g_store && g_store->WriteProfileInt(kGeneral, "GridSpacing", spacing);
+}

@@ -40,3 +40,11 @@ MarkupSettings ReadMarkupSettings();
 // a stored value outside 0..442 reads as the nearest end of that range.
 int GetTraceToleranceSetting();
 bool SetTraceToleranceSetting(int value);
+// "General"/"Grid": whether drawing, moving and reshaping snap to the grid,
+// default 0 (off); any non-zero value means on.
+bool GetGridSetting();
+bool SetGridSetting(bool on);
+// "General"/"GridSpacing": the grid's spacing in picture pixels, default 8;
+// a stored value outside 2..256 reads as the default.
+int GetGridSpacingSetting();
+bool SetGridSpacingSetting(int spacing);

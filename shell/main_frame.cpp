@@ -95,6 +95,7 @@ CMainFrame::CMainFrame() {
     areas->addAction(select);
     areas->addSeparator();
     areas->addAction(showAreas);
+    AddArrangeMenus(areas);
 
     QMenu* other = menuBar()->addMenu(U("その他(&O)"));
     other->addAction(baseFolder);

@@ -67,6 +67,12 @@ public:
     // view's link prompt.
     bool AskLink(std::string* url, std::string* alt);
 
+    // The 領域 menu's commands on several areas and their copies, and the
+    // 表示 menu with the grid (main_frame_arrange.cpp).
+    void AddArrangeMenus(QMenu* areas);
+    // Asks for the grid's spacing and stores it.
+    void OnGridSpacing();
+
     // Asked before the window closes; false keeps it open.
     void SetCloseGuard(std::function<bool()> guard) { m_closeGuard = std::move(guard); }
 

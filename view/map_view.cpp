@@ -258,6 +258,7 @@ void CMapView::ShowReadout(QPoint client, bool changedOnly) {
 }
 
 void CMapView::mouseMoveEvent(QMouseEvent* event) {
+    m_modifiers = event->modifiers();
     const QPoint point = ClientPointOf(event);
     m_ptMouse = point;
     if (!Picture()) return;
@@ -285,6 +286,7 @@ bool CMapView::viewportEvent(QEvent* event) {
 }
 
 void CMapView::mousePressEvent(QMouseEvent* event) {
+    m_modifiers = event->modifiers();
     const QPoint point = ClientPointOf(event);
     m_ptMouse = point;
     m_bMenuTaken = event->button() == Qt::RightButton && RightClick(point);
@@ -300,6 +302,7 @@ void CMapView::mouseReleaseEvent(QMouseEvent* event) {
         QAbstractScrollArea::mouseReleaseEvent(event);
         return;
     }
+    m_modifiers = event->modifiers();
     const QPoint point = ClientPointOf(event);
     m_ptMouse = point;
     m_autoScroll.stop();
@@ -308,11 +311,32 @@ void CMapView::mouseReleaseEvent(QMouseEvent* event) {
 
 void CMapView::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
+    m_modifiers = event->modifiers();
     m_tool->DoubleClick(ClientPointOf(event));
 }
 
 void CMapView::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape && CancelDrawing()) return;
+    m_modifiers = event->modifiers();
+    // Copies of areas travel as their tags' text.
+    if ((event->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier) {
+        switch (event->key()) {
+            case Qt::Key_C:
+                CopySelection();
+                return;
+            case Qt::Key_X:
+                CutSelection();
+                return;
+            case Qt::Key_V:
+                PasteAreas();
+                return;
+            case Qt::Key_D:
+                DuplicateSelection();
+                return;
+            default:
+                break;
+        }
+    }
     if ((event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && m_tool->Key(event->key()))
         return;
     QAbstractScrollArea::keyPressEvent(event);

@@ -14,6 +14,7 @@
 
 #include <QAbstractScrollArea>
 #include <QImage>
+#include <QList>
 #include <QPoint>
 #include <QPolygon>
 #include <QRegion>
@@ -27,6 +28,7 @@
 #include <string>
 #include <vector>
 
+#include "markup/area_group.h"
 #include "markup/area_line_insert.h"
 #include "view/area_overlay.h"
 #include "view/tools/map_tool.h"
@@ -97,6 +99,33 @@ public:
     bool AreasShown() const { return m_bShowAreas; }
     // Selects area `index` (-1: none) and marks its tag in the pane.
     void SelectArea(int index) override;
+    // Several areas selected at once (indices in document order, 0-based);
+    // the last one given is the one whose handles show and whose tag the
+    // pane marks.
+    void SelectAreas(const QList<int>& areas);
+    QList<int> SelectedAreas() const;
+    std::vector<int> Selection() const override { return m_selection; }
+    void SetSelection(const std::vector<int>& areas, int primary) override;
+
+    // Commands on the selection, each one edit of the pane (one undo step).
+    // Aligning, sizing and spacing want two or more areas (spacing three).
+    void AlignSelection(AreaAlign how);
+    void SameSizeSelection(bool width);
+    void SpaceSelection(bool horizontal);
+    // The selected tags go to the clipboard as text; Cut removes them.
+    void CopySelection();
+    void CutSelection();
+    // The area tags of the clipboard's text go in before the map's end,
+    // 10 pixels right and down as far as the picture allows, selected.
+    void PasteAreas();
+    // A copy of each selected area, 10 pixels right and down, selected.
+    void DuplicateSelection();
+    void DeleteSelection();
+    // Adds 揃える, 同じ大きさ and 等間隔 for the selection to `menu`, each
+    // item enabled when enough areas are selected.
+    void FillArrangeMenu(QMenu* menu);
+    // The grid setting changed: what it shows is painted again.
+    void OnGridChanged();
     // Reads the pane text now if it changed since the last read.
     void RefreshAreas();
 
@@ -118,6 +147,8 @@ signals:
     // A line for the status bar: the readout under the mouse (with the link
     // of the area there) or the outcome of a transfer.
     void statusMessage(const QString& text);
+    // The areas selected changed (indices in document order).
+    void selectionChanged(const QList<int>& areas);
 
 public slots:
     void OnToolCircle();
@@ -173,6 +204,8 @@ private:
     bool IsInsidePicture(QPoint client) const override;
     bool AskLink(std::string* url, std::string* alt) override;
     QWidget* DialogParent() override { return this; }
+    Qt::KeyboardModifiers Modifiers() const override { return m_modifiers; }
+    int GridSpacing() const override;
     // Gives up what the mouse is drawing or dragging with the current tool:
     // a rubber band, the open polygon, a drag of the selection. False when
     // there was none.
@@ -207,12 +240,21 @@ private:
     const std::vector<AreaTag>& Areas() const override;
     const std::string& AreaText() const override { return m_parsedText; }
     void Repaint(const QRect& client) override;
+    // The snap grid's points over the client rectangle r, when it is on.
+    void PaintGrid(QPainter& painter, const QRect& r) const;
     // Outlines and the selection's handles over the client rectangle r.
     void PaintAreas(QPainter& painter, const QRect& r) const;
     // The client rectangle the selection covers, handles included.
     QRect SelectionBounds() const override;
-    // The selected area's coordinates as drawn: the drag's, or the text's.
-    const std::vector<double>& SelectionCoords() const;
+    // A selected area's coordinates as drawn: the drag's, or the text's.
+    std::vector<double> SelectionCoords(int index) const;
+    // Tells the world when the selection differs from `before`.
+    void NotifySelection(const std::vector<int>& before);
+    // The areas read from the pane's present text; false without a pane or
+    // a picture.
+    bool ReadAreas();
+    // The edit of a command on the selection, applied with the selection kept.
+    void ApplyToSelection(const TextEdit& edit);
     // Applies an edit of the pane as one undo step and reads the areas again.
     void ApplyPaneEdit(const TextEdit& edit) override;
     // True when the areas were read from the pane's present text; otherwise
@@ -254,7 +296,9 @@ private:
     CAreaLineInserter m_inserter;
     bool m_bCaretMoved = false;
     bool m_bShowAreas = true;
-    int m_nSelected = -1;
+    int m_nSelected = -1;               // the area whose handles show
+    std::vector<int> m_selection;       // every area selected, in order
+    Qt::KeyboardModifiers m_modifiers;  // of the mouse or key event at hand
 
     // One object a tool, kept while another is in use (an open polygon
     // waits for its tool to come back); m_tool is the one in use.

@@ -206,7 +206,7 @@ void CMapView::paintEvent(QPaintEvent* event) {
         if (m_scratch.size() < pixels) m_scratch.resize(pixels);
         ComposeRect(r, background.rgb());
         // The areas of the pane, under the rubber band.
-        if (m_bShowAreas || m_nSelected >= 0) {
+        if (m_bShowAreas || m_nSelected >= 0 || GridSpacing() > 0) {
             QImage target(reinterpret_cast<uchar*>(m_scratch.data()), r.width(), r.height(),
                           static_cast<qsizetype>(r.width()) * 4, QImage::Format_RGB32);
             QPainter areas(&target);

@@ -3,7 +3,9 @@
 // (tools/select_tool.cpp) and the context menu. Every change goes back as
 // one edit of the pane text, one step of its undo history.
 
+#include <QClipboard>
 #include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QPainter>
 #include <algorithm>
@@ -11,24 +13,15 @@
 #include <utility>
 
 #include "doc/map_doc.h"
+#include "doc/settings.h"
 #include "markup/markup_pane.h"
 #include "view/map_view.h"
 #include "view/selection_handles.h"
 
 namespace {
 
-// One edit that turns `before` into `after`: what lies between their common
-// start and common end.
-TextEdit DiffEdit(const std::string& before, const std::string& after) {
-    size_t head = 0;
-    const size_t shorter = std::min(before.size(), after.size());
-    while (head < shorter && before[head] == after[head]) ++head;
-    size_t tail = 0;
-    while (tail < shorter - head &&
-           before[before.size() - 1 - tail] == after[after.size() - 1 - tail])
-        ++tail;
-    return {head, before.size() - head - tail, after.substr(head, after.size() - head - tail)};
-}
+// Copies land this far right and down of their originals, in picture pixels.
+constexpr int kCopyOffset = 10;
 
 // Whether `value` should be written over an attribute that holds `old`
 // (present or not): a new value, or an empty one where none was.
@@ -91,7 +84,9 @@ void CMapView::RefreshAreas() {
         m_overlay.SetAreas(std::move(areas), size, kept);
         if (pane) m_inserter.Learn(*pane, m_parsedText);
         m_selectTool.Forget();
+        const std::vector<int> selected = m_selection;
         if (m_nSelected >= m_overlay.Count()) m_nSelected = -1;
+        std::erase_if(m_selection, [this](int i) { return i >= m_overlay.Count(); });
         if (pane) {
             // The tag's bytes may have moved: its mark follows.
             const TextRange tag =
@@ -102,6 +97,7 @@ void CMapView::RefreshAreas() {
         // The link in the readout follows the areas.
         if (m_ptReadout && Picture()) ShowReadout(*m_ptReadout, true);
         UpdateHovered(m_ptHovered);
+        NotifySelection(selected);
     }
     if (!m_bCaretMoved) return;
     m_bCaretMoved = false;
@@ -113,9 +109,12 @@ void CMapView::RefreshAreas() {
         const TextRange& tag = m_overlay.Areas()[size_t(i)].tag;
         if (tag.begin <= caret && caret < tag.end) found = i;
     }
-    if (found == m_nSelected) return;
+    if (found == m_nSelected && m_selection.size() <= 1) return;
     const QRect before = SelectionBounds();
+    const std::vector<int> selected = m_selection;
     m_nSelected = found;
+    m_selection = found >= 0 ? std::vector<int>{found} : std::vector<int>{};
+    NotifySelection(selected);
     const TextRange tag = found >= 0 ? m_overlay.Areas()[size_t(found)].tag : TextRange();
     pane->ShowRange(tag.begin, tag.end, false);
     viewport()->update(before);
@@ -131,8 +130,32 @@ bool CMapView::AreasCurrent() {
 }
 
 void CMapView::SelectArea(int index) {
-    if (index < -1 || index >= m_overlay.Count()) index = -1;
+    SetSelection(index >= 0 ? std::vector<int>{index} : std::vector<int>{}, index);
+}
+
+void CMapView::SelectAreas(const QList<int>& areas) {
+    SetSelection(std::vector<int>(areas.begin(), areas.end()), areas.isEmpty() ? -1 : areas.last());
+}
+
+QList<int> CMapView::SelectedAreas() const {
+    return QList<int>(m_selection.begin(), m_selection.end());
+}
+
+void CMapView::NotifySelection(const std::vector<int>& before) {
+    if (before != m_selection) emit selectionChanged(SelectedAreas());
+}
+
+void CMapView::SetSelection(const std::vector<int>& areas, int primary) {
+    std::vector<int> chosen;
+    for (int i : areas)
+        if (i >= 0 && i < m_overlay.Count()) chosen.push_back(i);
+    std::sort(chosen.begin(), chosen.end());
+    chosen.erase(std::unique(chosen.begin(), chosen.end()), chosen.end());
+    int index = std::find(chosen.begin(), chosen.end(), primary) != chosen.end() ? primary
+                : chosen.empty()                                                 ? -1
+                                                                                 : chosen.back();
     const QRect before = SelectionBounds();
+    const std::vector<int> previous = std::exchange(m_selection, chosen);
     m_nSelected = index;
     m_selectTool.Forget();
     if (MarkupPane* pane = Pane()) {
@@ -143,6 +166,7 @@ void CMapView::SelectArea(int index) {
     m_bCaretMoved = false;
     viewport()->update(before);
     viewport()->update(SelectionBounds());
+    NotifySelection(previous);
 }
 
 void CMapView::ApplyPaneEdit(const TextEdit& edit) {
@@ -152,30 +176,67 @@ void CMapView::ApplyPaneEdit(const TextEdit& edit) {
     // Where the edit left the pane's caret selects nothing.
     m_bCaretMoved = false;
     const int selected = m_nSelected;
+    const std::vector<int> selection = m_selection;
     RefreshAreas();
-    if (selected >= 0 && selected == m_nSelected) SelectArea(selected);
+    if (selected >= 0 && selected == m_nSelected) SetSelection(selection, selected);
 }
 
-const std::vector<double>& CMapView::SelectionCoords() const {
-    if (const std::vector<double>* preview = m_selectTool.Preview()) return *preview;
-    return m_overlay.Areas()[size_t(m_nSelected)].coords;
+std::vector<double> CMapView::SelectionCoords(int index) const {
+    const AreaTag& area = m_overlay.Areas()[size_t(index)];
+    if (m_selectTool.Moving())
+        return MovedCoords(area.shape, area.coords, m_selectTool.MoveOffset());
+    if (const std::vector<double>* preview = m_selectTool.Preview();
+        preview && index == m_nSelected)
+        return *preview;
+    return area.coords;
 }
 
 QRect CMapView::SelectionBounds() const {
-    if (m_nSelected < 0) return QRect();
-    const AreaTag& area = m_overlay.Areas()[size_t(m_nSelected)];
-    return ClientBounds(GeometryOf(area.shape, SelectionCoords(), PictureSize()), Mapping(),
-                        kHandleSize + 2);
+    QRect bounds;
+    for (int i : m_selection) {
+        const AreaTag& area = m_overlay.Areas()[size_t(i)];
+        bounds |= ClientBounds(GeometryOf(area.shape, SelectionCoords(i), PictureSize()), Mapping(),
+                               kHandleSize + 2);
+    }
+    return bounds;
+}
+
+void CMapView::PaintGrid(QPainter& painter, const QRect& r) const {
+    const int spacing = GridSpacing();
+    const QSize size = PictureSize();
+    if (spacing < 2 || size.isEmpty()) return;
+    const AreaMapping mapping = Mapping();
+    // Too dense to help: no dots closer than 4 pixels on screen.
+    if (mapping.ToClient(QPointF(spacing, 0)).x() - mapping.ToClient(QPointF(0, 0)).x() < 4) return;
+    const QPoint from = mapping.ToPicture(r.topLeft()), to = mapping.ToPicture(r.bottomRight());
+    const int left = std::max(0, from.x() / spacing * spacing);
+    const int top = std::max(0, from.y() / spacing * spacing);
+    QPolygon dots;
+    for (int y = top; y <= std::min(to.y() + 1, size.height()); y += spacing)
+        for (int x = left; x <= std::min(to.x() + 1, size.width()); x += spacing)
+            dots << mapping.ToClient(QPointF(x, y)).toPoint();
+    painter.setPen(QPen(QColor(128, 128, 128), 1));
+    painter.drawPoints(dots);
 }
 
 void CMapView::PaintAreas(QPainter& painter, const QRect& r) const {
     const AreaMapping mapping = Mapping();
+    PaintGrid(painter, r);
     if (m_bShowAreas) m_overlay.Paint(painter, mapping, r, m_nSelected);
+    // The area whose handles can be dragged comes last, over the others.
+    for (int i : m_selection) {
+        if (i == m_nSelected) continue;
+        const AreaTag& area = m_overlay.Areas()[size_t(i)];
+        const std::vector<double> coords = SelectionCoords(i);
+        PaintOutline(painter, GeometryOf(area.shape, coords, PictureSize()), mapping, area.valid);
+        PaintHandles(painter, HandlesOf(area.shape, coords), mapping, -1, false);
+    }
     if (m_nSelected < 0) return;
     const AreaTag& area = m_overlay.Areas()[size_t(m_nSelected)];
-    const std::vector<double>& coords = SelectionCoords();
+    const std::vector<double> coords = SelectionCoords(m_nSelected);
     PaintOutline(painter, GeometryOf(area.shape, coords, PictureSize()), mapping, area.valid);
-    PaintHandles(painter, HandlesOf(area.shape, coords), mapping);
+    PaintHandles(painter, HandlesOf(area.shape, coords), mapping, m_selectTool.SelectedCorner(),
+                 true);
 }
 
 int CMapView::AreaAt(QPoint client) const {
@@ -204,7 +265,7 @@ void CMapView::EditAreaLink(int index) {
         if (size_t(index) < areas.size())
             after = ApplyEdit(after, SetAttributeEdit(after, areas[size_t(index)], "alt", alt));
     }
-    if (after != m_parsedText) ApplyPaneEdit(DiffEdit(m_parsedText, after));
+    if (after != m_parsedText) ApplyPaneEdit(DiffTexts(m_parsedText, after));
 }
 
 // ---------------------------------------------------------------------------
@@ -224,10 +285,21 @@ void CMapView::contextMenuEvent(QContextMenuEvent* event) {
         return action;
     };
     if (area >= 0) {
-        if (m_nTool == kToolSelect && area != m_nSelected) SelectArea(area);
+        const bool inSelection =
+            std::find(m_selection.begin(), m_selection.end(), area) != m_selection.end();
+        if (m_nTool == kToolSelect && !inSelection) SelectArea(area);
+        // Several selected: removal and copies act on all of them.
+        const bool several = inSelection && m_selection.size() > 1;
         add("編集 (&E)...", [this, area] { EditAreaLink(area); });
-        add("削除 (&D)", [this, area] { DeleteArea(area); });
-        add("複製 (&C)", [this, area] { DuplicateArea(area); });
+        if (several) {
+            add("削除 (&D)", [this] { DeleteSelection(); });
+            add("複製 (&C)", [this] { DuplicateSelection(); });
+            menu.addSeparator();
+            FillArrangeMenu(&menu);
+        } else {
+            add("削除 (&D)", [this, area] { DeleteArea(area); });
+            add("複製 (&C)", [this, area] { DuplicateArea(area); });
+        }
         menu.addSeparator();
         add("前面へ (&F)", [this, area] { ReorderArea(area, true); });
         add("背面へ (&B)", [this, area] { ReorderArea(area, false); });
@@ -265,7 +337,6 @@ void CMapView::DeleteArea(int index) {
 
 void CMapView::DuplicateArea(int index) {
     if (index < 0 || index >= m_overlay.Count() || !AreasCurrent()) return;
-    constexpr int kCopyOffset = 10;
     const QSize size = PictureSize();
     const TextEdit edit = DuplicateAreaEdit(m_parsedText, m_overlay.Areas()[size_t(index)],
                                             kCopyOffset, kCopyOffset, size.width(), size.height());
@@ -280,4 +351,120 @@ void CMapView::ReorderArea(int index, bool earlier) {
     if (edit.removed == 0 && edit.inserted.empty()) return;
     ApplyPaneEdit(edit);
     if (m_nTool == kToolSelect) SelectArea(earlier ? index - 1 : index + 1);
+}
+
+// ---------------------------------------------------------------------------
+// Commands on several areas
+
+void CMapView::FillArrangeMenu(QMenu* menu) {
+    const size_t count = m_selection.size();
+    const auto add = [&](QMenu* to, const char* text, size_t least, auto&& slot) {
+        QAction* action = to->addAction(QString::fromUtf8(text));
+        action->setEnabled(count >= least && Picture());
+        connect(action, &QAction::triggered, this, slot);
+    };
+    QMenu* align = menu->addMenu(QString::fromUtf8("揃える (&A)"));
+    const struct {
+        const char* text;
+        AreaAlign how;
+    } aligns[] = {
+        {"左 (&L)", AreaAlign::kLeft},          {"右 (&R)", AreaAlign::kRight},
+        {"上 (&T)", AreaAlign::kTop},           {"下 (&B)", AreaAlign::kBottom},
+        {"左右中央 (&C)", AreaAlign::kCentreX}, {"上下中央 (&M)", AreaAlign::kCentreY},
+    };
+    for (const auto& a : aligns)
+        add(align, a.text, 2, [this, how = a.how] { AlignSelection(how); });
+    QMenu* size = menu->addMenu(QString::fromUtf8("同じ大きさ (&Z)"));
+    add(size, "幅 (&W)", 2, [this] { SameSizeSelection(true); });
+    add(size, "高さ (&H)", 2, [this] { SameSizeSelection(false); });
+    QMenu* space = menu->addMenu(QString::fromUtf8("等間隔 (&Q)"));
+    add(space, "横 (&H)", 3, [this] { SpaceSelection(true); });
+    add(space, "縦 (&V)", 3, [this] { SpaceSelection(false); });
+}
+
+bool CMapView::ReadAreas() {
+    AreasCurrent();
+    return Pane() && Picture();
+}
+
+void CMapView::ApplyToSelection(const TextEdit& edit) {
+    if (edit.removed == 0 && edit.inserted.empty()) return;
+    ApplyPaneEdit(edit);
+}
+
+void CMapView::AlignSelection(AreaAlign how) {
+    if (!ReadAreas()) return;
+    ApplyToSelection(AlignAreasEdit(m_parsedText, m_overlay.Areas(), m_selection, how));
+}
+
+void CMapView::SameSizeSelection(bool width) {
+    if (!ReadAreas()) return;
+    // The area whose handles show gives the size.
+    std::vector<int> order = {m_nSelected};
+    for (int i : m_selection)
+        if (i != m_nSelected) order.push_back(i);
+    ApplyToSelection(SameSizeEdit(m_parsedText, m_overlay.Areas(), order, width));
+}
+
+void CMapView::SpaceSelection(bool horizontal) {
+    if (!ReadAreas()) return;
+    ApplyToSelection(SpaceAreasEdit(m_parsedText, m_overlay.Areas(), m_selection, horizontal));
+}
+
+void CMapView::DeleteSelection() {
+    if (m_selection.empty() || !AreasCurrent()) return;
+    const TextEdit edit = DeleteAreasEdit(m_parsedText, m_overlay.Areas(), m_selection);
+    SelectArea(-1);
+    ApplyToSelection(edit);
+}
+
+void CMapView::CopySelection() {
+    if (!ReadAreas() || m_selection.empty()) return;
+    const std::string text = CopyAreasText(m_parsedText, m_overlay.Areas(), m_selection);
+    if (!text.empty()) QGuiApplication::clipboard()->setText(QString::fromStdString(text));
+}
+
+void CMapView::CutSelection() {
+    CopySelection();
+    DeleteSelection();
+}
+
+void CMapView::PasteAreas() {
+    if (!ReadAreas()) return;
+    const QSize size = PictureSize();
+    size_t count = 0;
+    const std::string lines =
+        PastedAreaLines(QGuiApplication::clipboard()->text().toStdString(), kCopyOffset,
+                        kCopyOffset, size.width(), size.height(), &count);
+    if (count == 0) return;
+    const TextEdit edit = InsertAreaLineEdit(m_parsedText, lines, ReadMarkupSettings());
+    ApplyPaneEdit(edit);
+    // The new tags are those that stand inside the inserted bytes.
+    std::vector<int> pasted;
+    const size_t end = edit.begin + edit.inserted.size();
+    for (int i = 0; i < m_overlay.Count(); ++i) {
+        const TextRange& tag = m_overlay.Areas()[size_t(i)].tag;
+        if (tag.begin >= edit.begin && tag.end <= end) pasted.push_back(i);
+    }
+    if (m_nTool != kToolSelect) OnToolSelect();
+    SetSelection(pasted, pasted.empty() ? -1 : pasted.back());
+}
+
+void CMapView::DuplicateSelection() {
+    if (m_selection.empty() || !AreasCurrent()) return;
+    const QSize size = PictureSize();
+    const std::vector<int> originals = m_selection;
+    ApplyToSelection(DuplicateAreasEdit(m_parsedText, m_overlay.Areas(), originals, kCopyOffset,
+                                        kCopyOffset, size.width(), size.height()));
+    std::vector<int> copies;
+    for (size_t k = 0; k < originals.size(); ++k) copies.push_back(originals[k] + int(k) + 1);
+    if (m_nTool == kToolSelect) SetSelection(copies, copies.back());
+}
+
+int CMapView::GridSpacing() const {
+    return GetGridSetting() ? GetGridSpacingSetting() : 0;
+}
+
+void CMapView::OnGridChanged() {
+    viewport()->update();
 }

@@ -89,10 +89,11 @@ std::vector<double> MovedCoords(AreaShape shape, std::vector<double> coords, QPo
 }
 
 void PaintHandles(QPainter& painter, const std::vector<AreaHandle>& handles,
-                  const AreaMapping& mapping) {
+                  const AreaMapping& mapping, int picked, bool active) {
     painter.setPen(QPen(Qt::black, 1));
-    painter.setBrush(Qt::white);
+    int index = 0;
     for (const AreaHandle& h : handles) {
+        painter.setBrush(!active ? QColor(Qt::gray) : index++ == picked ? Qt::black : Qt::white);
         const QPointF at = mapping.ToClient(h.at);
         const QPoint corner(int(std::floor(at.x())) - kHandleSize / 2,
                             int(std::floor(at.y())) - kHandleSize / 2);

@@ -43,5 +43,8 @@ QPoint ClampMove(AreaShape shape, const std::vector<double>& coords, QPoint delt
 // Coordinates moved by (dx, dy): every pair, a circle's centre only.
 std::vector<double> MovedCoords(AreaShape shape, std::vector<double> coords, QPoint delta);
 
+// Handles as white squares; `picked` (-1: none) filled black. Without
+// `active` (an area selected with others, whose handles do not drag) all are
+// grey.
 void PaintHandles(QPainter& painter, const std::vector<AreaHandle>& handles,
-                  const AreaMapping& mapping);
+                  const AreaMapping& mapping, int picked = -1, bool active = true);

@@ -122,10 +122,7 @@ browser_run "$work/page.html" "$work/browser.txt"
 # The same questions to the command-line tool.
 k=0
 for name in main second; do
-  # shellcheck disable=SC2046
-  "$cli" hit $(cat "$work/$name.probes") <"$work/$name.txt" |
-    awk '{ if ($0 == "0") print "-"; else { sub(/^[0-9]+ /, ""); print "href=" $0 } }' |
-    paste -d' ' <(awk -v k=$k '{ print k, $1, $2 }' "$work/$name.probes") - >>"$work/ours.txt"
+  browser_hit_lines $k "$work/$name.txt" "$work/$name.probes" "$cli" >>"$work/ours.txt"
   k=$((k + 1))
 done
 k=0

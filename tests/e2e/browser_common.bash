@@ -12,6 +12,8 @@
 #     per probe in order: "K X Y -" when no area holds the point, "K X Y
 #     href=HREF" when one does (K counts the MARKUP files from 0); then one
 #     line "K area HREF|ALT" per <area> element of each MARKUP, in order.
+#   browser_hit_lines K MARKUP PROBES CLI
+#     what `CLI hit` answers for the PROBES of MARKUP, in browser_run's form.
 
 browser_binary() {
   local name
@@ -100,4 +102,11 @@ browser_run() {
     echo "browser_run: the page gave no answers" >&2
     return 1
   fi
+}
+
+browser_hit_lines() {
+  # shellcheck disable=SC2046
+  "$4" hit $(cat "$3") <"$2" |
+    awk '{ if ($0 == "0") print "-"; else { sub(/^[0-9]+ /, ""); print "href=" $0 } }' |
+    paste -d' ' <(awk -v k="$1" '{ print k, $1, $2 }' "$3") -
 }

@@ -46,7 +46,18 @@ public:
     virtual void UpdateOutline(const ToolOutline& before) = 0;
     // The whole window is painted again.
     virtual void RepaintAll() = 0;
+    // The keyboard modifiers held at the event being handled: Shift keeps a
+    // shape square or an edge at 45 degrees, adds to a selection; Alt
+    // cycles through overlapping areas.
+    virtual Qt::KeyboardModifiers Modifiers() const { return Qt::NoModifier; }
+    // The grid that placed points snap to, in picture pixels; 0: none.
+    virtual int GridSpacing() const { return 0; }
 };
+
+// The client point of the grid point nearest to `client` that lies on the
+// picture (x = W and y = H still count); `client` itself without a grid or
+// a picture.
+QPoint SnapClient(const CToolContext& context, QPoint client);
 
 class CMapTool {
 public:

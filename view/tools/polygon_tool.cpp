@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "markup/area_group.h"
 #include "markup/area_markup.h"
 
 namespace {
@@ -17,7 +18,20 @@ void CPolygonTool::Press(QPoint point) {
     AddVertex(point);
 }
 
+QPoint CPolygonTool::Constrained(QPoint client) const {
+    const AreaMapping mapping = m_ctx.Mapping();
+    QPoint p = SnapClient(m_ctx, client);
+    if (m_nVertexCount >= 1 && (m_ctx.Modifiers() & Qt::ShiftModifier)) {
+        const QPoint last = mapping.ToClient(m_ptVertex[static_cast<size_t>(m_nVertexCount - 1)]);
+        int x = p.x(), y = p.y();
+        ConstrainTo45(last.x(), last.y(), x, y);
+        p = QPoint(x, y);
+    }
+    return p;
+}
+
 void CPolygonTool::AddVertex(QPoint client) {
+    client = Constrained(client);
     const ToolOutline before = Outline();
     if (m_nVertexCount < 0) {
         m_nVertexCount = 0;
@@ -32,7 +46,7 @@ void CPolygonTool::AddVertex(QPoint client) {
 void CPolygonTool::Move(QPoint point) {
     if (m_nVertexCount < 0) return;
     const ToolOutline before = Outline();
-    m_ptLast = point;
+    m_ptLast = Constrained(point);
     m_ctx.UpdateOutline(before);
 }
 

@@ -27,6 +27,9 @@ public:
 private:
     // Places a corner at a client point inside the picture.
     void AddVertex(QPoint client);
+    // The mouse's point on the grid and, with Shift, on a line at a multiple
+    // of 45 degrees from the last corner.
+    QPoint Constrained(QPoint client) const;
     void FinishPolygon();
 
     CToolContext& m_ctx;

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "markup/area_group.h"
 #include "markup/area_markup.h"
 
 namespace {
@@ -20,8 +21,24 @@ ClientPoint ToClient(QPoint p) {
 
 }  // namespace
 
+QPoint CRectTool::Constrained(QPoint client) const {
+    const AreaMapping mapping = m_ctx.Mapping();
+    QPoint p = SnapClient(m_ctx, client);
+    if (m_bDragging && (m_ctx.Modifiers() & Qt::ShiftModifier)) {
+        const QPoint a = mapping.ToClient(m_ptAnchor);
+        int x = p.x(), y = p.y();
+        if (m_bCircle)
+            ConstrainToAxis(a.x(), a.y(), x, y);
+        else
+            ConstrainSquare(a.x(), a.y(), x, y);
+        p = QPoint(x, y);
+    }
+    return p;
+}
+
 void CRectTool::Press(QPoint point) {
     if (!m_ctx.Picture() || !m_ctx.IsInsidePicture(point)) return;
+    point = SnapClient(m_ctx, point);
     const ToolOutline before = Outline();
     m_bDragging = true;
     m_ptLast = point;
@@ -32,7 +49,7 @@ void CRectTool::Press(QPoint point) {
 void CRectTool::Move(QPoint point) {
     if (!m_bDragging) return;
     const ToolOutline before = Outline();
-    m_ptLast = point;
+    m_ptLast = Constrained(point);
     m_ctx.UpdateOutline(before);
 }
 
@@ -41,14 +58,15 @@ void CRectTool::Release(QPoint point) {
     // window too, so a drag always ends here.
     if (!m_bDragging) return;
     const ToolOutline before = Outline();
+    const QPoint end = Constrained(point);
     m_bDragging = false;
-    if (point == m_ctx.Mapping().ToClient(m_ptAnchor) || !m_ctx.InWindow(point)) {
+    if (end == m_ctx.Mapping().ToClient(m_ptAnchor) || !m_ctx.InWindow(point)) {
         // No area: a click without a drag, or the button came up outside
         // the view.
         m_ctx.UpdateOutline(before);
         return;
     }
-    FinishDrag(point);
+    FinishDrag(end);
 }
 
 bool CRectTool::RightClick(QPoint) {

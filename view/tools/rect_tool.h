@@ -1,6 +1,8 @@
 #pragma once
 // The rubber band: a drag draws a rectangle, or a circle around the press
-// point, and on release asks for the link and adds the area.
+// point, and on release asks for the link and adds the area. Points snap to
+// the grid when it is on; Shift keeps a square, or a circle's radius along
+// an axis.
 
 #include "view/tools/map_tool.h"
 
@@ -25,6 +27,9 @@ public:
 
 private:
     void FinishDrag(QPoint end);
+    // The mouse's point on the grid and, with Shift, making a square or a
+    // radius along an axis.
+    QPoint Constrained(QPoint client) const;
 
     CToolContext& m_ctx;
     bool m_bCircle = false;

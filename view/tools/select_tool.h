@@ -1,8 +1,12 @@
 #pragma once
-// The selection tool: a click selects the area a browser would pick, a drag
-// moves it or one of its handles, the arrows move it by a pixel, Delete
-// removes it, a double-click edits its link. A drag shows its result from a
-// copy of the coordinates and edits the pane once, on release.
+// The selection tool: a click selects the area a browser would pick (Alt:
+// the next one under the pointer, Shift: adds or takes away), a drag on
+// empty picture selects what its band wholly contains, a drag moves the
+// selection or one handle of the area last picked, the arrows move the
+// selection by a pixel, Delete removes it (or the polygon corner clicked
+// last), a double-click on a polygon's edge (or Insert over it) adds a
+// corner, elsewhere edits the link. A drag shows its result from a copy of
+// the coordinates and edits the pane once, on release.
 
 #include <QRect>
 #include <QSize>
@@ -20,8 +24,19 @@ public:
     virtual const std::vector<AreaTag>& Areas() const = 0;
     // The text the areas were read from.
     virtual const std::string& AreaText() const = 0;
+    // The area last picked, whose handles show; -1: none.
     virtual int SelectedArea() const = 0;
+    // Selects only that area (-1: none).
     virtual void SelectArea(int index) = 0;
+    // Every area selected, in document order.
+    virtual std::vector<int> Selection() const {
+        return SelectedArea() >= 0 ? std::vector<int>{SelectedArea()} : std::vector<int>{};
+    }
+    // Selects `areas`, `primary` (one of them, or -1) the one whose handles show.
+    virtual void SetSelection(const std::vector<int>& areas, int primary) {
+        (void)areas;
+        SelectArea(primary);
+    }
     // True when the areas were read from the pane's present text; otherwise
     // they are read again and the answer is false.
     virtual bool AreasCurrent() = 0;
@@ -40,8 +55,15 @@ class CSelectTool : public CMapTool {
 public:
     CSelectTool(CToolContext& context, CAreaContext& areas) : m_ctx(context), m_areas(areas) {}
 
-    // The selected area's coordinates while a drag moves it; null otherwise.
+    // The selected area's coordinates while a drag reshapes it; null otherwise.
     const std::vector<double>* Preview() const;
+    // How far a drag moves the selection now; (0, 0) without one.
+    QPoint MoveOffset() const { return Moving() ? m_moveDelta : QPoint(); }
+    bool Moving() const {
+        return m_selectDrag == SelectDrag::kDragging && !m_bBand && m_nHandle < 0;
+    }
+    // The polygon corner last clicked (its handle's index), -1 for none.
+    int SelectedCorner() const { return m_nCorner; }
     // A drag pending or under way.
     bool Busy() const { return m_selectDrag != SelectDrag::kNone; }
     // The areas were read again or the selection changed: no drag.
@@ -54,6 +76,7 @@ public:
     bool Key(int key) override;
     bool RightClick(QPoint client) override;
     bool Cancel() override;
+    ToolOutline Outline() const override;
     bool ButtonDragging() const override { return m_selectDrag == SelectDrag::kDragging; }
     void Scrolled(QPoint client) override;
 
@@ -66,5 +89,26 @@ private:
     SelectDrag m_selectDrag = SelectDrag::kNone;
     int m_nHandle = -1;
     PlacedPoint m_ptPress;
-    std::vector<double> m_preview;  // the coordinates while dragging
+    std::vector<double> m_preview;  // the coordinates while reshaping
+    QPoint m_moveDelta;             // picture pixels while moving
+    bool m_bBand = false;           // the drag draws a selection band
+    bool m_bBandAdds = false;       // what it holds joins the selection
+    QPoint m_ptBand;                // the band's moving corner
+    QPoint m_ptHover;               // the mouse, for Insert
+    int m_nCorner = -1;
+    bool m_bNarrow = false;  // a click (no drag) selects only the area pressed
+
+    // Areas wholly inside the band.
+    std::vector<int> BandAreas() const;
+    // Alt+click: the next area under the point in a browser's order.
+    void CycleAt(QPoint client);
+    // Shift+click: the area joins or leaves the selection.
+    void ToggleArea(int area);
+    // The edge of the selected polygon under a client point; -1: none.
+    int EdgeAt(QPoint client) const;
+    // A corner at the client point on edge `edge` of the selected polygon.
+    void AddCorner(int edge, QPoint client);
+    bool RemoveSelectedCorner();
+    // The selection after a reshape or move has been drawn: repaints.
+    void RepaintSelection(const QRect& before);
 };

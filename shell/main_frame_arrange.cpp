@@ -1,0 +1,60 @@
+// The commands on several areas at once, their copies, and the grid.
+
+#include <QAction>
+#include <QInputDialog>
+#include <QMenu>
+#include <QMenuBar>
+
+#include "doc/settings.h"
+#include "shell/main_frame.h"
+
+void CMainFrame::AddArrangeMenus(QMenu* areas) {
+    const auto text = [](const char* t) { return QString::fromUtf8(t); };
+    // The keys work while the picture has the focus; in the pane the same
+    // keys copy and paste its text.
+    areas->addSeparator();
+    const struct {
+        const char* text;
+        void (CMapView::*slot)();
+    } copies[] = {
+        {"領域をコピー (&Y)\tCtrl+C", &CMapView::CopySelection},
+        {"領域を切り取り (&T)\tCtrl+X", &CMapView::CutSelection},
+        {"領域を貼り付け (&E)\tCtrl+V", &CMapView::PasteAreas},
+        {"領域を複製 (&D)\tCtrl+D", &CMapView::DuplicateSelection},
+    };
+    for (const auto& c : copies)
+        connect(areas->addAction(text(c.text)), &QAction::triggered, &m_view, c.slot);
+    QMenu* arrange = areas->addMenu(text("配置 (&A)"));
+    arrange->setObjectName(QStringLiteral("ArrangeMenu"));
+    // Filled anew each time: what is enabled follows the selection.
+    connect(arrange, &QMenu::aboutToShow, this, [this, arrange] {
+        arrange->clear();
+        for (QMenu* old : arrange->findChildren<QMenu*>(Qt::FindDirectChildrenOnly))
+            old->deleteLater();
+        m_view.FillArrangeMenu(arrange);
+    });
+    m_view.FillArrangeMenu(arrange);
+
+    // Right after the 領域 menu.
+    QMenu* view = menuBar()->addMenu(text("表示(&V)"));
+    QAction* grid = view->addAction(text("グリッド (&G)"));
+    grid->setObjectName(QStringLiteral("GridAction"));
+    grid->setCheckable(true);
+    connect(view, &QMenu::aboutToShow, grid, [grid] { grid->setChecked(GetGridSetting()); });
+    connect(grid, &QAction::triggered, this, [this](bool on) {
+        SetGridSetting(on);
+        m_view.OnGridChanged();
+    });
+    connect(view->addAction(text("グリッドの間隔 (&S)...")), &QAction::triggered, this,
+            &CMainFrame::OnGridSpacing);
+}
+
+void CMainFrame::OnGridSpacing() {
+    bool ok = false;
+    const int spacing = QInputDialog::getInt(this, QString::fromUtf8("グリッドの間隔"),
+                                             QString::fromUtf8("間隔 (ピクセル):"),
+                                             GetGridSpacingSetting(), 2, 256, 1, &ok);
+    if (!ok) return;
+    SetGridSpacingSetting(spacing);
+    m_view.OnGridChanged();
+}
