@@ -63,3 +63,11 @@ int GetTraceToleranceSetting() {
 bool SetTraceToleranceSetting(int value) {
     return g_store && g_store->WriteProfileInt(kGeneral, "TraceTolerance", value);
 }
+
+bool GetFullColourSetting() {
+    return g_store && g_store->GetProfileInt(kGeneral, "FullColour", 0) != 0;
+}
+
+bool SetFullColourSetting(bool on) {
+    return g_store && g_store->WriteProfileInt(kGeneral, "FullColour", on ? 1 : 0);
+}

@@ -40,3 +40,7 @@ MarkupSettings ReadMarkupSettings();
 // a stored value outside 0..442 reads as the nearest end of that range.
 int GetTraceToleranceSetting();
 bool SetTraceToleranceSetting(int value);
+// "General"/"FullColour", default off: colour JPEGs are read with their own
+// colours (24 bits a pixel) instead of 128; any non-zero value means on.
+bool GetFullColourSetting();
+bool SetFullColourSetting(bool on);

@@ -57,6 +57,8 @@ public:
 
     // Shows the check mark of the tag-case command from the stored setting.
     void OnUpdateTagUpper();
+    // Shows the check mark of full colour from the stored setting.
+    void OnUpdateFullColour();
     // Shows the stored tolerance of the outline tool in its spin box.
     void OnUpdateTraceTolerance();
     QSpinBox& TraceTolerance() { return m_traceTolerance; }
@@ -81,6 +83,8 @@ signals:
 
 public slots:
     void OnTagUpper();
+    // Turns full-colour reading of JPEGs on or off for the pictures opened next.
+    void OnFullColour();
     void OnBaseFolder();
 
 protected:

@@ -160,7 +160,7 @@ private slots:
             (QStringList{QString::fromUtf8("画像 %1 を開けません。\nJPEG ファイルではありません。")
                              .arg(broken),
                          QString::fromUtf8("画像 %1 を開けません。\n開ける画像の種類ではありません "
-                                           "(gif, jpg, jpeg, png, bmp)。")
+                                           "(gif, jpg, jpeg, png, bmp, webp, avif)。")
                              .arg(other)}));
         QCOMPARE(app.Frame()->Pane().GetWindowText(), Skeleton("a.bmp"));
     }

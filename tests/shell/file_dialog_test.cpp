@@ -62,12 +62,12 @@ private slots:
     void saveAsFiltersAndTheExtensionList() {
         const QList<FileFilter> filters = SaveAsFilters();
         QCOMPARE(filters.size(), 2);
-        QCOMPARE(filters[0].description, U("(*.gif,*.jpg,*.jpeg,*.png,*.bmp)"));
-        QCOMPARE(filters[0].patterns,
-                 (QStringList{U("*.gif"), U("*.jpeg"), U("*.jpg"), U("*.png"), U("*.bmp")}));
+        QCOMPARE(filters[0].description, U("(*.gif,*.jpg,*.jpeg,*.png,*.bmp,*.webp,*.avif)"));
+        QCOMPARE(filters[0].patterns, (QStringList{U("*.gif"), U("*.jpeg"), U("*.jpg"), U("*.png"),
+                                                   U("*.bmp"), U("*.webp"), U("*.avif")}));
         QCOMPARE(filters[1].description, U("全てのﾌｧｨﾙ(*.*)"));
         QCOMPARE(filters[1].patterns, QStringList{U("*.*")});
-        QCOMPARE(PictureExtensionList(), U("gif, jpg, jpeg, png, bmp"));
+        QCOMPARE(PictureExtensionList(), U("gif, jpg, jpeg, png, bmp, webp, avif"));
     }
 
     void initTestCase() { QVERIFY2(InstallQtJapanese(), qPrintable(QtTranslationsFolder())); }
@@ -90,9 +90,10 @@ private slots:
         auto* combo = Part<QComboBox>(dialog, "fileTypeCombo");
         QStringList filters;
         for (int i = 0; i < combo->count(); ++i) filters << combo->itemText(i);
-        QCOMPARE(filters, (QStringList{U("すべての画像(*.gif,*.jpg,*.jpeg,*.png,*.bmp)"),
-                                       U("GIFﾌｧｲﾙ(*.gif)"), U("JPEGﾌｧｲﾙ(*.jpg)"),
-                                       U("PNGﾌｧｲﾙ(*.png)"), U("BMPﾌｧｲﾙ(*.bmp)")}));
+        QCOMPARE(filters,
+                 (QStringList{U("すべての画像(*.gif,*.jpg,*.jpeg,*.png,*.bmp,*.webp,*.avif)"),
+                              U("GIFﾌｧｲﾙ(*.gif)"), U("JPEGﾌｧｲﾙ(*.jpg)"), U("PNGﾌｧｲﾙ(*.png)"),
+                              U("BMPﾌｧｲﾙ(*.bmp)"), U("WebPﾌｧｲﾙ(*.webp)"), U("AVIFﾌｧｲﾙ(*.avif)")}));
         QCOMPARE(Captions(dialog, QDialogButtonBox::Open),
                  (QStringList{U("開く(&O)"), U("キャンセル"), U("ファイル名(&N):")}));
         QTRY_COMPARE(Listed(dialog), QStringList{QStringLiteral("e.png")});

@@ -1,4 +1,4 @@
-// zer-evizi-cli ppm PICTURE: the picture as a binary PPM (P6) on stdout,
+// zer-evizi-cli ppm [--full-colour] PICTURE: the picture as a binary PPM (P6) on stdout,
 // rows top to bottom, each pixel the colour the editor reads for it.
 
 #include <string>
@@ -10,11 +10,15 @@
 namespace {
 
 int Run(const cli::Args& args) {
-    if (args.size() != 1) return cli::UsageOf("ppm");
-    const std::string& path = args[0];
+    // --full-colour reads colour JPEGs with their own colours, not 128.
+    const bool fullColour = args.size() == 2 && args[0] == "--full-colour";
+    if (args.size() != (fullColour ? 2u : 1u)) return cli::UsageOf("ppm");
+    const std::string& path = args.back();
     const int type = PictureTypeFromPath(path);
     if (type < 0) return cli::Fail("unsupported format: " + path);
-    CImage image(path, type);
+    CImage image;
+    image.fullColour = fullColour;
+    image.Load(path, type);
     const int width = image.GetWidth(), height = image.GetHeight();
     if (width <= 0 || height <= 0) return cli::FailRead(path, image.GetReadFailure());
 
@@ -36,6 +40,6 @@ int Run(const cli::Args& args) {
     return cli::kOk;
 }
 
-const cli::Registration registration({"ppm", "PICTURE", Run});
+const cli::Registration registration({"ppm", "[--full-colour] PICTURE", Run});
 
 }  // namespace

@@ -1,0 +1,16 @@
+// Reads arbitrary bytes as an AVIF file.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+#include "image/avif_codec.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size == 0) return 0;
+    std::FILE* f = fmemopen(const_cast<uint8_t*>(data), size, "rb");
+    if (!f) return 0;
+    CAvifImpl impl;
+    impl.ReadStream(f);
+    std::fclose(f);
+    return 0;
+}

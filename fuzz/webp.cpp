@@ -1,0 +1,23 @@
+// Reads arbitrary bytes as a WebP file.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+#include "image/webp_codec.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size == 0) return 0;
+    std::FILE* f = fmemopen(const_cast<uint8_t*>(data), size, "rb");
+    if (!f) return 0;
+    CWebpImpl impl;
+    if (impl.ReadStream(f)) {
+        // Whatever was read must write back out.
+        std::FILE* out = std::fopen("/dev/null", "wb");
+        if (out) {
+            impl.WriteStream(out);
+            std::fclose(out);
+        }
+    }
+    std::fclose(f);
+    return 0;
+}
