@@ -23,6 +23,14 @@ bool BeginsWithFileType(const std::vector<uint8_t>& bytes) {
     return bytes.size() >= 8 && std::memcmp(bytes.data() + 4, "ftyp", 4) == 0;
 }
 
+// Whether the bytes could begin a file whose first box is a file type box.
+bool MayBeginWithFileType(const std::vector<uint8_t>& bytes) {
+    static const char kType[] = "ftyp";
+    for (size_t i = 4; i < bytes.size() && i < 8; ++i)
+        if (bytes[i] != static_cast<uint8_t>(kType[i - 4])) return false;
+    return true;
+}
+
 ze::ReadError ErrorOf(avifResult result, const std::vector<uint8_t>& bytes,
                       ze::ReadVariant* variant) {
     switch (result) {
@@ -72,7 +80,7 @@ int CAvifImpl::ReadStream(std::FILE* file) {
     // laid over the background: what the file held is never kept.
     lossyLoad = true;
     std::vector<uint8_t> bytes;
-    if (!ze::ReadWholeFile(*this, file, &bytes)) return 0;
+    if (!ze::ReadWholeFile(*this, file, &bytes, MayBeginWithFileType)) return 0;
 
     std::unique_ptr<avifDecoder, DecoderFree> decoder(avifDecoderCreate());
     if (!decoder) return FailRead(ze::ReadError::kOutOfMemory);

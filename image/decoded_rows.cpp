@@ -18,7 +18,8 @@ uint8_t Over(int fg, int alpha, int bg) {
 
 }  // namespace
 
-bool ReadWholeFile(CImageImpl& picture, std::FILE* file, std::vector<uint8_t>* bytes) {
+bool ReadWholeFile(CImageImpl& picture, std::FILE* file, std::vector<uint8_t>* bytes,
+                   bool (*mayBeThisType)(const std::vector<uint8_t>& start)) {
     const uint64_t maxBytes =
         static_cast<uint64_t>(std::max<int64_t>(picture.readLimits.maxPixels, 0)) * 4 +
         (uint64_t{1} << 20);
@@ -34,6 +35,10 @@ bool ReadWholeFile(CImageImpl& picture, std::FILE* file, std::vector<uint8_t>* b
             bytes->resize(have + want);
             const size_t got = std::fread(bytes->data() + have, 1, want, file);
             bytes->resize(have + got);
+            if (have == 0 && !mayBeThisType(*bytes)) {
+                bytes->clear();
+                return picture.FailRead(ReadError::kNotThisType);
+            }
             if (got < want) break;
         }
     } catch (const std::bad_alloc&) {

@@ -21,8 +21,11 @@ inline constexpr int kBackRed = 31, kBackGreen = 127, kBackBlue = 255;
 // four bytes a pixel of the largest picture its limits admit and 1 MiB,
 // more than any real encoder spends. False, with the failure recorded in
 // `picture`, for an empty file (kTruncated at byte 0), a larger one
-// (kFileTooLarge), a failed read or no memory.
-bool ReadWholeFile(CImageImpl& picture, std::FILE* file, std::vector<uint8_t>* bytes);
+// (kFileTooLarge), a failed read or no memory, and for a file whose first
+// megabyte (or less) `mayBeThisType` rejects (kNotThisType: a large file of
+// another kind is not read on).
+bool ReadWholeFile(CImageImpl& picture, std::FILE* file, std::vector<uint8_t>* bytes,
+                   bool (*mayBeThisType)(const std::vector<uint8_t>& start));
 
 // Sizes `bgra` for the picture's width x height 32-bit pixels. False, with
 // the picture's pixels dropped and kOutOfMemory recorded, when the memory

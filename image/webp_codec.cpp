@@ -68,7 +68,7 @@ int CWebpImpl::ReadStream(std::FILE* file) {
     BeginRead(kImageWebp);
     lossyLoad = true;
     std::vector<uint8_t> bytes;
-    if (!ze::ReadWholeFile(*this, file, &bytes)) return 0;
+    if (!ze::ReadWholeFile(*this, file, &bytes, BeginsAsWebp)) return 0;
     const auto size = static_cast<int64_t>(bytes.size());
 
     // An extended file's canvas is refused before the library looks inside.
