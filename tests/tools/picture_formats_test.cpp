@@ -128,7 +128,7 @@ TEST(PictureFormats, PpmGivesWhatTheFormatsOwnDecodersGive) {
     EXPECT_NE(Ppm({"ppm", f("la.webp")}), Ppm({"ppm", f("o.png")}));
 
     // Without --full-colour a colour JPEG is quantized to 128 colours.
-    EXPECT_EQ(Cli({"info", "--full-colour", f("o.jpg")}).out,
+    EXPECT_EQ(Cli({"info", f("o.jpg"), "--full-colour"}).out,
               "37x23 depth=24 colortype=2 palette=0 transparent=-1\n");
     EXPECT_EQ(Cli({"info", f("o.jpg")}).out,
               "37x23 depth=8 colortype=3 palette=128 transparent=-1\n");

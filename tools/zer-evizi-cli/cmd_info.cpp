@@ -1,6 +1,7 @@
 // zer-evizi-cli info [--full-colour] PICTURE: the picture's size, depth, colour type,
 // palette size and transparent index, as the editor loads it.
 
+#include <optional>
 #include <string>
 
 #include "command.h"
@@ -10,14 +11,13 @@
 namespace {
 
 int Run(const cli::Args& args) {
-    // --full-colour reads colour JPEGs with their own colours, not 128.
-    const bool fullColour = args.size() == 2 && args[0] == "--full-colour";
-    if (args.size() != (fullColour ? 2u : 1u)) return cli::UsageOf("info");
-    const std::string& path = args.back();
+    const std::optional<cli::PictureArgs> picture = cli::ParsePictureArgs(args);
+    if (!picture) return cli::UsageOf("info");
+    const std::string& path = picture->path;
     const int type = PictureTypeFromPath(path);
     if (type < 0) return cli::Fail("unsupported format: " + path);
     CImage image;
-    image.fullColour = fullColour;
+    image.fullColour = picture->fullColour;
     image.Load(path, type);
     // Loaded means a width and a height above 0, as the document decides.
     if (image.GetWidth() <= 0 || image.GetHeight() <= 0)

@@ -1,6 +1,7 @@
 // zer-evizi-cli ppm [--full-colour] PICTURE: the picture as a binary PPM (P6) on stdout,
 // rows top to bottom, each pixel the colour the editor reads for it.
 
+#include <optional>
 #include <string>
 
 #include "command.h"
@@ -10,14 +11,13 @@
 namespace {
 
 int Run(const cli::Args& args) {
-    // --full-colour reads colour JPEGs with their own colours, not 128.
-    const bool fullColour = args.size() == 2 && args[0] == "--full-colour";
-    if (args.size() != (fullColour ? 2u : 1u)) return cli::UsageOf("ppm");
-    const std::string& path = args.back();
+    const std::optional<cli::PictureArgs> picture = cli::ParsePictureArgs(args);
+    if (!picture) return cli::UsageOf("ppm");
+    const std::string& path = picture->path;
     const int type = PictureTypeFromPath(path);
     if (type < 0) return cli::Fail("unsupported format: " + path);
     CImage image;
-    image.fullColour = fullColour;
+    image.fullColour = picture->fullColour;
     image.Load(path, type);
     const int width = image.GetWidth(), height = image.GetHeight();
     if (width <= 0 || height <= 0) return cli::FailRead(path, image.GetReadFailure());
