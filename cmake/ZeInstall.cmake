@@ -40,7 +40,7 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Zer Evizi SEKKA developers <sekka@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "editor for HTML client-side image maps")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Open a picture (GIF, JPEG, PNG or BMP), draw circles, rectangles and polygons on it, and the area markup of an HTML client-side image map appears beside it. The Japanese user interface comes with zer-evizi-cli, which does the same work without a display.")
+    "Open a picture (GIF, JPEG, PNG, BMP, WebP or AVIF), draw circles, rectangles and polygons on it, and the area markup of an HTML client-side image map appears beside it. The Japanese user interface comes with zer-evizi-cli, which does the same work without a display.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "doc/picture_type.h"
+#include "doc/settings.h"
 #include "markup/area_markup.h"
 #include "markup/link_path.h"
 
@@ -35,8 +36,11 @@ void CMapDoc::SetPathName(const std::string& path) {
     if (m_onPathSet) m_onPathSet(path);
 }
 
-std::unique_ptr<CImage> LoadPicture(const std::string& path, int type, ze::ReadFailure* failure) {
-    auto image = std::make_unique<CImage>(path, type);
+std::unique_ptr<CImage> LoadPicture(const std::string& path, int type, ze::ReadFailure* failure,
+                                    bool fullColour) {
+    auto image = std::make_unique<CImage>();
+    image->fullColour = fullColour;
+    image->Load(path, type);
     if (image->GetWidth() > 0 && image->GetHeight() > 0) return image;
     if (failure) *failure = image->GetReadFailure();
     return nullptr;
@@ -50,7 +54,7 @@ bool CMapDoc::OnOpenDocument(const std::string& path, const MarkupSettings& sett
         return false;
     }
     // The current picture stays until the new one has loaded.
-    std::unique_ptr<CImage> image = LoadPicture(path, type, failure);
+    std::unique_ptr<CImage> image = LoadPicture(path, type, failure, GetFullColourSetting());
     if (!image) return false;
     AdoptPicture(path, std::move(image), settings);
     return true;

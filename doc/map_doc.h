@@ -67,11 +67,12 @@ private:
     std::string m_strTitle;
 };
 
-// Loads the picture at `path` as type `type`; null when it does not load
-// (no pixels), and then `failure` (may be null) says why. Touches no
-// document or setting, so it may run on any thread.
+// Loads the picture at `path` as type `type`, colour JPEGs in their own
+// colours with `fullColour`; null when it does not load (no pixels), and
+// then `failure` (may be null) says why. Touches no document or setting, so
+// it may run on any thread.
 std::unique_ptr<CImage> LoadPicture(const std::string& path, int type,
-                                    ze::ReadFailure* failure = nullptr);
+                                    ze::ReadFailure* failure = nullptr, bool fullColour = false);
 
 // The skeleton's image line: <img src="SOURCE" width=W height=H
 // usemap="#map_NAME"> and CR LF. Nothing is escaped or cut.

@@ -82,3 +82,11 @@ int GetGridSpacingSetting() {
 bool SetGridSpacingSetting(int spacing) {
     return g_store && g_store->WriteProfileInt(kGeneral, "GridSpacing", spacing);
 }
+
+bool GetFullColourSetting() {
+    return g_store && g_store->GetProfileInt(kGeneral, "FullColour", 0) != 0;
+}
+
+bool SetFullColourSetting(bool on) {
+    return g_store && g_store->WriteProfileInt(kGeneral, "FullColour", on ? 1 : 0);
+}

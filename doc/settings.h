@@ -48,3 +48,7 @@ bool SetGridSetting(bool on);
 // a stored value outside 2..256 reads as the default.
 int GetGridSpacingSetting();
 bool SetGridSpacingSetting(int spacing);
+// "General"/"FullColour", default off: colour JPEGs are read with their own
+// colours (24 bits a pixel) instead of 128; any non-zero value means on.
+bool GetFullColourSetting();
+bool SetFullColourSetting(bool on);

@@ -1,9 +1,11 @@
 #include "image/image.h"
 
+#include "image/avif_codec.h"
 #include "image/bmp_codec.h"
 #include "image/gif_codec.h"
 #include "image/jpeg_codec.h"
 #include "image/png_codec.h"
+#include "image/webp_codec.h"
 
 std::unique_ptr<CImageImpl> MakeImageImpl(int code, const std::string& name) {
     switch (code) {
@@ -15,6 +17,10 @@ std::unique_ptr<CImageImpl> MakeImageImpl(int code, const std::string& name) {
             return std::make_unique<CGifImpl>(name);
         case kImagePng:
             return std::make_unique<CPngImpl>(name);
+        case kImageWebp:
+            return std::make_unique<CWebpImpl>(name);
+        case kImageAvif:
+            return std::make_unique<CAvifImpl>(name);
         default:
             return nullptr;
     }
@@ -37,6 +43,7 @@ int CImage::Load(const std::string& name, int code) {
         }
     }
     impl->readLimits = readLimits;
+    impl->readFullColour = fullColour;
     const int answer = impl->Read(imageName);
     lastReadFailure = impl->readFailure;
     // A reader that gave no picture without a reason of its own.

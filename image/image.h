@@ -34,7 +34,7 @@ public:
     virtual int GetColorType() const;
     virtual int IsInside(int x, int y) const;
     virtual int Create(int width, int height, int depth, int colorType);
-    // Replaces the implementation with a new one for `code` (0..4 but 3).
+    // Replaces the implementation with a new one for `code` (0..6 but 3).
     virtual int CreateImpl(const std::string& name, int code);
     virtual int GetPixelIndex(int x, int y) const;
     virtual int GetPixelRGB(int x, int y, uint8_t* red, uint8_t* green, uint8_t* blue) const;
@@ -58,6 +58,8 @@ public:
     ze::WriteError lastWriteError = ze::WriteError::kNone;
     // The bounds of Load and Create; the defaults unless changed before.
     ze::ReadLimits readLimits;
+    // Load reads colour JPEGs as 24-bit pictures instead of 128 colours.
+    bool fullColour = false;
     ze::ReadFailure lastReadFailure;
 };
 

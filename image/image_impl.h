@@ -89,6 +89,9 @@ public:
     ze::WriteError writeError = ze::WriteError::kNone;
     // The bounds of Read, and of Create.
     ze::ReadLimits readLimits;
+    // Read gives colour JPEGs their own colours at depth 24 rather than
+    // quantizing them to a palette.
+    bool readFullColour = false;
     // Why the last Read gave no picture, or stopped short of the whole one
     // (kNone after a read of the whole picture).
     ze::ReadFailure readFailure;

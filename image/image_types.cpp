@@ -7,6 +7,8 @@ constexpr PictureTypeInfo kPictureTypes[] = {
     {kImageJpeg, "jpg", "jpeg", true, true, "JPEGﾌｧｲﾙ(*.jpg)"},
     {kImagePng, "png", nullptr, true, true, "PNGﾌｧｲﾙ(*.png)"},
     {kImageBmp, "bmp", nullptr, true, true, "BMPﾌｧｲﾙ(*.bmp)"},
+    {kImageWebp, "webp", nullptr, true, true, "WebPﾌｧｲﾙ(*.webp)"},
+    {kImageAvif, "avif", nullptr, true, false, "AVIFﾌｧｲﾙ(*.avif)"},
     {kImageXpm, "xpm", nullptr, false, false, nullptr},
 };
 

@@ -14,6 +14,8 @@ enum ImageTypeCode : int {
     kImageGif = 2,
     kImageXpm = 3,  // named in the table, but has no implementation
     kImagePng = 4,
+    kImageWebp = 5,
+    kImageAvif = 6,
 };
 
 struct PictureTypeInfo {
@@ -29,7 +31,7 @@ struct PictureTypeInfo {
 std::span<const PictureTypeInfo> PictureTypes();
 
 // The type code for a file name from the image library's type names ("BMP",
-// "GIF", "JPG", "PNG", "XPM": each type's first extension), by the text after
+// "GIF", "JPG", "PNG", "XPM", "WEBP", "AVIF": each type's first extension), by the text after
 // the last "." compared without ASCII case. -1 when there is no extension or
 // it is not among them ("jpeg" is not).
 int ImageTypeFromName(const std::string& name);

@@ -106,7 +106,7 @@ ze::ReadFailure WhyReadFailed(const ErrorManager& err, const ze::jpeg::ReadGuard
     return f;
 }
 
-enum class Output { kGrey, kQuantized, kCmyk };
+enum class Output { kGrey, kQuantized, kColour, kCmyk };
 
 struct ReadLayout {
     JDIMENSION width;
@@ -118,11 +118,11 @@ struct ReadLayout {
 
 // Reads the header and starts decompression: grey files as grey levels,
 // CMYK and YCCK files as CMYK samples, every other file quantized to a
-// palette. Files larger than the guard's pixel limit, or that it does not
-// admit, are refused before the library allocates for them, with the
+// palette, or with `fullColour` as blue, green, red samples. Files larger than the guard's pixel
+// limit, or that it does not admit, are refused before the library allocates for them, with the
 // guard's failure set. 0 on a library error or a refused file.
 int StartJpegRead(j_decompress_ptr cinfo, ErrorManager* err, std::FILE* file,
-                  ze::jpeg::ReadGuard* guard, ReadLayout* out) {
+                  ze::jpeg::ReadGuard* guard, bool fullColour, ReadLayout* out) {
     if (setjmp(err->jump)) return 0;
     jpeg_create_decompress(cinfo);  // keeps client_data: the caller's EXIF capture
     ze::jpeg::InstallGuard(cinfo, guard);
@@ -151,6 +151,11 @@ int StartJpegRead(j_decompress_ptr cinfo, ErrorManager* err, std::FILE* file,
             cinfo->out_color_space = JCS_CMYK;
             break;
         default:
+            if (fullColour) {
+                out->output = Output::kColour;
+                cinfo->out_color_space = JCS_EXT_BGR;
+                break;
+            }
             out->output = Output::kQuantized;
             cinfo->out_color_space = JCS_RGB;
             cinfo->quantize_colors = TRUE;
@@ -277,13 +282,15 @@ int CJpegImpl::ReadStream(std::FILE* file) {
         return 0;
     };
     ReadLayout layout{};
-    if (!StartJpegRead(&cinfo, &err, file, &guard, &layout)) return failed();
-    const int expected = layout.output == Output::kCmyk ? 4 : 1;
+    if (!StartJpegRead(&cinfo, &err, file, &guard, readFullColour, &layout)) return failed();
+    const int expected =
+        layout.output == Output::kCmyk ? 4 : (layout.output == Output::kColour ? 3 : 1);
     if (layout.components != expected) return FailRead(ze::ReadError::kCorrupt);
 
     const int width = static_cast<int>(layout.width);
     const int height = static_cast<int>(layout.height);
-    if (!CreateForRead(width, height, layout.output == Output::kCmyk ? 24 : 8, -1)) return 0;
+    const bool rgb = layout.output == Output::kCmyk || layout.output == Output::kColour;
+    if (!CreateForRead(width, height, rgb ? 24 : 8, -1)) return 0;
 
     if (layout.output == Output::kGrey) {
         uint8_t levels[256];

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "image/decoded_rows.h"
 #include "image/image_types.h"
 #include "image/rgb_rows.h"
 #include "io/file_io.h"
@@ -49,8 +50,8 @@ void ReadData(png_structp png, png_bytep data, size_t length) {
     png_longjmp(png, 1);
 }
 
-// Transparent areas of colour and palette files are laid over this colour.
-constexpr int kBackRed = 31, kBackGreen = 127, kBackBlue = 255;
+// Transparent areas of colour and palette files are laid over ze::kBackRed,
+// kBackGreen, kBackBlue.
 // Grey files are laid over this grey level and stay grey.
 constexpr int kBackGrey = 0;
 
@@ -117,9 +118,9 @@ int ReadPngHeader(png_structp png, png_infop info, ReadState* state, ReadLayout*
     background.index = 0;
     // Given in 8-bit units for every file: libpng widens the record itself
     // when it composites 16-bit samples that it then cuts to 8 bits.
-    background.red = kBackRed;
-    background.green = kBackGreen;
-    background.blue = kBackBlue;
+    background.red = ze::kBackRed;
+    background.green = ze::kBackGreen;
+    background.blue = ze::kBackBlue;
     background.gray = kBackGrey;
     png_set_background(png, &background, PNG_BACKGROUND_GAMMA_SCREEN, 0, 1.0);
     if (depth == 16) png_set_strip_16(png);

@@ -25,6 +25,10 @@ const char* TypeName(int type) {
             return "GIF";
         case kImagePng:
             return "PNG";
+        case kImageWebp:
+            return "WebP";
+        case kImageAvif:
+            return "AVIF";
         default:
             return nullptr;
     }
@@ -47,6 +51,10 @@ std::string VariantName(const ReadFailure& f, bool en) {
             return en ? "BMP compression " + N(f.value) : "圧縮方式 " + N(f.value) + " の BMP";
         case ReadVariant::kJpegPrecision:
             return en ? N(f.value) + "-bit JPEG" : N(f.value) + " ビットの JPEG";
+        case ReadVariant::kWebpFeature:
+            return en ? "WebP feature that the decoder lacks" : "デコーダーにない WebP の機能";
+        case ReadVariant::kAvifFeature:
+            return en ? "AVIF feature that the decoder lacks" : "デコーダーにない AVIF の機能";
         case ReadVariant::kJpegCoding:
         case ReadVariant::kProgressiveJpeg:
         case ReadVariant::kNone:
@@ -69,9 +77,10 @@ std::string English(const ReadFailure& f) {
         case ReadError::kPermissionDenied:
             return "permission denied";
         case ReadError::kUnknownType:
-            return "not a picture type the editor opens (gif, jpg, jpeg, png, bmp)";
+            return "not a picture type the editor opens (gif, jpg, jpeg, png, bmp, webp, avif)";
         case ReadError::kNotThisType:
-            return type ? std::string("not a ") + type + " file" : "not a picture";
+            if (!type) return "not a picture";
+            return std::string(type[0] == 'A' ? "not an " : "not a ") + type + " file";
         case ReadError::kTruncated:
             if (f.offset == 0) return "the file is empty";
             return f.offset > 0 ? "the file is cut off at byte " + N(f.offset)
@@ -80,7 +89,7 @@ std::string English(const ReadFailure& f) {
             return "the picture (" + Size(f) + ") is larger than the limit of " + N(f.limit) +
                    " pixels";
         case ReadError::kTooMuchMemory:
-            return "the JPEG picture (" + Size(f) +
+            return std::string("the ") + (type ? type : "JPEG") + " picture (" + Size(f) +
                    (f.variant == ReadVariant::kProgressiveJpeg ? ", progressive" : "") +
                    ") needs " + N(f.value) + " MB of working memory to decode; the limit is " +
                    N(f.limit) + " MB";
@@ -89,6 +98,8 @@ std::string English(const ReadFailure& f) {
         case ReadError::kTooLittleData:
             return "the JPEG file declares " + Size(f) + " pixels but holds only " + N(f.offset) +
                    " bytes";
+        case ReadError::kFileTooLarge:
+            return "the file is larger than the limit of " + N(f.limit) + " bytes";
         case ReadError::kUnsupported:
             return "unsupported variant: " + VariantName(f, true);
         case ReadError::kCorrupt:
@@ -118,7 +129,7 @@ std::string Japanese(const ReadFailure& f) {
         case ReadError::kPermissionDenied:
             return "読み取りが許可されていません。";
         case ReadError::kUnknownType:
-            return "開ける画像の種類ではありません (gif, jpg, jpeg, png, bmp)。";
+            return "開ける画像の種類ではありません (gif, jpg, jpeg, png, bmp, webp, avif)。";
         case ReadError::kNotThisType:
             return type ? std::string(type) + " ファイルではありません。" : "画像ではありません。";
         case ReadError::kTruncated:
@@ -128,7 +139,7 @@ std::string Japanese(const ReadFailure& f) {
         case ReadError::kTooLarge:
             return "画像が大きすぎます (" + Size(f) + "、上限は " + N(f.limit) + " ピクセル)。";
         case ReadError::kTooMuchMemory:
-            return "JPEG 画像 (" + Size(f) +
+            return std::string(type ? type : "JPEG") + " 画像 (" + Size(f) +
                    (f.variant == ReadVariant::kProgressiveJpeg ? "、プログレッシブ" : "") +
                    ") の展開には " + N(f.value) + " MB の作業メモリが要ります (上限は " +
                    N(f.limit) + " MB)。";
@@ -137,6 +148,8 @@ std::string Japanese(const ReadFailure& f) {
         case ReadError::kTooLittleData:
             return "JPEG ファイルは " + Size(f) + " ピクセルの画像と言いながら " + N(f.offset) +
                    " バイトしかありません。";
+        case ReadError::kFileTooLarge:
+            return "ファイルが大きすぎます (上限は " + N(f.limit) + " バイト)。";
         case ReadError::kUnsupported:
             return "対応していない種類です: " + VariantName(f, false) + "。";
         case ReadError::kCorrupt:

@@ -20,6 +20,10 @@ struct ReadLimits {
     uint64_t jpegMemory = uint64_t{1} << 30;
     // JPEG: the most scans a file may have (real files have a few dozen).
     int jpegScans = 500;
+    // WebP and AVIF: the most the decoder's own buffers and the reader's
+    // copy of the decoded rows may take for one picture, the picture's own
+    // pixels not counted. A lossless WebP of 16384 x 16384 needs 1 GiB.
+    uint64_t decoderMemory = uint64_t{1} << 30;
 };
 
 enum class ReadError {
@@ -32,9 +36,10 @@ enum class ReadError {
     kNotThisType,       // the bytes are not a picture of the reader's type
     kTruncated,         // the file ends at byte `offset`, before the picture does
     kTooLarge,          // width x height is over ReadLimits::maxPixels (`limit`)
-    kTooMuchMemory,     // JPEG: decoding needs `value` MB, over `limit` MB
+    kTooMuchMemory,     // JPEG, WebP, AVIF: decoding needs `value` MB, over `limit` MB
     kTooManyScans,      // JPEG: more than `limit` scans
     kTooLittleData,     // JPEG: `offset` bytes cannot hold the width x height declared
+    kFileTooLarge,      // WebP, AVIF: the file is over `limit` bytes, more than its picture needs
     kUnsupported,       // a variant of the format that the reader does not read
     kCorrupt,           // damaged data, found at byte `offset` when known
     kNoImage,           // the file holds no picture (none, or an empty one)
@@ -55,6 +60,8 @@ enum class ReadVariant {
     kJpegPrecision,    // a JPEG of `value` bits per sample
     kJpegCoding,       // a JPEG coding process or colour conversion the decoder lacks
     kProgressiveJpeg,  // kTooMuchMemory: the picture is progressive
+    kWebpFeature,      // a WebP feature the decoder lacks
+    kAvifFeature,      // an AVIF feature or coding the decoder lacks
 };
 
 // Why a read gave no picture. The numbers mean what the code's comment says;

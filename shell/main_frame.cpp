@@ -58,6 +58,8 @@ CMainFrame::CMainFrame() {
     QAction* mapSaveAs = AddCommand(cmd::kMapSaveAs, U("名前を付けてマップを保存(&K)..."));
     mapSaveAs->setShortcut(QKeySequence(Qt::Key_F12));
     QAction* browserCheck = AddCommand(cmd::kBrowserCheck, U("ブラウザで確認 (&W)"));
+    QAction* fullColour = AddCommand(cmd::kViewFullColour, U("フルカラー (&C)"));
+    fullColour->setCheckable(true);
 
     // Menu 128.
     m_fileMenu = menuBar()->addMenu(U("ファイル(&F)"));
@@ -96,6 +98,11 @@ CMainFrame::CMainFrame() {
     areas->addSeparator();
     areas->addAction(showAreas);
     AddArrangeMenus(areas);
+
+    QMenu* view = menuBar()->addMenu(U("表示(&V)"));
+    view->addAction(fullColour);
+    connect(view, &QMenu::aboutToShow, this, &CMainFrame::OnUpdateFullColour);
+    AddGridItems(view);
 
     QMenu* other = menuBar()->addMenu(U("その他(&O)"));
     other->addAction(baseFolder);
@@ -147,6 +154,7 @@ CMainFrame::CMainFrame() {
     connect(mapSaveAs, &QAction::triggered, this, &CMainFrame::mapSaveAsRequested);
     connect(browserCheck, &QAction::triggered, this, &CMainFrame::browserCheckRequested);
     connect(tag, &QAction::triggered, this, &CMainFrame::OnTagUpper);
+    connect(fullColour, &QAction::triggered, this, &CMainFrame::OnFullColour);
     connect(baseFolder, &QAction::triggered, this, &CMainFrame::OnBaseFolder);
     connect(circle, &QAction::triggered, &m_view, &CMapView::OnToolCircle);
     connect(rect, &QAction::triggered, &m_view, &CMapView::OnToolRect);
@@ -198,6 +206,7 @@ CMainFrame::CMainFrame() {
     UpdateTitle(QString());
     SetRecentFiles({});
     OnUpdateTagUpper();
+    OnUpdateFullColour();
 }
 
 void CMainFrame::UpdateViewChecks() {
@@ -317,6 +326,15 @@ void CMainFrame::OnTagUpper() {
 
 void CMainFrame::OnUpdateTagUpper() {
     if (QAction* tag = Action(cmd::kTagUpper)) tag->setChecked(GetTagSetting() != 0);
+}
+
+void CMainFrame::OnFullColour() {
+    SetFullColourSetting(!GetFullColourSetting());
+    OnUpdateFullColour();
+}
+
+void CMainFrame::OnUpdateFullColour() {
+    if (QAction* full = Action(cmd::kViewFullColour)) full->setChecked(GetFullColourSetting());
 }
 
 void CMainFrame::OnBaseFolder() {

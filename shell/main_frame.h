@@ -57,6 +57,8 @@ public:
 
     // Shows the check mark of the tag-case command from the stored setting.
     void OnUpdateTagUpper();
+    // Shows the check mark of full colour from the stored setting.
+    void OnUpdateFullColour();
     // Shows the stored tolerance of the outline tool in its spin box.
     void OnUpdateTraceTolerance();
     QSpinBox& TraceTolerance() { return m_traceTolerance; }
@@ -70,6 +72,7 @@ public:
     // The 領域 menu's commands on several areas and their copies, and the
     // 表示 menu with the grid (main_frame_arrange.cpp).
     void AddArrangeMenus(QMenu* areas);
+    void AddGridItems(QMenu* view);
     // Asks for the grid's spacing and stores it.
     void OnGridSpacing();
 
@@ -87,6 +90,8 @@ signals:
 
 public slots:
     void OnTagUpper();
+    // Turns full-colour reading of JPEGs on or off for the pictures opened next.
+    void OnFullColour();
     void OnBaseFolder();
 
 protected:

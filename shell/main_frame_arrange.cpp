@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QInputDialog>
 #include <QMenu>
-#include <QMenuBar>
 
 #include "doc/settings.h"
 #include "shell/main_frame.h"
@@ -34,9 +33,10 @@ void CMainFrame::AddArrangeMenus(QMenu* areas) {
         m_view.FillArrangeMenu(arrange);
     });
     m_view.FillArrangeMenu(arrange);
+}
 
-    // Right after the 領域 menu.
-    QMenu* view = menuBar()->addMenu(text("表示(&V)"));
+void CMainFrame::AddGridItems(QMenu* view) {
+    const auto text = [](const char* t) { return QString::fromUtf8(t); };
     QAction* grid = view->addAction(text("グリッド (&G)"));
     grid->setObjectName(QStringLiteral("GridAction"));
     grid->setCheckable(true);

@@ -112,7 +112,7 @@ bool CMarkupFile::AdoptPicture(const QString& path, QString* why) {
     } else if (info.exists() && !info.isFile() && !info.isDir()) {
         failure.error = ze::ReadError::kNotRegular;  // a FIFO would hold the window
     } else {
-        image = LoadPicture(path.toStdString(), type, &failure);
+        image = LoadPicture(path.toStdString(), type, &failure, GetFullColourSetting());
     }
     if (!image) {
         *why = QString::fromStdString(ze::ReadFailureText(failure, ze::TextLanguage::kEnglish));

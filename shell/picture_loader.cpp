@@ -10,12 +10,14 @@
 #include <vector>
 
 #include "doc/map_doc.h"
+#include "doc/settings.h"
 #include "io/messages.h"
 
 struct CPictureLoader::Job {
     quint64 id = 0;
     std::string path;
     int type = 0;
+    bool fullColour = false;  // read when the job starts, on the window's thread
     std::atomic<bool> cancelled{false};
     // Written by the worker before it posts the job back, read after.
     std::unique_ptr<CImage> image;
@@ -64,6 +66,7 @@ void CPictureLoader::Start(const QString& path, int type, Done done) {
     job->id = m_next++;
     job->path = path.toStdString();
     job->type = type;
+    job->fullColour = GetFullColourSetting();
     m_current = job->id;
     m_path = path;
     m_done = std::move(done);
@@ -72,7 +75,8 @@ void CPictureLoader::Start(const QString& path, int type, Done done) {
                           {
                               ze::ScopedMessageCollector collect;
                               if (!job->cancelled)
-                                  job->image = LoadPicture(job->path, job->type, &job->failure);
+                                  job->image = LoadPicture(job->path, job->type, &job->failure,
+                                                           job->fullColour);
                               job->messages = collect.Messages();
                           }
                           // Posted to this object: the destructor waits for the

@@ -148,7 +148,7 @@ private slots:
             (QStringList{QString::fromUtf8("画像 %1 を開けません。\nBMP ファイルではありません。")
                              .arg(broken),
                          QString::fromUtf8("画像 %1 を開けません。\n開ける画像の種類ではありません "
-                                           "(gif, jpg, jpeg, png, bmp)。")
+                                           "(gif, jpg, jpeg, png, bmp, webp, avif)。")
                              .arg(other)}));
         QVERIFY(!app.OpenDocumentFile(broken));
         QVERIFY(QFile::remove(c));

@@ -100,7 +100,7 @@ private slots:
               "-|領域をコピー (&Y)\tCtrl+C|領域を切り取り (&T)\tCtrl+X|領域を貼り付け (&E)\tCtrl+V|"
               "領域を複製 (&D)\tCtrl+D|配置 (&A)|揃える (&A)|左 (&L)|右 (&R)|上 (&T)|下 (&B)|"
               "左右中央 (&C)|上下中央 (&M)|同じ大きさ (&Z)|幅 (&W)|高さ (&H)|等間隔 (&Q)|横 (&H)|"
-              "縦 (&V)|表示(&V)|グリッド (&G)|グリッドの間隔 (&S)...|"
+              "縦 (&V)|表示(&V)|フルカラー (&C)|グリッド (&G)|グリッドの間隔 (&S)...|"
               "その他(&O)|基本フォルダ 設定(&B)|画像サイズ (&S)|実際のサイズ (&N)|2倍表示 (&L)|"
               "タグを大文字にする (&T)|ZURI Zezez SEKKAにデータ転送 (&H)|ブラウザで確認 (&W)"));
         // No two commands share a key.
@@ -303,12 +303,12 @@ private slots:
     void saveAsFiltersAndTheExtensionList() {
         const QList<FileFilter> filters = SaveAsFilters();
         QCOMPARE(filters.size(), 2);
-        QCOMPARE(filters[0].description, U("(*.gif,*.jpg,*.jpeg,*.png,*.bmp)"));
-        QCOMPARE(filters[0].patterns,
-                 (QStringList{U("*.gif"), U("*.jpeg"), U("*.jpg"), U("*.png"), U("*.bmp")}));
+        QCOMPARE(filters[0].description, U("(*.gif,*.jpg,*.jpeg,*.png,*.bmp,*.webp,*.avif)"));
+        QCOMPARE(filters[0].patterns, (QStringList{U("*.gif"), U("*.jpeg"), U("*.jpg"), U("*.png"),
+                                                   U("*.bmp"), U("*.webp"), U("*.avif")}));
         QCOMPARE(filters[1].description, U("全てのﾌｧｨﾙ(*.*)"));
         QCOMPARE(filters[1].patterns, QStringList{U("*.*")});
-        QCOMPARE(PictureExtensionList(), U("gif, jpg, jpeg, png, bmp"));
+        QCOMPARE(PictureExtensionList(), U("gif, jpg, jpeg, png, bmp, webp, avif"));
     }
 
     void pictureFiltersShowDescriptionsAndMatchWithoutADot() {
@@ -329,9 +329,10 @@ private slots:
         auto* combo = Part<QComboBox>(dialog, "fileTypeCombo");
         QStringList filters;
         for (int i = 0; i < combo->count(); ++i) filters << combo->itemText(i);
-        QCOMPARE(filters, (QStringList{U("すべての画像(*.gif,*.jpg,*.jpeg,*.png,*.bmp)"),
-                                       U("GIFﾌｧｲﾙ(*.gif)"), U("JPEGﾌｧｲﾙ(*.jpg)"),
-                                       U("PNGﾌｧｲﾙ(*.png)"), U("BMPﾌｧｲﾙ(*.bmp)")}));
+        QCOMPARE(filters,
+                 (QStringList{U("すべての画像(*.gif,*.jpg,*.jpeg,*.png,*.bmp,*.webp,*.avif)"),
+                              U("GIFﾌｧｲﾙ(*.gif)"), U("JPEGﾌｧｲﾙ(*.jpg)"), U("PNGﾌｧｲﾙ(*.png)"),
+                              U("BMPﾌｧｲﾙ(*.bmp)"), U("WebPﾌｧｲﾙ(*.webp)"), U("AVIFﾌｧｲﾙ(*.avif)")}));
         QCOMPARE(Captions(dialog, QDialogButtonBox::Open),
                  (QStringList{U("開く(&O)"), U("キャンセル"), U("ファイル名(&N):")}));
         QTRY_COMPARE(Listed(dialog), QStringList{QStringLiteral("e.png")});

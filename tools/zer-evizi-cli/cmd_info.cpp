@@ -1,6 +1,7 @@
-// zer-evizi-cli info PICTURE: the picture's size, depth, colour type,
+// zer-evizi-cli info [--full-colour] PICTURE: the picture's size, depth, colour type,
 // palette size and transparent index, as the editor loads it.
 
+#include <optional>
 #include <string>
 
 #include "command.h"
@@ -10,11 +11,14 @@
 namespace {
 
 int Run(const cli::Args& args) {
-    if (args.size() != 1) return cli::UsageOf("info");
-    const std::string& path = args[0];
+    const std::optional<cli::PictureArgs> picture = cli::ParsePictureArgs(args);
+    if (!picture) return cli::UsageOf("info");
+    const std::string& path = picture->path;
     const int type = PictureTypeFromPath(path);
     if (type < 0) return cli::Fail("unsupported format: " + path);
-    CImage image(path, type);
+    CImage image;
+    image.fullColour = picture->fullColour;
+    image.Load(path, type);
     // Loaded means a width and a height above 0, as the document decides.
     if (image.GetWidth() <= 0 || image.GetHeight() <= 0)
         return cli::FailRead(path, image.GetReadFailure());
@@ -28,6 +32,6 @@ int Run(const cli::Args& args) {
     return cli::kOk;
 }
 
-const cli::Registration registration({"info", "PICTURE", Run});
+const cli::Registration registration({"info", "[--full-colour] PICTURE", Run});
 
 }  // namespace

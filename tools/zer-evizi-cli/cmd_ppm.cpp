@@ -1,6 +1,7 @@
-// zer-evizi-cli ppm PICTURE: the picture as a binary PPM (P6) on stdout,
+// zer-evizi-cli ppm [--full-colour] PICTURE: the picture as a binary PPM (P6) on stdout,
 // rows top to bottom, each pixel the colour the editor reads for it.
 
+#include <optional>
 #include <string>
 
 #include "command.h"
@@ -10,11 +11,14 @@
 namespace {
 
 int Run(const cli::Args& args) {
-    if (args.size() != 1) return cli::UsageOf("ppm");
-    const std::string& path = args[0];
+    const std::optional<cli::PictureArgs> picture = cli::ParsePictureArgs(args);
+    if (!picture) return cli::UsageOf("ppm");
+    const std::string& path = picture->path;
     const int type = PictureTypeFromPath(path);
     if (type < 0) return cli::Fail("unsupported format: " + path);
-    CImage image(path, type);
+    CImage image;
+    image.fullColour = picture->fullColour;
+    image.Load(path, type);
     const int width = image.GetWidth(), height = image.GetHeight();
     if (width <= 0 || height <= 0) return cli::FailRead(path, image.GetReadFailure());
 
@@ -36,6 +40,6 @@ int Run(const cli::Args& args) {
     return cli::kOk;
 }
 
-const cli::Registration registration({"ppm", "PICTURE", Run});
+const cli::Registration registration({"ppm", "[--full-colour] PICTURE", Run});
 
 }  // namespace

@@ -40,6 +40,15 @@ int FailRead(const std::string& path, const ze::ReadFailure& failure);
 // Prints the named command's usage on stderr; answers kUsageError.
 int UsageOf(const char* name);
 
+// The arguments of a command that reads one picture: PICTURE (any one
+// argument), with --full-colour (colour JPEGs read with their own colours,
+// not 128) before or after it. Nothing when they are not that.
+struct PictureArgs {
+    std::string path;
+    bool fullColour = false;
+};
+std::optional<PictureArgs> ParsePictureArgs(const Args& args);
+
 // A whole argument as a decimal integer; nothing when it is not one.
 std::optional<int> ParseInt(std::string_view text);
 

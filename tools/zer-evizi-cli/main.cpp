@@ -63,6 +63,23 @@ int FailRead(const std::string& path, const ze::ReadFailure& failure) {
                 ze::ReadFailureText(failure, ze::TextLanguage::kEnglish));
 }
 
+std::optional<PictureArgs> ParsePictureArgs(const Args& args) {
+    PictureArgs result;
+    bool named = false;
+    for (const std::string& arg : args) {
+        if (arg == "--full-colour" && !result.fullColour) {
+            result.fullColour = true;
+        } else if (!named) {
+            result.path = arg;
+            named = true;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (!named) return std::nullopt;
+    return result;
+}
+
 std::optional<int> ParseInt(std::string_view text) {
     int value = 0;
     const char* end = text.data() + text.size();

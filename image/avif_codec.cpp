@@ -1,0 +1,167 @@
+#include "image/avif_codec.h"
+
+#include <avif/avif.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "image/decoded_rows.h"
+#include "image/image_types.h"
+
+namespace {
+
+struct DecoderFree {
+    void operator()(avifDecoder* d) const { avifDecoderDestroy(d); }
+};
+
+// Whether the bytes begin with an ISO media file's first box, a file type box.
+bool BeginsWithFileType(const std::vector<uint8_t>& bytes) {
+    return bytes.size() >= 8 && std::memcmp(bytes.data() + 4, "ftyp", 4) == 0;
+}
+
+// Whether the bytes could begin a file whose first box is a file type box.
+bool MayBeginWithFileType(const std::vector<uint8_t>& bytes) {
+    static const char kType[] = "ftyp";
+    for (size_t i = 4; i < bytes.size() && i < 8; ++i)
+        if (bytes[i] != static_cast<uint8_t>(kType[i - 4])) return false;
+    return true;
+}
+
+ze::ReadError ErrorOf(avifResult result, const std::vector<uint8_t>& bytes,
+                      ze::ReadVariant* variant) {
+    switch (result) {
+        case AVIF_RESULT_OUT_OF_MEMORY:
+            return ze::ReadError::kOutOfMemory;
+        case AVIF_RESULT_TRUNCATED_DATA:
+            return ze::ReadError::kTruncated;
+        case AVIF_RESULT_INVALID_FTYP:
+            return BeginsWithFileType(bytes) ? ze::ReadError::kUnsupported
+                                             : ze::ReadError::kNotThisType;
+        case AVIF_RESULT_NO_CONTENT:
+        case AVIF_RESULT_NO_AV1_ITEMS_FOUND:
+        case AVIF_RESULT_NO_IMAGES_REMAINING:
+            return ze::ReadError::kNoImage;
+        case AVIF_RESULT_UNSUPPORTED_DEPTH:
+        case AVIF_RESULT_NOT_IMPLEMENTED:
+        case AVIF_RESULT_NO_CODEC_AVAILABLE:
+            *variant = ze::ReadVariant::kAvifFeature;
+            return ze::ReadError::kUnsupported;
+        default:
+            return BeginsWithFileType(bytes) ? ze::ReadError::kCorrupt
+                                             : ze::ReadError::kNotThisType;
+    }
+}
+
+// The size in the parser's note on a picture over its size bound,
+// "... dimensions are too large [WIDTHxHEIGHT]".
+bool DeclaredTooLarge(const char* note, int64_t* width, int64_t* height) {
+    const char* at = std::strstr(note, "dimensions are too large [");
+    if (!at) return false;
+    unsigned long long w = 0, h = 0;
+    if (std::sscanf(at, "dimensions are too large [%llux%llu]", &w, &h) != 2) return false;
+    *width = static_cast<int64_t>(w);
+    *height = static_cast<int64_t>(h);
+    return true;
+}
+
+}  // namespace
+
+int CAvifImpl::Read(const std::string& name) {
+    return ReadNamedFile(name);
+}
+
+int CAvifImpl::ReadStream(std::FILE* file) {
+    BeginRead(kImageAvif);
+    // The samples are converted from their own colour space, and alpha is
+    // laid over the background: what the file held is never kept.
+    lossyLoad = true;
+    std::vector<uint8_t> bytes;
+    if (!ze::ReadWholeFile(*this, file, &bytes, MayBeginWithFileType)) return 0;
+
+    std::unique_ptr<avifDecoder, DecoderFree> decoder(avifDecoderCreate());
+    if (!decoder) return FailRead(ze::ReadError::kOutOfMemory);
+    const auto failed = [&](avifResult result) {
+        if (result == AVIF_RESULT_TRUNCATED_DATA) readFailure.offset = int64_t(bytes.size());
+        return FailRead(ErrorOf(result, bytes, &readFailure.variant), readFailure.offset);
+    };
+    decoder->maxThreads = 1;
+    decoder->ignoreExif = AVIF_TRUE;
+    decoder->ignoreXMP = AVIF_TRUE;
+    // The library refuses a declared size over its bound while it parses
+    // (it takes no bound above its default); its note names the size.
+    decoder->imageSizeLimit = static_cast<uint32_t>(
+        std::clamp<int64_t>(readLimits.maxPixels, 1, int64_t{AVIF_DEFAULT_IMAGE_SIZE_LIMIT}));
+    avifResult result = avifDecoderSetIOMemory(decoder.get(), bytes.data(), bytes.size());
+    if (result != AVIF_RESULT_OK) return failed(result);
+    result = avifDecoderParse(decoder.get());
+    if (result != AVIF_RESULT_OK) {
+        int64_t declaredWidth = 0, declaredHeight = 0;
+        if (DeclaredTooLarge(decoder->diag.error, &declaredWidth, &declaredHeight))
+            return FailTooLarge(declaredWidth, declaredHeight);
+        return failed(result);
+    }
+    const avifImage* image = decoder->image;
+    if (image->width == 0 || image->height == 0) return FailRead(ze::ReadError::kNoImage);
+    if (int64_t{image->width} * image->height > readLimits.maxPixels)
+        return FailTooLarge(image->width, image->height);
+    // The decoder's frames (the one being decoded and one it refers to), in
+    // quarter bytes a pixel: the luma plane, the chroma planes at their
+    // subsampling, alpha, each of one or two bytes a sample; and the 32-bit
+    // copy that alpha is laid over from.
+    uint64_t quarters = 4 + (decoder->alphaPresent ? 4 : 0);
+    switch (image->yuvFormat) {
+        case AVIF_PIXEL_FORMAT_YUV444:
+            quarters += 8;
+            break;
+        case AVIF_PIXEL_FORMAT_YUV422:
+            quarters += 4;
+            break;
+        case AVIF_PIXEL_FORMAT_YUV420:
+            quarters += 2;
+            break;
+        default:
+            break;
+    }
+    const uint64_t sampleBytes = image->depth > 8 ? 2 : 1;
+    const uint64_t perPixel =
+        (2 * quarters * sampleBytes + 3) / 4 + (decoder->alphaPresent ? 4 : 0);
+    if (!ze::AdmitDecoderMemory(*this, image->width, image->height, perPixel)) return 0;
+    result = avifDecoderNextImage(decoder.get());
+    if (result != AVIF_RESULT_OK) return failed(result);
+    image = decoder->image;
+    if (int64_t{image->width} * image->height > readLimits.maxPixels)
+        return FailTooLarge(image->width, image->height);
+    const int width = static_cast<int>(image->width), height = static_cast<int>(image->height);
+    if (!CreateForRead(width, height, 24, 2)) return 0;
+
+    avifRGBImage rgb;
+    avifRGBImageSetDefaults(&rgb, image);
+    rgb.depth = 8;
+    if (!image->alphaPlane) {
+        // Converted top row first into the block, then turned over.
+        rgb.format = AVIF_RGB_FORMAT_BGR;
+        rgb.pixels = imageBits;
+        rgb.rowBytes = static_cast<uint32_t>(rowBytes);
+        if (avifImageYUVToRGB(image, &rgb) != AVIF_RESULT_OK) {
+            Create(0, 0, 24, 2);
+            return FailRead(ze::ReadError::kCorrupt);
+        }
+        ze::FlipRows(*this);
+        return 1;
+    }
+    std::vector<uint8_t> bgra;
+    if (!ze::AllocateBgra(*this, &bgra)) return 0;
+    rgb.format = AVIF_RGB_FORMAT_BGRA;
+    rgb.pixels = bgra.data();
+    rgb.rowBytes = static_cast<uint32_t>(width) * 4;
+    if (avifImageYUVToRGB(image, &rgb) != AVIF_RESULT_OK) {
+        Create(0, 0, 24, 2);
+        return FailRead(ze::ReadError::kCorrupt);
+    }
+    ze::CompositeBgraRows(*this, bgra.data(), rgb.rowBytes);
+    return 1;
+}

@@ -1,0 +1,105 @@
+#include "image/decoded_rows.h"
+
+#include <algorithm>
+#include <new>
+
+#include "image/image_impl.h"
+
+namespace ze {
+
+namespace {
+
+// fg over bg at alpha, rounded to the nearest level as libpng rounds its
+// composite of 8-bit samples.
+uint8_t Over(int fg, int alpha, int bg) {
+    const int t = fg * alpha + bg * (255 - alpha) + 128;
+    return static_cast<uint8_t>((t + (t >> 8)) >> 8);
+}
+
+}  // namespace
+
+bool ReadWholeFile(CImageImpl& picture, std::FILE* file, std::vector<uint8_t>* bytes,
+                   bool (*mayBeThisType)(const std::vector<uint8_t>& start)) {
+    const uint64_t maxBytes =
+        static_cast<uint64_t>(std::max<int64_t>(picture.readLimits.maxPixels, 0)) * 4 +
+        (uint64_t{1} << 20);
+    bytes->clear();
+    try {
+        constexpr size_t kChunk = size_t{1} << 20;
+        for (;;) {
+            const size_t have = bytes->size();
+            // One byte past the bound tells a file at the bound from a larger one.
+            const uint64_t room = maxBytes + 1 - have;
+            if (room == 0) break;
+            const size_t want = static_cast<size_t>(std::min<uint64_t>(kChunk, room));
+            bytes->resize(have + want);
+            const size_t got = std::fread(bytes->data() + have, 1, want, file);
+            bytes->resize(have + got);
+            if (have == 0 && !mayBeThisType(*bytes)) {
+                bytes->clear();
+                return picture.FailRead(ReadError::kNotThisType);
+            }
+            if (got < want) break;
+        }
+    } catch (const std::bad_alloc&) {
+        bytes->clear();
+        return picture.FailRead(ReadError::kOutOfMemory);
+    }
+    if (std::ferror(file)) return picture.FailRead(ReadError::kIo);
+    if (bytes->empty()) return picture.FailRead(ReadError::kTruncated, 0);
+    if (bytes->size() > maxBytes) {
+        bytes->clear();
+        picture.readFailure.limit = static_cast<int64_t>(maxBytes);
+        return picture.FailRead(ReadError::kFileTooLarge);
+    }
+    return true;
+}
+
+bool AllocateBgra(CImageImpl& picture, std::vector<uint8_t>* bgra) {
+    try {
+        bgra->resize(static_cast<size_t>(picture.imageWidth) *
+                     static_cast<size_t>(picture.imageHeight) * 4);
+        return true;
+    } catch (const std::bad_alloc&) {
+        picture.Create(0, 0, 24, 2);
+        return picture.FailRead(ReadError::kOutOfMemory);
+    }
+}
+
+bool AdmitDecoderMemory(CImageImpl& picture, int64_t width, int64_t height,
+                        uint64_t bytesPerPixel) {
+    constexpr uint64_t kMiB = uint64_t{1} << 20;
+    const uint64_t need = static_cast<uint64_t>(width * height) * bytesPerPixel;
+    const uint64_t limit = picture.readLimits.decoderMemory;
+    if (need <= limit) return true;
+    ReadFailure& f = picture.readFailure;
+    f.width = width;
+    f.height = height;
+    f.value = static_cast<int64_t>((need + kMiB - 1) / kMiB);
+    f.limit = static_cast<int64_t>(limit / kMiB);
+    picture.FailRead(ReadError::kTooMuchMemory);
+    return false;
+}
+
+void CompositeBgraRows(CImageImpl& picture, const uint8_t* bgra, size_t stride) {
+    const int width = picture.imageWidth, height = picture.imageHeight;
+    for (int r = 0; r < height; ++r) {
+        const uint8_t* in = bgra + stride * static_cast<size_t>(r);
+        uint8_t* out = picture.PixelAddress(0, height - 1 - r);
+        for (int x = 0; x < width; ++x, in += 4, out += 3) {
+            const int a = in[3];
+            out[0] = Over(in[0], a, kBackBlue);
+            out[1] = Over(in[1], a, kBackGreen);
+            out[2] = Over(in[2], a, kBackRed);
+        }
+    }
+}
+
+void FlipRows(CImageImpl& picture) {
+    const size_t bytes = static_cast<size_t>(picture.rowBytes);
+    for (int top = 0, bottom = picture.imageHeight - 1; top < bottom; ++top, --bottom)
+        std::swap_ranges(picture.PixelAddress(0, top), picture.PixelAddress(0, top) + bytes,
+                         picture.PixelAddress(0, bottom));
+}
+
+}  // namespace ze

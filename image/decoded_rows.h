@@ -1,0 +1,48 @@
+#pragma once
+// Helpers for the readers whose libraries decode a whole file held in memory
+// into top-down rows (WebP, AVIF): reading the file within a bound, and
+// turning the decoded rows into the picture's bottom-up 24-bit rows, with
+// alpha laid over the background colour that PNG alpha is laid over.
+
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+#include "image/read_error.h"
+
+class CImageImpl;
+
+namespace ze {
+
+// Transparent areas of colour pictures are laid over this colour.
+inline constexpr int kBackRed = 31, kBackGreen = 127, kBackBlue = 255;
+
+// Reads the rest of `file` into `bytes`, for a reader of `picture`: at most
+// four bytes a pixel of the largest picture its limits admit and 1 MiB,
+// more than any real encoder spends. False, with the failure recorded in
+// `picture`, for an empty file (kTruncated at byte 0), a larger one
+// (kFileTooLarge), a failed read or no memory, and for a file whose first
+// megabyte (or less) `mayBeThisType` rejects (kNotThisType: a large file of
+// another kind is not read on).
+bool ReadWholeFile(CImageImpl& picture, std::FILE* file, std::vector<uint8_t>* bytes,
+                   bool (*mayBeThisType)(const std::vector<uint8_t>& start));
+
+// Sizes `bgra` for the picture's width x height 32-bit pixels. False, with
+// the picture's pixels dropped and kOutOfMemory recorded, when the memory
+// cannot be had.
+bool AllocateBgra(CImageImpl& picture, std::vector<uint8_t>* bgra);
+
+// False, with the failure recorded in `picture`, when decoding a picture of
+// `width` x `height` takes `bytesPerPixel` bytes a pixel of working memory
+// beyond its own pixels, more than ReadLimits::decoderMemory.
+bool AdmitDecoderMemory(CImageImpl& picture, int64_t width, int64_t height, uint64_t bytesPerPixel);
+
+// Writes top-down rows of blue, green, red, alpha (`stride` bytes apart) into
+// a 24-bit picture of the same size, each pixel laid over the background.
+void CompositeBgraRows(CImageImpl& picture, const uint8_t* bgra, size_t stride);
+
+// Swaps the rows of a picture end for end: rows decoded top row first into
+// the pixel block come out bottom row first, as the block keeps them.
+void FlipRows(CImageImpl& picture);
+
+}  // namespace ze

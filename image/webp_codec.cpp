@@ -1,0 +1,186 @@
+#include "image/webp_codec.h"
+
+#include <webp/decode.h>
+#include <webp/demux.h>
+#include <webp/encode.h>
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "image/decoded_rows.h"
+#include "image/image_types.h"
+#include "image/rgb_rows.h"
+#include "io/safe_write.h"
+
+namespace {
+
+// The largest width or height the format can hold.
+constexpr int kMaxSide = 16383;
+
+bool IsRiffWebp(const std::vector<uint8_t>& bytes) {
+    return bytes.size() >= 12 && std::memcmp(bytes.data(), "RIFF", 4) == 0 &&
+           std::memcmp(bytes.data() + 8, "WEBP", 4) == 0;
+}
+
+// Whether the first bytes could begin a WebP file that goes on further.
+bool BeginsAsWebp(const std::vector<uint8_t>& bytes) {
+    static const char kRiff[] = "RIFF";
+    static const char kWebp[] = "WEBP";
+    for (size_t i = 0; i < bytes.size() && i < 12; ++i) {
+        if (i < 4 && bytes[i] != static_cast<uint8_t>(kRiff[i])) return false;
+        if (i >= 8 && bytes[i] != static_cast<uint8_t>(kWebp[i - 8])) return false;
+    }
+    return true;
+}
+
+// The canvas an extended file (a VP8X chunk first) declares; 0 x 0 when the
+// file has no such chunk.
+void ExtendedCanvas(const std::vector<uint8_t>& bytes, int64_t* width, int64_t* height) {
+    *width = *height = 0;
+    if (bytes.size() < 30 || std::memcmp(bytes.data() + 12, "VP8X", 4) != 0) return;
+    const uint8_t* p = bytes.data() + 24;
+    *width = 1 + (p[0] | (p[1] << 8) | (p[2] << 16));
+    *height = 1 + (p[3] | (p[4] << 8) | (p[5] << 16));
+}
+
+// Whether the file's RIFF header declares more bytes than the file holds.
+bool CutShort(const std::vector<uint8_t>& bytes) {
+    if (!IsRiffWebp(bytes)) return false;
+    const uint8_t* p = bytes.data() + 4;
+    const uint64_t riff = p[0] | (p[1] << 8) | (p[2] << 16) | (uint64_t{p[3]} << 24);
+    return riff + 8 > bytes.size();
+}
+
+struct AnimDecoderFree {
+    void operator()(WebPAnimDecoder* d) const { WebPAnimDecoderDelete(d); }
+};
+
+}  // namespace
+
+int CWebpImpl::Read(const std::string& name) {
+    return ReadNamedFile(name);
+}
+
+int CWebpImpl::ReadStream(std::FILE* file) {
+    BeginRead(kImageWebp);
+    lossyLoad = true;
+    std::vector<uint8_t> bytes;
+    if (!ze::ReadWholeFile(*this, file, &bytes, BeginsAsWebp)) return 0;
+    const auto size = static_cast<int64_t>(bytes.size());
+
+    // An extended file's canvas is refused before the library looks inside.
+    int64_t canvasWidth = 0, canvasHeight = 0;
+    ExtendedCanvas(bytes, &canvasWidth, &canvasHeight);
+    if (canvasWidth * canvasHeight > readLimits.maxPixels)
+        return FailTooLarge(canvasWidth, canvasHeight);
+    // A file whose data stops before its header says it does.
+    const auto damaged = [&] {
+        return CutShort(bytes) ? FailRead(ze::ReadError::kTruncated, size)
+                               : FailRead(ze::ReadError::kCorrupt);
+    };
+
+    WebPBitstreamFeatures features{};
+    const VP8StatusCode status = WebPGetFeatures(bytes.data(), bytes.size(), &features);
+    if (status == VP8_STATUS_NOT_ENOUGH_DATA)
+        return BeginsAsWebp(bytes) ? FailRead(ze::ReadError::kTruncated, size)
+                                   : FailRead(ze::ReadError::kNotThisType);
+    if (status == VP8_STATUS_OUT_OF_MEMORY) return FailRead(ze::ReadError::kOutOfMemory);
+    if (status == VP8_STATUS_UNSUPPORTED_FEATURE) {
+        readFailure.variant = ze::ReadVariant::kWebpFeature;
+        return FailRead(ze::ReadError::kUnsupported);
+    }
+    if (status != VP8_STATUS_OK)
+        return IsRiffWebp(bytes) ? damaged() : FailRead(ze::ReadError::kNotThisType);
+    if (features.width <= 0 || features.height <= 0) return FailRead(ze::ReadError::kNoImage);
+    if (int64_t{features.width} * features.height > readLimits.maxPixels)
+        return FailTooLarge(features.width, features.height);
+    const int width = features.width, height = features.height;
+    // The lossless decoder keeps the whole picture as 32-bit pixels; the
+    // lossy one works a few rows at a time, but its alpha plane is whole.
+    // Pictures with alpha are decoded into a 32-bit copy first, and an
+    // animation keeps its canvas and the one before.
+    const bool lossless = features.format == 2;
+    uint64_t perPixel = (lossless ? 4 : 0) + (features.has_alpha ? (lossless ? 4 : 5) : 0);
+    if (features.has_animation) perPixel = 4 + 4 + 4 + 1;
+    if (!ze::AdmitDecoderMemory(*this, width, height, perPixel)) return 0;
+
+    if (features.has_animation) {
+        // The first frame as the animation shows it: laid on its canvas,
+        // which starts out transparent.
+        WebPAnimDecoderOptions options;
+        if (!WebPAnimDecoderOptionsInit(&options)) return FailRead(ze::ReadError::kCorrupt);
+        options.color_mode = MODE_BGRA;
+        options.use_threads = 0;
+        const WebPData data{bytes.data(), bytes.size()};
+        std::unique_ptr<WebPAnimDecoder, AnimDecoderFree> decoder(
+            WebPAnimDecoderNew(&data, &options));
+        if (!decoder) return damaged();
+        WebPAnimInfo info{};
+        if (!WebPAnimDecoderGetInfo(decoder.get(), &info)) return FailRead(ze::ReadError::kCorrupt);
+        if (static_cast<int>(info.canvas_width) != width ||
+            static_cast<int>(info.canvas_height) != height || info.frame_count == 0)
+            return FailRead(ze::ReadError::kCorrupt);
+        uint8_t* canvas = nullptr;
+        int timestamp = 0;
+        if (!WebPAnimDecoderGetNext(decoder.get(), &canvas, &timestamp) || !canvas)
+            return damaged();
+        if (!CreateForRead(width, height, 24, 2)) return 0;
+        ze::CompositeBgraRows(*this, canvas, static_cast<size_t>(width) * 4);
+        return 1;
+    }
+
+    if (!CreateForRead(width, height, 24, 2)) return 0;
+    if (!features.has_alpha) {
+        // Decoded top row first into the block, then turned over.
+        if (!WebPDecodeBGRInto(bytes.data(), bytes.size(), imageBits,
+                               static_cast<size_t>(rowBytes) * static_cast<size_t>(height),
+                               rowBytes)) {
+            Create(0, 0, 24, 2);
+            return damaged();
+        }
+        ze::FlipRows(*this);
+        lossyLoad = !lossless;
+        return 1;
+    }
+    std::vector<uint8_t> bgra;
+    if (!ze::AllocateBgra(*this, &bgra)) return 0;
+    if (!WebPDecodeBGRAInto(bytes.data(), bytes.size(), bgra.data(), bgra.size(), width * 4)) {
+        Create(0, 0, 24, 2);
+        return damaged();
+    }
+    ze::CompositeBgraRows(*this, bgra.data(), static_cast<size_t>(width) * 4);
+    return 1;
+}
+
+int CWebpImpl::Write(const std::string& name) {
+    if (!name.empty()) fileName = name;
+    if (!imageBits || imageWidth <= 0 || imageHeight <= 0) return 0;
+    writeError =
+        ze::WriteFileSafely(fileName, [this](std::FILE* f) { return WriteStream(f) != 0; });
+    return writeError == ze::WriteError::kNone ? 1 : 0;
+}
+
+int CWebpImpl::WriteStream(std::FILE* file) const {
+    if (!imageBits || imageWidth <= 0 || imageHeight <= 0) return 0;
+    if (imageWidth > kMaxSide || imageHeight > kMaxSide) return 0;
+    // The encoder takes top-down red, green, blue rows.
+    const size_t stride = static_cast<size_t>(imageWidth) * 3;
+    std::vector<uint8_t> rgb;
+    try {
+        rgb.resize(stride * static_cast<size_t>(imageHeight));
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
+    const CRgbRows colours(*this);
+    for (int r = 0; r < imageHeight; ++r)
+        colours.Get(imageHeight - 1 - r, rgb.data() + stride * static_cast<size_t>(r));
+    uint8_t* out = nullptr;
+    const size_t bytes =
+        WebPEncodeLosslessRGB(rgb.data(), imageWidth, imageHeight, static_cast<int>(stride), &out);
+    const bool written = bytes > 0 && out && std::fwrite(out, 1, bytes, file) == bytes;
+    WebPFree(out);
+    return written ? 1 : 0;
+}

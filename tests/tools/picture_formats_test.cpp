@@ -1,0 +1,183 @@
+// WebP, AVIF and full-colour JPEG through zer-evizi-cli, against the formats'
+// own decoders from Debian (dwebp, avifdec, djpeg): the same pixels, alpha
+// laid over the background as PNG alpha is; hostile files refused with a
+// reason.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tools/cli.h"
+
+namespace {
+
+using clitest::Args;
+using clitest::Cli;
+
+// A 37 x 23 picture, every pixel its own colour; with alpha, every level
+// but fully clear, so that no encoder crops a frame.
+std::string Pam(bool alpha, int shift) {
+    std::string out = "P7\nWIDTH 37\nHEIGHT 23\nDEPTH " + std::string(alpha ? "4" : "3") +
+                      "\nMAXVAL 255\nTUPLTYPE " + (alpha ? "RGB_ALPHA" : "RGB") + "\nENDHDR\n";
+    for (int y = 0; y < 23; ++y)
+        for (int x = 0; x < 37; ++x) {
+            out += static_cast<char>(x * 7 + y * 3 + shift);
+            out += static_cast<char>(x * x + y * 11);
+            out += static_cast<char>(255 - x * 5 - y * 2);
+            if (alpha) out += static_cast<char>(x < 4 ? 255 : 1 + (x * 13 + y * 17) % 255);
+        }
+    return out;
+}
+
+// Runs a program from /usr/bin.
+void Tool(Args args) {
+    args[0] = "/usr/bin/" + args[0];
+    const auto r = testutil::RunProcess(args);
+    ASSERT_EQ(r.exitCode, 0) << args[0] << ": " << r.err;
+}
+
+std::string Ppm(const Args& args) {
+    const auto r = Cli(args);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    return r.out;
+}
+
+}  // namespace
+
+TEST(PictureFormats, PpmGivesWhatTheFormatsOwnDecodersGive) {
+    testutil::TempDir dir;
+    const auto f = [&](const char* name) { return dir.File(name); };
+    testutil::WriteFile(f("o.pam"), Pam(false, 0));
+    testutil::WriteFile(f("a.pam"), Pam(true, 0));
+    testutil::WriteFile(f("n.pam"), Pam(false, 90));
+    for (const std::string name : {"o", "a", "n"})
+        Tool({"convert", dir.File(name + ".pam"), dir.File(name + ".png")});
+    Tool({"convert", f("o.pam"), f("o.ppm")});
+
+    // The file, how it is made, how its decoder reads it and what that
+    // gives: a PPM, or a PNG (with alpha) read as the editor reads PNG.
+    const struct {
+        const char* file;
+        Args make;
+        Args decode;
+        const char* decoded;
+    } cases[] = {
+        {"ll.webp",
+         {"cwebp", "-quiet", "-lossless", f("o.png"), "-o", f("ll.webp")},
+         {"dwebp", "-quiet", f("ll.webp"), "-ppm", "-o", f("ll.ppm")},
+         "ll.ppm"},
+        {"ly.webp",
+         {"cwebp", "-quiet", "-q", "70", f("o.png"), "-o", f("ly.webp")},
+         {"dwebp", "-quiet", f("ly.webp"), "-ppm", "-o", f("ly.ppm")},
+         "ly.ppm"},
+        {"la.webp",
+         {"cwebp", "-quiet", "-lossless", "-exact", f("a.png"), "-o", f("la.webp")},
+         {"dwebp", "-quiet", f("la.webp"), "-o", f("la.png")},
+         "la.png"},
+        {"lya.webp",
+         {"cwebp", "-quiet", "-q", "70", f("a.png"), "-o", f("lya.webp")},
+         {"dwebp", "-quiet", f("lya.webp"), "-o", f("lya.png")},
+         "lya.png"},
+        // An animation: its first frame, which covers the canvas.
+        {"an.webp",
+         {"img2webp", "-loop", "0", "-lossy", f("a.png"), "-lossless", f("n.png"), "-o",
+          f("an.webp")},
+         {"sh", "-c", "webpmux -get frame 1 \"$0\" -o \"$1\" && dwebp -quiet \"$1\" -o \"$2\"",
+          f("an.webp"), f("an1.webp"), f("an.png")},
+         "an.png"},
+        {"o.avif",
+         {"avifenc", "-s", "10", f("o.png"), f("o.avif")},
+         {"avifdec", f("o.avif"), f("o.avif.png")},
+         "o.avif.png"},
+        {"ll.avif",
+         {"avifenc", "-s", "10", "-l", f("a.png"), f("ll.avif")},
+         {"avifdec", f("ll.avif"), f("ll.avif.png")},
+         "ll.avif.png"},
+        {"a.avif",
+         {"avifenc", "-s", "10", "-y", "420", f("a.png"), f("a.avif")},
+         {"avifdec", f("a.avif"), f("a.avif.png")},
+         "a.avif.png"},
+        {"seq.avif",
+         {"avifenc", "-s", "10", f("a.png"), f("n.png"), f("seq.avif")},
+         {"avifdec", f("seq.avif"), f("seq.avif.png")},
+         "seq.avif.png"},
+        {"o.jpg",
+         {"cjpeg", "-quality", "85", "-outfile", f("o.jpg"), f("o.ppm")},
+         {"djpeg", "-ppm", "-outfile", f("o.jpg.ppm"), f("o.jpg")},
+         "o.jpg.ppm"},
+        {"p.jpg",
+         {"cjpeg", "-progressive", "-sample", "1x1", "-outfile", f("p.jpg"), f("o.ppm")},
+         {"djpeg", "-ppm", "-outfile", f("p.jpg.ppm"), f("p.jpg")},
+         "p.jpg.ppm"},
+        {"g.jpg",
+         {"cjpeg", "-grayscale", "-outfile", f("g.jpg"), f("o.ppm")},
+         {"djpeg", "-rgb", "-ppm", "-outfile", f("g.jpg.ppm"), f("g.jpg")},
+         "g.jpg.ppm"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        Tool(c.make);
+        Tool(c.decode);
+        const std::string decoded = f(c.decoded);
+        const std::string expected =
+            decoded.ends_with(".png") ? Ppm({"ppm", decoded}) : testutil::ReadFile(decoded);
+        EXPECT_EQ(Ppm({"ppm", "--full-colour", f(c.file)}), expected);
+    }
+    EXPECT_EQ(Cli({"skeleton", f("seq.avif")}).out.substr(0, 51),
+              "<img src=\"seq.avif\" width=37 height=23 usemap=\"#map");
+    // Alpha is laid over the background, not dropped.
+    EXPECT_NE(Ppm({"ppm", f("la.webp")}), Ppm({"ppm", f("o.png")}));
+
+    // Without --full-colour a colour JPEG is quantized to 128 colours.
+    EXPECT_EQ(Cli({"info", f("o.jpg"), "--full-colour"}).out,
+              "37x23 depth=24 colortype=2 palette=0 transparent=-1\n");
+    EXPECT_EQ(Cli({"info", f("o.jpg")}).out,
+              "37x23 depth=8 colortype=3 palette=128 transparent=-1\n");
+
+    // Saved as WebP, losslessly; AVIF is not written.
+    EXPECT_EQ(Cli({"convert", f("lya.webp"), f("out.webp")}).exitCode, 0);
+    EXPECT_EQ(Ppm({"ppm", f("out.webp")}), Ppm({"ppm", f("lya.webp")}));
+    EXPECT_EQ(Cli({"convert", f("o.png"), f("out.avif")}).exitCode, 1);
+}
+
+TEST(PictureFormats, HostileFilesAreRefusedWithAReason) {
+    testutil::TempDir dir;
+    const auto f = [&](const char* name) { return dir.File(name); };
+    testutil::WriteFile(f("o.pam"), Pam(false, 0));
+    Tool({"convert", f("o.pam"), f("o.png")});
+    Tool({"cwebp", "-quiet", "-lossless", f("o.png"), "-o", f("o.webp")});
+    Tool({"avifenc", "-s", "10", f("o.png"), f("o.avif")});
+    const std::string webp = testutil::ReadFile(f("o.webp"));
+    std::string avif = testutil::ReadFile(f("o.avif"));
+    const size_t ispe = avif.find("ispe") + 8;  // after the box's version and flags
+    ASSERT_GT(avif.size(), 300u);
+    const auto declare = [&](const std::string& size) {
+        return avif.substr(0, ispe) + size + avif.substr(ispe + 8);
+    };
+
+    const std::string riff = std::string("RIFF\x2a\0\0\0WEBPVP8X\x0a\0\0\0", 20);
+    const struct {
+        const char* name;
+        std::string bytes;
+        const char* reason;
+    } cases[] = {
+        {"e.webp", "", "the file is empty"},
+        {"t.webp", "a text, not a picture", "not a WebP file"},
+        {"t.avif", "a text, not a picture", "not an AVIF file"},
+        {"cut.webp", webp.substr(0, 30), "the file is cut off at byte 30"},
+        {"cut.avif", avif.substr(0, 200), "the file is cut off at byte 200"},
+        // A canvas of 20000 x 20000 (stored less one), then nothing.
+        {"huge.webp", riff + std::string("\0\0\0\0\x1f\x4e\0\x1f\x4e\0", 10),
+         "the picture (20000x20000) is larger than the limit of 268435456 pixels"},
+        {"huge.avif", declare(std::string("\0\0\x4e\x20\0\0\x4e\x20", 8)),
+         "the picture (20000x20000) is larger than the limit of 268435456 pixels"},
+        {"big.avif", declare(std::string("\0\0\x40\0\0\0\x3e\x80", 8)),
+         "the AVIF picture (16384x16000) needs 1500 MB of working memory to decode; the limit is "
+         "1024 MB"},
+    };
+    for (const auto& c : cases) {
+        testutil::WriteFile(f(c.name), c.bytes);
+        const auto r = Cli({"ppm", f(c.name)});
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(r.err, "zer-evizi-cli: cannot read " + f(c.name) + ": " + c.reason + "\n");
+    }
+}
