@@ -25,6 +25,7 @@ medians, and the median peak memory of both.
 
 import argparse
 import os
+import random
 import statistics
 import struct
 import subprocess
@@ -94,13 +95,25 @@ def run_once(command, env):
 
 
 def start_display():
-    read, write = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1920x1080x24",
-                             "-nolisten", "tcp"], pass_fds=(write,), stderr=subprocess.DEVNULL)
-    os.close(write)
-    number = os.read(read, 64).decode().strip()
-    os.close(read)
-    return xvfb, ":" + number
+    """An Xvfb of our own, once it takes connections: (process, DISPLAY).
+    -noreset: a server that resets as its last client leaves refuses the
+    next one for a moment."""
+    first = random.randrange(100, 900)
+    for number in range(first, first + 20):
+        if os.path.exists("/tmp/.X%d-lock" % number):
+            continue
+        display = ":%d" % number
+        xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", "1920x1080x24", "-nolisten",
+                                 "tcp", "-noreset"], stderr=subprocess.DEVNULL)
+        for _ in range(50):
+            if xvfb.poll() is not None or subprocess.run(
+                    ["xdpyinfo", "-display", display], stdout=subprocess.DEVNULL,
+                    stderr=subprocess.DEVNULL).returncode == 0:
+                break
+            time.sleep(0.1)
+        if xvfb.poll() is None:
+            return xvfb, display
+    sys.exit("no Xvfb could be started")
 
 
 def write_settings(folder, settings):

@@ -8,6 +8,7 @@
 // up fonts for Japanese text alone costs.
 #include <QApplication>
 #include <QImage>
+#include <QImageReader>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QPainter>
@@ -43,6 +44,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const bool menu = argc > 2 && QByteArray(argv[1]) == "--menu";
     if (argc < 2 + int(menu)) return 2;
+    // Pictures of any size, as the editor opens them.
+    QImageReader::setAllocationLimit(0);
     QImage image(QString::fromLocal8Bit(argv[1 + int(menu)]));
     if (image.isNull()) return 1;
     auto* widget = new PictureWidget(std::move(image));
