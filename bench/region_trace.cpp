@@ -1,7 +1,8 @@
 // The outline tool on a 4000 x 3000 picture: fill, boundary and
 // simplification of its largest region, against OpenCV's flood fill, contour
 // search and polygon approximation of the same region in the same pixels.
-// BM_TraceAgainstOpenCv reports the ratio (ours / OpenCV).
+// BM_TraceAgainstOpenCv reports the ratio (ours / OpenCV), the corners each
+// keeps under the same limit and the distance each reached to keep them.
 // BM_NoiseAgainstWhole: on 16384 x 16384 colour noise, a click at mid grey
 // with the tolerance where tracing costs most (the region just percolates)
 // against the trace of the whole picture, in turn.
@@ -10,6 +11,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
@@ -64,10 +66,14 @@ size_t Ours(const CImage& image, CRegionMask& mask) {
 
 // OpenCV's nearest equivalent: a fixed-range fill of the mask only (each
 // channel within the tolerance of the seed's: a cube where ours is a
-// sphere), the outer contours of that mask, and Douglas-Peucker at 1 pixel.
+// sphere), the outer contours of that mask, and Douglas-Peucker of the
+// largest, held to the same corner limit as ours: at 1 pixel, or where that
+// keeps too many corners at the smallest distance (to 1/100 pixel) that
+// keeps no more than the limit, found by halving.
 struct OpenCvPeer {
     cv::Mat pixels;
     cv::Mat mask;
+    double epsilon = 0;  // the distance the last run reached
     explicit OpenCvPeer(const CImage& image)
         : pixels(image.GetHeight(), image.GetWidth(), CV_8UC3, image.GetBits(),
                  static_cast<size_t>(image.GetRowBytes())),
@@ -83,13 +89,27 @@ struct OpenCvPeer {
         std::vector<std::vector<cv::Point>> contours;
         cv::findContours(mask(cv::Rect(1, 1, pixels.cols, pixels.rows)), contours,
                          cv::RETR_EXTERNAL, cv::CHAIN_APPROX_SIMPLE);
-        size_t corners = 0;
-        for (const auto& contour : contours) {
-            std::vector<cv::Point> polygon;
-            cv::approxPolyDP(contour, polygon, 1.0, true);
-            corners += polygon.size();
+        if (contours.empty()) return 0;
+        const auto& outline =
+            *std::max_element(contours.begin(), contours.end(),
+                              [](const auto& a, const auto& b) { return a.size() < b.size(); });
+        std::vector<cv::Point> polygon;
+        const auto fits = [&](double e) {
+            cv::approxPolyDP(outline, polygon, e, true);
+            return polygon.size() <= static_cast<size_t>(kMaxTraceCorners);
+        };
+        double low = 1.0, high = 1.0;
+        if (!fits(high)) {
+            do low = high, high *= 2;
+            while (!fits(high));
+            while (high - low > 0.01) {
+                const double mid = (low + high) / 2;
+                (fits(mid) ? high : low) = mid;
+            }
         }
-        return corners;
+        epsilon = high;
+        fits(high);
+        return polygon.size();
     }
 };
 
@@ -110,6 +130,7 @@ void BM_OpenCv(benchmark::State& state) {
     size_t corners = 0;
     for (auto _ : state) benchmark::DoNotOptimize(corners = peer.Run());
     state.counters["corners"] = static_cast<double>(corners);
+    state.counters["distance"] = peer.epsilon;
 }
 BENCHMARK(BM_OpenCv)->Unit(benchmark::kMillisecond);
 
@@ -128,10 +149,11 @@ void BM_TraceAgainstOpenCv(benchmark::State& state) {
     OpenCvPeer peer(image);
     using Clock = std::chrono::steady_clock;
     double ours = 0, theirs = 0, oursCpu = 0, theirsCpu = 0;
+    RegionTrace trace;
     for (auto _ : state) {
         const auto t0 = Clock::now();
         const double c0 = CpuSeconds();
-        benchmark::DoNotOptimize(Ours(image, mask));
+        TraceRegion(image, kSeedX, kSeedY, {kTolerance, kMaxTraceCorners}, &trace, &mask);
         const auto t1 = Clock::now();
         const double c1 = CpuSeconds();
         benchmark::DoNotOptimize(peer.Run());
@@ -149,6 +171,10 @@ void BM_TraceAgainstOpenCv(benchmark::State& state) {
     state.counters["ours_cpu_ms"] = oursCpu * 1000 / n;
     state.counters["opencv_cpu_ms"] = theirsCpu * 1000 / n;
     state.counters["cpu_ratio"] = theirsCpu > 0 ? oursCpu / theirsCpu : 0;
+    state.counters["ours_corners"] = static_cast<double>(trace.corners.size());
+    state.counters["ours_distance"] = trace.deviation;
+    state.counters["opencv_corners"] = static_cast<double>(peer.Run());
+    state.counters["opencv_distance"] = peer.epsilon;
 }
 BENCHMARK(BM_TraceAgainstOpenCv)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 

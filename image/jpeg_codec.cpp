@@ -5,6 +5,7 @@
 // After jpeglib.h: the error codes.
 #include <jerror.h>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstddef>
 #include <cstdint>
@@ -208,9 +209,18 @@ struct WriteJob {
     int quality;
     const CImageImpl* picture;
     const CRgbRows* colours;  // null: the picture's own rows go in as they are
-    uint8_t* row;             // width * 3 samples
+    uint8_t* row;             // width * 3 samples; 8-bit: kPaddedRows rows of width * 4
     JSAMPROW* rows;           // without colours: every row, top row first
 };
+
+// 8-bit rows go to the encoder as red, green, blue and an unused byte (the
+// same colour conversion as triples, so the same file), this many at a time:
+// the tallest block row of the library's sampling.
+constexpr JDIMENSION kPaddedRows = 16;
+
+bool PaddedRows(const CImageImpl& picture) {
+    return picture.imageDepth == 8;
+}
 
 // Depths 24 and 32 hold blue, green, red (and one unused byte): the library
 // takes such rows as they stand, with the same colour conversion as red,
@@ -230,8 +240,9 @@ int WriteJpegData(j_compress_ptr cinfo, ErrorManager* err, std::FILE* file, cons
     cinfo->image_height = job->height;
     const J_COLOR_SPACE direct =
         job->colours ? JCS_UNKNOWN : DirectColourSpace(job->picture->imageDepth);
-    cinfo->input_components = direct == JCS_EXT_BGRX ? 4 : 3;
-    cinfo->in_color_space = direct == JCS_UNKNOWN ? JCS_RGB : direct;
+    const bool padded = job->colours && PaddedRows(*job->picture);
+    cinfo->input_components = direct == JCS_EXT_BGRX || padded ? 4 : 3;
+    cinfo->in_color_space = padded ? JCS_EXT_RGBX : direct == JCS_UNKNOWN ? JCS_RGB : direct;
     jpeg_set_defaults(cinfo);
     jpeg_set_quality(cinfo, job->quality, TRUE);
     jpeg_start_compress(cinfo, TRUE);
@@ -242,6 +253,17 @@ int WriteJpegData(j_compress_ptr cinfo, ErrorManager* err, std::FILE* file, cons
             continue;
         }
         // Rows are stored bottom row first.
+        if (padded) {
+            JSAMPROW batch[kPaddedRows];
+            const JDIMENSION n = std::min(kPaddedRows, job->height - cinfo->next_scanline);
+            for (JDIMENSION i = 0; i < n; ++i) {
+                batch[i] = job->row + size_t{4} * job->width * i;
+                job->colours->GetPadded(
+                    static_cast<int>(job->height - 1 - cinfo->next_scanline - i), batch[i]);
+            }
+            jpeg_write_scanlines(cinfo, batch, n);
+            continue;
+        }
         job->colours->Get(static_cast<int>(job->height - 1 - cinfo->next_scanline), job->row);
         JSAMPROW sample = job->row;
         jpeg_write_scanlines(cinfo, &sample, 1);
@@ -328,7 +350,8 @@ int CJpegImpl::WriteStream(std::FILE* file) const {
     if (!imageBits || imageWidth <= 0 || imageHeight <= 0) return 0;
     const bool direct = DirectColourSpace(imageDepth) != JCS_UNKNOWN;
     const CRgbRows colours(*this);
-    std::vector<uint8_t> row(direct ? 0 : static_cast<size_t>(imageWidth) * 3);
+    const size_t rowSamples = PaddedRows(*this) ? size_t{4} * kPaddedRows : 3;
+    std::vector<uint8_t> row(direct ? 0 : static_cast<size_t>(imageWidth) * rowSamples);
     std::vector<JSAMPROW> rows(direct ? static_cast<size_t>(imageHeight) : 0);
     for (size_t r = 0; r < rows.size(); ++r)
         rows[r] = PixelAddress(0, imageHeight - 1 - static_cast<int>(r));

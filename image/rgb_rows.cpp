@@ -1,5 +1,7 @@
 #include "image/rgb_rows.h"
 
+#include <cstring>
+
 #include "image/image_impl.h"
 
 CRgbRows::CRgbRows(const CImageImpl& impl) : m_impl(impl) {
@@ -14,7 +16,15 @@ CRgbRows::CRgbRows(const CImageImpl& impl) : m_impl(impl) {
             const int v = i <= levels ? i * 255 / levels : 0;
             c[0] = c[1] = c[2] = static_cast<uint8_t>(v);
         }
+        const uint8_t quad[4] = {c[0], c[1], c[2], 0};
+        std::memcpy(&m_quads[i], quad, 4);
     }
+}
+
+void CRgbRows::GetPadded(int y, uint8_t* out) const {
+    const int width = m_impl.imageWidth;
+    const uint8_t* row = m_impl.PixelAddress(0, y);
+    for (int x = 0; x < width; ++x, out += 4) std::memcpy(out, &m_quads[row[x]], 4);
 }
 
 void CRgbRows::Get(int y, uint8_t* out) const {

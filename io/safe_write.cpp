@@ -154,6 +154,49 @@ bool Encode(const std::function<bool(std::FILE*)>& write, Encoded& out) {
     return std::fclose(stream) == 0 && ok;
 }
 
+// The stream's block: the encoder's bytes reach the file in pieces of this
+// size as they come, so no copy of the whole file is ever held.
+constexpr size_t kStreamBlock = size_t{256} << 10;
+
+// A stream onto a file descriptor that keeps the first error of the system,
+// so that a disk that fills in the middle of a write is told apart from an
+// encoder that fails. After an error nothing more is written.
+struct FdSink {
+    int fd;
+    int error = 0;
+};
+
+ssize_t SinkWrite(void* cookie, const char* data, size_t size) {
+    auto* sink = static_cast<FdSink*>(cookie);
+    if (sink->error != 0) return -1;
+    for (size_t done = 0; done < size;) {
+        const ssize_t n = ::write(sink->fd, data + done, size - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            sink->error = n < 0 ? errno : ENOSPC;
+            return -1;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return static_cast<ssize_t>(size);
+}
+
+// Runs the encoder into `fd` through a stream with a block of kStreamBlock.
+WriteError EncodeInto(int fd, const std::function<bool(std::FILE*)>& write) {
+    FdSink sink{fd};
+    const cookie_io_functions_t functions{nullptr, SinkWrite, nullptr, nullptr};
+    std::FILE* stream = ::fopencookie(&sink, "w", functions);
+    if (!stream) return WriteErrorFromErrno(errno);
+    const std::unique_ptr<char, decltype(&std::free)> block(
+        static_cast<char*>(std::malloc(kStreamBlock)), &std::free);
+    if (block) std::setvbuf(stream, block.get(), _IOFBF, kStreamBlock);
+    bool ok = write(stream);
+    ok = std::fflush(stream) == 0 && !std::ferror(stream) && ok;
+    ok = std::fclose(stream) == 0 && ok;
+    if (sink.error != 0) return WriteErrorFromErrno(sink.error);
+    return ok ? WriteError::kNone : WriteError::kEncode;
+}
+
 std::string FolderOf(const std::string& path) {
     const size_t slash = path.rfind('/');
     if (slash == std::string::npos) return ".";
@@ -249,7 +292,7 @@ WriteError WriteInPlace(const std::string& real, const struct stat& before, cons
     }
     if (const WriteError e = WriteAll(fd, bytes.data, bytes.size, true); e != WriteError::kNone)
         return e;
-    if (::ftruncate(fd, size) != 0 || ::fsync(fd) != 0) return WriteErrorFromErrno(errno);
+    if (::ftruncate(fd, size) != 0 || ::fdatasync(fd) != 0) return WriteErrorFromErrno(errno);
     return WriteError::kNone;
 }
 
@@ -280,7 +323,8 @@ int MakeTemporary(const std::string& real, std::string& path) {
 }
 
 WriteError ReplaceThroughTemporary(int fd, const std::string& temp, const std::string& real,
-                                   const struct stat* before, const Encoded& bytes) {
+                                   const struct stat* before,
+                                   const std::function<bool(std::FILE*)>& write) {
     if (before) {
         // Keep the owner and group where the system allows, at least the
         // group; then the permissions (a change of owner clears set-id bits).
@@ -295,8 +339,8 @@ WriteError ReplaceThroughTemporary(int fd, const std::string& temp, const std::s
         ::umask(mask);
         ::fchmod(fd, 0666 & ~mask);
     }
-    WriteError e = WriteAll(fd, bytes.data, bytes.size, false);
-    if (e == WriteError::kNone && ::fsync(fd) != 0) e = WriteErrorFromErrno(errno);
+    WriteError e = EncodeInto(fd, write);
+    if (e == WriteError::kNone && ::fdatasync(fd) != 0) e = WriteErrorFromErrno(errno);
     if (::close(fd) != 0 && e == WriteError::kNone) e = WriteErrorFromErrno(errno);
     if (e == WriteError::kNone && ::rename(temp.c_str(), real.c_str()) != 0)
         e = WriteErrorFromErrno(errno);
@@ -354,13 +398,19 @@ void RemoveTemporaryAndReraise(int sig) {
     ::raise(sig);
 }
 
+// Writing in place changes the file only once its whole new size is known
+// and reserved: the encoder runs into memory first.
+WriteError EncodeAndWriteInPlace(const std::string& real, const struct stat& before,
+                                 const std::function<bool(std::FILE*)>& write) {
+    Encoded bytes;
+    if (!Encode(write, bytes)) return WriteError::kEncode;
+    return WriteInPlace(real, before, bytes);
+}
+
 }  // namespace
 
 WriteError WriteFileSafely(const std::string& target,
                            const std::function<bool(std::FILE*)>& write) {
-    Encoded bytes;
-    if (!Encode(write, bytes)) return WriteError::kEncode;
-
     std::string real;
     if (const WriteError e = ResolveTarget(target, real); e != WriteError::kNone) return e;
     struct stat st;
@@ -376,7 +426,7 @@ WriteError WriteFileSafely(const std::string& target,
     }
     RemoveStaleTemporaries(FolderOf(real));
     // Every name of a file with several links must see the new picture.
-    if (exists && st.st_nlink > 1) return WriteInPlace(real, st, bytes);
+    if (exists && st.st_nlink > 1) return EncodeAndWriteInPlace(real, st, write);
 
     std::string temp;
     const int fd = MakeTemporary(real, temp);
@@ -387,10 +437,10 @@ WriteError WriteFileSafely(const std::string& target,
                                  || error == EDQUOT
 #endif
             ;
-        if (exists && noTemporary) return WriteInPlace(real, st, bytes);
+        if (exists && noTemporary) return EncodeAndWriteInPlace(real, st, write);
         return WriteErrorFromErrno(error);
     }
-    return ReplaceThroughTemporary(fd, temp, real, exists ? &st : nullptr, bytes);
+    return ReplaceThroughTemporary(fd, temp, real, exists ? &st : nullptr, write);
 }
 
 WriteError WritePrivateFile(const std::string& name, const std::string& bytes, std::string* path) {

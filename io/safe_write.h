@@ -1,15 +1,17 @@
 #pragma once
 // Writing a file so that a failed write never costs the file that is there.
 //
-// The bytes are encoded into memory first. The usual way then writes them
-// into a temporary file beside the target, named ".NAME.zesave-PID-XXXXXX",
-// and renames it over the target (keeping the target's permissions, and its
-// owner and group where the system allows). Where no temporary file can be
-// made (a read-only folder holding a writable file, no free inodes) and for a
-// file with several hard links, the target is written in place, but only
-// after its full new size has been reserved; where that cannot be reserved
-// (no space, a file-size limit, a file system without reservations or one
-// that copies on write) the target is left alone and the write fails.
+// The usual way streams the encoder's bytes, in blocks of a few hundred
+// kilobytes as they come, into a temporary file beside the target, named
+// ".NAME.zesave-PID-XXXXXX", syncs its data and renames it over the target
+// (keeping the target's permissions, and its owner and group where the system
+// allows); a failure on the way removes the temporary file. Where no
+// temporary file can be made (a read-only folder holding a writable file, no
+// free inodes) and for a file with several hard links, the bytes are encoded
+// into memory and the target is written in place, but only after its full
+// new size has been reserved; where that cannot be reserved (no space, a
+// file-size limit, a file system without reservations or one that copies on
+// write) the target is left alone and the write fails.
 //
 // A symbolic link is written through to the file it names, except a link in
 // a world-writable folder that belongs to neither the user nor the folder's
@@ -41,10 +43,12 @@ enum class WriteError {
 const char* WriteErrorText(WriteError error);
 WriteError WriteErrorFromErrno(int error);
 
-// `write` encodes the whole file into the stream it is given (in memory) and
-// answers false on failure. Answers kNone when the target holds the new
-// bytes; on any other answer the target is byte for byte as it was and no
-// temporary file is left.
+// `write` encodes the whole file into the stream it is given and answers
+// false on failure; it may stop at the first failed write of the stream. An
+// error of the system while writing is answered as such (kNoSpace, kTooLarge,
+// ...), kEncode only when the encoder failed on its own. Answers kNone when
+// the target holds the new bytes; on any other answer the target is byte for
+// byte as it was and no temporary file is left.
 WriteError WriteFileSafely(const std::string& target, const std::function<bool(std::FILE*)>& write);
 
 // Writes `bytes` as the file `name` (no slashes) in a folder that only this

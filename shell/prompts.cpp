@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QUrl>
 
+#include "shell/qt_japanese.h"
+
 QStringList ToQtNameFilters(const QList<FileFilter>& filters) {
     QStringList result;
     for (const FileFilter& filter : filters) {
@@ -67,6 +69,7 @@ FileAnswer ReadFileAnswer(QFileDialog& dialog, const FileRequest& request) {
 }
 
 FileAnswer PromptSeam::AskFile(QWidget* parent, const FileRequest& request) {
+    InstallQtJapanese();
     QFileDialog dialog(parent);
     ConfigureFileDialog(dialog, request);
     dialog.exec();
@@ -74,6 +77,7 @@ FileAnswer PromptSeam::AskFile(QWidget* parent, const FileRequest& request) {
 }
 
 QString PromptSeam::AskFolder(QWidget* parent, const QString& title, const QString& start) {
+    InstallQtJapanese();
     QFileDialog dialog(parent, title, start);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setOption(QFileDialog::ShowDirsOnly);
@@ -83,10 +87,12 @@ QString PromptSeam::AskFolder(QWidget* parent, const QString& title, const QStri
 }
 
 int PromptSeam::RunDialog(QDialog& dialog) {
+    InstallQtJapanese();
     return dialog.exec();
 }
 
 void PromptSeam::ShowMessage(QWidget* parent, const QString& title, const QString& text) {
+    InstallQtJapanese();
     QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok, parent);
     box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     box.exec();
@@ -94,6 +100,7 @@ void PromptSeam::ShowMessage(QWidget* parent, const QString& title, const QStrin
 
 int PromptSeam::Ask(QWidget* parent, const QString& title, const QString& text, int buttons,
                     int defaultButton) {
+    InstallQtJapanese();
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::StandardButtons(buttons),
                     parent);
     box.setDefaultButton(QMessageBox::StandardButton(defaultButton));
@@ -102,6 +109,7 @@ int PromptSeam::Ask(QWidget* parent, const QString& title, const QString& text, 
 
 int PromptSeam::AskChoice(QWidget* parent, const QString& title, const QString& text,
                           const QStringList& choices, int defaultIndex) {
+    InstallQtJapanese();
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
     QList<QAbstractButton*> buttons;
     for (qsizetype i = 0; i < choices.size(); ++i) {
@@ -121,6 +129,7 @@ int PromptSeam::AskChoice(QWidget* parent, const QString& title, const QString& 
 
 int PromptSeam::Choose(QWidget* parent, const QString& title, const QString& label,
                        const QStringList& items) {
+    InstallQtJapanese();
     bool ok = false;
     const QString chosen = QInputDialog::getItem(parent, title, label, items, 0, false, &ok);
     return ok ? int(items.indexOf(chosen)) : -1;

@@ -9,6 +9,7 @@
 // The folder Qt's translations are installed in.
 QString QtTranslationsFolder();
 // Loads Qt's Japanese translation (qtbase_ja.qm) into the running
-// application. False when it is not installed: Qt's dialogs then stay in
-// English and nothing else changes.
+// application, once: the editor calls it after its first frame and before
+// each of Qt's dialogs, which are all it is needed for. False when it is
+// not installed: Qt's dialogs then stay in English and nothing else changes.
 bool InstallQtJapanese();
