@@ -11,24 +11,12 @@
 #include <utility>
 
 #include "doc/map_doc.h"
+#include "markup/area_attributes.h"
 #include "markup/markup_pane.h"
 #include "view/map_view.h"
 #include "view/selection_handles.h"
 
 namespace {
-
-// One edit that turns `before` into `after`: what lies between their common
-// start and common end.
-TextEdit DiffEdit(const std::string& before, const std::string& after) {
-    size_t head = 0;
-    const size_t shorter = std::min(before.size(), after.size());
-    while (head < shorter && before[head] == after[head]) ++head;
-    size_t tail = 0;
-    while (tail < shorter - head &&
-           before[before.size() - 1 - tail] == after[after.size() - 1 - tail])
-        ++tail;
-    return {head, before.size() - head - tail, after.substr(head, after.size() - head - tail)};
-}
 
 // Whether `value` should be written over an attribute that holds `old`
 // (present or not): a new value, or an empty one where none was.
