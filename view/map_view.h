@@ -99,6 +99,10 @@ public:
     bool AreasShown() const { return m_bShowAreas; }
     // Selects area `index` (-1: none) and marks its tag in the pane.
     void SelectArea(int index) override;
+    // The selection as area indices in document order (0-based); this view
+    // selects at most one, the first index given.
+    void SelectAreas(const QList<int>& areas);
+    QList<int> SelectedAreas() const;
     // Reads the pane text now if it changed since the last read.
     void RefreshAreas();
 
@@ -114,6 +118,9 @@ signals:
     void toolChanged(int tool);
     void zoomChanged(int zoom);
     void areasShownChanged(bool shown);
+    // The selected areas changed (by the mouse, the pane's caret, an edit
+    // or SelectAreas).
+    void selectionChanged(const QList<int>& areas);
     // A line for the status bar: the readout under the mouse (with the link
     // of the area there) or the outcome of a transfer.
     void statusMessage(const QString& text);
@@ -228,6 +235,10 @@ private:
     // The href of the area under a client point, for the readout.
     std::string HrefAt(QPoint client) const;
 
+    // Emits selectionChanged when the selection differs from the one last
+    // announced.
+    void AnnounceSelection();
+
     CMapDoc* m_pDoc = nullptr;
 
     // Display copy of the picture: 32-bit pixels made once per picture.
@@ -258,6 +269,7 @@ private:
     bool m_bCaretMoved = false;
     bool m_bShowAreas = true;
     int m_nSelected = -1;
+    int m_nAnnounced = -1;  // the selection selectionChanged last gave
     CTraceTool m_trace;
 
     // One object a tool, kept while another is in use (an open polygon

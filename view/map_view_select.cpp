@@ -80,6 +80,7 @@ void CMapView::RefreshAreas() {
         if (pane) m_inserter.Learn(*pane, m_parsedText);
         m_selectTool.Forget();
         if (m_nSelected >= m_overlay.Count()) m_nSelected = -1;
+        AnnounceSelection();
         if (pane) {
             // The tag's bytes may have moved: its mark follows.
             const TextRange tag =
@@ -107,6 +108,21 @@ void CMapView::RefreshAreas() {
     pane->ShowRange(tag.begin, tag.end, false);
     viewport()->update(before);
     viewport()->update(SelectionBounds());
+    AnnounceSelection();
+}
+
+void CMapView::AnnounceSelection() {
+    if (m_nAnnounced == m_nSelected) return;
+    m_nAnnounced = m_nSelected;
+    emit selectionChanged(SelectedAreas());
+}
+
+void CMapView::SelectAreas(const QList<int>& areas) {
+    SelectArea(areas.isEmpty() ? -1 : areas.first());
+}
+
+QList<int> CMapView::SelectedAreas() const {
+    return m_nSelected >= 0 ? QList<int>{m_nSelected} : QList<int>{};
 }
 
 bool CMapView::AreasCurrent() {
@@ -130,6 +146,7 @@ void CMapView::SelectArea(int index) {
     m_bCaretMoved = false;
     viewport()->update(before);
     viewport()->update(SelectionBounds());
+    AnnounceSelection();
 }
 
 void CMapView::ApplyPaneEdit(const TextEdit& edit) {
