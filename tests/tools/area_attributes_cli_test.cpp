@@ -1,5 +1,5 @@
-// The area command's optional attributes and the areas listing of every
-// attribute, compared byte for byte.
+// The area command's optional attributes, the areas listing of every
+// attribute and reorder, compared byte for byte.
 #include <gtest/gtest.h>
 
 #include "tools/cli.h"
@@ -33,4 +33,9 @@ TEST(AreaAttributesCli, FlagsAndListing) {
         clitest::Cli({"area", "rect", "1,2", "3,4", "--id", "a", "--id", "b"}, map, &home).exitCode,
         2);
     EXPECT_EQ(clitest::Cli({"area", "rect", "1,2", "3,4", "--rel"}, map, &home).exitCode, 2);
+
+    const std::string three = "<map><area href=a>\n <area href=b><area href=c></map><area href=d>";
+    EXPECT_EQ(out({"reorder", "3", "1"}, three),
+              "<map><area href=c>\n <area href=a><area href=b></map><area href=d>");
+    EXPECT_EQ(clitest::Cli({"reorder", "3", "4"}, three, &home).exitCode, 1);
 }
