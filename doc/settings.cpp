@@ -63,3 +63,11 @@ int GetTraceToleranceSetting() {
 bool SetTraceToleranceSetting(int value) {
     return g_store && g_store->WriteProfileInt(kGeneral, "TraceTolerance", value);
 }
+
+bool GetMoreAttributesSetting() {
+    return g_store && g_store->GetProfileInt(kGeneral, "MoreAttributes", 0) != 0;
+}
+
+bool SetMoreAttributesSetting(bool shown) {
+    return g_store && g_store->WriteProfileInt(kGeneral, "MoreAttributes", shown ? 1 : 0);
+}

@@ -40,3 +40,7 @@ MarkupSettings ReadMarkupSettings();
 // a stored value outside 0..442 reads as the nearest end of that range.
 int GetTraceToleranceSetting();
 bool SetTraceToleranceSetting(int value);
+// "General"/"MoreAttributes": whether the link dialog opens with its section
+// of further attributes shown; default 0 (collapsed).
+bool GetMoreAttributesSetting();
+bool SetMoreAttributesSetting(bool shown);

@@ -54,7 +54,7 @@ bool Overlap(const AreaTag& a, const AreaTag& b) {
     const double left = std::max(p.left, q.left), right = std::min(p.right, q.right);
     const double top = std::max(p.top, q.top), bottom = std::min(p.bottom, q.bottom);
     if (!(left < right && top < bottom)) return false;
-    constexpr double kMaxCells = 256;
+    constexpr double kMaxCells = 64;
     const double w = right - left, h = bottom - top;
     if (!std::isfinite(w) || !std::isfinite(h)) return false;
     const int cols = static_cast<int>(std::clamp(std::ceil(w), 1.0, kMaxCells));

@@ -74,5 +74,5 @@ unsigned AreaProblems(const AreaTag& area);
 // The earlier areas that share picture points with areas[index]: there a
 // browser picks them, not this one. A default area is covered by every
 // valid area. Shapes are compared at the centres of a grid of at most
-// 256 x 256 cells over the two bounding boxes' overlap.
+// 64 x 64 cells over the two bounding boxes' overlap.
 std::vector<size_t> AreasInFront(const std::vector<AreaTag>& areas, size_t index);

@@ -25,6 +25,7 @@ constexpr int kMapOpen = 32812;
 constexpr int kMapSave = 32813;
 constexpr int kMapSaveAs = 32814;
 constexpr int kBrowserCheck = 32815;
+constexpr int kMapSwitch = 32816;
 }  // namespace cmd
 
 struct CommandInfo {

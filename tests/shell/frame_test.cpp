@@ -49,9 +49,11 @@ private slots:
         QCOMPARE(
             menus.join(QLatin1Char('|')),
             U("ファイル(&F)|開く(&O)...\tCtrl+O|名前をつけて保存 (&S)|-|マップを開く(&M)...|"
-              "マップを保存(&A)|名前を付けてマップを保存(&K)...|-|最新のﾌｧｲﾙ|"
+              "マップを保存(&A)|名前を付けてマップを保存(&K)...|別のマップ(&N)...|-|最新のﾌｧｲﾙ|"
               "編集(&E)|元に戻す(&U)\tCtrl+Z|やり直し(&R)\tCtrl+Y|"
-              "領域(&R)|円 (&C)|矩形 (&R)|多角形 （&P)|輪郭 (&O)|選択 (&S)|-|領域の輪郭を表示 (&V)|"
+              "領域(&R)|円 (&C)|矩形 (&R)|多角形 （&P)|輪郭 (&O)|選択 (&S)|-|領域の輪郭を表示 "
+              "(&V)|-|"
+              "前面へ|背面へ|領域一覧|"
               "その他(&O)|基本フォルダ 設定(&B)|画像サイズ (&S)|実際のサイズ (&N)|2倍表示 (&L)|"
               "タグを大文字にする (&T)|ZURI Zezez SEKKAにデータ転送 (&H)|ブラウザで確認 (&W)"));
         // No two commands share a key.
@@ -161,9 +163,11 @@ private slots:
         MarkupPane& pane = frame.Pane();
         CMarkupEdit& edit = frame.Edit();
         pane.SetWindowText("<map>");
-        // Only the pane takes drops at all ...
+        // Only the pane takes drops at all (the area list only its own rows) ...
+        QTableView& list = frame.AreaList().Table();
         for (QWidget* widget : frame.findChildren<QWidget*>())
-            QVERIFY2(!widget->acceptDrops() || widget == edit.viewport() || widget == &edit,
+            QVERIFY2(!widget->acceptDrops() || widget == edit.viewport() || widget == &edit ||
+                         widget == &list || widget == list.viewport(),
                      widget->metaObject()->className());
         QVERIFY(!frame.acceptDrops());
         // ... and no files, with or without text beside them; plain text it takes.
@@ -172,6 +176,7 @@ private slots:
         fileAndText.setUrls(file.urls());
         fileAndText.setText(QStringLiteral("file:///tmp/a.png"));
         text.setText(QStringLiteral("x"));
+        QVERIFY(!list.model()->canDropMimeData(&fileAndText, Qt::MoveAction, 0, 0, {}));
         for (QMimeData* data : {&file, &fileAndText, &text}) {
             const bool taken = data == &text;
             QDragEnterEvent enter(QPoint(3, 3), Qt::CopyAction, data, Qt::LeftButton, {});
