@@ -49,7 +49,9 @@ Box BoundsOf(const AreaTag& a) {
     return box;
 }
 
-bool Overlap(const AreaTag& a, const AreaTag& b) {
+// Whether the two areas share a point, at most `budget` points tested (the
+// budget is used up as they are).
+bool Overlap(const AreaTag& a, const AreaTag& b, long& budget) {
     const Box p = BoundsOf(a), q = BoundsOf(b);
     const double left = std::max(p.left, q.left), right = std::min(p.right, q.right);
     const double top = std::max(p.top, q.top), bottom = std::min(p.bottom, q.bottom);
@@ -63,6 +65,7 @@ bool Overlap(const AreaTag& a, const AreaTag& b) {
         const double y = top + (r + 0.5) * h / rows;
         for (int k = 0; k < cols; ++k) {
             const double x = left + (k + 0.5) * w / cols;
+            if (--budget < 0) return false;
             if (AreaContains(a, x, y) && AreaContains(b, x, y)) return true;
         }
     }
@@ -191,9 +194,10 @@ std::vector<size_t> AreasInFront(const std::vector<AreaTag>& areas, size_t index
     std::vector<size_t> front;
     if (index >= areas.size() || !areas[index].valid) return front;
     const bool isDefault = areas[index].shape == AreaShape::kDefault;
-    for (size_t i = 0; i < areas.size(); ++i) {
+    long budget = kMaxOverlapTests;
+    for (size_t i = 0; i < areas.size() && budget > 0; ++i) {
         if (i == index || !areas[i].valid || areas[i].shape == AreaShape::kDefault) continue;
-        if (isDefault ? true : i < index && Overlap(areas[i], areas[index])) front.push_back(i);
+        if (isDefault || (i < index && Overlap(areas[i], areas[index], budget))) front.push_back(i);
     }
     return front;
 }

@@ -74,5 +74,9 @@ unsigned AreaProblems(const AreaTag& area);
 // The earlier areas that share picture points with areas[index]: there a
 // browser picks them, not this one. A default area is covered by every
 // valid area. Shapes are compared at the centres of a grid of at most
-// 64 x 64 cells over the two bounding boxes' overlap.
+// 64 x 64 cells over the two bounding boxes' overlap. The search stops
+// after kMaxOverlapTests point tests in all, so that a map built to be slow
+// (thousands of polygons whose boxes overlap) cannot hold the list up; what
+// was found by then is the answer.
+inline constexpr long kMaxOverlapTests = 1L << 20;
 std::vector<size_t> AreasInFront(const std::vector<AreaTag>& areas, size_t index);
