@@ -139,7 +139,7 @@ QString CMarkupFile::MapChoice(const PageImageMap& map) {
         .arg(QString::fromStdString(map.source), QString::fromStdString(map.mapName));
 }
 
-bool CMarkupFile::OpenPageAt(const QString& path, const PageSnapshot* ours, int chosen) {
+bool CMarkupFile::OpenPageAt(const QString& path, const PageSnapshot* ours) {
     const QString file = Native(path);
     const PageFile page = LoadPageFile(path.toStdString());
     if (!page.ok) {
@@ -151,17 +151,14 @@ bool CMarkupFile::OpenPageAt(const QString& path, const PageSnapshot* ours, int 
         return false;
     }
     int index = 0;
-    if (chosen >= 0) {
-        if (size_t(chosen) >= page.page.maps.size()) return false;
-        index = chosen;
-    } else if (ours && page.page.maps.size() > 1) {
+    if (ours && page.page.maps.size() > 1) {
         const PageSavePlan plan = PlanPageSave(page.bytes, page.page, *ours);
         if (plan.status != PageSaveStatus::kNotFound && plan.status != PageSaveStatus::kSeveral)
             index = int(plan.index);
         else
             ours = nullptr;
     }
-    if (chosen < 0 && !ours && page.page.maps.size() > 1) {
+    if (!ours && page.page.maps.size() > 1) {
         QStringList items;
         for (const PageImageMap& map : page.page.maps) items << MapChoice(map);
         index = Prompts().Choose(m_app.Frame(), U("マップを開く"),
@@ -237,7 +234,9 @@ void CMarkupFile::OnSwitchMap() {
     const int index =
         Prompts().Choose(m_app.Frame(), U("別のマップ"), U("どのマップを開きますか?"), items);
     if (index < 0 || index >= items.size() || (index == current && !IsModified())) return;
-    OpenPageAt(m_path, nullptr, index);
+    // Found again by what it is: the page may change while the user chooses.
+    const PageSnapshot chosen = TakePageSnapshot(page.bytes, page.page, size_t(index));
+    OpenPageAt(m_path, &chosen);
 }
 
 int CMarkupFile::AskAboutChangedPage(PageSaveStatus status, const PageSnapshot& ours) const {

@@ -77,9 +77,8 @@ private:
     // The markup of a copy left after a crash, with its picture when that
     // still opens, as changed markup.
     void Restore(const RecoveryRecord& record);
-    // OpenPage, preferring the one image that `ours` names over asking, or
-    // opening maps[chosen] when `chosen` is not negative.
-    bool OpenPageAt(const QString& path, const PageSnapshot* ours, int chosen = -1);
+    // OpenPage, preferring the one image that `ours` names over asking.
+    bool OpenPageAt(const QString& path, const PageSnapshot* ours);
     // The line of the choice between a page's maps for `map`.
     static QString MapChoice(const PageImageMap& map);
     // The page at m_path with `text` put into it as `bytes`, and what to
