@@ -90,3 +90,11 @@ bool GetFullColourSetting() {
 bool SetFullColourSetting(bool on) {
     return g_store && g_store->WriteProfileInt(kGeneral, "FullColour", on ? 1 : 0);
 }
+
+bool GetMoreAttributesSetting() {
+    return g_store && g_store->GetProfileInt(kGeneral, "MoreAttributes", 0) != 0;
+}
+
+bool SetMoreAttributesSetting(bool shown) {
+    return g_store && g_store->WriteProfileInt(kGeneral, "MoreAttributes", shown ? 1 : 0);
+}

@@ -52,3 +52,7 @@ bool SetGridSpacingSetting(int spacing);
 // colours (24 bits a pixel) instead of 128; any non-zero value means on.
 bool GetFullColourSetting();
 bool SetFullColourSetting(bool on);
+// "General"/"MoreAttributes": whether the link dialog opens with its section
+// of further attributes shown; default 0 (collapsed).
+bool GetMoreAttributesSetting();
+bool SetMoreAttributesSetting(bool shown);

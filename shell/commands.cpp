@@ -3,7 +3,7 @@
 #include <array>
 
 namespace {
-constexpr std::array<CommandInfo, 21> kCommands{{
+constexpr std::array<CommandInfo, 22> kCommands{{
     {cmd::kFileOpen, "既存のﾌｧｲﾙを開く", "開く"},
     {cmd::kFileSaveAs, "開いている画像を保存します。", "保存"},
     {cmd::kFileMru1, "指定のﾌｧｲﾙを開く", ""},
@@ -25,6 +25,7 @@ constexpr std::array<CommandInfo, 21> kCommands{{
     {cmd::kMapSaveAs, "マップを名前を付けてHTMLファイルに保存します。", ""},
     {cmd::kBrowserCheck, "画像とマップをブラウザで表示します。", ""},
     {cmd::kViewFullColour, "次に開く JPEG 画像をファイルの色のまま読み込みます。", ""},
+    {cmd::kMapSwitch, "同じページのほかの画像とマップを開きます。", ""},
 }};
 }  // namespace
 

@@ -26,6 +26,7 @@ constexpr int kMapSave = 32813;
 constexpr int kMapSaveAs = 32814;
 constexpr int kBrowserCheck = 32815;
 constexpr int kViewFullColour = 32816;
+constexpr int kMapSwitch = 32817;
 }  // namespace cmd
 
 struct CommandInfo {

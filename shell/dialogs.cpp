@@ -1,6 +1,7 @@
 #include "shell/dialogs.h"
 
 #include <QDir>
+#include <QFormLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
 
@@ -69,12 +70,72 @@ CLinkDlg::CLinkDlg(QWidget* parent) : QDialog(parent) {
     grid->addLayout(buttons, 4, 0, 1, 2);
     m_editUrl.setMinimumWidth(fontMetrics().averageCharWidth() * 40);
 
+    // The further attributes, below the buttons, collapsed unless the user
+    // left them open.
+    m_more.setText(QString::fromUtf8("その他の属性"));
+    m_more.setCheckable(true);
+    m_more.setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    m_more.setAutoRaise(true);
+    m_target.setEditable(true);
+    m_target.addItems({QStringLiteral("_blank"), QStringLiteral("_self"), QStringLiteral("_parent"),
+                       QStringLiteral("_top")});
+    m_target.setCurrentIndex(-1);
+    m_target.setInsertPolicy(QComboBox::NoInsert);
+    auto* form = new QFormLayout(&m_moreBox);  // owned by the box
+    form->setContentsMargins(0, 0, 0, 0);
+    form->addRow(QStringLiteral("title:"), &m_editTitle);
+    form->addRow(QStringLiteral("target:"), &m_target);
+    form->addRow(QStringLiteral("id:"), &m_editId);
+    form->addRow(QStringLiteral("class:"), &m_editClass);
+    form->addRow(QStringLiteral("rel:"), &m_editRel);
+    grid->addWidget(&m_more, 5, 0, 1, 2);
+    grid->addWidget(&m_moreBox, 6, 0, 1, 2);
+    const auto show = [this](bool shown) {
+        m_more.setArrowType(shown ? Qt::DownArrow : Qt::RightArrow);
+        m_moreBox.setVisible(shown);
+    };
+    const bool shown = GetMoreAttributesSetting();
+    m_more.setChecked(shown);
+    show(shown);
+    connect(&m_more, &QToolButton::toggled, this, [show](bool on) {
+        show(on);
+        SetMoreAttributesSetting(on);
+    });
+
     SetUpFrame(*this);
     setTabOrder(&m_ok, &m_cancel);
     setTabOrder(&m_cancel, &m_editUrl);
     setTabOrder(&m_editUrl, &m_editAlt);
     setTabOrder(&m_editAlt, &m_browse);
+    setTabOrder(&m_browse, &m_more);
+    setTabOrder(&m_more, &m_editTitle);
+    setTabOrder(&m_editTitle, &m_target);
+    setTabOrder(&m_target, &m_editId);
+    setTabOrder(&m_editId, &m_editClass);
+    setTabOrder(&m_editClass, &m_editRel);
     m_editUrl.setFocus();
+}
+
+QLineEdit& CLinkDlg::MoreEdit(size_t index) {
+    QLineEdit* edits[] = {&m_editTitle, m_target.lineEdit(), &m_editId, &m_editClass, &m_editRel};
+    return *edits[std::min<size_t>(index, 4)];
+}
+
+void CLinkDlg::SetLink(const AreaLink& link) {
+    m_editUrl.setText(QString::fromStdString(link.href));
+    m_editAlt.setText(QString::fromStdString(link.alt));
+    for (size_t i = 0; i < std::size(kMoreAttributeNames); ++i)
+        MoreEdit(i).setText(QString::fromStdString(MoreAttribute(link, i)));
+}
+
+AreaLink CLinkDlg::Link() const {
+    AreaLink link;
+    link.href = m_strURL.toStdString();
+    link.alt = m_strAlt.toStdString();
+    auto& self = const_cast<CLinkDlg&>(*this);
+    for (size_t i = 0; i < std::size(kMoreAttributeNames); ++i)
+        MoreAttribute(link, i) = self.MoreEdit(i).text().toStdString();
+    return link;
 }
 
 void CLinkDlg::showEvent(QShowEvent* event) {

@@ -1,16 +1,20 @@
 #pragma once
-// The link dialog (link target and alternative text of a new area) and the
-// base-folder dialog. The link dialog opens with the focus in the link field,
-// its text selected, so typing replaces it and Enter confirms; the
-// base-folder dialog opens with the OK button focused. Enter on another
-// focused button presses that one.
+// The link dialog (link target and alternative text of a new area, and a
+// section for its title, target, id, class and rel, shown or hidden as the
+// user last left it) and the base-folder dialog. The link dialog opens with the focus in the link
+// field, its text selected, so typing replaces it and Enter confirms; the base-folder dialog opens
+// with the OK button focused. Enter on another focused button presses that one.
 
+#include <QComboBox>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QString>
+#include <QToolButton>
+#include <QWidget>
 
+#include "markup/area_attributes.h"
 #include "shell/prompts.h"
 
 class CLinkDlg : public QDialog {
@@ -27,6 +31,13 @@ public:
     QPushButton& OkButton() { return m_ok; }
     QPushButton& CancelButton() { return m_cancel; }
     QPushButton& BrowseButton() { return m_browse; }
+    // The button that shows or hides the further attributes, and their
+    // fields in kMoreAttributeNames order (the target's is its list's).
+    QToolButton& MoreButton() { return m_more; }
+    QLineEdit& MoreEdit(size_t index);
+    // All fields from `link`, and back (the optional ones as typed).
+    void SetLink(const AreaLink& link);
+    AreaLink Link() const;
     // The folder the file dialog of 参照 starts in (by default the home
     // folder; the view gives the picture's folder).
     void SetBrowseFolder(const QString& folder) { m_strBrowseFolder = folder; }
@@ -49,6 +60,13 @@ private:
     QLineEdit m_editAlt;
     QPushButton m_browse;
     QString m_strBrowseFolder;
+    QToolButton m_more;
+    QWidget m_moreBox;
+    QLineEdit m_editTitle;
+    QComboBox m_target;
+    QLineEdit m_editId;
+    QLineEdit m_editClass;
+    QLineEdit m_editRel;
 };
 
 class CBaseDirDlg : public QDialog {

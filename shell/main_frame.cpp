@@ -57,6 +57,7 @@ CMainFrame::CMainFrame() {
         {QKeySequence(Qt::CTRL | Qt::Key_S), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)});
     QAction* mapSaveAs = AddCommand(cmd::kMapSaveAs, U("名前を付けてマップを保存(&K)..."));
     mapSaveAs->setShortcut(QKeySequence(Qt::Key_F12));
+    QAction* mapSwitch = AddCommand(cmd::kMapSwitch, U("別のマップ(&N)..."));
     QAction* browserCheck = AddCommand(cmd::kBrowserCheck, U("ブラウザで確認 (&W)"));
     QAction* fullColour = AddCommand(cmd::kViewFullColour, U("フルカラー (&C)"));
     fullColour->setCheckable(true);
@@ -69,6 +70,7 @@ CMainFrame::CMainFrame() {
     m_fileMenu->addAction(mapOpen);
     m_fileMenu->addAction(mapSave);
     m_fileMenu->addAction(mapSaveAs);
+    m_fileMenu->addAction(mapSwitch);
     m_fileMenu->addSeparator();
     m_mruPlaceholder = std::make_unique<QAction>(U("最新のﾌｧｲﾙ"), this);
     m_mruPlaceholder->setEnabled(false);
@@ -97,6 +99,10 @@ CMainFrame::CMainFrame() {
     areas->addAction(select);
     areas->addSeparator();
     areas->addAction(showAreas);
+    areas->addSeparator();
+    areas->addAction(&m_areaList.FrontAction());
+    areas->addAction(&m_areaList.BackAction());
+    areas->addAction(m_areaList.toggleViewAction());
     AddArrangeMenus(areas);
 
     QMenu* view = menuBar()->addMenu(U("表示(&V)"));
@@ -145,6 +151,9 @@ CMainFrame::CMainFrame() {
     m_wndBar.SetPane(&m_wndEdit);
     setCentralWidget(&m_view);
     m_wndBar.DockAt(Qt::BottomDockWidgetArea, CResizableBar::kDefaultSize);
+    // The area list beside the pane.
+    addDockWidget(Qt::BottomDockWidgetArea, &m_areaList);
+    splitDockWidget(&m_wndBar, &m_areaList, Qt::Horizontal);
     setContextMenuPolicy(Qt::NoContextMenu);
 
     connect(open, &QAction::triggered, this, &CMainFrame::fileOpenRequested);
@@ -153,6 +162,7 @@ CMainFrame::CMainFrame() {
     connect(mapSave, &QAction::triggered, this, &CMainFrame::mapSaveRequested);
     connect(mapSaveAs, &QAction::triggered, this, &CMainFrame::mapSaveAsRequested);
     connect(browserCheck, &QAction::triggered, this, &CMainFrame::browserCheckRequested);
+    connect(mapSwitch, &QAction::triggered, this, &CMainFrame::mapSwitchRequested);
     connect(tag, &QAction::triggered, this, &CMainFrame::OnTagUpper);
     connect(fullColour, &QAction::triggered, this, &CMainFrame::OnFullColour);
     connect(baseFolder, &QAction::triggered, this, &CMainFrame::OnBaseFolder);
@@ -172,7 +182,10 @@ CMainFrame::CMainFrame() {
     undo->setEnabled(false);
     redo->setEnabled(false);
     // The outlines follow the text; the caret in a tag selects its area.
-    connect(text, &QTextDocument::contentsChange, &m_view, [this] { m_view.OnPaneChanged(); });
+    connect(text, &QTextDocument::contentsChange, &m_view, [this] {
+        m_view.OnPaneChanged();
+        m_areaList.OnPaneChanged();
+    });
     connect(&m_wndEdit, &QPlainTextEdit::cursorPositionChanged, &m_view,
             &CMapView::OnPaneCaretMoved);
     connect(trace, &QAction::triggered, this, [this] {
@@ -187,7 +200,7 @@ CMainFrame::CMainFrame() {
     connect(&m_view, &CMapView::commandStateChanged, this, &CMainFrame::UpdateViewChecks);
     connect(&m_view, &CMapView::statusMessage, &m_wndStatusBar,
             [this](const QString& text) { m_wndStatusBar.showMessage(text); });
-    m_view.SetLinkPrompt([this](std::string* url, std::string* alt) { return AskLink(url, alt); });
+    m_view.SetAreaLinkPrompt([this](AreaLink* link) { return AskAreaLink(link); });
     UpdateViewChecks();
 
     // The outline tool's colour tolerance, stored as soon as it changes.
@@ -233,15 +246,23 @@ void CMainFrame::UpdateViewChecks() {
 }
 
 bool CMainFrame::AskLink(std::string* url, std::string* alt) {
+    AreaLink link;
+    link.href = *url;
+    link.alt = *alt;
+    if (!AskAreaLink(&link)) return false;
+    *url = link.href;
+    *alt = link.alt;
+    return true;
+}
+
+bool CMainFrame::AskAreaLink(AreaLink* link) {
     // Owned by the main window, as a dialog without a parent would be.
     CLinkDlg dialog(this);
     if (const CMapDoc* doc = m_view.GetDocument())
         dialog.SetBrowseFolder(StartFolderFor(QString::fromStdString(doc->GetPathName())));
-    dialog.UrlEdit().setText(QString::fromStdString(*url));
-    dialog.AltEdit().setText(QString::fromStdString(*alt));
+    dialog.SetLink(*link);
     if (Prompts().RunDialog(dialog) != QDialog::Accepted) return false;
-    *url = dialog.m_strURL.toStdString();
-    *alt = dialog.m_strAlt.toStdString();
+    *link = dialog.Link();
     return true;
 }
 

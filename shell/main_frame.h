@@ -13,6 +13,7 @@
 #include <map>
 #include <memory>
 
+#include "shell/area_list.h"
 #include "shell/markup_edit.h"
 #include "shell/resizable_bar.h"
 #include "view/map_view.h"
@@ -45,6 +46,7 @@ public:
     QStatusBar& StatusBar() { return m_wndStatusBar; }
     QToolBar& ToolBar() { return m_wndToolBar; }
     CMapView& View() { return m_view; }
+    CAreaListDock& AreaList() { return m_areaList; }
     QMenu* FileMenu() const { return m_fileMenu; }
 
     // The action of a command id; null for unknown ids.
@@ -68,6 +70,8 @@ public:
     // The link dialog over this window, run through the prompt seam: the
     // view's link prompt.
     bool AskLink(std::string* url, std::string* alt);
+    // The same with every field: the view's area link prompt.
+    bool AskAreaLink(AreaLink* link);
 
     // The 領域 menu's commands on several areas and their copies, and the
     // 表示 menu with the grid (main_frame_arrange.cpp).
@@ -87,6 +91,7 @@ signals:
     void mapSaveRequested();
     void mapSaveAsRequested();
     void browserCheckRequested();
+    void mapSwitchRequested();
 
 public slots:
     void OnTagUpper();
@@ -108,6 +113,7 @@ private:
     QStatusBar m_wndStatusBar;
     QToolBar m_wndToolBar;
     CMapView m_view;
+    CAreaListDock m_areaList{m_pane, m_view, this};
     QSpinBox m_traceTolerance;
     std::map<int, std::unique_ptr<QAction>> m_actions;
     std::unique_ptr<QAction> m_mruPlaceholder;

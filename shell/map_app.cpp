@@ -71,6 +71,7 @@ bool CMapApp::InitInstance(const QStringList& args, QString* error) {
     m_markup = std::make_unique<CMarkupFile>(*this);
     CMarkupFile* markup = m_markup.get();
     connect(m_frame.get(), &CMainFrame::mapOpenRequested, markup, &CMarkupFile::OnOpenMap);
+    connect(m_frame.get(), &CMainFrame::mapSwitchRequested, markup, &CMarkupFile::OnSwitchMap);
     connect(m_frame.get(), &CMainFrame::mapSaveRequested, markup, &CMarkupFile::OnSaveMap);
     connect(m_frame.get(), &CMainFrame::mapSaveAsRequested, markup, &CMarkupFile::OnSaveMapAs);
     connect(m_frame.get(), &CMainFrame::browserCheckRequested, markup,

@@ -133,6 +133,12 @@ bool CMarkupFile::OpenPage(const QString& path) {
     return OpenPageAt(path, nullptr);
 }
 
+QString CMarkupFile::MapChoice(const PageImageMap& map) {
+    return U("%1 行: %2 (#%3)")
+        .arg(map.line)
+        .arg(QString::fromStdString(map.source), QString::fromStdString(map.mapName));
+}
+
 bool CMarkupFile::OpenPageAt(const QString& path, const PageSnapshot* ours) {
     const QString file = Native(path);
     const PageFile page = LoadPageFile(path.toStdString());
@@ -154,11 +160,7 @@ bool CMarkupFile::OpenPageAt(const QString& path, const PageSnapshot* ours) {
     }
     if (!ours && page.page.maps.size() > 1) {
         QStringList items;
-        for (const PageImageMap& map : page.page.maps)
-            items << U("%1 行: %2 (#%3)")
-                         .arg(map.line)
-                         .arg(QString::fromStdString(map.source),
-                              QString::fromStdString(map.mapName));
+        for (const PageImageMap& map : page.page.maps) items << MapChoice(map);
         index = Prompts().Choose(m_app.Frame(), U("マップを開く"),
                                  U("このページには画像とマップが複数あります。どれを開きますか?"),
                                  items);
@@ -208,6 +210,33 @@ void CMarkupFile::OnOpenMap() {
                        {U("全てのﾌｧｲﾙ"), {QStringLiteral("*.*")}}};
     const FileAnswer answer = Prompts().AskFile(m_app.Frame(), request);
     if (answer.accepted) OpenPage(answer.path);
+}
+
+void CMarkupFile::OnSwitchMap() {
+    if (!m_fromPage) {
+        Show(U("ページから開いたマップではありません。「マップを開く」でページを開いてください。"));
+        return;
+    }
+    if (!MaybeSave()) return;
+    const PageFile page = LoadPageFile(m_path.toStdString());
+    if (!page.ok || page.page.maps.size() < 2) {
+        Show(U("ページ %1 にはほかの画像とマップがありません。").arg(Native(m_path)));
+        return;
+    }
+    // The map open now, found again by what it is.
+    int current = -1;
+    const PageSavePlan plan = PlanPageSave(page.bytes, page.page, m_page);
+    if (m_page.known && plan.status == PageSaveStatus::kReady) current = int(plan.index);
+    QStringList items;
+    for (size_t i = 0; i < page.page.maps.size(); ++i)
+        items << MapChoice(page.page.maps[i]) +
+                     (int(i) == current ? U(" (開いているマップ)") : QString());
+    const int index =
+        Prompts().Choose(m_app.Frame(), U("別のマップ"), U("どのマップを開きますか?"), items);
+    if (index < 0 || index >= items.size() || (index == current && !IsModified())) return;
+    // Found again by what it is: the page may change while the user chooses.
+    const PageSnapshot chosen = TakePageSnapshot(page.bytes, page.page, size_t(index));
+    OpenPageAt(m_path, &chosen);
 }
 
 int CMarkupFile::AskAboutChangedPage(PageSaveStatus status, const PageSnapshot& ours) const {

@@ -62,6 +62,11 @@ public slots:
     bool OnSaveMap();
     bool OnSaveMapAs();
     void OnBrowserCheck();
+    // 別のマップ: another image and map of the page the markup came from.
+    // Changed markup is first saved into the page (or discarded, as the
+    // user says), so every map is written back in place; then the one
+    // chosen opens.
+    void OnSwitchMap();
 
 private:
     QTextDocument& Document() const;
@@ -74,6 +79,8 @@ private:
     void Restore(const RecoveryRecord& record);
     // OpenPage, preferring the one image that `ours` names over asking.
     bool OpenPageAt(const QString& path, const PageSnapshot* ours);
+    // The line of the choice between a page's maps for `map`.
+    static QString MapChoice(const PageImageMap& map);
     // The page at m_path with `text` put into it as `bytes`, and what to
     // remember of the page once they are written. False when it was not
     // merged: said in a message, cancelled, or the page read again.

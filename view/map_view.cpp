@@ -14,6 +14,7 @@
 #include <QScrollBar>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "doc/map_doc.h"
 #include "doc/readout.h"
@@ -386,13 +387,23 @@ bool CMapView::IsInsidePicture(QPoint client) const {
 // Finished areas
 
 bool CMapView::AskLink(std::string* url, std::string* alt) {
-    return m_linkPrompt && m_linkPrompt(url, alt);
+    m_pendingLink = {};
+    if (!m_areaLinkPrompt) return m_linkPrompt && m_linkPrompt(url, alt);
+    AreaLink link;
+    link.href = *url;
+    link.alt = *alt;
+    if (!m_areaLinkPrompt(&link)) return false;
+    *url = link.href;
+    *alt = link.alt;
+    m_pendingLink = std::move(link);
+    return true;
 }
 
 void CMapView::InsertLine(const std::string& line) {
     MarkupPane* pane = Pane();
+    const AreaLink link = std::exchange(m_pendingLink, {});
     if (!pane) return;
-    m_inserter.Insert(*pane, line, ReadMarkupSettings());
+    m_inserter.Insert(*pane, WithMoreAttributes(line, link), ReadMarkupSettings());
     // The outlines follow once the burst of changes is over.
     OnPaneChanged();
 }

@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "markup/area_group.h"
+#include "markup/area_attributes.h"
 #include "markup/area_line_insert.h"
 #include "view/area_overlay.h"
 #include "view/tools/map_tool.h"
@@ -67,7 +68,18 @@ public:
     // fields filled with what `url` and `alt` hold; false when the user
     // cancels. Unset: every area is given up as if cancelled.
     using LinkPrompt = std::function<bool(std::string* url, std::string* alt)>;
-    void SetLinkPrompt(LinkPrompt prompt) { m_linkPrompt = std::move(prompt); }
+    void SetLinkPrompt(LinkPrompt prompt) {
+        m_linkPrompt = std::move(prompt);
+        m_areaLinkPrompt = nullptr;
+    }
+    // The same with every field of the link dialog: a new area gets the
+    // optional attributes given a value, an edited one what was changed.
+    // Setting one prompt drops the other.
+    using AreaLinkPrompt = std::function<bool(AreaLink* link)>;
+    void SetAreaLinkPrompt(AreaLinkPrompt prompt) {
+        m_areaLinkPrompt = std::move(prompt);
+        m_linkPrompt = nullptr;
+    }
 
     // Shows the context menu at a global position. Unset: QMenu::exec.
     using MenuRunner = std::function<void(QMenu& menu, QPoint global)>;
@@ -144,6 +156,9 @@ signals:
     // The mouse came over another area (the one a browser would pick there)
     // or left it: -1 for none.
     void hoveredAreaChanged(int area);
+    // The selected areas changed (by the mouse, the pane's caret, an edit
+    // or SelectAreas).
+    void selectionChanged(const QList<int>& areas);
     // A line for the status bar: the readout under the mouse (with the link
     // of the area there) or the outcome of a transfer.
     void statusMessage(const QString& text);
@@ -287,6 +302,9 @@ private:
     std::optional<QPoint> m_ptReadout;
     QString m_strReadout;
     LinkPrompt m_linkPrompt;
+    AreaLinkPrompt m_areaLinkPrompt;
+    // The optional attributes given for the area whose line comes next.
+    AreaLink m_pendingLink;
     MenuRunner m_menuRunner;
 
     CAreaOverlay m_overlay;

@@ -14,6 +14,7 @@
 
 #include "doc/map_doc.h"
 #include "doc/settings.h"
+#include "markup/area_attributes.h"
 #include "markup/markup_pane.h"
 #include "view/map_view.h"
 #include "view/selection_handles.h"
@@ -254,6 +255,14 @@ std::string CMapView::HrefAt(QPoint client) const {
 void CMapView::EditAreaLink(int index) {
     if (index < 0 || index >= m_overlay.Count()) return;
     const AreaTag area = m_overlay.Areas()[size_t(index)];
+    if (m_areaLinkPrompt) {
+        const AreaLink before = AreaLinkOf(m_parsedText, area);
+        AreaLink after = before;
+        if (!m_areaLinkPrompt(&after) || !AreasCurrent()) return;
+        const TextEdit edit = SetAreaLinkEdit(m_parsedText, area, before, after);
+        if (edit.removed || !edit.inserted.empty()) ApplyPaneEdit(edit);
+        return;
+    }
     std::string url = area.href, alt = area.alt;
     if (!AskLink(&url, &alt) || !AreasCurrent()) return;
     // Both values in one edit: one undo step.

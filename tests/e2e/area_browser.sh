@@ -3,7 +3,9 @@
 # of every shape and notation go into one page for headless Chromium, which
 # reports the element at each of a grid of points and at the areas' edges;
 # `zer-evizi-cli hit` must pick the same area at every point, and
-# `zer-evizi-cli areas` must read the same href and alt from every tag.
+# `zer-evizi-cli areas` must read the same href and alt from every tag. A
+# third map is the first with tags moved by `zer-evizi-cli reorder` (as the
+# area list moves rows): where areas overlap, the one now first wins.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/browser_common.bash"
@@ -69,6 +71,20 @@ cat >"$work/second.txt" <<MARKUP
 </map>
 MARKUP
 
+# The first map under another name, the second of two overlapping areas
+# moved before the first, a rectangle before the circle over it, the last
+# tag made the first.
+place() { "$cli" areas <"$work/reordered.txt" | grep -n "href=$1 " | cut -d: -f1; }
+sed -e 's/#main/#reordered/' -e 's/name="main"/name="reordered"/' "$work/main.txt" \
+  >"$work/reordered.txt"
+for move in "r10-second c7-first" "r6-under-c3 c5" "r14 r1"; do
+  read -r tag before <<<"$move"
+  "$cli" reorder "$(place "$tag")" "$(place "$before")" <"$work/reordered.txt" >"$work/moved.txt"
+  mv "$work/moved.txt" "$work/reordered.txt"
+done
+[ "$(place r14)$(place r1)$(($(place c7-first) - $(place r10-second)))" = 121 ] ||
+  { echo "FAIL: reorder did not move the tags"; exit 1; }
+
 # A grid over each picture, and each rectangle's and circle's edges with the
 # points half a pixel outside them.
 grid() { # WIDTH HEIGHT STEP
@@ -114,21 +130,22 @@ circle_edges() { # CX CY R
   grid 200 100 7
   printf '%s\n' "25 25" "80 50" "120 50" "100 30" "100 70" "175 25" "0 0"
 } >"$work/second.probes"
+cp "$work/main.probes" "$work/reordered.probes"
 
 browser_probe_page "$work/page.html" "$work/main.txt" "$work/main.probes" \
-  "$work/second.txt" "$work/second.probes"
+  "$work/second.txt" "$work/second.probes" "$work/reordered.txt" "$work/reordered.probes"
 browser_run "$work/page.html" "$work/browser.txt"
 
 # The same questions to the command-line tool.
 k=0
-for name in main second; do
+for name in main second reordered; do
   browser_hit_lines $k "$work/$name.txt" "$work/$name.probes" "$cli" >>"$work/ours.txt"
   k=$((k + 1))
 done
 k=0
-for name in main second; do
+for name in main second reordered; do
   "$cli" areas <"$work/$name.txt" |
-    sed -e 's/ invalid$//' -e "s/^[0-9]* [a-z]* [^ ]* href=\(.*\) alt=\(.*\)$/$k area \1|\2/" \
+    sed -e 's/ invalid$//' -e 's/ \(title\|target\|tabindex\)=[^ ]*//g' -e "s/^[0-9]* [a-z]* [^ ]* href=\(.*\) alt=\(.*\)$/$k area \1|\2/" \
       -e 's/\\n/\n/g' >>"$work/ours.txt"
   k=$((k + 1))
 done

@@ -152,3 +152,18 @@ drag() {
   xdotool mouseup 1
 }
 tool() { xdotool key --delay 100 alt+r "$1"; }  # the Areas menu (領域, Alt+R), then the item's key
+
+# Waits for the window named $1 and gives it the focus; gone: waits until
+# no window named $1 shows, then gives the editor ($win) the focus.
+dialog() {
+  local id
+  id=$(timeout 15 xdotool search --sync --onlyvisible --name "$1" | head -1 || true)
+  [ -n "$id" ] || fail "no window \"$1\""
+  xdotool windowactivate --sync "$id" >/dev/null 2>&1 || true
+  sleep 0.3
+}
+gone() {
+  until_true 10 bash -c '! xdotool search --onlyvisible --name "$0" >/dev/null 2>&1' "$1" ||
+    fail "the window \"$1\" stayed open"
+  xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
+}

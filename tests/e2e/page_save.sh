@@ -23,19 +23,6 @@ source "$ZE_SOURCE_DIR/tests/e2e/editor_common.bash"
 page=$work/pics/p.html
 start_editor_on_marker 'house\.bmp - Zer Evizi SEKKA'
 
-# Waits for the window named $1 and gives it the focus.
-dialog() {
-  local id
-  id=$(timeout 15 xdotool search --sync --onlyvisible --name "$1" | head -1 || true)
-  [ -n "$id" ] || fail "no window \"$1\""
-  xdotool windowactivate --sync "$id" >/dev/null 2>&1 || true
-  sleep 0.3
-}
-gone() {
-  until_true 10 bash -c '! xdotool search --onlyvisible --name "$0" >/dev/null 2>&1' "$1" ||
-    fail "the window \"$1\" stayed open"
-  xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
-}
 title_is() { [ "$(xdotool getwindowname "$win")" = "$1" ]; }
 
 # 1. The first Ctrl+S: the picture's folder and house.html, taken with Return.

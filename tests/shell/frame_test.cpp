@@ -94,10 +94,10 @@ private slots:
         QCOMPARE(
             menus.join(QLatin1Char('|')),
             U("ファイル(&F)|開く(&O)...\tCtrl+O|名前をつけて保存 (&S)|-|マップを開く(&M)...|"
-              "マップを保存(&A)|名前を付けてマップを保存(&K)...|-|最新のﾌｧｲﾙ|"
+              "マップを保存(&A)|名前を付けてマップを保存(&K)...|別のマップ(&N)...|-|最新のﾌｧｲﾙ|"
               "編集(&E)|元に戻す(&U)\tCtrl+Z|やり直し(&R)\tCtrl+Y|"
               "領域(&R)|円 (&C)|矩形 (&R)|多角形 （&P)|輪郭 (&O)|選択 (&S)|-|領域の輪郭を表示 (&V)|"
-              "-|領域をコピー (&Y)\tCtrl+C|領域を切り取り (&T)\tCtrl+X|領域を貼り付け (&E)\tCtrl+V|"
+              "-|前面へ|背面へ|領域一覧|-|領域をコピー (&Y)\tCtrl+C|領域を切り取り (&T)\tCtrl+X|領域を貼り付け (&E)\tCtrl+V|"
               "領域を複製 (&D)\tCtrl+D|配置 (&A)|揃える (&A)|左 (&L)|右 (&R)|上 (&T)|下 (&B)|"
               "左右中央 (&C)|上下中央 (&M)|同じ大きさ (&Z)|幅 (&W)|高さ (&H)|等間隔 (&Q)|横 (&H)|"
               "縦 (&V)|表示(&V)|フルカラー (&C)|グリッド (&G)|グリッドの間隔 (&S)...|"
@@ -202,9 +202,11 @@ private slots:
         MarkupPane& pane = frame.Pane();
         CMarkupEdit& edit = frame.Edit();
         pane.SetWindowText("<map>");
-        // Only the pane takes drops at all ...
+        // Only the pane takes drops at all (the area list only its own rows) ...
+        QTableView& list = frame.AreaList().Table();
         for (QWidget* widget : frame.findChildren<QWidget*>())
-            QVERIFY2(!widget->acceptDrops() || widget == edit.viewport() || widget == &edit,
+            QVERIFY2(!widget->acceptDrops() || widget == edit.viewport() || widget == &edit ||
+                         widget == &list || widget == list.viewport(),
                      widget->metaObject()->className());
         QVERIFY(!frame.acceptDrops());
         // ... and no files, with or without text beside them; plain text it takes.
@@ -213,6 +215,7 @@ private slots:
         fileAndText.setUrls(file.urls());
         fileAndText.setText(QStringLiteral("file:///tmp/a.png"));
         text.setText(QStringLiteral("x"));
+        QVERIFY(!list.model()->canDropMimeData(&fileAndText, Qt::MoveAction, 0, 0, {}));
         for (QMimeData* data : {&file, &fileAndText, &text}) {
             const bool taken = data == &text;
             QDragEnterEvent enter(QPoint(3, 3), Qt::CopyAction, data, Qt::LeftButton, {});

@@ -1,5 +1,6 @@
 // zer-evizi-cli area SHAPE POINT... [--zoom 1|2] [--scroll X,Y] [--alt TEXT]
-// [--href URL] [--upper|--lower]: reads the markup pane's text on stdin and
+// [--href URL] [--title T] [--target T] [--id T] [--class T] [--rel T]
+// [--upper|--lower]: reads the markup pane's text on stdin and
 // prints it with the area's line inserted, as the map view would.
 
 #include <optional>
@@ -7,6 +8,7 @@
 #include <vector>
 
 #include "command.h"
+#include "markup/area_attributes.h"
 #include "markup/area_markup.h"
 #include "markup_options.h"
 
@@ -14,6 +16,15 @@ namespace {
 
 constexpr const char* kName = "area";
 constexpr size_t kMaxPolyVertices = 256;
+
+// The index of "--title" and the like in kMoreAttributeNames; past the end
+// for anything else.
+size_t MoreFlag(const std::string& arg) {
+    size_t k = 0;
+    while (k < std::size(kMoreAttributeNames) && arg != std::string("--") + kMoreAttributeNames[k])
+        ++k;
+    return k;
+}
 
 int RunArea(const cli::Args& args) {
     if (args.empty()) return cli::UsageOf(kName);
@@ -25,6 +36,8 @@ int RunArea(const cli::Args& args) {
     std::optional<bool> upper;
     std::optional<ClientPoint> scroll;
     std::optional<std::string> alt, href;
+    AreaLink more;
+    bool moreGiven[std::size(kMoreAttributeNames)] = {};
     for (size_t i = 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
         const bool hasValue = i + 1 < args.size();
@@ -42,6 +55,10 @@ int RunArea(const cli::Args& args) {
             alt = args[++i];
         } else if (arg == "--href" && !href && hasValue) {
             href = args[++i];
+        } else if (const size_t k = MoreFlag(arg);
+                   k < std::size(kMoreAttributeNames) && !moreGiven[k] && hasValue) {
+            moreGiven[k] = true;
+            MoreAttribute(more, k) = args[++i];
         } else if ((arg == "--upper" || arg == "--lower") && !upper) {
             upper = arg == "--upper";
         } else {
@@ -62,6 +79,7 @@ int RunArea(const cli::Args& args) {
         line = FormatRectArea(points[0], points[1], s, z, a, h);
     else
         line = FormatPolyArea(points, s, z, a, h);
+    line = WithMoreAttributes(line, more);
 
     const std::string text = cli::ReadAllStdin();
     cli::WriteOut(InsertAreaLine(text, line, cli::MarkupSettingsFrom(std::nullopt, upper)));
@@ -71,7 +89,7 @@ int RunArea(const cli::Args& args) {
 const cli::Registration kArea(
     {kName,
      "circle|rect|poly X,Y X,Y... [--zoom 1|2] [--scroll X,Y] [--alt TEXT] [--href URL] "
-     "[--upper|--lower]",
+     "[--title T] [--target T] [--id T] [--class T] [--rel T] [--upper|--lower]",
      RunArea});
 
 }  // namespace
