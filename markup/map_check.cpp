@@ -582,6 +582,18 @@ std::vector<MapImage> ListMapImages(std::string_view text) {
     return images;
 }
 
+bool FindFirstImageMap(std::string_view text, ImageMapSpan* out) {
+    const Scan scan = ScanText(text);
+    for (const ScannedImage& image : scan.images) {
+        std::string name;
+        const int map = MapNameOf(image.usemap, &name) ? FindMap(scan, name) : -1;
+        if (map < 0) continue;
+        *out = {image.offset, scan.maps[size_t(map)].begin, scan.maps[size_t(map)].end};
+        return true;
+    }
+    return false;
+}
+
 std::vector<MapFinding> CheckMaps(std::string_view text, const std::vector<PictureSize>& pictures) {
     std::vector<MapFinding> findings;
     CFindings add(findings);

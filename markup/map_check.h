@@ -40,6 +40,16 @@ struct MapImage {
 };
 std::vector<MapImage> ListMapImages(std::string_view text);
 
+// The first image with a usemap whose map is in the text: where its tag
+// starts and where the map element runs ("<map" through "</map>", or the end
+// of the text for a map never closed). False when there is none.
+struct ImageMapSpan {
+    size_t image = 0;
+    size_t mapBegin = 0;
+    size_t mapEnd = 0;
+};
+bool FindFirstImageMap(std::string_view text, ImageMapSpan* out);
+
 // Every finding of every map in the text, sorted by line and column (the
 // rules of one tag in the order they are checked). pictures[i] is the size
 // of the picture of ListMapImages(text)[i]; a map is checked against the
