@@ -678,7 +678,11 @@ std::vector<MapFinding> CheckMaps(std::string_view text, const std::vector<Pictu
         CheckAreas(areas, members, text, picture, add);
     }
 
-    for (MapFinding& f : findings) lines.Place(f);
+    for (MapFinding& f : findings) {
+        lines.Place(f);
+        StartTag tag;
+        f.end = ReadStartTagAt(text, f.offset, tag) ? tag.range.end : f.offset;
+    }
     std::stable_sort(findings.begin(), findings.end(),
                      [](const MapFinding& a, const MapFinding& b) {
                          return a.line != b.line ? a.line < b.line : a.column < b.column;

@@ -16,6 +16,7 @@ enum class CheckSeverity { kWarning, kError };
 
 struct MapFinding {
     size_t offset = 0;  // the tag's '<' in the text
+    size_t end = 0;     // just past its '>'
     int line = 1;       // 1-based, LF ends a line
     int column = 1;     // 1-based, in characters
     CheckSeverity severity = CheckSeverity::kWarning;

@@ -3,7 +3,7 @@
 #include <array>
 
 namespace {
-constexpr std::array<CommandInfo, 20> kCommands{{
+constexpr std::array<CommandInfo, 23> kCommands{{
     {cmd::kFileOpen, "既存のﾌｧｲﾙを開く", "開く"},
     {cmd::kFileSaveAs, "開いている画像を保存します。", "保存"},
     {cmd::kFileMru1, "指定のﾌｧｲﾙを開く", ""},
@@ -24,6 +24,11 @@ constexpr std::array<CommandInfo, 20> kCommands{{
     {cmd::kMapSave, "マップをHTMLファイルに保存します。", ""},
     {cmd::kMapSaveAs, "マップを名前を付けてHTMLファイルに保存します。", ""},
     {cmd::kBrowserCheck, "画像とマップをブラウザで表示します。", ""},
+    {cmd::kExportSvg, "画像とマップを、画像に合わせて伸縮する SVG 重ね合わせとして書き出します。",
+     ""},
+    {cmd::kExportScalingMap,
+     "画像とマップを、表示サイズに合わせて座標を直すスクリプト付きで書き出します。", ""},
+    {cmd::kViewProblems, "マップの問題の一覧を表示します。", "問題"},
 }};
 }  // namespace
 

@@ -25,6 +25,9 @@ constexpr int kMapOpen = 32812;
 constexpr int kMapSave = 32813;
 constexpr int kMapSaveAs = 32814;
 constexpr int kBrowserCheck = 32815;
+constexpr int kExportSvg = 32816;
+constexpr int kExportScalingMap = 32817;
+constexpr int kViewProblems = 32818;
 }  // namespace cmd
 
 struct CommandInfo {

@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "shell/markup_edit.h"
+#include "shell/problems_panel.h"
 #include "shell/resizable_bar.h"
 #include "view/map_view.h"
 
@@ -45,6 +46,8 @@ public:
     QStatusBar& StatusBar() { return m_wndStatusBar; }
     QToolBar& ToolBar() { return m_wndToolBar; }
     CMapView& View() { return m_view; }
+    // The 問題 panel, hidden at the start; その他 > 問題 shows it.
+    CProblemsPanel& Problems() { return m_problems; }
     QMenu* FileMenu() const { return m_fileMenu; }
 
     // The action of a command id; null for unknown ids.
@@ -78,6 +81,8 @@ signals:
     void mapSaveRequested();
     void mapSaveAsRequested();
     void browserCheckRequested();
+    // File > 書き出し: `form` is a ResponsiveForm.
+    void exportRequested(int form);
 
 public slots:
     void OnTagUpper();
@@ -97,6 +102,7 @@ private:
     QStatusBar m_wndStatusBar;
     QToolBar m_wndToolBar;
     CMapView m_view;
+    CProblemsPanel m_problems{this};
     QSpinBox m_traceTolerance;
     std::map<int, std::unique_ptr<QAction>> m_actions;
     std::unique_ptr<QAction> m_mruPlaceholder;

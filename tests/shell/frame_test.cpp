@@ -49,11 +49,13 @@ private slots:
         QCOMPARE(
             menus.join(QLatin1Char('|')),
             U("ファイル(&F)|開く(&O)...\tCtrl+O|名前をつけて保存 (&S)|-|マップを開く(&M)...|"
-              "マップを保存(&A)|名前を付けてマップを保存(&K)...|-|最新のﾌｧｲﾙ|"
+              "マップを保存(&A)|名前を付けてマップを保存(&K)...|書き出し(&E)|"
+              "SVG 重ね合わせ (&S)...|伸縮するマップ (&M)...|-|最新のﾌｧｲﾙ|"
               "編集(&E)|元に戻す(&U)\tCtrl+Z|やり直し(&R)\tCtrl+Y|"
               "領域(&R)|円 (&C)|矩形 (&R)|多角形 （&P)|輪郭 (&O)|選択 (&S)|-|領域の輪郭を表示 (&V)|"
               "その他(&O)|基本フォルダ 設定(&B)|画像サイズ (&S)|実際のサイズ (&N)|2倍表示 (&L)|"
-              "タグを大文字にする (&T)|ZURI Zezez SEKKAにデータ転送 (&H)|ブラウザで確認 (&W)"));
+              "タグを大文字にする (&T)|ZURI Zezez SEKKAにデータ転送 (&H)|ブラウザで確認 (&W)|"
+              "問題 (&P)"));
         // No two commands share a key.
         QStringList keys;
         for (const QAction* action : frame.findChildren<QAction*>())
