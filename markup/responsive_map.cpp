@@ -164,8 +164,11 @@ std::string Outline(const AreaTag& a, PictureSize picture) {
            N(b.left) + "Z";
 }
 
-std::string ShapeElement(const AreaTag& a, PictureSize picture) {
-    const std::string common = " class=\"ze-shape\" fill=\"transparent\" pointer-events=\"fill\"/>";
+// `pointer`: whether the shape takes the pointer (else only the focus ring).
+std::string ShapeElement(const AreaTag& a, PictureSize picture, bool pointer = true) {
+    const std::string common =
+        std::string(" class=\"ze-shape\" fill=\"transparent\" pointer-events=\"") +
+        (pointer ? "fill" : "none") + "\"/>";
     const std::vector<double>& c = a.coords;
     if (a.shape == AreaShape::kCircle)
         return "<circle cx=\"" + N(c[0]) + "\" cy=\"" + N(c[1]) + "\" r=\"" + N(c[2]) + "\"" +
@@ -223,13 +226,11 @@ void MakeSvg(std::string_view text, const StartTag& img, std::string_view mapNam
     }
     std::vector<std::vector<size_t>> clippers(n);
     std::vector<bool> clips(n, false);
+    auto isDefault = [&](size_t k) { return areas[k]->shape == AreaShape::kDefault; };
     for (size_t k = 0; k < n; ++k) {
-        if (!areas[k]->valid) continue;
-        const bool isDefault = areas[k]->shape == AreaShape::kDefault;
+        if (!areas[k]->valid || isDefault(k)) continue;
         for (size_t i = 0; i < k; ++i) {
-            if (!areas[i]->valid || (areas[i]->shape == AreaShape::kDefault && !isDefault) ||
-                !Meet(boxes[i], boxes[k]))
-                continue;
+            if (!areas[i]->valid || isDefault(i) || !Meet(boxes[i], boxes[k])) continue;
             clippers[k].push_back(i);
             clips[i] = true;
         }
@@ -247,8 +248,22 @@ void MakeSvg(std::string_view text, const StartTag& img, std::string_view mapNam
         o += "</defs>" + nl;
     }
 
+    // Default areas take the pointer below every other shape, the first one
+    // on top; their links stay in the map's order for the keyboard below,
+    // where their shapes only show the focus ring. Clipping them by every
+    // other shape instead would nest as deep as the map is long.
+    for (size_t k = n; k-- > 0;) {
+        const AreaTag& a = *areas[k];
+        if (!a.valid || !isDefault(k)) continue;
+        o += (a.hasHref
+                  ? "<a" + Attribute("href", a.href) + " tabindex=\"-1\" aria-hidden=\"true\">" +
+                        ShapeElement(a, picture) + "</a>"
+                  : "<g>" + ShapeElement(a, picture) + "</g>") +
+             nl;
+    }
     for (size_t k = 0; k < n; ++k) {
         const AreaTag& a = *areas[k];
+        if (a.valid && isDefault(k) && !a.hasHref) continue;
         if (!a.valid) {
             o += "<!-- the area at line " + std::to_string(a.line) +
                  " is left out: a browser ignores it -->" + nl;
@@ -265,7 +280,7 @@ void MakeSvg(std::string_view text, const StartTag& img, std::string_view mapNam
         if (a.hasAlt) o += "<title>" + Escaped(a.alt, false) + "</title>";
         for (const size_t i : clippers[k])
             o += "<g clip-path=\"url(#" + prefix + "-not" + std::to_string(i + 1) + ")\">";
-        o += ShapeElement(a, picture);
+        o += ShapeElement(a, picture, !isDefault(k));
         for (size_t i = 0; i < clippers[k].size(); ++i) o += "</g>";
         o += std::string(a.hasHref ? "</a>" : "</g>") + nl;
     }
