@@ -325,12 +325,24 @@ void MakeScalingMap(std::string_view text, const StartTag& img, const ImageMapSp
 }  // namespace
 
 bool MakeResponsiveMarkup(std::string_view text, PictureSize picture, ResponsiveForm form,
-                          std::string* out) {
+                          std::string* out, const std::string* source) {
     ImageMapSpan span;
     StartTag img;
     if (!picture.Known() || !FindFirstImageMap(text, &span) ||
         !ReadStartTagAt(text, span.image, img))
         return false;
+    if (source) {
+        // The image's src replaced in the text, which is then read afresh.
+        const std::string value = "src=\"" + Escaped(*source, true) + "\"";
+        std::string changed(text);
+        if (const TagAttribute* src = img.Find("src")) {
+            const std::string_view raw = RawAttribute(text, *src);
+            changed.replace(src->nameRange.begin, raw.size(), value);
+        } else {
+            changed.insert(img.attributesEnd, " " + value);
+        }
+        return MakeResponsiveMarkup(changed, picture, form, out);
+    }
     const std::vector<AreaTag> all = ParseAreas(text);
     std::vector<const AreaTag*> areas;
     for (const AreaTag& a : all)
@@ -347,4 +359,19 @@ bool MakeResponsiveMarkup(std::string_view text, PictureSize picture, Responsive
         MakeScalingMap(text, img, span, areas, picture, nl, out);
     }
     return true;
+}
+
+std::string MakeScaledPreviewPage(const std::string& markup, PictureSize picture,
+                                  ResponsiveForm form, int percent) {
+    const std::string width = FormatCoord(picture.width * percent / 100.0);
+    const std::string what =
+        std::string(form == ResponsiveForm::kSvg ? "SVG overlay" : "scaling map") + " at " +
+        std::to_string(percent) + " % (" + width + " px wide)";
+    return "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>" + what +
+           "</title>\n<style>body{margin:16px;font:14px sans-serif} "
+           ".ze-frame{width:" +
+           width +
+           "px;outline:1px dashed #888} .ze-frame img{width:100%;height:auto}</style>"
+           "</head>\n<body>\n<p>" +
+           what + "</p>\n<div class=\"ze-frame\">\n" + markup + "</div>\n</body></html>\n";
 }

@@ -23,5 +23,11 @@ enum class ResponsiveForm { kSvg, kScalingMap };
 // The first image with a map of `text` (the pane's text or a page) in the
 // given form, its picture `picture` in size, with the text's line breaks.
 // False when the text has no image with a map or the size is not known.
+// With `source`, the image's src is that instead of the text's.
 bool MakeResponsiveMarkup(std::string_view text, PictureSize picture, ResponsiveForm form,
-                          std::string* out);
+                          std::string* out, const std::string* source = nullptr);
+
+// A page that shows `markup` (MakeResponsiveMarkup's, of that form) in a
+// frame `percent` % of the picture's width, for a look in the browser.
+std::string MakeScaledPreviewPage(const std::string& markup, PictureSize picture,
+                                  ResponsiveForm form, int percent);

@@ -3,7 +3,7 @@
 #include <array>
 
 namespace {
-constexpr std::array<CommandInfo, 23> kCommands{{
+constexpr std::array<CommandInfo, 24> kCommands{{
     {cmd::kFileOpen, "既存のﾌｧｲﾙを開く", "開く"},
     {cmd::kFileSaveAs, "開いている画像を保存します。", "保存"},
     {cmd::kFileMru1, "指定のﾌｧｲﾙを開く", ""},
@@ -29,6 +29,7 @@ constexpr std::array<CommandInfo, 23> kCommands{{
     {cmd::kExportScalingMap,
      "画像とマップを、表示サイズに合わせて座標を直すスクリプト付きで書き出します。", ""},
     {cmd::kViewProblems, "マップの問題の一覧を表示します。", "問題"},
+    {cmd::kScaledPreview, "伸縮する形式の画像とマップを、選んだ幅でブラウザに表示します。", ""},
 }};
 }  // namespace
 

@@ -28,6 +28,7 @@ constexpr int kBrowserCheck = 32815;
 constexpr int kExportSvg = 32816;
 constexpr int kExportScalingMap = 32817;
 constexpr int kViewProblems = 32818;
+constexpr int kScaledPreview = 32819;
 }  // namespace cmd
 
 struct CommandInfo {

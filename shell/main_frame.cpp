@@ -63,6 +63,7 @@ CMainFrame::CMainFrame() {
     QAction* browserCheck = AddCommand(cmd::kBrowserCheck, U("ブラウザで確認 (&W)"));
     QAction* exportSvg = AddCommand(cmd::kExportSvg, U("SVG 重ね合わせ (&S)..."));
     QAction* exportScaling = AddCommand(cmd::kExportScalingMap, U("伸縮するマップ (&M)..."));
+    QAction* scaledPreview = AddCommand(cmd::kScaledPreview, U("伸縮を確認 (&Z)..."));
 
     // Menu 128.
     m_fileMenu = menuBar()->addMenu(U("ファイル(&F)"));
@@ -112,6 +113,7 @@ CMainFrame::CMainFrame() {
     other->addAction(tag);
     other->addAction(transfer);
     other->addAction(browserCheck);
+    other->addAction(scaledPreview);
     QAction* problems = m_problems.toggleViewAction();
     problems->setText(U("問題 (&P)"));
     problems->setStatusTip(CommandPrompt(cmd::kViewProblems));
@@ -157,6 +159,7 @@ CMainFrame::CMainFrame() {
     connect(mapSave, &QAction::triggered, this, &CMainFrame::mapSaveRequested);
     connect(mapSaveAs, &QAction::triggered, this, &CMainFrame::mapSaveAsRequested);
     connect(browserCheck, &QAction::triggered, this, &CMainFrame::browserCheckRequested);
+    connect(scaledPreview, &QAction::triggered, this, &CMainFrame::scaledPreviewRequested);
     connect(exportSvg, &QAction::triggered, this,
             [this] { emit exportRequested(int(ResponsiveForm::kSvg)); });
     connect(exportScaling, &QAction::triggered, this,

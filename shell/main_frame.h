@@ -83,6 +83,7 @@ signals:
     void browserCheckRequested();
     // File > 書き出し: `form` is a ResponsiveForm.
     void exportRequested(int form);
+    void scaledPreviewRequested();
 
 public slots:
     void OnTagUpper();

@@ -78,6 +78,8 @@ bool CMapApp::InitInstance(const QStringList& args, QString* error) {
             &CMarkupFile::OnBrowserCheck);
     connect(m_frame.get(), &CMainFrame::exportRequested, this,
             [this](int form) { ExportMap(*this, static_cast<ResponsiveForm>(form)); });
+    connect(m_frame.get(), &CMainFrame::scaledPreviewRequested, this,
+            [this] { PreviewScaled(*this); });
     m_frame->SetCloseGuard([markup] { return markup->MaybeSave(); });
     RecentChanged();
     OnUpdateFileSaveAs();

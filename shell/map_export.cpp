@@ -1,7 +1,10 @@
 #include "shell/map_export.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QPointer>
+#include <QUrl>
 #include <cstdio>
 
 #include "io/safe_write.h"
@@ -14,6 +17,56 @@ QString U(const char* text) {
     return QString::fromUtf8(text);
 }
 }  // namespace
+
+void PreviewScaled(CMapApp& app) {
+    CMainFrame* frame = app.Frame();
+    const CMapDoc& doc = app.Document();
+    const QString title = U("伸縮を確認");
+    if (!doc.m_pImage) {
+        Prompts().ShowMessage(frame, title, U("画像が開かれていません。"));
+        return;
+    }
+    const int form =
+        Prompts().Choose(frame, title, U("形式:"), {U("SVG 重ね合わせ"), U("伸縮するマップ")});
+    if (form < 0 || form > 1) return;
+    QStringList widths;
+    for (const int percent : kPreviewWidths) widths << U("画像の幅の %1 %").arg(percent);
+    const int width = Prompts().Choose(frame, title, U("表示する幅:"), widths);
+    if (width < 0 || width >= widths.size()) return;
+    const PictureSize picture{doc.m_pImage->GetWidth(), doc.m_pImage->GetHeight()};
+    const std::string url = QUrl::fromLocalFile(QString::fromStdString(doc.GetPathName()))
+                                .toString(QUrl::FullyEncoded)
+                                .toStdString();
+    std::string markup;
+    if (!MakeResponsiveMarkup(frame->Pane().GetWindowText(), picture,
+                              static_cast<ResponsiveForm>(form), &markup, &url)) {
+        Prompts().ShowMessage(frame, title,
+                              U("usemap のある画像のタグと、そのマップ (<map> ... </map>) "
+                                "がありません。"));
+        return;
+    }
+    const std::string page = MakeScaledPreviewPage(
+        markup, picture, static_cast<ResponsiveForm>(form), kPreviewWidths[width]);
+    std::string written;
+    const ze::WriteError error = ze::WritePrivateFile(
+        "zer-evizi-scaled-" + std::to_string(QCoreApplication::applicationPid()) + ".html", page,
+        &written);
+    const QString file = QDir::toNativeSeparators(QString::fromStdString(written));
+    if (error != ze::WriteError::kNone) {
+        Prompts().ShowMessage(frame, title,
+                              U("確認用のページ %1 を書けませんでした: %2")
+                                  .arg(file, QString::fromUtf8(ze::WriteErrorText(error))));
+        return;
+    }
+    Prompts().OpenUrl(
+        QUrl::fromLocalFile(QString::fromStdString(written)),
+        [frame = QPointer<CMainFrame>(frame), file, title](const QString& why) {
+            if (frame)
+                Prompts().ShowMessage(
+                    frame, title,
+                    U("ブラウザを起動できませんでした: %1\n確認用のページ: %2").arg(why, file));
+        });
+}
 
 void ExportMap(CMapApp& app, ResponsiveForm form) {
     CMainFrame* frame = app.Frame();

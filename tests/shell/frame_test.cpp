@@ -55,7 +55,7 @@ private slots:
               "領域(&R)|円 (&C)|矩形 (&R)|多角形 （&P)|輪郭 (&O)|選択 (&S)|-|領域の輪郭を表示 (&V)|"
               "その他(&O)|基本フォルダ 設定(&B)|画像サイズ (&S)|実際のサイズ (&N)|2倍表示 (&L)|"
               "タグを大文字にする (&T)|ZURI Zezez SEKKAにデータ転送 (&H)|ブラウザで確認 (&W)|"
-              "問題 (&P)"));
+              "伸縮を確認 (&Z)...|問題 (&P)"));
         // No two commands share a key.
         QStringList keys;
         for (const QAction* action : frame.findChildren<QAction*>())

@@ -90,6 +90,18 @@ private slots:
         frame.Action(cmd::kExportScalingMap)->trigger();
         QCOMPARE(prompts.messages.size(), 1);
         QVERIFY(prompts.messages.back().startsWith(Q(m_f.dir->File("gone/a.html"))));
+        // The look in the browser: the second form at the second width,
+        // the picture linked where it is.
+        prompts.chooseAnswer = 1;
+        frame.Action(cmd::kScaledPreview)->trigger();
+        QCOMPARE(prompts.openedUrls.size(), 1);
+        const std::string page =
+            testutil::ReadFile(prompts.openedUrls[0].toLocalFile().toStdString());
+        QVERIFY(page.find(".ze-frame{width:180px;") != std::string::npos);
+        QVERIFY(page.find("<img src=\"" +
+                          QUrl::fromLocalFile(Q(m_f.dir->File("a.bmp"))).toString().toStdString() +
+                          "\" alt=\"A\" usemap=\"#m\" width=\"240\" height=\"160\">\r\n") !=
+                std::string::npos);
         frame.Pane().SetWindowText("<map name=\"m\"></map>");
         frame.Action(cmd::kExportScalingMap)->trigger();
         QCOMPARE(prompts.messages.size(), 2);
