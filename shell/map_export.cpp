@@ -16,16 +16,35 @@ namespace {
 QString U(const char* text) {
     return QString::fromUtf8(text);
 }
+
+// Whether a picture is open; says so when not.
+bool HavePicture(CMapApp& app, const QString& title) {
+    if (app.Document().m_pImage) return true;
+    Prompts().ShowMessage(app.Frame(), title, U("画像が開かれていません。"));
+    return false;
+}
+
+// The pane's image and map in `form` (with `source` as the image's src when
+// given); says why when there are none.
+bool MarkupOf(CMapApp& app, ResponsiveForm form, const QString& title, std::string* markup,
+              const std::string* source = nullptr) {
+    if (!HavePicture(app, title)) return false;
+    const CImage& picture = *app.Document().m_pImage;
+    if (MakeResponsiveMarkup(app.Frame()->Pane().GetWindowText(),
+                             {picture.GetWidth(), picture.GetHeight()}, form, markup, source))
+        return true;
+    Prompts().ShowMessage(app.Frame(), title,
+                          U("usemap のある画像のタグと、そのマップ (<map> ... </map>) "
+                            "がありません。"));
+    return false;
+}
 }  // namespace
 
 void PreviewScaled(CMapApp& app) {
     CMainFrame* frame = app.Frame();
     const CMapDoc& doc = app.Document();
     const QString title = U("伸縮を確認");
-    if (!doc.m_pImage) {
-        Prompts().ShowMessage(frame, title, U("画像が開かれていません。"));
-        return;
-    }
+    if (!HavePicture(app, title)) return;
     const int form =
         Prompts().Choose(frame, title, U("形式:"), {U("SVG 重ね合わせ"), U("伸縮するマップ")});
     if (form < 0 || form > 1) return;
@@ -38,13 +57,7 @@ void PreviewScaled(CMapApp& app) {
                                 .toString(QUrl::FullyEncoded)
                                 .toStdString();
     std::string markup;
-    if (!MakeResponsiveMarkup(frame->Pane().GetWindowText(), picture,
-                              static_cast<ResponsiveForm>(form), &markup, &url)) {
-        Prompts().ShowMessage(frame, title,
-                              U("usemap のある画像のタグと、そのマップ (<map> ... </map>) "
-                                "がありません。"));
-        return;
-    }
+    if (!MarkupOf(app, static_cast<ResponsiveForm>(form), title, &markup, &url)) return;
     const std::string page = MakeScaledPreviewPage(
         markup, picture, static_cast<ResponsiveForm>(form), kPreviewWidths[width]);
     std::string written;
@@ -72,19 +85,8 @@ void ExportMap(CMapApp& app, ResponsiveForm form) {
     CMainFrame* frame = app.Frame();
     const CMapDoc& doc = app.Document();
     const QString title = U("書き出し");
-    if (!doc.m_pImage) {
-        Prompts().ShowMessage(frame, title, U("画像が開かれていません。"));
-        return;
-    }
     std::string markup;
-    if (!MakeResponsiveMarkup(frame->Pane().GetWindowText(),
-                              {doc.m_pImage->GetWidth(), doc.m_pImage->GetHeight()}, form,
-                              &markup)) {
-        Prompts().ShowMessage(frame, title,
-                              U("usemap のある画像のタグと、そのマップ (<map> ... </map>) "
-                                "がありません。"));
-        return;
-    }
+    if (!MarkupOf(app, form, title, &markup)) return;
     const QString picture = QString::fromStdString(doc.GetPathName());
     FileRequest request;
     request.title = title;
