@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <unordered_set>
+#include <unordered_map>
 #include <utility>
 
 #include "markup/area_model.h"
@@ -202,9 +202,11 @@ Span Refine(const AreaTag& area, double cy, int a, int b, int floor, int ceiling
 }
 
 int Lower(double x) {
+    if (std::isnan(x)) return -1;
     return static_cast<int>(std::clamp(std::ceil(x - 0.5), -1.0, 2147483000.0));
 }
 int Upper(double x) {
+    if (std::isnan(x)) return 2147483000;
     return static_cast<int>(std::clamp(std::floor(x - 0.5) + 1, -1.0, 2147483000.0));
 }
 
@@ -232,7 +234,9 @@ void RowSpans(const AreaTag& area, int y, int width, std::vector<double>& crossi
         case AreaShape::kCircle: {
             const double dy = cy - c[1];
             if (std::fabs(dy) > c[2]) return;
-            const double half = std::sqrt(std::max(0.0, c[2] * c[2] - dy * dy));
+            // In long double: squares of coordinates near a double's limit.
+            const long double r = c[2], d = dy;
+            const double half = double(std::sqrt(std::max(0.0L, r * r - d * d)));
             add(c[0] - half, c[0] + half);
             return;
         }
@@ -246,7 +250,9 @@ void RowSpans(const AreaTag& area, int y, int width, std::vector<double>& crossi
     crossings.clear();
     for (size_t i = 0, j = count - 1; i < count; j = i++) {
         const double xi = c[2 * i], yi = c[2 * i + 1], xj = c[2 * j], yj = c[2 * j + 1];
-        if ((yi > cy) != (yj > cy)) crossings.push_back(xi + (cy - yi) * (xj - xi) / (yj - yi));
+        if ((yi > cy) != (yj > cy))
+            crossings.push_back(
+                double(xi + (cy - yi) * ((long double)xj - xi) / ((long double)yj - yi)));
     }
     std::sort(crossings.begin(), crossings.end());
     for (size_t k = 0; k + 1 < crossings.size(); k += 2) add(crossings[k], crossings[k + 1]);
@@ -274,10 +280,15 @@ struct Run {
 };
 
 struct Coverage {
-    std::vector<int64_t> inside;          // pixel centres each area holds
-    std::vector<int64_t> picked;          // where a browser picks it
-    std::unordered_set<uint64_t> hidden;  // (owner << 32 | area): owner picked on area's pixels
+    std::vector<int64_t> inside;  // pixel centres each area holds
+    std::vector<int64_t> picked;  // where a browser picks it
+    // For each area, the areas picked on some of its pixels: the first
+    // kMaxHiders of them, so that a hostile map of areas stacked on each
+    // other stays linear.
+    std::vector<std::vector<int>> hiddenBy;
 };
+
+constexpr size_t kMaxHiders = 16;
 
 // The coverage of one map's areas on a picture: row by row, each area in the
 // order a browser tries them (others first, then default areas) claims the
@@ -287,6 +298,7 @@ Coverage Cover(const std::vector<const AreaTag*>& areas, int width, int height) 
     Coverage cover;
     cover.inside.assign(n, 0);
     cover.picked.assign(n, 0);
+    cover.hiddenBy.assign(n, {});
     std::vector<size_t> order;
     std::vector<int> top(n, 0), bottom(n, 0);  // rows [top, bottom)
     for (int pass = 0; pass < 2; ++pass) {
@@ -314,38 +326,59 @@ Coverage Cover(const std::vector<const AreaTag*>& areas, int width, int height) 
         }
     }
     std::vector<Run> runs, merged;
+    std::vector<std::pair<Run, size_t>> gaps;  // a new run, and the run it goes before
     std::vector<Span> spans;
     std::vector<double> crossings;
+    // The areas that reach each row, in the order a browser tries them: a
+    // sweep, so that a map of many small areas costs what its areas hold.
+    std::vector<size_t> byTop(order.size());
+    for (size_t rank = 0; rank < order.size(); ++rank) byTop[rank] = rank;
+    std::stable_sort(byTop.begin(), byTop.end(),
+                     [&](size_t a, size_t b) { return top[order[a]] < top[order[b]]; });
+    std::vector<size_t> active;  // ranks
+    size_t next = 0;
     for (int y = 0; y < height; ++y) {
         runs.clear();
-        for (const size_t k : order) {
-            if (y < top[k] || y >= bottom[k]) continue;
+        const size_t before = active.size();
+        while (next < byTop.size() && top[order[byTop[next]]] <= y) active.push_back(byTop[next++]);
+        if (active.size() != before) std::sort(active.begin(), active.end());
+        active.erase(std::remove_if(active.begin(), active.end(),
+                                    [&](size_t rank) { return bottom[order[rank]] <= y; }),
+                     active.end());
+        for (const size_t rank : active) {
+            const size_t k = order[rank];
             RowSpans(*areas[k], y, width, crossings, spans);
             if (spans.empty()) continue;
-            merged.clear();
-            size_t r = 0;
+            // The pixels of the spans that no run holds yet become runs of
+            // this area; the runs they meet hide it there.
+            gaps.clear();
+            std::vector<int>& by = cover.hiddenBy[k];
             for (const Span& s : spans) {
                 cover.inside[k] += s.end - s.begin;
+                size_t r =
+                    size_t(std::upper_bound(runs.begin(), runs.end(), s.begin,
+                                            [](int x, const Run& run) { return x < run.end; }) -
+                           runs.begin());
                 int x = s.begin;
-                while (r < runs.size() && runs[r].end <= x) merged.push_back(runs[r++]);
-                while (x < s.end) {
-                    if (r < runs.size() && runs[r].begin <= x) {
-                        const Run& run = runs[r];
-                        cover.hidden.insert(uint64_t(run.owner) << 32 | k);
-                        x = std::min(run.end, s.end);
-                        if (run.end <= s.end)
-                            merged.push_back(runs[r++]);
-                        else
-                            break;
-                        continue;
-                    }
-                    const int to = r < runs.size() ? std::min(runs[r].begin, s.end) : s.end;
-                    merged.push_back({x, to, static_cast<int>(k)});
-                    cover.picked[k] += to - x;
-                    x = to;
+                for (; x < s.end && r < runs.size() && runs[r].begin < s.end; ++r) {
+                    if (runs[r].begin > x) gaps.push_back({{x, runs[r].begin, int(k)}, r});
+                    if (by.size() < kMaxHiders &&
+                        std::find(by.begin(), by.end(), runs[r].owner) == by.end())
+                        by.push_back(runs[r].owner);
+                    x = std::max(x, runs[r].end);
                 }
+                if (x < s.end) gaps.push_back({{x, s.end, int(k)}, r});
             }
-            while (r < runs.size()) merged.push_back(runs[r++]);
+            if (gaps.empty()) continue;
+            merged.clear();
+            size_t g = 0;
+            for (size_t r = 0; r <= runs.size(); ++r) {
+                for (; g < gaps.size() && gaps[g].second == r; ++g) {
+                    merged.push_back(gaps[g].first);
+                    cover.picked[k] += gaps[g].first.end - gaps[g].first.begin;
+                }
+                if (r < runs.size()) merged.push_back(runs[r]);
+            }
             runs.swap(merged);
         }
     }
@@ -442,6 +475,11 @@ void CheckAreas(const std::vector<AreaTag>& all, const std::vector<size_t>& memb
     std::vector<const AreaTag*> areas;
     for (const size_t i : members) areas.push_back(&all[i]);
     const size_t n = areas.size();
+    struct AltUse {
+        const AreaTag* first = nullptr;
+        const AreaTag* second = nullptr;  // the first that links elsewhere
+    };
+    std::unordered_map<std::string, AltUse> alts;
     for (size_t k = 0; k < n; ++k) {
         const AreaTag& a = *areas[k];
         const size_t at = a.tag.begin;
@@ -463,26 +501,30 @@ void CheckAreas(const std::vector<AreaTag>& all, const std::vector<size_t>& memb
             add.Add(at, CheckSeverity::kWarning, "script-href",
                     "a javascript: link is lost to keyboard and no-script users", index);
         if (a.hasHref && a.hasAlt && !IsBlank(a.alt)) {
-            const std::string alt = Trimmed(a.alt);
-            for (size_t e = 0; e < k; ++e) {
-                const AreaTag& b = *areas[e];
-                if (b.hasHref && b.hasAlt && b.href != a.href && Trimmed(b.alt) == alt) {
-                    add.Add(at, CheckSeverity::kWarning, "duplicate-alt",
-                            "the alternative text \"" + alt +
-                                "\" is also that of the area at line " + std::to_string(b.line) +
-                                ", which links elsewhere",
-                            index);
-                    break;
-                }
+            // Per text, its first link and the first area that links
+            // elsewhere: one of them differs from any later link.
+            AltUse& use = alts[Trimmed(a.alt)];
+            const AreaTag* other = nullptr;
+            if (!use.first) {
+                use.first = &a;
+            } else if (use.first->href != a.href) {
+                other = use.first;
+                if (!use.second) use.second = &a;
+            } else {
+                other = use.second;
             }
+            if (other)
+                add.Add(at, CheckSeverity::kWarning, "duplicate-alt",
+                        "the alternative text \"" + Trimmed(a.alt) +
+                            "\" is also that of the area at line " + std::to_string(other->line) +
+                            ", which links elsewhere",
+                        index);
         }
     }
     if (!picture.Known()) return;
 
     const Coverage cover = Cover(areas, picture.width, picture.height);
-    std::vector<std::vector<int>> hiddenBy(n);
-    for (const uint64_t pair : cover.hidden)
-        hiddenBy[pair & 0xFFFFFFFFu].push_back(static_cast<int>(pair >> 32));
+    std::vector<std::vector<int>> hiddenBy = cover.hiddenBy;
     const std::string size = SizeText(picture.width, picture.height);
     for (size_t k = 0; k < n; ++k) {
         const AreaTag& a = *areas[k];
@@ -688,6 +730,18 @@ std::vector<MapFinding> CheckMaps(std::string_view text, const std::vector<Pictu
                          return a.line != b.line ? a.line < b.line : a.column < b.column;
                      });
     return findings;
+}
+
+std::vector<std::vector<size_t>> AreasPickedOver(const std::vector<const AreaTag*>& areas,
+                                                 PictureSize picture) {
+    std::vector<std::vector<size_t>> over(areas.size());
+    if (!picture.Known()) return over;
+    const Coverage cover = Cover(areas, picture.width, picture.height);
+    for (size_t k = 0; k < areas.size(); ++k) {
+        for (const int by : cover.hiddenBy[k]) over[k].push_back(size_t(by));
+        std::sort(over[k].begin(), over[k].end());
+    }
+    return over;
 }
 
 std::vector<std::vector<size_t>> FindingsPerArea(const std::vector<MapFinding>& findings,

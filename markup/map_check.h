@@ -57,6 +57,13 @@ bool FindFirstImageMap(std::string_view text, ImageMapSpan* out);
 // picture of the first image that uses it.
 std::vector<MapFinding> CheckMaps(std::string_view text, const std::vector<PictureSize>& pictures);
 
+// For each of one map's areas (document order), the areas that a browser
+// picks instead of it on some of its pixel centres: indices into `areas`,
+// in document order, at most 16 of them.
+struct AreaTag;
+std::vector<std::vector<size_t>> AreasPickedOver(const std::vector<const AreaTag*>& areas,
+                                                 PictureSize picture);
+
 // For each of `areaCount` areas (ParseAreas order), the indices into
 // `findings` of those about it.
 std::vector<std::vector<size_t>> FindingsPerArea(const std::vector<MapFinding>& findings,

@@ -139,10 +139,6 @@ Box BoxOf(const AreaTag& a, PictureSize picture) {
     return {0, 0, double(picture.width), double(picture.height)};
 }
 
-bool Meet(const Box& a, const Box& b) {
-    return a.left <= b.right && b.left <= a.right && a.top <= b.bottom && b.top <= a.bottom;
-}
-
 std::string N(double v) {
     return FormatCoord(v);
 }
@@ -213,27 +209,24 @@ void MakeSvg(std::string_view text, const StartTag& img, std::string_view mapNam
          "stroke-width:3px;vector-effect:non-scaling-stroke}</style>" +
          nl;
 
-    // Which earlier shapes each area is clipped by: those a browser tries
-    // before it (a default area only after every other) where they meet.
+    // The frame of the clip paths holds every shape.
     const size_t n = areas.size();
     Box all{0, 0, double(picture.width), double(picture.height)};
-    std::vector<Box> boxes(n);
     for (size_t k = 0; k < n; ++k) {
         if (!areas[k]->valid) continue;
-        boxes[k] = BoxOf(*areas[k], picture);
-        all = {std::min(all.left, boxes[k].left), std::min(all.top, boxes[k].top),
-               std::max(all.right, boxes[k].right), std::max(all.bottom, boxes[k].bottom)};
+        const Box box = BoxOf(*areas[k], picture);
+        all = {std::min(all.left, box.left), std::min(all.top, box.top),
+               std::max(all.right, box.right), std::max(all.bottom, box.bottom)};
     }
-    std::vector<std::vector<size_t>> clippers(n);
-    std::vector<bool> clips(n, false);
+    // Each shape is clipped by the shapes a browser picks instead of it on
+    // some of its pixel centres; at every pixel centre the shape left on top
+    // is then the one the map picks.
     auto isDefault = [&](size_t k) { return areas[k]->shape == AreaShape::kDefault; };
+    std::vector<std::vector<size_t>> clippers = AreasPickedOver(areas, picture);
+    std::vector<bool> clips(n, false);
     for (size_t k = 0; k < n; ++k) {
-        if (!areas[k]->valid || isDefault(k)) continue;
-        for (size_t i = 0; i < k; ++i) {
-            if (!areas[i]->valid || isDefault(i) || !Meet(boxes[i], boxes[k])) continue;
-            clippers[k].push_back(i);
-            clips[i] = true;
-        }
+        if (isDefault(k)) clippers[k].clear();
+        for (const size_t i : clippers[k]) clips[i] = true;
     }
     const std::string frame = "M" + N(all.left - 1) + " " + N(all.top - 1) + "H" +
                               N(all.right + 1) + "V" + N(all.bottom + 1) + "H" + N(all.left - 1) +
