@@ -98,8 +98,10 @@ if ! diff "$work/browser-cover.sorted" "$work/ours-cover.sorted"; then
   cat "$work/check.txt"
   exit 1
 fi
-grep -q unreachable "$work/ours-cover.sorted" && grep -q overlap "$work/ours-cover.sorted" ||
-  { echo "FAIL: the page was meant to have both"; exit 1; }
+if ! grep -q unreachable "$work/ours-cover.sorted" || ! grep -q overlap "$work/ours-cover.sorted"; then
+  echo "FAIL: the page was meant to have both"
+  exit 1
+fi
 
 # --- 2. the two forms at three widths -----------------------------------------
 # Picture points of a grid, and for each the link `hit` gives there, or
