@@ -3,7 +3,7 @@
 #include <array>
 
 namespace {
-constexpr std::array<CommandInfo, 22> kCommands{{
+constexpr std::array<CommandInfo, 26> kCommands{{
     {cmd::kFileOpen, "既存のﾌｧｲﾙを開く", "開く"},
     {cmd::kFileSaveAs, "開いている画像を保存します。", "保存"},
     {cmd::kFileMru1, "指定のﾌｧｲﾙを開く", ""},
@@ -26,6 +26,12 @@ constexpr std::array<CommandInfo, 22> kCommands{{
     {cmd::kBrowserCheck, "画像とマップをブラウザで表示します。", ""},
     {cmd::kViewFullColour, "次に開く JPEG 画像をファイルの色のまま読み込みます。", ""},
     {cmd::kMapSwitch, "同じページのほかの画像とマップを開きます。", ""},
+    {cmd::kExportSvg, "画像とマップを、画像に合わせて伸縮する SVG 重ね合わせとして書き出します。",
+     ""},
+    {cmd::kExportScalingMap,
+     "画像とマップを、表示サイズに合わせて座標を直すスクリプト付きで書き出します。", ""},
+    {cmd::kViewProblems, "マップの問題の一覧を表示します。", "問題"},
+    {cmd::kScaledPreview, "伸縮する形式の画像とマップを、選んだ幅でブラウザに表示します。", ""},
 }};
 }  // namespace
 

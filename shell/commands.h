@@ -27,6 +27,10 @@ constexpr int kMapSaveAs = 32814;
 constexpr int kBrowserCheck = 32815;
 constexpr int kViewFullColour = 32816;
 constexpr int kMapSwitch = 32817;
+constexpr int kExportSvg = 32818;
+constexpr int kExportScalingMap = 32819;
+constexpr int kViewProblems = 32820;
+constexpr int kScaledPreview = 32821;
 }  // namespace cmd
 
 struct CommandInfo {

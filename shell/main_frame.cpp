@@ -5,11 +5,14 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSignalBlocker>
+#include <QTextCursor>
 #include <QTextDocument>
 
 #include "doc/map_doc.h"
 #include "doc/settings.h"
+#include "image/image.h"
 #include "image/region_trace.h"
+#include "markup/responsive_map.h"
 #include "shell/commands.h"
 #include "shell/dialogs.h"
 #include "shell/icons.h"
@@ -61,6 +64,9 @@ CMainFrame::CMainFrame() {
     QAction* browserCheck = AddCommand(cmd::kBrowserCheck, U("ブラウザで確認 (&W)"));
     QAction* fullColour = AddCommand(cmd::kViewFullColour, U("フルカラー (&C)"));
     fullColour->setCheckable(true);
+    QAction* exportSvg = AddCommand(cmd::kExportSvg, U("SVG 重ね合わせ (&S)..."));
+    QAction* exportScaling = AddCommand(cmd::kExportScalingMap, U("伸縮するマップ (&M)..."));
+    QAction* scaledPreview = AddCommand(cmd::kScaledPreview, U("伸縮を確認 (&Z)..."));
 
     // Menu 128.
     m_fileMenu = menuBar()->addMenu(U("ファイル(&F)"));
@@ -71,6 +77,9 @@ CMainFrame::CMainFrame() {
     m_fileMenu->addAction(mapSave);
     m_fileMenu->addAction(mapSaveAs);
     m_fileMenu->addAction(mapSwitch);
+    QMenu* exportMenu = m_fileMenu->addMenu(U("書き出し(&E)"));
+    exportMenu->addAction(exportSvg);
+    exportMenu->addAction(exportScaling);
     m_fileMenu->addSeparator();
     m_mruPlaceholder = std::make_unique<QAction>(U("最新のﾌｧｲﾙ"), this);
     m_mruPlaceholder->setEnabled(false);
@@ -118,6 +127,11 @@ CMainFrame::CMainFrame() {
     other->addAction(tag);
     other->addAction(transfer);
     other->addAction(browserCheck);
+    other->addAction(scaledPreview);
+    QAction* problems = m_problems.toggleViewAction();
+    problems->setText(U("問題 (&P)"));
+    problems->setStatusTip(CommandPrompt(cmd::kViewProblems));
+    other->addAction(problems);
     connect(other, &QMenu::aboutToShow, this, &CMainFrame::OnUpdateTagUpper);
 
     // Toolbar 128: fixed at the top.
@@ -163,6 +177,11 @@ CMainFrame::CMainFrame() {
     connect(mapSaveAs, &QAction::triggered, this, &CMainFrame::mapSaveAsRequested);
     connect(browserCheck, &QAction::triggered, this, &CMainFrame::browserCheckRequested);
     connect(mapSwitch, &QAction::triggered, this, &CMainFrame::mapSwitchRequested);
+    connect(scaledPreview, &QAction::triggered, this, &CMainFrame::scaledPreviewRequested);
+    connect(exportSvg, &QAction::triggered, this,
+            [this] { emit exportRequested(int(ResponsiveForm::kSvg)); });
+    connect(exportScaling, &QAction::triggered, this,
+            [this] { emit exportRequested(int(ResponsiveForm::kScalingMap)); });
     connect(tag, &QAction::triggered, this, &CMainFrame::OnTagUpper);
     connect(fullColour, &QAction::triggered, this, &CMainFrame::OnFullColour);
     connect(baseFolder, &QAction::triggered, this, &CMainFrame::OnBaseFolder);
@@ -214,6 +233,36 @@ CMainFrame::CMainFrame() {
         if (value == GetTraceToleranceSetting()) return;
         SetTraceToleranceSetting(value);
         m_view.OnTraceToleranceChanged();
+    });
+
+    // The 問題 panel checks the pane's text against the picture open, a
+    // moment after typing pauses, while it is shown; a click on a finding
+    // selects its area, or the tag it is about in the pane.
+    m_problems.SetSource([this] { return m_pane.GetWindowText(); },
+                         [this] {
+                             const CMapDoc* doc = m_view.GetDocument();
+                             return doc && doc->m_pImage ? PictureSize{doc->m_pImage->GetWidth(),
+                                                                       doc->m_pImage->GetHeight()}
+                                                         : PictureSize{};
+                         });
+    addDockWidget(Qt::RightDockWidgetArea, &m_problems);
+    m_problems.hide();
+    connect(text, &QTextDocument::contentsChange, &m_problems, [this] {
+        if (m_problems.isVisible()) m_problems.Schedule();
+    });
+    connect(&m_problems, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+        if (visible) m_problems.Recheck();
+    });
+    connect(&m_problems, &CProblemsPanel::areaChosen, this, [this](int area) {
+        m_view.OnToolSelect();
+        m_view.SelectArea(area);
+    });
+    connect(&m_problems, &CProblemsPanel::tagChosen, this, [this](size_t begin, size_t end) {
+        QTextCursor cursor = m_wndEdit.textCursor();
+        cursor.setPosition(m_pane.PositionOfByte(begin));
+        cursor.setPosition(m_pane.PositionOfByte(end), QTextCursor::KeepAnchor);
+        m_wndEdit.setTextCursor(cursor);
+        m_wndEdit.setFocus();
     });
 
     UpdateTitle(QString());

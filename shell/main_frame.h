@@ -15,6 +15,7 @@
 
 #include "shell/area_list.h"
 #include "shell/markup_edit.h"
+#include "shell/problems_panel.h"
 #include "shell/resizable_bar.h"
 #include "view/map_view.h"
 
@@ -47,6 +48,8 @@ public:
     QToolBar& ToolBar() { return m_wndToolBar; }
     CMapView& View() { return m_view; }
     CAreaListDock& AreaList() { return m_areaList; }
+    // The 問題 panel, hidden at the start; その他 > 問題 shows it.
+    CProblemsPanel& Problems() { return m_problems; }
     QMenu* FileMenu() const { return m_fileMenu; }
 
     // The action of a command id; null for unknown ids.
@@ -92,6 +95,9 @@ signals:
     void mapSaveAsRequested();
     void browserCheckRequested();
     void mapSwitchRequested();
+    // File > 書き出し: `form` is a ResponsiveForm.
+    void exportRequested(int form);
+    void scaledPreviewRequested();
 
 public slots:
     void OnTagUpper();
@@ -114,6 +120,7 @@ private:
     QToolBar m_wndToolBar;
     CMapView m_view;
     CAreaListDock m_areaList{m_pane, m_view, this};
+    CProblemsPanel m_problems{this};
     QSpinBox m_traceTolerance;
     std::map<int, std::unique_ptr<QAction>> m_actions;
     std::unique_ptr<QAction> m_mruPlaceholder;

@@ -12,6 +12,7 @@
 #include "io/safe_write.h"
 #include "shell/commands.h"
 #include "shell/main_frame.h"
+#include "shell/map_export.h"
 #include "shell/markup_file.h"
 #include "shell/picture_loader.h"
 #include "shell/picture_types.h"
@@ -76,6 +77,10 @@ bool CMapApp::InitInstance(const QStringList& args, QString* error) {
     connect(m_frame.get(), &CMainFrame::mapSaveAsRequested, markup, &CMarkupFile::OnSaveMapAs);
     connect(m_frame.get(), &CMainFrame::browserCheckRequested, markup,
             &CMarkupFile::OnBrowserCheck);
+    connect(m_frame.get(), &CMainFrame::exportRequested, this,
+            [this](int form) { ExportMap(*this, static_cast<ResponsiveForm>(form)); });
+    connect(m_frame.get(), &CMainFrame::scaledPreviewRequested, this,
+            [this] { PreviewScaled(*this); });
     m_frame->SetCloseGuard([markup] { return markup->MaybeSave(); });
     RecentChanged();
     OnUpdateFileSaveAs();

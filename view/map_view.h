@@ -156,9 +156,6 @@ signals:
     // The mouse came over another area (the one a browser would pick there)
     // or left it: -1 for none.
     void hoveredAreaChanged(int area);
-    // The selected areas changed (by the mouse, the pane's caret, an edit
-    // or SelectAreas).
-    void selectionChanged(const QList<int>& areas);
     // A line for the status bar: the readout under the mouse (with the link
     // of the area there) or the outcome of a transfer.
     void statusMessage(const QString& text);

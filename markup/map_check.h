@@ -1,0 +1,77 @@
+#pragma once
+// Checking the image maps of a text (a whole page or the pane's text) for
+// what breaks them in a browser or for keyboard and screen-reader users:
+// areas a browser ignores, never picks or that hide each other, missing
+// alternative texts, maps that no image finds, pictures shown at another
+// size than the areas were drawn for. Coverage is decided on the pixel
+// centres of the picture with the same hit test as HitTestAreas. Pure text
+// logic over UTF-8; any bytes are accepted.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+enum class CheckSeverity { kWarning, kError };
+
+struct MapFinding {
+    size_t offset = 0;  // the tag's '<' in the text
+    size_t end = 0;     // just past its '>'
+    int line = 1;       // 1-based, LF ends a line
+    int column = 1;     // 1-based, in characters
+    CheckSeverity severity = CheckSeverity::kWarning;
+    const char* rule = "";  // "area-alt", "overlap", ...
+    std::string message;
+    int area = -1;  // index among ParseAreas(text); -1 for an image or a map
+};
+
+// A picture's size in pixels; 0 x 0 when it is not known, which leaves out
+// the rules that need the picture.
+struct PictureSize {
+    int width = 0;
+    int height = 0;
+    bool Known() const { return width > 0 && height > 0; }
+};
+
+// An image of the text that has a usemap, in document order.
+struct MapImage {
+    size_t offset = 0;   // its '<'
+    int line = 1;        // 1-based
+    std::string source;  // the src value, character references decoded
+};
+std::vector<MapImage> ListMapImages(std::string_view text);
+
+// The first image with a usemap whose map is in the text: where its tag
+// starts and where the map element runs ("<map" through "</map>", or the end
+// of the text for a map never closed). False when there is none.
+struct ImageMapSpan {
+    size_t image = 0;
+    size_t mapBegin = 0;
+    size_t mapEnd = 0;
+};
+bool FindFirstImageMap(std::string_view text, ImageMapSpan* out);
+
+// Every finding of every map in the text, sorted by line and column (the
+// rules of one tag in the order they are checked). pictures[i] is the size
+// of the picture of ListMapImages(text)[i]; a map is checked against the
+// picture of the first image that uses it.
+std::vector<MapFinding> CheckMaps(std::string_view text, const std::vector<PictureSize>& pictures);
+
+// For each of one map's areas (document order), the areas that a browser
+// picks instead of it on some of its pixel centres: indices into `areas`,
+// in document order, at most 16 of them.
+struct AreaTag;
+std::vector<std::vector<size_t>> AreasPickedOver(const std::vector<const AreaTag*>& areas,
+                                                 PictureSize picture);
+
+// For each of `areaCount` areas (ParseAreas order), the indices into
+// `findings` of those about it.
+std::vector<std::vector<size_t>> FindingsPerArea(const std::vector<MapFinding>& findings,
+                                                 size_t areaCount);
+
+const char* SeverityName(CheckSeverity severity);  // "error" or "warning"
+
+// "FILE:LINE:COLUMN: error|warning: MESSAGE [RULE]", one line each.
+std::string FormatFindingsText(const std::vector<MapFinding>& findings, std::string_view file);
+// One JSON array of {"file","line","column","severity","rule","message"}.
+std::string FormatFindingsJson(const std::vector<MapFinding>& findings, std::string_view file);

@@ -1,0 +1,111 @@
+#include "shell/map_export.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QPointer>
+#include <QUrl>
+#include <cstdio>
+
+#include "io/safe_write.h"
+#include "shell/main_frame.h"
+#include "shell/map_app.h"
+#include "shell/prompts.h"
+
+namespace {
+QString U(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+// Whether a picture is open; says so when not.
+bool HavePicture(CMapApp& app, const QString& title) {
+    if (app.Document().m_pImage) return true;
+    Prompts().ShowMessage(app.Frame(), title, U("画像が開かれていません。"));
+    return false;
+}
+
+// The pane's image and map in `form` (with `source` as the image's src when
+// given); says why when there are none.
+bool MarkupOf(CMapApp& app, ResponsiveForm form, const QString& title, std::string* markup,
+              const std::string* source = nullptr) {
+    if (!HavePicture(app, title)) return false;
+    const CImage& picture = *app.Document().m_pImage;
+    if (MakeResponsiveMarkup(app.Frame()->Pane().GetWindowText(),
+                             {picture.GetWidth(), picture.GetHeight()}, form, markup, source))
+        return true;
+    Prompts().ShowMessage(app.Frame(), title,
+                          U("usemap のある画像のタグと、そのマップ (<map> ... </map>) "
+                            "がありません。"));
+    return false;
+}
+}  // namespace
+
+void PreviewScaled(CMapApp& app) {
+    CMainFrame* frame = app.Frame();
+    const CMapDoc& doc = app.Document();
+    const QString title = U("伸縮を確認");
+    if (!HavePicture(app, title)) return;
+    const int form =
+        Prompts().Choose(frame, title, U("形式:"), {U("SVG 重ね合わせ"), U("伸縮するマップ")});
+    if (form < 0 || form > 1) return;
+    QStringList widths;
+    for (const int percent : kPreviewWidths) widths << U("画像の幅の %1 %").arg(percent);
+    const int width = Prompts().Choose(frame, title, U("表示する幅:"), widths);
+    if (width < 0 || width >= widths.size()) return;
+    const PictureSize picture{doc.m_pImage->GetWidth(), doc.m_pImage->GetHeight()};
+    const std::string url = QUrl::fromLocalFile(QString::fromStdString(doc.GetPathName()))
+                                .toString(QUrl::FullyEncoded)
+                                .toStdString();
+    std::string markup;
+    if (!MarkupOf(app, static_cast<ResponsiveForm>(form), title, &markup, &url)) return;
+    const std::string page = MakeScaledPreviewPage(
+        markup, picture, static_cast<ResponsiveForm>(form), kPreviewWidths[width]);
+    std::string written;
+    const ze::WriteError error = ze::WritePrivateFile(
+        "zer-evizi-scaled-" + std::to_string(QCoreApplication::applicationPid()) + ".html", page,
+        &written);
+    const QString file = QDir::toNativeSeparators(QString::fromStdString(written));
+    if (error != ze::WriteError::kNone) {
+        Prompts().ShowMessage(frame, title,
+                              U("確認用のページ %1 を書けませんでした: %2")
+                                  .arg(file, QString::fromUtf8(ze::WriteErrorText(error))));
+        return;
+    }
+    Prompts().OpenUrl(
+        QUrl::fromLocalFile(QString::fromStdString(written)),
+        [frame = QPointer<CMainFrame>(frame), file, title](const QString& why) {
+            if (frame)
+                Prompts().ShowMessage(
+                    frame, title,
+                    U("ブラウザを起動できませんでした: %1\n確認用のページ: %2").arg(why, file));
+        });
+}
+
+void ExportMap(CMapApp& app, ResponsiveForm form) {
+    CMainFrame* frame = app.Frame();
+    const CMapDoc& doc = app.Document();
+    const QString title = U("書き出し");
+    std::string markup;
+    if (!MarkupOf(app, form, title, &markup)) return;
+    const QString picture = QString::fromStdString(doc.GetPathName());
+    FileRequest request;
+    request.title = title;
+    request.open = false;
+    request.filters = {{U("HTML ファイル (*.html)"), {QStringLiteral("*.html")}}};
+    request.defaultSuffix = QStringLiteral("html");
+    request.fileName = QFileInfo(picture).completeBaseName() +
+                       (form == ResponsiveForm::kSvg ? QStringLiteral("-svg.html")
+                                                     : QStringLiteral("-scaling.html"));
+    request.directory = StartFolderFor(picture);
+    const FileAnswer answer = Prompts().AskFile(frame, request);
+    if (!answer.accepted || answer.path.isEmpty()) return;
+    const ze::WriteError error =
+        ze::WriteFileSafely(answer.path.toStdString(), [&markup](std::FILE* f) {
+            return std::fwrite(markup.data(), 1, markup.size(), f) == markup.size();
+        });
+    if (error != ze::WriteError::kNone)
+        Prompts().ShowMessage(frame, title,
+                              U("%1 を書けませんでした: %2")
+                                  .arg(QDir::toNativeSeparators(answer.path),
+                                       QString::fromUtf8(ze::WriteErrorText(error))));
+}

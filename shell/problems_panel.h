@@ -1,0 +1,49 @@
+#pragma once
+// The 問題 panel: a dock listing what the map checker finds in the pane's
+// text, one row a finding (line, severity, what is wrong, the rule's name),
+// checked again a moment after typing pauses, as the outlines are. A click
+// on a row says which area or tag it is about; the window selects it.
+
+#include <QDockWidget>
+#include <QTimer>
+#include <QTreeWidget>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "markup/map_check.h"
+
+class CProblemsPanel : public QDockWidget {
+    Q_OBJECT
+public:
+    // How long typing pauses before the text is checked again.
+    static constexpr int kDelayMs = 250;
+
+    explicit CProblemsPanel(QWidget* parent = nullptr);
+
+    // Where the text and the picture's size come from (0 x 0: no picture).
+    void SetSource(std::function<std::string()> text, std::function<PictureSize()> picture);
+    // Checks again once typing pauses.
+    void Schedule() { m_timer.start(); }
+    // Checks the text now.
+    void Recheck();
+    const std::vector<MapFinding>& Findings() const { return m_findings; }
+    QTreeWidget& List() { return m_list; }
+    // A few Japanese words on what a rule finds.
+    static QString RuleText(const char* rule);
+
+signals:
+    // A finding about area `area` (ParseAreas order) was clicked.
+    void areaChosen(int area);
+    // A finding about another tag, the bytes [begin, end) of the text.
+    void tagChosen(size_t begin, size_t end);
+
+private:
+    void Choose(QTreeWidgetItem* item);
+
+    QTreeWidget m_list;
+    QTimer m_timer;
+    std::function<std::string()> m_text;
+    std::function<PictureSize()> m_picture;
+    std::vector<MapFinding> m_findings;
+};
