@@ -63,3 +63,12 @@ int GetTraceToleranceSetting() {
 bool SetTraceToleranceSetting(int value) {
     return g_store && g_store->WriteProfileInt(kGeneral, "TraceTolerance", value);
 }
+
+std::string GetZoomSetting() {
+    if (!g_store) return "100%";
+    return g_store->GetProfileString(kGeneral, "Zoom", "100%");
+}
+
+bool SetZoomSetting(const std::string& text) {
+    return g_store && g_store->WriteProfileString(kGeneral, "Zoom", text);
+}

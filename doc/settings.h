@@ -40,3 +40,8 @@ MarkupSettings ReadMarkupSettings();
 // a stored value outside 0..442 reads as the nearest end of that range.
 int GetTraceToleranceSetting();
 bool SetTraceToleranceSetting(int value);
+// "General"/"Zoom": the map view's zoom as its percentage text ("100%",
+// "6.25%") or kZoomFitSetting; default "100%".
+inline constexpr const char* kZoomFitSetting = "fit";
+std::string GetZoomSetting();
+bool SetZoomSetting(const std::string& text);

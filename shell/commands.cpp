@@ -3,7 +3,7 @@
 #include <array>
 
 namespace {
-constexpr std::array<CommandInfo, 20> kCommands{{
+constexpr std::array<CommandInfo, 24> kCommands{{
     {cmd::kFileOpen, "既存のﾌｧｲﾙを開く", "開く"},
     {cmd::kFileSaveAs, "開いている画像を保存します。", "保存"},
     {cmd::kFileMru1, "指定のﾌｧｲﾙを開く", ""},
@@ -24,6 +24,10 @@ constexpr std::array<CommandInfo, 20> kCommands{{
     {cmd::kMapSave, "マップをHTMLファイルに保存します。", ""},
     {cmd::kMapSaveAs, "マップを名前を付けてHTMLファイルに保存します。", ""},
     {cmd::kBrowserCheck, "画像とマップをブラウザで表示します。", ""},
+    {cmd::kZoomIn, "画像を一段階拡大して表示します。", "拡大"},
+    {cmd::kZoomOut, "画像を一段階縮小して表示します。", "縮小"},
+    {cmd::kZoomFit, "画像全体をウィンドウに合わせて表示します。", "ウィンドウに合わせる"},
+    {cmd::kPixelGrid, "800%以上の表示で画素の境界に線を引きます。", ""},
 }};
 }  // namespace
 

@@ -25,6 +25,10 @@ constexpr int kMapOpen = 32812;
 constexpr int kMapSave = 32813;
 constexpr int kMapSaveAs = 32814;
 constexpr int kBrowserCheck = 32815;
+constexpr int kZoomIn = 32816;
+constexpr int kZoomOut = 32817;
+constexpr int kZoomFit = 32818;
+constexpr int kPixelGrid = 32819;
 }  // namespace cmd
 
 struct CommandInfo {

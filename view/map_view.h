@@ -27,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "image/view_render.h"
 #include "markup/area_line_insert.h"
 #include "view/area_overlay.h"
 #include "view/tools/map_tool.h"
@@ -49,6 +50,8 @@ public:
     static constexpr int kToolSelect = 3;
     static constexpr int kToolTrace = 4;
     static constexpr int kMaxVertices = CPolygonTool::kMaxVertices;
+    // The pixel grid shows from this whole zoom factor up.
+    static constexpr int kPixelGridZoom = 8;
 
     explicit CMapView(QWidget* parent = nullptr);
     ~CMapView() override;
@@ -71,7 +74,15 @@ public:
     using MenuRunner = std::function<void(QMenu& menu, QPoint global)>;
     void SetMenuRunner(MenuRunner runner) { m_menuRunner = std::move(runner); }
 
-    int GetZoom() const { return m_nZoom; }
+    ZoomScale GetZoom() const { return m_zoom; }
+    // Whether the zoom follows the window, fitting the whole picture in it.
+    bool IsFitZoom() const { return m_bFit; }
+    // Shows the picture at `zoom`, the picture point under client point
+    // `anchor` staying where it is (the window's centre when not given).
+    void SetZoom(ZoomScale zoom, std::optional<QPoint> anchor = std::nullopt);
+    bool PixelGridShown() const { return m_bPixelGrid; }
+    // Whether the halved copies for the scales below actual size are built.
+    bool PyramidReady() const { return m_pyramid && m_pyramid->Ready(); }
     int GetTool() const { return m_nTool; }
     QPoint GetScrollPosition() const;
     // The status text the readout would show for a client point.
@@ -112,7 +123,7 @@ signals:
     // updating. Each change also has its own signal.
     void commandStateChanged();
     void toolChanged(int tool);
-    void zoomChanged(int zoom);
+    void zoomChanged(ZoomScale zoom);
     void areasShownChanged(bool shown);
     // A line for the status bar: the readout under the mouse (with the link
     // of the area there) or the outcome of a transfer.
@@ -131,8 +142,16 @@ public slots:
     void OnToolTrace();
     // The outline tool's tolerance setting changed: the preview follows.
     void OnTraceToleranceChanged();
+    // Actual and double size; the scroll position keeps its value.
     void OnZoomNormal();
     void OnZoomDouble();
+    // The next preset level up or down, about the window's centre.
+    void OnZoomIn();
+    void OnZoomOut();
+    // The whole picture in the window, kept so while the window resizes.
+    void OnZoomFit();
+    // A thin grid between picture pixels at 800 % and more.
+    void OnShowPixelGrid(bool shown);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -144,6 +163,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
@@ -162,12 +182,16 @@ private:
 
     const CImage* Picture() const override;
     void RebuildCache();
+    // Builds the next slice of the pyramid; repaints once it is done.
+    void PyramidStep();
     void UpdateScrollSizes();
     void SetTool(int tool);
     // The object of tool `tool` (kToolCircle and so on).
     CMapTool* ToolObject(int tool);
     void CreateTools();
-    void SetZoom(int zoom);
+    // Sets the zoom and the scroll that puts picture point `picture` at
+    // client point `at`.
+    void ApplyZoom(ZoomScale zoom, QPointF picture, QPoint at);
     void ShowStatus(const QString& text);
     // The readout for a client point, with the link of the area under it;
     // with `changedOnly`, only when that differs from the readout last shown.
@@ -230,8 +254,12 @@ private:
 
     CMapDoc* m_pDoc = nullptr;
 
-    // Display copy of the picture: 32-bit pixels made once per picture.
-    QImage m_cache;
+    // The picture's rows as the view paints them (no copy of the pixels) and
+    // its halved copies for the scales below actual size, built a slice at
+    // a time by m_pyramidTimer.
+    std::unique_ptr<CPictureRows> m_rows;
+    std::unique_ptr<CPicturePyramid> m_pyramid;
+    QTimer m_pyramidTimer;
     const CImage* m_cachedFor = nullptr;
     std::vector<uint32_t> m_scratch;  // one exposed rectangle at a time, rows packed
 
@@ -239,7 +267,10 @@ private:
     QTimer m_autoScroll;
     bool m_bMenuTaken = false;  // the right-click was used: no menu for it
     int m_nTool = kToolRect;
-    int m_nZoom = 1;
+    ZoomScale m_zoom;
+    bool m_bFit = false;
+    bool m_bPixelGrid = false;
+    int m_nWheelAngle = 0;  // Ctrl+wheel turns not yet making a step
     // The outline tool's finished shape stays on screen while its dialog is up.
     Outline m_held;
 

@@ -18,8 +18,7 @@ public:
         if (m_view.m_trace.Preview().empty()) return outline;
         outline.kind = ToolOutline::kLines;
         outline.closed = true;
-        outline.points = CTraceTool::ToClient(m_view.m_trace.Preview(), m_view.GetScrollPosition(),
-                                              m_view.m_nZoom);
+        outline.points = CTraceTool::ToClient(m_view.m_trace.Preview(), m_view.Mapping());
         return outline;
     }
 

@@ -10,10 +10,9 @@
 
 QPoint CMapView::PicturePixel(QPoint client) const {
     // The pixel shown at the client point, as the readout names it.
-    const QPoint scroll = GetScrollPosition();
-    const int64_t x = int64_t{client.x()} + scroll.x(), y = int64_t{client.y()} + scroll.y();
-    if (x < 0 || y < 0) return QPoint(-1, -1);
-    return QPoint(static_cast<int>(x / m_nZoom), static_cast<int>(y / m_nZoom));
+    const QPoint pixel = Mapping().ToPicture(client);
+    if (pixel.x() < 0 || pixel.y() < 0) return QPoint(-1, -1);
+    return pixel;
 }
 
 void CMapView::OnToolTrace() {
@@ -57,7 +56,7 @@ void CMapView::FinishTrace(QPoint client) {
     m_held = Outline();
     m_held.kind = Outline::kLines;
     m_held.closed = true;
-    m_held.points = CTraceTool::ToClient(corners, GetScrollPosition(), m_nZoom);
+    m_held.points = CTraceTool::ToClient(corners, Mapping());
     UpdateOutline(before);
 
     std::string url, alt;

@@ -175,10 +175,9 @@ void CTraceTool::Refresh(const CImage* image) {
         m_stepTimer.start();
 }
 
-QPolygon CTraceTool::ToClient(const std::vector<TracePoint>& corners, QPoint scroll, int zoom) {
+QPolygon CTraceTool::ToClient(const std::vector<TracePoint>& corners, const AreaMapping& mapping) {
     QPolygon polygon;
     polygon.reserve(static_cast<qsizetype>(corners.size()));
-    for (const TracePoint& p : corners)
-        polygon << QPoint(p.x * zoom - scroll.x(), p.y * zoom - scroll.y());
+    for (const TracePoint& p : corners) polygon << mapping.ToClientPixel(QPoint(p.x, p.y));
     return polygon;
 }

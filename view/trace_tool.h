@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "image/region_trace.h"
+#include "view/view_mapping.h"
 
 class CImage;
 class QWidget;
@@ -58,8 +59,8 @@ public:
     const std::vector<TracePoint>& Preview() const { return m_preview; }
     std::optional<QPoint> HoverPixel() const { return m_hover; }
 
-    // Picture corners as client points of a view scrolled to `scroll` at `zoom`.
-    static QPolygon ToClient(const std::vector<TracePoint>& corners, QPoint scroll, int zoom);
+    // Picture corners as client points of the view.
+    static QPolygon ToClient(const std::vector<TracePoint>& corners, const AreaMapping& mapping);
 
 signals:
     // Time to call Refresh for the pixel last hovered over.

@@ -22,8 +22,8 @@ struct FakeContext : CToolContext {
     AreaMapping Mapping() const override { return mapping; }
     const CImage* Picture() const override { return &picture; }
     bool IsInsidePicture(QPoint p) const override {
-        return p.x() >= 0 && p.y() >= 0 && p.x() <= 100 * mapping.zoom &&
-               p.y() <= 80 * mapping.zoom;
+        return p.x() >= 0 && p.y() >= 0 && p.x() <= mapping.zoom.ToView(100) &&
+               p.y() <= mapping.zoom.ToView(80);
     }
     bool InWindow(QPoint) const override { return inWindow; }
     bool AskLink(std::string* url, std::string* alt) override {
