@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
 #include "image/image.h"
 #include "image/image_impl.h"
 #include "image/render.h"
@@ -11,6 +15,42 @@ namespace {
 
 constexpr uint32_t Argb(uint8_t r, uint8_t g, uint8_t b, uint8_t a = 255) {
     return (uint32_t{a} << 24) | (uint32_t{r} << 16) | (uint32_t{g} << 8) | b;
+}
+
+// 24-bit rows (blue, green, red) to 0xFFRRGGBB: the bytes stay in their
+// order, an opaque alpha byte goes after each pixel.
+void BgrToArgbPlain(const uint8_t* src, uint32_t* out, int n) {
+    for (int i = 0; i < n; ++i, src += 3) out[i] = Argb(src[2], src[1], src[0]);
+}
+
+#if defined(__x86_64__)
+__attribute__((target("ssse3"))) void BgrToArgbSsse3(const uint8_t* src, uint32_t* out, int n) {
+    const __m128i order = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
+    const __m128i alpha = _mm_set1_epi32(static_cast<int>(0xff000000u));
+    int i = 0;
+    for (; i + 16 <= n; i += 16, src += 48, out += 16) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 16));
+        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 32));
+        const __m128i p[4] = {a, _mm_alignr_epi8(b, a, 12), _mm_alignr_epi8(c, b, 8),
+                              _mm_srli_si128(c, 4)};
+        for (int k = 0; k < 4; ++k)
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4 * k),
+                             _mm_or_si128(_mm_shuffle_epi8(p[k], order), alpha));
+    }
+    BgrToArgbPlain(src, out, n - i);
+}
+#endif
+
+void BgrToArgb(const uint8_t* src, uint32_t* out, int n) {
+#if defined(__x86_64__)
+    static const bool ssse3 = __builtin_cpu_supports("ssse3");
+    if (ssse3) {
+        BgrToArgbSsse3(src, out, n);
+        return;
+    }
+#endif
+    BgrToArgbPlain(src, out, n);
 }
 
 // Transparent pixels (alpha 0) become the background colour.
@@ -92,6 +132,7 @@ CPictureRows::CPictureRows(const CImage& image) {
     m_nWidth = impl->imageWidth;
     m_nHeight = impl->imageHeight;
     if (impl->imageDepth <= 8) IndexColoursArgb32(image, m_lut);
+    m_bTransparent = impl->imageDepth <= 8 && impl->transparentIndex >= 0;
 }
 
 void CPictureRows::Row(int y, int x0, int n, uint32_t* out) const {
@@ -102,8 +143,7 @@ void CPictureRows::Row(int y, int x0, int n, uint32_t* out) const {
             for (int i = 0; i < n; ++i) out[i] = m_lut[src[x0 + i]];
             return;
         case 24:
-            src += static_cast<size_t>(x0) * 3;
-            for (int i = 0; i < n; ++i, src += 3) out[i] = Argb(src[2], src[1], src[0]);
+            BgrToArgb(src + static_cast<size_t>(x0) * 3, out, n);
             return;
         case 32:
             src += static_cast<size_t>(x0) * 4;
@@ -258,7 +298,7 @@ void RenderEnlarged(const CPictureRows& rows, ZoomScale zoom, int64_t viewX, int
             rows.Row(y, x0, x1 - x0 + 1, line.data());
             for (int i = 0; i < width; ++i) o[i] = line[static_cast<size_t>(map[size_t(i)])];
         }
-        Opaque(o, width, background);
+        if (rows.Transparent()) Opaque(o, width, background);
     }
 }
 
@@ -282,6 +322,13 @@ void RenderView(const CPictureRows& rows, const CPicturePyramid* pyramid, ZoomSc
     const int sourceWidth = kept ? kept->width : rows.Width();
     const int sourceHeight = kept ? kept->height : rows.Height();
     const int64_t N = int64_t{zoom.num} << level, D = zoom.den;
+    if (kept && N == D) {  // a level as it is
+        for (int r = 0; r < height; ++r)
+            BgrToArgb(kept->bgr.data() + (static_cast<size_t>(viewY + r) * kept->width +
+                                          static_cast<size_t>(viewX)) * 3,
+                      out + static_cast<ptrdiff_t>(r) * stride, width);
+        return;
+    }
 
     const Taps across = MakeTaps(viewX, width, N, D, sourceWidth);
     const Taps down = MakeTaps(viewY, height, N, D, sourceHeight);
@@ -305,7 +352,7 @@ void RenderView(const CPictureRows& rows, const CPicturePyramid* pyramid, ZoomSc
             src.bpp = 3;
         } else {
             rows.Row(sy, across.first, span, line.data());
-            Opaque(line.data(), span, background);
+            if (rows.Transparent()) Opaque(line.data(), span, background);
             src.p = reinterpret_cast<const uint8_t*>(line.data());
             src.bpp = 4;
         }

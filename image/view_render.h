@@ -21,6 +21,8 @@ public:
     bool Valid() const { return m_impl != nullptr; }
     int Width() const { return m_nWidth; }
     int Height() const { return m_nHeight; }
+    // Whether some pixels may come with alpha 0.
+    bool Transparent() const { return m_bTransparent; }
     // Pixels x0 .. x0 + n - 1 of row y (from the top); the caller keeps
     // them inside the picture.
     void Row(int y, int x0, int n, uint32_t* out) const;
@@ -30,6 +32,7 @@ private:
     int m_nWidth = 0;
     int m_nHeight = 0;
     uint32_t m_lut[256] = {};
+    bool m_bTransparent = false;
 };
 
 // Halved copies of a picture, 24-bit rows top first, from level `First()`

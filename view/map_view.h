@@ -260,6 +260,12 @@ private:
     std::unique_ptr<CPictureRows> m_rows;
     std::unique_ptr<CPicturePyramid> m_pyramid;
     QTimer m_pyramidTimer;
+    // Below actual size, the whole picture as shown when that is small (at
+    // most a few screens): repaints and scrolls copy from it. Made anew
+    // when the zoom, the picture or the pyramid changes.
+    std::vector<uint32_t> m_shown;
+    ZoomScale m_shownZoom;
+    bool m_shownFromPyramid = false;
     const CImage* m_cachedFor = nullptr;
     std::vector<uint32_t> m_scratch;  // one exposed rectangle at a time, rows packed
 

@@ -54,6 +54,8 @@ std::vector<Segment> Segments(const QPolygon& points, bool closed) {
 // each slice after that (a few milliseconds).
 constexpr int64_t kPyramidPixelsAtOnce = int64_t{1} << 22;
 constexpr int64_t kPyramidPixelsASlice = int64_t{1} << 20;
+// The most pixels of the picture as shown below actual size that are kept.
+constexpr int64_t kShownPixelsKept = int64_t{1} << 22;
 
 int PyramidRows(const CImage& image, int64_t pixels) {
     return static_cast<int>(
@@ -64,6 +66,7 @@ int PyramidRows(const CImage& image, int64_t pixels) {
 
 void CMapView::RebuildCache() {
     m_pyramidTimer.stop();
+    m_shown = {};
     m_rows.reset();
     m_pyramid.reset();
     const CImage* image = Picture();
@@ -263,10 +266,32 @@ void CMapView::ComposeRect(const QRect& r, QRgb background) {
         std::fill(out + r.left(), out + covered.left(), bg);
         std::fill(out + covered.right() + 1, out + r.right() + 1, bg);
     }
-    if (!covered.isEmpty()) {
+    // Small enough to keep as shown: made once, then copied.
+    const bool keep = m_zoom.num < m_zoom.den &&
+                      int64_t{total.width()} * total.height() <= kShownPixelsKept;
+    if (keep && (m_shown.empty() || !(m_shownZoom == m_zoom) ||
+                 m_shownFromPyramid != PyramidReady())) {
+        m_shown.assign(static_cast<size_t>(total.width()) * static_cast<size_t>(total.height()), 0);
+        m_shownZoom = m_zoom;
+        m_shownFromPyramid = PyramidReady();
+        RenderView(*m_rows, m_pyramid.get(), m_zoom, 0, 0, total.width(), total.height(),
+                   m_shown.data(), total.width(), background);
+    } else if (!keep) {
+        m_shown = {};
+    }
+    if (!covered.isEmpty() && keep) {
+        for (int y = covered.top(); y <= covered.bottom(); ++y) {
+            const uint32_t* from = m_shown.data() +
+                                   static_cast<ptrdiff_t>(y + scroll.y()) * total.width() +
+                                   covered.left() + scroll.x();
+            std::copy(from, from + covered.width(), row(y) + covered.left());
+        }
+    } else if (!covered.isEmpty()) {
         RenderView(*m_rows, m_pyramid.get(), m_zoom, int64_t{covered.left()} + scroll.x(),
                    int64_t{covered.top()} + scroll.y(), covered.width(), covered.height(),
                    row(covered.top()) + covered.left(), r.width(), background);
+    }
+    if (!covered.isEmpty()) {
         // A thin grid between the picture's pixels when they are large.
         if (m_bPixelGrid && m_zoom.den == 1 && m_zoom.num >= kPixelGridZoom) {
             const auto grid = [](uint32_t& p) { p = ((p >> 1) & 0x7f7f7fu) + 0xff404040u; };
