@@ -123,6 +123,15 @@ private slots:
             QCOMPARE(h.MoveTo(at).section(QStringLiteral("RGB"), 1), before);
         }
         QVERIFY(h.store.GetProfileString("General", "Zoom", "") == "100%");
+        // The level stored is the next view's; a garbled one reads as 100 %.
+        for (const auto& [stored, shown] : {std::pair<std::string, std::string>{"6.25%", "6.25%"},
+                                            {"fit", "100%"},
+                                            {"7%", "100%"}}) {
+            h.store.WriteProfileString("General", "Zoom", stored);
+            CMapView next;
+            QCOMPARE(next.GetZoom().PercentText(), shown);
+            QCOMPARE(next.IsFitZoom(), stored == "fit");
+        }
     }
 };
 
