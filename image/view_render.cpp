@@ -324,9 +324,10 @@ void RenderView(const CPictureRows& rows, const CPicturePyramid* pyramid, ZoomSc
     const int64_t N = int64_t{zoom.num} << level, D = zoom.den;
     if (kept && N == D) {  // a level as it is
         for (int r = 0; r < height; ++r)
-            BgrToArgb(kept->bgr.data() + (static_cast<size_t>(viewY + r) * kept->width +
-                                          static_cast<size_t>(viewX)) * 3,
-                      out + static_cast<ptrdiff_t>(r) * stride, width);
+            BgrToArgb(
+                kept->bgr.data() +
+                    (static_cast<size_t>(viewY + r) * kept->width + static_cast<size_t>(viewX)) * 3,
+                out + static_cast<ptrdiff_t>(r) * stride, width);
         return;
     }
 

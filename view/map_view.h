@@ -1,11 +1,12 @@
 #pragma once
-// The map view: the document's picture at actual or double size inside
-// scroll bars, the coordinate and colour readout (sent as statusMessage),
-// the outlines of the pane's areas, and the mouse and keys handed to the
-// tool in use: circles and rectangles, polygons (view/tools/), the outline
-// tool that traces a region of the picture into a polygon, and the tool that
-// selects, moves and reshapes areas. It knows nothing of the window around
-// it: what changed goes out through signals, dialogs come in through prompts.
+// The map view: the document's picture at a zoom from 6.25 % to 1600 % (or
+// fitted to the window) inside scroll bars, the coordinate and colour
+// readout (sent as statusMessage), the outlines of the pane's areas, and the
+// mouse and keys handed to the tool in use: circles and rectangles, polygons
+// (view/tools/), the outline tool that traces a region of the picture into a
+// polygon, and the tool that selects, moves and reshapes areas. It knows
+// nothing of the window around it: what changed goes out through signals,
+// dialogs come in through prompts.
 //
 // A mouse position is a client point: the floor of the position in the
 // viewport's logical pixels. A point placed by a click (a corner, a drag's
@@ -59,9 +60,9 @@ public:
     void SetDocument(CMapDoc* doc);
     CMapDoc* GetDocument() const { return m_pDoc; }
 
-    // After a picture has been opened: the display copy is made anew and the
-    // scroll sizes follow the picture. Tool, zoom, a drag and an open polygon
-    // all stay as they are.
+    // After a picture has been opened: its halved copies are made anew and the
+    // scroll sizes follow the picture. Tool, zoom (fitted anew when it
+    // follows the window), a drag and an open polygon stay as they are.
     virtual void OnInitialUpdate();
 
     // Asks for the link target and the alternative text of an area, the

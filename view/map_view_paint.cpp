@@ -1,6 +1,7 @@
-// The map view's painting: the display copy of the picture, each exposed
-// rectangle put together at 1:1 (window colour, picture, edge line, the
-// areas' outlines, the tool's outline) and the repaints an outline needs.
+// The map view's painting: the picture's rows and halved copies, each
+// exposed rectangle put together at 1:1 (window colour, picture at the
+// zoom, pixel grid, edge line, the areas' outlines, the tool's outline) and
+// the repaints an outline needs.
 
 #include <QPaintEvent>
 #include <QPainter>
@@ -267,10 +268,10 @@ void CMapView::ComposeRect(const QRect& r, QRgb background) {
         std::fill(out + covered.right() + 1, out + r.right() + 1, bg);
     }
     // Small enough to keep as shown: made once, then copied.
-    const bool keep = m_zoom.num < m_zoom.den &&
-                      int64_t{total.width()} * total.height() <= kShownPixelsKept;
-    if (keep && (m_shown.empty() || !(m_shownZoom == m_zoom) ||
-                 m_shownFromPyramid != PyramidReady())) {
+    const bool keep =
+        m_zoom.num < m_zoom.den && int64_t{total.width()} * total.height() <= kShownPixelsKept;
+    if (keep &&
+        (m_shown.empty() || !(m_shownZoom == m_zoom) || m_shownFromPyramid != PyramidReady())) {
         m_shown.assign(static_cast<size_t>(total.width()) * static_cast<size_t>(total.height()), 0);
         m_shownZoom = m_zoom;
         m_shownFromPyramid = PyramidReady();
