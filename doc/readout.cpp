@@ -18,9 +18,8 @@ std::string FormatRoundedHalfAway(double value) {
 }
 
 std::string FormatReadout(const CImage* image, int clientX, int clientY, int scrollX, int scrollY,
-                          int zoom, bool inWindow) {
+                          ZoomScale zoom, bool inWindow) {
     if (!image || image->GetWidth() <= 0 || image->GetHeight() <= 0) return {};
-    if (zoom < 1) zoom = 1;
 
     // Position relative to the picture's top-left corner, in zoomed pixels.
     // Whole numbers in 64 bits: no sum of client and scroll overflows, and
@@ -30,12 +29,17 @@ std::string FormatReadout(const CImage* image, int clientX, int clientY, int scr
     const int64_t fy = int64_t{clientY} + scrollY;
     if (!inWindow || fx < 0 || fy < 0) return " ";
 
-    const int64_t px = fx / zoom;
-    const int64_t py = fy / zoom;
+    const int64_t px = zoom.ToPicture(fx);
+    const int64_t py = zoom.ToPicture(fy);
     if (px >= image->GetWidth() || py >= image->GetHeight()) return " ";
 
-    std::string text = "X座標 = " + FormatRoundedHalfAway(static_cast<double>(fx) / zoom) +
-                       " Y座標 = " + FormatRoundedHalfAway(static_cast<double>(fy) / zoom) + " ";
+    std::string text;
+    if (zoom == ZoomScale(1) || zoom == ZoomScale(2)) {
+        text = "X座標 = " + FormatRoundedHalfAway(static_cast<double>(fx) / zoom.num) +
+               " Y座標 = " + FormatRoundedHalfAway(static_cast<double>(fy) / zoom.num) + " ";
+    } else {
+        text = "X座標 = " + std::to_string(px) + " Y座標 = " + std::to_string(py) + " ";
+    }
     uint8_t r = 0, g = 0, b = 0;
     const int x = static_cast<int>(px);
     const int y = image->GetHeight() - 1 - static_cast<int>(py);

@@ -98,3 +98,12 @@ bool GetMoreAttributesSetting() {
 bool SetMoreAttributesSetting(bool shown) {
     return g_store && g_store->WriteProfileInt(kGeneral, "MoreAttributes", shown ? 1 : 0);
 }
+
+std::string GetZoomSetting() {
+    if (!g_store) return "100%";
+    return g_store->GetProfileString(kGeneral, "Zoom", "100%");
+}
+
+bool SetZoomSetting(const std::string& text) {
+    return g_store && g_store->WriteProfileString(kGeneral, "Zoom", text);
+}

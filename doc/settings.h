@@ -56,3 +56,8 @@ bool SetFullColourSetting(bool on);
 // of further attributes shown; default 0 (collapsed).
 bool GetMoreAttributesSetting();
 bool SetMoreAttributesSetting(bool shown);
+// "General"/"Zoom": the map view's zoom as its percentage text ("100%",
+// "6.25%") or kZoomFitSetting; default "100%".
+inline constexpr const char* kZoomFitSetting = "fit";
+std::string GetZoomSetting();
+bool SetZoomSetting(const std::string& text);

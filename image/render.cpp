@@ -10,6 +10,21 @@ constexpr uint32_t Argb(uint8_t r, uint8_t g, uint8_t b, uint8_t a = 255) {
 }
 }  // namespace
 
+void IndexColoursArgb32(const CImage& image, uint32_t (&lut)[256]) {
+    const CImageImpl* impl = image.GetImpl();
+    const int depth = impl ? impl->imageDepth : 0;
+    for (int i = 0; i < 256; ++i) {
+        uint8_t r = 0, g = 0, b = 0;
+        if (impl && impl->imagePalette) {
+            impl->imagePalette->GetEntryRGB(i, &r, &g, &b);
+        } else if (depth >= 1 && depth <= 8) {
+            const int levels = (1 << depth) - 1;
+            r = g = b = static_cast<uint8_t>(std::min(i, levels) * 255 / levels);
+        }
+        lut[i] = Argb(r, g, b, impl && i == impl->transparentIndex ? 0 : 255);
+    }
+}
+
 bool RenderArgb32(const CImage& image, uint32_t* out, int stride) {
     const CImageImpl* impl = image.GetImpl();
     if (!impl || !impl->imageBits || impl->imageWidth <= 0 || impl->imageHeight <= 0 ||
@@ -19,18 +34,7 @@ bool RenderArgb32(const CImage& image, uint32_t* out, int stride) {
 
     // Indexed pictures go through a table of every index's colour.
     uint32_t lut[256];
-    if (depth <= 8) {
-        for (int i = 0; i < 256; ++i) {
-            uint8_t r = 0, g = 0, b = 0;
-            if (impl->imagePalette) {
-                impl->imagePalette->GetEntryRGB(i, &r, &g, &b);
-            } else {
-                const int levels = (1 << depth) - 1;
-                r = g = b = static_cast<uint8_t>(std::min(i, levels) * 255 / levels);
-            }
-            lut[i] = Argb(r, g, b, i == impl->transparentIndex ? 0 : 255);
-        }
-    }
+    if (depth <= 8) IndexColoursArgb32(image, lut);
     for (int row = 0; row < h; ++row) {
         const int y = h - 1 - row;
         uint32_t* dst = out + static_cast<size_t>(row) * static_cast<size_t>(stride);

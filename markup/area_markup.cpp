@@ -6,10 +6,6 @@
 
 namespace {
 
-int ValidZoom(int zoom) {
-    return zoom < 1 ? 1 : zoom;
-}
-
 // Narrows a 64-bit intermediate to 32 bits the way 32-bit arithmetic wraps,
 // without the undefined behaviour of a signed overflow.
 int Wrap32(int64_t value) {
@@ -32,7 +28,7 @@ std::string AreaLine(const char* shape, const std::string& coords, const std::st
     return line;
 }
 
-void AppendPoint(std::string& coords, ClientPoint p, ClientPoint scroll, int zoom) {
+void AppendPoint(std::string& coords, ClientPoint p, ClientPoint scroll, ZoomScale zoom) {
     coords += std::to_string(ToPictureCoord(p.x, scroll.x, zoom));
     coords += ',';
     coords += std::to_string(ToPictureCoord(p.y, scroll.y, zoom));
@@ -66,18 +62,19 @@ std::string UpperCaseOutsideQuotes(const std::string& text) {
     return UpperCaseOutsideQuotes(text, insideQuotes);
 }
 
-int ToPictureCoord(int client, int scroll, int zoom) {
-    zoom = ValidZoom(zoom);
-    return Wrap32(static_cast<int64_t>(client / zoom) + scroll / zoom);
+int ToPictureCoord(int client, int scroll, ZoomScale zoom) {
+    if (zoom.den == 1 && zoom.num <= 2)
+        return Wrap32(static_cast<int64_t>(client / zoom.num) + scroll / zoom.num);
+    return Wrap32(zoom.ToPicture(int64_t{client} + scroll));
 }
 
-std::string FormatCircleArea(ClientPoint anchor, ClientPoint end, ClientPoint scroll, int zoom,
-                             const std::string& alt, const std::string& href) {
+std::string FormatCircleArea(ClientPoint anchor, ClientPoint end, ClientPoint scroll,
+                             ZoomScale zoom, const std::string& alt, const std::string& href) {
     const double dx = static_cast<double>(anchor.x) - end.x;
     const double dy = static_cast<double>(anchor.y) - end.y;
     // At most about 6.1e9 for 32-bit points: fits in 64 bits.
     const auto distance = static_cast<int64_t>(std::sqrt(dx * dx + dy * dy));
-    const int radius = Wrap32(distance / ValidZoom(zoom));
+    const int radius = Wrap32(distance * zoom.den / zoom.num);
     std::string coords;
     AppendPoint(coords, anchor, scroll, zoom);
     coords += ',';
@@ -85,7 +82,7 @@ std::string FormatCircleArea(ClientPoint anchor, ClientPoint end, ClientPoint sc
     return AreaLine("circle", coords, alt, href);
 }
 
-std::string FormatRectArea(ClientPoint anchor, ClientPoint end, ClientPoint scroll, int zoom,
+std::string FormatRectArea(ClientPoint anchor, ClientPoint end, ClientPoint scroll, ZoomScale zoom,
                            const std::string& alt, const std::string& href) {
     std::string coords;
     AppendPoint(coords, anchor, scroll, zoom);
@@ -94,8 +91,8 @@ std::string FormatRectArea(ClientPoint anchor, ClientPoint end, ClientPoint scro
     return AreaLine("rect", coords, alt, href);
 }
 
-std::string FormatPolyArea(const std::vector<ClientPoint>& vertices, ClientPoint scroll, int zoom,
-                           const std::string& alt, const std::string& href) {
+std::string FormatPolyArea(const std::vector<ClientPoint>& vertices, ClientPoint scroll,
+                           ZoomScale zoom, const std::string& alt, const std::string& href) {
     std::string coords;
     for (size_t i = 0; i < vertices.size(); ++i) {
         if (i > 0) coords += ',';

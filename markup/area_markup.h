@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "image/zoom_scale.h"
+
 // A point in client pixels of the map view, as the mouse delivered it; also
 // used for the view's scroll position.
 struct ClientPoint {
@@ -36,24 +38,25 @@ std::string UpperCaseOutsideQuotes(const std::string& text, bool& insideQuotes);
 // "&amp;", stays as typed.
 std::string QuoteAttributeValue(std::string_view value);
 
-// client / zoom + scroll / zoom, each quotient truncated toward zero on its
-// own. The zoom is 1 or 2; anything below 1 counts as 1.
-int ToPictureCoord(int client, int scroll, int zoom);
+// At actual and double size: client / zoom + scroll / zoom, each quotient
+// truncated toward zero on its own. At any other scale the picture pixel
+// under the view pixel client + scroll (ZoomScale::ToPicture).
+int ToPictureCoord(int client, int scroll, ZoomScale zoom);
 
 // <area shape="circle" coords="CX,CY,R" alt="ALT" href="HREF">: the centre is
 // the anchor converted, the radius the client distance from anchor to end,
-// truncated, then divided by the zoom. Texts go through QuoteAttributeValue.
-std::string FormatCircleArea(ClientPoint anchor, ClientPoint end, ClientPoint scroll, int zoom,
-                             const std::string& alt, const std::string& href);
+// truncated, then divided by the zoom (truncated again). Texts go through QuoteAttributeValue.
+std::string FormatCircleArea(ClientPoint anchor, ClientPoint end, ClientPoint scroll,
+                             ZoomScale zoom, const std::string& alt, const std::string& href);
 // <area shape="rect" coords="AX,AY,EX,EY" alt="ALT" href="HREF">, the corners
 // in drag order, neither sorted nor clamped.
-std::string FormatRectArea(ClientPoint anchor, ClientPoint end, ClientPoint scroll, int zoom,
+std::string FormatRectArea(ClientPoint anchor, ClientPoint end, ClientPoint scroll, ZoomScale zoom,
                            const std::string& alt, const std::string& href);
 // <area shape="poly" coords="X1,Y1,X2,Y2,..." alt="ALT" href="HREF">, the
 // vertices in the order clicked (the view gives 2 to 256), the first one not
 // repeated. No length limit.
-std::string FormatPolyArea(const std::vector<ClientPoint>& vertices, ClientPoint scroll, int zoom,
-                           const std::string& alt, const std::string& href);
+std::string FormatPolyArea(const std::vector<ClientPoint>& vertices, ClientPoint scroll,
+                           ZoomScale zoom, const std::string& alt, const std::string& href);
 
 // The pane text with `line` inserted. The search is for the first "</MAP>"
 // (upper case on) or "</map>" (off), case-sensitive. When found, the line

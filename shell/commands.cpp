@@ -3,7 +3,7 @@
 #include <array>
 
 namespace {
-constexpr std::array<CommandInfo, 26> kCommands{{
+constexpr std::array<CommandInfo, 30> kCommands{{
     {cmd::kFileOpen, "既存のﾌｧｲﾙを開く", "開く"},
     {cmd::kFileSaveAs, "開いている画像を保存します。", "保存"},
     {cmd::kFileMru1, "指定のﾌｧｲﾙを開く", ""},
@@ -32,6 +32,10 @@ constexpr std::array<CommandInfo, 26> kCommands{{
      "画像とマップを、表示サイズに合わせて座標を直すスクリプト付きで書き出します。", ""},
     {cmd::kViewProblems, "マップの問題の一覧を表示します。", "問題"},
     {cmd::kScaledPreview, "伸縮する形式の画像とマップを、選んだ幅でブラウザに表示します。", ""},
+    {cmd::kZoomIn, "画像を一段階拡大して表示します。", "拡大"},
+    {cmd::kZoomOut, "画像を一段階縮小して表示します。", "縮小"},
+    {cmd::kZoomFit, "画像全体をウィンドウに合わせて表示します。", "ウィンドウに合わせる"},
+    {cmd::kPixelGrid, "800%以上の表示で画素の境界に線を引きます。", ""},
 }};
 }  // namespace
 

@@ -31,6 +31,10 @@ constexpr int kExportSvg = 32818;
 constexpr int kExportScalingMap = 32819;
 constexpr int kViewProblems = 32820;
 constexpr int kScaledPreview = 32821;
+constexpr int kZoomIn = 32822;
+constexpr int kZoomOut = 32823;
+constexpr int kZoomFit = 32824;
+constexpr int kPixelGrid = 32825;
 }  // namespace cmd
 
 struct CommandInfo {

@@ -48,6 +48,18 @@ CMainFrame::CMainFrame() {
     QAction* baseFolder = AddCommand(cmd::kBaseFolder, U("基本フォルダ 設定(&B)"));
     QAction* zoomNormal = AddCommand(cmd::kZoomNormal, U("実際のサイズ (&N)"));
     QAction* zoomDouble = AddCommand(cmd::kZoomDouble, U("2倍表示 (&L)"));
+    // Ctrl with plus, minus and 0 zoom as a browser does; nothing else in
+    // the window takes them.
+    QAction* zoomIn = AddCommand(cmd::kZoomIn, U("拡大 (&I)\tCtrl++"));
+    zoomIn->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Plus),
+                          QKeySequence(Qt::CTRL | Qt::Key_Equal),
+                          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Plus)});
+    QAction* zoomOut = AddCommand(cmd::kZoomOut, U("縮小 (&O)\tCtrl+-"));
+    zoomOut->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus));
+    QAction* zoomFit = AddCommand(cmd::kZoomFit, U("ウィンドウに合わせる (&W)\tCtrl+0"));
+    zoomFit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
+    QAction* pixelGrid = AddCommand(cmd::kPixelGrid, U("ピクセルグリッド (&G)"));
+    pixelGrid->setCheckable(true);
     QAction* tag = AddCommand(cmd::kTagUpper, U("タグを大文字にする (&T)"));
     tag->setCheckable(true);
     QAction* transfer = AddCommand(cmd::kTransfer, U("ZURI Zezez SEKKAにデータ転送 (&H)"));
@@ -115,6 +127,15 @@ CMainFrame::CMainFrame() {
     AddArrangeMenus(areas);
 
     QMenu* view = menuBar()->addMenu(U("表示(&V)"));
+    view->addAction(zoomIn);
+    view->addAction(zoomOut);
+    view->addAction(zoomFit);
+    view->addSeparator();
+    view->addAction(zoomNormal);
+    view->addAction(zoomDouble);
+    view->addSeparator();
+    view->addAction(pixelGrid);
+    view->addSeparator();
     view->addAction(fullColour);
     connect(view, &QMenu::aboutToShow, this, &CMainFrame::OnUpdateFullColour);
     AddGridItems(view);
@@ -153,6 +174,7 @@ CMainFrame::CMainFrame() {
     m_wndToolBar.addSeparator();
     m_wndToolBar.addAction(zoomNormal);
     m_wndToolBar.addAction(zoomDouble);
+    m_wndToolBar.addWidget(&m_zoomBox);
     m_wndToolBar.addSeparator();
     m_wndToolBar.addAction(baseFolder);
     m_wndToolBar.addAction(transfer);
@@ -213,6 +235,10 @@ CMainFrame::CMainFrame() {
     });
     connect(zoomNormal, &QAction::triggered, &m_view, &CMapView::OnZoomNormal);
     connect(zoomDouble, &QAction::triggered, &m_view, &CMapView::OnZoomDouble);
+    connect(zoomIn, &QAction::triggered, &m_view, &CMapView::OnZoomIn);
+    connect(zoomOut, &QAction::triggered, &m_view, &CMapView::OnZoomOut);
+    connect(zoomFit, &QAction::triggered, &m_view, &CMapView::OnZoomFit);
+    connect(pixelGrid, &QAction::toggled, &m_view, &CMapView::OnShowPixelGrid);
     connect(transfer, &QAction::triggered, &m_view,
             [this] { m_view.Transfer(m_pane.GetWindowText()); });
     // The view tells what changed; the frame shows it.
@@ -264,6 +290,24 @@ CMainFrame::CMainFrame() {
         m_wndEdit.setTextCursor(cursor);
         m_wndEdit.setFocus();
     });
+    // The zoom box: each preset level, then the fit; it follows the view.
+    m_zoomBox.setObjectName(QStringLiteral("ZoomBox"));
+    m_zoomBox.setToolTip(U("表示倍率"));
+    m_zoomBox.setStatusTip(m_zoomBox.toolTip());
+    m_zoomBox.setFocusPolicy(Qt::ClickFocus);
+    m_zoomBox.setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    for (int i = 0; i < ZoomScale::kLevelCount; ++i)
+        m_zoomBox.addItem(QString::fromStdString(ZoomScale::Level(i).PercentText()), i);
+    m_zoomBox.addItem(U("ウィンドウに合わせる"), -1);
+    connect(&m_zoomBox, &QComboBox::activated, this, [this](int index) {
+        const int level = m_zoomBox.itemData(index).toInt();
+        if (level < 0)
+            m_view.OnZoomFit();
+        else
+            m_view.SetZoom(ZoomScale::Level(level));
+        m_view.setFocus();
+    });
+    UpdateViewChecks();
 
     UpdateTitle(QString());
     SetRecentFiles({});
@@ -284,6 +328,7 @@ void CMainFrame::UpdateViewChecks() {
         {cmd::kZoomNormal, m_view.GetZoom() == 1},
         {cmd::kZoomDouble, m_view.GetZoom() == 2},
         {cmd::kViewAreas, m_view.AreasShown()},
+        {cmd::kPixelGrid, m_view.PixelGridShown()},
     };
     for (const auto& c : checks) {
         if (QAction* action = Action(c.id)) {
@@ -291,6 +336,21 @@ void CMainFrame::UpdateViewChecks() {
             action->setChecked(c.checked);
             action->setEnabled(true);
         }
+    }
+    // The zoom box names the level; at a fit between levels, the fit item
+    // carries the percentage.
+    const ZoomScale zoom = m_view.GetZoom();
+    int shown = m_zoomBox.count() - 1;
+    for (int i = 0; i < ZoomScale::kLevelCount && !m_view.IsFitZoom(); ++i)
+        if (ZoomScale::Level(i) == zoom) shown = i;
+    if (m_zoomBox.count() > 0) {
+        const QString fit = U("ウィンドウに合わせる");
+        m_zoomBox.setItemText(m_zoomBox.count() - 1,
+                              m_view.IsFitZoom() ? fit + QStringLiteral(" (") +
+                                                       QString::fromStdString(zoom.PercentText()) +
+                                                       QStringLiteral(")")
+                                                 : fit);
+        m_zoomBox.setCurrentIndex(shown);
     }
 }
 

@@ -4,6 +4,7 @@
 // switch and the base-folder dialog itself; the application handles opening
 // and the view its tools, zoom and transfer.
 
+#include <QComboBox>
 #include <QMainWindow>
 #include <QSpinBox>
 #include <QStatusBar>
@@ -67,6 +68,8 @@ public:
     // Shows the stored tolerance of the outline tool in its spin box.
     void OnUpdateTraceTolerance();
     QSpinBox& TraceTolerance() { return m_traceTolerance; }
+    // The zoom box on the toolbar: the preset levels and the fit.
+    QComboBox& ZoomBox() { return m_zoomBox; }
     // Shows the view's tool, zoom and the areas' visibility as check marks
     // on their actions; every one of them is always enabled.
     void UpdateViewChecks();
@@ -122,6 +125,7 @@ private:
     CAreaListDock m_areaList{m_pane, m_view, this};
     CProblemsPanel m_problems{this};
     QSpinBox m_traceTolerance;
+    QComboBox m_zoomBox;
     std::map<int, std::unique_ptr<QAction>> m_actions;
     std::unique_ptr<QAction> m_mruPlaceholder;
     std::array<std::unique_ptr<QAction>, 4> m_mruActions;

@@ -37,7 +37,7 @@ void CMainFrame::AddArrangeMenus(QMenu* areas) {
 
 void CMainFrame::AddGridItems(QMenu* view) {
     const auto text = [](const char* t) { return QString::fromUtf8(t); };
-    QAction* grid = view->addAction(text("グリッド (&G)"));
+    QAction* grid = view->addAction(text("グリッド (&D)"));
     grid->setObjectName(QStringLiteral("GridAction"));
     grid->setCheckable(true);
     connect(view, &QMenu::aboutToShow, grid, [grid] { grid->setChecked(GetGridSetting()); });

@@ -79,7 +79,7 @@ void PaintOutline(QPainter& painter, const AreaShapeGeometry& g, const AreaMappi
     if (g.kind == AreaShapeGeometry::kNone) return;
     QPainterPath path;
     if (g.kind == AreaShapeGeometry::kCircle) {
-        const double r = g.radius * mapping.zoom;
+        const double r = mapping.ToClientLength(g.radius);
         path.addEllipse(mapping.ToClient(g.centre), r, r);
     } else {
         QPolygonF polygon;
@@ -108,7 +108,7 @@ void CAreaOverlay::SetAreas(std::vector<AreaTag> areas, QSize picture, size_t ke
 void CAreaOverlay::Paint(QPainter& painter, const AreaMapping& mapping, const QRect& clip,
                          int skip) const {
     // The clip in picture coordinates, a pixel to spare for the pen.
-    const double z = std::max(mapping.zoom, 1);
+    const double z = mapping.zoom.Factor();
     const QRectF visible((clip.left() + mapping.scroll.x() - 2) / z,
                          (clip.top() + mapping.scroll.y() - 2) / z, (clip.width() + 4) / z,
                          (clip.height() + 4) / z);

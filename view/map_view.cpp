@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
 #include <utility>
@@ -65,6 +66,14 @@ CMapView::CMapView(QWidget* parent) : QAbstractScrollArea(parent) {
     connect(&m_refreshTimer, &QTimer::timeout, this, &CMapView::RefreshAreas);
     m_autoScroll.setInterval(kAutoScrollMs);
     connect(&m_autoScroll, &QTimer::timeout, this, &CMapView::AutoScrollStep);
+    m_pyramidTimer.setInterval(0);
+    connect(&m_pyramidTimer, &QTimer::timeout, this, &CMapView::PyramidStep);
+    // The zoom last chosen.
+    const std::string zoom = GetZoomSetting();
+    if (zoom == kZoomFitSetting)
+        m_bFit = true;
+    else if (const auto level = ZoomScale::Parse(zoom))
+        m_zoom = *level;
 }
 
 CMapView::~CMapView() = default;
@@ -87,6 +96,7 @@ void CMapView::OnInitialUpdate() {
     RebuildCache();
     SelectArea(-1);
     RefreshAreas();
+    if (m_bFit) OnZoomFit();
     UpdateScrollSizes();
     viewport()->update();
 }
@@ -94,7 +104,9 @@ void CMapView::OnInitialUpdate() {
 QSize CMapView::ScrollTotalSize() const {
     const CImage* image = Picture();
     if (!image) return QSize(0, 0);
-    return QSize(m_nZoom * image->GetWidth(), m_nZoom * image->GetHeight());
+    const auto clamp = [](int64_t v) { return static_cast<int>(std::min<int64_t>(v, INT32_MAX)); };
+    return QSize(clamp(m_zoom.ViewLength(image->GetWidth())),
+                 clamp(m_zoom.ViewLength(image->GetHeight())));
 }
 
 QPoint CMapView::GetScrollPosition() const {
@@ -116,6 +128,10 @@ void CMapView::UpdateScrollSizes() {
 
 void CMapView::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
+    if (m_bFit && Picture()) {
+        OnZoomFit();
+        return;
+    }
     UpdateScrollSizes();
 }
 
@@ -185,14 +201,33 @@ void CMapView::SetTool(int tool) {
     emit commandStateChanged();
 }
 
-void CMapView::SetZoom(int zoom) {
-    // The scroll position keeps its value in pixels; a drag or an open
-    // polygon keeps its points on the picture.
-    m_nZoom = zoom;
+void CMapView::ApplyZoom(ZoomScale zoom, QPointF picture, QPoint at) {
+    // A drag or an open polygon keeps its points on the picture.
+    const bool changed = !(zoom == m_zoom);
+    m_zoom = zoom;
     UpdateScrollSizes();
+    const double f = zoom.Factor();
+    const auto scrollTo = [](QScrollBar* bar, double v) {
+        bar->setValue(
+            static_cast<int>(std::clamp<double>(std::floor(v), bar->minimum(), bar->maximum())));
+    };
+    scrollTo(horizontalScrollBar(), picture.x() * f - at.x());
+    scrollTo(verticalScrollBar(), picture.y() * f - at.y());
     viewport()->update();
+    if (!changed) return;
     emit zoomChanged(zoom);
     emit commandStateChanged();
+}
+
+void CMapView::SetZoom(ZoomScale zoom, std::optional<QPoint> anchor) {
+    m_bFit = false;
+    // The picture point at the middle of the anchor's pixel stays in it.
+    const QPoint at = anchor.value_or(viewport()->rect().center());
+    const QPoint scroll = GetScrollPosition();
+    const QPointF picture((at.x() + 0.5 + scroll.x()) * m_zoom.den / m_zoom.num,
+                          (at.y() + 0.5 + scroll.y()) * m_zoom.den / m_zoom.num);
+    ApplyZoom(zoom, picture, at);
+    SetZoomSetting(zoom.PercentText());
 }
 
 void CMapView::OnToolCircle() {
@@ -215,10 +250,39 @@ void CMapView::OnTraceToleranceChanged() {
     m_outlineTool.ToleranceChanged();
 }
 void CMapView::OnZoomNormal() {
-    SetZoom(1);
+    m_bFit = false;
+    ApplyZoom(1, QPointF(GetScrollPosition()) / 1.0, QPoint());
+    SetZoomSetting(m_zoom.PercentText());
 }
 void CMapView::OnZoomDouble() {
-    SetZoom(2);
+    m_bFit = false;
+    ApplyZoom(2, QPointF(GetScrollPosition()) / 2.0, QPoint());
+    SetZoomSetting(m_zoom.PercentText());
+}
+void CMapView::OnZoomIn() {
+    SetZoom(m_zoom.Step(true));
+}
+void CMapView::OnZoomOut() {
+    SetZoom(m_zoom.Step(false));
+}
+void CMapView::OnZoomFit() {
+    if (!m_bFit) SetZoomSetting(kZoomFitSetting);
+    m_bFit = true;
+    const CImage* image = Picture();
+    if (!image) return;
+    // Scroll bars take room only when the picture does not fit: the room
+    // without them is the whole widget less the frame.
+    const QRect room = contentsRect();
+    const ZoomScale fit =
+        ZoomScale::Fit(image->GetWidth(), image->GetHeight(), std::max(1, room.width() - 1),
+                       std::max(1, room.height() - 1));
+    m_bFit = true;
+    ApplyZoom(fit, QPointF(), QPoint());
+}
+void CMapView::OnShowPixelGrid(bool shown) {
+    m_bPixelGrid = shown;
+    viewport()->update();
+    emit commandStateChanged();
 }
 
 // ---------------------------------------------------------------------------
@@ -227,8 +291,8 @@ void CMapView::OnZoomDouble() {
 QString CMapView::ReadoutText(QPoint client) const {
     const QPoint scroll = GetScrollPosition();
     const bool inWindow = viewport()->rect().contains(client);
-    return QString::fromStdString(FormatReadout(Picture(), client.x(), client.y(), scroll.x(),
-                                                scroll.y(), m_nZoom, inWindow));
+    return QString::fromStdString(
+        FormatReadout(Picture(), client.x(), client.y(), scroll.x(), scroll.y(), m_zoom, inWindow));
 }
 
 void CMapView::ShowStatus(const QString& text) {
@@ -341,6 +405,24 @@ void CMapView::keyPressEvent(QKeyEvent* event) {
     if ((event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && m_tool->Key(event->key()))
         return;
     QAbstractScrollArea::keyPressEvent(event);
+}
+
+void CMapView::wheelEvent(QWheelEvent* event) {
+    if (!(event->modifiers() & Qt::ControlModifier)) {
+        QAbstractScrollArea::wheelEvent(event);
+        return;
+    }
+    event->accept();
+    if (!Picture()) return;
+    // One step a notch (120), the turns of a fine wheel added up.
+    m_nWheelAngle += event->angleDelta().y();
+    const QPointF pos = event->position();
+    const QPoint at(static_cast<int>(std::floor(pos.x())), static_cast<int>(std::floor(pos.y())));
+    while (std::abs(m_nWheelAngle) >= 120) {
+        const bool up = m_nWheelAngle > 0;
+        m_nWheelAngle += up ? -120 : 120;
+        SetZoom(m_zoom.Step(up), at);
+    }
 }
 
 bool CMapView::CancelDrawing() {

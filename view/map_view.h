@@ -1,11 +1,12 @@
 #pragma once
-// The map view: the document's picture at actual or double size inside
-// scroll bars, the coordinate and colour readout (sent as statusMessage),
-// the outlines of the pane's areas, and the mouse and keys handed to the
-// tool in use: circles and rectangles, polygons (view/tools/), the outline
-// tool that traces a region of the picture into a polygon, and the tool that
-// selects, moves and reshapes areas. It knows nothing of the window around
-// it: what changed goes out through signals, dialogs come in through prompts.
+// The map view: the document's picture at a zoom from 6.25 % to 1600 % (or
+// fitted to the window) inside scroll bars, the coordinate and colour
+// readout (sent as statusMessage), the outlines of the pane's areas, and the
+// mouse and keys handed to the tool in use: circles and rectangles, polygons
+// (view/tools/), the outline tool that traces a region of the picture into a
+// polygon, and the tool that selects, moves and reshapes areas. It knows
+// nothing of the window around it: what changed goes out through signals,
+// dialogs come in through prompts.
 //
 // A mouse position is a client point: the floor of the position in the
 // viewport's logical pixels. A point placed by a click (a corner, a drag's
@@ -30,6 +31,7 @@
 
 #include "markup/area_group.h"
 #include "markup/area_attributes.h"
+#include "image/view_render.h"
 #include "markup/area_line_insert.h"
 #include "view/area_overlay.h"
 #include "view/tools/map_tool.h"
@@ -52,6 +54,8 @@ public:
     static constexpr int kToolSelect = 3;
     static constexpr int kToolTrace = 4;
     static constexpr int kMaxVertices = CPolygonTool::kMaxVertices;
+    // The pixel grid shows from this whole zoom factor up.
+    static constexpr int kPixelGridZoom = 8;
 
     explicit CMapView(QWidget* parent = nullptr);
     ~CMapView() override;
@@ -59,9 +63,9 @@ public:
     void SetDocument(CMapDoc* doc);
     CMapDoc* GetDocument() const { return m_pDoc; }
 
-    // After a picture has been opened: the display copy is made anew and the
-    // scroll sizes follow the picture. Tool, zoom, a drag and an open polygon
-    // all stay as they are.
+    // After a picture has been opened: its halved copies are made anew and the
+    // scroll sizes follow the picture. Tool, zoom (fitted anew when it
+    // follows the window), a drag and an open polygon stay as they are.
     virtual void OnInitialUpdate();
 
     // Asks for the link target and the alternative text of an area, the
@@ -85,7 +89,15 @@ public:
     using MenuRunner = std::function<void(QMenu& menu, QPoint global)>;
     void SetMenuRunner(MenuRunner runner) { m_menuRunner = std::move(runner); }
 
-    int GetZoom() const { return m_nZoom; }
+    ZoomScale GetZoom() const { return m_zoom; }
+    // Whether the zoom follows the window, fitting the whole picture in it.
+    bool IsFitZoom() const { return m_bFit; }
+    // Shows the picture at `zoom`, the picture point under client point
+    // `anchor` staying where it is (the window's centre when not given).
+    void SetZoom(ZoomScale zoom, std::optional<QPoint> anchor = std::nullopt);
+    bool PixelGridShown() const { return m_bPixelGrid; }
+    // Whether the halved copies for the scales below actual size are built.
+    bool PyramidReady() const { return m_pyramid && m_pyramid->Ready(); }
     int GetTool() const { return m_nTool; }
     QPoint GetScrollPosition() const;
     // The status text the readout would show for a client point.
@@ -151,7 +163,7 @@ signals:
     // updating. Each change also has its own signal.
     void commandStateChanged();
     void toolChanged(int tool);
-    void zoomChanged(int zoom);
+    void zoomChanged(ZoomScale zoom);
     void areasShownChanged(bool shown);
     // The mouse came over another area (the one a browser would pick there)
     // or left it: -1 for none.
@@ -175,8 +187,16 @@ public slots:
     void OnToolTrace();
     // The outline tool's tolerance setting changed: the preview follows.
     void OnTraceToleranceChanged();
+    // Actual and double size; the scroll position keeps its value.
     void OnZoomNormal();
     void OnZoomDouble();
+    // The next preset level up or down, about the window's centre.
+    void OnZoomIn();
+    void OnZoomOut();
+    // The whole picture in the window, kept so while the window resizes.
+    void OnZoomFit();
+    // A thin grid between picture pixels at 800 % and more.
+    void OnShowPixelGrid(bool shown);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -188,6 +208,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
@@ -203,11 +224,15 @@ private:
 
     const CImage* Picture() const override;
     void RebuildCache();
+    // Builds the next slice of the pyramid; repaints once it is done.
+    void PyramidStep();
     void UpdateScrollSizes();
     void SetTool(int tool);
     // The object of tool `tool` (kToolCircle and so on).
     CMapTool* ToolObject(int tool);
-    void SetZoom(int zoom);
+    // Sets the zoom and the scroll that puts picture point `picture` at
+    // client point `at`.
+    void ApplyZoom(ZoomScale zoom, QPointF picture, QPoint at);
     void ShowStatus(const QString& text);
     // The readout for a client point, with the link of the area under it;
     // with `changedOnly`, only when that differs from the readout last shown.
@@ -280,8 +305,18 @@ private:
 
     CMapDoc* m_pDoc = nullptr;
 
-    // Display copy of the picture: 32-bit pixels made once per picture.
-    QImage m_cache;
+    // The picture's rows as the view paints them (no copy of the pixels) and
+    // its halved copies for the scales below actual size, built a slice at
+    // a time by m_pyramidTimer.
+    std::unique_ptr<CPictureRows> m_rows;
+    std::unique_ptr<CPicturePyramid> m_pyramid;
+    QTimer m_pyramidTimer;
+    // Below actual size, the whole picture as shown when that is small (at
+    // most a few screens): repaints and scrolls copy from it. Made anew
+    // when the zoom, the picture or the pyramid changes.
+    std::vector<uint32_t> m_shown;
+    ZoomScale m_shownZoom;
+    bool m_shownFromPyramid = false;
     const CImage* m_cachedFor = nullptr;
     std::vector<uint32_t> m_scratch;  // one exposed rectangle at a time, rows packed
 
@@ -289,10 +324,13 @@ private:
     QTimer m_autoScroll;
     bool m_bMenuTaken = false;  // the right-click was used: no menu for it
     int m_nTool = kToolRect;
-    int m_nZoom = 1;
     // The mouse inside the window and the area under it.
     std::optional<QPoint> m_ptHovered;
     int m_nHovered = -1;
+    ZoomScale m_zoom;
+    bool m_bFit = false;
+    bool m_bPixelGrid = false;
+    int m_nWheelAngle = 0;  // Ctrl+wheel turns not yet making a step
 
     // Where the readout last shown was taken; shown again when the areas
     // change, cleared when the picture goes.

@@ -1,6 +1,7 @@
-// The map view's painting: the display copy of the picture, each exposed
-// rectangle put together at 1:1 (window colour, picture, edge line, the
-// areas' outlines, the tool's outline) and the repaints an outline needs.
+// The map view's painting: the picture's rows and halved copies, each
+// exposed rectangle put together at 1:1 (window colour, picture at the
+// zoom, pixel grid, edge line, the areas' outlines, the tool's outline) and
+// the repaints an outline needs.
 
 #include <QPaintEvent>
 #include <QPainter>
@@ -50,39 +51,45 @@ std::vector<Segment> Segments(const QPolygon& points, bool closed) {
     return segments;
 }
 
+// How many pixels of the picture the pyramid takes in at the start, and in
+// each slice after that (a few milliseconds).
+constexpr int64_t kPyramidPixelsAtOnce = int64_t{1} << 22;
+constexpr int64_t kPyramidPixelsASlice = int64_t{1} << 20;
+// The most pixels of the picture as shown below actual size that are kept.
+constexpr int64_t kShownPixelsKept = int64_t{1} << 22;
+
+int PyramidRows(const CImage& image, int64_t pixels) {
+    return static_cast<int>(
+        std::clamp<int64_t>(pixels / std::max(image.GetWidth(), 1), 1, 1 << 20));
+}
+
 }  // namespace
 
 void CMapView::RebuildCache() {
-    m_cache = QImage();
+    m_pyramidTimer.stop();
+    m_shown = {};
+    m_rows.reset();
+    m_pyramid.reset();
     const CImage* image = Picture();
     m_cachedFor = image;
     if (!image) return;
-    const int w = image->GetWidth(), h = image->GetHeight();
-    QImage pixels(w, h, QImage::Format_ARGB32);
-    if (pixels.isNull()) return;  // no memory for the display copy: nothing shows
-    auto* bits = reinterpret_cast<uint32_t*>(pixels.bits());
-    const int stride = static_cast<int>(pixels.bytesPerLine() / 4);
-    if (!RenderArgb32(*image, bits, stride)) return;
+    m_rows = std::make_unique<CPictureRows>(*image);
+    const QColor background = viewport()->palette().color(viewport()->backgroundRole());
+    m_pyramid = std::make_unique<CPicturePyramid>(*image, background.rgb());
+    // A small picture is halved at once; a large one a slice at a time
+    // between events, so that the window answers meanwhile.
+    if (!m_pyramid->Step(*image, PyramidRows(*image, kPyramidPixelsAtOnce))) m_pyramidTimer.start();
+}
 
-    // Transparent pixels come with alpha 0: clear their colour so that the
-    // block is valid premultiplied data and the window colour shows through.
-    // Pictures without any are drawn as plain opaque pixels.
-    bool transparent = false;
-    const CImageImpl* impl = image->GetImpl();
-    if (impl && impl->transparentIndex >= 0 && image->GetDepth() <= 8) {
-        for (int row = 0; row < h; ++row) {
-            uint32_t* p = bits + static_cast<size_t>(row) * static_cast<size_t>(stride);
-            for (int x = 0; x < w; ++x) {
-                if ((p[x] >> 24) == 0) {
-                    p[x] = 0;
-                    transparent = true;
-                }
-            }
-        }
+void CMapView::PyramidStep() {
+    const CImage* image = Picture();
+    if (!image || image != m_cachedFor || !m_pyramid) {
+        m_pyramidTimer.stop();
+        return;
     }
-    pixels.reinterpretAsFormat(transparent ? QImage::Format_ARGB32_Premultiplied
-                                           : QImage::Format_RGB32);
-    m_cache = std::move(pixels);
+    if (!m_pyramid->Step(*image, PyramidRows(*image, kPyramidPixelsASlice))) return;
+    m_pyramidTimer.stop();
+    if (m_zoom.num < m_zoom.den) viewport()->update();
 }
 
 // ---------------------------------------------------------------------------
@@ -179,8 +186,9 @@ void CMapView::paintEvent(QPaintEvent* event) {
         for (const QRect& r : exposed) painter.fillRect(r, background);
         return;
     }
-    if (m_cachedFor != image || m_cache.width() != image->GetWidth() ||
-        m_cache.height() != image->GetHeight())
+    if (m_cachedFor != image || !m_rows || m_rows->Width() != image->GetWidth() ||
+        m_rows->Height() != image->GetHeight() ||
+        m_pyramid->Background() != (background.rgb() | 0xff000000u))
         RebuildCache();
 
     // The outline's pixels, found once for all rectangles.
@@ -240,46 +248,63 @@ void CMapView::paintEvent(QPaintEvent* event) {
 }
 
 void CMapView::ComposeRect(const QRect& r, QRgb background) {
-    const int zoom = m_nZoom;
     const QPoint scroll = GetScrollPosition();
     const QSize total = ScrollTotalSize();
     const uint32_t bg = background | 0xff000000u;
-    const bool alpha = m_cache.hasAlphaChannel();
     const QRect pictureRect(-scroll.x(), -scroll.y(), total.width(), total.height());
-    const QRect covered = m_cache.isNull() ? QRect() : (r & pictureRect);
+    const QRect covered = m_rows ? (r & pictureRect) : QRect();
 
     auto row = [&](int y) {  // y in client pixels
         return m_scratch.data() + static_cast<ptrdiff_t>(y - r.top()) * r.width() - r.left();
     };
-    const int width = r.width();
+    // The window colour around the picture, the picture from its own pixels.
     for (int y = r.top(); y <= r.bottom(); ++y) {
         uint32_t* out = row(y);
         if (covered.isEmpty() || y < covered.top() || y > covered.bottom()) {
             std::fill(out + r.left(), out + r.right() + 1, bg);
             continue;
         }
-        // At double size every other row repeats the one above it.
-        if (zoom == 2 && y > covered.top() && ((y + scroll.y()) & 1)) {
-            std::copy(row(y - 1) + r.left(), row(y - 1) + r.left() + width, out + r.left());
-            continue;
-        }
         std::fill(out + r.left(), out + covered.left(), bg);
         std::fill(out + covered.right() + 1, out + r.right() + 1, bg);
-        // Nearest neighbour: client pixel x shows picture pixel (x + scroll) / zoom.
-        const auto* src =
-            reinterpret_cast<const uint32_t*>(m_cache.constScanLine((y + scroll.y()) / zoom));
-        if (zoom == 1 && !alpha) {
-            std::copy(src + covered.left() + scroll.x(), src + covered.right() + 1 + scroll.x(),
-                      out + covered.left());
-        } else if (zoom == 1) {
-            for (int x = covered.left(); x <= covered.right(); ++x) {
-                const uint32_t p = src[x + scroll.x()];
-                out[x] = (p >> 24) ? p : bg;  // transparent: the window colour
-            }
-        } else {
-            for (int x = covered.left(); x <= covered.right(); ++x) {
-                const uint32_t p = src[static_cast<unsigned>(x + scroll.x()) >> 1];
-                out[x] = (p >> 24) ? p : bg;
+    }
+    // Small enough to keep as shown: made once, then copied.
+    const bool keep =
+        m_zoom.num < m_zoom.den && int64_t{total.width()} * total.height() <= kShownPixelsKept;
+    if (keep &&
+        (m_shown.empty() || !(m_shownZoom == m_zoom) || m_shownFromPyramid != PyramidReady())) {
+        m_shown.assign(static_cast<size_t>(total.width()) * static_cast<size_t>(total.height()), 0);
+        m_shownZoom = m_zoom;
+        m_shownFromPyramid = PyramidReady();
+        RenderView(*m_rows, m_pyramid.get(), m_zoom, 0, 0, total.width(), total.height(),
+                   m_shown.data(), total.width(), background);
+    } else if (!keep) {
+        m_shown = {};
+    }
+    if (!covered.isEmpty() && keep) {
+        for (int y = covered.top(); y <= covered.bottom(); ++y) {
+            const uint32_t* from = m_shown.data() +
+                                   static_cast<ptrdiff_t>(y + scroll.y()) * total.width() +
+                                   covered.left() + scroll.x();
+            std::copy(from, from + covered.width(), row(y) + covered.left());
+        }
+    } else if (!covered.isEmpty()) {
+        RenderView(*m_rows, m_pyramid.get(), m_zoom, int64_t{covered.left()} + scroll.x(),
+                   int64_t{covered.top()} + scroll.y(), covered.width(), covered.height(),
+                   row(covered.top()) + covered.left(), r.width(), background);
+    }
+    if (!covered.isEmpty()) {
+        // A thin grid between the picture's pixels when they are large.
+        if (m_bPixelGrid && m_zoom.den == 1 && m_zoom.num >= kPixelGridZoom) {
+            const auto grid = [](uint32_t& p) { p = ((p >> 1) & 0x7f7f7fu) + 0xff404040u; };
+            const int z = m_zoom.num;
+            for (int y = covered.top(); y <= covered.bottom(); ++y) {
+                uint32_t* out = row(y);
+                if ((y + scroll.y()) % z == 0) {
+                    for (int x = covered.left(); x <= covered.right(); ++x) grid(out[x]);
+                    continue;
+                }
+                int x = covered.left() + (z - (covered.left() + scroll.x()) % z) % z;
+                for (; x <= covered.right(); x += z) grid(out[x]);
             }
         }
     }

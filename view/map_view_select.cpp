@@ -45,7 +45,7 @@ MarkupPane* CMapView::Pane() const {
 }
 
 AreaMapping CMapView::Mapping() const {
-    return AreaMapping{m_nZoom, GetScrollPosition()};
+    return AreaMapping{m_zoom, GetScrollPosition()};
 }
 
 QSize CMapView::PictureSize() const {

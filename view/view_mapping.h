@@ -1,9 +1,12 @@
 #pragma once
 // Where the map view shows the picture: every conversion between client
 // points (the viewport's pixels) and picture coordinates goes through here.
+// The scale's arithmetic is ZoomScale's, shared with the command-line tool.
 
 #include <QPoint>
 #include <QPointF>
+
+#include "image/zoom_scale.h"
 
 // A point placed by a click: the client point and the scroll and zoom of
 // that moment. It stays on the same spot of the picture whatever scrolls or
@@ -11,23 +14,28 @@
 struct PlacedPoint {
     QPoint client;
     QPoint scroll;
-    int zoom = 1;
+    ZoomScale zoom;
 };
 
 // Picture coordinates to client points and back for one zoom and scroll.
 struct AreaMapping {
-    int zoom = 1;
+    ZoomScale zoom;
     QPoint scroll;
 
     QPointF ToClient(QPointF picture) const {
-        return QPointF(picture.x() * zoom - scroll.x(), picture.y() * zoom - scroll.y());
+        const double f = zoom.Factor();
+        return QPointF(picture.x() * f - scroll.x(), picture.y() * f - scroll.y());
     }
+    // A length in picture pixels as client pixels.
+    double ToClientLength(double picture) const { return picture * zoom.Factor(); }
+    // The first client pixel of a picture pixel (its top-left corner).
+    QPoint ToClientPixel(QPoint picture) const;
     // The picture pixel under a client point.
     QPoint ToPicture(QPoint client) const;
     // The exact picture point at a client pixel's corner, for hit tests.
     QPointF ToPictureF(QPoint client) const {
-        return QPointF((double(client.x()) + scroll.x()) / zoom,
-                       (double(client.y()) + scroll.y()) / zoom);
+        return QPointF((double(client.x()) + scroll.x()) * zoom.den / zoom.num,
+                       (double(client.y()) + scroll.y()) * zoom.den / zoom.num);
     }
 
     PlacedPoint Place(QPoint client) const { return {client, scroll, zoom}; }

@@ -1,4 +1,4 @@
-// zer-evizi-cli area SHAPE POINT... [--zoom 1|2] [--scroll X,Y] [--alt TEXT]
+// zer-evizi-cli area SHAPE POINT... [--zoom 1|2|PERCENT%] [--scroll X,Y] [--alt TEXT]
 // [--href URL] [--title T] [--target T] [--id T] [--class T] [--rel T]
 // [--upper|--lower]: reads the markup pane's text on stdin and
 // prints it with the area's line inserted, as the map view would.
@@ -32,7 +32,7 @@ int RunArea(const cli::Args& args) {
     if (shape != "circle" && shape != "rect" && shape != "poly") return cli::UsageOf(kName);
 
     std::vector<ClientPoint> points;
-    std::optional<int> zoom;
+    std::optional<ZoomScale> zoom;
     std::optional<bool> upper;
     std::optional<ClientPoint> scroll;
     std::optional<std::string> alt, href;
@@ -45,9 +45,8 @@ int RunArea(const cli::Args& args) {
         if (const auto point = cli::ParsePoint(arg)) {
             points.push_back(*point);
         } else if (arg == "--zoom" && !zoom && hasValue) {
-            const std::string& value = args[++i];
-            if (value != "1" && value != "2") return cli::UsageOf(kName);
-            zoom = value == "1" ? 1 : 2;
+            zoom = ZoomScale::Parse(args[++i]);
+            if (!zoom) return cli::UsageOf(kName);
         } else if (arg == "--scroll" && !scroll && hasValue) {
             scroll = cli::ParsePoint(args[++i]);
             if (!scroll) return cli::UsageOf(kName);
@@ -69,7 +68,7 @@ int RunArea(const cli::Args& args) {
     if (poly ? points.size() < 2 || points.size() > kMaxPolyVertices : points.size() != 2)
         return cli::UsageOf(kName);
 
-    const int z = zoom.value_or(1);
+    const ZoomScale z = zoom.value_or(ZoomScale());
     const ClientPoint s = scroll.value_or(ClientPoint{});
     const std::string a = alt.value_or(""), h = href.value_or("");
     std::string line;
@@ -88,7 +87,7 @@ int RunArea(const cli::Args& args) {
 
 const cli::Registration kArea(
     {kName,
-     "circle|rect|poly X,Y X,Y... [--zoom 1|2] [--scroll X,Y] [--alt TEXT] [--href URL] "
+     "circle|rect|poly X,Y X,Y... [--zoom 1|2|PERCENT%] [--scroll X,Y] [--alt TEXT] [--href URL] "
      "[--title T] [--target T] [--id T] [--class T] [--rel T] [--upper|--lower]",
      RunArea});
 

@@ -1,4 +1,4 @@
-// zer-evizi-cli readout PICTURE X Y [--zoom 1|2] [--scroll X,Y]: the status
+// zer-evizi-cli readout PICTURE X Y [--zoom 1|2|PERCENT%] [--scroll X,Y]: the status
 // text the map view shows with the mouse at client point X,Y.
 
 #include <string>
@@ -8,6 +8,7 @@
 #include "doc/picture_type.h"
 #include "doc/readout.h"
 #include "image/image.h"
+#include "image/zoom_scale.h"
 
 namespace {
 
@@ -22,13 +23,14 @@ int Run(const cli::Args& args) {
     std::string path;
     int coords[2] = {0, 0};
     int given = 0;
-    int zoom = 1;
+    ZoomScale zoom;
     int scrollX = 0, scrollY = 0;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--zoom" && i + 1 < args.size()) {
-            if (!ParseInt(args[++i], &zoom) || (zoom != 1 && zoom != 2))
-                return cli::UsageOf("readout");
+            const std::optional<ZoomScale> parsed = ZoomScale::Parse(args[++i]);
+            if (!parsed) return cli::UsageOf("readout");
+            zoom = *parsed;
         } else if (a == "--scroll" && i + 1 < args.size()) {
             const std::string& v = args[++i];
             const size_t comma = v.find(',');
@@ -56,6 +58,7 @@ int Run(const cli::Args& args) {
     return cli::kOk;
 }
 
-const cli::Registration registration({"readout", "PICTURE X Y [--zoom 1|2] [--scroll X,Y]", Run});
+const cli::Registration registration({"readout", "PICTURE X Y [--zoom 1|2|PERCENT%] [--scroll X,Y]",
+                                      Run});
 
 }  // namespace

@@ -76,7 +76,7 @@ ToolOutline COutlineTool::ClientOutline(const std::vector<TracePoint>& corners) 
     outline.closed = true;
     outline.points.reserve(static_cast<qsizetype>(corners.size()));
     for (const TracePoint& p : corners)
-        outline.points << mapping.ToClient(QPointF(p.x, p.y)).toPoint();
+        outline.points << mapping.ToClientPixel(QPoint(p.x, p.y));
     return outline;
 }
 

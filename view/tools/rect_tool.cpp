@@ -116,7 +116,7 @@ void CRectTool::FinishDrag(QPoint end) {
         const AreaMapping atPress{m_ptAnchor.zoom, m_ptAnchor.scroll};
         const ClientPoint a = ToClient(m_ptAnchor.client), e = ToClient(atPress.ToClient(placed));
         const ClientPoint scroll = ToClient(atPress.scroll);
-        const int zoom = atPress.zoom;
+        const ZoomScale zoom = atPress.zoom;
         const std::string line = m_bCircle ? FormatCircleArea(a, e, scroll, zoom, alt, url)
                                            : FormatRectArea(a, e, scroll, zoom, alt, url);
         m_ctx.InsertLine(line);

@@ -1,0 +1,395 @@
+#include "image/view_render.h"
+
+#include <algorithm>
+#include <cstring>
+
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
+#include "image/image.h"
+#include "image/image_impl.h"
+#include "image/render.h"
+
+namespace {
+
+constexpr uint32_t Argb(uint8_t r, uint8_t g, uint8_t b, uint8_t a = 255) {
+    return (uint32_t{a} << 24) | (uint32_t{r} << 16) | (uint32_t{g} << 8) | b;
+}
+
+// 24-bit rows (blue, green, red) to 0xFFRRGGBB: the bytes stay in their
+// order, an opaque alpha byte goes after each pixel.
+void BgrToArgbPlain(const uint8_t* src, uint32_t* out, int n) {
+    for (int i = 0; i < n; ++i, src += 3) out[i] = Argb(src[2], src[1], src[0]);
+}
+
+#if defined(__x86_64__)
+__attribute__((target("ssse3"))) void BgrToArgbSsse3(const uint8_t* src, uint32_t* out, int n) {
+    const __m128i order = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
+    const __m128i alpha = _mm_set1_epi32(static_cast<int>(0xff000000u));
+    int i = 0;
+    for (; i + 16 <= n; i += 16, src += 48, out += 16) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 16));
+        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 32));
+        const __m128i p[4] = {a, _mm_alignr_epi8(b, a, 12), _mm_alignr_epi8(c, b, 8),
+                              _mm_srli_si128(c, 4)};
+        for (int k = 0; k < 4; ++k)
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4 * k),
+                             _mm_or_si128(_mm_shuffle_epi8(p[k], order), alpha));
+    }
+    BgrToArgbPlain(src, out, n - i);
+}
+#endif
+
+void BgrToArgb(const uint8_t* src, uint32_t* out, int n) {
+#if defined(__x86_64__)
+    static const bool ssse3 = __builtin_cpu_supports("ssse3");
+    if (ssse3) {
+        BgrToArgbSsse3(src, out, n);
+        return;
+    }
+#endif
+    BgrToArgbPlain(src, out, n);
+}
+
+// Transparent pixels (alpha 0) become the background colour.
+void Opaque(uint32_t* p, int n, uint32_t background) {
+    const uint32_t bg = background | 0xff000000u;
+    for (int i = 0; i < n; ++i)
+        if (!(p[i] >> 24)) p[i] = bg;
+}
+
+// The source pixels one view pixel covers and their weights (10 bits, summing
+// to kOne): view pixel v spans [v * D, (v + 1) * D) in units of 1/N source pixel.
+constexpr uint32_t kWeightBits = 10;
+constexpr uint32_t kOne = 1u << kWeightBits;
+
+struct Taps {
+    std::vector<int> start;   // first source pixel of each view pixel
+    std::vector<int> count;   // how many source pixels
+    std::vector<int> offset;  // where its weights start in `weight`
+    std::vector<uint32_t> weight;
+    int first = 0, last = -1;  // the source pixels all of them use
+};
+
+Taps MakeTaps(int64_t v0, int n, int64_t N, int64_t D, int sourceLength) {
+    Taps t;
+    t.start.resize(static_cast<size_t>(n));
+    t.count.resize(static_cast<size_t>(n));
+    t.offset.resize(static_cast<size_t>(n));
+    t.weight.reserve(static_cast<size_t>(n) * static_cast<size_t>(D / N + 2));
+    std::vector<int64_t> overlap;
+    for (int i = 0; i < n; ++i) {
+        const int64_t a = (v0 + i) * D, b = a + D;
+        const int64_t s0 = std::min<int64_t>(a / N, sourceLength - 1);
+        const int64_t s1 = std::clamp<int64_t>((b - 1) / N, s0, sourceLength - 1);
+        overlap.clear();
+        int64_t total = 0;
+        for (int64_t s = s0; s <= s1; ++s) {
+            const int64_t o = std::max<int64_t>(std::min(b, (s + 1) * N) - std::max(a, s * N), 0);
+            overlap.push_back(o);
+            total += o;
+        }
+        if (total == 0) {  // past the picture's end: its last pixel
+            overlap.assign(1, 1);
+            total = 1;
+        }
+        const size_t at = t.weight.size();
+        uint32_t sum = 0;
+        size_t largest = 0;
+        for (size_t k = 0; k < overlap.size(); ++k) {
+            const auto w = static_cast<uint32_t>((overlap[k] * kOne + total / 2) / total);
+            t.weight.push_back(w);
+            sum += w;
+            if (overlap[k] > overlap[largest]) largest = k;
+        }
+        t.weight[at + largest] += kOne - sum;  // rounding goes to the largest share
+        t.start[static_cast<size_t>(i)] = static_cast<int>(s0);
+        t.count[static_cast<size_t>(i)] = static_cast<int>(overlap.size());
+        t.offset[static_cast<size_t>(i)] = static_cast<int>(at);
+    }
+    if (n > 0) {
+        t.first = t.start.front();
+        t.last = t.start.back() + t.count.back() - 1;
+    }
+    return t;
+}
+
+// A row of source pixels as bytes blue, green, red at `bpp` bytes a pixel,
+// starting at pixel Taps::first.
+struct SourceRow {
+    const uint8_t* p = nullptr;
+    int bpp = 4;
+};
+
+}  // namespace
+
+CPictureRows::CPictureRows(const CImage& image) {
+    const CImageImpl* impl = image.GetImpl();
+    if (!impl || !impl->imageBits || impl->imageWidth <= 0 || impl->imageHeight <= 0) return;
+    m_impl = impl;
+    m_nWidth = impl->imageWidth;
+    m_nHeight = impl->imageHeight;
+    if (impl->imageDepth <= 8) IndexColoursArgb32(image, m_lut);
+    m_bTransparent = impl->imageDepth <= 8 && impl->transparentIndex >= 0;
+}
+
+void CPictureRows::Row(int y, int x0, int n, uint32_t* out) const {
+    const int py = m_nHeight - 1 - y;  // rows are kept bottom row first
+    const uint8_t* src = m_impl->PixelAddress(0, py);
+    switch (m_impl->imageDepth) {
+        case 8:
+            for (int i = 0; i < n; ++i) out[i] = m_lut[src[x0 + i]];
+            return;
+        case 24:
+            BgrToArgb(src + static_cast<size_t>(x0) * 3, out, n);
+            return;
+        case 32:
+            src += static_cast<size_t>(x0) * 4;
+            for (int i = 0; i < n; ++i, src += 4) out[i] = Argb(src[2], src[1], src[0]);
+            return;
+        default:
+            break;
+    }
+    if (m_impl->imageDepth < 8) {
+        for (int i = 0; i < n; ++i) out[i] = m_lut[m_impl->GetPixelIndex(x0 + i, py) & 0xff];
+        return;
+    }
+    for (int i = 0; i < n; ++i) {
+        uint8_t r = 0, g = 0, b = 0;
+        m_impl->GetPixelRGB(x0 + i, py, &r, &g, &b);
+        out[i] = Argb(r, g, b);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// The pyramid
+
+CPicturePyramid::CPicturePyramid(const CImage& image, uint32_t background)
+    : m_background(background | 0xff000000u) {
+    const CPictureRows rows(image);
+    const CImageImpl* impl = image.GetImpl();
+    if (!rows.Valid()) return;
+    const int64_t own = int64_t{impl->rowBytes} * impl->imageHeight;
+    // The finest first level whose levels together fit in a third of `own`.
+    for (int first = 1; first <= kLastLevel; ++first) {
+        int64_t bytes = 0;
+        for (int level = first; level <= kLastLevel; ++level) {
+            const int64_t w = ((int64_t{rows.Width()} - 1) >> level) + 1;
+            const int64_t h = ((int64_t{rows.Height()} - 1) >> level) + 1;
+            bytes += w * h * 3;
+        }
+        if (bytes * 3 <= own) {
+            m_nFirst = first;
+            break;
+        }
+    }
+    if (m_nFirst > kLastLevel) {
+        m_bReady = true;  // nothing is kept: the picture's pixels are averaged
+        return;
+    }
+    for (int level = m_nFirst; level <= kLastLevel; ++level) {
+        Level l;
+        l.width = ((rows.Width() - 1) >> level) + 1;
+        l.height = ((rows.Height() - 1) >> level) + 1;
+        l.bgr.resize(static_cast<size_t>(l.width) * static_cast<size_t>(l.height) * 3);
+        m_levels.push_back(std::move(l));
+    }
+    m_sums.assign(static_cast<size_t>(m_levels[0].width) * 3, 0);
+}
+
+size_t CPicturePyramid::LevelBytes() const {
+    size_t bytes = 0;
+    for (const Level& l : m_levels) bytes += l.bgr.size();
+    return bytes;
+}
+
+const CPicturePyramid::Level* CPicturePyramid::GetLevel(int level) const {
+    if (level < m_nFirst || level > kLastLevel || !m_bReady) return nullptr;
+    return &m_levels[static_cast<size_t>(level - m_nFirst)];
+}
+
+void CPicturePyramid::Halve(const Level& from, Level& to) const {
+    for (int y = 0; y < to.height; ++y) {
+        const int y0 = 2 * y, y1 = std::min(2 * y + 1, from.height - 1);
+        const uint8_t* a = from.bgr.data() + static_cast<size_t>(y0) * from.width * 3;
+        const uint8_t* b = from.bgr.data() + static_cast<size_t>(y1) * from.width * 3;
+        uint8_t* out = to.bgr.data() + static_cast<size_t>(y) * to.width * 3;
+        const int rows = y1 > y0 ? 2 : 1;
+        for (int x = 0; x < to.width; ++x) {
+            const int x0 = 2 * x, x1 = std::min(2 * x + 1, from.width - 1);
+            const int n = rows * (x1 > x0 ? 2 : 1);
+            for (int c = 0; c < 3; ++c) {
+                int sum = a[x0 * 3 + c] + (rows == 2 ? b[x0 * 3 + c] : 0);
+                if (x1 > x0) sum += a[x1 * 3 + c] + (rows == 2 ? b[x1 * 3 + c] : 0);
+                out[x * 3 + c] = static_cast<uint8_t>((sum + n / 2) / n);
+            }
+        }
+    }
+}
+
+bool CPicturePyramid::Step(const CImage& image, int rows) {
+    if (m_bReady) return true;
+    const CPictureRows source(image);
+    if (!source.Valid() || m_levels.empty()) return m_bReady = true;
+    Level& first = m_levels[0];
+    const int shift = m_nFirst, block = 1 << shift;
+    const int w = source.Width(), h = source.Height();
+    std::vector<uint32_t> line(static_cast<size_t>(w));
+    int done = 0;
+    while (m_nNextRow < first.height && done < rows) {
+        const int y0 = m_nNextRow << shift, y1 = std::min(y0 + block, h);
+        std::fill(m_sums.begin(), m_sums.end(), 0u);
+        for (int y = y0; y < y1; ++y, ++done) {
+            source.Row(y, 0, w, line.data());
+            Opaque(line.data(), w, m_background);
+            for (int x = 0; x < w; ++x) {
+                uint32_t* s = &m_sums[static_cast<size_t>(x >> shift) * 3];
+                const uint32_t p = line[static_cast<size_t>(x)];
+                s[0] += p & 0xff;
+                s[1] += (p >> 8) & 0xff;
+                s[2] += (p >> 16) & 0xff;
+            }
+        }
+        uint8_t* out = first.bgr.data() + static_cast<size_t>(m_nNextRow) * first.width * 3;
+        for (int x = 0; x < first.width; ++x) {
+            const uint32_t n =
+                static_cast<uint32_t>((std::min(x * block + block, w) - x * block) * (y1 - y0));
+            for (int c = 0; c < 3; ++c)
+                out[x * 3 + c] = static_cast<uint8_t>((m_sums[x * 3 + c] + n / 2) / n);
+        }
+        ++m_nNextRow;
+    }
+    if (m_nNextRow < first.height) return false;
+    for (size_t i = 1; i < m_levels.size(); ++i) Halve(m_levels[i - 1], m_levels[i]);
+    m_sums = {};
+    return m_bReady = true;
+}
+
+// ---------------------------------------------------------------------------
+// Painting a block
+
+namespace {
+
+void RenderEnlarged(const CPictureRows& rows, ZoomScale zoom, int64_t viewX, int64_t viewY,
+                    int width, int height, uint32_t* out, int stride, uint32_t background) {
+    const auto column = [&](int64_t v) {
+        return static_cast<int>(std::clamp<int64_t>(zoom.ToPicture(v), 0, rows.Width() - 1));
+    };
+    const int x0 = column(viewX), x1 = column(viewX + width - 1);
+    const bool actual = zoom.num == zoom.den;
+    std::vector<uint32_t> line(actual ? 0 : static_cast<size_t>(x1 - x0 + 1));
+    std::vector<int> map(actual ? 0 : static_cast<size_t>(width));
+    for (size_t i = 0; i < map.size(); ++i) map[i] = column(viewX + int64_t(i)) - x0;
+    int previous = -1;
+    for (int r = 0; r < height; ++r) {
+        uint32_t* o = out + static_cast<ptrdiff_t>(r) * stride;
+        const int y =
+            static_cast<int>(std::clamp<int64_t>(zoom.ToPicture(viewY + r), 0, rows.Height() - 1));
+        if (y == previous) {  // the same picture row as the one above
+            std::memcpy(o, o - stride, static_cast<size_t>(width) * 4);
+            continue;
+        }
+        previous = y;
+        if (actual) {
+            rows.Row(y, x0, width, o);
+        } else {
+            rows.Row(y, x0, x1 - x0 + 1, line.data());
+            for (int i = 0; i < width; ++i) o[i] = line[static_cast<size_t>(map[size_t(i)])];
+        }
+        if (rows.Transparent()) Opaque(o, width, background);
+    }
+}
+
+}  // namespace
+
+void RenderView(const CPictureRows& rows, const CPicturePyramid* pyramid, ZoomScale zoom,
+                int64_t viewX, int64_t viewY, int width, int height, uint32_t* out, int stride,
+                uint32_t background) {
+    if (!rows.Valid() || width <= 0 || height <= 0) return;
+    if (zoom.num >= zoom.den) {
+        RenderEnlarged(rows, zoom, viewX, viewY, width, height, out, stride, background);
+        return;
+    }
+    // The coarsest pyramid level still at least as fine as the screen.
+    int level = 0;
+    while (level < CPicturePyramid::kLastLevel &&
+           (int64_t{zoom.num} << (level + 1)) <= int64_t{zoom.den})
+        ++level;
+    const CPicturePyramid::Level* kept = pyramid ? pyramid->GetLevel(level) : nullptr;
+    if (!kept) level = 0;
+    const int sourceWidth = kept ? kept->width : rows.Width();
+    const int sourceHeight = kept ? kept->height : rows.Height();
+    const int64_t N = int64_t{zoom.num} << level, D = zoom.den;
+    if (kept && N == D) {  // a level as it is
+        for (int r = 0; r < height; ++r)
+            BgrToArgb(
+                kept->bgr.data() +
+                    (static_cast<size_t>(viewY + r) * kept->width + static_cast<size_t>(viewX)) * 3,
+                out + static_cast<ptrdiff_t>(r) * stride, width);
+        return;
+    }
+
+    const Taps across = MakeTaps(viewX, width, N, D, sourceWidth);
+    const Taps down = MakeTaps(viewY, height, N, D, sourceHeight);
+    const int span = across.last - across.first + 1;
+    std::vector<uint32_t> line(kept ? 0 : static_cast<size_t>(span));
+    // Each source row filtered across once, kept while the rows below use it.
+    std::vector<uint32_t> filtered;
+    std::vector<int> filteredRow;
+    const int rowsKept =
+        down.count.empty() ? 1 : *std::max_element(down.count.begin(), down.count.end()) + 1;
+    filtered.resize(static_cast<size_t>(rowsKept) * static_cast<size_t>(width) * 3);
+    filteredRow.assign(static_cast<size_t>(rowsKept), -1);
+    const auto filterRow = [&](int sy) -> const uint32_t* {
+        const size_t slot = static_cast<size_t>(sy % rowsKept);
+        uint32_t* f = filtered.data() + slot * static_cast<size_t>(width) * 3;
+        if (filteredRow[slot] == sy) return f;
+        filteredRow[slot] = sy;
+        SourceRow src;
+        if (kept) {
+            src.p = kept->bgr.data() + (static_cast<size_t>(sy) * kept->width + across.first) * 3;
+            src.bpp = 3;
+        } else {
+            rows.Row(sy, across.first, span, line.data());
+            if (rows.Transparent()) Opaque(line.data(), span, background);
+            src.p = reinterpret_cast<const uint8_t*>(line.data());
+            src.bpp = 4;
+        }
+        for (int i = 0; i < width; ++i) {
+            const size_t k = static_cast<size_t>(i);
+            const uint8_t* p =
+                src.p + static_cast<ptrdiff_t>(across.start[k] - across.first) * src.bpp;
+            const uint32_t* w = across.weight.data() + across.offset[k];
+            uint32_t b = 0, g = 0, r = 0;
+            for (int t = 0; t < across.count[k]; ++t, p += src.bpp) {
+                b += w[t] * p[0];
+                g += w[t] * p[1];
+                r += w[t] * p[2];
+            }
+            f[k * 3] = b;
+            f[k * 3 + 1] = g;
+            f[k * 3 + 2] = r;
+        }
+        return f;
+    };
+    std::vector<uint32_t> sum(static_cast<size_t>(width) * 3);
+    for (int r = 0; r < height; ++r) {
+        const size_t k = static_cast<size_t>(r);
+        std::fill(sum.begin(), sum.end(), 0u);
+        const uint32_t* w = down.weight.data() + down.offset[k];
+        for (int t = 0; t < down.count[k]; ++t) {
+            const uint32_t* f = filterRow(down.start[k] + t);
+            for (size_t i = 0; i < sum.size(); ++i) sum[i] += w[t] * f[i];
+        }
+        uint32_t* o = out + static_cast<ptrdiff_t>(r) * stride;
+        constexpr uint32_t kHalf = 1u << (2 * kWeightBits - 1);
+        for (int i = 0; i < width; ++i) {
+            const uint32_t* s = &sum[static_cast<size_t>(i) * 3];
+            o[i] = Argb(static_cast<uint8_t>((s[2] + kHalf) >> (2 * kWeightBits)),
+                        static_cast<uint8_t>((s[1] + kHalf) >> (2 * kWeightBits)),
+                        static_cast<uint8_t>((s[0] + kHalf) >> (2 * kWeightBits)));
+        }
+    }
+}
