@@ -29,9 +29,9 @@
 #include <string>
 #include <vector>
 
-#include "markup/area_group.h"
-#include "markup/area_attributes.h"
 #include "image/view_render.h"
+#include "markup/area_attributes.h"
+#include "markup/area_group.h"
 #include "markup/area_line_insert.h"
 #include "view/area_overlay.h"
 #include "view/tools/map_tool.h"

@@ -30,8 +30,8 @@ struct Fake : CToolContext, CAreaContext {
     AreaMapping Mapping() const override { return mapping; }
     const CImage* Picture() const override { return &picture; }
     bool IsInsidePicture(QPoint p) const override {
-        return p.x() >= 0 && p.y() >= 0 && p.x() <= picture.GetWidth() * mapping.zoom &&
-               p.y() <= picture.GetHeight() * mapping.zoom;
+        return p.x() >= 0 && p.y() >= 0 && p.x() <= mapping.zoom.ToView(picture.GetWidth()) &&
+               p.y() <= mapping.zoom.ToView(picture.GetHeight());
     }
     bool InWindow(QPoint) const override { return inWindow; }
     bool AskLink(std::string* url, std::string* alt) override {

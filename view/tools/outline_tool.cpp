@@ -75,8 +75,7 @@ ToolOutline COutlineTool::ClientOutline(const std::vector<TracePoint>& corners) 
     outline.kind = ToolOutline::kLines;
     outline.closed = true;
     outline.points.reserve(static_cast<qsizetype>(corners.size()));
-    for (const TracePoint& p : corners)
-        outline.points << mapping.ToClientPixel(QPoint(p.x, p.y));
+    for (const TracePoint& p : corners) outline.points << mapping.ToClientPixel(QPoint(p.x, p.y));
     return outline;
 }
 
