@@ -5,8 +5,10 @@
 #include <QMimeData>
 #include <algorithm>
 
+#include "doc/map_doc.h"
 #include "markup/area_attributes.h"
 #include "markup/markup_pane.h"
+#include "shell/problems_panel.h"
 #include "view/map_view.h"
 
 namespace {
@@ -31,6 +33,7 @@ bool CAreaListModel::Refresh() {
     m_text = text;
     m_front.assign(m_areas.size(), QString());
     m_frontKnown.assign(m_areas.size(), false);
+    m_problemsKnown = false;
     endResetModel();
     return true;
 }
@@ -69,13 +72,9 @@ QString CAreaListModel::Cell(int row, int column) const {
             return QString::fromStdString(area.alt);
         case kTitle:
             return QString::fromStdString(AreaLinkOf(m_text, area).title);
-        case kProblems: {
-            const unsigned problems = AreaProblems(area);
-            QStringList parts;
-            if (problems & kAreaIgnored) parts << U("ブラウザが無視");
-            if (problems & kAreaNoAlt) parts << U("代替テキストなし");
-            return parts.join(U("、"));
-        }
+        case kProblems:
+            if (!m_problemsKnown) FindProblems();
+            return m_problems[size_t(row)];
         case kFront: {
             if (!m_frontKnown[size_t(row)]) {
                 const std::vector<size_t> front = AreasInFront(m_areas, size_t(row));
@@ -92,6 +91,32 @@ QString CAreaListModel::Cell(int row, int column) const {
         default:
             return {};
     }
+}
+
+void CAreaListModel::FindProblems() const {
+    // What the 問題 panel lists about each area. Coverage costs rows times
+    // areas; past kMaxCoverageAreas the rules that need the picture are left
+    // to the panel, so that typing in a huge map never waits for them.
+    constexpr size_t kMaxCoverageAreas = 1000;
+    PictureSize picture;
+    if (m_picture && m_areas.size() <= kMaxCoverageAreas) picture = m_picture();
+    const std::vector<MapImage> images = ListMapImages(m_text);
+    const std::vector<MapFinding> findings =
+        CheckMaps(m_text, std::vector<PictureSize>(images.size(), picture));
+    const std::vector<std::vector<size_t>> perArea = FindingsPerArea(findings, m_areas.size());
+    m_problems.assign(m_areas.size(), QString());
+    for (size_t row = 0; row < m_areas.size(); ++row) {
+        QStringList parts;
+        for (size_t i : perArea[row]) {
+            const std::string_view rule = findings[i].rule;
+            parts << (rule == "invalid-area" ? U("ブラウザが無視")
+                      : rule == "area-alt"   ? U("代替テキストなし")
+                                             : CProblemsPanel::RuleText(findings[i].rule));
+        }
+        parts.removeDuplicates();
+        m_problems[row] = parts.join(U("、"));
+    }
+    m_problemsKnown = true;
 }
 
 QVariant CAreaListModel::data(const QModelIndex& index, int role) const {
@@ -180,6 +205,12 @@ Qt::DropActions CAreaListModel::supportedDropActions() const {
 
 CAreaListDock::CAreaListDock(MarkupPane& pane, CMapView& view, QWidget* parent)
     : QDockWidget(U("領域一覧"), parent), m_view(view), m_model(pane) {
+    m_model.SetPictureSize([this] {
+        const CMapDoc* doc = m_view.GetDocument();
+        return doc && doc->m_pImage
+                   ? PictureSize{doc->m_pImage->GetWidth(), doc->m_pImage->GetHeight()}
+                   : PictureSize{};
+    });
     setObjectName(QStringLiteral("AreaList"));
     m_front.setText(U("前面へ"));
     m_front.setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Up));

@@ -17,10 +17,12 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "markup/area_model.h"
+#include "markup/map_check.h"
 
 class CMapView;
 class MarkupPane;
@@ -31,6 +33,9 @@ public:
     enum Column { kNumber, kShape, kHref, kAlt, kTitle, kProblems, kFront, kColumns };
 
     explicit CAreaListModel(MarkupPane& pane) : m_pane(pane) {}
+    // The size of the picture the areas are on, for the problems that need
+    // it (unset or 0 x 0: those are left out).
+    void SetPictureSize(std::function<PictureSize()> picture) { m_picture = std::move(picture); }
 
     // Reads the pane text again when it changed; true when it had.
     bool Refresh();
@@ -58,6 +63,7 @@ signals:
 private:
     // The text shown in column `column` of row `row`.
     QString Cell(int row, int column) const;
+    void FindProblems() const;
 
     MarkupPane& m_pane;
     std::string m_text;  // the pane text the rows were read from
@@ -67,6 +73,11 @@ private:
     // first shows (empty: not yet).
     mutable std::vector<QString> m_front;
     mutable std::vector<bool> m_frontKnown;
+    // The map checker's findings about each row, worked out when the column
+    // first shows after a change.
+    std::function<PictureSize()> m_picture;
+    mutable std::vector<QString> m_problems;
+    mutable bool m_problemsKnown = false;
 };
 
 class CAreaListDock : public QDockWidget {

@@ -35,6 +35,21 @@ struct Harness : FrameHarness {
 class AreaListTest : public QObject {
     Q_OBJECT
 private slots:
+    // The problem column says what the 問題 panel says about each area.
+    void problemsAreTheCheckersFindings() {
+        Harness h;
+        h.frame.Pane().SetWindowText(
+            "<img src=\"p.bmp\" usemap=\"#m\" alt=\"\">\r\n<map name=\"m\">\r\n"
+            "<area shape=\"rect\" coords=\"0,0,100,150\" href=\"a.html\" alt=\"A\">\r\n"
+            "<area shape=\"rect\" coords=\"10,10,60,60\" href=\"b.html\">\r\n"
+            "<area shape=\"circle\" coords=\"150,100,20\" alt=\"C\">\r\n</map>");
+        h.List().Refresh();
+        QCOMPARE(h.Cell(0, CAreaListModel::kProblems), QString());
+        QCOMPARE(h.Cell(1, CAreaListModel::kProblems),
+                 QString::fromUtf8("代替テキストなし、前の領域に覆われて選べない領域です"));
+        QCOMPARE(h.Cell(2, CAreaListModel::kProblems),
+                 QString::fromUtf8("href も nohref もありません"));
+    }
     void rowsAndSelectionBothWays() {
         Harness h;
         CAreaListModel& m = h.List().Model();
