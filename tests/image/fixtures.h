@@ -16,6 +16,10 @@
 #include "io/messages.h"
 #include "support/test_util.h"
 
+// The tests write fixture layouts with designated initializers that leave
+// the other fields at their defaults.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
 class CImage;
 class CImageImpl;
 
@@ -53,8 +57,16 @@ struct JpegLayout {
 
 std::string MakeJpeg(const JpegLayout& layout);
 
-// The colour of pixel (x, y), y from the bottom; -1s when there is none.
-std::array<int, 3> RgbAt(const CImage& image, int x, int y);
+using Px = std::array<int, 3>;
+
+// The colour of pixel (x, y) of a picture or its implementation, y from the
+// bottom; -1s when there is none.
+template <class Picture>
+Px RgbAt(const Picture& picture, int x, int y) {
+    uint8_t r = 1, g = 1, b = 1;
+    if (!picture.GetPixelRGB(x, y, &r, &g, &b)) return {-1, -1, -1};
+    return {r, g, b};
+}
 
 // The picture's colours, top row first.
 std::vector<Rgb> Pixels(const CImageImpl& impl);

@@ -19,10 +19,6 @@
 #include "image/jpeg_codec.h"
 #include "image/jpeg_limits.h"
 
-// Fixture layouts are written with designated initializers that leave the
-// other fields at their defaults.
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-
 namespace {
 
 // Bytes of this process in memory now (not the high-water mark).
@@ -199,11 +195,9 @@ TEST(HostileBmp, MissingRowsCostNothing) {
                       1);
             EXPECT_LT(ResidentBytes() - before, kFewMegabytes);
             EXPECT_EQ(impl.GetWidth() * int64_t{impl.GetHeight()}, int64_t{kSide} * kSide);
-            uint8_t r, g, b;
-            impl.GetPixelRGB(5, height > 0 ? 0 : kSide - 1, &r, &g, &b);
-            EXPECT_NE(r + g + b, 0);  // the row the file holds
-            impl.GetPixelRGB(5, height > 0 ? kSide - 1 : 0, &r, &g, &b);
-            EXPECT_EQ(r + g + b, 0);
+            // The row the file holds, then one it does not.
+            EXPECT_NE(fixture::RgbAt(impl, 5, height > 0 ? 0 : kSide - 1), (fixture::Px{0, 0, 0}));
+            EXPECT_EQ(fixture::RgbAt(impl, 5, height > 0 ? kSide - 1 : 0), (fixture::Px{0, 0, 0}));
         }
 }
 
@@ -296,19 +290,15 @@ TEST(HostileFiles, EveryFailureSaysWhy) {
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(2);
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(255);
         ::chmod(dir.File("secret.bmp").c_str(), 0);
-        const CImage image(dir.File("secret.bmp"), -1);
-        const ze::ReadFailure& why = image.GetReadFailure();
-        ::_exit(why.error == E::kPermissionDenied &&
-                        ze::ReadFailureText(why, ze::TextLanguage::kEnglish) ==
-                            "permission denied" &&
-                        ze::ReadFailureText(why, ze::TextLanguage::kJapanese) ==
-                            "読み取りが許可されていません。"
-                    ? 0
-                    : 1);
+        ::_exit(static_cast<int>(CImage(dir.File("secret.bmp"), -1).GetReadFailure().error));
     }
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, int(E::kPermissionDenied));
+    const ze::ReadFailure denied{E::kPermissionDenied};
+    EXPECT_EQ(ze::ReadFailureText(denied, ze::TextLanguage::kEnglish), "permission denied");
+    EXPECT_EQ(ze::ReadFailureText(denied, ze::TextLanguage::kJapanese),
+              "読み取りが許可されていません。");
 }

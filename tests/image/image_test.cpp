@@ -11,7 +11,7 @@
 
 #include "fixtures.h"
 
-using Px = std::array<int, 3>;
+using fixture::Px;
 using fixture::RgbAt;
 
 TEST(ImageTypes, NameLookup) {

@@ -15,10 +15,6 @@
 #include "image/jpeg_codec.h"
 #include "image/jpeg_exif.h"
 
-// Fixture layouts are written with designated initializers that leave the
-// other fields at their defaults.
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-
 using fixture::ReadBytes;
 using fixture::Rgb;
 
@@ -240,8 +236,7 @@ TEST(JpegWrite, WritesColoursAtQuality30) {
         copy.Create(kW, kH, depth, -1);
         for (int y = 0; y < kH; ++y)
             for (int x = 0; x < kW; ++x) {
-                uint8_t r, g, b;
-                indexed.GetPixelRGB(x, y, &r, &g, &b);
+                const auto [r, g, b] = fixture::RgbAt(indexed, x, y);
                 copy.SetPixelRGB(x, y, r, g, b);
             }
         ASSERT_EQ(copy.Save(dir.File("d.jpg"), kImageJpeg), 1);
