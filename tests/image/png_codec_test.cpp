@@ -142,9 +142,7 @@ TEST(PngWrite, AnyDepthWritesItsColours) {
     }
 }
 
-// Failures answer 0: a missing file, a picture without pixels (the target
-// is left as it was), a stream that cannot be written, every cut-short file,
-// a damaged chunk, and a header larger than the pixel bound.
+// Failures answer 0 and leave the target alone.
 TEST(PngFailures, AnswerZeroAndLeaveTheTarget) {
     testutil::TempDir dir;
     CPngImpl impl;
