@@ -122,8 +122,7 @@ TEST(BmpRead, BitFieldPictures) {
 }
 
 TEST(BmpRead, OddAndShortFiles) {
-    // Version 4 header, four colours, a gap before the pixels that the file
-    // header's offset skips.
+    // Version 4 header, four colours, a gap that the pixel offset skips.
     Layout s = Paletted(2, 1, 8, 4, std::string("\x03\x01\0\0", 4));
     s.headerSize = 108, s.clrUsed = 4, s.gap = "garbage!";
     EXPECT_EQ(RgbAt(*Load(Make(s))->image, 1, 0), (Px{1, 254, 0}));
@@ -149,8 +148,7 @@ TEST(BmpRead, OddAndShortFiles) {
     // A file too short for its information header fails.
     EXPECT_EQ(Load(full.substr(0, 40))->image->GetWidth(), 0);
 
-    // A failed read leaves no picture; no bytes in memory read as no file
-    // (the hostile BMP test reads files from memory).
+    // A failed read leaves no picture; no bytes in memory read as no file.
     EXPECT_EQ(t->image->Load(t->dir.File("missing.bmp"), kImageBmp), 0);
     EXPECT_EQ(t->image->GetPalette(), nullptr);
     EXPECT_EQ(CBmpImpl().ReadMemory(nullptr, 0), 0);

@@ -1,7 +1,6 @@
 #pragma once
 // Shared by the image tests: PNG and JPEG files made with libpng and libjpeg,
-// pixel comparisons, ImageMagick as a peer, reads from memory, and a guard for
-// the library's messages.
+// pixel comparisons, ImageMagick as a peer, and message and stream helpers.
 
 #include <gtest/gtest.h>
 
@@ -74,9 +73,8 @@ std::vector<Rgb> Pixels(const CImageImpl& impl);
 // Peak signal-to-noise ratio in dB of two equally long colour lists.
 double Psnr(const std::vector<Rgb>& a, const std::vector<Rgb>& b);
 
-// Decodes a file with ImageMagick into colours, top row first; empty when
-// ImageMagick fails. `option` (one argument, may be empty) goes before the
-// output settings, e.g. "-auto-orient".
+// ImageMagick's colours for a file, top row first; empty when it fails.
+// `option` (one argument or none) is e.g. "-auto-orient".
 std::vector<Rgb> MagickPixels(const std::string& path, const std::string& option = {});
 
 // Collects the library's messages while it lives.

@@ -150,8 +150,7 @@ TEST(GifReader, HandMadeDamagedAndCutShortStreams) {
     EXPECT_EQ(read("GIF7" + good.substr(4)), 0);
     EXPECT_EQ(gif.Read(dir.File("missing.gif")), 0);
     EXPECT_EQ(gif.GetPixelIndex(0, 1), 1);
-    // No image, or a graphic control extension whose size is not 4: 1 and
-    // no picture.
+    // No image, or a graphic control extension not of size 4: 1, no picture.
     std::string gce =
         good.substr(0, 25) + std::string("!\xf9\x05\x01\0\0\x01\0\0", 9) + good.substr(25);
     for (const std::string& bytes : {good.substr(0, 13) + ";", gce}) {

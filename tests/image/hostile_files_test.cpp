@@ -82,9 +82,8 @@ std::string EmptyScans(int side, int count) {
     return bytes.insert(bytes.size() - 2, repeats);
 }
 
-// What the guard decides about a file of `fileBytes` whose header declares
-// the picture in `bytes`, with the output settings of the reader (colour
-// quantized to 128 colours).
+// The guard's answer for a file of `fileBytes` whose header is `bytes`, with
+// the reader's output settings (colour quantized to 128 colours).
 bool Admitted(const std::string& bytes, int64_t fileBytes) {
     jpeg_decompress_struct cinfo{};
     jpeg_error_mgr err;
@@ -105,9 +104,8 @@ bool Admitted(const std::string& bytes, int64_t fileBytes) {
 
 }  // namespace
 
-// Files of a few hundred bytes that declare 16384 x 16384 pictures, and a file
-// of 20,000 empty scans, are refused at once with a reason, having cost
-// almost no memory.
+// Small files that declare 16384 x 16384 pictures, and 20,000 empty scans,
+// are refused at once with a reason, having cost almost no memory.
 TEST(HostileJpeg, BombsAreRefusedWithAReason) {
     auto huge = [](int components, bool progressive, int height = kSide) {
         return DeclareHuge(
@@ -152,11 +150,9 @@ TEST(HostileJpeg, BombsAreRefusedWithAReason) {
     EXPECT_EQ(ReadJpeg(EmptyScans(64, 400)).answer, 1);
 }
 
-// Real large pictures open: every baseline picture up to the 16384 x 16384
-// bound (its quantizer needs 768 MiB, under the limit), a grey progressive one
-// of that size and colour progressive ones to 12000 x 12000 (at 16384 they
-// are refused above); a real file 16384 pixels wide reads, whole and cut short
-// by half.
+// Real large pictures open: baseline ones to 16384 x 16384 (the quantizer
+// needs 768 MiB, under the limit), grey progressive ones too, colour
+// progressive ones to 12000; a real file 16384 wide, whole and cut in half.
 TEST(HostileJpeg, RealLargePicturesOpen) {
     const std::pair<fixture::JpegLayout, int> cases[] = {
         {{.width = 16, .height = 16}, 16384},

@@ -131,10 +131,8 @@ TEST(JpegRead, InksBecomeTrueColour) {
     }
 }
 
-// No EXIF and all eight orientations, in both byte orders, grey and colour
-// (quantized on load to at most 128 colours), against ImageMagick's
-// -auto-orient. Grey keeps its decoded levels exactly, under a 256-level grey
-// palette.
+// No EXIF and all eight orientations, both byte orders, grey (its levels kept
+// exactly) and colour (at most 128 colours), against -auto-orient.
 TEST(JpegRead, ExifOrientationsAndOddSegments) {
     testutil::TempDir dir;
     const std::string grey =
@@ -202,10 +200,8 @@ TEST(JpegRead, ExifOrientationsAndOddSegments) {
     EXPECT_EQ(CImage(dir.File("cut.jpg"), kImageJpeg).GetWidth(), 0);
 }
 
-// The writer makes a JPEG at quality 30 from palette colours: blocks of four
-// saturated colours, where quality 30 keeps about 19.5 dB and flipped rows or
-// swapped channels fall below 6. Rows of 24 and 32 bits go in as they are
-// stored and give the same file.
+// Quality 30 keeps about 19.5 dB of blocks of four saturated colours; flipped
+// rows or swapped channels fall below 6. 24 and 32 bits give the same file.
 TEST(JpegWrite, WritesColoursAtQuality30) {
     testutil::TempDir dir;
     CImage indexed;

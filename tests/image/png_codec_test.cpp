@@ -87,9 +87,8 @@ Sample MakeSample(Kind kind, bool interlaced, bool transparent) {
 
 }  // namespace
 
-// Each kind, interlaced or not, with and without transparency, reads to the
-// right pixels (transparent parts show the background); what the reader
-// gives, the writer puts back, and ImageMagick decodes it to the same colours.
+// Each kind, interlaced or not, with and without transparency (showing the
+// background), reads to its pixels; written back, ImageMagick agrees.
 TEST(PngReadWrite, EveryKindReadsToItsPixelsAndWritesBack) {
     testutil::TempDir dir;
     for (const Kind kind : kKinds)
