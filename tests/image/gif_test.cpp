@@ -208,7 +208,7 @@ std::vector<Rgb> Padded(std::vector<Rgb> colors) {
 // A one-pixel file byte for byte; then through giflib: palette sizes, packed
 // depths with odd widths, a grey ramp without palette, transparency, noise
 // (far more than 4,096 distinct strings) and a flat picture.
-TEST(GifWriter, ExactBytesAndGiflibReadsWhatWeWrite) {
+TEST(GifWriter, ExactBytesGiflibAndRefusals) {
     testutil::TempDir dir;
     CGifImpl one;
     const std::vector<Rgb> eight = gifpeer::MakeColors(8, 4);
@@ -246,10 +246,8 @@ TEST(GifWriter, ExactBytesAndGiflibReadsWhatWeWrite) {
         EXPECT_EQ(d.colors, Padded(colors));
         EXPECT_EQ(d.transparent, c.transparent);
     }
-}
 
-TEST(GifWriter, RefusalsAndWriteErrorsLeaveTargetAlone) {
-    testutil::TempDir dir;
+    // Refusals and write errors leave the target alone.
     CGifImpl gif;
     Fill(gif, 4, 4, std::vector<uint8_t>(16, 1), {{0, 0, 0}, {9, 9, 9}});
     CGifImpl deep;

@@ -21,7 +21,7 @@ TEST(ImageTypes, NameLookup) {
         EXPECT_EQ(ImageTypeFromName(name), kImageUnknown) << name;
 }
 
-TEST(ImageCreate, BlockLayoutAndPixelBound) {
+TEST(ImagePixels, BlockLayoutBoundAndAccessByDepth) {
     CImage image;
     ASSERT_EQ(image.Create(10, 2, 8, -1), 1);
     EXPECT_EQ(image.GetRowBytes(), 12);
@@ -35,9 +35,7 @@ TEST(ImageCreate, BlockLayoutAndPixelBound) {
     EXPECT_EQ(image.Create(10, 11, 24, -1), 0);
     EXPECT_EQ(image.GetBits(), nullptr);
     EXPECT_EQ(image.Create(0, 5, 8, -1), 0);
-}
 
-TEST(ImagePixels, AccessRulesByDepth) {
     CImage rgb;
     ASSERT_EQ(rgb.Create(4, 3, 24, -1), 1);
     EXPECT_EQ(rgb.GetPixelIndex(4, 0), -1);
