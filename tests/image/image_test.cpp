@@ -14,13 +14,6 @@
 using fixture::Px;
 using fixture::RgbAt;
 
-TEST(ImageTypes, NameLookup) {
-    EXPECT_EQ(ImageTypeFromName("c:/x/logo.Gif"), kImageGif);
-    EXPECT_EQ(ImageTypeFromName("a.bmp.JPG"), kImageJpeg);
-    for (const char* name : {"photo.jpeg", "photo", "a.bmpx"})
-        EXPECT_EQ(ImageTypeFromName(name), kImageUnknown) << name;
-}
-
 TEST(ImagePixels, BlockLayoutBoundAndAccessByDepth) {
     CImage image;
     ASSERT_EQ(image.Create(10, 2, 8, -1), 1);
@@ -90,7 +83,12 @@ TEST(ImagePixels, BlockLayoutBoundAndAccessByDepth) {
     EXPECT_EQ(RgbAt(pal, 1, 0), (Px{4, 5, 6}));
 }
 
-TEST(ImageSave, AcrossTypeCodesAndCodeThree) {
+TEST(ImageSave, TypeNamesAndCodesAndCodeThree) {
+    EXPECT_EQ(ImageTypeFromName("c:/x/logo.Gif"), kImageGif);
+    EXPECT_EQ(ImageTypeFromName("a.bmp.JPG"), kImageJpeg);
+    for (const char* name : {"photo.jpeg", "photo", "a.bmpx"})
+        EXPECT_EQ(ImageTypeFromName(name), kImageUnknown) << name;
+
     testutil::TempDir dir;
     CImage image;
     ASSERT_EQ(image.Create(3, 2, 8, -1), 1);
