@@ -90,12 +90,6 @@ std::string MakeJpeg(const JpegLayout& layout) {
     return out;
 }
 
-std::array<int, 3> RgbAt(const CImage& image, int x, int y) {
-    uint8_t r = 1, g = 1, b = 1;
-    if (!image.GetPixelRGB(x, y, &r, &g, &b)) return {-1, -1, -1};
-    return {r, g, b};
-}
-
 std::vector<Rgb> Pixels(const CImageImpl& impl) {
     std::vector<Rgb> out;
     for (int r = 0; r < impl.imageHeight; ++r)

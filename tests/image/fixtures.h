@@ -1,7 +1,6 @@
 #pragma once
 // Shared by the image tests: PNG and JPEG files made with libpng and libjpeg,
-// pixel comparisons, ImageMagick as a peer, reads from memory, and a guard for
-// the library's messages.
+// pixel comparisons, ImageMagick as a peer, and message and stream helpers.
 
 #include <gtest/gtest.h>
 
@@ -15,6 +14,10 @@
 #include "image/dib.h"
 #include "io/messages.h"
 #include "support/test_util.h"
+
+// The tests write fixture layouts with designated initializers that leave
+// the other fields at their defaults.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
 class CImage;
 class CImageImpl;
@@ -53,8 +56,16 @@ struct JpegLayout {
 
 std::string MakeJpeg(const JpegLayout& layout);
 
-// The colour of pixel (x, y), y from the bottom; -1s when there is none.
-std::array<int, 3> RgbAt(const CImage& image, int x, int y);
+using Px = std::array<int, 3>;
+
+// The colour of pixel (x, y) of a picture or its implementation, y from the
+// bottom; -1s when there is none.
+template <class Picture>
+Px RgbAt(const Picture& picture, int x, int y) {
+    uint8_t r = 1, g = 1, b = 1;
+    if (!picture.GetPixelRGB(x, y, &r, &g, &b)) return {-1, -1, -1};
+    return {r, g, b};
+}
 
 // The picture's colours, top row first.
 std::vector<Rgb> Pixels(const CImageImpl& impl);
@@ -62,9 +73,8 @@ std::vector<Rgb> Pixels(const CImageImpl& impl);
 // Peak signal-to-noise ratio in dB of two equally long colour lists.
 double Psnr(const std::vector<Rgb>& a, const std::vector<Rgb>& b);
 
-// Decodes a file with ImageMagick into colours, top row first; empty when
-// ImageMagick fails. `option` (one argument, may be empty) goes before the
-// output settings, e.g. "-auto-orient".
+// ImageMagick's colours for a file, top row first; empty when it fails.
+// `option` (one argument or none) is e.g. "-auto-orient".
 std::vector<Rgb> MagickPixels(const std::string& path, const std::string& option = {});
 
 // Collects the library's messages while it lives.

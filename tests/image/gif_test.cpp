@@ -116,7 +116,7 @@ std::string Pack(const std::vector<std::pair<int, int>>& codes, bool terminate =
     return char(bytes.size()) + bytes + (terminate ? std::string("\0;", 2) : "");
 }
 
-TEST(GifReader, HandMadeCodeStreams) {
+TEST(GifReader, HandMadeDamagedAndCutShortStreams) {
     const struct {
         const char* what;
         std::string bytes;
@@ -135,25 +135,22 @@ TEST(GifReader, HandMadeCodeStreams) {
          HandMade(2, 1, Pack({{2, 2}, {1, 2}, {3, 2}}), 1), {0, 0}},
         // clang-format on
     };
-    for (const auto& c : cases) {
-        CGifImpl gif;
-        EXPECT_EQ(fixture::ReadBytes(gif, c.bytes), 1) << c.what;
-        EXPECT_EQ(Indices(gif), c.indices) << c.what;
-    }
-}
-
-TEST(GifReader, DamagedOddAndCutShortFiles) {
-    testutil::TempDir dir;
     CGifImpl gif;
     auto read = [&](const std::string& bytes) { return fixture::ReadBytes(gif, bytes); };
-    const std::string good = HandMade(2, 2, Pack({{4, 3}, {1, 3}, {1, 3}, {2, 3}, {5, 4}}));
+    for (const auto& c : cases) {
+        EXPECT_EQ(read(c.bytes), 1) << c.what;
+        EXPECT_EQ(Indices(gif), c.indices) << c.what;
+    }
+
+    // Damaged, odd and cut-short files around the first stream.
+    testutil::TempDir dir;
+    const std::string good = cases[0].bytes;
     // Not a GIF, or no file: 0, and the picture stays.
     ASSERT_EQ(read(good), 1);
     EXPECT_EQ(read("GIF7" + good.substr(4)), 0);
     EXPECT_EQ(gif.Read(dir.File("missing.gif")), 0);
     EXPECT_EQ(gif.GetPixelIndex(0, 1), 1);
-    // No image, or a graphic control extension whose size is not 4: 1 and
-    // no picture.
+    // No image, or a graphic control extension not of size 4: 1, no picture.
     std::string gce =
         good.substr(0, 25) + std::string("!\xf9\x05\x01\0\0\x01\0\0", 9) + good.substr(25);
     for (const std::string& bytes : {good.substr(0, 13) + ";", gce}) {
@@ -173,8 +170,7 @@ TEST(GifReader, DamagedOddAndCutShortFiles) {
     bare.erase(13, 12);
     EXPECT_EQ(read(bare), 1);
     EXPECT_EQ(gif.GetPalette(), nullptr);
-    uint8_t r = 0, g = 0, b = 0;
-    EXPECT_TRUE(gif.GetPixelRGB(0, 0, &r, &g, &b) && r + g + b == 6);
+    EXPECT_EQ(fixture::RgbAt(gif, 0, 0), (fixture::Px{2, 2, 2}));
     // A picture over the size bound is not made.
     gif.readLimits.maxPixels = 3;
     EXPECT_EQ(read(good), 0);
@@ -209,11 +205,10 @@ std::vector<Rgb> Padded(std::vector<Rgb> colors) {
     return colors;
 }
 
-// A one-pixel file byte for byte; then palette sizes, packed depths (odd
-// widths end rows inside a byte), a picture without palette (a grey ramp),
-// transparency, noise (far more than 4,096 distinct strings) and a flat
-// picture through giflib.
-TEST(GifWriter, ExactBytesAndGiflibReadsWhatWeWrite) {
+// A one-pixel file byte for byte; then through giflib: palette sizes, packed
+// depths with odd widths, a grey ramp without palette, transparency, noise
+// (far more than 4,096 distinct strings) and a flat picture.
+TEST(GifWriter, ExactBytesGiflibAndRefusals) {
     testutil::TempDir dir;
     CGifImpl one;
     const std::vector<Rgb> eight = gifpeer::MakeColors(8, 4);
@@ -251,10 +246,8 @@ TEST(GifWriter, ExactBytesAndGiflibReadsWhatWeWrite) {
         EXPECT_EQ(d.colors, Padded(colors));
         EXPECT_EQ(d.transparent, c.transparent);
     }
-}
 
-TEST(GifWriter, RefusalsAndWriteErrorsLeaveTargetAlone) {
-    testutil::TempDir dir;
+    // Refusals and write errors leave the target alone.
     CGifImpl gif;
     Fill(gif, 4, 4, std::vector<uint8_t>(16, 1), {{0, 0, 0}, {9, 9, 9}});
     CGifImpl deep;

@@ -11,17 +11,10 @@
 
 #include "fixtures.h"
 
-using Px = std::array<int, 3>;
+using fixture::Px;
 using fixture::RgbAt;
 
-TEST(ImageTypes, NameLookup) {
-    EXPECT_EQ(ImageTypeFromName("c:/x/logo.Gif"), kImageGif);
-    EXPECT_EQ(ImageTypeFromName("a.bmp.JPG"), kImageJpeg);
-    for (const char* name : {"photo.jpeg", "photo", "a.bmpx"})
-        EXPECT_EQ(ImageTypeFromName(name), kImageUnknown) << name;
-}
-
-TEST(ImageCreate, BlockLayoutAndPixelBound) {
+TEST(ImagePixels, BlockLayoutBoundAndAccessByDepth) {
     CImage image;
     ASSERT_EQ(image.Create(10, 2, 8, -1), 1);
     EXPECT_EQ(image.GetRowBytes(), 12);
@@ -35,9 +28,7 @@ TEST(ImageCreate, BlockLayoutAndPixelBound) {
     EXPECT_EQ(image.Create(10, 11, 24, -1), 0);
     EXPECT_EQ(image.GetBits(), nullptr);
     EXPECT_EQ(image.Create(0, 5, 8, -1), 0);
-}
 
-TEST(ImagePixels, AccessRulesByDepth) {
     CImage rgb;
     ASSERT_EQ(rgb.Create(4, 3, 24, -1), 1);
     EXPECT_EQ(rgb.GetPixelIndex(4, 0), -1);
@@ -92,7 +83,12 @@ TEST(ImagePixels, AccessRulesByDepth) {
     EXPECT_EQ(RgbAt(pal, 1, 0), (Px{4, 5, 6}));
 }
 
-TEST(ImageSave, AcrossTypeCodesAndCodeThree) {
+TEST(ImageSave, TypeNamesAndCodesAndCodeThree) {
+    EXPECT_EQ(ImageTypeFromName("c:/x/logo.Gif"), kImageGif);
+    EXPECT_EQ(ImageTypeFromName("a.bmp.JPG"), kImageJpeg);
+    for (const char* name : {"photo.jpeg", "photo", "a.bmpx"})
+        EXPECT_EQ(ImageTypeFromName(name), kImageUnknown) << name;
+
     testutil::TempDir dir;
     CImage image;
     ASSERT_EQ(image.Create(3, 2, 8, -1), 1);

@@ -1,11 +1,9 @@
-// The JPEG reader and writer against libjpeg-made files and ImageMagick, and
-// the EXIF orientation: pictures stand as -auto-orient (and a browser) shows
-// them; odd or hostile EXIF data reads as no orientation.
+// The JPEG reader and writer against libjpeg-made files and ImageMagick; EXIF
+// orientations turn pictures as -auto-orient (and a browser) does.
 
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>
@@ -14,10 +12,6 @@
 #include "image/image.h"
 #include "image/jpeg_codec.h"
 #include "image/jpeg_exif.h"
-
-// Fixture layouts are written with designated initializers that leave the
-// other fields at their defaults.
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
 using fixture::ReadBytes;
 using fixture::Rgb;
@@ -137,11 +131,9 @@ TEST(JpegRead, InksBecomeTrueColour) {
     }
 }
 
-// No EXIF and all eight orientations, in both byte orders, grey and colour
-// (quantized on load to at most 128 colours), against ImageMagick's
-// -auto-orient. Grey keeps its decoded levels exactly, under a 256-level grey
-// palette.
-TEST(JpegRead, ExifOrientationsStandAsImageMagickAutoOrientShowsThem) {
+// No EXIF and all eight orientations, both byte orders, grey (its levels kept
+// exactly) and colour (at most 128 colours), against -auto-orient.
+TEST(JpegRead, ExifOrientationsAndOddSegments) {
     testutil::TempDir dir;
     const std::string grey =
         fixture::MakeJpeg({.width = kW, .height = kH, .components = 1, .samples = Samples(1)});
@@ -170,11 +162,9 @@ TEST(JpegRead, ExifOrientationsStandAsImageMagickAutoOrientShowsThem) {
             }
         }
     }
-}
 
-// Only the first EXIF segment counts; other APP1 segments (XMP, many, large)
-// are skipped; broken or odd EXIF data means no turn.
-TEST(JpegRead, OddAndHostileExifSegments) {
+    // Only the first EXIF segment counts; other APP1 segments (XMP, many,
+    // large) are skipped; broken or odd EXIF data means no turn.
     auto orientation = [](const std::string& payload) {
         return ExifOrientation(std::vector<uint8_t>(payload.begin(), payload.end()));
     };
@@ -195,13 +185,10 @@ TEST(JpegRead, OddAndHostileExifSegments) {
     for (const auto& [what, payload] : cases) EXPECT_EQ(orientation(payload), 1) << what;
 
     // In a file: XMP first, then EXIF (turned), then many large segments.
-    const std::string grey =
-        fixture::MakeJpeg({.width = kW, .height = kH, .components = 1, .samples = Samples(1)});
     std::vector<std::string> segments = {"http://ns.adobe.com/xap/1.0/\0<x/>", Orientation(6),
                                          Orientation(3)};
     for (int i = 0; i < 40; ++i)
         segments.push_back("Exif" + std::string(60000, char('a' + i % 26)));
-    testutil::TempDir dir;
     testutil::WriteFile(dir.File("x.jpg"), WithApp1(grey, segments));
     CImage image(dir.File("x.jpg"), kImageJpeg);
     EXPECT_EQ(image.GetWidth(), kH);
@@ -213,10 +200,8 @@ TEST(JpegRead, OddAndHostileExifSegments) {
     EXPECT_EQ(CImage(dir.File("cut.jpg"), kImageJpeg).GetWidth(), 0);
 }
 
-// The writer makes a JPEG at quality 30 from palette colours: blocks of four
-// saturated colours, where quality 30 keeps about 19.5 dB and flipped rows or
-// swapped channels fall below 6. Rows of 24 and 32 bits go in as they are
-// stored and give the same file.
+// Quality 30 keeps about 19.5 dB of blocks of four saturated colours; flipped
+// rows or swapped channels fall below 6. 24 and 32 bits give the same file.
 TEST(JpegWrite, WritesColoursAtQuality30) {
     testutil::TempDir dir;
     CImage indexed;
@@ -240,8 +225,7 @@ TEST(JpegWrite, WritesColoursAtQuality30) {
         copy.Create(kW, kH, depth, -1);
         for (int y = 0; y < kH; ++y)
             for (int x = 0; x < kW; ++x) {
-                uint8_t r, g, b;
-                indexed.GetPixelRGB(x, y, &r, &g, &b);
+                const auto [r, g, b] = fixture::RgbAt(indexed, x, y);
                 copy.SetPixelRGB(x, y, r, g, b);
             }
         ASSERT_EQ(copy.Save(dir.File("d.jpg"), kImageJpeg), 1);
@@ -249,9 +233,7 @@ TEST(JpegWrite, WritesColoursAtQuality30) {
     }
 }
 
-// Failures answer 0 without a crash or a leak: a missing file, garbage,
-// every cut-short file, a picture over the pixel bound, a picture without
-// pixels (the target is left alone) and a stream that cannot be written.
+// Failures answer 0 without a crash or a leak.
 TEST(JpegFailures, AnswerZero) {
     testutil::TempDir dir;
     CJpegImpl impl;

@@ -161,10 +161,9 @@ TEST(RegionTrace, ShapesFillTraceAndSimplify) {
     }
 }
 
-// The colour rule: within the tolerance of the clicked colour, inclusive, on
-// a gradient where that is an ellipse about the click with pixels right on
-// its edge (largest first, so that a reused mask must forget); indexed
-// pictures; clicks outside the picture.
+// Within the tolerance of the clicked colour, inclusive: on a gradient an
+// ellipse with pixels right on its edge (largest first, so that a reused mask
+// must forget); indexed pictures; clicks outside the picture.
 TEST(RegionTrace, ToleranceColoursAndOutside) {
     const int w = 64, h = 48;
     CImage ramp;
@@ -214,12 +213,10 @@ TEST(RegionTrace, ToleranceColoursAndOutside) {
     EXPECT_TRUE(trace.corners.empty());
 }
 
-// Colour noise clicked at mid grey with the tolerance at which about as many
-// colours match as not: the region percolates through the picture, in runs
-// of a pixel or two, with a boundary that winds through all of it. The fill
-// agrees with a plain one pixel by pixel, and the mask it leaves takes well
-// under a byte a pixel (a byte a pixel, and a stack of millions of runs
-// while filling, froze the editor on a large picture).
+// Colour noise at the tolerance where about half the colours match: the
+// region percolates in runs of a pixel or two. The fill agrees with a plain
+// one, and its mask takes well under a byte a pixel (a byte a pixel, and a
+// stack of millions of runs, froze the editor on a large picture).
 TEST(RegionTrace, NoiseWhereTheRegionPercolates) {
     const int w = 1000, h = 700;  // rows that end inside a 64-pixel word
     CImage image;

@@ -30,8 +30,6 @@ TEST(ZoomScale, ParsesPrintsStepsAndFits) {
     EXPECT_EQ(ZoomScale::Level(0).Step(false).PercentText(), "6.25%");
     // Floors also left of and above the picture.
     EXPECT_EQ(ZoomScale::Ratio(2, 3).ToPicture(-1), -2);
-    EXPECT_EQ(ZoomScale::Ratio(2, 3).ToPicture(4), 6);
-    EXPECT_EQ(ZoomScale(4).ToView(3), 12);
 }
 
 TEST(ViewRender, AveragesBelowActualSizeAndKeepsThePyramidSmall) {
