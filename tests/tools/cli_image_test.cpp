@@ -79,8 +79,8 @@ TEST(CliImage, FailuresSayWhyInOneLine) {
 }
 
 // BMP -> PNG -> BMP keeps every pixel, ppm writes the rows top down, info
-// tells how the picture loaded and readout what the view's status line shows. The codecs' own
-// cases, JPEG and GIF included, are tested in tests/image.
+// tells how the picture loaded and readout what the view's status line shows
+// at the view's zoom levels. The codecs' own cases are tested in tests/image.
 TEST(CliImage, RoundTripPpmAndInfo) {
     testutil::TempDir dir;
     ASSERT_EQ(testutil::Gradient(45, 23)->Save(dir.File("a.bmp"), kImageBmp), 1);
@@ -97,8 +97,21 @@ TEST(CliImage, RoundTripPpmAndInfo) {
     EXPECT_EQ(convert("b.png", "c.BMP"), Ppm(45, 23, want));
     EXPECT_EQ(Cli({"info", dir.File("a.bmp")}).out,
               "45x23 depth=24 colortype=2 palette=0 transparent=-1\n");
-    EXPECT_EQ(Cli({"readout", dir.File("a.bmp"), "4", "0", "--zoom", "2", "--scroll", "3,0"}).out,
-              "X座標 = 4 Y座標 = 0   RGB(3, 0, 7)\n");
+    // Zoom levels given as percentages read and draw the view's pixels.
+    const std::pair<clitest::Args, const char*> zoomed[] = {
+        {{"readout", dir.File("a.bmp"), "4", "0", "--zoom", "2", "--scroll", "3,0"},
+         "X座標 = 4 Y座標 = 0   RGB(3, 0, 7)\n"},
+        {{"readout", dir.File("a.bmp"), "10", "5", "--zoom", "66.7%"},
+         "X座標 = 15 Y座標 = 7   RGB(15, 7, 7)\n"},
+        {{"readout", dir.File("a.bmp"), "1", "1", "--zoom", "6.25%"},
+         "X座標 = 16 Y座標 = 16   RGB(16, 16, 7)\n"},
+        {{"area", "rect", "3,3", "30,21", "--zoom", "33.3%"},
+         "<area shape=\"rect\" coords=\"9,9,90,63\" alt=\"\" href=\"\">\r\n</map>"},
+        {{"area", "circle", "8,8", "8,18", "--zoom", "400%", "--scroll", "2,0"},
+         "<area shape=\"circle\" coords=\"2,2,2\" alt=\"\" href=\"\">\r\n</map>"},
+    };
+    for (const auto& [args, out] : zoomed) EXPECT_EQ(Cli(args, "</map>").out, out) << args[4];
+    EXPECT_NE(Cli({"readout", dir.File("a.bmp"), "1", "1", "--zoom", "25"}).exitCode, 0);
 }
 
 // A save that cannot be done says why, in the one line, and leaves the file
