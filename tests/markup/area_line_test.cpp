@@ -1,11 +1,14 @@
 // Converting client points, formatting the three kinds of area line,
-// upper-casing outside quotes and putting the lines into the pane text.
+// upper-casing outside quotes and putting the lines into the pane text, as
+// a whole or as edits of the memory pane.
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "markup/area_line_insert.h"
 #include "markup/area_markup.h"
 
 TEST(PictureCoord, EachQuotientTruncatedOnItsOwn) {
@@ -62,12 +65,13 @@ TEST(AreaLines, EachShapeWrittenWhole) {
 
 namespace {
 
-const std::string kSkeleton =
+const std::string kHead =
     "<img src=\"logo.gif\" width=120 height=60 usemap=\"#map_logo\">\r\n"
-    "<map name=\"map_logo\">\r\n</map>";
-const std::string kUpperSkeleton =
+    "<map name=\"map_logo\">\r\n";
+const std::string kUpperHead =
     "<IMG SRC=\"logo.gif\" WIDTH=120 HEIGHT=60 USEMAP=\"#map_logo\">\r\n"
-    "<MAP NAME=\"map_logo\">\r\n</MAP>";
+    "<MAP NAME=\"map_logo\">\r\n";
+const std::string kSkeleton = kHead + "</map>", kUpperSkeleton = kUpperHead + "</MAP>";
 
 }  // namespace
 
@@ -100,10 +104,7 @@ TEST(InsertArea, LineGoesBeforeTheFirstClosingTagInTheSettingsCase) {
         int tagSetting;  // any non-zero value is upper case
         std::string text, line, expected;
     } cases[] = {
-        {"first line", 0, kSkeleton, rect,
-         "<img src=\"logo.gif\" width=120 height=60 usemap=\"#map_logo\">\r\n"
-         "<map name=\"map_logo\">\r\n" +
-             rectLine + "</map>"},
+        {"first line", 0, kSkeleton, rect, kHead + rectLine + "</map>"},
         {"second line after the first", 0, "<map name=\"map_logo\">\r\n" + rectLine + "</map>",
          "<second>", "<map name=\"map_logo\">\r\n" + rectLine + "<second>\r\n</map>"},
         {"only the first closing tag counts", 0,
@@ -112,19 +113,14 @@ TEST(InsertArea, LineGoesBeforeTheFirstClosingTagInTheSettingsCase) {
         {"upper case converts the whole text", 1,
          "<p>hand typed \"Quoted\"</p>\r\n" + kUpperSkeleton,
          FormatCircleArea({10, 20}, {13, 24}, {0, 0}, 1, "Alt", "Page.html"),
-         "<P>HAND TYPED \"Quoted\"</P>\r\n"
-         "<IMG SRC=\"logo.gif\" WIDTH=120 HEIGHT=60 USEMAP=\"#map_logo\">\r\n"
-         "<MAP NAME=\"map_logo\">\r\n"
-         "<AREA SHAPE=\"circle\" COORDS=\"10,20,5\" ALT=\"Alt\" HREF=\"Page.html\">\r\n"
-         "</MAP>"},
-        {"setting 5", 5, kUpperSkeleton, "<x>",
-         "<IMG SRC=\"logo.gif\" WIDTH=120 HEIGHT=60 USEMAP=\"#map_logo\">\r\n"
-         "<MAP NAME=\"map_logo\">\r\n<X>\r\n</MAP>"},
+         "<P>HAND TYPED \"Quoted\"</P>\r\n" + kUpperHead +
+             "<AREA SHAPE=\"circle\" COORDS=\"10,20,5\" ALT=\"Alt\" HREF=\"Page.html\">\r\n"
+             "</MAP>"},
+        {"setting 5", 5, kUpperSkeleton, "<x>", kUpperHead + "<X>\r\n</MAP>"},
         // Off to on: no "</MAP>" in the text, so the line goes after the old tag.
         {"switched on after writing", 1, kSkeleton, small,
-         "<IMG SRC=\"logo.gif\" WIDTH=120 HEIGHT=60 USEMAP=\"#map_logo\">\r\n"
-         "<MAP NAME=\"map_logo\">\r\n"
-         "</MAP><AREA SHAPE=\"rect\" COORDS=\"1,2,3,4\" ALT=\"a\" HREF=\"b\">\r\n</MAP>"},
+         kUpperHead +
+             "</MAP><AREA SHAPE=\"rect\" COORDS=\"1,2,3,4\" ALT=\"a\" HREF=\"b\">\r\n</MAP>"},
         // On to off: the lower-case line and tag follow "</MAP>", nothing converted.
         {"switched off after writing", 0, kUpperSkeleton, small,
          kUpperSkeleton +
@@ -142,4 +138,62 @@ TEST(InsertArea, LineGoesBeforeTheFirstClosingTagInTheSettingsCase) {
         EXPECT_EQ(InsertAreaLine(c.text, c.line, MarkupSettings{c.tagSetting != 0, ""}),
                   c.expected);
     }
+}
+
+// The text after each insertion as an edit is what the whole-text insertion
+// gives, whatever changed the text between.
+TEST(AreaLineInserter, EveryStepMatchesTheWholeTextInsertion) {
+    MarkupSettings settings;
+    const std::string a = "<area shape=\"rect\" coords=\"1,2,3,4\" alt=\"a\" href=\"a.html\">";
+    // A step changes the pane (or the setting) and inserts a line, or does
+    // only the first.
+    using Change = std::function<void(MemoryMarkupPane&)>;
+    const struct {
+        const char* what;
+        Change change;
+        std::string line;
+    } steps[] = {
+        {"first line", [](MemoryMarkupPane&) {}, a},
+        {"second, from the remembered place", [](MemoryMarkupPane&) {}, a},
+        {"a line holding the closing tag itself", [](MemoryMarkupPane&) {},
+         "<area alt=\"</map>\">"},
+        {"a closing tag typed before the others",
+         [](MemoryMarkupPane& p) { p.SetSel(0, 0), p.ReplaceSel("</map>", true); }, a},
+        {"the text replaced, no closing tag", [](MemoryMarkupPane& p) { p.SetWindowText("x"); }, a},
+        {"setting on", [&](MemoryMarkupPane&) { settings.upperCase = true; }, a},
+        {"setting on, a lower-case tag in quotes",
+         [](MemoryMarkupPane& p) { p.SetWindowText("<b title=\"</map>\">\r\n</MAP>"); }, a},
+        {"setting off again", [&](MemoryMarkupPane&) { settings.upperCase = false; }, a},
+        {"and once more", [](MemoryMarkupPane&) {}, a},
+    };
+    MemoryMarkupPane pane;
+    pane.SetWindowText("<map name=\"m\">\r\n</map>\r\n<p>after</p>");
+    CAreaLineInserter inserter;
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.what);
+        step.change(pane);
+        const std::string expected = InsertAreaLine(pane.GetWindowText(), step.line, settings);
+        inserter.Insert(pane, step.line, settings);
+        EXPECT_EQ(pane.GetWindowText(), expected);
+    }
+    // A text read for the outlines tells where to look next.
+    pane.SetWindowText("<map>\r\n</map>");
+    inserter.Learn(pane, pane.GetWindowText());
+    inserter.Insert(pane, a, settings);
+    EXPECT_EQ(pane.GetWindowText(), "<map>\r\n" + a + "\r\n</map>");
+}
+
+// Writing at the caret of an emptied pane is what WriteSkeleton does
+// (map_doc_test); here a selection replaced, and one reversed or too far.
+TEST(MemoryMarkupPane, ReplaceSelWorksOnTheSelectionAndMovesTheCaret) {
+    MemoryMarkupPane pane;
+    pane.SetWindowText("<img>\r\n<map>\r\n</map>");
+    pane.SetSel(7, 12);  // "<map>"
+    pane.ReplaceSel("X", false);
+    EXPECT_EQ(pane.GetWindowText(), "<img>\r\nX\r\n</map>");
+    EXPECT_EQ(pane.GetCaret(), 8u);
+    // A reversed or out-of-range selection is put in order and clamped.
+    pane.SetSel(1000, 7);
+    pane.ReplaceSel("", false);
+    EXPECT_EQ(pane.GetWindowText(), "<img>\r\n");
 }
