@@ -7,24 +7,19 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "support/test_util.h"
 
 TEST(RecoveryRecord, RoundTripsAnyBytesAndRefusesDamage) {
-    RecoveryRecord record;
-    record.picture = "/home/me/地図\nwith newline.gif";
-    record.markupFile = "/home/me/index.html";
-    record.fromPage = true;
-    record.image = 2;
-    record.text = std::string("<map name=\"m\">\r\n\0</map>", 23);
+    const RecoveryRecord record{"/home/me/地図\nwith newline.gif", "/home/me/index.html", true, 2,
+                                std::string("<map name=\"m\">\r\n\0</map>", 23)};
     const std::string bytes = FormatRecoveryRecord(record);
     RecoveryRecord read;
     ASSERT_TRUE(ParseRecoveryRecord(bytes, &read));
-    EXPECT_EQ(read.picture, record.picture);
-    EXPECT_EQ(read.markupFile, record.markupFile);
-    EXPECT_TRUE(read.fromPage);
-    EXPECT_EQ(read.image, 2);
-    EXPECT_EQ(read.text, record.text);
+    EXPECT_EQ(
+        std::tie(read.picture, read.markupFile, read.fromPage, read.image, read.text),
+        std::tie(record.picture, record.markupFile, record.fromPage, record.image, record.text));
 
     RecoveryRecord plain;
     plain.text = "x";

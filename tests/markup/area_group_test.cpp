@@ -133,40 +133,27 @@ TEST(AreaGroup, GridAndShiftConstraints) {
 }
 
 TEST(AreaAttributes, LinkEditTouchesOnlyWhatChanged) {
-    const std::string tag =
-        "<map>\n<area  shape=rect coords='1,2,3,4' HREF=a.html title=\"x\"\n"
-        "  alt=\"\"><area href=b>\n</map>";
+    const std::string head = "<map>\n<area  shape=rect coords='1,2,3,4' ",
+                      tail = "><area href=b>\n</map>";
+    const std::string tag = head + "HREF=a.html title=\"x\"\n  alt=\"\"" + tail;
     const AreaLink read = AreaLinkOf(tag, ParseAreas(tag)[0]);
     EXPECT_EQ(read.href, "a.html");
     EXPECT_EQ(read.title, "x");
     struct Case {
         void (*change)(AreaLink&);
-        const char* expected;
+        const char* expected;  // between head and tail
     } cases[] = {
-        {[](AreaLink&) {},
-         "<map>\n<area  shape=rect coords='1,2,3,4' HREF=a.html title=\"x\"\n"
-         "  alt=\"\"><area href=b>\n</map>"},
+        {[](AreaLink&) {}, "HREF=a.html title=\"x\"\n  alt=\"\""},
         {[](AreaLink& l) { l.title = "say \"hi\""; },
-         "<map>\n<area  shape=rect coords='1,2,3,4' HREF=a.html title=\"say &quot;hi&quot;\"\n"
-         "  alt=\"\"><area href=b>\n</map>"},
-        {[](AreaLink& l) {
-             l.href = "b c.html";
-             l.target = "_blank";
-             l.className = "a&b";
-         },
-         "<map>\n<area  shape=rect coords='1,2,3,4' HREF=\"b c.html\" title=\"x\"\n"
-         "  alt=\"\" target=\"_blank\" class=\"a&b\"><area href=b>\n</map>"},
-        {[](AreaLink& l) {
-             l.title.clear();
-             l.alt = "A";
-         },
-         "<map>\n<area  shape=rect coords='1,2,3,4' HREF=a.html\n"
-         "  alt=\"A\"><area href=b>\n</map>"},
+         "HREF=a.html title=\"say &quot;hi&quot;\"\n  alt=\"\""},
+        {[](AreaLink& l) { l.href = "b c.html", l.target = "_blank", l.className = "a&b"; },
+         "HREF=\"b c.html\" title=\"x\"\n  alt=\"\" target=\"_blank\" class=\"a&b\""},
+        {[](AreaLink& l) { l.title.clear(), l.alt = "A"; }, "HREF=a.html\n  alt=\"A\""},
     };
     for (const Case& c : cases) {
         AreaLink after = read;
         c.change(after);
-        EXPECT_EQ(Edited(tag, read, after), c.expected);
+        EXPECT_EQ(Edited(tag, read, after), head + c.expected + tail);
     }
     // Upper-case tags get upper-case names; a stale tag is left alone.
     AreaLink more;

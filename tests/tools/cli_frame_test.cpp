@@ -159,16 +159,14 @@ TEST(CliImage, FailuresSayWhyInOneLine) {
     // A picture that cannot be read: the reason, after the file's name.
     testutil::WriteFile(dir.File("broken.jpg"), "not a picture");
     testutil::WriteFile(dir.File("cut.bmp"), testutil::TinyBmp(2, 2).substr(0, 20));
-    const std::pair<clitest::Args, std::string> reasons[] = {
-        {{"info", dir.File("broken.jpg")}, dir.File("broken.jpg") + ": not a JPEG file"},
-        {{"ppm", dir.File("cut.bmp")}, dir.File("cut.bmp") + ": the file is cut off at byte 20"},
-        {{"convert", dir.File("gone.gif"), dir.File("o.png")},
-         dir.File("gone.gif") + ": no such file"},
-        {{"skeleton", dir.File("cut.bmp")},
-         dir.File("cut.bmp") + ": the file is cut off at byte 20"},
+    const std::pair<clitest::Args, const char*> reasons[] = {
+        {{"info", dir.File("broken.jpg")}, "not a JPEG file"},
+        {{"ppm", dir.File("cut.bmp")}, "the file is cut off at byte 20"},
+        {{"convert", dir.File("gone.gif"), dir.File("o.png")}, "no such file"},
+        {{"skeleton", dir.File("cut.bmp")}, "the file is cut off at byte 20"},
     };
-    for (const auto& [args, line] : reasons)
-        EXPECT_EQ(Cli(args).err, "zer-evizi-cli: cannot read " + line + "\n");
+    for (const auto& [args, reason] : reasons)
+        EXPECT_EQ(Cli(args).err, "zer-evizi-cli: cannot read " + args[1] + ": " + reason + "\n");
 
     // Damage the libraries only warn about (a text chunk with a broken CRC, a
     // JPEG cut in its data) loads in silence.
