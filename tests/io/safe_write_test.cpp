@@ -65,8 +65,7 @@ TEST(SafeWrite, ReplacesKeepingModeOwnerAndLinks) {
     ASSERT_EQ(::stat(target.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
     if (root) {
-        EXPECT_EQ(st.st_uid, 1234u);
-        EXPECT_EQ(st.st_gid, 1235u);
+        EXPECT_EQ(std::pair(st.st_uid, st.st_gid), std::pair(1234u, 1235u));
     }
 
     // Through a symbolic link the file it names changes; through a hard link

@@ -1,6 +1,6 @@
-// Converting client points, formatting the three kinds of area line,
-// upper-casing outside quotes and putting the lines into the pane text, as
-// a whole or as edits of the memory pane.
+// Converting client points, link text for a path, formatting the three kinds
+// of area line, upper-casing outside quotes and putting the lines into the
+// pane text, as a whole or as edits of the memory pane.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -10,6 +10,7 @@
 
 #include "markup/area_line_insert.h"
 #include "markup/area_markup.h"
+#include "markup/link_path.h"
 
 TEST(PictureCoord, EachQuotientTruncatedOnItsOwn) {
     // 3,5 at zoom 2 is 1 + 2, not (3 + 5) / 2; truncation goes toward zero
@@ -65,6 +66,12 @@ TEST(AreaLines, EachShapeWrittenWhole) {
 
 namespace {
 
+struct LinkCase {
+    const char* base;
+    const char* path;
+    const char* link;
+};
+
 const std::string kHead =
     "<img src=\"logo.gif\" width=120 height=60 usemap=\"#map_logo\">\r\n"
     "<map name=\"map_logo\">\r\n";
@@ -74,6 +81,78 @@ const std::string kUpperHead =
 const std::string kSkeleton = kHead + "</map>", kUpperSkeleton = kUpperHead + "</MAP>";
 
 }  // namespace
+
+TEST(MakeLinkPath, RelativeOnTheSameDriveElseAFileUrl) {
+    const LinkCase cases[] = {
+        {"C:\\web\\", "C:\\web\\a.gif", "a.gif"},
+        {"C:\\web\\", "C:\\web\\img\\a.gif", "img/a.gif"},
+        {"C:\\web\\site\\", "C:\\web\\img\\a.gif", "../img/a.gif"},
+        {"C:\\a\\b\\c\\", "C:\\a\\x.html", "../../x.html"},
+        // The common prefix ends at the last common backslash, not at the
+        // last common byte.
+        {"C:\\web\\", "C:\\website\\a.gif", "../website/a.gif"},
+        // Case-sensitive: only C:\ is common.
+        {"C:\\Web\\", "C:\\web\\a.gif", "../web/a.gif"},
+        {"\\\\srv\\share\\", "\\\\srv\\share\\a.gif", "a.gif"},
+        // Nothing is escaped, and UTF-8 passes through byte for byte.
+        {"C:\\web\\", "C:\\web\\my pic.gif", "my pic.gif"},
+        {"C:\\web\\", "C:\\web\\#100%.gif", "#100%.gif"},
+        {"C:\\ウェブ\\", "C:\\ウェブ\\画像\\地図.gif", "画像/地図.gif"},
+        // The path ends inside the base folder: the walk stops at its end.
+        {"C:\\web\\img\\", "C:\\web", "../../web"},
+        // A doubled separator counts as one more level, as the plain steps
+        // give for a base that reaches MakeLinkPath with two backslashes.
+        {"C:\\\\", "C:\\a.gif", "../a.gif"},
+        // A colon after the drive also becomes "|".
+        {"C:\\web\\", "C:\\web\\a:b.gif", "a|b.gif"},
+        // Other drives, and drive letters that differ in case: a file URL.
+        {"C:\\web\\", "D:\\pics\\a.gif", "file:///D|/pics/a.gif"},
+        {"C:\\web\\", "D:\\x.gif", "file:///D|/x.gif"},
+        {"c:\\web\\", "C:\\web\\a.gif", "file:///C|/web/a.gif"},
+        // An asterisk in the path is a colon in the URL, like the scheme's.
+        {"C:\\web\\", "D:\\a*b.gif", "file:///D|/a:b.gif"},
+        // Empty base, empty path, strings shorter than the drive.
+        {"", "C:\\a.gif", "file:///C|/a.gif"},
+        {"C:\\web\\", "", "file:///"},
+        {"C", "C:\\a.gif", "file:///C|/a.gif"},
+        {"", "", "file:///"},
+    };
+    for (const LinkCase& c : cases)
+        EXPECT_EQ(MakeLinkPath(c.base, c.path), c.link) << c.base << " " << c.path;
+}
+
+TEST(LinkTextForPath, WindowsAndPosixPaths) {
+    const LinkCase windows[] = {
+        // No base folder: the file name alone, with nothing replaced in it.
+        {"", "C:\\web\\img\\a b.gif", "a b.gif"},
+        {"", "a.gif", "a.gif"},
+        {"", "C:\\web\\", ""},
+        // One separator is appended to the stored folder...
+        {"C:\\web", "C:\\web\\img\\a.gif", "img/a.gif"},
+        // ...but none to a folder that already ends with one (a drive root).
+        {"C:\\", "C:\\a.gif", "a.gif"},
+        {"C:\\web\\", "C:\\web\\a.gif", "a.gif"},
+        {"C:\\web\\", "C:\\a.gif", "../a.gif"},
+    };
+    for (const LinkCase& c : windows)
+        EXPECT_EQ(LinkTextForPath(c.base, c.path, PathStyle::kWindows), c.link) << c.path;
+    const LinkCase posix[] = {
+        {"", "/home/u/web/a b.gif", "a b.gif"},
+        {"/home/u/web/site", "/home/u/web/img/a.gif", "../img/a.gif"},
+        {"/home/u/web", "/home/u/website/a.gif", "../website/a.gif"},
+        {"/home/u/web/", "/home/u/web/a.gif", "a.gif"},
+        {"/", "/a.gif", "a.gif"},
+        {"/srv", "/a.gif", "../a.gif"},
+        // No drives, no URL form, and "\", ":" and "*" are ordinary characters.
+        {"/web", "/web/a\\b:c*.gif", "a\\b:c*.gif"},
+        {"/web", "/web/c:\\x", "c:\\x"},
+        {"", "/web/a\\b.gif", "a\\b.gif"},
+    };
+    for (const LinkCase& c : posix)
+        EXPECT_EQ(LinkTextForPath(c.base, c.path, PathStyle::kPosix), c.link) << c.path;
+    EXPECT_EQ(FileNameOfPath("C:\\web\\a.gif", PathStyle::kPosix), "C:\\web\\a.gif");
+    EXPECT_EQ(FileNameOfPath("/web/a.gif", PathStyle::kWindows), "/web/a.gif");
+}
 
 TEST(UpperCase, OnlyLettersOutsideQuotesAndTheFlagRunsAcrossTheText) {
     EXPECT_EQ(UpperCaseOutsideQuotes("<a href=\"x.html\">z</a>"), "<A HREF=\"x.html\">Z</A>");
