@@ -1,11 +1,16 @@
-// Opening a picture into the map document and writing the skeleton.
+// Opening a picture into the map document, writing the skeleton, the
+// picture types by extension, saving the picture, and the readout.
 #include "doc/map_doc.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "doc/picture_type.h"
+#include "doc/readout.h"
+#include "support/gradient.h"
 #include "support/test_util.h"
 #include "support/tiny_bmp.h"
 
@@ -98,4 +103,61 @@ TEST_F(OpenPicture, RefusedOrBrokenPictureChangesNothing) {
         EXPECT_EQ(pane.GetWindowText(), "kept");
     }
     EXPECT_EQ(pathsSet.size(), 1u);
+}
+
+TEST(PictureType, ExtensionsInAnyCaseAndTheLastDotOfThePath) {
+    for (const char* path : {"/p/photo.JPG", "/p/photo.jpeg", "/p/photo.JpEg"})
+        EXPECT_EQ(PictureTypeFromPath(path), 1) << path;
+    EXPECT_EQ(PictureTypeFromPath("a.Gif"), 2);
+    EXPECT_EQ(PictureTypeFromPath("a.PNG"), 4);
+    EXPECT_EQ(PictureTypeFromPath("a.bmp"), 0);
+    // Refused: other extensions, none at all, a trailing dot, XPM (no
+    // implementation), and a dot only in a folder name.
+    for (const char* path :
+         {"a.tif", "photo", "photo.", "a.xpm", "C:\\data.v2\\photo", "/data.gif/photo"})
+        EXPECT_EQ(PictureTypeFromPath(path), -1) << path;
+    EXPECT_EQ(PictureExtensionOfPath("C:\\data.v2\\photo"), "v2\\photo");
+    // Bytes of UTF-8 text are never lowered.
+    EXPECT_EQ(PictureExtensionOfPath("/p/写真.ÄBMP"), "Äbmp");
+}
+
+// The picture is written in the format of the name's extension, as a copy:
+// the document stays the picture it opened.
+TEST_F(OpenPicture, SavePictureWritesACopyAndRefusesBeforeAnyWriter) {
+    ASSERT_TRUE(doc.OnOpenDocument(Picture("a.bmp", 5, 3), {}));
+    EXPECT_EQ(doc.SavePicture(dir.File("b.png")), SaveStatus::kSaved);
+    EXPECT_TRUE(std::filesystem::exists(dir.File("b.png")));
+    EXPECT_EQ(doc.GetPathName(), dir.File("a.bmp"));
+    EXPECT_EQ(pathsSet.size(), 1u);  // by the open alone
+
+    // What is refused before any writer runs.
+    EXPECT_EQ(doc.SavePicture(dir.File("out.tif")), SaveStatus::kBadType);
+    EXPECT_EQ(doc.SavePicture(dir.File("noext")), SaveStatus::kBadType);
+    EXPECT_EQ(doc.SavePicture(""), SaveStatus::kNoName);
+    doc.m_pImage.reset();
+    EXPECT_EQ(doc.SavePicture(dir.File("c.bmp")), SaveStatus::kNoPicture);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("c.bmp")));
+}
+
+// The view's cases (tests/view) and the command-line tool's (tests/tools)
+// cover the formats at both zooms; here the edges of the function itself.
+TEST(Readout, NothingWithoutAPictureASpaceOutsideItAndHalvesRoundedAway) {
+    auto image = testutil::Gradient(100, 50);
+    EXPECT_EQ(FormatReadout(image.get(), 10, 5, 90, 0, 1), " ");  // scrolled past the right edge
+    // Client and scroll near the integer limit: no overflow.
+    EXPECT_EQ(FormatReadout(image.get(), 2147483647, 0, 2147483647, 0, 2), " ");
+    EXPECT_EQ(FormatReadout(nullptr, 10, 5, 0, 0, 1), "");
+    CImage empty;
+    EXPECT_EQ(FormatReadout(&empty, 10, 5, 0, 0, 1), "");
+    EXPECT_EQ(FormatReadout(image.get(), 10, 5, 0, 0, 1, false), " ");
+    // Left of or above the window, where a held button still reports the mouse.
+    EXPECT_EQ(FormatReadout(image.get(), -1, 5, 0, 0, 2), " ");
+    EXPECT_EQ(FormatReadout(image.get(), 5, -1, 0, 0, 1), " ");
+    // Rounding halves away from zero.
+    EXPECT_EQ(FormatRoundedHalfAway(0.5), "1");
+    EXPECT_EQ(FormatRoundedHalfAway(2.5), "3");
+    EXPECT_EQ(FormatRoundedHalfAway(2.4999), "2");
+    EXPECT_EQ(FormatRoundedHalfAway(-2.5), "-3");
+    EXPECT_EQ(FormatRoundedHalfAway(-0.4), "0");
+    EXPECT_EQ(FormatRoundedHalfAway(1073741823.5), "1073741824");
 }

@@ -1,5 +1,5 @@
 // Writing over a file: a failed write leaves it byte for byte as it was,
-// whichever way the write had to take.
+// whichever way the write had to take; and the program's own folder.
 
 #include "io/safe_write.h"
 
@@ -16,6 +16,7 @@
 #include <memory>
 #include <string>
 
+#include "io/own_file.h"
 #include "support/test_util.h"
 
 namespace {
@@ -33,6 +34,13 @@ WriteError Write(const std::string& target, const std::string& bytes) {
 
 size_t EntriesIn(const fs::path& dir) {
     return size_t(std::distance(fs::directory_iterator(dir), {}));
+}
+
+// A tmpfs of its own on `dir` (root only), there while the result lives.
+std::shared_ptr<const void> MountTmpfs(const testutil::TempDir& dir, const char* options) {
+    if (::geteuid() != 0 || ::mount("tmpfs", dir.path().c_str(), "tmpfs", 0, options) != 0)
+        return nullptr;
+    return {&dir, [](const testutil::TempDir* d) { ::umount2(d->path().c_str(), MNT_DETACH); }};
 }
 
 TEST(SafeWrite, ReplacesKeepingModeOwnerAndLinks) {
@@ -57,8 +65,7 @@ TEST(SafeWrite, ReplacesKeepingModeOwnerAndLinks) {
     ASSERT_EQ(::stat(target.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
     if (root) {
-        EXPECT_EQ(st.st_uid, 1234u);
-        EXPECT_EQ(st.st_gid, 1235u);
+        EXPECT_EQ(std::pair(st.st_uid, st.st_gid), std::pair(1234u, 1235u));
     }
 
     // Through a symbolic link the file it names changes; through a hard link
@@ -109,11 +116,8 @@ TEST(SafeWrite, RefusesTargetsItMayNotWrite) {
 TEST(SafeWrite, FullDiskLeavesTheFileAsItWas) {
     testutil::TempDir dir;
     const std::string target = dir.File("a.png"), old(1456, 'o');
-    if (::geteuid() != 0 ||
-        ::mount("tmpfs", dir.path().c_str(), "tmpfs", 0, "size=64k,nr_inodes=4,mode=0755") != 0)
-        GTEST_SKIP() << "needs root to mount a tmpfs";
-    const std::shared_ptr<void> unmount(nullptr,
-                                        [&](void*) { ::umount2(dir.path().c_str(), MNT_DETACH); });
+    const auto mounted = MountTmpfs(dir, "size=64k,nr_inodes=4,mode=0755");
+    if (!mounted) GTEST_SKIP() << "needs root to mount a tmpfs";
     WriteFile(target, old);
 
     // One inode left: the temporary file can be made, but space runs out.
@@ -138,6 +142,37 @@ TEST(SafeWrite, FullDiskLeavesTheFileAsItWas) {
     EXPECT_EQ(Write(target, old), WriteError::kReadOnlyFs);
     EXPECT_EQ(Write(dir.File("new.png"), old), WriteError::kReadOnlyFs);
     EXPECT_EQ(ReadFile(target), smaller);
+}
+
+// The encoder's bytes go to the temporary file while it runs; a disk that
+// fills up halfway through is a full disk, not a failed encoder, and costs
+// neither the old file nor a leftover temporary file.
+TEST(SafeWrite, DiskFullHalfwayThroughTheEncoderLeavesTheFileAsItWas) {
+    testutil::TempDir dir;
+    const auto mounted = MountTmpfs(dir, "size=512k,mode=0755");
+    if (!mounted) GTEST_SKIP() << "needs root to mount a tmpfs";
+    const std::string target = dir.File("a.bmp"), old(1000, 'o');
+    WriteFile(target, old);
+    // 1 MB in pieces of 4 KB; halfway, what the temporary file holds so far.
+    const std::string piece(4096, 'n');
+    for (const bool stopAtFailure : {true, false}) {
+        uintmax_t halfway = 0;
+        const auto encoder = [&](std::FILE* f) {
+            bool ok = true;
+            for (int i = 0; i < 256 && (ok || !stopAtFailure); ++i) {
+                if (i == 128) {
+                    for (const auto& entry : fs::directory_iterator(dir.path()))
+                        if (entry.path() != target) halfway = entry.file_size();
+                }
+                ok = std::fwrite(piece.data(), 1, piece.size(), f) == piece.size() && ok;
+            }
+            return ok || !stopAtFailure;
+        };
+        EXPECT_EQ(ze::WriteFileSafely(target, encoder), WriteError::kNoSpace);
+        EXPECT_GE(halfway, 256u * 1024) << stopAtFailure;
+        EXPECT_EQ(ReadFile(target), old);
+        EXPECT_EQ(EntriesIn(dir.path()), 1u);
+    }
 }
 
 // Under a file-size limit (a child process, SIGXFSZ ignored as the programs
@@ -260,6 +295,30 @@ TEST(SafeWrite, PrivateFilesGoWhereOnlyTheUserMayLook) {
     }
     ::unsetenv("XDG_RUNTIME_DIR");
     ::unsetenv("TMPDIR");
+}
+
+// The program's own folder is made for the user alone, and is never a link
+// or another user's folder.
+TEST(OwnFile, FolderIsTheUsersAloneAndNeverALink) {
+    using ze::OwnFileStatus;
+    testutil::TempDir dir;
+    EXPECT_EQ(ze::MakeOwnFolder(dir.File("state/new")), OwnFileStatus::kOk);
+    EXPECT_EQ(ModeOf(dir.File("state/new")), 0700u);
+    fs::create_directory(dir.File("open"));
+    ::chmod(dir.File("open").c_str(), 0777);
+    EXPECT_EQ(ze::MakeOwnFolder(dir.File("open")), OwnFileStatus::kOk);
+    EXPECT_EQ(ModeOf(dir.File("open")), 0700u);
+
+    fs::create_symlink(dir.File("open"), dir.File("link"));
+    EXPECT_EQ(ze::MakeOwnFolder(dir.File("link")), OwnFileStatus::kLink);
+    WriteFile(dir.File("file"), "");
+    EXPECT_EQ(ze::MakeOwnFolder(dir.File("file")), OwnFileStatus::kNotFolder);
+    fs::create_directory(dir.File("nobody"));
+    ::chmod(dir.File("nobody").c_str(), 0777);
+    if (::geteuid() == 0 && ::chown(dir.File("nobody").c_str(), 65534, 65534) == 0) {
+        EXPECT_EQ(ze::MakeOwnFolder(dir.File("nobody")), OwnFileStatus::kNotOurs);
+        EXPECT_EQ(ModeOf(dir.File("nobody")), 0777u);
+    }
 }
 
 }  // namespace

@@ -1,12 +1,16 @@
-// Converting client points, formatting the three kinds of area line,
-// upper-casing outside quotes and putting the lines into the pane text.
+// Converting client points, link text for a path, formatting the three kinds
+// of area line, upper-casing outside quotes and putting the lines into the
+// pane text, as a whole or as edits of the memory pane.
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "markup/area_line_insert.h"
 #include "markup/area_markup.h"
+#include "markup/link_path.h"
 
 TEST(PictureCoord, EachQuotientTruncatedOnItsOwn) {
     // 3,5 at zoom 2 is 1 + 2, not (3 + 5) / 2; truncation goes toward zero
@@ -62,14 +66,93 @@ TEST(AreaLines, EachShapeWrittenWhole) {
 
 namespace {
 
-const std::string kSkeleton =
+struct LinkCase {
+    const char* base;
+    const char* path;
+    const char* link;
+};
+
+const std::string kHead =
     "<img src=\"logo.gif\" width=120 height=60 usemap=\"#map_logo\">\r\n"
-    "<map name=\"map_logo\">\r\n</map>";
-const std::string kUpperSkeleton =
+    "<map name=\"map_logo\">\r\n";
+const std::string kUpperHead =
     "<IMG SRC=\"logo.gif\" WIDTH=120 HEIGHT=60 USEMAP=\"#map_logo\">\r\n"
-    "<MAP NAME=\"map_logo\">\r\n</MAP>";
+    "<MAP NAME=\"map_logo\">\r\n";
+const std::string kSkeleton = kHead + "</map>", kUpperSkeleton = kUpperHead + "</MAP>";
 
 }  // namespace
+
+TEST(MakeLinkPath, RelativeOnTheSameDriveElseAFileUrl) {
+    const LinkCase cases[] = {
+        {"C:\\web\\", "C:\\web\\a.gif", "a.gif"},
+        {"C:\\web\\", "C:\\web\\img\\a.gif", "img/a.gif"},
+        {"C:\\web\\site\\", "C:\\web\\img\\a.gif", "../img/a.gif"},
+        {"C:\\a\\b\\c\\", "C:\\a\\x.html", "../../x.html"},
+        // The common prefix ends at the last common backslash, not at the
+        // last common byte.
+        {"C:\\web\\", "C:\\website\\a.gif", "../website/a.gif"},
+        // Case-sensitive: only C:\ is common.
+        {"C:\\Web\\", "C:\\web\\a.gif", "../web/a.gif"},
+        {"\\\\srv\\share\\", "\\\\srv\\share\\a.gif", "a.gif"},
+        // Nothing is escaped, and UTF-8 passes through byte for byte.
+        {"C:\\web\\", "C:\\web\\my pic.gif", "my pic.gif"},
+        {"C:\\web\\", "C:\\web\\#100%.gif", "#100%.gif"},
+        {"C:\\ウェブ\\", "C:\\ウェブ\\画像\\地図.gif", "画像/地図.gif"},
+        // The path ends inside the base folder: the walk stops at its end.
+        {"C:\\web\\img\\", "C:\\web", "../../web"},
+        // A doubled separator counts as one more level, as the plain steps
+        // give for a base that reaches MakeLinkPath with two backslashes.
+        {"C:\\\\", "C:\\a.gif", "../a.gif"},
+        // A colon after the drive also becomes "|".
+        {"C:\\web\\", "C:\\web\\a:b.gif", "a|b.gif"},
+        // Other drives, and drive letters that differ in case: a file URL.
+        {"C:\\web\\", "D:\\pics\\a.gif", "file:///D|/pics/a.gif"},
+        {"C:\\web\\", "D:\\x.gif", "file:///D|/x.gif"},
+        {"c:\\web\\", "C:\\web\\a.gif", "file:///C|/web/a.gif"},
+        // An asterisk in the path is a colon in the URL, like the scheme's.
+        {"C:\\web\\", "D:\\a*b.gif", "file:///D|/a:b.gif"},
+        // Empty base, empty path, strings shorter than the drive.
+        {"", "C:\\a.gif", "file:///C|/a.gif"},
+        {"C:\\web\\", "", "file:///"},
+        {"C", "C:\\a.gif", "file:///C|/a.gif"},
+        {"", "", "file:///"},
+    };
+    for (const LinkCase& c : cases)
+        EXPECT_EQ(MakeLinkPath(c.base, c.path), c.link) << c.base << " " << c.path;
+}
+
+TEST(LinkTextForPath, WindowsAndPosixPaths) {
+    const LinkCase windows[] = {
+        // No base folder: the file name alone, with nothing replaced in it.
+        {"", "C:\\web\\img\\a b.gif", "a b.gif"},
+        {"", "a.gif", "a.gif"},
+        {"", "C:\\web\\", ""},
+        // One separator is appended to the stored folder...
+        {"C:\\web", "C:\\web\\img\\a.gif", "img/a.gif"},
+        // ...but none to a folder that already ends with one (a drive root).
+        {"C:\\", "C:\\a.gif", "a.gif"},
+        {"C:\\web\\", "C:\\web\\a.gif", "a.gif"},
+        {"C:\\web\\", "C:\\a.gif", "../a.gif"},
+    };
+    for (const LinkCase& c : windows)
+        EXPECT_EQ(LinkTextForPath(c.base, c.path, PathStyle::kWindows), c.link) << c.path;
+    const LinkCase posix[] = {
+        {"", "/home/u/web/a b.gif", "a b.gif"},
+        {"/home/u/web/site", "/home/u/web/img/a.gif", "../img/a.gif"},
+        {"/home/u/web", "/home/u/website/a.gif", "../website/a.gif"},
+        {"/home/u/web/", "/home/u/web/a.gif", "a.gif"},
+        {"/", "/a.gif", "a.gif"},
+        {"/srv", "/a.gif", "../a.gif"},
+        // No drives, no URL form, and "\", ":" and "*" are ordinary characters.
+        {"/web", "/web/a\\b:c*.gif", "a\\b:c*.gif"},
+        {"/web", "/web/c:\\x", "c:\\x"},
+        {"", "/web/a\\b.gif", "a\\b.gif"},
+    };
+    for (const LinkCase& c : posix)
+        EXPECT_EQ(LinkTextForPath(c.base, c.path, PathStyle::kPosix), c.link) << c.path;
+    EXPECT_EQ(FileNameOfPath("C:\\web\\a.gif", PathStyle::kPosix), "C:\\web\\a.gif");
+    EXPECT_EQ(FileNameOfPath("/web/a.gif", PathStyle::kWindows), "/web/a.gif");
+}
 
 TEST(UpperCase, OnlyLettersOutsideQuotesAndTheFlagRunsAcrossTheText) {
     EXPECT_EQ(UpperCaseOutsideQuotes("<a href=\"x.html\">z</a>"), "<A HREF=\"x.html\">Z</A>");
@@ -100,10 +183,7 @@ TEST(InsertArea, LineGoesBeforeTheFirstClosingTagInTheSettingsCase) {
         int tagSetting;  // any non-zero value is upper case
         std::string text, line, expected;
     } cases[] = {
-        {"first line", 0, kSkeleton, rect,
-         "<img src=\"logo.gif\" width=120 height=60 usemap=\"#map_logo\">\r\n"
-         "<map name=\"map_logo\">\r\n" +
-             rectLine + "</map>"},
+        {"first line", 0, kSkeleton, rect, kHead + rectLine + "</map>"},
         {"second line after the first", 0, "<map name=\"map_logo\">\r\n" + rectLine + "</map>",
          "<second>", "<map name=\"map_logo\">\r\n" + rectLine + "<second>\r\n</map>"},
         {"only the first closing tag counts", 0,
@@ -112,19 +192,14 @@ TEST(InsertArea, LineGoesBeforeTheFirstClosingTagInTheSettingsCase) {
         {"upper case converts the whole text", 1,
          "<p>hand typed \"Quoted\"</p>\r\n" + kUpperSkeleton,
          FormatCircleArea({10, 20}, {13, 24}, {0, 0}, 1, "Alt", "Page.html"),
-         "<P>HAND TYPED \"Quoted\"</P>\r\n"
-         "<IMG SRC=\"logo.gif\" WIDTH=120 HEIGHT=60 USEMAP=\"#map_logo\">\r\n"
-         "<MAP NAME=\"map_logo\">\r\n"
-         "<AREA SHAPE=\"circle\" COORDS=\"10,20,5\" ALT=\"Alt\" HREF=\"Page.html\">\r\n"
-         "</MAP>"},
-        {"setting 5", 5, kUpperSkeleton, "<x>",
-         "<IMG SRC=\"logo.gif\" WIDTH=120 HEIGHT=60 USEMAP=\"#map_logo\">\r\n"
-         "<MAP NAME=\"map_logo\">\r\n<X>\r\n</MAP>"},
+         "<P>HAND TYPED \"Quoted\"</P>\r\n" + kUpperHead +
+             "<AREA SHAPE=\"circle\" COORDS=\"10,20,5\" ALT=\"Alt\" HREF=\"Page.html\">\r\n"
+             "</MAP>"},
+        {"setting 5", 5, kUpperSkeleton, "<x>", kUpperHead + "<X>\r\n</MAP>"},
         // Off to on: no "</MAP>" in the text, so the line goes after the old tag.
         {"switched on after writing", 1, kSkeleton, small,
-         "<IMG SRC=\"logo.gif\" WIDTH=120 HEIGHT=60 USEMAP=\"#map_logo\">\r\n"
-         "<MAP NAME=\"map_logo\">\r\n"
-         "</MAP><AREA SHAPE=\"rect\" COORDS=\"1,2,3,4\" ALT=\"a\" HREF=\"b\">\r\n</MAP>"},
+         kUpperHead +
+             "</MAP><AREA SHAPE=\"rect\" COORDS=\"1,2,3,4\" ALT=\"a\" HREF=\"b\">\r\n</MAP>"},
         // On to off: the lower-case line and tag follow "</MAP>", nothing converted.
         {"switched off after writing", 0, kUpperSkeleton, small,
          kUpperSkeleton +
@@ -142,4 +217,62 @@ TEST(InsertArea, LineGoesBeforeTheFirstClosingTagInTheSettingsCase) {
         EXPECT_EQ(InsertAreaLine(c.text, c.line, MarkupSettings{c.tagSetting != 0, ""}),
                   c.expected);
     }
+}
+
+// The text after each insertion as an edit is what the whole-text insertion
+// gives, whatever changed the text between.
+TEST(AreaLineInserter, EveryStepMatchesTheWholeTextInsertion) {
+    MarkupSettings settings;
+    const std::string a = "<area shape=\"rect\" coords=\"1,2,3,4\" alt=\"a\" href=\"a.html\">";
+    // A step changes the pane (or the setting) and inserts a line, or does
+    // only the first.
+    using Change = std::function<void(MemoryMarkupPane&)>;
+    const struct {
+        const char* what;
+        Change change;
+        std::string line;
+    } steps[] = {
+        {"first line", [](MemoryMarkupPane&) {}, a},
+        {"second, from the remembered place", [](MemoryMarkupPane&) {}, a},
+        {"a line holding the closing tag itself", [](MemoryMarkupPane&) {},
+         "<area alt=\"</map>\">"},
+        {"a closing tag typed before the others",
+         [](MemoryMarkupPane& p) { p.SetSel(0, 0), p.ReplaceSel("</map>", true); }, a},
+        {"the text replaced, no closing tag", [](MemoryMarkupPane& p) { p.SetWindowText("x"); }, a},
+        {"setting on", [&](MemoryMarkupPane&) { settings.upperCase = true; }, a},
+        {"setting on, a lower-case tag in quotes",
+         [](MemoryMarkupPane& p) { p.SetWindowText("<b title=\"</map>\">\r\n</MAP>"); }, a},
+        {"setting off again", [&](MemoryMarkupPane&) { settings.upperCase = false; }, a},
+        {"and once more", [](MemoryMarkupPane&) {}, a},
+    };
+    MemoryMarkupPane pane;
+    pane.SetWindowText("<map name=\"m\">\r\n</map>\r\n<p>after</p>");
+    CAreaLineInserter inserter;
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.what);
+        step.change(pane);
+        const std::string expected = InsertAreaLine(pane.GetWindowText(), step.line, settings);
+        inserter.Insert(pane, step.line, settings);
+        EXPECT_EQ(pane.GetWindowText(), expected);
+    }
+    // A text read for the outlines tells where to look next.
+    pane.SetWindowText("<map>\r\n</map>");
+    inserter.Learn(pane, pane.GetWindowText());
+    inserter.Insert(pane, a, settings);
+    EXPECT_EQ(pane.GetWindowText(), "<map>\r\n" + a + "\r\n</map>");
+}
+
+// Writing at the caret of an emptied pane is what WriteSkeleton does
+// (map_doc_test); here a selection replaced, and one reversed or too far.
+TEST(MemoryMarkupPane, ReplaceSelWorksOnTheSelectionAndMovesTheCaret) {
+    MemoryMarkupPane pane;
+    pane.SetWindowText("<img>\r\n<map>\r\n</map>");
+    pane.SetSel(7, 12);  // "<map>"
+    pane.ReplaceSel("X", false);
+    EXPECT_EQ(pane.GetWindowText(), "<img>\r\nX\r\n</map>");
+    EXPECT_EQ(pane.GetCaret(), 8u);
+    // A reversed or out-of-range selection is put in order and clamped.
+    pane.SetSel(1000, 7);
+    pane.ReplaceSel("", false);
+    EXPECT_EQ(pane.GetWindowText(), "<img>\r\n");
 }

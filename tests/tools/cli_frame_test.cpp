@@ -1,8 +1,14 @@
-// The command-line tool run as a process: every command's usage errors, and
-// the link and settings commands' exact output; the link rules themselves
-// and the settings file (outside writes included) are tested on the libraries.
+// The command-line tool run as a process: every command's usage errors, the
+// link and settings commands' exact output (the link rules themselves and the
+// settings file are tested on the libraries), and info, ppm and convert: exit
+// codes, messages, output formats and one lossless round trip.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <future>
@@ -10,12 +16,16 @@
 #include <set>
 #include <sstream>
 
+#include "image/image.h"
+#include "support/gradient.h"
+#include "support/tiny_bmp.h"
 #include "tools/cli.h"
 
 namespace {
 
 using clitest::Args;
 using clitest::Cli;
+namespace fs = std::filesystem;
 
 // A wrong call of any command exits with 2, prints nothing and gives that
 // command's usage line; nothing is stored.
@@ -44,7 +54,7 @@ TEST(CliUsage, EveryCommandRefusesAWrongCall) {
         EXPECT_EQ(r.out, "");
         EXPECT_NE(r.err.find("usage: zer-evizi-cli " + args[0] + " "), r.err.npos) << r.err;
     }
-    EXPECT_FALSE(std::filesystem::exists(home.File("config")));
+    EXPECT_FALSE(fs::exists(home.File("config")));
 }
 
 // The man page describes every command the tool lists, and no other: the
@@ -122,6 +132,149 @@ TEST_F(CliSettings, ConcurrentWritersEachSucceed) {
     const std::string shown = Settings({}).out;
     const int last = std::atoi(shown.c_str() + std::string("BaseDir=").size());
     EXPECT_EQ(shown, Shown("BaseDir=" + std::to_string(last) + "\ntag=1\n"));
+}
+
+TEST(CliImage, FailuresSayWhyInOneLine) {
+    testutil::TempDir dir;
+    testutil::WriteFile(dir.File("deep.bmp"), testutil::TinyBmp(1, 1));
+    testutil::WriteFile(dir.File("junk.bmp"), "not a picture at all, just some text here....");
+    testutil::WriteFile(dir.File("pic.tif"), testutil::TinyBmp(1, 1));
+    const std::pair<clitest::Args, const char*> cases[] = {
+        {{"info", dir.File("pic.tif")}, "unsupported format"},
+        {{"readout", dir.File("pic.tif"), "1", "2"}, "unsupported format"},
+        {{"readout", dir.File("junk.bmp"), "1", "2"}, "cannot read"},
+        {{"convert", dir.File("junk.bmp"), dir.File("o.png")}, "cannot read"},
+        // The library's message is folded into the command's one line.
+        {{"convert", dir.File("deep.bmp"), dir.File("d.gif")}, "GIF Images must be 8 bit or less"},
+    };
+    for (const auto& [args, message] : cases) {
+        const auto r = Cli(args);
+        EXPECT_EQ(r.exitCode, 1) << message;
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
+    }
+    EXPECT_FALSE(fs::exists(dir.File("o.png")) || fs::exists(dir.File("d.gif")));
+
+    // A picture that cannot be read: the reason, after the file's name.
+    testutil::WriteFile(dir.File("broken.jpg"), "not a picture");
+    testutil::WriteFile(dir.File("cut.bmp"), testutil::TinyBmp(2, 2).substr(0, 20));
+    const std::pair<clitest::Args, const char*> reasons[] = {
+        {{"info", dir.File("broken.jpg")}, "not a JPEG file"},
+        {{"ppm", dir.File("cut.bmp")}, "the file is cut off at byte 20"},
+        {{"convert", dir.File("gone.gif"), dir.File("o.png")}, "no such file"},
+        {{"skeleton", dir.File("cut.bmp")}, "the file is cut off at byte 20"},
+    };
+    for (const auto& [args, reason] : reasons)
+        EXPECT_EQ(Cli(args).err, "zer-evizi-cli: cannot read " + args[1] + ": " + reason + "\n");
+
+    // Damage the libraries only warn about (a text chunk with a broken CRC, a
+    // JPEG cut in its data) loads in silence.
+    const auto small = testutil::Gradient(8, 8);
+    for (const char* name : {"ok.png", "ok.jpg"}) ASSERT_EQ(small->Save(dir.File(name), -1), 1);
+    std::string png = testutil::ReadFile(dir.File("ok.png"));
+    png.insert(33, std::string("\0\0\0\x05tEXtab\0cd\x01\x02\x03\x04", 17));
+    testutil::WriteFile(dir.File("text.png"), png);
+    const std::string jpeg = testutil::ReadFile(dir.File("ok.jpg"));
+    testutil::WriteFile(dir.File("short.jpg"), jpeg.substr(0, jpeg.size() - 10));
+    for (const char* name : {"text.png", "short.jpg"}) {
+        const auto r = Cli({"info", dir.File(name)});
+        EXPECT_EQ(r.exitCode, 0) << name;
+        EXPECT_TRUE(r.out.starts_with("8x8 depth=")) << name << r.out;
+        EXPECT_EQ(r.err, "") << name;
+    }
+}
+
+// BMP -> PNG -> BMP keeps every pixel, ppm writes the rows top down, info
+// tells how the picture loaded and readout what the view's status line shows
+// at the view's zoom levels. The codecs' own cases are tested in tests/image.
+TEST(CliImage, RoundTripPpmAndInfo) {
+    testutil::TempDir dir;
+    ASSERT_EQ(testutil::Gradient(45, 23)->Save(dir.File("a.bmp"), kImageBmp), 1);
+    std::string ppm = "P6\n45 23\n255\n";  // the top row first
+    for (int r = 0; r < 23; ++r)
+        for (int c = 0; c < 45; ++c) ppm += {char(c), char(r), 7};
+    auto convert = [&](const char* in, const char* out) {
+        const auto r = Cli({"convert", dir.File(in), dir.File(out)});
+        EXPECT_EQ(r.exitCode, 0) << out << r.err;
+        EXPECT_EQ(r.out + r.err, "") << out;
+        return Cli({"ppm", dir.File(out)}).out;
+    };
+    EXPECT_EQ(convert("a.bmp", "b.png"), ppm);
+    EXPECT_EQ(convert("b.png", "c.BMP"), ppm);
+    EXPECT_EQ(Cli({"info", dir.File("a.bmp")}).out,
+              "45x23 depth=24 colortype=2 palette=0 transparent=-1\n");
+    // Zoom levels given as percentages read and draw the view's pixels.
+    const std::pair<clitest::Args, const char*> zoomed[] = {
+        {{"readout", dir.File("a.bmp"), "4", "0", "--zoom", "2", "--scroll", "3,0"},
+         "X座標 = 4 Y座標 = 0   RGB(3, 0, 7)\n"},
+        {{"readout", dir.File("a.bmp"), "10", "5", "--zoom", "66.7%"},
+         "X座標 = 15 Y座標 = 7   RGB(15, 7, 7)\n"},
+        {{"readout", dir.File("a.bmp"), "1", "1", "--zoom", "6.25%"},
+         "X座標 = 16 Y座標 = 16   RGB(16, 16, 7)\n"},
+        {{"area", "rect", "3,3", "30,21", "--zoom", "33.3%"},
+         "<area shape=\"rect\" coords=\"9,9,90,63\" alt=\"\" href=\"\">\r\n</map>"},
+        {{"area", "circle", "8,8", "8,18", "--zoom", "400%", "--scroll", "2,0"},
+         "<area shape=\"circle\" coords=\"2,2,2\" alt=\"\" href=\"\">\r\n</map>"},
+    };
+    for (const auto& [args, out] : zoomed) EXPECT_EQ(Cli(args, "</map>").out, out) << args[4];
+    EXPECT_NE(Cli({"readout", dir.File("a.bmp"), "1", "1", "--zoom", "25"}).exitCode, 0);
+}
+
+// A save that cannot be done says why, in the one line, and leaves the file
+// that was there; so does one ended by SIGTERM while its temporary file is
+// written, which goes with the process.
+TEST(CliImage, FailedSaveSaysWhyAndKeepsTheFile) {
+    testutil::TempDir dir;
+    CImage big;
+    big.Create(3000, 3000, 24, -1);
+    ASSERT_EQ(big.Save(dir.File("big.bmp"), kImageBmp), 1);
+    testutil::WriteFile(dir.File("in.bmp"), testutil::TinyBmp(8, 8));
+    testutil::WriteFile(dir.File("ro.png"), "old");
+    ::chmod(dir.File("ro.png").c_str(), 0444);
+    fs::create_directory(dir.File("d.png"));
+    const std::pair<std::string, const char*> cases[] = {
+        {dir.File("ro.png"), "permission denied"},
+        {dir.File("none/x.jpg"), "folder missing"},
+        {dir.File("d.png"), "not a regular file"},
+    };
+    for (const auto& [target, reason] : cases) {
+        const auto r = Cli({"convert", dir.File("in.bmp"), target});
+        EXPECT_EQ(r.exitCode, 1) << target;
+        EXPECT_EQ(r.err, "zer-evizi-cli: cannot write " + target + " (" + reason + ")\n");
+    }
+    EXPECT_EQ(testutil::ReadFile(dir.File("ro.png")), "old");
+
+    bool stopped = false;
+    for (int attempt = 0; attempt < 5 && !stopped; ++attempt) {
+        testutil::WriteFile(dir.File("out.bmp"), "old");
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            ::execl(ZE_CLI, ZE_CLI, "convert", dir.File("big.bmp").c_str(),
+                    dir.File("out.bmp").c_str(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        // Stopped as soon as its temporary file is there.
+        int status = 0;
+        bool writing = false;
+        pid_t ended = 0;
+        while (!writing && (ended = ::waitpid(pid, &status, WNOHANG)) == 0)
+            for (const auto& e : fs::directory_iterator(dir.path()))
+                writing |= e.path().filename().string().find(".zesave-") != std::string::npos;
+        if (ended == 0) {
+            ::kill(pid, SIGTERM);
+            ::waitpid(pid, &status, 0);
+        }
+        // Unless the save finished first: then it is tried again.
+        stopped = WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM;
+        if (stopped) {
+            EXPECT_EQ(testutil::ReadFile(dir.File("out.bmp")), "old");
+        }
+        const auto entries = std::distance(fs::directory_iterator(dir.path()), {});
+        EXPECT_EQ(entries, 5) << "big.bmp, in.bmp, ro.png, d.png and out.bmp only";
+    }
+    EXPECT_TRUE(stopped);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
-// The skeleton, area, areas, hit, extract, merge and trace commands, driven
-// as separate processes: the whole output is compared byte for byte. Their
-// usage errors are in cli_frame_test.
+// The skeleton, area, areas, reorder, hit, extract, merge, trace, check and
+// export commands, driven as separate processes: the whole output is compared
+// byte for byte. Their usage errors are in cli_frame_test.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -87,21 +87,12 @@ TEST_F(MarkupCommands, AreasAndHit) {
               "3 circle 10,10,5 href=a&b alt=\n"
               "4 rect 1,2.5,30,40 href= alt=x\\ny\n"
               "6 poly 1,2,3 href=p alt= invalid\n");
-    struct Probe {
-        const char* x;
-        const char* y;
-        int exitCode;
-        const char* out;
-    } probes[] = {{"10", "15", 0, "a&b\n"}, {"15.5", "10", 0, "\n"}, {"0.5", "2", 1, ""}};
-    for (const Probe& p : probes) {
-        const auto r = Cli({"hit", p.x, p.y}, text);
-        EXPECT_EQ(r.exitCode, p.exitCode) << p.x << " " << r.err;
-        EXPECT_EQ(r.out, p.out);
-    }
+    // One point: the href of the area there; exit 1 when none is.
+    EXPECT_EQ(Out({"hit", "10", "15"}, text), "a&b\n");
+    EXPECT_EQ(Out({"hit", "15.5", "10"}, text), "\n");
+    EXPECT_EQ(Out({"hit", "0.5", "2"}, text, 1), "");
     // Several points: one line each, the area's line first, 0 for none.
-    const auto r = Cli({"hit", "10", "15", "0.5", "2", "15.5", "10"}, text);
-    EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.out, "3 a&b\n0\n4 \n");
+    EXPECT_EQ(Out({"hit", "10", "15", "0.5", "2", "15.5", "10"}, text), "3 a&b\n0\n4 \n");
 }
 
 // extract and merge: what a build script sees.
@@ -168,4 +159,70 @@ TEST_F(MarkupCommands, TracePrintsThePolygonLineAndRefusesBadInput) {
     for (const Args& args : {Args{"trace", pic, "40", "0"}, Args{"trace", pic, "0", "-1"},
                              Args{"trace", pictures.File("x.tif"), "1", "1"}})
         EXPECT_EQ(Out(args, {}, 1), "");
+}
+
+// The area command's optional attributes, and the areas listing of every
+// attribute.
+TEST_F(MarkupCommands, AttributeFlagsListingAndReorder) {
+    const std::string map = "<map name=\"m\">\r\n</map>";
+    // Without the new flags the line is as it always was.
+    EXPECT_EQ(Out({"area", "rect", "1,2", "3,4", "--href", "a.html", "--lower"}, map),
+              "<map name=\"m\">\r\n<area shape=\"rect\" coords=\"1,2,3,4\" alt=\"\" "
+              "href=\"a.html\">\r\n</map>");
+    const std::string text =
+        Out({"area", "circle", "10,10", "13,14", "--rel", "next", "--title", "Say \"hi\"",
+             "--target", "_blank", "--id", "c1", "--class", "x y", "--upper"},
+            "<MAP NAME=\"m\">\r\n</MAP>");
+    EXPECT_EQ(text,
+              "<MAP NAME=\"m\">\r\n<AREA SHAPE=\"circle\" COORDS=\"10,10,5\" ALT=\"\" HREF=\"\" "
+              "TITLE=\"Say &quot;hi&quot;\" TARGET=\"_blank\" ID=\"c1\" CLASS=\"x y\" "
+              "REL=\"next\">\r\n</MAP>");
+    EXPECT_EQ(Out({"areas"}, text + "<area coords=1,2,3,4 nohref>"),
+              "2 circle 10,10,5 href= alt= title=Say \"hi\" target=_blank id=c1 class=x y "
+              "rel=next\n"
+              "3 rect 1,2,3,4 href= alt= nohref=\n");
+    // A flag given twice or without its value is a usage error.
+    Out({"area", "rect", "1,2", "3,4", "--id", "a", "--id", "b"}, map, 2);
+    Out({"area", "rect", "1,2", "3,4", "--rel"}, map, 2);
+
+    const std::string three = "<map><area href=a>\n <area href=b><area href=c></map><area href=d>";
+    EXPECT_EQ(Out({"reorder", "3", "1"}, three),
+              "<map><area href=c>\n <area href=a><area href=b></map><area href=d>");
+    Out({"reorder", "3", "4"}, three, 1);
+}
+
+// check and export as a build runs them: the page's own picture found from
+// its src, standard input with --picture, and the exit status of each
+// outcome (0 clean, 1 an error found, 2 usage or an input not read).
+TEST_F(MarkupCommands, CheckExitStatusAndThePagesOwnPicture) {
+    testutil::WriteFile(pictures.File("logo.bmp"), testutil::TinyBmp(120, 60, 8));
+    // Shift_JIS: the column counts characters of the decoded line.
+    const std::string page = pictures.File("p.html");
+    testutil::WriteFile(page,
+                        "<meta charset=shift_jis><p>\x93\xfa\x96\x7b</p><img src=\"logo.bmp\" "
+                        "usemap=\"#m\" width=60 alt=\"\x93\xfa\">\n<map name=m>\n"
+                        "<area coords=100,0,130,10 href=a alt=A></map>\n");
+    EXPECT_EQ(Out({"check", page}),
+              page +
+                  ":1:34: warning: the image is shown at width=\"60\" but the picture is "
+                  "120x60: the areas miss their targets unless they are scaled "
+                  "[scaled-image]\n" +
+                  page +
+                  ":3:1: warning: part of the area lies outside the 120x60 picture "
+                  "[outside-picture]\n");
+    EXPECT_EQ(Out({"check", "--format", "json", "--picture", pictures.File("logo.bmp"), "-"},
+                  "<img usemap=#m>\n<map name=m></map>", 1),
+              "[\n  {\"file\": \"-\", \"line\": 1, \"column\": 1, \"severity\": \"error\", "
+              "\"rule\": \"img-alt\", \"message\": \"the image uses a map but has no alternative "
+              "text (alt)\"}\n]\n");
+
+    testutil::WriteFile(pictures.File("q.html"), "<img src=gone.png usemap=#m alt=A><map name=m>");
+    for (const Args& args : {Args{"check", pictures.File("none.html")},
+                             {"check", pictures.File("q.html")},
+                             {"check", "--format", "xml", page},
+                             {"check"},
+                             {"export", page},
+                             {"export", "--svg", pictures.File("q.html")}})
+        EXPECT_EQ(Cli(args).exitCode, 2) << args.back();
+    Out({"export", "--svg", "--picture", pictures.File("logo.bmp"), "-"}, "<img>", 1);
 }

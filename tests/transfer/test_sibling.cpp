@@ -1,8 +1,17 @@
-// Choosing the sibling window and the message sent to it.
+// Choosing the sibling window, the message sent to it, and sending it.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <string>
 
 #include "transfer/sibling_choice.h"
 #include "transfer/sibling_message.h"
+#include "transfer/sibling_transfer.h"
 
 using ze::transfer::ChooseSibling;
 using ze::transfer::CopyDataMessage;
@@ -39,26 +48,17 @@ TEST(SiblingMessage, CarriesTheTextWithCrLfAndOneNul) {
     EXPECT_EQ(Make("<MAP>\r\n</MAP>\n").bytes, std::string("<MAP>\r\n</MAP>\r\n\0", 16));
 }
 
-TEST(SiblingMessage, JapaneseTextBecomesCodePage932) {
-    EXPECT_EQ(ToCodePage932("日本語"), "\x93\xfa\x96\x7b\x8c\xea");
-    EXPECT_EQ(ToCodePage932("ｱ"), "\xb1");                // half-width katakana: one byte
-    EXPECT_EQ(ToCodePage932("①～"), "\x87\x40\x81\x60");  // NEC row 13, full-width tilde
-    EXPECT_EQ(ToCodePage932("\\~"), "\\~");
-    const CopyDataMessage message = Make("<AREA ALT=\"地図\">");
-    EXPECT_EQ(message.bytes, std::string("<AREA ALT=\"\x92\x6e\x90\x7d\">\0", 18));
-}
-
-TEST(SiblingMessage, CharactersOutsideCodePage932BecomeReferences) {
+TEST(SiblingMessage, TextBecomesCodePage932AndTheRestReferences) {
+    // Half-width katakana take one byte; NEC row 13, the full-width tilde.
+    EXPECT_EQ(ToCodePage932("日本語ｱ①～\\~"), "\x93\xfa\x96\x7b\x8c\xea\xb1\x87\x40\x81\x60\\~");
     // Look-alikes that a best-fit table would turn into other characters.
-    EXPECT_EQ(ToCodePage932("a〜b"), "a&#12316;b");
-    EXPECT_EQ(ToCodePage932("¥"), "&#165;");
-    EXPECT_EQ(ToCodePage932("—"), "&#8212;");
-    EXPECT_EQ(ToCodePage932("é😀"), "&#233;&#128512;");
-    // Bytes that are not UTF-8 are replaced one by one, never dropped silently.
-    EXPECT_EQ(ToCodePage932("x\xff"), "x&#65533;");
-    EXPECT_EQ(ToCodePage932("\xc0\xaf"), "&#65533;&#65533;");              // overlong
-    EXPECT_EQ(ToCodePage932("\xed\xa0\x80"), "&#65533;&#65533;&#65533;");  // surrogate
-    EXPECT_EQ(ToCodePage932("\xe6\x97"), "&#65533;&#65533;");              // cut short
+    EXPECT_EQ(ToCodePage932("a〜b¥—é😀"), "a&#12316;b&#165;&#8212;&#233;&#128512;");
+    // Bytes that are not UTF-8 are replaced one by one, never dropped: a stray
+    // byte, an overlong form, a surrogate, a character cut short.
+    EXPECT_EQ(ToCodePage932("x\xff\xc0\xaf\xed\xa0\x80\xe6\x97"),
+              "x&#65533;&#65533;&#65533;&#65533;&#65533;&#65533;&#65533;&#65533;");
+    EXPECT_EQ(Make("<AREA ALT=\"地図\">").bytes,
+              std::string("<AREA ALT=\"\x92\x6e\x90\x7d\">\0", 18));
 }
 
 TEST(SiblingChoice, FirstMinimisedOrVisibleMatchWinsAHiddenOneOnlyIfNoneFollows) {
@@ -88,4 +88,44 @@ TEST(SiblingChoice, OnlyTheExactNameInTheFirst255BytesMatches) {
     const std::string endsAt256 = std::string(256 - name.size(), 'x') + name;
     EXPECT_EQ(ChooseSibling({{endsAt256, kVis}, {endsAt255, kVis}}), 1u);
     EXPECT_FALSE(ChooseSibling({{endsAt256 + "tail", kMin}}));
+}
+
+// Without a display, or with one that accepts the connection and never
+// answers (as a frozen or stopped X server does), the send fails with a
+// reason by the deadline; it never ends the process (Xlib's default handlers
+// would) and never hangs.
+TEST(SiblingTransport, NoOrSilentDisplayFailsWithAReason) {
+    // The silent display: a loopback port that listens, X display number
+    // (port - 6000).
+    const int silent = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    ASSERT_EQ(bind(silent, reinterpret_cast<sockaddr*>(&address), size), 0);
+    ASSERT_EQ(listen(silent, 8), 0);
+    ASSERT_EQ(getsockname(silent, reinterpret_cast<sockaddr*>(&address), &size), 0);
+    const struct {
+        std::string display;
+        ze::transfer::SendStatus status;
+        const char* why;
+    } cases[] = {
+        {":65000", ze::transfer::SendStatus::Failed, "cannot open the X display"},
+        {"127.0.0.1:" + std::to_string(ntohs(address.sin_port) - 6000),
+         ze::transfer::SendStatus::TimedOut, "the X server did not answer within 6 seconds"},
+    };
+    const char* saved = std::getenv("DISPLAY");
+    const std::string before = saved ? saved : "";
+    for (const auto& c : cases) {
+        setenv("DISPLAY", c.display.c_str(), 1);
+        const auto start = std::chrono::steady_clock::now();
+        const ze::transfer::SendOutcome outcome = ze::transfer::SendMarkupToSibling("<MAP></MAP>");
+        const auto took = std::chrono::steady_clock::now() - start;
+        EXPECT_EQ(outcome.status, c.status) << c.display;
+        EXPECT_EQ(outcome.why, c.why);
+        // The deadline is 6 s; the rest is slack for a busy machine.
+        EXPECT_LT(took, std::chrono::milliseconds(ze::transfer::kTransferDeadlineMs + 1500));
+    }
+    saved ? setenv("DISPLAY", before.c_str(), 1) : unsetenv("DISPLAY");
+    close(silent);
 }
