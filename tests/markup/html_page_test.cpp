@@ -274,49 +274,6 @@ TEST(HtmlPage, ThePaneTakesWhatAPersonEdits) {
                  "the image tag and its map are larger than 1 MB or 25,000 lines");
 }
 
-TEST(HtmlTags, ScannerSkipsRawTextUpToItsEndTagInAnyCase) {
-    const std::pair<const char*, const char*> cases[] = {
-        // the text, then the names found, each followed by a space
-        {"<script>'<area>'</SCRIPT><area>", "script area "},
-        {"<Style>a</stylex><p></style ><textarea><img></TextArea/><img src=a>",
-         "style textarea img "},
-        {"<!-- <p> --><!x><P\r>", "p "},
-        {"<title><area>", "title "},  // never closed: the rest is its text
-    };
-    for (const auto& [text, tags] : cases) {
-        CHtmlTagScanner scanner(text);
-        std::string found;
-        for (StartTag tag; scanner.Next(tag);) found += tag.name + " ";
-        EXPECT_EQ(found, tags) << text;
-    }
-}
-
-TEST(HtmlTags, AttributeValuesDecodeAsABrowserDecodesThem) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"a.cgi?x=1&copy=2&reg2&amp", "a.cgi?x=1&copy=2&reg2&"},  // no ';' before '=' or a digit
-        {"&copy;=&copy &lt;&gt&quot;", "\xC2\xA9=\xC2\xA9 <>\""},
-        {"&#128;&#x9F;&#159;&#129;", "\xE2\x82\xAC\xC5\xB8\xC5\xB8\xC2\x81"},
-        {"&#0;&#xD800;&#1114112;&#12316&#x;&#",
-         "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xE3\x80\x9C&#x;&#"},
-    };
-    for (const auto& [raw, decoded] : cases) EXPECT_EQ(DecodeAttributeValue(raw), decoded) << raw;
-}
-
-TEST(TextEncoding, DecodingKeepsGoingAfterBadBytesAndEachEncodingIsKnownByItsBytes) {
-    EXPECT_EQ(ze::DecodeCodePage("\x93\xfa\x96\x7b\xdf", CodePage::kCp932), "日本ﾟ");
-    EXPECT_EQ(ze::DecodeCodePage("a\x81\x22\x62\x82", CodePage::kCp932),
-              "a\xEF\xBF\xBD\"b\xEF\xBF\xBD");
-    EXPECT_EQ(ze::DecodeCodePage("\xc6\xfc\xcb\xdc\x8e\xdf", CodePage::kEucJp), "日本ﾟ");
-    EXPECT_EQ(ze::EncodeWithReferences("〜地図😀\xFF", CodePage::kEucJp),
-              "\xa1\xc1\xc3\xcf\xbf\xde&#128512;&#65533;");
-    EXPECT_TRUE(ze::IsValidUtf8("地図\xEF\xBF\xBD"));
-    EXPECT_FALSE(ze::IsValidUtf8("\xc0\xaf") || ze::IsValidUtf8("\xed\xa0\x80"));
-    // Half-width katakana, 0xA1 to 0xDF, stand alone in code page 932 only.
-    EXPECT_TRUE(ze::LooksLikeCodePage("\xa1\xdf\xdf", CodePage::kCp932));
-    EXPECT_FALSE(ze::LooksLikeCodePage("\xa1\xdf\xdf", CodePage::kEucJp));
-    EXPECT_TRUE(ze::LooksLikeCodePage("\x8e\xdf\xc3\xcf\x8f\xa1\xa1", CodePage::kEucJp));
-}
-
 TEST(PreviewPage, TheMapsAreasAloneAreWrittenAnew) {
     std::string page;
     EXPECT_FALSE(MakePreviewPage("file:///p.bmp", 4, 3, "<img src=p.bmp><area href=a><map", &page));

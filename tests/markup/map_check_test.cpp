@@ -1,0 +1,171 @@
+// The map checker: one page per rule that breaks it, a clean page that
+// breaks none, the report as the command prints it, and coverage against the
+// hit test at every pixel centre.
+#include "markup/map_check.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "markup/area_model.h"
+
+namespace {
+
+// An image with alternative text and its map holding `areas` (line 3 on).
+std::string Page(const std::string& areas) {
+    return "<img src=p.png alt=P usemap=#m>\n<map name=m>\n" + areas + "\n</map>\n";
+}
+
+std::string Check(const std::string& text, PictureSize picture = {100, 50}) {
+    const size_t images = ListMapImages(text).size();
+    return FormatFindingsText(CheckMaps(text, std::vector<PictureSize>(images, picture)), "p.html");
+}
+
+}  // namespace
+
+TEST(MapCheck, EachRuleOnAPageThatBreaksIt) {
+    const struct {
+        std::string text;
+        std::string report;
+    } cases[] = {
+        {Page("<area shape=rect coords=0,0,50,50 href=a alt=A>\n"
+              "<area shape=circle coords=75,25,20 href=b alt=B>\n<area shape=default nohref>"),
+         ""},
+        {Page("<area coords=0,0,9,9 href=a>\n<area coords=10,0,19,9 href=b alt=\" \xE3\x80\x80\">"),
+         "p.html:3:1: error: the link has no alternative text (alt) [area-alt]\n"
+         "p.html:4:1: error: the link's alternative text is empty [area-alt]\n"},
+        {"<img src=p.png usemap=#m><map name=m></map>",
+         "p.html:1:1: error: the image uses a map but has no alternative text (alt) [img-alt]\n"},
+        {Page("<area coords=1,2,3 href=a alt=A><area shape=circ coords=5,5,0 nohref>"
+              "<area shape=poly coords=1,2,3,4,5 nohref>"),
+         "p.html:3:1: error: a browser ignores this area: a rectangle needs 4 coordinates "
+         "[invalid-area]\n"
+         "p.html:3:33: error: a browser ignores this area: a circle's radius must be above 0 "
+         "[invalid-area]\n"
+         "p.html:3:70: error: a browser ignores this area: a polygon needs 3 corners (6 "
+         "coordinates) [invalid-area]\n"},
+        {Page(
+             "<area coords=10,10,10.4,20 nohref>\n<area shape=poly coords=0,0,20,10,40,20 nohref>\n"
+             "<area shape=circle coords=30,30.5,0.4 nohref>"),
+         "p.html:3:1: error: the area holds no pixel of the picture [empty-area]\n"
+         "p.html:4:1: error: the area holds no pixel of the picture [empty-area]\n"
+         "p.html:5:1: error: the area holds no pixel of the picture [empty-area]\n"},
+        {Page("<area coords=90,40,120,60 nohref>\n<area shape=circle coords=-20,10,20 nohref>"),
+         "p.html:3:1: warning: part of the area lies outside the 100x50 picture [outside-picture]\n"
+         "p.html:4:1: error: the area lies wholly outside the 100x50 picture [outside-picture]\n"},
+        {Page("<area coords=0,0,60,50 nohref>\n<area coords=40,0,100,50 nohref>\n"
+              "<area shape=circle coords=50,25,10 nohref>\n<area shape=default nohref>"),
+         "p.html:4:1: warning: the area shares pixels with the area at line 3, which a browser "
+         "picks there [overlap]\n"
+         "p.html:5:1: error: a browser never picks this area: the area at line 3 covers all of "
+         "it [unreachable]\n"
+         "p.html:6:1: error: a browser never picks this area: the areas at lines 3, 4 cover all "
+         "of it [unreachable]\n"},
+        {Page("<area coords=0,0,9,9 href=a alt=Home>\n<area coords=10,0,19,9 href=a alt=Home>\n"
+              "<area coords=20,0,29,9 href=b alt=\" Home\">"),
+         "p.html:5:1: warning: the alternative text \"Home\" is also that of the area at line 3, "
+         "which links elsewhere [duplicate-alt]\n"},
+        {Page("<area coords=0,0,9,9>"),
+         "p.html:3:1: warning: the area has neither href nor nohref [no-href]\n"},
+        {Page("<area coords=0,0,9,9 href=\" JavaScript:go()\" alt=Go>"),
+         "p.html:3:1: warning: a javascript: link is lost to keyboard and no-script users "
+         "[script-href]\n"},
+        {"<img alt=A usemap=#x><img alt=B usemap=m><map name=m></map>",
+         "p.html:1:1: error: usemap \"#x\" names no map of the page [missing-map]\n"
+         "p.html:1:22: error: usemap \"m\" names no map of the page [missing-map]\n"},
+        {"<img alt=A usemap=#m>\n<map name=m></map>\n<map id=m></map>",
+         "p.html:3:1: warning: a map named \"m\" comes before it at line 2; images use that one "
+         "[duplicate-map]\n"},
+        {"<p>\xE6\x97\xA5\xE6\x9C\xAC</p><img alt=A usemap=#m>\n<img alt=B usemap=#m>\n"
+         "<map id=m></map>",
+         "p.html:3:1: warning: the map \"m\" is used by 2 images (lines 1, 2): keyboard order "
+         "breaks [shared-map]\n"},
+        {"<img alt=A usemap=#m width=100 height=25%><img alt=B usemap=#m width=100><map name=m>",
+         "p.html:1:1: warning: the image is shown at width=\"100\" height=\"25%\" but the picture "
+         "is 100x50: the areas miss their targets unless they are scaled [scaled-image]\n"
+         "p.html:1:74: warning: the map \"m\" is used by 2 images (lines 1, 1): keyboard order "
+         "breaks [shared-map]\n"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Check(c.text), c.report) << c.text;
+
+    // Without the picture the rules that need it are left out; the others
+    // stay, and each finding about an area names it.
+    const std::string text = Page("<area coords=-9,0,9,9>\n<area coords=20,0,30,9 nohref>");
+    EXPECT_EQ(Check(text, {}),
+              "p.html:3:1: warning: the area has neither href nor nohref [no-href]\n");
+    const std::vector<MapFinding> findings = CheckMaps(text, {{100, 50}});
+    const auto perArea = FindingsPerArea(findings, 2);
+    EXPECT_EQ(perArea, (std::vector<std::vector<size_t>>{{0, 1}, {}}));
+}
+
+TEST(MapCheck, JsonEscapesWhatItQuotes) {
+    const std::string text = "<img alt=A usemap='#\"\\\x01'>";
+    EXPECT_EQ(
+        FormatFindingsJson(CheckMaps(text, {}), "a\"b.html"),
+        "[\n  {\"file\": \"a\\\"b.html\", \"line\": 1, \"column\": 1, \"severity\": "
+        "\"error\", \"rule\": \"missing-map\", \"message\": \"usemap \\\"#\\\"\\\\\\u0001\\\" "
+        "names no map of the page\"}\n]\n");
+    EXPECT_EQ(FormatFindingsJson({}, "-"), "[]\n");
+}
+
+// Coverage decided row by row against the hit test at every pixel centre,
+// over shapes of every kind whose edges and corners fall on and between
+// pixel centres.
+TEST(MapCheck, CoverageAgreesWithTheHitTestAtEveryPixelCentre) {
+    uint32_t seed = 1;
+    auto next = [&seed](int range) {  // in half pixels
+        seed = seed * 1103515245u + 12345u;
+        return double((seed >> 16) % uint32_t(range * 2)) / 2;
+    };
+    for (int round = 0; round < 300; ++round) {
+        // First a triangle whose only pixel centres lie on its lower edge.
+        std::string list = round > 0 ? "" : "<area shape=poly coords=0,0.5,10,0.5,5,0.2 nohref>\n";
+        for (int k = round > 0 ? 0 : 5; k < 6; ++k) {
+            const int kind = (seed >> 20) % 4, count = kind == 0 ? 4 : kind == 1 ? 3 : kind * 4;
+            std::string coords;
+            for (int i = 0; i < count; ++i)
+                coords +=
+                    (i ? "," : "") + std::to_string(kind == 1 && i == 2 ? next(9) : next(46) - 3);
+            list +=
+                std::string("<area shape=") + "rcpp"[kind] + " coords=\"" + coords + "\" nohref>\n";
+        }
+        const std::string text = Page(list);
+        const std::vector<AreaTag> areas = ParseAreas(text);
+        std::vector<int> inside(areas.size()), picked(areas.size());
+        std::vector<std::set<int>> hiddenBy(areas.size());
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 40; ++x) {
+                const int hit = HitTestAreas(areas, x + 0.5, y + 0.5);
+                if (hit >= 0) ++picked[size_t(hit)];
+                for (size_t k = 0; k < areas.size(); ++k)
+                    if (AreaContains(areas[k], x + 0.5, y + 0.5) && ++inside[k] && int(k) != hit)
+                        hiddenBy[k].insert(areas[size_t(hit)].line);
+            }
+        std::set<std::string> expected, got;
+        for (size_t k = 0; k < areas.size(); ++k) {
+            const std::string line = std::to_string(areas[k].line);
+            if (!areas[k].valid) continue;
+            if (inside[k] == 0)
+                expected.insert(line + " empty");
+            else if (picked[k] == 0)
+                expected.insert(line + " unreachable");
+            else
+                for (const int by : hiddenBy[k])
+                    expected.insert(line + " overlap " + std::to_string(by));
+        }
+        for (const MapFinding& f : CheckMaps(text, {{40, 30}})) {
+            const std::string rule = f.rule, line = std::to_string(f.line);
+            if (rule == "empty-area" ||
+                (rule == "outside-picture" && f.severity == CheckSeverity::kError))
+                got.insert(line + " empty");
+            else if (rule == "unreachable")
+                got.insert(line + " unreachable");
+            else if (rule == "overlap")
+                got.insert(line + " overlap " + f.message.substr(45, f.message.find(',') - 45));
+        }
+        EXPECT_EQ(got, expected) << text;
+    }
+}
