@@ -22,9 +22,6 @@
 #include "shell/qt_japanese.h"
 
 namespace {
-QString U(const char* s) {
-    return QString::fromUtf8(s);
-}
 
 // The menu's visible items, its separators ("-") and its submenus' items.
 QStringList Captions(const QMenu& menu) {
@@ -86,7 +83,8 @@ private slots:
         m_f.Drop();
     }
 
-    void menusCarryEveryCommand() {
+    void menusCarryEveryCommandAndTheTagToggleFollowsTheStore() {
+        SetTagSetting(5);  // stored from outside: counts as on, and is switched off
         CMainFrame frame;
         QStringList menus;
         for (QAction* menu : frame.menuBar()->actions())
@@ -115,11 +113,6 @@ private slots:
         for (const QAction* action : frame.findChildren<QAction*>())
             if (!action->shortcut().isEmpty()) keys << action->shortcut().toString();
         QVERIFY2(keys.size() >= 5 && keys.removeDuplicates() == 0, qPrintable(keys.join(' ')));
-    }
-
-    void tagToggleFollowsTheStore() {
-        SetTagSetting(5);  // stored from outside: counts as on, and is switched off
-        CMainFrame frame;
         QAction* tag = frame.Action(cmd::kTagUpper);
         QVERIFY(tag->isChecked());
         frame.Pane().SetWindowText("<img>");
@@ -129,7 +122,7 @@ private slots:
         QCOMPARE(frame.Pane().GetWindowText(), std::string("<img>"));  // not converted
     }
 
-    void baseFolderIsStoredOnlyOnOkAndLinksFollowIt() {
+    void baseFolderIsStoredOnlyOnOkAndTheLinkDialogFollowsIt() {
         ScriptedPrompts prompts;
         CMainFrame frame;
         SetBaseDirSetting("/old");
@@ -169,6 +162,26 @@ private slots:
         dlg.accept();
         QCOMPARE(dlg.m_strURL, QStringLiteral("img/b.htm"));
         QCOMPARE(dlg.m_strAlt, U("代替え"));
+
+        // The section of further attributes, once opened, opens with the next dialog.
+        AreaLink link;
+        link.href = "a.html";
+        link.target = "_top";
+        link.rel = "next";
+        {
+            CLinkDlg more;
+            QVERIFY(!more.MoreButton().isChecked());
+            more.SetLink(link);
+            more.MoreButton().click();
+            more.MoreEdit(0).setText(QStringLiteral("T"));
+            more.accept();
+            const AreaLink got = more.Link();
+            QCOMPARE(got.href + "|" + got.title + "|" + got.target + "|" + got.rel,
+                     std::string("a.html|T|_top|next"));
+        }
+        QCOMPARE(GetMoreAttributesSetting(), true);
+        CLinkDlg again;
+        QVERIFY(again.MoreButton().isChecked());
     }
 
     void linkDialogStartsInTheLinkFieldAndEnterPressesTheFocusedButton() {
@@ -310,15 +323,25 @@ private slots:
         QTRY_COMPARE(bar.width(), 260);
     }
 
-    void saveAsFiltersAndTheExtensionList() {
+    void saveAsFiltersAndQtDialogsSpeakJapanese() {  // the open dialog's are checked below
         const QList<FileFilter> filters = SaveAsFilters();
-        QCOMPARE(filters.size(), 2);
-        QCOMPARE(filters[0].description, U("(*.gif,*.jpg,*.jpeg,*.png,*.bmp,*.webp,*.avif)"));
-        QCOMPARE(filters[0].patterns, (QStringList{U("*.gif"), U("*.jpeg"), U("*.jpg"), U("*.png"),
-                                                   U("*.bmp"), U("*.webp"), U("*.avif")}));
-        QCOMPARE(filters[1].description, U("全てのﾌｧｨﾙ(*.*)"));
-        QCOMPARE(filters[1].patterns, QStringList{U("*.*")});
-        QCOMPARE(PictureExtensionList(), U("gif, jpg, jpeg, png, bmp, webp, avif"));
+        QStringList shown;
+        for (const FileFilter& filter : filters) shown << filter.description << filter.patterns;
+        QCOMPARE(shown.join(' '), U("(*.gif,*.jpg,*.jpeg,*.png,*.bmp,*.webp,*.avif) *.gif *.jpeg "
+                                    "*.jpg *.png *.bmp *.webp *.avif 全てのﾌｧｨﾙ(*.*) *.*"));
+        FileRequest request;
+        request.open = false;
+        QFileDialog dialog;
+        ConfigureFileDialog(dialog, request);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QCOMPARE(Captions(dialog, QDialogButtonBox::Save),
+                 (QStringList{U("保存(&S)"), U("キャンセル"), U("ファイル名(&N):")}));
+        QMessageBox box(QMessageBox::Question, QStringLiteral("t"), QStringLiteral("?"),
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        QCOMPARE(box.button(QMessageBox::Yes)->text(), U("はい(&Y)"));
+        QCOMPARE(box.button(QMessageBox::No)->text(), U("いいえ(&N)"));
+        QCOMPARE(box.button(QMessageBox::Cancel)->text(), U("キャンセル"));
     }
 
     void pictureFiltersShowDescriptionsAndMatchWithoutADot() {
@@ -365,22 +388,6 @@ private slots:
         QVERIFY(answer.accepted);
         QCOMPARE(answer.path, QString::fromStdString(dir.File("d.jpg")));
         QCOMPARE(answer.filterIndex, 2);
-    }
-
-    void qtDialogsSpeakJapanese() {  // the open dialog's are checked above
-        FileRequest request;
-        request.open = false;
-        QFileDialog dialog;
-        ConfigureFileDialog(dialog, request);
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        QCOMPARE(Captions(dialog, QDialogButtonBox::Save),
-                 (QStringList{U("保存(&S)"), U("キャンセル"), U("ファイル名(&N):")}));
-        QMessageBox box(QMessageBox::Question, QStringLiteral("t"), QStringLiteral("?"),
-                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-        QCOMPARE(box.button(QMessageBox::Yes)->text(), U("はい(&Y)"));
-        QCOMPARE(box.button(QMessageBox::No)->text(), U("いいえ(&N)"));
-        QCOMPARE(box.button(QMessageBox::Cancel)->text(), U("キャンセル"));
     }
 };
 
