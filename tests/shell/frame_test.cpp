@@ -83,45 +83,6 @@ private slots:
         m_f.Drop();
     }
 
-    void menusCarryEveryCommandAndTheTagToggleFollowsTheStore() {
-        SetTagSetting(5);  // stored from outside: counts as on, and is switched off
-        CMainFrame frame;
-        QStringList menus;
-        for (QAction* menu : frame.menuBar()->actions())
-            menus << menu->text() << Captions(*menu->menu());
-        QCOMPARE(
-            menus.join(QLatin1Char('|')),
-            U("ファイル(&F)|開く(&O)...\tCtrl+O|名前をつけて保存 (&S)|-|マップを開く(&M)...|"
-              "マップを保存(&A)|名前を付けてマップを保存(&K)...|別のマップ(&N)...|書き出し(&E)|"
-              "SVG 重ね合わせ (&S)...|伸縮するマップ (&M)...|-|最新のﾌｧｲﾙ|"
-              "編集(&E)|元に戻す(&U)\tCtrl+Z|やり直し(&R)\tCtrl+Y|"
-              "領域(&R)|円 (&C)|矩形 (&R)|多角形 （&P)|輪郭 (&O)|選択 (&S)|-|領域の輪郭を表示 (&V)|"
-              "-|前面へ|背面へ|領域一覧|-|領域をコピー (&Y)\tCtrl+C|領域を切り取り "
-              "(&T)\tCtrl+X|領域を貼り付け (&E)\tCtrl+V|"
-              "領域を複製 (&D)\tCtrl+D|配置 (&A)|揃える (&A)|左 (&L)|右 (&R)|上 (&T)|下 (&B)|"
-              "左右中央 (&C)|上下中央 (&M)|同じ大きさ (&Z)|幅 (&W)|高さ (&H)|等間隔 (&Q)|横 (&H)|"
-              "縦 (&V)|"
-              "表示(&V)|拡大 (&I)\tCtrl++|縮小 (&O)\tCtrl+-|ウィンドウに合わせる (&W)\tCtrl+0|-|"
-              "実際のサイズ (&N)|2倍表示 (&L)|-|ピクセルグリッド (&G)|-|フルカラー (&C)|グリッド "
-              "(&D)|"
-              "グリッドの間隔 (&S)...|"
-              "その他(&O)|基本フォルダ 設定(&B)|画像サイズ (&S)|実際のサイズ (&N)|2倍表示 (&L)|"
-              "タグを大文字にする (&T)|ZURI Zezez SEKKAにデータ転送 (&H)|ブラウザで確認 (&W)|"
-              "伸縮を確認 (&Z)...|問題 (&P)"));
-        // No two commands share a key.
-        QStringList keys;
-        for (const QAction* action : frame.findChildren<QAction*>())
-            if (!action->shortcut().isEmpty()) keys << action->shortcut().toString();
-        QVERIFY2(keys.size() >= 5 && keys.removeDuplicates() == 0, qPrintable(keys.join(' ')));
-        QAction* tag = frame.Action(cmd::kTagUpper);
-        QVERIFY(tag->isChecked());
-        frame.Pane().SetWindowText("<img>");
-        tag->trigger();
-        QCOMPARE(GetTagSetting(), 0);
-        QVERIFY(!tag->isChecked());
-        QCOMPARE(frame.Pane().GetWindowText(), std::string("<img>"));  // not converted
-    }
-
     void baseFolderIsStoredOnlyOnOkAndTheLinkDialogFollowsIt() {
         ScriptedPrompts prompts;
         CMainFrame frame;
@@ -215,10 +176,48 @@ private slots:
         }
     }
 
-    void paneRefusesDroppedFilesAndKeepsItsText() {
+    void theFrameMenusTagTogglePaneAndBar() {
+        SetTagSetting(5);  // stored from outside: counts as on, and is switched off
         CMainFrame frame;
+        frame.resize(700, 600);
         frame.show();
         QVERIFY(QTest::qWaitForWindowActive(&frame));
+        QStringList menus;
+        for (QAction* menu : frame.menuBar()->actions())
+            menus << menu->text() << Captions(*menu->menu());
+        QCOMPARE(
+            menus.join(QLatin1Char('|')),
+            U("ファイル(&F)|開く(&O)...\tCtrl+O|名前をつけて保存 (&S)|-|マップを開く(&M)...|"
+              "マップを保存(&A)|名前を付けてマップを保存(&K)...|別のマップ(&N)...|書き出し(&E)|"
+              "SVG 重ね合わせ (&S)...|伸縮するマップ (&M)...|-|最新のﾌｧｲﾙ|"
+              "編集(&E)|元に戻す(&U)\tCtrl+Z|やり直し(&R)\tCtrl+Y|"
+              "領域(&R)|円 (&C)|矩形 (&R)|多角形 （&P)|輪郭 (&O)|選択 (&S)|-|領域の輪郭を表示 (&V)|"
+              "-|前面へ|背面へ|領域一覧|-|領域をコピー (&Y)\tCtrl+C|領域を切り取り "
+              "(&T)\tCtrl+X|領域を貼り付け (&E)\tCtrl+V|"
+              "領域を複製 (&D)\tCtrl+D|配置 (&A)|揃える (&A)|左 (&L)|右 (&R)|上 (&T)|下 (&B)|"
+              "左右中央 (&C)|上下中央 (&M)|同じ大きさ (&Z)|幅 (&W)|高さ (&H)|等間隔 (&Q)|横 (&H)|"
+              "縦 (&V)|"
+              "表示(&V)|拡大 (&I)\tCtrl++|縮小 (&O)\tCtrl+-|ウィンドウに合わせる (&W)\tCtrl+0|-|"
+              "実際のサイズ (&N)|2倍表示 (&L)|-|ピクセルグリッド (&G)|-|フルカラー (&C)|グリッド "
+              "(&D)|"
+              "グリッドの間隔 (&S)...|"
+              "その他(&O)|基本フォルダ 設定(&B)|画像サイズ (&S)|実際のサイズ (&N)|2倍表示 (&L)|"
+              "タグを大文字にする (&T)|ZURI Zezez SEKKAにデータ転送 (&H)|ブラウザで確認 (&W)|"
+              "伸縮を確認 (&Z)...|問題 (&P)"));
+        // No two commands share a key.
+        QStringList keys;
+        for (const QAction* action : frame.findChildren<QAction*>())
+            if (!action->shortcut().isEmpty()) keys << action->shortcut().toString();
+        QVERIFY2(keys.size() >= 5 && keys.removeDuplicates() == 0, qPrintable(keys.join(' ')));
+        QAction* tag = frame.Action(cmd::kTagUpper);
+        QVERIFY(tag->isChecked());
+        frame.Pane().SetWindowText("<img>");
+        tag->trigger();
+        QCOMPARE(GetTagSetting(), 0);
+        QVERIFY(!tag->isChecked());
+        QCOMPARE(frame.Pane().GetWindowText(), std::string("<img>"));  // not converted
+
+        // The pane refuses dropped files and keeps its text.
         MarkupPane& pane = frame.Pane();
         CMarkupEdit& edit = frame.Edit();
         pane.SetWindowText("<map>");
@@ -264,13 +263,8 @@ private slots:
         QCOMPARE(pane.GetWindowText(), typed + "<area>\r\n</map>");
         QVERIFY(edit.textCursor().atEnd());
         QVERIFY(!edit.document()->isUndoAvailable());
-    }
 
-    void theBarKeepsItsMarginAndTheMarginMovesIt() {
-        CMainFrame frame;
-        frame.resize(700, 600);
-        frame.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        // The bar keeps its margin, and the margin moves it.
         CResizableBar& bar = frame.Bar();
         QCOMPARE(bar.height(), 200);
         auto fits = [&] {

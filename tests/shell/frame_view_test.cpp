@@ -69,7 +69,7 @@ struct ListHarness : FrameHarness {
 class FrameViewTest : public QObject {
     Q_OBJECT
 private slots:
-    void checkMarksAndTheReadoutFollowTheView() {
+    void readoutLinkDialogAndCheckMarks() {
         Harness h;
         // The readout goes to the status bar.
         QTest::mouseMove(h.vp(), QPoint(10, 5));
@@ -77,28 +77,8 @@ private slots:
                      QStringLiteral("X座標 = 10 Y座標 = 5   RGB(1, 2, 3)"));
         QTest::mouseMove(h.vp(), QPoint(300, 20));
         QTRY_COMPARE(h.frame.StatusBar().currentMessage(), QStringLiteral(" "));
-        const auto checked = [&h] {
-            QList<int> ids;
-            for (int id : {cmd::kToolCircle, cmd::kToolRect, cmd::kToolPolygon, cmd::kZoomNormal,
-                           cmd::kZoomDouble})
-                if (h.frame.Action(id)->isChecked()) ids << id;
-            return ids;
-        };
-        QCOMPARE(checked(), (QList<int>{cmd::kToolRect, cmd::kZoomNormal}));
-        h.Command(cmd::kToolPolygon);
-        h.Command(cmd::kZoomDouble);
-        QCOMPARE(checked(), (QList<int>{cmd::kToolPolygon, cmd::kZoomDouble}));
-        // The outline tool's spin box shows the stored tolerance and stores a new one.
-        SetTraceToleranceSetting(10);
-        h.Command(cmd::kToolTrace);
-        QCOMPARE(h.frame.TraceTolerance().value(), 10);
-        h.frame.TraceTolerance().setValue(19);
-        QCOMPARE(GetTraceToleranceSetting(), 19);
-        QVERIFY(h.frame.Action(cmd::kToolTrace)->isChecked());
-    }
 
-    void linkDialogThroughTheSeam() {
-        Harness h;
+        // The link dialog run through the seam.
         h.frame.View().SetLinkPrompt(
             [&h](std::string* url, std::string* alt) { return h.frame.AskLink(url, alt); });
         // 参照 starts in the picture's folder.
@@ -124,6 +104,25 @@ private slots:
         h.Drag(QPoint(5, 5), QPoint(20, 20));
         QCOMPARE(h.prompts.dialogsRun, 2);
         QCOMPARE(h.Text(), before);
+
+        const auto checked = [&h] {
+            QList<int> ids;
+            for (int id : {cmd::kToolCircle, cmd::kToolRect, cmd::kToolPolygon, cmd::kZoomNormal,
+                           cmd::kZoomDouble})
+                if (h.frame.Action(id)->isChecked()) ids << id;
+            return ids;
+        };
+        QCOMPARE(checked(), (QList<int>{cmd::kToolRect, cmd::kZoomNormal}));
+        h.Command(cmd::kToolPolygon);
+        h.Command(cmd::kZoomDouble);
+        QCOMPARE(checked(), (QList<int>{cmd::kToolPolygon, cmd::kZoomDouble}));
+        // The outline tool's spin box shows the stored tolerance and stores a new one.
+        SetTraceToleranceSetting(10);
+        h.Command(cmd::kToolTrace);
+        QCOMPARE(h.frame.TraceTolerance().value(), 10);
+        h.frame.TraceTolerance().setValue(19);
+        QCOMPARE(GetTraceToleranceSetting(), 19);
+        QVERIFY(h.frame.Action(cmd::kToolTrace)->isChecked());
     }
 
     void everyChangeIsOneUndoStep() {
