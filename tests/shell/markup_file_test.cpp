@@ -291,7 +291,7 @@ private slots:
         app.ExitInstance();
     }
 
-    void onlyRestoreAndDiscardRemoveACopyAndWhatCannotBeReadIsNamed() {
+    void onlyDiscardRemovesACopyAndWhatCannotBeReadIsNamed() {  // restore: the test above
         const std::string copy =
             "ZER-EVIZI-RECOVERY 1\npicture 0\n\nmarkup 0\n\npage 0\n\ntext 7\n<map m>\n";
         const QString orphan = Recovery() + QStringLiteral("/recovery-99999999.txt");
@@ -304,7 +304,6 @@ private slots:
         } cases[] = {
             {"later", 2, true, nullptr},
             {"discard", 1, false, nullptr},
-            {"restore", 0, false, nullptr},
             {"cut off", 0, true, "recovery-99999999.txt: cut off or damaged"},
             {"lock to /dev/zero", 0, true, "recovery-99999999.lock is a symbolic link"},
         };
