@@ -57,7 +57,7 @@ private slots:
     void init() { m_f.Make(); }
     void cleanup() { m_f.Drop(); }
 
-    void startUp() {
+    void startUpAndRecentNames() {
         ScriptedPrompts outer;
         {
             START_EDITOR({});
@@ -72,6 +72,16 @@ private slots:
         }
         ze::ReportMessage("after the application");  // the handler is gone
         QCOMPARE(outer.messages, QStringList());
+
+        // Recent names are shortened for the menu.
+        const QChar sep('/');
+        QCOMPARE(AbbreviatePath(QStringLiteral("/home/user/pictures/2024/web/logo.gif"), 30, sep),
+                 QStringLiteral("/.../2024/web/logo.gif"));
+        QCOMPARE(
+            AbbreviatePath(QStringLiteral("/a/a-very-long-file-name-for-the-menu.png"), 30, sep),
+            QStringLiteral("a-very-long-file-name-for-the-menu.png"));
+        QCOMPARE(RecentMenuText(1, QStringLiteral("/tmp/R&D.gif")),
+                 QStringLiteral("&2 /tmp/R&&D.gif"));
     }
 
     void aCommandLinePictureThatDoesNotOpenEndsTheProgram() {
@@ -265,17 +275,6 @@ private slots:
             QVERIFY(app.WaitForOpen());
             QCOMPARE(app.Document().m_pImage->GetDepth(), 24);
         }
-    }
-
-    void recentNamesAreShortened() {
-        const QChar sep('/');
-        QCOMPARE(AbbreviatePath(QStringLiteral("/home/user/pictures/2024/web/logo.gif"), 30, sep),
-                 QStringLiteral("/.../2024/web/logo.gif"));
-        QCOMPARE(
-            AbbreviatePath(QStringLiteral("/a/a-very-long-file-name-for-the-menu.png"), 30, sep),
-            QStringLiteral("a-very-long-file-name-for-the-menu.png"));
-        QCOMPARE(RecentMenuText(1, QStringLiteral("/tmp/R&D.gif")),
-                 QStringLiteral("&2 /tmp/R&&D.gif"));
     }
 
     void saveAsWritesByTheExtensionCtrlSOnlyTheMarkup() {

@@ -143,10 +143,9 @@ private slots:
         QCOMPARE(GetMoreAttributesSetting(), true);
         CLinkDlg again;
         QVERIFY(again.MoreButton().isChecked());
-    }
 
-    void linkDialogStartsInTheLinkFieldAndEnterPressesTheFocusedButton() {
-        ScriptedPrompts prompts;  // 参照 is answered with a cancel
+        // The link dialog starts in the link field and Enter presses the focused button;
+        // 参照 is answered with a cancel.
         // Focus on OK, キャンセル, 参照, or where it starts: the URL field, where
         // an existing link comes selected, so typing replaces it. The result
         // the dialog closes with, or -1 where it stays open.
