@@ -19,6 +19,18 @@
 inline QString Q(const std::string& s) {
     return QString::fromStdString(s);
 }
+inline QString U(const char* s) {
+    return QString::fromUtf8(s);
+}
+
+// Starts the editor over the test's AppFolder `m_f` with the arguments given
+// (a braced list), as `app`, its window as `frame`, its prompts scripted as
+// `prompts`.
+#define START_EDITOR(...)                   \
+    ScriptedPrompts prompts;                \
+    CMapApp app(*m_f.store);                \
+    QVERIFY(app.InitInstance(__VA_ARGS__)); \
+    [[maybe_unused]] CMainFrame& frame = *app.Frame()
 
 struct AppFolder {
     std::unique_ptr<testutil::TempDir> dir;

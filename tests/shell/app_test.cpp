@@ -1,5 +1,6 @@
 // The application: start-up, opening pictures from the command line, the
-// open dialog and the recent-file list; saving: File > Save As writes a copy
+// open dialog and the recent-file list; 表示 > フルカラー, stored and applied
+// to the pictures opened after it; saving: File > Save As writes a copy
 // of the picture in the format of the name's extension, Ctrl+S saves the
 // markup and never writes the picture.
 
@@ -36,9 +37,6 @@ std::string Skeleton(const std::string& file) {
     return "<img src=\"" + file + "\" width=240 height=160 usemap=\"#map_" + file +
            "\">\r\n<map name=\"map_" + file + "\">\r\n</map>";
 }
-std::string Head(const QString& path, size_t n) {
-    return testutil::ReadFile(path.toStdString()).substr(0, n);
-}
 }  // namespace
 
 class AppTest : public QObject {
@@ -59,22 +57,31 @@ private slots:
     void init() { m_f.Make(); }
     void cleanup() { m_f.Drop(); }
 
-    void startUp() {
-        ScriptedPrompts prompts;
+    void startUpAndRecentNames() {
+        ScriptedPrompts outer;
         {
-            CMapApp app(*m_f.store);
-            QVERIFY(app.InitInstance({}));
-            CMainFrame& frame = *app.Frame();
-            QCOMPARE(frame.windowTitle(), QString::fromUtf8("無題 - Zer Evizi SEKKA"));
+            START_EDITOR({});
+            QCOMPARE(frame.windowTitle(), U("無題 - Zer Evizi SEKKA"));
             // No recent files: the greyed placeholder stands in the File menu.
             const QList<QAction*> file = frame.FileMenu()->actions();
             QVERIFY(std::any_of(file.begin(), file.end(), [](QAction* action) {
-                return action->text() == QString::fromUtf8("最新のﾌｧｲﾙ") && !action->isEnabled();
+                return action->text() == U("最新のﾌｧｲﾙ") && !action->isEnabled();
             }));
             ze::ReportMessage("bad picture");  // the library's messages reach the user
+            QCOMPARE(prompts.messages, QStringList{QStringLiteral("bad picture")});
         }
         ze::ReportMessage("after the application");  // the handler is gone
-        QCOMPARE(prompts.messages, QStringList{QStringLiteral("bad picture")});
+        QCOMPARE(outer.messages, QStringList());
+
+        // Recent names are shortened for the menu.
+        const QChar sep('/');
+        QCOMPARE(AbbreviatePath(QStringLiteral("/home/user/pictures/2024/web/logo.gif"), 30, sep),
+                 QStringLiteral("/.../2024/web/logo.gif"));
+        QCOMPARE(
+            AbbreviatePath(QStringLiteral("/a/a-very-long-file-name-for-the-menu.png"), 30, sep),
+            QStringLiteral("a-very-long-file-name-for-the-menu.png"));
+        QCOMPARE(RecentMenuText(1, QStringLiteral("/tmp/R&D.gif")),
+                 QStringLiteral("&2 /tmp/R&&D.gif"));
     }
 
     void aCommandLinePictureThatDoesNotOpenEndsTheProgram() {
@@ -100,16 +107,14 @@ private slots:
 
     void opensThroughThePromptOrTheRecentList() {
         const QString a = m_f.Picture("a.bmp"), b = m_f.Picture("b.bmp"), c = m_f.Picture("c.bmp");
-        ScriptedPrompts prompts;
-        CMapApp app(*m_f.store);
-        QVERIFY(app.InitInstance({}));
+        START_EDITOR({});
         // The first dialog starts on the first filter, later ones on the last
         // one chosen.
         prompts.AnswerFile(a, 3);
-        app.Frame()->Action(cmd::kFileOpen)->trigger();
+        frame.Action(cmd::kFileOpen)->trigger();
         QVERIFY(app.WaitForOpen());
         QCOMPARE(prompts.fileRequests.at(0).filterIndex, 0);
-        MarkupPane& pane = app.Frame()->Pane();
+        MarkupPane& pane = frame.Pane();
         QCOMPARE(pane.GetWindowText(), Skeleton("a.bmp"));
         pane.SetWindowText("hand edit");
         // The same file again, also through a link, is not opened again.
@@ -127,7 +132,7 @@ private slots:
         QCOMPARE(pane.GetWindowText(), Skeleton("c.bmp"));
         QCOMPARE(app.RecentFiles().Paths(), (QStringList{c, b, a}));
         // Opening an entry moves it to the head.
-        app.Frame()->RecentActions()[2]->trigger();
+        frame.RecentActions()[2]->trigger();
         QVERIFY(app.WaitForOpen());
         QCOMPARE(app.RecentFiles().Paths(), (QStringList{a, c, b}));
         QCOMPARE(pane.GetWindowText(), Skeleton("a.bmp"));
@@ -143,22 +148,20 @@ private slots:
             app.OnFileOpen();
             QVERIFY(app.WaitForOpen());
         }
-        QCOMPARE(
-            prompts.messages,
-            (QStringList{QString::fromUtf8("画像 %1 を開けません。\nBMP ファイルではありません。")
-                             .arg(broken),
-                         QString::fromUtf8("画像 %1 を開けません。\n開ける画像の種類ではありません "
-                                           "(gif, jpg, jpeg, png, bmp, webp, avif)。")
-                             .arg(other)}));
+        QCOMPARE(prompts.messages,
+                 (QStringList{U("画像 %1 を開けません。\nBMP ファイルではありません。").arg(broken),
+                              U("画像 %1 を開けません。\n開ける画像の種類ではありません "
+                                "(gif, jpg, jpeg, png, bmp, webp, avif)。")
+                                  .arg(other)}));
         QVERIFY(!app.OpenDocumentFile(broken));
         QVERIFY(QFile::remove(c));
-        app.Frame()->RecentActions()[1]->trigger();
+        frame.RecentActions()[1]->trigger();
         QVERIFY(app.WaitForOpen());
         QCOMPARE(app.RecentFiles().Paths(), (QStringList{a, b}));
         QCOMPARE(app.Document().GetPathName(), a.toStdString());
         QCOMPARE(app.Document().m_pImage.get(), image);
         QCOMPARE(pane.GetWindowText(), Skeleton("a.bmp"));
-        QCOMPARE(app.Frame()->windowTitle(), QStringLiteral("a.bmp - Zer Evizi SEKKA"));
+        QCOMPARE(frame.windowTitle(), QStringLiteral("a.bmp - Zer Evizi SEKKA"));
 
         // The list comes back next time.
         app.ExitInstance();
@@ -177,18 +180,15 @@ private slots:
         QCOMPARE(jpeg.Save(m_f.dir->File("made.jpg"), kImageJpeg), 1);
         const std::string bytes = testutil::ReadFile(m_f.dir->File("made.jpg"));
 
-        ScriptedPrompts prompts;
-        CMapApp app(*m_f.store);
         const QString a = m_f.Picture("a.bmp");
-        QVERIFY(app.InitInstance({a}));
-        CMainFrame& frame = *app.Frame();
+        START_EDITOR({a});
         QVERIFY(QTest::qWaitForWindowActive(&frame));
         frame.Pane().SetWindowText("hand edit");
         const QString title = frame.windowTitle();
         const CImage* image = app.Document().m_pImage.get();
         auto progress = [&] {
             for (QLabel* label : frame.StatusBar().findChildren<QLabel*>())
-                if (label->isVisible() && label->text().startsWith(QString::fromUtf8("読み込み中")))
+                if (label->isVisible() && label->text().startsWith(U("読み込み中")))
                     return label->text();
             return QString();
         };
@@ -199,7 +199,7 @@ private slots:
         const auto done = [&](bool ok) { opened = ok, ++answers; };
         app.BeginOpen(Q(fifo), done);
         QVERIFY(app.IsOpening());
-        QTRY_COMPARE(progress(), QString::fromUtf8("読み込み中… slow.jpg"));
+        QTRY_COMPARE(progress(), U("読み込み中… slow.jpg"));
         frame.View().viewport()->repaint();  // the window goes on painting meanwhile
         QTest::keyClick(&frame, Qt::Key_Escape);
         QVERIFY(!app.IsOpening());
@@ -223,13 +223,10 @@ private slots:
     }
 
     void theWindowAndTheBarKeepTheirPlaceAcrossStarts() {
-        ScriptedPrompts prompts;
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
         const QRect place(30, 20, 500, 300), floating(100, 90, 220, 120);
         for (int start = 0; start < 4; ++start) {  // what each start finds, then leaves
-            CMapApp app(*m_f.store);
-            QVERIFY(app.InitInstance({}));
-            CMainFrame& frame = *app.Frame();
+            START_EDITOR({});
             CResizableBar& bar = frame.Bar();
             if (start == 0 || start == 3) {  // the first start, or a place on no screen
                 QCOMPARE(frame.geometry().size(), screen.size() * 4 / 5);
@@ -260,22 +257,30 @@ private slots:
         }
     }
 
-    void recentNamesAreShortened() {
-        const QChar sep('/');
-        QCOMPARE(AbbreviatePath(QStringLiteral("/home/user/pictures/2024/web/logo.gif"), 30, sep),
-                 QStringLiteral("/.../2024/web/logo.gif"));
-        QCOMPARE(
-            AbbreviatePath(QStringLiteral("/a/a-very-long-file-name-for-the-menu.png"), 30, sep),
-            QStringLiteral("a-very-long-file-name-for-the-menu.png"));
-        QCOMPARE(RecentMenuText(1, QStringLiteral("/tmp/R&D.gif")),
-                 QStringLiteral("&2 /tmp/R&&D.gif"));
+    void fullColourChangesHowTheNextJpegReadsAndIsKept() {
+        CImage sample(m_f.Picture("s.bmp").toStdString(), kImageBmp);
+        for (const char* name : {"a.jpg", "b.jpg"})
+            QVERIFY(sample.Save(m_f.dir->File(name), kImageJpeg));
+        for (int start = 0; start < 2; ++start) {
+            START_EDITOR({});
+            QAction* full = frame.Action(cmd::kViewFullColour);
+            QCOMPARE(full->isChecked(), start == 1);
+            if (start == 1) break;
+            QVERIFY(app.OpenDocumentFile(Path("a.jpg")));
+            QCOMPARE(app.Document().m_pImage->GetDepth(), 8);
+            full->trigger();
+            QVERIFY(full->isChecked() && GetFullColourSetting());
+            prompts.AnswerFile(Path("b.jpg"), 0);  // through the menu's worker thread
+            frame.Action(cmd::kFileOpen)->trigger();
+            QVERIFY(app.WaitForOpen());
+            QCOMPARE(app.Document().m_pImage->GetDepth(), 24);
+        }
     }
 
-    void saveAsWritesByTheExtensionAndKeepsTheDocument() {
-        ScriptedPrompts prompts;
-        CMapApp app(*m_f.store);
-        QVERIFY(app.InitInstance({}));
-        QAction* saveAs = app.Frame()->Action(cmd::kFileSaveAs);
+    void saveAsWritesByTheExtensionCtrlSOnlyTheMarkup() {
+        START_EDITOR({});
+        QVERIFY(QTest::qWaitForWindowActive(&frame));
+        QAction* saveAs = frame.Action(cmd::kFileSaveAs);
         QVERIFY(!saveAs->isEnabled());  // no picture yet
         QVERIFY(PalettePicture("a.bmp"));
         QVERIFY(app.OpenDocumentFile(Path("a.bmp")));
@@ -292,7 +297,8 @@ private slots:
         for (const auto& c : cases) {
             prompts.AnswerFile(Path(c.name), c.filter);
             saveAs->trigger();
-            QCOMPARE(Head(Path(c.name), std::strlen(c.head)), std::string(c.head));
+            QCOMPARE(testutil::ReadFile(m_f.dir->File(c.name)).substr(0, std::strlen(c.head)),
+                     std::string(c.head));
         }
         saveAs->trigger();  // cancelled: silence
         QVERIFY(prompts.messages.isEmpty());
@@ -301,14 +307,7 @@ private slots:
             QCOMPARE(request.directory, Q(m_f.dir->path().string()));
         // A copy: the document still names the opened file.
         QCOMPARE(app.Document().GetPathName(), m_f.dir->File("a.bmp"));
-    }
 
-    void ctrlSSavesTheMarkupAndNeverThePicture() {
-        ScriptedPrompts prompts;
-        CMapApp app(*m_f.store);
-        QVERIFY(app.InitInstance({}));
-        CMainFrame& frame = *app.Frame();
-        QVERIFY(QTest::qWaitForWindowActive(&frame));
         // A PNG with a chunk the writer would not keep, and a JPEG it would
         // compress again: the first Ctrl+S asks for the markup's name beside
         // the picture, the next writes there; the picture stays byte for byte.
@@ -348,8 +347,7 @@ private slots:
             frame.Action(cmd::kFileSaveAs)->trigger();
             QCOMPARE(prompts.messages.size(), 1);
             QVERIFY2(prompts.messages[0].contains(target), qPrintable(prompts.messages[0]));
-            QVERIFY2(prompts.messages[0].endsWith(QString::fromUtf8(reason)),
-                     qPrintable(prompts.messages[0]));
+            QVERIFY2(prompts.messages[0].endsWith(U(reason)), qPrintable(prompts.messages[0]));
         }
         QCOMPARE(testutil::ReadFile(m_f.dir->File("ro.png")), std::string("old"));
         QVERIFY(!std::filesystem::exists(m_f.dir->File("a.tif")));
@@ -360,7 +358,7 @@ private slots:
         testutil::WriteFile(m_f.dir->File("true.bmp"), testutil::TinyBmp(6, 4));
         QVERIFY(app.OpenDocumentFile(Path("true.bmp")));
         prompts.AnswerFile(Path("true.gif"), 0);
-        app.Frame()->Action(cmd::kFileSaveAs)->trigger();
+        frame.Action(cmd::kFileSaveAs)->trigger();
         QCOMPARE(prompts.messages.size(), 1);
         QVERIFY(prompts.messages[0].contains(Path("true.gif")));
         QVERIFY(prompts.messages[0].contains(QStringLiteral("8 bit")));

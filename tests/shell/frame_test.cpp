@@ -22,9 +22,6 @@
 #include "shell/qt_japanese.h"
 
 namespace {
-QString U(const char* s) {
-    return QString::fromUtf8(s);
-}
 
 // The menu's visible items, its separators ("-") and its submenus' items.
 QStringList Captions(const QMenu& menu) {
@@ -86,50 +83,7 @@ private slots:
         m_f.Drop();
     }
 
-    void menusCarryEveryCommand() {
-        CMainFrame frame;
-        QStringList menus;
-        for (QAction* menu : frame.menuBar()->actions())
-            menus << menu->text() << Captions(*menu->menu());
-        QCOMPARE(
-            menus.join(QLatin1Char('|')),
-            U("ファイル(&F)|開く(&O)...\tCtrl+O|名前をつけて保存 (&S)|-|マップを開く(&M)...|"
-              "マップを保存(&A)|名前を付けてマップを保存(&K)...|別のマップ(&N)...|書き出し(&E)|"
-              "SVG 重ね合わせ (&S)...|伸縮するマップ (&M)...|-|最新のﾌｧｲﾙ|"
-              "編集(&E)|元に戻す(&U)\tCtrl+Z|やり直し(&R)\tCtrl+Y|"
-              "領域(&R)|円 (&C)|矩形 (&R)|多角形 （&P)|輪郭 (&O)|選択 (&S)|-|領域の輪郭を表示 (&V)|"
-              "-|前面へ|背面へ|領域一覧|-|領域をコピー (&Y)\tCtrl+C|領域を切り取り "
-              "(&T)\tCtrl+X|領域を貼り付け (&E)\tCtrl+V|"
-              "領域を複製 (&D)\tCtrl+D|配置 (&A)|揃える (&A)|左 (&L)|右 (&R)|上 (&T)|下 (&B)|"
-              "左右中央 (&C)|上下中央 (&M)|同じ大きさ (&Z)|幅 (&W)|高さ (&H)|等間隔 (&Q)|横 (&H)|"
-              "縦 (&V)|"
-              "表示(&V)|拡大 (&I)\tCtrl++|縮小 (&O)\tCtrl+-|ウィンドウに合わせる (&W)\tCtrl+0|-|"
-              "実際のサイズ (&N)|2倍表示 (&L)|-|ピクセルグリッド (&G)|-|フルカラー (&C)|グリッド "
-              "(&D)|"
-              "グリッドの間隔 (&S)...|"
-              "その他(&O)|基本フォルダ 設定(&B)|画像サイズ (&S)|実際のサイズ (&N)|2倍表示 (&L)|"
-              "タグを大文字にする (&T)|ZURI Zezez SEKKAにデータ転送 (&H)|ブラウザで確認 (&W)|"
-              "伸縮を確認 (&Z)...|問題 (&P)"));
-        // No two commands share a key.
-        QStringList keys;
-        for (const QAction* action : frame.findChildren<QAction*>())
-            if (!action->shortcut().isEmpty()) keys << action->shortcut().toString();
-        QVERIFY2(keys.size() >= 5 && keys.removeDuplicates() == 0, qPrintable(keys.join(' ')));
-    }
-
-    void tagToggleFollowsTheStore() {
-        SetTagSetting(5);  // stored from outside: counts as on, and is switched off
-        CMainFrame frame;
-        QAction* tag = frame.Action(cmd::kTagUpper);
-        QVERIFY(tag->isChecked());
-        frame.Pane().SetWindowText("<img>");
-        tag->trigger();
-        QCOMPARE(GetTagSetting(), 0);
-        QVERIFY(!tag->isChecked());
-        QCOMPARE(frame.Pane().GetWindowText(), std::string("<img>"));  // not converted
-    }
-
-    void baseFolderIsStoredOnlyOnOkAndLinksFollowIt() {
+    void baseFolderIsStoredOnlyOnOkAndTheLinkDialogFollowsIt() {
         ScriptedPrompts prompts;
         CMainFrame frame;
         SetBaseDirSetting("/old");
@@ -169,10 +123,29 @@ private slots:
         dlg.accept();
         QCOMPARE(dlg.m_strURL, QStringLiteral("img/b.htm"));
         QCOMPARE(dlg.m_strAlt, U("代替え"));
-    }
 
-    void linkDialogStartsInTheLinkFieldAndEnterPressesTheFocusedButton() {
-        ScriptedPrompts prompts;  // 参照 is answered with a cancel
+        // The section of further attributes, once opened, opens with the next dialog.
+        AreaLink link;
+        link.href = "a.html";
+        link.target = "_top";
+        link.rel = "next";
+        {
+            CLinkDlg more;
+            QVERIFY(!more.MoreButton().isChecked());
+            more.SetLink(link);
+            more.MoreButton().click();
+            more.MoreEdit(0).setText(QStringLiteral("T"));
+            more.accept();
+            const AreaLink got = more.Link();
+            QCOMPARE(got.href + "|" + got.title + "|" + got.target + "|" + got.rel,
+                     std::string("a.html|T|_top|next"));
+        }
+        QCOMPARE(GetMoreAttributesSetting(), true);
+        CLinkDlg again;
+        QVERIFY(again.MoreButton().isChecked());
+
+        // The link dialog starts in the link field and Enter presses the focused button;
+        // 参照 is answered with a cancel.
         // Focus on OK, キャンセル, 参照, or where it starts: the URL field, where
         // an existing link comes selected, so typing replaces it. The result
         // the dialog closes with, or -1 where it stays open.
@@ -202,10 +175,48 @@ private slots:
         }
     }
 
-    void paneRefusesDroppedFilesAndKeepsItsText() {
+    void theFrameMenusTagTogglePaneAndBar() {
+        SetTagSetting(5);  // stored from outside: counts as on, and is switched off
         CMainFrame frame;
+        frame.resize(700, 600);
         frame.show();
         QVERIFY(QTest::qWaitForWindowActive(&frame));
+        QStringList menus;
+        for (QAction* menu : frame.menuBar()->actions())
+            menus << menu->text() << Captions(*menu->menu());
+        QCOMPARE(
+            menus.join(QLatin1Char('|')),
+            U("ファイル(&F)|開く(&O)...\tCtrl+O|名前をつけて保存 (&S)|-|マップを開く(&M)...|"
+              "マップを保存(&A)|名前を付けてマップを保存(&K)...|別のマップ(&N)...|書き出し(&E)|"
+              "SVG 重ね合わせ (&S)...|伸縮するマップ (&M)...|-|最新のﾌｧｲﾙ|"
+              "編集(&E)|元に戻す(&U)\tCtrl+Z|やり直し(&R)\tCtrl+Y|"
+              "領域(&R)|円 (&C)|矩形 (&R)|多角形 （&P)|輪郭 (&O)|選択 (&S)|-|領域の輪郭を表示 (&V)|"
+              "-|前面へ|背面へ|領域一覧|-|領域をコピー (&Y)\tCtrl+C|領域を切り取り "
+              "(&T)\tCtrl+X|領域を貼り付け (&E)\tCtrl+V|"
+              "領域を複製 (&D)\tCtrl+D|配置 (&A)|揃える (&A)|左 (&L)|右 (&R)|上 (&T)|下 (&B)|"
+              "左右中央 (&C)|上下中央 (&M)|同じ大きさ (&Z)|幅 (&W)|高さ (&H)|等間隔 (&Q)|横 (&H)|"
+              "縦 (&V)|"
+              "表示(&V)|拡大 (&I)\tCtrl++|縮小 (&O)\tCtrl+-|ウィンドウに合わせる (&W)\tCtrl+0|-|"
+              "実際のサイズ (&N)|2倍表示 (&L)|-|ピクセルグリッド (&G)|-|フルカラー (&C)|グリッド "
+              "(&D)|"
+              "グリッドの間隔 (&S)...|"
+              "その他(&O)|基本フォルダ 設定(&B)|画像サイズ (&S)|実際のサイズ (&N)|2倍表示 (&L)|"
+              "タグを大文字にする (&T)|ZURI Zezez SEKKAにデータ転送 (&H)|ブラウザで確認 (&W)|"
+              "伸縮を確認 (&Z)...|問題 (&P)"));
+        // No two commands share a key.
+        QStringList keys;
+        for (const QAction* action : frame.findChildren<QAction*>())
+            if (!action->shortcut().isEmpty()) keys << action->shortcut().toString();
+        QVERIFY2(keys.size() >= 5 && keys.removeDuplicates() == 0, qPrintable(keys.join(' ')));
+        QAction* tag = frame.Action(cmd::kTagUpper);
+        QVERIFY(tag->isChecked());
+        frame.Pane().SetWindowText("<img>");
+        tag->trigger();
+        QCOMPARE(GetTagSetting(), 0);
+        QVERIFY(!tag->isChecked());
+        QCOMPARE(frame.Pane().GetWindowText(), std::string("<img>"));  // not converted
+
+        // The pane refuses dropped files and keeps its text.
         MarkupPane& pane = frame.Pane();
         CMarkupEdit& edit = frame.Edit();
         pane.SetWindowText("<map>");
@@ -251,13 +262,8 @@ private slots:
         QCOMPARE(pane.GetWindowText(), typed + "<area>\r\n</map>");
         QVERIFY(edit.textCursor().atEnd());
         QVERIFY(!edit.document()->isUndoAvailable());
-    }
 
-    void theBarKeepsItsMarginAndTheMarginMovesIt() {
-        CMainFrame frame;
-        frame.resize(700, 600);
-        frame.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        // The bar keeps its margin, and the margin moves it.
         CResizableBar& bar = frame.Bar();
         QCOMPARE(bar.height(), 200);
         auto fits = [&] {
@@ -310,15 +316,25 @@ private slots:
         QTRY_COMPARE(bar.width(), 260);
     }
 
-    void saveAsFiltersAndTheExtensionList() {
+    void saveAsFiltersAndQtDialogsSpeakJapanese() {  // the open dialog's are checked below
         const QList<FileFilter> filters = SaveAsFilters();
-        QCOMPARE(filters.size(), 2);
-        QCOMPARE(filters[0].description, U("(*.gif,*.jpg,*.jpeg,*.png,*.bmp,*.webp,*.avif)"));
-        QCOMPARE(filters[0].patterns, (QStringList{U("*.gif"), U("*.jpeg"), U("*.jpg"), U("*.png"),
-                                                   U("*.bmp"), U("*.webp"), U("*.avif")}));
-        QCOMPARE(filters[1].description, U("全てのﾌｧｨﾙ(*.*)"));
-        QCOMPARE(filters[1].patterns, QStringList{U("*.*")});
-        QCOMPARE(PictureExtensionList(), U("gif, jpg, jpeg, png, bmp, webp, avif"));
+        QStringList shown;
+        for (const FileFilter& filter : filters) shown << filter.description << filter.patterns;
+        QCOMPARE(shown.join(' '), U("(*.gif,*.jpg,*.jpeg,*.png,*.bmp,*.webp,*.avif) *.gif *.jpeg "
+                                    "*.jpg *.png *.bmp *.webp *.avif 全てのﾌｧｨﾙ(*.*) *.*"));
+        FileRequest request;
+        request.open = false;
+        QFileDialog dialog;
+        ConfigureFileDialog(dialog, request);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QCOMPARE(Captions(dialog, QDialogButtonBox::Save),
+                 (QStringList{U("保存(&S)"), U("キャンセル"), U("ファイル名(&N):")}));
+        QMessageBox box(QMessageBox::Question, QStringLiteral("t"), QStringLiteral("?"),
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        QCOMPARE(box.button(QMessageBox::Yes)->text(), U("はい(&Y)"));
+        QCOMPARE(box.button(QMessageBox::No)->text(), U("いいえ(&N)"));
+        QCOMPARE(box.button(QMessageBox::Cancel)->text(), U("キャンセル"));
     }
 
     void pictureFiltersShowDescriptionsAndMatchWithoutADot() {
@@ -365,22 +381,6 @@ private slots:
         QVERIFY(answer.accepted);
         QCOMPARE(answer.path, QString::fromStdString(dir.File("d.jpg")));
         QCOMPARE(answer.filterIndex, 2);
-    }
-
-    void qtDialogsSpeakJapanese() {  // the open dialog's are checked above
-        FileRequest request;
-        request.open = false;
-        QFileDialog dialog;
-        ConfigureFileDialog(dialog, request);
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        QCOMPARE(Captions(dialog, QDialogButtonBox::Save),
-                 (QStringList{U("保存(&S)"), U("キャンセル"), U("ファイル名(&N):")}));
-        QMessageBox box(QMessageBox::Question, QStringLiteral("t"), QStringLiteral("?"),
-                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-        QCOMPARE(box.button(QMessageBox::Yes)->text(), U("はい(&Y)"));
-        QCOMPARE(box.button(QMessageBox::No)->text(), U("いいえ(&N)"));
-        QCOMPARE(box.button(QMessageBox::Cancel)->text(), U("キャンセル"));
     }
 };
 

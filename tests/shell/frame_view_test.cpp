@@ -1,13 +1,17 @@
 // The map view inside the editor window (tests/view has it on its own): check marks on the frame's
 // actions, the readout in its status bar, the link dialog run through the prompt seam; and the pane
 // as the one record of the areas: edits made on the picture are edits of its text and steps of its
-// undo history, the outlines follow what is typed, and a selection shows on both sides.
+// undo history, the outlines follow what is typed, and a selection shows on both sides. The area
+// list beside the pane: selection shared both ways, cells and rows that edit the pane text as
+// single undo steps.
 
 #define QTEST_QPA_MOUSE_HANDLING
 #include <QAction>
 #include <QDir>
+#include <QMimeData>
 #include <vector>
 
+#include "doc/settings.h"
 #include "shell/commands.h"
 #include "shell/dialogs.h"
 #include "shell/view_harness.h"
@@ -40,44 +44,41 @@ struct Harness : FrameHarness {
     }
 };
 
+const std::string kText =
+    "<img src=\"p.bmp\">\r\n<map name=\"m\">\r\n"
+    "<area shape=\"rect\" coords=\"10,10,60,60\" alt=\"A\" href=\"a.html\">\r\n"
+    "<area shape=\"rect\" coords=\"40,40,90,90\" href=\"b.html\">\r\n"
+    "<area shape=\"circle\" coords=\"150,100,20\" alt=\"C\">\r\n</map>";
+
+struct ListHarness : FrameHarness {
+    ListHarness() : FrameHarness(BlackPicture(200, 150), kText, QSize(800, 600)) {
+        List().Refresh();
+    }
+    CAreaListDock& List() { return frame.AreaList(); }
+    QString Cell(int row, int column) {
+        return List().Model().index(row, column).data().toString();
+    }
+    int SelectedRow() {
+        const QModelIndexList rows = List().Table().selectionModel()->selectedRows();
+        return rows.size() == 1 ? rows.first().row() : -1;
+    }
+};
+
 }  // namespace
 
 class FrameViewTest : public QObject {
     Q_OBJECT
 private slots:
-    void checkMarksFollowToolAndZoom() {
+    void readoutLinkDialogAndCheckMarks() {
         Harness h;
-        const auto checked = [&h] {
-            QList<int> ids;
-            for (int id : {cmd::kToolCircle, cmd::kToolRect, cmd::kToolPolygon, cmd::kZoomNormal,
-                           cmd::kZoomDouble})
-                if (h.frame.Action(id)->isChecked()) ids << id;
-            return ids;
-        };
-        QCOMPARE(checked(), (QList<int>{cmd::kToolRect, cmd::kZoomNormal}));
-        h.Command(cmd::kToolPolygon);
-        h.Command(cmd::kZoomDouble);
-        QCOMPARE(checked(), (QList<int>{cmd::kToolPolygon, cmd::kZoomDouble}));
-        // The outline tool's spin box shows the stored tolerance and stores a new one.
-        SetTraceToleranceSetting(10);
-        h.Command(cmd::kToolTrace);
-        QCOMPARE(h.frame.TraceTolerance().value(), 10);
-        h.frame.TraceTolerance().setValue(19);
-        QCOMPARE(GetTraceToleranceSetting(), 19);
-        QVERIFY(h.frame.Action(cmd::kToolTrace)->isChecked());
-    }
-
-    void readoutGoesToTheStatusBar() {
-        Harness h;
+        // The readout goes to the status bar.
         QTest::mouseMove(h.vp(), QPoint(10, 5));
         QTRY_COMPARE(h.frame.StatusBar().currentMessage(),
                      QStringLiteral("X座標 = 10 Y座標 = 5   RGB(1, 2, 3)"));
         QTest::mouseMove(h.vp(), QPoint(300, 20));
         QTRY_COMPARE(h.frame.StatusBar().currentMessage(), QStringLiteral(" "));
-    }
 
-    void linkDialogThroughTheSeam() {
-        Harness h;
+        // The link dialog run through the seam.
         h.frame.View().SetLinkPrompt(
             [&h](std::string* url, std::string* alt) { return h.frame.AskLink(url, alt); });
         // 参照 starts in the picture's folder.
@@ -103,32 +104,25 @@ private slots:
         h.Drag(QPoint(5, 5), QPoint(20, 20));
         QCOMPARE(h.prompts.dialogsRun, 2);
         QCOMPARE(h.Text(), before);
-    }
 
-    void editsLandOnTheRightCharacters() {
-        // Byte offsets of CR LF UTF-8 text against editor positions: two- to
-        // four-byte characters, line breaks, and both ends of the text.
-        const std::string text = "é地\r\n😀x\r\n\r\nend";
-        const struct {
-            size_t begin, removed;
-            const char* inserted;
-        } cases[] = {
-            {0, 0, "<"},       {2, 3, "y"},           {5, 2, ""},     {7, 4, "\xc3\xa9"},
-            {12, 2, "a\r\nb"}, {text.size(), 0, "!"}, {11, 100, "z"}, {1000, 5, "at end"},
+        const auto checked = [&h] {
+            QList<int> ids;
+            for (int id : {cmd::kToolCircle, cmd::kToolRect, cmd::kToolPolygon, cmd::kZoomNormal,
+                           cmd::kZoomDouble})
+                if (h.frame.Action(id)->isChecked()) ids << id;
+            return ids;
         };
-        Harness h;
-        for (const auto& c : cases) {
-            h.frame.Pane().SetWindowText(text);
-            const TextEdit edit{c.begin, c.removed, c.inserted};
-            h.frame.Pane().ApplyEdit(edit);
-            const std::string got = h.Text();
-            std::string expected = text;
-            const size_t begin = std::min(c.begin, text.size());
-            expected.replace(begin, std::min(c.removed, text.size() - begin), c.inserted);
-            QCOMPARE(got, expected);
-            // The text kept between edits is what the editor holds.
-            QCOMPARE(EditorRawToPaneText(h.frame.Edit().document()->toRawText()), expected);
-        }
+        QCOMPARE(checked(), (QList<int>{cmd::kToolRect, cmd::kZoomNormal}));
+        h.Command(cmd::kToolPolygon);
+        h.Command(cmd::kZoomDouble);
+        QCOMPARE(checked(), (QList<int>{cmd::kToolPolygon, cmd::kZoomDouble}));
+        // The outline tool's spin box shows the stored tolerance and stores a new one.
+        SetTraceToleranceSetting(10);
+        h.Command(cmd::kToolTrace);
+        QCOMPARE(h.frame.TraceTolerance().value(), 10);
+        h.frame.TraceTolerance().setValue(19);
+        QCOMPARE(GetTraceToleranceSetting(), 19);
+        QVERIFY(h.frame.Action(cmd::kToolTrace)->isChecked());
     }
 
     void everyChangeIsOneUndoStep() {
@@ -169,7 +163,7 @@ private slots:
         QVERIFY(!h.frame.Action(cmd::kEditRedo)->isEnabled());
     }
 
-    void outlinesAndSelectionFollowThePane() {
+    void outlinesSelectionAndEditsFollowThePane() {
         Harness h;
         CMapView& view = h.frame.View();
         view.OnToolSelect();
@@ -201,6 +195,104 @@ private slots:
         h.frame.Edit().setTextCursor(cursor);
         QTRY_COMPARE(view.SelectedArea(), -1);
         QCOMPARE(h.frame.Edit().extraSelections().size(), 0);
+
+        // Byte offsets of CR LF UTF-8 text against editor positions: two- to
+        // four-byte characters, line breaks, and both ends of the text.
+        const std::string text = "é地\r\n😀x\r\n\r\nend";
+        const struct {
+            size_t begin, removed;
+            const char* inserted;
+        } cases[] = {
+            {0, 0, "<"},       {2, 3, "y"},           {5, 2, ""},     {7, 4, "\xc3\xa9"},
+            {12, 2, "a\r\nb"}, {text.size(), 0, "!"}, {11, 100, "z"}, {1000, 5, "at end"},
+        };
+        for (const auto& c : cases) {
+            h.frame.Pane().SetWindowText(text);
+            h.frame.Pane().ApplyEdit(TextEdit{c.begin, c.removed, c.inserted});
+            std::string expected = text;
+            const size_t begin = std::min(c.begin, text.size());
+            expected.replace(begin, std::min(c.removed, text.size() - begin), c.inserted);
+            QCOMPARE(h.Text(), expected);
+            // The text kept between edits is what the editor holds.
+            QCOMPARE(EditorRawToPaneText(h.frame.Edit().document()->toRawText()), expected);
+        }
+    }
+
+    // The problem column says what the 問題 panel says about each area.
+    void listProblemsAreTheCheckersFindings() {
+        ListHarness h;
+        h.frame.Pane().SetWindowText(
+            "<img src=\"p.bmp\" usemap=\"#m\" alt=\"\">\r\n<map name=\"m\">\r\n"
+            "<area shape=\"rect\" coords=\"0,0,100,150\" href=\"a.html\" alt=\"A\">\r\n"
+            "<area shape=\"rect\" coords=\"10,10,60,60\" href=\"b.html\">\r\n"
+            "<area shape=\"circle\" coords=\"150,100,20\" alt=\"C\">\r\n</map>");
+        h.List().Refresh();
+        QCOMPARE(h.Cell(0, CAreaListModel::kProblems), QString());
+        QCOMPARE(h.Cell(1, CAreaListModel::kProblems),
+                 QString::fromUtf8("代替テキストなし、前の領域に覆われて選べない領域です"));
+        QCOMPARE(h.Cell(2, CAreaListModel::kProblems),
+                 QString::fromUtf8("href も nohref もありません"));
+    }
+
+    void rowsAndSelectionBothWays() {
+        ListHarness h;
+        CAreaListModel& m = h.List().Model();
+        QCOMPARE(m.rowCount(), 3);
+        QCOMPARE(h.Cell(1, CAreaListModel::kProblems), QString::fromUtf8("代替テキストなし"));
+        QCOMPARE(h.Cell(1, CAreaListModel::kFront), QString::fromUtf8("1 が優先"));
+        QCOMPARE(h.Cell(2, CAreaListModel::kFront), QString());
+        // A row selects the area and marks its tag in the pane.
+        h.List().Table().selectRow(1);
+        QCOMPARE(h.frame.View().SelectedAreas(), QList<int>{1});
+        QCOMPARE(h.frame.Pane().GetCaret(), size_t(99));
+        // A click on the picture selects the row.
+        h.Command(cmd::kToolSelect);
+        QTest::mouseClick(h.vp(), Qt::LeftButton, {}, QPoint(150, 100));
+        QCOMPARE(h.frame.View().SelectedAreas(), QList<int>{2});
+        QCOMPARE(h.SelectedRow(), 2);
+    }
+
+    void cellsAndMovesAreSingleUndoSteps() {
+        ListHarness h;
+        CAreaListModel& m = h.List().Model();
+        QVERIFY(m.setData(m.index(2, CAreaListModel::kTitle), QStringLiteral("The \"C\"")));
+        QVERIFY(m.setData(m.index(1, CAreaListModel::kAlt), QStringLiteral("B")));
+        const std::string edited =
+            "<img src=\"p.bmp\">\r\n<map name=\"m\">\r\n"
+            "<area shape=\"rect\" coords=\"10,10,60,60\" alt=\"A\" href=\"a.html\">\r\n"
+            "<area shape=\"rect\" coords=\"40,40,90,90\" href=\"b.html\" alt=\"B\">\r\n"
+            "<area shape=\"circle\" coords=\"150,100,20\" alt=\"C\" "
+            "title=\"The &quot;C&quot;\">\r\n</map>";
+        QCOMPARE(h.Text(), edited);
+        h.frame.Edit().undo();
+        h.List().Refresh();
+        QCOMPARE(h.Cell(1, CAreaListModel::kAlt), QString());
+        QCOMPARE(h.Cell(2, CAreaListModel::kTitle), QStringLiteral("The \"C\""));
+        h.frame.Edit().redo();
+
+        // Ctrl+Up moves the selected tag one place earlier, the selection along.
+        h.List().Table().selectRow(2);
+        h.List().Table().setFocus();
+        QTest::keyClick(&h.List().Table(), Qt::Key_Up, Qt::ControlModifier);
+        const std::string moved =
+            "<img src=\"p.bmp\">\r\n<map name=\"m\">\r\n"
+            "<area shape=\"rect\" coords=\"10,10,60,60\" alt=\"A\" href=\"a.html\">\r\n"
+            "<area shape=\"circle\" coords=\"150,100,20\" alt=\"C\" "
+            "title=\"The &quot;C&quot;\">\r\n"
+            "<area shape=\"rect\" coords=\"40,40,90,90\" href=\"b.html\" alt=\"B\">\r\n</map>";
+        QCOMPARE(h.Text(), moved);
+        QCOMPARE(h.frame.View().SelectedAreas(), QList<int>{1});
+        QCOMPARE(h.SelectedRow(), 1);
+        QTest::keyClick(&h.List().Table(), Qt::Key_Down, Qt::ControlModifier);
+        QCOMPARE(h.Text(), edited);
+        QCOMPARE(h.SelectedRow(), 2);
+        // A row dropped below the last one goes to the end; one undo step back.
+        std::unique_ptr<QMimeData> drag(m.mimeData({m.index(0, 0)}));
+        QVERIFY(m.dropMimeData(drag.get(), Qt::MoveAction, 3, 0, {}));
+        QCOMPARE(h.Cell(2, CAreaListModel::kHref), QStringLiteral("a.html"));
+        QCOMPARE(h.Cell(1, CAreaListModel::kFront), QString());
+        h.frame.Edit().undo();
+        QCOMPARE(h.Text(), edited);
     }
 };
 

@@ -1,6 +1,7 @@
 // The markup as a document: the question before changed markup is thrown
 // away, pages opened and saved back, the copy kept for after a crash and
-// the page for the browser.
+// the page for the browser; the 問題 panel following the pane's text, its
+// findings leading to their area or tag; File > 書き出し.
 
 #include "shell/markup_file.h"
 
@@ -9,6 +10,7 @@
 
 #include <QDir>
 #include <QMessageBox>
+#include <QTextCursor>
 #include <csignal>
 
 #include "app_folder.h"
@@ -25,6 +27,14 @@ class MarkupFileTest : public QObject {
 
     QString Recovery() const { return Q(m_f.dir->File("state/zer-evizi")); }
     QStringList Copies() const { return QDir(Recovery()).entryList({QStringLiteral("*.txt")}); }
+    static QStringList Rows(CProblemsPanel& panel) {
+        QStringList rows;
+        for (int i = 0; i < panel.List().topLevelItemCount(); ++i) {
+            const QTreeWidgetItem* row = panel.List().topLevelItem(i);
+            rows << row->text(0) + ' ' + row->text(1) + ' ' + row->text(3);
+        }
+        return rows;
+    }
 
 private slots:
     void init() {
@@ -48,10 +58,7 @@ private slots:
             {"save, then go on", true, QMessageBox::Save, true},
         };
         for (const auto& c : cases) {
-            ScriptedPrompts prompts;
-            CMapApp app(*m_f.store);
-            QVERIFY(app.InitInstance({a}));
-            CMainFrame& frame = *app.Frame();
+            START_EDITOR({a});
             if (c.edit)
                 frame.Pane().SetWindowText(InsertAreaLine(frame.Pane().GetWindowText(), kArea, {}));
             const std::string text = frame.Pane().GetWindowText();
@@ -90,16 +97,13 @@ private slots:
     }
 
     void pageOpensWithItsPictureAndSavesBackOnlyTheChange() {
-        ScriptedPrompts prompts;
         const QString picture = m_f.Picture("img/地図 1.bmp");
         const std::string page =
             "<html><body>\n<p>前</p>\n<img src=\"img/%E5%9C%B0%E5%9B%B3%201.bmp?v=2\" "
             "usemap=\"#m\">\n<map name=\"m\">\n</map>\n<p>後</p>\n</body></html>\n";
         const QString path = Q(m_f.dir->File("index.html"));
         testutil::WriteFile(path.toStdString(), page);
-        CMapApp app(*m_f.store);
-        QVERIFY(app.InitInstance({}));
-        CMainFrame& frame = *app.Frame();
+        START_EDITOR({});
         prompts.AnswerFile(path, 0);
         frame.Action(cmd::kMapOpen)->trigger();
         QCOMPARE(prompts.messages, QStringList());
@@ -108,8 +112,7 @@ private slots:
         QCOMPARE(Q(pane), Q("<img src=\"img/%E5%9C%B0%E5%9B%B3%201.bmp?v=2\" usemap=\"#m\">\r\n"
                             "<map name=\"m\">\r\n</map>"));
         QVERIFY(!app.Markup()->IsModified());
-        QCOMPARE(frame.windowTitle(),
-                 QString::fromUtf8("index.html (地図 1.bmp) - Zer Evizi SEKKA"));
+        QCOMPARE(frame.windowTitle(), U("index.html (地図 1.bmp) - Zer Evizi SEKKA"));
 
         frame.Pane().SetWindowText(InsertAreaLine(pane, kArea, {}));
         QVERIFY(frame.windowTitle().startsWith(QLatin1Char('*')));
@@ -137,8 +140,7 @@ private slots:
             testutil::WriteFile(other.toStdString(), f.page);
             QVERIFY(!app.Markup()->OpenPage(other));
             QCOMPARE(prompts.messages.size(), 1);
-            QVERIFY2(prompts.messages[0].contains(QString::fromUtf8(f.says)),
-                     qPrintable(prompts.messages[0]));
+            QVERIFY2(prompts.messages[0].contains(U(f.says)), qPrintable(prompts.messages[0]));
             QCOMPARE(frame.Pane().GetWindowText(), current);
             QCOMPARE(Q(app.Document().GetPathName()), picture);
             QCOMPARE(app.Markup()->Path(), path);
@@ -162,23 +164,19 @@ private slots:
         QCOMPARE(prompts.choices.size(), size_t(1));
         QCOMPARE(prompts.choices[0].size(), 2);
         QVERIFY(frame.Pane().GetWindowText().find("name=b") != std::string::npos);
-        QCOMPARE(frame.windowTitle(),
-                 QString::fromUtf8("several.html (地図 1.bmp) - Zer Evizi SEKKA"));
+        QCOMPARE(frame.windowTitle(), U("several.html (地図 1.bmp) - Zer Evizi SEKKA"));
         // A picture opened alone names only itself.
         QVERIFY(app.OpenDocumentFile(m_f.Picture("b.bmp")));
         QCOMPARE(frame.windowTitle(), QStringLiteral("b.bmp - Zer Evizi SEKKA"));
     }
 
     void aPageChangedOnDiskKeepsTheOtherProgramsWorkOrAsks() {
-        ScriptedPrompts prompts;
         m_f.Picture("a.bmp");
         const QString path = Q(m_f.dir->File("p.html"));
         const std::string ours = "<img src=\"a.bmp\" usemap=\"#m\">\n<map name=\"m\">\n</map>\n";
         testutil::WriteFile(path.toStdString(), "<body>\n" + ours + "<p>x</p>\n");
         const auto disk = [&] { return Q(testutil::ReadFile(path.toStdString())); };
-        CMapApp app(*m_f.store);
-        QVERIFY(app.InitInstance({}));
-        CMainFrame& frame = *app.Frame();
+        START_EDITOR({});
         QVERIFY(app.Markup()->OpenPage(path));
         const auto edit = [&] {
             frame.Pane().SetWindowText(InsertAreaLine(frame.Pane().GetWindowText(), kArea, {}));
@@ -265,10 +263,7 @@ private slots:
     void aCopyIsKeptWhileChangedAndOfferedAfterACrash() {
         const QString a = m_f.Picture("a.bmp");
         {
-            ScriptedPrompts prompts;
-            CMapApp app(*m_f.store);
-            QVERIFY(app.InitInstance({a}));
-            CMainFrame& frame = *app.Frame();
+            START_EDITOR({a});
             app.Markup()->WriteRecoveryCopy();
             QVERIFY(Copies().isEmpty());
             frame.Pane().SetWindowText("<img src=a.bmp usemap=#m>\r\n<map name=m>\r\n</map>");
@@ -285,7 +280,7 @@ private slots:
         CMapApp app(*m_f.store);
         QVERIFY(app.InitInstance({}));
         QCOMPARE(prompts.questions.size(), 1);
-        QCOMPARE(prompts.lastChoices, QString::fromUtf8("復元 破棄 後で").split(' '));
+        QCOMPARE(prompts.lastChoices, U("復元 破棄 後で").split(' '));
         QCOMPARE(Q(app.Document().GetPathName()), a);
         QCOMPARE(Q(app.Frame()->Pane().GetWindowText()),
                  QStringLiteral("<img src=a.bmp usemap=#m>\r\n<map name=m>\r\n</map>"));
@@ -296,7 +291,7 @@ private slots:
         app.ExitInstance();
     }
 
-    void onlyRestoreAndDiscardRemoveACopyAndWhatCannotBeReadIsNamed() {
+    void onlyDiscardRemovesACopyAndWhatCannotBeReadIsNamed() {  // restore: the test above
         const std::string copy =
             "ZER-EVIZI-RECOVERY 1\npicture 0\n\nmarkup 0\n\npage 0\n\ntext 7\n<map m>\n";
         const QString orphan = Recovery() + QStringLiteral("/recovery-99999999.txt");
@@ -309,7 +304,6 @@ private slots:
         } cases[] = {
             {"later", 2, true, nullptr},
             {"discard", 1, false, nullptr},
-            {"restore", 0, false, nullptr},
             {"cut off", 0, true, "recovery-99999999.txt: cut off or damaged"},
             {"lock to /dev/zero", 0, true, "recovery-99999999.lock is a symbolic link"},
         };
@@ -326,8 +320,7 @@ private slots:
             QCOMPARE(prompts.questions.size(), c.says ? 0 : 1);
             QCOMPARE(prompts.messages.size(), c.says ? 1 : 0);
             if (c.says)
-                QVERIFY2(prompts.messages[0].contains(QString::fromUtf8(c.says)),
-                         qPrintable(prompts.messages[0]));
+                QVERIFY2(prompts.messages[0].contains(U(c.says)), qPrintable(prompts.messages[0]));
             QCOMPARE(QFile::exists(orphan), c.stays);
             QCOMPARE(app.Frame()->Pane().GetWindowText() == "<map m>", c.answer == 0 && !c.says);
             app.ExitInstance();
@@ -352,21 +345,19 @@ private slots:
                 QVERIFY(QDir().mkpath(Recovery()));
                 QVERIFY(QFile::setPermissions(Recovery(), QFile::ReadOwner | QFile::ExeOwner));
             }
-            ScriptedPrompts prompts;
-            CMapApp app(*m_f.store);
-            QVERIFY(app.InitInstance({a}));
-            QStatusBar& bar = app.Frame()->StatusBar();
+            START_EDITOR({a});
+            QStatusBar& bar = frame.StatusBar();
             rlimit old{};
             getrlimit(RLIMIT_FSIZE, &old);
             const rlimit tiny{16, old.rlim_max};
             std::signal(SIGXFSZ, SIG_IGN);
             if (why == "file too large") {  // like a full disk, once the lock is taken
-                app.Frame()->Pane().SetWindowText("<map name=m>");
+                frame.Pane().SetWindowText("<map name=m>");
                 app.Markup()->WriteRecoveryCopy();
                 setrlimit(RLIMIT_FSIZE, &tiny);
             }
             for (int tick = 0; tick < 3; ++tick) {
-                app.Frame()->Pane().SetWindowText("<map name=m" + std::to_string(tick) + ">");
+                frame.Pane().SetWindowText("<map name=m" + std::to_string(tick) + ">");
                 app.Markup()->WriteRecoveryCopy();
                 QVERIFY2(bar.currentMessage().contains(Q(why)) == (tick == 0),
                          qPrintable(bar.currentMessage()));
@@ -398,17 +389,15 @@ private slots:
                 testutil::WriteFile(opener.toStdString(), std::string("#!/bin/sh\n") + c.opener);
                 QFile::setPermissions(opener, QFile::ReadOwner | QFile::ExeOwner);
             }
-            ScriptedPrompts prompts;
+            START_EDITOR({});
             prompts.desktopOpens = true;
-            CMapApp app(*m_f.store);
-            QVERIFY(app.InitInstance({}));
-            app.Frame()->Action(cmd::kBrowserCheck)->trigger();
+            frame.Action(cmd::kBrowserCheck)->trigger();
             QCOMPARE(prompts.messages.size(), 1);  // no picture yet
             prompts.messages.clear();
             QVERIFY(app.OpenDocumentFile(m_f.Picture("a.bmp")));
-            MarkupPane& pane = app.Frame()->Pane();
+            MarkupPane& pane = frame.Pane();
             pane.SetWindowText(InsertAreaLine(pane.GetWindowText(), kArea, {}));
-            app.Frame()->Action(cmd::kBrowserCheck)->trigger();
+            frame.Action(cmd::kBrowserCheck)->trigger();
             QCOMPARE(prompts.openedUrls.size(), 1);
             const QString page = prompts.openedUrls[0].toLocalFile();
             const std::string written = testutil::ReadFile(page.toStdString());
@@ -417,8 +406,7 @@ private slots:
                     std::string::npos);
             if (c.said) {
                 QTRY_COMPARE(prompts.messages.size(), 1);
-                QVERIFY2(prompts.messages[0].startsWith(
-                             QString::fromUtf8("ブラウザを起動できませんでした")) &&
+                QVERIFY2(prompts.messages[0].startsWith(U("ブラウザを起動できませんでした")) &&
                              prompts.messages[0].contains(QDir::toNativeSeparators(page)),
                          qPrintable(prompts.messages[0]));
             } else {
@@ -429,6 +417,82 @@ private slots:
             QFile::remove(page);
         }
         qputenv("PATH", path);
+    }
+
+    void findingsFollowTypingAndLeadToTheirAreaAndExportWrites() {
+        START_EDITOR({m_f.Picture("a.bmp")});  // 240 x 160
+        frame.show();
+        CProblemsPanel& panel = frame.Problems();
+        QVERIFY(!panel.isVisible());
+        panel.toggleViewAction()->trigger();
+        QVERIFY(panel.isVisible());
+        frame.Pane().SetWindowText(
+            "<img src=\"a.bmp\" usemap=\"#m\">\r\n<map name=\"m\">\r\n"
+            "<area shape=\"rect\" coords=\"0,0,100,100\" href=\"a.html\" alt=\"A\">\r\n"
+            "<area shape=\"rect\" coords=\"10,10,20,20\" href=\"b.html\" alt=\"B\">\r\n"
+            "<area shape=\"rect\" coords=\"200,100,300,120\" href=\"c.html\">\r\n</map>");
+        QTRY_COMPARE(Rows(panel), (QStringList{
+                                      U("1 エラー img-alt"),
+                                      U("4 エラー unreachable"),
+                                      U("5 エラー area-alt"),
+                                      U("5 警告 outside-picture"),
+                                  }));
+        QCOMPARE(panel.windowTitle(), U("問題 (エラー 3、警告 1)"));
+
+        // One click on a finding about an area selects it; on one about the
+        // image, its tag in the pane.
+        auto click = [&panel](int row) {
+            QTreeWidgetItem* item = panel.List().topLevelItem(row);
+            emit panel.List().itemClicked(item, 0);
+        };
+        click(1);
+        QCOMPARE(frame.View().SelectedArea(), 1);
+        click(0);
+        QCOMPARE(frame.Edit().textCursor().selectedText(),
+                 QStringLiteral("<img src=\"a.bmp\" usemap=\"#m\">"));
+
+        // Typing a fix: the list follows once typing pauses.
+        QTextCursor cursor = frame.Edit().textCursor();
+        cursor.setPosition(28);
+        cursor.insertText(QStringLiteral(" alt=\"map\""));
+        QCOMPARE(Rows(panel).size(), 4);
+        QTRY_COMPARE(Rows(panel).size(), 3);
+
+        // File > 書き出し writes either form or says why not.
+        frame.Pane().SetWindowText(
+            "<img src=\"a.bmp\" alt=\"A\" usemap=\"#m\">\n<map name=\"m\">\n"
+            "<area shape=\"circle\" coords=\"50,50,20\" href=\"a.html\" alt=\"A\">\n</map>");
+        const std::string svg = m_f.dir->File("a-svg.html");
+        prompts.AnswerFile(Q(svg), 0);
+        frame.Action(cmd::kExportSvg)->trigger();
+        QCOMPARE(prompts.fileRequests.back().fileName, QStringLiteral("a-svg.html"));
+        const std::string written = testutil::ReadFile(svg);
+        QVERIFY(written.find("<svg viewBox=\"0 0 240 160\"") != std::string::npos);
+        QVERIFY(
+            written.find("<a href=\"a.html\" aria-label=\"A\"><title>A</title><circle cx=\"50\" "
+                         "cy=\"50\" r=\"20\"") != std::string::npos);
+
+        // Into a folder that is not there: nothing written, and why.
+        prompts.AnswerFile(Q(m_f.dir->File("gone/a.html")), 0);
+        frame.Action(cmd::kExportScalingMap)->trigger();
+        QCOMPARE(prompts.messages.size(), 1);
+        QVERIFY(prompts.messages.back().startsWith(Q(m_f.dir->File("gone/a.html"))));
+        // The look in the browser: the second form at the second width,
+        // the picture linked where it is.
+        prompts.chooseAnswer = 1;
+        frame.Action(cmd::kScaledPreview)->trigger();
+        QCOMPARE(prompts.openedUrls.size(), 1);
+        const std::string page =
+            testutil::ReadFile(prompts.openedUrls[0].toLocalFile().toStdString());
+        QVERIFY(page.find(".ze-frame{width:180px;") != std::string::npos);
+        QVERIFY(page.find("<img src=\"" +
+                          QUrl::fromLocalFile(Q(m_f.dir->File("a.bmp"))).toString().toStdString() +
+                          "\" alt=\"A\" usemap=\"#m\" width=\"240\" height=\"160\">\r\n") !=
+                std::string::npos);
+        frame.Pane().SetWindowText("<map name=\"m\"></map>");
+        frame.Action(cmd::kExportScalingMap)->trigger();
+        QCOMPARE(prompts.messages.size(), 2);
+        QCOMPARE(prompts.fileRequests.size(), 2);
     }
 };
 

@@ -16,16 +16,10 @@ public:
 
     FileAnswer AskFile(QWidget*, const FileRequest& request) override {
         fileRequests.push_back(request);
-        if (fileAnswers.empty()) return {};
-        FileAnswer answer = fileAnswers.front();
-        fileAnswers.pop_front();
-        return answer;
+        return Next(fileAnswers, FileAnswer{});
     }
     QString AskFolder(QWidget*, const QString&, const QString&) override {
-        if (folderAnswers.empty()) return QString();
-        QString answer = folderAnswers.front();
-        folderAnswers.pop_front();
-        return answer;
+        return Next(folderAnswers, QString());
     }
     int RunDialog(QDialog& dialog) override {
         ++dialogsRun;
@@ -38,20 +32,14 @@ public:
     int Ask(QWidget*, const QString&, const QString& text, int buttons,
             int defaultButton) override {
         questions.push_back(text);
-        if (askAnswers.empty())
-            return (buttons & QMessageBox::Discard) ? int(QMessageBox::Discard) : defaultButton;
-        const int answer = askAnswers.front();
-        askAnswers.pop_front();
-        return answer;
+        return Next(askAnswers,
+                    (buttons & QMessageBox::Discard) ? int(QMessageBox::Discard) : defaultButton);
     }
     int AskChoice(QWidget*, const QString&, const QString& text, const QStringList& choices,
                   int) override {
         questions.push_back(text);
         lastChoices = choices;
-        if (choiceAnswers.empty()) return int(choices.size()) - 1;
-        const int answer = choiceAnswers.front();
-        choiceAnswers.pop_front();
-        return answer;
+        return Next(choiceAnswers, int(choices.size()) - 1);
     }
     int Choose(QWidget*, const QString&, const QString&, const QStringList& items) override {
         choices.push_back(items);
@@ -84,5 +72,13 @@ public:
     QList<QUrl> openedUrls;
 
 private:
+    // The queue's next answer, or `fallback` once it is empty.
+    template <typename T>
+    static T Next(std::deque<T>& queue, T fallback) {
+        if (queue.empty()) return fallback;
+        fallback = std::move(queue.front());
+        queue.pop_front();
+        return fallback;
+    }
     PromptSeam* m_old;
 };
