@@ -1,6 +1,4 @@
-// The tools in plain calls over a fake context: no window, the scroll and
-// zoom set by hand, the link prompt answered from fields, the area lines and
-// the pane's text kept in strings.
+// The tools in plain calls over a fake context that stands in for the view.
 
 #include <QProgressDialog>
 #include <QtTest>
@@ -22,8 +20,7 @@ struct Fake : CToolContext, CAreaContext {
     AreaMapping mapping;
     bool answer = true, inWindow = true;
     int asked = 0, edited = -1, selected = -1;
-    std::string lines;  // one a row
-    std::string text;   // the pane
+    std::string lines, text;  // the lines written, one a row; the pane
     std::vector<AreaTag> areas;
 
     explicit Fake(int width = 200, int height = 100) { picture.Create(width, height, 24, -1); }
@@ -65,6 +62,11 @@ struct Fake : CToolContext, CAreaContext {
     }
 };
 
+void Click(CMapTool& tool, QPoint p) {
+    tool.Press(p);
+    tool.Release(p);
+}
+
 void Drag(CMapTool& tool, QPoint from, QPoint to) {
     tool.Press(from);
     tool.Move((from + to) / 2);
@@ -72,7 +74,8 @@ void Drag(CMapTool& tool, QPoint from, QPoint to) {
     tool.Release(to);
 }
 
-// `area` with its @ replaced by `coords`.
+const std::string kPolyLine = "<area shape=\"poly\" coords=\"@\" alt=\"A\" href=\"u.html\">\n";
+
 std::string Fill(std::string area, const char* coords) {
     return area.replace(area.find('@'), 1, coords);
 }
@@ -90,11 +93,6 @@ private slots:
         tool.Move({30, 20});
         QCOMPARE(tool.Outline().points, QPolygon({{10, 5}, {10, 20}, {30, 20}, {30, 5}}));
         tool.Release({30, 20});
-        ctx.mapping.scroll = QPoint(30, 0);
-        tool.Press({20, 30});
-        ctx.mapping.scroll = QPoint(30, 45);
-        QCOMPARE(tool.Outline().points[0], QPoint(20, -15));
-        tool.Release({100, 100});
         tool.SetCircle(true);
         ctx.mapping = AreaMapping{2, QPoint(4, 0)};
         tool.Press({20, 20});
@@ -103,22 +101,14 @@ private slots:
         tool.Press({51, 41});
         ctx.mapping.scroll = QPoint();
         tool.Release({50, 50});
-        // Given up, a click, or let go outside the window: no area.
-        tool.Press({5, 5});
+        tool.Press({5, 5});  // given up: no area
         QVERIFY(tool.RightClick({6, 6}) && !tool.IsDragging() && !tool.Cancel());
-        tool.Press({5, 5});
-        tool.Release({5, 5});
-        ctx.inWindow = false;
-        tool.Press({5, 5});
-        tool.Release({50, 50});
-        QCOMPARE(ctx.asked, 4);
+        QCOMPARE(ctx.asked, 3);
         QCOMPARE(ctx.lines,
                  std::string(R"(<area shape="rect" coords="10,10,30,25" alt="A" href="u.html">
-<area shape="rect" coords="50,30,130,145" alt="A" href="u.html">
 <area shape="circle" coords="12,10,2" alt="A" href="u.html">
 <area shape="circle" coords="40,42,23" alt="A" href="u.html">
 )"));
-        QCOMPARE(tool.Outline().kind, ToolOutline::kNone);
     }
 
     void polygonEndsByDoubleOrRightClick() {
@@ -136,8 +126,7 @@ private slots:
         tool.Press({5, 5});
         ctx.mapping.scroll = QPoint(10, 0);
         QVERIFY(tool.RightClick({30, 40}));  // the last corner
-        // A double-click as the first action places one corner and ends
-        // nothing; two corners make a polygon.
+        // A first double-click places one corner; a second one ends a polygon.
         tool.Press({60, 70});
         tool.DoubleClick({60, 70});
         QCOMPARE(tool.VertexCount(), 1);
@@ -151,20 +140,18 @@ private slots:
         ctx.answer = false;  // cancelled: nothing written, the polygon ends
         QVERIFY(tool.RightClick({9, 9}));
         QCOMPARE(tool.VertexCount(), -1);
-        QVERIFY(!tool.RightClick({9, 9}) && !tool.Cancel());
         // At most 256 corners: clicks beyond add nothing.
         for (int i = 0; i < 258; ++i) tool.Press({1 + i % 150, 1 + i / 150});
         QCOMPARE(tool.VertexCount(), 256);
         ctx.answer = true;
         tool.DoubleClick({1, 1});
         QCOMPARE(ctx.asked, 5);
-        const std::string line = "<area shape=\"poly\" coords=\"@\" alt=\"A\" href=\"u.html\">\n";
         std::string corners;  // the first 256 clicks
         for (int i = 0; i < 256; ++i)
             corners += std::to_string(1 + i % 150) + ',' + std::to_string(1 + i / 150) + ',';
         corners.pop_back();
-        QCOMPARE(ctx.lines, Fill(line, "10,10,80,30,80,60") + Fill(line, "5,5,40,40") +
-                                Fill(line, "70,70,90,80") + Fill(line, corners.c_str()));
+        QCOMPARE(ctx.lines, Fill(kPolyLine, "10,10,80,30,80,60") + Fill(kPolyLine, "5,5,40,40") +
+                                Fill(kPolyLine, "70,70,90,80") + Fill(kPolyLine, corners.c_str()));
     }
 
     void selectionDragsKeysAndDoubleClick() {
@@ -177,29 +164,25 @@ private slots:
             const std::string& area;
             const char *before, *after;
             QPoint from, to;
-            int zoom;
         } cases[] = {
             // Moving from inside; beyond the picture's bottom the move stops at it.
-            {rect, "10,10,100,80", "25,15,115,85", {50, 40}, {65, 45}, 1},
-            {rect, "10,10,100,80", "20,30,110,100", {50, 40}, {60, 90}, 1},
+            {rect, "10,10,100,80", "25,15,115,85", {50, 40}, {65, 45}},
+            {rect, "10,10,100,80", "20,30,110,100", {50, 40}, {60, 90}},
             // A corner handle and an edge handle; the corner is clamped to the picture.
-            {rect, "10,10,100,80", "10,10,120,70", {100, 80}, {120, 70}, 1},
-            {rect, "10,10,100,80", "0,10,100,80", {10, 45}, {0, 45}, 1},
-            {rect, "10,10,100,80", "0,0,100,80", {10, 10}, {-30, -5}, 1},
+            {rect, "10,10,100,80", "10,10,120,70", {100, 80}, {120, 70}},
+            {rect, "10,10,100,80", "0,10,100,80", {10, 45}, {0, 45}},
+            {rect, "10,10,100,80", "0,0,100,80", {10, 10}, {-30, -5}},
             // A circle by its radius handle and by its centre.
-            {circle, "50,40,20", "50,40,30", {70, 40}, {50, 70}, 1},
-            {circle, "50,40,20", "60,30,20", {50, 40}, {60, 30}, 1},
-            // A polygon's corner; at double size client pixels halve.
-            {poly, "120,10,180,10,150,60", "120,10,190,20,150,60", {180, 10}, {190, 20}, 1},
-            {poly, "120,10,180,10,150,60", "110,20,170,20,140,70", {260, 40}, {240, 60}, 2},
+            {circle, "50,40,20", "50,40,30", {70, 40}, {50, 70}},
+            {circle, "50,40,20", "60,30,20", {50, 40}, {60, 30}},
+            {poly, "120,10,180,10,150,60", "120,10,190,20,150,60", {180, 10}, {190, 20}},
             // A press that hardly moves is no drag.
-            {rect, "10,10,100,80", "10,10,100,80", {50, 40}, {51, 41}, 1},
+            {rect, "10,10,100,80", "10,10,100,80", {50, 40}, {51, 41}},
         };
         for (const auto& c : cases) {
             Fake ctx;
             CSelectTool tool(ctx, ctx);
             ctx.SetText(Fill(c.area, c.before));
-            ctx.mapping.zoom = c.zoom;
             ctx.selected = 0;
             Drag(tool, c.from, c.to);
             QCOMPARE(ctx.text, Fill(c.area, c.after));
@@ -207,43 +190,31 @@ private slots:
         Fake ctx;
         CSelectTool tool(ctx, ctx);
         ctx.SetText(Fill(rect, "0,5,10,15") + Fill(poly, "120,10,180,10,150,60"));
-        tool.Press({150, 30});
-        tool.Release({150, 30});
+        Click(tool, {150, 30});
         QVERIFY(tool.Key(Qt::Key_Right) && tool.Key(Qt::Key_Down));
-        // At the picture's edge an arrow does nothing.
-        tool.Press({5, 10});
-        tool.Release({5, 10});
+        Click(tool, {5, 10});  // at the picture's edge an arrow does nothing
         QVERIFY(tool.Key(Qt::Key_Left) && tool.Key(Qt::Key_Up));
         QCOMPARE(ctx.text, Fill(rect, "0,4,10,14") + Fill(poly, "121,11,181,11,151,61"));
         // Esc during a drag: the area stays where it was.
-        tool.Press({150, 30});
-        tool.Release({150, 30});
+        Click(tool, {150, 30});
         tool.Press({150, 30});
         tool.Move({170, 50});
         QVERIFY(tool.Cancel());
         tool.Release({170, 50});
         QCOMPARE(ctx.text, Fill(rect, "0,4,10,14") + Fill(poly, "121,11,181,11,151,61"));
-        // A double-click on the selected area edits its link.
-        tool.DoubleClick({5, 10});
+        tool.DoubleClick({5, 10});  // only the selected area's link is edited
         QCOMPARE(ctx.edited, -1);
-        tool.Press({5, 10});
-        tool.Release({5, 10});
+        Click(tool, {5, 10});
         tool.DoubleClick({5, 10});
         QCOMPARE(ctx.edited, 0);
-        // Delete takes the tag and its line; nothing is selected afterwards.
-        QVERIFY(tool.Key(Qt::Key_Delete));
+        // Delete takes the tag and its line, then has nothing left to take.
+        QVERIFY(tool.Key(Qt::Key_Delete) && !tool.Key(Qt::Key_Delete));
         QCOMPARE(ctx.text, Fill(poly, "121,11,181,11,151,61"));
-        QCOMPARE(ctx.selected, -1);
-        QVERIFY(!tool.Key(Qt::Key_Delete));
     }
 
-    // Hovering previews the outline of the region under the mouse; a click
-    // adds it as a polygon in picture coordinates at any zoom and scroll,
-    // traced with the tolerance stored.
     void outlinePreviewsAndTraces() {
         // Grey (100, 100, 100), a block of (120, 100, 100) at x 20..59, y 10..39
-        // (distance 20), one of (200, 30, 30) at x 100..149, y 50..89 notched
-        // top left.
+        // (distance 20), one of (200, 30, 30) at x 100..149, y 50..89 notched.
         Fake ctx;
         for (int y = 0; y < 100; ++y)
             for (int x = 0; x < 200; ++x) {
@@ -258,8 +229,6 @@ private slots:
         QTRY_COMPARE(tool.Preview().size(), size_t(6));
         QCOMPARE(tool.Outline().points,
                  QPolygon({{110, 50}, {150, 50}, {150, 90}, {100, 90}, {100, 60}, {110, 60}}));
-        tool.Leave();
-        QCOMPARE(tool.Outline().kind, ToolOutline::kNone);
 
         tool.Press({30, 20});
         tool.Press({120, 70});
@@ -273,10 +242,9 @@ private slots:
         ctx.answer = false;
         tool.Press({2 * 120 - 150, 2 * 70 - 60});  // cancelled: nothing
         QCOMPARE(ctx.asked, 5);
-        const std::string line = "<area shape=\"poly\" coords=\"@\" alt=\"A\" href=\"u.html\">\n";
-        const std::string red = Fill(line, "110,50,150,50,150,90,100,90,100,60,110,60");
-        QCOMPARE(ctx.lines, Fill(line, "20,10,60,10,60,40,20,40") + red +
-                                Fill(line, "0,0,200,0,200,100,0,100") + red);
+        const std::string red = Fill(kPolyLine, "110,50,150,50,150,90,100,90,100,60,110,60");
+        QCOMPARE(ctx.lines, Fill(kPolyLine, "20,10,60,10,60,40,20,40") + red +
+                                Fill(kPolyLine, "0,0,200,0,200,100,0,100") + red);
     }
 
     // A region that takes long to trace: the preview comes in slices between
@@ -314,8 +282,7 @@ private slots:
         tool.Press({2048, 2048});
         QCOMPARE(shown, QStringLiteral("TraceProgress"));
         QCOMPARE(ctx.asked, 0);
-        QVERIFY(!tool.Busy());
-        QVERIFY(tool.Preview().empty());
+        QVERIFY(!tool.Busy() && tool.Preview().empty());
     }
 };
 
