@@ -1,7 +1,5 @@
-// Each tool in the shown map view, driven by real mouse events through the
-// platform layer (a double-click arrives as Qt delivers it: press, release,
-// double-click, release): what the view adds to the tools (the window's and
-// the picture's bounds, keys, the right button and its menu, auto-scroll,
+// Each tool in the shown map view, driven by real mouse events: what the view
+// adds to the tools (bounds, keys, the right button and its menu, auto-scroll,
 // repaints, the pane, the settings, the readout and the area under the mouse).
 
 #define QTEST_QPA_MOUSE_HANDLING
@@ -43,11 +41,9 @@ struct Harness : ViewHarness {
 
 // How many pixels of the row or column segment have the colour.
 int Count(const QImage& image, QPoint from, QPoint to, QRgb colour) {
-    int n = 0;
-    for (QPoint p = from;; p += QPoint(from.x() == to.x() ? 0 : 1, from.y() == to.y() ? 0 : 1)) {
-        if (image.pixel(p) == colour) ++n;
-        if (p == to) break;
-    }
+    const QPoint step(from.x() != to.x(), from.y() != to.y());
+    int n = image.pixel(to) == colour;
+    for (QPoint p = from; p != to; p += step) n += image.pixel(p) == colour;
     return n;
 }
 
@@ -268,8 +264,9 @@ private slots:
         // Over an area, the one a browser picks; each command one edit. The
         // copy has no alt: the link's edit adds it, its unchanged href stays
         // as written.
-        const std::string copy =
-            "<area shape=\"poly\" coords=\"130,20,190,20,160,70\" href=p.html>\r\n";
+        const std::string moved =
+            "<area shape=\"poly\" coords=\"130,20,190,20,160,70\" href=p.html";
+        const std::string copy = moved + ">\r\n";
         const struct {
             QPoint at;
             const char* pick;
@@ -279,11 +276,7 @@ private slots:
             {{50, 40}, "背面へ", With(kPoly + rect + kCircle)},
             {{150, 30}, "複製", With(kPoly + copy + rect + kCircle)},
             {{150, 30}, "削除", With(copy + rect + kCircle)},
-            {{150, 30},
-             "編集",
-             With("<area shape=\"poly\" coords=\"130,20,190,20,160,70\" href=p.html "
-                  "alt=\"New\">\r\n" +
-                  rect + kCircle)},
+            {{150, 30}, "編集", With(moved + " alt=\"New\">\r\n" + rect + kCircle)},
         };
         for (const auto& c : cases) {
             pick = c.pick;
