@@ -94,8 +94,8 @@ private slots:
         h.view.horizontalScrollBar()->setValue(50);
         h.view.verticalScrollBar()->setValue(50);
         const QPoint at(150, 100);
-        const QString before = h.MoveTo(at).section(QStringLiteral("RGB"), 1);
-        QCOMPARE(before, QStringLiteral("(200, 150, 7)"));
+        const QString before = QStringLiteral("(200, 150, 7)");
+        QCOMPARE(h.MoveTo(at).section(QStringLiteral("RGB"), 1), before);
         const struct {
             int angle;
             const char* level;
