@@ -96,17 +96,12 @@ private slots:
         const QPoint at(150, 100);
         const QString before = QStringLiteral("(200, 150, 7)");
         QCOMPARE(h.MoveTo(at).section(QStringLiteral("RGB"), 1), before);
-        const struct {
-            int angle;
-            const char* level;
-        } turns[] = {{120, "200%"}, {240, "400%"}, {-360, "100%"}};
-        for (const auto& t : turns) {
+        for (const auto& [angle, level] : {std::pair{120, "200%"}, {240, "400%"}, {-360, "100%"}}) {
             QWheelEvent wheel(QPointF(at), h.vp()->mapToGlobal(QPointF(at)), QPoint(),
-                              QPoint(0, t.angle), Qt::NoButton, Qt::ControlModifier,
+                              QPoint(0, angle), Qt::NoButton, Qt::ControlModifier,
                               Qt::NoScrollPhase, false);
             QApplication::sendEvent(h.vp(), &wheel);
-            QCOMPARE(QString::fromStdString(h.view.GetZoom().PercentText()),
-                     QString::fromLatin1(t.level));
+            QCOMPARE(h.view.GetZoom().PercentText(), std::string(level));
             QCOMPARE(h.MoveTo(at).section(QStringLiteral("RGB"), 1), before);
         }
         QVERIFY(h.store.GetProfileString("General", "Zoom", "") == "100%");
