@@ -10,9 +10,8 @@
 
 #include "doc/picture_type.h"
 #include "doc/readout.h"
-#include "support/gradient.h"
+#include "support/pictures.h"
 #include "support/test_util.h"
-#include "support/tiny_bmp.h"
 
 namespace {
 

@@ -1,7 +1,5 @@
-// Saving back into a page that changed on disk: our image and map found by
-// what they are, and the image source of markup saved in another folder.
-// The copy kept for after a crash: any bytes survive, anything cut or
-// altered is refused rather than half restored.
+// Saving back into a page that changed on disk, the image source of markup saved elsewhere, and
+// the copy kept for after a crash: any bytes survive, anything cut or altered is refused.
 #include "doc/page_save.h"
 
 #include <gtest/gtest.h>

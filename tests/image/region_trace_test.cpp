@@ -1,6 +1,5 @@
-// The outline tool's core: shapes whose pixels say what the fill, the
-// boundary and the simplified polygon must hold, checked by an even-odd
-// rasteriser at pixel centres; the fill's colour rule on a gradient.
+// The outline tool's core: shapes whose pixels say what the fill, the boundary and the polygon
+// must hold (an even-odd rasteriser at pixel centres); the colour rule on a gradient.
 
 #include "image/region_trace.h"
 

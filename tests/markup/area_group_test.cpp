@@ -1,6 +1,5 @@
-// Edits of several areas at once, corners, copies pasted, and the helpers
-// for overlaps, the grid and the Shift constraints; attribute edits, tag
-// moves and the area list's overlap and problem marks of single areas.
+// Several areas at once, corners, pasted copies, overlaps, the grid and Shift; attribute edits,
+// tag moves and the area list's marks of single areas.
 #include "markup/area_group.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,5 @@
-// Converting client points, link text for a path, formatting the three kinds
-// of area line, upper-casing outside quotes and putting the lines into the
-// pane text, as a whole or as edits of the memory pane.
+// Client points to picture coordinates, link text for a path, the three kinds of area line,
+// upper-casing outside quotes, and the lines put into the pane text, whole or as edits.
 #include <gtest/gtest.h>
 
 #include <climits>

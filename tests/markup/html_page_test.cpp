@@ -1,6 +1,5 @@
-// HTML pages: start tags and attribute values as a browser finds them,
-// finding the image and its map, the encodings, putting the pane's markup
-// back so that only the edit changes the page, and the page for the browser.
+// HTML pages: the image and its map as a browser finds them, the pane's markup put back so that
+// only the edit changes the page, and the page for the browser.
 #include "markup/html_page.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,5 @@
-// The map checker: one page per rule that breaks it, a clean page that
-// breaks none, the report as the command prints it, and coverage against the
-// hit test at every pixel centre.
+// The map checker: a page per rule that breaks it, a clean page, the report as printed, and
+// coverage against the hit test at every pixel centre.
 #include "markup/map_check.h"
 
 #include <gtest/gtest.h>

@@ -23,9 +23,8 @@ inline QString U(const char* s) {
     return QString::fromUtf8(s);
 }
 
-// Starts the editor over the test's AppFolder `m_f` with the arguments given
-// (a braced list), as `app`, its window as `frame`, its prompts scripted as
-// `prompts`.
+// Starts the editor over the test's AppFolder `m_f` with the arguments given (a braced list):
+// `app`, its window `frame`, its prompts scripted as `prompts`.
 #define START_EDITOR(...)                   \
     ScriptedPrompts prompts;                \
     CMapApp app(*m_f.store);                \

@@ -1,8 +1,5 @@
-// The application: start-up, opening pictures from the command line, the
-// open dialog and the recent-file list; 表示 > フルカラー, stored and applied
-// to the pictures opened after it; saving: File > Save As writes a copy
-// of the picture in the format of the name's extension, Ctrl+S saves the
-// markup and never writes the picture.
+// The application: start-up, opening pictures (command line, dialog, recent list), フルカラー,
+// Save As writing a copy by the name's extension, Ctrl+S saving only the markup.
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -20,7 +17,7 @@
 #include "app_folder.h"
 #include "image/image.h"
 #include "shell/picture_types.h"
-#include "support/tiny_bmp.h"
+#include "support/pictures.h"
 
 namespace {
 

@@ -1,8 +1,5 @@
-// The main frame: menus, the tag-case switch, the docking bar with the
-// pane, the pane's text round trip and the two dialogs; Qt's own dialogs as
-// the editor sets them up: the user sees each filter's description, the
-// patterns keep their meaning, and the translation loaded at start-up speaks
-// Japanese whatever the locale (the test runs in C).
+// The main frame: menus, the tag-case switch, the docking bar and pane, the two dialogs, and
+// Qt's own dialogs as the editor sets them up (filters, Japanese whatever the locale).
 
 #include <QComboBox>
 #include <QDialogButtonBox>

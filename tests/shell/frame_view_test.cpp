@@ -1,9 +1,5 @@
-// The map view inside the editor window (tests/view has it on its own): check marks on the frame's
-// actions, the readout in its status bar, the link dialog run through the prompt seam; and the pane
-// as the one record of the areas: edits made on the picture are edits of its text and steps of its
-// undo history, the outlines follow what is typed, and a selection shows on both sides. The area
-// list beside the pane: selection shared both ways, cells and rows that edit the pane text as
-// single undo steps.
+// The map view and the area list inside the editor window: check marks, readout, link dialog,
+// and the pane as the one record of the areas (edits, undo steps, selection on both sides).
 
 #define QTEST_QPA_MOUSE_HANDLING
 #include <QAction>

@@ -1,7 +1,5 @@
-// The markup as a document: the question before changed markup is thrown
-// away, pages opened and saved back, the copy kept for after a crash and
-// the page for the browser; the 問題 panel following the pane's text, its
-// findings leading to their area or tag; File > 書き出し.
+// The markup as a document: the question before it is thrown away, pages opened and saved back,
+// the copy kept for after a crash, the browser page, the 問題 panel and File > 書き出し.
 
 #include "shell/markup_file.h"
 

@@ -1,7 +1,6 @@
 #pragma once
-// A shown map view over a picture and an in-memory pane, its link prompt
-// answered from fields, driven by mouse events; or the whole editor window
-// over a picture, its prompts scripted.
+// A shown map view over a picture and an in-memory pane (link prompt answered from fields), or
+// the whole editor window over a picture with its prompts scripted.
 
 #include <QScreen>
 #include <QtTest>

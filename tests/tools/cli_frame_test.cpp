@@ -1,7 +1,5 @@
-// The command-line tool run as a process: every command's usage errors, the
-// link and settings commands' exact output (the link rules themselves and the
-// settings file are tested on the libraries), and info, ppm and convert: exit
-// codes, messages, output formats and one lossless round trip.
+// The command-line tool as a process: usage errors, the link and settings commands' output, and
+// info, ppm and convert (exit codes, messages, formats, one lossless round trip).
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -17,8 +15,7 @@
 #include <sstream>
 
 #include "image/image.h"
-#include "support/gradient.h"
-#include "support/tiny_bmp.h"
+#include "support/pictures.h"
 #include "tools/cli.h"
 
 namespace {

@@ -1,13 +1,11 @@
-// The skeleton, area, areas, reorder, hit, extract, merge, trace, check and
-// export commands, driven as separate processes: the whole output is compared
-// byte for byte. Their usage errors are in cli_frame_test.
+// The markup commands (skeleton to export) as separate processes, their whole output compared
+// byte for byte; their usage errors are in cli_frame_test.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "image/image.h"
-#include "support/gradient.h"
-#include "support/tiny_bmp.h"
+#include "support/pictures.h"
 #include "tools/cli.h"
 
 namespace {

@@ -1,7 +1,5 @@
-// WebP, AVIF and full-colour JPEG through zer-evizi-cli, against the formats'
-// own decoders from Debian (dwebp, avifdec, djpeg): the same pixels, alpha
-// laid over the background as PNG alpha is; hostile files refused with a
-// reason.
+// WebP, AVIF and full-colour JPEG through zer-evizi-cli against dwebp, avifdec and djpeg (alpha
+// laid over the background as PNG alpha is); hostile files refused with a reason.
 #include <gtest/gtest.h>
 
 #include <string>

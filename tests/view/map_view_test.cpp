@@ -9,7 +9,7 @@
 #include <QSignalSpy>
 
 #include "shell/view_harness.h"
-#include "support/gradient.h"
+#include "support/pictures.h"
 
 namespace {
 

@@ -1,6 +1,5 @@
-// The transfer off the GUI thread: the event loop runs while the sender
-// blocks, the wait cursor shows meanwhile, one transfer at a time, and the
-// outcome becomes a status-bar line.
+// The transfer off the GUI thread: the event loop runs while the sender blocks, the wait cursor
+// shows, one transfer at a time, and the outcome becomes a status-bar line.
 
 #include "view/transfer_runner.h"
 

@@ -1,6 +1,5 @@
-// Each tool in the shown map view, driven by real mouse events: what the view
-// adds to the tools (bounds, keys, the right button and its menu, auto-scroll,
-// repaints, the pane, the settings, the readout and the area under the mouse).
+// Each tool in the shown map view by real mouse events: bounds, keys, the right button and its
+// menu, auto-scroll, repaints, the pane, the settings, the readout and the area under the mouse.
 
 #define QTEST_QPA_MOUSE_HANDLING
 #include <QMenu>

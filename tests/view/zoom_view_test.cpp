@@ -1,12 +1,11 @@
-// The map view below and above actual size: the readout, what is painted,
-// areas drawn and reshaped, and Ctrl+wheel about the mouse.
+// The view below and above actual size: readout, painting, areas drawn and reshaped, Ctrl+wheel.
 
 #define QTEST_QPA_MOUSE_HANDLING
 #include <QScrollBar>
 #include <QWheelEvent>
 
 #include "shell/view_harness.h"
-#include "support/gradient.h"
+#include "support/pictures.h"
 
 namespace {
 
