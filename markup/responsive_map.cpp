@@ -42,8 +42,8 @@ constexpr const char* kScalingScript[] = {
     "    var areas = map.getElementsByTagName('area');",
     "    for (var k = 0; k < areas.length; k++) {",
     "      var a = areas[k], kept = a.getAttribute('data-coords');",
-    "      if (kept === null) a.setAttribute('data-coords', kept = a.getAttribute('coords') || "
-    "'');",
+    ("      if (kept === null) "
+     "a.setAttribute('data-coords', kept = a.getAttribute('coords') || '');"),
     "      var circle = /^\\s*circ/i.test(a.getAttribute('shape') || '');",
     "      var c = kept.split(/[\\s,;]+/).filter(function (v) { return v !== ''; });",
     "      a.setAttribute('coords', c.map(function (v, j) {",
