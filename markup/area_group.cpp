@@ -7,6 +7,7 @@
 #include <functional>
 #include <limits>
 
+#include "markup/area_attributes.h"
 #include "markup/html_tags.h"
 
 namespace {
@@ -76,7 +77,7 @@ TextEdit EditEach(std::string_view text, const std::vector<AreaTag>& areas,
                 result = ApplyEdit(result, edit(result, area, k));
         }
     }
-    return DiffTexts(text, result);
+    return DiffEdit(text, result);
 }
 
 // The tag with every '"' that does not close a double-quoted value written
@@ -136,18 +137,6 @@ int PolygonEdgeAt(const std::vector<double>& p, double x, double y, double toler
     return best;
 }
 
-TextEdit DiffTexts(std::string_view before, std::string_view after) {
-    size_t head = 0;
-    const size_t shorter = std::min(before.size(), after.size());
-    while (head < shorter && before[head] == after[head]) ++head;
-    size_t tail = 0;
-    while (tail < shorter - head &&
-           before[before.size() - 1 - tail] == after[after.size() - 1 - tail])
-        ++tail;
-    return {head, before.size() - head - tail,
-            std::string(after.substr(head, after.size() - head - tail))};
-}
-
 TextEdit MoveAreasEdit(std::string_view text, const std::vector<AreaTag>& areas,
                        const std::vector<int>& indices, int dx, int dy, int width, int height) {
     const std::vector<size_t> order = Sorted(areas, indices);
@@ -155,7 +144,7 @@ TextEdit MoveAreasEdit(std::string_view text, const std::vector<AreaTag>& areas,
     for (size_t i : order)
         if (areas[i].shape != AreaShape::kDefault)
             ClampAreaMove(areas[i].shape, areas[i].coords, width, height, dx, dy);
-    if (dx == 0 && dy == 0) return DiffTexts(text, text);
+    if (dx == 0 && dy == 0) return DiffEdit(text, text);
     return EditEach(text, areas, order, [&](std::string_view t, const AreaTag& area, size_t) {
         return MoveAreaEdit(t, area, dx, dy);
     });
@@ -235,7 +224,7 @@ TextEdit AlignAreasEdit(std::string_view text, const std::vector<AreaTag>& areas
                         const std::vector<int>& indices, AreaAlign how) {
     std::vector<AreaBox> boxes;
     const std::vector<size_t> order = Boxed(areas, indices, boxes);
-    if (order.size() < 2) return DiffTexts(text, text);
+    if (order.size() < 2) return DiffEdit(text, text);
     AreaBox all = boxes[0];
     for (const AreaBox& b : boxes) {
         all.left = std::min(all.left, b.left);
@@ -276,7 +265,7 @@ TextEdit SameSizeEdit(std::string_view text, const std::vector<AreaTag>& areas,
     std::vector<size_t> order;
     // The first area named gives the size, wherever it stands.
     if (!indices.empty()) order = Boxed(areas, {indices[0]}, boxes);
-    if (order.empty()) return DiffTexts(text, text);
+    if (order.empty()) return DiffEdit(text, text);
     const double size = width ? boxes[0].right - boxes[0].left : boxes[0].bottom - boxes[0].top;
     boxes.clear();
     order = Boxed(areas, indices, boxes);
@@ -309,7 +298,7 @@ TextEdit SpaceAreasEdit(std::string_view text, const std::vector<AreaTag>& areas
                         const std::vector<int>& indices, bool horizontal) {
     std::vector<AreaBox> boxes;
     const std::vector<size_t> found = Boxed(areas, indices, boxes);
-    if (found.size() < 3) return DiffTexts(text, text);
+    if (found.size() < 3) return DiffEdit(text, text);
     const auto lo = [&](const AreaBox& b) { return horizontal ? b.left : b.top; };
     const auto hi = [&](const AreaBox& b) { return horizontal ? b.right : b.bottom; };
     // Ordered along the axis; ties keep document order.

@@ -30,10 +30,6 @@ std::vector<int> RemoveCorner(const std::vector<double>& coords, size_t corner);
 // edge winning; -1 for none.
 int PolygonEdgeAt(const std::vector<double>& points, double x, double y, double tolerance);
 
-// One edit that turns `before` into `after`: the bytes between their common
-// start and common end.
-TextEdit DiffTexts(std::string_view before, std::string_view after);
-
 // The areas `indices` of `areas` (read from `text`) moved together by
 // (dx, dy), cut short so that none of them leaves a picture of width x
 // height; one edit.

@@ -274,7 +274,7 @@ void CMapView::EditAreaLink(int index) {
         if (size_t(index) < areas.size())
             after = ApplyEdit(after, SetAttributeEdit(after, areas[size_t(index)], "alt", alt));
     }
-    if (after != m_parsedText) ApplyPaneEdit(DiffTexts(m_parsedText, after));
+    if (after != m_parsedText) ApplyPaneEdit(DiffEdit(m_parsedText, after));
 }
 
 // ---------------------------------------------------------------------------

@@ -43,8 +43,7 @@ class AppTest : public QObject {
 
     QString Path(const std::string& name) { return Q(m_f.dir->File(name)); }
 
-    // A small palette picture, written as `name` in the format of its
-    // extension. False when this build cannot write that format.
+    // A small palette picture saved as `name` by its extension; false if unwritable.
     bool PalettePicture(const std::string& name) {
         testutil::WriteFile(m_f.dir->File("8bit.bmp"), testutil::TinyBmp(6, 4, 8));
         return CImage(m_f.dir->File("8bit.bmp"), -1).Save(m_f.dir->File(name), -1) != 0;
@@ -105,8 +104,7 @@ private slots:
     void opensThroughThePromptOrTheRecentList() {
         const QString a = m_f.Picture("a.bmp"), b = m_f.Picture("b.bmp"), c = m_f.Picture("c.bmp");
         START_EDITOR({});
-        // The first dialog starts on the first filter, later ones on the last
-        // one chosen.
+        // The first dialog starts on the first filter, later ones on the last chosen.
         prompts.AnswerFile(a, 3);
         frame.Action(cmd::kFileOpen)->trigger();
         QVERIFY(app.WaitForOpen());
