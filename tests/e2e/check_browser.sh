@@ -123,8 +123,8 @@ cases="svg:50 svg:100 svg:137 scaling-map:50 scaling-map:100 scaling-map:137 sca
   printf '<!DOCTYPE html>\n<html><head><meta charset="utf-8"><style>'
   printf 'body{margin:0} .case{margin-bottom:8px} .case img{width:100%%;height:auto}</style></head><body>\n'
   c=0
-  for spec in $cases; do
-    IFS=: read -r form pct hidden <<<"$spec"
+  for layout in $cases; do
+    IFS=: read -r form pct hidden <<<"$layout"
     width=$(awk -v w=$W -v p="$pct" 'BEGIN { print w * p / 100 }')
     printf '<div class="case" id="case%d" style="width:%spx" data-form="%s"%s>\n' $c "$width" "$form" \
       "${hidden:+ data-hidden=\"1\"}"
@@ -174,7 +174,7 @@ browser_run "$work/forms.html" "$work/browser-forms.txt"
 # leaves out the area a browser ignores.
 tabs() { if [ "$1" = svg ]; then echo "r1 c1 r2 p1 p2 c2 r3 d"; else echo "r1 c1 r2 p1 p2 c2 r3 bad d"; fi; }
 presses=0
-for spec in $cases; do presses=$((presses + $(tabs "${spec%%:*}" | wc -w))); done
+for layout in $cases; do presses=$((presses + $(tabs "${layout%%:*}" | wc -w))); done
 # One more press leaves the last link: nothing after it takes the focus.
 "$here/browser_tab_order.py" "$(browser_binary)" "$work/forms.html" $((presses + 1)) \
   "document.getElementById('ze-results')" >"$work/tab-order.txt" ||
@@ -184,24 +184,24 @@ for spec in $cases; do presses=$((presses + $(tabs "${spec%%:*}" | wc -w))); don
 
 c=0
 compared=0
-for spec in $cases; do
-  form=${spec%%:*}
+for layout in $cases; do
+  form=${layout%%:*}
   awk -v c=$c '$1 == c { sub(/^[^ ]+ [^ ]+ ?/, ""); print }' \
     "$work/browser-forms.txt" >"$work/got.txt"
   [ "$(wc -l <"$work/got.txt")" -eq "$(wc -l <"$work/points.txt")" ] ||
-    { echo "FAIL: $spec: the browser gave $(wc -l <"$work/got.txt") answers"; exit 1; }
+    { echo "FAIL: $layout: the browser gave $(wc -l <"$work/got.txt") answers"; exit 1; }
   bad=$(paste -d'|' "$work/expected.txt" "$work/got.txt" "$work/points.txt" |
     awk -F'|' '$1 != "?" && substr($1, 2) != $2 { n++; if (n <= 5) print "  at " $3 ": hit " substr($1, 2) ", browser " $2 }
                END { if (n) print "  " n " points differ" }')
   if [ -n "$bad" ]; then
-    echo "FAIL: $spec: the browser and zer-evizi-cli hit disagree"
+    echo "FAIL: $layout: the browser and zer-evizi-cli hit disagree"
     echo "$bad"
     exit 1
   fi
   compared=$((compared + $(grep -vc '^?' "$work/expected.txt")))
   focus=$(awk -v id=case$c '$1 == id { printf "%s%s", (n++ ? " " : ""), $2 }' "$work/tab-order.txt")
   want=$(tabs "$form")
-  [ "$focus" = "$want" ] || { echo "FAIL: $spec: Tab order '$focus', not '$want'"; exit 1; }
+  [ "$focus" = "$want" ] || { echo "FAIL: $layout: Tab order '$focus', not '$want'"; exit 1; }
   c=$((c + 1))
 done
 echo "PASS: coverage agrees; $compared points of 7 scaled forms agree with $(browser_binary)"
