@@ -43,6 +43,9 @@ class Browser:
             stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
             stderr=open(os.path.join(profile, "log"), "wb"),
             env=dict(os.environ, DBUS_SESSION_BUS_ADDRESS="disabled:"),
+            # Its own process group, so that helpers it leaves behind (the
+            # crash handler, a renderer) can be ended with it.
+            start_new_session=True,
             # The browser reads commands on its fd 3 and answers on its fd 4;
             # both are open here, as the two pipes took the lowest free ones.
             pass_fds=(3, 4),
@@ -92,6 +95,12 @@ class Browser:
         except subprocess.TimeoutExpired:
             self.proc.kill()
             self.proc.wait()
+        # Anything of its group still running would go on writing into the
+        # profile while it is being removed.
+        try:
+            os.killpg(self.proc.pid, signal.SIGKILL)
+        except ProcessLookupError:
+            pass
 
 
 def _place_fds(read_end, write_end):
@@ -123,7 +132,7 @@ def main():
     ready = sys.argv[4] if len(sys.argv) == 5 else "true"
     signal.signal(signal.SIGALRM, _hung)
     signal.alarm(int(DEADLINE) * 2)
-    with tempfile.TemporaryDirectory() as profile:
+    with tempfile.TemporaryDirectory(ignore_cleanup_errors=True) as profile:
         browser = Browser(binary, profile)
         try:
             target = browser.send("Target.createTarget", {"url": "about:blank"})
