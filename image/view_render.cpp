@@ -40,10 +40,59 @@ __attribute__((target("ssse3"))) void BgrToArgbSsse3(const uint8_t* src, uint32_
     }
     BgrToArgbPlain(src, out, n - i);
 }
+
+// Eight pixels a step: the two halves of the register each loaded from
+// where their four pixels start (about twice the speed of the above).
+__attribute__((target("avx2"))) void BgrToArgbAvx2(const uint8_t* src, uint32_t* out, int n) {
+    const __m256i order = _mm256_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1, 0,
+                                           1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
+    const __m256i alpha = _mm256_set1_epi32(static_cast<int>(0xff000000u));
+    int i = 0;
+    // The upper load reads 16 bytes from the fifth pixel: two pixels past the
+    // eighth, which must still be in the row.
+    for (; i + 10 <= n; i += 8, src += 24, out += 8) {
+        const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src));
+        const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 12));
+        const __m256i both = _mm256_inserti128_si256(_mm256_castsi128_si256(low), high, 1);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out),
+                            _mm256_or_si256(_mm256_shuffle_epi8(both, order), alpha));
+    }
+    BgrToArgbPlain(src, out, n - i);
+}
+
+// Sixteen pixels a step: 48 bytes loaded (the rest of the register masked
+// off, never read) and spread by one byte permutation.
+__attribute__((target("avx512f,avx512bw,avx512vbmi"))) void BgrToArgbVbmi(const uint8_t* src,
+                                                                          uint32_t* out, int n) {
+    alignas(64) uint8_t index[64];
+    for (int k = 0; k < 16; ++k) {
+        for (int c = 0; c < 3; ++c) index[4 * k + c] = static_cast<uint8_t>(3 * k + c);
+        index[4 * k + 3] = 0;
+    }
+    const __m512i order = _mm512_load_si512(index);
+    const __m512i alpha = _mm512_set1_epi32(static_cast<int>(0xff000000u));
+    int i = 0;
+    for (; i + 16 <= n; i += 16, src += 48, out += 16) {
+        const __m512i v = _mm512_maskz_loadu_epi8(0xffffffffffffull, src);
+        _mm512_storeu_si512(out,
+                            _mm512_or_si512(_mm512_maskz_permutexvar_epi8(~0ull, order, v), alpha));
+    }
+    BgrToArgbPlain(src, out, n - i);
+}
 #endif
 
 void BgrToArgb(const uint8_t* src, uint32_t* out, int n) {
 #if defined(__x86_64__)
+    static const bool vbmi = __builtin_cpu_supports("avx512vbmi");
+    if (vbmi) {
+        BgrToArgbVbmi(src, out, n);
+        return;
+    }
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (avx2) {
+        BgrToArgbAvx2(src, out, n);
+        return;
+    }
     static const bool ssse3 = __builtin_cpu_supports("ssse3");
     if (ssse3) {
         BgrToArgbSsse3(src, out, n);
@@ -143,6 +192,13 @@ void CPictureRows::Row(int y, int x0, int n, uint32_t* out) const {
             for (int i = 0; i < n; ++i) out[i] = m_lut[src[x0 + i]];
             return;
         case 24:
+            // The row painted next lies below this one in memory, where the
+            // processor does not look ahead by itself.
+            if (py > 0) {
+                const uint8_t* next = m_impl->PixelAddress(0, py - 1) + static_cast<size_t>(x0) * 3;
+                for (size_t k = 0; k < static_cast<size_t>(n) * 3; k += 64)
+                    __builtin_prefetch(next + k);
+            }
             BgrToArgb(src + static_cast<size_t>(x0) * 3, out, n);
             return;
         case 32:

@@ -265,9 +265,9 @@ private:
     void UpdateHovered(std::optional<QPoint> client);
     // Puts an area line into the pane's text.
     void InsertLine(const std::string& line) override;
-    // Puts the client rectangle r together in m_scratch: the window colour,
-    // the picture and the edge line.
-    void ComposeRect(const QRect& r, QRgb background);
+    // Puts the client rectangle r together in `block` (its top-left pixel,
+    // `stride` pixels a row): the window colour, the picture and the edge line.
+    void ComposeRect(const QRect& r, QRgb background, uint32_t* block, qsizetype stride);
 
     // The areas and their outlines, and what the selection tool edits them
     // through (map_view_select.cpp).

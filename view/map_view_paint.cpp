@@ -3,8 +3,10 @@
 // zoom, pixel grid, edge line, the areas' outlines, the tool's outline) and
 // the repaints an outline needs.
 
+#include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QTransform>
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -174,6 +176,25 @@ void RasterCircle(QPoint c, int r, const QRect& clip, Plot&& plot) {
     }
 }
 
+// The window's pixels the painter draws into, when they are 32-bit pixels
+// at one device pixel a client pixel, reached by a whole-pixel shift
+// (`offset`, client to image); else null.
+const QImage* WindowPixels(QPainter& painter, QPoint* offset) {
+    const QPaintEngine* engine = painter.paintEngine();
+    const QPaintDevice* device = engine ? engine->paintDevice() : nullptr;
+    if (!device || device->devType() != QInternal::Image) return nullptr;
+    const auto* image = static_cast<const QImage*>(device);
+    const QTransform transform = painter.deviceTransform();
+    if (transform.type() > QTransform::TxTranslate || image->devicePixelRatio() != 1.0 ||
+        (image->format() != QImage::Format_RGB32 &&
+         image->format() != QImage::Format_ARGB32_Premultiplied))
+        return nullptr;
+    const QPointF shift(transform.dx(), transform.dy());
+    *offset = shift.toPoint();
+    if (QPointF(*offset) != shift) return nullptr;
+    return image;
+}
+
 }  // namespace
 
 void CMapView::paintEvent(QPaintEvent* event) {
@@ -207,16 +228,35 @@ void CMapView::paintEvent(QPaintEvent* event) {
             if (Overlap(segment.box, bounds)) segments.push_back(segment);
     }
 
-    // Each exposed rectangle is put together in a scratch block (window
-    // colour, picture, edge line, outline) and copied to the window at 1:1.
+    // Each exposed rectangle is put together at 1:1 (window colour, picture,
+    // edge line, outline): straight in the window's own pixels where the
+    // painter gives them out, else in a scratch block then copied.
+    QPoint offset;
+    const QImage* window = WindowPixels(painter, &offset);
     for (const QRect& r : exposed) {
-        const size_t pixels = static_cast<size_t>(r.width()) * static_cast<size_t>(r.height());
-        if (m_scratch.size() < pixels) m_scratch.resize(pixels);
-        ComposeRect(r, background.rgb());
+        uint32_t* block = nullptr;
+        qsizetype stride = r.width();
+        QImage::Format format = QImage::Format_RGB32;
+        const bool direct = window && window->rect().contains(r.translated(offset));
+        if (direct) {
+            // The painter's own memory: written in place, never detached.
+            const QPoint at = r.topLeft() + offset;
+            block = const_cast<uint32_t*>(
+                        reinterpret_cast<const uint32_t*>(window->constScanLine(at.y()))) +
+                    at.x();
+            stride = window->bytesPerLine() / 4;
+            format = window->format();
+        } else {
+            const size_t pixels = static_cast<size_t>(r.width()) * static_cast<size_t>(r.height());
+            if (m_scratch.size() < pixels) m_scratch.resize(pixels);
+            block = m_scratch.data();
+        }
+        ComposeRect(r, background.rgb(), block, stride);
         // The areas of the pane, under the rubber band.
-        if (m_bShowAreas || m_nSelected >= 0 || GridSpacing() > 0) {
-            QImage target(reinterpret_cast<uchar*>(m_scratch.data()), r.width(), r.height(),
-                          static_cast<qsizetype>(r.width()) * 4, QImage::Format_RGB32);
+        if ((m_bShowAreas && m_overlay.Count() > 0) || m_nSelected >= 0 || !m_selection.empty() ||
+            GridSpacing() > 0) {
+            QImage target(reinterpret_cast<uchar*>(block), r.width(), r.height(), stride * 4,
+                          format);
             QPainter areas(&target);
             areas.translate(-r.topLeft());
             PaintAreas(areas, r);
@@ -225,8 +265,7 @@ void CMapView::paintEvent(QPaintEvent* event) {
         // The outline: exclusive-or with white, so it shows on any picture
         // and a pixel drawn twice comes back as it was.
         auto invert = [&](int x, int y) {
-            m_scratch[static_cast<size_t>(y - r.top()) * static_cast<size_t>(r.width()) +
-                      static_cast<size_t>(x - r.left())] ^= 0x00ffffffu;
+            block[static_cast<ptrdiff_t>(y - r.top()) * stride + (x - r.left())] ^= 0x00ffffffu;
         };
         if (!circle.empty()) {
             // Sorted by row: only the rows of r are looked at.
@@ -237,17 +276,18 @@ void CMapView::paintEvent(QPaintEvent* event) {
         }
         for (const Segment& segment : segments)
             if (Overlap(segment.box, r)) RasterLine(segment.a, segment.b, r, invert);
+        if (direct) continue;
 
         // A clip of this one rectangle keeps the copy on the painter's fast path.
         if (exposed.rectCount() > 1) painter.setClipRect(r);
         // A read-only image over the block: drawing it copies nothing first.
-        const QImage block(reinterpret_cast<const uchar*>(m_scratch.data()), r.width(), r.height(),
-                           static_cast<qsizetype>(r.width()) * 4, QImage::Format_RGB32);
-        painter.drawImage(r.topLeft(), block);
+        const QImage copy(reinterpret_cast<const uchar*>(block), r.width(), r.height(), stride * 4,
+                          QImage::Format_RGB32);
+        painter.drawImage(r.topLeft(), copy);
     }
 }
 
-void CMapView::ComposeRect(const QRect& r, QRgb background) {
+void CMapView::ComposeRect(const QRect& r, QRgb background, uint32_t* block, qsizetype stride) {
     const QPoint scroll = GetScrollPosition();
     const QSize total = ScrollTotalSize();
     const uint32_t bg = background | 0xff000000u;
@@ -255,7 +295,7 @@ void CMapView::ComposeRect(const QRect& r, QRgb background) {
     const QRect covered = m_rows ? (r & pictureRect) : QRect();
 
     auto row = [&](int y) {  // y in client pixels
-        return m_scratch.data() + static_cast<ptrdiff_t>(y - r.top()) * r.width() - r.left();
+        return block + static_cast<ptrdiff_t>(y - r.top()) * stride - r.left();
     };
     // The window colour around the picture, the picture from its own pixels.
     for (int y = r.top(); y <= r.bottom(); ++y) {
@@ -290,7 +330,7 @@ void CMapView::ComposeRect(const QRect& r, QRgb background) {
     } else if (!covered.isEmpty()) {
         RenderView(*m_rows, m_pyramid.get(), m_zoom, int64_t{covered.left()} + scroll.x(),
                    int64_t{covered.top()} + scroll.y(), covered.width(), covered.height(),
-                   row(covered.top()) + covered.left(), r.width(), background);
+                   row(covered.top()) + covered.left(), static_cast<int>(stride), background);
     }
     if (!covered.isEmpty()) {
         // A thin grid between the picture's pixels when they are large.

@@ -74,4 +74,23 @@ TEST(ViewRender, AveragesBelowActualSizeAndKeepsThePyramidSmall) {
     EXPECT_EQ(pixel[0], 0xff643280u);
 }
 
+TEST(ViewRender, ActualSizeGivesEachPixelAtAnyWidthAndOffset) {
+    // Widths around the vector steps, up to the picture's last byte (the top
+    // row is the last in memory).
+    CImage image;
+    ASSERT_EQ(image.Create(37, 2, 24, -1), 1);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 37; ++x) image.SetPixelRGB(x, y, uint8_t(x), uint8_t(7 * x), 200);
+    const CPictureRows rows(image);
+    for (int x0 = 0; x0 < 37; ++x0)
+        for (int n = 1; x0 + n <= 37; ++n) {
+            std::vector<uint32_t> out(static_cast<size_t>(n));
+            RenderView(rows, nullptr, 1, x0, 0, n, 1, out.data(), n, 0);
+            for (int i = 0; i < n; ++i)
+                ASSERT_EQ(out[size_t(i)],
+                          0xff0000c8u | uint32_t(x0 + i) << 16 | uint32_t(7 * (x0 + i) & 0xff) << 8)
+                    << x0 << " " << n;
+        }
+}
+
 }  // namespace
