@@ -24,4 +24,5 @@ private:
     const CImageImpl& m_impl;
     uint8_t m_table[256 * 3] = {};
     uint32_t m_quads[256] = {};  // m_table's entries as red, green, blue, 0 in memory
+    alignas(64) uint8_t m_planes[3][256] = {};  // m_table's reds, greens and blues
 };

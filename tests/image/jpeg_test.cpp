@@ -233,6 +233,28 @@ TEST(JpegWrite, WritesColoursAtQuality30) {
     }
 }
 
+// All 256 entries of a palette, in rows long enough for the vector steps and
+// a tail: the same file as the same colours at 24 bits.
+TEST(JpegWrite, EveryPaletteEntryAsAt24Bits) {
+    testutil::TempDir dir;
+    CImage indexed, copy;
+    indexed.Create(150, 20, 8, -1);
+    copy.Create(150, 20, 24, -1);
+    std::vector<uint8_t> palette(768);
+    for (size_t i = 0; i < palette.size(); ++i) palette[i] = uint8_t(i * 7 + i / 3);
+    indexed.SetPalette(256, palette.data());
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 150; ++x) {
+            const uint8_t index = uint8_t(x * 13 + y * 37);
+            indexed.SetPixelIndex(x, y, index);
+            copy.SetPixelRGB(x, y, palette[3 * index], palette[3 * index + 1],
+                             palette[3 * index + 2]);
+        }
+    ASSERT_EQ(indexed.Save(dir.File("8.jpg"), kImageJpeg), 1);
+    ASSERT_EQ(copy.Save(dir.File("24.jpg"), kImageJpeg), 1);
+    EXPECT_EQ(testutil::ReadFile(dir.File("8.jpg")), testutil::ReadFile(dir.File("24.jpg")));
+}
+
 // Failures answer 0 without a crash or a leak.
 TEST(JpegFailures, AnswerZero) {
     testutil::TempDir dir;
