@@ -1,7 +1,5 @@
 #include "image/avif_codec.h"
 
-#include <avif/avif.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -9,13 +7,15 @@
 #include <memory>
 #include <vector>
 
+#include "image/avif_library.h"
 #include "image/decoded_rows.h"
 #include "image/image_types.h"
 
 namespace {
 
 struct DecoderFree {
-    void operator()(avifDecoder* d) const { avifDecoderDestroy(d); }
+    const ze::AvifLibrary* avif;
+    void operator()(avifDecoder* d) const { avif->decoderDestroy(d); }
 };
 
 // Whether the bytes begin with an ISO media file's first box, a file type box.
@@ -82,7 +82,12 @@ int CAvifImpl::ReadStream(std::FILE* file) {
     std::vector<uint8_t> bytes;
     if (!ze::ReadWholeFile(*this, file, &bytes, MayBeginWithFileType)) return 0;
 
-    std::unique_ptr<avifDecoder, DecoderFree> decoder(avifDecoderCreate());
+    const ze::AvifLibrary* avif = ze::Avif();
+    if (!avif) {
+        readFailure.variant = ze::ReadVariant::kAvifFeature;
+        return FailRead(ze::ReadError::kUnsupported);
+    }
+    std::unique_ptr<avifDecoder, DecoderFree> decoder(avif->decoderCreate(), DecoderFree{avif});
     if (!decoder) return FailRead(ze::ReadError::kOutOfMemory);
     const auto failed = [&](avifResult result) {
         if (result == AVIF_RESULT_TRUNCATED_DATA) readFailure.offset = int64_t(bytes.size());
@@ -95,9 +100,9 @@ int CAvifImpl::ReadStream(std::FILE* file) {
     // (it takes no bound above its default); its note names the size.
     decoder->imageSizeLimit = static_cast<uint32_t>(
         std::clamp<int64_t>(readLimits.maxPixels, 1, int64_t{AVIF_DEFAULT_IMAGE_SIZE_LIMIT}));
-    avifResult result = avifDecoderSetIOMemory(decoder.get(), bytes.data(), bytes.size());
+    avifResult result = avif->decoderSetIOMemory(decoder.get(), bytes.data(), bytes.size());
     if (result != AVIF_RESULT_OK) return failed(result);
-    result = avifDecoderParse(decoder.get());
+    result = avif->decoderParse(decoder.get());
     if (result != AVIF_RESULT_OK) {
         int64_t declaredWidth = 0, declaredHeight = 0;
         if (DeclaredTooLarge(decoder->diag.error, &declaredWidth, &declaredHeight))
@@ -130,7 +135,7 @@ int CAvifImpl::ReadStream(std::FILE* file) {
     const uint64_t perPixel =
         (2 * quarters * sampleBytes + 3) / 4 + (decoder->alphaPresent ? 4 : 0);
     if (!ze::AdmitDecoderMemory(*this, image->width, image->height, perPixel)) return 0;
-    result = avifDecoderNextImage(decoder.get());
+    result = avif->decoderNextImage(decoder.get());
     if (result != AVIF_RESULT_OK) return failed(result);
     image = decoder->image;
     if (int64_t{image->width} * image->height > readLimits.maxPixels)
@@ -139,14 +144,14 @@ int CAvifImpl::ReadStream(std::FILE* file) {
     if (!CreateForRead(width, height, 24, 2)) return 0;
 
     avifRGBImage rgb;
-    avifRGBImageSetDefaults(&rgb, image);
+    avif->rgbImageSetDefaults(&rgb, image);
     rgb.depth = 8;
     if (!image->alphaPlane) {
         // Converted top row first into the block, then turned over.
         rgb.format = AVIF_RGB_FORMAT_BGR;
         rgb.pixels = imageBits;
         rgb.rowBytes = static_cast<uint32_t>(rowBytes);
-        if (avifImageYUVToRGB(image, &rgb) != AVIF_RESULT_OK) {
+        if (avif->imageYUVToRGB(image, &rgb) != AVIF_RESULT_OK) {
             Create(0, 0, 24, 2);
             return FailRead(ze::ReadError::kCorrupt);
         }
@@ -158,7 +163,7 @@ int CAvifImpl::ReadStream(std::FILE* file) {
     rgb.format = AVIF_RGB_FORMAT_BGRA;
     rgb.pixels = bgra.data();
     rgb.rowBytes = static_cast<uint32_t>(width) * 4;
-    if (avifImageYUVToRGB(image, &rgb) != AVIF_RESULT_OK) {
+    if (avif->imageYUVToRGB(image, &rgb) != AVIF_RESULT_OK) {
         Create(0, 0, 24, 2);
         return FailRead(ze::ReadError::kCorrupt);
     }

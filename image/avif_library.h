@@ -1,0 +1,24 @@
+#pragma once
+// libavif, opened when an AVIF file is first read: with the codecs it brings
+// it is a large share of the time a process takes to start, and most
+// sessions never see an AVIF file.
+
+#include <avif/avif.h>
+
+namespace ze {
+
+struct AvifLibrary {
+    decltype(&avifDecoderCreate) decoderCreate = nullptr;
+    decltype(&avifDecoderDestroy) decoderDestroy = nullptr;
+    decltype(&avifDecoderSetIOMemory) decoderSetIOMemory = nullptr;
+    decltype(&avifDecoderParse) decoderParse = nullptr;
+    decltype(&avifDecoderNextImage) decoderNextImage = nullptr;
+    decltype(&avifRGBImageSetDefaults) rgbImageSetDefaults = nullptr;
+    decltype(&avifImageYUVToRGB) imageYUVToRGB = nullptr;
+};
+
+// The library's functions, or null when it cannot be opened or lacks one of
+// them. Opened once, on the first call; safe from any thread.
+const AvifLibrary* Avif();
+
+}  // namespace ze
