@@ -224,6 +224,8 @@ private:
 
     const CImage* Picture() const override;
     void RebuildCache();
+    // Begins the pyramid of the picture, unless it is there.
+    void StartPyramid();
     // Builds the next slice of the pyramid; repaints once it is done.
     void PyramidStep();
     void UpdateScrollSizes();
@@ -311,6 +313,7 @@ private:
     std::unique_ptr<CPictureRows> m_rows;
     std::unique_ptr<CPicturePyramid> m_pyramid;
     QTimer m_pyramidTimer;
+    uint32_t m_cachedBackground = 0;  // the window colour they were made with
     // Below actual size, the whole picture as shown when that is small (at
     // most a few screens): repaints and scrolls copy from it. Made anew
     // when the zoom, the picture or the pyramid changes.

@@ -74,10 +74,16 @@ void CMapView::RebuildCache() {
     m_pyramid.reset();
     const CImage* image = Picture();
     m_cachedFor = image;
+    m_cachedBackground =
+        viewport()->palette().color(viewport()->backgroundRole()).rgb() | 0xff000000u;
     if (!image) return;
     m_rows = std::make_unique<CPictureRows>(*image);
-    const QColor background = viewport()->palette().color(viewport()->backgroundRole());
-    m_pyramid = std::make_unique<CPicturePyramid>(*image, background.rgb());
+}
+
+void CMapView::StartPyramid() {
+    const CImage* image = Picture();
+    if (m_pyramid || !image || image != m_cachedFor) return;
+    m_pyramid = std::make_unique<CPicturePyramid>(*image, m_cachedBackground);
     // A small picture is halved at once; a large one a slice at a time
     // between events, so that the window answers meanwhile.
     if (!m_pyramid->Step(*image, PyramidRows(*image, kPyramidPixelsAtOnce))) m_pyramidTimer.start();
@@ -209,8 +215,11 @@ void CMapView::paintEvent(QPaintEvent* event) {
     }
     if (m_cachedFor != image || !m_rows || m_rows->Width() != image->GetWidth() ||
         m_rows->Height() != image->GetHeight() ||
-        m_pyramid->Background() != (background.rgb() | 0xff000000u))
+        m_cachedBackground != (background.rgb() | 0xff000000u))
         RebuildCache();
+    // The halved copies are made the first time the picture is shown below
+    // actual size: a picture only ever seen at 100 % or more needs none.
+    if (m_zoom.num < m_zoom.den) StartPyramid();
 
     // The outline's pixels, found once for all rectangles.
     const Outline outline = CurrentOutline();

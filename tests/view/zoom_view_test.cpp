@@ -3,6 +3,7 @@
 #define QTEST_QPA_MOUSE_HANDLING
 #include <QScrollBar>
 #include <QWheelEvent>
+#include <cstdlib>
 
 #include "shell/view_harness.h"
 #include "support/pictures.h"
@@ -46,7 +47,9 @@ private slots:
         for (const auto& c : cases) {
             Harness h;
             h.Zoom(c.level);
-            QTRY_VERIFY(h.view.PyramidReady());
+            // Below actual size the halved copies are begun by the first paint.
+            if (std::atof(c.level) < 100) QTRY_VERIFY(h.view.PyramidReady());
+            QVERIFY(h.view.PyramidReady() == (std::atof(c.level) < 100));
             QCOMPARE(h.MoveTo(c.at), QString::fromUtf8(c.text));
             QCOMPARE(h.Grab().pixel(c.at), c.shown);
         }
