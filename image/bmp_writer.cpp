@@ -76,9 +76,14 @@ int CBmpImpl::Write(const std::string& name) {
     dib::Put32(fileHeader + 10, static_cast<uint32_t>(14 + bitsOffset));
 
     const uint8_t* bits = imageBits;
-    writeError = ze::WriteFileSafely(fileName, [&](std::FILE* f) {
-        return WriteAll(f, fileHeader, sizeof fileHeader) &&
-               WriteAll(f, prefix.data(), prefix.size()) && WriteAll(f, bits, pixelBytes);
-    });
+    // The size is known before the first byte: written in place, the file
+    // streams too.
+    writeError = ze::WriteFileSafely(
+        fileName,
+        [&](std::FILE* f) {
+            return WriteAll(f, fileHeader, sizeof fileHeader) &&
+                   WriteAll(f, prefix.data(), prefix.size()) && WriteAll(f, bits, pixelBytes);
+        },
+        uint64_t{sizeof fileHeader} + prefix.size() + pixelBytes);
     return writeError == ze::WriteError::kNone ? 1 : 0;
 }

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -89,8 +90,8 @@ WriteError WriteErrorFromErrno(int error) {
 
 #ifdef _WIN32
 
-WriteError WriteFileSafely(const std::string& target,
-                           const std::function<bool(std::FILE*)>& write) {
+WriteError WriteFileSafely(const std::string& target, const std::function<bool(std::FILE*)>& write,
+                           std::optional<uint64_t> /*knownSize: never in place here*/) {
     const std::filesystem::path real(std::u8string(target.begin(), target.end()));
     std::error_code ec;
     if (std::filesystem::exists(real, ec) && !std::filesystem::is_regular_file(real, ec))
@@ -257,9 +258,11 @@ bool CopiesOnWrite(int fd) {
            type == 0xCA451A4EUL /* bcachefs */;
 }
 
-// Overwrites the file in place, after reserving its whole new size, and cuts
-// it to that size at the end. Until the reservation holds, nothing changes.
-WriteError WriteInPlace(const std::string& real, const struct stat& before, const Encoded& bytes) {
+// Overwrites the file in place, after reserving its whole new size, with
+// what `fill` writes from its start, and cuts it where that ends. Until the
+// reservation holds, nothing changes.
+WriteError WriteInPlace(const std::string& real, const struct stat& before, uint64_t size,
+                        const std::function<WriteError(int)>& fill) {
     const int fd = ::open(real.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0) return WriteErrorFromErrno(errno);
     struct Closer {
@@ -271,14 +274,15 @@ WriteError WriteInPlace(const std::string& real, const struct stat& before, cons
     if (st.st_dev != before.st_dev || st.st_ino != before.st_ino || !S_ISREG(st.st_mode))
         return WriteError::kIo;  // replaced under our feet
     if (CopiesOnWrite(fd)) return WriteError::kCannotReserve;
-    const auto size = static_cast<off_t>(bytes.size);
+    if (size > static_cast<uint64_t>(std::numeric_limits<off_t>::max()))
+        return WriteError::kTooLarge;
     if (size > 0) {
 #ifdef __linux__
         // fallocate proper, never the library's emulation, which would write
         // into the file to reserve it.
-        const int reserved = ::fallocate(fd, 0, 0, size) == 0 ? 0 : errno;
+        const int reserved = ::fallocate(fd, 0, 0, static_cast<off_t>(size)) == 0 ? 0 : errno;
 #else
-        const int reserved = ::posix_fallocate(fd, 0, size);
+        const int reserved = ::posix_fallocate(fd, 0, static_cast<off_t>(size));
 #endif
         if (reserved != 0) {
             struct stat now;
@@ -290,9 +294,10 @@ WriteError WriteInPlace(const std::string& real, const struct stat& before, cons
             return WriteErrorFromErrno(reserved);
         }
     }
-    if (const WriteError e = WriteAll(fd, bytes.data, bytes.size, true); e != WriteError::kNone)
-        return e;
-    if (::ftruncate(fd, size) != 0 || ::fdatasync(fd) != 0) return WriteErrorFromErrno(errno);
+    if (const WriteError e = fill(fd); e != WriteError::kNone) return e;
+    const off_t end = ::lseek(fd, 0, SEEK_CUR);
+    if (end < 0 || ::ftruncate(fd, end) != 0 || ::fdatasync(fd) != 0)
+        return WriteErrorFromErrno(errno);
     return WriteError::kNone;
 }
 
@@ -399,18 +404,24 @@ void RemoveTemporaryAndReraise(int sig) {
 }
 
 // Writing in place changes the file only once its whole new size is known
-// and reserved: the encoder runs into memory first.
+// and reserved: given beforehand, the encoder streams into the file after
+// the reservation; else it runs into memory first.
 WriteError EncodeAndWriteInPlace(const std::string& real, const struct stat& before,
-                                 const std::function<bool(std::FILE*)>& write) {
+                                 const std::function<bool(std::FILE*)>& write,
+                                 std::optional<uint64_t> knownSize) {
+    if (knownSize)
+        return WriteInPlace(real, before, *knownSize,
+                            [&](int fd) { return EncodeInto(fd, write); });
     Encoded bytes;
     if (!Encode(write, bytes)) return WriteError::kEncode;
-    return WriteInPlace(real, before, bytes);
+    return WriteInPlace(real, before, bytes.size,
+                        [&](int fd) { return WriteAll(fd, bytes.data, bytes.size, false); });
 }
 
 }  // namespace
 
-WriteError WriteFileSafely(const std::string& target,
-                           const std::function<bool(std::FILE*)>& write) {
+WriteError WriteFileSafely(const std::string& target, const std::function<bool(std::FILE*)>& write,
+                           std::optional<uint64_t> knownSize) {
     std::string real;
     if (const WriteError e = ResolveTarget(target, real); e != WriteError::kNone) return e;
     struct stat st;
@@ -426,7 +437,7 @@ WriteError WriteFileSafely(const std::string& target,
     }
     RemoveStaleTemporaries(FolderOf(real));
     // Every name of a file with several links must see the new picture.
-    if (exists && st.st_nlink > 1) return EncodeAndWriteInPlace(real, st, write);
+    if (exists && st.st_nlink > 1) return EncodeAndWriteInPlace(real, st, write, knownSize);
 
     std::string temp;
     const int fd = MakeTemporary(real, temp);
@@ -437,7 +448,7 @@ WriteError WriteFileSafely(const std::string& target,
                                  || error == EDQUOT
 #endif
             ;
-        if (exists && noTemporary) return EncodeAndWriteInPlace(real, st, write);
+        if (exists && noTemporary) return EncodeAndWriteInPlace(real, st, write, knownSize);
         return WriteErrorFromErrno(error);
     }
     return ReplaceThroughTemporary(fd, temp, real, exists ? &st : nullptr, write);

@@ -7,11 +7,12 @@
 // (keeping the target's permissions, and its owner and group where the system
 // allows); a failure on the way removes the temporary file. Where no
 // temporary file can be made (a read-only folder holding a writable file, no
-// free inodes) and for a file with several hard links, the bytes are encoded
-// into memory and the target is written in place, but only after its full
-// new size has been reserved; where that cannot be reserved (no space, a
-// file-size limit, a file system without reservations or one that copies on
-// write) the target is left alone and the write fails.
+// free inodes) and for a file with several hard links, the target is written
+// in place, but only after its full new size has been reserved: the encoder
+// streams into it when the caller knows that size beforehand, else its bytes
+// are first encoded into memory. Where the size cannot be reserved (no space,
+// a file-size limit, a file system without reservations or one that copies
+// on write) the target is left alone and the write fails.
 //
 // A symbolic link is written through to the file it names, except a link in
 // a world-writable folder that belongs to neither the user nor the folder's
@@ -19,8 +20,10 @@
 // that the user may not write (a file without write permission, even for
 // root), that are not regular files, or whose links loop are refused.
 
+#include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace ze {
@@ -48,8 +51,12 @@ WriteError WriteErrorFromErrno(int error);
 // error of the system while writing is answered as such (kNoSpace, kTooLarge,
 // ...), kEncode only when the encoder failed on its own. Answers kNone when
 // the target holds the new bytes; on any other answer the target is byte for
-// byte as it was and no temporary file is left.
-WriteError WriteFileSafely(const std::string& target, const std::function<bool(std::FILE*)>& write);
+// byte as it was and no temporary file is left, save that an error of the
+// disk itself in the middle of writing in place (an I/O error once the space
+// is reserved) leaves the target part new. `knownSize`, the exact number of
+// bytes `write` gives, lets the encoder stream when writing in place.
+WriteError WriteFileSafely(const std::string& target, const std::function<bool(std::FILE*)>& write,
+                           std::optional<uint64_t> knownSize = std::nullopt);
 
 // Writes `bytes` as the file `name` (no slashes) in a folder that only this
 // user may enter: $XDG_RUNTIME_DIR/zer-evizi/ where that is a folder of the

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "io/own_file.h"
@@ -26,10 +27,12 @@ using testutil::ReadFile;
 using testutil::WriteFile;
 using ze::WriteError;
 
-WriteError Write(const std::string& target, const std::string& bytes) {
-    return ze::WriteFileSafely(target, [&](std::FILE* f) {
-        return std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    });
+// `sized`: the writer tells its size beforehand, so that it may stream in place.
+WriteError Write(const std::string& target, const std::string& bytes, bool sized = false) {
+    return ze::WriteFileSafely(
+        target,
+        [&](std::FILE* f) { return std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size(); },
+        sized ? std::optional<uint64_t>(bytes.size()) : std::nullopt);
 }
 
 size_t EntriesIn(const fs::path& dir) {
@@ -81,6 +84,10 @@ TEST(SafeWrite, ReplacesKeepingModeOwnerAndLinks) {
     EXPECT_EQ(ReadFile(dir.File("hard.bin")), "longer than before, and shared");
     ASSERT_EQ(Write(target, "cut"), WriteError::kNone);
     EXPECT_EQ(ReadFile(dir.File("hard.bin")), "cut");
+    ASSERT_EQ(Write(target, "streamed in place, longer", true), WriteError::kNone);
+    EXPECT_EQ(ReadFile(dir.File("hard.bin")), "streamed in place, longer");
+    ASSERT_EQ(Write(target, "cut again", true), WriteError::kNone);
+    EXPECT_EQ(ReadFile(dir.File("hard.bin")), "cut again");
     EXPECT_EQ(EntriesIn(dir.path()), 3u);
 }
 
@@ -192,7 +199,8 @@ TEST(SafeWrite, FileSizeLimitLeavesTheFileAsItWas) {
         ::setrlimit(RLIMIT_FSIZE, &limit);
         const std::string big(10000, 'n');
         const bool ok = Write(single, big) == WriteError::kTooLarge &&
-                        Write(linked, big) == WriteError::kTooLarge;
+                        Write(linked, big) == WriteError::kTooLarge &&
+                        Write(linked, big, true) == WriteError::kTooLarge;
         ::_exit(ok ? 0 : 1);
     }
     int status = 0;
