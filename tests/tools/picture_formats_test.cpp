@@ -101,6 +101,13 @@ TEST(PictureFormats, PpmGivesWhatTheFormatsOwnDecodersGive) {
               "37x23 depth=24 colortype=2 palette=0 transparent=-1\n");
     EXPECT_EQ(Cli({"info", f("o.jpg")}).out,
               "37x23 depth=8 colortype=3 palette=128 transparent=-1\n");
+    // The readout names the file's own colour then: djpeg's pixel at 5,3.
+    const std::string djpeg = testutil::ReadFile(f("o.jpg.ppm"));
+    const size_t at = djpeg.size() - size_t{37 * 23 * 3} + size_t{3 * 37 + 5} * 3;
+    const auto channel = [&](size_t k) { return std::to_string(uint8_t(djpeg[at + k])); };
+    EXPECT_EQ(
+        Cli({"readout", f("o.jpg"), "5", "3", "--full-colour"}).out,
+        "X座標 = 5 Y座標 = 3   RGB(" + channel(0) + ", " + channel(1) + ", " + channel(2) + ")\n");
 
     // Saved as WebP, losslessly; AVIF is not written.
     EXPECT_EQ(Cli({"convert", f("lya.webp"), f("out.webp")}).exitCode, 0);

@@ -1,5 +1,6 @@
-// zer-evizi-cli readout PICTURE X Y [--zoom 1|2|PERCENT%] [--scroll X,Y]: the status
-// text the map view shows with the mouse at client point X,Y.
+// zer-evizi-cli readout PICTURE X Y [--zoom 1|2|PERCENT%] [--scroll X,Y] [--full-colour]:
+// the status text the map view shows with the mouse at client point X,Y (with
+// 表示 > フルカラー on, for --full-colour).
 
 #include <string>
 #include <string_view>
@@ -25,9 +26,12 @@ int Run(const cli::Args& args) {
     int given = 0;
     ZoomScale zoom;
     int scrollX = 0, scrollY = 0;
+    bool fullColour = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a == "--zoom" && i + 1 < args.size()) {
+        if (a == "--full-colour" && !fullColour) {
+            fullColour = true;
+        } else if (a == "--zoom" && i + 1 < args.size()) {
             const std::optional<ZoomScale> parsed = ZoomScale::Parse(args[++i]);
             if (!parsed) return cli::UsageOf("readout");
             zoom = *parsed;
@@ -51,14 +55,16 @@ int Run(const cli::Args& args) {
 
     const int type = PictureTypeFromPath(path);
     if (type < 0) return cli::Fail("unsupported format: " + path);
-    CImage image(path, type);
+    CImage image;
+    image.fullColour = fullColour;
+    image.Load(path, type);
     if (image.GetWidth() <= 0 || image.GetHeight() <= 0)
         return cli::FailRead(path, image.GetReadFailure());
     cli::WriteOut(FormatReadout(&image, coords[0], coords[1], scrollX, scrollY, zoom) + "\n");
     return cli::kOk;
 }
 
-const cli::Registration registration({"readout", "PICTURE X Y [--zoom 1|2|PERCENT%] [--scroll X,Y]",
-                                      Run});
+const cli::Registration registration(
+    {"readout", "PICTURE X Y [--zoom 1|2|PERCENT%] [--scroll X,Y] [--full-colour]", Run});
 
 }  // namespace

@@ -1,6 +1,7 @@
 // zer-evizi-cli trace PICTURE X Y [--tolerance N] [--max-corners N]
-// [--upper|--lower]: the area line that the outline tool inserts for a click
-// at picture pixel X,Y, with an empty link and alternative text.
+// [--upper|--lower] [--full-colour]: the area line that the outline tool
+// inserts for a click at picture pixel X,Y, with an empty link and
+// alternative text (with 表示 > フルカラー on, for --full-colour).
 
 #include <optional>
 #include <string>
@@ -22,10 +23,13 @@ int RunTrace(const cli::Args& args) {
     std::string path;
     std::vector<int> point;
     std::optional<int> tolerance, maxCorners, tag;
+    bool fullColour = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         const bool hasValue = i + 1 < args.size();
-        if (arg == "--tolerance" && !tolerance && hasValue) {
+        if (arg == "--full-colour" && !fullColour) {
+            fullColour = true;
+        } else if (arg == "--tolerance" && !tolerance && hasValue) {
             tolerance = cli::ParseInt(args[++i]);
             if (!tolerance || *tolerance < 0 || *tolerance > kMaxTraceTolerance)
                 return cli::UsageOf(kName);
@@ -47,7 +51,9 @@ int RunTrace(const cli::Args& args) {
 
     const int type = PictureTypeFromPath(path);
     if (type < 0) return cli::Fail("unsupported format: " + path);
-    CImage image(path, type);
+    CImage image;
+    image.fullColour = fullColour;
+    image.Load(path, type);
     if (image.GetWidth() <= 0 || image.GetHeight() <= 0)
         return cli::FailRead(path, image.GetReadFailure());
     const int x = point[0], y = point[1];
@@ -73,7 +79,8 @@ int RunTrace(const cli::Args& args) {
 }
 
 const cli::Registration kTrace({kName,
-                                "PICTURE X Y [--tolerance N] [--max-corners N] [--upper|--lower]",
+                                "PICTURE X Y [--tolerance N] [--max-corners N] [--upper|--lower] "
+                                "[--full-colour]",
                                 RunTrace});
 
 }  // namespace
