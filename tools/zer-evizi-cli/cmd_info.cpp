@@ -5,7 +5,6 @@
 #include <string>
 
 #include "command.h"
-#include "doc/picture_type.h"
 #include "image/image.h"
 
 namespace {
@@ -13,15 +12,10 @@ namespace {
 int Run(const cli::Args& args) {
     const std::optional<cli::PictureArgs> picture = cli::ParsePictureArgs(args);
     if (!picture) return cli::UsageOf("info");
-    const std::string& path = picture->path;
-    const int type = PictureTypeFromPath(path);
-    if (type < 0) return cli::Fail("unsupported format: " + path);
     CImage image;
-    image.fullColour = picture->fullColour;
-    image.Load(path, type);
-    // Loaded means a width and a height above 0, as the document decides.
-    if (image.GetWidth() <= 0 || image.GetHeight() <= 0)
-        return cli::FailRead(path, image.GetReadFailure());
+    if (const int status = cli::LoadPicture(picture->path, picture->fullColour, &image);
+        status != cli::kOk)
+        return status;
     const CImagePalette* palette = image.GetPalette();
     const CImageImpl* impl = image.GetImpl();
     cli::WriteOut(std::to_string(image.GetWidth()) + "x" + std::to_string(image.GetHeight()) +

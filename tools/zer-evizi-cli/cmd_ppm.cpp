@@ -5,7 +5,6 @@
 #include <string>
 
 #include "command.h"
-#include "doc/picture_type.h"
 #include "image/image.h"
 
 namespace {
@@ -13,14 +12,11 @@ namespace {
 int Run(const cli::Args& args) {
     const std::optional<cli::PictureArgs> picture = cli::ParsePictureArgs(args);
     if (!picture) return cli::UsageOf("ppm");
-    const std::string& path = picture->path;
-    const int type = PictureTypeFromPath(path);
-    if (type < 0) return cli::Fail("unsupported format: " + path);
     CImage image;
-    image.fullColour = picture->fullColour;
-    image.Load(path, type);
+    if (const int status = cli::LoadPicture(picture->path, picture->fullColour, &image);
+        status != cli::kOk)
+        return status;
     const int width = image.GetWidth(), height = image.GetHeight();
-    if (width <= 0 || height <= 0) return cli::FailRead(path, image.GetReadFailure());
 
     std::string out = "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n";
     const size_t header = out.size();

@@ -6,7 +6,6 @@
 #include <string_view>
 
 #include "command.h"
-#include "doc/picture_type.h"
 #include "doc/readout.h"
 #include "image/image.h"
 #include "image/zoom_scale.h"
@@ -53,13 +52,9 @@ int Run(const cli::Args& args) {
     }
     if (path.empty() || given != 2) return cli::UsageOf("readout");
 
-    const int type = PictureTypeFromPath(path);
-    if (type < 0) return cli::Fail("unsupported format: " + path);
     CImage image;
-    image.fullColour = fullColour;
-    image.Load(path, type);
-    if (image.GetWidth() <= 0 || image.GetHeight() <= 0)
-        return cli::FailRead(path, image.GetReadFailure());
+    if (const int status = cli::LoadPicture(path, fullColour, &image); status != cli::kOk)
+        return status;
     cli::WriteOut(FormatReadout(&image, coords[0], coords[1], scrollX, scrollY, zoom) + "\n");
     return cli::kOk;
 }

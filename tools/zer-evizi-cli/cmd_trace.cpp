@@ -9,7 +9,6 @@
 
 #include "cli_settings.h"
 #include "command.h"
-#include "doc/picture_type.h"
 #include "doc/settings.h"
 #include "image/image.h"
 #include "image/region_trace.h"
@@ -49,13 +48,9 @@ int RunTrace(const cli::Args& args) {
     }
     if (path.empty() || point.size() != 2) return cli::UsageOf(kName);
 
-    const int type = PictureTypeFromPath(path);
-    if (type < 0) return cli::Fail("unsupported format: " + path);
     CImage image;
-    image.fullColour = fullColour;
-    image.Load(path, type);
-    if (image.GetWidth() <= 0 || image.GetHeight() <= 0)
-        return cli::FailRead(path, image.GetReadFailure());
+    if (const int status = cli::LoadPicture(path, fullColour, &image); status != cli::kOk)
+        return status;
     const int x = point[0], y = point[1];
     if (x < 0 || y < 0 || x >= image.GetWidth() || y >= image.GetHeight())
         return cli::Fail(std::to_string(x) + "," + std::to_string(y) + " is outside the picture (" +

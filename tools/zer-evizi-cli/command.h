@@ -15,6 +15,8 @@ namespace ze {
 struct ReadFailure;
 }
 
+class CImage;
+
 namespace cli {
 
 constexpr int kOk = 0;
@@ -37,6 +39,10 @@ struct Registration {
 int Fail(const std::string& message);
 // Fail with "cannot read PATH: REASON" for a picture that did not load.
 int FailRead(const std::string& path, const ze::ReadFailure& failure);
+// Reads `path` as the editor opens it (the type from its name; colour JPEGs
+// at 24 bits with `fullColour`) into *image. kOk, or what the command
+// answers after saying why: an unsupported name or the read failure.
+int LoadPicture(const std::string& path, bool fullColour, CImage* image);
 // Prints the named command's usage on stderr; answers kUsageError.
 int UsageOf(const char* name);
 

@@ -15,6 +15,8 @@
 #endif
 
 #include "command.h"
+#include "doc/picture_type.h"
+#include "image/image.h"
 #include "image/read_error.h"
 #include "io/messages.h"
 #include "io/safe_write.h"
@@ -61,6 +63,17 @@ int Fail(const std::string& message) {
 int FailRead(const std::string& path, const ze::ReadFailure& failure) {
     return Fail("cannot read " + path + ": " +
                 ze::ReadFailureText(failure, ze::TextLanguage::kEnglish));
+}
+
+int LoadPicture(const std::string& path, bool fullColour, CImage* image) {
+    const int type = PictureTypeFromPath(path);
+    if (type < 0) return Fail("unsupported format: " + path);
+    image->fullColour = fullColour;
+    image->Load(path, type);
+    // Loaded means a width and a height above 0, as the document decides.
+    if (image->GetWidth() <= 0 || image->GetHeight() <= 0)
+        return FailRead(path, image->GetReadFailure());
+    return kOk;
 }
 
 std::optional<PictureArgs> ParsePictureArgs(const Args& args) {
