@@ -343,3 +343,30 @@ std::string DecodeAttributeValue(std::string_view raw) {
     }
     return out;
 }
+
+std::string EscapeHtml(std::string_view text, bool quotes) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        switch (c) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                if (quotes) {
+                    out += "&quot;";
+                    break;
+                }
+                [[fallthrough]];
+            default:
+                out += c;
+        }
+    }
+    return out;
+}

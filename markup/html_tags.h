@@ -64,3 +64,7 @@ bool ReadStartTagAt(std::string_view text, size_t lt, StartTag& tag);
 // An attribute value with its character references decoded as a browser
 // decodes them inside attributes.
 std::string DecodeAttributeValue(std::string_view raw);
+
+// Text written into a page that we make: &, < and > as references, and with
+// `quotes` (for a double-quoted attribute value) " as well.
+std::string EscapeHtml(std::string_view text, bool quotes);

@@ -8,29 +8,6 @@
 
 namespace {
 
-std::string EscapeAttribute(std::string_view value) {
-    std::string out;
-    for (const char c : value) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
-}
-
 // The page's own style and script. The page's policy lets in no style or
 // script but these two, by their SHA-256: a change to either needs a new
 // hash below (tests/e2e/browser_preview.sh fails without one).
@@ -134,12 +111,12 @@ bool MakePreviewPage(const std::string& pictureUrl, int width, int height,
 <style>)";
     out += kStyle;
     out += "</style></head>\n<body>\n";
-    out += "<div id=\"ze-stage\"><img id=\"ze-picture\" src=\"" + EscapeAttribute(pictureUrl) +
+    out += "<div id=\"ze-stage\"><img id=\"ze-picture\" src=\"" + EscapeHtml(pictureUrl, true) +
            "\" width=\"" + std::to_string(width) + "\" height=\"" + std::to_string(height) +
-           "\" usemap=\"#" + EscapeAttribute(mapName) + "\" alt=\"\">";
+           "\" usemap=\"#" + EscapeHtml(mapName, true) + "\" alt=\"\">";
     out += "<canvas id=\"ze-outline\" width=\"" + std::to_string(width) + "\" height=\"" +
            std::to_string(height) + "\"></canvas></div>\n<div id=\"ze-href\"></div>\n";
-    out += "<map id=\"ze-map\" name=\"" + EscapeAttribute(mapName) + "\">\n";
+    out += "<map id=\"ze-map\" name=\"" + EscapeHtml(mapName, true) + "\">\n";
     for (const AreaTag& area : AreasOfMap(paneText, tag.range.end)) {
         StartTag areaTag;
         if (!ReadStartTagAt(paneText, area.tag.begin, areaTag)) continue;
@@ -148,7 +125,7 @@ bool MakePreviewPage(const std::string& pictureUrl, int width, int height,
             if (a.name != "shape" && a.name != "coords" && a.name != "href" && a.name != "alt")
                 continue;
             out += " " + a.name + "=\"" +
-                   EscapeAttribute(DecodeAttributeValue(areaTag.Value(paneText, a.name))) + "\"";
+                   EscapeHtml(DecodeAttributeValue(areaTag.Value(paneText, a.name)), true) + "\"";
         }
         out += ">\n";
     }

@@ -75,34 +75,8 @@ constexpr const char* kScalingScript[] = {
     "</script>",
 };
 
-std::string Escaped(std::string_view text, bool attribute) {
-    std::string out;
-    for (const char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                if (attribute) {
-                    out += "&quot;";
-                    break;
-                }
-                [[fallthrough]];
-            default:
-                out += c;
-        }
-    }
-    return out;
-}
-
 std::string Attribute(std::string_view name, std::string_view value) {
-    return " " + std::string(name) + "=\"" + Escaped(value, true) + "\"";
+    return " " + std::string(name) + "=\"" + EscapeHtml(value, true) + "\"";
 }
 
 // An attribute as written in the tag, from its name to its value's end.
@@ -270,7 +244,7 @@ void MakeSvg(std::string_view text, const StartTag& img, std::string_view mapNam
             if (tag.Find(name))
                 open += Attribute(name, DecodeAttributeValue(tag.Value(text, name)));
         o += open + ">";
-        if (a.hasAlt) o += "<title>" + Escaped(a.alt, false) + "</title>";
+        if (a.hasAlt) o += "<title>" + EscapeHtml(a.alt, false) + "</title>";
         for (const size_t i : clippers[k])
             o += "<g clip-path=\"url(#" + prefix + "-not" + std::to_string(i + 1) + ")\">";
         o += ShapeElement(a, picture, !isDefault(k));
@@ -326,7 +300,7 @@ bool MakeResponsiveMarkup(std::string_view text, PictureSize picture, Responsive
         return false;
     if (source) {
         // The image's src replaced in the text, which is then read afresh.
-        const std::string value = "src=\"" + Escaped(*source, true) + "\"";
+        const std::string value = "src=\"" + EscapeHtml(*source, true) + "\"";
         std::string changed(text);
         if (const TagAttribute* src = img.Find("src")) {
             const std::string_view raw = RawAttribute(text, *src);
