@@ -16,20 +16,14 @@ constexpr const char* kName = "check";
 int Run(const cli::Args& args) {
     cli::MapInput input;
     std::string format = "text";
-    bool haveFormat = false, havePicture = false;
+    bool haveFormat = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "--format" && !haveFormat && i + 1 < args.size()) {
             format = args[++i];
             haveFormat = true;
             if (format != "text" && format != "json") return cli::UsageOf(kName);
-        } else if (arg == "--picture" && !havePicture && i + 1 < args.size() &&
-                   !args[i + 1].empty()) {
-            input.picture = args[++i];
-            havePicture = true;
-        } else if (input.name.empty() && !arg.empty() && (arg == "-" || arg[0] != '-')) {
-            input.name = arg;
-        } else {
+        } else if (!cli::TakeMapArg(args, &i, &input)) {
             return cli::UsageOf(kName);
         }
     }

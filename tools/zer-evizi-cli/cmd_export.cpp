@@ -15,18 +15,11 @@ constexpr const char* kName = "export";
 int Run(const cli::Args& args) {
     cli::MapInput input;
     int form = -1;
-    bool havePicture = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if ((arg == "--svg" || arg == "--scaling-map") && form < 0) {
             form = arg == "--svg" ? int(ResponsiveForm::kSvg) : int(ResponsiveForm::kScalingMap);
-        } else if (arg == "--picture" && !havePicture && i + 1 < args.size() &&
-                   !args[i + 1].empty()) {
-            input.picture = args[++i];
-            havePicture = true;
-        } else if (input.name.empty() && !arg.empty() && (arg == "-" || arg[0] != '-')) {
-            input.name = arg;
-        } else {
+        } else if (!cli::TakeMapArg(args, &i, &input)) {
             return cli::UsageOf(kName);
         }
     }

@@ -35,6 +35,20 @@ std::string ResolveSource(const std::string& page, const std::string& source) {
 
 }  // namespace
 
+bool TakeMapArg(const Args& args, size_t* i, MapInput* input) {
+    const std::string& arg = args[*i];
+    if (arg == "--picture" && input->picture.empty() && *i + 1 < args.size() &&
+        !args[*i + 1].empty()) {
+        input->picture = args[++*i];
+        return true;
+    }
+    if (input->name.empty() && !arg.empty() && (arg == "-" || arg[0] != '-')) {
+        input->name = arg;
+        return true;
+    }
+    return false;
+}
+
 int ReadMapInput(MapInput* input) {
     if (input->name == "-") {
         input->text = ReadAllStdin();

@@ -17,6 +17,11 @@ struct MapInput {
     std::string picture;  // --picture; empty when not given
 };
 
+// Takes args[*i] (and the value after it) when it is --picture FILE, once,
+// or the page's name (PAGE or "-"), once; moves *i past what it took.
+// False when the argument is neither.
+bool TakeMapArg(const Args& args, size_t* i, MapInput* input);
+
 // Reads `path` ("-": standard input) as UTF-8 text. Answers kOk, or
 // kUsageError once a page that cannot be read is reported.
 int ReadMapInput(MapInput* input);
