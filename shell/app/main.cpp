@@ -6,6 +6,7 @@
 
 #include "io/safe_write.h"
 #include "shell/first_paint.h"
+#include "shell/font_warm_up.h"
 #include "shell/icons.h"
 #include "shell/main_frame.h"
 #include "shell/map_app.h"
@@ -41,6 +42,7 @@ void StartupMessages(QtMsgType type, const QMessageLogContext& context, const QS
 }  // namespace
 
 int main(int argc, char** argv) {
+    CFontConfigWarmUp fonts;
     g_qtMessages = qInstallMessageHandler(StartupMessages);
     QApplication app(argc, argv);
     qInstallMessageHandler(g_qtMessages);
@@ -49,6 +51,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QString::fromUtf8(QtProfileStore::kApplication));
     QApplication::setDesktopFileName(QStringLiteral("jp.sekka.zerevizi"));
     QApplication::setWindowIcon(AppIcon());
+    fonts.Wait();
 
     QtProfileStore store;
     CMapApp mapApp(store);
