@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Edits of many areas at once on a pane of 10,000 area lines: every area
 // moved by a pixel, aligned, or removed, as one edit, against reading the
 // whole text again (ParseAreas), which the view does after every edit

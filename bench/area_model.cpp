@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The area model on a pane of 10,000 area lines.
 // - Reading every tag (ParseAreas) against two peers over the same text: a
 //   bare memchr walk over its '<' bytes, the floor of any reader that looks

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loading a 4096 x 4096 24-bit BMP with CImage against a bare read of the
 // same file into a fresh buffer. BM_LoadAgainstBareRead reports the ratio.
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Start-up to the first painted frame, and peak memory, of the editor against
 a minimal Qt viewer (bench/viewer/minimal_viewer.cpp), each started as a
 process with the same picture.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A 64 MB page whose map holds 64 MB of line breaks (LF, or lone CRs),
 // read, taken out and merged back unchanged, against reading a plain page
 // of the same size (prose, a map of a few areas) in the same run. The page

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GIF decode and encode of a 4096 x 4096 picture of photo-like content with
 // 256 colours: our codec and giflib side by side in the same run.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading a 50 MB page (a long Shift_JIS article with tables, scripts and
 // comments, the image and its 2,000-area map near the end) and taking its
 // markup out, against a bare memchr walk over every '<' of the same bytes:

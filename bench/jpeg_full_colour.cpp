@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening a 4000 x 3000 colour JPEG in full colour (CImage with fullColour,
 // as 表示 > フルカラー does), against libjpeg-turbo alone decoding the same
 // file into one buffer of blue, green, red rows with the same settings; and

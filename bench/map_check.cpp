@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The map checker on a page of 1,000 areas (rectangles, circles and
 // polygons that overlap their neighbours) over a 4000 x 3000 picture,
 // against a plain pass over the picture's pixels: one 32-bit write per

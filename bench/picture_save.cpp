@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saving pictures, each save in turn with its peers in the same iteration so
 // that all meet the same cache and machine load, timed by the wall clock (a
 // save waits for the disk, which processor time leaves out):

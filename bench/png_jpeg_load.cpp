@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loading a 4096 x 4096 PNG and JPEG through the codecs, against the bare
 // library decoding the same file into a buffer with the same settings.
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Editing areas in the editor's widgets. A new area line at 10,000 areas:
 // the pane's edit of the text (the line placed before the closing tag as one
 // undo step) against inserting the same characters at a text cursor already

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Painting the map view: one full repaint of a 1920 x 1080 window over an
 // 8000 x 8000 picture at double size from the cached display copy, against
 // converting and drawing the whole picture on every paint. Also the cost of

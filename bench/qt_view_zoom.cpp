@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The map view away from actual size, against Qt's QGraphicsView showing the
 // same picture as a QGraphicsPixmapItem (Qt::SmoothTransformation, the
 // SmoothPixmapTransform render hint, no frame or scroll bars, default cache

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The outline tool on a 4000 x 3000 picture: fill, boundary and
 // simplification of its largest region, against OpenCV's flood fill, contour
 // search and polygon approximation of the same region in the same pixels.

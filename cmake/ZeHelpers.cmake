@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # ze_glob(VAR DIR): the C++ sources directly in DIR (not in sub-folders).
 # Folders are globbed so that adding a file never means editing a list.
 function(ze_glob var dir)

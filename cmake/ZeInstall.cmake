@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # What `cmake --install` puts in place, and the Debian package that CPack
 # makes of it (`cpack -G DEB` in the build folder).
 include(GNUInstallDirs)
@@ -15,6 +16,8 @@ install(FILES ${_res}/${ZE_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/
 install(FILES ${_res}/${ZE_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(DIRECTORY ${_res}/icons/hicolor DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
 install(FILES ${_res}/sample.bmp DESTINATION ${CMAKE_INSTALL_DATADIR}/zer-evizi)
+# Debian keeps each package's licence as /usr/share/doc/PACKAGE/copyright.
+install(FILES ${_res}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/zer-evizi)
 
 # Manual pages go in compressed, as Debian keeps them.
 find_program(GZIP_EXECUTABLE gzip)
@@ -36,6 +39,7 @@ install(FILES ${_man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 set(CPACK_PACKAGE_NAME zer-evizi)
 set(CPACK_PACKAGE_VENDOR SEKKA)
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Zer Evizi SEKKA developers <sekka@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "editor for HTML client-side image maps")

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fails when a file of one folder includes a header from a folder above it.
 # The folders stand in layers, each using only those below:
 #   io < image < markup < doc < store, transfer < view < shell

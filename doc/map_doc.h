@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The map document: the one picture being mapped. Its file is the picture;
 // the markup lives only in the pane.

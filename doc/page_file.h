@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // An HTML page read from its file, for the editor and the command-line tool.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Saving markup back into a page that may have changed on disk since it was
 // read: what the editor remembers of the page, and where the markup goes

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "doc/picture_type.h"
 
 #include "image/image_types.h"

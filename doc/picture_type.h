@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The document's picture types: the extension of a path selects the image
 // library's type code. Opening, saving and the command-line tool share it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The status-bar readout: picture coordinates and colour under the mouse.
 // Shared by the map view and the command-line tool.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The copy of unsaved markup that the editor keeps for after a crash: the
 // pane's text with the picture it belongs to and the file it was opened

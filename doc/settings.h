@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The persistent settings and the store they live in. Nothing is cached:
 // every accessor reads or writes the store at each use, so a value changed

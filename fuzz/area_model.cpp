@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The area model over arbitrary text: the tags found must lie inside the
 // text, and the edits must do what they say when the text is read again.
 

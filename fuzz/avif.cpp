@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads arbitrary bytes as an AVIF file.
 #include "image/avif_codec.h"
 #include "read_stream.h"

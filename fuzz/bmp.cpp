@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target for the BMP reader: reads the input as a BMP file held in
 // memory, then reads every pixel's colour and index.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The GIF reader over arbitrary bytes: it must neither crash nor touch memory
 // outside its buffers, whatever the file holds.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Hostile pages: reading, taking the markup out and putting it back. Putting
 // back what was taken out, unchanged, must give the page byte for byte.
 

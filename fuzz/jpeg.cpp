@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads arbitrary bytes as a JPEG file.
 #include "image/jpeg_codec.h"
 #include "read_stream.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Link text for arbitrary base/path pairs: the input is split at its first
 // NUL byte into the base folder and the path.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Feeds libFuzzer's bytes to a picture reader as a file held in memory.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads arbitrary bytes as a WebP file, and writes back what it read.
 #include "image/webp_codec.h"
 #include "read_stream.h"

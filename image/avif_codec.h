@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // AVIF files through libavif: still pictures, with alpha, and the first
 // frame of a sequence. Read only.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // libavif, opened when an AVIF file is first read: with the codecs it brings
 // it is a large share of the time a process takes to start, and most

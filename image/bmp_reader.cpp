@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // BMP reading. The file is treated as hostile: every size taken from it is
 // checked against the file and the pixel bound before it sizes anything, and
 // bytes that the file does not hold read as zero.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // BMP writing: a 14-byte file header, then the block as it stands, with the
 // colour table holding colours (it holds palette indices while the picture is
 // in memory).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Helpers for the readers whose libraries decode a whole file held in memory
 // into top-down rows (WebP, AVIF): reading the file within a bound, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The packed bitmap block: a 40-byte little-endian bitmap information header,
 // a colour table and the pixel rows (bottom row first, padded to 4 bytes).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // GIF files: the reader takes the first image of a GIF87a or GIF89a file into
 // an 8-bit palette picture; the writer stores pictures of depth 8 or less as a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GIF reading: header, colour tables, the graphic control extension's
 // transparent index and the first image, whose LZW data are decoded row by
 // row into the pixel array (de-interlaced when the image is interlaced).

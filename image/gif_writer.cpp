@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GIF writing: one image, not interlaced, 256-entry global colour table, LZW
 // data in sub-blocks of at most 254 bytes. Strings are found in an
 // open-addressing hash table of 5,003 slots with a secondary probe; codes grow

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The picture object the document owns: a file name, a type code and one
 // format implementation that holds the pixels.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The format implementation: owns the pixel block and the palette. Each file
 // format derives from CImageFileImpl and provides Read and Write.

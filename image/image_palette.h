@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A picture's palette: up to 256 colours. Stands in for the platform palette
 // object; nearest-colour lookups follow the platform's rule (smallest squared

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Picture type codes and the one table of picture types: the extensions of
 // each, whether the editor opens and saves it, and its file-dialog label.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The EXIF orientation of JPEG files: picked up while the header is read,
 // read with libexif, and applied to the decoded pixels so that the picture

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What a JPEG may cost before it is decoded. A file of a few hundred bytes
 // can declare a 16384 x 16384 picture whose progressive coefficients or

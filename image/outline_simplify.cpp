@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Simplification of a traced boundary: Douglas and Peucker's recursive split,
 // run once, with each kept corner's split distance recorded, so that the
 // corners kept for any larger deviation can be read off without a second run.

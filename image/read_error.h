@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How a picture read is bounded and how it fails. Every reader takes its
 // limits from a ReadLimits value and, when it cannot give a picture, says why

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The outline tool's core: the 4-connected region of pixels whose colour lies
 // within a distance of the clicked pixel's colour, the region's outer

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reads a picture's rows as red, green, blue triples whatever its depth, for
 // the writers of formats that take plain colours.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The picture as the map view shows it at any scale, made from the
 // picture's own pixels one exposed block at a time: no full 32-bit copy is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // WebP files through libwebp: lossy, lossless, with alpha, and the first
 // frame of an animation. Saved lossless.

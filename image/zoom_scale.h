@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How large the map view shows the picture: a ratio num/den of screen
 // pixels to picture pixels. One picture pixel covers the view pixels v with

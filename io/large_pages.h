@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Buffers of tens of megabytes, written the first time, spend most of that
 // time taking in memory 4 KB at a time; where the system offers larger

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The image library never shows a window itself: it reports through one
 // handler that the application installs (a message box in the editor, stderr

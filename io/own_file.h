@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Files the program keeps for itself in a folder of its own (the copies kept
 // for after a crash and their locks), read back as hostile input: only a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Writing a file so that a failed write never costs the file that is there.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Every attribute of an area tag: reading them in tag order, changing
 // several as one edit, the optional attributes of a new area line, moving a

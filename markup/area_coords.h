@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The coords attribute as a browser reads it: a list of numbers between
 // commas, semicolons and whitespace, where each item is read as far as it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Edits of one area tag. Each rewrites only the bytes it is about.
 
 #include <algorithm>

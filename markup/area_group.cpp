@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Edits of several area tags as one, and the geometry the tools share.
 
 #include "markup/area_group.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Edits of several areas at once, each as one text edit (one undo step):
 // moves, removals, alignment, sizes and spacing of a group, a polygon's

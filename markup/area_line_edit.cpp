@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The area line's insertion as one edit of the pane text: the same bytes as
 // InsertAreaLine, without building the whole new text.
 

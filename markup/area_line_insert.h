@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // New area lines go into the pane as edits of its text: one undo step each,
 // and, while nothing else changes the text, at a cost that does not grow

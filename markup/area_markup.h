@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Area lines: one finished circle, rectangle or polygon becomes one line of
 // markup, which goes into the pane text just before the map's closing tag.

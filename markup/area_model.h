@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The areas of the pane text as a browser sees them: every <area> tag in
 // document order, hit testing, and edits of one tag that give back the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Code pages through iconv. glibc's CP932 table also accepts look-alikes
 // (U+301C WAVE DASH becomes 0x8160, which reads back as U+FF5E), so each
 // character is converted there and back, and only an exact round trip

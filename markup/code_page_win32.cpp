@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Code pages through the system's tables, without best-fit guesses: a
 // character the table cannot hold exactly is reported, not replaced.
 #ifdef _WIN32

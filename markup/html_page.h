@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // HTML pages that hold an image map: find each <img> with a usemap and the
 // <map> it names, take the markup out for the pane, and put the pane's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The start tags of an HTML text as a browser's tokenizer finds them: names
 // in any case, attributes with or without quotes, comments, declarations and

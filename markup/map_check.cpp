@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "markup/map_check.h"
 
 #include <algorithm>

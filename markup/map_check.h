@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Checking the image maps of a text (a whole page or the pane's text) for
 // what breaks them in a browser or for keyboard and screen-reader users:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The markup pane: the one place where the markup text lives. The rest of the
 // system reaches it through these operations. Text is UTF-8 with CR LF

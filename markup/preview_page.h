@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The page that "check in a browser" shows: the picture at its size with
 // the pane's map, an outline drawn over the area under the mouse and that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // An image and its map in forms that a browser scales with the picture, for
 // pages whose CSS shows the picture at another size than its own:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Text encodings at the edges of the program: UTF-8 inside, code page 932
 // (Shift_JIS as Windows and browsers read it) and EUC-JP outside. The code

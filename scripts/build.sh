@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Configures and builds one tree: scripts/build.sh DIR [cmake options...]
 # Uses Ninja and every core the machine has; warnings are errors here.
 set -euo pipefail

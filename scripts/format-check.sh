@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fails when clang-format would change any C++ file the repository tracks;
 # names each such file. `scripts/format-check.sh --fix` formats them instead.
 set -euo pipefail

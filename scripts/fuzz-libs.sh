@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds libpng and libjpeg-turbo from their Debian source packages as static
 # libraries instrumented for the fuzz targets, so that libFuzzer sees inside
 # them and the address sanitizer checks their memory:

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the libFuzzer targets in a clang tree and replays each over its seed
 # corpus (fuzz/corpus/NAME) for a few seconds: scripts/fuzz.sh [SECONDS]
 set -euo pipefail

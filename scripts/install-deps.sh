@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages listed in scripts/packages.txt that are not
 # installed yet. Safe to run any number of times; does nothing when all are there.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package from the release tree and tries it as a user
 # would: installs it with apt-get, checks what it put in place, runs the
 # command-line tool from /usr/bin, starts the editor under Xvfb until its
@@ -33,7 +34,8 @@ for f in /usr/bin/zer-evizi /usr/bin/zer-evizi-cli \
          /usr/share/applications/jp.sekka.zerevizi.desktop \
          /usr/share/metainfo/jp.sekka.zerevizi.metainfo.xml \
          /usr/share/icons/hicolor/scalable/apps/zer-evizi.svg \
-         /usr/share/man/man1/zer-evizi-cli.1.gz /usr/share/zer-evizi/sample.bmp; do
+         /usr/share/man/man1/zer-evizi-cli.1.gz /usr/share/zer-evizi/sample.bmp \
+         /usr/share/doc/zer-evizi/copyright; do
   [ -e "$f" ] || fail "$f is not installed"
 done
 for n in 16 32 48 64 128 256; do

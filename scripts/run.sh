@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds the release tree and starts the editor on
 # the bundled sample picture (or on the picture given as the argument).
 # Without a display to show it on, it says so, prints the markup skeleton of

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds a second tree with address and undefined-behaviour sanitizers and
 # runs the whole test suite there again. Benchmarks are left out of it. This
 # tree is a Release build with Clang, so that both compilers build the whole

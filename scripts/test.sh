@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds the release tree and runs every test
 # through CTest; the last line is CTest's summary.
 set -euo pipefail

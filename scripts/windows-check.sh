@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Compile check of the Windows-only sources with the MinGW-w64 cross compiler:
 # every *_win32.cpp under view/, markup/ and transfer/, and the file helpers io/file_io.cpp and
 # io/own_file.cpp.

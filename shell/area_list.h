@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The area list (領域一覧): a dock beside the pane with one row per area tag
 // of the pane text in document order: its number, shape, href, alt, title,

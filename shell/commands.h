@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Command identifiers: one id serves a menu item, its toolbar button and its
 // handler. Each command has a status-bar prompt and a tooltip.

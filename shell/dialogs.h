@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The link dialog (link target and alternative text of a new area, and a
 // section for its title, target, id, class and rel, shown or hidden as the

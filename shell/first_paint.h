@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Work that the first frame does not need waits for it: `then` runs once,
 // from the event loop, after the first paint of `widget` has reached the

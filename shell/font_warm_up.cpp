@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/font_warm_up.h"
 
 #if defined(__unix__)

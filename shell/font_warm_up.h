@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Fontconfig reads its configuration and its caches the first time anyone
 // asks for a font: some ten milliseconds of a cold start, all of them before

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Toolbar icons, drawn in code at 16 x 15 pixels and again at twice that
 // size so that they stay crisp on high-density screens.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window: menu, toolbar, one-pane status bar, the map view in the
 // middle and the docking bar with the markup pane. It handles the tag-case

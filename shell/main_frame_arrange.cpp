@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The commands on several areas at once, their copies, and the grid.
 
 #include <QAction>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The application: the settings store, the recent-file list, the one
 // document, frame and view, opening pictures from the command line, the

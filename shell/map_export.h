@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // File > 書き出し: the pane's image and map written as an HTML fragment
 // that a browser scales with the picture (see markup/responsive_map.h).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The markup pane on screen: a plain-text editor with both scroll bars, no
 // wrapping, no length limit and no dropped files, and its adapter to the pane interface, which

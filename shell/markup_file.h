@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The markup as a document of its own: whether it has changed since it was
 // opened, made or saved (the pane's modified flag, shown as "*" in the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reads a picture on a worker thread so that the window keeps painting and
 // answering while a large file loads. One load at a time: a new one, or

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The picture types the file dialogs offer (PictureTypes rows with a filter
 // label), in the order they are listed.

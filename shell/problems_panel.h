@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The 問題 panel: a dock listing what the map checker finds in the pane's
 // text, one row a finding (line, severity, what is wrong, the rule's name),

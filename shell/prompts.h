@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Every modal prompt of the editor goes through one seam: file and folder
 // dialogs, the link and base-folder dialogs, and message boxes. The default

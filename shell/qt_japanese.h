@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Qt's own texts (file and folder dialogs, the overwrite question, message
 // box buttons) in Japanese, like the rest of the editor. The editor speaks

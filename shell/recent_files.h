@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The recent-file list: up to four full paths, most recent first, kept in
 // the "Recent File List" section (File1 to File4).

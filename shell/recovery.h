@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Copies of unsaved markup for after a crash, one file per running editor
 // in the per-user state folder: recovery-PID.txt beside recovery-PID.lock,

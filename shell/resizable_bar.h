@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The docking bar that holds the markup pane: no caption while docked,
 // docked at the bottom 200 pixels thick at the start, dockable on every side

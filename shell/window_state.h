@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window's place and the markup bar's, kept across starts in the
 // settings section "Window": the window's normal rectangle and whether it is

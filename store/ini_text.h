@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The text of the settings file as QSettings writes it: checking that a file
 // holds nothing else, and reading a text value as one string.

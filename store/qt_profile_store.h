@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The per-user profile store over QSettings. Every operation opens the store
 // afresh and closes it again, so a value written from outside (another

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Which window receives the markup: the sibling HTML editor is found by the
 // name in its title. This is the platform-free rule; each transport lists the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The message that carries the markup to the sibling editor: the fields of a
 // WM_COPYDATA structure, whichever transport delivers them.

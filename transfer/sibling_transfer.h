@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Sending the markup to the sibling HTML editor "ZURI Zezez SEKKA": find its
 // window (sibling_choice.h), bring it forward, and hand it the whole text in

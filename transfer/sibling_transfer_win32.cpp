@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Windows transport of the sibling transfer: EnumWindows finds the
 // window, OpenIcon or SetWindowPos brings it forward, and SendMessageA
 // delivers WM_COPYDATA, returning when the receiver has handled it.

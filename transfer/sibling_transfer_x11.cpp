@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The X11 transport of the sibling transfer, through Xlib on a connection of
 // its own (the editor's toolkit keeps its own connection untouched). The
 // protocol, as the README gives it to the sibling editor's authors:

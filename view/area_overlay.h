@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The areas of the pane text drawn over the picture. Each valid area gets a
 // dashed outline in black over white, which shows on any picture; an invalid

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The map view: the picture inside scroll bars, zoom, auto-scroll at the
 // edges while a button is held, the readout, and the mouse and keys handed
 // to the current tool. Painting is in map_view_paint.cpp, the areas and the

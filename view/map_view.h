@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The map view: the document's picture at a zoom from 6.25 % to 1600 % (or
 // fitted to the window) inside scroll bars, the coordinate and colour

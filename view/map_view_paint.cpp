@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The map view's painting: the picture's rows and halved copies, each
 // exposed rectangle put together at 1:1 (window colour, picture at the
 // zoom, pixel grid, edge line, the areas' outlines, the tool's outline) and

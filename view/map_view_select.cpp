@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The areas of the pane on the picture: read again after each change of the
 // pane text, outlined, and edited through the selection tool
 // (tools/select_tool.cpp) and the context menu. Every change goes back as

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Command 32779: the pane's whole text, hand edits included, goes to the
 // sibling HTML editor. The frame reads the pane at the moment of the command;
 // the transfer runs off the GUI thread (one at a time), under the wait

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The map view's zoom: the preset levels, the fit to the window, Ctrl+wheel
 // about the pointer, and the pixel grid.
 

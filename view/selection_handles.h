@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The handles of the selected area and what dragging them does: a
 // rectangle's corners and edge midpoints, a circle's centre and a point on

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Runs the sibling transfer off the GUI thread, one at a time: the window
 // keeps repainting and taking input while the receiver is awaited, the wait

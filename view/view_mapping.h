@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where the map view shows the picture: every conversion between client
 // points (the viewport's pixels) and picture coordinates goes through here.

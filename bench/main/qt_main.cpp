@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main() of the benchmarks that measure widgets: the QApplication lives
 // here, inside main(), so that it goes before Qt's own globals at exit.
 #include <benchmark/benchmark.h>

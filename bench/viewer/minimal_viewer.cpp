@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The peer of the editor's start-up measure (bench/first_frame.py): the
 // least a Qt program does to show a picture. It reads the file named on its
 // command line into a QImage and paints it into a window of the size and

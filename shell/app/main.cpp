@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zer-evizi: the image-map editor. One optional argument: a picture to open.
 
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening a picture into the map document, writing the skeleton, the
 // picture types by extension, saving the picture, and the readout.
 #include "doc/map_doc.h"

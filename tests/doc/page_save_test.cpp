@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saving back into a page that changed on disk, the image source of markup saved elsewhere, and
 // the copy kept for after a crash: any bytes survive, anything cut or altered is refused.
 #include "doc/page_save.h"

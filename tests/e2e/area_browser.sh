@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The area model against a real browser: two pictures whose maps hold areas
 # of every shape and notation go into one page for headless Chromium, which
 # reports the element at each of a grid of points and at the areas' edges;

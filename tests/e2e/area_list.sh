@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The area list (領域一覧) and a page with two maps, in the real editor under
 # Xvfb:
 # 1. a page with two images and maps opens with the first one chosen;

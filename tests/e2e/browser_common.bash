@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Asking a real browser (headless Chromium) what an image map means: sourced
 # by end-to-end tests, not a test itself.
 #

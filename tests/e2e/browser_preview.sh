@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The page of "check in a browser", rendered by headless Chromium: the
 # picture must load at its size and the map's areas must be the pane's. A
 # script in the pane's markup must never run, nor keep the page's own script

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Where the Tab key takes the focus on a page, in headless Chromium.
 
     browser_tab_order.py BROWSER PAGE PRESSES [READY]

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The map checker and the two scaling forms against headless Chromium.
 # 1. Every pixel centre of the picture is asked of the whole map and of each
 #    area alone; the areas the browser never picks and the areas it picks

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # ブラウザで確認 while another user plants symbolic links in the shared
 # temporary folder: at the page's name, and in place of the editor's own
 # folder for pages. The victim's file must stay as it was, and the page must

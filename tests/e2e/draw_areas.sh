@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Draws a rectangle, a circle and a polygon with the mouse in the real editor
 # under Xvfb, confirms each link dialog by typing, copies the pane out through
 # the clipboard and compares it with what the command-line tool's area

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Drawing on a picture larger than the window in the real editor under Xvfb:
 # Esc gives up a rubber band and a polygon, a right-click ends a polygon, a
 # drag keeps its start on the picture while the wheel scrolls, and a drag

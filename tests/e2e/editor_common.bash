@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Helpers for end-to-end scripts that drive the editor under Xvfb. The first
 # group is for the script itself; the rest for its inner script, run inside
 # the X session with $bin (the editor), $picture and $work set.

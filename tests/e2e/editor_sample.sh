@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Starts the editor on the bundled sample picture under Xvfb, as the run
 # command does, and checks the window title and the skeleton in the pane
 # (copied out through the clipboard).

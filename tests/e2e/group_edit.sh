@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Several areas at once in the real editor under Xvfb: a page's map opened
 # with マップを開く; a polygon corner added with a double-click on an edge and
 # removed with Delete; three rectangles caught with a band, aligned left from

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The link dialog takes typing at once: a rectangle is drawn, the link is
 # typed without a click and confirmed with Enter; a second one gets a double
 # quote in its alternative text, which the line carries as &quot;.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The editor started where there is no display: one plain message on how to
 # get one and exit status 1, instead of Qt's abort.
 set -euo pipefail

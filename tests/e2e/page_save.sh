@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Saving the markup with Ctrl+S in the real editor under Xvfb:
 # 1. the first Ctrl+S of a picture's markup offers the picture's folder with
 #    NAME.html (Return in Qt's file dialog writes it there);

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Unsaved markup survives `kill -9`: type into the pane, wait for the copy in
 # the state folder, kill the editor, start it again, take the offer (Return)
 # and find the typed text in the pane and "*" in the title.

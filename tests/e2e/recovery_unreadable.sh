@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Copies in the state folder that cannot be read back (a link to /dev/zero,
 # a link to a FIFO, a cut-off copy) neither stop nor hang the editor: started
 # without a picture, it names each of them in its message, stays responsive

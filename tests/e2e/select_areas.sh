@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Draws two rectangles with the mouse in the real editor under Xvfb, moves
 # one with the selection tool, undoes and redoes the move with the keys and
 # deletes the area; after each step the pane is copied out through the

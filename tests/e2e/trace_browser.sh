@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Headless Chromium as the judge of traced polygons: for several clicks on
 # the sample picture, a page holds the picture with the area line that
 # `zer-evizi-cli trace` prints, and a script asks the browser

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The outline tool in the real editor under Xvfb: one click on the sample
 # picture's roof, with the tolerance set to 90 in the settings file, traces
 # the whole house (roof, wall and door); the pane gets its polygon, the same

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # zer-evizi-cli send to the reference receiver on a bare X server (no window
 # manager: windows are listed from the root and restored by mapping).
 here=$(cd "$(dirname "$0")" && pwd)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared by the transfer_*.sh end-to-end tests (sourced, not a test itself).
 # Each test runs under its own Xvfb server with its own settings folder.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The editor's transfer command (その他 > ZURI Zezez SEKKAにデータ転送) sends
 # the pane's text to the reference receiver, byte for byte, under openbox; a
 # second send carries the same bytes, so the first left the pane alone.

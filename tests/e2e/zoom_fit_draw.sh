@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Opens a 4032 x 3024 photo-sized picture, zooms out with Ctrl+0 until the
 # whole of it fits in the window, draws a rectangle from its top-left corner
 # to its bottom-right one with the mouse and checks the line in the pane:

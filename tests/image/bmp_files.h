@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Builds BMP files byte by byte for the tests, independent of the codec.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The BMP reader and writer over files built by hand.
 
 #include <gtest/gtest.h>

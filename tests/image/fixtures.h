@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Shared by the image tests: PNG and JPEG files made with libpng and libjpeg,
 // pixel comparisons, ImageMagick as a peer, and message and stream helpers.

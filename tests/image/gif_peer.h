@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // giflib as an independent peer for the GIF tests: it writes files our reader
 // must read and reads the files our writer makes.

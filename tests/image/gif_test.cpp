@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The GIF reader against giflib-written files and hand-made LZW streams; the
 // writer against exact bytes and giflib.
 

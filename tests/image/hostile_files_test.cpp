@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Small files that declare huge pictures: refused, or read without touching
 // memory for pixels they do not hold; real large pictures still open.
 

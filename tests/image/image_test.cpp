@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The picture object, its pixel model and the block.
 
 #include "image/image.h"

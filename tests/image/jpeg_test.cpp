@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The JPEG reader and writer against libjpeg-made files and ImageMagick; EXIF
 // orientations turn pictures as -auto-orient (and a browser) does.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The outline tool's core: shapes whose pixels say what the fill, the boundary and the polygon
 // must hold (an even-odd rasteriser at pixel centres); the colour rule on a gradient.
 

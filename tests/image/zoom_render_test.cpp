@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The view's scales (ZoomScale) and the picture as painted at them.
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writing over a file: a failed write leaves it byte for byte as it was,
 // whichever way the write had to take; and the program's own folder.
 

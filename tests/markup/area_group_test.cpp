@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Several areas at once, corners, pasted copies, overlaps, the grid and Shift; attribute edits,
 // tag moves and the area list's marks of single areas.
 #include "markup/area_group.h"

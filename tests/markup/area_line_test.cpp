@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Client points to picture coordinates, link text for a path, the three kinds of area line,
 // upper-casing outside quotes, and the lines put into the pane text, whole or as edits.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading area tags as a browser does, hit testing, the edits of one tag.
 #include "markup/area_model.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // HTML pages: the image and its map as a browser finds them, the pane's markup put back so that
 // only the edit changes the page, and the page for the browser.
 #include "markup/html_page.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start tags and attribute values read as a browser reads them.
 #include "markup/html_tags.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The map checker: a page per rule that breaks it, a clean page, the report as printed, and
 // coverage against the hit test at every pixel centre.
 #include "markup/map_check.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Page bytes decoded as a browser decodes them, and their encodings known.
 #include "markup/text_encoding.h"
 

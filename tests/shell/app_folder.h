@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the application tests share: a temporary folder holding the settings
 // file, made afresh for each test, and the headers they all use.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The application: start-up, opening pictures (command line, dialog, recent list), フルカラー,
 // Save As writing a copy by the name's extension, Ctrl+S saving only the markup.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main frame: menus, the tag-case switch, the docking bar and pane, the two dialogs, and
 // Qt's own dialogs as the editor sets them up (filters, Japanese whatever the locale).
 

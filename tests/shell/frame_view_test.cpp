@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The map view and the area list inside the editor window: check marks, readout, link dialog,
 // and the pane as the one record of the areas (edits, undo steps, selection on both sides).
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The markup as a document: the question before it is thrown away, pages opened and saved back,
 // the copy kept for after a crash, the browser page, the 問題 panel and File > 書き出し.
 

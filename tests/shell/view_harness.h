@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A shown map view over a picture and an in-memory pane (link prompt answered from fields), or
 // the whole editor window over a picture with its prompts scripted.

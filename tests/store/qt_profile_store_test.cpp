@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "store/qt_profile_store.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Small pictures for the tests. Gradient: depth 24, the pixel in column c
 // and row r from the top coloured (c % 256, r % 256, 7), so a readout tells

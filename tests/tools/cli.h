@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Runs zer-evizi-cli as a separate process, feeding `input` on stdin; with a
 // `home`, the tool's settings live in that folder only.

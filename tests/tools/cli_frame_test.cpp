@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command-line tool as a process: usage errors, the link and settings commands' output, and
 // info, ppm and convert (exit codes, messages, formats, one lossless round trip).
 #include <gtest/gtest.h>

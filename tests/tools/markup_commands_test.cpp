@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The markup commands (skeleton to export) as separate processes, their whole output compared
 // byte for byte; their usage errors are in cli_frame_test.
 #include <gtest/gtest.h>

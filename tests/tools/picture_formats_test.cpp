@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // WebP, AVIF and full-colour JPEG through zer-evizi-cli against dwebp, avifdec and djpeg (alpha
 // laid over the background as PNG alpha is); hostile files refused with a reason.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Choosing the sibling window, the message sent to it, and sending it.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>

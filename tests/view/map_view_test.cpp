@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The map view on its own: painting, zoom, scrolling and the readout, driven
 // by real mouse events on the offscreen platform.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The select tool in a real view, checked on the pane text.
 
 #define QTEST_QPA_MOUSE_HANDLING

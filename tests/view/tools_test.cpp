@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tools in plain calls over a fake context that stands in for the view.
 
 #include <QProgressDialog>

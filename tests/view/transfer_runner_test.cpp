@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The transfer off the GUI thread: the event loop runs while the sender blocks, the wait cursor
 // shows, one transfer at a time, and the outcome becomes a status-bar line.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Each tool in the shown map view by real mouse events: bounds, keys, the right button and its
 // menu, auto-scroll, repaints, the pane, the settings, the readout and the area under the mouse.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The view below and above actual size: readout, painting, areas drawn and reshaped, Ctrl+wheel.
 
 #define QTEST_QPA_MOUSE_HANDLING

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // sibling-receiver: the reference receiver of Zer Evizi SEKKA's markup
 // transfer on X11, for the tests and for the sibling editor's authors.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The settings store the commands use: the user's QSettings store, installed
 // once per run. XDG_CONFIG_HOME (or HOME) chooses its folder on Linux.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zer-evizi-cli area SHAPE POINT... [--zoom 1|2|PERCENT%] [--scroll X,Y] [--alt TEXT]
 // [--href URL] [--title T] [--target T] [--id T] [--class T] [--rel T]
 // [--upper|--lower]: reads the markup pane's text on stdin and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zer-evizi-cli areas < TEXT: one line per area tag of the pane text, as a
 // browser reads it: "N SHAPE COORDS href=HREF alt=ALT [NAME=VALUE...]
 // [invalid]", the other attributes in tag order.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zer-evizi-cli check [--format text|json] [--picture FILE] PAGE|-: every
 // problem of every image map of the page (or of the pane's text on standard
 // input), sorted by line. Exit 0 when none is an error, 1 when one is, 2 on

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zer-evizi-cli convert IN OUT: loads IN and saves it as OUT in the format
 // of OUT's extension, as the editor's Save As does.
 

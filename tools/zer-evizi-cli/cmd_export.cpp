@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zer-evizi-cli export --svg|--scaling-map [--picture FILE] PAGE|-: the
 // first image with a map of the page (or of the pane's text on standard
 // input) in a form that a browser scales with the picture.

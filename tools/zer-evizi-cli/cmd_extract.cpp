@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zer-evizi-cli extract PAGE [--image N]: prints the pane text that opening
 // the page in the editor gives: the image's tag and its map.
 

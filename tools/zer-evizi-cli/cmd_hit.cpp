@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zer-evizi-cli hit X Y [X Y...] < TEXT: the href of the area a browser
 // picks at picture point (X, Y) of the pane text's areas; exit 1 when there
 // is none. With several points, one line per point: "LINE HREF" for the

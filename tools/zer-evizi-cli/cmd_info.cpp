@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zer-evizi-cli info [--full-colour] PICTURE: the picture's size, depth, colour type,
 // palette size and transparent index, as the editor loads it.
 

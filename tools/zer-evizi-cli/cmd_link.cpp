@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zer-evizi-cli link [--windows] BASE PATH: the link text for PATH seen from
 // the base folder BASE (empty: the file name alone).
 

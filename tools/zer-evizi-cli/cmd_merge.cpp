@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zer-evizi-cli merge PAGE [--image N] < TEXT: prints the page with its
 // image tag and map replaced by those of TEXT, as the editor saves markup
 // back into the page it came from. The page file is not changed.

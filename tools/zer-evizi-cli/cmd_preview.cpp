@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zer-evizi-cli preview PICTURE < TEXT: prints the page that the editor's
 // "check in a browser" command writes for PICTURE and the pane text TEXT.
 

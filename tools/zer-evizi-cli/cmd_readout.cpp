@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zer-evizi-cli readout PICTURE X Y [--zoom 1|2|PERCENT%] [--scroll X,Y] [--full-colour]:
 // the status text the map view shows with the mouse at client point X,Y (with
 // 表示 > フルカラー on, for --full-colour).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zer-evizi-cli reorder FROM TO < TEXT: prints the pane text with the
 // FROM-th area tag (1-based, document order) moved to place TO among its
 // map's tags, as the area list moves a row; the bytes between tags stay.

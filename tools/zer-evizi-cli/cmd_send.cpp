@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zer-evizi-cli send: hands the text on stdin to the sibling HTML editor, as
 // the editor's transfer command does with the pane's text.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zer-evizi-cli settings [--base TEXT] [--tag N]: writes the given values,
 // then prints the base folder, the tag switch and where they are stored.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zer-evizi-cli skeleton PICTURE [--base DIR] [--upper|--lower]: opens the
 // picture as the editor does and prints the markup pane's text.
 

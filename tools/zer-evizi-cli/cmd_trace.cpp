@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zer-evizi-cli trace PICTURE X Y [--tolerance N] [--max-corners N]
 // [--upper|--lower] [--full-colour]: the area line that the outline tool
 // inserts for a click at picture pixel X,Y, with an empty link and

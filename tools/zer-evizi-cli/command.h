@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // zer-evizi-cli commands. Each command lives in its own file and registers
 // itself with one static Registration; main.cpp dispatches by name.

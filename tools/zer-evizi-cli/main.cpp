@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zer-evizi-cli: the editor's headless companion. Dispatches to one command.
 
 #include <charconv>

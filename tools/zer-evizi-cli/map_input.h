@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The input of the map commands (check, export): PAGE or "-" for the pane's
 // text on standard input, and the pictures of its images with maps, from

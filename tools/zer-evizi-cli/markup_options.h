@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the markup commands share: the settings given on the command line in
 // place of the stored ones, and parsing of client points.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The map view's tools: each turns the mouse and keys over the picture into
 // areas or edits of the pane. A tool reaches the view only through

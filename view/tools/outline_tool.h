@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The outline tool: a click inside a region of the picture asks for the link
 // and adds the region's outline as one polygon area; while the mouse rests

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Polygons: each click places a corner, a double-click (or a right-click)
 // places the last one and asks for the link.

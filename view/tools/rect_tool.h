@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The rubber band: a drag draws a rectangle, or a circle around the press
 // point, and on release asks for the link and adds the area. Points snap to

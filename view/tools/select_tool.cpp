@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "view/tools/select_tool.h"
 
 #include <Qt>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The selection tool: a click selects the area a browser would pick (Alt:
 // the next one under the pointer, Shift: adds or takes away), a drag on
