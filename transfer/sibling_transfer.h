@@ -4,7 +4,7 @@
 // window (sibling_choice.h), bring it forward, and hand it the whole text in
 // one synchronous message (sibling_message.h). On Windows that is
 // WM_COPYDATA; on X11 the same three values travel as a window property and a
-// client message (the protocol is described in the README).
+// client message (the protocol is described in docs/sibling-protocol.md).
 
 #include <string>
 

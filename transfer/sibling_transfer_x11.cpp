@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The X11 transport of the sibling transfer, through Xlib on a connection of
 // its own (the editor's toolkit keeps its own connection untouched). The
-// protocol, as the README gives it to the sibling editor's authors:
+// protocol, as docs/sibling-protocol.md gives it to the sibling editor's authors:
 //   - top-level client windows from _NET_CLIENT_LIST_STACKING (top first)
 //     when a window manager provides it, else the root's children with a
 //     title; titles from _NET_WM_NAME (UTF-8) or WM_NAME;

@@ -13,7 +13,7 @@
 //   --keep-open  after the transfer, stay open until the window is closed or
 //                the process is ended (later transfers are not taken)
 //
-// What a receiver does (see the README for the whole protocol):
+// What a receiver does (docs/sibling-protocol.md gives the whole protocol):
 //   1. A ClientMessage arrives on the window with message type
 //      _ZER_EVIZI_COPYDATA, format 32: l[1] = dwData, l[2] = cbData.
 //   2. Read the window's property _ZER_EVIZI_COPYDATA (type
