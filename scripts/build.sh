@@ -5,5 +5,10 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 dir=$1; shift
-cmake -S "$top" -B "$dir" -G Ninja -DZE_WERROR=ON "$@" >/dev/null
+# ccache, where the machine has it, keeps rebuilding a second tree cheap.
+launcher=()
+if command -v ccache >/dev/null; then
+  launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+cmake -S "$top" -B "$dir" -G Ninja -DZE_WERROR=ON "${launcher[@]}" "$@" >/dev/null
 cmake --build "$dir" -j "$(nproc)"
