@@ -22,7 +22,7 @@ const std::string& Page() {
             "<tr><td class=\"c\">北海道の地図と観光案内</td><td><a href=\"p.html\">次へ</a>"
             "</td></tr>\r\n<!-- 注 <img usemap=\"#no\"> -->\r\n"
             "<script>if (a < b) document.write('<map name=\"x\">');</script>\r\n",
-            ze::CodePage::kCp932);
+            ze::CodePage::kShiftJis);
         std::string text = "<html><head><meta charset=\"Shift_JIS\"></head><body><table>\r\n";
         while (text.size() < (size_t{50} << 20) - 200000) text += block;
         text +=

@@ -3,6 +3,13 @@
 // (U+301C WAVE DASH becomes 0x8160, which reads back as U+FF5E), so each
 // character is converted there and back, and only an exact round trip
 // counts: the same set of characters that Windows maps without best-fit.
+//
+// Where glibc's tables leave a byte of a windows-874 or windows-125x page
+// undefined between 0x80 and 0x9F (0x81, 0x8D, 0x8F, 0x90 and 0x9D in
+// windows-1252), browsers and Windows read the C1 control of the same
+// number; so do we, and we write it back as that byte. Browsers also read
+// the byte 0x80 of a GBK or gb18030 page as the euro sign, which glibc's
+// GB18030 refuses.
 #ifndef _WIN32
 
 #include <errno.h>
@@ -15,10 +22,6 @@
 namespace ze {
 namespace {
 const iconv_t kInvalid = reinterpret_cast<iconv_t>(-1);
-
-const char* IconvName(CodePage page) {
-    return page == CodePage::kCp932 ? "CP932" : "EUC-JP";
-}
 
 // One conversion of a short buffer; false on any failure.
 bool Convert(iconv_t cd, const char* in, size_t inLength, char* out, size_t* outLength) {
@@ -36,34 +39,58 @@ bool Convert(iconv_t cd, const char* in, size_t inLength, char* out, size_t* out
 
 struct Iconv {
     iconv_t cd;
-    Iconv(const char* to, const char* from) : cd(iconv_open(to, from)) {}
+    Iconv(const char* to, const char* from) : cd(to && from ? iconv_open(to, from) : kInvalid) {}
     ~Iconv() {
         if (cd != kInvalid) iconv_close(cd);
     }
     Iconv(const Iconv&) = delete;
     Iconv& operator=(const Iconv&) = delete;
 };
+
+bool IsWindowsFamily(CodePage page) {
+    return page == CodePage::kWindows874 ||
+           (page >= CodePage::kWindows1250 && page <= CodePage::kWindows1258);
+}
+
+// Whether the single byte `b` has no character in the platform's table.
+bool Undefined(iconv_t from, unsigned char b) {
+    const char in = static_cast<char>(b);
+    char out[8];
+    size_t length = sizeof out;
+    return !Convert(from, &in, 1, out, &length);
+}
+
+void Utf32Le(char32_t cp, char* out) {
+    for (int i = 0; i < 4; ++i) out[i] = static_cast<char>((cp >> (8 * i)) & 0xFF);
+}
 }  // namespace
 
 struct CodePageEncoder::State {
     Iconv to;
     Iconv from;
     explicit State(CodePage page)
-        : to(IconvName(page), "UTF-32LE"), from("UTF-32LE", IconvName(page)) {}
+        : to(InfoOf(page).iconv, "UTF-32LE"), from("UTF-32LE", InfoOf(page).iconv) {}
 };
 
-CodePageEncoder::CodePageEncoder(CodePage page) : m_state(std::make_unique<State>(page)) {}
+CodePageEncoder::CodePageEncoder(CodePage page)
+    : m_page(page), m_state(std::make_unique<State>(page)) {}
 
 CodePageEncoder::~CodePageEncoder() = default;
 
-bool CodePageEncoder::Append(char32_t cp, std::string* out) {
+bool CodePageEncoder::AppendConverted(char32_t cp, std::string* out) {
     if (m_state->to.cd == kInvalid || m_state->from.cd == kInvalid) return false;
-    const char in[4] = {static_cast<char>(cp & 0xFF), static_cast<char>((cp >> 8) & 0xFF),
-                        static_cast<char>((cp >> 16) & 0xFF), static_cast<char>((cp >> 24) & 0xFF)};
+    char in[4];
+    Utf32Le(cp, in);
     char encoded[16];
     size_t encodedLength = sizeof encoded;
-    if (!Convert(m_state->to.cd, in, sizeof in, encoded, &encodedLength) || encodedLength == 0)
+    if (!Convert(m_state->to.cd, in, sizeof in, encoded, &encodedLength) || encodedLength == 0) {
+        if (IsWindowsFamily(m_page) && cp >= 0x80 && cp <= 0x9F &&
+            Undefined(m_state->from.cd, cp)) {
+            *out += static_cast<char>(cp);
+            return true;
+        }
         return false;
+    }
     char back[16];
     size_t backLength = sizeof back;
     if (!Convert(m_state->from.cd, encoded, encodedLength, back, &backLength) || backLength != 4)
@@ -74,9 +101,23 @@ bool CodePageEncoder::Append(char32_t cp, std::string* out) {
     return true;
 }
 
-size_t DecodeCodePageUpTo(std::string_view bytes, CodePage page, size_t limit, std::string* out) {
+bool ConvertRun(std::u32string_view run, CodePage page, std::string* out) {
+    Iconv cd(InfoOf(page).iconv, "UTF-32LE");
+    if (cd.cd == kInvalid) return false;
+    std::string in(run.size() * 4, '\0');
+    for (size_t i = 0; i < run.size(); ++i) Utf32Le(run[i], &in[4 * i]);
+    std::string encoded(run.size() * 8 + 8, '\0');
+    size_t length = encoded.size();
+    if (!Convert(cd.cd, in.data(), in.size(), encoded.data(), &length)) return false;
+    out->append(encoded.data(), length);
+    return true;
+}
+
+size_t DecodeConvertedUpTo(std::string_view bytes, CodePage page, size_t limit, std::string* out) {
     const size_t start = out->size();
-    Iconv cd("UTF-8", IconvName(page));
+    Iconv cd("UTF-8", InfoOf(page).iconv);
+    const bool windows = IsWindowsFamily(page);
+    const bool chinese = page == CodePage::kGbk || page == CodePage::kGb18030;
     size_t pos = 0;
     char buffer[4096];
     while (pos < bytes.size() && out->size() - start < limit) {
@@ -93,20 +134,21 @@ size_t DecodeCodePageUpTo(std::string_view bytes, CodePage page, size_t limit, s
         if (done == static_cast<size_t>(-1) && !full && outPtr == buffer && pos < bytes.size()) {
             // Nothing converted: a byte that starts no character (or an
             // incomplete one at the end). Replace it and go on after it.
-            if (limit - (out->size() - start) < 3) break;
-            *out += "\xEF\xBF\xBD";
+            const auto b = static_cast<unsigned char>(bytes[pos]);
+            std::string character = "\xEF\xBF\xBD";
+            if (windows && b >= 0x80 && b <= 0x9F) {
+                character.clear();
+                AppendUtf8(b, &character);
+            } else if (chinese && b == 0x80) {
+                character = "\xE2\x82\xAC";  // the euro sign, as GBK writes it
+            }
+            if (limit - (out->size() - start) < character.size()) break;
+            *out += character;
             ++pos;
             if (cd.cd != kInvalid) iconv(cd.cd, nullptr, nullptr, nullptr, nullptr);
         }
     }
     return pos;
-}
-
-std::string DecodeCodePage(std::string_view bytes, CodePage page) {
-    std::string out;
-    out.reserve(bytes.size() + bytes.size() / 2);
-    DecodeCodePageUpTo(bytes, page, static_cast<size_t>(-1), &out);
-    return out;
 }
 
 }  // namespace ze

@@ -5,30 +5,54 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "markup/text_encoding.h"
 
 namespace ze {
 namespace {
-UINT CodePageNumber(CodePage page) {
-    return page == CodePage::kCp932 ? 932 : 20932;
+// UTF-16 code units of a run of scalar values.
+std::wstring Wide(std::u32string_view run) {
+    std::wstring wide;
+    for (char32_t cp : run) {
+        if (cp >= 0x10000) {
+            wide += static_cast<wchar_t>(0xD800 + ((cp - 0x10000) >> 10));
+            wide += static_cast<wchar_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        } else {
+            wide += static_cast<wchar_t>(cp);
+        }
+    }
+    return wide;
 }
 
-void AppendUtf8(char32_t cp, std::string* out) {
-    if (cp < 0x80) {
-        *out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        *out += static_cast<char>(0xC0 | (cp >> 6));
-        *out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        *out += static_cast<char>(0xE0 | (cp >> 12));
-        *out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        *out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        *out += static_cast<char>(0xF0 | (cp >> 18));
-        *out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        *out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        *out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
+// Flags for WideCharToMultiByte: the stateful and the UTF code pages take
+// none.
+DWORD NoBestFit(UINT codePage) {
+    return codePage == 50220 || codePage == 54936 || codePage == 65001 ? 0 : WC_NO_BEST_FIT_CHARS;
+}
+
+bool ToCodePage(UINT codePage, const std::wstring& wide, std::string* out) {
+    if (codePage == 0 || wide.empty()) return codePage != 0;
+    const int size =
+        WideCharToMultiByte(codePage, NoBestFit(codePage), wide.data(),
+                            static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+    if (size <= 0) return false;
+    std::string bytes(static_cast<size_t>(size), '\0');
+    BOOL usedDefault = FALSE;
+    BOOL* used = NoBestFit(codePage) ? &usedDefault : nullptr;
+    if (WideCharToMultiByte(codePage, NoBestFit(codePage), wide.data(),
+                            static_cast<int>(wide.size()), bytes.data(), size, nullptr,
+                            used) != size ||
+        usedDefault)
+        return false;
+    // Read back: only an exact round trip counts.
+    std::vector<wchar_t> back(wide.size() + 4);
+    const int n = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), size,
+                                      back.data(), static_cast<int>(back.size()));
+    if (n != static_cast<int>(wide.size()) || !std::equal(wide.begin(), wide.end(), back.begin()))
+        return false;
+    *out += bytes;
+    return true;
 }
 }  // namespace
 
@@ -37,44 +61,34 @@ struct CodePageEncoder::State {
 };
 
 CodePageEncoder::CodePageEncoder(CodePage page)
-    : m_state(std::make_unique<State>(State{CodePageNumber(page)})) {}
+    : m_page(page), m_state(std::make_unique<State>(State{InfoOf(page).windows})) {}
 CodePageEncoder::~CodePageEncoder() = default;
 
-bool CodePageEncoder::Append(char32_t cp, std::string* out) {
-    wchar_t wide[2];
-    int wideLength = 1;
-    if (cp >= 0x10000) {
-        wide[0] = static_cast<wchar_t>(0xD800 + ((cp - 0x10000) >> 10));
-        wide[1] = static_cast<wchar_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
-        wideLength = 2;
-    } else {
-        wide[0] = static_cast<wchar_t>(cp);
-    }
-    char bytes[8];
-    BOOL usedDefault = FALSE;
-    const int length = WideCharToMultiByte(m_state->codePage, WC_NO_BEST_FIT_CHARS, wide,
-                                           wideLength, bytes, sizeof bytes, nullptr, &usedDefault);
-    if (length <= 0 || usedDefault) return false;
-    out->append(bytes, static_cast<size_t>(length));
-    return true;
+bool CodePageEncoder::AppendConverted(char32_t cp, std::string* out) {
+    const char32_t one[1] = {cp};
+    return ToCodePage(m_state->codePage, Wide(std::u32string_view(one, 1)), out);
 }
 
-size_t DecodeCodePageUpTo(std::string_view bytes, CodePage page, size_t limit, std::string* out) {
+bool ConvertRun(std::u32string_view run, CodePage page, std::string* out) {
+    return ToCodePage(InfoOf(page).windows, Wide(run), out);
+}
+
+size_t DecodeConvertedUpTo(std::string_view bytes, CodePage page, size_t limit, std::string* out) {
     // Character by character, so that a bad byte costs only itself: a lead
-    // byte takes its trail byte when the pair converts, else stands alone.
-    const UINT codePage = CodePageNumber(page);
+    // byte takes its trail bytes when they convert, else stands alone.
+    const UINT codePage = InfoOf(page).windows;
     const size_t start = out->size();
     size_t pos = 0;
     while (pos < bytes.size() && out->size() - start < limit) {
         const unsigned char c = static_cast<unsigned char>(bytes[pos]);
-        if (c < 0x80) {
+        if (c < 0x80 && InfoOf(page).asciiBytes) {
             *out += static_cast<char>(c);
             ++pos;
             continue;
         }
         std::string character = "\xEF\xBF\xBD";
         size_t used = 1;
-        for (int length = 3; length >= 1; --length) {
+        for (int length = 4; length >= 1 && codePage != 0; --length) {
             if (pos + static_cast<size_t>(length) > bytes.size()) continue;
             wchar_t wide[4];
             const int n = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data() + pos,
@@ -96,13 +110,6 @@ size_t DecodeCodePageUpTo(std::string_view bytes, CodePage page, size_t limit, s
         pos += used;
     }
     return pos;
-}
-
-std::string DecodeCodePage(std::string_view bytes, CodePage page) {
-    std::string out;
-    out.reserve(bytes.size() + bytes.size() / 2);
-    DecodeCodePageUpTo(bytes, page, static_cast<size_t>(-1), &out);
-    return out;
 }
 
 }  // namespace ze

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "io/large_pages.h"
+#include "markup/encoding_label.h"
 #include "markup/html_tags.h"
 #include "markup/text_encoding.h"
 
@@ -61,29 +62,10 @@ std::string CharsetOfContentType(std::string_view content) {
     return std::string(content.substr(pos, end - pos));
 }
 
-enum class Label { kNone, kUtf8, kShiftJis, kEucJp, kOther };
-
-Label ClassifyLabel(std::string_view label) {
-    std::string l = Lowered(label);
-    while (!l.empty() && IsSpace(l.back())) l.pop_back();
-    while (!l.empty() && IsSpace(l.front())) l.erase(l.begin());
-    if (l.empty()) return Label::kNone;
-    for (const char* name :
-         {"utf-8", "utf8", "unicode-1-1-utf-8", "unicode11utf8", "x-unicode20utf8"})
-        if (l == name) return Label::kUtf8;
-    for (const char* name : {"shift_jis", "shift-jis", "sjis", "x-sjis", "windows-31j", "cp932",
-                             "ms932", "ms_kanji", "csshiftjis"})
-        if (l == name) return Label::kShiftJis;
-    for (const char* name : {"euc-jp", "x-euc-jp", "eucjp", "cseucpkdfmtjapanese"})
-        if (l == name) return Label::kEucJp;
-    return Label::kOther;
-}
-
 // Bytes of the page to UTF-8; a byte that is not part of a character
 // becomes U+FFFD.
 std::string ToUtf8(std::string_view bytes, PageEncoding encoding) {
-    if (encoding == PageEncoding::kShiftJis) return ze::DecodeCodePage(bytes, ze::CodePage::kCp932);
-    if (encoding == PageEncoding::kEucJp) return ze::DecodeCodePage(bytes, ze::CodePage::kEucJp);
+    if (encoding != PageEncoding::kUtf8) return ze::DecodeCodePage(bytes, encoding);
     if (ze::IsValidUtf8(bytes)) return std::string(bytes);
     std::string out;
     size_t pos = 0;
@@ -100,10 +82,7 @@ std::string ToUtf8(std::string_view bytes, PageEncoding encoding) {
 }
 
 std::string FromUtf8(std::string_view utf8, PageEncoding encoding) {
-    if (encoding == PageEncoding::kShiftJis)
-        return ze::EncodeWithReferences(utf8, ze::CodePage::kCp932);
-    if (encoding == PageEncoding::kEucJp)
-        return ze::EncodeWithReferences(utf8, ze::CodePage::kEucJp);
+    if (encoding != PageEncoding::kUtf8) return ze::EncodeWithReferences(utf8, encoding);
     return std::string(utf8);
 }
 
@@ -112,7 +91,8 @@ std::string FromUtf8(std::string_view utf8, PageEncoding encoding) {
 class CPageText {
 public:
     CPageText(std::string_view bytes, PageEncoding encoding) {
-        if (IsAscii(bytes) || (encoding == PageEncoding::kUtf8 && ze::IsValidUtf8(bytes))) {
+        if ((ze::InfoOf(encoding).asciiBytes && IsAscii(bytes)) ||
+            (encoding == PageEncoding::kUtf8 && ze::IsValidUtf8(bytes))) {
             m_view = bytes;
         } else {
             m_copy = ToUtf8(bytes, encoding);
@@ -152,10 +132,8 @@ public:
             }
         } else if (m_text < textOffset) {
             std::string skipped;
-            m_byte += ze::DecodeCodePageUpTo(
-                m_bytes.substr(m_byte),
-                m_encoding == PageEncoding::kShiftJis ? ze::CodePage::kCp932 : ze::CodePage::kEucJp,
-                textOffset - m_text, &skipped);
+            m_byte += ze::DecodeCodePageUpTo(m_bytes.substr(m_byte), m_encoding,
+                                             textOffset - m_text, &skipped);
             m_text += skipped.size();
         }
         return m_byte;
@@ -169,12 +147,22 @@ private:
     size_t m_text = 0;
 };
 
-// A byte that may start a two-byte character of the code page.
+// A byte that may start a multi-byte character of the code page.
 bool IsLeadByte(char c, PageEncoding encoding) {
     const unsigned char b = static_cast<unsigned char>(c);
-    if (encoding == PageEncoding::kShiftJis)
-        return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-    return encoding == PageEncoding::kEucJp && (b == 0x8E || b == 0x8F || b >= 0xA1);
+    switch (encoding) {
+        case PageEncoding::kShiftJis:
+            return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+        case PageEncoding::kEucJp:
+            return b == 0x8E || b == 0x8F || b >= 0xA1;
+        case PageEncoding::kGbk:
+        case PageEncoding::kGb18030:
+        case PageEncoding::kBig5:
+        case PageEncoding::kEucKr:
+            return b >= 0x81 && b <= 0xFE;
+        default:
+            return false;
+    }
 }
 
 bool IsBreak(char c) {
@@ -238,12 +226,44 @@ Common CommonEnds(std::string_view old, std::string_view now) {
 }
 
 // The line break the page uses: that of its first line; CR LF when it has
-// none.
-std::string_view PageLineBreak(std::string_view bytes) {
+// none (or none early in a UTF-16 page).
+std::string_view PageLineBreak(std::string_view bytes, PageEncoding encoding) {
+    std::string text;
+    if (encoding == PageEncoding::kUtf16Le || encoding == PageEncoding::kUtf16Be) {
+        ze::DecodeCodePageUpTo(bytes, encoding, size_t{64} << 10, &text);
+        bytes = text;
+    }
     const size_t pos = bytes.find_first_of("\r\n");
     if (pos == std::string_view::npos) return "\r\n";
     if (bytes[pos] == '\n') return "\n";
     return pos + 1 < bytes.size() && bytes[pos + 1] == '\n' ? "\r\n" : "\r";
+}
+
+// Where what a byte means depends on the escapes before it (ISO-2022-JP),
+// a change is written anew by whole lines: a line starts and ends in ASCII.
+void WidenToLines(std::string_view old, std::string_view now, Common* c) {
+    const auto start = [](std::string_view text, size_t at) {
+        const size_t pos = text.substr(0, at).find_last_of("\r\n");
+        return pos == std::string_view::npos ? 0 : pos + 1;
+    };
+    const auto end = [](std::string_view text, size_t at) {
+        return std::min(text.find_first_of("\r\n", at), text.size());
+    };
+    c->oldBegin = start(old, c->oldBegin);
+    c->newBegin = start(now, c->newBegin);
+    c->oldEnd = end(old, c->oldEnd);
+    c->newEnd = end(now, c->newEnd);
+}
+
+// The text with every line break as LF.
+std::string WithLf(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t at = 0; at < text.size(); ++at) {
+        if (text[at] == '\r' && at + 1 < text.size() && text[at + 1] == '\n') continue;
+        out += text[at] == '\r' ? '\n' : text[at];
+    }
+    return out;
 }
 
 // One piece of merged output: page bytes kept, or text made anew.
@@ -301,7 +321,9 @@ std::vector<Piece> EncodeLikeOriginal(std::string_view old, std::string_view pan
         }
         return at;
     };
+    const bool stateful = encoding == PageEncoding::kIso2022Jp;
     Common whole = CommonEnds(text, pane);
+    if (stateful) WidenToLines(text, pane, &whole);
     size_t keptFrom = keptUpTo(&whole.oldBegin, &whole.newBegin);  // bytes of `old` not yet added
     AddKept(old.substr(0, keptFrom), &pieces);
     const std::string_view oldMiddle = text.substr(whole.oldBegin, whole.oldEnd - whole.oldBegin);
@@ -316,6 +338,7 @@ std::vector<Piece> EncodeLikeOriginal(std::string_view old, std::string_view pan
             const size_t newStop = std::min(newMiddle.find_first_of("\r\n", j), newMiddle.size());
             const std::string_view newLine = newMiddle.substr(j, newStop - j);
             Common line = CommonEnds(oldMiddle.substr(i, oldStop - i), newLine);
+            if (stateful) WidenToLines(oldMiddle.substr(i, oldStop - i), newLine, &line);
             const size_t base = whole.oldBegin + i;
             size_t begin = base + line.oldBegin;
             const size_t from = keptUpTo(&begin, &line.newBegin);
@@ -332,17 +355,29 @@ std::vector<Piece> EncodeLikeOriginal(std::string_view old, std::string_view pan
     AddKept(old.substr(keptFrom), &pieces);
     // A CR that now comes before an LF would make one line break of two:
     // it becomes a CR LF.
+    const std::string cr = FromUtf8("\r", encoding), lf = FromUtf8("\n", encoding);
     std::vector<Piece> joined;
     joined.reserve(pieces.size());
     for (Piece& piece : pieces) {
         const std::string_view now = piece.kept.empty() ? piece.made : piece.kept;
-        if (!joined.empty() && now.front() == '\n') {
+        if (!joined.empty() && now.starts_with(lf)) {
             const Piece& last = joined.back();
             const std::string_view before = last.kept.empty() ? last.made : last.kept;
-            if (before.back() == '\r' && before.data() + before.size() != now.data())
-                joined.push_back({{}, "\n"});
+            if (before.ends_with(cr) && before.data() + before.size() != now.data())
+                joined.push_back({{}, lf});
         }
         joined.push_back(std::move(piece));
+    }
+    if (stateful) {
+        // Kept bytes must read as they did after what was written before
+        // them; where they would not (a page that leaves a line in another
+        // character set), the markup is written anew as a whole.
+        std::string bytes;
+        for (const Piece& piece : joined) bytes += piece.kept.empty() ? piece.made : piece.kept;
+        if (WithLf(ToUtf8(bytes, encoding)) != WithLf(ToUtf8(FromUtf8(pane, encoding), encoding))) {
+            joined.clear();
+            AddMade(pane, encoding, lineBreak, &joined);
+        }
     }
     return joined;
 }
@@ -444,83 +479,65 @@ std::unordered_map<std::string, FoundMap> FindMaps(
     }
     return found;
 }
-}  // namespace
 
-HtmlPage ReadHtmlPage(std::string_view bytes, const PageLimits& limits) {
-    HtmlPage page;
-    if (bytes.size() > limits.maxBytes) {
-        page.status = PageStatus::kTooLarge;
-        return page;
-    }
-    if (bytes.size() >= 2 && ((bytes[0] == '\xFE' && bytes[1] == '\xFF') ||
-                              (bytes[0] == '\xFF' && bytes[1] == '\xFE'))) {
-        page.status = PageStatus::kUtf16;
-        return page;
-    }
-    page.bom = bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF";
+// An image with a usemap, as the first pass finds it.
+struct FoundImage {
+    ByteSpan tag;
+    std::string_view usemap;
+    std::string_view source;
+    std::string mapName;  // set once the encoding is known
+    bool named = false;   // the usemap has a '#'
+};
 
-    // First pass: the first charset declaration and the images with maps.
-    struct Image {
-        ByteSpan tag;
-        std::string_view usemap;
-        std::string_view source;
-        std::string mapName;  // set once the encoding is known
-        bool named = false;   // the usemap has a '#'
-    };
-    std::vector<Image> images;
-    bool declared = false;
+// The images with a usemap and the first charset declaration whose label
+// names an encoding (labels that name none are passed over, as browsers do).
+struct ImageScan {
+    std::vector<FoundImage> images;
+    std::string declared;
+    ze::EncodingLabel label;
+};
+ImageScan ScanImages(std::string_view bytes) {
+    ImageScan scan;
     CHtmlTagScanner scanner(bytes);
     scanner.ReportEndTags();
     CTemplateDepth inert;
     StartTag tag;
     while (scanner.Next(tag)) {
         if (tag.closing && tag.name != "template") continue;
-        if (tag.name == "meta" && !declared) {
-            page.declaredCharset = DeclaredCharset(bytes, tag);
-            declared = !page.declaredCharset.empty();
-        } else if (!inert.Inert(tag) && tag.name == "img" && images.size() < kMaxImageMaps &&
+        if (tag.name == "meta" && scan.label.kind == ze::LabelKind::kUnknown) {
+            std::string declared = DeclaredCharset(bytes, tag);
+            scan.label = ze::FindEncodingLabel(declared);
+            if (scan.label.kind != ze::LabelKind::kUnknown) scan.declared = std::move(declared);
+        } else if (!inert.Inert(tag) && tag.name == "img" && scan.images.size() < kMaxImageMaps &&
                    tag.Find("usemap")) {
-            images.push_back({{tag.range.begin, tag.range.end},
-                              tag.Value(bytes, "usemap"),
-                              tag.Value(bytes, "src"),
-                              {},
-                              false});
+            scan.images.push_back({{tag.range.begin, tag.range.end},
+                                   tag.Value(bytes, "usemap"),
+                                   tag.Value(bytes, "src"),
+                                   {},
+                                   false});
         }
     }
+    return scan;
+}
 
-    // The encoding: the byte order mark, then the first declaration, then
-    // what the bytes look like.
-    Label label = page.bom ? Label::kUtf8 : ClassifyLabel(page.declaredCharset);
-    if (label == Label::kOther && IsAscii(bytes)) label = Label::kUtf8;
-    if (label == Label::kNone) {
-        if (ze::IsValidUtf8(bytes))
-            label = Label::kUtf8;
-        else if (ze::LooksLikeCodePage(bytes, ze::CodePage::kEucJp))
-            label = Label::kEucJp;
-        else if (ze::LooksLikeCodePage(bytes, ze::CodePage::kCp932))
-            label = Label::kShiftJis;
-    }
-    switch (label) {
-        case Label::kUtf8:
-            page.encoding = PageEncoding::kUtf8;
-            break;
-        case Label::kShiftJis:
-            page.encoding = PageEncoding::kShiftJis;
-            break;
-        case Label::kEucJp:
-            page.encoding = PageEncoding::kEucJp;
-            break;
-        default:
-            page.status = PageStatus::kUnknownEncoding;
-            return page;
-    }
+// The encoding of a page that neither has a byte order mark nor declares
+// one: UTF-8 when it is valid, else the Japanese encoding its bytes fit,
+// else windows-1252, which browsers take for a page that says nothing.
+PageEncoding SniffEncoding(std::string_view bytes) {
+    if (ze::IsValidUtf8(bytes)) return PageEncoding::kUtf8;
+    if (ze::LooksLikeCodePage(bytes, ze::CodePage::kEucJp)) return PageEncoding::kEucJp;
+    if (ze::LooksLikeCodePage(bytes, ze::CodePage::kShiftJis)) return PageEncoding::kShiftJis;
+    return PageEncoding::kWindows1252;
+}
 
-    // Second pass: the maps those images name.
+// The maps the images name, as the page's entries with spans in `bytes`.
+void FindImageMaps(std::string_view bytes, PageEncoding encoding, std::vector<FoundImage>* images,
+                   HtmlPage* page) {
     std::unordered_map<std::string, FoundMap> wanted;
-    for (Image& image : images) {
+    for (FoundImage& image : *images) {
         // The text after the first '#' of the value names the map, white
         // space included, as a browser reads it; nothing there names none.
-        const std::string reference = AttributeText(image.usemap, page.encoding);
+        const std::string reference = AttributeText(image.usemap, encoding);
         const size_t hash = reference.find('#');
         if (hash == std::string::npos || hash + 1 == reference.size()) continue;
         image.mapName = reference.substr(hash + 1);
@@ -528,11 +545,11 @@ HtmlPage ReadHtmlPage(std::string_view bytes, const PageLimits& limits) {
         wanted.emplace(image.mapName, FoundMap{});
     }
     const std::unordered_map<std::string, FoundMap> maps =
-        wanted.empty() ? wanted : FindMaps(bytes, page.encoding, wanted);
+        wanted.empty() ? wanted : FindMaps(bytes, encoding, wanted);
 
     size_t counted = 0;
     int line = 1;
-    for (const Image& image : images) {
+    for (const FoundImage& image : *images) {
         if (!image.named) continue;
         const auto it = maps.find(image.mapName);
         if (it == maps.end() || it->second.end == 0) continue;
@@ -542,14 +559,89 @@ HtmlPage ReadHtmlPage(std::string_view bytes, const PageLimits& limits) {
         PageImageMap entry;
         entry.image = image.tag;
         entry.map = {map.begin, map.end};
-        entry.source = DecodeAttributeValue(ToUtf8(image.source, page.encoding));
+        entry.source = DecodeAttributeValue(ToUtf8(image.source, encoding));
         entry.mapName = image.mapName;
         line += static_cast<int>(
             std::count(bytes.begin() + static_cast<std::ptrdiff_t>(counted),
                        bytes.begin() + static_cast<std::ptrdiff_t>(image.tag.begin), '\n'));
         counted = image.tag.begin;
         entry.line = line;
-        page.maps.push_back(std::move(entry));
+        page->maps.push_back(std::move(entry));
+    }
+}
+
+// The entries' spans, found in the decoded text of `bytes`, moved to the
+// bytes they were decoded from.
+void SpansToBytes(std::string_view bytes, PageEncoding encoding, HtmlPage* page) {
+    std::vector<size_t*> ends;
+    for (PageImageMap& entry : page->maps)
+        for (size_t* end : {&entry.image.begin, &entry.image.end, &entry.map.begin, &entry.map.end})
+            ends.push_back(end);
+    std::sort(ends.begin(), ends.end(), [](size_t* a, size_t* b) { return *a < *b; });
+    size_t byte = page->bomLength, text = 0;
+    std::string skipped;
+    for (size_t* end : ends) {
+        if (*end > text) {
+            skipped.clear();
+            byte += ze::DecodeCodePageUpTo(bytes.substr(byte), encoding, *end - text, &skipped);
+            text += skipped.size();
+        }
+        *end = byte;
+    }
+}
+
+// The byte order mark at the start of the page, if any.
+size_t ByteOrderMark(std::string_view bytes, PageEncoding* encoding) {
+    if (bytes.starts_with("\xEF\xBB\xBF")) return *encoding = PageEncoding::kUtf8, 3;
+    if (bytes.starts_with("\xFE\xFF")) return *encoding = PageEncoding::kUtf16Be, 2;
+    if (bytes.starts_with("\xFF\xFE")) return *encoding = PageEncoding::kUtf16Le, 2;
+    return 0;
+}
+}  // namespace
+
+HtmlPage ReadHtmlPage(std::string_view bytes, const PageLimits& limits) {
+    HtmlPage page;
+    if (bytes.size() > limits.maxBytes) {
+        page.status = PageStatus::kTooLarge;
+        return page;
+    }
+    // The encoding: the byte order mark, then the first declaration, then
+    // what the bytes look like.
+    page.bomLength = ByteOrderMark(bytes, &page.encoding);
+    ImageScan scan;
+    if (page.bomLength == 0 || page.encoding == PageEncoding::kUtf8) {
+        scan = ScanImages(bytes);
+        page.declaredCharset = scan.declared;
+    }
+    if (page.bomLength == 0) {
+        switch (scan.label.kind) {
+            case ze::LabelKind::kReplacement:
+                page.status = PageStatus::kRefusedEncoding;
+                return page;
+            case ze::LabelKind::kXUserDefined:
+                page.encoding = PageEncoding::kWindows1252;
+                break;
+            case ze::LabelKind::kEncoding:
+                // A page that can say so in ASCII is not in UTF-16.
+                page.encoding = scan.label.page == PageEncoding::kUtf16Le ||
+                                        scan.label.page == PageEncoding::kUtf16Be
+                                    ? PageEncoding::kUtf8
+                                    : scan.label.page;
+                break;
+            case ze::LabelKind::kUnknown:
+                page.encoding = SniffEncoding(bytes);
+                break;
+        }
+    }
+
+    if (ze::InfoOf(page.encoding).asciiBytes) {
+        FindImageMaps(bytes, page.encoding, &scan.images, &page);
+    } else {
+        // Tags are found in the text, and their places moved to the bytes.
+        const std::string text = ze::DecodeCodePage(bytes.substr(page.bomLength), page.encoding);
+        ImageScan inText = ScanImages(text);
+        FindImageMaps(text, PageEncoding::kUtf8, &inText.images, &page);
+        SpansToBytes(bytes, page.encoding, &page);
     }
     page.status = page.maps.empty() ? PageStatus::kNoImageMap : PageStatus::kOk;
     return page;
@@ -669,7 +761,7 @@ MergeStatus MergeMarkup(std::string_view bytes, const HtmlPage& page, size_t ind
     if (firstImage == std::string_view::npos || firstImage > split) return MergeStatus::kNoImage;
 
     const PageImageMap& entry = page.maps[index];
-    const std::string_view lineBreak = PageLineBreak(bytes);
+    const std::string_view lineBreak = PageLineBreak(bytes, page.encoding);
     const std::vector<Piece> image = EncodeLikeOriginal(
         Slice(bytes, entry.image), TrimEnd(paneText.substr(0, split)), page.encoding, lineBreak);
     const std::vector<Piece> map = EncodeLikeOriginal(
@@ -705,10 +797,9 @@ const char* PageStatusText(PageStatus status) {
             return "ok";
         case PageStatus::kTooLarge:
             return "the page is larger than 64 MB";
-        case PageStatus::kUtf16:
-            return "the page is in UTF-16, which the editor does not read";
-        case PageStatus::kUnknownEncoding:
-            return "the page's encoding is not UTF-8, Shift_JIS or EUC-JP";
+        case PageStatus::kRefusedEncoding:
+            return "the page declares an encoding that browsers show nothing of "
+                   "(ISO-2022-KR, ISO-2022-CN or HZ)";
         case PageStatus::kNoImageMap:
             return "the page has no image with a map (<img usemap> and <map>)";
         case PageStatus::kPaneTooLarge:
@@ -732,13 +823,5 @@ const char* MergeStatusText(MergeStatus status) {
 }
 
 const char* PageEncodingName(PageEncoding encoding) {
-    switch (encoding) {
-        case PageEncoding::kUtf8:
-            return "UTF-8";
-        case PageEncoding::kShiftJis:
-            return "Shift_JIS";
-        case PageEncoding::kEucJp:
-            return "EUC-JP";
-    }
-    return "";
+    return ze::CodePageName(encoding);
 }

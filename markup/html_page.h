@@ -18,7 +18,9 @@
 #include <string_view>
 #include <vector>
 
-enum class PageEncoding { kUtf8, kShiftJis, kEucJp };
+#include "markup/text_encoding.h"
+
+using PageEncoding = ze::CodePage;
 
 // The reading's limit: larger pages are refused before they are scanned.
 // The editor's pane takes no more than a person edits: the image tag and its
@@ -34,8 +36,7 @@ struct PageLimits {
 enum class PageStatus {
     kOk,
     kTooLarge,         // above PageLimits::maxBytes
-    kUtf16,            // a UTF-16 byte order mark
-    kUnknownEncoding,  // neither declared nor recognisable as one we read
+    kRefusedEncoding,  // declares an encoding browsers show nothing of (ISO-2022-KR, HZ)
     kNoImageMap,       // no <img usemap> whose <map> is in the page
     kPaneTooLarge,     // the image tag and map above maxPaneBytes or maxPaneLines
     kPaneLineTooLong   // a line of them above maxPaneLineBytes
@@ -59,13 +60,16 @@ struct PageImageMap {
 struct HtmlPage {
     PageStatus status = PageStatus::kNoImageMap;
     PageEncoding encoding = PageEncoding::kUtf8;
-    bool bom = false;                // starts with the UTF-8 byte order mark
-    std::string declaredCharset;     // the <meta> charset label as written; empty when none
+    size_t bomLength = 0;            // of the byte order mark the page starts with; 0: none
+    std::string declaredCharset;     // the <meta> charset label that counted, as written
     std::vector<PageImageMap> maps;  // document order of the images
 };
 
-// Reads the page: its encoding (byte order mark, then a <meta> charset
-// declaration, then what the bytes look like) and every image with a map.
+// Reads the page: its encoding as a browser finds it (a byte order mark;
+// else the first <meta> charset declaration whose label names an encoding,
+// where a UTF-16 label reads as UTF-8 and x-user-defined as windows-1252;
+// else what the bytes look like: UTF-8, EUC-JP, Shift_JIS, and windows-1252
+// for anything else) and every image with a map.
 // A usemap names the map after its first '#' (white space included; no '#'
 // or nothing after it: no map); the first map in the page whose name or id
 // is that text exactly wins. Images and maps inside comments,

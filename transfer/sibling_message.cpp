@@ -17,7 +17,7 @@ std::string ToCrLf(std::string_view text) {
 }
 
 std::string ToCodePage932(std::string_view utf8) {
-    return EncodeWithReferences(utf8, CodePage::kCp932);
+    return EncodeWithReferences(utf8, CodePage::kShiftJis);
 }
 
 bool MakeCopyDataMessage(std::string_view utf8PaneText, CopyDataMessage* message) {

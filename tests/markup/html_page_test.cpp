@@ -126,19 +126,16 @@ TEST(HtmlPage, WhichImagesHaveMaps) {
         {"<map name=m><map name=n></map><img usemap=#m>", ""},  // the inner map closed
         {"<map name=m></map><map name=m><area></map><img usemap=#m><img usemap=#m>", "42>0 57>0 "},
         {"<img src='a' usemap=\"#m><map name=m></map>", ""},  // cut off inside a value
-        {"<meta charset=windows-1252><p>caf\xE9<img usemap=#m><map name=m></map>", "refused"},
+        {"<meta charset=windows-1252><p>caf\xE9<img usemap=#m><map name=m></map>", "34>49 "},
         {"<meta charset=iso-8859-1><img usemap=#m><map name=m></map>", "25>40 "},  // ASCII only
         {"<p>\xDF</p><img usemap=#m><map name=m></map>", "8>23 "},  // Shift_JIS katakana
-        {"\xFF\xFE<\0i\0", "refused"},
-        {"<p>\x80\x80\x80</p><img usemap=#m><map name=m></map>", "refused"},
+        {"<meta charset=csiso2022kr><img usemap=#m><map name=m></map>", "refused"},
+        {"<p>\x80\x80\x80</p><img usemap=#m><map name=m></map>", "10>25 "},  // windows-1252
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.page);
         const HtmlPage page = ReadHtmlPage(c.page);
-        std::string pairs =
-            page.status == PageStatus::kUnknownEncoding || page.status == PageStatus::kUtf16
-                ? "refused"
-                : "";
+        std::string pairs = page.status == PageStatus::kRefusedEncoding ? "refused" : "";
         for (const PageImageMap& m : page.maps)
             pairs += std::to_string(m.image.begin) + ">" + std::to_string(m.map.begin) + " ";
         EXPECT_EQ(pairs, c.pairs);
@@ -237,6 +234,10 @@ TEST(HtmlPage, MergeKeepsTheBytesOfWhatWasNotChanged) {
         {"<meta charset=utf-8><img usemap=#m><map name=m><area alt=\xFF href=a></map>",
          {{"href=a", "href=b"}},
          "<meta charset=utf-8><img usemap=#m><map name=m><area alt=\xFF href=b></map>"},
+        // A Big5 lead byte left alone would take the new byte after it.
+        {"<meta charset=big5><img usemap=#m><map name=m><area alt=\xA5!\xFF href=a></map>",
+         {{"!", "Y"}},
+         "<meta charset=big5><img usemap=#m><map name=m><area alt=&#65533;Y\xFF href=a></map>"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.expected);

@@ -225,3 +225,26 @@ TEST_F(MarkupCommands, CheckExitStatusAndThePagesOwnPicture) {
         EXPECT_EQ(Cli(args).exitCode, 2) << args.back();
     Out({"export", "--svg", "--picture", pictures.File("logo.bmp"), "-"}, "<img>", 1);
 }
+
+// check reads a page in any encoding a browser reads: EUC-KR by its
+// declaration, UTF-16 by its byte order mark; ISO-2022-KR, which browsers
+// show nothing of, is not read.
+TEST_F(MarkupCommands, CheckReadsPagesInTheirOwnEncoding) {
+    testutil::WriteFile(pictures.File("logo.bmp"), testutil::TinyBmp(120, 60, 8));
+    const std::string body =
+        "<img src=\"logo.bmp\" usemap=\"#m\" alt=\"X\">\n<map name=m>\n"
+        "<area coords=100,0,130,10 href=a alt=A></map>\n";
+    std::string utf16 = "\xFF\xFE";
+    for (char c : "<p>\n" + body) utf16 += std::string{c, '\0'};
+    for (const auto& [name, bytes] : {std::pair<std::string, std::string>{
+                                          "kr.html", "<meta charset=euc-kr><p>\xBC\xAD\n" + body},
+                                      {"u16.html", utf16}}) {
+        const std::string page = pictures.File(name);
+        testutil::WriteFile(page, bytes);
+        EXPECT_EQ(Out({"check", page}), page +
+                                            ":4:1: warning: part of the area lies outside the "
+                                            "120x60 picture [outside-picture]\n");
+    }
+    testutil::WriteFile(pictures.File("k.html"), "<meta charset=iso-2022-kr>" + body);
+    EXPECT_EQ(Cli({"check", pictures.File("k.html")}).exitCode, 2);
+}

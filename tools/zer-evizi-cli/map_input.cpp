@@ -61,18 +61,11 @@ int ReadMapInput(MapInput* input) {
         return Unreadable("cannot open " + input->name + ": " + file.error);
     if (status != PageStatus::kOk && status != PageStatus::kNoImageMap)
         return Unreadable("cannot open " + input->name + ": " + PageStatusText(status));
-    switch (file.page.encoding) {
-        case PageEncoding::kShiftJis:
-            input->text = ze::DecodeCodePage(file.bytes, ze::CodePage::kCp932);
-            break;
-        case PageEncoding::kEucJp:
-            input->text = ze::DecodeCodePage(file.bytes, ze::CodePage::kEucJp);
-            break;
-        case PageEncoding::kUtf8:
-            input->text = std::move(file.bytes);
-            if (file.page.bom) input->text.erase(0, 3);
-            break;
-    }
+    const std::string_view body = std::string_view(file.bytes).substr(file.page.bomLength);
+    if (file.page.encoding == PageEncoding::kUtf8)
+        input->text = std::string(body);
+    else
+        input->text = ze::DecodeCodePage(body, file.page.encoding);
     return kOk;
 }
 
