@@ -11,8 +11,8 @@
 std::string FormatImageLine(const std::string& source, int width, int height,
                             const std::string& mapName) {
     return "<img src=\"" + QuoteAttributeValue(source) + "\" width=" + std::to_string(width) +
-           " height=" + std::to_string(height) + " usemap=\"#map_" + QuoteAttributeValue(mapName) +
-           "\">\r\n";
+           " height=" + std::to_string(height) + " alt=\"\" usemap=\"#map_" +
+           QuoteAttributeValue(mapName) + "\">\r\n";
 }
 
 std::string FormatMapLines(const std::string& mapName) {

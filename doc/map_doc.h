@@ -75,8 +75,9 @@ private:
 std::unique_ptr<CImage> LoadPicture(const std::string& path, int type,
                                     ze::ReadFailure* failure = nullptr, bool fullColour = false);
 
-// The skeleton's image line: <img src="SOURCE" width=W height=H
-// usemap="#map_NAME"> and CR LF. Nothing is escaped or cut.
+// The skeleton's image line: <img src="SOURCE" width=W height=H alt=""
+// usemap="#map_NAME"> and CR LF (the areas carry the names, so the image's
+// own text is empty). Nothing is escaped or cut.
 std::string FormatImageLine(const std::string& source, int width, int height,
                             const std::string& mapName);
 // The skeleton's map element: <map name="map_NAME">, CR LF, </map>.

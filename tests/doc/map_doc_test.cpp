@@ -46,11 +46,11 @@ TEST(Skeleton, ThreeLinesInTheCaseAsked) {
         const char* expected;
     } cases[] = {
         {true, "logo.gif", 120, 60, "logo",
-         "<IMG SRC=\"logo.gif\" WIDTH=120 HEIGHT=60 USEMAP=\"#map_logo\">\r\n"
+         "<IMG SRC=\"logo.gif\" WIDTH=120 HEIGHT=60 ALT=\"\" USEMAP=\"#map_logo\">\r\n"
          "<MAP NAME=\"map_logo\">\r\n</MAP>"},
         // A double quote in the file name is written as &quot;.
         {true, "a\"b.gif", 1, 2, "m\"",
-         "<IMG SRC=\"a&quot;b.gif\" WIDTH=1 HEIGHT=2 USEMAP=\"#map_m&quot;\">\r\n"
+         "<IMG SRC=\"a&quot;b.gif\" WIDTH=1 HEIGHT=2 ALT=\"\" USEMAP=\"#map_m&quot;\">\r\n"
          "<MAP NAME=\"map_m&quot;\">\r\n</MAP>"},
     };
     for (const auto& c : cases) {
@@ -71,7 +71,8 @@ TEST_F(OpenPicture, SkeletonNamesTheFileWholeWithTheSettingsOfEachOpen) {
     EXPECT_EQ(doc.GetTitle(), "地図 画像.v1.bmp");
     EXPECT_EQ(pathsSet, std::vector<std::string>{path});
     EXPECT_EQ(pane.GetWindowText(),
-              "<img src=\"地図 画像.v1.bmp\" width=2 height=3 usemap=\"#map_地図 画像.v1.bmp\">\r\n"
+              "<img src=\"地図 画像.v1.bmp\" width=2 height=3 alt=\"\" usemap=\"#map_地図 "
+              "画像.v1.bmp\">\r\n"
               "<map name=\"map_地図 画像.v1.bmp\">\r\n</map>");
 
     // Hand edits are discarded. A base folder 500 levels deep makes a source

@@ -20,7 +20,7 @@ copy_pane "$work/pane.txt"
 INNER
 
 run_in_xvfb
-expect_text '<img src="sample.bmp" width=240 height=160 usemap="#map_sample.bmp">
+expect_text '<img src="sample.bmp" width=240 height=160 alt="" usemap="#map_sample.bmp">
 <map name="map_sample.bmp">
 </map>' "$work/pane.txt"
 echo "ok: the sample's skeleton is in the pane"

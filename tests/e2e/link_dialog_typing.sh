@@ -37,7 +37,7 @@ copy_pane "$work/pane.txt"
 INNER
 
 run_in_xvfb
-expect_text '<img src="pic.bmp" width=160 height=120 usemap="#map_pic.bmp">
+expect_text '<img src="pic.bmp" width=160 height=120 alt="" usemap="#map_pic.bmp">
 <map name="map_pic.bmp">
 <area shape="rect" coords="10,10,50,40" alt="" href="typed.html">
 <area shape="rect" coords="60,10,90,40" alt="24&quot; monitor" href="tv.html?a=1&amp;b=2">

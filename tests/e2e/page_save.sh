@@ -84,7 +84,7 @@ INNER
 run_in_xvfb
 
 printf -v area1 '<area shape="rect" coords="10,5,50,40" alt="R" href="r.html">'
-expect_text "$(printf '<img src="house.bmp" width=160 height=120 usemap="#map_house.bmp">\n<map name="map_house.bmp">\n%s\n</map>' "$area1")" \
+expect_text "$(printf '<img src="house.bmp" width=160 height=120 alt="" usemap="#map_house.bmp">\n<map name="map_house.bmp">\n%s\n</map>' "$area1")" \
   "$work/pics/house.html"
 expected='<body>
 <img src="banner.bmp" usemap="#banner">

@@ -37,7 +37,7 @@ transfer_from_editor() {
 }
 
 transfer_from_editor first
-printf '<img src="sample.bmp" width=240 height=160 usemap="#map_sample.bmp">\r\n<map name="map_sample.bmp">\r\n</map>\0' >"$WORK/expected"
+printf '<img src="sample.bmp" width=240 height=160 alt="" usemap="#map_sample.bmp">\r\n<map name="map_sample.bmp">\r\n</map>\0' >"$WORK/expected"
 cmp "$WORK/expected" "$WORK/first.out" || {
   od -c "$WORK/first.out" | head; fail "the editor sent other bytes"; }
 grep -qx "dwData=0 cbData=$(stat -c %s "$WORK/expected")" "$WORK/first.err" ||

@@ -32,7 +32,7 @@ void FeedPipe(const std::string& fifo, const std::string& bytes) {
 
 // The markup written for the sample picture opened as `file`.
 std::string Skeleton(const std::string& file) {
-    return "<img src=\"" + file + "\" width=240 height=160 usemap=\"#map_" + file +
+    return "<img src=\"" + file + "\" width=240 height=160 alt=\"\" usemap=\"#map_" + file +
            "\">\r\n<map name=\"map_" + file + "\">\r\n</map>";
 }
 }  // namespace

@@ -43,7 +43,7 @@ TEST_F(MarkupCommands, SkeletonThenAreasAndTheLongestPolygon) {
                text);
     // The switch to upper case finds no "</MAP>": the line follows the old tag.
     EXPECT_EQ(Out({"area", "poly", "1,2", "3,4", "-6,-1", "--upper"}, text),
-              "<IMG SRC=\"logo.gif\" WIDTH=120 HEIGHT=60 USEMAP=\"#map_logo.gif\">\r\n"
+              "<IMG SRC=\"logo.gif\" WIDTH=120 HEIGHT=60 ALT=\"\" USEMAP=\"#map_logo.gif\">\r\n"
               "<MAP NAME=\"map_logo.gif\">\r\n"
               "<AREA SHAPE=\"rect\" COORDS=\"50,40,10,5\" ALT=\"A\" HREF=\"a.html\">\r\n"
               "<AREA SHAPE=\"circle\" COORDS=\"3,3,3\" ALT=\"-丸-\" HREF=\"../円.html\">\r\n"
@@ -62,11 +62,11 @@ TEST_F(MarkupCommands, StoredSettingsAreUsedAndFlagsNeverStored) {
     testutil::WriteFile(picture, testutil::TinyBmp(3, 2));
     Out({"settings", "--base", pictures.File("site"), "--tag", "1"});
     EXPECT_EQ(Out({"skeleton", picture}),
-              "<IMG SRC=\"img/地図.bmp\" WIDTH=3 HEIGHT=2 USEMAP=\"#map_地図.bmp\">\r\n"
+              "<IMG SRC=\"img/地図.bmp\" WIDTH=3 HEIGHT=2 ALT=\"\" USEMAP=\"#map_地図.bmp\">\r\n"
               "<MAP NAME=\"map_地図.bmp\">\r\n</MAP>");
     // "" means no base folder.
     EXPECT_EQ(Out({"skeleton", "--lower", "--base", "", picture}),
-              "<img src=\"地図.bmp\" width=3 height=2 usemap=\"#map_地図.bmp\">\r\n"
+              "<img src=\"地図.bmp\" width=3 height=2 alt=\"\" usemap=\"#map_地図.bmp\">\r\n"
               "<map name=\"map_地図.bmp\">\r\n</map>");
     // The stored switch applies to areas; stdin comes through as bytes.
     EXPECT_EQ(Out({"area", "rect", "1,2", "3,4"}, "\xff\x01 lone\nline q\r</MAP> after"),

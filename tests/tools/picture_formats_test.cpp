@@ -92,8 +92,8 @@ TEST(PictureFormats, PpmGivesWhatTheFormatsOwnDecodersGive) {
             decoded.ends_with(".png") ? Ppm({"ppm", decoded}) : testutil::ReadFile(decoded);
         EXPECT_EQ(Ppm({"ppm", "--full-colour", f(c.file)}), expected);
     }
-    EXPECT_EQ(Cli({"skeleton", f("seq.avif")}).out.substr(0, 51),
-              "<img src=\"seq.avif\" width=37 height=23 usemap=\"#map");
+    EXPECT_EQ(Cli({"skeleton", f("seq.avif")}).out.substr(0, 58),
+              "<img src=\"seq.avif\" width=37 height=23 alt=\"\" usemap=\"#map");
     // Alpha is laid over the background, not dropped.
     EXPECT_NE(Ppm({"ppm", f("la.webp")}), Ppm({"ppm", f("o.png")}));
 
