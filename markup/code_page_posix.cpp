@@ -113,11 +113,22 @@ bool ConvertRun(std::u32string_view run, CodePage page, std::string* out) {
     return true;
 }
 
-size_t DecodeConvertedUpTo(std::string_view bytes, CodePage page, size_t limit, std::string* out) {
+struct CodePageDecoder::State {
+    Iconv cd;
+    explicit State(CodePage page) : cd("UTF-8", InfoOf(page).iconv) {}
+};
+
+CodePageDecoder::CodePageDecoder(CodePage page)
+    : m_page(page), m_state(std::make_unique<State>(page)) {}
+
+CodePageDecoder::~CodePageDecoder() = default;
+
+size_t CodePageDecoder::DecodeUpTo(std::string_view bytes, size_t limit, std::string* out) {
     const size_t start = out->size();
-    Iconv cd("UTF-8", InfoOf(page).iconv);
-    const bool windows = IsWindowsFamily(page);
-    const bool chinese = page == CodePage::kGbk || page == CodePage::kGb18030;
+    Iconv& cd = m_state->cd;
+    if (cd.cd != kInvalid) iconv(cd.cd, nullptr, nullptr, nullptr, nullptr);
+    const bool windows = IsWindowsFamily(m_page);
+    const bool chinese = m_page == CodePage::kGbk || m_page == CodePage::kGb18030;
     size_t pos = 0;
     char buffer[4096];
     while (pos < bytes.size() && out->size() - start < limit) {

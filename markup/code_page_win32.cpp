@@ -73,15 +73,23 @@ bool ConvertRun(std::u32string_view run, CodePage page, std::string* out) {
     return ToCodePage(InfoOf(page).windows, Wide(run), out);
 }
 
-size_t DecodeConvertedUpTo(std::string_view bytes, CodePage page, size_t limit, std::string* out) {
+struct CodePageDecoder::State {
+    UINT codePage;
+};
+
+CodePageDecoder::CodePageDecoder(CodePage page)
+    : m_page(page), m_state(std::make_unique<State>(State{InfoOf(page).windows})) {}
+CodePageDecoder::~CodePageDecoder() = default;
+
+size_t CodePageDecoder::DecodeUpTo(std::string_view bytes, size_t limit, std::string* out) {
     // Character by character, so that a bad byte costs only itself: a lead
     // byte takes its trail bytes when they convert, else stands alone.
-    const UINT codePage = InfoOf(page).windows;
+    const UINT codePage = m_state->codePage;
     const size_t start = out->size();
     size_t pos = 0;
     while (pos < bytes.size() && out->size() - start < limit) {
         const unsigned char c = static_cast<unsigned char>(bytes[pos]);
-        if (c < 0x80 && InfoOf(page).asciiBytes) {
+        if (c < 0x80 && InfoOf(m_page).asciiBytes) {
             *out += static_cast<char>(c);
             ++pos;
             continue;

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // ISO-2022-JP read as browsers read it: escape sequences switch between
 // ASCII, JIS X 0201 Roman and katakana, and JIS X 0208, whose characters
-// are EUC-JP's with the high bits cleared (the EUC-JP table serves for
-// both). Reading always starts in ASCII.
+// are EUC-JP's with the high bits set (the EUC-JP table serves for both).
+// Reading always starts in ASCII.
+#include <vector>
+
 #include "markup/text_encoding.h"
 
 namespace ze {
@@ -21,58 +23,14 @@ bool EscapeAt(std::string_view bytes, size_t pos, Set* set) {
     return false;
 }
 
-bool IsJisByte(unsigned char b) {
+bool IsJisByte(char c) {
+    const auto b = static_cast<unsigned char>(c);
     return b >= 0x21 && b <= 0x7E;
 }
 
-// One JIS X 0208 character, through the EUC-JP table; U+FFFD where it has
-// none.
-char32_t Jis0208(unsigned char lead, unsigned char trail) {
-    const char euc[2] = {static_cast<char>(lead | 0x80), static_cast<char>(trail | 0x80)};
-    std::string text;
-    if (DecodeConvertedUpTo(std::string_view(euc, 2), CodePage::kEucJp, 8, &text) != 2)
-        return kReplacementChar;
-    size_t length;
-    const char32_t cp = DecodeUtf8At(text, 0, &length);
-    return length == text.size() ? cp : kReplacementChar;
-}
-
-// A run of JIS X 0208 pairs that all have characters, converted at once
-// within `room` bytes of UTF-8; answers the bytes read (0: the run's first
-// pair is to be read on its own).
-size_t ReadJisRun(std::string_view bytes, size_t room, std::string* out) {
-    constexpr size_t kMaxRun = 4096;
-    std::string euc;
-    for (size_t i = 0; i + 1 < bytes.size() && euc.size() < kMaxRun; i += 2) {
-        const auto lead = static_cast<unsigned char>(bytes[i]);
-        const auto trail = static_cast<unsigned char>(bytes[i + 1]);
-        if (!IsJisByte(lead) || !IsJisByte(trail)) break;
-        euc += static_cast<char>(lead | 0x80);
-        euc += static_cast<char>(trail | 0x80);
-    }
-    std::string text;
-    if (euc.empty() ||
-        DecodeConvertedUpTo(euc, CodePage::kEucJp, size_t(-1), &text) != euc.size() ||
-        text.find("\xEF\xBF\xBD") != std::string::npos)
-        return 0;
-    // Every character of bytes 0xA1 and above is two of them in EUC-JP.
-    size_t read = 0, at = 0;
-    while (at < text.size()) {
-        size_t length;
-        DecodeUtf8At(text, at, &length);
-        if (length > room) break;
-        out->append(text, at, length);
-        room -= length;
-        at += length;
-        read += 2;
-    }
-    return read;
-}
-
-// The character at bytes[pos] in `set`, and how many bytes it takes.
-char32_t CharacterAt(std::string_view bytes, size_t pos, Set set, size_t* used) {
-    const auto b = static_cast<unsigned char>(bytes[pos]);
-    *used = 1;
+// A single-byte character of `set` (or a JIS X 0208 byte that has no
+// partner), always one byte.
+char32_t SingleAt(unsigned char b, Set set) {
     switch (set) {
         case Set::kAscii:
         case Set::kRoman:
@@ -83,14 +41,30 @@ char32_t CharacterAt(std::string_view bytes, size_t pos, Set set, size_t* used) 
         case Set::kKatakana:
             return b >= 0x21 && b <= 0x5F ? 0xFF61 + (b - 0x21) : kReplacementChar;
         case Set::kJis0208:
-            if (!IsJisByte(b)) return kReplacementChar;
-            if (pos + 1 >= bytes.size()) return kReplacementChar;
-            const auto trail = static_cast<unsigned char>(bytes[pos + 1]);
-            if (!IsJisByte(trail)) return kReplacementChar;  // the trail byte is read again
-            *used = 2;
-            return Jis0208(b, trail);
+            break;
     }
     return kReplacementChar;
+}
+
+// JIS X 0208 by row and cell (94 of each), read once from the platform's
+// EUC-JP table; U+FFFD where it has no character.
+const std::vector<char32_t>& Jis0208() {
+    static const std::vector<char32_t> table = [] {
+        std::vector<char32_t> cells(94 * 94, kReplacementChar);
+        CodePageDecoder euc(CodePage::kEucJp);
+        std::string text;
+        for (size_t i = 0; i < cells.size(); ++i) {
+            const char pair[2] = {static_cast<char>(0xA1 + i / 94),
+                                  static_cast<char>(0xA1 + i % 94)};
+            text.clear();
+            if (euc.DecodeUpTo(std::string_view(pair, 2), 8, &text) != 2) continue;
+            size_t length;
+            const char32_t cp = DecodeUtf8At(text, 0, &length);
+            if (length == text.size()) cells[i] = cp;
+        }
+        return cells;
+    }();
+    return table;
 }
 
 }  // namespace
@@ -107,24 +81,21 @@ size_t DecodeIso2022JpUpTo(std::string_view bytes, size_t limit, std::string* ou
         if (EscapeAt(bytes, pos, &next)) {
             // Back in ASCII is where reading starts afresh: such an escape
             // goes with the text before it. Any other waits for its text.
-            if (next != Set::kAscii && room() == 0) break;
+            // Two escapes with nothing between them are an error.
+            if ((next != Set::kAscii && room() == 0) || (switched && room() < 3)) break;
+            if (switched) *out += "\xEF\xBF\xBD";
             pos += 3;
             set = next;
-            // Two escapes with nothing between them are an error.
-            if (switched && room() >= 3) *out += "\xEF\xBF\xBD";
             switched = true;
             continue;
         }
-        if (set == Set::kJis0208) {
-            const size_t read = ReadJisRun(bytes.substr(pos), room(), out);
-            pos += read;
-            if (read > 0) {
-                switched = false;
-                continue;
-            }
+        char32_t cp = SingleAt(static_cast<unsigned char>(bytes[pos]), set);
+        size_t used = 1;
+        if (set == Set::kJis0208 && pos + 1 < bytes.size() && IsJisByte(bytes[pos]) &&
+            IsJisByte(bytes[pos + 1])) {
+            cp = Jis0208()[size_t(bytes[pos] - 0x21) * 94 + size_t(bytes[pos + 1] - 0x21)];
+            used = 2;
         }
-        size_t used;
-        const char32_t cp = CharacterAt(bytes, pos, set, &used);
         character.clear();
         AppendUtf8(cp, &character);
         if (character.size() > room()) break;

@@ -146,7 +146,7 @@ size_t DecodeCodePageUpTo(std::string_view bytes, CodePage page, size_t limit, s
     if (page == CodePage::kUtf16Le || page == CodePage::kUtf16Be)
         return DecodeUtf16UpTo(bytes, page == CodePage::kUtf16Be, limit, out);
     if (page == CodePage::kIso2022Jp) return DecodeIso2022JpUpTo(bytes, limit, out);
-    return DecodeConvertedUpTo(bytes, page, limit, out);
+    return CodePageDecoder(page).DecodeUpTo(bytes, limit, out);
 }
 
 std::string DecodeCodePage(std::string_view bytes, CodePage page) {

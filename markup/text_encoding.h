@@ -125,8 +125,21 @@ std::string EncodeWithReferences(std::string_view utf8, CodePage page);
 // The platform's conversion of a run of characters it can all hold, in one
 // piece (ISO-2022-JP switches sets once a run, not once a character).
 bool ConvertRun(std::u32string_view run, CodePage page, std::string* out);
-// The platform's decoding, for the code pages with an iconv name.
-size_t DecodeConvertedUpTo(std::string_view bytes, CodePage page, size_t limit, std::string* out);
+// The platform's decoding, for the code pages with an iconv name: as
+// DecodeCodePageUpTo, with one converter kept for many calls.
+class CodePageDecoder {
+public:
+    explicit CodePageDecoder(CodePage page);
+    ~CodePageDecoder();
+    CodePageDecoder(const CodePageDecoder&) = delete;
+    CodePageDecoder& operator=(const CodePageDecoder&) = delete;
+    size_t DecodeUpTo(std::string_view bytes, size_t limit, std::string* out);
+
+private:
+    struct State;
+    CodePage m_page;
+    std::unique_ptr<State> m_state;
+};
 // ISO-2022-JP's escapes read in our code, its JIS X 0208 characters through
 // the platform's EUC-JP table (iso_2022_jp.cpp).
 size_t DecodeIso2022JpUpTo(std::string_view bytes, size_t limit, std::string* out);
