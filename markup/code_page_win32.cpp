@@ -26,7 +26,7 @@ std::wstring Wide(std::u32string_view run) {
 }
 
 // Flags for WideCharToMultiByte: the stateful and the UTF code pages take
-// none.
+// none (and ISO-2022-JP none for MultiByteToWideChar either).
 DWORD NoBestFit(UINT codePage) {
     return codePage == 50220 || codePage == 54936 || codePage == 65001 ? 0 : WC_NO_BEST_FIT_CHARS;
 }
@@ -47,8 +47,9 @@ bool ToCodePage(UINT codePage, const std::wstring& wide, std::string* out) {
         return false;
     // Read back: only an exact round trip counts.
     std::vector<wchar_t> back(wide.size() + 4);
-    const int n = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), size,
-                                      back.data(), static_cast<int>(back.size()));
+    const int n =
+        MultiByteToWideChar(codePage, codePage == 50220 ? 0 : MB_ERR_INVALID_CHARS, bytes.data(),
+                            size, back.data(), static_cast<int>(back.size()));
     if (n != static_cast<int>(wide.size()) || !std::equal(wide.begin(), wide.end(), back.begin()))
         return false;
     *out += bytes;
