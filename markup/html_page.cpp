@@ -242,6 +242,7 @@ std::string_view PageLineBreak(std::string_view bytes, PageEncoding encoding) {
 // Where what a byte means depends on the escapes before it (ISO-2022-JP),
 // a change is written anew by whole lines: a line starts and ends in ASCII.
 void WidenToLines(std::string_view old, std::string_view now, Common* c) {
+    if (c->oldBegin == c->oldEnd && c->newBegin == c->newEnd) return;  // nothing changed
     const auto start = [](std::string_view text, size_t at) {
         const size_t pos = text.substr(0, at).find_last_of("\r\n");
         return pos == std::string_view::npos ? 0 : pos + 1;
@@ -253,17 +254,6 @@ void WidenToLines(std::string_view old, std::string_view now, Common* c) {
     c->newBegin = start(now, c->newBegin);
     c->oldEnd = end(old, c->oldEnd);
     c->newEnd = end(now, c->newEnd);
-}
-
-// The text with every line break as LF.
-std::string WithLf(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (size_t at = 0; at < text.size(); ++at) {
-        if (text[at] == '\r' && at + 1 < text.size() && text[at + 1] == '\n') continue;
-        out += text[at] == '\r' ? '\n' : text[at];
-    }
-    return out;
 }
 
 // One piece of merged output: page bytes kept, or text made anew.
@@ -290,6 +280,18 @@ void AddMade(std::string_view text, PageEncoding encoding, std::string_view line
 
 void AddKept(std::string_view bytes, std::vector<Piece>* pieces) {
     if (!bytes.empty()) pieces->push_back({bytes, {}});
+}
+
+// Whether each piece reads in the whole as it reads alone: in ISO-2022-JP
+// a piece that leaves a character set switched would change the next.
+bool ReadAlike(const std::vector<Piece>& pieces, PageEncoding encoding) {
+    std::string whole, alone;
+    for (const Piece& piece : pieces) {
+        const std::string_view bytes = piece.kept.empty() ? piece.made : piece.kept;
+        whole += bytes;
+        alone += ToUtf8(bytes, encoding);
+    }
+    return pieces.size() < 2 || ToUtf8(whole, encoding) == alone;
 }
 
 // Lines edited one by one are matched line by line up to this many; beyond,
@@ -368,16 +370,11 @@ std::vector<Piece> EncodeLikeOriginal(std::string_view old, std::string_view pan
         }
         joined.push_back(std::move(piece));
     }
-    if (stateful) {
-        // Kept bytes must read as they did after what was written before
-        // them; where they would not (a page that leaves a line in another
-        // character set), the markup is written anew as a whole.
-        std::string bytes;
-        for (const Piece& piece : joined) bytes += piece.kept.empty() ? piece.made : piece.kept;
-        if (WithLf(ToUtf8(bytes, encoding)) != WithLf(ToUtf8(FromUtf8(pane, encoding), encoding))) {
-            joined.clear();
-            AddMade(pane, encoding, lineBreak, &joined);
-        }
+    if (stateful && !ReadAlike(joined, encoding)) {
+        // A page that leaves a line in another character set: the markup is
+        // written anew as a whole.
+        joined.clear();
+        AddMade(pane, encoding, lineBreak, &joined);
     }
     return joined;
 }
@@ -580,10 +577,14 @@ void SpansToBytes(std::string_view bytes, PageEncoding encoding, HtmlPage* page)
     std::sort(ends.begin(), ends.end(), [](size_t* a, size_t* b) { return *a < *b; });
     size_t byte = page->bomLength, text = 0;
     std::string skipped;
+    ze::Iso2022JpState state;  // ISO-2022-JP reads on as it was
     for (size_t* end : ends) {
         if (*end > text) {
             skipped.clear();
-            byte += ze::DecodeCodePageUpTo(bytes.substr(byte), encoding, *end - text, &skipped);
+            const std::string_view rest = bytes.substr(byte);
+            byte += encoding == PageEncoding::kIso2022Jp
+                        ? ze::DecodeIso2022JpUpTo(rest, *end - text, &skipped, &state)
+                        : ze::DecodeCodePageUpTo(rest, encoding, *end - text, &skipped);
             text += skipped.size();
         }
         *end = byte;

@@ -69,11 +69,12 @@ const std::vector<char32_t>& Jis0208() {
 
 }  // namespace
 
-size_t DecodeIso2022JpUpTo(std::string_view bytes, size_t limit, std::string* out) {
+size_t DecodeIso2022JpUpTo(std::string_view bytes, size_t limit, std::string* out,
+                           Iso2022JpState* state) {
     const size_t start = out->size();
     const auto room = [&] { return limit - (out->size() - start); };
-    Set set = Set::kAscii;
-    bool switched = false;  // an escape came, and no character since
+    Set set = static_cast<Set>(state->set);
+    bool switched = state->switched;  // an escape came, and no character since
     size_t pos = 0;
     std::string character;
     while (pos < bytes.size()) {
@@ -103,6 +104,8 @@ size_t DecodeIso2022JpUpTo(std::string_view bytes, size_t limit, std::string* ou
         pos += used;
         switched = false;
     }
+    state->set = static_cast<uint8_t>(set);
+    state->switched = switched;
     return pos;
 }
 

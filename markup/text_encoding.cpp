@@ -145,7 +145,10 @@ size_t DecodeCodePageUpTo(std::string_view bytes, CodePage page, size_t limit, s
     if (page == CodePage::kUtf8) return DecodeUtf8UpTo(bytes, limit, out);
     if (page == CodePage::kUtf16Le || page == CodePage::kUtf16Be)
         return DecodeUtf16UpTo(bytes, page == CodePage::kUtf16Be, limit, out);
-    if (page == CodePage::kIso2022Jp) return DecodeIso2022JpUpTo(bytes, limit, out);
+    if (page == CodePage::kIso2022Jp) {
+        Iso2022JpState state;
+        return DecodeIso2022JpUpTo(bytes, limit, out, &state);
+    }
     return CodePageDecoder(page).DecodeUpTo(bytes, limit, out);
 }
 

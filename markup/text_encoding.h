@@ -141,7 +141,14 @@ private:
     std::unique_ptr<State> m_state;
 };
 // ISO-2022-JP's escapes read in our code, its JIS X 0208 characters through
-// the platform's EUC-JP table (iso_2022_jp.cpp).
-size_t DecodeIso2022JpUpTo(std::string_view bytes, size_t limit, std::string* out);
+// the platform's EUC-JP table (iso_2022_jp.cpp). Where reading stands is
+// kept in `state` from one call to the next (a fresh state is ASCII), so
+// that bytes read in pieces read as they do in one.
+struct Iso2022JpState {
+    uint8_t set = 0;
+    bool switched = false;
+};
+size_t DecodeIso2022JpUpTo(std::string_view bytes, size_t limit, std::string* out,
+                           Iso2022JpState* state);
 
 }  // namespace ze

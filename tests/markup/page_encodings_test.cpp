@@ -96,19 +96,30 @@ TEST(PageEncodings, EachFamilyOpensAndSavesOnlyWhatChanged) {
 // and every other line keeps its escapes.
 TEST(PageEncodings, Iso2022JpLinesKeepTheirEscapes) {
     const std::string page =
-        "<meta charset=iso-2022-jp>\n<img usemap=#m>\n<map name=m>\n"
+        "<meta charset=iso-2022-jp>\n<img usemap=#m alt=\xFF>\n<map name=m>\n"
         "<area alt=a>\x1B$BEl\x1B(B\n<area alt=b>\x1B$B5~\x1B(B\n</map>\n";
     const HtmlPage read = ReadHtmlPage(page);
     ASSERT_EQ(read.status, PageStatus::kOk);
     std::string pane = ExtractMarkup(page, read, 0);
-    EXPECT_EQ(pane,
-              "<img usemap=#m>\r\n<map name=m>\r\n<area alt=a>東\r\n<area alt=b>京\r\n</map>");
+    EXPECT_EQ(
+        pane,
+        "<img usemap=#m alt=\uFFFD>\r\n<map name=m>\r\n<area alt=a>東\r\n<area alt=b>京\r\n</map>");
     pane.replace(pane.find("alt=a"), 5, "alt=\"大\"");
     std::string merged;
     ASSERT_EQ(MergeMarkup(page, read, 0, pane, &merged), MergeStatus::kMerged);
     EXPECT_EQ(merged,
-              "<meta charset=iso-2022-jp>\n<img usemap=#m>\n<map name=m>\n"
+              "<meta charset=iso-2022-jp>\n<img usemap=#m alt=\xFF>\n<map name=m>\n"
               "<area alt=\"\x1B$BBg\x1B(B\">\x1B$BEl\x1B(B\n<area alt=b>\x1B$B5~\x1B(B\n</map>\n");
+    // A map that starts in JIS X 0201 Roman is found where it stands.
+    const std::string roman =
+        "<meta charset=iso-2022-jp>\x1B(J\\\\<img usemap=#m>\\"
+        "<map name=m>\\~\x1B(B</map>";
+    const HtmlPage romanRead = ReadHtmlPage(roman);
+    ASSERT_EQ(romanRead.maps.size(), 1u);
+    EXPECT_EQ(roman.substr(romanRead.maps[0].map.begin, 6), "<map n");
+    ASSERT_EQ(MergeMarkup(roman, romanRead, 0, ExtractMarkup(roman, romanRead, 0), &merged),
+              MergeStatus::kMerged);
+    EXPECT_EQ(merged, roman);
 }
 
 TEST(PageEncodings, Utf16ByItsByteOrderMark) {
