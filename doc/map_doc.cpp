@@ -71,10 +71,30 @@ void CMapDoc::AdoptPicture(const std::string& path, std::unique_ptr<CImage> imag
                   settings.upperCase);
 }
 
-SaveStatus CMapDoc::SavePicture(const std::string& path) {
+bool ReadAgainForSave(int sourceType, bool fullColour, int targetType) {
+    return sourceType == kImageJpeg && !fullColour && targetType != kImageJpeg;
+}
+
+SaveStatus CMapDoc::SavePicture(const std::string& path, const ze::SaveOptions& options) {
+    m_writeError = ze::WriteError::kNone;
+    m_encodeFailure = {};
     if (path.empty()) return SaveStatus::kNoName;
     const int type = PictureTypeFromPath(path);
     if (type < 0) return SaveStatus::kBadType;
     if (!m_pImage) return SaveStatus::kNoPicture;
-    return m_pImage->Save(path, type) != 0 ? SaveStatus::kSaved : SaveStatus::kWriteFailed;
+    CImage* source = m_pImage.get();
+    // The file's own colours, when it still holds a picture of the size
+    // shown; else the colours held.
+    std::unique_ptr<CImage> full;
+    const int sourceType = PictureTypeFromPath(m_strPathName);
+    if (ReadAgainForSave(sourceType, m_pImage->fullColour, type)) {
+        full = LoadPicture(m_strPathName, sourceType, nullptr, true);
+        if (full && full->GetWidth() == m_pImage->GetWidth() &&
+            full->GetHeight() == m_pImage->GetHeight())
+            source = full.get();
+    }
+    if (source->Save(path, type, options) != 0) return SaveStatus::kSaved;
+    m_writeError = source->GetWriteError();
+    m_encodeFailure = source->GetEncodeFailure();
+    return SaveStatus::kWriteFailed;
 }

@@ -40,8 +40,14 @@ public:
                       const MarkupSettings& settings);
 
     // Writes the picture to `path` in the format of its extension (lowered:
-    // "out.PNG" is PNG, "out.jpeg" JPEG). The path and title stay as they are.
-    SaveStatus SavePicture(const std::string& path);
+    // "out.PNG" is PNG, "out.jpeg" JPEG), encoded as `options` say. A
+    // picture held in 128 colours is written into another format from its
+    // file's own colours, read again for the write. The path and title stay
+    // as they are.
+    SaveStatus SavePicture(const std::string& path, const ze::SaveOptions& options = {});
+    // Why the last SavePicture gave kWriteFailed.
+    ze::WriteError GetWriteError() const { return m_writeError; }
+    const ze::EncodeFailure& GetEncodeFailure() const { return m_encodeFailure; }
 
     // The pane the skeleton is written to (not owned; may be null).
     void SetPane(MarkupPane* pane) { m_pPane = pane; }
@@ -66,7 +72,15 @@ private:
     std::function<void(const std::string&)> m_onPathSet;
     std::string m_strPathName;
     std::string m_strTitle;
+    ze::WriteError m_writeError = ze::WriteError::kNone;
+    ze::EncodeFailure m_encodeFailure;
 };
+
+// Whether a picture of `sourceType` read without `fullColour` holds fewer
+// colours than its file (a colour JPEG is read in 128), so that a write into
+// `targetType` should read the file again in its own colours. A write into
+// the file's own format keeps the colours held.
+bool ReadAgainForSave(int sourceType, bool fullColour, int targetType);
 
 // Loads the picture at `path` as type `type`, colour JPEGs in their own
 // colours with `fullColour`; null when it does not load (no pixels), and

@@ -25,7 +25,14 @@ AvifLibrary Open() {
                        Find(handle, "avifDecoderParse", &library.decoderParse) &&
                        Find(handle, "avifDecoderNextImage", &library.decoderNextImage) &&
                        Find(handle, "avifRGBImageSetDefaults", &library.rgbImageSetDefaults) &&
-                       Find(handle, "avifImageYUVToRGB", &library.imageYUVToRGB);
+                       Find(handle, "avifImageYUVToRGB", &library.imageYUVToRGB) &&
+                       Find(handle, "avifImageCreate", &library.imageCreate) &&
+                       Find(handle, "avifImageDestroy", &library.imageDestroy) &&
+                       Find(handle, "avifImageRGBToYUV", &library.imageRGBToYUV) &&
+                       Find(handle, "avifEncoderCreate", &library.encoderCreate) &&
+                       Find(handle, "avifEncoderDestroy", &library.encoderDestroy) &&
+                       Find(handle, "avifEncoderWrite", &library.encoderWrite) &&
+                       Find(handle, "avifRWDataFree", &library.rwDataFree);
     if (!found) {
         dlclose(handle);
         return {};

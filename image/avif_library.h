@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// libavif, opened when an AVIF file is first read: with the codecs it brings
+// libavif, opened when an AVIF file is first read or written: with the codecs it brings
 // it is a large share of the time a process takes to start, and most
 // sessions never see an AVIF file.
 
@@ -16,6 +16,13 @@ struct AvifLibrary {
     decltype(&avifDecoderNextImage) decoderNextImage = nullptr;
     decltype(&avifRGBImageSetDefaults) rgbImageSetDefaults = nullptr;
     decltype(&avifImageYUVToRGB) imageYUVToRGB = nullptr;
+    decltype(&avifImageCreate) imageCreate = nullptr;
+    decltype(&avifImageDestroy) imageDestroy = nullptr;
+    decltype(&avifImageRGBToYUV) imageRGBToYUV = nullptr;
+    decltype(&avifEncoderCreate) encoderCreate = nullptr;
+    decltype(&avifEncoderDestroy) encoderDestroy = nullptr;
+    decltype(&avifEncoderWrite) encoderWrite = nullptr;
+    decltype(&avifRWDataFree) rwDataFree = nullptr;
 };
 
 // The library's functions, or null when it cannot be opened or lacks one of

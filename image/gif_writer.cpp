@@ -4,7 +4,8 @@
 // open-addressing hash table of 5,003 slots with a secondary probe; codes grow
 // from 9 to 12 bits and a clear code follows once the 4,096 codes are used.
 // A picture with a transparent index is written as GIF89a with a graphic
-// control extension that carries it; any other as GIF87a.
+// control extension that carries it; any other as GIF87a. A picture of more
+// than 8 bits a pixel is first reduced to 256 colours (gif_quantize.cpp).
 
 #include <algorithm>
 #include <cstdint>
@@ -14,6 +15,9 @@
 #include <vector>
 
 #include "image/gif_codec.h"
+#include "image/gif_quantize.h"
+#include "image/image_types.h"
+#include "image/rgb_rows.h"
 #include "io/messages.h"
 #include "io/safe_write.h"
 
@@ -214,23 +218,88 @@ void Put16(uint8_t* p, int v) {
     p[1] = static_cast<uint8_t>(v >> 8);
 }
 
+// Writes one GIF of `width` x `height` indices with the 256-entry colour
+// `table` (red, green, blue); `row(r)` gives the indices of picture row r
+// counted from the top. A transparent index of 0..255 makes it GIF89a with a
+// graphic control extension that carries it.
+template <typename RowSource>
+ze::WriteError WriteGifFile(const std::string& fileName, int width, int height,
+                            const uint8_t* table, int transparentIndex, RowSource row) {
+    const bool transparent = transparentIndex >= 0 && transparentIndex < 256;
+    return ze::WriteFileSafely(fileName, [&](std::FILE* file) {
+        try {
+            auto enc = std::make_unique<GifEncoder>(file);
+            uint8_t head[13];
+            std::memcpy(head, transparent ? "GIF89a" : "GIF87a", 6);
+            Put16(head + 6, width);
+            Put16(head + 8, height);
+            head[10] = 0xF7;
+            head[11] = 0;
+            head[12] = 0;
+            enc->Bytes(head, sizeof head);
+            enc->Bytes(table, 256 * 3);
+            if (transparent) {
+                const uint8_t gce[8] = {
+                    0x21, 0xF9, 4, 1, 0, 0, static_cast<uint8_t>(transparentIndex), 0};
+                enc->Bytes(gce, sizeof gce);
+            }
+            uint8_t desc[11] = {0x2C, 0, 0, 0, 0};
+            Put16(desc + 5, width);
+            Put16(desc + 7, height);
+            desc[9] = 0;
+            desc[10] = 8;  // minimum code size
+            enc->Bytes(desc, sizeof desc);
+            enc->Compress(width, height, row);
+            const uint8_t trailer[2] = {0, 0x3B};
+            enc->Bytes(trailer, sizeof trailer);
+            return enc->Finish();
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+    });
+}
+
+// The largest width or height the format can hold.
+constexpr int kMaxSide = 65535;
+
 }  // namespace
 
 int CGifImpl::Write(const std::string& name) {
     if (!name.empty()) fileName = name;
-    if (imageDepth > 8) {
-        ze::ReportMessage("GIF Images must be 8 bit or less");
-        return 0;
-    }
     const int width = imageWidth;
     const int height = imageHeight;
     const int depth = imageDepth;
-    // Nothing to write, a depth that packs no whole pixels into a byte, or a
-    // size that a GIF cannot hold.
-    if (!imageBits || (depth != 1 && depth != 2 && depth != 4 && depth != 8) || imageWidth <= 0 ||
-        imageHeight <= 0 || imageWidth > 65535 || imageHeight > 65535)
-        return 0;
+    // Nothing to write, or a size that a GIF cannot hold.
+    if (!imageBits || width <= 0 || height <= 0)
+        return FailEncode(ze::EncodeError::kNoPixels, kImageGif);
+    if (width > kMaxSide || height > kMaxSide)
+        return FailEncode(ze::EncodeError::kTooLargeSide, kImageGif, 0, kMaxSide);
+    if (depth > 8) {
+        writeError = WriteQuantized();
+    } else if (depth == 1 || depth == 2 || depth == 4 || depth == 8) {
+        writeError = WriteIndexed();
+    } else {
+        return FailEncode(ze::EncodeError::kDepth, kImageGif, depth);
+    }
+    switch (writeError) {
+        case ze::WriteError::kNone:
+        case ze::WriteError::kEncode:
+            break;
+        case ze::WriteError::kPermission:
+        case ze::WriteError::kReadOnlyFs:
+        case ze::WriteError::kNoFolder:
+        case ze::WriteError::kNotRegular:
+        case ze::WriteError::kLinkLoop:
+            ze::ReportMessage("Can't open GIF for writing");
+            break;
+        default:
+            ze::ReportMessage("Write Error in GIF file");
+    }
+    return writeError == ze::WriteError::kNone ? 1 : 0;
+}
 
+ze::WriteError CGifImpl::WriteIndexed() {
+    const int width = imageWidth, height = imageHeight, depth = imageDepth;
     // The colour table: the palette's entries, zero past them; without a
     // palette the grey ramp the picture shows with (index i of 2^depth levels).
     uint8_t table[256 * 3] = {};
@@ -245,71 +314,37 @@ int CGifImpl::Write(const std::string& name) {
         const int levels = (1 << depth) - 1;
         for (int i = 0; i <= levels; ++i) std::memset(table + 3 * i, i * 255 / levels, 3);
     }
-    const bool transparent = transparentIndex >= 0 && transparentIndex < 256;
-
-    writeError = ze::WriteFileSafely(fileName, [&](std::FILE* file) {
-        try {
-            auto enc = std::make_unique<GifEncoder>(file);
-            uint8_t head[13];
-            std::memcpy(head, transparent ? "GIF89a" : "GIF87a", 6);
-            Put16(head + 6, width);
-            Put16(head + 8, height);
-            head[10] = 0xF7;
-            head[11] = 0;
-            head[12] = 0;
-            enc->Bytes(head, sizeof head);
-            enc->Bytes(table, sizeof table);
-            if (transparent) {
-                const uint8_t gce[8] = {
-                    0x21, 0xF9, 4, 1, 0, 0, static_cast<uint8_t>(transparentIndex), 0};
-                enc->Bytes(gce, sizeof gce);
-            }
-            uint8_t desc[11] = {0x2C, 0, 0, 0, 0};
-            Put16(desc + 5, width);
-            Put16(desc + 7, height);
-            desc[9] = 0;
-            desc[10] = 8;  // minimum code size
-            enc->Bytes(desc, sizeof desc);
-
-            if (depth == 8) {
-                enc->Compress(width, height, [&](int r) {
-                    return imageBits + static_cast<size_t>(rowBytes) * (height - 1 - r);
-                });
-            } else {
-                // Packed depths: one index byte a pixel, leftmost pixel in
-                // the high bits of its byte.
-                std::vector<uint8_t> unpacked(static_cast<size_t>(width));
-                const int mask = (1 << depth) - 1;
-                enc->Compress(width, height, [&](int r) {
-                    const uint8_t* src =
-                        imageBits + static_cast<size_t>(rowBytes) * (height - 1 - r);
-                    for (int x = 0; x < width; ++x) {
-                        const int bit = x * depth;
-                        unpacked[x] =
-                            static_cast<uint8_t>((src[bit / 8] >> (8 - depth - bit % 8)) & mask);
-                    }
-                    return static_cast<const uint8_t*>(unpacked.data());
-                });
-            }
-            const uint8_t trailer[2] = {0, 0x3B};
-            enc->Bytes(trailer, sizeof trailer);
-            return enc->Finish();
-        } catch (const std::bad_alloc&) {
-            return false;
-        }
-    });
-    switch (writeError) {
-        case ze::WriteError::kNone:
-            break;
-        case ze::WriteError::kPermission:
-        case ze::WriteError::kReadOnlyFs:
-        case ze::WriteError::kNoFolder:
-        case ze::WriteError::kNotRegular:
-        case ze::WriteError::kLinkLoop:
-            ze::ReportMessage("Can't open GIF for writing");
-            break;
-        default:
-            ze::ReportMessage("Write Error in GIF file");
+    if (depth == 8) {
+        return WriteGifFile(fileName, width, height, table, transparentIndex, [&](int r) {
+            return static_cast<const uint8_t*>(imageBits) +
+                   static_cast<size_t>(rowBytes) * (height - 1 - r);
+        });
     }
-    return writeError == ze::WriteError::kNone ? 1 : 0;
+    // Packed depths: one index byte a pixel, leftmost pixel in the high bits
+    // of its byte.
+    std::vector<uint8_t> unpacked(static_cast<size_t>(width));
+    const int mask = (1 << depth) - 1;
+    return WriteGifFile(fileName, width, height, table, transparentIndex, [&](int r) {
+        const uint8_t* src = imageBits + static_cast<size_t>(rowBytes) * (height - 1 - r);
+        for (int x = 0; x < width; ++x) {
+            const int bit = x * depth;
+            unpacked[x] = static_cast<uint8_t>((src[bit / 8] >> (8 - depth - bit % 8)) & mask);
+        }
+        return static_cast<const uint8_t*>(unpacked.data());
+    });
+}
+
+ze::WriteError CGifImpl::WriteQuantized() {
+    ze::QuantizedPicture quantized;
+    if (const ze::EncodeError error = ze::QuantizeForGif(CRgbRows(*this), &quantized);
+        error != ze::EncodeError::kNone) {
+        FailEncode(error, kImageGif);
+        return ze::WriteError::kEncode;
+    }
+    const size_t width = static_cast<size_t>(imageWidth);
+    return WriteGifFile(fileName, imageWidth, imageHeight, quantized.palette,
+                        quantized.transparentIndex, [&](int r) {
+                            return static_cast<const uint8_t*>(quantized.indices.data()) +
+                                   width * static_cast<size_t>(r);
+                        });
 }

@@ -55,9 +55,10 @@ int CImage::Load(const std::string& name, int code) {
     return answer;
 }
 
-int CImage::Save(const std::string& name, int code) {
+int CImage::Save(const std::string& name, int code, const ze::SaveOptions& options) {
     // A format that cannot be written, or a picture that its writer refuses.
     lastWriteError = ze::WriteError::kEncode;
+    lastEncodeFailure = {};
     if (!impl) return 0;
     const int oldType = imageType;
     imageName = name;
@@ -73,11 +74,15 @@ int CImage::Save(const std::string& name, int code) {
         impl->TakeOver(*old);
     }
     impl->writeError = ze::WriteError::kNone;
+    impl->encodeFailure = {};
+    impl->saveOptions = options;
     const int written = impl->Write(imageName);
     if (written != 0)
         lastWriteError = ze::WriteError::kNone;
     else if (impl->writeError != ze::WriteError::kNone)
         lastWriteError = impl->writeError;
+    if (written == 0 && lastWriteError == ze::WriteError::kEncode)
+        lastEncodeFailure = impl->encodeFailure;
     return written;
 }
 

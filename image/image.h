@@ -21,9 +21,14 @@ public:
     virtual ~CImage() = default;
 
     int Load(const std::string& name, int code);
-    int Save(const std::string& name, int code);
-    // Why the last Save failed; kNone after a successful one.
+    // Writes the picture as `code`, encoded as `options` say where the
+    // format has choices.
+    int Save(const std::string& name, int code, const ze::SaveOptions& options = {});
+    // Why the last Save failed; kNone after a successful one. With kEncode,
+    // GetEncodeFailure says what the encoder could not do (kNone when the
+    // type has no writer).
     ze::WriteError GetWriteError() const { return lastWriteError; }
+    const ze::EncodeFailure& GetEncodeFailure() const { return lastEncodeFailure; }
     // Why the last Load gave no picture (never kNone then), or why it stopped
     // short of the whole picture (the rows not read are index 0).
     const ze::ReadFailure& GetReadFailure() const { return lastReadFailure; }
@@ -57,6 +62,7 @@ public:
     std::string imageName;
     std::unique_ptr<CImageImpl> impl;
     ze::WriteError lastWriteError = ze::WriteError::kNone;
+    ze::EncodeFailure lastEncodeFailure;
     // The bounds of Load and Create; the defaults unless changed before.
     ze::ReadLimits readLimits;
     // Load reads colour JPEGs as 24-bit pictures instead of 128 colours.

@@ -143,6 +143,11 @@ int CImageImpl::Write(const std::string&) {
     return 0;
 }
 
+int CImageImpl::FailEncode(ze::EncodeError error, int type, int64_t value, int64_t limit) const {
+    encodeFailure = {error, type, imageWidth, imageHeight, value, limit};
+    return 0;
+}
+
 int CImageFileImpl::ReadStream(std::FILE*) {
     return 0;
 }

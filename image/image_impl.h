@@ -10,8 +10,10 @@
 #include <vector>
 
 #include "image/dib.h"
+#include "image/encode_error.h"
 #include "image/image_palette.h"
 #include "image/read_error.h"
+#include "image/save_options.h"
 #include "io/safe_write.h"
 
 class CImageImpl {
@@ -86,8 +88,16 @@ public:
     // transparency, 16-bit samples, colours quantized on load): writing the
     // picture back over that file would lose it.
     bool lossyLoad = false;
-    // Why the last Write failed (kNone after a success).
+    // How the next Write encodes (quality, lossless), where the format has
+    // such choices.
+    ze::SaveOptions saveOptions;
+    // Why the last Write failed (kNone after a success); with kEncode,
+    // encodeFailure says what the encoder could not do.
     ze::WriteError writeError = ze::WriteError::kNone;
+    // Written by the (const) encoders, so mutable.
+    mutable ze::EncodeFailure encodeFailure;
+    // For the writers: records why the encoder gives no file, answers 0.
+    int FailEncode(ze::EncodeError error, int type, int64_t value = 0, int64_t limit = 0) const;
     // The bounds of Read, and of Create.
     ze::ReadLimits readLimits;
     // Read gives colour JPEGs their own colours at depth 24 rather than

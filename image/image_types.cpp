@@ -38,3 +38,22 @@ int ImageTypeFromName(const std::string& name) {
         if (EqualNoCase(type.extension, ext)) return type.code;
     return kImageUnknown;
 }
+
+const char* PictureTypeName(int code) {
+    switch (code) {
+        case kImageBmp:
+            return "BMP";
+        case kImageJpeg:
+            return "JPEG";
+        case kImageGif:
+            return "GIF";
+        case kImagePng:
+            return "PNG";
+        case kImageWebp:
+            return "WebP";
+        case kImageAvif:
+            return "AVIF";
+        default:
+            return "?";
+    }
+}

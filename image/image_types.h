@@ -36,3 +36,7 @@ std::span<const PictureTypeInfo> PictureTypes();
 // the last "." compared without ASCII case. -1 when there is no extension or
 // it is not among them ("jpeg" is not).
 int ImageTypeFromName(const std::string& name);
+
+// The name a format is known by in messages ("JPEG", "WebP"); "?" for a
+// code without a format.
+const char* PictureTypeName(int code);

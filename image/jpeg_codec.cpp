@@ -358,7 +358,7 @@ int CJpegImpl::WriteStream(std::FILE* file) const {
         rows[r] = PixelAddress(0, imageHeight - 1 - static_cast<int>(r));
     WriteJob job{static_cast<JDIMENSION>(imageWidth),
                  static_cast<JDIMENSION>(imageHeight),
-                 jpegQuality,
+                 ze::QualityOr(saveOptions, jpegQuality),
                  this,
                  direct ? nullptr : &colours,
                  row.data(),

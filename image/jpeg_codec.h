@@ -16,7 +16,8 @@ public:
     // Reads a JPEG from an open stream. 1 on success; 0 on failure, when the
     // picture may hold the rows decoded so far.
     int ReadStream(std::FILE* file) override;
-    // Writes the picture as a colour JPEG at jpegQuality. 1 on success.
+    // Writes the picture as a colour JPEG at saveOptions' quality, else at
+    // jpegQuality. 1 on success.
     int WriteStream(std::FILE* file) const;
 
     int jpegQuality = 30;

@@ -121,3 +121,21 @@ void CRgbRows::Get(int y, uint8_t* out) const {
         m_impl.CImageImpl::GetPixelRGB(x, y, out, out + 1, out + 2);
     }
 }
+
+int CRgbRows::Width() const {
+    return m_impl.imageWidth;
+}
+
+int CRgbRows::Height() const {
+    return m_impl.imageHeight;
+}
+
+void CRgbRows::GetRgba(int y, uint8_t* out) const {
+    const int width = m_impl.imageWidth;
+    // The triples go into the last three quarters of the row, then spread
+    // out from the front, so no second buffer is needed.
+    uint8_t* rgb = out + width;
+    Get(y, rgb);
+    for (int x = 0; x < width; ++x, out += 4, rgb += 3)
+        out[0] = rgb[0], out[1] = rgb[1], out[2] = rgb[2], out[3] = 255;
+}

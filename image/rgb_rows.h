@@ -21,6 +21,14 @@ public:
     // that takes such rows far less than triples do.
     void GetPadded(int y, uint8_t* out) const;
 
+    // The picture's size, and whether its rows carry an alpha that matters
+    // (false for now: the pixels hold none).
+    int Width() const;
+    int Height() const;
+    bool HasAlpha() const { return false; }
+    // Fills out with Width() quads of red, green, blue and alpha of row y.
+    void GetRgba(int y, uint8_t* out) const;
+
 private:
     const CImageImpl& m_impl;
     uint8_t m_table[256 * 3] = {};

@@ -3,7 +3,6 @@
 
 #include <webp/decode.h>
 #include <webp/demux.h>
-#include <webp/encode.h>
 
 #include <cstdint>
 #include <cstring>
@@ -13,13 +12,8 @@
 
 #include "image/decoded_rows.h"
 #include "image/image_types.h"
-#include "image/rgb_rows.h"
-#include "io/safe_write.h"
 
 namespace {
-
-// The largest width or height the format can hold.
-constexpr int kMaxSide = 16383;
 
 bool IsRiffWebp(const std::vector<uint8_t>& bytes) {
     return bytes.size() >= 12 && std::memcmp(bytes.data(), "RIFF", 4) == 0 &&
@@ -154,34 +148,4 @@ int CWebpImpl::ReadStream(std::FILE* file) {
     }
     ze::CompositeBgraRows(*this, bgra.data(), static_cast<size_t>(width) * 4);
     return 1;
-}
-
-int CWebpImpl::Write(const std::string& name) {
-    if (!name.empty()) fileName = name;
-    if (!imageBits || imageWidth <= 0 || imageHeight <= 0) return 0;
-    writeError =
-        ze::WriteFileSafely(fileName, [this](std::FILE* f) { return WriteStream(f) != 0; });
-    return writeError == ze::WriteError::kNone ? 1 : 0;
-}
-
-int CWebpImpl::WriteStream(std::FILE* file) const {
-    if (!imageBits || imageWidth <= 0 || imageHeight <= 0) return 0;
-    if (imageWidth > kMaxSide || imageHeight > kMaxSide) return 0;
-    // The encoder takes top-down red, green, blue rows.
-    const size_t stride = static_cast<size_t>(imageWidth) * 3;
-    std::vector<uint8_t> rgb;
-    try {
-        rgb.resize(stride * static_cast<size_t>(imageHeight));
-    } catch (const std::bad_alloc&) {
-        return 0;
-    }
-    const CRgbRows colours(*this);
-    for (int r = 0; r < imageHeight; ++r)
-        colours.Get(imageHeight - 1 - r, rgb.data() + stride * static_cast<size_t>(r));
-    uint8_t* out = nullptr;
-    const size_t bytes =
-        WebPEncodeLosslessRGB(rgb.data(), imageWidth, imageHeight, static_cast<int>(stride), &out);
-    const bool written = bytes > 0 && out && std::fwrite(out, 1, bytes, file) == bytes;
-    WebPFree(out);
-    return written ? 1 : 0;
 }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // WebP files through libwebp: lossy, lossless, with alpha, and the first
-// frame of an animation. Saved lossless.
+// frame of an animation. Saved lossy at a quality, or lossless.
 
 #include <cstdio>
 #include <string>
@@ -17,6 +17,7 @@ public:
     // Reads a WebP file from an open stream. 1 on success; 0 on failure
     // (readFailure says why).
     int ReadStream(std::FILE* file) override;
-    // Writes the picture as a lossless WebP. 1 on success.
+    // Writes the picture as saveOptions say: lossy at their quality (80
+    // unless given), or lossless. 1 on success.
     int WriteStream(std::FILE* file) const;
 };

@@ -5,10 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "doc/picture_source.h"
 #include "doc/picture_type.h"
 #include "doc/readout.h"
 #include "support/pictures.h"
@@ -138,6 +140,34 @@ TEST_F(OpenPicture, SavePictureWritesACopyAndRefusesBeforeAnyWriter) {
     doc.m_pImage.reset();
     EXPECT_EQ(doc.SavePicture(dir.File("c.bmp")), SaveStatus::kNoPicture);
     EXPECT_FALSE(std::filesystem::exists(dir.File("c.bmp")));
+}
+
+// A JPEG shown in 128 colours goes into another format with its file's own
+// colours; into JPEG again, from the colours shown, as it always has.
+TEST_F(OpenPicture, SavingIntoAnotherFormatReadsTheFileInItsOwnColours) {
+    auto shades = testutil::Gradient(64, 48);
+    ASSERT_EQ(shades->Save(dir.File("a.jpg"), kImageJpeg, {95, false}), 1);
+    ASSERT_TRUE(doc.OnOpenDocument(dir.File("a.jpg"), {}));
+    ASSERT_EQ(doc.m_pImage->GetDepth(), 8);
+    ASSERT_EQ(doc.SavePicture(dir.File("b.png")), SaveStatus::kSaved);
+    const auto full = LoadPicture(dir.File("a.jpg"), kImageJpeg, nullptr, true);
+    const CImage png(dir.File("b.png"), kImagePng);
+    ASSERT_EQ(png.GetDepth(), 24);
+    EXPECT_EQ(std::memcmp(png.GetBits(), full->GetBits(), size_t(full->GetRowBytes()) * 48), 0);
+    EXPECT_EQ(doc.m_pImage->GetDepth(), 8);  // the picture shown stays as it was
+    EXPECT_FALSE(ReadAgainForSave(kImageJpeg, false, kImageJpeg));
+    EXPECT_FALSE(ReadAgainForSave(kImageJpeg, true, kImagePng));
+}
+
+// The src after Save As: the file name swapped where the folder is the same,
+// else the link the skeleton makes.
+TEST(SavedPictureSource, KeepsTheWayToTheFolderOrLinksAnew) {
+    EXPECT_EQ(SavedPictureSource("img/a.jpg", "/p/img/a.jpg", "/p/img/a.webp", "/p/"),
+              "img/a.webp");
+    EXPECT_EQ(SavedPictureSource("a.jpg", "/p/a.jpg", "/p/b c.gif", ""), "b c.gif");
+    EXPECT_EQ(SavedPictureSource("img/a.jpg", "/p/img/a.jpg", "/p/out/a.webp", "/p/"),
+              "out/a.webp");
+    EXPECT_EQ(SavedPictureSource("other.jpg", "/p/a.jpg", "/p/a.png", ""), "a.png");
 }
 
 // The view's cases (tests/view) and the command-line tool's (tests/tools)

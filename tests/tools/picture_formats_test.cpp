@@ -3,6 +3,7 @@
 // laid over the background as PNG alpha is); hostile files refused with a reason.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "tools/cli.h"
@@ -110,10 +111,31 @@ TEST(PictureFormats, PpmGivesWhatTheFormatsOwnDecodersGive) {
         Cli({"readout", f("o.jpg"), "5", "3", "--full-colour"}).out,
         "X座標 = 5 Y座標 = 3   RGB(" + channel(0) + ", " + channel(1) + ", " + channel(2) + ")\n");
 
-    // Saved as WebP, losslessly; AVIF is not written.
-    EXPECT_EQ(Cli({"convert", f("lya.webp"), f("out.webp")}).exitCode, 0);
+    // Lossless WebP and AVIF keep every pixel (avifdec agrees); a colour
+    // JPEG goes into another format with its own colours, not 128.
+    EXPECT_EQ(Cli({"convert", f("lya.webp"), f("out.webp"), "--lossless"}).exitCode, 0);
     EXPECT_EQ(Ppm({"ppm", f("out.webp")}), Ppm({"ppm", f("lya.webp")}));
-    EXPECT_EQ(Cli({"convert", f("o.png"), f("out.avif")}).exitCode, 1);
+    EXPECT_EQ(Cli({"convert", "--lossless", f("o.png"), f("out.avif")}).exitCode, 0);
+    Sh(dir, "avifdec out.avif out.avif.png");
+    EXPECT_EQ(Ppm({"ppm", f("out.avif.png")}), Ppm({"ppm", f("o.png")}));
+    EXPECT_EQ(Ppm({"ppm", f("out.avif")}), Ppm({"ppm", f("o.png")}));
+    EXPECT_EQ(Cli({"convert", f("o.jpg"), f("j.png")}).exitCode, 0);
+    EXPECT_EQ(Ppm({"ppm", f("j.png")}), Ppm({"ppm", f("o.jpg"), "--full-colour"}));
+    // Options a format does not take, and wrong calls, are refused.
+    const std::pair<Args, int> refused[] = {
+        {{"convert", f("o.png"), f("x.png"), "--quality", "50"}, 1},
+        {{"convert", f("o.png"), f("x.jpg"), "--lossless"}, 1},
+        {{"convert", f("o.png"), f("x.webp"), "--lossless", "--quality", "50"}, 1},
+        {{"convert", f("o.png"), f("x.webp"), "--quality", "101"}, 1},
+        {{"convert", f("o.png"), f("x.webp"), "--quality"}, 1},
+        {{"convert", f("o.png"), f("x.webp"), "--fast"}, 2},
+        {{"convert", f("o.png"), f("x.webp"), f("y.webp")}, 2}};
+    for (const auto& [args, code] : refused) {
+        const auto r = Cli(args);
+        EXPECT_EQ(r.exitCode, code) << r.err;
+        EXPECT_FALSE(r.err.empty());
+    }
+    EXPECT_FALSE(std::filesystem::exists(f("x.webp")) || std::filesystem::exists(f("x.png")));
 }
 
 TEST(PictureFormats, HostileFilesAreRefusedWithAReason) {
