@@ -16,8 +16,10 @@
 #include "shell/map_export.h"
 #include "shell/markup_file.h"
 #include "shell/picture_loader.h"
+#include "shell/picture_saved.h"
 #include "shell/picture_types.h"
 #include "shell/prompts.h"
+#include "shell/save_options_dlg.h"
 #include "shell/window_state.h"
 
 namespace {
@@ -294,7 +296,7 @@ void CMapApp::OnUpdateFileSaveAs() {
         saveAs->setEnabled(m_doc.m_pImage != nullptr);
 }
 
-bool CMapApp::WritePicture(const QString& path) {
+bool CMapApp::WritePicture(const QString& path, const ze::SaveOptions& options) {
     // What the image library says about a failed write goes into the one
     // message about it, not into boxes of its own; after a successful write
     // it is passed on as usual.
@@ -304,7 +306,7 @@ bool CMapApp::WritePicture(const QString& path) {
     SaveStatus status;
     {
         WaitCursor wait;
-        status = m_doc.SavePicture(path.toStdString());
+        status = m_doc.SavePicture(path.toStdString(), options);
     }
     ze::SetMessageHandler(outer);
     if (status == SaveStatus::kSaved) {
@@ -318,13 +320,15 @@ bool CMapApp::WritePicture(const QString& path) {
         text = QString::fromUtf8("%1 には保存できません。拡張子は %2 のどれかにしてください。")
                    .arg(file, PictureExtensionList());
     } else if (status == SaveStatus::kWriteFailed) {
+        // The reason in Japanese; the library's own English words stay out.
         text = QString::fromUtf8("画像を %1 に保存できませんでした。").arg(file);
-        const QString reason = WriteFailureReason(m_doc.m_pImage->GetWriteError());
+        QString reason = WriteFailureReason(m_doc.GetWriteError());
+        if (reason.isEmpty())
+            reason = EncodeFailureReason(m_doc, PictureTypeFromPath(path.toStdString()));
         if (!reason.isEmpty()) text += QLatin1Char('\n') + reason;
     } else {
         return false;  // a cancelled dialog, or no picture: nothing to say
     }
-    if (!said.isEmpty()) text += QLatin1Char('\n') + said.join(QLatin1Char('\n'));
     Prompts().ShowMessage(m_frame.get(), QStringLiteral("Zer Evizi SEKKA"), text);
     return false;
 }
@@ -341,5 +345,9 @@ void CMapApp::OnFileSaveAs() {
     // The extension of the final name decides the format, whatever filter
     // was chosen; path, title and recent list stay as they are.
     const QString name = QDir::toNativeSeparators(answer.path);
-    WritePicture(name);
+    // The format's options come before the write; a cancel writes nothing.
+    const int type = PictureTypeFromPath(name.toStdString());
+    ze::SaveOptions options;
+    if (type >= 0 && !AskSaveOptions(m_frame.get(), type, &options)) return;
+    if (WritePicture(name, options)) AfterPictureSaved(*m_frame, m_doc, name, type);
 }

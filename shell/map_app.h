@@ -97,10 +97,10 @@ private:
     void ShowOpenFailure(const QString& path, const ze::ReadFailure& failure);
     // True when `path` names the picture that is open.
     bool IsOpen(const QString& path) const;
-    // Writes the picture to `path` under the wait cursor. A failure says so
-    // in one message box naming the file (with what the image library said);
-    // an empty name says nothing. True when written.
-    bool WritePicture(const QString& path);
+    // Writes the picture to `path` under the wait cursor, encoded as
+    // `options` say. A failure says so in one message box naming the file
+    // and the reason; an empty name says nothing. True when written.
+    bool WritePicture(const QString& path, const ze::SaveOptions& options);
 
     ProfileStore& m_store;
     ProfileStore* m_oldStore;

@@ -10,6 +10,8 @@
 #include <QImage>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QScreen>
 #include <QStatusBar>
 #include <algorithm>
@@ -18,6 +20,7 @@
 #include "app_folder.h"
 #include "image/image.h"
 #include "shell/picture_types.h"
+#include "shell/save_options_dlg.h"
 #include "support/pictures.h"
 
 namespace {
@@ -280,6 +283,8 @@ private slots:
         QVERIFY(!saveAs->isEnabled());  // no picture yet
         QVERIFY(PalettePicture("a.bmp"));
         QVERIFY(app.OpenDocumentFile(Path("a.bmp")));
+        prompts.onDialog = [](QDialog&) { return int(QDialog::Accepted); };        // JPEG's options
+        prompts.askAnswers = {QMessageBox::No, QMessageBox::No, QMessageBox::No};  // src kept
 
         // The filter chosen does not matter: the final name's extension does.
         const struct {
@@ -348,16 +353,50 @@ private slots:
         QCOMPARE(testutil::ReadFile(m_f.dir->File("ro.png")), std::string("old"));
         QVERIFY(!std::filesystem::exists(m_f.dir->File("a.tif")));
 
-        // What the image library says (a true-colour picture cannot become a
-        // GIF) joins the one message.
+        // A true-colour picture becomes a GIF of 256 colours; the status bar
+        // says what was written.
         prompts.messages.clear();
         testutil::WriteFile(m_f.dir->File("true.bmp"), testutil::TinyBmp(6, 4));
         QVERIFY(app.OpenDocumentFile(Path("true.bmp")));
         prompts.AnswerFile(Path("true.gif"), 0);
         frame.Action(cmd::kFileSaveAs)->trigger();
-        QCOMPARE(prompts.messages.size(), 1);
-        QVERIFY(prompts.messages[0].contains(Path("true.gif")));
-        QVERIFY(prompts.messages[0].contains(QStringLiteral("8 bit")));
+        QVERIFY(prompts.messages.isEmpty());
+        QCOMPARE(frame.StatusBar().currentMessage(),
+                 U("true.gif を GIF で保存しました (%1 バイト)。")
+                     .arg(testutil::ReadFile(m_f.dir->File("true.gif")).size()));
+    }
+
+    void saveAsAsksTheFormatsOptionsThenOffersTheNewSrc() {
+        START_EDITOR({});
+        QVERIFY(PalettePicture("a.bmp"));
+        QVERIFY(app.OpenDocumentFile(Path("a.bmp")));
+        auto* edit = frame.findChild<QPlainTextEdit*>();
+        const QString before = edit->toPlainText();
+        // Cancelling the options writes nothing.
+        prompts.AnswerFile(Path("c.webp"), 0);
+        frame.Action(cmd::kFileSaveAs)->trigger();
+        QCOMPARE(prompts.dialogsRun, 1);
+        QVERIFY(!std::filesystem::exists(m_f.dir->File("c.webp")));
+        prompts.onDialog = [](QDialog& dialog) {
+            static_cast<CSaveOptionsDlg&>(dialog).Lossless().setChecked(true);
+            return int(QDialog::Accepted);
+        };
+        prompts.AnswerFile(Path("c.webp"), 0);
+        prompts.askAnswers = {QMessageBox::No};
+        frame.Action(cmd::kFileSaveAs)->trigger();
+        QCOMPARE(testutil::ReadFile(m_f.dir->File("c.webp")).substr(12, 4), std::string("VP8L"));
+        QCOMPARE(prompts.questions.size(), 1);
+        QCOMPARE(edit->toPlainText(), before);
+        // Accepted: the src names the new file, and one undo brings back the old.
+        prompts.AnswerFile(Path("d.png"), 0);
+        frame.Action(cmd::kFileSaveAs)->trigger();
+        QVERIFY(edit->toPlainText().contains(QStringLiteral("src=\"d.png\"")));
+        edit->undo();
+        QCOMPARE(edit->toPlainText(), before);
+        // The same format as the picture's: nothing to ask.
+        prompts.AnswerFile(Path("e.bmp"), 0);
+        frame.Action(cmd::kFileSaveAs)->trigger();
+        QCOMPARE(prompts.questions.size(), 2);
     }
 };
 
