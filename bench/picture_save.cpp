@@ -35,6 +35,7 @@
 #include "image/gif_codec.h"
 #include "image/jpeg_codec.h"
 #include "image/png_codec.h"
+#include "in_turn.h"
 #include "io/file_io.h"
 
 namespace {
@@ -129,44 +130,6 @@ bool FwriteSynced(const std::string& path, const std::string& bytes) {
     ok = std::fflush(f) == 0 && ::fdatasync(::fileno(f)) == 0 && ok;
     ok = std::fclose(f) == 0 && ok;
     return ok && std::rename(temp.c_str(), path.c_str()) == 0;
-}
-
-using Side = std::pair<std::string, std::function<bool()>>;
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
-}
-
-// Runs every side once per iteration, starting each iteration with the next
-// side so that none always follows another, and reports "<side>_ms" (median)
-// and for every peer "ratio_<peer>" (our median over its median) and
-// "min_ratio_<peer>" (our fastest over its fastest). The first side is ours.
-void InTurn(benchmark::State& state, const std::vector<Side>& sides) {
-    std::vector<std::vector<double>> times(sides.size());
-    size_t first = 0;
-    for (auto _ : state) {
-        for (size_t k = 0; k < sides.size(); ++k) {
-            const size_t i = (first + k) % sides.size();
-            const auto t0 = std::chrono::steady_clock::now();
-            if (!sides[i].second())
-                return state.SkipWithError((sides[i].first + " failed").c_str());
-            const std::chrono::duration<double, std::milli> t =
-                std::chrono::steady_clock::now() - t0;
-            times[i].push_back(t.count());
-        }
-        first = (first + 1) % sides.size();
-    }
-    const double ours = Median(times[0]);
-    const double oursMin = *std::min_element(times[0].begin(), times[0].end());
-    for (size_t i = 0; i < sides.size(); ++i) {
-        const double median = Median(times[i]);
-        state.counters[sides[i].first + "_ms"] = median;
-        if (i == 0) continue;
-        state.counters["ratio_" + sides[i].first] = ours / median;
-        state.counters["min_ratio_" + sides[i].first] =
-            oursMin / *std::min_element(times[i].begin(), times[i].end());
-    }
 }
 
 // The encoding alone, both into the same null stream; then once into files
