@@ -50,8 +50,8 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 # The libraries come from the binaries themselves (dpkg-shlibdeps); Qt's
-# Japanese dialogs and libavif, opened only when an AVIF file is read, come
-# from packages no binary links against.
+# Japanese dialogs and libavif, opened only when an AVIF file is read or
+# written, come from packages no binary links against.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n, ${ZE_AVIF_PACKAGE}")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipafont-gothic | fonts-noto-cjk")
