@@ -7,6 +7,7 @@
 #include <set>
 
 #include "fixtures.h"
+#include "gif_peer.h"
 #include "image/avif_codec.h"
 #include "image/image.h"
 #include "image/webp_codec.h"
@@ -89,6 +90,14 @@ TEST(SaveFormats, EveryListedFormatIsWrittenAndReadBack) {
     for (int y = 0; y < 37; ++y)
         for (int x = 0; x < 61; ++x) used.insert(gif.GetPixelIndex(x, y));
     EXPECT_GT(used.size(), 128u);
+    // giflib reads the same colours from it.
+    const gifpeer::Decoded peer = gifpeer::Read(dir.File("all.gif"));
+    ASSERT_EQ(peer.pixels.size(), size_t{61 * 37});
+    std::vector<fixture::Rgb> peerColours;
+    for (const uint8_t index : peer.pixels)
+        peerColours.push_back(
+            {peer.colors[index][0], peer.colors[index][1], peer.colors[index][2]});
+    EXPECT_TRUE(peerColours == Pixels(*gif.impl));
 }
 
 TEST(SaveFormats, RefusalsSayWhyAndKeepTheTarget) {

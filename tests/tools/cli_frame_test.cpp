@@ -135,6 +135,7 @@ TEST_F(CliSettings, ConcurrentWritersEachSucceed) {
 TEST(CliImage, FailuresSayWhyInOneLine) {
     testutil::TempDir dir;
     testutil::WriteFile(dir.File("deep.bmp"), testutil::TinyBmp(1, 1));
+    testutil::WriteFile(dir.File("wide.bmp"), testutil::TinyBmp(16384, 1));
     testutil::WriteFile(dir.File("junk.bmp"), "not a picture at all, just some text here....");
     testutil::WriteFile(dir.File("pic.tif"), testutil::TinyBmp(1, 1));
     const std::pair<clitest::Args, const char*> cases[] = {
@@ -144,6 +145,8 @@ TEST(CliImage, FailuresSayWhyInOneLine) {
         {{"convert", dir.File("junk.bmp"), dir.File("o.png")}, "cannot read"},
         {{"convert", dir.File("deep.bmp"), dir.File("d.gif"), "--quality", "50"},
          "--quality is for JPEG, WebP and AVIF only"},
+        {{"convert", dir.File("wide.bmp"), dir.File("w.webp")},
+         "WebP holds at most 16383 pixels a side (the picture is 16384x1)"},
     };
     for (const auto& [args, message] : cases) {
         const auto r = Cli(args);
@@ -152,7 +155,8 @@ TEST(CliImage, FailuresSayWhyInOneLine) {
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
         EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
     }
-    EXPECT_FALSE(fs::exists(dir.File("o.png")) || fs::exists(dir.File("d.gif")));
+    EXPECT_FALSE(fs::exists(dir.File("o.png")) || fs::exists(dir.File("d.gif")) ||
+                 fs::exists(dir.File("w.webp")));
 
     // A picture that cannot be read: the reason, after the file's name.
     testutil::WriteFile(dir.File("broken.jpg"), "not a picture");
