@@ -304,11 +304,16 @@ bool CMapApp::WritePicture(const QString& path, const ze::SaveOptions& options) 
     const ze::MessageHandler outer = ze::SetMessageHandler(
         [&said](const std::string& text) { said << QString::fromStdString(text); });
     SaveStatus status;
+    const CImageImpl* before = m_doc.m_pImage ? m_doc.m_pImage->GetImpl() : nullptr;
     {
         WaitCursor wait;
         status = m_doc.SavePicture(path.toStdString(), options);
     }
     ze::SetMessageHandler(outer);
+    // A save into another format moves the pixels into a new format object:
+    // the view takes its rows afresh before anything repaints.
+    if (m_frame && m_doc.m_pImage && m_doc.m_pImage->GetImpl() != before)
+        m_frame->View().OnInitialUpdate();
     if (status == SaveStatus::kSaved) {
         for (const QString& text : said) ze::ReportMessage(text.toStdString());
         return true;
