@@ -40,8 +40,9 @@ void CheckNumbers(std::string_view out, const StartTag& tag) {
     }
 }
 
-// Every '<' of the text opens a tag of ours, an end tag, one of our comments
-// or stands in our script's text; a stray one would be a tag of the input.
+// Every '<' of the text opens a tag of ours, an end tag or one of our
+// comments, or stands in our script's text; a stray one would be a tag of
+// the input.
 void CheckTags(std::string_view out) {
     size_t scripts = 0;
     for (size_t lt = out.find('<'); lt != std::string_view::npos; lt = out.find('<', lt + 1)) {
@@ -55,7 +56,12 @@ void CheckTags(std::string_view out) {
             if (a.name.starts_with("on") || a.name == "srcdoc" || a.name == "formaction")
                 __builtin_trap();
         CheckNumbers(out, tag);
-        if (tag.name == "script") ++scripts;
+        if (tag.name == "script") {
+            // Our script's text, up to its end tag.
+            ++scripts;
+            lt = out.find("</script>", tag.range.end);
+            if (lt == std::string_view::npos) __builtin_trap();
+        }
     }
     if (scripts > 1) __builtin_trap();
 }
