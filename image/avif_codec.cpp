@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "image/avif_grid.h"
 #include "image/avif_library.h"
 #include "image/decoded_rows.h"
 #include "image/image_types.h"
@@ -69,6 +70,10 @@ bool DeclaredTooLarge(const char* note, int64_t* width, int64_t* height) {
     return true;
 }
 
+// What one tile's decoder holds while a grid is decoded, measured with a
+// grid of many small tiles, rounded up.
+constexpr uint64_t kTileDecoderBytes = uint64_t{512} << 10;
+
 }  // namespace
 
 int CAvifImpl::Read(const std::string& name) {
@@ -94,6 +99,7 @@ int CAvifImpl::ReadStream(std::FILE* file) {
         if (result == AVIF_RESULT_TRUNCATED_DATA) readFailure.offset = int64_t(bytes.size());
         return FailRead(ErrorOf(result, bytes, &readFailure.variant), readFailure.offset);
     };
+    // One thread: the decoders of a grid's tiles are not run side by side.
     decoder->maxThreads = 1;
     decoder->ignoreExif = AVIF_TRUE;
     decoder->ignoreXMP = AVIF_TRUE;
@@ -135,7 +141,15 @@ int CAvifImpl::ReadStream(std::FILE* file) {
     const uint64_t sampleBytes = image->depth > 8 ? 2 : 1;
     const uint64_t perPixel =
         (2 * quarters * sampleBytes + 3) / 4 + (decoder->alphaPresent ? 4 : 0);
-    if (!ze::AdmitDecoderMemory(*this, image->width, image->height, perPixel)) return 0;
+    // A grid is decoded tile by tile, each tile by a decoder of its own that
+    // stays open until the picture is whole (a tile referred to again is
+    // decoded again): their state counts beside the frames.
+    const uint64_t tiles = AvifGridTiles(bytes.data(), bytes.size());
+    if (tiles > 0) readFailure.variant = ze::ReadVariant::kAvifGrid;
+    if (!ze::AdmitDecoderMemory(*this, image->width, image->height, perPixel,
+                                tiles * kTileDecoderBytes))
+        return 0;
+    readFailure.variant = ze::ReadVariant::kNone;
     result = avif->decoderNextImage(decoder.get());
     if (result != AVIF_RESULT_OK) return failed(result);
     image = decoder->image;

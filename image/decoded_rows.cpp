@@ -67,10 +67,10 @@ bool AllocateBgra(CImageImpl& picture, std::vector<uint8_t>* bgra) {
     }
 }
 
-bool AdmitDecoderMemory(CImageImpl& picture, int64_t width, int64_t height,
-                        uint64_t bytesPerPixel) {
+bool AdmitDecoderMemory(CImageImpl& picture, int64_t width, int64_t height, uint64_t bytesPerPixel,
+                        uint64_t fixedBytes) {
     constexpr uint64_t kMiB = uint64_t{1} << 20;
-    const uint64_t need = static_cast<uint64_t>(width * height) * bytesPerPixel;
+    const uint64_t need = static_cast<uint64_t>(width * height) * bytesPerPixel + fixedBytes;
     const uint64_t limit = picture.readLimits.decoderMemory;
     if (need <= limit) return true;
     ReadFailure& f = picture.readFailure;

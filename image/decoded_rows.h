@@ -35,8 +35,10 @@ bool AllocateBgra(CImageImpl& picture, std::vector<uint8_t>* bgra);
 
 // False, with the failure recorded in `picture`, when decoding a picture of
 // `width` x `height` takes `bytesPerPixel` bytes a pixel of working memory
-// beyond its own pixels, more than ReadLimits::decoderMemory.
-bool AdmitDecoderMemory(CImageImpl& picture, int64_t width, int64_t height, uint64_t bytesPerPixel);
+// beyond its own pixels, and `fixedBytes` besides, more than
+// ReadLimits::decoderMemory.
+bool AdmitDecoderMemory(CImageImpl& picture, int64_t width, int64_t height, uint64_t bytesPerPixel,
+                        uint64_t fixedBytes = 0);
 
 // Writes top-down rows of blue, green, red, alpha (`stride` bytes apart) into
 // a 24-bit picture of the same size, each pixel laid over the background.

@@ -58,6 +58,7 @@ std::string VariantName(const ReadFailure& f, bool en) {
             return en ? "AVIF feature that the decoder lacks" : "デコーダーにない AVIF の機能";
         case ReadVariant::kJpegCoding:
         case ReadVariant::kProgressiveJpeg:
+        case ReadVariant::kAvifGrid:
         case ReadVariant::kNone:
             break;
     }
@@ -91,7 +92,9 @@ std::string English(const ReadFailure& f) {
                    " pixels";
         case ReadError::kTooMuchMemory:
             return std::string("the ") + (type ? type : "JPEG") + " picture (" + Size(f) +
-                   (f.variant == ReadVariant::kProgressiveJpeg ? ", progressive" : "") +
+                   (f.variant == ReadVariant::kProgressiveJpeg ? ", progressive"
+                    : f.variant == ReadVariant::kAvifGrid      ? ", a grid of tiles"
+                                                               : "") +
                    ") needs " + N(f.value) + " MB of working memory to decode; the limit is " +
                    N(f.limit) + " MB";
         case ReadError::kTooManyScans:
@@ -141,7 +144,9 @@ std::string Japanese(const ReadFailure& f) {
             return "画像が大きすぎます (" + Size(f) + "、上限は " + N(f.limit) + " ピクセル)。";
         case ReadError::kTooMuchMemory:
             return std::string(type ? type : "JPEG") + " 画像 (" + Size(f) +
-                   (f.variant == ReadVariant::kProgressiveJpeg ? "、プログレッシブ" : "") +
+                   (f.variant == ReadVariant::kProgressiveJpeg ? "、プログレッシブ"
+                    : f.variant == ReadVariant::kAvifGrid      ? "、タイルの格子"
+                                                               : "") +
                    ") の展開には " + N(f.value) + " MB の作業メモリが要ります (上限は " +
                    N(f.limit) + " MB)。";
         case ReadError::kTooManyScans:

@@ -49,7 +49,7 @@ enum class ReadError {
 };
 
 // Which variant a kUnsupported file is (or, for kTooMuchMemory, which kind
-// of JPEG); `value` holds its number where the name has one.
+// of JPEG or AVIF); `value` holds its number where the name has one.
 enum class ReadVariant {
     kNone,
     kOs2Bmp,           // an OS/2 2.x BMP header
@@ -63,6 +63,7 @@ enum class ReadVariant {
     kProgressiveJpeg,  // kTooMuchMemory: the picture is progressive
     kWebpFeature,      // a WebP feature the decoder lacks
     kAvifFeature,      // an AVIF feature or coding the decoder lacks
+    kAvifGrid,         // kTooMuchMemory: the picture is a grid of tiles
 };
 
 // Why a read gave no picture. The numbers mean what the code's comment says;

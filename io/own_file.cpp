@@ -78,9 +78,8 @@ OwnFileStatus CheckOwnFile(const std::string& path, size_t maxBytes) {
     return size > maxBytes ? OwnFileStatus::kTooLarge : OwnFileStatus::kOk;
 }
 
-OwnFileStatus ReadOwnFile(const std::string& path, size_t maxBytes, std::string* bytes) {
-    const OwnFileStatus seen = CheckOwnFile(path, maxBytes);
-    if (seen != OwnFileStatus::kOk) return seen;
+namespace {
+OwnFileStatus ReadChecked(const std::string& path, size_t maxBytes, std::string* bytes) {
     FilePtr f = OpenFile(path, "rb");
     if (!f) return OwnFileStatus::kPermission;
     std::string data;
@@ -93,6 +92,22 @@ OwnFileStatus ReadOwnFile(const std::string& path, size_t maxBytes, std::string*
     if (data.size() > maxBytes) return OwnFileStatus::kTooLarge;
     *bytes = std::move(data);
     return OwnFileStatus::kOk;
+}
+}  // namespace
+
+OwnFileStatus ReadOwnFile(const std::string& path, size_t maxBytes, std::string* bytes) {
+    const OwnFileStatus seen = CheckOwnFile(path, maxBytes);
+    if (seen != OwnFileStatus::kOk) return seen;
+    return ReadChecked(path, maxBytes, bytes);
+}
+
+OwnFileStatus ReadNamedFile(const std::string& path, size_t maxBytes, std::string* bytes) {
+    std::error_code ec;
+    const std::filesystem::path name(std::u8string(path.begin(), path.end()));
+    const std::filesystem::file_status status = std::filesystem::status(name, ec);
+    if (!std::filesystem::exists(status)) return OwnFileStatus::kMissing;
+    if (!std::filesystem::is_regular_file(status)) return OwnFileStatus::kNotRegular;
+    return ReadChecked(path, maxBytes, bytes);
 }
 
 OwnFileStatus MakeOwnFolder(const std::string& folder) {
@@ -133,10 +148,11 @@ OwnFileStatus FromErrno(int error) {
     }
 }
 
-OwnFileStatus CheckStat(const struct stat& st, size_t maxBytes) {
+// `anyOwner`: a file the user names may be anyone's.
+OwnFileStatus CheckStat(const struct stat& st, size_t maxBytes, bool anyOwner = false) {
     if (S_ISLNK(st.st_mode)) return OwnFileStatus::kLink;
     if (!S_ISREG(st.st_mode)) return OwnFileStatus::kNotRegular;
-    if (st.st_uid != geteuid()) return OwnFileStatus::kNotOurs;
+    if (!anyOwner && st.st_uid != geteuid()) return OwnFileStatus::kNotOurs;
     if (st.st_size < 0 || static_cast<uintmax_t>(st.st_size) > maxBytes)
         return OwnFileStatus::kTooLarge;
     return OwnFileStatus::kOk;
@@ -156,17 +172,17 @@ OwnFileStatus CheckOwnFile(const std::string& path, size_t maxBytes) {
     return CheckStat(st, maxBytes);
 }
 
-OwnFileStatus ReadOwnFile(const std::string& path, size_t maxBytes, std::string* bytes) {
-    // A look before opening: opening a device can have effects of its own.
-    const OwnFileStatus seen = CheckOwnFile(path, maxBytes);
-    if (seen != OwnFileStatus::kOk) return seen;
-    const Descriptor file{
-        open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)};
+namespace {
+// Opens `path` once without blocking (`flags` adds to that), checks what was
+// opened and reads it within the bound.
+OwnFileStatus ReadOpened(const std::string& path, int flags, size_t maxBytes, bool anyOwner,
+                         std::string* bytes) {
+    const Descriptor file{open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | flags)};
     if (file.fd < 0) return FromErrno(errno);
     // What was opened decides: the name may have been replaced since.
     struct stat st;
     if (fstat(file.fd, &st) != 0) return FromErrno(errno);
-    const OwnFileStatus opened = CheckStat(st, maxBytes);
+    const OwnFileStatus opened = CheckStat(st, maxBytes, anyOwner);
     if (opened != OwnFileStatus::kOk) return opened;
     const size_t limit = ReadLimit(maxBytes);
     std::string data(std::min(static_cast<size_t>(st.st_size) + 1, limit), '\0');
@@ -186,6 +202,22 @@ OwnFileStatus ReadOwnFile(const std::string& path, size_t maxBytes, std::string*
     data.resize(have);
     *bytes = std::move(data);
     return OwnFileStatus::kOk;
+}
+}  // namespace
+
+OwnFileStatus ReadOwnFile(const std::string& path, size_t maxBytes, std::string* bytes) {
+    // A look before opening: opening a device can have effects of its own.
+    const OwnFileStatus seen = CheckOwnFile(path, maxBytes);
+    if (seen != OwnFileStatus::kOk) return seen;
+    return ReadOpened(path, O_NOFOLLOW, maxBytes, false, bytes);
+}
+
+OwnFileStatus ReadNamedFile(const std::string& path, size_t maxBytes, std::string* bytes) {
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0) return FromErrno(errno);
+    const OwnFileStatus seen = CheckStat(st, maxBytes, true);
+    if (seen != OwnFileStatus::kOk) return seen;
+    return ReadOpened(path, 0, maxBytes, true, bytes);
 }
 
 OwnFileStatus MakeOwnFolder(const std::string& folder) {

@@ -39,6 +39,13 @@ OwnFileStatus CheckOwnFile(const std::string& path, size_t maxBytes);
 // meanwhile is refused as too large. *bytes is left alone unless kOk.
 OwnFileStatus ReadOwnFile(const std::string& path, size_t maxBytes, std::string* bytes);
 
+// Reads a file the user names (a page) the same way, except that a link is
+// followed and any owner's file is read: opened once without blocking, the
+// opened descriptor checked to be a regular file within maxBytes, at most
+// maxBytes + 1 bytes read. kMissing, kNotRegular, kTooLarge, kPermission or
+// kIo when not; *bytes is left alone unless kOk.
+OwnFileStatus ReadNamedFile(const std::string& path, size_t maxBytes, std::string* bytes);
+
 // Makes `path` a folder that only the user may enter (mode 0700; its parents
 // as the system makes them), or checks the one that is there: the user's
 // own folder, not a link. An own folder that others may enter is narrowed

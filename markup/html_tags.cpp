@@ -151,6 +151,7 @@ bool ReadAttributes(std::string_view text, size_t i, StartTag& tag) {
     const size_t n = text.size();
     const size_t lt = tag.range.begin;
     tag.attributes.clear();
+    tag.selfClosing = false;
     const size_t nameEnd = i;
     tag.attributesEnd = i;
     // Past a few attributes their names are looked up in a set, so that a
@@ -164,7 +165,10 @@ bool ReadAttributes(std::string_view text, size_t i, StartTag& tag) {
         if (text[i] == '>') break;
         if (text[i] == '/') {
             if (++i >= n) return false;
-            if (text[i] == '>') break;
+            if (text[i] == '>') {
+                tag.selfClosing = true;
+                break;
+            }
             continue;
         }
         // The name: its first character may be '='.
@@ -251,32 +255,43 @@ bool CHtmlTagScanner::Next(StartTag& tag) {
         }
         const char c = m_text[lt + 1];
         if (IsAlpha(c)) {
-            if (!ReadTag(lt, tag)) {
+            bool html = true;
+            if (!ReadTag(lt, tag, &html)) {
                 m_pos = n;  // cut off by the end of the text
                 return false;
             }
-            return true;
+            if (html) return true;
+            continue;
         }
-        if (m_text.compare(lt, 4, "<!--") == 0) {
+        if (m_foreign.Active() && m_text.compare(lt, 9, "<![CDATA[") == 0) {
+            m_pos = CdataEnd(m_text, lt);
+        } else if (m_text.compare(lt, 4, "<!--") == 0) {
             m_pos = CommentEnd(m_text, lt);
         } else if (c == '!' || c == '?') {
             const size_t gt = FindChar(m_text, lt + 2, '>');
             m_pos = gt == std::string_view::npos ? n : gt + 1;
         } else if (c == '/') {
             m_pos = ReadEndTag(lt, tag);
-            if (m_endTags && tag.closing) return true;
+            if (tag.closing && m_foreign.OnEndTag(tag.name) && m_endTags) return true;
         } else {
             m_pos = lt + 1;
         }
     }
 }
 
-bool CHtmlTagScanner::ReadTag(size_t lt, StartTag& tag) {
+bool CHtmlTagScanner::ReadTag(size_t lt, StartTag& tag, bool* html) {
     tag.closing = false;
     if (!ReadStartTagAt(m_text, lt, tag)) return false;
     m_pos = tag.range.end;
+    const bool breaker = m_foreign.Active() &&
+                         BreaksOutOfForeignContent(
+                             tag.name, tag.Find("color") || tag.Find("face") || tag.Find("size"));
+    *html = m_foreign.OnStartTag(tag.name, tag.selfClosing, breaker);
+    if (!*html) return true;
     if (tag.name == "plaintext")
         m_pos = m_text.size();
+    else if (tag.name == "script")
+        m_pos = ScriptDataEnd(m_text, m_pos);
     else if (IsRawTextElement(tag.name))
         SkipRawText(tag.name);
     return true;

@@ -2,8 +2,10 @@
 #pragma once
 // The start tags of an HTML text as a browser's tokenizer finds them: names
 // in any case, attributes with or without quotes, comments, declarations and
-// the contents of raw-text elements (script, style, textarea...) skipped.
-// Only the tokenizer's rules: no tree is built. Any bytes are accepted.
+// the contents of raw-text elements (script, style, textarea...) skipped,
+// a script's text read through its escaped parts. Tags inside SVG or MathML
+// make no HTML elements and are left out, as are their CDATA sections. No
+// tree is built beyond the foreign elements open. Any bytes are accepted.
 
 #include <cstddef>
 #include <string>
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include "markup/area_model.h"
+#include "markup/html_states.h"
 
 struct TagAttribute {
     std::string name;  // lower-cased
@@ -20,9 +23,10 @@ struct TagAttribute {
 };
 
 struct StartTag {
-    TextRange range;       // '<' up to and including '>'
-    std::string name;      // lower-cased
-    bool closing = false;  // an end tag, which only a scanner told to report them gives
+    TextRange range;           // '<' up to and including '>'
+    std::string name;          // lower-cased
+    bool closing = false;      // an end tag, which only a scanner told to report them gives
+    bool selfClosing = false;  // ends with "/>"
     // In text order; a repeated name is dropped, the first one counts.
     std::vector<TagAttribute> attributes;
     // Where a new attribute goes: just after the last attribute (or the
@@ -48,7 +52,8 @@ public:
     void ReportEndTags() { m_endTags = true; }
 
 private:
-    bool ReadTag(size_t lt, StartTag& tag);
+    // Reads the start tag at `lt`; *html: whether it makes an HTML element.
+    bool ReadTag(size_t lt, StartTag& tag, bool* html);
     // Reads the end tag at `lt` into `tag`; answers where the text goes on.
     size_t ReadEndTag(size_t lt, StartTag& tag) const;
     void SkipRawText(std::string_view name);
@@ -56,6 +61,7 @@ private:
     std::string_view m_text;
     size_t m_pos = 0;
     bool m_endTags = false;
+    ForeignContent m_foreign;
 };
 
 // Reads the one start tag that begins at `lt` (a '<'); false when there is

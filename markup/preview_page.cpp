@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "markup/preview_page.h"
 
+#include <algorithm>
 #include <string_view>
 #include <vector>
 
+#include "markup/area_coords.h"
 #include "markup/area_model.h"
 #include "markup/html_tags.h"
 
@@ -86,7 +88,47 @@ std::vector<AreaTag> AreasOfMap(const std::string& text, size_t from) {
     return areas;
 }
 
+// The page's start up to its title, with a policy that lets in pictures
+// from files and only the styles and scripts listed.
+std::string PageHead(const std::string& styles, const std::string& scripts) {
+    return R"(<!DOCTYPE html>
+<html lang="ja"><head><meta charset="utf-8">
+<meta http-equiv="Content-Security-Policy" content="default-src 'none'; img-src file:; style-src )" +
+           styles + "; script-src " + scripts + R"(; base-uri 'none'; form-action 'none'">
+)";
+}
+
+// The scaled look's own style. The frame's width is its table's attribute,
+// so that the style, and its hash, stay the same at every width.
+constexpr const char* kScaledStyle =
+    "body{margin:16px;font:14px sans-serif} .ze-frame{table-layout:fixed;border-collapse:"
+    "collapse;outline:1px dashed #888} .ze-frame td{padding:0} .ze-frame img{width:100%;"
+    "height:auto}";
+constexpr const char* kScaledStyleHash = "Fjz846wx5Dp+mRQaX5dk1j8H6G0Da9r3HE4zvXhXACE=";
+
 }  // namespace
+
+bool MakeScaledPreviewPage(const std::string& pictureUrl, PictureSize picture,
+                           std::string_view paneText, ResponsiveForm form, int percent,
+                           std::string* page) {
+    // One kind of line break, that the policy's hash of the script holds.
+    std::string text(paneText);
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+    std::string markup;
+    if (!MakeResponsiveMarkup(text, picture, form, &markup, &pictureUrl)) return false;
+    const std::string width = FormatCoord(picture.width * percent / 100.0);
+    const std::string what =
+        std::string(form == ResponsiveForm::kSvg ? "SVG overlay" : "scaling map") + " at " +
+        std::to_string(percent) + " % (" + width + " px wide)";
+    std::string out =
+        PageHead(std::string("'sha256-") + kScaledStyleHash + "' " + ResponsivePolicySources(),
+                 ResponsiveScriptSource());
+    out += "<title>" + what + "</title>\n<style>" + kScaledStyle + "</style></head>\n<body>\n<p>" +
+           what + "</p>\n<table class=\"ze-frame\" width=\"" + width + "\"><tr><td>\n" + markup +
+           "</td></tr></table>\n</body></html>\n";
+    *page = std::move(out);
+    return true;
+}
 
 bool MakePreviewPage(const std::string& pictureUrl, int width, int height,
                      const std::string& paneText, std::string* page) {
@@ -101,14 +143,9 @@ bool MakePreviewPage(const std::string& pictureUrl, int width, int height,
 
     // Only what the areas mean goes in, written anew: nothing of the pane's
     // text runs or shows on the page.
-    std::string out = R"(<!DOCTYPE html>
-<html lang="ja"><head><meta charset="utf-8">
-<meta http-equiv="Content-Security-Policy" content="default-src 'none'; img-src file:; style-src 'sha256-)";
-    out += kStyleHash;
-    out += "'; script-src 'sha256-";
-    out += kScriptHash;
-    out += R"('; base-uri 'none'; form-action 'none'">
-<title>Zer Evizi SEKKA - ブラウザで確認</title>
+    std::string out = PageHead(std::string("'sha256-") + kStyleHash + "'",
+                               std::string("'sha256-") + kScriptHash + "'");
+    out += R"(<title>Zer Evizi SEKKA - ブラウザで確認</title>
 <style>)";
     out += kStyle;
     out += "</style></head>\n<body>\n";

@@ -8,6 +8,9 @@
 // line per area of the map.
 
 #include <string>
+#include <string_view>
+
+#include "markup/responsive_map.h"
 
 // The page, UTF-8. `pictureUrl` is where the browser finds the picture. The
 // areas of the pane's first <map> are written anew, each with only its shape,
@@ -16,3 +19,13 @@
 // False when the pane has no <map>.
 bool MakePreviewPage(const std::string& pictureUrl, int width, int height,
                      const std::string& paneText, std::string* page);
+
+// The page of 伸縮を確認: the pane's first image with a map in `form`
+// (MakeResponsiveMarkup's, with `pictureUrl` as its src) in a frame
+// `percent` % of the picture's width. Every tag is written anew from what
+// the areas mean, under the same policy as above, which lets in only the
+// page's and the form's own style and script. False when the pane has no
+// image with a map.
+bool MakeScaledPreviewPage(const std::string& pictureUrl, PictureSize picture,
+                           std::string_view paneText, ResponsiveForm form, int percent,
+                           std::string* page);

@@ -2,6 +2,9 @@
 #include "markup/responsive_map.h"
 
 #include <algorithm>
+#include <cmath>
+#include <initializer_list>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -86,6 +89,29 @@ std::string_view RawAttribute(std::string_view text, const TagAttribute& a) {
     return text.substr(a.nameRange.begin, end - a.nameRange.begin);
 }
 
+// The attributes of `tag` named in `known`, in the tag's order, each written
+// anew from its decoded value. Nothing else of a stranger's tag goes into
+// what we write: no event handler, no style.
+std::string KnownAttributes(std::string_view text, const StartTag& tag,
+                            std::span<const std::string_view> known) {
+    std::string out;
+    for (const TagAttribute& a : tag.attributes) {
+        if (std::find(known.begin(), known.end(), a.name) == known.end()) continue;
+        out += a.value.present() ? Attribute(a.name, DecodeAttributeValue(tag.Value(text, a.name)))
+                                 : " " + a.name;
+    }
+    return out;
+}
+
+std::string KnownAttributes(std::string_view text, const StartTag& tag,
+                            std::initializer_list<std::string_view> known) {
+    return KnownAttributes(text, tag, std::span(known.begin(), known.end()));
+}
+
+// What of an image tag is written: what it shows and how it is named.
+// title stays as the picture's tooltip.
+constexpr std::string_view kImageAttributes[] = {"src", "alt", "title", "class", "id"};
+
 struct Box {
     double left = 0, top = 0, right = 0, bottom = 0;
 };
@@ -164,16 +190,55 @@ std::string IdPrefix(std::string_view mapName) {
     return id.size() == 3 ? "ze-map" : id;
 }
 
+// Beyond this distance from the origin a number is no longer drawn as
+// written: SVG takes single-precision numbers, and sums of such numbers
+// (a circle's box, a rectangle's width) overflow to infinity.
+constexpr double kFar = 1e6;
+
+bool Far(double v) {
+    return !(v >= -kFar && v <= kFar);
+}
+
+// Brings an area's numbers within kFar where the pixels of the picture it
+// covers stay the same: a rectangle cut to the picture's frame, a circle
+// around a point near the picture given the radius that reaches the corner
+// farthest from it. False when that cannot be done (a polygon or a circle's
+// centre that far out): the area is left out.
+bool BringNear(AreaTag& a, PictureSize picture) {
+    std::vector<double>& c = a.coords;
+    if (std::none_of(c.begin(), c.end(), Far)) return true;
+    const double w = picture.width, h = picture.height;
+    if (a.shape == AreaShape::kRect) {
+        for (size_t i = 0; i < 4; ++i) c[i] = std::clamp(c[i], -1.0, (i % 2 ? h : w) + 1);
+        return true;
+    }
+    if (a.shape != AreaShape::kCircle || Far(c[0]) || Far(c[1])) return false;
+    const double dx = std::max(std::fabs(c[0]), std::fabs(c[0] - w));
+    const double dy = std::max(std::fabs(c[1]), std::fabs(c[1] - h));
+    c[2] = std::min(c[2], std::ceil(std::hypot(dx, dy)) + 1);
+    return true;
+}
+
 void MakeSvg(std::string_view text, const StartTag& img, std::string_view mapName,
-             const std::vector<const AreaTag*>& areas, PictureSize picture, const std::string& nl,
+             const std::vector<const AreaTag*>& given, PictureSize picture, const std::string& nl,
              std::string* out) {
+    std::vector<AreaTag> near;
+    near.reserve(given.size());
+    std::vector<bool> tooFar(given.size(), false);
+    std::vector<const AreaTag*> areas;
+    for (size_t k = 0; k < given.size(); ++k) {
+        near.push_back(*given[k]);
+        if (near.back().valid && !BringNear(near.back(), picture)) {
+            near.back().valid = false;
+            tooFar[k] = true;
+        }
+        areas.push_back(&near.back());
+    }
     const std::string w = std::to_string(picture.width), h = std::to_string(picture.height);
     const std::string prefix = IdPrefix(mapName);
     std::string& o = *out;
     o += "<div class=\"ze-map\" style=\"position:relative;width:100%\">" + nl + "<img";
-    for (const TagAttribute& a : img.attributes)
-        if (a.name != "usemap" && a.name != "width" && a.name != "height" && a.name != "style")
-            o += " " + std::string(RawAttribute(text, a));
+    o += KnownAttributes(text, img, kImageAttributes);
     o += " width=\"" + w + "\" height=\"" + h +
          "\" style=\"display:block;width:100%;height:auto\">" + nl;
     o += "<svg viewBox=\"0 0 " + w + " " + h +
@@ -233,17 +298,16 @@ void MakeSvg(std::string_view text, const StartTag& img, std::string_view mapNam
         const AreaTag& a = *areas[k];
         if (a.valid && isDefault(k) && !a.hasHref) continue;
         if (!a.valid) {
-            o += "<!-- the area at line " + std::to_string(a.line) +
-                 " is left out: a browser ignores it -->" + nl;
+            o += "<!-- the area at line " + std::to_string(a.line) + " is left out: " +
+                 (tooFar[k] ? "its numbers are too large to draw" : "a browser ignores it") +
+                 " -->" + nl;
             continue;
         }
         StartTag tag;
         ReadStartTagAt(text, a.tag.begin, tag);
         std::string open = a.hasHref ? "<a" + Attribute("href", a.href) : std::string("<g");
         if (a.hasAlt) open += Attribute("aria-label", a.alt);
-        for (const char* name : {"title", "target", "rel", "id", "class"})
-            if (tag.Find(name))
-                open += Attribute(name, DecodeAttributeValue(tag.Value(text, name)));
+        open += KnownAttributes(text, tag, {"title", "target", "rel", "id", "class"});
         o += open + ">";
         if (a.hasAlt) o += "<title>" + EscapeHtml(a.alt, false) + "</title>";
         for (const size_t i : clippers[k])
@@ -255,39 +319,36 @@ void MakeSvg(std::string_view text, const StartTag& img, std::string_view mapNam
     o += "</svg>" + nl + "</div>" + nl;
 }
 
-void MakeScalingMap(std::string_view text, const StartTag& img, const ImageMapSpan& span,
+// What of an area tag the scaling map writes: what a browser needs to pick
+// and follow it, and how it is named and reached.
+constexpr std::string_view kAreaAttributes[] = {
+    "shape", "coords", "href",     "nohref", "alt",      "title",     "target",     "rel",
+    "id",    "class",  "hreflang", "type",   "tabindex", "accesskey", "data-coords"};
+
+void MakeScalingMap(std::string_view text, const StartTag& img, const StartTag& map,
                     const std::vector<const AreaTag*>& areas, PictureSize picture,
                     const std::string& nl, std::string* out) {
-    std::vector<std::pair<size_t, std::string>> inserts;
-    std::string size;
-    if (!img.Find("width")) size += " width=\"" + std::to_string(picture.width) + "\"";
-    if (!img.Find("height")) size += " height=\"" + std::to_string(picture.height) + "\"";
-    if (!size.empty()) inserts.emplace_back(img.attributesEnd, size);
+    std::string& o = *out;
+    o += "<img" +
+         KnownAttributes(text, img,
+                         {"src", "alt", "title", "class", "id", "usemap", "width", "height"});
+    if (!img.Find("width")) o += Attribute("width", std::to_string(picture.width));
+    if (!img.Find("height")) o += Attribute("height", std::to_string(picture.height));
+    o += ">" + nl;
+    o += "<map" + KnownAttributes(text, map, {"name", "id"}) + ">" + nl;
     for (const AreaTag* a : areas) {
         StartTag tag;
-        if (!a->valid || a->shape == AreaShape::kDefault ||
-            !ReadStartTagAt(text, a->tag.begin, tag) || tag.Find("data-coords"))
-            continue;
-        std::string coords;
-        for (const double v : a->coords) coords += (coords.empty() ? "" : ",") + N(v);
-        inserts.emplace_back(tag.attributesEnd, Attribute("data-coords", coords));
-    }
-    std::sort(inserts.begin(), inserts.end());
-    // The image tag and the map element, each with what goes into it.
-    auto piece = [&](size_t from, size_t to) {
-        for (const auto& [offset, insert] : inserts) {
-            if (offset < from || offset > to) continue;
-            out->append(text.substr(from, offset - from));
-            *out += insert;
-            from = offset;
+        if (!ReadStartTagAt(text, a->tag.begin, tag)) continue;
+        o += "<area" + KnownAttributes(text, tag, kAreaAttributes);
+        if (a->valid && a->shape != AreaShape::kDefault && !tag.Find("data-coords")) {
+            std::string coords;
+            for (const double v : a->coords) coords += (coords.empty() ? "" : ",") + N(v);
+            o += Attribute("data-coords", coords);
         }
-        out->append(text.substr(from, to - from));
-    };
-    piece(span.image, img.range.end);
-    *out += nl;
-    piece(span.mapBegin, span.mapEnd);
-    *out += nl;
-    for (const char* line : kScalingScript) *out += std::string(line) + nl;
+        o += ">" + nl;
+    }
+    o += "</map>" + nl;
+    for (const char* line : kScalingScript) o += std::string(line) + nl;
 }
 
 }  // namespace
@@ -317,29 +378,28 @@ bool MakeResponsiveMarkup(std::string_view text, PictureSize picture, Responsive
         if (a.tag.begin > span.mapBegin && a.tag.end <= span.mapEnd) areas.push_back(&a);
     const std::string nl = text.find("\r\n") != std::string_view::npos ? "\r\n" : "\n";
     out->clear();
+    StartTag map;
+    ReadStartTagAt(text, span.mapBegin, map);
     if (form == ResponsiveForm::kSvg) {
-        StartTag map;
-        ReadStartTagAt(text, span.mapBegin, map);
         const std::string name = DecodeAttributeValue(map.Find("name") ? map.Value(text, "name")
                                                                        : map.Value(text, "id"));
         MakeSvg(text, img, name, areas, picture, nl, out);
     } else {
-        MakeScalingMap(text, img, span, areas, picture, nl, out);
+        MakeScalingMap(text, img, map, areas, picture, nl, out);
     }
     return true;
 }
 
-std::string MakeScaledPreviewPage(const std::string& markup, PictureSize picture,
-                                  ResponsiveForm form, int percent) {
-    const std::string width = FormatCoord(picture.width * percent / 100.0);
-    const std::string what =
-        std::string(form == ResponsiveForm::kSvg ? "SVG overlay" : "scaling map") + " at " +
-        std::to_string(percent) + " % (" + width + " px wide)";
-    return "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>" + what +
-           "</title>\n<style>body{margin:16px;font:14px sans-serif} "
-           ".ze-frame{width:" +
-           width +
-           "px;outline:1px dashed #888} .ze-frame img{width:100%;height:auto}</style>"
-           "</head>\n<body>\n<p>" +
-           what + "</p>\n<div class=\"ze-frame\">\n" + markup + "</div>\n</body></html>\n";
+const char* ResponsivePolicySources() {
+    // The SHA-256 of the SVG's <style>, of its three style attributes and of
+    // the scaling script with "\n" line breaks: a change to any of them needs
+    // its hash here anew (tests/e2e/hostile_exports.sh fails without).
+    return "'sha256-ZOSPmPZbNSNYNZugaSivYIgNtLPdqB1gC5IZ/Zj6FFw=' 'unsafe-hashes' "
+           "'sha256-6iBegJ/sWrknUapNb/VAyzeSkc73/g0eav9pJATaj7w=' "
+           "'sha256-g7KoCxEcEDh+JLVspgO87cbM0+ad6EbcmlDPUqBMuEY=' "
+           "'sha256-zKB9A/FdwjCGJQ6cE5kDXgGDEh8AUgpn+sIWRbvDzbs='";
+}
+
+const char* ResponsiveScriptSource() {
+    return "'sha256-kTK6JS2bu7GFEpVoQosnhTyoACydajVmqfoVGrNmbGQ='";
 }

@@ -8,10 +8,15 @@
 //   the first area, so each shape is clipped by the shapes that a browser
 //   picks before it there; the links stay in the map's order for the
 //   keyboard.
-// - a scaling map: the image tag (with width and height) and the map as
-//   they are, each area's coordinates kept in data-coords, and a short
+// - a scaling map: the image tag (with width and height) and the map with
+//   its areas, each area's coordinates kept in data-coords, and a short
 //   inline script that rescales every area from the picture's own size to
 //   the size shown, on load, on resize and when a hidden image is shown.
+// Both write every tag anew from the attributes they know (an image's src,
+// alt, title, class, id, its size and usemap; an area's link, shape and
+// names), so that nothing of a page's own script or style comes along.
+// Numbers too large to draw are brought within the picture's frame or the
+// area is left out, with a comment saying so.
 // Pure text logic over UTF-8.
 
 #include <string>
@@ -28,7 +33,8 @@ enum class ResponsiveForm { kSvg, kScalingMap };
 bool MakeResponsiveMarkup(std::string_view text, PictureSize picture, ResponsiveForm form,
                           std::string* out, const std::string* source = nullptr);
 
-// A page that shows `markup` (MakeResponsiveMarkup's, of that form) in a
-// frame `percent` % of the picture's width, for a look in the browser.
-std::string MakeScaledPreviewPage(const std::string& markup, PictureSize picture,
-                                  ResponsiveForm form, int percent);
+// What a Content-Security-Policy lists to let in the styles (in style-src)
+// and the script (in script-src) that the two forms write, when their line
+// breaks are "\n", and nothing else.
+const char* ResponsivePolicySources();
+const char* ResponsiveScriptSource();

@@ -5,6 +5,7 @@
 #include <QItemSelectionModel>
 #include <QMimeData>
 #include <algorithm>
+#include <vector>
 
 #include "doc/map_doc.h"
 #include "markup/area_attributes.h"
@@ -281,10 +282,19 @@ void CAreaListDock::ShowSelection(const QList<int>& areas) {
     if (m_syncing) return;
     m_syncing = true;
     QItemSelectionModel* selection = m_table.selectionModel();
-    QItemSelection rows;
+    // Runs of neighbouring rows as one range each: the selection model
+    // compares ranges pairwise, and a paste selects thousands of rows.
+    std::vector<int> sorted;
     for (int area : areas)
-        if (area >= 0 && area < m_model.rowCount())
-            rows.select(m_model.index(area, 0), m_model.index(area, CAreaListModel::kColumns - 1));
+        if (area >= 0 && area < m_model.rowCount()) sorted.push_back(area);
+    std::sort(sorted.begin(), sorted.end());
+    QItemSelection rows;
+    for (size_t k = 0; k < sorted.size();) {
+        const int first = sorted[k];
+        while (k + 1 < sorted.size() && sorted[k + 1] <= sorted[k] + 1) ++k;
+        rows.select(m_model.index(first, 0),
+                    m_model.index(sorted[k++], CAreaListModel::kColumns - 1));
+    }
     selection->select(rows, QItemSelectionModel::ClearAndSelect);
     if (!areas.isEmpty() && areas.first() < m_model.rowCount()) {
         selection->setCurrentIndex(m_model.index(areas.first(), 0), QItemSelectionModel::NoUpdate);

@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "io/safe_write.h"
+#include "markup/preview_page.h"
 #include "shell/main_frame.h"
 #include "shell/map_app.h"
 #include "shell/prompts.h"
@@ -25,18 +26,20 @@ bool HavePicture(CMapApp& app, const QString& title) {
     return false;
 }
 
-// The pane's image and map in `form` (with `source` as the image's src when
-// given); says why when there are none.
-bool MarkupOf(CMapApp& app, ResponsiveForm form, const QString& title, std::string* markup,
-              const std::string* source = nullptr) {
+void NoImageMap(CMainFrame* frame, const QString& title) {
+    Prompts().ShowMessage(frame, title,
+                          U("usemap のある画像のタグと、そのマップ (<map> ... </map>) "
+                            "がありません。"));
+}
+
+// The pane's image and map in `form`; says why when there are none.
+bool MarkupOf(CMapApp& app, ResponsiveForm form, const QString& title, std::string* markup) {
     if (!HavePicture(app, title)) return false;
     const CImage& picture = *app.Document().m_pImage;
     if (MakeResponsiveMarkup(app.Frame()->Pane().GetWindowText(),
-                             {picture.GetWidth(), picture.GetHeight()}, form, markup, source))
+                             {picture.GetWidth(), picture.GetHeight()}, form, markup))
         return true;
-    Prompts().ShowMessage(app.Frame(), title,
-                          U("usemap のある画像のタグと、そのマップ (<map> ... </map>) "
-                            "がありません。"));
+    NoImageMap(app.Frame(), title);
     return false;
 }
 }  // namespace
@@ -57,10 +60,12 @@ void PreviewScaled(CMapApp& app) {
     const std::string url = QUrl::fromLocalFile(QString::fromStdString(doc.GetPathName()))
                                 .toString(QUrl::FullyEncoded)
                                 .toStdString();
-    std::string markup;
-    if (!MarkupOf(app, static_cast<ResponsiveForm>(form), title, &markup, &url)) return;
-    const std::string page = MakeScaledPreviewPage(
-        markup, picture, static_cast<ResponsiveForm>(form), kPreviewWidths[width]);
+    std::string page;
+    if (!MakeScaledPreviewPage(url, picture, app.Frame()->Pane().GetWindowText(),
+                               static_cast<ResponsiveForm>(form), kPreviewWidths[width], &page)) {
+        NoImageMap(frame, title);
+        return;
+    }
     std::string written;
     const ze::WriteError error = ze::WritePrivateFile(
         "zer-evizi-scaled-" + std::to_string(QCoreApplication::applicationPid()) + ".html", page,

@@ -1,16 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Saving back into a page that changed on disk, the image source of markup saved elsewhere, and
-// the copy kept for after a crash: any bytes survive, anything cut or altered is refused.
+// Opening a page by name, saving back into a page that changed on disk, the image source of
+// markup saved elsewhere, and the copy kept for after a crash: any bytes survive, anything cut or
+// altered is refused.
 #include "doc/page_save.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <cstdio>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <tuple>
 
+#include "doc/page_file.h"
 #include "doc/recovery_record.h"
 #include "support/test_util.h"
 
@@ -165,4 +170,36 @@ TEST(RecoveryRecord, ReadsOnlyAWholeCopyFromARegularFileOfOurs) {
         EXPECT_EQ(why, c.why) << c.name;
         EXPECT_EQ(record.text, *c.why ? "" : "ab") << c.name;
     }
+}
+
+// The name flips between a page and a FIFO (a link renamed over it) while
+// the page is opened again and again: every open answers at once, with the
+// page or "not a file", and never waits for a writer.
+TEST(PageFile, AFifoSwappedInNeverHangsTheRead) {
+    namespace fs = std::filesystem;
+    testutil::TempDir dir;
+    testutil::WriteFile(dir.File("real.html"), "<img src=a.gif usemap=#m><map name=m></map>");
+    ASSERT_EQ(mkfifo(dir.File("fifo").c_str(), 0600), 0);
+    fs::create_symlink(dir.File("real.html"), dir.File("page.html"));
+    std::atomic<bool> stop{false};
+    std::thread swapper([&] {
+        for (int k = 0; !stop; ++k) {
+            const std::string next = dir.File("next");
+            fs::remove(next);
+            fs::create_symlink(dir.File(k % 2 ? "real.html" : "fifo"), next);
+            std::rename(next.c_str(), dir.File("page.html").c_str());
+        }
+    });
+    // Until both have been met a few times, however the threads are run. A
+    // read that waits for a writer hangs here (the test's time limit fails it).
+    int read = 0, refused = 0;
+    for (int i = 0; i < 20000 && (i < 300 || read < 10 || refused < 10); ++i) {
+        const PageFile page = LoadPageFile(dir.File("page.html"));
+        (page.ok ? read : refused) += 1;
+        EXPECT_TRUE(page.ok || page.error == "not a file") << page.error;
+    }
+    stop = true;
+    swapper.join();
+    EXPECT_GE(read, 10);
+    EXPECT_GE(refused, 10);
 }

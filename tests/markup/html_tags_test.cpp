@@ -33,3 +33,32 @@ TEST(HtmlTags, AttributeValuesDecodeAsABrowserDecodesThem) {
     };
     for (const auto& [raw, decoded] : cases) EXPECT_EQ(DecodeAttributeValue(raw), decoded) << raw;
 }
+
+// What a browser never makes an HTML element of: tags inside a script's
+// escaped parts, inside SVG or MathML, and inside CDATA there. The tags after
+// each are found again.
+TEST(HtmlTags, ScannerSkipsScriptEscapesAndForeignContent) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"<script><!--<script></script><map name=d></script><map name=m>", "script map "},
+        {"<script><!--<script>--></script><map name=m>", "script map "},
+        {"<script><!--</script><map name=m>", "script map "},
+        {"<script><!--<scripts></script><map name=m>", "script map "},
+        {"<script><!-- a --> <!--<SCRIPT/></script>--></script><p>", "script p "},
+        {"<script><!--<script>-- ></script><map name=d></script><p>", "script p "},
+        {"<svg><![CDATA[<map name=d>]]></svg><map name=m>", "svg map "},
+        {"<svg><map name=d><area href=e></map></svg><map name=m>", "svg map "},
+        {"<svg><g><script><map name=d></script></g></svg><p>", "svg p "},
+        {"<svg><foreignObject><map name=m></foreignObject><area></svg><p>", "svg map p "},
+        {"<svg><p><map name=m>", "svg p map "},
+        {"<svg><font><area></svg><font color=red><area>", "svg font area "},
+        {"<svg/><map name=m>", "svg map "},
+        {"<math><mi><img src=a></mi><map name=d></math><img>", "math img img "},
+        {"<![CDATA[ > <b> ]]><svg><![CDATA[ > <b> ]]></svg>", "b svg "},
+    };
+    for (const auto& [text, tags] : cases) {
+        CHtmlTagScanner scanner(text);
+        std::string found;
+        for (StartTag tag; scanner.Next(tag);) found += tag.name + " ";
+        EXPECT_EQ(found, tags) << text;
+    }
+}

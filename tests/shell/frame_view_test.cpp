@@ -4,7 +4,9 @@
 
 #define QTEST_QPA_MOUSE_HANDLING
 #include <QAction>
+#include <QClipboard>
 #include <QDir>
+#include <QGuiApplication>
 #include <QMimeData>
 #include <vector>
 
@@ -247,6 +249,22 @@ private slots:
         QTest::mouseClick(h.vp(), Qt::LeftButton, {}, QPoint(150, 100));
         QCOMPARE(h.frame.View().SelectedAreas(), QList<int>{2});
         QCOMPARE(h.SelectedRow(), 2);
+    }
+
+    // 25,000 pasted areas end up selected on both sides, the rows as one
+    // range: selected one by one, they held the window for half a minute.
+    void pastedAreasSelectAsOneRange() {
+        ListHarness h;
+        std::string clip;
+        for (int i = 0; i < 25000; ++i) clip += Rect("1,1,5,5");
+        QGuiApplication::clipboard()->setText(QString::fromStdString(clip));
+        h.frame.View().PasteAreas();
+        h.List().Refresh();
+        QCOMPARE(h.frame.View().SelectedAreas().size(), 25000);
+        const QItemSelection rows = h.List().Table().selectionModel()->selection();
+        QCOMPARE(rows.size(), 1);
+        QCOMPARE(rows.first().top(), 3);
+        QCOMPARE(rows.first().bottom(), 25002);
     }
 
     void cellsAndMovesAreSingleUndoSteps() {

@@ -483,10 +483,10 @@ private slots:
         QCOMPARE(prompts.openedUrls.size(), 1);
         const std::string page =
             testutil::ReadFile(prompts.openedUrls[0].toLocalFile().toStdString());
-        QVERIFY(page.find(".ze-frame{width:180px;") != std::string::npos);
+        QVERIFY(page.find("<table class=\"ze-frame\" width=\"180\">") != std::string::npos);
         QVERIFY(page.find("<img src=\"" +
                           QUrl::fromLocalFile(Q(m_f.dir->File("a.bmp"))).toString().toStdString() +
-                          "\" alt=\"A\" usemap=\"#m\" width=\"240\" height=\"160\">\r\n") !=
+                          "\" alt=\"A\" usemap=\"#m\" width=\"240\" height=\"160\">\n") !=
                 std::string::npos);
         frame.Pane().SetWindowText("<map name=\"m\"></map>");
         frame.Action(cmd::kExportScalingMap)->trigger();

@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// zer-evizi-cli preview PICTURE < TEXT: prints the page that the editor's
-// "check in a browser" command writes for PICTURE and the pane text TEXT.
+// zer-evizi-cli preview PICTURE [--svg|--scaling-map PERCENT] < TEXT: prints
+// the page that the editor's "check in a browser" command writes for PICTURE
+// and the pane text TEXT, or with a form and a width the page of its scaled
+// look in that form at PERCENT % of the picture's width.
 
 #include <cctype>
+#include <cstdlib>
 #include <filesystem>
 #include <string_view>
 #include <system_error>
@@ -15,7 +18,21 @@
 namespace {
 
 int Run(const cli::Args& args) {
-    if (args.size() != 1 || args[0].empty() || args[0][0] == '-') return cli::UsageOf("preview");
+    if ((args.size() != 1 && args.size() != 3) || args[0].empty() || args[0][0] == '-')
+        return cli::UsageOf("preview");
+    // With a form and a width: the page of 伸縮を確認 instead.
+    int form = -1, percent = 0;
+    if (args.size() == 3) {
+        form = args[1] == "--svg"           ? int(ResponsiveForm::kSvg)
+               : args[1] == "--scaling-map" ? int(ResponsiveForm::kScalingMap)
+                                            : -1;
+        const char* digits = args[2].c_str();
+        char* end = nullptr;
+        const long value = std::strtol(digits, &end, 10);
+        if (form < 0 || end == digits || *end || value < 1 || value > 1000)
+            return cli::UsageOf("preview");
+        percent = int(value);
+    }
     const std::string& picture = args[0];
     const int type = PictureTypeFromPath(picture);
     if (type < 0) return cli::Fail("cannot open " + picture + " as a picture");
@@ -40,12 +57,19 @@ int Run(const cli::Args& args) {
         }
     }
     std::string page;
-    if (!MakePreviewPage(url, image.GetWidth(), image.GetHeight(), cli::ReadAllStdin(), &page))
+    if (form >= 0) {
+        if (!MakeScaledPreviewPage(url, {image.GetWidth(), image.GetHeight()}, cli::ReadAllStdin(),
+                                   static_cast<ResponsiveForm>(form), percent, &page))
+            return cli::Fail("the markup has no image with a map");
+    } else if (!MakePreviewPage(url, image.GetWidth(), image.GetHeight(), cli::ReadAllStdin(),
+                                &page)) {
         return cli::Fail("the markup has no <map>");
+    }
     cli::WriteOut(page);
     return cli::kOk;
 }
 
-const cli::Registration registration({"preview", "PICTURE < TEXT", Run});
+const cli::Registration registration({"preview", "PICTURE [--svg|--scaling-map PERCENT] < TEXT",
+                                      Run});
 
 }  // namespace
