@@ -151,6 +151,7 @@ bool ReadAttributes(std::string_view text, size_t i, StartTag& tag) {
     const size_t n = text.size();
     const size_t lt = tag.range.begin;
     tag.attributes.clear();
+    tag.repeated.clear();
     const size_t nameEnd = i;
     tag.attributesEnd = i;
     // Past a few attributes their names are looked up in a set, so that a
@@ -211,7 +212,7 @@ bool ReadAttributes(std::string_view text, size_t i, StartTag& tag) {
                 for (const TagAttribute& a : tag.attributes) names.insert(a.name);
             repeated = !names.insert(attr.name).second;
         }
-        if (!repeated) tag.attributes.push_back(std::move(attr));
+        (repeated ? tag.repeated : tag.attributes).push_back(std::move(attr));
     }
     tag.range = {lt, i + 1};
     return true;

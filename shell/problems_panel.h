@@ -30,8 +30,8 @@ public:
     void Recheck();
     const std::vector<MapFinding>& Findings() const { return m_findings; }
     QTreeWidget& List() { return m_list; }
-    // A few Japanese words on what a rule finds.
-    static QString RuleText(const char* rule);
+    // The rule's message in Japanese.
+    static QString RuleText(CheckRule rule);
 
 signals:
     // A finding about area `area` (ParseAreas order) was clicked.
