@@ -39,7 +39,8 @@ constexpr CheckRuleInfo kRules[] = {
      "Where areas overlap, a browser picks the earlier one. Make sure the shared pixels belong "
      "to the area that should have them."},
     {R::kDuplicateAlt, "duplicate-alt", S::kWarning,
-     "Two links elsewhere share an alternative text", "別のリンクと同じ代替テキストです", nullptr,
+     "Two links to different places share an alternative text", "別のリンクと同じ代替テキストです",
+     nullptr,
      "Links to different places with the same name confuse anyone who hears or lists them. "
      "Say where each one leads."},
     {R::kNoHref, "no-href", S::kWarning, "The area is no link", "リンク (href) のない領域です",

@@ -42,10 +42,12 @@ int Run(const cli::Args& args) {
     PictureLookup picture;
     for (size_t i = 0; i < images.size(); ++i) {
         if (images[i].offset != span.image) continue;
-        const std::string& source = input.picture.empty() ? images[i].source : input.picture;
-        const std::string page = input.picture.empty() ? input.name : "-";
-        picture = cli::LookUpPicture(page, source, input.root, nullptr);
-        if (source.empty()) picture.missing = "is not named: the image has no src";
+        if (!input.picture.empty())
+            picture = cli::LookUpPictureFile(input.picture, nullptr);
+        else if (images[i].source.find_first_not_of(" \t\r\n\f") == std::string::npos)
+            picture.missing = "is not named: the image has no src";
+        else
+            picture = cli::LookUpPicture(input.name, images[i].source, input.root, nullptr);
         if (!picture.missing.empty()) {
             cli::Fail("the picture of the image at line " + std::to_string(images[i].line) + " " +
                       picture.missing + "; give it with --picture");
