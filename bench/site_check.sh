@@ -39,7 +39,7 @@ images/nav.gif 300x30
 images/banner.jpg 468x60
 PICTURES
 echo '{"extends": ["html-validate:recommended"]}' >"$site/.htmlvalidate.json"
-echo "site_check: $(find "$site" -name '*.htm*' | wc -l) pages in $site"
+echo "site_check: $(find "$site" -name '*.htm*' ! -name '.*' | wc -l) pages in $site"
 ZE_SITE=$site ZE_CLI=$build/tools/zer-evizi-cli \
   ZE_HTML_VALIDATE=$npm_dir/node_modules/html-validate/bin/html-validate.js \
   "$build/bench/bench_site_check" "$@"

@@ -17,8 +17,11 @@ CProblemsPanel::CProblemsPanel(QWidget* parent) : QDockWidget(U("問題"), paren
     m_list.setHeaderLabels({U("行"), U("種類"), U("内容"), U("規則")});
     m_list.setRootIsDecorated(false);
     m_list.setUniformRowHeights(true);
-    m_list.header()->setStretchLastSection(false);
-    m_list.header()->setSectionResizeMode(2, QHeaderView::Stretch);
+    // The message's column as wide as its longest message, the rule's
+    // name taking what is left.
+    m_list.header()->setStretchLastSection(true);
+    for (const int column : {0, 1, 2})
+        m_list.header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
     setWidget(&m_list);
     m_timer.setSingleShot(true);
     m_timer.setInterval(kDelayMs);
@@ -51,7 +54,8 @@ void CProblemsPanel::Recheck() {
         const MapFinding& f = m_findings[i];
         const bool error = f.severity == CheckSeverity::kError;
         errors += error;
-        auto* row = new QTreeWidgetItem({QString::number(f.line), error ? U("エラー") : U("警告"),
+        const int line = m_lineOf ? m_lineOf(f.line, text) : f.line;
+        auto* row = new QTreeWidgetItem({QString::number(line), error ? U("エラー") : U("警告"),
                                          RuleText(f.rule), QString::fromUtf8(RuleId(f.rule))});
         row->setData(0, Qt::UserRole, qulonglong(i));
         row->setToolTip(2, QString::fromStdString(f.message));
