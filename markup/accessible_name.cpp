@@ -1,11 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "markup/accessible_name.h"
 
+#include <algorithm>
+
 #include "markup/tag_rules.h"
 
 namespace {
 
 constexpr size_t kMaxNameBytes = 4096;
+// How far an element's text is looked for: a name is a few words, and an
+// element that holds more is not read to its end for each area naming it.
+constexpr size_t kMaxScanBytes = 65536;
 
 bool IsSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
@@ -32,7 +37,8 @@ std::string TextOfElement(std::string_view text, size_t lt) {
     const std::string close = "</" + tag.name;
     std::string inner;
     bool inTag = false;
-    for (size_t i = tag.range.end; i < text.size() && inner.size() < kMaxNameBytes; ++i) {
+    const size_t end = std::min(text.size(), tag.range.end + kMaxScanBytes);
+    for (size_t i = tag.range.end; i < end && inner.size() < kMaxNameBytes; ++i) {
         if (text[i] == '<') {
             std::string ahead(text.substr(i, close.size()));
             for (char& c : ahead)

@@ -2,6 +2,7 @@
 #include "markup/tag_rules.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <string>
 #include <unordered_map>
@@ -181,6 +182,8 @@ std::optional<DisplayScale> ScaleOfImage(std::string_view text, const StartTag& 
     // One of them given: the other follows the picture's ratio.
     const double x = hasWidth ? w / picture.width : h / picture.height;
     const double y = hasHeight ? h / picture.height : x;
+    // Digits enough to overflow a double say nothing about the size shown.
+    if (!std::isfinite(x) || !std::isfinite(y)) return std::nullopt;
     return DisplayScale{x, y};
 }
 

@@ -177,3 +177,23 @@ TEST_F(SiteCheck, SarifHoldsEveryRuleAndEveryFindingsPlace) {
     }
     EXPECT_EQ(lines, text.out);
 }
+
+// export --image N takes the Nth image with a map, with its own picture; extract's count of
+// one image reads as one.
+TEST_F(SiteCheck, ExportTakesTheImageAskedFor) {
+    AddPictures();
+    const std::string page = (site / "ja" / "events.html").string();
+    const auto second = Cli({"export", "--svg", "--image", "2", page});
+    EXPECT_EQ(second.exitCode, 0) << second.err;
+    EXPECT_NE(second.out.find("href=\"momiji.html\" aria-label=\"紅葉\""), std::string::npos);
+    EXPECT_EQ(second.out.find("hanami.html"), std::string::npos);
+    const auto third = Cli({"export", "--svg", "--image", "3", page});
+    EXPECT_EQ(third.exitCode, 1);
+    EXPECT_NE(third.err.find("has no image with a map numbered 3"), std::string::npos);
+    // No src: said, and the page is never read as the picture.
+    const auto none = Cli({"export", "--svg", (site / "misc" / "no-src.html").string()});
+    EXPECT_EQ(none.exitCode, 2);
+    EXPECT_NE(none.err.find("the image has no src"), std::string::npos) << none.err;
+    const auto one = Cli({"extract", (site / "index.htm").string(), "--image", "2"});
+    EXPECT_NE(one.err.find("has 1 image with a map\n"), std::string::npos) << one.err;
+}
