@@ -244,7 +244,7 @@ TEST_F(MarkupCommands, CheckReadsPagesInTheirOwnEncoding) {
     testutil::WriteFile(pictures.File("logo.bmp"), testutil::TinyBmp(120, 60, 8));
     const std::string body =
         "<img src=\"logo.bmp\" usemap=\"#m\" alt=\"X\">\n<map name=m>\n"
-        "<area coords=100,0,130,10 href=a alt=A></map>\n";
+        "<area coords=100,0,130,30 href=a alt=A></map>\n";
     std::string utf16 = "\xFF\xFE";
     for (char c : "<p>\n" + body) utf16 += std::string{c, '\0'};
     for (const auto& [name, bytes] : {std::pair<std::string, std::string>{
