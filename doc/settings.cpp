@@ -100,6 +100,15 @@ bool SetMoreAttributesSetting(bool shown) {
     return g_store && g_store->WriteProfileInt(kGeneral, "MoreAttributes", shown ? 1 : 0);
 }
 
+std::string GetSiteRootSetting() {
+    if (!g_store) return {};
+    return g_store->GetProfileString(kGeneral, "SiteRoot", "");
+}
+
+bool SetSiteRootSetting(const std::string& folder) {
+    return g_store && g_store->WriteProfileString(kGeneral, "SiteRoot", folder);
+}
+
 std::string GetZoomSetting() {
     if (!g_store) return "100%";
     return g_store->GetProfileString(kGeneral, "Zoom", "100%");

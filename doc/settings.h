@@ -32,6 +32,10 @@ ProfileStore* GetProfileStore();
 std::string GetBaseDirSetting();
 // The setters answer whether the store took the value.
 bool SetBaseDirSetting(const std::string& text);
+// "General"/"SiteRoot": the folder a page's src="/..." starts from, default
+// empty (not chosen yet).
+std::string GetSiteRootSetting();
+bool SetSiteRootSetting(const std::string& folder);
 // "General"/"tag", default 0; any non-zero value means upper-case tags.
 int GetTagSetting();
 bool SetTagSetting(int value);

@@ -152,6 +152,7 @@ bool ReadAttributes(std::string_view text, size_t i, StartTag& tag) {
     const size_t lt = tag.range.begin;
     tag.attributes.clear();
     tag.selfClosing = false;
+    tag.repeated.clear();
     const size_t nameEnd = i;
     tag.attributesEnd = i;
     // Past a few attributes their names are looked up in a set, so that a
@@ -215,7 +216,7 @@ bool ReadAttributes(std::string_view text, size_t i, StartTag& tag) {
                 for (const TagAttribute& a : tag.attributes) names.insert(a.name);
             repeated = !names.insert(attr.name).second;
         }
-        if (!repeated) tag.attributes.push_back(std::move(attr));
+        (repeated ? tag.repeated : tag.attributes).push_back(std::move(attr));
     }
     tag.range = {lt, i + 1};
     return true;

@@ -29,6 +29,8 @@ struct StartTag {
     bool selfClosing = false;  // ends with "/>"
     // In text order; a repeated name is dropped, the first one counts.
     std::vector<TagAttribute> attributes;
+    // The attributes dropped for a name given before, in text order.
+    std::vector<TagAttribute> repeated;
     // Where a new attribute goes: just after the last attribute (or the
     // name) and before any "/>" or ">"; after the name when the last
     // attribute is a "name=" without a value.

@@ -4,30 +4,18 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 #include <unordered_map>
 #include <utility>
 
 #include "markup/area_model.h"
 #include "markup/html_tags.h"
+#include "markup/tag_rules.h"
 
 namespace {
 
 bool IsAsciiSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
-
-// Nothing but white space, the ideographic space (U+3000) included.
-bool IsBlank(std::string_view text) {
-    for (size_t i = 0; i < text.size();) {
-        if (IsAsciiSpace(text[i])) {
-            ++i;
-        } else if (text.substr(i, 3) == "\xE3\x80\x80") {
-            i += 3;
-        } else {
-            return false;
-        }
-    }
-    return true;
 }
 
 std::string Trimmed(std::string_view text) {
@@ -456,7 +444,7 @@ const char* InvalidReason(const AreaTag& a) {
 class CFindings {
 public:
     explicit CFindings(std::vector<MapFinding>& out) : m_out(out) {}
-    void Add(size_t offset, CheckSeverity severity, const char* rule, std::string message,
+    void Add(size_t offset, CheckSeverity severity, CheckRule rule, std::string message,
              int area = -1) {
         MapFinding f;
         f.offset = offset;
@@ -467,12 +455,15 @@ public:
         m_out.push_back(std::move(f));
     }
 
+    std::vector<MapFinding>& Out() { return m_out; }
+
 private:
     std::vector<MapFinding>& m_out;
 };
 
 void CheckAreas(const std::vector<AreaTag>& all, const std::vector<size_t>& members,
-                std::string_view text, PictureSize picture, CFindings& add) {
+                std::string_view text, PictureSize picture, std::optional<DisplayScale> scale,
+                CFindings& add) {
     std::vector<const AreaTag*> areas;
     for (const size_t i : members) areas.push_back(&all[i]);
     const size_t n = areas.size();
@@ -488,20 +479,13 @@ void CheckAreas(const std::vector<AreaTag>& all, const std::vector<size_t>& memb
         StartTag tag;
         ReadStartTagAt(text, at, tag);
         if (!a.valid)
-            add.Add(at, CheckSeverity::kError, "invalid-area",
+            add.Add(at, CheckSeverity::kError, CheckRule::kInvalidArea,
                     std::string("a browser ignores this area: ") + InvalidReason(a), index);
-        if (a.hasHref && (!a.hasAlt || IsBlank(a.alt)))
-            add.Add(at, CheckSeverity::kError, "area-alt",
-                    a.hasAlt ? "the link's alternative text is empty"
-                             : "the link has no alternative text (alt)",
-                    index);
-        if (!a.hasHref && !tag.Find("nohref"))
-            add.Add(at, CheckSeverity::kWarning, "no-href", "the area has neither href nor nohref",
-                    index);
+        CheckAreaTag(text, tag, a, index, scale, add.Out());
         if (a.hasHref && IsScriptLink(a.href))
-            add.Add(at, CheckSeverity::kWarning, "script-href",
+            add.Add(at, CheckSeverity::kWarning, CheckRule::kScriptHref,
                     "a javascript: link is lost to keyboard and no-script users", index);
-        if (a.hasHref && a.hasAlt && !IsBlank(a.alt)) {
+        if (a.hasHref && a.hasAlt && !IsBlankText(a.alt)) {
             // Per text, its first link and the first area that links
             // elsewhere: one of them differs from any later link.
             AltUse& use = alts[Trimmed(a.alt)];
@@ -515,7 +499,7 @@ void CheckAreas(const std::vector<AreaTag>& all, const std::vector<size_t>& memb
                 other = use.second;
             }
             if (other)
-                add.Add(at, CheckSeverity::kWarning, "duplicate-alt",
+                add.Add(at, CheckSeverity::kWarning, CheckRule::kDuplicateAlt,
                         "the alternative text \"" + Trimmed(a.alt) +
                             "\" is also that of the area at line " + std::to_string(other->line) +
                             ", which links elsewhere",
@@ -534,22 +518,22 @@ void CheckAreas(const std::vector<AreaTag>& all, const std::vector<size_t>& memb
         const int index = static_cast<int>(members[k]);
         if (cover.inside[k] == 0) {
             if (WhollyOutside(a, picture.width, picture.height))
-                add.Add(at, CheckSeverity::kError, "outside-picture",
+                add.Add(at, CheckSeverity::kError, CheckRule::kOutsidePicture,
                         "the area lies wholly outside the " + size + " picture", index);
             else
-                add.Add(at, CheckSeverity::kError, "empty-area",
+                add.Add(at, CheckSeverity::kError, CheckRule::kEmptyArea,
                         "the area holds no pixel of the picture", index);
             continue;
         }
         if (ReachesOutside(a, picture.width, picture.height))
-            add.Add(at, CheckSeverity::kWarning, "outside-picture",
+            add.Add(at, CheckSeverity::kWarning, CheckRule::kOutsidePicture,
                     "part of the area lies outside the " + size + " picture", index);
         std::vector<int>& by = hiddenBy[k];
         std::sort(by.begin(), by.end());
         std::vector<int> lines;
         for (const int owner : by) lines.push_back(areas[size_t(owner)]->line);
         if (cover.picked[k] == 0) {
-            add.Add(at, CheckSeverity::kError, "unreachable",
+            add.Add(at, CheckSeverity::kError, CheckRule::kUnreachable,
                     std::string("a browser never picks this area: ") +
                         (lines.size() == 1 ? "the area at line " : "the areas at lines ") +
                         LineList(lines) +
@@ -559,7 +543,7 @@ void CheckAreas(const std::vector<AreaTag>& all, const std::vector<size_t>& memb
         }
         if (a.shape == AreaShape::kDefault) continue;
         for (const int owner : by)
-            add.Add(at, CheckSeverity::kWarning, "overlap",
+            add.Add(at, CheckSeverity::kWarning, CheckRule::kOverlap,
                     "the area shares pixels with the area at line " +
                         std::to_string(areas[size_t(owner)]->line) +
                         ", which a browser picks there",
@@ -590,6 +574,8 @@ private:
     std::vector<size_t> m_starts;
 };
 
+}  // namespace
+
 void AppendJsonString(std::string_view s, std::string& out) {
     out += '"';
     for (const char c : s) {
@@ -609,8 +595,6 @@ void AppendJsonString(std::string_view s, std::string& out) {
     out += '"';
 }
 
-}  // namespace
-
 std::vector<MapImage> ListMapImages(std::string_view text) {
     const Scan scan = ScanText(text);
     std::vector<MapImage> images;
@@ -626,11 +610,15 @@ std::vector<MapImage> ListMapImages(std::string_view text) {
 }
 
 bool FindFirstImageMap(std::string_view text, ImageMapSpan* out) {
+    return FindImageMap(text, 0, out);
+}
+
+bool FindImageMap(std::string_view text, size_t index, ImageMapSpan* out) {
     const Scan scan = ScanText(text);
     for (const ScannedImage& image : scan.images) {
         std::string name;
         const int map = MapNameOf(image.usemap, &name) ? FindMap(scan, name) : -1;
-        if (map < 0) continue;
+        if (map < 0 || index-- > 0) continue;
         *out = {image.offset, scan.maps[size_t(map)].begin, scan.maps[size_t(map)].end};
         return true;
     }
@@ -638,6 +626,15 @@ bool FindFirstImageMap(std::string_view text, ImageMapSpan* out) {
 }
 
 std::vector<MapFinding> CheckMaps(std::string_view text, const std::vector<PictureSize>& pictures) {
+    std::vector<PictureLookup> lookups;
+    for (const PictureSize size : pictures) lookups.push_back({size, {}});
+    return CheckPageMaps(text, lookups);
+}
+
+std::vector<MapFinding> CheckPageMaps(std::string_view text,
+                                      const std::vector<PictureLookup>& lookups) {
+    std::vector<PictureSize> pictures;
+    for (const PictureLookup& lookup : lookups) pictures.push_back(lookup.size);
     std::vector<MapFinding> findings;
     CFindings add(findings);
     Scan scan = ScanText(text);
@@ -652,13 +649,18 @@ std::vector<MapFinding> CheckMaps(std::string_view text, const std::vector<Pictu
     std::vector<int> mapOfImage(scan.images.size(), -1);
     for (size_t i = 0; i < scan.images.size(); ++i) {
         const ScannedImage& image = scan.images[i];
+        CheckImageTag(text, image.tag, findings);
+        if (i < lookups.size() && !lookups[i].missing.empty())
+            add.Add(image.offset, CheckSeverity::kWarning, CheckRule::kPictureMissing,
+                    "the picture \"" + image.source + "\" " + lookups[i].missing +
+                        ": the rules that need its size are left out");
         if (!image.hasAlt)
-            add.Add(image.offset, CheckSeverity::kError, "img-alt",
+            add.Add(image.offset, CheckSeverity::kError, CheckRule::kImgAlt,
                     "the image uses a map but has no alternative text (alt)");
         std::string name;
         const int map = MapNameOf(image.usemap, &name) ? FindMap(scan, name) : -1;
         if (map < 0) {
-            add.Add(image.offset, CheckSeverity::kError, "missing-map",
+            add.Add(image.offset, CheckSeverity::kError, CheckRule::kMissingMap,
                     "usemap \"" + image.usemap + "\" names no map of the page");
         } else {
             mapOfImage[i] = map;
@@ -681,7 +683,7 @@ std::vector<MapFinding> CheckMaps(std::string_view text, const std::vector<Pictu
             if (image.height)
                 shown += std::string(shown.empty() ? "" : " ") + "height=\"" +
                          std::string(image.tag.Value(text, "height")) + "\"";
-            add.Add(image.offset, CheckSeverity::kWarning, "scaled-image",
+            add.Add(image.offset, CheckSeverity::kWarning, CheckRule::kScaledImage,
                     "the image is shown at " + shown + " but the picture is " +
                         SizeText(picture.width, picture.height) +
                         ": the areas miss their targets unless they are scaled");
@@ -699,7 +701,7 @@ std::vector<MapFinding> CheckMaps(std::string_view text, const std::vector<Pictu
                               (map.hasId && ((earlier.hasName && earlier.name == map.id) ||
                                              (earlier.hasId && earlier.id == map.id)));
             if (same) {
-                add.Add(map.begin, CheckSeverity::kWarning, "duplicate-map",
+                add.Add(map.begin, CheckSeverity::kWarning, CheckRule::kDuplicateMap,
                         "a map named \"" + label + "\" comes before it at line " +
                             std::to_string(lineOf(earlier.begin)) + "; images use that one");
                 break;
@@ -708,7 +710,7 @@ std::vector<MapFinding> CheckMaps(std::string_view text, const std::vector<Pictu
         if (map.images.size() > 1) {
             std::vector<int> users;
             for (const size_t i : map.images) users.push_back(lineOf(scan.images[i].offset));
-            add.Add(map.begin, CheckSeverity::kWarning, "shared-map",
+            add.Add(map.begin, CheckSeverity::kWarning, CheckRule::kSharedMap,
                     "the map \"" + label + "\" is used by " + std::to_string(users.size()) +
                         " images (lines " + LineList(users) + "): keyboard order breaks");
         }
@@ -718,8 +720,14 @@ std::vector<MapFinding> CheckMaps(std::string_view text, const std::vector<Pictu
         const PictureSize picture = !map.images.empty() && map.images[0] < pictures.size()
                                         ? pictures[map.images[0]]
                                         : PictureSize{};
-        CheckAreas(areas, members, text, picture, add);
+        StartTag mapTag;
+        if (ReadStartTagAt(text, map.begin, mapTag)) CheckMapTag(text, mapTag, findings);
+        const std::optional<DisplayScale> scale =
+            map.images.empty() ? std::nullopt
+                               : ScaleOfImage(text, scan.images[map.images[0]].tag, picture);
+        CheckAreas(areas, members, text, picture, scale, add);
     }
+    CheckDuplicateIds(text, findings);
 
     for (MapFinding& f : findings) {
         lines.Place(f);
@@ -754,8 +762,10 @@ std::vector<std::vector<size_t>> FindingsPerArea(const std::vector<MapFinding>& 
     return per;
 }
 
-const char* SeverityName(CheckSeverity severity) {
-    return severity == CheckSeverity::kError ? "error" : "warning";
+void DropRules(std::vector<MapFinding>& findings, const std::vector<CheckRule>& rules) {
+    std::erase_if(findings, [&rules](const MapFinding& f) {
+        return std::find(rules.begin(), rules.end(), f.rule) != rules.end();
+    });
 }
 
 std::string FormatFindingsText(const std::vector<MapFinding>& findings, std::string_view file) {
@@ -763,22 +773,26 @@ std::string FormatFindingsText(const std::vector<MapFinding>& findings, std::str
     for (const MapFinding& f : findings) {
         out.append(file);
         out += ':' + std::to_string(f.line) + ':' + std::to_string(f.column) + ": " +
-               SeverityName(f.severity) + ": " + f.message + " [" + f.rule + "]\n";
+               SeverityName(f.severity) + ": " + f.message + " [" + RuleId(f.rule) + "]\n";
     }
     return out;
+}
+
+void AppendFindingJson(const MapFinding& f, std::string_view file, std::string& out) {
+    out += "{\"file\": ";
+    AppendJsonString(file, out);
+    out += ", \"line\": " + std::to_string(f.line) + ", \"column\": " + std::to_string(f.column) +
+           ", \"severity\": \"" + SeverityName(f.severity) + "\", \"rule\": \"" + RuleId(f.rule) +
+           "\", \"message\": ";
+    AppendJsonString(f.message, out);
+    out += '}';
 }
 
 std::string FormatFindingsJson(const std::vector<MapFinding>& findings, std::string_view file) {
     std::string out = "[";
     for (size_t i = 0; i < findings.size(); ++i) {
-        const MapFinding& f = findings[i];
-        out += i == 0 ? "\n  {\"file\": " : ",\n  {\"file\": ";
-        AppendJsonString(file, out);
-        out += ", \"line\": " + std::to_string(f.line) +
-               ", \"column\": " + std::to_string(f.column) + ", \"severity\": \"" +
-               SeverityName(f.severity) + "\", \"rule\": \"" + f.rule + "\", \"message\": ";
-        AppendJsonString(f.message, out);
-        out += '}';
+        out += i == 0 ? "\n  " : ",\n  ";
+        AppendFindingJson(findings[i], file, out);
     }
     out += findings.empty() ? "]\n" : "\n]\n";
     return out;

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-enum class CheckSeverity { kWarning, kError };
+#include "markup/check_rules.h"
 
 struct MapFinding {
     size_t offset = 0;  // the tag's '<' in the text
@@ -21,7 +21,7 @@ struct MapFinding {
     int line = 1;       // 1-based, LF ends a line
     int column = 1;     // 1-based, in characters
     CheckSeverity severity = CheckSeverity::kWarning;
-    const char* rule = "";  // "area-alt", "overlap", ...
+    CheckRule rule = CheckRule::kAreaAlt;
     std::string message;
     int area = -1;  // index among ParseAreas(text); -1 for an image or a map
 };
@@ -32,6 +32,14 @@ struct PictureSize {
     int width = 0;
     int height = 0;
     bool Known() const { return width > 0 && height > 0; }
+};
+
+// What the caller found of an image's picture: its size, or why it could
+// not be had (not found, not readable), which becomes a picture-missing
+// finding. Both empty when it was not looked for.
+struct PictureLookup {
+    PictureSize size;
+    std::string missing;
 };
 
 // An image of the text that has a usemap, in document order.
@@ -51,12 +59,21 @@ struct ImageMapSpan {
     size_t mapEnd = 0;
 };
 bool FindFirstImageMap(std::string_view text, ImageMapSpan* out);
+// The same for the index-th (0-based) of the images whose map is in the text.
+bool FindImageMap(std::string_view text, size_t index, ImageMapSpan* out);
 
 // Every finding of every map in the text, sorted by line and column (the
 // rules of one tag in the order they are checked). pictures[i] is the size
 // of the picture of ListMapImages(text)[i]; a map is checked against the
 // picture of the first image that uses it.
 std::vector<MapFinding> CheckMaps(std::string_view text, const std::vector<PictureSize>& pictures);
+// The same with what was found of each picture: the reasons a picture was
+// not had become picture-missing findings.
+std::vector<MapFinding> CheckPageMaps(std::string_view text,
+                                      const std::vector<PictureLookup>& pictures);
+
+// The findings less those of the given rules.
+void DropRules(std::vector<MapFinding>& findings, const std::vector<CheckRule>& rules);
 
 // For each of one map's areas (document order), the areas that a browser
 // picks instead of it on some of its pixel centres: indices into `areas`,
@@ -70,9 +87,11 @@ std::vector<std::vector<size_t>> AreasPickedOver(const std::vector<const AreaTag
 std::vector<std::vector<size_t>> FindingsPerArea(const std::vector<MapFinding>& findings,
                                                  size_t areaCount);
 
-const char* SeverityName(CheckSeverity severity);  // "error" or "warning"
-
 // "FILE:LINE:COLUMN: error|warning: MESSAGE [RULE]", one line each.
 std::string FormatFindingsText(const std::vector<MapFinding>& findings, std::string_view file);
 // One JSON array of {"file","line","column","severity","rule","message"}.
 std::string FormatFindingsJson(const std::vector<MapFinding>& findings, std::string_view file);
+// One of its objects, appended to `out`.
+void AppendFindingJson(const MapFinding& finding, std::string_view file, std::string& out);
+// A JSON string of UTF-8 text, quotes and control characters escaped.
+void AppendJsonString(std::string_view text, std::string& out);

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "markup/accessible_name.h"
 #include "markup/area_coords.h"
 #include "markup/area_model.h"
 #include "markup/html_tags.h"
@@ -144,23 +145,6 @@ std::string N(double v) {
     return FormatCoord(v);
 }
 
-// The shape's outline as path data, for clipping.
-std::string Outline(const AreaTag& a, PictureSize picture) {
-    const std::vector<double>& c = a.coords;
-    if (a.shape == AreaShape::kCircle)
-        return "M" + N(c[0] - c[2]) + " " + N(c[1]) + "a" + N(c[2]) + " " + N(c[2]) + " 0 1 0 " +
-               N(2 * c[2]) + " 0a" + N(c[2]) + " " + N(c[2]) + " 0 1 0 " + N(-2 * c[2]) + " 0Z";
-    if (a.shape == AreaShape::kPoly) {
-        std::string d;
-        for (size_t i = 0; i < c.size() / 2; ++i)
-            d += (i == 0 ? "M" : "L") + N(c[2 * i]) + " " + N(c[2 * i + 1]);
-        return d + "Z";
-    }
-    const Box b = BoxOf(a, picture);
-    return "M" + N(b.left) + " " + N(b.top) + "H" + N(b.right) + "V" + N(b.bottom) + "H" +
-           N(b.left) + "Z";
-}
-
 // `pointer`: whether the shape takes the pointer (else only the focus ring).
 std::string ShapeElement(const AreaTag& a, PictureSize picture, bool pointer = true) {
     const std::string common =
@@ -179,15 +163,6 @@ std::string ShapeElement(const AreaTag& a, PictureSize picture, bool pointer = t
     const Box b = BoxOf(a, picture);
     return "<rect x=\"" + N(b.left) + "\" y=\"" + N(b.top) + "\" width=\"" + N(b.right - b.left) +
            "\" height=\"" + N(b.bottom - b.top) + "\"" + common;
-}
-
-std::string IdPrefix(std::string_view mapName) {
-    std::string id = "ze-";
-    for (const char c : mapName)
-        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-            c == '-' || c == '_')
-            id += c;
-    return id.size() == 3 ? "ze-map" : id;
 }
 
 // Beyond this distance from the origin a number is no longer drawn as
@@ -219,9 +194,8 @@ bool BringNear(AreaTag& a, PictureSize picture) {
     return true;
 }
 
-void MakeSvg(std::string_view text, const StartTag& img, std::string_view mapName,
-             const std::vector<const AreaTag*>& given, PictureSize picture, const std::string& nl,
-             std::string* out) {
+void MakeSvg(std::string_view text, const StartTag& img, const std::vector<const AreaTag*>& given,
+             PictureSize picture, const std::string& nl, std::string* out) {
     std::vector<AreaTag> near;
     near.reserve(given.size());
     std::vector<bool> tooFar(given.size(), false);
@@ -235,7 +209,7 @@ void MakeSvg(std::string_view text, const StartTag& img, std::string_view mapNam
         areas.push_back(&near.back());
     }
     const std::string w = std::to_string(picture.width), h = std::to_string(picture.height);
-    const std::string prefix = IdPrefix(mapName);
+    const IdIndex ids = IndexIds(text);
     std::string& o = *out;
     o += "<div class=\"ze-map\" style=\"position:relative;width:100%\">" + nl + "<img";
     o += KnownAttributes(text, img, kImageAttributes);
@@ -249,72 +223,47 @@ void MakeSvg(std::string_view text, const StartTag& img, std::string_view mapNam
          "stroke-width:3px;vector-effect:non-scaling-stroke}</style>" +
          nl;
 
-    // The frame of the clip paths holds every shape.
+    // Two layers. The pointer's: every shape in reverse map order, so that
+    // the first area a browser would pick at a point is the one drawn on top
+    // there, edges included; their links are kept from the keyboard and from
+    // assistive technology. The keyboard's: the links in the map's order,
+    // named, their shapes only showing the focus ring.
     const size_t n = areas.size();
-    Box all{0, 0, double(picture.width), double(picture.height)};
-    for (size_t k = 0; k < n; ++k) {
-        if (!areas[k]->valid) continue;
-        const Box box = BoxOf(*areas[k], picture);
-        all = {std::min(all.left, box.left), std::min(all.top, box.top),
-               std::max(all.right, box.right), std::max(all.bottom, box.bottom)};
-    }
-    // Each shape is clipped by the shapes a browser picks instead of it on
-    // some of its pixel centres; at every pixel centre the shape left on top
-    // is then the one the map picks.
-    auto isDefault = [&](size_t k) { return areas[k]->shape == AreaShape::kDefault; };
-    std::vector<std::vector<size_t>> clippers = AreasPickedOver(areas, picture);
-    std::vector<bool> clips(n, false);
-    for (size_t k = 0; k < n; ++k) {
-        if (isDefault(k)) clippers[k].clear();
-        for (const size_t i : clippers[k]) clips[i] = true;
-    }
-    const std::string frame = "M" + N(all.left - 1) + " " + N(all.top - 1) + "H" +
-                              N(all.right + 1) + "V" + N(all.bottom + 1) + "H" + N(all.left - 1) +
-                              "Z";
-    if (std::find(clips.begin(), clips.end(), true) != clips.end()) {
-        o += "<defs>" + nl;
-        for (size_t i = 0; i < n; ++i)
-            if (clips[i])
-                o += "<clipPath id=\"" + prefix + "-not" + std::to_string(i + 1) +
-                     "\"><path clip-rule=\"evenodd\" d=\"" + frame + Outline(*areas[i], picture) +
-                     "\"/></clipPath>" + nl;
-        o += "</defs>" + nl;
-    }
-
-    // Default areas take the pointer below every other shape, the first one
-    // on top; their links stay in the map's order for the keyboard below,
-    // where their shapes only show the focus ring. Clipping them by every
-    // other shape instead would nest as deep as the map is long.
-    for (size_t k = n; k-- > 0;) {
-        const AreaTag& a = *areas[k];
-        if (!a.valid || !isDefault(k)) continue;
-        o += (a.hasHref
-                  ? "<a" + Attribute("href", a.href) + " tabindex=\"-1\" aria-hidden=\"true\">" +
-                        ShapeElement(a, picture) + "</a>"
-                  : "<g>" + ShapeElement(a, picture) + "</g>") +
-             nl;
+    for (int pass = 0; pass < 2; ++pass) {
+        for (size_t k = n; k-- > 0;) {
+            const AreaTag& a = *areas[k];
+            if (!a.valid || (a.shape == AreaShape::kDefault) == (pass == 1)) continue;
+            StartTag tag;
+            ReadStartTagAt(text, a.tag.begin, tag);
+            std::string open = "<g>";
+            if (a.hasHref) {
+                open = "<a" + Attribute("href", a.href);
+                for (const char* name : {"target", "rel"})
+                    if (tag.Find(name))
+                        open += Attribute(name, DecodeAttributeValue(tag.Value(text, name)));
+                open += " tabindex=\"-1\" aria-hidden=\"true\">";
+            }
+            o += open + ShapeElement(a, picture) + (a.hasHref ? "</a>" : "</g>") + nl;
+        }
     }
     for (size_t k = 0; k < n; ++k) {
         const AreaTag& a = *areas[k];
-        if (a.valid && isDefault(k) && !a.hasHref) continue;
         if (!a.valid) {
             o += "<!-- the area at line " + std::to_string(a.line) + " is left out: " +
                  (tooFar[k] ? "its numbers are too large to draw" : "a browser ignores it") +
                  " -->" + nl;
             continue;
         }
+        if (!a.hasHref) continue;
         StartTag tag;
         ReadStartTagAt(text, a.tag.begin, tag);
-        std::string open = a.hasHref ? "<a" + Attribute("href", a.href) : std::string("<g");
-        if (a.hasAlt) open += Attribute("aria-label", a.alt);
+        std::string open = "<a" + Attribute("href", a.href);
+        const std::string name = AreaAccessibleName(text, tag, ids);
+        if (!name.empty()) open += Attribute("aria-label", name);
         open += KnownAttributes(text, tag, {"title", "target", "rel", "id", "class"});
         o += open + ">";
-        if (a.hasAlt) o += "<title>" + EscapeHtml(a.alt, false) + "</title>";
-        for (const size_t i : clippers[k])
-            o += "<g clip-path=\"url(#" + prefix + "-not" + std::to_string(i + 1) + ")\">";
-        o += ShapeElement(a, picture, !isDefault(k));
-        for (size_t i = 0; i < clippers[k].size(); ++i) o += "</g>";
-        o += std::string(a.hasHref ? "</a>" : "</g>") + nl;
+        if (!name.empty()) o += "<title>" + EscapeHtml(name, false) + "</title>";
+        o += ShapeElement(a, picture, false) + "</a>" + nl;
     }
     o += "</svg>" + nl + "</div>" + nl;
 }
@@ -354,10 +303,10 @@ void MakeScalingMap(std::string_view text, const StartTag& img, const StartTag& 
 }  // namespace
 
 bool MakeResponsiveMarkup(std::string_view text, PictureSize picture, ResponsiveForm form,
-                          std::string* out, const std::string* source) {
+                          std::string* out, const std::string* source, size_t image) {
     ImageMapSpan span;
     StartTag img;
-    if (!picture.Known() || !FindFirstImageMap(text, &span) ||
+    if (!picture.Known() || !FindImageMap(text, image, &span) ||
         !ReadStartTagAt(text, span.image, img))
         return false;
     if (source) {
@@ -370,7 +319,7 @@ bool MakeResponsiveMarkup(std::string_view text, PictureSize picture, Responsive
         } else {
             changed.insert(img.attributesEnd, " " + value);
         }
-        return MakeResponsiveMarkup(changed, picture, form, out);
+        return MakeResponsiveMarkup(changed, picture, form, out, nullptr, image);
     }
     const std::vector<AreaTag> all = ParseAreas(text);
     std::vector<const AreaTag*> areas;
@@ -381,9 +330,7 @@ bool MakeResponsiveMarkup(std::string_view text, PictureSize picture, Responsive
     StartTag map;
     ReadStartTagAt(text, span.mapBegin, map);
     if (form == ResponsiveForm::kSvg) {
-        const std::string name = DecodeAttributeValue(map.Find("name") ? map.Value(text, "name")
-                                                                       : map.Value(text, "id"));
-        MakeSvg(text, img, name, areas, picture, nl, out);
+        MakeSvg(text, img, areas, picture, nl, out);
     } else {
         MakeScalingMap(text, img, map, areas, picture, nl, out);
     }

@@ -3,11 +3,11 @@
 // An image and its map in forms that a browser scales with the picture, for
 // pages whose CSS shows the picture at another size than its own:
 // - an SVG overlay: the image at 100 % of its container and an inline
-//   <svg viewBox="0 0 W H"> laid over it, one link per area holding its
-//   shape. Where areas overlap, SVG picks the shape drawn last and the map
-//   the first area, so each shape is clipped by the shapes that a browser
-//   picks before it there; the links stay in the map's order for the
-//   keyboard.
+//   <svg viewBox="0 0 W H"> laid over it. SVG picks the shape drawn last and
+//   the map the first area, so the shapes that take the pointer are drawn
+//   in reverse map order (default areas below all others), and the links
+//   for the keyboard and screen readers, named as the areas are, follow in
+//   the map's order with shapes that only show the focus ring.
 // - a scaling map: the image tag (with width and height) and the map with
 //   its areas, each area's coordinates kept in data-coords, and a short
 //   inline script that rescales every area from the picture's own size to
@@ -26,12 +26,13 @@
 
 enum class ResponsiveForm { kSvg, kScalingMap };
 
-// The first image with a map of `text` (the pane's text or a page) in the
-// given form, its picture `picture` in size, with the text's line breaks.
-// False when the text has no image with a map or the size is not known.
-// With `source`, the image's src is that instead of the text's.
+// The image with a map of `text` (the pane's text or a page; `image`: which
+// of them, 0 the first) in the given form, its picture `picture` in size,
+// with the text's line breaks. False when the text has no such image or
+// the size is not known. With `source`, the image's src is that instead of
+// the text's.
 bool MakeResponsiveMarkup(std::string_view text, PictureSize picture, ResponsiveForm form,
-                          std::string* out, const std::string* source = nullptr);
+                          std::string* out, const std::string* source = nullptr, size_t image = 0);
 
 // What a Content-Security-Policy lists to let in the styles (in style-src)
 // and the script (in script-src) that the two forms write, when their line

@@ -110,10 +110,7 @@ void CAreaListModel::FindProblems() const {
     for (size_t row = 0; row < m_areas.size(); ++row) {
         QStringList parts;
         for (size_t i : perArea[row]) {
-            const std::string_view rule = findings[i].rule;
-            parts << (rule == "invalid-area" ? U("ブラウザが無視")
-                      : rule == "area-alt"   ? U("代替テキストなし")
-                                             : CProblemsPanel::RuleText(findings[i].rule));
+            parts << U(RuleLabel(findings[i].rule));
         }
         parts.removeDuplicates();
         m_problems[row] = parts.join(U("、"));

@@ -74,6 +74,8 @@ bool CMapApp::InitInstance(const QStringList& args, QString* error) {
     m_loader->SetIndicatorHost(&m_frame->StatusBar(), m_frame.get());
     m_markup = std::make_unique<CMarkupFile>(*this);
     CMarkupFile* markup = m_markup.get();
+    m_frame->Problems().SetLineMap(
+        [markup](int line, std::string_view text) { return markup->PageLine(line, text); });
     connect(m_frame.get(), &CMainFrame::mapOpenRequested, markup, &CMarkupFile::OnOpenMap);
     connect(m_frame.get(), &CMainFrame::mapSwitchRequested, markup, &CMarkupFile::OnSwitchMap);
     connect(m_frame.get(), &CMainFrame::mapSaveRequested, markup, &CMarkupFile::OnSaveMap);

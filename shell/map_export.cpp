@@ -12,6 +12,7 @@
 #include "markup/preview_page.h"
 #include "shell/main_frame.h"
 #include "shell/map_app.h"
+#include "shell/markup_file.h"
 #include "shell/prompts.h"
 
 namespace {
@@ -102,9 +103,20 @@ void ExportMap(CMapApp& app, ResponsiveForm form) {
     request.fileName = QFileInfo(picture).completeBaseName() +
                        (form == ResponsiveForm::kSvg ? QStringLiteral("-svg.html")
                                                      : QStringLiteral("-scaling.html"));
-    request.directory = StartFolderFor(picture);
+    // A map from a page starts in the page's folder, where its src is
+    // relative to; saved in another folder, src names the picture from there.
+    const CMarkupFile* page = app.Markup();
+    const QString start =
+        page && page->FromPage() ? QFileInfo(page->Path()).absolutePath() : StartFolderFor(picture);
+    request.directory = start;
     const FileAnswer answer = Prompts().AskFile(frame, request);
     if (!answer.accepted || answer.path.isEmpty()) return;
+    const QString chosen = QFileInfo(answer.path).absolutePath();
+    if (QDir(chosen) != QDir(start)) {
+        const std::string source =
+            QDir::fromNativeSeparators(QDir(chosen).relativeFilePath(picture)).toStdString();
+        if (!MarkupOf(app, form, title, &markup, &source)) return;
+    }
     const ze::WriteError error =
         ze::WriteFileSafely(answer.path.toStdString(), [&markup](std::FILE* f) {
             return std::fwrite(markup.data(), 1, markup.size(), f) == markup.size();

@@ -17,6 +17,7 @@
 #include "doc/settings.h"
 #include "io/safe_write.h"
 #include "markup/link_path.h"
+#include "markup/map_check.h"
 #include "markup/preview_page.h"
 #include "shell/main_frame.h"
 #include "shell/map_app.h"
@@ -179,7 +180,11 @@ bool CMarkupFile::OpenPageAt(const QString& path, const PageSnapshot* ours) {
     }
     const PageImageMap& map = page.page.maps[size_t(index)];
     const QString source = QString::fromStdString(map.source);
-    const QString picture = ResolveSource(path, source);
+    if (source.trimmed().isEmpty()) {
+        Show(U("%1 の画像には src がありません。").arg(file));
+        return false;
+    }
+    const QString picture = ResolvePagePicture(path, source);
     QString why;
     if (picture.isEmpty()) {
         Show(U("%1 の画像 \"%2\" はこのコンピューター上のファイルではありません。")
@@ -192,6 +197,8 @@ bool CMarkupFile::OpenPageAt(const QString& path, const PageSnapshot* ours) {
     }
     m_app.Frame()->Pane().SetWindowText(ExtractMarkup(page.bytes, page.page, size_t(index)));
     m_path = QFileInfo(path).absoluteFilePath();
+    m_imageLine = map.line;
+    m_mapLine = 1 + int(std::count(page.bytes.begin(), page.bytes.begin() + map.map.begin, '\n'));
     m_fromPage = true;
     m_image = index;
     m_page = TakePageSnapshot(page.bytes, page.page, size_t(index));
@@ -511,4 +518,32 @@ void CMarkupFile::OfferRecovery() {
 void CMarkupFile::OnNormalExit() {
     m_timer.stop();
     m_recovery.Remove();
+}
+
+int CMarkupFile::PageLine(int paneLine, std::string_view paneText) const {
+    ImageMapSpan span;
+    if (!m_fromPage || !FindFirstImageMap(paneText, &span)) return paneLine;
+    const int mapPaneLine =
+        1 + int(std::count(paneText.begin(), paneText.begin() + span.mapBegin, '\n'));
+    return paneLine < mapPaneLine ? m_imageLine + paneLine - 1 : m_mapLine + paneLine - mapPaneLine;
+}
+
+QString CMarkupFile::ResolvePagePicture(const QString& pagePath, const QString& source) const {
+    const QString src = source.trimmed();
+    if (!src.startsWith(QLatin1Char('/')) || src.startsWith(QStringLiteral("//")))
+        return ResolveSource(pagePath, src);
+    // From the site's folder: the one chosen before, or asked for when the
+    // picture is not there.
+    const QString path =
+        QUrl(QStringLiteral("file:///")).resolved(QUrl(src)).path(QUrl::FullyDecoded);
+    QString root = QString::fromStdString(GetSiteRootSetting());
+    if (root.isEmpty() || !QFileInfo::exists(root + path)) {
+        root = Prompts().AskFolder(
+            m_app.Frame(),
+            U("サイトのフォルダー: 画像 \"%1\" はサイトのルートからのパスです").arg(src),
+            root.isEmpty() ? QFileInfo(pagePath).absolutePath() : root);
+        if (root.isEmpty()) return QDir::cleanPath(path);
+        SetSiteRootSetting(QDir::cleanPath(root).toStdString());
+    }
+    return QDir::cleanPath(root + path);
 }

@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <string_view>
 
 #include "doc/page_save.h"
 #include "shell/recovery.h"
@@ -33,6 +34,10 @@ public:
     const QString& Path() const { return m_path; }
     // True when saving writes the markup back into the page at Path().
     bool FromPage() const { return m_fromPage; }
+    // The page's line of line `paneLine` of the pane's text `paneText`: the
+    // image tag's lines from where the image stands in the page, the map's
+    // from where the map does. The pane's own line for a map not from a page.
+    int PageLine(int paneLine, std::string_view paneText) const;
 
     // With changed markup asks 保存しますか? (Save / Discard / Cancel). True
     // when the caller may go on: nothing changed, saved, or discarded.
@@ -74,6 +79,8 @@ private:
     // Makes the picture at `path` the document's; false (with `why`) when
     // it does not load, and then nothing has changed.
     bool AdoptPicture(const QString& path, QString* why);
+    // The picture of a page's src; "/..." from the site's folder setting.
+    QString ResolvePagePicture(const QString& pagePath, const QString& source) const;
     void Show(const QString& text) const;
     // The markup of a copy left after a crash, with its picture when that
     // still opens, as changed markup.
@@ -102,7 +109,9 @@ private:
     QTimer m_timer;
     QString m_path;
     bool m_fromPage = false;
-    int m_image = 0;           // which image with a map of the page
+    int m_image = 0;      // which image with a map of the page
+    int m_imageLine = 1;  // the page's lines of that image and its map
+    int m_mapLine = 1;
     PageSnapshot m_page;       // what the page held when read or last written
     bool m_copyStale = false;  // the text changed since the last copy
     QString m_copyFailure;     // shown in the status bar: copies cannot be written

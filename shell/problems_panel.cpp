@@ -2,33 +2,12 @@
 #include "shell/problems_panel.h"
 
 #include <QHeaderView>
-#include <cstring>
 
 namespace {
 QString U(const char* text) {
     return QString::fromUtf8(text);
 }
 
-struct RuleName {
-    const char* rule;
-    const char* text;
-};
-constexpr RuleName kRuleNames[] = {
-    {"area-alt", "リンクの代替テキスト (alt) がありません"},
-    {"img-alt", "画像に代替テキスト (alt) がありません"},
-    {"invalid-area", "ブラウザが無視する領域です"},
-    {"empty-area", "領域が画像の画素を含みません"},
-    {"outside-picture", "領域が画像からはみ出しています"},
-    {"unreachable", "前の領域に覆われて選べない領域です"},
-    {"overlap", "領域が前の領域と重なっています"},
-    {"duplicate-alt", "別のリンクと同じ代替テキストです"},
-    {"no-href", "href も nohref もありません"},
-    {"script-href", "javascript: のリンクです"},
-    {"missing-map", "usemap の名前のマップがありません"},
-    {"duplicate-map", "同じ名前のマップが前にあります"},
-    {"shared-map", "マップを複数の画像が使っています"},
-    {"scaled-image", "画像の表示サイズが画像と異なります"},
-};
 }  // namespace
 
 CProblemsPanel::CProblemsPanel(QWidget* parent) : QDockWidget(U("問題"), parent) {
@@ -38,8 +17,11 @@ CProblemsPanel::CProblemsPanel(QWidget* parent) : QDockWidget(U("問題"), paren
     m_list.setHeaderLabels({U("行"), U("種類"), U("内容"), U("規則")});
     m_list.setRootIsDecorated(false);
     m_list.setUniformRowHeights(true);
-    m_list.header()->setStretchLastSection(false);
-    m_list.header()->setSectionResizeMode(2, QHeaderView::Stretch);
+    // The message's column as wide as its longest message, the rule's
+    // name taking what is left.
+    m_list.header()->setStretchLastSection(true);
+    for (const int column : {0, 1, 2})
+        m_list.header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
     setWidget(&m_list);
     m_timer.setSingleShot(true);
     m_timer.setInterval(kDelayMs);
@@ -56,10 +38,8 @@ void CProblemsPanel::SetSource(std::function<std::string()> text,
     m_picture = std::move(picture);
 }
 
-QString CProblemsPanel::RuleText(const char* rule) {
-    for (const RuleName& name : kRuleNames)
-        if (std::strcmp(name.rule, rule) == 0) return U(name.text);
-    return QString::fromUtf8(rule);
+QString CProblemsPanel::RuleText(CheckRule rule) {
+    return U(RuleInfo(rule).japanese);
 }
 
 void CProblemsPanel::Recheck() {
@@ -74,8 +54,9 @@ void CProblemsPanel::Recheck() {
         const MapFinding& f = m_findings[i];
         const bool error = f.severity == CheckSeverity::kError;
         errors += error;
-        auto* row = new QTreeWidgetItem({QString::number(f.line), error ? U("エラー") : U("警告"),
-                                         RuleText(f.rule), QString::fromUtf8(f.rule)});
+        const int line = m_lineOf ? m_lineOf(f.line, text) : f.line;
+        auto* row = new QTreeWidgetItem({QString::number(line), error ? U("エラー") : U("警告"),
+                                         RuleText(f.rule), QString::fromUtf8(RuleId(f.rule))});
         row->setData(0, Qt::UserRole, qulonglong(i));
         row->setToolTip(2, QString::fromStdString(f.message));
         rows << row;

@@ -10,6 +10,7 @@
 #include <QTreeWidget>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "markup/map_check.h"
@@ -24,14 +25,19 @@ public:
 
     // Where the text and the picture's size come from (0 x 0: no picture).
     void SetSource(std::function<std::string()> text, std::function<PictureSize()> picture);
+    // The line shown for a finding at a line of the text (a page's own line
+    // when the text came from a page); the text's line when not set.
+    void SetLineMap(std::function<int(int, std::string_view)> lineOf) {
+        m_lineOf = std::move(lineOf);
+    }
     // Checks again once typing pauses.
     void Schedule() { m_timer.start(); }
     // Checks the text now.
     void Recheck();
     const std::vector<MapFinding>& Findings() const { return m_findings; }
     QTreeWidget& List() { return m_list; }
-    // A few Japanese words on what a rule finds.
-    static QString RuleText(const char* rule);
+    // The rule's message in Japanese.
+    static QString RuleText(CheckRule rule);
 
 signals:
     // A finding about area `area` (ParseAreas order) was clicked.
@@ -46,5 +52,6 @@ private:
     QTimer m_timer;
     std::function<std::string()> m_text;
     std::function<PictureSize()> m_picture;
+    std::function<int(int, std::string_view)> m_lineOf;
     std::vector<MapFinding> m_findings;
 };

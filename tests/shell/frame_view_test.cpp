@@ -230,7 +230,8 @@ private slots:
         QCOMPARE(h.Cell(1, CAreaListModel::kProblems),
                  QString::fromUtf8("代替テキストなし、前の領域に覆われて選べない領域です"));
         QCOMPARE(h.Cell(2, CAreaListModel::kProblems),
-                 QString::fromUtf8("href も nohref もありません"));
+                 QString::fromUtf8("リンク (href) のない領域です、"
+                                   "href のない領域にリンクの属性があります"));
     }
 
     void rowsAndSelectionBothWays() {

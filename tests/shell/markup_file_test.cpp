@@ -13,6 +13,7 @@
 #include <csignal>
 
 #include "app_folder.h"
+#include "doc/settings.h"
 #include "markup/area_markup.h"
 
 namespace {
@@ -130,6 +131,7 @@ private slots:
             {"<img src=\"gone.bmp\" usemap=#m><map name=m></map>", "no such file"},
             {"<img src=\"index.html\" usemap=#m><map name=m></map>", "not a picture type"},
             {"<img src=\"http://example.com/a.bmp\" usemap=#m><map name=m></map>", "ファイルでは"},
+            {"<img src=\" \" usemap=#m><map name=m></map>", "src がありません"},
             {"<img usemap=#m><map name=m>\n" + std::string(16385, ' ') + "\n</map>", "16 KB"},
         };
         const std::string current = frame.Pane().GetWindowText();
@@ -167,6 +169,19 @@ private slots:
         // A picture opened alone names only itself.
         QVERIFY(app.OpenDocumentFile(m_f.Picture("b.bmp")));
         QCOMPARE(frame.windowTitle(), QStringLiteral("b.bmp - Zer Evizi SEKKA"));
+
+        // A src from the site's root: its folder asked for once, then remembered.
+        QVERIFY(QDir().mkpath(Q(m_f.dir->File("sub"))));
+        const QString rooted = Q(m_f.dir->File("sub/rooted.html"));
+        testutil::WriteFile(rooted.toStdString(),
+                            "<img src=\"/img/%E5%9C%B0%E5%9B%B3%201.bmp\" "
+                            "usemap=#r><map name=r></map>");
+        prompts.folderAnswers = {Q(m_f.dir->path().string())};
+        QVERIFY(app.Markup()->OpenPage(rooted));
+        QCOMPARE(Q(app.Document().GetPathName()), picture);
+        QCOMPARE(Q(GetSiteRootSetting()), Q(m_f.dir->path().string()));
+        QVERIFY(app.Markup()->OpenPage(rooted));
+        QVERIFY(prompts.folderAnswers.empty());
     }
 
     void aPageChangedOnDiskKeepsTheOtherProgramsWorkOrAsks() {
@@ -432,11 +447,13 @@ private slots:
             "<area shape=\"rect\" coords=\"200,100,300,120\" href=\"c.html\">\r\n</map>");
         QTRY_COMPARE(Rows(panel), (QStringList{
                                       U("1 エラー img-alt"),
+                                      U("4 警告 target-size"),
                                       U("4 エラー unreachable"),
                                       U("5 エラー area-alt"),
+                                      U("5 警告 target-size"),
                                       U("5 警告 outside-picture"),
                                   }));
-        QCOMPARE(panel.windowTitle(), U("問題 (エラー 3、警告 1)"));
+        QCOMPARE(panel.windowTitle(), U("問題 (エラー 3、警告 3)"));
 
         // One click on a finding about an area selects it; on one about the
         // image, its tag in the pane.
@@ -454,8 +471,8 @@ private slots:
         QTextCursor cursor = frame.Edit().textCursor();
         cursor.setPosition(28);
         cursor.insertText(QStringLiteral(" alt=\"map\""));
-        QCOMPARE(Rows(panel).size(), 4);
-        QTRY_COMPARE(Rows(panel).size(), 3);
+        QCOMPARE(Rows(panel).size(), 6);
+        QTRY_COMPARE(Rows(panel).size(), 5);
 
         // File > 書き出し writes either form or says why not.
         frame.Pane().SetWindowText(

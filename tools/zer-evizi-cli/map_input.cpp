@@ -1,15 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "map_input.h"
 
-#include <QDir>
-#include <QFileInfo>
-#include <QUrl>
-#include <cstdio>
-#include <map>
+#include <utility>
 
 #include "doc/page_file.h"
-#include "doc/picture_type.h"
-#include "image/image.h"
 #include "io/messages.h"
 #include "markup/text_encoding.h"
 
@@ -22,26 +16,16 @@ int Unreadable(const std::string& message) {
     return kUsageError;
 }
 
-// The picture that `source` names, as a browser resolves it against the
-// page (percent escapes decoded, query and fragment dropped); empty when it
-// is not a local file. The pane's text resolves against the current folder.
-std::string ResolveSource(const std::string& page, const std::string& source) {
-    const QString base = page == "-" ? QDir::currentPath() + QStringLiteral("/-")
-                                     : QFileInfo(QString::fromStdString(page)).absoluteFilePath();
-    const QUrl url =
-        QUrl::fromLocalFile(base).resolved(QUrl(QString::fromStdString(source).trimmed()));
-    if (!url.isLocalFile()) return {};
-    return QDir::cleanPath(url.toLocalFile()).toStdString();
-}
-
 }  // namespace
 
 bool TakeMapArg(const Args& args, size_t* i, MapInput* input) {
     const std::string& arg = args[*i];
-    if (arg == "--picture" && input->picture.empty() && *i + 1 < args.size() &&
-        !args[*i + 1].empty()) {
-        input->picture = args[++*i];
-        return true;
+    for (const auto& [flag, value] :
+         {std::pair{"--picture", &input->picture}, std::pair{"--root", &input->root}}) {
+        if (arg == flag && value->empty() && *i + 1 < args.size() && !args[*i + 1].empty()) {
+            *value = args[++*i];
+            return true;
+        }
     }
     if (input->name.empty() && !arg.empty() && (arg == "-" || arg[0] != '-')) {
         input->name = arg;
@@ -69,33 +53,15 @@ int ReadMapInput(MapInput* input) {
     return kOk;
 }
 
-int ReadPictureSizes(const MapInput& input, std::vector<PictureSize>* sizes) {
-    std::map<std::string, PictureSize> read;
+std::vector<PictureLookup> LookUpPictures(const MapInput& input, CPictureCache* cache) {
+    std::vector<PictureLookup> lookups;
     for (const MapImage& image : ListMapImages(input.text)) {
-        const std::string path =
-            input.picture.empty() ? ResolveSource(input.name, image.source) : input.picture;
-        if (path.empty()) {
-            std::fprintf(stderr,
-                         "zer-evizi-cli: the picture of the image at line %d is not a local file; "
-                         "its map is checked without it\n",
-                         image.line);
-            sizes->push_back({});
-            continue;
-        }
-        auto found = read.find(path);
-        if (found == read.end()) {
-            const int type = PictureTypeFromPath(path);
-            if (type < 0) return Unreadable("cannot open " + path + " as a picture");
-            CImage picture(path, type);
-            if (picture.GetWidth() <= 0 || picture.GetHeight() <= 0) {
-                FailRead(path, picture.GetReadFailure());
-                return kUsageError;
-            }
-            found = read.emplace(path, PictureSize{picture.GetWidth(), picture.GetHeight()}).first;
-        }
-        sizes->push_back(found->second);
+        if (!input.picture.empty())
+            lookups.push_back(LookUpPictureFile(input.picture, cache));
+        else
+            lookups.push_back(LookUpPicture(input.name, image.source, input.root, cache));
     }
-    return kOk;
+    return lookups;
 }
 
 }  // namespace cli

@@ -32,9 +32,10 @@ int OpenPage(const Args& args, const char* name, PageArgs* page, PageFile* file)
     if (!ParsePageArgs(args, page)) return UsageOf(name);
     *file = LoadPageFile(page->path);
     if (!file->ok) return Fail("cannot open " + page->path + ": " + file->error);
-    if (page->image > file->page.maps.size())
-        return Fail(page->path + " has " + std::to_string(file->page.maps.size()) +
-                    " images with maps");
+    const size_t count = file->page.maps.size();
+    if (page->image > count)
+        return Fail(page->path + " has " + std::to_string(count) +
+                    (count == 1 ? " image with a map" : " images with maps"));
     return kOk;
 }
 

@@ -1,0 +1,83 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "markup/check_report.h"
+
+namespace {
+
+// A path as a URI reference: bytes other than unreserved characters and '/'
+// percent-encoded; an absolute path as a file: URI.
+std::string PathUri(const std::string& path) {
+    static const char* hex = "0123456789ABCDEF";
+    std::string uri = !path.empty() && path[0] == '/' ? "file://" : "";
+    for (const char c : path) {
+        const unsigned char b = static_cast<unsigned char>(c);
+        if ((b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') ||
+            c == '-' || c == '.' || c == '_' || c == '~' || c == '/') {
+            uri += c;
+        } else {
+            uri += '%';
+            uri += hex[b >> 4];
+            uri += hex[b & 15];
+        }
+    }
+    return uri;
+}
+
+std::string Text(const char* text) {
+    std::string out = "{\"text\": ";
+    AppendJsonString(text, out);
+    return out + "}";
+}
+
+std::string Level(CheckSeverity severity) {
+    return severity == CheckSeverity::kError ? "\"error\"" : "\"warning\"";
+}
+
+void AppendRules(std::string& out) {
+    const auto rules = AllCheckRules();
+    for (size_t i = 0; i < rules.size(); ++i) {
+        const CheckRuleInfo& r = rules[i];
+        out += i == 0 ? "\n" : ",\n";
+        out += "        {\"id\": \"" + std::string(r.id) +
+               "\", \"shortDescription\": " + Text(r.title) +
+               ", \"fullDescription\": " + Text(r.help) + ", \"help\": " + Text(r.help) +
+               ", \"defaultConfiguration\": {\"level\": " + Level(r.severity) +
+               "}, \"properties\": {\"japanese\": ";
+        AppendJsonString(r.japanese, out);
+        out += "}}";
+    }
+}
+
+void AppendResult(const MapFinding& f, const std::string& uri, std::string& out) {
+    out += "      {\"ruleId\": \"" + std::string(RuleId(f.rule)) +
+           "\", \"ruleIndex\": " + std::to_string(static_cast<int>(f.rule)) +
+           ", \"level\": " + Level(f.severity) + ", \"message\": {\"text\": ";
+    AppendJsonString(f.message, out);
+    out += "}, \"locations\": [{\"physicalLocation\": {\"artifactLocation\": {\"uri\": ";
+    AppendJsonString(uri, out);
+    out += "}, \"region\": {\"startLine\": " + std::to_string(f.line) +
+           ", \"startColumn\": " + std::to_string(f.column) + "}}}]}";
+}
+
+}  // namespace
+
+std::string FormatReportSarif(const std::vector<PageFindings>& pages, const std::string& version) {
+    std::string out =
+        "{\n  \"$schema\": \"https://json.schemastore.org/sarif-2.1.0.json\",\n"
+        "  \"version\": \"2.1.0\",\n  \"runs\": [{\n"
+        "    \"tool\": {\"driver\": {\"name\": \"zer-evizi-cli\", \"version\": ";
+    AppendJsonString(version, out);
+    out += ", \"rules\": [";
+    AppendRules(out);
+    out += "\n    ]}},\n    \"columnKind\": \"unicodeCodePoints\",\n    \"results\": [";
+    bool first = true;
+    for (const PageFindings& page : pages) {
+        const std::string uri = PathUri(page.file);
+        for (const MapFinding& f : page.findings) {
+            out += first ? "\n" : ",\n";
+            first = false;
+            AppendResult(f, uri, out);
+        }
+    }
+    out += first ? "]\n  }]\n}\n" : "\n    ]\n  }]\n}\n";
+    return out;
+}
