@@ -18,7 +18,7 @@ enum class CheckSeverity { kWarning, kError };
 struct MapFinding {
     size_t offset = 0;  // the tag's '<' in the text
     size_t end = 0;     // just past its '>'
-    int line = 1;       // 1-based, LF ends a line
+    int line = 1;       // 1-based; LF, CR LF or a CR alone ends a line
     int column = 1;     // 1-based, in characters
     CheckSeverity severity = CheckSeverity::kWarning;
     const char* rule = "";  // "area-alt", "overlap", ...
@@ -71,8 +71,3 @@ std::vector<std::vector<size_t>> FindingsPerArea(const std::vector<MapFinding>& 
                                                  size_t areaCount);
 
 const char* SeverityName(CheckSeverity severity);  // "error" or "warning"
-
-// "FILE:LINE:COLUMN: error|warning: MESSAGE [RULE]", one line each.
-std::string FormatFindingsText(const std::vector<MapFinding>& findings, std::string_view file);
-// One JSON array of {"file","line","column","severity","rule","message"}.
-std::string FormatFindingsJson(const std::vector<MapFinding>& findings, std::string_view file);

@@ -4,10 +4,12 @@
 // input), sorted by line. Exit 0 when none is an error, 1 when one is, 2 on
 // a usage error or an input that cannot be read.
 
+#include <cstdio>
 #include <string>
 
 #include "command.h"
 #include "map_input.h"
+#include "markup/finding_writer.h"
 #include "markup/map_check.h"
 
 namespace {
@@ -34,11 +36,23 @@ int Run(const cli::Args& args) {
     if (const int status = cli::ReadPictureSizes(input, &pictures); status != cli::kOk)
         return status;
     const std::vector<MapFinding> findings = CheckMaps(input.text, pictures);
-    cli::WriteOut(format == "json" ? FormatFindingsJson(findings, input.name)
-                                   : FormatFindingsText(findings, input.name));
-    for (const MapFinding& f : findings)
-        if (f.severity == CheckSeverity::kError) return cli::kFailure;
-    return cli::kOk;
+    const bool json = format == "json";
+    CFindingWriter writer(
+        json ? FindingFormat::kJson : FindingFormat::kText, input.name,
+        [](std::string_view piece) { std::fwrite(piece.data(), 1, piece.size(), stdout); });
+    bool error = false;
+    for (const MapFinding& f : findings) {
+        writer.Write(f);
+        error = error || f.severity == CheckSeverity::kError;
+    }
+    writer.Finish();
+    std::fflush(stdout);
+    if (writer.ChangedBytes())
+        std::fprintf(stderr,
+                     "zer-evizi-cli: the page holds bytes that are not UTF-8; the report shows "
+                     "them as %s\n",
+                     json ? "U+FFFD" : "\\xNN");
+    return error ? cli::kFailure : cli::kOk;
 }
 
 const cli::Registration registration({kName, "[--format text|json] [--picture FILE] PAGE|-", Run});
