@@ -66,9 +66,7 @@ double ScaleFor(const std::vector<double>& c, size_t count, double x, double y) 
 
 bool InCircle(const std::vector<double>& c, double x, double y) {
     const double scale = ScaleFor(c, 3, x, y);
-    const double dx = x * scale - c[0] * scale, dy = y * scale - c[1] * scale;
-    const double r = c[2] * scale;
-    return dx * dx + dy * dy <= r * r;
+    return InCircleUnscaled(c[0] * scale, c[1] * scale, c[2] * scale, x * scale, y * scale);
 }
 
 // a + b exactly, as hi + lo.
@@ -146,6 +144,14 @@ bool InPolygon(const std::vector<double>& c, double x, double y) {
 }
 
 }  // namespace
+
+int ExactOrientation(double x1, double y1, double x2, double y2, double x3, double y3) {
+    return Orientation(x1, y1, x2, y2, x3, y3);
+}
+
+double PolygonScale(const std::vector<double>& coords) {
+    return ScaleFor(coords, coords.size() / 2 * 2, 0, 0);
+}
 
 std::vector<AreaTag> ParseAreas(std::string_view text) {
     return ParseAreasFrom(text, 0, 1);

@@ -62,6 +62,20 @@ std::vector<AreaTag> UpdateAreas(std::vector<AreaTag> areas, std::string_view be
 // for an invalid one.
 bool AreaContains(const AreaTag& area, double x, double y);
 
+// The two exact steps of AreaContains for a polygon, for code that settles
+// many points of one row at once: the power of two its coordinates are
+// scaled by (1 unless some are beyond 2^500), and the sign of
+// (x2 - x1)(y3 - y1) - (y2 - y1)(x3 - x1) of scaled values, computed
+// without rounding (1, 0 or -1).
+double PolygonScale(const std::vector<double>& coords);
+// The circle's test of AreaContains once its values are scaled (all of
+// them at most 2^500, where no scaling is needed).
+inline bool InCircleUnscaled(double cx, double cy, double r, double x, double y) {
+    const double dx = x - cx, dy = y - cy;
+    return dx * dx + dy * dy <= r * r;
+}
+int ExactOrientation(double x1, double y1, double x2, double y2, double x3, double y3);
+
 // Index of the area a browser picks at picture point (x, y): the first valid
 // area in document order that contains it, where a default area counts only
 // after all others. -1 when none does.

@@ -1,22 +1,27 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "markup/check_report.h"
 
-std::string FormatReportText(const std::vector<PageFindings>& pages) {
+#include "markup/finding_writer.h"
+
+namespace {
+
+std::string Formatted(const std::vector<PageFindings>& pages, FindingFormat format) {
     std::string out;
-    for (const PageFindings& page : pages) out += FormatFindingsText(page.findings, page.file);
+    CFindingWriter writer(format, "", [&out](std::string_view piece) { out.append(piece); });
+    for (const PageFindings& page : pages) {
+        writer.SetFile(page.file);
+        for (const MapFinding& f : page.findings) writer.Write(f);
+    }
+    writer.Finish();
     return out;
 }
 
+}  // namespace
+
+std::string FormatReportText(const std::vector<PageFindings>& pages) {
+    return Formatted(pages, FindingFormat::kText);
+}
+
 std::string FormatReportJson(const std::vector<PageFindings>& pages) {
-    std::string out = "[";
-    bool first = true;
-    for (const PageFindings& page : pages) {
-        for (const MapFinding& f : page.findings) {
-            out += first ? "\n  " : ",\n  ";
-            first = false;
-            AppendFindingJson(f, page.file, out);
-        }
-    }
-    out += first ? "]\n" : "\n]\n";
-    return out;
+    return Formatted(pages, FindingFormat::kJson);
 }

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "markup/check_report.h"
+#include "markup/finding_writer.h"
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "markup/area_coverage.h"
 #include "markup/area_model.h"
 #include "markup/html_tags.h"
 #include "markup/tag_rules.h"
@@ -74,6 +75,8 @@ struct ScannedMap {
 struct Scan {
     std::vector<ScannedImage> images;
     std::vector<ScannedMap> maps;
+    // Each name or id: the first map that has it.
+    std::unordered_map<std::string, size_t> firstNamed;
 };
 
 // The images with a usemap and the maps of the text, template contents
@@ -120,6 +123,11 @@ Scan ScanText(std::string_view text) {
     }
     // A map never closed runs to the end of the text.
     for (const size_t k : open) scan.maps[k].end = text.size();
+    for (size_t k = 0; k < scan.maps.size(); ++k) {
+        const ScannedMap& map = scan.maps[k];
+        if (map.hasName) scan.firstNamed.emplace(map.name, k);
+        if (map.hasId) scan.firstNamed.emplace(map.id, k);
+    }
     for (ScannedImage& image : scan.images) {
         image.width = image.tag.Find("width");
         image.height = image.tag.Find("height");
@@ -129,12 +137,8 @@ Scan ScanText(std::string_view text) {
 
 // The first map whose name or id is `name`; -1 when there is none.
 int FindMap(const Scan& scan, const std::string& name) {
-    for (size_t k = 0; k < scan.maps.size(); ++k) {
-        const ScannedMap& map = scan.maps[k];
-        if ((map.hasName && map.name == name) || (map.hasId && map.id == name))
-            return static_cast<int>(k);
-    }
-    return -1;
+    const auto found = scan.firstNamed.find(name);
+    return found == scan.firstNamed.end() ? -1 : static_cast<int>(found->second);
 }
 
 std::string LineList(const std::vector<int>& lines) {
@@ -169,210 +173,43 @@ double ParseDimension(std::string_view value, bool* percent) {
     return number;
 }
 
-// --- Coverage -------------------------------------------------------------
+// --- Rules -------------------------------------------------------------
 
-struct Span {
-    int begin = 0;  // columns [begin, end) of one row
-    int end = 0;
+// Line and column of byte offsets, in characters. A line ends at LF, CR LF
+// or a CR alone. Offsets placed in ascending order cost one pass over the
+// text together.
+class CLineIndex {
+public:
+    explicit CLineIndex(std::string_view text) : m_text(text) {
+        m_starts.push_back(0);
+        for (size_t i = 0; i < text.size(); ++i)
+            if (text[i] == '\n' ||
+                (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n')))
+                m_starts.push_back(i + 1);
+    }
+    int LineOf(size_t offset) const {
+        return static_cast<int>(std::upper_bound(m_starts.begin(), m_starts.end(), offset) -
+                                m_starts.begin());
+    }
+    void Place(MapFinding& f) {
+        f.line = LineOf(f.offset);
+        const size_t start = m_starts[size_t(f.line) - 1];
+        const size_t to = std::min(f.offset, m_text.size());
+        if (m_at < start || m_at > to) {
+            m_at = start;
+            m_column = 1;
+        }
+        for (; m_at < to; ++m_at)
+            m_column += (static_cast<unsigned char>(m_text[m_at]) & 0xC0) != 0x80;
+        f.column = m_column;
+    }
+
+private:
+    std::string_view m_text;
+    std::vector<size_t> m_starts;
+    size_t m_at = 0;  // where the last column was counted to
+    int m_column = 1;
 };
-
-// Moves the ends of [a, b) to the first and last pixel centre of the row
-// that the area holds, as AreaContains decides. The estimate is at most a
-// pixel or two off; `floor` and `ceiling` bound the search.
-Span Refine(const AreaTag& area, double cy, int a, int b, int floor, int ceiling) {
-    auto in = [&](int x) { return AreaContains(area, x + 0.5, cy); };
-    a = std::clamp(a, floor, ceiling);
-    b = std::clamp(b, a, ceiling);
-    while (a > floor && in(a - 1)) --a;
-    while (a < b && !in(a)) ++a;
-    while (b < ceiling && in(b)) ++b;
-    while (b > a && !in(b - 1)) --b;
-    return {a, b};
-}
-
-int Lower(double x) {
-    if (std::isnan(x)) return -1;
-    return static_cast<int>(std::clamp(std::ceil(x - 0.5), -1.0, 2147483000.0));
-}
-int Upper(double x) {
-    if (std::isnan(x)) return 2147483000;
-    return static_cast<int>(std::clamp(std::floor(x - 0.5) + 1, -1.0, 2147483000.0));
-}
-
-// The pixels of row y (centres at y + 0.5) of a picture `width` wide that a
-// valid area holds, as sorted, separate spans.
-void RowSpans(const AreaTag& area, int y, int width, std::vector<double>& crossings,
-              std::vector<Span>& out) {
-    out.clear();
-    const double cy = y + 0.5;
-    const std::vector<double>& c = area.coords;
-    auto add = [&](double from, double to) {
-        const Span s = Refine(area, cy, Lower(from), Upper(to), 0, width);
-        if (s.begin < s.end) out.push_back(s);
-    };
-    switch (area.shape) {
-        case AreaShape::kDefault:
-            out.push_back({0, width});
-            return;
-        case AreaShape::kRect: {
-            const double top = std::min(c[1], c[3]), bottom = std::max(c[1], c[3]);
-            if (cy < top || cy > bottom) return;
-            add(std::min(c[0], c[2]), std::max(c[0], c[2]));
-            return;
-        }
-        case AreaShape::kCircle: {
-            const double dy = cy - c[1];
-            if (std::fabs(dy) > c[2]) return;
-            // In long double: squares of coordinates near a double's limit.
-            const long double r = c[2], d = dy;
-            const double half = double(std::sqrt(std::max(0.0L, r * r - d * d)));
-            add(c[0] - half, c[0] + half);
-            return;
-        }
-        case AreaShape::kPoly:
-            break;
-    }
-    // A polygon: the even-odd spans between the crossings of the row, then
-    // what lies on the row itself (corners and edges along it count as
-    // inside), each end settled by the hit test.
-    const size_t count = c.size() / 2;
-    crossings.clear();
-    for (size_t i = 0, j = count - 1; i < count; j = i++) {
-        const double xi = c[2 * i], yi = c[2 * i + 1], xj = c[2 * j], yj = c[2 * j + 1];
-        if ((yi > cy) != (yj > cy))
-            crossings.push_back(
-                double(xi + (cy - yi) * ((long double)xj - xi) / ((long double)yj - yi)));
-    }
-    std::sort(crossings.begin(), crossings.end());
-    for (size_t k = 0; k + 1 < crossings.size(); k += 2) add(crossings[k], crossings[k + 1]);
-    for (size_t i = 0, j = count - 1; i < count; j = i++) {
-        if (c[2 * i + 1] != cy) continue;
-        add(c[2 * i], c[2 * i]);
-        if (c[2 * j + 1] == cy) add(std::min(c[2 * i], c[2 * j]), std::max(c[2 * i], c[2 * j]));
-    }
-    if (out.size() < 2) return;
-    std::sort(out.begin(), out.end(), [](Span a, Span b) { return a.begin < b.begin; });
-    size_t kept = 0;
-    for (size_t i = 1; i < out.size(); ++i) {
-        if (out[i].begin <= out[kept].end)
-            out[kept].end = std::max(out[kept].end, out[i].end);
-        else
-            out[++kept] = out[i];
-    }
-    out.resize(kept + 1);
-}
-
-struct Run {
-    int begin = 0;
-    int end = 0;
-    int owner = 0;
-};
-
-struct Coverage {
-    std::vector<int64_t> inside;  // pixel centres each area holds
-    std::vector<int64_t> picked;  // where a browser picks it
-    // For each area, the areas picked on some of its pixels: the first
-    // kMaxHiders of them, so that a hostile map of areas stacked on each
-    // other stays linear.
-    std::vector<std::vector<int>> hiddenBy;
-};
-
-constexpr size_t kMaxHiders = 16;
-
-// The coverage of one map's areas on a picture: row by row, each area in the
-// order a browser tries them (others first, then default areas) claims the
-// pixels no area before it holds.
-Coverage Cover(const std::vector<const AreaTag*>& areas, int width, int height) {
-    const size_t n = areas.size();
-    Coverage cover;
-    cover.inside.assign(n, 0);
-    cover.picked.assign(n, 0);
-    cover.hiddenBy.assign(n, {});
-    std::vector<size_t> order;
-    std::vector<int> top(n, 0), bottom(n, 0);  // rows [top, bottom)
-    for (int pass = 0; pass < 2; ++pass) {
-        for (size_t k = 0; k < n; ++k) {
-            const AreaTag& a = *areas[k];
-            if (!a.valid || (a.shape == AreaShape::kDefault) != (pass == 1)) continue;
-            order.push_back(k);
-            double lo = 0, hi = height;
-            const std::vector<double>& c = a.coords;
-            if (a.shape == AreaShape::kRect) {
-                lo = std::min(c[1], c[3]);
-                hi = std::max(c[1], c[3]);
-            } else if (a.shape == AreaShape::kCircle) {
-                lo = c[1] - c[2];
-                hi = c[1] + c[2];
-            } else if (a.shape == AreaShape::kPoly) {
-                lo = hi = c[1];
-                for (size_t i = 1; i < c.size() / 2; ++i) {
-                    lo = std::min(lo, c[2 * i + 1]);
-                    hi = std::max(hi, c[2 * i + 1]);
-                }
-            }
-            top[k] = std::clamp(Lower(lo) - 1, 0, height);
-            bottom[k] = std::clamp(Upper(hi) + 1, top[k], height);
-        }
-    }
-    std::vector<Run> runs, merged;
-    std::vector<std::pair<Run, size_t>> gaps;  // a new run, and the run it goes before
-    std::vector<Span> spans;
-    std::vector<double> crossings;
-    // The areas that reach each row, in the order a browser tries them: a
-    // sweep, so that a map of many small areas costs what its areas hold.
-    std::vector<size_t> byTop(order.size());
-    for (size_t rank = 0; rank < order.size(); ++rank) byTop[rank] = rank;
-    std::stable_sort(byTop.begin(), byTop.end(),
-                     [&](size_t a, size_t b) { return top[order[a]] < top[order[b]]; });
-    std::vector<size_t> active;  // ranks
-    size_t next = 0;
-    for (int y = 0; y < height; ++y) {
-        runs.clear();
-        const size_t before = active.size();
-        while (next < byTop.size() && top[order[byTop[next]]] <= y) active.push_back(byTop[next++]);
-        if (active.size() != before) std::sort(active.begin(), active.end());
-        active.erase(std::remove_if(active.begin(), active.end(),
-                                    [&](size_t rank) { return bottom[order[rank]] <= y; }),
-                     active.end());
-        for (const size_t rank : active) {
-            const size_t k = order[rank];
-            RowSpans(*areas[k], y, width, crossings, spans);
-            if (spans.empty()) continue;
-            // The pixels of the spans that no run holds yet become runs of
-            // this area; the runs they meet hide it there.
-            gaps.clear();
-            std::vector<int>& by = cover.hiddenBy[k];
-            for (const Span& s : spans) {
-                cover.inside[k] += s.end - s.begin;
-                size_t r =
-                    size_t(std::upper_bound(runs.begin(), runs.end(), s.begin,
-                                            [](int x, const Run& run) { return x < run.end; }) -
-                           runs.begin());
-                int x = s.begin;
-                for (; x < s.end && r < runs.size() && runs[r].begin < s.end; ++r) {
-                    if (runs[r].begin > x) gaps.push_back({{x, runs[r].begin, int(k)}, r});
-                    if (by.size() < kMaxHiders &&
-                        std::find(by.begin(), by.end(), runs[r].owner) == by.end())
-                        by.push_back(runs[r].owner);
-                    x = std::max(x, runs[r].end);
-                }
-                if (x < s.end) gaps.push_back({{x, s.end, int(k)}, r});
-            }
-            if (gaps.empty()) continue;
-            merged.clear();
-            size_t g = 0;
-            for (size_t r = 0; r <= runs.size(); ++r) {
-                for (; g < gaps.size() && gaps[g].second == r; ++g) {
-                    merged.push_back(gaps[g].first);
-                    cover.picked[k] += gaps[g].first.end - gaps[g].first.begin;
-                }
-                if (r < runs.size()) merged.push_back(runs[r]);
-            }
-            runs.swap(merged);
-        }
-    }
-    return cover;
-}
 
 bool WhollyOutside(const AreaTag& a, int width, int height) {
     const std::vector<double>& c = a.coords;
@@ -462,7 +299,8 @@ private:
 };
 
 void CheckAreas(const std::vector<AreaTag>& all, const std::vector<size_t>& members,
-                std::string_view text, PictureSize picture, std::optional<DisplayScale> scale,
+                std::string_view text, const CLineIndex& lines, PictureSize picture,
+                std::optional<DisplayScale> scale,
                 CFindings& add) {
     std::vector<const AreaTag*> areas;
     for (const size_t i : members) areas.push_back(&all[i]);
@@ -501,7 +339,8 @@ void CheckAreas(const std::vector<AreaTag>& all, const std::vector<size_t>& memb
             if (other)
                 add.Add(at, CheckSeverity::kWarning, CheckRule::kDuplicateAlt,
                         "the alternative text \"" + Trimmed(a.alt) +
-                            "\" is also that of the area at line " + std::to_string(other->line) +
+                            "\" is also that of the area at line " +
+                            std::to_string(lines.LineOf(other->tag.begin)) +
                             ", which links elsewhere",
                         index);
         }
@@ -510,6 +349,7 @@ void CheckAreas(const std::vector<AreaTag>& all, const std::vector<size_t>& memb
 
     const Coverage cover = Cover(areas, picture.width, picture.height);
     std::vector<std::vector<int>> hiddenBy = cover.hiddenBy;
+    auto areaLine = [&](int k) { return lines.LineOf(areas[size_t(k)]->tag.begin); };
     const std::string size = SizeText(picture.width, picture.height);
     for (size_t k = 0; k < n; ++k) {
         const AreaTag& a = *areas[k];
@@ -530,14 +370,14 @@ void CheckAreas(const std::vector<AreaTag>& all, const std::vector<size_t>& memb
                     "part of the area lies outside the " + size + " picture", index);
         std::vector<int>& by = hiddenBy[k];
         std::sort(by.begin(), by.end());
-        std::vector<int> lines;
-        for (const int owner : by) lines.push_back(areas[size_t(owner)]->line);
+        std::vector<int> hiderLines;
+        for (const int owner : by) hiderLines.push_back(areaLine(owner));
         if (cover.picked[k] == 0) {
             add.Add(at, CheckSeverity::kError, CheckRule::kUnreachable,
                     std::string("a browser never picks this area: ") +
-                        (lines.size() == 1 ? "the area at line " : "the areas at lines ") +
-                        LineList(lines) +
-                        (lines.size() == 1 ? " covers all of it" : " cover all of it"),
+                        (hiderLines.size() == 1 ? "the area at line " : "the areas at lines ") +
+                        LineList(hiderLines) +
+                        (hiderLines.size() == 1 ? " covers all of it" : " cover all of it"),
                     index);
             continue;
         }
@@ -545,67 +385,19 @@ void CheckAreas(const std::vector<AreaTag>& all, const std::vector<size_t>& memb
         for (const int owner : by)
             add.Add(at, CheckSeverity::kWarning, CheckRule::kOverlap,
                     "the area shares pixels with the area at line " +
-                        std::to_string(areas[size_t(owner)]->line) +
-                        ", which a browser picks there",
+                        std::to_string(areaLine(owner)) + ", which a browser picks there",
                     index);
     }
 }
 
-// Line and column of byte offsets, in characters.
-class CLineIndex {
-public:
-    explicit CLineIndex(std::string_view text) : m_text(text) {
-        m_starts.push_back(0);
-        for (size_t i = 0; i < text.size(); ++i)
-            if (text[i] == '\n') m_starts.push_back(i + 1);
-    }
-    void Place(MapFinding& f) const {
-        const auto it = std::upper_bound(m_starts.begin(), m_starts.end(), f.offset);
-        const size_t start = *(it - 1);
-        f.line = static_cast<int>(it - m_starts.begin());
-        int column = 1;
-        for (size_t i = start; i < f.offset && i < m_text.size(); ++i)
-            column += (static_cast<unsigned char>(m_text[i]) & 0xC0) != 0x80;
-        f.column = column;
-    }
-
-private:
-    std::string_view m_text;
-    std::vector<size_t> m_starts;
-};
-
 }  // namespace
-
-void AppendJsonString(std::string_view s, std::string& out) {
-    out += '"';
-    for (const char c : s) {
-        const unsigned char b = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (b < 0x20) {
-            static const char* hex = "0123456789abcdef";
-            out += "\\u00";
-            out += hex[b >> 4];
-            out += hex[b & 15];
-        } else {
-            out += c;
-        }
-    }
-    out += '"';
-}
 
 std::vector<MapImage> ListMapImages(std::string_view text) {
     const Scan scan = ScanText(text);
+    const CLineIndex lines(text);
     std::vector<MapImage> images;
-    int line = 1;
-    size_t counted = 0;
-    for (const ScannedImage& image : scan.images) {
-        line +=
-            static_cast<int>(std::count(text.begin() + counted, text.begin() + image.offset, '\n'));
-        counted = image.offset;
-        images.push_back({image.offset, line, image.source});
-    }
+    for (const ScannedImage& image : scan.images)
+        images.push_back({image.offset, lines.LineOf(image.offset), image.source});
     return images;
 }
 
@@ -638,13 +430,8 @@ std::vector<MapFinding> CheckPageMaps(std::string_view text,
     std::vector<MapFinding> findings;
     CFindings add(findings);
     Scan scan = ScanText(text);
-    const CLineIndex lines(text);
-    auto lineOf = [&](size_t offset) {
-        MapFinding f;
-        f.offset = offset;
-        lines.Place(f);
-        return f.line;
-    };
+    CLineIndex lines(text);
+    auto lineOf = [&](size_t offset) { return lines.LineOf(offset); };
 
     std::vector<int> mapOfImage(scan.images.size(), -1);
     for (size_t i = 0; i < scan.images.size(); ++i) {
@@ -694,19 +481,14 @@ std::vector<MapFinding> CheckPageMaps(std::string_view text,
     for (size_t m = 0; m < scan.maps.size(); ++m) {
         const ScannedMap& map = scan.maps[m];
         const std::string& label = map.hasName ? map.name : map.id;
-        for (size_t e = 0; e < m; ++e) {
-            const ScannedMap& earlier = scan.maps[e];
-            const bool same = (map.hasName && ((earlier.hasName && earlier.name == map.name) ||
-                                               (earlier.hasId && earlier.id == map.name))) ||
-                              (map.hasId && ((earlier.hasName && earlier.name == map.id) ||
-                                             (earlier.hasId && earlier.id == map.id)));
-            if (same) {
-                add.Add(map.begin, CheckSeverity::kWarning, CheckRule::kDuplicateMap,
-                        "a map named \"" + label + "\" comes before it at line " +
-                            std::to_string(lineOf(earlier.begin)) + "; images use that one");
-                break;
-            }
-        }
+        // The earliest map with this one's name or id as its name or id.
+        size_t earlier = m;
+        if (map.hasName) earlier = std::min(earlier, scan.firstNamed.at(map.name));
+        if (map.hasId) earlier = std::min(earlier, scan.firstNamed.at(map.id));
+        if (earlier < m)
+            add.Add(map.begin, CheckSeverity::kWarning, CheckRule::kDuplicateMap,
+                    "a map named \"" + label + "\" comes before it at line " +
+                        std::to_string(lineOf(scan.maps[earlier].begin)) + "; images use that one");
         if (map.images.size() > 1) {
             std::vector<int> users;
             for (const size_t i : map.images) users.push_back(lineOf(scan.images[i].offset));
@@ -714,9 +496,13 @@ std::vector<MapFinding> CheckPageMaps(std::string_view text,
                     "the map \"" + label + "\" is used by " + std::to_string(users.size()) +
                         " images (lines " + LineList(users) + "): keyboard order breaks");
         }
+        // The areas inside the map: those that start after its tag, up to
+        // its end (areas come in document order).
         std::vector<size_t> members;
-        for (size_t i = 0; i < areas.size(); ++i)
-            if (areas[i].tag.begin > map.begin && areas[i].tag.end <= map.end) members.push_back(i);
+        auto i = std::upper_bound(areas.begin(), areas.end(), map.begin,
+                                  [](size_t at, const AreaTag& a) { return at < a.tag.begin; });
+        for (; i != areas.end() && i->tag.begin < map.end; ++i)
+            if (i->tag.end <= map.end) members.push_back(size_t(i - areas.begin()));
         const PictureSize picture = !map.images.empty() && map.images[0] < pictures.size()
                                         ? pictures[map.images[0]]
                                         : PictureSize{};
@@ -725,19 +511,21 @@ std::vector<MapFinding> CheckPageMaps(std::string_view text,
         const std::optional<DisplayScale> scale =
             map.images.empty() ? std::nullopt
                                : ScaleOfImage(text, scan.images[map.images[0]].tag, picture);
-        CheckAreas(areas, members, text, picture, scale, add);
+        CheckAreas(areas, members, text, lines, picture, scale, add);
     }
     CheckDuplicateIds(text, findings);
 
-    for (MapFinding& f : findings) {
-        lines.Place(f);
-        StartTag tag;
-        f.end = ReadStartTagAt(text, f.offset, tag) ? tag.range.end : f.offset;
-    }
     std::stable_sort(findings.begin(), findings.end(),
-                     [](const MapFinding& a, const MapFinding& b) {
-                         return a.line != b.line ? a.line < b.line : a.column < b.column;
-                     });
+                     [](const MapFinding& a, const MapFinding& b) { return a.offset < b.offset; });
+    StartTag tag;
+    for (size_t i = 0; i < findings.size(); ++i) {
+        MapFinding& f = findings[i];
+        lines.Place(f);
+        if (i > 0 && findings[i - 1].offset == f.offset)
+            f.end = findings[i - 1].end;
+        else
+            f.end = ReadStartTagAt(text, f.offset, tag) ? tag.range.end : f.offset;
+    }
     return findings;
 }
 
@@ -766,34 +554,4 @@ void DropRules(std::vector<MapFinding>& findings, const std::vector<CheckRule>& 
     std::erase_if(findings, [&rules](const MapFinding& f) {
         return std::find(rules.begin(), rules.end(), f.rule) != rules.end();
     });
-}
-
-std::string FormatFindingsText(const std::vector<MapFinding>& findings, std::string_view file) {
-    std::string out;
-    for (const MapFinding& f : findings) {
-        out.append(file);
-        out += ':' + std::to_string(f.line) + ':' + std::to_string(f.column) + ": " +
-               SeverityName(f.severity) + ": " + f.message + " [" + RuleId(f.rule) + "]\n";
-    }
-    return out;
-}
-
-void AppendFindingJson(const MapFinding& f, std::string_view file, std::string& out) {
-    out += "{\"file\": ";
-    AppendJsonString(file, out);
-    out += ", \"line\": " + std::to_string(f.line) + ", \"column\": " + std::to_string(f.column) +
-           ", \"severity\": \"" + SeverityName(f.severity) + "\", \"rule\": \"" + RuleId(f.rule) +
-           "\", \"message\": ";
-    AppendJsonString(f.message, out);
-    out += '}';
-}
-
-std::string FormatFindingsJson(const std::vector<MapFinding>& findings, std::string_view file) {
-    std::string out = "[";
-    for (size_t i = 0; i < findings.size(); ++i) {
-        out += i == 0 ? "\n  " : ",\n  ";
-        AppendFindingJson(findings[i], file, out);
-    }
-    out += findings.empty() ? "]\n" : "\n]\n";
-    return out;
 }

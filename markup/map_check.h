@@ -18,7 +18,7 @@
 struct MapFinding {
     size_t offset = 0;  // the tag's '<' in the text
     size_t end = 0;     // just past its '>'
-    int line = 1;       // 1-based, LF ends a line
+    int line = 1;       // 1-based; LF, CR LF or a CR alone ends a line
     int column = 1;     // 1-based, in characters
     CheckSeverity severity = CheckSeverity::kWarning;
     CheckRule rule = CheckRule::kAreaAlt;
@@ -87,11 +87,3 @@ std::vector<std::vector<size_t>> AreasPickedOver(const std::vector<const AreaTag
 std::vector<std::vector<size_t>> FindingsPerArea(const std::vector<MapFinding>& findings,
                                                  size_t areaCount);
 
-// "FILE:LINE:COLUMN: error|warning: MESSAGE [RULE]", one line each.
-std::string FormatFindingsText(const std::vector<MapFinding>& findings, std::string_view file);
-// One JSON array of {"file","line","column","severity","rule","message"}.
-std::string FormatFindingsJson(const std::vector<MapFinding>& findings, std::string_view file);
-// One of its objects, appended to `out`.
-void AppendFindingJson(const MapFinding& finding, std::string_view file, std::string& out);
-// A JSON string of UTF-8 text, quotes and control characters escaped.
-void AppendJsonString(std::string_view text, std::string& out);

@@ -26,6 +26,10 @@ constexpr size_t kFrontShown = 5;
 
 }  // namespace
 
+CAreaListModel::CAreaListModel(MarkupPane& pane) : m_pane(pane) {
+    connect(&m_checker, &CCheckRunner::checked, this, &CAreaListModel::ShowProblems);
+}
+
 bool CAreaListModel::Refresh() {
     const std::string& text = m_pane.Text();
     if (m_read && text == m_text) return false;
@@ -35,7 +39,8 @@ bool CAreaListModel::Refresh() {
     m_text = text;
     m_front.assign(m_areas.size(), QString());
     m_frontKnown.assign(m_areas.size(), false);
-    m_problemsKnown = false;
+    m_problems.assign(m_areas.size(), QString());
+    m_problemsAsked = false;
     endResetModel();
     return true;
 }
@@ -75,7 +80,10 @@ QString CAreaListModel::Cell(int row, int column) const {
         case kTitle:
             return QString::fromStdString(AreaLinkOf(m_text, area).title);
         case kProblems:
-            if (!m_problemsKnown) FindProblems();
+            if (!m_problemsAsked) {
+                m_problemsAsked = true;
+                m_checker.Request(m_text, m_picture ? m_picture() : PictureSize{});
+            }
             return m_problems[size_t(row)];
         case kFront: {
             if (!m_frontKnown[size_t(row)]) {
@@ -95,16 +103,10 @@ QString CAreaListModel::Cell(int row, int column) const {
     }
 }
 
-void CAreaListModel::FindProblems() const {
-    // What the 問題 panel lists about each area. Coverage costs rows times
-    // areas; past kMaxCoverageAreas the rules that need the picture are left
-    // to the panel, so that typing in a huge map never waits for them.
-    constexpr size_t kMaxCoverageAreas = 1000;
-    PictureSize picture;
-    if (m_picture && m_areas.size() <= kMaxCoverageAreas) picture = m_picture();
-    const std::vector<MapImage> images = ListMapImages(m_text);
-    const std::vector<MapFinding> findings =
-        CheckMaps(m_text, std::vector<PictureSize>(images.size(), picture));
+void CAreaListModel::ShowProblems() {
+    // What the 問題 panel lists about each area, for the text the rows show.
+    if (m_checker.Text() != m_text) return;
+    const std::vector<MapFinding>& findings = m_checker.Findings();
     const std::vector<std::vector<size_t>> perArea = FindingsPerArea(findings, m_areas.size());
     m_problems.assign(m_areas.size(), QString());
     for (size_t row = 0; row < m_areas.size(); ++row) {
@@ -115,7 +117,8 @@ void CAreaListModel::FindProblems() const {
         parts.removeDuplicates();
         m_problems[row] = parts.join(U("、"));
     }
-    m_problemsKnown = true;
+    if (!m_areas.empty())
+        emit dataChanged(index(0, kProblems), index(int(m_areas.size()) - 1, kProblems));
 }
 
 QVariant CAreaListModel::data(const QModelIndex& index, int role) const {

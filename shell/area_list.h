@@ -24,6 +24,7 @@
 
 #include "markup/area_model.h"
 #include "markup/map_check.h"
+#include "shell/check_runner.h"
 
 class CMapView;
 class MarkupPane;
@@ -33,7 +34,7 @@ class CAreaListModel : public QAbstractTableModel {
 public:
     enum Column { kNumber, kShape, kHref, kAlt, kTitle, kProblems, kFront, kColumns };
 
-    explicit CAreaListModel(MarkupPane& pane) : m_pane(pane) {}
+    explicit CAreaListModel(MarkupPane& pane);
     // The size of the picture the areas are on, for the problems that need
     // it (unset or 0 x 0: those are left out).
     void SetPictureSize(std::function<PictureSize()> picture) { m_picture = std::move(picture); }
@@ -64,7 +65,7 @@ signals:
 private:
     // The text shown in column `column` of row `row`.
     QString Cell(int row, int column) const;
-    void FindProblems() const;
+    void ShowProblems();
 
     MarkupPane& m_pane;
     std::string m_text;  // the pane text the rows were read from
@@ -74,11 +75,12 @@ private:
     // first shows (empty: not yet).
     mutable std::vector<QString> m_front;
     mutable std::vector<bool> m_frontKnown;
-    // The map checker's findings about each row, worked out when the column
-    // first shows after a change.
+    // The map checker's findings about each row, asked for on a worker
+    // thread when the column first shows after a change (empty till then).
     std::function<PictureSize()> m_picture;
-    mutable std::vector<QString> m_problems;
-    mutable bool m_problemsKnown = false;
+    std::vector<QString> m_problems;
+    mutable bool m_problemsAsked = false;
+    mutable CCheckRunner m_checker;
 };
 
 class CAreaListDock : public QDockWidget {

@@ -26,6 +26,7 @@ CProblemsPanel::CProblemsPanel(QWidget* parent) : QDockWidget(U("問題"), paren
     m_timer.setSingleShot(true);
     m_timer.setInterval(kDelayMs);
     connect(&m_timer, &QTimer::timeout, this, &CProblemsPanel::Recheck);
+    connect(&m_runner, &CCheckRunner::checked, this, &CProblemsPanel::ShowFindings);
     connect(&m_list, &QTreeWidget::itemClicked, this,
             [this](QTreeWidgetItem* item) { Choose(item); });
     connect(&m_list, &QTreeWidget::itemActivated, this,
@@ -44,14 +45,16 @@ QString CProblemsPanel::RuleText(CheckRule rule) {
 
 void CProblemsPanel::Recheck() {
     m_timer.stop();
-    const std::string text = m_text ? m_text() : std::string();
-    const PictureSize picture = m_picture ? m_picture() : PictureSize{};
-    m_findings = CheckMaps(text, std::vector<PictureSize>(ListMapImages(text).size(), picture));
+    m_runner.Request(m_text ? m_text() : std::string(), m_picture ? m_picture() : PictureSize{});
+}
+
+void CProblemsPanel::ShowFindings() {
+    const std::vector<MapFinding>& findings = m_runner.Findings();
     m_list.clear();
     QList<QTreeWidgetItem*> rows;
     int errors = 0;
-    for (size_t i = 0; i < m_findings.size(); ++i) {
-        const MapFinding& f = m_findings[i];
+    for (size_t i = 0; i < findings.size(); ++i) {
+        const MapFinding& f = findings[i];
         const bool error = f.severity == CheckSeverity::kError;
         errors += error;
         const int line = m_lineOf ? m_lineOf(f.line, text) : f.line;
@@ -63,20 +66,20 @@ void CProblemsPanel::Recheck() {
     }
     m_list.addTopLevelItems(rows);
     setWindowTitle(
-        m_findings.empty()
+        findings.empty()
             ? U("問題")
-            : U("問題 (エラー %1、警告 %2)").arg(errors).arg(int(m_findings.size()) - errors));
+            : U("問題 (エラー %1、警告 %2)").arg(errors).arg(int(findings.size()) - errors));
 }
 
 void CProblemsPanel::Choose(QTreeWidgetItem* item) {
     // Rows of a text typed over since are checked again first.
-    if (!item || m_timer.isActive()) {
+    if (!item || m_timer.isActive() || m_runner.Pending()) {
         Recheck();
         return;
     }
     const size_t i = size_t(item->data(0, Qt::UserRole).toULongLong());
-    if (i >= m_findings.size()) return;
-    const MapFinding& f = m_findings[i];
+    if (i >= Findings().size()) return;
+    const MapFinding& f = Findings()[i];
     if (f.area >= 0)
         emit areaChosen(f.area);
     else

@@ -2,7 +2,7 @@
 #pragma once
 // The 問題 panel: a dock listing what the map checker finds in the pane's
 // text, one row a finding (line, severity, what is wrong, the rule's name),
-// checked again a moment after typing pauses, as the outlines are. A click
+// checked again on a worker thread a moment after typing pauses. A click
 // on a row says which area or tag it is about; the window selects it.
 
 #include <QDockWidget>
@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "markup/map_check.h"
+#include "shell/check_runner.h"
 
 class CProblemsPanel : public QDockWidget {
     Q_OBJECT
@@ -32,9 +33,9 @@ public:
     }
     // Checks again once typing pauses.
     void Schedule() { m_timer.start(); }
-    // Checks the text now.
+    // Checks the text now; the rows follow when the check is done.
     void Recheck();
-    const std::vector<MapFinding>& Findings() const { return m_findings; }
+    const std::vector<MapFinding>& Findings() const { return m_runner.Findings(); }
     QTreeWidget& List() { return m_list; }
     // The rule's message in Japanese.
     static QString RuleText(CheckRule rule);
@@ -47,11 +48,12 @@ signals:
 
 private:
     void Choose(QTreeWidgetItem* item);
+    void ShowFindings();
 
     QTreeWidget m_list;
     QTimer m_timer;
     std::function<std::string()> m_text;
     std::function<PictureSize()> m_picture;
     std::function<int(int, std::string_view)> m_lineOf;
-    std::vector<MapFinding> m_findings;
+    CCheckRunner m_runner;
 };

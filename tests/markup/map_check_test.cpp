@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "markup/area_model.h"
+#include "markup/finding_writer.h"
 
 namespace {
 
@@ -30,6 +31,45 @@ std::string Check(const std::string& text, PictureSize picture = {100, 50},
     std::vector<MapFinding> findings = CheckMaps(text, std::vector<PictureSize>(images, picture));
     DropRules(findings, left);
     return FormatFindingsText(findings, "p.html");
+}
+
+// The coverage findings of a page against those of the hit test at every
+// pixel centre of a width x height picture.
+void ExpectCoverageAsHitTest(const std::string& text, int width, int height) {
+    const std::vector<AreaTag> areas = ParseAreas(text);
+    std::vector<int> inside(areas.size()), picked(areas.size());
+    std::vector<std::set<int>> hiddenBy(areas.size());
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const int hit = HitTestAreas(areas, x + 0.5, y + 0.5);
+            if (hit >= 0) ++picked[size_t(hit)];
+            for (size_t k = 0; k < areas.size(); ++k)
+                if (AreaContains(areas[k], x + 0.5, y + 0.5) && ++inside[k] && int(k) != hit)
+                    hiddenBy[k].insert(areas[size_t(hit)].line);
+        }
+    std::set<std::string> expected, got;
+    for (size_t k = 0; k < areas.size(); ++k) {
+        const std::string line = std::to_string(areas[k].line);
+        if (!areas[k].valid) continue;
+        if (inside[k] == 0)
+            expected.insert(line + " empty");
+        else if (picked[k] == 0)
+            expected.insert(line + " unreachable");
+        else
+            for (const int by : hiddenBy[k])
+                expected.insert(line + " overlap " + std::to_string(by));
+    }
+    for (const MapFinding& f : CheckMaps(text, {{width, height}})) {
+        const std::string rule = RuleId(f.rule), line = std::to_string(f.line);
+        if (rule == "empty-area" ||
+            (rule == "outside-picture" && f.severity == CheckSeverity::kError))
+            got.insert(line + " empty");
+        else if (rule == "unreachable")
+            got.insert(line + " unreachable");
+        else if (rule == "overlap")
+            got.insert(line + " overlap " + f.message.substr(45, f.message.find(',') - 45));
+    }
+    EXPECT_EQ(got, expected) << text;
 }
 
 }  // namespace
@@ -143,40 +183,75 @@ TEST(MapCheck, CoverageAgreesWithTheHitTestAtEveryPixelCentre) {
             list +=
                 std::string("<area shape=") + "rcpp"[kind] + " coords=\"" + coords + "\" nohref>\n";
         }
-        const std::string text = Page(list);
-        const std::vector<AreaTag> areas = ParseAreas(text);
-        std::vector<int> inside(areas.size()), picked(areas.size());
-        std::vector<std::set<int>> hiddenBy(areas.size());
-        for (int y = 0; y < 30; ++y)
-            for (int x = 0; x < 40; ++x) {
-                const int hit = HitTestAreas(areas, x + 0.5, y + 0.5);
-                if (hit >= 0) ++picked[size_t(hit)];
-                for (size_t k = 0; k < areas.size(); ++k)
-                    if (AreaContains(areas[k], x + 0.5, y + 0.5) && ++inside[k] && int(k) != hit)
-                        hiddenBy[k].insert(areas[size_t(hit)].line);
-            }
-        std::set<std::string> expected, got;
-        for (size_t k = 0; k < areas.size(); ++k) {
-            const std::string line = std::to_string(areas[k].line);
-            if (!areas[k].valid) continue;
-            if (inside[k] == 0)
-                expected.insert(line + " empty");
-            else if (picked[k] == 0)
-                expected.insert(line + " unreachable");
-            else
-                for (const int by : hiddenBy[k])
-                    expected.insert(line + " overlap " + std::to_string(by));
-        }
-        for (const MapFinding& f : CheckMaps(text, {{40, 30}})) {
-            const std::string rule = RuleId(f.rule), line = std::to_string(f.line);
-            if (rule == "empty-area" ||
-                (rule == "outside-picture" && f.severity == CheckSeverity::kError))
-                got.insert(line + " empty");
-            else if (rule == "unreachable")
-                got.insert(line + " unreachable");
-            else if (rule == "overlap")
-                got.insert(line + " overlap " + f.message.substr(45, f.message.find(',') - 45));
-        }
-        EXPECT_EQ(got, expected) << text;
+        ExpectCoverageAsHitTest(Page(list), 40, 30);
     }
+}
+
+// Shapes that defeat estimates: coordinates far beyond the picture whose
+// edges still cross it, a circle so large that rounding decides its rim,
+// and two combs whose teeth interleave, so that the areas after them meet
+// more earlier areas along a row than a short walk looks at.
+TEST(MapCheck, CoverageHoldsOnHostileShapes) {
+    std::string combA = "0,25", combB = "1,30";
+    for (int i = 0; i < 20; ++i) {
+        const std::string a = std::to_string(2 * i), b = std::to_string(2 * i + 1),
+                          c = std::to_string(2 * i + 2), d = std::to_string(2 * i + 3);
+        combA += "," + a + ",0," + b + ",0," + b + ",20," + c + ",20";
+        combB += "," + b + ",0," + c + ",0," + c + ",20," + d + ",20";
+    }
+    combA += ",40,25";
+    combB += ",41,30";
+    ExpectCoverageAsHitTest(
+        Page("<area shape=poly coords=\"" + combA + "\" nohref>\n<area shape=poly coords=\"" +
+             combB + "\" nohref>\n<area coords=0,0,40,30 nohref>\n<area coords=0,0,40,19 nohref>"),
+        40, 30);
+    ExpectCoverageAsHitTest(
+        Page("<area shape=poly coords=0,0,100,0,1e30,1e22 nohref>\n"
+             "<area shape=poly coords=-1e30,0,1e30,30,5,29 nohref>\n"
+             "<area shape=poly coords=3,1e300,7.5,-1e300,-1e308,2.5 nohref>\n"
+             "<area shape=circle coords=20,-1000000000000000,1000000000000010.5 nohref>\n"
+             "<area shape=circle coords=1e300,15,1e300 nohref>\n<area shape=default nohref>"),
+        40, 30);
+}
+
+// Lines end at LF, CR LF or a CR alone; columns count characters, also far
+// along one long line.
+TEST(MapCheck, PlacesFindingsOnEveryKindOfLine) {
+    EXPECT_EQ(Check("<img src=p.png alt=P usemap=#m>\r<map name=m>\r\r\n<area coords=0,0,9,9>"
+                    "\r</map>"),
+              "p.html:4:1: warning: the area has neither href nor nohref [no-href]\n");
+    std::string line = "<img src=p.png alt=P usemap=#m><map name=m>";
+    for (const char* x : {"0,0,9", "5,0,14", "10,0,19"})
+        line += std::string("<area coords=") + x + ",9 alt=\xE6\x97\xA5>";
+    EXPECT_EQ(Check(line + "</map>"),
+              "p.html:1:44: warning: the area has neither href nor nohref [no-href]\n"
+              "p.html:1:71: warning: the area has neither href nor nohref [no-href]\n"
+              "p.html:1:71: warning: the area shares pixels with the area at line 1, which a "
+              "browser picks there [overlap]\n"
+              "p.html:1:99: warning: the area has neither href nor nohref [no-href]\n"
+              "p.html:1:99: warning: the area shares pixels with the area at line 1, which a "
+              "browser picks there [overlap]\n");
+}
+
+// A usemap value cannot forge a line of the report or reach the terminal,
+// and the JSON stays valid whatever bytes the page holds.
+TEST(MapCheck, ReportsKeepWhatThePageSaysInItsPlace) {
+    const std::string text =
+        "<img alt=A usemap=\"a\nb.html:9:9: error: forged [x]\x1b[2J\xFF\xC2\x9B\xE3\x81\x82\">";
+    const std::vector<MapFinding> findings = CheckMaps(text, {});
+    EXPECT_EQ(FormatFindingsText(findings, "p\r.html"),
+              "p\\r.html:1:1: error: usemap \"a\\nb.html:9:9: error: forged [x]\\x1b[2J\\xff"
+              "\\u009b\xE3\x81\x82\" names no map of the page [missing-map]\n");
+    std::string json;
+    CFindingWriter writer(FindingFormat::kJson, "p.html",
+                          [&](std::string_view piece) { json.append(piece); });
+    EXPECT_FALSE(writer.ChangedBytes());
+    writer.Write(findings[0]);
+    writer.Finish();
+    EXPECT_TRUE(writer.ChangedBytes());
+    EXPECT_EQ(json,
+              "[\n  {\"file\": \"p.html\", \"line\": 1, \"column\": 1, \"severity\": \"error\", "
+              "\"rule\": \"missing-map\", \"message\": \"usemap \\\"a\\u000ab.html:9:9: error: "
+              "forged [x]\\u001b[2J\xEF\xBF\xBD\xC2\x9B\xE3\x81\x82\\\" names no map of the "
+              "page\"}\n]\n");
 }

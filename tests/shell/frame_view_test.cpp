@@ -8,9 +8,12 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <cmath>
+#include <ctime>
 #include <vector>
 
 #include "doc/settings.h"
+#include "shell/check_runner.h"
 #include "shell/commands.h"
 #include "shell/dialogs.h"
 #include "shell/view_harness.h"
@@ -62,6 +65,31 @@ struct ListHarness : FrameHarness {
         return rows.size() == 1 ? rows.first().row() : -1;
     }
 };
+
+// Processor time of the calling thread: what the window spends, not what
+// other programs on the machine take from it.
+double ThreadMs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
+
+// A map that took the checker seconds: 1,000 strips, each as tall as the
+// 4000 x 3000 picture, and a self-crossing polygon of 1,500 corners on one
+// line (within the pane's 16 KB a line).
+std::string HostileMap() {
+    std::string text = "<img src=\"p.bmp\" usemap=\"#m\" alt=\"p\">\r\n<map name=\"m\">\r\n";
+    for (int i = 0; i < 1000; ++i)
+        text += "<area coords=\"" + std::to_string(i * 4) + ",0," + std::to_string(i * 4 + 6) +
+                ",3000\" href=\"a\" alt=\"a\">\r\n";
+    text += "<area shape=\"poly\" coords=\"";
+    for (int i = 0; i < 1500; ++i) {
+        const double a = 6.283185307179586 * i * 743 / 1500;
+        text += (i ? "," : "") + std::to_string(int(2000 + 1900 * std::cos(a))) + "," +
+                std::to_string(int(1500 + 1400 * std::sin(a)));
+    }
+    return text + "\" href=\"b\" alt=\"b\">\r\n</map>";
+}
 
 }  // namespace
 
@@ -226,19 +254,65 @@ private slots:
             "<area shape=\"rect\" coords=\"10,10,60,60\" href=\"b.html\">\r\n"
             "<area shape=\"circle\" coords=\"150,100,20\" alt=\"C\">\r\n</map>");
         h.List().Refresh();
+        // The checker runs on a worker thread: the cells fill in when it is done.
+        QTRY_COMPARE(h.Cell(1, CAreaListModel::kProblems),
+                     QString::fromUtf8("代替テキストなし、前の領域に覆われて選べない領域です"));
         QCOMPARE(h.Cell(0, CAreaListModel::kProblems), QString());
-        QCOMPARE(h.Cell(1, CAreaListModel::kProblems),
-                 QString::fromUtf8("代替テキストなし、前の領域に覆われて選べない領域です"));
         QCOMPARE(h.Cell(2, CAreaListModel::kProblems),
                  QString::fromUtf8("リンク (href) のない領域です、"
                                    "href のない領域にリンクの属性があります"));
+    }
+
+    // Typing beside a hostile map, the area list and the 問題 panel shown:
+    // each keystroke and what follows it costs the window little, because
+    // the checker works on a copy of the text on another thread.
+    void typingBesideAHostileMapNeverWaits() {
+        FrameHarness h(BlackPicture(4000, 3000), HostileMap(), QSize(1000, 700));
+        h.frame.AreaList().show();
+        h.frame.Problems().show();
+        CProblemsPanel& panel = h.frame.Problems();
+        QTextCursor cursor = h.frame.Edit().textCursor();
+        cursor.setPosition(
+            int(h.frame.Edit().toPlainText().indexOf(QStringLiteral("alt=\"a")) + 6));
+        h.frame.Edit().setTextCursor(cursor);
+        double longest = 0;
+        for (int i = 0; i < 12; ++i) {
+            const double before = ThreadMs();
+            QTest::keyClick(&h.frame.Edit(), Qt::Key_X);
+            QTest::qWait(i % 4 == 3 ? 300 : 60);  // the list's and the panel's timers fire
+            longest = std::max(longest, ThreadMs() - before);
+        }
+        qInfo("longest keystroke: %.1f ms of the window's processor time", longest);
+        QVERIFY(longest <= 50);
+        // The findings come, for the text as it is now.
+        QTRY_VERIFY_WITH_TIMEOUT(!panel.Findings().empty() && panel.List().topLevelItemCount() > 0,
+                                 60000);
+        QTRY_COMPARE_WITH_TIMEOUT(
+            h.frame.AreaList().Model().index(1, CAreaListModel::kProblems).data().toString(),
+            QString::fromUtf8("領域が前の領域と重なっています"), 60000);
+    }
+
+    // The newest request wins: findings of a text asked about before it are
+    // never delivered, however long that text took.
+    void checkerDeliversOnlyTheNewestText() {
+        CCheckRunner runner;
+        QStringList delivered;
+        connect(&runner, &CCheckRunner::checked, this,
+                [&] { delivered << QString::fromStdString(runner.Text()); });
+        runner.Request(HostileMap(), {4000, 3000});
+        runner.Request("<img alt=a usemap=#m>", {});
+        QVERIFY(runner.Pending());
+        QTRY_VERIFY_WITH_TIMEOUT(!runner.Pending(), 60000);
+        QCOMPARE(delivered, QStringList{QStringLiteral("<img alt=a usemap=#m>")});
+        QCOMPARE(runner.Findings().size(), size_t(1));
+        QCOMPARE(std::string(runner.Findings()[0].rule), std::string("missing-map"));
     }
 
     void rowsAndSelectionBothWays() {
         ListHarness h;
         CAreaListModel& m = h.List().Model();
         QCOMPARE(m.rowCount(), 3);
-        QCOMPARE(h.Cell(1, CAreaListModel::kProblems), QString::fromUtf8("代替テキストなし"));
+        QTRY_COMPARE(h.Cell(1, CAreaListModel::kProblems), QString::fromUtf8("代替テキストなし"));
         QCOMPARE(h.Cell(1, CAreaListModel::kFront), QString::fromUtf8("1 が優先"));
         QCOMPARE(h.Cell(2, CAreaListModel::kFront), QString());
         // A row selects the area and marks its tag in the pane.

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <string>
 #include <thread>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "command.h"
 #include "map_input.h"
 #include "markup/check_report.h"
+#include "markup/finding_writer.h"
 #include "site_pages.h"
 
 namespace {
@@ -92,6 +94,29 @@ bool CheckPage(const CheckArgs& args, cli::CPictureCache& cache, PageFindings* p
     return true;
 }
 
+// The report on standard output, the text and JSON forms as they are made.
+void WriteReport(const std::string& format, const std::vector<PageFindings>& pages) {
+    if (format == "sarif") {
+        cli::WriteOut(FormatReportSarif(pages, ZE_VERSION));
+        return;
+    }
+    const bool json = format == "json";
+    CFindingWriter writer(
+        json ? FindingFormat::kJson : FindingFormat::kText, "",
+        [](std::string_view piece) { std::fwrite(piece.data(), 1, piece.size(), stdout); });
+    for (const PageFindings& page : pages) {
+        writer.SetFile(page.file);
+        for (const MapFinding& f : page.findings) writer.Write(f);
+    }
+    writer.Finish();
+    std::fflush(stdout);
+    if (writer.ChangedBytes())
+        std::fprintf(stderr,
+                     "zer-evizi-cli: a page holds bytes that are not UTF-8; the report shows "
+                     "them as %s\n",
+                     json ? "U+FFFD" : "\\xNN");
+}
+
 int Run(const cli::Args& rawArgs) {
     CheckArgs args;
     if (!ParseCheckArgs(rawArgs, &args)) return cli::UsageOf(kName);
@@ -116,9 +141,7 @@ int Run(const cli::Args& rawArgs) {
     work();
     for (std::thread& thread : threads) thread.join();
 
-    cli::WriteOut(args.format == "json"    ? FormatReportJson(pages)
-                  : args.format == "sarif" ? FormatReportSarif(pages, ZE_VERSION)
-                                           : FormatReportText(pages));
+    WriteReport(args.format, pages);
     if (std::count(read.begin(), read.end(), 0) > 0) return cli::kUsageError;
     for (const PageFindings& page : pages)
         for (const MapFinding& f : page.findings)

@@ -1,0 +1,46 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// The map checker on a worker thread, over a copy of the pane's text, so
+// that typing never waits for it however hostile the map: the newest request
+// wins. A request made while a check runs waits for it to end; the findings
+// of a text asked about since are dropped, never shown.
+
+#include <QObject>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "markup/map_check.h"
+
+class CCheckRunner : public QObject {
+    Q_OBJECT
+public:
+    explicit CCheckRunner(QObject* parent = nullptr);
+    ~CCheckRunner() override;
+
+    // Checks `text`, every image's picture taken to be `picture`.
+    void Request(std::string text, PictureSize picture);
+    // Whether findings of the latest request are still to come.
+    bool Pending() const { return m_running || m_waiting; }
+    // The text of the findings last delivered, and those findings.
+    const std::string& Text() const { return m_text; }
+    const std::vector<MapFinding>& Findings() const { return m_findings; }
+
+signals:
+    // Findings of the latest request are in.
+    void checked();
+
+private:
+    struct Channel;
+    struct Result;
+    void Start();
+    void Done(std::shared_ptr<Result> result);
+
+    std::shared_ptr<Channel> m_channel;
+    bool m_running = false;
+    bool m_waiting = false;
+    std::string m_nextText;
+    PictureSize m_nextPicture;
+    std::string m_text;
+    std::vector<MapFinding> m_findings;
+};
