@@ -34,11 +34,12 @@ void NoImageMap(CMainFrame* frame, const QString& title) {
 }
 
 // The pane's image and map in `form`; says why when there are none.
-bool MarkupOf(CMapApp& app, ResponsiveForm form, const QString& title, std::string* markup) {
+bool MarkupOf(CMapApp& app, ResponsiveForm form, const QString& title, std::string* markup,
+              const std::string* source = nullptr) {
     if (!HavePicture(app, title)) return false;
     const CImage& picture = *app.Document().m_pImage;
     if (MakeResponsiveMarkup(app.Frame()->Pane().GetWindowText(),
-                             {picture.GetWidth(), picture.GetHeight()}, form, markup))
+                             {picture.GetWidth(), picture.GetHeight()}, form, markup, source))
         return true;
     NoImageMap(app.Frame(), title);
     return false;

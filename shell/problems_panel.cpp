@@ -57,7 +57,7 @@ void CProblemsPanel::ShowFindings() {
         const MapFinding& f = findings[i];
         const bool error = f.severity == CheckSeverity::kError;
         errors += error;
-        const int line = m_lineOf ? m_lineOf(f.line, text) : f.line;
+        const int line = m_lineOf ? m_lineOf(f.line, m_runner.Text()) : f.line;
         auto* row = new QTreeWidgetItem({QString::number(line), error ? U("エラー") : U("警告"),
                                          RuleText(f.rule), QString::fromUtf8(RuleId(f.rule))});
         row->setData(0, Qt::UserRole, qulonglong(i));

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "markup/finding_writer.h"
 #include "markup/map_check.h"
 
 namespace {

@@ -305,7 +305,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!runner.Pending(), 60000);
         QCOMPARE(delivered, QStringList{QStringLiteral("<img alt=a usemap=#m>")});
         QCOMPARE(runner.Findings().size(), size_t(1));
-        QCOMPARE(std::string(runner.Findings()[0].rule), std::string("missing-map"));
+        QCOMPARE(runner.Findings()[0].rule, CheckRule::kMissingMap);
     }
 
     void rowsAndSelectionBothWays() {
