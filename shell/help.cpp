@@ -24,7 +24,8 @@ QString U(const char* text) {
 void AddMenu(const QMenu& menu, const QString& prefix, QList<CommandEntry>* out,
              QList<const QAction*>* seen) {
     for (const QAction* action : menu.actions()) {
-        if (action->isSeparator()) continue;
+        // Hidden items (the unused recent-file entries) are no commands.
+        if (action->isSeparator() || !action->isVisible()) continue;
         const QString path = prefix + PlainCaption(action->text());
         if (action->menu()) {
             AddMenu(*action->menu(), path + QStringLiteral(" > "), out, seen);
