@@ -20,9 +20,12 @@ done
 work=$(mktemp -d)
 pids=()
 cleanup() {
-  local pid
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
+  local i
+  # The editor and the window manager before their display.
+  for ((i = ${#pids[@]} - 1; i >= 0; --i)); do
+    kill "${pids[i]}" 2>/dev/null || true
+    wait "${pids[i]}" 2>/dev/null || true
+  done
   rm -rf "$work"
 }
 trap cleanup EXIT
