@@ -19,6 +19,33 @@ install(FILES ${_res}/sample.bmp DESTINATION ${CMAKE_INSTALL_DATADIR}/zer-evizi)
 # Debian keeps each package's licence as /usr/share/doc/PACKAGE/copyright.
 install(FILES ${_res}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/zer-evizi)
 
+# The user manual and the other pages of docs/ as HTML, made in the build
+# tree's docs/ (where a program run from the build tree finds it) and
+# installed as share/zer-evizi/doc/.
+find_program(ZE_DOCS_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH)
+if(NOT ZE_DOCS_PYTHON)
+  find_program(ZE_DOCS_PYTHON python3)
+endif()
+if(ZE_DOCS_PYTHON)
+  execute_process(COMMAND ${ZE_DOCS_PYTHON} -c "import markdown"
+                  RESULT_VARIABLE _no_markdown OUTPUT_QUIET ERROR_QUIET)
+endif()
+if(ZE_DOCS_PYTHON AND _no_markdown EQUAL 0)
+  file(GLOB_RECURSE _docs CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/*.md
+       ${PROJECT_SOURCE_DIR}/docs/*.png ${PROJECT_SOURCE_DIR}/docs/*.1)
+  set(_stamp ${PROJECT_BINARY_DIR}/docs/manual/ja/index.html)
+  add_custom_command(OUTPUT ${_stamp}
+    COMMAND ${CMAKE_COMMAND} -E rm -rf ${PROJECT_BINARY_DIR}/docs
+    COMMAND ${ZE_DOCS_PYTHON} ${PROJECT_SOURCE_DIR}/docs/make_html.py
+            ${PROJECT_SOURCE_DIR}/docs ${PROJECT_BINARY_DIR}/docs
+    DEPENDS ${_docs} ${PROJECT_SOURCE_DIR}/docs/make_html.py VERBATIM)
+  add_custom_target(ze_manual ALL DEPENDS ${_stamp})
+  install(DIRECTORY ${PROJECT_BINARY_DIR}/docs/ DESTINATION ${CMAKE_INSTALL_DATADIR}/zer-evizi/doc)
+else()
+  message(WARNING "python3 with its markdown module (python3-markdown) is missing: "
+                  "the manual is not made or installed")
+endif()
+
 # Manual pages go in compressed, as Debian keeps them.
 find_program(GZIP_EXECUTABLE gzip)
 foreach(_page zer-evizi.1 zer-evizi-cli.1)

@@ -32,7 +32,8 @@ AvifLibrary Open() {
                        Find(handle, "avifEncoderCreate", &library.encoderCreate) &&
                        Find(handle, "avifEncoderDestroy", &library.encoderDestroy) &&
                        Find(handle, "avifEncoderWrite", &library.encoderWrite) &&
-                       Find(handle, "avifRWDataFree", &library.rwDataFree);
+                       Find(handle, "avifRWDataFree", &library.rwDataFree) &&
+                       Find(handle, "avifVersion", &library.version);
     if (!found) {
         dlclose(handle);
         return {};

@@ -23,6 +23,7 @@ struct AvifLibrary {
     decltype(&avifEncoderDestroy) encoderDestroy = nullptr;
     decltype(&avifEncoderWrite) encoderWrite = nullptr;
     decltype(&avifRWDataFree) rwDataFree = nullptr;
+    decltype(&avifVersion) version = nullptr;
 };
 
 // The library's functions, or null when it cannot be opened or lacks one of

@@ -45,6 +45,14 @@ desktop-file-validate /usr/share/applications/jp.sekka.zerevizi.desktop
 appstreamcli validate --no-net /usr/share/metainfo/jp.sekka.zerevizi.metainfo.xml >/dev/null ||
   fail "the metainfo file does not validate"
 man -l /usr/share/man/man1/zer-evizi-cli.1.gz 2>/dev/null | grep -q skeleton || fail "man page"
+# The manual in both languages, with every picture it shows.
+manual=/usr/share/zer-evizi/doc/manual
+for lang in ja en; do
+  [ -s "$manual/$lang/index.html" ] || fail "no $lang manual"
+  for img in $(grep -o '<img[^>]* src="[^"]*"' "$manual/$lang/index.html" | sed 's/.* src="//; s/"$//'); do
+    [ -s "$manual/$lang/$img" ] || fail "the $lang manual shows $img, which is not installed"
+  done
+done
 
 info=$(cd / && zer-evizi-cli info /usr/share/zer-evizi/sample.bmp)
 [ "$info" = "$("$build/tools/zer-evizi-cli" info "$top/resources/sample.bmp")" ] ||
@@ -59,7 +67,11 @@ pids+=($!)
 for _ in $(seq 1 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || fail "Xvfb did not start"
 export DISPLAY=:$(cat "$work/display")
-(cd / && exec zer-evizi /usr/share/zer-evizi/sample.bmp) >"$work/editor.log" 2>&1 &
+# The desktop's opener is one that notes what it was given.
+mkdir "$work/bin"
+printf '#!/bin/sh\necho "$1" > %s/opened\n' "$work" > "$work/bin/xdg-open"
+chmod +x "$work/bin/xdg-open"
+(cd / && PATH=$work/bin:$PATH exec zer-evizi /usr/share/zer-evizi/sample.bmp) >"$work/editor.log" 2>&1 &
 pids+=($!)
 win=
 for _ in $(seq 1 100); do
@@ -70,6 +82,13 @@ done
 [ -n "$win" ] || { cat "$work/editor.log" >&2; fail "no editor window"; }
 xwininfo -id "$win" | grep -q 'Map State: IsViewable' || fail "the window is not viewable"
 echo "zer-evizi: window $win, $(xwininfo -id "$win" | awk '/Width|Height/ {printf "%s ", $2}')"
+# F1 hands the installed Japanese manual to the desktop's browser.
+xdotool windowfocus --sync "$win"
+xdotool key F1
+for _ in $(seq 1 50); do [ -s "$work/opened" ] && break; sleep 0.1; done
+[ "$(cat "$work/opened" 2>/dev/null)" = "file://$manual/ja/index.html" ] ||
+  fail "F1 opened '$(cat "$work/opened" 2>/dev/null)', not the installed manual"
+echo "F1: $(cat "$work/opened")"
 
 cleanup
 trap - EXIT

@@ -4,7 +4,7 @@
 #include <array>
 
 namespace {
-constexpr std::array<CommandInfo, 30> kCommands{{
+constexpr std::array<CommandInfo, 33> kCommands{{
     {cmd::kFileOpen, "既存のﾌｧｲﾙを開く", "開く"},
     {cmd::kFileSaveAs, "開いている画像を保存します。", "保存"},
     {cmd::kFileMru1, "指定のﾌｧｲﾙを開く", ""},
@@ -37,6 +37,9 @@ constexpr std::array<CommandInfo, 30> kCommands{{
     {cmd::kZoomOut, "画像を一段階縮小して表示します。", "縮小"},
     {cmd::kZoomFit, "画像全体をウィンドウに合わせて表示します。", "ウィンドウに合わせる"},
     {cmd::kPixelGrid, "800%以上の表示で画素の境界に線を引きます。", ""},
+    {cmd::kHelpManual, "使い方をブラウザで表示します。", "使い方"},
+    {cmd::kHelpShortcuts, "キーボードショートカットの一覧を表示します。", ""},
+    {cmd::kHelpAbout, "プログラムの情報、バージョン、ライセンスを表示します。", ""},
 }};
 }  // namespace
 

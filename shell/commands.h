@@ -36,6 +36,9 @@ constexpr int kZoomIn = 32822;
 constexpr int kZoomOut = 32823;
 constexpr int kZoomFit = 32824;
 constexpr int kPixelGrid = 32825;
+constexpr int kHelpManual = 57667;
+constexpr int kHelpShortcuts = 32890;
+constexpr int kHelpAbout = 57664;
 }  // namespace cmd
 
 struct CommandInfo {

@@ -155,6 +155,7 @@ CMainFrame::CMainFrame() {
     problems->setStatusTip(CommandPrompt(cmd::kViewProblems));
     other->addAction(problems);
     connect(other, &QMenu::aboutToShow, this, &CMainFrame::OnUpdateTagUpper);
+    AddHelpMenu();
 
     // Toolbar 128: fixed at the top.
     m_wndToolBar.setObjectName(QStringLiteral("ToolBar"));

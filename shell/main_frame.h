@@ -86,6 +86,12 @@ public:
     void AddGridItems(QMenu* view);
     // Asks for the grid's spacing and stores it.
     void OnGridSpacing();
+    // The ヘルプ menu (main_frame_help.cpp): the manual in the desktop's
+    // browser, the window's keys, the version window.
+    void AddHelpMenu();
+    void OnHelpManual();
+    void OnHelpShortcuts();
+    void OnHelpAbout();
 
     // Asked before the window closes; false keeps it open.
     void SetCloseGuard(std::function<bool()> guard) { m_closeGuard = std::move(guard); }

@@ -52,7 +52,8 @@ void CPictureLoader::SetIndicatorHost(QStatusBar* bar, QWidget* window) {
         m_busy->hide();
     }
     if (window) {
-        m_escape = new QAction(window);  // owned by the window
+        // Owned by the window; its text names it in the list of keys.
+        m_escape = new QAction(QString::fromUtf8("画像の読み込みを中止"), window);
         m_escape->setShortcut(QKeySequence(Qt::Key_Escape));
         m_escape->setShortcutContext(Qt::WindowShortcut);
         m_escape->setEnabled(IsBusy());

@@ -200,7 +200,8 @@ private slots:
               "グリッドの間隔 (&S)...|"
               "その他(&O)|基本フォルダ 設定(&B)|画像サイズ (&S)|実際のサイズ (&N)|2倍表示 (&L)|"
               "タグを大文字にする (&T)|ZURI Zezez SEKKAにデータ転送 (&H)|ブラウザで確認 (&W)|"
-              "伸縮を確認 (&Z)...|問題 (&P)"));
+              "伸縮を確認 (&Z)...|問題 (&P)|"
+              "ヘルプ(&H)|使い方 (&M)|キーボードショートカット (&K)|-|バージョン情報 (&A)"));
         // No two commands share a key.
         QStringList keys;
         for (const QAction* action : frame.findChildren<QAction*>())
