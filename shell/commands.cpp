@@ -4,7 +4,7 @@
 #include <array>
 
 namespace {
-constexpr std::array<CommandInfo, 30> kCommands{{
+constexpr std::array<CommandInfo, 35> kCommands{{
     {cmd::kFileOpen, "既存のﾌｧｲﾙを開く", "開く"},
     {cmd::kFileSaveAs, "開いている画像を保存します。", "保存"},
     {cmd::kFileMru1, "指定のﾌｧｲﾙを開く", ""},
@@ -37,6 +37,11 @@ constexpr std::array<CommandInfo, 30> kCommands{{
     {cmd::kZoomOut, "画像を一段階縮小して表示します。", "縮小"},
     {cmd::kZoomFit, "画像全体をウィンドウに合わせて表示します。", "ウィンドウに合わせる"},
     {cmd::kPixelGrid, "800%以上の表示で画素の境界に線を引きます。", ""},
+    {cmd::kViewAreaLabels, "各領域の最初の角に、領域一覧と同じ番号を表示します。", ""},
+    {cmd::kViewAreaFill, "各領域を領域ごとの色で薄く塗ります。", ""},
+    {cmd::kEditSelectAll, "マップのすべての領域を選択します。", "すべて選択"},
+    {cmd::kAreaCoords, "選択した領域の座標を数値で編集します。", ""},
+    {cmd::kAppExit, "アプリケーションを終了します。", "終了"},
 }};
 }  // namespace
 

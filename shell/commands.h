@@ -36,6 +36,11 @@ constexpr int kZoomIn = 32822;
 constexpr int kZoomOut = 32823;
 constexpr int kZoomFit = 32824;
 constexpr int kPixelGrid = 32825;
+constexpr int kViewAreaLabels = 32826;
+constexpr int kViewAreaFill = 32827;
+constexpr int kEditSelectAll = 57642;
+constexpr int kAreaCoords = 32829;
+constexpr int kAppExit = 57665;
 }  // namespace cmd
 
 struct CommandInfo {

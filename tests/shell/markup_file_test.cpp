@@ -184,6 +184,38 @@ private slots:
         QVERIFY(prompts.folderAnswers.empty());
     }
 
+    void aPageInTheRecentListOpensWithItsMapAndSavesBackIntoIt() {
+        const QString picture = m_f.Picture("img/a.bmp");
+        const QString path = Q(m_f.dir->File("page.html"));
+        const std::string page =
+            "<p>x</p>\n<img src=\"img/a.bmp\" usemap=\"#m\">\n"
+            "<map name=\"m\">\n" +
+            kArea + "\n</map>\n";
+        testutil::WriteFile(path.toStdString(), page);
+        START_EDITOR({});
+        QVERIFY(app.Markup()->OpenPage(path));
+        QCOMPARE(app.RecentFiles().Paths(), QStringList{path});
+        QVERIFY(app.OpenDocumentFile(m_f.Picture("b.bmp")));
+        QCOMPARE(app.RecentFiles().Paths().size(), 2);
+
+        app.OnOpenRecentFile(1);
+        QCOMPARE(Q(app.Document().GetPathName()), picture);
+        QVERIFY(frame.Pane().GetWindowText().find(kArea) != std::string::npos);
+        QVERIFY(app.Markup()->FromPage());
+        frame.Pane().SetWindowText(InsertAreaLine(frame.Pane().GetWindowText(), kArea, {}));
+        frame.Action(cmd::kMapSave)->trigger();
+        QCOMPARE(prompts.fileRequests.size(), size_t(0));
+        std::string twice = page;
+        twice.insert(twice.find("</map>"), kArea + "\n");
+        QCOMPARE(Q(testutil::ReadFile(path.toStdString())), Q(twice));
+        QCOMPARE(app.RecentFiles().Paths()[0], path);
+
+        // A page gone meanwhile leaves the list.
+        std::filesystem::remove(path.toStdString());
+        app.OnOpenRecentFile(0);
+        QCOMPARE(app.RecentFiles().Paths().size(), 1);
+    }
+
     void aPageChangedOnDiskKeepsTheOtherProgramsWorkOrAsks() {
         m_f.Picture("a.bmp");
         const QString path = Q(m_f.dir->File("p.html"));
