@@ -33,12 +33,14 @@ void NoImageMap(CMainFrame* frame, const QString& title) {
                             "がありません。"));
 }
 
-// The pane's image and map in `form`; says why when there are none.
-bool MarkupOf(CMapApp& app, ResponsiveForm form, const QString& title, std::string* markup) {
+// The pane's image and map in `form`, its src `source` when given; says why
+// when there are none.
+bool MarkupOf(CMapApp& app, ResponsiveForm form, const QString& title, std::string* markup,
+              const std::string* source = nullptr) {
     if (!HavePicture(app, title)) return false;
     const CImage& picture = *app.Document().m_pImage;
     if (MakeResponsiveMarkup(app.Frame()->Pane().GetWindowText(),
-                             {picture.GetWidth(), picture.GetHeight()}, form, markup))
+                             {picture.GetWidth(), picture.GetHeight()}, form, markup, source))
         return true;
     NoImageMap(app.Frame(), title);
     return false;
