@@ -117,7 +117,7 @@ bool CMarkupFile::AdoptPicture(const QString& path, QString* why) {
         image = LoadPicture(path.toStdString(), type, &failure, GetFullColourSetting());
     }
     if (!image) {
-        *why = QString::fromStdString(ze::ReadFailureText(failure, ze::TextLanguage::kEnglish));
+        *why = QString::fromStdString(ze::ReadFailureText(failure, ze::TextLanguage::kJapanese));
         return false;
     }
     m_app.CancelOpen();  // a picture still being read must not replace this one

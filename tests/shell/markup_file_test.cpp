@@ -128,8 +128,9 @@ private slots:
             const char* says;
         } failures[] = {
             {"<p>no map</p>", "イメージマップ"},
-            {"<img src=\"gone.bmp\" usemap=#m><map name=m></map>", "no such file"},
-            {"<img src=\"index.html\" usemap=#m><map name=m></map>", "not a picture type"},
+            {"<img src=\"gone.bmp\" usemap=#m><map name=m></map>", "ファイルがありません"},
+            {"<img src=\"index.html\" usemap=#m><map name=m></map>",
+             "開ける画像の種類ではありません"},
             {"<img src=\"http://example.com/a.bmp\" usemap=#m><map name=m></map>", "ファイルでは"},
             {"<img src=\" \" usemap=#m><map name=m></map>", "src がありません"},
             {"<img usemap=#m><map name=m>\n" + std::string(16385, ' ') + "\n</map>", "16 KB"},
