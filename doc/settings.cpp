@@ -84,6 +84,20 @@ bool SetGridSpacingSetting(int spacing) {
     return g_store && g_store->WriteProfileInt(kGeneral, "GridSpacing", spacing);
 }
 
+namespace {
+const char* SwitchName(ViewSwitch which) {
+    return which == ViewSwitch::kAreaLabels ? "AreaLabels" : "AreaFill";
+}
+}  // namespace
+
+bool GetViewSwitch(ViewSwitch which) {
+    return !g_store || g_store->GetProfileInt(kGeneral, SwitchName(which), 1) != 0;
+}
+
+bool SetViewSwitch(ViewSwitch which, bool on) {
+    return g_store && g_store->WriteProfileInt(kGeneral, SwitchName(which), on ? 1 : 0);
+}
+
 bool GetFullColourSetting() {
     return g_store && g_store->GetProfileInt(kGeneral, "FullColour", 0) != 0;
 }

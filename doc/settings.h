@@ -53,6 +53,12 @@ bool SetGridSetting(bool on);
 // a stored value outside 2..256 reads as the default.
 int GetGridSpacingSetting();
 bool SetGridSpacingSetting(int spacing);
+// Switches of what the map view shows, each "General"/NAME, default on, any
+// non-zero value meaning on: "AreaLabels" each area's number at its first
+// corner, "AreaFill" a light fill in its colour.
+enum class ViewSwitch { kAreaLabels, kAreaFill };
+bool GetViewSwitch(ViewSwitch which);
+bool SetViewSwitch(ViewSwitch which, bool on);
 // "General"/"FullColour", default off: colour JPEGs are read with their own
 // colours (24 bits a pixel) instead of 128; any non-zero value means on.
 bool GetFullColourSetting();

@@ -34,14 +34,21 @@ bool CAreaListModel::Refresh() {
     const std::string& text = m_pane.Text();
     if (m_read && text == m_text) return false;
     m_read = true;
-    beginResetModel();
-    m_areas = UpdateAreas(std::move(m_areas), m_text, text);
+    std::vector<AreaTag> areas = UpdateAreas(std::move(m_areas), m_text, text);
+    // The same rows with new contents (an edited cell, typing in a tag):
+    // the rows stay, and with them the selection and the current cell.
+    const bool sameRows = areas.size() == m_front.size() && !areas.empty();
+    if (!sameRows) beginResetModel();
+    m_areas = std::move(areas);
     m_text = text;
     m_front.assign(m_areas.size(), QString());
     m_frontKnown.assign(m_areas.size(), false);
     m_problems.assign(m_areas.size(), QString());
     m_problemsAsked = false;
-    endResetModel();
+    if (sameRows)
+        emit dataChanged(index(0, 0), index(rowCount() - 1, kColumns - 1));
+    else
+        endResetModel();
     return true;
 }
 

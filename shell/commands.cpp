@@ -4,7 +4,7 @@
 #include <array>
 
 namespace {
-constexpr std::array<CommandInfo, 33> kCommands{{
+constexpr std::array<CommandInfo, 38> kCommands{{
     {cmd::kFileOpen, "既存のﾌｧｲﾙを開く", "開く"},
     {cmd::kFileSaveAs, "開いている画像を保存します。", "保存"},
     {cmd::kFileMru1, "指定のﾌｧｲﾙを開く", ""},
@@ -40,6 +40,11 @@ constexpr std::array<CommandInfo, 33> kCommands{{
     {cmd::kHelpManual, "使い方をブラウザで表示します。", "使い方"},
     {cmd::kHelpShortcuts, "キーボードショートカットの一覧を表示します。", ""},
     {cmd::kHelpAbout, "プログラムの情報、バージョン、ライセンスを表示します。", ""},
+    {cmd::kViewAreaLabels, "各領域の最初の角に、領域一覧と同じ番号を表示します。", ""},
+    {cmd::kViewAreaFill, "各領域を領域ごとの色で薄く塗ります。", ""},
+    {cmd::kEditSelectAll, "マップのすべての領域を選択します。", "すべて選択"},
+    {cmd::kAreaCoords, "選択した領域の座標を数値で編集します。", ""},
+    {cmd::kAppExit, "アプリケーションを終了します。", "終了"},
 }};
 }  // namespace
 

@@ -3,8 +3,12 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QInputDialog>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QSignalBlocker>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -80,6 +84,13 @@ CMainFrame::CMainFrame() {
     QAction* exportSvg = AddCommand(cmd::kExportSvg, U("SVG 重ね合わせ (&S)..."));
     QAction* exportScaling = AddCommand(cmd::kExportScalingMap, U("伸縮するマップ (&M)..."));
     QAction* scaledPreview = AddCommand(cmd::kScaledPreview, U("伸縮を確認 (&Z)..."));
+    QAction* selectAll = AddCommand(cmd::kEditSelectAll, U("すべての領域を選択(&A)\tCtrl+A"));
+    // In the pane Ctrl+A still selects its text: the pane takes the key first.
+    selectAll->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
+    QAction* coords = AddCommand(cmd::kAreaCoords, U("座標 (&N)...\tCtrl+E"));
+    coords->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    QAction* quit = AddCommand(cmd::kAppExit, U("終了(&X)\tCtrl+Q"));
+    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     // Menu 128.
     m_fileMenu = menuBar()->addMenu(U("ファイル(&F)"));
@@ -106,12 +117,16 @@ CMainFrame::CMainFrame() {
         connect(m_mruActions[i].get(), &QAction::triggered, this,
                 [this, index] { emit recentFileRequested(index); });
     }
+    m_fileMenu->addSeparator();
+    m_fileMenu->addAction(quit);
 
     // The pane's own undo history: typing and every change made on the
     // picture alike.
     QMenu* edit = menuBar()->addMenu(U("編集(&E)"));
     edit->addAction(undo);
     edit->addAction(redo);
+    edit->addSeparator();
+    edit->addAction(selectAll);
 
     QMenu* areas = menuBar()->addMenu(U("領域(&R)"));
     areas->addAction(circle);
@@ -121,6 +136,7 @@ CMainFrame::CMainFrame() {
     areas->addAction(select);
     areas->addSeparator();
     areas->addAction(showAreas);
+    areas->addAction(coords);
     areas->addSeparator();
     areas->addAction(&m_areaList.FrontAction());
     areas->addAction(&m_areaList.BackAction());
@@ -136,6 +152,8 @@ CMainFrame::CMainFrame() {
     view->addAction(zoomDouble);
     view->addSeparator();
     view->addAction(pixelGrid);
+    view->addSeparator();
+    AddShownItems(view);
     view->addSeparator();
     view->addAction(fullColour);
     connect(view, &QMenu::aboutToShow, this, &CMainFrame::OnUpdateFullColour);
@@ -195,6 +213,10 @@ CMainFrame::CMainFrame() {
     setContextMenuPolicy(Qt::NoContextMenu);
 
     connect(open, &QAction::triggered, this, &CMainFrame::fileOpenRequested);
+    connect(quit, &QAction::triggered, this, &QWidget::close);
+    connect(selectAll, &QAction::triggered, &m_view, &CMapView::SelectAllAreas);
+    connect(coords, &QAction::triggered, this, &CMainFrame::OnAreaCoords);
+    setAcceptDrops(true);
     connect(saveAs, &QAction::triggered, this, &CMainFrame::fileSaveAsRequested);
     connect(mapOpen, &QAction::triggered, this, &CMainFrame::mapOpenRequested);
     connect(mapSave, &QAction::triggered, this, &CMainFrame::mapSaveRequested);
@@ -422,6 +444,43 @@ void CMainFrame::SetPageName(const QString& page) {
 void CMainFrame::SetMarkupModified(bool modified) {
     m_markupModified = modified;
     UpdateTitle(m_docTitle);
+}
+
+void CMainFrame::OnAreaCoords() {
+    const QString current = m_view.SelectedCoordsText();
+    if (current.isEmpty()) {
+        m_wndStatusBar.showMessage(U("座標を編集する領域を選択してください。"));
+        return;
+    }
+    QInputDialog dialog(this);
+    dialog.setWindowTitle(U("座標"));
+    dialog.setLabelText(U("座標 (カンマ区切り、画像のピクセル):"));
+    dialog.setTextValue(current);
+    while (Prompts().RunDialog(dialog) == QDialog::Accepted) {
+        if (m_view.SetSelectedCoords(dialog.textValue())) return;
+        Prompts().ShowMessage(this, QStringLiteral("Zer Evizi SEKKA"),
+                              U("座標の数がこの形に合いません (矩形は 4 つ、円は 3 つ、"
+                                "多角形は 6 つ以上の偶数個の整数)。"));
+    }
+}
+
+QStringList CMainFrame::DroppedFiles(const QMimeData* data) {
+    QStringList files;
+    if (!data || !data->hasUrls()) return files;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile()) files << url.toLocalFile();
+    return files;
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (!DroppedFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+    const QStringList files = DroppedFiles(event->mimeData());
+    if (files.isEmpty()) return;
+    event->acceptProposedAction();
+    emit filesDropped(files);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

@@ -23,6 +23,7 @@
 
 class QAction;
 class QMenu;
+class QMimeData;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
@@ -84,6 +85,9 @@ public:
     // 表示 menu with the grid (main_frame_arrange.cpp).
     void AddArrangeMenus(QMenu* areas);
     void AddGridItems(QMenu* view);
+    // The 表示 menu's switches of what shows: the areas' numbers and fill
+    // (stored settings).
+    void AddShownItems(QMenu* view);
     // Asks for the grid's spacing and stores it.
     void OnGridSpacing();
     // The ヘルプ menu (main_frame_help.cpp): the manual in the desktop's
@@ -108,18 +112,26 @@ signals:
     // File > 書き出し: `form` is a ResponsiveForm.
     void exportRequested(int form);
     void scaledPreviewRequested();
+    // Files dropped on the window, in the order given.
+    void filesDropped(const QStringList& paths);
 
 public slots:
     void OnTagUpper();
     // Turns full-colour reading of JPEGs on or off for the pictures opened next.
     void OnFullColour();
     void OnBaseFolder();
+    // 領域 > 座標: the numbers of the area picked, edited as text.
+    void OnAreaCoords();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     QAction* AddCommand(int id, const QString& text);
+    // The local files a drag carries.
+    static QStringList DroppedFiles(const QMimeData* data);
 
     // Children die before their parents: the bar is declared before the
     // pane it holds, so the pane goes first.

@@ -6,6 +6,7 @@
 #include <QMenu>
 
 #include "doc/settings.h"
+#include "shell/commands.h"
 #include "shell/main_frame.h"
 
 void CMainFrame::AddArrangeMenus(QMenu* areas) {
@@ -48,6 +49,34 @@ void CMainFrame::AddGridItems(QMenu* view) {
     });
     connect(view->addAction(text("グリッドの間隔 (&S)...")), &QAction::triggered, this,
             &CMainFrame::OnGridSpacing);
+}
+
+void CMainFrame::AddShownItems(QMenu* view) {
+    const struct {
+        int id;
+        const char* text;
+        QKeySequence key;
+        ViewSwitch which;
+    } items[] = {
+        {cmd::kViewAreaLabels, "領域の番号 (&U)\tCtrl+Shift+U",
+         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_U), ViewSwitch::kAreaLabels},
+        {cmd::kViewAreaFill, "領域の塗り (&F)\tCtrl+Shift+F",
+         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F), ViewSwitch::kAreaFill},
+    };
+    for (const auto& item : items) {
+        QAction* action = AddCommand(item.id, QString::fromUtf8(item.text));
+        action->setShortcut(item.key);
+        action->setCheckable(true);
+        const ViewSwitch which = item.which;
+        action->setChecked(GetViewSwitch(which));
+        view->addAction(action);
+        connect(view, &QMenu::aboutToShow, action,
+                [action, which] { action->setChecked(GetViewSwitch(which)); });
+        connect(action, &QAction::triggered, this, [this, which](bool on) {
+            SetViewSwitch(which, on);
+            m_view.OnShownChanged();
+        });
+    }
 }
 
 void CMainFrame::OnGridSpacing() {

@@ -23,6 +23,11 @@
 #include "shell/window_state.h"
 
 namespace {
+// Anything that is no picture is taken for a page, which opens with its map.
+bool IsPageName(const QString& path) {
+    return PictureTypeFromPath(path.toStdString()) < 0;
+}
+
 bool SameFile(const QString& a, const QString& b) {
     if (a.isEmpty() || b.isEmpty()) return false;
 #ifdef Q_OS_WIN
@@ -64,8 +69,7 @@ bool CMapApp::InitInstance(const QStringList& args, QString* error) {
     m_frame->View().SetDocument(&m_doc);
     m_doc.SetPane(&m_frame->Pane());
     m_doc.SetOnPathSet([this](const std::string& path) {
-        m_recent.Add(QString::fromStdString(path));
-        RecentChanged();
+        if (!m_recentHeld) AddRecent(QString::fromStdString(path));
     });
     connect(m_frame.get(), &CMainFrame::fileOpenRequested, this, &CMapApp::OnFileOpen);
     connect(m_frame.get(), &CMainFrame::recentFileRequested, this, &CMapApp::OnOpenRecentFile);
@@ -87,15 +91,20 @@ bool CMapApp::InitInstance(const QStringList& args, QString* error) {
     connect(m_frame.get(), &CMainFrame::scaledPreviewRequested, this,
             [this] { PreviewScaled(*this); });
     m_frame->SetCloseGuard([markup] { return markup->MaybeSave(); });
+    connect(m_frame.get(), &CMainFrame::filesDropped, this, &CMapApp::OnFilesDropped);
     RecentChanged();
     OnUpdateFileSaveAs();
 
     ze::ReadFailure failure;
-    if (!args.isEmpty() && !OpenDocumentFile(args.constFirst(), &failure)) {
+    const bool page = !args.isEmpty() && IsPageName(args.constFirst());
+    if (page ? !m_markup->OpenPage(args.constFirst())
+             : !args.isEmpty() && !OpenDocumentFile(args.constFirst(), &failure)) {
+        // A page has said why in its message already.
         if (error)
-            *error = QStringLiteral("cannot open %1: %2")
-                         .arg(args.constFirst(), QString::fromStdString(ze::ReadFailureText(
-                                                     failure, ze::TextLanguage::kEnglish)));
+            *error = page ? QStringLiteral("cannot open page %1").arg(args.constFirst())
+                          : QStringLiteral("cannot open %1: %2")
+                                .arg(args.constFirst(), QString::fromStdString(ze::ReadFailureText(
+                                                            failure, ze::TextLanguage::kEnglish)));
         m_markup.reset();
         m_doc.SetPane(nullptr);
         m_frame.reset();
@@ -148,12 +157,26 @@ bool CMapApp::PromptForPicture(QString& name, int /*titleId*/, int flags, bool o
 }
 
 QString CMapApp::PathToOpen(const QString& path) {
-    const QString absolute = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
-    if (IsOpen(absolute)) {
-        if (m_frame) m_frame->activateWindow();
-        return QString();
-    }
-    return absolute;
+    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+}
+
+void CMapApp::PictureReadAgain(std::unique_ptr<CImage> image) {
+    // Only full colour changes how the same file reads: a colour JPEG
+    // comes in its own colours, or in 256.
+    const bool colours = m_doc.m_pImage && image->fullColour != m_doc.m_pImage->fullColour &&
+                         image->GetDepth() != m_doc.m_pImage->GetDepth();
+    m_doc.m_pImage = std::move(image);
+    if (!m_frame) return;
+    m_frame->activateWindow();
+    m_frame->View().OnInitialUpdate();
+    const QString file = QString::fromStdString(m_doc.GetTitle());
+    m_frame->StatusBar().showMessage(
+        !colours ? QString::fromUtf8("画像 %1 を読み直しました。マップはそのままです。").arg(file)
+        : m_doc.m_pImage->fullColour
+            ? QString::fromUtf8("画像 %1 をフルカラーで読み直しました。マップはそのままです。")
+                  .arg(file)
+            : QString::fromUtf8("画像 %1 を 256 色で読み直しました。マップはそのままです。")
+                  .arg(file));
 }
 
 void CMapApp::PictureOpened() {
@@ -177,7 +200,15 @@ bool CMapApp::OpenDocumentFile(const QString& path, ze::ReadFailure* failure) {
     }
     m_loader->Cancel();
     const QString absolute = PathToOpen(path);
-    if (absolute.isEmpty()) return true;
+    if (IsOpen(absolute)) {
+        // The picture open is read again; its markup stays.
+        const int type = PictureTypeFromPath(absolute.toStdString());
+        std::unique_ptr<CImage> image =
+            LoadPicture(absolute.toStdString(), type, failure, GetFullColourSetting());
+        if (!image) return false;
+        PictureReadAgain(std::move(image));
+        return true;
+    }
     const bool opened = m_doc.OnOpenDocument(absolute.toStdString(), ReadMarkupSettings(), failure);
     if (opened) PictureOpened();
     return opened;
@@ -192,16 +223,19 @@ void CMapApp::BeginOpen(const QString& path, std::function<void(bool)> done) {
     m_loader->Cancel();
     const QString absolute = path.isEmpty() ? QString() : PathToOpen(path);
     const int type = PictureTypeFromPath(absolute.toStdString());
-    if (path.isEmpty() || absolute.isEmpty() || type < 0) {
+    if (absolute.isEmpty() || type < 0) {
         if (!absolute.isEmpty()) ShowOpenFailure(absolute, {ze::ReadError::kUnknownType});
-        if (done) done(!path.isEmpty() && absolute.isEmpty());
+        if (done) done(false);
         return;
     }
-    m_loader->Start(absolute, type, [this, done](CPictureLoader::Result& result) {
+    const bool again = IsOpen(absolute);
+    m_loader->Start(absolute, type, [this, done, again](CPictureLoader::Result& result) {
         // What the library said while reading, shown now on this thread.
         for (const QString& text : result.messages) ze::ReportMessage(text.toStdString());
         const bool opened = result.image != nullptr;
-        if (opened) {
+        if (opened && again) {
+            PictureReadAgain(std::move(result.image));
+        } else if (opened) {
             m_doc.AdoptPicture(result.path.toStdString(), std::move(result.image),
                                ReadMarkupSettings());
             PictureOpened();
@@ -240,13 +274,44 @@ void CMapApp::OnFileOpen() {
 void CMapApp::OnOpenRecentFile(int index) {
     if (index < 0 || index >= m_recent.Paths().size()) return;
     const QString path = m_recent.Paths()[index];
-    if (m_markup && !IsOpen(path) && !m_markup->MaybeSave()) return;
-    BeginOpen(path, [this, path](bool opened) {
+    const auto forgetFailed = [this, path](bool opened) {
         const qsizetype at = m_recent.Paths().indexOf(path);
         if (opened || at < 0) return;
         m_recent.Remove(int(at));
         RecentChanged();
-    });
+    };
+    if (IsPageName(path) && m_markup) {
+        if (!m_markup->MaybeSave()) return;
+        forgetFailed(m_markup->OpenPage(path));
+        return;
+    }
+    if (m_markup && !IsOpen(path) && !m_markup->MaybeSave()) return;
+    BeginOpen(path, forgetFailed);
+}
+
+void CMapApp::OpenNamed(const QString& path) {
+    if (!m_markup) return;
+    if (IsPageName(path)) {
+        if (m_markup->MaybeSave()) m_markup->OpenPage(path);
+        return;
+    }
+    if (!IsOpen(path) && !m_markup->MaybeSave()) return;
+    BeginOpen(path);
+}
+
+void CMapApp::OnFilesDropped(const QStringList& paths) {
+    if (paths.isEmpty()) return;
+    if (paths.size() > 1 && m_frame)
+        m_frame->StatusBar().showMessage(
+            QString::fromUtf8("%1 個のファイルがドロップされました。最初の %2 だけを開きます。")
+                .arg(paths.size())
+                .arg(QFileInfo(paths.constFirst()).fileName()));
+    OpenNamed(paths.constFirst());
+}
+
+void CMapApp::AddRecent(const QString& path) {
+    m_recent.Add(path);
+    RecentChanged();
 }
 
 void CMapApp::RecentChanged() {

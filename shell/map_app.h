@@ -38,9 +38,10 @@ public:
     CMapApp& operator=(const CMapApp&) = delete;
 
     // Loads the recent-file list, builds the frame with an empty document
-    // and opens the picture named by `args` (program arguments without the
-    // program name), if any. False when that picture does not open; `error`
-    // then says why in one line, and the program ends.
+    // and opens the picture, or the page with its picture and map, named by
+    // `args` (program arguments without the program name), if any. False
+    // when that does not open; `error` then says why in one line, and the
+    // program ends.
     bool InitInstance(const QStringList& args, QString* error = nullptr);
     // Writes the recent-file list back to the store.
     void ExitInstance();
@@ -51,17 +52,16 @@ public:
     // filter; out, the type of the filter chosen. True when confirmed.
     bool PromptForPicture(QString& name, int titleId, int flags, bool open, int* pType);
 
-    // Opens `path` unless it is the picture already open (then nothing
-    // changes), reading it before this returns. True when the picture is
-    // (now) open; a picture that fails to open changes nothing, and
-    // `failure` (may be null) says why.
+    // Opens `path`, reading it before this returns; the picture already
+    // open is read again (its markup stays, the status bar says so). True
+    // when the picture is (now) open; a picture that fails to open changes
+    // nothing, and `failure` (may be null) says why.
     bool OpenDocumentFile(const QString& path, ze::ReadFailure* failure = nullptr);
     // The same, with the picture read on a worker thread while the window
     // goes on (the menu's way); a picture that fails to open says why in a
     // message box naming the file. `done` (may be empty) gets the answer of
-    // OpenDocumentFile once it is known, at once for the picture already
-    // open or a refused name; never when the open is cancelled (Esc, or
-    // another open started meanwhile).
+    // OpenDocumentFile once it is known, at once for a refused name; never
+    // when the open is cancelled (Esc, or another open started meanwhile).
     void BeginOpen(const QString& path, std::function<void(bool opened)> done = {});
     bool IsOpening() const;
     void CancelOpen();
@@ -74,12 +74,25 @@ public:
     CMarkupFile* Markup() const { return m_markup.get(); }
     CMapDoc& Document() { return m_doc; }
     const CRecentFileList& RecentFiles() const { return m_recent; }
+    // Puts `path` (a picture or a page) at the head of the recent-file list.
+    void AddRecent(const QString& path);
+    // While held, a picture that opens does not join the recent-file list:
+    // a page's picture opens with its page, and the page joins it instead.
+    void HoldRecent(bool held) { m_recentHeld = held; }
     int FilterIndex() const { return m_nFilterIndex; }
 
 public slots:
     void OnFileOpen();
-    // Opens entry `index` of the recent-file list; a failure removes it.
+    // Opens entry `index` of the recent-file list, a page with its picture
+    // and map; a failure removes it.
     void OnOpenRecentFile(int index);
+    // Opens a picture as 開く would, or a page with its picture and map as
+    // マップを開く would (anything that is no picture), asking first about
+    // changed markup.
+    void OpenNamed(const QString& path);
+    // Files dropped on the window: the first opens; of several, the status
+    // bar says that only the first did.
+    void OnFilesDropped(const QStringList& paths);
     // File > Save As: a name from the fixed filter list; the document keeps
     // its path and title.
     void OnFileSaveAs();
@@ -88,9 +101,12 @@ public slots:
 
 private:
     void RecentChanged();
-    // The absolute native path to open, or empty when `path` names the
-    // picture already open (the window is then brought forward).
+    // The absolute native path to open.
     QString PathToOpen(const QString& path);
+    // `image` is the open picture read again: it replaces the one shown,
+    // the markup stays, and the status bar says so (and whether full colour
+    // made it read otherwise).
+    void PictureReadAgain(std::unique_ptr<CImage> image);
     // The frame follows a newly opened picture: title, view, Save As.
     void PictureOpened();
     // The message box for a picture that did not open.
@@ -106,6 +122,7 @@ private:
     ProfileStore* m_oldStore;
     ze::MessageHandler m_oldHandler;
     CRecentFileList m_recent;
+    bool m_recentHeld = false;
     int m_nFilterIndex = 0;  // 1-based; 0 before the first confirmed Open
     CMapDoc m_doc;
     std::unique_ptr<CMainFrame> m_frame;

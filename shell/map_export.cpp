@@ -33,7 +33,8 @@ void NoImageMap(CMainFrame* frame, const QString& title) {
                             "がありません。"));
 }
 
-// The pane's image and map in `form`; says why when there are none.
+// The pane's image and map in `form`, its src `source` when given; says why
+// when there are none.
 bool MarkupOf(CMapApp& app, ResponsiveForm form, const QString& title, std::string* markup,
               const std::string* source = nullptr) {
     if (!HavePicture(app, title)) return false;

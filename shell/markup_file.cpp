@@ -117,7 +117,7 @@ bool CMarkupFile::AdoptPicture(const QString& path, QString* why) {
         image = LoadPicture(path.toStdString(), type, &failure, GetFullColourSetting());
     }
     if (!image) {
-        *why = QString::fromStdString(ze::ReadFailureText(failure, ze::TextLanguage::kEnglish));
+        *why = QString::fromStdString(ze::ReadFailureText(failure, ze::TextLanguage::kJapanese));
         return false;
     }
     m_app.CancelOpen();  // a picture still being read must not replace this one
@@ -191,7 +191,10 @@ bool CMarkupFile::OpenPageAt(const QString& path, const PageSnapshot* ours) {
                  .arg(file, source));
         return false;
     }
-    if (!AdoptPicture(picture, &why)) {
+    m_app.HoldRecent(true);
+    const bool adopted = AdoptPicture(picture, &why);
+    m_app.HoldRecent(false);
+    if (!adopted) {
         Show(U("%1 の画像 %2 を開けません: %3").arg(file, Native(picture), why));
         return false;
     }
@@ -202,6 +205,7 @@ bool CMarkupFile::OpenPageAt(const QString& path, const PageSnapshot* ours) {
     m_fromPage = true;
     m_image = index;
     m_page = TakePageSnapshot(page.bytes, page.page, size_t(index));
+    m_app.AddRecent(Native(m_path));
     ShowPageInTitle();
     Document().setModified(false);
     m_recovery.Remove();
@@ -366,6 +370,7 @@ bool CMarkupFile::SaveTo(const QString& path) {
                 .arg(movedSource));
     }
     m_path = info.absoluteFilePath();
+    m_app.AddRecent(Native(m_path));
     m_page = written;
     if (written.known) m_image = int(written.index);
     ShowPageInTitle();

@@ -65,12 +65,18 @@ void ShowWithStoredPlace(CMainFrame& frame, ProfileStore& store) {
         if (primary) rect = FirstStartRect(primary->availableGeometry());
     }
     if (!rect.isNull()) frame.setGeometry(rect);
+    // Every dock as it was: side, order, size, shown or hidden; laid out
+    // before the window shows. A floating bar is left out (Qt would place
+    // it by its client area, a frame's width off each start): it floats at
+    // its own stored rectangle below.
+    CResizableBar& bar = frame.Bar();
+    const bool floats = store.GetProfileInt(kSection, "BarFloating", 0) != 0;
+    const bool restored = RestoreDocks(frame, store, !floats);
     if (store.GetProfileInt(kSection, "Maximized", 0) != 0)
         frame.showMaximized();
     else
         frame.show();
-
-    CResizableBar& bar = frame.Bar();
+    if (restored && !floats) return;
     const int side = store.GetProfileInt(kSection, "BarSide", 0);
     if (IsDockSide(side)) {
         // No thicker than the window: the rest is the picture's.
@@ -78,13 +84,29 @@ void ShowWithStoredPlace(CMainFrame& frame, ProfileStore& store) {
         bar.DockAt(Qt::DockWidgetArea(side),
                    std::min(size, std::max(frame.width(), frame.height())));
     }
-    if (store.GetProfileInt(kSection, "BarFloating", 0) != 0) {
+    if (floats) {
         const QRect floating = FittingRect(ReadRect(store, "Bar"), ScreenRects());
         bar.FloatAt(floating);
     }
 }
 
+bool RestoreDocks(CMainFrame& frame, ProfileStore& store, bool withBar) {
+    const std::string text = store.GetProfileString(kSection, "Docks", "");
+    // Far beyond what four docks and a toolbar take; a planted giant is ignored.
+    if (text.empty() || text.size() > 64 * 1024) return false;
+    // A dock is found by its name: without it, the bar keeps its place.
+    CResizableBar& bar = frame.Bar();
+    const QString name = bar.objectName();
+    if (!withBar) bar.setObjectName(QString());
+    const bool restored = frame.restoreState(
+        QByteArray::fromBase64(QByteArray::fromStdString(text)), kDockStateVersion);
+    bar.setObjectName(name);
+    return restored;
+}
+
 void StorePlace(const CMainFrame& frame, ProfileStore& store) {
+    store.WriteProfileString(kSection, "Docks",
+                             frame.saveState(kDockStateVersion).toBase64().toStdString());
     const bool maximized = frame.isMaximized();
     WriteRect(store, "", maximized ? frame.normalGeometry() : frame.geometry());
     store.WriteProfileInt(kSection, "Maximized", maximized ? 1 : 0);

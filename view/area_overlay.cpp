@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "view/area_overlay.h"
 
+#include <QFontMetrics>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPen>
 #include <QPolygonF>
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace {
 
@@ -75,9 +77,8 @@ QRect ClientBounds(const AreaShapeGeometry& g, const AreaMapping& mapping, int m
         .adjusted(-margin, -margin, margin, margin);
 }
 
-void PaintOutline(QPainter& painter, const AreaShapeGeometry& g, const AreaMapping& mapping,
-                  bool valid) {
-    if (g.kind == AreaShapeGeometry::kNone) return;
+namespace {
+QPainterPath ClientPath(const AreaShapeGeometry& g, const AreaMapping& mapping) {
     QPainterPath path;
     if (g.kind == AreaShapeGeometry::kCircle) {
         const double r = mapping.ToClientLength(g.radius);
@@ -88,6 +89,54 @@ void PaintOutline(QPainter& painter, const AreaShapeGeometry& g, const AreaMappi
         if (polygon.size() > 2) polygon << polygon.front();
         path.addPolygon(polygon);
     }
+    return path;
+}
+}  // namespace
+
+QColor AreaColour(int index) {
+    // Okabe and Ito's colours, black left out: it is the outline's.
+    static const QRgb kPalette[] = {0xE69F00, 0x56B4E9, 0x009E73, 0xF0E442,
+                                    0x0072B2, 0xD55E00, 0xCC79A7};
+    constexpr int kCount = int(std::size(kPalette));
+    return QColor(kPalette[((index % kCount) + kCount) % kCount]);
+}
+
+void PaintFill(QPainter& painter, const AreaShapeGeometry& g, const AreaMapping& mapping,
+               const QColor& colour, bool strong) {
+    if (g.kind == AreaShapeGeometry::kNone) return;
+    QColor tint = colour;
+    tint.setAlpha(strong ? 110 : 50);
+    painter.fillPath(ClientPath(g, mapping), tint);
+}
+
+QPointF FirstCorner(const AreaTag& area) {
+    if (area.shape == AreaShape::kDefault || area.coords.size() < 2) return QPointF(0, 0);
+    return QPointF(area.coords[0], area.coords[1]);
+}
+
+void PaintLabel(QPainter& painter, const AreaShapeGeometry& g, QPointF corner,
+                const AreaMapping& mapping, int index) {
+    if (g.kind == AreaShapeGeometry::kNone) return;
+    const QString text = QString::number(index + 1);
+    const QFontMetrics metrics = painter.fontMetrics();
+    const QSize size(metrics.horizontalAdvance(text) + 4, metrics.height());
+    // Towards the middle of the area from its corner.
+    const QPointF middle = mapping.ToClient(PictureBounds(g).center());
+    const QPointF at = mapping.ToClient(corner);
+    const QPoint topLeft(
+        int(std::floor(at.x() <= middle.x() ? at.x() + 2 : at.x() - 2 - size.width())),
+        int(std::floor(at.y() <= middle.y() ? at.y() + 2 : at.y() - 2 - size.height())));
+    const QRect box(topLeft, size);
+    const QColor colour = AreaColour(index);
+    painter.fillRect(box, colour);
+    painter.setPen(colour.lightness() > 140 ? Qt::black : Qt::white);
+    painter.drawText(box, Qt::AlignCenter, text);
+}
+
+void PaintOutline(QPainter& painter, const AreaShapeGeometry& g, const AreaMapping& mapping,
+                  bool valid) {
+    if (g.kind == AreaShapeGeometry::kNone) return;
+    const QPainterPath path = ClientPath(g, mapping);
     painter.setBrush(Qt::NoBrush);
     painter.setPen(QPen(Qt::white, 1));
     painter.drawPath(path);
@@ -106,20 +155,26 @@ void CAreaOverlay::SetAreas(std::vector<AreaTag> areas, QSize picture, size_t ke
     }
 }
 
-void CAreaOverlay::Paint(QPainter& painter, const AreaMapping& mapping, const QRect& clip,
-                         int skip) const {
+void CAreaOverlay::Paint(QPainter& painter, const AreaMapping& mapping, const QRect& clip, int skip,
+                         AreaStyle style) const {
     // The clip in picture coordinates, a pixel to spare for the pen.
     const double z = mapping.zoom.Factor();
     const QRectF visible((clip.left() + mapping.scroll.x() - 2) / z,
                          (clip.top() + mapping.scroll.y() - 2) / z, (clip.width() + 4) / z,
                          (clip.height() + 4) / z);
-    for (size_t i = 0; i < m_areas.size(); ++i) {
-        if (static_cast<int>(i) == skip || m_geometry[i].kind == AreaShapeGeometry::kNone) continue;
+    const auto shown = [&](size_t i) {
         const QRectF& b = m_bounds[i];
         // Touching, not intersecting: a flat rectangle has no area yet shows.
-        if (b.right() < visible.left() || b.left() > visible.right() ||
-            b.bottom() < visible.top() || b.top() > visible.bottom())
-            continue;
+        return m_geometry[i].kind != AreaShapeGeometry::kNone && b.right() >= visible.left() &&
+               b.left() <= visible.right() && b.bottom() >= visible.top() &&
+               b.top() <= visible.bottom();
+    };
+    for (size_t i = 0; i < m_areas.size(); ++i) {
+        if (static_cast<int>(i) == skip || !shown(i)) continue;
+        if (style.fill) PaintFill(painter, m_geometry[i], mapping, AreaColour(int(i)), false);
         PaintOutline(painter, m_geometry[i], mapping, m_areas[i].valid);
     }
+    // Numbers over every outline, so that none hides one.
+    for (size_t i = 0; i < m_areas.size() && style.labels; ++i)
+        if (shown(i)) PaintLabel(painter, m_geometry[i], FirstCorner(m_areas[i]), mapping, int(i));
 }

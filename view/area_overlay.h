@@ -3,9 +3,11 @@
 // The areas of the pane text drawn over the picture. Each valid area gets a
 // dashed outline in black over white, which shows on any picture; an invalid
 // one (the browser would ignore it) gets red dashes wherever its numbers
-// still make a shape. Painting touches only the areas that meet the
+// still make a shape. Each may also show its number and a light fill in a
+// colour of its own. Painting touches only the areas that meet the
 // rectangle being painted.
 
+#include <QColor>
 #include <QPoint>
 #include <QPointF>
 #include <QRect>
@@ -39,6 +41,26 @@ QRect ClientBounds(const AreaShapeGeometry& geometry, const AreaMapping& mapping
 void PaintOutline(QPainter& painter, const AreaShapeGeometry& geometry, const AreaMapping& mapping,
                   bool valid);
 
+// What is drawn of each area besides its outline.
+struct AreaStyle {
+    bool labels = true;  // its number (the area list's) at its first corner
+    bool fill = true;    // a light fill in its colour
+};
+// The colour of area `index` (0-based), from a small palette of colours
+// that stay apart for most eyes, colour-blind ones included.
+QColor AreaColour(int index);
+// A geometry filled in `colour`, lightly, or more strongly when `strong`.
+void PaintFill(QPainter& painter, const AreaShapeGeometry& geometry, const AreaMapping& mapping,
+               const QColor& colour, bool strong);
+// The number of area `index` in a small box of its colour, at the corner
+// `corner` (picture coordinates) of `geometry`, on the inner side of it so
+// that it stays within the area's bounds.
+void PaintLabel(QPainter& painter, const AreaShapeGeometry& geometry, QPointF corner,
+                const AreaMapping& mapping, int index);
+// The first corner of an area: its first pair of numbers (a circle's
+// centre), the top-left corner for a default area.
+QPointF FirstCorner(const AreaTag& area);
+
 // The parsed areas of the pane and their shapes, kept from one parse to the
 // next.
 class CAreaOverlay {
@@ -54,8 +76,10 @@ public:
     }
     int Count() const { return static_cast<int>(m_areas.size()); }
 
-    // Outlines every area but `skip` that meets `clip` (client coordinates).
-    void Paint(QPainter& painter, const AreaMapping& mapping, const QRect& clip, int skip) const;
+    // Outlines every area but `skip` that meets `clip` (client coordinates),
+    // with its fill and number as `style` says.
+    void Paint(QPainter& painter, const AreaMapping& mapping, const QRect& clip, int skip,
+               AreaStyle style = {}) const;
 
 private:
     std::vector<AreaTag> m_areas;

@@ -253,6 +253,19 @@ void CMapView::ShowReadout(QPoint client, bool changedOnly) {
     // Over an area the readout ends with its link.
     if (const std::string href = HrefAt(client); !href.empty() && readout.trimmed().size() > 0)
         readout += QStringLiteral("  ") + QString::fromStdString(href);
+    // The first time areas overlap under the pointer the readout says how
+    // to reach the covered ones, for as long as the pointer stays there.
+    if (m_overlapHint != OverlapHint::kTold) {
+        const bool overlap = AreasUnder(client) >= 2;
+        if (overlap) {
+            m_overlapHint = OverlapHint::kTelling;
+            readout += QString::fromUtf8(
+                "  重なった領域: 選択ツールでクリックした後 Tab / Shift+Tab (または Alt+クリック) "
+                "で切り替え");
+        } else if (m_overlapHint == OverlapHint::kTelling) {
+            m_overlapHint = OverlapHint::kTold;
+        }
+    }
     if (changedOnly && readout == m_strReadout) return;
     m_strReadout = readout;
     ShowStatus(readout);
@@ -279,9 +292,15 @@ void CMapView::UpdateHovered(std::optional<QPoint> client) {
 
 bool CMapView::viewportEvent(QEvent* event) {
     if (event->type() == QEvent::Leave) {
-        // What the tool shows under the mouse goes with it.
+        // What the tool shows under the mouse goes with it, and so does the
+        // readout of the point it left.
         m_tool->Leave();
         UpdateHovered(std::nullopt);
+        m_ptReadout.reset();
+        if (!m_strReadout.isEmpty()) {
+            m_strReadout.clear();
+            ShowStatus(QString());
+        }
     }
     return QAbstractScrollArea::viewportEvent(event);
 }
@@ -314,6 +333,13 @@ void CMapView::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
     m_modifiers = event->modifiers();
     m_tool->DoubleClick(ClientPointOf(event));
+}
+
+bool CMapView::focusNextPrevChild(bool next) {
+    // Tab and Shift+Tab step through the areas under the last click while
+    // there is more than one; otherwise they move the focus.
+    if (m_tool == &m_selectTool && m_selectTool.CycleLastClick(next)) return true;
+    return QAbstractScrollArea::focusNextPrevChild(next);
 }
 
 void CMapView::keyPressEvent(QKeyEvent* event) {

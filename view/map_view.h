@@ -146,11 +146,22 @@ public:
     // A copy of each selected area, 10 pixels right and down, selected.
     void DuplicateSelection();
     void DeleteSelection();
+    // Every area of the map selected (the selection tool taken up).
+    void SelectAllAreas();
+    // The numbers of the area last picked as its coords text ("10,20,30,40"),
+    // and sets them from such a text, one edit. Setting answers false, and
+    // changes nothing, without an area picked or for numbers its shape cannot
+    // take (a rectangle 4, a circle 3, a polygon 6 or more and even).
+    QString SelectedCoordsText();
+    bool SetSelectedCoords(const QString& text);
     // Adds 揃える, 同じ大きさ and 等間隔 for the selection to `menu`, each
     // item enabled when enough areas are selected.
     void FillArrangeMenu(QMenu* menu);
     // The grid setting changed: what it shows is painted again.
     void OnGridChanged();
+    // A setting of what shows (the areas' numbers and fill, the
+    // checkerboard) changed: painted again.
+    void OnShownChanged();
     // Reads the pane text now if it changed since the last read.
     void RefreshAreas();
 
@@ -209,6 +220,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
     void wheelEvent(QWheelEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
@@ -303,6 +315,8 @@ private:
     bool AreasCurrent() override;
     // The area a browser picks at a client point, -1 for none.
     int AreaAt(QPoint client) const override;
+    // How many areas lie under a client point.
+    int AreasUnder(QPoint client) const;
     // The href of the area under a client point, for the readout.
     std::string HrefAt(QPoint client) const;
 
@@ -340,6 +354,8 @@ private:
     // change, cleared when the picture goes.
     std::optional<QPoint> m_ptReadout;
     QString m_strReadout;
+    // Whether the readout has told how to reach areas that overlap.
+    enum class OverlapHint { kNotYet, kTelling, kTold } m_overlapHint = OverlapHint::kNotYet;
     LinkPrompt m_linkPrompt;
     AreaLinkPrompt m_areaLinkPrompt;
     // The optional attributes given for the area whose line comes next.

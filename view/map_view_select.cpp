@@ -9,8 +9,10 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QPainter>
+#include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 #include <utility>
 
 #include "doc/map_doc.h"
@@ -224,27 +226,38 @@ void CMapView::PaintGrid(QPainter& painter, const QRect& r) const {
 void CMapView::PaintAreas(QPainter& painter, const QRect& r) const {
     const AreaMapping mapping = Mapping();
     PaintGrid(painter, r);
-    if (m_bShowAreas) m_overlay.Paint(painter, mapping, r, m_nSelected);
-    // The area whose handles can be dragged comes last, over the others.
-    for (int i : m_selection) {
-        if (i == m_nSelected) continue;
+    const AreaStyle style{GetViewSwitch(ViewSwitch::kAreaLabels),
+                          GetViewSwitch(ViewSwitch::kAreaFill)};
+    if (m_bShowAreas) m_overlay.Paint(painter, mapping, r, m_nSelected, style);
+    // The area whose handles can be dragged comes last, over the others;
+    // the selected ones more strongly filled.
+    std::vector<int> order;
+    for (int i : m_selection)
+        if (i != m_nSelected) order.push_back(i);
+    if (m_nSelected >= 0) order.push_back(m_nSelected);
+    for (int i : order) {
         const AreaTag& area = m_overlay.Areas()[size_t(i)];
         const std::vector<double> coords = SelectionCoords(i);
-        PaintOutline(painter, GeometryOf(area.shape, coords, PictureSize()), mapping, area.valid);
-        PaintHandles(painter, HandlesOf(area.shape, coords), mapping, -1, false);
+        const AreaShapeGeometry shape = GeometryOf(area.shape, coords, PictureSize());
+        if (style.fill) PaintFill(painter, shape, mapping, AreaColour(i), true);
+        PaintOutline(painter, shape, mapping, area.valid);
+        const bool primary = i == m_nSelected;
+        PaintHandles(painter, HandlesOf(area.shape, coords), mapping,
+                     primary ? m_selectTool.SelectedCorner() : -1, primary);
+        if (style.labels) PaintLabel(painter, shape, FirstCorner(area), mapping, i);
     }
-    if (m_nSelected < 0) return;
-    const AreaTag& area = m_overlay.Areas()[size_t(m_nSelected)];
-    const std::vector<double> coords = SelectionCoords(m_nSelected);
-    PaintOutline(painter, GeometryOf(area.shape, coords, PictureSize()), mapping, area.valid);
-    PaintHandles(painter, HandlesOf(area.shape, coords), mapping, m_selectTool.SelectedCorner(),
-                 true);
 }
 
 int CMapView::AreaAt(QPoint client) const {
     if (!Picture() || !IsInsidePicture(client)) return -1;
     const QPointF at = Mapping().ToPictureF(client);
     return HitTestAreas(m_overlay.Areas(), at.x(), at.y());
+}
+
+int CMapView::AreasUnder(QPoint client) const {
+    if (!Picture() || !IsInsidePicture(client) || !viewport()->rect().contains(client)) return 0;
+    const QPointF at = Mapping().ToPictureF(client);
+    return int(AreasAtPoint(m_overlay.Areas(), at.x(), at.y()).size());
 }
 
 std::string CMapView::HrefAt(QPoint client) const {
@@ -475,6 +488,47 @@ int CMapView::GridSpacing() const {
     return GetGridSetting() ? GetGridSpacingSetting() : 0;
 }
 
+void CMapView::SelectAllAreas() {
+    if (!ReadAreas()) return;
+    if (m_nTool != kToolSelect) OnToolSelect();
+    std::vector<int> all(size_t(m_overlay.Count()));
+    std::iota(all.begin(), all.end(), 0);
+    SetSelection(all, all.empty() ? -1 : all.back());
+}
+
+QString CMapView::SelectedCoordsText() {
+    if (!ReadAreas() || m_nSelected < 0) return QString();
+    QStringList numbers;
+    for (double v : m_overlay.Areas()[size_t(m_nSelected)].coords)
+        numbers << QString::number(v, 'g', 12);
+    return numbers.join(QLatin1Char(','));
+}
+
+bool CMapView::SetSelectedCoords(const QString& text) {
+    if (!ReadAreas() || m_nSelected < 0) return false;
+    const AreaTag& area = m_overlay.Areas()[size_t(m_nSelected)];
+    std::vector<int> coords;
+    for (const QString& part :
+         text.split(QRegularExpression(QStringLiteral("[,\\s]+")), Qt::SkipEmptyParts)) {
+        bool ok = false;
+        const int v = part.toInt(&ok);
+        if (!ok || v < -1000000 || v > 1000000) return false;
+        coords.push_back(v);
+    }
+    const size_t n = coords.size();
+    const bool fits = area.shape == AreaShape::kRect     ? n == 4
+                      : area.shape == AreaShape::kCircle ? n == 3 && coords[2] >= 0
+                      : area.shape == AreaShape::kPoly   ? n >= 6 && n % 2 == 0
+                                                         : false;
+    if (!fits) return false;
+    ApplyPaneEdit(SetCoordsEdit(m_parsedText, area, coords));
+    return true;
+}
+
 void CMapView::OnGridChanged() {
+    viewport()->update();
+}
+
+void CMapView::OnShownChanged() {
     viewport()->update();
 }

@@ -16,6 +16,10 @@ struct PlacedPoint {
     QPoint client;
     QPoint scroll;
     ZoomScale zoom;
+    // A point snapped to the grid stands on that grid point exactly, which
+    // below actual size no client pixel may map to.
+    bool snapped = false;
+    QPoint picture;
 };
 
 // Picture coordinates to client points and back for one zoom and scroll.
@@ -39,12 +43,12 @@ struct AreaMapping {
                        (double(client.y()) + scroll.y()) * zoom.den / zoom.num);
     }
 
-    PlacedPoint Place(QPoint client) const { return {client, scroll, zoom}; }
+    PlacedPoint Place(QPoint client) const { return {client, scroll, zoom, false, {}}; }
     // Where a placed point shows now: to the pixel at the zoom it was placed
     // at, else through its picture pixel.
     QPoint ToClient(const PlacedPoint& p) const;
     // The picture pixel a placed point stands on.
     static QPoint ToPicture(const PlacedPoint& p) {
-        return AreaMapping{p.zoom, p.scroll}.ToPicture(p.client);
+        return p.snapped ? p.picture : AreaMapping{p.zoom, p.scroll}.ToPicture(p.client);
     }
 };

@@ -8,6 +8,7 @@
 
 #include <QFile>
 #include <QImage>
+#include <QInputDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -19,6 +20,7 @@
 
 #include "app_folder.h"
 #include "image/image.h"
+#include "shell/markup_file.h"
 #include "shell/picture_types.h"
 #include "shell/save_options_dlg.h"
 #include "support/pictures.h"
@@ -116,14 +118,18 @@ private slots:
         MarkupPane& pane = frame.Pane();
         QCOMPARE(pane.GetWindowText(), Skeleton("a.bmp"));
         pane.SetWindowText("hand edit");
-        // The same file again, also through a link, is not opened again.
+        // The same file again, also through a link, is read again; its markup stays.
         const QString link = Q(m_f.dir->File("link.bmp"));
         std::filesystem::create_symlink(a.toStdString(), link.toStdString());
         for (const QString& path : {a, link}) {
+            const CImage* before = app.Document().m_pImage.get();
+            frame.StatusBar().clearMessage();
             prompts.AnswerFile(path, 3);
             app.OnFileOpen();
-            QVERIFY(!app.IsOpening());
+            QVERIFY(app.WaitForOpen());
+            QVERIFY(app.Document().m_pImage.get() != before);
             QCOMPARE(pane.GetWindowText(), std::string("hand edit"));
+            QVERIFY(frame.StatusBar().currentMessage().contains(U("読み直しました")));
         }
         QCOMPARE(prompts.fileRequests.at(1).filterIndex, 3);
         // Other pictures do replace it.
@@ -256,6 +262,71 @@ private slots:
         }
     }
 
+    void pagesAndDropsOpenAsTheMenusWouldAndTheHabitsWork() {
+        m_f.Picture("a.bmp");
+        const QString b = m_f.Picture("b.bmp"), page = Path("page.html");
+        testutil::WriteFile(page.toStdString(),
+                            "<img src=\"a.bmp\" usemap=\"#m\">\n<map name=\"m\">\n"
+                            "<area coords=\"1,1,9,9\" href=x>\n<area coords=\"5,5,20,20\" "
+                            "href=y>\n</map>\n");
+        START_EDITOR({page});  // zer-evizi page.html
+        QVERIFY(app.Markup()->FromPage());
+        QCOMPARE(app.Markup()->Path(), page);
+
+        // Ctrl+A, then 座標: a wrong count is said and asked again.
+        frame.Action(cmd::kEditSelectAll)->trigger();
+        QCOMPARE(frame.View().SelectedAreas(), (QList<int>{0, 1}));
+        std::deque<QString> typed{QStringLiteral("1,2"), QStringLiteral("2, 3 ,30,40")};
+        prompts.onDialog = [&](QDialog& dialog) {
+            static_cast<QInputDialog&>(dialog).setTextValue(typed.front());
+            typed.pop_front();
+            return int(QDialog::Accepted);
+        };
+        frame.Action(cmd::kAreaCoords)->trigger();
+        QCOMPARE(prompts.messages.size(), 1);
+        QVERIFY(frame.Pane().GetWindowText().find("coords=\"2,3,30,40\"") != std::string::npos);
+
+        // Dropped: a picture (of two, the first, said so), then the page again.
+        const auto drop = [&](const QStringList& files) {
+            emit frame.filesDropped(files);
+            QVERIFY(app.WaitForOpen());
+        };
+        prompts.askAnswers = {QMessageBox::Discard};
+        drop({b, page});
+        QCOMPARE(Q(app.Document().GetPathName()), b);
+        QVERIFY(frame.StatusBar().currentMessage().contains(U("最初")));
+        drop({page});
+        QVERIFY(app.Markup()->FromPage());
+
+        frame.Action(cmd::kAppExit)->trigger();
+        QVERIFY(!frame.isVisible());
+    }
+
+    void everyDockComesBackAsItWas() {
+        QRect bar, list, problems;
+        for (int start = 0; start < 3; ++start) {
+            START_EDITOR({});
+            QVERIFY(QTest::qWaitForWindowExposed(&frame));
+            if (start == 0) {
+                QVERIFY(frame.AreaList().x() > frame.Bar().x());
+                frame.Problems().show();
+            } else if (start == 1) {
+                QVERIFY(frame.Problems().isVisible());
+                QTRY_COMPARE(frame.Bar().geometry(), bar);
+                QTRY_COMPARE(frame.AreaList().geometry(), list);
+                QCOMPARE(frame.Problems().geometry(), problems);
+            } else {  // a garbled layout: the bar's own entries
+                QCOMPARE(frame.Bar().DockSide(), Qt::BottomDockWidgetArea);
+            }
+            QCoreApplication::processEvents();
+            bar = frame.Bar().geometry();
+            list = frame.AreaList().geometry();
+            problems = frame.Problems().geometry();
+            app.ExitInstance();
+            if (start == 1) m_f.store->WriteProfileString("Window", "Docks", "AAAA!!");
+        }
+    }
+
     void fullColourChangesHowTheNextJpegReadsAndIsKept() {
         CImage sample(m_f.Picture("s.bmp").toStdString(), kImageBmp);
         for (const char* name : {"a.jpg", "b.jpg"})
@@ -269,6 +340,10 @@ private slots:
             QCOMPARE(app.Document().m_pImage->GetDepth(), 8);
             full->trigger();
             QVERIFY(full->isChecked() && GetFullColourSetting());
+            // The picture open, opened again, reads in its own colours and says so.
+            QVERIFY(app.OpenDocumentFile(Path("a.jpg")));
+            QCOMPARE(app.Document().m_pImage->GetDepth(), 24);
+            QVERIFY(frame.StatusBar().currentMessage().contains(U("フルカラー")));
             prompts.AnswerFile(Path("b.jpg"), 0);  // through the menu's worker thread
             frame.Action(cmd::kFileOpen)->trigger();
             QVERIFY(app.WaitForOpen());

@@ -342,6 +342,25 @@ private slots:
         QCOMPARE(rows.first().bottom(), 25002);
     }
 
+    void anEditedCellKeepsItsRowSelected() {
+        ListHarness h;
+        QTableView& table = h.List().Table();
+        h.frame.show();
+        table.selectRow(2);
+        const QModelIndex alt = h.List().Model().index(2, CAreaListModel::kAlt);
+        table.setCurrentIndex(alt);
+        table.edit(alt);
+        QWidget* editor = table.indexWidget(alt);
+        QVERIFY(editor);
+        QTest::keyClick(editor, Qt::Key_End);
+        QTest::keyClicks(editor, QStringLiteral("X"));
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTest::qWait(150);  // the pane's change reaches the list and the view
+        QCOMPARE(h.Cell(2, CAreaListModel::kAlt), QStringLiteral("CX"));
+        QCOMPARE(h.SelectedRow(), 2);
+        QCOMPARE(h.frame.View().SelectedAreas(), QList<int>{2});
+    }
+
     void cellsAndMovesAreSingleUndoSteps() {
         ListHarness h;
         CAreaListModel& m = h.List().Model();

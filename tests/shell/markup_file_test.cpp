@@ -128,8 +128,9 @@ private slots:
             const char* says;
         } failures[] = {
             {"<p>no map</p>", "イメージマップ"},
-            {"<img src=\"gone.bmp\" usemap=#m><map name=m></map>", "no such file"},
-            {"<img src=\"index.html\" usemap=#m><map name=m></map>", "not a picture type"},
+            {"<img src=\"gone.bmp\" usemap=#m><map name=m></map>", "ファイルがありません"},
+            {"<img src=\"index.html\" usemap=#m><map name=m></map>",
+             "開ける画像の種類ではありません"},
             {"<img src=\"http://example.com/a.bmp\" usemap=#m><map name=m></map>", "ファイルでは"},
             {"<img src=\" \" usemap=#m><map name=m></map>", "src がありません"},
             {"<img usemap=#m><map name=m>\n" + std::string(16385, ' ') + "\n</map>", "16 KB"},
@@ -182,6 +183,38 @@ private slots:
         QCOMPARE(Q(GetSiteRootSetting()), Q(m_f.dir->path().string()));
         QVERIFY(app.Markup()->OpenPage(rooted));
         QVERIFY(prompts.folderAnswers.empty());
+    }
+
+    void aPageInTheRecentListOpensWithItsMapAndSavesBackIntoIt() {
+        const QString picture = m_f.Picture("img/a.bmp");
+        const QString path = Q(m_f.dir->File("page.html"));
+        const std::string page =
+            "<p>x</p>\n<img src=\"img/a.bmp\" usemap=\"#m\">\n"
+            "<map name=\"m\">\n" +
+            kArea + "\n</map>\n";
+        testutil::WriteFile(path.toStdString(), page);
+        START_EDITOR({});
+        QVERIFY(app.Markup()->OpenPage(path));
+        QCOMPARE(app.RecentFiles().Paths(), QStringList{path});
+        QVERIFY(app.OpenDocumentFile(m_f.Picture("b.bmp")));
+        QCOMPARE(app.RecentFiles().Paths().size(), 2);
+
+        app.OnOpenRecentFile(1);
+        QCOMPARE(Q(app.Document().GetPathName()), picture);
+        QVERIFY(frame.Pane().GetWindowText().find(kArea) != std::string::npos);
+        QVERIFY(app.Markup()->FromPage());
+        frame.Pane().SetWindowText(InsertAreaLine(frame.Pane().GetWindowText(), kArea, {}));
+        frame.Action(cmd::kMapSave)->trigger();
+        QCOMPARE(prompts.fileRequests.size(), size_t(0));
+        std::string twice = page;
+        twice.insert(twice.find("</map>"), kArea + "\n");
+        QCOMPARE(Q(testutil::ReadFile(path.toStdString())), Q(twice));
+        QCOMPARE(app.RecentFiles().Paths()[0], path);
+
+        // A page gone meanwhile leaves the list.
+        std::filesystem::remove(path.toStdString());
+        app.OnOpenRecentFile(0);
+        QCOMPARE(app.RecentFiles().Paths().size(), 1);
     }
 
     void aPageChangedOnDiskKeepsTheOtherProgramsWorkOrAsks() {

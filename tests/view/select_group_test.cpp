@@ -85,19 +85,37 @@ private slots:
         }
         h.Click({40, 45}, {});  // a plain click picks what the browser picks
         QCOMPARE(h.view.SelectedArea(), 1);
+        // Tab and Shift+Tab do the same without a modifier a window manager takes.
+        for (auto [key, area] : {std::pair{Qt::Key_Tab, 2},
+                                 {Qt::Key_Tab, 0},
+                                 {Qt::Key_Backtab, 2},
+                                 {Qt::Key_Backtab, 1}}) {
+            h.Key(key);
+            QCOMPARE(h.view.SelectedArea(), area);
+        }
+        // The first overlap under the pointer says how, until the pointer leaves it.
+        const QString how = QStringLiteral("Tab");
+        QVERIFY(h.MoveTo({40, 45}).contains(how));
+        QVERIFY(h.MoveTo({41, 45}).contains(how));
+        QVERIFY(!h.MoveTo({195, 95}).contains(how));
+        QVERIFY(!h.MoveTo({40, 45}).contains(how));
+        // The readout goes with the mouse when it leaves the view.
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(h.vp(), &leave);
+        QCOMPARE(h.status, QString());
     }
 
     void cornersAddedOnAnEdgeAndRemoved() {
         Harness h(With(kPoly));
         h.Click({150, 30}, {});
-        h.DoubleClick({150, 10});
+        h.DoubleClick({150, 8});  // just outside the edge, within a handle's reach
         const std::string four =
-            With("<area shape=poly coords=\"120,10,150,10,180,10,150,60\" href=p.html>\r\n");
+            With("<area shape=poly coords=\"120,10,150,8,180,10,150,60\" href=p.html>\r\n");
         QCOMPARE(h.Text(), four);
         // Insert over the edge from (150, 60) back to (120, 10).
         h.MoveTo({135, 35});
         h.Key(Qt::Key_Insert);
-        QCOMPARE(h.Text(), With("<area shape=poly coords=\"120,10,150,10,180,10,150,60,135,35\" "
+        QCOMPARE(h.Text(), With("<area shape=poly coords=\"120,10,150,8,180,10,150,60,135,35\" "
                                 "href=p.html>\r\n"));
         h.Click({135, 35}, {});
         h.Key(Qt::Key_Backspace);

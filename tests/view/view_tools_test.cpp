@@ -134,6 +134,10 @@ private slots:
         QCOMPARE(h.menus, 0);
         h.Right({30, 40});  // nothing in progress: the menu
         QCOMPARE(h.menus, 1);
+        // A right-click where the last click put a corner adds none.
+        for (QPoint p : {QPoint(5, 50), QPoint(40, 50), QPoint(40, 70)}) h.Click(p);
+        h.Right({40, 70});
+        QVERIFY(h.Text().ends_with(Area("poly", "5,50,40,50,40,70") + "</map>"));
     }
 
     void holdingTheButtonAtAnEdgeScrollsTheView() {
@@ -162,6 +166,25 @@ private slots:
         QCOMPARE(across->value(), 0);
     }
 
+    void areasShowTheirNumberAndColourUnlessSwitchedOff() {
+        Harness h(With(kRect + kPoly));
+        const auto tint = [](QRgb p) { return p != kBlack; };
+        QImage shot = h.Grab();
+        QVERIFY(tint(shot.pixel(60, 60)) && tint(shot.pixel(150, 30)));
+        QVERIFY(shot.pixel(60, 60) != shot.pixel(150, 30));  // each its own colour
+        QCOMPARE(shot.pixel(12, 12), AreaColour(0).rgb());   // the number's box at the first corner
+        QCOMPARE(shot.pixel(122, 12), AreaColour(1).rgb());
+        h.view.SelectArea(0);  // selected: stronger
+        QVERIFY(qRed(h.Grab().pixel(60, 60)) > qRed(shot.pixel(60, 60)));
+        h.view.SelectArea(-1);
+        SetViewSwitch(ViewSwitch::kAreaFill, false);
+        SetViewSwitch(ViewSwitch::kAreaLabels, false);
+        h.view.OnShownChanged();
+        shot = h.Grab();
+        for (QPoint p : {QPoint(60, 60), QPoint(150, 30), QPoint(12, 12), QPoint(122, 12)})
+            QCOMPARE(shot.pixel(p), kBlack);
+    }
+
     void outlinesShowValidAndInvalidAreas() {
         // A valid rectangle and a polygon with an odd number of coordinates.
         Harness h(With(kRect + "<area shape=poly coords=\"120,10,180,10,150\">\r\n"));
@@ -171,7 +194,7 @@ private slots:
         QVERIFY(Count(shot, {100, 12}, {100, 78}, kWhite) > 25);
         // The invalid polygon is drawn in red as far as its numbers go.
         QVERIFY(Count(shot, {122, 10}, {178, 10}, qRgb(0xE0, 0x10, 0x10)) > 20);
-        QCOMPARE(shot.pixel(50, 40), kBlack);
+        QCOMPARE(shot.pixel(50, 40), qRgb(45, 31, 0));  // the first colour, lightly
         // Hidden, then the text changes and the outline follows once shown again.
         h.view.OnToggleAreas();
         QVERIFY(!h.view.AreasShown());
@@ -208,7 +231,9 @@ private slots:
             {{101, 40}, -1, none, none, "X座標 = 101 Y座標 = 40   RGB(0, 0, 0)"},  // just right
         };
         for (const auto& c : cases) {
-            QCOMPARE(h.MoveTo(c.at), QString::fromUtf8(c.status));
+            // The first overlap adds how to reach the covered area.
+            QCOMPARE(h.MoveTo(c.at).section(QString::fromUtf8("  重なった"), 0, 0),
+                     QString::fromUtf8(c.status));
             h.Click(c.at);
             QCOMPARE(h.view.SelectedArea(), c.area);
             QCOMPARE(h.pane.Shown().begin, c.begin);

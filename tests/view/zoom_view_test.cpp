@@ -92,6 +92,26 @@ private slots:
         }
     }
 
+    void theGridGivesTheSameCoordinatesAtEveryZoom() {
+        // 97.2 % is a fit's level, between the presets.
+        for (const std::string level : {"100%", "97.2%", "66.7%"}) {
+            ViewHarness h("<map name=\"m\">\r\n</map>", testutil::Gradient(800, 200),
+                          QSize(900, 300));
+            h.store.WriteProfileInt("General", "Grid", 1);
+            h.view.OnGridChanged();
+            h.Show();
+            h.view.SetZoom(
+                level == "97.2%" ? ZoomScale::Ratio(972, 1000) : *ZoomScale::Parse(level),
+                QPoint());
+            // Where the readout shows those picture points.
+            const AreaMapping at{h.view.GetZoom(), h.view.GetScrollPosition()};
+            h.Drag(at.ToClient(QPointF(603, 35)).toPoint(),
+                   at.ToClient(QPointF(777, 143)).toPoint());
+            QVERIFY2(h.Text().find("coords=\"600,32,776,144\"") != std::string::npos,
+                     (level + " " + h.Text()).c_str());
+        }
+    }
+
     void ctrlWheelKeepsThePixelUnderTheMouse() {
         Harness h;
         h.view.horizontalScrollBar()->setValue(50);

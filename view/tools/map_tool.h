@@ -59,6 +59,16 @@ public:
 // picture (x = W and y = H still count); `client` itself without a grid or
 // a picture.
 QPoint SnapClient(const CToolContext& context, QPoint client);
+// The picture pixel a click at `client` places: that grid point when the
+// grid is on, else the pixel under it.
+QPoint SnapPicture(const CToolContext& context, QPoint client);
+// The point a click at `client` places, on its grid point when the grid is
+// on. Where a constraint moved the point to `shown` (a client point other
+// than the snapped one), that point is placed as it is.
+PlacedPoint SnapPlace(const CToolContext& context, QPoint client, QPoint shown);
+// Whether the area of these points is written from picture pixels rather
+// than client points: when one of them sits on the grid.
+bool AnySnapped(const PlacedPoint* points, int count);
 
 class CMapTool {
 public:

@@ -31,8 +31,8 @@ QPoint CPolygonTool::Constrained(QPoint client) const {
     return p;
 }
 
-void CPolygonTool::AddVertex(QPoint client) {
-    client = Constrained(client);
+void CPolygonTool::AddVertex(QPoint raw) {
+    const QPoint client = Constrained(raw);
     const ToolOutline before = Outline();
     if (m_nVertexCount < 0) {
         m_nVertexCount = 0;
@@ -40,7 +40,7 @@ void CPolygonTool::AddVertex(QPoint client) {
     }
     // Beyond the last vertex a click adds nothing.
     if (m_nVertexCount < kMaxVertices)
-        m_ptVertex[static_cast<size_t>(m_nVertexCount++)] = m_ctx.Mapping().Place(client);
+        m_ptVertex[static_cast<size_t>(m_nVertexCount++)] = SnapPlace(m_ctx, raw, client);
     m_ctx.UpdateOutline(before);
 }
 
@@ -60,7 +60,11 @@ bool CPolygonTool::RightClick(QPoint client) {
     if (m_nVertexCount < 0) return false;
     // The last corner, as a double-click places it.
     if (!m_ctx.Picture() || !m_ctx.IsInsidePicture(client)) return true;
-    AddVertex(client);
+    // Where the last click placed a corner already, the right-click adds none.
+    const QPoint at = AreaMapping::ToPicture(SnapPlace(m_ctx, client, Constrained(client)));
+    if (m_nVertexCount == 0 ||
+        at != AreaMapping::ToPicture(m_ptVertex[static_cast<size_t>(m_nVertexCount - 1)]))
+        AddVertex(client);
     if (m_nVertexCount >= 2) FinishPolygon();
     return true;
 }
@@ -94,11 +98,16 @@ void CPolygonTool::FinishPolygon() {
     m_held = Outline();
     std::string url, alt;
     if (m_ctx.AskLink(&url, &alt)) {
-        // Written as if drawn at the scroll and zoom of the first corner.
-        const AreaMapping atFirst{m_ptVertex[0].zoom, m_ptVertex[0].scroll};
+        // Written as if drawn at the scroll and zoom of the first corner;
+        // corners on the grid as the grid points they stand on.
+        const bool snapped = AnySnapped(m_ptVertex.data(), m_nVertexCount);
+        const AreaMapping atFirst =
+            snapped ? AreaMapping{} : AreaMapping{m_ptVertex[0].zoom, m_ptVertex[0].scroll};
         std::vector<ClientPoint> vertices;
-        for (int i = 0; i < m_nVertexCount; ++i)
-            vertices.push_back(ToClient(atFirst.ToClient(m_ptVertex[static_cast<size_t>(i)])));
+        for (int i = 0; i < m_nVertexCount; ++i) {
+            const PlacedPoint& p = m_ptVertex[static_cast<size_t>(i)];
+            vertices.push_back(ToClient(snapped ? AreaMapping::ToPicture(p) : atFirst.ToClient(p)));
+        }
         m_ctx.InsertLine(
             FormatPolyArea(vertices, ToClient(atFirst.scroll), atFirst.zoom, alt, url));
     }

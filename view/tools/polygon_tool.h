@@ -27,7 +27,7 @@ public:
 
 private:
     // Places a corner at a client point inside the picture.
-    void AddVertex(QPoint client);
+    void AddVertex(QPoint raw);
     // The mouse's point on the grid and, with Shift, on a line at a multiple
     // of 45 degrees from the last corner.
     QPoint Constrained(QPoint client) const;

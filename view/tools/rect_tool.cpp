@@ -39,11 +39,11 @@ QPoint CRectTool::Constrained(QPoint client) const {
 
 void CRectTool::Press(QPoint point) {
     if (!m_ctx.Picture() || !m_ctx.IsInsidePicture(point)) return;
-    point = SnapClient(m_ctx, point);
+    const QPoint snapped = SnapClient(m_ctx, point);
     const ToolOutline before = Outline();
     m_bDragging = true;
-    m_ptLast = point;
-    m_ptAnchor = m_ctx.Mapping().Place(point);
+    m_ptLast = snapped;
+    m_ptAnchor = SnapPlace(m_ctx, point, snapped);
     m_ctx.UpdateOutline(before);
 }
 
@@ -67,7 +67,7 @@ void CRectTool::Release(QPoint point) {
         m_ctx.UpdateOutline(before);
         return;
     }
-    FinishDrag(end);
+    FinishDrag(end, SnapPlace(m_ctx, point, end));
 }
 
 bool CRectTool::RightClick(QPoint) {
@@ -103,23 +103,27 @@ ToolOutline CRectTool::Outline() const {
     return outline;
 }
 
-void CRectTool::FinishDrag(QPoint end) {
+void CRectTool::FinishDrag(QPoint end, const PlacedPoint& placed) {
     // The outline stays on screen while the dialog asks for the link.
     m_bDragging = true;
     m_ptLast = end;
     m_held = Outline();
     m_bDragging = false;
-    const PlacedPoint placed = m_ctx.Mapping().Place(end);
 
     std::string url, alt;
     if (m_ctx.AskLink(&url, &alt)) {
-        // Written as if drawn at the scroll and zoom of the press.
-        const AreaMapping atPress{m_ptAnchor.zoom, m_ptAnchor.scroll};
-        const ClientPoint a = ToClient(m_ptAnchor.client), e = ToClient(atPress.ToClient(placed));
-        const ClientPoint scroll = ToClient(atPress.scroll);
-        const ZoomScale zoom = atPress.zoom;
-        const std::string line = m_bCircle ? FormatCircleArea(a, e, scroll, zoom, alt, url)
-                                           : FormatRectArea(a, e, scroll, zoom, alt, url);
+        // Written as if drawn at the scroll and zoom of the press; points on
+        // the grid as the grid points they stand on, the same at any zoom.
+        AreaMapping at{m_ptAnchor.zoom, m_ptAnchor.scroll};
+        ClientPoint a = ToClient(m_ptAnchor.client), e = ToClient(at.ToClient(placed));
+        if (m_ptAnchor.snapped || placed.snapped) {
+            a = ToClient(AreaMapping::ToPicture(m_ptAnchor));
+            e = ToClient(AreaMapping::ToPicture(placed));
+            at = AreaMapping{};
+        }
+        const ClientPoint scroll = ToClient(at.scroll);
+        const std::string line = m_bCircle ? FormatCircleArea(a, e, scroll, at.zoom, alt, url)
+                                           : FormatRectArea(a, e, scroll, at.zoom, alt, url);
         m_ctx.InsertLine(line);
     }
     m_held = ToolOutline();

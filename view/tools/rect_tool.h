@@ -27,7 +27,9 @@ public:
     bool ButtonDragging() const override { return m_bDragging; }
 
 private:
-    void FinishDrag(QPoint end);
+    // Asks for the link of the shape ending at client point `end`, placed
+    // as `placed`, and adds its area.
+    void FinishDrag(QPoint end, const PlacedPoint& placed);
     // The mouse's point on the grid and, with Shift, making a square or a
     // radius along an axis.
     QPoint Constrained(QPoint client) const;

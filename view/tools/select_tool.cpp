@@ -62,8 +62,10 @@ void CSelectTool::Press(QPoint client) {
     // A change not yet read (a line just drawn, a key just typed) counts.
     m_areas.AreasCurrent();
     const Qt::KeyboardModifiers modifiers = m_ctx.Modifiers();
+    m_lastClick.reset();
+    if (m_ctx.IsInsidePicture(client)) m_lastClick = m_ctx.Mapping().ToPictureF(client);
     if (modifiers & Qt::AltModifier) {
-        CycleAt(client);
+        if (m_lastClick) CycleAt(*m_lastClick);
         return;
     }
     const AreaMapping mapping = m_ctx.Mapping();
@@ -80,7 +82,10 @@ void CSelectTool::Press(QPoint client) {
             return;
         }
     }
-    const int hit = m_areas.AreaAt(client);
+    int hit = m_areas.AreaAt(client);
+    // Just outside the selected polygon's edge still counts as on it, so
+    // that a double-click there can add a corner.
+    if (hit < 0 && !(modifiers & Qt::ShiftModifier) && EdgeAt(client) >= 0) hit = primary;
     if (modifiers & Qt::ShiftModifier) {
         if (hit >= 0) {
             ToggleArea(hit);
@@ -115,18 +120,25 @@ void CSelectTool::ToggleArea(int area) {
     }
 }
 
-void CSelectTool::CycleAt(QPoint client) {
-    if (!m_ctx.IsInsidePicture(client)) return;
-    const QPointF at = m_ctx.Mapping().ToPictureF(client);
-    const std::vector<int> under = AreasAtPoint(m_areas.Areas(), at.x(), at.y());
+void CSelectTool::CycleAt(QPointF at, bool forward) {
+    std::vector<int> under = AreasAtPoint(m_areas.Areas(), at.x(), at.y());
     if (under.empty()) {
         m_areas.SelectArea(-1);
         return;
     }
+    if (!forward) std::reverse(under.begin(), under.end());
     const auto current = std::find(under.begin(), under.end(), m_areas.SelectedArea());
     const int next =
         current == under.end() || current + 1 == under.end() ? under.front() : *(current + 1);
     m_areas.SelectArea(next);
+}
+
+bool CSelectTool::CycleLastClick(bool forward) {
+    if (!m_lastClick || m_selectDrag == SelectDrag::kDragging) return false;
+    m_areas.AreasCurrent();
+    if (AreasAtPoint(m_areas.Areas(), m_lastClick->x(), m_lastClick->y()).size() < 2) return false;
+    CycleAt(*m_lastClick, forward);
+    return true;
 }
 
 std::vector<int> CSelectTool::BandAreas() const {
@@ -167,7 +179,7 @@ void CSelectTool::Move(QPoint client) {
     const QSize picture = m_areas.PictureSize();
     if (m_nHandle >= 0) {
         const std::vector<AreaHandle> handles = HandlesOf(area.shape, area.coords);
-        const QPoint to = mapping.ToPicture(SnapClient(m_ctx, client));
+        const QPoint to = SnapPicture(m_ctx, client);
         const std::vector<int> coords =
             ReshapedCoords(area.coords, handles[size_t(m_nHandle)], to, picture);
         m_preview.assign(coords.begin(), coords.end());
@@ -265,8 +277,7 @@ int CSelectTool::EdgeAt(QPoint client) const {
 void CSelectTool::AddCorner(int edge, QPoint client) {
     if (!m_areas.AreasCurrent()) return;
     const AreaTag& area = m_areas.Areas()[size_t(m_areas.SelectedArea())];
-    const AreaMapping mapping = m_ctx.Mapping();
-    const QPoint at = mapping.ToPicture(SnapClient(m_ctx, client));
+    const QPoint at = SnapPicture(m_ctx, client);
     const QSize size = m_areas.PictureSize();
     const std::vector<int> coords =
         InsertCorner(area.coords, size_t(edge), std::clamp(at.x(), 0, size.width()),

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The selection tool: a click selects the area a browser would pick (Alt:
-// the next one under the pointer, Shift: adds or takes away), a drag on
+// the next one under the pointer, Shift: adds or takes away; Tab and
+// Shift+Tab step through the areas under the last click), a drag on
 // empty picture selects what its band wholly contains, a drag moves the
 // selection or one handle of the area last picked, the arrows move the
 // selection by a pixel, Delete removes it (or the polygon corner clicked
@@ -11,6 +12,7 @@
 
 #include <QRect>
 #include <QSize>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -75,6 +77,10 @@ public:
     void Release(QPoint client) override;
     void DoubleClick(QPoint client) override;
     bool Key(int key) override;
+    // Tab (forward) or Shift+Tab: selects the next area under the last
+    // click, in a browser's order. False when fewer than two areas lie
+    // there, so that the key moves the focus as usual.
+    bool CycleLastClick(bool forward);
     bool RightClick(QPoint client) override;
     bool Cancel() override;
     ToolOutline Outline() const override;
@@ -90,19 +96,21 @@ private:
     SelectDrag m_selectDrag = SelectDrag::kNone;
     int m_nHandle = -1;
     PlacedPoint m_ptPress;
-    std::vector<double> m_preview;  // the coordinates while reshaping
-    QPoint m_moveDelta;             // picture pixels while moving
-    bool m_bBand = false;           // the drag draws a selection band
-    bool m_bBandAdds = false;       // what it holds joins the selection
-    QPoint m_ptBand;                // the band's moving corner
-    QPoint m_ptHover;               // the mouse, for Insert
+    std::vector<double> m_preview;       // the coordinates while reshaping
+    QPoint m_moveDelta;                  // picture pixels while moving
+    bool m_bBand = false;                // the drag draws a selection band
+    bool m_bBandAdds = false;            // what it holds joins the selection
+    QPoint m_ptBand;                     // the band's moving corner
+    QPoint m_ptHover;                    // the mouse, for Insert
+    std::optional<QPointF> m_lastClick;  // picture point of the last press, for Tab
     int m_nCorner = -1;
     bool m_bNarrow = false;  // a click (no drag) selects only the area pressed
 
     // Areas wholly inside the band.
     std::vector<int> BandAreas() const;
-    // Alt+click: the next area under the point in a browser's order.
-    void CycleAt(QPoint client);
+    // The next (or previous) area under a picture point in a browser's
+    // order: Alt+click, Tab.
+    void CycleAt(QPointF at, bool forward = true);
     // Shift+click: the area joins or leaves the selection.
     void ToggleArea(int area);
     // The edge of the selected polygon under a client point; -1: none.
