@@ -217,27 +217,33 @@ TEST(MapCheck, CoverageHoldsOnHostileShapes) {
 // Lines end at LF, CR LF or a CR alone; columns count characters, also far
 // along one long line.
 TEST(MapCheck, PlacesFindingsOnEveryKindOfLine) {
-    EXPECT_EQ(Check("<img src=p.png alt=P usemap=#m>\r<map name=m>\r\r\n<area coords=0,0,9,9>"
-                    "\r</map>"),
-              "p.html:4:1: warning: the area has neither href nor nohref [no-href]\n");
+    const std::vector<CheckRule> left = {CheckRule::kTargetSize, CheckRule::kNoHref};
+    EXPECT_EQ(Check("<img src=p.png alt=P usemap=#m>\r<map name=m>\r\r\n<area coords=0,0,9,9 "
+                    "alt=a>\r</map>",
+                    {100, 50}, left),
+              "p.html:4:1: warning: alt mean nothing on an area without href: give it a link or "
+              "remove them [area-link-attributes]\n");
     std::string line = "<img src=p.png alt=P usemap=#m><map name=m>";
     for (const char* x : {"0,0,9", "5,0,14", "10,0,19"})
         line += std::string("<area coords=") + x + ",9 alt=\xE6\x97\xA5>";
-    EXPECT_EQ(Check(line + "</map>"),
-              "p.html:1:44: warning: the area has neither href nor nohref [no-href]\n"
-              "p.html:1:71: warning: the area has neither href nor nohref [no-href]\n"
-              "p.html:1:71: warning: the area shares pixels with the area at line 1, which a "
-              "browser picks there [overlap]\n"
-              "p.html:1:99: warning: the area has neither href nor nohref [no-href]\n"
-              "p.html:1:99: warning: the area shares pixels with the area at line 1, which a "
-              "browser picks there [overlap]\n");
+    const std::string linkless =
+        " warning: alt mean nothing on an area without href: give it a link or remove them "
+        "[area-link-attributes]\n";
+    EXPECT_EQ(Check(line + "</map>", {100, 50}, left),
+              "p.html:1:44:" + linkless + "p.html:1:71:" + linkless +
+                  "p.html:1:71: warning: the area shares pixels with the area at line 1, which a "
+                  "browser picks there [overlap]\n"
+                  "p.html:1:99:" +
+                  linkless +
+                  "p.html:1:99: warning: the area shares pixels with the area at line 1, which a "
+                  "browser picks there [overlap]\n");
 }
 
 // A usemap value cannot forge a line of the report or reach the terminal,
 // and the JSON stays valid whatever bytes the page holds.
 TEST(MapCheck, ReportsKeepWhatThePageSaysInItsPlace) {
     const std::string text =
-        "<img alt=A usemap=\"a\nb.html:9:9: error: forged [x]\x1b[2J\xFF\xC2\x9B\xE3\x81\x82\">";
+        "<img src=p.png alt=A usemap=\"a\nb.html:9:9: error: forged [x]\x1b[2J\xFF\xC2\x9B\xE3\x81\x82\">";
     const std::vector<MapFinding> findings = CheckMaps(text, {});
     EXPECT_EQ(FormatFindingsText(findings, "p\r.html"),
               "p\\r.html:1:1: error: usemap \"a\\nb.html:9:9: error: forged [x]\\x1b[2J\\xff"
