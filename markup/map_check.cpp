@@ -300,8 +300,7 @@ private:
 
 void CheckAreas(const std::vector<AreaTag>& all, const std::vector<size_t>& members,
                 std::string_view text, const CLineIndex& lines, PictureSize picture,
-                std::optional<DisplayScale> scale,
-                CFindings& add) {
+                std::optional<DisplayScale> scale, CFindings& add) {
     std::vector<const AreaTag*> areas;
     for (const size_t i : members) areas.push_back(&all[i]);
     const size_t n = areas.size();

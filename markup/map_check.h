@@ -86,4 +86,3 @@ std::vector<std::vector<size_t>> AreasPickedOver(const std::vector<const AreaTag
 // `findings` of those about it.
 std::vector<std::vector<size_t>> FindingsPerArea(const std::vector<MapFinding>& findings,
                                                  size_t areaCount);
-

@@ -243,7 +243,8 @@ TEST(MapCheck, PlacesFindingsOnEveryKindOfLine) {
 // and the JSON stays valid whatever bytes the page holds.
 TEST(MapCheck, ReportsKeepWhatThePageSaysInItsPlace) {
     const std::string text =
-        "<img src=p.png alt=A usemap=\"a\nb.html:9:9: error: forged [x]\x1b[2J\xFF\xC2\x9B\xE3\x81\x82\">";
+        "<img src=p.png alt=A usemap=\"a\nb.html:9:9: error: forged "
+        "[x]\x1b[2J\xFF\xC2\x9B\xE3\x81\x82\">";
     const std::vector<MapFinding> findings = CheckMaps(text, {});
     EXPECT_EQ(FormatFindingsText(findings, "p\r.html"),
               "p\\r.html:1:1: error: usemap \"a\\nb.html:9:9: error: forged [x]\\x1b[2J\\xff"
