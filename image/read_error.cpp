@@ -17,22 +17,8 @@ std::string Size(const ReadFailure& f) {
 }
 
 const char* TypeName(int type) {
-    switch (type) {
-        case kImageBmp:
-            return "BMP";
-        case kImageJpeg:
-            return "JPEG";
-        case kImageGif:
-            return "GIF";
-        case kImagePng:
-            return "PNG";
-        case kImageWebp:
-            return "WebP";
-        case kImageAvif:
-            return "AVIF";
-        default:
-            return nullptr;
-    }
+    const char* name = PictureTypeName(type);
+    return name[0] == '?' ? nullptr : name;
 }
 
 std::string VariantName(const ReadFailure& f, bool en) {

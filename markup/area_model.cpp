@@ -8,6 +8,18 @@
 #include "markup/area_coords.h"
 #include "markup/html_tags.h"
 
+CornerBox CornersBox(const std::vector<double>& c) {
+    const size_t count = c.size() / 2;
+    double minX = c[0], maxX = c[0], minY = c[1], maxY = c[1];
+    for (size_t i = 1; i < count; ++i) {
+        minX = std::min(minX, c[2 * i]);
+        maxX = std::max(maxX, c[2 * i]);
+        minY = std::min(minY, c[2 * i + 1]);
+        maxY = std::max(maxY, c[2 * i + 1]);
+    }
+    return {minX, maxX, minY, maxY};
+}
+
 namespace {
 
 bool EqualsNoCase(std::string_view value, std::string_view lowerWord) {
@@ -116,14 +128,8 @@ int Orientation(double x1, double y1, double x2, double y2, double x3, double y3
 // nothing. Exact for any finite coordinates.
 bool InPolygon(const std::vector<double>& c, double x, double y) {
     const size_t count = c.size() / 2;
-    double minX = c[0], maxX = c[0], minY = c[1], maxY = c[1];
-    for (size_t i = 1; i < count; ++i) {
-        minX = std::min(minX, c[2 * i]);
-        maxX = std::max(maxX, c[2 * i]);
-        minY = std::min(minY, c[2 * i + 1]);
-        maxY = std::max(maxY, c[2 * i + 1]);
-    }
-    if (!(minX < maxX && minY < maxY) || x < minX || x > maxX || y < minY || y > maxY) return false;
+    const CornerBox box = CornersBox(c);
+    if (box.Flat() || x < box.minX || x > box.maxX || y < box.minY || y > box.maxY) return false;
     const double scale = ScaleFor(c, 2 * count, x, y);
     const double px = x * scale, py = y * scale;
     bool inside = false;

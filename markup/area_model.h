@@ -68,6 +68,14 @@ bool AreaContains(const AreaTag& area, double x, double y);
 // (x2 - x1)(y3 - y1) - (y2 - y1)(x3 - x1) of scaled values, computed
 // without rounding (1, 0 or -1).
 double PolygonScale(const std::vector<double>& coords);
+
+// The box of a polygon's corners (x, y pairs); Flat() when it holds no
+// area, as a polygon as flat as a line holds nothing.
+struct CornerBox {
+    double minX, maxX, minY, maxY;
+    bool Flat() const { return !(minX < maxX && minY < maxY); }
+};
+CornerBox CornersBox(const std::vector<double>& coords);
 // The circle's test of AreaContains once its values are scaled (all of
 // them at most 2^500, where no scaling is needed).
 inline bool InCircleUnscaled(double cx, double cy, double r, double x, double y) {

@@ -119,16 +119,10 @@ bool CAreaRows::Holds(int x, int y) const {
 void CAreaRows::SetUpPolygon() {
     const std::vector<double>& c = m_area.coords;
     const size_t count = c.size() / 2;
-    double minX = c[0], maxX = c[0], minY = c[1], maxY = c[1];
-    for (size_t i = 1; i < count; ++i) {
-        minX = std::min(minX, c[2 * i]);
-        maxX = std::max(maxX, c[2 * i]);
-        minY = std::min(minY, c[2 * i + 1]);
-        maxY = std::max(maxY, c[2 * i + 1]);
-    }
-    if (!(minX < maxX && minY < maxY)) return;  // as flat as a line: nothing
-    m_top = FirstCentre(minY, false, 0, m_height);
-    m_bottom = FirstCentre(maxY, true, 0, m_height);
+    const CornerBox box = CornersBox(c);
+    if (box.Flat()) return;  // as flat as a line: nothing
+    m_top = FirstCentre(box.minY, false, 0, m_height);
+    m_bottom = FirstCentre(box.maxY, true, 0, m_height);
     m_scale = PolygonScale(c);
     // The row a value lies on exactly, or -1.
     auto rowAt = [&](double y) {
