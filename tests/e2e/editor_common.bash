@@ -73,13 +73,26 @@ start_wm() {
   until_true 30 wm_running || fail "the window manager did not start"
 }
 
+# Prints the first visible window whose name matches $1, polling for up to
+# $2 seconds. Each poll is a fresh query: xdotool's --sync dies on an X error
+# when some other window (a closing file dialog) vanishes while it looks.
+find_window() {
+  local limit=$(( $2 * 10 )) i id
+  for ((i = 0; i < limit; ++i)); do
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 || true)
+    [ -z "$id" ] || { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+
 # Starts the window manager, then the editor on $picture, and sets $win to
 # the editor's window, whose title matches $1.
 start_editor() {
   start_wm
   "$bin" "$picture" >"$work/editor.log" 2>&1 &
   editor=$!
-  win=$(timeout 30 xdotool search --sync --onlyvisible --name "$1" | head -1 || true)
+  win=$(find_window "$1" 30 || true)
   [ -n "$win" ] || fail "the editor's window did not appear"
   xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
   xdotool mousemove --sync 1020 760  # keep the pointer off the picture
@@ -118,7 +131,7 @@ find_marker() {
 # with Enter.
 answer_link() {
   local dialog='ﾘﾝｸの設定' dlg
-  dlg=$(timeout 10 xdotool search --sync --onlyvisible --name "$dialog" | head -1 || true)
+  dlg=$(find_window "$dialog" 10 || true)
   [ -n "$dlg" ] || fail "no link dialog for $1"
   xdotool windowactivate --sync "$dlg" >/dev/null 2>&1 || true
   xdotool type --delay 20 "$1"
@@ -158,7 +171,7 @@ tool() { xdotool key --delay 100 alt+r "$1"; }  # the Areas menu (領域, Alt+R)
 # no window named $1 shows, then gives the editor ($win) the focus.
 dialog() {
   local id
-  id=$(timeout 15 xdotool search --sync --onlyvisible --name "$1" | head -1 || true)
+  id=$(find_window "$1" 15 || true)
   [ -n "$id" ] || fail "no window \"$1\""
   xdotool windowactivate --sync "$id" >/dev/null 2>&1 || true
   sleep 0.3

@@ -44,7 +44,7 @@ focus_picture() {
 }
 
 xdotool key ctrl+shift+o
-dlg=$(timeout 15 xdotool search --sync --onlyvisible --name 'マップを開く' | head -1 || true)
+dlg=$(find_window 'マップを開く' 15 || true)
 [ -n "$dlg" ] || fail "no マップを開く dialog"
 xdotool windowactivate --sync "$dlg" >/dev/null 2>&1 || true
 sleep 0.3

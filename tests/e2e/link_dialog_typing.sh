@@ -19,7 +19,7 @@ start_editor_on_marker 'pic\.bmp - Zer Evizi SEKKA'
 # waits for it to close.
 type_into_dialog() {
   local dialog='ﾘﾝｸの設定'
-  timeout 10 xdotool search --sync --onlyvisible --name "$dialog" >/dev/null ||
+  find_window "$dialog" 10 >/dev/null ||
     fail "no link dialog"
   sleep 0.3
   xdotool type --delay 20 "$1"
