@@ -124,7 +124,7 @@ void CMainFrame::CreateMenus() {
 void CMainFrame::CreateToolBars() {
     using namespace cmd;
     m_wndToolBar.setObjectName(QStringLiteral("ToolBar"));
-    m_wndToolBar.setWindowTitle(QStringLiteral("Toolbar"));
+    m_wndToolBar.setWindowTitle(U("ツールバー"));
     m_wndToolBar.setMovable(false);
     m_wndToolBar.setFloatable(false);
     m_wndToolBar.setIconSize(QSize(kToolIconWidth, kToolIconHeight));
