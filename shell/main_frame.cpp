@@ -120,7 +120,7 @@ void CMainFrame::CreateMenus() {
     AddHelpMenu();
 }
 
-// Toolbar 128: fixed at the top.
+// The toolbar, fixed at the top: the tools, the zoom and the transfer.
 void CMainFrame::CreateToolBars() {
     using namespace cmd;
     m_wndToolBar.setObjectName(QStringLiteral("ToolBar"));

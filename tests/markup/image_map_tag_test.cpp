@@ -54,3 +54,26 @@ TEST(ImageMapTag, MissingTagsAndNamesAreLeftAlone) {
     EXPECT_FALSE(IsValidMapName("a b"));
     EXPECT_TRUE(IsValidMapName("地図"));
 }
+
+TEST(ImageMapTag, EveryCutOfAPageEditsToWhatWasAsked) {
+    // Tag-like text in an attribute and a comment, references, odd quoting.
+    const std::string page =
+        "<p title='<img usemap=#x>'>x</p><!-- <map name=c> --><IMG ALT='&lt;' width=1 "
+        "usemap=#m><map id=m name=m><area href=a></map>";
+    const ImageMapFields wanted{"新しい\"名", "a\"b'c", "", "42"};
+    for (size_t cut = 0; cut <= page.size(); ++cut) {
+        const std::string text = page.substr(0, cut);
+        const ImageMapTags tags = FindImageMapTags(text);
+        const ImageMapFields before = ReadImageMapFields(text, tags);
+        const std::string after = ApplyEdit(text, SetImageMapEdit(text, before, wanted));
+        const ImageMapFields got = ReadImageMapFields(after, FindImageMapTags(after));
+        if (tags.image.present()) {
+            EXPECT_EQ(got.alt + "|" + got.width + "|" + got.height, "a\"b'c||42") << cut;
+        }
+        if (tags.map.present() || tags.image.present()) {
+            EXPECT_EQ(got.mapName, wanted.mapName) << cut;
+        } else {
+            EXPECT_EQ(after, text) << cut;
+        }
+    }
+}
