@@ -43,20 +43,9 @@ TEST(ImageMapTag, EditsOnlyTheChangedValuesOfTheMapTheImageUses) {
               "<map id=keep name=n>\n</map>\n<img src=p.png usemap=#n alt=\"x y\">");
 }
 
-TEST(ImageMapTag, MissingTagsAndNamesAreLeftAlone) {
-    // No image: only the map's name is written; no map: only the image's fields.
-    EXPECT_EQ(Edited("<map name=a></map>", {"b", "x", "1", "2"}), "<map name=b></map>");
-    EXPECT_EQ(Edited("<img src=p usemap=#gone>", {"b", "x", "", ""}),
-              "<img src=p usemap=#b alt=\"x\">");
-    const ImageMapTags none = FindImageMapTags("<p>text <!-- <img src=x> --></p>");
-    EXPECT_FALSE(none.image.present() || none.map.present());
-    EXPECT_FALSE(IsValidMapName(""));
-    EXPECT_FALSE(IsValidMapName("a b"));
-    EXPECT_TRUE(IsValidMapName("地図"));
-}
-
 TEST(ImageMapTag, EveryCutOfAPageEditsToWhatWasAsked) {
-    // Tag-like text in an attribute and a comment, references, odd quoting.
+    // Tag-like text in an attribute and a comment, references, odd quoting;
+    // cut before the map, the usemap alone takes the name; before both, no edit.
     const std::string page =
         "<p title='<img usemap=#x>'>x</p><!-- <map name=c> --><IMG ALT='&lt;' width=1 "
         "usemap=#m><map id=m name=m><area href=a></map>";
