@@ -172,6 +172,24 @@ TEST(RecoveryRecord, ReadsOnlyAWholeCopyFromARegularFileOfOurs) {
     }
 }
 
+// A page exactly at the size bound opens; one byte over it is refused as too
+// large, before the page is read.
+TEST(PageFile, APageAtTheBoundOpens) {
+    testutil::TempDir dir;
+    const std::string page = "<img src=a.gif usemap=#m><map name=m></map>";
+    testutil::WriteFile(dir.File("page.html"), page);
+    PageLimits limits;
+    limits.maxBytes = page.size();
+    const PageFile at = LoadPageFile(dir.File("page.html"), limits);
+    EXPECT_TRUE(at.ok) << at.error;
+    EXPECT_EQ(at.bytes, page);
+    limits.maxBytes = page.size() - 1;
+    const PageFile over = LoadPageFile(dir.File("page.html"), limits);
+    EXPECT_FALSE(over.ok);
+    EXPECT_EQ(over.page.status, PageStatus::kTooLarge);
+    EXPECT_EQ(over.bytes, "");
+}
+
 // The name flips between a page and a FIFO (a link renamed over it) while
 // the page is opened again and again: every open answers at once, with the
 // page or "not a file", and never waits for a writer.

@@ -7,7 +7,8 @@
 #    and overlap.
 # 2. `zer-evizi-cli export --svg` and `--scaling-map` are shown at 50 %,
 #    100 % and 137 % of the picture's width (the scaling map also after the
-#    image was first display:none); at every point of a grid the link the
+#    image was first display:none, and stretched to 137 % wide and 80 %
+#    high, which only the scaling map allows); at every point of a grid the link the
 #    browser hits must be the one `zer-evizi-cli hit` gives at the point
 #    scaled back to the picture, leaving out points within a pixel of an
 #    edge. Pressing Tab takes the focus through every area with a link, in
@@ -119,15 +120,19 @@ awk '{ for (dy = -2; dy <= 2; dy += 2) for (dx = -2; dx <= 2; dx += 2) print $1 
 [ "$(wc -l <"$work/expected.txt")" -eq "$(wc -l <"$work/points.txt")" ] ||
   { echo "FAIL: hit gave the wrong number of answers"; exit 1; }
 
-cases="svg:50 svg:100 svg:137 scaling-map:50 scaling-map:100 scaling-map:137 scaling-map:137:hidden"
+cases="svg:50 svg:100 svg:137 scaling-map:50 scaling-map:100 scaling-map:137 scaling-map:137:hidden
+  scaling-map:137:stretch"
 {
   printf '<!DOCTYPE html>\n<html><head><meta charset="utf-8"><style>'
-  printf 'body{margin:0} .case{margin-bottom:8px} .case img{width:100%%;height:auto}</style></head><body>\n'
+  printf 'body{margin:0} .case{margin-bottom:8px} .case img{width:100%%;height:auto}'
+  printf ' .case.stretch img{height:%spx}</style></head><body>\n' $((H * 4 / 5))
   c=0
   for layout in $cases; do
-    IFS=: read -r form pct hidden <<<"$layout"
+    IFS=: read -r form pct mode <<<"$layout"
+    hidden=${mode#stretch}
     width=$(awk -v w=$W -v p="$pct" 'BEGIN { print w * p / 100 }')
-    printf '<div class="case" id="case%d" style="width:%spx" data-form="%s"%s>\n' $c "$width" "$form" \
+    printf '<div class="case%s" id="case%d" style="width:%spx" data-form="%s"%s>\n' \
+      "${mode:+ $mode}" $c "$width" "$form" \
       "${hidden:+ data-hidden=\"1\"}"
     [ -z "$hidden" ] || printf '<div class="hider" style="display:none">\n'
     sed "s/#m\"/#m$c\"/; s/name=\"m\"/name=\"m$c\"/" "$work/pane.txt" |
@@ -191,8 +196,14 @@ for layout in $cases; do
     "$work/browser-forms.txt" >"$work/got.txt"
   [ "$(wc -l <"$work/got.txt")" -eq "$(wc -l <"$work/points.txt")" ] ||
     { echo "FAIL: $layout: the browser gave $(wc -l <"$work/got.txt") answers"; exit 1; }
+  # Stretched unevenly, a circle would be an ellipse, which a map cannot
+  # hold: the script gives it the smaller ratio, so points of the circles
+  # (c1, c2) are left out there.
+  circles=no
+  [ "${layout##*:}" = stretch ] && circles=skip
   bad=$(paste -d'|' "$work/expected.txt" "$work/got.txt" "$work/points.txt" |
-    awk -F'|' '$1 != "?" && substr($1, 2) != $2 { n++; if (n <= 5) print "  at " $3 ": hit " substr($1, 2) ", browser " $2 }
+    awk -F'|' -v circles=$circles '$1 != "?" && !(circles == "skip" && $1 ~ /^=c/) &&
+                                   substr($1, 2) != $2 { n++; if (n <= 5) print "  at " $3 ": hit " substr($1, 2) ", browser " $2 }
                END { if (n) print "  " n " points differ" }')
   if [ -n "$bad" ]; then
     echo "FAIL: $layout: the browser and zer-evizi-cli hit disagree"
@@ -205,4 +216,4 @@ for layout in $cases; do
   [ "$focus" = "$want" ] || { echo "FAIL: $layout: Tab order '$focus', not '$want'"; exit 1; }
   c=$((c + 1))
 done
-echo "PASS: coverage agrees; $compared points of 7 scaled forms agree with $(browser_binary)"
+echo "PASS: coverage agrees; $compared points of 8 scaled forms agree with $(browser_binary)"

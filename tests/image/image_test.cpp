@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The picture object, its pixel model and the block.
+// The picture object as its callers see it: pixels by depth, the row block,
+// the size bound, the palette warning, and saving into another format.
 
 #include "image/image.h"
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <string>
 #include <thread>
 #include <vector>
@@ -16,13 +16,20 @@ using fixture::Px;
 using fixture::RgbAt;
 
 TEST(ImagePixels, BlockLayoutBoundAndAccessByDepth) {
+    // The block starts with the bottom row, each row padded to 4 bytes: a
+    // caller that walks it by GetRowBytes meets the pixels set by index.
     CImage image;
     ASSERT_EQ(image.Create(10, 2, 8, -1), 1);
     EXPECT_EQ(image.GetRowBytes(), 12);
-    EXPECT_EQ(image.GetBits(), image.GetImpl()->GetDib() + 40 + 1024);
-    // Depth 1 keeps its two-entry table in front of the pixels.
+    for (int x = 0; x < 10; ++x) image.SetPixelIndex(x, 1, static_cast<uint8_t>(x + 1));
+    image.GetBits()[3] = 77;
+    EXPECT_EQ(image.GetPixelIndex(3, 0), 77);
+    for (int x = 0; x < 10; ++x) EXPECT_EQ(image.GetBits()[12 + x], x + 1);
+    // Depth 1 keeps the leftmost pixel in the high bit of the row's first byte.
     ASSERT_EQ(image.Create(3, 1, 1, -1), 1);
-    EXPECT_EQ(image.GetBits(), image.GetImpl()->GetDib() + 48);
+    image.GetBits()[0] = 0x40;
+    EXPECT_EQ(image.GetPixelIndex(0, 0), 0);
+    EXPECT_EQ(image.GetPixelIndex(1, 0), 1);
 
     image.readLimits.maxPixels = 100;
     EXPECT_EQ(image.Create(10, 10, 24, -1), 1);
@@ -60,7 +67,7 @@ TEST(ImagePixels, BlockLayoutBoundAndAccessByDepth) {
     EXPECT_EQ(pal.SetPixelRGB(1, 0, 190, 210, 195), 1);  // the nearest entry
     EXPECT_EQ(pal.GetPixelIndex(1, 0), 1);
 
-    // A second palette replaces the first, with the library's one warning.
+    // A second palette replaces the first, with the one warning the user sees.
     fixture::Messages messages;
     const uint8_t entries[6] = {1, 2, 3, 4, 5, 6};
     EXPECT_EQ(pal.SetPalette(2, entries), 1);
@@ -84,6 +91,8 @@ TEST(ImagePixels, BlockLayoutBoundAndAccessByDepth) {
     EXPECT_EQ(RgbAt(pal, 1, 0), (Px{4, 5, 6}));
 }
 
+// What each save leaves: the file read back shows the picture, and the
+// picture in memory keeps its pixels and palette whatever the format.
 TEST(ImageSave, TypeNamesAndCodesAndCodeThree) {
     EXPECT_EQ(ImageTypeFromName("c:/x/logo.Gif"), kImageGif);
     EXPECT_EQ(ImageTypeFromName("a.bmp.JPG"), kImageJpeg);
@@ -96,22 +105,32 @@ TEST(ImageSave, TypeNamesAndCodesAndCodeThree) {
     const uint8_t ramp[2] = {0, 255};
     image.SetPalette(2, ramp, nullptr, nullptr);
     image.SetPixelIndex(2, 1, 1);
-    CImageImpl* first = image.GetImpl();
+    const auto expectPicture = [](const CImage& picture, const std::string& what) {
+        ASSERT_EQ(picture.GetWidth(), 3) << what;
+        ASSERT_EQ(picture.GetHeight(), 2) << what;
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < 3; ++x)
+                EXPECT_EQ(RgbAt(picture, x, y),
+                          x == 2 && y == 1 ? (Px{255, 255, 255}) : (Px{0, 0, 0}))
+                    << what << " " << x << "," << y;
+    };
 
-    // Same code: the same implementation writes.
     ASSERT_EQ(image.Save(dir.File("a.bmp"), kImageBmp), 1);
-    EXPECT_EQ(image.GetImpl(), first);
+    expectPicture(CImage(dir.File("a.bmp"), kImageBmp), "a.bmp");
 
-    // Code 3 has no implementation: 0, and nothing changes.
+    // Code 3 has no implementation: 0, no file, and the picture as it was.
     EXPECT_EQ(image.Save(dir.File("a.xpm"), kImageXpm), 0);
-    EXPECT_EQ(image.GetImpl(), first);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("a.xpm")));
+    EXPECT_EQ(image.GetType(), kImageBmp);
+    expectPicture(image, "after xpm");
 
-    // Another code: the pixels and palette move into a new implementation,
-    // whatever its write answers.
-    image.Save(dir.File("c.gif"), kImageGif);
+    // Another code: the picture becomes that type with its pixels and palette.
+    ASSERT_EQ(image.Save(dir.File("c.gif"), kImageGif), 1);
     EXPECT_EQ(image.GetType(), kImageGif);
     EXPECT_EQ(image.GetPalette()->GetEntryCount(), 2);
+    expectPicture(image, "after gif");
+    expectPicture(CImage(dir.File("c.gif"), kImageGif), "c.gif");
     // Back to BMP by the name's extension.
     ASSERT_EQ(image.Save(dir.File("d.BMP"), kImageUnknown), 1);
-    EXPECT_EQ(RgbAt(CImage(dir.File("d.BMP"), kImageUnknown), 2, 1), (Px{255, 255, 255}));
+    expectPicture(CImage(dir.File("d.BMP"), kImageUnknown), "d.BMP");
 }

@@ -100,6 +100,26 @@ TEST(SaveFormats, EveryListedFormatIsWrittenAndReadBack) {
     EXPECT_TRUE(peerColours == Pixels(*gif.impl));
 }
 
+// A WebP whose last bytes are missing, by one byte or by many, lossy or
+// lossless, is cut off where the file ends: not damaged.
+TEST(SaveFormats, AWebpCutShortIsCutOff) {
+    testutil::TempDir dir;
+    CImage image;
+    Photo(image, 40, 30);
+    for (const bool lossless : {false, true}) {
+        ASSERT_EQ(image.Save(dir.File("whole.webp"), kImageWebp, {0, lossless}), 1);
+        const std::string whole = testutil::ReadFile(dir.File("whole.webp"));
+        for (const size_t cut : {1, 2, 3, 4, 5, 6, 7, 8, 9, 50}) {
+            const std::string kept = whole.substr(0, whole.size() - cut);
+            testutil::WriteFile(dir.File("cut.webp"), kept);
+            CImage back(dir.File("cut.webp"), kImageWebp);
+            EXPECT_EQ(ze::ReadFailureText(back.GetReadFailure(), ze::TextLanguage::kEnglish),
+                      "the file is cut off at byte " + std::to_string(kept.size()))
+                << lossless << " " << cut;
+        }
+    }
+}
+
 TEST(SaveFormats, RefusalsSayWhyAndKeepTheTarget) {
     testutil::TempDir dir, avifDir;
     fixture::ExpectWriteFailuresKeepTarget<CWebpImpl>(dir, dir.File("keep.webp"), 16384, 24);

@@ -331,3 +331,24 @@ TEST(OwnFile, FolderIsTheUsersAloneAndNeverALink) {
 }
 
 }  // namespace
+
+// A file exactly at the size bound is read whole, by either reader; one byte
+// more is refused and the caller's buffer left alone.
+TEST(OwnFile, AFileAtTheBoundIsReadOneByteMoreIsNot) {
+    using ze::OwnFileStatus;
+    testutil::TempDir dir;
+    for (const size_t size : {size_t{0}, size_t{1}, size_t{70000}}) {
+        const std::string bytes(size, 'x');
+        WriteFile(dir.File("f"), bytes);
+        for (const auto read : {ze::ReadOwnFile, ze::ReadNamedFile}) {
+            std::string got = "kept";
+            EXPECT_EQ(ze::CheckOwnFile(dir.File("f"), size), OwnFileStatus::kOk);
+            EXPECT_EQ(read(dir.File("f"), size, &got), OwnFileStatus::kOk) << size;
+            EXPECT_EQ(got, bytes);
+            if (size == 0) continue;
+            got = "kept";
+            EXPECT_EQ(read(dir.File("f"), size - 1, &got), OwnFileStatus::kTooLarge) << size;
+            EXPECT_EQ(got, "kept");
+        }
+    }
+}

@@ -24,7 +24,8 @@ TEST(ResponsiveMap, ExportsWriteOnlyWhatTheyKnowAndWhatCanBeDrawn) {
         "href=\"a.html\" title=\"T\" onmouseover=\"x()\">\n<script>alert(3)</script><p>text</p>\n"
         "<area shape=circle coords=\"50,50,1e308\" nohref alt=\"C\">\n"
         "<area coords=\"-1e308,10,1e308,20\" href=r>\n"
-        "<area shape=poly coords=\"0,0,100,0,1e30,1e22\" href=p>\n</map>";
+        "<area shape=poly coords=\"0,0,100,0,1e30,1e22\" href=p>\n"
+        "<area coords=\"1,2,3,4\" data-coords=\"2,4,6,8\" href=k>\n</map>";
     const PictureSize picture{200, 100};
     std::string svg, scaling, page;
     ASSERT_TRUE(MakeResponsiveMarkup(pane, picture, ResponsiveForm::kSvg, &svg));
@@ -45,6 +46,11 @@ TEST(ResponsiveMap, ExportsWriteOnlyWhatTheyKnowAndWhatCanBeDrawn) {
         for (const char* stranger :
              {"onerror", "onclick", "onmouse", "alert", "border:9px", "srcset", "<p>text"})
             EXPECT_EQ(out->find(stranger), std::string::npos) << *out;
+
+    // An area that keeps its own picture coordinates keeps them, once.
+    EXPECT_NE(scaling.find("<area coords=\"1,2,3,4\" data-coords=\"2,4,6,8\" href=\"k\">\n"),
+              std::string::npos)
+        << scaling;
 
     EXPECT_EQ(svg.find("inf"), std::string::npos) << svg;
     EXPECT_NE(svg.find("<circle cx=\"50\" cy=\"50\" r=\"160\""), std::string::npos) << svg;

@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "doc/settings.h"
+#include "frame_harness.h"
 #include "shell/check_runner.h"
 #include "shell/commands.h"
 #include "shell/dialogs.h"
-#include "shell/view_harness.h"
 
 namespace {
 

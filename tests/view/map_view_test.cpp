@@ -9,8 +9,8 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 
-#include "shell/view_harness.h"
 #include "support/pictures.h"
+#include "support/view_harness.h"
 
 namespace {
 

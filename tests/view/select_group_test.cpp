@@ -5,7 +5,7 @@
 #include <QClipboard>
 #include <QMenu>
 
-#include "shell/view_harness.h"
+#include "support/view_harness.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <QMenu>
 #include <QScrollBar>
 
-#include "shell/view_harness.h"
+#include "support/view_harness.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <QWheelEvent>
 #include <cstdlib>
 
-#include "shell/view_harness.h"
 #include "support/pictures.h"
+#include "support/view_harness.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// A shown map view over a picture and an in-memory pane (link prompt answered from fields), or
-// the whole editor window over a picture with its prompts scripted.
+// A shown map view over a picture and an in-memory pane, its link prompt
+// answered from fields: the view alone, without the editor's window.
 
 #include <QScreen>
 #include <QtTest>
@@ -11,8 +11,6 @@
 #include "doc/map_doc.h"
 #include "image/image.h"
 #include "markup/markup_pane.h"
-#include "scripted_prompts.h"
-#include "shell/main_frame.h"
 #include "support/memory_store.h"
 #include "view/map_view.h"
 
@@ -90,26 +88,4 @@ struct ViewHarness {
             .toImage()
             .convertToFormat(QImage::Format_RGB32);
     }
-};
-
-struct FrameHarness {
-    MemoryProfileStore store;
-    ScopedProfileStore scopedStore{&store};
-    ScriptedPrompts prompts;
-    CMainFrame frame;
-    CMapDoc doc;
-
-    FrameHarness(std::unique_ptr<CImage> picture, const std::string& text, QSize size) {
-        doc.m_pImage = std::move(picture);
-        frame.View().SetDocument(&doc);
-        doc.SetPane(&frame.Pane());
-        frame.Pane().SetWindowText(text);
-        frame.resize(size);
-        frame.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frame));
-    }
-    QWidget* vp() { return frame.View().viewport(); }
-    std::string Text() { return frame.Pane().GetWindowText(); }
-    void Drag(QPoint from, QPoint to) { DragOn(vp(), from, to); }
-    void Command(int id) { frame.Action(id)->trigger(); }
 };
