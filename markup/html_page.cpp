@@ -65,20 +65,8 @@ std::string CharsetOfContentType(std::string_view content) {
 // Bytes of the page to UTF-8; a byte that is not part of a character
 // becomes U+FFFD.
 std::string ToUtf8(std::string_view bytes, PageEncoding encoding) {
-    if (encoding != PageEncoding::kUtf8) return ze::DecodeCodePage(bytes, encoding);
-    if (ze::IsValidUtf8(bytes)) return std::string(bytes);
-    std::string out;
-    size_t pos = 0;
-    while (pos < bytes.size()) {
-        size_t length;
-        const char32_t cp = ze::DecodeUtf8At(bytes, pos, &length);
-        if (cp == ze::kReplacementChar && length == 1)
-            out += "\xEF\xBF\xBD";
-        else
-            out.append(bytes.substr(pos, length));
-        pos += length;
-    }
-    return out;
+    if (encoding == PageEncoding::kUtf8 && ze::IsValidUtf8(bytes)) return std::string(bytes);
+    return ze::DecodeCodePage(bytes, encoding);
 }
 
 std::string FromUtf8(std::string_view utf8, PageEncoding encoding) {
@@ -639,7 +627,7 @@ HtmlPage ReadHtmlPage(std::string_view bytes, const PageLimits& limits) {
         FindImageMaps(bytes, page.encoding, &scan.images, &page);
     } else {
         // Tags are found in the text, and their places moved to the bytes.
-        const std::string text = ze::DecodeCodePage(bytes.substr(page.bomLength), page.encoding);
+        const std::string text = PageText(bytes, page);
         ImageScan inText = ScanImages(text);
         FindImageMaps(text, PageEncoding::kUtf8, &inText.images, &page);
         SpansToBytes(bytes, page.encoding, &page);
@@ -722,6 +710,10 @@ PageStatus CheckPaneBounds(std::string_view bytes, const HtmlPage& page, size_t 
     if (std::max(a.longest, b.longest) > limits.maxPaneLineBytes)
         return PageStatus::kPaneLineTooLong;
     return PageStatus::kOk;
+}
+
+std::string PageText(std::string_view bytes, const HtmlPage& page) {
+    return ToUtf8(bytes.substr(page.bomLength), page.encoding);
 }
 
 std::string ExtractMarkup(std::string_view bytes, const HtmlPage& page, size_t index) {
@@ -821,8 +813,4 @@ const char* MergeStatusText(MergeStatus status) {
             return "the markup has no complete <map> ... </map>";
     }
     return "";
-}
-
-const char* PageEncodingName(PageEncoding encoding) {
-    return ze::CodePageName(encoding);
 }

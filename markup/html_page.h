@@ -77,6 +77,10 @@ struct HtmlPage {
 // closed, do not count.
 HtmlPage ReadHtmlPage(std::string_view bytes, const PageLimits& limits = {});
 
+// The whole page after its byte-order mark as UTF-8, read in the encoding
+// ReadHtmlPage found; a byte that is no part of a character becomes U+FFFD.
+std::string PageText(std::string_view bytes, const HtmlPage& page);
+
 // Whether maps[index] fits the editor's pane: kOk, kPaneTooLarge or
 // kPaneLineTooLong (the text names the default limits).
 PageStatus CheckPaneBounds(std::string_view bytes, const HtmlPage& page, size_t index,
@@ -100,4 +104,3 @@ MergeStatus MergeMarkup(std::string_view bytes, const HtmlPage& page, size_t ind
 // A few words on the status, for messages.
 const char* PageStatusText(PageStatus status);
 const char* MergeStatusText(MergeStatus status);
-const char* PageEncodingName(PageEncoding encoding);

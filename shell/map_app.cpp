@@ -28,15 +28,6 @@ namespace {
 bool IsPageName(const QString& path) {
     return PictureTypeFromPath(path.toStdString()) < 0;
 }
-
-bool SameFile(const QString& a, const QString& b) {
-    if (a.isEmpty() || b.isEmpty()) return false;
-#ifdef Q_OS_WIN
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-#else
-    return a == b;
-#endif
-}
 }  // namespace
 
 QString OpenFailureMessage(const QString& path, const ze::ReadFailure& failure) {
@@ -189,8 +180,10 @@ void CMapApp::PictureOpened() {
 
 bool CMapApp::IsOpen(const QString& path) const {
     const QString current = QString::fromStdString(m_doc.GetPathName());
-    return !current.isEmpty() && !path.isEmpty() &&
-           SameFile(QFileInfo(path).canonicalFilePath(), QFileInfo(current).canonicalFilePath());
+    if (current.isEmpty() || path.isEmpty()) return false;
+    // A name that leads to no file has no canonical path: never the same.
+    const QString a = QFileInfo(path).canonicalFilePath();
+    return !a.isEmpty() && SamePath(a, QFileInfo(current).canonicalFilePath());
 }
 
 bool CMapApp::OpenDocumentFile(const QString& path, ze::ReadFailure* failure) {

@@ -11,6 +11,7 @@ const char kSection[] = "Recent File List";
 std::string EntryName(int i) {
     return "File" + std::to_string(i + 1);
 }
+}  // namespace
 
 bool SamePath(const QString& a, const QString& b) {
 #ifdef Q_OS_WIN
@@ -19,7 +20,6 @@ bool SamePath(const QString& a, const QString& b) {
     return a == b;
 #endif
 }
-}  // namespace
 
 void CRecentFileList::Load(ProfileStore& store) {
     m_paths.clear();

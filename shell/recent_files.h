@@ -25,6 +25,10 @@ private:
     QStringList m_paths;
 };
 
+// Whether two full paths name the same file as the system compares names
+// (without case on Windows). Nothing is looked up on disk.
+bool SamePath(const QString& a, const QString& b);
+
 // `path` shortened to at most `maxChars` characters: the root, "...", and as
 // many trailing folders as fit before the file name; the file name alone
 // when nothing else fits. `separator` is the native one.

@@ -5,7 +5,6 @@
 
 #include "doc/page_file.h"
 #include "io/messages.h"
-#include "markup/text_encoding.h"
 
 namespace cli {
 
@@ -45,11 +44,7 @@ int ReadMapInput(MapInput* input) {
         return Unreadable("cannot open " + input->name + ": " + file.error);
     if (status != PageStatus::kOk && status != PageStatus::kNoImageMap)
         return Unreadable("cannot open " + input->name + ": " + PageStatusText(status));
-    const std::string_view body = std::string_view(file.bytes).substr(file.page.bomLength);
-    if (file.page.encoding == PageEncoding::kUtf8)
-        input->text = std::string(body);
-    else
-        input->text = ze::DecodeCodePage(body, file.page.encoding);
+    input->text = PageText(file.bytes, file.page);
     return kOk;
 }
 
