@@ -104,7 +104,7 @@ std::string PairedQuotes(std::string tag) {
 
 std::vector<int> InsertCorner(const std::vector<double>& coords, size_t after, int x, int y) {
     const size_t corners = coords.size() / 2;
-    if (after >= corners || corners >= kMaxCorners) return {};
+    if (after >= corners || corners >= size_t{kMaxPolygonCorners}) return {};
     std::vector<int> out = Whole(std::vector<double>(coords.begin(), coords.begin() + corners * 2));
     out.insert(out.begin() + std::ptrdiff_t(after * 2 + 2), {x, y});
     return out;

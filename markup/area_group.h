@@ -14,13 +14,11 @@
 #include "markup/area_markup.h"
 #include "markup/area_model.h"
 
-// A polygon keeps this many corners at least, and gets no more than the
-// drawing tool allows.
+// A polygon keeps this many corners at least (and kMaxPolygonCorners at most).
 constexpr size_t kMinCorners = 3;
-constexpr size_t kMaxCorners = 256;
 
 // The corners of `coords` with (x, y) put in after corner `after` (0-based),
-// in whole numbers; empty when the polygon holds kMaxCorners already or has
+// in whole numbers; empty when the polygon holds kMaxPolygonCorners already or has
 // no corner `after`. An odd last number is dropped.
 std::vector<int> InsertCorner(const std::vector<double>& coords, size_t after, int x, int y);
 // The corners without corner `corner`; empty when only kMinCorners remain or

@@ -10,6 +10,10 @@
 
 #include "image/zoom_scale.h"
 
+// The most corners a polygon area has: the drawing tool places no more, the
+// command line takes no more, and a corner is not added beyond them.
+constexpr int kMaxPolygonCorners = 256;
+
 // A point in client pixels of the map view, as the mouse delivered it; also
 // used for the view's scroll position.
 struct ClientPoint {
@@ -54,7 +58,7 @@ std::string FormatCircleArea(ClientPoint anchor, ClientPoint end, ClientPoint sc
 std::string FormatRectArea(ClientPoint anchor, ClientPoint end, ClientPoint scroll, ZoomScale zoom,
                            const std::string& alt, const std::string& href);
 // <area shape="poly" coords="X1,Y1,X2,Y2,..." alt="ALT" href="HREF">, the
-// vertices in the order clicked (the view gives 2 to 256), the first one not
+// vertices in the order clicked (the view gives 2 to kMaxPolygonCorners), the first one not
 // repeated. No length limit.
 std::string FormatPolyArea(const std::vector<ClientPoint>& vertices, ClientPoint scroll,
                            ZoomScale zoom, const std::string& alt, const std::string& href);

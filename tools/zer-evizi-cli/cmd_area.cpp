@@ -16,7 +16,6 @@
 namespace {
 
 constexpr const char* kName = "area";
-constexpr size_t kMaxPolyVertices = 256;
 
 // The index of "--title" and the like in kMoreAttributeNames; past the end
 // for anything else.
@@ -66,7 +65,7 @@ int RunArea(const cli::Args& args) {
         }
     }
     const bool poly = shape == "poly";
-    if (poly ? points.size() < 2 || points.size() > kMaxPolyVertices : points.size() != 2)
+    if (poly ? points.size() < 2 || points.size() > size_t{kMaxPolygonCorners} : points.size() != 2)
         return cli::UsageOf(kName);
 
     const ZoomScale z = zoom.value_or(ZoomScale());

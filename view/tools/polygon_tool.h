@@ -5,11 +5,12 @@
 
 #include <array>
 
+#include "markup/area_markup.h"
 #include "view/tools/map_tool.h"
 
 class CPolygonTool : public CMapTool {
 public:
-    static constexpr int kMaxVertices = 256;
+    static constexpr int kMaxVertices = kMaxPolygonCorners;
 
     explicit CPolygonTool(CToolContext& context) : m_ctx(context) {}
 
