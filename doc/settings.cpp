@@ -17,10 +17,6 @@ ProfileStore* SetProfileStore(ProfileStore* store) {
     return old;
 }
 
-ProfileStore* GetProfileStore() {
-    return g_store;
-}
-
 std::string GetBaseDirSetting() {
     return g_store ? g_store->GetProfileString(kGeneral, "BaseDir", "") : std::string();
 }

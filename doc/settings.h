@@ -26,7 +26,6 @@ public:
 // Installs the store the accessors use (not owned; null: defaults, writes
 // dropped). Answers the previous one.
 ProfileStore* SetProfileStore(ProfileStore* store);
-ProfileStore* GetProfileStore();
 
 // "General"/"BaseDir", default empty.
 std::string GetBaseDirSetting();

@@ -12,12 +12,6 @@ int CImagePalette::Create(int n, const uint8_t* red, const uint8_t* green, const
     return 1;
 }
 
-int CImagePalette::CreateCopy(const CImagePalette& other) {
-    if (IsCreated() || !other.IsCreated()) return 0;
-    m_entries = other.m_entries;
-    return 1;
-}
-
 int CImagePalette::CreateFromEntries(std::vector<PaletteEntry> entries) {
     if (IsCreated() || entries.empty() || entries.size() > kMaxEntries) return 0;
     m_entries = std::move(entries);

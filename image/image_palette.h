@@ -25,8 +25,6 @@ public:
     // the palette already holds entries or n is outside 1..256.
     int Create(int n, const uint8_t* red, const uint8_t* green, const uint8_t* blue,
                uint8_t flags = 0);
-    // Creates the palette as a copy of another. Fails (0) when it already holds one.
-    int CreateCopy(const CImagePalette& other);
     // Takes the entries as they are (1..256 of them).
     int CreateFromEntries(std::vector<PaletteEntry> entries);
 

@@ -30,8 +30,8 @@ struct SendOutcome {
 };
 
 // Looks for the sibling editor and sends it `utf8PaneText`. The text is read
-// only; nothing happens at all when no window matches. The editor's command
-// 32779 runs it through CTransferRunner (view/transfer_runner.h).
+// only; nothing happens at all when no window matches. The editor's transfer
+// command runs it through CTransferRunner (view/transfer_runner.h).
 SendOutcome SendMarkupToSibling(const std::string& utf8PaneText);
 
 }  // namespace ze::transfer

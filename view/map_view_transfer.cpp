@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Command 32779: the pane's whole text, hand edits included, goes to the
+// The transfer command (cmd::kTransfer): the pane's whole text, hand edits included, goes to the
 // sibling HTML editor. The frame reads the pane at the moment of the command;
 // the transfer runs off the GUI thread (one at a time), under the wait
 // cursor, and a receiver that did not answer is reported in the status bar.
