@@ -23,6 +23,7 @@
 #include "shell/map_app.h"
 #include "shell/prompts.h"
 #include "shell/window_text.h"
+#include "store/page_source.h"
 
 namespace {
 QString U(const char* text) {
@@ -38,16 +39,6 @@ QString WriteBytes(const QString& path, const std::string& bytes) {
         return std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     });
     return error == ze::WriteError::kNone ? QString() : WindowText(error);
-}
-
-// The picture a page's src names: resolved against the page's folder, as a
-// browser resolves it (percent escapes decoded, query and fragment
-// dropped). Empty when it is not a local file.
-QString ResolveSource(const QString& pagePath, const QString& source) {
-    const QUrl base = QUrl::fromLocalFile(QFileInfo(pagePath).absoluteFilePath());
-    const QUrl url = base.resolved(QUrl(source.trimmed()));
-    if (!url.isLocalFile()) return QString();
-    return QDir::cleanPath(url.toLocalFile());
 }
 }  // namespace
 
@@ -329,13 +320,13 @@ bool CMarkupFile::SourceMovedTo(const QString& path, const std::string& text, Te
     // stood (its file; before the first save the picture's folder, or the
     // base folder it was made for) and would not from `path` is changed.
     if (src.isEmpty() || src.startsWith(QLatin1Char('/')) || src.startsWith(QLatin1Char('\\')) ||
-        !QUrl(src).isRelative() || ResolveSource(path, src) == picture)
+        !QUrl(src).isRelative() || ResolvePageSource(path, src) == picture)
         return false;
     QStringList before{m_path.isEmpty() ? picture : m_path};
     const QString base = QString::fromStdString(GetBaseDirSetting());
     if (m_path.isEmpty() && !base.isEmpty()) before << QDir(base).filePath(QStringLiteral("x"));
     if (std::none_of(before.begin(), before.end(),
-                     [&](const QString& at) { return ResolveSource(at, src) == picture; }))
+                     [&](const QString& at) { return ResolvePageSource(at, src) == picture; }))
         return false;
     const QString folder = QFileInfo(path).absolutePath();
     *source = QString::fromStdString(
@@ -534,12 +525,10 @@ int CMarkupFile::PageLine(int paneLine, std::string_view paneText) const {
 
 QString CMarkupFile::ResolvePagePicture(const QString& pagePath, const QString& source) const {
     const QString src = source.trimmed();
-    if (!src.startsWith(QLatin1Char('/')) || src.startsWith(QStringLiteral("//")))
-        return ResolveSource(pagePath, src);
+    if (!IsFromSiteRoot(src)) return ResolvePageSource(pagePath, src);
     // From the site's folder: the one chosen before, or asked for when the
     // picture is not there.
-    const QString path =
-        QUrl(QStringLiteral("file:///")).resolved(QUrl(src)).path(QUrl::FullyDecoded);
+    const QString path = SiteRootPath(src);
     QString root = QString::fromStdString(GetSiteRootSetting());
     if (root.isEmpty() || !QFileInfo::exists(root + path)) {
         root = Prompts().AskFolder(

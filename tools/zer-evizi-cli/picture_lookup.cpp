@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QUrl>
 #include <atomic>
 #include <filesystem>
 #include <system_error>
@@ -14,6 +13,7 @@
 #include "image/image.h"
 #include "image/read_error.h"
 #include "io/safe_write.h"
+#include "store/page_source.h"
 
 namespace cli {
 
@@ -81,28 +81,22 @@ void CPictureCache::Store(const std::string& path, const PictureLookup& lookup) 
 
 std::string ResolvePictureSource(const std::string& page, const std::string& source,
                                  const std::string& root, std::string* why) {
-    const QString src = QString::fromStdString(source).trimmed();
-    const QUrl url(src);
-    const QString base = page == "-" ? QDir::currentPath() + QStringLiteral("/-")
-                                     : QFileInfo(QString::fromStdString(page)).absoluteFilePath();
-    // "/..." (but not "//host/..."): from the site's root folder.
-    if (src.startsWith(QLatin1Char('/')) && !src.startsWith(QStringLiteral("//"))) {
+    const QString src = QString::fromStdString(source);
+    if (IsFromSiteRoot(src)) {
         if (root.empty()) {
             *why = "is a path from the site's root folder, which --root gives";
             return {};
         }
-        // Resolved as a URL, ".." stops at the root.
-        const QString path =
-            QUrl(QStringLiteral("file:///")).resolved(url).path(QUrl::FullyDecoded);
-        return QDir::cleanPath(QFileInfo(QString::fromStdString(root)).absoluteFilePath() + path)
+        return QDir::cleanPath(QFileInfo(QString::fromStdString(root)).absoluteFilePath() +
+                               SiteRootPath(src))
             .toStdString();
     }
-    const QUrl resolved = QUrl::fromLocalFile(base).resolved(url);
-    if (!resolved.isLocalFile()) {
-        *why = "is not a local file (" + resolved.toString().toStdString() + ") and is not fetched";
-        return {};
-    }
-    return QDir::cleanPath(resolved.toLocalFile()).toStdString();
+    const QString base =
+        page == "-" ? QDir::currentPath() + QStringLiteral("/-") : QString::fromStdString(page);
+    QString url;
+    const QString path = ResolvePageSource(base, src, &url);
+    if (path.isEmpty()) *why = "is not a local file (" + url.toStdString() + ") and is not fetched";
+    return path.toStdString();
 }
 
 PictureLookup LookUpPicture(const std::string& page, const std::string& source,
