@@ -12,6 +12,8 @@
 #include <QString>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "store/ini_text.h"
@@ -23,19 +25,30 @@ void Check(bool ok) {
     if (!ok) __builtin_trap();
 }
 
-// One file for the whole run, in the temporary folder.
-const std::string& FilePath() {
-    static const std::string path = [] {
-        char name[] = "/tmp/fuzz-settings-XXXXXX";
-        const int fd = mkstemp(name);
-        if (fd >= 0) close(fd);
-        return std::string(name) + ".ini";
+// One file for the whole run, in the temporary folder, removed (with the
+// store's lock file) when the run ends. Plain characters: nothing here is
+// destroyed before the removal runs.
+char g_path[] = "/tmp/fuzz-settings-XXXXXX.ini";
+
+void RemoveFile() {
+    std::remove(g_path);
+    std::remove((std::string(g_path) + ".lock").c_str());
+}
+
+const char* FilePath() {
+    static const bool made = [] {
+        const int fd = mkstemps(g_path, 4);
+        if (fd < 0) return false;
+        close(fd);
+        std::atexit(RemoveFile);
+        return true;
     }();
-    return path;
+    return made ? g_path : nullptr;
 }
 
 void ReadThroughTheStore(const QByteArray& text, bool clean) {
-    QFile file(QString::fromStdString(FilePath()));
+    if (!FilePath()) return;
+    QFile file(QString::fromUtf8(FilePath()));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return;
     file.write(text);
     file.close();
