@@ -85,8 +85,10 @@ std::string HostileMap() {
     text += "<area shape=\"poly\" coords=\"";
     for (int i = 0; i < 1500; ++i) {
         const double a = 6.283185307179586 * i * 743 / 1500;
-        text += (i ? "," : "") + std::to_string(int(2000 + 1900 * std::cos(a))) + "," +
-                std::to_string(int(1500 + 1400 * std::sin(a)));
+        if (i) text += ',';
+        text += std::to_string(int(2000 + 1900 * std::cos(a)));
+        text += ',';
+        text += std::to_string(int(1500 + 1400 * std::sin(a)));
     }
     return text + "\" href=\"b\" alt=\"b\">\r\n</map>";
 }
@@ -283,10 +285,6 @@ private slots:
             longest = std::max(longest, ThreadMs() - before);
         }
         qInfo("longest keystroke: %.1f ms of the window's processor time", longest);
-        // Known: with the area numbers, the fill and the list's rows kept
-        // across edits, a keystroke beside this map costs the window 60-90 ms.
-        if (longest > 50)
-            QEXPECT_FAIL("", "the window's own work per keystroke is above 50 ms here", Continue);
         QVERIFY(longest <= 50);
         // The findings come, for the text as it is now.
         QTRY_VERIFY_WITH_TIMEOUT(!panel.Findings().empty() && panel.List().topLevelItemCount() > 0,
