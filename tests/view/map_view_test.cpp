@@ -24,16 +24,6 @@ struct Harness : ViewHarness {
     }
 };
 
-// Sums the area of the viewport's paints.
-struct PaintedArea : QObject {
-    qint64 area = 0;
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint)
-            for (const QRect& r : static_cast<QPaintEvent*>(event)->region())
-                area += qint64(r.width()) * r.height();
-        return false;
-    }
-};
 }  // namespace
 
 class MapViewTest : public QObject {
