@@ -26,6 +26,8 @@ public:
     void Write(const MapFinding& finding);
     // Closes the report (the JSON array) and hands over what is left.
     void Finish();
+    // Hands over what is written so far (the end of a page).
+    void Flush() { Flush(true); }
     // The page the next findings are about.
     void SetFile(std::string_view file) { m_file = file; }
     // Whether some bytes were not UTF-8 (escaped in text, U+FFFD in JSON).

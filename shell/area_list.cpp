@@ -10,6 +10,7 @@
 #include "doc/map_doc.h"
 #include "markup/area_attributes.h"
 #include "markup/markup_pane.h"
+#include "shell/column_fit.h"
 #include "shell/problems_panel.h"
 #include "view/map_view.h"
 
@@ -27,7 +28,14 @@ constexpr size_t kFrontShown = 5;
 }  // namespace
 
 CAreaListModel::CAreaListModel(MarkupPane& pane) : m_pane(pane) {
-    connect(&m_checker, &CCheckRunner::checked, this, &CAreaListModel::ShowProblems);
+    SetChecker(m_ownChecker);
+}
+
+void CAreaListModel::SetChecker(CCheckRunner& checker) {
+    disconnect(m_checked);
+    m_checker = &checker;
+    m_checked = connect(m_checker, &CCheckRunner::checked, this, &CAreaListModel::ShowProblems);
+    m_problemsAsked = false;
 }
 
 bool CAreaListModel::Refresh() {
@@ -89,7 +97,7 @@ QString CAreaListModel::Cell(int row, int column) const {
         case kProblems:
             if (!m_problemsAsked) {
                 m_problemsAsked = true;
-                m_checker.Request(m_text, m_picture ? m_picture() : PictureSize{});
+                m_checker->Request(m_text, m_picture ? m_picture() : PictureSize{});
             }
             return m_problems[size_t(row)];
         case kFront: {
@@ -112,8 +120,8 @@ QString CAreaListModel::Cell(int row, int column) const {
 
 void CAreaListModel::ShowProblems() {
     // What the 問題 panel lists about each area, for the text the rows show.
-    if (m_checker.Text() != m_text) return;
-    const std::vector<MapFinding>& findings = m_checker.Findings();
+    if (m_checker->Text() != m_text) return;
+    const std::vector<MapFinding>& findings = m_checker->Findings();
     const std::vector<std::vector<size_t>> perArea = FindingsPerArea(findings, m_areas.size());
     m_problems.assign(m_areas.size(), QString());
     for (size_t row = 0; row < m_areas.size(); ++row) {
@@ -250,8 +258,9 @@ CAreaListDock::CAreaListDock(MarkupPane& pane, CMapView& view, QWidget* parent)
     m_table.setDragDropOverwriteMode(false);
     m_table.verticalHeader()->hide();
     m_table.verticalHeader()->setDefaultSectionSize(m_table.fontMetrics().height() + 6);
-    for (int column : {CAreaListModel::kNumber, CAreaListModel::kShape})
-        m_table.horizontalHeader()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    FitColumn(m_table, *m_table.horizontalHeader(), CAreaListModel::kShape,
+              {U("rect"), U("circle"), U("poly"), U("default")});
+    FitNumbers();
     m_table.horizontalHeader()->setStretchLastSection(true);
     m_table.setWordWrap(false);
 
@@ -272,8 +281,15 @@ CAreaListDock::CAreaListDock(MarkupPane& pane, CMapView& view, QWidget* parent)
         m_view.SelectAreas({row});
         ShowSelection({row});
     });
-    connect(&m_model, &QAbstractItemModel::modelReset, this,
-            [this] { ShowSelection(m_view.SelectedAreas()); });
+    connect(&m_model, &QAbstractItemModel::modelReset, this, [this] {
+        FitNumbers();
+        ShowSelection(m_view.SelectedAreas());
+    });
+}
+
+void CAreaListDock::FitNumbers() {
+    FitColumn(m_table, *m_table.horizontalHeader(), CAreaListModel::kNumber,
+              {QString::number(m_model.rowCount())});
 }
 
 void CAreaListDock::OnPaneChanged() {

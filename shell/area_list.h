@@ -38,6 +38,9 @@ public:
     // The size of the picture the areas are on, for the problems that need
     // it (unset or 0 x 0: those are left out).
     void SetPictureSize(std::function<PictureSize()> picture) { m_picture = std::move(picture); }
+    // Asks `checker` instead of a checker of its own, so that the rows and
+    // another view of the findings share one check of each text.
+    void SetChecker(CCheckRunner& checker);
 
     // Reads the pane text again when it changed; true when it had.
     bool Refresh();
@@ -80,7 +83,9 @@ private:
     std::function<PictureSize()> m_picture;
     std::vector<QString> m_problems;
     mutable bool m_problemsAsked = false;
-    mutable CCheckRunner m_checker;
+    CCheckRunner m_ownChecker;
+    CCheckRunner* m_checker = &m_ownChecker;
+    QMetaObject::Connection m_checked;
 };
 
 class CAreaListDock : public QDockWidget {
@@ -104,6 +109,8 @@ public slots:
 
 private:
     void ShowSelection(const QList<int>& areas);
+    // The number column as wide as the last row's number.
+    void FitNumbers();
     void RowsSelected();
     void MoveSelected(int step);
 

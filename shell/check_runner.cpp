@@ -27,7 +27,19 @@ CCheckRunner::~CCheckRunner() {
     m_channel->owner = nullptr;
 }
 
+bool CCheckRunner::Same(const std::string& a, PictureSize pa, const std::string& b,
+                        PictureSize pb) {
+    return pa.width == pb.width && pa.height == pb.height && a == b;
+}
+
 void CCheckRunner::Request(std::string text, PictureSize picture) {
+    if (m_waiting   ? Same(text, picture, m_nextText, m_nextPicture)
+        : m_running ? Same(text, picture, m_current->text, m_currentPicture)
+                    : m_delivered && Same(text, picture, m_text, m_picture)) {
+        if (!m_running && !m_waiting)
+            QMetaObject::invokeMethod(this, &CCheckRunner::checked, Qt::QueuedConnection);
+        return;
+    }
     m_nextText = std::move(text);
     m_nextPicture = picture;
     m_waiting = true;
@@ -41,6 +53,8 @@ void CCheckRunner::Start() {
     result->text = std::move(m_nextText);
     m_nextText.clear();
     const PictureSize picture = m_nextPicture;
+    m_current = result;
+    m_currentPicture = picture;
     QThreadPool::globalInstance()->start([channel = m_channel, result, picture] {
         const size_t images = ListMapImages(result->text).size();
         result->findings = CheckMaps(result->text, std::vector<PictureSize>(images, picture));
@@ -53,11 +67,14 @@ void CCheckRunner::Start() {
 
 void CCheckRunner::Done(std::shared_ptr<Result> result) {
     m_running = false;
+    m_current.reset();
     if (m_waiting) {  // the text changed meanwhile: these findings are stale
         Start();
         return;
     }
     m_text = std::move(result->text);
     m_findings = std::move(result->findings);
+    m_picture = m_currentPicture;
+    m_delivered = true;
     emit checked();
 }

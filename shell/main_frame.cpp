@@ -206,6 +206,8 @@ void CMainFrame::CreateDocks() {
                          });
     addDockWidget(Qt::RightDockWidgetArea, &m_problems);
     m_problems.hide();
+    // One check of each text for the panel and 領域一覧's problem column.
+    m_areaList.Model().SetChecker(m_problems.Runner());
     connect(&m_problems, &QDockWidget::visibilityChanged, this, [this](bool visible) {
         if (visible) m_problems.Recheck();
     });

@@ -2,6 +2,10 @@
 #include "shell/problems_panel.h"
 
 #include <QHeaderView>
+#include <algorithm>
+#include <set>
+
+#include "shell/column_fit.h"
 
 namespace {
 QString U(const char* text) {
@@ -17,11 +21,9 @@ CProblemsPanel::CProblemsPanel(QWidget* parent) : QDockWidget(U("問題"), paren
     m_list.setHeaderLabels({U("行"), U("種類"), U("内容"), U("規則")});
     m_list.setRootIsDecorated(false);
     m_list.setUniformRowHeights(true);
-    // The message's column as wide as its longest message, the rule's
-    // name taking what is left.
+    // The message's column as wide as its longest message (ShowFindings),
+    // the rule's name taking what is left.
     m_list.header()->setStretchLastSection(true);
-    for (const int column : {0, 1, 2})
-        m_list.header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
     setWidget(&m_list);
     m_timer.setSingleShot(true);
     m_timer.setInterval(kDelayMs);
@@ -53,11 +55,15 @@ void CProblemsPanel::ShowFindings() {
     m_list.clear();
     QList<QTreeWidgetItem*> rows;
     int errors = 0;
+    int lastLine = 0;
+    std::set<CheckRule> rules;
     for (size_t i = 0; i < findings.size(); ++i) {
         const MapFinding& f = findings[i];
         const bool error = f.severity == CheckSeverity::kError;
         errors += error;
         const int line = m_lineOf ? m_lineOf(f.line, m_runner.Text()) : f.line;
+        lastLine = std::max(lastLine, line);
+        rules.insert(f.rule);
         auto* row = new QTreeWidgetItem({QString::number(line), error ? U("エラー") : U("警告"),
                                          RuleText(f.rule), QString::fromUtf8(RuleId(f.rule))});
         row->setData(0, Qt::UserRole, qulonglong(i));
@@ -67,6 +73,12 @@ void CProblemsPanel::ShowFindings() {
         rows << row;
     }
     m_list.addTopLevelItems(rows);
+    // Widths from the few texts the columns hold, not row by row.
+    QStringList messages;
+    for (const CheckRule rule : rules) messages << RuleText(rule);
+    FitColumn(m_list, *m_list.header(), 0, {QString::number(lastLine)});
+    FitColumn(m_list, *m_list.header(), 1, {U("エラー"), U("警告")});
+    FitColumn(m_list, *m_list.header(), 2, messages);
     setWindowTitle(
         findings.empty()
             ? U("問題")

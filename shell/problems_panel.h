@@ -37,6 +37,8 @@ public:
     void Recheck();
     const std::vector<MapFinding>& Findings() const { return m_runner.Findings(); }
     QTreeWidget& List() { return m_list; }
+    // The panel's checker, which other views of the findings may share.
+    CCheckRunner& Runner() { return m_runner; }
     // The rule's message in Japanese.
     static QString RuleText(CheckRule rule);
 

@@ -144,15 +144,41 @@ void PaintOutline(QPainter& painter, const AreaShapeGeometry& g, const AreaMappi
     painter.drawPath(path);
 }
 
-void CAreaOverlay::SetAreas(std::vector<AreaTag> areas, QSize picture, size_t kept) {
+namespace {
+bool SameShape(const AreaShapeGeometry& a, const AreaShapeGeometry& b) {
+    return a.kind == b.kind && a.points == b.points && a.centre == b.centre && a.radius == b.radius;
+}
+}  // namespace
+
+QRectF CAreaOverlay::SetAreas(std::vector<AreaTag> areas, QSize picture, size_t kept) {
     m_areas = std::move(areas);
     kept = std::min({kept, m_geometry.size(), m_areas.size()});
-    m_geometry.resize(kept);
-    m_bounds.resize(kept);
+    std::vector<AreaShapeGeometry> before = std::move(m_geometry);
+    std::vector<QRectF> beforeBounds = std::move(m_bounds);
+    std::vector<bool> beforeValid = std::move(m_valid);
+    m_geometry.assign(std::make_move_iterator(before.begin()),
+                      std::make_move_iterator(before.begin() + ptrdiff_t(kept)));
+    m_bounds.assign(beforeBounds.begin(), beforeBounds.begin() + ptrdiff_t(kept));
+    m_valid.assign(beforeValid.begin(), beforeValid.begin() + ptrdiff_t(kept));
+    QRectF changed;
+    const auto add = [&changed](const AreaShapeGeometry& g, const QRectF& bounds) {
+        if (g.kind == AreaShapeGeometry::kNone) return;
+        // A flat rectangle has no area yet shows: a pixel's width at least.
+        changed |= bounds.adjusted(0, 0, bounds.width() > 0 ? 0 : 1, bounds.height() > 0 ? 0 : 1);
+    };
     for (size_t i = kept; i < m_areas.size(); ++i) {
         m_geometry.push_back(GeometryOf(m_areas[i].shape, m_areas[i].coords, picture));
         m_bounds.push_back(PictureBounds(m_geometry.back()));
+        m_valid.push_back(m_areas[i].valid);
+        const bool same = i < before.size() && beforeValid[i] == m_valid[i] &&
+                          SameShape(before[i], m_geometry[i]);
+        if (same) continue;
+        add(m_geometry[i], m_bounds[i]);
+        if (i < before.size()) add(before[i], beforeBounds[i]);
     }
+    for (size_t i = std::max(kept, m_areas.size()); i < before.size(); ++i)
+        add(before[i], beforeBounds[i]);
+    return changed;
 }
 
 void CAreaOverlay::Paint(QPainter& painter, const AreaMapping& mapping, const QRect& clip, int skip,

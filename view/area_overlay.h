@@ -11,6 +11,7 @@
 #include <QPoint>
 #include <QPointF>
 #include <QRect>
+#include <QRectF>
 #include <QSize>
 #include <vector>
 
@@ -66,8 +67,11 @@ QPointF FirstCorner(const AreaTag& area);
 class CAreaOverlay {
 public:
     // `kept`: how many leading areas are those of the last call, unchanged,
-    // whose shapes stand as they were.
-    void SetAreas(std::vector<AreaTag> areas, QSize picture, size_t kept = 0);
+    // whose shapes stand as they were. Returns what must be painted again:
+    // the bounds (picture coordinates), before and after, of each area whose
+    // outline, validity or number changed; empty when an edit changed none
+    // (typing in an alt or href).
+    QRectF SetAreas(std::vector<AreaTag> areas, QSize picture, size_t kept = 0);
     const std::vector<AreaTag>& Areas() const { return m_areas; }
     // Hands the areas over for a new SetAreas, which must follow.
     std::vector<AreaTag> TakeAreas() { return std::move(m_areas); }
@@ -85,4 +89,5 @@ private:
     std::vector<AreaTag> m_areas;
     std::vector<AreaShapeGeometry> m_geometry;
     std::vector<QRectF> m_bounds;  // picture coordinates, for a quick reject
+    std::vector<bool> m_valid;     // of the areas last set, kept for the comparison
 };

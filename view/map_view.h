@@ -298,6 +298,9 @@ private:
     void PaintAreas(QPainter& painter, const QRect& r) const;
     // The client rectangle the selection covers, handles included.
     QRect SelectionBounds() const override;
+    // The client rectangle to paint again for outlines changed within
+    // `picture` (picture coordinates), their numbers included.
+    QRect OutlineBounds(const QRectF& picture) const;
     // A selected area's coordinates as drawn: the drag's, or the text's.
     std::vector<double> SelectionCoords(int index) const;
     // Tells the world when the selection differs from `before`.

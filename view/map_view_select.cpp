@@ -6,6 +6,7 @@
 
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QPainter>
@@ -78,14 +79,16 @@ void CMapView::RefreshAreas() {
     std::string text = pane && Picture() ? pane->GetWindowText() : std::string();
     const QSize size = PictureSize();
     if (text != m_parsedText || size != m_parsedSize) {
+        const QRect selectionBefore = SelectionBounds();
         // Typing reads again only from the first changed byte on.
         size_t kept = 0;
         std::vector<AreaTag> areas =
             size == m_parsedSize ? UpdateAreas(m_overlay.TakeAreas(), m_parsedText, text, &kept)
                                  : ParseAreas(text);
+        const bool samePicture = size == m_parsedSize;
         m_parsedText = std::move(text);
         m_parsedSize = size;
-        m_overlay.SetAreas(std::move(areas), size, kept);
+        const QRectF changed = m_overlay.SetAreas(std::move(areas), size, kept);
         if (pane) m_inserter.Learn(*pane, m_parsedText);
         m_selectTool.Forget();
         const std::vector<int> selected = m_selection;
@@ -97,7 +100,17 @@ void CMapView::RefreshAreas() {
                 m_nSelected >= 0 ? m_overlay.Areas()[size_t(m_nSelected)].tag : TextRange();
             pane->ShowRange(tag.begin, tag.end, false);
         }
-        viewport()->update();
+        // Only the outlines the edit changed are painted again: a keystroke
+        // in an alt beside thousands of areas repaints none of them.
+        if (samePicture) {
+            viewport()->update(OutlineBounds(changed));
+            if (selectionBefore != SelectionBounds()) {
+                viewport()->update(selectionBefore);
+                viewport()->update(SelectionBounds());
+            }
+        } else {
+            viewport()->update();
+        }
         // The link in the readout follows the areas.
         if (m_ptReadout && Picture()) ShowReadout(*m_ptReadout, true);
         UpdateHovered(m_ptHovered);
@@ -193,6 +206,24 @@ std::vector<double> CMapView::SelectionCoords(int index) const {
         preview && index == m_nSelected)
         return *preview;
     return area.coords;
+}
+
+QRect CMapView::OutlineBounds(const QRectF& picture) const {
+    if (picture.isEmpty()) return QRect();
+    const AreaMapping mapping = Mapping();
+    const QPointF a = mapping.ToClient(picture.topLeft()),
+                  z = mapping.ToClient(picture.bottomRight());
+    // An area's number may stand beside it when the area is smaller than
+    // the number's box; the pen takes a pixel more.
+    const QFontMetrics metrics = viewport()->fontMetrics();
+    const int margin = std::max(metrics.horizontalAdvance(QString::number(m_overlay.Count())) + 4,
+                                metrics.height()) +
+                       4;
+    const auto clamp = [](double v) { return int(std::clamp(v, -1e9, 1e9)); };
+    return QRect(QPoint(clamp(std::floor(a.x())), clamp(std::floor(a.y()))),
+                 QPoint(clamp(std::ceil(z.x())), clamp(std::ceil(z.y()))))
+        .adjusted(-margin, -margin, margin, margin)
+        .intersected(viewport()->rect());
 }
 
 QRect CMapView::SelectionBounds() const {

@@ -6,8 +6,10 @@
 #include <QAction>
 #include <QClipboard>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QThread>
 #include <cmath>
 #include <ctime>
 #include <vector>
@@ -66,6 +68,21 @@ struct ListHarness : FrameHarness {
     }
 };
 
+// The bound on a keystroke's processor time: the sanitizers' checks make
+// our own code several times slower, so there it is looser; the painted
+// area below holds the same everywhere.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr double kKeystrokeMs = 200;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr double kKeystrokeMs = 200;
+#else
+constexpr double kKeystrokeMs = 50;
+#endif
+#else
+constexpr double kKeystrokeMs = 50;
+#endif
+
 // Processor time of the calling thread: what the window spends, not what
 // other programs on the machine take from it.
 double ThreadMs() {
@@ -85,8 +102,10 @@ std::string HostileMap() {
     text += "<area shape=\"poly\" coords=\"";
     for (int i = 0; i < 1500; ++i) {
         const double a = 6.283185307179586 * i * 743 / 1500;
-        text += (i ? "," : "") + std::to_string(int(2000 + 1900 * std::cos(a))) + "," +
-                std::to_string(int(1500 + 1400 * std::sin(a)));
+        if (i) text += ',';
+        text += std::to_string(int(2000 + 1900 * std::cos(a)));
+        text += ',';
+        text += std::to_string(int(1500 + 1400 * std::sin(a)));
     }
     return text + "\" href=\"b\" alt=\"b\">\r\n</map>";
 }
@@ -276,6 +295,9 @@ private slots:
             int(h.frame.Edit().toPlainText().indexOf(QStringLiteral("alt=\"a")) + 6));
         h.frame.Edit().setTextCursor(cursor);
         double longest = 0;
+        QTest::qWait(100);
+        PaintedArea painted;
+        h.vp()->installEventFilter(&painted);
         for (int i = 0; i < 12; ++i) {
             const double before = ThreadMs();
             QTest::keyClick(&h.frame.Edit(), Qt::Key_X);
@@ -283,21 +305,34 @@ private slots:
             longest = std::max(longest, ThreadMs() - before);
         }
         qInfo("longest keystroke: %.1f ms of the window's processor time", longest);
-        // Known: with the area numbers, the fill and the list's rows kept
-        // across edits, a keystroke beside this map costs the window 60-90 ms.
-        if (longest > 50)
-            QEXPECT_FAIL("", "the window's own work per keystroke is above 50 ms here", Continue);
-        QVERIFY(longest <= 50);
-        // The findings come, for the text as it is now.
-        QTRY_VERIFY_WITH_TIMEOUT(!panel.Findings().empty() && panel.List().topLevelItemCount() > 0,
-                                 60000);
-        QTRY_VERIFY_WITH_TIMEOUT(h.frame.AreaList()
-                                     .Model()
-                                     .index(1, CAreaListModel::kProblems)
-                                     .data()
-                                     .toString()
-                                     .contains(QString::fromUtf8("領域が前の領域と重なっています")),
-                                 60000);
+        QVERIFY(longest <= kKeystrokeMs);
+        // Typing in an alt changes no outline: none of the picture is painted.
+        QCOMPARE(painted.area, qint64(0));
+        // The findings come, for the text as it is now, and showing them in
+        // the panel and the list is within the same bound.
+        const auto shown = [&] {
+            return !panel.Findings().empty() && panel.List().topLevelItemCount() > 0 &&
+                   h.frame.AreaList()
+                       .Model()
+                       .index(1, CAreaListModel::kProblems)
+                       .data()
+                       .toString()
+                       .contains(QString::fromUtf8("領域が前の領域と重なっています"));
+        };
+        QElapsedTimer waiting;
+        waiting.start();
+        double delivery = 0;
+        qint64 shownAt = -1;  // the layout that follows is counted too
+        while ((shownAt < 0 || waiting.elapsed() < shownAt + 500) && waiting.elapsed() < 60000) {
+            if (shownAt < 0 && shown()) shownAt = waiting.elapsed();
+            const double before = ThreadMs();
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            delivery = std::max(delivery, ThreadMs() - before);
+            QThread::msleep(20);
+        }
+        QVERIFY(shown());
+        qInfo("findings shown in %.1f ms of the window's processor time", delivery);
+        QVERIFY(delivery <= kKeystrokeMs);
     }
 
     // The newest request wins: findings of a text asked about before it are

@@ -3,6 +3,7 @@
 // A shown map view over a picture and an in-memory pane, its link prompt
 // answered from fields: the view alone, without the editor's window.
 
+#include <QPaintEvent>
 #include <QScreen>
 #include <QtTest>
 #include <memory>
@@ -27,6 +28,17 @@ inline void DragOn(QWidget* widget, QPoint from, QPoint to) {
     QTest::mouseMove(widget, to);
     QTest::mouseRelease(widget, Qt::LeftButton, {}, to);
 }
+
+// Sums the area of a widget's paints.
+struct PaintedArea : QObject {
+    qint64 area = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            for (const QRect& r : static_cast<QPaintEvent*>(event)->region())
+                area += qint64(r.width()) * r.height();
+        return false;
+    }
+};
 
 struct ViewHarness {
     MemoryProfileStore store;

@@ -3,6 +3,10 @@
 // page with a map gives findings with its pictures and without them, folders are walked without
 // going round a link, --jobs changes nothing but the speed, and SARIF holds what its readers need.
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -135,6 +139,50 @@ TEST_F(SiteCheck, EveryPageWithAMapHasFindingsWithOrWithoutItsPictures) {
 
 // SARIF 2.1.0 as code-scanning services read it: the rules with help text, each result with
 // its rule, level, message, page, line and column.
+// A page's findings are out before the next page is read: standard input,
+// the second page here, stays open until the first page's report has come.
+TEST_F(SiteCheck, EachPagesReportIsWrittenBeforeTheNextPageIsRead) {
+    const std::string first = temp.File("first.html");
+    testutil::WriteFile(first, "<img src=\"p.png\" usemap=\"#m\">\n<map name=\"m\"></map>\n");
+    for (const char* format : {"text", "json"}) {
+        int in[2], out[2];
+        ASSERT_EQ(pipe(in), 0);
+        ASSERT_EQ(pipe(out), 0);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, in[0], 0);
+        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+        for (const int fd : {in[0], in[1], out[0], out[1]})
+            posix_spawn_file_actions_addclose(&actions, fd);
+        const std::string cli = ZE_CLI;
+        std::vector<std::string> args = {cli, "check", "--format", format, first, "-"};
+        std::vector<char*> argv;
+        for (std::string& arg : args) argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        pid_t pid = 0;
+        ASSERT_EQ(posix_spawn(&pid, cli.c_str(), &actions, nullptr, argv.data(), environ), 0);
+        posix_spawn_file_actions_destroy(&actions);
+        close(in[0]);
+        close(out[1]);
+        std::string report;
+        pollfd wait{out[0], POLLIN, 0};
+        while (report.find("img-alt") == std::string::npos && poll(&wait, 1, 30000) == 1) {
+            char buffer[4096];
+            const ssize_t got = read(out[0], buffer, sizeof buffer);
+            if (got <= 0) break;
+            report.append(buffer, size_t(got));
+        }
+        EXPECT_NE(report.find("img-alt"), std::string::npos) << format << ": " << report;
+        close(in[1]);  // the second page: empty
+        char rest[4096];
+        while (read(out[0], rest, sizeof rest) > 0) continue;
+        close(out[0]);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << format;
+    }
+}
+
 TEST_F(SiteCheck, SarifHoldsEveryRuleAndEveryFindingsPlace) {
     const std::string page = (site / "misc" / "hover.html").string();
     const auto text = Cli({"check", page, (site / "ja").string()});

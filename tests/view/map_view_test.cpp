@@ -24,16 +24,6 @@ struct Harness : ViewHarness {
     }
 };
 
-// Sums the area of the viewport's paints.
-struct PaintedArea : QObject {
-    qint64 area = 0;
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint)
-            for (const QRect& r : static_cast<QPaintEvent*>(event)->region())
-                area += qint64(r.width()) * r.height();
-        return false;
-    }
-};
 }  // namespace
 
 class MapViewTest : public QObject {
@@ -154,6 +144,44 @@ private slots:
                 QCOMPARE(h.Screen(), h.Grab());  // painted afresh
             }
         }
+    }
+
+    // An edit repaints the outlines it changed and nothing else, and what
+    // the window then shows is what a whole repaint draws: the numbers of the
+    // areas after an inserted one, a shrunk or removed outline, a selection.
+    void editsRepaintOnlyTheOutlinesTheyChange() {
+        const auto area = [](const char* coords, const char* alt) {
+            return std::string("<area coords=\"") + coords + "\" href=\"a\" alt=\"" + alt +
+                   "\">\r\n";
+        };
+        const std::string a = area("10,10,60,40", "a"), b = area("150,100,200,150", "b"),
+                          c = area("230,20,280,60", "c");
+        Harness h(Gradient(290, 190));
+        h.pane.SetWindowText("<map name=\"m\">\r\n" + a + b + c + "</map>");
+        h.view.RefreshAreas();
+        h.view.SelectArea(2);
+        QApplication::processEvents();
+        PaintedArea painted;
+        h.vp()->installEventFilter(&painted);
+        // The area painted for the edit; the grab that follows paints all.
+        const auto edit = [&h, &painted](const std::string& text) {
+            h.pane.SetWindowText("<map name=\"m\">\r\n" + text + "</map>");
+            h.view.RefreshAreas();
+            painted.area = 0;
+            const QImage screen = h.Screen();
+            const qint64 area = painted.area;
+            if (screen != h.Grab()) return qint64(-1);
+            return area;
+        };
+        QCOMPARE(edit(area("10,10,60,40", "a typed alt") + b + c), qint64(0));
+        // A corner moved: around that area only, old and new place.
+        const qint64 moved =
+            edit(area("10,10,60,40", "a typed alt") + area("150,100,210,160", "b") + c);
+        QVERIFY(moved > 0 && moved < qint64(h.vp()->width()) * h.vp()->height() / 4);
+        for (const std::string& text :
+             {area("10,10,60,40", "x") + area("100,120,120,140", "new") + b + c, a + c, a})
+            QVERIFY(edit(text) >= 0);
+        QCOMPARE(h.view.SelectedAreas(), QList<int>{});
     }
 };
 

@@ -8,7 +8,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <cstdio>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -94,28 +96,44 @@ bool CheckPage(const CheckArgs& args, cli::CPictureCache& cache, PageFindings* p
     return true;
 }
 
-// The report on standard output, the text and JSON forms as they are made.
-void WriteReport(const std::string& format, const std::vector<PageFindings>& pages) {
-    if (format == "sarif") {
-        cli::WriteOut(FormatReportSarif(pages, ZE_VERSION));
-        return;
+// The text and JSON reports on standard output, a page's findings written
+// as soon as it and every page before it are checked, then let go: a site
+// of many pages is never held whole.
+class CReport {
+public:
+    explicit CReport(bool json)
+        : m_json(json),
+          m_writer(
+              json ? FindingFormat::kJson : FindingFormat::kText, "",
+              [](std::string_view piece) { std::fwrite(piece.data(), 1, piece.size(), stdout); }) {}
+
+    void Write(PageFindings& page) {
+        m_writer.SetFile(page.file);
+        for (const MapFinding& f : page.findings) {
+            m_writer.Write(f);
+            m_errors = m_errors || f.severity == CheckSeverity::kError;
+        }
+        std::vector<MapFinding>().swap(page.findings);
+        m_writer.Flush();
+        std::fflush(stdout);
     }
-    const bool json = format == "json";
-    CFindingWriter writer(
-        json ? FindingFormat::kJson : FindingFormat::kText, "",
-        [](std::string_view piece) { std::fwrite(piece.data(), 1, piece.size(), stdout); });
-    for (const PageFindings& page : pages) {
-        writer.SetFile(page.file);
-        for (const MapFinding& f : page.findings) writer.Write(f);
+    // Closes the report; true when a finding was an error.
+    bool Finish() {
+        m_writer.Finish();
+        std::fflush(stdout);
+        if (m_writer.ChangedBytes())
+            std::fprintf(stderr,
+                         "zer-evizi-cli: a page holds bytes that are not UTF-8; the report shows "
+                         "them as %s\n",
+                         m_json ? "U+FFFD" : "\\xNN");
+        return m_errors;
     }
-    writer.Finish();
-    std::fflush(stdout);
-    if (writer.ChangedBytes())
-        std::fprintf(stderr,
-                     "zer-evizi-cli: a page holds bytes that are not UTF-8; the report shows "
-                     "them as %s\n",
-                     json ? "U+FFFD" : "\\xNN");
-}
+
+private:
+    bool m_json;
+    CFindingWriter m_writer;
+    bool m_errors = false;
+};
 
 int Run(const cli::Args& rawArgs) {
     CheckArgs args;
@@ -128,25 +146,44 @@ int Run(const cli::Args& rawArgs) {
     }
     std::vector<PageFindings> pages(files.size());
     std::vector<char> read(files.size(), 0);
+    std::vector<char> done(files.size(), 0);
+    std::mutex lock;
+    std::condition_variable ready;
     cli::CPictureCache cache;
     std::atomic<size_t> next{0};
     auto work = [&] {
         for (size_t k = next++; k < pages.size(); k = next++) {
             pages[k].file = files[k];
             read[k] = CheckPage(args, cache, &pages[k]);
+            const std::lock_guard<std::mutex> hold(lock);
+            done[k] = 1;
+            ready.notify_all();
         }
     };
     std::vector<std::thread> threads;
-    for (int t = 1; t < args.jobs && size_t(t) < files.size(); ++t) threads.emplace_back(work);
-    work();
-    for (std::thread& thread : threads) thread.join();
+    for (int t = 0; t < args.jobs && size_t(t) < files.size(); ++t) threads.emplace_back(work);
 
-    WriteReport(args.format, pages);
+    bool errors = false;
+    if (args.format == "sarif") {
+        // One document naming every rule before its results: written whole.
+        for (std::thread& thread : threads) thread.join();
+        cli::WriteOut(FormatReportSarif(pages, ZE_VERSION));
+        for (const PageFindings& page : pages)
+            for (const MapFinding& f : page.findings)
+                errors = errors || f.severity == CheckSeverity::kError;
+    } else {
+        CReport report(args.format == "json");
+        for (size_t k = 0; k < pages.size(); ++k) {
+            std::unique_lock<std::mutex> hold(lock);
+            ready.wait(hold, [&] { return done[k] != 0; });
+            hold.unlock();
+            report.Write(pages[k]);
+        }
+        for (std::thread& thread : threads) thread.join();
+        errors = report.Finish();
+    }
     if (std::count(read.begin(), read.end(), 0) > 0) return cli::kUsageError;
-    for (const PageFindings& page : pages)
-        for (const MapFinding& f : page.findings)
-            if (f.severity == CheckSeverity::kError) return cli::kFailure;
-    return cli::kOk;
+    return errors ? cli::kFailure : cli::kOk;
 }
 
 const cli::Registration registration(
