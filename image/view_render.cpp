@@ -11,6 +11,7 @@
 #include "image/image.h"
 #include "image/image_impl.h"
 #include "image/render.h"
+#include "image/simd_level.h"
 
 namespace {
 
@@ -84,20 +85,15 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi"))) void BgrToArgbVbmi(const 
 
 void BgrToArgb(const uint8_t* src, uint32_t* out, int n) {
 #if defined(__x86_64__)
-    static const bool vbmi = __builtin_cpu_supports("avx512vbmi");
-    if (vbmi) {
-        BgrToArgbVbmi(src, out, n);
-        return;
-    }
-    static const bool avx2 = __builtin_cpu_supports("avx2");
-    if (avx2) {
-        BgrToArgbAvx2(src, out, n);
-        return;
-    }
-    static const bool ssse3 = __builtin_cpu_supports("ssse3");
-    if (ssse3) {
-        BgrToArgbSsse3(src, out, n);
-        return;
+    switch (ze::ActiveSimdLevel()) {
+        case ze::SimdLevel::kVbmi:
+            return BgrToArgbVbmi(src, out, n);
+        case ze::SimdLevel::kAvx2:
+            return BgrToArgbAvx2(src, out, n);
+        case ze::SimdLevel::kSsse3:
+            return BgrToArgbSsse3(src, out, n);
+        case ze::SimdLevel::kPlain:
+            break;
     }
 #endif
     BgrToArgbPlain(src, out, n);

@@ -7,6 +7,7 @@
 #include "image/image_impl.h"
 #include "image/view_render.h"
 #include "image/zoom_scale.h"
+#include "simd_levels.h"
 
 namespace {
 
@@ -75,7 +76,9 @@ TEST(ViewRender, AveragesBelowActualSizeAndKeepsThePyramidSmall) {
     EXPECT_EQ(pixel[0], 0xff643280u);
 }
 
-TEST(ViewRender, ActualSizeGivesEachPixelAtAnyWidthAndOffset) {
+class ViewRenderAtLevel : public AtSimdLevel {};
+
+TEST_P(ViewRenderAtLevel, ActualSizeGivesEachPixelAtAnyWidthAndOffset) {
     // Widths around the vector steps, up to the picture's last byte (the top
     // row is the last in memory).
     CImage image;
@@ -93,5 +96,6 @@ TEST(ViewRender, ActualSizeGivesEachPixelAtAnyWidthAndOffset) {
                     << x0 << " " << n;
         }
 }
+ZE_AT_EVERY_SIMD_LEVEL(ViewRenderAtLevel);
 
 }  // namespace
