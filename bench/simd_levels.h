@@ -27,8 +27,8 @@ inline std::vector<benchmark::internal::Benchmark*> AtEverySimdLevel(
     std::vector<benchmark::internal::Benchmark*> cases;
     for (const ze::SimdLevel level : ze::SupportedSimdLevels()) {
         const std::string full = name + "/" + ze::SimdLevelName(level);
-        cases.push_back(benchmark::RegisterBenchmark(
-            full.c_str(), [run, level](benchmark::State& state) {
+        cases.push_back(
+            benchmark::RegisterBenchmark(full.c_str(), [run, level](benchmark::State& state) {
                 const ze::SimdLevel before = ze::ActiveSimdLevel();
                 ze::SetSimdLevel(level);
                 state.SetLabel(ze::SimdLevelName(level));

@@ -3,12 +3,12 @@
 // above the processor's, and asking for a level does the same. CTest also
 // runs this with ZE_SIMD=plain, as CI runs the whole suite once.
 
+#include "image/simd_level.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
-
-#include "image/simd_level.h"
 
 namespace {
 

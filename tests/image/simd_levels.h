@@ -21,9 +21,8 @@ private:
     ze::SimdLevel m_before = ze::SimdLevel::kPlain;
 };
 
-#define ZE_AT_EVERY_SIMD_LEVEL(Suite)                                              \
-    INSTANTIATE_TEST_SUITE_P(Levels, Suite,                                        \
-                             testing::ValuesIn(ze::SupportedSimdLevels()),         \
-                             [](const testing::TestParamInfo<ze::SimdLevel>& info) { \
-                                 return std::string(ze::SimdLevelName(info.param)); \
+#define ZE_AT_EVERY_SIMD_LEVEL(Suite)                                                     \
+    INSTANTIATE_TEST_SUITE_P(Levels, Suite, testing::ValuesIn(ze::SupportedSimdLevels()), \
+                             [](const testing::TestParamInfo<ze::SimdLevel>& info) {      \
+                                 return std::string(ze::SimdLevelName(info.param));       \
                              })
