@@ -19,9 +19,11 @@ def loads(folder):
     result, name = {}, None
     path = folder / "loads.txt"
     for line in path.read_text().splitlines() if path.exists() else []:
-        m = re.match(r"== bench_(\w+) .*load ([\d.]+)", line)
-        if m:
-            name, result[m.group(1)] = m.group(1), m.group(2)
+        if line.startswith("=="):
+            m = re.match(r"== bench_(\w+) .*load ([\d.]+)", line)
+            name = m.group(1) if m else None
+            if m:
+                result[name] = m.group(2)
             continue
         m = re.match(r"\s+after: load ([\d.]+)", line)
         if m and name:
@@ -61,7 +63,8 @@ def main():
                 continue
             if bench.get("run_type") == "iteration" and bench.get("repetitions", 1) > 1:
                 continue
-            runs = bench.get("iterations", 0) * max(bench.get("repetitions", 1), 1)
+            # An aggregate's iterations are its repetitions.
+            runs = bench.get("iterations", 0)
             print("| %s | %s | %s | %d | %s |" % (bench["name"], bench.get("label", "") or "—",
                                                  figures(bench), runs,
                                                  around.get(path.stem, "?")))

@@ -5,18 +5,19 @@
 # viewer. Niced, since the machine may be shared; prints the processor, its
 # flags that our paths use, the load before and after each program, and one
 # Markdown row a case (bench/speed_table.py), into OUT (default
-# speed-table-DATE/) as well.
+# BUILD_DIR/speed-table-DATE/) as well.
 #   bench/speed_table.sh [BUILD_DIR [OUT]]
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$top/build}" && pwd)
-out=${2:-$top/speed-table-$(date -u +%Y%m%dT%H%MZ)}
+out=${2:-$build/speed-table-$(date -u +%Y%m%dT%H%MZ)}
 mkdir -p "$out"
 cd "$out"
 
 {
   echo "date: $(date -u '+%Y-%m-%d %H:%M UTC')"
   echo "processor: $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)," \
+       "family $(sed -n 's/^cpu family[[:space:]]*: //p' /proc/cpuinfo | head -n 1)," \
        "$(nproc) cores seen"
   echo "flags used: $(grep -m 1 -o -w -E 'ssse3|avx2|avx512f|avx512bw|avx512vbmi' /proc/cpuinfo |
                         tr '\n' ' ')"
