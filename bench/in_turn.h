@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// Timing sides in turn, by the wall clock: each iteration runs every side
-// once, starting with the next side each time, so that all meet the same
-// cache and machine load and none always follows another.
+// Timing sides in turn: each iteration runs every side once, starting with
+// the next side each time, so that all meet the same cache and machine load
+// and none always follows another. By the wall clock (what a save waits
+// for), or by the processor time of this thread (painting offscreen, which
+// other work on a shared machine then leaves out).
 
 #include <benchmark/benchmark.h>
+#include <time.h>
 
 #include <algorithm>
 #include <chrono>
@@ -17,6 +20,18 @@ namespace {
 
 using Side = std::pair<std::string, std::function<bool()>>;
 
+enum class Clock { kWall, kThread };
+
+inline double NowMs(Clock clock) {
+    if (clock == Clock::kWall)
+        return std::chrono::duration<double, std::milli>(
+                   std::chrono::steady_clock::now().time_since_epoch())
+            .count();
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) * 1e-6;
+}
+
 inline double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
@@ -25,18 +40,17 @@ inline double Median(std::vector<double> v) {
 // Reports "<side>_ms" (median) and for every peer "ratio_<peer>" (our median
 // over its median) and "min_ratio_<peer>" (our fastest over its fastest).
 // The first side is ours.
-inline void InTurn(benchmark::State& state, const std::vector<Side>& sides) {
+inline void InTurn(benchmark::State& state, const std::vector<Side>& sides,
+                   Clock clock = Clock::kWall) {
     std::vector<std::vector<double>> times(sides.size());
     size_t first = 0;
     for (auto _ : state) {
         for (size_t k = 0; k < sides.size(); ++k) {
             const size_t i = (first + k) % sides.size();
-            const auto t0 = std::chrono::steady_clock::now();
+            const double t0 = NowMs(clock);
             if (!sides[i].second())
                 return state.SkipWithError((sides[i].first + " failed").c_str());
-            const std::chrono::duration<double, std::milli> t =
-                std::chrono::steady_clock::now() - t0;
-            times[i].push_back(t.count());
+            times[i].push_back(NowMs(clock) - t0);
         }
         first = (first + 1) % sides.size();
     }

@@ -11,6 +11,7 @@
 #include "image/image.h"
 #include "image/image_impl.h"
 #include "image/render.h"
+#include "image/simd_level.h"
 
 namespace {
 
@@ -80,24 +81,33 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi"))) void BgrToArgbVbmi(const 
     }
     BgrToArgbPlain(src, out, n - i);
 }
+
+__attribute__((target("avx2"))) void FillAvx2(uint32_t* out, size_t n, uint32_t value) {
+    const __m256i v = _mm256_set1_epi32(static_cast<int>(value));
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8) _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), v);
+    std::fill(out + i, out + n, value);
+}
+
+__attribute__((target("avx512f"))) void FillAvx512(uint32_t* out, size_t n, uint32_t value) {
+    const __m512i v = _mm512_set1_epi32(static_cast<int>(value));
+    size_t i = 0;
+    for (; i + 16 <= n; i += 16) _mm512_storeu_si512(out + i, v);
+    std::fill(out + i, out + n, value);
+}
 #endif
 
 void BgrToArgb(const uint8_t* src, uint32_t* out, int n) {
 #if defined(__x86_64__)
-    static const bool vbmi = __builtin_cpu_supports("avx512vbmi");
-    if (vbmi) {
-        BgrToArgbVbmi(src, out, n);
-        return;
-    }
-    static const bool avx2 = __builtin_cpu_supports("avx2");
-    if (avx2) {
-        BgrToArgbAvx2(src, out, n);
-        return;
-    }
-    static const bool ssse3 = __builtin_cpu_supports("ssse3");
-    if (ssse3) {
-        BgrToArgbSsse3(src, out, n);
-        return;
+    switch (ze::ActiveSimdLevel()) {
+        case ze::SimdLevel::kVbmi:
+            return BgrToArgbVbmi(src, out, n);
+        case ze::SimdLevel::kAvx2:
+            return BgrToArgbAvx2(src, out, n);
+        case ze::SimdLevel::kSsse3:
+            return BgrToArgbSsse3(src, out, n);
+        case ze::SimdLevel::kPlain:
+            break;
     }
 #endif
     BgrToArgbPlain(src, out, n);
@@ -218,6 +228,20 @@ void CPictureRows::Row(int y, int x0, int n, uint32_t* out) const {
         m_impl->GetPixelRGB(x0 + i, py, &r, &g, &b);
         out[i] = Argb(r, g, b);
     }
+}
+
+void FillPixels(uint32_t* out, size_t n, uint32_t value) {
+#if defined(__x86_64__)
+    switch (ze::ActiveSimdLevel()) {
+        case ze::SimdLevel::kVbmi:
+            return FillAvx512(out, n, value);
+        case ze::SimdLevel::kAvx2:
+            return FillAvx2(out, n, value);
+        default:
+            break;
+    }
+#endif
+    std::fill(out, out + n, value);
 }
 
 // ---------------------------------------------------------------------------

@@ -6,6 +6,7 @@
 // below it each view pixel is the mean of the picture pixels it covers,
 // taken from a pyramid of halved copies once that is built.
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -74,6 +75,9 @@ private:
     std::vector<uint32_t> m_sums;  // the first level's row being summed
     std::vector<Level> m_levels;   // First() .. kLastLevel
 };
+
+// Sets n pixels to `value`, in the widest stores the pixel paths may use.
+void FillPixels(uint32_t* out, size_t n, uint32_t value);
 
 // Fills the block of view pixels [viewX, viewX + width) x [viewY, viewY +
 // height) (view pixels counted from the picture's top-left corner at scale

@@ -19,6 +19,7 @@
 
 #include "image/image.h"
 #include "image/render.h"
+#include "image/view_render.h"
 #include "view/map_view.h"
 
 namespace {
@@ -307,16 +308,6 @@ void CMapView::ComposeRect(const QRect& r, QRgb background, uint32_t* block, qsi
     auto row = [&](int y) {  // y in client pixels
         return block + static_cast<ptrdiff_t>(y - r.top()) * stride - r.left();
     };
-    // The window colour around the picture, the picture from its own pixels.
-    for (int y = r.top(); y <= r.bottom(); ++y) {
-        uint32_t* out = row(y);
-        if (covered.isEmpty() || y < covered.top() || y > covered.bottom()) {
-            std::fill(out + r.left(), out + r.right() + 1, bg);
-            continue;
-        }
-        std::fill(out + r.left(), out + covered.left(), bg);
-        std::fill(out + covered.right() + 1, out + r.right() + 1, bg);
-    }
     // Small enough to keep as shown: made once, then copied.
     const bool keep =
         m_zoom.num < m_zoom.den && int64_t{total.width()} * total.height() <= kShownPixelsKept;
@@ -330,14 +321,28 @@ void CMapView::ComposeRect(const QRect& r, QRgb background, uint32_t* block, qsi
     } else if (!keep) {
         m_shown = {};
     }
-    if (!covered.isEmpty() && keep) {
-        for (int y = covered.top(); y <= covered.bottom(); ++y) {
+    // The window colour around the picture, and a kept picture's rows, each
+    // row written once from left to right.
+    const auto fill = [bg](uint32_t* from, uint32_t* to) {
+        if (to > from) FillPixels(from, static_cast<size_t>(to - from), bg);
+    };
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+        uint32_t* out = row(y);
+        if (covered.isEmpty() || y < covered.top() || y > covered.bottom()) {
+            fill(out + r.left(), out + r.right() + 1);
+            continue;
+        }
+        fill(out + r.left(), out + covered.left());
+        if (keep) {
             const uint32_t* from = m_shown.data() +
                                    static_cast<ptrdiff_t>(y + scroll.y()) * total.width() +
                                    covered.left() + scroll.x();
-            std::copy(from, from + covered.width(), row(y) + covered.left());
+            std::copy(from, from + covered.width(), out + covered.left());
         }
-    } else if (!covered.isEmpty()) {
+        fill(out + covered.right() + 1, out + r.right() + 1);
+    }
+    if (!covered.isEmpty() && !keep) {
+        // The picture from its own pixels.
         RenderView(*m_rows, m_pyramid.get(), m_zoom, int64_t{covered.left()} + scroll.x(),
                    int64_t{covered.top()} + scroll.y(), covered.width(), covered.height(),
                    row(covered.top()) + covered.left(), static_cast<int>(stride), background);

@@ -13,6 +13,7 @@
 #include "image/image.h"
 #include "image/jpeg_codec.h"
 #include "image/jpeg_exif.h"
+#include "simd_levels.h"
 
 using fixture::ReadBytes;
 using fixture::Rgb;
@@ -235,8 +236,10 @@ TEST(JpegWrite, WritesColoursAtQuality30) {
 }
 
 // All 256 entries of a palette, in rows long enough for the vector steps and
-// a tail: the same file as the same colours at 24 bits.
-TEST(JpegWrite, EveryPaletteEntryAsAt24Bits) {
+// a tail: the same file as the same colours at 24 bits, at every level.
+class JpegWriteAtLevel : public AtSimdLevel {};
+
+TEST_P(JpegWriteAtLevel, EveryPaletteEntryAsAt24Bits) {
     testutil::TempDir dir;
     CImage indexed, copy;
     indexed.Create(150, 20, 8, -1);
@@ -255,6 +258,7 @@ TEST(JpegWrite, EveryPaletteEntryAsAt24Bits) {
     ASSERT_EQ(copy.Save(dir.File("24.jpg"), kImageJpeg), 1);
     EXPECT_EQ(testutil::ReadFile(dir.File("8.jpg")), testutil::ReadFile(dir.File("24.jpg")));
 }
+ZE_AT_EVERY_SIMD_LEVEL(JpegWriteAtLevel);
 
 // Failures answer 0 without a crash or a leak.
 TEST(JpegFailures, AnswerZero) {

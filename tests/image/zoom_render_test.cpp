@@ -3,10 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "image/image.h"
 #include "image/image_impl.h"
 #include "image/view_render.h"
 #include "image/zoom_scale.h"
+#include "simd_levels.h"
 
 namespace {
 
@@ -75,7 +79,9 @@ TEST(ViewRender, AveragesBelowActualSizeAndKeepsThePyramidSmall) {
     EXPECT_EQ(pixel[0], 0xff643280u);
 }
 
-TEST(ViewRender, ActualSizeGivesEachPixelAtAnyWidthAndOffset) {
+class ViewRenderAtLevel : public AtSimdLevel {};
+
+TEST_P(ViewRenderAtLevel, ActualSizeGivesEachPixelAtAnyWidthAndOffset) {
     // Widths around the vector steps, up to the picture's last byte (the top
     // row is the last in memory).
     CImage image;
@@ -93,5 +99,16 @@ TEST(ViewRender, ActualSizeGivesEachPixelAtAnyWidthAndOffset) {
                     << x0 << " " << n;
         }
 }
+// The window colour: every length around the vector steps, nothing past it.
+TEST_P(ViewRenderAtLevel, FillsExactlyThePixelsAsked) {
+    for (size_t n = 0; n <= 40; ++n) {
+        std::vector<uint32_t> out(n + 1, 7u);
+        FillPixels(out.data(), n, 0xff102030u);
+        EXPECT_EQ(std::count(out.begin(), out.end(), 0xff102030u), std::ptrdiff_t(n)) << n;
+        EXPECT_EQ(out[n], 7u) << n;
+    }
+}
+
+ZE_AT_EVERY_SIMD_LEVEL(ViewRenderAtLevel);
 
 }  // namespace
