@@ -218,24 +218,25 @@ void Put16(uint8_t* p, int v) {
 
 int CGifImpl::Write(const std::string& name) {
     if (!name.empty()) fileName = name;
-    if (imageDepth > 8) {
+    if (Pixels().imageDepth > 8) {
         ze::ReportMessage("GIF Images must be 8 bit or less");
         return 0;
     }
-    const int width = imageWidth;
-    const int height = imageHeight;
-    const int depth = imageDepth;
+    const int width = Pixels().imageWidth;
+    const int height = Pixels().imageHeight;
+    const int depth = Pixels().imageDepth;
     // Nothing to write, a depth that packs no whole pixels into a byte, or a
     // size that a GIF cannot hold.
-    if (!imageBits || (depth != 1 && depth != 2 && depth != 4 && depth != 8) || imageWidth <= 0 ||
-        imageHeight <= 0 || imageWidth > 65535 || imageHeight > 65535)
+    if (!Pixels().imageBits || (depth != 1 && depth != 2 && depth != 4 && depth != 8) ||
+        Pixels().imageWidth <= 0 || Pixels().imageHeight <= 0 || Pixels().imageWidth > 65535 ||
+        Pixels().imageHeight > 65535)
         return 0;
 
     // The colour table: the palette's entries, zero past them; without a
     // palette the grey ramp the picture shows with (index i of 2^depth levels).
     uint8_t table[256 * 3] = {};
-    if (imagePalette) {
-        const auto& entries = imagePalette->GetEntries();
+    if (Pixels().imagePalette) {
+        const auto& entries = Pixels().imagePalette->GetEntries();
         for (size_t i = 0; i < entries.size() && i < 256; ++i) {
             table[3 * i] = entries[i].red;
             table[3 * i + 1] = entries[i].green;
@@ -245,7 +246,7 @@ int CGifImpl::Write(const std::string& name) {
         const int levels = (1 << depth) - 1;
         for (int i = 0; i <= levels; ++i) std::memset(table + 3 * i, i * 255 / levels, 3);
     }
-    const bool transparent = transparentIndex >= 0 && transparentIndex < 256;
+    const bool transparent = Pixels().transparentIndex >= 0 && Pixels().transparentIndex < 256;
 
     writeError = ze::WriteFileSafely(fileName, [&](std::FILE* file) {
         try {
@@ -261,7 +262,7 @@ int CGifImpl::Write(const std::string& name) {
             enc->Bytes(table, sizeof table);
             if (transparent) {
                 const uint8_t gce[8] = {
-                    0x21, 0xF9, 4, 1, 0, 0, static_cast<uint8_t>(transparentIndex), 0};
+                    0x21, 0xF9, 4, 1, 0, 0, static_cast<uint8_t>(Pixels().transparentIndex), 0};
                 enc->Bytes(gce, sizeof gce);
             }
             uint8_t desc[11] = {0x2C, 0, 0, 0, 0};
@@ -273,7 +274,8 @@ int CGifImpl::Write(const std::string& name) {
 
             if (depth == 8) {
                 enc->Compress(width, height, [&](int r) {
-                    return imageBits + static_cast<size_t>(rowBytes) * (height - 1 - r);
+                    return Pixels().imageBits +
+                           static_cast<size_t>(Pixels().rowBytes) * (height - 1 - r);
                 });
             } else {
                 // Packed depths: one index byte a pixel, leftmost pixel in
@@ -281,8 +283,8 @@ int CGifImpl::Write(const std::string& name) {
                 std::vector<uint8_t> unpacked(static_cast<size_t>(width));
                 const int mask = (1 << depth) - 1;
                 enc->Compress(width, height, [&](int r) {
-                    const uint8_t* src =
-                        imageBits + static_cast<size_t>(rowBytes) * (height - 1 - r);
+                    const uint8_t* src = Pixels().imageBits +
+                                         static_cast<size_t>(Pixels().rowBytes) * (height - 1 - r);
                     for (int x = 0; x < width; ++x) {
                         const int bit = x * depth;
                         unpacked[x] =

@@ -59,6 +59,33 @@ struct AnimDecoderFree {
     void operator()(WebPAnimDecoder* d) const { WebPAnimDecoderDelete(d); }
 };
 
+// Encodes top-down red, green, blue, alpha rows losslessly, as
+// WebPEncodeLosslessRGBA does, but keeping the colours of fully transparent
+// pixels as they are, so that they come back when the file is read.
+bool EncodeLosslessRgba(const uint8_t* rgba, int width, int height, std::FILE* file) {
+    WebPConfig config;
+    if (!WebPConfigPreset(&config, WEBP_PRESET_DEFAULT, 70.f)) return false;
+    config.lossless = 1;
+    config.exact = 1;
+    WebPPicture picture;
+    if (!WebPPictureInit(&picture)) return false;
+    picture.use_argb = 1;
+    picture.width = width;
+    picture.height = height;
+    WebPMemoryWriter writer;
+    WebPMemoryWriterInit(&writer);
+    picture.writer = WebPMemoryWrite;
+    picture.custom_ptr = &writer;
+    const bool encoded = WebPValidateConfig(&config) &&
+                         WebPPictureImportRGBA(&picture, rgba, width * 4) &&
+                         WebPEncode(&config, &picture);
+    WebPPictureFree(&picture);
+    const bool written =
+        encoded && writer.size > 0 && std::fwrite(writer.mem, 1, writer.size, file) == writer.size;
+    WebPMemoryWriterClear(&writer);
+    return written;
+}
+
 }  // namespace
 
 int CWebpImpl::Read(const std::string& name) {
@@ -67,7 +94,7 @@ int CWebpImpl::Read(const std::string& name) {
 
 int CWebpImpl::ReadStream(std::FILE* file) {
     BeginRead(kImageWebp);
-    lossyLoad = true;
+    Pixels().lossyLoad = true;
     std::vector<uint8_t> bytes;
     if (!ze::ReadWholeFile(*this, file, &bytes, BeginsAsWebp)) return 0;
     const auto size = static_cast<int64_t>(bytes.size());
@@ -129,21 +156,20 @@ int CWebpImpl::ReadStream(std::FILE* file) {
         if (!WebPAnimDecoderGetNext(decoder.get(), &canvas, &timestamp) || !canvas)
             return damaged();
         if (!CreateForRead(width, height, 24, 2)) return 0;
-        ze::CompositeBgraRows(*this, canvas, static_cast<size_t>(width) * 4);
-        return 1;
+        return ze::KeepBgraRows(*this, canvas, static_cast<size_t>(width) * 4) ? 1 : 0;
     }
 
     if (!CreateForRead(width, height, 24, 2)) return 0;
     if (!features.has_alpha) {
         // Decoded top row first into the block, then turned over.
-        if (!WebPDecodeBGRInto(bytes.data(), bytes.size(), imageBits,
-                               static_cast<size_t>(rowBytes) * static_cast<size_t>(height),
-                               rowBytes)) {
+        if (!WebPDecodeBGRInto(bytes.data(), bytes.size(), Pixels().imageBits,
+                               static_cast<size_t>(Pixels().rowBytes) * static_cast<size_t>(height),
+                               Pixels().rowBytes)) {
             Create(0, 0, 24, 2);
             return damaged();
         }
         ze::FlipRows(*this);
-        lossyLoad = !lossless;
+        Pixels().lossyLoad = !lossless;
         return 1;
     }
     std::vector<uint8_t> bgra;
@@ -152,35 +178,46 @@ int CWebpImpl::ReadStream(std::FILE* file) {
         Create(0, 0, 24, 2);
         return damaged();
     }
-    ze::CompositeBgraRows(*this, bgra.data(), static_cast<size_t>(width) * 4);
+    if (!ze::KeepBgraRows(*this, bgra.data(), static_cast<size_t>(width) * 4)) return 0;
+    Pixels().lossyLoad = !lossless;
     return 1;
 }
 
 int CWebpImpl::Write(const std::string& name) {
     if (!name.empty()) fileName = name;
-    if (!imageBits || imageWidth <= 0 || imageHeight <= 0) return 0;
+    if (!Pixels().imageBits || Pixels().imageWidth <= 0 || Pixels().imageHeight <= 0) return 0;
     writeError =
         ze::WriteFileSafely(fileName, [this](std::FILE* f) { return WriteStream(f) != 0; });
     return writeError == ze::WriteError::kNone ? 1 : 0;
 }
 
 int CWebpImpl::WriteStream(std::FILE* file) const {
-    if (!imageBits || imageWidth <= 0 || imageHeight <= 0) return 0;
-    if (imageWidth > kMaxSide || imageHeight > kMaxSide) return 0;
-    // The encoder takes top-down red, green, blue rows.
-    const size_t stride = static_cast<size_t>(imageWidth) * 3;
-    std::vector<uint8_t> rgb;
+    const PixelStore& pixels = Pixels();
+    const int width = pixels.imageWidth, height = pixels.imageHeight;
+    if (!pixels.imageBits || width <= 0 || height <= 0) return 0;
+    if (width > kMaxSide || height > kMaxSide) return 0;
+    // The encoder takes top-down red, green, blue rows, with alpha when the
+    // picture has any.
+    const bool alpha = pixels.HasAnyAlpha();
+    const size_t stride = static_cast<size_t>(width) * (alpha ? 4 : 3);
+    std::vector<uint8_t> rows;
     try {
-        rgb.resize(stride * static_cast<size_t>(imageHeight));
+        rows.resize(stride * static_cast<size_t>(height));
     } catch (const std::bad_alloc&) {
         return 0;
     }
-    const CRgbRows colours(*this);
-    for (int r = 0; r < imageHeight; ++r)
-        colours.Get(imageHeight - 1 - r, rgb.data() + stride * static_cast<size_t>(r));
+    const CRgbRows colours(pixels);
+    for (int r = 0; r < height; ++r) {
+        uint8_t* row = rows.data() + stride * static_cast<size_t>(r);
+        if (alpha)
+            colours.GetRgba(height - 1 - r, row);
+        else
+            colours.Get(height - 1 - r, row);
+    }
+    if (alpha) return EncodeLosslessRgba(rows.data(), width, height, file) ? 1 : 0;
     uint8_t* out = nullptr;
     const size_t bytes =
-        WebPEncodeLosslessRGB(rgb.data(), imageWidth, imageHeight, static_cast<int>(stride), &out);
+        WebPEncodeLosslessRGB(rows.data(), width, height, static_cast<int>(stride), &out);
     const bool written = bytes > 0 && out && std::fwrite(out, 1, bytes, file) == bytes;
     WebPFree(out);
     return written ? 1 : 0;

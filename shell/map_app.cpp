@@ -6,10 +6,13 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QMessageBox>
 #include <QTimer>
 
 #include "doc/picture_type.h"
 #include "doc/settings.h"
+#include "image/flatten.h"
+#include "image/image.h"
 #include "io/safe_write.h"
 #include "shell/commands.h"
 #include "shell/main_frame.h"
@@ -341,5 +344,13 @@ void CMapApp::OnFileSaveAs() {
     // The extension of the final name decides the format, whatever filter
     // was chosen; path, title and recent list stay as they are.
     const QString name = QDir::toNativeSeparators(answer.path);
+    // Transparency the format cannot keep: the user hears so before writing.
+    const int type = PictureTypeFromPath(name.toStdString());
+    const std::string note = ze::FlattenNote(m_doc.m_pImage->Pixels(), type, true);
+    if (!note.empty() &&
+        Prompts().Ask(m_frame.get(), QStringLiteral("Zer Evizi SEKKA"),
+                      QString::fromStdString(note), QMessageBox::Ok | QMessageBox::Cancel,
+                      QMessageBox::Ok) != QMessageBox::Ok)
+        return;
     WritePicture(name);
 }

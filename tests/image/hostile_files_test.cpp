@@ -40,7 +40,8 @@ struct Read {
 
 Read ReadJpeg(const std::string& bytes) {
     const int64_t before = ResidentBytes();
-    CJpegImpl impl;
+    PixelStore implPixels;
+    CJpegImpl impl(implPixels);
     Read r{fixture::ReadBytes(impl, bytes)};
     r.grew = ResidentBytes() - before;
     if (!impl.readFailure) return r;
@@ -187,7 +188,8 @@ TEST(HostileBmp, MissingRowsCostNothing) {
             layout.pixels = std::string(4 * kSide + 7, '\x7F');  // one row and a bit
             const std::string bytes = bmpfile::Make(layout);
             const int64_t before = ResidentBytes();
-            CBmpImpl impl;
+            PixelStore implPixels;
+            CBmpImpl impl(implPixels);
             ASSERT_EQ(impl.ReadMemory(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()),
                       1);
             EXPECT_LT(ResidentBytes() - before, kFewMegabytes);

@@ -358,6 +358,30 @@ private slots:
         QCOMPARE(prompts.messages.size(), 1);
         QVERIFY(prompts.messages[0].contains(Path("true.gif")));
         QVERIFY(prompts.messages[0].contains(QStringLiteral("8 bit")));
+
+        // A picture with alpha: a JPEG is written only once the user has
+        // heard that it will be laid over the background; a PNG keeps it.
+        QImage clear(5, 3, QImage::Format_ARGB32);
+        clear.fill(qRgba(200, 10, 10, 0));
+        QVERIFY(clear.save(Path("alpha.png"), "PNG"));
+        QVERIFY(app.OpenDocumentFile(Path("alpha.png")));
+        prompts.messages.clear();
+        for (const int answer : {int(QMessageBox::Cancel), int(QMessageBox::Ok)}) {
+            prompts.questions.clear();
+            prompts.askAnswers.push_back(answer);
+            prompts.AnswerFile(Path("alpha.jpg"), 0);
+            saveAs->trigger();
+            QCOMPARE(prompts.questions.size(), 1);
+            QVERIFY2(prompts.questions[0].contains(QStringLiteral("RGB(31, 127, 255)")),
+                     qPrintable(prompts.questions[0]));
+            QCOMPARE(std::filesystem::exists(m_f.dir->File("alpha.jpg")),
+                     answer == QMessageBox::Ok);
+        }
+        prompts.questions.clear();
+        prompts.AnswerFile(Path("again.png"), 0);
+        saveAs->trigger();
+        QVERIFY(prompts.questions.isEmpty() && prompts.messages.isEmpty());
+        QCOMPARE(QImage(Path("again.png")).pixel(4, 2), qRgba(200, 10, 10, 0));
     }
 };
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "tools/cli.h"
 
@@ -156,4 +157,28 @@ TEST(PictureFormats, HostileFilesAreRefusedWithAReason) {
         EXPECT_EQ(r.exitCode, 1);
         EXPECT_EQ(r.err, "zer-evizi-cli: cannot read " + f(c.name) + ": " + c.reason + "\n");
     }
+}
+
+// PNG alpha through WebP and back comes out as dwebp reads the WebP and as
+// the first PNG held it; a format without alpha gets the picture as shown,
+// and the command says so in one line.
+TEST(PictureFormats, ConvertKeepsAlphaThroughWebpAndSaysWhenItCannot) {
+    testutil::TempDir dir;
+    const auto f = [&](const char* name) { return dir.File(name); };
+    testutil::WriteFile(f("a.pam"), Pam(true, 0));
+    Sh(dir, "PATH=/usr/local/bin:$PATH; convert a.pam a.png");
+    for (const auto& [from, to] : {std::pair{"a.png", "a.webp"}, std::pair{"a.webp", "b.png"}}) {
+        const auto r = Cli({"convert", f(from), f(to)});
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(r.err, "");
+    }
+    Sh(dir,
+       "PATH=/usr/local/bin:$PATH; dwebp -quiet a.webp -pam -o w.pam; for p in w.pam b.png a.png; "
+       "do convert $p -depth 8 "
+       "rgba:$p.rgba; done; cmp w.pam.rgba b.png.rgba; cmp a.png.rgba b.png.rgba");
+    const auto jpeg = Cli({"convert", f("a.png"), f("a.jpg")});
+    EXPECT_EQ(jpeg.exitCode, 0);
+    EXPECT_EQ(jpeg.err, f("a.jpg") +
+                            ": JPEG keeps no alpha: transparent pixels are laid over "
+                            "RGB(31, 127, 255) as shown\n");
 }

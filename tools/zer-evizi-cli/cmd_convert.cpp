@@ -2,10 +2,12 @@
 // zer-evizi-cli convert IN OUT: loads IN and saves it as OUT in the format
 // of OUT's extension, as the editor's Save As does.
 
+#include <cstdio>
 #include <string>
 
 #include "command.h"
 #include "doc/picture_type.h"
+#include "image/flatten.h"
 #include "image/image.h"
 #include "io/safe_write.h"
 
@@ -22,6 +24,9 @@ int Run(const cli::Args& args) {
     CImage image(in, inType);
     if (image.GetWidth() <= 0 || image.GetHeight() <= 0)
         return cli::FailRead(in, image.GetReadFailure());
+    // A format that keeps less alpha than the picture has: one line says so.
+    if (const std::string note = ze::FlattenNote(image.Pixels(), outType, false); !note.empty())
+        std::fprintf(stderr, "%s: %s\n", out.c_str(), note.c_str());
     if (!image.Save(out, outType))
         return cli::Fail("cannot write " + out + " (" + ze::WriteErrorText(image.GetWriteError()) +
                          ")");
