@@ -94,33 +94,36 @@ std::string FlattenNote(const PixelStore& pixels, int code, bool japanese) {
            " as shown";
 }
 
-bool PrepareForSave(const PixelStore& pixels, int code, PixelStore* to, int64_t maxPixels) {
-    const AlphaOnSave what = AlphaOnSaveAs(pixels, code);
-    if (what == AlphaOnSave::kNone || (what == AlphaOnSave::kKept && code != kImageGif))
-        return false;
-    // A GIF picture's own transparent index is written as it is.
-    if (code == kImageGif && !pixels.HasAlpha()) return false;
+bool Flatten(const PixelStore& pixels, PixelStore* to, int64_t maxPixels) {
     uint8_t byIndex[256];
-    const bool byIndices =
-        pixels.imageDepth <= 8 && pixels.imagePalette && pixels.AlphaByIndex(byIndex);
-    if (what == AlphaOnSave::kKept) {
-        // GIF: the first fully transparent index stands for them all.
-        if (!CopyIndices(pixels, to, maxPixels)) return false;
-        to->SetPalette(std::make_unique<CImagePalette>(*pixels.imagePalette));
-        const int first = static_cast<int>(std::find(byIndex, byIndex + 256, 0) - byIndex);
-        for (int y = 0; y < pixels.imageHeight; ++y)
-            for (int x = 0; x < pixels.imageWidth; ++x)
-                if (byIndex[pixels.GetPixelIndex(x, y)] == 0)
-                    to->SetPixelIndex(x, y, static_cast<uint8_t>(first));
-        to->transparentIndex = first;
-        return true;
-    }
-    if (byIndices) {
+    if (pixels.imageDepth <= 8 && pixels.imagePalette && pixels.AlphaByIndex(byIndex)) {
         if (!CopyIndices(pixels, to, maxPixels)) return false;
         FlattenPalette(pixels, byIndex, to);
         return true;
     }
     return FlattenPixels(pixels, to, maxPixels);
+}
+
+Prepared PrepareForSave(const PixelStore& pixels, int code, PixelStore* to, int64_t maxPixels) {
+    const AlphaOnSave what = AlphaOnSaveAs(pixels, code);
+    // A GIF picture's own transparent index is written as it is.
+    if (what == AlphaOnSave::kNone || (what == AlphaOnSave::kKept && code != kImageGif) ||
+        (what == AlphaOnSave::kKept && !pixels.HasAlpha()))
+        return Prepared::kAsItIs;
+    if (what == AlphaOnSave::kFlattened)
+        return Flatten(pixels, to, maxPixels) ? Prepared::kPrepared : Prepared::kNoMemory;
+    // GIF: the first fully transparent index stands for them all.
+    uint8_t byIndex[256];
+    pixels.AlphaByIndex(byIndex);
+    if (!CopyIndices(pixels, to, maxPixels)) return Prepared::kNoMemory;
+    to->SetPalette(std::make_unique<CImagePalette>(*pixels.imagePalette));
+    const int first = static_cast<int>(std::find(byIndex, byIndex + 256, 0) - byIndex);
+    for (int y = 0; y < pixels.imageHeight; ++y)
+        for (int x = 0; x < pixels.imageWidth; ++x)
+            if (byIndex[pixels.GetPixelIndex(x, y)] == 0)
+                to->SetPixelIndex(x, y, static_cast<uint8_t>(first));
+    to->transparentIndex = first;
+    return Prepared::kPrepared;
 }
 
 }  // namespace ze

@@ -24,13 +24,22 @@ AlphaOnSave AlphaOnSaveAs(const PixelStore& pixels, int code);
 // editor. Empty unless AlphaOnSaveAs gives kFlattened.
 std::string FlattenNote(const PixelStore& pixels, int code, bool japanese);
 
-// Fills `to` with what a save as `code` writes when AlphaOnSaveAs is not
-// kNone: for JPEG, BMP and alpha GIF cannot hold, the picture laid over its
-// matte colour (indices and palette kept where the alpha goes with the
-// indices, grey kept grey, else 24-bit); for GIF with alpha of only 0 and
-// 255 by index, the indices with every transparent one turned into one
-// transparent index. False when nothing needs preparing (`to` untouched)
-// or the memory cannot be had (`to` without pixels).
-bool PrepareForSave(const PixelStore& pixels, int code, PixelStore* to, int64_t maxPixels);
+// Fills `to` with the picture as it is shown, no alpha left: indices and
+// palette kept where the alpha goes with the indices (the entries laid
+// over the matte colour), grey kept grey, else 24-bit. False when the
+// memory cannot be had (`to` without pixels).
+bool Flatten(const PixelStore& pixels, PixelStore* to, int64_t maxPixels);
+
+enum class Prepared {
+    kAsItIs,    // the format takes the picture as it is
+    kPrepared,  // the format takes the copy made
+    kNoMemory,  // the copy could not be made
+};
+
+// What a save as `code` writes when AlphaOnSaveAs is not kNone: for JPEG,
+// BMP and alpha GIF cannot hold, the flattened picture; for GIF with alpha
+// of only 0 and 255 by index, the indices with every clear one turned into
+// one transparent index.
+Prepared PrepareForSave(const PixelStore& pixels, int code, PixelStore* to, int64_t maxPixels);
 
 }  // namespace ze

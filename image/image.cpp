@@ -80,11 +80,14 @@ int CImage::Save(const std::string& name, int code) {
     // from a prepared copy; the picture keeps its own pixels.
     PixelStore prepared;
     std::unique_ptr<CImageImpl> preparedCodec;
-    if (ze::PrepareForSave(m_pixels, code, &prepared, readLimits.maxPixels)) {
-        preparedCodec = MakeImageImpl(code, prepared, imageName);
-    } else if (m_pixels.imageBits && !prepared.imageBits && prepared.Generation() != 0) {
-        lastWriteError = ze::WriteError::kEncode;  // no memory for the copy
-        return 0;
+    switch (ze::PrepareForSave(m_pixels, code, &prepared, readLimits.maxPixels)) {
+        case ze::Prepared::kPrepared:
+            preparedCodec = MakeImageImpl(code, prepared, imageName);
+            break;
+        case ze::Prepared::kNoMemory:
+            return 0;  // kEncode: nothing was written
+        case ze::Prepared::kAsItIs:
+            break;
     }
     CImageImpl& codec = preparedCodec ? *preparedCodec : *impl;
     codec.writeError = ze::WriteError::kNone;

@@ -322,7 +322,7 @@ bool RegionFill::Begin(const CImage& image, int x, int y, int tolerance, CRegion
     mask = into;
     impl = image.GetImpl() ? &image.Pixels() : nullptr;
     if (impl && impl->HasAlpha() &&
-        ze::PrepareForSave(*impl, kImageBmp, &shown, int64_t{impl->imageWidth} * impl->imageHeight))
+        ze::Flatten(*impl, &shown, int64_t{impl->imageWidth} * impl->imageHeight))
         impl = &shown;
     const bool usable = impl && impl->imageBits && impl->imageWidth > 0 && impl->imageHeight > 0 &&
                         x >= 0 && y >= 0 && x < impl->imageWidth && y < impl->imageHeight;
