@@ -64,9 +64,9 @@ save_as() {
 start_wm
 n=0
 for from in bmp gif png jpg webp avif; do
-  # An editor of its own for each picture: no question about the areas
-  # drawn on the one before.
-  "$bin" "$work/in/p.$from" >"$work/editor.log" 2>&1 &
+  # An editor of its own for each picture, with its own recovery folder:
+  # no question about the areas drawn in the one before.
+  XDG_STATE_HOME=$work/state-$from "$bin" "$work/in/p.$from" >"$work/editor.log" 2>&1 &
   editor=$!
   win=$(timeout 30 xdotool search --sync --onlyvisible --name "p\.$from - Zer Evizi SEKKA" | head -1 || true)
   [ -n "$win" ] || fail "the editor's window did not appear for p.$from"
@@ -92,6 +92,7 @@ for from in bmp gif png jpg webp avif; do
   drag 40,40 120,100
   answer_link "$from.html" "$from"
   n=$((n + 1))
+  xdotool key --window "$win" ctrl+minus  # the next editor starts at this zoom
   for to in bmp gif png jpg webp; do
     save_as "$work/out/$from-$to-again.$to"
     alive "$from" "$to" "after the second save"
