@@ -138,7 +138,8 @@ bool FwriteSynced(const std::string& path, const std::string& bytes) {
 // that order costs libjpeg-turbo itself; the 8-bit peer reads the picture's
 // colours as top-down RGB rows, expanded beforehand.
 void JpegSaveAgainstLibjpegTurbo(benchmark::State& state, int depth, bool sameRows) {
-    CJpegImpl picture;
+    PixelStore picturePixels;
+    CJpegImpl picture(picturePixels);
     std::vector<uint8_t> rgb;
     Fill(picture, kWidth, kHeight, depth, &rgb);
     const std::vector<JSAMPROW> rows = sameRows
@@ -179,7 +180,8 @@ BENCHMARK_CAPTURE(JpegSaveAgainstLibjpegTurbo, palette_q30, 8, false)
 // fwrite of our file's bytes.
 void BM_BmpSave8000AgainstQSaveFile(benchmark::State& state) {
     constexpr int kSide = 8000;
-    CBmpImpl picture;
+    PixelStore picturePixels;
+    CBmpImpl picture(picturePixels);
     std::vector<uint8_t> rgb;
     Fill(picture, kSide, kSide, 24, &rgb);
     const QImage image(rgb.data(), kSide, kSide, 3 * kSide, QImage::Format_RGB888);
@@ -207,7 +209,8 @@ BENCHMARK(BM_BmpSave8000AgainstQSaveFile)
 // bytes it wrote, which shows what the encoding and the safe write add.
 template <class Impl>
 void SaveAgainstFwrite(benchmark::State& state, int depth, const char* suffix) {
-    Impl picture;
+    PixelStore picturePixels;
+    Impl picture(picturePixels);
     Fill(picture, kWidth, kHeight, depth, nullptr);
     const std::string ours = TempPath(suffix), plain = TempPath("-fwrite");
     if (picture.Write(ours) != 1) return state.SkipWithError("our save failed");

@@ -12,14 +12,18 @@
 #include "image/zoom_scale.h"
 
 class CImage;
-class CImageImpl;
+class PixelStore;
 
-// Rows of a picture, top row first, as 0xAARRGGBB: alpha 0 for the
-// transparent index of an indexed picture, 255 for every other pixel.
+// Rows of a picture's pixel store, top row first, as 0xAARRGGBB: alpha 0 for
+// the transparent index of an indexed picture, 255 for every other pixel;
+// pixels of an alpha plane laid over the store's matte colour.
 class CPictureRows {
 public:
     explicit CPictureRows(const CImage& image);
-    bool Valid() const { return m_impl != nullptr; }
+    bool Valid() const { return m_pixels != nullptr; }
+    // The store's generation when these rows were made: rows of another
+    // generation must not be read.
+    uint64_t Generation() const { return m_generation; }
     int Width() const { return m_nWidth; }
     int Height() const { return m_nHeight; }
     // Whether some pixels may come with alpha 0.
@@ -29,7 +33,12 @@ public:
     void Row(int y, int x0, int n, uint32_t* out) const;
 
 private:
-    const CImageImpl* m_impl = nullptr;
+    // Row y counted from the bottom, before alpha.
+    void ColourRow(int py, int x0, int n, uint32_t* out) const;
+
+    const PixelStore* m_pixels = nullptr;
+    uint64_t m_generation = 0;
+    uint32_t m_matte = 0;
     int m_nWidth = 0;
     int m_nHeight = 0;
     uint32_t m_lut[256] = {};

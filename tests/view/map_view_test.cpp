@@ -112,7 +112,7 @@ private slots:
         QVERIFY(indexed->Create(4, 4, 8, -1));
         const uint8_t rgb[] = {200, 10, 10, 10, 200, 10};
         indexed->SetPalette(2, rgb);
-        indexed->GetImpl()->transparentIndex = 1;
+        indexed->Pixels().transparentIndex = 1;
         indexed->SetPixelIndex(1, 3, 1);  // top row, second column
         Harness h(std::move(indexed));
         const QImage shot = h.Grab();
