@@ -36,13 +36,19 @@ find_block() {
   (( bw >= 14 && bw <= 18 && bh >= 14 && bh <= 18 )) || return 1
   origin_x=$((bx)) origin_y=$((by))
 }
-# Types a full path $2 into the file dialog titled $1.
-answer_file() {
-  dialog "$1"
-  xdotool key ctrl+a
-  xdotool type --delay 10 "$2"
-  xdotool key Return
-  gone "$1"
+# Waits until no window named $1 shows. The editor's window is not
+# activated meanwhile: another dialog may be on its way, and activating a
+# window under a modal one waits for long.
+closed() {
+  until_true 10 bash -c '! xdotool search --onlyvisible --name "$0" >/dev/null 2>&1' "$1" ||
+    fail "the window \"$1\" stayed open"
+}
+# Answers the dialog named $1 with the keys $2...
+answer() {
+  local name=$1; shift
+  dialog "$name"
+  xdotool "$@"
+  closed "$name"
 }
 alive() { kill -0 "$editor" 2>/dev/null || fail "the editor died ($3: $1 -> $2)"; }
 # Answers the format's options (JPEG, WebP, AVIF) with their defaults, and
@@ -51,24 +57,21 @@ alive() { kill -0 "$editor" 2>/dev/null || fail "the editor died ($3: $1 -> $2)"
 save_as() {
   local ext=${1##*.}
   xdotool key --delay 100 alt+f s
-  answer_file '名前を付けて保存' "$1"
+  dialog '名前を付けて保存'
+  xdotool key ctrl+a
+  xdotool type --delay 10 "$1"
+  xdotool key Return
+  closed '名前を付けて保存'
   case $ext in
     jpg) options='^JPEG の保存$' ;;
     webp) options='^WebP の保存$' ;;
     avif) options='^AVIF の保存$' ;;
     *) options= ;;
   esac
-  if [ -n "$options" ]; then
-    dialog "$options"
-    xdotool key Return
-    gone "$options"
-  fi
-  if [ "$ext" != "$from" ]; then
-    dialog '^Zer Evizi SEKKA$'
-    xdotool key Return
-    gone '^Zer Evizi SEKKA$'
-  fi
+  [ -z "$options" ] || answer "$options" key Return
+  [ "$ext" = "$from" ] || answer '^Zer Evizi SEKKA$' key Return
   [ -s "$1" ] || fail "nothing was written to $1"
+  xdotool windowactivate "$win" >/dev/null 2>&1 || true
 }
 
 start_wm
@@ -89,7 +92,7 @@ for from in bmp gif png jpg webp avif; do
     # Double size, down and back up with the wheel: every row is painted again.
     xdotool key --window "$win" ctrl+plus
     read -r cx cy <<<"$(at 200,150)"
-    xdotool mousemove --sync "$cx" "$cy"
+    xdotool mousemove "$cx" "$cy"
     for _ in 1 2 3 4; do xdotool click 5; done
     sleep 0.2
     for _ in 1 2 3 4; do xdotool click 4; done
@@ -98,6 +101,11 @@ for from in bmp gif png jpg webp avif; do
   done
   # Drawn on at double size after all those saves, then saved again in each.
   xdotool key --window "$win" ctrl+plus
+  # The zoom kept the window's centre in place: back to the top left corner.
+  read -r cx cy <<<"$(at 200,150)"
+  xdotool mousemove "$cx" "$cy"
+  for _ in $(seq 20); do xdotool click 4 click 6; done
+  sleep 0.2
   tool r
   drag 40,40 120,100
   answer_link "$from.html" "$from"
