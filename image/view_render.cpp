@@ -174,7 +174,17 @@ struct SourceRow {
 
 }  // namespace
 
-CPictureRows::CPictureRows(const CImage& image) {
+namespace {
+
+// The board's colour at picture pixel (x, y).
+uint32_t CheckerAt(int x, int y) {
+    constexpr int cell = CPictureRows::kCheckerCell;
+    return ((x / cell + y / cell) & 1) ? CPictureRows::kCheckerDark : CPictureRows::kCheckerLight;
+}
+
+}  // namespace
+
+CPictureRows::CPictureRows(const CImage& image, bool checkerboard) : m_bCheckerboard(checkerboard) {
     if (!image.GetImpl()) return;
     const PixelStore& pixels = image.Pixels();
     if (!pixels.imageBits || pixels.imageWidth <= 0 || pixels.imageHeight <= 0) return;
@@ -190,17 +200,26 @@ CPictureRows::CPictureRows(const CImage& image) {
 void CPictureRows::Row(int y, int x0, int n, uint32_t* out) const {
     const int py = m_nHeight - 1 - y;  // rows are kept bottom row first
     ColourRow(py, x0, n, out);
-    if (!m_pixels->HasAlpha()) return;
-    // Pixels with alpha are shown laid over the matte colour.
+    if (!m_pixels->HasAlpha()) {
+        if (m_bCheckerboard && m_bTransparent) CheckerTransparent(y, x0, n, out);
+        return;
+    }
+    // Pixels with alpha are shown laid over the matte colour, or the board.
     const uint8_t* alpha = m_pixels->AlphaRow(py) + x0;
     for (int i = 0; i < n; ++i) {
         const int a = alpha[i];
         if (a == 255) continue;
         const uint32_t c = out[i];
-        out[i] = Argb(ze::Over((c >> 16) & 0xff, a, (m_matte >> 16) & 0xff),
-                      ze::Over((c >> 8) & 0xff, a, (m_matte >> 8) & 0xff),
-                      ze::Over(c & 0xff, a, m_matte & 0xff));
+        const uint32_t under = m_bCheckerboard ? CheckerAt(x0 + i, y) : m_matte;
+        out[i] = Argb(ze::Over((c >> 16) & 0xff, a, (under >> 16) & 0xff),
+                      ze::Over((c >> 8) & 0xff, a, (under >> 8) & 0xff),
+                      ze::Over(c & 0xff, a, under & 0xff));
     }
+}
+
+void CPictureRows::CheckerTransparent(int y, int x0, int n, uint32_t* out) const {
+    for (int i = 0; i < n; ++i)
+        if (!(out[i] >> 24)) out[i] = CheckerAt(x0 + i, y);
 }
 
 void CPictureRows::ColourRow(int py, int x0, int n, uint32_t* out) const {
@@ -241,9 +260,9 @@ void CPictureRows::ColourRow(int py, int x0, int n, uint32_t* out) const {
 // ---------------------------------------------------------------------------
 // The pyramid
 
-CPicturePyramid::CPicturePyramid(const CImage& image, uint32_t background)
-    : m_background(background | 0xff000000u) {
-    const CPictureRows rows(image);
+CPicturePyramid::CPicturePyramid(const CImage& image, uint32_t background, bool checkerboard)
+    : m_background(background | 0xff000000u), m_bCheckerboard(checkerboard) {
+    const CPictureRows rows(image, checkerboard);
     if (!rows.Valid()) return;
     const PixelStore& pixels = image.Pixels();
     const int64_t own = int64_t{pixels.rowBytes} * pixels.imageHeight;
@@ -306,7 +325,7 @@ void CPicturePyramid::Halve(const Level& from, Level& to) const {
 
 bool CPicturePyramid::Step(const CImage& image, int rows) {
     if (m_bReady) return true;
-    const CPictureRows source(image);
+    const CPictureRows source(image, m_bCheckerboard);
     if (!source.Valid() || m_levels.empty()) return m_bReady = true;
     Level& first = m_levels[0];
     const int shift = m_nFirst, block = 1 << shift;

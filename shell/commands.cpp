@@ -4,7 +4,7 @@
 #include <array>
 
 namespace {
-constexpr std::array<CommandInfo, 38> kCommands{{
+constexpr std::array<CommandInfo, 39> kCommands{{
     {cmd::kFileOpen, "既存のﾌｧｲﾙを開く", "開く"},
     {cmd::kFileSaveAs, "開いている画像を保存します。", "保存"},
     {cmd::kFileMru1, "指定のﾌｧｲﾙを開く", ""},
@@ -42,6 +42,7 @@ constexpr std::array<CommandInfo, 38> kCommands{{
     {cmd::kHelpAbout, "プログラムの情報、バージョン、ライセンスを表示します。", ""},
     {cmd::kViewAreaLabels, "各領域の最初の角に、領域一覧と同じ番号を表示します。", ""},
     {cmd::kViewAreaFill, "各領域を領域ごとの色で薄く塗ります。", ""},
+    {cmd::kViewCheckerboard, "画像の透明な部分を市松模様の上に表示します。", ""},
     {cmd::kEditSelectAll, "マップのすべての領域を選択します。", "すべて選択"},
     {cmd::kAreaCoords, "選択した領域の座標を数値で編集します。", ""},
     {cmd::kAppExit, "アプリケーションを終了します。", "終了"},

@@ -62,6 +62,8 @@ void CMainFrame::AddShownItems(QMenu* view) {
          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_U), ViewSwitch::kAreaLabels},
         {cmd::kViewAreaFill, "領域の塗り (&F)\tCtrl+Shift+F",
          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F), ViewSwitch::kAreaFill},
+        {cmd::kViewCheckerboard, "透明部分を市松模様で表示 (&K)", QKeySequence(),
+         ViewSwitch::kCheckerboard},
     };
     for (const auto& item : items) {
         QAction* action = AddCommand(item.id, QString::fromUtf8(item.text));

@@ -340,6 +340,8 @@ private:
     // The generation of the pixel store the rows and copies were made from:
     // another generation (a new picture, pixels read again) makes them anew.
     uint64_t m_cachedGeneration = 0;
+    // Transparent pixels shown over a checkerboard (a 表示 setting).
+    bool m_bCheckerboard = false;
     std::vector<uint32_t> m_scratch;  // one exposed rectangle at a time, rows packed
 
     QPoint m_ptMouse;  // the mouse's last client point

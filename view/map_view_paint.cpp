@@ -78,7 +78,7 @@ void CMapView::RebuildCache() {
     m_cachedBackground =
         viewport()->palette().color(viewport()->backgroundRole()).rgb() | 0xff000000u;
     if (!image) return;
-    m_rows = std::make_unique<CPictureRows>(*image);
+    m_rows = std::make_unique<CPictureRows>(*image, m_bCheckerboard);
 }
 
 bool CMapView::CacheIsFor(const CImage* image) const {
@@ -89,7 +89,7 @@ bool CMapView::CacheIsFor(const CImage* image) const {
 void CMapView::StartPyramid() {
     const CImage* image = Picture();
     if (m_pyramid || !CacheIsFor(image)) return;
-    m_pyramid = std::make_unique<CPicturePyramid>(*image, m_cachedBackground);
+    m_pyramid = std::make_unique<CPicturePyramid>(*image, m_cachedBackground, m_bCheckerboard);
     // A small picture is halved at once; a large one a slice at a time
     // between events, so that the window answers meanwhile.
     if (!m_pyramid->Step(*image, PyramidRows(*image, kPyramidPixelsAtOnce))) m_pyramidTimer.start();
@@ -220,7 +220,7 @@ void CMapView::paintEvent(QPaintEvent* event) {
         return;
     }
     if (!CacheIsFor(image) || m_rows->Width() != image->GetWidth() ||
-        m_rows->Height() != image->GetHeight() ||
+        m_rows->Height() != image->GetHeight() || m_rows->Checkerboard() != m_bCheckerboard ||
         m_cachedBackground != (background.rgb() | 0xff000000u))
         RebuildCache();
     // The halved copies are made the first time the picture is shown below
