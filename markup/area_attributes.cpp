@@ -21,17 +21,6 @@ bool ReadTag(std::string_view text, const AreaTag& area, StartTag& tag) {
            ReadStartTagAt(text, area.tag.begin, tag) && tag.range.end == area.tag.end;
 }
 
-// Removes attribute `name` of the tag with the blanks before it.
-TextEdit RemoveAttributeEdit(std::string_view text, const StartTag& tag, std::string_view name) {
-    const TagAttribute* attr = tag.Find(name);
-    if (!attr) return {tag.range.begin, 0, {}};
-    size_t begin = attr->nameRange.begin;
-    while (begin > tag.range.begin && IsSpace(text[begin - 1])) --begin;
-    size_t end = attr->nameRange.end;
-    if (attr->value.present()) end = attr->value.end + (attr->quote ? 1 : 0);
-    return {begin, end - begin, {}};
-}
-
 struct Box {
     double left, top, right, bottom;
 };
@@ -74,6 +63,16 @@ bool Overlap(const AreaTag& a, const AreaTag& b, long& budget) {
 }
 
 }  // namespace
+
+TextEdit RemoveAttributeEdit(std::string_view text, const StartTag& tag, std::string_view name) {
+    const TagAttribute* attr = tag.Find(name);
+    if (!attr) return {tag.range.begin, 0, {}};
+    size_t begin = attr->nameRange.begin;
+    while (begin > tag.range.begin && IsSpace(text[begin - 1])) --begin;
+    size_t end = attr->nameRange.end;
+    if (attr->value.present()) end = attr->value.end + (attr->quote ? 1 : 0);
+    return {begin, end - begin, {}};
+}
 
 std::vector<NamedValue> ReadAreaAttributes(std::string_view text, const AreaTag& area) {
     StartTag tag;

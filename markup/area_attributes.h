@@ -56,6 +56,11 @@ std::string WithMoreAttributes(const std::string& line, const AreaLink& link);
 TextEdit SetAreaLinkEdit(std::string_view text, const AreaTag& area, const AreaLink& before,
                          const AreaLink& after);
 
+// Removes attribute `name` (lower case) of the tag with the blanks before
+// it; no edit when the tag has none.
+struct StartTag;
+TextEdit RemoveAttributeEdit(std::string_view text, const StartTag& tag, std::string_view name);
+
 // The single edit that turns `before` into `after`: the bytes between
 // their common start and common end.
 TextEdit DiffEdit(std::string_view before, std::string_view after);

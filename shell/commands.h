@@ -1,9 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// Command identifiers: one id serves a menu item, its toolbar button and its
-// handler. Each command has a status-bar prompt and a tooltip.
+// Command identifiers and the one table of the window's commands: one id
+// serves a menu item, its toolbar button and its handler. Each command has
+// its caption, a status-bar prompt, a tooltip and its keys; the frame makes
+// its actions from this table, and the keys window reads those actions.
 
+#include <QKeySequence>
+#include <QList>
 #include <QString>
+#include <array>
+#include <span>
 
 namespace cmd {
 constexpr int kFileOpen = 57601;
@@ -45,15 +51,27 @@ constexpr int kViewCheckerboard = 32828;
 constexpr int kEditSelectAll = 57642;
 constexpr int kAreaCoords = 32829;
 constexpr int kAppExit = 57665;
+constexpr int kImageMap = 32830;
 }  // namespace cmd
 
 struct CommandInfo {
     int id;
+    const char* text;     // the menu caption; a key after a tab, as the menu shows it
     const char* prompt;   // shown in the status bar while the item is hovered
     const char* tooltip;  // empty: none
+    // The platform's key for the command where there is one; otherwise the
+    // keys below (combined key codes, 0 for none).
+    QKeySequence::StandardKey standardKey = QKeySequence::UnknownKey;
+    std::array<int, 3> keys{};
+    bool checkable = false;
 };
 
-// The prompt and tooltip of a command; null when the id is unknown.
+// Every command of the window, in menu order.
+std::span<const CommandInfo> Commands();
+// The row of a command; null when the id is unknown.
 const CommandInfo* FindCommand(int id);
+QString CommandText(int id);
 QString CommandPrompt(int id);
 QString CommandTooltip(int id);
+// The keys of a command: the platform's standard key, or the listed ones.
+QList<QKeySequence> CommandKeys(const CommandInfo& info);

@@ -21,6 +21,7 @@
 #include "shell/commands.h"
 #include "shell/dialogs.h"
 #include "shell/icons.h"
+#include "shell/image_map_dlg.h"
 #include "shell/prompts.h"
 #include "shell/recent_files.h"
 
@@ -30,291 +31,138 @@ QString U(const char* text) {
 }
 }  // namespace
 
+// The window is made in steps: the actions from the command table, the
+// menus and the toolbar from the actions, the bars and docks, the wiring,
+// and last what the stored settings show.
 CMainFrame::CMainFrame() {
     setObjectName(QStringLiteral("MainFrame"));
     setWindowIcon(AppIcon());
     resize(760, 600);
+    CreateActions();
+    CreateMenus();
+    CreateToolBars();
+    CreateDocks();
+    ConnectActions();
+    ConnectPane();
+    ConnectView();
+    ReadSettings();
+}
 
-    // Commands: text, prompt and tooltip. The menu text of Open carries its
-    // key after a tab, as the menu shows it.
-    QAction* open = AddCommand(cmd::kFileOpen, U("開く(&O)...\tCtrl+O"));
-    open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    QAction* saveAs = AddCommand(cmd::kFileSaveAs, U("名前をつけて保存 (&S)"));
-    QAction* circle = AddCommand(cmd::kToolCircle, U("円 (&C)"));
-    QAction* rect = AddCommand(cmd::kToolRect, U("矩形 (&R)"));
-    QAction* polygon = AddCommand(cmd::kToolPolygon, U("多角形 （&P)"));
-    QAction* select = AddCommand(cmd::kToolSelect, U("選択 (&S)"));
-    QAction* showAreas = AddCommand(cmd::kViewAreas, U("領域の輪郭を表示 (&V)"));
-    QAction* undo = AddCommand(cmd::kEditUndo, U("元に戻す(&U)\tCtrl+Z"));
-    undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    QAction* redo = AddCommand(cmd::kEditRedo, U("やり直し(&R)\tCtrl+Y"));
-    redo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
-    QAction* trace = AddCommand(cmd::kToolTrace, U("輪郭 (&O)"));
-    QAction* baseFolder = AddCommand(cmd::kBaseFolder, U("基本フォルダ 設定(&B)"));
-    QAction* zoomNormal = AddCommand(cmd::kZoomNormal, U("実際のサイズ (&N)"));
-    QAction* zoomDouble = AddCommand(cmd::kZoomDouble, U("2倍表示 (&L)"));
-    // Ctrl with plus, minus and 0 zoom as a browser does; nothing else in
-    // the window takes them.
-    QAction* zoomIn = AddCommand(cmd::kZoomIn, U("拡大 (&I)\tCtrl++"));
-    zoomIn->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Plus),
-                          QKeySequence(Qt::CTRL | Qt::Key_Equal),
-                          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Plus)});
-    QAction* zoomOut = AddCommand(cmd::kZoomOut, U("縮小 (&O)\tCtrl+-"));
-    zoomOut->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus));
-    QAction* zoomFit = AddCommand(cmd::kZoomFit, U("ウィンドウに合わせる (&W)\tCtrl+0"));
-    zoomFit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
-    QAction* pixelGrid = AddCommand(cmd::kPixelGrid, U("ピクセルグリッド (&G)"));
-    pixelGrid->setCheckable(true);
-    QAction* tag = AddCommand(cmd::kTagUpper, U("タグを大文字にする (&T)"));
-    tag->setCheckable(true);
-    QAction* transfer = AddCommand(cmd::kTransfer, U("ZURI Zezez SEKKAにデータ転送 (&H)"));
-    QAction* mapOpen = AddCommand(cmd::kMapOpen, U("マップを開く(&M)..."));
-    mapOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
-    QAction* mapSave = AddCommand(cmd::kMapSave, U("マップを保存(&A)"));
-    // Ctrl+S saves the markup: the editor never changes the picture, so
-    // writing it back could only lose what its file holds.
-    mapSave->setShortcuts(
-        {QKeySequence(Qt::CTRL | Qt::Key_S), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)});
-    QAction* mapSaveAs = AddCommand(cmd::kMapSaveAs, U("名前を付けてマップを保存(&K)..."));
-    mapSaveAs->setShortcut(QKeySequence(Qt::Key_F12));
-    QAction* mapSwitch = AddCommand(cmd::kMapSwitch, U("別のマップ(&N)..."));
-    QAction* browserCheck = AddCommand(cmd::kBrowserCheck, U("ブラウザで確認 (&W)"));
-    QAction* fullColour = AddCommand(cmd::kViewFullColour, U("フルカラー (&C)"));
-    fullColour->setCheckable(true);
-    QAction* exportSvg = AddCommand(cmd::kExportSvg, U("SVG 重ね合わせ (&S)..."));
-    QAction* exportScaling = AddCommand(cmd::kExportScalingMap, U("伸縮するマップ (&M)..."));
-    QAction* scaledPreview = AddCommand(cmd::kScaledPreview, U("伸縮を確認 (&Z)..."));
-    QAction* selectAll = AddCommand(cmd::kEditSelectAll, U("すべての領域を選択(&A)\tCtrl+A"));
-    // In the pane Ctrl+A still selects its text: the pane takes the key first.
-    selectAll->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
-    QAction* coords = AddCommand(cmd::kAreaCoords, U("座標 (&N)...\tCtrl+E"));
-    coords->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
-    QAction* quit = AddCommand(cmd::kAppExit, U("終了(&X)\tCtrl+Q"));
-    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-
-    // Menu 128.
-    m_fileMenu = menuBar()->addMenu(U("ファイル(&F)"));
-    m_fileMenu->addAction(open);
-    m_fileMenu->addAction(saveAs);
-    m_fileMenu->addSeparator();
-    m_fileMenu->addAction(mapOpen);
-    m_fileMenu->addAction(mapSave);
-    m_fileMenu->addAction(mapSaveAs);
-    m_fileMenu->addAction(mapSwitch);
-    QMenu* exportMenu = m_fileMenu->addMenu(U("書き出し(&E)"));
-    exportMenu->addAction(exportSvg);
-    exportMenu->addAction(exportScaling);
-    m_fileMenu->addSeparator();
-    m_mruPlaceholder = std::make_unique<QAction>(U("最新のﾌｧｲﾙ"), this);
+void CMainFrame::CreateActions() {
+    for (const CommandInfo& info : Commands()) {
+        // The recent-file entries and the 問題 panel's switch are made elsewhere.
+        if (info.id == cmd::kFileMru1 || info.id == cmd::kViewProblems) continue;
+        QAction* action = AddCommand(info.id, QString::fromUtf8(info.text));
+        action->setShortcuts(CommandKeys(info));
+        action->setCheckable(info.checkable);
+    }
+    m_mruPlaceholder = std::make_unique<QAction>(CommandText(cmd::kFileMru1), this);
     m_mruPlaceholder->setEnabled(false);
-    m_fileMenu->addAction(m_mruPlaceholder.get());
     for (size_t i = 0; i < m_mruActions.size(); ++i) {
         m_mruActions[i] = std::make_unique<QAction>(this);
         m_mruActions[i]->setStatusTip(CommandPrompt(cmd::kFileMru1));
         m_mruActions[i]->setVisible(false);
-        m_fileMenu->addAction(m_mruActions[i].get());
         const int index = int(i);
         connect(m_mruActions[i].get(), &QAction::triggered, this,
                 [this, index] { emit recentFileRequested(index); });
     }
+}
+
+void CMainFrame::AddItems(QMenu* menu, std::initializer_list<int> ids) {
+    for (const int id : ids) {
+        if (id == kSeparator)
+            menu->addSeparator();
+        else
+            menu->addAction(Action(id));
+    }
+}
+
+void CMainFrame::CreateMenus() {
+    using namespace cmd;
+    m_fileMenu = menuBar()->addMenu(U("ファイル(&F)"));
+    AddItems(m_fileMenu,
+             {kFileOpen, kFileSaveAs, kSeparator, kMapOpen, kMapSave, kMapSaveAs, kMapSwitch});
+    AddItems(m_fileMenu->addMenu(U("書き出し(&E)")), {kExportSvg, kExportScalingMap});
     m_fileMenu->addSeparator();
-    m_fileMenu->addAction(quit);
+    m_fileMenu->addAction(m_mruPlaceholder.get());
+    for (const auto& recent : m_mruActions) m_fileMenu->addAction(recent.get());
+    AddItems(m_fileMenu, {kSeparator, kAppExit});
 
     // The pane's own undo history: typing and every change made on the
     // picture alike.
-    QMenu* edit = menuBar()->addMenu(U("編集(&E)"));
-    edit->addAction(undo);
-    edit->addAction(redo);
-    edit->addSeparator();
-    edit->addAction(selectAll);
+    AddItems(menuBar()->addMenu(U("編集(&E)")),
+             {kEditUndo, kEditRedo, kSeparator, kEditSelectAll, kSeparator, kImageMap});
 
     QMenu* areas = menuBar()->addMenu(U("領域(&R)"));
-    areas->addAction(circle);
-    areas->addAction(rect);
-    areas->addAction(polygon);
-    areas->addAction(trace);
-    areas->addAction(select);
-    areas->addSeparator();
-    areas->addAction(showAreas);
-    areas->addAction(coords);
-    areas->addSeparator();
-    areas->addAction(&m_areaList.FrontAction());
-    areas->addAction(&m_areaList.BackAction());
-    areas->addAction(m_areaList.toggleViewAction());
+    AddItems(areas, {kToolCircle, kToolRect, kToolPolygon, kToolTrace, kToolSelect, kSeparator,
+                     kViewAreas, kAreaCoords, kSeparator});
+    areas->addActions(
+        {&m_areaList.FrontAction(), &m_areaList.BackAction(), m_areaList.toggleViewAction()});
     AddArrangeMenus(areas);
 
     QMenu* view = menuBar()->addMenu(U("表示(&V)"));
-    view->addAction(zoomIn);
-    view->addAction(zoomOut);
-    view->addAction(zoomFit);
-    view->addSeparator();
-    view->addAction(zoomNormal);
-    view->addAction(zoomDouble);
-    view->addSeparator();
-    view->addAction(pixelGrid);
-    view->addSeparator();
+    AddItems(view, {kZoomIn, kZoomOut, kZoomFit, kSeparator, kZoomNormal, kZoomDouble, kSeparator,
+                    kPixelGrid, kSeparator});
     AddShownItems(view);
-    view->addSeparator();
-    view->addAction(fullColour);
+    AddItems(view, {kSeparator, kViewFullColour});
     connect(view, &QMenu::aboutToShow, this, &CMainFrame::OnUpdateFullColour);
     AddGridItems(view);
 
     QMenu* other = menuBar()->addMenu(U("その他(&O)"));
-    other->addAction(baseFolder);
-    QMenu* size = other->addMenu(U("画像サイズ (&S)"));
-    size->addAction(zoomNormal);
-    size->addAction(zoomDouble);
-    other->addAction(tag);
-    other->addAction(transfer);
-    other->addAction(browserCheck);
-    other->addAction(scaledPreview);
+    AddItems(other, {kBaseFolder});
+    AddItems(other->addMenu(U("画像サイズ (&S)")), {kZoomNormal, kZoomDouble});
+    AddItems(other, {kTagUpper, kTransfer, kBrowserCheck, kScaledPreview});
     QAction* problems = m_problems.toggleViewAction();
-    problems->setText(U("問題 (&P)"));
-    problems->setStatusTip(CommandPrompt(cmd::kViewProblems));
+    problems->setText(CommandText(kViewProblems));
+    problems->setStatusTip(CommandPrompt(kViewProblems));
     other->addAction(problems);
     connect(other, &QMenu::aboutToShow, this, &CMainFrame::OnUpdateTagUpper);
     AddHelpMenu();
+}
 
-    // Toolbar 128: fixed at the top.
+// The toolbar, fixed at the top: the tools, the zoom and the transfer.
+void CMainFrame::CreateToolBars() {
+    using namespace cmd;
     m_wndToolBar.setObjectName(QStringLiteral("ToolBar"));
-    m_wndToolBar.setWindowTitle(QStringLiteral("Toolbar"));
+    m_wndToolBar.setWindowTitle(U("ツールバー"));
     m_wndToolBar.setMovable(false);
     m_wndToolBar.setFloatable(false);
     m_wndToolBar.setIconSize(QSize(kToolIconWidth, kToolIconHeight));
     m_wndToolBar.setContextMenuPolicy(Qt::PreventContextMenu);
-    m_wndToolBar.addAction(open);
-    m_wndToolBar.addSeparator();
-    m_wndToolBar.addAction(circle);
-    m_wndToolBar.addAction(rect);
-    m_wndToolBar.addAction(polygon);
-    m_wndToolBar.addAction(trace);
+    const auto add = [this](std::initializer_list<int> ids) {
+        for (const int id : ids) {
+            if (id == kSeparator)
+                m_wndToolBar.addSeparator();
+            else
+                m_wndToolBar.addAction(Action(id));
+        }
+    };
+    add({kFileOpen, kSeparator, kToolCircle, kToolRect, kToolPolygon, kToolTrace});
+    CreateTraceTolerance();
     m_wndToolBar.addWidget(&m_traceTolerance);
-    m_wndToolBar.addAction(select);
-    m_wndToolBar.addAction(showAreas);
-    m_wndToolBar.addSeparator();
-    m_wndToolBar.addAction(zoomNormal);
-    m_wndToolBar.addAction(zoomDouble);
+    add({kToolSelect, kViewAreas, kSeparator, kZoomNormal, kZoomDouble});
+    CreateZoomBox();
     m_wndToolBar.addWidget(&m_zoomBox);
-    m_wndToolBar.addSeparator();
-    m_wndToolBar.addAction(baseFolder);
-    m_wndToolBar.addAction(transfer);
+    add({kSeparator, kBaseFolder, kTransfer});
     addToolBar(Qt::TopToolBarArea, &m_wndToolBar);
+}
 
-    // One stretching pane; its idle text is empty.
-    setStatusBar(&m_wndStatusBar);
-
-    // The docking bar with the pane, docked along the bottom.
-    m_wndBar.SetPane(&m_wndEdit);
-    setCentralWidget(&m_view);
-    m_wndBar.DockAt(Qt::BottomDockWidgetArea, CResizableBar::kDefaultSize);
-    // The area list beside the pane.
-    addDockWidget(Qt::BottomDockWidgetArea, &m_areaList);
-    splitDockWidget(&m_wndBar, &m_areaList, Qt::Horizontal);
-    setContextMenuPolicy(Qt::NoContextMenu);
-
-    connect(open, &QAction::triggered, this, &CMainFrame::fileOpenRequested);
-    connect(quit, &QAction::triggered, this, &QWidget::close);
-    connect(selectAll, &QAction::triggered, &m_view, &CMapView::SelectAllAreas);
-    connect(coords, &QAction::triggered, this, &CMainFrame::OnAreaCoords);
-    setAcceptDrops(true);
-    connect(saveAs, &QAction::triggered, this, &CMainFrame::fileSaveAsRequested);
-    connect(mapOpen, &QAction::triggered, this, &CMainFrame::mapOpenRequested);
-    connect(mapSave, &QAction::triggered, this, &CMainFrame::mapSaveRequested);
-    connect(mapSaveAs, &QAction::triggered, this, &CMainFrame::mapSaveAsRequested);
-    connect(browserCheck, &QAction::triggered, this, &CMainFrame::browserCheckRequested);
-    connect(mapSwitch, &QAction::triggered, this, &CMainFrame::mapSwitchRequested);
-    connect(scaledPreview, &QAction::triggered, this, &CMainFrame::scaledPreviewRequested);
-    connect(exportSvg, &QAction::triggered, this,
-            [this] { emit exportRequested(int(ResponsiveForm::kSvg)); });
-    connect(exportScaling, &QAction::triggered, this,
-            [this] { emit exportRequested(int(ResponsiveForm::kScalingMap)); });
-    connect(tag, &QAction::triggered, this, &CMainFrame::OnTagUpper);
-    connect(fullColour, &QAction::triggered, this, &CMainFrame::OnFullColour);
-    connect(baseFolder, &QAction::triggered, this, &CMainFrame::OnBaseFolder);
-    connect(circle, &QAction::triggered, &m_view, &CMapView::OnToolCircle);
-    connect(rect, &QAction::triggered, &m_view, &CMapView::OnToolRect);
-    connect(polygon, &QAction::triggered, &m_view, &CMapView::OnToolPolygon);
-    connect(select, &QAction::triggered, &m_view, &CMapView::OnToolSelect);
-    connect(showAreas, &QAction::triggered, &m_view, &CMapView::OnToggleAreas);
-
-    // Undo and redo work on the pane wherever the focus is; the pane's own
-    // keys do the same while it has the focus.
-    QTextDocument* text = m_wndEdit.document();
-    connect(undo, &QAction::triggered, &m_wndEdit, &QPlainTextEdit::undo);
-    connect(redo, &QAction::triggered, &m_wndEdit, &QPlainTextEdit::redo);
-    connect(text, &QTextDocument::undoAvailable, undo, &QAction::setEnabled);
-    connect(text, &QTextDocument::redoAvailable, redo, &QAction::setEnabled);
-    undo->setEnabled(false);
-    redo->setEnabled(false);
-    // The outlines follow the text; the caret in a tag selects its area.
-    connect(text, &QTextDocument::contentsChange, &m_view, [this] {
-        m_view.OnPaneChanged();
-        m_areaList.OnPaneChanged();
-    });
-    connect(&m_wndEdit, &QPlainTextEdit::cursorPositionChanged, &m_view,
-            &CMapView::OnPaneCaretMoved);
-    connect(trace, &QAction::triggered, this, [this] {
-        OnUpdateTraceTolerance();
-        m_view.OnToolTrace();
-    });
-    connect(zoomNormal, &QAction::triggered, &m_view, &CMapView::OnZoomNormal);
-    connect(zoomDouble, &QAction::triggered, &m_view, &CMapView::OnZoomDouble);
-    connect(zoomIn, &QAction::triggered, &m_view, &CMapView::OnZoomIn);
-    connect(zoomOut, &QAction::triggered, &m_view, &CMapView::OnZoomOut);
-    connect(zoomFit, &QAction::triggered, &m_view, &CMapView::OnZoomFit);
-    connect(pixelGrid, &QAction::toggled, &m_view, &CMapView::OnShowPixelGrid);
-    connect(transfer, &QAction::triggered, &m_view,
-            [this] { m_view.Transfer(m_pane.GetWindowText()); });
-    // The view tells what changed; the frame shows it.
-    connect(&m_view, &CMapView::commandStateChanged, this, &CMainFrame::UpdateViewChecks);
-    connect(&m_view, &CMapView::statusMessage, &m_wndStatusBar,
-            [this](const QString& text) { m_wndStatusBar.showMessage(text); });
-    m_view.SetAreaLinkPrompt([this](AreaLink* link) { return AskAreaLink(link); });
-    UpdateViewChecks();
-
-    // The outline tool's colour tolerance, stored as soon as it changes.
+// The outline tool's colour tolerance, stored as soon as it changes.
+void CMainFrame::CreateTraceTolerance() {
     m_traceTolerance.setObjectName(QStringLiteral("TraceTolerance"));
     m_traceTolerance.setRange(0, kMaxTraceTolerance);
     m_traceTolerance.setToolTip(U("輪郭の色の許容差 (RGBの距離)"));
     m_traceTolerance.setStatusTip(m_traceTolerance.toolTip());
     m_traceTolerance.setFocusPolicy(Qt::ClickFocus);
-    OnUpdateTraceTolerance();
     connect(&m_traceTolerance, &QSpinBox::valueChanged, this, [this](int value) {
         if (value == GetTraceToleranceSetting()) return;
         SetTraceToleranceSetting(value);
         m_view.OnTraceToleranceChanged();
     });
+}
 
-    // The 問題 panel checks the pane's text against the picture open, a
-    // moment after typing pauses, while it is shown; a click on a finding
-    // selects its area, or the tag it is about in the pane.
-    m_problems.SetSource([this] { return m_pane.GetWindowText(); },
-                         [this] {
-                             const CMapDoc* doc = m_view.GetDocument();
-                             return doc && doc->m_pImage ? PictureSize{doc->m_pImage->GetWidth(),
-                                                                       doc->m_pImage->GetHeight()}
-                                                         : PictureSize{};
-                         });
-    addDockWidget(Qt::RightDockWidgetArea, &m_problems);
-    m_problems.hide();
-    connect(text, &QTextDocument::contentsChange, &m_problems, [this] {
-        if (m_problems.isVisible()) m_problems.Schedule();
-    });
-    connect(&m_problems, &QDockWidget::visibilityChanged, this, [this](bool visible) {
-        if (visible) m_problems.Recheck();
-    });
-    connect(&m_problems, &CProblemsPanel::areaChosen, this, [this](int area) {
-        m_view.OnToolSelect();
-        m_view.SelectArea(area);
-    });
-    connect(&m_problems, &CProblemsPanel::tagChosen, this, [this](size_t begin, size_t end) {
-        QTextCursor cursor = m_wndEdit.textCursor();
-        cursor.setPosition(m_pane.PositionOfByte(begin));
-        cursor.setPosition(m_pane.PositionOfByte(end), QTextCursor::KeepAnchor);
-        m_wndEdit.setTextCursor(cursor);
-        m_wndEdit.setFocus();
-    });
-    // The zoom box: each preset level, then the fit; it follows the view.
+// The zoom box: each preset level, then the fit; it follows the view.
+void CMainFrame::CreateZoomBox() {
     m_zoomBox.setObjectName(QStringLiteral("ZoomBox"));
     m_zoomBox.setToolTip(U("表示倍率"));
     m_zoomBox.setStatusTip(m_zoomBox.toolTip());
@@ -331,8 +179,131 @@ CMainFrame::CMainFrame() {
             m_view.SetZoom(ZoomScale::Level(level));
         m_view.setFocus();
     });
-    UpdateViewChecks();
+}
 
+// One stretching status pane, its idle text empty; the docking bar with the
+// pane along the bottom, the area list beside it, and the 問題 panel on the
+// right, hidden at the start.
+void CMainFrame::CreateDocks() {
+    setStatusBar(&m_wndStatusBar);
+    m_wndBar.SetPane(&m_wndEdit);
+    setCentralWidget(&m_view);
+    m_wndBar.DockAt(Qt::BottomDockWidgetArea, CResizableBar::kDefaultSize);
+    addDockWidget(Qt::BottomDockWidgetArea, &m_areaList);
+    splitDockWidget(&m_wndBar, &m_areaList, Qt::Horizontal);
+    setContextMenuPolicy(Qt::NoContextMenu);
+    setAcceptDrops(true);
+
+    // The panel checks the pane's text against the picture open, a moment
+    // after typing pauses, while it is shown; a click on a finding selects
+    // its area, or the tag it is about in the pane.
+    m_problems.SetSource([this] { return m_pane.GetWindowText(); },
+                         [this] {
+                             const CMapDoc* doc = m_view.GetDocument();
+                             return doc && doc->m_pImage ? PictureSize{doc->m_pImage->GetWidth(),
+                                                                       doc->m_pImage->GetHeight()}
+                                                         : PictureSize{};
+                         });
+    addDockWidget(Qt::RightDockWidgetArea, &m_problems);
+    m_problems.hide();
+    connect(&m_problems, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+        if (visible) m_problems.Recheck();
+    });
+    connect(&m_problems, &CProblemsPanel::areaChosen, this, [this](int area) {
+        m_view.OnToolSelect();
+        m_view.SelectArea(area);
+    });
+    connect(&m_problems, &CProblemsPanel::tagChosen, this, [this](size_t begin, size_t end) {
+        QTextCursor cursor = m_wndEdit.textCursor();
+        cursor.setPosition(m_pane.PositionOfByte(begin));
+        cursor.setPosition(m_pane.PositionOfByte(end), QTextCursor::KeepAnchor);
+        m_wndEdit.setTextCursor(cursor);
+        m_wndEdit.setFocus();
+    });
+}
+
+// Each command to its handler: the frame's own, a request to the
+// application, or the view's.
+void CMainFrame::ConnectActions() {
+    using namespace cmd;
+    const auto on = [this](int id, auto* receiver, auto slot) {
+        connect(Action(id), &QAction::triggered, receiver, slot);
+    };
+    on(kFileOpen, this, &CMainFrame::fileOpenRequested);
+    on(kFileSaveAs, this, &CMainFrame::fileSaveAsRequested);
+    on(kMapOpen, this, &CMainFrame::mapOpenRequested);
+    on(kMapSave, this, &CMainFrame::mapSaveRequested);
+    on(kMapSaveAs, this, &CMainFrame::mapSaveAsRequested);
+    on(kMapSwitch, this, &CMainFrame::mapSwitchRequested);
+    on(kExportSvg, this, [this] { emit exportRequested(int(ResponsiveForm::kSvg)); });
+    on(kExportScalingMap, this, [this] { emit exportRequested(int(ResponsiveForm::kScalingMap)); });
+    on(kAppExit, this, &QWidget::close);
+    on(kBrowserCheck, this, &CMainFrame::browserCheckRequested);
+    on(kScaledPreview, this, &CMainFrame::scaledPreviewRequested);
+    on(kAreaCoords, this, &CMainFrame::OnAreaCoords);
+    on(kImageMap, this, &CMainFrame::OnImageMap);
+    on(kTagUpper, this, &CMainFrame::OnTagUpper);
+    on(kViewFullColour, this, &CMainFrame::OnFullColour);
+    on(kBaseFolder, this, &CMainFrame::OnBaseFolder);
+    on(kHelpManual, this, &CMainFrame::OnHelpManual);
+    on(kHelpShortcuts, this, &CMainFrame::OnHelpShortcuts);
+    on(kHelpAbout, this, &CMainFrame::OnHelpAbout);
+    on(kEditSelectAll, &m_view, &CMapView::SelectAllAreas);
+    on(kToolCircle, &m_view, &CMapView::OnToolCircle);
+    on(kToolRect, &m_view, &CMapView::OnToolRect);
+    on(kToolPolygon, &m_view, &CMapView::OnToolPolygon);
+    on(kToolSelect, &m_view, &CMapView::OnToolSelect);
+    on(kToolTrace, this, [this] {
+        OnUpdateTraceTolerance();
+        m_view.OnToolTrace();
+    });
+    on(kViewAreas, &m_view, &CMapView::OnToggleAreas);
+    on(kZoomNormal, &m_view, &CMapView::OnZoomNormal);
+    on(kZoomDouble, &m_view, &CMapView::OnZoomDouble);
+    on(kZoomIn, &m_view, &CMapView::OnZoomIn);
+    on(kZoomOut, &m_view, &CMapView::OnZoomOut);
+    on(kZoomFit, &m_view, &CMapView::OnZoomFit);
+    connect(Action(kPixelGrid), &QAction::toggled, &m_view, &CMapView::OnShowPixelGrid);
+    on(kTransfer, &m_view, [this] { m_view.Transfer(m_pane.GetWindowText()); });
+}
+
+// Undo and redo work on the pane wherever the focus is (the pane's own keys
+// do the same while it has the focus); the outlines, the area list and the
+// 問題 panel follow the text, and the caret in a tag selects its area.
+void CMainFrame::ConnectPane() {
+    QTextDocument* text = m_wndEdit.document();
+    QAction* undo = Action(cmd::kEditUndo);
+    QAction* redo = Action(cmd::kEditRedo);
+    connect(undo, &QAction::triggered, &m_wndEdit, &QPlainTextEdit::undo);
+    connect(redo, &QAction::triggered, &m_wndEdit, &QPlainTextEdit::redo);
+    connect(text, &QTextDocument::undoAvailable, undo, &QAction::setEnabled);
+    connect(text, &QTextDocument::redoAvailable, redo, &QAction::setEnabled);
+    undo->setEnabled(false);
+    redo->setEnabled(false);
+    connect(text, &QTextDocument::contentsChange, &m_view, [this] {
+        m_view.OnPaneChanged();
+        m_areaList.OnPaneChanged();
+    });
+    connect(text, &QTextDocument::contentsChange, &m_problems, [this] {
+        if (m_problems.isVisible()) m_problems.Schedule();
+    });
+    connect(&m_wndEdit, &QPlainTextEdit::cursorPositionChanged, &m_view,
+            &CMapView::OnPaneCaretMoved);
+}
+
+// The view tells what changed; the frame shows it.
+void CMainFrame::ConnectView() {
+    connect(&m_view, &CMapView::commandStateChanged, this, &CMainFrame::UpdateViewChecks);
+    connect(&m_view, &CMapView::statusMessage, &m_wndStatusBar,
+            [this](const QString& text) { m_wndStatusBar.showMessage(text); });
+    m_view.SetAreaLinkPrompt([this](AreaLink* link) { return AskAreaLink(link); });
+}
+
+// What the stored settings and the view's state show: check marks, the
+// tolerance, the title and the empty recent-file list.
+void CMainFrame::ReadSettings() {
+    UpdateViewChecks();
+    OnUpdateTraceTolerance();
     UpdateTitle(QString());
     SetRecentFiles({});
     OnUpdateTagUpper();
@@ -462,6 +433,21 @@ void CMainFrame::OnAreaCoords() {
                               U("座標の数がこの形に合いません (矩形は 4 つ、円は 3 つ、"
                                 "多角形は 6 つ以上の偶数個の整数)。"));
     }
+}
+
+void CMainFrame::OnImageMap() {
+    const std::string text = m_pane.GetWindowText();
+    const ImageMapTags tags = FindImageMapTags(text);
+    if (!tags.image.present() && !tags.map.present()) {
+        m_wndStatusBar.showMessage(U("マークアップに画像のタグもマップもありません。"));
+        return;
+    }
+    const ImageMapFields before = ReadImageMapFields(text, tags);
+    CImageMapDlg dialog(this);
+    dialog.SetFields(before, tags.image.present(), tags.map.present());
+    if (Prompts().RunDialog(dialog) != QDialog::Accepted) return;
+    const TextEdit edit = SetImageMapEdit(text, before, dialog.Fields());
+    if (edit.removed != 0 || !edit.inserted.empty()) m_pane.ApplyEdit(edit);
 }
 
 QStringList CMainFrame::DroppedFiles(const QMimeData* data) {

@@ -12,6 +12,7 @@
 #include <QToolBar>
 #include <array>
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <memory>
 
@@ -122,6 +123,9 @@ public slots:
     void OnBaseFolder();
     // 領域 > 座標: the numbers of the area picked, edited as text.
     void OnAreaCoords();
+    // 編集 > 画像とマップの設定: the map's name and the picture's alt, width
+    // and height in a dialog, written back as one undo step.
+    void OnImageMap();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -129,7 +133,21 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // The steps that build the window, in order.
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBars();
+    void CreateTraceTolerance();
+    void CreateZoomBox();
+    void CreateDocks();
+    void ConnectActions();
+    void ConnectPane();
+    void ConnectView();
+    void ReadSettings();
     QAction* AddCommand(int id, const QString& text);
+    // Adds the actions of `ids` to `menu`; kSeparator stands for a separator.
+    static constexpr int kSeparator = 0;
+    void AddItems(QMenu* menu, std::initializer_list<int> ids);
     // The local files a drag carries.
     static QStringList DroppedFiles(const QMimeData* data);
 

@@ -54,21 +54,14 @@ void CMainFrame::AddGridItems(QMenu* view) {
 void CMainFrame::AddShownItems(QMenu* view) {
     const struct {
         int id;
-        const char* text;
-        QKeySequence key;
         ViewSwitch which;
     } items[] = {
-        {cmd::kViewAreaLabels, "領域の番号 (&U)\tCtrl+Shift+U",
-         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_U), ViewSwitch::kAreaLabels},
-        {cmd::kViewAreaFill, "領域の塗り (&F)\tCtrl+Shift+F",
-         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F), ViewSwitch::kAreaFill},
-        {cmd::kViewCheckerboard, "透明部分を市松模様で表示 (&K)", QKeySequence(),
-         ViewSwitch::kCheckerboard},
+        {cmd::kViewAreaLabels, ViewSwitch::kAreaLabels},
+        {cmd::kViewAreaFill, ViewSwitch::kAreaFill},
+        {cmd::kViewCheckerboard, ViewSwitch::kCheckerboard},
     };
     for (const auto& item : items) {
-        QAction* action = AddCommand(item.id, QString::fromUtf8(item.text));
-        action->setShortcut(item.key);
-        action->setCheckable(true);
+        QAction* action = Action(item.id);
         const ViewSwitch which = item.which;
         action->setChecked(GetViewSwitch(which));
         view->addAction(action);

@@ -13,19 +13,8 @@
 #include "shell/prompts.h"
 
 void CMainFrame::AddHelpMenu() {
-    QAction* manual = AddCommand(cmd::kHelpManual, QString::fromUtf8("使い方 (&M)"));
-    manual->setShortcut(QKeySequence(Qt::Key_F1));
-    QAction* keys =
-        AddCommand(cmd::kHelpShortcuts, QString::fromUtf8("キーボードショートカット (&K)"));
-    QAction* about = AddCommand(cmd::kHelpAbout, QString::fromUtf8("バージョン情報 (&A)"));
-    QMenu* help = menuBar()->addMenu(QString::fromUtf8("ヘルプ(&H)"));
-    help->addAction(manual);
-    help->addAction(keys);
-    help->addSeparator();
-    help->addAction(about);
-    connect(manual, &QAction::triggered, this, &CMainFrame::OnHelpManual);
-    connect(keys, &QAction::triggered, this, &CMainFrame::OnHelpShortcuts);
-    connect(about, &QAction::triggered, this, &CMainFrame::OnHelpAbout);
+    AddItems(menuBar()->addMenu(QString::fromUtf8("ヘルプ(&H)")),
+             {cmd::kHelpManual, cmd::kHelpShortcuts, kSeparator, cmd::kHelpAbout});
 }
 
 void CMainFrame::OnHelpManual() {

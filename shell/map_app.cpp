@@ -24,6 +24,7 @@
 #include "shell/prompts.h"
 #include "shell/save_options_dlg.h"
 #include "shell/window_state.h"
+#include "shell/window_text.h"
 
 namespace {
 // Anything that is no picture is taken for a page, which opens with its map.
@@ -52,8 +53,7 @@ CMapApp::CMapApp(ProfileStore& store)
       m_oldStore(SetProfileStore(&store)),
       m_loader(std::make_unique<CPictureLoader>()) {
     m_oldHandler = ze::SetMessageHandler([this](const std::string& text) {
-        Prompts().ShowMessage(m_frame.get(), QStringLiteral("Zer Evizi SEKKA"),
-                              QString::fromStdString(text));
+        Prompts().ShowMessage(m_frame.get(), QStringLiteral("Zer Evizi SEKKA"), WindowTextOf(text));
     });
 }
 

@@ -14,6 +14,7 @@
 #include "shell/map_app.h"
 #include "shell/markup_file.h"
 #include "shell/prompts.h"
+#include "shell/window_text.h"
 
 namespace {
 QString U(const char* text) {
@@ -75,9 +76,9 @@ void PreviewScaled(CMapApp& app) {
         &written);
     const QString file = QDir::toNativeSeparators(QString::fromStdString(written));
     if (error != ze::WriteError::kNone) {
-        Prompts().ShowMessage(frame, title,
-                              U("確認用のページ %1 を書けませんでした: %2")
-                                  .arg(file, QString::fromUtf8(ze::WriteErrorText(error))));
+        Prompts().ShowMessage(
+            frame, title,
+            U("確認用のページ %1 を書けませんでした: %2").arg(file, WindowText(error)));
         return;
     }
     Prompts().OpenUrl(
@@ -126,6 +127,5 @@ void ExportMap(CMapApp& app, ResponsiveForm form) {
     if (error != ze::WriteError::kNone)
         Prompts().ShowMessage(frame, title,
                               U("%1 を書けませんでした: %2")
-                                  .arg(QDir::toNativeSeparators(answer.path),
-                                       QString::fromUtf8(ze::WriteErrorText(error))));
+                                  .arg(QDir::toNativeSeparators(answer.path), WindowText(error)));
 }

@@ -22,6 +22,7 @@
 #include "shell/main_frame.h"
 #include "shell/map_app.h"
 #include "shell/prompts.h"
+#include "shell/window_text.h"
 
 namespace {
 QString U(const char* text) {
@@ -36,8 +37,7 @@ QString WriteBytes(const QString& path, const std::string& bytes) {
     const ze::WriteError error = ze::WriteFileSafely(path.toStdString(), [&bytes](std::FILE* f) {
         return std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     });
-    return error == ze::WriteError::kNone ? QString()
-                                          : QString::fromUtf8(ze::WriteErrorText(error));
+    return error == ze::WriteError::kNone ? QString() : WindowText(error);
 }
 
 // The picture a page's src names: resolved against the page's folder, as a
@@ -148,7 +148,7 @@ bool CMarkupFile::OpenPageAt(const QString& path, const PageSnapshot* ours) {
         const QString reason = page.page.status == PageStatus::kNoImageMap
                                    ? U("このページにはイメージマップ (<img usemap> と <map>) "
                                        "がありません。")
-                                   : QString::fromStdString(page.error);
+                                   : WindowTextOf(page.error);
         Show(U("%1 を開けません。\n%2").arg(file, reason));
         return false;
     }
@@ -286,7 +286,7 @@ bool CMarkupFile::MergeIntoPage(const std::string& text, std::string* bytes,
     // Read again after the question: the page may have changed meanwhile.
     for (bool overwrite = false;; overwrite = true) {
         const PageFile page = LoadPageFile(m_path.toStdString());
-        QString why = QString::fromStdString(page.error);
+        QString why = WindowTextOf(page.error);
         PageSavePlan plan;
         if (page.ok) {
             plan = PlanPageSave(page.bytes, page.page, ours);
@@ -303,7 +303,7 @@ bool CMarkupFile::MergeIntoPage(const std::string& text, std::string* bytes,
         }
         if (why.isEmpty()) {
             const MergeStatus status = MergeMarkup(page.bytes, page.page, plan.index, text, bytes);
-            if (status != MergeStatus::kMerged) why = QString::fromUtf8(MergeStatusText(status));
+            if (status != MergeStatus::kMerged) why = WindowText(status);
         }
         if (!why.isEmpty()) {
             Show(U("マップをページ %1 に書き戻せません: %2\n"
@@ -425,8 +425,7 @@ void CMarkupFile::OnBrowserCheck() {
         &written);
     const QString file = QString::fromStdString(written);
     if (error != ze::WriteError::kNone) {
-        Show(U("確認用のページ %1 を書けませんでした: %2")
-                 .arg(Native(file), QString::fromUtf8(ze::WriteErrorText(error))));
+        Show(U("確認用のページ %1 を書けませんでした: %2").arg(Native(file), WindowText(error)));
         return;
     }
     Prompts().OpenUrl(QUrl::fromLocalFile(file), [self = QPointer<CMarkupFile>(this),

@@ -61,7 +61,9 @@ void CProblemsPanel::ShowFindings() {
         auto* row = new QTreeWidgetItem({QString::number(line), error ? U("エラー") : U("警告"),
                                          RuleText(f.rule), QString::fromUtf8(RuleId(f.rule))});
         row->setData(0, Qt::UserRole, qulonglong(i));
-        row->setToolTip(2, QString::fromStdString(f.message));
+        // The checker's detail is English, for the command line; the window
+        // speaks Japanese.
+        row->setToolTip(2, U("%1 行目: %2").arg(line).arg(RuleText(f.rule)));
         rows << row;
     }
     m_list.addTopLevelItems(rows);

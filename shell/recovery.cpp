@@ -7,6 +7,7 @@
 #include <QStandardPaths>
 
 #include "io/own_file.h"
+#include "shell/window_text.h"
 
 namespace {
 // What QLockFile writes: a process id, an application and a host name.
@@ -18,10 +19,6 @@ QString LockOf(const QString& file) {
     return lock + QStringLiteral(".lock");
 }
 
-QString Text(ze::OwnFileStatus status) {
-    return QString::fromUtf8(ze::OwnFileStatusText(status));
-}
-
 // The lock of `path`, taken; null when it cannot be taken: *why is then
 // empty when another editor holds it, else the reason. QLockFile reads the
 // lock file it finds (and its ".rmlock") through whatever stands there, so
@@ -30,8 +27,8 @@ std::unique_ptr<QLockFile> TakeLock(const QString& path, QString* why) {
     for (const QString& file : {path, path + QStringLiteral(".rmlock")}) {
         const ze::OwnFileStatus status = ze::CheckOwnFile(file.toStdString(), kLockMaxBytes);
         if (status != ze::OwnFileStatus::kOk && status != ze::OwnFileStatus::kMissing) {
-            *why = QStringLiteral("its lock file %1 is %2")
-                       .arg(QDir::toNativeSeparators(file), Text(status));
+            *why = QString::fromUtf8("ロックファイル %1 は%2")
+                       .arg(QDir::toNativeSeparators(file), WindowText(status));
             return nullptr;
         }
     }
@@ -40,9 +37,9 @@ std::unique_ptr<QLockFile> TakeLock(const QString& path, QString* why) {
     if (lock->tryLock(0)) return lock;
     why->clear();
     if (lock->error() == QLockFile::PermissionError)
-        *why = QStringLiteral("its lock cannot be made: permission denied");
+        *why = QString::fromUtf8("ロックを作れません: 許可がありません");
     else if (lock->error() != QLockFile::LockFailedError)
-        *why = QStringLiteral("its lock cannot be taken");
+        *why = QString::fromUtf8("ロックを取れません");
     return nullptr;
 }
 }  // namespace
@@ -71,18 +68,18 @@ bool CRecovery::Write(const RecoveryRecord& record, QString* why) {
     if (!m_lock) {
         const ze::OwnFileStatus folder = ze::MakeOwnFolder(m_folder.toStdString());
         if (folder != ze::OwnFileStatus::kOk) {
-            *why = Text(folder);
+            *why = WindowText(folder);
             return false;
         }
         m_lock = TakeLock(LockOf(OwnFile()), why);
         if (!m_lock) {
-            if (why->isEmpty()) *why = QStringLiteral("its lock is held");
+            if (why->isEmpty()) *why = QString::fromUtf8("ロックが使われています");
             return false;
         }
     }
     std::string reason;
     if (WriteRecoveryFile(OwnFile().toStdString(), record, &reason)) return true;
-    *why = QString::fromStdString(reason);
+    *why = WindowTextOf(reason);
     return false;
 }
 
@@ -111,7 +108,7 @@ CRecovery::Claim CRecovery::ClaimOrphan(const QString& file, RecoveryRecord* rec
     if (!lock) return why->isEmpty() ? Claim::kInUse : Claim::kUnreadable;
     std::string reason;
     if (!ReadRecoveryFile(file.toStdString(), record, &reason)) {
-        *why = QString::fromStdString(reason);
+        *why = WindowTextOf(reason);
         return Claim::kUnreadable;
     }
     m_claimed[file] = std::move(lock);

@@ -128,6 +128,12 @@ key alt+r s
 click_at 45 110
 shot "$top/docs/manual/img/edit.png"
 
+# The picture's tag and its map as fields: 編集 > 画像とマップの設定.
+key alt+e i
+sleep 1
+shot "$top/docs/manual/img/image_map.png"
+key Escape
+
 # Checking: the 問題 panel beside the picture.
 key alt+o p
 shot "$top/docs/manual/img/check.png"

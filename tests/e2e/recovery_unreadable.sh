@@ -44,7 +44,7 @@ for n in 11111 22222 33333; do
   grep -q "zer-evizi/recovery-$n.txt" "$work/message.txt" ||
     fail "recovery-$n.txt is not named: $(cat "$work/message.txt")"
 done
-grep -q 'symbolic link' "$work/message.txt" && grep -q 'cut off' "$work/message.txt" ||
+grep -q 'シンボリックリンク' "$work/message.txt" && grep -q '途中で切れている' "$work/message.txt" ||
   fail "no reasons given: $(cat "$work/message.txt")"
 xdotool key Return
 until_true 10 bash -c '! xdotool search --onlyvisible --name "^Zer Evizi SEKKA$" >/dev/null' ||

@@ -70,7 +70,7 @@ private slots:
                 return action->text() == U("最新のﾌｧｲﾙ") && !action->isEnabled();
             }));
             ze::ReportMessage("bad picture");  // the library's messages reach the user
-            QCOMPARE(prompts.messages, QStringList{QStringLiteral("bad picture")});
+            QCOMPARE(prompts.messages, QStringList{U("次のメッセージがありました: bad picture")});
         }
         ze::ReportMessage("after the application");  // the handler is gone
         QCOMPARE(outer.messages, QStringList());

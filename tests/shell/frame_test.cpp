@@ -16,6 +16,7 @@
 
 #include "app_folder.h"
 #include "shell/dialogs.h"
+#include "shell/image_map_dlg.h"
 #include "shell/picture_types.h"
 #include "shell/qt_japanese.h"
 
@@ -188,6 +189,8 @@ private slots:
               "マップを保存(&A)|名前を付けてマップを保存(&K)...|別のマップ(&N)...|書き出し(&E)|"
               "SVG 重ね合わせ (&S)...|伸縮するマップ (&M)...|-|最新のﾌｧｲﾙ|-|終了(&X)\tCtrl+Q|"
               "編集(&E)|元に戻す(&U)\tCtrl+Z|やり直し(&R)\tCtrl+Y|-|すべての領域を選択(&A)\tCtrl+A|"
+              "-|"
+              "画像とマップの設定(&I)...|"
               "領域(&R)|円 (&C)|矩形 (&R)|多角形 （&P)|輪郭 (&O)|選択 (&S)|-|領域の輪郭を表示 (&V)|"
               "座標 (&N)...\tCtrl+E|"
               "-|前面へ|背面へ|領域一覧|-|領域をコピー (&Y)\tCtrl+C|領域を切り取り "
@@ -318,6 +321,39 @@ private slots:
         dragTo(QPoint(frame.width() - 10, frame.height() / 2));
         QTRY_COMPARE(bar.DockSide(), Qt::RightDockWidgetArea);
         QTRY_COMPARE(bar.width(), 260);
+    }
+
+    void imageAndMapDialogEditsTheTagsAsOneUndoStep() {
+        ScriptedPrompts prompts;
+        CMainFrame frame;
+        QAction* command = frame.Action(cmd::kImageMap);
+        frame.Pane().SetWindowText("<p>");  // neither tag: no dialog, a note
+        command->trigger();
+        QCOMPARE(prompts.dialogsRun, 0);
+        QVERIFY(!frame.StatusBar().currentMessage().isEmpty());
+
+        const std::string skeleton =
+            "<IMG SRC=\"a.png\" WIDTH=160 HEIGHT=120 ALT=\"\" USEMAP=\"#map_a\">\r\n"
+            "<MAP NAME=\"map_a\">\r\n<AREA SHAPE=\"rect\" COORDS=\"1,2,3,4\">\r\n</MAP>";
+        frame.Pane().SetWindowText(skeleton);
+        bool okWithBlankName = true;
+        prompts.onDialog = [&](QDialog& dialog) {
+            auto& dlg = dynamic_cast<CImageMapDlg&>(dialog);
+            dlg.NameEdit().setText(QStringLiteral("a b"));
+            okWithBlankName = dlg.OkButton().isEnabled();
+            dlg.NameEdit().setText(U("地図"));
+            dlg.AltEdit().setText(U("館内の案内"));
+            dlg.WidthEdit().clear();
+            return int(QDialog::Accepted);
+        };
+        command->trigger();
+        QVERIFY(!okWithBlankName);
+        QCOMPARE(frame.Pane().GetWindowText(),
+                 std::string("<IMG SRC=\"a.png\" HEIGHT=120 ALT=\"館内の案内\" "
+                             "USEMAP=\"#地図\">\r\n<MAP NAME=\"地図\">\r\n"
+                             "<AREA SHAPE=\"rect\" COORDS=\"1,2,3,4\">\r\n</MAP>"));
+        frame.Action(cmd::kEditUndo)->trigger();
+        QCOMPARE(frame.Pane().GetWindowText(), skeleton);
     }
 
     void saveAsFiltersAndQtDialogsSpeakJapanese() {  // the open dialog's are checked below

@@ -351,8 +351,8 @@ private slots:
         } cases[] = {
             {"later", 2, true, nullptr},
             {"discard", 1, false, nullptr},
-            {"cut off", 0, true, "recovery-99999999.txt: cut off or damaged"},
-            {"lock to /dev/zero", 0, true, "recovery-99999999.lock is a symbolic link"},
+            {"cut off", 0, true, "recovery-99999999.txt: 途中で切れているか壊れています"},
+            {"lock to /dev/zero", 0, true, "recovery-99999999.lock はシンボリックリンクです"},
         };
         for (const auto& c : cases) {
             QVERIFY(QDir().mkpath(Recovery()));
@@ -381,7 +381,11 @@ private slots:
         const QString a = m_f.Picture("a.bmp");
         const QString elsewhere = Q(m_f.dir->File("elsewhere"));
         QVERIFY(QDir().mkpath(elsewhere));
-        for (const char* spoil : {"symbolic link", "permission denied", "file too large"}) {
+        const std::pair<const char*, const char*> spoils[] = {
+            {"symbolic link", "シンボリックリンクです"},
+            {"permission denied", "許可がありません"},
+            {"file too large", "ファイルが大きすぎます"}};
+        for (const auto& [spoil, says] : spoils) {
             const std::string why = spoil;
             QDir(Recovery()).removeRecursively();
             QFile::remove(Recovery());
@@ -406,7 +410,7 @@ private slots:
             for (int tick = 0; tick < 3; ++tick) {
                 frame.Pane().SetWindowText("<map name=m" + std::to_string(tick) + ">");
                 app.Markup()->WriteRecoveryCopy();
-                QVERIFY2(bar.currentMessage().contains(Q(why)) == (tick == 0),
+                QVERIFY2(bar.currentMessage().contains(U(says)) == (tick == 0),
                          qPrintable(bar.currentMessage()));
                 bar.clearMessage();
             }
