@@ -70,7 +70,7 @@ save_as() {
   esac
   [ -z "$options" ] || answer "$options" key Return
   [ "$ext" = "$from" ] || answer '^Zer Evizi SEKKA$' key Return
-  [ -s "$1" ] || fail "nothing was written to $1"
+  until_true 10 test -s "$1" || fail "nothing was written to $1"
   xdotool windowactivate "$win" >/dev/null 2>&1 || true
 }
 
