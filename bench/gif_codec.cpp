@@ -84,7 +84,8 @@ const std::string& SourceFile() {
 void BM_DecodeOurs(benchmark::State& state) {
     const std::string& path = SourceFile();
     for (auto _ : state) {
-        CGifImpl gif;
+        PixelStore gifPixels;
+        CGifImpl gif(gifPixels);
         if (gif.Read(path) != 1 || gif.GetWidth() != kSize) state.SkipWithError("read failed");
         benchmark::DoNotOptimize(gif.GetBits());
     }
@@ -106,7 +107,8 @@ void BM_DecodeGiflib(benchmark::State& state) {
 
 void BM_EncodeOurs(benchmark::State& state) {
     const Picture& p = ThePicture();
-    CGifImpl gif;
+    PixelStore gifPixels;
+    CGifImpl gif(gifPixels);
     gif.Create(kSize, kSize, 8, -1);
     for (int y = 0; y < kSize; ++y)
         std::copy_n(&p.pixels[static_cast<size_t>(y) * kSize], kSize,

@@ -24,7 +24,8 @@ struct File {
     std::string path;
     File() {
         path = (std::filesystem::temp_directory_path() / "ze-bench-full-colour.jpg").string();
-        CJpegImpl picture;
+        PixelStore picturePixels;
+        CJpegImpl picture(picturePixels);
         picture.Create(kWidth, kHeight, 24, -1);
         uint32_t noise = 12345;
         for (int y = 0; y < kHeight; ++y) {

@@ -91,7 +91,8 @@ std::string Threads() {
 }
 
 void BM_WebpSaveAgainstCwebp(benchmark::State& state, bool lossless) {
-    CWebpImpl picture;
+    PixelStore picturePixels;
+    CWebpImpl picture(picturePixels);
     std::vector<uint8_t> rgba;
     Photo(picture, &rgba);
     picture.saveOptions = {80, lossless};
@@ -124,13 +125,15 @@ BENCHMARK_CAPTURE(BM_WebpSaveAgainstCwebp, lossless, true)
     ->Iterations(4);
 
 void BM_AvifSaveAgainstAvifenc(benchmark::State& state, bool lossless) {
-    CAvifImpl picture;
+    PixelStore picturePixels;
+    CAvifImpl picture(picturePixels);
     std::vector<uint8_t> rgba;
     Photo(picture, &rgba);
     picture.saveOptions = {80, lossless};
     const std::string png = TempPath("in.png"), ours = TempPath("ours.avif"),
                       peer = TempPath("avifenc.avif");
-    CPngImpl source;
+    PixelStore sourcePixels;
+    CPngImpl source(sourcePixels);
     Photo(source, &rgba);
     if (source.Write(png) != 1) return state.SkipWithError("no PNG for avifenc");
     std::vector<std::string> avifenc = {"avifenc", "-s", "6", "-j", Threads()};
@@ -195,7 +198,8 @@ bool QuantizeAndGiflib(const std::vector<uint8_t>& rgba, const std::string& path
 }
 
 void BM_GifSaveAgainstLibimagequantGiflib(benchmark::State& state) {
-    CGifImpl picture;
+    PixelStore picturePixels;
+    CGifImpl picture(picturePixels);
     std::vector<uint8_t> rgba;
     Photo(picture, &rgba);
     const std::string ours = TempPath("ours.gif"), peer = TempPath("peer.gif");

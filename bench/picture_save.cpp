@@ -141,7 +141,8 @@ bool FwriteSynced(const std::string& path, const std::string& bytes) {
 // that order costs libjpeg-turbo itself; the 8-bit peer reads the picture's
 // colours as top-down RGB rows, expanded beforehand.
 void JpegSaveAgainstLibjpegTurbo(benchmark::State& state, int depth, bool sameRows) {
-    CJpegImpl picture;
+    PixelStore picturePixels;
+    CJpegImpl picture(picturePixels);
     std::vector<uint8_t> rgb;
     Fill(picture, kWidth, kHeight, depth, &rgb);
     const std::vector<JSAMPROW> rows = sameRows
@@ -191,7 +192,8 @@ const bool kPaletteQ30Set = [] {
 // our file's bytes, synced and renamed.
 void BM_BmpSave8000AgainstQSaveFile(benchmark::State& state) {
     constexpr int kSide = 8000;
-    CBmpImpl picture;
+    PixelStore picturePixels;
+    CBmpImpl picture(picturePixels);
     Fill(picture, kSide, kSide, 24, nullptr);
     const std::string ours = TempPath("-ours.bmp"), qt = TempPath("-qt.bmp"),
                       plain = TempPath("-fwrite.bmp");
@@ -220,7 +222,8 @@ BENCHMARK(BM_BmpSave8000AgainstQSaveFile)
 // bytes it wrote, which shows what the encoding and the safe write add.
 template <class Impl>
 void SaveAgainstFwrite(benchmark::State& state, int depth, const char* suffix) {
-    Impl picture;
+    PixelStore picturePixels;
+    Impl picture(picturePixels);
     Fill(picture, kWidth, kHeight, depth, nullptr);
     const std::string ours = TempPath(suffix), plain = TempPath("-fwrite");
     if (picture.Write(ours) != 1) return state.SkipWithError("our save failed");

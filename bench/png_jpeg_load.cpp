@@ -27,7 +27,8 @@ struct Files {
         const auto dir = std::filesystem::temp_directory_path();
         png = (dir / "ze-bench-load.png").string();
         jpeg = (dir / "ze-bench-load.jpg").string();
-        CPngImpl picture;
+        PixelStore picturePixels;
+        CPngImpl picture(picturePixels);
         picture.Create(kSize, kSize, 24, -1);
         uint32_t noise = 12345;
         for (int y = 0; y < kSize; ++y) {
@@ -41,8 +42,7 @@ struct Files {
             }
         }
         picture.Write(png);
-        CJpegImpl jpegWriter;
-        jpegWriter.TakeOver(picture);
+        CJpegImpl jpegWriter(picture.Pixels());
         jpegWriter.Write(jpeg);
     }
     ~Files() {
@@ -62,9 +62,10 @@ const Files& TestFiles() {
 void OurPng(benchmark::State& state) {
     const std::string& path = TestFiles().png;
     for (auto _ : state) {
-        CPngImpl impl;
+        PixelStore implPixels;
+        CPngImpl impl(implPixels);
         if (!impl.Read(path)) state.SkipWithError("read failed");
-        benchmark::DoNotOptimize(impl.imageBits);
+        benchmark::DoNotOptimize(impl.GetBits());
     }
 }
 
@@ -108,9 +109,10 @@ void BarePng(benchmark::State& state) {
 void OurJpeg(benchmark::State& state) {
     const std::string& path = TestFiles().jpeg;
     for (auto _ : state) {
-        CJpegImpl impl;
+        PixelStore implPixels;
+        CJpegImpl impl(implPixels);
         if (!impl.Read(path)) state.SkipWithError("read failed");
-        benchmark::DoNotOptimize(impl.imageBits);
+        benchmark::DoNotOptimize(impl.GetBits());
     }
 }
 

@@ -82,12 +82,22 @@ bool SetGridSpacingSetting(int spacing) {
 
 namespace {
 const char* SwitchName(ViewSwitch which) {
-    return which == ViewSwitch::kAreaLabels ? "AreaLabels" : "AreaFill";
+    switch (which) {
+        case ViewSwitch::kAreaLabels:
+            return "AreaLabels";
+        case ViewSwitch::kAreaFill:
+            return "AreaFill";
+        case ViewSwitch::kCheckerboard:
+            break;
+    }
+    return "Checkerboard";
 }
 }  // namespace
 
 bool GetViewSwitch(ViewSwitch which) {
-    return !g_store || g_store->GetProfileInt(kGeneral, SwitchName(which), 1) != 0;
+    const int byDefault = which == ViewSwitch::kCheckerboard ? 0 : 1;
+    if (!g_store) return byDefault != 0;
+    return g_store->GetProfileInt(kGeneral, SwitchName(which), byDefault) != 0;
 }
 
 bool SetViewSwitch(ViewSwitch which, bool on) {

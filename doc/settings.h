@@ -52,10 +52,11 @@ bool SetGridSetting(bool on);
 // a stored value outside 2..256 reads as the default.
 int GetGridSpacingSetting();
 bool SetGridSpacingSetting(int spacing);
-// Switches of what the map view shows, each "General"/NAME, default on, any
-// non-zero value meaning on: "AreaLabels" each area's number at its first
-// corner, "AreaFill" a light fill in its colour.
-enum class ViewSwitch { kAreaLabels, kAreaFill };
+// Switches of what the map view shows, each "General"/NAME, any non-zero
+// value meaning on: "AreaLabels" each area's number at its first corner,
+// "AreaFill" a light fill in its colour (both default on), "Checkerboard"
+// transparent pixels over a checkerboard (default off).
+enum class ViewSwitch { kAreaLabels, kAreaFill, kCheckerboard };
 bool GetViewSwitch(ViewSwitch which);
 bool SetViewSwitch(ViewSwitch which, bool on);
 // "General"/"FullColour", default off: colour JPEGs are read with their own

@@ -13,7 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const bool once = (ze::SetMessageHandler({}), true);
     (void)once;
 
-    CBmpImpl impl;
+    PixelStore implPixels;
+    CBmpImpl impl(implPixels);
     // Small pictures keep each run quick; the checks are the same.
     impl.readLimits.maxPixels = int64_t{256} * 256;
     if (!impl.ReadMemory(data, size)) return 0;

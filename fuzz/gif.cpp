@@ -8,7 +8,8 @@
 #include "read_stream.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    CGifImpl gif;
+    PixelStore gifPixels;
+    CGifImpl gif(gifPixels);
     // Keep pictures small so that each run is quick.
     gif.readLimits.maxPixels = 1 << 16;
     ReadStreamThen(gif, data, size, [&] {

@@ -4,7 +4,8 @@
 #include "read_stream.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    CJpegImpl impl;
+    PixelStore implPixels;
+    CJpegImpl impl(implPixels);
     ReadStreamThen(impl, data, size, [] {});
     return 0;
 }

@@ -4,7 +4,8 @@
 #include "read_stream.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    CPngImpl impl;
+    PixelStore implPixels;
+    CPngImpl impl(implPixels);
     ReadStreamThen(impl, data, size, [&] { WriteToNowhere(impl); });
     return 0;
 }

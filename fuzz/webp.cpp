@@ -4,7 +4,8 @@
 #include "read_stream.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    CWebpImpl impl;
+    PixelStore implPixels;
+    CWebpImpl impl(implPixels);
     // Smaller bounds than the editor's, so that a file at them stays within
     // the fuzzer's memory limit; the checks are the same.
     impl.readLimits.maxPixels = int64_t{4096} * 4096;

@@ -84,7 +84,7 @@ int CAvifImpl::ReadStream(std::FILE* file) {
     BeginRead(kImageAvif);
     // The samples are converted from their own colour space, and alpha is
     // laid over the background: what the file held is never kept.
-    lossyLoad = true;
+    Pixels().lossyLoad = true;
     std::vector<uint8_t> bytes;
     if (!ze::ReadWholeFile(*this, file, &bytes, MayBeginWithFileType)) return 0;
 
@@ -164,8 +164,8 @@ int CAvifImpl::ReadStream(std::FILE* file) {
     if (!image->alphaPlane) {
         // Converted top row first into the block, then turned over.
         rgb.format = AVIF_RGB_FORMAT_BGR;
-        rgb.pixels = imageBits;
-        rgb.rowBytes = static_cast<uint32_t>(rowBytes);
+        rgb.pixels = Pixels().imageBits;
+        rgb.rowBytes = static_cast<uint32_t>(Pixels().rowBytes);
         if (avif->imageYUVToRGB(image, &rgb) != AVIF_RESULT_OK) {
             Create(0, 0, 24, 2);
             return FailRead(ze::ReadError::kCorrupt);
@@ -176,12 +176,14 @@ int CAvifImpl::ReadStream(std::FILE* file) {
     std::vector<uint8_t> bgra;
     if (!ze::AllocateBgra(*this, &bgra)) return 0;
     rgb.format = AVIF_RGB_FORMAT_BGRA;
+    // Colours as they are, not multiplied by their alpha.
+    rgb.alphaPremultiplied = AVIF_FALSE;
     rgb.pixels = bgra.data();
     rgb.rowBytes = static_cast<uint32_t>(width) * 4;
     if (avif->imageYUVToRGB(image, &rgb) != AVIF_RESULT_OK) {
         Create(0, 0, 24, 2);
         return FailRead(ze::ReadError::kCorrupt);
     }
-    ze::CompositeBgraRows(*this, bgra.data(), rgb.rowBytes);
+    if (!ze::KeepBgraRows(*this, bgra.data(), rgb.rowBytes)) return 0;
     return 1;
 }

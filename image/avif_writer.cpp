@@ -39,8 +39,9 @@ struct EncoderFree {
 }  // namespace
 
 int CAvifImpl::Write(const std::string& name) {
+    const PixelStore& px = Pixels();
     if (!name.empty()) fileName = name;
-    if (!imageBits || imageWidth <= 0 || imageHeight <= 0)
+    if (!px.imageBits || px.imageWidth <= 0 || px.imageHeight <= 0)
         return FailEncode(ze::EncodeError::kNoPixels, kImageAvif);
     writeError =
         ze::WriteFileSafely(fileName, [this](std::FILE* f) { return WriteStream(f) != 0; });
@@ -48,33 +49,34 @@ int CAvifImpl::Write(const std::string& name) {
 }
 
 int CAvifImpl::WriteStream(std::FILE* file) const {
-    if (!imageBits || imageWidth <= 0 || imageHeight <= 0)
+    const PixelStore& px = Pixels();
+    if (!px.imageBits || px.imageWidth <= 0 || px.imageHeight <= 0)
         return FailEncode(ze::EncodeError::kNoPixels, kImageAvif);
     const ze::AvifLibrary* avif = ze::Avif();
     if (!avif) return FailEncode(ze::EncodeError::kNoLibrary, kImageAvif);
     const bool lossless = saveOptions.lossless;
     std::unique_ptr<avifImage, ImageFree> image(
-        avif->imageCreate(static_cast<uint32_t>(imageWidth), static_cast<uint32_t>(imageHeight), 8,
-                          AVIF_PIXEL_FORMAT_YUV444),
+        avif->imageCreate(static_cast<uint32_t>(px.imageWidth),
+                          static_cast<uint32_t>(px.imageHeight), 8, AVIF_PIXEL_FORMAT_YUV444),
         ImageFree{avif});
     if (!image) return FailEncode(ze::EncodeError::kOutOfMemory, kImageAvif);
     image->yuvRange = AVIF_RANGE_FULL;
     if (lossless) image->matrixCoefficients = AVIF_MATRIX_COEFFICIENTS_IDENTITY;
 
     // The rows top-down into one buffer, then into the picture's planes.
-    const CRgbRows colours(*this);
+    const CRgbRows colours(px);
     const int channels = colours.HasAlpha() ? 4 : 3;
-    const size_t stride = static_cast<size_t>(imageWidth) * static_cast<size_t>(channels);
+    const size_t stride = static_cast<size_t>(px.imageWidth) * static_cast<size_t>(channels);
     std::vector<uint8_t> pixels;
     try {
-        pixels.resize(stride * static_cast<size_t>(imageHeight));
+        pixels.resize(stride * static_cast<size_t>(px.imageHeight));
     } catch (const std::bad_alloc&) {
         return FailEncode(ze::EncodeError::kOutOfMemory, kImageAvif);
     }
-    for (int r = 0; r < imageHeight; ++r) {
+    for (int r = 0; r < px.imageHeight; ++r) {
         uint8_t* row = pixels.data() + stride * static_cast<size_t>(r);
-        channels == 4 ? colours.GetRgba(imageHeight - 1 - r, row)
-                      : colours.Get(imageHeight - 1 - r, row);
+        channels == 4 ? colours.GetRgba(px.imageHeight - 1 - r, row)
+                      : colours.Get(px.imageHeight - 1 - r, row);
     }
     avifRGBImage rgb;
     avif->rgbImageSetDefaults(&rgb, image.get());

@@ -433,18 +433,22 @@ dib::Block ReadBlock(Source& src, int64_t maxPixels, ReadFailure& failure) {
 namespace {
 int Adopt(CBmpImpl& impl, dib::Block block) {
     if (!block) return 0;
+    PixelStore& pixels = impl.Pixels();
+    pixels.Renew();
+    pixels.DropAlpha();
+    pixels.transparentIndex = -1;
     const uint8_t* h = block.data();
-    impl.imageWidth = static_cast<int>(Get32(h + dib::kBiWidth));
-    impl.imageHeight = static_cast<int>(Get32(h + dib::kBiHeight));
-    impl.imageDepth = Get16(h + dib::kBiBitCount);
-    impl.rowBytes = static_cast<int>(dib::RowBytes(impl.imageWidth, impl.imageDepth));
-    impl.colorType = impl.imageDepth <= 8 ? 0 : 2;
-    impl.imageBits = block.data() + dib::BitsOffset(block.data());
-    impl.imageDib = std::move(block);
-    if (auto palette = dib::CreateDibPalette(impl.imageDib.data(), 0)) {
-        impl.imagePalette = std::move(palette);
-        dib::SetDibUsage(impl.imageDib.data(), impl.imagePalette.get(), dib::Usage::kIndices);
-        impl.colorType = 3;
+    pixels.imageWidth = static_cast<int>(Get32(h + dib::kBiWidth));
+    pixels.imageHeight = static_cast<int>(Get32(h + dib::kBiHeight));
+    pixels.imageDepth = Get16(h + dib::kBiBitCount);
+    pixels.rowBytes = static_cast<int>(dib::RowBytes(pixels.imageWidth, pixels.imageDepth));
+    pixels.colorType = pixels.imageDepth <= 8 ? 0 : 2;
+    pixels.imageBits = block.data() + dib::BitsOffset(block.data());
+    pixels.imageDib = std::move(block);
+    if (auto palette = dib::CreateDibPalette(pixels.imageDib.data(), 0)) {
+        pixels.imagePalette = std::move(palette);
+        dib::SetDibUsage(pixels.imageDib.data(), pixels.imagePalette.get(), dib::Usage::kIndices);
+        pixels.colorType = 3;
     }
     return 1;
 }
@@ -452,10 +456,13 @@ int Adopt(CBmpImpl& impl, dib::Block block) {
 // Drops the pixels, the palette and the sizes, so that a failed read leaves
 // a picture that reports no size.
 void Release(CBmpImpl& impl) {
-    impl.imageDib = {};
-    impl.imageBits = nullptr;
-    impl.imagePalette.reset();
-    impl.imageWidth = impl.imageHeight = impl.imageDepth = impl.rowBytes = 0;
+    PixelStore& pixels = impl.Pixels();
+    pixels.Renew();
+    pixels.DropAlpha();
+    pixels.imageDib = {};
+    pixels.imageBits = nullptr;
+    pixels.imagePalette.reset();
+    pixels.imageWidth = pixels.imageHeight = pixels.imageDepth = pixels.rowBytes = 0;
 }
 }  // namespace
 

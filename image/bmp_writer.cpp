@@ -40,13 +40,17 @@ uint32_t TableEntries(const uint8_t* block) {
 
 int CBmpImpl::Write(const std::string& name) {
     if (!name.empty()) fileName = name;
-    if (!imageDib || !imageBits || imageWidth <= 0 || imageHeight <= 0) return 0;
-    uint8_t* block = imageDib.data();
+    if (!Pixels().imageDib || !Pixels().imageBits || Pixels().imageWidth <= 0 ||
+        Pixels().imageHeight <= 0)
+        return 0;
+    uint8_t* block = Pixels().imageDib.data();
 
     // Header and colour table as they go into the file.
     const size_t bitsOffset = dib::BitsOffset(block);
-    const size_t pixelBytes = static_cast<size_t>(rowBytes) * static_cast<size_t>(imageHeight);
-    if (imageBits != block + bitsOffset || bitsOffset + pixelBytes > imageDib.size() ||
+    const size_t pixelBytes =
+        static_cast<size_t>(Pixels().rowBytes) * static_cast<size_t>(Pixels().imageHeight);
+    if (Pixels().imageBits != block + bitsOffset ||
+        bitsOffset + pixelBytes > Pixels().imageDib.size() ||
         bitsOffset + pixelBytes + 14 > std::numeric_limits<uint32_t>::max())
         return 0;
     std::vector<uint8_t> prefix(block, block + bitsOffset);
@@ -56,15 +60,15 @@ int CBmpImpl::Write(const std::string& name) {
     const uint32_t entries =
         std::min<uint32_t>(TableEntries(block), static_cast<uint32_t>((bitsOffset - size) / 4));
     uint8_t* table = prefix.data() + size;
-    if (imagePalette) {
+    if (Pixels().imagePalette) {
         // The table holds colours for the file; entries past the palette's
         // own are written as zero.
-        dib::SetDibUsage(block, imagePalette.get(), dib::Usage::kColors);
+        dib::SetDibUsage(block, Pixels().imagePalette.get(), dib::Usage::kColors);
         std::copy(block + size, block + bitsOffset, prefix.begin() + size);
-        dib::SetDibUsage(block, imagePalette.get(), dib::Usage::kIndices);
-    } else if (imageDepth <= 8) {
+        dib::SetDibUsage(block, Pixels().imagePalette.get(), dib::Usage::kIndices);
+    } else if (Pixels().imageDepth <= 8) {
         // Without a palette the picture reads as a grey ramp: write that.
-        const uint32_t levels = (1u << imageDepth) - 1;
+        const uint32_t levels = (1u << Pixels().imageDepth) - 1;
         for (uint32_t i = 0; i < entries; ++i) {
             const auto grey = static_cast<uint8_t>(std::min<uint32_t>(i, levels) * 255 / levels);
             table[4 * i] = table[4 * i + 1] = table[4 * i + 2] = grey;
@@ -76,7 +80,7 @@ int CBmpImpl::Write(const std::string& name) {
     dib::Put32(fileHeader + 2, static_cast<uint32_t>(14 + bitsOffset + pixelBytes));
     dib::Put32(fileHeader + 10, static_cast<uint32_t>(14 + bitsOffset));
 
-    const uint8_t* bits = imageBits;
+    const uint8_t* bits = Pixels().imageBits;
     // The size is known before the first byte: written in place, the file
     // streams too.
     writeError = ze::WriteFileSafely(

@@ -8,17 +8,6 @@
 
 namespace ze {
 
-namespace {
-
-// fg over bg at alpha, rounded to the nearest level as libpng rounds its
-// composite of 8-bit samples.
-uint8_t Over(int fg, int alpha, int bg) {
-    const int t = fg * alpha + bg * (255 - alpha) + 128;
-    return static_cast<uint8_t>((t + (t >> 8)) >> 8);
-}
-
-}  // namespace
-
 bool ReadWholeFile(CImageImpl& picture, std::FILE* file, std::vector<uint8_t>* bytes,
                    bool (*mayBeThisType)(const std::vector<uint8_t>& start)) {
     const uint64_t maxBytes =
@@ -58,8 +47,8 @@ bool ReadWholeFile(CImageImpl& picture, std::FILE* file, std::vector<uint8_t>* b
 
 bool AllocateBgra(CImageImpl& picture, std::vector<uint8_t>* bgra) {
     try {
-        bgra->resize(static_cast<size_t>(picture.imageWidth) *
-                     static_cast<size_t>(picture.imageHeight) * 4);
+        bgra->resize(static_cast<size_t>(picture.Pixels().imageWidth) *
+                     static_cast<size_t>(picture.Pixels().imageHeight) * 4);
         return true;
     } catch (const std::bad_alloc&) {
         picture.Create(0, 0, 24, 2);
@@ -82,23 +71,34 @@ bool AdmitDecoderMemory(CImageImpl& picture, int64_t width, int64_t height, uint
     return false;
 }
 
-void CompositeBgraRows(CImageImpl& picture, const uint8_t* bgra, size_t stride) {
-    const int width = picture.imageWidth, height = picture.imageHeight;
+bool KeepBgraRows(CImageImpl& picture, const uint8_t* bgra, size_t stride) {
+    PixelStore& pixels = picture.Pixels();
+    const int width = pixels.imageWidth, height = pixels.imageHeight;
+    bool opaque = true;
+    for (int r = 0; r < height && opaque; ++r) {
+        const uint8_t* in = bgra + stride * static_cast<size_t>(r);
+        for (int x = 0; x < width; ++x)
+            if (in[4 * x + 3] != 255) opaque = false;
+    }
+    if (!opaque && !pixels.CreateAlpha()) {
+        picture.Create(0, 0, 24, 2);
+        return picture.FailRead(ReadError::kOutOfMemory);
+    }
     for (int r = 0; r < height; ++r) {
         const uint8_t* in = bgra + stride * static_cast<size_t>(r);
-        uint8_t* out = picture.PixelAddress(0, height - 1 - r);
+        uint8_t* out = pixels.PixelAddress(0, height - 1 - r);
+        uint8_t* alpha = opaque ? nullptr : pixels.AlphaRow(height - 1 - r);
         for (int x = 0; x < width; ++x, in += 4, out += 3) {
-            const int a = in[3];
-            out[0] = Over(in[0], a, kBackBlue);
-            out[1] = Over(in[1], a, kBackGreen);
-            out[2] = Over(in[2], a, kBackRed);
+            out[0] = in[0], out[1] = in[1], out[2] = in[2];
+            if (alpha) alpha[x] = in[3];
         }
     }
+    return true;
 }
 
 void FlipRows(CImageImpl& picture) {
-    const size_t bytes = static_cast<size_t>(picture.rowBytes);
-    for (int top = 0, bottom = picture.imageHeight - 1; top < bottom; ++top, --bottom)
+    const size_t bytes = static_cast<size_t>(picture.Pixels().rowBytes);
+    for (int top = 0, bottom = picture.Pixels().imageHeight - 1; top < bottom; ++top, --bottom)
         std::swap_ranges(picture.PixelAddress(0, top), picture.PixelAddress(0, top) + bytes,
                          picture.PixelAddress(0, bottom));
 }

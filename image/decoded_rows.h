@@ -9,14 +9,12 @@
 #include <cstdio>
 #include <vector>
 
+#include "image/pixel_store.h"
 #include "image/read_error.h"
 
 class CImageImpl;
 
 namespace ze {
-
-// Transparent areas of colour pictures are laid over this colour.
-inline constexpr int kBackRed = 31, kBackGreen = 127, kBackBlue = 255;
 
 // Reads the rest of `file` into `bytes`, for a reader of `picture`: at most
 // four bytes a pixel of the largest picture its limits admit and 1 MiB,
@@ -41,8 +39,11 @@ bool AdmitDecoderMemory(CImageImpl& picture, int64_t width, int64_t height, uint
                         uint64_t fixedBytes = 0);
 
 // Writes top-down rows of blue, green, red, alpha (`stride` bytes apart) into
-// a 24-bit picture of the same size, each pixel laid over the background.
-void CompositeBgraRows(CImageImpl& picture, const uint8_t* bgra, size_t stride);
+// a 24-bit picture of the same size: the colours as they are, and the alpha
+// into the store's alpha plane when some pixel is less than opaque. False,
+// with the pixels dropped and kOutOfMemory recorded, when the plane cannot
+// be had.
+bool KeepBgraRows(CImageImpl& picture, const uint8_t* bgra, size_t stride);
 
 // Swaps the rows of a picture end for end: rows decoded top row first into
 // the pixel block come out bottom row first, as the block keeps them.

@@ -169,7 +169,7 @@ public:
     RowSink(CImageImpl& image, bool interlaced)
         : m_image(image),
           m_interlaced(interlaced),
-          m_height(image.imageHeight),
+          m_height(image.Pixels().imageHeight),
           m_step(interlaced ? 8 : 1),
           m_done(m_height <= 0) {}
 
@@ -177,8 +177,8 @@ public:
     // already filled.
     bool Deliver(const uint8_t* row, size_t n) {
         if (m_done) return false;
-        uint8_t* target =
-            m_image.imageBits + static_cast<size_t>(m_image.rowBytes) * (m_height - 1 - m_row);
+        uint8_t* target = m_image.Pixels().imageBits +
+                          static_cast<size_t>(m_image.Pixels().rowBytes) * (m_height - 1 - m_row);
         std::memcpy(target, row, n);
         m_row += m_step;
         while (m_row >= m_height) {
@@ -320,9 +320,10 @@ int CGifImpl::ReadStream(std::FILE* file) {
         return FailRead(ze::ReadError::kNotThisType);
     }
 
-    // A GIF: what this implementation held before goes.
-    transparentIndex = -1;
+    // A GIF: what the store held before goes.
+    Pixels().transparentIndex = -1;
     Create(0, 0, 8, -1);
+    int transparent = -1;
 
     uint8_t map[256 * 3] = {};
     int count = 0;
@@ -357,7 +358,7 @@ int CGifImpl::ReadStream(std::FILE* file) {
                     noImage(read < 4 ? -1 : 0);
                     break;
                 }
-                if (data[0] & 1) transparentIndex = data[3];
+                if (data[0] & 1) transparent = data[3];
             }
             for (int n; (n = src.Get()) > 0;) src.Skip(static_cast<size_t>(n));
             continue;
@@ -382,9 +383,10 @@ int CGifImpl::ReadStream(std::FILE* file) {
         }
         if (!CreateForRead(width, height, 8, -1)) {
             // Empty, or over the size bound, or no memory: no picture.
-            imageWidth = imageHeight = 0;
+            Pixels().imageWidth = Pixels().imageHeight = 0;
             return 0;
         }
+        Pixels().transparentIndex = transparent;
         if (haveTable) {
             uint8_t red[256] = {}, green[256] = {}, blue[256] = {};
             bool white = false;
@@ -393,9 +395,9 @@ int CGifImpl::ReadStream(std::FILE* file) {
                 white = white || (red[i] == 255 && green[i] == 255 && blue[i] == 255);
             }
             int entries = count;
-            if (transparentIndex != -1) {
+            if (transparent != -1) {
                 // Transparent drawing needs black and white in the palette.
-                const int t = transparentIndex;
+                const int t = transparent;
                 red[t] = green[t] = blue[t] = 0;
                 for (int i = count; i < 256; ++i) red[i] = green[i] = blue[i] = 255;
                 if (count < 256) white = true;

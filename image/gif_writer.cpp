@@ -266,15 +266,17 @@ constexpr int kMaxSide = 65535;
 
 int CGifImpl::Write(const std::string& name) {
     if (!name.empty()) fileName = name;
-    const int width = imageWidth;
-    const int height = imageHeight;
-    const int depth = imageDepth;
+    const PixelStore& px = Pixels();
+    const int width = px.imageWidth;
+    const int height = px.imageHeight;
+    const int depth = px.imageDepth;
     // Nothing to write, or a size that a GIF cannot hold.
-    if (!imageBits || width <= 0 || height <= 0)
+    if (!px.imageBits || width <= 0 || height <= 0)
         return FailEncode(ze::EncodeError::kNoPixels, kImageGif);
     if (width > kMaxSide || height > kMaxSide)
         return FailEncode(ze::EncodeError::kTooLargeSide, kImageGif, 0, kMaxSide);
-    if (depth > 8) {
+    // Clear pixels that do not go by index need a palette made for them.
+    if (depth > 8 || (px.HasAlpha() && px.HasTransparency())) {
         writeError = WriteQuantized();
     } else if (depth == 1 || depth == 2 || depth == 4 || depth == 8) {
         writeError = WriteIndexed();
@@ -299,12 +301,13 @@ int CGifImpl::Write(const std::string& name) {
 }
 
 ze::WriteError CGifImpl::WriteIndexed() {
-    const int width = imageWidth, height = imageHeight, depth = imageDepth;
+    const PixelStore& px = Pixels();
+    const int width = px.imageWidth, height = px.imageHeight, depth = px.imageDepth;
     // The colour table: the palette's entries, zero past them; without a
     // palette the grey ramp the picture shows with (index i of 2^depth levels).
     uint8_t table[256 * 3] = {};
-    if (imagePalette) {
-        const auto& entries = imagePalette->GetEntries();
+    if (px.imagePalette) {
+        const auto& entries = px.imagePalette->GetEntries();
         for (size_t i = 0; i < entries.size() && i < 256; ++i) {
             table[3 * i] = entries[i].red;
             table[3 * i + 1] = entries[i].green;
@@ -315,17 +318,17 @@ ze::WriteError CGifImpl::WriteIndexed() {
         for (int i = 0; i <= levels; ++i) std::memset(table + 3 * i, i * 255 / levels, 3);
     }
     if (depth == 8) {
-        return WriteGifFile(fileName, width, height, table, transparentIndex, [&](int r) {
-            return static_cast<const uint8_t*>(imageBits) +
-                   static_cast<size_t>(rowBytes) * (height - 1 - r);
+        return WriteGifFile(fileName, width, height, table, px.transparentIndex, [&](int r) {
+            return static_cast<const uint8_t*>(px.imageBits) +
+                   static_cast<size_t>(px.rowBytes) * (height - 1 - r);
         });
     }
     // Packed depths: one index byte a pixel, leftmost pixel in the high bits
     // of its byte.
     std::vector<uint8_t> unpacked(static_cast<size_t>(width));
     const int mask = (1 << depth) - 1;
-    return WriteGifFile(fileName, width, height, table, transparentIndex, [&](int r) {
-        const uint8_t* src = imageBits + static_cast<size_t>(rowBytes) * (height - 1 - r);
+    return WriteGifFile(fileName, width, height, table, px.transparentIndex, [&](int r) {
+        const uint8_t* src = px.imageBits + static_cast<size_t>(px.rowBytes) * (height - 1 - r);
         for (int x = 0; x < width; ++x) {
             const int bit = x * depth;
             unpacked[x] = static_cast<uint8_t>((src[bit / 8] >> (8 - depth - bit % 8)) & mask);
@@ -336,13 +339,13 @@ ze::WriteError CGifImpl::WriteIndexed() {
 
 ze::WriteError CGifImpl::WriteQuantized() {
     ze::QuantizedPicture quantized;
-    if (const ze::EncodeError error = ze::QuantizeForGif(CRgbRows(*this), &quantized);
+    if (const ze::EncodeError error = ze::QuantizeForGif(CRgbRows(Pixels()), &quantized);
         error != ze::EncodeError::kNone) {
         FailEncode(error, kImageGif);
         return ze::WriteError::kEncode;
     }
-    const size_t width = static_cast<size_t>(imageWidth);
-    return WriteGifFile(fileName, imageWidth, imageHeight, quantized.palette,
+    const size_t width = static_cast<size_t>(quantized.width);
+    return WriteGifFile(fileName, quantized.width, quantized.height, quantized.palette,
                         quantized.transparentIndex, [&](int r) {
                             return static_cast<const uint8_t*>(quantized.indices.data()) +
                                    width * static_cast<size_t>(r);

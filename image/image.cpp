@@ -3,25 +3,26 @@
 
 #include "image/avif_codec.h"
 #include "image/bmp_codec.h"
+#include "image/flatten.h"
 #include "image/gif_codec.h"
 #include "image/jpeg_codec.h"
 #include "image/png_codec.h"
 #include "image/webp_codec.h"
 
-std::unique_ptr<CImageImpl> MakeImageImpl(int code, const std::string& name) {
+std::unique_ptr<CImageImpl> MakeImageImpl(int code, PixelStore& pixels, const std::string& name) {
     switch (code) {
         case kImageBmp:
-            return std::make_unique<CBmpImpl>(name);
+            return std::make_unique<CBmpImpl>(pixels, name);
         case kImageJpeg:
-            return std::make_unique<CJpegImpl>(name);
+            return std::make_unique<CJpegImpl>(pixels, name);
         case kImageGif:
-            return std::make_unique<CGifImpl>(name);
+            return std::make_unique<CGifImpl>(pixels, name);
         case kImagePng:
-            return std::make_unique<CPngImpl>(name);
+            return std::make_unique<CPngImpl>(pixels, name);
         case kImageWebp:
-            return std::make_unique<CWebpImpl>(name);
+            return std::make_unique<CWebpImpl>(pixels, name);
         case kImageAvif:
-            return std::make_unique<CAvifImpl>(name);
+            return std::make_unique<CAvifImpl>(pixels, name);
         default:
             return nullptr;
     }
@@ -39,6 +40,9 @@ int CImage::Load(const std::string& name, int code) {
     lastReadFailure = {};
     if (!impl || code != oldType) {
         if (!CreateImpl(imageName, code)) {
+            // No codec, no picture: the pixels of the last one go too.
+            m_pixels = PixelStore();
+            m_pixels.Renew();
             lastReadFailure.error = ze::ReadError::kUnknownType;
             return 0;
         }
@@ -65,29 +69,44 @@ int CImage::Save(const std::string& name, int code, const ze::SaveOptions& optio
     if (code == kImageUnknown) code = ImageTypeFromName(imageName);
     imageType = code;
     if (code != oldType) {
+        // Another codec over the same pixels: the store stays as it is.
         std::unique_ptr<CImageImpl> old = std::move(impl);
         if (!CreateImpl(imageName, code)) {
             impl = std::move(old);
             imageType = oldType;
             return 0;
         }
-        impl->TakeOver(*old);
     }
-    impl->writeError = ze::WriteError::kNone;
-    impl->encodeFailure = {};
-    impl->saveOptions = options;
-    const int written = impl->Write(imageName);
+    // A format that keeps less of the alpha than the picture has is written
+    // from a prepared copy; the picture keeps its own pixels.
+    PixelStore prepared;
+    std::unique_ptr<CImageImpl> preparedCodec;
+    switch (ze::PrepareForSave(m_pixels, code, &prepared, readLimits.maxPixels)) {
+        case ze::Prepared::kPrepared:
+            preparedCodec = MakeImageImpl(code, prepared, imageName);
+            break;
+        case ze::Prepared::kNoMemory:
+            lastEncodeFailure = {ze::EncodeError::kOutOfMemory, code, GetWidth(), GetHeight()};
+            return 0;  // kEncode: nothing was written
+        case ze::Prepared::kAsItIs:
+            break;
+    }
+    CImageImpl& codec = preparedCodec ? *preparedCodec : *impl;
+    codec.writeError = ze::WriteError::kNone;
+    codec.encodeFailure = {};
+    codec.saveOptions = options;
+    const int written = codec.Write(imageName);
     if (written != 0)
         lastWriteError = ze::WriteError::kNone;
-    else if (impl->writeError != ze::WriteError::kNone)
-        lastWriteError = impl->writeError;
+    else if (codec.writeError != ze::WriteError::kNone)
+        lastWriteError = codec.writeError;
     if (written == 0 && lastWriteError == ze::WriteError::kEncode)
-        lastEncodeFailure = impl->encodeFailure;
+        lastEncodeFailure = codec.encodeFailure;
     return written;
 }
 
 int CImage::CreateImpl(const std::string& name, int code) {
-    impl = MakeImageImpl(code, name);
+    impl = MakeImageImpl(code, m_pixels, name);
     return impl ? 1 : 0;
 }
 
@@ -103,50 +122,50 @@ int CImage::Create(int width, int height, int depth, int type) {
 }
 
 int CImage::GetRowBytes() const {
-    return impl ? impl->GetRowBytes() : 0;
+    return impl ? m_pixels.rowBytes : 0;
 }
 int CImage::GetWidth() const {
-    return impl ? impl->GetWidth() : 0;
+    return impl ? m_pixels.imageWidth : 0;
 }
 int CImage::GetHeight() const {
-    return impl ? impl->GetHeight() : 0;
+    return impl ? m_pixels.imageHeight : 0;
 }
 int CImage::GetDepth() const {
-    return impl ? impl->GetDepth() : 0;
+    return impl ? m_pixels.imageDepth : 0;
 }
 int CImage::GetColorType() const {
-    return impl ? impl->GetColorType() : 0;
+    return impl ? m_pixels.colorType : 0;
 }
 int CImage::IsInside(int x, int y) const {
-    return impl ? impl->IsInside(x, y) : 0;
+    return impl ? m_pixels.IsInside(x, y) : 0;
 }
 int CImage::GetPixelIndex(int x, int y) const {
-    return impl ? impl->GetPixelIndex(x, y) : -1;
+    return impl ? m_pixels.GetPixelIndex(x, y) : -1;
 }
 int CImage::GetPixelRGB(int x, int y, uint8_t* r, uint8_t* g, uint8_t* b) const {
-    return impl ? impl->GetPixelRGB(x, y, r, g, b) : 0;
+    return impl ? m_pixels.GetPixelRGB(x, y, r, g, b) : 0;
 }
 int CImage::SetPixelIndex(int x, int y, uint8_t index) {
-    return impl ? impl->SetPixelIndex(x, y, index) : 0;
+    return impl ? m_pixels.SetPixelIndex(x, y, index) : 0;
 }
 int CImage::SetPixelRGB(int x, int y, uint8_t r, uint8_t g, uint8_t b) {
-    return impl ? impl->SetPixelRGB(x, y, r, g, b) : 0;
+    return impl ? m_pixels.SetPixelRGB(x, y, r, g, b) : 0;
 }
 int CImage::SetPalette(int count, const uint8_t* r, const uint8_t* g, const uint8_t* b) {
-    return impl ? impl->SetPalette(count, r, g, b) : 0;
+    return impl ? m_pixels.SetPalette(count, r, g, b) : 0;
 }
 int CImage::SetPalette(int count, const uint8_t* rgb) {
-    return impl ? impl->SetPalette(count, rgb) : 0;
+    return impl ? m_pixels.SetPalette(count, rgb) : 0;
 }
 int CImage::SetPalette(std::unique_ptr<CImagePalette> palette) {
-    return impl ? impl->SetPalette(std::move(palette)) : 0;
+    return impl ? m_pixels.SetPalette(std::move(palette)) : 0;
 }
 CImagePalette* CImage::GetPalette() const {
-    return impl ? impl->GetPalette() : nullptr;
+    return impl ? m_pixels.GetPalette() : nullptr;
 }
 int CImage::IsValid() const {
-    return impl && impl->IsValid() ? 1 : 0;
+    return impl && m_pixels.IsValid() ? 1 : 0;
 }
 uint8_t* CImage::GetBits() const {
-    return impl ? impl->GetBits() : nullptr;
+    return impl ? m_pixels.imageBits : nullptr;
 }

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The picture object the document owns: a file name, a type code and one
-// format implementation that holds the pixels.
+// The picture object the document owns: a file name, a type code, the pixel
+// store and one format implementation, the codec that reads into the store
+// and writes from it. A save into another format changes the codec, never
+// the store.
 
 #include <cstdint>
 #include <memory>
@@ -10,6 +12,7 @@
 #include "image/image_impl.h"
 #include "image/image_palette.h"
 #include "image/image_types.h"
+#include "image/pixel_store.h"
 
 class CImage {
 public:
@@ -55,6 +58,10 @@ public:
     virtual CImageImpl* GetImpl() const { return impl.get(); }
     virtual uint8_t* GetBits() const;
 
+    // The pixels, for as long as this object shows the same picture.
+    const PixelStore& Pixels() const { return m_pixels; }
+    PixelStore& Pixels() { return m_pixels; }
+
     int GetType() const { return imageType; }
     const std::string& GetName() const { return imageName; }
 
@@ -68,7 +75,11 @@ public:
     // Load reads colour JPEGs as 24-bit pictures instead of 128 colours.
     bool fullColour = false;
     ze::ReadFailure lastReadFailure;
+
+private:
+    PixelStore m_pixels;
 };
 
-// A new, empty implementation for a type code; null for 3 and unknown codes.
-std::unique_ptr<CImageImpl> MakeImageImpl(int code, const std::string& name);
+// A new implementation for a type code over `pixels`; null for 3 and
+// unknown codes.
+std::unique_ptr<CImageImpl> MakeImageImpl(int code, PixelStore& pixels, const std::string& name);

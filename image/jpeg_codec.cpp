@@ -220,7 +220,7 @@ struct WriteJob {
 constexpr JDIMENSION kPaddedRows = 16;
 
 bool PaddedRows(const CImageImpl& picture) {
-    return picture.imageDepth == 8;
+    return picture.Pixels().imageDepth == 8;
 }
 
 // Depths 24 and 32 hold blue, green, red (and one unused byte): the library
@@ -240,7 +240,7 @@ int WriteJpegData(j_compress_ptr cinfo, ErrorManager* err, std::FILE* file, cons
     cinfo->image_width = job->width;
     cinfo->image_height = job->height;
     const J_COLOR_SPACE direct =
-        job->colours ? JCS_UNKNOWN : DirectColourSpace(job->picture->imageDepth);
+        job->colours ? JCS_UNKNOWN : DirectColourSpace(job->picture->Pixels().imageDepth);
     const bool padded = job->colours && PaddedRows(*job->picture);
     cinfo->input_components = direct == JCS_EXT_BGRX || padded ? 4 : 3;
     cinfo->in_color_space = padded ? JCS_EXT_RGBX : direct == JCS_UNKNOWN ? JCS_RGB : direct;
@@ -283,7 +283,7 @@ int CJpegImpl::ReadStream(std::FILE* file) {
     BeginRead(kImageJpeg);
     // The samples are quantized or converted on the way in, and a JPEG
     // written back is encoded afresh: what the file held is never kept.
-    lossyLoad = true;
+    Pixels().lossyLoad = true;
     ErrorManager err;
     InstallErrorManager(err);
     jpeg_decompress_struct cinfo{};
@@ -341,23 +341,23 @@ int CJpegImpl::ReadStream(std::FILE* file) {
 
 int CJpegImpl::Write(const std::string& name) {
     if (!name.empty()) fileName = name;
-    if (!imageBits || imageWidth <= 0 || imageHeight <= 0) return 0;
+    if (!Pixels().imageBits || Pixels().imageWidth <= 0 || Pixels().imageHeight <= 0) return 0;
     writeError =
         ze::WriteFileSafely(fileName, [this](std::FILE* f) { return WriteStream(f) != 0; });
     return writeError == ze::WriteError::kNone ? 1 : 0;
 }
 
 int CJpegImpl::WriteStream(std::FILE* file) const {
-    if (!imageBits || imageWidth <= 0 || imageHeight <= 0) return 0;
-    const bool direct = DirectColourSpace(imageDepth) != JCS_UNKNOWN;
-    const CRgbRows colours(*this);
+    if (!Pixels().imageBits || Pixels().imageWidth <= 0 || Pixels().imageHeight <= 0) return 0;
+    const bool direct = DirectColourSpace(Pixels().imageDepth) != JCS_UNKNOWN;
+    const CRgbRows colours(Pixels());
     const size_t rowSamples = PaddedRows(*this) ? size_t{4} * kPaddedRows : 3;
-    std::vector<uint8_t> row(direct ? 0 : static_cast<size_t>(imageWidth) * rowSamples);
-    std::vector<JSAMPROW> rows(direct ? static_cast<size_t>(imageHeight) : 0);
+    std::vector<uint8_t> row(direct ? 0 : static_cast<size_t>(Pixels().imageWidth) * rowSamples);
+    std::vector<JSAMPROW> rows(direct ? static_cast<size_t>(Pixels().imageHeight) : 0);
     for (size_t r = 0; r < rows.size(); ++r)
-        rows[r] = PixelAddress(0, imageHeight - 1 - static_cast<int>(r));
-    WriteJob job{static_cast<JDIMENSION>(imageWidth),
-                 static_cast<JDIMENSION>(imageHeight),
+        rows[r] = PixelAddress(0, Pixels().imageHeight - 1 - static_cast<int>(r));
+    WriteJob job{static_cast<JDIMENSION>(Pixels().imageWidth),
+                 static_cast<JDIMENSION>(Pixels().imageHeight),
                  ze::QualityOr(saveOptions, jpegQuality),
                  this,
                  direct ? nullptr : &colours,

@@ -79,8 +79,9 @@ int ExifOrientation(const std::vector<uint8_t>& app1) {
     return value >= 1 && value <= 8 ? value : 1;
 }
 
-bool ApplyExifOrientation(CImageImpl& impl, int orientation) {
+bool ApplyExifOrientation(CImageImpl& codec, int orientation) {
     if (orientation < 2 || orientation > 8) return true;
+    PixelStore& impl = codec.Pixels();
     const int depth = impl.imageDepth;
     if ((depth != 8 && depth != 24) || !impl.imageBits) return false;
     const int64_t w = impl.imageWidth, h = impl.imageHeight;
@@ -105,9 +106,9 @@ bool ApplyExifOrientation(CImageImpl& impl, int orientation) {
     };
     const Map& m = kMaps[orientation];
 
-    CImageImpl turned;
-    turned.readLimits = impl.readLimits;
-    turned.Create(static_cast<int>(across ? h : w), static_cast<int>(across ? w : h), depth, -1);
+    PixelStore turned;
+    turned.Create(static_cast<int>(across ? h : w), static_cast<int>(across ? w : h), depth, -1,
+                  codec.readLimits.maxPixels);
     if (!turned.imageBits) return false;
 
     // Rows are stored bottom row first: top row sy lies at memory row h-1-sy.
@@ -136,6 +137,6 @@ bool ApplyExifOrientation(CImageImpl& impl, int orientation) {
     turned.colorType = impl.colorType;
     turned.transparentIndex = impl.transparentIndex;
     turned.lossyLoad = impl.lossyLoad;
-    impl.TakeOver(turned);
+    impl = std::move(turned);
     return true;
 }

@@ -6,6 +6,7 @@
 #include <csetjmp>
 #include <cstdint>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "image/decoded_rows.h"
@@ -51,10 +52,10 @@ void ReadData(png_structp png, png_bytep data, size_t length) {
     png_longjmp(png, 1);
 }
 
-// Transparent areas of colour and palette files are laid over ze::kBackRed,
-// kBackGreen, kBackBlue.
-// Grey files are laid over this grey level and stay grey.
-constexpr int kBackGrey = 0;
+// Transparent areas of colour and palette files are shown laid over
+// ze::kBackRed, kBackGreen, kBackBlue; those of grey files over this grey
+// level, so that they stay grey.
+constexpr uint8_t kBackGrey = 0;
 
 struct ReadStructs {
     png_structp png = nullptr;
@@ -94,10 +95,11 @@ struct ReadLayout {
     int bitDepth;
     size_t rowBytes;
     bool transparency;  // a tRNS chunk came before the image data
+    bool keepAlpha;     // alpha or transparency read into an alpha plane
 };
 
 // Reads the chunks before the image data and sets up the transforms: alpha
-// and transparency composited away, 16-bit samples cut to 8, small depths
+// and transparency as an alpha channel, 16-bit samples cut to 8, small depths
 // unpacked to one byte a pixel, colour delivered as blue, green, red, and the
 // passes of an interlaced file combined. The signature has been read. 0 on a
 // library error.
@@ -108,24 +110,23 @@ int ReadPngHeader(png_structp png, png_infop info, ReadState* state, ReadLayout*
     // Only the header, palette, transparency and image data matter here.
     // Every other chunk is skipped unread, so that a text or profile chunk
     // claiming a huge length costs no allocation, and no gamma chunk
-    // changes how pixels are laid over the background.
+    // changes the samples.
     png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
     png_read_info(png, info);
     out->transparency = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
 
     const int type = png_get_color_type(png, info);
     const int depth = png_get_bit_depth(png, info);
-    png_color_16 background{};
-    background.index = 0;
-    // Given in 8-bit units for every file: libpng widens the record itself
-    // when it composites 16-bit samples that it then cuts to 8 bits.
-    background.red = ze::kBackRed;
-    background.green = ze::kBackGreen;
-    background.blue = ze::kBackBlue;
-    background.gray = kBackGrey;
-    png_set_background(png, &background, PNG_BACKGROUND_GAMMA_SCREEN, 0, 1.0);
+    out->keepAlpha = (type & PNG_COLOR_MASK_ALPHA) != 0 || out->transparency;
+    // Alpha and transparency are kept beside the colours, never laid over a
+    // background here: palette indices (their alpha table read apart), grey
+    // and alpha, or blue, green, red and alpha.
+    if (type == PNG_COLOR_TYPE_GRAY && depth < 8 && out->keepAlpha)
+        png_set_expand_gray_1_2_4_to_8(png);
+    else if (depth < 8)
+        png_set_packing(png);
+    if (out->transparency && type != PNG_COLOR_TYPE_PALETTE) png_set_tRNS_to_alpha(png);
     if (depth == 16) png_set_strip_16(png);
-    if (depth < 8) png_set_packing(png);
     if (type == PNG_COLOR_TYPE_RGB || type == PNG_COLOR_TYPE_RGB_ALPHA) png_set_bgr(png);
     png_set_interlace_handling(png);
     png_read_update_info(png, info);
@@ -155,7 +156,9 @@ struct WriteLayout {
     int colorType;
     int bgr;
     const png_color* palette;  // 256 entries for palette pictures
-    png_bytepp rows;           // top row first
+    const png_byte* trans;     // the palette's alpha table, numTrans entries
+    int numTrans;
+    png_bytepp rows;  // top row first
 };
 
 int WritePngData(png_structp png, png_infop info, std::FILE* file, const WriteLayout* layout) {
@@ -164,6 +167,7 @@ int WritePngData(png_structp png, png_infop info, std::FILE* file, const WriteLa
     png_set_IHDR(png, info, layout->width, layout->height, 8, layout->colorType, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     if (layout->palette) png_set_PLTE(png, info, layout->palette, 256);
+    if (layout->numTrans > 0) png_set_tRNS(png, info, layout->trans, layout->numTrans, nullptr);
     png_write_info(png, info);
     if (layout->bgr) png_set_bgr(png);
     png_write_image(png, layout->rows);
@@ -171,7 +175,132 @@ int WritePngData(png_structp png, png_infop info, std::FILE* file, const WriteLa
     return 1;
 }
 
+// The alpha of each palette index: the file's alpha table, opaque past it.
+void IndexAlpha(png_structp png, png_infop info, uint8_t (&alpha)[256]) {
+    std::memset(alpha, 255, sizeof alpha);
+    png_bytep table = nullptr;
+    int count = 0;
+    png_color_16p colour = nullptr;
+    if (png_get_tRNS(png, info, &table, &count, &colour) && table)
+        for (int i = 0; i < count && i < 256; ++i) alpha[i] = table[i];
+}
+
+// Splits rows of `channels` bytes a pixel, the last one alpha and top row
+// first, into the store's colour rows and its alpha plane.
+void SplitAlpha(PixelStore& pixels, const uint8_t* in, int channels) {
+    const int width = pixels.imageWidth, height = pixels.imageHeight;
+    const int colours = channels - 1;
+    for (int r = 0; r < height; ++r) {
+        const int y = height - 1 - r;
+        uint8_t* out = pixels.PixelAddress(0, y);
+        uint8_t* alpha = pixels.AlphaRow(y);
+        for (int x = 0; x < width; ++x, in += channels, out += colours) {
+            std::memcpy(out, in, static_cast<size_t>(colours));
+            alpha[x] = in[colours];
+        }
+    }
+}
+
 }  // namespace
+
+namespace {
+
+// The palette of an indexed picture, 256 entries (black past its own).
+std::vector<png_color> FullPalette(const CImagePalette& from) {
+    std::vector<png_color> palette(256, png_color{0, 0, 0});
+    for (int i = 0; i < from.GetEntryCount() && i < 256; ++i)
+        from.GetEntryRGB(i, &palette[i].red, &palette[i].green, &palette[i].blue);
+    return palette;
+}
+
+// Writes a picture with alpha or a transparent index: a palette picture
+// whose alpha goes with its indices as indices and an alpha table, a grey
+// one as grey and alpha, any other as red, green, blue and alpha.
+int WriteWithAlpha(const PixelStore& pixels, std::FILE* file) {
+    const int width = pixels.imageWidth, height = pixels.imageHeight;
+    WriteLayout layout{};
+    layout.width = static_cast<png_uint_32>(width);
+    layout.height = static_cast<png_uint_32>(height);
+    uint8_t byIndex[256];
+    std::vector<png_color> palette;
+    int channels = 4;
+    if (pixels.imagePalette && pixels.AlphaByIndex(byIndex)) {
+        layout.colorType = PNG_COLOR_TYPE_PALETTE;
+        palette = FullPalette(*pixels.imagePalette);
+        layout.palette = palette.data();
+        layout.trans = byIndex;
+        for (int i = 0; i < 256; ++i)
+            if (byIndex[i] != 255) layout.numTrans = i + 1;
+        channels = 1;
+    } else if (pixels.imageDepth <= 8 && !pixels.imagePalette) {
+        layout.colorType = PNG_COLOR_TYPE_GRAY_ALPHA;
+        channels = 2;
+    } else {
+        layout.colorType = PNG_COLOR_TYPE_RGB_ALPHA;
+    }
+    const size_t stride = static_cast<size_t>(width) * static_cast<size_t>(channels);
+    std::vector<uint8_t> converted(stride * static_cast<size_t>(height));
+    std::vector<png_bytep> rows(static_cast<size_t>(height));
+    const CRgbRows colours(pixels);
+    std::vector<uint8_t> rgba(static_cast<size_t>(width) * 4);
+    for (int r = 0; r < height; ++r) {
+        uint8_t* row = converted.data() + stride * static_cast<size_t>(r);
+        rows[r] = row;
+        const int y = height - 1 - r;
+        if (channels == 1) {
+            for (int x = 0; x < width; ++x)
+                row[x] = static_cast<uint8_t>(pixels.GetPixelIndex(x, y));
+            continue;
+        }
+        colours.GetRgba(y, channels == 4 ? row : rgba.data());
+        if (channels == 2)
+            for (int x = 0; x < width; ++x)
+                row[2 * x] = rgba[4 * x], row[2 * x + 1] = rgba[4 * x + 3];
+    }
+    layout.rows = rows.data();
+    WriteStructs s;
+    if (!s.info) return 0;
+    return WritePngData(s.png, s.info, file, &layout);
+}
+
+}  // namespace
+
+int CPngImpl::ReadWithAlpha(png_structp png, png_infop info, int channels) {
+    PixelStore& pixels = Pixels();
+    const int width = pixels.imageWidth, height = pixels.imageHeight;
+    if (!pixels.CreateAlpha()) {
+        Create(0, 0, 8, -1);
+        return FailRead(ze::ReadError::kOutOfMemory);
+    }
+    std::vector<png_bytep> rows(static_cast<size_t>(height));
+    std::vector<uint8_t> packed;
+    if (channels == 1) {
+        for (int r = 0; r < height; ++r) rows[r] = PixelAddress(0, height - 1 - r);
+    } else {
+        const size_t stride = static_cast<size_t>(width) * static_cast<size_t>(channels);
+        try {
+            packed.resize(stride * static_cast<size_t>(height));
+        } catch (const std::bad_alloc&) {
+            Create(0, 0, 8, -1);
+            return FailRead(ze::ReadError::kOutOfMemory);
+        }
+        for (int r = 0; r < height; ++r) rows[r] = packed.data() + stride * static_cast<size_t>(r);
+    }
+    if (!ReadPngRows(png, rows.data())) return -1;
+    if (channels == 1) {
+        uint8_t alpha[256];
+        IndexAlpha(png, info, alpha);
+        for (int y = 0; y < height; ++y) {
+            const uint8_t* index = PixelAddress(0, y);
+            uint8_t* out = pixels.AlphaRow(y);
+            for (int x = 0; x < width; ++x) out[x] = alpha[index[x]];
+        }
+    } else {
+        SplitAlpha(pixels, packed.data(), channels);
+    }
+    if (channels == 2) pixels.matte[0] = pixels.matte[1] = pixels.matte[2] = kBackGrey;
+    return 1;
+}
 
 int CPngImpl::Read(const std::string& name) {
     return ReadNamedFile(name);
@@ -179,7 +308,7 @@ int CPngImpl::Read(const std::string& name) {
 
 int CPngImpl::ReadStream(std::FILE* file) {
     BeginRead(kImagePng);
-    lossyLoad = false;
+    Pixels().lossyLoad = false;
     png_byte signature[8];
     const size_t got = std::fread(signature, 1, sizeof signature, file);
     if (got < sizeof signature || png_sig_cmp(signature, 0, sizeof signature) != 0) {
@@ -200,8 +329,12 @@ int CPngImpl::ReadStream(std::FILE* file) {
     if (!ReadPngHeader(s.png, s.info, &state, &layout)) return failed();
 
     // After the transforms every file gives 8-bit grey, palette indices or
-    // blue-green-red rows; anything else is refused rather than misread.
-    if (layout.bitDepth != 8 || (layout.channels != 1 && layout.channels != 3))
+    // blue-green-red rows, with alpha where the file has it (grey and alpha,
+    // or four bytes a pixel); anything else is refused rather than misread.
+    const int colours = layout.channels - (layout.keepAlpha && layout.channels > 1 ? 1 : 0);
+    if (layout.bitDepth != 8 || (colours != 1 && colours != 3) ||
+        (layout.keepAlpha && layout.fileColorType != PNG_COLOR_TYPE_PALETTE &&
+         layout.channels != colours + 1))
         return FailRead(ze::ReadError::kCorrupt);
     if (layout.width == 0 || layout.height == 0) return FailRead(ze::ReadError::kNoImage);
     if (static_cast<uint64_t>(layout.width) * layout.height >
@@ -209,14 +342,18 @@ int CPngImpl::ReadStream(std::FILE* file) {
         return FailTooLarge(layout.width, layout.height);
     const int width = static_cast<int>(layout.width);
     const int height = static_cast<int>(layout.height);
-    // Nothing is left of the alpha channel, so the colour type says so.
-    if (!CreateForRead(width, height, 8 * layout.channels,
-                       layout.fileColorType & ~PNG_COLOR_MASK_ALPHA))
+    // The alpha channel lives in the store's alpha plane, so the colour type
+    // leaves it out.
+    if (!CreateForRead(width, height, 8 * colours, layout.fileColorType & ~PNG_COLOR_MASK_ALPHA))
         return 0;
-    if (static_cast<size_t>(rowBytes) < layout.rowBytes) return FailRead(ze::ReadError::kCorrupt);
+    // Rows read straight into the store must fit its rows; others go
+    // through a copy of exactly `channels` bytes a pixel.
+    const size_t need = layout.channels == colours ? static_cast<size_t>(Pixels().rowBytes)
+                                                   : static_cast<size_t>(width) * layout.channels;
+    if (layout.channels == colours ? need < layout.rowBytes : need != layout.rowBytes)
+        return FailRead(ze::ReadError::kCorrupt);
 
     if (layout.fileColorType == PNG_COLOR_TYPE_PALETTE) {
-        // libpng has already laid the transparent entries over the background.
         png_colorp entries = nullptr;
         int count = 0;
         if (!png_get_PLTE(s.png, s.info, &entries, &count) || count < 1 || count > 256)
@@ -230,12 +367,15 @@ int CPngImpl::ReadStream(std::FILE* file) {
         if (!SetPalette(count, red, green, blue)) return FailRead(ze::ReadError::kOutOfMemory);
     }
 
+    // 16-bit samples do not survive the read.
+    Pixels().lossyLoad = layout.fileBitDepth == 16;
+    if (layout.keepAlpha) {
+        const int read = ReadWithAlpha(s.png, s.info, layout.channels);
+        return read < 0 ? failed() : read;
+    }
     std::vector<png_bytep> rows(layout.height);
     for (int r = 0; r < height; ++r) rows[r] = PixelAddress(0, height - 1 - r);
     if (!ReadPngRows(s.png, rows.data())) return failed();
-    // Alpha, transparency and 16-bit samples did not survive the read.
-    lossyLoad = (layout.fileColorType & PNG_COLOR_MASK_ALPHA) != 0 || layout.transparency ||
-                layout.fileBitDepth == 16;
 
     if (layout.fileColorType == PNG_COLOR_TYPE_GRAY && layout.fileBitDepth < 8) {
         // Unpacked grey levels run 0..2^depth-1; stretch them to 0..255.
@@ -250,15 +390,16 @@ int CPngImpl::ReadStream(std::FILE* file) {
 
 int CPngImpl::Write(const std::string& name) {
     if (!name.empty()) fileName = name;
-    if (!imageBits || imageWidth <= 0 || imageHeight <= 0) return 0;
+    if (!Pixels().imageBits || Pixels().imageWidth <= 0 || Pixels().imageHeight <= 0) return 0;
     writeError =
         ze::WriteFileSafely(fileName, [this](std::FILE* f) { return WriteStream(f) != 0; });
     return writeError == ze::WriteError::kNone ? 1 : 0;
 }
 
 int CPngImpl::WriteStream(std::FILE* file) const {
-    if (!imageBits || imageWidth <= 0 || imageHeight <= 0) return 0;
-    const int width = imageWidth, height = imageHeight;
+    if (!Pixels().imageBits || Pixels().imageWidth <= 0 || Pixels().imageHeight <= 0) return 0;
+    if (Pixels().HasAnyAlpha()) return WriteWithAlpha(Pixels(), file);
+    const int width = Pixels().imageWidth, height = Pixels().imageHeight;
     WriteLayout layout{};
     layout.width = static_cast<png_uint_32>(width);
     layout.height = static_cast<png_uint_32>(height);
@@ -268,28 +409,26 @@ int CPngImpl::WriteStream(std::FILE* file) const {
     std::vector<uint8_t> converted;
     std::vector<png_bytep> rows(static_cast<size_t>(height));
     std::vector<png_color> palette;
-    const bool indexed = imageDepth <= 8 && imagePalette;
+    const bool indexed = Pixels().imageDepth <= 8 && Pixels().imagePalette;
     if (indexed) {
         layout.colorType = PNG_COLOR_TYPE_PALETTE;
-        palette.assign(256, png_color{0, 0, 0});
-        for (int i = 0; i < imagePalette->GetEntryCount() && i < 256; ++i)
-            imagePalette->GetEntryRGB(i, &palette[i].red, &palette[i].green, &palette[i].blue);
+        palette = FullPalette(*Pixels().imagePalette);
         layout.palette = palette.data();
-    } else if (imageDepth <= 8) {
+    } else if (Pixels().imageDepth <= 8) {
         layout.colorType = PNG_COLOR_TYPE_GRAY;
     } else {
         layout.colorType = PNG_COLOR_TYPE_RGB;
     }
 
-    if (imageDepth == 8) {
+    if (Pixels().imageDepth == 8) {
         for (int r = 0; r < height; ++r) rows[r] = PixelAddress(0, height - 1 - r);
-    } else if (imageDepth == 24) {
+    } else if (Pixels().imageDepth == 24) {
         for (int r = 0; r < height; ++r) rows[r] = PixelAddress(0, height - 1 - r);
         layout.bgr = 1;
     } else {
-        const size_t stride = static_cast<size_t>(width) * (imageDepth <= 8 ? 1 : 3);
+        const size_t stride = static_cast<size_t>(width) * (Pixels().imageDepth <= 8 ? 1 : 3);
         converted.resize(stride * static_cast<size_t>(height));
-        const CRgbRows colours(*this);
+        const CRgbRows colours(Pixels());
         std::vector<uint8_t> rgb(static_cast<size_t>(width) * 3);
         for (int r = 0; r < height; ++r) {
             uint8_t* row = converted.data() + stride * static_cast<size_t>(r);
@@ -297,7 +436,7 @@ int CPngImpl::WriteStream(std::FILE* file) const {
             const int y = height - 1 - r;
             if (indexed) {
                 for (int x = 0; x < width; ++x) row[x] = static_cast<uint8_t>(GetPixelIndex(x, y));
-            } else if (imageDepth <= 8) {
+            } else if (Pixels().imageDepth <= 8) {
                 colours.Get(y, rgb.data());
                 for (int x = 0; x < width; ++x) row[x] = rgb[3 * static_cast<size_t>(x)];
             } else {

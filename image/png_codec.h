@@ -5,6 +5,11 @@
 #include <cstdio>
 #include <string>
 
+struct png_struct_def;
+struct png_info_def;
+using png_struct = png_struct_def;
+using png_info = png_info_def;
+
 #include "image/image_impl.h"
 
 class CPngImpl : public CImageFileImpl {
@@ -16,6 +21,13 @@ public:
     // Reads a PNG from an open stream positioned at its signature. 1 on
     // success; 0 on failure, when the picture may hold the rows read so far.
     int ReadStream(std::FILE* file) override;
-    // Writes the picture as PNG to an open stream. 1 on success.
+    // Writes the picture as PNG to an open stream, with its alpha. 1 on success.
     int WriteStream(std::FILE* file) const;
+
+private:
+    // Reads the image data of a file with alpha or transparency: palette
+    // indices straight into the rows, other files through a copy of
+    // `channels` bytes a pixel split into colours and alpha. 1 read, 0
+    // failed with the reason recorded, -1 failed in libpng.
+    int ReadWithAlpha(png_struct* png, png_info* info, int channels);
 };

@@ -7,6 +7,7 @@
 #include <new>
 #include <utility>
 
+#include "image/flatten.h"
 #include "image/image.h"
 #include "io/large_pages.h"
 
@@ -157,7 +158,9 @@ bool CRegionMask::Reset(int width, int height) {
 // region grew are searched again from, in sweeps down and up the picture,
 // so that the rows being read stay in the cache.
 struct RegionFill {
-    const CImageImpl* impl = nullptr;
+    const PixelStore* impl = nullptr;
+    // A picture with alpha is filled by its colours as shown: over this copy.
+    PixelStore shown;
     CRegionMask* mask = nullptr;
     int depth = 0;
     ColourTest test{0, 0, 0, 0};
@@ -317,7 +320,10 @@ void RegionFill::SearchFrom(int y) {
 
 bool RegionFill::Begin(const CImage& image, int x, int y, int tolerance, CRegionMask* into) {
     mask = into;
-    impl = image.GetImpl();
+    impl = image.GetImpl() ? &image.Pixels() : nullptr;
+    if (impl && impl->HasAlpha() &&
+        ze::Flatten(*impl, &shown, int64_t{impl->imageWidth} * impl->imageHeight))
+        impl = &shown;
     const bool usable = impl && impl->imageBits && impl->imageWidth > 0 && impl->imageHeight > 0 &&
                         x >= 0 && y >= 0 && x < impl->imageWidth && y < impl->imageHeight;
     if (!mask->Reset(usable ? impl->imageWidth : 0, usable ? impl->imageHeight : 0) || !usable)
@@ -350,7 +356,7 @@ bool RegionFill::Begin(const CImage& image, int x, int y, int tolerance, CRegion
             matches[i] = seedTest(colours[i][0], colours[i][1], colours[i][2]);
     } else {
         uint8_t r = 0, g = 0, b = 0;
-        impl->CImageImpl::GetPixelRGB(x, impl->imageHeight - 1 - y, &r, &g, &b);
+        impl->GetStraightRGB(x, impl->imageHeight - 1 - y, &r, &g, &b);
         test = ColourTest(r, g, b, tolerance);
     }
     grownStride = (mask->m_stride - 2 + 63) / 64;

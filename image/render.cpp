@@ -12,7 +12,7 @@ constexpr uint32_t Argb(uint8_t r, uint8_t g, uint8_t b, uint8_t a = 255) {
 }  // namespace
 
 void IndexColoursArgb32(const CImage& image, uint32_t (&lut)[256]) {
-    const CImageImpl* impl = image.GetImpl();
+    const PixelStore* impl = image.GetImpl() ? &image.Pixels() : nullptr;
     const int depth = impl ? impl->imageDepth : 0;
     for (int i = 0; i < 256; ++i) {
         uint8_t r = 0, g = 0, b = 0;
@@ -27,7 +27,7 @@ void IndexColoursArgb32(const CImage& image, uint32_t (&lut)[256]) {
 }
 
 bool RenderArgb32(const CImage& image, uint32_t* out, int stride) {
-    const CImageImpl* impl = image.GetImpl();
+    const PixelStore* impl = image.GetImpl() ? &image.Pixels() : nullptr;
     if (!impl || !impl->imageBits || impl->imageWidth <= 0 || impl->imageHeight <= 0 ||
         stride < impl->imageWidth)
         return false;
@@ -61,7 +61,7 @@ bool RenderArgb32(const CImage& image, uint32_t* out, int stride) {
 
 std::vector<uint32_t> RenderArgb32(const CImage& image) {
     std::vector<uint32_t> out;
-    const CImageImpl* impl = image.GetImpl();
+    const PixelStore* impl = image.GetImpl() ? &image.Pixels() : nullptr;
     if (!impl || !impl->imageBits) return out;
     out.resize(static_cast<size_t>(impl->imageWidth) * static_cast<size_t>(impl->imageHeight));
     if (!RenderArgb32(image, out.data(), impl->imageWidth)) out.clear();

@@ -7,7 +7,7 @@
 #include <immintrin.h>
 #endif
 
-#include "image/image_impl.h"
+#include "image/pixel_store.h"
 #include "image/simd_level.h"
 
 namespace {
@@ -86,7 +86,7 @@ void PadPlain(const uint8_t* row, int width, const uint32_t* quads, uint8_t* out
 
 }  // namespace
 
-CRgbRows::CRgbRows(const CImageImpl& impl) : m_impl(impl) {
+CRgbRows::CRgbRows(const PixelStore& impl) : m_impl(impl) {
     const int depth = impl.imageDepth;
     if (depth > 8) return;
     const int levels = (1 << depth) - 1;
@@ -147,12 +147,15 @@ void CRgbRows::Get(int y, uint8_t* out) const {
         }
         return;
     }
-    // Depth 16 and anything else: the picture's own colour rule. The base
-    // class is asked directly, so no palette lookup of a derived codec runs.
+    // Depth 16 and anything else: the store's own colour rule.
     for (int x = 0; x < width; ++x, out += 3) {
         out[0] = out[1] = out[2] = 0;
-        m_impl.CImageImpl::GetPixelRGB(x, y, out, out + 1, out + 2);
+        m_impl.GetStraightRGB(x, y, out, out + 1, out + 2);
     }
+}
+
+bool CRgbRows::HasAlpha() const {
+    return m_impl.HasAnyAlpha();
 }
 
 int CRgbRows::Width() const {
@@ -169,6 +172,12 @@ void CRgbRows::GetRgba(int y, uint8_t* out) const {
     // out from the front, so no second buffer is needed.
     uint8_t* rgb = out + width;
     Get(y, rgb);
-    for (int x = 0; x < width; ++x, out += 4, rgb += 3)
-        out[0] = rgb[0], out[1] = rgb[1], out[2] = rgb[2], out[3] = 255;
+    const uint8_t* alpha = m_impl.HasAlpha() ? m_impl.AlphaRow(y) : nullptr;
+    const int transparent = !alpha && m_impl.imageDepth <= 8 ? m_impl.transparentIndex : -1;
+    for (int x = 0; x < width; ++x, out += 4, rgb += 3) {
+        out[0] = rgb[0], out[1] = rgb[1], out[2] = rgb[2];
+        out[3] = alpha                                                           ? alpha[x]
+                 : transparent >= 0 && m_impl.GetPixelIndex(x, y) == transparent ? 0
+                                                                                 : 255;
+    }
 }

@@ -1,19 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reads a picture's rows as red, green, blue triples whatever its depth, for
-// the writers of formats that take plain colours.
+// the writers of formats that take plain colours, and with their alpha as
+// red, green, blue, alpha quads for those that take alpha too.
 
 #include <cstdint>
 
-class CImageImpl;
+class PixelStore;
 
 class CRgbRows {
 public:
-    explicit CRgbRows(const CImageImpl& impl);
+    explicit CRgbRows(const PixelStore& pixels);
 
     // Fills out with imageWidth triples of pixel-array row y (0 = bottom).
     // Indexed pictures go through their palette (an index past its entries
     // reads black); indexed pictures without one read as a grey ramp.
+    // The colours as kept, before any alpha.
     void Get(int y, uint8_t* out) const;
 
     // For 8-bit pictures: fills out with imageWidth quads of red, green,
@@ -21,16 +23,17 @@ public:
     // that takes such rows far less than triples do.
     void GetPadded(int y, uint8_t* out) const;
 
-    // The picture's size, and whether its rows carry an alpha that matters
-    // (false for now: the pixels hold none).
+    // The picture's size, and whether some pixel may be less than opaque
+    // (the store has an alpha plane or a transparent index).
     int Width() const;
     int Height() const;
-    bool HasAlpha() const { return false; }
-    // Fills out with Width() quads of red, green, blue and alpha of row y.
+    bool HasAlpha() const;
+    // Fills out with Width() quads of red, green, blue (as Get) and alpha
+    // (the alpha plane's, 0 for the transparent index, else 255) of row y.
     void GetRgba(int y, uint8_t* out) const;
 
 private:
-    const CImageImpl& m_impl;
+    const PixelStore& m_impl;
     uint8_t m_table[256 * 3] = {};
     uint32_t m_quads[256] = {};  // m_table's entries as red, green, blue, 0 in memory
     alignas(64) uint8_t m_planes[3][256] = {};  // m_table's reds, greens and blues

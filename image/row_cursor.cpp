@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "image/image_impl.h"
+#include "image/pixel_store.h"
 
-CRowCursor::CRowCursor(CImageImpl& impl) : m_pRow(impl.imageBits), m_impl(impl) {}
+CRowCursor::CRowCursor(PixelStore& pixels) : m_pRow(pixels.imageBits), m_impl(pixels) {}
 
 void CRowCursor::ResetToTop() {
     if (!m_impl.imageBits || m_impl.imageHeight <= 0) return;

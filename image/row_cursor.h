@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// Walks the pixel rows of one implementation, top of the picture downwards.
+// Walks the pixel rows of one store, top of the picture downwards.
 
 #include <cstdint>
 
-class CImageImpl;
+class PixelStore;
 
 class CRowCursor {
 public:
-    explicit CRowCursor(CImageImpl& impl);
+    explicit CRowCursor(PixelStore& pixels);
 
     void ResetToTop();
     // One row down the picture; false (address kept) past the bottom row.
@@ -28,5 +28,5 @@ private:
     int m_nColumn = 0;
     int m_nRow = 0;
     uint8_t* m_pRow = nullptr;
-    CImageImpl& m_impl;
+    PixelStore& m_impl;
 };

@@ -9,7 +9,6 @@
 #endif
 
 #include "image/image.h"
-#include "image/image_impl.h"
 #include "image/render.h"
 #include "image/simd_level.h"
 
@@ -185,20 +184,57 @@ struct SourceRow {
 
 }  // namespace
 
-CPictureRows::CPictureRows(const CImage& image) {
-    const CImageImpl* impl = image.GetImpl();
-    if (!impl || !impl->imageBits || impl->imageWidth <= 0 || impl->imageHeight <= 0) return;
-    m_impl = impl;
-    m_nWidth = impl->imageWidth;
-    m_nHeight = impl->imageHeight;
-    if (impl->imageDepth <= 8) IndexColoursArgb32(image, m_lut);
-    m_bTransparent = impl->imageDepth <= 8 && impl->transparentIndex >= 0;
+namespace {
+
+// The board's colour at picture pixel (x, y).
+uint32_t CheckerAt(int x, int y) {
+    constexpr int cell = CPictureRows::kCheckerCell;
+    return ((x / cell + y / cell) & 1) ? CPictureRows::kCheckerDark : CPictureRows::kCheckerLight;
+}
+
+}  // namespace
+
+CPictureRows::CPictureRows(const CImage& image, bool checkerboard) : m_bCheckerboard(checkerboard) {
+    if (!image.GetImpl()) return;
+    const PixelStore& pixels = image.Pixels();
+    if (!pixels.imageBits || pixels.imageWidth <= 0 || pixels.imageHeight <= 0) return;
+    m_pixels = &pixels;
+    m_generation = pixels.Generation();
+    m_nWidth = pixels.imageWidth;
+    m_nHeight = pixels.imageHeight;
+    if (pixels.imageDepth <= 8) IndexColoursArgb32(image, m_lut);
+    m_bTransparent = pixels.imageDepth <= 8 && pixels.transparentIndex >= 0;
+    m_matte = Argb(pixels.matte[0], pixels.matte[1], pixels.matte[2]);
 }
 
 void CPictureRows::Row(int y, int x0, int n, uint32_t* out) const {
     const int py = m_nHeight - 1 - y;  // rows are kept bottom row first
-    const uint8_t* src = m_impl->PixelAddress(0, py);
-    switch (m_impl->imageDepth) {
+    ColourRow(py, x0, n, out);
+    if (!m_pixels->HasAlpha()) {
+        if (m_bCheckerboard && m_bTransparent) CheckerTransparent(y, x0, n, out);
+        return;
+    }
+    // Pixels with alpha are shown laid over the matte colour, or the board.
+    const uint8_t* alpha = m_pixels->AlphaRow(py) + x0;
+    for (int i = 0; i < n; ++i) {
+        const int a = alpha[i];
+        if (a == 255) continue;
+        const uint32_t c = out[i];
+        const uint32_t under = m_bCheckerboard ? CheckerAt(x0 + i, y) : m_matte;
+        out[i] = Argb(ze::Over((c >> 16) & 0xff, a, (under >> 16) & 0xff),
+                      ze::Over((c >> 8) & 0xff, a, (under >> 8) & 0xff),
+                      ze::Over(c & 0xff, a, under & 0xff));
+    }
+}
+
+void CPictureRows::CheckerTransparent(int y, int x0, int n, uint32_t* out) const {
+    for (int i = 0; i < n; ++i)
+        if (!(out[i] >> 24)) out[i] = CheckerAt(x0 + i, y);
+}
+
+void CPictureRows::ColourRow(int py, int x0, int n, uint32_t* out) const {
+    const uint8_t* src = m_pixels->PixelAddress(0, py);
+    switch (m_pixels->imageDepth) {
         case 8:
             for (int i = 0; i < n; ++i) out[i] = m_lut[src[x0 + i]];
             return;
@@ -206,7 +242,8 @@ void CPictureRows::Row(int y, int x0, int n, uint32_t* out) const {
             // The row painted next lies below this one in memory, where the
             // processor does not look ahead by itself.
             if (py > 0) {
-                const uint8_t* next = m_impl->PixelAddress(0, py - 1) + static_cast<size_t>(x0) * 3;
+                const uint8_t* next =
+                    m_pixels->PixelAddress(0, py - 1) + static_cast<size_t>(x0) * 3;
                 for (size_t k = 0; k < static_cast<size_t>(n) * 3; k += 64)
                     __builtin_prefetch(next + k);
             }
@@ -219,13 +256,13 @@ void CPictureRows::Row(int y, int x0, int n, uint32_t* out) const {
         default:
             break;
     }
-    if (m_impl->imageDepth < 8) {
-        for (int i = 0; i < n; ++i) out[i] = m_lut[m_impl->GetPixelIndex(x0 + i, py) & 0xff];
+    if (m_pixels->imageDepth < 8) {
+        for (int i = 0; i < n; ++i) out[i] = m_lut[m_pixels->GetPixelIndex(x0 + i, py) & 0xff];
         return;
     }
     for (int i = 0; i < n; ++i) {
         uint8_t r = 0, g = 0, b = 0;
-        m_impl->GetPixelRGB(x0 + i, py, &r, &g, &b);
+        m_pixels->GetStraightRGB(x0 + i, py, &r, &g, &b);
         out[i] = Argb(r, g, b);
     }
 }
@@ -247,12 +284,12 @@ void FillPixels(uint32_t* out, size_t n, uint32_t value) {
 // ---------------------------------------------------------------------------
 // The pyramid
 
-CPicturePyramid::CPicturePyramid(const CImage& image, uint32_t background)
-    : m_background(background | 0xff000000u) {
-    const CPictureRows rows(image);
-    const CImageImpl* impl = image.GetImpl();
+CPicturePyramid::CPicturePyramid(const CImage& image, uint32_t background, bool checkerboard)
+    : m_background(background | 0xff000000u), m_bCheckerboard(checkerboard) {
+    const CPictureRows rows(image, checkerboard);
     if (!rows.Valid()) return;
-    const int64_t own = int64_t{impl->rowBytes} * impl->imageHeight;
+    const PixelStore& pixels = image.Pixels();
+    const int64_t own = int64_t{pixels.rowBytes} * pixels.imageHeight;
     // The finest first level whose levels together fit in a third of `own`.
     for (int first = 1; first <= kLastLevel; ++first) {
         int64_t bytes = 0;
@@ -312,7 +349,7 @@ void CPicturePyramid::Halve(const Level& from, Level& to) const {
 
 bool CPicturePyramid::Step(const CImage& image, int rows) {
     if (m_bReady) return true;
-    const CPictureRows source(image);
+    const CPictureRows source(image, m_bCheckerboard);
     if (!source.Valid() || m_levels.empty()) return m_bReady = true;
     Level& first = m_levels[0];
     const int shift = m_nFirst, block = 1 << shift;

@@ -13,28 +13,47 @@
 #include "image/zoom_scale.h"
 
 class CImage;
-class CImageImpl;
+class PixelStore;
 
-// Rows of a picture, top row first, as 0xAARRGGBB: alpha 0 for the
-// transparent index of an indexed picture, 255 for every other pixel.
+// Rows of a picture's pixel store, top row first, as 0xAARRGGBB: alpha 0 for
+// the transparent index of an indexed picture, 255 for every other pixel;
+// pixels of an alpha plane laid over the store's matte colour. With
+// `checkerboard`, every pixel that is not opaque is laid over a board of
+// light and dark squares of kCheckerCell picture pixels instead, and none
+// comes with alpha 0.
 class CPictureRows {
 public:
-    explicit CPictureRows(const CImage& image);
-    bool Valid() const { return m_impl != nullptr; }
+    static constexpr int kCheckerCell = 8;
+    static constexpr uint32_t kCheckerLight = 0xffffffffu, kCheckerDark = 0xffccccccu;
+
+    explicit CPictureRows(const CImage& image, bool checkerboard = false);
+    bool Valid() const { return m_pixels != nullptr; }
+    // The store's generation when these rows were made: rows of another
+    // generation must not be read.
+    uint64_t Generation() const { return m_generation; }
     int Width() const { return m_nWidth; }
     int Height() const { return m_nHeight; }
     // Whether some pixels may come with alpha 0.
-    bool Transparent() const { return m_bTransparent; }
+    bool Transparent() const { return m_bTransparent && !m_bCheckerboard; }
+    bool Checkerboard() const { return m_bCheckerboard; }
     // Pixels x0 .. x0 + n - 1 of row y (from the top); the caller keeps
     // them inside the picture.
     void Row(int y, int x0, int n, uint32_t* out) const;
 
 private:
-    const CImageImpl* m_impl = nullptr;
+    // Row y counted from the bottom, before alpha.
+    void ColourRow(int py, int x0, int n, uint32_t* out) const;
+    // Pixels of alpha 0 in a row from ColourRow laid on the board.
+    void CheckerTransparent(int y, int x0, int n, uint32_t* out) const;
+
+    const PixelStore* m_pixels = nullptr;
+    uint64_t m_generation = 0;
+    uint32_t m_matte = 0;
     int m_nWidth = 0;
     int m_nHeight = 0;
     uint32_t m_lut[256] = {};
     bool m_bTransparent = false;
+    bool m_bCheckerboard = false;
 };
 
 // Halved copies of a picture, 24-bit rows top first, from level `First()`
@@ -48,7 +67,7 @@ public:
     static constexpr int kLastLevel = 4;
 
     CPicturePyramid() = default;
-    CPicturePyramid(const CImage& image, uint32_t background);
+    CPicturePyramid(const CImage& image, uint32_t background, bool checkerboard = false);
     bool Ready() const { return m_bReady; }
     int First() const { return m_nFirst; }
     uint32_t Background() const { return m_background; }
@@ -71,6 +90,7 @@ private:
     int m_nFirst = kLastLevel + 1;
     bool m_bReady = false;
     uint32_t m_background = 0;
+    bool m_bCheckerboard = false;  // the rows as CPictureRows gives them with a board
     int m_nNextRow = 0;            // the next row of the first level to build
     std::vector<uint32_t> m_sums;  // the first level's row being summed
     std::vector<Level> m_levels;   // First() .. kLastLevel

@@ -61,7 +61,7 @@ int CWebpImpl::Read(const std::string& name) {
 
 int CWebpImpl::ReadStream(std::FILE* file) {
     BeginRead(kImageWebp);
-    lossyLoad = true;
+    Pixels().lossyLoad = true;
     std::vector<uint8_t> bytes;
     if (!ze::ReadWholeFile(*this, file, &bytes, BeginsAsWebp)) return 0;
     const auto size = static_cast<int64_t>(bytes.size());
@@ -123,21 +123,20 @@ int CWebpImpl::ReadStream(std::FILE* file) {
         if (!WebPAnimDecoderGetNext(decoder.get(), &canvas, &timestamp) || !canvas)
             return damaged();
         if (!CreateForRead(width, height, 24, 2)) return 0;
-        ze::CompositeBgraRows(*this, canvas, static_cast<size_t>(width) * 4);
-        return 1;
+        return ze::KeepBgraRows(*this, canvas, static_cast<size_t>(width) * 4) ? 1 : 0;
     }
 
     if (!CreateForRead(width, height, 24, 2)) return 0;
     if (!features.has_alpha) {
         // Decoded top row first into the block, then turned over.
-        if (!WebPDecodeBGRInto(bytes.data(), bytes.size(), imageBits,
-                               static_cast<size_t>(rowBytes) * static_cast<size_t>(height),
-                               rowBytes)) {
+        if (!WebPDecodeBGRInto(bytes.data(), bytes.size(), Pixels().imageBits,
+                               static_cast<size_t>(Pixels().rowBytes) * static_cast<size_t>(height),
+                               Pixels().rowBytes)) {
             Create(0, 0, 24, 2);
             return damaged();
         }
         ze::FlipRows(*this);
-        lossyLoad = !lossless;
+        Pixels().lossyLoad = !lossless;
         return 1;
     }
     std::vector<uint8_t> bgra;
@@ -146,6 +145,7 @@ int CWebpImpl::ReadStream(std::FILE* file) {
         Create(0, 0, 24, 2);
         return damaged();
     }
-    ze::CompositeBgraRows(*this, bgra.data(), static_cast<size_t>(width) * 4);
+    if (!ze::KeepBgraRows(*this, bgra.data(), static_cast<size_t>(width) * 4)) return 0;
+    Pixels().lossyLoad = !lossless;
     return 1;
 }

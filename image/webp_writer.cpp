@@ -50,8 +50,9 @@ bool CollectRows(const CRgbRows& rows, std::vector<uint8_t>* out, int* stride) {
 }  // namespace
 
 int CWebpImpl::Write(const std::string& name) {
+    const PixelStore& px = Pixels();
     if (!name.empty()) fileName = name;
-    if (!imageBits || imageWidth <= 0 || imageHeight <= 0)
+    if (!px.imageBits || px.imageWidth <= 0 || px.imageHeight <= 0)
         return FailEncode(ze::EncodeError::kNoPixels, kImageWebp);
     writeError =
         ze::WriteFileSafely(fileName, [this](std::FILE* f) { return WriteStream(f) != 0; });
@@ -59,9 +60,10 @@ int CWebpImpl::Write(const std::string& name) {
 }
 
 int CWebpImpl::WriteStream(std::FILE* file) const {
-    if (!imageBits || imageWidth <= 0 || imageHeight <= 0)
+    const PixelStore& px = Pixels();
+    if (!px.imageBits || px.imageWidth <= 0 || px.imageHeight <= 0)
         return FailEncode(ze::EncodeError::kNoPixels, kImageWebp);
-    if (imageWidth > kMaxSide || imageHeight > kMaxSide)
+    if (px.imageWidth > kMaxSide || px.imageHeight > kMaxSide)
         return FailEncode(ze::EncodeError::kTooLargeSide, kImageWebp, 0, kMaxSide);
     WebPConfig config;
     if (!WebPConfigInit(&config)) return FailEncode(ze::EncodeError::kLibrary, kImageWebp);
@@ -77,7 +79,7 @@ int CWebpImpl::WriteStream(std::FILE* file) const {
         config.quality = static_cast<float>(ze::QualityOr(saveOptions, ze::kLossyDefaultQuality));
     }
 
-    const CRgbRows colours(*this);
+    const CRgbRows colours(px);
     std::vector<uint8_t> pixels;
     int stride = 0;
     if (!CollectRows(colours, &pixels, &stride))
@@ -85,8 +87,8 @@ int CWebpImpl::WriteStream(std::FILE* file) const {
     WebPPicture picture;
     if (!WebPPictureInit(&picture)) return FailEncode(ze::EncodeError::kLibrary, kImageWebp);
     PictureFree release{picture};
-    picture.width = imageWidth;
-    picture.height = imageHeight;
+    picture.width = px.imageWidth;
+    picture.height = px.imageHeight;
     picture.use_argb = config.lossless;
     const int imported = colours.HasAlpha() ? WebPPictureImportRGBA(&picture, pixels.data(), stride)
                                             : WebPPictureImportRGB(&picture, pixels.data(), stride);

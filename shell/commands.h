@@ -47,6 +47,7 @@ constexpr int kHelpShortcuts = 32890;
 constexpr int kHelpAbout = 57664;
 constexpr int kViewAreaLabels = 32826;
 constexpr int kViewAreaFill = 32827;
+constexpr int kViewCheckerboard = 32828;
 constexpr int kEditSelectAll = 57642;
 constexpr int kAreaCoords = 32829;
 constexpr int kAppExit = 57665;

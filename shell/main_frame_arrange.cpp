@@ -58,6 +58,7 @@ void CMainFrame::AddShownItems(QMenu* view) {
     } items[] = {
         {cmd::kViewAreaLabels, ViewSwitch::kAreaLabels},
         {cmd::kViewAreaFill, ViewSwitch::kAreaFill},
+        {cmd::kViewCheckerboard, ViewSwitch::kCheckerboard},
     };
     for (const auto& item : items) {
         QAction* action = Action(item.id);

@@ -6,10 +6,13 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QMessageBox>
 #include <QTimer>
 
 #include "doc/picture_type.h"
 #include "doc/settings.h"
+#include "image/flatten.h"
+#include "image/image.h"
 #include "io/safe_write.h"
 #include "shell/commands.h"
 #include "shell/main_frame.h"
@@ -364,16 +367,11 @@ bool CMapApp::WritePicture(const QString& path, const ze::SaveOptions& options) 
     const ze::MessageHandler outer = ze::SetMessageHandler(
         [&said](const std::string& text) { said << QString::fromStdString(text); });
     SaveStatus status;
-    const CImageImpl* before = m_doc.m_pImage ? m_doc.m_pImage->GetImpl() : nullptr;
     {
         WaitCursor wait;
         status = m_doc.SavePicture(path.toStdString(), options);
     }
     ze::SetMessageHandler(outer);
-    // A save into another format moves the pixels into a new format object:
-    // the view takes its rows afresh before anything repaints.
-    if (m_frame && m_doc.m_pImage && m_doc.m_pImage->GetImpl() != before)
-        m_frame->View().OnInitialUpdate();
     if (status == SaveStatus::kSaved) {
         for (const QString& text : said) ze::ReportMessage(text.toStdString());
         return true;
@@ -410,8 +408,15 @@ void CMapApp::OnFileSaveAs() {
     // The extension of the final name decides the format, whatever filter
     // was chosen; path, title and recent list stay as they are.
     const QString name = QDir::toNativeSeparators(answer.path);
-    // The format's options come before the write; a cancel writes nothing.
+    // Transparency the format cannot keep: the user hears so before
+    // anything else; then the format's options. A cancel writes nothing.
     const int type = PictureTypeFromPath(name.toStdString());
+    const std::string note = ze::FlattenNote(m_doc.m_pImage->Pixels(), type, true);
+    if (!note.empty() &&
+        Prompts().Ask(m_frame.get(), QStringLiteral("Zer Evizi SEKKA"),
+                      QString::fromStdString(note), QMessageBox::Ok | QMessageBox::Cancel,
+                      QMessageBox::Ok) != QMessageBox::Ok)
+        return;
     ze::SaveOptions options;
     if (type >= 0 && !AskSaveOptions(m_frame.get(), type, &options)) return;
     if (WritePicture(name, options)) AfterPictureSaved(*m_frame, m_doc, name, type);

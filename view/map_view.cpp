@@ -68,6 +68,7 @@ CMapView::CMapView(QWidget* parent) : QAbstractScrollArea(parent) {
     connect(&m_autoScroll, &QTimer::timeout, this, &CMapView::AutoScrollStep);
     m_pyramidTimer.setInterval(0);
     connect(&m_pyramidTimer, &QTimer::timeout, this, &CMapView::PyramidStep);
+    m_bCheckerboard = GetViewSwitch(ViewSwitch::kCheckerboard);
     // The zoom last chosen.
     const std::string zoom = GetZoomSetting();
     if (zoom == kZoomFitSetting)

@@ -237,6 +237,8 @@ private:
 
     const CImage* Picture() const override;
     void RebuildCache();
+    // Whether the rows and copies were made from the pixels `image` holds now.
+    bool CacheIsFor(const CImage* image) const;
     // Begins the pyramid of the picture, unless it is there.
     void StartPyramid();
     // Builds the next slice of the pyramid; repaints once it is done.
@@ -338,7 +340,11 @@ private:
     std::vector<uint32_t> m_shown;
     ZoomScale m_shownZoom;
     bool m_shownFromPyramid = false;
-    const CImage* m_cachedFor = nullptr;
+    // The generation of the pixel store the rows and copies were made from:
+    // another generation (a new picture, pixels read again) makes them anew.
+    uint64_t m_cachedGeneration = 0;
+    // Transparent pixels shown over a checkerboard (a 表示 setting).
+    bool m_bCheckerboard = false;
     std::vector<uint32_t> m_scratch;  // one exposed rectangle at a time, rows packed
 
     QPoint m_ptMouse;  // the mouse's last client point

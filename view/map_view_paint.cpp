@@ -75,17 +75,22 @@ void CMapView::RebuildCache() {
     m_rows.reset();
     m_pyramid.reset();
     const CImage* image = Picture();
-    m_cachedFor = image;
+    m_cachedGeneration = image ? image->Pixels().Generation() : 0;
     m_cachedBackground =
         viewport()->palette().color(viewport()->backgroundRole()).rgb() | 0xff000000u;
     if (!image) return;
-    m_rows = std::make_unique<CPictureRows>(*image);
+    m_rows = std::make_unique<CPictureRows>(*image, m_bCheckerboard);
+}
+
+bool CMapView::CacheIsFor(const CImage* image) const {
+    return image && m_rows && m_rows->Generation() == image->Pixels().Generation() &&
+           m_cachedGeneration == image->Pixels().Generation();
 }
 
 void CMapView::StartPyramid() {
     const CImage* image = Picture();
-    if (m_pyramid || !image || image != m_cachedFor) return;
-    m_pyramid = std::make_unique<CPicturePyramid>(*image, m_cachedBackground);
+    if (m_pyramid || !CacheIsFor(image)) return;
+    m_pyramid = std::make_unique<CPicturePyramid>(*image, m_cachedBackground, m_bCheckerboard);
     // A small picture is halved at once; a large one a slice at a time
     // between events, so that the window answers meanwhile.
     if (!m_pyramid->Step(*image, PyramidRows(*image, kPyramidPixelsAtOnce))) m_pyramidTimer.start();
@@ -93,7 +98,7 @@ void CMapView::StartPyramid() {
 
 void CMapView::PyramidStep() {
     const CImage* image = Picture();
-    if (!image || image != m_cachedFor || !m_pyramid) {
+    if (!CacheIsFor(image) || !m_pyramid) {
         m_pyramidTimer.stop();
         return;
     }
@@ -215,8 +220,8 @@ void CMapView::paintEvent(QPaintEvent* event) {
         for (const QRect& r : exposed) painter.fillRect(r, background);
         return;
     }
-    if (m_cachedFor != image || !m_rows || m_rows->Width() != image->GetWidth() ||
-        m_rows->Height() != image->GetHeight() ||
+    if (!CacheIsFor(image) || m_rows->Width() != image->GetWidth() ||
+        m_rows->Height() != image->GetHeight() || m_rows->Checkerboard() != m_bCheckerboard ||
         m_cachedBackground != (background.rgb() | 0xff000000u))
         RebuildCache();
     // The halved copies are made the first time the picture is shown below

@@ -561,5 +561,6 @@ void CMapView::OnGridChanged() {
 }
 
 void CMapView::OnShownChanged() {
+    m_bCheckerboard = GetViewSwitch(ViewSwitch::kCheckerboard);
     viewport()->update();
 }

@@ -152,7 +152,8 @@ TEST(BmpRead, OddShortAndRefusedFiles) {
     // A failed read leaves no picture; no bytes in memory read as no file.
     EXPECT_EQ(t->image->Load(t->dir.File("missing.bmp"), kImageBmp), 0);
     EXPECT_EQ(t->image->GetPalette(), nullptr);
-    EXPECT_EQ(CBmpImpl().ReadMemory(nullptr, 0), 0);
+    PixelStore none;
+    EXPECT_EQ(CBmpImpl(none).ReadMemory(nullptr, 0), 0);
 
     using Change = void (*)(Layout&);
     const std::pair<const char*, Change> cases[] = {
@@ -209,7 +210,8 @@ TEST(BmpWrite, PicturesMadeByCreate) {
     EXPECT_EQ(bytes.substr(54), std::string(reinterpret_cast<const char*>(image.GetBits()), 90000));
     // No pixels: nothing is written, the file there stays. The target is a
     // folder: the save fails, the folder is untouched.
-    EXPECT_EQ(CBmpImpl().Write(path), 0);
+    PixelStore empty;
+    EXPECT_EQ(CBmpImpl(empty).Write(path), 0);
     EXPECT_EQ(testutil::ReadFile(path), bytes);
     std::filesystem::create_directory(dir.File("d.bmp"));
     EXPECT_EQ(image.Save(dir.File("d.bmp"), kImageBmp), 0);

@@ -93,10 +93,11 @@ std::string MakeJpeg(const JpegLayout& layout) {
 
 std::vector<Rgb> Pixels(const CImageImpl& impl) {
     std::vector<Rgb> out;
-    for (int r = 0; r < impl.imageHeight; ++r)
-        for (int x = 0; x < impl.imageWidth; ++x) {
+    const int width = impl.GetWidth(), height = impl.GetHeight();
+    for (int r = 0; r < height; ++r)
+        for (int x = 0; x < width; ++x) {
             Rgb c;
-            impl.GetPixelRGB(x, impl.imageHeight - 1 - r, &c.r, &c.g, &c.b);
+            impl.GetPixelRGB(x, height - 1 - r, &c.r, &c.g, &c.b);
             out.push_back(c);
         }
     return out;

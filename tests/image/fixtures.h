@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "image/dib.h"
+#include "image/pixel_store.h"
 #include "io/messages.h"
 #include "support/test_util.h"
 
@@ -102,14 +103,17 @@ template <class Impl>
 void ExpectWriteFailuresKeepTarget(const testutil::TempDir& dir, const std::string& target,
                                    int tooWide, int wideDepth) {
     testutil::WriteFile(target, "old");
-    EXPECT_EQ(Impl().Write(target), 0);
-    Impl small;
+    PixelStore nonePixels;
+    EXPECT_EQ(Impl(nonePixels).Write(target), 0);
+    PixelStore smallPixels;
+    Impl small(smallPixels);
     small.Create(4, 4, 24, -1);
     std::FILE* readOnly = std::fopen(target.c_str(), "rb");
     EXPECT_EQ(small.WriteStream(readOnly), 0);
     std::fclose(readOnly);
     EXPECT_EQ(small.Write(dir.File("no/such/folder/x")), 0);
-    Impl wide;
+    PixelStore widePixels;
+    Impl wide(widePixels);
     wide.Create(tooWide, 1, wideDepth, -1);
     EXPECT_EQ(wide.Write(target), 0);
     EXPECT_EQ(testutil::ReadFile(target), "old");

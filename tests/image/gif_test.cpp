@@ -89,13 +89,14 @@ TEST(GifReader, ReadsWhatGiflibWrites) {
         SCOPED_TRACE(i);
         const gifpeer::File& f = cases[i].file;
         ASSERT_TRUE(gifpeer::Write(dir.File("t.gif"), f));
-        CGifImpl gif;
+        PixelStore gifPixels;
+        CGifImpl gif(gifPixels);
         ASSERT_EQ(gif.Read(dir.File("t.gif")), 1);
         EXPECT_EQ(Indices(gif), f.frames[0].pixels);
         EXPECT_EQ(Palette(gif), !cases[i].palette.empty()   ? cases[i].palette
                                 : f.frames[0].local.empty() ? f.colors
                                                             : f.frames[0].local);
-        EXPECT_EQ(gif.transparentIndex, cases[i].transparent);
+        EXPECT_EQ(gif.Pixels().transparentIndex, cases[i].transparent);
     }
 }
 
@@ -136,7 +137,8 @@ TEST(GifReader, HandMadeDamagedAndCutShortStreams) {
          HandMade(2, 1, Pack({{2, 2}, {1, 2}, {3, 2}}), 1), {0, 0}},
         // clang-format on
     };
-    CGifImpl gif;
+    PixelStore gifPixels;
+    CGifImpl gif(gifPixels);
     auto read = [&](const std::string& bytes) { return fixture::ReadBytes(gif, bytes); };
     for (const auto& c : cases) {
         EXPECT_EQ(read(c.bytes), 1) << c.what;
@@ -162,9 +164,9 @@ TEST(GifReader, HandMadeDamagedAndCutShortStreams) {
     gce[27] = 4;
     gce.erase(32, 1);
     EXPECT_EQ(read(gce), 1);
-    EXPECT_EQ(gif.transparentIndex, 1);
+    EXPECT_EQ(gif.Pixels().transparentIndex, 1);
     EXPECT_EQ(read(good), 1);
-    EXPECT_EQ(gif.transparentIndex, -1);
+    EXPECT_EQ(gif.Pixels().transparentIndex, -1);
     // No colour table at all: no palette, index i shows as grey i.
     std::string bare = good;
     bare[10] = 0;
@@ -184,7 +186,8 @@ TEST(GifReader, HandMadeDamagedAndCutShortStreams) {
     ASSERT_TRUE(gifpeer::Write(dir.File("p.gif"), f));
     const std::string whole = testutil::ReadFile(dir.File("p.gif"));
     for (size_t n = 0; n <= whole.size(); ++n) {
-        CGifImpl cut;
+        PixelStore cutPixels;
+        CGifImpl cut(cutPixels);
         ASSERT_EQ(fixture::ReadBytes(cut, whole.substr(0, n)), n >= 13 ? 1 : 0) << n;
     }
 }
@@ -211,7 +214,8 @@ std::vector<Rgb> Padded(std::vector<Rgb> colors) {
 // (far more than 4,096 distinct strings) and a flat picture.
 TEST(GifWriter, ExactBytesGiflibAndRefusals) {
     testutil::TempDir dir;
-    CGifImpl one;
+    PixelStore onePixels;
+    CGifImpl one(onePixels);
     const std::vector<Rgb> eight = gifpeer::MakeColors(8, 4);
     Fill(one, 1, 1, {5}, eight);
     ASSERT_EQ(one.Write(dir.File("one.gif")), 1);
@@ -234,11 +238,12 @@ TEST(GifWriter, ExactBytesGiflibAndRefusals) {
         const std::vector<uint8_t> pixels =
             gifpeer::MakePixels(c.w, c.h, c.colors, c.w == 1000 ? 255 : 2);
         std::vector<Rgb> colors = gifpeer::MakeColors(c.colors, 3);
-        CGifImpl gif;
+        PixelStore gifPixels;
+        CGifImpl gif(gifPixels);
         Fill(gif, c.w, c.h, pixels, c.palette ? colors : std::vector<Rgb>{}, c.depth);
         if (!c.palette)
             for (int i = 0; i < 256; ++i) colors[i] = {uint8_t(i), uint8_t(i), uint8_t(i)};
-        gif.transparentIndex = c.transparent;
+        gif.Pixels().transparentIndex = c.transparent;
         ASSERT_EQ(gif.Write(dir.File("p.gif")), 1);
         EXPECT_EQ(testutil::ReadFile(dir.File("p.gif")).substr(0, 6),
                   c.transparent < 0 ? "GIF87a" : "GIF89a");
@@ -249,9 +254,11 @@ TEST(GifWriter, ExactBytesGiflibAndRefusals) {
     }
 
     // Refusals and write errors leave the target alone.
-    CGifImpl gif;
+    PixelStore gifPixels;
+    CGifImpl gif(gifPixels);
     Fill(gif, 4, 4, std::vector<uint8_t>(16, 1), {{0, 0, 0}, {9, 9, 9}});
-    CGifImpl wide;
+    PixelStore widePixels;
+    CGifImpl wide(widePixels);
     wide.Create(65536, 1, 24, -1);
     {
         fixture::Messages m;
@@ -267,7 +274,8 @@ TEST(GifWriter, ExactBytesGiflibAndRefusals) {
     }
     EXPECT_FALSE(std::filesystem::exists(dir.File("wide.gif")));
     EXPECT_TRUE(std::filesystem::is_directory(dir.File("folder.gif")));
-    EXPECT_EQ(CGifImpl().Write(dir.File("e.gif")), 0);  // no pixels
+    PixelStore none;
+    EXPECT_EQ(CGifImpl(none).Write(dir.File("e.gif")), 0);  // no pixels
     EXPECT_FALSE(std::filesystem::exists(dir.File("e.gif")));
 }
 

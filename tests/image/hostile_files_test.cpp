@@ -43,7 +43,8 @@ struct Read {
 
 Read ReadJpeg(const std::string& bytes) {
     const int64_t before = ResidentBytes();
-    CJpegImpl impl;
+    PixelStore implPixels;
+    CJpegImpl impl(implPixels);
     Read r{fixture::ReadBytes(impl, bytes)};
     r.grew = ResidentBytes() - before;
     if (!impl.readFailure) return r;
@@ -200,7 +201,8 @@ TEST(HostileBmp, MissingRowsCostNothing) {
             layout.pixels = std::string(4 * kSide + 7, '\x7F');  // one row and a bit
             const std::string bytes = bmpfile::Make(layout);
             const int64_t before = ResidentBytes();
-            CBmpImpl impl;
+            PixelStore implPixels;
+            CBmpImpl impl(implPixels);
             ASSERT_EQ(impl.ReadMemory(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()),
                       1);
             EXPECT_LT(ResidentBytes() - before, kFewMegabytes);
@@ -320,13 +322,15 @@ TEST(HostileFiles, EveryFailureSaysWhy) {
 TEST(AvifGrid, TilesAndTheirDecodersCountAgainstTheBound) {
     const std::string small = Corpus("grid_2x2_tiles.avif");
     EXPECT_EQ(Tiles(small, small.size()), 4u);
-    CAvifImpl opened;
+    PixelStore openedPixels;
+    CAvifImpl opened(openedPixels);
     ASSERT_EQ(fixture::ReadBytes(opened, small), 1) << Why(opened);
     EXPECT_EQ(opened.GetWidth(), 128);
 
     const std::string bomb = Corpus("grid_64x64_tiles.avif");
     for (const uint64_t limit : {uint64_t{1} << 30, uint64_t{256} << 20}) {
-        CAvifImpl refused;
+        PixelStore refusedPixels;
+        CAvifImpl refused(refusedPixels);
         refused.readLimits.decoderMemory = limit;
         EXPECT_EQ(fixture::ReadBytes(refused, bomb), 0);
         EXPECT_NE(Why(refused).find("(4096x4096, a grid of tiles) needs"), std::string::npos)

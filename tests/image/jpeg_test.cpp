@@ -155,8 +155,8 @@ TEST(JpegRead, ExifOrientationsAndOddSegments) {
             const CImageImpl& impl = *image.GetImpl();
             if (isGrey) {
                 EXPECT_EQ(fixture::Pixels(impl), want);
-                EXPECT_EQ(impl.colorType, 3);
-                EXPECT_TRUE(impl.lossyLoad);  // written back, it would be encoded afresh
+                EXPECT_EQ(impl.GetColorType(), 3);
+                EXPECT_TRUE(impl.Pixels().lossyLoad);  // written back, it would be encoded afresh
                 EXPECT_EQ(impl.GetPalette()->GetEntryCount(), 256);
             } else {
                 EXPECT_LE(impl.GetPalette()->GetEntryCount(), 128);
@@ -263,7 +263,8 @@ ZE_AT_EVERY_SIMD_LEVEL(JpegWriteAtLevel);
 // Failures answer 0 without a crash or a leak.
 TEST(JpegFailures, AnswerZero) {
     testutil::TempDir dir;
-    CJpegImpl impl;
+    PixelStore implPixels;
+    CJpegImpl impl(implPixels);
     EXPECT_EQ(impl.Read(dir.File("missing.jpg")), 0);
 
     const std::string bytes =
@@ -272,9 +273,11 @@ TEST(JpegFailures, AnswerZero) {
     // A cut inside the header fails; a cut in the data may read as a padded
     // picture (the library fills the rest), of the right size.
     for (size_t n = 0; n < bytes.size(); ++n) {
-        CJpegImpl cut;
+        PixelStore cutPixels;
+        CJpegImpl cut(cutPixels);
         if (ReadBytes(cut, bytes.substr(0, n)) == 1) {
-            EXPECT_EQ(cut.imageWidth * 1000 + cut.imageHeight, kW * 1000 + kH) << n;
+            EXPECT_EQ(cut.Pixels().imageWidth * 1000 + cut.Pixels().imageHeight, kW * 1000 + kH)
+                << n;
         }
     }
     impl.readLimits.maxPixels = kW * kH - 1;

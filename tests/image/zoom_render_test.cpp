@@ -69,7 +69,7 @@ TEST(ViewRender, AveragesBelowActualSizeAndKeepsThePyramidSmall) {
     ASSERT_EQ(indexed.Create(2, 1, 8, -1), 1);
     const uint8_t palette[6] = {200, 100, 0, 0, 0, 0};
     indexed.SetPalette(2, palette);
-    indexed.GetImpl()->transparentIndex = 1;
+    indexed.Pixels().transparentIndex = 1;
     indexed.SetPixelIndex(1, 0, 1);
     uint32_t pixel[2] = {};
     const CPictureRows two(indexed);

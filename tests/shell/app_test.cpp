@@ -439,6 +439,30 @@ private slots:
         QCOMPARE(frame.StatusBar().currentMessage(),
                  U("true.gif を GIF で保存しました (%1 バイト)。")
                      .arg(testutil::ReadFile(m_f.dir->File("true.gif")).size()));
+
+        // A picture with alpha: a JPEG is written only once the user has
+        // heard that it will be laid over the background; a PNG keeps it.
+        QImage clear(5, 3, QImage::Format_ARGB32);
+        clear.fill(qRgba(200, 10, 10, 0));
+        QVERIFY(clear.save(Path("alpha.png"), "PNG"));
+        QVERIFY(app.OpenDocumentFile(Path("alpha.png")));
+        prompts.messages.clear();
+        prompts.onDialog = [](QDialog&) { return int(QDialog::Accepted); };
+        for (const int answer : {int(QMessageBox::Cancel), int(QMessageBox::Ok)}) {
+            prompts.questions.clear();
+            prompts.askAnswers = {answer, QMessageBox::No};
+            prompts.AnswerFile(Path("alpha.jpg"), 0);
+            frame.Action(cmd::kFileSaveAs)->trigger();
+            QVERIFY2(prompts.questions[0].contains(QStringLiteral("RGB(31, 127, 255)")),
+                     qPrintable(prompts.questions[0]));
+            QCOMPARE(std::filesystem::exists(m_f.dir->File("alpha.jpg")),
+                     answer == QMessageBox::Ok);
+        }
+        prompts.questions.clear();
+        prompts.AnswerFile(Path("again.png"), 0);
+        frame.Action(cmd::kFileSaveAs)->trigger();
+        QVERIFY(prompts.questions.isEmpty() && prompts.messages.isEmpty());
+        QCOMPARE(QImage(Path("again.png")).pixel(4, 2), qRgba(200, 10, 10, 0));
     }
 
     void saveAsAsksTheFormatsOptionsThenOffersTheNewSrc() {

@@ -5,6 +5,8 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
+#include <utility>
 
 #include "tools/cli.h"
 
@@ -178,4 +180,37 @@ TEST(PictureFormats, HostileFilesAreRefusedWithAReason) {
         EXPECT_EQ(r.exitCode, 1);
         EXPECT_EQ(r.err, "zer-evizi-cli: cannot read " + f(c.name) + ": " + c.reason + "\n");
     }
+}
+
+// PNG alpha through WebP and back comes out as dwebp reads the WebP and as
+// the first PNG held it; a format without alpha gets the picture as shown,
+// and the command says so in one line.
+// PNG -> WebP -> AVIF -> PNG, lossless, every pixel and its alpha as the
+// formats' own decoders read them; lossy, the alpha still exact.
+TEST(PictureFormats, ConvertKeepsAlphaThroughWebpAndAvifAndSaysWhenItCannot) {
+    testutil::TempDir dir;
+    const auto f = [&](const char* name) { return dir.File(name); };
+    testutil::WriteFile(f("a.pam"), Pam(true, 0));
+    Sh(dir, "PATH=/usr/local/bin:$PATH; convert a.pam a.png");
+    for (const auto& [from, to, lossless] :
+         {std::tuple{"a.png", "a.webp", true}, std::tuple{"a.webp", "a.avif", true},
+          std::tuple{"a.avif", "b.png", false}, std::tuple{"a.png", "l.webp", false},
+          std::tuple{"a.png", "l.avif", false}}) {
+        const auto r = lossless ? Cli({"convert", f(from), f(to), "--lossless"})
+                                : Cli({"convert", f(from), f(to)});
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(r.err, "");
+    }
+    Sh(dir,
+       "PATH=/usr/local/bin:$PATH; dwebp -quiet a.webp -pam -o w.pam; dwebp -quiet l.webp -pam "
+       "-o lw.pam; avifdec a.avif v.png >/dev/null; avifdec l.avif lv.png >/dev/null; "
+       "for p in w.pam v.png b.png a.png; do convert $p -depth 8 rgba:$p.rgba; done; "
+       "for p in a.png lw.pam lv.png; do convert $p -alpha extract -depth 8 gray:$p.a; done; "
+       "for p in w.pam v.png b.png; do cmp a.png.rgba $p.rgba; done; "
+       "cmp a.png.a lw.pam.a; cmp a.png.a lv.png.a");
+    const auto jpeg = Cli({"convert", f("a.png"), f("a.jpg")});
+    EXPECT_EQ(jpeg.exitCode, 0);
+    EXPECT_EQ(jpeg.err, f("a.jpg") +
+                            ": JPEG keeps no alpha: transparent pixels are laid over "
+                            "RGB(31, 127, 255) as shown\n");
 }

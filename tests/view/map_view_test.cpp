@@ -9,6 +9,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 
+#include "doc/settings.h"
 #include "support/pictures.h"
 #include "support/view_harness.h"
 
@@ -96,18 +97,42 @@ private slots:
         QCOMPARE(h.MoveTo({4, 0}), QStringLiteral("X座標 = 4 Y座標 = 0   RGB(3, 0, 7)"));
     }
 
-    void transparentPixelsShowTheWindow() {
-        // Index 1 is transparent: the window colour shows through it.
+    void transparentPixelsShowTheWindowOrTheCheckerboard() {
+        // Index 1 is transparent: the window colour shows through it. In a
+        // picture with an alpha plane, clear pixels show the matte colour.
+        // With the checkerboard (off until chosen) both show its squares of
+        // 8 picture pixels, and the readout keeps its colours.
         auto indexed = std::make_unique<CImage>();
-        QVERIFY(indexed->Create(4, 4, 8, -1));
+        QVERIFY(indexed->Create(16, 4, 8, -1));
         const uint8_t rgb[] = {200, 10, 10, 10, 200, 10};
         indexed->SetPalette(2, rgb);
-        indexed->GetImpl()->transparentIndex = 1;
+        indexed->Pixels().transparentIndex = 1;
         indexed->SetPixelIndex(1, 3, 1);  // top row, second column
-        Harness h(std::move(indexed));
-        const QImage shot = h.Grab();
-        QCOMPARE(shot.pixel(0, 0), qRgb(200, 10, 10));
-        QCOMPARE(shot.pixel(1, 0), h.vp()->palette().color(QPalette::Base).rgb());
+        indexed->SetPixelIndex(9, 3, 1);
+        auto alpha = std::make_unique<CImage>();
+        QVERIFY(alpha->Create(16, 4, 24, -1) && alpha->Pixels().CreateAlpha());
+        alpha->Pixels().AlphaRow(3)[1] = alpha->Pixels().AlphaRow(3)[9] = 0;
+        const QRgb matte = qRgb(31, 127, 255);
+        for (auto* picture : {&indexed, &alpha}) {
+            const bool hasPlane = picture == &alpha;
+            Harness h(std::move(*picture));
+            const QRgb clear = hasPlane ? matte : h.vp()->palette().color(QPalette::Base).rgb();
+            const QRgb opaque = hasPlane ? qRgb(0, 0, 0) : qRgb(200, 10, 10);
+            QImage shot = h.Grab();
+            QCOMPARE(shot.pixel(0, 0), opaque);
+            QCOMPARE(shot.pixel(1, 0), clear);
+            QCOMPARE(shot.pixel(9, 0), clear);
+            const QString readout = h.MoveTo({1, 0});
+            SetViewSwitch(ViewSwitch::kCheckerboard, true);
+            h.view.OnShownChanged();
+            shot = h.Grab();
+            QCOMPARE(shot.pixel(0, 0), opaque);
+            QCOMPARE(shot.pixel(1, 0), qRgb(255, 255, 255));
+            QCOMPARE(shot.pixel(9, 0), qRgb(204, 204, 204));
+            QCOMPARE(h.MoveTo({1, 0}), readout);
+            QVERIFY(readout.endsWith(hasPlane ? QStringLiteral("RGB(31, 127, 255)")
+                                              : QStringLiteral("RGB(10, 200, 10)")));
+        }
     }
 
     void scrollingShiftsAndPaintsOnlyTheStrip() {

@@ -2,12 +2,14 @@
 // zer-evizi-cli convert IN OUT [--quality N] [--lossless]: loads IN and saves
 // it as OUT in the format of OUT's extension, as the editor's Save As does.
 
+#include <cstdio>
 #include <optional>
 #include <string>
 
 #include "command.h"
 #include "doc/map_doc.h"
 #include "doc/picture_type.h"
+#include "image/flatten.h"
 #include "image/image.h"
 #include "io/safe_write.h"
 
@@ -82,6 +84,9 @@ int Run(const cli::Args& args) {
     if (const int loaded = cli::LoadPicture(in, ReadAgainForSave(inType, false, outType), &image);
         loaded != cli::kOk)
         return loaded;
+    // A format that keeps less alpha than the picture has: one line says so.
+    if (const std::string note = ze::FlattenNote(image.Pixels(), outType, false); !note.empty())
+        std::fprintf(stderr, "%s: %s\n", out.c_str(), note.c_str());
     if (!image.Save(out, outType, parsed->options)) {
         const ze::EncodeFailure& failure = image.GetEncodeFailure();
         const std::string reason = image.GetWriteError() == ze::WriteError::kEncode && failure

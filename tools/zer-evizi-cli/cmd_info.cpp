@@ -18,12 +18,11 @@ int Run(const cli::Args& args) {
         status != cli::kOk)
         return status;
     const CImagePalette* palette = image.GetPalette();
-    const CImageImpl* impl = image.GetImpl();
     cli::WriteOut(std::to_string(image.GetWidth()) + "x" + std::to_string(image.GetHeight()) +
                   " depth=" + std::to_string(image.GetDepth()) +
-                  " colortype=" + std::to_string(image.GetColorType()) +
-                  " palette=" + std::to_string(palette ? palette->GetEntryCount() : 0) +
-                  " transparent=" + std::to_string(impl ? impl->transparentIndex : -1) + "\n");
+                  " colortype=" + std::to_string(image.GetColorType()) + " palette=" +
+                  std::to_string(palette ? palette->GetEntryCount() : 0) + " transparent=" +
+                  std::to_string(image.GetImpl() ? image.Pixels().transparentIndex : -1) + "\n");
     return cli::kOk;
 }
 
