@@ -176,7 +176,9 @@ BENCHMARK_CAPTURE(JpegSaveAgainstLibjpegTurbo, same_rows, 24, true)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(15);
-// The 8-bit rows go through the palette lookup, which has a path a level.
+// The 8-bit picture goes in as the encoder's planes, made from its palette
+// by one path; it runs at every level all the same, so that the table names
+// what each processor takes.
 void PaletteQ30(benchmark::State& state) {
     JpegSaveAgainstLibjpegTurbo(state, 8, false);
 }

@@ -11,11 +11,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <vector>
 
 #include "image/image_types.h"
 #include "image/jpeg_exif.h"
 #include "image/jpeg_limits.h"
+#include "image/jpeg_planes.h"
 #include "image/rgb_rows.h"
 #include "io/file_io.h"
 #include "io/safe_write.h"
@@ -208,20 +210,12 @@ struct WriteJob {
     JDIMENSION width;
     JDIMENSION height;
     int quality;
-    const CImageImpl* picture;
     const CRgbRows* colours;  // null: the picture's own rows go in as they are
-    uint8_t* row;             // width * 3 samples; 8-bit: kPaddedRows rows of width * 4
+    CJpegPlanes* planes;      // 8 bits: the encoder's planes, made from the palette
+    uint8_t* row;             // width * 3 samples
     JSAMPROW* rows;           // without colours: every row, top row first
+    J_COLOR_SPACE direct;     // the colour space of the picture's own rows
 };
-
-// 8-bit rows go to the encoder as red, green, blue and an unused byte (the
-// same colour conversion as triples, so the same file), this many at a time:
-// the tallest block row of the library's sampling.
-constexpr JDIMENSION kPaddedRows = 16;
-
-bool PaddedRows(const CImageImpl& picture) {
-    return picture.Pixels().imageDepth == 8;
-}
 
 // Depths 24 and 32 hold blue, green, red (and one unused byte): the library
 // takes such rows as they stand, with the same colour conversion as red,
@@ -233,42 +227,49 @@ J_COLOR_SPACE DirectColourSpace(int depth) {
     return JCS_UNKNOWN;
 }
 
-int WriteJpegData(j_compress_ptr cinfo, ErrorManager* err, std::FILE* file, const WriteJob* job) {
-    if (setjmp(err->jump)) return 0;
-    jpeg_create_compress(cinfo);
-    jpeg_stdio_dest(cinfo, file);
-    cinfo->image_width = job->width;
-    cinfo->image_height = job->height;
-    const J_COLOR_SPACE direct =
-        job->colours ? JCS_UNKNOWN : DirectColourSpace(job->picture->Pixels().imageDepth);
-    const bool padded = job->colours && PaddedRows(*job->picture);
-    cinfo->input_components = direct == JCS_EXT_BGRX || padded ? 4 : 3;
-    cinfo->in_color_space = padded ? JCS_EXT_RGBX : direct == JCS_UNKNOWN ? JCS_RGB : direct;
-    jpeg_set_defaults(cinfo);
-    jpeg_set_quality(cinfo, job->quality, TRUE);
-    jpeg_start_compress(cinfo, TRUE);
+// The library's default sampling, which the planes are made for: full-size
+// luminance, chroma halved each way.
+bool SampledAsPlanes(j_compress_ptr cinfo) {
+    const jpeg_component_info* c = cinfo->comp_info;
+    return cinfo->num_components == 3 && c[0].h_samp_factor == 2 && c[0].v_samp_factor == 2 &&
+           c[1].h_samp_factor == 1 && c[1].v_samp_factor == 1 && c[2].h_samp_factor == 1 &&
+           c[2].v_samp_factor == 1;
+}
+
+void WriteRows(j_compress_ptr cinfo, const WriteJob* job) {
     while (cinfo->next_scanline < cinfo->image_height) {
         if (!job->colours) {
             jpeg_write_scanlines(cinfo, job->rows + cinfo->next_scanline,
                                  cinfo->image_height - cinfo->next_scanline);
             continue;
         }
-        // Rows are stored bottom row first.
-        if (padded) {
-            JSAMPROW batch[kPaddedRows];
-            const JDIMENSION n = std::min(kPaddedRows, job->height - cinfo->next_scanline);
-            for (JDIMENSION i = 0; i < n; ++i) {
-                batch[i] = job->row + size_t{4} * job->width * i;
-                job->colours->GetPadded(
-                    static_cast<int>(job->height - 1 - cinfo->next_scanline - i), batch[i]);
-            }
-            jpeg_write_scanlines(cinfo, batch, n);
+        if (job->planes) {
+            job->planes->Fill(static_cast<int>(cinfo->next_scanline));
+            JSAMPARRAY planes[3] = {job->planes->Luma(), job->planes->Blue(), job->planes->Red()};
+            jpeg_write_raw_data(cinfo, planes, CJpegPlanes::kRows);
             continue;
         }
+        // Rows are stored bottom row first.
         job->colours->Get(static_cast<int>(job->height - 1 - cinfo->next_scanline), job->row);
         JSAMPROW sample = job->row;
         jpeg_write_scanlines(cinfo, &sample, 1);
     }
+}
+
+int WriteJpegData(j_compress_ptr cinfo, ErrorManager* err, std::FILE* file, const WriteJob* job) {
+    if (setjmp(err->jump)) return 0;
+    jpeg_create_compress(cinfo);
+    jpeg_stdio_dest(cinfo, file);
+    cinfo->image_width = job->width;
+    cinfo->image_height = job->height;
+    cinfo->input_components = job->direct == JCS_EXT_BGRX ? 4 : 3;
+    cinfo->in_color_space = job->direct == JCS_UNKNOWN ? JCS_RGB : job->direct;
+    jpeg_set_defaults(cinfo);
+    jpeg_set_quality(cinfo, job->quality, TRUE);
+    if (job->planes && !SampledAsPlanes(cinfo)) return 0;
+    cinfo->raw_data_in = job->planes ? TRUE : FALSE;
+    jpeg_start_compress(cinfo, TRUE);
+    WriteRows(cinfo, job);
     jpeg_finish_compress(cinfo);
     return 1;
 }
@@ -349,20 +350,26 @@ int CJpegImpl::Write(const std::string& name) {
 
 int CJpegImpl::WriteStream(std::FILE* file) const {
     if (!Pixels().imageBits || Pixels().imageWidth <= 0 || Pixels().imageHeight <= 0) return 0;
-    const bool direct = DirectColourSpace(Pixels().imageDepth) != JCS_UNKNOWN;
+    const J_COLOR_SPACE direct = DirectColourSpace(Pixels().imageDepth);
     const CRgbRows colours(Pixels());
-    const size_t rowSamples = PaddedRows(*this) ? size_t{4} * kPaddedRows : 3;
-    std::vector<uint8_t> row(direct ? 0 : static_cast<size_t>(Pixels().imageWidth) * rowSamples);
-    std::vector<JSAMPROW> rows(direct ? static_cast<size_t>(Pixels().imageHeight) : 0);
+    // 8-bit pictures go in as the encoder's planes, their colours converted
+    // once an index; other depths without direct rows go in as triples.
+    std::optional<CJpegPlanes> planes;
+    if (Pixels().imageDepth == 8) planes.emplace(Pixels(), colours.Colours());
+    const bool triples = direct == JCS_UNKNOWN && !planes;
+    std::vector<uint8_t> row(triples ? static_cast<size_t>(Pixels().imageWidth) * 3 : 0);
+    std::vector<JSAMPROW> rows(direct != JCS_UNKNOWN ? static_cast<size_t>(Pixels().imageHeight)
+                                                     : 0);
     for (size_t r = 0; r < rows.size(); ++r)
         rows[r] = PixelAddress(0, Pixels().imageHeight - 1 - static_cast<int>(r));
     WriteJob job{static_cast<JDIMENSION>(Pixels().imageWidth),
                  static_cast<JDIMENSION>(Pixels().imageHeight),
                  ze::QualityOr(saveOptions, jpegQuality),
-                 this,
-                 direct ? nullptr : &colours,
+                 direct != JCS_UNKNOWN ? nullptr : &colours,
+                 planes ? &*planes : nullptr,
                  row.data(),
-                 rows.data()};
+                 rows.data(),
+                 direct};
 
     ErrorManager err;
     InstallErrorManager(err);

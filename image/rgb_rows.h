@@ -18,10 +18,8 @@ public:
     // The colours as kept, before any alpha.
     void Get(int y, uint8_t* out) const;
 
-    // For 8-bit pictures: fills out with imageWidth quads of red, green,
-    // blue and an unused byte, one store per pixel, which costs an encoder
-    // that takes such rows far less than triples do.
-    void GetPadded(int y, uint8_t* out) const;
+    // For depths up to 8: the 256 red, green, blue triples Get gives each index.
+    const uint8_t* Colours() const { return m_table; }
 
     // The picture's size, and whether some pixel may be less than opaque
     // (the store has an alpha plane or a transparent index).
@@ -35,6 +33,4 @@ public:
 private:
     const PixelStore& m_impl;
     uint8_t m_table[256 * 3] = {};
-    uint32_t m_quads[256] = {};  // m_table's entries as red, green, blue, 0 in memory
-    alignas(64) uint8_t m_planes[3][256] = {};  // m_table's reds, greens and blues
 };
