@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QTimer>
+#include <utility>
 
 #include "doc/picture_type.h"
 #include "doc/settings.h"
@@ -31,6 +32,14 @@ namespace {
 bool IsPageName(const QString& path) {
     return PictureTypeFromPath(path.toStdString()) < 0;
 }
+
+// The wait cursor for as long as a write or a wait takes.
+struct WaitCursor {
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
 }  // namespace
 
 QString OpenFailureMessage(const QString& path, const ze::ReadFailure& failure) {
@@ -49,6 +58,7 @@ CMapApp::CMapApp(ProfileStore& store)
 }
 
 CMapApp::~CMapApp() {
+    if (m_frame) m_frame->View().viewport()->removeEventFilter(this);
     m_markup.reset();
     m_loader.reset();
     m_doc.SetPane(nullptr);
@@ -86,13 +96,17 @@ bool CMapApp::InitInstance(const QStringList& args, QString* error) {
             [this] { PreviewScaled(*this); });
     m_frame->SetCloseGuard([markup] { return markup->MaybeSave(); });
     connect(m_frame.get(), &CMainFrame::filesDropped, this, &CMapApp::OnFilesDropped);
+    // After a load ends or is cancelled no picture is a stand-in any more: a
+    // cancelled reduction leaves the picture in full colour.
+    connect(m_loader.get(), &CPictureLoader::idle, this, [this] { m_standIn = nullptr; });
+    m_frame->View().viewport()->installEventFilter(this);
     RecentChanged();
     OnUpdateFileSaveAs();
 
     ze::ReadFailure failure;
     const bool page = !args.isEmpty() && IsPageName(args.constFirst());
     if (page ? !m_markup->OpenPage(args.constFirst())
-             : !args.isEmpty() && !OpenDocumentFile(args.constFirst(), &failure)) {
+             : !args.isEmpty() && !OpenAtStart(args.constFirst(), &failure)) {
         // A page has said why in its message already.
         if (error)
             *error = page ? QStringLiteral("cannot open page %1").arg(args.constFirst())
@@ -225,7 +239,12 @@ void CMapApp::BeginOpen(const QString& path, std::function<void(bool)> done) {
         return;
     }
     const bool again = IsOpen(absolute);
-    m_loader->Start(absolute, type, [this, done, again](CPictureLoader::Result& result) {
+    auto finished = [this, done, again](CPictureLoader::Result& result) {
+        if (m_standIn) {
+            ColoursReduced(result);
+            if (done) done(true);
+            return;
+        }
         // What the library said while reading, shown now on this thread.
         for (const QString& text : result.messages) ze::ReportMessage(text.toStdString());
         const bool opened = result.image != nullptr;
@@ -239,7 +258,75 @@ void CMapApp::BeginOpen(const QString& path, std::function<void(bool)> done) {
             ShowOpenFailure(result.path, result.failure);
         }
         if (done) done(opened);
-    });
+    };
+    // The picture open, read again, stays until its new reading is whole.
+    if (again) return m_loader->Start(absolute, type, finished);
+    m_loader->StartWithStandIn(
+        absolute, type,
+        [this](CPictureLoader::Result& shown) { ShowStandIn(std::move(shown.image), shown.path); },
+        finished);
+}
+
+bool CMapApp::OpenAtStart(const QString& path, ze::ReadFailure* failure) {
+    const QString absolute = path.isEmpty() ? QString() : PathToOpen(path);
+    const int type = PictureTypeFromPath(absolute.toStdString());
+    bool final = false;
+    std::unique_ptr<CImage> shown =
+        type < 0 ? nullptr : CPictureLoader::ReadStandIn(absolute.toStdString(), type, &final);
+    if (!shown) return OpenDocumentFile(path, failure);
+    if (final) {
+        m_doc.AdoptPicture(absolute.toStdString(), std::move(shown), ReadMarkupSettings());
+        PictureOpened();
+        return true;
+    }
+    m_loader->StartReducing(absolute, type,
+                            [this](CPictureLoader::Result& result) { ColoursReduced(result); });
+    ShowStandIn(std::move(shown), absolute);
+    return true;
+}
+
+void CMapApp::ShowStandIn(std::unique_ptr<CImage> shown, const QString& path) {
+    m_doc.AdoptPicture(path.toStdString(), std::move(shown), ReadMarkupSettings());
+    PictureOpened();
+    m_standIn = m_doc.m_pImage.get();
+}
+
+void CMapApp::ColoursReduced(CPictureLoader::Result& result) {
+    for (const QString& text : result.messages) ze::ReportMessage(text.toStdString());
+    const CImage* shown = std::exchange(m_standIn, nullptr);
+    if (!shown || m_doc.m_pImage.get() != shown) return;  // the document has moved on
+    if (!result.image) return ShowOpenFailure(result.path, result.failure);
+    if (result.image->GetWidth() != shown->GetWidth() ||
+        result.image->GetHeight() != shown->GetHeight()) {
+        // The file changed between the two readings: opened afresh.
+        m_doc.AdoptPicture(result.path.toStdString(), std::move(result.image),
+                           ReadMarkupSettings());
+        PictureOpened();
+        return;
+    }
+    m_doc.m_pImage = std::move(result.image);
+    if (m_frame) m_frame->View().OnInitialUpdate();
+}
+
+void CMapApp::WaitForReducedColours() {
+    if (!m_loader->IsReducing()) return;
+    WaitCursor wait;
+    WaitForOpen();
+}
+
+bool CMapApp::eventFilter(QObject* watched, QEvent* event) {
+    if (!m_loader || !m_loader->IsReducing() || !m_frame || watched != m_frame->View().viewport())
+        return QObject::eventFilter(watched, event);
+    switch (event->type()) {
+        case QEvent::MouseMove:
+            return true;
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            WaitForReducedColours();
+            return m_loader->IsReducing();
+        default:
+            return QObject::eventFilter(watched, event);
+    }
 }
 
 bool CMapApp::IsOpening() const {
@@ -315,14 +402,6 @@ void CMapApp::RecentChanged() {
 }
 
 namespace {
-// The wait cursor for as long as a write takes.
-struct WaitCursor {
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
 // The reason for a failed write, on a line of its own below the message;
 // empty where the image library's own words say it.
 QString WriteFailureReason(ze::WriteError error) {
@@ -366,6 +445,7 @@ bool CMapApp::WritePicture(const QString& path, const ze::SaveOptions& options) 
     QStringList said;
     const ze::MessageHandler outer = ze::SetMessageHandler(
         [&said](const std::string& text) { said << QString::fromStdString(text); });
+    WaitForReducedColours();
     SaveStatus status;
     {
         WaitCursor wait;
@@ -397,6 +477,7 @@ bool CMapApp::WritePicture(const QString& path, const ze::SaveOptions& options) 
 }
 
 void CMapApp::OnFileSaveAs() {
+    WaitForReducedColours();
     if (!m_doc.m_pImage) return;
     FileRequest request;
     request.title = QString::fromUtf8("名前を付けて保存");

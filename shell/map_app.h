@@ -13,11 +13,11 @@
 #include "doc/map_doc.h"
 #include "image/read_error.h"
 #include "io/messages.h"
+#include "shell/picture_loader.h"
 #include "shell/prompts.h"
 #include "shell/recent_files.h"
 
 class CMainFrame;
-class CPictureLoader;
 class CMarkupFile;
 class ProfileStore;
 
@@ -109,6 +109,23 @@ private:
     void PictureReadAgain(std::unique_ptr<CImage> image);
     // The frame follows a newly opened picture: title, view, Save As.
     void PictureOpened();
+    // At start: a colour JPEG is shown in full colour at once and its
+    // colours are reduced on a worker thread; anything else opens as
+    // OpenDocumentFile opens it.
+    bool OpenAtStart(const QString& path, ze::ReadFailure* failure);
+    // The full-colour stand-in `shown` is the document's picture from now
+    // until its reduced colours replace it.
+    void ShowStandIn(std::unique_ptr<CImage> shown, const QString& path);
+    // The reduced reading of the stand-in shown: it takes the stand-in's
+    // place, unless the document has moved on. When it does not load, the
+    // full-colour picture stays, and the message box says why.
+    void ColoursReduced(CPictureLoader::Result& result);
+    // Waits (under the wait cursor) while a stand-in's colours are reduced:
+    // what works on the pixels works on the reduced ones.
+    void WaitForReducedColours();
+    // While colours are reduced the view's pixels are a stand-in: the
+    // readout is not shown, and a click waits for the reduced picture.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     // The message box for a picture that did not open.
     void ShowOpenFailure(const QString& path, const ze::ReadFailure& failure);
     // True when `path` names the picture that is open.
@@ -127,6 +144,7 @@ private:
     CMapDoc m_doc;
     std::unique_ptr<CMainFrame> m_frame;
     std::unique_ptr<CPictureLoader> m_loader;
+    const CImage* m_standIn = nullptr;  // the document's picture while it is a stand-in
     std::unique_ptr<CMarkupFile> m_markup;
 };
 

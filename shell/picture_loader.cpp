@@ -7,11 +7,14 @@
 #include <QProgressBar>
 #include <QStatusBar>
 #include <QWidget>
+#include <algorithm>
 #include <atomic>
+#include <filesystem>
 #include <vector>
 
 #include "doc/map_doc.h"
 #include "doc/settings.h"
+#include "image/image_types.h"
 #include "io/messages.h"
 
 struct CPictureLoader::Job {
@@ -19,9 +22,11 @@ struct CPictureLoader::Job {
     std::string path;
     int type = 0;
     bool fullColour = false;  // read when the job starts, on the window's thread
+    bool standIn = false;     // a full-colour reading first, for a colour JPEG
     std::atomic<bool> cancelled{false};
     // Written by the worker before it posts the job back, read after.
     std::unique_ptr<CImage> image;
+    std::unique_ptr<CImage> shown;  // the full-colour reading, handed over before the end
     ze::ReadFailure failure;
     std::vector<std::string> messages;
 };
@@ -62,32 +67,109 @@ void CPictureLoader::SetIndicatorHost(QStatusBar* bar, QWidget* window) {
     }
 }
 
+namespace {
+std::function<void()> g_beforeReducing;
+}  // namespace
+
+void CPictureLoader::SetBeforeReducing(std::function<void()> hook) {
+    g_beforeReducing = std::move(hook);
+}
+
+std::unique_ptr<CImage> CPictureLoader::ReadStandIn(const std::string& path, int type,
+                                                    bool* final) {
+    *final = false;
+    std::error_code error;
+    if (type != kImageJpeg || GetFullColourSetting() ||
+        !std::filesystem::is_regular_file(path, error))
+        return nullptr;
+    auto image = std::make_unique<CImage>();
+    image->fullColour = true;
+    image->readLimits.maxPixels = std::min(image->readLimits.maxPixels, kStandInMaxPixels);
+    std::vector<std::string> said;
+    {
+        ze::ScopedMessageCollector collect;
+        image->Load(path, type);
+        said = collect.Messages();
+    }
+    if (image->GetWidth() <= 0 || image->GetHeight() <= 0) return nullptr;
+    // Grey files read as their grey levels whether or not in full colour.
+    // Otherwise the reduced reading says the same again, and this one keeps quiet.
+    if (image->GetDepth() == 8) {
+        image->fullColour = false;
+        *final = true;
+        for (const std::string& text : said) ze::ReportMessage(text);
+    }
+    return image;
+}
+
 void CPictureLoader::Start(const QString& path, int type, Done done) {
-    Cancel();
     auto job = std::make_shared<Job>();
+    job->type = type;
+    Begin(job, path, std::move(done));
+}
+
+void CPictureLoader::StartWithStandIn(const QString& path, int type, Done shown, Done done) {
+    auto job = std::make_shared<Job>();
+    job->type = type;
+    job->standIn = true;
+    Begin(job, path, std::move(done));
+    m_shown = std::move(shown);
+}
+
+void CPictureLoader::StartReducing(const QString& path, int type, Done done) {
+    Start(path, type, std::move(done));
+    m_reducing = true;
+    ShowProgress(true);
+}
+
+void CPictureLoader::Begin(const std::shared_ptr<Job>& job, const QString& path, Done done) {
+    Cancel();
     job->id = m_next++;
     job->path = path.toStdString();
-    job->type = type;
     job->fullColour = GetFullColourSetting();
     m_current = job->id;
     m_path = path;
     m_done = std::move(done);
     m_job = job;
-    m_threads.emplace(job->id, std::thread([this, job] {
-                          {
-                              ze::ScopedMessageCollector collect;
-                              if (!job->cancelled)
-                                  job->image = LoadPicture(job->path, job->type, &job->failure,
-                                                           job->fullColour);
-                              job->messages = collect.Messages();
-                          }
-                          // Posted to this object: the destructor waits for the
-                          // thread, and a posted call dies with its receiver.
-                          QMetaObject::invokeMethod(
-                              this, [this, job] { Finish(job); }, Qt::QueuedConnection);
-                      }));
+    m_threads.emplace(job->id, std::thread([this, job] { Run(job); }));
     if (m_escape) m_escape->setEnabled(true);
     m_slow.start();
+}
+
+// On the worker thread.
+void CPictureLoader::Run(const std::shared_ptr<Job>& job) {
+    ze::ScopedMessageCollector collect;
+    if (job->standIn && !job->cancelled) {
+        bool final = false;
+        std::unique_ptr<CImage> shown = ReadStandIn(job->path, job->type, &final);
+        if (final) {
+            job->image = std::move(shown);
+        } else if (shown) {
+            job->shown = std::move(shown);
+            QMetaObject::invokeMethod(
+                this, [this, job] { ShowStandIn(job); }, Qt::QueuedConnection);
+            if (g_beforeReducing) g_beforeReducing();
+        }
+    }
+    if (!job->cancelled && !job->image)
+        job->image = LoadPicture(job->path, job->type, &job->failure, job->fullColour);
+    job->messages = collect.Messages();
+    // Posted to this object: the destructor waits for the thread, and a
+    // posted call dies with its receiver.
+    QMetaObject::invokeMethod(
+        this, [this, job] { Finish(job); }, Qt::QueuedConnection);
+}
+
+void CPictureLoader::ShowStandIn(const std::shared_ptr<Job>& job) {
+    if (job->cancelled || job->id != m_current || !m_shown) return;
+    Result result;
+    result.path = m_path;
+    result.image = std::move(job->shown);
+    Done shown = std::move(m_shown);
+    m_reducing = true;
+    m_slow.stop();
+    ShowProgress(true);
+    shown(result);
 }
 
 void CPictureLoader::Cancel() {
@@ -97,6 +179,8 @@ void CPictureLoader::Cancel() {
     m_current = 0;
     m_path.clear();
     m_done = nullptr;
+    m_shown = nullptr;
+    m_reducing = false;
     m_slow.stop();
     ShowProgress(false);
     if (m_escape) m_escape->setEnabled(false);
@@ -119,6 +203,8 @@ void CPictureLoader::Finish(const std::shared_ptr<Job>& job) {
     result.failure = job->failure;
     for (const std::string& text : job->messages) result.messages << QString::fromStdString(text);
     Done done = std::move(m_done);
+    m_shown = nullptr;
+    m_reducing = false;
     m_job.reset();
     m_current = 0;
     m_path.clear();
@@ -132,7 +218,9 @@ void CPictureLoader::Finish(const std::shared_ptr<Job>& job) {
 void CPictureLoader::ShowProgress(bool on) {
     if (!m_label || !m_busy) return;
     if (on && IsBusy()) {
-        m_label->setText(QString::fromUtf8("読み込み中… %1").arg(QFileInfo(m_path).fileName()));
+        const QString file = QFileInfo(m_path).fileName();
+        m_label->setText(m_reducing ? QString::fromUtf8("減色中… %1").arg(file)
+                                    : QString::fromUtf8("読み込み中… %1").arg(file));
         m_label->show();
         m_busy->show();
     } else {

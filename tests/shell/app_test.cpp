@@ -13,7 +13,9 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QScreen>
+#include <QSemaphore>
 #include <QStatusBar>
 #include <algorithm>
 #include <cstring>
@@ -21,6 +23,7 @@
 #include "app_folder.h"
 #include "image/image.h"
 #include "shell/markup_file.h"
+#include "shell/picture_loader.h"
 #include "shell/picture_types.h"
 #include "shell/save_options_dlg.h"
 #include "support/pictures.h"
@@ -224,6 +227,65 @@ private slots:
         QVERIFY(opened);
         QCOMPARE(answers, 1);
         QCOMPARE(frame.Pane().GetWindowText(), Skeleton("slow.jpg"));
+        QVERIFY(prompts.messages.isEmpty());
+    }
+
+    void aColourJpegShowsInFullColourUntilItsColoursAreReduced() {
+        CImage sample(m_f.Picture("s.bmp").toStdString(), kImageBmp);
+        QVERIFY(sample.Save(m_f.dir->File("made.jpg"), kImageJpeg));
+        std::filesystem::copy_file(m_f.dir->File("made.jpg"), m_f.dir->File("photo.jpg"));
+        CImage reduced(m_f.dir->File("made.jpg"), kImageJpeg);
+        QVERIFY(reduced.Save(m_f.dir->File("reduced.jpg"), kImageJpeg));
+        const QRegularExpression readout(
+            QStringLiteral("X座標 = (\\d+) Y座標 = (\\d+)   RGB\\((.*)\\)"));
+
+        START_EDITOR({Path("made.jpg")});
+        QCOMPARE(app.Document().m_pImage->GetDepth(), 24);  // at once, in full colour
+        QVERIFY(app.WaitForOpen());
+        QCOMPARE(app.Document().m_pImage->GetDepth(), 8);
+        // The readout gives the reduced colours.
+        QTest::mouseMove(frame.View().viewport(), QPoint(30, 20));
+        QRegularExpressionMatch at;
+        QTRY_VERIFY((at = readout.match(frame.StatusBar().currentMessage())).hasMatch());
+        uint8_t r = 0, g = 0, b = 0;
+        QVERIFY(reduced.GetPixelRGB(at.captured(1).toInt(),
+                                    reduced.GetHeight() - 1 - at.captured(2).toInt(), &r, &g, &b));
+        QCOMPARE(at.captured(3), QStringLiteral("%1, %2, %3").arg(r).arg(g).arg(b));
+
+        // From the menu, the reduced reading held back until the test lets it go.
+        QSemaphore gate;
+        CPictureLoader::SetBeforeReducing([&gate] { gate.acquire(); });
+        const auto shown = [&] {
+            return frame.windowTitle().contains(QStringLiteral("photo.jpg")) &&
+                   app.Document().m_pImage->GetDepth() == 24;
+        };
+        app.BeginOpen(Path("photo.jpg"));
+        QTRY_VERIFY(shown());
+        frame.StatusBar().clearMessage();
+        QTest::mouseMove(frame.View().viewport(), QPoint(40, 30));  // no readout of the stand-in
+        QTest::qWait(50);
+        QCOMPARE(frame.StatusBar().currentMessage(), QString());
+        QVERIFY(std::ranges::any_of(frame.StatusBar().findChildren<QLabel*>(), [](QLabel* l) {
+            return l->isVisible() && l->text() == U("減色中… photo.jpg");
+        }));
+        // Another open meanwhile: the first one's reduced picture never shows.
+        app.BeginOpen(m_f.Picture("other.bmp"));
+        QVERIFY(app.WaitForOpen());
+        gate.release();
+        QTest::qWait(100);
+        QVERIFY(frame.windowTitle().contains(QStringLiteral("other.bmp")));
+
+        // Save As right after the full-colour picture shows writes the reduced one.
+        app.BeginOpen(Path("photo.jpg"));
+        QTRY_VERIFY(shown());
+        QTimer::singleShot(50, [&gate] { gate.release(); });
+        prompts.onDialog = [](QDialog&) { return int(QDialog::Accepted); };  // JPEG's options
+        prompts.AnswerFile(Path("copy.jpg"), 0);
+        frame.Action(cmd::kFileSaveAs)->trigger();
+        CPictureLoader::SetBeforeReducing(nullptr);
+        QCOMPARE(app.Document().m_pImage->GetDepth(), 8);
+        QCOMPARE(testutil::ReadFile(m_f.dir->File("copy.jpg")),
+                 testutil::ReadFile(m_f.dir->File("reduced.jpg")));
         QVERIFY(prompts.messages.isEmpty());
     }
 
