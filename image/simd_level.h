@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Which of the processor's vector instructions the pixel conversions use
-// (the view's 24-bit rows, the palette lookup of the 8-bit JPEG save). By
+// (the view's 24-bit rows). By
 // default the most the processor has; ZE_SIMD=plain|ssse3|avx2|vbmi in the
 // environment (read once, before the first conversion) or SetSimdLevel
 // lowers it, never above what the processor has, so that one machine can
