@@ -272,7 +272,9 @@ bool CMapApp::OpenAtStart(const QString& path, ze::ReadFailure* failure) {
     const int type = PictureTypeFromPath(absolute.toStdString());
     bool final = false;
     std::unique_ptr<CImage> shown =
-        type < 0 ? nullptr : CPictureLoader::ReadStandIn(absolute.toStdString(), type, &final);
+        type < 0 ? nullptr
+                 : CPictureLoader::ReadStandIn(absolute.toStdString(), type, GetFullColourSetting(),
+                                               &final);
     if (!shown) return OpenDocumentFile(path, failure);
     if (final) {
         m_doc.AdoptPicture(absolute.toStdString(), std::move(shown), ReadMarkupSettings());

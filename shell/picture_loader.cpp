@@ -76,11 +76,10 @@ void CPictureLoader::SetBeforeReducing(std::function<void()> hook) {
 }
 
 std::unique_ptr<CImage> CPictureLoader::ReadStandIn(const std::string& path, int type,
-                                                    bool* final) {
+                                                    bool fullColour, bool* final) {
     *final = false;
     std::error_code error;
-    if (type != kImageJpeg || GetFullColourSetting() ||
-        !std::filesystem::is_regular_file(path, error))
+    if (type != kImageJpeg || fullColour || !std::filesystem::is_regular_file(path, error))
         return nullptr;
     auto image = std::make_unique<CImage>();
     image->fullColour = true;
@@ -141,7 +140,7 @@ void CPictureLoader::Run(const std::shared_ptr<Job>& job) {
     ze::ScopedMessageCollector collect;
     if (job->standIn && !job->cancelled) {
         bool final = false;
-        std::unique_ptr<CImage> shown = ReadStandIn(job->path, job->type, &final);
+        std::unique_ptr<CImage> shown = ReadStandIn(job->path, job->type, job->fullColour, &final);
         if (final) {
             job->image = std::move(shown);
         } else if (shown) {

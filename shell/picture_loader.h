@@ -47,11 +47,13 @@ public:
     // take more memory than the reduced reading alone.
     static constexpr int64_t kStandInMaxPixels = 16'000'000;
     // A colour JPEG's full-colour reading, to show until its colours are
-    // reduced; null for other pictures, those over the limit, when full
-    // colour is read anyway, or when it does not load. A grey JPEG reads the
+    // reduced; null for other pictures, those over the limit, with
+    // `fullColour` (the setting: full colour is read anyway), or when it
+    // does not load. A grey JPEG reads the
     // same either way: it comes back with `final` set, to keep for good.
     // Only regular files: a pipe would not give its bytes a second time.
-    static std::unique_ptr<CImage> ReadStandIn(const std::string& path, int type, bool* final);
+    static std::unique_ptr<CImage> ReadStandIn(const std::string& path, int type, bool fullColour,
+                                               bool* final);
     // For tests: runs on the worker thread once a stand-in is handed over,
     // before the reduced reading starts.
     static void SetBeforeReducing(std::function<void()> hook);
