@@ -3,7 +3,8 @@
 """Turns the output folder of bench/speed_table.sh into Markdown: one row a
 benchmark case (its sides' times, the ratios, the runs it took, the level of
 vector instructions it ran at and the load around its program), then the
-first-frame lines as first_frame.py printed them.
+lines of the whole-process measures (first_frame.py, cli_stream.py) as they
+printed them.
 
   bench/speed_table.py OUT_DIR
 """
@@ -51,11 +52,16 @@ def figures(bench):
 
 def main():
     folder = pathlib.Path(sys.argv[1])
-    print((folder / "machine.txt").read_text().strip().replace("\n", "  \n"))
+    machine = (folder / "machine.txt").read_text().strip()
+    print(machine.replace("\n", "  \n"))
     print()
+    # Each row names the processor: its model and the flags our paths use.
+    facts = dict(line.split(": ", 1) for line in machine.splitlines() if ": " in line)
+    processor = "%s; %s" % (facts.get("processor", "?").split(",")[0],
+                            facts.get("flags used", "").strip() or "no vector flags")
     around = loads(folder)
-    print("| case | level | figures | runs | load |")
-    print("|---|---|---|---|---|")
+    print("| case | level | figures | runs | load | processor |")
+    print("|---|---|---|---|---|---|")
     for path in sorted(folder.glob("*.json")):
         data = json.loads(path.read_text())
         for bench in data.get("benchmarks", []):
@@ -65,15 +71,16 @@ def main():
                 continue
             # An aggregate's iterations are its repetitions.
             runs = bench.get("iterations", 0)
-            print("| %s | %s | %s | %d | %s |" % (bench["name"], bench.get("label", "") or "—",
-                                                 figures(bench), runs,
-                                                 around.get(path.stem, "?")))
-    frames = folder / "first_frame.txt"
-    if frames.exists():
-        print()
-        print("```")
-        print(frames.read_text().rstrip())
-        print("```")
+            print("| %s | %s | %s | %d | %s | %s |" % (bench["name"], bench.get("label", "") or "—",
+                                                      figures(bench), runs,
+                                                      around.get(path.stem, "?"), processor))
+    for name in ("first_frame.txt", "cli_stream.txt"):
+        processes = folder / name
+        if processes.exists():
+            print()
+            print("```")
+            print(processes.read_text().rstrip())
+            print("```")
 
 
 if __name__ == "__main__":

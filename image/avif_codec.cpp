@@ -74,6 +74,105 @@ bool DeclaredTooLarge(const char* note, int64_t* width, int64_t* height) {
 // grid of many small tiles, rounded up.
 constexpr uint64_t kTileDecoderBytes = uint64_t{512} << 10;
 
+int FailResult(CImageImpl& picture, avifResult result, const std::vector<uint8_t>& bytes) {
+    ze::ReadFailure& f = picture.readFailure;
+    if (result == AVIF_RESULT_TRUNCATED_DATA) f.offset = static_cast<int64_t>(bytes.size());
+    return picture.FailRead(ErrorOf(result, bytes, &f.variant), f.offset);
+}
+
+// The decoder's frames (the one being decoded and one it refers to), in
+// bytes a pixel: the luma plane, the chroma planes at their subsampling,
+// alpha, each of one or two bytes a sample; and the 32-bit copy that alpha
+// is laid over from.
+uint64_t DecoderBytesPerPixel(const avifDecoder& decoder) {
+    const avifImage* image = decoder.image;
+    uint64_t quarters = 4 + (decoder.alphaPresent ? 4 : 0);  // quarter bytes a pixel
+    switch (image->yuvFormat) {
+        case AVIF_PIXEL_FORMAT_YUV444:
+            quarters += 8;
+            break;
+        case AVIF_PIXEL_FORMAT_YUV422:
+            quarters += 4;
+            break;
+        case AVIF_PIXEL_FORMAT_YUV420:
+            quarters += 2;
+            break;
+        default:
+            break;
+    }
+    const uint64_t sampleBytes = image->depth > 8 ? 2 : 1;
+    return (2 * quarters * sampleBytes + 3) / 4 + (decoder.alphaPresent ? 4 : 0);
+}
+
+// Parses the file held in `bytes` and checks the picture it declares
+// against the limits. 1, or 0 with the failure recorded.
+int ParseAvif(CImageImpl& picture, const ze::AvifLibrary& avif, avifDecoder* decoder,
+              const std::vector<uint8_t>& bytes) {
+    // One thread: the decoders of a grid's tiles are not run side by side.
+    decoder->maxThreads = 1;
+    decoder->ignoreExif = AVIF_TRUE;
+    decoder->ignoreXMP = AVIF_TRUE;
+    // The library refuses a declared size over its bound while it parses
+    // (it takes no bound above its default); its note names the size.
+    decoder->imageSizeLimit = static_cast<uint32_t>(std::clamp<int64_t>(
+        picture.readLimits.maxPixels, 1, int64_t{AVIF_DEFAULT_IMAGE_SIZE_LIMIT}));
+    avifResult result = avif.decoderSetIOMemory(decoder, bytes.data(), bytes.size());
+    if (result != AVIF_RESULT_OK) return FailResult(picture, result, bytes);
+    result = avif.decoderParse(decoder);
+    if (result != AVIF_RESULT_OK) {
+        int64_t declaredWidth = 0, declaredHeight = 0;
+        if (DeclaredTooLarge(decoder->diag.error, &declaredWidth, &declaredHeight))
+            return picture.FailTooLarge(declaredWidth, declaredHeight);
+        return FailResult(picture, result, bytes);
+    }
+    const avifImage* image = decoder->image;
+    if (image->width == 0 || image->height == 0) return picture.FailRead(ze::ReadError::kNoImage);
+    if (int64_t{image->width} * image->height > picture.readLimits.maxPixels)
+        return picture.FailTooLarge(image->width, image->height);
+    // A grid is decoded tile by tile, each tile by a decoder of its own that
+    // stays open until the picture is whole (a tile referred to again is
+    // decoded again): their state counts beside the frames.
+    const uint64_t tiles = AvifGridTiles(bytes.data(), bytes.size());
+    if (tiles > 0) picture.readFailure.variant = ze::ReadVariant::kAvifGrid;
+    if (!ze::AdmitDecoderMemory(picture, image->width, image->height,
+                                DecoderBytesPerPixel(*decoder), tiles * kTileDecoderBytes))
+        return 0;
+    picture.readFailure.variant = ze::ReadVariant::kNone;
+    return 1;
+}
+
+// The decoded frame's colours into the picture's rows, made for its size;
+// alpha, where there is some, into its alpha plane. 1, or 0 with the
+// pixels dropped and the failure recorded.
+int ConvertToRows(CImageImpl& picture, const ze::AvifLibrary& avif, const avifImage* image) {
+    avifRGBImage rgb;
+    avif.rgbImageSetDefaults(&rgb, image);
+    rgb.depth = 8;
+    std::vector<uint8_t> bgra;
+    if (!image->alphaPlane) {
+        // Converted top row first into the block, then turned over.
+        rgb.format = AVIF_RGB_FORMAT_BGR;
+        rgb.pixels = picture.GetBits();
+        rgb.rowBytes = static_cast<uint32_t>(picture.GetRowBytes());
+    } else {
+        if (!ze::AllocateBgra(picture, &bgra)) return 0;
+        rgb.format = AVIF_RGB_FORMAT_BGRA;
+        // Colours as they are, not multiplied by their alpha.
+        rgb.alphaPremultiplied = AVIF_FALSE;
+        rgb.pixels = bgra.data();
+        rgb.rowBytes = image->width * 4;
+    }
+    if (avif.imageYUVToRGB(image, &rgb) != AVIF_RESULT_OK) {
+        picture.Create(0, 0, 24, 2);
+        return picture.FailRead(ze::ReadError::kCorrupt);
+    }
+    if (bgra.empty()) {
+        ze::FlipRows(picture);
+        return 1;
+    }
+    return ze::KeepBgraRows(picture, bgra.data(), rgb.rowBytes) ? 1 : 0;
+}
+
 }  // namespace
 
 int CAvifImpl::Read(const std::string& name) {
@@ -95,95 +194,16 @@ int CAvifImpl::ReadStream(std::FILE* file) {
     }
     std::unique_ptr<avifDecoder, DecoderFree> decoder(avif->decoderCreate(), DecoderFree{avif});
     if (!decoder) return FailRead(ze::ReadError::kOutOfMemory);
-    const auto failed = [&](avifResult result) {
-        if (result == AVIF_RESULT_TRUNCATED_DATA) readFailure.offset = int64_t(bytes.size());
-        return FailRead(ErrorOf(result, bytes, &readFailure.variant), readFailure.offset);
-    };
-    // One thread: the decoders of a grid's tiles are not run side by side.
-    decoder->maxThreads = 1;
-    decoder->ignoreExif = AVIF_TRUE;
-    decoder->ignoreXMP = AVIF_TRUE;
-    // The library refuses a declared size over its bound while it parses
-    // (it takes no bound above its default); its note names the size.
-    decoder->imageSizeLimit = static_cast<uint32_t>(
-        std::clamp<int64_t>(readLimits.maxPixels, 1, int64_t{AVIF_DEFAULT_IMAGE_SIZE_LIMIT}));
-    avifResult result = avif->decoderSetIOMemory(decoder.get(), bytes.data(), bytes.size());
-    if (result != AVIF_RESULT_OK) return failed(result);
-    result = avif->decoderParse(decoder.get());
-    if (result != AVIF_RESULT_OK) {
-        int64_t declaredWidth = 0, declaredHeight = 0;
-        if (DeclaredTooLarge(decoder->diag.error, &declaredWidth, &declaredHeight))
-            return FailTooLarge(declaredWidth, declaredHeight);
-        return failed(result);
-    }
+    if (!ParseAvif(*this, *avif, decoder.get(), bytes)) return 0;
+    if (readSizeOnly)
+        return CreateForRead(static_cast<int>(decoder->image->width),
+                             static_cast<int>(decoder->image->height), 24, 2);
+    const avifResult result = avif->decoderNextImage(decoder.get());
+    if (result != AVIF_RESULT_OK) return FailResult(*this, result, bytes);
     const avifImage* image = decoder->image;
-    if (image->width == 0 || image->height == 0) return FailRead(ze::ReadError::kNoImage);
-    if (int64_t{image->width} * image->height > readLimits.maxPixels)
-        return FailTooLarge(image->width, image->height);
-    // The decoder's frames (the one being decoded and one it refers to), in
-    // quarter bytes a pixel: the luma plane, the chroma planes at their
-    // subsampling, alpha, each of one or two bytes a sample; and the 32-bit
-    // copy that alpha is laid over from.
-    uint64_t quarters = 4 + (decoder->alphaPresent ? 4 : 0);
-    switch (image->yuvFormat) {
-        case AVIF_PIXEL_FORMAT_YUV444:
-            quarters += 8;
-            break;
-        case AVIF_PIXEL_FORMAT_YUV422:
-            quarters += 4;
-            break;
-        case AVIF_PIXEL_FORMAT_YUV420:
-            quarters += 2;
-            break;
-        default:
-            break;
-    }
-    const uint64_t sampleBytes = image->depth > 8 ? 2 : 1;
-    const uint64_t perPixel =
-        (2 * quarters * sampleBytes + 3) / 4 + (decoder->alphaPresent ? 4 : 0);
-    // A grid is decoded tile by tile, each tile by a decoder of its own that
-    // stays open until the picture is whole (a tile referred to again is
-    // decoded again): their state counts beside the frames.
-    const uint64_t tiles = AvifGridTiles(bytes.data(), bytes.size());
-    if (tiles > 0) readFailure.variant = ze::ReadVariant::kAvifGrid;
-    if (!ze::AdmitDecoderMemory(*this, image->width, image->height, perPixel,
-                                tiles * kTileDecoderBytes))
-        return 0;
-    readFailure.variant = ze::ReadVariant::kNone;
-    result = avif->decoderNextImage(decoder.get());
-    if (result != AVIF_RESULT_OK) return failed(result);
-    image = decoder->image;
     if (int64_t{image->width} * image->height > readLimits.maxPixels)
         return FailTooLarge(image->width, image->height);
     const int width = static_cast<int>(image->width), height = static_cast<int>(image->height);
     if (!CreateForRead(width, height, 24, 2)) return 0;
-
-    avifRGBImage rgb;
-    avif->rgbImageSetDefaults(&rgb, image);
-    rgb.depth = 8;
-    if (!image->alphaPlane) {
-        // Converted top row first into the block, then turned over.
-        rgb.format = AVIF_RGB_FORMAT_BGR;
-        rgb.pixels = Pixels().imageBits;
-        rgb.rowBytes = static_cast<uint32_t>(Pixels().rowBytes);
-        if (avif->imageYUVToRGB(image, &rgb) != AVIF_RESULT_OK) {
-            Create(0, 0, 24, 2);
-            return FailRead(ze::ReadError::kCorrupt);
-        }
-        ze::FlipRows(*this);
-        return 1;
-    }
-    std::vector<uint8_t> bgra;
-    if (!ze::AllocateBgra(*this, &bgra)) return 0;
-    rgb.format = AVIF_RGB_FORMAT_BGRA;
-    // Colours as they are, not multiplied by their alpha.
-    rgb.alphaPremultiplied = AVIF_FALSE;
-    rgb.pixels = bgra.data();
-    rgb.rowBytes = static_cast<uint32_t>(width) * 4;
-    if (avif->imageYUVToRGB(image, &rgb) != AVIF_RESULT_OK) {
-        Create(0, 0, 24, 2);
-        return FailRead(ze::ReadError::kCorrupt);
-    }
-    if (!ze::KeepBgraRows(*this, bgra.data(), rgb.rowBytes)) return 0;
-    return 1;
+    return ConvertToRows(*this, *avif, image);
 }

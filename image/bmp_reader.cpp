@@ -364,7 +364,9 @@ void DecodeRle(const std::vector<uint8_t>& data, const Layout& l, uint8_t* bits,
     }
 }
 
-dib::Block ReadBlock(Source& src, int64_t maxPixels, ReadFailure& failure) {
+// The pixels as a block; with `size`, the checks of the headers alone,
+// which leave the width and height there and give no block.
+dib::Block ReadBlock(Source& src, int64_t maxPixels, ReadFailure& failure, Layout* size = nullptr) {
     Layout l;
     if (ReadFailure f = ParseHeaders(src, l, maxPixels)) {
         f.type = failure.type;
@@ -378,6 +380,10 @@ dib::Block ReadBlock(Source& src, int64_t maxPixels, ReadFailure& failure) {
     if (rowBytes == 0 || pixelBytes > std::numeric_limits<uint32_t>::max()) {
         failure.error = ReadError::kTooLarge;
         failure.width = l.width, failure.height = l.height, failure.limit = maxPixels;
+        return {};
+    }
+    if (size) {
+        *size = l;
         return {};
     }
     dib::Block block =
@@ -478,6 +484,12 @@ int CBmpImpl::Read(const std::string& name) {
     }
     BeginRead(kImageBmp);
     FileSource src(f.get());
+    if (readSizeOnly) {
+        Layout size;
+        ReadBlock(src, readLimits.maxPixels, readFailure, &size);
+        if (!readFailure) headerWidth = size.width, headerHeight = size.height;
+        return 0;
+    }
     return Adopt(*this, ReadBlock(src, readLimits.maxPixels, readFailure));
 }
 

@@ -49,10 +49,12 @@ int CImage::Load(const std::string& name, int code) {
     }
     impl->readLimits = readLimits;
     impl->readFullColour = fullColour;
+    impl->rowSink = rowSink;
     const int answer = impl->Read(imageName);
     lastReadFailure = impl->readFailure;
     // A reader that gave no picture without a reason of its own.
-    if (!lastReadFailure && (GetWidth() <= 0 || GetHeight() <= 0)) {
+    if (!lastReadFailure && !(rowSink && rowSink->Started()) &&
+        (GetWidth() <= 0 || GetHeight() <= 0)) {
         lastReadFailure.error = ze::ReadError::kNoImage;
         lastReadFailure.type = code;
     }

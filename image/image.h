@@ -74,6 +74,9 @@ public:
     ze::ReadLimits readLimits;
     // Load reads colour JPEGs as 24-bit pictures instead of 128 colours.
     bool fullColour = false;
+    // Where Load hands the rows when the reader can stream them (see
+    // CImageImpl::rowSink); the picture then has no pixels.
+    ze::RowSink* rowSink = nullptr;
     ze::ReadFailure lastReadFailure;
 
 private:

@@ -26,6 +26,13 @@ int CImageImpl::FailTooLarge(int64_t width, int64_t height) {
 }
 
 int CImageImpl::CreateForRead(int width, int height, int depth, int type) {
+    if (readSizeOnly) {
+        if (width <= 0 || height <= 0) return FailRead(ze::ReadError::kNoImage);
+        if (int64_t{width} * height > readLimits.maxPixels) return FailTooLarge(width, height);
+        headerWidth = width;
+        headerHeight = height;
+        return 0;
+    }
     Create(width, height, depth, type);
     // A new picture: no index of the one before is transparent in it.
     m_pixels.transparentIndex = -1;

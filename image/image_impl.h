@@ -13,6 +13,7 @@
 #include "image/encode_error.h"
 #include "image/pixel_store.h"
 #include "image/read_error.h"
+#include "image/row_sink.h"
 #include "image/save_options.h"
 #include "io/safe_write.h"
 
@@ -87,6 +88,17 @@ public:
     // Why the last Read gave no picture, or stopped short of the whole one
     // (kNone after a read of the whole picture).
     ze::ReadFailure readFailure;
+    // With readSizeOnly set, Read stops where the file has given the
+    // picture's size and passed every check a full read makes before its
+    // pixels: CreateForRead keeps the size in headerWidth and headerHeight,
+    // makes no pixels and answers 0 (with no failure).
+    bool readSizeOnly = false;
+    // Readers that can hand the rows on as they decode them (JPEG without
+    // an orientation to apply) give them to this sink, when set, and make no
+    // pixels; the others read into the store as always.
+    ze::RowSink* rowSink = nullptr;
+    int headerWidth = 0;
+    int headerHeight = 0;
 
 private:
     PixelStore& m_pixels;

@@ -124,9 +124,10 @@ struct ReadLayout {
 // CMYK and YCCK files as CMYK samples, every other file quantized to a
 // palette, or with `fullColour` as blue, green, red samples. Files larger than the guard's pixel
 // limit, or that it does not admit, are refused before the library allocates for them, with the
-// guard's failure set. 0 on a library error or a refused file.
+// guard's failure set. 0 on a library error or a refused file. With
+// `sizeOnly` it stops before the decoding starts, with the file's size in *out.
 int StartJpegRead(j_decompress_ptr cinfo, ErrorManager* err, std::FILE* file,
-                  ze::jpeg::ReadGuard* guard, bool fullColour, ReadLayout* out) {
+                  ze::jpeg::ReadGuard* guard, bool fullColour, bool sizeOnly, ReadLayout* out) {
     if (setjmp(err->jump)) return 0;
     jpeg_create_decompress(cinfo);  // keeps client_data: the caller's EXIF capture
     ze::jpeg::InstallGuard(cinfo, guard);
@@ -168,6 +169,11 @@ int StartJpegRead(j_decompress_ptr cinfo, ErrorManager* err, std::FILE* file,
     }
     out->adobe = cinfo->saw_Adobe_marker ? 1 : 0;
     if (!ze::jpeg::Admit(cinfo, guard)) return 0;
+    if (sizeOnly) {
+        out->width = cinfo->image_width;
+        out->height = cinfo->image_height;
+        return 1;
+    }
     jpeg_start_decompress(cinfo);
     out->width = cinfo->output_width;
     out->height = cinfo->output_height;
@@ -187,23 +193,56 @@ void CmykToBgr(const uint8_t* cmyk, uint8_t* bgr, JDIMENSION width, int adobe) {
     }
 }
 
-// Decodes every row into `rows` (top row first). With a CMYK row buffer the
+// Decodes every row into `rows` (top row first), or with a sink each row
+// into rows[0] and from there to the sink. With a CMYK row buffer the
 // samples land there and are converted into the rows. 0 on a library error.
 int ReadJpegRows(j_decompress_ptr cinfo, ErrorManager* err, JSAMPROW* rows, uint8_t* cmykRow,
-                 int adobe) {
+                 int adobe, ze::RowSink* sink) {
     if (setjmp(err->jump)) return 0;
     while (cinfo->output_scanline < cinfo->output_height) {
-        const JDIMENSION y = cinfo->output_scanline;
+        const JDIMENSION y = sink ? 0 : cinfo->output_scanline;
         if (cmykRow) {
             JSAMPROW sample = cmykRow;
             if (jpeg_read_scanlines(cinfo, &sample, 1) != 1) return 0;
             CmykToBgr(cmykRow, rows[y], cinfo->output_width, adobe);
-        } else if (jpeg_read_scanlines(cinfo, rows + y, cinfo->output_height - y) == 0) {
+        } else if (jpeg_read_scanlines(cinfo, rows + y,
+                                       sink ? 1 : cinfo->output_height - cinfo->output_scanline) ==
+                   0) {
             return 0;
         }
+        if (sink) sink->Put(rows[0]);
     }
     jpeg_finish_decompress(cinfo);
     return 1;
+}
+
+// Hands the rows to `sink` as they are decoded: blue, green, red, or
+// indices into the grey ramp or the quantizer's colours. After a library
+// error the rest go as zeros. 1 when whole, 0 on a library error, -1 (no
+// rows given) when the quantizer's colours are unusable.
+int StreamJpegRows(j_decompress_ptr cinfo, ErrorManager* err, const ReadLayout& layout,
+                   ze::RowSink* sink) {
+    const bool rgb = layout.output == Output::kCmyk || layout.output == Output::kColour;
+    uint8_t table[256 * 3] = {};
+    if (layout.output == Output::kGrey) {
+        for (int i = 0; i < 256 * 3; ++i) table[i] = static_cast<uint8_t>(i / 3);
+    } else if (layout.output == Output::kQuantized) {
+        const int count = cinfo->actual_number_of_colors;
+        if (count < 1 || count > 256 || !cinfo->colormap) return -1;
+        for (int i = 0; i < count; ++i)
+            for (int c = 0; c < 3; ++c) table[3 * i + c] = cinfo->colormap[c][i];
+    }
+    const size_t width = layout.width;
+    std::vector<uint8_t> row(width * (rgb ? 3 : 1)), cmyk;
+    if (layout.output == Output::kCmyk) cmyk.resize(width * 4);
+    sink->Begin(static_cast<int>(width), static_cast<int>(layout.height), rgb ? nullptr : table);
+    JSAMPROW rows[1] = {row.data()};
+    const int read =
+        ReadJpegRows(cinfo, err, rows, cmyk.empty() ? nullptr : cmyk.data(), layout.adobe, sink);
+    if (read) return 1;
+    std::fill(row.begin(), row.end(), uint8_t{0});
+    for (JDIMENSION y = cinfo->output_scanline; y < layout.height; ++y) sink->Put(row.data());
+    return 0;
 }
 
 struct WriteJob {
@@ -306,7 +345,14 @@ int CJpegImpl::ReadStream(std::FILE* file) {
         return 0;
     };
     ReadLayout layout{};
-    if (!StartJpegRead(&cinfo, &err, file, &guard, readFullColour, &layout)) return failed();
+    if (!StartJpegRead(&cinfo, &err, file, &guard, readFullColour, readSizeOnly, &layout))
+        return failed();
+    if (readSizeOnly) {
+        // Orientations 5 to 8 turn the picture a quarter: width and height trade places.
+        const bool across = ExifOrientation(exif.app1) >= 5;
+        const auto w = static_cast<int>(layout.width), h = static_cast<int>(layout.height);
+        return CreateForRead(across ? h : w, across ? w : h, 8, -1);
+    }
     const int expected =
         layout.output == Output::kCmyk ? 4 : (layout.output == Output::kColour ? 3 : 1);
     if (layout.components != expected) return FailRead(ze::ReadError::kCorrupt);
@@ -314,6 +360,11 @@ int CJpegImpl::ReadStream(std::FILE* file) {
     const int width = static_cast<int>(layout.width);
     const int height = static_cast<int>(layout.height);
     const bool rgb = layout.output == Output::kCmyk || layout.output == Output::kColour;
+    if (rowSink && ExifOrientation(exif.app1) == 1) {
+        const int streamed = StreamJpegRows(&cinfo, &err, layout, rowSink);
+        if (streamed < 0) return FailRead(ze::ReadError::kCorrupt);
+        return streamed ? 1 : failed();
+    }
     if (!CreateForRead(width, height, rgb ? 24 : 8, -1)) return 0;
 
     if (layout.output == Output::kGrey) {
@@ -332,8 +383,8 @@ int CJpegImpl::ReadStream(std::FILE* file) {
     for (int r = 0; r < height; ++r) rows[r] = PixelAddress(0, height - 1 - r);
     std::vector<uint8_t> cmyk;
     if (layout.output == Output::kCmyk) cmyk.resize(static_cast<size_t>(width) * 4);
-    if (!ReadJpegRows(&cinfo, &err, rows.data(), cmyk.empty() ? nullptr : cmyk.data(),
-                      layout.adobe))
+    if (!ReadJpegRows(&cinfo, &err, rows.data(), cmyk.empty() ? nullptr : cmyk.data(), layout.adobe,
+                      nullptr))
         return failed();
     if (!ApplyExifOrientation(*this, ExifOrientation(exif.app1)))
         return FailRead(ze::ReadError::kOutOfMemory);

@@ -64,88 +64,108 @@ int CWebpImpl::ReadStream(std::FILE* file) {
     Pixels().lossyLoad = true;
     std::vector<uint8_t> bytes;
     if (!ze::ReadWholeFile(*this, file, &bytes, BeginsAsWebp)) return 0;
-    const auto size = static_cast<int64_t>(bytes.size());
+    WebPBitstreamFeatures features{};
+    if (!ReadFeatures(bytes, &features)) return 0;
+    if (readSizeOnly) return CreateForRead(features.width, features.height, 24, 2);
+    const bool lossless = features.format == 2;
+    const int read = features.has_animation ? ReadFirstFrame(bytes, features)
+                     : features.has_alpha   ? ReadWithAlpha(bytes, features)
+                                            : ReadOpaque(bytes, features);
+    if (read && !features.has_animation) Pixels().lossyLoad = !lossless;
+    return read;
+}
 
+int CWebpImpl::FailDamaged(const std::vector<uint8_t>& bytes) {
+    // A file whose data stops before its header says it does.
+    return CutShort(bytes) ? FailRead(ze::ReadError::kTruncated, static_cast<int64_t>(bytes.size()))
+                           : FailRead(ze::ReadError::kCorrupt);
+}
+
+int CWebpImpl::ReadFeatures(const std::vector<uint8_t>& bytes, WebPBitstreamFeatures* features) {
     // An extended file's canvas is refused before the library looks inside.
     int64_t canvasWidth = 0, canvasHeight = 0;
     ExtendedCanvas(bytes, &canvasWidth, &canvasHeight);
     if (canvasWidth * canvasHeight > readLimits.maxPixels)
         return FailTooLarge(canvasWidth, canvasHeight);
-    // A file whose data stops before its header says it does.
-    const auto damaged = [&] {
-        return CutShort(bytes) ? FailRead(ze::ReadError::kTruncated, size)
-                               : FailRead(ze::ReadError::kCorrupt);
-    };
-
-    WebPBitstreamFeatures features{};
-    const VP8StatusCode status = WebPGetFeatures(bytes.data(), bytes.size(), &features);
+    const VP8StatusCode status = WebPGetFeatures(bytes.data(), bytes.size(), features);
     if (status == VP8_STATUS_NOT_ENOUGH_DATA)
-        return BeginsAsWebp(bytes) ? FailRead(ze::ReadError::kTruncated, size)
-                                   : FailRead(ze::ReadError::kNotThisType);
+        return BeginsAsWebp(bytes)
+                   ? FailRead(ze::ReadError::kTruncated, static_cast<int64_t>(bytes.size()))
+                   : FailRead(ze::ReadError::kNotThisType);
     if (status == VP8_STATUS_OUT_OF_MEMORY) return FailRead(ze::ReadError::kOutOfMemory);
     if (status == VP8_STATUS_UNSUPPORTED_FEATURE) {
         readFailure.variant = ze::ReadVariant::kWebpFeature;
         return FailRead(ze::ReadError::kUnsupported);
     }
     if (status != VP8_STATUS_OK)
-        return IsRiffWebp(bytes) ? damaged() : FailRead(ze::ReadError::kNotThisType);
-    if (features.width <= 0 || features.height <= 0) return FailRead(ze::ReadError::kNoImage);
-    if (int64_t{features.width} * features.height > readLimits.maxPixels)
-        return FailTooLarge(features.width, features.height);
-    const int width = features.width, height = features.height;
+        return IsRiffWebp(bytes) ? FailDamaged(bytes) : FailRead(ze::ReadError::kNotThisType);
+    const int width = features->width, height = features->height;
+    if (width <= 0 || height <= 0) return FailRead(ze::ReadError::kNoImage);
+    if (int64_t{width} * height > readLimits.maxPixels) return FailTooLarge(width, height);
     // The lossless decoder keeps the whole picture as 32-bit pixels; the
     // lossy one works a few rows at a time, but its alpha plane is whole.
     // Pictures with alpha are decoded into a 32-bit copy first, and an
     // animation keeps its canvas and the one before.
-    const bool lossless = features.format == 2;
-    uint64_t perPixel = (lossless ? 4 : 0) + (features.has_alpha ? (lossless ? 4 : 5) : 0);
-    if (features.has_animation) perPixel = 4 + 4 + 4 + 1;
-    if (!ze::AdmitDecoderMemory(*this, width, height, perPixel)) return 0;
+    const bool lossless = features->format == 2;
+    uint64_t perPixel = (lossless ? 4 : 0) + (features->has_alpha ? (lossless ? 4 : 5) : 0);
+    if (features->has_animation) perPixel = 4 + 4 + 4 + 1;
+    return ze::AdmitDecoderMemory(*this, width, height, perPixel) ? 1 : 0;
+}
 
-    if (features.has_animation) {
-        // The first frame as the animation shows it: laid on its canvas,
-        // which starts out transparent.
-        WebPAnimDecoderOptions options;
-        if (!WebPAnimDecoderOptionsInit(&options)) return FailRead(ze::ReadError::kCorrupt);
-        options.color_mode = MODE_BGRA;
-        options.use_threads = 0;
-        const WebPData data{bytes.data(), bytes.size()};
-        std::unique_ptr<WebPAnimDecoder, AnimDecoderFree> decoder(
-            WebPAnimDecoderNew(&data, &options));
-        if (!decoder) return damaged();
-        WebPAnimInfo info{};
-        if (!WebPAnimDecoderGetInfo(decoder.get(), &info)) return FailRead(ze::ReadError::kCorrupt);
-        if (static_cast<int>(info.canvas_width) != width ||
-            static_cast<int>(info.canvas_height) != height || info.frame_count == 0)
-            return FailRead(ze::ReadError::kCorrupt);
-        uint8_t* canvas = nullptr;
-        int timestamp = 0;
-        if (!WebPAnimDecoderGetNext(decoder.get(), &canvas, &timestamp) || !canvas)
-            return damaged();
-        if (!CreateForRead(width, height, 24, 2)) return 0;
-        return ze::KeepBgraRows(*this, canvas, static_cast<size_t>(width) * 4) ? 1 : 0;
-    }
+int CWebpImpl::ReadFirstFrame(const std::vector<uint8_t>& bytes,
+                              const WebPBitstreamFeatures& features) {
+    // The first frame as the animation shows it: laid on its canvas, which
+    // starts out transparent.
+    WebPAnimDecoderOptions options;
+    if (!WebPAnimDecoderOptionsInit(&options)) return FailRead(ze::ReadError::kCorrupt);
+    options.color_mode = MODE_BGRA;
+    options.use_threads = 0;
+    const WebPData data{bytes.data(), bytes.size()};
+    std::unique_ptr<WebPAnimDecoder, AnimDecoderFree> decoder(WebPAnimDecoderNew(&data, &options));
+    if (!decoder) return FailDamaged(bytes);
+    WebPAnimInfo info{};
+    if (!WebPAnimDecoderGetInfo(decoder.get(), &info)) return FailRead(ze::ReadError::kCorrupt);
+    if (static_cast<int>(info.canvas_width) != features.width ||
+        static_cast<int>(info.canvas_height) != features.height || info.frame_count == 0)
+        return FailRead(ze::ReadError::kCorrupt);
+    uint8_t* canvas = nullptr;
+    int timestamp = 0;
+    if (!WebPAnimDecoderGetNext(decoder.get(), &canvas, &timestamp) || !canvas)
+        return FailDamaged(bytes);
+    if (!CreateForRead(features.width, features.height, 24, 2)) return 0;
+    return ze::KeepBgraRows(*this, canvas, static_cast<size_t>(features.width) * 4) ? 1 : 0;
+}
 
-    if (!CreateForRead(width, height, 24, 2)) return 0;
-    if (!features.has_alpha) {
-        // Decoded top row first into the block, then turned over.
-        if (!WebPDecodeBGRInto(bytes.data(), bytes.size(), Pixels().imageBits,
-                               static_cast<size_t>(Pixels().rowBytes) * static_cast<size_t>(height),
-                               Pixels().rowBytes)) {
-            Create(0, 0, 24, 2);
-            return damaged();
-        }
-        ze::FlipRows(*this);
-        Pixels().lossyLoad = !lossless;
-        return 1;
+int CWebpImpl::ReadOpaque(const std::vector<uint8_t>& bytes,
+                          const WebPBitstreamFeatures& features) {
+    WebPDecoderConfig config;
+    if (!WebPInitDecoderConfig(&config)) return FailRead(ze::ReadError::kCorrupt);
+    if (!CreateForRead(features.width, features.height, 24, 2)) return 0;
+    // Straight into the store's rows, the top row into the last of them:
+    // the store keeps the bottom row first.
+    const size_t stride = static_cast<size_t>(Pixels().rowBytes);
+    config.output.colorspace = MODE_BGR;
+    config.output.is_external_memory = 1;
+    config.output.u.RGBA.rgba = Pixels().imageBits;
+    config.output.u.RGBA.stride = Pixels().rowBytes;
+    config.output.u.RGBA.size = stride * static_cast<size_t>(features.height);
+    config.options.flip = 1;
+    if (WebPDecode(bytes.data(), bytes.size(), &config) != VP8_STATUS_OK) {
+        Create(0, 0, 24, 2);
+        return FailDamaged(bytes);
     }
+    return 1;
+}
+
+int CWebpImpl::ReadWithAlpha(const std::vector<uint8_t>& bytes,
+                             const WebPBitstreamFeatures& features) {
+    if (!CreateForRead(features.width, features.height, 24, 2)) return 0;
     std::vector<uint8_t> bgra;
     if (!ze::AllocateBgra(*this, &bgra)) return 0;
-    if (!WebPDecodeBGRAInto(bytes.data(), bytes.size(), bgra.data(), bgra.size(), width * 4)) {
+    const int stride = features.width * 4;
+    if (!WebPDecodeBGRAInto(bytes.data(), bytes.size(), bgra.data(), bgra.size(), stride)) {
         Create(0, 0, 24, 2);
-        return damaged();
+        return FailDamaged(bytes);
     }
-    if (!ze::KeepBgraRows(*this, bgra.data(), static_cast<size_t>(width) * 4)) return 0;
-    Pixels().lossyLoad = !lossless;
-    return 1;
+    return ze::KeepBgraRows(*this, bgra.data(), static_cast<size_t>(stride)) ? 1 : 0;
 }

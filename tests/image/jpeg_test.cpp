@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <string>
 #include <utility>
@@ -287,4 +288,77 @@ TEST(JpegFailures, AnswerZero) {
     EXPECT_EQ(ReadBytes(impl, bytes), 0);
     // libjpeg refuses rows over 65500 pixels.
     fixture::ExpectWriteFailuresKeepTarget<CJpegImpl>(dir, dir.File("keep.jpg"), 70000, 24);
+}
+
+namespace {
+
+std::string Why(const ze::ReadFailure& failure) {
+    return failure ? ze::ReadFailureText(failure, ze::TextLanguage::kEnglish) : std::string();
+}
+
+// The rows a streaming read hands on, as red, green, blue, top row first.
+class CCollect : public ze::RowSink {
+public:
+    void Begin(int width, int height, const uint8_t* rgbOfIndex) override {
+        m_width = width, m_rows = height, m_table = rgbOfIndex;
+        if (rgbOfIndex) std::copy(rgbOfIndex, rgbOfIndex + 768, m_copy);
+    }
+    void Put(const uint8_t* row) override {
+        --m_rows;
+        for (int x = 0; x < m_width; ++x)
+            pixels.push_back(
+                m_table ? Rgb{m_copy[3 * row[x]], m_copy[3 * row[x] + 1], m_copy[3 * row[x] + 2]}
+                        : Rgb{row[3 * x + 2], row[3 * x + 1], row[3 * x]});
+    }
+    bool Started() const override { return m_width > 0; }
+    std::vector<Rgb> pixels;
+    int m_rows = 0;  // rows promised and not yet given
+
+private:
+    int m_width = 0;
+    const uint8_t* m_table = nullptr;
+    uint8_t m_copy[768] = {};
+};
+
+}  // namespace
+
+// Grey, quantized, full-colour and CMYK files, whole and cut off in their
+// scan: the rows handed on are the pixels a read into the store gives (the
+// rows it never reached as zeros), and an orientation to apply falls back
+// to the store.
+TEST(JpegRead, RowsHandedOnAreThePixelsOfTheStore) {
+    testutil::TempDir dir;
+    std::vector<uint8_t> cmyk;
+    for (uint8_t v : Samples(3)) cmyk.push_back(v), cmyk.push_back(v / 2);
+    cmyk.resize(size_t{kW} * kH * 4);
+    const std::string files[] = {
+        fixture::MakeJpeg({.width = kW, .height = kH, .components = 1, .samples = Samples(1)}),
+        fixture::MakeJpeg({.width = kW, .height = kH, .progressive = true, .samples = Samples(3)}),
+        fixture::MakeJpeg({.width = kW, .height = kH, .components = 4, .samples = cmyk})};
+    const std::string path = dir.File("s.jpg");
+    for (const std::string& whole : files) {
+        for (const std::string& bytes :
+             {whole, whole.substr(0, whole.size() * 2 / 3), WithApp1(whole, {Orientation(3)})}) {
+            for (const bool fullColour : {false, true}) {
+                SCOPED_TRACE(testing::Message() << bytes.size() << " " << fullColour);
+                testutil::WriteFile(path, bytes);
+                CImage stored;
+                stored.fullColour = fullColour;
+                stored.Load(path, kImageJpeg);
+                CCollect sink;
+                CImage streamed;
+                streamed.fullColour = fullColour;
+                streamed.rowSink = &sink;
+                streamed.Load(path, kImageJpeg);
+                EXPECT_EQ(Why(streamed.GetReadFailure()), Why(stored.GetReadFailure()));
+                if (!sink.Started()) {  // turned: read into the store as always
+                    EXPECT_EQ(streamed.GetWidth(), stored.GetWidth());
+                    continue;
+                }
+                EXPECT_EQ(streamed.GetWidth(), 0);
+                EXPECT_EQ(sink.m_rows, 0);
+                EXPECT_EQ(sink.pixels, fixture::Pixels(*stored.GetImpl()));
+            }
+        }
+    }
 }

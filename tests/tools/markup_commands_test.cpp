@@ -237,6 +237,27 @@ TEST_F(MarkupCommands, CheckExitStatusAndThePagesOwnPicture) {
                   "): the rules that need its size are left out [picture-missing]\n");
 }
 
+// check and export take a picture's size from its header: a JPEG whose
+// scan is garbage still has one, one cut off in its header has none and
+// says why.
+TEST_F(MarkupCommands, PictureSizeFromTheHeader) {
+    ASSERT_EQ(testutil::Gradient(120, 60)->Save(pictures.File("ok.jpg"), kImageJpeg), 1);
+    std::string jpeg = testutil::ReadFile(pictures.File("ok.jpg"));
+    for (size_t i = jpeg.find("\xFF\xDA") + 20; i + 2 < jpeg.size(); ++i) jpeg[i] = '\x11';
+    testutil::WriteFile(pictures.File("garbled.jpg"), jpeg);
+    testutil::WriteFile(pictures.File("cut.jpg"), jpeg.substr(0, 30));
+    const std::string page =
+        "<img src=x usemap=#m alt=A><map name=m>"
+        "<area coords=100,0,130,40 href=a alt=B></map>";
+    EXPECT_EQ(Out({"check", "--picture", pictures.File("garbled.jpg"), "-"}, page),
+              "-:1:40: warning: part of the area lies outside the 120x60 picture "
+              "[outside-picture]\n");
+    EXPECT_EQ(Out({"check", "--picture", pictures.File("cut.jpg"), "-"}, page),
+              "-:1:1: warning: the picture \"x\" cannot be read (" + pictures.File("cut.jpg") +
+                  ": the file is cut off at byte 30): the rules that need its size are left "
+                  "out [picture-missing]\n");
+}
+
 // check reads a page in any encoding a browser reads: EUC-KR by its
 // declaration, UTF-16 by its byte order mark; ISO-2022-KR, which browsers
 // show nothing of, is not read.

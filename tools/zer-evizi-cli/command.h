@@ -42,7 +42,8 @@ int Fail(const std::string& message);
 int FailRead(const std::string& path, const ze::ReadFailure& failure);
 // Reads `path` as the editor opens it (the type from its name; colour JPEGs
 // at 24 bits with `fullColour`) into *image. kOk, or what the command
-// answers after saying why: an unsupported name or the read failure.
+// answers after saying why: an unsupported name or the read failure. With
+// image->rowSink set, a reader that streams hands its rows there instead.
 int LoadPicture(const std::string& path, bool fullColour, CImage* image);
 // Prints the named command's usage on stderr; answers kUsageError.
 int UsageOf(const char* name);

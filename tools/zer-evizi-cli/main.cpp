@@ -71,6 +71,8 @@ int LoadPicture(const std::string& path, bool fullColour, CImage* image) {
     if (type < 0) return Fail("unsupported format: " + path);
     image->fullColour = fullColour;
     image->Load(path, type);
+    // Rows handed to a sink as they were decoded: the picture was there.
+    if (image->rowSink && image->rowSink->Started()) return kOk;
     // Loaded means a width and a height above 0, as the document decides.
     if (image->GetWidth() <= 0 || image->GetHeight() <= 0)
         return FailRead(path, image->GetReadFailure());

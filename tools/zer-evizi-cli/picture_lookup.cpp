@@ -10,7 +10,7 @@
 #include <system_error>
 
 #include "doc/picture_type.h"
-#include "image/image.h"
+#include "image/picture_size.h"
 #include "image/read_error.h"
 #include "io/safe_write.h"
 #include "store/page_source.h"
@@ -30,13 +30,13 @@ PictureLookup ReadPicture(const std::string& path) {
         return {{}, "is not a regular file (" + path + ")"};
     const int type = PictureTypeFromPath(path);
     if (type < 0) return {{}, "is of a type that cannot be read (" + path + ")"};
-    CImage picture(path, type);
-    if (picture.GetWidth() <= 0 || picture.GetHeight() <= 0)
+    // The size is all that is wanted: the file is read as far as its header.
+    const ze::HeaderSize picture = ze::ReadPictureSize(path, type);
+    if (picture.failure)
         return {{},
                 "cannot be read (" + path + ": " +
-                    ze::ReadFailureText(picture.GetReadFailure(), ze::TextLanguage::kEnglish) +
-                    ")"};
-    return {{picture.GetWidth(), picture.GetHeight()}, {}};
+                    ze::ReadFailureText(picture.failure, ze::TextLanguage::kEnglish) + ")"};
+    return {{picture.width, picture.height}, {}};
 }
 
 // A data: URL's picture, read through a private file named for its type.

@@ -1,0 +1,138 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Opening a 4000 x 3000 WebP (lossy and lossless) and AVIF through our
+// readers, against the library alone reading the same file into memory and
+// decoding it into one buffer of blue, green, red rows, in turn.
+#include <benchmark/benchmark.h>
+#include <webp/decode.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "bench/in_turn.h"
+#include "image/avif_codec.h"
+#include "image/avif_library.h"
+#include "image/webp_codec.h"
+
+namespace {
+
+constexpr int kWidth = 4000, kHeight = 3000;
+
+// The test files, written once by our writers from smooth bands with noise.
+struct Files {
+    std::string lossy, lossless, avif;
+    Files() {
+        const auto dir = std::filesystem::temp_directory_path();
+        lossy = (dir / "ze-bench-load.webp").string();
+        lossless = (dir / "ze-bench-load-lossless.webp").string();
+        avif = (dir / "ze-bench-load.avif").string();
+        PixelStore pixels;
+        CWebpImpl webp(pixels);
+        webp.Create(kWidth, kHeight, 24, -1);
+        uint32_t noise = 12345;
+        for (int y = 0; y < kHeight; ++y) {
+            uint8_t* p = webp.PixelAddress(0, y);
+            for (int x = 0; x < kWidth; ++x, p += 3) {
+                noise = noise * 1103515245u + 12345u;
+                const int n = static_cast<int>(noise >> 28);
+                p[0] = static_cast<uint8_t>((x / 16 + n) & 255);
+                p[1] = static_cast<uint8_t>((y / 16 + (x ^ y) / 64) & 255);
+                p[2] = static_cast<uint8_t>(((x + y) / 32) & 255);
+            }
+        }
+        webp.Write(lossy);
+        webp.saveOptions.lossless = true;
+        webp.Write(lossless);
+        CAvifImpl(pixels).Write(avif);
+    }
+    ~Files() {
+        std::error_code ec;
+        for (const std::string* f : {&lossy, &lossless, &avif}) std::filesystem::remove(*f, ec);
+    }
+    Files(const Files&) = delete;
+    Files& operator=(const Files&) = delete;
+};
+
+const Files& TestFiles() {
+    static const Files files;
+    return files;
+}
+
+std::vector<uint8_t> ReadAll(const std::string& path) {
+    std::vector<uint8_t> bytes;
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return bytes;
+    bytes.resize(std::filesystem::file_size(path));
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), f));
+    std::fclose(f);
+    return bytes;
+}
+
+template <class Reader>
+bool OurRead(const std::string& path) {
+    PixelStore pixels;
+    Reader reader(pixels);
+    const int read = reader.Read(path);
+    benchmark::DoNotOptimize(pixels.imageBits);
+    return read == 1;
+}
+
+bool LibwebpRead(const std::string& path) {
+    const std::vector<uint8_t> bytes = ReadAll(path);
+    int width = 0, height = 0;
+    if (!WebPGetInfo(bytes.data(), bytes.size(), &width, &height)) return false;
+    const size_t stride = (static_cast<size_t>(width) * 3 + 3) & ~size_t{3};
+    auto pixels = std::make_unique_for_overwrite<uint8_t[]>(stride * height);
+    const bool ok = WebPDecodeBGRInto(bytes.data(), bytes.size(), pixels.get(), stride * height,
+                                      static_cast<int>(stride));
+    benchmark::DoNotOptimize(pixels.get());
+    return ok;
+}
+
+bool LibavifRead(const std::string& path) {
+    const ze::AvifLibrary* avif = ze::Avif();
+    if (!avif) return false;
+    const std::vector<uint8_t> bytes = ReadAll(path);
+    avifDecoder* decoder = avif->decoderCreate();
+    decoder->maxThreads = 1;
+    bool ok = avif->decoderSetIOMemory(decoder, bytes.data(), bytes.size()) == AVIF_RESULT_OK &&
+              avif->decoderParse(decoder) == AVIF_RESULT_OK &&
+              avif->decoderNextImage(decoder) == AVIF_RESULT_OK;
+    if (ok) {
+        avifRGBImage rgb;
+        avif->rgbImageSetDefaults(&rgb, decoder->image);
+        rgb.depth = 8;
+        rgb.format = AVIF_RGB_FORMAT_BGR;
+        rgb.rowBytes = (rgb.width * 3 + 3) & ~3u;
+        auto pixels = std::make_unique_for_overwrite<uint8_t[]>(size_t{rgb.rowBytes} * rgb.height);
+        rgb.pixels = pixels.get();
+        ok = avif->imageYUVToRGB(decoder->image, &rgb) == AVIF_RESULT_OK;
+        benchmark::DoNotOptimize(pixels.get());
+    }
+    avif->decoderDestroy(decoder);
+    return ok;
+}
+
+void BM_WebpLoadAgainstLibwebp(benchmark::State& state) {
+    const std::string& path = state.range(0) ? TestFiles().lossless : TestFiles().lossy;
+    InTurn(state, {{"ours", [&] { return OurRead<CWebpImpl>(path); }},
+                   {"libwebp", [&] { return LibwebpRead(path); }}});
+}
+
+void BM_AvifLoadAgainstLibavif(benchmark::State& state) {
+    const std::string& path = TestFiles().avif;
+    InTurn(state, {{"ours", [&] { return OurRead<CAvifImpl>(path); }},
+                   {"libavif", [&] { return LibavifRead(path); }}});
+}
+
+}  // namespace
+
+BENCHMARK(BM_WebpLoadAgainstLibwebp)
+    ->ArgName("lossless")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(15);
+BENCHMARK(BM_AvifLoadAgainstLibavif)->Unit(benchmark::kMillisecond)->Iterations(15);

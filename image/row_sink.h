@@ -1,0 +1,24 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// Takes a picture's rows, top row first, as its reader decodes them, in place
+// of the pixel store: for callers that pass the rows on and keep none.
+
+#include <cstdint>
+
+namespace ze {
+
+class RowSink {
+public:
+    virtual ~RowSink() = default;
+    // Before the first row: the size, and for rows of one index a pixel the
+    // red, green and blue of each of the 256 indices; null for rows of blue,
+    // green, red triples.
+    virtual void Begin(int width, int height, const uint8_t* rgbOfIndex) = 0;
+    // One row of the width given; the rows a damaged file leaves undecoded
+    // come as zeros, as a read into the store leaves them.
+    virtual void Put(const uint8_t* row) = 0;
+    // Whether Begin was called: the rows went here, not into the store.
+    virtual bool Started() const = 0;
+};
+
+}  // namespace ze
