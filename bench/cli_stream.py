@@ -8,13 +8,15 @@ Cases on a 4000x3000 picture (first_frame.py's smooth bands with noise):
   jpeg128    ppm p.jpg (128 colours)   against  djpeg -colors 128 -ppm p.jpg
   webp       ppm p.webp (lossy, q 80)  against  dwebp -ppm -o - p.webp
 Both write to /dev/null; the time is the wall clock from spawning to the
-reaping of the process, the memory its peak resident set (wait4). Before
+reaping of the process, its processor time (user and system) and its peak
+resident set as /usr/bin/time gives them. Before
 the runs each pair's output is compared once, byte for byte.
 
   bench/cli_stream.py --build build [--runs 7] [--case NAME ...]
 """
 
 import argparse
+import hashlib
 import os
 import statistics
 import subprocess
@@ -38,14 +40,34 @@ def write_webp(path):
     os.remove(ppm)
 
 
-def run_once(command):
-    """(wall milliseconds, peak resident MB) of one run."""
+def output_digest(command):
+    """SHA-256 of what the command writes, read a block at a time: this
+    process must stay small, since a child's peak memory counts the size of
+    the process it was started from."""
+    digest = hashlib.sha256()
+    child = subprocess.Popen(command, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+    for block in iter(lambda: child.stdout.read(1 << 16), b""):
+        digest.update(block)
+    if child.wait() != 0:
+        sys.exit("%s failed" % " ".join(command))
+    return digest.digest()
+
+
+def run_once(command, work):
+    """(wall milliseconds, peak resident MB, processor milliseconds) of one run.
+    The command is started by /usr/bin/time, which reports its peak: a
+    process's peak counts the size of the one it was started from, and
+    /usr/bin/time is small where this one is not."""
+    report = os.path.join(work, "time.txt")
     start = time.monotonic_ns()
-    child = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    _, status, usage = os.wait4(child.pid, 0)
-    if status != 0:
-        sys.exit("%s failed (status %d)" % (" ".join(command), status))
-    return (time.monotonic_ns() - start) / 1e6, usage.ru_maxrss / 1024
+    child = subprocess.Popen(["/usr/bin/time", "-f", "%M %U %S", "-o", report] + command,
+                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    if child.wait() != 0:
+        sys.exit("%s failed" % " ".join(command))
+    wall = (time.monotonic_ns() - start) / 1e6
+    with open(report) as f:
+        kb, user, system = f.read().split()[-3:]
+    return wall, int(kb) / 1024, (float(user) + float(system)) * 1e3
 
 
 def main():
@@ -54,7 +76,7 @@ def main():
     parser.add_argument("--runs", type=int, default=7)
     parser.add_argument("--case", action="append", choices=["jpeg", "jpeg128", "webp"])
     args = parser.parse_args()
-    cli = os.path.join(args.build, "tools", "zer-evizi-cli", "zer-evizi-cli")
+    cli = os.path.join(args.build, "tools", "zer-evizi-cli")
     if not os.access(cli, os.X_OK):
         sys.exit("missing %s: build zer-evizi-cli" % cli)
     with tempfile.TemporaryDirectory(prefix="ze-cli-stream-") as work:
@@ -67,26 +89,27 @@ def main():
             "webp": ([cli, "ppm", webp], ["dwebp", "-quiet", "-ppm", "-o", "-", webp]),
         }
         print("case     ours ms min/med    peer ms min/med    ratio runs/medians"
-              "   ours MB  peer MB  MB ratio  same bytes")
+              "   cpu ms ours/peer  cpu ratio   ours MB  peer MB  MB ratio  same bytes")
         for name in args.case or list(cases):
             ours, peer = cases[name]
-            same = subprocess.run(ours, capture_output=True, check=True).stdout == \
-                subprocess.run(peer, capture_output=True, check=True).stdout
+            same = output_digest(ours) == output_digest(peer)
             a, b = [], []
             for run in range(args.runs + 1):  # the first pair warms the caches
-                pair = (run_once(ours), run_once(peer)) if run % 2 else \
-                    tuple(reversed((run_once(peer), run_once(ours))))
+                pair = (run_once(ours, work), run_once(peer, work)) if run % 2 else \
+                    tuple(reversed((run_once(peer, work), run_once(ours, work))))
                 if run > 0:
                     a.append(pair[0])
                     b.append(pair[1])
             ms = lambda runs: [r[0] for r in runs]
             mb = lambda runs: statistics.median(r[1] for r in runs)
+            cpu = lambda runs: statistics.median(r[2] for r in runs)
             ratios = [x / y for x, y in zip(ms(a), ms(b))]
-            print("%-8s %7.1f /%7.1f   %7.1f /%7.1f   %6.2f / %5.2f     %7.1f  %7.1f  %6.2f    %s"
+            print("%-8s %7.1f /%7.1f   %7.1f /%7.1f   %6.2f / %5.2f     %6.1f /%6.1f   %6.2f    "
+                  "%7.1f  %7.1f  %6.2f    %s"
                   % (name, min(ms(a)), statistics.median(ms(a)), min(ms(b)),
                      statistics.median(ms(b)), statistics.median(ratios),
-                     statistics.median(ms(a)) / statistics.median(ms(b)),
-                     mb(a), mb(b), mb(a) / mb(b), "yes" if same else "NO"))
+                     statistics.median(ms(a)) / statistics.median(ms(b)), cpu(a), cpu(b),
+                     cpu(a) / cpu(b), mb(a), mb(b), mb(a) / mb(b), "yes" if same else "NO"))
             sys.stdout.flush()
 
 

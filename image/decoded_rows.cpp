@@ -2,6 +2,7 @@
 #include "image/decoded_rows.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 
 #include "image/image_impl.h"
@@ -97,10 +98,17 @@ bool KeepBgraRows(CImageImpl& picture, const uint8_t* bgra, size_t stride) {
 }
 
 void FlipRows(CImageImpl& picture) {
+    // Whole rows through one spare row, copied in wide steps, rather than
+    // swapped byte by byte.
     const size_t bytes = static_cast<size_t>(picture.Pixels().rowBytes);
-    for (int top = 0, bottom = picture.Pixels().imageHeight - 1; top < bottom; ++top, --bottom)
-        std::swap_ranges(picture.PixelAddress(0, top), picture.PixelAddress(0, top) + bytes,
-                         picture.PixelAddress(0, bottom));
+    std::vector<uint8_t> spare(bytes);
+    for (int top = 0, bottom = picture.Pixels().imageHeight - 1; top < bottom; ++top, --bottom) {
+        uint8_t* up = picture.PixelAddress(0, top);
+        uint8_t* down = picture.PixelAddress(0, bottom);
+        std::memcpy(spare.data(), up, bytes);
+        std::memcpy(up, down, bytes);
+        std::memcpy(down, spare.data(), bytes);
+    }
 }
 
 }  // namespace ze

@@ -112,6 +112,12 @@ ze::ReadFailure WhyReadFailed(const ErrorManager& err, const ze::jpeg::ReadGuard
 
 enum class Output { kGrey, kQuantized, kColour, kCmyk };
 
+struct ReadMode {
+    bool fullColour;  // colour files in their own colours, not quantized
+    bool sizeOnly;    // the header alone
+    bool redFirst;    // triples as red, green, blue (for a row sink)
+};
+
 struct ReadLayout {
     JDIMENSION width;
     JDIMENSION height;
@@ -122,12 +128,13 @@ struct ReadLayout {
 
 // Reads the header and starts decompression: grey files as grey levels,
 // CMYK and YCCK files as CMYK samples, every other file quantized to a
-// palette, or with `fullColour` as blue, green, red samples. Files larger than the guard's pixel
+// palette, or with `mode.fullColour` as blue, green, red samples (red first with
+// `mode.redFirst`). Files larger than the guard's pixel
 // limit, or that it does not admit, are refused before the library allocates for them, with the
 // guard's failure set. 0 on a library error or a refused file. With
-// `sizeOnly` it stops before the decoding starts, with the file's size in *out.
+// `mode.sizeOnly` it stops before the decoding starts, with the file's size in *out.
 int StartJpegRead(j_decompress_ptr cinfo, ErrorManager* err, std::FILE* file,
-                  ze::jpeg::ReadGuard* guard, bool fullColour, bool sizeOnly, ReadLayout* out) {
+                  ze::jpeg::ReadGuard* guard, ReadMode mode, ReadLayout* out) {
     if (setjmp(err->jump)) return 0;
     jpeg_create_decompress(cinfo);  // keeps client_data: the caller's EXIF capture
     ze::jpeg::InstallGuard(cinfo, guard);
@@ -156,9 +163,9 @@ int StartJpegRead(j_decompress_ptr cinfo, ErrorManager* err, std::FILE* file,
             cinfo->out_color_space = JCS_CMYK;
             break;
         default:
-            if (fullColour) {
+            if (mode.fullColour) {
                 out->output = Output::kColour;
-                cinfo->out_color_space = JCS_EXT_BGR;
+                cinfo->out_color_space = mode.redFirst ? JCS_RGB : JCS_EXT_BGR;
                 break;
             }
             out->output = Output::kQuantized;
@@ -169,7 +176,7 @@ int StartJpegRead(j_decompress_ptr cinfo, ErrorManager* err, std::FILE* file,
     }
     out->adobe = cinfo->saw_Adobe_marker ? 1 : 0;
     if (!ze::jpeg::Admit(cinfo, guard)) return 0;
-    if (sizeOnly) {
+    if (mode.sizeOnly) {
         out->width = cinfo->image_width;
         out->height = cinfo->image_height;
         return 1;
@@ -181,20 +188,21 @@ int StartJpegRead(j_decompress_ptr cinfo, ErrorManager* err, std::FILE* file,
     return 1;
 }
 
-// CMYK samples to blue, green, red. Adobe files store every sample inverted
-// (255 means no ink), others store the ink itself.
-void CmykToBgr(const uint8_t* cmyk, uint8_t* bgr, JDIMENSION width, int adobe) {
-    for (JDIMENSION x = 0; x < width; ++x, cmyk += 4, bgr += 3) {
+// CMYK samples to blue, green, red (red, green, blue with `redFirst`). Adobe
+// files store every sample inverted (255 means no ink), others store the ink itself.
+void CmykToTriples(const uint8_t* cmyk, uint8_t* out, JDIMENSION width, int adobe, bool redFirst) {
+    const int blue = redFirst ? 2 : 0, red = 2 - blue;
+    for (JDIMENSION x = 0; x < width; ++x, cmyk += 4, out += 3) {
         int c = cmyk[0], m = cmyk[1], y = cmyk[2], k = cmyk[3];
         if (!adobe) c = 255 - c, m = 255 - m, y = 255 - y, k = 255 - k;
-        bgr[0] = static_cast<uint8_t>((y * k + 127) / 255);
-        bgr[1] = static_cast<uint8_t>((m * k + 127) / 255);
-        bgr[2] = static_cast<uint8_t>((c * k + 127) / 255);
+        out[blue] = static_cast<uint8_t>((y * k + 127) / 255);
+        out[1] = static_cast<uint8_t>((m * k + 127) / 255);
+        out[red] = static_cast<uint8_t>((c * k + 127) / 255);
     }
 }
 
 // Decodes every row into `rows` (top row first), or with a sink each row
-// into rows[0] and from there to the sink. With a CMYK row buffer the
+// into rows[0] (red first) and from there to the sink. With a CMYK row buffer the
 // samples land there and are converted into the rows. 0 on a library error.
 int ReadJpegRows(j_decompress_ptr cinfo, ErrorManager* err, JSAMPROW* rows, uint8_t* cmykRow,
                  int adobe, ze::RowSink* sink) {
@@ -204,7 +212,7 @@ int ReadJpegRows(j_decompress_ptr cinfo, ErrorManager* err, JSAMPROW* rows, uint
         if (cmykRow) {
             JSAMPROW sample = cmykRow;
             if (jpeg_read_scanlines(cinfo, &sample, 1) != 1) return 0;
-            CmykToBgr(cmykRow, rows[y], cinfo->output_width, adobe);
+            CmykToTriples(cmykRow, rows[y], cinfo->output_width, adobe, sink != nullptr);
         } else if (jpeg_read_scanlines(cinfo, rows + y,
                                        sink ? 1 : cinfo->output_height - cinfo->output_scanline) ==
                    0) {
@@ -345,8 +353,8 @@ int CJpegImpl::ReadStream(std::FILE* file) {
         return 0;
     };
     ReadLayout layout{};
-    if (!StartJpegRead(&cinfo, &err, file, &guard, readFullColour, readSizeOnly, &layout))
-        return failed();
+    const ReadMode mode{readFullColour, readSizeOnly, rowSink != nullptr};
+    if (!StartJpegRead(&cinfo, &err, file, &guard, mode, &layout)) return failed();
     if (readSizeOnly) {
         // Orientations 5 to 8 turn the picture a quarter: width and height trade places.
         const bool across = ExifOrientation(exif.app1) >= 5;

@@ -11,8 +11,8 @@ class RowSink {
 public:
     virtual ~RowSink() = default;
     // Before the first row: the size, and for rows of one index a pixel the
-    // red, green and blue of each of the 256 indices; null for rows of blue,
-    // green, red triples.
+    // red, green and blue of each of the 256 indices; null for rows of red,
+    // green, blue triples.
     virtual void Begin(int width, int height, const uint8_t* rgbOfIndex) = 0;
     // One row of the width given; the rows a damaged file leaves undecoded
     // come as zeros, as a read into the store leaves them.

@@ -308,7 +308,7 @@ public:
         for (int x = 0; x < m_width; ++x)
             pixels.push_back(
                 m_table ? Rgb{m_copy[3 * row[x]], m_copy[3 * row[x] + 1], m_copy[3 * row[x] + 2]}
-                        : Rgb{row[3 * x + 2], row[3 * x + 1], row[3 * x]});
+                        : Rgb{row[3 * x], row[3 * x + 1], row[3 * x + 2]});
     }
     bool Started() const override { return m_width > 0; }
     std::vector<Rgb> pixels;

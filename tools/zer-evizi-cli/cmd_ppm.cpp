@@ -40,8 +40,7 @@ public:
                 out[0] = c[0], out[1] = c[1], out[2] = c[2];
             }
         } else {
-            for (size_t x = 0; x < m_width; ++x, row += 3, out += 3)
-                out[0] = row[2], out[1] = row[1], out[2] = row[0];
+            std::copy(row, row + 3 * m_width, out);
         }
     }
     bool Started() const override { return m_started; }
