@@ -115,7 +115,7 @@ enum class Output { kGrey, kQuantized, kColour, kCmyk };
 struct ReadMode {
     bool fullColour;  // colour files in their own colours, not quantized
     bool sizeOnly;    // the header alone
-    bool redFirst;    // triples as red, green, blue (for a row sink)
+    bool toSink;      // a row sink waits for the rows
 };
 
 struct ReadLayout {
@@ -123,13 +123,14 @@ struct ReadLayout {
     JDIMENSION height;
     int components;
     Output output;
-    int adobe;  // CMYK samples stored inverted, as Adobe writes them
+    int adobe;    // CMYK samples stored inverted, as Adobe writes them
+    bool toSink;  // the rows go to the sink, red first: no orientation to apply
 };
 
 // Reads the header and starts decompression: grey files as grey levels,
 // CMYK and YCCK files as CMYK samples, every other file quantized to a
-// palette, or with `mode.fullColour` as blue, green, red samples (red first with
-// `mode.redFirst`). Files larger than the guard's pixel
+// palette, or with `mode.fullColour` as blue, green, red samples (red first
+// when the rows go to a sink). Files larger than the guard's pixel
 // limit, or that it does not admit, are refused before the library allocates for them, with the
 // guard's failure set. 0 on a library error or a refused file. With
 // `mode.sizeOnly` it stops before the decoding starts, with the file's size in *out.
@@ -141,6 +142,9 @@ int StartJpegRead(j_decompress_ptr cinfo, ErrorManager* err, std::FILE* file,
     jpeg_stdio_src(cinfo, file);
     WatchForExif(cinfo, static_cast<ExifCapture*>(cinfo->client_data));
     jpeg_read_header(cinfo, TRUE);
+    // A picture that its EXIF orientation turns is read whole, then turned.
+    out->toSink =
+        mode.toSink && ExifOrientation(static_cast<ExifCapture*>(cinfo->client_data)->app1) == 1;
     if (static_cast<int64_t>(cinfo->image_width) * cinfo->image_height > guard->limits.maxPixels) {
         guard->failure.error = ze::ReadError::kTooLarge;
         guard->failure.width = cinfo->image_width;
@@ -165,7 +169,7 @@ int StartJpegRead(j_decompress_ptr cinfo, ErrorManager* err, std::FILE* file,
         default:
             if (mode.fullColour) {
                 out->output = Output::kColour;
-                cinfo->out_color_space = mode.redFirst ? JCS_RGB : JCS_EXT_BGR;
+                cinfo->out_color_space = out->toSink ? JCS_RGB : JCS_EXT_BGR;
                 break;
             }
             out->output = Output::kQuantized;
@@ -224,7 +228,7 @@ int ReadJpegRows(j_decompress_ptr cinfo, ErrorManager* err, JSAMPROW* rows, uint
     return 1;
 }
 
-// Hands the rows to `sink` as they are decoded: blue, green, red, or
+// Hands the rows to `sink` as they are decoded: red, green, blue, or
 // indices into the grey ramp or the quantizer's colours. After a library
 // error the rest go as zeros. 1 when whole, 0 on a library error, -1 (no
 // rows given) when the quantizer's colours are unusable.
@@ -368,7 +372,7 @@ int CJpegImpl::ReadStream(std::FILE* file) {
     const int width = static_cast<int>(layout.width);
     const int height = static_cast<int>(layout.height);
     const bool rgb = layout.output == Output::kCmyk || layout.output == Output::kColour;
-    if (rowSink && ExifOrientation(exif.app1) == 1) {
+    if (layout.toSink) {
         const int streamed = StreamJpegRows(&cinfo, &err, layout, rowSink);
         if (streamed < 0) return FailRead(ze::ReadError::kCorrupt);
         return streamed ? 1 : failed();
