@@ -210,6 +210,11 @@ TEST(CliImage, RoundTripPpmAndInfo) {
     };
     EXPECT_EQ(convert("a.bmp", "b.png"), ppm);
     EXPECT_EQ(convert("b.png", "c.BMP"), ppm);
+    // Output that cannot be written is a failure, not a picture.
+    const auto full = testutil::RunProcess(
+        {"/bin/sh", "-c", std::string(ZE_CLI) + " ppm '" + dir.File("a.bmp") + "' >/dev/full"});
+    EXPECT_EQ(full.exitCode, 1);
+    EXPECT_EQ(full.err, "zer-evizi-cli: cannot write the picture to the standard output\n");
     EXPECT_EQ(Cli({"info", dir.File("a.bmp")}).out,
               "45x23 depth=24 colortype=2 palette=0 transparent=-1\n");
     // Zoom levels given as percentages read and draw the view's pixels.
