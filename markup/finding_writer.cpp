@@ -16,9 +16,17 @@ void AppendHex(std::string& out, const char* prefix, unsigned value, int digits)
 
 }  // namespace
 
-CFindingWriter::CFindingWriter(FindingFormat format, std::string_view file, Sink sink)
-    : m_format(format), m_file(file), m_sink(std::move(sink)) {
+CFindingWriter::CFindingWriter(FindingFormat format, std::string_view file, Sink sink,
+                               std::string_view version)
+    : m_format(format), m_sink(std::move(sink)) {
+    SetFile(file);
     if (m_format == FindingFormat::kJson) m_buffer += '[';
+    if (m_format == FindingFormat::kSarif) m_buffer += SarifHead(version);
+}
+
+void CFindingWriter::SetFile(std::string_view file) {
+    m_file = file;
+    if (m_format == FindingFormat::kSarif) m_uri = PathUri(file);
 }
 
 void CFindingWriter::AppendText(std::string_view value) {
@@ -91,6 +99,9 @@ void CFindingWriter::Write(const MapFinding& f) {
             AppendJson(f.message);
             m_buffer += '}';
             break;
+        case FindingFormat::kSarif:
+            m_changed = AppendSarifResult(f, m_uri, m_count == 0, m_buffer) || m_changed;
+            break;
     }
     ++m_count;
     Flush(false);
@@ -98,6 +109,7 @@ void CFindingWriter::Write(const MapFinding& f) {
 
 void CFindingWriter::Finish() {
     if (m_format == FindingFormat::kJson) m_buffer += m_count == 0 ? "]\n" : "\n]\n";
+    if (m_format == FindingFormat::kSarif) m_buffer += SarifTail(m_count == 0);
     Flush(true);
 }
 
