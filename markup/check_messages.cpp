@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "markup/check_messages.h"
 
+#include <algorithm>
+
 namespace {
 
 using T = CheckText;
@@ -136,15 +138,20 @@ const CheckTextInfo& TextInfo(CheckText text) {
 
 std::string FillText(std::string_view pattern, const std::vector<std::string>& args) {
     std::string out;
-    for (size_t i = 0; i < pattern.size(); ++i) {
-        const bool slot = pattern[i] == '{' && i + 2 < pattern.size() && pattern[i + 1] >= '1' &&
+    out.reserve(pattern.size() + 32);
+    for (size_t i = 0; i < pattern.size();) {
+        const size_t open = std::min(pattern.find('{', i), pattern.size());
+        out.append(pattern.substr(i, open - i));
+        i = open;
+        if (i == pattern.size()) break;
+        const bool slot = i + 2 < pattern.size() && pattern[i + 1] >= '1' &&
                           pattern[i + 1] <= '9' && pattern[i + 2] == '}';
         const size_t n = slot ? size_t(pattern[i + 1] - '1') : args.size();
         if (n < args.size()) {
             out += args[n];
-            i += 2;
+            i += 3;
         } else {
-            out += pattern[i];
+            out += pattern[i++];
         }
     }
     return out;

@@ -50,7 +50,7 @@ bool AppendResult(const MapFinding& f, std::string_view uri, std::string& out) {
     out += "      {\"ruleId\": \"" + std::string(RuleId(f.rule)) +
            "\", \"ruleIndex\": " + std::to_string(static_cast<int>(f.rule)) +
            ", \"level\": " + Level(f.severity) + ", \"message\": {\"text\": ";
-    const bool changed = AppendJsonString(f.message, out);
+    const bool changed = AppendJsonString(EnglishMessage(f), out);
     out += "}, \"locations\": [{\"physicalLocation\": {\"artifactLocation\": {\"uri\": ";
     AppendJsonString(uri, out);
     out += "}, \"region\": {\"startLine\": " + std::to_string(f.line) +

@@ -86,7 +86,7 @@ void CFindingWriter::Write(const MapFinding& f) {
         case FindingFormat::kText:
             AppendText(m_file);
             m_buffer += ':' + place + ": " + SeverityName(f.severity) + ": ";
-            AppendText(f.message);
+            AppendText(EnglishMessage(f));
             m_buffer += std::string(" [") + RuleId(f.rule) + "]\n";
             break;
         case FindingFormat::kJson:
@@ -96,7 +96,7 @@ void CFindingWriter::Write(const MapFinding& f) {
                         ", \"column\": " + std::to_string(f.column) + ", \"severity\": \"" +
                         SeverityName(f.severity) + "\", \"rule\": \"" + RuleId(f.rule) +
                         "\", \"message\": ";
-            AppendJson(f.message);
+            AppendJson(EnglishMessage(f));
             m_buffer += '}';
             break;
         case FindingFormat::kSarif:

@@ -281,11 +281,12 @@ CheckText InvalidReason(const AreaTag& a) {
 // the whole text, is read only as far as what is handed on.
 class COrderedFindings {
 public:
-    COrderedFindings(std::string_view text, CLineIndex& lines, size_t areaCount,
+    COrderedFindings(std::string_view text, CLineIndex& lines, const std::vector<AreaTag>& areas,
                      const FindingSink& sink)
         : m_text(text),
           m_lines(lines),
-          m_told(areaCount * AllCheckRules().size(), 0),
+          m_areas(areas),
+          m_told(areas.size() * AllCheckRules().size(), 0),
           m_sink(sink),
           m_ids(text, [&lines](size_t at) { return lines.LineOf(at); }) {}
 
@@ -333,7 +334,9 @@ private:
         }
         m_lines.Place(f);
         StartTag tag;
-        if (f.offset != m_lastOffset)
+        if (f.area >= 0)
+            m_lastEnd = m_areas[size_t(f.area)].tag.end;
+        else if (f.offset != m_lastOffset)
             m_lastEnd = ReadStartTagAt(m_text, f.offset, tag) ? tag.range.end : f.offset;
         m_lastOffset = f.offset;
         f.end = m_lastEnd;
@@ -342,6 +345,7 @@ private:
 
     std::string_view m_text;
     CLineIndex& m_lines;
+    const std::vector<AreaTag>& m_areas;
     std::vector<Held> m_heap;
     uint64_t m_added = 0;
     std::vector<uint8_t> m_told;  // findings handed on per area and rule
@@ -371,7 +375,7 @@ public:
           m_scan(ScanText(text)),
           m_lines(text),
           m_areas(ParseAreas(text)),
-          m_out(text, m_lines, m_areas.size(), sink) {}
+          m_out(text, m_lines, m_areas, sink) {}
     // Answers the most findings held at once.
     size_t Run();
 
@@ -606,11 +610,14 @@ MapFinding MakeFinding(size_t offset, CheckText text, std::vector<std::string> a
     f.offset = offset;
     f.severity = info.severity;
     f.rule = info.rule;
-    f.message = FillText(info.english, args);
     f.area = area;
     f.text = text;
     f.args = std::move(args);
     return f;
+}
+
+std::string EnglishMessage(const MapFinding& finding) {
+    return FillText(TextInfo(finding.text).english, finding.args);
 }
 
 std::string JapaneseMessage(const MapFinding& finding) {

@@ -24,15 +24,16 @@ struct MapFinding {
     int column = 1;     // 1-based, in characters
     CheckSeverity severity = CheckSeverity::kWarning;
     CheckRule rule = CheckRule::kAreaAlt;
-    std::string message;  // English: the text's row filled with `args`
-    int area = -1;        // index among ParseAreas(text); -1 for an image or a map
-    CheckText text = CheckText::kAltMissing;
-    std::vector<std::string> args;  // the details from the page, in both languages
+    int area = -1;  // index among ParseAreas(text); -1 for an image or a map
+    CheckText text = CheckText::kAltMissing;  // what it says
+    std::vector<std::string> args;            // the details from the page, in both languages
 };
 
-// A finding of the text's row: its rule, severity and English message.
+// A finding of the text's row, with its rule and severity.
 MapFinding MakeFinding(size_t offset, CheckText text, std::vector<std::string> args = {},
                        int area = -1);
+// What the reports print: the English of the finding's row with its details.
+std::string EnglishMessage(const MapFinding& finding);
 // What the window shows: the Japanese of the finding's row with its details.
 std::string JapaneseMessage(const MapFinding& finding);
 

@@ -75,7 +75,7 @@ void ExpectCoverageAsHitTest(const std::string& text, int width, int height) {
         else if (f.rule == CheckRule::kUnreachable)
             got.insert(line + " unreachable");
         else if (f.rule == CheckRule::kOverlap)
-            got.insert(line + " overlap " + FirstNumber(f.message));
+            got.insert(line + " overlap " + FirstNumber(EnglishMessage(f)));
     }
     EXPECT_EQ(got, expected) << text;
 }
@@ -301,7 +301,7 @@ TEST(MapCheck, FindingsOfAPageAreHandedOnAsTheyAreFound) {
         return f.rule == CheckRule::kDuplicateId;
     });
     EXPECT_EQ(id.line, 3);
-    EXPECT_NE(id.message.find("map at line 2"), std::string::npos) << id.message;
+    EXPECT_NE(EnglishMessage(id).find("map at line 2"), std::string::npos) << EnglishMessage(id);
     EXPECT_EQ(streamed.back().rule, CheckRule::kImgAlt);
     EXPECT_EQ(streamed.back().line, 5004);
 

@@ -105,15 +105,18 @@ bool CheckPage(const CheckArgs& args, cli::CPictureCache& cache, const std::stri
 // The findings of a page checked ahead of the one being written, kept in a
 // temporary file instead of memory until its turn.
 void Spool(std::FILE* file, const MapFinding& f) {
-    const int64_t fields[] = {int64_t(f.offset),        f.line,          f.column,
-                              int64_t(f.severity),      int64_t(f.rule), f.area,
-                              int64_t(f.message.size())};
+    const int64_t fields[] = {int64_t(f.offset), f.line, f.column,        int64_t(f.severity),
+                              int64_t(f.rule),   f.area, int64_t(f.text), int64_t(f.args.size())};
     std::fwrite(fields, sizeof fields, 1, file);
-    std::fwrite(f.message.data(), 1, f.message.size(), file);
+    for (const std::string& arg : f.args) {
+        const uint64_t size = arg.size();
+        std::fwrite(&size, sizeof size, 1, file);
+        std::fwrite(arg.data(), 1, arg.size(), file);
+    }
 }
 
 bool Unspool(std::FILE* file, MapFinding* f) {
-    int64_t fields[7];
+    int64_t fields[8];
     if (std::fread(fields, sizeof fields, 1, file) != 1) return false;
     f->offset = size_t(fields[0]);
     f->line = int(fields[1]);
@@ -121,8 +124,15 @@ bool Unspool(std::FILE* file, MapFinding* f) {
     f->severity = CheckSeverity(fields[3]);
     f->rule = CheckRule(fields[4]);
     f->area = int(fields[5]);
-    f->message.resize(size_t(fields[6]));
-    return f->message.empty() || std::fread(f->message.data(), f->message.size(), 1, file) == 1;
+    f->text = CheckText(fields[6]);
+    f->args.resize(size_t(fields[7]));
+    for (std::string& arg : f->args) {
+        uint64_t size = 0;
+        if (std::fread(&size, sizeof size, 1, file) != 1) return false;
+        arg.resize(size);
+        if (size > 0 && std::fread(arg.data(), size, 1, file) != 1) return false;
+    }
+    return true;
 }
 
 // The report on standard output, each finding written as it is found (a
