@@ -312,3 +312,21 @@ TEST(MapCheck, FindingsOfAPageAreHandedOnAsTheyAreFound) {
     DropRules(findings, {CheckRule::kMapName, CheckRule::kDuplicateMap});
     EXPECT_EQ(findings.size(), 2 * kMaxFindingsOfOneRule);  // no-href, area-link-attributes
 }
+
+// Each message says the same details in both languages: a place left out
+// of the Japanese would lose a name or a line in the 問題 panel. What a
+// detail holds is never read as a place.
+TEST(MapCheck, BothLanguagesOfAMessageShowEveryDetail) {
+    for (int row = 0; row <= int(CheckText::kSharedMap); ++row) {
+        const CheckTextInfo& info = TextInfo(CheckText(row));
+        EXPECT_EQ(int(info.text), row);
+        for (const char* place : {"{1}", "{2}", "{3}"})
+            EXPECT_EQ(std::string(info.english).find(place) == std::string::npos,
+                      std::string(info.japanese).find(place) == std::string::npos)
+                << info.english << " / " << place;
+    }
+    MapFinding f = MakeFinding(0, CheckText::kMissingMap, {"#{1}{2}"});
+    EXPECT_EQ(f.rule, CheckRule::kMissingMap);
+    EXPECT_EQ(EnglishMessage(f), "usemap \"#{1}{2}\" names no map of the page");
+    EXPECT_NE(JapaneseMessage(f).find("\"#{1}{2}\""), std::string::npos);
+}
