@@ -3,7 +3,9 @@
 // of the same size in the same run, one call of each side at a time; the
 // counter "ratio" is hostile / well-behaved.
 //   Strips:   1,000 full-height strips on 4000 x 3000 / a grid of 1,000 areas
-//   Crossing: a self-crossing polygon of 2,000 corners / a round one
+//   Crossing: a self-crossing polygon of 2,000 corners / a round one; and
+//             against the owner map of the same polygon ("to_owner_map"),
+//             which walks the same crossings of each row
 //   Far:      coords="0,0,100,0,1e30,1e22" on 16384 x 16384 / a thin triangle
 //   OneLine:  100,000 areas on one line / one area a line
 //   LoneCr:   the same areas, lines ended by a CR alone / by LF
@@ -12,11 +14,13 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <cstdint>
 #include <ctime>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "bench/owner_map.h"
 #include "markup/map_check.h"
 
 namespace {
@@ -38,24 +42,28 @@ double Seconds() {
     return static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
 }
 
+// `peer`, when given, does the hostile page's coverage another way.
 void Compare(benchmark::State& state, const std::string& hostile, const std::string& tame,
-             PictureSize picture) {
+             PictureSize picture, const std::function<void()>& peer = {}) {
     const std::vector<PictureSize> pictures(ListMapImages(hostile).size(), picture);
     const std::vector<PictureSize> tamePictures(ListMapImages(tame).size(), picture);
-    double slow = 0, fast = 0;
+    double slow = 0, fast = 0, other = 0;
     for (auto _ : state) {
         const double t0 = Seconds();
         benchmark::DoNotOptimize(CheckMaps(hostile, pictures).size());
         const double t1 = Seconds();
         benchmark::DoNotOptimize(CheckMaps(tame, tamePictures).size());
         const double t2 = Seconds();
+        if (peer) peer();
         slow += t1 - t0;
         fast += t2 - t1;
+        other += Seconds() - t2;
     }
     const double n = static_cast<double>(state.iterations());
     state.counters["hostile_ms"] = slow * 1000 / n;
     state.counters["tame_ms"] = fast * 1000 / n;
     state.counters["ratio"] = fast > 0 ? slow / fast : 0;
+    if (peer) state.counters["to_owner_map"] = other > 0 ? slow / other : 0;
 }
 
 void BM_Strips(benchmark::State& state) {
@@ -78,7 +86,11 @@ void BM_Crossing(benchmark::State& state) {
         star += (i ? "," : "") + N(2000 + 1900 * std::cos(a)) + "," + N(1500 + 1400 * std::sin(a));
         round += (i ? "," : "") + N(2000 + 1900 * std::cos(b)) + "," + N(1500 + 1400 * std::sin(b));
     }
-    Compare(state, Page(Area("poly", star)), Page(Area("poly", round)), {4000, 3000});
+    const std::string page = Page(Area("poly", star));
+    const std::vector<AreaTag> areas = ParseAreas(page);
+    std::vector<int32_t> owner(size_t(4000) * 3000);
+    Compare(state, page, Page(Area("poly", round)), {4000, 3000},
+            [&] { benchmark::DoNotOptimize(owner_map::OwnerMap(areas, 4000, 3000, owner)); });
 }
 
 void BM_Far(benchmark::State& state) {

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The map checker over arbitrary text and picture sizes: the findings lie
-// inside the text in order, both reports are one finding a line / valid
-// UTF-8 whatever the bytes, and the coverage of all areas agrees with the
+// inside the text in order, the reports are one finding a line (text) and
+// valid UTF-8 (text, JSON, SARIF) whatever the bytes, and the coverage of all areas agrees with the
 // hit test at every pixel centre of a small picture.
 
 #include "markup/map_check.h"
@@ -13,6 +13,7 @@
 
 #include "markup/area_coverage.h"
 #include "markup/area_model.h"
+#include "markup/check_report.h"
 #include "markup/finding_writer.h"
 #include "markup/text_encoding.h"
 
@@ -60,6 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     Check(lines == findings.size() && ze::IsValidUtf8(report));
     Check(ze::IsValidUtf8(FormatFindingsJson(findings, "p.html")));
+    Check(ze::IsValidUtf8(FormatReportSarif({{"p\xFF.html", findings}}, "1")));
     if (areaCount <= 12 && picture.width <= 24 && picture.height <= 24)
         CheckCoverage(ParseAreas(text), picture.width, picture.height);
     return 0;

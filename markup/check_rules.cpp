@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "markup/check_rules.h"
 
-#include <iterator>
-
 namespace {
 
 using S = CheckSeverity;
@@ -102,12 +100,8 @@ constexpr CheckRuleInfo kRules[] = {
      "point precisely can hit them. Enlarge the area."},
 };
 
-constexpr bool InRuleOrder() {
-    for (size_t i = 0; i < std::size(kRules); ++i)
-        if (static_cast<size_t>(kRules[i].rule) != i) return false;
-    return std::size(kRules) == static_cast<size_t>(R::kTargetSize) + 1;
-}
-static_assert(InRuleOrder(), "one row a rule, in the order of CheckRule");
+static_assert(RowsInOrder(kRules, &CheckRuleInfo::rule, R::kTargetSize),
+              "one row a rule, in the order of CheckRule");
 
 }  // namespace
 

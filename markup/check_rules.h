@@ -60,7 +60,16 @@ const char* RuleLabel(CheckRule rule);
 // The row of a rule id; null when there is none.
 const CheckRuleInfo* FindCheckRule(std::string_view id);
 
-const char* SeverityName(CheckSeverity severity);  // "error" or "warning"
+const char* SeverityName(CheckSeverity severity);
+
+// Whether a table's rows are keyed 0, 1, 2, ... by `key` and end with `last`:
+// one row for each value of the enumeration, in its order.
+template <typename Row, size_t N, typename Key>
+constexpr bool RowsInOrder(const Row (&rows)[N], Key Row::*key, Key last) {
+    for (size_t i = 0; i < N; ++i)
+        if (static_cast<size_t>(rows[i].*key) != i) return false;
+    return N == static_cast<size_t>(last) + 1;
+}  // "error" or "warning"
 
 // The rules of a comma-separated list of ids ("no-href,target-size").
 // False, with the first unknown id in *unknown, when one is not a rule.

@@ -2,11 +2,7 @@
 #include "markup/check_report.h"
 #include "markup/finding_writer.h"
 
-namespace {
-
-// A path as a URI reference: bytes other than unreserved characters and '/'
-// percent-encoded; an absolute path as a file: URI.
-std::string PathUri(const std::string& path) {
+std::string PathUri(std::string_view path) {
     static const char* hex = "0123456789ABCDEF";
     std::string uri = !path.empty() && path[0] == '/' ? "file://" : "";
     for (const char c : path) {
@@ -22,6 +18,8 @@ std::string PathUri(const std::string& path) {
     }
     return uri;
 }
+
+namespace {
 
 std::string Text(const char* text) {
     std::string out = "{\"text\": ";
@@ -48,20 +46,21 @@ void AppendRules(std::string& out) {
     }
 }
 
-void AppendResult(const MapFinding& f, const std::string& uri, std::string& out) {
+bool AppendResult(const MapFinding& f, std::string_view uri, std::string& out) {
     out += "      {\"ruleId\": \"" + std::string(RuleId(f.rule)) +
            "\", \"ruleIndex\": " + std::to_string(static_cast<int>(f.rule)) +
            ", \"level\": " + Level(f.severity) + ", \"message\": {\"text\": ";
-    AppendJsonString(f.message, out);
+    const bool changed = AppendJsonString(EnglishMessage(f), out);
     out += "}, \"locations\": [{\"physicalLocation\": {\"artifactLocation\": {\"uri\": ";
     AppendJsonString(uri, out);
     out += "}, \"region\": {\"startLine\": " + std::to_string(f.line) +
            ", \"startColumn\": " + std::to_string(f.column) + "}}}]}";
+    return changed;
 }
 
 }  // namespace
 
-std::string FormatReportSarif(const std::vector<PageFindings>& pages, const std::string& version) {
+std::string SarifHead(std::string_view version) {
     std::string out =
         "{\n  \"$schema\": \"https://json.schemastore.org/sarif-2.1.0.json\",\n"
         "  \"version\": \"2.1.0\",\n  \"runs\": [{\n"
@@ -70,15 +69,14 @@ std::string FormatReportSarif(const std::vector<PageFindings>& pages, const std:
     out += ", \"rules\": [";
     AppendRules(out);
     out += "\n    ]}},\n    \"columnKind\": \"unicodeCodePoints\",\n    \"results\": [";
-    bool first = true;
-    for (const PageFindings& page : pages) {
-        const std::string uri = PathUri(page.file);
-        for (const MapFinding& f : page.findings) {
-            out += first ? "\n" : ",\n";
-            first = false;
-            AppendResult(f, uri, out);
-        }
-    }
-    out += first ? "]\n  }]\n}\n" : "\n    ]\n  }]\n}\n";
     return out;
+}
+
+bool AppendSarifResult(const MapFinding& f, std::string_view uri, bool first, std::string& out) {
+    out += first ? "\n" : ",\n";
+    return AppendResult(f, uri, out);
+}
+
+const char* SarifTail(bool empty) {
+    return empty ? "]\n  }]\n}\n" : "\n    ]\n  }]\n}\n";
 }

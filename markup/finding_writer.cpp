@@ -16,9 +16,17 @@ void AppendHex(std::string& out, const char* prefix, unsigned value, int digits)
 
 }  // namespace
 
-CFindingWriter::CFindingWriter(FindingFormat format, std::string_view file, Sink sink)
-    : m_format(format), m_file(file), m_sink(std::move(sink)) {
+CFindingWriter::CFindingWriter(FindingFormat format, std::string_view file, Sink sink,
+                               std::string_view version)
+    : m_format(format), m_sink(std::move(sink)) {
+    SetFile(file);
     if (m_format == FindingFormat::kJson) m_buffer += '[';
+    if (m_format == FindingFormat::kSarif) m_buffer += SarifHead(version);
+}
+
+void CFindingWriter::SetFile(std::string_view file) {
+    m_file = file;
+    if (m_format == FindingFormat::kSarif) m_uri = PathUri(file);
 }
 
 void CFindingWriter::AppendText(std::string_view value) {
@@ -78,7 +86,7 @@ void CFindingWriter::Write(const MapFinding& f) {
         case FindingFormat::kText:
             AppendText(m_file);
             m_buffer += ':' + place + ": " + SeverityName(f.severity) + ": ";
-            AppendText(f.message);
+            AppendText(EnglishMessage(f));
             m_buffer += std::string(" [") + RuleId(f.rule) + "]\n";
             break;
         case FindingFormat::kJson:
@@ -88,8 +96,11 @@ void CFindingWriter::Write(const MapFinding& f) {
                         ", \"column\": " + std::to_string(f.column) + ", \"severity\": \"" +
                         SeverityName(f.severity) + "\", \"rule\": \"" + RuleId(f.rule) +
                         "\", \"message\": ";
-            AppendJson(f.message);
+            AppendJson(EnglishMessage(f));
             m_buffer += '}';
+            break;
+        case FindingFormat::kSarif:
+            m_changed = AppendSarifResult(f, m_uri, m_count == 0, m_buffer) || m_changed;
             break;
     }
     ++m_count;
@@ -98,6 +109,7 @@ void CFindingWriter::Write(const MapFinding& f) {
 
 void CFindingWriter::Finish() {
     if (m_format == FindingFormat::kJson) m_buffer += m_count == 0 ? "]\n" : "\n]\n";
+    if (m_format == FindingFormat::kSarif) m_buffer += SarifTail(m_count == 0);
     Flush(true);
 }
 

@@ -15,13 +15,15 @@
 
 #include "markup/map_check.h"
 
-enum class FindingFormat { kText, kJson };
+enum class FindingFormat { kText, kJson, kSarif };
 
 class CFindingWriter {
 public:
     // `sink` takes the output in pieces of up to a few tens of kilobytes.
+    // `version`: the tool's, for SARIF's driver.
     using Sink = std::function<void(std::string_view)>;
-    CFindingWriter(FindingFormat format, std::string_view file, Sink sink);
+    CFindingWriter(FindingFormat format, std::string_view file, Sink sink,
+                   std::string_view version = {});
 
     void Write(const MapFinding& finding);
     // Closes the report (the JSON array) and hands over what is left.
@@ -29,7 +31,7 @@ public:
     // Hands over what is written so far (the end of a page).
     void Flush() { Flush(true); }
     // The page the next findings are about.
-    void SetFile(std::string_view file) { m_file = file; }
+    void SetFile(std::string_view file);
     // Whether some bytes were not UTF-8 (escaped in text, U+FFFD in JSON).
     bool ChangedBytes() const { return m_changed; }
 
@@ -40,6 +42,7 @@ private:
 
     FindingFormat m_format;
     std::string m_file;
+    std::string m_uri;  // SARIF's form of m_file
     Sink m_sink;
     std::string m_buffer;
     size_t m_count = 0;
@@ -49,6 +52,14 @@ private:
 // A JSON string of `value`, control characters escaped and bytes that are
 // not UTF-8 written as U+FFFD; true when there were such bytes.
 bool AppendJsonString(std::string_view value, std::string& out);
+
+// The pieces of a SARIF 2.1.0 report: the head naming every rule, a result
+// (`first`: the first of the report), the tail; a path as a URI reference.
+std::string SarifHead(std::string_view version);
+// True when the message held bytes that are not UTF-8.
+bool AppendSarifResult(const MapFinding& f, std::string_view uri, bool first, std::string& out);
+const char* SarifTail(bool empty);
+std::string PathUri(std::string_view path);
 
 // "FILE:LINE:COLUMN: error|warning: MESSAGE [RULE]", one line each.
 std::string FormatFindingsText(const std::vector<MapFinding>& findings, std::string_view file);

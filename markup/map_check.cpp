@@ -263,130 +263,305 @@ bool ReachesOutside(const AreaTag& a, int width, int height) {
     return false;
 }
 
-const char* InvalidReason(const AreaTag& a) {
+// Why a browser ignores an area (a default area is never ignored).
+CheckText InvalidReason(const AreaTag& a) {
     switch (a.shape) {
-        case AreaShape::kRect:
-            return "a rectangle needs 4 coordinates";
         case AreaShape::kCircle:
-            return a.coords.size() < 3 ? "a circle needs 3 coordinates"
-                                       : "a circle's radius must be above 0";
+            return a.coords.size() < 3 ? CheckText::kInvalidCircle : CheckText::kInvalidRadius;
         case AreaShape::kPoly:
-            return "a polygon needs 3 corners (6 coordinates)";
-        case AreaShape::kDefault:
-            break;
+            return CheckText::kInvalidPoly;
+        default:
+            return CheckText::kInvalidRect;
     }
-    return "";
 }
 
-class CFindings {
+// Findings handed on in the order of their offset (those of one offset in
+// the order they were added) once nothing can come before them, each placed
+// (line, column, the tag's end) on the way. duplicate-id, which runs over
+// the whole text, is read only as far as what is handed on.
+class COrderedFindings {
 public:
-    explicit CFindings(std::vector<MapFinding>& out) : m_out(out) {}
-    void Add(size_t offset, CheckSeverity severity, CheckRule rule, std::string message,
-             int area = -1) {
-        MapFinding f;
-        f.offset = offset;
-        f.severity = severity;
-        f.rule = rule;
-        f.message = std::move(message);
-        f.area = area;
-        m_out.push_back(std::move(f));
-    }
+    COrderedFindings(std::string_view text, CLineIndex& lines, const std::vector<AreaTag>& areas,
+                     const FindingSink& sink)
+        : m_text(text),
+          m_lines(lines),
+          m_areas(areas),
+          m_told(areas.size() * AllCheckRules().size(), 0),
+          m_sink(sink),
+          m_ids(text, [&lines](size_t at) { return lines.LineOf(at); }) {}
 
-    std::vector<MapFinding>& Out() { return m_out; }
+    void Add(size_t offset, CheckText text, std::vector<std::string> args = {}, int area = -1) {
+        Push(MakeFinding(offset, text, std::move(args), area));
+    }
+    // Takes the findings of the tag rules.
+    void Take(std::vector<MapFinding>& found) {
+        for (MapFinding& f : found) Push(std::move(f));
+        found.clear();
+    }
+    // Hands on every finding before `before`: nothing added later may come
+    // before it.
+    void Release(size_t before) {
+        m_ids.FindBefore(before, m_found);
+        Take(m_found);
+        while (!m_heap.empty() && m_heap.front().f.offset < before) {
+            std::pop_heap(m_heap.begin(), m_heap.end(), Later);
+            MapFinding f = std::move(m_heap.back().f);
+            m_heap.pop_back();
+            Hand(std::move(f));
+        }
+    }
+    std::vector<MapFinding>& Scratch() { return m_found; }
+    size_t MostHeld() const { return m_mostHeld; }
 
 private:
-    std::vector<MapFinding>& m_out;
+    struct Held {
+        MapFinding f;
+        uint64_t order = 0;
+    };
+    static bool Later(const Held& a, const Held& b) {
+        return a.f.offset != b.f.offset ? a.f.offset > b.f.offset : a.order > b.order;
+    }
+    void Push(MapFinding&& f) {
+        m_heap.push_back({std::move(f), m_added++});
+        std::push_heap(m_heap.begin(), m_heap.end(), Later);
+        m_mostHeld = std::max(m_mostHeld, m_heap.size());
+    }
+    void Hand(MapFinding&& f) {
+        if (f.area >= 0) {
+            uint8_t& told = m_told[size_t(f.area) * AllCheckRules().size() + size_t(f.rule)];
+            if (told >= kMaxFindingsOfOneRule) return;
+            ++told;
+        }
+        m_lines.Place(f);
+        StartTag tag;
+        if (f.area >= 0)
+            m_lastEnd = m_areas[size_t(f.area)].tag.end;
+        else if (f.offset != m_lastOffset)
+            m_lastEnd = ReadStartTagAt(m_text, f.offset, tag) ? tag.range.end : f.offset;
+        m_lastOffset = f.offset;
+        f.end = m_lastEnd;
+        m_sink(std::move(f));
+    }
+
+    std::string_view m_text;
+    CLineIndex& m_lines;
+    const std::vector<AreaTag>& m_areas;
+    std::vector<Held> m_heap;
+    uint64_t m_added = 0;
+    std::vector<uint8_t> m_told;  // findings handed on per area and rule
+    const FindingSink& m_sink;
+    CDuplicateIds m_ids;
+    std::vector<MapFinding> m_found;
+    size_t m_lastOffset = std::string_view::npos;
+    size_t m_lastEnd = 0;
+    size_t m_mostHeld = 0;
 };
 
-void CheckAreas(const std::vector<AreaTag>& all, const std::vector<size_t>& members,
-                std::string_view text, const CLineIndex& lines, PictureSize picture,
-                std::optional<DisplayScale> scale, CFindings& add) {
-    std::vector<const AreaTag*> areas;
-    for (const size_t i : members) areas.push_back(&all[i]);
-    const size_t n = areas.size();
-    struct AltUse {
-        const AreaTag* first = nullptr;
-        const AreaTag* second = nullptr;  // the first that links elsewhere
-    };
-    std::unordered_map<std::string, AltUse> alts;
-    for (size_t k = 0; k < n; ++k) {
-        const AreaTag& a = *areas[k];
-        const size_t at = a.tag.begin;
-        const int index = static_cast<int>(members[k]);
-        StartTag tag;
-        ReadStartTagAt(text, at, tag);
-        if (!a.valid)
-            add.Add(at, CheckSeverity::kError, CheckRule::kInvalidArea,
-                    std::string("a browser ignores this area: ") + InvalidReason(a), index);
-        CheckAreaTag(text, tag, a, index, scale, add.Out());
-        if (a.hasHref && IsScriptLink(a.href))
-            add.Add(at, CheckSeverity::kWarning, CheckRule::kScriptHref,
-                    "a javascript: link is lost to keyboard and no-script users", index);
-        if (a.hasHref && a.hasAlt && !IsBlankText(a.alt)) {
-            // Per text, its first link and the first area that links
-            // elsewhere: one of them differs from any later link.
-            AltUse& use = alts[Trimmed(a.alt)];
-            const AreaTag* other = nullptr;
-            if (!use.first) {
-                use.first = &a;
-            } else if (use.first->href != a.href) {
-                other = use.first;
-                if (!use.second) use.second = &a;
-            } else {
-                other = use.second;
-            }
-            if (other)
-                add.Add(at, CheckSeverity::kWarning, CheckRule::kDuplicateAlt,
-                        "the alternative text \"" + Trimmed(a.alt) +
-                            "\" is also that of the area at line " +
-                            std::to_string(lines.LineOf(other->tag.begin)) +
-                            ", which links elsewhere",
-                        index);
-        }
-    }
-    if (!picture.Known()) return;
+// Per alternative text of a map's links: its first link and the first area
+// that links elsewhere; one of them differs from any later link.
+struct AltUse {
+    const AreaTag* first = nullptr;
+    const AreaTag* second = nullptr;
+};
 
-    const Coverage cover = Cover(areas, picture.width, picture.height);
-    std::vector<std::vector<int>> hiddenBy = cover.hiddenBy;
-    auto areaLine = [&](int k) { return lines.LineOf(areas[size_t(k)]->tag.begin); };
-    const std::string size = SizeText(picture.width, picture.height);
-    for (size_t k = 0; k < n; ++k) {
-        const AreaTag& a = *areas[k];
-        if (!a.valid) continue;
-        const size_t at = a.tag.begin;
-        const int index = static_cast<int>(members[k]);
-        if (cover.inside[k] == 0) {
-            if (WhollyOutside(a, picture.width, picture.height))
-                add.Add(at, CheckSeverity::kError, CheckRule::kOutsidePicture,
-                        "the area lies wholly outside the " + size + " picture", index);
-            else
-                add.Add(at, CheckSeverity::kError, CheckRule::kEmptyArea,
-                        "the area holds no pixel of the picture", index);
-            continue;
-        }
-        if (ReachesOutside(a, picture.width, picture.height))
-            add.Add(at, CheckSeverity::kWarning, CheckRule::kOutsidePicture,
-                    "part of the area lies outside the " + size + " picture", index);
-        std::vector<int>& by = hiddenBy[k];
-        std::sort(by.begin(), by.end());
-        std::vector<int> hiderLines;
-        for (const int owner : by) hiderLines.push_back(areaLine(owner));
-        if (cover.picked[k] == 0) {
-            add.Add(at, CheckSeverity::kError, CheckRule::kUnreachable,
-                    std::string("a browser never picks this area: ") +
-                        (hiderLines.size() == 1 ? "the area at line " : "the areas at lines ") +
-                        LineList(hiderLines) +
-                        (hiderLines.size() == 1 ? " covers all of it" : " cover all of it"),
-                    index);
-            continue;
-        }
-        if (a.shape == AreaShape::kDefault) continue;
-        for (const int owner : by)
-            add.Add(at, CheckSeverity::kWarning, CheckRule::kOverlap,
-                    "the area shares pixels with the area at line " +
-                        std::to_string(areaLine(owner)) + ", which a browser picks there",
-                    index);
+// The check of one page: images and maps in the order of the text, each
+// map's areas in turn, the findings handed on as soon as they are final.
+class CPageCheck {
+public:
+    CPageCheck(std::string_view text, const std::vector<PictureLookup>& lookups,
+               const FindingSink& sink)
+        : m_text(text),
+          m_lookups(lookups),
+          m_scan(ScanText(text)),
+          m_lines(text),
+          m_areas(ParseAreas(text)),
+          m_out(text, m_lines, m_areas, sink) {}
+    // Answers the most findings held at once.
+    size_t Run();
+
+private:
+    PictureSize PictureOf(size_t image) const {
+        return image < m_lookups.size() ? m_lookups[image].size : PictureSize{};
     }
+    // Hands on every finding before `before`, the images before it checked.
+    void Advance(size_t before);
+    void CheckImage(size_t i);
+    void CheckScale(const ScannedImage& image, PictureSize picture);
+    // `next`: where the next map begins.
+    void CheckMap(size_t m, size_t next);
+    void CheckAreas(const std::vector<size_t>& members, PictureSize picture,
+                    std::optional<DisplayScale> scale, size_t next);
+    void CheckArea(const AreaTag& a, int index, std::optional<DisplayScale> scale,
+                   std::unordered_map<std::string, AltUse>& alts);
+    void CheckCoverage(const std::vector<const AreaTag*>& areas, size_t k, int index,
+                       const Coverage& cover, PictureSize picture);
+
+    std::string_view m_text;
+    const std::vector<PictureLookup>& m_lookups;
+    Scan m_scan;
+    CLineIndex m_lines;
+    const std::vector<AreaTag> m_areas;
+    COrderedFindings m_out;
+    size_t m_image = 0;  // the first image not yet checked
+};
+
+size_t CPageCheck::Run() {
+    for (size_t i = 0; i < m_scan.images.size(); ++i) {
+        std::string name;
+        const int map = MapNameOf(m_scan.images[i].usemap, &name) ? FindMap(m_scan, name) : -1;
+        if (map >= 0) m_scan.maps[size_t(map)].images.push_back(i);
+    }
+    // Maps in the order of the text, the images checked as the findings
+    // handed on pass them.
+    const std::vector<ScannedMap>& maps = m_scan.maps;
+    for (size_t m = 0; m < maps.size(); ++m) {
+        Advance(maps[m].begin);
+        CheckMap(m, m + 1 < maps.size() ? maps[m + 1].begin : SIZE_MAX);
+    }
+    Advance(SIZE_MAX);
+    return m_out.MostHeld();
+}
+
+void CPageCheck::Advance(size_t before) {
+    for (; m_image < m_scan.images.size() && m_scan.images[m_image].offset < before; ++m_image)
+        CheckImage(m_image);
+    m_out.Release(before);
+}
+
+void CPageCheck::CheckImage(size_t i) {
+    const ScannedImage& image = m_scan.images[i];
+    CheckImageTag(m_text, image.tag, m_out.Scratch());
+    m_out.Take(m_out.Scratch());
+    if (i < m_lookups.size() && !m_lookups[i].missing.empty())
+        m_out.Add(image.offset, CheckText::kPictureNotHad, {image.source, m_lookups[i].missing});
+    if (!image.hasAlt) m_out.Add(image.offset, CheckText::kImgAlt);
+    std::string name;
+    if (!MapNameOf(image.usemap, &name) || FindMap(m_scan, name) < 0)
+        m_out.Add(image.offset, CheckText::kMissingMap, {image.usemap});
+    const PictureSize picture = PictureOf(i);
+    if (picture.Known() && (image.width || image.height)) CheckScale(image, picture);
+}
+
+void CPageCheck::CheckScale(const ScannedImage& image, PictureSize picture) {
+    bool widthPercent = false, heightPercent = false;
+    const std::string_view width = image.tag.Value(m_text, "width");
+    const std::string_view height = image.tag.Value(m_text, "height");
+    const double w = image.width ? ParseDimension(width, &widthPercent) : picture.width;
+    const double h = image.height ? ParseDimension(height, &heightPercent) : picture.height;
+    const bool widthDiffers = image.width && w >= 0 && (widthPercent || w != picture.width);
+    const bool heightDiffers = image.height && h >= 0 && (heightPercent || h != picture.height);
+    if (!widthDiffers && !heightDiffers) return;
+    std::string shown;
+    if (image.width) shown += "width=\"" + std::string(width) + "\"";
+    if (image.height)
+        shown += std::string(shown.empty() ? "" : " ") + "height=\"" + std::string(height) + "\"";
+    m_out.Add(image.offset, CheckText::kScaledImage,
+              {shown, SizeText(picture.width, picture.height)});
+}
+
+void CPageCheck::CheckMap(size_t m, size_t next) {
+    const ScannedMap& map = m_scan.maps[m];
+    const std::string& label = map.hasName ? map.name : map.id;
+    // The earliest map with this one's name or id as its name or id.
+    size_t earlier = m;
+    if (map.hasName) earlier = std::min(earlier, m_scan.firstNamed.at(map.name));
+    if (map.hasId) earlier = std::min(earlier, m_scan.firstNamed.at(map.id));
+    if (earlier < m)
+        m_out.Add(map.begin, CheckText::kDuplicateMap,
+                  {label, std::to_string(m_lines.LineOf(m_scan.maps[earlier].begin))});
+    if (map.images.size() > 1) {
+        std::vector<int> users;
+        for (const size_t i : map.images) users.push_back(m_lines.LineOf(m_scan.images[i].offset));
+        m_out.Add(map.begin, CheckText::kSharedMap,
+                  {label, std::to_string(users.size()), LineList(users)});
+    }
+    StartTag mapTag;
+    if (ReadStartTagAt(m_text, map.begin, mapTag)) CheckMapTag(m_text, mapTag, m_out.Scratch());
+    m_out.Take(m_out.Scratch());
+    // The areas inside the map: those that start after its tag, up to its
+    // end (areas come in document order).
+    std::vector<size_t> members;
+    auto i = std::upper_bound(m_areas.begin(), m_areas.end(), map.begin,
+                              [](size_t at, const AreaTag& a) { return at < a.tag.begin; });
+    for (; i != m_areas.end() && i->tag.begin < map.end; ++i)
+        if (i->tag.end <= map.end) members.push_back(size_t(i - m_areas.begin()));
+    const PictureSize picture = map.images.empty() ? PictureSize{} : PictureOf(map.images[0]);
+    const std::optional<DisplayScale> scale =
+        map.images.empty() ? std::nullopt
+                           : ScaleOfImage(m_text, m_scan.images[map.images[0]].tag, picture);
+    CheckAreas(members, picture, scale, next);
+}
+
+void CPageCheck::CheckAreas(const std::vector<size_t>& members, PictureSize picture,
+                            std::optional<DisplayScale> scale, size_t next) {
+    std::vector<const AreaTag*> areas;
+    for (const size_t i : members) areas.push_back(&m_areas[i]);
+    std::optional<Coverage> cover;
+    if (picture.Known()) cover = Cover(areas, picture.width, picture.height);
+    std::unordered_map<std::string, AltUse> alts;
+    for (size_t k = 0; k < areas.size(); ++k) {
+        const int index = static_cast<int>(members[k]);
+        CheckArea(*areas[k], index, scale, alts);
+        if (cover) CheckCoverage(areas, k, index, *cover, picture);
+        Advance(k + 1 < areas.size() ? std::min(next, areas[k + 1]->tag.begin) : next);
+    }
+}
+
+void CPageCheck::CheckArea(const AreaTag& a, int index, std::optional<DisplayScale> scale,
+                           std::unordered_map<std::string, AltUse>& alts) {
+    const size_t at = a.tag.begin;
+    StartTag tag;
+    ReadStartTagAt(m_text, at, tag);
+    if (!a.valid) m_out.Add(at, InvalidReason(a), {}, index);
+    CheckAreaTag(m_text, tag, a, index, scale, m_out.Scratch());
+    m_out.Take(m_out.Scratch());
+    if (a.hasHref && IsScriptLink(a.href)) m_out.Add(at, CheckText::kScriptHref, {}, index);
+    if (!a.hasHref || !a.hasAlt || IsBlankText(a.alt)) return;
+    AltUse& use = alts[Trimmed(a.alt)];
+    const AreaTag* other = nullptr;
+    if (!use.first) {
+        use.first = &a;
+    } else if (use.first->href != a.href) {
+        other = use.first;
+        if (!use.second) use.second = &a;
+    } else {
+        other = use.second;
+    }
+    if (other)
+        m_out.Add(at, CheckText::kDuplicateAlt,
+                  {Trimmed(a.alt), std::to_string(m_lines.LineOf(other->tag.begin))}, index);
+}
+
+void CPageCheck::CheckCoverage(const std::vector<const AreaTag*>& areas, size_t k, int index,
+                               const Coverage& cover, PictureSize picture) {
+    const AreaTag& a = *areas[k];
+    if (!a.valid) return;
+    const size_t at = a.tag.begin;
+    const std::string size = SizeText(picture.width, picture.height);
+    if (cover.inside[k] == 0) {
+        if (WhollyOutside(a, picture.width, picture.height))
+            m_out.Add(at, CheckText::kWhollyOutside, {size}, index);
+        else
+            m_out.Add(at, CheckText::kEmptyArea, {}, index);
+        return;
+    }
+    if (ReachesOutside(a, picture.width, picture.height))
+        m_out.Add(at, CheckText::kPartOutside, {size}, index);
+    std::vector<int> by = cover.hiddenBy[k];
+    std::sort(by.begin(), by.end());
+    std::vector<int> hiderLines;
+    for (const int owner : by)
+        hiderLines.push_back(m_lines.LineOf(areas[size_t(owner)]->tag.begin));
+    if (cover.picked[k] == 0) {
+        m_out.Add(
+            at,
+            hiderLines.size() == 1 ? CheckText::kUnreachableByOne : CheckText::kUnreachableByMany,
+            {LineList(hiderLines)}, index);
+        return;
+    }
+    if (a.shape == AreaShape::kDefault) return;
+    for (const int line : hiderLines)
+        m_out.Add(at, CheckText::kOverlap, {std::to_string(line)}, index);
 }
 
 }  // namespace
@@ -424,108 +599,34 @@ std::vector<MapFinding> CheckMaps(std::string_view text, const std::vector<Pictu
 
 std::vector<MapFinding> CheckPageMaps(std::string_view text,
                                       const std::vector<PictureLookup>& lookups) {
-    std::vector<PictureSize> pictures;
-    for (const PictureLookup& lookup : lookups) pictures.push_back(lookup.size);
     std::vector<MapFinding> findings;
-    CFindings add(findings);
-    Scan scan = ScanText(text);
-    CLineIndex lines(text);
-    auto lineOf = [&](size_t offset) { return lines.LineOf(offset); };
-
-    std::vector<int> mapOfImage(scan.images.size(), -1);
-    for (size_t i = 0; i < scan.images.size(); ++i) {
-        const ScannedImage& image = scan.images[i];
-        CheckImageTag(text, image.tag, findings);
-        if (i < lookups.size() && !lookups[i].missing.empty())
-            add.Add(image.offset, CheckSeverity::kWarning, CheckRule::kPictureMissing,
-                    "the picture \"" + image.source + "\" " + lookups[i].missing +
-                        ": the rules that need its size are left out");
-        if (!image.hasAlt)
-            add.Add(image.offset, CheckSeverity::kError, CheckRule::kImgAlt,
-                    "the image uses a map but has no alternative text (alt)");
-        std::string name;
-        const int map = MapNameOf(image.usemap, &name) ? FindMap(scan, name) : -1;
-        if (map < 0) {
-            add.Add(image.offset, CheckSeverity::kError, CheckRule::kMissingMap,
-                    "usemap \"" + image.usemap + "\" names no map of the page");
-        } else {
-            mapOfImage[i] = map;
-            scan.maps[size_t(map)].images.push_back(i);
-        }
-        const PictureSize picture = i < pictures.size() ? pictures[i] : PictureSize{};
-        if (!picture.Known() || (!image.width && !image.height)) continue;
-        bool widthPercent = false, heightPercent = false;
-        const double w = image.width ? ParseDimension(image.tag.Value(text, "width"), &widthPercent)
-                                     : picture.width;
-        const double h = image.height
-                             ? ParseDimension(image.tag.Value(text, "height"), &heightPercent)
-                             : picture.height;
-        const bool widthDiffers = image.width && w >= 0 && (widthPercent || w != picture.width);
-        const bool heightDiffers = image.height && h >= 0 && (heightPercent || h != picture.height);
-        if (widthDiffers || heightDiffers) {
-            std::string shown;
-            if (image.width)
-                shown += "width=\"" + std::string(image.tag.Value(text, "width")) + "\"";
-            if (image.height)
-                shown += std::string(shown.empty() ? "" : " ") + "height=\"" +
-                         std::string(image.tag.Value(text, "height")) + "\"";
-            add.Add(image.offset, CheckSeverity::kWarning, CheckRule::kScaledImage,
-                    "the image is shown at " + shown + " but the picture is " +
-                        SizeText(picture.width, picture.height) +
-                        ": the areas miss their targets unless they are scaled");
-        }
-    }
-
-    const std::vector<AreaTag> areas = ParseAreas(text);
-    for (size_t m = 0; m < scan.maps.size(); ++m) {
-        const ScannedMap& map = scan.maps[m];
-        const std::string& label = map.hasName ? map.name : map.id;
-        // The earliest map with this one's name or id as its name or id.
-        size_t earlier = m;
-        if (map.hasName) earlier = std::min(earlier, scan.firstNamed.at(map.name));
-        if (map.hasId) earlier = std::min(earlier, scan.firstNamed.at(map.id));
-        if (earlier < m)
-            add.Add(map.begin, CheckSeverity::kWarning, CheckRule::kDuplicateMap,
-                    "a map named \"" + label + "\" comes before it at line " +
-                        std::to_string(lineOf(scan.maps[earlier].begin)) + "; images use that one");
-        if (map.images.size() > 1) {
-            std::vector<int> users;
-            for (const size_t i : map.images) users.push_back(lineOf(scan.images[i].offset));
-            add.Add(map.begin, CheckSeverity::kWarning, CheckRule::kSharedMap,
-                    "the map \"" + label + "\" is used by " + std::to_string(users.size()) +
-                        " images (lines " + LineList(users) + "): keyboard order breaks");
-        }
-        // The areas inside the map: those that start after its tag, up to
-        // its end (areas come in document order).
-        std::vector<size_t> members;
-        auto i = std::upper_bound(areas.begin(), areas.end(), map.begin,
-                                  [](size_t at, const AreaTag& a) { return at < a.tag.begin; });
-        for (; i != areas.end() && i->tag.begin < map.end; ++i)
-            if (i->tag.end <= map.end) members.push_back(size_t(i - areas.begin()));
-        const PictureSize picture = !map.images.empty() && map.images[0] < pictures.size()
-                                        ? pictures[map.images[0]]
-                                        : PictureSize{};
-        StartTag mapTag;
-        if (ReadStartTagAt(text, map.begin, mapTag)) CheckMapTag(text, mapTag, findings);
-        const std::optional<DisplayScale> scale =
-            map.images.empty() ? std::nullopt
-                               : ScaleOfImage(text, scan.images[map.images[0]].tag, picture);
-        CheckAreas(areas, members, text, lines, picture, scale, add);
-    }
-    CheckDuplicateIds(text, findings);
-
-    std::stable_sort(findings.begin(), findings.end(),
-                     [](const MapFinding& a, const MapFinding& b) { return a.offset < b.offset; });
-    StartTag tag;
-    for (size_t i = 0; i < findings.size(); ++i) {
-        MapFinding& f = findings[i];
-        lines.Place(f);
-        if (i > 0 && findings[i - 1].offset == f.offset)
-            f.end = findings[i - 1].end;
-        else
-            f.end = ReadStartTagAt(text, f.offset, tag) ? tag.range.end : f.offset;
-    }
+    CheckPageMaps(text, lookups, [&findings](MapFinding&& f) { findings.push_back(std::move(f)); });
     return findings;
+}
+
+MapFinding MakeFinding(size_t offset, CheckText text, std::vector<std::string> args, int area) {
+    const CheckTextInfo& info = TextInfo(text);
+    MapFinding f;
+    f.offset = offset;
+    f.severity = info.severity;
+    f.rule = info.rule;
+    f.area = area;
+    f.text = text;
+    f.args = std::move(args);
+    return f;
+}
+
+std::string EnglishMessage(const MapFinding& finding) {
+    return FillText(TextInfo(finding.text).english, finding.args);
+}
+
+std::string JapaneseMessage(const MapFinding& finding) {
+    return FillText(TextInfo(finding.text).japanese, finding.args);
+}
+
+size_t CheckPageMaps(std::string_view text, const std::vector<PictureLookup>& lookups,
+                     const FindingSink& sink) {
+    return CPageCheck(text, lookups, sink).Run();
 }
 
 std::vector<std::vector<size_t>> AreasPickedOver(const std::vector<const AreaTag*>& areas,

@@ -9,10 +9,12 @@
 // logic over UTF-8; any bytes are accepted.
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "markup/check_messages.h"
 #include "markup/check_rules.h"
 
 struct MapFinding {
@@ -22,9 +24,18 @@ struct MapFinding {
     int column = 1;     // 1-based, in characters
     CheckSeverity severity = CheckSeverity::kWarning;
     CheckRule rule = CheckRule::kAreaAlt;
-    std::string message;
     int area = -1;  // index among ParseAreas(text); -1 for an image or a map
+    CheckText text = CheckText::kAltMissing;  // what it says
+    std::vector<std::string> args;            // the details from the page, in both languages
 };
+
+// A finding of the text's row, with its rule and severity.
+MapFinding MakeFinding(size_t offset, CheckText text, std::vector<std::string> args = {},
+                       int area = -1);
+// What the reports print: the English of the finding's row with its details.
+std::string EnglishMessage(const MapFinding& finding);
+// What the window shows: the Japanese of the finding's row with its details.
+std::string JapaneseMessage(const MapFinding& finding);
 
 // A picture's size in pixels; 0 x 0 when it is not known, which leaves out
 // the rules that need the picture.
@@ -71,6 +82,18 @@ std::vector<MapFinding> CheckMaps(std::string_view text, const std::vector<Pictu
 // not had become picture-missing findings.
 std::vector<MapFinding> CheckPageMaps(std::string_view text,
                                       const std::vector<PictureLookup>& pictures);
+
+// Findings handed on one at a time, in the order of CheckPageMaps, each as
+// soon as none can come before it; none is held once handed on, so a page of
+// millions of findings takes memory after its areas, not after its report.
+// Answers the most findings held at once.
+using FindingSink = std::function<void(MapFinding&&)>;
+size_t CheckPageMaps(std::string_view text, const std::vector<PictureLookup>& pictures,
+                     const FindingSink& sink);
+
+// The most findings of one rule about one area (a map inside another checks
+// its areas once for each; overlaps and repeated attributes may be many).
+inline constexpr size_t kMaxFindingsOfOneRule = 16;
 
 // The findings less those of the given rules.
 void DropRules(std::vector<MapFinding>& findings, const std::vector<CheckRule>& rules);

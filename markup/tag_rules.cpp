@@ -23,15 +23,9 @@ std::string Lower(std::string_view text) {
     return out;
 }
 
-void Add(std::vector<MapFinding>& out, size_t offset, CheckRule rule, std::string message,
-         int area = -1) {
-    MapFinding f;
-    f.offset = offset;
-    f.rule = rule;
-    f.severity = RuleInfo(rule).severity;
-    f.message = std::move(message);
-    f.area = area;
-    out.push_back(std::move(f));
+void Add(std::vector<MapFinding>& out, size_t offset, CheckText text,
+         std::vector<std::string> args = {}, int area = -1) {
+    out.push_back(MakeFinding(offset, text, std::move(args), area));
 }
 
 std::string Decoded(std::string_view text, const StartTag& tag, std::string_view name) {
@@ -51,25 +45,17 @@ std::string OtherName(std::string_view text, const StartTag& tag) {
 void CheckAlt(std::string_view text, const StartTag& tag, const AreaTag& a, int index,
               std::vector<MapFinding>& out) {
     if (!a.hasHref || (a.hasAlt && !IsBlankText(a.alt))) return;
-    const std::string missing = a.hasAlt ? "the link's alternative text is empty"
-                                         : "the link has no alternative text (alt)";
     const std::string other = OtherName(text, tag);
-    if (other.empty()) {
-        Add(out, a.tag.begin, CheckRule::kAreaAlt, missing, index);
-        return;
-    }
-    Add(out, a.tag.begin, CheckRule::kAreaAlt,
-        missing + "; assistive technology still announces its " + other + ", but HTML requires alt",
-        index);
-    out.back().severity = CheckSeverity::kWarning;
+    if (other.empty())
+        Add(out, a.tag.begin, a.hasAlt ? CheckText::kAltEmpty : CheckText::kAltMissing, {}, index);
+    else
+        Add(out, a.tag.begin, a.hasAlt ? CheckText::kAltEmptyNamed : CheckText::kAltMissingNamed,
+            {other}, index);
 }
 
 void CheckNoHref(const StartTag& tag, const AreaTag& a, int index, std::vector<MapFinding>& out) {
     if (a.hasHref) return;
-    Add(out, a.tag.begin, CheckRule::kNoHref,
-        tag.Find("nohref") ? "nohref is obsolete: an area without href is no link already; give "
-                             "it a link or remove the area"
-                           : "the area has no href: give it a link or remove the area",
+    Add(out, a.tag.begin, tag.Find("nohref") ? CheckText::kNohrefObsolete : CheckText::kNoHref, {},
         index);
 }
 
@@ -81,20 +67,19 @@ void CheckShape(std::string_view text, const StartTag& tag, const AreaTag& a, in
     if (value == "rect" || value == "circle" || value == "poly" || value == "default") return;
     const char* html = value == "circ" ? "circle" : value == "polygon" ? "poly" : nullptr;
     if (value == "rectangle") html = "rect";
-    Add(out, a.tag.begin, CheckRule::kAreaShape,
-        html ? "shape=\"" + raw + "\" is not HTML: browsers read it as " + html + "; write " + html
-             : "shape=\"" + raw + "\" is no shape keyword: browsers read it as rect",
-        index);
+    if (html)
+        Add(out, a.tag.begin, CheckText::kShapeNotHtml, {raw, html}, index);
+    else
+        Add(out, a.tag.begin, CheckText::kShapeUnknown, {raw}, index);
 }
 
 void CheckRepeated(std::string_view text, const StartTag& tag, const AreaTag& a, int index,
                    std::vector<MapFinding>& out) {
+    size_t told = 0;
     for (const TagAttribute& again : tag.repeated) {
+        if (++told > kMaxFindingsOfOneRule) break;
         const std::string used = Decoded(text, tag, again.name);
-        Add(out, a.tag.begin, CheckRule::kDuplicateAttribute,
-            again.name + " is given more than once: a browser uses the first, " + again.name +
-                "=\"" + used + "\", and drops the others",
-            index);
+        Add(out, a.tag.begin, CheckText::kRepeatedAttribute, {again.name, used}, index);
     }
 }
 
@@ -105,8 +90,7 @@ void CheckLinkAttributes(const StartTag& tag, const AreaTag& a, int index,
     for (const char* name : {"alt", "target", "rel", "download"})
         if (tag.Find(name)) names += (names.empty() ? "" : ", ") + std::string(name);
     if (names.empty()) return;
-    Add(out, a.tag.begin, CheckRule::kAreaLinkAttributes,
-        names + " mean nothing on an area without href: give it a link or remove them", index);
+    Add(out, a.tag.begin, CheckText::kLinkAttributes, {names}, index);
 }
 
 void CheckTargetSize(const AreaTag& a, int index, DisplayScale scale,
@@ -135,11 +119,7 @@ void CheckTargetSize(const AreaTag& a, int index, DisplayScale scale,
     w *= scale.x;
     h *= scale.y;
     if (w >= 24 && h >= 24) return;
-    Add(out, a.tag.begin, CheckRule::kTargetSize,
-        "the area's box is " + FormatCoord(w) + "x" + FormatCoord(h) +
-            " CSS pixels where the page shows the picture, under the 24x24 that WCAG 2.2 "
-            "(2.5.8) asks of a target",
-        index);
+    Add(out, a.tag.begin, CheckText::kTargetSize, {FormatCoord(w), FormatCoord(h)}, index);
 }
 
 // A width or height attribute in CSS pixels: digits, maybe a fraction. No
@@ -200,60 +180,50 @@ void CheckAreaTag(std::string_view text, const StartTag& tag, const AreaTag& are
 void CheckImageTag(std::string_view text, const StartTag& tag, std::vector<MapFinding>& out) {
     const size_t at = tag.range.begin;
     if (!tag.Find("src"))
-        Add(out, at, CheckRule::kPictureMissing,
-            "the image has no src: its map is checked without a picture");
+        Add(out, at, CheckText::kNoSrc);
     else if (IsBlankText(Decoded(text, tag, "src")))
-        Add(out, at, CheckRule::kPictureMissing,
-            "the image's src is empty: its map is checked without a picture");
-    if (tag.Find("ismap"))
-        Add(out, at, CheckRule::kIsmapUsemap,
-            "the image has both ismap and usemap: a browser uses the map and ignores ismap");
+        Add(out, at, CheckText::kEmptySrc);
+    if (tag.Find("ismap")) Add(out, at, CheckText::kIsmapUsemap);
 }
 
 void CheckMapTag(std::string_view text, const StartTag& tag, std::vector<MapFinding>& out) {
     const size_t at = tag.range.begin;
     const std::string name = Decoded(text, tag, "name"), id = Decoded(text, tag, "id");
     if (!tag.Find("name"))
-        Add(out, at, CheckRule::kMapName,
-            tag.Find("id") ? "the map has an id but no name: HTML requires name, and not every "
-                             "browser finds a map by its id"
-                           : "the map has no name: no image can use it");
+        Add(out, at, tag.Find("id") ? CheckText::kMapIdNoName : CheckText::kMapNoName);
     else if (name.empty())
-        Add(out, at, CheckRule::kMapName, "the map's name is empty: no image can use it");
+        Add(out, at, CheckText::kMapNameEmpty);
     else if (tag.Find("id") && id != name)
-        Add(out, at, CheckRule::kMapName,
-            "the map's id \"" + id + "\" differs from its name \"" + name +
-                "\": HTML requires them to be the same");
+        Add(out, at, CheckText::kMapIdDiffers, {id, name});
 }
 
-void CheckDuplicateIds(std::string_view text, std::vector<MapFinding>& out) {
-    struct First {
-        int line = 0;
-        std::string tag;
-    };
-    std::unordered_map<std::string, First> seen;
-    CHtmlTagScanner scanner(text);
-    scanner.ReportEndTags();
-    StartTag tag;
-    size_t inert = 0, counted = 0;
-    int line = 1;
-    while (scanner.Next(tag)) {
-        if (tag.name == "template") {
-            inert = tag.closing ? (inert > 0 ? inert - 1 : 0) : inert + 1;
+CDuplicateIds::CDuplicateIds(std::string_view text, std::function<int(size_t)> lineOf)
+    : m_text(text), m_scanner(text), m_lineOf(std::move(lineOf)) {
+    m_scanner.ReportEndTags();
+}
+
+void CDuplicateIds::FindBefore(size_t before, std::vector<MapFinding>& out) {
+    for (;;) {
+        if (!m_held) {
+            if (m_done || !m_scanner.Next(m_tag)) {
+                m_done = true;
+                return;
+            }
+            m_held = true;
+        }
+        if (m_tag.range.begin >= before) return;
+        m_held = false;
+        if (m_tag.name == "template") {
+            m_inert = m_tag.closing ? (m_inert > 0 ? m_inert - 1 : 0) : m_inert + 1;
             continue;
         }
-        if (inert > 0 || tag.closing || (tag.name != "map" && tag.name != "area") ||
-            !tag.Find("id"))
+        if (m_inert > 0 || m_tag.closing || (m_tag.name != "map" && m_tag.name != "area") ||
+            !m_tag.Find("id"))
             continue;
-        line += static_cast<int>(
-            std::count(text.begin() + counted, text.begin() + tag.range.begin, '\n'));
-        counted = tag.range.begin;
-        const std::string id = Decoded(text, tag, "id");
-        const auto [first, added] = seen.try_emplace(id, First{line, tag.name});
+        const std::string id = Decoded(m_text, m_tag, "id");
+        const auto [first, added] = m_seen.try_emplace(id, First{m_tag.range.begin, m_tag.name});
         if (added) continue;
-        Add(out, tag.range.begin, CheckRule::kDuplicateId,
-            "the id \"" + id + "\" is also that of the " + first->second.tag + " at line " +
-                std::to_string(first->second.line) +
-                ": links and aria-labelledby find only that one");
+        Add(out, m_tag.range.begin, CheckText::kDuplicateId,
+            {id, first->second.tag, std::to_string(m_lineOf(first->second.offset))});
     }
 }

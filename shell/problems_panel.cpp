@@ -3,7 +3,8 @@
 
 #include <QHeaderView>
 #include <algorithm>
-#include <set>
+#include <utility>
+#include <vector>
 
 #include "shell/column_fit.h"
 
@@ -11,6 +12,9 @@ namespace {
 QString U(const char* text) {
     return QString::fromUtf8(text);
 }
+
+// How many of the longest messages size the message's column.
+constexpr size_t kMeasured = 8;
 
 }  // namespace
 
@@ -41,8 +45,8 @@ void CProblemsPanel::SetSource(std::function<std::string()> text,
     m_picture = std::move(picture);
 }
 
-QString CProblemsPanel::RuleText(CheckRule rule) {
-    return U(RuleInfo(rule).japanese);
+QString CProblemsPanel::MessageText(const MapFinding& finding) {
+    return QString::fromStdString(JapaneseMessage(finding));
 }
 
 void CProblemsPanel::Recheck() {
@@ -56,26 +60,31 @@ void CProblemsPanel::ShowFindings() {
     QList<QTreeWidgetItem*> rows;
     int errors = 0;
     int lastLine = 0;
-    std::set<CheckRule> rules;
+    // The longest few messages, by bytes, to size the message's column.
+    std::vector<std::pair<size_t, QString>> longest;
     for (size_t i = 0; i < findings.size(); ++i) {
         const MapFinding& f = findings[i];
         const bool error = f.severity == CheckSeverity::kError;
         errors += error;
         const int line = m_lineOf ? m_lineOf(f.line, m_runner.Text()) : f.line;
         lastLine = std::max(lastLine, line);
-        rules.insert(f.rule);
+        const QString message = MessageText(f);
         auto* row = new QTreeWidgetItem({QString::number(line), error ? U("エラー") : U("警告"),
-                                         RuleText(f.rule), QString::fromUtf8(RuleId(f.rule))});
+                                         message, QString::fromUtf8(RuleId(f.rule))});
         row->setData(0, Qt::UserRole, qulonglong(i));
-        // The checker's detail is English, for the command line; the window
-        // speaks Japanese.
-        row->setToolTip(2, U("%1 行目: %2").arg(line).arg(RuleText(f.rule)));
+        row->setToolTip(2, U("%1 行目: %2").arg(line).arg(message));
         rows << row;
+        longest.emplace_back(size_t(message.size()), message);
+        if (longest.size() > 2 * kMeasured) {
+            std::nth_element(longest.begin(), longest.begin() + kMeasured, longest.end(),
+                             [](const auto& a, const auto& b) { return a.first > b.first; });
+            longest.resize(kMeasured);
+        }
     }
     m_list.addTopLevelItems(rows);
     // Widths from the few texts the columns hold, not row by row.
     QStringList messages;
-    for (const CheckRule rule : rules) messages << RuleText(rule);
+    for (const auto& [size, message] : longest) messages << message;
     FitColumn(m_list, *m_list.header(), 0, {QString::number(lastLine)});
     FitColumn(m_list, *m_list.header(), 1, {U("エラー"), U("警告")});
     FitColumn(m_list, *m_list.header(), 2, messages);

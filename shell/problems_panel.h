@@ -39,8 +39,8 @@ public:
     QTreeWidget& List() { return m_list; }
     // The panel's checker, which other views of the findings may share.
     CCheckRunner& Runner() { return m_runner; }
-    // The rule's message in Japanese.
-    static QString RuleText(CheckRule rule);
+    // What the finding says, in Japanese with the page's details.
+    static QString MessageText(const MapFinding& finding);
 
 signals:
     // A finding about area `area` (ParseAreas order) was clicked.

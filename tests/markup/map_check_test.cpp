@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <set>
 #include <string>
@@ -74,7 +75,7 @@ void ExpectCoverageAsHitTest(const std::string& text, int width, int height) {
         else if (f.rule == CheckRule::kUnreachable)
             got.insert(line + " unreachable");
         else if (f.rule == CheckRule::kOverlap)
-            got.insert(line + " overlap " + FirstNumber(f.message));
+            got.insert(line + " overlap " + FirstNumber(EnglishMessage(f)));
     }
     EXPECT_EQ(got, expected) << text;
 }
@@ -273,4 +274,59 @@ TEST(MapCheck, ReportsKeepWhatThePageSaysInItsPlace) {
               "\"rule\": \"missing-map\", \"message\": \"usemap \\\"a\\u000ab.html:9:9: error: "
               "forged [x]\\u001b[2J\xEF\xBF\xBD\xC2\x9B\xE3\x81\x82\\\" names no map of the "
               "page\"}\n]\n");
+}
+
+// A page's findings are handed on as they are found, in the order of the
+// whole page's report: a map of thousands of areas, images and ids before,
+// inside and after it, holds no more than a few findings at once. One
+// area's findings of a rule stop at the cap even where maps nest.
+TEST(MapCheck, FindingsOfAPageAreHandedOnAsTheyAreFound) {
+    std::string text = "<img alt=A usemap=#m>\r<map name=m id=x>\r";
+    for (int i = 0; i < 5000; ++i) {
+        const std::string n = std::to_string(i * 2);
+        text += "<area id=x coords=" + n + ",0," + n + ",9 href=a.html>\r";
+        if (i == 2500) text += "<img usemap=#none>\r";
+    }
+    text += "</map><map name=m></map><img usemap=#m>\r";
+    const std::vector<PictureLookup> pictures(3, PictureLookup{{10000, 50}, {}});
+    std::vector<MapFinding> streamed;
+    const size_t held =
+        CheckPageMaps(text, pictures, [&](MapFinding&& f) { streamed.push_back(std::move(f)); });
+    EXPECT_LE(held, 8u);
+    ASSERT_GT(streamed.size(), 15000u);
+    for (size_t i = 1; i < streamed.size(); ++i)
+        ASSERT_LE(streamed[i - 1].offset, streamed[i].offset) << i;
+    // duplicate-id's lines counted as every other finding's, CR alone too.
+    const MapFinding& id = *std::find_if(streamed.begin(), streamed.end(), [](const MapFinding& f) {
+        return f.rule == CheckRule::kDuplicateId;
+    });
+    EXPECT_EQ(id.line, 3);
+    EXPECT_NE(EnglishMessage(id).find("map at line 2"), std::string::npos) << EnglishMessage(id);
+    EXPECT_EQ(streamed.back().rule, CheckRule::kImgAlt);
+    EXPECT_EQ(streamed.back().line, 5004);
+
+    std::string nested = "<img src=p.png alt=A usemap=#m>";
+    for (int i = 0; i < 40; ++i) nested += "<map name=m>";
+    nested += "<area coords=0,0,10,10 alt=a>";
+    std::vector<MapFinding> findings = CheckMaps(nested, {{100, 50}});
+    DropRules(findings, {CheckRule::kMapName, CheckRule::kDuplicateMap});
+    EXPECT_EQ(findings.size(), 2 * kMaxFindingsOfOneRule);  // no-href, area-link-attributes
+}
+
+// Each message says the same details in both languages: a place left out
+// of the Japanese would lose a name or a line in the 問題 panel. What a
+// detail holds is never read as a place.
+TEST(MapCheck, BothLanguagesOfAMessageShowEveryDetail) {
+    for (int row = 0; row <= int(CheckText::kSharedMap); ++row) {
+        const CheckTextInfo& info = TextInfo(CheckText(row));
+        EXPECT_EQ(int(info.text), row);
+        for (const char* place : {"{1}", "{2}", "{3}"})
+            EXPECT_EQ(std::string(info.english).find(place) == std::string::npos,
+                      std::string(info.japanese).find(place) == std::string::npos)
+                << info.english << " / " << place;
+    }
+    MapFinding f = MakeFinding(0, CheckText::kMissingMap, {"#{1}{2}"});
+    EXPECT_EQ(f.rule, CheckRule::kMissingMap);
+    EXPECT_EQ(EnglishMessage(f), "usemap \"#{1}{2}\" names no map of the page");
+    EXPECT_NE(JapaneseMessage(f).find("\"#{1}{2}\""), std::string::npos);
 }

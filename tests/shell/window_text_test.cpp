@@ -16,6 +16,7 @@
 #include "doc/page_file.h"
 #include "image/encode_error.h"
 #include "io/messages.h"
+#include "markup/check_messages.h"
 #include "markup/check_rules.h"
 
 namespace {
@@ -113,6 +114,8 @@ private slots:
             Expect(U(rule.japanese), U(rule.id));
             Expect(U(RuleLabel(rule.rule)), U(rule.id));
         }
+        for (int text = 0; text <= int(CheckText::kSharedMap); ++text)
+            Expect(U(TextInfo(CheckText(text)).japanese), QStringLiteral("finding %1").arg(text));
         for (const CommandInfo& command : Commands()) {
             for (const char* text : {command.text, command.prompt, command.tooltip})
                 if (*text) Expect(U(text), QString::number(command.id));
@@ -129,7 +132,7 @@ private slots:
         frame.Problems().show();
         frame.Pane().SetWindowText(
             "<img src=p.png usemap=#m>\r\n<map name=m>\r\n<area shape=rect coords=1,2,3>\r\n"
-            "<area href=\"javascript:x()\" coords=0,0,9,9>\r\n</map>");
+            "<area href=\"javascript:x()\" coords=0,0,9,9>\r\n</map><img alt=a usemap=#nowhere>");
         frame.Problems().Recheck();
         auto* list = frame.Problems().findChild<QTreeWidget*>(QStringLiteral("ProblemsList"));
         QTRY_VERIFY(list->topLevelItemCount() >= 3);
@@ -138,6 +141,8 @@ private slots:
             Expect(item->text(1) + item->text(2), QStringLiteral("cells"));
             Expect(item->toolTip(2), QStringLiteral("tooltip"));
         }
+        // The page's details show with the Japanese.
+        QVERIFY(!list->findItems(QStringLiteral("#nowhere"), Qt::MatchContains, 2).isEmpty());
         Expect(frame.Problems().windowTitle(), QStringLiteral("panel"));
         QVERIFY2(m_english.isEmpty(), qPrintable(m_english.join(QLatin1Char('\n'))));
     }

@@ -9,7 +9,9 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -17,7 +19,6 @@
 
 #include "command.h"
 #include "map_input.h"
-#include "markup/check_report.h"
 #include "markup/finding_writer.h"
 #include "site_pages.h"
 
@@ -84,36 +85,77 @@ bool ParseCheckArgs(const cli::Args& args, CheckArgs* out) {
     return !out->paths.empty();
 }
 
-// One page's findings; false when the page could not be read (said on stderr).
-bool CheckPage(const CheckArgs& args, cli::CPictureCache& cache, PageFindings* page) {
+// Checks one page, its findings (less the rules of --disable) handed to
+// `sink` as they are found; false when the page could not be read (said on
+// stderr).
+bool CheckPage(const CheckArgs& args, cli::CPictureCache& cache, const std::string& file,
+               const std::function<void(const MapFinding&)>& sink) {
     cli::MapInput input;
-    input.name = page->file;
+    input.name = file;
     input.picture = args.picture;
     input.root = args.root;
     if (cli::ReadMapInput(&input) != cli::kOk) return false;
-    page->findings = CheckPageMaps(input.text, cli::LookUpPictures(input, &cache));
-    DropRules(page->findings, args.disabled);
+    CheckPageMaps(input.text, cli::LookUpPictures(input, &cache), [&](MapFinding&& f) {
+        if (std::find(args.disabled.begin(), args.disabled.end(), f.rule) == args.disabled.end())
+            sink(f);
+    });
     return true;
 }
 
-// The text and JSON reports on standard output, a page's findings written
-// as soon as it and every page before it are checked, then let go: a site
-// of many pages is never held whole.
+// The findings of a page checked ahead of the one being written, kept in a
+// temporary file instead of memory until its turn.
+void Spool(std::FILE* file, const MapFinding& f) {
+    const int64_t fields[] = {int64_t(f.offset), f.line, f.column,        int64_t(f.severity),
+                              int64_t(f.rule),   f.area, int64_t(f.text), int64_t(f.args.size())};
+    std::fwrite(fields, sizeof fields, 1, file);
+    for (const std::string& arg : f.args) {
+        const uint64_t size = arg.size();
+        std::fwrite(&size, sizeof size, 1, file);
+        std::fwrite(arg.data(), 1, arg.size(), file);
+    }
+}
+
+bool Unspool(std::FILE* file, MapFinding* f) {
+    int64_t fields[8];
+    if (std::fread(fields, sizeof fields, 1, file) != 1) return false;
+    f->offset = size_t(fields[0]);
+    f->line = int(fields[1]);
+    f->column = int(fields[2]);
+    f->severity = CheckSeverity(fields[3]);
+    f->rule = CheckRule(fields[4]);
+    f->area = int(fields[5]);
+    f->text = CheckText(fields[6]);
+    f->args.resize(size_t(fields[7]));
+    for (std::string& arg : f->args) {
+        uint64_t size = 0;
+        if (std::fread(&size, sizeof size, 1, file) != 1) return false;
+        arg.resize(size);
+        if (size > 0 && std::fread(arg.data(), size, 1, file) != 1) return false;
+    }
+    return true;
+}
+
+// The report on standard output, each finding written as it is found (a
+// page checked ahead by another thread: when its turn comes): neither a
+// page nor a site is ever held whole.
 class CReport {
 public:
-    explicit CReport(bool json)
-        : m_json(json),
-          m_writer(
-              json ? FindingFormat::kJson : FindingFormat::kText, "",
-              [](std::string_view piece) { std::fwrite(piece.data(), 1, piece.size(), stdout); }) {}
+    CReport(const std::string& format)
+        : m_writer(
+              format == "json"    ? FindingFormat::kJson
+              : format == "sarif" ? FindingFormat::kSarif
+                                  : FindingFormat::kText,
+              "",
+              [](std::string_view piece) { std::fwrite(piece.data(), 1, piece.size(), stdout); },
+              ZE_VERSION),
+          m_json(format != "text") {}
 
-    void Write(PageFindings& page) {
-        m_writer.SetFile(page.file);
-        for (const MapFinding& f : page.findings) {
-            m_writer.Write(f);
-            m_errors = m_errors || f.severity == CheckSeverity::kError;
-        }
-        std::vector<MapFinding>().swap(page.findings);
+    void SetFile(const std::string& file) { m_writer.SetFile(file); }
+    void Write(const MapFinding& f) {
+        m_writer.Write(f);
+        m_errors = m_errors || f.severity == CheckSeverity::kError;
+    }
+    void EndPage() {
         m_writer.Flush();
         std::fflush(stdout);
     }
@@ -130,9 +172,17 @@ public:
     }
 
 private:
-    bool m_json;
     CFindingWriter m_writer;
+    bool m_json;
     bool m_errors = false;
+};
+
+// A page as the threads share it: who checks it, where its findings wait.
+struct SitePage {
+    std::atomic<bool> claimed{false};
+    bool read = false;
+    bool done = false;
+    std::FILE* spool = nullptr;
 };
 
 int Run(const cli::Args& rawArgs) {
@@ -144,45 +194,56 @@ int Run(const cli::Args& rawArgs) {
         cli::Fail("cannot open " + missing + ": no such file or folder");
         return cli::kUsageError;
     }
-    std::vector<PageFindings> pages(files.size());
-    std::vector<char> read(files.size(), 0);
-    std::vector<char> done(files.size(), 0);
+    std::vector<SitePage> pages(files.size());
     std::mutex lock;
     std::condition_variable ready;
     cli::CPictureCache cache;
     std::atomic<size_t> next{0};
-    auto work = [&] {
+    // Helpers check the pages ahead into temporary files; a page for which
+    // no temporary file could be made is left to the writer.
+    auto help = [&] {
         for (size_t k = next++; k < pages.size(); k = next++) {
-            pages[k].file = files[k];
-            read[k] = CheckPage(args, cache, &pages[k]);
+            if (pages[k].claimed.exchange(true)) continue;
+            std::FILE* spool = std::tmpfile();
+            const bool read = spool && CheckPage(args, cache, files[k],
+                                                 [spool](const MapFinding& f) { Spool(spool, f); });
             const std::lock_guard<std::mutex> hold(lock);
-            done[k] = 1;
+            pages[k].read = read;
+            pages[k].spool = spool;
+            pages[k].done = true;
             ready.notify_all();
         }
     };
-    std::vector<std::thread> threads;
-    for (int t = 0; t < args.jobs && size_t(t) < files.size(); ++t) threads.emplace_back(work);
+    std::vector<std::thread> helpers;
+    for (int t = 1; t < args.jobs && size_t(t) < files.size(); ++t) helpers.emplace_back(help);
 
-    bool errors = false;
-    if (args.format == "sarif") {
-        // One document naming every rule before its results: written whole.
-        for (std::thread& thread : threads) thread.join();
-        cli::WriteOut(FormatReportSarif(pages, ZE_VERSION));
-        for (const PageFindings& page : pages)
-            for (const MapFinding& f : page.findings)
-                errors = errors || f.severity == CheckSeverity::kError;
-    } else {
-        CReport report(args.format == "json");
-        for (size_t k = 0; k < pages.size(); ++k) {
+    CReport report(args.format);
+    bool unread = false;
+    auto checkHere = [&](size_t k) {
+        unread |= !CheckPage(args, cache, files[k], [&](const MapFinding& f) { report.Write(f); });
+    };
+    for (size_t k = 0; k < pages.size(); ++k) {
+        report.SetFile(files[k]);
+        if (!pages[k].claimed.exchange(true)) {
+            checkHere(k);
+        } else {
             std::unique_lock<std::mutex> hold(lock);
-            ready.wait(hold, [&] { return done[k] != 0; });
+            ready.wait(hold, [&] { return pages[k].done; });
             hold.unlock();
-            report.Write(pages[k]);
+            if (std::FILE* spool = pages[k].spool) {
+                std::rewind(spool);
+                for (MapFinding f; Unspool(spool, &f);) report.Write(f);
+                std::fclose(spool);
+                unread |= !pages[k].read;
+            } else {
+                checkHere(k);
+            }
         }
-        for (std::thread& thread : threads) thread.join();
-        errors = report.Finish();
+        report.EndPage();
     }
-    if (std::count(read.begin(), read.end(), 0) > 0) return cli::kUsageError;
+    for (std::thread& helper : helpers) helper.join();
+    const bool errors = report.Finish();
+    if (unread) return cli::kUsageError;
     return errors ? cli::kFailure : cli::kOk;
 }
 
