@@ -15,6 +15,7 @@
 #include "image/image.h"
 #include "markup/markup_pane.h"
 #include "shell/area_list.h"
+#include "view/area_menu.h"
 #include "view/map_view.h"
 
 namespace {
@@ -35,6 +36,7 @@ struct PasteFixture {
     MemoryMarkupPane pane;
     CMapDoc doc;
     CMapView view;
+    CAreaMenu menu{view};
     CAreaListDock list{pane, view};
     PasteFixture() {
         pane.SetWindowText(kEmpty);
@@ -57,11 +59,12 @@ void BM_PasteAreasWithTheListShown(benchmark::State& state) {
         state.PauseTiming();
         auto f = std::make_unique<PasteFixture>();
         state.ResumeTiming();
-        f->view.PasteAreas();
+        f->menu.PasteAreas();
         f->list.Refresh();
         QApplication::processEvents();
         state.PauseTiming();
-        if (f->view.SelectedAreas().size() != kAreas) state.SkipWithError("not all selected");
+        if (f->view.MapAreas().SelectedAreas().size() != kAreas)
+            state.SkipWithError("not all selected");
         f.reset();
         state.ResumeTiming();
     }
@@ -75,8 +78,8 @@ void BM_SameTextSetWithOneSelected(benchmark::State& state) {
         auto f = std::make_unique<PasteFixture>();
         state.ResumeTiming();
         f->pane.SetWindowText(text);
-        f->view.RefreshAreas();
-        f->view.SelectAreas({kAreas - 1});
+        f->view.MapAreas().RefreshAreas();
+        f->view.MapAreas().SelectAreas({kAreas - 1});
         f->list.Refresh();
         QApplication::processEvents();
         state.PauseTiming();

@@ -277,13 +277,13 @@ CAreaListDock::CAreaListDock(MarkupPane& pane, CMapView& view, QWidget* parent)
     connect(m_table.selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &CAreaListDock::RowsSelected);
     connect(&m_model, &CAreaListModel::rowMoved, this, [this](int row) {
-        m_view.RefreshAreas();
-        m_view.SelectAreas({row});
+        m_view.MapAreas().RefreshAreas();
+        m_view.MapAreas().SelectAreas({row});
         ShowSelection({row});
     });
     connect(&m_model, &QAbstractItemModel::modelReset, this, [this] {
         FitNumbers();
-        ShowSelection(m_view.SelectedAreas());
+        ShowSelection(m_view.MapAreas().SelectedAreas());
     });
 }
 
@@ -333,15 +333,15 @@ void CAreaListDock::RowsSelected() {
     std::sort(areas.begin(), areas.end());
     m_syncing = true;
     if (!areas.isEmpty() && m_view.GetTool() != CMapView::kToolSelect) m_view.OnToolSelect();
-    m_view.RefreshAreas();
-    m_view.SelectAreas(areas);
+    m_view.MapAreas().RefreshAreas();
+    m_view.MapAreas().SelectAreas(areas);
     m_syncing = false;
 }
 
 void CAreaListDock::MoveSelected(int step) {
     Refresh();
-    m_view.RefreshAreas();
-    const QList<int> selected = m_view.SelectedAreas();
+    m_view.MapAreas().RefreshAreas();
+    const QList<int> selected = m_view.MapAreas().SelectedAreas();
     if (selected.size() != 1) return;
     m_model.MoveRow(selected.first(), selected.first() + step);
 }

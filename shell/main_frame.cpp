@@ -24,6 +24,7 @@
 #include "shell/image_map_dlg.h"
 #include "shell/prompts.h"
 #include "shell/recent_files.h"
+#include "view/transfer_runner.h"
 
 namespace {
 QString U(const char* text) {
@@ -213,7 +214,7 @@ void CMainFrame::CreateDocks() {
     });
     connect(&m_problems, &CProblemsPanel::areaChosen, this, [this](int area) {
         m_view.OnToolSelect();
-        m_view.SelectArea(area);
+        m_view.MapAreas().SelectArea(area);
     });
     connect(&m_problems, &CProblemsPanel::tagChosen, this, [this](size_t begin, size_t end) {
         QTextCursor cursor = m_wndEdit.textCursor();
@@ -250,7 +251,7 @@ void CMainFrame::ConnectActions() {
     on(kHelpManual, this, &CMainFrame::OnHelpManual);
     on(kHelpShortcuts, this, &CMainFrame::OnHelpShortcuts);
     on(kHelpAbout, this, &CMainFrame::OnHelpAbout);
-    on(kEditSelectAll, &m_view, &CMapView::SelectAllAreas);
+    on(kEditSelectAll, &m_areaMenu, &CAreaMenu::SelectAllAreas);
     on(kToolCircle, &m_view, &CMapView::OnToolCircle);
     on(kToolRect, &m_view, &CMapView::OnToolRect);
     on(kToolPolygon, &m_view, &CMapView::OnToolPolygon);
@@ -266,7 +267,7 @@ void CMainFrame::ConnectActions() {
     on(kZoomOut, &m_view, &CMapView::OnZoomOut);
     on(kZoomFit, &m_view, &CMapView::OnZoomFit);
     connect(Action(kPixelGrid), &QAction::toggled, &m_view, &CMapView::OnShowPixelGrid);
-    on(kTransfer, &m_view, [this] { m_view.Transfer(m_pane.GetWindowText()); });
+    on(kTransfer, this, &CMainFrame::OnTransfer);
 }
 
 // Undo and redo work on the pane wherever the focus is (the pane's own keys
@@ -283,14 +284,14 @@ void CMainFrame::ConnectPane() {
     undo->setEnabled(false);
     redo->setEnabled(false);
     connect(text, &QTextDocument::contentsChange, &m_view, [this] {
-        m_view.OnPaneChanged();
+        m_view.MapAreas().OnPaneChanged();
         m_areaList.OnPaneChanged();
     });
     connect(text, &QTextDocument::contentsChange, &m_problems, [this] {
         if (m_problems.isVisible()) m_problems.Schedule();
     });
-    connect(&m_wndEdit, &QPlainTextEdit::cursorPositionChanged, &m_view,
-            &CMapView::OnPaneCaretMoved);
+    connect(&m_wndEdit, &QPlainTextEdit::cursorPositionChanged, &m_view.MapAreas(),
+            &CMapAreas::OnPaneCaretMoved);
 }
 
 // The view tells what changed; the frame shows it.
@@ -298,7 +299,7 @@ void CMainFrame::ConnectView() {
     connect(&m_view, &CMapView::commandStateChanged, this, &CMainFrame::UpdateViewChecks);
     connect(&m_view, &CMapView::statusMessage, &m_wndStatusBar,
             [this](const QString& text) { m_wndStatusBar.showMessage(text); });
-    m_view.SetAreaLinkPrompt([this](AreaLink* link) { return AskAreaLink(link); });
+    m_view.MapAreas().SetAreaLinkPrompt([this](AreaLink* link) { return AskAreaLink(link); });
 }
 
 // What the stored settings and the view's state show: check marks, the
@@ -419,8 +420,19 @@ void CMainFrame::SetMarkupModified(bool modified) {
     UpdateTitle(m_docTitle);
 }
 
+void CMainFrame::OnTransfer() {
+    auto* runner = findChild<CTransferRunner*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!runner) {
+        runner = new CTransferRunner(this);
+        connect(runner, &CTransferRunner::finished, this, [this](const QString& line) {
+            if (!line.isEmpty()) m_wndStatusBar.showMessage(line);
+        });
+    }
+    runner->Start(m_pane.GetWindowText());
+}
+
 void CMainFrame::OnAreaCoords() {
-    const QString current = m_view.SelectedCoordsText();
+    const QString current = m_areaMenu.SelectedCoordsText();
     if (current.isEmpty()) {
         m_wndStatusBar.showMessage(U("座標を編集する領域を選択してください。"));
         return;
@@ -430,7 +442,7 @@ void CMainFrame::OnAreaCoords() {
     dialog.setLabelText(U("座標 (カンマ区切り、画像のピクセル):"));
     dialog.setTextValue(current);
     while (Prompts().RunDialog(dialog) == QDialog::Accepted) {
-        if (m_view.SetSelectedCoords(dialog.textValue())) return;
+        if (m_areaMenu.SetSelectedCoords(dialog.textValue())) return;
         Prompts().ShowMessage(this, QStringLiteral("Zer Evizi SEKKA"),
                               U("座標の数がこの形に合いません (矩形は 4 つ、円は 3 つ、"
                                 "多角形は 6 つ以上の偶数個の整数)。"));

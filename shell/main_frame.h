@@ -20,6 +20,7 @@
 #include "shell/markup_edit.h"
 #include "shell/problems_panel.h"
 #include "shell/resizable_bar.h"
+#include "view/area_menu.h"
 #include "view/map_view.h"
 
 class QAction;
@@ -51,6 +52,8 @@ public:
     QStatusBar& StatusBar() { return m_wndStatusBar; }
     QToolBar& ToolBar() { return m_wndToolBar; }
     CMapView& View() { return m_view; }
+    // The view's context menu, the clipboard and the commands on the areas.
+    CAreaMenu& AreaMenu() { return m_areaMenu; }
     CAreaListDock& AreaList() { return m_areaList; }
     // The 問題 panel, hidden at the start; その他 > 問題 shows it.
     CProblemsPanel& Problems() { return m_problems; }
@@ -121,6 +124,10 @@ public slots:
     // Turns full-colour reading of JPEGs on or off for the pictures opened next.
     void OnFullColour();
     void OnBaseFolder();
+    // Sends the pane's whole text, hand edits included, to the sibling HTML
+    // editor off the GUI thread (one at a time); a receiver that did not
+    // answer is reported in the status bar.
+    void OnTransfer();
     // 領域 > 座標: the numbers of the area picked, edited as text.
     void OnAreaCoords();
     // 編集 > 画像とマップの設定: the map's name and the picture's alt, width
@@ -159,6 +166,7 @@ private:
     QStatusBar m_wndStatusBar;
     QToolBar m_wndToolBar;
     CMapView m_view;
+    CAreaMenu m_areaMenu{m_view};
     CAreaListDock m_areaList{m_pane, m_view, this};
     CProblemsPanel m_problems{this};
     QSpinBox m_traceTolerance;

@@ -16,15 +16,15 @@ void CMainFrame::AddArrangeMenus(QMenu* areas) {
     areas->addSeparator();
     const struct {
         const char* text;
-        void (CMapView::*slot)();
+        void (CAreaMenu::*slot)();
     } copies[] = {
-        {"領域をコピー (&Y)\tCtrl+C", &CMapView::CopySelection},
-        {"領域を切り取り (&T)\tCtrl+X", &CMapView::CutSelection},
-        {"領域を貼り付け (&E)\tCtrl+V", &CMapView::PasteAreas},
-        {"領域を複製 (&D)\tCtrl+D", &CMapView::DuplicateSelection},
+        {"領域をコピー (&Y)\tCtrl+C", &CAreaMenu::CopySelection},
+        {"領域を切り取り (&T)\tCtrl+X", &CAreaMenu::CutSelection},
+        {"領域を貼り付け (&E)\tCtrl+V", &CAreaMenu::PasteAreas},
+        {"領域を複製 (&D)\tCtrl+D", &CAreaMenu::DuplicateSelection},
     };
     for (const auto& c : copies)
-        connect(areas->addAction(text(c.text)), &QAction::triggered, &m_view, c.slot);
+        connect(areas->addAction(text(c.text)), &QAction::triggered, &m_areaMenu, c.slot);
     QMenu* arrange = areas->addMenu(text("配置 (&A)"));
     arrange->setObjectName(QStringLiteral("ArrangeMenu"));
     // Filled anew each time: what is enabled follows the selection.
@@ -32,9 +32,9 @@ void CMainFrame::AddArrangeMenus(QMenu* areas) {
         arrange->clear();
         for (QMenu* old : arrange->findChildren<QMenu*>(Qt::FindDirectChildrenOnly))
             old->deleteLater();
-        m_view.FillArrangeMenu(arrange);
+        m_areaMenu.FillArrangeMenu(arrange);
     });
-    m_view.FillArrangeMenu(arrange);
+    m_areaMenu.FillArrangeMenu(arrange);
 }
 
 void CMainFrame::AddGridItems(QMenu* view) {

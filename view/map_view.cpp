@@ -10,7 +10,6 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QMenu>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <algorithm>
@@ -21,6 +20,9 @@
 #include "doc/readout.h"
 #include "doc/settings.h"
 #include "image/image.h"
+#include "view/tools/outline_tool.h"
+#include "view/tools/polygon_tool.h"
+#include "view/tools/rect_tool.h"
 
 namespace {
 
@@ -28,24 +30,6 @@ namespace {
 QPoint ClientPointOf(const QMouseEvent* event) {
     const QPointF pos = event->position();
     return QPoint(static_cast<int>(std::floor(pos.x())), static_cast<int>(std::floor(pos.y())));
-}
-
-// How far from an edge the mouse starts the view scrolling, in client
-// pixels, and how often it scrolls while the button is held.
-constexpr int kAutoScrollEdge = 16;
-constexpr int kAutoScrollMs = 30;
-
-// The scroll of one step along one axis for a mouse at `at` in a view
-// `length` pixels long: none away from the edges, more the farther out.
-int AutoScrollSpeed(int at, int length) {
-    int depth = 0;
-    if (at < kAutoScrollEdge)
-        depth = kAutoScrollEdge - at;
-    else if (at >= length - kAutoScrollEdge)
-        depth = at - (length - kAutoScrollEdge) + 1;
-    if (depth <= 0) return 0;
-    const int speed = std::min(2 + depth / 2, 200);
-    return at < kAutoScrollEdge ? -speed : speed;
 }
 
 }  // namespace
@@ -58,16 +42,14 @@ CMapView::CMapView(QWidget* parent) : QAbstractScrollArea(parent) {
     // window colour wherever the picture does not cover.
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setAutoFillBackground(false);
+    for (const ToolDescriptor* row : MapTools())
+        m_tools[size_t(row->id)] = row->make(*this, m_areas);
+    m_tool = m_tools[size_t(m_nTool)].get();
     UpdateScrollSizes();
-    // Edits of the pane come in bursts (typing, pasting): the areas are read
-    // once the burst pauses.
-    m_refreshTimer.setSingleShot(true);
-    m_refreshTimer.setInterval(20);
-    connect(&m_refreshTimer, &QTimer::timeout, this, &CMapView::RefreshAreas);
-    m_autoScroll.setInterval(kAutoScrollMs);
-    connect(&m_autoScroll, &QTimer::timeout, this, &CMapView::AutoScrollStep);
-    m_pyramidTimer.setInterval(0);
-    connect(&m_pyramidTimer, &QTimer::timeout, this, &CMapView::PyramidStep);
+    connect(&m_areas, &CMapAreas::selectionChanged, this, &CMapView::selectionChanged);
+    connect(&m_cache, &CPictureCache::pyramidBuilt, this, [this] {
+        if (m_zoom.num < m_zoom.den) viewport()->update();
+    });
     m_bCheckerboard = GetViewSwitch(ViewSwitch::kCheckerboard);
     // The zoom last chosen.
     const std::string zoom = GetZoomSetting();
@@ -91,12 +73,12 @@ const CImage* CMapView::Picture() const {
 }
 
 void CMapView::OnInitialUpdate() {
-    m_outlineTool.Forget();
+    OutlineTool().Forget();
     // The readout and link of the picture that went mean nothing now.
     if (std::exchange(m_ptReadout, std::nullopt)) ShowStatus(QString());
     RebuildCache();
-    SelectArea(-1);
-    RefreshAreas();
+    m_areas.SelectArea(-1);
+    m_areas.RefreshAreas();
     if (m_bFit) OnZoomFit();
     UpdateScrollSizes();
     viewport()->update();
@@ -143,7 +125,7 @@ void CMapView::scrollContentsBy(int dx, int dy) {
     UpdateHovered(m_ptHovered);
     // An outline drawn by hand moves with the picture, yet its end at the
     // mouse does not: everything is painted again.
-    if (CurrentOutline().kind != Outline::kNone) {
+    if (CurrentOutline().kind != ToolOutline::kNone) {
         viewport()->update();
         return;
     }
@@ -158,22 +140,20 @@ void CMapView::scrollContentsBy(int dx, int dy) {
 // ---------------------------------------------------------------------------
 // The current tool
 
-CMapView::Outline CMapView::CurrentOutline() const {
-    return m_tool->Outline();
+CRectTool& CMapView::RectTool() const {
+    return static_cast<CRectTool&>(*m_tools[m_nTool == kToolCircle ? kToolCircle : kToolRect]);
 }
-
-CMapTool* CMapView::ToolObject(int tool) {
-    switch (tool) {
-        case kToolCircle:
-        case kToolRect:
-            return &m_rectTool;
-        case kToolPolygon:
-            return &m_polygonTool;
-        case kToolSelect:
-            return &m_selectTool;
-        default:
-            return &m_outlineTool;
-    }
+CPolygonTool& CMapView::PolygonTool() const {
+    return static_cast<CPolygonTool&>(*m_tools[kToolPolygon]);
+}
+COutlineTool& CMapView::OutlineTool() const {
+    return static_cast<COutlineTool&>(*m_tools[kToolTrace]);
+}
+bool CMapView::IsDragging() const {
+    return RectTool().IsDragging();
+}
+int CMapView::VertexCount() const {
+    return PolygonTool().VertexCount();
 }
 
 bool CMapView::InWindow(QPoint client) const {
@@ -188,38 +168,23 @@ void CMapView::RepaintAll() {
 // Commands
 
 void CMapView::SetTool(int tool) {
-    // A rubber band under way goes with its tool; circle and rectangle
-    // share it.
-    if (tool != kToolCircle && tool != kToolRect) m_rectTool.Cancel();
-    m_rectTool.SetCircle(tool == kToolCircle);
-    // The outline tool traces nothing while it is put down.
-    if (tool != kToolTrace) m_outlineTool.Clear();
+    if (tool < 0 || tool >= tool_id::kCount) return;
+    // What the tool put down was drawing goes with it; an open polygon
+    // waits for its tool to come back.
+    if (tool != m_nTool) m_tool->PutDown();
     m_nTool = tool;
-    m_tool = ToolObject(tool);
-    if (tool != kToolSelect) SelectArea(-1);
+    m_tool = m_tools[size_t(tool)].get();
+    if (tool != kToolSelect) m_areas.SelectArea(-1);
     viewport()->update();
-    emit toolChanged(tool);
     emit commandStateChanged();
 }
 
-void CMapView::OnToolCircle() {
-    SetTool(kToolCircle);
-}
-void CMapView::OnToolRect() {
-    SetTool(kToolRect);
-}
-void CMapView::OnToolPolygon() {
-    SetTool(kToolPolygon);
-}
-void CMapView::OnToolSelect() {
-    SetTool(kToolSelect);
-}
 void CMapView::OnToolTrace() {
-    m_outlineTool.Forget();  // the tolerance may have changed since
+    OutlineTool().Forget();  // the tolerance may have changed since
     SetTool(kToolTrace);
 }
 void CMapView::OnTraceToleranceChanged() {
-    m_outlineTool.ToleranceChanged();
+    OutlineTool().ToleranceChanged();
 }
 
 // ---------------------------------------------------------------------------
@@ -230,22 +195,6 @@ QString CMapView::ReadoutText(QPoint client) const {
     const bool inWindow = viewport()->rect().contains(client);
     return QString::fromStdString(
         FormatReadout(Picture(), client.x(), client.y(), scroll.x(), scroll.y(), m_zoom, inWindow));
-}
-
-void CMapView::ShowStatus(const QString& text) {
-    emit statusMessage(text);
-}
-
-QPoint CMapView::Vertex(int i) const {
-    return Mapping().ToClient(m_polygonTool.Placed(i));
-}
-
-QPoint CMapView::AnchorPoint() const {
-    return Mapping().ToClient(m_rectTool.Anchor());
-}
-
-QPoint CMapView::LastPoint() const {
-    return m_nTool == kToolPolygon ? m_polygonTool.LastPoint() : m_rectTool.LastPoint();
 }
 
 void CMapView::ShowReadout(QPoint client, bool changedOnly) {
@@ -277,11 +226,11 @@ void CMapView::mouseMoveEvent(QMouseEvent* event) {
     const QPoint point = ClientPointOf(event);
     m_ptMouse = point;
     if (!Picture()) return;
-    UpdateAutoScroll();
+    m_autoScroll.Follow(point);
     ShowReadout(point);
     UpdateHovered(point);
     m_tool->Move(point);
-    UpdateAutoScroll();  // the move may have started a drag
+    m_autoScroll.Follow(point);  // the move may have started a drag
 }
 
 void CMapView::UpdateHovered(std::optional<QPoint> client) {
@@ -310,7 +259,7 @@ void CMapView::mousePressEvent(QMouseEvent* event) {
     m_modifiers = event->modifiers();
     const QPoint point = ClientPointOf(event);
     m_ptMouse = point;
-    m_bMenuTaken = event->button() == Qt::RightButton && RightClick(point);
+    m_bMenuTaken = event->button() == Qt::RightButton && m_tool->RightClick(point);
     if (event->button() != Qt::LeftButton) {
         QAbstractScrollArea::mousePressEvent(event);
         return;
@@ -326,7 +275,7 @@ void CMapView::mouseReleaseEvent(QMouseEvent* event) {
     m_modifiers = event->modifiers();
     const QPoint point = ClientPointOf(event);
     m_ptMouse = point;
-    m_autoScroll.stop();
+    m_autoScroll.Stop();
     m_tool->Release(point);
 }
 
@@ -339,69 +288,25 @@ void CMapView::mouseDoubleClickEvent(QMouseEvent* event) {
 bool CMapView::focusNextPrevChild(bool next) {
     // Tab and Shift+Tab step through the areas under the last click while
     // there is more than one; otherwise they move the focus.
-    if (m_tool == &m_selectTool && m_selectTool.CycleLastClick(next)) return true;
+    if (m_nTool == kToolSelect && SelectTool().CycleLastClick(next)) return true;
     return QAbstractScrollArea::focusNextPrevChild(next);
 }
 
 void CMapView::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape && CancelDrawing()) return;
-    m_modifiers = event->modifiers();
-    // Copies of areas travel as their tags' text.
-    if ((event->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier) {
-        switch (event->key()) {
-            case Qt::Key_C:
-                CopySelection();
-                return;
-            case Qt::Key_X:
-                CutSelection();
-                return;
-            case Qt::Key_V:
-                PasteAreas();
-                return;
-            case Qt::Key_D:
-                DuplicateSelection();
-                return;
-            default:
-                break;
-        }
+    if (event->key() == Qt::Key_Escape) {
+        m_autoScroll.Stop();
+        if (m_tool->Cancel()) return;
     }
+    m_modifiers = event->modifiers();
     if ((event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && m_tool->Key(event->key()))
         return;
     QAbstractScrollArea::keyPressEvent(event);
 }
 
-bool CMapView::CancelDrawing() {
-    m_autoScroll.stop();
-    return m_tool->Cancel();
-}
-
-bool CMapView::RightClick(QPoint client) {
-    return m_tool->RightClick(client);
-}
-
-bool CMapView::ButtonDragging() const {
-    return m_tool->ButtonDragging();
-}
-
-void CMapView::UpdateAutoScroll() {
-    const bool due = ButtonDragging() && (AutoScrollSpeed(m_ptMouse.x(), viewport()->width()) ||
-                                          AutoScrollSpeed(m_ptMouse.y(), viewport()->height()));
-    if (!due)
-        m_autoScroll.stop();
-    else if (!m_autoScroll.isActive())
-        m_autoScroll.start();
-}
-
-void CMapView::AutoScrollStep() {
-    // A release that never came (the grab lost to another window) stops it.
-    if (!ButtonDragging() || QGuiApplication::mouseButtons() == Qt::NoButton) {
-        m_autoScroll.stop();
-        return;
-    }
-    QScrollBar* across = horizontalScrollBar();
-    QScrollBar* down = verticalScrollBar();
-    across->setValue(across->value() + AutoScrollSpeed(m_ptMouse.x(), viewport()->width()));
-    down->setValue(down->value() + AutoScrollSpeed(m_ptMouse.y(), viewport()->height()));
+void CMapView::contextMenuEvent(QContextMenuEvent* event) {
+    // A right-click that ended a polygon or gave up a drag shows nothing.
+    if (std::exchange(m_bMenuTaken, false) && event->reason() == QContextMenuEvent::Mouse) return;
+    if (Picture()) emit menuWanted(event->pos());
 }
 
 bool CMapView::IsInsidePicture(QPoint client) const {
@@ -413,24 +318,6 @@ bool CMapView::IsInsidePicture(QPoint client) const {
 // ---------------------------------------------------------------------------
 // Finished areas
 
-bool CMapView::AskLink(std::string* url, std::string* alt) {
-    m_pendingLink = {};
-    if (!m_areaLinkPrompt) return m_linkPrompt && m_linkPrompt(url, alt);
-    AreaLink link;
-    link.href = *url;
-    link.alt = *alt;
-    if (!m_areaLinkPrompt(&link)) return false;
-    *url = link.href;
-    *alt = link.alt;
-    m_pendingLink = std::move(link);
-    return true;
-}
-
-void CMapView::InsertLine(const std::string& line) {
-    MarkupPane* pane = Pane();
-    const AreaLink link = std::exchange(m_pendingLink, {});
-    if (!pane) return;
-    m_inserter.Insert(*pane, WithMoreAttributes(line, link), ReadMarkupSettings());
-    // The outlines follow once the burst of changes is over.
-    OnPaneChanged();
+void CMapView::InsertLine(const std::string& line, const AreaLink& link) {
+    m_areas.InsertLine(line, link);
 }

@@ -25,7 +25,6 @@ void CMapView::ApplyZoom(ZoomScale zoom, QPointF picture, QPoint at) {
     scrollTo(verticalScrollBar(), picture.y() * f - at.y());
     viewport()->update();
     if (!changed) return;
-    emit zoomChanged(zoom);
     emit commandStateChanged();
 }
 

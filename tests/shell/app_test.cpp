@@ -337,7 +337,7 @@ private slots:
 
         // Ctrl+A, then 座標: a wrong count is said and asked again.
         frame.Action(cmd::kEditSelectAll)->trigger();
-        QCOMPARE(frame.View().SelectedAreas(), (QList<int>{0, 1}));
+        QCOMPARE(frame.View().MapAreas().SelectedAreas(), (QList<int>{0, 1}));
         std::deque<QString> typed{QStringLiteral("1,2"), QStringLiteral("2, 3 ,30,40")};
         prompts.onDialog = [&](QDialog& dialog) {
             static_cast<QInputDialog&>(dialog).setTextValue(typed.front());

@@ -40,7 +40,7 @@ std::unique_ptr<CImage> Picture() {
 // The link prompt answers a.html and A.
 struct Harness : FrameHarness {
     Harness() : FrameHarness(Picture(), With(""), QSize(640, 560)) {
-        frame.View().SetLinkPrompt([](std::string* url, std::string* alt) {
+        frame.View().MapAreas().SetLinkPrompt([](std::string* url, std::string* alt) {
             *url = "a.html";
             *alt = std::string(1, 'A');  // a literal trips GCC 12's -Wrestrict at -O3
             return true;
@@ -125,7 +125,7 @@ private slots:
         QTRY_COMPARE(h.frame.StatusBar().currentMessage(), QStringLiteral(" "));
 
         // The link dialog run through the seam.
-        h.frame.View().SetLinkPrompt(
+        h.frame.View().MapAreas().SetLinkPrompt(
             [&h](std::string* url, std::string* alt) { return h.frame.AskLink(url, alt); });
         // 参照 starts in the picture's folder.
         h.doc.SetPathName((QDir::tempPath() + QStringLiteral("/p.bmp")).toStdString());
@@ -360,12 +360,12 @@ private slots:
         QCOMPARE(h.Cell(2, CAreaListModel::kFront), QString());
         // A row selects the area and marks its tag in the pane.
         h.List().Table().selectRow(1);
-        QCOMPARE(h.frame.View().SelectedAreas(), QList<int>{1});
+        QCOMPARE(h.frame.View().MapAreas().SelectedAreas(), QList<int>{1});
         QCOMPARE(h.frame.Pane().GetCaret(), size_t(99));
         // A click on the picture selects the row.
         h.Command(cmd::kToolSelect);
         QTest::mouseClick(h.vp(), Qt::LeftButton, {}, QPoint(150, 100));
-        QCOMPARE(h.frame.View().SelectedAreas(), QList<int>{2});
+        QCOMPARE(h.frame.View().MapAreas().SelectedAreas(), QList<int>{2});
         QCOMPARE(h.SelectedRow(), 2);
     }
 
@@ -376,9 +376,9 @@ private slots:
         std::string clip;
         for (int i = 0; i < 25000; ++i) clip += Rect("1,1,5,5");
         QGuiApplication::clipboard()->setText(QString::fromStdString(clip));
-        h.frame.View().PasteAreas();
+        h.frame.AreaMenu().PasteAreas();
         h.List().Refresh();
-        QCOMPARE(h.frame.View().SelectedAreas().size(), 25000);
+        QCOMPARE(h.frame.View().MapAreas().SelectedAreas().size(), 25000);
         const QItemSelection rows = h.List().Table().selectionModel()->selection();
         QCOMPARE(rows.size(), 1);
         QCOMPARE(rows.first().top(), 3);
@@ -401,7 +401,7 @@ private slots:
         QTest::qWait(150);  // the pane's change reaches the list and the view
         QCOMPARE(h.Cell(2, CAreaListModel::kAlt), QStringLiteral("CX"));
         QCOMPARE(h.SelectedRow(), 2);
-        QCOMPARE(h.frame.View().SelectedAreas(), QList<int>{2});
+        QCOMPARE(h.frame.View().MapAreas().SelectedAreas(), QList<int>{2});
     }
 
     void cellsAndMovesAreSingleUndoSteps() {
@@ -433,7 +433,7 @@ private slots:
             "title=\"The &quot;C&quot;\">\r\n"
             "<area shape=\"rect\" coords=\"40,40,90,90\" href=\"b.html\" alt=\"B\">\r\n</map>";
         QCOMPARE(h.Text(), moved);
-        QCOMPARE(h.frame.View().SelectedAreas(), QList<int>{1});
+        QCOMPARE(h.frame.View().MapAreas().SelectedAreas(), QList<int>{1});
         QCOMPARE(h.SelectedRow(), 1);
         QTest::keyClick(&h.List().Table(), Qt::Key_Down, Qt::ControlModifier);
         QCOMPARE(h.Text(), edited);

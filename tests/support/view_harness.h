@@ -13,6 +13,7 @@
 #include "image/image.h"
 #include "markup/markup_pane.h"
 #include "support/memory_store.h"
+#include "view/area_menu.h"
 #include "view/map_view.h"
 
 inline std::unique_ptr<CImage> BlackPicture(int width, int height) {
@@ -46,6 +47,7 @@ struct ViewHarness {
     MemoryMarkupPane pane;
     CMapDoc doc;
     CMapView view;
+    CAreaMenu areaMenu{view};  // its context menu and the clipboard's keys
     QString status = QStringLiteral("(unchanged)");
     bool answerOk = true;
     std::string url = "a.html", alt = "A";
@@ -60,7 +62,7 @@ struct ViewHarness {
         view.setFrameShape(QFrame::NoFrame);
         view.resize(viewport);
         QObject::connect(&view, &CMapView::statusMessage, [this](const QString& s) { status = s; });
-        view.SetLinkPrompt([this](std::string* u, std::string* a) {
+        view.MapAreas().SetLinkPrompt([this](std::string* u, std::string* a) {
             ++asked;
             askedUrl = *u;
             askedAlt = *a;

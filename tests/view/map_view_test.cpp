@@ -183,15 +183,15 @@ private slots:
                           c = area("230,20,280,60", "c");
         Harness h(Gradient(290, 190));
         h.pane.SetWindowText("<map name=\"m\">\r\n" + a + b + c + "</map>");
-        h.view.RefreshAreas();
-        h.view.SelectArea(2);
+        h.view.MapAreas().RefreshAreas();
+        h.view.MapAreas().SelectArea(2);
         QApplication::processEvents();
         PaintedArea painted;
         h.vp()->installEventFilter(&painted);
         // The area painted for the edit; the grab that follows paints all.
         const auto edit = [&h, &painted](const std::string& text) {
             h.pane.SetWindowText("<map name=\"m\">\r\n" + text + "</map>");
-            h.view.RefreshAreas();
+            h.view.MapAreas().RefreshAreas();
             painted.area = 0;
             const QImage screen = h.Screen();
             const qint64 area = painted.area;
@@ -206,7 +206,7 @@ private slots:
         for (const std::string& text :
              {area("10,10,60,40", "x") + area("100,120,120,140", "new") + b + c, a + c, a})
             QVERIFY(edit(text) >= 0);
-        QCOMPARE(h.view.SelectedAreas(), QList<int>{});
+        QCOMPARE(h.view.MapAreas().SelectedAreas(), QList<int>{});
     }
 };
 

@@ -53,10 +53,10 @@ private slots:
         connect(&h.view, &CMapView::selectionChanged, [&](const QList<int>& a) { signalled << a; });
         // A band that holds the circle and the polygon but not all of the rectangle.
         h.Drag({25, 5}, {190, 70});
-        QCOMPARE(h.view.SelectedAreas(), (QList<int>{1, 2}));
+        QCOMPARE(h.view.MapAreas().SelectedAreas(), (QList<int>{1, 2}));
         h.Click({20, 20}, Qt::ShiftModifier);
         h.Click({150, 30}, Qt::ShiftModifier);
-        QCOMPARE(h.view.SelectedAreas(), (QList<int>{0, 1}));
+        QCOMPARE(h.view.MapAreas().SelectedAreas(), (QList<int>{0, 1}));
         QCOMPARE(signalled.last(), (QList<int>{0, 1}));
         // A drag from inside one moves both; the rectangle stops them at the bottom.
         h.Drag({20, 20}, {25, 50});
@@ -65,7 +65,7 @@ private slots:
         h.Key(Qt::Key_Down);
         QCOMPARE(h.Text(), Moved("14,30,104,100", "54,60,20"));
         // The context menu on one of them: 揃える > 右 moves the circle.
-        h.view.SetMenuRunner([](QMenu& menu, QPoint) {
+        h.areaMenu.SetMenuRunner([](QMenu& menu, QPoint) {
             for (QAction* item : menu.actions())
                 if (item->text() == QString::fromUtf8("揃える (&A)"))
                     item->menu()->actions()[1]->trigger();
@@ -74,7 +74,7 @@ private slots:
         QCOMPARE(h.Text(), Moved("14,30,104,100", "84,60,20"));
         h.Key(Qt::Key_Delete);
         QCOMPARE(h.Text(), With(kPoly));
-        QCOMPARE(h.view.SelectedAreas(), QList<int>{});
+        QCOMPARE(h.view.MapAreas().SelectedAreas(), QList<int>{});
     }
 
     void altClickCyclesInBrowserOrder() {
@@ -152,7 +152,7 @@ private slots:
                       "<area shape=rect coords=\"40,30,130,100\" href=\"r.html\">\r\n"
                       "<area shape=poly coords=\"140,30,200,30,170,80\" href=p.html>\r\n"
                       "<area shape=poly coords=\"140,40,200,40,170,90\" href=p.html>\r\n"));
-        QCOMPARE(h.view.SelectedAreas(), (QList<int>{4, 6}));
+        QCOMPARE(h.view.MapAreas().SelectedAreas(), (QList<int>{4, 6}));
     }
 
     void gridAndShiftWhileDrawing() {

@@ -32,14 +32,16 @@ struct Fake : CToolContext, CAreaContext {
                p.y() <= mapping.zoom.ToView(picture.GetHeight());
     }
     bool InWindow(QPoint) const override { return inWindow; }
-    bool AskLink(std::string* url, std::string* alt) override {
+    bool AskLink(AreaLink* link) override {
         ++asked;
-        *url = "u.html";
-        *alt = 'A';
+        link->href = "u.html";
+        link->alt = 'A';
         return answer;
     }
     QWidget* DialogParent() override { return nullptr; }
-    void InsertLine(const std::string& line) override { lines.append(line).push_back('\n'); }
+    void InsertLine(const std::string& line, const AreaLink&) override {
+        lines.append(line).push_back('\n');
+    }
     void UpdateOutline(const ToolOutline&) override {}
     void RepaintAll() override {}
 

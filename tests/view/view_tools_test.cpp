@@ -33,7 +33,7 @@ struct Harness : ViewHarness {
     explicit Harness(const std::string& text = With(""), QSize picture = QSize(200, 100),
                      QSize viewport = QSize(300, 200))
         : ViewHarness(text, BlackPicture(picture.width(), picture.height()), viewport) {
-        view.SetMenuRunner([this](QMenu&, QPoint) { ++menus; });
+        areaMenu.SetMenuRunner([this](QMenu&, QPoint) { ++menus; });
         Show();
     }
     void Right(QPoint p) { QTest::mouseClick(vp(), Qt::RightButton, {}, p); }
@@ -174,9 +174,9 @@ private slots:
         QVERIFY(shot.pixel(60, 60) != shot.pixel(150, 30));  // each its own colour
         QCOMPARE(shot.pixel(12, 12), AreaColour(0).rgb());   // the number's box at the first corner
         QCOMPARE(shot.pixel(122, 12), AreaColour(1).rgb());
-        h.view.SelectArea(0);  // selected: stronger
+        h.view.MapAreas().SelectArea(0);  // selected: stronger
         QVERIFY(qRed(h.Grab().pixel(60, 60)) > qRed(shot.pixel(60, 60)));
-        h.view.SelectArea(-1);
+        h.view.MapAreas().SelectArea(-1);
         SetViewSwitch(ViewSwitch::kAreaFill, false);
         SetViewSwitch(ViewSwitch::kAreaLabels, false);
         h.view.OnShownChanged();
@@ -200,7 +200,7 @@ private slots:
         QVERIFY(!h.view.AreasShown());
         QCOMPARE(Count(h.Grab(), {12, 10}, {98, 10}, kWhite), 0);
         h.pane.SetWindowText(With("<area coords=\"10,20,100,30\" href=x>\r\n"));
-        h.view.RefreshAreas();
+        h.view.MapAreas().RefreshAreas();
         h.view.OnToggleAreas();
         shot = h.Grab();
         QCOMPARE(Count(shot, {12, 10}, {98, 10}, kWhite), 0);
@@ -275,7 +275,7 @@ private slots:
         h.url = "p.html";
         QStringList items;
         const char* pick = "";
-        h.view.SetMenuRunner([&](QMenu& menu, QPoint) {
+        h.areaMenu.SetMenuRunner([&](QMenu& menu, QPoint) {
             items.clear();
             for (QAction* action : menu.actions()) {
                 if (action->isSeparator()) continue;

@@ -8,12 +8,33 @@
 
 #include <QPoint>
 #include <QPolygon>
+#include <memory>
+#include <span>
 #include <string>
 
+#include "markup/area_attributes.h"
 #include "view/view_mapping.h"
 
 class CImage;
+class CAreaContext;
+class CMapTool;
+class CToolContext;
 class QWidget;
+
+// The tools, by id.
+namespace tool_id {
+enum : int { kCircle, kRect, kPolygon, kSelect, kTrace, kCount };
+}
+
+// One row of the tool table, held by the tool's own file: the tool's id, its
+// item in the view's context menu, and how the tool is made.
+struct ToolDescriptor {
+    int id;
+    const char* text;
+    std::unique_ptr<CMapTool> (*make)(CToolContext& context, CAreaContext& areas);
+};
+// Every tool, in id order (the order of the menu items).
+std::span<const ToolDescriptor* const> MapTools();
 
 // What a tool draws over the picture, exclusive-or with white, in client
 // pixels.
@@ -36,13 +57,15 @@ public:
     virtual bool IsInsidePicture(QPoint client) const = 0;
     // Whether a client point lies inside the view's window.
     virtual bool InWindow(QPoint client) const = 0;
-    // Asks for an area's link and alternative text; false when cancelled.
-    virtual bool AskLink(std::string* url, std::string* alt) = 0;
+    // Asks for a new area's link, its alternative text and the optional
+    // attributes; false when cancelled.
+    virtual bool AskLink(AreaLink* link) = 0;
     // What a tool's own dialog (a long trace's progress) opens over; may be
     // null.
     virtual QWidget* DialogParent() = 0;
-    // Puts an area line into the pane's text.
-    virtual void InsertLine(const std::string& line) = 0;
+    // Puts an area line into the pane's text, with the optional attributes
+    // of `link` that have a value.
+    virtual void InsertLine(const std::string& line, const AreaLink& link) = 0;
     // The tool's outline was `before`: what differs from now is painted again.
     virtual void UpdateOutline(const ToolOutline& before) = 0;
     // The whole window is painted again.
@@ -92,4 +115,6 @@ public:
     virtual bool ButtonDragging() const { return false; }
     // The view scrolled while the mouse stayed at `client`.
     virtual void Scrolled(QPoint /*client*/) {}
+    // Another tool was taken up: what this one was drawing goes.
+    virtual void PutDown() {}
 };

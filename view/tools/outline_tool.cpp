@@ -44,12 +44,12 @@ void COutlineTool::Press(QPoint client) {
     m_held = ClientOutline(corners);
     m_ctx.UpdateOutline(before);
 
-    std::string url, alt;
-    if (m_ctx.AskLink(&url, &alt)) {
+    AreaLink link;
+    if (m_ctx.AskLink(&link)) {
         // Picture coordinates as they are: no scroll, no zoom.
         std::vector<ClientPoint> vertices;
         for (const TracePoint& p : corners) vertices.push_back({p.x, p.y});
-        m_ctx.InsertLine(FormatPolyArea(vertices, {}, 1, alt, url));
+        m_ctx.InsertLine(FormatPolyArea(vertices, {}, 1, link.alt, link.href), link);
     }
     m_held = ToolOutline();
     m_ctx.RepaintAll();
@@ -236,3 +236,9 @@ void COutlineTool::Refresh(const CImage* image) {
     else
         m_stepTimer.start();
 }
+
+const ToolDescriptor COutlineTool::kRow = {
+    tool_id::kTrace, "輪郭 (&O)",
+    [](CToolContext& context, CAreaContext&) -> std::unique_ptr<CMapTool> {
+        return std::make_unique<COutlineTool>(context);
+    }};

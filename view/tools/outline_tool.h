@@ -27,6 +27,7 @@ class CImage;
 
 class COutlineTool : public CMapTool {
 public:
+    static const ToolDescriptor kRow;
     // The longest wait between a move and its preview.
     static constexpr int kPreviewDelayMs = 15;
     // The longest a trace holds the window up at a time.
@@ -43,6 +44,7 @@ public:
     void ToleranceChanged();
     // The tool was put down: no preview, nothing traced.
     void Clear();
+    void PutDown() override { Clear(); }
 
     // Whether a preview is being traced.
     bool Busy() const { return m_job && !m_jobDone; }

@@ -96,8 +96,8 @@ ToolOutline CPolygonTool::Outline() const {
 
 void CPolygonTool::FinishPolygon() {
     m_held = Outline();
-    std::string url, alt;
-    if (m_ctx.AskLink(&url, &alt)) {
+    AreaLink link;
+    if (m_ctx.AskLink(&link)) {
         // Written as if drawn at the scroll and zoom of the first corner;
         // corners on the grid as the grid points they stand on.
         const bool snapped = AnySnapped(m_ptVertex.data(), m_nVertexCount);
@@ -109,10 +109,17 @@ void CPolygonTool::FinishPolygon() {
             vertices.push_back(ToClient(snapped ? AreaMapping::ToPicture(p) : atFirst.ToClient(p)));
         }
         m_ctx.InsertLine(
-            FormatPolyArea(vertices, ToClient(atFirst.scroll), atFirst.zoom, alt, url));
+            FormatPolyArea(vertices, ToClient(atFirst.scroll), atFirst.zoom, link.alt, link.href),
+            link);
     }
     m_held = ToolOutline();
     m_nVertexCount = -1;
     m_ptVertex.fill(PlacedPoint());
     m_ctx.RepaintAll();
 }
+
+const ToolDescriptor CPolygonTool::kRow = {
+    tool_id::kPolygon, "多角形 (&P)",
+    [](CToolContext& context, CAreaContext&) -> std::unique_ptr<CMapTool> {
+        return std::make_unique<CPolygonTool>(context);
+    }};

@@ -10,6 +10,7 @@
 
 class CPolygonTool : public CMapTool {
 public:
+    static const ToolDescriptor kRow;
     static constexpr int kMaxVertices = kMaxPolygonCorners;
 
     explicit CPolygonTool(CToolContext& context) : m_ctx(context) {}

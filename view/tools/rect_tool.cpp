@@ -110,8 +110,8 @@ void CRectTool::FinishDrag(QPoint end, const PlacedPoint& placed) {
     m_held = Outline();
     m_bDragging = false;
 
-    std::string url, alt;
-    if (m_ctx.AskLink(&url, &alt)) {
+    AreaLink link;
+    if (m_ctx.AskLink(&link)) {
         // Written as if drawn at the scroll and zoom of the press; points on
         // the grid as the grid points they stand on, the same at any zoom.
         AreaMapping at{m_ptAnchor.zoom, m_ptAnchor.scroll};
@@ -122,10 +122,25 @@ void CRectTool::FinishDrag(QPoint end, const PlacedPoint& placed) {
             at = AreaMapping{};
         }
         const ClientPoint scroll = ToClient(at.scroll);
+        const std::string& alt = link.alt;
+        const std::string& url = link.href;
         const std::string line = m_bCircle ? FormatCircleArea(a, e, scroll, at.zoom, alt, url)
                                            : FormatRectArea(a, e, scroll, at.zoom, alt, url);
-        m_ctx.InsertLine(line);
+        m_ctx.InsertLine(line, link);
     }
     m_held = ToolOutline();
     m_ctx.RepaintAll();
 }
+
+const ToolDescriptor CRectTool::kCircleRow = {
+    tool_id::kCircle, "円 (&C)",
+    [](CToolContext& context, CAreaContext&) -> std::unique_ptr<CMapTool> {
+        auto tool = std::make_unique<CRectTool>(context);
+        tool->SetCircle(true);
+        return tool;
+    }};
+const ToolDescriptor CRectTool::kRectRow = {
+    tool_id::kRect, "矩形 (&R)",
+    [](CToolContext& context, CAreaContext&) -> std::unique_ptr<CMapTool> {
+        return std::make_unique<CRectTool>(context);
+    }};

@@ -9,6 +9,7 @@
 
 class CRectTool : public CMapTool {
 public:
+    static const ToolDescriptor kCircleRow, kRectRow;
     explicit CRectTool(CToolContext& context) : m_ctx(context) {}
 
     // Circles instead of rectangles; a drag under way changes with it.
@@ -23,6 +24,7 @@ public:
     void Release(QPoint client) override;
     bool RightClick(QPoint client) override;
     bool Cancel() override;
+    void PutDown() override { Cancel(); }
     ToolOutline Outline() const override;
     bool ButtonDragging() const override { return m_bDragging; }
 

@@ -369,3 +369,9 @@ bool CSelectTool::Cancel() {
     RepaintSelection(moved);
     return true;
 }
+
+const ToolDescriptor CSelectTool::kRow = {
+    tool_id::kSelect, "選択 (&S)",
+    [](CToolContext& context, CAreaContext& areas) -> std::unique_ptr<CMapTool> {
+        return std::make_unique<CSelectTool>(context, areas);
+    }};

@@ -56,6 +56,7 @@ public:
 
 class CSelectTool : public CMapTool {
 public:
+    static const ToolDescriptor kRow;
     CSelectTool(CToolContext& context, CAreaContext& areas) : m_ctx(context), m_areas(areas) {}
 
     // The selected area's coordinates while a drag reshapes it; null otherwise.
