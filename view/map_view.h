@@ -15,29 +15,19 @@
 // conversions go through AreaMapping (view_mapping.h).
 
 #include <QAbstractScrollArea>
-#include <QList>
-#include <QPoint>
 #include <QRegion>
 #include <QString>
-#include <QTimer>
 #include <array>
-#include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
-#include <string>
-#include <vector>
 
 #include "image/zoom_scale.h"
-#include "markup/area_commands.h"
-#include "view/area_overlay.h"
 #include "view/auto_scroll.h"
 #include "view/map_areas.h"
 #include "view/picture_cache.h"
 #include "view/tools/select_tool.h"
 
 class CMapDoc;
-class MarkupPane;
 class CImage;
 class CRectTool;
 class CPolygonTool;
