@@ -12,5 +12,4 @@ CC=clang CXX=clang++ bash "$top/scripts/build.sh" "$top/build-asan" -DZE_SANITIZ
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
 export LSAN_OPTIONS=suppressions=$top/scripts/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-cd "$top/build-asan"
-ctest --output-on-failure -j "$(nproc)" "$@"
+bash "$top/scripts/ctest.sh" "$top/build-asan" --output-on-failure "$@"

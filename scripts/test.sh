@@ -6,11 +6,10 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 bash "$top/scripts/install-deps.sh"
 bash "$top/scripts/build.sh" "$top/build" -DCMAKE_BUILD_TYPE=Release
-cd "$top/build"
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 status=0
-ctest --output-on-failure -j "$(nproc)" "$@" 2>&1 | tee "$log" || status=$?
+bash "$top/scripts/ctest.sh" "$top/build" --output-on-failure "$@" 2>&1 | tee "$log" || status=$?
 # CTest lists skipped tests after its summary; repeat the summary last.
 grep -E '^[0-9]+% tests passed' "$log" | tail -n 1 || true
 exit $status

@@ -45,7 +45,7 @@ start_editor_on_marker 'house\.bmp - Zer Evizi SEKKA'
 row() { echo "$((origin_x + row_x)) $((origin_y + row_y + ($1 - 1) * row_h))"; }
 click_row() {
   read -r rx ry <<<"$(row "$1")"
-  xdotool mousemove --sync "$rx" "$ry" click 1
+  point "$rx" "$ry" click 1
   sleep 0.3
 }
 saved() { grep -q "$1" "$page"; }
@@ -66,16 +66,16 @@ until_true 10 bash -c '[[ "$(xdotool getwindowname "$0")" == "p.html (house.bmp)
 # 2. Picture to list, list to picture, and a drag in the list.
 xdotool key --delay 100 alt+r s  # the selection tool
 read -r cx cy <<<"$(at 120,40)"
-xdotool mousemove --sync "$cx" "$cy" click 1
+point "$cx" "$cy" click 1
 sleep 0.3
 xdotool key ctrl+Up  # three before two
 click_row 1
 xdotool key ctrl+Down  # one after three
 read -r fx fy <<<"$(row 3)"
 read -r tx ty <<<"$(row 1)"
-xdotool mousemove --sync "$fx" "$fy" mousedown 1
+point "$fx" "$fy" mousedown 1
 for step in 1 2 3 4 5 6 7 8; do
-  xdotool mousemove --sync "$fx" $((fy - (fy - ty) * step / 8))
+  point "$fx" $((fy - (fy - ty) * step / 8))
   sleep 0.05
 done
 sleep 0.3

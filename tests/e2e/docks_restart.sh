@@ -17,7 +17,7 @@ source "$ZE_SOURCE_DIR/tests/e2e/editor_common.bash"
 # The window without its frame and status line, into file $1.
 window_shot() {
   sleep 1.5  # the 問題 panel checks a moment after it shows
-  xdotool mousemove --sync 1020 760
+  point 1020 760
   eval "$(xdotool getwindowgeometry --shell "$win")"
   import -window root -crop "${WIDTH}x$((HEIGHT - 30))+${X}+${Y}" +repage "$1"
 }

@@ -37,13 +37,13 @@ answer_link circle.html "Circle area"
 
 tool p
 read -r x y <<<"$(at "$poly_1")"
-xdotool mousemove --sync "$x" "$y" click 1
+point "$x" "$y" click 1
 sleep 0.6  # longer than a double-click: two separate clicks
 read -r x y <<<"$(at "$poly_2")"
-xdotool mousemove --sync "$x" "$y" click 1
+point "$x" "$y" click 1
 sleep 0.6
 read -r x y <<<"$(at "$poly_3")"
-xdotool mousemove --sync "$x" "$y" click --repeat 2 --delay 80 1
+point "$x" "$y" click --repeat 2 --delay 80 1
 answer_link poly.html "Poly area"
 
 copy_pane "$work/pane.txt"

@@ -25,9 +25,9 @@ read -r view_w view_h <<<"$(convert "$work/shot.png" -fill black +opaque '#40802
   -format '%w %h' info:)"
 echo "$view_w $view_h" > "$work/view.txt"
 
-press() { read -r x y <<<"$(at "$1")"; xdotool mousemove --sync "$x" "$y" mousedown 1; }
-move() { read -r x y <<<"$(at "$1")"; xdotool mousemove --sync "$x" "$y"; sleep 0.1; }
-click() { read -r x y <<<"$(at "$1")"; xdotool mousemove --sync "$x" "$y" click "${2:-1}"; sleep 0.6; }
+press() { read -r x y <<<"$(at "$1")"; point "$x" "$y" mousedown 1; }
+move() { read -r x y <<<"$(at "$1")"; point "$x" "$y"; sleep 0.1; }
+click() { read -r x y <<<"$(at "$1")"; point "$x" "$y" click "${2:-1}"; sleep 0.6; }
 
 # A rubber band given up by Esc: its release writes nothing.
 press 40,40

@@ -62,6 +62,19 @@ until_true() {
   return 1
 }
 
+# Moves the pointer to screen point $1 $2, waits until the server has it
+# there, then hands the rest of the arguments to xdotool (click 1,
+# mousedown 1...). xdotool's own `mousemove --sync` waits 15 s for a move
+# when the pointer is at that point already.
+point() {
+  local x=$1 y=$2
+  shift 2
+  xdotool mousemove "$x" "$y"
+  until_true 5 pointer_at "$x" "$y" || fail "the pointer did not come to $x,$y"
+  [ $# -eq 0 ] || xdotool "$@"
+}
+pointer_at() { [ "$(xdotool getmouselocation 2>/dev/null | cut -d' ' -f1,2)" = "x:$1 y:$2" ]; }
+
 # Starts openbox and waits until it has announced itself: a window mapped
 # while it is still starting may stay unmapped. $editor is ended on exit too.
 start_wm() {
@@ -95,7 +108,7 @@ start_editor() {
   win=$(find_window "$1" 30 || true)
   [ -n "$win" ] || fail "the editor's window did not appear"
   xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
-  xdotool mousemove --sync 1020 760  # keep the pointer off the picture
+  point 1020 760  # keep the pointer off the picture
 }
 
 # start_editor, then finds the picture's origin on the screen by its marker
@@ -147,9 +160,9 @@ answer_link() {
 # through the clipboard into file $1.
 copy_pane() {
   eval "$(xdotool getwindowgeometry --shell "$win")"
-  xdotool mousemove --sync $((X + 60)) $((Y + HEIGHT - 100)) click 1
+  point $((X + 60)) $((Y + HEIGHT - 100)) click 1
   xdotool key --window "$win" ctrl+a ctrl+c
-  until_true 5 bash -c 'xclip -o -selection clipboard > "$0" 2>/dev/null && grep -q "</map>" "$0"' \
+  until_true 10 bash -c 'xclip -o -selection clipboard > "$0" 2>/dev/null && grep -q "</map>" "$0"' \
     "$1" || fail "nothing came through the clipboard"
 }
 
@@ -159,9 +172,9 @@ at() { echo "$((origin_x + ${1%,*})) $((origin_y + ${1#*,}))"; }
 drag() {
   read -r fx fy <<<"$(at "$1")"
   read -r tx ty <<<"$(at "$2")"
-  xdotool mousemove --sync "$fx" "$fy" mousedown 1
-  xdotool mousemove --sync $(((fx + tx) / 2)) $(((fy + ty) / 2))
-  xdotool mousemove --sync "$tx" "$ty"
+  point "$fx" "$fy" mousedown 1
+  point $(((fx + tx) / 2)) $(((fy + ty) / 2))
+  point "$tx" "$ty"
   sleep 0.1
   xdotool mouseup 1
 }
@@ -174,8 +187,10 @@ dialog() {
   id=$(find_window "$1" 15 || true)
   [ -n "$id" ] || fail "no window \"$1\""
   xdotool windowactivate --sync "$id" >/dev/null 2>&1 || true
-  sleep 0.3
+  # Keys go to the window with the input focus, which may follow late.
+  until_true 5 focused "$id" || fail "the window \"$1\" did not take the focus"
 }
+focused() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; }
 gone() {
   until_true 10 bash -c '! xdotool search --onlyvisible --name "$0" >/dev/null 2>&1' "$1" ||
     fail "the window \"$1\" stayed open"

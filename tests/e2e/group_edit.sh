@@ -36,11 +36,11 @@ expect_line() {
     { tr -d '\r' <"$work/pane.txt" >&2; fail "after $1 the pane lacks $2"; }
   echo "ok: $1"
 }
-click_at() { read -r x y <<<"$(at "$1")"; xdotool mousemove --sync "$x" "$y" click "${@:2}" 1; }
+click_at() { read -r x y <<<"$(at "$1")"; point "$x" "$y" click "${@:2}" 1; }
 # A Shift+click on empty picture gives it the keys and keeps the selection.
 focus_picture() {
   read -r x y <<<"$(at 150,110)"
-  xdotool mousemove --sync "$x" "$y" keydown shift click 1 keyup shift
+  point "$x" "$y" keydown shift click 1 keyup shift
 }
 
 xdotool key ctrl+shift+o

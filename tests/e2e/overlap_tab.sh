@@ -22,7 +22,7 @@ drag 50,40 90,80
 answer_link r2.html R2
 xdotool key --delay 100 alt+r s  # the selection tool
 read -r x y <<<"$(at 60,50)"
-xdotool mousemove --sync "$x" "$y" click 1
+point "$x" "$y" click 1
 sleep 0.3
 xdotool key Tab
 sleep 0.3

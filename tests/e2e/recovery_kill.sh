@@ -42,7 +42,7 @@ win=$(wait_window 30 '^pic\.bmp - Zer Evizi SEKKA$') ||
   fail "no editor window"
 xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
 eval "$(xdotool getwindowgeometry --shell "$win")"
-xdotool mousemove --sync $((X + 60)) $((Y + HEIGHT - 100)) click 1
+point $((X + 60)) $((Y + HEIGHT - 100)) click 1
 xdotool key --window "$win" ctrl+End
 xdotool type --delay 30 'kept after kill'
 until_true 10 bash -c "xdotool getwindowname $win | grep -q '^\*pic\.bmp'" ||

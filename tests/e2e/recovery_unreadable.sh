@@ -36,7 +36,7 @@ box=$(message)
 xdotool windowactivate --sync "$box" >/dev/null 2>&1 || true
 # The text can be selected: a click into it, then all of it to the clipboard.
 eval "$(xdotool getwindowgeometry --shell "$box")"
-xdotool mousemove --sync $((X + WIDTH / 2)) $((Y + HEIGHT / 3)) click 1
+point $((X + WIDTH / 2)) $((Y + HEIGHT / 3)) click 1
 xdotool key --delay 100 ctrl+a ctrl+c
 until_true 5 bash -c 'xclip -o -selection clipboard > "$0" 2>/dev/null && grep -q 33333 "$0"' \
   "$work/message.txt" || fail "the message was not copied: $(xclip -o -selection clipboard 2>&1)"
@@ -54,7 +54,7 @@ until_true 10 bash -c '! xdotool search --onlyvisible --name "^Zer Evizi SEKKA$"
 win=$(xdotool search --onlyvisible --name '^無題 - Zer Evizi SEKKA$' | head -1)
 xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
 eval "$(xdotool getwindowgeometry --shell "$win")"
-xdotool mousemove --sync $((X + 60)) $((Y + HEIGHT - 100)) click 1
+point $((X + 60)) $((Y + HEIGHT - 100)) click 1
 xdotool type --delay 30 'still here'
 until_true 10 bash -c "xdotool getwindowname $win | grep -q '^\*無題 - Zer Evizi SEKKA$'" ||
   fail "the editor does not respond: $(xdotool getwindowname "$win")"

@@ -32,7 +32,7 @@ start_editor_on_marker 'pic\.bmp - Zer Evizi SEKKA'
 # hold the last copy for a moment).
 expect_pane() {
   eval "$(xdotool getwindowgeometry --shell "$win")"
-  xdotool mousemove --sync $((X + 60)) $((Y + HEIGHT - 100)) click 1
+  point $((X + 60)) $((Y + HEIGHT - 100)) click 1
   xdotool key --window "$win" ctrl+a ctrl+c
   if ! until_true 5 bash -c \
       '[ "$(xclip -o -selection clipboard 2>/dev/null | tr -d "\r")" = "$(cat "$0")" ]' \
@@ -60,7 +60,7 @@ expect_pane drawn "undo"
 xdotool key ctrl+y
 expect_pane moved "redo"
 read -r x y <<<"$(at 60,50)"
-xdotool mousemove --sync "$x" "$y" click 1
+point "$x" "$y" click 1
 xdotool key Delete
 expect_pane deleted "Delete"
 INNER

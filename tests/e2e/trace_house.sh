@@ -34,7 +34,7 @@ start_editor_on_marker 'house\.bmp - Zer Evizi SEKKA'
 # The Areas menu (領域, Alt+R), then 輪郭 (O).
 xdotool key --delay 100 alt+r o
 x=$((origin_x + roof_x)) y=$((origin_y + roof_y))
-xdotool mousemove --sync "$x" "$y"
+point "$x" "$y"
 # The preview: the outline crosses the wall's left edge (x 40) in white
 # exclusive-or, so the wall's colour is gone there.
 wall_edge_changed() { [ "$(screen_colour $((origin_x + 40)) $((origin_y + 100)))" != C8503C ]; }

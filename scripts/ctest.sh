@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Runs CTest in the build tree DIR with the given options:
+#   scripts/ctest.sh DIR [ctest options...]
+# One test a core, except the end-to-end tests, which wait on the editor and
+# their X server most of the time: one more of them than there are cores
+# runs beside the others (the "cores" and "displays" resources of
+# tests/CMakeLists.txt).
+set -euo pipefail
+dir=$1; shift
+cores=$(nproc)
+spec=$(mktemp)
+trap 'rm -f "$spec"' EXIT
+cat >"$spec" <<SPEC
+{"version": {"major": 1, "minor": 0},
+ "local": [{"cores": [{"id": "0", "slots": $cores}],
+            "displays": [{"id": "0", "slots": $((cores + 1))}]}]}
+SPEC
+cd "$dir"
+ctest --resource-spec-file "$spec" -j "$((2 * cores + 1))" "$@"
