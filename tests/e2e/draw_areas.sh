@@ -43,7 +43,7 @@ read -r x y <<<"$(at "$poly_2")"
 point "$x" "$y" click 1
 sleep 0.6
 read -r x y <<<"$(at "$poly_3")"
-point "$x" "$y" click --repeat 2 --delay 80 1
+point "$x" "$y" click --repeat 2 --delay 40 1
 answer_link poly.html "Poly area"
 
 copy_pane "$work/pane.txt"

@@ -58,7 +58,7 @@ tool s
 
 # A corner in the middle of the polygon's top edge, then removed again.
 click_at 120,35
-click_at 120,20 --repeat 2 --delay 80
+click_at 120,20 --repeat 2 --delay 40
 expect_line "a double-click on an edge" \
   '<area shape="poly" coords="100,20,120,20,140,20,120,60" href="p.html" alt="P">'
 # (The copy of the pane moved its caret out of the tag: selected again.)
