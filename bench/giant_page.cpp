@@ -125,7 +125,7 @@ Cost ReadPage(const std::string& source, bool merge) {
         const std::string pane = ExtractMarkup(bytes, page, 0);
         if (!merge) return;
         std::string merged;
-        if (MergeMarkup(bytes, page, 0, pane, &merged) != MergeStatus::kMerged) std::abort();
+        if (MergeMarkup(bytes, page, 0, pane, &merged) != ze::StatusCode::kOk) std::abort();
         benchmark::DoNotOptimize(merged.data());
     });
 }

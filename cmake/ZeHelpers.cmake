@@ -8,7 +8,8 @@ function(ze_glob var dir)
 endfunction()
 
 # ze_layer_check(target dir allowed...): the build of `target` fails when a
-# file under `dir` includes from a project folder not in `allowed`.
+# file under `dir` includes from a project folder not in `allowed` (a folder,
+# or one header of a folder: "image/zoom_scale.h").
 function(ze_layer_check target dir)
   file(GLOB_RECURSE _files CONFIGURE_DEPENDS ${dir}/*.h ${dir}/*.cpp)
   set(_stamp ${CMAKE_CURRENT_BINARY_DIR}/${target}_layers.stamp)

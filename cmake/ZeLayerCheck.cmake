@@ -3,7 +3,8 @@
 # The folders stand in layers, each using only those below:
 #   io < image < markup < doc < store, transfer < view < shell
 # Run as `cmake -DDIR=<folder> -DALLOWED=<folders> -DSTAMP=<file> -P` this file;
-# ALLOWED lists the project folders that DIR may include from.
+# ALLOWED lists the project folders that DIR may include from, or single
+# headers ("image/zoom_scale.h") where only those of a folder may be taken.
 cmake_policy(SET CMP0057 NEW)
 set(_layers io image markup doc store transfer view shell tools)
 file(GLOB_RECURSE _files "${DIR}/*.h" "${DIR}/*.cpp")
@@ -13,7 +14,9 @@ foreach(f ${_files})
   file(STRINGS "${f}" _incs REGEX "^[ \t]*#[ \t]*include[ \t]*\"[a-z_]+/")
   foreach(inc ${_incs})
     string(REGEX REPLACE "^[^\"]*\"([a-z_]+)/.*" "\\1" _dir "${inc}")
-    if(_dir IN_LIST _layers AND NOT _dir STREQUAL _self AND NOT _dir IN_LIST ALLOWED)
+    string(REGEX REPLACE "^[^\"]*\"([^\"]+)\".*" "\\1" _path "${inc}")
+    if(_dir IN_LIST _layers AND NOT _dir STREQUAL _self AND NOT _dir IN_LIST ALLOWED
+       AND NOT _path IN_LIST ALLOWED)
       list(APPEND _bad "${f}: ${_dir}/")
     endif()
   endforeach()

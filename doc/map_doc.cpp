@@ -76,7 +76,7 @@ bool ReadAgainForSave(int sourceType, bool fullColour, int targetType) {
 }
 
 SaveStatus CMapDoc::SavePicture(const std::string& path, const ze::SaveOptions& options) {
-    m_writeError = ze::WriteError::kNone;
+    m_writeError = ze::StatusCode::kOk;
     m_encodeFailure = {};
     if (path.empty()) return SaveStatus::kNoName;
     const int type = PictureTypeFromPath(path);

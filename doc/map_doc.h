@@ -46,7 +46,7 @@ public:
     // as they are.
     SaveStatus SavePicture(const std::string& path, const ze::SaveOptions& options = {});
     // Why the last SavePicture gave kWriteFailed.
-    ze::WriteError GetWriteError() const { return m_writeError; }
+    ze::Status GetWriteError() const { return m_writeError; }
     const ze::EncodeFailure& GetEncodeFailure() const { return m_encodeFailure; }
 
     // The pane the skeleton is written to (not owned; may be null).
@@ -72,7 +72,7 @@ private:
     std::function<void(const std::string&)> m_onPathSet;
     std::string m_strPathName;
     std::string m_strTitle;
-    ze::WriteError m_writeError = ze::WriteError::kNone;
+    ze::Status m_writeError = ze::StatusCode::kOk;
     ze::EncodeFailure m_encodeFailure;
 };
 

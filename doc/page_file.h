@@ -8,7 +8,7 @@
 
 struct PageFile {
     bool ok = false;
-    std::string error;  // why not, in a few words, when !ok
+    ze::Status error;   // why not, when !ok
     std::string bytes;  // the whole file
     HtmlPage page;
 };

@@ -38,7 +38,7 @@ uint64_t PageHash(std::string_view bytes) {
 
 PageSnapshot TakePageSnapshot(std::string_view bytes, const HtmlPage& page, size_t index) {
     PageSnapshot snapshot;
-    if (page.status != PageStatus::kOk || index >= page.maps.size()) return snapshot;
+    if (page.status != ze::StatusCode::kOk || index >= page.maps.size()) return snapshot;
     const PageImageMap& entry = page.maps[index];
     snapshot.known = true;
     snapshot.size = bytes.size();
@@ -107,7 +107,7 @@ PageSavePlan PlanPageSave(std::string_view bytes, const HtmlPage& page,
 PageSnapshot PaneIdentity(std::string_view paneText) {
     const HtmlPage page = ReadHtmlPage(paneText);
     PageSnapshot identity;
-    if (page.status != PageStatus::kOk) return identity;
+    if (page.status != ze::StatusCode::kOk) return identity;
     identity.source = page.maps.front().source;
     identity.mapName = page.maps.front().mapName;
     return identity;

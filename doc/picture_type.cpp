@@ -13,12 +13,5 @@ std::string PictureExtensionOfPath(const std::string& path) {
 }
 
 int PictureTypeFromPath(const std::string& path) {
-    const std::string ext = PictureExtensionOfPath(path);
-    if (ext.empty()) return kImageUnknown;
-    for (const PictureTypeInfo& type : PictureTypes()) {
-        if (!type.canOpen && !type.canSave) continue;
-        if (ext == type.extension || (type.otherExtension && ext == type.otherExtension))
-            return type.code;
-    }
-    return kImageUnknown;
+    return ImageTypeFromName(path);
 }

@@ -10,8 +10,8 @@
 // text is never altered). Empty when the path holds no ".".
 std::string PictureExtensionOfPath(const std::string& path);
 
-// The type of a path by its extension, in any case, among the types the
-// editor opens or saves (PictureTypes): "jpg" and "jpeg" give 1 (JPEG), "gif"
-// 2, "png" 4, "bmp" 0, "webp" 5, "avif" 6; -1 for any other extension and for
+// The type of a path by its extension, in any case, from the one table of
+// formats (ImageTypeFromName): "jpg" and "jpeg" give 1 (JPEG), "gif" 2,
+// "png" 4, "bmp" 0, "webp" 5, "avif" 6; -1 for any other extension and for
 // a path without one.
 int PictureTypeFromPath(const std::string& path);

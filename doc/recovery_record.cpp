@@ -20,8 +20,10 @@ void Field(std::string& out, std::string_view name, std::string_view value) {
     out += '\n';
 }
 
-std::string TooLarge() {
-    return "larger than " + std::to_string(kRecoveryMaxBytes >> 20) + " MB";
+ze::Status TooLarge() {
+    ze::Status status = ze::StatusCode::kOverBound;
+    status.limit = static_cast<int64_t>(kRecoveryMaxBytes);
+    return status;
 }
 
 // Reads "NAME LENGTH\nVALUE\n" at the front of `in`.
@@ -69,28 +71,24 @@ bool ParseRecoveryRecord(std::string_view bytes, RecoveryRecord* record) {
     return true;
 }
 
-bool ReadRecoveryFile(const std::string& path, RecoveryRecord* record, std::string* why) {
+bool ReadRecoveryFile(const std::string& path, RecoveryRecord* record, ze::Status* why) {
     std::string bytes;
-    const ze::OwnFileStatus status = ze::ReadOwnFile(path, kRecoveryMaxBytes, &bytes);
-    if (status == ze::OwnFileStatus::kTooLarge) {
-        *why = TooLarge();
-        return false;
-    }
-    if (status != ze::OwnFileStatus::kOk) {
-        *why = ze::OwnFileStatusText(status);
+    const ze::Status status = ze::ReadOwnFile(path, kRecoveryMaxBytes, &bytes);
+    if (!status.ok()) {
+        *why = status == ze::StatusCode::kOverBound ? TooLarge() : status;
         return false;
     }
     if (!ParseRecoveryRecord(bytes, record)) {
-        *why = "cut off or damaged";
+        *why = ze::StatusCode::kDamaged;
         return false;
     }
     return true;
 }
 
-bool WriteRecoveryFile(const std::string& path, const RecoveryRecord& record, std::string* why) {
-    const ze::OwnFileStatus there = ze::CheckOwnFile(path, SIZE_MAX);
-    if (there != ze::OwnFileStatus::kOk && there != ze::OwnFileStatus::kMissing) {
-        *why = std::string("the file there is ") + ze::OwnFileStatusText(there);
+bool WriteRecoveryFile(const std::string& path, const RecoveryRecord& record, ze::Status* why) {
+    const ze::Status there = ze::CheckOwnFile(path, SIZE_MAX);
+    if (!there.ok() && there != ze::StatusCode::kMissing) {
+        *why = there;
         return false;
     }
     const std::string bytes = FormatRecoveryRecord(record);
@@ -98,10 +96,8 @@ bool WriteRecoveryFile(const std::string& path, const RecoveryRecord& record, st
         *why = TooLarge();
         return false;
     }
-    const ze::WriteError error = ze::WriteFileSafely(path, [&bytes](std::FILE* f) {
+    *why = ze::WriteFileSafely(path, [&bytes](std::FILE* f) {
         return std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     });
-    if (error == ze::WriteError::kNone) return true;
-    *why = ze::WriteErrorText(error);
-    return false;
+    return why->ok();
 }

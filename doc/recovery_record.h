@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "io/status.h"
 #include "markup/html_page.h"
 
 struct RecoveryRecord {
@@ -28,11 +29,12 @@ inline constexpr size_t kRecoveryMaxBytes = PageLimits{}.maxBytes;
 
 // Reads a copy from its file: only a regular file that is not a link, is the
 // user's own and holds at most kRecoveryMaxBytes, opened without blocking.
-// False, with a short English reason in *why, for anything else and for a
-// copy that does not read as a whole record; the file is left as it is.
-bool ReadRecoveryFile(const std::string& path, RecoveryRecord* record, std::string* why);
-// Replaces the copy at `path` safely. False, with a short English reason in
-// *why, when it cannot be written, when it would not read back (above the
-// bound), and when something other than a regular file of the user's stands
-// at `path` (a link is never written through).
-bool WriteRecoveryFile(const std::string& path, const RecoveryRecord& record, std::string* why);
+// False, with the reason in *why, for anything else (kOverBound with the
+// bound as its limit) and for a copy that does not read as a whole record
+// (kDamaged); the file is left as it is.
+bool ReadRecoveryFile(const std::string& path, RecoveryRecord* record, ze::Status* why);
+// Replaces the copy at `path` safely. False, with the reason in *why, when
+// it cannot be written, when it would not read back (kOverBound), and when
+// something other than a regular file of the user's stands at `path` (what
+// stands there: a link is never written through).
+bool WriteRecoveryFile(const std::string& path, const RecoveryRecord& record, ze::Status* why);

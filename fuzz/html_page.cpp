@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         (void)CheckPaneBounds(bytes, page, i);
         const std::string pane = ExtractMarkup(bytes, page, i);
         std::string merged;
-        if (MergeMarkup(bytes, page, i, pane, &merged) != MergeStatus::kMerged) __builtin_trap();
+        if (MergeMarkup(bytes, page, i, pane, &merged) != ze::StatusCode::kOk) __builtin_trap();
         if (merged != bytes) __builtin_trap();
         const std::string drawn =
             InsertAreaLine(pane, "<area shape=\"rect\" coords=\"1,2,3,4\">", MarkupSettings{});

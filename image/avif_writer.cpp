@@ -45,7 +45,7 @@ int CAvifImpl::Write(const std::string& name) {
         return FailEncode(ze::EncodeError::kNoPixels, kImageAvif);
     writeError =
         ze::WriteFileSafely(fileName, [this](std::FILE* f) { return WriteStream(f) != 0; });
-    return writeError == ze::WriteError::kNone ? 1 : 0;
+    return writeError == ze::StatusCode::kOk ? 1 : 0;
 }
 
 int CAvifImpl::WriteStream(std::FILE* file) const {

@@ -157,19 +157,28 @@ ReadFailure Unsupported(ReadVariant variant, int64_t value) {
 }
 
 // kNone when the headers describe a picture this reader takes.
-ReadFailure ParseHeaders(Source& src, Layout& out, int64_t maxPixels) {
-    const auto cut = [&src] { return Failed(ReadError::kTruncated, int64_t(src.Size())); };
-    uint8_t fh[14];
-    const size_t got = src.ReadAt(0, fh, sizeof fh);
-    // Data that does not start with "BM" is taken as an information header
-    // without a file header; its pixels follow the colour table.
-    const bool fileHeader = got >= 2 && Get16(fh) == 0x4D42;
-    if (got < sizeof fh) return (got < 2 || fileHeader) ? cut() : Failed(ReadError::kNotThisType);
-    const uint64_t start = fileHeader ? 14 : 0;
-    const uint32_t pixelOffset = fileHeader ? Get32(fh + 10) : 0;
+// What the file header gives: where the information header starts and
+// where it says the pixels are (0: not said).
+struct Start {
+    uint64_t header = 0;
+    uint32_t pixelOffset = 0;
+};
 
+// What the information header says before it is checked.
+struct Declared {
+    int64_t width = 0;  // as the file has them: the height negative when top-down
+    int64_t height = 0;
+    uint32_t used = 0;     // the header's count of colours
+    uint64_t tableAt = 0;  // where the colour table starts
+};
+
+// The fields of the information header (and the masks after a plain one)
+// into `out` and `declared`.
+ReadFailure ReadInfoHeader(Source& src, const Start& at, bool fileHeader, Layout& out,
+                           Declared& declared) {
+    const auto cut = [&src] { return Failed(ReadError::kTruncated, int64_t(src.Size())); };
     uint8_t ih[124] = {};
-    if (src.ReadAt(start, ih, 4) < 4) return cut();
+    if (src.ReadAt(at.header, ih, 4) < 4) return cut();
     const uint32_t size = Get32(ih);
     if (!IsKnownHeaderSize(size)) {
         // Without "BM" and a header size of its own, the bytes are no BMP.
@@ -178,40 +187,41 @@ ReadFailure ParseHeaders(Source& src, Layout& out, int64_t maxPixels) {
         if (size >= 16 && size <= 64) return Unsupported(ReadVariant::kOs2Bmp, size);
         return Unsupported(ReadVariant::kBmpHeader, size);
     }
-    if (src.ReadAt(start, ih, size) < size) return cut();
-
-    int64_t width, height;
-    uint32_t used = 0;
+    if (src.ReadAt(at.header, ih, size) < size) return cut();
     if (size == 12) {
-        width = Get16(ih + 4);
-        height = Get16(ih + 6);
+        declared.width = Get16(ih + 4);
+        declared.height = Get16(ih + 6);
         out.depth = Get16(ih + 10);
         out.entrySize = 3;
         if (out.depth != 1 && out.depth != 4 && out.depth != 8 && out.depth != 24)
             return Unsupported(ReadVariant::kBmpDepth, out.depth);
     } else {
-        width = static_cast<int32_t>(Get32(ih + 4));
-        height = static_cast<int32_t>(Get32(ih + 8));
+        declared.width = static_cast<int32_t>(Get32(ih + 4));
+        declared.height = static_cast<int32_t>(Get32(ih + 8));
         out.depth = Get16(ih + 14);
         out.compression = Get32(ih + 16);
         out.sizeImage = Get32(ih + 20);
         out.xPels = static_cast<int32_t>(Get32(ih + 24));
         out.yPels = static_cast<int32_t>(Get32(ih + 28));
-        used = Get32(ih + 32);
+        declared.used = Get32(ih + 32);
         out.clrImportant = Get32(ih + 36);
         if (size >= 52)
             for (int i = 0; i < 3; ++i) out.masks[i] = Get32(ih + 40 + 4 * i);
     }
-    uint64_t pos = start + size;
+    declared.tableAt = at.header + size;
     if (size == 40 && (out.compression == kBitFields || out.compression == kAlphaBitFields)) {
         // The masks follow the plain header (a fourth, alpha, with type 6).
         uint8_t m[16];
         const size_t n = out.compression == kBitFields ? 12 : 16;
-        src.ReadAt(pos, m, n);
+        src.ReadAt(declared.tableAt, m, n);
         for (int i = 0; i < 3; ++i) out.masks[i] = Get32(m + 4 * i);
-        pos += n;
+        declared.tableAt += n;
     }
+    return {};
+}
 
+// The picture's size and row order, bounded by maxPixels.
+ReadFailure TakeSize(int64_t width, int64_t height, int64_t maxPixels, Layout& out) {
     if (width <= 0 || height == 0 || height < -int64_t{std::numeric_limits<int32_t>::max()})
         return Failed(ReadError::kNoImage);
     out.topDown = height < 0;
@@ -223,12 +233,15 @@ ReadFailure ParseHeaders(Source& src, Layout& out, int64_t maxPixels) {
     }
     out.width = static_cast<int>(width);
     out.height = static_cast<int>(height);
+    return {};
+}
 
+// Depth and compression as a pair this reader takes; the block's depth.
+// `compressionAt` is where the compression field stands in the file.
+ReadFailure TakeCoding(int64_t compressionAt, Layout& out) {
     const int d = out.depth;
     if (d != 1 && d != 4 && d != 8 && d != 16 && d != 24 && d != 32)
         return Unsupported(ReadVariant::kBmpDepth, d);
-    // Where the compression field stands, for a combination that makes no sense.
-    const int64_t compressionAt = static_cast<int64_t>(start) + 16;
     switch (out.compression) {
         case kRgb:
             if (d == 16) out.masks[0] = 0x7C00, out.masks[1] = 0x03E0, out.masks[2] = 0x001F;
@@ -255,8 +268,12 @@ ReadFailure ParseHeaders(Source& src, Layout& out, int64_t maxPixels) {
     if (d == 16) out.outDepth = 24;
     if (d == 32 && !(out.masks[0] == 0xFF0000 && out.masks[1] == 0xFF00 && out.masks[2] == 0xFF))
         out.outDepth = 24;
+    return {};
+}
 
-    // The colour table follows the header (and its masks).
+// The colour table at `pos` (its entries kept) and where the pixels start.
+void PlaceTable(uint64_t pos, uint32_t used, uint32_t pixelOffset, Layout& out) {
+    const int d = out.depth;
     out.tablePos = pos;
     uint64_t fileEntries = used;
     if (d <= 8 && used == 0) fileEntries = 1u << d;
@@ -271,6 +288,23 @@ ReadFailure ParseHeaders(Source& src, Layout& out, int64_t maxPixels) {
         out.pixelPos = tableEnd;
     }
     out.tableEntries = static_cast<uint32_t>(kept);
+}
+
+ReadFailure ParseHeaders(Source& src, Layout& out, int64_t maxPixels) {
+    uint8_t fh[14];
+    const size_t got = src.ReadAt(0, fh, sizeof fh);
+    // Data that does not start with "BM" is taken as an information header
+    // without a file header; its pixels follow the colour table.
+    const bool fileHeader = got >= 2 && Get16(fh) == 0x4D42;
+    if (got < sizeof fh)
+        return (got < 2 || fileHeader) ? Failed(ReadError::kTruncated, int64_t(src.Size()))
+                                       : Failed(ReadError::kNotThisType);
+    const Start at{fileHeader ? 14u : 0u, fileHeader ? Get32(fh + 10) : 0};
+    Declared declared;
+    if (ReadFailure f = ReadInfoHeader(src, at, fileHeader, out, declared)) return f;
+    if (ReadFailure f = TakeSize(declared.width, declared.height, maxPixels, out)) return f;
+    if (ReadFailure f = TakeCoding(static_cast<int64_t>(at.header) + 16, out)) return f;
+    PlaceTable(declared.tableAt, declared.used, at.pixelOffset, out);
     return {};
 }
 

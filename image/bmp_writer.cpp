@@ -90,5 +90,5 @@ int CBmpImpl::Write(const std::string& name) {
                    WriteAll(f, prefix.data(), prefix.size()) && WriteAll(f, bits, pixelBytes);
         },
         uint64_t{sizeof fileHeader} + prefix.size() + pixelBytes);
-    return writeError == ze::WriteError::kNone ? 1 : 0;
+    return writeError == ze::StatusCode::kOk ? 1 : 0;
 }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Why an encoder gave no file. A failed write of the file itself is a
-// WriteError (io/safe_write.h); this says what the encoder could not do
+// ze::Status (io/status.h); this says what the encoder could not do
 // before a byte was written, in the one sentence that the editor (Japanese)
 // or the command-line tool (English) shows.
 

@@ -66,9 +66,11 @@ bool FlattenPixels(const PixelStore& from, PixelStore* to, int64_t maxPixels) {
 
 AlphaOnSave AlphaOnSaveAs(const PixelStore& pixels, int code) {
     if (!pixels.HasTransparency()) return AlphaOnSave::kNone;
-    if (code == kImagePng || code == kImageWebp || code == kImageAvif) return AlphaOnSave::kKept;
-    // GIF: one transparent index, by the indices or through the quantizer.
-    if (code == kImageGif && pixels.AlphaIsBinary()) return AlphaOnSave::kKept;
+    const PictureTypeInfo* type = FindPictureType(code);
+    const FormatAlpha alpha = type ? type->alpha : FormatAlpha::kNone;
+    if (alpha == FormatAlpha::kFull) return AlphaOnSave::kKept;
+    // One transparent index, by the indices or through the quantizer.
+    if (alpha == FormatAlpha::kBinary && pixels.AlphaIsBinary()) return AlphaOnSave::kKept;
     return AlphaOnSave::kFlattened;
 }
 
@@ -77,7 +79,7 @@ std::string FlattenNote(const PixelStore& pixels, int code, bool japanese) {
     const std::string colour = "RGB(" + std::to_string(pixels.matte[0]) + ", " +
                                std::to_string(pixels.matte[1]) + ", " +
                                std::to_string(pixels.matte[2]) + ")";
-    const char* name = code == kImageJpeg ? "JPEG" : code == kImageBmp ? "BMP" : "GIF";
+    const char* name = PictureTypeName(code);
     if (code == kImageGif) {
         if (japanese)
             return std::string(

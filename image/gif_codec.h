@@ -29,6 +29,6 @@ public:
     int ReadStream(std::FILE* file) override;
 
 private:
-    ze::WriteError WriteIndexed();
-    ze::WriteError WriteQuantized();
+    ze::Status WriteIndexed();
+    ze::Status WriteQuantized();
 };

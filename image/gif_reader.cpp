@@ -205,6 +205,53 @@ private:
 
 constexpr int kMaxCodes = 4096;
 
+// Code table: each string is its prefix code plus one last byte, with its
+// length and first byte, so a string is written back to front.
+struct Entry {
+    uint16_t prefix;
+    uint16_t length;
+    uint8_t suffix;
+    uint8_t first;
+};
+
+// Writes the string of code `c` to `out` and answers its length. A code not
+// yet defined is the string being defined: the previous string plus its own
+// first byte (a code further ahead is taken as this one, and `c` becomes
+// `next`). The string's first byte goes to *first.
+inline size_t WriteString(const Entry* table, int& c, int old, int next, uint8_t* out,
+                          uint8_t* first) {
+    int k = c;
+    size_t n;
+    if (c >= next) {
+        k = old;
+        c = next;
+        n = table[k].length + 1u;
+        out[n - 1] = table[k].first;
+    } else {
+        n = table[k].length;
+    }
+    *first = table[k].first;
+    for (size_t i = table[k].length - 1u; i > 0; --i) {
+        out[i] = table[k].suffix;
+        k = table[k].prefix;
+    }
+    out[0] = *first;
+    return n;
+}
+
+// Hands every whole row of the `pos` bytes in `buf` to `sink` and keeps the
+// rest at the start of `buf`; false when every row is filled.
+inline bool DeliverRows(RowSink& sink, uint8_t* buf, size_t& pos, size_t w) {
+    size_t start = 0;
+    while (pos - start >= w) {
+        if (!sink.Deliver(buf + start, w)) return false;
+        start += w;
+    }
+    std::memmove(buf, buf + start, pos - start);
+    pos -= start;
+    return true;
+}
+
 // Decodes the image's LZW data (minimum code size byte and sub-blocks) into
 // `sink`, `width` pixels a row. Stops at the end code, at the end of the data
 // or when every row is filled.
@@ -214,15 +261,6 @@ void Decode(ByteSource& src, RowSink& sink, int width) {
     const int clear = 1 << minSize;
     const int end = clear + 1;
     const int firstFree = clear + 2;
-
-    // Code table: each string is its prefix code plus one last byte, with
-    // its length and first byte, so a string is written back to front.
-    struct Entry {
-        uint16_t prefix;
-        uint16_t length;
-        uint8_t suffix;
-        uint8_t first;
-    };
     std::vector<Entry> entries(kMaxCodes, Entry{0, 1, 0, 0});
     Entry* const table = entries.data();
     for (int i = 0; i < clear; ++i) table[i].suffix = table[i].first = static_cast<uint8_t>(i);
@@ -249,32 +287,15 @@ void Decode(ByteSource& src, RowSink& sink, int width) {
             old = -1;
             continue;
         }
-        size_t n;
+        size_t n = 1;
         if (old < 0) {
             // The first code after a clear is a single byte; a code that is
             // not yet defined counts as 0.
             if (c >= next) c = 0;
             buf[pos] = table[c].suffix;
-            n = 1;
         } else {
-            uint8_t* const out = buf + pos;
-            int k = c;
-            if (c >= next) {
-                // The string being defined: the previous string plus its own
-                // first byte. A code further ahead is taken as this one.
-                k = old;
-                c = next;
-                n = table[k].length + 1u;
-                out[n - 1] = table[k].first;
-            } else {
-                n = table[k].length;
-            }
-            const uint8_t first = table[k].first;
-            for (size_t i = table[k].length - 1u; i > 0; --i) {
-                out[i] = table[k].suffix;
-                k = table[k].prefix;
-            }
-            out[0] = first;
+            uint8_t first;
+            n = WriteString(table, c, old, next, buf + pos, &first);
             if (next < kMaxCodes) {
                 table[next] =
                     Entry{static_cast<uint16_t>(old), static_cast<uint16_t>(table[old].length + 1),
@@ -288,18 +309,70 @@ void Decode(ByteSource& src, RowSink& sink, int width) {
         }
         old = c;
         pos += n;
-        if (pos >= w) {
-            size_t start = 0;
-            while (pos - start >= w) {
-                if (!sink.Deliver(buf + start, w)) return;
-                start += w;
-            }
-            std::memmove(buf, buf + start, pos - start);
-            pos -= start;
-        }
+        if (pos >= w && !DeliverRows(sink, buf, pos, w)) return;
     }
     // The end code: a row that was begun is stored as far as it goes.
     if (pos > 0) sink.Deliver(buf, pos);
+}
+
+// A colour table as the file holds it: `count` RGB entries.
+struct ColourTable {
+    uint8_t rgb[256 * 3] = {};
+    int count = 0;
+    bool present = false;
+
+    // Reads the table that the packed field `flags` announces (if it does).
+    void Read(ByteSource& src, int flags) {
+        if (!(flags & 0x80)) return;
+        count = 2 << (flags & 7);
+        std::memset(rgb, 0, sizeof rgb);
+        src.Read(rgb, static_cast<size_t>(count) * 3);
+        present = true;
+    }
+};
+
+// The picture's palette from the colour table. With a transparent index,
+// the palette has 256 entries, that index black and white among them, as
+// transparent drawing needs.
+void SetGifPalette(CImageImpl& image, const ColourTable& table, int transparent) {
+    uint8_t red[256] = {}, green[256] = {}, blue[256] = {};
+    bool white = false;
+    const int count = table.count;
+    for (int i = 0; i < count; ++i) {
+        red[i] = table.rgb[3 * i], green[i] = table.rgb[3 * i + 1], blue[i] = table.rgb[3 * i + 2];
+        white = white || (red[i] == 255 && green[i] == 255 && blue[i] == 255);
+    }
+    int entries = count;
+    if (transparent != -1) {
+        const int t = transparent;
+        red[t] = green[t] = blue[t] = 0;
+        for (int i = count; i < 256; ++i) red[i] = green[i] = blue[i] = 255;
+        if (count < 256) white = true;
+        if (!white) red[255] = green[255] = blue[255] = 255;
+        entries = 256;
+    }
+    image.SetPalette(entries, red, green, blue);
+}
+
+// What reading an extension found.
+constexpr int kExtensionRead = -2;
+
+// Reads one extension after its introducer, taking the transparent index of
+// a graphic control extension. kExtensionRead when it was read; else the
+// byte to give the reason there is no image by (-1: the file ended; 0: a
+// damaged control block).
+int ReadExtension(ByteSource& src, int* transparent) {
+    const int label = src.Get();
+    if (label < 0) return -1;
+    if (label == 0xF9) {
+        const int blockSize = src.Get();
+        uint8_t data[4];
+        const size_t read = src.Read(data, 4);
+        if (blockSize != static_cast<int>(read)) return read < 4 ? -1 : 0;
+        if (data[0] & 1) *transparent = data[3];
+    }
+    for (int n; (n = src.Get()) > 0;) src.Skip(static_cast<size_t>(n));
+    return kExtensionRead;
 }
 
 }  // namespace
@@ -324,95 +397,45 @@ int CGifImpl::ReadStream(std::FILE* file) {
     Pixels().transparentIndex = -1;
     Create(0, 0, 8, -1);
     int transparent = -1;
-
-    uint8_t map[256 * 3] = {};
-    int count = 0;
-    bool haveTable = false;
-    if (header[10] & 0x80) {
-        count = 2 << (header[10] & 7);
-        src.Read(map, static_cast<size_t>(count) * 3);
-        haveTable = true;
-    }
+    ColourTable table;
+    table.Read(src, header[10]);
 
     // Without an image, the reason: the file ended, its trailer came, or a
     // byte that begins nothing (at the position before the one given).
     const auto noImage = [this, &src](int byte) {
         const auto at = static_cast<int64_t>(src.Position());
-        if (byte < 0) return FailRead(ze::ReadError::kTruncated, at);
-        if (byte == 0x3B) return FailRead(ze::ReadError::kNoImage);
-        return FailRead(ze::ReadError::kCorrupt, at - 1);
-    };
-    for (;;) {
-        const int introducer = src.Get();
-        if (introducer == 0x21) {
-            const int label = src.Get();
-            if (label < 0) {
-                noImage(label);
-                break;
-            }
-            if (label == 0xF9) {
-                const int blockSize = src.Get();
-                uint8_t data[4];
-                const size_t read = src.Read(data, 4);
-                if (blockSize != static_cast<int>(read)) {
-                    noImage(read < 4 ? -1 : 0);
-                    break;
-                }
-                if (data[0] & 1) transparent = data[3];
-            }
-            for (int n; (n = src.Get()) > 0;) src.Skip(static_cast<size_t>(n));
-            continue;
-        }
-        if (introducer != 0x2C) {
-            noImage(introducer);
-            break;
-        }
-
-        uint8_t desc[9];
-        if (src.Read(desc, sizeof desc) < sizeof desc) {
-            noImage(-1);
-            break;
-        }
-        const int width = desc[4] | (desc[5] << 8);
-        const int height = desc[6] | (desc[7] << 8);
-        if (desc[8] & 0x80) {
-            count = 2 << (desc[8] & 7);
-            std::memset(map, 0, sizeof map);
-            src.Read(map, static_cast<size_t>(count) * 3);
-            haveTable = true;
-        }
-        if (!CreateForRead(width, height, 8, -1)) {
-            // Empty, or over the size bound, or no memory: no picture.
-            Pixels().imageWidth = Pixels().imageHeight = 0;
-            return 0;
-        }
-        Pixels().transparentIndex = transparent;
-        if (haveTable) {
-            uint8_t red[256] = {}, green[256] = {}, blue[256] = {};
-            bool white = false;
-            for (int i = 0; i < count; ++i) {
-                red[i] = map[3 * i], green[i] = map[3 * i + 1], blue[i] = map[3 * i + 2];
-                white = white || (red[i] == 255 && green[i] == 255 && blue[i] == 255);
-            }
-            int entries = count;
-            if (transparent != -1) {
-                // Transparent drawing needs black and white in the palette.
-                const int t = transparent;
-                red[t] = green[t] = blue[t] = 0;
-                for (int i = count; i < 256; ++i) red[i] = green[i] = blue[i] = 255;
-                if (count < 256) white = true;
-                if (!white) red[255] = green[255] = blue[255] = 255;
-                entries = 256;
-            }
-            SetPalette(entries, red, green, blue);
-        }
-        RowSink sink(*this, (desc[8] & 0x40) != 0);
-        try {
-            Decode(src, sink, width);
-        } catch (const std::bad_alloc&) {
-            // No memory for the decoder: the picture keeps index 0.
-        }
+        if (byte < 0)
+            FailRead(ze::ReadError::kTruncated, at);
+        else if (byte == 0x3B)
+            FailRead(ze::ReadError::kNoImage);
+        else
+            FailRead(ze::ReadError::kCorrupt, at - 1);
         return 1;
+    };
+    int introducer;
+    while ((introducer = src.Get()) == 0x21) {
+        const int failed = ReadExtension(src, &transparent);
+        if (failed != kExtensionRead) return noImage(failed);
+    }
+    if (introducer != 0x2C) return noImage(introducer);
+
+    uint8_t desc[9];
+    if (src.Read(desc, sizeof desc) < sizeof desc) return noImage(-1);
+    const int width = desc[4] | (desc[5] << 8);
+    const int height = desc[6] | (desc[7] << 8);
+    table.Read(src, desc[8]);
+    if (!CreateForRead(width, height, 8, -1)) {
+        // Empty, or over the size bound, or no memory: no picture.
+        Pixels().imageWidth = Pixels().imageHeight = 0;
+        return 0;
+    }
+    Pixels().transparentIndex = transparent;
+    if (table.present) SetGifPalette(*this, table, transparent);
+    RowSink sink(*this, (desc[8] & 0x40) != 0);
+    try {
+        Decode(src, sink, width);
+    } catch (const std::bad_alloc&) {
+        // No memory for the decoder: the picture keeps index 0.
     }
     return 1;
 }

@@ -223,8 +223,8 @@ void Put16(uint8_t* p, int v) {
 // counted from the top. A transparent index of 0..255 makes it GIF89a with a
 // graphic control extension that carries it.
 template <typename RowSource>
-ze::WriteError WriteGifFile(const std::string& fileName, int width, int height,
-                            const uint8_t* table, int transparentIndex, RowSource row) {
+ze::Status WriteGifFile(const std::string& fileName, int width, int height, const uint8_t* table,
+                        int transparentIndex, RowSource row) {
     const bool transparent = transparentIndex >= 0 && transparentIndex < 256;
     return ze::WriteFileSafely(fileName, [&](std::FILE* file) {
         try {
@@ -283,24 +283,24 @@ int CGifImpl::Write(const std::string& name) {
     } else {
         return FailEncode(ze::EncodeError::kDepth, kImageGif, depth);
     }
-    switch (writeError) {
-        case ze::WriteError::kNone:
-        case ze::WriteError::kEncode:
+    switch (writeError.code) {
+        case ze::StatusCode::kOk:
+        case ze::StatusCode::kEncode:
             break;
-        case ze::WriteError::kPermission:
-        case ze::WriteError::kReadOnlyFs:
-        case ze::WriteError::kNoFolder:
-        case ze::WriteError::kNotRegular:
-        case ze::WriteError::kLinkLoop:
+        case ze::StatusCode::kWriteDenied:
+        case ze::StatusCode::kReadOnlyFs:
+        case ze::StatusCode::kNoFolder:
+        case ze::StatusCode::kNotRegular:
+        case ze::StatusCode::kLinkLoop:
             ze::ReportMessage("Can't open GIF for writing");
             break;
         default:
             ze::ReportMessage("Write Error in GIF file");
     }
-    return writeError == ze::WriteError::kNone ? 1 : 0;
+    return writeError == ze::StatusCode::kOk ? 1 : 0;
 }
 
-ze::WriteError CGifImpl::WriteIndexed() {
+ze::Status CGifImpl::WriteIndexed() {
     const PixelStore& px = Pixels();
     const int width = px.imageWidth, height = px.imageHeight, depth = px.imageDepth;
     // The colour table: the palette's entries, zero past them; without a
@@ -337,12 +337,12 @@ ze::WriteError CGifImpl::WriteIndexed() {
     });
 }
 
-ze::WriteError CGifImpl::WriteQuantized() {
+ze::Status CGifImpl::WriteQuantized() {
     ze::QuantizedPicture quantized;
     if (const ze::EncodeError error = ze::QuantizeForGif(CRgbRows(Pixels()), &quantized);
         error != ze::EncodeError::kNone) {
         FailEncode(error, kImageGif);
-        return ze::WriteError::kEncode;
+        return ze::StatusCode::kEncode;
     }
     const size_t width = static_cast<size_t>(quantized.width);
     return WriteGifFile(fileName, quantized.width, quantized.height, quantized.palette,

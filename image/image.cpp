@@ -1,31 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "image/image.h"
 
-#include "image/avif_codec.h"
-#include "image/bmp_codec.h"
 #include "image/flatten.h"
-#include "image/gif_codec.h"
-#include "image/jpeg_codec.h"
-#include "image/png_codec.h"
-#include "image/webp_codec.h"
 
 std::unique_ptr<CImageImpl> MakeImageImpl(int code, PixelStore& pixels, const std::string& name) {
-    switch (code) {
-        case kImageBmp:
-            return std::make_unique<CBmpImpl>(pixels, name);
-        case kImageJpeg:
-            return std::make_unique<CJpegImpl>(pixels, name);
-        case kImageGif:
-            return std::make_unique<CGifImpl>(pixels, name);
-        case kImagePng:
-            return std::make_unique<CPngImpl>(pixels, name);
-        case kImageWebp:
-            return std::make_unique<CWebpImpl>(pixels, name);
-        case kImageAvif:
-            return std::make_unique<CAvifImpl>(pixels, name);
-        default:
-            return nullptr;
-    }
+    const PictureTypeInfo* type = FindPictureType(code);
+    return type ? type->makeCodec(pixels, name) : nullptr;
 }
 
 CImage::CImage(const std::string& name, int code) {
@@ -63,7 +43,7 @@ int CImage::Load(const std::string& name, int code) {
 
 int CImage::Save(const std::string& name, int code, const ze::SaveOptions& options) {
     // A format that cannot be written, or a picture that its writer refuses.
-    lastWriteError = ze::WriteError::kEncode;
+    lastWriteError = ze::StatusCode::kEncode;
     lastEncodeFailure = {};
     if (!impl) return 0;
     const int oldType = imageType;
@@ -94,15 +74,15 @@ int CImage::Save(const std::string& name, int code, const ze::SaveOptions& optio
             break;
     }
     CImageImpl& codec = preparedCodec ? *preparedCodec : *impl;
-    codec.writeError = ze::WriteError::kNone;
+    codec.writeError = ze::StatusCode::kOk;
     codec.encodeFailure = {};
     codec.saveOptions = options;
     const int written = codec.Write(imageName);
     if (written != 0)
-        lastWriteError = ze::WriteError::kNone;
-    else if (codec.writeError != ze::WriteError::kNone)
+        lastWriteError = ze::StatusCode::kOk;
+    else if (codec.writeError != ze::StatusCode::kOk)
         lastWriteError = codec.writeError;
-    if (written == 0 && lastWriteError == ze::WriteError::kEncode)
+    if (written == 0 && lastWriteError == ze::StatusCode::kEncode)
         lastEncodeFailure = codec.encodeFailure;
     return written;
 }

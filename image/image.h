@@ -30,7 +30,7 @@ public:
     // Why the last Save failed; kNone after a successful one. With kEncode,
     // GetEncodeFailure says what the encoder could not do (kNone when the
     // type has no writer).
-    ze::WriteError GetWriteError() const { return lastWriteError; }
+    ze::Status GetWriteError() const { return lastWriteError; }
     const ze::EncodeFailure& GetEncodeFailure() const { return lastEncodeFailure; }
     // Why the last Load gave no picture (never kNone then), or why it stopped
     // short of the whole picture (the rows not read are index 0).
@@ -68,7 +68,7 @@ public:
     int imageType = kImageUnknown;
     std::string imageName;
     std::unique_ptr<CImageImpl> impl;
-    ze::WriteError lastWriteError = ze::WriteError::kNone;
+    ze::Status lastWriteError = ze::StatusCode::kOk;
     ze::EncodeFailure lastEncodeFailure;
     // The bounds of Load and Create; the defaults unless changed before.
     ze::ReadLimits readLimits;

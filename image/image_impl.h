@@ -73,9 +73,9 @@ public:
     // How the next Write encodes (quality, lossless), where the format has
     // such choices.
     ze::SaveOptions saveOptions;
-    // Why the last Write failed (kNone after a success); with kEncode,
+    // Why the last Write failed (kOk after a success); with kEncode,
     // encodeFailure says what the encoder could not do.
-    ze::WriteError writeError = ze::WriteError::kNone;
+    ze::Status writeError = ze::StatusCode::kOk;
     // Written by the (const) encoders, so mutable.
     mutable ze::EncodeFailure encodeFailure;
     // For the writers: records why the encoder gives no file, answers 0.

@@ -408,7 +408,7 @@ int CJpegImpl::Write(const std::string& name) {
     if (!Pixels().imageBits || Pixels().imageWidth <= 0 || Pixels().imageHeight <= 0) return 0;
     writeError =
         ze::WriteFileSafely(fileName, [this](std::FILE* f) { return WriteStream(f) != 0; });
-    return writeError == ze::WriteError::kNone ? 1 : 0;
+    return writeError == ze::StatusCode::kOk ? 1 : 0;
 }
 
 int CJpegImpl::WriteStream(std::FILE* file) const {

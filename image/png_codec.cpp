@@ -393,7 +393,7 @@ int CPngImpl::Write(const std::string& name) {
     if (!Pixels().imageBits || Pixels().imageWidth <= 0 || Pixels().imageHeight <= 0) return 0;
     writeError =
         ze::WriteFileSafely(fileName, [this](std::FILE* f) { return WriteStream(f) != 0; });
-    return writeError == ze::WriteError::kNone ? 1 : 0;
+    return writeError == ze::StatusCode::kOk ? 1 : 0;
 }
 
 int CPngImpl::WriteStream(std::FILE* file) const {

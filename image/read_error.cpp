@@ -16,6 +16,16 @@ std::string Size(const ReadFailure& f) {
     return N(f.width) + "x" + N(f.height);
 }
 
+// "gif, jpg, jpeg, png, bmp, webp, avif": every extension of the table.
+std::string Extensions() {
+    std::string list;
+    for (const PictureTypeInfo& type : PictureTypes()) {
+        for (const char* ext : {type.extension, type.otherExtension})
+            if (ext) list += (list.empty() ? "" : ", ") + std::string(ext);
+    }
+    return list;
+}
+
 const char* TypeName(int type) {
     const char* name = PictureTypeName(type);
     return name[0] == '?' ? nullptr : name;
@@ -65,7 +75,7 @@ std::string English(const ReadFailure& f) {
         case ReadError::kPermissionDenied:
             return "permission denied";
         case ReadError::kUnknownType:
-            return "not a picture type the editor opens (gif, jpg, jpeg, png, bmp, webp, avif)";
+            return "not a picture type the editor opens (" + Extensions() + ")";
         case ReadError::kNotThisType:
             if (!type) return "not a picture";
             return std::string(type[0] == 'A' ? "not an " : "not a ") + type + " file";
@@ -119,7 +129,7 @@ std::string Japanese(const ReadFailure& f) {
         case ReadError::kPermissionDenied:
             return "読み取りが許可されていません。";
         case ReadError::kUnknownType:
-            return "開ける画像の種類ではありません (gif, jpg, jpeg, png, bmp, webp, avif)。";
+            return "開ける画像の種類ではありません (" + Extensions() + ")。";
         case ReadError::kNotThisType:
             return type ? std::string(type) + " ファイルではありません。" : "画像ではありません。";
         case ReadError::kTruncated:

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+#include "io/status.h"
+
 namespace ze {
 
 // What one read may cost. The defaults are the bounds of every build.
@@ -80,8 +82,6 @@ struct ReadFailure {
 
     explicit operator bool() const { return error != ReadError::kNone; }
 };
-
-enum class TextLanguage { kJapanese, kEnglish };
 
 // One sentence on why the read failed. English: a short clause without a
 // full stop ("cut off at byte 120"), for "cannot read FILE: REASON".

@@ -56,7 +56,7 @@ int CWebpImpl::Write(const std::string& name) {
         return FailEncode(ze::EncodeError::kNoPixels, kImageWebp);
     writeError =
         ze::WriteFileSafely(fileName, [this](std::FILE* f) { return WriteStream(f) != 0; });
-    return writeError == ze::WriteError::kNone ? 1 : 0;
+    return writeError == ze::StatusCode::kOk ? 1 : 0;
 }
 
 int CWebpImpl::WriteStream(std::FILE* file) const {

@@ -17,34 +17,6 @@
 
 namespace ze {
 
-const char* OwnFileStatusText(OwnFileStatus status) {
-    switch (status) {
-        case OwnFileStatus::kOk:
-            return "no error";
-        case OwnFileStatus::kMissing:
-            return "no such file";
-        case OwnFileStatus::kLink:
-            return "a symbolic link";
-        case OwnFileStatus::kNotRegular:
-            return "not a regular file";
-        case OwnFileStatus::kNotFolder:
-            return "not a folder";
-        case OwnFileStatus::kNotOurs:
-            return "owned by another user";
-        case OwnFileStatus::kTooLarge:
-            return "too large";
-        case OwnFileStatus::kPermission:
-            return "permission denied";
-        case OwnFileStatus::kReadOnlyFs:
-            return "read-only file system";
-        case OwnFileStatus::kNoSpace:
-            return "disk full";
-        case OwnFileStatus::kIo:
-            break;
-    }
-    return "cannot be read";
-}
-
 namespace {
 // maxBytes + 1 bytes tell a file at the bound from one beyond it.
 size_t ReadLimit(size_t maxBytes) {
@@ -66,96 +38,74 @@ std::string WithoutTrailingSlashes(std::string path) {
 
 #ifdef _WIN32
 
-OwnFileStatus CheckOwnFile(const std::string& path, size_t maxBytes) {
+Status CheckOwnFile(const std::string& path, size_t maxBytes) {
     std::error_code ec;
     const std::filesystem::path name(std::u8string(path.begin(), path.end()));
     const std::filesystem::file_status status = std::filesystem::symlink_status(name, ec);
-    if (!std::filesystem::exists(status)) return OwnFileStatus::kMissing;
-    if (std::filesystem::is_symlink(status)) return OwnFileStatus::kLink;
-    if (!std::filesystem::is_regular_file(status)) return OwnFileStatus::kNotRegular;
+    if (!std::filesystem::exists(status)) return StatusCode::kMissing;
+    if (std::filesystem::is_symlink(status)) return StatusCode::kLink;
+    if (!std::filesystem::is_regular_file(status)) return StatusCode::kNotRegular;
     const auto size = std::filesystem::file_size(name, ec);
-    if (ec) return OwnFileStatus::kIo;
-    return size > maxBytes ? OwnFileStatus::kTooLarge : OwnFileStatus::kOk;
+    if (ec) return StatusCode::kReadFailed;
+    return size > maxBytes ? StatusCode::kOverBound : StatusCode::kOk;
 }
 
 namespace {
-OwnFileStatus ReadChecked(const std::string& path, size_t maxBytes, std::string* bytes) {
+Status ReadChecked(const std::string& path, size_t maxBytes, std::string* bytes) {
     FilePtr f = OpenFile(path, "rb");
-    if (!f) return OwnFileStatus::kPermission;
+    if (!f) return StatusCode::kReadDenied;
     std::string data;
     char buffer[65536];
     size_t n;
     while (data.size() < ReadLimit(maxBytes) &&
            (n = std::fread(buffer, 1, sizeof buffer, f.get())) > 0)
         data.append(buffer, n);
-    if (std::ferror(f.get())) return OwnFileStatus::kIo;
-    if (data.size() > maxBytes) return OwnFileStatus::kTooLarge;
+    if (std::ferror(f.get())) return StatusCode::kReadFailed;
+    if (data.size() > maxBytes) return StatusCode::kOverBound;
     *bytes = std::move(data);
-    return OwnFileStatus::kOk;
+    return StatusCode::kOk;
 }
 }  // namespace
 
-OwnFileStatus ReadOwnFile(const std::string& path, size_t maxBytes, std::string* bytes) {
-    const OwnFileStatus seen = CheckOwnFile(path, maxBytes);
-    if (seen != OwnFileStatus::kOk) return seen;
+Status ReadOwnFile(const std::string& path, size_t maxBytes, std::string* bytes) {
+    const Status seen = CheckOwnFile(path, maxBytes);
+    if (seen != StatusCode::kOk) return seen;
     return ReadChecked(path, maxBytes, bytes);
 }
 
-OwnFileStatus ReadNamedFile(const std::string& path, size_t maxBytes, std::string* bytes) {
+Status ReadNamedFile(const std::string& path, size_t maxBytes, std::string* bytes) {
     std::error_code ec;
     const std::filesystem::path name(std::u8string(path.begin(), path.end()));
     const std::filesystem::file_status status = std::filesystem::status(name, ec);
-    if (!std::filesystem::exists(status)) return OwnFileStatus::kMissing;
-    if (!std::filesystem::is_regular_file(status)) return OwnFileStatus::kNotRegular;
+    if (!std::filesystem::exists(status)) return StatusCode::kMissing;
+    if (!std::filesystem::is_regular_file(status)) return StatusCode::kNotRegular;
     return ReadChecked(path, maxBytes, bytes);
 }
 
-OwnFileStatus MakeOwnFolder(const std::string& folder) {
+Status MakeOwnFolder(const std::string& folder) {
     const std::string path = WithoutTrailingSlashes(folder);
     std::error_code ec;
     const std::filesystem::path name(std::u8string(path.begin(), path.end()));
     MakeParents(path);
     std::filesystem::create_directory(name, ec);
     const std::filesystem::file_status status = std::filesystem::symlink_status(name, ec);
-    if (!std::filesystem::exists(status)) return OwnFileStatus::kPermission;
-    if (std::filesystem::is_symlink(status)) return OwnFileStatus::kLink;
-    if (!std::filesystem::is_directory(status)) return OwnFileStatus::kNotFolder;
-    return OwnFileStatus::kOk;
+    if (!std::filesystem::exists(status)) return StatusCode::kReadDenied;
+    if (std::filesystem::is_symlink(status)) return StatusCode::kLink;
+    if (!std::filesystem::is_directory(status)) return StatusCode::kNotFolder;
+    return StatusCode::kOk;
 }
 
 #else
 
 namespace {
-OwnFileStatus FromErrno(int error) {
-    switch (error) {
-        case ENOENT:
-        case ENOTDIR:
-            return OwnFileStatus::kMissing;
-        case ELOOP:  // O_NOFOLLOW met a link
-            return OwnFileStatus::kLink;
-        case EACCES:
-        case EPERM:
-            return OwnFileStatus::kPermission;
-        case EROFS:
-            return OwnFileStatus::kReadOnlyFs;
-        case ENOSPC:
-#ifdef EDQUOT
-        case EDQUOT:
-#endif
-            return OwnFileStatus::kNoSpace;
-        default:
-            return OwnFileStatus::kIo;
-    }
-}
-
 // `anyOwner`: a file the user names may be anyone's.
-OwnFileStatus CheckStat(const struct stat& st, size_t maxBytes, bool anyOwner = false) {
-    if (S_ISLNK(st.st_mode)) return OwnFileStatus::kLink;
-    if (!S_ISREG(st.st_mode)) return OwnFileStatus::kNotRegular;
-    if (!anyOwner && st.st_uid != geteuid()) return OwnFileStatus::kNotOurs;
+Status CheckStat(const struct stat& st, size_t maxBytes, bool anyOwner = false) {
+    if (S_ISLNK(st.st_mode)) return StatusCode::kLink;
+    if (!S_ISREG(st.st_mode)) return StatusCode::kNotRegular;
+    if (!anyOwner && st.st_uid != geteuid()) return StatusCode::kNotOurs;
     if (st.st_size < 0 || static_cast<uintmax_t>(st.st_size) > maxBytes)
-        return OwnFileStatus::kTooLarge;
-    return OwnFileStatus::kOk;
+        return StatusCode::kOverBound;
+    return StatusCode::kOk;
 }
 
 struct Descriptor {
@@ -166,24 +116,24 @@ struct Descriptor {
 };
 }  // namespace
 
-OwnFileStatus CheckOwnFile(const std::string& path, size_t maxBytes) {
+Status CheckOwnFile(const std::string& path, size_t maxBytes) {
     struct stat st;
-    if (lstat(path.c_str(), &st) != 0) return FromErrno(errno);
+    if (lstat(path.c_str(), &st) != 0) return StatusFromErrno(errno, Access::kRead);
     return CheckStat(st, maxBytes);
 }
 
 namespace {
 // Opens `path` once without blocking (`flags` adds to that), checks what was
 // opened and reads it within the bound.
-OwnFileStatus ReadOpened(const std::string& path, int flags, size_t maxBytes, bool anyOwner,
-                         std::string* bytes) {
+Status ReadOpened(const std::string& path, int flags, size_t maxBytes, bool anyOwner,
+                  std::string* bytes) {
     const Descriptor file{open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | flags)};
-    if (file.fd < 0) return FromErrno(errno);
+    if (file.fd < 0) return StatusFromErrno(errno, Access::kRead);
     // What was opened decides: the name may have been replaced since.
     struct stat st;
-    if (fstat(file.fd, &st) != 0) return FromErrno(errno);
-    const OwnFileStatus opened = CheckStat(st, maxBytes, anyOwner);
-    if (opened != OwnFileStatus::kOk) return opened;
+    if (fstat(file.fd, &st) != 0) return StatusFromErrno(errno, Access::kRead);
+    const Status opened = CheckStat(st, maxBytes, anyOwner);
+    if (opened != StatusCode::kOk) return opened;
     const size_t limit = ReadLimit(maxBytes);
     std::string data(std::min(static_cast<size_t>(st.st_size) + 1, limit), '\0');
     size_t have = 0;
@@ -194,51 +144,52 @@ OwnFileStatus ReadOpened(const std::string& path, int flags, size_t maxBytes, bo
         }
         const ssize_t n = read(file.fd, data.data() + have, data.size() - have);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return FromErrno(errno);
+        if (n < 0) return StatusFromErrno(errno, Access::kRead);
         if (n == 0) break;
         have += static_cast<size_t>(n);
     }
-    if (have > maxBytes) return OwnFileStatus::kTooLarge;
+    if (have > maxBytes) return StatusCode::kOverBound;
     data.resize(have);
     *bytes = std::move(data);
-    return OwnFileStatus::kOk;
+    return StatusCode::kOk;
 }
 }  // namespace
 
-OwnFileStatus ReadOwnFile(const std::string& path, size_t maxBytes, std::string* bytes) {
+Status ReadOwnFile(const std::string& path, size_t maxBytes, std::string* bytes) {
     // A look before opening: opening a device can have effects of its own.
-    const OwnFileStatus seen = CheckOwnFile(path, maxBytes);
-    if (seen != OwnFileStatus::kOk) return seen;
+    const Status seen = CheckOwnFile(path, maxBytes);
+    if (seen != StatusCode::kOk) return seen;
     return ReadOpened(path, O_NOFOLLOW, maxBytes, false, bytes);
 }
 
-OwnFileStatus ReadNamedFile(const std::string& path, size_t maxBytes, std::string* bytes) {
+Status ReadNamedFile(const std::string& path, size_t maxBytes, std::string* bytes) {
     struct stat st;
-    if (stat(path.c_str(), &st) != 0) return FromErrno(errno);
-    const OwnFileStatus seen = CheckStat(st, maxBytes, true);
-    if (seen != OwnFileStatus::kOk) return seen;
+    if (stat(path.c_str(), &st) != 0) return StatusFromErrno(errno, Access::kRead);
+    const Status seen = CheckStat(st, maxBytes, true);
+    if (seen != StatusCode::kOk) return seen;
     return ReadOpened(path, 0, maxBytes, true, bytes);
 }
 
-OwnFileStatus MakeOwnFolder(const std::string& folder) {
+Status MakeOwnFolder(const std::string& folder) {
     const std::string path = WithoutTrailingSlashes(folder);
     MakeParents(path);
-    if (mkdir(path.c_str(), 0700) == 0) return OwnFileStatus::kOk;
-    if (errno != EEXIST) return FromErrno(errno);
+    if (mkdir(path.c_str(), 0700) == 0) return StatusCode::kOk;
+    if (errno != EEXIST) return StatusFromErrno(errno, Access::kRead);
     struct stat st;
-    if (lstat(path.c_str(), &st) != 0) return FromErrno(errno);
-    if (S_ISLNK(st.st_mode)) return OwnFileStatus::kLink;
-    if (!S_ISDIR(st.st_mode)) return OwnFileStatus::kNotFolder;
-    if (st.st_uid != geteuid()) return OwnFileStatus::kNotOurs;
-    if ((st.st_mode & 077) == 0) return OwnFileStatus::kOk;
+    if (lstat(path.c_str(), &st) != 0) return StatusFromErrno(errno, Access::kRead);
+    if (S_ISLNK(st.st_mode)) return StatusCode::kLink;
+    if (!S_ISDIR(st.st_mode)) return StatusCode::kNotFolder;
+    if (st.st_uid != geteuid()) return StatusCode::kNotOurs;
+    if ((st.st_mode & 077) == 0) return StatusCode::kOk;
     // Narrowed through a descriptor of the folder itself, never through a
     // link put in its place since.
     const Descriptor dir{open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)};
-    if (dir.fd < 0) return errno == ELOOP ? OwnFileStatus::kLink : FromErrno(errno);
-    if (fstat(dir.fd, &st) != 0) return FromErrno(errno);
-    if (st.st_uid != geteuid()) return OwnFileStatus::kNotOurs;
-    if (fchmod(dir.fd, 0700) != 0) return FromErrno(errno);
-    return OwnFileStatus::kOk;
+    if (dir.fd < 0)
+        return errno == ELOOP ? StatusCode::kLink : StatusFromErrno(errno, Access::kRead);
+    if (fstat(dir.fd, &st) != 0) return StatusFromErrno(errno, Access::kRead);
+    if (st.st_uid != geteuid()) return StatusCode::kNotOurs;
+    if (fchmod(dir.fd, 0700) != 0) return StatusFromErrno(errno, Access::kRead);
+    return StatusCode::kOk;
 }
 
 #endif

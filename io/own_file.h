@@ -10,46 +10,31 @@
 #include <cstddef>
 #include <string>
 
+#include "io/status.h"
+
 namespace ze {
-
-enum class OwnFileStatus {
-    kOk,
-    kMissing,     // no such file or folder
-    kLink,        // a symbolic link
-    kNotRegular,  // a folder, FIFO, device or socket where a file was expected
-    kNotFolder,   // something else where a folder was expected
-    kNotOurs,     // owned by another user
-    kTooLarge,    // above the size bound
-    kPermission,  // permission denied
-    kReadOnlyFs,  // read-only file system
-    kNoSpace,     // disk full or quota exceeded
-    kIo,          // any other error of the system
-};
-
-// A short English reason, e.g. "a symbolic link".
-const char* OwnFileStatusText(OwnFileStatus status);
 
 // What is at `path` (the link itself when it is one), without opening it:
 // kOk for a regular file of the user's within `maxBytes`.
-OwnFileStatus CheckOwnFile(const std::string& path, size_t maxBytes);
+Status CheckOwnFile(const std::string& path, size_t maxBytes);
 
 // Reads such a file whole into *bytes. It is opened without following a link
 // and without blocking, and checked through the opened descriptor before a
 // byte is read; at most maxBytes + 1 bytes are read, so a file that grows
 // meanwhile is refused as too large. *bytes is left alone unless kOk.
-OwnFileStatus ReadOwnFile(const std::string& path, size_t maxBytes, std::string* bytes);
+Status ReadOwnFile(const std::string& path, size_t maxBytes, std::string* bytes);
 
 // Reads a file the user names (a page) the same way, except that a link is
 // followed and any owner's file is read: opened once without blocking, the
 // opened descriptor checked to be a regular file within maxBytes, at most
-// maxBytes + 1 bytes read. kMissing, kNotRegular, kTooLarge, kPermission or
-// kIo when not; *bytes is left alone unless kOk.
-OwnFileStatus ReadNamedFile(const std::string& path, size_t maxBytes, std::string* bytes);
+// maxBytes + 1 bytes read. kMissing, kNotRegular, kOverBound, kReadDenied or
+// kReadFailed when not; *bytes is left alone unless kOk.
+Status ReadNamedFile(const std::string& path, size_t maxBytes, std::string* bytes);
 
 // Makes `path` a folder that only the user may enter (mode 0700; its parents
 // as the system makes them), or checks the one that is there: the user's
 // own folder, not a link. An own folder that others may enter is narrowed
 // to 0700.
-OwnFileStatus MakeOwnFolder(const std::string& path);
+Status MakeOwnFolder(const std::string& path);
 
 }  // namespace ze

@@ -31,86 +31,28 @@
 
 namespace ze {
 
-const char* WriteErrorText(WriteError error) {
-    switch (error) {
-        case WriteError::kNone:
-            return "no error";
-        case WriteError::kEncode:
-            return "the picture cannot be written in this format";
-        case WriteError::kPermission:
-            return "permission denied";
-        case WriteError::kReadOnlyFs:
-            return "read-only file system";
-        case WriteError::kNoSpace:
-            return "disk full";
-        case WriteError::kTooLarge:
-            return "file too large";
-        case WriteError::kNoFolder:
-            return "folder missing";
-        case WriteError::kNotRegular:
-            return "not a regular file";
-        case WriteError::kLinkLoop:
-            return "too many levels of symbolic links";
-        case WriteError::kCannotReserve:
-            return "no safe way to write in place here";
-        case WriteError::kIo:
-            break;
-    }
-    return "write error";
-}
-
-WriteError WriteErrorFromErrno(int error) {
-    switch (error) {
-        case 0:
-            return WriteError::kNone;
-        case EACCES:
-        case EPERM:
-            return WriteError::kPermission;
-        case EROFS:
-            return WriteError::kReadOnlyFs;
-        case ENOSPC:
-#ifdef EDQUOT
-        case EDQUOT:
-#endif
-            return WriteError::kNoSpace;
-        case EFBIG:
-            return WriteError::kTooLarge;
-        case ENOENT:
-        case ENOTDIR:
-            return WriteError::kNoFolder;
-        case EISDIR:
-            return WriteError::kNotRegular;
-#ifdef ELOOP
-        case ELOOP:
-            return WriteError::kLinkLoop;
-#endif
-        default:
-            return WriteError::kIo;
-    }
-}
-
 #ifdef _WIN32
 
-WriteError WriteFileSafely(const std::string& target, const std::function<bool(std::FILE*)>& write,
-                           std::optional<uint64_t> /*knownSize: never in place here*/) {
+Status WriteFileSafely(const std::string& target, const std::function<bool(std::FILE*)>& write,
+                       std::optional<uint64_t> /*knownSize: never in place here*/) {
     const std::filesystem::path real(std::u8string(target.begin(), target.end()));
     std::error_code ec;
     if (std::filesystem::exists(real, ec) && !std::filesystem::is_regular_file(real, ec))
-        return WriteError::kNotRegular;
+        return StatusCode::kNotRegular;
     const std::string temp = target + ".zetmp";
     FilePtr f = OpenFile(temp, "wb");
-    if (!f) return WriteErrorFromErrno(errno);
+    if (!f) return StatusFromErrno(errno, Access::kWrite);
     bool ok = write(f.get());
     ok = std::fflush(f.get()) == 0 && !std::ferror(f.get()) && ok;
     ok = std::fclose(f.release()) == 0 && ok;
     const std::filesystem::path tempPath(std::u8string(temp.begin(), temp.end()));
     if (ok && MoveFileExW(tempPath.c_str(), real.c_str(), MOVEFILE_REPLACE_EXISTING))
-        return WriteError::kNone;
+        return StatusCode::kOk;
     DeleteFileW(tempPath.c_str());
-    return ok ? WriteError::kIo : WriteError::kEncode;
+    return ok ? StatusCode::kWriteFailed : StatusCode::kEncode;
 }
 
-WriteError WritePrivateFile(const std::string& name, const std::string& bytes, std::string* path) {
+Status WritePrivateFile(const std::string& name, const std::string& bytes, std::string* path) {
     // The temporary folder of Windows is the user's own.
     std::error_code ec;
     const std::filesystem::path folder = std::filesystem::temp_directory_path(ec) / "zer-evizi";
@@ -184,19 +126,19 @@ ssize_t SinkWrite(void* cookie, const char* data, size_t size) {
 }
 
 // Runs the encoder into `fd` through a stream with a block of kStreamBlock.
-WriteError EncodeInto(int fd, const std::function<bool(std::FILE*)>& write) {
+Status EncodeInto(int fd, const std::function<bool(std::FILE*)>& write) {
     FdSink sink{fd};
     const cookie_io_functions_t functions{nullptr, SinkWrite, nullptr, nullptr};
     std::FILE* stream = ::fopencookie(&sink, "w", functions);
-    if (!stream) return WriteErrorFromErrno(errno);
+    if (!stream) return StatusFromErrno(errno, Access::kWrite);
     const std::unique_ptr<char, decltype(&std::free)> block(
         static_cast<char*>(std::malloc(kStreamBlock)), &std::free);
     if (block) std::setvbuf(stream, block.get(), _IOFBF, kStreamBlock);
     bool ok = write(stream);
     ok = std::fflush(stream) == 0 && !std::ferror(stream) && ok;
     ok = std::fclose(stream) == 0 && ok;
-    if (sink.error != 0) return WriteErrorFromErrno(sink.error);
-    return ok ? WriteError::kNone : WriteError::kEncode;
+    if (sink.error != 0) return StatusFromErrno(sink.error, Access::kWrite);
+    return ok ? StatusCode::kOk : StatusCode::kEncode;
 }
 
 std::string FolderOf(const std::string& path) {
@@ -218,35 +160,35 @@ bool MayFollowLink(const std::string& link, const struct stat& st) {
 
 // The file that a write to `target` really changes, symbolic links followed.
 // A name that does not exist yet is its own answer.
-WriteError ResolveTarget(const std::string& target, std::string& real) {
+Status ResolveTarget(const std::string& target, std::string& real) {
     real = target;
     for (int hops = 0;; ++hops) {
         struct stat st;
         if (::lstat(real.c_str(), &st) != 0) {
-            return errno == ENOENT ? WriteError::kNone : WriteErrorFromErrno(errno);
+            return errno == ENOENT ? StatusCode::kOk : StatusFromErrno(errno, Access::kWrite);
         }
-        if (!S_ISLNK(st.st_mode)) return WriteError::kNone;
-        if (hops == 40) return WriteError::kLinkLoop;
-        if (!MayFollowLink(real, st)) return WriteError::kPermission;
+        if (!S_ISLNK(st.st_mode)) return StatusCode::kOk;
+        if (hops == 40) return StatusCode::kLinkLoop;
+        if (!MayFollowLink(real, st)) return StatusCode::kWriteDenied;
         std::vector<char> buf(static_cast<size_t>(st.st_size > 0 ? st.st_size : 255) + 1);
         const ssize_t n = ::readlink(real.c_str(), buf.data(), buf.size());
-        if (n < 0 || static_cast<size_t>(n) >= buf.size()) return WriteError::kIo;
+        if (n < 0 || static_cast<size_t>(n) >= buf.size()) return StatusCode::kWriteFailed;
         const std::string next(buf.data(), static_cast<size_t>(n));
         real = next.front() == '/' ? next : FolderOf(real) + "/" + next;
     }
 }
 
-WriteError WriteAll(int fd, const char* data, size_t size, bool positioned) {
+Status WriteAll(int fd, const char* data, size_t size, bool positioned) {
     size_t done = 0;
     while (done < size) {
         const ssize_t n = positioned
                               ? ::pwrite(fd, data + done, size - done, static_cast<off_t>(done))
                               : ::write(fd, data + done, size - done);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return WriteErrorFromErrno(n < 0 ? errno : ENOSPC);
+        if (n <= 0) return StatusFromErrno(n < 0 ? errno : ENOSPC, Access::kWrite);
         done += static_cast<size_t>(n);
     }
-    return WriteError::kNone;
+    return StatusCode::kOk;
 }
 
 // File systems that copy on write need fresh space to overwrite a file that
@@ -262,21 +204,21 @@ bool CopiesOnWrite(int fd) {
 // Overwrites the file in place, after reserving its whole new size, with
 // what `fill` writes from its start, and cuts it where that ends. Until the
 // reservation holds, nothing changes.
-WriteError WriteInPlace(const std::string& real, const struct stat& before, uint64_t size,
-                        const std::function<WriteError(int)>& fill) {
+Status WriteInPlace(const std::string& real, const struct stat& before, uint64_t size,
+                    const std::function<Status(int)>& fill) {
     const int fd = ::open(real.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0) return WriteErrorFromErrno(errno);
+    if (fd < 0) return StatusFromErrno(errno, Access::kWrite);
     struct Closer {
         int fd;
         ~Closer() { ::close(fd); }
     } closer{fd};
     struct stat st;
-    if (::fstat(fd, &st) != 0) return WriteErrorFromErrno(errno);
+    if (::fstat(fd, &st) != 0) return StatusFromErrno(errno, Access::kWrite);
     if (st.st_dev != before.st_dev || st.st_ino != before.st_ino || !S_ISREG(st.st_mode))
-        return WriteError::kIo;  // replaced under our feet
-    if (CopiesOnWrite(fd)) return WriteError::kCannotReserve;
+        return StatusCode::kWriteFailed;  // replaced under our feet
+    if (CopiesOnWrite(fd)) return StatusCode::kCannotReserve;
     if (size > static_cast<uint64_t>(std::numeric_limits<off_t>::max()))
-        return WriteError::kTooLarge;
+        return StatusCode::kFileSizeLimit;
     if (size > 0) {
 #ifdef __linux__
         // fallocate proper, never the library's emulation, which would write
@@ -288,18 +230,18 @@ WriteError WriteInPlace(const std::string& real, const struct stat& before, uint
         if (reserved != 0) {
             struct stat now;
             if (::fstat(fd, &now) == 0 && now.st_size != st.st_size) {
-                if (::ftruncate(fd, st.st_size) != 0) return WriteErrorFromErrno(errno);
+                if (::ftruncate(fd, st.st_size) != 0) return StatusFromErrno(errno, Access::kWrite);
             }
             if (reserved == EOPNOTSUPP || reserved == ENOSYS || reserved == EINVAL)
-                return WriteError::kCannotReserve;
-            return WriteErrorFromErrno(reserved);
+                return StatusCode::kCannotReserve;
+            return StatusFromErrno(reserved, Access::kWrite);
         }
     }
-    if (const WriteError e = fill(fd); e != WriteError::kNone) return e;
+    if (const Status e = fill(fd); e != StatusCode::kOk) return e;
     const off_t end = ::lseek(fd, 0, SEEK_CUR);
     if (end < 0 || ::ftruncate(fd, end) != 0 || ::fdatasync(fd) != 0)
-        return WriteErrorFromErrno(errno);
-    return WriteError::kNone;
+        return StatusFromErrno(errno, Access::kWrite);
+    return StatusCode::kOk;
 }
 
 // Makes the temporary file beside `real`; answers its descriptor or -1.
@@ -328,9 +270,9 @@ int MakeTemporary(const std::string& real, std::string& path) {
     return fd;
 }
 
-WriteError ReplaceThroughTemporary(int fd, const std::string& temp, const std::string& real,
-                                   const struct stat* before,
-                                   const std::function<bool(std::FILE*)>& write) {
+Status ReplaceThroughTemporary(int fd, const std::string& temp, const std::string& real,
+                               const struct stat* before,
+                               const std::function<bool(std::FILE*)>& write) {
     if (before) {
         // Keep the owner and group where the system allows, at least the
         // group; then the permissions (a change of owner clears set-id bits).
@@ -345,12 +287,12 @@ WriteError ReplaceThroughTemporary(int fd, const std::string& temp, const std::s
         ::umask(mask);
         ::fchmod(fd, 0666 & ~mask);
     }
-    WriteError e = EncodeInto(fd, write);
-    if (e == WriteError::kNone && ::fdatasync(fd) != 0) e = WriteErrorFromErrno(errno);
-    if (::close(fd) != 0 && e == WriteError::kNone) e = WriteErrorFromErrno(errno);
-    if (e == WriteError::kNone && ::rename(temp.c_str(), real.c_str()) != 0)
-        e = WriteErrorFromErrno(errno);
-    if (e != WriteError::kNone) ::unlink(temp.c_str());
+    Status e = EncodeInto(fd, write);
+    if (e == StatusCode::kOk && ::fdatasync(fd) != 0) e = StatusFromErrno(errno, Access::kWrite);
+    if (::close(fd) != 0 && e == StatusCode::kOk) e = StatusFromErrno(errno, Access::kWrite);
+    if (e == StatusCode::kOk && ::rename(temp.c_str(), real.c_str()) != 0)
+        e = StatusFromErrno(errno, Access::kWrite);
+    if (e != StatusCode::kOk) ::unlink(temp.c_str());
     // After the rename the name is gone; the handler's unlink would find nothing.
     g_tempActive = 0;
     return e;
@@ -407,34 +349,34 @@ void RemoveTemporaryAndReraise(int sig) {
 // Writing in place changes the file only once its whole new size is known
 // and reserved: given beforehand, the encoder streams into the file after
 // the reservation; else it runs into memory first.
-WriteError EncodeAndWriteInPlace(const std::string& real, const struct stat& before,
-                                 const std::function<bool(std::FILE*)>& write,
-                                 std::optional<uint64_t> knownSize) {
+Status EncodeAndWriteInPlace(const std::string& real, const struct stat& before,
+                             const std::function<bool(std::FILE*)>& write,
+                             std::optional<uint64_t> knownSize) {
     if (knownSize)
         return WriteInPlace(real, before, *knownSize,
                             [&](int fd) { return EncodeInto(fd, write); });
     Encoded bytes;
-    if (!Encode(write, bytes)) return WriteError::kEncode;
+    if (!Encode(write, bytes)) return StatusCode::kEncode;
     return WriteInPlace(real, before, bytes.size,
                         [&](int fd) { return WriteAll(fd, bytes.data, bytes.size, false); });
 }
 
 }  // namespace
 
-WriteError WriteFileSafely(const std::string& target, const std::function<bool(std::FILE*)>& write,
-                           std::optional<uint64_t> knownSize) {
+Status WriteFileSafely(const std::string& target, const std::function<bool(std::FILE*)>& write,
+                       std::optional<uint64_t> knownSize) {
     std::string real;
-    if (const WriteError e = ResolveTarget(target, real); e != WriteError::kNone) return e;
+    if (const Status e = ResolveTarget(target, real); e != StatusCode::kOk) return e;
     struct stat st;
     const bool exists = ::stat(real.c_str(), &st) == 0;
-    if (!exists && errno != ENOENT) return WriteErrorFromErrno(errno);
+    if (!exists && errno != ENOENT) return StatusFromErrno(errno, Access::kWrite);
     if (exists) {
-        if (!S_ISREG(st.st_mode)) return WriteError::kNotRegular;
+        if (!S_ISREG(st.st_mode)) return StatusCode::kNotRegular;
         // The mode bits count for root too: a file without write permission
         // is not written over.
         if (::faccessat(AT_FDCWD, real.c_str(), W_OK, AT_EACCESS) != 0)
-            return WriteErrorFromErrno(errno);
-        if ((st.st_mode & 0222) == 0) return WriteError::kPermission;
+            return StatusFromErrno(errno, Access::kWrite);
+        if ((st.st_mode & 0222) == 0) return StatusCode::kWriteDenied;
     }
     RemoveStaleTemporaries(FolderOf(real));
     // Every name of a file with several links must see the new picture.
@@ -450,32 +392,33 @@ WriteError WriteFileSafely(const std::string& target, const std::function<bool(s
 #endif
             ;
         if (exists && noTemporary) return EncodeAndWriteInPlace(real, st, write, knownSize);
-        return WriteErrorFromErrno(error);
+        return StatusFromErrno(error, Access::kWrite);
     }
     return ReplaceThroughTemporary(fd, temp, real, exists ? &st : nullptr, write);
 }
 
-WriteError WritePrivateFile(const std::string& name, const std::string& bytes, std::string* path) {
+Status WritePrivateFile(const std::string& name, const std::string& bytes, std::string* path) {
     std::string folder;
     const int dir = OpenPrivateFolder(folder);
     *path = folder;
-    if (dir < 0) return WriteErrorFromErrno(errno);
+    if (dir < 0) return StatusFromErrno(errno, Access::kWrite);
     struct Closer {
         int fd;
         ~Closer() { ::close(fd); }
     } closer{dir};
     if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos)
-        return WriteError::kNotRegular;
+        return StatusCode::kNotRegular;
     *path = folder + "/" + name;
     // Nobody else can enter the folder: the name is free once it is unlinked.
-    if (::unlinkat(dir, name.c_str(), 0) != 0 && errno != ENOENT) return WriteErrorFromErrno(errno);
+    if (::unlinkat(dir, name.c_str(), 0) != 0 && errno != ENOENT)
+        return StatusFromErrno(errno, Access::kWrite);
     const int fd =
         ::openat(dir, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0) return WriteErrorFromErrno(errno);
+    if (fd < 0) return StatusFromErrno(errno, Access::kWrite);
     ::fchmod(fd, 0600);
-    WriteError e = WriteAll(fd, bytes.data(), bytes.size(), false);
-    if (::close(fd) != 0 && e == WriteError::kNone) e = WriteErrorFromErrno(errno);
-    if (e != WriteError::kNone) ::unlinkat(dir, name.c_str(), 0);
+    Status e = WriteAll(fd, bytes.data(), bytes.size(), false);
+    if (::close(fd) != 0 && e == StatusCode::kOk) e = StatusFromErrno(errno, Access::kWrite);
+    if (e != StatusCode::kOk) ::unlinkat(dir, name.c_str(), 0);
     return e;
 }
 

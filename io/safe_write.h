@@ -27,37 +27,21 @@
 #include <optional>
 #include <string>
 
+#include "io/status.h"
+
 namespace ze {
-
-enum class WriteError {
-    kNone,
-    kEncode,         // the encoder failed: nothing was written
-    kPermission,     // permission denied
-    kReadOnlyFs,     // read-only file system
-    kNoSpace,        // disk full or quota exceeded
-    kTooLarge,       // file too large for the file-size limit or the file system
-    kNoFolder,       // the folder does not exist
-    kNotRegular,     // a folder, FIFO, device or socket
-    kLinkLoop,       // symbolic links that loop
-    kCannotReserve,  // writing in place is the only way and cannot be made safe here
-    kIo,             // any other error of the system
-};
-
-// A short English reason, e.g. "disk full".
-const char* WriteErrorText(WriteError error);
-WriteError WriteErrorFromErrno(int error);
 
 // `write` encodes the whole file into the stream it is given and answers
 // false on failure; it may stop at the first failed write of the stream. An
-// error of the system while writing is answered as such (kNoSpace, kTooLarge,
-// ...), kEncode only when the encoder failed on its own. Answers kNone when
+// error of the system while writing is answered as such (kNoSpace, kFileSizeLimit,
+// ...), kEncode only when the encoder failed on its own. Answers kOk when
 // the target holds the new bytes; on any other answer the target is byte for
 // byte as it was and no temporary file is left, save that an error of the
 // disk itself in the middle of writing in place (an I/O error once the space
 // is reserved) leaves the target part new. `knownSize`, the exact number of
 // bytes `write` gives, lets the encoder stream when writing in place.
-WriteError WriteFileSafely(const std::string& target, const std::function<bool(std::FILE*)>& write,
-                           std::optional<uint64_t> knownSize = std::nullopt);
+Status WriteFileSafely(const std::string& target, const std::function<bool(std::FILE*)>& write,
+                       std::optional<uint64_t> knownSize = std::nullopt);
 
 // Writes `bytes` as the file `name` (no slashes) in a folder that only this
 // user may enter: $XDG_RUNTIME_DIR/zer-evizi/ where that is a folder of the
@@ -66,7 +50,7 @@ WriteError WriteFileSafely(const std::string& target, const std::function<bool(s
 // file is made anew with mode 0600, never through a link; one of the same
 // name that is there already goes first. `path` gets the file's path, or the
 // folder's when no folder could be had.
-WriteError WritePrivateFile(const std::string& name, const std::string& bytes, std::string* path);
+Status WritePrivateFile(const std::string& name, const std::string& bytes, std::string* path);
 
 // Removes temporary files of this writer in `folder` whose process has ended
 // and that are older than a few minutes. Answers how many went. Every write

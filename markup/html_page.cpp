@@ -591,7 +591,7 @@ size_t ByteOrderMark(std::string_view bytes, PageEncoding* encoding) {
 HtmlPage ReadHtmlPage(std::string_view bytes, const PageLimits& limits) {
     HtmlPage page;
     if (bytes.size() > limits.maxBytes) {
-        page.status = PageStatus::kTooLarge;
+        page.status = ze::StatusCode::kPageTooLarge;
         return page;
     }
     // The encoding: the byte order mark, then the first declaration, then
@@ -605,7 +605,7 @@ HtmlPage ReadHtmlPage(std::string_view bytes, const PageLimits& limits) {
     if (page.bomLength == 0) {
         switch (scan.label.kind) {
             case ze::LabelKind::kReplacement:
-                page.status = PageStatus::kRefusedEncoding;
+                page.status = ze::StatusCode::kRefusedEncoding;
                 return page;
             case ze::LabelKind::kXUserDefined:
                 page.encoding = PageEncoding::kWindows1252;
@@ -632,7 +632,7 @@ HtmlPage ReadHtmlPage(std::string_view bytes, const PageLimits& limits) {
         FindImageMaps(text, PageEncoding::kUtf8, &inText.images, &page);
         SpansToBytes(bytes, page.encoding, &page);
     }
-    page.status = page.maps.empty() ? PageStatus::kNoImageMap : PageStatus::kOk;
+    page.status = page.maps.empty() ? ze::StatusCode::kNoImageMap : ze::StatusCode::kOk;
     return page;
 }
 
@@ -697,19 +697,19 @@ LineCount CountLines(std::string_view text) {
 }
 }  // namespace
 
-PageStatus CheckPaneBounds(std::string_view bytes, const HtmlPage& page, size_t index,
+ze::Status CheckPaneBounds(std::string_view bytes, const HtmlPage& page, size_t index,
                            const PageLimits& limits) {
-    if (index >= page.maps.size()) return PageStatus::kNoImageMap;
+    if (index >= page.maps.size()) return ze::StatusCode::kNoImageMap;
     const PageImageMap& entry = page.maps[index];
     const std::string_view image = Slice(bytes, entry.image);
     const std::string_view map = Slice(bytes, entry.map);
-    if (image.size() + map.size() > limits.maxPaneBytes) return PageStatus::kPaneTooLarge;
+    if (image.size() + map.size() > limits.maxPaneBytes) return ze::StatusCode::kPaneTooLarge;
     const LineCount a = CountLines(image);
     const LineCount b = CountLines(map);
-    if (a.breaks + b.breaks >= limits.maxPaneLines) return PageStatus::kPaneTooLarge;
+    if (a.breaks + b.breaks >= limits.maxPaneLines) return ze::StatusCode::kPaneTooLarge;
     if (std::max(a.longest, b.longest) > limits.maxPaneLineBytes)
-        return PageStatus::kPaneLineTooLong;
-    return PageStatus::kOk;
+        return ze::StatusCode::kPaneLineTooLong;
+    return ze::StatusCode::kOk;
 }
 
 std::string PageText(std::string_view bytes, const HtmlPage& page) {
@@ -727,9 +727,9 @@ std::string ExtractMarkup(std::string_view bytes, const HtmlPage& page, size_t i
     return out;
 }
 
-MergeStatus MergeMarkup(std::string_view bytes, const HtmlPage& page, size_t index,
-                        std::string_view paneText, std::string* out) {
-    if (index >= page.maps.size()) return MergeStatus::kNoMap;
+ze::Status MergeMarkup(std::string_view bytes, const HtmlPage& page, size_t index,
+                       std::string_view paneText, std::string* out) {
+    if (index >= page.maps.size()) return ze::StatusCode::kNoMapElement;
     // The pane's first image, its first map and where that map ends.
     size_t firstImage = std::string_view::npos;
     size_t split = std::string_view::npos;
@@ -750,8 +750,9 @@ MergeStatus MergeMarkup(std::string_view bytes, const HtmlPage& page, size_t ind
             break;
         }
     }
-    if (split == std::string_view::npos || mapEnd == 0) return MergeStatus::kNoMap;
-    if (firstImage == std::string_view::npos || firstImage > split) return MergeStatus::kNoImage;
+    if (split == std::string_view::npos || mapEnd == 0) return ze::StatusCode::kNoMapElement;
+    if (firstImage == std::string_view::npos || firstImage > split)
+        return ze::StatusCode::kNoImageTag;
 
     const PageImageMap& entry = page.maps[index];
     const std::string_view lineBreak = PageLineBreak(bytes, page.encoding);
@@ -781,36 +782,5 @@ MergeStatus MergeMarkup(std::string_view bytes, const HtmlPage& page, size_t ind
     append(imageFirst ? map : image);
     result.append(bytes.substr(second.end));
     *out = std::move(result);
-    return MergeStatus::kMerged;
-}
-
-const char* PageStatusText(PageStatus status) {
-    switch (status) {
-        case PageStatus::kOk:
-            return "ok";
-        case PageStatus::kTooLarge:
-            return "the page is larger than 64 MB";
-        case PageStatus::kRefusedEncoding:
-            return "the page declares an encoding that browsers show nothing of "
-                   "(ISO-2022-KR, ISO-2022-CN or HZ)";
-        case PageStatus::kNoImageMap:
-            return "the page has no image with a map (<img usemap> and <map>)";
-        case PageStatus::kPaneTooLarge:
-            return "the image tag and its map are larger than 1 MB or 25,000 lines";
-        case PageStatus::kPaneLineTooLong:
-            return "a line of the image tag or its map is longer than 16 KB";
-    }
-    return "";
-}
-
-const char* MergeStatusText(MergeStatus status) {
-    switch (status) {
-        case MergeStatus::kMerged:
-            return "ok";
-        case MergeStatus::kNoImage:
-            return "the markup has no <img> tag before its <map>";
-        case MergeStatus::kNoMap:
-            return "the markup has no complete <map> ... </map>";
-    }
-    return "";
+    return ze::StatusCode::kOk;
 }

@@ -18,6 +18,7 @@
 #include <string_view>
 #include <vector>
 
+#include "io/status.h"
 #include "markup/text_encoding.h"
 
 using PageEncoding = ze::CodePage;
@@ -31,15 +32,6 @@ struct PageLimits {
     size_t maxPaneBytes = size_t{1} << 20;
     size_t maxPaneLines = 25000;
     size_t maxPaneLineBytes = size_t{16} << 10;
-};
-
-enum class PageStatus {
-    kOk,
-    kTooLarge,         // above PageLimits::maxBytes
-    kRefusedEncoding,  // declares an encoding browsers show nothing of (ISO-2022-KR, HZ)
-    kNoImageMap,       // no <img usemap> whose <map> is in the page
-    kPaneTooLarge,     // the image tag and map above maxPaneBytes or maxPaneLines
-    kPaneLineTooLong   // a line of them above maxPaneLineBytes
 };
 
 // One byte range [begin, end) of the page.
@@ -58,7 +50,9 @@ struct PageImageMap {
 };
 
 struct HtmlPage {
-    PageStatus status = PageStatus::kNoImageMap;
+    // kOk, kPageTooLarge, kRefusedEncoding (ISO-2022-KR, HZ: browsers show
+    // nothing of them) or kNoImageMap.
+    ze::Status status = ze::StatusCode::kNoImageMap;
     PageEncoding encoding = PageEncoding::kUtf8;
     size_t bomLength = 0;            // of the byte order mark the page starts with; 0: none
     std::string declaredCharset;     // the <meta> charset label that counted, as written
@@ -83,24 +77,17 @@ std::string PageText(std::string_view bytes, const HtmlPage& page);
 
 // Whether maps[index] fits the editor's pane: kOk, kPaneTooLarge or
 // kPaneLineTooLong (the text names the default limits).
-PageStatus CheckPaneBounds(std::string_view bytes, const HtmlPage& page, size_t index,
+ze::Status CheckPaneBounds(std::string_view bytes, const HtmlPage& page, size_t index,
                            const PageLimits& limits = {});
 
 // The pane text for maps[index] of a page that ReadHtmlPage accepted.
 std::string ExtractMarkup(std::string_view bytes, const HtmlPage& page, size_t index);
 
-enum class MergeStatus {
-    kMerged,
-    kNoImage,  // the pane has no <img> tag before its map
-    kNoMap     // the pane has no complete <map> ... </map>
-};
 // The page with maps[index]'s image tag and map element replaced by the
 // pane's: everything before the pane's first "<map" (trailing white space
 // dropped) replaces the image tag, the rest (trailing white space dropped)
-// the map element. Every other byte of the page stays as it was.
-MergeStatus MergeMarkup(std::string_view bytes, const HtmlPage& page, size_t index,
-                        std::string_view paneText, std::string* out);
-
-// A few words on the status, for messages.
-const char* PageStatusText(PageStatus status);
-const char* MergeStatusText(MergeStatus status);
+// the map element. Every other byte of the page stays as it was. kOk, or
+// kNoImageTag (no <img> tag before the pane's map) or kNoMapElement (no
+// complete <map> ... </map>).
+ze::Status MergeMarkup(std::string_view bytes, const HtmlPage& page, size_t index,
+                       std::string_view paneText, std::string* out);

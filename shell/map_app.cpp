@@ -405,32 +405,10 @@ void CMapApp::RecentChanged() {
 
 namespace {
 // The reason for a failed write, on a line of its own below the message;
-// empty where the image library's own words say it.
-QString WriteFailureReason(ze::WriteError error) {
-    switch (error) {
-        case ze::WriteError::kPermission:
-            return QString::fromUtf8("書き込みが許可されていません。");
-        case ze::WriteError::kReadOnlyFs:
-            return QString::fromUtf8("読み取り専用のファイルシステムです。");
-        case ze::WriteError::kNoSpace:
-            return QString::fromUtf8("ディスクの空きが足りません。");
-        case ze::WriteError::kTooLarge:
-            return QString::fromUtf8("ファイルが大きすぎます。");
-        case ze::WriteError::kNoFolder:
-            return QString::fromUtf8("フォルダがありません。");
-        case ze::WriteError::kNotRegular:
-            return QString::fromUtf8("通常のファイルではありません。");
-        case ze::WriteError::kLinkLoop:
-            return QString::fromUtf8("シンボリックリンクが循環しています。");
-        case ze::WriteError::kCannotReserve:
-            return QString::fromUtf8("この場所では安全に上書きできません。");
-        case ze::WriteError::kIo:
-            return QString::fromUtf8("書き込みエラーです。");
-        case ze::WriteError::kNone:
-        case ze::WriteError::kEncode:
-            break;
-    }
-    return {};
+// empty where the encoder's own words say it.
+QString WriteFailureReason(const ze::Status& error) {
+    if (error.ok() || error == ze::StatusCode::kEncode) return {};
+    return WindowText(error);
 }
 }  // namespace
 

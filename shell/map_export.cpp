@@ -71,11 +71,11 @@ void PreviewScaled(CMapApp& app) {
         return;
     }
     std::string written;
-    const ze::WriteError error = ze::WritePrivateFile(
+    const ze::Status error = ze::WritePrivateFile(
         "zer-evizi-scaled-" + std::to_string(QCoreApplication::applicationPid()) + ".html", page,
         &written);
     const QString file = QDir::toNativeSeparators(QString::fromStdString(written));
-    if (error != ze::WriteError::kNone) {
+    if (error != ze::StatusCode::kOk) {
         Prompts().ShowMessage(
             frame, title,
             U("確認用のページ %1 を書けませんでした: %2").arg(file, WindowText(error)));
@@ -120,11 +120,11 @@ void ExportMap(CMapApp& app, ResponsiveForm form) {
             QDir::fromNativeSeparators(QDir(chosen).relativeFilePath(picture)).toStdString();
         if (!MarkupOf(app, form, title, &markup, &source)) return;
     }
-    const ze::WriteError error =
+    const ze::Status error =
         ze::WriteFileSafely(answer.path.toStdString(), [&markup](std::FILE* f) {
             return std::fwrite(markup.data(), 1, markup.size(), f) == markup.size();
         });
-    if (error != ze::WriteError::kNone)
+    if (error != ze::StatusCode::kOk)
         Prompts().ShowMessage(frame, title,
                               U("%1 を書けませんでした: %2")
                                   .arg(QDir::toNativeSeparators(answer.path), WindowText(error)));

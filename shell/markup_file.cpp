@@ -35,10 +35,10 @@ QString Native(const QString& path) {
 
 // Empty when written, else why not.
 QString WriteBytes(const QString& path, const std::string& bytes) {
-    const ze::WriteError error = ze::WriteFileSafely(path.toStdString(), [&bytes](std::FILE* f) {
+    const ze::Status error = ze::WriteFileSafely(path.toStdString(), [&bytes](std::FILE* f) {
         return std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     });
-    return error == ze::WriteError::kNone ? QString() : WindowText(error);
+    return error == ze::StatusCode::kOk ? QString() : WindowText(error);
 }
 }  // namespace
 
@@ -136,10 +136,10 @@ bool CMarkupFile::OpenPageAt(const QString& path, const PageSnapshot* ours) {
     const QString file = Native(path);
     const PageFile page = LoadPageFile(path.toStdString());
     if (!page.ok) {
-        const QString reason = page.page.status == PageStatus::kNoImageMap
+        const QString reason = page.page.status == ze::StatusCode::kNoImageMap
                                    ? U("このページにはイメージマップ (<img usemap> と <map>) "
                                        "がありません。")
-                                   : WindowTextOf(page.error);
+                                   : WindowText(page.error);
         Show(U("%1 を開けません。\n%2").arg(file, reason));
         return false;
     }
@@ -161,10 +161,10 @@ bool CMarkupFile::OpenPageAt(const QString& path, const PageSnapshot* ours) {
     }
     // The pane takes only what a person edits; a larger map is refused
     // before the picture is replaced.
-    const PageStatus fits = CheckPaneBounds(page.bytes, page.page, size_t(index));
-    if (fits != PageStatus::kOk) {
+    const ze::Status fits = CheckPaneBounds(page.bytes, page.page, size_t(index));
+    if (fits != ze::StatusCode::kOk) {
         Show(U("%1 を開けません。\n%2")
-                 .arg(file, fits == PageStatus::kPaneLineTooLong
+                 .arg(file, fits == ze::StatusCode::kPaneLineTooLong
                                 ? U("画像のタグかマップに 16 KB を超える行があります。")
                                 : U("画像のタグとマップが 1 MB か 25,000 行を超えています。")));
         return false;
@@ -277,7 +277,7 @@ bool CMarkupFile::MergeIntoPage(const std::string& text, std::string* bytes,
     // Read again after the question: the page may have changed meanwhile.
     for (bool overwrite = false;; overwrite = true) {
         const PageFile page = LoadPageFile(m_path.toStdString());
-        QString why = WindowTextOf(page.error);
+        QString why = page.ok ? QString() : WindowText(page.error);
         PageSavePlan plan;
         if (page.ok) {
             plan = PlanPageSave(page.bytes, page.page, ours);
@@ -293,8 +293,8 @@ bool CMarkupFile::MergeIntoPage(const std::string& text, std::string* bytes,
                                QString::fromStdString(ours.mapName));
         }
         if (why.isEmpty()) {
-            const MergeStatus status = MergeMarkup(page.bytes, page.page, plan.index, text, bytes);
-            if (status != MergeStatus::kMerged) why = WindowText(status);
+            const ze::Status status = MergeMarkup(page.bytes, page.page, plan.index, text, bytes);
+            if (status != ze::StatusCode::kOk) why = WindowText(status);
         }
         if (!why.isEmpty()) {
             Show(U("マップをページ %1 に書き戻せません: %2\n"
@@ -411,11 +411,11 @@ void CMarkupFile::OnBrowserCheck() {
         return;
     }
     std::string written;
-    const ze::WriteError error = ze::WritePrivateFile(
+    const ze::Status error = ze::WritePrivateFile(
         "zer-evizi-check-" + std::to_string(QCoreApplication::applicationPid()) + ".html", page,
         &written);
     const QString file = QString::fromStdString(written);
-    if (error != ze::WriteError::kNone) {
+    if (error != ze::StatusCode::kOk) {
         Show(U("確認用のページ %1 を書けませんでした: %2").arg(Native(file), WindowText(error)));
         return;
     }

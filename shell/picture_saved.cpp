@@ -35,7 +35,7 @@ QString SavedPictureMessage(const QString& path, int type, qint64 bytes) {
 }
 
 QString EncodeFailureReason(const CMapDoc& doc, int type) {
-    if (doc.GetWriteError() != ze::WriteError::kEncode) return {};
+    if (doc.GetWriteError() != ze::StatusCode::kEncode) return {};
     if (doc.GetEncodeFailure())
         return QString::fromStdString(
             ze::EncodeFailureText(doc.GetEncodeFailure(), ze::TextLanguage::kJapanese));

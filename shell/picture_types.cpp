@@ -1,35 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/picture_types.h"
 
-#include <vector>
-
 #include "image/image_types.h"
 
 namespace {
 
-// The rows the dialogs list.
-std::vector<PictureTypeInfo> Listed() {
-    std::vector<PictureTypeInfo> rows;
-    for (const PictureTypeInfo& type : PictureTypes())
-        if (type.filterLabel) rows.push_back(type);
-    return rows;
-}
-
+// Every format opens; the save dialog lists those with a writer.
 bool Enabled(const PictureTypeInfo& type, bool open) {
-    return open ? type.canOpen : type.canSave;
-}
-
-const PictureTypeInfo* Find(int code) {
-    for (const PictureTypeInfo& type : PictureTypes())
-        if (type.filterLabel && type.code == code) return &type;
-    return nullptr;
+    return open || type.canSave;
 }
 
 // Every extension of the listed rows; `otherFirst` puts a row's second
 // extension before its first.
 QStringList Extensions(bool otherFirst) {
     QStringList result;
-    for (const PictureTypeInfo& type : Listed()) {
+    for (const PictureTypeInfo& type : PictureTypes()) {
         QStringList row{QString::fromUtf8(type.extension)};
         if (type.otherExtension) {
             const QString other = QString::fromUtf8(type.otherExtension);
@@ -50,7 +35,7 @@ QStringList Patterns(const QStringList& extensions) {
 
 int PictureTypePosition(int code, bool open) {
     int n = 0;
-    for (const PictureTypeInfo& type : Listed()) {
+    for (const PictureTypeInfo& type : PictureTypes()) {
         if (!Enabled(type, open)) continue;
         if (type.code == code) return n;
         ++n;
@@ -60,7 +45,7 @@ int PictureTypePosition(int code, bool open) {
 
 int PictureTypeAt(int n, bool open) {
     if (n < 0) return -1;
-    for (const PictureTypeInfo& type : Listed()) {
+    for (const PictureTypeInfo& type : PictureTypes()) {
         if (!Enabled(type, open)) continue;
         if (n-- == 0) return type.code;
     }
@@ -68,13 +53,8 @@ int PictureTypeAt(int n, bool open) {
 }
 
 std::string PictureTypeExtension(int code) {
-    const PictureTypeInfo* type = Find(code);
+    const PictureTypeInfo* type = FindPictureType(code);
     return type ? type->extension : std::string();
-}
-
-bool PictureTypeCanSave(int code) {
-    const PictureTypeInfo* type = Find(code);
-    return type && type->canSave;
 }
 
 QList<FileFilter> PictureFilters(bool open) {
@@ -88,7 +68,7 @@ QList<FileFilter> PictureFilters(bool open) {
                             QStringLiteral(")"),
                         patterns + upper});
     }
-    for (const PictureTypeInfo& type : Listed()) {
+    for (const PictureTypeInfo& type : PictureTypes()) {
         if (!Enabled(type, open)) continue;
         filters.append({QString::fromUtf8(type.filterLabel),
                         {QStringLiteral("*") + QString::fromUtf8(type.extension)}});

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The picture types the file dialogs offer (PictureTypes rows with a filter
-// label), in the order they are listed.
+// The picture types the file dialogs offer (the rows of PictureTypes), in
+// the order they are listed.
 
 #include <string>
 
@@ -12,10 +12,8 @@
 int PictureTypePosition(int code, bool open);
 // Type code of the n-th (0-based) enabled row; -1 when there is none.
 int PictureTypeAt(int n, bool open);
-// Extension of a type code over all listed rows; empty when none has it.
+// Extension of a type code; empty for a code without a format.
 std::string PictureTypeExtension(int code);
-// Save flag of a type code over all listed rows; false when none has it.
-bool PictureTypeCanSave(int code);
 // One filter per enabled row: the label and "*" + extension. The open
 // dialog's list starts with one filter of every picture extension.
 QList<FileFilter> PictureFilters(bool open);

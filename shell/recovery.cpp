@@ -25,8 +25,8 @@ QString LockOf(const QString& file) {
 // only regular files of the user's of a lock's size are left to it.
 std::unique_ptr<QLockFile> TakeLock(const QString& path, QString* why) {
     for (const QString& file : {path, path + QStringLiteral(".rmlock")}) {
-        const ze::OwnFileStatus status = ze::CheckOwnFile(file.toStdString(), kLockMaxBytes);
-        if (status != ze::OwnFileStatus::kOk && status != ze::OwnFileStatus::kMissing) {
+        const ze::Status status = ze::CheckOwnFile(file.toStdString(), kLockMaxBytes);
+        if (status != ze::StatusCode::kOk && status != ze::StatusCode::kMissing) {
             *why = QString::fromUtf8("ロックファイル %1 は%2")
                        .arg(QDir::toNativeSeparators(file), WindowText(status));
             return nullptr;
@@ -66,8 +66,8 @@ QString CRecovery::OwnFile() const {
 
 bool CRecovery::Write(const RecoveryRecord& record, QString* why) {
     if (!m_lock) {
-        const ze::OwnFileStatus folder = ze::MakeOwnFolder(m_folder.toStdString());
-        if (folder != ze::OwnFileStatus::kOk) {
+        const ze::Status folder = ze::MakeOwnFolder(m_folder.toStdString());
+        if (folder != ze::StatusCode::kOk) {
             *why = WindowText(folder);
             return false;
         }
@@ -77,9 +77,9 @@ bool CRecovery::Write(const RecoveryRecord& record, QString* why) {
             return false;
         }
     }
-    std::string reason;
+    ze::Status reason;
     if (WriteRecoveryFile(OwnFile().toStdString(), record, &reason)) return true;
-    *why = WindowTextOf(reason);
+    *why = WindowText(reason);
     return false;
 }
 
@@ -92,7 +92,7 @@ void CRecovery::Remove() {
 QStringList CRecovery::Orphans() const {
     // A folder that is there but not the user's own is not looked into.
     if (!QFileInfo::exists(m_folder) ||
-        ze::MakeOwnFolder(m_folder.toStdString()) != ze::OwnFileStatus::kOk)
+        ze::MakeOwnFolder(m_folder.toStdString()) != ze::StatusCode::kOk)
         return {};
     const QFileInfoList files = QDir(m_folder).entryInfoList(
         {QStringLiteral("recovery-*.txt")}, QDir::Files | QDir::System, QDir::Time);
@@ -106,9 +106,9 @@ QStringList CRecovery::Orphans() const {
 CRecovery::Claim CRecovery::ClaimOrphan(const QString& file, RecoveryRecord* record, QString* why) {
     std::unique_ptr<QLockFile> lock = TakeLock(LockOf(file), why);
     if (!lock) return why->isEmpty() ? Claim::kInUse : Claim::kUnreadable;
-    std::string reason;
+    ze::Status reason;
     if (!ReadRecoveryFile(file.toStdString(), record, &reason)) {
-        *why = WindowTextOf(reason);
+        *why = WindowText(reason);
         return Claim::kUnreadable;
     }
     m_claimed[file] = std::move(lock);

@@ -14,7 +14,8 @@ QString U(const char* text) {
 }  // namespace
 
 bool HasSaveOptions(int type) {
-    return type == kImageJpeg || type == kImageWebp || type == kImageAvif;
+    const PictureTypeInfo* format = FindPictureType(type);
+    return format && format->quality;
 }
 
 CSaveOptionsDlg::CSaveOptionsDlg(int type, QWidget* parent) : QDialog(parent) {
@@ -29,7 +30,8 @@ CSaveOptionsDlg::CSaveOptionsDlg(int type, QWidget* parent) : QDialog(parent) {
     m_quality.setValue(jpeg ? ze::kJpegDefaultQuality : ze::kLossyDefaultQuality);
     m_lossless.setObjectName(QStringLiteral("lossless"));
     m_lossless.setText(U("ロスレス (画素をそのまま残す) (&L)"));
-    m_lossless.setVisible(!jpeg);
+    const PictureTypeInfo* format = FindPictureType(type);
+    m_lossless.setVisible(format && format->lossless);
     connect(&m_lossless, &QCheckBox::toggled, &m_quality, &QSpinBox::setDisabled);
     m_ok.setText(QStringLiteral("OK"));
     m_ok.setDefault(true);

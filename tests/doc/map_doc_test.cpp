@@ -117,7 +117,7 @@ TEST(PictureType, ExtensionsInAnyCaseAndTheLastDotOfThePath) {
     // Refused: other extensions, none at all, a trailing dot, XPM (no
     // implementation), and a dot only in a folder name.
     for (const char* path :
-         {"a.tif", "photo", "photo.", "a.xpm", "C:\\data.v2\\photo", "/data.gif/photo"})
+         {"a.tif", "a.jpe", "photo", "photo.", "a.xpm", "C:\\data.v2\\photo", "/data.gif/photo"})
         EXPECT_EQ(PictureTypeFromPath(path), -1) << path;
     EXPECT_EQ(PictureExtensionOfPath("C:\\data.v2\\photo"), "v2\\photo");
     // Bytes of UTF-8 text are never lowered.

@@ -69,7 +69,7 @@ TEST(PageSave, WhatIsWrittenIsRememberedWhicheverComesFirst) {
         const std::string pane =
             "<img src=\"a.gif\" usemap=\"#m\">\r\n<map name=\"m\"><area></map>";
         std::string merged;
-        ASSERT_EQ(MergeMarkup(page, read, index, pane, &merged), MergeStatus::kMerged);
+        ASSERT_EQ(MergeMarkup(page, read, index, pane, &merged), ze::StatusCode::kOk);
         const PageSnapshot written = SnapshotAfterMerge(page, read, index, merged);
         EXPECT_EQ(written.image, "<img src=\"a.gif\" usemap=\"#m\">");
         EXPECT_EQ(written.map, "<map name=\"m\"><area></map>");
@@ -165,9 +165,10 @@ TEST(RecoveryRecord, ReadsOnlyAWholeCopyFromARegularFileOfOurs) {
     };
     for (const auto& c : cases) {
         RecoveryRecord record;
-        std::string why;
-        EXPECT_EQ(ReadRecoveryFile(dir.File(c.name), &record, &why), !*c.why) << c.name;
-        EXPECT_EQ(why, c.why) << c.name;
+        ze::Status why;
+        const bool read = ReadRecoveryFile(dir.File(c.name), &record, &why);
+        EXPECT_EQ(read, !*c.why) << c.name;
+        EXPECT_EQ(read ? "" : ze::StatusText(why, ze::TextLanguage::kEnglish), c.why) << c.name;
         EXPECT_EQ(record.text, *c.why ? "" : "ab") << c.name;
     }
 }
@@ -181,18 +182,18 @@ TEST(PageFile, APageAtTheBoundOpens) {
     PageLimits limits;
     limits.maxBytes = page.size();
     const PageFile at = LoadPageFile(dir.File("page.html"), limits);
-    EXPECT_TRUE(at.ok) << at.error;
+    EXPECT_TRUE(at.ok) << ze::StatusText(at.error, ze::TextLanguage::kEnglish);
     EXPECT_EQ(at.bytes, page);
     limits.maxBytes = page.size() - 1;
     const PageFile over = LoadPageFile(dir.File("page.html"), limits);
     EXPECT_FALSE(over.ok);
-    EXPECT_EQ(over.page.status, PageStatus::kTooLarge);
+    EXPECT_EQ(over.page.status, ze::StatusCode::kPageTooLarge);
     EXPECT_EQ(over.bytes, "");
 }
 
 // The name flips between a page and a FIFO (a link renamed over it) while
 // the page is opened again and again: every open answers at once, with the
-// page or "not a file", and never waits for a writer.
+// page or not a regular file, and never waits for a writer.
 TEST(PageFile, AFifoSwappedInNeverHangsTheRead) {
     namespace fs = std::filesystem;
     testutil::TempDir dir;
@@ -214,7 +215,7 @@ TEST(PageFile, AFifoSwappedInNeverHangsTheRead) {
     for (int i = 0; i < 20000 && (i < 300 || read < 10 || refused < 10); ++i) {
         const PageFile page = LoadPageFile(dir.File("page.html"));
         (page.ok ? read : refused) += 1;
-        EXPECT_TRUE(page.ok || page.error == "not a file") << page.error;
+        EXPECT_TRUE(page.ok || page.error == ze::StatusCode::kNotRegular) << int(page.error.code);
     }
     stop = true;
     swapper.join();

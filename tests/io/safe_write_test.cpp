@@ -26,10 +26,11 @@ namespace {
 namespace fs = std::filesystem;
 using testutil::ReadFile;
 using testutil::WriteFile;
-using ze::WriteError;
+using ze::Status;
+using ze::StatusCode;
 
 // `sized`: the writer tells its size beforehand, so that it may stream in place.
-WriteError Write(const std::string& target, const std::string& bytes, bool sized = false) {
+Status Write(const std::string& target, const std::string& bytes, bool sized = false) {
     return ze::WriteFileSafely(
         target,
         [&](std::FILE* f) { return std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size(); },
@@ -59,11 +60,11 @@ TEST(SafeWrite, ReplacesKeepingModeOwnerAndLinks) {
 
     // An encoder that fails: nothing changes, nothing is left behind.
     const auto failing = [](std::FILE* f) { return std::fputs("partial", f), false; };
-    EXPECT_EQ(ze::WriteFileSafely(target, failing), WriteError::kEncode);
+    EXPECT_EQ(ze::WriteFileSafely(target, failing), StatusCode::kEncode);
     EXPECT_EQ(ReadFile(target), "old");
     EXPECT_EQ(EntriesIn(dir.path()), 1u);
 
-    ASSERT_EQ(Write(target, "new"), WriteError::kNone);
+    ASSERT_EQ(Write(target, "new"), StatusCode::kOk);
     EXPECT_EQ(ReadFile(target), "new");
     struct stat st;
     ASSERT_EQ(::stat(target.c_str(), &st), 0);
@@ -75,19 +76,19 @@ TEST(SafeWrite, ReplacesKeepingModeOwnerAndLinks) {
     // Through a symbolic link the file it names changes; through a hard link
     // every name sees the new bytes.
     fs::create_symlink("t.bin", dir.File("sym.bin"));
-    ASSERT_EQ(Write(dir.File("sym.bin"), "via link"), WriteError::kNone);
+    ASSERT_EQ(Write(dir.File("sym.bin"), "via link"), StatusCode::kOk);
     EXPECT_TRUE(fs::is_symlink(dir.File("sym.bin")));
     EXPECT_EQ(ReadFile(target), "via link");
     fs::create_hard_link(target, dir.File("hard.bin"));
-    ASSERT_EQ(Write(dir.File("hard.bin"), "shared"), WriteError::kNone);
+    ASSERT_EQ(Write(dir.File("hard.bin"), "shared"), StatusCode::kOk);
     EXPECT_EQ(ReadFile(target), "shared");
-    ASSERT_EQ(Write(target, "longer than before, and shared"), WriteError::kNone);
+    ASSERT_EQ(Write(target, "longer than before, and shared"), StatusCode::kOk);
     EXPECT_EQ(ReadFile(dir.File("hard.bin")), "longer than before, and shared");
-    ASSERT_EQ(Write(target, "cut"), WriteError::kNone);
+    ASSERT_EQ(Write(target, "cut"), StatusCode::kOk);
     EXPECT_EQ(ReadFile(dir.File("hard.bin")), "cut");
-    ASSERT_EQ(Write(target, "streamed in place, longer", true), WriteError::kNone);
+    ASSERT_EQ(Write(target, "streamed in place, longer", true), StatusCode::kOk);
     EXPECT_EQ(ReadFile(dir.File("hard.bin")), "streamed in place, longer");
-    ASSERT_EQ(Write(target, "cut again", true), WriteError::kNone);
+    ASSERT_EQ(Write(target, "cut again", true), StatusCode::kOk);
     EXPECT_EQ(ReadFile(dir.File("hard.bin")), "cut again");
     EXPECT_EQ(EntriesIn(dir.path()), 3u);
 }
@@ -103,14 +104,14 @@ TEST(SafeWrite, RefusesTargetsItMayNotWrite) {
     const size_t entries = EntriesIn(dir.path());
     const struct {
         std::string target;
-        WriteError want;
+        Status want;
     } cases[] = {
-        {dir.File("ro.png"), WriteError::kPermission},  // root too
-        {dir.File("fifo.png"), WriteError::kNotRegular},
-        {dir.File("folder.png"), WriteError::kNotRegular},
-        {dir.File("loop1.png"), WriteError::kLinkLoop},
-        {dir.File("none/x.png"), WriteError::kNoFolder},
-        {dir.File("ro.png/x.png"), WriteError::kNoFolder},
+        {dir.File("ro.png"), StatusCode::kWriteDenied},  // root too
+        {dir.File("fifo.png"), StatusCode::kNotRegular},
+        {dir.File("folder.png"), StatusCode::kNotRegular},
+        {dir.File("loop1.png"), StatusCode::kLinkLoop},
+        {dir.File("none/x.png"), StatusCode::kNoFolder},
+        {dir.File("ro.png/x.png"), StatusCode::kNoFolder},
     };
     for (const auto& c : cases) EXPECT_EQ(Write(c.target, "new"), c.want) << c.target;
     EXPECT_EQ(ReadFile(dir.File("ro.png")), "read-only");
@@ -133,22 +134,26 @@ TEST(SafeWrite, FullDiskLeavesTheFileAsItWas) {
     for (const std::string block(4096, 'f'); ::write(fd, block.data(), block.size()) > 0;) {
     }
     ::close(fd);
-    EXPECT_EQ(Write(target, std::string(8192, 'n')), WriteError::kNoSpace);
+    const ze::Status full = Write(target, std::string(8192, 'n'));
+    EXPECT_EQ(full, StatusCode::kNoSpace);
+    EXPECT_EQ(full.sysError, ENOSPC);
+    EXPECT_EQ(ze::StatusText(full, ze::TextLanguage::kEnglish), "disk full");
+    EXPECT_EQ(ze::StatusText(full, ze::TextLanguage::kJapanese), "ディスクの空きが足りません。");
     EXPECT_EQ(ReadFile(target), old);
     EXPECT_EQ(EntriesIn(dir.path()), 2u);
 
     // No inode left: written in place only when the whole size can be had.
     WriteFile(dir.File("third"), "");
-    EXPECT_EQ(Write(target, std::string(8192, 'n')), WriteError::kNoSpace);
+    EXPECT_EQ(Write(target, std::string(8192, 'n')), StatusCode::kNoSpace);
     EXPECT_EQ(ReadFile(target), old);
     const std::string smaller(1000, 's');
-    EXPECT_EQ(Write(target, smaller), WriteError::kNone);
+    EXPECT_EQ(Write(target, smaller), StatusCode::kOk);
     EXPECT_EQ(ReadFile(target), smaller);
     EXPECT_EQ(EntriesIn(dir.path()), 3u);
 
     ASSERT_EQ(::mount(nullptr, dir.path().c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0);
-    EXPECT_EQ(Write(target, old), WriteError::kReadOnlyFs);
-    EXPECT_EQ(Write(dir.File("new.png"), old), WriteError::kReadOnlyFs);
+    EXPECT_EQ(Write(target, old), StatusCode::kReadOnlyFs);
+    EXPECT_EQ(Write(dir.File("new.png"), old), StatusCode::kReadOnlyFs);
     EXPECT_EQ(ReadFile(target), smaller);
 }
 
@@ -176,7 +181,7 @@ TEST(SafeWrite, DiskFullHalfwayThroughTheEncoderLeavesTheFileAsItWas) {
             }
             return ok || !stopAtFailure;
         };
-        EXPECT_EQ(ze::WriteFileSafely(target, encoder), WriteError::kNoSpace);
+        EXPECT_EQ(ze::WriteFileSafely(target, encoder), StatusCode::kNoSpace);
         EXPECT_GE(halfway, 256u * 1024) << stopAtFailure;
         EXPECT_EQ(ReadFile(target), old);
         EXPECT_EQ(EntriesIn(dir.path()), 1u);
@@ -199,9 +204,9 @@ TEST(SafeWrite, FileSizeLimitLeavesTheFileAsItWas) {
         const rlimit limit{4096, 4096};
         ::setrlimit(RLIMIT_FSIZE, &limit);
         const std::string big(10000, 'n');
-        const bool ok = Write(single, big) == WriteError::kTooLarge &&
-                        Write(linked, big) == WriteError::kTooLarge &&
-                        Write(linked, big, true) == WriteError::kTooLarge;
+        const bool ok = Write(single, big) == StatusCode::kFileSizeLimit &&
+                        Write(linked, big) == StatusCode::kFileSizeLimit &&
+                        Write(linked, big, true) == StatusCode::kFileSizeLimit;
         ::_exit(ok ? 0 : 1);
     }
     int status = 0;
@@ -237,7 +242,7 @@ TEST(SafeWrite, RemovesOnlyItsOwnOldTemporaries) {
         WriteFile(path, "x");
         if (c.old) fs::last_write_time(path, fs::last_write_time(path) - std::chrono::hours(1));
     }
-    ASSERT_EQ(Write(dir.File("a.png"), "new"), WriteError::kNone);
+    ASSERT_EQ(Write(dir.File("a.png"), "new"), StatusCode::kOk);
     for (const auto& c : cases)
         EXPECT_EQ(fs::exists(dir.File(c.old ? c.name : ".b" + c.name)), !c.removed) << c.name;
     EXPECT_EQ(ze::RemoveStaleTemporaries(dir.path().string()), 0);
@@ -257,10 +262,10 @@ TEST(SafeWrite, LinksOfOthersInSharedFoldersAreNotFollowed) {
     WriteFile(notes, "notes");
     fs::create_symlink(notes, shared + "/theirs.html");
     ASSERT_EQ(::lchown((shared + "/theirs.html").c_str(), 65534, 65534), 0);
-    EXPECT_EQ(Write(shared + "/theirs.html", "page"), WriteError::kPermission);
+    EXPECT_EQ(Write(shared + "/theirs.html", "page"), StatusCode::kWriteDenied);
     EXPECT_EQ(ReadFile(notes), "notes");
     fs::create_symlink(notes, shared + "/mine.html");
-    EXPECT_EQ(Write(shared + "/mine.html", "page"), WriteError::kNone);
+    EXPECT_EQ(Write(shared + "/mine.html", "page"), StatusCode::kOk);
     EXPECT_EQ(ReadFile(notes), "page");
 }
 
@@ -276,11 +281,11 @@ TEST(SafeWrite, PrivateFilesGoWhereOnlyTheUserMayLook) {
     ::setenv("TMPDIR", tmp.c_str(), 1);
     std::string path;
     // The folder is made; a file of the name there before, a link too, goes.
-    ASSERT_EQ(ze::WritePrivateFile("p.html", "one", &path), WriteError::kNone);
+    ASSERT_EQ(ze::WritePrivateFile("p.html", "one", &path), StatusCode::kOk);
     ASSERT_EQ(path, own + "/p.html");
     fs::remove(path);
     fs::create_symlink(notes, path);
-    ASSERT_EQ(ze::WritePrivateFile("p.html", "two", &path), WriteError::kNone);
+    ASSERT_EQ(ze::WritePrivateFile("p.html", "two", &path), StatusCode::kOk);
     EXPECT_EQ(ReadFile(path), "two");
     EXPECT_EQ(ModeOf(path), 0600u);
     EXPECT_EQ(ModeOf(own), 0700u);
@@ -295,7 +300,7 @@ TEST(SafeWrite, PrivateFilesGoWhereOnlyTheUserMayLook) {
             fs::create_directory(own);
             ::chmod(own.c_str(), 0755);
         }
-        ASSERT_EQ(ze::WritePrivateFile("p.html", "three", &path), WriteError::kNone);
+        ASSERT_EQ(ze::WritePrivateFile("p.html", "three", &path), StatusCode::kOk);
         EXPECT_EQ(fs::path(path).parent_path().parent_path(), fs::path(tmp));
         EXPECT_EQ(ModeOf(fs::path(path).parent_path()), 0700u);
         EXPECT_EQ(ModeOf(path), 0600u);
@@ -309,23 +314,23 @@ TEST(SafeWrite, PrivateFilesGoWhereOnlyTheUserMayLook) {
 // The program's own folder is made for the user alone, and is never a link
 // or another user's folder.
 TEST(OwnFile, FolderIsTheUsersAloneAndNeverALink) {
-    using ze::OwnFileStatus;
+    using ze::Status;
     testutil::TempDir dir;
-    EXPECT_EQ(ze::MakeOwnFolder(dir.File("state/new")), OwnFileStatus::kOk);
+    EXPECT_EQ(ze::MakeOwnFolder(dir.File("state/new")), StatusCode::kOk);
     EXPECT_EQ(ModeOf(dir.File("state/new")), 0700u);
     fs::create_directory(dir.File("open"));
     ::chmod(dir.File("open").c_str(), 0777);
-    EXPECT_EQ(ze::MakeOwnFolder(dir.File("open")), OwnFileStatus::kOk);
+    EXPECT_EQ(ze::MakeOwnFolder(dir.File("open")), StatusCode::kOk);
     EXPECT_EQ(ModeOf(dir.File("open")), 0700u);
 
     fs::create_symlink(dir.File("open"), dir.File("link"));
-    EXPECT_EQ(ze::MakeOwnFolder(dir.File("link")), OwnFileStatus::kLink);
+    EXPECT_EQ(ze::MakeOwnFolder(dir.File("link")), StatusCode::kLink);
     WriteFile(dir.File("file"), "");
-    EXPECT_EQ(ze::MakeOwnFolder(dir.File("file")), OwnFileStatus::kNotFolder);
+    EXPECT_EQ(ze::MakeOwnFolder(dir.File("file")), StatusCode::kNotFolder);
     fs::create_directory(dir.File("nobody"));
     ::chmod(dir.File("nobody").c_str(), 0777);
     if (::geteuid() == 0 && ::chown(dir.File("nobody").c_str(), 65534, 65534) == 0) {
-        EXPECT_EQ(ze::MakeOwnFolder(dir.File("nobody")), OwnFileStatus::kNotOurs);
+        EXPECT_EQ(ze::MakeOwnFolder(dir.File("nobody")), StatusCode::kNotOurs);
         EXPECT_EQ(ModeOf(dir.File("nobody")), 0777u);
     }
 }
@@ -335,19 +340,19 @@ TEST(OwnFile, FolderIsTheUsersAloneAndNeverALink) {
 // A file exactly at the size bound is read whole, by either reader; one byte
 // more is refused and the caller's buffer left alone.
 TEST(OwnFile, AFileAtTheBoundIsReadOneByteMoreIsNot) {
-    using ze::OwnFileStatus;
+    using ze::Status;
     testutil::TempDir dir;
     for (const size_t size : {size_t{0}, size_t{1}, size_t{70000}}) {
         const std::string bytes(size, 'x');
         WriteFile(dir.File("f"), bytes);
         for (const auto read : {ze::ReadOwnFile, ze::ReadNamedFile}) {
             std::string got = "kept";
-            EXPECT_EQ(ze::CheckOwnFile(dir.File("f"), size), OwnFileStatus::kOk);
-            EXPECT_EQ(read(dir.File("f"), size, &got), OwnFileStatus::kOk) << size;
+            EXPECT_EQ(ze::CheckOwnFile(dir.File("f"), size), StatusCode::kOk);
+            EXPECT_EQ(read(dir.File("f"), size, &got), StatusCode::kOk) << size;
             EXPECT_EQ(got, bytes);
             if (size == 0) continue;
             got = "kept";
-            EXPECT_EQ(read(dir.File("f"), size - 1, &got), OwnFileStatus::kTooLarge) << size;
+            EXPECT_EQ(read(dir.File("f"), size - 1, &got), StatusCode::kOverBound) << size;
             EXPECT_EQ(got, "kept");
         }
     }

@@ -80,17 +80,17 @@ TEST(HtmlPage, OpenDrawSaveChangesOnlyTheNewArea) {
     for (const RoundTrip& c : cases) {
         SCOPED_TRACE(c.what);
         const HtmlPage page = ReadHtmlPage(c.page);
-        ASSERT_EQ(page.status, PageStatus::kOk);
+        ASSERT_EQ(page.status, ze::StatusCode::kOk);
         EXPECT_EQ(page.encoding, c.encoding);
         ASSERT_GT(page.maps.size(), c.index);
 
         const std::string pane = ExtractMarkup(c.page, page, c.index);
         std::string merged;
-        ASSERT_EQ(MergeMarkup(c.page, page, c.index, pane, &merged), MergeStatus::kMerged);
+        ASSERT_EQ(MergeMarkup(c.page, page, c.index, pane, &merged), ze::StatusCode::kOk);
         EXPECT_EQ(merged, c.page);  // nothing edited: every byte as it was
 
         const std::string drawn = InsertAreaLine(pane, kLine, MarkupSettings{c.tag != 0, ""});
-        ASSERT_EQ(MergeMarkup(c.page, page, c.index, drawn, &merged), MergeStatus::kMerged);
+        ASSERT_EQ(MergeMarkup(c.page, page, c.index, drawn, &merged), ze::StatusCode::kOk);
         std::string expected = c.page;
         expected.insert(c.page.find(c.before), c.line + c.newline);
         EXPECT_EQ(merged, expected);
@@ -102,7 +102,7 @@ TEST(HtmlPage, PaneTextIsTheImageTagAndTheMapInUtf8WithCrLf) {
         "<meta charset=\"x-sjis\">\n<img src=\"&#x5730;\x90\x7d.gif\"\n  usemap=\"#zu\">\n"
         "<map name=\"zu\">\n<area alt=\"&#12316;\">\n</map>";
     const HtmlPage read = ReadHtmlPage(page);
-    ASSERT_EQ(read.status, PageStatus::kOk);
+    ASSERT_EQ(read.status, ze::StatusCode::kOk);
     EXPECT_EQ(read.declaredCharset, "x-sjis");
     ASSERT_EQ(read.maps.size(), 1u);
     EXPECT_EQ(read.maps[0].source, "地図.gif");
@@ -135,41 +135,41 @@ TEST(HtmlPage, WhichImagesHaveMaps) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.page);
         const HtmlPage page = ReadHtmlPage(c.page);
-        std::string pairs = page.status == PageStatus::kRefusedEncoding ? "refused" : "";
+        std::string pairs = page.status == ze::StatusCode::kRefusedEncoding ? "refused" : "";
         for (const PageImageMap& m : page.maps)
             pairs += std::to_string(m.image.begin) + ">" + std::to_string(m.map.begin) + " ";
         EXPECT_EQ(pairs, c.pairs);
-        EXPECT_EQ(page.status == PageStatus::kOk, !page.maps.empty());
+        EXPECT_EQ(page.status == ze::StatusCode::kOk, !page.maps.empty());
     }
 }
 
 TEST(HtmlPage, RefusesWhatCannotBePutBackAndPagesAboveTheLimit) {
     const std::string page = "<img src=a usemap=#m>\n<map name=m>\n</map>\n";
     const HtmlPage read = ReadHtmlPage(page);
-    ASSERT_EQ(read.status, PageStatus::kOk);
+    ASSERT_EQ(read.status, ze::StatusCode::kOk);
     const struct {
         const char* pane;
-        MergeStatus status;
+        ze::Status status;
     } cases[] = {
-        {"<img src=a usemap=#m>", MergeStatus::kNoMap},
-        {"<img src=a usemap=#m>\r\n<map name=m>\r\n<area>", MergeStatus::kNoMap},
-        {"<map name=m>\r\n</map>\r\n<img src=a>", MergeStatus::kNoImage},
-        {"<!-- <img> -->\r\n<map name=m></map>", MergeStatus::kNoImage},
-        {"<img src=b.gif usemap=#m>\r\n<map name=m>\r\n</map>\r\n\r\n", MergeStatus::kMerged},
+        {"<img src=a usemap=#m>", ze::StatusCode::kNoMapElement},
+        {"<img src=a usemap=#m>\r\n<map name=m>\r\n<area>", ze::StatusCode::kNoMapElement},
+        {"<map name=m>\r\n</map>\r\n<img src=a>", ze::StatusCode::kNoImageTag},
+        {"<!-- <img> -->\r\n<map name=m></map>", ze::StatusCode::kNoImageTag},
+        {"<img src=b.gif usemap=#m>\r\n<map name=m>\r\n</map>\r\n\r\n", ze::StatusCode::kOk},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.pane);
         std::string out = "untouched";
         EXPECT_EQ(MergeMarkup(page, read, 0, c.pane, &out), c.status);
-        EXPECT_EQ(out, c.status == MergeStatus::kMerged
+        EXPECT_EQ(out, c.status == ze::StatusCode::kOk
                            ? "<img src=b.gif usemap=#m>\n<map name=m>\n</map>\n"
                            : "untouched");
     }
     PageLimits limits;
     limits.maxBytes = page.size();
-    EXPECT_EQ(ReadHtmlPage(page, limits).status, PageStatus::kOk);
+    EXPECT_EQ(ReadHtmlPage(page, limits).status, ze::StatusCode::kOk);
     limits.maxBytes = page.size() - 1;
-    EXPECT_EQ(ReadHtmlPage(page, limits).status, PageStatus::kTooLarge);
+    EXPECT_EQ(ReadHtmlPage(page, limits).status, ze::StatusCode::kPageTooLarge);
 }
 
 // The expectations are what headless Chromium does with these pages.
@@ -242,11 +242,11 @@ TEST(HtmlPage, MergeKeepsTheBytesOfWhatWasNotChanged) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.expected);
         const HtmlPage read = ReadHtmlPage(c.page);
-        ASSERT_EQ(read.status, PageStatus::kOk);
+        ASSERT_EQ(read.status, ze::StatusCode::kOk);
         std::string pane = ExtractMarkup(c.page, read, 0);
         for (const auto& [from, to] : c.edits) pane.replace(pane.find(from), from.size(), to);
         std::string merged;
-        ASSERT_EQ(MergeMarkup(c.page, read, 0, pane, &merged), MergeStatus::kMerged);
+        ASSERT_EQ(MergeMarkup(c.page, read, 0, pane, &merged), ze::StatusCode::kOk);
         EXPECT_EQ(merged, c.expected);
     }
 }
@@ -255,24 +255,24 @@ TEST(HtmlPage, ThePaneTakesWhatAPersonEdits) {
     const std::string head = "<img usemap=#m><map name=m>";
     const struct {
         std::string body;
-        PageStatus status;
+        ze::Status status;
     } cases[] = {
-        {"\n" + std::string(size_t{16} << 10, 'x') + "\n<area>", PageStatus::kOk},
-        {"\r" + std::string((size_t{16} << 10) + 1, 'x') + "\r", PageStatus::kPaneLineTooLong},
-        {std::string(24998, '\r') + "\r\n", PageStatus::kOk},  // 25,000 lines
-        {std::string(25000, '\n'), PageStatus::kPaneTooLarge},
-        {std::string(size_t{1} << 20, ' '), PageStatus::kPaneTooLarge},
+        {"\n" + std::string(size_t{16} << 10, 'x') + "\n<area>", ze::StatusCode::kOk},
+        {"\r" + std::string((size_t{16} << 10) + 1, 'x') + "\r", ze::StatusCode::kPaneLineTooLong},
+        {std::string(24998, '\r') + "\r\n", ze::StatusCode::kOk},  // 25,000 lines
+        {std::string(25000, '\n'), ze::StatusCode::kPaneTooLarge},
+        {std::string(size_t{1} << 20, ' '), ze::StatusCode::kPaneTooLarge},
     };
     for (const auto& c : cases) {
         const std::string page = head + c.body + "</map>";
         const HtmlPage read = ReadHtmlPage(page);
-        ASSERT_EQ(read.status, PageStatus::kOk);
+        ASSERT_EQ(read.status, ze::StatusCode::kOk);
         EXPECT_EQ(CheckPaneBounds(page, read, 0), c.status);
     }
-    EXPECT_STREQ(PageStatusText(PageStatus::kPaneLineTooLong),
-                 "a line of the image tag or its map is longer than 16 KB");
-    EXPECT_STREQ(PageStatusText(PageStatus::kPaneTooLarge),
-                 "the image tag and its map are larger than 1 MB or 25,000 lines");
+    EXPECT_EQ(ze::StatusText(ze::StatusCode::kPaneLineTooLong, ze::TextLanguage::kEnglish),
+              "a line of the image tag or its map is longer than 16 KB");
+    EXPECT_EQ(ze::StatusText(ze::StatusCode::kPaneTooLarge, ze::TextLanguage::kEnglish),
+              "the image tag and its map are larger than 1 MB or 25,000 lines");
 }
 
 TEST(PreviewPage, TheMapsAreasAloneAreWrittenAnew) {

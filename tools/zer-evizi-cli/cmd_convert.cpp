@@ -58,8 +58,9 @@ std::optional<ConvertArgs> Parse(const cli::Args& args, int* status) {
 // The options a format takes: a quality for JPEG, WebP and AVIF, lossless
 // for WebP and AVIF (and then no quality). Empty when they fit, else why not.
 std::string OptionsMisfit(const ze::SaveOptions& options, int type) {
-    const bool lossy = type == kImageJpeg || type == kImageWebp || type == kImageAvif;
-    const bool canLossless = type == kImageWebp || type == kImageAvif;
+    const PictureTypeInfo* format = FindPictureType(type);
+    const bool lossy = format && format->quality;
+    const bool canLossless = format && format->lossless;
     if (options.lossless && !canLossless) return "--lossless is for WebP and AVIF only";
     if (options.quality != 0 && !lossy) return "--quality is for JPEG, WebP and AVIF only";
     if (options.quality != 0 && options.lossless)
@@ -89,9 +90,10 @@ int Run(const cli::Args& args) {
         std::fprintf(stderr, "%s: %s\n", out.c_str(), note.c_str());
     if (!image.Save(out, outType, parsed->options)) {
         const ze::EncodeFailure& failure = image.GetEncodeFailure();
-        const std::string reason = image.GetWriteError() == ze::WriteError::kEncode && failure
-                                       ? ze::EncodeFailureText(failure, ze::TextLanguage::kEnglish)
-                                       : ze::WriteErrorText(image.GetWriteError());
+        const std::string reason =
+            image.GetWriteError() == ze::StatusCode::kEncode && failure
+                ? ze::EncodeFailureText(failure, ze::TextLanguage::kEnglish)
+                : ze::StatusText(image.GetWriteError(), ze::TextLanguage::kEnglish);
         return cli::Fail("cannot write " + out + " (" + reason + ")");
     }
     return cli::kOk;

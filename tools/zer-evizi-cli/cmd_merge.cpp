@@ -16,9 +16,10 @@ int Run(const cli::Args& args) {
     if (const int status = cli::OpenPage(args, "merge", &page, &file); status != cli::kOk)
         return status;
     std::string merged;
-    const MergeStatus status =
+    const ze::Status status =
         MergeMarkup(file.bytes, file.page, page.image - 1, cli::ReadAllStdin(), &merged);
-    if (status != MergeStatus::kMerged) return cli::Fail(MergeStatusText(status));
+    if (status != ze::StatusCode::kOk)
+        return cli::Fail(ze::StatusText(status, ze::TextLanguage::kEnglish));
     cli::WriteOut(merged);
     return cli::kOk;
 }

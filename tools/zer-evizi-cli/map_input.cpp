@@ -39,11 +39,14 @@ int ReadMapInput(MapInput* input) {
         return kOk;
     }
     PageFile file = LoadPageFile(input->name);
-    const PageStatus status = file.page.status;
-    if (file.bytes.empty() && !file.error.empty())
-        return Unreadable("cannot open " + input->name + ": " + file.error);
-    if (status != PageStatus::kOk && status != PageStatus::kNoImageMap)
-        return Unreadable("cannot open " + input->name + ": " + PageStatusText(status));
+    const ze::Status status = file.page.status;
+    const auto english = [](const ze::Status& s) {
+        return ze::StatusText(s, ze::TextLanguage::kEnglish);
+    };
+    if (file.bytes.empty() && !file.error.ok())
+        return Unreadable("cannot open " + input->name + ": " + english(file.error));
+    if (status != ze::StatusCode::kOk && status != ze::StatusCode::kNoImageMap)
+        return Unreadable("cannot open " + input->name + ": " + english(status));
     input->text = PageText(file.bytes, file.page);
     return kOk;
 }

@@ -31,7 +31,9 @@ bool ParsePageArgs(const Args& args, PageArgs* out) {
 int OpenPage(const Args& args, const char* name, PageArgs* page, PageFile* file) {
     if (!ParsePageArgs(args, page)) return UsageOf(name);
     *file = LoadPageFile(page->path);
-    if (!file->ok) return Fail("cannot open " + page->path + ": " + file->error);
+    if (!file->ok)
+        return Fail("cannot open " + page->path + ": " +
+                    ze::StatusText(file->error, ze::TextLanguage::kEnglish));
     const size_t count = file->page.maps.size();
     if (page->image > count)
         return Fail(page->path + " has " + std::to_string(count) +

@@ -56,7 +56,7 @@ PictureLookup ReadDataPicture(const QString& url) {
     std::string written;
     const std::string file = "zer-evizi-cli-" + std::to_string(QCoreApplication::applicationPid()) +
                              "-" + std::to_string(counter++) + "." + extension.toStdString();
-    if (ze::WritePrivateFile(file, bytes.toStdString(), &written) != ze::WriteError::kNone)
+    if (ze::WritePrivateFile(file, bytes.toStdString(), &written) != ze::StatusCode::kOk)
         return {{}, "is a data: URL that could not be written to a private file"};
     PictureLookup lookup = ReadPicture(written);
     std::filesystem::remove(written);

@@ -1,0 +1,74 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// How an operation on files, pages or markup ended: one code from one list,
+// and the detail a person needs to act on it (the system's error number, a
+// byte offset, a limit). Every layer answers with a Status; StatusText turns
+// it into the words of the one table: Japanese for the window, English for
+// the command-line tool.
+
+#include <cstdint>
+#include <string>
+
+namespace ze {
+
+enum class StatusCode : uint8_t {
+    kOk,
+    // Files, read or written.
+    kMissing,        // no such file or folder
+    kNoFolder,       // the folder a file is to be written in does not exist
+    kNotRegular,     // a folder, FIFO, device or socket where a file was expected
+    kNotFolder,      // something else where a folder was expected
+    kLink,           // a symbolic link where none may be
+    kLinkLoop,       // symbolic links that loop
+    kNotOurs,        // owned by another user
+    kOverBound,      // above the size bound (`limit` bytes, whole MB, where given)
+    kReadDenied,     // reading is not permitted
+    kWriteDenied,    // writing is not permitted
+    kReadOnlyFs,     // read-only file system
+    kNoSpace,        // disk full or quota exceeded
+    kFileSizeLimit,  // too large for the file-size limit or the file system
+    kCannotReserve,  // writing in place is the only way and cannot be made safe here
+    kEncode,         // the encoder failed: nothing was written
+    kReadFailed,     // any other error of the system while reading
+    kWriteFailed,    // any other error of the system while writing
+    kDamaged,        // a file of our own, cut off or damaged
+    // Pages.
+    kPageTooLarge,     // above the page size bound
+    kRefusedEncoding,  // declares an encoding browsers show nothing of
+    kNoImageMap,       // no <img usemap> whose <map> is in the page
+    kPaneTooLarge,     // the image tag and map above the pane's bytes or lines
+    kPaneLineTooLong,  // a line of them above the pane's line length
+    kNoImageTag,       // markup without an <img> tag before its map
+    kNoMapElement,     // markup without a complete <map> ... </map>
+    kLast = kNoMapElement,
+};
+
+struct Status {
+    StatusCode code = StatusCode::kOk;
+    int sysError = 0;     // errno of the call that failed; 0 when none
+    int64_t offset = -1;  // a byte offset in the file; -1 when not known
+    int64_t limit = 0;    // the bound that was passed; 0 when none
+
+    constexpr Status() = default;
+    constexpr Status(StatusCode c) : code(c) {}  // NOLINT: implicit, a code alone
+    constexpr bool ok() const { return code == StatusCode::kOk; }
+    // Statuses compare by their codes: the detail says more of the same.
+    friend constexpr bool operator==(const Status& s, StatusCode c) { return s.code == c; }
+    friend constexpr bool operator==(const Status& a, const Status& b) { return a.code == b.code; }
+};
+
+enum class TextLanguage { kJapanese, kEnglish };
+
+// The status in words. English: a short clause without a full stop ("disk
+// full"), for "cannot write FILE: REASON". Japanese: a sentence with its
+// full stop, for a line of its own.
+std::string StatusText(const Status& status, TextLanguage language);
+
+// Whether the system's error came while reading or writing: a missing
+// folder or a refusal reads differently.
+enum class Access { kRead, kWrite };
+
+// The status for an error number of the system, the number kept with it.
+Status StatusFromErrno(int error, Access access);
+
+}  // namespace ze
