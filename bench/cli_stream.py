@@ -76,7 +76,7 @@ def main():
     parser.add_argument("--runs", type=int, default=7)
     parser.add_argument("--case", action="append", choices=["jpeg", "jpeg128", "webp"])
     args = parser.parse_args()
-    cli = os.path.join(args.build, "tools", "zer-evizi-cli")
+    cli = os.path.join(args.build, "cli", "zer-evizi-cli")
     if not os.access(cli, os.X_OK):
         sys.exit("missing %s: build zer-evizi-cli" % cli)
     with tempfile.TemporaryDirectory(prefix="ze-cli-stream-") as work:

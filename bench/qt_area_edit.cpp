@@ -19,7 +19,7 @@
 #include <memory>
 #include <string>
 
-#include "doc/map_doc.h"
+#include "document/map_doc.h"
 #include "image/image.h"
 #include "markup/area_line_insert.h"
 #include "markup/area_markup.h"

@@ -19,7 +19,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "doc/map_doc.h"
+#include "document/map_doc.h"
 #include "image/image.h"
 #include "image/render.h"
 #include "in_turn.h"

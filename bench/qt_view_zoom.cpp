@@ -32,7 +32,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "doc/map_doc.h"
+#include "document/map_doc.h"
 #include "image/image.h"
 #include "in_turn.h"
 #include "simd_levels.h"

@@ -16,7 +16,7 @@ if [ ! -f "$npm_dir/node_modules/html-validate/bin/html-validate.js" ]; then
 fi
 site=$(mktemp -d)
 trap 'rm -rf "$site"' EXIT
-corpus=$top/tests/tools/site_corpus
+corpus=$top/tests/cli/site_corpus
 mapfile -t pages < <(cd "$corpus" && find . -name '*.htm*' ! -name nomap.html | sort)
 for ((i = 0; i < 1000; i++)); do
   page=${pages[i % ${#pages[@]}]}
@@ -40,6 +40,6 @@ images/banner.jpg 468x60
 PICTURES
 echo '{"extends": ["html-validate:recommended"]}' >"$site/.htmlvalidate.json"
 echo "site_check: $(find "$site" -name '*.htm*' ! -name '.*' | wc -l) pages in $site"
-ZE_SITE=$site ZE_CLI=$build/tools/zer-evizi-cli \
+ZE_SITE=$site ZE_CLI=$build/cli/zer-evizi-cli \
   ZE_HTML_VALIDATE=$npm_dir/node_modules/html-validate/bin/html-validate.js \
   "$build/bench/bench_site_check" "$@"

@@ -1,12 +1,12 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Fails when a file of one folder includes a header from a folder above it.
 # The folders stand in layers, each using only those below:
-#   io < image < markup < doc < store, transfer < view < shell
+#   io < image < markup < document < store, transfer < view < shell
 # Run as `cmake -DDIR=<folder> -DALLOWED=<folders> -DSTAMP=<file> -P` this file;
 # ALLOWED lists the project folders that DIR may include from, or single
 # headers ("image/zoom_scale.h") where only those of a folder may be taken.
 cmake_policy(SET CMP0057 NEW)
-set(_layers io image markup doc store transfer view shell tools)
+set(_layers io image markup document store transfer view shell cli)
 file(GLOB_RECURSE _files "${DIR}/*.h" "${DIR}/*.cpp")
 get_filename_component(_self "${DIR}" NAME)
 set(_bad "")

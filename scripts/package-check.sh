@@ -55,7 +55,7 @@ for lang in ja en; do
 done
 
 info=$(cd / && zer-evizi-cli info /usr/share/zer-evizi/sample.bmp)
-[ "$info" = "$("$build/tools/zer-evizi-cli" info "$top/resources/sample.bmp")" ] ||
+[ "$info" = "$("$build/cli/zer-evizi-cli" info "$top/resources/sample.bmp")" ] ||
   fail "zer-evizi-cli info says: $info"
 echo "zer-evizi-cli info: $info"
 

@@ -41,6 +41,6 @@ zer-evizi: there is no display to show the editor on ($why).
   ${picture##*/} as the editor would show it:
 
 MSG
-"$top/build/tools/zer-evizi-cli" skeleton "$picture" | tr -d '\r'
+"$top/build/cli/zer-evizi-cli" skeleton "$picture" | tr -d '\r'
 echo
 exit 1

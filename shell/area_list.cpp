@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "doc/map_doc.h"
+#include "document/map_doc.h"
 #include "markup/area_attributes.h"
 #include "markup/markup_pane.h"
 #include "shell/column_fit.h"

@@ -6,7 +6,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 
-#include "doc/settings.h"
+#include "document/settings.h"
 #include "markup/link_path.h"
 #include "shell/prompts.h"
 

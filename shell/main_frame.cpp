@@ -13,8 +13,8 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
-#include "doc/map_doc.h"
-#include "doc/settings.h"
+#include "document/map_doc.h"
+#include "document/settings.h"
 #include "image/image.h"
 #include "image/region_trace.h"
 #include "markup/responsive_map.h"

@@ -5,7 +5,7 @@
 #include <QInputDialog>
 #include <QMenu>
 
-#include "doc/settings.h"
+#include "document/settings.h"
 #include "shell/commands.h"
 #include "shell/main_frame.h"
 

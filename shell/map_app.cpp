@@ -10,8 +10,8 @@
 #include <QTimer>
 #include <utility>
 
-#include "doc/picture_type.h"
-#include "doc/settings.h"
+#include "document/picture_type.h"
+#include "document/settings.h"
 #include "image/flatten.h"
 #include "image/image.h"
 #include "io/safe_write.h"

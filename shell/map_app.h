@@ -10,7 +10,7 @@
 #include <functional>
 #include <memory>
 
-#include "doc/map_doc.h"
+#include "document/map_doc.h"
 #include "image/read_error.h"
 #include "io/messages.h"
 #include "shell/picture_loader.h"

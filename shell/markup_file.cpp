@@ -12,9 +12,9 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "doc/page_file.h"
-#include "doc/picture_type.h"
-#include "doc/settings.h"
+#include "document/page_file.h"
+#include "document/picture_type.h"
+#include "document/settings.h"
 #include "io/safe_write.h"
 #include "markup/link_path.h"
 #include "markup/map_check.h"

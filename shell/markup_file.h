@@ -12,7 +12,7 @@
 #include <QTimer>
 #include <string_view>
 
-#include "doc/page_save.h"
+#include "document/page_save.h"
 #include "shell/recovery.h"
 
 class CMapApp;

@@ -12,8 +12,8 @@
 #include <filesystem>
 #include <vector>
 
-#include "doc/map_doc.h"
-#include "doc/settings.h"
+#include "document/map_doc.h"
+#include "document/settings.h"
 #include "image/image_types.h"
 #include "io/messages.h"
 

@@ -7,11 +7,11 @@
 #include <QMessageBox>
 #include <QStatusBar>
 
-#include "doc/map_doc.h"
-#include "doc/page_save.h"
-#include "doc/picture_source.h"
-#include "doc/picture_type.h"
-#include "doc/settings.h"
+#include "document/map_doc.h"
+#include "document/page_save.h"
+#include "document/picture_source.h"
+#include "document/picture_type.h"
+#include "document/settings.h"
 #include "image/encode_error.h"
 #include "image/image_types.h"
 #include "shell/main_frame.h"

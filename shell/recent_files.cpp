@@ -3,7 +3,7 @@
 
 #include <QDir>
 
-#include "doc/settings.h"
+#include "document/settings.h"
 
 namespace {
 const char kSection[] = "Recent File List";

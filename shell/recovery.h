@@ -15,7 +15,7 @@
 #include <map>
 #include <memory>
 
-#include "doc/recovery_record.h"
+#include "document/recovery_record.h"
 
 class CRecovery {
 public:

@@ -5,7 +5,7 @@
 #include <QScreen>
 #include <algorithm>
 
-#include "doc/settings.h"
+#include "document/settings.h"
 #include "shell/main_frame.h"
 
 namespace {

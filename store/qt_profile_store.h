@@ -22,7 +22,7 @@
 
 #include <string>
 
-#include "doc/settings.h"
+#include "document/settings.h"
 
 class QtProfileStore : public ProfileStore {
 public:

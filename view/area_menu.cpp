@@ -9,7 +9,7 @@
 #include <QMenu>
 #include <algorithm>
 
-#include "doc/settings.h"
+#include "document/settings.h"
 #include "view/map_view.h"
 
 CAreaMenu::CAreaMenu(CMapView& view, QObject* parent) : QObject(parent), m_view(view) {

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "doc/settings.h"
+#include "document/settings.h"
 #include "markup/area_attributes.h"
 #include "markup/markup_pane.h"
 

@@ -16,9 +16,9 @@
 #include <cmath>
 #include <utility>
 
-#include "doc/map_doc.h"
-#include "doc/readout.h"
-#include "doc/settings.h"
+#include "document/map_doc.h"
+#include "document/readout.h"
+#include "document/settings.h"
 #include "image/image.h"
 #include "view/tools/outline_tool.h"
 #include "view/tools/polygon_tool.h"

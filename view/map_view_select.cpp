@@ -11,8 +11,8 @@
 #include <cmath>
 #include <utility>
 
-#include "doc/map_doc.h"
-#include "doc/settings.h"
+#include "document/map_doc.h"
+#include "document/settings.h"
 #include "markup/markup_pane.h"
 #include "view/map_view.h"
 #include "view/selection_handles.h"

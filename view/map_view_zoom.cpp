@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "doc/settings.h"
+#include "document/settings.h"
 #include "image/image.h"
 #include "view/map_view.h"
 

@@ -5,7 +5,7 @@
 # script in the pane's markup must never run, nor keep the page's own script
 # from running; neither may a script slipped into the page file afterwards.
 set -euo pipefail
-cli=$ZE_BINARY_DIR/tools/zer-evizi-cli
+cli=$ZE_BINARY_DIR/cli/zer-evizi-cli
 picture=$ZE_SOURCE_DIR/resources/sample.bmp
 browser=$(command -v chromium || command -v chromium-browser || true)
 [ -n "$browser" ] || { echo "chromium is not installed"; exit 1; }

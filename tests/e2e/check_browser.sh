@@ -16,7 +16,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/browser_common.bash"
-cli=$ZE_BINARY_DIR/tools/zer-evizi-cli
+cli=$ZE_BINARY_DIR/cli/zer-evizi-cli
 [ -x "$cli" ] || { echo "not built: $cli"; exit 1; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -7,7 +7,7 @@
 # and configuration folders inside it (removed on exit).
 e2e_setup() {
   bin=$ZE_BINARY_DIR/shell/zer-evizi
-  cli=$ZE_BINARY_DIR/tools/zer-evizi-cli
+  cli=$ZE_BINARY_DIR/cli/zer-evizi-cli
   local program
   for program in "$bin" "$cli"; do
     [ -x "$program" ] || { echo "not built: $program"; exit 1; }

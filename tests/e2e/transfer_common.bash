@@ -5,8 +5,8 @@ set -euo pipefail
 
 : "${ZE_BINARY_DIR:?set by CTest}"
 : "${ZE_SOURCE_DIR:?set by CTest}"
-CLI=$ZE_BINARY_DIR/tools/zer-evizi-cli
-RECEIVER=$ZE_BINARY_DIR/tools/sibling-receiver
+CLI=$ZE_BINARY_DIR/cli/zer-evizi-cli
+RECEIVER=$ZE_BINARY_DIR/cli/sibling-receiver
 
 # The calling script runs again under a fresh virtual X server. -noreset:
 # without it the server resets whenever its last client leaves, and a client

@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "doc/settings.h"
+#include "document/settings.h"
 #include "scripted_prompts.h"
 #include "shell/commands.h"
 #include "shell/main_frame.h"

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "doc/map_doc.h"
+#include "document/map_doc.h"
 #include "image/image.h"
 #include "scripted_prompts.h"
 #include "shell/main_frame.h"

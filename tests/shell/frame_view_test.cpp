@@ -14,7 +14,7 @@
 #include <ctime>
 #include <vector>
 
-#include "doc/settings.h"
+#include "document/settings.h"
 #include "frame_harness.h"
 #include "shell/check_runner.h"
 #include "shell/commands.h"

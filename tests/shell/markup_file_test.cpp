@@ -13,7 +13,7 @@
 #include <csignal>
 
 #include "app_folder.h"
-#include "doc/settings.h"
+#include "document/settings.h"
 #include "markup/area_markup.h"
 
 namespace {

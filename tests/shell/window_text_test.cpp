@@ -13,7 +13,7 @@
 #include <QTreeWidget>
 
 #include "app_folder.h"
-#include "doc/page_file.h"
+#include "document/page_file.h"
 #include "image/encode_error.h"
 #include "io/messages.h"
 #include "markup/check_messages.h"

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <string>
 
-#include "doc/settings.h"
+#include "document/settings.h"
 #include "support/memory_store.h"
 #include "support/test_util.h"
 

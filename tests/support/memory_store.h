@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "doc/settings.h"
+#include "document/settings.h"
 
 class MemoryProfileStore : public ProfileStore {
 public:

@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "doc/map_doc.h"
+#include "document/map_doc.h"
 #include "image/image.h"
 #include "markup/markup_pane.h"
 #include "support/memory_store.h"

@@ -9,7 +9,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 
-#include "doc/settings.h"
+#include "document/settings.h"
 #include "support/pictures.h"
 #include "support/view_harness.h"
 

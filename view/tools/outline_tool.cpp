@@ -7,7 +7,7 @@
 #include <QScopeGuard>
 #include <chrono>
 
-#include "doc/settings.h"
+#include "document/settings.h"
 #include "image/image.h"
 #include "markup/area_markup.h"
 
