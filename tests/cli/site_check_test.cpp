@@ -52,8 +52,7 @@ const struct {
 class SiteCheck : public ::testing::Test {
 protected:
     void SetUp() override {
-        fs::copy(testutil::SourcePath("tests/cli/site_corpus"), site,
-                 fs::copy_options::recursive);
+        fs::copy(testutil::SourcePath("tests/cli/site_corpus"), site, fs::copy_options::recursive);
     }
     void AddPictures() {
         for (const auto& p : kPictures) {
