@@ -12,7 +12,7 @@
 #include <string>
 
 class CImageImpl;
-struct PixelStore;
+class PixelStore;
 
 enum ImageTypeCode : int {
     kImageUnknown = -1,
