@@ -9,12 +9,12 @@
 set -euo pipefail
 dir=$1; shift
 cores=$(nproc)
-spec=$(mktemp)
-trap 'rm -f "$spec"' EXIT
-cat >"$spec" <<SPEC
+resources=$(mktemp)
+trap 'rm -f "$resources"' EXIT
+cat >"$resources" <<RESOURCES
 {"version": {"major": 1, "minor": 0},
  "local": [{"cores": [{"id": "0", "slots": $cores}],
             "displays": [{"id": "0", "slots": $((cores + 1))}]}]}
-SPEC
+RESOURCES
 cd "$dir"
-ctest --resource-spec-file "$spec" -j "$((2 * cores + 1))" "$@"
+ctest --resource-spec-file "$resources" -j "$((2 * cores + 1))" "$@"
