@@ -11,6 +11,11 @@ foreach(_exe zer-evizi zer-evizi-cli)
     install(TARGETS ${_exe} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   endif()
 endforeach()
+# The commands of zer-evizi-cli that need Qt Core, a program of its own that
+# zer-evizi-cli finds there (cli/CMakeLists.txt).
+if(TARGET zer-evizi-cli-store)
+  install(TARGETS zer-evizi-cli-store RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/zer-evizi)
+endif()
 
 install(FILES ${_res}/${ZE_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${_res}/${ZE_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)

@@ -1,5 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // zer-evizi-cli: the editor's headless companion. Dispatches to one command.
+// Built twice where the commands needing Qt Core live apart: as
+// zer-evizi-cli, which runs its own commands and hands those on, and with
+// ZE_CLI_WITH_STORE as zer-evizi-cli-store, which runs them.
 
 #include <charconv>
 #include <cstdio>
@@ -21,6 +24,10 @@
 #include "image/read_error.h"
 #include "io/messages.h"
 #include "io/safe_write.h"
+#include "store_commands.h"
+#ifndef ZE_CLI_WITH_STORE
+#include "store_launch.h"
+#endif
 
 namespace cli {
 namespace {
@@ -41,10 +48,14 @@ void FlushMessages() {
     PendingMessages().clear();
 }
 
+// Every command with its usage, those of the store program included.
 int PrintUsage() {
+    std::map<std::string, const char*> usages;
+    for (const auto& [name, command] : Registry()) usages[name] = command.usage;
+    for (const StoreCommand& command : kStoreCommands) usages[command.name] = command.usage;
     std::cerr << "usage: zer-evizi-cli COMMAND [ARGS...]\ncommands:\n";
-    for (const auto& [name, command] : Registry())
-        std::cerr << "  zer-evizi-cli " << name << ' ' << command.usage << '\n';
+    for (const auto& [name, usage] : usages)
+        std::cerr << "  zer-evizi-cli " << name << ' ' << usage << '\n';
     return kUsageError;
 }
 }  // namespace
@@ -141,6 +152,9 @@ int main(int argc, char** argv) {
         cli::PrintUsage();
         return cli::kOk;
     }
+#ifndef ZE_CLI_WITH_STORE
+    if (cli::StoreCommandUsage(name)) return cli::RunStoreCommand(argv);
+#endif
     auto it = cli::Registry().find(name);
     if (it == cli::Registry().end()) {
         std::cerr << "zer-evizi-cli: unknown command '" << name << "'\n";

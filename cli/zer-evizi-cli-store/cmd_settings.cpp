@@ -8,6 +8,7 @@
 #include "cli_settings.h"
 #include "command.h"
 #include "document/settings.h"
+#include "store_commands.h"
 
 namespace {
 
@@ -38,6 +39,6 @@ int RunSettings(const cli::Args& args) {
     return cli::kOk;
 }
 
-const cli::Registration kSettings({"settings", "[--base TEXT] [--tag N]", RunSettings});
+const cli::Registration kSettings({"settings", cli::StoreCommandUsage("settings"), RunSettings});
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "command.h"
 #include "map_input.h"
 #include "markup/responsive_map.h"
+#include "store_commands.h"
 
 namespace {
 
@@ -62,7 +63,6 @@ int Run(const cli::Args& args) {
     return cli::kOk;
 }
 
-const cli::Registration registration(
-    {kName, "--svg|--scaling-map [--image N] [--picture FILE] [--root DIR] PAGE|-", Run});
+const cli::Registration registration({kName, cli::StoreCommandUsage(kName), Run});
 
 }  // namespace

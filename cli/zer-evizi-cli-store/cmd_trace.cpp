@@ -14,6 +14,7 @@
 #include "image/image.h"
 #include "image/region_trace.h"
 #include "markup/area_markup.h"
+#include "store_commands.h"
 
 namespace {
 
@@ -74,9 +75,6 @@ int RunTrace(const cli::Args& args) {
     return cli::kOk;
 }
 
-const cli::Registration kTrace({kName,
-                                "PICTURE X Y [--tolerance N] [--max-corners N] [--upper|--lower] "
-                                "[--full-colour]",
-                                RunTrace});
+const cli::Registration kTrace({kName, cli::StoreCommandUsage(kName), RunTrace});
 
 }  // namespace

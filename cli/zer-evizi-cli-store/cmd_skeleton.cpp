@@ -11,6 +11,7 @@
 #include "document/map_doc.h"
 #include "markup/markup_pane.h"
 #include "markup_options.h"
+#include "store_commands.h"
 
 namespace {
 
@@ -56,6 +57,6 @@ int RunSkeleton(const cli::Args& args) {
     return cli::kOk;
 }
 
-const cli::Registration kSkeleton({kName, "PICTURE [--base DIR] [--upper|--lower]", RunSkeleton});
+const cli::Registration kSkeleton({kName, cli::StoreCommandUsage(kName), RunSkeleton});
 
 }  // namespace

@@ -1,0 +1,60 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "store_launch.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "command.h"
+
+namespace cli {
+namespace {
+
+constexpr const char* kStoreProgram = "zer-evizi-cli-store";
+
+// The folder this program was started from: the link the kernel keeps, else
+// argv[0] as it was given.
+std::filesystem::path OwnFolder(const char* argv0) {
+    std::error_code error;
+    std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error) self = std::filesystem::absolute(argv0, error);
+    return self.parent_path();
+}
+
+// The store program beside this one, or in the folder the package installs
+// it in; empty when neither holds a regular file.
+std::filesystem::path FindStoreProgram(const std::filesystem::path& folder) {
+    for (const std::filesystem::path& candidate :
+         {folder / kStoreProgram, folder / ZE_CLI_STORE_DIR / kStoreProgram}) {
+        std::error_code error;
+        if (std::filesystem::is_regular_file(candidate, error)) return candidate.lexically_normal();
+    }
+    return {};
+}
+
+}  // namespace
+
+int RunStoreCommand(char** argv) {
+    const std::filesystem::path folder = OwnFolder(argv[0]);
+    const std::filesystem::path program = FindStoreProgram(folder);
+    const std::string command = argv[1];
+    if (program.empty())
+        return Fail("cannot run " + command + ": " + kStoreProgram + " was found neither in " +
+                    folder.string() + " nor in " +
+                    (folder / ZE_CLI_STORE_DIR).lexically_normal().string());
+    std::vector<char*> args;
+    std::string name = program.string();
+    args.push_back(name.data());
+    for (char** arg = argv + 1; *arg; ++arg) args.push_back(*arg);
+    args.push_back(nullptr);
+    execv(name.c_str(), args.data());
+    return Fail("cannot run " + command + ": cannot start " + name + " (" + std::strerror(errno) +
+                ")");
+}
+
+}  // namespace cli
