@@ -86,7 +86,7 @@ TEST(CliUsage, TheManPageNamesEveryCommand) {
 // The program the picture and markup commands start in loads neither Qt nor
 // ICU; the commands that need them say so plainly when their program is not
 // beside it, and the others still run.
-TEST(CliUsage, OnlyTheStoreCommandsNeedQt) {
+TEST(CliUsage, OnlyTheDesktopCommandsNeedQtOrX11) {
     const auto loaded = testutil::RunProcess({"/usr/bin/env", "LD_TRACE_LOADED_OBJECTS=1", ZE_CLI});
     ASSERT_NE(loaded.out.find("libjpeg"), std::string::npos) << loaded.out;
     EXPECT_EQ(loaded.out.find("libQt"), std::string::npos) << loaded.out;
@@ -99,7 +99,7 @@ TEST(CliUsage, OnlyTheStoreCommandsNeedQt) {
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.out, "");
     EXPECT_TRUE(
-        r.err.starts_with("zer-evizi-cli: cannot run skeleton: zer-evizi-cli-store was "
+        r.err.starts_with("zer-evizi-cli: cannot run skeleton: zer-evizi-cli-desktop was "
                           "found neither in " +
                           alone.path().string() + " nor in "))
         << r.err;

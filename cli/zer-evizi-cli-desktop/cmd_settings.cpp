@@ -7,8 +7,8 @@
 
 #include "cli_settings.h"
 #include "command.h"
+#include "desktop_commands.h"
 #include "document/settings.h"
-#include "store_commands.h"
 
 namespace {
 
@@ -39,6 +39,6 @@ int RunSettings(const cli::Args& args) {
     return cli::kOk;
 }
 
-const cli::Registration kSettings({"settings", cli::StoreCommandUsage("settings"), RunSettings});
+const cli::Registration kSettings({"settings", cli::DesktopCommandUsage("settings"), RunSettings});
 
 }  // namespace

@@ -10,11 +10,11 @@
 
 #include "cli_settings.h"
 #include "command.h"
+#include "desktop_commands.h"
 #include "document/settings.h"
 #include "image/image.h"
 #include "image/region_trace.h"
 #include "markup/area_markup.h"
-#include "store_commands.h"
 
 namespace {
 
@@ -75,6 +75,6 @@ int RunTrace(const cli::Args& args) {
     return cli::kOk;
 }
 
-const cli::Registration kTrace({kName, cli::StoreCommandUsage(kName), RunTrace});
+const cli::Registration kTrace({kName, cli::DesktopCommandUsage(kName), RunTrace});
 
 }  // namespace

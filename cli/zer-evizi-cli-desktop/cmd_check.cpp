@@ -18,10 +18,10 @@
 #include <vector>
 
 #include "command.h"
+#include "desktop_commands.h"
 #include "map_input.h"
 #include "markup/finding_writer.h"
 #include "site_pages.h"
-#include "store_commands.h"
 
 namespace {
 
@@ -248,6 +248,6 @@ int Run(const cli::Args& rawArgs) {
     return errors ? cli::kFailure : cli::kOk;
 }
 
-const cli::Registration registration({kName, cli::StoreCommandUsage(kName), Run});
+const cli::Registration registration({kName, cli::DesktopCommandUsage(kName), Run});
 
 }  // namespace

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "store_launch.h"
+#include "desktop_launch.h"
 
 #include <unistd.h>
 
@@ -15,7 +15,7 @@
 namespace cli {
 namespace {
 
-constexpr const char* kStoreProgram = "zer-evizi-cli-store";
+constexpr const char* kDesktopProgram = "zer-evizi-cli-desktop";
 
 // The folder this program was started from: the link the kernel keeps, else
 // argv[0] as it was given.
@@ -26,11 +26,11 @@ std::filesystem::path OwnFolder(const char* argv0) {
     return self.parent_path();
 }
 
-// The store program beside this one, or in the folder the package installs
+// The desktop program beside this one, or in the folder the package installs
 // it in; empty when neither holds a regular file.
-std::filesystem::path FindStoreProgram(const std::filesystem::path& folder) {
+std::filesystem::path FindDesktopProgram(const std::filesystem::path& folder) {
     for (const std::filesystem::path& candidate :
-         {folder / kStoreProgram, folder / ZE_CLI_STORE_DIR / kStoreProgram}) {
+         {folder / kDesktopProgram, folder / ZE_CLI_DESKTOP_DIR / kDesktopProgram}) {
         std::error_code error;
         if (std::filesystem::is_regular_file(candidate, error)) return candidate.lexically_normal();
     }
@@ -39,14 +39,14 @@ std::filesystem::path FindStoreProgram(const std::filesystem::path& folder) {
 
 }  // namespace
 
-int RunStoreCommand(char** argv) {
+int RunDesktopCommand(char** argv) {
     const std::filesystem::path folder = OwnFolder(argv[0]);
-    const std::filesystem::path program = FindStoreProgram(folder);
+    const std::filesystem::path program = FindDesktopProgram(folder);
     const std::string command = argv[1];
     if (program.empty())
-        return Fail("cannot run " + command + ": " + kStoreProgram + " was found neither in " +
+        return Fail("cannot run " + command + ": " + kDesktopProgram + " was found neither in " +
                     folder.string() + " nor in " +
-                    (folder / ZE_CLI_STORE_DIR).lexically_normal().string());
+                    (folder / ZE_CLI_DESKTOP_DIR).lexically_normal().string());
     std::vector<char*> args;
     std::string name = program.string();
     args.push_back(name.data());

@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "command.h"
+#include "desktop_commands.h"
 #include "markup/area_attributes.h"
 #include "markup/area_markup.h"
 #include "markup_options.h"
-#include "store_commands.h"
 
 namespace {
 
@@ -86,6 +86,6 @@ int RunArea(const cli::Args& args) {
     return cli::kOk;
 }
 
-const cli::Registration kArea({kName, cli::StoreCommandUsage(kName), RunArea});
+const cli::Registration kArea({kName, cli::DesktopCommandUsage(kName), RunArea});
 
 }  // namespace

@@ -7,9 +7,9 @@
 #include <string>
 
 #include "command.h"
+#include "desktop_commands.h"
 #include "map_input.h"
 #include "markup/responsive_map.h"
-#include "store_commands.h"
 
 namespace {
 
@@ -63,6 +63,6 @@ int Run(const cli::Args& args) {
     return cli::kOk;
 }
 
-const cli::Registration registration({kName, cli::StoreCommandUsage(kName), Run});
+const cli::Registration registration({kName, cli::DesktopCommandUsage(kName), Run});
 
 }  // namespace
