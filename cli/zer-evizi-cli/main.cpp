@@ -64,6 +64,10 @@ Registration::Registration(const Command& command) {
     Registry()[command.name] = command;
 }
 
+void DiscardMessages() {
+    PendingMessages().clear();
+}
+
 int Fail(const std::string& message) {
     std::string line = message;
     for (const std::string& text : PendingMessages()) line += ": " + text;
