@@ -18,17 +18,22 @@ namespace {
 constexpr const char* kDesktopProgram = "zer-evizi-cli-desktop";
 
 // The folder this program was started from: the link the kernel keeps, else
-// argv[0] as it was given.
+// argv[0] when it is a path. A bare name was found on PATH, not in the
+// working folder, which may hold anything: then none.
 std::filesystem::path OwnFolder(const char* argv0) {
     std::error_code error;
     std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error) self = std::filesystem::absolute(argv0, error);
+    if (error) {
+        if (!std::strchr(argv0, '/')) return {};
+        self = std::filesystem::absolute(argv0, error);
+    }
     return self.parent_path();
 }
 
 // The desktop program beside this one, or in the folder the package installs
 // it in; empty when neither holds a regular file.
 std::filesystem::path FindDesktopProgram(const std::filesystem::path& folder) {
+    if (folder.empty()) return {};
     for (const std::filesystem::path& candidate :
          {folder / kDesktopProgram, folder / ZE_CLI_DESKTOP_DIR / kDesktopProgram}) {
         std::error_code error;
