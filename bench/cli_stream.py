@@ -1,16 +1,19 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: GPL-3.0-or-later
-"""zer-evizi-cli ppm as a whole process against the formats' own tools
-writing the same PPM: time and peak memory, the two run in turn.
+"""zer-evizi-cli ppm and convert as whole processes against the formats' own
+tools writing the same pixels: time and peak memory, the two run in turn.
 
 Cases on a 4000x3000 picture (first_frame.py's smooth bands with noise):
   jpeg       ppm --full-colour p.jpg   against  djpeg -ppm p.jpg
   jpeg128    ppm p.jpg (128 colours)   against  djpeg -colors 128 -ppm p.jpg
   webp       ppm p.webp (lossy, q 80)  against  dwebp -ppm -o - p.webp
-Both write to /dev/null; the time is the wall clock from spawning to the
+  bmp        convert p.jpg o.bmp       against  djpeg -bmp -outfile o.bmp p.jpg
+The ppm cases write to /dev/null, the convert case a file in a temporary
+folder (ours also syncs it and renames it into place); the time is the wall clock from spawning to the
 reaping of the process, its processor time (user and system) and its peak
 resident set as /usr/bin/time gives them. Before
-the runs each pair's output is compared once, byte for byte.
+the runs each pair's output is compared once, byte for byte (of a BMP, the
+pixel rows: djpeg leaves the header's image size at 0).
 
   bench/cli_stream.py --build build [--runs 7] [--case NAME ...]
 """
@@ -53,6 +56,27 @@ def output_digest(command):
     return digest.digest()
 
 
+def bmp_rows_digest(path):
+    """SHA-256 of a BMP's pixel rows, from the offset its file header gives."""
+    digest = hashlib.sha256()
+    with open(path, "rb") as f:
+        header = f.read(14)
+        f.seek(int.from_bytes(header[10:14], "little"))
+        for block in iter(lambda: f.read(1 << 16), b""):
+            digest.update(block)
+    return digest.digest()
+
+
+def same_output(ours, peer, files):
+    """Whether the two commands give the same pixels: their standard output,
+    or with `files` the BMP each writes."""
+    if not files:
+        return output_digest(ours) == output_digest(peer)
+    for command in (ours, peer):
+        subprocess.run(command, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    return bmp_rows_digest(files[0]) == bmp_rows_digest(files[1])
+
+
 def run_once(command, work):
     """(wall milliseconds, peak resident MB, processor milliseconds) of one run.
     The command is started by /usr/bin/time, which reports its peak: a
@@ -74,7 +98,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--build", default="build", help="the build folder")
     parser.add_argument("--runs", type=int, default=7)
-    parser.add_argument("--case", action="append", choices=["jpeg", "jpeg128", "webp"])
+    parser.add_argument("--case", action="append", choices=["jpeg", "jpeg128", "webp", "bmp"])
     args = parser.parse_args()
     cli = os.path.join(args.build, "cli", "zer-evizi-cli")
     if not os.access(cli, os.X_OK):
@@ -87,12 +111,15 @@ def main():
             "jpeg": ([cli, "ppm", "--full-colour", jpeg], ["djpeg", "-ppm", jpeg]),
             "jpeg128": ([cli, "ppm", jpeg], ["djpeg", "-colors", "128", "-ppm", jpeg]),
             "webp": ([cli, "ppm", webp], ["dwebp", "-quiet", "-ppm", "-o", "-", webp]),
+            "bmp": ([cli, "convert", jpeg, os.path.join(work, "ours.bmp")],
+                    ["djpeg", "-bmp", "-outfile", os.path.join(work, "peer.bmp"), jpeg]),
         }
+        files = {"bmp": (os.path.join(work, "ours.bmp"), os.path.join(work, "peer.bmp"))}
         print("case     ours ms min/med    peer ms min/med    ratio runs/medians"
               "   cpu ms ours/peer  cpu ratio   ours MB  peer MB  MB ratio  same bytes")
         for name in args.case or list(cases):
             ours, peer = cases[name]
-            same = output_digest(ours) == output_digest(peer)
+            same = same_output(ours, peer, files.get(name))
             a, b = [], []
             for run in range(args.runs + 1):  # the first pair warms the caches
                 pair = (run_once(ours, work), run_once(peer, work)) if run % 2 else \

@@ -23,3 +23,18 @@ function(ze_layer_check target dir)
   add_custom_target(${target}_layers DEPENDS ${_stamp})
   add_dependencies(${target} ${target}_layers)
 endfunction()
+
+# ze_opened_library(VAR name dirs...): for a library the program opens when
+# it is first needed rather than links, the file name it is opened by
+# (ZE_VAR_SONAME, e.g. libavif.so.16) and the Debian package that holds it
+# (ZE_VAR_PACKAGE, e.g. libavif16), from the library this build finds.
+function(ze_opened_library var name)
+  find_library(ZE_${var}_LIBRARY NAMES ${name} HINTS ${ARGN} REQUIRED)
+  file(REAL_PATH "${ZE_${var}_LIBRARY}" _file)
+  get_filename_component(_file "${_file}" NAME)
+  if(NOT _file MATCHES "^(lib${name}\\.so\\.([0-9]+))")
+    message(FATAL_ERROR "lib${name}: cannot tell its version from ${_file}")
+  endif()
+  set(ZE_${var}_SONAME "${CMAKE_MATCH_1}" CACHE INTERNAL "")
+  set(ZE_${var}_PACKAGE "lib${name}${CMAKE_MATCH_2}" CACHE INTERNAL "")
+endfunction()

@@ -11,6 +11,11 @@ foreach(_exe zer-evizi zer-evizi-cli)
     install(TARGETS ${_exe} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   endif()
 endforeach()
+# The commands of zer-evizi-cli that need Qt Core or X11, a program of its own that
+# zer-evizi-cli finds there (cli/CMakeLists.txt).
+if(TARGET zer-evizi-cli-desktop)
+  install(TARGETS zer-evizi-cli-desktop RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/zer-evizi)
+endif()
 
 install(FILES ${_res}/${ZE_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${_res}/${ZE_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
@@ -77,9 +82,12 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 # The libraries come from the binaries themselves (dpkg-shlibdeps); Qt's
-# Japanese dialogs and libavif, opened only when an AVIF file is read or
-# written, come from packages no binary links against.
+# Japanese dialogs, libavif, opened only when an AVIF file is read or
+# written, libimagequant, opened only when a GIF of more than 256 colours is
+# written, and libexif, opened only when a JPEG carries EXIF, come from
+# packages no binary links against.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n, ${ZE_AVIF_PACKAGE}")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "qt6-translations-l10n, ${ZE_AVIF_PACKAGE}, ${ZE_IMAGEQUANT_PACKAGE}, ${ZE_EXIF_PACKAGE}")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipafont-gothic | fonts-noto-cjk")
 include(CPack)

@@ -1,51 +1,34 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "image/avif_library.h"
 
-#include <dlfcn.h>
+#include "image/shared_library.h"
 
 namespace ze {
 
 namespace {
 
-template <class Function>
-bool Find(void* handle, const char* name, Function* out) {
-    *out = reinterpret_cast<Function>(dlsym(handle, name));
-    return *out != nullptr;
-}
-
-AvifLibrary Open() {
-    // The version the program was built against, by its file name; the
-    // loader's search path, never the working folder.
-    void* handle = dlopen(ZE_AVIF_SONAME, RTLD_NOW | RTLD_LOCAL);
-    if (!handle) return {};
-    AvifLibrary library;
-    const bool found = Find(handle, "avifDecoderCreate", &library.decoderCreate) &&
-                       Find(handle, "avifDecoderDestroy", &library.decoderDestroy) &&
-                       Find(handle, "avifDecoderSetIOMemory", &library.decoderSetIOMemory) &&
-                       Find(handle, "avifDecoderParse", &library.decoderParse) &&
-                       Find(handle, "avifDecoderNextImage", &library.decoderNextImage) &&
-                       Find(handle, "avifRGBImageSetDefaults", &library.rgbImageSetDefaults) &&
-                       Find(handle, "avifImageYUVToRGB", &library.imageYUVToRGB) &&
-                       Find(handle, "avifImageCreate", &library.imageCreate) &&
-                       Find(handle, "avifImageDestroy", &library.imageDestroy) &&
-                       Find(handle, "avifImageRGBToYUV", &library.imageRGBToYUV) &&
-                       Find(handle, "avifEncoderCreate", &library.encoderCreate) &&
-                       Find(handle, "avifEncoderDestroy", &library.encoderDestroy) &&
-                       Find(handle, "avifEncoderWrite", &library.encoderWrite) &&
-                       Find(handle, "avifRWDataFree", &library.rwDataFree) &&
-                       Find(handle, "avifVersion", &library.version);
-    if (!found) {
-        dlclose(handle);
-        return {};
-    }
-    // Kept open for the life of the process.
-    return library;
+bool FindAll(void* handle, AvifLibrary* l) {
+    return FindFunction(handle, "avifDecoderCreate", &l->decoderCreate) &&
+           FindFunction(handle, "avifDecoderDestroy", &l->decoderDestroy) &&
+           FindFunction(handle, "avifDecoderSetIOMemory", &l->decoderSetIOMemory) &&
+           FindFunction(handle, "avifDecoderParse", &l->decoderParse) &&
+           FindFunction(handle, "avifDecoderNextImage", &l->decoderNextImage) &&
+           FindFunction(handle, "avifRGBImageSetDefaults", &l->rgbImageSetDefaults) &&
+           FindFunction(handle, "avifImageYUVToRGB", &l->imageYUVToRGB) &&
+           FindFunction(handle, "avifImageCreate", &l->imageCreate) &&
+           FindFunction(handle, "avifImageDestroy", &l->imageDestroy) &&
+           FindFunction(handle, "avifImageRGBToYUV", &l->imageRGBToYUV) &&
+           FindFunction(handle, "avifEncoderCreate", &l->encoderCreate) &&
+           FindFunction(handle, "avifEncoderDestroy", &l->encoderDestroy) &&
+           FindFunction(handle, "avifEncoderWrite", &l->encoderWrite) &&
+           FindFunction(handle, "avifRWDataFree", &l->rwDataFree) &&
+           FindFunction(handle, "avifVersion", &l->version);
 }
 
 }  // namespace
 
 const AvifLibrary* Avif() {
-    static const AvifLibrary library = Open();
+    static const AvifLibrary library = OpenSharedLibrary<AvifLibrary>(ZE_AVIF_SONAME, FindAll);
     return library.decoderCreate ? &library : nullptr;
 }
 

@@ -1,26 +1,26 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "image/gif_quantize.h"
 
-#include <libimagequant.h>
-
 #include <climits>
 #include <cstdint>
 #include <memory>
 #include <new>
 
+#include "image/imagequant_library.h"
 #include "image/rgb_rows.h"
 
 namespace ze {
 namespace {
 
+// The library is open before any of these is made.
 struct AttrFree {
-    void operator()(liq_attr* p) const { liq_attr_destroy(p); }
+    void operator()(liq_attr* p) const { Imagequant()->attrDestroy(p); }
 };
 struct ImageFree {
-    void operator()(liq_image* p) const { liq_image_destroy(p); }
+    void operator()(liq_image* p) const { Imagequant()->imageDestroy(p); }
 };
 struct ResultFree {
-    void operator()(liq_result* p) const { liq_result_destroy(p); }
+    void operator()(liq_result* p) const { Imagequant()->resultDestroy(p); }
 };
 
 EncodeError ErrorOf(liq_error error) {
@@ -67,6 +67,8 @@ void OneClearEntry(const std::vector<uint8_t>& rgba, QuantizedPicture* q) {
 }  // namespace
 
 EncodeError QuantizeForGif(const CRgbRows& rows, QuantizedPicture* out) {
+    const ImagequantLibrary* liq = Imagequant();
+    if (!liq) return EncodeError::kNoLibrary;
     const int width = rows.Width(), height = rows.Height();
     const size_t pixels = static_cast<size_t>(width) * static_cast<size_t>(height);
     std::vector<uint8_t> rgba;
@@ -79,24 +81,24 @@ EncodeError QuantizeForGif(const CRgbRows& rows, QuantizedPicture* out) {
     for (int r = 0; r < height; ++r)
         rows.GetRgba(height - 1 - r, rgba.data() + size_t{4} * static_cast<size_t>(width) * r);
 
-    std::unique_ptr<liq_attr, AttrFree> attr(liq_attr_create());
+    std::unique_ptr<liq_attr, AttrFree> attr(liq->attrCreate());
     if (!attr) return EncodeError::kOutOfMemory;
     // Clear pixels need an entry of their own: one is kept free for them.
-    if (rows.HasAlpha()) liq_set_max_colors(attr.get(), 255);
+    if (rows.HasAlpha()) liq->setMaxColors(attr.get(), 255);
     std::unique_ptr<liq_image, ImageFree> image(
-        liq_image_create_rgba(attr.get(), rgba.data(), width, height, 0));
+        liq->imageCreateRgba(attr.get(), rgba.data(), width, height, 0));
     if (!image) return EncodeError::kQuantize;
     liq_result* made = nullptr;
-    if (const liq_error error = liq_image_quantize(image.get(), attr.get(), &made); error != LIQ_OK)
+    if (const liq_error error = liq->imageQuantize(image.get(), attr.get(), &made); error != LIQ_OK)
         return ErrorOf(error);
     std::unique_ptr<liq_result, ResultFree> result(made);
-    liq_set_dithering_level(result.get(), 1.0f);
+    liq->setDitheringLevel(result.get(), 1.0f);
     if (const liq_error error =
-            liq_write_remapped_image(result.get(), image.get(), out->indices.data(), pixels);
+            liq->writeRemappedImage(result.get(), image.get(), out->indices.data(), pixels);
         error != LIQ_OK)
         return ErrorOf(error);
 
-    const liq_palette* palette = liq_get_palette(result.get());
+    const liq_palette* palette = liq->getPalette(result.get());
     out->width = width;
     out->height = height;
     out->colours = static_cast<int>(palette->count);

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "image/image_impl.h"
+#include "image/shared_library.h"
 
 namespace {
 
@@ -53,8 +54,38 @@ boolean ReadApp1(j_decompress_ptr cinfo) {
     return TRUE;
 }
 
+// libexif, opened when a JPEG first carries an EXIF segment: most pictures
+// read in a process have none, and every process would pay for it at start.
+struct ExifLibrary {
+    decltype(&exif_data_new) dataNew = nullptr;
+    decltype(&exif_data_unref) dataUnref = nullptr;
+    decltype(&exif_data_unset_option) dataUnsetOption = nullptr;
+    decltype(&exif_data_load_data) dataLoadData = nullptr;
+    decltype(&exif_content_get_entry) contentGetEntry = nullptr;
+    decltype(&exif_data_get_byte_order) dataGetByteOrder = nullptr;
+    decltype(&exif_get_short) getShort = nullptr;
+};
+
+bool FindAll(void* handle, ExifLibrary* l) {
+    return ze::FindFunction(handle, "exif_data_new", &l->dataNew) &&
+           ze::FindFunction(handle, "exif_data_unref", &l->dataUnref) &&
+           ze::FindFunction(handle, "exif_data_unset_option", &l->dataUnsetOption) &&
+           ze::FindFunction(handle, "exif_data_load_data", &l->dataLoadData) &&
+           ze::FindFunction(handle, "exif_content_get_entry", &l->contentGetEntry) &&
+           ze::FindFunction(handle, "exif_data_get_byte_order", &l->dataGetByteOrder) &&
+           ze::FindFunction(handle, "exif_get_short", &l->getShort);
+}
+
+// The library's functions, or null when it cannot be opened. Opened once;
+// safe from any thread.
+const ExifLibrary* Exif() {
+    static const ExifLibrary library = ze::OpenSharedLibrary<ExifLibrary>(ZE_EXIF_SONAME, FindAll);
+    return library.dataNew ? &library : nullptr;
+}
+
+// The library is open before any data is made.
 struct ExifDataUnref {
-    void operator()(ExifData* data) const { exif_data_unref(data); }
+    void operator()(ExifData* data) const { Exif()->dataUnref(data); }
 };
 
 }  // namespace
@@ -66,16 +97,20 @@ void WatchForExif(j_decompress_ptr cinfo, ExifCapture* capture) {
 
 int ExifOrientation(const std::vector<uint8_t>& app1) {
     if (app1.size() <= sizeof kExifHeader) return 1;
-    std::unique_ptr<ExifData, ExifDataUnref> data(exif_data_new());
+    // Without the library the picture is shown as stored (the package
+    // depends on it; only a damaged installation lacks it).
+    const ExifLibrary* exif = Exif();
+    if (!exif) return 1;
+    std::unique_ptr<ExifData, ExifDataUnref> data(exif->dataNew());
     if (!data) return 1;
     // Read the tags as they stand: no repairs, no defaults added.
-    exif_data_unset_option(data.get(), EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
-    exif_data_load_data(data.get(), app1.data(), static_cast<unsigned int>(app1.size()));
-    ExifEntry* entry = exif_content_get_entry(data->ifd[EXIF_IFD_0], EXIF_TAG_ORIENTATION);
+    exif->dataUnsetOption(data.get(), EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
+    exif->dataLoadData(data.get(), app1.data(), static_cast<unsigned int>(app1.size()));
+    ExifEntry* entry = exif->contentGetEntry(data->ifd[EXIF_IFD_0], EXIF_TAG_ORIENTATION);
     if (!entry || entry->format != EXIF_FORMAT_SHORT || entry->components < 1 || !entry->data ||
         entry->size < 2)
         return 1;
-    const int value = exif_get_short(entry->data, exif_data_get_byte_order(data.get()));
+    const int value = exif->getShort(entry->data, exif->dataGetByteOrder(data.get()));
     return value >= 1 && value <= 8 ? value : 1;
 }
 

@@ -125,10 +125,19 @@ ssize_t SinkWrite(void* cookie, const char* data, size_t size) {
     return static_cast<ssize_t>(size);
 }
 
+// Moves the file's offset, for a writer that puts its parts in place.
+int SinkSeek(void* cookie, off64_t* offset, int whence) {
+    auto* sink = static_cast<FdSink*>(cookie);
+    const off64_t at = ::lseek64(sink->fd, *offset, whence);
+    if (at < 0) return -1;
+    *offset = at;
+    return 0;
+}
+
 // Runs the encoder into `fd` through a stream with a block of kStreamBlock.
 Status EncodeInto(int fd, const std::function<bool(std::FILE*)>& write) {
     FdSink sink{fd};
-    const cookie_io_functions_t functions{nullptr, SinkWrite, nullptr, nullptr};
+    const cookie_io_functions_t functions{nullptr, SinkWrite, SinkSeek, nullptr};
     std::FILE* stream = ::fopencookie(&sink, "w", functions);
     if (!stream) return StatusFromErrno(errno, Access::kWrite);
     const std::unique_ptr<char, decltype(&std::free)> block(

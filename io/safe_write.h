@@ -32,9 +32,11 @@
 namespace ze {
 
 // `write` encodes the whole file into the stream it is given and answers
-// false on failure; it may stop at the first failed write of the stream. An
-// error of the system while writing is answered as such (kNoSpace, kFileSizeLimit,
-// ...), kEncode only when the encoder failed on its own. Answers kOk when
+// false on failure; it may stop at the first failed write of the stream. The
+// stream seeks: a writer may put parts at their offsets, and leaves it at the
+// file's end. An error of the system while writing is answered as such
+// (kNoSpace, kFileSizeLimit, ...), kEncode only when the encoder failed on
+// its own. Answers kOk when
 // the target holds the new bytes; on any other answer the target is byte for
 // byte as it was and no temporary file is left, save that an error of the
 // disk itself in the middle of writing in place (an I/O error once the space

@@ -58,6 +58,13 @@ info=$(cd / && zer-evizi-cli info /usr/share/zer-evizi/sample.bmp)
 [ "$info" = "$("$build/cli/zer-evizi-cli" info "$top/resources/sample.bmp")" ] ||
   fail "zer-evizi-cli info says: $info"
 echo "zer-evizi-cli info: $info"
+# A command that reads the settings runs in the private program installed
+# beside the package's own files, from a settings folder of its own.
+skeleton=$(cd / && HOME=$work XDG_CONFIG_HOME=$work/config \
+  zer-evizi-cli skeleton /usr/share/zer-evizi/sample.bmp --lower) || fail "zer-evizi-cli skeleton"
+[ "${skeleton%%$'\r'*}" = '<img src="sample.bmp" width=240 height=160 alt="" usemap="#map_sample.bmp">' ] ||
+  fail "zer-evizi-cli skeleton says: $skeleton"
+echo "zer-evizi-cli skeleton: ${skeleton%%$'\r'*}"
 
 # The editor from /usr/bin under a virtual display, with a settings folder
 # of its own, until its window is there.

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "command.h"
+#include "convert_rows.h"
 #include "document/map_doc.h"
 #include "document/picture_type.h"
 #include "image/flatten.h"
@@ -80,6 +81,10 @@ int Run(const cli::Args& args) {
     if (outType < 0) return cli::Fail("unsupported format: " + out);
     if (const std::string misfit = OptionsMisfit(parsed->options, outType); !misfit.empty())
         return cli::Fail(misfit);
+    // Where the pair allows it the rows go from one file to the other as
+    // they are decoded; else, or when that fails, the picture is read whole.
+    if (cli::ConvertRowByRow(in, inType, out, outType)) return cli::kOk;
+    cli::DiscardMessages();
     // Into another format the picture goes with its file's own colours.
     CImage image;
     if (const int loaded = cli::LoadPicture(in, ReadAgainForSave(inType, false, outType), &image);

@@ -60,7 +60,8 @@ public:
     }
 
 private:
-    static constexpr size_t kBlockBytes = size_t{1} << 18;
+    // As much as a pipe holds at once: a larger block costs memory, not time.
+    static constexpr size_t kBlockBytes = size_t{1} << 16;
     void Flush() {
         if (std::fwrite(m_block.data(), 1, m_used, stdout) != m_used) m_failed = true;
         m_used = 0;

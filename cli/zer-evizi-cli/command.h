@@ -36,6 +36,9 @@ struct Registration {
     explicit Registration(const Command& command);
 };
 
+// Drops the image library's messages gathered so far: those of an attempt
+// that is made again.
+void DiscardMessages();
 // Prints "zer-evizi-cli: MESSAGE" on stderr; answers kFailure.
 int Fail(const std::string& message);
 // Fail with "cannot read PATH: REASON" for a picture that did not load.

@@ -1,5 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // zer-evizi-cli: the editor's headless companion. Dispatches to one command.
+// Built twice where the commands needing Qt Core or X11 live apart: as
+// zer-evizi-cli, which runs its own commands and hands those on, and with
+// ZE_CLI_WITH_DESKTOP as zer-evizi-cli-desktop, which runs them.
 
 #include <charconv>
 #include <cstdio>
@@ -16,11 +19,15 @@
 #endif
 
 #include "command.h"
+#include "desktop_commands.h"
 #include "document/picture_type.h"
 #include "image/image.h"
 #include "image/read_error.h"
 #include "io/messages.h"
 #include "io/safe_write.h"
+#ifndef ZE_CLI_WITH_DESKTOP
+#include "desktop_launch.h"
+#endif
 
 namespace cli {
 namespace {
@@ -41,16 +48,24 @@ void FlushMessages() {
     PendingMessages().clear();
 }
 
+// Every command with its usage, those of the desktop program included.
 int PrintUsage() {
+    std::map<std::string, const char*> usages;
+    for (const auto& [name, command] : Registry()) usages[name] = command.usage;
+    for (const DesktopCommand& command : kDesktopCommands) usages[command.name] = command.usage;
     std::cerr << "usage: zer-evizi-cli COMMAND [ARGS...]\ncommands:\n";
-    for (const auto& [name, command] : Registry())
-        std::cerr << "  zer-evizi-cli " << name << ' ' << command.usage << '\n';
+    for (const auto& [name, usage] : usages)
+        std::cerr << "  zer-evizi-cli " << name << ' ' << usage << '\n';
     return kUsageError;
 }
 }  // namespace
 
 Registration::Registration(const Command& command) {
     Registry()[command.name] = command;
+}
+
+void DiscardMessages() {
+    PendingMessages().clear();
 }
 
 int Fail(const std::string& message) {
@@ -141,6 +156,9 @@ int main(int argc, char** argv) {
         cli::PrintUsage();
         return cli::kOk;
     }
+#ifndef ZE_CLI_WITH_DESKTOP
+    if (cli::DesktopCommandUsage(name)) return cli::RunDesktopCommand(argv);
+#endif
     auto it = cli::Registry().find(name);
     if (it == cli::Registry().end()) {
         std::cerr << "zer-evizi-cli: unknown command '" << name << "'\n";

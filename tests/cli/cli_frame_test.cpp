@@ -83,6 +83,29 @@ TEST(CliUsage, TheManPageNamesEveryCommand) {
     EXPECT_EQ(described, listed);
 }
 
+// The program the picture and markup commands start in loads neither Qt nor
+// ICU; the commands that need them say so plainly when their program is not
+// beside it, and the others still run.
+TEST(CliUsage, OnlyTheDesktopCommandsNeedQtOrX11) {
+    const auto loaded = testutil::RunProcess({"/usr/bin/env", "LD_TRACE_LOADED_OBJECTS=1", ZE_CLI});
+    ASSERT_NE(loaded.out.find("libjpeg"), std::string::npos) << loaded.out;
+    EXPECT_EQ(loaded.out.find("libQt"), std::string::npos) << loaded.out;
+    EXPECT_EQ(loaded.out.find("libicu"), std::string::npos) << loaded.out;
+
+    testutil::TempDir alone;
+    const std::string copy = alone.File("zer-evizi-cli");
+    fs::copy_file(ZE_CLI, copy);
+    const auto r = testutil::RunProcess({copy, "skeleton", "a.bmp"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_TRUE(
+        r.err.starts_with("zer-evizi-cli: cannot run skeleton: zer-evizi-cli-desktop was "
+                          "found neither in " +
+                          alone.path().string() + " nor in "))
+        << r.err;
+    EXPECT_EQ(testutil::RunProcess({copy, "link", "a", "b"}).out, "../b\n");
+}
+
 TEST(CliLink, PrintsTheLinkText) {
     const auto r = Cli({"link", "--windows", "C:\\web", "D:\\pics\\a.gif"});
     EXPECT_EQ(r.exitCode, 0) << r.err;

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "cli/cli.h"
+#include "image/image.h"
 
 namespace {
 
@@ -213,4 +214,39 @@ TEST(PictureFormats, ConvertKeepsAlphaThroughWebpAndAvifAndSaysWhenItCannot) {
     EXPECT_EQ(jpeg.err, f("a.jpg") +
                             ": JPEG keeps no alpha: transparent pixels are laid over "
                             "RGB(31, 127, 255) as shown\n");
+}
+
+// A colour JPEG goes into a BMP row by row, in blocks written from the file's
+// end: rows of 1001 pixels (3,004 bytes with padding) come 21 to a block, so
+// 50 rows make two whole blocks and a short one. The file is the bytes of the
+// whole picture read and saved; so is that of a grey JPEG (an 8-bit BMP) and
+// of a cut-off one, which take the whole-picture path. A file without rows
+// leaves the target as it was, with no temporary file beside it.
+TEST(PictureFormats, ConvertIntoBmpRowByRowGivesTheWholePicturesBytes) {
+    testutil::TempDir dir;
+    std::string ppm = "P6\n1001 50\n255\n";
+    for (int y = 0; y < 50; ++y)
+        for (int x = 0; x < 1001; ++x)
+            ppm += {static_cast<char>(x * 7 + y), static_cast<char>(x ^ y * 5),
+                    static_cast<char>(255 - y * 3)};
+    testutil::WriteFile(dir.File("c.ppm"), ppm);
+    Sh(dir,
+       "cjpeg -quality 90 c.ppm > c.jpg; cjpeg -grayscale c.ppm > g.jpg; "
+       "head -c 9000 c.jpg > cut.jpg; head -c 400 c.jpg > bare.jpg");
+    for (const std::string name : {"c", "g", "cut"}) {
+        const auto r = Cli({"convert", dir.File(name + ".jpg"), dir.File(name + ".bmp")});
+        EXPECT_EQ(r.exitCode, 0) << name << ": " << r.err;
+        CImage whole;
+        whole.fullColour = true;
+        ASSERT_NE(whole.Load(dir.File(name + ".jpg"), kImageJpeg), 0) << name;
+        ASSERT_NE(whole.Save(dir.File(name + "-whole.bmp"), kImageBmp, {}), 0) << name;
+        EXPECT_EQ(testutil::ReadFile(dir.File(name + ".bmp")),
+                  testutil::ReadFile(dir.File(name + "-whole.bmp")))
+            << name;
+    }
+    testutil::WriteFile(dir.File("bare.bmp"), "the picture before");
+    EXPECT_EQ(Cli({"convert", dir.File("bare.jpg"), dir.File("bare.bmp")}).exitCode, 1);
+    EXPECT_EQ(testutil::ReadFile(dir.File("bare.bmp")), "the picture before");
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        EXPECT_EQ(entry.path().filename().string().find("zesave"), std::string::npos);
 }

@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "command.h"
+#include "desktop_commands.h"
 #include "document/map_doc.h"
 #include "markup/markup_pane.h"
 #include "markup_options.h"
@@ -56,6 +57,6 @@ int RunSkeleton(const cli::Args& args) {
     return cli::kOk;
 }
 
-const cli::Registration kSkeleton({kName, "PICTURE [--base DIR] [--upper|--lower]", RunSkeleton});
+const cli::Registration kSkeleton({kName, cli::DesktopCommandUsage(kName), RunSkeleton});
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "cli_settings.h"
 #include "command.h"
+#include "desktop_commands.h"
 #include "document/settings.h"
 
 namespace {
@@ -38,6 +39,6 @@ int RunSettings(const cli::Args& args) {
     return cli::kOk;
 }
 
-const cli::Registration kSettings({"settings", "[--base TEXT] [--tag N]", RunSettings});
+const cli::Registration kSettings({"settings", cli::DesktopCommandUsage("settings"), RunSettings});
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include "cli_settings.h"
 #include "command.h"
+#include "desktop_commands.h"
 #include "document/settings.h"
 #include "image/image.h"
 #include "image/region_trace.h"
@@ -74,9 +75,6 @@ int RunTrace(const cli::Args& args) {
     return cli::kOk;
 }
 
-const cli::Registration kTrace({kName,
-                                "PICTURE X Y [--tolerance N] [--max-corners N] [--upper|--lower] "
-                                "[--full-colour]",
-                                RunTrace});
+const cli::Registration kTrace({kName, cli::DesktopCommandUsage(kName), RunTrace});
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "command.h"
+#include "desktop_commands.h"
 #include "map_input.h"
 #include "markup/finding_writer.h"
 #include "site_pages.h"
@@ -247,10 +248,6 @@ int Run(const cli::Args& rawArgs) {
     return errors ? cli::kFailure : cli::kOk;
 }
 
-const cli::Registration registration(
-    {kName,
-     "[--root DIR] [--format text|json|sarif] [--disable RULE,...] [--jobs N] "
-     "[--include GLOB] [--picture FILE] PATH...",
-     Run});
+const cli::Registration registration({kName, cli::DesktopCommandUsage(kName), Run});
 
 }  // namespace

@@ -3,6 +3,7 @@
 // the editor's transfer command does with the pane's text.
 
 #include "command.h"
+#include "desktop_commands.h"
 #include "transfer/sibling_message.h"
 #include "transfer/sibling_transfer.h"
 
@@ -17,6 +18,6 @@ int Run(const cli::Args& args) {
     return cli::Fail(outcome.why);
 }
 
-const cli::Registration registration({"send", "< TEXT", Run});
+const cli::Registration registration({"send", cli::DesktopCommandUsage("send"), Run});
 
 }  // namespace

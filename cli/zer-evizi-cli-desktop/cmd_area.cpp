@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "command.h"
+#include "desktop_commands.h"
 #include "markup/area_attributes.h"
 #include "markup/area_markup.h"
 #include "markup_options.h"
@@ -85,10 +86,6 @@ int RunArea(const cli::Args& args) {
     return cli::kOk;
 }
 
-const cli::Registration kArea(
-    {kName,
-     "circle|rect|poly X,Y X,Y... [--zoom 1|2|PERCENT%] [--scroll X,Y] [--alt TEXT] [--href URL] "
-     "[--title T] [--target T] [--id T] [--class T] [--rel T] [--upper|--lower]",
-     RunArea});
+const cli::Registration kArea({kName, cli::DesktopCommandUsage(kName), RunArea});
 
 }  // namespace

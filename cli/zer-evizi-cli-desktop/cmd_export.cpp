@@ -7,6 +7,7 @@
 #include <string>
 
 #include "command.h"
+#include "desktop_commands.h"
 #include "map_input.h"
 #include "markup/responsive_map.h"
 
@@ -62,7 +63,6 @@ int Run(const cli::Args& args) {
     return cli::kOk;
 }
 
-const cli::Registration registration(
-    {kName, "--svg|--scaling-map [--image N] [--picture FILE] [--root DIR] PAGE|-", Run});
+const cli::Registration registration({kName, cli::DesktopCommandUsage(kName), Run});
 
 }  // namespace
