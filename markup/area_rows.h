@@ -32,6 +32,7 @@ private:
     struct Edge {
         double x1, y1, x2, y2;  // corner i, then the corner before it
         long double slope;      // dx / dy
+        double quickSlope;      // the same in doubles, or NaN (QuickSlope)
         int first, last;        // rows [first, last) it crosses
         int dir;                // the orientation that means "left of it"
     };
@@ -43,6 +44,7 @@ private:
     void SetUpPolygon();
     void PolygonRow(int y, std::vector<PixelSpan>& out);
     int EdgeEnd(const Edge& e, double cy, bool* onCentre) const;
+    int SettledEnd(const Edge& e, double cy, double x0, double y0, bool* onCentre) const;
     void CircleRow(int y, std::vector<PixelSpan>& out) const;
     int Anchor(int y) const;
     bool Holds(int x, int y) const;
