@@ -88,8 +88,36 @@ int ClearCrossing(double v, double slack, int width) {
 
 }  // namespace
 
-CAreaRows::CAreaRows(const AreaTag& area, int width, int height)
-    : m_area(area), m_width(width), m_height(height) {
+int CAreaRows::EntryRow(const AreaTag& area, int height) {
+    if (!area.valid || height <= 0) return height;
+    const std::vector<double>& c = area.coords;
+    switch (area.shape) {
+        case AreaShape::kDefault:
+            return 0;
+        case AreaShape::kRect:
+            return FirstCentre(std::min(c[1], c[3]), false, 0, height);
+        case AreaShape::kCircle:
+            // A centre's test rounds by a few units of the last place of
+            // the radius: no row it takes in lies a row above this.
+            return Clamped(c[1] - c[2] - std::fabs(c[2]) * 0x1p-40 - 2, 0, height);
+        case AreaShape::kPoly:
+            return FirstCentre(CornersBox(c).minY, false, 0, height);
+    }
+    return 0;
+}
+
+void CAreaRows::Reset(const AreaTag& area, int width, int height) {
+    m_area = &area;
+    m_width = width;
+    m_height = height;
+    m_top = m_bottom = m_left = m_right = 0;
+    m_scale = 1;
+    m_plainCircle = false;
+    m_edges.clear();
+    m_nextEdge = 0;
+    m_active.clear();
+    m_flats.clear();
+    m_nextFlat = 0;
     if (!area.valid || width <= 0 || height <= 0) return;
     const std::vector<double>& c = area.coords;
     switch (area.shape) {
@@ -132,13 +160,13 @@ CAreaRows::CAreaRows(const AreaTag& area, int width, int height)
 }
 
 bool CAreaRows::Holds(int x, int y) const {
-    const std::vector<double>& c = m_area.coords;
+    const std::vector<double>& c = m_area->coords;
     if (m_plainCircle) return InCircleUnscaled(c[0], c[1], c[2], x + 0.5, y + 0.5);
-    return AreaContains(m_area, x + 0.5, y + 0.5);
+    return AreaContains(*m_area, x + 0.5, y + 0.5);
 }
 
 void CAreaRows::SetUpPolygon() {
-    const std::vector<double>& c = m_area.coords;
+    const std::vector<double>& c = m_area->coords;
     const size_t count = c.size() / 2;
     const CornerBox box = CornersBox(c);
     if (box.Flat()) return;  // as flat as a line: nothing
@@ -255,7 +283,7 @@ int CAreaRows::Anchor(int y) const {
 }
 
 void CAreaRows::CircleRow(int y, std::vector<PixelSpan>& out) const {
-    const std::vector<double>& c = m_area.coords;
+    const std::vector<double>& c = m_area->coords;
     const double d = (y + 0.5) - c[1];
     const double half = std::sqrt(std::max(0.0, c[2] * c[2] - d * d));
     int begin = Clamped(c[0] - half + 0.5, 0, m_width);
@@ -277,7 +305,7 @@ void CAreaRows::CircleRow(int y, std::vector<PixelSpan>& out) const {
 void CAreaRows::Row(int y, std::vector<PixelSpan>& out) {
     out.clear();
     if (y < m_top || y >= m_bottom) return;
-    switch (m_area.shape) {
+    switch (m_area->shape) {
         case AreaShape::kDefault:
         case AreaShape::kRect:
             if (m_left < m_right) out.push_back({m_left, m_right});
