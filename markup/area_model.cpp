@@ -163,6 +163,30 @@ std::vector<AreaTag> ParseAreas(std::string_view text) {
     return ParseAreasFrom(text, 0, 1);
 }
 
+AreaTag ReadAreaTag(std::string_view text, const StartTag& tag, int line) {
+    AreaTag area;
+    area.tag = tag.range;
+    area.line = line;
+    if (const TagAttribute* shape = tag.Find("shape"))
+        area.shape = ShapeOf(DecodeAttributeValue(ValueOf(text, *shape)));
+    if (const TagAttribute* coords = tag.Find("coords")) {
+        area.coordsValue = coords->value;
+        area.coords = ParseCoordList(DecodeAttributeValue(ValueOf(text, *coords)));
+    }
+    if (const TagAttribute* href = tag.Find("href")) {
+        area.hasHref = true;
+        area.hrefValue = href->value;
+        area.href = DecodeAttributeValue(ValueOf(text, *href));
+    }
+    if (const TagAttribute* alt = tag.Find("alt")) {
+        area.hasAlt = true;
+        area.altValue = alt->value;
+        area.alt = DecodeAttributeValue(ValueOf(text, *alt));
+    }
+    area.valid = IsValid(area.shape, area.coords);
+    return area;
+}
+
 namespace {
 // Appends the areas from `from` on: a caller that keeps its vector keeps its
 // memory, and a pane read again after each pause in typing does not take
@@ -174,30 +198,10 @@ void AppendAreas(std::string_view text, size_t from, int line, std::vector<AreaT
     size_t counted = from;  // line breaks are counted up to here
     while (scanner.Next(tag)) {
         if (tag.name != "area") continue;
-        AreaTag area;
-        area.tag = tag.range;
         line += static_cast<int>(
             std::count(text.begin() + counted, text.begin() + tag.range.begin, '\n'));
         counted = tag.range.begin;
-        area.line = line;
-        if (const TagAttribute* shape = tag.Find("shape"))
-            area.shape = ShapeOf(DecodeAttributeValue(ValueOf(text, *shape)));
-        if (const TagAttribute* coords = tag.Find("coords")) {
-            area.coordsValue = coords->value;
-            area.coords = ParseCoordList(DecodeAttributeValue(ValueOf(text, *coords)));
-        }
-        if (const TagAttribute* href = tag.Find("href")) {
-            area.hasHref = true;
-            area.hrefValue = href->value;
-            area.href = DecodeAttributeValue(ValueOf(text, *href));
-        }
-        if (const TagAttribute* alt = tag.Find("alt")) {
-            area.hasAlt = true;
-            area.altValue = alt->value;
-            area.alt = DecodeAttributeValue(ValueOf(text, *alt));
-        }
-        area.valid = IsValid(area.shape, area.coords);
-        areas.push_back(std::move(area));
+        areas.push_back(ReadAreaTag(text, tag, line));
     }
 }
 }  // namespace

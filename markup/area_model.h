@@ -52,6 +52,10 @@ std::vector<AreaTag> ParseAreas(std::string_view text);
 // line. An edit leaves the areas that end before it as they were, so the
 // text after the last of them is all that needs reading again.
 std::vector<AreaTag> ParseAreasFrom(std::string_view text, size_t from, int line);
+// The area of one <area> start tag of the text, read as ParseAreas reads
+// it; `line` is its line.
+struct StartTag;
+AreaTag ReadAreaTag(std::string_view text, const StartTag& tag, int line);
 // The areas of `after`, given `areas` read from `before`: those that end
 // before the first byte where the two texts differ are kept, the rest read
 // again. Answers how many were kept through `kept` when it is not null.

@@ -65,10 +65,59 @@ int FirstTrue(int lo, int hi, int guess, Holds holds) {
     return a;
 }
 
+// dx / dy in doubles where that holds its precision; NaN, which no crossing
+// estimated with it passes for clear, where it does not (overflow, or a
+// quotient so small that it lost bits).
+double QuickSlope(double dx, double dy) {
+    const double slope = dx / dy;
+    const bool held = std::isfinite(slope) && (dx == 0 || std::fabs(slope) >= 0x1p-900);
+    return held ? slope : std::numeric_limits<double>::quiet_NaN();
+}
+
+// Where a crossing estimated at v (within `slack` of the true one) lies
+// clear of every pixel centre, as nearly all do: the first column right of
+// it, within [0, width]. -1 when a centre may lie on it or v is far out.
+int ClearCrossing(double v, double slack, int width) {
+    if (!(std::fabs(v) < 0x1p30)) return -1;
+    int below = static_cast<int>(v - 0.5);  // the centre below v
+    if (below > v - 0.5) --below;
+    // Twice the slack covers the rounding of these sums.
+    if (!(v - 2 * slack > below + 0.5 && v + 2 * slack < below + 1.5)) return -1;
+    return std::clamp(below + 1, 0, width);
+}
+
 }  // namespace
 
-CAreaRows::CAreaRows(const AreaTag& area, int width, int height)
-    : m_area(area), m_width(width), m_height(height) {
+int CAreaRows::EntryRow(const AreaTag& area, int height) {
+    if (!area.valid || height <= 0) return height;
+    const std::vector<double>& c = area.coords;
+    switch (area.shape) {
+        case AreaShape::kDefault:
+            return 0;
+        case AreaShape::kRect:
+            return FirstCentre(std::min(c[1], c[3]), false, 0, height);
+        case AreaShape::kCircle:
+            // A centre's test rounds by a few units of the last place of
+            // the radius: no row it takes in lies a row above this.
+            return Clamped(c[1] - c[2] - std::fabs(c[2]) * 0x1p-40 - 2, 0, height);
+        case AreaShape::kPoly:
+            return FirstCentre(CornersBox(c).minY, false, 0, height);
+    }
+    return 0;
+}
+
+void CAreaRows::Reset(const AreaTag& area, int width, int height) {
+    m_area = &area;
+    m_width = width;
+    m_height = height;
+    m_top = m_bottom = m_left = m_right = 0;
+    m_scale = 1;
+    m_plainCircle = false;
+    m_edges.clear();
+    m_nextEdge = 0;
+    m_active.clear();
+    m_flats.clear();
+    m_nextFlat = 0;
     if (!area.valid || width <= 0 || height <= 0) return;
     const std::vector<double>& c = area.coords;
     switch (area.shape) {
@@ -111,13 +160,13 @@ CAreaRows::CAreaRows(const AreaTag& area, int width, int height)
 }
 
 bool CAreaRows::Holds(int x, int y) const {
-    const std::vector<double>& c = m_area.coords;
+    const std::vector<double>& c = m_area->coords;
     if (m_plainCircle) return InCircleUnscaled(c[0], c[1], c[2], x + 0.5, y + 0.5);
-    return AreaContains(m_area, x + 0.5, y + 0.5);
+    return AreaContains(*m_area, x + 0.5, y + 0.5);
 }
 
 void CAreaRows::SetUpPolygon() {
-    const std::vector<double>& c = m_area.coords;
+    const std::vector<double>& c = m_area->coords;
     const size_t count = c.size() / 2;
     const CornerBox box = CornersBox(c);
     if (box.Flat()) return;  // as flat as a line: nothing
@@ -142,7 +191,7 @@ void CAreaRows::SetUpPolygon() {
         const int last = FirstCentre(std::max(yi, yj), false, 0, m_height);
         if (first < last)
             m_edges.push_back({xi, yi, xj, yj, ((long double)xj - xi) / ((long double)yj - yi),
-                               first, last, yj > yi ? 1 : -1});
+                               QuickSlope(xj - xi, yj - yi), first, last, yj > yi ? 1 : -1});
     }
     std::sort(m_edges.begin(), m_edges.end(),
               [](const Edge& a, const Edge& b) { return a.first < b.first; });
@@ -152,23 +201,37 @@ void CAreaRows::SetUpPolygon() {
 
 // The first column whose centre is not left of where the edge crosses row
 // cy (the width when there is none), and whether that centre lies on it.
-// The crossing is estimated in long double with a bound on its error; the
-// columns inside the bound are settled by the exact orientation test.
 int CAreaRows::EdgeEnd(const Edge& e, double cy, bool* onCentre) const {
-    using Real = long double;
-    // From the end nearer the row: x0 + (cy - y0) * slope. The slope and
-    // the product round once each, the sum once more, so the error stays
-    // within a few units of the last place of x0 and of that term (large
-    // only where a far corner's coordinates cancel near the picture).
+    *onCentre = false;
+    // From the end nearer the row: x0 + (cy - y0) * slope. In doubles the
+    // slope rounds at most three times, the difference, the product and
+    // the sum once each: within 8 units of the last place of the term and
+    // of the sum, well inside the slack given.
     const bool first = std::fabs(cy - e.y1) <= std::fabs(cy - e.y2);
-    const Real x0 = first ? e.x1 : e.x2, y0 = first ? e.y1 : e.y2;
-    const Real term = (cy - y0) * e.slope;
+    const double x0 = first ? e.x1 : e.x2, y0 = first ? e.y1 : e.y2;
+    const double term = (cy - y0) * e.quickSlope, x = x0 + term;
+    const double slack = 0x1p-49 * (std::fabs(x) + std::fabs(term)) + 0x1p-1000;
+    if (const int end = ClearCrossing(x, slack, m_width); end >= 0) return end;
+    return SettledEnd(e, cy, x0, y0, onCentre);
+}
+
+// EdgeEnd where a centre lies near the crossing or doubles do not hold it:
+// the crossing is estimated in long double with a bound on its error, and
+// the columns inside the bound are settled by the exact orientation test.
+int CAreaRows::SettledEnd(const Edge& e, double cy, double x0, double y0, bool* onCentre) const {
+    using Real = long double;
+    // The slope and the product round once each, the sum once more, so the
+    // error stays within a few units of the last place of x0 and of that
+    // term (large only where a far corner's coordinates cancel near the
+    // picture).
+    const Real term = (cy - Real(y0)) * e.slope;
     const Real x = x0 + term;
     const Real slack =
-        std::numeric_limits<Real>::epsilon() * (2 * std::fabs(x0) + 8 * std::fabs(term)) +
+        std::numeric_limits<Real>::epsilon() * (2 * std::fabs(Real(x0)) + 8 * std::fabs(term)) +
         4 * std::numeric_limits<double>::epsilon() * std::fabs(x) + 1e-290L;
     int a = 0, b = m_width;
     if (std::isfinite(x) && std::isfinite(slack)) {
+        if (const int end = ClearCrossing(double(x), double(slack), m_width); end >= 0) return end;
         a = FirstCentre(double(x - slack), false, 0, m_width);
         b = FirstCentre(double(x + slack), true, 0, m_width);
     }
@@ -220,7 +283,7 @@ int CAreaRows::Anchor(int y) const {
 }
 
 void CAreaRows::CircleRow(int y, std::vector<PixelSpan>& out) const {
-    const std::vector<double>& c = m_area.coords;
+    const std::vector<double>& c = m_area->coords;
     const double d = (y + 0.5) - c[1];
     const double half = std::sqrt(std::max(0.0, c[2] * c[2] - d * d));
     int begin = Clamped(c[0] - half + 0.5, 0, m_width);
@@ -242,7 +305,7 @@ void CAreaRows::CircleRow(int y, std::vector<PixelSpan>& out) const {
 void CAreaRows::Row(int y, std::vector<PixelSpan>& out) {
     out.clear();
     if (y < m_top || y >= m_bottom) return;
-    switch (m_area.shape) {
+    switch (m_area->shape) {
         case AreaShape::kDefault:
         case AreaShape::kRect:
             if (m_left < m_right) out.push_back({m_left, m_right});

@@ -18,8 +18,13 @@ struct PixelSpan {
 
 class CAreaRows {
 public:
-    // `area` must outlive this object; an invalid area holds nothing.
-    CAreaRows(const AreaTag& area, int width, int height);
+    // The rows of `area`, which must outlive them, on a width x height
+    // picture, in place of the last area's (their memory kept for it); an
+    // invalid area holds nothing.
+    void Reset(const AreaTag& area, int width, int height);
+    // A row at or above the Top() that Reset would give, found without
+    // its search: where a sweep down the rows takes the area up.
+    static int EntryRow(const AreaTag& area, int height);
 
     // Rows [Top(), Bottom()) are the only ones that may hold pixels.
     int Top() const { return m_top; }
@@ -32,6 +37,7 @@ private:
     struct Edge {
         double x1, y1, x2, y2;  // corner i, then the corner before it
         long double slope;      // dx / dy
+        double quickSlope;      // the same in doubles, or NaN (QuickSlope)
         int first, last;        // rows [first, last) it crosses
         int dir;                // the orientation that means "left of it"
     };
@@ -43,13 +49,14 @@ private:
     void SetUpPolygon();
     void PolygonRow(int y, std::vector<PixelSpan>& out);
     int EdgeEnd(const Edge& e, double cy, bool* onCentre) const;
+    int SettledEnd(const Edge& e, double cy, double x0, double y0, bool* onCentre) const;
     void CircleRow(int y, std::vector<PixelSpan>& out) const;
     int Anchor(int y) const;
     bool Holds(int x, int y) const;
 
-    const AreaTag& m_area;
-    int m_width;
-    int m_height;
+    const AreaTag* m_area = nullptr;
+    int m_width = 0;
+    int m_height = 0;
     int m_top = 0;
     int m_bottom = 0;
     int m_left = 0;  // a rectangle's columns; a circle's column nearest its centre

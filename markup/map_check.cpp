@@ -11,6 +11,7 @@
 #include "markup/area_coverage.h"
 #include "markup/area_model.h"
 #include "markup/html_tags.h"
+#include "markup/map_check_scan.h"
 #include "markup/tag_rules.h"
 
 namespace {
@@ -19,126 +20,25 @@ bool IsAsciiSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
 }
 
-std::string Trimmed(std::string_view text) {
+std::string_view Trimmed(std::string_view text) {
     size_t b = 0, e = text.size();
     while (b < e && IsAsciiSpace(text[b])) ++b;
     while (e > b && IsAsciiSpace(text[e - 1])) --e;
-    return std::string(text.substr(b, e - b));
+    return text.substr(b, e - b);
 }
 
 // A browser drops leading and trailing C0 controls and spaces from a URL,
 // and tabs and line breaks anywhere, before it looks at the scheme.
 bool IsScriptLink(std::string_view href) {
-    std::string url;
+    constexpr std::string_view kScheme = "javascript:";
+    size_t matched = 0;
     for (const char c : href) {
         if (c == '\t' || c == '\n' || c == '\r') continue;
-        url += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        if (matched == 0 && static_cast<unsigned char>(c) <= 0x20) continue;
+        if ((c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c) != kScheme[matched]) return false;
+        if (++matched == kScheme.size()) return true;
     }
-    size_t b = 0;
-    while (b < url.size() && static_cast<unsigned char>(url[b]) <= 0x20) ++b;
-    return url.compare(b, 11, "javascript:") == 0;
-}
-
-std::string Decoded(std::string_view text, const StartTag& tag, std::string_view name) {
-    return DecodeAttributeValue(tag.Value(text, name));
-}
-
-// The map a usemap names: the text after its first '#'; false when there is
-// none or nothing after it.
-bool MapNameOf(const std::string& usemap, std::string* name) {
-    const size_t hash = usemap.find('#');
-    if (hash == std::string::npos || hash + 1 == usemap.size()) return false;
-    *name = usemap.substr(hash + 1);
-    return true;
-}
-
-struct ScannedImage {
-    size_t offset = 0;
-    std::string source;
-    std::string usemap;
-    bool hasAlt = false;
-    const TagAttribute* width = nullptr;
-    const TagAttribute* height = nullptr;
-    StartTag tag;
-};
-
-struct ScannedMap {
-    size_t begin = 0;
-    size_t end = 0;  // 0 while it is open
-    std::string name;
-    std::string id;
-    bool hasName = false;
-    bool hasId = false;
-    std::vector<size_t> images;  // indices of the images that use it
-};
-
-struct Scan {
-    std::vector<ScannedImage> images;
-    std::vector<ScannedMap> maps;
-    // Each name or id: the first map that has it.
-    std::unordered_map<std::string, size_t> firstNamed;
-};
-
-// The images with a usemap and the maps of the text, template contents
-// left out (they are not part of the page).
-Scan ScanText(std::string_view text) {
-    Scan scan;
-    CHtmlTagScanner scanner(text);
-    scanner.ReportEndTags();
-    StartTag tag;
-    size_t inert = 0;
-    std::vector<size_t> open;  // maps not yet closed, innermost last
-    while (scanner.Next(tag)) {
-        if (tag.name == "template") {
-            if (!tag.closing)
-                ++inert;
-            else if (inert > 0)
-                --inert;
-            continue;
-        }
-        if (inert > 0) continue;
-        if (tag.name == "img" && !tag.closing && tag.Find("usemap")) {
-            ScannedImage image;
-            image.offset = tag.range.begin;
-            image.source = Decoded(text, tag, "src");
-            image.usemap = Decoded(text, tag, "usemap");
-            image.hasAlt = tag.Find("alt") != nullptr;
-            image.tag = tag;
-            scan.images.push_back(std::move(image));
-        } else if (tag.name == "map") {
-            if (!tag.closing) {
-                ScannedMap map;
-                map.begin = tag.range.begin;
-                map.hasName = tag.Find("name") != nullptr;
-                map.hasId = tag.Find("id") != nullptr;
-                map.name = Decoded(text, tag, "name");
-                map.id = Decoded(text, tag, "id");
-                open.push_back(scan.maps.size());
-                scan.maps.push_back(std::move(map));
-            } else if (!open.empty()) {
-                scan.maps[open.back()].end = tag.range.end;
-                open.pop_back();
-            }
-        }
-    }
-    // A map never closed runs to the end of the text.
-    for (const size_t k : open) scan.maps[k].end = text.size();
-    for (size_t k = 0; k < scan.maps.size(); ++k) {
-        const ScannedMap& map = scan.maps[k];
-        if (map.hasName) scan.firstNamed.emplace(map.name, k);
-        if (map.hasId) scan.firstNamed.emplace(map.id, k);
-    }
-    for (ScannedImage& image : scan.images) {
-        image.width = image.tag.Find("width");
-        image.height = image.tag.Find("height");
-    }
-    return scan;
-}
-
-// The first map whose name or id is `name`; -1 when there is none.
-int FindMap(const Scan& scan, const std::string& name) {
-    const auto found = scan.firstNamed.find(name);
-    return found == scan.firstNamed.end() ? -1 : static_cast<int>(found->second);
+    return false;
 }
 
 std::string LineList(const std::vector<int>& lines) {
@@ -191,8 +91,17 @@ public:
         return static_cast<int>(std::upper_bound(m_starts.begin(), m_starts.end(), offset) -
                                 m_starts.begin());
     }
+    // The line of an offset at or after the start of `line`: a step or two
+    // for offsets taken in ascending order.
+    int LineFrom(size_t offset, int line) const {
+        for (int steps = 0; size_t(line) < m_starts.size() && m_starts[size_t(line)] <= offset;
+             ++line)
+            if (++steps > 8) return LineOf(offset);
+        return line;
+    }
     void Place(MapFinding& f) {
-        f.line = LineOf(f.offset);
+        const bool after = m_line > 0 && f.offset >= m_starts[size_t(m_line) - 1];
+        f.line = m_line = after ? LineFrom(f.offset, m_line) : LineOf(f.offset);
         const size_t start = m_starts[size_t(f.line) - 1];
         const size_t to = std::min(f.offset, m_text.size());
         if (m_at < start || m_at > to) {
@@ -209,6 +118,7 @@ private:
     std::vector<size_t> m_starts;
     size_t m_at = 0;  // where the last column was counted to
     int m_column = 1;
+    int m_line = 0;  // of the last offset placed
 };
 
 bool WhollyOutside(const AreaTag& a, int width, int height) {
@@ -278,17 +188,17 @@ CheckText InvalidReason(const AreaTag& a) {
 // Findings handed on in the order of their offset (those of one offset in
 // the order they were added) once nothing can come before them, each placed
 // (line, column, the tag's end) on the way. duplicate-id, which runs over
-// the whole text, is read only as far as what is handed on.
+// the whole text, is told as far as what is handed on.
 class COrderedFindings {
 public:
-    COrderedFindings(std::string_view text, CLineIndex& lines, const std::vector<AreaTag>& areas,
+    COrderedFindings(std::string_view text, CLineIndex& lines, const PageScan& scan,
                      const FindingSink& sink)
         : m_text(text),
           m_lines(lines),
-          m_areas(areas),
-          m_told(areas.size() * AllCheckRules().size(), 0),
-          m_sink(sink),
-          m_ids(text, [&lines](size_t at) { return lines.LineOf(at); }) {}
+          m_areas(scan.areas),
+          m_repeatedIds(scan.repeatedIds),
+          m_told(scan.areas.size() * AllCheckRules().size(), 0),
+          m_sink(sink) {}
 
     void Add(size_t offset, CheckText text, std::vector<std::string> args = {}, int area = -1) {
         Push(MakeFinding(offset, text, std::move(args), area));
@@ -301,8 +211,13 @@ public:
     // Hands on every finding before `before`: nothing added later may come
     // before it.
     void Release(size_t before) {
-        m_ids.FindBefore(before, m_found);
-        Take(m_found);
+        for (; m_nextId < m_repeatedIds.size() && m_repeatedIds[m_nextId].offset < before;
+             ++m_nextId) {
+            const RepeatedId& again = m_repeatedIds[m_nextId];
+            Add(again.offset, CheckText::kDuplicateId,
+                {*again.id, again.firstIsMap ? "map" : "area",
+                 std::to_string(m_lines.LineOf(again.first))});
+        }
         while (!m_heap.empty() && m_heap.front().f.offset < before) {
             std::pop_heap(m_heap.begin(), m_heap.end(), Later);
             MapFinding f = std::move(m_heap.back().f);
@@ -333,11 +248,10 @@ private:
             ++told;
         }
         m_lines.Place(f);
-        StartTag tag;
         if (f.area >= 0)
             m_lastEnd = m_areas[size_t(f.area)].tag.end;
         else if (f.offset != m_lastOffset)
-            m_lastEnd = ReadStartTagAt(m_text, f.offset, tag) ? tag.range.end : f.offset;
+            m_lastEnd = ReadStartTagAt(m_text, f.offset, m_tag) ? m_tag.range.end : f.offset;
         m_lastOffset = f.offset;
         f.end = m_lastEnd;
         m_sink(std::move(f));
@@ -346,12 +260,14 @@ private:
     std::string_view m_text;
     CLineIndex& m_lines;
     const std::vector<AreaTag>& m_areas;
+    const std::vector<RepeatedId>& m_repeatedIds;
+    size_t m_nextId = 0;  // the first of them not yet told
     std::vector<Held> m_heap;
     uint64_t m_added = 0;
     std::vector<uint8_t> m_told;  // findings handed on per area and rule
     const FindingSink& m_sink;
-    CDuplicateIds m_ids;
     std::vector<MapFinding> m_found;
+    StartTag m_tag;
     size_t m_lastOffset = std::string_view::npos;
     size_t m_lastEnd = 0;
     size_t m_mostHeld = 0;
@@ -372,10 +288,15 @@ public:
                const FindingSink& sink)
         : m_text(text),
           m_lookups(lookups),
-          m_scan(ScanText(text)),
+          m_scan(ScanPage(text, true)),
           m_lines(text),
-          m_areas(ParseAreas(text)),
-          m_out(text, m_lines, m_areas, sink) {}
+          m_areas(m_scan.areas),
+          m_out(text, m_lines, m_scan, sink) {
+        int line = 1;
+        m_areaLines.reserve(m_areas.size());
+        for (const AreaTag& a : m_areas)
+            m_areaLines.push_back(line = m_lines.LineFrom(a.tag.begin, line));
+    }
     // Answers the most findings held at once.
     size_t Run();
 
@@ -391,17 +312,22 @@ private:
     void CheckMap(size_t m, size_t next);
     void CheckAreas(const std::vector<size_t>& members, PictureSize picture,
                     std::optional<DisplayScale> scale, size_t next);
-    void CheckArea(const AreaTag& a, int index, std::optional<DisplayScale> scale,
-                   std::unordered_map<std::string, AltUse>& alts);
-    void CheckCoverage(const std::vector<const AreaTag*>& areas, size_t k, int index,
-                       const Coverage& cover, PictureSize picture);
+    void CheckArea(const AreaTag& a, int index, std::optional<DisplayScale> scale);
+    void CheckAlt(const AreaTag& a, int index);
+    void CheckCoverage(const std::vector<size_t>& members, size_t k, Coverage& cover,
+                       PictureSize picture);
 
     std::string_view m_text;
     const std::vector<PictureLookup>& m_lookups;
-    Scan m_scan;
+    PageScan m_scan;
     CLineIndex m_lines;
-    const std::vector<AreaTag> m_areas;
+    const std::vector<AreaTag>& m_areas;
+    std::vector<int> m_areaLines;  // the line of each area, as findings count lines
     COrderedFindings m_out;
+    StartTag m_tag;  // the area tag being checked
+    // Per alternative text of the map's links (views of the areas' alt).
+    std::unordered_map<std::string_view, AltUse> m_alts;
+    std::vector<int> m_hiderLines;
     size_t m_image = 0;  // the first image not yet checked
 };
 
@@ -494,30 +420,34 @@ void CPageCheck::CheckMap(size_t m, size_t next) {
 
 void CPageCheck::CheckAreas(const std::vector<size_t>& members, PictureSize picture,
                             std::optional<DisplayScale> scale, size_t next) {
-    std::vector<const AreaTag*> areas;
-    for (const size_t i : members) areas.push_back(&m_areas[i]);
     std::optional<Coverage> cover;
-    if (picture.Known()) cover = Cover(areas, picture.width, picture.height);
-    std::unordered_map<std::string, AltUse> alts;
-    for (size_t k = 0; k < areas.size(); ++k) {
-        const int index = static_cast<int>(members[k]);
-        CheckArea(*areas[k], index, scale, alts);
-        if (cover) CheckCoverage(areas, k, index, *cover, picture);
-        Advance(k + 1 < areas.size() ? std::min(next, areas[k + 1]->tag.begin) : next);
+    if (picture.Known()) {
+        std::vector<const AreaTag*> areas;
+        for (const size_t i : members) areas.push_back(&m_areas[i]);
+        cover = Cover(areas, picture.width, picture.height);
+    }
+    m_alts.clear();
+    m_alts.reserve(members.size());
+    for (size_t k = 0; k < members.size(); ++k) {
+        CheckArea(m_areas[members[k]], int(members[k]), scale);
+        if (cover) CheckCoverage(members, k, *cover, picture);
+        Advance(k + 1 < members.size() ? std::min(next, m_areas[members[k + 1]].tag.begin) : next);
     }
 }
 
-void CPageCheck::CheckArea(const AreaTag& a, int index, std::optional<DisplayScale> scale,
-                           std::unordered_map<std::string, AltUse>& alts) {
+void CPageCheck::CheckArea(const AreaTag& a, int index, std::optional<DisplayScale> scale) {
     const size_t at = a.tag.begin;
-    StartTag tag;
-    ReadStartTagAt(m_text, at, tag);
+    ReadStartTagAt(m_text, at, m_tag);
     if (!a.valid) m_out.Add(at, InvalidReason(a), {}, index);
-    CheckAreaTag(m_text, tag, a, index, scale, m_out.Scratch());
+    CheckAreaTag(m_text, m_tag, a, index, scale, m_out.Scratch());
     m_out.Take(m_out.Scratch());
     if (a.hasHref && IsScriptLink(a.href)) m_out.Add(at, CheckText::kScriptHref, {}, index);
-    if (!a.hasHref || !a.hasAlt || IsBlankText(a.alt)) return;
-    AltUse& use = alts[Trimmed(a.alt)];
+    if (a.hasHref && a.hasAlt && !IsBlankText(a.alt)) CheckAlt(a, index);
+}
+
+// duplicate-alt: a link's text that an earlier link to elsewhere has.
+void CPageCheck::CheckAlt(const AreaTag& a, int index) {
+    AltUse& use = m_alts[Trimmed(a.alt)];
     const AreaTag* other = nullptr;
     if (!use.first) {
         use.first = &a;
@@ -528,46 +458,48 @@ void CPageCheck::CheckArea(const AreaTag& a, int index, std::optional<DisplaySca
         other = use.second;
     }
     if (other)
-        m_out.Add(at, CheckText::kDuplicateAlt,
-                  {Trimmed(a.alt), std::to_string(m_lines.LineOf(other->tag.begin))}, index);
+        m_out.Add(
+            a.tag.begin, CheckText::kDuplicateAlt,
+            {std::string(Trimmed(a.alt)), std::to_string(m_areaLines[size_t(other - &m_areas[0])])},
+            index);
 }
 
-void CPageCheck::CheckCoverage(const std::vector<const AreaTag*>& areas, size_t k, int index,
-                               const Coverage& cover, PictureSize picture) {
-    const AreaTag& a = *areas[k];
+void CPageCheck::CheckCoverage(const std::vector<size_t>& members, size_t k, Coverage& cover,
+                               PictureSize picture) {
+    const AreaTag& a = m_areas[members[k]];
     if (!a.valid) return;
     const size_t at = a.tag.begin;
-    const std::string size = SizeText(picture.width, picture.height);
+    const int index = int(members[k]);
     if (cover.inside[k] == 0) {
         if (WhollyOutside(a, picture.width, picture.height))
-            m_out.Add(at, CheckText::kWhollyOutside, {size}, index);
+            m_out.Add(at, CheckText::kWhollyOutside, {SizeText(picture.width, picture.height)},
+                      index);
         else
             m_out.Add(at, CheckText::kEmptyArea, {}, index);
         return;
     }
     if (ReachesOutside(a, picture.width, picture.height))
-        m_out.Add(at, CheckText::kPartOutside, {size}, index);
-    std::vector<int> by = cover.hiddenBy[k];
+        m_out.Add(at, CheckText::kPartOutside, {SizeText(picture.width, picture.height)}, index);
+    std::vector<int>& by = cover.hiddenBy[k];
     std::sort(by.begin(), by.end());
-    std::vector<int> hiderLines;
-    for (const int owner : by)
-        hiderLines.push_back(m_lines.LineOf(areas[size_t(owner)]->tag.begin));
+    m_hiderLines.clear();
+    for (const int owner : by) m_hiderLines.push_back(m_areaLines[members[size_t(owner)]]);
     if (cover.picked[k] == 0) {
         m_out.Add(
             at,
-            hiderLines.size() == 1 ? CheckText::kUnreachableByOne : CheckText::kUnreachableByMany,
-            {LineList(hiderLines)}, index);
+            m_hiderLines.size() == 1 ? CheckText::kUnreachableByOne : CheckText::kUnreachableByMany,
+            {LineList(m_hiderLines)}, index);
         return;
     }
     if (a.shape == AreaShape::kDefault) return;
-    for (const int line : hiderLines)
+    for (const int line : m_hiderLines)
         m_out.Add(at, CheckText::kOverlap, {std::to_string(line)}, index);
 }
 
 }  // namespace
 
 std::vector<MapImage> ListMapImages(std::string_view text) {
-    const Scan scan = ScanText(text);
+    const PageScan scan = ScanPage(text, false);
     const CLineIndex lines(text);
     std::vector<MapImage> images;
     for (const ScannedImage& image : scan.images)
@@ -580,7 +512,7 @@ bool FindFirstImageMap(std::string_view text, ImageMapSpan* out) {
 }
 
 bool FindImageMap(std::string_view text, size_t index, ImageMapSpan* out) {
-    const Scan scan = ScanText(text);
+    const PageScan scan = ScanPage(text, false);
     for (const ScannedImage& image : scan.images) {
         std::string name;
         const int map = MapNameOf(image.usemap, &name) ? FindMap(scan, name) : -1;

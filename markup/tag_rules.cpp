@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <string>
-#include <unordered_map>
 #include <utility>
 
 #include "markup/area_coords.h"
@@ -195,35 +194,4 @@ void CheckMapTag(std::string_view text, const StartTag& tag, std::vector<MapFind
         Add(out, at, CheckText::kMapNameEmpty);
     else if (tag.Find("id") && id != name)
         Add(out, at, CheckText::kMapIdDiffers, {id, name});
-}
-
-CDuplicateIds::CDuplicateIds(std::string_view text, std::function<int(size_t)> lineOf)
-    : m_text(text), m_scanner(text), m_lineOf(std::move(lineOf)) {
-    m_scanner.ReportEndTags();
-}
-
-void CDuplicateIds::FindBefore(size_t before, std::vector<MapFinding>& out) {
-    for (;;) {
-        if (!m_held) {
-            if (m_done || !m_scanner.Next(m_tag)) {
-                m_done = true;
-                return;
-            }
-            m_held = true;
-        }
-        if (m_tag.range.begin >= before) return;
-        m_held = false;
-        if (m_tag.name == "template") {
-            m_inert = m_tag.closing ? (m_inert > 0 ? m_inert - 1 : 0) : m_inert + 1;
-            continue;
-        }
-        if (m_inert > 0 || m_tag.closing || (m_tag.name != "map" && m_tag.name != "area") ||
-            !m_tag.Find("id"))
-            continue;
-        const std::string id = Decoded(m_text, m_tag, "id");
-        const auto [first, added] = m_seen.try_emplace(id, First{m_tag.range.begin, m_tag.name});
-        if (added) continue;
-        Add(out, m_tag.range.begin, CheckText::kDuplicateId,
-            {id, first->second.tag, std::to_string(m_lineOf(first->second.offset))});
-    }
 }

@@ -3,14 +3,12 @@
 // The checker's rules that read one tag's attributes (no coverage): the
 // alternative text and link of an area, its shape keyword, repeated and
 // meaningless attributes, its size on the page; an image's src and ismap;
-// a map's name; ids used twice. Each appends its findings, unplaced
+// a map's name. Each appends its findings, unplaced
 // (offset, rule, message), for the checker to place and order.
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "markup/html_tags.h"
@@ -42,27 +40,3 @@ void CheckImageTag(std::string_view text, const StartTag& tag, std::vector<MapFi
 
 // map-name.
 void CheckMapTag(std::string_view text, const StartTag& tag, std::vector<MapFinding>& out);
-
-// duplicate-id among the maps and areas of the text (template contents left
-// out), found in the order of the text as far as the caller asks.
-class CDuplicateIds {
-public:
-    // `lineOf`: the line of an offset, for the message.
-    CDuplicateIds(std::string_view text, std::function<int(size_t)> lineOf);
-    // Appends the findings of the tags that start before `before`.
-    void FindBefore(size_t before, std::vector<MapFinding>& out);
-
-private:
-    struct First {
-        size_t offset = 0;
-        std::string tag;
-    };
-    std::string_view m_text;
-    CHtmlTagScanner m_scanner;
-    std::function<int(size_t)> m_lineOf;
-    std::unordered_map<std::string, First> m_seen;
-    StartTag m_tag;
-    bool m_held = false;  // m_tag read but not yet looked at
-    bool m_done = false;
-    size_t m_inert = 0;  // template elements open
-};

@@ -203,7 +203,9 @@ TEST(MapCheck, CoverageAgreesWithTheHitTestAtEveryPixelCentre) {
 // Shapes that defeat estimates: coordinates far beyond the picture whose
 // edges still cross it, a circle so large that rounding decides its rim,
 // and two combs whose teeth interleave, so that the areas after them meet
-// more earlier areas along a row than a short walk looks at.
+// more earlier areas along a row than a short walk looks at. Many areas
+// that come in on one row left of all that came before turn the order of
+// that row's spans over.
 TEST(MapCheck, CoverageHoldsOnHostileShapes) {
     std::string combA = "0,25", combB = "1,30";
     for (int i = 0; i < 20; ++i) {
@@ -225,6 +227,14 @@ TEST(MapCheck, CoverageHoldsOnHostileShapes) {
              "<area shape=circle coords=20,-1000000000000000,1000000000000010.5 nohref>\n"
              "<area shape=circle coords=1e300,15,1e300 nohref>\n<area shape=default nohref>"),
         40, 30);
+    std::string late;
+    for (int i = 0; i < 40; ++i) {
+        const auto n = [i](int plus) { return std::to_string(i + plus); };
+        late += "<area coords=" + n(40) + ",0," + n(41) + "," + std::to_string(30 - i / 2) +
+                " nohref>\n<area shape=circle coords=" + n(0) + ".5,12,1.5 nohref>\n";
+        late += "<area shape=poly coords=" + n(0) + ",10," + n(2) + ",10," + n(4) + ",20 nohref>\n";
+    }
+    ExpectCoverageAsHitTest(Page(late), 80, 30);
 }
 
 // Lines end at LF, CR LF or a CR alone; columns count characters, also far
