@@ -390,6 +390,19 @@ bool CPicturePyramid::Step(const CImage& image, int rows) {
 
 namespace {
 
+// Each pixel of `line` `k` times across `width` view pixels, the first
+// one `skip` times fewer.
+void Repeat(const uint32_t* line, int k, int skip, int width, uint32_t* out) {
+    int i = std::min(width, k - skip);
+    std::fill(out, out + i, *line++);
+    if (k == 2) {
+        for (; i + 2 <= width; i += 2, ++line) out[i] = out[i + 1] = *line;
+    } else {
+        for (; i + k <= width; i += k, ++line) std::fill(out + i, out + i + k, *line);
+    }
+    std::fill(out + i, out + width, *line);
+}
+
 void RenderEnlarged(const CPictureRows& rows, ZoomScale zoom, int64_t viewX, int64_t viewY,
                     int width, int height, uint32_t* out, int stride, uint32_t background) {
     const auto column = [&](int64_t v) {
@@ -397,8 +410,12 @@ void RenderEnlarged(const CPictureRows& rows, ZoomScale zoom, int64_t viewX, int
     };
     const int x0 = column(viewX), x1 = column(viewX + width - 1);
     const bool actual = zoom.num == zoom.den;
+    // A whole factor repeats each pixel; any other scale looks each view
+    // pixel's column up, as does a block reaching past the picture.
+    const bool whole =
+        !actual && zoom.den == 1 && viewX >= 0 && viewX + width <= int64_t{zoom.num} * rows.Width();
     std::vector<uint32_t> line(actual ? 0 : static_cast<size_t>(x1 - x0 + 1));
-    std::vector<int> map(actual ? 0 : static_cast<size_t>(width));
+    std::vector<int> map(actual || whole ? 0 : static_cast<size_t>(width));
     for (size_t i = 0; i < map.size(); ++i) map[i] = column(viewX + int64_t(i)) - x0;
     int previous = -1;
     for (int r = 0; r < height; ++r) {
@@ -414,7 +431,10 @@ void RenderEnlarged(const CPictureRows& rows, ZoomScale zoom, int64_t viewX, int
             rows.Row(y, x0, width, o);
         } else {
             rows.Row(y, x0, x1 - x0 + 1, line.data());
-            for (int i = 0; i < width; ++i) o[i] = line[static_cast<size_t>(map[size_t(i)])];
+            if (whole)
+                Repeat(line.data(), zoom.num, static_cast<int>(viewX % zoom.num), width, o);
+            else
+                for (int i = 0; i < width; ++i) o[i] = line[static_cast<size_t>(map[size_t(i)])];
         }
         if (rows.Transparent()) Opaque(o, width, background);
     }
