@@ -390,6 +390,19 @@ bool CPicturePyramid::Step(const CImage& image, int rows) {
 
 namespace {
 
+// Each pixel of `line` `k` times across `width` view pixels, the first
+// one `skip` times fewer.
+void Repeat(const uint32_t* line, int k, int skip, int width, uint32_t* out) {
+    int i = std::min(width, k - skip);
+    std::fill(out, out + i, *line++);
+    if (k == 2) {
+        for (; i + 2 <= width; i += 2, ++line) out[i] = out[i + 1] = *line;
+    } else {
+        for (; i + k <= width; i += k, ++line) std::fill(out + i, out + i + k, *line);
+    }
+    std::fill(out + i, out + width, *line);
+}
+
 void RenderEnlarged(const CPictureRows& rows, ZoomScale zoom, int64_t viewX, int64_t viewY,
                     int width, int height, uint32_t* out, int stride, uint32_t background) {
     const auto column = [&](int64_t v) {
@@ -397,8 +410,12 @@ void RenderEnlarged(const CPictureRows& rows, ZoomScale zoom, int64_t viewX, int
     };
     const int x0 = column(viewX), x1 = column(viewX + width - 1);
     const bool actual = zoom.num == zoom.den;
+    // A whole factor repeats each pixel; any other scale looks each view
+    // pixel's column up, as does a block reaching past the picture.
+    const bool whole =
+        !actual && zoom.den == 1 && viewX >= 0 && viewX + width <= int64_t{zoom.num} * rows.Width();
     std::vector<uint32_t> line(actual ? 0 : static_cast<size_t>(x1 - x0 + 1));
-    std::vector<int> map(actual ? 0 : static_cast<size_t>(width));
+    std::vector<int> map(actual || whole ? 0 : static_cast<size_t>(width));
     for (size_t i = 0; i < map.size(); ++i) map[i] = column(viewX + int64_t(i)) - x0;
     int previous = -1;
     for (int r = 0; r < height; ++r) {
@@ -414,9 +431,112 @@ void RenderEnlarged(const CPictureRows& rows, ZoomScale zoom, int64_t viewX, int
             rows.Row(y, x0, width, o);
         } else {
             rows.Row(y, x0, x1 - x0 + 1, line.data());
-            for (int i = 0; i < width; ++i) o[i] = line[static_cast<size_t>(map[size_t(i)])];
+            if (whole)
+                Repeat(line.data(), zoom.num, static_cast<int>(viewX % zoom.num), width, o);
+            else
+                for (int i = 0; i < width; ++i) o[i] = line[static_cast<size_t>(map[size_t(i)])];
         }
         if (rows.Transparent()) Opaque(o, width, background);
+    }
+}
+
+// The coarsest pyramid level still at least as fine as the screen.
+int LevelFor(ZoomScale zoom) {
+    int level = 0;
+    while (level < CPicturePyramid::kLastLevel &&
+           (int64_t{zoom.num} << (level + 1)) <= int64_t{zoom.den})
+        ++level;
+    return level;
+}
+
+// Source rows (a pyramid level's, else the picture's own) weighed across
+// once each, kept in a ring while the view rows below still use them.
+class FilteredRows {
+public:
+    FilteredRows(const CPictureRows& rows, const CPicturePyramid::Level* kept, const Taps& across,
+                 const Taps& down, uint32_t background)
+        : m_rows(rows), m_kept(kept), m_across(across), m_background(background) {
+        m_width = across.start.size();
+        m_ringRows =
+            down.count.empty()
+                ? 1
+                : static_cast<size_t>(*std::max_element(down.count.begin(), down.count.end()) + 1);
+        m_sums.resize(m_ringRows * m_width * 3);
+        m_sourceRow.assign(m_ringRows, -1);
+        if (!kept) m_line.resize(static_cast<size_t>(across.last - across.first + 1));
+    }
+
+    // Source row sy weighed across: blue, green, red sums for every view pixel.
+    const uint32_t* Row(int sy) {
+        const size_t slot = static_cast<size_t>(sy) % m_ringRows;
+        uint32_t* f = m_sums.data() + slot * m_width * 3;
+        if (m_sourceRow[slot] != sy) {
+            m_sourceRow[slot] = sy;
+            Weigh(Source(sy), f);
+        }
+        return f;
+    }
+
+private:
+    SourceRow Source(int sy) {
+        if (m_kept)
+            return {
+                m_kept->bgr.data() + (static_cast<size_t>(sy) * m_kept->width + m_across.first) * 3,
+                3};
+        const int span = static_cast<int>(m_line.size());
+        m_rows.Row(sy, m_across.first, span, m_line.data());
+        if (m_rows.Transparent()) Opaque(m_line.data(), span, m_background);
+        return {reinterpret_cast<const uint8_t*>(m_line.data()), 4};
+    }
+
+    void Weigh(const SourceRow& src, uint32_t* f) const {
+        for (size_t k = 0; k < m_width; ++k) {
+            const uint8_t* p =
+                src.p + static_cast<ptrdiff_t>(m_across.start[k] - m_across.first) * src.bpp;
+            const uint32_t* w = m_across.weight.data() + m_across.offset[k];
+            uint32_t b = 0, g = 0, r = 0;
+            for (int t = 0; t < m_across.count[k]; ++t, p += src.bpp) {
+                b += w[t] * p[0];
+                g += w[t] * p[1];
+                r += w[t] * p[2];
+            }
+            f[k * 3] = b;
+            f[k * 3 + 1] = g;
+            f[k * 3 + 2] = r;
+        }
+    }
+
+    const CPictureRows& m_rows;
+    const CPicturePyramid::Level* m_kept;
+    const Taps& m_across;
+    uint32_t m_background;
+    size_t m_width = 0, m_ringRows = 1;
+    std::vector<uint32_t> m_line;  // the picture's row, when no level is kept
+    std::vector<uint32_t> m_sums;  // m_ringRows rows of m_width * 3 sums
+    std::vector<int> m_sourceRow;  // the source row each slot holds
+};
+
+// Below actual size: each view pixel the mean by area of the source pixels
+// it covers, the rows weighed down from those weighed across.
+void RenderReduced(FilteredRows& filtered, const Taps& down, int width, int height, uint32_t* out,
+                   int stride) {
+    std::vector<uint32_t> sum(static_cast<size_t>(width) * 3);
+    constexpr uint32_t kHalf = 1u << (2 * kWeightBits - 1);
+    for (int r = 0; r < height; ++r) {
+        const size_t k = static_cast<size_t>(r);
+        std::fill(sum.begin(), sum.end(), 0u);
+        const uint32_t* w = down.weight.data() + down.offset[k];
+        for (int t = 0; t < down.count[k]; ++t) {
+            const uint32_t* f = filtered.Row(down.start[k] + t);
+            for (size_t i = 0; i < sum.size(); ++i) sum[i] += w[t] * f[i];
+        }
+        uint32_t* o = out + static_cast<ptrdiff_t>(r) * stride;
+        for (int i = 0; i < width; ++i) {
+            const uint32_t* s = &sum[static_cast<size_t>(i) * 3];
+            o[i] = Argb(static_cast<uint8_t>((s[2] + kHalf) >> (2 * kWeightBits)),
+                        static_cast<uint8_t>((s[1] + kHalf) >> (2 * kWeightBits)),
+                        static_cast<uint8_t>((s[0] + kHalf) >> (2 * kWeightBits)));
+        }
     }
 }
 
@@ -430,15 +550,9 @@ void RenderView(const CPictureRows& rows, const CPicturePyramid* pyramid, ZoomSc
         RenderEnlarged(rows, zoom, viewX, viewY, width, height, out, stride, background);
         return;
     }
-    // The coarsest pyramid level still at least as fine as the screen.
-    int level = 0;
-    while (level < CPicturePyramid::kLastLevel &&
-           (int64_t{zoom.num} << (level + 1)) <= int64_t{zoom.den})
-        ++level;
+    int level = LevelFor(zoom);
     const CPicturePyramid::Level* kept = pyramid ? pyramid->GetLevel(level) : nullptr;
     if (!kept) level = 0;
-    const int sourceWidth = kept ? kept->width : rows.Width();
-    const int sourceHeight = kept ? kept->height : rows.Height();
     const int64_t N = int64_t{zoom.num} << level, D = zoom.den;
     if (kept && N == D) {  // a level as it is
         for (int r = 0; r < height; ++r)
@@ -448,66 +562,8 @@ void RenderView(const CPictureRows& rows, const CPicturePyramid* pyramid, ZoomSc
                 out + static_cast<ptrdiff_t>(r) * stride, width);
         return;
     }
-
-    const Taps across = MakeTaps(viewX, width, N, D, sourceWidth);
-    const Taps down = MakeTaps(viewY, height, N, D, sourceHeight);
-    const int span = across.last - across.first + 1;
-    std::vector<uint32_t> line(kept ? 0 : static_cast<size_t>(span));
-    // Each source row filtered across once, kept while the rows below use it.
-    std::vector<uint32_t> filtered;
-    std::vector<int> filteredRow;
-    const int rowsKept =
-        down.count.empty() ? 1 : *std::max_element(down.count.begin(), down.count.end()) + 1;
-    filtered.resize(static_cast<size_t>(rowsKept) * static_cast<size_t>(width) * 3);
-    filteredRow.assign(static_cast<size_t>(rowsKept), -1);
-    const auto filterRow = [&](int sy) -> const uint32_t* {
-        const size_t slot = static_cast<size_t>(sy % rowsKept);
-        uint32_t* f = filtered.data() + slot * static_cast<size_t>(width) * 3;
-        if (filteredRow[slot] == sy) return f;
-        filteredRow[slot] = sy;
-        SourceRow src;
-        if (kept) {
-            src.p = kept->bgr.data() + (static_cast<size_t>(sy) * kept->width + across.first) * 3;
-            src.bpp = 3;
-        } else {
-            rows.Row(sy, across.first, span, line.data());
-            if (rows.Transparent()) Opaque(line.data(), span, background);
-            src.p = reinterpret_cast<const uint8_t*>(line.data());
-            src.bpp = 4;
-        }
-        for (int i = 0; i < width; ++i) {
-            const size_t k = static_cast<size_t>(i);
-            const uint8_t* p =
-                src.p + static_cast<ptrdiff_t>(across.start[k] - across.first) * src.bpp;
-            const uint32_t* w = across.weight.data() + across.offset[k];
-            uint32_t b = 0, g = 0, r = 0;
-            for (int t = 0; t < across.count[k]; ++t, p += src.bpp) {
-                b += w[t] * p[0];
-                g += w[t] * p[1];
-                r += w[t] * p[2];
-            }
-            f[k * 3] = b;
-            f[k * 3 + 1] = g;
-            f[k * 3 + 2] = r;
-        }
-        return f;
-    };
-    std::vector<uint32_t> sum(static_cast<size_t>(width) * 3);
-    for (int r = 0; r < height; ++r) {
-        const size_t k = static_cast<size_t>(r);
-        std::fill(sum.begin(), sum.end(), 0u);
-        const uint32_t* w = down.weight.data() + down.offset[k];
-        for (int t = 0; t < down.count[k]; ++t) {
-            const uint32_t* f = filterRow(down.start[k] + t);
-            for (size_t i = 0; i < sum.size(); ++i) sum[i] += w[t] * f[i];
-        }
-        uint32_t* o = out + static_cast<ptrdiff_t>(r) * stride;
-        constexpr uint32_t kHalf = 1u << (2 * kWeightBits - 1);
-        for (int i = 0; i < width; ++i) {
-            const uint32_t* s = &sum[static_cast<size_t>(i) * 3];
-            o[i] = Argb(static_cast<uint8_t>((s[2] + kHalf) >> (2 * kWeightBits)),
-                        static_cast<uint8_t>((s[1] + kHalf) >> (2 * kWeightBits)),
-                        static_cast<uint8_t>((s[0] + kHalf) >> (2 * kWeightBits)));
-        }
-    }
+    const Taps across = MakeTaps(viewX, width, N, D, kept ? kept->width : rows.Width());
+    const Taps down = MakeTaps(viewY, height, N, D, kept ? kept->height : rows.Height());
+    FilteredRows filtered(rows, kept, across, down, background);
+    RenderReduced(filtered, down, width, height, out, stride);
 }

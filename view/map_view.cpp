@@ -130,10 +130,11 @@ void CMapView::scrollContentsBy(int dx, int dy) {
         return;
     }
     // What is on screen moves with the picture; only the uncovered strip is
-    // painted. The edge line keeps its client position, yet it is on screen
-    // only along a side that cannot scroll (the picture fits that way), and
-    // it spans the whole window along the side that does: shifting along its
-    // own length leaves it where it was.
+    // put together in the block of what is shown (the rest of the block
+    // stays where it is) and painted. The edge line keeps its client
+    // position, yet it is on screen only along a side that cannot scroll
+    // (the picture fits that way), and it spans the whole window along the
+    // side that does: shifting along its own length leaves it where it was.
     viewport()->scroll(dx, dy);
 }
 

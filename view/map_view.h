@@ -25,6 +25,7 @@
 #include "view/auto_scroll.h"
 #include "view/map_areas.h"
 #include "view/picture_cache.h"
+#include "view/shown_block.h"
 #include "view/tools/select_tool.h"
 
 class CMapDoc;
@@ -192,6 +193,10 @@ private:
     void ComposeRect(const QRect& r, QRgb background, uint32_t* block, qsizetype stride);
     void ComposeOverlays(const QRect& r, const OutlinePixels& outline, uint32_t* block,
                          qsizetype stride, QImage::Format format);
+    // Puts together what the block lacks of the window scrolled to `scroll`.
+    void PutShownTogether(QRgb background, QPoint scroll);
+    // Whether anything but the tool's outline is drawn over the picture.
+    bool OverlaysShown() const;
 
     // The areas' outlines and what CMapAreas needs of the view
     // (map_view_select.cpp).
@@ -221,6 +226,7 @@ private:
     CPictureCache m_cache{[this] { return Picture(); }};
     // Transparent pixels shown over a checkerboard (a 表示 setting).
     bool m_bCheckerboard = false;
+    ShownBlock m_block;               // what the window shows under what is drawn over
     std::vector<uint32_t> m_scratch;  // one exposed rectangle at a time, rows packed
 
     QPoint m_ptMouse;  // the mouse's last client point

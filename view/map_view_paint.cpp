@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The map view's painting: the picture's rows and halved copies, each
-// exposed rectangle put together at 1:1 (window colour, picture at the
-// zoom, pixel grid, edge line, the areas' outlines, the tool's outline) and
-// the repaints an outline needs.
+// The map view's painting: the picture's rows and halved copies put
+// together at 1:1 in the block of what the window shows (window colour,
+// picture at the zoom, pixel grid, edge line), each exposed rectangle
+// copied from it with the areas' outlines and the tool's outline drawn
+// over, and the repaints an outline needs.
 
 #include <QPaintEvent>
 #include <QPainter>
@@ -59,6 +60,7 @@ void EdgeLine(const ClientBlock& block, QSize total) {
 }  // namespace
 
 void CMapView::RebuildCache() {
+    m_block.Forget();
     m_cache.Rebuild(viewport()->palette().color(viewport()->backgroundRole()).rgb(),
                     m_bCheckerboard);
 }
@@ -68,17 +70,22 @@ void CMapView::paintEvent(QPaintEvent* event) {
     const QRegion& exposed = event->region();
     const QColor background = viewport()->palette().color(viewport()->backgroundRole());
     if (!Picture()) {
+        m_block.Forget(true);
         for (const QRect& r : exposed) painter.fillRect(r, background);
         return;
     }
     m_cache.Prepare(background.rgb(), m_bCheckerboard, m_zoom);
+    const QPoint scroll = GetScrollPosition();
+    PutShownTogether(background.rgb(), scroll);
     const OutlinePixels outline(CurrentOutline(), exposed.boundingRect());
-    // Each exposed rectangle is put together at 1:1: straight in the
-    // window's own pixels where the painter gives them out, else in a
-    // scratch block then copied.
+    // Each exposed rectangle is copied from the block and drawn over:
+    // straight in the window's own pixels where the painter gives them out,
+    // else in a scratch block then copied.
     QPoint offset;
     const QImage* window = WindowPixels(painter, &offset);
-    for (const QRect& r : exposed) {
+    for (QRect r : exposed) {
+        r &= viewport()->rect();
+        if (r.isEmpty()) continue;
         if (window && window->rect().contains(r.translated(offset))) {
             // The painter's own memory: written in place, never detached.
             const QPoint at = r.topLeft() + offset;
@@ -86,13 +93,13 @@ void CMapView::paintEvent(QPaintEvent* event) {
                               reinterpret_cast<const uint32_t*>(window->constScanLine(at.y()))) +
                           at.x();
             const qsizetype stride = window->bytesPerLine() / 4;
-            ComposeRect(r, background.rgb(), block, stride);
+            m_block.CopyTo(r.translated(scroll), block, stride);
             ComposeOverlays(r, outline, block, stride, window->format());
             continue;
         }
         const size_t pixels = static_cast<size_t>(r.width()) * static_cast<size_t>(r.height());
         if (m_scratch.size() < pixels) m_scratch.resize(pixels);
-        ComposeRect(r, background.rgb(), m_scratch.data(), r.width());
+        m_block.CopyTo(r.translated(scroll), m_scratch.data(), r.width());
         ComposeOverlays(r, outline, m_scratch.data(), r.width(), QImage::Format_RGB32);
         // A clip of this one rectangle keeps the copy on the painter's fast path.
         if (exposed.rectCount() > 1) painter.setClipRect(r);
@@ -103,11 +110,32 @@ void CMapView::paintEvent(QPaintEvent* event) {
     }
 }
 
+void CMapView::PutShownTogether(QRgb background, QPoint scroll) {
+    const CImage* image = Picture();
+    ShownBlock::Key key;
+    key.generation = image->Pixels().Generation();
+    key.zoom = m_zoom;
+    key.total = ScrollTotalSize();
+    key.background = background | 0xff000000u;
+    key.checkerboard = m_bCheckerboard;
+    key.pixelGrid = m_bPixelGrid;
+    key.halvedCopies = m_zoom.num < m_zoom.den && m_cache.PyramidReady();
+    const QRegion missing = m_block.Prepare(key, QRect(scroll, viewport()->size()));
+    for (const QRect& view : missing)
+        m_block.PutTogether(view, [&](const QRect& part, uint32_t* pixels, qsizetype stride) {
+            ComposeRect(part.translated(-scroll), background, pixels, stride);
+        });
+}
+
+bool CMapView::OverlaysShown() const {
+    return (m_bShowAreas && m_areas.Count() > 0) || m_areas.SelectedArea() >= 0 ||
+           !m_areas.Selection().empty() || GridSpacing() > 0;
+}
+
 void CMapView::ComposeOverlays(const QRect& r, const OutlinePixels& outline, uint32_t* block,
                                qsizetype stride, QImage::Format format) {
     // The areas of the pane, under the rubber band.
-    if ((m_bShowAreas && m_areas.Count() > 0) || m_areas.SelectedArea() >= 0 ||
-        !m_areas.Selection().empty() || GridSpacing() > 0) {
+    if (OverlaysShown()) {
         QImage target(reinterpret_cast<uchar*>(block), r.width(), r.height(), stride * 4, format);
         QPainter areas(&target);
         areas.translate(-r.topLeft());

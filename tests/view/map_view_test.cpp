@@ -8,6 +8,8 @@
 #include <QPalette>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <functional>
+#include <utility>
 
 #include "document/settings.h"
 #include "support/pictures.h"
@@ -168,6 +170,86 @@ private slots:
                 QCOMPARE(painted.area, qint64(std::min(std::abs(step), along)) * across);
                 QCOMPARE(h.Screen(), h.Grab());  // painted afresh
             }
+        }
+    }
+
+    // What the window shows is kept between paints: after every change of
+    // what it depends on, the window must show what a view made afresh over
+    // the same document paints, never the pixels kept from before.
+    void everyChangeShowsWhatAFreshViewPaints() {
+        auto picture = Gradient(180, 120);
+        QVERIFY(picture->Pixels().CreateAlpha());
+        for (int x = 0; x < 60; ++x) picture->Pixels().AlphaRow(100)[x] = 0;
+        Harness h(std::move(picture));
+        const auto fresh = [&h] {
+            CMapView view;
+            view.setFrameShape(QFrame::NoFrame);
+            view.setPalette(h.view.palette());
+            view.resize(h.view.size());
+            view.OnShowPixelGrid(h.view.PixelGridShown());
+            view.SetDocument(&h.doc);
+            if (!h.view.AreasShown()) view.OnToggleAreas();
+            view.SetZoom(h.view.GetZoom());
+            view.show();
+            if (!QTest::qWaitForWindowExposed(&view)) return QImage();
+            view.horizontalScrollBar()->setValue(h.view.horizontalScrollBar()->value());
+            view.verticalScrollBar()->setValue(h.view.verticalScrollBar()->value());
+            return view.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        };
+        const auto scrollTo = [&h](int x, int y) {
+            h.view.horizontalScrollBar()->setValue(x);
+            h.view.verticalScrollBar()->setValue(y);
+        };
+        const std::pair<const char*, std::function<void()>> changes[] = {
+            {"shown", [] {}},
+            {"zoom 200 %", [&h] { h.view.OnZoomDouble(); }},
+            {"scroll", [&] { scrollTo(37, 23); }},
+            {"scroll by more than the window", [&] { scrollTo(0, 230); }},
+            {"resize", [&h] { h.view.resize(260, 170); }},
+            {"zoom 1600 % and the pixel grid",
+             [&] {
+                 h.view.SetZoom(16);
+                 h.view.OnShowPixelGrid(true);
+                 scrollTo(700, 1540);
+             }},
+            {"zoom 25 %", [&h] { h.view.SetZoom(ZoomScale::Ratio(1, 4)); }},
+            {"checkerboard",
+             [&h] {
+                 h.view.OnZoomNormal();
+                 SetViewSwitch(ViewSwitch::kCheckerboard, true);
+                 h.view.OnShownChanged();
+             }},
+            {"window colour",
+             [&h] {
+                 QPalette palette = h.view.palette();
+                 palette.setColor(QPalette::Base, QColor(12, 80, 160));
+                 h.view.setPalette(palette);
+             }},
+            {"areas",
+             [&h] {
+                 h.pane.SetWindowText(
+                     "<map name=\"m\">\r\n<area coords=\"10,10,60,40\" "
+                     "href=\"a\">\r\n</map>");
+                 h.view.MapAreas().RefreshAreas();
+             }},
+            {"areas hidden", [&h] { h.view.OnToggleAreas(); }},
+            {"another picture",
+             [&h] {
+                 h.doc.m_pImage = Gradient(120, 180);
+                 h.view.OnInitialUpdate();
+             }},
+            {"its pixels replaced unannounced",
+             [&h] {
+                 CImage& image = *h.doc.m_pImage;
+                 QVERIFY(image.Create(120, 180, 24, -1));
+                 image.SetPixelRGB(5, 170, 250, 20, 20);
+                 h.vp()->update();
+             }},
+        };
+        for (const auto& [what, change] : changes) {
+            change();
+            QApplication::processEvents();  // the scroll bars shown or hidden
+            QVERIFY2(h.Screen() == fresh(), what);
         }
     }
 
