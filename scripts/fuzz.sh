@@ -26,8 +26,10 @@ for src in "$top"/fuzz/*.cpp; do
   name=${src##*/}
   names+=("${name%.cpp}")
 done
+link=()
+command -v ld.lld >/dev/null && link=(-DCMAKE_EXE_LINKER_FLAGS=-fuse-ld=lld)
 CC=clang CXX=clang++ bash "$top/scripts/build.sh" "$top/build-fuzz" \
-  -DZE_FUZZ=ON -DZE_GUI=OFF -DZE_TESTS=OFF -DZE_BENCH=OFF \
+  -DZE_FUZZ=ON -DZE_GUI=OFF -DZE_TESTS=OFF -DZE_BENCH=OFF "${link[@]}" \
   -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" "${lib_args[@]}" -- "${names[@]/#/fuzz_}"
 
 # One target over a copy of its seeds; its report (the last lines) and exit
