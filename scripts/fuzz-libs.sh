@@ -22,9 +22,16 @@ apt-get "${apt_opts[@]}" update
 (cd "$src" && apt-get "${apt_opts[@]}" source libpng1.6 libjpeg-turbo >/dev/null)
 
 flags="-fsanitize=fuzzer-no-link,address -fno-omit-frame-pointer -g -O1"
+# Through ccache where the machine has it: the sources change only with a new
+# Debian release, so after the first run nearly every object is a cache hit.
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache)
+# Paths below the sources count relative to them, so that a checkout elsewhere
+# hits the same entries.
+export CCACHE_BASEDIR=$src CCACHE_NOHASHDIR=1
 cmake_lib() {
   local dir=$1; shift
-  CC=clang cmake -S "$dir" -B "$dir/build" -G Ninja -DCMAKE_BUILD_TYPE=None \
+  CC=clang cmake -S "$dir" -B "$dir/build" -G Ninja -DCMAKE_BUILD_TYPE=None "${launcher[@]}" \
     -DCMAKE_C_FLAGS="$flags" -DCMAKE_POSITION_INDEPENDENT_CODE=ON "$@" >/dev/null
 }
 

@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the libFuzzer targets in a clang tree and replays each over its seed
 # corpus (fuzz/corpus/NAME) for a few seconds: scripts/fuzz.sh [SECONDS]
-# As many targets run at once as the machine has cores.
+# As many targets run at once as the machine has cores. scripts/fuzz.sh
+# --build only builds them.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 secs=${1:-10}
@@ -26,9 +27,12 @@ for src in "$top"/fuzz/*.cpp; do
   name=${src##*/}
   names+=("${name%.cpp}")
 done
+link=()
+command -v ld.lld >/dev/null && link=(-DCMAKE_EXE_LINKER_FLAGS=-fuse-ld=lld)
 CC=clang CXX=clang++ bash "$top/scripts/build.sh" "$top/build-fuzz" \
-  -DZE_FUZZ=ON -DZE_GUI=OFF -DZE_TESTS=OFF -DZE_BENCH=OFF \
+  -DZE_FUZZ=ON -DZE_GUI=OFF -DZE_TESTS=OFF -DZE_BENCH=OFF "${link[@]}" \
   -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" "${lib_args[@]}" -- "${names[@]/#/fuzz_}"
+[ "$secs" != --build ] || exit 0
 
 # One target over a copy of its seeds; its report (the last lines) and exit
 # status go to $out/NAME.log and $out/NAME.status.

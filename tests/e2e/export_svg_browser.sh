@@ -15,7 +15,9 @@ cli=$ZE_BINARY_DIR/cli/zer-evizi-cli
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-convert -size 40x40 'xc:#c0d0e0' "$work/pic.png"
+# Without time stamps, the same bytes in every run (the browser's reading is
+# kept between trees: scripts/browser-cache/chromium).
+convert -size 40x40 'xc:#c0d0e0' -define png:exclude-chunk=date,time "$work/pic.png"
 cat >"$work/pane.txt" <<'MARKUP'
 <img src="pic.png" alt="" usemap="#m">
 <map name="m">
@@ -67,7 +69,8 @@ cp "$here/axe/package.json" "$npm_dir/package.json"
 if [ ! -f "$npm_dir/node_modules/axe-core/axe.min.js" ]; then
   (cd "$npm_dir" && npm install --no-audit --no-fund --loglevel=error >/dev/null)
 fi
-axe=$npm_dir/node_modules/axe-core/axe.min.js
+# Beside the pages, so that they are the same bytes in every tree.
+cp "$npm_dir/node_modules/axe-core/axe.min.js" "$work/axe.min.js"
 cat >"$work/named.txt" <<'MARKUP'
 <img src="pic.png" alt="A plan of the garden" usemap="#g">
 <map name="g">
@@ -81,7 +84,7 @@ MARKUP
 axe_page() {
   {
     printf '<!DOCTYPE html>\n<html lang="en"><head><meta charset="utf-8"><title>Plan</title>'
-    printf '<script src="file://%s"></script></head><body><main>\n' "$axe"
+    printf '<script src="axe.min.js"></script></head><body><main>\n'
     cat "$1"
     printf '<p id="west">West bed</p>\n<pre id="ze-results"></pre>\n'
     cat <<'SCRIPT'
