@@ -13,3 +13,9 @@ std::span<const ToolDescriptor* const> MapTools() {
     static_assert(std::size(rows) == tool_id::kCount);
     return rows;
 }
+
+const ToolDescriptor* ToolForKey(QKeyCombination key) {
+    for (const ToolDescriptor* row : MapTools())
+        if (row->key == key) return row;
+    return nullptr;
+}
