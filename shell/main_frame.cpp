@@ -59,15 +59,13 @@ void CMainFrame::CreateActions() {
         action->setShortcuts(CommandKeys(info));
         action->setCheckable(info.checkable);
     }
-    // Each tool's item and button, from its row. The item shows the tool's
-    // key, which the view takes (CMapView::keyPressEvent) while it has the
-    // focus; as a shortcut of the window it would take the letter from the
-    // menus' mnemonics, the pane and the area list.
+    // Each tool's item and button, from its row. The item names the tool's
+    // key after a tab, and the view takes the key (CMapView::keyPressEvent)
+    // while it has the focus: as a shortcut of the action it would take the
+    // letter from the menus' mnemonics, the pane and the area list.
     for (const ToolDescriptor* tool : MapTools()) {
-        QAction* action = AddCommand(tool->command, U(tool->text), U(tool->prompt),
+        QAction* action = AddCommand(tool->command, ToolMenuText(*tool), U(tool->prompt),
                                      U(tool->tooltip), DrawnIcon(tool->icon));
-        action->setShortcut(tool->key);
-        action->setShortcutContext(Qt::WidgetShortcut);
         action->setCheckable(true);
     }
     m_mruPlaceholder = std::make_unique<QAction>(CommandText(cmd::kFileMru1), this);

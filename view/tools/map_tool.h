@@ -9,6 +9,7 @@
 #include <QKeyCombination>
 #include <QPoint>
 #include <QPolygon>
+#include <QString>
 #include <memory>
 #include <span>
 #include <string>
@@ -40,6 +41,8 @@ struct ToolDescriptor {
 std::span<const ToolDescriptor* const> MapTools();
 // The tool that `key` takes up; null for none.
 const ToolDescriptor* ToolForKey(QKeyCombination key);
+// The tool's menu item: its text, a tab and its key.
+QString ToolMenuText(const ToolDescriptor& tool);
 
 // What a tool draws over the picture, exclusive-or with white, in client
 // pixels.
