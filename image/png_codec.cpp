@@ -185,6 +185,16 @@ void IndexAlpha(png_structp png, png_infop info, uint8_t (&alpha)[256]) {
         for (int i = 0; i < count && i < 256; ++i) alpha[i] = table[i];
 }
 
+// Unpacked grey levels of a file of depth 1, 2 or 4 run 0..2^depth-1;
+// stretches them to 0..255.
+void StretchGrey(png_bytepp rows, int width, int height, int depth) {
+    const int levels = (1 << depth) - 1;
+    uint8_t scale[256] = {};
+    for (int v = 0; v <= levels; ++v) scale[v] = static_cast<uint8_t>(v * 255 / levels);
+    for (int r = 0; r < height; ++r)
+        for (int x = 0; x < width; ++x) rows[r][x] = scale[rows[r][x]];
+}
+
 // Splits rows of `channels` bytes a pixel, the last one alpha and top row
 // first, into the store's colour rows and its alpha plane.
 void SplitAlpha(PixelStore& pixels, const uint8_t* in, int channels) {
@@ -309,14 +319,7 @@ int CPngImpl::Read(const std::string& name) {
 int CPngImpl::ReadStream(std::FILE* file) {
     BeginRead(kImagePng);
     Pixels().lossyLoad = false;
-    png_byte signature[8];
-    const size_t got = std::fread(signature, 1, sizeof signature, file);
-    if (got < sizeof signature || png_sig_cmp(signature, 0, sizeof signature) != 0) {
-        // A file that begins as a PNG and ends inside the signature is cut off.
-        if (got == 0 || (got < sizeof signature && png_sig_cmp(signature, 0, got) == 0))
-            return FailRead(ze::ReadError::kTruncated, static_cast<int64_t>(got));
-        return FailRead(ze::ReadError::kNotThisType);
-    }
+    if (!ReadSignature(file)) return 0;
     ReadState state{file, 8};
     // Why libpng gave up, and where.
     const auto failed = [this, &state] {
@@ -353,19 +356,7 @@ int CPngImpl::ReadStream(std::FILE* file) {
     if (layout.channels == colours ? need < layout.rowBytes : need != layout.rowBytes)
         return FailRead(ze::ReadError::kCorrupt);
 
-    if (layout.fileColorType == PNG_COLOR_TYPE_PALETTE) {
-        png_colorp entries = nullptr;
-        int count = 0;
-        if (!png_get_PLTE(s.png, s.info, &entries, &count) || count < 1 || count > 256)
-            return FailRead(ze::ReadError::kCorrupt);
-        uint8_t red[256], green[256], blue[256];
-        for (int i = 0; i < count; ++i) {
-            red[i] = entries[i].red;
-            green[i] = entries[i].green;
-            blue[i] = entries[i].blue;
-        }
-        if (!SetPalette(count, red, green, blue)) return FailRead(ze::ReadError::kOutOfMemory);
-    }
+    if (layout.fileColorType == PNG_COLOR_TYPE_PALETTE && !ReadPalette(s.png, s.info)) return 0;
 
     // 16-bit samples do not survive the read.
     Pixels().lossyLoad = layout.fileBitDepth == 16;
@@ -377,14 +368,33 @@ int CPngImpl::ReadStream(std::FILE* file) {
     for (int r = 0; r < height; ++r) rows[r] = PixelAddress(0, height - 1 - r);
     if (!ReadPngRows(s.png, rows.data())) return failed();
 
-    if (layout.fileColorType == PNG_COLOR_TYPE_GRAY && layout.fileBitDepth < 8) {
-        // Unpacked grey levels run 0..2^depth-1; stretch them to 0..255.
-        const int levels = (1 << layout.fileBitDepth) - 1;
-        uint8_t scale[256] = {};
-        for (int v = 0; v <= levels; ++v) scale[v] = static_cast<uint8_t>(v * 255 / levels);
-        for (int r = 0; r < height; ++r)
-            for (int x = 0; x < width; ++x) rows[r][x] = scale[rows[r][x]];
+    if (layout.fileColorType == PNG_COLOR_TYPE_GRAY && layout.fileBitDepth < 8)
+        StretchGrey(rows.data(), width, height, layout.fileBitDepth);
+    return 1;
+}
+
+int CPngImpl::ReadSignature(std::FILE* file) {
+    png_byte signature[8];
+    const size_t got = std::fread(signature, 1, sizeof signature, file);
+    if (got == sizeof signature && png_sig_cmp(signature, 0, sizeof signature) == 0) return 1;
+    // A file that begins as a PNG and ends inside the signature is cut off.
+    if (got == 0 || (got < sizeof signature && png_sig_cmp(signature, 0, got) == 0))
+        return FailRead(ze::ReadError::kTruncated, static_cast<int64_t>(got));
+    return FailRead(ze::ReadError::kNotThisType);
+}
+
+int CPngImpl::ReadPalette(png_struct* png, png_info* info) {
+    png_colorp entries = nullptr;
+    int count = 0;
+    if (!png_get_PLTE(png, info, &entries, &count) || count < 1 || count > 256)
+        return FailRead(ze::ReadError::kCorrupt);
+    uint8_t red[256], green[256], blue[256];
+    for (int i = 0; i < count; ++i) {
+        red[i] = entries[i].red;
+        green[i] = entries[i].green;
+        blue[i] = entries[i].blue;
     }
+    if (!SetPalette(count, red, green, blue)) return FailRead(ze::ReadError::kOutOfMemory);
     return 1;
 }
 

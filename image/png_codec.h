@@ -25,6 +25,12 @@ public:
     int WriteStream(std::FILE* file) const;
 
 private:
+    // Reads the eight bytes of the signature: 1 when they are a PNG's, else
+    // 0 with the reason recorded.
+    int ReadSignature(std::FILE* file);
+    // Takes the file's palette into the picture: 1, or 0 with the reason
+    // recorded.
+    int ReadPalette(png_struct* png, png_info* info);
     // Reads the image data of a file with alpha or transparency: palette
     // indices straight into the rows, other files through a copy of
     // `channels` bytes a pixel split into colours and alpha. 1 read, 0

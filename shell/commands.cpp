@@ -59,11 +59,6 @@ const CommandInfo kCommands[] = {
      "すべて選択", QKeySequence::SelectAll},
     {cmd::kImageMap, "画像とマップの設定(&I)...",
      "画像の代替テキストと大きさ、マップの名前を編集します。", ""},
-    {cmd::kToolCircle, "円 (&C)", "円", "円"},
-    {cmd::kToolRect, "矩形 (&R)", "矩形", "矩形"},
-    {cmd::kToolPolygon, "多角形 （&P)", "多角形", "多角形"},
-    {cmd::kToolTrace, "輪郭 (&O)", "クリックした領域の輪郭を多角形にします", "輪郭"},
-    {cmd::kToolSelect, "選択 (&S)", "領域を選択して移動・変形する", "選択"},
     {cmd::kViewAreas, "領域の輪郭を表示 (&V)", "領域の輪郭を表示する", "領域の輪郭"},
     {cmd::kAreaCoords,
      "座標 (&N)...\tCtrl+E",
@@ -165,11 +160,6 @@ QString CommandText(int id) {
 QString CommandPrompt(int id) {
     const CommandInfo* info = FindCommand(id);
     return info ? QString::fromUtf8(info->prompt) : QString();
-}
-
-QString CommandTooltip(int id) {
-    const CommandInfo* info = FindCommand(id);
-    return info ? QString::fromUtf8(info->tooltip) : QString();
 }
 
 QList<QKeySequence> CommandKeys(const CommandInfo& info) {

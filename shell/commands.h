@@ -3,7 +3,9 @@
 // Command identifiers and the one table of the window's commands: one id
 // serves a menu item, its toolbar button and its handler. Each command has
 // its caption, a status-bar prompt, a tooltip and its keys; the frame makes
-// its actions from this table, and the keys window reads those actions.
+// its actions from this table, and the keys window reads those actions. The
+// drawing tools' commands have their rows in the tool table
+// (view/tools/tool_table.cpp), each in the tool's own file.
 
 #include <QKeySequence>
 #include <QList>
@@ -11,13 +13,15 @@
 #include <array>
 #include <span>
 
+#include "view/tools/tool_ids.h"
+
 namespace cmd {
 constexpr int kFileOpen = 57601;
 constexpr int kFileSaveAs = 57604;
 constexpr int kFileMru1 = 57616;
-constexpr int kToolCircle = 32772;
-constexpr int kToolRect = 32774;
-constexpr int kToolPolygon = 32775;
+constexpr int kToolCircle = tool_command::kCircle;
+constexpr int kToolRect = tool_command::kRect;
+constexpr int kToolPolygon = tool_command::kPolygon;
 constexpr int kTransfer = 32779;
 constexpr int kZoomNormal = 32780;
 constexpr int kZoomDouble = 32781;
@@ -25,9 +29,9 @@ constexpr int kTagUpper = 32782;
 constexpr int kBaseFolder = 32785;
 constexpr int kEditUndo = 57643;
 constexpr int kEditRedo = 57644;
-constexpr int kToolSelect = 32810;
+constexpr int kToolSelect = tool_command::kSelect;
 constexpr int kViewAreas = 32811;
-constexpr int kToolTrace = 32790;
+constexpr int kToolTrace = tool_command::kTrace;
 constexpr int kMapOpen = 32812;
 constexpr int kMapSave = 32813;
 constexpr int kMapSaveAs = 32814;
@@ -66,12 +70,11 @@ struct CommandInfo {
     bool checkable = false;
 };
 
-// Every command of the window, in menu order.
+// Every command of the window but the tools, in menu order.
 std::span<const CommandInfo> Commands();
 // The row of a command; null when the id is unknown.
 const CommandInfo* FindCommand(int id);
 QString CommandText(int id);
 QString CommandPrompt(int id);
-QString CommandTooltip(int id);
 // The keys of a command: the platform's standard key, or the listed ones.
 QList<QKeySequence> CommandKeys(const CommandInfo& info);

@@ -24,6 +24,7 @@
 #include "shell/image_map_dlg.h"
 #include "shell/prompts.h"
 #include "shell/recent_files.h"
+#include "view/tools/map_tool.h"
 #include "view/transfer_runner.h"
 
 namespace {
@@ -53,9 +54,19 @@ void CMainFrame::CreateActions() {
     for (const CommandInfo& info : Commands()) {
         // The recent-file entries and the 問題 panel's switch are made elsewhere.
         if (info.id == cmd::kFileMru1 || info.id == cmd::kViewProblems) continue;
-        QAction* action = AddCommand(info.id, QString::fromUtf8(info.text));
+        QAction* action = AddCommand(info.id, U(info.text), U(info.prompt), U(info.tooltip),
+                                     CommandIcon(info.id));
         action->setShortcuts(CommandKeys(info));
         action->setCheckable(info.checkable);
+    }
+    // Each tool's item and button, from its row. The item names the tool's
+    // key after a tab, and the view takes the key (CMapView::keyPressEvent)
+    // while it has the focus: as a shortcut of the action it would take the
+    // letter from the menus' mnemonics, the pane and the area list.
+    for (const ToolDescriptor* tool : MapTools()) {
+        QAction* action = AddCommand(tool->command, ToolMenuText(*tool), U(tool->prompt),
+                                     U(tool->tooltip), DrawnIcon(tool->icon));
+        action->setCheckable(true);
     }
     m_mruPlaceholder = std::make_unique<QAction>(CommandText(cmd::kFileMru1), this);
     m_mruPlaceholder->setEnabled(false);
@@ -252,14 +263,12 @@ void CMainFrame::ConnectActions() {
     on(kHelpShortcuts, this, &CMainFrame::OnHelpShortcuts);
     on(kHelpAbout, this, &CMainFrame::OnHelpAbout);
     on(kEditSelectAll, &m_areaMenu, &CAreaMenu::SelectAllAreas);
-    on(kToolCircle, &m_view, &CMapView::OnToolCircle);
-    on(kToolRect, &m_view, &CMapView::OnToolRect);
-    on(kToolPolygon, &m_view, &CMapView::OnToolPolygon);
-    on(kToolSelect, &m_view, &CMapView::OnToolSelect);
-    on(kToolTrace, this, [this] {
-        OnUpdateTraceTolerance();
-        m_view.OnToolTrace();
-    });
+    for (const ToolDescriptor* tool : MapTools()) {
+        on(tool->command, this, [this, id = tool->id] {
+            OnUpdateTraceTolerance();  // the outline tool's, as stored now
+            m_view.SetTool(id);
+        });
+    }
     on(kViewAreas, &m_view, &CMapView::OnToggleAreas);
     on(kZoomNormal, &m_view, &CMapView::OnZoomNormal);
     on(kZoomDouble, &m_view, &CMapView::OnZoomDouble);
@@ -314,27 +323,19 @@ void CMainFrame::ReadSettings() {
 }
 
 void CMainFrame::UpdateViewChecks() {
-    const struct {
-        int id;
-        bool checked;
-    } checks[] = {
-        {cmd::kToolCircle, m_view.GetTool() == CMapView::kToolCircle},
-        {cmd::kToolRect, m_view.GetTool() == CMapView::kToolRect},
-        {cmd::kToolPolygon, m_view.GetTool() == CMapView::kToolPolygon},
-        {cmd::kToolTrace, m_view.GetTool() == CMapView::kToolTrace},
-        {cmd::kToolSelect, m_view.GetTool() == CMapView::kToolSelect},
-        {cmd::kZoomNormal, m_view.GetZoom() == 1},
-        {cmd::kZoomDouble, m_view.GetZoom() == 2},
-        {cmd::kViewAreas, m_view.AreasShown()},
-        {cmd::kPixelGrid, m_view.PixelGridShown()},
-    };
-    for (const auto& c : checks) {
-        if (QAction* action = Action(c.id)) {
+    const auto check = [this](int id, bool checked) {
+        if (QAction* action = Action(id)) {
             action->setCheckable(true);
-            action->setChecked(c.checked);
+            action->setChecked(checked);
             action->setEnabled(true);
         }
-    }
+    };
+    for (const ToolDescriptor* tool : MapTools())
+        check(tool->command, m_view.GetTool() == tool->id);
+    check(cmd::kZoomNormal, m_view.GetZoom() == 1);
+    check(cmd::kZoomDouble, m_view.GetZoom() == 2);
+    check(cmd::kViewAreas, m_view.AreasShown());
+    check(cmd::kPixelGrid, m_view.PixelGridShown());
     // The zoom box names the level; at a fit between levels, the fit item
     // carries the percentage.
     const ZoomScale zoom = m_view.GetZoom();
@@ -380,12 +381,11 @@ void CMainFrame::OnUpdateTraceTolerance() {
 
 CMainFrame::~CMainFrame() = default;
 
-QAction* CMainFrame::AddCommand(int id, const QString& text) {
+QAction* CMainFrame::AddCommand(int id, const QString& text, const QString& prompt,
+                                const QString& tooltip, const QIcon& icon) {
     auto action = std::make_unique<QAction>(text, this);
-    action->setStatusTip(CommandPrompt(id));
-    const QString tip = CommandTooltip(id);
-    if (!tip.isEmpty()) action->setToolTip(tip);
-    const QIcon icon = CommandIcon(id);
+    action->setStatusTip(prompt);
+    if (!tooltip.isEmpty()) action->setToolTip(tooltip);
     if (!icon.isNull()) action->setIcon(icon);
     action->setIconVisibleInMenu(false);
     QAction* raw = action.get();

@@ -151,7 +151,8 @@ private:
     void ConnectPane();
     void ConnectView();
     void ReadSettings();
-    QAction* AddCommand(int id, const QString& text);
+    QAction* AddCommand(int id, const QString& text, const QString& prompt, const QString& tooltip,
+                        const QIcon& icon);
     // Adds the actions of `ids` to `menu`; kSeparator stands for a separator.
     static constexpr int kSeparator = 0;
     void AddItems(QMenu* menu, std::initializer_list<int> ids);

@@ -52,7 +52,7 @@ void CAreaMenu::ShowMenu(QPoint client) {
         AddAreaItems(menu, area);
     } else {
         for (const ToolDescriptor* tool : MapTools()) {
-            QAction* action = menu.addAction(QString::fromUtf8(tool->text));
+            QAction* action = menu.addAction(ToolMenuText(*tool));
             connect(action, &QAction::triggered, this,
                     [this, id = tool->id] { m_view.SetTool(id); });
             action->setCheckable(true);

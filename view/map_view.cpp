@@ -175,15 +175,12 @@ void CMapView::SetTool(int tool) {
     if (tool != m_nTool) m_tool->PutDown();
     m_nTool = tool;
     m_tool = m_tools[size_t(tool)].get();
+    m_tool->TakeUp();
     if (tool != kToolSelect) m_areas.SelectArea(-1);
     viewport()->update();
     emit commandStateChanged();
 }
 
-void CMapView::OnToolTrace() {
-    OutlineTool().Forget();  // the tolerance may have changed since
-    SetTool(kToolTrace);
-}
 void CMapView::OnTraceToleranceChanged() {
     OutlineTool().ToleranceChanged();
 }
@@ -301,6 +298,13 @@ void CMapView::keyPressEvent(QKeyEvent* event) {
     m_modifiers = event->modifiers();
     if ((event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && m_tool->Key(event->key()))
         return;
+    // A tool's key takes it up here, not as a shortcut of the window: the
+    // letters stay the menus' mnemonics and the pane's and the area list's
+    // typing.
+    if (const ToolDescriptor* tool = ToolForKey(event->keyCombination())) {
+        SetTool(tool->id);
+        return;
+    }
     QAbstractScrollArea::keyPressEvent(event);
 }
 

@@ -124,7 +124,7 @@ public slots:
     void OnToolRect() { SetTool(kToolRect); }
     void OnToolPolygon() { SetTool(kToolPolygon); }
     void OnToolSelect() { SetTool(kToolSelect); }
-    void OnToolTrace();
+    void OnToolTrace() { SetTool(kToolTrace); }
     void OnToggleAreas();
     // The outline tool's tolerance setting changed: the preview follows.
     void OnTraceToleranceChanged();

@@ -129,6 +129,90 @@ bool TakeData(Display* display, Window window, Atom copyData, std::string* bytes
     return type == copyData && format == 8 && after == 0;
 }
 
+// The atoms the receiver uses.
+struct Atoms {
+    explicit Atoms(Display* display)
+        : copyData(XInternAtom(display, "_ZER_EVIZI_COPYDATA", False)),
+          netWmName(XInternAtom(display, "_NET_WM_NAME", False)),
+          utf8String(XInternAtom(display, "UTF8_STRING", False)),
+          wmState(XInternAtom(display, "WM_STATE", False)),
+          wmProtocols(XInternAtom(display, "WM_PROTOCOLS", False)),
+          wmDelete(XInternAtom(display, "WM_DELETE_WINDOW", False)),
+          wmCheck(XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False)) {}
+    Atom copyData, netWmName, utf8String, wmState, wmProtocols, wmDelete, wmCheck;
+};
+
+// The title: UTF-8 in _NET_WM_NAME, and in WM_NAME (as STRING when it is
+// plain ASCII).
+void SetTitle(Display* display, Window window, const Atoms& atoms, const std::string& text) {
+    const auto* title = reinterpret_cast<const unsigned char*>(text.data());
+    const int titleLength = static_cast<int>(text.size());
+    bool ascii = true;
+    for (unsigned char c : text) ascii = ascii && c < 0x80;
+    XChangeProperty(display, window, atoms.netWmName, atoms.utf8String, 8, PropModeReplace, title,
+                    titleLength);
+    XChangeProperty(display, window, XA_WM_NAME, ascii ? XA_STRING : atoms.utf8String, 8,
+                    PropModeReplace, title, titleLength);
+}
+
+// Makes the window with its title, class and protocols, and shows it, or
+// leaves it minimised.
+Window MakeWindow(Display* display, const Atoms& atoms, const Options& options,
+                  bool windowManager) {
+    XSetWindowAttributes attributes{};
+    attributes.background_pixel = WhitePixel(display, DefaultScreen(display));
+    attributes.event_mask = StructureNotifyMask | PropertyChangeMask | ExposureMask;
+    const Window window =
+        XCreateWindow(display, DefaultRootWindow(display), 0, 0, 320, 120, 0, CopyFromParent,
+                      InputOutput, CopyFromParent, CWBackPixel | CWEventMask, &attributes);
+    SetTitle(display, window, atoms, options.title);
+    char resName[] = "sibling-receiver";
+    char resClass[] = "SiblingReceiver";
+    XClassHint classHint{resName, resClass};
+    XSetClassHint(display, window, &classHint);
+    Atom protocols[] = {atoms.wmDelete};
+    XSetWMProtocols(display, window, protocols, 1);
+
+    if (options.minimised) {
+        XWMHints hints{};
+        hints.flags = StateHint;
+        hints.initial_state = IconicState;
+        XSetWMHints(display, window, &hints);
+    }
+    if (options.minimised && !windowManager)
+        SetWmState(display, window, atoms.wmState, IconicState);  // unmapped until restored
+    else
+        XMapWindow(display, window);
+    XFlush(display);
+    return window;
+}
+
+// What one transfer came to.
+enum class Taken { kNo, kYes, kWriteFailed };
+
+// Takes the transfer a ClientMessage announces: reads and deletes the data,
+// which answers the sender, and writes it out.
+Taken TakeTransfer(Display* display, Window window, const Atoms& atoms, const Options& options,
+                   const XClientMessageEvent& message) {
+    const unsigned long dwData = static_cast<unsigned long>(message.data.l[1]);
+    const unsigned long cbData = static_cast<unsigned long>(message.data.l[2]) & 0xFFFFFFFFul;
+    std::string bytes;
+    if (!TakeData(display, window, atoms.copyData, &bytes)) {
+        std::fprintf(stderr, "sibling-receiver: the data property is missing or malformed\n");
+        return Taken::kNo;
+    }
+    XFlush(display);  // the deletion is the sender's answer
+    if (bytes.size() != cbData)
+        std::fprintf(stderr, "sibling-receiver: cbData %lu but %zu bytes arrived\n", cbData,
+                     bytes.size());
+    if (!WriteOut(options, bytes)) {
+        std::fprintf(stderr, "sibling-receiver: cannot write the data: %s\n", std::strerror(errno));
+        return Taken::kWriteFailed;
+    }
+    std::fprintf(stderr, "dwData=%lu cbData=%lu\n", dwData, cbData);
+    return Taken::kYes;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -140,85 +224,31 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "sibling-receiver: cannot open the X display\n");
         return 1;
     }
-    const Window root = DefaultRootWindow(display);
-    const Atom copyData = XInternAtom(display, "_ZER_EVIZI_COPYDATA", False);
-    const Atom netWmName = XInternAtom(display, "_NET_WM_NAME", False);
-    const Atom utf8String = XInternAtom(display, "UTF8_STRING", False);
-    const Atom wmState = XInternAtom(display, "WM_STATE", False);
-    const Atom wmProtocols = XInternAtom(display, "WM_PROTOCOLS", False);
-    const Atom wmDelete = XInternAtom(display, "WM_DELETE_WINDOW", False);
-    const bool windowManager = WindowManagerPresent(
-        display, root, XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False));
-
-    XSetWindowAttributes attributes{};
-    attributes.background_pixel = WhitePixel(display, DefaultScreen(display));
-    attributes.event_mask = StructureNotifyMask | PropertyChangeMask | ExposureMask;
-    const Window window =
-        XCreateWindow(display, root, 0, 0, 320, 120, 0, CopyFromParent, InputOutput, CopyFromParent,
-                      CWBackPixel | CWEventMask, &attributes);
-
-    // The title: UTF-8 in _NET_WM_NAME, and in WM_NAME (as STRING when it is
-    // plain ASCII).
-    const auto* title = reinterpret_cast<const unsigned char*>(options.title.data());
-    const int titleLength = static_cast<int>(options.title.size());
-    bool ascii = true;
-    for (unsigned char c : options.title) ascii = ascii && c < 0x80;
-    XChangeProperty(display, window, netWmName, utf8String, 8, PropModeReplace, title, titleLength);
-    XChangeProperty(display, window, XA_WM_NAME, ascii ? XA_STRING : utf8String, 8, PropModeReplace,
-                    title, titleLength);
-    char resName[] = "sibling-receiver";
-    char resClass[] = "SiblingReceiver";
-    XClassHint classHint{resName, resClass};
-    XSetClassHint(display, window, &classHint);
-    Atom protocols[] = {wmDelete};
-    XSetWMProtocols(display, window, protocols, 1);
-
-    if (options.minimised) {
-        XWMHints hints{};
-        hints.flags = StateHint;
-        hints.initial_state = IconicState;
-        XSetWMHints(display, window, &hints);
-    }
-    if (options.minimised && !windowManager)
-        SetWmState(display, window, wmState, IconicState);  // stays unmapped until restored
-    else
-        XMapWindow(display, window);
-    XFlush(display);
+    const Atoms atoms(display);
+    const bool windowManager =
+        WindowManagerPresent(display, DefaultRootWindow(display), atoms.wmCheck);
+    const Window window = MakeWindow(display, atoms, options, windowManager);
 
     bool taken = false;
     for (;;) {
         XEvent event;
         XNextEvent(display, &event);
         if (event.type == MapNotify && event.xmap.window == window && !windowManager) {
-            SetWmState(display, window, wmState, NormalState);  // restored by the sender
+            SetWmState(display, window, atoms.wmState, NormalState);  // restored by the sender
         } else if (event.type == ClientMessage && event.xclient.window == window) {
-            if (event.xclient.message_type == wmProtocols &&
-                static_cast<Atom>(event.xclient.data.l[0]) == wmDelete)
+            const XClientMessageEvent& message = event.xclient;
+            if (message.message_type == atoms.wmProtocols &&
+                static_cast<Atom>(message.data.l[0]) == atoms.wmDelete)
                 break;
-            if (event.xclient.message_type != copyData || event.xclient.format != 32) continue;
+            if (message.message_type != atoms.copyData || message.format != 32) continue;
             if (options.noAnswer || taken) continue;
-            const unsigned long dwData = static_cast<unsigned long>(event.xclient.data.l[1]);
-            const unsigned long cbData =
-                static_cast<unsigned long>(event.xclient.data.l[2]) & 0xFFFFFFFFul;
-            std::string bytes;
-            if (!TakeData(display, window, copyData, &bytes)) {
-                std::fprintf(stderr,
-                             "sibling-receiver: the data property is missing or malformed\n");
-                continue;
-            }
-            XFlush(display);  // the deletion is the sender's answer
-            if (bytes.size() != cbData)
-                std::fprintf(stderr, "sibling-receiver: cbData %lu but %zu bytes arrived\n", cbData,
-                             bytes.size());
-            if (!WriteOut(options, bytes)) {
-                std::fprintf(stderr, "sibling-receiver: cannot write the data: %s\n",
-                             std::strerror(errno));
+            const Taken result = TakeTransfer(display, window, atoms, options, message);
+            if (result == Taken::kWriteFailed) {
                 XCloseDisplay(display);
                 return 1;
             }
-            std::fprintf(stderr, "dwData=%lu cbData=%lu\n", dwData, cbData);
-            taken = true;
-            if (!options.keepOpen) break;
+            taken = result == Taken::kYes;
+            if (taken && !options.keepOpen) break;
         }
     }
     XCloseDisplay(display);

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QThread>
 #include <cmath>
@@ -19,6 +20,7 @@
 #include "shell/check_runner.h"
 #include "shell/commands.h"
 #include "shell/dialogs.h"
+#include "view/tools/map_tool.h"
 
 namespace {
 
@@ -169,6 +171,50 @@ private slots:
         h.frame.TraceTolerance().setValue(19);
         QCOMPARE(GetTraceToleranceSetting(), 19);
         QVERIFY(h.frame.Action(cmd::kToolTrace)->isChecked());
+    }
+
+    // Each tool's row is what the window shows of it: the 領域 menu's item
+    // (text, prompt, tip, key), its toolbar button with an icon, and its key
+    // on the picture; a letter typed into the pane or the area list stays a
+    // letter there.
+    void eachToolsRowIsItsItemButtonAndKey() {
+        ListHarness h;
+        h.frame.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&h.frame));
+        CMapView& view = h.frame.View();
+        QMenu* areas = h.frame.menuBar()->actions().at(2)->menu();
+        QCOMPARE(areas->title(), QString::fromUtf8("領域(&R)"));
+        for (const ToolDescriptor* tool : MapTools()) {
+            const QString text = QString::fromUtf8(tool->text);
+            QAction* item = h.frame.Action(tool->command);
+            QVERIFY2(item && areas->actions().contains(item), tool->text);
+            QCOMPARE(item->text(), text + '\t' + QKeySequence(tool->key).toString());
+            QCOMPARE(item->statusTip(), QString::fromUtf8(tool->prompt));
+            QCOMPARE(item->toolTip(), QString::fromUtf8(tool->tooltip));
+            QVERIFY(h.frame.ToolBar().actions().contains(item) && !item->icon().isNull());
+            const int other =
+                tool->id == CMapView::kToolRect ? CMapView::kToolCircle : CMapView::kToolRect;
+            view.SetTool(other);
+            item->trigger();
+            QCOMPARE(view.GetTool(), tool->id);
+            QVERIFY(item->isChecked());
+            view.SetTool(other);
+            QVERIFY(!item->isChecked());
+            view.setFocus();
+            QTest::keyClick(&view, tool->key.key());
+            QCOMPARE(view.GetTool(), tool->id);
+        }
+        view.SetTool(CMapView::kToolRect);
+        h.frame.Edit().setFocus();
+        QTest::keyClicks(&h.frame.Edit(), QStringLiteral("crpos"));
+        QVERIFY(h.Text().find("crpos") != std::string::npos);
+        QTableView& table = h.List().Table();
+        table.setCurrentIndex(h.List().Model().index(2, CAreaListModel::kAlt));
+        table.setFocus();
+        view.SetTool(CMapView::kToolRect);  // a row chosen took up the selection tool
+        QTest::keyClick(&table, Qt::Key_S);
+        QVERIFY(table.indexWidget(table.currentIndex()));  // the cell is being edited
+        QCOMPARE(view.GetTool(), CMapView::kToolRect);
     }
 
     void everyChangeIsOneUndoStep() {

@@ -285,7 +285,8 @@ private slots:
         });
         h.Right({190, 90});
         QCOMPARE(items.join(' '),
-                 QString::fromUtf8("円 (&C) 矩形 (&R) 多角形 (&P) 選択 (&S)* 輪郭 (&O)"));
+                 QString::fromUtf8(
+                     "円 (&C)\tC 矩形 (&R)\tR 多角形 （&P)\tP 選択 (&S)\tS* 輪郭 (&O)\tO"));
         // Over an area, the one a browser picks; each command one edit. The
         // copy has no alt: the link's edit adds it, its unchanged href stays
         // as written.

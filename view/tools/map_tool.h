@@ -6,35 +6,43 @@
 // repaints); it never sees the window. The view hands each event to the
 // current tool.
 
+#include <QKeyCombination>
 #include <QPoint>
 #include <QPolygon>
+#include <QString>
 #include <memory>
 #include <span>
 #include <string>
 
 #include "markup/area_attributes.h"
+#include "view/tools/tool_ids.h"
 #include "view/view_mapping.h"
 
 class CImage;
 class CAreaContext;
 class CMapTool;
 class CToolContext;
+class QPainter;
 class QWidget;
 
-// The tools, by id.
-namespace tool_id {
-enum : int { kCircle, kRect, kPolygon, kSelect, kTrace, kCount };
-}
-
-// One row of the tool table, held by the tool's own file: the tool's id, its
-// item in the view's context menu, and how the tool is made.
+// One row of the tool table, held by the tool's own file: everything the
+// window shows of the tool, and how the tool is made.
 struct ToolDescriptor {
-    int id;
-    const char* text;
+    int id;                     // tool_id
+    int command;                // the window's command that takes it up
+    const char* text;           // its menu item, the mnemonic after &
+    const char* prompt;         // the status bar while the item is hovered
+    const char* tooltip;        // its toolbar button's tip
+    QKeyCombination key;        // takes the tool up while the view has the focus
+    void (*icon)(QPainter& p);  // draws its toolbar icon (view/tools/tool_icon.h)
     std::unique_ptr<CMapTool> (*make)(CToolContext& context, CAreaContext& areas);
 };
-// Every tool, in id order (the order of the menu items).
+// Every tool, in id order (the order of the view's context menu).
 std::span<const ToolDescriptor* const> MapTools();
+// The tool that `key` takes up; null for none.
+const ToolDescriptor* ToolForKey(QKeyCombination key);
+// The tool's menu item: its text, a tab and its key.
+QString ToolMenuText(const ToolDescriptor& tool);
 
 // What a tool draws over the picture, exclusive-or with white, in client
 // pixels.
@@ -117,4 +125,6 @@ public:
     virtual void Scrolled(QPoint /*client*/) {}
     // Another tool was taken up: what this one was drawing goes.
     virtual void PutDown() {}
+    // The tool was chosen, again or anew.
+    virtual void TakeUp() {}
 };

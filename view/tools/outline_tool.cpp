@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QLocale>
+#include <QPainter>
 #include <QProgressDialog>
 #include <QScopeGuard>
 #include <chrono>
@@ -10,6 +11,7 @@
 #include "document/settings.h"
 #include "image/image.h"
 #include "markup/area_markup.h"
+#include "view/tools/tool_icon.h"
 
 namespace {
 // The pixel's colour as 0xRRGGBB; picture y counts from the top.
@@ -237,8 +239,32 @@ void COutlineTool::Refresh(const CImage* image) {
         m_stepTimer.start();
 }
 
+namespace {
+// A patch of colour with a traced outline around it and a pointer on it.
+void DrawTrace(QPainter& p) {
+    p.setPen(Qt::NoPen);
+    p.setBrush(kIconShape.lighter(160));
+    QPolygonF patch{{2.5, 9.5}, {3.5, 3.5}, {7.5, 1.5}, {12.5, 3.5}, {13.5, 8.5}, {9.5, 12.5}};
+    p.drawPolygon(patch);
+    p.setPen(IconPen(kIconShape));
+    p.setBrush(Qt::NoBrush);
+    p.drawPolygon(patch);
+    p.setPen(IconPen(kIconInk));
+    p.setBrush(Qt::white);
+    QPolygonF pointer{{7.5, 6.5}, {7.5, 13.5}, {9.5, 11.5}, {11, 14.5},
+                      {12, 14},   {10.5, 11},  {13, 11}};
+    p.drawPolygon(pointer);
+}
+}  // namespace
+
 const ToolDescriptor COutlineTool::kRow = {
-    tool_id::kTrace, "輪郭 (&O)",
+    tool_id::kTrace,
+    tool_command::kTrace,
+    "輪郭 (&O)",
+    "クリックした領域の輪郭を多角形にします",
+    "輪郭",
+    Qt::Key_O,
+    DrawTrace,
     [](CToolContext& context, CAreaContext&) -> std::unique_ptr<CMapTool> {
         return std::make_unique<COutlineTool>(context);
     }};

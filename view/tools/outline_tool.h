@@ -45,6 +45,8 @@ public:
     // The tool was put down: no preview, nothing traced.
     void Clear();
     void PutDown() override { Clear(); }
+    // The tolerance may have changed since the tool was last used.
+    void TakeUp() override { Forget(); }
 
     // Whether a preview is being traced.
     bool Busy() const { return m_job && !m_jobDone; }

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "view/tools/polygon_tool.h"
 
+#include <QPainter>
 #include <vector>
 
 #include "markup/area_group.h"
 #include "markup/area_markup.h"
+#include "view/tools/tool_icon.h"
 
 namespace {
 
@@ -118,8 +120,25 @@ void CPolygonTool::FinishPolygon() {
     m_ctx.RepaintAll();
 }
 
+namespace {
+void DrawPolygon(QPainter& p) {
+    p.setPen(IconPen(kIconShape));
+    p.setBrush(Qt::NoBrush);
+    QPolygonF shape{{2.5, 12.5}, {4.5, 2.5}, {9.5, 6.5}, {13.5, 1.5}, {13.5, 12.5}};
+    p.drawPolygon(shape);
+}
+}  // namespace
+
+// The menu's parenthesis before the mnemonic is the full-width one, as the
+// window has always shown it.
 const ToolDescriptor CPolygonTool::kRow = {
-    tool_id::kPolygon, "多角形 (&P)",
+    tool_id::kPolygon,
+    tool_command::kPolygon,
+    "多角形 （&P)",
+    "多角形",
+    "多角形",
+    Qt::Key_P,
+    DrawPolygon,
     [](CToolContext& context, CAreaContext&) -> std::unique_ptr<CMapTool> {
         return std::make_unique<CPolygonTool>(context);
     }};

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "view/tools/rect_tool.h"
 
+#include <QPainter>
 #include <cmath>
 
 #include "markup/area_group.h"
 #include "markup/area_markup.h"
+#include "view/tools/tool_icon.h"
 
 namespace {
 
@@ -132,15 +134,41 @@ void CRectTool::FinishDrag(QPoint end, const PlacedPoint& placed) {
     m_ctx.RepaintAll();
 }
 
+namespace {
+void DrawCircle(QPainter& p) {
+    p.setPen(IconPen(kIconShape));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(QRectF(2.5, 2, 11, 11));
+}
+
+void DrawRect(QPainter& p) {
+    p.setPen(IconPen(kIconShape));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(QRectF(2.5, 3.5, 11, 8));
+}
+}  // namespace
+
 const ToolDescriptor CRectTool::kCircleRow = {
-    tool_id::kCircle, "円 (&C)",
+    tool_id::kCircle,
+    tool_command::kCircle,
+    "円 (&C)",
+    "円",
+    "円",
+    Qt::Key_C,
+    DrawCircle,
     [](CToolContext& context, CAreaContext&) -> std::unique_ptr<CMapTool> {
         auto tool = std::make_unique<CRectTool>(context);
         tool->SetCircle(true);
         return tool;
     }};
 const ToolDescriptor CRectTool::kRectRow = {
-    tool_id::kRect, "矩形 (&R)",
+    tool_id::kRect,
+    tool_command::kRect,
+    "矩形 (&R)",
+    "矩形",
+    "矩形",
+    Qt::Key_R,
+    DrawRect,
     [](CToolContext& context, CAreaContext&) -> std::unique_ptr<CMapTool> {
         return std::make_unique<CRectTool>(context);
     }};

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "view/tools/select_tool.h"
 
+#include <QPainter>
 #include <Qt>
 #include <algorithm>
 #include <cmath>
@@ -8,6 +9,7 @@
 
 #include "markup/area_group.h"
 #include "view/selection_handles.h"
+#include "view/tools/tool_icon.h"
 
 namespace {
 
@@ -370,8 +372,24 @@ bool CSelectTool::Cancel() {
     return true;
 }
 
+namespace {
+// A mouse pointer.
+void DrawSelect(QPainter& p) {
+    p.setPen(IconPen(kIconInk));
+    p.setBrush(Qt::white);
+    QPolygonF arrow{{4.5, 1.5}, {4.5, 12.5}, {7, 10}, {9, 14.5}, {11, 13.5}, {9, 9.5}, {12.5, 9.5}};
+    p.drawPolygon(arrow);
+}
+}  // namespace
+
 const ToolDescriptor CSelectTool::kRow = {
-    tool_id::kSelect, "選択 (&S)",
+    tool_id::kSelect,
+    tool_command::kSelect,
+    "選択 (&S)",
+    "領域を選択して移動・変形する",
+    "選択",
+    Qt::Key_S,
+    DrawSelect,
     [](CToolContext& context, CAreaContext& areas) -> std::unique_ptr<CMapTool> {
         return std::make_unique<CSelectTool>(context, areas);
     }};
