@@ -37,7 +37,7 @@ void CMapDoc::SetPathName(const std::string& path) {
     if (m_onPathSet) m_onPathSet(path);
 }
 
-std::unique_ptr<CImage> LoadPicture(const std::string& path, int type, ze::ReadFailure* failure,
+std::unique_ptr<CImage> LoadPicture(const std::string& path, int type, ze::Status* failure,
                                     bool fullColour) {
     auto image = std::make_unique<CImage>();
     image->fullColour = fullColour;
@@ -48,10 +48,10 @@ std::unique_ptr<CImage> LoadPicture(const std::string& path, int type, ze::ReadF
 }
 
 bool CMapDoc::OnOpenDocument(const std::string& path, const MarkupSettings& settings,
-                             ze::ReadFailure* failure) {
+                             ze::Status* failure) {
     const int type = PictureTypeFromPath(path);
     if (type < 0) {
-        if (failure) *failure = ze::ReadFailure{ze::ReadError::kUnknownType};
+        if (failure) *failure = ze::UnknownPictureType();
         return false;
     }
     // The current picture stays until the new one has loaded.

@@ -32,7 +32,7 @@ public:
     // load; then nothing has changed, and `failure` (may be null) says why.
     // `settings` shape the skeleton.
     bool OnOpenDocument(const std::string& path, const MarkupSettings& settings,
-                        ze::ReadFailure* failure = nullptr);
+                        ze::Status* failure = nullptr);
     // The second half of an open, for a picture loaded elsewhere (by
     // LoadPicture, possibly on another thread): takes `image` as the
     // picture of `path`, sets path and title and writes the skeleton.
@@ -87,7 +87,7 @@ bool ReadAgainForSave(int sourceType, bool fullColour, int targetType);
 // then `failure` (may be null) says why. Touches no document or setting, so
 // it may run on any thread.
 std::unique_ptr<CImage> LoadPicture(const std::string& path, int type,
-                                    ze::ReadFailure* failure = nullptr, bool fullColour = false);
+                                    ze::Status* failure = nullptr, bool fullColour = false);
 
 // The skeleton's image line: <img src="SOURCE" width=W height=H alt=""
 // usemap="#map_NAME"> and CR LF (the areas carry the names, so the image's

@@ -23,7 +23,7 @@ int CImage::Load(const std::string& name, int code) {
             // No codec, no picture: the pixels of the last one go too.
             m_pixels = PixelStore();
             m_pixels.Renew();
-            lastReadFailure.error = ze::ReadError::kUnknownType;
+            lastReadFailure = ze::UnknownPictureType();
             return 0;
         }
     }
@@ -33,11 +33,9 @@ int CImage::Load(const std::string& name, int code) {
     const int answer = impl->Read(imageName);
     lastReadFailure = impl->readFailure;
     // A reader that gave no picture without a reason of its own.
-    if (!lastReadFailure && !(rowSink && rowSink->Started()) &&
-        (GetWidth() <= 0 || GetHeight() <= 0)) {
-        lastReadFailure.error = ze::ReadError::kNoImage;
-        lastReadFailure.type = code;
-    }
+    if (lastReadFailure.ok() && !(rowSink && rowSink->Started()) &&
+        (GetWidth() <= 0 || GetHeight() <= 0))
+        lastReadFailure = ze::PictureStatus(ze::StatusCode::kNoPicture, code);
     return answer;
 }
 

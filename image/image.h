@@ -34,7 +34,7 @@ public:
     const ze::EncodeFailure& GetEncodeFailure() const { return lastEncodeFailure; }
     // Why the last Load gave no picture (never kNone then), or why it stopped
     // short of the whole picture (the rows not read are index 0).
-    const ze::ReadFailure& GetReadFailure() const { return lastReadFailure; }
+    const ze::Status& GetReadFailure() const { return lastReadFailure; }
 
     virtual int GetRowBytes() const;
     virtual int GetWidth() const;
@@ -77,7 +77,7 @@ public:
     // Where Load hands the rows when the reader can stream them (see
     // CImageImpl::rowSink); the picture then has no pixels.
     ze::RowSink* rowSink = nullptr;
-    ze::ReadFailure lastReadFailure;
+    ze::Status lastReadFailure;
 
 private:
     PixelStore m_pixels;

@@ -36,7 +36,7 @@ public:
     // pixels and 0, with the reason recorded, without (no picture, too
     // large, out of memory).
     void BeginRead(int type);
-    int FailRead(ze::ReadError error, int64_t offset = -1);
+    int FailRead(ze::StatusCode code, int64_t offset = -1);
     int FailTooLarge(int64_t width, int64_t height);
     int CreateForRead(int width, int height, int depth, int colorType);
     // The store's pixel operations: x from the left, y from the bottom row.
@@ -87,7 +87,7 @@ public:
     bool readFullColour = false;
     // Why the last Read gave no picture, or stopped short of the whole one
     // (kNone after a read of the whole picture).
-    ze::ReadFailure readFailure;
+    ze::Status readFailure;
     // With readSizeOnly set, Read stops where the file has given the
     // picture's size and passed every check a full read makes before its
     // pixels: CreateForRead keeps the size in headerWidth and headerHeight,

@@ -42,10 +42,10 @@ struct WaitCursor {
 };
 }  // namespace
 
-QString OpenFailureMessage(const QString& path, const ze::ReadFailure& failure) {
+QString OpenFailureMessage(const QString& path, const ze::Status& failure) {
     return QString::fromUtf8("画像 %1 を開けません。\n%2")
         .arg(QDir::toNativeSeparators(path),
-             QString::fromStdString(ze::ReadFailureText(failure, ze::TextLanguage::kJapanese)));
+             QString::fromStdString(ze::StatusText(failure, ze::TextLanguage::kJapanese)));
 }
 
 CMapApp::CMapApp(ProfileStore& store)
@@ -103,7 +103,7 @@ bool CMapApp::InitInstance(const QStringList& args, QString* error) {
     RecentChanged();
     OnUpdateFileSaveAs();
 
-    ze::ReadFailure failure;
+    ze::Status failure;
     const bool page = !args.isEmpty() && IsPageName(args.constFirst());
     if (page ? !m_markup->OpenPage(args.constFirst())
              : !args.isEmpty() && !OpenAtStart(args.constFirst(), &failure)) {
@@ -111,7 +111,7 @@ bool CMapApp::InitInstance(const QStringList& args, QString* error) {
         if (error)
             *error = page ? QStringLiteral("cannot open page %1").arg(args.constFirst())
                           : QStringLiteral("cannot open %1: %2")
-                                .arg(args.constFirst(), QString::fromStdString(ze::ReadFailureText(
+                                .arg(args.constFirst(), QString::fromStdString(ze::StatusText(
                                                             failure, ze::TextLanguage::kEnglish)));
         m_markup.reset();
         m_doc.SetPane(nullptr);
@@ -203,9 +203,9 @@ bool CMapApp::IsOpen(const QString& path) const {
     return !a.isEmpty() && SamePath(a, QFileInfo(current).canonicalFilePath());
 }
 
-bool CMapApp::OpenDocumentFile(const QString& path, ze::ReadFailure* failure) {
+bool CMapApp::OpenDocumentFile(const QString& path, ze::Status* failure) {
     if (path.isEmpty()) {
-        if (failure) *failure = ze::ReadFailure{ze::ReadError::kFileMissing};
+        if (failure) *failure = ze::StatusCode::kMissing;
         return false;
     }
     m_loader->Cancel();
@@ -224,7 +224,7 @@ bool CMapApp::OpenDocumentFile(const QString& path, ze::ReadFailure* failure) {
     return opened;
 }
 
-void CMapApp::ShowOpenFailure(const QString& path, const ze::ReadFailure& failure) {
+void CMapApp::ShowOpenFailure(const QString& path, const ze::Status& failure) {
     Prompts().ShowMessage(m_frame.get(), QStringLiteral("Zer Evizi SEKKA"),
                           OpenFailureMessage(path, failure));
 }
@@ -234,7 +234,7 @@ void CMapApp::BeginOpen(const QString& path, std::function<void(bool)> done) {
     const QString absolute = path.isEmpty() ? QString() : PathToOpen(path);
     const int type = PictureTypeFromPath(absolute.toStdString());
     if (absolute.isEmpty() || type < 0) {
-        if (!absolute.isEmpty()) ShowOpenFailure(absolute, {ze::ReadError::kUnknownType});
+        if (!absolute.isEmpty()) ShowOpenFailure(absolute, ze::UnknownPictureType());
         if (done) done(false);
         return;
     }
@@ -267,7 +267,7 @@ void CMapApp::BeginOpen(const QString& path, std::function<void(bool)> done) {
         finished);
 }
 
-bool CMapApp::OpenAtStart(const QString& path, ze::ReadFailure* failure) {
+bool CMapApp::OpenAtStart(const QString& path, ze::Status* failure) {
     const QString absolute = path.isEmpty() ? QString() : PathToOpen(path);
     const int type = PictureTypeFromPath(absolute.toStdString());
     bool final = false;

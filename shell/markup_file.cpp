@@ -98,17 +98,17 @@ void CMarkupFile::MarkupReplaced() {
 bool CMarkupFile::AdoptPicture(const QString& path, QString* why) {
     const int type = PictureTypeFromPath(path.toStdString());
     const QFileInfo info(path);
-    ze::ReadFailure failure;
+    ze::Status failure;
     std::unique_ptr<CImage> image;
     if (type < 0) {
-        failure.error = ze::ReadError::kUnknownType;
+        failure = ze::UnknownPictureType();
     } else if (info.exists() && !info.isFile() && !info.isDir()) {
-        failure.error = ze::ReadError::kNotRegular;  // a FIFO would hold the window
+        failure = ze::StatusCode::kNotRegular;  // a FIFO would hold the window
     } else {
         image = LoadPicture(path.toStdString(), type, &failure, GetFullColourSetting());
     }
     if (!image) {
-        *why = QString::fromStdString(ze::ReadFailureText(failure, ze::TextLanguage::kJapanese));
+        *why = QString::fromStdString(ze::StatusText(failure, ze::TextLanguage::kJapanese));
         return false;
     }
     m_app.CancelOpen();  // a picture still being read must not replace this one

@@ -113,7 +113,7 @@ TEST(SaveFormats, AWebpCutShortIsCutOff) {
             const std::string kept = whole.substr(0, whole.size() - cut);
             testutil::WriteFile(dir.File("cut.webp"), kept);
             CImage back(dir.File("cut.webp"), kImageWebp);
-            EXPECT_EQ(ze::ReadFailureText(back.GetReadFailure(), ze::TextLanguage::kEnglish),
+            EXPECT_EQ(ze::StatusText(back.GetReadFailure(), ze::TextLanguage::kEnglish),
                       "the file is cut off at byte " + std::to_string(kept.size()))
                 << lossless << " " << cut;
         }
