@@ -48,8 +48,12 @@ int CImageImpl::Write(const std::string&) {
     return 0;
 }
 
-int CImageImpl::FailEncode(ze::EncodeError error, int type, int64_t value, int64_t limit) const {
-    encodeFailure = {error, type, GetWidth(), GetHeight(), value, limit};
+int CImageImpl::FailEncode(ze::StatusCode code, int type, int64_t value, int64_t limit) const {
+    encodeFailure = ze::PictureStatus(code, type);
+    encodeFailure.width = GetWidth();
+    encodeFailure.height = GetHeight();
+    encodeFailure.value = value;
+    encodeFailure.limit = limit;
     return 0;
 }
 

@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "image/encode_error.h"
 #include "image/pixel_store.h"
 #include "image/read_error.h"
 #include "image/row_sink.h"
@@ -74,12 +73,12 @@ public:
     // such choices.
     ze::SaveOptions saveOptions;
     // Why the last Write failed (kOk after a success); with kEncode,
-    // encodeFailure says what the encoder could not do.
+    // encodeFailure says what the encoder could not do, when it says.
     ze::Status writeError = ze::StatusCode::kOk;
     // Written by the (const) encoders, so mutable.
-    mutable ze::EncodeFailure encodeFailure;
+    mutable ze::Status encodeFailure;
     // For the writers: records why the encoder gives no file, answers 0.
-    int FailEncode(ze::EncodeError error, int type, int64_t value = 0, int64_t limit = 0) const;
+    int FailEncode(ze::StatusCode code, int type, int64_t value = 0, int64_t limit = 0) const;
     // The bounds of Read, and of Create.
     ze::ReadLimits readLimits;
     // Read gives colour JPEGs their own colours at depth 24 rather than

@@ -12,7 +12,7 @@ Status PictureStatus(StatusCode code, int type) {
     return status;
 }
 
-Status UnknownPictureType() {
+Status UnknownPictureType(StatusCode code) {
     // "gif, jpg, jpeg, png, bmp, webp, avif": every extension of the table.
     static const std::string extensions = [] {
         std::string list;
@@ -22,7 +22,7 @@ Status UnknownPictureType() {
         }
         return list;
     }();
-    Status status = StatusCode::kUnknownType;
+    Status status = code;
     status.name = extensions.c_str();
     return status;
 }

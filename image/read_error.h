@@ -32,8 +32,8 @@ struct ReadLimits {
 // The status of a failed read of a picture of image type `type`, the
 // format's name kept for the words that name it.
 Status PictureStatus(StatusCode code, int type);
-// The status for a name whose extension is no picture type the editor opens;
-// its words list the extensions that are.
-Status UnknownPictureType();
+// The status for a name whose extension is no picture type the editor opens
+// (or saves: `code` kNotSavable); its words list the extensions that are.
+Status UnknownPictureType(StatusCode code = StatusCode::kUnknownType);
 
 }  // namespace ze

@@ -20,6 +20,9 @@ struct StatusWords {
     const char* plainJapanese = nullptr;
 };
 
+constexpr const char* kSendFailed = "ZURI Zezez SEKKA へ転送できませんでした。";
+constexpr const char* kSendUnanswered = "ZURI Zezez SEKKA への転送に応答がありませんでした。";
+
 // One row a code, in the order of the enumeration.
 constexpr StatusWords kWords[] = {
     {StatusCode::kOk, "no error", "エラーはありません。"},
@@ -41,10 +44,14 @@ constexpr StatusWords kWords[] = {
     {StatusCode::kCannotReserve, "no safe way to write in place here",
      "この場所では安全に上書きできません。"},
     {StatusCode::kEncode, "the picture cannot be written in this format",
-     "この形式では画像を書き出せません。"},
+     "{name} 形式に書き出せませんでした。", nullptr, "この形式では画像を書き出せません。"},
     {StatusCode::kReadFailed, "read error", "読み込みエラーです。"},
     {StatusCode::kWriteFailed, "write error", "書き込みエラーです。"},
     {StatusCode::kDamaged, "cut off or damaged", "途中で切れているか壊れています。"},
+    {StatusCode::kLockDenied, "cannot make the lock: permission denied",
+     "ロックを作れません: 許可がありません。"},
+    {StatusCode::kLockFailed, "cannot take the lock", "ロックを取れません。"},
+    {StatusCode::kLockInUse, "the lock is in use", "ロックが使われています。"},
     {StatusCode::kPageTooLarge, "the page is larger than 64 MB", "ページが 64 MB より大きいです。"},
     {StatusCode::kRefusedEncoding,
      "the page declares an encoding that browsers show nothing of "
@@ -60,6 +67,14 @@ constexpr StatusWords kWords[] = {
      "マークアップの <map> の前に <img> タグがありません。"},
     {StatusCode::kNoMapElement, "the markup has no complete <map> ... </map>",
      "マークアップに完全な <map> ... </map> がありません。"},
+    {StatusCode::kOursChanged, "another program changed the image tag or map in the page",
+     "ページの画像のタグかマップがほかのプログラムに書き換えられています。"},
+    {StatusCode::kMapNotFound, "the page has no image with this src that names this map",
+     "ページにこの画像とマップがありません。"},
+    {StatusCode::kMapSeveral, "the page has this image and map more than once",
+     "ページにこの画像とマップが複数あります。"},
+    {StatusCode::kUnknownOrigin, "not known to be the image and map that were read",
+     "ページの画像とマップが読んだ時のままかどうか分かりません。"},
     {StatusCode::kIsFolder, "is a folder", "フォルダです。"},
     {StatusCode::kUnknownType, "not a picture type the editor opens ({name})",
      "開ける画像の種類ではありません ({name})。"},
@@ -120,6 +135,43 @@ constexpr StatusWords kWords[] = {
      "ファイルが壊れています。"},
     {StatusCode::kNoPicture, "the file holds no picture", "ファイルに画像がありません。"},
     {StatusCode::kOutOfMemory, "not enough memory", "メモリが足りません。"},
+    {StatusCode::kNoPixels, "the picture holds no pixels", "画像に画素がありません。"},
+    {StatusCode::kSideTooLong, "{name} holds at most {limit} pixels a side (the picture is {size})",
+     "{name} の幅と高さは {limit} ピクセルまでです (この画像は {size})。"},
+    {StatusCode::kDepthNotWritten, "the {name} writer does not take {value}-bit pictures",
+     "{value} ビットの画像は {name} に書けません。"},
+    {StatusCode::kEncodeMemory, "out of memory while encoding",
+     "書き出しのためのメモリが足りません。"},
+    {StatusCode::kNoLibrary, "the {name} library cannot be loaded",
+     "{name} のライブラリを読み込めません。"},
+    {StatusCode::kEncoderFailed, "the {name} encoder failed",
+     "{name} のエンコーダーが失敗しました。"},
+    {StatusCode::kQuantize, "the colours could not be reduced to 256",
+     "色を 256 色に減らせませんでした。"},
+    {StatusCode::kNoFileName, "no file name", "ファイル名がありません。"},
+    {StatusCode::kNotSavable, "the extension must be one of {name}",
+     "拡張子は {name} のどれかにしてください。"},
+    {StatusCode::kNothingOpen, "no picture is open", "画像が開かれていません。"},
+    // The window tells only whether the receiver was silent or the transfer
+    // failed; the command-line tool says how.
+    {StatusCode::kNoSibling, "no window title contains \"ZURI Zezez SEKKA\"",
+     "ZURI Zezez SEKKA のウィンドウがありません。"},
+    {StatusCode::kTextTooLarge, "the text is too large to send", kSendFailed},
+    {StatusCode::kTooLargeForX, "the text is too large for one X request", kSendFailed},
+    {StatusCode::kNoDisplay, "cannot open the X display", kSendFailed},
+    {StatusCode::kNoAtoms, "cannot intern X atoms", kSendFailed},
+    {StatusCode::kCannotStart, "cannot start the transfer", kSendFailed},
+    {StatusCode::kReceiverVanished, "the receiving window vanished before the data reached it",
+     kSendFailed},
+    {StatusCode::kReceiverClosed, "the receiving window closed without taking the data",
+     kSendFailed},
+    {StatusCode::kReceiverSilent, "the receiver did not take the data within {limit} seconds",
+     kSendUnanswered},
+    {StatusCode::kServerSilent, "the X server did not answer within {limit} seconds",
+     kSendUnanswered},
+    {StatusCode::kConnectionBroken, "the X connection failed while waiting for the receiver",
+     kSendFailed},
+    {StatusCode::kConnectionFailed, "the X connection failed during the transfer", kSendFailed},
 };
 static_assert(std::size(kWords) == size_t(StatusCode::kLast) + 1, "one row a code");
 

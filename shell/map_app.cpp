@@ -403,15 +403,6 @@ void CMapApp::RecentChanged() {
     if (m_frame) m_frame->SetRecentFiles(m_recent.Paths());
 }
 
-namespace {
-// The reason for a failed write, on a line of its own below the message;
-// empty where the encoder's own words say it.
-QString WriteFailureReason(const ze::Status& error) {
-    if (error.ok() || error == ze::StatusCode::kEncode) return {};
-    return WindowText(error);
-}
-}  // namespace
-
 void CMapApp::OnUpdateFileSaveAs() {
     if (!m_frame) return;
     if (QAction* saveAs = m_frame->Action(cmd::kFileSaveAs))
@@ -426,29 +417,25 @@ bool CMapApp::WritePicture(const QString& path, const ze::SaveOptions& options) 
     const ze::MessageHandler outer = ze::SetMessageHandler(
         [&said](const std::string& text) { said << QString::fromStdString(text); });
     WaitForReducedColours();
-    SaveStatus status;
+    ze::Status status;
     {
         WaitCursor wait;
         status = m_doc.SavePicture(path.toStdString(), options);
     }
     ze::SetMessageHandler(outer);
-    if (status == SaveStatus::kSaved) {
+    if (status.ok()) {
         for (const QString& text : said) ze::ReportMessage(text.toStdString());
         return true;
     }
 
     const QString file = QDir::toNativeSeparators(path);
     QString text;
-    if (status == SaveStatus::kBadType) {
-        text = QString::fromUtf8("%1 には保存できません。拡張子は %2 のどれかにしてください。")
-                   .arg(file, PictureExtensionList());
-    } else if (status == SaveStatus::kWriteFailed) {
+    if (status == ze::StatusCode::kNotSavable) {
+        text = QString::fromUtf8("%1 には保存できません。").arg(file) + WindowText(status);
+    } else if (status != ze::StatusCode::kNoFileName && status != ze::StatusCode::kNothingOpen) {
         // The reason in Japanese; the library's own English words stay out.
-        text = QString::fromUtf8("画像を %1 に保存できませんでした。").arg(file);
-        QString reason = WriteFailureReason(m_doc.GetWriteError());
-        if (reason.isEmpty())
-            reason = EncodeFailureReason(m_doc, PictureTypeFromPath(path.toStdString()));
-        if (!reason.isEmpty()) text += QLatin1Char('\n') + reason;
+        text = QString::fromUtf8("画像を %1 に保存できませんでした。\n").arg(file) +
+               WindowText(status);
     } else {
         return false;  // a cancelled dialog, or no picture: nothing to say
     }

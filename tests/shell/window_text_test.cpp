@@ -14,7 +14,7 @@
 
 #include "app_folder.h"
 #include "document/page_file.h"
-#include "image/encode_error.h"
+#include "image/read_error.h"
 #include "io/messages.h"
 #include "markup/check_messages.h"
 #include "markup/check_rules.h"
@@ -91,11 +91,6 @@ private slots:
                 failure.value = 2, failure.limit = 1;
                 Expect(Q(ze::StatusText(failure, ze::TextLanguage::kJapanese)),
                        QStringLiteral("read %1/%2").arg(type).arg(e));
-            }
-            for (int e = 1; e <= int(ze::EncodeError::kQuantize); ++e) {
-                ze::EncodeFailure failure{ze::EncodeError(e), type, 4, 3, 2, 1};
-                Expect(Q(ze::EncodeFailureText(failure, ze::TextLanguage::kJapanese)),
-                       QStringLiteral("encode %1/%2").arg(type).arg(e));
             }
         }
         for (const CheckRuleInfo& rule : AllCheckRules()) {
