@@ -112,7 +112,8 @@ bool ConvertRowByRow(const std::string& in, int inType, const std::string& out, 
             image.Load(in, inType);
             // A damaged file is left to the whole-picture path and its
             // reasons.
-            return rows.Whole() && image.GetReadFailure().ok() && std::fseek(file, 0, SEEK_END) == 0;
+            return rows.Whole() && image.GetReadFailure().ok() &&
+                   std::fseek(file, 0, SEEK_END) == 0;
         },
         bytes);
     return written == ze::StatusCode::kOk;
