@@ -37,7 +37,7 @@ void CMapDoc::SetPathName(const std::string& path) {
     if (m_onPathSet) m_onPathSet(path);
 }
 
-std::unique_ptr<CImage> LoadPicture(const std::string& path, int type, ze::ReadFailure* failure,
+std::unique_ptr<CImage> LoadPicture(const std::string& path, int type, ze::Status* failure,
                                     bool fullColour) {
     auto image = std::make_unique<CImage>();
     image->fullColour = fullColour;
@@ -48,10 +48,10 @@ std::unique_ptr<CImage> LoadPicture(const std::string& path, int type, ze::ReadF
 }
 
 bool CMapDoc::OnOpenDocument(const std::string& path, const MarkupSettings& settings,
-                             ze::ReadFailure* failure) {
+                             ze::Status* failure) {
     const int type = PictureTypeFromPath(path);
     if (type < 0) {
-        if (failure) *failure = ze::ReadFailure{ze::ReadError::kUnknownType};
+        if (failure) *failure = ze::UnknownPictureType();
         return false;
     }
     // The current picture stays until the new one has loaded.
@@ -75,13 +75,11 @@ bool ReadAgainForSave(int sourceType, bool fullColour, int targetType) {
     return sourceType == kImageJpeg && !fullColour && targetType != kImageJpeg;
 }
 
-SaveStatus CMapDoc::SavePicture(const std::string& path, const ze::SaveOptions& options) {
-    m_writeError = ze::StatusCode::kOk;
-    m_encodeFailure = {};
-    if (path.empty()) return SaveStatus::kNoName;
+ze::Status CMapDoc::SavePicture(const std::string& path, const ze::SaveOptions& options) {
+    if (path.empty()) return ze::StatusCode::kNoFileName;
     const int type = PictureTypeFromPath(path);
-    if (type < 0) return SaveStatus::kBadType;
-    if (!m_pImage) return SaveStatus::kNoPicture;
+    if (type < 0) return ze::UnknownPictureType(ze::StatusCode::kNotSavable);
+    if (!m_pImage) return ze::StatusCode::kNothingOpen;
     CImage* source = m_pImage.get();
     // The file's own colours, when it still holds a picture of the size
     // shown; else the colours held.
@@ -93,8 +91,6 @@ SaveStatus CMapDoc::SavePicture(const std::string& path, const ze::SaveOptions& 
             full->GetHeight() == m_pImage->GetHeight())
             source = full.get();
     }
-    if (source->Save(path, type, options) != 0) return SaveStatus::kSaved;
-    m_writeError = source->GetWriteError();
-    m_encodeFailure = source->GetEncodeFailure();
-    return SaveStatus::kWriteFailed;
+    if (source->Save(path, type, options) != 0) return ze::StatusCode::kOk;
+    return source->GetWriteError();
 }

@@ -11,15 +11,6 @@
 #include "markup/area_markup.h"
 #include "markup/markup_pane.h"
 
-// How a write of the picture ended.
-enum class SaveStatus {
-    kSaved,
-    kNoName,      // empty name (a cancelled dialog): nothing to say
-    kBadType,     // the extension is not one the picture can be written as
-    kNoPicture,   // nothing loaded
-    kWriteFailed  // the writer failed; the file that was there is untouched
-};
-
 class CMapDoc {
 public:
     CMapDoc() = default;
@@ -32,7 +23,7 @@ public:
     // load; then nothing has changed, and `failure` (may be null) says why.
     // `settings` shape the skeleton.
     bool OnOpenDocument(const std::string& path, const MarkupSettings& settings,
-                        ze::ReadFailure* failure = nullptr);
+                        ze::Status* failure = nullptr);
     // The second half of an open, for a picture loaded elsewhere (by
     // LoadPicture, possibly on another thread): takes `image` as the
     // picture of `path`, sets path and title and writes the skeleton.
@@ -43,11 +34,10 @@ public:
     // "out.PNG" is PNG, "out.jpeg" JPEG), encoded as `options` say. A
     // picture held in 128 colours is written into another format from its
     // file's own colours, read again for the write. The path and title stay
-    // as they are.
-    SaveStatus SavePicture(const std::string& path, const ze::SaveOptions& options = {});
-    // Why the last SavePicture gave kWriteFailed.
-    ze::Status GetWriteError() const { return m_writeError; }
-    const ze::EncodeFailure& GetEncodeFailure() const { return m_encodeFailure; }
+    // as they are. kNoFileName for an empty name (a cancelled dialog),
+    // kNotSavable, kNothingOpen, or why the writer failed (the file that was
+    // there is untouched then).
+    ze::Status SavePicture(const std::string& path, const ze::SaveOptions& options = {});
 
     // The pane the skeleton is written to (not owned; may be null).
     void SetPane(MarkupPane* pane) { m_pPane = pane; }
@@ -72,8 +62,6 @@ private:
     std::function<void(const std::string&)> m_onPathSet;
     std::string m_strPathName;
     std::string m_strTitle;
-    ze::Status m_writeError = ze::StatusCode::kOk;
-    ze::EncodeFailure m_encodeFailure;
 };
 
 // Whether a picture of `sourceType` read without `fullColour` holds fewer
@@ -87,7 +75,7 @@ bool ReadAgainForSave(int sourceType, bool fullColour, int targetType);
 // then `failure` (may be null) says why. Touches no document or setting, so
 // it may run on any thread.
 std::unique_ptr<CImage> LoadPicture(const std::string& path, int type,
-                                    ze::ReadFailure* failure = nullptr, bool fullColour = false);
+                                    ze::Status* failure = nullptr, bool fullColour = false);
 
 // The skeleton's image line: <img src="SOURCE" width=W height=H alt=""
 // usemap="#map_NAME"> and CR LF (the areas carry the names, so the image's

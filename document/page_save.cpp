@@ -85,7 +85,7 @@ PageSavePlan PlanPageSave(std::string_view bytes, const HtmlPage& page,
     plan.index = candidates.front();
     if (!snapshot.known) {
         plan.status =
-            candidates.size() == 1 ? PageSaveStatus::kUnknownOrigin : PageSaveStatus::kSeveral;
+            candidates.size() == 1 ? ze::StatusCode::kUnknownOrigin : ze::StatusCode::kMapSeveral;
         return plan;
     }
     // Of several alike, the one that still reads exactly as ours.
@@ -94,12 +94,12 @@ PageSavePlan PlanPageSave(std::string_view bytes, const HtmlPage& page,
         if (SameBytes(bytes, page.maps[i], snapshot)) exact.push_back(i);
     if (exact.size() == 1) {
         plan.index = exact.front();
-        plan.status = PageSaveStatus::kReady;
+        plan.status = ze::StatusCode::kOk;
     } else if (candidates.size() > 1) {
         if (!exact.empty()) plan.index = exact.front();
-        plan.status = PageSaveStatus::kSeveral;
+        plan.status = ze::StatusCode::kMapSeveral;
     } else {
-        plan.status = PageSaveStatus::kOursChanged;
+        plan.status = ze::StatusCode::kOursChanged;
     }
     return plan;
 }

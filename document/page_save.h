@@ -40,16 +40,10 @@ PageSnapshot TakePageSnapshot(std::string_view bytes, const HtmlPage& page, size
 PageSnapshot SnapshotAfterMerge(std::string_view bytes, const HtmlPage& page, size_t index,
                                 std::string_view merged);
 
-enum class PageSaveStatus {
-    kReady,         // our image and map are as remembered: merge into `index`
-    kOursChanged,   // found once, but another program changed our tag or map
-    kNotFound,      // no image with our src that names our map
-    kSeveral,       // more than one such image, none told apart by its bytes
-    kUnknownOrigin  // nothing remembered: found once, but not known to be ours
-};
-
 struct PageSavePlan {
-    PageSaveStatus status = PageSaveStatus::kNotFound;
+    // kOk when our image and map are as remembered (merge into `index`),
+    // else kOursChanged, kMapNotFound, kMapSeveral or kUnknownOrigin.
+    ze::Status status = ze::StatusCode::kMapNotFound;
     size_t index = 0;  // the entry to merge into; the first candidate with kSeveral
 };
 

@@ -33,28 +33,26 @@ bool MayBeginWithFileType(const std::vector<uint8_t>& bytes) {
     return true;
 }
 
-ze::ReadError ErrorOf(avifResult result, const std::vector<uint8_t>& bytes,
-                      ze::ReadVariant* variant) {
+ze::StatusCode ErrorOf(avifResult result, const std::vector<uint8_t>& bytes) {
     switch (result) {
         case AVIF_RESULT_OUT_OF_MEMORY:
-            return ze::ReadError::kOutOfMemory;
+            return ze::StatusCode::kOutOfMemory;
         case AVIF_RESULT_TRUNCATED_DATA:
-            return ze::ReadError::kTruncated;
+            return ze::StatusCode::kCutOff;
         case AVIF_RESULT_INVALID_FTYP:
-            return BeginsWithFileType(bytes) ? ze::ReadError::kUnsupported
-                                             : ze::ReadError::kNotThisType;
+            return BeginsWithFileType(bytes) ? ze::StatusCode::kAvifFeature
+                                             : ze::StatusCode::kNotThisType;
         case AVIF_RESULT_NO_CONTENT:
         case AVIF_RESULT_NO_AV1_ITEMS_FOUND:
         case AVIF_RESULT_NO_IMAGES_REMAINING:
-            return ze::ReadError::kNoImage;
+            return ze::StatusCode::kNoPicture;
         case AVIF_RESULT_UNSUPPORTED_DEPTH:
         case AVIF_RESULT_NOT_IMPLEMENTED:
         case AVIF_RESULT_NO_CODEC_AVAILABLE:
-            *variant = ze::ReadVariant::kAvifFeature;
-            return ze::ReadError::kUnsupported;
+            return ze::StatusCode::kAvifFeature;
         default:
-            return BeginsWithFileType(bytes) ? ze::ReadError::kCorrupt
-                                             : ze::ReadError::kNotThisType;
+            return BeginsWithFileType(bytes) ? ze::StatusCode::kCorrupt
+                                             : ze::StatusCode::kNotThisType;
     }
 }
 
@@ -75,9 +73,9 @@ bool DeclaredTooLarge(const char* note, int64_t* width, int64_t* height) {
 constexpr uint64_t kTileDecoderBytes = uint64_t{512} << 10;
 
 int FailResult(CImageImpl& picture, avifResult result, const std::vector<uint8_t>& bytes) {
-    ze::ReadFailure& f = picture.readFailure;
+    ze::Status& f = picture.readFailure;
     if (result == AVIF_RESULT_TRUNCATED_DATA) f.offset = static_cast<int64_t>(bytes.size());
-    return picture.FailRead(ErrorOf(result, bytes, &f.variant), f.offset);
+    return picture.FailRead(ErrorOf(result, bytes), f.offset);
 }
 
 // The decoder's frames (the one being decoded and one it refers to), in
@@ -126,19 +124,21 @@ int ParseAvif(CImageImpl& picture, const ze::AvifLibrary& avif, avifDecoder* dec
         return FailResult(picture, result, bytes);
     }
     const avifImage* image = decoder->image;
-    if (image->width == 0 || image->height == 0) return picture.FailRead(ze::ReadError::kNoImage);
+    if (image->width == 0 || image->height == 0)
+        return picture.FailRead(ze::StatusCode::kNoPicture);
     if (int64_t{image->width} * image->height > picture.readLimits.maxPixels)
         return picture.FailTooLarge(image->width, image->height);
     // A grid is decoded tile by tile, each tile by a decoder of its own that
     // stays open until the picture is whole (a tile referred to again is
     // decoded again): their state counts beside the frames.
     const uint64_t tiles = AvifGridTiles(bytes.data(), bytes.size());
-    if (tiles > 0) picture.readFailure.variant = ze::ReadVariant::kAvifGrid;
-    if (!ze::AdmitDecoderMemory(picture, image->width, image->height,
-                                DecoderBytesPerPixel(*decoder), tiles * kTileDecoderBytes))
-        return 0;
-    picture.readFailure.variant = ze::ReadVariant::kNone;
-    return 1;
+    const ze::StatusCode refusal =
+        tiles > 0 ? ze::StatusCode::kDecodeMemoryGrid : ze::StatusCode::kDecodeMemory;
+    return ze::AdmitDecoderMemory(picture, image->width, image->height,
+                                  DecoderBytesPerPixel(*decoder), tiles * kTileDecoderBytes,
+                                  refusal)
+               ? 1
+               : 0;
 }
 
 // The decoded frame's colours into the picture's rows, made for its size;
@@ -164,7 +164,7 @@ int ConvertToRows(CImageImpl& picture, const ze::AvifLibrary& avif, const avifIm
     }
     if (avif.imageYUVToRGB(image, &rgb) != AVIF_RESULT_OK) {
         picture.Create(0, 0, 24, 2);
-        return picture.FailRead(ze::ReadError::kCorrupt);
+        return picture.FailRead(ze::StatusCode::kCorrupt);
     }
     if (bgra.empty()) {
         ze::FlipRows(picture);
@@ -189,11 +189,10 @@ int CAvifImpl::ReadStream(std::FILE* file) {
 
     const ze::AvifLibrary* avif = ze::Avif();
     if (!avif) {
-        readFailure.variant = ze::ReadVariant::kAvifFeature;
-        return FailRead(ze::ReadError::kUnsupported);
+        return FailRead(ze::StatusCode::kAvifFeature);
     }
     std::unique_ptr<avifDecoder, DecoderFree> decoder(avif->decoderCreate(), DecoderFree{avif});
-    if (!decoder) return FailRead(ze::ReadError::kOutOfMemory);
+    if (!decoder) return FailRead(ze::StatusCode::kOutOfMemory);
     if (!ParseAvif(*this, *avif, decoder.get(), bytes)) return 0;
     if (readSizeOnly)
         return CreateForRead(static_cast<int>(decoder->image->width),

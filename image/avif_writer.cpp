@@ -42,7 +42,7 @@ int CAvifImpl::Write(const std::string& name) {
     const PixelStore& px = Pixels();
     if (!name.empty()) fileName = name;
     if (!px.imageBits || px.imageWidth <= 0 || px.imageHeight <= 0)
-        return FailEncode(ze::EncodeError::kNoPixels, kImageAvif);
+        return FailEncode(ze::StatusCode::kNoPixels, kImageAvif);
     writeError =
         ze::WriteFileSafely(fileName, [this](std::FILE* f) { return WriteStream(f) != 0; });
     return writeError == ze::StatusCode::kOk ? 1 : 0;
@@ -51,15 +51,15 @@ int CAvifImpl::Write(const std::string& name) {
 int CAvifImpl::WriteStream(std::FILE* file) const {
     const PixelStore& px = Pixels();
     if (!px.imageBits || px.imageWidth <= 0 || px.imageHeight <= 0)
-        return FailEncode(ze::EncodeError::kNoPixels, kImageAvif);
+        return FailEncode(ze::StatusCode::kNoPixels, kImageAvif);
     const ze::AvifLibrary* avif = ze::Avif();
-    if (!avif) return FailEncode(ze::EncodeError::kNoLibrary, kImageAvif);
+    if (!avif) return FailEncode(ze::StatusCode::kNoLibrary, kImageAvif);
     const bool lossless = saveOptions.lossless;
     std::unique_ptr<avifImage, ImageFree> image(
         avif->imageCreate(static_cast<uint32_t>(px.imageWidth),
                           static_cast<uint32_t>(px.imageHeight), 8, AVIF_PIXEL_FORMAT_YUV444),
         ImageFree{avif});
-    if (!image) return FailEncode(ze::EncodeError::kOutOfMemory, kImageAvif);
+    if (!image) return FailEncode(ze::StatusCode::kEncodeMemory, kImageAvif);
     image->yuvRange = AVIF_RANGE_FULL;
     if (lossless) image->matrixCoefficients = AVIF_MATRIX_COEFFICIENTS_IDENTITY;
 
@@ -71,7 +71,7 @@ int CAvifImpl::WriteStream(std::FILE* file) const {
     try {
         pixels.resize(stride * static_cast<size_t>(px.imageHeight));
     } catch (const std::bad_alloc&) {
-        return FailEncode(ze::EncodeError::kOutOfMemory, kImageAvif);
+        return FailEncode(ze::StatusCode::kEncodeMemory, kImageAvif);
     }
     for (int r = 0; r < px.imageHeight; ++r) {
         uint8_t* row = pixels.data() + stride * static_cast<size_t>(r);
@@ -87,12 +87,12 @@ int CAvifImpl::WriteStream(std::FILE* file) const {
     avifResult result = avif->imageRGBToYUV(image.get(), &rgb);
     std::vector<uint8_t>().swap(pixels);
     if (result != AVIF_RESULT_OK)
-        return FailEncode(result == AVIF_RESULT_OUT_OF_MEMORY ? ze::EncodeError::kOutOfMemory
-                                                              : ze::EncodeError::kLibrary,
+        return FailEncode(result == AVIF_RESULT_OUT_OF_MEMORY ? ze::StatusCode::kEncodeMemory
+                                                              : ze::StatusCode::kEncoderFailed,
                           kImageAvif);
 
     std::unique_ptr<avifEncoder, EncoderFree> encoder(avif->encoderCreate(), EncoderFree{avif});
-    if (!encoder) return FailEncode(ze::EncodeError::kOutOfMemory, kImageAvif);
+    if (!encoder) return FailEncode(ze::StatusCode::kEncodeMemory, kImageAvif);
     encoder->speed = kSpeed;
     encoder->maxThreads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     const int quantizer =
@@ -103,8 +103,8 @@ int CAvifImpl::WriteStream(std::FILE* file) const {
     result = avif->encoderWrite(encoder.get(), image.get(), &output);
     if (result != AVIF_RESULT_OK) {
         avif->rwDataFree(&output);
-        return FailEncode(result == AVIF_RESULT_OUT_OF_MEMORY ? ze::EncodeError::kOutOfMemory
-                                                              : ze::EncodeError::kLibrary,
+        return FailEncode(result == AVIF_RESULT_OUT_OF_MEMORY ? ze::StatusCode::kEncodeMemory
+                                                              : ze::StatusCode::kEncoderFailed,
                           kImageAvif);
     }
     const bool written = std::fwrite(output.data, 1, output.size, file) == output.size;

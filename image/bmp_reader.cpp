@@ -140,23 +140,23 @@ bool IsKnownHeaderSize(uint32_t size) {
     return size == 12 || size == 40 || size == 52 || size == 56 || size == 108 || size == 124;
 }
 
-using ze::ReadError;
-using ze::ReadFailure;
-using ze::ReadVariant;
+using ze::Status;
+using ze::StatusCode;
 
-ReadFailure Failed(ReadError error, int64_t offset = -1) {
-    ReadFailure f{error};
+Status Failed(StatusCode code, int64_t offset = -1) {
+    Status f = code;
     f.offset = offset;
     return f;
 }
 
-ReadFailure Unsupported(ReadVariant variant, int64_t value) {
-    ReadFailure f{ReadError::kUnsupported, variant};
+// A variant the reader does not read; `value` the number its words name.
+Status Unsupported(StatusCode variant, int64_t value) {
+    Status f = variant;
     f.value = value;
     return f;
 }
 
-// kNone when the headers describe a picture this reader takes.
+// kOk when the headers describe a picture this reader takes.
 // What the file header gives: where the information header starts and
 // where it says the pixels are (0: not said).
 struct Start {
@@ -174,18 +174,18 @@ struct Declared {
 
 // The fields of the information header (and the masks after a plain one)
 // into `out` and `declared`.
-ReadFailure ReadInfoHeader(Source& src, const Start& at, bool fileHeader, Layout& out,
-                           Declared& declared) {
-    const auto cut = [&src] { return Failed(ReadError::kTruncated, int64_t(src.Size())); };
+Status ReadInfoHeader(Source& src, const Start& at, bool fileHeader, Layout& out,
+                      Declared& declared) {
+    const auto cut = [&src] { return Failed(ze::StatusCode::kCutOff, int64_t(src.Size())); };
     uint8_t ih[124] = {};
     if (src.ReadAt(at.header, ih, 4) < 4) return cut();
     const uint32_t size = Get32(ih);
     if (!IsKnownHeaderSize(size)) {
         // Without "BM" and a header size of its own, the bytes are no BMP.
         // Other sizes from 16 to 64 are OS/2 2.x headers.
-        if (!fileHeader) return Failed(ReadError::kNotThisType);
-        if (size >= 16 && size <= 64) return Unsupported(ReadVariant::kOs2Bmp, size);
-        return Unsupported(ReadVariant::kBmpHeader, size);
+        if (!fileHeader) return Failed(ze::StatusCode::kNotThisType);
+        if (size >= 16 && size <= 64) return Unsupported(StatusCode::kOs2Bmp, size);
+        return Unsupported(StatusCode::kBmpHeader, size);
     }
     if (src.ReadAt(at.header, ih, size) < size) return cut();
     if (size == 12) {
@@ -194,7 +194,7 @@ ReadFailure ReadInfoHeader(Source& src, const Start& at, bool fileHeader, Layout
         out.depth = Get16(ih + 10);
         out.entrySize = 3;
         if (out.depth != 1 && out.depth != 4 && out.depth != 8 && out.depth != 24)
-            return Unsupported(ReadVariant::kBmpDepth, out.depth);
+            return Unsupported(StatusCode::kBmpDepth, out.depth);
     } else {
         declared.width = static_cast<int32_t>(Get32(ih + 4));
         declared.height = static_cast<int32_t>(Get32(ih + 8));
@@ -221,13 +221,13 @@ ReadFailure ReadInfoHeader(Source& src, const Start& at, bool fileHeader, Layout
 }
 
 // The picture's size and row order, bounded by maxPixels.
-ReadFailure TakeSize(int64_t width, int64_t height, int64_t maxPixels, Layout& out) {
+Status TakeSize(int64_t width, int64_t height, int64_t maxPixels, Layout& out) {
     if (width <= 0 || height == 0 || height < -int64_t{std::numeric_limits<int32_t>::max()})
-        return Failed(ReadError::kNoImage);
+        return Failed(ze::StatusCode::kNoPicture);
     out.topDown = height < 0;
     if (out.topDown) height = -height;
     if (width * height > maxPixels) {
-        ReadFailure f{ReadError::kTooLarge};
+        Status f = StatusCode::kTooManyPixels;
         f.width = width, f.height = height, f.limit = maxPixels;
         return f;
     }
@@ -238,10 +238,10 @@ ReadFailure TakeSize(int64_t width, int64_t height, int64_t maxPixels, Layout& o
 
 // Depth and compression as a pair this reader takes; the block's depth.
 // `compressionAt` is where the compression field stands in the file.
-ReadFailure TakeCoding(int64_t compressionAt, Layout& out) {
+Status TakeCoding(int64_t compressionAt, Layout& out) {
     const int d = out.depth;
     if (d != 1 && d != 4 && d != 8 && d != 16 && d != 24 && d != 32)
-        return Unsupported(ReadVariant::kBmpDepth, d);
+        return Unsupported(StatusCode::kBmpDepth, d);
     switch (out.compression) {
         case kRgb:
             if (d == 16) out.masks[0] = 0x7C00, out.masks[1] = 0x03E0, out.masks[2] = 0x001F;
@@ -251,18 +251,18 @@ ReadFailure TakeCoding(int64_t compressionAt, Layout& out) {
         case kRle4:
             // Run-length data is bottom-up only.
             if (d != (out.compression == kRle8 ? 8 : 4) || out.topDown)
-                return Failed(ReadError::kCorrupt, compressionAt);
+                return Failed(ze::StatusCode::kCorrupt, compressionAt);
             break;
         case kBitFields:
         case kAlphaBitFields:
-            if (d != 16 && d != 32) return Failed(ReadError::kCorrupt, compressionAt);
+            if (d != 16 && d != 32) return Failed(ze::StatusCode::kCorrupt, compressionAt);
             break;
         case 4:
-            return Unsupported(ReadVariant::kBmpJpeg, 4);
+            return Unsupported(StatusCode::kBmpJpeg, 4);
         case 5:
-            return Unsupported(ReadVariant::kBmpPng, 5);
+            return Unsupported(StatusCode::kBmpPng, 5);
         default:
-            return Unsupported(ReadVariant::kBmpCompression, out.compression);
+            return Unsupported(StatusCode::kBmpCompression, out.compression);
     }
     out.outDepth = d;
     if (d == 16) out.outDepth = 24;
@@ -290,20 +290,20 @@ void PlaceTable(uint64_t pos, uint32_t used, uint32_t pixelOffset, Layout& out) 
     out.tableEntries = static_cast<uint32_t>(kept);
 }
 
-ReadFailure ParseHeaders(Source& src, Layout& out, int64_t maxPixels) {
+Status ParseHeaders(Source& src, Layout& out, int64_t maxPixels) {
     uint8_t fh[14];
     const size_t got = src.ReadAt(0, fh, sizeof fh);
     // Data that does not start with "BM" is taken as an information header
     // without a file header; its pixels follow the colour table.
     const bool fileHeader = got >= 2 && Get16(fh) == 0x4D42;
     if (got < sizeof fh)
-        return (got < 2 || fileHeader) ? Failed(ReadError::kTruncated, int64_t(src.Size()))
-                                       : Failed(ReadError::kNotThisType);
+        return (got < 2 || fileHeader) ? Failed(ze::StatusCode::kCutOff, int64_t(src.Size()))
+                                       : Failed(ze::StatusCode::kNotThisType);
     const Start at{fileHeader ? 14u : 0u, fileHeader ? Get32(fh + 10) : 0};
     Declared declared;
-    if (ReadFailure f = ReadInfoHeader(src, at, fileHeader, out, declared)) return f;
-    if (ReadFailure f = TakeSize(declared.width, declared.height, maxPixels, out)) return f;
-    if (ReadFailure f = TakeCoding(static_cast<int64_t>(at.header) + 16, out)) return f;
+    if (Status f = ReadInfoHeader(src, at, fileHeader, out, declared); !f.ok()) return f;
+    if (Status f = TakeSize(declared.width, declared.height, maxPixels, out); !f.ok()) return f;
+    if (Status f = TakeCoding(static_cast<int64_t>(at.header) + 16, out); !f.ok()) return f;
     PlaceTable(declared.tableAt, declared.used, at.pixelOffset, out);
     return {};
 }
@@ -400,10 +400,10 @@ void DecodeRle(const std::vector<uint8_t>& data, const Layout& l, uint8_t* bits,
 
 // The pixels as a block; with `size`, the checks of the headers alone,
 // which leave the width and height there and give no block.
-dib::Block ReadBlock(Source& src, int64_t maxPixels, ReadFailure& failure, Layout* size = nullptr) {
+dib::Block ReadBlock(Source& src, int64_t maxPixels, Status& failure, Layout* size = nullptr) {
     Layout l;
-    if (ReadFailure f = ParseHeaders(src, l, maxPixels)) {
-        f.type = failure.type;
+    if (Status f = ParseHeaders(src, l, maxPixels); !f.ok()) {
+        f.name = failure.name;
         failure = f;
         return {};
     }
@@ -412,7 +412,7 @@ dib::Block ReadBlock(Source& src, int64_t maxPixels, ReadFailure& failure, Layou
     const uint64_t pixelBytes = uint64_t{rowBytes} * static_cast<uint64_t>(l.height);
     const uint64_t tableBytes = uint64_t{l.tableEntries} * 4;
     if (rowBytes == 0 || pixelBytes > std::numeric_limits<uint32_t>::max()) {
-        failure.error = ReadError::kTooLarge;
+        failure.code = ze::StatusCode::kTooManyPixels;
         failure.width = l.width, failure.height = l.height, failure.limit = maxPixels;
         return {};
     }
@@ -423,7 +423,7 @@ dib::Block ReadBlock(Source& src, int64_t maxPixels, ReadFailure& failure, Layou
     dib::Block block =
         dib::Block::Allocate(static_cast<size_t>(dib::kHeaderSize + tableBytes + pixelBytes));
     if (!block) {
-        failure.error = ReadError::kOutOfMemory;
+        failure.code = ze::StatusCode::kOutOfMemory;
         return block;
     }
 
@@ -513,7 +513,7 @@ int CBmpImpl::Read(const std::string& name) {
     int openError = 0;
     ze::FilePtr f = ze::OpenForReading(fileName, &openError);
     if (!f) {
-        readFailure = ze::ReadFailure{ze::ReadErrorFromErrno(openError)};
+        readFailure = ze::StatusFromErrno(openError, ze::Access::kRead);
         return 0;
     }
     BeginRead(kImageBmp);
@@ -521,7 +521,7 @@ int CBmpImpl::Read(const std::string& name) {
     if (readSizeOnly) {
         Layout size;
         ReadBlock(src, readLimits.maxPixels, readFailure, &size);
-        if (!readFailure) headerWidth = size.width, headerHeight = size.height;
+        if (readFailure.ok()) headerWidth = size.width, headerHeight = size.height;
         return 0;
     }
     return Adopt(*this, ReadBlock(src, readLimits.maxPixels, readFailure));

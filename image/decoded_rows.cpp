@@ -28,20 +28,20 @@ bool ReadWholeFile(CImageImpl& picture, std::FILE* file, std::vector<uint8_t>* b
             bytes->resize(have + got);
             if (have == 0 && !mayBeThisType(*bytes)) {
                 bytes->clear();
-                return picture.FailRead(ReadError::kNotThisType);
+                return picture.FailRead(ze::StatusCode::kNotThisType);
             }
             if (got < want) break;
         }
     } catch (const std::bad_alloc&) {
         bytes->clear();
-        return picture.FailRead(ReadError::kOutOfMemory);
+        return picture.FailRead(ze::StatusCode::kOutOfMemory);
     }
-    if (std::ferror(file)) return picture.FailRead(ReadError::kIo);
-    if (bytes->empty()) return picture.FailRead(ReadError::kTruncated, 0);
+    if (std::ferror(file)) return picture.FailRead(ze::StatusCode::kReadFailed);
+    if (bytes->empty()) return picture.FailRead(ze::StatusCode::kCutOff, 0);
     if (bytes->size() > maxBytes) {
         bytes->clear();
         picture.readFailure.limit = static_cast<int64_t>(maxBytes);
-        return picture.FailRead(ReadError::kFileTooLarge);
+        return picture.FailRead(ze::StatusCode::kFileOverLimit);
     }
     return true;
 }
@@ -53,22 +53,22 @@ bool AllocateBgra(CImageImpl& picture, std::vector<uint8_t>* bgra) {
         return true;
     } catch (const std::bad_alloc&) {
         picture.Create(0, 0, 24, 2);
-        return picture.FailRead(ReadError::kOutOfMemory);
+        return picture.FailRead(ze::StatusCode::kOutOfMemory);
     }
 }
 
 bool AdmitDecoderMemory(CImageImpl& picture, int64_t width, int64_t height, uint64_t bytesPerPixel,
-                        uint64_t fixedBytes) {
+                        uint64_t fixedBytes, StatusCode refusal) {
     constexpr uint64_t kMiB = uint64_t{1} << 20;
     const uint64_t need = static_cast<uint64_t>(width * height) * bytesPerPixel + fixedBytes;
     const uint64_t limit = picture.readLimits.decoderMemory;
     if (need <= limit) return true;
-    ReadFailure& f = picture.readFailure;
+    Status& f = picture.readFailure;
     f.width = width;
     f.height = height;
     f.value = static_cast<int64_t>((need + kMiB - 1) / kMiB);
     f.limit = static_cast<int64_t>(limit / kMiB);
-    picture.FailRead(ReadError::kTooMuchMemory);
+    picture.FailRead(refusal);
     return false;
 }
 
@@ -83,7 +83,7 @@ bool KeepBgraRows(CImageImpl& picture, const uint8_t* bgra, size_t stride) {
     }
     if (!opaque && !pixels.CreateAlpha()) {
         picture.Create(0, 0, 24, 2);
-        return picture.FailRead(ReadError::kOutOfMemory);
+        return picture.FailRead(ze::StatusCode::kOutOfMemory);
     }
     for (int r = 0; r < height; ++r) {
         const uint8_t* in = bgra + stride * static_cast<size_t>(r);

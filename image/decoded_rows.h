@@ -34,9 +34,9 @@ bool AllocateBgra(CImageImpl& picture, std::vector<uint8_t>* bgra);
 // False, with the failure recorded in `picture`, when decoding a picture of
 // `width` x `height` takes `bytesPerPixel` bytes a pixel of working memory
 // beyond its own pixels, and `fixedBytes` besides, more than
-// ReadLimits::decoderMemory.
+// ReadLimits::decoderMemory; `refusal` is the code recorded then.
 bool AdmitDecoderMemory(CImageImpl& picture, int64_t width, int64_t height, uint64_t bytesPerPixel,
-                        uint64_t fixedBytes = 0);
+                        uint64_t fixedBytes = 0, StatusCode refusal = StatusCode::kDecodeMemory);
 
 // Writes top-down rows of blue, green, red, alpha (`stride` bytes apart) into
 // a 24-bit picture of the same size: the colours as they are, and the alpha

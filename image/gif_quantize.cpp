@@ -23,8 +23,8 @@ struct ResultFree {
     void operator()(liq_result* p) const { Imagequant()->resultDestroy(p); }
 };
 
-EncodeError ErrorOf(liq_error error) {
-    return error == LIQ_OUT_OF_MEMORY ? EncodeError::kOutOfMemory : EncodeError::kQuantize;
+StatusCode ErrorOf(liq_error error) {
+    return error == LIQ_OUT_OF_MEMORY ? ze::StatusCode::kEncodeMemory : ze::StatusCode::kQuantize;
 }
 
 // The opaque entry nearest to colour c, other than `clear`.
@@ -66,9 +66,9 @@ void OneClearEntry(const std::vector<uint8_t>& rgba, QuantizedPicture* q) {
 
 }  // namespace
 
-EncodeError QuantizeForGif(const CRgbRows& rows, QuantizedPicture* out) {
+StatusCode QuantizeForGif(const CRgbRows& rows, QuantizedPicture* out) {
     const ImagequantLibrary* liq = Imagequant();
-    if (!liq) return EncodeError::kNoLibrary;
+    if (!liq) return StatusCode::kNoLibrary;
     const int width = rows.Width(), height = rows.Height();
     const size_t pixels = static_cast<size_t>(width) * static_cast<size_t>(height);
     std::vector<uint8_t> rgba;
@@ -76,18 +76,18 @@ EncodeError QuantizeForGif(const CRgbRows& rows, QuantizedPicture* out) {
         rgba.resize(pixels * 4);
         out->indices.resize(pixels);
     } catch (const std::bad_alloc&) {
-        return EncodeError::kOutOfMemory;
+        return ze::StatusCode::kEncodeMemory;
     }
     for (int r = 0; r < height; ++r)
         rows.GetRgba(height - 1 - r, rgba.data() + size_t{4} * static_cast<size_t>(width) * r);
 
     std::unique_ptr<liq_attr, AttrFree> attr(liq->attrCreate());
-    if (!attr) return EncodeError::kOutOfMemory;
+    if (!attr) return StatusCode::kEncodeMemory;
     // Clear pixels need an entry of their own: one is kept free for them.
     if (rows.HasAlpha()) liq->setMaxColors(attr.get(), 255);
     std::unique_ptr<liq_image, ImageFree> image(
         liq->imageCreateRgba(attr.get(), rgba.data(), width, height, 0));
-    if (!image) return EncodeError::kQuantize;
+    if (!image) return StatusCode::kQuantize;
     liq_result* made = nullptr;
     if (const liq_error error = liq->imageQuantize(image.get(), attr.get(), &made); error != LIQ_OK)
         return ErrorOf(error);
@@ -109,7 +109,7 @@ EncodeError QuantizeForGif(const CRgbRows& rows, QuantizedPicture* out) {
         if (c.a == 0 && out->transparentIndex < 0) out->transparentIndex = i;
     }
     if (rows.HasAlpha()) OneClearEntry(rgba, out);
-    return EncodeError::kNone;
+    return StatusCode::kOk;
 }
 
 }  // namespace ze

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "image/encode_error.h"
+#include "image/read_error.h"
 
 class CRgbRows;
 
@@ -22,7 +22,7 @@ struct QuantizedPicture {
     int transparentIndex = -1;  // the entry of alpha 0, or -1 when none
 };
 
-// kNone, or why no palette could be made (out of memory, the library failed).
-EncodeError QuantizeForGif(const CRgbRows& rows, QuantizedPicture* out);
+// kOk, or why no palette could be made (out of memory, the library failed).
+StatusCode QuantizeForGif(const CRgbRows& rows, QuantizedPicture* out);
 
 }  // namespace ze

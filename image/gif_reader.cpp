@@ -389,8 +389,8 @@ int CGifImpl::ReadStream(std::FILE* file) {
     if (got < sizeof header || std::memcmp(header, "GIF8", 4) != 0) {
         // A file that begins as a GIF and ends inside the header is cut off.
         if (got < sizeof header && std::memcmp(header, "GIF8", std::min<size_t>(got, 4)) == 0)
-            return FailRead(ze::ReadError::kTruncated, static_cast<int64_t>(got));
-        return FailRead(ze::ReadError::kNotThisType);
+            return FailRead(ze::StatusCode::kCutOff, static_cast<int64_t>(got));
+        return FailRead(ze::StatusCode::kNotThisType);
     }
 
     // A GIF: what the store held before goes.
@@ -405,11 +405,11 @@ int CGifImpl::ReadStream(std::FILE* file) {
     const auto noImage = [this, &src](int byte) {
         const auto at = static_cast<int64_t>(src.Position());
         if (byte < 0)
-            FailRead(ze::ReadError::kTruncated, at);
+            FailRead(ze::StatusCode::kCutOff, at);
         else if (byte == 0x3B)
-            FailRead(ze::ReadError::kNoImage);
+            FailRead(ze::StatusCode::kNoPicture);
         else
-            FailRead(ze::ReadError::kCorrupt, at - 1);
+            FailRead(ze::StatusCode::kCorrupt, at - 1);
         return 1;
     };
     int introducer;

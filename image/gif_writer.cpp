@@ -272,16 +272,16 @@ int CGifImpl::Write(const std::string& name) {
     const int depth = px.imageDepth;
     // Nothing to write, or a size that a GIF cannot hold.
     if (!px.imageBits || width <= 0 || height <= 0)
-        return FailEncode(ze::EncodeError::kNoPixels, kImageGif);
+        return FailEncode(ze::StatusCode::kNoPixels, kImageGif);
     if (width > kMaxSide || height > kMaxSide)
-        return FailEncode(ze::EncodeError::kTooLargeSide, kImageGif, 0, kMaxSide);
+        return FailEncode(ze::StatusCode::kSideTooLong, kImageGif, 0, kMaxSide);
     // Clear pixels that do not go by index need a palette made for them.
     if (depth > 8 || (px.HasAlpha() && px.HasTransparency())) {
         writeError = WriteQuantized();
     } else if (depth == 1 || depth == 2 || depth == 4 || depth == 8) {
         writeError = WriteIndexed();
     } else {
-        return FailEncode(ze::EncodeError::kDepth, kImageGif, depth);
+        return FailEncode(ze::StatusCode::kDepthNotWritten, kImageGif, depth);
     }
     switch (writeError.code) {
         case ze::StatusCode::kOk:
@@ -339,8 +339,8 @@ ze::Status CGifImpl::WriteIndexed() {
 
 ze::Status CGifImpl::WriteQuantized() {
     ze::QuantizedPicture quantized;
-    if (const ze::EncodeError error = ze::QuantizeForGif(CRgbRows(Pixels()), &quantized);
-        error != ze::EncodeError::kNone) {
+    if (const ze::StatusCode error = ze::QuantizeForGif(CRgbRows(Pixels()), &quantized);
+        error != ze::StatusCode::kOk) {
         FailEncode(error, kImageGif);
         return ze::StatusCode::kEncode;
     }

@@ -23,7 +23,7 @@ int CImage::Load(const std::string& name, int code) {
             // No codec, no picture: the pixels of the last one go too.
             m_pixels = PixelStore();
             m_pixels.Renew();
-            lastReadFailure.error = ze::ReadError::kUnknownType;
+            lastReadFailure = ze::UnknownPictureType();
             return 0;
         }
     }
@@ -33,23 +33,21 @@ int CImage::Load(const std::string& name, int code) {
     const int answer = impl->Read(imageName);
     lastReadFailure = impl->readFailure;
     // A reader that gave no picture without a reason of its own.
-    if (!lastReadFailure && !(rowSink && rowSink->Started()) &&
-        (GetWidth() <= 0 || GetHeight() <= 0)) {
-        lastReadFailure.error = ze::ReadError::kNoImage;
-        lastReadFailure.type = code;
-    }
+    if (lastReadFailure.ok() && !(rowSink && rowSink->Started()) &&
+        (GetWidth() <= 0 || GetHeight() <= 0))
+        lastReadFailure = ze::PictureStatus(ze::StatusCode::kNoPicture, code);
     return answer;
 }
 
 int CImage::Save(const std::string& name, int code, const ze::SaveOptions& options) {
     // A format that cannot be written, or a picture that its writer refuses.
     lastWriteError = ze::StatusCode::kEncode;
-    lastEncodeFailure = {};
     if (!impl) return 0;
     const int oldType = imageType;
     imageName = name;
     if (code == kImageUnknown) code = ImageTypeFromName(imageName);
     imageType = code;
+    lastWriteError = ze::PictureStatus(ze::StatusCode::kEncode, code);
     if (code != oldType) {
         // Another codec over the same pixels: the store stays as it is.
         std::unique_ptr<CImageImpl> old = std::move(impl);
@@ -68,8 +66,8 @@ int CImage::Save(const std::string& name, int code, const ze::SaveOptions& optio
             preparedCodec = MakeImageImpl(code, prepared, imageName);
             break;
         case ze::Prepared::kNoMemory:
-            lastEncodeFailure = {ze::EncodeError::kOutOfMemory, code, GetWidth(), GetHeight()};
-            return 0;  // kEncode: nothing was written
+            lastWriteError = ze::PictureStatus(ze::StatusCode::kEncodeMemory, code);
+            return 0;  // nothing was written
         case ze::Prepared::kAsItIs:
             break;
     }
@@ -80,10 +78,10 @@ int CImage::Save(const std::string& name, int code, const ze::SaveOptions& optio
     const int written = codec.Write(imageName);
     if (written != 0)
         lastWriteError = ze::StatusCode::kOk;
-    else if (codec.writeError != ze::StatusCode::kOk)
+    else if (codec.writeError != ze::StatusCode::kOk && codec.writeError != ze::StatusCode::kEncode)
         lastWriteError = codec.writeError;
-    if (written == 0 && lastWriteError == ze::StatusCode::kEncode)
-        lastEncodeFailure = codec.encodeFailure;
+    else if (!codec.encodeFailure.ok())
+        lastWriteError = codec.encodeFailure;
     return written;
 }
 

@@ -27,14 +27,12 @@ public:
     // Writes the picture as `code`, encoded as `options` say where the
     // format has choices.
     int Save(const std::string& name, int code, const ze::SaveOptions& options = {});
-    // Why the last Save failed; kNone after a successful one. With kEncode,
-    // GetEncodeFailure says what the encoder could not do (kNone when the
-    // type has no writer).
+    // Why the last Save failed, the write's or the encoder's reason; kOk
+    // after a successful one, kEncode when the type has no writer.
     ze::Status GetWriteError() const { return lastWriteError; }
-    const ze::EncodeFailure& GetEncodeFailure() const { return lastEncodeFailure; }
     // Why the last Load gave no picture (never kNone then), or why it stopped
     // short of the whole picture (the rows not read are index 0).
-    const ze::ReadFailure& GetReadFailure() const { return lastReadFailure; }
+    const ze::Status& GetReadFailure() const { return lastReadFailure; }
 
     virtual int GetRowBytes() const;
     virtual int GetWidth() const;
@@ -69,7 +67,6 @@ public:
     std::string imageName;
     std::unique_ptr<CImageImpl> impl;
     ze::Status lastWriteError = ze::StatusCode::kOk;
-    ze::EncodeFailure lastEncodeFailure;
     // The bounds of Load and Create; the defaults unless changed before.
     ze::ReadLimits readLimits;
     // Load reads colour JPEGs as 24-bit pictures instead of 128 colours.
@@ -77,7 +74,7 @@ public:
     // Where Load hands the rows when the reader can stream them (see
     // CImageImpl::rowSink); the picture then has no pixels.
     ze::RowSink* rowSink = nullptr;
-    ze::ReadFailure lastReadFailure;
+    ze::Status lastReadFailure;
 
 private:
     PixelStore m_pixels;

@@ -8,12 +8,11 @@ void CImageImpl::Create(int width, int height, int depth, int type) {
 }
 
 void CImageImpl::BeginRead(int type) {
-    readFailure = {};
-    readFailure.type = type;
+    readFailure = ze::PictureStatus(ze::StatusCode::kOk, type);
 }
 
-int CImageImpl::FailRead(ze::ReadError error, int64_t offset) {
-    readFailure.error = error;
+int CImageImpl::FailRead(ze::StatusCode code, int64_t offset) {
+    readFailure.code = code;
     readFailure.offset = offset;
     return 0;
 }
@@ -22,12 +21,12 @@ int CImageImpl::FailTooLarge(int64_t width, int64_t height) {
     readFailure.width = width;
     readFailure.height = height;
     readFailure.limit = readLimits.maxPixels;
-    return FailRead(ze::ReadError::kTooLarge);
+    return FailRead(ze::StatusCode::kTooManyPixels);
 }
 
 int CImageImpl::CreateForRead(int width, int height, int depth, int type) {
     if (readSizeOnly) {
-        if (width <= 0 || height <= 0) return FailRead(ze::ReadError::kNoImage);
+        if (width <= 0 || height <= 0) return FailRead(ze::StatusCode::kNoPicture);
         if (int64_t{width} * height > readLimits.maxPixels) return FailTooLarge(width, height);
         headerWidth = width;
         headerHeight = height;
@@ -37,9 +36,9 @@ int CImageImpl::CreateForRead(int width, int height, int depth, int type) {
     // A new picture: no index of the one before is transparent in it.
     m_pixels.transparentIndex = -1;
     if (m_pixels.imageBits) return 1;
-    if (width <= 0 || height <= 0) return FailRead(ze::ReadError::kNoImage);
+    if (width <= 0 || height <= 0) return FailRead(ze::StatusCode::kNoPicture);
     if (int64_t{width} * height > readLimits.maxPixels) return FailTooLarge(width, height);
-    return FailRead(ze::ReadError::kOutOfMemory);
+    return FailRead(ze::StatusCode::kOutOfMemory);
 }
 
 int CImageImpl::Read(const std::string&) {
@@ -49,8 +48,12 @@ int CImageImpl::Write(const std::string&) {
     return 0;
 }
 
-int CImageImpl::FailEncode(ze::EncodeError error, int type, int64_t value, int64_t limit) const {
-    encodeFailure = {error, type, GetWidth(), GetHeight(), value, limit};
+int CImageImpl::FailEncode(ze::StatusCode code, int type, int64_t value, int64_t limit) const {
+    encodeFailure = ze::PictureStatus(code, type);
+    encodeFailure.width = GetWidth();
+    encodeFailure.height = GetHeight();
+    encodeFailure.value = value;
+    encodeFailure.limit = limit;
     return 0;
 }
 
@@ -64,7 +67,7 @@ int CImageFileImpl::ReadNamedFile(const std::string& name) {
     int openError = 0;
     ze::FilePtr file = ze::OpenForReading(fileName, &openError);
     if (!file) {
-        readFailure = ze::ReadFailure{ze::ReadErrorFromErrno(openError)};
+        readFailure = ze::StatusFromErrno(openError, ze::Access::kRead);
         return 0;
     }
     return ReadStream(file.get());

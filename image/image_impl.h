@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "image/encode_error.h"
 #include "image/pixel_store.h"
 #include "image/read_error.h"
 #include "image/row_sink.h"
@@ -36,7 +35,7 @@ public:
     // pixels and 0, with the reason recorded, without (no picture, too
     // large, out of memory).
     void BeginRead(int type);
-    int FailRead(ze::ReadError error, int64_t offset = -1);
+    int FailRead(ze::StatusCode code, int64_t offset = -1);
     int FailTooLarge(int64_t width, int64_t height);
     int CreateForRead(int width, int height, int depth, int colorType);
     // The store's pixel operations: x from the left, y from the bottom row.
@@ -74,12 +73,12 @@ public:
     // such choices.
     ze::SaveOptions saveOptions;
     // Why the last Write failed (kOk after a success); with kEncode,
-    // encodeFailure says what the encoder could not do.
+    // encodeFailure says what the encoder could not do, when it says.
     ze::Status writeError = ze::StatusCode::kOk;
     // Written by the (const) encoders, so mutable.
-    mutable ze::EncodeFailure encodeFailure;
+    mutable ze::Status encodeFailure;
     // For the writers: records why the encoder gives no file, answers 0.
-    int FailEncode(ze::EncodeError error, int type, int64_t value = 0, int64_t limit = 0) const;
+    int FailEncode(ze::StatusCode code, int type, int64_t value = 0, int64_t limit = 0) const;
     // The bounds of Read, and of Create.
     ze::ReadLimits readLimits;
     // Read gives colour JPEGs their own colours at depth 24 rather than
@@ -87,7 +86,7 @@ public:
     bool readFullColour = false;
     // Why the last Read gave no picture, or stopped short of the whole one
     // (kNone after a read of the whole picture).
-    ze::ReadFailure readFailure;
+    ze::Status readFailure;
     // With readSizeOnly set, Read stops where the file has given the
     // picture's size and passed every check a full read makes before its
     // pixels: CreateForRead keeps the size in headerWidth and headerHeight,

@@ -64,26 +64,25 @@ void InstallErrorManager(ErrorManager& err) {
 
 // Why a read failed: the guard's refusal when it made one, else the
 // library's error, placed in the file where the library had got to.
-ze::ReadFailure WhyReadFailed(const ErrorManager& err, const ze::jpeg::ReadGuard& guard,
-                              j_decompress_ptr cinfo, std::FILE* file) {
-    if (guard.failure) return guard.failure;
-    ze::ReadFailure f;
+ze::Status WhyReadFailed(const ErrorManager& err, const ze::jpeg::ReadGuard& guard,
+                         j_decompress_ptr cinfo, std::FILE* file) {
+    if (!guard.failure.ok()) return guard.failure;
+    ze::Status f;
     const long at = std::ftell(file);
     switch (err.code) {
         case JERR_NO_SOI:
-            f.error = ze::ReadError::kNotThisType;
+            f.code = ze::StatusCode::kNotThisType;
             return f;
         case JERR_INPUT_EMPTY:
-            f.error = ze::ReadError::kTruncated;
+            f.code = ze::StatusCode::kCutOff;
             f.offset = 0;
             return f;
         case JERR_OUT_OF_MEMORY:
         case JERR_NO_BACKING_STORE:
-            f.error = ze::ReadError::kOutOfMemory;
+            f.code = ze::StatusCode::kOutOfMemory;
             return f;
         case JERR_BAD_PRECISION:
-            f.error = ze::ReadError::kUnsupported;
-            f.variant = ze::ReadVariant::kJpegPrecision;
+            f.code = ze::StatusCode::kJpegPrecision;
             f.value = err.number;
             return f;
         case JERR_ARITH_NOTIMPL:
@@ -92,17 +91,16 @@ ze::ReadFailure WhyReadFailed(const ErrorManager& err, const ze::jpeg::ReadGuard
         case JERR_CONVERSION_NOTIMPL:
         case JERR_CCIR601_NOTIMPL:
         case JERR_FRACT_SAMPLE_NOTIMPL:
-            f.error = ze::ReadError::kUnsupported;
-            f.variant = ze::ReadVariant::kJpegCoding;
+            f.code = ze::StatusCode::kJpegCoding;
             return f;
         default:
             break;
     }
     if (err.fileEnded) {
-        f.error = ze::ReadError::kTruncated;
+        f.code = ze::StatusCode::kCutOff;
         f.offset = at;
     } else {
-        f.error = ze::ReadError::kCorrupt;
+        f.code = ze::StatusCode::kCorrupt;
         // The library reads ahead: its buffer holds bytes after the damage.
         if (at >= 0 && cinfo->src && static_cast<size_t>(at) >= cinfo->src->bytes_in_buffer)
             f.offset = at - static_cast<long>(cinfo->src->bytes_in_buffer);
@@ -146,7 +144,7 @@ int StartJpegRead(j_decompress_ptr cinfo, ErrorManager* err, std::FILE* file,
     out->toSink =
         mode.toSink && ExifOrientation(static_cast<ExifCapture*>(cinfo->client_data)->app1) == 1;
     if (static_cast<int64_t>(cinfo->image_width) * cinfo->image_height > guard->limits.maxPixels) {
-        guard->failure.error = ze::ReadError::kTooLarge;
+        guard->failure.code = ze::StatusCode::kTooManyPixels;
         guard->failure.width = cinfo->image_width;
         guard->failure.height = cinfo->image_height;
         guard->failure.limit = guard->limits.maxPixels;
@@ -353,7 +351,7 @@ int CJpegImpl::ReadStream(std::FILE* file) {
     cinfo.client_data = &exif;
     const auto failed = [&] {
         readFailure = WhyReadFailed(err, guard, &cinfo, file);
-        readFailure.type = kImageJpeg;
+        readFailure.name = ze::PictureStatus(readFailure.code, kImageJpeg).name;
         return 0;
     };
     ReadLayout layout{};
@@ -367,14 +365,14 @@ int CJpegImpl::ReadStream(std::FILE* file) {
     }
     const int expected =
         layout.output == Output::kCmyk ? 4 : (layout.output == Output::kColour ? 3 : 1);
-    if (layout.components != expected) return FailRead(ze::ReadError::kCorrupt);
+    if (layout.components != expected) return FailRead(ze::StatusCode::kCorrupt);
 
     const int width = static_cast<int>(layout.width);
     const int height = static_cast<int>(layout.height);
     const bool rgb = layout.output == Output::kCmyk || layout.output == Output::kColour;
     if (layout.toSink) {
         const int streamed = StreamJpegRows(&cinfo, &err, layout, rowSink);
-        if (streamed < 0) return FailRead(ze::ReadError::kCorrupt);
+        if (streamed < 0) return FailRead(ze::StatusCode::kCorrupt);
         return streamed ? 1 : failed();
     }
     if (!CreateForRead(width, height, rgb ? 24 : 8, -1)) return 0;
@@ -383,12 +381,12 @@ int CJpegImpl::ReadStream(std::FILE* file) {
         uint8_t levels[256];
         for (int i = 0; i < 256; ++i) levels[i] = static_cast<uint8_t>(i);
         if (!SetPalette(256, levels, nullptr, nullptr))
-            return FailRead(ze::ReadError::kOutOfMemory);
+            return FailRead(ze::StatusCode::kOutOfMemory);
     } else if (layout.output == Output::kQuantized) {
         const int count = cinfo.actual_number_of_colors;
-        if (count < 1 || count > 256 || !cinfo.colormap) return FailRead(ze::ReadError::kCorrupt);
+        if (count < 1 || count > 256 || !cinfo.colormap) return FailRead(ze::StatusCode::kCorrupt);
         if (!SetPalette(count, cinfo.colormap[0], cinfo.colormap[1], cinfo.colormap[2]))
-            return FailRead(ze::ReadError::kOutOfMemory);
+            return FailRead(ze::StatusCode::kOutOfMemory);
     }
 
     std::vector<JSAMPROW> rows(static_cast<size_t>(height));
@@ -399,7 +397,7 @@ int CJpegImpl::ReadStream(std::FILE* file) {
                       nullptr))
         return failed();
     if (!ApplyExifOrientation(*this, ExifOrientation(exif.app1)))
-        return FailRead(ze::ReadError::kOutOfMemory);
+        return FailRead(ze::StatusCode::kOutOfMemory);
     return 1;
 }
 

@@ -18,7 +18,7 @@ void OnProgress(j_common_ptr common) {
     auto* cinfo = reinterpret_cast<j_decompress_ptr>(common);
     auto* guard = reinterpret_cast<ReadGuard*>(cinfo->progress);
     if (cinfo->input_scan_number <= guard->limits.jpegScans) return;
-    guard->failure.error = ReadError::kTooManyScans;
+    guard->failure.code = StatusCode::kTooManyScans;
     guard->failure.limit = guard->limits.jpegScans;
     (*common->err->error_exit)(common);
 }
@@ -65,19 +65,19 @@ uint64_t WorkingMemory(j_decompress_ptr cinfo) {
 }
 
 bool Admit(j_decompress_ptr cinfo, ReadGuard* guard) {
-    ReadFailure& f = guard->failure;
-    const auto refuse = [&f, cinfo](ReadError error) {
-        f.error = error;
+    Status& f = guard->failure;
+    const auto refuse = [&f, cinfo](StatusCode code) {
+        f.code = code;
         f.width = cinfo->image_width;
         f.height = cinfo->image_height;
         return false;
     };
     const uint64_t need = WorkingMemory(cinfo);
     if (need > guard->limits.jpegMemory) {
-        if (cinfo->progressive_mode) f.variant = ReadVariant::kProgressiveJpeg;
         f.value = static_cast<int64_t>((need + kMiB - 1) / kMiB);
         f.limit = static_cast<int64_t>(guard->limits.jpegMemory / kMiB);
-        return refuse(ReadError::kTooMuchMemory);
+        return refuse(cinfo->progressive_mode ? StatusCode::kDecodeMemoryProgressive
+                                              : StatusCode::kDecodeMemory);
     }
     uint64_t blocks = 0;
     for (int c = 0; c < cinfo->num_components; ++c)
@@ -86,7 +86,7 @@ bool Admit(j_decompress_ptr cinfo, ReadGuard* guard) {
     if (guard->fileBytes >= 0 &&
         static_cast<uint64_t>(guard->fileBytes) * kBlocksPerByte < blocks) {
         f.offset = guard->fileBytes;
-        return refuse(ReadError::kTooLittleData);
+        return refuse(StatusCode::kTooLittleData);
     }
     return true;
 }

@@ -31,7 +31,7 @@ struct ReadGuard {
     jpeg_progress_mgr progress{};
     ReadLimits limits;
     int64_t fileBytes = -1;  // bytes of the file from where reading starts; -1 unknown
-    ReadFailure failure;     // why the file was refused; kNone when it was not
+    Status failure;          // why the file was refused; kOk when it was not
 };
 
 // The bytes from the stream's position to its end; -1 when the stream cannot

@@ -12,17 +12,16 @@ HeaderSize ReadPictureSize(const std::string& path, int type, const ReadLimits& 
     PixelStore pixels;
     const std::unique_ptr<CImageImpl> reader = MakeImageImpl(type, pixels, path);
     if (!reader) {
-        size.failure.error = ReadError::kUnknownType;
+        size.failure = UnknownPictureType();
         return size;
     }
     reader->readLimits = limits;
     reader->readSizeOnly = true;
     reader->Read(path);
     size.failure = reader->readFailure;
-    if (size.failure) return size;
+    if (!size.failure.ok()) return size;
     if (reader->headerWidth <= 0 || reader->headerHeight <= 0) {
-        size.failure.error = ReadError::kNoImage;
-        size.failure.type = type;
+        size.failure = PictureStatus(StatusCode::kNoPicture, type);
         return size;
     }
     size.width = reader->headerWidth;

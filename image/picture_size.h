@@ -13,8 +13,8 @@ namespace ze {
 struct HeaderSize {
     int width = 0;
     int height = 0;
-    // Why there is no size (the reason a full read would give); kNone with one.
-    ReadFailure failure;
+    // Why there is no size (the reason a full read would give); kOk with one.
+    Status failure;
 };
 
 // The size of the picture of image type `type` in the file at `path`, as a

@@ -31,7 +31,7 @@ void OnPngWarning(png_structp, png_const_charp) {}
 struct ReadState {
     std::FILE* file = nullptr;
     int64_t offset = 0;
-    ze::ReadError error = ze::ReadError::kNone;
+    ze::StatusCode error = ze::StatusCode::kOk;
 };
 
 void ReadData(png_structp png, png_bytep data, size_t length) {
@@ -39,16 +39,17 @@ void ReadData(png_structp png, png_bytep data, size_t length) {
     const size_t got = std::fread(data, 1, length, state->file);
     state->offset += static_cast<int64_t>(got);
     if (got < length) {
-        state->error = std::ferror(state->file) ? ze::ReadError::kIo : ze::ReadError::kTruncated;
+        state->error =
+            std::ferror(state->file) ? ze::StatusCode::kReadFailed : ze::StatusCode::kCutOff;
         png_error(png, "the file ends");
     }
 }
 
 [[noreturn]] void OnPngReadError(png_structp png, png_const_charp message) {
     auto* state = static_cast<ReadState*>(png_get_error_ptr(png));
-    if (state->error == ze::ReadError::kNone)
-        state->error =
-            std::strstr(message, "memory") ? ze::ReadError::kOutOfMemory : ze::ReadError::kCorrupt;
+    if (state->error == ze::StatusCode::kOk)
+        state->error = std::strstr(message, "memory") ? ze::StatusCode::kOutOfMemory
+                                                      : ze::StatusCode::kCorrupt;
     png_longjmp(png, 1);
 }
 
@@ -280,7 +281,7 @@ int CPngImpl::ReadWithAlpha(png_structp png, png_infop info, int channels) {
     const int width = pixels.imageWidth, height = pixels.imageHeight;
     if (!pixels.CreateAlpha()) {
         Create(0, 0, 8, -1);
-        return FailRead(ze::ReadError::kOutOfMemory);
+        return FailRead(ze::StatusCode::kOutOfMemory);
     }
     std::vector<png_bytep> rows(static_cast<size_t>(height));
     std::vector<uint8_t> packed;
@@ -292,7 +293,7 @@ int CPngImpl::ReadWithAlpha(png_structp png, png_infop info, int channels) {
             packed.resize(stride * static_cast<size_t>(height));
         } catch (const std::bad_alloc&) {
             Create(0, 0, 8, -1);
-            return FailRead(ze::ReadError::kOutOfMemory);
+            return FailRead(ze::StatusCode::kOutOfMemory);
         }
         for (int r = 0; r < height; ++r) rows[r] = packed.data() + stride * static_cast<size_t>(r);
     }
@@ -323,11 +324,11 @@ int CPngImpl::ReadStream(std::FILE* file) {
     ReadState state{file, 8};
     // Why libpng gave up, and where.
     const auto failed = [this, &state] {
-        if (state.error == ze::ReadError::kOutOfMemory) return FailRead(state.error);
+        if (state.error == ze::StatusCode::kOutOfMemory) return FailRead(state.error);
         return FailRead(state.error, state.offset);
     };
     ReadStructs s(&state);
-    if (!s.info) return FailRead(ze::ReadError::kOutOfMemory);
+    if (!s.info) return FailRead(ze::StatusCode::kOutOfMemory);
     ReadLayout layout{};
     if (!ReadPngHeader(s.png, s.info, &state, &layout)) return failed();
 
@@ -338,8 +339,8 @@ int CPngImpl::ReadStream(std::FILE* file) {
     if (layout.bitDepth != 8 || (colours != 1 && colours != 3) ||
         (layout.keepAlpha && layout.fileColorType != PNG_COLOR_TYPE_PALETTE &&
          layout.channels != colours + 1))
-        return FailRead(ze::ReadError::kCorrupt);
-    if (layout.width == 0 || layout.height == 0) return FailRead(ze::ReadError::kNoImage);
+        return FailRead(ze::StatusCode::kCorrupt);
+    if (layout.width == 0 || layout.height == 0) return FailRead(ze::StatusCode::kNoPicture);
     if (static_cast<uint64_t>(layout.width) * layout.height >
         static_cast<uint64_t>(readLimits.maxPixels))
         return FailTooLarge(layout.width, layout.height);
@@ -354,7 +355,7 @@ int CPngImpl::ReadStream(std::FILE* file) {
     const size_t need = layout.channels == colours ? static_cast<size_t>(Pixels().rowBytes)
                                                    : static_cast<size_t>(width) * layout.channels;
     if (layout.channels == colours ? need < layout.rowBytes : need != layout.rowBytes)
-        return FailRead(ze::ReadError::kCorrupt);
+        return FailRead(ze::StatusCode::kCorrupt);
 
     if (layout.fileColorType == PNG_COLOR_TYPE_PALETTE && !ReadPalette(s.png, s.info)) return 0;
 
@@ -379,22 +380,22 @@ int CPngImpl::ReadSignature(std::FILE* file) {
     if (got == sizeof signature && png_sig_cmp(signature, 0, sizeof signature) == 0) return 1;
     // A file that begins as a PNG and ends inside the signature is cut off.
     if (got == 0 || (got < sizeof signature && png_sig_cmp(signature, 0, got) == 0))
-        return FailRead(ze::ReadError::kTruncated, static_cast<int64_t>(got));
-    return FailRead(ze::ReadError::kNotThisType);
+        return FailRead(ze::StatusCode::kCutOff, static_cast<int64_t>(got));
+    return FailRead(ze::StatusCode::kNotThisType);
 }
 
 int CPngImpl::ReadPalette(png_struct* png, png_info* info) {
     png_colorp entries = nullptr;
     int count = 0;
     if (!png_get_PLTE(png, info, &entries, &count) || count < 1 || count > 256)
-        return FailRead(ze::ReadError::kCorrupt);
+        return FailRead(ze::StatusCode::kCorrupt);
     uint8_t red[256], green[256], blue[256];
     for (int i = 0; i < count; ++i) {
         red[i] = entries[i].red;
         green[i] = entries[i].green;
         blue[i] = entries[i].blue;
     }
-    if (!SetPalette(count, red, green, blue)) return FailRead(ze::ReadError::kOutOfMemory);
+    if (!SetPalette(count, red, green, blue)) return FailRead(ze::StatusCode::kOutOfMemory);
     return 1;
 }
 

@@ -77,8 +77,8 @@ int CWebpImpl::ReadStream(std::FILE* file) {
 
 int CWebpImpl::FailDamaged(const std::vector<uint8_t>& bytes) {
     // A file whose data stops before its header says it does.
-    return CutShort(bytes) ? FailRead(ze::ReadError::kTruncated, static_cast<int64_t>(bytes.size()))
-                           : FailRead(ze::ReadError::kCorrupt);
+    return CutShort(bytes) ? FailRead(ze::StatusCode::kCutOff, static_cast<int64_t>(bytes.size()))
+                           : FailRead(ze::StatusCode::kCorrupt);
 }
 
 int CWebpImpl::ReadFeatures(const std::vector<uint8_t>& bytes, WebPBitstreamFeatures* features) {
@@ -90,17 +90,16 @@ int CWebpImpl::ReadFeatures(const std::vector<uint8_t>& bytes, WebPBitstreamFeat
     const VP8StatusCode status = WebPGetFeatures(bytes.data(), bytes.size(), features);
     if (status == VP8_STATUS_NOT_ENOUGH_DATA)
         return BeginsAsWebp(bytes)
-                   ? FailRead(ze::ReadError::kTruncated, static_cast<int64_t>(bytes.size()))
-                   : FailRead(ze::ReadError::kNotThisType);
-    if (status == VP8_STATUS_OUT_OF_MEMORY) return FailRead(ze::ReadError::kOutOfMemory);
+                   ? FailRead(ze::StatusCode::kCutOff, static_cast<int64_t>(bytes.size()))
+                   : FailRead(ze::StatusCode::kNotThisType);
+    if (status == VP8_STATUS_OUT_OF_MEMORY) return FailRead(ze::StatusCode::kOutOfMemory);
     if (status == VP8_STATUS_UNSUPPORTED_FEATURE) {
-        readFailure.variant = ze::ReadVariant::kWebpFeature;
-        return FailRead(ze::ReadError::kUnsupported);
+        return FailRead(ze::StatusCode::kWebpFeature);
     }
     if (status != VP8_STATUS_OK)
-        return IsRiffWebp(bytes) ? FailDamaged(bytes) : FailRead(ze::ReadError::kNotThisType);
+        return IsRiffWebp(bytes) ? FailDamaged(bytes) : FailRead(ze::StatusCode::kNotThisType);
     const int width = features->width, height = features->height;
-    if (width <= 0 || height <= 0) return FailRead(ze::ReadError::kNoImage);
+    if (width <= 0 || height <= 0) return FailRead(ze::StatusCode::kNoPicture);
     if (int64_t{width} * height > readLimits.maxPixels) return FailTooLarge(width, height);
     // The lossless decoder keeps the whole picture as 32-bit pixels; the
     // lossy one works a few rows at a time, but its alpha plane is whole.
@@ -117,17 +116,17 @@ int CWebpImpl::ReadFirstFrame(const std::vector<uint8_t>& bytes,
     // The first frame as the animation shows it: laid on its canvas, which
     // starts out transparent.
     WebPAnimDecoderOptions options;
-    if (!WebPAnimDecoderOptionsInit(&options)) return FailRead(ze::ReadError::kCorrupt);
+    if (!WebPAnimDecoderOptionsInit(&options)) return FailRead(ze::StatusCode::kCorrupt);
     options.color_mode = MODE_BGRA;
     options.use_threads = 0;
     const WebPData data{bytes.data(), bytes.size()};
     std::unique_ptr<WebPAnimDecoder, AnimDecoderFree> decoder(WebPAnimDecoderNew(&data, &options));
     if (!decoder) return FailDamaged(bytes);
     WebPAnimInfo info{};
-    if (!WebPAnimDecoderGetInfo(decoder.get(), &info)) return FailRead(ze::ReadError::kCorrupt);
+    if (!WebPAnimDecoderGetInfo(decoder.get(), &info)) return FailRead(ze::StatusCode::kCorrupt);
     if (static_cast<int>(info.canvas_width) != features.width ||
         static_cast<int>(info.canvas_height) != features.height || info.frame_count == 0)
-        return FailRead(ze::ReadError::kCorrupt);
+        return FailRead(ze::StatusCode::kCorrupt);
     uint8_t* canvas = nullptr;
     int timestamp = 0;
     if (!WebPAnimDecoderGetNext(decoder.get(), &canvas, &timestamp) || !canvas)
@@ -139,7 +138,7 @@ int CWebpImpl::ReadFirstFrame(const std::vector<uint8_t>& bytes,
 int CWebpImpl::ReadOpaque(const std::vector<uint8_t>& bytes,
                           const WebPBitstreamFeatures& features) {
     WebPDecoderConfig config;
-    if (!WebPInitDecoderConfig(&config)) return FailRead(ze::ReadError::kCorrupt);
+    if (!WebPInitDecoderConfig(&config)) return FailRead(ze::StatusCode::kCorrupt);
     if (!CreateForRead(features.width, features.height, 24, 2)) return 0;
     // Straight into the store's rows, the top row into the last of them:
     // the store keeps the bottom row first.

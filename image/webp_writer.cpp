@@ -53,7 +53,7 @@ int CWebpImpl::Write(const std::string& name) {
     const PixelStore& px = Pixels();
     if (!name.empty()) fileName = name;
     if (!px.imageBits || px.imageWidth <= 0 || px.imageHeight <= 0)
-        return FailEncode(ze::EncodeError::kNoPixels, kImageWebp);
+        return FailEncode(ze::StatusCode::kNoPixels, kImageWebp);
     writeError =
         ze::WriteFileSafely(fileName, [this](std::FILE* f) { return WriteStream(f) != 0; });
     return writeError == ze::StatusCode::kOk ? 1 : 0;
@@ -62,11 +62,11 @@ int CWebpImpl::Write(const std::string& name) {
 int CWebpImpl::WriteStream(std::FILE* file) const {
     const PixelStore& px = Pixels();
     if (!px.imageBits || px.imageWidth <= 0 || px.imageHeight <= 0)
-        return FailEncode(ze::EncodeError::kNoPixels, kImageWebp);
+        return FailEncode(ze::StatusCode::kNoPixels, kImageWebp);
     if (px.imageWidth > kMaxSide || px.imageHeight > kMaxSide)
-        return FailEncode(ze::EncodeError::kTooLargeSide, kImageWebp, 0, kMaxSide);
+        return FailEncode(ze::StatusCode::kSideTooLong, kImageWebp, 0, kMaxSide);
     WebPConfig config;
-    if (!WebPConfigInit(&config)) return FailEncode(ze::EncodeError::kLibrary, kImageWebp);
+    if (!WebPConfigInit(&config)) return FailEncode(ze::StatusCode::kEncoderFailed, kImageWebp);
     config.method = 4;
     config.thread_level = 0;
     if (saveOptions.lossless) {
@@ -83,16 +83,16 @@ int CWebpImpl::WriteStream(std::FILE* file) const {
     std::vector<uint8_t> pixels;
     int stride = 0;
     if (!CollectRows(colours, &pixels, &stride))
-        return FailEncode(ze::EncodeError::kOutOfMemory, kImageWebp);
+        return FailEncode(ze::StatusCode::kEncodeMemory, kImageWebp);
     WebPPicture picture;
-    if (!WebPPictureInit(&picture)) return FailEncode(ze::EncodeError::kLibrary, kImageWebp);
+    if (!WebPPictureInit(&picture)) return FailEncode(ze::StatusCode::kEncoderFailed, kImageWebp);
     PictureFree release{picture};
     picture.width = px.imageWidth;
     picture.height = px.imageHeight;
     picture.use_argb = config.lossless;
     const int imported = colours.HasAlpha() ? WebPPictureImportRGBA(&picture, pixels.data(), stride)
                                             : WebPPictureImportRGB(&picture, pixels.data(), stride);
-    if (!imported) return FailEncode(ze::EncodeError::kOutOfMemory, kImageWebp);
+    if (!imported) return FailEncode(ze::StatusCode::kEncodeMemory, kImageWebp);
     std::vector<uint8_t>().swap(pixels);
     picture.writer = WriteToFile;
     picture.custom_ptr = file;
@@ -100,7 +100,7 @@ int CWebpImpl::WriteStream(std::FILE* file) const {
     // A failed write of the file shows in the stream's error flag.
     if (std::ferror(file)) return 0;
     return FailEncode(picture.error_code == VP8_ENC_ERROR_OUT_OF_MEMORY
-                          ? ze::EncodeError::kOutOfMemory
-                          : ze::EncodeError::kLibrary,
+                          ? ze::StatusCode::kEncodeMemory
+                          : ze::StatusCode::kEncoderFailed,
                       kImageWebp);
 }

@@ -42,10 +42,10 @@ struct WaitCursor {
 };
 }  // namespace
 
-QString OpenFailureMessage(const QString& path, const ze::ReadFailure& failure) {
+QString OpenFailureMessage(const QString& path, const ze::Status& failure) {
     return QString::fromUtf8("画像 %1 を開けません。\n%2")
         .arg(QDir::toNativeSeparators(path),
-             QString::fromStdString(ze::ReadFailureText(failure, ze::TextLanguage::kJapanese)));
+             QString::fromStdString(ze::StatusText(failure, ze::TextLanguage::kJapanese)));
 }
 
 CMapApp::CMapApp(ProfileStore& store)
@@ -103,7 +103,7 @@ bool CMapApp::InitInstance(const QStringList& args, QString* error) {
     RecentChanged();
     OnUpdateFileSaveAs();
 
-    ze::ReadFailure failure;
+    ze::Status failure;
     const bool page = !args.isEmpty() && IsPageName(args.constFirst());
     if (page ? !m_markup->OpenPage(args.constFirst())
              : !args.isEmpty() && !OpenAtStart(args.constFirst(), &failure)) {
@@ -111,7 +111,7 @@ bool CMapApp::InitInstance(const QStringList& args, QString* error) {
         if (error)
             *error = page ? QStringLiteral("cannot open page %1").arg(args.constFirst())
                           : QStringLiteral("cannot open %1: %2")
-                                .arg(args.constFirst(), QString::fromStdString(ze::ReadFailureText(
+                                .arg(args.constFirst(), QString::fromStdString(ze::StatusText(
                                                             failure, ze::TextLanguage::kEnglish)));
         m_markup.reset();
         m_doc.SetPane(nullptr);
@@ -203,9 +203,9 @@ bool CMapApp::IsOpen(const QString& path) const {
     return !a.isEmpty() && SamePath(a, QFileInfo(current).canonicalFilePath());
 }
 
-bool CMapApp::OpenDocumentFile(const QString& path, ze::ReadFailure* failure) {
+bool CMapApp::OpenDocumentFile(const QString& path, ze::Status* failure) {
     if (path.isEmpty()) {
-        if (failure) *failure = ze::ReadFailure{ze::ReadError::kFileMissing};
+        if (failure) *failure = ze::StatusCode::kMissing;
         return false;
     }
     m_loader->Cancel();
@@ -224,7 +224,7 @@ bool CMapApp::OpenDocumentFile(const QString& path, ze::ReadFailure* failure) {
     return opened;
 }
 
-void CMapApp::ShowOpenFailure(const QString& path, const ze::ReadFailure& failure) {
+void CMapApp::ShowOpenFailure(const QString& path, const ze::Status& failure) {
     Prompts().ShowMessage(m_frame.get(), QStringLiteral("Zer Evizi SEKKA"),
                           OpenFailureMessage(path, failure));
 }
@@ -234,7 +234,7 @@ void CMapApp::BeginOpen(const QString& path, std::function<void(bool)> done) {
     const QString absolute = path.isEmpty() ? QString() : PathToOpen(path);
     const int type = PictureTypeFromPath(absolute.toStdString());
     if (absolute.isEmpty() || type < 0) {
-        if (!absolute.isEmpty()) ShowOpenFailure(absolute, {ze::ReadError::kUnknownType});
+        if (!absolute.isEmpty()) ShowOpenFailure(absolute, ze::UnknownPictureType());
         if (done) done(false);
         return;
     }
@@ -267,7 +267,7 @@ void CMapApp::BeginOpen(const QString& path, std::function<void(bool)> done) {
         finished);
 }
 
-bool CMapApp::OpenAtStart(const QString& path, ze::ReadFailure* failure) {
+bool CMapApp::OpenAtStart(const QString& path, ze::Status* failure) {
     const QString absolute = path.isEmpty() ? QString() : PathToOpen(path);
     const int type = PictureTypeFromPath(absolute.toStdString());
     bool final = false;
@@ -403,15 +403,6 @@ void CMapApp::RecentChanged() {
     if (m_frame) m_frame->SetRecentFiles(m_recent.Paths());
 }
 
-namespace {
-// The reason for a failed write, on a line of its own below the message;
-// empty where the encoder's own words say it.
-QString WriteFailureReason(const ze::Status& error) {
-    if (error.ok() || error == ze::StatusCode::kEncode) return {};
-    return WindowText(error);
-}
-}  // namespace
-
 void CMapApp::OnUpdateFileSaveAs() {
     if (!m_frame) return;
     if (QAction* saveAs = m_frame->Action(cmd::kFileSaveAs))
@@ -426,29 +417,25 @@ bool CMapApp::WritePicture(const QString& path, const ze::SaveOptions& options) 
     const ze::MessageHandler outer = ze::SetMessageHandler(
         [&said](const std::string& text) { said << QString::fromStdString(text); });
     WaitForReducedColours();
-    SaveStatus status;
+    ze::Status status;
     {
         WaitCursor wait;
         status = m_doc.SavePicture(path.toStdString(), options);
     }
     ze::SetMessageHandler(outer);
-    if (status == SaveStatus::kSaved) {
+    if (status.ok()) {
         for (const QString& text : said) ze::ReportMessage(text.toStdString());
         return true;
     }
 
     const QString file = QDir::toNativeSeparators(path);
     QString text;
-    if (status == SaveStatus::kBadType) {
-        text = QString::fromUtf8("%1 には保存できません。拡張子は %2 のどれかにしてください。")
-                   .arg(file, PictureExtensionList());
-    } else if (status == SaveStatus::kWriteFailed) {
+    if (status == ze::StatusCode::kNotSavable) {
+        text = QString::fromUtf8("%1 には保存できません。").arg(file) + WindowText(status);
+    } else if (status != ze::StatusCode::kNoFileName && status != ze::StatusCode::kNothingOpen) {
         // The reason in Japanese; the library's own English words stay out.
-        text = QString::fromUtf8("画像を %1 に保存できませんでした。").arg(file);
-        QString reason = WriteFailureReason(m_doc.GetWriteError());
-        if (reason.isEmpty())
-            reason = EncodeFailureReason(m_doc, PictureTypeFromPath(path.toStdString()));
-        if (!reason.isEmpty()) text += QLatin1Char('\n') + reason;
+        text = QString::fromUtf8("画像を %1 に保存できませんでした。\n").arg(file) +
+               WindowText(status);
     } else {
         return false;  // a cancelled dialog, or no picture: nothing to say
     }

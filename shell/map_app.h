@@ -56,7 +56,7 @@ public:
     // open is read again (its markup stays, the status bar says so). True
     // when the picture is (now) open; a picture that fails to open changes
     // nothing, and `failure` (may be null) says why.
-    bool OpenDocumentFile(const QString& path, ze::ReadFailure* failure = nullptr);
+    bool OpenDocumentFile(const QString& path, ze::Status* failure = nullptr);
     // The same, with the picture read on a worker thread while the window
     // goes on (the menu's way); a picture that fails to open says why in a
     // message box naming the file. `done` (may be empty) gets the answer of
@@ -112,7 +112,7 @@ private:
     // At start: a colour JPEG is shown in full colour at once and its
     // colours are reduced on a worker thread; anything else opens as
     // OpenDocumentFile opens it.
-    bool OpenAtStart(const QString& path, ze::ReadFailure* failure);
+    bool OpenAtStart(const QString& path, ze::Status* failure);
     // The full-colour stand-in `shown` is the document's picture from now
     // until its reduced colours replace it.
     void ShowStandIn(std::unique_ptr<CImage> shown, const QString& path);
@@ -127,7 +127,7 @@ private:
     // readout is not shown, and a click waits for the reduced picture.
     bool eventFilter(QObject* watched, QEvent* event) override;
     // The message box for a picture that did not open.
-    void ShowOpenFailure(const QString& path, const ze::ReadFailure& failure);
+    void ShowOpenFailure(const QString& path, const ze::Status& failure);
     // True when `path` names the picture that is open.
     bool IsOpen(const QString& path) const;
     // Writes the picture to `path` under the wait cursor, encoded as
@@ -149,4 +149,4 @@ private:
 };
 
 // The message for a picture at `path` that did not open: the file and why.
-QString OpenFailureMessage(const QString& path, const ze::ReadFailure& failure);
+QString OpenFailureMessage(const QString& path, const ze::Status& failure);

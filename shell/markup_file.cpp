@@ -98,17 +98,17 @@ void CMarkupFile::MarkupReplaced() {
 bool CMarkupFile::AdoptPicture(const QString& path, QString* why) {
     const int type = PictureTypeFromPath(path.toStdString());
     const QFileInfo info(path);
-    ze::ReadFailure failure;
+    ze::Status failure;
     std::unique_ptr<CImage> image;
     if (type < 0) {
-        failure.error = ze::ReadError::kUnknownType;
+        failure = ze::UnknownPictureType();
     } else if (info.exists() && !info.isFile() && !info.isDir()) {
-        failure.error = ze::ReadError::kNotRegular;  // a FIFO would hold the window
+        failure = ze::StatusCode::kNotRegular;  // a FIFO would hold the window
     } else {
         image = LoadPicture(path.toStdString(), type, &failure, GetFullColourSetting());
     }
     if (!image) {
-        *why = QString::fromStdString(ze::ReadFailureText(failure, ze::TextLanguage::kJapanese));
+        *why = QString::fromStdString(ze::StatusText(failure, ze::TextLanguage::kJapanese));
         return false;
     }
     m_app.CancelOpen();  // a picture still being read must not replace this one
@@ -146,7 +146,8 @@ bool CMarkupFile::OpenPageAt(const QString& path, const PageSnapshot* ours) {
     int index = 0;
     if (ours && page.page.maps.size() > 1) {
         const PageSavePlan plan = PlanPageSave(page.bytes, page.page, *ours);
-        if (plan.status != PageSaveStatus::kNotFound && plan.status != PageSaveStatus::kSeveral)
+        if (plan.status != ze::StatusCode::kMapNotFound &&
+            plan.status != ze::StatusCode::kMapSeveral)
             index = int(plan.index);
         else
             ours = nullptr;
@@ -229,7 +230,7 @@ void CMarkupFile::OnSwitchMap() {
     // The map open now, found again by what it is.
     int current = -1;
     const PageSavePlan plan = PlanPageSave(page.bytes, page.page, m_page);
-    if (m_page.known && plan.status == PageSaveStatus::kReady) current = int(plan.index);
+    if (m_page.known && plan.status == ze::StatusCode::kOk) current = int(plan.index);
     QStringList items;
     for (size_t i = 0; i < page.page.maps.size(); ++i)
         items << MapChoice(page.page.maps[i]) +
@@ -242,21 +243,21 @@ void CMarkupFile::OnSwitchMap() {
     OpenPageAt(m_path, &chosen);
 }
 
-int CMarkupFile::AskAboutChangedPage(PageSaveStatus status, const PageSnapshot& ours) const {
+int CMarkupFile::AskAboutChangedPage(const ze::Status& status, const PageSnapshot& ours) const {
     const QString what =
         U("画像 \"%1\" とマップ \"%2\"")
             .arg(QString::fromStdString(ours.source), QString::fromStdString(ours.mapName));
     QString text =
         U("ページ %1 はこのマップを開いた (または保存した) 後でほかのプログラムに"
           "変更され、");
-    switch (status) {
-        case PageSaveStatus::kOursChanged:
+    switch (status.code) {
+        case ze::StatusCode::kOursChanged:
             text += U("%2 も書き換えられています。");
             break;
-        case PageSaveStatus::kSeveral:
+        case ze::StatusCode::kMapSeveral:
             text += U("%2 が複数あります。どれに書き戻すか決められません。");
             break;
-        case PageSaveStatus::kUnknownOrigin:
+        case ze::StatusCode::kUnknownOrigin:
             text = U("ページ %1 の %2 が、このマップを読んだ時のままかどうか分かりません。");
             break;
         default:
@@ -281,13 +282,13 @@ bool CMarkupFile::MergeIntoPage(const std::string& text, std::string* bytes,
         PageSavePlan plan;
         if (page.ok) {
             plan = PlanPageSave(page.bytes, page.page, ours);
-            if (plan.status != PageSaveStatus::kReady && !overwrite) {
+            if (plan.status != ze::StatusCode::kOk && !overwrite) {
                 const int answer = AskAboutChangedPage(plan.status, ours);
                 if (answer == 1) OpenPageAt(m_path, &ours);
                 if (answer != 0) return false;
                 continue;
             }
-            if (plan.status == PageSaveStatus::kNotFound)
+            if (plan.status == ze::StatusCode::kMapNotFound)
                 why = U("置き換える画像 \"%1\" とマップ \"%2\" がありません")
                           .arg(QString::fromStdString(ours.source),
                                QString::fromStdString(ours.mapName));

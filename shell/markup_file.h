@@ -95,7 +95,7 @@ private:
     bool MergeIntoPage(const std::string& text, std::string* bytes, PageSnapshot* written);
     // The question about a page whose image or map cannot be written back
     // as it was read: 0 overwrite, 1 read again, anything else cancel.
-    int AskAboutChangedPage(PageSaveStatus status, const PageSnapshot& ours) const;
+    int AskAboutChangedPage(const ze::Status& status, const PageSnapshot& ours) const;
     // The edit that makes the image's src in `text` relative to `path`'s
     // folder (`source` the new src), when the relative src it has would not
     // find the picture from there. False when it is fine as it is.

@@ -27,7 +27,7 @@ struct CPictureLoader::Job {
     // Written by the worker before it posts the job back, read after.
     std::unique_ptr<CImage> image;
     std::unique_ptr<CImage> shown;  // the full-colour reading, handed over before the end
-    ze::ReadFailure failure;
+    ze::Status failure;
     std::vector<std::string> messages;
 };
 

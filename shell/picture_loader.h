@@ -37,7 +37,7 @@ public:
     struct Result {
         QString path;
         std::unique_ptr<CImage> image;
-        ze::ReadFailure failure;
+        ze::Status failure;
         QStringList messages;
     };
     using Done = std::function<void(Result&)>;

@@ -12,8 +12,8 @@
 #include "document/picture_source.h"
 #include "document/picture_type.h"
 #include "document/settings.h"
-#include "image/encode_error.h"
 #include "image/image_types.h"
+#include "image/read_error.h"
 #include "shell/main_frame.h"
 #include "shell/prompts.h"
 
@@ -32,14 +32,6 @@ QString FormatName(int type) {
 QString SavedPictureMessage(const QString& path, int type, qint64 bytes) {
     return U("%1 を %2 で保存しました (%3 バイト)。")
         .arg(QFileInfo(path).fileName(), FormatName(type), QLocale(QLocale::C).toString(bytes));
-}
-
-QString EncodeFailureReason(const CMapDoc& doc, int type) {
-    if (doc.GetWriteError() != ze::StatusCode::kEncode) return {};
-    if (doc.GetEncodeFailure())
-        return QString::fromStdString(
-            ze::EncodeFailureText(doc.GetEncodeFailure(), ze::TextLanguage::kJapanese));
-    return U("%1 形式に書き出せませんでした。").arg(FormatName(type));
 }
 
 void AfterPictureSaved(CMainFrame& frame, const CMapDoc& doc, const QString& path, int type) {

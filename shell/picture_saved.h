@@ -10,9 +10,6 @@ class CMapDoc;
 
 // "b.webp を WebP で保存しました (12,345 バイト)。"
 QString SavedPictureMessage(const QString& path, int type, qint64 bytes);
-// The failure of a write that the encoder gave up, in Japanese, from the
-// document's last save; empty when it is not that kind of failure.
-QString EncodeFailureReason(const CMapDoc& doc, int type);
 // Puts the message in the status bar and, when `type` is not the format of
 // the opened picture, offers to point the image tag's src at `path` (one
 // step for undo).

@@ -85,7 +85,3 @@ QList<FileFilter> SaveAsFilters() {
         {QString::fromUtf8("全てのﾌｧｨﾙ(*.*)"), {QStringLiteral("*.*")}},
     };
 }
-
-QString PictureExtensionList() {
-    return Extensions(false).join(QStringLiteral(", "));
-}

@@ -20,5 +20,3 @@ QList<FileFilter> PictureFilters(bool open);
 // The Save As dialog's filters: every extension a picture is known by, then
 // every file.
 QList<FileFilter> SaveAsFilters();
-// "gif, jpg, jpeg, png, bmp": every extension a picture is known by.
-QString PictureExtensionList();

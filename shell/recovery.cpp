@@ -37,9 +37,9 @@ std::unique_ptr<QLockFile> TakeLock(const QString& path, QString* why) {
     if (lock->tryLock(0)) return lock;
     why->clear();
     if (lock->error() == QLockFile::PermissionError)
-        *why = QString::fromUtf8("ロックを作れません: 許可がありません");
+        *why = WindowText(ze::StatusCode::kLockDenied);
     else if (lock->error() != QLockFile::LockFailedError)
-        *why = QString::fromUtf8("ロックを取れません");
+        *why = WindowText(ze::StatusCode::kLockFailed);
     return nullptr;
 }
 }  // namespace
@@ -73,7 +73,7 @@ bool CRecovery::Write(const RecoveryRecord& record, QString* why) {
         }
         m_lock = TakeLock(LockOf(OwnFile()), why);
         if (!m_lock) {
-            if (why->isEmpty()) *why = QString::fromUtf8("ロックが使われています");
+            if (why->isEmpty()) *why = WindowText(ze::StatusCode::kLockInUse);
             return false;
         }
     }

@@ -8,6 +8,8 @@
 
 #include <string>
 
+#include "io/status.h"
+
 namespace ze::transfer {
 
 // The X11 property, its type and the client message type all carry this name.
@@ -17,21 +19,10 @@ inline constexpr int kReplyTimeoutMs = 5000;
 // How long the whole X11 transfer may take, opening the display included.
 inline constexpr int kTransferDeadlineMs = 6000;
 
-enum class SendStatus {
-    Taken,     // the receiver took the message
-    NoTarget,  // no window title names the sibling editor: nothing was done
-    TimedOut,  // the receiver (or the X server) did not answer in time
-    Failed,    // no display, the window vanished, or the text is too large
-};
-
-struct SendOutcome {
-    SendStatus status = SendStatus::Failed;
-    std::string why;  // one line for anything but Taken
-};
-
-// Looks for the sibling editor and sends it `utf8PaneText`. The text is read
-// only; nothing happens at all when no window matches. The editor's transfer
+// Looks for the sibling editor and sends it `utf8PaneText`: kOk when the
+// receiver took it, kNoSibling (nothing at all happened) when no window
+// matches, else why the transfer failed. The text is read only. The editor's transfer
 // command runs it through CTransferRunner (view/transfer_runner.h).
-SendOutcome SendMarkupToSibling(const std::string& utf8PaneText);
+Status SendMarkupToSibling(const std::string& utf8PaneText);
 
 }  // namespace ze::transfer

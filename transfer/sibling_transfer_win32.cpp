@@ -37,24 +37,21 @@ BOOL CALLBACK FindSiblingWindow(HWND hWnd, LPARAM /*lParam*/) {
 
 }  // namespace
 
-SendOutcome SendMarkupToSibling(const std::string& utf8PaneText) {
+Status SendMarkupToSibling(const std::string& utf8PaneText) {
     g_hTarget = nullptr;
     EnumWindows(FindSiblingWindow, 0);
     const HWND hTarget = g_hTarget;
     g_hTarget = nullptr;
-    if (!hTarget)
-        return {SendStatus::NoTarget,
-                "no window title contains \"" + std::string(kSiblingName) + "\""};
+    if (!hTarget) return StatusCode::kNoSibling;
 
     CopyDataMessage message;
-    if (!MakeCopyDataMessage(utf8PaneText, &message))
-        return {SendStatus::Failed, "the text is too large to send"};
+    if (!MakeCopyDataMessage(utf8PaneText, &message)) return StatusCode::kTextTooLarge;
     COPYDATASTRUCT cds{};
     cds.dwData = message.dwData;
     cds.cbData = message.cbData;
     cds.lpData = message.bytes.data();
     SendMessageA(hTarget, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds));
-    return {SendStatus::Taken, {}};
+    return StatusCode::kOk;
 }
 
 }  // namespace ze::transfer

@@ -24,6 +24,8 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+// Xlib names its int result Status by a macro; here Status is ze::Status.
+#undef Status
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/select.h>
@@ -253,14 +255,18 @@ WaitResult WaitForDeletion(Display* display, Window target, Atom property,
     }
 }
 
-SendOutcome Outcome(SendStatus status, std::string why) {
-    return {status, std::move(why)};
+// The status of `code`, the seconds waited kept for the two that time out.
+Status Outcome(StatusCode code) {
+    Status status = code;
+    if (code == StatusCode::kReceiverSilent) status.limit = kReplyTimeoutMs / 1000;
+    if (code == StatusCode::kServerSilent) status.limit = kTransferDeadlineMs / 1000;
+    return status;
 }
 
-SendOutcome Send(Display* display, ErrorTrap& trap, const std::string& utf8PaneText,
-                 Clock::time_point deadline) {
+Status Send(Display* display, ErrorTrap& trap, const std::string& utf8PaneText,
+            Clock::time_point deadline) {
     Atoms atoms;
-    if (!InternAtoms(display, &atoms)) return Outcome(SendStatus::Failed, "cannot intern X atoms");
+    if (!InternAtoms(display, &atoms)) return Outcome(StatusCode::kNoAtoms);
     const Window root = DefaultRootWindow(display);
     const bool windowManager = WindowManagerPresent(display, root, atoms);
 
@@ -276,22 +282,19 @@ SendOutcome Send(Display* display, ErrorTrap& trap, const std::string& utf8PaneT
     }
     trap.Failed(display);  // a window that vanished while listed is simply skipped
     const std::optional<size_t> chosen = ChooseSibling(records);
-    if (!chosen)
-        return Outcome(SendStatus::NoTarget,
-                       "no window title contains \"" + std::string(kSiblingName) + "\"");
+    if (!chosen) return Outcome(StatusCode::kNoSibling);
     const Window target = windows[*chosen];
     if (records[*chosen].state != WindowState::Hidden)
         BringForward(display, root, target, windowManager, atoms);
 
     CopyDataMessage message;
-    if (!MakeCopyDataMessage(utf8PaneText, &message))
-        return Outcome(SendStatus::Failed, "the text is too large to send");
+    if (!MakeCopyDataMessage(utf8PaneText, &message)) return Outcome(StatusCode::kTextTooLarge);
     // One ChangeProperty request must hold the data (header: 24 bytes).
     long maxRequest = XExtendedMaxRequestSize(display);
     if (maxRequest == 0) maxRequest = XMaxRequestSize(display);
     if (static_cast<unsigned long>(message.cbData) + 64 >
         static_cast<unsigned long>(maxRequest) * 4)
-        return Outcome(SendStatus::Failed, "the text is too large for one X request");
+        return Outcome(StatusCode::kTooLargeForX);
 
     XSelectInput(display, target, PropertyChangeMask | StructureNotifyMask);
     XChangeProperty(display, target, atoms[kCopyData], atoms[kCopyData], 8, PropModeReplace,
@@ -306,27 +309,22 @@ SendOutcome Send(Display* display, ErrorTrap& trap, const std::string& utf8PaneT
     event.xclient.data.l[1] = static_cast<long>(message.dwData);
     event.xclient.data.l[2] = static_cast<long>(message.cbData);
     XSendEvent(display, target, False, NoEventMask, &event);
-    if (trap.Failed(display))
-        return Outcome(SendStatus::Failed,
-                       "the receiving window vanished before the data reached it");
+    if (trap.Failed(display)) return Outcome(StatusCode::kReceiverVanished);
 
     // The receiver's time, cut short where the whole transfer's ends.
     const auto replyBy = std::min(Clock::now() + std::chrono::milliseconds(kReplyTimeoutMs),
                                   deadline - std::chrono::milliseconds(200));
     switch (WaitForDeletion(display, target, atoms[kCopyData], replyBy)) {
         case WaitResult::Deleted:
-            return Outcome(SendStatus::Taken, {});
+            return Outcome(StatusCode::kOk);
         case WaitResult::Destroyed:
-            return Outcome(SendStatus::Failed,
-                           "the receiving window closed without taking the data");
+            return Outcome(StatusCode::kReceiverClosed);
         case WaitResult::TimedOut:
-            return Outcome(SendStatus::TimedOut, "the receiver did not take the data within " +
-                                                     std::to_string(kReplyTimeoutMs / 1000) +
-                                                     " seconds");
+            return Outcome(StatusCode::kReceiverSilent);
         case WaitResult::Broken:
             break;
     }
-    return Outcome(SendStatus::Failed, "the X connection failed while waiting for the receiver");
+    return Outcome(StatusCode::kConnectionBroken);
 }
 
 // Xlib ends the process when the connection breaks; here that ends only the
@@ -336,20 +334,19 @@ int ExitOnBrokenConnection(Display*) {
 }
 
 // The child's side: the whole transfer on a connection of its own, the
-// outcome written to `fd` as one status byte and the reason.
+// outcome written to `fd` as one byte, its status code.
 [[noreturn]] void SendFromChild(int fd, const std::string& utf8PaneText,
                                 Clock::time_point deadline) {
     XSetIOErrorHandler(ExitOnBrokenConnection);
-    SendOutcome outcome;
+    Status outcome;
     DisplayPtr display(XOpenDisplay(nullptr));
     if (!display) {
-        outcome = Outcome(SendStatus::Failed, "cannot open the X display");
+        outcome = Outcome(StatusCode::kNoDisplay);
     } else {
         ErrorTrap trap;
         outcome = Send(display.get(), trap, utf8PaneText, deadline);
     }
-    std::string report(1, static_cast<char>(outcome.status));
-    report += outcome.why;
+    const std::string report(1, static_cast<char>(outcome.code));
     for (size_t done = 0; done < report.size();) {
         const ssize_t n = write(fd, report.data() + done, report.size() - done);
         if (n < 0 && errno == EINTR) continue;
@@ -380,17 +377,28 @@ bool ReadReport(int fd, Clock::time_point deadline, std::string* report) {
     }
 }
 
+// Whether a byte from the child is a code its side of the transfer gives.
+bool TransferCode(int code) {
+    return code == int(StatusCode::kOk) ||
+           (code >= int(StatusCode::kNoSibling) && code <= int(StatusCode::kConnectionFailed));
+}
+
 }  // namespace
 
-SendOutcome SendMarkupToSibling(const std::string& utf8PaneText) {
+Status SendMarkupToSibling(const std::string& utf8PaneText) {
     const auto deadline = Clock::now() + std::chrono::milliseconds(kTransferDeadlineMs);
+    Status cannotStart = StatusCode::kCannotStart;
     int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0) return Outcome(SendStatus::Failed, "cannot start the transfer");
+    if (pipe2(fds, O_CLOEXEC) != 0) {
+        cannotStart.sysError = errno;
+        return cannotStart;
+    }
     const pid_t child = fork();
     if (child < 0) {
+        cannotStart.sysError = errno;
         close(fds[0]);
         close(fds[1]);
-        return Outcome(SendStatus::Failed, "cannot start the transfer");
+        return cannotStart;
     }
     if (child == 0) {
         close(fds[0]);
@@ -403,15 +411,10 @@ SendOutcome SendMarkupToSibling(const std::string& utf8PaneText) {
     kill(child, SIGKILL);  // whatever it still does (its report is complete)
     while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
     }
-    if (!inTime)
-        return Outcome(SendStatus::TimedOut, "the X server did not answer within " +
-                                                 std::to_string(kTransferDeadlineMs / 1000) +
-                                                 " seconds");
-    const int status = report.empty() ? -1 : report[0];
-    if (status < static_cast<int>(SendStatus::Taken) ||
-        status > static_cast<int>(SendStatus::Failed))
-        return Outcome(SendStatus::Failed, "the X connection failed during the transfer");
-    return Outcome(static_cast<SendStatus>(status), report.substr(1));
+    if (!inTime) return Outcome(StatusCode::kServerSilent);
+    const int code = report.size() == 1 ? static_cast<unsigned char>(report[0]) : -1;
+    if (!TransferCode(code)) return Outcome(StatusCode::kConnectionFailed);
+    return Outcome(StatusCode(code));
 }
 
 }  // namespace ze::transfer

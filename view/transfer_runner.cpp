@@ -17,7 +17,7 @@ CTransferRunner::~CTransferRunner() {
 
 bool CTransferRunner::Start(std::string utf8Text) {
     if (m_thread) return false;
-    auto outcome = std::make_shared<ze::transfer::SendOutcome>();
+    auto outcome = std::make_shared<ze::Status>();
     m_outcome = outcome;
     m_thread.reset(QThread::create(
         [sender = m_sender, text = std::move(utf8Text), outcome] { *outcome = sender(text); }));
@@ -38,16 +38,7 @@ void CTransferRunner::OnThreadFinished() {
     emit finished(StatusLine(*m_outcome));
 }
 
-QString CTransferRunner::StatusLine(const ze::transfer::SendOutcome& outcome) {
-    using ze::transfer::SendStatus;
-    switch (outcome.status) {
-        case SendStatus::Taken:
-        case SendStatus::NoTarget:
-            return {};
-        case SendStatus::TimedOut:
-            return QString::fromUtf8("ZURI Zezez SEKKA への転送に応答がありませんでした。");
-        case SendStatus::Failed:
-            break;
-    }
-    return QString::fromUtf8("ZURI Zezez SEKKA へ転送できませんでした。");
+QString CTransferRunner::StatusLine(const ze::Status& outcome) {
+    if (outcome.ok() || outcome == ze::StatusCode::kNoSibling) return {};
+    return QString::fromStdString(ze::StatusText(outcome, ze::TextLanguage::kJapanese));
 }

@@ -18,7 +18,7 @@ class QThread;
 class CTransferRunner : public QObject {
     Q_OBJECT
 public:
-    using Sender = std::function<ze::transfer::SendOutcome(const std::string& utf8Text)>;
+    using Sender = std::function<ze::Status(const std::string& utf8Text)>;
 
     explicit CTransferRunner(QObject* parent = nullptr,
                              Sender sender = ze::transfer::SendMarkupToSibling);
@@ -32,7 +32,7 @@ public:
 
     // The status-bar line for an outcome: empty when the text was taken or no
     // window matched (nothing to say), else why the transfer did not happen.
-    static QString StatusLine(const ze::transfer::SendOutcome& outcome);
+    static QString StatusLine(const ze::Status& outcome);
 
 signals:
     // The transfer is over; `statusLine` as StatusLine gives it.
@@ -43,5 +43,5 @@ private:
 
     Sender m_sender;
     std::unique_ptr<QThread> m_thread;
-    std::shared_ptr<ze::transfer::SendOutcome> m_outcome;
+    std::shared_ptr<ze::Status> m_outcome;
 };

@@ -13,9 +13,9 @@ int Run(const cli::Args& args) {
     if (!args.empty()) return cli::UsageOf("send");
     // The pane holds CR LF line breaks; a lone LF from a file becomes one.
     const std::string text = ze::transfer::ToCrLf(cli::ReadAllStdin());
-    const ze::transfer::SendOutcome outcome = ze::transfer::SendMarkupToSibling(text);
-    if (outcome.status == ze::transfer::SendStatus::Taken) return cli::kOk;
-    return cli::Fail(outcome.why);
+    const ze::Status outcome = ze::transfer::SendMarkupToSibling(text);
+    if (outcome.ok()) return cli::kOk;
+    return cli::Fail(ze::StatusText(outcome, ze::TextLanguage::kEnglish));
 }
 
 const cli::Registration registration({"send", cli::DesktopCommandUsage("send"), Run});

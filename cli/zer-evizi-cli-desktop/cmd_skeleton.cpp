@@ -48,9 +48,9 @@ int RunSkeleton(const cli::Args& args) {
     MemoryMarkupPane pane;
     CMapDoc doc;
     doc.SetPane(&pane);
-    ze::ReadFailure failure;
+    ze::Status failure;
     const bool opened = doc.OnOpenDocument(path, settings, &failure);
-    if (!opened && failure.error == ze::ReadError::kUnknownType)
+    if (!opened && failure == ze::StatusCode::kUnknownType)
         return cli::Fail("cannot open " + path + " as a picture");
     if (!opened) return cli::FailRead(path, failure);
     cli::WriteOut(pane.GetWindowText());

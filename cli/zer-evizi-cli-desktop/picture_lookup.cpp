@@ -32,10 +32,10 @@ PictureLookup ReadPicture(const std::string& path) {
     if (type < 0) return {{}, "is of a type that cannot be read (" + path + ")"};
     // The size is all that is wanted: the file is read as far as its header.
     const ze::HeaderSize picture = ze::ReadPictureSize(path, type);
-    if (picture.failure)
+    if (!picture.failure.ok())
         return {{},
                 "cannot be read (" + path + ": " +
-                    ze::ReadFailureText(picture.failure, ze::TextLanguage::kEnglish) + ")"};
+                    ze::StatusText(picture.failure, ze::TextLanguage::kEnglish) + ")"};
     return {{picture.width, picture.height}, {}};
 }
 

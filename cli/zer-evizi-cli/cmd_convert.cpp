@@ -94,12 +94,8 @@ int Run(const cli::Args& args) {
     if (const std::string note = ze::FlattenNote(image.Pixels(), outType, false); !note.empty())
         std::fprintf(stderr, "%s: %s\n", out.c_str(), note.c_str());
     if (!image.Save(out, outType, parsed->options)) {
-        const ze::EncodeFailure& failure = image.GetEncodeFailure();
-        const std::string reason =
-            image.GetWriteError() == ze::StatusCode::kEncode && failure
-                ? ze::EncodeFailureText(failure, ze::TextLanguage::kEnglish)
-                : ze::StatusText(image.GetWriteError(), ze::TextLanguage::kEnglish);
-        return cli::Fail("cannot write " + out + " (" + reason + ")");
+        return cli::Fail("cannot write " + out + " (" +
+                         ze::StatusText(image.GetWriteError(), ze::TextLanguage::kEnglish) + ")");
     }
     return cli::kOk;
 }

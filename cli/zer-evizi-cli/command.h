@@ -13,7 +13,7 @@
 #include <vector>
 
 namespace ze {
-struct ReadFailure;
+struct Status;
 }
 
 class CImage;
@@ -42,7 +42,7 @@ void DiscardMessages();
 // Prints "zer-evizi-cli: MESSAGE" on stderr; answers kFailure.
 int Fail(const std::string& message);
 // Fail with "cannot read PATH: REASON" for a picture that did not load.
-int FailRead(const std::string& path, const ze::ReadFailure& failure);
+int FailRead(const std::string& path, const ze::Status& failure);
 // Reads `path` as the editor opens it (the type from its name; colour JPEGs
 // at 24 bits with `fullColour`) into *image. kOk, or what the command
 // answers after saying why: an unsupported name or the read failure. With

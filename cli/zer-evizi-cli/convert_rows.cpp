@@ -95,7 +95,7 @@ std::vector<uint8_t> BmpHeaders(int width, int height) {
 bool ConvertRowByRow(const std::string& in, int inType, const std::string& out, int outType) {
     if (inType != kImageJpeg || outType != kImageBmp) return false;
     const ze::HeaderSize size = ze::ReadPictureSize(in, inType);
-    if (size.failure || size.width <= 0 || size.height <= 0) return false;
+    if (!size.failure.ok() || size.width <= 0 || size.height <= 0) return false;
     const std::vector<uint8_t> headers = BmpHeaders(size.width, size.height);
     if (headers.empty()) return false;
     const uint64_t bytes = headers.size() + uint64_t{dib::RowBytes(size.width, 24)} *
@@ -112,7 +112,8 @@ bool ConvertRowByRow(const std::string& in, int inType, const std::string& out, 
             image.Load(in, inType);
             // A damaged file is left to the whole-picture path and its
             // reasons.
-            return rows.Whole() && !image.GetReadFailure() && std::fseek(file, 0, SEEK_END) == 0;
+            return rows.Whole() && image.GetReadFailure().ok() &&
+                   std::fseek(file, 0, SEEK_END) == 0;
         },
         bytes);
     return written == ze::StatusCode::kOk;

@@ -76,9 +76,8 @@ int Fail(const std::string& message) {
     return kFailure;
 }
 
-int FailRead(const std::string& path, const ze::ReadFailure& failure) {
-    return Fail("cannot read " + path + ": " +
-                ze::ReadFailureText(failure, ze::TextLanguage::kEnglish));
+int FailRead(const std::string& path, const ze::Status& failure) {
+    return Fail("cannot read " + path + ": " + ze::StatusText(failure, ze::TextLanguage::kEnglish));
 }
 
 int LoadPicture(const std::string& path, bool fullColour, CImage* image) {

@@ -128,17 +128,17 @@ TEST(PictureType, ExtensionsInAnyCaseAndTheLastDotOfThePath) {
 // the document stays the picture it opened.
 TEST_F(OpenPicture, SavePictureWritesACopyAndRefusesBeforeAnyWriter) {
     ASSERT_TRUE(doc.OnOpenDocument(Picture("a.bmp", 5, 3), {}));
-    EXPECT_EQ(doc.SavePicture(dir.File("b.png")), SaveStatus::kSaved);
+    EXPECT_EQ(doc.SavePicture(dir.File("b.png")), ze::StatusCode::kOk);
     EXPECT_TRUE(std::filesystem::exists(dir.File("b.png")));
     EXPECT_EQ(doc.GetPathName(), dir.File("a.bmp"));
     EXPECT_EQ(pathsSet.size(), 1u);  // by the open alone
 
     // What is refused before any writer runs.
-    EXPECT_EQ(doc.SavePicture(dir.File("out.tif")), SaveStatus::kBadType);
-    EXPECT_EQ(doc.SavePicture(dir.File("noext")), SaveStatus::kBadType);
-    EXPECT_EQ(doc.SavePicture(""), SaveStatus::kNoName);
+    EXPECT_EQ(doc.SavePicture(dir.File("out.tif")), ze::StatusCode::kNotSavable);
+    EXPECT_EQ(doc.SavePicture(dir.File("noext")), ze::StatusCode::kNotSavable);
+    EXPECT_EQ(doc.SavePicture(""), ze::StatusCode::kNoFileName);
     doc.m_pImage.reset();
-    EXPECT_EQ(doc.SavePicture(dir.File("c.bmp")), SaveStatus::kNoPicture);
+    EXPECT_EQ(doc.SavePicture(dir.File("c.bmp")), ze::StatusCode::kNothingOpen);
     EXPECT_FALSE(std::filesystem::exists(dir.File("c.bmp")));
 }
 
@@ -149,7 +149,7 @@ TEST_F(OpenPicture, SavingIntoAnotherFormatReadsTheFileInItsOwnColours) {
     ASSERT_EQ(shades->Save(dir.File("a.jpg"), kImageJpeg, {95, false}), 1);
     ASSERT_TRUE(doc.OnOpenDocument(dir.File("a.jpg"), {}));
     ASSERT_EQ(doc.m_pImage->GetDepth(), 8);
-    ASSERT_EQ(doc.SavePicture(dir.File("b.png")), SaveStatus::kSaved);
+    ASSERT_EQ(doc.SavePicture(dir.File("b.png")), ze::StatusCode::kOk);
     const auto full = LoadPicture(dir.File("a.jpg"), kImageJpeg, nullptr, true);
     const CImage png(dir.File("b.png"), kImagePng);
     ASSERT_EQ(png.GetDepth(), 24);

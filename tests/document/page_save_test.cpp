@@ -35,23 +35,23 @@ TEST(PageSave, FindsOurImageAndMapByWhatTheyAre) {
         const char* what;
         std::string disk;
         const PageSnapshot& snapshot;
-        PageSaveStatus status;
+        const ze::Status& status;
         size_t index;
     } cases[] = {
-        {"unchanged", opened, ours, PageSaveStatus::kReady, 1},
+        {"unchanged", opened, ours, ze::StatusCode::kOk, 1},
         {"area added to ours",
          kBanner + "<img src=\"a.gif\" usemap=\"#m\">\n<map name=\"m\">"
                    "<area href=1><area></map>\n",
-         ours, PageSaveStatus::kOursChanged, 1},
+         ours, ze::StatusCode::kOursChanged, 1},
         {"our tag changed", "<img alt=x src=\"a.gif\" usemap=\"#m\">\n<map name=\"m\"></map>", ours,
-         PageSaveStatus::kOursChanged, 0},
+         ze::StatusCode::kOursChanged, 0},
         {"src changed", "<img src=c.gif usemap=#m><map name=m></map>", ours,
-         PageSaveStatus::kNotFound, 0},
-        {"twice alike", "<p>" + twice, ours, PageSaveStatus::kSeveral, 1},
+         ze::StatusCode::kMapNotFound, 0},
+        {"twice alike", "<p>" + twice, ours, ze::StatusCode::kMapSeveral, 1},
         {"twice, one as it was", kBanner + "<img src=a.gif usemap=#m>\n" + kOurs, ours,
-         PageSaveStatus::kReady, 2},
-        {"twice alike, unchanged page", twice, second, PageSaveStatus::kReady, 2},
-        {"nothing remembered", opened, pane, PageSaveStatus::kUnknownOrigin, 1},
+         ze::StatusCode::kOk, 2},
+        {"twice alike, unchanged page", twice, second, ze::StatusCode::kOk, 2},
+        {"nothing remembered", opened, pane, ze::StatusCode::kUnknownOrigin, 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -73,8 +73,7 @@ TEST(PageSave, WhatIsWrittenIsRememberedWhicheverComesFirst) {
         const PageSnapshot written = SnapshotAfterMerge(page, read, index, merged);
         EXPECT_EQ(written.image, "<img src=\"a.gif\" usemap=\"#m\">");
         EXPECT_EQ(written.map, "<map name=\"m\"><area></map>");
-        EXPECT_EQ(PlanPageSave(merged, ReadHtmlPage(merged), written).status,
-                  PageSaveStatus::kReady);
+        EXPECT_EQ(PlanPageSave(merged, ReadHtmlPage(merged), written).status, ze::StatusCode::kOk);
     }
 }
 

@@ -263,7 +263,7 @@ TEST(GifWriter, ExactBytesGiflibAndRefusals) {
     {
         fixture::Messages m;
         EXPECT_EQ(wide.Write(dir.File("wide.gif")), 0);
-        EXPECT_EQ(wide.encodeFailure.error, ze::EncodeError::kTooLargeSide);
+        EXPECT_EQ(wide.encodeFailure, ze::StatusCode::kSideTooLong);
         EXPECT_TRUE(m.texts.empty());
     }
     std::filesystem::create_directory(dir.File("folder.gif"));  // cannot be replaced

@@ -47,9 +47,9 @@ Read ReadJpeg(const std::string& bytes) {
     CJpegImpl impl(implPixels);
     Read r{fixture::ReadBytes(impl, bytes)};
     r.grew = ResidentBytes() - before;
-    if (!impl.readFailure) return r;
-    r.why = ze::ReadFailureText(impl.readFailure, ze::TextLanguage::kEnglish);
-    r.japanese = ze::ReadFailureText(impl.readFailure, ze::TextLanguage::kJapanese);
+    if (impl.readFailure.ok()) return r;
+    r.why = ze::StatusText(impl.readFailure, ze::TextLanguage::kEnglish);
+    r.japanese = ze::StatusText(impl.readFailure, ze::TextLanguage::kJapanese);
     return r;
 }
 
@@ -114,7 +114,7 @@ uint64_t Tiles(const std::string& bytes, size_t size) {
     return AvifGridTiles(reinterpret_cast<const uint8_t*>(bytes.data()), size);
 }
 std::string Why(CAvifImpl& impl) {
-    return ze::ReadFailureText(impl.readFailure, ze::TextLanguage::kEnglish);
+    return ze::StatusText(impl.readFailure, ze::TextLanguage::kEnglish);
 }
 
 }  // namespace
@@ -216,7 +216,7 @@ TEST(HostileBmp, MissingRowsCostNothing) {
 // Every way a picture fails to load names its reason, in both languages, as
 // the reader met it; a limit given to the picture is the one it reads with.
 TEST(HostileFiles, EveryFailureSaysWhy) {
-    using E = ze::ReadError;
+    using E = ze::StatusCode;
     testutil::TempDir dir;
     std::filesystem::create_directory(dir.File("folder.png"));
     const std::string png = fixture::MakePng({.width = 2, .height = 2, .samples = {0, 1, 2, 3}});
@@ -236,8 +236,8 @@ TEST(HostileFiles, EveryFailureSaysWhy) {
         const char* japanese;
         int64_t maxPixels = ze::ReadLimits{}.maxPixels;
     } cases[] = {
-        {"gone.bmp", "", E::kFileMissing, "no such file", "ファイルがありません。"},
-        {"folder.png", "", E::kFolder, "is a folder", "フォルダです。"},
+        {"gone.bmp", "", E::kMissing, "no such file", "ファイルがありません。"},
+        {"folder.png", "", E::kIsFolder, "is a folder", "フォルダです。"},
         {"photo.xpm", "! XPM2", E::kUnknownType,
          "not a picture type the editor opens (gif, jpg, jpeg, png, bmp, webp, avif)",
          "開ける画像の種類ではありません (gif, jpg, jpeg, png, bmp, webp, avif)。"},
@@ -249,36 +249,42 @@ TEST(HostileFiles, EveryFailureSaysWhy) {
          "GIF ファイルではありません。"},
         {"broken.bmp", "not a picture", E::kNotThisType, "not a BMP file",
          "BMP ファイルではありません。"},
-        {"empty.gif", "", E::kTruncated, "the file is empty", "ファイルが空です。"},
-        {"cut.gif", gif.substr(0, 8), E::kTruncated, "the file is cut off at byte 8",
+        {"empty.gif", "", E::kCutOff, "the file is empty", "ファイルが空です。"},
+        {"cut.gif", gif.substr(0, 8), E::kCutOff, "the file is cut off at byte 8",
          "ファイルが 8 バイト目で途切れています。"},
-        {"cut.png", png.substr(0, 20), E::kTruncated, "the file is cut off at byte 20",
+        {"cut.png", png.substr(0, 20), E::kCutOff, "the file is cut off at byte 20",
          "ファイルが 20 バイト目で途切れています。"},
-        {"cut.jpg", jpeg.substr(0, 100), E::kTruncated, "the file is cut off at byte 100",
+        {"cut.jpg", jpeg.substr(0, 100), E::kCutOff, "the file is cut off at byte 100",
          "ファイルが 100 バイト目で途切れています。"},
-        {"cut.bmp", bmp({}).substr(0, 14), E::kTruncated, "the file is cut off at byte 14",
+        {"cut.bmp", bmp({}).substr(0, 14), E::kCutOff, "the file is cut off at byte 14",
          "ファイルが 14 バイト目で途切れています。"},
-        {"huge.bmp", bmp({.width = 20000, .height = 20000}), E::kTooLarge,
+        {"huge.bmp", bmp({.width = 20000, .height = 20000}), E::kTooManyPixels,
          "the picture (20000x20000) is larger than the limit of 268435456 pixels",
          "画像が大きすぎます (20000x20000、上限は 268435456 ピクセル)。"},
-        {"limit.bmp", bmp({.width = 2, .height = 2}), E::kTooLarge,
+        {"limit.bmp", bmp({.width = 2, .height = 2}), E::kTooManyPixels,
          "the picture (2x2) is larger than the limit of 3 pixels",
          "画像が大きすぎます (2x2、上限は 3 ピクセル)。", 3},
-        {"os2.bmp", bmp({.headerSize = 64}), E::kUnsupported, "unsupported variant: OS/2 2.x BMP",
+        {"os2.bmp", bmp({.headerSize = 64}), E::kOs2Bmp, "unsupported variant: OS/2 2.x BMP",
          "対応していない種類です: OS/2 2.x BMP。"},
-        {"deep.bmp", bmp({.depth = 64}), E::kUnsupported, "unsupported variant: 64-bit BMP",
+        {"deep.bmp", bmp({.depth = 64}), E::kBmpDepth, "unsupported variant: 64-bit BMP",
          "対応していない種類です: 64 ビットの BMP。"},
-        {"inner.bmp", bmp({.compression = 4}), E::kUnsupported,
+        {"inner.bmp", bmp({.compression = 4}), E::kBmpJpeg,
          "unsupported variant: BMP holding a JPEG", "対応していない種類です: JPEG を収めた BMP。"},
-        {"deep.jpg", deepJpeg, E::kUnsupported, "unsupported variant: 12-bit JPEG",
+        {"deep.jpg", deepJpeg, E::kJpegPrecision, "unsupported variant: 12-bit JPEG",
          "対応していない種類です: 12 ビットの JPEG。"},
+        {"heic.avif",
+         std::string("\0\0\0\x18"
+                     "ftypheic\0\0\0\0mif1heic",
+                     24),
+         E::kAvifFeature, "unsupported variant: AVIF feature that the decoder lacks",
+         "対応していない種類です: デコーダーにない AVIF の機能。"},
         {"crc.png", badCrc, E::kCorrupt, "the file is damaged at byte 33",
          "ファイルが 33 バイト目で壊れています。"},
         {"stray.gif", gif + "x", E::kCorrupt, "the file is damaged at byte 13",
          "ファイルが 13 バイト目で壊れています。"},
-        {"none.gif", gif + ";", E::kNoImage, "the file holds no picture",
+        {"none.gif", gif + ";", E::kNoPicture, "the file holds no picture",
          "ファイルに画像がありません。"},
-        {"flat.bmp", bmp({.width = 0}), E::kNoImage, "the file holds no picture",
+        {"flat.bmp", bmp({.width = 0}), E::kNoPicture, "the file holds no picture",
          "ファイルに画像がありません。"},
     };
     for (const auto& c : cases) {
@@ -290,10 +296,10 @@ TEST(HostileFiles, EveryFailureSaysWhy) {
         image.readLimits.maxPixels = c.maxPixels;
         image.Load(path, -1);
         EXPECT_EQ(image.GetWidth(), 0);
-        const ze::ReadFailure& why = image.GetReadFailure();
-        EXPECT_EQ(why.error, c.error);
-        EXPECT_EQ(ze::ReadFailureText(why, ze::TextLanguage::kEnglish), c.english);
-        EXPECT_EQ(ze::ReadFailureText(why, ze::TextLanguage::kJapanese), c.japanese);
+        const ze::Status& why = image.GetReadFailure();
+        EXPECT_EQ(why, c.error);
+        EXPECT_EQ(ze::StatusText(why, ze::TextLanguage::kEnglish), c.english);
+        EXPECT_EQ(ze::StatusText(why, ze::TextLanguage::kJapanese), c.japanese);
     }
 
     // A file the user may not read: as root, read as a user who may not
@@ -304,14 +310,14 @@ TEST(HostileFiles, EveryFailureSaysWhy) {
     if (child == 0) {
         if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(255);
         ::chmod(dir.File("secret.bmp").c_str(), 0);
-        ::_exit(static_cast<int>(CImage(dir.File("secret.bmp"), -1).GetReadFailure().error));
+        ::_exit(static_cast<int>(CImage(dir.File("secret.bmp"), -1).GetReadFailure().code));
     }
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
-    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, int(E::kPermissionDenied));
-    const ze::ReadFailure denied{E::kPermissionDenied};
-    EXPECT_EQ(ze::ReadFailureText(denied, ze::TextLanguage::kEnglish), "permission denied");
-    EXPECT_EQ(ze::ReadFailureText(denied, ze::TextLanguage::kJapanese),
+    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, int(E::kReadDenied));
+    const ze::Status denied = E::kReadDenied;
+    EXPECT_EQ(ze::StatusText(denied, ze::TextLanguage::kEnglish), "permission denied");
+    EXPECT_EQ(ze::StatusText(denied, ze::TextLanguage::kJapanese),
               "読み取りが許可されていません。");
 }
 

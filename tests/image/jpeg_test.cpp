@@ -292,8 +292,8 @@ TEST(JpegFailures, AnswerZero) {
 
 namespace {
 
-std::string Why(const ze::ReadFailure& failure) {
-    return failure ? ze::ReadFailureText(failure, ze::TextLanguage::kEnglish) : std::string();
+std::string Why(const ze::Status& failure) {
+    return !failure.ok() ? ze::StatusText(failure, ze::TextLanguage::kEnglish) : std::string();
 }
 
 // The rows a streaming read hands on, as red, green, blue, top row first.

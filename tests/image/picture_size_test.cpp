@@ -13,8 +13,8 @@
 
 namespace {
 
-std::string Why(const ze::ReadFailure& failure) {
-    return failure ? ze::ReadFailureText(failure, ze::TextLanguage::kEnglish) : std::string();
+std::string Why(const ze::Status& failure) {
+    return !failure.ok() ? ze::StatusText(failure, ze::TextLanguage::kEnglish) : std::string();
 }
 
 // A 24-bit picture of smooth colours saved as `type`.
@@ -59,8 +59,8 @@ TEST(PictureSize, HeaderGivesWhatAFullReadGives) {
             if (full.GetWidth() > 0) {
                 EXPECT_EQ(size.width, full.GetWidth());
                 EXPECT_EQ(size.height, full.GetHeight());
-                EXPECT_FALSE(size.failure) << Why(size.failure);
-            } else if (size.failure) {
+                EXPECT_TRUE(size.failure.ok()) << Why(size.failure);
+            } else if (!size.failure.ok()) {
                 EXPECT_EQ(Why(size.failure), Why(full.GetReadFailure()));
             } else {
                 // Only the pixels are damaged: the header still tells the size.
@@ -78,6 +78,6 @@ TEST(PictureSize, LyingHeadersAreRefusedAsAFullReadRefusesThem) {
     bmp[18] = bmp[19] = bmp[20] = 0, bmp[21] = 0x40;  // a width of a billion pixels
     testutil::WriteFile(path, bmp);
     const ze::HeaderSize size = ze::ReadPictureSize(path, kImageBmp);
-    EXPECT_TRUE(size.failure);
+    EXPECT_FALSE(size.failure.ok());
     EXPECT_EQ(Why(size.failure), Why(CImage(path, kImageBmp).GetReadFailure()));
 }

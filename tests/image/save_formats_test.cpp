@@ -113,7 +113,7 @@ TEST(SaveFormats, AWebpCutShortIsCutOff) {
             const std::string kept = whole.substr(0, whole.size() - cut);
             testutil::WriteFile(dir.File("cut.webp"), kept);
             CImage back(dir.File("cut.webp"), kImageWebp);
-            EXPECT_EQ(ze::ReadFailureText(back.GetReadFailure(), ze::TextLanguage::kEnglish),
+            EXPECT_EQ(ze::StatusText(back.GetReadFailure(), ze::TextLanguage::kEnglish),
                       "the file is cut off at byte " + std::to_string(kept.size()))
                 << lossless << " " << cut;
         }
@@ -128,8 +128,8 @@ TEST(SaveFormats, RefusalsSayWhyAndKeepTheTarget) {
     CImage wide;
     wide.Create(16384, 2, 24, -1);
     EXPECT_EQ(wide.Save(dir.File("keep.webp"), kImageWebp), 0);
-    EXPECT_EQ(wide.GetWriteError(), ze::StatusCode::kEncode);
-    EXPECT_EQ(ze::EncodeFailureText(wide.GetEncodeFailure(), ze::TextLanguage::kJapanese),
+    EXPECT_EQ(wide.GetWriteError(), ze::StatusCode::kSideTooLong);
+    EXPECT_EQ(ze::StatusText(wide.GetWriteError(), ze::TextLanguage::kJapanese),
               "WebP の幅と高さは 16383 ピクセルまでです (この画像は 16384x2)。");
     EXPECT_EQ(testutil::ReadFile(dir.File("keep.webp")), "old");
 }

@@ -64,3 +64,34 @@ TEST(Status, RealFailuresInBothLanguages) {
     EXPECT_EQ(ze::StatusText(bounded, TextLanguage::kEnglish), "larger than 64 MB");
     EXPECT_EQ(ze::StatusText(bounded, TextLanguage::kJapanese), "64 MB より大きいです。");
 }
+
+// Words that name a detail say it when the status has it and read whole
+// without it: no "byte -1", no "a  file".
+TEST(Status, WordsNameTheDetailTheyHave) {
+    const auto text = [](ze::Status s, TextLanguage language = TextLanguage::kEnglish) {
+        return ze::StatusText(s, language);
+    };
+    ze::Status type = StatusCode::kNotThisType;
+    EXPECT_EQ(text(type), "not a picture");
+    EXPECT_EQ(text(type, TextLanguage::kJapanese), "画像ではありません。");
+    type.name = "AVIF";
+    EXPECT_EQ(text(type), "not an AVIF file");
+    type.name = "PNG";
+    EXPECT_EQ(text(type), "not a PNG file");
+    EXPECT_EQ(text(type, TextLanguage::kJapanese), "PNG ファイルではありません。");
+
+    ze::Status cut = StatusCode::kCutOff;
+    EXPECT_EQ(text(cut), "the file is cut off");
+    cut.offset = 0;
+    EXPECT_EQ(text(cut, TextLanguage::kJapanese), "ファイルが空です。");
+    cut.offset = 7;
+    EXPECT_EQ(text(cut), "the file is cut off at byte 7");
+    EXPECT_EQ(text(StatusCode::kCorrupt, TextLanguage::kJapanese), "ファイルが壊れています。");
+    EXPECT_EQ(text(StatusCode::kOverBound), "too large");
+
+    ze::Status grid = StatusCode::kDecodeMemoryGrid;
+    grid.width = 4096, grid.height = 4096, grid.value = 1500, grid.limit = 1024;
+    EXPECT_EQ(text(grid),
+              "the AVIF picture (4096x4096, a grid of tiles) needs 1500 MB of working memory to "
+              "decode; the limit is 1024 MB");
+}

@@ -14,7 +14,7 @@
 
 #include "app_folder.h"
 #include "document/page_file.h"
-#include "image/encode_error.h"
+#include "image/read_error.h"
 #include "io/messages.h"
 #include "markup/check_messages.h"
 #include "markup/check_rules.h"
@@ -85,17 +85,12 @@ private slots:
 
         // Every reason a picture read or write gives, for each format.
         for (int type = -1; type <= int(kImageAvif); ++type) {
-            for (int e = 1; e <= int(ze::ReadError::kIo); ++e)
-                for (int v = 0; v <= int(ze::ReadVariant::kAvifGrid); ++v) {
-                    ze::ReadFailure failure{
-                        ze::ReadError(e), ze::ReadVariant(v), type, 120, 4, 3, 2, 1};
-                    Expect(Q(ze::ReadFailureText(failure, ze::TextLanguage::kJapanese)),
-                           QStringLiteral("read %1/%2/%3").arg(type).arg(e).arg(v));
-                }
-            for (int e = 1; e <= int(ze::EncodeError::kQuantize); ++e) {
-                ze::EncodeFailure failure{ze::EncodeError(e), type, 4, 3, 2, 1};
-                Expect(Q(ze::EncodeFailureText(failure, ze::TextLanguage::kJapanese)),
-                       QStringLiteral("encode %1/%2").arg(type).arg(e));
+            for (int e = 1; e <= int(ze::StatusCode::kLast); ++e) {
+                ze::Status failure = ze::PictureStatus(ze::StatusCode(e), type);
+                failure.offset = 120, failure.width = 4, failure.height = 3;
+                failure.value = 2, failure.limit = 1;
+                Expect(Q(ze::StatusText(failure, ze::TextLanguage::kJapanese)),
+                       QStringLiteral("read %1/%2").arg(type).arg(e));
             }
         }
         for (const CheckRuleInfo& rule : AllCheckRules()) {

@@ -108,22 +108,22 @@ TEST(SiblingTransport, NoOrSilentDisplayFailsWithAReason) {
     ASSERT_EQ(getsockname(silent, reinterpret_cast<sockaddr*>(&address), &size), 0);
     const struct {
         std::string display;
-        ze::transfer::SendStatus status;
+        ze::StatusCode status;
         const char* why;
     } cases[] = {
-        {":65000", ze::transfer::SendStatus::Failed, "cannot open the X display"},
+        {":65000", ze::StatusCode::kNoDisplay, "cannot open the X display"},
         {"127.0.0.1:" + std::to_string(ntohs(address.sin_port) - 6000),
-         ze::transfer::SendStatus::TimedOut, "the X server did not answer within 6 seconds"},
+         ze::StatusCode::kServerSilent, "the X server did not answer within 6 seconds"},
     };
     const char* saved = std::getenv("DISPLAY");
     const std::string before = saved ? saved : "";
     for (const auto& c : cases) {
         setenv("DISPLAY", c.display.c_str(), 1);
         const auto start = std::chrono::steady_clock::now();
-        const ze::transfer::SendOutcome outcome = ze::transfer::SendMarkupToSibling("<MAP></MAP>");
+        const ze::Status outcome = ze::transfer::SendMarkupToSibling("<MAP></MAP>");
         const auto took = std::chrono::steady_clock::now() - start;
-        EXPECT_EQ(outcome.status, c.status) << c.display;
-        EXPECT_EQ(outcome.why, c.why);
+        EXPECT_EQ(outcome, c.status) << c.display;
+        EXPECT_EQ(ze::StatusText(outcome, ze::TextLanguage::kEnglish), c.why);
         // The deadline is 6 s; the rest is slack for a busy machine.
         EXPECT_LT(took, std::chrono::milliseconds(ze::transfer::kTransferDeadlineMs + 1500));
     }

@@ -10,8 +10,7 @@
 #include <future>
 #include <memory>
 
-using ze::transfer::SendOutcome;
-using ze::transfer::SendStatus;
+using ze::StatusCode;
 
 namespace {
 
@@ -20,7 +19,7 @@ struct BlockingSender {
     std::promise<void> release;
     std::shared_future<void> released = release.get_future().share();
     std::string got;
-    SendOutcome outcome;
+    ze::Status outcome;
 
     CTransferRunner::Sender Sender() {
         return [this](const std::string& text) {
@@ -38,18 +37,23 @@ class TransferRunnerTest : public QObject {
 private slots:
     void runsOffTheGuiThreadAndReportsTheOutcome() {
         const struct {
-            SendStatus status;
+            StatusCode status;
             QString line;
         } cases[] = {
-            {SendStatus::Taken, {}},
-            {SendStatus::NoTarget, {}},
-            {SendStatus::TimedOut,
+            {StatusCode::kOk, {}},
+            {StatusCode::kNoSibling, {}},
+            {StatusCode::kReceiverSilent,
              QString::fromUtf8("ZURI Zezez SEKKA への転送に応答がありませんでした。")},
-            {SendStatus::Failed, QString::fromUtf8("ZURI Zezez SEKKA へ転送できませんでした。")},
+            {StatusCode::kServerSilent,
+             QString::fromUtf8("ZURI Zezez SEKKA への転送に応答がありませんでした。")},
+            {StatusCode::kReceiverClosed,
+             QString::fromUtf8("ZURI Zezez SEKKA へ転送できませんでした。")},
+            {StatusCode::kNoDisplay,
+             QString::fromUtf8("ZURI Zezez SEKKA へ転送できませんでした。")},
         };
         for (const auto& c : cases) {
             BlockingSender sender;
-            sender.outcome = {c.status, "why"};
+            sender.outcome = c.status;
             CTransferRunner runner(nullptr, sender.Sender());
             QSignalSpy finished(&runner, &CTransferRunner::finished);
             const std::string text("<MAP NAME=\"m\">\r\n\xE5\x9C\xB0\r\n</MAP>");
