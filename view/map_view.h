@@ -187,10 +187,8 @@ private:
     // so when the area under it changed.
     void UpdateHovered(std::optional<QPoint> client);
     void InsertLine(const std::string& line, const AreaLink& link) override;
-    // Puts the client rectangle r together in `block` (its top-left pixel,
-    // `stride` pixels a row): the window colour, the picture and the edge
-    // line; then the areas and the tool's outline over it.
-    void ComposeRect(const QRect& r, QRgb background, uint32_t* block, qsizetype stride);
+    // Draws the areas and the tool's outline over client rectangle r in
+    // `block` (its top-left pixel, `stride` pixels a row).
     void ComposeOverlays(const QRect& r, const OutlinePixels& outline, uint32_t* block,
                          qsizetype stride, QImage::Format format);
     // Puts together what the block lacks of the window scrolled to `scroll`.
