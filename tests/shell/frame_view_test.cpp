@@ -342,6 +342,12 @@ private slots:
         h.frame.Edit().setTextCursor(cursor);
         double longest = 0;
         QTest::qWait(100);
+        // Below actual size the halved copies, made on another thread, are
+        // painted when they are done: on a busy machine that can be while
+        // typing, so they are waited for.
+        const CMapView& view = h.frame.View();
+        QTRY_VERIFY_WITH_TIMEOUT(view.GetZoom().num >= view.GetZoom().den || view.PyramidReady(),
+                                 60000);
         PaintedArea painted;
         h.vp()->installEventFilter(&painted);
         for (int i = 0; i < 12; ++i) {
