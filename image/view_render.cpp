@@ -400,7 +400,7 @@ void Repeat(const uint32_t* line, int k, int skip, int width, uint32_t* out) {
     } else {
         for (; i + k <= width; i += k, ++line) std::fill(out + i, out + i + k, *line);
     }
-    std::fill(out + i, out + width, *line);
+    if (i < width) std::fill(out + i, out + width, *line);  // a part of the next pixel
 }
 
 void RenderEnlarged(const CPictureRows& rows, ZoomScale zoom, int64_t viewX, int64_t viewY,
