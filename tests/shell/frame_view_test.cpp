@@ -341,13 +341,14 @@ private slots:
             int(h.frame.Edit().toPlainText().indexOf(QStringLiteral("alt=\"a")) + 6));
         h.frame.Edit().setTextCursor(cursor);
         double longest = 0;
-        QTest::qWait(100);
         // Below actual size the halved copies, made on another thread, are
-        // painted when they are done: on a busy machine that can be while
-        // typing, so they are waited for.
+        // painted when they are done: on a slow machine (or under the
+        // sanitizers) that can be while typing, so they and their painting
+        // are waited for.
         const CMapView& view = h.frame.View();
         QTRY_VERIFY_WITH_TIMEOUT(view.GetZoom().num >= view.GetZoom().den || view.PyramidReady(),
                                  60000);
+        QTest::qWait(200);
         PaintedArea painted;
         h.vp()->installEventFilter(&painted);
         for (int i = 0; i < 12; ++i) {
