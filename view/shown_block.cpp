@@ -25,6 +25,7 @@ QRegion ShownBlock::Prepare(const Key& key, const QRect& window) {
                 static_cast<size_t>(m_size.width()) * static_cast<size_t>(m_size.height()));
         }
     }
+    if (!m_valid.intersects(window)) m_origin = window.topLeft();
     const QRegion missing = QRegion(window).subtracted(m_valid & window);
     m_valid = window;
     return missing;

@@ -5,9 +5,11 @@
 // them), one 32-bit pixel for each of the window's. A repaint while nothing
 // shown changed is one copy from it, and a scroll puts together only the
 // strip it uncovers. View pixel (x, y), counted from the picture's top-left
-// corner at its zoom, lies at (x mod width, y mod height): a scroll reuses
-// the places of the pixels that left the window for those that came in, and
-// nothing is moved. It costs four bytes a pixel of the window (8.3 MB at
+// corner at its zoom, lies at ((x - x0) mod width, (y - y0) mod height),
+// (x0, y0) being the window's top-left pixel when the block was last put
+// together whole, so that a full repaint then copies each row in one piece.
+// A scroll reuses the places of the pixels that left the window for those
+// that came in, and nothing is moved. It costs four bytes a pixel of the window (8.3 MB at
 // 1920 x 1080) and is made again whenever anything it depends on changes.
 
 #include <QRect>
@@ -59,7 +61,8 @@ private:
 
     Key m_key;
     QSize m_size;
-    QRect m_valid;  // the view pixels the block holds
+    QRect m_valid;    // the view pixels the block holds
+    QPoint m_origin;  // the view pixel kept at the block's first
     std::unique_ptr<uint32_t[]> m_pixels;
 };
 
@@ -68,15 +71,15 @@ void ShownBlock::Pieces(const QRect& view, Piece&& piece) const {
     const int w = m_size.width(), h = m_size.height();
     if (w <= 0 || h <= 0 || view.isEmpty()) return;
     // Along each axis one part, or two where the rectangle wraps.
-    const auto split = [](int from, int length, int size, int parts[2][3]) {
-        const int at = from % size;
+    const auto split = [](int from, int length, int size, int origin, int parts[2][3]) {
+        const int at = ((from - origin) % size + size) % size;
         const int first = std::min(length, size - at);
         parts[0][0] = from, parts[0][1] = first, parts[0][2] = at;
         parts[1][0] = from + first, parts[1][1] = length - first, parts[1][2] = 0;
     };
     int across[2][3], down[2][3];
-    split(view.left(), view.width(), w, across);
-    split(view.top(), view.height(), h, down);
+    split(view.left(), view.width(), w, m_origin.x(), across);
+    split(view.top(), view.height(), h, m_origin.y(), down);
     for (const auto& y : down) {
         if (y[1] <= 0) continue;
         for (const auto& x : across) {

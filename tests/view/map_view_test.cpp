@@ -205,6 +205,7 @@ private slots:
             {"zoom 200 %", [&h] { h.view.OnZoomDouble(); }},
             {"scroll", [&] { scrollTo(37, 23); }},
             {"scroll by more than the window", [&] { scrollTo(0, 230); }},
+            {"scroll back up by part of it", [&] { scrollTo(25, 190); }},
             {"resize", [&h] { h.view.resize(260, 170); }},
             {"zoom 1600 % and the pixel grid",
              [&] {
