@@ -50,7 +50,10 @@ public:
     template <class Make>
     void PutTogether(const QRect& view, Make&& make);
     // Copies view rectangle `view` (inside the window last prepared) to
-    // `out` (its top-left pixel, `stride` pixels a row).
+    // `out` (its top-left pixel, `stride` pixels a row), each row whole
+    // before the next: where the block wraps, a row's two parts follow each
+    // other (all rows of one part and then the other's made a full repaint
+    // a third slower).
     void CopyTo(const QRect& view, uint32_t* out, qsizetype stride) const;
 
 private:
