@@ -245,7 +245,8 @@ int StreamJpegRows(j_decompress_ptr cinfo, ErrorManager* err, const ReadLayout& 
     const size_t width = layout.width;
     std::vector<uint8_t> row(width * (rgb ? 3 : 1)), cmyk;
     if (layout.output == Output::kCmyk) cmyk.resize(width * 4);
-    sink->Begin(static_cast<int>(width), static_cast<int>(layout.height), rgb ? nullptr : table);
+    sink->Begin(static_cast<int>(width), static_cast<int>(layout.height),
+                rgb ? ze::RowForm::kRgb : ze::RowForm::kIndexed, rgb ? nullptr : table);
     JSAMPROW rows[1] = {row.data()};
     const int read =
         ReadJpegRows(cinfo, err, rows, cmyk.empty() ? nullptr : cmyk.data(), layout.adobe, sink);
@@ -370,6 +371,7 @@ int CJpegImpl::ReadStream(std::FILE* file) {
     const int width = static_cast<int>(layout.width);
     const int height = static_cast<int>(layout.height);
     const bool rgb = layout.output == Output::kCmyk || layout.output == Output::kColour;
+    if (rowSink && rowsOnly && !layout.toSink) return 0;
     if (layout.toSink) {
         const int streamed = StreamJpegRows(&cinfo, &err, layout, rowSink);
         if (streamed < 0) return FailRead(ze::StatusCode::kCorrupt);

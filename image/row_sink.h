@@ -7,13 +7,18 @@
 
 namespace ze {
 
+// What a row holds: red, green, blue triples, or one byte a pixel that is
+// an index into a palette or a grey level (a picture without a palette).
+enum class RowForm { kRgb, kIndexed, kGrey };
+
 class RowSink {
 public:
     virtual ~RowSink() = default;
-    // Before the first row: the size, and for rows of one index a pixel the
-    // red, green and blue of each of the 256 indices; null for rows of red,
-    // green, blue triples.
-    virtual void Begin(int width, int height, const uint8_t* rgbOfIndex) = 0;
+    // Before the first row: the size, the form of the rows, and for rows of
+    // one byte a pixel the red, green and blue of each of the 256 values
+    // (black past a palette's entries, a grey ramp for grey); null for rows
+    // of triples.
+    virtual void Begin(int width, int height, RowForm form, const uint8_t* rgbOfIndex) = 0;
     // One row of the width given; the rows a damaged file leaves undecoded
     // come as zeros, as a read into the store leaves them.
     virtual void Put(const uint8_t* row) = 0;

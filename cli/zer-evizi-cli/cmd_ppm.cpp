@@ -20,7 +20,7 @@ namespace {
 // The PPM on stdout, a block of whole rows at a time.
 class CPpmOut : public ze::RowSink {
 public:
-    void Begin(int width, int height, const uint8_t* rgbOfIndex) override {
+    void Begin(int width, int height, ze::RowForm, const uint8_t* rgbOfIndex) override {
         m_started = true;
         m_width = static_cast<size_t>(width);
         if (rgbOfIndex) std::copy(rgbOfIndex, rgbOfIndex + sizeof m_table, m_table);
@@ -76,7 +76,7 @@ private:
 // A picture read whole: its rows top down as shown, alpha laid over the matte.
 void WriteStoredRows(const PixelStore& pixels, CPpmOut* out) {
     const int width = pixels.GetWidth(), height = pixels.GetHeight();
-    out->Begin(width, height, nullptr);
+    out->Begin(width, height, ze::RowForm::kRgb, nullptr);
     const CRgbRows rows(pixels);
     for (int y = height - 1; y >= 0; --y) {
         uint8_t* rgb = out->Next();

@@ -10,6 +10,8 @@
 
 #include "fixtures.h"
 #include "image/image.h"
+#include "image/row_writer.h"
+#include "io/file_io.h"
 
 using fixture::ReadBytes;
 using fixture::Rgb;
@@ -41,10 +43,10 @@ struct Sample {
     std::vector<Rgb> expected;
 };
 
-Sample MakeSample(Kind kind, bool interlaced, bool transparent) {
+Sample MakeSample(Kind kind, bool interlaced, bool transparent, int width = 13, int height = 9) {
     Sample s;
     fixture::PngLayout& p = s.layout;
-    p.width = 13, p.height = 9, p.colorType = kind.colorType, p.bitDepth = kind.bitDepth;
+    p.width = width, p.height = height, p.colorType = kind.colorType, p.bitDepth = kind.bitDepth;
     p.interlaced = interlaced;
     const int max = (1 << kind.bitDepth) - 1;
     const bool alpha = kind.colorType & PNG_COLOR_MASK_ALPHA;
@@ -176,4 +178,66 @@ TEST(PngFailures, AnswerZeroAndLeaveTheTarget) {
     const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(huge.data() + 12), 17);
     for (int i = 0; i < 4; ++i) huge[29 + i] = static_cast<char>(crc >> (24 - 8 * i));
     EXPECT_EQ(ReadBytes(impl, huge), 0);
+}
+
+// Every kind of one pass without alpha, and grey, colour and CMYK JPEGs,
+// handed on row by row into the PNG and JPEG row writers give the files the
+// whole picture's writers give: palettes padded to 256 entries, grey as grey,
+// 16 bits cut to 8, over 64 KiB of rows, and a file cut off in its image data
+// (the rows it lacks as zeros, the same reason). Files of several passes or
+// with alpha are not read at all when only rows will do.
+TEST(PngReadWrite, RowsHandedToTheRowWritersGiveTheWholePicturesFiles) {
+    testutil::TempDir dir;
+    std::vector<std::pair<std::string, bool>> pngs;  // the file, whether it streams
+    for (const Kind kind : kKinds)
+        for (const bool interlaced : {false, true})
+            for (const bool transparent : {false, true}) {
+                const bool alpha = (kind.colorType & PNG_COLOR_MASK_ALPHA) || transparent;
+                const Sample s = MakeSample(kind, interlaced, alpha, 301, 90);
+                pngs.emplace_back(fixture::MakePng(s.layout), !interlaced && !alpha);
+            }
+    pngs.emplace_back(pngs[16].first.substr(0, pngs[16].first.size() * 2 / 3), true);
+    std::vector<std::pair<std::string, int>> files;  // the file, its type
+    for (const auto& [bytes, streams] : pngs) files.emplace_back(bytes, streams ? kImagePng : -1);
+    for (const int components : {1, 3, 4}) {
+        std::vector<uint8_t> samples(size_t{301} * 90 * components);
+        for (size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<uint8_t>(i * 7 / 5);
+        files.emplace_back(
+            fixture::MakeJpeg(
+                {.width = 301, .height = 90, .components = components, .samples = samples}),
+            kImageJpeg);
+    }
+    const std::string in = dir.File("in"), rows = dir.File("rows"), whole = dir.File("whole");
+    for (size_t i = 0; i < files.size(); ++i) {
+        const auto& [bytes, type] = files[i];
+        SCOPED_TRACE(i);
+        testutil::WriteFile(in, bytes);
+        const int inType = type < 0 ? kImagePng : type;
+        CImage picture;
+        picture.fullColour = true;
+        picture.Load(in, inType);
+        for (const auto& [outType, quality] :
+             {std::pair{kImagePng, 0}, {kImageJpeg, 0}, {kImageJpeg, 85}}) {
+            ze::FilePtr file = ze::OpenFile(rows, "wb");
+            const auto writer = outType == kImagePng
+                                    ? ze::MakePngRowWriter(file.get())
+                                    : ze::MakeJpegRowWriter(file.get(), quality ? quality : 30);
+            CImage streamed;
+            streamed.fullColour = true;
+            streamed.rowSink = writer.get();
+            streamed.rowsOnly = true;
+            streamed.Load(in, inType);
+            ASSERT_EQ(writer->Started(), type >= 0);
+            if (type < 0) {
+                EXPECT_EQ(streamed.GetWidth(), 0);
+                continue;
+            }
+            EXPECT_EQ(streamed.GetReadFailure(), picture.GetReadFailure());
+            EXPECT_EQ(streamed.GetReadFailure().offset, picture.GetReadFailure().offset);
+            EXPECT_TRUE(writer->Finish());
+            file.reset();
+            ASSERT_EQ(picture.Save(whole, outType, {.quality = quality}), 1);
+            EXPECT_TRUE(testutil::ReadFile(rows) == testutil::ReadFile(whole)) << outType;
+        }
+    }
 }
