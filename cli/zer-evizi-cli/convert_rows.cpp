@@ -99,11 +99,15 @@ std::vector<uint8_t> BmpHeaders(int width, int height) {
 
 // Whether rows alone give the bytes the whole-picture path writes for this
 // pair. That path reads a JPEG into a JPEG at 128 colours, which takes the
-// whole picture; PNG files with alpha or of several passes never stream.
+// whole picture, and a BMP written from a BMP keeps the source's header
+// fields (its resolution), which the rows do not carry. The readers stream
+// only some of their files (a PNG of one pass without alpha, a BMP without
+// run-length data); the others take the whole-picture path too.
 bool Streams(int inType, int outType) {
-    const bool source = inType == kImageJpeg || inType == kImagePng;
+    const bool source = inType == kImageJpeg || inType == kImagePng || inType == kImageBmp;
     const bool target = outType == kImageBmp || outType == kImagePng || outType == kImageJpeg;
-    return source && target && !(inType == kImageJpeg && outType == kImageJpeg);
+    return source && target && !(inType == kImageJpeg && outType == kImageJpeg) &&
+           !(inType == kImageBmp && outType == kImageBmp);
 }
 
 // The writer for the target's format, with the size a BMP is made for (the

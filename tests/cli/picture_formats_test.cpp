@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "cli/cli.h"
+#include "document/picture_type.h"
 #include "image/image.h"
 
 namespace {
@@ -36,6 +37,16 @@ void Sh(const testutil::TempDir& dir, const std::string& script) {
     const auto r = testutil::RunProcess(
         {"/bin/sh", "-ec", "PATH=/usr/bin:/bin; cd \"$0\"; " + script, dir.path()});
     ASSERT_EQ(r.exitCode, 0) << script << ": " << r.err;
+}
+
+// A binary PPM of smooth bands, every row other than the one above.
+std::string Bands(int width, int height) {
+    std::string ppm = "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n";
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            ppm += {static_cast<char>(x * 7 + y), static_cast<char>(x ^ y * 5),
+                    static_cast<char>(255 - y * 3)};
+    return ppm;
 }
 
 std::string Ppm(const Args& args) {
@@ -224,12 +235,7 @@ TEST(PictureFormats, ConvertKeepsAlphaThroughWebpAndAvifAndSaysWhenItCannot) {
 // leaves the target as it was, with no temporary file beside it.
 TEST(PictureFormats, ConvertIntoBmpRowByRowGivesTheWholePicturesBytes) {
     testutil::TempDir dir;
-    std::string ppm = "P6\n1001 50\n255\n";
-    for (int y = 0; y < 50; ++y)
-        for (int x = 0; x < 1001; ++x)
-            ppm += {static_cast<char>(x * 7 + y), static_cast<char>(x ^ y * 5),
-                    static_cast<char>(255 - y * 3)};
-    testutil::WriteFile(dir.File("c.ppm"), ppm);
+    testutil::WriteFile(dir.File("c.ppm"), Bands(1001, 50));
     Sh(dir,
        "cjpeg -quality 90 c.ppm > c.jpg; cjpeg -grayscale c.ppm > g.jpg; "
        "head -c 9000 c.jpg > cut.jpg; head -c 400 c.jpg > bare.jpg");
@@ -247,6 +253,55 @@ TEST(PictureFormats, ConvertIntoBmpRowByRowGivesTheWholePicturesBytes) {
     testutil::WriteFile(dir.File("bare.bmp"), "the picture before");
     EXPECT_EQ(Cli({"convert", dir.File("bare.jpg"), dir.File("bare.bmp")}).exitCode, 1);
     EXPECT_EQ(testutil::ReadFile(dir.File("bare.bmp")), "the picture before");
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        EXPECT_EQ(entry.path().filename().string().find("zesave"), std::string::npos);
+}
+
+// Every pair of JPEG, PNG and BMP, whether it streams or not (a JPEG into a
+// JPEG, a BMP into a BMP, a grey JPEG or a palette PNG into a BMP, a PNG of
+// several passes or with alpha, a cut-off file), writes the whole picture's
+// bytes, with a quality too; ppm of a PNG or a BMP gives ImageMagick's
+// pixels. A pipe as the source is read once, and a source without rows
+// keeps the old target; no temporary file is left.
+TEST(PictureFormats, ConvertAmongJpegPngAndBmpGivesTheWholePicturesBytes) {
+    testutil::TempDir dir;
+    testutil::WriteFile(dir.File("c.ppm"), Bands(301, 90));
+    Sh(dir,
+       "cjpeg c.ppm > c.jpg; cjpeg -grayscale c.ppm > g.jpg; convert c.ppm c.png; "
+       "convert c.ppm -colors 100 png8:p.png; convert c.ppm -colorspace gray gr.png; "
+       "convert c.ppm -interlace PNG i.png; convert c.ppm -alpha set a.png; "
+       "convert c.ppm bmp3:c.bmp; convert p.png bmp3:p.bmp; head -c 30000 c.png > cut.png; "
+       "head -c 60 c.png > bare.png");
+    const std::string sources[] = {"c.jpg", "g.jpg", "c.png", "p.png", "gr.png",
+                                   "i.png", "a.png", "c.bmp", "p.bmp", "cut.png"};
+    for (const std::string& source : sources) {
+        const int inType = PictureTypeFromPath(source);
+        for (const std::string ext : {"png", "jpg", "bmp"}) {
+            const std::string out = source + "." + ext, outWhole = source + "-whole." + ext;
+            const int outType = PictureTypeFromPath(out);
+            CImage whole;
+            whole.fullColour = inType == kImageJpeg && outType != kImageJpeg;
+            ASSERT_NE(whole.Load(dir.File(source), inType), 0) << source;
+            Args args{"convert", dir.File(source), dir.File(out)};
+            if (outType == kImageJpeg) args.insert(args.end(), {"--quality", "85"});
+            const auto r = Cli(args);
+            EXPECT_EQ(r.exitCode, 0) << out << ": " << r.err;
+            const int quality = outType == kImageJpeg ? 85 : 0;
+            ASSERT_NE(whole.Save(dir.File(outWhole), outType, {.quality = quality}), 0) << out;
+            EXPECT_TRUE(testutil::ReadFile(dir.File(out)) == testutil::ReadFile(dir.File(outWhole)))
+                << out;
+        }
+    }
+    for (const std::string source : {"p.png", "gr.png", "p.bmp"}) {
+        Sh(dir, "convert " + source + " " + source + ".ppm");
+        EXPECT_TRUE(Ppm({"ppm", dir.File(source)}) == testutil::ReadFile(dir.File(source + ".ppm")))
+            << source;
+    }
+    Sh(dir, "mkfifo f.png; cat c.png > f.png & timeout 20 " + std::string(ZE_CLI) +
+                " convert f.png f.bmp; cmp f.bmp c.png.bmp");
+    testutil::WriteFile(dir.File("bare.jpg"), "the picture before");
+    EXPECT_EQ(Cli({"convert", dir.File("bare.png"), dir.File("bare.jpg")}).exitCode, 1);
+    EXPECT_EQ(testutil::ReadFile(dir.File("bare.jpg")), "the picture before");
     for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
         EXPECT_EQ(entry.path().filename().string().find("zesave"), std::string::npos);
 }

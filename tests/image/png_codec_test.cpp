@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "bmp_files.h"
 #include "fixtures.h"
 #include "image/image.h"
 #include "image/row_writer.h"
@@ -180,39 +181,75 @@ TEST(PngFailures, AnswerZeroAndLeaveTheTarget) {
     EXPECT_EQ(ReadBytes(impl, huge), 0);
 }
 
-// Every kind of one pass without alpha, and grey, colour and CMYK JPEGs,
-// handed on row by row into the PNG and JPEG row writers give the files the
+// A file for the row writers: its bytes, its type, whether its rows stream.
+struct Source {
+    std::string bytes;
+    int type;
+    bool streams;
+};
+
+// BMPs of every depth the reader keeps as stored, 301 pixels wide and 90
+// rows, bottom-up and top-down, with a core header's short table entries, and
+// cut short in the pixels; and two that are converted and so read whole.
+void AddBmps(std::vector<Source>& files) {
+    const size_t first = files.size();
+    const struct {
+        uint16_t depth;
+        int entries;
+        uint32_t compression;
+        bool streams;
+    } kinds[] = {{1, 2, 0, true},  {4, 11, 0, true},  {8, 200, 0, true}, {24, 0, 0, true},
+                 {32, 0, 0, true}, {16, 0, 0, false}, {8, 256, 1, false}};
+    for (const auto& k : kinds) {
+        for (const int32_t height : {90, -90}) {
+            bmpfile::Layout b{
+                .headerSize = k.depth == 8 && height < 0 && !k.compression ? 12u : 40u,
+                .width = 301,
+                .height = k.compression ? 90 : height,
+                .depth = k.depth,
+                .compression = k.compression,
+                .table = bmpfile::Table(k.entries)};
+            const size_t rowBytes = (301u * k.depth + 31) / 32 * 4;
+            for (size_t j = 0; j < rowBytes * 90; ++j) b.pixels += static_cast<char>(j * 13 / 7);
+            if (k.compression) b.pixels = std::string("\x05\x03\x00\x00\x00\x01", 6);
+            files.push_back({bmpfile::Make(b), kImageBmp, k.streams});
+        }
+    }
+    for (const size_t cut : {first + 6, first + 9})  // 24 bits bottom-up, 32 bits top-down
+        files.push_back({files[cut].bytes.substr(0, files[cut].bytes.size() / 2), kImageBmp, true});
+}
+
+// Every kind of one pass without alpha, grey, colour and CMYK JPEGs, and
+// BMPs, handed on row by row into the PNG and JPEG row writers give the files the
 // whole picture's writers give: palettes padded to 256 entries, grey as grey,
 // 16 bits cut to 8, over 64 KiB of rows, and a file cut off in its image data
 // (the rows it lacks as zeros, the same reason). Files of several passes or
 // with alpha are not read at all when only rows will do.
 TEST(PngReadWrite, RowsHandedToTheRowWritersGiveTheWholePicturesFiles) {
     testutil::TempDir dir;
-    std::vector<std::pair<std::string, bool>> pngs;  // the file, whether it streams
+    std::vector<Source> files;
     for (const Kind kind : kKinds)
         for (const bool interlaced : {false, true})
             for (const bool transparent : {false, true}) {
                 const bool alpha = (kind.colorType & PNG_COLOR_MASK_ALPHA) || transparent;
                 const Sample s = MakeSample(kind, interlaced, alpha, 301, 90);
-                pngs.emplace_back(fixture::MakePng(s.layout), !interlaced && !alpha);
+                files.push_back({fixture::MakePng(s.layout), kImagePng, !interlaced && !alpha});
             }
-    pngs.emplace_back(pngs[16].first.substr(0, pngs[16].first.size() * 2 / 3), true);
-    std::vector<std::pair<std::string, int>> files;  // the file, its type
-    for (const auto& [bytes, streams] : pngs) files.emplace_back(bytes, streams ? kImagePng : -1);
+    files.push_back({files[16].bytes.substr(0, files[16].bytes.size() * 2 / 3), kImagePng, true});
     for (const int components : {1, 3, 4}) {
         std::vector<uint8_t> samples(size_t{301} * 90 * components);
         for (size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<uint8_t>(i * 7 / 5);
-        files.emplace_back(
-            fixture::MakeJpeg(
-                {.width = 301, .height = 90, .components = components, .samples = samples}),
-            kImageJpeg);
+        files.push_back(
+            {fixture::MakeJpeg(
+                 {.width = 301, .height = 90, .components = components, .samples = samples}),
+             kImageJpeg, true});
     }
+    AddBmps(files);
     const std::string in = dir.File("in"), rows = dir.File("rows"), whole = dir.File("whole");
     for (size_t i = 0; i < files.size(); ++i) {
-        const auto& [bytes, type] = files[i];
+        const auto& [bytes, inType, streams] = files[i];
         SCOPED_TRACE(i);
         testutil::WriteFile(in, bytes);
-        const int inType = type < 0 ? kImagePng : type;
         CImage picture;
         picture.fullColour = true;
         picture.Load(in, inType);
@@ -227,8 +264,8 @@ TEST(PngReadWrite, RowsHandedToTheRowWritersGiveTheWholePicturesFiles) {
             streamed.rowSink = writer.get();
             streamed.rowsOnly = true;
             streamed.Load(in, inType);
-            ASSERT_EQ(writer->Started(), type >= 0);
-            if (type < 0) {
+            ASSERT_EQ(writer->Started(), streams);
+            if (!streams) {
                 EXPECT_EQ(streamed.GetWidth(), 0);
                 continue;
             }
