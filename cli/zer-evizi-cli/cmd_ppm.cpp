@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // zer-evizi-cli ppm [--full-colour] PICTURE: the picture as a binary PPM (P6) on stdout,
-// rows top to bottom, each pixel the colour the editor reads for it. A JPEG
-// goes out row by row as it is decoded; other pictures are read whole and
-// written from their rows. Either way through one bounded buffer.
+// rows top to bottom, each pixel the colour the editor reads for it. A JPEG,
+// a PNG of one pass without alpha and a BMP without run-length data go out
+// row by row as they are decoded; other pictures are read whole and written
+// from their rows. Either way through one bounded buffer.
 
 #include <algorithm>
 #include <cstdio>
