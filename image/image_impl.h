@@ -96,7 +96,8 @@ public:
     // an orientation to apply, PNG of one pass without alpha) give them to
     // this sink, when set, and make no pixels; the others read into the
     // store as always, or with rowsOnly set stop before the pixels with no
-    // picture.
+    // picture. With rowsOnly a failure ends the rows handed on, where
+    // otherwise the rows a damaged file lacks follow as zeros.
     ze::RowSink* rowSink = nullptr;
     bool rowsOnly = false;
     int headerWidth = 0;

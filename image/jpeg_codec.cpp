@@ -228,10 +228,11 @@ int ReadJpegRows(j_decompress_ptr cinfo, ErrorManager* err, JSAMPROW* rows, uint
 
 // Hands the rows to `sink` as they are decoded: red, green, blue, or
 // indices into the grey ramp or the quantizer's colours. After a library
-// error the rest go as zeros. 1 when whole, 0 on a library error, -1 (no
-// rows given) when the quantizer's colours are unusable.
+// error the rest go as zeros, or none with `stopAtFailure`. 1 when whole, 0
+// on a library error, -1 (no rows given) when the quantizer's colours are
+// unusable.
 int StreamJpegRows(j_decompress_ptr cinfo, ErrorManager* err, const ReadLayout& layout,
-                   ze::RowSink* sink) {
+                   ze::RowSink* sink, bool stopAtFailure) {
     const bool rgb = layout.output == Output::kCmyk || layout.output == Output::kColour;
     uint8_t table[256 * 3] = {};
     if (layout.output == Output::kGrey) {
@@ -250,7 +251,7 @@ int StreamJpegRows(j_decompress_ptr cinfo, ErrorManager* err, const ReadLayout& 
     JSAMPROW rows[1] = {row.data()};
     const int read =
         ReadJpegRows(cinfo, err, rows, cmyk.empty() ? nullptr : cmyk.data(), layout.adobe, sink);
-    if (read) return 1;
+    if (read || stopAtFailure) return read;
     std::fill(row.begin(), row.end(), uint8_t{0});
     for (JDIMENSION y = cinfo->output_scanline; y < layout.height; ++y) sink->Put(row.data());
     return 0;
@@ -373,7 +374,7 @@ int CJpegImpl::ReadStream(std::FILE* file) {
     const bool rgb = layout.output == Output::kCmyk || layout.output == Output::kColour;
     if (rowSink && rowsOnly && !layout.toSink) return 0;
     if (layout.toSink) {
-        const int streamed = StreamJpegRows(&cinfo, &err, layout, rowSink);
+        const int streamed = StreamJpegRows(&cinfo, &err, layout, rowSink, rowsOnly);
         if (streamed < 0) return FailRead(ze::StatusCode::kCorrupt);
         return streamed ? 1 : failed();
     }

@@ -236,9 +236,11 @@ bool ColoursOfBytes(png_structp png, png_infop info, int fileColorType, uint8_t 
 
 // Hands a file's rows to `sink` one at a time, as read: the store's pixels
 // row by row (grey stretched, the rows a damaged file leaves unread as
-// zeros), then reads the chunks after them. 1 whole, 0 failed in libpng, -1
-// a palette the store refuses, -2 no memory for a row.
-int StreamPngRows(png_structp png, png_infop info, const ReadLayout& layout, ze::RowSink* sink) {
+// zeros, or none with `stopAtFailure`), then reads the chunks after them. 1
+// whole, 0 failed in libpng, -1 a palette the store refuses, -2 no memory
+// for a row.
+int StreamPngRows(png_structp png, png_infop info, const ReadLayout& layout, ze::RowSink* sink,
+                  bool stopAtFailure) {
     uint8_t table[768];
     if (!ColoursOfBytes(png, info, layout.fileColorType, table)) return -1;
     std::vector<uint8_t> row;
@@ -259,6 +261,7 @@ int StreamPngRows(png_structp png, png_infop info, const ReadLayout& layout, ze:
     png_bytep rows[1] = {row.data()};
     for (int y = 0; y < height; ++y) {
         whole = whole && ReadPngRow(png, row.data());
+        if (!whole && stopAtFailure) return 0;
         if (!whole) std::fill(row.begin(), row.end(), uint8_t{0});
         if (whole && stretch) StretchGrey(rows, width, 1, layout.fileBitDepth);
         sink->Put(row.data());
@@ -418,7 +421,7 @@ int CPngImpl::ReadStream(std::FILE* file) {
     if (layout.streamed) {
         if (layout.rowBytes != size_t{layout.width} * static_cast<size_t>(layout.channels))
             return FailRead(ze::StatusCode::kCorrupt);
-        const int streamed = StreamPngRows(s.png, s.info, layout, rowSink);
+        const int streamed = StreamPngRows(s.png, s.info, layout, rowSink, rowsOnly);
         if (streamed == -1) return FailRead(ze::StatusCode::kCorrupt);
         if (streamed == -2) return FailRead(ze::StatusCode::kOutOfMemory);
         return streamed ? 1 : failed();
