@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // convert without the whole picture in memory, where the formats allow: a
-// JPEG or a PNG of one pass without alpha goes into a PNG, a JPEG (not a
-// JPEG into a JPEG, which is read at 128 colours) or a 24-bit BMP row by row
-// as it is decoded. A BMP keeps its bottom row first, so its rows are
+// JPEG, a PNG of one pass without alpha or a BMP stored as it is read goes
+// into a PNG, a JPEG or a 24-bit BMP row by row as it is decoded, but not a
+// JPEG into a JPEG (read at 128 colours) nor a BMP into a BMP (which keeps
+// its source's header). A BMP keeps its bottom row first, so its rows are
 // written at their places in the file. The file is the same bytes as the
 // whole-picture path writes. WebP, AVIF and GIF are read and written whole.
 
