@@ -552,6 +552,21 @@ int Adopt(CBmpImpl& impl, dib::Block block) {
     return 1;
 }
 
+// The pixels into the store, or to the row sink where the file allows.
+int ReadPixels(CBmpImpl& impl, Source& src) {
+    if (impl.rowSink) {
+        Layout l;
+        ReadBlock(src, impl.readLimits.maxPixels, impl.readFailure, &l);
+        if (!impl.readFailure.ok()) return 0;
+        if (Streams(l)) {
+            StreamRows(src, l, impl.rowSink);
+            return 1;
+        }
+        if (impl.rowsOnly) return 0;
+    }
+    return Adopt(impl, ReadBlock(src, impl.readLimits.maxPixels, impl.readFailure));
+}
+
 // Drops the pixels, the palette and the sizes, so that a failed read leaves
 // a picture that reports no size.
 void Release(CBmpImpl& impl) {
@@ -583,22 +598,12 @@ int CBmpImpl::Read(const std::string& name) {
         if (readFailure.ok()) headerWidth = size.width, headerHeight = size.height;
         return 0;
     }
-    if (rowSink) {
-        Layout l;
-        ReadBlock(src, readLimits.maxPixels, readFailure, &l);
-        if (!readFailure.ok()) return 0;
-        if (Streams(l)) {
-            StreamRows(src, l, rowSink);
-            return 1;
-        }
-        if (rowsOnly) return 0;
-    }
-    return Adopt(*this, ReadBlock(src, readLimits.maxPixels, readFailure));
+    return ReadPixels(*this, src);
 }
 
 int CBmpImpl::ReadMemory(const uint8_t* data, size_t size) {
     Release(*this);
     BeginRead(kImageBmp);
     MemorySource src(data, size);
-    return Adopt(*this, ReadBlock(src, readLimits.maxPixels, readFailure));
+    return ReadPixels(*this, src);
 }
