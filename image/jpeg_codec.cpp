@@ -230,7 +230,7 @@ int ReadJpegRows(j_decompress_ptr cinfo, ErrorManager* err, JSAMPROW* rows, uint
 // indices into the grey ramp or the quantizer's colours. After a library
 // error the rest go as zeros, or none with `stopAtFailure`. 1 when whole, 0
 // on a library error, -1 (no rows given) when the quantizer's colours are
-// unusable.
+// unusable, -2 when the sink refused the rows (with `stopAtFailure`).
 int StreamJpegRows(j_decompress_ptr cinfo, ErrorManager* err, const ReadLayout& layout,
                    ze::RowSink* sink, bool stopAtFailure) {
     const bool rgb = layout.output == Output::kCmyk || layout.output == Output::kColour;
@@ -248,6 +248,7 @@ int StreamJpegRows(j_decompress_ptr cinfo, ErrorManager* err, const ReadLayout& 
     if (layout.output == Output::kCmyk) cmyk.resize(width * 4);
     sink->Begin(static_cast<int>(width), static_cast<int>(layout.height),
                 rgb ? ze::RowForm::kRgb : ze::RowForm::kIndexed, rgb ? nullptr : table);
+    if (stopAtFailure && sink->Refused()) return -2;
     JSAMPROW rows[1] = {row.data()};
     const int read =
         ReadJpegRows(cinfo, err, rows, cmyk.empty() ? nullptr : cmyk.data(), layout.adobe, sink);
@@ -375,6 +376,7 @@ int CJpegImpl::ReadStream(std::FILE* file) {
     if (rowSink && rowsOnly && !layout.toSink) return 0;
     if (layout.toSink) {
         const int streamed = StreamJpegRows(&cinfo, &err, layout, rowSink, rowsOnly);
+        if (streamed == -2) return FailRead(ze::StatusCode::kNoPicture);
         if (streamed < 0) return FailRead(ze::StatusCode::kCorrupt);
         return streamed ? 1 : failed();
     }

@@ -96,6 +96,7 @@ public:
         m_ok = WriteRow(&m_cinfo, &m_err, m_indices ? m_row.data() : const_cast<uint8_t*>(row));
     }
     bool Started() const override { return m_started; }
+    bool Refused() const override { return m_started && !m_ok; }
     bool Finish() override { return m_ok && m_y == m_height && FinishCompress(&m_cinfo, &m_err); }
 
 private:

@@ -238,7 +238,7 @@ bool ColoursOfBytes(png_structp png, png_infop info, int fileColorType, uint8_t 
 // row by row (grey stretched, the rows a damaged file leaves unread as
 // zeros, or none with `stopAtFailure`), then reads the chunks after them. 1
 // whole, 0 failed in libpng, -1 a palette the store refuses, -2 no memory
-// for a row.
+// for a row, -3 the sink refused the rows (with `stopAtFailure`).
 int StreamPngRows(png_structp png, png_infop info, const ReadLayout& layout, ze::RowSink* sink,
                   bool stopAtFailure) {
     uint8_t table[768];
@@ -257,6 +257,7 @@ int StreamPngRows(png_structp png, png_infop info, const ReadLayout& layout, ze:
     const int width = static_cast<int>(layout.width), height = static_cast<int>(layout.height);
     const bool stretch = form == ze::RowForm::kGrey && layout.fileBitDepth < 8;
     sink->Begin(width, height, form, rgb ? nullptr : table);
+    if (stopAtFailure && sink->Refused()) return -3;
     bool whole = true;
     png_bytep rows[1] = {row.data()};
     for (int y = 0; y < height; ++y) {
@@ -424,6 +425,7 @@ int CPngImpl::ReadStream(std::FILE* file) {
         const int streamed = StreamPngRows(s.png, s.info, layout, rowSink, rowsOnly);
         if (streamed == -1) return FailRead(ze::StatusCode::kCorrupt);
         if (streamed == -2) return FailRead(ze::StatusCode::kOutOfMemory);
+        if (streamed == -3) return FailRead(ze::StatusCode::kNoPicture);
         return streamed ? 1 : failed();
     }
     const int width = static_cast<int>(layout.width);

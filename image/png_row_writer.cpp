@@ -72,6 +72,7 @@ public:
         ++m_y;
     }
     bool Started() const override { return m_started; }
+    bool Refused() const override { return m_started && !m_ok; }
     bool Finish() override { return m_ok && m_y == m_height && WriteEnd(m_png, m_info); }
 
 private:

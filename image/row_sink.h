@@ -24,6 +24,9 @@ public:
     virtual void Put(const uint8_t* row) = 0;
     // Whether Begin was called: the rows went here, not into the store.
     virtual bool Started() const = 0;
+    // After Begin: true when the sink cannot take rows of the form given. A
+    // reader asked for rows only then stops, as at a failure.
+    virtual bool Refused() const { return false; }
 };
 
 }  // namespace ze

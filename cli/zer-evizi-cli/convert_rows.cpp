@@ -52,6 +52,7 @@ public:
         if (inBlock + 1 == m_blockRows || m_y == m_height) WriteBlock(inBlock + 1);
     }
     bool Started() const override { return m_started; }
+    bool Refused() const override { return m_started && !m_ok; }
     // Every row arrived and went into the file, which ends after the last.
     bool Finish() override {
         return m_ok && m_y == m_height && std::fseek(m_file, 0, SEEK_END) == 0;
