@@ -8,14 +8,21 @@ Cases on a 4000x3000 picture (first_frame.py's smooth bands with noise):
   jpeg128    ppm p.jpg (128 colours)   against  djpeg -colors 128 -ppm p.jpg
   webp       ppm p.webp (lossy, q 80)  against  dwebp -ppm -o - p.webp
   bmp        convert p.jpg o.bmp       against  djpeg -bmp -outfile o.bmp p.jpg
-The ppm cases write to /dev/null, the convert case a file in a temporary
+  pngppm     ppm p.png                 against  pngtopnm p.png (netpbm, over libpng)
+  bmpppm     ppm p.bmp                 against  bmptopnm p.bmp (netpbm)
+With --before, the zer-evizi-cli of an earlier build (one that reads the
+whole picture) is the peer of the pairs that go row by row now:
+  jpg2png png2jpg png2bmp bmp2png bmp2jpg   convert p.X o.Y
+p.png and p.bmp are p.jpg converted by ours (the BMP with 24 bits a pixel).
+The ppm cases write to /dev/null, the convert cases a file in a temporary
 folder (ours also syncs it and renames it into place); the time is the wall clock from spawning to the
 reaping of the process, its processor time (user and system) and its peak
 resident set as /usr/bin/time gives them. Before
 the runs each pair's output is compared once, byte for byte (of a BMP, the
-pixel rows: djpeg leaves the header's image size at 0).
+pixel rows: djpeg leaves the header's image size at 0; of the other files,
+every byte).
 
-  bench/cli_stream.py --build build [--runs 7] [--case NAME ...]
+  bench/cli_stream.py --build build [--before OLD-CLI] [--runs 7] [--case NAME ...]
 """
 
 import argparse
@@ -31,6 +38,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from first_frame import rows, write_jpeg  # noqa: E402
 
 WIDTH, HEIGHT = 4000, 3000
+PAIRS = ["jpg2png", "png2jpg", "png2bmp", "bmp2png", "bmp2jpg"]
 
 
 def write_webp(path):
@@ -67,14 +75,24 @@ def bmp_rows_digest(path):
     return digest.digest()
 
 
+def file_digest(path):
+    """SHA-256 of a whole file."""
+    digest = hashlib.sha256()
+    with open(path, "rb") as f:
+        for block in iter(lambda: f.read(1 << 16), b""):
+            digest.update(block)
+    return digest.digest()
+
+
 def same_output(ours, peer, files):
     """Whether the two commands give the same pixels: their standard output,
-    or with `files` the BMP each writes."""
+    or with `files` the file each writes (of djpeg's BMP, the rows)."""
     if not files:
         return output_digest(ours) == output_digest(peer)
     for command in (ours, peer):
         subprocess.run(command, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    return bmp_rows_digest(files[0]) == bmp_rows_digest(files[1])
+    digest = bmp_rows_digest if files[1].endswith("peer.bmp") else file_digest
+    return digest(files[0]) == digest(files[1])
 
 
 def run_once(command, work):
@@ -98,26 +116,40 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--build", default="build", help="the build folder")
     parser.add_argument("--runs", type=int, default=7)
-    parser.add_argument("--case", action="append", choices=["jpeg", "jpeg128", "webp", "bmp"])
+    parser.add_argument("--before", help="an earlier zer-evizi-cli, the peer of the convert pairs")
+    parser.add_argument("--case", action="append",
+                        choices=["jpeg", "jpeg128", "webp", "bmp", "pngppm", "bmpppm"] + PAIRS)
     args = parser.parse_args()
     cli = os.path.join(args.build, "cli", "zer-evizi-cli")
     if not os.access(cli, os.X_OK):
         sys.exit("missing %s: build zer-evizi-cli" % cli)
     with tempfile.TemporaryDirectory(prefix="ze-cli-stream-") as work:
-        jpeg, webp = os.path.join(work, "p.jpg"), os.path.join(work, "p.webp")
+        path = lambda name: os.path.join(work, name)
+        jpeg, webp, png, bmp = path("p.jpg"), path("p.webp"), path("p.png"), path("p.bmp")
         write_jpeg(jpeg, WIDTH, HEIGHT)
         write_webp(webp)
+        for made in (png, bmp):
+            subprocess.run([cli, "convert", jpeg, made], check=True)
         cases = {
             "jpeg": ([cli, "ppm", "--full-colour", jpeg], ["djpeg", "-ppm", jpeg]),
             "jpeg128": ([cli, "ppm", jpeg], ["djpeg", "-colors", "128", "-ppm", jpeg]),
             "webp": ([cli, "ppm", webp], ["dwebp", "-quiet", "-ppm", "-o", "-", webp]),
-            "bmp": ([cli, "convert", jpeg, os.path.join(work, "ours.bmp")],
-                    ["djpeg", "-bmp", "-outfile", os.path.join(work, "peer.bmp"), jpeg]),
+            "bmp": ([cli, "convert", jpeg, path("ours.bmp")],
+                    ["djpeg", "-bmp", "-outfile", path("peer.bmp"), jpeg]),
+            "pngppm": ([cli, "ppm", png], ["pngtopnm", png]),
+            "bmpppm": ([cli, "ppm", bmp], ["bmptopnm", bmp]),
         }
-        files = {"bmp": (os.path.join(work, "ours.bmp"), os.path.join(work, "peer.bmp"))}
+        files = {"bmp": (path("ours.bmp"), path("peer.bmp"))}
+        for pair in PAIRS if args.before else []:
+            source, target = path("p." + pair[:3]), pair[4:]
+            cases[pair] = ([cli, "convert", source, path("ours." + target)],
+                           [args.before, "convert", source, path("before." + target)])
+            files[pair] = (path("ours." + target), path("before." + target))
         print("case     ours ms min/med    peer ms min/med    ratio runs/medians"
               "   cpu ms ours/peer  cpu ratio   ours MB  peer MB  MB ratio  same bytes")
         for name in args.case or list(cases):
+            if name not in cases:
+                sys.exit("%s needs --before" % name)
             ours, peer = cases[name]
             same = same_output(ours, peer, files.get(name))
             a, b = [], []

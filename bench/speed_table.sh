@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Makes the whole speed table in one run: every benchmark of docs/speed.md
 # against its peer, then the first frames and memory against the minimal
-# viewer, and zer-evizi-cli ppm against djpeg and dwebp. Niced, since the machine may be shared; prints the processor, its
+# viewer, and zer-evizi-cli ppm against djpeg, dwebp and netpbm. Niced, since the machine may be shared; prints the processor, its
 # flags that our paths use, the load before and after each program, and one
 # Markdown row a case (bench/speed_table.py), into OUT (default
 # BUILD_DIR/speed-table-DATE/) as well.
@@ -49,7 +49,7 @@ nice -n 10 python3 "$top/bench/first_frame.py" --build "$build" --runs 5 >first_
   echo "first_frame.py failed (see $out/first_frame.txt)" | tee -a loads.txt
 echo "   after: load $(load)" | tee -a loads.txt
 
-echo "== zer-evizi-cli ppm against djpeg and dwebp, load $(load)" | tee -a loads.txt
+echo "== zer-evizi-cli ppm against djpeg, dwebp and netpbm, load $(load)" | tee -a loads.txt
 nice -n 10 python3 "$top/bench/cli_stream.py" --build "$build" --runs 7 >cli_stream.txt 2>&1 ||
   echo "cli_stream.py failed (see $out/cli_stream.txt)" | tee -a loads.txt
 echo "   after: load $(load)" | tee -a loads.txt

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target for the BMP reader: reads the input as a BMP file held in
-// memory, then reads every pixel's colour and index.
+// memory, then reads every pixel's colour and index; then again, its rows
+// handed on a block at a time into a PNG writer.
 
 #include <cstddef>
 #include <cstdint>
@@ -8,10 +9,18 @@
 #include "image/bmp_codec.h"
 #include "image/dib.h"
 #include "io/messages.h"
+#include "read_stream.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const bool once = (ze::SetMessageHandler({}), true);
     (void)once;
+
+    PixelStore rowPixels;
+    CBmpImpl rows(rowPixels);
+    rows.readLimits.maxPixels = int64_t{256} * 256;
+    CRowCheck check;
+    rows.rowSink = &check;
+    check.Check(rows.ReadMemory(data, size) == 1);
 
     PixelStore implPixels;
     CBmpImpl impl(implPixels);

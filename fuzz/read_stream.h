@@ -5,6 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
+
+#include "image/row_writer.h"
 
 // Reads the bytes into `impl` through its ReadStream; calls then() when the
 // read succeeded.
@@ -25,3 +28,35 @@ void WriteToNowhere(const Impl& impl) {
     impl.WriteStream(out);
     std::fclose(out);
 }
+
+// Takes the rows a reader hands on into a PNG writer that writes to
+// /dev/null; Check traps when a read that answered success gave other than
+// the rows it promised.
+class CRowCheck : public ze::RowSink {
+public:
+    CRowCheck() : m_out(std::fopen("/dev/null", "wb")), m_png(ze::MakePngRowWriter(m_out)) {}
+    ~CRowCheck() override {
+        m_png.reset();
+        if (m_out) std::fclose(m_out);
+    }
+    void Begin(int width, int height, ze::RowForm form, const uint8_t* rgbOfIndex) override {
+        if (m_started || width <= 0 || height <= 0) __builtin_trap();
+        m_started = true;
+        m_height = height;
+        m_png->Begin(width, height, form, rgbOfIndex);
+    }
+    void Put(const uint8_t* row) override {
+        ++m_rows;
+        m_png->Put(row);
+    }
+    bool Started() const override { return m_started; }
+    void Check(bool whole) {
+        if (whole && m_started && (m_rows != m_height || !m_png->Finish())) __builtin_trap();
+    }
+
+private:
+    std::FILE* m_out;
+    std::unique_ptr<ze::RowWriter> m_png;
+    bool m_started = false;
+    int m_height = 0, m_rows = 0;
+};

@@ -13,6 +13,7 @@
 #include "image/bmp_codec.h"
 #include "image/dib.h"
 #include "image/image_types.h"
+#include "image/row_sink.h"
 #include "io/file_io.h"
 
 namespace {
@@ -468,6 +469,64 @@ dib::Block ReadBlock(Source& src, int64_t maxPixels, Status& failure, Layout* si
     return block;
 }
 
+// Whether the rows go to a sink as the file holds them: no run-length data
+// or bit fields to convert, and a row of bounded size, since a row is the
+// one thing read whole (a short file's missing bytes are made zeros).
+bool Streams(const Layout& l) {
+    constexpr size_t kLongestRow = size_t{64} << 20;
+    return l.outDepth == l.depth && l.compression != kRle8 && l.compression != kRle4 &&
+           dib::RowBytes(l.width, l.depth) <= kLongestRow;
+}
+
+// One row as the file holds it into the sink's form: blue, green, red (and
+// an unused byte) as red, green, blue; 1 and 4 bits a pixel as one index a
+// byte, the leftmost pixel in the high bits.
+void RowForSink(const uint8_t* in, const Layout& l, uint8_t* out) {
+    const int w = l.width;
+    if (l.depth >= 24) {
+        const int step = l.depth / 8;
+        for (int x = 0; x < w; ++x, in += step, out += 3)
+            out[0] = in[2], out[1] = in[1], out[2] = in[0];
+    } else if (l.depth == 8) {
+        std::memcpy(out, in, static_cast<size_t>(w));
+    } else {
+        const int perByte = 8 / l.depth, mask = (1 << l.depth) - 1;
+        for (int x = 0; x < w; ++x) {
+            const int shift = (perByte - 1 - x % perByte) * l.depth;
+            out[x] = static_cast<uint8_t>((in[x / perByte] >> shift) & mask);
+        }
+    }
+}
+
+// Hands the rows to `sink`, top row first, reading a block of whole rows at
+// a time at its place in the file (bottom-up files hold the top row last).
+// The colours of indices are the table's, black past its entries.
+void StreamRows(Source& src, const Layout& l, ze::RowSink* sink) {
+    uint8_t table[256 * 3] = {};
+    std::vector<uint8_t> raw(size_t{l.tableEntries} * l.entrySize);
+    src.ReadAt(l.tablePos, raw.data(), raw.size());
+    for (uint32_t i = 0; i < l.tableEntries; ++i)
+        for (int c = 0; c < 3; ++c) table[3 * i + c] = raw[size_t{i} * l.entrySize + 2 - c];
+    const bool indexed = l.depth <= 8;
+    sink->Begin(l.width, l.height, indexed ? ze::RowForm::kIndexed : ze::RowForm::kRgb,
+                indexed ? table : nullptr);
+    const size_t rowBytes = dib::RowBytes(l.width, l.depth);
+    const int blockRows = static_cast<int>(std::max<size_t>(1, (size_t{1} << 16) / rowBytes));
+    std::vector<uint8_t> block(rowBytes * static_cast<size_t>(blockRows));
+    std::vector<uint8_t> row(static_cast<size_t>(l.width) * (indexed ? 1 : 3));
+    for (int top = 0; top < l.height; top += blockRows) {
+        const int n = std::min(blockRows, l.height - top);
+        const int first = l.topDown ? top : l.height - top - n;  // in the file's order
+        src.ReadAt(l.pixelPos + uint64_t{rowBytes} * static_cast<uint64_t>(first), block.data(),
+                   rowBytes * static_cast<size_t>(n));
+        for (int j = 0; j < n; ++j) {
+            RowForSink(block.data() + rowBytes * static_cast<size_t>(l.topDown ? j : n - 1 - j), l,
+                       row.data());
+            sink->Put(row.data());
+        }
+    }
+}
+
 }  // namespace
 
 namespace {
@@ -491,6 +550,21 @@ int Adopt(CBmpImpl& impl, dib::Block block) {
         pixels.colorType = 3;
     }
     return 1;
+}
+
+// The pixels into the store, or to the row sink where the file allows.
+int ReadPixels(CBmpImpl& impl, Source& src) {
+    if (impl.rowSink) {
+        Layout l;
+        ReadBlock(src, impl.readLimits.maxPixels, impl.readFailure, &l);
+        if (!impl.readFailure.ok()) return 0;
+        if (Streams(l)) {
+            StreamRows(src, l, impl.rowSink);
+            return 1;
+        }
+        if (impl.rowsOnly) return 0;
+    }
+    return Adopt(impl, ReadBlock(src, impl.readLimits.maxPixels, impl.readFailure));
 }
 
 // Drops the pixels, the palette and the sizes, so that a failed read leaves
@@ -524,12 +598,12 @@ int CBmpImpl::Read(const std::string& name) {
         if (readFailure.ok()) headerWidth = size.width, headerHeight = size.height;
         return 0;
     }
-    return Adopt(*this, ReadBlock(src, readLimits.maxPixels, readFailure));
+    return ReadPixels(*this, src);
 }
 
 int CBmpImpl::ReadMemory(const uint8_t* data, size_t size) {
     Release(*this);
     BeginRead(kImageBmp);
     MemorySource src(data, size);
-    return Adopt(*this, ReadBlock(src, readLimits.maxPixels, readFailure));
+    return ReadPixels(*this, src);
 }

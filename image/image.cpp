@@ -30,6 +30,7 @@ int CImage::Load(const std::string& name, int code) {
     impl->readLimits = readLimits;
     impl->readFullColour = fullColour;
     impl->rowSink = rowSink;
+    impl->rowsOnly = rowsOnly;
     const int answer = impl->Read(imageName);
     lastReadFailure = impl->readFailure;
     // A reader that gave no picture without a reason of its own.

@@ -74,6 +74,9 @@ public:
     // Where Load hands the rows when the reader can stream them (see
     // CImageImpl::rowSink); the picture then has no pixels.
     ze::RowSink* rowSink = nullptr;
+    // With rowSink: a file whose rows cannot be handed on is not read whole
+    // either (see CImageImpl::rowsOnly).
+    bool rowsOnly = false;
     ze::Status lastReadFailure;
 
 private:

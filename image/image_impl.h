@@ -93,9 +93,13 @@ public:
     // makes no pixels and answers 0 (with no failure).
     bool readSizeOnly = false;
     // Readers that can hand the rows on as they decode them (JPEG without
-    // an orientation to apply) give them to this sink, when set, and make no
-    // pixels; the others read into the store as always.
+    // an orientation to apply, PNG of one pass without alpha) give them to
+    // this sink, when set, and make no pixels; the others read into the
+    // store as always, or with rowsOnly set stop before the pixels with no
+    // picture. With rowsOnly a failure ends the rows handed on, where
+    // otherwise the rows a damaged file lacks follow as zeros.
     ze::RowSink* rowSink = nullptr;
+    bool rowsOnly = false;
     int headerWidth = 0;
     int headerHeight = 0;
 

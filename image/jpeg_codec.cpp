@@ -228,10 +228,11 @@ int ReadJpegRows(j_decompress_ptr cinfo, ErrorManager* err, JSAMPROW* rows, uint
 
 // Hands the rows to `sink` as they are decoded: red, green, blue, or
 // indices into the grey ramp or the quantizer's colours. After a library
-// error the rest go as zeros. 1 when whole, 0 on a library error, -1 (no
-// rows given) when the quantizer's colours are unusable.
+// error the rest go as zeros, or none with `stopAtFailure`. 1 when whole, 0
+// on a library error, -1 (no rows given) when the quantizer's colours are
+// unusable, -2 when the sink refused the rows (with `stopAtFailure`).
 int StreamJpegRows(j_decompress_ptr cinfo, ErrorManager* err, const ReadLayout& layout,
-                   ze::RowSink* sink) {
+                   ze::RowSink* sink, bool stopAtFailure) {
     const bool rgb = layout.output == Output::kCmyk || layout.output == Output::kColour;
     uint8_t table[256 * 3] = {};
     if (layout.output == Output::kGrey) {
@@ -245,11 +246,13 @@ int StreamJpegRows(j_decompress_ptr cinfo, ErrorManager* err, const ReadLayout& 
     const size_t width = layout.width;
     std::vector<uint8_t> row(width * (rgb ? 3 : 1)), cmyk;
     if (layout.output == Output::kCmyk) cmyk.resize(width * 4);
-    sink->Begin(static_cast<int>(width), static_cast<int>(layout.height), rgb ? nullptr : table);
+    sink->Begin(static_cast<int>(width), static_cast<int>(layout.height),
+                rgb ? ze::RowForm::kRgb : ze::RowForm::kIndexed, rgb ? nullptr : table);
+    if (stopAtFailure && sink->Refused()) return -2;
     JSAMPROW rows[1] = {row.data()};
     const int read =
         ReadJpegRows(cinfo, err, rows, cmyk.empty() ? nullptr : cmyk.data(), layout.adobe, sink);
-    if (read) return 1;
+    if (read || stopAtFailure) return read;
     std::fill(row.begin(), row.end(), uint8_t{0});
     for (JDIMENSION y = cinfo->output_scanline; y < layout.height; ++y) sink->Put(row.data());
     return 0;
@@ -370,8 +373,10 @@ int CJpegImpl::ReadStream(std::FILE* file) {
     const int width = static_cast<int>(layout.width);
     const int height = static_cast<int>(layout.height);
     const bool rgb = layout.output == Output::kCmyk || layout.output == Output::kColour;
+    if (rowSink && rowsOnly && !layout.toSink) return 0;
     if (layout.toSink) {
-        const int streamed = StreamJpegRows(&cinfo, &err, layout, rowSink);
+        const int streamed = StreamJpegRows(&cinfo, &err, layout, rowSink, rowsOnly);
+        if (streamed == -2) return FailRead(ze::StatusCode::kNoPicture);
         if (streamed < 0) return FailRead(ze::StatusCode::kCorrupt);
         return streamed ? 1 : failed();
     }

@@ -12,6 +12,7 @@
 #include "image/decoded_rows.h"
 #include "image/image_types.h"
 #include "image/rgb_rows.h"
+#include "image/row_sink.h"
 #include "io/file_io.h"
 #include "io/safe_write.h"
 
@@ -97,14 +98,16 @@ struct ReadLayout {
     size_t rowBytes;
     bool transparency;  // a tRNS chunk came before the image data
     bool keepAlpha;     // alpha or transparency read into an alpha plane
+    bool streamed;      // the rows go to a sink, colour as red, green, blue
 };
 
 // Reads the chunks before the image data and sets up the transforms: alpha
 // and transparency as an alpha channel, 16-bit samples cut to 8, small depths
 // unpacked to one byte a pixel, colour delivered as blue, green, red, and the
-// passes of an interlaced file combined. The signature has been read. 0 on a
-// library error.
-int ReadPngHeader(png_structp png, png_infop info, ReadState* state, ReadLayout* out) {
+// passes of an interlaced file combined. The signature has been read. With
+// `toSink`, a file of one pass without alpha is set up to hand its rows on
+// one at a time, red first. 0 on a library error.
+int ReadPngHeader(png_structp png, png_infop info, ReadState* state, bool toSink, ReadLayout* out) {
     if (setjmp(png_jmpbuf(png))) return 0;
     png_set_read_fn(png, state, ReadData);
     png_set_sig_bytes(png, 8);
@@ -119,6 +122,8 @@ int ReadPngHeader(png_structp png, png_infop info, ReadState* state, ReadLayout*
     const int type = png_get_color_type(png, info);
     const int depth = png_get_bit_depth(png, info);
     out->keepAlpha = (type & PNG_COLOR_MASK_ALPHA) != 0 || out->transparency;
+    out->streamed =
+        toSink && !out->keepAlpha && png_get_interlace_type(png, info) == PNG_INTERLACE_NONE;
     // Alpha and transparency are kept beside the colours, never laid over a
     // background here: palette indices (their alpha table read apart), grey
     // and alpha, or blue, green, red and alpha.
@@ -128,7 +133,8 @@ int ReadPngHeader(png_structp png, png_infop info, ReadState* state, ReadLayout*
         png_set_packing(png);
     if (out->transparency && type != PNG_COLOR_TYPE_PALETTE) png_set_tRNS_to_alpha(png);
     if (depth == 16) png_set_strip_16(png);
-    if (type == PNG_COLOR_TYPE_RGB || type == PNG_COLOR_TYPE_RGB_ALPHA) png_set_bgr(png);
+    if ((type == PNG_COLOR_TYPE_RGB || type == PNG_COLOR_TYPE_RGB_ALPHA) && !out->streamed)
+        png_set_bgr(png);
     png_set_interlace_handling(png);
     png_read_update_info(png, info);
 
@@ -147,6 +153,20 @@ int ReadPngHeader(png_structp png, png_infop info, ReadState* state, ReadLayout*
 int ReadPngRows(png_structp png, png_bytepp rows) {
     if (setjmp(png_jmpbuf(png))) return 0;
     png_read_image(png, rows);
+    png_read_end(png, nullptr);
+    return 1;
+}
+
+// The next row of a file of one pass. 0 on a library error.
+int ReadPngRow(png_structp png, png_bytep row) {
+    if (setjmp(png_jmpbuf(png))) return 0;
+    png_read_row(png, row, nullptr);
+    return 1;
+}
+
+// The chunks after the image data. 0 on a library error.
+int ReadPngEnd(png_structp png) {
+    if (setjmp(png_jmpbuf(png))) return 0;
     png_read_end(png, nullptr);
     return 1;
 }
@@ -194,6 +214,60 @@ void StretchGrey(png_bytepp rows, int width, int height, int depth) {
     for (int v = 0; v <= levels; ++v) scale[v] = static_cast<uint8_t>(v * 255 / levels);
     for (int r = 0; r < height; ++r)
         for (int x = 0; x < width; ++x) rows[r][x] = scale[rows[r][x]];
+}
+
+// The 256 red, green, blue triples a sink's rows of one byte stand for: the
+// file's palette (black past its entries) or a grey ramp. False for a
+// palette the store would refuse too.
+bool ColoursOfBytes(png_structp png, png_infop info, int fileColorType, uint8_t (&table)[768]) {
+    std::memset(table, 0, sizeof table);
+    if (fileColorType != PNG_COLOR_TYPE_PALETTE) {
+        for (int i = 0; i < 768; ++i) table[i] = static_cast<uint8_t>(i / 3);
+        return true;
+    }
+    png_colorp entries = nullptr;
+    int count = 0;
+    if (!png_get_PLTE(png, info, &entries, &count) || count < 1 || count > 256) return false;
+    for (int i = 0; i < count; ++i)
+        table[3 * i] = entries[i].red, table[3 * i + 1] = entries[i].green,
+                  table[3 * i + 2] = entries[i].blue;
+    return true;
+}
+
+// Hands a file's rows to `sink` one at a time, as read: the store's pixels
+// row by row (grey stretched, the rows a damaged file leaves unread as
+// zeros, or none with `stopAtFailure`), then reads the chunks after them. 1
+// whole, 0 failed in libpng, -1 a palette the store refuses, -2 no memory
+// for a row, -3 the sink refused the rows (with `stopAtFailure`).
+int StreamPngRows(png_structp png, png_infop info, const ReadLayout& layout, ze::RowSink* sink,
+                  bool stopAtFailure) {
+    uint8_t table[768];
+    if (!ColoursOfBytes(png, info, layout.fileColorType, table)) return -1;
+    std::vector<uint8_t> row;
+    try {
+        row.resize(layout.rowBytes);
+    } catch (const std::bad_alloc&) {
+        return -2;
+    }
+    const bool rgb = layout.channels == 3;
+    const ze::RowForm form = rgb ? ze::RowForm::kRgb
+                             : layout.fileColorType == PNG_COLOR_TYPE_PALETTE
+                                 ? ze::RowForm::kIndexed
+                                 : ze::RowForm::kGrey;
+    const int width = static_cast<int>(layout.width), height = static_cast<int>(layout.height);
+    const bool stretch = form == ze::RowForm::kGrey && layout.fileBitDepth < 8;
+    sink->Begin(width, height, form, rgb ? nullptr : table);
+    if (stopAtFailure && sink->Refused()) return -3;
+    bool whole = true;
+    png_bytep rows[1] = {row.data()};
+    for (int y = 0; y < height; ++y) {
+        whole = whole && ReadPngRow(png, row.data());
+        if (!whole && stopAtFailure) return 0;
+        if (!whole) std::fill(row.begin(), row.end(), uint8_t{0});
+        if (whole && stretch) StretchGrey(rows, width, 1, layout.fileBitDepth);
+        sink->Put(row.data());
+    }
+    return whole && ReadPngEnd(png) ? 1 : 0;
 }
 
 // Splits rows of `channels` bytes a pixel, the last one alpha and top row
@@ -330,7 +404,7 @@ int CPngImpl::ReadStream(std::FILE* file) {
     ReadStructs s(&state);
     if (!s.info) return FailRead(ze::StatusCode::kOutOfMemory);
     ReadLayout layout{};
-    if (!ReadPngHeader(s.png, s.info, &state, &layout)) return failed();
+    if (!ReadPngHeader(s.png, s.info, &state, rowSink != nullptr, &layout)) return failed();
 
     // After the transforms every file gives 8-bit grey, palette indices or
     // blue-green-red rows, with alpha where the file has it (grey and alpha,
@@ -344,6 +418,16 @@ int CPngImpl::ReadStream(std::FILE* file) {
     if (static_cast<uint64_t>(layout.width) * layout.height >
         static_cast<uint64_t>(readLimits.maxPixels))
         return FailTooLarge(layout.width, layout.height);
+    if (rowSink && rowsOnly && !layout.streamed) return 0;
+    if (layout.streamed) {
+        if (layout.rowBytes != size_t{layout.width} * static_cast<size_t>(layout.channels))
+            return FailRead(ze::StatusCode::kCorrupt);
+        const int streamed = StreamPngRows(s.png, s.info, layout, rowSink, rowsOnly);
+        if (streamed == -1) return FailRead(ze::StatusCode::kCorrupt);
+        if (streamed == -2) return FailRead(ze::StatusCode::kOutOfMemory);
+        if (streamed == -3) return FailRead(ze::StatusCode::kNoPicture);
+        return streamed ? 1 : failed();
+    }
     const int width = static_cast<int>(layout.width);
     const int height = static_cast<int>(layout.height);
     // The alpha channel lives in the store's alpha plane, so the colour type

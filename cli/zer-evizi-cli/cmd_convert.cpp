@@ -83,7 +83,7 @@ int Run(const cli::Args& args) {
         return cli::Fail(misfit);
     // Where the pair allows it the rows go from one file to the other as
     // they are decoded; else, or when that fails, the picture is read whole.
-    if (cli::ConvertRowByRow(in, inType, out, outType)) return cli::kOk;
+    if (cli::ConvertRowByRow(in, inType, out, outType, parsed->options)) return cli::kOk;
     cli::DiscardMessages();
     // Into another format the picture goes with its file's own colours.
     CImage image;

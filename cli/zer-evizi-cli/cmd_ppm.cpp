@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // zer-evizi-cli ppm [--full-colour] PICTURE: the picture as a binary PPM (P6) on stdout,
-// rows top to bottom, each pixel the colour the editor reads for it. A JPEG
-// goes out row by row as it is decoded; other pictures are read whole and
-// written from their rows. Either way through one bounded buffer.
+// rows top to bottom, each pixel the colour the editor reads for it. A JPEG,
+// a PNG of one pass without alpha and a BMP without run-length data go out
+// row by row as they are decoded; other pictures are read whole and written
+// from their rows. Either way through one bounded buffer.
 
 #include <algorithm>
 #include <cstdio>
@@ -20,7 +21,7 @@ namespace {
 // The PPM on stdout, a block of whole rows at a time.
 class CPpmOut : public ze::RowSink {
 public:
-    void Begin(int width, int height, const uint8_t* rgbOfIndex) override {
+    void Begin(int width, int height, ze::RowForm, const uint8_t* rgbOfIndex) override {
         m_started = true;
         m_width = static_cast<size_t>(width);
         if (rgbOfIndex) std::copy(rgbOfIndex, rgbOfIndex + sizeof m_table, m_table);
@@ -76,7 +77,7 @@ private:
 // A picture read whole: its rows top down as shown, alpha laid over the matte.
 void WriteStoredRows(const PixelStore& pixels, CPpmOut* out) {
     const int width = pixels.GetWidth(), height = pixels.GetHeight();
-    out->Begin(width, height, nullptr);
+    out->Begin(width, height, ze::RowForm::kRgb, nullptr);
     const CRgbRows rows(pixels);
     for (int y = height - 1; y >= 0; --y) {
         uint8_t* rgb = out->Next();

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "cli/cli.h"
+#include "document/picture_type.h"
 #include "image/image.h"
 
 namespace {
@@ -36,6 +37,16 @@ void Sh(const testutil::TempDir& dir, const std::string& script) {
     const auto r = testutil::RunProcess(
         {"/bin/sh", "-ec", "PATH=/usr/bin:/bin; cd \"$0\"; " + script, dir.path()});
     ASSERT_EQ(r.exitCode, 0) << script << ": " << r.err;
+}
+
+// A binary PPM of smooth bands, every row other than the one above.
+std::string Bands(int width, int height) {
+    std::string ppm = "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n";
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            ppm += {static_cast<char>(x * 7 + y), static_cast<char>(x ^ y * 5),
+                    static_cast<char>(255 - y * 3)};
+    return ppm;
 }
 
 std::string Ppm(const Args& args) {
@@ -224,12 +235,7 @@ TEST(PictureFormats, ConvertKeepsAlphaThroughWebpAndAvifAndSaysWhenItCannot) {
 // leaves the target as it was, with no temporary file beside it.
 TEST(PictureFormats, ConvertIntoBmpRowByRowGivesTheWholePicturesBytes) {
     testutil::TempDir dir;
-    std::string ppm = "P6\n1001 50\n255\n";
-    for (int y = 0; y < 50; ++y)
-        for (int x = 0; x < 1001; ++x)
-            ppm += {static_cast<char>(x * 7 + y), static_cast<char>(x ^ y * 5),
-                    static_cast<char>(255 - y * 3)};
-    testutil::WriteFile(dir.File("c.ppm"), ppm);
+    testutil::WriteFile(dir.File("c.ppm"), Bands(1001, 50));
     Sh(dir,
        "cjpeg -quality 90 c.ppm > c.jpg; cjpeg -grayscale c.ppm > g.jpg; "
        "head -c 9000 c.jpg > cut.jpg; head -c 400 c.jpg > bare.jpg");
@@ -247,6 +253,42 @@ TEST(PictureFormats, ConvertIntoBmpRowByRowGivesTheWholePicturesBytes) {
     testutil::WriteFile(dir.File("bare.bmp"), "the picture before");
     EXPECT_EQ(Cli({"convert", dir.File("bare.jpg"), dir.File("bare.bmp")}).exitCode, 1);
     EXPECT_EQ(testutil::ReadFile(dir.File("bare.bmp")), "the picture before");
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        EXPECT_EQ(entry.path().filename().string().find("zesave"), std::string::npos);
+}
+
+// Every pair of JPEG, PNG and BMP, streamed or not (grey, palette, alpha,
+// cut off), writes the whole picture's bytes; ppm of a PNG or a BMP gives
+// ImageMagick's pixels. A pipe is read once; no temporary file is left.
+TEST(PictureFormats, ConvertAmongJpegPngAndBmpGivesTheWholePicturesBytes) {
+    testutil::TempDir dir;
+    testutil::WriteFile(dir.File("c.ppm"), Bands(301, 90));
+    Sh(dir,
+       "cjpeg c.ppm > c.jpg; cjpeg -grayscale c.ppm > g.jpg; convert c.ppm c.png; "
+       "convert c.ppm -colors 100 png8:p.png; convert c.ppm -alpha set a.png; "
+       "convert c.ppm bmp3:c.bmp; convert p.png bmp3:p.bmp; head -c 30000 c.png > cut.png; "
+       "for f in p.png p.bmp; do convert $f $f.ppm; done");
+    for (const std::string source :
+         {"c.jpg", "g.jpg", "c.png", "p.png", "a.png", "c.bmp", "p.bmp", "cut.png"}) {
+        const int inType = PictureTypeFromPath(source);
+        for (const std::string ext : {"png", "jpg", "bmp"}) {
+            const std::string out = dir.File(source + "." + ext), outWhole = out + ".whole";
+            const int outType = PictureTypeFromPath(out), quality = ext == "jpg" ? 85 : 0;
+            Args args{"convert", dir.File(source), out};
+            if (quality) args.insert(args.end(), {"--quality", "85"});
+            EXPECT_EQ(Cli(args).exitCode, 0) << out;
+            CImage whole;
+            whole.fullColour = inType == kImageJpeg && outType != kImageJpeg;
+            whole.Load(dir.File(source), inType);
+            ASSERT_NE(whole.Save(outWhole, outType, {.quality = quality}), 0) << out;
+            EXPECT_TRUE(testutil::ReadFile(out) == testutil::ReadFile(outWhole)) << out;
+        }
+    }
+    for (const std::string source : {"p.png", "p.bmp"})
+        EXPECT_TRUE(Ppm({"ppm", dir.File(source)}) ==
+                    testutil::ReadFile(dir.File(source + ".ppm")));
+    Sh(dir, "mkfifo f.png; cat c.png > f.png & timeout 20 " + std::string(ZE_CLI) +
+                " convert f.png f.bmp; cmp f.bmp c.png.bmp");
     for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
         EXPECT_EQ(entry.path().filename().string().find("zesave"), std::string::npos);
 }

@@ -299,7 +299,7 @@ std::string Why(const ze::Status& failure) {
 // The rows a streaming read hands on, as red, green, blue, top row first.
 class CCollect : public ze::RowSink {
 public:
-    void Begin(int width, int height, const uint8_t* rgbOfIndex) override {
+    void Begin(int width, int height, ze::RowForm, const uint8_t* rgbOfIndex) override {
         m_width = width, m_rows = height, m_table = rgbOfIndex;
         if (rgbOfIndex) std::copy(rgbOfIndex, rgbOfIndex + 768, m_copy);
     }

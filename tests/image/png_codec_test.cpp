@@ -8,8 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "bmp_files.h"
 #include "fixtures.h"
 #include "image/image.h"
+#include "image/row_writer.h"
+#include "io/file_io.h"
 
 using fixture::ReadBytes;
 using fixture::Rgb;
@@ -41,10 +44,10 @@ struct Sample {
     std::vector<Rgb> expected;
 };
 
-Sample MakeSample(Kind kind, bool interlaced, bool transparent) {
+Sample MakeSample(Kind kind, bool interlaced, bool transparent, int width = 13, int height = 9) {
     Sample s;
     fixture::PngLayout& p = s.layout;
-    p.width = 13, p.height = 9, p.colorType = kind.colorType, p.bitDepth = kind.bitDepth;
+    p.width = width, p.height = height, p.colorType = kind.colorType, p.bitDepth = kind.bitDepth;
     p.interlaced = interlaced;
     const int max = (1 << kind.bitDepth) - 1;
     const bool alpha = kind.colorType & PNG_COLOR_MASK_ALPHA;
@@ -176,4 +179,95 @@ TEST(PngFailures, AnswerZeroAndLeaveTheTarget) {
     const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(huge.data() + 12), 17);
     for (int i = 0; i < 4; ++i) huge[29 + i] = static_cast<char>(crc >> (24 - 8 * i));
     EXPECT_EQ(ReadBytes(impl, huge), 0);
+}
+
+struct Source {
+    std::string bytes;
+    int type;
+    bool streams;
+    bool cut = false;  // its rows handed on past the damage, as zeros
+};
+
+// BMPs of every depth kept as stored, bottom-up and top-down, a core header,
+// two cut short; 16 bits and run-length data are read whole.
+void AddBmps(std::vector<Source>& files) {
+    const size_t first = files.size();
+    const int kinds[][3] = {{1, 2, 0},  {4, 11, 0}, {8, 200, 0}, {24, 0, 0},
+                            {32, 0, 0}, {16, 0, 0}, {8, 256, 1}};  // depth, entries, RLE
+    for (const auto& [depth, entries, rle] : kinds) {
+        for (const int32_t height : {90, -90}) {
+            bmpfile::Layout b{.headerSize = depth == 8 && height < 0 && !rle ? 12u : 40u,
+                              .width = 301,
+                              .height = rle ? 90 : height,
+                              .depth = static_cast<uint16_t>(depth),
+                              .compression = static_cast<uint32_t>(rle),
+                              .table = bmpfile::Table(entries)};
+            const size_t rowBytes = (301u * depth + 31) / 32 * 4;
+            for (size_t j = 0; j < rowBytes * 90; ++j) b.pixels += static_cast<char>(j * 13 / 7);
+            if (rle) b.pixels = std::string("\x05\x03\x00\x00\x00\x01", 6);
+            files.push_back({bmpfile::Make(b), kImageBmp, depth != 16 && !rle});
+        }
+    }
+    for (const size_t cut : {first + 6, first + 9})  // 24 bits bottom-up, 32 bits top-down
+        files.push_back(
+            {files[cut].bytes.substr(0, files[cut].bytes.size() / 2), kImageBmp, true, true});
+}
+
+// PNGs of one pass without alpha, JPEGs and BMPs, their rows handed to the
+// PNG and JPEG row writers, give the whole picture's files (cut files: the
+// same reason, the missing rows as zeros). Other PNGs are not read at all
+// when only rows will do.
+TEST(PngReadWrite, RowsHandedToTheRowWritersGiveTheWholePicturesFiles) {
+    testutil::TempDir dir;
+    std::vector<Source> files;
+    for (const Kind kind : kKinds)
+        for (const bool interlaced : {false, true})
+            for (const bool transparent : {false, true}) {
+                const bool alpha = (kind.colorType & PNG_COLOR_MASK_ALPHA) || transparent;
+                const Sample s = MakeSample(kind, interlaced, alpha, 301, 90);
+                files.push_back({fixture::MakePng(s.layout), kImagePng, !interlaced && !alpha});
+            }
+    files.push_back(
+        {files[16].bytes.substr(0, files[16].bytes.size() * 2 / 3), kImagePng, true, true});
+    for (const int components : {1, 3, 4}) {
+        std::vector<uint8_t> samples(size_t{301} * 90 * components);
+        for (size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<uint8_t>(i * 7 / 5);
+        files.push_back(
+            {fixture::MakeJpeg(
+                 {.width = 301, .height = 90, .components = components, .samples = samples}),
+             kImageJpeg, true});
+    }
+    AddBmps(files);
+    const std::string in = dir.File("in"), rows = dir.File("rows"), whole = dir.File("whole");
+    for (size_t i = 0; i < files.size(); ++i) {
+        const auto& [bytes, inType, streams, cut] = files[i];
+        SCOPED_TRACE(i);
+        testutil::WriteFile(in, bytes);
+        CImage picture;
+        picture.fullColour = true;
+        picture.Load(in, inType);
+        for (const auto& [outType, quality] :
+             {std::pair{kImagePng, 0}, {kImageJpeg, 0}, {kImageJpeg, 85}}) {
+            ze::FilePtr file = ze::OpenFile(rows, "wb");
+            const auto writer = outType == kImagePng
+                                    ? ze::MakePngRowWriter(file.get())
+                                    : ze::MakeJpegRowWriter(file.get(), quality ? quality : 30);
+            CImage streamed;
+            streamed.fullColour = true;
+            streamed.rowSink = writer.get();
+            streamed.rowsOnly = !cut;
+            streamed.Load(in, inType);
+            ASSERT_EQ(writer->Started(), streams);
+            if (!streams) {
+                EXPECT_EQ(streamed.GetWidth(), 0);
+                continue;
+            }
+            EXPECT_TRUE(streamed.GetReadFailure() == picture.GetReadFailure() &&
+                        streamed.GetReadFailure().offset == picture.GetReadFailure().offset);
+            EXPECT_TRUE(writer->Finish());
+            file.reset();
+            ASSERT_EQ(picture.Save(whole, outType, {.quality = quality}), 1);
+            EXPECT_TRUE(testutil::ReadFile(rows) == testutil::ReadFile(whole)) << outType;
+        }
+    }
 }
