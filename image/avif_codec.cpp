@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <vector>
 
 #include "image/avif_grid.h"
@@ -141,36 +142,71 @@ int ParseAvif(CImageImpl& picture, const ze::AvifLibrary& avif, avifDecoder* dec
                : 0;
 }
 
+struct ImageFree {
+    const ze::AvifLibrary* avif;
+    void operator()(avifImage* image) const { avif->imageDestroy(image); }
+};
+
+// A frame without alpha whose every pixel has samples of its own (4:4:4 or
+// grey) converted a band of rows at a time, through a view of the band, into
+// a spare block small enough to stay in the processor's cache, and from
+// there into the picture's rows: the picture keeps its bottom row first,
+// and libavif writes rows top first only. kOk, or why it stopped.
+ze::StatusCode ConvertInBands(CImageImpl& picture, const ze::AvifLibrary& avif,
+                              const avifImage* image) {
+    constexpr uint32_t kBand = 16;
+    const size_t rowBytes = static_cast<size_t>(picture.GetRowBytes());
+    std::unique_ptr<avifImage, ImageFree> view(avif.imageCreateEmpty(), ImageFree{&avif});
+    std::unique_ptr<uint8_t[]> band(new (std::nothrow) uint8_t[rowBytes * kBand]);
+    if (!view || !band) return ze::StatusCode::kOutOfMemory;
+    const uint32_t height = image->height;
+    // The pixels of a row, without the padding the picture keeps zero.
+    const size_t pixelBytes = size_t{image->width} * 3;
+    for (uint32_t top = 0; top < height; top += kBand) {
+        const avifCropRect rect{0, top, image->width, std::min(kBand, height - top)};
+        if (avif.imageSetViewRect(view.get(), image, &rect) != AVIF_RESULT_OK)
+            return ze::StatusCode::kCorrupt;
+        avifRGBImage rgb = ze::RgbRows(avif, view.get(), AVIF_RGB_FORMAT_BGR, band.get(),
+                                       static_cast<uint32_t>(rowBytes));
+        if (avif.imageYUVToRGB(view.get(), &rgb) != AVIF_RESULT_OK) return ze::StatusCode::kCorrupt;
+        for (uint32_t r = 0; r < rect.height; ++r)
+            std::memcpy(picture.PixelAddress(0, static_cast<int>(height - 1 - top - r)),
+                        band.get() + rowBytes * r, pixelBytes);
+    }
+    return ze::StatusCode::kOk;
+}
+
 // The decoded frame's colours into the picture's rows, made for its size;
 // alpha, where there is some, into its alpha plane. 1, or 0 with the
 // pixels dropped and the failure recorded.
 int ConvertToRows(CImageImpl& picture, const ze::AvifLibrary& avif, const avifImage* image) {
+    if (!image->alphaPlane && (image->yuvFormat == AVIF_PIXEL_FORMAT_YUV444 ||
+                               image->yuvFormat == AVIF_PIXEL_FORMAT_YUV400)) {
+        const ze::StatusCode converted = ConvertInBands(picture, avif, image);
+        if (converted == ze::StatusCode::kOk) return 1;
+        picture.Create(0, 0, 24, 2);
+        return picture.FailRead(converted);
+    }
+    std::unique_ptr<uint8_t[]> bgra;
     avifRGBImage rgb;
-    avif.rgbImageSetDefaults(&rgb, image);
-    rgb.depth = 8;
-    std::vector<uint8_t> bgra;
     if (!image->alphaPlane) {
         // Converted top row first into the block, then turned over.
-        rgb.format = AVIF_RGB_FORMAT_BGR;
-        rgb.pixels = picture.GetBits();
-        rgb.rowBytes = static_cast<uint32_t>(picture.GetRowBytes());
+        rgb = ze::RgbRows(avif, image, AVIF_RGB_FORMAT_BGR, picture.GetBits(),
+                          static_cast<uint32_t>(picture.GetRowBytes()));
     } else {
-        if (!ze::AllocateBgra(picture, &bgra)) return 0;
-        rgb.format = AVIF_RGB_FORMAT_BGRA;
-        // Colours as they are, not multiplied by their alpha.
-        rgb.alphaPremultiplied = AVIF_FALSE;
-        rgb.pixels = bgra.data();
-        rgb.rowBytes = image->width * 4;
+        bgra = ze::AllocateBgra(picture);
+        if (!bgra) return 0;
+        rgb = ze::RgbRows(avif, image, AVIF_RGB_FORMAT_BGRA, bgra.get(), image->width * 4);
     }
     if (avif.imageYUVToRGB(image, &rgb) != AVIF_RESULT_OK) {
         picture.Create(0, 0, 24, 2);
         return picture.FailRead(ze::StatusCode::kCorrupt);
     }
-    if (bgra.empty()) {
+    if (!bgra) {
         ze::FlipRows(picture);
         return 1;
     }
-    return ze::KeepBgraRows(picture, bgra.data(), rgb.rowBytes) ? 1 : 0;
+    return ze::KeepBgraRows(picture, bgra.get(), rgb.rowBytes) ? 1 : 0;
 }
 
 }  // namespace
@@ -203,6 +239,6 @@ int CAvifImpl::ReadStream(std::FILE* file) {
     if (int64_t{image->width} * image->height > readLimits.maxPixels)
         return FailTooLarge(image->width, image->height);
     const int width = static_cast<int>(image->width), height = static_cast<int>(image->height);
-    if (!CreateForRead(width, height, 24, 2)) return 0;
+    if (!CreateForRead(width, height, 24, 2, dib::Rows::kForOverwrite)) return 0;
     return ConvertToRows(*this, *avif, image);
 }

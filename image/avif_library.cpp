@@ -16,6 +16,8 @@ bool FindAll(void* handle, AvifLibrary* l) {
            FindFunction(handle, "avifRGBImageSetDefaults", &l->rgbImageSetDefaults) &&
            FindFunction(handle, "avifImageYUVToRGB", &l->imageYUVToRGB) &&
            FindFunction(handle, "avifImageCreate", &l->imageCreate) &&
+           FindFunction(handle, "avifImageCreateEmpty", &l->imageCreateEmpty) &&
+           FindFunction(handle, "avifImageSetViewRect", &l->imageSetViewRect) &&
            FindFunction(handle, "avifImageDestroy", &l->imageDestroy) &&
            FindFunction(handle, "avifImageRGBToYUV", &l->imageRGBToYUV) &&
            FindFunction(handle, "avifEncoderCreate", &l->encoderCreate) &&

@@ -17,6 +17,8 @@ struct AvifLibrary {
     decltype(&avifRGBImageSetDefaults) rgbImageSetDefaults = nullptr;
     decltype(&avifImageYUVToRGB) imageYUVToRGB = nullptr;
     decltype(&avifImageCreate) imageCreate = nullptr;
+    decltype(&avifImageCreateEmpty) imageCreateEmpty = nullptr;
+    decltype(&avifImageSetViewRect) imageSetViewRect = nullptr;
     decltype(&avifImageDestroy) imageDestroy = nullptr;
     decltype(&avifImageRGBToYUV) imageRGBToYUV = nullptr;
     decltype(&avifEncoderCreate) encoderCreate = nullptr;
@@ -25,6 +27,20 @@ struct AvifLibrary {
     decltype(&avifRWDataFree) rwDataFree = nullptr;
     decltype(&avifVersion) version = nullptr;
 };
+
+// The setting of a conversion of `image` into 8-bit rows of `format` at
+// `pixels`, `rowBytes` apart, colours not multiplied by their alpha.
+inline avifRGBImage RgbRows(const AvifLibrary& avif, const avifImage* image, avifRGBFormat format,
+                            uint8_t* pixels, uint32_t rowBytes) {
+    avifRGBImage rgb;
+    avif.rgbImageSetDefaults(&rgb, image);
+    rgb.depth = 8;
+    rgb.format = format;
+    rgb.alphaPremultiplied = AVIF_FALSE;
+    rgb.pixels = pixels;
+    rgb.rowBytes = rowBytes;
+    return rgb;
+}
 
 // The library's functions, or null when it cannot be opened or lacks one of
 // them. Opened once, on the first call; safe from any thread.

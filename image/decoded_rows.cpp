@@ -6,23 +6,46 @@
 #include <new>
 
 #include "image/image_impl.h"
+#include "io/file_io.h"
 
 namespace ze {
+
+namespace {
+
+constexpr size_t kChunk = size_t{1} << 20;
+
+// How much to read next, `have` read so far: the first megabyte alone, so
+// that a large file of another kind is not read on; then all that the
+// system said the file holds (`expected`, with the byte past its end that
+// shows it ends there), or a megabyte at a time.
+size_t NextRead(size_t have, size_t expected) {
+    if (have == 0) return expected > 0 ? std::min(expected, kChunk) : kChunk;
+    return expected > have ? expected - have : kChunk;
+}
+
+}  // namespace
 
 bool ReadWholeFile(CImageImpl& picture, std::FILE* file, std::vector<uint8_t>* bytes,
                    bool (*mayBeThisType)(const std::vector<uint8_t>& start)) {
     const uint64_t maxBytes =
         static_cast<uint64_t>(std::max<int64_t>(picture.readLimits.maxPixels, 0)) * 4 +
         (uint64_t{1} << 20);
+    const int64_t left = BytesLeft(file);
+    const size_t expected =
+        left < 0
+            ? 0
+            : static_cast<size_t>(std::min<uint64_t>(static_cast<uint64_t>(left), maxBytes) + 1);
     bytes->clear();
     try {
-        constexpr size_t kChunk = size_t{1} << 20;
         for (;;) {
             const size_t have = bytes->size();
             // One byte past the bound tells a file at the bound from a larger one.
             const uint64_t room = maxBytes + 1 - have;
             if (room == 0) break;
-            const size_t want = static_cast<size_t>(std::min<uint64_t>(kChunk, room));
+            const size_t want =
+                static_cast<size_t>(std::min<uint64_t>(NextRead(have, expected), room));
+            // The whole file's room at once, so that its bytes are never moved.
+            if (have > 0 && bytes->capacity() < expected) bytes->reserve(expected);
             bytes->resize(have + want);
             const size_t got = std::fread(bytes->data() + have, 1, want, file);
             bytes->resize(have + got);
@@ -46,14 +69,15 @@ bool ReadWholeFile(CImageImpl& picture, std::FILE* file, std::vector<uint8_t>* b
     return true;
 }
 
-bool AllocateBgra(CImageImpl& picture, std::vector<uint8_t>* bgra) {
+std::unique_ptr<uint8_t[]> AllocateBgra(CImageImpl& picture) {
     try {
-        bgra->resize(static_cast<size_t>(picture.Pixels().imageWidth) *
-                     static_cast<size_t>(picture.Pixels().imageHeight) * 4);
-        return true;
+        return std::make_unique_for_overwrite<uint8_t[]>(
+            static_cast<size_t>(picture.Pixels().imageWidth) *
+            static_cast<size_t>(picture.Pixels().imageHeight) * 4);
     } catch (const std::bad_alloc&) {
         picture.Create(0, 0, 24, 2);
-        return picture.FailRead(ze::StatusCode::kOutOfMemory);
+        picture.FailRead(ze::StatusCode::kOutOfMemory);
+        return nullptr;
     }
 }
 

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 #include "image/pixel_store.h"
@@ -26,10 +27,10 @@ namespace ze {
 bool ReadWholeFile(CImageImpl& picture, std::FILE* file, std::vector<uint8_t>* bytes,
                    bool (*mayBeThisType)(const std::vector<uint8_t>& start));
 
-// Sizes `bgra` for the picture's width x height 32-bit pixels. False, with
-// the picture's pixels dropped and kOutOfMemory recorded, when the memory
-// cannot be had.
-bool AllocateBgra(CImageImpl& picture, std::vector<uint8_t>* bgra);
+// Room for the picture's width x height 32-bit pixels, not cleared: for a
+// decoder that writes them all. Null, with the picture's pixels dropped and
+// kOutOfMemory recorded, when the memory cannot be had.
+std::unique_ptr<uint8_t[]> AllocateBgra(CImageImpl& picture);
 
 // False, with the failure recorded in `picture`, when decoding a picture of
 // `width` x `height` takes `bytesPerPixel` bytes a pixel of working memory

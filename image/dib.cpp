@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <new>
 
@@ -26,17 +27,30 @@ void Block::Free::operator()(uint8_t* p) const {
     std::free(p);
 }
 
-Block Block::Allocate(size_t bytes) {
+Block Block::Allocate(size_t bytes, bool zeroed) {
     Block b;
     if (bytes == 0) return b;
     // calloc rather than new[]: for large blocks the system hands out pages
     // that are already zero, so nothing is touched until the rows are filled.
-    b.m_data.reset(static_cast<uint8_t*>(std::calloc(bytes, 1)));
+    b.m_data.reset(static_cast<uint8_t*>(zeroed ? std::calloc(bytes, 1) : std::malloc(bytes)));
     if (b.m_data) b.m_size = bytes;
     return b;
 }
 
-Block AllocateDib(int depth, int width, int height, int64_t maxPixels) {
+namespace {
+
+// For a block whose rows are left to be written: zeroes each row's padding
+// and whatever follows the last row.
+void ClearAroundPixels(const Block& block, size_t row, size_t pixels, int width, int depth) {
+    uint8_t* const bits = block.data() + BitsOffset(block.data());
+    const size_t written = static_cast<size_t>(width) * static_cast<size_t>(depth) / 8;
+    for (uint8_t* r = bits; r < bits + pixels; r += row) std::memset(r + written, 0, row - written);
+    std::memset(bits + pixels, 0, static_cast<size_t>(block.data() + block.size() - bits - pixels));
+}
+
+}  // namespace
+
+Block AllocateDib(int depth, int width, int height, int64_t maxPixels, Rows rows) {
     if (width <= 0 || height <= 0 || depth <= 0 || depth > 32) return {};
     if (int64_t{width} * height > maxPixels) return {};
     const size_t row = RowBytes(width, depth);
@@ -44,10 +58,11 @@ Block AllocateDib(int depth, int width, int height, int64_t maxPixels) {
         return {};
     const size_t pixels = row * static_cast<size_t>(height);
     if (pixels > std::numeric_limits<uint32_t>::max()) return {};
-    Block block = Block::Allocate(kHeaderSize + kTableReserve + pixels);
+    Block block = Block::Allocate(kHeaderSize + kTableReserve + pixels, rows == Rows::kZeroed);
     if (!block) return block;
 
     uint8_t* h = block.data();
+    if (rows == Rows::kForOverwrite) std::memset(h, 0, kHeaderSize + kTableReserve);
     const uint32_t used = depth == 4 ? 16u : depth == 8 ? 256u : 0u;
     Put32(h + kBiSize, kHeaderSize);
     Put32(h + kBiWidth, static_cast<uint32_t>(width));
@@ -64,6 +79,7 @@ Block AllocateDib(int depth, int width, int height, int64_t maxPixels) {
         table[4 * i + 1] = c[1];
         table[4 * i + 2] = c[0];
     }
+    if (rows == Rows::kForOverwrite) ClearAroundPixels(block, row, pixels, width, depth);
     return block;
 }
 

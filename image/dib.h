@@ -49,13 +49,16 @@ inline void Put32(uint8_t* p, uint32_t v) {
 // Bytes per row: the row rounded up to whole 32-bit words. 0 when it overflows.
 size_t RowBytes(int64_t width, int depth);
 
-// One zero-filled allocation. Large blocks come from the system as untouched
-// zero pages, so making a big picture costs nothing until its rows are written.
+// One allocation, zero-filled unless asked otherwise. Large blocks come from
+// the system as untouched zero pages, so making a big picture costs nothing
+// until its rows are written; memory used before and handed out again would
+// be cleared, which a reader that writes every byte need not pay for.
 class Block {
 public:
     Block() = default;
-    // An empty block when the bytes cannot be had.
-    static Block Allocate(size_t bytes);
+    // An empty block when the bytes cannot be had. With `zeroed` false the
+    // bytes are whatever the memory held.
+    static Block Allocate(size_t bytes, bool zeroed = true);
 
     uint8_t* data() const { return m_data.get(); }
     size_t size() const { return m_size; }
@@ -73,7 +76,11 @@ private:
 // the pixel rows; the table holds the 16 standard colours (repeated up to
 // biClrUsed: 16 for depth 4, 256 for depth 8, none otherwise). Empty when the
 // picture has more than `maxPixels` pixels or the memory cannot be had.
-Block AllocateDib(int depth, int width, int height, int64_t maxPixels);
+// With kForOverwrite the pixels are left for a reader that writes every one
+// of them; the header, the colour table and the padding at each row's end
+// (from the byte that holds the last pixel's first bit) are zero either way.
+enum class Rows { kZeroed, kForOverwrite };
+Block AllocateDib(int depth, int width, int height, int64_t maxPixels, Rows rows = Rows::kZeroed);
 
 // Offset of the pixel array in a block: biSize + the colour table (biClrUsed
 // entries, or 2^depth up to depth 8 when that is 0) * 4, or biSize + 12 with

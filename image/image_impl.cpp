@@ -3,8 +3,8 @@
 
 #include "io/file_io.h"
 
-void CImageImpl::Create(int width, int height, int depth, int type) {
-    m_pixels.Create(width, height, depth, type, readLimits.maxPixels);
+void CImageImpl::Create(int width, int height, int depth, int type, dib::Rows rows) {
+    m_pixels.Create(width, height, depth, type, readLimits.maxPixels, rows);
 }
 
 void CImageImpl::BeginRead(int type) {
@@ -24,7 +24,7 @@ int CImageImpl::FailTooLarge(int64_t width, int64_t height) {
     return FailRead(ze::StatusCode::kTooManyPixels);
 }
 
-int CImageImpl::CreateForRead(int width, int height, int depth, int type) {
+int CImageImpl::CreateForRead(int width, int height, int depth, int type, dib::Rows rows) {
     if (readSizeOnly) {
         if (width <= 0 || height <= 0) return FailRead(ze::StatusCode::kNoPicture);
         if (int64_t{width} * height > readLimits.maxPixels) return FailTooLarge(width, height);
@@ -32,7 +32,7 @@ int CImageImpl::CreateForRead(int width, int height, int depth, int type) {
         headerHeight = height;
         return 0;
     }
-    Create(width, height, depth, type);
+    Create(width, height, depth, type, rows);
     // A new picture: no index of the one before is transparent in it.
     m_pixels.transparentIndex = -1;
     if (m_pixels.imageBits) return 1;

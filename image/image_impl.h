@@ -28,7 +28,8 @@ public:
 
     int IsInside(int x, int y) const { return m_pixels.IsInside(x, y); }
     // The store's Create within readLimits.maxPixels.
-    void Create(int width, int height, int depth, int colorType);
+    void Create(int width, int height, int depth, int colorType,
+                dib::Rows rows = dib::Rows::kZeroed);
     // For the readers. BeginRead clears readFailure for a read of a file of
     // image type `type`; FailRead records why it fails (`offset` where it
     // matters) and answers 0; CreateForRead is Create, answering 1 with
@@ -37,7 +38,8 @@ public:
     void BeginRead(int type);
     int FailRead(ze::StatusCode code, int64_t offset = -1);
     int FailTooLarge(int64_t width, int64_t height);
-    int CreateForRead(int width, int height, int depth, int colorType);
+    int CreateForRead(int width, int height, int depth, int colorType,
+                      dib::Rows rows = dib::Rows::kZeroed);
     // The store's pixel operations: x from the left, y from the bottom row.
     int GetPixelIndex(int x, int y) const { return m_pixels.GetPixelIndex(x, y); }
     int GetPixelRGB(int x, int y, uint8_t* red, uint8_t* green, uint8_t* blue) const {

@@ -24,7 +24,8 @@ void PixelStore::Renew() {
     m_generation = ++g_lastGeneration;
 }
 
-void PixelStore::Create(int width, int height, int depth, int type, int64_t maxPixels) {
+void PixelStore::Create(int width, int height, int depth, int type, int64_t maxPixels,
+                        dib::Rows rows) {
     Renew();
     imageWidth = width;
     imageHeight = height;
@@ -36,7 +37,7 @@ void PixelStore::Create(int width, int height, int depth, int type, int64_t maxP
     m_alpha = {};
     matte[0] = ze::kBackRed, matte[1] = ze::kBackGreen, matte[2] = ze::kBackBlue;
     rowBytes = 0;
-    imageDib = dib::AllocateDib(depth, width, height, maxPixels);
+    imageDib = dib::AllocateDib(depth, width, height, maxPixels, rows);
     if (imageDib) {
         imageBits = imageDib.data() + dib::BitsOffset(imageDib.data());
         rowBytes = static_cast<int>(dib::RowBytes(width, depth));

@@ -37,8 +37,11 @@ public:
     // the palette and the alpha plane (the transparent index stays). colorType < 0
     // means 0 for depths up to 8, else 2. Leaves the store without pixels and
     // with width and height 0 when the block cannot be made (over `maxPixels`,
-    // out of memory). Each call gives the store a new generation.
-    void Create(int width, int height, int depth, int colorType, int64_t maxPixels);
+    // out of memory). Each call gives the store a new generation. With
+    // dib::Rows::kForOverwrite only the rows' padding is zeroed: for a reader
+    // that writes every pixel, or drops the pixels when it cannot.
+    void Create(int width, int height, int depth, int colorType, int64_t maxPixels,
+                dib::Rows rows = dib::Rows::kZeroed);
 
     // A number no other set of pixels in this process has had: it changes
     // whenever the pixels, palette or alpha are replaced.

@@ -131,7 +131,7 @@ int CWebpImpl::ReadFirstFrame(const std::vector<uint8_t>& bytes,
     int timestamp = 0;
     if (!WebPAnimDecoderGetNext(decoder.get(), &canvas, &timestamp) || !canvas)
         return FailDamaged(bytes);
-    if (!CreateForRead(features.width, features.height, 24, 2)) return 0;
+    if (!CreateForRead(features.width, features.height, 24, 2, dib::Rows::kForOverwrite)) return 0;
     return ze::KeepBgraRows(*this, canvas, static_cast<size_t>(features.width) * 4) ? 1 : 0;
 }
 
@@ -139,7 +139,7 @@ int CWebpImpl::ReadOpaque(const std::vector<uint8_t>& bytes,
                           const WebPBitstreamFeatures& features) {
     WebPDecoderConfig config;
     if (!WebPInitDecoderConfig(&config)) return FailRead(ze::StatusCode::kCorrupt);
-    if (!CreateForRead(features.width, features.height, 24, 2)) return 0;
+    if (!CreateForRead(features.width, features.height, 24, 2, dib::Rows::kForOverwrite)) return 0;
     // Straight into the store's rows, the top row into the last of them:
     // the store keeps the bottom row first.
     const size_t stride = static_cast<size_t>(Pixels().rowBytes);
@@ -158,13 +158,14 @@ int CWebpImpl::ReadOpaque(const std::vector<uint8_t>& bytes,
 
 int CWebpImpl::ReadWithAlpha(const std::vector<uint8_t>& bytes,
                              const WebPBitstreamFeatures& features) {
-    if (!CreateForRead(features.width, features.height, 24, 2)) return 0;
-    std::vector<uint8_t> bgra;
-    if (!ze::AllocateBgra(*this, &bgra)) return 0;
+    if (!CreateForRead(features.width, features.height, 24, 2, dib::Rows::kForOverwrite)) return 0;
+    const std::unique_ptr<uint8_t[]> bgra = ze::AllocateBgra(*this);
+    if (!bgra) return 0;
     const int stride = features.width * 4;
-    if (!WebPDecodeBGRAInto(bytes.data(), bytes.size(), bgra.data(), bgra.size(), stride)) {
+    const size_t size = static_cast<size_t>(stride) * static_cast<size_t>(features.height);
+    if (!WebPDecodeBGRAInto(bytes.data(), bytes.size(), bgra.get(), size, stride)) {
         Create(0, 0, 24, 2);
         return FailDamaged(bytes);
     }
-    return ze::KeepBgraRows(*this, bgra.data(), static_cast<size_t>(stride)) ? 1 : 0;
+    return ze::KeepBgraRows(*this, bgra.get(), static_cast<size_t>(stride)) ? 1 : 0;
 }

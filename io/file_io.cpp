@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "io/file_io.h"
 
+#include <sys/stat.h>
+#include <sys/types.h>
+
 #include <cerrno>
 
 #ifdef _WIN32
@@ -8,8 +11,6 @@
 
 #include <filesystem>
 #include <system_error>
-#else
-#include <sys/stat.h>
 #endif
 
 namespace ze {
@@ -55,6 +56,20 @@ FilePtr OpenForReading(const std::string& utf8Name, int* failure) {
 #endif
     if (!file && failure) *failure = error;
     return file;
+}
+
+int64_t BytesLeft(std::FILE* file) {
+#ifdef _WIN32
+    struct _stat64 info {};
+    if (_fstat64(_fileno(file), &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG) return -1;
+    const int64_t at = _ftelli64(file);
+#else
+    struct stat info {};
+    if (::fstat(::fileno(file), &info) != 0 || !S_ISREG(info.st_mode)) return -1;
+    const int64_t at = ::ftello(file);
+#endif
+    if (at < 0) return -1;
+    return at < info.st_size ? static_cast<int64_t>(info.st_size) - at : 0;
 }
 
 bool ReadWholeFile(const std::string& utf8Name, std::vector<unsigned char>& out) {

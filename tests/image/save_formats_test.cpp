@@ -4,11 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <set>
+#include <string>
+#include <vector>
 
 #include "fixtures.h"
 #include "gif_peer.h"
 #include "image/avif_codec.h"
+#include "image/avif_library.h"
 #include "image/image.h"
 #include "image/webp_codec.h"
 
@@ -98,6 +102,57 @@ TEST(SaveFormats, EveryListedFormatIsWrittenAndReadBack) {
         peerColours.push_back(
             {peer.colors[index][0], peer.colors[index][1], peer.colors[index][2]});
     EXPECT_TRUE(peerColours == Pixels(*gif.impl));
+}
+
+// libavif's conversion of a whole AVIF file into rows of blue, green, red,
+// top row first, `width` * 3 bytes apart.
+std::vector<uint8_t> LibavifRows(const std::string& path) {
+    const ze::AvifLibrary* avif = ze::Avif();
+    const std::string bytes = testutil::ReadFile(path);
+    avifDecoder* decoder = avif->decoderCreate();
+    std::vector<uint8_t> rows;
+    if (avif->decoderSetIOMemory(decoder, reinterpret_cast<const uint8_t*>(bytes.data()),
+                                 bytes.size()) == AVIF_RESULT_OK &&
+        avif->decoderParse(decoder) == AVIF_RESULT_OK &&
+        avif->decoderNextImage(decoder) == AVIF_RESULT_OK) {
+        const avifImage* image = decoder->image;
+        rows.resize(size_t{image->width} * 3 * image->height);
+        avifRGBImage rgb =
+            ze::RgbRows(*avif, image, AVIF_RGB_FORMAT_BGR, rows.data(), image->width * 3);
+        if (avif->imageYUVToRGB(decoder->image, &rgb) != AVIF_RESULT_OK) rows.clear();
+    }
+    avif->decoderDestroy(decoder);
+    return rows;
+}
+
+// The readers that leave the pixels to the decoder: AVIF pictures with
+// samples of their own at every pixel (4:4:4, grey) are converted in bands
+// of rows, here ending inside a band, and come out as libavif converts the
+// whole picture, bottom row first; every row's padding is zero.
+TEST(SaveFormats, DecodedRowsAreTheLibrarysWithZeroPadding) {
+    testutil::TempDir dir;
+    CImage image;
+    Photo(image, 61, 37);
+    ASSERT_EQ(image.Save(dir.File("p.avif"), kImageAvif, {}), 1);
+    ASSERT_EQ(image.Save(dir.File("p.webp"), kImageWebp, {}), 1);
+    const std::string grey = std::string(ZE_SOURCE_DIR) + "/fuzz/corpus/avif/grey.avif";
+    for (const std::string& path : {dir.File("p.avif"), grey, dir.File("p.webp")}) {
+        SCOPED_TRACE(path);
+        PixelStore pixels;
+        const bool avif = path.ends_with(".avif");
+        ASSERT_EQ(avif ? CAvifImpl(pixels).Read(path) : CWebpImpl(pixels).Read(path), 1);
+        const size_t width = static_cast<size_t>(pixels.imageWidth) * 3;
+        const std::vector<uint8_t> library = avif ? LibavifRows(path) : std::vector<uint8_t>{};
+        ASSERT_EQ(library.size(), avif ? width * pixels.imageHeight : 0);
+        for (int y = 0; y < pixels.imageHeight; ++y) {
+            const uint8_t* row = pixels.PixelAddress(0, pixels.imageHeight - 1 - y);
+            if (avif) {
+                EXPECT_EQ(std::memcmp(row, library.data() + width * y, width), 0) << y;
+            }
+            for (size_t pad = width; pad < static_cast<size_t>(pixels.rowBytes); ++pad)
+                EXPECT_EQ(row[pad], 0) << y;
+        }
+    }
 }
 
 // A WebP whose last bytes are missing, by one byte or by many, lossy or
