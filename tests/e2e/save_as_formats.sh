@@ -47,11 +47,11 @@ find_block() {
   (( bw >= 14 && bw <= 18 && bh >= 14 && bh <= 18 )) || return 1
   origin_x=$((bx)) origin_y=$((by))
 }
-# Waits until no window named $1 shows. The editor's window is not
-# activated meanwhile: another dialog may be on its way, and activating a
-# window under a modal one waits for long.
+# Waits until no window named $1 shows, up to $2 seconds (10). The editor's
+# window is not activated meanwhile: another dialog may be on its way, and
+# activating a window under a modal one waits for long.
 closed() {
-  until_true 10 bash -c '! xdotool search --onlyvisible --name "$0" >/dev/null 2>&1' "$1" ||
+  until_true "${2:-10}" bash -c '! xdotool search --onlyvisible --name "$0" >/dev/null 2>&1' "$1" ||
     fail "the window \"$1\" stayed open"
 }
 # Answers the dialog named $1 with the keys $2...
@@ -69,9 +69,11 @@ save_as() {
   local ext=${1##*.}
   xdotool key --delay 100 alt+f s
   dialog '名前を付けて保存'
-  xdotool key ctrl+a type --delay 4 "$1"
+  xdotool key ctrl+a type --delay 12 "$1"
   xdotool key Return
-  closed '名前を付けて保存'
+  # It once stayed open past 10 s: the sanitizer tree's editor, on a
+  # machine busy building. Slower typing, and a longer wait.
+  closed '名前を付けて保存' 30
   case $ext in
     jpg) options='^JPEG の保存$' ;;
     webp) options='^WebP の保存$' ;;
