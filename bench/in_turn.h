@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// Timing sides in turn: each iteration runs every side once, starting with
-// the next side each time, so that all meet the same cache and machine load
-// and none always follows another. By the wall clock (what a save waits
-// for), or by the processor time of this thread (painting offscreen, which
-// other work on a shared machine then leaves out).
+// Timing sides in turn: each iteration runs every side once, so that all
+// meet the same machine load. The order goes forwards and backwards in turn
+// after the first side (0 1 2, 0 2 1, 0 1 2...), so that each side follows
+// every other one equally often: a side that always came after a heavy one
+// would always find the caches emptied by it. By the wall clock (what a
+// save waits for), or by the processor time of this thread (painting
+// offscreen, which other work on a shared machine then leaves out).
 
 #include <benchmark/benchmark.h>
 #include <time.h>
@@ -42,17 +44,18 @@ inline double Median(std::vector<double> v) {
 // The first side is ours.
 inline void InTurn(benchmark::State& state, const std::vector<Side>& sides,
                    Clock clock = Clock::kWall) {
-    std::vector<std::vector<double>> times(sides.size());
-    size_t first = 0;
+    const size_t n = sides.size();
+    std::vector<std::vector<double>> times(n);
+    bool backwards = false;
     for (auto _ : state) {
-        for (size_t k = 0; k < sides.size(); ++k) {
-            const size_t i = (first + k) % sides.size();
+        for (size_t k = 0; k < n; ++k) {
+            const size_t i = k == 0 || !backwards ? k : n - k;
             const double t0 = NowMs(clock);
             if (!sides[i].second())
                 return state.SkipWithError((sides[i].first + " failed").c_str());
             times[i].push_back(NowMs(clock) - t0);
         }
-        first = (first + 1) % sides.size();
+        backwards = !backwards;
     }
     const double ours = Median(times[0]);
     const double oursMin = *std::min_element(times[0].begin(), times[0].end());

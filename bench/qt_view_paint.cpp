@@ -280,7 +280,7 @@ void BM_ScrollStepShiftingQtView(benchmark::State& state) {
 }
 BENCHMARK(BM_ScrollStepShiftingQtView)->Unit(benchmark::kMicrosecond);
 
-// Both in turn, one step each, the first side changing every time, each
+// In turn, one step each, the order balanced (bench/in_turn.h), each
 // step timed in processor time of this thread (where the offscreen painting
 // happens), so that other work on the machine counts for neither; at every
 // level of vector instructions the processor has, as our strip's rows are

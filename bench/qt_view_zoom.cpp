@@ -13,7 +13,7 @@
 // No frame or scroll bars anywhere; every peer's image or pixmap is made
 // before timing. The picture is 16384 x 16384, 24 bits (ZE_BENCH_ZOOM_SIZE
 // sets another side). Ours and the peer run in turn, one call each, the
-// first side changing every time, each timed in processor time of this
+// order balanced (bench/in_turn.h), each timed in processor time of this
 // thread, where the offscreen painting happens.
 
 #include <benchmark/benchmark.h>
