@@ -43,14 +43,11 @@ void ShownBlock::Forget(bool release) {
 void ShownBlock::CopyTo(const QRect& view, uint32_t* out, qsizetype stride) const {
     const int w = m_size.width(), h = m_size.height();
     if (w <= 0 || h <= 0 || view.isEmpty()) return;
-    const auto wrap = [](int v, int origin, int size) {
-        return ((v - origin) % size + size) % size;
-    };
-    const int at = wrap(view.left(), m_origin.x(), w);
+    const int at = Wrap(view.left(), m_origin.x(), w);
     const int first = std::min(view.width(), w - at);
     const int second = view.width() - first;
     for (int y = view.top(); y <= view.bottom(); ++y, out += stride) {
-        const uint32_t* row = m_pixels.get() + static_cast<ptrdiff_t>(wrap(y, m_origin.y(), h)) * w;
+        const uint32_t* row = m_pixels.get() + static_cast<ptrdiff_t>(Wrap(y, m_origin.y(), h)) * w;
         std::memcpy(out, row + at, static_cast<size_t>(first) * 4);
         if (second > 0) std::memcpy(out + first, row, static_cast<size_t>(second) * 4);
     }

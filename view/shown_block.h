@@ -61,6 +61,9 @@ private:
     // not wrap, `offset` being the part's top-left pixel's place in the block.
     template <class Piece>
     void Pieces(const QRect& view, Piece&& piece) const;
+    // Where view coordinate `v` lies in the block along an axis of `size`
+    // pixels whose first holds view coordinate `origin`.
+    static int Wrap(int v, int origin, int size) { return ((v - origin) % size + size) % size; }
 
     Key m_key;
     QSize m_size;
@@ -75,7 +78,7 @@ void ShownBlock::Pieces(const QRect& view, Piece&& piece) const {
     if (w <= 0 || h <= 0 || view.isEmpty()) return;
     // Along each axis one part, or two where the rectangle wraps.
     const auto split = [](int from, int length, int size, int origin, int parts[2][3]) {
-        const int at = ((from - origin) % size + size) % size;
+        const int at = Wrap(from, origin, size);
         const int first = std::min(length, size - at);
         parts[0][0] = from, parts[0][1] = first, parts[0][2] = at;
         parts[1][0] = from + first, parts[1][1] = length - first, parts[1][2] = 0;
