@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "image/bgr_rows.h"
+
 bool ShownBlock::Key::operator==(const Key& o) const {
     return generation == o.generation && zoom == o.zoom && total == o.total &&
            background == o.background && checkerboard == o.checkerboard &&
@@ -15,15 +17,18 @@ QRegion ShownBlock::Prepare(const Key& key, const QRect& window) {
         m_valid = QRect();
         return QRegion();
     }
-    if (!(key == m_key) || window.size() != m_size) {
+    const int depth = PackedRowsPay() ? 3 : 4;
+    if (!(key == m_key) || window.size() != m_size || depth != m_depth) {
         m_valid = QRect();
         m_key = key;
-        if (window.size() != m_size) {
+        if (window.size() != m_size || depth != m_depth) {
             m_size = window.size();
+            m_depth = depth;
             // A window that shrank gives its memory back. Every pixel is
             // put together before it is read.
-            m_pixels = std::make_unique_for_overwrite<uint32_t[]>(
-                static_cast<size_t>(m_size.width()) * static_cast<size_t>(m_size.height()));
+            const size_t bytes = static_cast<size_t>(m_size.width()) *
+                                 static_cast<size_t>(m_size.height()) * static_cast<size_t>(depth);
+            m_pixels = std::make_unique_for_overwrite<uint32_t[]>((bytes + 3) / 4);
         }
     }
     if (!m_valid.intersects(window)) m_origin = window.topLeft();
@@ -38,6 +43,14 @@ void ShownBlock::Forget(bool release) {
     if (!release) return;
     m_size = QSize();
     m_pixels.reset();
+    m_scratch = std::vector<uint32_t>();
+}
+
+void ShownBlock::PackBand(QSize size, ptrdiff_t offset) {
+    const ptrdiff_t w = m_size.width();
+    for (int y = 0; y < size.height(); ++y)
+        PackBgr(m_scratch.data() + static_cast<ptrdiff_t>(y) * size.width(),
+                Bytes() + (offset + y * w) * 3, size.width());
 }
 
 void ShownBlock::CopyTo(const QRect& view, uint32_t* out, qsizetype stride) const {
@@ -46,9 +59,18 @@ void ShownBlock::CopyTo(const QRect& view, uint32_t* out, qsizetype stride) cons
     const int at = Wrap(view.left(), m_origin.x(), w);
     const int first = std::min(view.width(), w - at);
     const int second = view.width() - first;
+    if (m_depth == 4) {
+        for (int y = view.top(); y <= view.bottom(); ++y, out += stride) {
+            const uint32_t* row =
+                m_pixels.get() + static_cast<ptrdiff_t>(Wrap(y, m_origin.y(), h)) * w;
+            std::memcpy(out, row + at, static_cast<size_t>(first) * 4);
+            if (second > 0) std::memcpy(out + first, row, static_cast<size_t>(second) * 4);
+        }
+        return;
+    }
     for (int y = view.top(); y <= view.bottom(); ++y, out += stride) {
-        const uint32_t* row = m_pixels.get() + static_cast<ptrdiff_t>(Wrap(y, m_origin.y(), h)) * w;
-        std::memcpy(out, row + at, static_cast<size_t>(first) * 4);
-        if (second > 0) std::memcpy(out + first, row, static_cast<size_t>(second) * 4);
+        const uint8_t* row = Bytes() + static_cast<ptrdiff_t>(Wrap(y, m_origin.y(), h)) * w * 3;
+        UnpackBgr(row + static_cast<ptrdiff_t>(at) * 3, out, first);
+        if (second > 0) UnpackBgr(row, out + first, second);
     }
 }
