@@ -191,8 +191,20 @@ private:
     // `block` (its top-left pixel, `stride` pixels a row).
     void ComposeOverlays(const QRect& r, const OutlinePixels& outline, uint32_t* block,
                          qsizetype stride, QImage::Format format);
-    // Puts together what the block lacks of the window scrolled to `scroll`.
-    void PutShownTogether(QRgb background, QPoint scroll);
+    // The window's own 32-bit pixels, where the painter gives them out.
+    struct WindowTarget {
+        uint32_t* origin = nullptr;  // the image's first pixel
+        qsizetype stride = 0;        // pixels a row
+        QPoint offset;               // client to image
+        QRegion region;              // client rectangles drawn straight in it
+        uint32_t* At(QPoint client) const {
+            return origin + (client.y() + offset.y()) * stride + client.x() + offset.x();
+        }
+    };
+    // Puts together what the block lacks of the window scrolled to `scroll`:
+    // straight in the window's pixels where `target` covers it (answered,
+    // in client coordinates), else in the block.
+    QRegion PutShownTogether(QRgb background, QPoint scroll, const WindowTarget& target);
     // Whether anything but the tool's outline is drawn over the picture.
     bool OverlaysShown() const;
 

@@ -34,25 +34,32 @@ void CMapView::paintEvent(QPaintEvent* event) {
     }
     m_cache.Prepare(background.rgb(), m_bCheckerboard, m_zoom);
     const QPoint scroll = GetScrollPosition();
-    PutShownTogether(background.rgb(), scroll);
-    const OutlinePixels outline(CurrentOutline(), exposed.boundingRect());
-    // Each exposed rectangle is copied from the block and drawn over:
-    // straight in the window's own pixels where the painter gives them out,
-    // else in a scratch block then copied.
+    // The exposed rectangles are drawn straight in the window's own pixels
+    // where the painter gives them out, else in a scratch block then copied.
     QPoint offset;
     const QImage* window = WindowPixels(painter, &offset);
+    WindowTarget target;
+    if (window) {
+        // The painter's own memory: written in place, never detached.
+        target.origin =
+            const_cast<uint32_t*>(reinterpret_cast<const uint32_t*>(window->constBits()));
+        target.stride = window->bytesPerLine() / 4;
+        target.offset = offset;
+        for (QRect r : exposed) {
+            r &= viewport()->rect();
+            if (window->rect().contains(r.translated(offset))) target.region += r;
+        }
+    }
+    const QRegion composed = PutShownTogether(background.rgb(), scroll, target);
+    const OutlinePixels outline(CurrentOutline(), exposed.boundingRect());
     for (QRect r : exposed) {
         r &= viewport()->rect();
         if (r.isEmpty()) continue;
-        if (window && window->rect().contains(r.translated(offset))) {
-            // The painter's own memory: written in place, never detached.
-            const QPoint at = r.topLeft() + offset;
-            auto* block = const_cast<uint32_t*>(
-                              reinterpret_cast<const uint32_t*>(window->constScanLine(at.y()))) +
-                          at.x();
-            const qsizetype stride = window->bytesPerLine() / 4;
-            m_block.CopyTo(r.translated(scroll), block, stride);
-            ComposeOverlays(r, outline, block, stride, window->format());
+        if (target.region.contains(r)) {
+            // What was not just put together here comes from the block.
+            for (const QRect& part : QRegion(r).subtracted(composed))
+                m_block.CopyTo(part.translated(scroll), target.At(part.topLeft()), target.stride);
+            ComposeOverlays(r, outline, target.At(r.topLeft()), target.stride, window->format());
             continue;
         }
         const size_t pixels = static_cast<size_t>(r.width()) * static_cast<size_t>(r.height());
@@ -68,7 +75,7 @@ void CMapView::paintEvent(QPaintEvent* event) {
     }
 }
 
-void CMapView::PutShownTogether(QRgb background, QPoint scroll) {
+QRegion CMapView::PutShownTogether(QRgb background, QPoint scroll, const WindowTarget& target) {
     const CImage* image = Picture();
     ShownBlock::Key key;
     key.generation = image->Pixels().Generation();
@@ -78,13 +85,23 @@ void CMapView::PutShownTogether(QRgb background, QPoint scroll) {
     key.checkerboard = m_bCheckerboard;
     key.pixelGrid = m_bPixelGrid;
     key.halvedCopies = m_zoom.num < m_zoom.den && m_cache.PyramidReady();
-    const QRegion missing = m_block.Prepare(key, QRect(scroll, viewport()->size()));
+    const QRegion missing =
+        m_block.Prepare(key, QRect(scroll, viewport()->size())).translated(-scroll);
     const bool grid = m_bPixelGrid && m_zoom.den == 1 && m_zoom.num >= kPixelGridZoom;
     const ShownLayer layer{m_cache, m_zoom, scroll, key.total, background, grid};
-    for (const QRect& view : missing)
+    // What is exposed is put together straight in the window (a scroll's
+    // strip: no second pass through it) and kept from there; the rest in
+    // the block.
+    const QRegion straight = missing & target.region;
+    for (const QRect& r : straight) {
+        ComposeShown(layer, r, target.At(r.topLeft()), target.stride);
+        m_block.Keep(r.translated(scroll), target.At(r.topLeft()), target.stride);
+    }
+    for (const QRect& view : missing.subtracted(straight).translated(scroll))
         m_block.PutTogether(view, [&](const QRect& part, uint32_t* pixels, qsizetype stride) {
             ComposeShown(layer, part.translated(-scroll), pixels, stride);
         });
+    return straight;
 }
 
 bool CMapView::OverlaysShown() const {

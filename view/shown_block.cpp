@@ -46,11 +46,18 @@ void ShownBlock::Forget(bool release) {
     m_scratch = std::vector<uint32_t>();
 }
 
-void ShownBlock::PackBand(QSize size, ptrdiff_t offset) {
-    const ptrdiff_t w = m_size.width();
-    for (int y = 0; y < size.height(); ++y)
-        PackBgr(m_scratch.data() + static_cast<ptrdiff_t>(y) * size.width(),
-                Bytes() + (offset + y * w) * 3, size.width());
+void ShownBlock::Keep(const QRect& view, const uint32_t* pixels, qsizetype stride) {
+    const int w = m_size.width();
+    Pieces(view, [&](const QRect& part, ptrdiff_t offset) {
+        const uint32_t* from = pixels + static_cast<ptrdiff_t>(part.top() - view.top()) * stride +
+                               (part.left() - view.left());
+        for (int y = 0; y < part.height(); ++y, from += stride, offset += w) {
+            if (m_depth == 3)
+                PackBgr(from, Bytes() + offset * 3, part.width());
+            else
+                std::memcpy(m_pixels.get() + offset, from, static_cast<size_t>(part.width()) * 4);
+        }
+    });
 }
 
 void ShownBlock::CopyTo(const QRect& view, uint32_t* out, qsizetype stride) const {

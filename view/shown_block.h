@@ -54,6 +54,9 @@ public:
     // it after each call.
     template <class Make>
     void PutTogether(const QRect& view, Make&& make);
+    // Keeps view rectangle `view` (inside the window last prepared) from
+    // opaque 32-bit `pixels` (its top-left one, `stride` pixels a row).
+    void Keep(const QRect& view, const uint32_t* pixels, qsizetype stride);
     // Copies view rectangle `view` (inside the window last prepared) to
     // `out` (its top-left pixel, `stride` pixels a row), each row whole
     // before the next: where the block wraps, a row's two parts follow each
@@ -70,8 +73,6 @@ private:
     // pixels whose first holds view coordinate `origin`.
     static int Wrap(int v, int origin, int size) { return ((v - origin) % size + size) % size; }
     uint8_t* Bytes() const { return reinterpret_cast<uint8_t*>(m_pixels.get()); }
-    // Packs `size` scratch pixels into the block from pixel `offset` on.
-    void PackBand(QSize size, ptrdiff_t offset);
 
     // Rows put together in scratch at a time: a band of a wide window stays
     // in the cache, and the picture's rows are rendered in few calls (in
@@ -121,7 +122,7 @@ void ShownBlock::PutTogether(const QRect& view, Make&& make) {
             m_scratch.resize(static_cast<size_t>(band.width()) *
                              static_cast<size_t>(band.height()));
             make(band, m_scratch.data(), qsizetype{band.width()});
-            PackBand(band.size(), offset + static_cast<ptrdiff_t>(top - part.top()) * w);
+            Keep(band, m_scratch.data(), qsizetype{band.width()});
         }
     });
 }
