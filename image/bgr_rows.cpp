@@ -87,15 +87,24 @@ void PackBgrPlain(const uint32_t* in, uint8_t* out, int n) {
 }
 
 #if defined(__x86_64__)
-// Four pixels a step, the twelve bytes kept stored as sixteen: the last four
-// are written over by the next step, so six pixels must be left.
-__attribute__((target("ssse3"))) void PackBgrSsse3(const uint32_t* in, uint8_t* out, int n) {
+// Four pixels' twelve bytes at the bottom of a register.
+__attribute__((target("ssse3"))) inline __m128i Packed4(const uint32_t* p) {
     const __m128i order = _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
+    return _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), order);
+}
+
+// Sixteen pixels a step, joined into three whole stores (streaming them
+// past the cache, since the block is read again only later, was slower).
+__attribute__((target("ssse3"))) void PackBgrSsse3(const uint32_t* in, uint8_t* out, int n) {
     int i = 0;
-    for (; i + 6 <= n; i += 4, out += 12)
-        _mm_storeu_si128(
-            reinterpret_cast<__m128i*>(out),
-            _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i)), order));
+    for (; i + 16 <= n; i += 16, out += 48) {
+        const __m128i a = Packed4(in + i), b = Packed4(in + i + 4);
+        const __m128i c = Packed4(in + i + 8), d = Packed4(in + i + 12);
+        auto* o = reinterpret_cast<__m128i*>(out);
+        _mm_storeu_si128(o, _mm_or_si128(a, _mm_slli_si128(b, 12)));
+        _mm_storeu_si128(o + 1, _mm_or_si128(_mm_srli_si128(b, 4), _mm_slli_si128(c, 8)));
+        _mm_storeu_si128(o + 2, _mm_or_si128(_mm_srli_si128(c, 8), _mm_slli_si128(d, 4)));
+    }
     PackBgrPlain(in + i, out, n - i);
 }
 #endif
