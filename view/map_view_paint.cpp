@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The map view's painting: the block of what the window shows kept up to
-// date (view/shown_layer.cpp puts its pixels together), each exposed
-// rectangle copied from it with the areas' outlines and the tool's outline
-// drawn over, and the repaints an outline needs.
+// date (view/shown_layer.cpp puts its pixels together; what it lacks where
+// the window is exposed, such as a scroll's strip, straight in the
+// window's pixels), each exposed rectangle copied from it with the areas'
+// outlines and the tool's outline drawn over, and the repaints an outline
+// needs.
 
 #include <QPaintEvent>
 #include <QPainter>
