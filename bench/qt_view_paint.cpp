@@ -313,9 +313,39 @@ void ScrollStepAgainstShiftingQtView(benchmark::State& state) {
             {"shift_only", [&] { return step(floor, k); }}},
            Clock::kThread);
 }
+// Ten scroll steps of 48 pixels down and then a full repaint (the window
+// uncovered, say), all painted, against the same with the shifting view: a
+// step leaves its strip out of our block, and the repaint puts together
+// what the block lacks by then.
+void ScrollBurstThenRepaint(benchmark::State& state) {
+    ViewFixture f;
+    ShiftingView plain(*Document().m_pImage);
+    plain.show();
+    QApplication::processEvents();
+    const auto burst = [](QAbstractScrollArea& view, int& k) {
+        QScrollBar* bar = view.verticalScrollBar();
+        if (k++ % 2 == 0) bar->setValue(kPictureSize - kViewHeight / 2);
+        for (int i = 0; i < 10; ++i) {
+            bar->setValue(bar->value() + ((k % 2) ? 48 : -48));
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+        }
+        view.viewport()->repaint();
+        return true;
+    };
+    plain.horizontalScrollBar()->setValue(kPictureSize - kViewWidth / 2);
+    int i = 0, j = 0;
+    InTurn(state,
+           {{"ours", [&] { return burst(f.view, i); }},
+            {"shifting_view", [&] { return burst(plain, j); }}},
+           Clock::kThread);
+}
+
 const bool kScrollStepSet = [] {
     for (auto* c :
          AtEverySimdLevel("BM_ScrollStepAgainstShiftingQtView", ScrollStepAgainstShiftingQtView))
+        c->Unit(benchmark::kMicrosecond)->MinTime(3.0);
+    for (auto* c :
+         AtEverySimdLevel("BM_ScrollBurstThenRepaintAgainstShiftingQtView", ScrollBurstThenRepaint))
         c->Unit(benchmark::kMicrosecond)->MinTime(3.0);
     return true;
 }();

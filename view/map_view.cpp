@@ -135,6 +135,7 @@ void CMapView::scrollContentsBy(int dx, int dy) {
     // position, yet it is on screen only along a side that cannot scroll
     // (the picture fits that way), and it spans the whole window along the
     // side that does: shifting along its own length leaves it where it was.
+    m_bScrolled = true;
     viewport()->scroll(dx, dy);
 }
 

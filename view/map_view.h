@@ -203,8 +203,10 @@ private:
     };
     // Puts together what the block lacks of the window scrolled to `scroll`:
     // straight in the window's pixels where `target` covers it (answered,
-    // in client coordinates), else in the block.
-    QRegion PutShownTogether(QRgb background, QPoint scroll, const WindowTarget& target);
+    // in client coordinates), else in the block. After a shift (`scrolled`)
+    // that uncovered nothing but what is exposed, the block is left without it.
+    QRegion PutShownTogether(QRgb background, QPoint scroll, const WindowTarget& target,
+                             bool scrolled);
     // Whether anything but the tool's outline is drawn over the picture.
     bool OverlaysShown() const;
 
@@ -237,6 +239,7 @@ private:
     // Transparent pixels shown over a checkerboard (a 表示 setting).
     bool m_bCheckerboard = false;
     ShownBlock m_block;               // what the window shows under what is drawn over
+    bool m_bScrolled = false;         // the window's pixels shifted since the last paint
     std::vector<uint32_t> m_scratch;  // one exposed rectangle at a time, rows packed
 
     QPoint m_ptMouse;  // the mouse's last client point

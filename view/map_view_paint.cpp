@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "image/image.h"
@@ -52,7 +53,8 @@ void CMapView::paintEvent(QPaintEvent* event) {
             if (window->rect().contains(r.translated(offset))) target.region += r;
         }
     }
-    const QRegion composed = PutShownTogether(background.rgb(), scroll, target);
+    const QRegion composed =
+        PutShownTogether(background.rgb(), scroll, target, std::exchange(m_bScrolled, false));
     const OutlinePixels outline(CurrentOutline(), exposed.boundingRect());
     for (QRect r : exposed) {
         r &= viewport()->rect();
@@ -77,7 +79,8 @@ void CMapView::paintEvent(QPaintEvent* event) {
     }
 }
 
-QRegion CMapView::PutShownTogether(QRgb background, QPoint scroll, const WindowTarget& target) {
+QRegion CMapView::PutShownTogether(QRgb background, QPoint scroll, const WindowTarget& target,
+                                   bool scrolled) {
     const CImage* image = Picture();
     ShownBlock::Key key;
     key.generation = image->Pixels().Generation();
@@ -91,14 +94,18 @@ QRegion CMapView::PutShownTogether(QRgb background, QPoint scroll, const WindowT
         m_block.Prepare(key, QRect(scroll, viewport()->size())).translated(-scroll);
     const bool grid = m_bPixelGrid && m_zoom.den == 1 && m_zoom.num >= kPixelGridZoom;
     const ShownLayer layer{m_cache, m_zoom, scroll, key.total, background, grid};
-    // What is exposed is put together straight in the window (a scroll's
-    // strip: no second pass through it) and kept from there; the rest in
-    // the block.
+    // What is exposed is put together straight in the window and kept from
+    // there; the rest in the block. A scroll's strip alone is not kept: the
+    // window holds it, a strip that scrolls away again never costs a pass,
+    // and the next repaint of another kind puts together what the block
+    // lacks by then.
     const QRegion straight = missing & target.region;
+    const bool keep = !scrolled || straight != missing;
     for (const QRect& r : straight) {
         ComposeShown(layer, r, target.At(r.topLeft()), target.stride);
-        m_block.Keep(r.translated(scroll), target.At(r.topLeft()), target.stride);
+        if (keep) m_block.Keep(r.translated(scroll), target.At(r.topLeft()), target.stride);
     }
+    if (!keep) m_block.LeaveMissing();
     for (const QRect& view : missing.subtracted(straight).translated(scroll))
         m_block.PutTogether(view, [&](const QRect& part, uint32_t* pixels, qsizetype stride) {
             ComposeShown(layer, part.translated(-scroll), pixels, stride);

@@ -14,7 +14,7 @@ bool ShownBlock::Key::operator==(const Key& o) const {
 
 QRegion ShownBlock::Prepare(const Key& key, const QRect& window) {
     if (window.isEmpty()) {
-        m_valid = QRect();
+        m_valid = m_held = QRect();
         return QRegion();
     }
     const int depth = PackedRowsPay() ? 3 : 4;
@@ -32,7 +32,8 @@ QRegion ShownBlock::Prepare(const Key& key, const QRect& window) {
         }
     }
     if (!m_valid.intersects(window)) m_origin = window.topLeft();
-    const QRegion missing = QRegion(window).subtracted(m_valid & window);
+    m_held = m_valid & window;
+    const QRegion missing = QRegion(window).subtracted(m_held);
     m_valid = window;
     return missing;
 }

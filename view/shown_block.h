@@ -44,6 +44,9 @@ public:
     // window is kept. Answers the view rectangles the caller must put
     // together now (PutTogether) to have the whole window.
     QRegion Prepare(const Key& key, const QRect& window);
+    // Leaves what Prepare last answered out of the block: it holds only what
+    // it held then inside the window (still a rectangle).
+    void LeaveMissing() { m_valid = m_held; }
     // Forgets every pixel; with `release`, gives back the memory too.
     void Forget(bool release = false);
 
@@ -82,6 +85,7 @@ private:
     Key m_key;
     QSize m_size;
     QRect m_valid;                         // the view pixels the block holds
+    QRect m_held;                          // those of them inside the window last prepared
     QPoint m_origin;                       // the view pixel kept at the block's first
     int m_depth = 4;                       // bytes a pixel
     std::unique_ptr<uint32_t[]> m_pixels;  // the block's bytes, in whole words
