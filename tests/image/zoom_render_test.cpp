@@ -99,6 +99,26 @@ TEST_P(ViewRenderAtLevel, ActualSizeGivesEachPixelAtAnyWidthAndOffset) {
                     << x0 << " " << n;
         }
 }
+TEST_P(ViewRenderAtLevel, WholeFactorsRepeatEachPixelAtAnyWidthAndOffset) {
+    CImage image;
+    ASSERT_EQ(image.Create(21, 1, 24, -1), 1);
+    for (int x = 0; x < 21; ++x) image.SetPixelRGB(x, 0, uint8_t(x), uint8_t(9 * x), 50);
+    const CPictureRows rows(image);
+    for (int k = 2; k <= 3; ++k)
+        for (int x0 = 0; x0 < 21 * k; ++x0)
+            for (int n = 1; x0 + n <= 21 * k; ++n) {
+                std::vector<uint32_t> out(static_cast<size_t>(n) + 1, 7u);
+                RenderView(rows, nullptr, k, x0, 0, n, 1, out.data(), n, 0);
+                for (int i = 0; i < n; ++i) {
+                    const int x = (x0 + i) / k;
+                    ASSERT_EQ(out[size_t(i)],
+                              0xff000032u | uint32_t(x) << 16 | uint32_t(9 * x) << 8)
+                        << k << " " << x0 << " " << n;
+                }
+                ASSERT_EQ(out[size_t(n)], 7u) << k << " " << x0 << " " << n;
+            }
+}
+
 // The window colour: every length around the vector steps, nothing past it.
 TEST_P(ViewRenderAtLevel, FillsExactlyThePixelsAsked) {
     for (size_t n = 0; n <= 40; ++n) {
